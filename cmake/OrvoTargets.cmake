@@ -1,0 +1,24 @@
+# orvo_add_gtest(NAME SOURCES ... [LIBS ...] [RESOURCES] [SERIAL])
+#   A GoogleTest executable run under Wine; each test case becomes a ctest test.
+#   RESOURCES links the program's resource script (dialogs, menus, strings, cursors).
+#   SERIAL keeps its cases from running beside other tests (for tests that need the foreground
+#   window or the whole display).
+include(GoogleTest)
+
+function(orvo_add_gtest name)
+  cmake_parse_arguments(ARG "RESOURCES;SERIAL;MAIN" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  if(ARG_RESOURCES)
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/res/OrvoKestal.rc)
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} orvo_test_support Orvo::gmock Orvo::gtest)
+  if(NOT ARG_MAIN)
+    target_link_libraries(${name} PRIVATE Orvo::gtest_main)
+  endif()
+  set(props TIMEOUT 120)
+  if(ARG_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES ${props})
+endfunction()

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs a Windows executable under Wine for ctest (the cross-compiling emulator). The prefix, the
+# display and the wineserver are prepared by scripts/test.sh; run by hand, it prepares the prefix
+# itself (see docs/building.md).
+set -o pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+: "${WINEPREFIX:=${ORVO_BUILD_DIR:-$PWD}/wineprefix}"
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+[ -f "$WINEPREFIX/.orvo-ready" ] || "$here/wine-prefix.sh" "$WINEPREFIX" >&2 || exit 1
+# Wine's console output ends lines with CRLF; test discovery and logs want plain lines.
+/usr/lib/wine/wine64 "$@" | tr -d '\r'

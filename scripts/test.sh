@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test (Windows tests under Wine on a private virtual display, and
+# the native sanitizer and fuzz runs of the file readers). Exits non-zero on any failure.
+#   scripts/test.sh [ctest arguments...]
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+build="$ORVO_ROOT/build/x86_64"
+orvo_build x86_64 "$build"
+orvo_start_display "$build"
+status=0
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300 "$@" || status=$?
+if [ -x "$ORVO_ROOT/scripts/native-tests.sh" ] && [ $# -eq 0 ]; then
+    "$ORVO_ROOT/scripts/native-tests.sh" || status=1
+fi
+exit $status
