@@ -1,0 +1,12 @@
+# The engine's portable sources (drawing database and file readers): no Windows header, so the
+# Windows build and the native sanitizer/fuzz build (engine/native) compile the same list.
+# A reader adds its folder's sources here.
+set(ORVO_ENGINE_PORTABLE_SOURCES
+  db/AciPalette.cpp
+  db/Color.cpp
+  db/Database.cpp
+  db/DwgVersion.cpp
+  db/Entity.cpp
+  db/Geometry.cpp
+)
+list(TRANSFORM ORVO_ENGINE_PORTABLE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

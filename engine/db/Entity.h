@@ -1,0 +1,66 @@
+// Base of every drawing entity: its type, handle, layer, line type, colour, line weight and the
+// extrusion of its object coordinate system. The concrete entities are in CurveEntities.h,
+// TextEntities.h, BlockEntities.h, AreaEntities.h and ViewportEntity.h.
+#pragma once
+
+#include "engine/db/Color.h"
+#include "engine/db/Geometry.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace RkDb {
+
+using Handle = std::uint64_t;
+
+enum class EntityType : std::uint8_t {
+    Line, Point, Circle, Arc, Ellipse, Ray, XLine, LwPolyline, Polyline, Spline,
+    Text, MText, AttributeDefinition, Attribute,
+    Insert, Dimension, Leader, MLeader, MLine,
+    Hatch, Solid, Trace, Face3d, Image, Wipeout,
+    Viewport,
+};
+
+// Line weights in 1/100 mm; the negative values are the DXF group 370 specials.
+enum LineWeight : std::int16_t { kLwByLayer = -1, kLwByBlock = -2, kLwDefault = -3 };
+
+// Index of a table record, or one of the two references that resolve at draw time.
+enum TableRef : std::int32_t { kRefByLayer = -1, kRefByBlock = -2, kRefNone = -3 };
+
+struct Entity
+{
+    explicit Entity(EntityType t) : type(t) {}
+    virtual ~Entity() = default;
+    Entity(const Entity&) = delete;
+    Entity& operator=(const Entity&) = delete;
+
+    const EntityType type;
+    Handle handle = 0;
+    std::int32_t layer = 0;                 // index into Database::Layers(); 0 is layer "0"
+    std::int32_t lineType = kRefByLayer;    // index into Database::LineTypes() or a TableRef
+    Color color;                            // by layer unless the file says otherwise
+    std::int16_t lineWeight = kLwByLayer;
+    bool invisible = false;
+    double lineTypeScale = 1.0;
+    double thickness = 0.0;
+    Vec3 extrusion{0.0, 0.0, 1.0};
+};
+
+using EntityPtr = std::unique_ptr<Entity>;
+using EntityList = std::vector<EntityPtr>;
+
+// The entity as its concrete type when it is one, else null: `if (auto* l = As<Line>(e))`.
+template <class T> const T* As(const Entity& e)
+{
+    return e.type == T::kType ? static_cast<const T*>(&e) : nullptr;
+}
+template <class T> T* As(Entity& e)
+{
+    return e.type == T::kType ? static_cast<T*>(&e) : nullptr;
+}
+
+// Short name of a type as DXF spells it ("LINE", "LWPOLYLINE", ...).
+const char* EntityTypeName(EntityType type);
+
+} // namespace RkDb

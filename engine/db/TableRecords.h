@@ -1,0 +1,114 @@
+// Records of the drawing's symbol tables and objects: Layer, LineType, TextStyle, DimStyle,
+// MLineStyle, ViewportRecord (the VPORT table), Block (a block record with its entities) and
+// Layout.
+#pragma once
+
+#include "engine/db/BlockEntities.h"
+
+#include <string>
+
+namespace RkDb {
+
+struct Layer
+{
+    std::string name;
+    Handle handle = 0;
+    Color color = Color::FromAci(7);     // never by layer or by block
+    std::int32_t lineType = kRefNone;    // index into the line types; none = continuous
+    std::int16_t lineWeight = kLwDefault;
+    bool off = false;                    // DXF: negative colour
+    bool frozen = false;
+    bool locked = false;
+    bool plot = true;
+};
+
+struct LineTypeElement
+{
+    double length = 0.0;                 // positive dash, negative gap, 0 dot
+    // Embedded shapes and texts: drawn as the gap they occupy (a readable simplification).
+    bool hasShapeOrText = false;
+};
+
+struct LineType
+{
+    std::string name;
+    Handle handle = 0;
+    std::string description;
+    double patternLength = 0.0;
+    std::vector<LineTypeElement> elements;  // empty: continuous
+};
+
+struct TextStyle
+{
+    std::string name;
+    Handle handle = 0;
+    std::string fontFile;                // "txt", "romans.shx", "arial.ttf", ...
+    std::string bigFontFile;
+    std::string typeface;                // TrueType family name, when the file names one
+    double fixedHeight = 0.0;
+    double widthFactor = 1.0;
+    double oblique = 0.0;                // radians
+    std::uint8_t generation = 0;         // 2 backward, 4 upside down
+    bool isShapeFile = false;            // a shape table, not a text font
+    bool bold = false, italic = false;
+};
+
+struct DimStyle
+{
+    std::string name;
+    Handle handle = 0;
+    double scale = 1.0;                  // DIMSCALE
+    double arrowSize = 0.18;             // DIMASZ
+    double textHeight = 0.18;            // DIMTXT
+};
+
+struct MLineStyle
+{
+    std::string name;
+    Handle handle = 0;
+    std::vector<MLineElement> elements;
+};
+
+// One record of the VPORT table; "*ACTIVE" holds the model-space view the drawing was saved with.
+struct ViewportRecord
+{
+    std::string name;
+    Handle handle = 0;
+    Vec2 center;                         // view centre in display coordinates
+    double height = 0.0;                 // view height
+    double aspect = 1.0;                 // width / height
+    Vec3 direction{0.0, 0.0, 1.0};       // from the target towards the viewer
+    Vec3 target;
+    double twist = 0.0;                  // radians
+};
+
+// Block flags (group 70).
+enum BlockFlags : std::uint16_t { kBlockAnonymous = 1, kBlockHasAttributes = 2,
+                                  kBlockXref = 4, kBlockXrefOverlay = 8, kBlockExternal = 16 };
+
+// A block record with its definition: model space, every paper space and every block.
+struct Block
+{
+    std::string name;
+    Handle handle = 0;                   // of the BLOCK_RECORD (or of the BLOCK in R12)
+    Vec3 basePoint;
+    std::uint16_t flags = 0;
+    std::string xrefPath;
+    std::int32_t layout = -1;            // index into the layouts for a space, else -1
+    EntityList entities;                 // in drawing order
+};
+
+struct Layout
+{
+    std::string name;                    // "Model", "Layout1", ...
+    Handle handle = 0;
+    Handle blockHandle = 0;              // the block record it shows
+    std::int32_t block = -1;             // index into the blocks
+    std::int32_t tabOrder = 0;
+    Vec2 limMin, limMax;                 // paper limits
+    Vec3 extMin, extMax;                 // extents as saved; may be unset (min > max)
+    Vec2 paperSize;                      // in millimetres, when known
+    bool IsModel() const { return tabOrder == 0 && name == "Model"; }
+};
+
+} // namespace RkDb
