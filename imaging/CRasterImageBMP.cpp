@@ -1,0 +1,422 @@
+#include "imaging/CRasterImageBMP.h"
+
+#include "imaging/CRasterFile.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr WORD kBmpType = 0x4D42; // "BM"
+constexpr DWORD kFileHeaderSize = 14;
+constexpr DWORD kBitFields = 3;
+constexpr DWORD kDefaultMasks[3] = {0x7C00, 0x03E0, 0x001F}; // red, green, blue (5-5-5)
+
+struct FileHeader
+{
+    WORD type = 0;
+    DWORD size = 0;
+    DWORD offset = 0;
+};
+
+DWORD ReadDword(const BYTE* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24);
+}
+
+WORD ReadWord(const BYTE* p)
+{
+    return static_cast<WORD>(p[0] | (p[1] << 8));
+}
+
+void PutDword(BYTE* p, DWORD v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<BYTE>(v >> (8 * i));
+}
+
+// Bytes per row of the pixel data as the file stores it.
+uint64_t FileRowBytes(const BITMAPINFOHEADER& header)
+{
+    const uint64_t width = static_cast<uint32_t>(header.biWidth);
+    switch (header.biBitCount) {
+    case 16: return (width + 1) / 2 * 4;
+    case 32: return width * 4;
+    default: return (width * header.biBitCount + 31) / 32 * 4;
+    }
+}
+
+bool SupportedDepth(WORD bits)
+{
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// Frees a malloc'd block on scope exit.
+struct FreeDeleter
+{
+    void operator()(void* p) const { free(p); }
+};
+
+} // namespace
+
+bool CRasterImageBMP::Fail(const char* text)
+{
+    SetLastError(text);
+    return false;
+}
+
+bool CRasterImageBMP::ReadInfoHeader(CRasterFile* stream, BITMAPINFOHEADER* header)
+{
+    if (!stream || !header)
+        return false;
+    BYTE raw[40] = {};
+    const size_t got = stream->Read(raw, 1, sizeof(raw));
+    if (got < 12)
+        return false;
+    const DWORD size = ReadDword(raw);
+    memset(header, 0, sizeof(*header));
+    if (size == 12) {
+        // OS/2 core header: 16-bit unsigned sizes, then the palette of 3-byte entries.
+        header->biSize = 12;
+        header->biWidth = ReadWord(raw + 4);
+        header->biHeight = ReadWord(raw + 6);
+        header->biPlanes = ReadWord(raw + 8);
+        header->biBitCount = ReadWord(raw + 10);
+        stream->Seek(-static_cast<int32_t>(got - 12), SEEK_CUR);
+    } else {
+        if (got < sizeof(raw) || size < 40)
+            return false;
+        memcpy(header, raw, sizeof(raw));
+        const uint64_t imageBytes = FileRowBytes(*header) * static_cast<uint64_t>(
+            header->biHeight < 0 ? -static_cast<int64_t>(header->biHeight) : header->biHeight);
+        if (size == 64) {
+            stream->Seek(24, SEEK_CUR);
+        } else if (size > 40) {
+            // Later Windows headers are taken only where they describe a plain uncompressed image.
+            if (header->biSizeImage != imageBytes || header->biPlanes != 1 ||
+                header->biCompression != 0 || header->biClrUsed != 0 || size > 0x10000)
+                return false;
+            stream->Seek(static_cast<int32_t>(size - 40), SEEK_CUR);
+        }
+    }
+    if (header->biSizeImage == 0) {
+        const uint64_t rowBytes =
+            ((static_cast<uint64_t>(header->biBitCount) * static_cast<uint32_t>(header->biWidth) + 31) /
+             8) & ~static_cast<uint64_t>(3);
+        const int64_t height = header->biHeight;
+        header->biSizeImage = static_cast<DWORD>(rowBytes * static_cast<uint64_t>(std::llabs(height)));
+    }
+    if (header->biClrUsed == 0 && header->biBitCount <= 8)
+        header->biClrUsed = 1u << header->biBitCount;
+    return true;
+}
+
+bool CRasterImageBMP::Decode(CRasterFile* stream)
+{
+    if (!stream)
+        return false;
+    const int64_t start = stream->Tell();
+    BYTE rawFile[kFileHeaderSize] = {};
+    if (stream->Read(rawFile, 1, sizeof(rawFile)) == 0)
+        return Fail("Not a BMP");
+    FileHeader file{ReadWord(rawFile), ReadDword(rawFile + 2), ReadDword(rawFile + 10)};
+    if (file.type != kBmpType) {
+        // A bare packed DIB: information header, palette and pixels.
+        file.offset = 0;
+        stream->Seek(static_cast<int32_t>(start), SEEK_SET);
+    }
+    BITMAPINFOHEADER header;
+    if (!ReadInfoHeader(stream, &header))
+        return Fail("Error reading BMP info");
+    const bool os2 = header.biSize == 12;
+    const bool topDown = header.biHeight < 0;
+    if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == LONG_MIN ||
+        !SupportedDepth(header.biBitCount))
+        return Fail("Error reading BMP info");
+    if (topDown)
+        header.biHeight = -header.biHeight;
+
+    if (m_info.nEscape == -1) {
+        m_header.biWidth = header.biWidth;
+        m_header.biHeight = header.biHeight;
+        SetLastError("output dimensions returned");
+        return true;
+    }
+
+    // Bit-field masks follow the information header, before the palette.
+    DWORD masks[3] = {kDefaultMasks[0], kDefaultMasks[1], kDefaultMasks[2]};
+    if (header.biCompression == kBitFields && (header.biBitCount == 16 || header.biBitCount == 32)) {
+        BYTE raw[12];
+        if (stream->Read(raw, 1, sizeof(raw)) != sizeof(raw))
+            return Fail("Error reading BMP info");
+        for (int i = 0; i < 3; ++i)
+            masks[i] = ReadDword(raw + 4 * i);
+    }
+
+    // The header must agree with the data that is there before anything is allocated.
+    const int64_t fileSize = stream->Size();
+    const int64_t paletteBytes = header.biBitCount <= 8 || file.offset == 0
+        ? static_cast<int64_t>(header.biClrUsed) * (os2 ? 3 : 4) : 0;
+    const int64_t dataStart = file.offset ? start + file.offset : stream->Tell() + paletteBytes;
+    if (stream->Tell() + (file.offset ? 0 : paletteBytes) > fileSize || dataStart > fileSize)
+        return Fail("Error reading BMP info");
+    const uint64_t available = static_cast<uint64_t>(fileSize - dataStart);
+    const uint64_t needed = FileRowBytes(header) * static_cast<uint64_t>(header.biHeight);
+    const bool rle = header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4;
+    if (rle ? needed / 65536 > available : needed > available + FileRowBytes(header))
+        return Fail("Error reading BMP info");
+
+    if (!Create(static_cast<DWORD>(header.biWidth), static_cast<DWORD>(header.biHeight),
+                header.biBitCount, RASTER_FORMAT_BMP))
+        return Fail("Can't allocate memory");
+    m_header.biXPelsPerMeter = header.biXPelsPerMeter;
+    m_header.biYPelsPerMeter = header.biYPelsPerMeter;
+    m_info.xDPI = static_cast<LONG>(std::floor(header.biXPelsPerMeter * 0.0254 + 0.5));
+    m_info.yDPI = static_cast<LONG>(std::floor(header.biYPelsPerMeter * 0.0254 + 0.5));
+    SyncHeaderToDib();
+    if (m_info.nEscape > 0)
+        return Fail("Cancelled");
+    if (!ReadPalette(*stream, header, os2))
+        return false;
+    if (m_info.nEscape > 0)
+        return Fail("Cancelled");
+    if (file.offset)
+        stream->Seek(static_cast<int32_t>(start + file.offset), SEEK_SET);
+    if (!ReadPixels(*stream, header, masks))
+        return false;
+    if (topDown)
+        Flip();
+    return true;
+}
+
+bool CRasterImageBMP::ReadPalette(CRasterFile& stream, const BITMAPINFOHEADER& header, bool os2)
+{
+    const size_t entrySize = os2 ? 3 : 4;
+    const DWORD inFile = header.biClrUsed;
+    // A colour count beyond what the image's palette holds is read only as far as the palette.
+    const DWORD kept = std::min(inFile, GetNumColors());
+    RGBQUAD* palette = GetPalette();
+    for (DWORD i = 0; i < kept; ++i) {
+        BYTE entry[4] = {};
+        if (stream.Read(entry, 1, entrySize) != entrySize)
+            return Fail("Error reading BMP info");
+        palette[i] = RGBQUAD{entry[0], entry[1], entry[2], 0};
+    }
+    m_info.bLastColorValid = false;
+    const int64_t skipped = static_cast<int64_t>(inFile - kept) * static_cast<int64_t>(entrySize);
+    if (skipped > 0 && skipped <= INT32_MAX)
+        stream.Seek(static_cast<int32_t>(skipped), SEEK_CUR);
+    return true;
+}
+
+// Reads up to the given bytes; what the file does not hold is cleared.
+void CRasterImageBMP::ReadRaw(CRasterFile& stream, BYTE* target, size_t bytes)
+{
+    const size_t got = stream.Read(target, 1, bytes);
+    if (got < bytes)
+        memset(target + got, 0, bytes - got);
+}
+
+bool CRasterImageBMP::ReadPixels(CRasterFile& stream, const BITMAPINFOHEADER& header,
+                                 const DWORD masks[3])
+{
+    switch (header.biBitCount) {
+    case 1:
+    case 4:
+    case 8:
+        if (header.biCompression == BI_RGB) {
+            ReadRaw(stream, m_info.pImage, m_header.biSizeImage);
+        } else if (header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4) {
+            memset(m_info.pImage, 0, m_header.biSizeImage);
+            if (header.biCompression == BI_RLE8)
+                DecodeRle8(stream);
+            else
+                DecodeRle4(stream);
+        } else {
+            return Fail("compression type not supported");
+        }
+        return true;
+    case 24:
+        if (header.biCompression != BI_RGB)
+            return Fail("unknown compression");
+        ReadRaw(stream, m_info.pImage, m_header.biSizeImage);
+        return true;
+    case 16: {
+        const size_t bytes = static_cast<size_t>(FileRowBytes(header) * GetHeight());
+        ReadRaw(stream, m_info.pImage, bytes);
+        Bitfield2RGB(m_info.pImage, static_cast<WORD>(masks[0]), static_cast<WORD>(masks[1]),
+                     static_cast<WORD>(masks[2]), 16);
+        return true;
+    }
+    case 32: {
+        if (header.biCompression != BI_RGB && header.biCompression != kBitFields)
+            return Fail("unknown compression");
+        const uint64_t bytes = FileRowBytes(header) * GetHeight();
+        std::unique_ptr<BYTE, FreeDeleter> buffer(
+            bytes <= SIZE_MAX ? static_cast<BYTE*>(malloc(static_cast<size_t>(bytes))) : nullptr);
+        if (!buffer)
+            return Fail("can't allocate memory");
+        ReadRaw(stream, buffer.get(), static_cast<size_t>(bytes));
+        Bitfield2RGB(buffer.get(), 0, 0, 0, 32);
+        return true;
+    }
+    default:
+        return true;
+    }
+}
+
+namespace {
+
+// The cursor of the run-length readers: a row (0..height, height meaning past the image) and a
+// byte column inside it. Nothing is written outside the row's bytes or past the last row.
+struct RleCursor
+{
+    BYTE* pixels;
+    long stride;
+    long height;
+    long row = 0;
+    long column = 0;
+
+    BYTE* At() const
+    {
+        return row < height && column < stride ? pixels + static_cast<size_t>(row) * stride + column
+                                               : nullptr;
+    }
+    void NextLine()
+    {
+        column = 0;
+        row = std::min(row + 1, height);
+    }
+    void Move(long dx, long dy)
+    {
+        column = std::min(column + dx, stride);
+        row = std::min(row + dy, height);
+    }
+};
+
+} // namespace
+
+void CRasterImageBMP::DecodeRle8(CRasterFile& stream)
+{
+    RleCursor cursor{m_info.pImage, static_cast<long>(m_info.dwEffWidth), m_header.biHeight};
+    for (;;) {
+        const int32_t count = stream.GetC();
+        if (count < 0)
+            return;
+        if (count > 0) {
+            const int32_t color = stream.GetC();
+            if (color < 0)
+                return;
+            for (int32_t i = 0; i < count; ++i) {
+                if (cursor.column >= cursor.stride)
+                    return; // a run past the end of the row ends the picture
+                if (BYTE* at = cursor.At())
+                    *at = static_cast<BYTE>(color);
+                ++cursor.column;
+            }
+            continue;
+        }
+        const int32_t command = stream.GetC();
+        if (command < 0 || command == 1)
+            return;
+        if (command == 0) {
+            cursor.NextLine();
+        } else if (command == 2) {
+            const int32_t dx = stream.GetC();
+            const int32_t dy = stream.GetC();
+            if (dx < 0 || dy < 0)
+                return;
+            cursor.Move(dx, dy);
+        } else {
+            for (int32_t i = 0; i < command; ++i) {
+                const int32_t value = stream.GetC();
+                if (value < 0)
+                    return;
+                if (BYTE* at = cursor.At())
+                    *at = static_cast<BYTE>(value);
+                cursor.column = std::min(cursor.column + 1, cursor.stride);
+            }
+            if (command & 1)
+                stream.GetC();
+        }
+    }
+}
+
+void CRasterImageBMP::DecodeRle4(CRasterFile& stream)
+{
+    RleCursor cursor{m_info.pImage, static_cast<long>(m_info.dwEffWidth), m_header.biHeight};
+    bool lowNibble = false; // the next pixel goes into the low nibble of the current byte
+    // Writes one pixel (the high or the low nibble of value) and moves on.
+    const auto put = [&](int32_t value) {
+        BYTE* at = cursor.At();
+        if (!lowNibble) {
+            if (at)
+                *at = static_cast<BYTE>(value & 0xF0);
+            lowNibble = true;
+        } else {
+            if (at)
+                *at = static_cast<BYTE>(*at | (value & 0x0F));
+            cursor.column = std::min(cursor.column + 1, cursor.stride);
+            lowNibble = false;
+        }
+    };
+    for (;;) {
+        const int32_t count = stream.GetC();
+        if (count < 0)
+            return;
+        if (count > 0) {
+            const int32_t color = stream.GetC();
+            if (color < 0)
+                return;
+            for (int32_t i = 0; i < count; ++i) {
+                if (cursor.column >= cursor.stride)
+                    return; // a run past the end of the row ends the picture
+                put(color);
+            }
+            continue;
+        }
+        const int32_t command = stream.GetC();
+        if (command < 0 || command == 1)
+            return;
+        if (command == 0) {
+            cursor.NextLine();
+            lowNibble = false;
+        } else if (command == 2) {
+            const int32_t dx = stream.GetC();
+            const int32_t dy = stream.GetC();
+            if (dx < 0 || dy < 0)
+                return;
+            cursor.Move(dx / 2, dy);
+        } else {
+            int32_t value = stream.GetC();
+            for (int32_t i = 0; i < command && value >= 0; ++i) {
+                const bool advances = lowNibble;
+                put(value);
+                if (advances && i + 1 < command)
+                    value = stream.GetC();
+            }
+            if (((command + 1) & 2) == 2)
+                stream.GetC();
+        }
+    }
+}
+
+bool CRasterImageBMP::Encode(CRasterFile* stream)
+{
+    if (EncodeSafeCheck(stream))
+        return false;
+    const DWORD paletteBytes = LayoutColors() * sizeof(RGBQUAD);
+    BYTE fileHeader[kFileHeaderSize] = {'B', 'M'};
+    PutDword(fileHeader + 2, GetSize() + kFileHeaderSize);
+    PutDword(fileHeader + 10, kFileHeaderSize + sizeof(BITMAPINFOHEADER) + paletteBytes);
+    SyncHeaderToDib();
+    if (stream->Write(fileHeader, sizeof(fileHeader), 1) != 1 ||
+        stream->Write(GetDIB(), GetSize(), 1) != 1)
+        return Fail("Error writing BMP file");
+    return true;
+}

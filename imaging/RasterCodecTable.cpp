@@ -1,0 +1,46 @@
+#include "imaging/RasterCodecTable.h"
+
+#include "imaging/CRasterImageBMP.h"
+
+namespace {
+
+// One line per format code. To add a format: include its class and fill its entry with the
+// adapters (DecodeWithFormat<CRasterImageXXX>, EncodeWithFormat<CRasterImageXXX>), or with an
+// adapter of its own when its operations take further arguments.
+const RASTERCODEC kCodecs[RASTER_CODEC_OPTION_COUNT] = {
+    /* 0 none */ {nullptr, nullptr},
+    /* 1 BMP  */ {DecodeWithFormat<CRasterImageBMP>, EncodeWithFormat<CRasterImageBMP>},
+    /* 2 GIF  */ {nullptr, nullptr},
+    /* 3 JPG  */ {nullptr, nullptr},
+    /* 4 PNG  */ {nullptr, nullptr},
+    /* 5 MNG  */ {nullptr, nullptr},
+    /* 6 ICO  */ {nullptr, nullptr},
+    /* 7 TIF  */ {nullptr, nullptr},
+    /* 8 TGA  */ {nullptr, nullptr},
+    /* 9 PCX  */ {nullptr, nullptr},
+    /* 10 WBMP */ {nullptr, nullptr},
+    /* 11 WMF  */ {nullptr, nullptr},
+    /* 12 JP2  */ {nullptr, nullptr},
+    /* 13 JPC  */ {nullptr, nullptr},
+    /* 14 PGX  */ {nullptr, nullptr},
+    /* 15 PNM  */ {nullptr, nullptr},
+    /* 16 RAS  */ {nullptr, nullptr},
+};
+
+} // namespace
+
+const RASTERDETECTSTEP kRasterDetectionOrder[12] = {
+    {RASTER_FORMAT_BMP, RASTER_FORMAT_BMP},   {RASTER_FORMAT_JPG, RASTER_FORMAT_JPG},
+    {RASTER_FORMAT_ICO, RASTER_FORMAT_ICO},   {RASTER_FORMAT_GIF, RASTER_FORMAT_GIF},
+    {RASTER_FORMAT_PNG, RASTER_FORMAT_PNG},   {RASTER_FORMAT_TIF, RASTER_FORMAT_TIF},
+    {RASTER_FORMAT_MNG, RASTER_FORMAT_MNG},   {RASTER_FORMAT_TGA, RASTER_FORMAT_TGA},
+    {RASTER_FORMAT_PCX, RASTER_FORMAT_PCX},   {RASTER_FORMAT_WBMP, RASTER_FORMAT_WBMP},
+    {RASTER_FORMAT_WMF, RASTER_FORMAT_WMF},   {RASTER_FORMAT_JP2, RASTER_FORMAT_UNKNOWN},
+};
+
+const RASTERCODEC* FindRasterCodec(DWORD imageType)
+{
+    if (imageType == 0 || imageType >= RASTER_CODEC_OPTION_COUNT)
+        return nullptr;
+    return &kCodecs[imageType];
+}
