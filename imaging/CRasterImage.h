@@ -216,6 +216,10 @@ protected:
     DWORD LayoutColors() const;
     // Bytes of one plane (width x height), 0 when empty.
     size_t PlaneSize() const;
+    // Copies a plane of the same-sized source into the given plane, allocating it when absent.
+    bool CopyPlane(BYTE*& plane, const BYTE* sourcePlane, const CRasterImage& source);
+    // A copy without pixels and selection but with the alpha plane: the start of Flip and Mirror.
+    bool PrepareCopy(CRasterImage& result) const;
     // Writes the image's header, with the palette count the block holds, into the packed bitmap.
     void SyncHeaderToDib();
     // The rotations share their set-up: a result of the given size with this image's settings,

@@ -299,11 +299,13 @@ struct RleCursor
     }
 };
 
-} // namespace
 
-void CRasterImageBMP::DecodeRle8(CRasterFile& stream)
+// The command structure shared by RLE8 and RLE4: encoded runs, end of line, end of picture, delta
+// and absolute runs. The pixel writer of each depth says how pixels land in the row. Every step
+// reads at least one byte, so the loop ends with the data.
+template <class PixelWriter>
+void RunLengthDecode(CRasterFile& stream, RleCursor& cursor, PixelWriter& writer)
 {
-    RleCursor cursor{m_info.pImage, static_cast<long>(m_info.dwEffWidth), m_header.biHeight};
     for (;;) {
         const int32_t count = stream.GetC();
         if (count < 0)
@@ -315,9 +317,7 @@ void CRasterImageBMP::DecodeRle8(CRasterFile& stream)
             for (int32_t i = 0; i < count; ++i) {
                 if (cursor.column >= cursor.stride)
                     return; // a run past the end of the row ends the picture
-                if (BYTE* at = cursor.At())
-                    *at = static_cast<BYTE>(color);
-                ++cursor.column;
+                writer.Put(color);
             }
             continue;
         }
@@ -326,33 +326,53 @@ void CRasterImageBMP::DecodeRle8(CRasterFile& stream)
             return;
         if (command == 0) {
             cursor.NextLine();
+            writer.NewLine();
         } else if (command == 2) {
             const int32_t dx = stream.GetC();
             const int32_t dy = stream.GetC();
             if (dx < 0 || dy < 0)
                 return;
-            cursor.Move(dx, dy);
+            writer.Delta(dx, dy);
         } else {
-            for (int32_t i = 0; i < command; ++i) {
-                const int32_t value = stream.GetC();
-                if (value < 0)
-                    return;
-                if (BYTE* at = cursor.At())
-                    *at = static_cast<BYTE>(value);
-                cursor.column = std::min(cursor.column + 1, cursor.stride);
-            }
-            if (command & 1)
-                stream.GetC();
+            writer.Absolute(stream, command);
         }
     }
 }
 
-void CRasterImageBMP::DecodeRle4(CRasterFile& stream)
+// RLE8: one byte per pixel.
+struct Rle8Writer
 {
-    RleCursor cursor{m_info.pImage, static_cast<long>(m_info.dwEffWidth), m_header.biHeight};
+    RleCursor& cursor;
+
+    void Put(int32_t value)
+    {
+        if (BYTE* at = cursor.At())
+            *at = static_cast<BYTE>(value);
+        cursor.column = std::min(cursor.column + 1, cursor.stride);
+    }
+    void NewLine() {}
+    void Delta(int32_t dx, int32_t dy) { cursor.Move(dx, dy); }
+    void Absolute(CRasterFile& stream, int32_t count)
+    {
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t value = stream.GetC();
+            if (value < 0)
+                return;
+            Put(value);
+        }
+        if (count & 1)
+            stream.GetC();
+    }
+};
+
+// RLE4: two pixels per byte, high nibble first; the column counts bytes.
+struct Rle4Writer
+{
+    RleCursor& cursor;
     bool lowNibble = false; // the next pixel goes into the low nibble of the current byte
-    // Writes one pixel (the high or the low nibble of value) and moves on.
-    const auto put = [&](int32_t value) {
+
+    void Put(int32_t value)
+    {
         BYTE* at = cursor.At();
         if (!lowNibble) {
             if (at)
@@ -364,46 +384,37 @@ void CRasterImageBMP::DecodeRle4(CRasterFile& stream)
             cursor.column = std::min(cursor.column + 1, cursor.stride);
             lowNibble = false;
         }
-    };
-    for (;;) {
-        const int32_t count = stream.GetC();
-        if (count < 0)
-            return;
-        if (count > 0) {
-            const int32_t color = stream.GetC();
-            if (color < 0)
-                return;
-            for (int32_t i = 0; i < count; ++i) {
-                if (cursor.column >= cursor.stride)
-                    return; // a run past the end of the row ends the picture
-                put(color);
-            }
-            continue;
-        }
-        const int32_t command = stream.GetC();
-        if (command < 0 || command == 1)
-            return;
-        if (command == 0) {
-            cursor.NextLine();
-            lowNibble = false;
-        } else if (command == 2) {
-            const int32_t dx = stream.GetC();
-            const int32_t dy = stream.GetC();
-            if (dx < 0 || dy < 0)
-                return;
-            cursor.Move(dx / 2, dy);
-        } else {
-            int32_t value = stream.GetC();
-            for (int32_t i = 0; i < command && value >= 0; ++i) {
-                const bool advances = lowNibble;
-                put(value);
-                if (advances && i + 1 < command)
-                    value = stream.GetC();
-            }
-            if (((command + 1) & 2) == 2)
-                stream.GetC();
-        }
     }
+    void NewLine() { lowNibble = false; }
+    void Delta(int32_t dx, int32_t dy) { cursor.Move(dx / 2, dy); }
+    void Absolute(CRasterFile& stream, int32_t count)
+    {
+        int32_t value = stream.GetC();
+        for (int32_t i = 0; i < count && value >= 0; ++i) {
+            const bool advances = lowNibble;
+            Put(value);
+            if (advances && i + 1 < count)
+                value = stream.GetC();
+        }
+        if (((count + 1) & 2) == 2)
+            stream.GetC();
+    }
+};
+
+} // namespace
+
+void CRasterImageBMP::DecodeRle8(CRasterFile& stream)
+{
+    RleCursor cursor{m_info.pImage, static_cast<long>(m_info.dwEffWidth), m_header.biHeight};
+    Rle8Writer writer{cursor};
+    RunLengthDecode(stream, cursor, writer);
+}
+
+void CRasterImageBMP::DecodeRle4(CRasterFile& stream)
+{
+    RleCursor cursor{m_info.pImage, static_cast<long>(m_info.dwEffWidth), m_header.biHeight};
+    Rle4Writer writer{cursor};
+    RunLengthDecode(stream, cursor, writer);
 }
 
 bool CRasterImageBMP::Encode(CRasterFile* stream)

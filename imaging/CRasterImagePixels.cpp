@@ -139,16 +139,23 @@ void CRasterImage::AlphaDelete()
     m_pAlpha = nullptr;
 }
 
-bool CRasterImage::AlphaCopy(const CRasterImage& source)
+bool CRasterImage::CopyPlane(BYTE*& plane, const BYTE* sourcePlane, const CRasterImage& source)
 {
-    if (!source.m_pAlpha || !m_pDib || source.GetWidth() != GetWidth() ||
+    if (!sourcePlane || !m_pDib || source.GetWidth() != GetWidth() ||
         source.GetHeight() != GetHeight() || &source == this)
         return false;
-    if (!m_pAlpha)
-        m_pAlpha = static_cast<BYTE*>(malloc(PlaneSize()));
-    if (!m_pAlpha)
+    if (!plane)
+        plane = static_cast<BYTE*>(malloc(PlaneSize()));
+    if (!plane)
         return false;
-    memcpy(m_pAlpha, source.m_pAlpha, PlaneSize());
+    memcpy(plane, sourcePlane, PlaneSize());
+    return true;
+}
+
+bool CRasterImage::AlphaCopy(const CRasterImage& source)
+{
+    if (!CopyPlane(m_pAlpha, source.m_pAlpha, source))
+        return false;
     m_info.nAlphaMax = source.m_info.nAlphaMax;
     return true;
 }
@@ -169,38 +176,40 @@ BYTE CRasterImage::BlindAlphaGet(long x, long y) const
     return m_pAlpha[static_cast<size_t>(y) * GetWidth() + x];
 }
 
-bool CRasterImage::AlphaFlip()
+namespace {
+
+// Builds a new plane row by row from the old one; false (keeping the old plane) without memory.
+template <class RowCopy>
+bool RebuildPlane(BYTE*& plane, size_t width, size_t height, RowCopy copyRow)
 {
-    if (!m_pAlpha)
-        return false;
-    BYTE* plane = static_cast<BYTE*>(malloc(PlaneSize()));
     if (!plane)
         return false;
-    const size_t width = GetWidth();
-    const size_t height = GetHeight();
+    BYTE* rebuilt = static_cast<BYTE*>(malloc(width * height));
+    if (!rebuilt)
+        return false;
     for (size_t y = 0; y < height; ++y)
-        memcpy(plane + (height - 1 - y) * width, m_pAlpha + y * width, width);
-    free(m_pAlpha);
-    m_pAlpha = plane;
+        copyRow(plane, rebuilt, y);
+    free(plane);
+    plane = rebuilt;
     return true;
+}
+
+} // namespace
+
+bool CRasterImage::AlphaFlip()
+{
+    const size_t width = GetWidth(), height = GetHeight();
+    return RebuildPlane(m_pAlpha, width, height, [&](const BYTE* from, BYTE* to, size_t y) {
+        memcpy(to + (height - 1 - y) * width, from + y * width, width);
+    });
 }
 
 bool CRasterImage::AlphaMirror()
 {
-    if (!m_pAlpha)
-        return false;
-    BYTE* plane = static_cast<BYTE*>(malloc(PlaneSize()));
-    if (!plane)
-        return false;
-    const size_t width = GetWidth();
-    const size_t height = GetHeight();
-    for (size_t y = 0; y < height; ++y) {
-        const BYTE* from = m_pAlpha + y * width;
-        std::reverse_copy(from, from + width, plane + y * width);
-    }
-    free(m_pAlpha);
-    m_pAlpha = plane;
-    return true;
+    const size_t width = GetWidth(), height = GetHeight();
+    return RebuildPlane(m_pAlpha, width, height, [&](const BYTE* from, BYTE* to, size_t y) {
+        std::reverse_copy(from + y * width, from + (y + 1) * width, to + y * width);
+    });
 }
 
 // Selection plane
@@ -223,14 +232,8 @@ bool CRasterImage::SelectionIsInside(long x, long y) const
 
 bool CRasterImage::SelectionCopy(const CRasterImage& source)
 {
-    if (!source.m_pSelection || !m_pDib || source.GetWidth() != GetWidth() ||
-        source.GetHeight() != GetHeight() || &source == this)
+    if (!CopyPlane(m_pSelection, source.m_pSelection, source))
         return false;
-    if (!m_pSelection)
-        m_pSelection = static_cast<BYTE*>(malloc(PlaneSize()));
-    if (!m_pSelection)
-        return false;
-    memcpy(m_pSelection, source.m_pSelection, PlaneSize());
     m_info.rSelectionBox = source.m_info.rSelectionBox;
     return true;
 }

@@ -18,14 +18,20 @@ BYTE ClampByte(long value)
 
 } // namespace
 
-bool CRasterImage::Flip()
+bool CRasterImage::PrepareCopy(CRasterImage& result) const
 {
     if (!m_pDib)
         return false;
-    CRasterImage result(*this, false, false, true);
-    if (!result.IsValid())
-        return false;
+    result.Copy(*this, false, false, true);
     result.SelectionDelete();
+    return result.IsValid();
+}
+
+bool CRasterImage::Flip()
+{
+    CRasterImage result;
+    if (!PrepareCopy(result))
+        return false;
     const DWORD height = GetHeight();
     for (DWORD y = 0; y < height; ++y)
         memcpy(result.GetBits(y), GetBits(height - 1 - y), m_info.dwEffWidth);
@@ -35,12 +41,9 @@ bool CRasterImage::Flip()
 
 bool CRasterImage::Mirror()
 {
-    if (!m_pDib)
+    CRasterImage result;
+    if (!PrepareCopy(result))
         return false;
-    CRasterImage result(*this, false, false, true);
-    if (!result.IsValid())
-        return false;
-    result.SelectionDelete();
     const long width = m_header.biWidth;
     const long height = m_header.biHeight;
     for (long y = 0; y < height; ++y) {
