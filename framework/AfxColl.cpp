@@ -1,0 +1,30 @@
+// Run-time classes of the concrete collections.
+#include "framework/CByteArray.h"
+#include "framework/CDWordArray.h"
+#include "framework/CMapPtrToPtr.h"
+#include "framework/CMapPtrToWord.h"
+#include "framework/CMapStringToPtr.h"
+#include "framework/CMapWordToPtr.h"
+#include "framework/CObArray.h"
+#include "framework/CObList.h"
+#include "framework/CPtrArray.h"
+#include "framework/CPtrList.h"
+#include "framework/CStringArray.h"
+#include "framework/CStringList.h"
+#include "framework/CUIntArray.h"
+#include "framework/CWordArray.h"
+
+IMPLEMENT_DYNAMIC(CObArray, CObject)
+IMPLEMENT_DYNAMIC(CPtrArray, CObject)
+IMPLEMENT_DYNAMIC(CDWordArray, CObject)
+IMPLEMENT_DYNAMIC(CUIntArray, CObject)
+IMPLEMENT_DYNAMIC(CWordArray, CObject)
+IMPLEMENT_DYNAMIC(CByteArray, CObject)
+IMPLEMENT_DYNAMIC(CStringArray, CObject)
+IMPLEMENT_DYNAMIC(CObList, CObject)
+IMPLEMENT_DYNAMIC(CPtrList, CObject)
+IMPLEMENT_DYNAMIC(CStringList, CObject)
+IMPLEMENT_DYNAMIC(CMapPtrToPtr, CObject)
+IMPLEMENT_DYNAMIC(CMapWordToPtr, CObject)
+IMPLEMENT_DYNAMIC(CMapPtrToWord, CObject)
+IMPLEMENT_DYNAMIC(CMapStringToPtr, CObject)
