@@ -3,10 +3,18 @@
 # A reader adds its folder's sources here.
 set(ORVO_ENGINE_PORTABLE_SOURCES
   db/AciPalette.cpp
+  db/CodePage.cpp
   db/Color.cpp
   db/Database.cpp
   db/DwgVersion.cpp
   db/Entity.cpp
   db/Geometry.cpp
+  dxf/DxfEntityReader.cpp
+  dxf/DxfGroup.cpp
+  dxf/DxfHatchReader.cpp
+  dxf/DxfReadContext.cpp
+  dxf/DxfReader.cpp
+  dxf/DxfTextDecoder.cpp
+  dxf/DxfTokenizer.cpp
 )
 list(TRANSFORM ORVO_ENGINE_PORTABLE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

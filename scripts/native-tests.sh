@@ -46,7 +46,7 @@ done <"$build/fuzz-targets.txt"
 
 for i in "${!pids[@]}"; do
     if wait "${pids[$i]}"; then
-        echo "fuzz ${names[$i]}: $(grep -m1 -o 'stat::number_of_executed_runs: *[0-9]*' "$work/${names[$i]}/fuzz.log" || true)"
+        echo "fuzz ${names[$i]}: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$work/${names[$i]}/fuzz.log" || true)"
     else
         echo "fuzz ${names[$i]}: FAILED (log and crash input in $work/${names[$i]})" >&2
         tail -40 "$work/${names[$i]}/fuzz.log" >&2

@@ -94,6 +94,7 @@ struct Image final : Entity
     static constexpr EntityType kType = EntityType::Image;
     Image() : Entity(kType) {}
     RasterFrame frame;
+    Handle imageDef = 0;             // the IMAGEDEF object
     std::string fileName;            // from the IMAGEDEF object
 };
 

@@ -75,16 +75,19 @@ struct MLineElement
 struct MLineVertex
 {
     Vec3 position, direction, miter;
+    std::vector<double> offsets;     // per element: distance along the miter from position
 };
 
 struct MLine final : Entity
 {
     static constexpr EntityType kType = EntityType::MLine;
     MLine() : Entity(kType) {}
+    Handle style = 0;                // the MLINESTYLE object, and its name
+    std::string styleName;
     double scale = 1.0;
     std::uint8_t justification = 0;  // 0 top, 1 zero, 2 bottom
     bool closed = false;
-    std::vector<MLineElement> elements;   // from the MLINE style
+    std::vector<MLineElement> elements;   // from the MLINE style (colours, line types)
     std::vector<MLineVertex> vertices;
 };
 

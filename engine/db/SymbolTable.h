@@ -37,6 +37,15 @@ public:
         return index;
     }
 
+    // Records the handle of an existing record (a DXF block gets its handle from its table
+    // entry and its contents from the BLOCKS section).
+    void SetHandle(std::int32_t index, Handle handle)
+    {
+        m_records[static_cast<std::size_t>(index)].handle = handle;
+        if (handle != 0)
+            m_byHandle[handle] = index;
+    }
+
     // Index of the record of that name, or -1.
     std::int32_t Find(const std::string& name) const
     {
