@@ -18,6 +18,7 @@ using namespace RkDb;
 using orvo::portable::DxfBuilder;
 using orvo::portable::SampleDrawing;
 using Status = RkDxf::DxfReader::Status;
+constexpr double kPi = 3.14159265358979323846;
 
 Status ReadInto(Database& db, const std::string& data)
 {
@@ -108,8 +109,8 @@ TEST(DxfReader, KeyValuesOfCurves)
     EXPECT_DOUBLE_EQ(circle.thickness, 2.0);
     EXPECT_DOUBLE_EQ(circle.extrusion.z, -1.0);
     const Arc& arc = First<Arc>(db);
-    EXPECT_NEAR(arc.startAngle, M_PI / 2, 1e-12);
-    EXPECT_NEAR(arc.endAngle, M_PI, 1e-12);
+    EXPECT_NEAR(arc.startAngle, kPi / 2, 1e-12);
+    EXPECT_NEAR(arc.endAngle, kPi, 1e-12);
     const Ellipse& ellipse = First<Ellipse>(db);
     EXPECT_DOUBLE_EQ(ellipse.ratio, 0.5);
     EXPECT_DOUBLE_EQ(ellipse.majorAxis.x, 4.0);
@@ -152,7 +153,7 @@ TEST(DxfReader, KeyValuesOfTextsBlocksAndAreas)
     ASSERT_EQ(ReadInto(db, SampleDrawing().Ascii()), Status::Ok);
     const Text& text = First<Text>(db);
     EXPECT_EQ(text.text.value, "Hello %%c");
-    EXPECT_NEAR(text.text.rotation, M_PI / 6, 1e-12);
+    EXPECT_NEAR(text.text.rotation, kPi / 6, 1e-12);
     EXPECT_EQ(text.text.hAlign, 1);
     EXPECT_EQ(text.text.vAlign, 2);
     EXPECT_TRUE(text.text.hasAlignment);
@@ -174,7 +175,7 @@ TEST(DxfReader, KeyValuesOfTextsBlocksAndAreas)
     ASSERT_TRUE(db.Blocks().Valid(insert.block));
     EXPECT_EQ(db.Blocks()[insert.block].name, "Door");
     EXPECT_DOUBLE_EQ(db.Blocks()[insert.block].basePoint.y, 2.0);
-    EXPECT_NEAR(insert.rotation, M_PI / 4, 1e-12);
+    EXPECT_NEAR(insert.rotation, kPi / 4, 1e-12);
     EXPECT_EQ(insert.columns, 2);
     EXPECT_EQ(insert.rows, 3);
     ASSERT_EQ(insert.attributes.size(), 1u);
@@ -216,7 +217,7 @@ TEST(DxfReader, KeyValuesOfTextsBlocksAndAreas)
     ASSERT_EQ(hatches[0]->loops[1].edges.size(), 2u);
     EXPECT_EQ(hatches[0]->loops[1].edges[1].kind, HatchEdge::Kind::Arc);
     ASSERT_EQ(hatches[0]->patternLines.size(), 1u);
-    EXPECT_NEAR(hatches[0]->patternLines[0].angle, M_PI / 4, 1e-12);
+    EXPECT_NEAR(hatches[0]->patternLines[0].angle, kPi / 4, 1e-12);
     EXPECT_TRUE(hatches[1]->solid);
 
     EXPECT_DOUBLE_EQ(First<Solid>(db).corners[3].x, 1.0);
