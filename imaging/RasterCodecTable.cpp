@@ -1,6 +1,7 @@
 #include "imaging/RasterCodecTable.h"
 
 #include "imaging/CRasterImageBMP.h"
+#include "imaging/CRasterImageJPG.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ const RASTERCODEC kCodecs[RASTER_CODEC_OPTION_COUNT] = {
     /* 0 none */ {nullptr, nullptr},
     /* 1 BMP  */ {DecodeWithFormat<CRasterImageBMP>, EncodeWithFormat<CRasterImageBMP>},
     /* 2 GIF  */ {nullptr, nullptr},
-    /* 3 JPG  */ {nullptr, nullptr},
+    /* 3 JPG  */ {DecodeWithFormat<CRasterImageJPG>, EncodeWithFormat<CRasterImageJPG>},
     /* 4 PNG  */ {nullptr, nullptr},
     /* 5 MNG  */ {nullptr, nullptr},
     /* 6 ICO  */ {nullptr, nullptr},

@@ -1,0 +1,68 @@
+// CRasterImageJPG: the JPEG format class (format code 3) over libjpeg, with its own source,
+// destination and error managers over the raster streams. Before decoding it reads the file's Exif
+// block; an object that holds Exif data writes it back into the JPEG it encodes.
+#pragma once
+
+#include "imaging/CRasterExifInfo.h"
+#include "imaging/CRasterImage.h"
+
+#include <cstdio>
+#include <memory>
+
+#include <jpeglib.h>
+
+struct JpegDecodeJob;
+struct JpegEncodeJob;
+
+class CRasterImageJPG : public CRasterImage
+{
+public:
+    CRasterImageJPG();
+    ~CRasterImageJPG() override;
+
+    // Codec option bits (the image's option word for format code 3).
+    enum : DWORD {
+        ENC_BASELINE = 0x01,
+        ENC_ARITHMETIC = 0x02,
+        ENC_GRAYSCALE = 0x04,
+        ENC_OPTIMIZE = 0x08,
+        ENC_PROGRESSIVE = 0x10,
+        ENC_SMOOTHING = 0x40,
+        DEC_GRAYSCALE = 0x80,
+        DEC_QUANTIZE = 0x100,
+        DEC_DITHER = 0x200,
+        DEC_ONE_PASS = 0x400,
+        DEC_NO_FANCY_UPSAMPLING = 0x800,
+    };
+
+    using CRasterImage::Decode;
+    using CRasterImage::Encode;
+    bool Decode(CRasterFile* stream);
+    bool Encode(CRasterFile* stream);
+
+    // Reads the Exif block (a second read replaces the first); the stream is put back where it
+    // was. True when the file has Exif data.
+    bool DecodeExif(CRasterFile* stream);
+    bool DecodeExif(FILE* stream);
+
+    const EXIFINFO& GetExifInfo() const { return m_exifInfo; }
+    void SetSmoothingFactor(int factor) { m_smoothingFactor = factor; }
+    void SetDitherMode(int mode) { m_ditherMode = mode; }
+
+private:
+    // The libjpeg parts: each sets its long-jump point and holds no object with a destructor.
+    bool DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool hasExif);
+    bool EncodeJpeg(JpegEncodeJob& job, CRasterFile* stream, bool grey);
+    void ApplyDecodeOptions(jpeg_decompress_struct& cinfo) const;
+    void ApplyEncodeOptions(jpeg_compress_struct& cinfo) const;
+    void SetDecodedResolution(const jpeg_decompress_struct& cinfo, bool hasExif);
+    void SetDecodedPalette(const jpeg_decompress_struct& cinfo);
+    void StoreRow(const jpeg_decompress_struct& cinfo, const BYTE* samples, BYTE* row) const;
+    void SwapRedBlue();
+    bool SpliceExif(CRasterFile& encoded, CRasterFile& stream);
+
+    std::unique_ptr<CRasterExifInfo> m_exif;
+    EXIFINFO m_exifInfo;
+    int m_smoothingFactor = 0;
+    int m_ditherMode = 0;
+};

@@ -1,0 +1,38 @@
+// libjpeg glue over the raster streams: the source, destination and error managers the JPEG codec
+// hands to libjpeg. All three are plain records without destructors, because libjpeg reports
+// errors by a long jump out of its own frames back to the codec's set-up point.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <csetjmp>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+class CRasterFile;
+
+struct JPEGSTREAMADAPTER
+{
+    static constexpr size_t kBufferSize = 4096;
+    jpeg_source_mgr source;
+    jpeg_destination_mgr destination;
+    CRasterFile* stream;
+    boolean startOfFile;
+    JOCTET buffer[kBufferSize];
+};
+
+struct JPEGERRORMANAGER
+{
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char* lastError; // libjpeg's message goes here (256 characters at most)
+};
+
+// Both attach the adapter through the libjpeg object's client data.
+void JpegAttachSource(j_decompress_ptr cinfo, JPEGSTREAMADAPTER& adapter, CRasterFile* stream);
+void JpegAttachDestination(j_compress_ptr cinfo, JPEGSTREAMADAPTER& adapter, CRasterFile* stream);
+
+// libjpeg's standard error manager whose fatal errors store the message and jump to the manager's
+// jump buffer; warnings are not printed (the program has no console).
+jpeg_error_mgr* JpegInitErrorManager(JPEGERRORMANAGER& manager, char* lastError);

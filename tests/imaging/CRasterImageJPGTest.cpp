@@ -1,0 +1,248 @@
+// The JPEG codec: round trips through the dispatch, density and Exif resolution, grey and CMYK
+// files, refusals, the Exif splice on re-encode, stream failures and damaged files.
+#include "imaging/CRasterImageJPG.h"
+
+#include "imaging/CRasterMemFile.h"
+#include "imaging/ExifOrientation.h"
+#include "tests/imaging/ExifTestData.h"
+#include "tests/imaging/RasterCodecTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace orvo::test;
+
+namespace {
+
+struct RoundTripCase
+{
+    DWORD width, height;
+    WORD bpp;
+    bool grey;
+};
+
+class JpegRoundTrip : public testing::TestWithParam<RoundTripCase>
+{
+};
+
+TEST_P(JpegRoundTrip, ComesBackCloseThroughDetection)
+{
+    const RoundTripCase c = GetParam();
+    CRasterImage source;
+    FillPattern(source, c.width, c.height, c.bpp, c.grey);
+    source.SetJpegQuality(100);
+    const Bytes bytes = EncodeToBytes(source, RASTER_FORMAT_JPG);
+    ASSERT_FALSE(bytes.empty()) << source.GetLastError();
+    CRasterImage back;
+    ASSERT_TRUE(DecodeFromBytes(back, bytes, RASTER_FORMAT_UNKNOWN)) << back.GetLastError();
+    EXPECT_EQ(back.GetType(), RASTER_FORMAT_JPG);
+    EXPECT_EQ(back.GetBpp(), c.grey ? 8 : 24);
+    EXPECT_EQ(back.IsGrayScale(), c.grey);
+    EXPECT_LE(MaxChannelDifference(source, back), c.grey ? 4 : 40);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, JpegRoundTrip,
+                         testing::Values(RoundTripCase{1, 1, 24, false},
+                                         RoundTripCase{7, 5, 24, false},
+                                         RoundTripCase{33, 17, 24, false},
+                                         RoundTripCase{16, 16, 8, true},
+                                         RoundTripCase{9, 31, 8, true}));
+
+Bytes WithDensity(Bytes jpeg, BYTE unit, WORD x, WORD y)
+{
+    EXPECT_EQ(std::memcmp(&jpeg[6], "JFIF", 4), 0);
+    jpeg[13] = unit;
+    jpeg[14] = BYTE(x >> 8);
+    jpeg[15] = BYTE(x);
+    jpeg[16] = BYTE(y >> 8);
+    jpeg[17] = BYTE(y);
+    return jpeg;
+}
+
+TEST(CRasterImageJPG, DensityBecomesDotsPerInch)
+{
+    const struct
+    {
+        BYTE unit;
+        WORD x, y;
+        LONG dpiX, dpiY;
+    } cases[] = {{2, 28, 28, 71, 71}, {1, 300, 300, 300, 300}, {0, 1, 1, 1, 1}, {1, 0, 72, 96, 72}};
+    for (const auto& c : cases) {
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, WithDensity(EncodeTestJpeg(8, 8, 3), c.unit, c.x, c.y),
+                                    RASTER_FORMAT_JPG));
+        EXPECT_EQ(image.GetXDPI(), c.dpiX) << int(c.unit);
+        EXPECT_EQ(image.GetYDPI(), c.dpiY) << int(c.unit);
+    }
+}
+
+TEST(CRasterImageJPG, ExifResolutionWinsOverDensity)
+{
+    ExifBuilder b(true);
+    b.Rational(ExifBuilder::Ifd0, 0x011A, 118, 1).Rational(ExifBuilder::Ifd0, 0x011B, 59, 1)
+        .Short(ExifBuilder::Ifd0, 0x0128, 3);
+    const Bytes jpeg = InsertApp1(EncodeTestJpeg(8, 8, 3), b.Build());
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, jpeg, RASTER_FORMAT_JPG));
+    EXPECT_EQ(image.GetXDPI(), 299); // 118 per cm x 2.54, truncated
+    EXPECT_EQ(image.GetYDPI(), 149);
+}
+
+TEST(CRasterImageJPG, OnlyEightBitGreyOrTrueColourIsWritten)
+{
+    CRasterImage greyRamp, standard, bw, grey4;
+    FillPattern(greyRamp, 8, 8, 8, true);
+    FillPattern(standard, 8, 8, 8);
+    standard.SetStdPalette();
+    FillPattern(bw, 8, 8, 1);
+    bw.SetPaletteColor(0, 0, 0, 0);
+    bw.SetPaletteColor(1, 1, 1, 1); // passes the grey test, but is one bit deep
+    FillPattern(grey4, 8, 8, 4);
+    for (BYTE i = 0; i < 16; ++i)
+        grey4.SetPaletteColor(i, i, i, i);
+    const Bytes ramp = EncodeToBytes(greyRamp, RASTER_FORMAT_JPG);
+    ASSERT_FALSE(ramp.empty());
+    EXIFINFO info = {};
+    CRasterExifInfo reader(&info);
+    Bytes copy = ramp;
+    CRasterMemFile in(copy.data(), int32_t(copy.size()));
+    reader.DecodeExif(&in);
+    EXPECT_EQ(info.isColor, 0);
+    for (CRasterImage* refused : {&standard, &bw, &grey4}) {
+        EXPECT_TRUE(EncodeToBytes(*refused, RASTER_FORMAT_JPG).empty());
+        EXPECT_STREQ(refused->GetLastError(), "JPEG can save only RGB or GreyScale images");
+    }
+}
+
+TEST(CRasterImageJPG, CmykScaledByBlack)
+{
+    jpeg_compress_struct c = {};
+    jpeg_error_mgr err = {};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = 16;
+    c.image_height = 16;
+    c.input_components = 4;
+    c.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 100, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    unsigned char row[16 * 4];
+    for (int x = 0; x < 16; ++x) {
+        row[4 * x] = 200;
+        row[4 * x + 1] = 100;
+        row[4 * x + 2] = 50;
+        row[4 * x + 3] = 128;
+    }
+    while (c.next_scanline < 16) {
+        JSAMPROW p = row;
+        jpeg_write_scanlines(&c, &p, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    const Bytes jpeg(buffer, buffer + size);
+    free(buffer);
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, jpeg, RASTER_FORMAT_JPG));
+    EXPECT_EQ(image.GetBpp(), 24);
+    const RGBQUAD p = image.GetPixelColor(5, 5, false);
+    EXPECT_NEAR(p.rgbRed, 128 * 200 / 255, 2);
+    EXPECT_NEAR(p.rgbGreen, 128 * 100 / 255, 2);
+    EXPECT_NEAR(p.rgbBlue, 128 * 50 / 255, 2);
+}
+
+TEST(CRasterImageJPG, EmptyTruncatedAndDimensionsOnly)
+{
+    CRasterImage empty;
+    EXPECT_FALSE(DecodeFromBytes(empty, Bytes(), RASTER_FORMAT_JPG));
+    EXPECT_STREQ(empty.GetLastError(), "Empty input file");
+
+    Bytes jpeg = EncodeTestJpeg(64, 48, 3);
+    Bytes truncated(jpeg.begin(), jpeg.begin() + jpeg.size() * 2 / 3);
+    CRasterImage partial;
+    EXPECT_TRUE(DecodeFromBytes(partial, truncated, RASTER_FORMAT_JPG));
+    EXPECT_EQ(partial.GetWidth(), 64u);
+
+    CRasterImageJPG dims;
+    dims.SetEscape(-1);
+    CRasterMemFile in(jpeg.data(), int32_t(jpeg.size()));
+    EXPECT_TRUE(dims.Decode(&in));
+    EXPECT_FALSE(dims.IsValid());
+    EXPECT_EQ(dims.GetWidth(), 64u);
+    EXPECT_EQ(dims.GetHeight(), 48u);
+}
+
+TEST(CRasterImageJPG, ScaleDenominatorShrinksTheOutput)
+{
+    CRasterImage image;
+    image.SetJpegScale(4);
+    ASSERT_TRUE(DecodeFromBytes(image, EncodeTestJpeg(64, 48, 3), RASTER_FORMAT_JPG));
+    EXPECT_EQ(image.GetWidth(), 16u);
+    EXPECT_EQ(image.GetHeight(), 12u);
+}
+
+TEST(CRasterImageJPG, ExifKeptWhenTheSameObjectReEncodes)
+{
+    ExifBuilder b(false);
+    b.Short(ExifBuilder::Ifd0, 0x0112, 6).Ascii(ExifBuilder::Ifd0, 0x010F, "Orvo");
+    Bytes photo = InsertApp1(EncodeTestJpeg(32, 16, 3), b.Build());
+    CRasterImageJPG jpg;
+    CRasterMemFile in(photo.data(), int32_t(photo.size()));
+    ASSERT_TRUE(jpg.Decode(&in));
+    EXPECT_TRUE(jpg.GetExifInfo().isExif);
+    // A second Exif read replaces the first reader.
+    in.Seek(0, SEEK_SET);
+    EXPECT_TRUE(jpg.DecodeExif(&in));
+    CRasterMemFile out;
+    ASSERT_TRUE(out.Open());
+    ASSERT_TRUE(jpg.Encode(&out)) << jpg.GetLastError();
+    const Bytes written(out.GetBuffer(false), out.GetBuffer(false) + out.Size());
+    EXPECT_EQ(ExifOrientation(written.data(), written.size()), 6);
+    CRasterImage back;
+    ASSERT_TRUE(DecodeFromBytes(back, written, RASTER_FORMAT_JPG)) << back.GetLastError();
+    EXPECT_EQ(back.GetWidth(), 32u);
+}
+
+// A stream that accepts nothing: every write fails.
+class RefusingStream : public CRasterMemFile
+{
+public:
+    size_t Write(const void*, size_t, size_t) override { return 0; }
+    bool PutC(unsigned char) override { return false; }
+};
+
+TEST(CRasterImageJPG, WriteErrorsAreFailures)
+{
+    CRasterImage plain;
+    FillPattern(plain, 80, 80, 24);
+    RefusingStream refusing;
+    refusing.Open();
+    EXPECT_FALSE(plain.Encode(&refusing, RASTER_FORMAT_JPG));
+    EXPECT_STRNE(plain.GetLastError(), "");
+
+    ExifBuilder b(false);
+    b.Short(ExifBuilder::Ifd0, 0x0112, 3);
+    Bytes photo = InsertApp1(EncodeTestJpeg(16, 16, 3), b.Build());
+    CRasterImageJPG jpg;
+    CRasterMemFile in(photo.data(), int32_t(photo.size()));
+    ASSERT_TRUE(jpg.Decode(&in));
+    RefusingStream refusing2;
+    refusing2.Open();
+    EXPECT_FALSE(jpg.Encode(&refusing2));
+}
+
+TEST(CRasterImageJPG, MalformedInputSweep)
+{
+    ExifBuilder b(true);
+    b.Short(ExifBuilder::Ifd0, 0x0112, 6).Thumbnail(EncodeTestJpeg(8, 8, 1));
+    const std::vector<Bytes> files = {EncodeTestJpeg(24, 16, 3),
+                                      InsertApp1(EncodeTestJpeg(16, 8, 1), b.Build())};
+    MalformedInputSweep(files, RASTER_FORMAT_JPG, 3000);
+    MalformedInputSweep(files, RASTER_FORMAT_UNKNOWN, 300);
+}
+
+} // namespace

@@ -1,0 +1,32 @@
+// Shared by the codec tests: small generated pictures, encode and decode through the format
+// dispatch in memory, pixel comparison, and the malformed-input sweep every decoder must survive.
+#pragma once
+
+#include "imaging/CRasterImage.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvo::test {
+
+using Bytes = std::vector<unsigned char>;
+
+// A picture with a deterministic pattern: paletted depths get a palette of distinct colours (or a
+// grey ramp) and every index used; 24 bits get a colour gradient.
+void FillPattern(CRasterImage& image, DWORD width, DWORD height, WORD bpp, bool grey = false);
+
+// The dispatch's result in memory; empty on failure (the image's last error says why).
+Bytes EncodeToBytes(CRasterImage& image, DWORD format);
+bool DecodeFromBytes(CRasterImage& image, const Bytes& bytes, DWORD format);
+
+// Largest difference of any colour channel between two pictures of the same size (255 when the
+// sizes differ).
+int MaxChannelDifference(const CRasterImage& a, const CRasterImage& b);
+
+// Every truncation of each valid file plus deterministic byte mutations: each decode must end
+// (fail or succeed) without a crash or a hang. Returns the number of decodes that succeeded.
+int MalformedInputSweep(const std::vector<Bytes>& validFiles, DWORD format, int mutations,
+                        size_t mutateWithin = 0);
+
+} // namespace orvo::test
