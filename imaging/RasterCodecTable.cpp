@@ -2,6 +2,7 @@
 
 #include "imaging/CRasterImageBMP.h"
 #include "imaging/CRasterImageJPG.h"
+#include "imaging/CRasterImagePNG.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ const RASTERCODEC kCodecs[RASTER_CODEC_OPTION_COUNT] = {
     /* 1 BMP  */ {DecodeWithFormat<CRasterImageBMP>, EncodeWithFormat<CRasterImageBMP>},
     /* 2 GIF  */ {nullptr, nullptr},
     /* 3 JPG  */ {DecodeWithFormat<CRasterImageJPG>, EncodeWithFormat<CRasterImageJPG>},
-    /* 4 PNG  */ {nullptr, nullptr},
+    /* 4 PNG  */ {DecodeWithFormat<CRasterImagePNG>, EncodeWithFormat<CRasterImagePNG>},
     /* 5 MNG  */ {nullptr, nullptr},
     /* 6 ICO  */ {nullptr, nullptr},
     /* 7 TIF  */ {nullptr, nullptr},
