@@ -1,12 +1,13 @@
 #include "imaging/ExifOrientation.h"
 
+#include "imaging/ReplacingFile.h"
+
 #include <ole2.h>
 #include <olectl.h>
 
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <string>
 
 const BYTE g_exifApp1Markers[] = {1, 0xE1};
 const BYTE g_exifFrameMarkers[] = {13,   0xC0, 0xC1, 0xC2, 0xC3, 0xC5, 0xC6,
@@ -128,31 +129,6 @@ std::vector<BYTE> ReadWholeFile(FILE* file)
     if (!ReadExact(file, bytes.data(), bytes.size()))
         bytes.clear();
     return bytes;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-// Writes the bytes to a new file beside the target and renames it over the target, so that an
-// interruption leaves either the old photo or the new one, never a mixture.
-bool ReplaceFileContents(const char* path, const std::vector<BYTE>& bytes)
-{
-    char temp[MAX_PATH];
-    if (GetTempFileNameA(FolderOf(path).c_str(), "orv", 0, temp) == 0)
-        return false;
-    bool written = false;
-    if (FILE* out = fopen(temp, "wb")) {
-        written = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-        written = (fflush(out) == 0) && written;
-        written = (fclose(out) == 0) && written;
-    }
-    if (written && MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileA(temp);
-    return false;
 }
 
 HBITMAP BitmapOfPicture(IStream* stream, DWORD size)
@@ -363,7 +339,10 @@ bool WriteExifOrientation(const char* path, WORD orientation)
     if (!LocateExifBlock(app1, size, block) || FindOrientationEntry(block) == 0)
         return false;
     ExifOrientation(app1, size, orientation);
-    return ReplaceFileContents(path, bytes);
+    // A temporary file replaces the photo only when complete: never a half-written photo.
+    ReplacingFile out;
+    return out.Open(path) && fwrite(bytes.data(), 1, bytes.size(), out.Stream()) == bytes.size() &&
+           out.Commit();
 }
 
 WORD ExifRotatedOrientation(int operation, WORD current)
