@@ -373,7 +373,7 @@ TEST(RasterDispatch, SaveWritesThroughATemporaryFile)
     EXPECT_EQ(first.size(), 14 + image.GetSize());
 
     // A failed encode leaves the old file as it was and no temporary file behind.
-    EXPECT_FALSE(image.Save(path.c_str(), 3));
+    EXPECT_FALSE(image.Save(path.c_str(), 17));
     EXPECT_FALSE(image.Save(path.c_str(), 0));
     CRasterImage empty;
     EXPECT_FALSE(empty.Save(path.c_str(), 1));
