@@ -28,7 +28,7 @@ void FillPattern(CRasterImage& image, DWORD width, DWORD height, WORD bpp, bool 
             image.SetPixelColor(long(x), long(y),
                                 RGBQUAD{BYTE(x * 255 / std::max<DWORD>(1, width - 1)),
                                         BYTE(y * 255 / std::max<DWORD>(1, height - 1)),
-                                        BYTE((x + y) * 7), 0});
+                                        BYTE((x + y) * 255 / (width + height)), 0});
 }
 
 Bytes EncodeToBytes(CRasterImage& image, DWORD format)
