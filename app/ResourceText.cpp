@@ -1,0 +1,8 @@
+#include "app/ResourceText.h"
+
+CString LoadResString(UINT id)
+{
+    char buffer[2048];
+    const int length = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof(buffer));
+    return length > 0 ? CString(buffer, length) : CString();
+}
