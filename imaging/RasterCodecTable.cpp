@@ -3,6 +3,7 @@
 #include "imaging/CRasterImageBMP.h"
 #include "imaging/CRasterImageJPG.h"
 #include "imaging/CRasterImagePNG.h"
+#include "imaging/CRasterImageTGA.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ const RASTERCODEC kCodecs[RASTER_CODEC_OPTION_COUNT] = {
     /* 5 MNG  */ {nullptr, nullptr},
     /* 6 ICO  */ {nullptr, nullptr},
     /* 7 TIF  */ {nullptr, nullptr},
-    /* 8 TGA  */ {nullptr, nullptr},
+    /* 8 TGA  */ {DecodeWithFormat<CRasterImageTGA>, EncodeWithFormat<CRasterImageTGA>},
     /* 9 PCX  */ {nullptr, nullptr},
     /* 10 WBMP */ {nullptr, nullptr},
     /* 11 WMF  */ {nullptr, nullptr},
