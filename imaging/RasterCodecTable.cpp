@@ -1,6 +1,7 @@
 #include "imaging/RasterCodecTable.h"
 
 #include "imaging/CRasterImageBMP.h"
+#include "imaging/CRasterImageICO.h"
 #include "imaging/CRasterImageJPG.h"
 #include "imaging/CRasterImagePNG.h"
 #include "imaging/CRasterImageTGA.h"
@@ -17,7 +18,7 @@ const RASTERCODEC kCodecs[RASTER_CODEC_OPTION_COUNT] = {
     /* 3 JPG  */ {DecodeWithFormat<CRasterImageJPG>, EncodeWithFormat<CRasterImageJPG>},
     /* 4 PNG  */ {DecodeWithFormat<CRasterImagePNG>, EncodeWithFormat<CRasterImagePNG>},
     /* 5 MNG  */ {nullptr, nullptr},
-    /* 6 ICO  */ {nullptr, nullptr},
+    /* 6 ICO  */ {DecodeWithFormat<CRasterImageICO>, EncodeWithFormat<CRasterImageICO>},
     /* 7 TIF  */ {nullptr, nullptr},
     /* 8 TGA  */ {DecodeWithFormat<CRasterImageTGA>, EncodeWithFormat<CRasterImageTGA>},
     /* 9 PCX  */ {nullptr, nullptr},
