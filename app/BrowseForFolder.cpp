@@ -2,6 +2,7 @@
 
 #include "app/FileUtils.h"
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -28,6 +29,12 @@ private:
     T* m_memory;
 };
 
+struct ReleaseInterface
+{
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+using MallocPtr = std::unique_ptr<IMalloc, ReleaseInterface>;
+
 class ScopedErrorMode
 {
 public:
@@ -51,31 +58,27 @@ bool BrowseForFolder(HWND owner, const char* title, CString& path)
 {
     if (!IsExistingFolder(path))
         path.Empty();
-    IMalloc* allocator = nullptr;
-    if (FAILED(SHGetMalloc(&allocator)) || !allocator)
+    IMalloc* rawAllocator = nullptr;
+    if (FAILED(SHGetMalloc(&rawAllocator)) || !rawAllocator)
         return false;
-    bool chosen = false;
-    {
-        ShellMemory<char> display(allocator, static_cast<char*>(allocator->Alloc(MAX_PATH)));
-        if (display.Get()) {
-            display.Get()[0] = '\0';
-            BROWSEINFOA info = {};
-            info.hwndOwner = owner;
-            info.pszDisplayName = display.Get();
-            info.lpszTitle = title;
-            info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
-            info.lpfn = BrowseFolderCallback;
-            info.lParam = path.IsEmpty() ? 0 : reinterpret_cast<LPARAM>(static_cast<const char*>(path));
-            ScopedErrorMode errorMode(SEM_FAILCRITICALERRORS);
-            ShellMemory<ITEMIDLIST> chosenItem(allocator, ShowDialog(info));
-            if (chosenItem.Get() && SHGetPathFromIDListA(chosenItem.Get(), display.Get())) {
-                path = display.Get();
-                chosen = true;
-            }
-        }
-    }
-    allocator->Release();
-    return chosen;
+    const MallocPtr allocator(rawAllocator);
+    ShellMemory<char> display(allocator.get(), static_cast<char*>(allocator->Alloc(MAX_PATH)));
+    if (!display.Get())
+        return false;
+    display.Get()[0] = '\0';
+    BROWSEINFOA info = {};
+    info.hwndOwner = owner;
+    info.pszDisplayName = display.Get();
+    info.lpszTitle = title;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+    info.lpfn = BrowseFolderCallback;
+    info.lParam = path.IsEmpty() ? 0 : reinterpret_cast<LPARAM>(static_cast<const char*>(path));
+    const ScopedErrorMode errorMode(SEM_FAILCRITICALERRORS);
+    const ShellMemory<ITEMIDLIST> chosen(allocator.get(), ShowDialog(info));
+    if (!chosen.Get() || !SHGetPathFromIDListA(chosen.Get(), display.Get()))
+        return false;
+    path = display.Get();
+    return true;
 }
 
 int CALLBACK BrowseFolderCallback(HWND hWnd, UINT message, LPARAM lParam, LPARAM data)
