@@ -1,9 +1,14 @@
 #include "app/FileUtils.h"
 
+#include <cstring>
+
 namespace {
 
 bool HasWildcards(const char* path)
 {
+    // The "\\?\" of a long path is no wildcard.
+    if (std::strncmp(path, "\\\\?\\", 4) == 0)
+        path += 4;
     for (const char* p = path; *p; ++p)
         if (*p == '*' || *p == '?')
             return true;
@@ -26,6 +31,18 @@ bool FindEntry(const char* path, WIN32_FIND_DATAA& data)
 bool IsDriveSpec(const CString& text)
 {
     return text.GetLength() == 2 && text[1] == ':' && IsCharAlphaA(text[0]);
+}
+
+// Where the folders that can be made begin: after the drive, or for "\\server\share\..." and
+// "\\?\C:\..." after the fourth backslash (a server or a share cannot be created).
+int CreatableStart(const CString& path)
+{
+    if (path.Left(2) != "\\\\")
+        return 0;
+    int slash = 1;
+    for (int i = 0; i < 2 && slash >= 0; ++i)
+        slash = path.Find('\\', slash + 1);
+    return slash < 0 ? path.GetLength() : slash + 1;
 }
 
 } // namespace
@@ -80,7 +97,8 @@ bool CreateFolderPath(const char* path)
     if (!path || !*path)
         return true;
     const CString text = path;
-    for (int slash = text.Find('\\'); slash >= 0; slash = text.Find('\\', slash + 1)) {
+    const int start = CreatableStart(text);
+    for (int slash = text.Find('\\', start); slash >= 0; slash = text.Find('\\', slash + 1)) {
         if (slash == 0 || text[slash - 1] == ':' || text[slash - 1] == '\\')
             continue;
         const CString prefix = text.Left(slash);
@@ -90,7 +108,8 @@ bool CreateFolderPath(const char* path)
     }
     if (text[text.GetLength() - 1] == '\\')
         return true;
-    return IsExistingFolder(text) || CreateDirectoryA(text, nullptr);
+    // Another process may make the same folder at the same moment: what counts is that it exists.
+    return IsExistingFolder(text) || CreateDirectoryA(text, nullptr) || IsExistingFolder(text);
 }
 
 CString ReadStringZ(CFile& file, int maxLength)

@@ -79,6 +79,12 @@ TEST(FileUtils, CreateFolderPathMakesEachFolderInTurn)
     EXPECT_TRUE(IsExistingFolder((dir / "x\\y").c_str()));
     EXPECT_TRUE(CreateFolderPath(""));
 
+    const std::string longForm = "\\\\?\\" + dir / "long\\form";
+    EXPECT_TRUE(CreateFolderPath(longForm.c_str())) << "the root of a \\\\?\\ path is not made";
+    EXPECT_TRUE(IsExistingFolder((dir / "long\\form").c_str()));
+    EXPECT_TRUE(IsExistingFolder(longForm.c_str()));
+    EXPECT_TRUE(CreateFolderPath(longForm.c_str())) << "and again when it exists";
+
     CreateFileWith(dir / "file", "x");
     EXPECT_FALSE(CreateFolderPath((dir / "file\\sub").c_str())) << "a file is in the way";
     EXPECT_FALSE(CreateFolderPath((dir / "file").c_str()));
