@@ -6,6 +6,6 @@ set -o pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 : "${WINEPREFIX:=${ORVO_BUILD_DIR:-$PWD}/wineprefix}"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/.orvo-ready" ] || "$here/wine-prefix.sh" "$WINEPREFIX" >&2 || exit 1
+[ -f "$WINEPREFIX/.orvo-ready-2" ] || "$here/wine-prefix.sh" "$WINEPREFIX" >&2 || exit 1
 # Wine's console output ends lines with CRLF; test discovery and logs want plain lines.
 /usr/lib/wine/wine64 "$@" | tr -d '\r'
