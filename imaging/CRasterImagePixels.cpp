@@ -2,6 +2,8 @@
 // selection planes (width x height bytes, rows bottom-up, no padding) and the codec conversions.
 #include "imaging/CRasterImage.h"
 
+#include "imaging/BitField.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -240,38 +242,6 @@ bool CRasterImage::SelectionCopy(const CRasterImage& source)
 
 // Conversions
 
-namespace {
-
-// Turns one masked field into an 8-bit component: the field is moved down to bit 0 and scaled to
-// 8 bits by shifting, which gives the classic shifts for the 5-5-5 and 5-6-5 layouts and stays
-// defined for any mask a file may carry.
-struct FieldScale
-{
-    explicit FieldScale(DWORD mask) : mask(mask)
-    {
-        while (mask && !(mask & 1)) {
-            mask >>= 1;
-            ++shift;
-        }
-        while (mask & 1) {
-            mask >>= 1;
-            ++bits;
-        }
-    }
-    BYTE operator()(DWORD value) const
-    {
-        if (bits == 0)
-            return 0;
-        const DWORD field = (value & mask) >> shift;
-        return static_cast<BYTE>(bits >= 8 ? field >> (bits - 8) : field << (8 - bits));
-    }
-    DWORD mask;
-    int shift = 0;
-    int bits = 0;
-};
-
-} // namespace
-
 void CRasterImage::Bitfield2RGB(const BYTE* source, WORD redMask, WORD greenMask, WORD blueMask,
                                 BYTE bpp)
 {
@@ -281,7 +251,7 @@ void CRasterImage::Bitfield2RGB(const BYTE* source, WORD redMask, WORD greenMask
     const long height = m_header.biHeight;
     const size_t stride = m_info.dwEffWidth;
     if (bpp == 16) {
-        const FieldScale red(redMask), green(greenMask), blue(blueMask);
+        const BitField red(redMask), green(greenMask), blue(blueMask);
         const size_t sourceStride = static_cast<size_t>((width + 1) / 2) * 4;
         // Top row first, right to left: each 3-byte target lies at or after its 2-byte source,
         // so the conversion may run in place over the image's own pixels.
