@@ -9,6 +9,12 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   db/DwgVersion.cpp
   db/Entity.cpp
   db/Geometry.cpp
+  draw/CurveTessellator.cpp
+  draw/DrawingRenderer.cpp
+  draw/EntityPainter.cpp
+  draw/HatchPainter.cpp
+  draw/TextPainter.cpp
+  draw/ViewTransform.cpp
   dxf/DxfEntityReader.cpp
   dxf/DxfGroup.cpp
   dxf/DxfHatchReader.cpp

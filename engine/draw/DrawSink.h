@@ -1,0 +1,50 @@
+// What the renderer draws into: a device context (GdiDrawSink), the export callbacks of a printer
+// device (ExportDrawSink) or a recording in the tests. Coordinates are device pixels, x to the
+// right and y downwards, as doubles (sinks round them).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace RkDraw {
+
+struct DevPoint
+{
+    double x = 0.0;
+    double y = 0.0;
+};
+
+struct TextRun
+{
+    std::string utf8;
+    DevPoint origin;            // left end of the baseline
+    double height = 0.0;        // cap height in pixels
+    double angle = 0.0;         // radians, counter-clockwise on the screen
+    double widthFactor = 1.0;
+    double oblique = 0.0;       // radians
+    std::string face;           // TrueType face name
+    bool bold = false, italic = false;
+    bool mirrorX = false, mirrorY = false;
+};
+
+class DrawSink
+{
+public:
+    virtual ~DrawSink() = default;
+    // Colour (0x00RRGGBB) and width in pixels (0 = thinnest) of what follows.
+    virtual void SetPen(std::uint32_t rgb, double width) = 0;
+    virtual void Polyline(const DevPoint* points, int count) = 0;
+    // Filled polygons with the pen's colour; several rings use the alternate (even-odd) rule.
+    virtual void Polygons(const DevPoint* points, const int* counts, int rings) = 0;
+    virtual void Dot(DevPoint point) = 0;
+    virtual void Text(const TextRun& run) = 0;
+    // Width of the run in pixels as the sink would draw it.
+    virtual double TextWidth(const TextRun& run) = 0;
+    // Clipping to a polygon until the matching PopClip.
+    virtual void PushClip(const DevPoint* points, int count) = 0;
+    virtual void PopClip() = 0;
+    // Everything drawn so far must reach the device (sinks may batch).
+    virtual void Flush() {}
+};
+
+} // namespace RkDraw

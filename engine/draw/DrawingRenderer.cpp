@@ -1,0 +1,338 @@
+#include "engine/draw/DrawingRenderer.h"
+
+#include "engine/db/AciPalette.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace RkDraw {
+
+using namespace RkDb;
+
+namespace {
+
+constexpr int kMaxInsertDepth = 16;
+constexpr std::size_t kMaxEntityDraws = 8u * 1024u * 1024u;
+constexpr std::size_t kPollEvery = 256;
+constexpr std::int64_t kMaxArrayCells = 100000;
+
+// Records the extent of everything drawn (in the coordinates it is given).
+class BoundsSink final : public DrawSink
+{
+public:
+    void SetPen(std::uint32_t, double) override {}
+    void Polyline(const DevPoint* p, int n) override { Add(p, n); }
+    void Polygons(const DevPoint* p, const int* counts, int rings) override
+    {
+        int total = 0;
+        for (int i = 0; i < rings; ++i)
+            total += counts[i];
+        Add(p, total);
+    }
+    void Dot(DevPoint p) override { Add(&p, 1); }
+    void Text(const TextRun& run) override
+    {
+        const double w = TextWidth(run);
+        const DevPoint corners[2] = {run.origin, {run.origin.x + w * std::cos(run.angle),
+                                                  run.origin.y - w * std::sin(run.angle)}};
+        Add(corners, 2);
+    }
+    double TextWidth(const TextRun& run) override
+    {
+        return run.height * run.widthFactor * 0.8 * static_cast<double>(run.utf8.size());
+    }
+    void PushClip(const DevPoint*, int) override {}
+    void PopClip() override {}
+
+    bool empty = true;
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
+
+private:
+    void Add(const DevPoint* p, int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            if (!std::isfinite(p[i].x) || !std::isfinite(p[i].y) || std::fabs(p[i].x) > 1e15 ||
+                std::fabs(p[i].y) > 1e15)
+                continue;
+            if (empty) {
+                minX = maxX = p[i].x;
+                minY = maxY = p[i].y;
+                empty = false;
+            }
+            minX = std::min(minX, p[i].x);
+            maxX = std::max(maxX, p[i].x);
+            minY = std::min(minY, p[i].y);
+            maxY = std::max(maxY, p[i].y);
+        }
+    }
+};
+
+std::uint32_t Luma(std::uint32_t rgb)
+{
+    const double r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+    return static_cast<std::uint32_t>(0.299 * r + 0.587 * g + 0.114 * b) & 0xFF;
+}
+
+bool IsOcsEntity(EntityType t)
+{
+    switch (t) {
+    case EntityType::Circle: case EntityType::Arc: case EntityType::LwPolyline:
+    case EntityType::Text: case EntityType::Attribute: case EntityType::AttributeDefinition:
+    case EntityType::Solid: case EntityType::Trace: case EntityType::Hatch:
+    case EntityType::Insert: case EntityType::Dimension:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+DrawingRenderer::DrawingRenderer(const Database& db, DrawSink& sink, const RenderOptions& options)
+    : m_db(db), m_sink(sink), m_options(options), m_painter(db, sink, m_options)
+{
+}
+
+std::uint32_t DrawingRenderer::ShownColor(std::uint32_t rgb, const RenderOptions& options)
+{
+    const bool lightBackground = Luma(options.background) >= 128;
+    const std::uint32_t contrast = lightBackground ? 0x000000 : 0xFFFFFF;
+    switch (options.colorMode) {
+    case ColorMode::BlackWhite: return contrast;
+    case ColorMode::Grey: rgb = Luma(rgb) * 0x010101u; break;
+    case ColorMode::Color: break;
+    }
+    // A colour too close to the background would vanish (white lines on white paper).
+    const int d = std::abs(static_cast<int>(Luma(rgb)) - static_cast<int>(Luma(options.background)));
+    const bool sameHue = ((rgb ^ options.background) & 0xF0F0F0) == 0;
+    return (d < 12 && sameHue) ? contrast : rgb;
+}
+
+bool DrawingRenderer::Poll()
+{
+    if (m_aborted)
+        return false;
+    ++m_drawn;
+    if (m_drawn % kPollEvery == 0 && m_options.abort && m_options.abort())
+        m_aborted = true;
+    return !m_aborted && m_drawn <= m_budget;
+}
+
+bool DrawingRenderer::Draw(int layoutIndex, const ViewTransform& view)
+{
+    const auto& layouts = m_db.Layouts();
+    if (layoutIndex < 0 || static_cast<std::size_t>(layoutIndex) >= layouts.size())
+        return true;
+    const Layout& layout = layouts[static_cast<std::size_t>(layoutIndex)];
+    if (!m_db.Blocks().Valid(layout.block))
+        return true;
+    m_drawn = 0;
+    m_budget = kMaxEntityDraws;
+    m_aborted = false;
+    m_paper = !layout.IsModel();
+    m_painter.SetDeviceSize(view.DeviceWidth(), view.DeviceHeight());
+    Inherited in;
+    in.toDevice = view.WorldToDevice();
+    in.blockColor = AciPalette::Rgb(7);
+    DrawBlock(m_db.Blocks()[layout.block], in);
+    m_sink.Flush();
+    return !m_aborted;
+}
+
+void DrawingRenderer::DrawBlock(const Block& block, const Inherited& in)
+{
+    for (const EntityPtr& e : block.entities) {
+        if (!Poll())
+            return;
+        DrawEntity(*e, in);
+    }
+}
+
+bool DrawingRenderer::Visible(std::int32_t layer, const Inherited& in) const
+{
+    if (!m_db.Layers().Valid(layer))
+        return true;
+    const Layer& l = m_db.Layers()[layer];
+    if (l.off || l.frozen)
+        return false;
+    if (in.frozen && std::find(in.frozen->begin(), in.frozen->end(), layer) != in.frozen->end())
+        return false;
+    return true;
+}
+
+std::uint32_t DrawingRenderer::EntityColor(const Entity& e, const Inherited& in,
+                                           std::int32_t layer) const
+{
+    if (e.color.IsByBlock())
+        return in.blockColor;
+    if (e.color.IsByLayer())
+        return m_db.Layers().Valid(layer) ? m_db.Layers()[layer].color.ToRgb() : AciPalette::Rgb(7);
+    return e.color.ToRgb();
+}
+
+void DrawingRenderer::ApplyPen(const Entity& e, const Inherited& in, std::int32_t layer)
+{
+    const std::uint32_t rgb = ShownColor(EntityColor(e, in, layer), m_options);
+    double width = 0.0;
+    if (m_options.lineWeights) {
+        std::int16_t lw = e.lineWeight;
+        if (lw == kLwByBlock)
+            lw = in.blockLineWeight;
+        if (lw == kLwByLayer && m_db.Layers().Valid(layer))
+            lw = m_db.Layers()[layer].lineWeight;
+        if (lw < 0)
+            lw = 25;
+        width = lw / 100.0 * m_options.dpi / 25.4;
+        if (width < 1.5)
+            width = 0.0;
+    }
+    m_painter.SetPen(rgb, width);
+    std::int32_t lt = e.lineType;
+    if (lt == kRefByBlock)
+        lt = in.blockLineType;
+    if (lt == kRefByLayer)
+        lt = m_db.Layers().Valid(layer) ? m_db.Layers()[layer].lineType : kRefNone;
+    const LineType* lineType = m_db.LineTypes().Valid(lt) ? &m_db.LineTypes()[lt] : nullptr;
+    double scale = m_db.Header().ltScale * e.lineTypeScale;
+    if (!(scale > 0) || !std::isfinite(scale))
+        scale = 1.0;
+    m_painter.SetLineType(lineType, scale);
+}
+
+void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
+{
+    if (e.invisible)
+        return;
+    // Entities on layer 0 inside a block take the layer of the insert.
+    const std::int32_t layer = (e.layer == 0 && in.depth > 0) ? in.blockLayer : e.layer;
+    if (!Visible(layer, in))
+        return;
+    if (const auto* insert = As<Insert>(e)) {
+        DrawInsert(*insert, in, EntityColor(e, in, layer), layer);
+        return;
+    }
+    if (const auto* dim = As<Dimension>(e)) {
+        const Matrix3d placement = Ocs(e.extrusion).Matrix();
+        DrawBlockAt(dim->block, placement, in, EntityColor(e, in, layer), layer, e.lineType,
+                    e.lineWeight);
+        return;
+    }
+    if (const auto* vp = As<ViewportEntity>(e)) {
+        if (m_paper && m_viewportDepth == 0)
+            DrawViewport(*vp, in);
+        return;
+    }
+    if (const auto* mleader = As<MLeader>(e); mleader && m_db.Blocks().Valid(mleader->block)) {
+        const Matrix3d placement =
+            Matrix3d::Translation(mleader->blockPosition) * Matrix3d::RotationZ(mleader->blockRotation) *
+            Matrix3d::Scaling(mleader->blockScale);
+        DrawBlockAt(mleader->block, placement, in, EntityColor(e, in, layer), layer, e.lineType,
+                    e.lineWeight);
+    }
+    ApplyPen(e, in, layer);
+    const bool ocs = IsOcsEntity(e.type) && e.extrusion != Vec3{0, 0, 1};
+    m_painter.SetTransform(ocs ? in.toDevice * Ocs(e.extrusion).Matrix() : in.toDevice);
+    m_painter.Paint(e);
+}
+
+void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std::uint32_t color,
+                                 std::int32_t layer)
+{
+    if (!m_db.Blocks().Valid(insert.block))
+        return;
+    const std::int64_t cells = static_cast<std::int64_t>(insert.columns) * insert.rows;
+    const bool array = cells > 1 && cells <= kMaxArrayCells;
+    const Matrix3d ocs = Ocs(insert.extrusion).Matrix();
+    const Block& block = m_db.Blocks()[insert.block];
+    for (std::int32_t r = 0; r < (array ? insert.rows : 1) && !m_aborted; ++r) {
+        for (std::int32_t c = 0; c < (array ? insert.columns : 1) && !m_aborted; ++c) {
+            const Matrix3d placement =
+                ocs * Matrix3d::Translation(insert.insertion) * Matrix3d::RotationZ(insert.rotation) *
+                Matrix3d::Translation({c * insert.columnSpacing, r * insert.rowSpacing, 0.0}) *
+                Matrix3d::Scaling(insert.scale) * Matrix3d::Translation(block.basePoint * -1.0);
+            DrawBlockAt(insert.block, placement, in, color, layer, insert.lineType,
+                        insert.lineWeight);
+        }
+    }
+    // Attributes are placed in world (OCS) coordinates already.
+    for (const auto& attribute : insert.attributes) {
+        if (!Poll())
+            return;
+        DrawEntity(*attribute, in);
+    }
+}
+
+void DrawingRenderer::DrawBlockAt(std::int32_t blockIndex, const Matrix3d& placement,
+                                  const Inherited& in, std::uint32_t color, std::int32_t layer,
+                                  std::int32_t lineType, std::int16_t lineWeight)
+{
+    if (!m_db.Blocks().Valid(blockIndex) || in.depth >= kMaxInsertDepth)
+        return;
+    Inherited inner = in;
+    inner.toDevice = in.toDevice * placement;
+    inner.blockColor = color;
+    inner.blockLayer = layer;
+    inner.blockLineType = lineType == kRefByBlock ? in.blockLineType : lineType;
+    if (inner.blockLineType == kRefByLayer)
+        inner.blockLineType = m_db.Layers().Valid(layer) ? m_db.Layers()[layer].lineType : kRefNone;
+    inner.blockLineWeight = lineWeight == kLwByBlock ? in.blockLineWeight : lineWeight;
+    inner.depth = in.depth + 1;
+    DrawBlock(m_db.Blocks()[blockIndex], inner);
+}
+
+void DrawingRenderer::DrawViewport(const ViewportEntity& vp, const Inherited& in)
+{
+    if (vp.id == 1 || !vp.on || !(vp.width > 0) || !(vp.height > 0))
+        return;
+    // The viewport's frame, on the paper.
+    const double hw = vp.width / 2, hh = vp.height / 2;
+    std::vector<Vec3> frame{{vp.center.x - hw, vp.center.y - hh, 0}, {vp.center.x + hw, vp.center.y - hh, 0},
+                            {vp.center.x + hw, vp.center.y + hh, 0}, {vp.center.x - hw, vp.center.y + hh, 0}};
+    std::vector<DevPoint> clip;
+    for (const Vec3& p : frame) {
+        const Vec3 d = in.toDevice.Apply(p);
+        clip.push_back({d.x, d.y});
+    }
+    // Model space as the viewport shows it: its view, scaled so viewHeight fills the frame.
+    ViewTransform model;
+    model.SetDirection(vp.viewDirection, vp.viewTarget, vp.twist);
+    const double viewHeight = vp.viewHeight > 0 ? vp.viewHeight : vp.height;
+    const double scale = vp.height / viewHeight;
+    const Matrix3d paperFromView = Matrix3d::Translation({vp.center.x, vp.center.y, 0.0}) *
+                                   Matrix3d::Scaling({scale, scale, scale}) *
+                                   Matrix3d::Translation({-vp.viewCenter.x, -vp.viewCenter.y, 0.0});
+    Inherited inner = in;
+    inner.toDevice = in.toDevice * paperFromView * model.WorldToView();
+    inner.frozen = &vp.frozenLayers;
+    m_sink.PushClip(clip.data(), static_cast<int>(clip.size()));
+    ++m_viewportDepth;
+    DrawBlock(m_db.ModelSpaceBlock(), inner);
+    --m_viewportDepth;
+    m_sink.PopClip();
+}
+
+bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransform& view,
+                              Vec2& min, Vec2& max)
+{
+    BoundsSink bounds;
+    RenderOptions options;
+    DrawingRenderer renderer(db, bounds, options);
+    renderer.m_paper = layout > 0;
+    renderer.m_budget = kMaxEntityDraws;
+    const auto& layouts = db.Layouts();
+    if (layout < 0 || static_cast<std::size_t>(layout) >= layouts.size() ||
+        !db.Blocks().Valid(layouts[static_cast<std::size_t>(layout)].block))
+        return false;
+    // Everything is "drawn" in view coordinates, without culling and without infinite lines.
+    Inherited in;
+    in.toDevice = view.WorldToView();
+    renderer.m_painter.SetMeasuring(true);
+    renderer.DrawBlock(db.Blocks()[layouts[static_cast<std::size_t>(layout)].block], in);
+    if (bounds.empty)
+        return false;
+    min = {bounds.minX, bounds.minY};
+    max = {bounds.maxX, bounds.maxY};
+    return true;
+}
+
+} // namespace RkDraw

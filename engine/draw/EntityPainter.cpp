@@ -1,0 +1,568 @@
+#include "engine/draw/EntityPainter.h"
+
+#include "engine/draw/CurveTessellator.h"
+#include "engine/draw/HatchPainter.h"
+#include "engine/draw/TextPainter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace RkDraw {
+
+using namespace RkDb;
+
+namespace {
+constexpr double kTwoPi = 6.283185307179586;
+// A dash pattern finer than this many pixels per period is drawn as a continuous line.
+constexpr double kMinDashPeriod = 4.0;
+// Dashes per stroke beyond which the line is drawn continuous (a pattern far too fine to see).
+constexpr double kMaxDashesPerStroke = 20000.0;
+}
+
+EntityPainter::EntityPainter(const Database& db, DrawSink& sink, const RenderOptions& options)
+    : m_db(db), m_sink(sink), m_options(options)
+{
+}
+
+void EntityPainter::SetTransform(const Matrix3d& toDevice)
+{
+    m_toDevice = toDevice;
+    m_ppu = toDevice.PlanarScale();
+    if (!std::isfinite(m_ppu))
+        m_ppu = 1.0;
+}
+
+void EntityPainter::SetLineType(const LineType* lineType, double scale)
+{
+    m_dashes.clear();
+    m_dashPeriod = 0.0;
+    if (!lineType || lineType->elements.size() < 2)
+        return;
+    double period = 0.0;
+    for (const LineTypeElement& e : lineType->elements)
+        period += std::fabs(e.length) * scale * m_ppu;
+    if (!(period >= kMinDashPeriod) || !std::isfinite(period))
+        return;
+    for (const LineTypeElement& e : lineType->elements)
+        m_dashes.push_back(e.length * scale * m_ppu);
+    m_dashPeriod = period;
+}
+
+void EntityPainter::SetDeviceSize(int width, int height)
+{
+    m_width = width;
+    m_height = height;
+}
+
+void EntityPainter::SetPen(std::uint32_t rgb, double width)
+{
+    m_rgb = rgb;
+    m_penWidth = width;
+    m_sink.SetPen(rgb, width);
+}
+
+DevPoint EntityPainter::ToDevice(const Vec3& p) const
+{
+    const Vec3 d = m_toDevice.Apply(p);
+    return {d.x, d.y};
+}
+
+bool EntityPainter::OffDevice(const std::vector<DevPoint>& points) const
+{
+    if (m_measuring)
+        return false;
+    double minX = points[0].x, maxX = minX, minY = points[0].y, maxY = minY;
+    for (const DevPoint& p : points) {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    const double margin = m_penWidth + 2.0;
+    // NaN coordinates fail every comparison and count as off the device.
+    return !(maxX >= -margin && minX <= m_width + margin && maxY >= -margin &&
+             minY <= m_height + margin);
+}
+
+void EntityPainter::Stroke(const std::vector<Vec3>& points, bool closed)
+{
+    if (points.size() < 2)
+        return;
+    m_device.clear();
+    m_device.reserve(points.size() + 1);
+    for (const Vec3& p : points)
+        m_device.push_back(ToDevice(p));
+    if (closed)
+        m_device.push_back(m_device.front());
+    StrokeDevice(m_device);
+}
+
+void EntityPainter::StrokeDevice(std::vector<DevPoint>& points)
+{
+    if (points.size() < 2 || OffDevice(points))
+        return;
+    if (m_dashes.empty()) {
+        m_sink.Polyline(points.data(), static_cast<int>(points.size()));
+        return;
+    }
+    Dash(points);
+}
+
+void EntityPainter::Dash(const std::vector<DevPoint>& points)
+{
+    double total = 0.0;
+    for (std::size_t i = 1; i < points.size(); ++i)
+        total += std::hypot(points[i].x - points[i - 1].x, points[i].y - points[i - 1].y);
+    if (total / m_dashPeriod > kMaxDashesPerStroke) {
+        m_sink.Polyline(points.data(), static_cast<int>(points.size()));
+        return;
+    }
+    // Walk the polyline; the pattern starts at the first vertex and runs on across vertices.
+    std::size_t element = 0;
+    double left = std::fabs(m_dashes[0]);
+    std::vector<DevPoint> run;
+    bool drawing = m_dashes[0] >= 0.0;
+    if (drawing)
+        run.push_back(points[0]);
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        DevPoint a = points[i - 1];
+        const DevPoint b = points[i];
+        double segment = std::hypot(b.x - a.x, b.y - a.y);
+        while (segment > 1e-9) {
+            const double step = std::min(left, segment);
+            const double t = step / segment;
+            a = {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+            segment -= step;
+            left -= step;
+            if (left > 1e-9)
+                continue;
+            if (drawing) {
+                run.push_back(a);
+                if (run.size() == 1)
+                    run.push_back(a);      // a dot
+                m_sink.Polyline(run.data(), static_cast<int>(run.size()));
+            }
+            run.clear();
+            element = (element + 1) % m_dashes.size();
+            left = std::fabs(m_dashes[element]);
+            drawing = m_dashes[element] >= 0.0;
+            if (drawing)
+                run.push_back(a);
+        }
+        if (drawing && !run.empty())
+            run.push_back(b);
+    }
+    if (drawing && run.size() >= 2)
+        m_sink.Polyline(run.data(), static_cast<int>(run.size()));
+}
+
+void EntityPainter::Fill(const std::vector<std::vector<Vec3>>& rings)
+{
+    std::vector<DevPoint> points;
+    std::vector<int> counts;
+    for (const std::vector<Vec3>& ring : rings) {
+        if (ring.size() < 3)
+            continue;
+        for (const Vec3& p : ring)
+            points.push_back(ToDevice(p));
+        counts.push_back(static_cast<int>(ring.size()));
+    }
+    if (counts.empty() || OffDevice(points))
+        return;
+    m_sink.Polygons(points.data(), counts.data(), static_cast<int>(counts.size()));
+}
+
+void EntityPainter::Paint(const Entity& e)
+{
+    switch (e.type) {
+    case EntityType::Line: PaintLine(static_cast<const Line&>(e)); break;
+    case EntityType::Point: PaintPoint(static_cast<const Point&>(e)); break;
+    case EntityType::Circle: PaintCircle(static_cast<const Circle&>(e)); break;
+    case EntityType::Arc: PaintArc(static_cast<const Arc&>(e)); break;
+    case EntityType::Ellipse: PaintEllipse(static_cast<const Ellipse&>(e)); break;
+    case EntityType::Ray: {
+        const auto& r = static_cast<const Ray&>(e);
+        PaintInfinite(r.base, r.direction, false);
+        break;
+    }
+    case EntityType::XLine: {
+        const auto& x = static_cast<const XLine&>(e);
+        PaintInfinite(x.base, x.direction, true);
+        break;
+    }
+    case EntityType::LwPolyline: PaintLwPolyline(static_cast<const LwPolyline&>(e)); break;
+    case EntityType::Polyline: PaintPolyline(static_cast<const Polyline&>(e)); break;
+    case EntityType::Spline: PaintSpline(static_cast<const Spline&>(e)); break;
+    case EntityType::Text:
+        TextPainter(*this).PaintText(static_cast<const Text&>(e).text);
+        break;
+    case EntityType::Attribute: {
+        const auto& a = static_cast<const Attribute&>(e);
+        if (!(a.flags & kAttInvisible) || m_db.Header().attMode == 2)
+            TextPainter(*this).PaintText(a.text);
+        break;
+    }
+    case EntityType::AttributeDefinition: break;    // shown by the attributes of inserts
+    case EntityType::MText: TextPainter(*this).PaintMText(static_cast<const MText&>(e)); break;
+    case EntityType::Hatch: HatchPainter(*this).Paint(static_cast<const Hatch&>(e)); break;
+    case EntityType::Solid: PaintCorners(static_cast<const Solid&>(e).corners, true); break;
+    case EntityType::Trace: PaintCorners(static_cast<const Trace&>(e).corners, true); break;
+    case EntityType::Face3d: PaintFace3d(static_cast<const Face3d&>(e)); break;
+    case EntityType::Leader: PaintLeader(static_cast<const Leader&>(e)); break;
+    case EntityType::MLeader: PaintMLeaderLines(static_cast<const MLeader&>(e)); break;
+    case EntityType::MLine: PaintMLine(static_cast<const MLine&>(e)); break;
+    case EntityType::Image: PaintRasterFrame(static_cast<const Image&>(e).frame, false); break;
+    case EntityType::Wipeout: PaintRasterFrame(static_cast<const Wipeout&>(e).frame, true); break;
+    case EntityType::Insert:
+    case EntityType::Dimension:
+    case EntityType::Viewport:
+        break;      // DrawingRenderer
+    }
+}
+
+void EntityPainter::PaintLine(const Line& e)
+{
+    m_device.clear();
+    m_device.push_back(ToDevice(e.start));
+    m_device.push_back(ToDevice(e.end));
+    StrokeDevice(m_device);
+}
+
+void EntityPainter::PaintPoint(const Point& e)
+{
+    const int mode = m_options.pointMode >= 0 ? m_options.pointMode : m_db.Header().pdMode;
+    const DevPoint c = ToDevice(e.position);
+    if (m_measuring) {
+        m_sink.Dot(c);
+        return;
+    }
+    if (!(c.x >= -20 && c.x <= m_width + 20 && c.y >= -20 && c.y <= m_height + 20))
+        return;
+    double size = m_options.pointMode >= 0 ? m_options.pointSize : m_db.Header().pdSize;
+    // $PDSIZE: positive in drawing units, negative a percentage of the view, 0 five per cent.
+    const double pixels = size > 0 ? size * m_ppu
+                                   : (size < 0 ? -size / 100.0 : 0.05) * m_height;
+    const double h = std::clamp(pixels, 2.0, 4096.0) / 2.0;
+    const int shape = mode & 7;
+    if (shape == 0)
+        m_sink.Dot(c);
+    auto segment = [this](DevPoint a, DevPoint b) {
+        DevPoint pts[2] = {a, b};
+        m_sink.Polyline(pts, 2);
+    };
+    if (shape == 2) {
+        segment({c.x - h, c.y}, {c.x + h, c.y});
+        segment({c.x, c.y - h}, {c.x, c.y + h});
+    } else if (shape == 3) {
+        segment({c.x - h, c.y - h}, {c.x + h, c.y + h});
+        segment({c.x - h, c.y + h}, {c.x + h, c.y - h});
+    } else if (shape == 4) {
+        segment(c, {c.x, c.y - h});
+    }
+    if (mode & 32) {
+        std::vector<DevPoint> ring;
+        for (int i = 0; i <= 24; ++i)
+            ring.push_back({c.x + h * std::cos(kTwoPi * i / 24), c.y + h * std::sin(kTwoPi * i / 24)});
+        m_sink.Polyline(ring.data(), static_cast<int>(ring.size()));
+    }
+    if (mode & 64) {
+        DevPoint square[5] = {{c.x - h, c.y - h}, {c.x + h, c.y - h}, {c.x + h, c.y + h},
+                              {c.x - h, c.y + h}, {c.x - h, c.y - h}};
+        m_sink.Polyline(square, 5);
+    }
+}
+
+void EntityPainter::PaintCircle(const Circle& e)
+{
+    m_points.clear();
+    CurveTessellator::Arc(e.center, e.radius, 0.0, kTwoPi, m_ppu, m_points);
+    Stroke(m_points, false);
+}
+
+void EntityPainter::PaintArc(const Arc& e)
+{
+    m_points.clear();
+    CurveTessellator::Arc(e.center, e.radius, e.startAngle, e.endAngle, m_ppu, m_points);
+    Stroke(m_points, false);
+}
+
+void EntityPainter::PaintEllipse(const Ellipse& e)
+{
+    m_points.clear();
+    CurveTessellator::Ellipse(e.center, e.majorAxis, e.extrusion, e.ratio, e.startParam,
+                              e.endParam, m_ppu, m_points);
+    Stroke(m_points, false);
+}
+
+void EntityPainter::PaintInfinite(const Vec3& base, const Vec3& direction, bool bothWays)
+{
+    if (m_measuring)
+        return;
+    const DevPoint a = ToDevice(base);
+    const DevPoint b = ToDevice(base + Normalized(direction));
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double len = std::hypot(dx, dy);
+    if (!(len > 1e-12))
+        return;
+    // Long enough to cross the device from wherever the base point is.
+    const double reach = (std::hypot(a.x - m_width / 2.0, a.y - m_height / 2.0) +
+                          std::hypot(m_width, m_height)) / len;
+    if (!std::isfinite(reach))
+        return;
+    m_device.clear();
+    m_device.push_back(bothWays ? DevPoint{a.x - dx * reach, a.y - dy * reach} : a);
+    m_device.push_back({a.x + dx * reach, a.y + dy * reach});
+    StrokeDevice(m_device);
+}
+
+void EntityPainter::PaintLwPolyline(const LwPolyline& e)
+{
+    const std::size_t n = e.vertices.size();
+    if (n == 0)
+        return;
+    m_points.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        const LwVertex& v = e.vertices[i];
+        const bool last = i + 1 == n;
+        const Vec3 a{v.x, v.y, e.elevation};
+        if (last && !e.closed) {
+            m_points.push_back(a);
+            break;
+        }
+        const LwVertex& w = e.vertices[last ? 0 : i + 1];
+        CurveTessellator::Bulge(a, {w.x, w.y, e.elevation}, v.bulge, m_ppu, m_points);
+    }
+    if (e.closed)
+        m_points.push_back(m_points.front());
+    const double width = e.constantWidth > 0 ? e.constantWidth : e.vertices[0].startWidth;
+    if (width > 0 && width * m_ppu > 1.5) {
+        const std::uint32_t rgb = m_rgb;
+        const double old = m_penWidth;
+        SetPen(rgb, width * m_ppu);
+        Stroke(m_points, false);
+        SetPen(rgb, old);
+        return;
+    }
+    Stroke(m_points, false);
+}
+
+void EntityPainter::PaintPolyline(const Polyline& e)
+{
+    if (e.kind == Polyline::Kind::Mesh) {
+        PaintMesh(e);
+        return;
+    }
+    if (e.kind == Polyline::Kind::PolyFace) {
+        PaintPolyFace(e);
+        return;
+    }
+    const std::size_t n = e.vertices.size();
+    if (n == 0)
+        return;
+    const bool flat = e.kind == Polyline::Kind::Flat2d;
+    m_points.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        Vec3 a = e.vertices[i].position;
+        if (flat)
+            a.z = e.elevation;
+        const bool last = i + 1 == n;
+        if (last && !e.closed) {
+            m_points.push_back(a);
+            break;
+        }
+        Vec3 b = e.vertices[last ? 0 : i + 1].position;
+        if (flat)
+            b.z = e.elevation;
+        CurveTessellator::Bulge(a, b, flat ? e.vertices[i].bulge : 0.0, m_ppu, m_points);
+    }
+    if (e.closed)
+        m_points.push_back(m_points.front());
+    Stroke(m_points, false);
+}
+
+void EntityPainter::PaintMesh(const Polyline& e)
+{
+    const std::int64_t m = e.meshM, n = e.meshN;
+    if (m < 1 || n < 1 || m * n > static_cast<std::int64_t>(e.vertices.size()))
+        return;
+    std::vector<Vec3> line;
+    for (std::int64_t i = 0; i < m; ++i) {
+        line.clear();
+        for (std::int64_t j = 0; j < n; ++j)
+            line.push_back(e.vertices[static_cast<std::size_t>(i * n + j)].position);
+        Stroke(line, e.closedN);
+    }
+    for (std::int64_t j = 0; j < n; ++j) {
+        line.clear();
+        for (std::int64_t i = 0; i < m; ++i)
+            line.push_back(e.vertices[static_cast<std::size_t>(i * n + j)].position);
+        Stroke(line, e.closed);
+    }
+}
+
+void EntityPainter::PaintPolyFace(const Polyline& e)
+{
+    std::vector<Vec3> positions;
+    for (const PolyVertex& v : e.vertices) {
+        if ((v.flags & 128) && !(v.flags & 64))
+            continue;
+        positions.push_back(v.position);
+    }
+    std::vector<Vec3> edge(2);
+    for (const PolyVertex& v : e.vertices) {
+        if (!((v.flags & 128) && !(v.flags & 64)))
+            continue;
+        int count = 0;
+        while (count < 4 && v.faceIndex[count] != 0)
+            ++count;
+        for (int k = 0; k < count; ++k) {
+            const int from = v.faceIndex[k], to = v.faceIndex[(k + 1) % count];
+            if (from < 0)
+                continue;       // a hidden edge
+            const std::size_t a = static_cast<std::size_t>(from) - 1;
+            const std::size_t b = static_cast<std::size_t>(std::abs(to)) - 1;
+            if (from == 0 || a >= positions.size() || b >= positions.size())
+                continue;
+            edge[0] = positions[a];
+            edge[1] = positions[b];
+            Stroke(edge, false);
+        }
+    }
+}
+
+void EntityPainter::PaintSpline(const Spline& e)
+{
+    m_points.clear();
+    if (!CurveTessellator::Spline(e.degree, e.knots, e.controlPoints, e.weights, m_ppu, m_points)) {
+        m_points.clear();
+        m_points = e.fitPoints.size() >= 2 ? e.fitPoints : e.controlPoints;
+    }
+    Stroke(m_points, false);
+}
+
+void EntityPainter::PaintCorners(const Vec3 (&c)[4], bool fill)
+{
+    // SOLID and TRACE corners run 1, 2, 4, 3 around the outline.
+    std::vector<std::vector<Vec3>> rings{{c[0], c[1], c[3], c[2]}};
+    if (fill && m_options.fillAreas && m_db.Header().fillMode)
+        Fill(rings);
+    else
+        Stroke(rings[0], true);
+}
+
+void EntityPainter::PaintFace3d(const Face3d& e)
+{
+    std::vector<Vec3> edge(2);
+    for (int i = 0; i < 4; ++i) {
+        if (e.hiddenEdges & (1 << i))
+            continue;
+        edge[0] = e.corners[i];
+        edge[1] = e.corners[(i + 1) % 4];
+        if (edge[0] != edge[1])
+            Stroke(edge, false);
+    }
+}
+
+void EntityPainter::PaintArrow(const Vec3& tip, const Vec3& from, double size)
+{
+    const Vec3 d = from - tip;
+    const double len = Length(d);
+    if (!(len > 1e-12) || !(size > 0))
+        return;
+    const Vec3 u = d * (1.0 / len);
+    const Vec3 n{-u.y, u.x, 0.0};
+    const Vec3 back = tip + u * size;
+    Fill({{tip, back + n * (size / 6.0), back - n * (size / 6.0)}});
+}
+
+void EntityPainter::PaintLeader(const Leader& e)
+{
+    if (e.vertices.size() < 2)
+        return;
+    if (e.spline && e.vertices.size() > 2) {
+        // A smooth curve through the vertices (a quadratic B-spline on them).
+        m_points.clear();
+        std::vector<double> knots{0, 0, 0};
+        for (std::size_t i = 1; i + 2 < e.vertices.size() + 1; ++i)
+            knots.push_back(static_cast<double>(i));
+        const double last = knots.back() + 1.0;
+        knots.insert(knots.end(), {last, last, last});
+        if (!CurveTessellator::Spline(2, knots, e.vertices, {}, m_ppu, m_points))
+            m_points = e.vertices;
+        Stroke(m_points, false);
+    } else {
+        Stroke(e.vertices, false);
+    }
+    if (e.arrowHead)
+        PaintArrow(e.vertices[0], e.vertices[1], e.arrowSize);
+}
+
+void EntityPainter::PaintMLeaderLines(const MLeader& e)
+{
+    for (const std::vector<Vec3>& line : e.leaderLines) {
+        if (line.size() < 2)
+            continue;
+        Stroke(line, false);
+        PaintArrow(line[0], line[1], e.arrowSize);
+    }
+    if (e.hasText) {
+        MText text;
+        text.insertion = e.textLocation;
+        text.height = e.textHeight;
+        text.referenceWidth = e.textWidth;
+        text.attachment = e.textAttachment;
+        text.xDirection = e.textDirection;
+        text.contents = e.text;
+        TextPainter(*this).PaintMText(text);
+    }
+}
+
+void EntityPainter::PaintMLine(const MLine& e)
+{
+    if (e.vertices.empty())
+        return;
+    const std::size_t elements = e.vertices.front().offsets.size();
+    std::vector<Vec3> line;
+    for (std::size_t k = 0; k < elements; ++k) {
+        line.clear();
+        for (const MLineVertex& v : e.vertices) {
+            const double offset = k < v.offsets.size() ? v.offsets[k] : 0.0;
+            line.push_back(v.position + v.miter * offset);
+        }
+        Stroke(line, e.closed);
+    }
+}
+
+void EntityPainter::PaintRasterFrame(const RasterFrame& f, bool wipeout)
+{
+    std::vector<Vec3> ring;
+    const auto at = [&f](double px, double py) {
+        return f.insertion + f.uVector * px + f.vVector * py;
+    };
+    if (f.clipping && f.clipBoundary.size() >= 3) {
+        for (const Vec2& p : f.clipBoundary)
+            ring.push_back(at(p.x + 0.5, f.pixelSize.y - (p.y + 0.5)));
+    } else if (f.clipping && f.clipBoundary.size() == 2) {
+        const Vec2 a = f.clipBoundary[0], b = f.clipBoundary[1];
+        const double h = f.pixelSize.y;
+        ring = {at(a.x + 0.5, h - (a.y + 0.5)), at(b.x + 0.5, h - (a.y + 0.5)),
+                at(b.x + 0.5, h - (b.y + 0.5)), at(a.x + 0.5, h - (b.y + 0.5))};
+    } else {
+        ring = {at(0, 0), at(f.pixelSize.x, 0), at(f.pixelSize.x, f.pixelSize.y),
+                at(0, f.pixelSize.y)};
+    }
+    if (wipeout) {
+        const std::uint32_t rgb = m_rgb;
+        const double width = m_penWidth;
+        SetPen(m_options.background, 0.0);
+        Fill({ring});
+        SetPen(rgb, width);
+        return;
+    }
+    Stroke(ring, true);
+    // The picture itself is not loaded: a cross marks the frame as an image.
+    Stroke({ring[0], ring[2]}, false);
+    Stroke({ring[1], ring[3]}, false);
+}
+
+} // namespace RkDraw

@@ -1,0 +1,82 @@
+// Draws the geometry of single entities through a DrawSink: the transform to the device, the
+// line type pattern, culling of what lies off the device, and the curve, area, text and block
+// shapes of every entity type except inserts and viewports (DrawingRenderer does those).
+#pragma once
+
+#include "engine/db/Database.h"
+#include "engine/draw/DrawSink.h"
+#include "engine/draw/RenderOptions.h"
+
+#include <vector>
+
+namespace RkDraw {
+
+class EntityPainter
+{
+public:
+    EntityPainter(const RkDb::Database& db, DrawSink& sink, const RenderOptions& options);
+
+    // Entity coordinates to device; pixelsPerUnit is the matrix's planar scale.
+    void SetTransform(const RkDb::Matrix3d& toDevice);
+    const RkDb::Matrix3d& Transform() const { return m_toDevice; }
+    double PixelsPerUnit() const { return m_ppu; }
+    // Dash pattern in drawing units (null = continuous), times the scale.
+    void SetLineType(const RkDb::LineType* lineType, double scale);
+    void SetDeviceSize(int width, int height);
+    // Measuring extents: nothing is culled and rays and construction lines are left out.
+    void SetMeasuring(bool measuring) { m_measuring = measuring; }
+    void SetPen(std::uint32_t rgb, double width);
+    std::uint32_t PenColor() const { return m_rgb; }
+
+    // Draws the entity in entity coordinates (the caller set the transform for its OCS when it
+    // has one). Texts use pointSize-independent heights from the entity.
+    void Paint(const RkDb::Entity& entity);
+
+    // Strokes a polyline given in the current (entity) coordinates.
+    void Stroke(const std::vector<RkDb::Vec3>& points, bool closed);
+    void StrokeDevice(std::vector<DevPoint>& points);
+    // Fills rings given in entity coordinates.
+    void Fill(const std::vector<std::vector<RkDb::Vec3>>& rings);
+    DevPoint ToDevice(const RkDb::Vec3& p) const;
+    DrawSink& Sink() { return m_sink; }
+    const RkDb::Database& Db() const { return m_db; }
+    const RenderOptions& Options() const { return m_options; }
+
+private:
+    void PaintLine(const RkDb::Line& e);
+    void PaintPoint(const RkDb::Point& e);
+    void PaintCircle(const RkDb::Circle& e);
+    void PaintArc(const RkDb::Arc& e);
+    void PaintEllipse(const RkDb::Ellipse& e);
+    void PaintInfinite(const RkDb::Vec3& base, const RkDb::Vec3& direction, bool bothWays);
+    void PaintLwPolyline(const RkDb::LwPolyline& e);
+    void PaintPolyline(const RkDb::Polyline& e);
+    void PaintMesh(const RkDb::Polyline& e);
+    void PaintPolyFace(const RkDb::Polyline& e);
+    void PaintSpline(const RkDb::Spline& e);
+    void PaintCorners(const RkDb::Vec3 (&c)[4], bool fill);
+    void PaintFace3d(const RkDb::Face3d& e);
+    void PaintLeader(const RkDb::Leader& e);
+    void PaintMLeaderLines(const RkDb::MLeader& e);
+    void PaintMLine(const RkDb::MLine& e);
+    void PaintRasterFrame(const RkDb::RasterFrame& frame, bool wipeout);
+    void PaintArrow(const RkDb::Vec3& tip, const RkDb::Vec3& from, double size);
+    bool OffDevice(const std::vector<DevPoint>& points) const;
+    void Dash(const std::vector<DevPoint>& points);
+
+    const RkDb::Database& m_db;
+    DrawSink& m_sink;
+    const RenderOptions& m_options;
+    RkDb::Matrix3d m_toDevice;
+    double m_ppu = 1.0;
+    int m_width = 1, m_height = 1;
+    bool m_measuring = false;
+    std::uint32_t m_rgb = 0;
+    double m_penWidth = 0.0;
+    std::vector<double> m_dashes;        // device pixels; empty = continuous
+    double m_dashPeriod = 0.0;
+    std::vector<RkDb::Vec3> m_points;
+    std::vector<DevPoint> m_device;
+};
+
+} // namespace RkDraw

@@ -1,0 +1,177 @@
+#include "engine/draw/HatchPainter.h"
+
+#include "engine/draw/CurveTessellator.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace RkDraw {
+
+using namespace RkDb;
+
+namespace {
+
+// Pattern lines per family beyond which the pattern is too dense to show line by line; the area
+// is then filled with the pattern's colour (what the eye would see).
+constexpr double kMaxLinesPerFamily = 3000.0;
+
+void AddEdge(const HatchEdge& e, double z, double ppu, std::vector<Vec3>& ring)
+{
+    std::vector<Vec3> pts;
+    switch (e.kind) {
+    case HatchEdge::Kind::Line:
+        ring.push_back({e.start.x, e.start.y, z});
+        ring.push_back({e.end.x, e.end.y, z});
+        return;
+    case HatchEdge::Kind::Arc: {
+        double s = e.startAngle, t = e.endAngle;
+        if (!e.counterClockwise) {
+            s = -s;
+            t = -t;
+        }
+        CurveTessellator::Arc({e.center.x, e.center.y, z}, e.radius, e.counterClockwise ? s : t,
+                              e.counterClockwise ? t : s, ppu, pts);
+        if (!e.counterClockwise)
+            std::reverse(pts.begin(), pts.end());
+        break;
+    }
+    case HatchEdge::Kind::Ellipse: {
+        CurveTessellator::Ellipse({e.center.x, e.center.y, z}, {e.majorAxis.x, e.majorAxis.y, 0},
+                                  {0, 0, e.counterClockwise ? 1.0 : -1.0}, e.ratio, e.startAngle,
+                                  e.endAngle, ppu, pts);
+        break;
+    }
+    case HatchEdge::Kind::Spline: {
+        std::vector<Vec3> controls;
+        for (const Vec2& p : e.controlPoints)
+            controls.push_back({p.x, p.y, z});
+        if (!CurveTessellator::Spline(e.degree, e.knots, controls, e.weights, ppu, pts))
+            pts = controls;
+        break;
+    }
+    }
+    ring.insert(ring.end(), pts.begin(), pts.end());
+}
+
+} // namespace
+
+std::vector<std::vector<Vec3>> HatchPainter::Rings(const Hatch& h, double ppu)
+{
+    std::vector<std::vector<Vec3>> rings;
+    for (const HatchLoop& loop : h.loops) {
+        std::vector<Vec3> ring;
+        if (!loop.polyline.empty()) {
+            const std::size_t n = loop.polyline.size();
+            for (std::size_t i = 0; i < n; ++i) {
+                const Vec2 a = loop.polyline[i], b = loop.polyline[(i + 1) % n];
+                const double bulge = i < loop.bulges.size() ? loop.bulges[i] : 0.0;
+                CurveTessellator::Bulge({a.x, a.y, h.elevation}, {b.x, b.y, h.elevation}, bulge,
+                                        ppu, ring);
+            }
+        } else {
+            for (const HatchEdge& e : loop.edges)
+                AddEdge(e, h.elevation, ppu, ring);
+        }
+        if (ring.size() >= 3)
+            rings.push_back(std::move(ring));
+    }
+    return rings;
+}
+
+void HatchPainter::Paint(const Hatch& h)
+{
+    const std::vector<std::vector<Vec3>> rings = Rings(h, m_p.PixelsPerUnit());
+    if (rings.empty())
+        return;
+    if (h.solid || h.gradient || h.patternLines.empty()) {
+        if (!m_p.Options().fillAreas)
+            return;
+        if (h.gradient && h.gradientColor != 0) {
+            const std::uint32_t old = m_p.PenColor();
+            m_p.SetPen(h.gradientColor, 0.0);
+            m_p.Fill(rings);
+            m_p.SetPen(old, 0.0);
+            return;
+        }
+        if (h.solid)
+            m_p.Fill(rings);
+        return;
+    }
+    for (const HatchPatternLine& line : h.patternLines)
+        PaintPatternLine(line, rings, h.elevation);
+}
+
+void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
+                                    const std::vector<std::vector<Vec3>>& rings, double z)
+{
+    // Work in the family's own frame: u along the lines, v across them.
+    const double c = std::cos(line.angle), s = std::sin(line.angle);
+    const auto toU = [c, s](double x, double y) { return x * c + y * s; };
+    const auto toV = [c, s](double x, double y) { return -x * s + y * c; };
+    const double spacing = toV(line.offset.x, line.offset.y);
+    const double shift = toU(line.offset.x, line.offset.y);
+    if (!(std::fabs(spacing) > 1e-12) || !std::isfinite(spacing))
+        return;
+    double vMin = 1e300, vMax = -1e300;
+    for (const auto& ring : rings) {
+        for (const Vec3& p : ring) {
+            vMin = std::min(vMin, toV(p.x, p.y));
+            vMax = std::max(vMax, toV(p.x, p.y));
+        }
+    }
+    const double v0 = toV(line.base.x, line.base.y), u0 = toU(line.base.x, line.base.y);
+    const double step = std::fabs(spacing);
+    const double kFirst = std::ceil((vMin - v0) / step), kLast = std::floor((vMax - v0) / step);
+    if (!(kLast - kFirst < kMaxLinesPerFamily) || !std::isfinite(kFirst)) {
+        m_p.Fill(rings);
+        return;
+    }
+    double period = 0.0;
+    for (double d : line.dashes)
+        period += std::fabs(d);
+    std::vector<double> cuts;
+    std::vector<Vec3> segment(2);
+    for (double k = kFirst; k <= kLast; k += 1.0) {
+        const double v = v0 + k * step;
+        cuts.clear();
+        for (const auto& ring : rings) {
+            for (std::size_t i = 0; i < ring.size(); ++i) {
+                const Vec3& a = ring[i];
+                const Vec3& b = ring[(i + 1) % ring.size()];
+                const double va = toV(a.x, a.y), vb = toV(b.x, b.y);
+                if ((va <= v) == (vb <= v))
+                    continue;
+                const double t = (v - va) / (vb - va);
+                cuts.push_back(toU(a.x, a.y) + (toU(b.x, b.y) - toU(a.x, a.y)) * t);
+            }
+        }
+        std::sort(cuts.begin(), cuts.end());
+        // Dashes start at the base point, moved along by shift for every line.
+        const double origin = u0 + shift * (spacing > 0 ? k : -k);
+        for (std::size_t i = 0; i + 1 < cuts.size(); i += 2) {
+            const auto emit = [&](double ua, double ub) {
+                segment[0] = {ua * c - v * s, ua * s + v * c, z};
+                segment[1] = {ub * c - v * s, ub * s + v * c, z};
+                m_p.Stroke(segment, false);
+            };
+            if (line.dashes.empty() || !(period * m_p.PixelsPerUnit() > 3.0)) {
+                emit(cuts[i], cuts[i + 1]);
+                continue;
+            }
+            double u = origin + std::floor((cuts[i] - origin) / period) * period;
+            for (int guard = 0; u < cuts[i + 1] && guard < 100000; ++guard) {
+                for (double d : line.dashes) {
+                    const double next = u + std::fabs(d);
+                    if (d >= 0) {
+                        const double a = std::max(u, cuts[i]), b = std::min(d == 0 ? u : next, cuts[i + 1]);
+                        if (b >= a && a <= cuts[i + 1])
+                            emit(a, d == 0 ? a : b);
+                    }
+                    u = next;
+                }
+            }
+        }
+    }
+}
+
+} // namespace RkDraw

@@ -1,0 +1,34 @@
+// Lays out and draws TEXT, ATTRIB and MTEXT: alignment, style (TrueType face or a readable
+// stand-in for SHX fonts), the %% codes of single-line text, and the MTEXT formatting codes
+// (paragraphs, heights, stacked fractions, special characters) with word wrap.
+#pragma once
+
+#include "engine/draw/EntityPainter.h"
+
+#include <string>
+
+namespace RkDraw {
+
+class TextPainter
+{
+public:
+    explicit TextPainter(EntityPainter& painter) : m_p(painter) {}
+    void PaintText(const RkDb::TextData& text);
+    void PaintMText(const RkDb::MText& text);
+
+    // "%%d" -> degree sign etc.; %%u and %%o (underline, overline) are dropped.
+    static std::string ExpandPercentCodes(const std::string& value);
+    // MTEXT contents to plain paragraphs (separated by '\n'), formatting codes removed, stacks as
+    // "a/b"; the first \H height factor found, when any, goes to heightFactor.
+    static std::string PlainMText(const std::string& contents, double* heightFactor);
+
+private:
+    TextRun MakeRun(const std::string& utf8, std::int32_t style, double height,
+                    double widthFactor, double oblique) const;
+    // Draws one line with its left baseline point at p and x axis xAxis (entity coordinates).
+    void DrawLine(TextRun run, const RkDb::Vec3& p, const RkDb::Vec3& xAxis);
+
+    EntityPainter& m_p;
+};
+
+} // namespace RkDraw

@@ -1,0 +1,204 @@
+// The renderer's geometry through a recording sink: where a line lands, colours and colour
+// modes, layers off, blocks and their colours, viewports and their clip, text, extents and abort.
+#include "DxfSampleDrawing.h"
+#include "RecordingSink.h"
+
+#include "engine/draw/DrawingRenderer.h"
+#include "engine/draw/TextPainter.h"
+#include "engine/dxf/DxfReader.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using namespace RkDb;
+using namespace RkDraw;
+using orvo::portable::DxfBuilder;
+using orvo::portable::RecordingSink;
+
+std::unique_ptr<Database> Read(const DxfBuilder& b)
+{
+    auto db = std::make_unique<Database>();
+    const std::string data = b.Ascii();
+    RkDxf::DxfReader reader(*db);
+    EXPECT_EQ(reader.Read(data.data(), data.size()), RkDxf::DxfReader::Status::Ok);
+    return db;
+}
+
+// A 100 x 100 device showing world 0..100 (one unit per pixel).
+ViewTransform UnitView()
+{
+    ViewTransform view;
+    view.SetDevice(100, 100);
+    view.SetArea({50, 50}, 100);
+    return view;
+}
+
+std::unique_ptr<Database> Entities(const std::function<void(DxfBuilder&)>& add)
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "LAYER");
+    b.S(0, "LAYER").S(2, "0").I(70, 0).I(62, 7);
+    b.S(0, "LAYER").S(2, "Red").I(70, 0).I(62, 1);
+    b.S(0, "LAYER").S(2, "Off").I(70, 0).I(62, -2);
+    b.S(0, "ENDTAB").EndSection();
+    b.Section("BLOCKS");
+    b.S(0, "BLOCK").S(2, "B").I(70, 0).P(10, 0, 0);
+    b.S(0, "LINE").S(8, "0").I(62, 0).P(10, 0, 0).P(11, 10, 0);
+    b.S(0, "ENDBLK").EndSection();
+    b.Section("ENTITIES");
+    add(b);
+    b.EndSection().Eof();
+    return Read(b);
+}
+
+TEST(DrawingRenderer, LineLandsOnTheRightPixels)
+{
+    auto db = Entities([](DxfBuilder& b) { b.S(0, "LINE").S(8, "Red").P(10, 10, 20).P(11, 90, 20); });
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    ASSERT_EQ(sink.strokes.size(), 1u);
+    const auto& s = sink.strokes[0];
+    EXPECT_EQ(s.rgb, 0xFF0000u);
+    EXPECT_DOUBLE_EQ(s.points[0].x, 10.0);
+    EXPECT_DOUBLE_EQ(s.points[0].y, 80.0);      // y grows downwards on the device
+    EXPECT_DOUBLE_EQ(s.points[1].x, 90.0);
+}
+
+TEST(DrawingRenderer, ColourModesAndBackground)
+{
+    const struct { ColorMode mode; std::uint32_t background; std::uint32_t red; std::uint32_t white; } cases[] = {
+        {ColorMode::Color, 0xFFFFFF, 0xFF0000, 0x000000},     // white lines turn black on white
+        {ColorMode::Color, 0x000000, 0xFF0000, 0xFFFFFF},
+        {ColorMode::Grey, 0xFFFFFF, 0x4C4C4C, 0x000000},
+        {ColorMode::BlackWhite, 0xFFFFFF, 0x000000, 0x000000},
+        {ColorMode::BlackWhite, 0x000000, 0xFFFFFF, 0xFFFFFF},
+    };
+    auto db = Entities([](DxfBuilder& b) {
+        b.S(0, "LINE").S(8, "Red").P(10, 0, 0).P(11, 50, 50);
+        b.S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 50, 50);
+    });
+    for (const auto& c : cases) {
+        RecordingSink sink;
+        RenderOptions options;
+        options.colorMode = c.mode;
+        options.background = c.background;
+        DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+        ASSERT_EQ(sink.strokes.size(), 2u);
+        EXPECT_EQ(sink.strokes[0].rgb, c.red) << static_cast<int>(c.mode);
+        EXPECT_EQ(sink.strokes[1].rgb, c.white) << static_cast<int>(c.mode);
+    }
+}
+
+TEST(DrawingRenderer, LayersOffAndBlocksByBlockColour)
+{
+    auto db = Entities([](DxfBuilder& b) {
+        b.S(0, "LINE").S(8, "Off").P(10, 0, 0).P(11, 50, 50);
+        b.S(0, "INSERT").S(8, "Red").I(62, 3).S(2, "B").P(10, 20, 30).D(41, 2).D(42, 2).D(50, 90);
+    });
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    ASSERT_EQ(sink.strokes.size(), 1u);     // the line on the layer that is off is not drawn
+    const auto& s = sink.strokes[0];
+    EXPECT_EQ(s.rgb, 0x00FF00u);             // by block: the insert's green
+    EXPECT_NEAR(s.points[0].x, 20.0, 1e-9);
+    EXPECT_NEAR(s.points[0].y, 70.0, 1e-9);
+    EXPECT_NEAR(s.points[1].x, 20.0, 1e-9);  // rotated 90 degrees, scaled 2: up 20 units
+    EXPECT_NEAR(s.points[1].y, 50.0, 1e-9);
+}
+
+TEST(DrawingRenderer, ViewportClipsItsModelView)
+{
+    auto db = Entities([](DxfBuilder& b) {
+        b.S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 10, 0);
+        b.S(0, "VIEWPORT").S(8, "0").I(67, 1).P(10, 50, 50).D(40, 40).D(41, 20).I(68, 1).I(69, 2)
+            .P(12, 5, 0).D(45, 10).P(16, 0, 0, 1);
+    });
+    ASSERT_EQ(db->Layouts().size(), 2u);
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(1, UnitView());
+    ASSERT_EQ(sink.clips.size(), 1u);
+    EXPECT_EQ(sink.depth, 0);
+    EXPECT_DOUBLE_EQ(sink.clips[0][0].x, 30.0);
+    EXPECT_DOUBLE_EQ(sink.clips[0][0].y, 60.0);
+    ASSERT_EQ(sink.strokes.size(), 1u);
+    // Model (0,0)-(10,0) with centre (5,0) and height 10 shown in a frame of height 20: scale 2.
+    EXPECT_NEAR(sink.strokes[0].points[0].x, 40.0, 1e-9);
+    EXPECT_NEAR(sink.strokes[0].points[1].x, 60.0, 1e-9);
+    EXPECT_NEAR(sink.strokes[0].points[0].y, 50.0, 1e-9);
+}
+
+TEST(DrawingRenderer, ExtentsAndFit)
+{
+    auto db = Entities([](DxfBuilder& b) {
+        b.S(0, "LINE").S(8, "0").P(10, -5, 2).P(11, 15, 8);
+        b.S(0, "CIRCLE").S(8, "0").P(10, 20, 20).D(40, 5);
+        b.S(0, "XLINE").S(8, "0").P(10, 0, 0).P(11, 1, 1);
+    });
+    ViewTransform view = UnitView();
+    Vec2 min, max;
+    ASSERT_TRUE(DrawingRenderer::Extents(*db, 0, view, min, max));
+    EXPECT_NEAR(min.x, -5.0, 1e-9);
+    EXPECT_NEAR(min.y, 2.0, 1e-9);
+    EXPECT_NEAR(max.x, 25.0, 0.1);
+    EXPECT_NEAR(max.y, 25.0, 0.1);
+    Database empty;
+    EXPECT_FALSE(DrawingRenderer::Extents(empty, 0, view, min, max));
+}
+
+TEST(DrawingRenderer, TextAndSampleDrawing)
+{
+    auto db = Entities([](DxfBuilder& b) {
+        b.S(0, "TEXT").S(8, "0").P(10, 10, 10).D(40, 5).S(1, "40%%d");
+    });
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    ASSERT_EQ(sink.texts.size(), 1u);
+    EXPECT_EQ(sink.texts[0].utf8, "40\xC2\xB0");
+    EXPECT_DOUBLE_EQ(sink.texts[0].height, 5.0);
+    EXPECT_DOUBLE_EQ(sink.texts[0].origin.y, 90.0);
+
+    // Every entity type of the reader's sample is drawn without trouble.
+    auto sample = Read(orvo::portable::SampleDrawing());
+    for (int layout = 0; layout < 3; ++layout) {
+        RecordingSink all;
+        ViewTransform view = UnitView();
+        Vec2 min, max;
+        if (DrawingRenderer::Extents(*sample, layout, view, min, max))
+            view.Fit(min, max, 0.98);
+        EXPECT_TRUE(DrawingRenderer(*sample, all, options).Draw(layout, view));
+        EXPECT_EQ(all.depth, 0);
+    }
+}
+
+TEST(DrawingRenderer, AbortEndsTheDraw)
+{
+    auto db = Entities([](DxfBuilder& b) {
+        for (int i = 0; i < 3000; ++i)
+            b.S(0, "LINE").S(8, "0").P(10, 0, i % 100).P(11, 100, i % 100);
+    });
+    RecordingSink sink;
+    RenderOptions options;
+    int polls = 0;
+    options.abort = [&polls] { return ++polls == 2; };
+    EXPECT_FALSE(DrawingRenderer(*db, sink, options).Draw(0, UnitView()));
+    EXPECT_LT(sink.strokes.size(), 1000u);
+}
+
+TEST(MTextLayout, PlainTextFromFormattingCodes)
+{
+    double factor = 0.0;
+    EXPECT_EQ(RkDraw::TextPainter::PlainMText("{\\fArial|b1;Bold} \\Pnext \\S1^2; \\\\x", &factor),
+              "Bold \nnext 1/2 \\x");
+    EXPECT_EQ(RkDraw::TextPainter::PlainMText("\\H2x;big", &factor), "big");
+    EXPECT_DOUBLE_EQ(factor, 2.0);
+    EXPECT_EQ(RkDraw::TextPainter::ExpandPercentCodes("%%c10 %%p0.1 %%%"), "\xE2\x8C\x80" "10 \xC2\xB1" "0.1 %");
+}
+
+} // namespace
