@@ -22,5 +22,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dxf/DxfReader.cpp
   dxf/DxfTextDecoder.cpp
   dxf/DxfTokenizer.cpp
+  preview/DrawingIdentifier.cpp
+  preview/StoredPreview.cpp
 )
 list(TRANSFORM ORVO_ENGINE_PORTABLE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

@@ -33,6 +33,9 @@ public:
     virtual ~DrawSink() = default;
     // Colour (0x00RRGGBB) and width in pixels (0 = thinnest) of what follows.
     virtual void SetPen(std::uint32_t rgb, double width) = 0;
+    // The ACI number (1..255, 7 for true colours) of the colour that the next SetPen gives, for
+    // devices that choose pens by number (printer pen sets).
+    virtual void SetColorIndex(int aci) { (void)aci; }
     virtual void Polyline(const DevPoint* points, int count) = 0;
     // Filled polygons with the pen's colour; several rings use the alternate (even-odd) rule.
     virtual void Polygons(const DevPoint* points, const int* counts, int rings) = 0;

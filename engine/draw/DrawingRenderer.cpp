@@ -173,6 +173,12 @@ std::uint32_t DrawingRenderer::EntityColor(const Entity& e, const Inherited& in,
 void DrawingRenderer::ApplyPen(const Entity& e, const Inherited& in, std::int32_t layer)
 {
     const std::uint32_t rgb = ShownColor(EntityColor(e, in, layer), m_options);
+    int aci = e.color.Index();
+    if (e.color.IsByLayer() && m_db.Layers().Valid(layer))
+        aci = m_db.Layers()[layer].color.Index();
+    if (aci < 1 || aci > 255)
+        aci = 7;
+    m_sink.SetColorIndex(aci);
     double width = 0.0;
     if (m_options.lineWeights) {
         std::int16_t lw = e.lineWeight;

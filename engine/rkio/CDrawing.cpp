@@ -1,0 +1,518 @@
+#include "engine/rkio/CDrawing.h"
+
+#include "engine/draw/DrawingRenderer.h"
+#include "engine/dxf/DxfReader.h"
+#include "engine/preview/DrawingIdentifier.h"
+#include "engine/rkio/CDwgExport.h"
+#include "engine/rkio/DrawingFile.h"
+#include "engine/rkio/ExportDrawSink.h"
+#include "engine/rkio/GdiDrawSink.h"
+#include "engine/rkio/PreviewPicture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+using RkDraw::ViewTransform;
+
+namespace {
+
+constexpr std::size_t kMaxPreviousViews = 32;
+constexpr double kPi = 3.14159265358979323846;
+
+std::uint32_t ToRgb(COLORREF c)
+{
+    return (static_cast<std::uint32_t>(GetRValue(c)) << 16) |
+           (static_cast<std::uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
+}
+
+// View directions of the standard view points: 0 Front, 1 Back, 2 Left, 3 Right, 4 Top,
+// 5 Bottom, 6 SW, 7 SE, 8 NE, 9 NW isometric.
+RkDb::Vec3 ViewPointDirection(int viewPoint)
+{
+    static const RkDb::Vec3 directions[10] = {
+        {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 0, -1},
+        {-1, -1, 1}, {1, -1, 1}, {1, 1, 1}, {-1, 1, 1}};
+    return directions[viewPoint >= 0 && viewPoint < 10 ? viewPoint : 4];
+}
+
+} // namespace
+
+CDrawing* CDrawing::CreateDrawing(int kind)
+{
+    return new CDrawing(kind == 1 ? RkIo::Channel::Thumbnail : RkIo::Channel::Document);
+}
+
+void CDrawing::DeleteDrawing(CDrawing* drawing)
+{
+    delete drawing;
+}
+
+CDrawing::CDrawing(RkIo::Channel channel) : m_channel(channel)
+{
+    m_view.SetDevice(1, 1);
+}
+
+CDrawing::~CDrawing() = default;
+
+short CDrawing::Open(const char* path, const char* password)
+{
+    (void)password;     // neither DXF nor the readable DWG versions carry a password
+    Close();
+    if (!path || !*path)
+        return 1;
+    std::string bytes;
+    if (!RkIo::DrawingFile::ReadAll(path, bytes))
+        return 1;
+    m_path = path;
+    const bool document = m_channel == RkIo::Channel::Document;
+    if (document)
+        RkIo::EngineState::Instance().ProgressStart(0);
+    const short result = Load(bytes);
+    if (document)
+        RkIo::EngineState::Instance().ProgressFinish();
+    if (result != 0) {
+        Close();
+        return result;
+    }
+    ResetView();
+    return 0;
+}
+
+short CDrawing::Load(const std::string& bytes)
+{
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto id = RkPreview::DrawingIdentifier::Identify(data, bytes.size());
+    auto db = std::make_unique<RkDb::Database>();
+    if (id.format == RkPreview::DrawingIdentifier::Format::Dxf) {
+        RkDxf::DxfReader reader(*db);
+        const RkIo::Channel channel = m_channel;
+        reader.SetAbortQuery([channel] { return RkIo::EngineState::Instance().AbortRequested(channel); });
+        if (channel == RkIo::Channel::Document) {
+            int last = -1;
+            reader.SetProgress([last](double percent) mutable {
+                const int whole = static_cast<int>(percent);
+                if (whole != last) {
+                    last = whole;
+                    RkIo::EngineState::Instance().Progress(percent);
+                }
+            });
+        }
+        switch (reader.Read(bytes.data(), bytes.size())) {
+        case RkDxf::DxfReader::Status::Ok: break;
+        case RkDxf::DxfReader::Status::Aborted: return 3;
+        default: return 2;
+        }
+        m_version = RkDb::DwgVersionInfo::Code(db->Header().version);
+        if (m_version < 0)
+            m_version = id.versionCode;
+    } else if (id.format == RkPreview::DrawingIdentifier::Format::Dwg) {
+        // Geometry of DWG files comes with the DWG reader; until then the stored preview.
+        m_previewBmp = RkIo::PreviewPicture::BmpFromDrawingBytes(bytes);
+        if (m_previewBmp.empty())
+            return 2;
+        db->Header().version = id.version;
+        db->Header().acadVer = RkDb::DwgVersionInfo::AcadVer(id.version);
+        m_version = id.versionCode;
+    } else {
+        return 2;
+    }
+    m_db = std::move(db);
+    return 0;
+}
+
+bool CDrawing::IsValid() const
+{
+    return m_db != nullptr;
+}
+
+void CDrawing::GetFileName(char* buffer260) const
+{
+    if (!buffer260)
+        return;
+    const std::size_t n = std::min<std::size_t>(m_db ? m_path.size() : 0, MAX_PATH - 1);
+    std::memcpy(buffer260, m_path.data(), n);
+    buffer260[n] = '\0';
+}
+
+short CDrawing::GetVersion() const
+{
+    return m_db ? m_version : -1;
+}
+
+void CDrawing::EnumSummary(SummaryCallback callback, void* context) const
+{
+    if (!m_db || !callback)
+        return;
+    const RkDb::SummaryInfo& s = m_db->Summary();
+    const std::pair<int, const std::string*> fields[] = {
+        {0, &s.keywords}, {1, &s.title}, {2, &s.subject}, {3, &s.author}, {4, &s.comments},
+        {5, &s.lastSavedBy}, {6, &s.hyperlinkBase}, {7, &s.revision}};
+    for (const auto& f : fields) {
+        if (!f.second->empty())
+            callback(f.first, f.second->c_str(), context);
+    }
+    for (const auto& custom : s.custom) {
+        const std::string text = custom.first + "=" + custom.second;
+        callback(17, text.c_str(), context);
+    }
+}
+
+void CDrawing::SetOutputSize(int width, int height)
+{
+    m_view.SetDevice(std::max(1, width), std::max(1, height));
+}
+
+void CDrawing::ZoomExtents(int, int, double factor)
+{
+    FitLayout(factor > 0.0 && factor <= 1.0 ? factor : 0.98);
+}
+
+void CDrawing::DeviceSizeChanged()
+{
+    // The same area stays in view; the height of the area is kept, the width follows the device.
+}
+
+void CDrawing::ClearHighlight(int) {}
+
+int CDrawing::GetLayoutCount() const
+{
+    return m_db && !HasPreviewOnly() ? static_cast<int>(m_db->Layouts().size()) : 0;
+}
+
+int CDrawing::GetCurrentLayout() const
+{
+    return m_layout;
+}
+
+const char* CDrawing::GetLayoutName(int index) const
+{
+    if (!m_db || index < 0 || index >= GetLayoutCount())
+        return "";
+    return m_db->Layouts()[static_cast<std::size_t>(index)].name.c_str();
+}
+
+bool CDrawing::SetCurrentLayout(int index)
+{
+    if (index < 0 || index >= GetLayoutCount())
+        return false;
+    m_layout = index;
+    m_previousViews.clear();
+    m_view.SetDirection({0, 0, 1}, {}, 0.0);
+    FitLayout(0.98);
+    return true;
+}
+
+void CDrawing::Update() {}
+
+void CDrawing::Close()
+{
+    m_db.reset();
+    m_previewBmp.clear();
+    m_path.clear();
+    m_version = -1;
+    m_layout = 0;
+    m_previousViews.clear();
+}
+
+void CDrawing::SetExportTarget(CDwgExport* target)
+{
+    m_export = target;
+}
+
+bool CDrawing::RenderThroughExport()
+{
+    if (!m_db || !m_export)
+        return false;
+    RkDraw::ExportDrawSink sink(*m_export, m_view.DeviceHeight());
+    RkDraw::RenderOptions options = Options(nullptr);
+    options.background = 0xFFFFFF;     // paper
+    options.lineWeights = true;
+    options.dpi = RkIo::EngineState::Instance().PenDpi();
+    return RkDraw::DrawingRenderer(*m_db, sink, options).Draw(m_layout, m_view);
+}
+
+void CDrawing::Regenerate() {}
+
+void CDrawing::ResetView()
+{
+    m_previousViews.clear();
+    m_layout = 0;
+    if (m_db && !m_db->Header().tileMode && m_db->Layouts().size() > 1)
+        m_layout = 1;   // saved in a paper layout: open there, as CAD programs do
+    m_view.SetDirection({0, 0, 1}, {}, 0.0);
+    if (m_db && m_layout == 0) {
+        const int active = m_db->ViewportRecords().Find("*ACTIVE");
+        if (active >= 0) {
+            const RkDb::ViewportRecord& vp = m_db->ViewportRecords()[active];
+            m_view.SetDirection(vp.direction, vp.target, vp.twist);
+        }
+    }
+    FitLayout(0.98);
+}
+
+void CDrawing::FitLayout(double factor)
+{
+    if (!m_db)
+        return;
+    RkDb::Vec2 min, max;
+    if (RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, min, max)) {
+        m_view.Fit(min, max, factor);
+        return;
+    }
+    // An empty drawing shows its limits.
+    const RkDb::DrawingHeader& h = m_db->Header();
+    m_view.Fit({h.limMin.x, h.limMin.y}, {h.limMax.x, h.limMax.y}, factor);
+}
+
+void CDrawing::SetViewPoint(int viewPoint)
+{
+    PushView();
+    m_view.SetDirection(ViewPointDirection(viewPoint), {}, 0.0);
+    FitLayout(0.98);
+}
+
+bool CDrawing::CanView3D() const
+{
+    // Model space of a drawing that has something off the xy plane.
+    if (!m_db || m_layout != 0 || HasPreviewOnly())
+        return false;
+    const RkDb::DrawingHeader& h = m_db->Header();
+    return h.extMax.z - h.extMin.z > 1e-9 && h.extMax.z >= h.extMin.z;
+}
+
+void CDrawing::PushView()
+{
+    if (m_previousViews.size() >= kMaxPreviousViews)
+        m_previousViews.erase(m_previousViews.begin());
+    m_previousViews.push_back(m_view);
+}
+
+bool CDrawing::PreviousView()
+{
+    if (m_previousViews.empty())
+        return false;
+    const int w = m_view.DeviceWidth(), h = m_view.DeviceHeight();
+    m_view = m_previousViews.back();
+    m_view.SetDevice(w, h);
+    m_previousViews.pop_back();
+    return true;
+}
+
+bool CDrawing::HasPreviousView() const
+{
+    return !m_previousViews.empty();
+}
+
+void CDrawing::ZoomInStep()
+{
+    m_view.ZoomAt(m_view.DeviceWidth() / 2.0, m_view.DeviceHeight() / 2.0, 2.0);
+}
+
+void CDrawing::ZoomOutStep()
+{
+    m_view.ZoomAt(m_view.DeviceWidth() / 2.0, m_view.DeviceHeight() / 2.0, 0.5);
+}
+
+void CDrawing::RotateAboutHorizontal(double radians)
+{
+    // Tilts the view direction towards or away from the world z axis.
+    RkDb::Vec3 d = m_view.Direction();
+    const double horizontal = std::hypot(d.x, d.y);
+    double elevation = std::atan2(d.z, horizontal) + radians;
+    elevation = std::clamp(elevation, -kPi / 2, kPi / 2);
+    const double azimuth = horizontal > 1e-12 ? std::atan2(d.y, d.x) : -kPi / 2;
+    d = {std::cos(elevation) * std::cos(azimuth), std::cos(elevation) * std::sin(azimuth),
+         std::sin(elevation)};
+    m_view.SetDirection(d, {}, 0.0);
+    FitLayout(0.98);
+}
+
+void CDrawing::RotateAboutVertical(double radians)
+{
+    RkDb::Vec3 d = m_view.Direction();
+    const double c = std::cos(radians), s = std::sin(radians);
+    m_view.SetDirection({d.x * c - d.y * s, d.x * s + d.y * c, d.z}, {}, 0.0);
+    FitLayout(0.98);
+}
+
+void CDrawing::RollAboutViewAxis(double radians)
+{
+    (void)radians;      // the view keeps its horizontal screen axis; a roll is shown as a refit
+    FitLayout(0.98);
+}
+
+void CDrawing::PixelToWorld(int x, int y, double* world3) const
+{
+    if (!world3)
+        return;
+    const RkDb::Vec3 w = m_view.DeviceToWorld(x, m_view.DeviceHeight() - y);
+    world3[0] = w.x;
+    world3[1] = w.y;
+    world3[2] = w.z;
+}
+
+void CDrawing::WorldToPixel(const double* world3, int* x, int* y) const
+{
+    if (!world3)
+        return;
+    const RkDb::Vec3 d = m_view.WorldToDevice().Apply({world3[0], world3[1], world3[2]});
+    if (x)
+        *x = static_cast<int>(std::lround(std::clamp(d.x, -1e9, 1e9)));
+    if (y)
+        *y = m_view.DeviceHeight() - static_cast<int>(std::lround(std::clamp(d.y, -1e9, 1e9)));
+}
+
+void CDrawing::GetViewWorldSize(double* width, double* height) const
+{
+    if (height)
+        *height = m_view.Height();
+    if (width)
+        *width = m_view.Height() * m_view.DeviceWidth() / m_view.DeviceHeight();
+}
+
+void CDrawing::GetPaperCorners(double* corners4) const
+{
+    if (!corners4)
+        return;
+    RkDb::Vec2 min{0, 0}, max{0, 0};
+    if (m_db && m_layout > 0 && static_cast<std::size_t>(m_layout) < m_db->Layouts().size()) {
+        const RkDb::Layout& l = m_db->Layouts()[static_cast<std::size_t>(m_layout)];
+        min = l.limMin;
+        max = l.limMax;
+    } else if (m_db) {
+        min = m_db->Header().limMin;
+        max = m_db->Header().limMax;
+    }
+    corners4[0] = min.x;
+    corners4[1] = min.y;
+    corners4[2] = max.x;
+    corners4[3] = max.y;
+}
+
+void CDrawing::PrintWindow(int x1, int y1, int x2, int y2, int outWidth, int outHeight)
+{
+    // The window picked on the current output becomes the whole of a new output size.
+    const RkDb::Vec2 a = m_view.DeviceToView(std::min(x1, x2), m_view.DeviceHeight() - std::max(y1, y2));
+    const RkDb::Vec2 b = m_view.DeviceToView(std::max(x1, x2), m_view.DeviceHeight() - std::min(y1, y2));
+    SetOutputSize(outWidth, outHeight);
+    m_view.Fit({std::min(a.x, b.x), std::min(a.y, b.y)}, {std::max(a.x, b.x), std::max(a.y, b.y)}, 1.0);
+}
+
+void CDrawing::GetPointMode(int* mode, double* size) const
+{
+    if (mode)
+        *mode = m_pointMode >= 0 ? m_pointMode : (m_db ? m_db->Header().pdMode : 0);
+    if (size)
+        *size = m_pointMode >= 0 ? m_pointSize : (m_db ? m_db->Header().pdSize : 0.0);
+}
+
+void CDrawing::SetPointMode(int mode, double size)
+{
+    m_pointMode = mode >= 0 && mode <= 127 ? mode : -1;
+    m_pointSize = std::isfinite(size) ? size : 0.0;
+}
+
+int CDrawing::GetColorMode() const
+{
+    return m_colorMode;
+}
+
+void CDrawing::SetColorMode(int mode)
+{
+    m_colorMode = mode >= 0 && mode <= 2 ? mode : 0;
+}
+
+void CDrawing::GetLinearUnits(int* units, int* precision) const
+{
+    if (units)
+        *units = m_db ? std::clamp(m_db->Header().lunits, 1, 5) : 2;
+    if (precision)
+        *precision = m_db ? std::clamp(m_db->Header().luprec, 0, 8) : 4;
+}
+
+void CDrawing::SetLinearUnits(int units, int precision)
+{
+    if (!m_db)
+        return;
+    m_db->Header().lunits = std::clamp(units, 1, 5);
+    m_db->Header().luprec = std::clamp(precision, 0, 8);
+}
+
+void CDrawing::ZoomAt(int x, int y, double factor)
+{
+    m_view.ZoomAt(x, m_view.DeviceHeight() - y, factor);
+}
+
+void CDrawing::ZoomWindow(int x1, int y1, int x2, int y2)
+{
+    if (std::abs(x1 - x2) < 2 || std::abs(y1 - y2) < 2)
+        return;
+    PushView();
+    const int h = m_view.DeviceHeight();
+    const RkDb::Vec2 a = m_view.DeviceToView(x1, h - y1), b = m_view.DeviceToView(x2, h - y2);
+    m_view.Fit({std::min(a.x, b.x), std::min(a.y, b.y)}, {std::max(a.x, b.x), std::max(a.y, b.y)}, 1.0);
+}
+
+void CDrawing::SetView(int x, int y, double factor)
+{
+    // (0, 0, 1.0) fits the drawing; otherwise factor zooms about the pixel (x, y).
+    if (x == 0 && y == 0) {
+        FitLayout(factor > 0 && factor < 1 ? factor : 0.98);
+        return;
+    }
+    ZoomAt(x, y, factor);
+}
+
+void CDrawing::Pan(int x1, int y1, int x2, int y2)
+{
+    // Pixels with y upwards: the picture follows the drag.
+    m_view.Pan(x2 - x1, -(y2 - y1));
+}
+
+RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) const
+{
+    RkDraw::RenderOptions options;
+    options.background = ToRgb(RkIo::EngineState::Instance().Background());
+    options.colorMode = static_cast<RkDraw::ColorMode>(m_colorMode);
+    options.pointMode = m_pointMode;
+    options.pointSize = m_pointSize;
+    const RkIo::Channel channel = m_channel;
+    options.abort = [abortFlag, channel] {
+        return (abortFlag && abortFlag->load()) || RkIo::EngineState::Instance().AbortRequested(channel);
+    };
+    return options;
+}
+
+bool CDrawing::Render(HDC dc, const std::atomic<bool>* abortFlag)
+{
+    if (!m_db || !dc)
+        return false;
+    if (HasPreviewOnly()) {
+        DrawPreviewPicture(dc);
+        return true;
+    }
+    RkDraw::GdiDrawSink sink(dc);
+    return RkDraw::DrawingRenderer(*m_db, sink, Options(abortFlag)).Draw(m_layout, m_view);
+}
+
+bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<bool>* abortFlag)
+{
+    SetOutputSize(width, height);
+    FitLayout(0.98);
+    return Render(dc, abortFlag);
+}
+
+void CDrawing::DrawPreviewPicture(HDC dc) const
+{
+    const int w = m_view.DeviceWidth(), h = m_view.DeviceHeight();
+    RkIo::PreviewPicture::DrawScaled(dc, m_previewBmp, w, h);
+    // A line of information under the picture: the drawing's geometry is not shown.
+    RECT line = {0, h - std::max(16, h / 16), w, h};
+    SetBkMode(dc, TRANSPARENT);
+    const COLORREF bg = RkIo::EngineState::Instance().Background();
+    const bool light = GetRValue(bg) + GetGValue(bg) + GetBValue(bg) > 3 * 128;
+    SetTextColor(dc, light ? RGB(0, 0, 0) : RGB(255, 255, 255));
+    DrawTextA(dc, "Stored preview of the drawing (its geometry cannot be shown)", -1, &line,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+}

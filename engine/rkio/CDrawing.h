@@ -1,0 +1,123 @@
+// CDrawing: the engine's drawing object. It opens a DWG or DXF file into a drawing database,
+// keeps the view (layout, 3D view point, zoom, previous views) and the display options, and draws
+// into a device context or through a CDwgExport device. Operations are virtual, in the order
+// callers rely on. Where the callers leave a meaning open the choice is noted here:
+// - Open result codes: 0 opened, 1 the file cannot be read, 2 not a drawing or damaged,
+//   3 abandoned through the abort callback, 4 a password is needed or was wrong.
+// - A DWG whose geometry cannot be read is opened with its stored preview picture, shown scaled
+//   into the view with an information line; a DWG without either fails with 2.
+// - Summary enumeration indices: 0 keywords, 1 title, 2 subject, 3 author, 4 comments,
+//   5 last saved by, 6 hyperlink base, 7 revision number, 17 each custom property "name=value".
+// - Pixel coordinates count y upwards from the bottom of the output (as the callers pass them).
+// - Zoom steps are a factor of 2 (in) and 0.5 (out); standard view points 0 Front .. 9 NW.
+// - Colour modes 0 colour, 1 grey, 2 black and white; units 1..5 as $LUNITS.
+// Calls on one drawing come from one thread at a time; different drawings may be used on
+// different threads at once.
+#pragma once
+
+#include "engine/db/Database.h"
+#include "engine/draw/RenderOptions.h"
+#include "engine/draw/ViewTransform.h"
+#include "engine/rkio/EngineState.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CDwgExport;
+
+class CDrawing
+{
+public:
+    using SummaryCallback = int (*)(int index, const char* text, void* context);
+
+    // kind 1: a drawing of the thumbnail channel (DWG_SetFileAboutFunc_2, no progress); any other
+    // value: the document channel. Never null.
+    static CDrawing* CreateDrawing(int kind);
+    static void DeleteDrawing(CDrawing* drawing);
+
+    explicit CDrawing(RkIo::Channel channel);
+    virtual ~CDrawing();
+    CDrawing(const CDrawing&) = delete;
+    CDrawing& operator=(const CDrawing&) = delete;
+
+    virtual short Open(const char* path, const char* password);
+    virtual bool IsValid() const;
+    virtual void GetFileName(char* buffer260) const;
+    virtual short GetVersion() const;
+    virtual void EnumSummary(SummaryCallback callback, void* context) const;
+    virtual void SetOutputSize(int width, int height);
+    virtual void ZoomExtents(int, int, double factor);
+    virtual void DeviceSizeChanged();
+    virtual void ClearHighlight(int);
+    virtual int GetLayoutCount() const;
+    virtual int GetCurrentLayout() const;
+    virtual const char* GetLayoutName(int index) const;
+    virtual bool SetCurrentLayout(int index);
+    virtual void Update();
+
+    virtual void Close();
+    virtual void SetExportTarget(CDwgExport* target);
+    // Draws the current view through the export target at the output size (page units).
+    virtual bool RenderThroughExport();
+    virtual void Regenerate();
+    virtual void SetViewPoint(int viewPoint);
+    virtual bool CanView3D() const;
+    virtual void PushView();
+    virtual bool PreviousView();
+    virtual bool HasPreviousView() const;
+    virtual void ZoomInStep();
+    virtual void ZoomOutStep();
+    virtual void RotateAboutHorizontal(double radians);
+    virtual void RotateAboutVertical(double radians);
+    virtual void RollAboutViewAxis(double radians);
+    virtual void PixelToWorld(int x, int y, double* world3) const;
+    virtual void WorldToPixel(const double* world3, int* x, int* y) const;
+    virtual void GetViewWorldSize(double* width, double* height) const;
+    virtual void GetPaperCorners(double* corners4) const;
+    virtual void PrintWindow(int x1, int y1, int x2, int y2, int outWidth, int outHeight);
+    virtual void GetPointMode(int* mode, double* size) const;
+    virtual void SetPointMode(int mode, double size);
+    virtual int GetColorMode() const;
+    virtual void SetColorMode(int mode);
+    virtual void GetLinearUnits(int* units, int* precision) const;
+    virtual void SetLinearUnits(int units, int precision);
+
+    // The view as it stands: zoom in/out at a pixel, window, set view, pan (pixels, y up).
+    void ZoomAt(int x, int y, double factor);
+    void ZoomWindow(int x1, int y1, int x2, int y2);
+    void SetView(int x, int y, double factor);
+    void Pan(int x1, int y1, int x2, int y2);
+    // Renders the current view into the device context at the output size (no background fill);
+    // abortFlag (may be null) is polled with the channel's abort callback. False when abandoned.
+    bool Render(HDC dc, const std::atomic<bool>* abortFlag);
+    // Fits the whole drawing into width x height and renders it (thumbnails).
+    bool RenderFitted(HDC dc, int width, int height, const std::atomic<bool>* abortFlag);
+    const RkDb::Database* Database() const { return m_db.get(); }
+    bool HasPreviewOnly() const { return !m_previewBmp.empty(); }
+    int OutputWidth() const { return m_view.DeviceWidth(); }
+    int OutputHeight() const { return m_view.DeviceHeight(); }
+
+private:
+    short Load(const std::string& bytes);
+    void ResetView();
+    void FitLayout(double factor);
+    RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
+    void DrawPreviewPicture(HDC dc) const;
+
+    RkIo::Channel m_channel;
+    std::unique_ptr<RkDb::Database> m_db;
+    std::string m_path;
+    short m_version = -1;
+    std::string m_previewBmp;          // BMP file image shown for a DWG without geometry
+    int m_layout = 0;
+    RkDraw::ViewTransform m_view;
+    std::vector<RkDraw::ViewTransform> m_previousViews;
+    int m_colorMode = 0;
+    int m_pointMode = -1;
+    double m_pointSize = 0.0;
+    CDwgExport* m_export = nullptr;
+};

@@ -1,0 +1,80 @@
+#include "engine/rkio/ExportDrawSink.h"
+
+#include "engine/rkio/GdiDrawSink.h"
+
+#include <cmath>
+
+namespace RkDraw {
+
+void ExportDrawSink::SetPen(std::uint32_t rgb, double width)
+{
+    if (rgb != m_rgb || m_pen != m_lastPen) {
+        m_rgb = rgb;
+        m_lastPen = m_pen;
+        m_target.SetColor(GdiDrawSink::ToColorRef(rgb), m_pen);
+    }
+    if (width != m_width) {
+        m_width = width;
+        m_target.SetLineWidth(width);
+    }
+}
+
+void ExportDrawSink::Append(std::vector<double>& out, const DevPoint& p) const
+{
+    out.insert(out.end(), {p.x, m_height - p.y, 0.0, 0.0, 0.0});
+}
+
+void ExportDrawSink::Polyline(const DevPoint* points, int count)
+{
+    if (count < 2)
+        return;
+    m_target.MoveTo(points[0].x, m_height - points[0].y, 0.0);
+    for (int i = 1; i < count; ++i)
+        m_target.LineTo(points[i].x, m_height - points[i].y, 0.0);
+}
+
+void ExportDrawSink::Polygons(const DevPoint* points, const int* counts, int rings)
+{
+    m_buffer.clear();
+    int total = 0;
+    for (int r = 0; r < rings; ++r)
+        total += counts[r];
+    for (int i = 0; i < total; ++i)
+        Append(m_buffer, points[i]);
+    if (rings == 1)
+        m_target.Polygon(0, counts[0] - 1, m_buffer.data());
+    else
+        m_target.PolyPolygon(m_buffer.data(), counts, rings);
+}
+
+void ExportDrawSink::Dot(DevPoint p)
+{
+    m_target.Pixel(p.x, m_height - p.y, 0.0);
+}
+
+void ExportDrawSink::Text(const TextRun& run)
+{
+    m_target.TextParam(run.utf8.c_str(), run.origin.x, m_height - run.origin.y, run.height,
+                       run.angle, run.widthFactor, run.face.c_str());
+}
+
+double ExportDrawSink::TextWidth(const TextRun& run)
+{
+    // Proportional fonts average a little over half their height per character.
+    return run.height * run.widthFactor * 0.85 * static_cast<double>(run.utf8.size());
+}
+
+void ExportDrawSink::PushClip(const DevPoint* points, int count)
+{
+    m_buffer.clear();
+    for (int i = 0; i < count; ++i)
+        Append(m_buffer, points[i]);
+    m_target.BeginClip(count, m_buffer.data());
+}
+
+void ExportDrawSink::PopClip()
+{
+    m_target.EndClip();
+}
+
+} // namespace RkDraw

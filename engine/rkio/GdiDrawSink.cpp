@@ -1,0 +1,303 @@
+#include "engine/rkio/GdiDrawSink.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace RkDraw {
+
+namespace {
+
+// GDI takes 32-bit coordinates, and some drivers only 2^27: segments are clipped to this square.
+constexpr double kLimit = 1.0e7;
+constexpr std::size_t kBatchPoints = 16384;
+constexpr std::size_t kMaxCachedObjects = 256;
+
+bool Inside(const DevPoint& p)
+{
+    return std::fabs(p.x) <= kLimit && std::fabs(p.y) <= kLimit;
+}
+
+LONG Round(double v)
+{
+    return static_cast<LONG>(std::lround(std::clamp(v, -kLimit, kLimit)));
+}
+
+// Liang-Barsky clip of a to b against the limit square; false when nothing is left.
+bool ClipSegment(DevPoint& a, DevPoint& b)
+{
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x + kLimit, kLimit - a.x, a.y + kLimit, kLimit - a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0)
+                return false;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0.0)
+            t0 = std::max(t0, r);
+        else
+            t1 = std::min(t1, r);
+    }
+    if (!(t0 <= t1))
+        return false;
+    const DevPoint start{a.x + dx * t0, a.y + dy * t0};
+    b = {a.x + dx * t1, a.y + dy * t1};
+    a = start;
+    return true;
+}
+
+std::wstring Widen(const std::string& utf8)
+{
+    if (utf8.empty())
+        return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
+    return out;
+}
+
+} // namespace
+
+COLORREF GdiDrawSink::ToColorRef(std::uint32_t rgb)
+{
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+GdiDrawSink::GdiDrawSink(HDC dc) : m_dc(dc), m_savedDc(SaveDC(dc))
+{
+    SetBkMode(m_dc, TRANSPARENT);
+    SetPolyFillMode(m_dc, ALTERNATE);
+    SetPen(0, 0.0);
+}
+
+GdiDrawSink::~GdiDrawSink()
+{
+    Flush();
+    RestoreDC(m_dc, m_savedDc);
+    ReleaseCaches();
+}
+
+void GdiDrawSink::ReleaseCaches()
+{
+    SelectObject(m_dc, GetStockObject(BLACK_PEN));
+    SelectObject(m_dc, GetStockObject(SYSTEM_FONT));
+    SelectObject(m_dc, GetStockObject(NULL_BRUSH));
+    for (auto& p : m_pens)
+        DeleteObject(p.second);
+    m_pens.clear();
+    for (auto& f : m_fonts)
+        DeleteObject(f.second);
+    m_fonts.clear();
+    m_pen = nullptr;
+}
+
+HPEN GdiDrawSink::PenFor(std::uint32_t rgb, int width)
+{
+    const auto key = std::make_pair(rgb, width);
+    const auto found = m_pens.find(key);
+    if (found != m_pens.end())
+        return found->second;
+    if (m_pens.size() >= kMaxCachedObjects) {
+        SelectObject(m_dc, GetStockObject(BLACK_PEN));
+        for (auto& p : m_pens)
+            DeleteObject(p.second);
+        m_pens.clear();
+    }
+    HPEN pen;
+    if (width <= 1) {
+        pen = CreatePen(PS_SOLID, width, ToColorRef(rgb));
+    } else {
+        // Wide lines end round, as plotted lines do.
+        const LOGBRUSH brush = {BS_SOLID, ToColorRef(rgb), 0};
+        pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
+                           static_cast<DWORD>(width), &brush, 0, nullptr);
+    }
+    m_pens.emplace(key, pen);
+    return pen;
+}
+
+void GdiDrawSink::SetPen(std::uint32_t rgb, double width)
+{
+    const int w = static_cast<int>(std::lround(std::clamp(width, 0.0, 1000.0)));
+    if (m_pen && rgb == m_rgb && w == m_width)
+        return;
+    Flush();
+    m_rgb = rgb;
+    m_width = w;
+    m_pen = PenFor(rgb, w);
+    SelectObject(m_dc, m_pen);
+}
+
+void GdiDrawSink::AddSegment(const DevPoint& a, const DevPoint& b)
+{
+    m_points.push_back({Round(a.x), Round(a.y)});
+    m_points.push_back({Round(b.x), Round(b.y)});
+    m_counts.push_back(2);
+}
+
+void GdiDrawSink::Polyline(const DevPoint* points, int count)
+{
+    if (count < 2)
+        return;
+    bool inside = true;
+    for (int i = 0; i < count && inside; ++i)
+        inside = Inside(points[i]);
+    if (inside) {
+        for (int i = 0; i < count; ++i)
+            m_points.push_back({static_cast<LONG>(std::lround(points[i].x)),
+                                static_cast<LONG>(std::lround(points[i].y))});
+        m_counts.push_back(static_cast<DWORD>(count));
+    } else {
+        for (int i = 1; i < count; ++i) {
+            DevPoint a = points[i - 1], b = points[i];
+            if (std::isfinite(a.x + a.y + b.x + b.y) && ClipSegment(a, b))
+                AddSegment(a, b);
+        }
+    }
+    if (m_points.size() >= kBatchPoints)
+        Flush();
+}
+
+void GdiDrawSink::Flush()
+{
+    if (!m_counts.empty())
+        PolyPolyline(m_dc, m_points.data(), m_counts.data(), static_cast<DWORD>(m_counts.size()));
+    m_points.clear();
+    m_counts.clear();
+}
+
+void GdiDrawSink::Polygons(const DevPoint* points, const int* counts, int rings)
+{
+    Flush();
+    std::vector<POINT> pts;
+    std::vector<INT> ringCounts;
+    int at = 0;
+    for (int r = 0; r < rings; ++r) {
+        if (counts[r] >= 2) {
+            for (int i = 0; i < counts[r]; ++i)
+                pts.push_back({Round(points[at + i].x), Round(points[at + i].y)});
+            ringCounts.push_back(counts[r]);
+        }
+        at += counts[r];
+    }
+    if (ringCounts.empty())
+        return;
+    HBRUSH brush = CreateSolidBrush(ToColorRef(m_rgb));
+    HGDIOBJ old = SelectObject(m_dc, brush);
+    PolyPolygon(m_dc, pts.data(), ringCounts.data(), static_cast<int>(ringCounts.size()));
+    SelectObject(m_dc, old);
+    DeleteObject(brush);
+}
+
+void GdiDrawSink::Dot(DevPoint p)
+{
+    if (!Inside(p))
+        return;
+    SetPixelV(m_dc, Round(p.x), Round(p.y), ToColorRef(m_rgb));
+}
+
+HFONT GdiDrawSink::FontFor(const TextRun& run, int* pixelHeight)
+{
+    // CAD heights are cap heights, about 70 % of the em height GDI asks for.
+    const int height = static_cast<int>(std::lround(std::clamp(run.height / 0.7, 1.0, 20000.0)));
+    *pixelHeight = height;
+    const FontKey key{Widen(run.face), height, run.bold, run.italic};
+    const auto found = m_fonts.find(key);
+    if (found != m_fonts.end())
+        return found->second;
+    if (m_fonts.size() >= kMaxCachedObjects) {
+        SelectObject(m_dc, GetStockObject(SYSTEM_FONT));
+        for (auto& f : m_fonts)
+            DeleteObject(f.second);
+        m_fonts.clear();
+    }
+    LOGFONTW lf = {};
+    lf.lfHeight = -height;
+    lf.lfWeight = run.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = run.italic ? TRUE : FALSE;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfOutPrecision = OUT_TT_PRECIS;
+    lf.lfQuality = ANTIALIASED_QUALITY;
+    const std::wstring& face = std::get<0>(key);
+    wcsncpy(lf.lfFaceName, face.empty() ? L"Arial" : face.c_str(), LF_FACESIZE - 1);
+    HFONT font = CreateFontIndirectW(&lf);
+    m_fonts.emplace(key, font);
+    return font;
+}
+
+double GdiDrawSink::TextWidth(const TextRun& run)
+{
+    int height = 0;
+    HFONT font = FontFor(run, &height);
+    HGDIOBJ old = SelectObject(m_dc, font);
+    const std::wstring text = Widen(run.utf8);
+    SIZE size = {};
+    GetTextExtentPoint32W(m_dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(m_dc, old);
+    return size.cx * run.widthFactor;
+}
+
+void GdiDrawSink::Text(const TextRun& run)
+{
+    Flush();
+    int height = 0;
+    HFONT font = FontFor(run, &height);
+    const std::wstring text = Widen(run.utf8);
+    // The run's own frame: baseline origin, rotation, width factor, obliquing and mirroring.
+    const int oldMode = SetGraphicsMode(m_dc, GM_ADVANCED);
+    XFORM old;
+    GetWorldTransform(m_dc, &old);
+    const double c = std::cos(run.angle), s = std::sin(run.angle);
+    const double sx = run.widthFactor * (run.mirrorX ? -1.0 : 1.0);
+    const double sy = run.mirrorY ? -1.0 : 1.0;
+    const double shear = std::tan(std::clamp(run.oblique, -1.4, 1.4));
+    XFORM x;
+    // Text space (x right, y down as GDI draws) -> device: scale/shear, then rotate, then move.
+    x.eM11 = static_cast<FLOAT>(c * sx);
+    x.eM12 = static_cast<FLOAT>(-s * sx);
+    x.eM21 = static_cast<FLOAT>((-shear * c + s) * sy);
+    x.eM22 = static_cast<FLOAT>((shear * s + c) * sy);
+    x.eDx = static_cast<FLOAT>(run.origin.x);
+    x.eDy = static_cast<FLOAT>(run.origin.y);
+    SetWorldTransform(m_dc, &x);
+    HGDIOBJ oldFont = SelectObject(m_dc, font);
+    SetTextColor(m_dc, ToColorRef(m_rgb));
+    SetTextAlign(m_dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+    ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    SelectObject(m_dc, oldFont);
+    SetWorldTransform(m_dc, &old);
+    SetGraphicsMode(m_dc, oldMode);
+}
+
+void GdiDrawSink::PushClip(const DevPoint* points, int count)
+{
+    Flush();
+    SaveDC(m_dc);
+    ++m_clipDepth;
+    std::vector<POINT> pts;
+    for (int i = 0; i < count; ++i)
+        pts.push_back({Round(points[i].x), Round(points[i].y)});
+    // A path takes logical coordinates, so the clip also fits a printer's page mapping.
+    BeginPath(m_dc);
+    ::Polygon(m_dc, pts.data(), count);
+    EndPath(m_dc);
+    SelectClipPath(m_dc, RGN_AND);
+}
+
+void GdiDrawSink::PopClip()
+{
+    Flush();
+    if (m_clipDepth == 0)
+        return;
+    --m_clipDepth;
+    RestoreDC(m_dc, -1);
+    // RestoreDC put back the pen of the time of SaveDC.
+    if (m_pen)
+        SelectObject(m_dc, m_pen);
+}
+
+} // namespace RkDraw

@@ -1,0 +1,58 @@
+// Draws the renderer's output into a Windows device context (screen, DIB section, printer or
+// metafile): lines batched into PolyPolyline calls per pen, fills with PolyPolygon, TrueType text
+// through a world transform (rotation, width factor, obliquing, mirroring), clipping with paths.
+#pragma once
+
+#include "engine/draw/DrawSink.h"
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace RkDraw {
+
+class GdiDrawSink final : public DrawSink
+{
+public:
+    explicit GdiDrawSink(HDC dc);
+    ~GdiDrawSink() override;
+    GdiDrawSink(const GdiDrawSink&) = delete;
+    GdiDrawSink& operator=(const GdiDrawSink&) = delete;
+
+    void SetPen(std::uint32_t rgb, double width) override;
+    void Polyline(const DevPoint* points, int count) override;
+    void Polygons(const DevPoint* points, const int* counts, int rings) override;
+    void Dot(DevPoint point) override;
+    void Text(const TextRun& run) override;
+    double TextWidth(const TextRun& run) override;
+    void PushClip(const DevPoint* points, int count) override;
+    void PopClip() override;
+    void Flush() override;
+
+    // 0x00RRGGBB to a COLORREF.
+    static COLORREF ToColorRef(std::uint32_t rgb);
+
+private:
+    using FontKey = std::tuple<std::wstring, int, bool, bool>;
+
+    HPEN PenFor(std::uint32_t rgb, int width);
+    HFONT FontFor(const TextRun& run, int* pixelHeight);
+    void AddSegment(const DevPoint& a, const DevPoint& b);
+    void ReleaseCaches();
+
+    HDC m_dc;
+    int m_savedDc;
+    std::uint32_t m_rgb = 0;
+    int m_width = 0;
+    HPEN m_pen = nullptr;
+    std::map<std::pair<std::uint32_t, int>, HPEN> m_pens;
+    std::map<FontKey, HFONT> m_fonts;
+    std::vector<POINT> m_points;
+    std::vector<DWORD> m_counts;
+    int m_clipDepth = 0;
+};
+
+} // namespace RkDraw

@@ -1,0 +1,315 @@
+// The engine as the program uses it: documents, drawing objects and views; open results, version,
+// name; drawing into an off-screen picture (where a line lands, colour modes, viewport clipping);
+// abort during an open and callBreak during a draw; two documents on two threads; stored previews;
+// raster output; malformed DWG heads.
+#include "OffscreenPicture.h"
+
+#include "engine/rkapp/rkapp.h"
+#include "engine/rkio/rkio.h"
+#include "tests/engine/portable/DxfBuilder.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using orvo::portable::DxfBuilder;
+using orvo::test::OffscreenPicture;
+using orvo::test::TempDir;
+
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+
+class EngineContract : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        InitDLL();
+        DWG_SetBackgroundColor(RGB(255, 255, 255));
+    }
+    void TearDown() override
+    {
+        DWG_SetFileAboutFunc(nullptr, nullptr);
+        DWG_SetFileAboutFunc_2(nullptr, nullptr);
+        DWG_SetProgressCallBackFuns(nullptr, nullptr, nullptr);
+    }
+
+    std::string Write(const std::string& name, const std::string& data)
+    {
+        const std::string path = m_dir / name;
+        EXPECT_TRUE(orvo::test::WriteFileBytes(path, data.data(), data.size()));
+        return path;
+    }
+
+    // A square outline 0..100 on layer "Red" (colour 1) and a paper layout whose viewport
+    // shows the middle of it.
+    static std::string Square()
+    {
+        DxfBuilder b;
+        b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "LAYER");
+        b.S(0, "LAYER").S(2, "0").I(70, 0).I(62, 7).S(0, "LAYER").S(2, "Red").I(70, 0).I(62, 1);
+        b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+        b.S(0, "LWPOLYLINE").S(8, "Red").I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 100).D(20, 0)
+            .D(10, 100).D(20, 100).D(10, 0).D(20, 100);
+        b.S(0, "LINE").S(8, "0").I(67, 1).P(10, 0, 0).P(11, 200, 0);
+        b.S(0, "VIEWPORT").S(8, "0").I(67, 1).P(10, 100, 50).D(40, 50).D(41, 50).I(68, 1).I(69, 2)
+            .P(12, 50, 50).D(45, 50).P(16, 0, 0, 1);
+        b.EndSection().Eof();
+        return b.Ascii();
+    }
+
+    static std::string ManyLines(int count)
+    {
+        std::string s = "  0\nSECTION\n  2\nENTITIES\n";
+        char line[160];
+        for (int i = 0; i < count; ++i) {
+            snprintf(line, sizeof line, "  0\nLINE\n  8\n0\n 10\n%d\n 20\n0\n 11\n%d\n 21\n100\n", i % 1000, (i * 7) % 1000);
+            s += line;
+        }
+        return s + "  0\nENDSEC\n  0\nEOF\n";
+    }
+
+    TempDir m_dir;
+};
+
+TEST_F(EngineContract, OpenResults)
+{
+    RkApp::Document* doc = RkApp::Document::create();
+    ASSERT_NE(doc, nullptr);
+    CDrawing* drawing = doc->GetDrawing();
+    ASSERT_NE(drawing, nullptr);
+    ASSERT_NE(doc->GetView(), nullptr);
+    EXPECT_EQ(drawing->Open((m_dir / "missing.dxf").c_str(), ""), 1);
+    EXPECT_FALSE(drawing->IsValid());
+    EXPECT_EQ(drawing->Open(Write("junk.dxf", "this is no drawing").c_str(), ""), 2);
+    EXPECT_FALSE(drawing->IsValid());
+    const std::string path = Write("square.dxf", Square());
+    EXPECT_EQ(drawing->Open(path.c_str(), nullptr), 0);
+    EXPECT_TRUE(drawing->IsValid());
+    EXPECT_EQ(drawing->GetVersion(), 23);
+    char name[MAX_PATH];
+    drawing->GetFileName(name);
+    EXPECT_EQ(std::string(name), path);
+    EXPECT_EQ(drawing->GetLayoutCount(), 2);
+    EXPECT_STREQ(drawing->GetLayoutName(0), "Model");
+    doc->Close();
+    EXPECT_FALSE(drawing->IsValid());
+    RkApp::Document::release(doc);
+}
+
+TEST_F(EngineContract, SizeThenDrawPaintsTheSquare)
+{
+    RkApp::Document* doc = RkApp::Document::create();
+    ASSERT_EQ(doc->GetDrawing()->Open(Write("square.dxf", Square()).c_str(), ""), 0);
+    doc->GetView()->SetSize(102, 102);
+    doc->GetView()->SetView(0, 0, 1.0);
+    OffscreenPicture picture(102, 102, RGB(0, 0, 255));
+    ASSERT_TRUE(doc->GetView()->Draw(picture.Dc(), 0));
+    // The view filled the background; the square's left side lies at x 1 (0.98 of the width,
+    // centred), its inside is background.
+    EXPECT_EQ(picture.Pixel(51, 51), kWhite);
+    int red = 0;
+    for (int x = 0; x < 4; ++x)
+        red += picture.Pixel(x, 51) == 0xFF0000 ? 1 : 0;
+    EXPECT_GE(red, 1);
+    EXPECT_GT(picture.CountColor(0xFF0000), 300);
+    RkApp::Document::release(doc);
+}
+
+TEST_F(EngineContract, ColourModes)
+{
+    const struct { int mode; std::uint32_t expected; } cases[] = {{0, 0xFF0000}, {1, 0x4C4C4C}, {2, 0x000000}};
+    const std::string path = Write("square.dxf", Square());
+    for (const auto& c : cases) {
+        RkApp::Document* doc = RkApp::Document::create();
+        ASSERT_EQ(doc->GetDrawing()->Open(path.c_str(), ""), 0);
+        doc->GetView()->SetColorMode(c.mode);
+        EXPECT_EQ(doc->GetDrawing()->GetColorMode(), c.mode);
+        doc->GetView()->SetSize(60, 60);
+        doc->GetView()->SetView(0, 0, 1.0);
+        OffscreenPicture picture(60, 60, RGB(0, 0, 255));
+        ASSERT_TRUE(doc->GetView()->Draw(picture.Dc(), 0));
+        EXPECT_GT(picture.CountColor(c.expected), 100) << c.mode;
+        RkApp::Document::release(doc);
+    }
+}
+
+TEST_F(EngineContract, ViewportClipsTheModelView)
+{
+    RkApp::Document* doc = RkApp::Document::create();
+    CDrawing* drawing = doc->GetDrawing();
+    ASSERT_EQ(drawing->Open(Write("square.dxf", Square()).c_str(), ""), 0);
+    ASSERT_TRUE(drawing->SetCurrentLayout(1));
+    doc->GetView()->SetSize(100, 100);
+    OffscreenPicture picture(100, 100, RGB(255, 255, 255));
+    ASSERT_TRUE(doc->GetView()->Draw(picture.Dc(), 0));
+    // The viewport (a 50 x 50 frame) shows model 25..75, inside the square: no red at all,
+    // while the paper-space line (white, shown black) is drawn.
+    EXPECT_EQ(picture.CountColor(0xFF0000), 0);
+    EXPECT_GT(picture.CountColor(0x000000), 20);
+    RkApp::Document::release(doc);
+}
+
+std::atomic<int> g_abortCalls{0};
+bool AbortAtOnce(void*)
+{
+    ++g_abortCalls;
+    return true;
+}
+
+TEST_F(EngineContract, AbortDuringOpenReturnsPromptly)
+{
+    const std::string path = Write("many.dxf", ManyLines(200000));
+    DWG_SetFileAboutFunc(AbortAtOnce, nullptr);
+    RkApp::Document* doc = RkApp::Document::create();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(doc->GetDrawing()->Open(path.c_str(), ""), 3);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 1.0);
+    EXPECT_GE(g_abortCalls.load(), 1);
+    EXPECT_FALSE(doc->GetDrawing()->IsValid());
+    // The thumbnail channel is separate: its drawings do not see the document's callback.
+    CDrawing* thumb = CDrawing::CreateDrawing(1);
+    EXPECT_EQ(thumb->Open(path.c_str(), nullptr), 0);
+    CDrawing::DeleteDrawing(thumb);
+    RkApp::Document::release(doc);
+}
+
+std::atomic<bool> g_drawStarted{false};
+bool NoteDrawStarted(void*)
+{
+    g_drawStarted = true;
+    return false;
+}
+
+TEST_F(EngineContract, CallBreakFromAnotherThreadEndsADraw)
+{
+    // 90 000 block references of a block of 20 lines: far longer to draw than the test waits.
+    DxfBuilder b;
+    b.Header("AC1015").Section("BLOCKS").S(0, "BLOCK").S(2, "Many").I(70, 0).P(10, 0, 0);
+    for (int i = 0; i < 20; ++i)
+        b.S(0, "LINE").S(8, "0").P(10, 0, i * 0.05).P(11, 1, 1 - i * 0.05);
+    b.S(0, "ENDBLK").EndSection().Section("ENTITIES");
+    b.S(0, "INSERT").S(8, "0").S(2, "Many").P(10, 0, 0).I(70, 300).I(71, 300).D(44, 1.1).D(45, 1.1);
+    b.EndSection().Eof();
+    CDrawing* drawing = CDrawing::CreateDrawing(1);
+    ASSERT_EQ(drawing->Open(Write("array.dxf", b.Ascii()).c_str(), ""), 0);
+    void* doc = create();
+    g_drawStarted = false;
+    DWG_SetFileAboutFunc_2(NoteDrawStarted, nullptr);
+    OffscreenPicture picture(400, 400, RGB(255, 255, 255));
+    std::atomic<int> result{-1};
+    std::atomic<bool> finished{false};
+    std::chrono::steady_clock::time_point end;
+    std::thread worker([&] {
+        result = draw(doc, drawing, picture.Dc(), 400, 400, 0);
+        end = std::chrono::steady_clock::now();
+        finished = true;
+    });
+    ASSERT_TRUE(orvo::test::WaitFor([] { return g_drawStarted.load(); }, 10000));
+    const auto asked = std::chrono::steady_clock::now();
+    callBreak(doc);
+    worker.join();
+    EXPECT_EQ(result.load(), 0);
+    EXPECT_LT(std::chrono::duration<double>(end - asked).count(), 0.1);
+    release(doc);
+    CDrawing::DeleteDrawing(drawing);
+}
+
+TEST_F(EngineContract, TwoDocumentsOnTwoThreads)
+{
+    const std::string path = Write("square.dxf", Square());
+    std::atomic<int> painted[2] = {{0}, {0}};
+    auto work = [&path, &painted](int i) {
+        for (int round = 0; round < 20; ++round) {
+            RkApp::Document* doc = RkApp::Document::create();
+            if (doc->GetDrawing()->Open(path.c_str(), "") == 0) {
+                doc->GetView()->SetSize(50, 50);
+                doc->GetView()->SetView(0, 0, 1.0);
+                OffscreenPicture picture(50, 50, RGB(255, 255, 255));
+                if (doc->GetView()->Draw(picture.Dc(), 0) && picture.CountColor(0xFF0000) > 50)
+                    ++painted[i];
+            }
+            RkApp::Document::release(doc);
+        }
+    };
+    std::thread a(work, 0), b(work, 1);
+    a.join();
+    b.join();
+    EXPECT_EQ(painted[0].load(), 20);
+    EXPECT_EQ(painted[1].load(), 20);
+}
+
+TEST_F(EngineContract, StoredPreviewsOfSampleDrawings)
+{
+    ORVO_REQUIRE_SAMPLES(dir);
+    for (const char* name : {"example_2000.dwg", "example_2013.dwg", "example_2018.dwg"}) {
+        const std::string path = dir + "\\dwg\\" + name;
+        unsigned char* data = nullptr;
+        long size = 0;
+        ASSERT_TRUE(lppp(path.c_str(), &data, &size)) << name;
+        ASSERT_NE(data, nullptr);
+        EXPECT_GT(size, 54);
+        EXPECT_EQ(data[0], 'B');
+        EXPECT_EQ(data[1], 'M');
+        ppll(&data);
+        EXPECT_EQ(data, nullptr);
+        // Opening shows the preview, scaled into the view, until DWG geometry can be read.
+        RkApp::Document* doc = RkApp::Document::create();
+        ASSERT_EQ(doc->GetDrawing()->Open(path.c_str(), ""), 0) << name;
+        EXPECT_GT(doc->GetDrawing()->GetVersion(), 20);
+        doc->GetView()->SetSize(120, 90);
+        OffscreenPicture picture(120, 90, RGB(255, 255, 255));
+        EXPECT_TRUE(doc->GetView()->Draw(picture.Dc(), 0));
+        EXPECT_GT(picture.CountOther(kWhite), 50) << name;
+        RkApp::Document::release(doc);
+    }
+    unsigned char* data = nullptr;
+    long size = 0;
+    EXPECT_FALSE(lppp((dir + "\\dwg\\example_2000.dxf").c_str(), &data, &size));
+    EXPECT_FALSE(lppp((m_dir / "none.dwg").c_str(), &data, &size));
+    EXPECT_EQ(data, nullptr);
+}
+
+TEST_F(EngineContract, MalformedDwgHeadsFailCleanly)
+{
+    ORVO_REQUIRE_SAMPLES(dir);
+    const std::string whole = orvo::test::ReadFileBytes(dir + "\\dwg\\example_2004.dwg");
+    ASSERT_GT(whole.size(), 4096u);
+    CDrawing* drawing = CDrawing::CreateDrawing(1);
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 60; ++i) {
+        std::string data = whole.substr(0, static_cast<std::size_t>(i) * whole.size() / 60);
+        if (i % 2 == 1 && data.size() > 32) {
+            seed = seed * 1664525u + 1013904223u;
+            data[13 + seed % 4] = static_cast<char>(seed >> 24);
+        }
+        const std::string path = Write("cut.dwg", data);
+        const short result = drawing->Open(path.c_str(), "");
+        EXPECT_TRUE(result == 0 || result == 2) << i;
+        unsigned char* bytes = nullptr;
+        long size = 0;
+        if (lppp(path.c_str(), &bytes, &size))
+            ppll(&bytes);
+    }
+    CDrawing::DeleteDrawing(drawing);
+}
+
+TEST_F(EngineContract, SaveRasterImageWritesTiff)
+{
+    OffscreenPicture picture(7, 5, RGB(10, 20, 30));
+    const std::string path = m_dir / "out.tif";
+    ASSERT_TRUE(SaveRasterImage(picture.Bitmap(), 3, path.c_str(), 0));
+    const std::string tiff = orvo::test::ReadFileBytes(path);
+    ASSERT_GT(tiff.size(), 7u * 5u * 3u);
+    EXPECT_EQ(tiff.substr(0, 4), std::string("II*\0", 4));
+    EXPECT_EQ(static_cast<unsigned char>(tiff[tiff.size() - 3]), 10u);   // last pixel: R, G, B
+    EXPECT_FALSE(SaveRasterImage(picture.Bitmap(), 3, (m_dir / "no\\such\\dir.tif").c_str(), 0));
+    EXPECT_FALSE(SaveRasterImage(nullptr, 3, path.c_str(), 0));
+}
+
+} // namespace
