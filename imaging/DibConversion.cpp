@@ -198,8 +198,18 @@ void FillTable(RGBQUAD* table, WORD bits, HPALETTE palette, const void* source)
         return;
     }
     if (!from && bits == 4) {
-        from = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
-    } else if (!from) {
+        // The default palette holds the 16 VGA colours as its first and last eight of 20 entries;
+        // its first 16 would lose white and the bright colours.
+        PALETTEENTRY system[20] = {};
+        const UINT count = GetPaletteEntries(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), 0,
+                                             20, system);
+        for (UINT i = 0; i < 16 && count == 20; ++i) {
+            const PALETTEENTRY& e = system[i < 8 ? i : i + 4];
+            table[i] = RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0};
+        }
+        return;
+    }
+    if (!from) {
         built.Reset(CreateDibOctreePalette(source, 236, 8));
         if (!built) {
             ScreenDC screen;

@@ -118,6 +118,9 @@ TEST(CDibCreate, BitCountsAndReplacement)
     EXPECT_FALSE(dib.CreateFromBitmap(nullptr));
     EXPECT_FALSE(dib.CreateFromPackedDib(nullptr));
 
+    EXPECT_FALSE(dib.LoadResource("NO_SUCH_BITMAP"));
+    EXPECT_EQ(dib.GetHandle(), before);
+
     // Attach refuses a block that is not a sound DIB and leaves it to the caller.
     HGLOBAL junk = CopyToDibHandle("not a bitmap at all, really not", 32);
     EXPECT_FALSE(dib.Attach(junk));
@@ -142,6 +145,27 @@ TEST(CDibTurns, LeftThenRightIsTheIdentityAtEveryDepth)
             EXPECT_EQ(Bytes(dib), before) << bits;
         }
     }
+}
+
+TEST(CDibTurns, SixteenBitDibsTurnToo)
+{
+    // 3 x 2 at 16 bits: rows of 8 bytes, each pixel a distinct word.
+    std::vector<BYTE> dib(40 + 16);
+    auto* h = reinterpret_cast<BITMAPINFOHEADER*>(dib.data());
+    *h = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 3, 2, 1, 16, BI_RGB};
+    const WORD pixels[8] = {0x0101, 0x0202, 0x0303, 0, 0x0404, 0x0505, 0x0606, 0};
+    memcpy(dib.data() + 40, pixels, sizeof(pixels));
+    CDib turned;
+    ASSERT_TRUE(turned.Attach(CopyToDibHandle(dib.data(), dib.size())));
+    ASSERT_TRUE(turned.RotateLeft());
+    EXPECT_EQ(turned.GetBitCount(), 16);
+    const WORD* rows = reinterpret_cast<const WORD*>(turned.GetBits());
+    // Top-down 4 5 6 / 1 2 3 turned left reads 6 3 / 5 2 / 4 1; bottom row first: 4 1.
+    EXPECT_EQ(rows[0], 0x0404);
+    EXPECT_EQ(rows[1], 0x0101);
+    EXPECT_EQ(rows[4], 0x0606);
+    ASSERT_TRUE(turned.RotateRight());
+    EXPECT_EQ(memcmp(turned.GetBits(), pixels, sizeof(pixels)), 0);
 }
 
 TEST(CDibTurns, QuarterTurnIsCounterClockwise)
@@ -172,6 +196,16 @@ TEST(CDibConvert, ChangeBitCountAndQuantize)
     EXPECT_EQ(dib.GetBitCount(), 1);
     ASSERT_TRUE(dib.ChangeBitCount(24));
     EXPECT_EQ(dib.GetBitCount(), 24);
+
+    // Without a palette a 4-bit conversion uses the 16 VGA colours: white stays white.
+    CDib white;
+    ASSERT_TRUE(white.Create(2, 1, 24));
+    memset(white.GetBits(), 255, 6);
+    ASSERT_TRUE(white.ChangeBitCount(4));
+    GlobalLockScope whiteLock(white.GetHandle());
+    const auto* table = reinterpret_cast<const RGBQUAD*>(whiteLock.Get() + 40);
+    const RGBQUAD shown = table[white.GetBits()[0] >> 4];
+    EXPECT_EQ(RGB(shown.rgbRed, shown.rgbGreen, shown.rgbBlue), RGB(255, 255, 255));
 
     CDib quantized;
     FillDib(quantized, 8, 8, 24);

@@ -83,6 +83,40 @@ TEST(RasterPalette, StandardAndGreyPalettes)
     EXPECT_FALSE(rgb.IsGrayScale());
 }
 
+// A decoder may lower the palette count below what Create laid out.
+class ShortPaletteImage : public CRasterImage
+{
+public:
+    ShortPaletteImage(DWORD bpp, DWORD colors) : CRasterImage(3, 2, bpp, 0)
+    {
+        m_header.biClrUsed = colors;
+    }
+};
+
+TEST(RasterPalette, LoweredEntryCounts)
+{
+    ShortPaletteImage one(8, 1);
+    one.SetPaletteColor(0, 9, 9, 9);
+    one.SetGrayPalette(); // one entry: black, no division by zero
+    EXPECT_EQ(one.GetPaletteColor(0).rgbRed, 0);
+    EXPECT_EQ(one.GetNumColors(), 1u);
+    one.SetTransIndex(5);
+    EXPECT_EQ(one.GetTransColor().rgbRed, 0); // entry 5 does not exist: never read
+    one.SetPaletteColor(5, 1, 2, 3);
+    EXPECT_EQ(one.GetPaletteColor(5).rgbRed, 0);
+    EXPECT_EQ(one.GetNearestIndex(RGBQUAD{255, 255, 255, 0}), 0);
+
+    ShortPaletteImage three(8, 3);
+    three.SetGrayPalette();
+    EXPECT_EQ(three.GetPaletteColor(2).rgbRed, 254); // (255 / 2) x 2
+    three.SetClrImportant(200);
+    EXPECT_EQ(three.GetNearestIndex(RGBQUAD{255, 255, 255, 0}), 2);
+    // The block keeps the layout Create made, so the picture still encodes and draws whole.
+    HBITMAP bitmap = three.MakeBitmap();
+    EXPECT_NE(bitmap, nullptr);
+    DeleteObject(bitmap);
+}
+
 TEST(RasterPalette, AccessesAreBoundedByTheEntryCount)
 {
     CRasterImage image(2, 2, 1, 0);
