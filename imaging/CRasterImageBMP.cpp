@@ -168,7 +168,9 @@ bool CRasterImageBMP::Decode(CRasterFile* stream)
     const uint64_t available = static_cast<uint64_t>(fileSize - dataStart);
     const uint64_t needed = FileRowBytes(header) * static_cast<uint64_t>(header.biHeight);
     const bool rle = header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4;
-    if (rle ? needed / 65536 > available : needed > available + FileRowBytes(header))
+    // Plain rows must all be there (some writers drop the last row's padding, so up to 3 bytes
+    // may be missing); run-length data cannot expand beyond 1:65536 in any sane file.
+    if (rle ? needed / 65536 > available : needed > available + 3)
         return Fail("Error reading BMP info");
 
     if (!Create(static_cast<DWORD>(header.biWidth), static_cast<DWORD>(header.biHeight),

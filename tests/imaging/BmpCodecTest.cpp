@@ -155,6 +155,12 @@ std::vector<DecodeCase> DecodeCases()
         cases.push_back({"108-byte header", s, 24, RGB(30, 20, 10), RGB(30, 20, 10), RGB(30, 20, 10)});
     }
     {
+        BmpFileSpec s; // the last row's padding left out by the writer
+        s.width = 1;
+        s.pixels = {10, 20, 30};
+        cases.push_back({"no last padding", s, 24, RGB(30, 20, 10), RGB(30, 20, 10), RGB(30, 20, 10)});
+    }
+    {
         BmpFileSpec s; // more colours used than 2 bits hold: the palette read stops at 2
         s.width = 2;
         s.bits = 1;
@@ -265,6 +271,10 @@ TEST(BmpDecode, FailureTexts)
     shortPixels.width = 100;
     shortPixels.height = 100;
     shortPixels.pixels = {1, 2, 3};
+    BmpFileSpec wideRow; // one row of 1.5 GB announced by a file of a few bytes
+    wideRow.width = 0x20000000;
+    wideRow.height = 1;
+    wideRow.pixels = {1, 2, 3, 4};
     BmpFileSpec hugeClrUsed;
     hugeClrUsed.bits = 8;
     hugeClrUsed.clrUsed = 0x40000000;
@@ -280,6 +290,7 @@ TEST(BmpDecode, FailureTexts)
         {"32 bits RLE", MakeBmpFile(comp32), "unknown compression"},
         {"pixels missing", MakeBmpFile(shortPixels), "Error reading BMP info"},
         {"palette past the end", MakeBmpFile(hugeClrUsed), "Error reading BMP info"},
+        {"one huge row", MakeBmpFile(wideRow), "Error reading BMP info"},
         {"zero width", MakeBmpFile(zeroWidth), "Error reading BMP info"},
     };
     for (const Case& c : cases) {
