@@ -5,6 +5,7 @@
 #include "imaging/CRasterImageJPG.h"
 #include "imaging/CRasterImagePNG.h"
 #include "imaging/CRasterImageTGA.h"
+#include "imaging/CRasterImageTIF.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ const RASTERCODEC kCodecs[RASTER_CODEC_OPTION_COUNT] = {
     /* 4 PNG  */ {DecodeWithFormat<CRasterImagePNG>, EncodeWithFormat<CRasterImagePNG>},
     /* 5 MNG  */ {nullptr, nullptr},
     /* 6 ICO  */ {DecodeWithFormat<CRasterImageICO>, EncodeWithFormat<CRasterImageICO>},
-    /* 7 TIF  */ {nullptr, nullptr},
+    /* 7 TIF  */ {DecodeWithFormat<CRasterImageTIF>, EncodeWithFormat<CRasterImageTIF>},
     /* 8 TGA  */ {DecodeWithFormat<CRasterImageTGA>, EncodeWithFormat<CRasterImageTGA>},
     /* 9 PCX  */ {nullptr, nullptr},
     /* 10 WBMP */ {nullptr, nullptr},

@@ -1,0 +1,49 @@
+// CRasterImageTIF: the TIFF format class (format code 7) over libtiff 4. Reads one page (the
+// frame index picks it) and writes one page; libtiff parses, handles directories and runs every
+// compression codec through the stream adapter. Every copy out of libtiff's buffers is bounded by
+// both the buffer and the image row.
+#pragma once
+
+#include "imaging/CRasterImage.h"
+
+#include <tiffio.h>
+
+#include <vector>
+
+class CRasterImageTIF : public CRasterImage
+{
+public:
+    CRasterImageTIF() : CRasterImage(RASTER_FORMAT_TIF) {}
+    ~CRasterImageTIF() override;
+
+    using CRasterImage::Decode;
+    using CRasterImage::Encode;
+    bool Decode(CRasterFile* stream);
+    bool Encode(CRasterFile* stream);
+
+private:
+    struct PageLayout
+    {
+        uint32_t width, length, rowsPerStrip;
+        uint16_t samples, bitsPerSample, photometric;
+        uint64_t rowBytes; // bytes of one row as libtiff delivers it
+    };
+
+    bool Fail(const char* text);
+    bool DecodePage(TIFF* tif);
+    void ReadResolution(TIFF* tif);
+    DWORD ChooseDepth(const PageLayout& page) const;
+    bool ReadRgbaPage(TIFF* tif, const PageLayout& page);
+    bool FillPalette(TIFF* tif, const PageLayout& page);
+    bool ReadBands(TIFF* tif, PageLayout page);
+    bool ReadTileBand(TIFF* tif, const PageLayout& page, uint32_t top, uint32_t tileWidth,
+                      std::vector<BYTE>& band, std::vector<BYTE>& tile);
+    void StoreRow(const PageLayout& page, BYTE* samples, DWORD rowFromTop);
+    void StoreLabRow(const PageLayout& page, const BYTE* samples, DWORD row);
+    bool WritePage(TIFF* tif);
+    bool WriteRows(TIFF* tif, DWORD bits, bool invert);
+
+    TIFF* m_tif = nullptr; // a write in progress
+    bool m_multiPage = false;
+    int m_pages = 0;
+};

@@ -1,0 +1,366 @@
+// The TIFF codec: round trips of every depth and compression, pages, photometric palettes, colour
+// maps, 16-bit samples, strips and tiles, resolution, the tags the encoder chooses, and damaged
+// files.
+#include "imaging/CRasterImageTIF.h"
+
+#include "imaging/CRasterMemFile.h"
+#include "tests/imaging/RasterCodecTestKit.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <tiffio.h>
+
+#include <functional>
+
+using namespace orvo::test;
+
+namespace {
+
+// A TIFF written with libtiff itself, so the tests can describe pages the encoder never makes.
+struct TiffSpec
+{
+    uint32_t width = 8, length = 6;
+    uint16_t samples = 1, bits = 8, photometric = PHOTOMETRIC_MINISBLACK;
+    uint32_t rowsPerStrip = 2;
+    uint32_t tile = 0; // tile width and length when not 0
+    std::vector<uint16_t> colormap; // 3 x 2^bits entries: red, green, blue
+    float xres = 0;
+    uint16_t unit = RESUNIT_INCH;
+    std::function<uint16_t(uint32_t x, uint32_t y, int s)> sample = [](uint32_t x, uint32_t y, int s) {
+        return uint16_t(x * 10 + y + s * 40);
+    };
+};
+
+Bytes WriteTiff(const TiffSpec& s)
+{
+    TempDir dir;
+    const std::string path = dir / "page.tif";
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, s.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, s.length);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, s.samples);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, s.bits);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, s.photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    if (s.xres != 0) {
+        TIFFSetField(tif, TIFFTAG_XRESOLUTION, s.xres);
+        TIFFSetField(tif, TIFFTAG_YRESOLUTION, s.xres);
+        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, s.unit);
+    }
+    if (!s.colormap.empty()) {
+        const size_t n = s.colormap.size() / 3;
+        TIFFSetField(tif, TIFFTAG_COLORMAP, &s.colormap[0], &s.colormap[n], &s.colormap[2 * n]);
+    }
+    const uint64_t rowBytes = (uint64_t(s.width) * s.bits * s.samples + 7) / 8;
+    auto fillRow = [&](std::vector<uint8_t>& row, uint32_t y, uint32_t x0, uint32_t count) {
+        for (uint32_t x = 0; x < count; ++x)
+            for (int c = 0; c < s.samples; ++c) {
+                const uint16_t v = s.sample(x0 + x, y, c);
+                const uint64_t i = uint64_t(x) * s.samples + c;
+                if (s.bits == 16) {
+                    row[2 * i] = uint8_t(v);
+                    row[2 * i + 1] = uint8_t(v >> 8);
+                } else if (s.bits == 8) {
+                    row[i] = uint8_t(v);
+                } else {
+                    const uint64_t bit = i * s.bits;
+                    row[bit / 8] |= uint8_t((v & ((1 << s.bits) - 1)) << (8 - s.bits - bit % 8));
+                }
+            }
+    };
+    if (s.tile) {
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, s.tile);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, s.tile);
+        std::vector<uint8_t> tile(size_t(TIFFTileSize(tif)));
+        for (uint32_t ty = 0; ty < s.length; ty += s.tile)
+            for (uint32_t tx = 0; tx < s.width; tx += s.tile) {
+                std::fill(tile.begin(), tile.end(), 0);
+                const size_t tileRow = size_t(TIFFTileRowSize(tif));
+                for (uint32_t k = 0; k < s.tile && ty + k < s.length; ++k) {
+                    std::vector<uint8_t> row(tileRow, 0);
+                    fillRow(row, ty + k, tx, std::min(s.tile, s.width - tx));
+                    std::copy(row.begin(), row.end(), tile.begin() + k * tileRow);
+                }
+                TIFFWriteTile(tif, tile.data(), tx, ty, 0, 0);
+            }
+    } else {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, s.rowsPerStrip);
+        for (uint32_t y = 0; y < s.length; ++y) {
+            std::vector<uint8_t> row(size_t(rowBytes), 0);
+            fillRow(row, y, 0, s.width);
+            TIFFWriteScanline(tif, row.data(), y, 0);
+        }
+    }
+    TIFFClose(tif);
+    const std::string bytes = ReadFileBytes(path);
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+// Opens TIFF bytes with libtiff to look at the tags the encoder wrote.
+struct TiffReader
+{
+    TempDir dir;
+    TIFF* tif = nullptr;
+    explicit TiffReader(const Bytes& bytes)
+    {
+        const std::string path = dir / "out.tif";
+        WriteFileBytes(path, bytes.data(), bytes.size());
+        tif = TIFFOpen(path.c_str(), "r");
+    }
+    ~TiffReader()
+    {
+        if (tif)
+            TIFFClose(tif);
+    }
+    uint32_t Get(ttag_t tag)
+    {
+        uint32_t v32 = 0;
+        uint16_t v16 = 0;
+        if (tag == TIFFTAG_ROWSPERSTRIP || tag == TIFFTAG_IMAGEWIDTH)
+            return TIFFGetField(tif, tag, &v32) ? v32 : 0;
+        return TIFFGetField(tif, tag, &v16) ? v16 : 0;
+    }
+};
+
+RGBQUAD Top(const CRasterImage& image, long x, long yFromTop)
+{
+    return image.GetPixelColor(x, long(image.GetHeight()) - 1 - yFromTop, false);
+}
+
+struct RoundTripCase
+{
+    DWORD width, height;
+    WORD bpp;
+    bool grey, alpha;
+    DWORD compression; // 0 = the encoder's choice
+    int tolerance;
+};
+
+class TiffRoundTrip : public testing::TestWithParam<RoundTripCase>
+{
+};
+
+TEST_P(TiffRoundTrip, ThroughDetection)
+{
+    const RoundTripCase c = GetParam();
+    CRasterImage source;
+    FillPattern(source, c.width, c.height, c.bpp, c.grey);
+    if (c.bpp == 1) { // a one-bit page holds black and white only
+        source.SetPaletteColor(0, 255, 255, 255);
+        source.SetPaletteColor(1, 0, 0, 0);
+    }
+    if (c.alpha) {
+        source.AlphaCreate();
+        source.AlphaSet(1, 1, 33);
+    }
+    source.SetCodecOption(c.compression, RASTER_FORMAT_TIF);
+    source.SetJpegQuality(100);
+    const Bytes bytes = EncodeToBytes(source, RASTER_FORMAT_TIF);
+    ASSERT_FALSE(bytes.empty()) << source.GetLastError();
+    CRasterImage back;
+    ASSERT_TRUE(DecodeFromBytes(back, bytes, RASTER_FORMAT_UNKNOWN)) << back.GetLastError();
+    EXPECT_EQ(back.GetType(), RASTER_FORMAT_TIF);
+    EXPECT_EQ(back.GetBpp(), c.bpp);
+    EXPECT_LE(MaxChannelDifference(source, back), c.tolerance);
+    ASSERT_EQ(back.AlphaIsValid(), c.alpha);
+    if (c.alpha) {
+        EXPECT_EQ(back.AlphaGet(1, 1), 33);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Depths, TiffRoundTrip,
+    testing::Values(RoundTripCase{1, 1, 1, false, false, 0, 0},
+                    RoundTripCase{37, 9, 1, false, false, 0, 0},
+                    RoundTripCase{17, 5, 4, false, false, 0, 0},
+                    RoundTripCase{20, 11, 8, false, false, 0, 0},
+                    RoundTripCase{20, 11, 8, true, false, 0, 0},
+                    RoundTripCase{9, 7, 8, true, true, 0, 0},
+                    RoundTripCase{16, 16, 24, false, false, 0, 40},
+                    RoundTripCase{13, 5, 24, false, false, COMPRESSION_NONE, 0},
+                    RoundTripCase{13, 5, 24, false, false, COMPRESSION_LZW, 0},
+                    RoundTripCase{10, 4, 24, false, true, COMPRESSION_ADOBE_DEFLATE, 8}));
+
+TEST(CRasterImageTIF, PagesAndFrameCount)
+{
+    CRasterMemFile stream;
+    ASSERT_TRUE(stream.Open());
+    CRasterImage pages[3];
+    for (DWORD i = 0; i < 3; ++i) {
+        FillPattern(pages[i], 4 + i, 3, 8);
+        ASSERT_TRUE(pages[i].Encode(&stream, RASTER_FORMAT_TIF)) << pages[i].GetLastError();
+    }
+    const Bytes bytes(stream.GetBuffer(false), stream.GetBuffer(false) + stream.Size());
+    CRasterImage second;
+    second.SetFrame(1);
+    ASSERT_TRUE(DecodeFromBytes(second, bytes, RASTER_FORMAT_TIF));
+    EXPECT_EQ(second.GetNumFrames(), 3);
+    EXPECT_EQ(second.GetWidth(), 5u);
+    EXPECT_EQ(MaxChannelDifference(second, pages[1]), 0);
+    CRasterImage missing;
+    missing.SetFrame(3);
+    EXPECT_FALSE(DecodeFromBytes(missing, bytes, RASTER_FORMAT_TIF));
+    EXPECT_STREQ(missing.GetLastError(), "Error: page not present in TIFF file");
+}
+
+TEST(CRasterImageTIF, PhotometricPalettes)
+{
+    TiffSpec whiteIsZero;
+    whiteIsZero.bits = 1;
+    whiteIsZero.photometric = PHOTOMETRIC_MINISWHITE;
+    CRasterImage a;
+    ASSERT_TRUE(DecodeFromBytes(a, WriteTiff(whiteIsZero), RASTER_FORMAT_TIF));
+    EXPECT_EQ(a.GetBpp(), 1);
+    EXPECT_EQ(a.GetPaletteColor(0).rgbRed, 255);
+    EXPECT_EQ(a.GetPaletteColor(1).rgbRed, 0);
+
+    TiffSpec grey4;
+    grey4.bits = 4;
+    CRasterImage b;
+    ASSERT_TRUE(DecodeFromBytes(b, WriteTiff(grey4), RASTER_FORMAT_TIF));
+    EXPECT_EQ(b.GetBpp(), 4);
+    for (BYTE i = 0; i < 16; ++i)
+        EXPECT_EQ(b.GetPaletteColor(i).rgbGreen, 17 * i);
+    EXPECT_EQ(b.GetPixelIndex(1, 5), (10 + 0) & 15);
+
+    TiffSpec byteMap;
+    byteMap.photometric = PHOTOMETRIC_PALETTE;
+    byteMap.colormap.assign(3 * 256, 0);
+    byteMap.colormap[1] = 200;          // red of entry 1
+    TiffSpec wideMap = byteMap;
+    wideMap.colormap[256 + 1] = 65535;  // green of entry 1
+    CRasterImage c, d;
+    ASSERT_TRUE(DecodeFromBytes(c, WriteTiff(byteMap), RASTER_FORMAT_TIF));
+    ASSERT_TRUE(DecodeFromBytes(d, WriteTiff(wideMap), RASTER_FORMAT_TIF));
+    EXPECT_EQ(c.GetPaletteColor(1).rgbRed, 200);
+    EXPECT_EQ(d.GetPaletteColor(1).rgbRed, 0); // 200 scaled by 255 / 65535
+    EXPECT_EQ(d.GetPaletteColor(1).rgbGreen, 255);
+}
+
+TEST(CRasterImageTIF, SixteenBitSamplesStripsAndTiles)
+{
+    const struct
+    {
+        uint16_t bits, samples, photometric;
+        uint32_t rowsPerStrip, tile;
+    } cases[] = {{16, 1, PHOTOMETRIC_MINISBLACK, 2, 0},  {16, 1, PHOTOMETRIC_MINISBLACK, 100, 0},
+                 {8, 1, PHOTOMETRIC_MINISBLACK, 100, 0}, {8, 1, PHOTOMETRIC_MINISBLACK, 0, 16},
+                 {16, 2, PHOTOMETRIC_MINISBLACK, 3, 0},  {8, 3, PHOTOMETRIC_RGB, 5, 0},
+                 {16, 3, PHOTOMETRIC_RGB, 4, 0}};
+    for (const auto& c : cases) {
+        TiffSpec s;
+        s.width = 37;
+        s.length = 21;
+        s.bits = c.bits;
+        s.samples = c.samples;
+        s.photometric = c.photometric;
+        s.rowsPerStrip = c.rowsPerStrip;
+        s.tile = c.tile;
+        const int shift = c.bits == 16 ? 8 : 0;
+        s.sample = [shift](uint32_t x, uint32_t y, int k) {
+            return uint16_t(((x * 5 + y * 3 + k * 60) & 0xFF) << shift | (shift ? 0x7F : 0));
+        };
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, WriteTiff(s), RASTER_FORMAT_TIF))
+            << image.GetLastError() << " " << c.bits << "/" << c.samples << "/" << c.tile;
+        for (long y : {0L, 7L, 20L})
+            for (long x : {0L, 17L, 36L}) {
+                const BYTE want = BYTE((x * 5 + y * 3) & 0xFF);
+                EXPECT_EQ(Top(image, x, y).rgbRed, want) << x << "," << y << " " << c.bits << "/"
+                                                         << c.samples << "/" << c.tile;
+            }
+        if (c.samples == 2) {
+            ASSERT_TRUE(image.AlphaIsValid());
+            EXPECT_EQ(image.AlphaGet(2, 20), BYTE((2 * 5 + 0 + 60) & 0xFF));
+        }
+    }
+}
+
+TEST(CRasterImageTIF, ResolutionInCentimetres)
+{
+    TiffSpec s;
+    s.xres = 100;
+    s.unit = RESUNIT_CENTIMETER;
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, WriteTiff(s), RASTER_FORMAT_TIF));
+    EXPECT_EQ(image.GetXDPI(), 254);
+    EXPECT_EQ(image.GetYDPI(), 254);
+}
+
+TEST(CRasterImageTIF, EncoderChoosesCompressionAndPhotometric)
+{
+    CRasterImage colour, bw, greyAlpha;
+    FillPattern(colour, 30, 30, 24);
+    FillPattern(bw, 30, 30, 1);
+    FillPattern(greyAlpha, 8, 8, 8, true);
+    greyAlpha.AlphaCreate();
+    {
+        TiffReader r(EncodeToBytes(colour, RASTER_FORMAT_TIF));
+        ASSERT_NE(r.tif, nullptr);
+        EXPECT_EQ(r.Get(TIFFTAG_COMPRESSION), COMPRESSION_JPEG);
+        EXPECT_EQ(r.Get(TIFFTAG_ROWSPERSTRIP) % 8, 0u);
+        EXPECT_EQ(r.Get(TIFFTAG_PHOTOMETRIC), PHOTOMETRIC_RGB);
+    }
+    {
+        TiffReader r(EncodeToBytes(bw, RASTER_FORMAT_TIF));
+        ASSERT_NE(r.tif, nullptr);
+        EXPECT_EQ(r.Get(TIFFTAG_COMPRESSION), COMPRESSION_CCITTFAX4);
+        EXPECT_EQ(r.Get(TIFFTAG_PHOTOMETRIC), PHOTOMETRIC_MINISWHITE);
+    }
+    {
+        TiffReader r(EncodeToBytes(greyAlpha, RASTER_FORMAT_TIF));
+        ASSERT_NE(r.tif, nullptr);
+        EXPECT_EQ(r.Get(TIFFTAG_SAMPLESPERPIXEL), 2u);
+        EXPECT_EQ(r.Get(TIFFTAG_PHOTOMETRIC), PHOTOMETRIC_MINISBLACK);
+    }
+}
+
+TEST(CRasterImageTIF, OneBitImageIsWrittenWithoutChangingIt)
+{
+    CRasterImage bw;
+    FillPattern(bw, 12, 3, 1);
+    bw.SetPaletteColor(0, 0, 0, 0);
+    bw.SetPaletteColor(1, 255, 255, 255);
+    const BYTE before = *bw.GetBits(1);
+    CRasterImage back;
+    ASSERT_TRUE(DecodeFromBytes(back, EncodeToBytes(bw, RASTER_FORMAT_TIF), RASTER_FORMAT_TIF));
+    EXPECT_EQ(*bw.GetBits(1), before);
+    EXPECT_EQ(bw.GetPaletteColor(0).rgbRed, 0);
+    EXPECT_EQ(MaxChannelDifference(bw, back), 0);
+}
+
+class RefusingStream : public CRasterMemFile
+{
+public:
+    size_t Write(const void*, size_t, size_t) override { return 0; }
+};
+
+TEST(CRasterImageTIF, WriteErrorIsAFailure)
+{
+    CRasterImage image;
+    FillPattern(image, 40, 40, 8);
+    RefusingStream refusing;
+    refusing.Open();
+    EXPECT_FALSE(image.Encode(&refusing, RASTER_FORMAT_TIF));
+}
+
+TEST(CRasterImageTIF, MalformedInputSweep)
+{
+    CRasterImage palette, bw;
+    FillPattern(palette, 19, 7, 8);
+    FillPattern(bw, 21, 5, 1);
+    TiffSpec tiled;
+    tiled.width = 20;
+    tiled.length = 18;
+    tiled.tile = 16;
+    TiffSpec wide;
+    wide.bits = 16;
+    wide.samples = 2;
+    const std::vector<Bytes> files = {EncodeToBytes(palette, RASTER_FORMAT_TIF),
+                                      EncodeToBytes(bw, RASTER_FORMAT_TIF), WriteTiff(tiled),
+                                      WriteTiff(wide)};
+    MalformedInputSweep(files, RASTER_FORMAT_TIF, 3000, 400);
+}
+
+} // namespace
