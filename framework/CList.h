@@ -6,6 +6,7 @@
 #include "framework/AfxTempl.h"
 #include "framework/CException.h"
 #include "framework/CObject.h"
+#include "framework/CPlex.h"
 
 #include <new>
 
@@ -15,13 +16,14 @@ class CList : public CObject
 protected:
     struct CNode
     {
+        CNode(CNode* prev, CNode* next, ARG_TYPE value) : pNext(next), pPrev(prev), data(value) {}
         CNode* pNext;
         CNode* pPrev;
         TYPE data;
     };
 
 public:
-    explicit CList(INT_PTR nBlockSize = 10) : m_nBlockSize(nBlockSize > 0 ? nBlockSize : 10) {}
+    explicit CList(INT_PTR nBlockSize = 10) : m_nodes(nBlockSize) {}
     ~CList() override { RemoveAll(); }
 
     INT_PTR GetCount() const { return m_nCount; }
@@ -77,14 +79,6 @@ protected:
     }
 
 private:
-    // A block of nodes; the node storage follows the header.
-    struct CBlock
-    {
-        CBlock* pNext;
-    };
-    static constexpr size_t kNodeOffset =
-        (sizeof(CBlock) + alignof(CNode) - 1) / alignof(CNode) * alignof(CNode);
-
     CNode* NewNode(CNode* pPrev, CNode* pNext, ARG_TYPE newElement);
     void FreeNode(CNode* pNode);
     void Unlink(CNode* pNode);
@@ -92,33 +86,21 @@ private:
     CNode* m_pNodeHead = nullptr;
     CNode* m_pNodeTail = nullptr;
     INT_PTR m_nCount = 0;
-    CNode* m_pNodeFree = nullptr;
-    CBlock* m_pBlocks = nullptr;
-    INT_PTR m_nBlockSize;
+    CPlex<CNode> m_nodes;
 };
 
 template <class TYPE, class ARG_TYPE>
 typename CList<TYPE, ARG_TYPE>::CNode* CList<TYPE, ARG_TYPE>::NewNode(CNode* pPrev, CNode* pNext,
                                                                       ARG_TYPE newElement)
 {
-    if (m_pNodeFree == nullptr) {
-        void* p = ::operator new(kNodeOffset + m_nBlockSize * sizeof(CNode), std::nothrow);
-        if (p == nullptr)
-            AfxThrowMemoryException();
-        CBlock* pBlock = static_cast<CBlock*>(p);
-        pBlock->pNext = m_pBlocks;
-        m_pBlocks = pBlock;
-        auto* nodes = reinterpret_cast<CNode*>(static_cast<char*>(p) + kNodeOffset);
-        for (INT_PTR i = m_nBlockSize - 1; i >= 0; --i) {
-            nodes[i].pNext = m_pNodeFree;
-            m_pNodeFree = &nodes[i];
-        }
+    void* p = m_nodes.Take();
+    CNode* pNode;
+    try {
+        pNode = new (p) CNode(pPrev, pNext, newElement);
+    } catch (...) {
+        m_nodes.Give(p);
+        throw;
     }
-    CNode* pNode = m_pNodeFree;
-    new (&pNode->data) TYPE(newElement);
-    m_pNodeFree = pNode->pNext;
-    pNode->pPrev = pPrev;
-    pNode->pNext = pNext;
     ++m_nCount;
     return pNode;
 }
@@ -126,9 +108,8 @@ typename CList<TYPE, ARG_TYPE>::CNode* CList<TYPE, ARG_TYPE>::NewNode(CNode* pPr
 template <class TYPE, class ARG_TYPE>
 void CList<TYPE, ARG_TYPE>::FreeNode(CNode* pNode)
 {
-    pNode->data.~TYPE();
-    pNode->pNext = m_pNodeFree;
-    m_pNodeFree = pNode;
+    pNode->~CNode();
+    m_nodes.Give(pNode);
     if (--m_nCount == 0)
         RemoveAll();
 }
@@ -183,14 +164,13 @@ void CList<TYPE, ARG_TYPE>::AddTail(const CList* pNewList)
 template <class TYPE, class ARG_TYPE>
 void CList<TYPE, ARG_TYPE>::RemoveAll()
 {
-    for (CNode* pNode = m_pNodeHead; pNode != nullptr; pNode = pNode->pNext)
-        pNode->data.~TYPE();
-    while (m_pBlocks != nullptr) {
-        CBlock* pNext = m_pBlocks->pNext;
-        ::operator delete(m_pBlocks);
-        m_pBlocks = pNext;
+    for (CNode* pNode = m_pNodeHead; pNode != nullptr;) {
+        CNode* pNext = pNode->pNext;
+        pNode->~CNode();
+        pNode = pNext;
     }
-    m_pNodeHead = m_pNodeTail = m_pNodeFree = nullptr;
+    m_nodes.FreeAll();
+    m_pNodeHead = m_pNodeTail = nullptr;
     m_nCount = 0;
 }
 

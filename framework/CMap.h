@@ -6,6 +6,7 @@
 #include "framework/AfxTempl.h"
 #include "framework/CException.h"
 #include "framework/CObject.h"
+#include "framework/CPlex.h"
 
 #include <new>
 
@@ -15,6 +16,7 @@ class CMap : public CObject
 protected:
     struct CAssoc
     {
+        CAssoc(ARG_KEY k, UINT nHash) : pNext(nullptr), nHashValue(nHash), key(k), value() {}
         CAssoc* pNext;
         UINT nHashValue; // full hash, kept to resume a walk and to rehash
         KEY key;
@@ -27,7 +29,7 @@ public:
     typedef VALUE BASE_VALUE;
     typedef ARG_VALUE BASE_ARG_VALUE;
 
-    explicit CMap(INT_PTR nBlockSize = 10) : m_nBlockSize(nBlockSize > 0 ? nBlockSize : 10) {}
+    explicit CMap(INT_PTR nBlockSize = 10) : m_assocs(nBlockSize) {}
     ~CMap() override { RemoveAll(); }
 
     INT_PTR GetCount() const { return m_nCount; }
@@ -50,13 +52,6 @@ public:
     void InitHashTable(UINT hashSize, BOOL bAllocNow = TRUE);
 
 private:
-    struct CBlock
-    {
-        CBlock* pNext;
-    };
-    static constexpr size_t kAssocOffset =
-        (sizeof(CBlock) + alignof(CAssoc) - 1) / alignof(CAssoc) * alignof(CAssoc);
-
     CAssoc* Find(ARG_KEY key, UINT nHash) const;
     CAssoc* NewAssoc(ARG_KEY key, UINT nHash);
     void FreeAssoc(CAssoc* pAssoc);
@@ -66,9 +61,7 @@ private:
     CAssoc** m_pHashTable = nullptr;
     UINT m_nHashTableSize = 17;
     INT_PTR m_nCount = 0;
-    CAssoc* m_pFreeList = nullptr;
-    CBlock* m_pBlocks = nullptr;
-    INT_PTR m_nBlockSize;
+    CPlex<CAssoc> m_assocs;
 };
 
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
@@ -106,29 +99,14 @@ template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 typename CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::CAssoc*
 CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::NewAssoc(ARG_KEY key, UINT nHash)
 {
-    if (m_pFreeList == nullptr) {
-        void* p = ::operator new(kAssocOffset + m_nBlockSize * sizeof(CAssoc), std::nothrow);
-        if (p == nullptr)
-            AfxThrowMemoryException();
-        CBlock* pBlock = static_cast<CBlock*>(p);
-        pBlock->pNext = m_pBlocks;
-        m_pBlocks = pBlock;
-        auto* assocs = reinterpret_cast<CAssoc*>(static_cast<char*>(p) + kAssocOffset);
-        for (INT_PTR i = m_nBlockSize - 1; i >= 0; --i) {
-            assocs[i].pNext = m_pFreeList;
-            m_pFreeList = &assocs[i];
-        }
-    }
-    CAssoc* pAssoc = m_pFreeList;
-    new (&pAssoc->key) KEY(key);
+    void* p = m_assocs.Take();
+    CAssoc* pAssoc;
     try {
-        new (&pAssoc->value) VALUE();
+        pAssoc = new (p) CAssoc(key, nHash);
     } catch (...) {
-        pAssoc->key.~KEY();
+        m_assocs.Give(p);
         throw;
     }
-    m_pFreeList = pAssoc->pNext;
-    pAssoc->nHashValue = nHash;
     ++m_nCount;
     return pAssoc;
 }
@@ -136,10 +114,8 @@ CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::NewAssoc(ARG_KEY key, UINT nHash)
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::FreeAssoc(CAssoc* pAssoc)
 {
-    pAssoc->value.~VALUE();
-    pAssoc->key.~KEY();
-    pAssoc->pNext = m_pFreeList;
-    m_pFreeList = pAssoc;
+    pAssoc->~CAssoc();
+    m_assocs.Give(pAssoc);
     if (--m_nCount == 0)
         RemoveAll();
 }
@@ -183,20 +159,16 @@ void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::RemoveAll()
 {
     if (m_pHashTable != nullptr) {
         for (UINT i = 0; i < m_nHashTableSize; ++i) {
-            for (CAssoc* p = m_pHashTable[i]; p != nullptr; p = p->pNext) {
-                p->value.~VALUE();
-                p->key.~KEY();
+            for (CAssoc* p = m_pHashTable[i]; p != nullptr;) {
+                CAssoc* pNext = p->pNext;
+                p->~CAssoc();
+                p = pNext;
             }
         }
         delete[] m_pHashTable;
         m_pHashTable = nullptr;
     }
-    while (m_pBlocks != nullptr) {
-        CBlock* pNext = m_pBlocks->pNext;
-        ::operator delete(m_pBlocks);
-        m_pBlocks = pNext;
-    }
-    m_pFreeList = nullptr;
+    m_assocs.FreeAll();
     m_nCount = 0;
 }
 
