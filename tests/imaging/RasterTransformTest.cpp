@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -119,6 +120,48 @@ TEST(RasterTransforms, NegativeByDepthAndPalette)
     ASSERT_TRUE(rgb.Negative());
     EXPECT_EQ(rgb.GetPixelColor(0, 0).rgbRed, 245);
     EXPECT_EQ(rgb.GetTransColor().rgbBlue, 255);
+}
+
+// Codecs and tools may attach a selection plane; the tests make one directly.
+class SelectedImage : public CRasterImage
+{
+public:
+    SelectedImage(DWORD bpp, RECT box) : CRasterImage(4, 3, bpp, 0)
+    {
+        m_pSelection = static_cast<BYTE*>(calloc(12, 1));
+        for (long y = box.bottom; y < box.top; ++y)
+            for (long x = box.left; x < box.right; ++x)
+                m_pSelection[y * 4 + x] = 1;
+        m_info.rSelectionBox = box;
+    }
+};
+
+TEST(RasterTransforms, NegativeOnlyInsideTheSelection)
+{
+    SelectedImage rgb(24, RECT{1, 2, 3, 0}); // columns 1-2, rows 0-1 (top above bottom)
+    rgb.Clear(10);
+    ASSERT_TRUE(rgb.Negative());
+    EXPECT_EQ(rgb.GetPixelColor(1, 0).rgbRed, 245);
+    EXPECT_EQ(rgb.GetPixelColor(2, 1).rgbBlue, 245);
+    EXPECT_EQ(rgb.GetPixelColor(0, 0).rgbRed, 10);
+    EXPECT_EQ(rgb.GetPixelColor(1, 2).rgbRed, 10);
+    EXPECT_TRUE(rgb.SelectionIsInside(1, 1));
+    EXPECT_FALSE(rgb.SelectionIsInside(3, 1));
+
+    SelectedImage grey(8, RECT{0, 3, 2, 1});
+    grey.SetGrayPalette();
+    grey.Clear(0);
+    ASSERT_TRUE(grey.Negative());
+    EXPECT_EQ(grey.GetPixelIndex(0, 1), 255);
+    EXPECT_EQ(grey.GetPixelIndex(0, 0), 0);
+    EXPECT_EQ(grey.GetPixelIndex(2, 2), 0);
+
+    // Flip and Mirror drop the selection; DecreaseBpp keeps it.
+    SelectedImage kept(24, RECT{0, 1, 1, 0});
+    ASSERT_TRUE(kept.DecreaseBpp(8, false));
+    EXPECT_TRUE(kept.SelectionIsValid());
+    ASSERT_TRUE(kept.Flip());
+    EXPECT_FALSE(kept.SelectionIsValid());
 }
 
 TEST(RasterDecreaseBpp, Table)
