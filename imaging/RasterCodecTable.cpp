@@ -1,6 +1,7 @@
 #include "imaging/RasterCodecTable.h"
 
 #include "imaging/CRasterImageBMP.h"
+#include "imaging/CRasterImageGIF.h"
 #include "imaging/CRasterImageICO.h"
 #include "imaging/CRasterImageJPG.h"
 #include "imaging/CRasterImagePNG.h"
@@ -15,7 +16,7 @@ namespace {
 const RASTERCODEC kCodecs[RASTER_CODEC_OPTION_COUNT] = {
     /* 0 none */ {nullptr, nullptr},
     /* 1 BMP  */ {DecodeWithFormat<CRasterImageBMP>, EncodeWithFormat<CRasterImageBMP>},
-    /* 2 GIF  */ {nullptr, nullptr},
+    /* 2 GIF  */ {DecodeWithFormat<CRasterImageGIF>, EncodeWithFormat<CRasterImageGIF>},
     /* 3 JPG  */ {DecodeWithFormat<CRasterImageJPG>, EncodeWithFormat<CRasterImageJPG>},
     /* 4 PNG  */ {DecodeWithFormat<CRasterImagePNG>, EncodeWithFormat<CRasterImagePNG>},
     /* 5 MNG  */ {nullptr, nullptr},

@@ -1,0 +1,337 @@
+// The GIF codec: round trips (LZW, plain codes, true-colour mosaic), the header and blocks the
+// encoder writes, interlace order, frames with disposal and transparency, true-colour GIFs,
+// extensions, write errors and damaged files.
+#include "imaging/CRasterImageGIF.h"
+
+#include "imaging/CRasterMemFile.h"
+#include "imaging/GifLzwEncoder.h"
+#include "tests/imaging/RasterCodecTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+
+using namespace orvo::test;
+
+namespace {
+
+// LZW data of the indices (in the order they are sent), with its code size byte and terminator.
+Bytes LzwData(const std::vector<BYTE>& indices, int codeSize)
+{
+    CRasterMemFile out;
+    out.Open();
+    out.PutC(BYTE(codeSize));
+    size_t next = 0;
+    GifLzwEncoder encoder(out);
+    encoder.PackLzw([&]() { return next < indices.size() ? int(indices[next++]) : -1; },
+                    codeSize + 1);
+    out.PutC(0);
+    return Bytes(out.GetBuffer(false), out.GetBuffer(false) + out.Size());
+}
+
+// A GIF assembled block by block.
+struct GifBuilder
+{
+    Bytes bytes;
+
+    GifBuilder(WORD width, WORD height, const std::vector<RGBQUAD>& globalTable)
+    {
+        bytes = {'G', 'I', 'F', '8', '9', 'a', BYTE(width), BYTE(width >> 8), BYTE(height),
+                 BYTE(height >> 8), 0, 0, 0};
+        if (!globalTable.empty()) {
+            int bits = 0;
+            while ((2u << bits) < globalTable.size())
+                ++bits;
+            bytes[10] = BYTE(0x80 | bits);
+            Table(globalTable, 2u << bits);
+        }
+    }
+    void Table(const std::vector<RGBQUAD>& table, size_t entries)
+    {
+        for (size_t i = 0; i < entries; ++i) {
+            const RGBQUAD c = i < table.size() ? table[i] : RGBQUAD{};
+            bytes.insert(bytes.end(), {c.rgbRed, c.rgbGreen, c.rgbBlue});
+        }
+    }
+    GifBuilder& Control(int disposal, int trans, WORD delay = 0)
+    {
+        bytes.insert(bytes.end(), {0x21, 0xF9, 4, BYTE(disposal * 4 + (trans >= 0 ? 1 : 0)),
+                                   BYTE(delay), BYTE(delay >> 8), BYTE(trans < 0 ? 0 : trans), 0});
+        return *this;
+    }
+    GifBuilder& Frame(WORD left, WORD top, WORD width, WORD height, const std::vector<BYTE>& indices,
+                      int codeSize = 8, bool interlaced = false,
+                      const std::vector<RGBQUAD>& localTable = {})
+    {
+        BYTE flags = interlaced ? 0x40 : 0;
+        int bits = 0;
+        if (!localTable.empty()) {
+            while ((2u << bits) < localTable.size())
+                ++bits;
+            flags |= BYTE(0x80 | bits);
+        }
+        bytes.insert(bytes.end(), {0x2C, BYTE(left), BYTE(left >> 8), BYTE(top), BYTE(top >> 8),
+                                   BYTE(width), BYTE(width >> 8), BYTE(height), BYTE(height >> 8),
+                                   flags});
+        if (!localTable.empty())
+            Table(localTable, 2u << bits);
+        const Bytes data = LzwData(indices, codeSize);
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        return *this;
+    }
+    GifBuilder& Raw(const Bytes& b)
+    {
+        bytes.insert(bytes.end(), b.begin(), b.end());
+        return *this;
+    }
+    Bytes End()
+    {
+        bytes.push_back(0x3B);
+        return bytes;
+    }
+};
+
+std::vector<RGBQUAD> Greys(size_t n)
+{
+    std::vector<RGBQUAD> table;
+    for (size_t i = 0; i < n; ++i)
+        table.push_back(RGBQUAD{BYTE(i * 10), BYTE(i * 10), BYTE(i * 10), 0});
+    return table;
+}
+
+// Index of the pixel counted from the top row.
+BYTE TopIndex(const CRasterImage& image, long x, long yFromTop)
+{
+    return image.GetPixelIndex(x, long(image.GetHeight()) - 1 - yFromTop);
+}
+
+struct RoundTripCase
+{
+    DWORD width, height;
+    WORD bpp;
+    DWORD packing;
+};
+
+class GifRoundTrip : public testing::TestWithParam<RoundTripCase>
+{
+};
+
+TEST_P(GifRoundTrip, ExactThroughDetection)
+{
+    const RoundTripCase c = GetParam();
+    CRasterImage source;
+    FillPattern(source, c.width, c.height, c.bpp);
+    source.SetCodecOption(c.packing, RASTER_FORMAT_GIF);
+    const Bytes bytes = EncodeToBytes(source, RASTER_FORMAT_GIF);
+    ASSERT_FALSE(bytes.empty()) << source.GetLastError();
+    CRasterImage back;
+    ASSERT_TRUE(DecodeFromBytes(back, bytes, RASTER_FORMAT_UNKNOWN)) << back.GetLastError();
+    EXPECT_EQ(back.GetType(), RASTER_FORMAT_GIF);
+    EXPECT_EQ(back.GetBpp(), c.bpp > 8 ? 24 : c.bpp);
+    EXPECT_EQ(MaxChannelDifference(source, back), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, GifRoundTrip,
+                         testing::Values(RoundTripCase{1, 1, 1, 0}, RoundTripCase{33, 7, 1, 0},
+                                         RoundTripCase{17, 9, 4, 0}, RoundTripCase{300, 200, 8, 0},
+                                         RoundTripCase{300, 200, 8, 1}, RoundTripCase{20, 5, 4, 2},
+                                         RoundTripCase{34, 16, 24, 0}, RoundTripCase{5, 40, 24, 0}));
+
+TEST(CRasterImageGIF, HeaderAndBlocksAsWritten)
+{
+    CRasterImage bw, grey;
+    FillPattern(bw, 8, 2, 1);
+    FillPattern(grey, 8, 2, 8, true);
+    const Bytes a = EncodeToBytes(bw, RASTER_FORMAT_GIF);
+    ASSERT_GE(a.size(), 40u);
+    EXPECT_EQ(std::memcmp(a.data(), "GIF89a", 6), 0);
+    EXPECT_EQ(a[10], 0x80);
+    const size_t control = 13 + 2 * 3;
+    EXPECT_EQ(a[control], 0x21);
+    EXPECT_EQ(a[control + 3], 0); // no transparency, disposal 0
+    EXPECT_EQ(a[control + 8], 0x2C); // no comment block
+    EXPECT_EQ(a[control + 8 + 10], 2); // one-bit images start with code size 2
+    const Bytes b = EncodeToBytes(grey, RASTER_FORMAT_GIF);
+    EXPECT_EQ(b[10], 0xE7);
+    EXPECT_EQ(b[13 + 256 * 3], 0x21);
+}
+
+TEST(CRasterImageGIF, CommentWrittenAndRead)
+{
+    CRasterImageGIF gif;
+    FillPattern(gif, 4, 4, 4);
+    gif.SetComment("made by Orvo");
+    CRasterMemFile out;
+    out.Open();
+    ASSERT_TRUE(gif.Encode(&out));
+    out.Seek(0, SEEK_SET);
+    CRasterImageGIF back;
+    ASSERT_TRUE(back.Decode(&out));
+    EXPECT_STREQ(back.GetComment(), "made by Orvo");
+}
+
+TEST(CRasterImageGIF, MosaicTilesFromTheTopLeft)
+{
+    CRasterImage colour;
+    FillPattern(colour, 34, 16, 24);
+    const Bytes bytes = EncodeToBytes(colour, RASTER_FORMAT_GIF);
+    std::vector<std::array<int, 4>> tiles;
+    for (size_t i = 13; i + 10 < bytes.size(); ++i)
+        if (bytes[i] == 0x2C && bytes[i - 8] == 0x21 && bytes[i - 7] == 0xF9)
+            tiles.push_back({bytes[i + 1] | bytes[i + 2] << 8, bytes[i + 3] | bytes[i + 4] << 8,
+                             bytes[i + 5] | bytes[i + 6] << 8, bytes[i + 7] | bytes[i + 8] << 8});
+    const std::vector<std::array<int, 4>> expected = {
+        {0, 0, 17, 15}, {17, 0, 17, 15}, {0, 15, 17, 1}, {17, 15, 17, 1}};
+    EXPECT_EQ(tiles, expected);
+    EXPECT_EQ(bytes[10], 0x11);
+}
+
+TEST(CRasterImageGIF, InterlacedRowsInPassOrder)
+{
+    std::vector<BYTE> sent;
+    for (BYTE k = 0; k < 10; ++k)
+        sent.push_back(k);
+    const Bytes gif = GifBuilder(1, 10, Greys(16)).Frame(0, 0, 1, 10, sent, 4, true).End();
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, gif, RASTER_FORMAT_GIF));
+    const int order[10] = {0, 8, 4, 2, 6, 1, 3, 5, 7, 9};
+    for (int k = 0; k < 10; ++k)
+        EXPECT_EQ(TopIndex(image, 0, order[k]), k) << k;
+}
+
+Bytes ThreeFrames(int disposalOfSecond)
+{
+    GifBuilder b(4, 4, Greys(4));
+    b.Control(0, 3).Frame(0, 0, 4, 4, std::vector<BYTE>(16, 1), 2);
+    b.Control(disposalOfSecond, 3).Frame(1, 1, 2, 2, {2, 3, 2, 2}, 2);
+    b.Control(0, 3).Frame(0, 0, 1, 1, {0}, 2);
+    return b.End();
+}
+
+TEST(CRasterImageGIF, FramesComposeWithDisposal)
+{
+    for (int disposal : {2, 3}) {
+        const Bytes gif = ThreeFrames(disposal);
+        CRasterImage last;
+        last.SetFrame(2);
+        ASSERT_TRUE(DecodeFromBytes(last, gif, RASTER_FORMAT_GIF));
+        EXPECT_EQ(last.GetNumFrames(), 3);
+        EXPECT_EQ(last.GetTransIndex(), 3);
+        EXPECT_EQ(TopIndex(last, 0, 0), 0);
+        // Disposal 2 clears the screen to the transparent index; 3 keeps what was there.
+        EXPECT_EQ(TopIndex(last, 1, 1), disposal == 2 ? 3 : 2);
+        EXPECT_EQ(TopIndex(last, 2, 1), disposal == 2 ? 3 : 1); // transparent pixel of frame 1
+        EXPECT_EQ(TopIndex(last, 3, 3), disposal == 2 ? 3 : 1);
+        CRasterImage beyond;
+        beyond.SetFrame(3);
+        EXPECT_FALSE(DecodeFromBytes(beyond, gif, RASTER_FORMAT_GIF));
+    }
+}
+
+TEST(CRasterImageGIF, FourEntryTableWithTransparencyFillsWhite)
+{
+    const Bytes gif = GifBuilder(2, 1, Greys(4)).Control(0, 1).Frame(0, 0, 2, 1, {0, 3}, 2).End();
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, gif, RASTER_FORMAT_GIF));
+    EXPECT_EQ(image.GetBpp(), 4);
+    EXPECT_EQ(image.GetPaletteColor(3).rgbRed, 30);
+    for (BYTE i = 4; i < 16; ++i)
+        EXPECT_EQ(image.GetPaletteColor(i).rgbRed, 255);
+}
+
+TEST(CRasterImageGIF, LocalTableServesLaterFrames)
+{
+    std::vector<RGBQUAD> local(4, RGBQUAD{0, 0, 200, 0});
+    GifBuilder b(2, 1, Greys(4));
+    b.Frame(0, 0, 2, 1, {1, 1}, 2, false, local).Frame(0, 0, 1, 1, {2}, 2);
+    const Bytes gif = b.End();
+    CRasterImage image;
+    image.SetFrame(1);
+    ASSERT_TRUE(DecodeFromBytes(image, gif, RASTER_FORMAT_GIF));
+    EXPECT_EQ(image.GetPixelColor(0, 0, false).rgbRed, 200);
+}
+
+TEST(CRasterImageGIF, TrueColourFramesTileThePicture)
+{
+    // No global table and a first frame smaller than the screen both ways: a true-colour GIF.
+    GifBuilder b(4, 2, {});
+    b.Frame(0, 0, 2, 2, {0, 1, 1, 0}, 2, false, {RGBQUAD{0, 0, 255, 0}, RGBQUAD{0, 255, 0, 0}});
+    b.Frame(2, 0, 2, 2, {0, 0, 1, 1}, 2, false, {RGBQUAD{255, 0, 0, 0}, RGBQUAD{9, 9, 9, 0}});
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, b.End(), RASTER_FORMAT_GIF));
+    EXPECT_EQ(image.GetBpp(), 24);
+    EXPECT_EQ(image.GetPixelColor(0, 1, false).rgbRed, 255);
+    EXPECT_EQ(image.GetPixelColor(1, 1, false).rgbGreen, 255);
+    EXPECT_EQ(image.GetPixelColor(3, 1, false).rgbBlue, 255);
+    EXPECT_EQ(image.GetPixelColor(3, 0, false).rgbBlue, 9);
+
+    // One such frame alone is an ordinary GIF.
+    GifBuilder single(4, 2, {});
+    single.Frame(0, 0, 2, 2, {0, 1, 1, 0}, 2);
+    CRasterImage one;
+    ASSERT_TRUE(DecodeFromBytes(one, single.End(), RASTER_FORMAT_GIF));
+    EXPECT_EQ(one.GetBpp(), 1);
+    EXPECT_EQ(one.GetWidth(), 4u);
+}
+
+TEST(CRasterImageGIF, ExtensionsAndDimensionsOnly)
+{
+    GifBuilder b(3, 2, Greys(2));
+    b.Raw({0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 232, 3, 0});
+    b.Frame(0, 0, 3, 2, {1, 1, 1, 1, 1, 1}, 2);
+    b.Raw({0x21, 0xFE, 0x00}); // an empty comment ends the reading
+    b.Frame(0, 0, 1, 1, {0}, 2);
+    const Bytes gif = b.End();
+    CRasterImageGIF decoder;
+    CRasterMemFile in(const_cast<BYTE*>(gif.data()), int32_t(gif.size()));
+    decoder.SetFrame(0);
+    ASSERT_TRUE(decoder.Decode(&in));
+    EXPECT_EQ(decoder.GetLoops(), 1000);
+    EXPECT_EQ(decoder.GetPixelIndex(0, 0), 1);
+
+    CRasterImage dims;
+    dims.SetEscape(-1);
+    CRasterImageGIF onlySize;
+    onlySize.SetEscape(-1);
+    CRasterMemFile in2(const_cast<BYTE*>(gif.data()), 13);
+    EXPECT_TRUE(onlySize.Decode(&in2));
+    EXPECT_EQ(onlySize.GetWidth(), 3u);
+    EXPECT_EQ(onlySize.GetHeight(), 2u);
+    EXPECT_FALSE(onlySize.IsValid());
+}
+
+class RefusingStream : public CRasterMemFile
+{
+public:
+    size_t Write(const void*, size_t, size_t) override { return 0; }
+    bool PutC(unsigned char) override { return false; }
+};
+
+TEST(CRasterImageGIF, WriteErrorIsAFailure)
+{
+    for (WORD bpp : {8, 24}) {
+        CRasterImage image;
+        FillPattern(image, 20, 20, bpp);
+        RefusingStream refusing;
+        refusing.Open();
+        EXPECT_FALSE(image.Encode(&refusing, RASTER_FORMAT_GIF));
+        EXPECT_STREQ(image.GetLastError(), "Write Error in GIF file");
+    }
+}
+
+TEST(CRasterImageGIF, MalformedInputSweep)
+{
+    CRasterImage a, c;
+    FillPattern(a, 23, 9, 8);
+    FillPattern(c, 20, 17, 24);
+    std::vector<BYTE> sent(30);
+    for (size_t i = 0; i < sent.size(); ++i)
+        sent[i] = BYTE(i % 16);
+    const std::vector<Bytes> files = {EncodeToBytes(a, RASTER_FORMAT_GIF), ThreeFrames(2),
+                                      GifBuilder(5, 6, Greys(16)).Frame(0, 0, 5, 6, sent, 4, true).End(),
+                                      EncodeToBytes(c, RASTER_FORMAT_GIF)};
+    MalformedInputSweep(files, RASTER_FORMAT_GIF, 3000);
+}
+
+} // namespace
