@@ -557,6 +557,7 @@ void EntityPainter::PaintRasterFrame(const RasterFrame& f, bool wipeout)
         SetPen(m_options.background, 0.0);
         Fill({ring});
         SetPen(rgb, width);
+        Stroke(ring, true);     // the frame, shown as CAD programs show it by default
         return;
     }
     Stroke(ring, true);

@@ -38,6 +38,8 @@ public:
     // Fills rings given in entity coordinates.
     void Fill(const std::vector<std::vector<RkDb::Vec3>>& rings);
     DevPoint ToDevice(const RkDb::Vec3& p) const;
+    // True when the box around the points lies wholly off the device (never while measuring).
+    bool OffDevice(const std::vector<DevPoint>& points) const;
     DrawSink& Sink() { return m_sink; }
     const RkDb::Database& Db() const { return m_db; }
     const RenderOptions& Options() const { return m_options; }
@@ -61,7 +63,6 @@ private:
     void PaintMLine(const RkDb::MLine& e);
     void PaintRasterFrame(const RkDb::RasterFrame& frame, bool wipeout);
     void PaintArrow(const RkDb::Vec3& tip, const RkDb::Vec3& from, double size);
-    bool OffDevice(const std::vector<DevPoint>& points) const;
     void Dash(const std::vector<DevPoint>& points);
 
     const RkDb::Database& m_db;

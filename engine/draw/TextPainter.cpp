@@ -151,6 +151,11 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
     const DevPoint x = m_p.ToDevice(p + xAxis);
     run.origin = o;
     run.angle = std::atan2(-(x.y - o.y), x.x - o.x);
+    // Text wholly off the device is not drawn: rasterizing glyphs is the costly part of a text,
+    // and a drawing zoomed far in may hold texts thousands of pixels high around the view.
+    const double reach = m_p.Sink().TextWidth(run) + run.height * 2.0;
+    if (m_p.OffDevice({{o.x - reach, o.y - reach}, {o.x + reach, o.y + reach}}))
+        return;
     const Vec3 y = RkDb::Cross({0, 0, 1}, xAxis);
     const DevPoint yd = m_p.ToDevice(p + y);
     // A mirrored transform flips the text's y axis on the device.

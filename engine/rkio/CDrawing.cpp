@@ -246,6 +246,11 @@ void CDrawing::ResetView()
         if (active >= 0) {
             const RkDb::ViewportRecord& vp = m_db->ViewportRecords()[active];
             m_view.SetDirection(vp.direction, vp.target, vp.twist);
+            // The view the drawing was saved with, as CAD programs open it.
+            if (vp.height > 0.0 && std::isfinite(vp.height)) {
+                m_view.SetArea(vp.center, vp.height);
+                return;
+            }
         }
     }
     FitLayout(0.98);

@@ -11,6 +11,8 @@ namespace {
 constexpr double kLimit = 1.0e7;
 constexpr std::size_t kBatchPoints = 16384;
 constexpr std::size_t kMaxCachedObjects = 256;
+// Text higher than this many pixels is drawn as a filled outline.
+constexpr double kOutlineTextHeight = 400.0;
 
 bool Inside(const DevPoint& p)
 {
@@ -231,29 +233,40 @@ HFONT GdiDrawSink::FontFor(const TextRun& run, int* pixelHeight)
 
 double GdiDrawSink::TextWidth(const TextRun& run)
 {
+    TextRun measured = run;
+    const double scale = run.height > kOutlineTextHeight ? run.height / kOutlineTextHeight : 1.0;
+    measured.height = run.height / scale;
     int height = 0;
-    HFONT font = FontFor(run, &height);
+    HFONT font = FontFor(measured, &height);
     HGDIOBJ old = SelectObject(m_dc, font);
     const std::wstring text = Widen(run.utf8);
     SIZE size = {};
     GetTextExtentPoint32W(m_dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(m_dc, old);
-    return size.cx * run.widthFactor;
+    return size.cx * run.widthFactor * scale;
 }
 
 void GdiDrawSink::Text(const TextRun& run)
 {
     Flush();
+    // Very large text is drawn as a filled outline of a smaller font scaled up: rasterizing glyphs
+    // thousands of pixels high is slow, filling their outline is not.
+    TextRun shown = run;
+    double scale = 1.0;
+    if (run.height > kOutlineTextHeight) {
+        scale = run.height / kOutlineTextHeight;
+        shown.height = kOutlineTextHeight;
+    }
     int height = 0;
-    HFONT font = FontFor(run, &height);
+    HFONT font = FontFor(shown, &height);
     const std::wstring text = Widen(run.utf8);
     // The run's own frame: baseline origin, rotation, width factor, obliquing and mirroring.
     const int oldMode = SetGraphicsMode(m_dc, GM_ADVANCED);
     XFORM old;
     GetWorldTransform(m_dc, &old);
     const double c = std::cos(run.angle), s = std::sin(run.angle);
-    const double sx = run.widthFactor * (run.mirrorX ? -1.0 : 1.0);
-    const double sy = run.mirrorY ? -1.0 : 1.0;
+    const double sx = run.widthFactor * (run.mirrorX ? -1.0 : 1.0) * scale;
+    const double sy = (run.mirrorY ? -1.0 : 1.0) * scale;
     const double shear = std::tan(std::clamp(run.oblique, -1.4, 1.4));
     XFORM x;
     // Text space (x right, y down as GDI draws) -> device: scale/shear, then rotate, then move.
@@ -267,7 +280,18 @@ void GdiDrawSink::Text(const TextRun& run)
     HGDIOBJ oldFont = SelectObject(m_dc, font);
     SetTextColor(m_dc, ToColorRef(m_rgb));
     SetTextAlign(m_dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
-    ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    if (scale > 1.0) {
+        BeginPath(m_dc);
+        ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+        EndPath(m_dc);
+        HBRUSH brush = CreateSolidBrush(ToColorRef(m_rgb));
+        HGDIOBJ oldBrush = SelectObject(m_dc, brush);
+        FillPath(m_dc);
+        SelectObject(m_dc, oldBrush);
+        DeleteObject(brush);
+    } else {
+        ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    }
     SelectObject(m_dc, oldFont);
     SetWorldTransform(m_dc, &old);
     SetGraphicsMode(m_dc, oldMode);

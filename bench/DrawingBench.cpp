@@ -1,0 +1,107 @@
+// Opens a drawing (DXF or DWG) with the engine and renders it into an off-screen picture, printing
+// the load and draw seconds, the entities by type and the layer count; optionally writes the
+// picture as a .bmp. With --generate it first writes the benchmark drawing.
+//   DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view]
+// The picture shows the whole drawing, or with --saved-view the view it was saved with.
+#include "BenchDrawingGenerator.h"
+
+#include "engine/rkio/RasterFileWriter.h"
+#include "engine/rkio/rkio.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+double Seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Renders at one size into a DIB section; returns the draw seconds.
+double Render(CDrawing& drawing, int width, int height, const char* bmpPath, bool savedView)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT all = {0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const auto start = std::chrono::steady_clock::now();
+    drawing.SetOutputSize(width, height);
+    if (!savedView)
+        drawing.ZoomExtents(0, 0, 0.98);
+    drawing.Render(dc, nullptr);
+    GdiFlush();
+    const double seconds = Seconds(start);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    if (bmpPath && !SaveRasterImage(bitmap, 1, bmpPath, 0))
+        std::printf("could not write %s\n", bmpPath);
+    DeleteObject(bitmap);
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::printf("usage: DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate]\n");
+        return 2;
+    }
+    const char* path = argv[1];
+    int width = 1920, height = 1080;
+    const char* bmp = nullptr;
+    bool savedView = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--bmp") == 0 && i + 1 < argc) {
+            bmp = argv[++i];
+        } else if (std::strcmp(argv[i], "--saved-view") == 0) {
+            savedView = true;
+        } else if (std::strcmp(argv[i], "--generate") == 0) {
+            if (!bench::WriteBenchDrawing(path, 100000, 20000)) {
+                std::printf("could not write %s\n", path);
+                return 1;
+            }
+        } else if (std::sscanf(argv[i], "%dx%d", &width, &height) != 2 || width < 1 || height < 1) {
+            std::printf("bad size %s\n", argv[i]);
+            return 2;
+        }
+    }
+    InitDLL();
+    CDrawing* drawing = CDrawing::CreateDrawing(0);
+    const auto start = std::chrono::steady_clock::now();
+    const short result = drawing->Open(path, "");
+    const double load = Seconds(start);
+    if (result != 0) {
+        std::printf("open failed: %d\n", result);
+        return 1;
+    }
+    const double draw = Render(*drawing, width, height, bmp, savedView);
+    const double thumb = Render(*drawing, 128, 96, nullptr, false);
+    std::printf("load %.3f s, draw %dx%d %.3f s, thumbnail 128x96 %.3f s, load+draw %.3f s\n",
+                load, width, height, draw, thumb, load + draw);
+    if (const RkDb::Database* db = drawing->Database()) {
+        std::printf("layers %d, layouts %zu\n", db->Layers().Count(), db->Layouts().size());
+        const auto counts = db->CountByType();
+        for (std::size_t i = 0; i < counts.size(); ++i) {
+            if (counts[i])
+                std::printf("  %-12s %zu\n", RkDb::EntityTypeName(static_cast<RkDb::EntityType>(i)), counts[i]);
+        }
+    }
+    CDrawing::DeleteDrawing(drawing);
+    UninitDLL();
+    return 0;
+}
