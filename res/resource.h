@@ -3,3 +3,16 @@
 
 #define IDR_MAINFRAME 128
 #define IDS_APP_TITLE 129
+
+// ---- Drawing engine (RkUI): the cursors of g_cursor, 3000..3019 ----
+#define IDC_RK_ORBIT_VERTICAL 3000
+#define IDC_RK_ORBIT_HORIZONTAL 3001
+#define IDC_RK_ORBIT_OUTSIDE 3002
+#define IDC_RK_ORBIT_INSIDE 3003
+#define IDC_RK_ZOOM_IN 3004
+#define IDC_RK_ZOOM_OUT 3005
+#define IDC_RK_ZOOM_WINDOW 3006
+#define IDC_RK_PAN 3010
+#define IDC_RK_PAN_DRAG 3011
+#define IDC_RK_OUTSIDE_WINDOW 3019
+// ---- end of the drawing engine's block ----

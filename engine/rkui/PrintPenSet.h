@@ -1,0 +1,45 @@
+// RkUI::PrintPenSet: the printing pen set. 256 pens by number (the ACI of what is drawn); each
+// gives a width and a colour index. tagPENWIDTHS is the 16-byte entry the printer device reads:
+// the width (1/100 mm) at byte 8 and the colour index at byte 12.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+struct tagPENWIDTHS
+{
+    std::int32_t pen;            // its number
+    std::int32_t reserved;
+    std::int32_t width;          // 1/100 mm
+    std::int16_t colorIndex;     // colour printed
+    std::int16_t reserved2;
+};
+static_assert(sizeof(tagPENWIDTHS) == 16, "the printer device reads 16-byte entries");
+
+namespace RkUI {
+
+class PrintPenSet
+{
+public:
+    static constexpr int kPens = 256;
+
+    PrintPenSet();
+    bool getUsePenWidth() const { return m_usePenWidth; }
+    void setUsePenWidth(bool use) { m_usePenWidth = use; }
+    // The table, indexed by pen number (0..255).
+    tagPENWIDTHS* getPenWidths() { return m_pens; }
+    // The thinnest width a pen prints with.
+    double GetMinWidth() const { return m_minWidth; }
+    void SetMinWidth(double width);
+    // Each pen prints in its own colour, 0.25 mm wide.
+    void Reset();
+    // Hands the pens to the engine for rendering through export devices.
+    void UpdatePenSetsToRkIO() const;
+
+private:
+    bool m_usePenWidth = false;
+    double m_minWidth = 1.0;
+    tagPENWIDTHS m_pens[kPens];
+};
+
+} // namespace RkUI

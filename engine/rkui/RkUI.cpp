@@ -1,0 +1,190 @@
+#include "engine/rkui/RkUI.h"
+
+#include "engine/db/AciPalette.h"
+#include "engine/rkio/rkio.h"
+#include "engine/rkui/SearchManagerDialog.h"
+
+#include <shlobj.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+RkUI::CSystemInfo g_systemInfo;
+RkUI::Cursor g_cursor;
+RkUI::PrintPenSet g_printPenSet;
+
+namespace {
+
+// What initRkUI was given and what RkUI keeps; read by the UI thread and the drawing thread.
+struct RkUIState
+{
+    std::mutex lock;
+    std::string key;            // "<root>RkUI"
+    std::string appData;
+    std::string searchFolders;
+};
+
+RkUIState& State()
+{
+    static RkUIState state;
+    return state;
+}
+
+std::atomic<COLORREF (*)(COLORREF)> g_colorPicker{nullptr};
+std::atomic<const char* (*)()> g_folderPicker{nullptr};
+
+std::string ReadString(const std::string& key, const char* value)
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return {};
+    char buffer[4096] = {};
+    DWORD size = sizeof buffer - 1, type = 0;
+    const LONG r = RegQueryValueExA(h, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    RegCloseKey(h);
+    return r == ERROR_SUCCESS && type == REG_SZ ? std::string(buffer) : std::string();
+}
+
+bool WriteString(const std::string& key, const char* value, const std::string& text)
+{
+    HKEY h = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG r = RegSetValueExA(h, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                  static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(h);
+    return r == ERROR_SUCCESS;
+}
+
+COLORREF ToColorRef(std::uint32_t rgb)
+{
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+COLORREF PickWithDialog(COLORREF start)
+{
+    static COLORREF custom[16] = {};
+    CHOOSECOLORA cc = {};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = GetActiveWindow();
+    cc.rgbResult = start;
+    cc.lpCustColors = custom;
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+    return ChooseColorA(&cc) ? cc.rgbResult : static_cast<COLORREF>(-1);
+}
+
+} // namespace
+
+BOOL initRkUI(const char* registryRoot, const char* applicationName, int, int)
+{
+    (void)applicationName;
+    g_cursor.Load(GetModuleHandleA(nullptr));
+    RkUIState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
+    s.key = std::string(registryRoot ? registryRoot : "");
+    if (!s.key.empty() && s.key.back() != '\\')
+        s.key += '\\';
+    s.key += "RkUI";
+    s.searchFolders = ReadString(s.key, "SearchFolders");
+    if (!s.searchFolders.empty())
+        DWG_SetSearchDirectories(s.searchFolders.c_str());
+    char path[MAX_PATH] = {};
+    s.appData = SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))
+                    ? std::string(path) : std::string();
+    while (!s.appData.empty() && s.appData.back() == '\\')
+        s.appData.pop_back();
+    return TRUE;
+}
+
+void releaseRkUI()
+{
+    g_printPenSet.Reset();
+}
+
+COLORREF GetColorIndex(short index, char* name)
+{
+    const int i = index >= 0 && index <= 255 ? index : 7;
+    if (name) {
+        const char* known = RkDb::AciPalette::Name(index == 256 ? 256 : i);
+        if (known)
+            std::strcpy(name, known);
+        else
+            std::snprintf(name, 16, "%d", i);
+    }
+    return ToColorRef(RkDb::AciPalette::Rgb(i));
+}
+
+void SetColorPickerForTests(COLORREF (*picker)(COLORREF start))
+{
+    g_colorPicker.store(picker);
+}
+
+short SelectColor(short index)
+{
+    COLORREF (*picker)(COLORREF) = g_colorPicker.load();
+    const COLORREF chosen = (picker ? picker : PickWithDialog)(GetColorIndex(index, nullptr));
+    if (chosen == static_cast<COLORREF>(-1))
+        return index;
+    const std::uint32_t rgb = (static_cast<std::uint32_t>(GetRValue(chosen)) << 16) |
+                              (static_cast<std::uint32_t>(GetGValue(chosen)) << 8) | GetBValue(chosen);
+    return static_cast<short>(RkDb::AciPalette::Nearest(rgb));
+}
+
+const char* getAppDataPath()
+{
+    RkUIState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
+    return s.appData.c_str();
+}
+
+int replaceFont(CDrawing*)
+{
+    return 0;
+}
+
+const char* languageText(const char*, const char* defaultText)
+{
+    return defaultText;
+}
+
+void SetSearchFolderPickerForTests(const char* (*picker)())
+{
+    g_folderPicker.store(picker);
+}
+
+const char* getSearchFolders()
+{
+    RkUIState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
+    return s.searchFolders.c_str();
+}
+
+int showSearchManager(HWND owner)
+{
+    RkUIState& s = State();
+    std::string key, folders;
+    {
+        std::lock_guard<std::mutex> hold(s.lock);
+        key = s.key;
+        folders = s.searchFolders;
+    }
+    RkUI::SearchManagerDialog dialog(RkUI::SearchFolderList::FromText(folders));
+    if (const char* (*picker)() = g_folderPicker.load())
+        dialog.SetFolderPicker([picker](HWND) { const char* f = picker(); return std::string(f ? f : ""); });
+    const INT_PTR result = dialog.DoModal(owner);
+    if (result != IDOK)
+        return IDCANCEL;
+    const std::string text = dialog.Result().ToText();
+    {
+        std::lock_guard<std::mutex> hold(s.lock);
+        s.searchFolders = text;
+    }
+    if (!key.empty())
+        WriteString(key, "SearchFolders", text);
+    DWG_SetSearchDirectories(text.c_str());
+    return IDOK;
+}

@@ -1,0 +1,44 @@
+// RkUI without its drawing dialogs: start and end, the colour index, the cursor table, the number
+// format, the printing pen set, the application-data folder, font replacement, labels, and the
+// search-folder dialog. Classes live in namespace RkUI; the functions and the three objects are
+// the library's exports at global scope. Every call may be made once initRkUI has run.
+#pragma once
+
+#include "engine/rkui/CSystemInfo.h"
+#include "engine/rkui/Cursor.h"
+#include "engine/rkui/PrintPenSet.h"
+
+#include <windows.h>
+
+class CDrawing;
+
+extern RkUI::CSystemInfo g_systemInfo;
+extern RkUI::Cursor g_cursor;
+extern RkUI::PrintPenSet g_printPenSet;
+
+// registryRoot: the program's key under HKEY_CURRENT_USER ("Software\...\"); RkUI keeps its own
+// values under its "RkUI" subkey. The last two values are the caller's version numbers.
+BOOL initRkUI(const char* registryRoot, const char* applicationName, int major, int minor);
+void releaseRkUI();
+// COLORREF of an ACI index (0..255; 256 "ByLayer" and other values give index 7). With a buffer
+// (at least 16 characters) also the colour's name: "red" .. "white", "ByBlock", "ByLayer", or the
+// number.
+COLORREF GetColorIndex(short index, char* name);
+// The colour dialog, starting at index; the index chosen, or the same index when cancelled.
+short SelectColor(short index);
+// Replaces the colour dialog (tests): given the start colour, answers a colour or -1 (cancel).
+void SetColorPickerForTests(COLORREF (*picker)(COLORREF start));
+// The user's application-data folder, without a trailing backslash; never null.
+const char* getAppDataPath();
+// Font replacement after a drawing is opened or saved: the renderer already draws every style
+// with a TrueType face (SHX fonts with a readable stand-in), so nothing is replaced; 0.
+int replaceFont(CDrawing* drawing);
+// The label for a key; this library has no translations, so the default (null stays null).
+const char* languageText(const char* key, const char* defaultText);
+// The search-folder dialog (modal). OK stores the list under the RkUI key and hands it to the
+// engine (DWG_SetSearchDirectories). IDOK or IDCANCEL.
+int showSearchManager(HWND owner);
+// Replaces the folder picker of the search-folder dialog (tests): answers a folder or "".
+void SetSearchFolderPickerForTests(const char* (*picker)());
+// The search folders as stored (semicolons between them).
+const char* getSearchFolders();
