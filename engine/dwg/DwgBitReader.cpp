@@ -1,0 +1,399 @@
+#include "engine/dwg/DwgBitReader.h"
+
+#include <cstring>
+
+namespace orvo::dwg {
+
+DwgBitReader::DwgBitReader(const uint8_t* data, size_t size, DwgVersion version)
+    : m_data(data), m_limit(data != nullptr ? static_cast<uint64_t>(size) * 8 : 0), m_version(version)
+{
+}
+
+void DwgBitReader::SeekBit(uint64_t bit)
+{
+    if (bit > m_limit) {
+        m_failed = true;
+        m_bit = m_limit;
+        return;
+    }
+    m_bit = bit;
+}
+
+void DwgBitReader::LimitBits(uint64_t limit)
+{
+    if (limit < m_limit)
+        m_limit = limit;
+    if (m_bit > m_limit)
+        m_bit = m_limit;
+}
+
+void DwgBitReader::SkipBytes(uint64_t count)
+{
+    if (count > BitsLeft() / 8) {
+        Need(BitsLeft() + 1);
+        return;
+    }
+    m_bit += count * 8;
+}
+
+bool DwgBitReader::Need(uint64_t bits)
+{
+    if (m_failed)
+        return false;
+    if (bits > BitsLeft()) {
+        m_failed = true;
+        m_bit = m_limit;
+        return false;
+    }
+    return true;
+}
+
+uint64_t DwgBitReader::Bits(unsigned count)
+{
+    if (!Need(count))
+        return 0;
+    uint64_t result = 0;
+    while (count > 0) {
+        const unsigned offset = static_cast<unsigned>(m_bit & 7);
+        const unsigned available = 8 - offset;
+        const unsigned take = available < count ? available : count;
+        const unsigned byte = m_data[m_bit >> 3];
+        result = (result << take) | ((byte >> (available - take)) & ((1u << take) - 1));
+        m_bit += take;
+        count -= take;
+    }
+    return result;
+}
+
+uint8_t DwgBitReader::B() { return static_cast<uint8_t>(Bits(1)); }
+uint8_t DwgBitReader::BB() { return static_cast<uint8_t>(Bits(2)); }
+
+uint8_t DwgBitReader::ThreeB()
+{
+    uint8_t value = 0;
+    for (int i = 0; i < 3; ++i) {
+        const uint8_t bit = B();
+        value = static_cast<uint8_t>((value << 1) | bit);
+        if (bit == 0)
+            break;
+    }
+    return value;
+}
+
+uint16_t DwgBitReader::BS()
+{
+    switch (BB()) {
+    case 0: return RS();
+    case 1: return RC();
+    case 2: return 0;
+    default: return 256;
+    }
+}
+
+uint32_t DwgBitReader::BL()
+{
+    switch (BB()) {
+    case 0: return RL();
+    case 1: return RC();
+    case 2: return 0;
+    default: Fail(); return 0;
+    }
+}
+
+uint64_t DwgBitReader::BLL()
+{
+    const unsigned length = static_cast<unsigned>(Bits(3));
+    uint64_t value = 0;
+    for (unsigned i = 0; i < length; ++i)
+        value |= static_cast<uint64_t>(RC()) << (8 * i);
+    return value;
+}
+
+double DwgBitReader::BD()
+{
+    switch (BB()) {
+    case 0: return RD();
+    case 1: return 1.0;
+    case 2: return 0.0;
+    default: Fail(); return 0.0;
+    }
+}
+
+double DwgBitReader::DD(double defaultValue)
+{
+    const uint8_t code = BB();
+    if (code == 0)
+        return defaultValue;
+    if (code == 3)
+        return RD();
+    uint8_t bytes[8];
+    std::memcpy(bytes, &defaultValue, sizeof bytes);
+    if (code == 2) {
+        bytes[4] = RC();
+        bytes[5] = RC();
+    }
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = RC();
+    double value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
+uint8_t DwgBitReader::RC() { return static_cast<uint8_t>(Bits(8)); }
+
+uint16_t DwgBitReader::RS()
+{
+    const uint16_t low = RC();
+    return static_cast<uint16_t>(low | (RC() << 8));
+}
+
+uint32_t DwgBitReader::RL()
+{
+    const uint32_t low = RS();
+    return low | (static_cast<uint32_t>(RS()) << 16);
+}
+
+double DwgBitReader::RD()
+{
+    const uint64_t low = RL();
+    const uint64_t bits = low | (static_cast<uint64_t>(RL()) << 32);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+int32_t DwgBitReader::MC()
+{
+    uint64_t value = 0;
+    unsigned shift = 0;
+    for (int i = 0; i < 5 && !m_failed; ++i) {
+        const uint8_t byte = RC();
+        if ((byte & 0x80) != 0) {
+            value |= static_cast<uint64_t>(byte & 0x7F) << shift;
+            shift += 7;
+            continue;
+        }
+        value |= static_cast<uint64_t>(byte & 0x3F) << shift;
+        const int64_t magnitude = static_cast<int64_t>(value & 0x7FFFFFFF);
+        return static_cast<int32_t>((byte & 0x40) != 0 ? -magnitude : magnitude);
+    }
+    Fail();
+    return 0;
+}
+
+uint32_t DwgBitReader::UMC()
+{
+    uint64_t value = 0;
+    unsigned shift = 0;
+    for (int i = 0; i < 5 && !m_failed; ++i) {
+        const uint8_t byte = RC();
+        value |= static_cast<uint64_t>(byte & 0x7F) << shift;
+        if ((byte & 0x80) == 0)
+            return static_cast<uint32_t>(value);
+        shift += 7;
+    }
+    Fail();
+    return 0;
+}
+
+uint32_t DwgBitReader::MS()
+{
+    uint64_t value = 0;
+    unsigned shift = 0;
+    for (int i = 0; i < 3 && !m_failed; ++i) {
+        const uint16_t word = RS();
+        value |= static_cast<uint64_t>(word & 0x7FFF) << shift;
+        if ((word & 0x8000) == 0)
+            return static_cast<uint32_t>(value);
+        shift += 15;
+    }
+    Fail();
+    return 0;
+}
+
+DwgHandleRef DwgBitReader::H()
+{
+    DwgHandleRef ref;
+    const uint8_t first = RC();
+    ref.code = static_cast<uint8_t>(first >> 4);
+    const unsigned counter = first & 0x0F;
+    if (counter > 8) {
+        Fail();
+        return ref;
+    }
+    for (unsigned i = 0; i < counter; ++i)
+        ref.value = (ref.value << 8) | RC();
+    return ref;
+}
+
+std::string DwgBitReader::TV()
+{
+    if (AtLeast(DwgVersion::R2007))
+        return TU();
+    const uint16_t length = BS();
+    if (!Need(static_cast<uint64_t>(length) * 8))
+        return std::string();
+    std::string text(length, '\0');
+    for (uint16_t i = 0; i < length; ++i)
+        text[i] = static_cast<char>(RC());
+    // Writers store the terminating zero inside the length now and then.
+    const size_t end = text.find('\0');
+    if (end != std::string::npos)
+        text.resize(end);
+    return text;
+}
+
+std::string DwgBitReader::TU()
+{
+    const uint16_t length = BS();
+    if (!Need(static_cast<uint64_t>(length) * 16))
+        return std::string();
+    std::vector<uint16_t> units(length);
+    for (uint16_t i = 0; i < length; ++i)
+        units[i] = RS();
+    size_t count = 0;
+    while (count < units.size() && units[count] != 0)
+        ++count;
+    return Utf16ToUtf8(units.data(), count);
+}
+
+DwgColor DwgBitReader::CMC()
+{
+    DwgColor color;
+    color.index = static_cast<int16_t>(BS());
+    if (!AtLeast(DwgVersion::R2004))
+        return color;
+    const uint32_t rgb = BL();
+    const uint8_t flags = RC();
+    if ((flags & 1) != 0)
+        TV();
+    if ((flags & 2) != 0)
+        TV();
+    switch (rgb >> 24) {
+    case 0xC0: color.index = 0; break;
+    case 0xC1: color.index = 256; break;
+    case 0xC2:
+        color.hasRgb = true;
+        color.rgb = rgb & 0xFFFFFF;
+        break;
+    case 0xC3: color.index = static_cast<int16_t>(rgb & 0xFF); break;
+    default: break;
+    }
+    return color;
+}
+
+DwgPoint3 DwgBitReader::BE()
+{
+    if (AtLeast(DwgVersion::R2000) && B() != 0)
+        return DwgPoint3{0.0, 0.0, 1.0};
+    return BD3();
+}
+
+double DwgBitReader::BT()
+{
+    if (AtLeast(DwgVersion::R2000) && B() != 0)
+        return 0.0;
+    return BD();
+}
+
+uint16_t DwgBitReader::OT()
+{
+    if (!AtLeast(DwgVersion::R2010))
+        return BS();
+    switch (BB()) {
+    case 0: return RC();
+    case 1: return static_cast<uint16_t>(RC() + 0x1F0);
+    default: return RS();
+    }
+}
+
+DwgPoint3 DwgBitReader::RD2()
+{
+    DwgPoint3 p;
+    p.x = RD();
+    p.y = RD();
+    return p;
+}
+
+DwgPoint3 DwgBitReader::RD3()
+{
+    DwgPoint3 p = RD2();
+    p.z = RD();
+    return p;
+}
+
+DwgPoint3 DwgBitReader::BD2()
+{
+    DwgPoint3 p;
+    p.x = BD();
+    p.y = BD();
+    return p;
+}
+
+DwgPoint3 DwgBitReader::BD3()
+{
+    DwgPoint3 p = BD2();
+    p.z = BD();
+    return p;
+}
+
+DwgPoint3 DwgBitReader::DD2(const DwgPoint3& defaults)
+{
+    DwgPoint3 p;
+    p.x = DD(defaults.x);
+    p.y = DD(defaults.y);
+    return p;
+}
+
+DwgPoint3 DwgBitReader::DD3(const DwgPoint3& defaults)
+{
+    DwgPoint3 p = DD2(defaults);
+    p.z = DD(defaults.z);
+    return p;
+}
+
+std::vector<uint8_t> DwgBitReader::Bytes(uint64_t count)
+{
+    if (count > BitsLeft() / 8) {
+        Fail();
+        return {};
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(count));
+    for (uint8_t& byte : bytes)
+        byte = RC();
+    return bytes;
+}
+
+std::string Utf16ToUtf8(const uint16_t* units, size_t count)
+{
+    std::string out;
+    out.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t code = units[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (code >> 18));
+            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
+} // namespace orvo::dwg

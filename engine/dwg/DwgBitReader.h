@@ -1,0 +1,82 @@
+// Reads the bit-coded values of a DWG stream (most significant bit first within each byte).
+// Reading past the end never touches memory outside the buffer: it sets a sticky failure flag
+// and yields zeros, so a decoder can read a whole record and check Failed() once at the end.
+#pragma once
+
+#include "engine/dwg/DwgTypes.h"
+#include "engine/dwg/DwgVersion.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvo::dwg {
+
+class DwgBitReader
+{
+public:
+    DwgBitReader(const uint8_t* data, size_t size, DwgVersion version);
+
+    DwgVersion Version() const { return m_version; }
+    bool AtLeast(DwgVersion version) const { return m_version >= version; }
+
+    bool Failed() const { return m_failed; }
+    void Fail() { m_failed = true; }
+    uint64_t BitPosition() const { return m_bit; }
+    uint64_t BitLimit() const { return m_limit; }
+    uint64_t BitsLeft() const { return m_bit < m_limit ? m_limit - m_bit : 0; }
+    // Moves to a bit position; a position beyond the limit fails the reader.
+    void SeekBit(uint64_t bit);
+    // Lowers the end of readable data (never raises it past the buffer).
+    void LimitBits(uint64_t limit);
+    // Skips whole bytes at the current bit position.
+    void SkipBytes(uint64_t count);
+
+    uint8_t B();
+    uint8_t BB();
+    uint8_t ThreeB();
+    uint16_t BS();
+    uint32_t BL();
+    uint64_t BLL();
+    double BD();
+    double DD(double defaultValue);
+    uint8_t RC();
+    uint16_t RS();
+    uint32_t RL();
+    double RD();
+    int32_t MC();
+    uint32_t UMC();
+    uint32_t MS();
+    DwgHandleRef H();
+    // Text in the drawing's code page (R13 to 2004) or UTF-16 converted to UTF-8 (2007 and later).
+    std::string TV();
+    std::string TU();
+    DwgColor CMC();
+    DwgPoint3 BE();
+    double BT();
+    uint16_t OT();
+    DwgPoint3 RD2();
+    DwgPoint3 RD3();
+    DwgPoint3 BD2();
+    DwgPoint3 BD3();
+    DwgPoint3 DD2(const DwgPoint3& defaults);
+    DwgPoint3 DD3(const DwgPoint3& defaults);
+    // Reads count raw bytes; fails (and returns nothing) when fewer are left.
+    std::vector<uint8_t> Bytes(uint64_t count);
+
+private:
+    uint64_t Bits(unsigned count);
+    bool Need(uint64_t bits);
+
+    const uint8_t* m_data;
+    uint64_t m_limit;
+    uint64_t m_bit = 0;
+    DwgVersion m_version;
+    bool m_failed = false;
+};
+
+// UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(const uint16_t* units, size_t count);
+
+} // namespace orvo::dwg

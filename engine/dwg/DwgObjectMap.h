@@ -1,0 +1,37 @@
+// The object map: for every object handle, where the object's data starts (a file offset for
+// R13 to 2000, an offset into the objects section for 2004 and later).
+#pragma once
+
+#include "engine/dwg/DwgVersion.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace orvo::dwg {
+
+class DwgObjectMap
+{
+public:
+    struct Entry
+    {
+        uint64_t handle;
+        uint64_t offset;
+    };
+
+    // Decodes the map's pages; false when a page is cut short, fails its CRC, or names an offset
+    // at or beyond objectsSize.
+    bool Read(const std::vector<uint8_t>& section, uint64_t objectsSize);
+
+    // The entries in the order of the map (ascending handles in files written by CAD programs).
+    const std::vector<Entry>& Entries() const { return m_entries; }
+    // The offset of an object, or false when the map does not hold the handle.
+    bool Find(uint64_t handle, uint64_t& offset) const;
+
+private:
+    bool ReadPage(const uint8_t* page, size_t size, uint64_t objectsSize);
+
+    std::vector<Entry> m_entries;
+    std::vector<Entry> m_sorted;
+};
+
+} // namespace orvo::dwg

@@ -1,0 +1,48 @@
+// The sections of a DWG file that the reader needs, located (R13 to 2000) or decompressed (2004
+// and later) into buffers of their own, with the facts the file header gives about them.
+#pragma once
+
+#include "engine/dwg/DwgVersion.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace orvo::dwg {
+
+enum class DwgSectionKind
+{
+    Header,      // header variables
+    Classes,     // class definitions
+    Handles,     // object map
+    Objects,     // object data; R13 to 2000: the whole file, the map holds file offsets
+    Preview,     // stored preview picture
+    SummaryInfo, // drawing properties (2004 and later)
+    Count
+};
+
+enum class DwgReadResult
+{
+    Ok,
+    NotDwg,
+    UnsupportedVersion,
+    Corrupt,
+    PasswordProtected,
+    Cancelled,
+};
+
+struct DwgSectionSet
+{
+    DwgVersion version = DwgVersion::Unknown;
+    uint16_t codePage = 0;
+    uint8_t maintenanceVersion = 0;
+    std::array<std::vector<uint8_t>, static_cast<size_t>(DwgSectionKind::Count)> sections;
+
+    std::vector<uint8_t>& operator[](DwgSectionKind kind) { return sections[static_cast<size_t>(kind)]; }
+    const std::vector<uint8_t>& operator[](DwgSectionKind kind) const
+    {
+        return sections[static_cast<size_t>(kind)];
+    }
+};
+
+} // namespace orvo::dwg
