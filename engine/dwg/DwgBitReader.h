@@ -16,6 +16,7 @@ namespace orvo::dwg {
 class DwgBitReader
 {
 public:
+    DwgBitReader() : DwgBitReader(nullptr, 0, DwgVersion::Unknown) {}
     DwgBitReader(const uint8_t* data, size_t size, DwgVersion version);
 
     DwgVersion Version() const { return m_version; }

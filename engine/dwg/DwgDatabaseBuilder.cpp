@@ -1,0 +1,274 @@
+#include "engine/dwg/DwgDatabaseBuilder.h"
+
+#include "engine/db/SymbolTable.h"
+
+#include <algorithm>
+
+namespace orvo::dwg {
+
+namespace {
+
+template <class T> T* Take(RkDb::EntityPtr& entity)
+{
+    if (!entity || entity->type != T::kType)
+        return nullptr;
+    return static_cast<T*>(entity.get());
+}
+
+} // namespace
+
+void DwgDatabaseBuilder::AddEntity(uint64_t handle, RkDb::EntityPtr entity, const DwgEntityCommon& common,
+                                   DwgEntityRefs refs)
+{
+    Pending item;
+    item.handle = handle;
+    item.entity = std::move(entity);
+    item.common = common;
+    item.refs = std::move(refs);
+    m_itemByHandle.emplace(handle, m_items.size());
+    m_items.push_back(std::move(item));
+}
+
+void DwgDatabaseBuilder::AddVertex(uint64_t handle, const DwgEntityCommon& common, const DwgVertex& vertex)
+{
+    Pending item;
+    item.handle = handle;
+    item.common = common;
+    item.isVertex = true;
+    item.vertex = vertex;
+    m_itemByHandle.emplace(handle, m_items.size());
+    m_items.push_back(std::move(item));
+}
+
+void DwgDatabaseBuilder::Finish()
+{
+    AddTables();
+    // Children first: vertices and attributes move into their owners before those are placed.
+    for (Pending& item : m_items) {
+        if (item.entity && item.refs.ownsChildren)
+            AttachChildren(item);
+    }
+    // Each block's entities in the block's own order, then whatever the order did not reach.
+    for (const DwgBlockRecord& record : m_blocks) {
+        const std::int32_t block = m_db.Blocks().FindHandle(record.block.handle);
+        if (block < 0)
+            continue;
+        for (size_t index : ChildOrder(record.firstEntity, record.lastEntity, record.entities)) {
+            if (OwnerBlock(m_items[index]) == block)
+                PlaceInBlock(block, m_items[index]);
+        }
+    }
+    for (Pending& item : m_items)
+        PlaceInBlock(OwnerBlock(item), item);
+    AddLayouts();
+    m_db.FinishLoading();
+}
+
+// DWG stores anonymous block names without their number ("*D", "*U") and every paper space as
+// "*Paper_Space"; CAD programs number them on reading: paper spaces after the first get 0, 1, ...
+// and the other anonymous blocks their position among the blocks whose name starts with '*'.
+std::string DwgDatabaseBuilder::UniqueBlockName(const std::string& name, int starIndex, int& paperSpaces)
+{
+    if (name.empty() || name[0] != '*')
+        return name;
+    if (RkDb::TableKey(name) == "*PAPER_SPACE")
+        return paperSpaces++ == 0 ? name : name + std::to_string(paperSpaces - 2);
+    if (name.size() == 2)
+        return name + std::to_string(starIndex);
+    return name;
+}
+
+// Table order: model space, paper space, then the control object's list; records the control
+// does not list keep their map order after those.
+void DwgDatabaseBuilder::SortBlocks()
+{
+    std::unordered_map<uint64_t, size_t> rank;
+    size_t next = 0;
+    rank.emplace(m_blockControl.modelSpace, next++);
+    rank.emplace(m_blockControl.paperSpace, next++);
+    for (uint64_t handle : m_blockControl.entries)
+        rank.emplace(handle, next++);
+    const auto rankOf = [&rank](const DwgBlockRecord& record) {
+        const auto found = rank.find(record.block.handle);
+        return found != rank.end() ? found->second : rank.size();
+    };
+    std::stable_sort(m_blocks.begin(), m_blocks.end(),
+                     [&rankOf](const DwgBlockRecord& a, const DwgBlockRecord& b) { return rankOf(a) < rankOf(b); });
+}
+
+void DwgDatabaseBuilder::AddTables()
+{
+    SortBlocks();
+    for (RkDb::LineType& lineType : m_lineTypes)
+        m_db.LineTypes().Add(std::move(lineType));
+    for (DwgLayerRecord& record : m_layers) {
+        const std::int32_t lineType = m_db.LineTypes().FindHandle(record.lineType);
+        record.layer.lineType = lineType >= 0 ? lineType : RkDb::kRefNone;
+        m_db.Layers().Add(std::move(record.layer));
+    }
+    int starIndex = 0;
+    int paperSpaces = 0;
+    for (const DwgBlockRecord& record : m_blocks) {
+        RkDb::Block block;
+        block.name = UniqueBlockName(record.block.name, starIndex, paperSpaces);
+        if (!record.block.name.empty() && record.block.name[0] == '*')
+            ++starIndex;
+        block.handle = record.block.handle;
+        block.basePoint = record.block.basePoint;
+        block.flags = record.block.flags;
+        block.xrefPath = record.block.xrefPath;
+        const std::int32_t index = m_db.Blocks().Add(std::move(block));
+        if (RkDb::TableKey(m_db.Blocks()[index].name) == "*PAPER_SPACE")
+            m_paperSpace = index;
+    }
+}
+
+void DwgDatabaseBuilder::AddLayouts()
+{
+    for (RkDb::Layout& layout : m_layouts) {
+        if (RkDb::TableKey(layout.name) == "MODEL" && !m_db.Layouts().empty()) {
+            RkDb::Layout& model = m_db.Layouts().front();
+            model.handle = layout.handle;
+            model.blockHandle = layout.blockHandle;
+            model.limMin = layout.limMin;
+            model.limMax = layout.limMax;
+            model.extMin = layout.extMin;
+            model.extMax = layout.extMax;
+            continue;
+        }
+        layout.block = m_db.Blocks().FindHandle(layout.blockHandle);
+        m_db.Layouts().push_back(std::move(layout));
+    }
+}
+
+std::vector<size_t> DwgDatabaseBuilder::ChildOrder(uint64_t first, uint64_t last,
+                                                   const std::vector<uint64_t>& list) const
+{
+    std::vector<size_t> order;
+    if (!list.empty()) {
+        for (uint64_t handle : list) {
+            const auto found = m_itemByHandle.find(handle);
+            if (found != m_itemByHandle.end())
+                order.push_back(found->second);
+        }
+        return order;
+    }
+    // R13 to 2000: a chain of next links from the first child to the last; a broken or circular
+    // chain ends after as many steps as there are items.
+    uint64_t handle = first;
+    for (size_t steps = 0; handle != 0 && steps <= m_items.size(); ++steps) {
+        const auto found = m_itemByHandle.find(handle);
+        if (found == m_itemByHandle.end())
+            break;
+        order.push_back(found->second);
+        if (handle == last)
+            break;
+        handle = m_items[found->second].common.next;
+    }
+    return order;
+}
+
+void DwgDatabaseBuilder::AttachChildren(Pending& item)
+{
+    const std::vector<size_t> children = ChildOrder(item.refs.firstChild, item.refs.lastChild, item.refs.children);
+    if (auto* polyline = Take<RkDb::Polyline>(item.entity)) {
+        for (size_t index : children) {
+            Pending& child = m_items[index];
+            if (!child.isVertex || child.placed || child.common.owner != item.handle)
+                continue;
+            polyline->vertices.push_back(child.vertex.vertex);
+            child.placed = true;
+        }
+        return;
+    }
+    if (auto* insert = Take<RkDb::Insert>(item.entity)) {
+        for (size_t index : children) {
+            Pending& child = m_items[index];
+            if (child.placed || child.common.owner != item.handle || !Take<RkDb::Attribute>(child.entity))
+                continue;
+            ApplyCommon(child);
+            ResolveReferences(child);
+            insert->attributes.emplace_back(static_cast<RkDb::Attribute*>(child.entity.release()));
+            child.placed = true;
+        }
+    }
+}
+
+std::int32_t DwgDatabaseBuilder::OwnerBlock(const Pending& item) const
+{
+    switch (item.common.entMode) {
+    case 1: return m_paperSpace >= 0 ? m_paperSpace : m_db.Blocks().Find("*Paper_Space");
+    case 2: return m_db.ModelSpace();
+    default: return m_db.Blocks().FindHandle(item.common.owner);
+    }
+}
+
+void DwgDatabaseBuilder::PlaceInBlock(std::int32_t block, Pending& item)
+{
+    if (item.placed || !item.entity || !m_db.Blocks().Valid(block))
+        return;
+    // Attributes and vertices belong to their inserts and polylines only.
+    if (item.entity->type == RkDb::EntityType::Attribute)
+        return;
+    ApplyCommon(item);
+    ResolveReferences(item);
+    m_db.Blocks()[block].entities.push_back(std::move(item.entity));
+    item.placed = true;
+}
+
+std::int32_t DwgDatabaseBuilder::ResolveLineType(const DwgEntityCommon& common) const
+{
+    if (common.lineType != 0) {
+        const std::int32_t index = m_db.LineTypes().FindHandle(common.lineType);
+        if (index < 0)
+            return RkDb::kRefByLayer;
+        const std::string key = RkDb::TableKey(m_db.LineTypes()[index].name);
+        if (key == "BYLAYER")
+            return RkDb::kRefByLayer;
+        if (key == "BYBLOCK")
+            return RkDb::kRefByBlock;
+        return index;
+    }
+    switch (common.lineTypeFlags) {
+    case 1: return RkDb::kRefByBlock;
+    case 2: return m_db.LineTypes().Find("Continuous");
+    default: return RkDb::kRefByLayer;
+    }
+}
+
+void DwgDatabaseBuilder::ApplyCommon(Pending& item)
+{
+    RkDb::Entity& entity = *item.entity;
+    const DwgEntityCommon& common = item.common;
+    entity.handle = item.handle;
+    const std::int32_t layer = m_db.Layers().FindHandle(common.layer);
+    entity.layer = layer >= 0 ? layer : 0;
+    entity.lineType = ResolveLineType(common);
+    entity.color = common.color.hasRgb ? RkDb::Color::FromRgb(common.color.rgb)
+                                       : RkDb::Color::FromAci(common.color.index);
+    entity.lineWeight = common.lineWeight;
+    entity.lineTypeScale = common.lineTypeScale;
+    entity.invisible = (common.invisibility & 1) != 0;
+}
+
+void DwgDatabaseBuilder::ResolveReferences(Pending& item)
+{
+    const DwgEntityRefs& refs = item.refs;
+    const std::int32_t style = std::max(0, m_db.TextStyles().FindHandle(refs.style));
+    if (auto* text = Take<RkDb::Text>(item.entity))
+        text->text.style = style;
+    else if (auto* attribute = Take<RkDb::Attribute>(item.entity))
+        attribute->text.style = style;
+    else if (auto* definition = Take<RkDb::AttributeDefinition>(item.entity))
+        definition->text.style = style;
+    else if (auto* mtext = Take<RkDb::MText>(item.entity))
+        mtext->style = style;
+    else if (auto* insert = Take<RkDb::Insert>(item.entity))
+        insert->block = m_db.Blocks().FindHandle(refs.block);
+    else if (auto* dimension = Take<RkDb::Dimension>(item.entity)) {
+        dimension->block = m_db.Blocks().FindHandle(refs.block);
+        dimension->dimStyle = m_db.DimStyles().FindHandle(refs.dimStyle);
+    }
+}
+
+} // namespace orvo::dwg

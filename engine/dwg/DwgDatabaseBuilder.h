@@ -1,0 +1,71 @@
+// Collects the decoded records and entities of a DWG file, then fills the drawing database:
+// tables first, then each block's entities in their stored order, with handles resolved to
+// table indices and vertices and attributes given to their polylines and inserts.
+#pragma once
+
+#include "engine/db/Database.h"
+#include "engine/dwg/DwgEntityDecoders.h"
+#include "engine/dwg/DwgTableDecoders.h"
+
+#include <unordered_map>
+#include <vector>
+
+namespace orvo::dwg {
+
+class DwgDatabaseBuilder
+{
+public:
+    explicit DwgDatabaseBuilder(RkDb::Database& db) : m_db(db) {}
+    DwgDatabaseBuilder(const DwgDatabaseBuilder&) = delete;
+    DwgDatabaseBuilder& operator=(const DwgDatabaseBuilder&) = delete;
+
+    void AddLayer(DwgLayerRecord layer) { m_layers.push_back(std::move(layer)); }
+    void AddLineType(RkDb::LineType lineType) { m_lineTypes.push_back(std::move(lineType)); }
+    void AddTextStyle(RkDb::TextStyle style) { m_db.TextStyles().Add(std::move(style)); }
+    void AddDimStyle(RkDb::DimStyle style) { m_db.DimStyles().Add(std::move(style)); }
+    void AddViewportRecord(RkDb::ViewportRecord record) { m_db.ViewportRecords().Add(std::move(record)); }
+    void AddBlock(DwgBlockRecord block) { m_blocks.push_back(std::move(block)); }
+    void AddLayout(RkDb::Layout layout) { m_layouts.push_back(std::move(layout)); }
+    void SetBlockControl(DwgTableControl control) { m_blockControl = std::move(control); }
+    // An entity, a vertex or a marker (SEQEND, BLOCK, ENDBLK: entity null) in the map's order.
+    void AddEntity(uint64_t handle, RkDb::EntityPtr entity, const DwgEntityCommon& common, DwgEntityRefs refs);
+    void AddVertex(uint64_t handle, const DwgEntityCommon& common, const DwgVertex& vertex);
+
+    void Finish();
+
+private:
+    struct Pending
+    {
+        uint64_t handle = 0;
+        RkDb::EntityPtr entity;
+        DwgEntityCommon common;
+        DwgEntityRefs refs;
+        bool isVertex = false;
+        DwgVertex vertex;
+        bool placed = false;
+    };
+
+    static std::string UniqueBlockName(const std::string& name, int starIndex, int& paperSpaces);
+    void AddTables();
+    void SortBlocks();
+    void AddLayouts();
+    std::vector<size_t> ChildOrder(uint64_t first, uint64_t last, const std::vector<uint64_t>& list) const;
+    void ApplyCommon(Pending& item);
+    void ResolveReferences(Pending& item);
+    void AttachChildren(Pending& item);
+    void PlaceInBlock(std::int32_t block, Pending& item);
+    std::int32_t OwnerBlock(const Pending& item) const;
+    std::int32_t ResolveLineType(const DwgEntityCommon& common) const;
+
+    RkDb::Database& m_db;
+    std::vector<DwgLayerRecord> m_layers;
+    std::vector<RkDb::LineType> m_lineTypes;
+    std::vector<DwgBlockRecord> m_blocks;
+    DwgTableControl m_blockControl;
+    std::vector<RkDb::Layout> m_layouts;
+    std::vector<Pending> m_items;
+    std::unordered_map<uint64_t, size_t> m_itemByHandle;
+    std::int32_t m_paperSpace = -1;
+};
+
+} // namespace orvo::dwg

@@ -1,0 +1,147 @@
+#include "engine/dwg/DwgReader.h"
+
+#include "engine/dwg/DwgClasses.h"
+#include "engine/dwg/DwgDatabaseBuilder.h"
+#include "engine/dwg/DwgObjectMap.h"
+#include "engine/dwg/DwgSectionsR13.h"
+
+namespace orvo::dwg {
+
+namespace {
+
+constexpr size_t kCancelInterval = 256;
+
+bool IsEntity(uint16_t type, const DwgClasses& classes)
+{
+    if (type >= 500) {
+        for (const DwgClasses::Entry& entry : classes.Entries()) {
+            if (entry.number == type)
+                return entry.isEntity;
+        }
+        return false;
+    }
+    return (type >= kTypeText && type <= kTypeXline) || (type >= kTypeMtext && type <= kTypeMline) ||
+           type == 74 || type == kTypeLwpolyline || type == kTypeHatch;
+}
+
+void DecodeEntityObject(DwgObjectRecord& record, const std::string& className, DwgDatabaseBuilder& builder)
+{
+    DwgEntityCommon common;
+    if (!record.ReadEntityCommon(common))
+        return;
+    const uint16_t type = record.Type();
+    if (IsVertexType(type)) {
+        DwgVertex vertex;
+        if (DecodeVertex(type, record, common, vertex))
+            builder.AddVertex(record.Handle(), common, vertex);
+        return;
+    }
+    DwgEntityRefs refs;
+    RkDb::EntityPtr entity = DecodeEntity(type, className, record, common, refs);
+    if (!entity || record.Failed()) {
+        // Kept as a link of its owner's chain even when the database has no such entity.
+        entity.reset();
+        DwgEntityCommon links = common;
+        record.ReadEntityHandles(links);
+        builder.AddEntity(record.Handle(), nullptr, links, DwgEntityRefs());
+        return;
+    }
+    builder.AddEntity(record.Handle(), std::move(entity), common, std::move(refs));
+}
+
+void DecodeTableObject(DwgObjectRecord& record, const std::string& className, DwgDatabaseBuilder& builder)
+{
+    switch (record.Type()) {
+    case kTypeLayer: {
+        DwgLayerRecord layer;
+        if (DecodeLayer(record, layer))
+            builder.AddLayer(std::move(layer));
+        return;
+    }
+    case kTypeLtype: {
+        RkDb::LineType lineType;
+        if (DecodeLineType(record, lineType))
+            builder.AddLineType(std::move(lineType));
+        return;
+    }
+    case kTypeStyle: {
+        RkDb::TextStyle style;
+        if (DecodeTextStyle(record, style))
+            builder.AddTextStyle(std::move(style));
+        return;
+    }
+    case kTypeDimstyle: {
+        RkDb::DimStyle style;
+        if (DecodeDimStyle(record, style))
+            builder.AddDimStyle(std::move(style));
+        return;
+    }
+    case kTypeVport: {
+        RkDb::ViewportRecord viewport;
+        if (DecodeViewportRecord(record, viewport))
+            builder.AddViewportRecord(std::move(viewport));
+        return;
+    }
+    case kTypeBlockHeader: {
+        DwgBlockRecord block;
+        if (DecodeBlockHeader(record, block))
+            builder.AddBlock(std::move(block));
+        return;
+    }
+    case kTypeBlockControl: {
+        DwgTableControl control;
+        if (DecodeTableControl(record, true, control))
+            builder.SetBlockControl(std::move(control));
+        return;
+    }
+    default: break;
+    }
+    if (record.Type() == kTypeLayout || className == "LAYOUT") {
+        RkDb::Layout layout;
+        if (DecodeLayout(record, layout))
+            builder.AddLayout(std::move(layout));
+    }
+}
+
+} // namespace
+
+DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) const
+{
+    const DwgVersion version = VersionFromSignature(file.data(), file.size());
+    if (version == DwgVersion::Unknown)
+        return file.size() >= 2 && file[0] == 'A' && file[1] == 'C' ? DwgReadResult::UnsupportedVersion
+                                                                    : DwgReadResult::NotDwg;
+    DwgSectionSet sections;
+    sections.version = version;
+    DwgReadResult result = DwgReadResult::UnsupportedVersion;
+    if (version <= DwgVersion::R2000)
+        result = ReadSectionsR13(std::move(file), sections);
+    if (result != DwgReadResult::Ok)
+        return result;
+
+    DwgClasses classes;
+    classes.Read(sections[DwgSectionKind::Classes], version, sections.maintenanceVersion);
+    const std::vector<uint8_t>& objects = sections[DwgSectionKind::Objects];
+    DwgObjectMap map;
+    if (!map.Read(sections[DwgSectionKind::Handles], objects.size()))
+        return DwgReadResult::Corrupt;
+
+    DwgDatabaseBuilder builder(db);
+    size_t count = 0;
+    for (const DwgObjectMap::Entry& entry : map.Entries()) {
+        if (++count % kCancelInterval == 0 && m_cancel && m_cancel())
+            return DwgReadResult::Cancelled;
+        DwgObjectRecord record;
+        if (!record.Open(objects, entry.offset, version))
+            continue;
+        const std::string& className = record.Type() >= 500 ? classes.DxfName(record.Type()) : std::string();
+        if (IsEntity(record.Type(), classes))
+            DecodeEntityObject(record, className, builder);
+        else
+            DecodeTableObject(record, className, builder);
+    }
+    builder.Finish();
+    return DwgReadResult::Ok;
+}
+
+} // namespace orvo::dwg

@@ -1,0 +1,29 @@
+// Reads a DWG file (R13 to 2018) into the drawing database.
+#pragma once
+
+#include "engine/db/Database.h"
+#include "engine/dwg/DwgSectionSet.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace orvo::dwg {
+
+class DwgReader
+{
+public:
+    // Asked now and then while objects are read; true abandons the read (result Cancelled).
+    using CancelQuery = std::function<bool()>;
+
+    void SetCancelQuery(CancelQuery query) { m_cancel = std::move(query); }
+
+    // Fills db from the file's bytes. The database may hold part of the drawing when the result
+    // is not Ok.
+    DwgReadResult Read(std::vector<uint8_t> file, RkDb::Database& db) const;
+
+private:
+    CancelQuery m_cancel;
+};
+
+} // namespace orvo::dwg

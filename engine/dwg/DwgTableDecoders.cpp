@@ -1,0 +1,269 @@
+#include "engine/dwg/DwgTableDecoders.h"
+
+#include "engine/dwg/DwgDecoderSupport.h"
+
+namespace orvo::dwg {
+
+namespace {
+
+// Every table record starts with its name and its external-reference fields.
+std::string ReadEntryName(DwgObjectRecord& record)
+{
+    std::string name = record.Text().TV();
+    DwgBitReader& data = record.Data();
+    data.B();  // 64-flag
+    data.BS(); // external reference index + 1
+    data.B();  // depends on an external reference
+    return name;
+}
+
+bool Start(DwgObjectRecord& record) { return record.ReadObjectCommon(); }
+
+} // namespace
+
+bool DecodeLayer(DwgObjectRecord& record, DwgLayerRecord& out)
+{
+    if (!Start(record))
+        return false;
+    RkDb::Layer& layer = out.layer;
+    layer.handle = record.Handle();
+    layer.name = ReadEntryName(record);
+    DwgBitReader& data = record.Data();
+    if (data.AtLeast(DwgVersion::R2000)) {
+        const uint16_t flags = data.BS();
+        layer.frozen = (flags & 1) != 0;
+        layer.off = (flags & 2) != 0;
+        layer.locked = (flags & 8) != 0;
+        layer.plot = (flags & 16) != 0;
+        layer.lineWeight = LineWeightFromIndex(static_cast<uint8_t>((flags >> 5) & 0x1F));
+    } else {
+        layer.frozen = data.B() != 0;
+        data.B(); // on
+        data.B(); // frozen in new viewports
+        layer.locked = data.B() != 0;
+    }
+    const DwgColor color = data.CMC();
+    if (color.index < 0)
+        layer.off = true;
+    layer.color = color.hasRgb ? RkDb::Color::FromRgb(color.rgb) : RkDb::Color::FromAci(color.index);
+    record.ReadObjectHandles();
+    record.Ref(); // external reference block
+    if (record.Version() >= DwgVersion::R2000)
+        record.Ref(); // plot style
+    if (record.Version() >= DwgVersion::R2007)
+        record.Ref(); // material
+    out.lineType = record.Ref();
+    return !record.Failed();
+}
+
+bool DecodeLineType(DwgObjectRecord& record, RkDb::LineType& out)
+{
+    if (!Start(record))
+        return false;
+    out.handle = record.Handle();
+    out.name = ReadEntryName(record);
+    DwgBitReader& data = record.Data();
+    out.description = record.Text().TV();
+    out.patternLength = data.BD();
+    data.RC(); // alignment
+    const uint8_t count = data.RC();
+    for (uint8_t i = 0; i < count && !data.Failed(); ++i) {
+        RkDb::LineTypeElement element;
+        element.length = data.BD();
+        data.BS();  // shape number
+        data.RD();  // offsets
+        data.RD();
+        data.BD();  // scale
+        data.BD();  // rotation
+        element.hasShapeOrText = (data.BS() & 6) != 0;
+        out.elements.push_back(element);
+    }
+    return !record.Failed();
+}
+
+bool DecodeTextStyle(DwgObjectRecord& record, RkDb::TextStyle& out)
+{
+    if (!Start(record))
+        return false;
+    out.handle = record.Handle();
+    out.name = ReadEntryName(record);
+    DwgBitReader& data = record.Data();
+    data.B(); // vertical
+    out.isShapeFile = data.B() != 0;
+    out.fixedHeight = data.BD();
+    out.widthFactor = data.BD();
+    out.oblique = data.BD();
+    out.generation = data.RC();
+    data.BD(); // last height
+    out.fontFile = record.Text().TV();
+    out.bigFontFile = record.Text().TV();
+    return !record.Failed();
+}
+
+bool DecodeDimStyle(DwgObjectRecord& record, RkDb::DimStyle& out)
+{
+    if (!Start(record))
+        return false;
+    out.handle = record.Handle();
+    out.name = ReadEntryName(record);
+    return !record.Failed();
+}
+
+bool DecodeViewportRecord(DwgObjectRecord& record, RkDb::ViewportRecord& out)
+{
+    if (!Start(record))
+        return false;
+    out.handle = record.Handle();
+    out.name = ReadEntryName(record);
+    DwgBitReader& data = record.Data();
+    out.height = data.BD();
+    const double width = data.BD();
+    out.aspect = out.height > 0.0 ? width / out.height : 1.0;
+    const DwgPoint3 center = data.RD2();
+    out.center = RkDb::Vec2{center.x, center.y};
+    out.target = ToVec3(data.BD3());
+    out.direction = ToVec3(data.BD3());
+    out.twist = data.BD();
+    return !record.Failed();
+}
+
+bool DecodeBlockHeader(DwgObjectRecord& record, DwgBlockRecord& out)
+{
+    if (!Start(record))
+        return false;
+    RkDb::Block& block = out.block;
+    block.handle = record.Handle();
+    block.name = ReadEntryName(record);
+    DwgBitReader& data = record.Data();
+    if (data.B() != 0)
+        block.flags |= RkDb::kBlockAnonymous;
+    if (data.B() != 0)
+        block.flags |= RkDb::kBlockHasAttributes;
+    const bool isXref = data.B() != 0;
+    const bool overlaid = data.B() != 0;
+    if (isXref)
+        block.flags |= RkDb::kBlockXref;
+    if (overlaid)
+        block.flags |= RkDb::kBlockXrefOverlay;
+    if (data.AtLeast(DwgVersion::R2000))
+        data.B(); // loaded
+    uint32_t owned = 0;
+    if (data.AtLeast(DwgVersion::R2004) && !isXref && !overlaid)
+        owned = data.BL();
+    block.basePoint = ToVec3(data.BD3());
+    block.xrefPath = record.Text().TV();
+    uint32_t inserts = 0;
+    if (data.AtLeast(DwgVersion::R2000)) {
+        // One non-zero byte per insert of the block, ended by a zero.
+        while (data.RC() != 0 && !data.Failed())
+            ++inserts;
+        record.Text().TV(); // description
+        data.SkipBytes(data.BL()); // preview
+    }
+    if (data.Failed())
+        return false;
+    record.ReadObjectHandles();
+    record.Ref(); // null
+    out.blockEntity = record.Ref();
+    if (record.Version() >= DwgVersion::R2004) {
+        if (owned > record.Handles().BitsLeft() / 8)
+            return false;
+        for (uint32_t i = 0; i < owned; ++i)
+            out.entities.push_back(record.Ref());
+    } else if (!isXref && !overlaid) {
+        out.firstEntity = record.Ref();
+        out.lastEntity = record.Ref();
+    }
+    record.Ref(); // ENDBLK
+    if (inserts > record.Handles().BitsLeft() / 8)
+        return false;
+    for (uint32_t i = 0; i < inserts; ++i)
+        record.Ref();
+    if (record.Version() >= DwgVersion::R2000)
+        out.layout = record.Ref();
+    return !record.Failed();
+}
+
+bool DecodeLayout(DwgObjectRecord& record, RkDb::Layout& out)
+{
+    if (!Start(record))
+        return false;
+    out.handle = record.Handle();
+    DwgBitReader& data = record.Data();
+    DwgBitReader& text = record.Text();
+    text.TV(); // page setup name
+    text.TV(); // printer or configuration
+    data.BS(); // plot layout flags
+    for (int i = 0; i < 4; ++i)
+        data.BD(); // margins
+    out.paperSize.x = data.BD();
+    out.paperSize.y = data.BD();
+    text.TV(); // paper size name
+    data.BD2(); // plot origin
+    data.BS(); // paper units
+    data.BS(); // rotation
+    data.BS(); // plot type
+    data.BD2(); // window
+    data.BD2();
+    if (!data.AtLeast(DwgVersion::R2004))
+        text.TV(); // plot view name
+    data.BD(); // real world units
+    data.BD(); // drawing units
+    text.TV(); // style sheet
+    data.BS(); // scale type
+    data.BD(); // scale factor
+    data.BD2(); // paper image origin
+    if (data.AtLeast(DwgVersion::R2004)) {
+        data.BS();
+        data.BS();
+        data.BS();
+    }
+    out.name = text.TV();
+    out.tabOrder = data.BS();
+    data.BS(); // flags
+    data.BD3(); // UCS origin
+    const DwgPoint3 limMin = data.BD2();
+    const DwgPoint3 limMax = data.BD2();
+    out.limMin = RkDb::Vec2{limMin.x, limMin.y};
+    out.limMax = RkDb::Vec2{limMax.x, limMax.y};
+    data.BD3(); // insertion base
+    data.BD3(); // UCS axes
+    data.BD3();
+    data.BD();  // elevation
+    data.BS();  // orthographic view type
+    out.extMin = ToVec3(data.BD3());
+    out.extMax = ToVec3(data.BD3());
+    if (data.Failed())
+        return false;
+    record.ReadObjectHandles();
+    if (record.Version() >= DwgVersion::R2004)
+        record.Ref(); // plot view
+    if (record.Version() >= DwgVersion::R2007)
+        record.Ref(); // visual style
+    out.blockHandle = record.Ref();
+    return !record.Failed();
+}
+
+} // namespace orvo::dwg
+
+namespace orvo::dwg {
+
+bool DecodeTableControl(DwgObjectRecord& record, bool isBlockControl, DwgTableControl& out)
+{
+    if (!Start(record))
+        return false;
+    const uint32_t count = record.Data().BL();
+    record.ReadObjectHandles();
+    if (record.Failed() || count > record.Handles().BitsLeft() / 8)
+        return false;
+    out.entries.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+        out.entries.push_back(record.Ref());
+    if (isBlockControl) {
+        out.modelSpace = record.Ref();
+        out.paperSpace = record.Ref();
+    }
+    return !record.Failed();
+}
+
+} // namespace orvo::dwg
