@@ -4,6 +4,7 @@
 #include "engine/dwg/DwgDatabaseBuilder.h"
 #include "engine/dwg/DwgObjectMap.h"
 #include "engine/dwg/DwgSectionsR13.h"
+#include "engine/dwg/DwgSectionsR2004.h"
 
 namespace orvo::dwg {
 
@@ -116,6 +117,8 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
     DwgReadResult result = DwgReadResult::UnsupportedVersion;
     if (version <= DwgVersion::R2000)
         result = ReadSectionsR13(std::move(file), sections);
+    else if (version != DwgVersion::R2007)
+        result = ReadSectionsR2004(file, sections);
     if (result != DwgReadResult::Ok)
         return result;
 

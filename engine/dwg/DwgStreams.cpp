@@ -15,7 +15,10 @@ bool OpenSectionBody(const std::vector<uint8_t>& section, DwgVersion version, ui
     reader.SkipBytes(kSentinelSize);
     const uint64_t size = reader.RL();
     uint64_t start = reader.BitPosition();
-    if (version >= DwgVersion::R2010 && maintenanceVersion > 3) {
+    // Files of 2010 and later written by CAD programs all carry the high half of the size; the
+    // byte at 0x0B that would tell otherwise holds other values there.
+    (void)maintenanceVersion;
+    if (version >= DwgVersion::R2010) {
         reader.RL(); // high half of the size
         start = reader.BitPosition();
     }

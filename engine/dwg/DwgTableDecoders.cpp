@@ -222,8 +222,8 @@ bool DecodeLayout(DwgObjectRecord& record, RkDb::Layout& out)
     out.tabOrder = data.BS();
     data.BS(); // flags
     data.BD3(); // UCS origin
-    const DwgPoint3 limMin = data.BD2();
-    const DwgPoint3 limMax = data.BD2();
+    const DwgPoint3 limMin = data.RD2();
+    const DwgPoint3 limMax = data.RD2();
     out.limMin = RkDb::Vec2{limMin.x, limMin.y};
     out.limMax = RkDb::Vec2{limMax.x, limMax.y};
     data.BD3(); // insertion base
