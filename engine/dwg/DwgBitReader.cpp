@@ -257,8 +257,9 @@ std::string DwgBitReader::TU()
     return Utf16ToUtf8(units.data(), count);
 }
 
-DwgColor DwgBitReader::CMC()
+DwgColor DwgBitReader::CMC(DwgBitReader* text)
 {
+    DwgBitReader& names = text != nullptr ? *text : *this;
     DwgColor color;
     color.index = static_cast<int16_t>(BS());
     if (!AtLeast(DwgVersion::R2004))
@@ -266,9 +267,9 @@ DwgColor DwgBitReader::CMC()
     const uint32_t rgb = BL();
     const uint8_t flags = RC();
     if ((flags & 1) != 0)
-        TV();
+        names.TV();
     if ((flags & 2) != 0)
-        TV();
+        names.TV();
     switch (rgb >> 24) {
     case 0xC0: color.index = 0; break;
     case 0xC1: color.index = 256; break;

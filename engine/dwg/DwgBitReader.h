@@ -53,7 +53,8 @@ public:
     // Text in the drawing's code page (R13 to 2004) or UTF-16 converted to UTF-8 (2007 and later).
     std::string TV();
     std::string TU();
-    DwgColor CMC();
+    // Colour names (2004 and later) come from text, the string stream, when given.
+    DwgColor CMC(DwgBitReader* text = nullptr);
     DwgPoint3 BE();
     double BT();
     uint16_t OT();

@@ -11,9 +11,11 @@ std::string ReadEntryName(DwgObjectRecord& record)
 {
     std::string name = record.Text().TV();
     DwgBitReader& data = record.Data();
-    data.B();  // 64-flag
-    data.BS(); // external reference index + 1
-    data.B();  // depends on an external reference
+    data.B(); // 64-flag
+    // From 2007 on the external reference index is no longer stored with the record.
+    if (!data.AtLeast(DwgVersion::R2007))
+        data.BS();
+    data.B(); // depends on an external reference
     return name;
 }
 
@@ -42,7 +44,7 @@ bool DecodeLayer(DwgObjectRecord& record, DwgLayerRecord& out)
         data.B(); // frozen in new viewports
         layer.locked = data.B() != 0;
     }
-    const DwgColor color = data.CMC();
+    const DwgColor color = data.CMC(&record.Text());
     if (color.index < 0)
         layer.off = true;
     layer.color = color.hasRgb ? RkDb::Color::FromRgb(color.rgb) : RkDb::Color::FromAci(color.index);

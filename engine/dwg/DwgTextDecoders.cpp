@@ -57,17 +57,21 @@ void ReadTextData(DwgObjectRecord& record, RkDb::TextData& text, RkDb::Entity& e
     text.hasAlignment = text.hAlign != 0 || text.vAlign != 0;
 }
 
-// Tag, field length, flags and lock of ATTRIB and ATTDEF.
-void ReadAttributeData(DwgObjectRecord& record, std::string& tag, uint8_t& flags)
+// Tag, field length, flags and lock of ATTRIB and ATTDEF. False for the multi-line attributes of
+// 2018 and later, whose embedded MTEXT the database does not hold.
+bool ReadAttributeData(DwgObjectRecord& record, std::string& tag, uint8_t& flags)
 {
     DwgBitReader& data = record.Data();
     if (data.AtLeast(DwgVersion::R2010))
         data.RC(); // version
+    if (data.AtLeast(DwgVersion::R2018) && data.RC() > 1)
+        return false;
     tag = record.Text().TV();
     data.BS(); // field length
     flags = data.RC();
     if (data.AtLeast(DwgVersion::R2007))
         data.B(); // lock position
+    return true;
 }
 
 RkDb::EntityPtr DecodeText(DwgObjectRecord& record, DwgEntityCommon& common, DwgEntityRefs& refs)
@@ -83,7 +87,8 @@ RkDb::EntityPtr DecodeAttribute(DwgObjectRecord& record, DwgEntityCommon& common
 {
     auto attribute = std::make_unique<RkDb::Attribute>();
     ReadTextData(record, attribute->text, *attribute);
-    ReadAttributeData(record, attribute->tag, attribute->flags);
+    if (!ReadAttributeData(record, attribute->tag, attribute->flags))
+        return nullptr;
     record.ReadEntityHandles(common);
     refs.style = record.Ref();
     return attribute;
@@ -93,7 +98,8 @@ RkDb::EntityPtr DecodeAttributeDefinition(DwgObjectRecord& record, DwgEntityComm
 {
     auto definition = std::make_unique<RkDb::AttributeDefinition>();
     ReadTextData(record, definition->text, *definition);
-    ReadAttributeData(record, definition->tag, definition->flags);
+    if (!ReadAttributeData(record, definition->tag, definition->flags))
+        return nullptr;
     if (record.Data().AtLeast(DwgVersion::R2010))
         record.Data().RC(); // version
     definition->prompt = record.Text().TV();
