@@ -15,6 +15,22 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/HatchPainter.cpp
   draw/TextPainter.cpp
   draw/ViewTransform.cpp
+  dwg/DwgBitReader.cpp
+  dwg/DwgChecksum.cpp
+  dwg/DwgClasses.cpp
+  dwg/DwgCodePage.cpp
+  dwg/DwgCurveDecoders.cpp
+  dwg/DwgDatabaseBuilder.cpp
+  dwg/DwgDecompressor.cpp
+  dwg/DwgObjectMap.cpp
+  dwg/DwgObjectRecord.cpp
+  dwg/DwgReader.cpp
+  dwg/DwgReferenceDecoders.cpp
+  dwg/DwgSectionsR13.cpp
+  dwg/DwgSectionsR2004.cpp
+  dwg/DwgStreams.cpp
+  dwg/DwgTableDecoders.cpp
+  dwg/DwgTextDecoders.cpp
   dxf/DxfEntityReader.cpp
   dxf/DxfGroup.cpp
   dxf/DxfHatchReader.cpp

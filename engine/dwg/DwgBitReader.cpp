@@ -240,7 +240,7 @@ std::string DwgBitReader::TV()
     const size_t end = text.find('\0');
     if (end != std::string::npos)
         text.resize(end);
-    return text;
+    return m_decoder != nullptr ? m_decoder->Decode(text) : text;
 }
 
 std::string DwgBitReader::TU()
@@ -254,7 +254,8 @@ std::string DwgBitReader::TU()
     size_t count = 0;
     while (count < units.size() && units[count] != 0)
         ++count;
-    return Utf16ToUtf8(units.data(), count);
+    const std::string text = Utf16ToUtf8(units.data(), count);
+    return m_decoder != nullptr ? m_decoder->Decode(text) : text;
 }
 
 DwgColor DwgBitReader::CMC(DwgBitReader* text)

@@ -5,6 +5,7 @@
 
 #include "engine/dwg/DwgTypes.h"
 #include "engine/dwg/DwgVersion.h"
+#include "engine/dxf/DxfTextDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,9 @@ public:
     DwgBitReader(const uint8_t* data, size_t size, DwgVersion version);
 
     DwgVersion Version() const { return m_version; }
+    // Texts go through the decoder (code page, \U+ escapes) when one is set; it must outlive
+    // the reader and its copies.
+    void SetTextDecoder(const RkDxf::DxfTextDecoder* decoder) { m_decoder = decoder; }
     bool AtLeast(DwgVersion version) const { return m_version >= version; }
 
     bool Failed() const { return m_failed; }
@@ -75,6 +79,7 @@ private:
     uint64_t m_limit;
     uint64_t m_bit = 0;
     DwgVersion m_version;
+    const RkDxf::DxfTextDecoder* m_decoder = nullptr;
     bool m_failed = false;
 };
 

@@ -42,7 +42,8 @@ int16_t LineWeightFromIndex(uint8_t index)
     }
 }
 
-bool DwgObjectRecord::Open(const std::vector<uint8_t>& objects, uint64_t offset, DwgVersion version)
+bool DwgObjectRecord::Open(const std::vector<uint8_t>& objects, uint64_t offset, DwgVersion version,
+                           const RkDxf::DxfTextDecoder* decoder)
 {
     if (offset >= objects.size())
         return false;
@@ -55,6 +56,7 @@ bool DwgObjectRecord::Open(const std::vector<uint8_t>& objects, uint64_t offset,
     m_objectBits = size * 8;
     m_hasText = false;
     m_data = DwgBitReader(objects.data() + offset + start, static_cast<size_t>(size), version);
+    m_data.SetTextDecoder(decoder);
     m_type = m_data.OT();
     uint64_t bitSize = 0;
     if (version >= DwgVersion::R2010) {

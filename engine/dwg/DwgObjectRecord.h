@@ -43,7 +43,8 @@ class DwgObjectRecord
 public:
     // Opens the object whose data begins at offset in the objects section. False when its size,
     // type or handle cannot be read or its streams do not fit the section.
-    bool Open(const std::vector<uint8_t>& objects, uint64_t offset, DwgVersion version);
+    bool Open(const std::vector<uint8_t>& objects, uint64_t offset, DwgVersion version,
+              const RkDxf::DxfTextDecoder* decoder = nullptr);
 
     uint16_t Type() const { return m_type; }
     uint64_t Handle() const { return m_handle; }

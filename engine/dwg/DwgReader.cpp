@@ -1,6 +1,7 @@
 #include "engine/dwg/DwgReader.h"
 
 #include "engine/dwg/DwgClasses.h"
+#include "engine/dwg/DwgCodePage.h"
 #include "engine/dwg/DwgDatabaseBuilder.h"
 #include "engine/dwg/DwgObjectMap.h"
 #include "engine/dwg/DwgSectionsR13.h"
@@ -108,10 +109,12 @@ void DecodeTableObject(DwgObjectRecord& record, const std::string& className, Dw
 
 DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) const
 {
-    const DwgVersion version = VersionFromSignature(file.data(), file.size());
-    if (version == DwgVersion::Unknown)
-        return file.size() >= 2 && file[0] == 'A' && file[1] == 'C' ? DwgReadResult::UnsupportedVersion
-                                                                    : DwgReadResult::NotDwg;
+    if (file.size() < 6 || file[0] != 'A' || file[1] != 'C')
+        return DwgReadResult::NotDwg;
+    const DwgVersion version =
+        RkDb::DwgVersionInfo::FromAcadVer(std::string(reinterpret_cast<const char*>(file.data()), 6));
+    if (version < DwgVersion::R13)
+        return DwgReadResult::UnsupportedVersion;
     DwgSectionSet sections;
     sections.version = version;
     DwgReadResult result = DwgReadResult::UnsupportedVersion;
@@ -129,13 +132,17 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
     if (!map.Read(sections[DwgSectionKind::Handles], objects.size()))
         return DwgReadResult::Corrupt;
 
+    RkDxf::DxfTextDecoder decoder;
+    decoder.SetCodePage(version >= DwgVersion::R2007 ? 0 : WindowsCodePageOfDwg(sections.codePage));
+    db.Header().version = version;
+    db.Header().acadVer = RkDb::DwgVersionInfo::AcadVer(version);
     DwgDatabaseBuilder builder(db);
     size_t count = 0;
     for (const DwgObjectMap::Entry& entry : map.Entries()) {
         if (++count % kCancelInterval == 0 && m_cancel && m_cancel())
             return DwgReadResult::Cancelled;
         DwgObjectRecord record;
-        if (!record.Open(objects, entry.offset, version))
+        if (!record.Open(objects, entry.offset, version, &decoder))
             continue;
         const std::string& className = record.Type() >= 500 ? classes.DxfName(record.Type()) : std::string();
         if (IsEntity(record.Type(), classes))

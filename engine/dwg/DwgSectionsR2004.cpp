@@ -36,6 +36,7 @@ uint64_t Le64(const uint8_t* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p
 
 struct FileHeader
 {
+    uint32_t securityFlags = 0;
     uint32_t pageMapId = 0;
     uint64_t pageMapAddress = 0;
     uint32_t sectionMapId = 0;
@@ -53,6 +54,7 @@ bool DecryptHeader(const std::vector<uint8_t>& file, FileHeader& header)
     }
     if (std::memcmp(plain, "AcFssFcAJMB", 12) != 0)
         return false;
+    header.securityFlags = Le32(file.data() + 0x18);
     header.pageMapId = Le32(plain + 0x50);
     header.pageMapAddress = Le64(plain + 0x54) + kPageBase;
     header.sectionMapId = Le32(plain + 0x5C);
@@ -186,9 +188,12 @@ bool ReadDataPage(const std::vector<uint8_t>& file, uint64_t address, const Sect
 bool ReadSection(const std::vector<uint8_t>& file, const PageMap& pages, const SectionInfo& info,
                  std::vector<uint8_t>& out)
 {
+    // Pages compress at most about 1:30 in practice; a section claiming far more than its file
+    // could hold is forged and would only cost memory.
+    const uint64_t plausible = static_cast<uint64_t>(file.size()) * 64 + kMaxPageSize;
     // Pages decompress to their full size; the section's own size cuts the last one short.
     const uint64_t room = static_cast<uint64_t>(info.pages.size()) * info.maxPageSize;
-    if (info.maxPageSize > kMaxPageSize || room > kMaxSectionSize || info.size > room)
+    if (info.maxPageSize > kMaxPageSize || room > kMaxSectionSize || room > plausible || info.size > room)
         return false;
     out.assign(static_cast<size_t>(room), 0);
     for (const SectionPage& page : info.pages) {
@@ -219,6 +224,9 @@ DwgReadResult ReadSectionsR2004(const std::vector<uint8_t>& file, DwgSectionSet&
     FileHeader header;
     if (!DecryptHeader(file, header))
         return DwgReadResult::Corrupt;
+    // Bit 0: the data sections are encrypted, bit 1: the properties are; both need the password.
+    if ((header.securityFlags & 3) != 0)
+        return DwgReadResult::PasswordProtected;
     out.maintenanceVersion = file[0x0B];
     out.codePage = static_cast<uint16_t>(file[0x13] | (file[0x14] << 8));
     PageMap pages;

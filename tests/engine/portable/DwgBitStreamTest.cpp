@@ -1,0 +1,319 @@
+// The DWG reader's lowest layers: bit-coded values, checksums, the page decompressor and the object
+// map, on hand-made streams.
+#include "engine/dwg/DwgBitReader.h"
+#include "engine/dwg/DwgChecksum.h"
+#include "engine/dwg/DwgDecompressor.h"
+#include "engine/dwg/DwgObjectMap.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using orvo::dwg::DwgBitReader;
+using orvo::dwg::DwgVersion;
+
+// Writes bits most significant first, as DWG streams hold them.
+class BitWriter
+{
+public:
+    BitWriter& Bits(uint64_t value, unsigned count)
+    {
+        for (unsigned i = count; i-- > 0;)
+            Bit(static_cast<unsigned>((value >> i) & 1));
+        return *this;
+    }
+    BitWriter& Bit(unsigned bit)
+    {
+        if (m_bits % 8 == 0)
+            m_bytes.push_back(0);
+        if (bit != 0)
+            m_bytes.back() = static_cast<uint8_t>(m_bytes.back() | (0x80 >> (m_bits % 8)));
+        ++m_bits;
+        return *this;
+    }
+    BitWriter& Byte(uint8_t byte) { return Bits(byte, 8); }
+    BitWriter& Short(uint16_t value) { return Byte(value & 0xFF).Byte(static_cast<uint8_t>(value >> 8)); }
+    BitWriter& Long(uint32_t value) { return Short(value & 0xFFFF).Short(static_cast<uint16_t>(value >> 16)); }
+    BitWriter& Double(double value)
+    {
+        uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        return Long(static_cast<uint32_t>(bits)).Long(static_cast<uint32_t>(bits >> 32));
+    }
+    const std::vector<uint8_t>& Bytes() const { return m_bytes; }
+    DwgBitReader Reader(DwgVersion version = DwgVersion::R2000) const
+    {
+        return DwgBitReader(m_bytes.data(), m_bytes.size(), version);
+    }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    size_t m_bits = 0;
+};
+
+TEST(DwgBitReader, BitShortCodes)
+{
+    BitWriter w;
+    w.Bits(0, 2).Short(0x1234);  // raw short
+    w.Bits(1, 2).Byte(0xAB);     // byte
+    w.Bits(2, 2);                // zero
+    w.Bits(3, 2);                // 256
+    DwgBitReader r = w.Reader();
+    EXPECT_EQ(r.BS(), 0x1234);
+    EXPECT_EQ(r.BS(), 0xAB);
+    EXPECT_EQ(r.BS(), 0);
+    EXPECT_EQ(r.BS(), 256);
+    EXPECT_FALSE(r.Failed());
+}
+
+TEST(DwgBitReader, BitLongAndDoubleCodes)
+{
+    BitWriter w;
+    w.Bits(0, 2).Long(0x89ABCDEF).Bits(1, 2).Byte(7).Bits(2, 2);
+    w.Bits(0, 2).Double(-2.5).Bits(1, 2).Bits(2, 2);
+    DwgBitReader r = w.Reader();
+    EXPECT_EQ(r.BL(), 0x89ABCDEFu);
+    EXPECT_EQ(r.BL(), 7u);
+    EXPECT_EQ(r.BL(), 0u);
+    EXPECT_EQ(r.BD(), -2.5);
+    EXPECT_EQ(r.BD(), 1.0);
+    EXPECT_EQ(r.BD(), 0.0);
+    EXPECT_FALSE(r.Failed());
+}
+
+TEST(DwgBitReader, UnusedCodesFail)
+{
+    BitWriter w;
+    w.Bits(3, 2).Bits(0, 30);
+    DwgBitReader longs = w.Reader();
+    longs.BL();
+    EXPECT_TRUE(longs.Failed());
+    DwgBitReader doubles = w.Reader();
+    doubles.BD();
+    EXPECT_TRUE(doubles.Failed());
+}
+
+TEST(DwgBitReader, DoubleWithDefault)
+{
+    const double base = 1234.5678;
+    uint8_t bytes[8];
+    std::memcpy(bytes, &base, 8);
+    BitWriter w;
+    w.Bits(0, 2);                                       // the default itself
+    w.Bits(1, 2).Byte(1).Byte(2).Byte(3).Byte(4);       // low four bytes replaced
+    w.Bits(2, 2).Byte(5).Byte(6).Byte(1).Byte(2).Byte(3).Byte(4); // bytes 4, 5 then 0..3
+    w.Bits(3, 2).Double(9.25);                          // a whole double
+    DwgBitReader r = w.Reader();
+    EXPECT_EQ(r.DD(base), base);
+    uint8_t expected[8];
+    std::memcpy(expected, bytes, 8);
+    expected[0] = 1, expected[1] = 2, expected[2] = 3, expected[3] = 4;
+    double value = r.DD(base);
+    EXPECT_EQ(std::memcmp(&value, expected, 8), 0);
+    expected[4] = 5, expected[5] = 6;
+    value = r.DD(base);
+    EXPECT_EQ(std::memcmp(&value, expected, 8), 0);
+    EXPECT_EQ(r.DD(base), 9.25);
+    EXPECT_FALSE(r.Failed());
+}
+
+TEST(DwgBitReader, ModularNumbers)
+{
+    struct Case
+    {
+        std::vector<uint8_t> bytes;
+        int32_t signedValue;
+    };
+    const Case cases[] = {
+        {{0x05}, 5},
+        {{0x45}, -5},
+        {{0x82, 0x01}, 130},         // 2 + (1 << 7)
+        {{0x82, 0x41}, -130},
+        {{0xFF, 0xFF, 0x3F}, 0xFFFFF},
+    };
+    for (const Case& c : cases) {
+        DwgBitReader r(c.bytes.data(), c.bytes.size(), DwgVersion::R2000);
+        EXPECT_EQ(r.MC(), c.signedValue);
+        EXPECT_FALSE(r.Failed());
+    }
+    const uint8_t unsignedBytes[] = {0xC5, 0x01};  // 0x45 + (1 << 7): no sign bit
+    DwgBitReader u(unsignedBytes, sizeof unsignedBytes, DwgVersion::R2000);
+    EXPECT_EQ(u.UMC(), 0xC5u);
+    const uint8_t endless[] = {0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+    DwgBitReader e(endless, sizeof endless, DwgVersion::R2000);
+    e.MC();
+    EXPECT_TRUE(e.Failed());
+    const uint8_t shorts[] = {0x34, 0x92, 0x01, 0x00};  // 0x1234 + (1 << 15)
+    DwgBitReader m(shorts, sizeof shorts, DwgVersion::R2000);
+    EXPECT_EQ(m.MS(), 0x1234u + 0x8000u);
+}
+
+TEST(DwgBitReader, HandlesAndTheirReferences)
+{
+    BitWriter w;
+    w.Byte(0x52).Byte(0x01).Byte(0x2C);  // code 5, two bytes, big-endian 0x012C
+    w.Byte(0x60);                        // code 6: next handle
+    w.Byte(0xC1).Byte(0x10);             // code C: minus 0x10
+    w.Byte(0x49);                        // counter 9 is impossible
+    DwgBitReader r = w.Reader();
+    const orvo::dwg::DwgHandleRef absolute = r.H();
+    EXPECT_EQ(absolute.code, 5);
+    EXPECT_EQ(absolute.value, 0x12Cu);
+    EXPECT_EQ(absolute.Resolve(0x500), 0x12Cu);
+    EXPECT_EQ(r.H().Resolve(0x500), 0x501u);
+    EXPECT_EQ(r.H().Resolve(0x500), 0x4F0u);
+    EXPECT_FALSE(r.Failed());
+    r.H();
+    EXPECT_TRUE(r.Failed());
+}
+
+TEST(DwgBitReader, VersionDependentCodes)
+{
+    BitWriter w;
+    w.Bit(1);                                   // extrusion: the z axis (2000 and later)
+    w.Bit(1);                                   // thickness: zero
+    w.Bit(0).Bits(0, 2).Double(2.0);            // thickness given
+    w.Bits(1, 2).Byte(0x05);                    // object type 0x1F5 (2010 and later)
+    w.Bits(2, 2).Short(0x0234);
+    w.Bits(3, 3).Byte(0x01).Byte(0x02).Byte(0x03);  // long long of three bytes
+    w.Bits(0b110, 3);                           // 3B: 6
+    DwgBitReader r = w.Reader(DwgVersion::R2010);
+    const orvo::dwg::DwgPoint3 extrusion = r.BE();
+    EXPECT_EQ(extrusion.z, 1.0);
+    EXPECT_EQ(r.BT(), 0.0);
+    EXPECT_EQ(r.BT(), 2.0);
+    EXPECT_EQ(r.OT(), 0x1F5);
+    EXPECT_EQ(r.OT(), 0x234);
+    EXPECT_EQ(r.BLL(), 0x030201u);
+    EXPECT_EQ(r.ThreeB(), 6);
+    EXPECT_FALSE(r.Failed());
+
+    BitWriter old;  // R13 and R14 store the extrusion and thickness in full.
+    old.Bits(2, 2).Bits(2, 2).Bits(1, 2).Bits(0, 2).Double(3.0);
+    DwgBitReader r13 = old.Reader(DwgVersion::R13);
+    EXPECT_EQ(r13.BE().z, 1.0);
+    EXPECT_EQ(r13.BT(), 3.0);
+}
+
+TEST(DwgBitReader, TextsAndColours)
+{
+    BitWriter w;
+    w.Bits(1, 2).Byte(3).Byte('a').Byte('b').Byte('c');
+    w.Bits(1, 2).Byte(2).Short('x').Short(0x00E9);     // UTF-16 "xé"
+    DwgBitReader r = w.Reader(DwgVersion::R2000);
+    EXPECT_EQ(r.TV(), "abc");
+    DwgBitReader wide = w.Reader(DwgVersion::R2007);
+    wide.SeekBit(2 + 8 + 24);
+    EXPECT_EQ(wide.TV(), "x\xC3\xA9");
+
+    BitWriter colour;
+    colour.Bits(2, 2).Bits(0, 2).Long(0xC2102030).Byte(0);
+    DwgBitReader c = colour.Reader(DwgVersion::R2004);
+    const orvo::dwg::DwgColor value = c.CMC();
+    EXPECT_TRUE(value.hasRgb);
+    EXPECT_EQ(value.rgb, 0x102030u);
+}
+
+TEST(DwgBitReader, ReadingPastTheEndFailsAndYieldsZeros)
+{
+    BitWriter w;
+    w.Bits(1, 2).Byte(200);  // a text of 200 bytes announced, none there
+    DwgBitReader r = w.Reader();
+    EXPECT_EQ(r.TV(), "");
+    EXPECT_TRUE(r.Failed());
+    EXPECT_EQ(r.RL(), 0u);
+    EXPECT_EQ(r.Bytes(1u << 30).size(), 0u);
+
+    DwgBitReader seek = w.Reader();
+    seek.SeekBit(1000);
+    EXPECT_TRUE(seek.Failed());
+}
+
+TEST(DwgChecksum, KnownValues)
+{
+    const std::string digits = "123456789";
+    const auto* data = reinterpret_cast<const uint8_t*>(digits.data());
+    EXPECT_EQ(orvo::dwg::Crc16(0, data, digits.size()), 0xBB3D);  // CRC-16/ARC check value
+    const uint8_t abc[] = {'a', 'b', 'c'};
+    EXPECT_EQ(orvo::dwg::PageChecksum(0, abc, 3), 0x024A0126u);
+}
+
+// A literal run, a back reference that overlaps its own output, and the end code.
+TEST(DwgDecompressor, LiteralsMatchesAndEnd)
+{
+    // 0x01: four literals; 0x5E 0x00: copy 4 from 4 back, then 2 literals; 0x11 ends.
+    const uint8_t stream[] = {0x01, 'a', 'b', 'c', 'd', 0x5E, 0x00, 'x', 'y', 0x11};
+    uint8_t out[32] = {};
+    size_t written = 0;
+    ASSERT_TRUE(orvo::dwg::Decompress2004(stream, sizeof stream, out, sizeof out, written));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), written), "abcdabcdxy");
+}
+
+TEST(DwgDecompressor, BrokenStreamsFail)
+{
+    struct Case
+    {
+        const char* what;
+        std::vector<uint8_t> stream;
+        size_t room;
+    };
+    const Case cases[] = {
+        {"reference before the start", {0x01, 'a', 'b', 'c', 'd', 0x5C, 0xFC, 0x11}, 32},
+        {"literals past the input", {0x0F, 'a', 'b'}, 32},
+        {"output too small", {0x01, 'a', 'b', 'c', 'd', 0x11}, 2},
+        {"no end code", {0x01, 'a', 'b', 'c', 'd'}, 32},
+        {"endless zero run", std::vector<uint8_t>(64, 0), 1u << 20},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> out(c.room);
+        size_t written = 0;
+        EXPECT_FALSE(orvo::dwg::Decompress2004(c.stream.data(), c.stream.size(), out.data(), out.size(), written))
+            << c.what;
+        EXPECT_LE(written, c.room) << c.what;
+    }
+}
+
+// One page of the object map: big-endian size, entries, big-endian CRC; an empty page ends.
+std::vector<uint8_t> MapPage(const std::vector<uint8_t>& entries)
+{
+    std::vector<uint8_t> page;
+    const size_t size = entries.size() + 2;
+    page.push_back(static_cast<uint8_t>(size >> 8));
+    page.push_back(static_cast<uint8_t>(size));
+    page.insert(page.end(), entries.begin(), entries.end());
+    const uint16_t crc = orvo::dwg::Crc16(0xC0C1, page.data(), page.size());
+    page.push_back(static_cast<uint8_t>(crc >> 8));
+    page.push_back(static_cast<uint8_t>(crc));
+    return page;
+}
+
+TEST(DwgObjectMap, PagesStartTheirDeltasAfresh)
+{
+    std::vector<uint8_t> section = MapPage({0x01, 0x10, 0x02, 0x20});  // handle 1 at 16, 3 at 48
+    const std::vector<uint8_t> second = MapPage({0x05, 0x30});         // handle 5 at 48
+    section.insert(section.end(), second.begin(), second.end());
+    const std::vector<uint8_t> end = MapPage({});
+    section.insert(section.end(), end.begin(), end.end());
+
+    orvo::dwg::DwgObjectMap map;
+    ASSERT_TRUE(map.Read(section, 100));
+    ASSERT_EQ(map.Entries().size(), 3u);
+    uint64_t offset = 0;
+    ASSERT_TRUE(map.Find(3, offset));
+    EXPECT_EQ(offset, 48u);
+    ASSERT_TRUE(map.Find(5, offset));
+    EXPECT_EQ(offset, 48u);
+    EXPECT_FALSE(map.Find(4, offset));
+
+    EXPECT_FALSE(map.Read(section, 40)) << "an offset beyond the objects";
+    std::vector<uint8_t> corrupt = section;
+    corrupt[3] ^= 1;
+    EXPECT_FALSE(map.Read(corrupt, 100)) << "a page failing its CRC";
+    EXPECT_FALSE(map.Read(std::vector<uint8_t>(section.begin(), section.begin() + 5), 100)) << "cut short";
+}
+
+} // namespace

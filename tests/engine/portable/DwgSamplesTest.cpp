@@ -1,0 +1,202 @@
+// The DWG reader against the shared sample drawings: every DWG must give what its DXF export (made
+// by the program that wrote the DWG) gives through the DXF reader: entity counts by type, layers,
+// blocks, and the key values of each entity found by its handle.
+#include "engine/dwg/DwgReader.h"
+#include "engine/dxf/DxfReader.h"
+#include "tests/engine/portable/PortableSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using orvo::dwg::DwgReadResult;
+using orvo::dwg::DwgReader;
+
+using RkDb::EntityType;
+
+// How many more entities of a type the DXF export holds than the DWG.
+struct ExportDifference
+{
+    EntityType type;
+    int dxfMore;
+};
+
+struct Sample
+{
+    const char* dwg;
+    const char* dxf;
+    std::vector<ExportDifference> differences;
+    std::vector<RkDb::Handle> exportOnly;  // entities the exporter made from proxies
+};
+
+// R13 and R14 exports turn the arc dimension and the table (proxies in those releases) into
+// inserts of blocks the exporter draws itself (11 entities for the arc dimension), and leave out
+// the second paper-space layout with its viewport.
+const std::vector<ExportDifference> kProxyExport = {
+    {EntityType::Insert, 2}, {EntityType::Line, 2},  {EntityType::Point, 4},    {EntityType::Arc, 2},
+    {EntityType::MText, 1},  {EntityType::Solid, 2}, {EntityType::Viewport, -1},
+};
+
+// Entity types the DWG reader does not read yet.
+const std::vector<EntityType> kNotYetRead = {EntityType::Hatch, EntityType::MLine, EntityType::MLeader,
+                                             EntityType::Wipeout, EntityType::Image, EntityType::Leader};
+
+// The drawings with a DXF export of the same content.
+const Sample kSamples[] = {
+    {"dwg/example_r13.dwg", "dwg/example_r13.dxf", kProxyExport, {0x399, 0x4F2}},
+    {"dwg/example_r14.dwg", "dwg/example_r14.dxf", kProxyExport, {0x399, 0x4F2}},
+    {"dwg/example_2000.dwg", "dwg/example_2000.dxf", {}, {}},
+    {"dwg/example_2004.dwg", "dwg/example_2004.dxf", {}, {}},
+    {"dwg/example_2010.dwg", "dwg/example_2010.dxf", {}, {}},
+    {"dwg/example_2013.dwg", "dwg/example_2013.dxf", {}, {}},
+    {"dwg/example_2018.dwg", "dwg/example_2018.dxf", {}, {}},
+    {"dwg/sample_2000.dwg", "dwg/sample_2000.dxf", {}, {}},
+    {"dwg/sample_2018.dwg", "dwg/sample_2018.dxf", {}, {}},
+};
+
+void PrintTo(const Sample& sample, std::ostream* os) { *os << sample.dwg; }
+
+bool IsNotYetRead(EntityType type)
+{
+    return std::find(kNotYetRead.begin(), kNotYetRead.end(), type) != kNotYetRead.end();
+}
+
+// Anonymous blocks ("*D12", "*T3", "*X7") are numbered afresh by every program that reads or
+// writes them; their letter is what a drawing says.
+bool IsAnonymous(const std::string& name)
+{
+    return name.size() >= 2 && name[0] == '*' && RkDb::TableKey(name).rfind("*MODEL_SPACE", 0) != 0 &&
+           RkDb::TableKey(name).rfind("*PAPER_SPACE", 0) != 0;
+}
+
+std::string BlockName(const RkDb::Database& db, std::int32_t block)
+{
+    if (!db.Blocks().Valid(block))
+        return "?";
+    const std::string& name = db.Blocks()[block].name;
+    return IsAnonymous(name) ? name.substr(0, 2) : name;
+}
+
+bool ReadDwg(const std::string& path, RkDb::Database& db, DwgReadResult& result)
+{
+    const std::string data = orvo::portable::ReadWholeFile(path);
+    if (data.empty())
+        return false;
+    result = DwgReader().Read(std::vector<uint8_t>(data.begin(), data.end()), db);
+    return true;
+}
+
+bool ReadDxf(const std::string& path, RkDb::Database& db)
+{
+    const std::string data = orvo::portable::ReadWholeFile(path);
+    return !data.empty() && RkDxf::DxfReader(db).Read(data.data(), data.size()) == RkDxf::DxfReader::Status::Ok;
+}
+
+// The entities of the spaces and named blocks (anonymous blocks are redrawn by exporters, with
+// new handles).
+std::map<RkDb::Handle, const RkDb::Entity*> ByHandle(const RkDb::Database& db)
+{
+    std::map<RkDb::Handle, const RkDb::Entity*> entities;
+    for (const RkDb::Block& block : db.Blocks()) {
+        if (IsAnonymous(block.name))
+            continue;
+        for (const RkDb::EntityPtr& e : block.entities)
+            entities[e->handle] = e.get();
+    }
+    return entities;
+}
+
+// The values a viewer shows of an entity, as text, so that a difference reads well.
+std::string KeyValues(const RkDb::Database& db, const RkDb::Entity& e)
+{
+    std::string out = std::string(RkDb::EntityTypeName(e.type)) + " layer " + db.Layers()[e.layer].name;
+    const auto point = [](const RkDb::Vec3& p) {
+        char text[96];
+        std::snprintf(text, sizeof text, " (%.6f %.6f %.6f)", p.x, p.y, p.z);
+        return std::string(text);
+    };
+    if (const auto* line = RkDb::As<RkDb::Line>(e))
+        out += point(line->start) + point(line->end);
+    else if (const auto* circle = RkDb::As<RkDb::Circle>(e))
+        out += point(circle->center) + " r " + std::to_string(circle->radius);
+    else if (const auto* arc = RkDb::As<RkDb::Arc>(e))
+        out += point(arc->center) + " r " + std::to_string(arc->radius) + " " + std::to_string(arc->startAngle);
+    else if (const auto* text = RkDb::As<RkDb::Text>(e))
+        out += " '" + text->text.value + "'" + point(text->text.insertion);
+    else if (const auto* mtext = RkDb::As<RkDb::MText>(e))
+        out += " '" + mtext->contents + "'" + point(mtext->insertion);
+    else if (const auto* insert = RkDb::As<RkDb::Insert>(e))
+        out += " " + BlockName(db, insert->block) + point(insert->insertion) + " attributes " + std::to_string(insert->attributes.size());
+    else if (const auto* poly = RkDb::As<RkDb::LwPolyline>(e))
+        out += " vertices " + std::to_string(poly->vertices.size()) + (poly->closed ? " closed" : "");
+    else if (const auto* poly3 = RkDb::As<RkDb::Polyline>(e))
+        out += " vertices " + std::to_string(poly3->vertices.size());
+    else if (const auto* dim = RkDb::As<RkDb::Dimension>(e))
+        out += " " + BlockName(db, dim->block);
+    return out;
+}
+
+class DwgSamples : public ::testing::TestWithParam<Sample>
+{
+};
+
+TEST_P(DwgSamples, MatchesTheDxfExport)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    const Sample& sample = GetParam();
+    RkDb::Database dwg, dxf;
+    DwgReadResult result = DwgReadResult::Corrupt;
+    ASSERT_TRUE(ReadDwg(orvo::portable::SamplePath(dir, sample.dwg), dwg, result));
+    ASSERT_EQ(result, DwgReadResult::Ok);
+    ASSERT_TRUE(ReadDxf(orvo::portable::SamplePath(dir, sample.dxf), dxf));
+
+    const auto dwgCounts = dwg.CountByType();
+    const auto dxfCounts = dxf.CountByType();
+    for (size_t index = 0; index < dwgCounts.size(); ++index) {
+        const auto type = static_cast<EntityType>(index);
+        if (IsNotYetRead(type))
+            continue;
+        int expected = static_cast<int>(dxfCounts[index]);
+        for (const ExportDifference& difference : sample.differences) {
+            if (difference.type == type)
+                expected -= difference.dxfMore;
+        }
+        EXPECT_EQ(static_cast<int>(dwgCounts[index]), expected) << RkDb::EntityTypeName(type);
+    }
+
+    std::set<std::string> dwgLayers, dxfLayers;
+    for (const RkDb::Layer& layer : dwg.Layers())
+        dwgLayers.insert(RkDb::TableKey(layer.name));
+    for (const RkDb::Layer& layer : dxf.Layers())
+        dxfLayers.insert(RkDb::TableKey(layer.name));
+    EXPECT_EQ(dwgLayers, dxfLayers);
+
+    const auto dwgEntities = ByHandle(dwg);
+    const auto dxfEntities = ByHandle(dxf);
+    size_t compared = 0;
+    for (const auto& [handle, entity] : dxfEntities) {
+        const auto found = dwgEntities.find(handle);
+        if (IsNotYetRead(entity->type) ||
+            std::find(sample.exportOnly.begin(), sample.exportOnly.end(), handle) != sample.exportOnly.end())
+            continue;
+        if (found == dwgEntities.end()) {
+            ADD_FAILURE() << "handle " << std::hex << handle << " missing: " << KeyValues(dxf, *entity);
+            continue;
+        }
+        EXPECT_EQ(KeyValues(dwg, *found->second), KeyValues(dxf, *entity)) << "handle " << std::hex << handle;
+        ++compared;
+    }
+    EXPECT_GT(compared, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, DwgSamples, ::testing::ValuesIn(kSamples));
+
+} // namespace
