@@ -1,5 +1,7 @@
 #include "engine/dwg/DwgBitReader.h"
 
+#include "engine/db/CodePage.h"
+
 #include <cstring>
 
 namespace orvo::dwg {
@@ -379,21 +381,7 @@ std::string Utf16ToUtf8(const uint16_t* units, size_t count)
         } else if (code >= 0xD800 && code <= 0xDFFF) {
             code = 0xFFFD;
         }
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        RkDb::CodePage::AppendCodePoint(code, out);
     }
     return out;
 }
