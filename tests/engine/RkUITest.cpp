@@ -118,6 +118,16 @@ TEST(SearchFolderList, EditsKeepOrderWithoutDuplicates)
 
 const char* PickFonts() { return "C:\\Fonts\\CAD"; }
 
+BOOL CALLBACK FindSearchDialog(HWND window, LPARAM found)
+{
+    char title[64] = {};
+    GetWindowTextA(window, title, sizeof title);
+    if (std::string(title) != RkUI::SearchManagerDialog::Title())
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 TEST_F(RkUITest, SearchManagerDialogAddsAFolder)
 {
     SetSearchFolderPickerForTests(PickFonts);
@@ -126,15 +136,7 @@ TEST_F(RkUITest, SearchManagerDialogAddsAFolder)
         HWND dialog = nullptr;
         for (int i = 0; i < 500 && !dialog; ++i) {
             Sleep(10);
-            EnumThreadWindows(thread, [](HWND w, LPARAM found) {
-                char title[64] = {};
-                GetWindowTextA(w, title, sizeof title);
-                if (std::string(title) == RkUI::SearchManagerDialog::Title()) {
-                    *reinterpret_cast<HWND*>(found) = w;
-                    return FALSE;
-                }
-                return TRUE;
-            }, reinterpret_cast<LPARAM>(&dialog));
+            EnumThreadWindows(thread, FindSearchDialog, reinterpret_cast<LPARAM>(&dialog));
         }
         if (!dialog)
             return;
