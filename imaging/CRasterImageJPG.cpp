@@ -78,6 +78,10 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
         jpeg_destroy_decompress(&cinfo);
         return true;
     }
+    // Three-component pictures come straight out in the DIB's blue, green, red order.
+    const bool bgr = cinfo.out_color_space == JCS_RGB && !cinfo.quantize_colors;
+    if (bgr)
+        cinfo.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&cinfo);
     if (!Create(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components,
                 RASTER_FORMAT_JPG)) {
@@ -95,14 +99,16 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
             jpeg_destroy_decompress(&cinfo);
             return false;
         }
+        if (bgr) {
+            JSAMPROW row = GetBits(y); // a stored row holds at least width x 3 bytes
+            jpeg_read_scanlines(&cinfo, &row, 1);
+            continue;
+        }
         jpeg_read_scanlines(&cinfo, samples, 1);
         StoreRow(cinfo, samples[0], GetBits(y));
     }
     jpeg_finish_decompress(&cinfo);
-    const bool rgb = cinfo.output_components == 3 && !cinfo.quantize_colors;
     jpeg_destroy_decompress(&cinfo);
-    if (rgb)
-        SwapRedBlue();
     return m_info.nEscape == 0;
 }
 
@@ -173,13 +179,6 @@ void CRasterImageJPG::StoreRow(const jpeg_decompress_struct& cinfo, const BYTE* 
     }
     const size_t bytes = size_t(cinfo.output_width) * cinfo.output_components;
     std::memcpy(row, samples, std::min(stride, bytes));
-}
-
-void CRasterImageJPG::SwapRedBlue()
-{
-    const int length = static_cast<int>(3 * GetWidth());
-    for (DWORD y = 0; y < GetHeight(); ++y)
-        RGBtoBGR(GetBits(y), length);
 }
 
 bool CRasterImageJPG::Encode(CRasterFile* stream)

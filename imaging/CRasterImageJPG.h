@@ -58,7 +58,6 @@ private:
     void SetDecodedResolution(const jpeg_decompress_struct& cinfo, bool hasExif);
     void SetDecodedPalette(const jpeg_decompress_struct& cinfo);
     void StoreRow(const jpeg_decompress_struct& cinfo, const BYTE* samples, BYTE* row) const;
-    void SwapRedBlue();
     bool SpliceExif(CRasterFile& encoded, CRasterFile& stream);
 
     std::unique_ptr<CRasterExifInfo> m_exif;

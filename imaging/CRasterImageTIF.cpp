@@ -138,13 +138,11 @@ DWORD CRasterImageTIF::ChooseDepth(const PageLayout& page) const
 
 bool CRasterImageTIF::ReadRgbaPage(TIFF* tif, const PageLayout& page)
 {
-    std::vector<uint32_t> raster;
-    try {
-        raster.resize(size_t(page.width) * page.length);
-    } catch (const std::bad_alloc&) {
+    // libtiff fills every word: the buffer is not cleared first.
+    const std::unique_ptr<uint32_t[]> raster(new (std::nothrow) uint32_t[size_t(page.width) * page.length]);
+    if (!raster)
         return Fail("No space for raster buffer");
-    }
-    if (!TIFFReadRGBAImage(tif, page.width, page.length, raster.data(), 1))
+    if (!TIFFReadRGBAImage(tif, page.width, page.length, raster.get(), 1))
         return Fail("Corrupted TIFF file!");
     const bool alpha = page.samples == 4 && AlphaIsValid();
     // libtiff's raster premultiplies unassociated alpha: the colours are taken back out.
@@ -157,7 +155,7 @@ bool CRasterImageTIF::ReadRgbaPage(TIFF* tif, const PageLayout& page)
         if (m_info.nEscape != 0)
             return Fail("Cancelled");
         BYTE* row = GetBits(y);
-        const uint32_t* words = &raster[size_t(y) * page.width];
+        const uint32_t* words = raster.get() + size_t(y) * page.width;
         for (uint32_t x = 0; x < page.width; ++x) {
             const uint32_t w = words[x];
             const uint32_t a = w >> 24;
