@@ -1,6 +1,7 @@
 #include "engine/rkio/CDrawing.h"
 
 #include "engine/draw/DrawingRenderer.h"
+#include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
 #include "engine/preview/DrawingIdentifier.h"
 #include "engine/rkio/CDwgExport.h"
@@ -107,10 +108,18 @@ short CDrawing::Load(const std::string& bytes)
         if (m_version < 0)
             m_version = id.versionCode;
     } else if (id.format == RkPreview::DrawingIdentifier::Format::Dwg) {
-        // Geometry of DWG files comes with the DWG reader; until then the stored preview.
-        m_previewBmp = RkIo::PreviewPicture::BmpFromDrawingBytes(bytes);
-        if (m_previewBmp.empty())
-            return 2;
+        switch (LoadDwg(bytes, *db)) {
+        case orvo::dwg::DwgReadResult::Ok: break;
+        case orvo::dwg::DwgReadResult::PasswordProtected: return 4;
+        case orvo::dwg::DwgReadResult::Cancelled: return 3;
+        default:
+            // A DWG whose geometry cannot be read shows its stored preview picture.
+            db = std::make_unique<RkDb::Database>();
+            m_previewBmp = RkIo::PreviewPicture::BmpFromDrawingBytes(bytes);
+            if (m_previewBmp.empty())
+                return 2;
+            break;
+        }
         db->Header().version = id.version;
         db->Header().acadVer = RkDb::DwgVersionInfo::AcadVer(id.version);
         m_version = id.versionCode;
@@ -119,6 +128,15 @@ short CDrawing::Load(const std::string& bytes)
     }
     m_db = std::move(db);
     return 0;
+}
+
+orvo::dwg::DwgReadResult CDrawing::LoadDwg(const std::string& bytes, RkDb::Database& db) const
+{
+    orvo::dwg::DwgReader reader;
+    const RkIo::Channel channel = m_channel;
+    reader.SetCancelQuery([channel] { return RkIo::EngineState::Instance().AbortRequested(channel); });
+    std::vector<std::uint8_t> file(bytes.begin(), bytes.end());
+    return reader.Read(std::move(file), db);
 }
 
 bool CDrawing::IsValid() const

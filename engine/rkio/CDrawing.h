@@ -4,8 +4,9 @@
 // callers rely on. Where the callers leave a meaning open the choice is noted here:
 // - Open result codes: 0 opened, 1 the file cannot be read, 2 not a drawing or damaged,
 //   3 abandoned through the abort callback, 4 a password is needed or was wrong.
-// - A DWG whose geometry cannot be read is opened with its stored preview picture, shown scaled
-//   into the view with an information line; a DWG without either fails with 2.
+// - A DWG whose geometry cannot be read (an unsupported version, a damaged file) is opened with
+//   its stored preview picture, shown scaled into the view with an information line; a DWG
+//   without either fails with 2.
 // - Summary enumeration indices: 0 keywords, 1 title, 2 subject, 3 author, 4 comments,
 //   5 last saved by, 6 hyperlink base, 7 revision number, 17 each custom property "name=value".
 // - Pixel coordinates count y upwards from the bottom of the output (as the callers pass them).
@@ -18,6 +19,7 @@
 #include "engine/db/Database.h"
 #include "engine/draw/RenderOptions.h"
 #include "engine/draw/ViewTransform.h"
+#include "engine/dwg/DwgSectionSet.h"
 #include "engine/rkio/EngineState.h"
 
 #include <windows.h>
@@ -103,6 +105,7 @@ public:
 
 private:
     short Load(const std::string& bytes);
+    orvo::dwg::DwgReadResult LoadDwg(const std::string& bytes, RkDb::Database& db) const;
     void ResetView();
     void FitLayout(double factor);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
