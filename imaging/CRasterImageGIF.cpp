@@ -4,6 +4,7 @@
 #include "imaging/GifByteReader.h"
 #include "imaging/GifLzwDecoder.h"
 #include "imaging/GifLzwEncoder.h"
+#include "imaging/GifRunLengthEncoder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -427,12 +428,14 @@ bool CRasterImageGIF::PackPixels(CRasterFile& stream, int codeSize)
         }
         return v;
     };
-    GifLzwEncoder encoder(stream);
-    // Run-length packing is written as plain codes: a stream every decoder reads.
-    if (GetCodecOption(RASTER_FORMAT_GIF) == PACK_UNCOMPRESSED ||
-        GetCodecOption(RASTER_FORMAT_GIF) == PACK_RUN_LENGTH)
-        return encoder.PackUncompressed(pixels, codeSize + 1);
-    return encoder.PackLzw(pixels, codeSize + 1);
+    switch (GetCodecOption(RASTER_FORMAT_GIF)) {
+    case PACK_UNCOMPRESSED:
+        return GifLzwEncoder(stream).PackUncompressed(pixels, codeSize + 1);
+    case PACK_RUN_LENGTH:
+        return GifRunLengthEncoder(stream).Pack(pixels, codeSize + 1);
+    default:
+        return GifLzwEncoder(stream).PackLzw(pixels, codeSize + 1);
+    }
 }
 
 bool CRasterImageGIF::EncodeMosaic(CRasterFile& stream)

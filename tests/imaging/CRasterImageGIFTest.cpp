@@ -135,8 +135,32 @@ TEST_P(GifRoundTrip, ExactThroughDetection)
 INSTANTIATE_TEST_SUITE_P(Depths, GifRoundTrip,
                          testing::Values(RoundTripCase{1, 1, 1, 0}, RoundTripCase{33, 7, 1, 0},
                                          RoundTripCase{17, 9, 4, 0}, RoundTripCase{300, 200, 8, 0},
-                                         RoundTripCase{300, 200, 8, 1}, RoundTripCase{20, 5, 4, 2},
+                                         RoundTripCase{300, 200, 8, 1}, RoundTripCase{20, 5, 4, 2}, RoundTripCase{1, 1, 1, 2},
+                                         RoundTripCase{300, 200, 8, 2}, RoundTripCase{64, 64, 1, 2},
                                          RoundTripCase{34, 16, 24, 0}, RoundTripCase{5, 40, 24, 0}));
+
+TEST(CRasterImageGIF, LongRunsInEveryPacking)
+{
+    // Runs of every length, up to whole rows and beyond, in both depths the packers see.
+    for (WORD bpp : {1, 8}) {
+        CRasterImage image;
+        FillPattern(image, 300, 200, bpp);
+        for (long y = 0; y < 200; ++y)
+            for (long x = 0; x < 300; ++x)
+                image.SetPixelIndex(x, y, BYTE((x / (1 + y % 40) + y / 50) % (bpp == 1 ? 2 : 5)));
+        size_t sizes[3] = {};
+        for (DWORD packing : {0u, 1u, 2u}) {
+            image.SetCodecOption(packing, RASTER_FORMAT_GIF);
+            const Bytes bytes = EncodeToBytes(image, RASTER_FORMAT_GIF);
+            sizes[packing] = bytes.size();
+            CRasterImage back;
+            ASSERT_TRUE(DecodeFromBytes(back, bytes, RASTER_FORMAT_GIF));
+            EXPECT_EQ(MaxChannelDifference(image, back), 0) << bpp << " " << packing;
+        }
+        EXPECT_LT(sizes[2], sizes[1]) << bpp;
+        EXPECT_LT(sizes[0], sizes[1]) << bpp;
+    }
+}
 
 TEST(CRasterImageGIF, HeaderAndBlocksAsWritten)
 {
