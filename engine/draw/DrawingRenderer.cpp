@@ -67,6 +67,73 @@ private:
     }
 };
 
+// Measures how close what is drawn comes to one device point.
+class HitSink final : public DrawSink
+{
+public:
+    HitSink(double x, double y) : m_x(x), m_y(y) {}
+    void Reset() { distance = 1e300; }
+    void SetPen(std::uint32_t, double width) override { m_halfWidth = width / 2.0; }
+    void Polyline(const DevPoint* p, int n) override
+    {
+        for (int i = 1; i < n; ++i)
+            Near(Segment(p[i - 1], p[i]) - m_halfWidth);
+    }
+    void Polygons(const DevPoint* p, const int* counts, int rings) override
+    {
+        bool inside = false;
+        int at = 0;
+        for (int r = 0; r < rings; ++r) {
+            for (int i = 0, j = counts[r] - 1; i < counts[r]; j = i++) {
+                const DevPoint& a = p[at + i];
+                const DevPoint& b = p[at + j];
+                if ((a.y > m_y) != (b.y > m_y) && m_x < (b.x - a.x) * (m_y - a.y) / (b.y - a.y) + a.x)
+                    inside = !inside;
+                Near(Segment(a, b));
+            }
+            at += counts[r];
+        }
+        if (inside)
+            Near(0.0);
+    }
+    void Dot(DevPoint p) override { Near(std::hypot(p.x - m_x, p.y - m_y)); }
+    void Text(const TextRun& run) override
+    {
+        // Inside the run's box (baseline to cap height, along its angle).
+        const double c = std::cos(run.angle), s = std::sin(run.angle);
+        const double dx = m_x - run.origin.x, dy = m_y - run.origin.y;
+        const double u = dx * c - dy * s, v = -(dx * s + dy * c);
+        const double w = TextWidth(run);
+        if (u >= 0 && u <= w && v >= -run.height * 0.3 && v <= run.height)
+            Near(0.0);
+    }
+    double TextWidth(const TextRun& run) override
+    {
+        return run.height * run.widthFactor * 0.8 * static_cast<double>(run.utf8.size());
+    }
+    void PushClip(const DevPoint*, int) override {}
+    void PopClip() override {}
+
+    double distance = 1e300;
+
+private:
+    double Segment(const DevPoint& a, const DevPoint& b) const
+    {
+        const double vx = b.x - a.x, vy = b.y - a.y;
+        const double len2 = vx * vx + vy * vy;
+        double t = len2 > 0 ? ((m_x - a.x) * vx + (m_y - a.y) * vy) / len2 : 0.0;
+        t = std::clamp(t, 0.0, 1.0);
+        return std::hypot(a.x + vx * t - m_x, a.y + vy * t - m_y);
+    }
+    void Near(double d)
+    {
+        if (d < distance)
+            distance = d;
+    }
+    double m_x, m_y;
+    double m_halfWidth = 0.0;
+};
+
 std::uint32_t Luma(std::uint32_t rgb)
 {
     const double r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
@@ -118,25 +185,63 @@ bool DrawingRenderer::Poll()
     return !m_aborted && m_drawn <= m_budget;
 }
 
-bool DrawingRenderer::Draw(int layoutIndex, const ViewTransform& view)
+bool DrawingRenderer::Begin(int layoutIndex, const ViewTransform& view, Inherited& in)
 {
     const auto& layouts = m_db.Layouts();
     if (layoutIndex < 0 || static_cast<std::size_t>(layoutIndex) >= layouts.size())
-        return true;
+        return false;
     const Layout& layout = layouts[static_cast<std::size_t>(layoutIndex)];
     if (!m_db.Blocks().Valid(layout.block))
-        return true;
+        return false;
     m_drawn = 0;
     m_budget = kMaxEntityDraws;
     m_aborted = false;
     m_paper = !layout.IsModel();
     m_painter.SetDeviceSize(view.DeviceWidth(), view.DeviceHeight());
-    Inherited in;
     in.toDevice = view.WorldToDevice();
     in.blockColor = AciPalette::Rgb(7);
-    DrawBlock(m_db.Blocks()[layout.block], in);
+    return true;
+}
+
+bool DrawingRenderer::Draw(int layoutIndex, const ViewTransform& view)
+{
+    Inherited in;
+    if (!Begin(layoutIndex, view, in))
+        return true;
+    DrawBlock(m_db.Blocks()[m_db.Layouts()[static_cast<std::size_t>(layoutIndex)].block], in);
     m_sink.Flush();
     return !m_aborted;
+}
+
+int DrawingRenderer::HitTest(const Database& db, int layoutIndex, const ViewTransform& view,
+                             double x, double y, double tolerance)
+{
+    HitSink hit(x, y);
+    RenderOptions options;
+    DrawingRenderer renderer(db, hit, options);
+    Inherited in;
+    if (!renderer.Begin(layoutIndex, view, in))
+        return -1;
+    const Block& block = db.Blocks()[db.Layouts()[static_cast<std::size_t>(layoutIndex)].block];
+    int found = -1;
+    for (std::size_t i = 0; i < block.entities.size() && renderer.Poll(); ++i) {
+        hit.Reset();
+        renderer.DrawEntity(*block.entities[i], in);
+        if (hit.distance <= tolerance)
+            found = static_cast<int>(i);     // the last one drawn lies on top
+    }
+    return found;
+}
+
+void DrawingRenderer::DrawOne(int layoutIndex, const ViewTransform& view, int index)
+{
+    Inherited in;
+    if (!Begin(layoutIndex, view, in))
+        return;
+    const Block& block = m_db.Blocks()[m_db.Layouts()[static_cast<std::size_t>(layoutIndex)].block];
+    if (index >= 0 && static_cast<std::size_t>(index) < block.entities.size())
+        DrawEntity(*block.entities[static_cast<std::size_t>(index)], in);
+    m_sink.Flush();
 }
 
 void DrawingRenderer::DrawBlock(const Block& block, const Inherited& in)

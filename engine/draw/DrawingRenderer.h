@@ -23,6 +23,12 @@ public:
     // Colour as shown: the colour mode applied, and colours that vanish on the background
     // turned to the contrasting one.
     static std::uint32_t ShownColor(std::uint32_t rgb, const RenderOptions& options);
+    // The last drawn entity of the layout's own block that passes within tolerance pixels of the
+    // device point (x, y downwards), or -1.
+    static int HitTest(const RkDb::Database& db, int layout, const ViewTransform& view, double x,
+                       double y, double tolerance);
+    // Draws just that entity of the layout's block (the highlight of a hover).
+    void DrawOne(int layout, const ViewTransform& view, int index);
     std::size_t DrawnEntities() const { return m_drawn; }
 
 private:
@@ -49,6 +55,7 @@ private:
     void ApplyPen(const RkDb::Entity& e, const Inherited& in, std::int32_t layer);
     std::uint32_t EntityColor(const RkDb::Entity& e, const Inherited& in, std::int32_t layer) const;
     bool Poll();
+    bool Begin(int layout, const ViewTransform& view, Inherited& in);
 
     const RkDb::Database& m_db;
     DrawSink& m_sink;

@@ -39,9 +39,20 @@ bool View::Draw(HDC dc, int)
     }
 }
 
-void View::HighlightAt(HDC, int, int, int) {}
-void View::HighlightUpdate(HDC, int, int) {}
-bool View::HasHighlight() const { return false; }
+void View::HighlightAt(HDC dc, int, int x, int y)
+{
+    Drawing()->HighlightAt(dc, x, y);
+}
+
+void View::HighlightUpdate(HDC dc, int x, int y)
+{
+    Drawing()->HighlightUpdate(dc, x, y);
+}
+
+bool View::HasHighlight() const
+{
+    return Drawing()->HasHighlight();
+}
 void View::Refresh() {}
 
 void View::StopLoading()
@@ -88,6 +99,9 @@ void View::Pan(int x1, int y1, int x2, int y2)
 
 int View::GetColorMode() const { return Drawing()->GetColorMode(); }
 void View::SetColorMode(int mode) { Drawing()->SetColorMode(mode); }
-bool View::CanHighlight() const { return false; }
+bool View::CanHighlight() const
+{
+    return Drawing()->IsValid() && !Drawing()->HasPreviewOnly();
+}
 
 } // namespace RkApp

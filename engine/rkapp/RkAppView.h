@@ -3,7 +3,9 @@
 // pixels with y upwards. Choices where callers leave the meaning open:
 // - QueryState answers the quick mode (drawing with less detail while navigating).
 // - Quick mode draws text and hatch patterns as usual; it is kept for the callers' sake.
-// - Hover highlighting is not offered: HasHighlight answers false and CanHighlight false.
+// - Hover highlighting: HighlightAt (y upwards) and HighlightUpdate (y downwards, as the drawing
+//   thread passes it) draw the entity within 4 pixels of the point again with a wide pen;
+//   HasHighlight answers whether one is highlighted until the drawing's ClearHighlight.
 // - Zoom factors: the int argument of the zoom operations is a step count, each a factor of 2.
 #pragma once
 

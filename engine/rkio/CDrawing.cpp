@@ -191,7 +191,53 @@ void CDrawing::DeviceSizeChanged()
     // The same area stays in view; the height of the area is kept, the width follows the device.
 }
 
-void CDrawing::ClearHighlight(int) {}
+void CDrawing::ClearHighlight(int)
+{
+    m_highlight = -1;
+}
+
+namespace {
+
+// Draws what it is given with a pen at least three pixels wide: the hover highlight.
+class WideSink final : public RkDraw::DrawSink
+{
+public:
+    explicit WideSink(RkDraw::DrawSink& target) : m_target(target) {}
+    void SetPen(std::uint32_t rgb, double width) override { m_target.SetPen(rgb, std::max(width, 3.0)); }
+    void Polyline(const RkDraw::DevPoint* p, int n) override { m_target.Polyline(p, n); }
+    void Polygons(const RkDraw::DevPoint* p, const int* c, int r) override { m_target.Polygons(p, c, r); }
+    void Dot(RkDraw::DevPoint p) override { m_target.Dot(p); }
+    void Text(const RkDraw::TextRun& run) override { m_target.Text(run); }
+    double TextWidth(const RkDraw::TextRun& run) override { return m_target.TextWidth(run); }
+    void PushClip(const RkDraw::DevPoint* p, int n) override { m_target.PushClip(p, n); }
+    void PopClip() override { m_target.PopClip(); }
+    void Flush() override { m_target.Flush(); }
+
+private:
+    RkDraw::DrawSink& m_target;
+};
+
+constexpr double kHoverTolerance = 4.0;     // pixels
+
+} // namespace
+
+bool CDrawing::HighlightUpdate(HDC dc, int x, int yDown)
+{
+    if (!m_db || HasPreviewOnly() || !dc)
+        return false;
+    m_highlight = RkDraw::DrawingRenderer::HitTest(*m_db, m_layout, m_view, x, yDown, kHoverTolerance);
+    if (m_highlight < 0)
+        return false;
+    RkDraw::GdiDrawSink gdi(dc);
+    WideSink wide(gdi);
+    RkDraw::DrawingRenderer(*m_db, wide, Options(nullptr)).DrawOne(m_layout, m_view, m_highlight);
+    return true;
+}
+
+bool CDrawing::HighlightAt(HDC dc, int x, int yUp)
+{
+    return HighlightUpdate(dc, x, m_view.DeviceHeight() - yUp);
+}
 
 int CDrawing::GetLayoutCount() const
 {

@@ -93,6 +93,11 @@ public:
     void ZoomWindow(int x1, int y1, int x2, int y2);
     void SetView(int x, int y, double factor);
     void Pan(int x1, int y1, int x2, int y2);
+    // Hover highlighting: the entity under the pixel (y upwards for HighlightAt, downwards for
+    // HighlightUpdate) is drawn again with a wide pen into dc; false when none is there.
+    bool HighlightAt(HDC dc, int x, int yUp);
+    bool HighlightUpdate(HDC dc, int x, int yDown);
+    bool HasHighlight() const { return m_highlight >= 0; }
     // Renders the current view into the device context at the output size (no background fill);
     // abortFlag (may be null) is polled with the channel's abort callback. False when abandoned.
     bool Render(HDC dc, const std::atomic<bool>* abortFlag);
@@ -123,4 +128,5 @@ private:
     int m_pointMode = -1;
     double m_pointSize = 0.0;
     CDwgExport* m_export = nullptr;
+    int m_highlight = -1;       // index in the current layout's block of the hovered entity
 };

@@ -154,6 +154,28 @@ TEST_F(EngineContract, ViewportClipsTheModelView)
     RkApp::Document::release(doc);
 }
 
+TEST_F(EngineContract, HoverHighlightDrawsTheEntityWider)
+{
+    RkApp::Document* doc = RkApp::Document::create();
+    ASSERT_EQ(doc->GetDrawing()->Open(Write("square.dxf", Square()).c_str(), ""), 0);
+    RkApp::View* view = doc->GetView();
+    view->SetSize(102, 102);
+    view->SetView(0, 0, 1.0);
+    EXPECT_TRUE(view->CanHighlight());
+    OffscreenPicture plain(102, 102, RGB(255, 255, 255));
+    ASSERT_TRUE(view->Draw(plain.Dc(), 0));
+    OffscreenPicture lit(102, 102, RGB(255, 255, 255));
+    ASSERT_TRUE(view->Draw(lit.Dc(), 0));
+    view->HighlightAt(lit.Dc(), 0, 30, 50);      // nowhere near the square's sides
+    EXPECT_FALSE(view->HasHighlight());
+    view->HighlightAt(lit.Dc(), 0, 2, 50);       // on its left side (y counted upwards)
+    EXPECT_TRUE(view->HasHighlight());
+    EXPECT_GT(lit.CountColor(0xFF0000), plain.CountColor(0xFF0000));
+    doc->GetDrawing()->ClearHighlight(0);
+    EXPECT_FALSE(view->HasHighlight());
+    RkApp::Document::release(doc);
+}
+
 std::atomic<int> g_abortCalls{0};
 bool AbortAtOnce(void*)
 {
@@ -297,6 +319,50 @@ TEST_F(EngineContract, MalformedDwgHeadsFailCleanly)
             ppll(&bytes);
     }
     CDrawing::DeleteDrawing(drawing);
+}
+
+std::atomic<int> g_starts{0}, g_progress{0}, g_finishes{0};
+void OnStart(int) { ++g_starts; }
+void OnProgress(double) { ++g_progress; }
+void OnFinish() { ++g_finishes; }
+
+TEST_F(EngineContract, OnlyTheDocumentChannelReportsProgress)
+{
+    const std::string path = Write("many.dxf", ManyLines(50000));
+    DWG_SetProgressCallBackFuns(OnStart, OnProgress, OnFinish);
+    CDrawing* thumb = CDrawing::CreateDrawing(1);
+    ASSERT_EQ(thumb->Open(path.c_str(), ""), 0);
+    CDrawing::DeleteDrawing(thumb);
+    EXPECT_EQ(g_starts.load() + g_progress.load() + g_finishes.load(), 0);
+    RkApp::Document* doc = RkApp::Document::create();
+    ASSERT_EQ(doc->GetDrawing()->Open(path.c_str(), ""), 0);
+    EXPECT_EQ(g_starts.load(), 1);
+    EXPECT_GE(g_progress.load(), 5);
+    EXPECT_LE(g_progress.load(), 101);     // whole percents only
+    EXPECT_EQ(g_finishes.load(), 1);
+    RkApp::Document::release(doc);
+}
+
+TEST_F(EngineContract, TextsInTheDrawingsCodePage)
+{
+    // 0xA5 is A-ogonek in code page 1250 (converted by the system's tables after InitDLL) and
+    // the yen sign in 1252 (built in).
+    const struct { const char* codePage; const char* utf8; } cases[] = {
+        {"ANSI_1250", "\xC4\x84"}, {"ANSI_1252", "\xC2\xA5"}, {"ANSI_1251", "\xD2\x90"}};
+    for (const auto& c : cases) {
+        DxfBuilder b;
+        b.Header("AC1015", c.codePage).Section("ENTITIES");
+        b.S(0, "TEXT").S(8, "0").P(10, 0, 0).D(40, 1).S(1, "\xA5");
+        b.EndSection().Eof();
+        RkApp::Document* doc = RkApp::Document::create();
+        ASSERT_EQ(doc->GetDrawing()->Open(Write("cp.dxf", b.Ascii()).c_str(), ""), 0);
+        const RkDb::Database* db = doc->GetDrawing()->Database();
+        ASSERT_NE(db, nullptr);
+        const auto* text = RkDb::As<RkDb::Text>(*db->ModelSpaceBlock().entities.at(0));
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->text.value, c.utf8) << c.codePage;
+        RkApp::Document::release(doc);
+    }
 }
 
 TEST_F(EngineContract, SaveRasterImageWritesTiff)

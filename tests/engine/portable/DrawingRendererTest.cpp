@@ -191,6 +191,29 @@ TEST(DrawingRenderer, AbortEndsTheDraw)
     EXPECT_LT(sink.strokes.size(), 1000u);
 }
 
+TEST(DrawingRenderer, HitTestFindsTheTopmostEntityNearAPoint)
+{
+    auto db = Entities([](DxfBuilder& b) {
+        b.S(0, "LINE").S(8, "0").P(10, 10, 20).P(11, 90, 20);
+        b.S(0, "SOLID").S(8, "0").P(10, 40, 40).P(11, 60, 40).P(12, 40, 60).P(13, 60, 60);
+        b.S(0, "LINE").S(8, "0").P(10, 50, 0).P(11, 50, 100);
+    });
+    const ViewTransform view = UnitView();
+    const struct { double x, y; int expected; } cases[] = {
+        {30, 80, 0}, {30, 83, 0}, {30, 86, -1},     // near the first line (device y is flipped)
+        {45, 50, 1},                                // inside the filled square
+        {50, 50, 2},                                // the vertical line lies over the square
+        {5, 5, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DrawingRenderer::HitTest(*db, 0, view, c.x, c.y, 4.0), c.expected) << c.x << "," << c.y;
+    RecordingSink one;
+    RenderOptions options;
+    DrawingRenderer(*db, one, options).DrawOne(0, view, 2);
+    ASSERT_EQ(one.strokes.size(), 1u);
+    EXPECT_DOUBLE_EQ(one.strokes[0].points[0].x, 50.0);
+}
+
 TEST(MTextLayout, PlainTextFromFormattingCodes)
 {
     double factor = 0.0;
