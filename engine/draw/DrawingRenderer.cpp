@@ -304,7 +304,7 @@ void DrawingRenderer::ApplyPen(const Entity& e, const Inherited& in, std::int32_
     if (lt == kRefByLayer)
         lt = m_db.Layers().Valid(layer) ? m_db.Layers()[layer].lineType : kRefNone;
     const LineType* lineType = m_db.LineTypes().Valid(lt) ? &m_db.LineTypes()[lt] : nullptr;
-    double scale = m_db.Header().ltScale * e.lineTypeScale;
+    double scale = m_db.Header().ltScale * e.lineTypeScale * in.lineTypeFactor;
     if (!(scale > 0) || !std::isfinite(scale))
         scale = 1.0;
     m_painter.SetLineType(lineType, scale);
@@ -415,6 +415,8 @@ void DrawingRenderer::DrawViewport(const ViewportEntity& vp, const Inherited& in
     Inherited inner = in;
     inner.toDevice = in.toDevice * paperFromView * model.WorldToView();
     inner.frozen = &vp.frozenLayers;
+    if (m_db.Header().psLtScale && scale > 0.0)
+        inner.lineTypeFactor = 1.0 / scale;
     m_sink.PushClip(clip.data(), static_cast<int>(clip.size()));
     ++m_viewportDepth;
     DrawBlock(m_db.ModelSpaceBlock(), inner);

@@ -41,6 +41,9 @@ private:
         std::int16_t blockLineWeight = RkDb::kLwDefault;
         int depth = 0;
         const std::vector<std::int32_t>* frozen = nullptr;    // layers frozen in the viewport
+        // Line type patterns of model space seen through a viewport keep their paper size
+        // ($PSLTSCALE): this undoes the viewport's scale.
+        double lineTypeFactor = 1.0;
     };
 
     void DrawBlock(const RkDb::Block& block, const Inherited& in);

@@ -154,6 +154,45 @@ TEST_F(EngineContract, ViewportClipsTheModelView)
     RkApp::Document::release(doc);
 }
 
+// Records what the engine sends to an export device.
+class RecordingExport : public CDwgExport
+{
+public:
+    void MoveTo(double x, double y, double) override { moves.push_back({x, y}); }
+    void LineTo(double x, double y, double) override { lines.push_back({x, y}); }
+    void SetColor(COLORREF color, int pen) override
+    {
+        colors.push_back(color);
+        pens.push_back(pen);
+    }
+    std::vector<std::pair<double, double>> moves, lines;
+    std::vector<COLORREF> colors;
+    std::vector<int> pens;
+};
+
+TEST_F(EngineContract, PrintingGoesThroughTheExportCallbacks)
+{
+    RkApp::Document* doc = RkApp::Document::create();
+    CDrawing* drawing = doc->GetDrawing();
+    ASSERT_EQ(drawing->Open(Write("square.dxf", Square()).c_str(), ""), 0);
+    drawing->SetOutputSize(1000, 1000);
+    drawing->ZoomExtents(0, 0, 0.98);
+    RecordingExport device;
+    EXPECT_FALSE(drawing->RenderThroughExport());     // no target yet
+    drawing->SetExportTarget(&device);
+    ASSERT_TRUE(drawing->RenderThroughExport());
+    drawing->SetExportTarget(nullptr);
+    ASSERT_EQ(device.moves.size(), 1u);
+    EXPECT_EQ(device.lines.size(), 4u);
+    // Page units with y upwards: the square's corner (0, 0) lands near the bottom left.
+    EXPECT_NEAR(device.moves[0].first, 10.0, 1.0);
+    EXPECT_NEAR(device.moves[0].second, 10.0, 1.0);
+    ASSERT_FALSE(device.pens.empty());
+    EXPECT_EQ(device.pens[0], 1);                    // the ACI of layer "Red" chooses the pen
+    EXPECT_EQ(device.colors[0], RGB(255, 0, 0));
+    RkApp::Document::release(doc);
+}
+
 TEST_F(EngineContract, HoverHighlightDrawsTheEntityWider)
 {
     RkApp::Document* doc = RkApp::Document::create();
