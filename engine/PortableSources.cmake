@@ -15,6 +15,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/HatchPainter.cpp
   draw/TextPainter.cpp
   draw/ViewTransform.cpp
+  dwg/DwgAreaDecoders.cpp
   dwg/DwgBitReader.cpp
   dwg/DwgChecksum.cpp
   dwg/DwgClasses.cpp
@@ -29,6 +30,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgSectionsR13.cpp
   dwg/DwgSectionsR2004.cpp
   dwg/DwgStreams.cpp
+  dwg/DwgSummaryInfo.cpp
   dwg/DwgTableDecoders.cpp
   dwg/DwgTextDecoders.cpp
   dxf/DxfEntityReader.cpp

@@ -268,6 +268,14 @@ void DwgDatabaseBuilder::ResolveReferences(Pending& item)
     else if (auto* dimension = Take<RkDb::Dimension>(item.entity)) {
         dimension->block = m_db.Blocks().FindHandle(refs.block);
         dimension->dimStyle = m_db.DimStyles().FindHandle(refs.dimStyle);
+    } else if (auto* mline = Take<RkDb::MLine>(item.entity)) {
+        const std::int32_t style = m_db.MLineStyles().FindHandle(refs.mlineStyle);
+        if (style >= 0)
+            mline->elements = m_db.MLineStyles()[style].elements;
+    } else if (auto* image = Take<RkDb::Image>(item.entity)) {
+        const auto found = m_imageFiles.find(refs.imageDef);
+        if (found != m_imageFiles.end())
+            image->fileName = found->second;
     }
 }
 

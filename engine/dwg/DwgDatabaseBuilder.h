@@ -7,6 +7,7 @@
 #include "engine/dwg/DwgEntityDecoders.h"
 #include "engine/dwg/DwgTableDecoders.h"
 
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -27,6 +28,8 @@ public:
     void AddBlock(DwgBlockRecord block) { m_blocks.push_back(std::move(block)); }
     void AddLayout(RkDb::Layout layout) { m_layouts.push_back(std::move(layout)); }
     void SetBlockControl(DwgTableControl control) { m_blockControl = std::move(control); }
+    void AddMLineStyle(RkDb::MLineStyle style) { m_db.MLineStyles().Add(std::move(style)); }
+    void AddImageDefinition(uint64_t handle, std::string fileName) { m_imageFiles[handle] = std::move(fileName); }
     // An entity, a vertex or a marker (SEQEND, BLOCK, ENDBLK: entity null) in the map's order.
     void AddEntity(uint64_t handle, RkDb::EntityPtr entity, const DwgEntityCommon& common, DwgEntityRefs refs);
     void AddVertex(uint64_t handle, const DwgEntityCommon& common, const DwgVertex& vertex);
@@ -65,6 +68,7 @@ private:
     std::vector<RkDb::Layout> m_layouts;
     std::vector<Pending> m_items;
     std::unordered_map<uint64_t, size_t> m_itemByHandle;
+    std::unordered_map<uint64_t, std::string> m_imageFiles;
     std::int32_t m_paperSpace = -1;
 };
 

@@ -14,6 +14,8 @@ RkDb::EntityPtr DecodeCurveEntity(uint16_t type, const std::string& className, D
                                   DwgEntityCommon& common, DwgEntityRefs& refs);
 RkDb::EntityPtr DecodeTextEntity(uint16_t type, DwgObjectRecord& record, DwgEntityCommon& common,
                                  DwgEntityRefs& refs);
+RkDb::EntityPtr DecodeAreaEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
+                                 DwgEntityCommon& common, DwgEntityRefs& refs);
 RkDb::EntityPtr DecodeReferenceEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
                                       DwgEntityCommon& common, DwgEntityRefs& refs);
 

@@ -6,6 +6,7 @@
 #include "engine/dwg/DwgObjectMap.h"
 #include "engine/dwg/DwgSectionsR13.h"
 #include "engine/dwg/DwgSectionsR2004.h"
+#include "engine/dwg/DwgSummaryInfo.h"
 
 namespace orvo::dwg {
 
@@ -39,12 +40,12 @@ void DecodeEntityObject(DwgObjectRecord& record, const std::string& className, D
         return;
     }
     DwgEntityRefs refs;
+    DwgObjectRecord pristine = record;
     RkDb::EntityPtr entity = DecodeEntity(type, className, record, common, refs);
     if (!entity || record.Failed()) {
         // Kept as a link of its owner's chain even when the database has no such entity.
-        entity.reset();
         DwgEntityCommon links = common;
-        record.ReadEntityHandles(links);
+        pristine.ReadEntityHandles(links);
         builder.AddEntity(record.Handle(), nullptr, links, DwgEntityRefs());
         return;
     }
@@ -98,6 +99,18 @@ void DecodeTableObject(DwgObjectRecord& record, const std::string& className, Dw
     }
     default: break;
     }
+    if (record.Type() == kTypeMlinestyle) {
+        RkDb::MLineStyle style;
+        if (DecodeMLineStyle(record, style))
+            builder.AddMLineStyle(std::move(style));
+        return;
+    }
+    if (className == "IMAGEDEF") {
+        std::string fileName;
+        if (DecodeImageDefinition(record, fileName))
+            builder.AddImageDefinition(record.Handle(), std::move(fileName));
+        return;
+    }
     if (record.Type() == kTypeLayout || className == "LAYOUT") {
         RkDb::Layout layout;
         if (DecodeLayout(record, layout))
@@ -136,6 +149,8 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
     decoder.SetCodePage(version >= DwgVersion::R2007 ? 0 : WindowsCodePageOfDwg(sections.codePage));
     db.Header().version = version;
     db.Header().acadVer = RkDb::DwgVersionInfo::AcadVer(version);
+    if (!sections[DwgSectionKind::SummaryInfo].empty())
+        ReadSummaryInfo(sections[DwgSectionKind::SummaryInfo], version, decoder, db.Summary());
     DwgDatabaseBuilder builder(db);
     size_t count = 0;
     for (const DwgObjectMap::Entry& entry : map.Entries()) {

@@ -213,6 +213,8 @@ RkDb::EntityPtr DecodeEntity(uint16_t type, const std::string& className, DwgObj
         return entity;
     if (RkDb::EntityPtr entity = DecodeTextEntity(type, record, common, refs))
         return entity;
+    if (RkDb::EntityPtr entity = DecodeAreaEntity(type, className, record, common, refs))
+        return entity;
     return DecodeReferenceEntity(type, className, record, common, refs);
 }
 

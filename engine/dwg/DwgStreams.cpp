@@ -26,9 +26,9 @@ bool OpenSectionBody(const std::vector<uint8_t>& section, DwgVersion version, ui
         return false;
     body.hasText = false;
     if (version >= DwgVersion::R2007) {
+        // The size in bits counts from its own position: data and strings end at start + bitSize.
         const uint64_t bitSize = reader.RL();
-        start = reader.BitPosition();
-        if (reader.Failed() || bitSize > reader.BitsLeft())
+        if (reader.Failed() || bitSize < 32 || bitSize - 32 > reader.BitsLeft())
             return false;
         reader.LimitBits(start + bitSize);
         body.data = reader;

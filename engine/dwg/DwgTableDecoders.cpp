@@ -269,3 +269,43 @@ bool DecodeTableControl(DwgObjectRecord& record, bool isBlockControl, DwgTableCo
 }
 
 } // namespace orvo::dwg
+
+namespace orvo::dwg {
+
+bool DecodeMLineStyle(DwgObjectRecord& record, RkDb::MLineStyle& out)
+{
+    if (!Start(record))
+        return false;
+    out.handle = record.Handle();
+    DwgBitReader& data = record.Data();
+    out.name = record.Text().TV();
+    record.Text().TV(); // description
+    data.BS();          // flags
+    data.CMC(&record.Text()); // fill colour
+    data.BD();          // start and end angles
+    data.BD();
+    const uint8_t lines = data.RC();
+    for (uint8_t i = 0; i < lines && !data.Failed(); ++i) {
+        RkDb::MLineElement element;
+        element.offset = data.BD();
+        const DwgColor color = data.CMC(&record.Text());
+        element.color = color.hasRgb ? RkDb::Color::FromRgb(color.rgb) : RkDb::Color::FromAci(color.index);
+        if (!data.AtLeast(DwgVersion::R2018))
+            data.BS(); // line type index
+        out.elements.push_back(element);
+    }
+    return !record.Failed();
+}
+
+bool DecodeImageDefinition(DwgObjectRecord& record, std::string& fileName)
+{
+    if (!Start(record))
+        return false;
+    DwgBitReader& data = record.Data();
+    data.BL();  // class version
+    data.RD2(); // size in pixels
+    fileName = record.Text().TV();
+    return !record.Failed();
+}
+
+} // namespace orvo::dwg

@@ -41,6 +41,9 @@ bool DecodeDimStyle(DwgObjectRecord& record, RkDb::DimStyle& out);
 bool DecodeViewportRecord(DwgObjectRecord& record, RkDb::ViewportRecord& out);
 bool DecodeBlockHeader(DwgObjectRecord& record, DwgBlockRecord& out);
 bool DecodeLayout(DwgObjectRecord& record, RkDb::Layout& out);
+bool DecodeMLineStyle(DwgObjectRecord& record, RkDb::MLineStyle& out);
+// IMAGEDEF: the picture file an IMAGE shows.
+bool DecodeImageDefinition(DwgObjectRecord& record, std::string& fileName);
 bool DecodeTableControl(DwgObjectRecord& record, bool isBlockControl, DwgTableControl& out);
 
 } // namespace orvo::dwg

@@ -1,6 +1,7 @@
 // The DWG reader against the shared sample drawings: every DWG must give what its DXF export (made
 // by the program that wrote the DWG) gives through the DXF reader: entity counts by type, layers,
 // blocks, and the key values of each entity found by its handle.
+#include "engine/db/AreaEntities.h"
 #include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
 #include "tests/engine/portable/PortableSupport.h"
@@ -46,8 +47,7 @@ const std::vector<ExportDifference> kProxyExport = {
 };
 
 // Entity types the DWG reader does not read yet.
-const std::vector<EntityType> kNotYetRead = {EntityType::Hatch, EntityType::MLine, EntityType::MLeader,
-                                             EntityType::Wipeout, EntityType::Image, EntityType::Leader};
+const std::vector<EntityType> kNotYetRead = {EntityType::MLeader, EntityType::Leader};
 
 // The drawings with a DXF export of the same content.
 const Sample kSamples[] = {
@@ -139,6 +139,16 @@ std::string KeyValues(const RkDb::Database& db, const RkDb::Entity& e)
         out += " vertices " + std::to_string(poly->vertices.size()) + (poly->closed ? " closed" : "");
     else if (const auto* poly3 = RkDb::As<RkDb::Polyline>(e))
         out += " vertices " + std::to_string(poly3->vertices.size());
+    else if (const auto* hatch = RkDb::As<RkDb::Hatch>(e))
+        out += " '" + hatch->patternName + "' loops " + std::to_string(hatch->loops.size()) +
+               (hatch->loops.empty() ? "" : " edges " + std::to_string(hatch->loops[0].edges.size()) + "/" +
+                                                std::to_string(hatch->loops[0].polyline.size())) +
+               " lines " + std::to_string(hatch->patternLines.size());
+    else if (const auto* mline = RkDb::As<RkDb::MLine>(e))
+        out += " vertices " + std::to_string(mline->vertices.size()) + " elements " +
+               std::to_string(mline->elements.size());
+    else if (const auto* wipeout = RkDb::As<RkDb::Wipeout>(e))
+        out += point(wipeout->frame.insertion) + " clip " + std::to_string(wipeout->frame.clipBoundary.size());
     else if (const auto* dim = RkDb::As<RkDb::Dimension>(e))
         out += " " + BlockName(db, dim->block);
     return out;
@@ -198,5 +208,78 @@ TEST_P(DwgSamples, MatchesTheDxfExport)
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, DwgSamples, ::testing::ValuesIn(kSamples));
+
+} // namespace
+
+namespace {
+
+// The one-entity drawings of 2000 and 2018 (no DXF export): each reads and holds its entity.
+struct SingleEntity
+{
+    const char* name;
+    RkDb::EntityType type;
+};
+
+const SingleEntity kSingles[] = {
+    {"Line", RkDb::EntityType::Line},       {"Arc", RkDb::EntityType::Arc},
+    {"circle", RkDb::EntityType::Circle},   {"Text", RkDb::EntityType::MText},
+    {"Point", RkDb::EntityType::Point},     {"Ellipse", RkDb::EntityType::Ellipse},
+    {"Spline", RkDb::EntityType::Spline},   {"Polyline", RkDb::EntityType::LwPolyline},
+};
+
+TEST(DwgSingleEntitySamples, HoldTheirEntity)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    for (const char* release : {"2000", "2018"}) {
+        for (const SingleEntity& single : kSingles) {
+            const std::string path = orvo::portable::SamplePath(dir, std::string("dwg/") + release + "/" + single.name + ".dwg");
+            RkDb::Database db;
+            DwgReadResult result = DwgReadResult::Corrupt;
+            ASSERT_TRUE(ReadDwg(path, db, result)) << path;
+            EXPECT_EQ(result, DwgReadResult::Ok) << path;
+            EXPECT_GE(db.CountByType()[static_cast<size_t>(single.type)], 1u) << path;
+        }
+    }
+}
+
+TEST(DwgSamplesSummary, LastSavedByAsTheDxfHeaderSays)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    for (const char* name : {"dwg/example_2004", "dwg/example_2010", "dwg/example_2018"}) {
+        RkDb::Database dwg, dxf;
+        DwgReadResult result = DwgReadResult::Corrupt;
+        ASSERT_TRUE(ReadDwg(orvo::portable::SamplePath(dir, std::string(name) + ".dwg"), dwg, result));
+        ASSERT_TRUE(ReadDxf(orvo::portable::SamplePath(dir, std::string(name) + ".dxf"), dxf));
+        EXPECT_EQ(dwg.Summary().lastSavedBy, "rurban") << name;
+        EXPECT_EQ(dwg.Header().version, dxf.Header().version) << name;
+    }
+}
+
+// A drawing saved with a password has its data encrypted: the reader says so instead of
+// reading garbage.
+TEST(DwgSamplesPassword, EncryptedDataGivesThePasswordResult)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    for (const char* name : {"dwg/example_2004.dwg", "dwg/example_2018.dwg"}) {
+        const std::string data = orvo::portable::ReadWholeFile(orvo::portable::SamplePath(dir, name));
+        ASSERT_GT(data.size(), 0x100u);
+        for (const uint8_t flags : {1, 2, 3}) {
+            std::vector<uint8_t> bytes(data.begin(), data.end());
+            bytes[0x18] = flags;  // security flags: encrypted data, encrypted properties
+            RkDb::Database db;
+            EXPECT_EQ(DwgReader().Read(bytes, db), DwgReadResult::PasswordProtected) << name;
+        }
+    }
+}
+
+TEST(DwgSamplesReleases, OlderAndUnknownFilesAreRefused)
+{
+    RkDb::Database db;
+    const std::string r12 = "AC1009" + std::string(200, '\0');
+    EXPECT_EQ(DwgReader().Read(std::vector<uint8_t>(r12.begin(), r12.end()), db), DwgReadResult::UnsupportedVersion);
+    const std::string text = "0\nSECTION\n";
+    EXPECT_EQ(DwgReader().Read(std::vector<uint8_t>(text.begin(), text.end()), db), DwgReadResult::NotDwg);
+    EXPECT_EQ(DwgReader().Read({}, db), DwgReadResult::NotDwg);
+}
 
 } // namespace
