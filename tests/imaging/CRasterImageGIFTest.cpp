@@ -325,25 +325,6 @@ TEST(CRasterImageGIF, ExtensionsAndDimensionsOnly)
     EXPECT_FALSE(onlySize.IsValid());
 }
 
-class RefusingStream : public CRasterMemFile
-{
-public:
-    size_t Write(const void*, size_t, size_t) override { return 0; }
-    bool PutC(unsigned char) override { return false; }
-};
-
-TEST(CRasterImageGIF, WriteErrorIsAFailure)
-{
-    for (WORD bpp : {8, 24}) {
-        CRasterImage image;
-        FillPattern(image, 20, 20, bpp);
-        RefusingStream refusing;
-        refusing.Open();
-        EXPECT_FALSE(image.Encode(&refusing, RASTER_FORMAT_GIF));
-        EXPECT_STREQ(image.GetLastError(), "Write Error in GIF file");
-    }
-}
-
 TEST(CRasterImageGIF, MalformedInputSweep)
 {
     CRasterImage a, c;

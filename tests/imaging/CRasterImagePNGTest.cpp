@@ -358,22 +358,6 @@ TEST(CRasterImagePNG, DecodeStopsWhenCreateFails)
     EXPECT_EQ(image.GetWidth(), 4u); // the old picture stays
 }
 
-class RefusingStream : public CRasterMemFile
-{
-public:
-    size_t Write(const void*, size_t, size_t) override { return 0; }
-};
-
-TEST(CRasterImagePNG, WriteErrorIsAFailure)
-{
-    CRasterImage image;
-    FillPattern(image, 4, 4, 24);
-    RefusingStream refusing;
-    refusing.Open();
-    EXPECT_FALSE(image.Encode(&refusing, RASTER_FORMAT_PNG));
-    EXPECT_STREQ(image.GetLastError(), "Error saving PNG file");
-}
-
 TEST(CRasterImagePNG, MalformedInputSweep)
 {
     PngSpec interlacedPalette;

@@ -330,21 +330,6 @@ TEST(CRasterImageTIF, OneBitImageIsWrittenWithoutChangingIt)
     EXPECT_EQ(MaxChannelDifference(bw, back), 0);
 }
 
-class RefusingStream : public CRasterMemFile
-{
-public:
-    size_t Write(const void*, size_t, size_t) override { return 0; }
-};
-
-TEST(CRasterImageTIF, WriteErrorIsAFailure)
-{
-    CRasterImage image;
-    FillPattern(image, 40, 40, 8);
-    RefusingStream refusing;
-    refusing.Open();
-    EXPECT_FALSE(image.Encode(&refusing, RASTER_FORMAT_TIF));
-}
-
 TEST(CRasterImageTIF, MalformedInputSweep)
 {
     CRasterImage palette, bw;

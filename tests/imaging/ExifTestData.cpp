@@ -169,7 +169,9 @@ Bytes MakeJpegWithSegments(const std::vector<std::pair<unsigned char, Bytes>>& s
     return out;
 }
 
-Bytes EncodeTestJpeg(int width, int height, int components, int quality)
+Bytes EncodeJpegSamples(int width, int height, int components, int colorSpace,
+                        const std::function<unsigned char(int x, int y, int k)>& sample,
+                        int quality)
 {
     jpeg_compress_struct c = {};
     jpeg_error_mgr err = {};
@@ -181,7 +183,7 @@ Bytes EncodeTestJpeg(int width, int height, int components, int quality)
     c.image_width = JDIMENSION(width);
     c.image_height = JDIMENSION(height);
     c.input_components = components;
-    c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    c.in_color_space = J_COLOR_SPACE(colorSpace);
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
     jpeg_start_compress(&c, TRUE);
@@ -189,9 +191,7 @@ Bytes EncodeTestJpeg(int width, int height, int components, int quality)
     while (c.next_scanline < c.image_height) {
         for (int x = 0; x < width; ++x)
             for (int k = 0; k < components; ++k)
-                row[size_t(x) * components + k] =
-                    uint8_t(k == 0 ? x * 255 / (width > 1 ? width - 1 : 1)
-                                   : k == 1 ? c.next_scanline * 255 / JDIMENSION(height) : 96);
+                row[size_t(x) * components + k] = sample(x, int(c.next_scanline), k);
         JSAMPROW p = row.data();
         jpeg_write_scanlines(&c, &p, 1);
     }
@@ -200,6 +200,17 @@ Bytes EncodeTestJpeg(int width, int height, int components, int quality)
     Bytes result(buffer, buffer + size);
     free(buffer);
     return result;
+}
+
+Bytes EncodeTestJpeg(int width, int height, int components, int quality)
+{
+    return EncodeJpegSamples(
+        width, height, components, components == 1 ? JCS_GRAYSCALE : JCS_RGB,
+        [=](int x, int y, int k) {
+            return uint8_t(k == 0 ? x * 255 / (width > 1 ? width - 1 : 1)
+                           : k == 1 ? y * 255 / height : 96);
+        },
+        quality);
 }
 
 Bytes InsertApp1(const Bytes& jpeg, const Bytes& app1)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,10 @@ Bytes MakeJpegWithSegments(const std::vector<std::pair<unsigned char, Bytes>>& s
 
 // A real baseline JPEG of a small gradient, made with libjpeg (3 components, or 1 for grey).
 Bytes EncodeTestJpeg(int width, int height, int components, int quality = 90);
+// A JPEG of the samples, made with libjpeg: colorSpace is libjpeg's J_COLOR_SPACE of the input.
+Bytes EncodeJpegSamples(int width, int height, int components, int colorSpace,
+                        const std::function<unsigned char(int x, int y, int k)>& sample,
+                        int quality);
 
 // Inserts an APP1 segment with the contents right after the SOI of a JPEG.
 Bytes InsertApp1(const Bytes& jpeg, const Bytes& app1);

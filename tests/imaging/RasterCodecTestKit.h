@@ -3,6 +3,7 @@
 #pragma once
 
 #include "imaging/CRasterImage.h"
+#include "imaging/CRasterMemFile.h"
 
 #include <cstdint>
 #include <string>
@@ -23,6 +24,15 @@ bool DecodeFromBytes(CRasterImage& image, const Bytes& bytes, DWORD format);
 // Largest difference of any colour channel between two pictures of the same size (255 when the
 // sizes differ).
 int MaxChannelDifference(const CRasterImage& a, const CRasterImage& b);
+
+// A stream that accepts no byte: every write fails.
+class RefusingStream : public CRasterMemFile
+{
+public:
+    RefusingStream() { Open(); }
+    size_t Write(const void*, size_t, size_t) override { return 0; }
+    bool PutC(unsigned char) override { return false; }
+};
 
 // Every truncation of each valid file plus deterministic byte mutations: each decode must end
 // (fail or succeed) without a crash or a hang. Returns the number of decodes that succeeded.
