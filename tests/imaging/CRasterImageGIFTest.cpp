@@ -253,6 +253,22 @@ TEST(CRasterImageGIF, FramesComposeWithDisposal)
     }
 }
 
+TEST(CRasterImageGIF, FramesOutsideTheScreenAndBadCodeSizes)
+{
+    GifBuilder b(4, 4, Greys(4));
+    b.Frame(0, 0, 4, 4, std::vector<BYTE>(16, 1), 2);
+    b.Frame(3, 3, 2, 2, {2, 2, 2, 2}, 2); // reaches past the screen: passed over, not counted
+    b.Raw({0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0, 12, 1, 0xFF, 0}); // code size 12: pixels stay as made
+    const Bytes gif = b.End();
+    CRasterImage first;
+    ASSERT_TRUE(DecodeFromBytes(first, gif, RASTER_FORMAT_GIF));
+    EXPECT_EQ(first.GetNumFrames(), 2);
+    CRasterImage second;
+    second.SetFrame(1);
+    ASSERT_TRUE(DecodeFromBytes(second, gif, RASTER_FORMAT_GIF));
+    EXPECT_EQ(TopIndex(second, 3, 3), 1);
+}
+
 TEST(CRasterImageGIF, FourEntryTableWithTransparencyFillsWhite)
 {
     const Bytes gif = GifBuilder(2, 1, Greys(4)).Control(0, 1).Frame(0, 0, 2, 1, {0, 3}, 2).End();

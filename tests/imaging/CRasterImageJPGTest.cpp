@@ -129,6 +129,24 @@ TEST(CRasterImageJPG, CmykScaledByBlack)
     EXPECT_NEAR(p.rgbBlue, 128 * 50 / 255, 2);
 }
 
+TEST(CRasterImageJPG, DecodeOptionsGreyAndQuantised)
+{
+    const Bytes jpeg = EncodeTestJpeg(32, 16, 3);
+    CRasterImage grey;
+    grey.SetCodecOption(CRasterImageJPG::DEC_GRAYSCALE, RASTER_FORMAT_JPG);
+    ASSERT_TRUE(DecodeFromBytes(grey, jpeg, RASTER_FORMAT_JPG));
+    EXPECT_EQ(grey.GetBpp(), 8);
+    EXPECT_TRUE(grey.IsGrayScale());
+    CRasterImage quantised;
+    quantised.SetCodecOption(CRasterImageJPG::DEC_QUANTIZE | CRasterImageJPG::DEC_ONE_PASS,
+                             RASTER_FORMAT_JPG);
+    quantised.SetJpegQuality(16); // the number of colours asked for
+    ASSERT_TRUE(DecodeFromBytes(quantised, jpeg, RASTER_FORMAT_JPG)) << quantised.GetLastError();
+    EXPECT_EQ(quantised.GetBpp(), 8);
+    EXPECT_LE(quantised.GetNumColors(), 16u);
+    EXPECT_GT(quantised.GetNumColors(), 1u);
+}
+
 TEST(CRasterImageJPG, EmptyTruncatedAndDimensionsOnly)
 {
     CRasterImage empty;

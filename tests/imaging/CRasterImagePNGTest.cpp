@@ -206,6 +206,18 @@ TEST(CRasterImagePNG, SixteenBitRgbaIsCompositedWithAnOpaqueAlphaPlane)
     EXPECT_NEAR(Pixel(image, 3, 3).rgbRed, 192, 1); // the fixed grey shows through
 }
 
+TEST(CRasterImagePNG, EightBitGreyAlphaIsCompositedToGrey)
+{
+    PngSpec s;
+    s.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    s.sample = [](int, int, int c) { return c == 0 ? 200 : 255; }; // opaque grey 200
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, WritePng(s), RASTER_FORMAT_PNG));
+    EXPECT_EQ(image.GetBpp(), 8);
+    EXPECT_FALSE(image.AlphaIsValid());
+    EXPECT_EQ(image.GetPixelColor(1, 1, false).rgbRed, 200);
+}
+
 TEST(CRasterImagePNG, SixteenBitGreyKeepsTheHighBytes)
 {
     PngSpec s;

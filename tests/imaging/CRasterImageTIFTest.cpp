@@ -277,6 +277,22 @@ TEST(CRasterImageTIF, SixteenBitSamplesStripsAndTiles)
     }
 }
 
+TEST(CRasterImageTIF, CieLabPagesBecomeTrueColour)
+{
+    TiffSpec s;
+    s.samples = 3;
+    s.photometric = PHOTOMETRIC_CIELAB;
+    s.sample = [](uint32_t x, uint32_t, int k) { return uint16_t(k == 0 ? (x < 4 ? 255 : 0) : 0); };
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, WriteTiff(s), RASTER_FORMAT_TIF)) << image.GetLastError();
+    EXPECT_EQ(image.GetBpp(), 24);
+    const RGBQUAD white = Top(image, 1, 1), black = Top(image, 6, 1);
+    EXPECT_GE(white.rgbRed, 250);
+    EXPECT_GE(white.rgbGreen, 250);
+    EXPECT_GE(white.rgbBlue, 250);
+    EXPECT_LE(black.rgbRed + black.rgbGreen + black.rgbBlue, 30); // the cube of L* = 0 is near black
+}
+
 TEST(CRasterImageTIF, ResolutionInCentimetres)
 {
     TiffSpec s;
