@@ -23,7 +23,8 @@ endfunction()
 orvo_import_library(Orvo::jpeg libjpeg.a)
 orvo_import_library(Orvo::png libpng16.a DEPS ZLIB::ZLIB)
 orvo_import_library(Orvo::tiff libtiff.a DEPS Orvo::jpeg ZLIB::ZLIB)
-orvo_import_library(Orvo::mng libmng.a DEPS Orvo::jpeg ZLIB::ZLIB)
+# Users see libmng's headers with the feature set it was built with (writing, chunk access).
+orvo_import_library(Orvo::mng libmng.a DEPS Orvo::jpeg ZLIB::ZLIB DEFINES MNG_USE_SO)
 # The static library's headers otherwise declare DLL imports.
 orvo_import_library(Orvo::openjp2 libopenjp2.a DEFINES OPJ_STATIC)
 file(GLOB _openjp2_include "${ORVO_DEPS_PREFIX}/include/openjpeg-*")

@@ -30,17 +30,17 @@ struct RASTERDETECTSTEP
 };
 extern const RASTERDETECTSTEP kRasterDetectionOrder[12];
 
-// Adapter for a format class TFormat (a CRasterImage with Decode(CRasterFile*)): builds it, hands it
-// the caller's settings, decodes and moves the result into the caller. A failure leaves the
-// caller's picture and copies only the format's error text. No exception leaves a codec.
-template <class TFormat>
-bool DecodeWithFormat(CRasterImage& image, CRasterFile& stream, DWORD)
+// Runs a decode call on a fresh format object TFormat: hands it the caller's settings, decodes and
+// moves the result into the caller. A failure leaves the caller's picture and copies only the
+// format's error text. No exception leaves a codec.
+template <class TFormat, class Call>
+bool DecodeWithCall(CRasterImage& image, Call call)
 {
     TFormat format;
     format.CopyInfo(image);
     bool decoded = false;
     try {
-        decoded = format.Decode(&stream);
+        decoded = call(format);
     } catch (...) {
         format.SetLastError("Decode: exception in the format reader");
         decoded = false;
@@ -51,16 +51,16 @@ bool DecodeWithFormat(CRasterImage& image, CRasterFile& stream, DWORD)
     return false;
 }
 
-// Adapter for a format class TFormat with Encode(CRasterFile*): the format object borrows the
-// caller's buffers as a ghost and writes them; nothing is copied or freed.
-template <class TFormat>
-bool EncodeWithFormat(CRasterImage& image, CRasterFile& stream, DWORD)
+// Runs an encode call on a format object TFormat that borrows the caller's buffers as a ghost and
+// writes them; nothing is copied or freed.
+template <class TFormat, class Call>
+bool EncodeWithCall(CRasterImage& image, Call call)
 {
     TFormat format;
     format.Ghost(&image);
     bool encoded = false;
     try {
-        encoded = format.Encode(&stream);
+        encoded = call(format);
     } catch (...) {
         format.SetLastError("Encode: exception in the format writer");
         encoded = false;
@@ -68,4 +68,17 @@ bool EncodeWithFormat(CRasterImage& image, CRasterFile& stream, DWORD)
     if (!encoded)
         image.SetLastError(format.GetLastError());
     return encoded;
+}
+
+// Adapters for a format class TFormat with Decode(CRasterFile*) and Encode(CRasterFile*).
+template <class TFormat>
+bool DecodeWithFormat(CRasterImage& image, CRasterFile& stream, DWORD)
+{
+    return DecodeWithCall<TFormat>(image, [&stream](TFormat& f) { return f.Decode(&stream); });
+}
+
+template <class TFormat>
+bool EncodeWithFormat(CRasterImage& image, CRasterFile& stream, DWORD)
+{
+    return EncodeWithCall<TFormat>(image, [&stream](TFormat& f) { return f.Encode(&stream); });
 }
