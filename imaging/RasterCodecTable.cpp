@@ -7,8 +7,25 @@
 #include "imaging/CRasterImagePNG.h"
 #include "imaging/CRasterImageTGA.h"
 #include "imaging/CRasterImageTIF.h"
+#include "imaging/CRasterImageJAS.h"
+#include "imaging/CRasterImageMNG.h"
+#include "imaging/CRasterImagePCX.h"
+#include "imaging/CRasterImageWBMP.h"
 
 namespace {
+
+// The JPEG-2000 family class takes the format code as an argument of both operations.
+bool DecodeJas(CRasterImage& image, CRasterFile& stream, DWORD imageType)
+{
+    return DecodeWithCall<CRasterImageJAS>(
+        image, [&](CRasterImageJAS& f) { return f.Decode(&stream, imageType); });
+}
+
+bool EncodeJas(CRasterImage& image, CRasterFile& stream, DWORD imageType)
+{
+    return EncodeWithCall<CRasterImageJAS>(
+        image, [&](CRasterImageJAS& f) { return f.Encode(&stream, imageType); });
+}
 
 // One line per format code. To add a format: include its class and fill its entry with the
 // adapters (DecodeWithFormat<CRasterImageXXX>, EncodeWithFormat<CRasterImageXXX>), or with an
@@ -19,18 +36,18 @@ const RASTERCODEC kCodecs[RASTER_CODEC_OPTION_COUNT] = {
     /* 2 GIF  */ {DecodeWithFormat<CRasterImageGIF>, EncodeWithFormat<CRasterImageGIF>},
     /* 3 JPG  */ {DecodeWithFormat<CRasterImageJPG>, EncodeWithFormat<CRasterImageJPG>},
     /* 4 PNG  */ {DecodeWithFormat<CRasterImagePNG>, EncodeWithFormat<CRasterImagePNG>},
-    /* 5 MNG  */ {nullptr, nullptr},
+    /* 5 MNG  */ {DecodeWithFormat<CRasterImageMNG>, EncodeWithFormat<CRasterImageMNG>},
     /* 6 ICO  */ {DecodeWithFormat<CRasterImageICO>, EncodeWithFormat<CRasterImageICO>},
     /* 7 TIF  */ {DecodeWithFormat<CRasterImageTIF>, EncodeWithFormat<CRasterImageTIF>},
     /* 8 TGA  */ {DecodeWithFormat<CRasterImageTGA>, EncodeWithFormat<CRasterImageTGA>},
-    /* 9 PCX  */ {nullptr, nullptr},
-    /* 10 WBMP */ {nullptr, nullptr},
+    /* 9 PCX  */ {DecodeWithFormat<CRasterImagePCX>, EncodeWithFormat<CRasterImagePCX>},
+    /* 10 WBMP */ {DecodeWithFormat<CRasterImageWBMP>, EncodeWithFormat<CRasterImageWBMP>},
     /* 11 WMF  */ {nullptr, nullptr},
-    /* 12 JP2  */ {nullptr, nullptr},
-    /* 13 JPC  */ {nullptr, nullptr},
-    /* 14 PGX  */ {nullptr, nullptr},
-    /* 15 PNM  */ {nullptr, nullptr},
-    /* 16 RAS  */ {nullptr, nullptr},
+    /* 12 JP2  */ {DecodeJas, EncodeJas},
+    /* 13 JPC  */ {DecodeJas, EncodeJas},
+    /* 14 PGX  */ {DecodeJas, EncodeJas},
+    /* 15 PNM  */ {DecodeJas, EncodeJas},
+    /* 16 RAS  */ {DecodeJas, EncodeJas},
 };
 
 } // namespace
