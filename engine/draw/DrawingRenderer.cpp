@@ -32,10 +32,15 @@ public:
     void Dot(DevPoint p) override { Add(&p, 1); }
     void Text(const TextRun& run) override
     {
+        // Measuring runs in view coordinates (y upwards): the run's box from its baseline up to
+        // its height.
         const double w = TextWidth(run);
-        const DevPoint corners[2] = {run.origin, {run.origin.x + w * std::cos(run.angle),
-                                                  run.origin.y - w * std::sin(run.angle)}};
-        Add(corners, 2);
+        const double c = std::cos(run.angle), s = std::sin(run.angle);
+        const DevPoint o = run.origin;
+        const DevPoint end{o.x + w * c, o.y - w * s};
+        const DevPoint up{run.height * s, run.height * c};
+        const DevPoint corners[4] = {o, end, {o.x + up.x, o.y + up.y}, {end.x + up.x, end.y + up.y}};
+        Add(corners, 4);
     }
     double TextWidth(const TextRun& run) override
     {

@@ -25,6 +25,9 @@ public:
     void SetDeviceSize(int width, int height);
     // Measuring extents: nothing is culled and rays and construction lines are left out.
     void SetMeasuring(bool measuring) { m_measuring = measuring; }
+    bool Measuring() const { return m_measuring; }
+    // Text smaller than this many pixels is not drawn (any size counts while measuring).
+    double MinTextHeight() const { return m_measuring ? 1e-300 : 1.0; }
     void SetPen(std::uint32_t rgb, double width);
     std::uint32_t PenColor() const { return m_rgb; }
 

@@ -145,7 +145,7 @@ TextRun TextPainter::MakeRun(const std::string& utf8, std::int32_t style, double
 
 void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
 {
-    if (run.utf8.empty() || !(run.height >= 1.0) || !(run.height < 100000.0))
+    if (run.utf8.empty() || !(run.height >= m_p.MinTextHeight()) || !(run.height < 100000.0))
         return;
     const DevPoint o = m_p.ToDevice(p);
     const DevPoint x = m_p.ToDevice(p + xAxis);
@@ -154,7 +154,7 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
     // Text wholly off the device is not drawn: rasterizing glyphs is the costly part of a text,
     // and a drawing zoomed far in may hold texts thousands of pixels high around the view.
     const double reach = m_p.Sink().TextWidth(run) + run.height * 2.0;
-    if (m_p.OffDevice({{o.x - reach, o.y - reach}, {o.x + reach, o.y + reach}}))
+    if (!m_p.Measuring() && m_p.OffDevice({{o.x - reach, o.y - reach}, {o.x + reach, o.y + reach}}))
         return;
     const Vec3 y = RkDb::Cross({0, 0, 1}, xAxis);
     const DevPoint yd = m_p.ToDevice(p + y);
@@ -173,7 +173,7 @@ void TextPainter::PaintText(const TextData& t)
     double height = t.height;
     double widthFactor = t.widthFactor;
     TextRun run = MakeRun(value, t.style, height, widthFactor, t.oblique);
-    if (!(run.height >= 1.0))
+    if (!(run.height >= m_p.MinTextHeight()))
         return;
     height = run.height / m_p.PixelsPerUnit();
     run.mirrorX = (t.generation & 2) != 0;
@@ -218,7 +218,7 @@ void TextPainter::PaintMText(const MText& m)
     TextRun proto = MakeRun(std::string(), m.style, height, 1.0, 0.0);
     if (factor > 0.0)
         proto.height *= factor;
-    if (!(proto.height >= 1.0))
+    if (!(proto.height >= m_p.MinTextHeight()))
         return;
     const double ppu = m_p.PixelsPerUnit();
     height = proto.height / ppu;

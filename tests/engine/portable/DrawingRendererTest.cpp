@@ -149,6 +149,13 @@ TEST(DrawingRenderer, ExtentsAndFit)
     EXPECT_NEAR(max.y, 25.0, 0.1);
     Database empty;
     EXPECT_FALSE(DrawingRenderer::Extents(empty, 0, view, min, max));
+    // A drawing of one small text still has extents (texts under a pixel high count).
+    auto text = Entities([](DxfBuilder& b) {
+        b.S(0, "MTEXT").S(8, "0").P(10, 7, 14).D(40, 0.2).S(1, "small words");
+    });
+    ASSERT_TRUE(DrawingRenderer::Extents(*text, 0, view, min, max));
+    EXPECT_NEAR(min.x, 7.0, 1e-9);
+    EXPECT_NEAR(max.y, 14.0, 1e-9);
 }
 
 TEST(DrawingRenderer, TextAndSampleDrawing)
