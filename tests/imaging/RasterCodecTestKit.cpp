@@ -62,7 +62,7 @@ int MaxChannelDifference(const CRasterImage& a, const CRasterImage& b)
 }
 
 int MalformedInputSweep(const std::vector<Bytes>& validFiles, DWORD format, int mutations,
-                        size_t mutateWithin)
+                        size_t mutateWithin, const std::function<void(Bytes&)>& repair)
 {
     int decoded = 0;
     auto run = [&](const Bytes& bytes) {
@@ -74,6 +74,8 @@ int MalformedInputSweep(const std::vector<Bytes>& validFiles, DWORD format, int 
         for (size_t cut = 0; cut < file.size(); ++cut)
             run(Bytes(file.begin(), file.begin() + cut));
     uint32_t seed = 0x2545F491u;
+    if (const char* n = getenv("ORVO_SWEEP_MUTATIONS"))
+        mutations = atoi(n);
     for (int i = 0; i < mutations; ++i) {
         const Bytes& file = validFiles[size_t(i) % validFiles.size()];
         Bytes mutated = file;
@@ -85,6 +87,8 @@ int MalformedInputSweep(const std::vector<Bytes>& validFiles, DWORD format, int 
             seed ^= seed << 5;
             mutated[(seed >> 4) % span] = BYTE(seed >> 24);
         }
+        if (repair)
+            repair(mutated);
         run(mutated);
     }
     return decoded;

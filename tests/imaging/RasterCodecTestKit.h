@@ -6,6 +6,7 @@
 #include "imaging/CRasterMemFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,10 @@ public:
 
 // Every truncation of each valid file plus deterministic byte mutations: each decode must end
 // (fail or succeed) without a crash or a hang. Returns the number of decodes that succeeded.
+// repair, when given, mends each mutated file's checksums so the damage reaches the decoder.
+// ORVO_SWEEP_MUTATIONS in the environment replaces the number of mutations (for a deeper run).
 int MalformedInputSweep(const std::vector<Bytes>& validFiles, DWORD format, int mutations,
-                        size_t mutateWithin = 0);
+                        size_t mutateWithin = 0,
+                        const std::function<void(Bytes&)>& repair = nullptr);
 
 } // namespace orvo::test
