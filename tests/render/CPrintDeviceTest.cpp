@@ -18,6 +18,15 @@ struct Record
     std::vector<DWORD> params;
 };
 
+int CALLBACK CollectRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data)
+{
+    Record r{record->iType, {}};
+    const DWORD count = (record->nSize - 8) / 4;
+    r.params.assign(record->dParm, record->dParm + count);
+    reinterpret_cast<std::vector<Record>*>(data)->push_back(r);
+    return 1;
+}
+
 // Runs draw on a device over a fresh metafile context and returns the metafile's records.
 std::vector<Record> Record_(const std::function<void(CPrintDevice&)>& setup,
                             const std::function<void(CPrintDevice&)>& draw)
@@ -34,16 +43,7 @@ std::vector<Record> Record_(const std::function<void(CPrintDevice&)>& setup,
     }
     const HENHMETAFILE metafile = CloseEnhMetaFile(dc);
     std::vector<Record> records;
-    EnumEnhMetaFile(
-        nullptr, metafile,
-        [](HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data) -> int {
-            Record r{record->iType, {}};
-            const DWORD count = (record->nSize - 8) / 4;
-            r.params.assign(record->dParm, record->dParm + count);
-            reinterpret_cast<std::vector<Record>*>(data)->push_back(r);
-            return 1;
-        },
-        &records, nullptr);
+    EnumEnhMetaFile(nullptr, metafile, CollectRecord, &records, nullptr);
     DeleteEnhMetaFile(metafile);
     return records;
 }
