@@ -11,6 +11,7 @@
 #include "imaging/CRasterImageMNG.h"
 #include "imaging/CRasterImagePCX.h"
 #include "imaging/CRasterImageWBMP.h"
+#include "imaging/CRasterImageWMF.h"
 
 namespace {
 
@@ -19,6 +20,13 @@ bool DecodeJas(CRasterImage& image, CRasterFile& stream, DWORD imageType)
 {
     return DecodeWithCall<CRasterImageJAS>(
         image, [&](CRasterImageJAS& f) { return f.Decode(&stream, imageType); });
+}
+
+// The metafile class plays the picture at its own size when the dispatch reads it.
+bool DecodeWmf(CRasterImage& image, CRasterFile& stream, DWORD)
+{
+    return DecodeWithCall<CRasterImageWMF>(
+        image, [&](CRasterImageWMF& f) { return f.Decode(&stream, 0, 0); });
 }
 
 bool EncodeJas(CRasterImage& image, CRasterFile& stream, DWORD imageType)
@@ -42,7 +50,7 @@ const RASTERCODEC kCodecs[RASTER_CODEC_OPTION_COUNT] = {
     /* 8 TGA  */ {DecodeWithFormat<CRasterImageTGA>, EncodeWithFormat<CRasterImageTGA>},
     /* 9 PCX  */ {DecodeWithFormat<CRasterImagePCX>, EncodeWithFormat<CRasterImagePCX>},
     /* 10 WBMP */ {DecodeWithFormat<CRasterImageWBMP>, EncodeWithFormat<CRasterImageWBMP>},
-    /* 11 WMF  */ {nullptr, nullptr},
+    /* 11 WMF  */ {DecodeWmf, EncodeWithFormat<CRasterImageWMF>},
     /* 12 JP2  */ {DecodeJas, EncodeJas},
     /* 13 JPC  */ {DecodeJas, EncodeJas},
     /* 14 PGX  */ {DecodeJas, EncodeJas},

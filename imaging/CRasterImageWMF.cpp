@@ -1,0 +1,209 @@
+#include "imaging/CRasterImageWMF.h"
+
+#include "imaging/CRasterFile.h"
+#include "imaging/MetafileCheck.h"
+
+#include <memory>
+#include <type_traits>
+
+namespace {
+
+constexpr DWORD kPlaceableKey = 0x9AC6CDD7;
+constexpr size_t kPlaceableSize = 22;
+constexpr size_t kMetaHeaderSize = 18;
+// Metafiles are small; a larger one is refused before it is read.
+constexpr int64_t kMaxMetafileBytes = 64ll * 1024 * 1024;
+
+uint16_t Get16(const uint8_t* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+uint32_t Get32(const uint8_t* p)
+{
+    return uint32_t(Get16(p)) | (uint32_t(Get16(p + 2)) << 16);
+}
+
+struct ScreenDC {
+    HDC dc = GetDC(nullptr);
+    ~ScreenDC()
+    {
+        if (dc)
+            ReleaseDC(nullptr, dc);
+    }
+};
+
+struct EnhDeleter {
+    void operator()(HENHMETAFILE h) const { DeleteEnhMetaFile(h); }
+};
+using EnhPtr = std::unique_ptr<std::remove_pointer_t<HENHMETAFILE>, EnhDeleter>;
+
+struct GdiDeleter {
+    void operator()(HGDIOBJ h) const { DeleteObject(h); }
+};
+struct DcDeleter {
+    void operator()(HDC h) const { DeleteDC(h); }
+};
+
+} // namespace
+
+bool CRasterImageWMF::Fail(const char* text)
+{
+    SetLastError(text);
+    return false;
+}
+
+bool CRasterImageWMF::Encode(CRasterFile* stream)
+{
+    if (!stream)
+        return false;
+    return Fail("Save WMF not supported");
+}
+
+// A placeable metafile becomes an enhanced one; width and height get its size in screen pixels.
+// A picture without area sets empty and gives nothing.
+HENHMETAFILE CRasterImageWMF::ReadPlaceable(CRasterFile& stream, long& width, long& height,
+                                            bool& empty)
+{
+    const int32_t start = stream.Tell();
+    uint8_t p[kPlaceableSize], m[kMetaHeaderSize];
+    if (stream.Read(p, 1, sizeof(p)) != sizeof(p) || Get32(p) != kPlaceableKey)
+        return nullptr;
+    uint16_t sum = 0;
+    for (size_t i = 0; i < 20; i += 2)
+        sum ^= Get16(p + i);
+    const long left = int16_t(Get16(p + 6)), top = int16_t(Get16(p + 8));
+    const long right = int16_t(Get16(p + 10)), bottom = int16_t(Get16(p + 12));
+    const long unitsPerInch = Get16(p + 14);
+    if (sum != Get16(p + 20) || unitsPerInch < 1 || unitsPerInch > 2540)
+        return nullptr;
+    if (stream.Read(m, 1, sizeof(m)) != sizeof(m))
+        return nullptr;
+    const uint16_t type = Get16(m);
+    const uint64_t bytes = uint64_t(Get32(m + 6)) * 2;
+    if ((type != 1 && type != 2) || bytes < kMetaHeaderSize
+        || int64_t(bytes) > int64_t(stream.Size()) - start - int64_t(kPlaceableSize)
+        || int64_t(bytes) > kMaxMetafileBytes)
+        return nullptr;
+    std::vector<uint8_t> bits(static_cast<size_t>(bytes));
+    if (!stream.Seek(start + int32_t(kPlaceableSize), SEEK_SET)
+        || stream.Read(bits.data(), 1, bits.size()) != bits.size() || !MetafileCheck::WindowsRecordsFit(bits))
+        return nullptr;
+
+    ScreenDC screen;
+    const long dpiX = GetDeviceCaps(screen.dc, LOGPIXELSX);
+    const long dpiY = GetDeviceCaps(screen.dc, LOGPIXELSY);
+    width = (right - left) * dpiX / unitsPerInch;
+    height = (bottom - top) * dpiY / unitsPerInch;
+    // A picture without area has nothing to show, and its extents could never be scaled up.
+    if (width <= 0 || height <= 0) {
+        empty = true;
+        return nullptr;
+    }
+    METAFILEPICT picture = {MM_ANISOTROPIC, width, height, nullptr};
+    while (picture.xExt < 6554 && picture.yExt < 6554) {
+        picture.xExt *= 10;
+        picture.yExt *= 10;
+    }
+    HENHMETAFILE metafile = SetWinMetaFileBits(UINT(bits.size()), bits.data(), screen.dc, &picture);
+    if (!metafile) {
+        picture.mm = MM_TEXT;
+        metafile = SetWinMetaFileBits(UINT(bits.size()), bits.data(), screen.dc, &picture);
+    }
+    return metafile;
+}
+
+HENHMETAFILE CRasterImageWMF::ReadEnhanced(CRasterFile& stream, long& width, long& height)
+{
+    const int64_t size = int64_t(stream.Size()) - stream.Tell();
+    if (size < int64_t(sizeof(ENHMETAHEADER)) || size > kMaxMetafileBytes)
+        return nullptr;
+    std::vector<uint8_t> bits(static_cast<size_t>(size));
+    if (stream.Read(bits.data(), 1, bits.size()) != bits.size() || !MetafileCheck::EnhancedRecordsFit(bits))
+        return nullptr;
+    EnhPtr metafile(SetEnhMetaFileBits(UINT(bits.size()), bits.data()));
+    ENHMETAHEADER header = {};
+    if (!metafile || !GetEnhMetaFileHeader(metafile.get(), 100, &header))
+        return nullptr;
+    width = header.rclBounds.right - header.rclBounds.left;
+    height = header.rclBounds.bottom - header.rclBounds.top;
+    return metafile.release();
+}
+
+bool CRasterImageWMF::Decode(CRasterFile* stream, long forcedWidth, long forcedHeight)
+{
+    if (!stream)
+        return false;
+    const int32_t start = stream->Tell();
+    long width = 0, height = 0;
+    bool empty = false;
+    EnhPtr metafile(ReadPlaceable(*stream, width, height, empty));
+    if (!metafile && !empty) {
+        stream->Seek(start, SEEK_SET);
+        metafile.reset(ReadEnhanced(*stream, width, height));
+        if (!metafile)
+            return Fail("corrupted WMF");
+    }
+    if (m_info.nEscape)
+        return Fail("Cancelled");
+    if (empty || width <= 0 || height <= 0)
+        return Fail("empty WMF");
+    if (forcedWidth > 0)
+        width = forcedWidth;
+    if (forcedHeight > 0)
+        height = forcedHeight;
+    if (width > kMaxSide) {
+        height = long(int64_t(height) * kMaxSide / width);
+        width = kMaxSide;
+    }
+    if (height > kMaxSide) {
+        width = long(int64_t(width) * kMaxSide / height);
+        height = kMaxSide;
+    }
+    if (width <= 0 || height <= 0)
+        return Fail("empty WMF");
+    return Render(metafile.get(), width, height);
+}
+
+bool CRasterImageWMF::Render(HENHMETAFILE metafile, long width, long height)
+{
+    ScreenDC screen;
+    std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiDeleter> bitmap(
+        CreateCompatibleBitmap(screen.dc, width, height));
+    std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter> dc(CreateCompatibleDC(screen.dc));
+    if (!bitmap || !dc)
+        return false;
+    const int bitsPerPixel = GetDeviceCaps(dc.get(), BITSPIXEL);
+    const HGDIOBJ oldBitmap = SelectObject(dc.get(), bitmap.get());
+    RECT rect = {0, 0, width, height};
+    const COLORREF oldBack = SetBkColor(dc.get(), GetSysColor(COLOR_WINDOW));
+    ExtTextOutA(dc.get(), 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    SetBkColor(dc.get(), oldBack);
+
+    const UINT entries = GetEnhMetaFilePaletteEntries(metafile, 0, nullptr);
+    std::unique_ptr<std::remove_pointer_t<HPALETTE>, GdiDeleter> palette;
+    HPALETTE oldPalette = nullptr;
+    if (entries > 0 && entries != GDI_ERROR && entries <= 256) {
+        std::vector<uint8_t> block(sizeof(LOGPALETTE) + entries * sizeof(PALETTEENTRY));
+        LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(block.data());
+        logical->palVersion = 0x300;
+        logical->palNumEntries = WORD(entries);
+        GetEnhMetaFilePaletteEntries(metafile, entries, logical->palPalEntry);
+        palette.reset(CreatePalette(logical));
+        if (palette) {
+            oldPalette = SelectPalette(dc.get(), palette.get(), FALSE);
+            RealizePalette(dc.get());
+        }
+    }
+    PlayEnhMetaFile(dc.get(), metafile, &rect);
+    // The palette and the bitmap leave the device before either is deleted.
+    if (oldPalette)
+        SelectPalette(dc.get(), oldPalette, FALSE);
+    SelectObject(dc.get(), oldBitmap);
+    if (m_info.nEscape)
+        return Fail("Cancelled");
+    if (!Create(DWORD(width), DWORD(height), DWORD(bitsPerPixel), RASTER_FORMAT_WMF))
+        return false;
+    return GetDIBits(dc.get(), bitmap.get(), 0, UINT(height), GetBits(),
+                     reinterpret_cast<BITMAPINFO*>(GetDIB()), DIB_RGB_COLORS) > 0;
+}

@@ -1,0 +1,327 @@
+#include "imaging/MetafileCheck.h"
+
+#include <windows.h>
+
+namespace {
+
+uint16_t Get16(const uint8_t* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+uint32_t Get32(const uint8_t* p)
+{
+    return uint32_t(Get16(p)) | (uint32_t(Get16(p + 2)) << 16);
+}
+
+// A packed DIB of `bytes` bytes at p, or a header of headerBytes and bits of bitsBytes apart:
+// its colour table and rows must lie inside what is given.
+bool DibFits(const uint8_t* header, uint64_t headerBytes, uint64_t bitsBytes, bool packed)
+{
+    if (headerBytes < 12)
+        return false;
+    const uint32_t size = Get32(header);
+    if (size < 12 || size > headerBytes)
+        return false;
+    int64_t width, height;
+    uint32_t bits, compression = BI_RGB, used = 0;
+    if (size == 12) {
+        width = Get16(header + 4);
+        height = Get16(header + 6);
+        bits = Get16(header + 10);
+    } else {
+        if (size < 40)
+            return false;
+        width = int32_t(Get32(header + 4));
+        height = int32_t(Get32(header + 8));
+        bits = Get16(header + 14);
+        compression = Get32(header + 16);
+        used = Get32(header + 32);
+    }
+    if (width <= 0 || height == 0 || height < -0x7FFFFFFF || bits == 0 || bits > 32)
+        return false;
+    const uint64_t colours = bits <= 8 ? (used ? used : 1u << bits) : used;
+    const uint64_t entry = size == 12 ? 3 : 4;
+    const uint64_t masks = compression == BI_BITFIELDS ? 12 : 0;
+    const uint64_t table = size + masks + colours * entry;
+    const uint64_t rows = (uint64_t(width) * bits + 31) / 32 * 4 * uint64_t(height < 0 ? -height : height);
+    if (compression != BI_RGB && compression != BI_BITFIELDS && compression != BI_RLE8
+        && compression != BI_RLE4)
+        return false;
+    const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
+    if (packed)
+        return table <= headerBytes && (rle || table + rows <= headerBytes);
+    return table <= headerBytes && (rle || rows <= bitsBytes);
+}
+
+// --- Windows metafiles: parameters are 16-bit words after the 6-byte record header. ---
+
+enum : uint16_t {
+    kSelectObject = 0x012D, kDeleteObject = 0x01F0, kSelectPalette = 0x0234,
+    kSelectClipRegion = 0x012C, kInvertRegion = 0x012A, kPaintRegion = 0x012B,
+    kFillRegion = 0x0228, kFrameRegion = 0x0429, kPolygon = 0x0324, kPolyline = 0x0325,
+    kPolyPolygon = 0x0538, kTextOut = 0x0521, kExtTextOut = 0x0A32, kDibBitBlt = 0x0940,
+    kDibStretchBlt = 0x0B41, kStretchDib = 0x0F43, kSetDibToDev = 0x0D33,
+    kDibCreatePatternBrush = 0x0142, kCreatePalette = 0x00F7, kSetPalEntries = 0x0037,
+    kAnimatePalette = 0x0436, kCreateRegion = 0x06FF, kEscape = 0x0626,
+    kCreateFontIndirect = 0x02FB, kCreatePenIndirect = 0x02FA, kCreateBrushIndirect = 0x02FC,
+    kBitBlt = 0x0922, kStretchBlt = 0x0B23,
+};
+
+int ObjectParameters(uint16_t function)
+{
+    switch (function) {
+    case kSelectObject: case kDeleteObject: case kSelectPalette: case kSelectClipRegion:
+    case kInvertRegion: case kPaintRegion:
+        return 1;
+    case kFillRegion: case kFrameRegion:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+// Words the parameters of a record need at the least, from its own counts; -1 refuses it.
+int64_t WindowsNeeded(uint16_t function, const uint8_t* w, uint64_t words)
+{
+    auto word = [&](uint64_t i) -> uint64_t { return i < words ? Get16(w + i * 2) : 0xFFFF; };
+    switch (function) {
+    case kPolygon: case kPolyline:
+        return 1 + 2 * int64_t(word(0));
+    case kPolyPolygon: {
+        const uint64_t polys = word(0);
+        uint64_t points = 0;
+        for (uint64_t i = 0; i < polys && 1 + i < words; ++i)
+            points += word(1 + i);
+        return int64_t(1 + polys + 2 * points);
+    }
+    case kTextOut:
+        return int64_t(1 + (word(0) + 1) / 2 + 2);
+    case kExtTextOut: {
+        const uint64_t options = word(3);
+        const uint64_t rect = (options & (ETO_OPAQUE | ETO_CLIPPED)) ? 4 : 0;
+        return int64_t(4 + rect + (word(2) + 1) / 2);
+    }
+    case kCreatePalette:
+        return int64_t(2 + 2 * word(1));
+    case kSetPalEntries: case kAnimatePalette:
+        return int64_t(2 + 2 * word(1));
+    case kEscape:
+        return int64_t(2 + (word(1) + 1) / 2);
+    case kCreateFontIndirect:
+        return 9;
+    case kCreatePenIndirect:
+        return 5;
+    case kCreateBrushIndirect:
+        return 4;
+    case kCreateRegion:
+    case kBitBlt: case kStretchBlt: // device-dependent bitmaps of old metafiles
+        return -1;
+    default:
+        return 0;
+    }
+}
+
+// Records that carry a packed DIB after a fixed number of parameter words.
+int DibOffsetWords(uint16_t function, uint64_t words)
+{
+    switch (function) {
+    case kDibBitBlt: return words > 9 ? 8 : -1;     // without a bitmap: 9 words, no DIB
+    case kDibStretchBlt: return words > 10 ? 10 : -1;
+    case kStretchDib: return 11;
+    case kSetDibToDev: return 9;
+    case kDibCreatePatternBrush: return 2;
+    default: return -1;
+    }
+}
+
+bool WindowsRecordFits(const uint8_t* record, uint64_t words, uint16_t objects)
+{
+    const uint16_t function = Get16(record + 4);
+    const uint8_t* params = record + 6;
+    const uint64_t paramWords = words - 3;
+    const int indices = ObjectParameters(function);
+    if (paramWords < uint64_t(indices))
+        return false;
+    for (int i = 0; i < indices; ++i)
+        if (Get16(params + i * 2) >= objects)
+            return false;
+    const int64_t needed = WindowsNeeded(function, params, paramWords);
+    if (needed < 0 || uint64_t(needed) > paramWords)
+        return false;
+    const int dib = DibOffsetWords(function, paramWords);
+    if (dib >= 0) {
+        if (uint64_t(dib) >= paramWords)
+            return false;
+        return DibFits(params + dib * 2, (paramWords - dib) * 2, 0, true);
+    }
+    return true;
+}
+
+// --- Enhanced metafiles: records of 32-bit fields; offsets count from the record's start. ---
+
+bool NamesHandle(uint32_t type)
+{
+    switch (type) {
+    case EMR_SELECTOBJECT: case EMR_DELETEOBJECT: case EMR_SELECTPALETTE:
+    case EMR_CREATEPEN: case EMR_CREATEBRUSHINDIRECT: case EMR_EXTCREATEFONTINDIRECTW:
+    case EMR_CREATEPALETTE: case EMR_SETPALETTEENTRIES: case EMR_RESIZEPALETTE:
+    case EMR_CREATEMONOBRUSH: case EMR_CREATEDIBPATTERNBRUSHPT: case EMR_EXTCREATEPEN:
+    case EMR_CREATECOLORSPACE: case EMR_DELETECOLORSPACE: case EMR_SETCOLORSPACE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr uint32_t kSmallTextOut = 108; // EMR_SMALLTEXTOUT, not in every header
+
+struct BitmapFields {
+    uint32_t type;
+    uint32_t offBmi[2]; // positions of (offBmi, cbBmi, offBits, cbBits) groups; 0 = none
+};
+
+const BitmapFields kBitmapRecords[] = {
+    {EMR_BITBLT, {84, 0}},         {EMR_STRETCHBLT, {84, 0}},  {EMR_MASKBLT, {84, 112}},
+    {EMR_PLGBLT, {96, 124}},       {EMR_SETDIBITSTODEVICE, {48, 0}},
+    {EMR_STRETCHDIBITS, {48, 0}},  {EMR_CREATEMONOBRUSH, {16, 0}},
+    {EMR_CREATEDIBPATTERNBRUSHPT, {16, 0}}, {EMR_EXTCREATEPEN, {12, 0}},
+    {EMR_ALPHABLEND, {84, 0}},     {EMR_TRANSPARENTBLT, {84, 0}},
+};
+
+bool BitmapBlockFits(const uint8_t* r, uint32_t size, uint32_t at)
+{
+    if (uint64_t(at) + 16 > size)
+        return false;
+    const uint64_t offBmi = Get32(r + at), cbBmi = Get32(r + at + 4);
+    const uint64_t offBits = Get32(r + at + 8), cbBits = Get32(r + at + 12);
+    if (cbBmi == 0)
+        return true; // no bitmap (a pattern-only blit)
+    if (offBmi + cbBmi > size || offBits + cbBits > size)
+        return false;
+    return DibFits(r + offBmi, cbBmi, cbBits, false);
+}
+
+// Bytes the record needs at the least from its own counts; -1 refuses it.
+int64_t EnhancedNeeded(uint32_t type, const uint8_t* r, uint32_t size)
+{
+    auto field = [&](uint32_t at) -> uint64_t { return at + 4 <= size ? Get32(r + at) : 0xFFFFFFFFu; };
+    switch (type) {
+    case EMR_POLYBEZIER: case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYBEZIERTO:
+    case EMR_POLYLINETO:
+        return int64_t(28 + 8 * field(24));
+    case EMR_POLYBEZIER16: case EMR_POLYGON16: case EMR_POLYLINE16: case EMR_POLYBEZIERTO16:
+    case EMR_POLYLINETO16:
+        return int64_t(28 + 4 * field(24));
+    case EMR_POLYDRAW:
+        return int64_t(28 + 9 * field(24));
+    case EMR_POLYDRAW16:
+        return int64_t(28 + 5 * field(24));
+    case EMR_POLYPOLYLINE: case EMR_POLYPOLYGON: case EMR_POLYPOLYLINE16: case EMR_POLYPOLYGON16: {
+        const uint64_t polys = field(24), points = field(28);
+        const uint64_t point = (type == EMR_POLYPOLYLINE || type == EMR_POLYPOLYGON) ? 8 : 4;
+        if (32 + 4 * polys > size)
+            return -1;
+        uint64_t sum = 0;
+        for (uint64_t i = 0; i < polys; ++i)
+            sum += Get32(r + 32 + 4 * i);
+        if (sum > points)
+            return -1;
+        return int64_t(32 + 4 * polys + point * points);
+    }
+    case EMR_EXTTEXTOUTA: case EMR_EXTTEXTOUTW: {
+        const uint64_t chars = field(44), offString = field(48), offDx = field(72);
+        const uint64_t unit = type == EMR_EXTTEXTOUTW ? 2 : 1;
+        if (offString + chars * unit > size || (offDx && offDx + chars * 4 > size))
+            return -1;
+        return 76;
+    }
+    case EMR_GDICOMMENT:
+        return int64_t(12 + field(8));
+    case EMR_EXTSELECTCLIPRGN:
+        return int64_t(16 + field(8));
+    case EMR_FILLRGN: case EMR_FRAMERGN: case EMR_INVERTRGN: case EMR_PAINTRGN:
+        return int64_t(28 + field(24));
+    case EMR_CREATEPALETTE:
+        return int64_t(16 + 4 * (field(12) >> 16));
+    case EMR_SETPALETTEENTRIES:
+        return int64_t(20 + 4 * field(16));
+    case EMR_EXTCREATEFONTINDIRECTW:
+        return 12 + 92;
+    case EMR_GRADIENTFILL: {
+        const uint64_t vertices = field(24), shapes = field(28), mode = field(32);
+        return int64_t(36 + 16 * vertices + shapes * (mode == GRADIENT_FILL_TRIANGLE ? 12 : 8));
+    }
+    case kSmallTextOut: case EMR_POLYTEXTOUTA: case EMR_POLYTEXTOUTW:
+        return -1;
+    default:
+        return 0;
+    }
+}
+
+bool EnhancedRecordFits(const uint8_t* r, uint32_t size, uint32_t handles)
+{
+    const uint32_t type = Get32(r);
+    if (NamesHandle(type)) {
+        const uint32_t index = size >= 12 ? Get32(r + 8) : UINT32_MAX;
+        const bool stock = (type == EMR_SELECTOBJECT || type == EMR_SELECTPALETTE)
+                           && (index & 0x80000000u);
+        if (!stock && (index == 0 || index >= handles))
+            return false;
+    }
+    const int64_t needed = EnhancedNeeded(type, r, size);
+    if (needed < 0 || uint64_t(needed) > size)
+        return false;
+    for (const BitmapFields& b : kBitmapRecords)
+        if (b.type == type)
+            for (uint32_t at : b.offBmi)
+                if (at && !BitmapBlockFits(r, size, at))
+                    return false;
+    return true;
+}
+
+} // namespace
+
+namespace MetafileCheck {
+
+bool WindowsRecordsFit(const std::vector<uint8_t>& bits)
+{
+    if (bits.size() < 18)
+        return false;
+    const size_t words = bits.size() / 2;
+    const uint16_t objects = Get16(&bits[10]);
+    size_t at = Get16(&bits[2]); // header size in words
+    while (at + 3 <= words) {
+        const uint32_t size = Get32(&bits[at * 2]);
+        if (size < 3 || size > words - at)
+            return false;
+        if (Get16(&bits[at * 2 + 4]) == 0) // META_EOF
+            return true;
+        if (!WindowsRecordFits(&bits[at * 2], size, objects))
+            return false;
+        at += size;
+    }
+    return false;
+}
+
+bool EnhancedRecordsFit(const std::vector<uint8_t>& bits)
+{
+    if (bits.size() < sizeof(ENHMETAHEADER))
+        return false;
+    const uint32_t handles = reinterpret_cast<const ENHMETAHEADER*>(bits.data())->nHandles;
+    size_t at = 0;
+    while (at + 8 <= bits.size()) {
+        const uint32_t type = Get32(&bits[at]);
+        const uint32_t size = Get32(&bits[at + 4]);
+        if (size < 8 || size % 4 != 0 || size > bits.size() - at || (at == 0 && type != EMR_HEADER))
+            return false;
+        if (type == EMR_EOF)
+            return true;
+        if (at > 0 && !EnhancedRecordFits(&bits[at], size, handles))
+            return false;
+        at += size;
+    }
+    return false;
+}
+
+} // namespace MetafileCheck

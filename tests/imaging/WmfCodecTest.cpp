@@ -1,0 +1,202 @@
+// Metafiles: placeable WMF and EMF built here with GDI, their sizes and colours, the size limits,
+// refusals and hostile files.
+#include "imaging/CRasterImageWMF.h"
+
+#include "imaging/CRasterMemFile.h"
+#include "tests/imaging/RasterCodecTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+using orvo::test::Bytes;
+
+void Put16(Bytes& b, int v)
+{
+    b.push_back(uint8_t(v));
+    b.push_back(uint8_t(v >> 8));
+}
+
+// A placeable WMF whose frame is right x bottom units at unitsPerInch, with its left half red.
+Bytes PlaceableWmf(int right, int bottom, int unitsPerInch, bool header = true)
+{
+    HDC dc = CreateMetaFileA(nullptr);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetWindowExtEx(dc, right, bottom, nullptr);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    HGDIOBJ old = SelectObject(dc, red);
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    Rectangle(dc, 0, 0, right / 2, bottom + 1);
+    SelectObject(dc, old);
+    HMETAFILE metafile = CloseMetaFile(dc);
+    DeleteObject(red);
+    Bytes bits(GetMetaFileBitsEx(metafile, 0, nullptr));
+    GetMetaFileBitsEx(metafile, UINT(bits.size()), bits.data());
+    DeleteMetaFile(metafile);
+    if (!header)
+        return bits;
+    Bytes b = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0};
+    Put16(b, 0);
+    Put16(b, 0);
+    Put16(b, right);
+    Put16(b, bottom);
+    Put16(b, unitsPerInch);
+    b.insert(b.end(), 4, 0);
+    int sum = 0;
+    for (size_t i = 0; i < 20; i += 2)
+        sum ^= b[i] | (b[i + 1] << 8);
+    Put16(b, sum);
+    b.insert(b.end(), bits.begin(), bits.end());
+    return b;
+}
+
+// An EMF with area filled red; an empty area draws nothing.
+Bytes RedEmf(const RECT& area)
+{
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    if (!IsRectEmpty(&area)) {
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(dc, &area, red);
+        DeleteObject(red);
+    }
+    HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+    Bytes bits(GetEnhMetaFileBits(metafile, 0, nullptr));
+    GetEnhMetaFileBits(metafile, UINT(bits.size()), bits.data());
+    DeleteEnhMetaFile(metafile);
+    return bits;
+}
+
+int ScreenDpi(int index)
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, index);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+bool IsRed(const RGBQUAD& c)
+{
+    return c.rgbRed == 255 && c.rgbGreen == 0 && c.rgbBlue == 0;
+}
+
+TEST(WmfCodec, PlaceableMetafileSizeAndColours)
+{
+    const Bytes file = PlaceableWmf(2880, 1440, 1440);
+    CRasterImage image;
+    ASSERT_TRUE(orvo::test::DecodeFromBytes(image, file, RASTER_FORMAT_WMF)) << image.GetLastError();
+    const long width = 2880 * ScreenDpi(LOGPIXELSX) / 1440;
+    const long height = 1440 * ScreenDpi(LOGPIXELSY) / 1440;
+    EXPECT_EQ(image.GetWidth(), DWORD(width)); // 192 x 96 on a 96-dpi screen
+    EXPECT_EQ(image.GetHeight(), DWORD(height));
+    EXPECT_EQ(image.GetType(), DWORD(RASTER_FORMAT_WMF));
+    EXPECT_TRUE(IsRed(image.GetPixelColor(width / 4, height / 2)));
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const RGBQUAD right = image.GetPixelColor(width * 3 / 4, height / 2);
+    EXPECT_EQ(right.rgbRed, GetRValue(window));
+    EXPECT_EQ(right.rgbGreen, GetGValue(window));
+    EXPECT_EQ(right.rgbBlue, GetBValue(window));
+}
+
+TEST(WmfCodec, EnhancedMetafileSizeAndColours)
+{
+    const Bytes file = RedEmf({10, 10, 110, 60});
+    ENHMETAHEADER header = {};
+    HENHMETAFILE metafile = SetEnhMetaFileBits(UINT(file.size()), file.data());
+    GetEnhMetaFileHeader(metafile, sizeof(header), &header);
+    DeleteEnhMetaFile(metafile);
+    CRasterImage image;
+    ASSERT_TRUE(orvo::test::DecodeFromBytes(image, file, 0)) << image.GetLastError(); // found by detection
+    EXPECT_EQ(image.GetType(), DWORD(RASTER_FORMAT_WMF));
+    EXPECT_EQ(long(image.GetWidth()), header.rclBounds.right - header.rclBounds.left);
+    EXPECT_EQ(long(image.GetHeight()), header.rclBounds.bottom - header.rclBounds.top);
+    EXPECT_TRUE(IsRed(image.GetPixelColor(long(image.GetWidth()) / 2,
+                                          long(image.GetHeight()) / 2)));
+}
+
+TEST(WmfCodec, SizesAreLimitedAndForced)
+{
+    const int dpi = ScreenDpi(LOGPIXELSX);
+    ASSERT_EQ(dpi, ScreenDpi(LOGPIXELSY));
+    const Bytes big = PlaceableWmf(8000, 2000, dpi); // 8000 x 2000 pixels
+    const Bytes small = PlaceableWmf(200, 100, dpi);
+    const struct {
+        const char* name;
+        const Bytes* file;
+        long forcedWidth, forcedHeight;
+        DWORD width, height;
+    } cases[] = {
+        {"wide picture", &big, 0, 0, 4000, 1000},
+        {"forced beyond the limit", &small, 5000, 100, 4000, 80},
+        {"forced width only", &small, 50, 0, 50, 100},
+        {"forced height only", &small, 0, 7, 200, 7},
+        {"tall forced size", &small, 10, 8000, 5, 4000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bytes = *c.file;
+        CRasterMemFile stream(bytes.data(), int32_t(bytes.size()));
+        CRasterImageWMF image;
+        ASSERT_TRUE(image.Decode(&stream, c.forcedWidth, c.forcedHeight)) << image.GetLastError();
+        EXPECT_EQ(image.GetWidth(), c.width);
+        EXPECT_EQ(image.GetHeight(), c.height);
+    }
+}
+
+TEST(WmfCodec, RefusedFiles)
+{
+    auto withWord = [](Bytes b, size_t offset, int value, bool fixSum) {
+        b[offset] = uint8_t(value);
+        b[offset + 1] = uint8_t(value >> 8);
+        if (fixSum) {
+            int sum = 0;
+            for (size_t i = 0; i < 20; i += 2)
+                sum ^= b[i] | (b[i + 1] << 8);
+            b[20] = uint8_t(sum);
+            b[21] = uint8_t(sum >> 8);
+        }
+        return b;
+    };
+    const Bytes good = PlaceableWmf(1440, 1440, 1440);
+    const struct {
+        const char* name;
+        Bytes file;
+        const char* error;
+    } cases[] = {
+        {"no placeable header", PlaceableWmf(1440, 1440, 1440, false), "corrupted WMF"},
+        {"units per inch 0", withWord(good, 14, 0, true), "corrupted WMF"},
+        {"units per inch 2541", withWord(good, 14, 2541, true), "corrupted WMF"},
+        {"bad checksum", withWord(good, 20, 0x1234, false), "corrupted WMF"},
+        {"metafile size past the end", withWord(good, 22 + 6, 0x7FFF, false), "corrupted WMF"},
+        {"no width", withWord(good, 10, 0, true), "empty WMF"},
+        {"negative height", withWord(good, 12, -100, true), "empty WMF"},
+        {"EMF without drawing", RedEmf({0, 0, 0, 0}), "empty WMF"},
+        {"text", Bytes{'n', 'o', 't', ' ', 'a', ' ', 'm', 'e', 't', 'a', 'f', 'i', 'l', 'e'},
+         "corrupted WMF"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRasterImage image;
+        EXPECT_FALSE(orvo::test::DecodeFromBytes(image, c.file, RASTER_FORMAT_WMF));
+        EXPECT_STREQ(image.GetLastError(), c.error);
+    }
+    CRasterImage cancelled;
+    cancelled.SetEscape(1);
+    EXPECT_FALSE(orvo::test::DecodeFromBytes(cancelled, good, RASTER_FORMAT_WMF));
+    EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
+    EXPECT_FALSE(cancelled.IsValid());
+
+    CRasterImage image;
+    image.Create(4, 4, 24, 0);
+    EXPECT_TRUE(orvo::test::EncodeToBytes(image, RASTER_FORMAT_WMF).empty());
+    EXPECT_STREQ(image.GetLastError(), "Save WMF not supported");
+}
+
+TEST(WmfCodec, MalformedInputFailsCleanly)
+{
+    orvo::test::MalformedInputSweep({PlaceableWmf(300, 200, 1440), RedEmf({0, 0, 20, 10})},
+                                    RASTER_FORMAT_WMF, 3000);
+}
+
+} // namespace
