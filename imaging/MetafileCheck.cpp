@@ -189,15 +189,17 @@ const BitmapFields kBitmapRecords[] = {
     {EMR_ALPHABLEND, {84, 0}},     {EMR_TRANSPARENTBLT, {84, 0}},
 };
 
-bool BitmapBlockFits(const uint8_t* r, uint32_t size, uint32_t at)
+// The system takes a zero bitmap offset as "no bitmap" (a pattern-only blit); brushes made from
+// a bitmap always need one.
+bool BitmapBlockFits(const uint8_t* r, uint32_t size, uint32_t at, bool required)
 {
     if (uint64_t(at) + 16 > size)
         return false;
     const uint64_t offBmi = Get32(r + at), cbBmi = Get32(r + at + 4);
     const uint64_t offBits = Get32(r + at + 8), cbBits = Get32(r + at + 12);
-    if (cbBmi == 0)
-        return true; // no bitmap (a pattern-only blit)
-    if (offBmi + cbBmi > size || offBits + cbBits > size)
+    if (offBmi == 0 && !required)
+        return true;
+    if (offBmi == 0 || offBmi + cbBmi > size || offBits + cbBits > size)
         return false;
     return DibFits(r + offBmi, cbBmi, cbBits, false);
 }
@@ -252,6 +254,11 @@ int64_t EnhancedNeeded(uint32_t type, const uint8_t* r, uint32_t size)
         const uint64_t vertices = field(24), shapes = field(28), mode = field(32);
         return int64_t(36 + 16 * vertices + shapes * (mode == GRADIENT_FILL_TRIANGLE ? 12 : 8));
     }
+    case EMR_RESTOREDC: {
+        // A level counted back from the current one; the system does not bound it.
+        const int32_t relative = int32_t(field(8));
+        return relative < 0 && relative >= -1024 ? 12 : -1;
+    }
     case kSmallTextOut: case EMR_POLYTEXTOUTA: case EMR_POLYTEXTOUTW:
         return -1;
     default:
@@ -275,7 +282,9 @@ bool EnhancedRecordFits(const uint8_t* r, uint32_t size, uint32_t handles)
     for (const BitmapFields& b : kBitmapRecords)
         if (b.type == type)
             for (uint32_t at : b.offBmi)
-                if (at && !BitmapBlockFits(r, size, at))
+                if (at && !BitmapBlockFits(r, size, at,
+                                           type == EMR_CREATEMONOBRUSH
+                                               || type == EMR_CREATEDIBPATTERNBRUSHPT))
                     return false;
     return true;
 }

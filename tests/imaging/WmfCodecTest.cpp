@@ -196,7 +196,7 @@ TEST(WmfCodec, RefusedFiles)
 TEST(WmfCodec, MalformedInputFailsCleanly)
 {
     orvo::test::MalformedInputSweep({PlaceableWmf(300, 200, 1440), RedEmf({0, 0, 20, 10})},
-                                    RASTER_FORMAT_WMF, 3000);
+                                    RASTER_FORMAT_WMF, 4000);
 }
 
 } // namespace
