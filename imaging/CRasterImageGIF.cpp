@@ -206,6 +206,12 @@ bool CRasterImageGIF::Decode(CRasterFile* stream)
         return false;
     state.trueColour = signs >= 2 && frames > 1;
     const int wanted = state.trueColour ? frames - 1 : m_info.nFrame;
+    return ReadFrames(reader, state, wanted) && FinishDecode(state);
+}
+
+// Reads blocks up to and with the wanted frame, composing each frame as it comes.
+bool CRasterImageGIF::ReadFrames(GifByteReader& reader, DecodeState& state, int wanted)
+{
     for (int index = 0;;) {
         if (m_info.nEscape > 0)
             return false;
@@ -243,6 +249,11 @@ bool CRasterImageGIF::Decode(CRasterFile* stream)
         if (index++ == wanted)
             break;
     }
+    return true;
+}
+
+bool CRasterImageGIF::FinishDecode(DecodeState& state)
+{
     if (!state.canvas || !state.canvas->IsValid())
         return state.canvas ? Fail(state.canvas->GetLastError()) : false;
     const DWORD delay = m_info.dwFrameDelay;

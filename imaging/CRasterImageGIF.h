@@ -54,6 +54,8 @@ private:
     int CountFrames(GifByteReader& reader, const ColourTable& global, int& trueColourSigns);
     bool ReadFrameHeader(GifByteReader& reader, FrameHeader& frame);
     bool ReadColourTable(GifByteReader& reader, BYTE flags, ColourTable& table);
+    bool ReadFrames(GifByteReader& reader, DecodeState& state, int wanted);
+    bool FinishDecode(DecodeState& state);
     bool DecodeFrame(GifByteReader& reader, const FrameHeader& frame, const ColourTable& table,
                      CRasterImage& image);
     void ComposeOrdinary(DecodeState& state, const FrameHeader& frame, CRasterImage& image);

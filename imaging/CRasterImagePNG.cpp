@@ -185,8 +185,14 @@ bool CRasterImagePNG::PrepareDecode(PngDecodeJob& job)
     job.passes = png_set_interlace_handling(png);
     KeepPalette(job);
     png_read_update_info(png, info);
+    return CreateImage(job);
+}
 
-    // The depth follows what libpng delivers, so rows always match the image they land in.
+// The depth follows what libpng delivers, so rows always match the image they land in.
+bool CRasterImagePNG::CreateImage(PngDecodeJob& job)
+{
+    png_structp png = job.png;
+    png_infop info = job.info;
     const int channels = png_get_channels(png, info);
     const int outDepth = png_get_bit_depth(png, info);
     job.alpha = job.alpha && channels == 4;
@@ -194,22 +200,27 @@ bool CRasterImagePNG::PrepareDecode(PngDecodeJob& job)
     if (!Create(png_get_image_width(png, info), png_get_image_height(png, info), bpp,
                 RASTER_FORMAT_PNG))
         return false;
-    png_uint_32 resX = 0, resY = 0;
-    int unit = 0;
-    if (png_get_pHYs(png, info, &resX, &resY, &unit)) {
-        if (unit == PNG_RESOLUTION_UNKNOWN) {
-            SetXDPI(LONG(resX));
-            SetYDPI(LONG(resY));
-        } else if (unit == PNG_RESOLUTION_METER) {
-            SetXDPI(LONG(std::floor(resX * 0.0254 + 0.5)));
-            SetYDPI(LONG(std::floor(resY * 0.0254 + 0.5)));
-        }
-    }
+    ReadResolution(job);
     ReadPalette(job);
     if (job.alpha)
         AlphaCreate();
     SetCodecOption(job.passes > 1 ? 1 : 0, RASTER_FORMAT_PNG);
     return !job.alpha || AlphaIsValid();
+}
+
+void CRasterImagePNG::ReadResolution(const PngDecodeJob& job)
+{
+    png_uint_32 resX = 0, resY = 0;
+    int unit = 0;
+    if (!png_get_pHYs(job.png, job.info, &resX, &resY, &unit))
+        return;
+    if (unit == PNG_RESOLUTION_UNKNOWN) {
+        SetXDPI(LONG(resX));
+        SetYDPI(LONG(resY));
+    } else if (unit == PNG_RESOLUTION_METER) {
+        SetXDPI(LONG(std::floor(resX * 0.0254 + 0.5)));
+        SetYDPI(LONG(std::floor(resY * 0.0254 + 0.5)));
+    }
 }
 
 void CRasterImagePNG::ReadPalette(PngDecodeJob& job)

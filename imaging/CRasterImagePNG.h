@@ -24,6 +24,8 @@ private:
     // The libpng parts: each sets its long-jump point and holds no object with a destructor.
     bool DecodePng(PngDecodeJob& job, CRasterFile* stream);
     bool PrepareDecode(PngDecodeJob& job);
+    bool CreateImage(PngDecodeJob& job);
+    void ReadResolution(const PngDecodeJob& job);
     static void KeepPalette(PngDecodeJob& job);
     void ReadPalette(PngDecodeJob& job);
     bool ReadRows(PngDecodeJob& job);
