@@ -7,7 +7,8 @@
 namespace orvo::dwg {
 
 DwgBitReader::DwgBitReader(const uint8_t* data, size_t size, DwgVersion version)
-    : m_data(data), m_limit(data != nullptr ? static_cast<uint64_t>(size) * 8 : 0), m_version(version)
+    : m_data(data), m_size(data != nullptr ? size : 0), m_limit(static_cast<uint64_t>(m_size) * 8),
+      m_version(version)
 {
 }
 
@@ -52,15 +53,25 @@ bool DwgBitReader::Need(uint64_t bits)
 
 uint64_t DwgBitReader::Bits(unsigned count)
 {
-    if (!Need(count))
+    if (count == 0 || !Need(count))
         return 0;
+    const size_t byte = static_cast<size_t>(m_bit >> 3);
+    const unsigned offset = static_cast<unsigned>(m_bit & 7);
+    // Fast path: eight bytes in one big-endian word (count is at most 32, plus 7 for the offset).
+    if (m_size - byte >= 8) {
+        uint64_t word = 0;
+        for (int i = 0; i < 8; ++i)
+            word = (word << 8) | m_data[byte + i];
+        m_bit += count;
+        return (word << offset) >> (64 - count);
+    }
     uint64_t result = 0;
     while (count > 0) {
-        const unsigned offset = static_cast<unsigned>(m_bit & 7);
-        const unsigned available = 8 - offset;
+        const unsigned at = static_cast<unsigned>(m_bit & 7);
+        const unsigned available = 8 - at;
         const unsigned take = available < count ? available : count;
-        const unsigned byte = m_data[m_bit >> 3];
-        result = (result << take) | ((byte >> (available - take)) & ((1u << take) - 1));
+        const unsigned value = m_data[m_bit >> 3];
+        result = (result << take) | ((value >> (available - take)) & ((1u << take) - 1));
         m_bit += take;
         count -= take;
     }
@@ -145,14 +156,15 @@ uint8_t DwgBitReader::RC() { return static_cast<uint8_t>(Bits(8)); }
 
 uint16_t DwgBitReader::RS()
 {
-    const uint16_t low = RC();
-    return static_cast<uint16_t>(low | (RC() << 8));
+    const uint64_t bits = Bits(16); // stored little-endian
+    return static_cast<uint16_t>(((bits & 0xFF) << 8) | (bits >> 8));
 }
 
 uint32_t DwgBitReader::RL()
 {
-    const uint32_t low = RS();
-    return low | (static_cast<uint32_t>(RS()) << 16);
+    const uint64_t bits = Bits(32);
+    return static_cast<uint32_t>(((bits & 0xFF) << 24) | ((bits & 0xFF00) << 8) | ((bits >> 8) & 0xFF00) |
+                                 (bits >> 24));
 }
 
 double DwgBitReader::RD()

@@ -72,10 +72,12 @@ public:
     std::vector<uint8_t> Bytes(uint64_t count);
 
 private:
+    // At most 32 bits.
     uint64_t Bits(unsigned count);
     bool Need(uint64_t bits);
 
     const uint8_t* m_data;
+    size_t m_size;
     uint64_t m_limit;
     uint64_t m_bit = 0;
     DwgVersion m_version;

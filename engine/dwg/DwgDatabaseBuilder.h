@@ -34,6 +34,13 @@ public:
     void AddEntity(uint64_t handle, RkDb::EntityPtr entity, const DwgEntityCommon& common, DwgEntityRefs refs);
     void AddVertex(uint64_t handle, const DwgEntityCommon& common, const DwgVertex& vertex);
 
+    // Room for the map's objects, so that collecting them does not move them again and again.
+    void Reserve(size_t objects)
+    {
+        m_items.reserve(objects);
+        m_itemByHandle.reserve(objects);
+    }
+
     void Finish();
 
 private:

@@ -152,6 +152,7 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
     if (!sections[DwgSectionKind::SummaryInfo].empty())
         ReadSummaryInfo(sections[DwgSectionKind::SummaryInfo], version, decoder, db.Summary());
     DwgDatabaseBuilder builder(db);
+    builder.Reserve(map.Entries().size());
     size_t count = 0;
     for (const DwgObjectMap::Entry& entry : map.Entries()) {
         if (++count % kCancelInterval == 0 && m_cancel && m_cancel())
