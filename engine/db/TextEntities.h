@@ -71,7 +71,7 @@ struct MText final : Entity
     std::uint8_t columnType = 0;     // 0 none, 1 static, 2 dynamic
     std::int32_t columnCount = 0;
     double columnWidth = 0.0, columnGutter = 0.0;
-    std::vector<double> columnHeights;
+    std::vector<double> columnHeights;  // per column; one value: every column's height
     // The contents with their formatting codes (\P, \f, \H, \S, {...}) as stored.
     std::string contents;
 };

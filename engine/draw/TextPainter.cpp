@@ -222,6 +222,9 @@ void TextPainter::PaintMText(const MText& m)
         return;
     const double ppu = m_p.PixelsPerUnit();
     height = proto.height / ppu;
+    // Columns: lines wrap to the column width and flow into the next column at its height.
+    const bool columns = m.columnType != 0 && m.columnWidth > 0.0 && !m.columnHeights.empty();
+    const double wrapWidth = columns ? m.columnWidth : m.referenceWidth;
     // Lines: paragraphs, wrapped at spaces to the reference width.
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -230,16 +233,16 @@ void TextPainter::PaintMText(const MText& m)
         if (end == std::string::npos)
             end = plain.size();
         std::string paragraph = plain.substr(start, end - start);
-        while (m.referenceWidth > 0 && !paragraph.empty() && lines.size() < 10000) {
+        while (wrapWidth > 0 && !paragraph.empty() && lines.size() < 10000) {
             TextRun probe = proto;
             probe.utf8 = paragraph;
-            if (m_p.Sink().TextWidth(probe) / ppu <= m.referenceWidth * 1.001)
+            if (m_p.Sink().TextWidth(probe) / ppu <= wrapWidth * 1.001)
                 break;
             // Break at the last space that fits, else at the first space.
             std::size_t cut = paragraph.rfind(' ');
             while (cut != std::string::npos && cut > 0) {
                 probe.utf8 = paragraph.substr(0, cut);
-                if (m_p.Sink().TextWidth(probe) / ppu <= m.referenceWidth)
+                if (m_p.Sink().TextWidth(probe) / ppu <= wrapWidth)
                     break;
                 cut = paragraph.rfind(' ', cut - 1);
             }
@@ -265,14 +268,26 @@ void TextPainter::PaintMText(const MText& m)
     if (row == 0) top = -height;
     else if (row == 1) top = block / 2 - height;
     else top = block - height;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::size_t columnIndex = 0, line = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i, ++line) {
+        double x = 0.0, rowTop = top;
+        if (columns) {
+            // The column this line falls in: its own height, or the one height of all.
+            const double h = m.columnHeights[std::min(columnIndex, m.columnHeights.size() - 1)];
+            if (line > 0 && height + pitch * static_cast<double>(line) > h && columnIndex < 1000) {
+                ++columnIndex;
+                line = 0;
+            }
+            x = static_cast<double>(columnIndex) * (m.columnWidth + m.columnGutter);
+            rowTop = -height;
+        }
         TextRun run = proto;
         run.utf8 = lines[i];
         if (run.utf8.empty())
             continue;
         const double width = m_p.Sink().TextWidth(run) / ppu;
-        const double shift = column == 0 ? 0.0 : (column == 1 ? width / 2 : width);
-        const Vec3 origin = m.insertion - xAxis * shift + yAxis * (top - pitch * static_cast<double>(i));
+        const double shift = columns ? 0.0 : (column == 0 ? 0.0 : (column == 1 ? width / 2 : width));
+        const Vec3 origin = m.insertion + xAxis * (x - shift) + yAxis * (rowTop - pitch * static_cast<double>(line));
         DrawLine(run, origin, xAxis);
     }
 }

@@ -365,6 +365,7 @@ void DxfEntityReader::ReadMText(MText& e)
     std::string last;
     bool hasDirection = false, columns = false;
     double rotation = 0.0;
+    double definedHeight = 0.0;     // group 46: the height of static columns
     for (const DxfGroup& g : m_groups) {
         if (SetCoordinate(e.insertion, g, 10))
             continue;
@@ -385,6 +386,7 @@ void DxfEntityReader::ReadMText(MText& e)
         case 76: e.columnCount = g.Int(); break;
         case 48: e.columnWidth = g.Double(); break;
         case 49: e.columnGutter = g.Double(); break;
+        case 46: definedHeight = g.Double(); break;
         case 50:
             if (columns)
                 e.columnHeights.push_back(g.Double());
@@ -402,6 +404,8 @@ void DxfEntityReader::ReadMText(MText& e)
         e.xDirection = {std::cos(rotation), std::sin(rotation), 0.0};
     if (e.attachment < 1 || e.attachment > 9)
         e.attachment = 1;
+    if (e.columnType != 0 && e.columnHeights.empty() && definedHeight > 0.0)
+        e.columnHeights.push_back(definedHeight);
     if (!(e.lineSpacing > 0.0) || !std::isfinite(e.lineSpacing))
         e.lineSpacing = 1.0;
 }

@@ -221,6 +221,24 @@ TEST(DrawingRenderer, HitTestFindsTheTopmostEntityNearAPoint)
     EXPECT_DOUBLE_EQ(one.strokes[0].points[0].x, 50.0);
 }
 
+TEST(MTextLayout, StaticColumnsFlowLinesSideways)
+{
+    // Five paragraphs, columns 20 wide with a gutter of 5 and 4 units high: two lines of height
+    // 1 (pitch 5/3) fit a column, so the lines go to x 0, 0, 25, 25, 50.
+    auto db = Entities([](DxfBuilder& b) {
+        b.S(0, "MTEXT").S(100, "AcDbEntity").S(8, "0").S(100, "AcDbMText").P(10, 10, 90).D(40, 1).I(71, 1).S(1, "a\\Pb\\Pc\\Pd\\Pe")
+            .I(75, 1).I(76, 3).D(48, 20).D(49, 5).D(46, 4);
+    });
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    ASSERT_EQ(sink.texts.size(), 5u);
+    const double xs[5] = {10, 10, 35, 35, 60};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_NEAR(sink.texts[static_cast<std::size_t>(i)].origin.x, xs[i], 1e-9) << i;
+    EXPECT_NEAR(sink.texts[0].origin.y, sink.texts[2].origin.y, 1e-9);
+}
+
 TEST(MTextLayout, PlainTextFromFormattingCodes)
 {
     double factor = 0.0;
