@@ -1,7 +1,12 @@
 #include "imaging/CGif.h"
 
+#include "imaging/CDib.h"
+#include "imaging/DibRows.h"
+#include "imaging/GdiScopes.h"
+#include "imaging/PackedDib.h"
 #include "imaging/ReplacingFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -24,6 +29,55 @@ CGif::CGif()
       m_codeTable(), m_nextFreeCode(0), m_clearFlag(0), m_initialBits(0), m_file(nullptr),
       m_clearCode(0), m_endCode(0), m_packetCount(0), m_packet()
 {
+}
+
+CGif::~CGif() = default;
+
+void CGif::SetImage(std::unique_ptr<CDib> image)
+{
+    m_image = std::move(image);
+}
+
+int CGif::SaveDib(const char* path, CDib* image)
+{
+    CDib* source = image ? image : m_image.get();
+    CDib copy;
+    if (!source || !AttachDibCopy(copy, CopyDibHandle(source->GetHandle())))
+        return 0;
+    return SaveCopy(path, copy);
+}
+
+int CGif::SaveDibMemory(const char* path, const void* packedDib, size_t size)
+{
+    CDib copy;
+    if (!packedDib || size == 0 || !AttachDibCopy(copy, CopyToDibHandle(packedDib, size)))
+        return 0;
+    return SaveCopy(path, copy);
+}
+
+int CGif::SaveCopy(const char* path, CDib& copy)
+{
+    if (copy.GetBitCount() != 8 && !copy.Quantize(8))
+        return 0;
+    int red[256] = {}, green[256] = {}, blue[256] = {};
+    {
+        GlobalLockScope lock(copy.GetHandle());
+        if (!lock)
+            return 0;
+        const BITMAPINFOHEADER* header = lock.Get<BITMAPINFOHEADER>();
+        const RGBQUAD* table = reinterpret_cast<const RGBQUAD*>(lock.Get() + header->biSize);
+        const int entries = std::min(int(DibPaletteSize(header) / sizeof(RGBQUAD)), 256);
+        for (int i = 0; i < entries; ++i) {
+            red[i] = table[i].rgbRed;
+            green[i] = table[i].rgbGreen;
+            blue[i] = table[i].rgbBlue;
+        }
+    }
+    const int width = copy.GetWidth(), height = copy.GetHeight();
+    RowBuffer rows = PackDibRows(copy.GetBits(), width, height, 8);
+    if (!rows || !FlipRows(rows.get(), size_t(width), height))
+        return 0;
+    return WriteGif(path, rows.get(), width, height, 0, red, green, blue);
 }
 
 int CGif::WriteGif(const char* path, const uint8_t* pixels, int width, int height, int background,

@@ -1,5 +1,8 @@
 #include "imaging/CJpeg.h"
 
+#include "imaging/CDib.h"
+#include "imaging/DibRows.h"
+#include "imaging/PackedDib.h"
 #include "imaging/ReplacingFile.h"
 
 #include <csetjmp>
@@ -67,6 +70,46 @@ bool Compress(const Picture& picture, FILE* file, ErrorManager& err)
 
 CJpeg::CJpeg() : m_errorText("No Error")
 {
+}
+
+CJpeg::~CJpeg() = default;
+
+void CJpeg::SetImage(std::unique_ptr<CDib> image)
+{
+    m_image = std::move(image);
+}
+
+int CJpeg::SaveDib(const char* path, CDib* image, bool color, int quality)
+{
+    CDib* source = image ? image : m_image.get();
+    CDib copy;
+    if (!source || !AttachDibCopy(copy, CopyDibHandle(source->GetHandle())))
+        return 0;
+    // A file needs a density: an image whose resolution was never set gets JFIF's usual 72.
+    const int density = source->GetResolution() > 0 ? source->GetResolution() : 72;
+    return SaveCopy(path, copy, color, quality, density);
+}
+
+int CJpeg::SaveDibMemory(const char* path, const void* packedDib, size_t size, bool color,
+                         int quality)
+{
+    CDib copy;
+    if (!packedDib || size == 0 || !AttachDibCopy(copy, CopyToDibHandle(packedDib, size)))
+        return 0;
+    return SaveCopy(path, copy, color, quality, 72);
+}
+
+int CJpeg::SaveCopy(const char* path, CDib& copy, bool color, int quality, int density)
+{
+    if (copy.GetBitCount() != 24 && !copy.ChangeBitCount(24))
+        return 0;
+    const int width = copy.GetWidth(), height = copy.GetHeight();
+    const size_t stride = (size_t(width) * 24 + 31) / 32 * 4;
+    RowBuffer rows = PackDibRows24(copy.GetBits(), width, stride, height);
+    if (!rows || !FlipRows(rows.get(), size_t(width) * 3, height)
+        || !SwapRedBlue(rows.get(), width, height))
+        return 0;
+    return WriteJpeg(path, rows.get(), width, height, color, quality, density);
 }
 
 int CJpeg::WriteJpeg(const char* path, const uint8_t* rgb, int width, int height, bool color,

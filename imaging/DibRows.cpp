@@ -1,5 +1,7 @@
 #include "imaging/DibRows.h"
 
+#include "imaging/CDib.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -59,4 +61,14 @@ bool SwapRedBlue(uint8_t* buffer, int width, int rowCount)
     for (size_t i = 0; i < pixels; ++i)
         std::swap(buffer[i * 3], buffer[i * 3 + 2]);
     return true;
+}
+
+bool AttachDibCopy(CDib& copy, HGLOBAL block)
+{
+    if (!block)
+        return false;
+    if (copy.Attach(block))
+        return true;
+    GlobalFree(block);
+    return false;
 }

@@ -6,7 +6,15 @@
 #include <cstdint>
 #include <memory>
 
+#include <windows.h>
+
+class CDib;
+
 using RowBuffer = std::unique_ptr<uint8_t[]>;
+
+// Gives the writers a private copy to convert: attaches a new block (a copy the caller made) to
+// copy, or frees it when it is null or not a sound DIB. False on failure.
+bool AttachDibCopy(CDib& copy, HGLOBAL block);
 
 // Copies the (width x bits) / 8 used bytes of each DWORD-aligned row into one array with no gap
 // between rows, rows in stored order. Null input, or a size that does not fit, gives null.

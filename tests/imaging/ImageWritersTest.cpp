@@ -1,8 +1,11 @@
 // GIF and JPEG writers and their row helpers. GIF output is read back with the system's own
 // imaging component (WIC), JPEG output with libjpeg, so neither is checked against itself.
+#include "imaging/CDib.h"
 #include "imaging/CGif.h"
 #include "imaging/CJpeg.h"
+#include "imaging/CRasterImage.h"
 #include "imaging/DibRows.h"
+#include "imaging/GdiScopes.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -12,6 +15,7 @@
 #include <wincodec.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -111,6 +115,69 @@ TEST(GifWriter, RoundTripsThroughAnotherDecoder)
         EXPECT_EQ(height, UINT(c.height));
         EXPECT_TRUE(decoded == pixels);
     }
+}
+
+// A DIB of three colours in bands (red, green, blue from the top), at the bit count.
+std::unique_ptr<CDib> BandedDib(int width, int height, WORD bits)
+{
+    auto dib = std::make_unique<CDib>();
+    if (!dib->Create(width, height, 24))
+        return nullptr;
+    const int stride = (width * 3 + 3) & ~3;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            BYTE* p = dib->GetBits() + stride * (height - 1 - y) + x * 3;
+            const int band = y * 3 / height;
+            p[0] = band == 2 ? 255 : 0;
+            p[1] = band == 1 ? 255 : 0;
+            p[2] = band == 0 ? 255 : 0;
+        }
+    if (bits != 24 && !dib->ChangeBitCount(bits))
+        return nullptr;
+    return dib;
+}
+
+COLORREF ColourAt(const CRasterImage& image, long x, long yFromTop)
+{
+    const RGBQUAD c = image.GetPixelColor(x, long(image.GetHeight()) - 1 - yFromTop);
+    return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
+}
+
+TEST(GifWriter, SavedDibsReadBackThroughTheGifDecoder)
+{
+    orvo::test::TempDir dir;
+    for (WORD bits : {WORD(24), WORD(8)}) {
+        SCOPED_TRACE(bits);
+        const std::unique_ptr<CDib> dib = BandedDib(7, 9, bits);
+        ASSERT_NE(dib, nullptr);
+        const std::string path = dir / "saved.gif";
+        CGif gif;
+        ASSERT_NE(gif.SaveDib(path.c_str(), dib.get()), 0) << gif.GetErrorText();
+        const Bytes file = FileBytes(path);
+        CRasterImage image;
+        ASSERT_TRUE(image.Decode(file.data(), DWORD(file.size()), RASTER_FORMAT_GIF))
+            << image.GetLastError();
+        EXPECT_EQ(image.GetWidth(), 7u);
+        EXPECT_EQ(image.GetHeight(), 9u);
+        EXPECT_EQ(ColourAt(image, 3, 0), RGB(255, 0, 0));
+        EXPECT_EQ(ColourAt(image, 3, 4), RGB(0, 255, 0));
+        EXPECT_EQ(ColourAt(image, 6, 8), RGB(0, 0, 255));
+        EXPECT_EQ(dib->GetBitCount(), bits) << "the caller's image is not changed";
+    }
+    // The writer's own image, and a packed DIB in memory.
+    CGif gif;
+    EXPECT_EQ(gif.SaveDib((dir / "none.gif").c_str()), 0);
+    gif.SetImage(BandedDib(4, 3, 24));
+    EXPECT_NE(gif.SaveDib((dir / "own.gif").c_str()), 0);
+    const std::unique_ptr<CDib> dib = BandedDib(5, 6, 8);
+    GlobalLockScope lock(dib->GetHandle());
+    const size_t size = GlobalSize(dib->GetHandle());
+    EXPECT_NE(gif.SaveDibMemory((dir / "memory.gif").c_str(), lock.Get(), size), 0);
+    EXPECT_EQ(gif.SaveDibMemory((dir / "nothing.gif").c_str(), nullptr, 0), 0);
+    CRasterImage image;
+    const Bytes file = FileBytes(dir / "memory.gif");
+    ASSERT_TRUE(image.Decode(file.data(), DWORD(file.size()), RASTER_FORMAT_GIF));
+    EXPECT_EQ(ColourAt(image, 0, 5), RGB(0, 0, 255));
 }
 
 TEST(GifWriter, FileLayoutAndPacketSizes)
@@ -284,6 +351,40 @@ TEST(JpegWriter, FailuresSayWhy)
     EXPECT_EQ(jpeg.WriteJpeg((dir / "x.jpg").c_str(), rgb.data(), 0, 2, true, 75, 96), 0);
     EXPECT_EQ(jpeg.WriteJpeg((dir / "x.jpg").c_str(), rgb.data(), 70000, 1, true, 75, 96), 0);
     EXPECT_EQ(GetFileAttributesA((dir / "x.jpg").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(JpegWriter, SavedDibsCarryTheirDensity)
+{
+    orvo::test::TempDir dir;
+    const std::unique_ptr<CDib> dib = BandedDib(16, 12, 8);
+    ASSERT_NE(dib, nullptr);
+    const struct {
+        int resolution;
+        int density;
+    } cases[] = {{300, 300}, {0, 72}};
+    for (const auto& c : cases) {
+        dib->SetResolution(c.resolution);
+        CJpeg jpeg;
+        const std::string path = dir / "saved.jpg";
+        ASSERT_NE(jpeg.SaveDib(path.c_str(), dib.get(), true, 90), 0) << jpeg.GetErrorText();
+        DecodedJpeg d;
+        ASSERT_TRUE(DecodeJpeg(path, d));
+        EXPECT_EQ(d.xDensity, c.density);
+        EXPECT_EQ(d.width, 16);
+        EXPECT_EQ(d.components, 3);
+        EXPECT_NEAR(d.pixels[0], 255, 8); // top-left is red
+        EXPECT_NEAR(d.pixels[2], 0, 8);
+    }
+    GlobalLockScope lock(dib->GetHandle());
+    CJpeg jpeg;
+    const std::string path = dir / "memory.jpg";
+    ASSERT_NE(jpeg.SaveDibMemory(path.c_str(), lock.Get(), GlobalSize(dib->GetHandle()), false, 90),
+              0);
+    DecodedJpeg d;
+    ASSERT_TRUE(DecodeJpeg(path, d));
+    EXPECT_EQ(d.xDensity, 72);
+    EXPECT_EQ(d.components, 1);
+    EXPECT_EQ(jpeg.SaveDib(path.c_str(), nullptr, true, 90), 0);
 }
 
 TEST(DibRows, PackKeepsOnlyUsedBytes)
