@@ -7,7 +7,6 @@
 
 #include <memory>
 
-IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
 
 namespace {

@@ -1,0 +1,66 @@
+// CToolBar: the common tool-bar control as a frame bar. Buttons come from an RT_TOOLBAR
+// resource and its bitmap; their enabled and checked states follow the update handlers, and
+// their tips are the text after '\n' of the command's string.
+#pragma once
+
+#include "framework/CControlBar.h"
+#include "framework/CString.h"
+
+// Button styles as MAKELONG(control style, control state).
+#define TBBS_BUTTON MAKELONG(TBSTYLE_BUTTON, 0)
+#define TBBS_SEPARATOR MAKELONG(TBSTYLE_SEP, 0)
+#define TBBS_CHECKBOX MAKELONG(TBSTYLE_CHECK, 0)
+#define TBBS_GROUP MAKELONG(TBSTYLE_GROUP, 0)
+#define TBBS_CHECKGROUP MAKELONG(TBSTYLE_CHECKGROUP, 0)
+#define TBBS_DROPDOWN MAKELONG(TBSTYLE_DROPDOWN, 0)
+#define TBBS_AUTOSIZE MAKELONG(TBSTYLE_AUTOSIZE, 0)
+#define TBBS_CHECKED MAKELONG(0, TBSTATE_CHECKED)
+#define TBBS_PRESSED MAKELONG(0, TBSTATE_PRESSED)
+#define TBBS_DISABLED MAKELONG(0, TBSTATE_ENABLED)
+#define TBBS_INDETERMINATE MAKELONG(0, TBSTATE_INDETERMINATE)
+#define TBBS_HIDDEN MAKELONG(0, TBSTATE_HIDDEN)
+
+class CToolBar : public CControlBar
+{
+    DECLARE_DYNAMIC(CToolBar)
+
+public:
+    CToolBar() = default;
+
+    BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP,
+                UINT nID = AFX_IDW_TOOLBAR);
+    BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = TBSTYLE_FLAT,
+                  DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP,
+                  CRect rcBorders = CRect(0, 0, 0, 0), UINT nID = AFX_IDW_TOOLBAR);
+
+    // Buttons and bitmap of one RT_TOOLBAR resource (and the bitmap of the same id).
+    BOOL LoadToolBar(UINT nIDResource);
+    BOOL LoadToolBar(LPCSTR lpszResourceName);
+    BOOL LoadBitmap(LPCSTR lpszResourceName);
+    // ID_SEPARATOR makes a separator; other ids take the next image in order.
+    BOOL SetButtons(const UINT* lpIDArray, int nIDCount);
+    void SetSizes(SIZE sizeButton, SIZE sizeImage);
+
+    int GetCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
+    int CommandToIndex(UINT nIDFind) const { return static_cast<int>(SendMessage(TB_COMMANDTOINDEX, nIDFind)); }
+    UINT GetItemID(int nIndex) const;
+    void GetItemRect(int nIndex, LPRECT lpRect) const;
+    UINT GetButtonStyle(int nIndex) const;
+    void SetButtonStyle(int nIndex, UINT nStyle);
+    void GetButtonInfo(int nIndex, UINT& nID, UINT& nStyle, int& iImage) const;
+    void SetButtonInfo(int nIndex, UINT nID, UINT nStyle, int iImage);
+    BOOL SetButtonText(int nIndex, LPCSTR lpszText);
+    CString GetButtonText(int nIndex) const;
+
+    CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
+    void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
+    BOOL IsCommandBar() const override { return TRUE; }
+
+private:
+    BOOL GetButton(int nIndex, TBBUTTON& button) const;
+
+    CBitmap m_bitmap; // the button images; the control only borrows the bitmap
+    CSize m_sizeImage;
+
+    DECLARE_MESSAGE_MAP()
+};
