@@ -8,6 +8,7 @@ struct TempMapCleaner
 {
     void* map;
     void (*clean)(void*);
+    size_t (*count)(const void*);
 };
 
 std::vector<TempMapCleaner>& ThreadCleaners()
@@ -20,9 +21,9 @@ std::vector<TempMapCleaner>& ThreadCleaners()
 
 namespace afx_detail {
 
-void RegisterTempMapCleaner(void* map, void (*clean)(void*))
+void RegisterTempMapCleaner(void* map, void (*clean)(void*), size_t (*count)(const void*))
 {
-    ThreadCleaners().push_back({map, clean});
+    ThreadCleaners().push_back({map, clean, count});
 }
 
 void UnregisterTempMapCleaner(void* map)
@@ -44,4 +45,12 @@ void AfxDeleteTempMaps()
     const std::vector<TempMapCleaner> cleaners = ThreadCleaners();
     for (const TempMapCleaner& cleaner : cleaners)
         cleaner.clean(cleaner.map);
+}
+
+size_t AfxGetTempObjectCount()
+{
+    size_t total = 0;
+    for (const TempMapCleaner& cleaner : ThreadCleaners())
+        total += cleaner.count(cleaner.map);
+    return total;
 }

@@ -10,10 +10,12 @@
 
 // Frees every temporary wrapper of the calling thread (all handle maps).
 void AfxDeleteTempMaps();
+// How many temporary wrappers the calling thread holds (all handle maps).
+size_t AfxGetTempObjectCount();
 
 namespace afx_detail {
 // Each thread's maps register their temporary-object cleaners here when first used.
-void RegisterTempMapCleaner(void* map, void (*clean)(void*));
+void RegisterTempMapCleaner(void* map, void (*clean)(void*), size_t (*count)(const void*));
 void UnregisterTempMapCleaner(void* map);
 } // namespace afx_detail
 
@@ -27,7 +29,7 @@ public:
 
     explicit CHandleMap(Detacher detach) : m_detach(detach)
     {
-        afx_detail::RegisterTempMapCleaner(this, &CHandleMap::CleanThunk);
+        afx_detail::RegisterTempMapCleaner(this, &CHandleMap::CleanThunk, &CHandleMap::CountThunk);
     }
     ~CHandleMap()
     {
@@ -78,6 +80,7 @@ public:
 
 private:
     static void CleanThunk(void* map) { static_cast<CHandleMap*>(map)->DeleteTemp(); }
+    static size_t CountThunk(const void* map) { return static_cast<const CHandleMap*>(map)->TemporaryCount(); }
 
     Detacher m_detach;
     std::map<H, T*> m_permanent;

@@ -50,6 +50,8 @@ BOOL CStatusBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
 
 BOOL CStatusBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID)
 {
+    if (!AfxInitCommonControls(ICC_BAR_CLASSES))
+        return FALSE;
     DWORD dwBarStyle = 0;
     DWORD dwWndStyle = SplitBarStyle(dwStyle, dwBarStyle);
     m_dwStyle = dwBarStyle;

@@ -13,14 +13,60 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// The layout of an RT_TOOLBAR resource.
-struct ToolBarResourceHeader
+struct ToolBarResource
 {
-    WORD wVersion;
-    WORD wWidth;
-    WORD wHeight;
-    WORD wItemCount;
+    int cx = 0;
+    int cy = 0;
+    std::vector<UINT> ids;
 };
+
+// Reads count fields of `width` bytes each (2 or 4) from an RT_TOOLBAR resource.
+UINT ReadField(const BYTE* pData, size_t offset, size_t width)
+{
+    if (width == sizeof(WORD)) {
+        WORD w = 0;
+        memcpy(&w, pData + offset, sizeof(w));
+        return w;
+    }
+    DWORD dw = 0;
+    memcpy(&dw, pData + offset, sizeof(dw));
+    return dw;
+}
+
+// An RT_TOOLBAR resource comes in two layouts: Microsoft's resource compiler writes WORD
+// fields after a version word of 1 (version, width, height, count, ids); windres writes DWORD
+// fields without a version (width, height, count, ids). Every size is checked against the
+// resource's length before it is read.
+bool ParseToolBarResource(const BYTE* pData, DWORD dwSize, ToolBarResource& result)
+{
+    struct Layout
+    {
+        size_t width;       // bytes per field
+        size_t headerCount; // fields before the ids
+    };
+    const Layout layouts[] = {{sizeof(WORD), 4}, {sizeof(DWORD), 3}};
+    for (const Layout& layout : layouts) {
+        const size_t header = layout.width * layout.headerCount;
+        if (dwSize < header)
+            continue;
+        const size_t first = layout.headerCount == 4 ? 1 : 0;
+        if (layout.headerCount == 4 && ReadField(pData, 0, layout.width) != 1)
+            continue;
+        const UINT cx = ReadField(pData, (first + 0) * layout.width, layout.width);
+        const UINT cy = ReadField(pData, (first + 1) * layout.width, layout.width);
+        const UINT count = ReadField(pData, (first + 2) * layout.width, layout.width);
+        const unsigned long long need = header + static_cast<unsigned long long>(count) * layout.width;
+        if (need > dwSize || cx == 0 || cy == 0 || cx > 256 || cy > 256 || count > 1024)
+            continue;
+        result.cx = static_cast<int>(cx);
+        result.cy = static_cast<int>(cy);
+        result.ids.resize(count);
+        for (size_t i = 0; i < count; ++i)
+            result.ids[i] = ReadField(pData, header + i * layout.width, layout.width);
+        return true;
+    }
+    return false;
+}
 
 // A tool-bar button as a command UI item.
 class CToolCmdUI : public CCmdUI
@@ -49,6 +95,8 @@ BOOL CToolBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
 
 BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, CRect rcBorders, UINT nID)
 {
+    if (!AfxInitCommonControls(ICC_BAR_CLASSES))
+        return FALSE;
     DWORD dwBarStyle = 0;
     DWORD dwWndStyle = SplitBarStyle(dwStyle, dwBarStyle);
     m_dwStyle = dwBarStyle;
@@ -79,23 +127,15 @@ BOOL CToolBar::LoadToolBar(LPCSTR lpszResourceName)
     const HGLOBAL hGlobal = ::LoadResource(hInst, hRsrc);
     const auto* pData = static_cast<const BYTE*>(::LockResource(hGlobal));
     const DWORD dwSize = ::SizeofResource(hInst, hRsrc);
-    // The resource is checked like any other input: header, version and item count.
-    if (pData == nullptr || dwSize < sizeof(ToolBarResourceHeader))
+    if (pData == nullptr)
         return FALSE;
-    ToolBarResourceHeader header;
-    memcpy(&header, pData, sizeof(header));
-    const unsigned long long need = sizeof(header) + static_cast<unsigned long long>(header.wItemCount) * sizeof(WORD);
-    if (header.wVersion != 1 || need > dwSize || header.wWidth == 0 || header.wHeight == 0)
+    ToolBarResource toolBar;
+    if (!ParseToolBarResource(pData, dwSize, toolBar))
         return FALSE;
-    std::vector<UINT> ids(header.wItemCount);
-    for (size_t i = 0; i < ids.size(); ++i) {
-        WORD wID = 0;
-        memcpy(&wID, pData + sizeof(header) + i * sizeof(WORD), sizeof(wID));
-        ids[i] = wID;
-    }
+    const std::vector<UINT>& ids = toolBar.ids;
     if (!SetButtons(ids.data(), static_cast<int>(ids.size())))
         return FALSE;
-    SetSizes(CSize(header.wWidth + 7, header.wHeight + 7), CSize(header.wWidth, header.wHeight));
+    SetSizes(CSize(toolBar.cx + 7, toolBar.cy + 7), CSize(toolBar.cx, toolBar.cy));
     return LoadBitmap(lpszResourceName);
 }
 

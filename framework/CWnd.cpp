@@ -951,3 +951,9 @@ CWnd* AFXAPI AfxGetMainWnd()
     CWinApp* pApp = AfxGetApp();
     return pApp != nullptr ? pApp->m_pMainWnd : nullptr;
 }
+
+BOOL AFXAPI AfxInitCommonControls(DWORD dwFlags)
+{
+    INITCOMMONCONTROLSEX init = {sizeof(init), dwFlags};
+    return ::InitCommonControlsEx(&init);
+}

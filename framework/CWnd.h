@@ -376,5 +376,8 @@ extern const char AFX_WND_CLASS[];
 extern const char AFX_FRAMEORVIEW_CLASS[];
 BOOL AFXAPI AfxRegisterDefaultClasses();
 
+// Registers the common-control classes of the ICC_ flags once per process.
+BOOL AFXAPI AfxInitCommonControls(DWORD dwFlags);
+
 // The application's main window (AfxGetApp()->m_pMainWnd), or null.
 CWnd* AFXAPI AfxGetMainWnd();

@@ -1,0 +1,24 @@
+// Resource ids of the window tests' own resources.
+#pragma once
+
+#define IDR_TESTFRAME 200
+#define ID_TEST_VIEW 40001
+#define ID_TEST_FRAME 40002
+#define ID_TEST_APP 40003
+#define ID_TEST_DISABLED 40004
+#define ID_TEST_CHECKED 40005
+#define ID_TEST_NOHANDLER 40006
+#define ID_TEST_RANGE_FIRST 40010
+#define ID_TEST_RANGE_LAST 40012
+
+#define IDD_TESTDIALOG 300
+#define IDD_TESTPAGE1 310
+#define IDD_TESTPAGE2 311
+#define IDC_NAME 101
+#define IDC_COUNT 102
+#define IDC_RATIO 103
+#define IDC_ENABLED 104
+#define IDC_RADIO1 105
+#define IDC_RADIO2 106
+#define IDC_RADIO3 107
+#define IDC_PAGEEDIT 120
