@@ -9,7 +9,7 @@
 
 #include <vector>
 
-IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
+IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
 
 namespace {
 
@@ -46,6 +46,9 @@ CWinApp::CWinApp(LPCSTR lpszAppName)
     AFX_MODULE_STATE* pState = AfxGetModuleState();
     pState->m_pCurrentWinApp = this;
     pState->m_lpszCurrentAppName = m_pszAppName;
+    AfxGetModuleThreadState()->m_pCurrentWinThread = this;
+    // The application runs on the thread that made it; it is not a thread object to delete.
+    m_bAutoDelete = FALSE;
     m_hInstance = AfxGetInstanceHandle();
     m_hThread = ::GetCurrentThread();
     m_nThreadID = ::GetCurrentThreadId();
@@ -63,57 +66,13 @@ CWinApp::~CWinApp()
         pState->m_pCurrentWinApp = nullptr;
         pState->m_lpszCurrentAppName = nullptr;
     }
+    if (AfxGetModuleThreadState()->m_pCurrentWinThread == this)
+        AfxGetModuleThreadState()->m_pCurrentWinThread = nullptr;
 }
 
 BOOL CWinApp::InitInstance()
 {
     return TRUE;
-}
-
-int CWinApp::Run()
-{
-    BOOL bIdle = TRUE;
-    LONG lIdleCount = 0;
-    for (;;) {
-        // Idle work until a message arrives or there is nothing left to do.
-        while (bIdle && !::PeekMessageA(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (!OnIdle(lIdleCount++))
-                bIdle = FALSE;
-        }
-        do {
-            if (!PumpMessage())
-                return ExitInstance();
-            if (IsIdleMessage(&m_msgCur)) {
-                bIdle = TRUE;
-                lIdleCount = 0;
-            }
-        } while (::PeekMessageA(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE));
-    }
-}
-
-BOOL CWinApp::PumpMessage()
-{
-    if (::GetMessageA(&m_msgCur, nullptr, 0, 0) <= 0)
-        return FALSE;
-    if (m_msgCur.message != WM_KICKIDLE && !PreTranslateMessage(&m_msgCur)) {
-        ::TranslateMessage(&m_msgCur);
-        ::DispatchMessageA(&m_msgCur);
-    }
-    return TRUE;
-}
-
-BOOL CWinApp::IsIdleMessage(MSG* pMsg)
-{
-    // A mouse that did not move, paints and the caret's timer do not restart idle work.
-    if (pMsg->message == WM_MOUSEMOVE || pMsg->message == WM_NCMOUSEMOVE) {
-        const CPoint point(pMsg->pt);
-        if (m_nMsgLast == pMsg->message && m_ptCursorLast == point)
-            return FALSE;
-        m_ptCursorLast = point;
-        m_nMsgLast = pMsg->message;
-        return TRUE;
-    }
-    return pMsg->message != WM_PAINT && pMsg->message != 0x0118; // 0x0118: the system timer
 }
 
 BOOL CWinApp::PreTranslateMessage(MSG* pMsg)

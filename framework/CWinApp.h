@@ -5,15 +5,14 @@
 #pragma once
 
 #include "framework/CRecentFileList.h"
-#include "framework/CRect.h"
 #include "framework/CString.h"
-#include "framework/CCmdTarget.h"
+#include "framework/CWinThread.h"
 
 #include <memory>
 
 class CWnd;
 
-class CWinApp : public CCmdTarget
+class CWinApp : public CWinThread
 {
     DECLARE_DYNAMIC(CWinApp)
 
@@ -22,15 +21,11 @@ public:
     explicit CWinApp(LPCSTR lpszAppName = nullptr);
     ~CWinApp() override;
 
-    virtual BOOL InitInstance();
-    virtual int Run();
-    virtual BOOL PreTranslateMessage(MSG* pMsg);
+    BOOL InitInstance() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     // lCount 0: command UI of the visible frames and their bars; 1: temporary objects freed.
-    virtual BOOL OnIdle(LONG lCount);
-    virtual int ExitInstance();
-    // One message: FALSE when WM_QUIT arrived.
-    virtual BOOL PumpMessage();
-    virtual BOOL IsIdleMessage(MSG* pMsg);
+    BOOL OnIdle(LONG lCount) override;
+    int ExitInstance() override;
 
     // Profile: with a registry key, values under HKCU\Software\<key>\<profile name>\<section>;
     // without one, the private profile file m_pszProfileName.
@@ -60,9 +55,6 @@ public:
     HCURSOR LoadStandardCursor(LPCSTR lpszCursorName) const { return ::LoadCursorA(nullptr, lpszCursorName); }
     HCURSOR LoadOEMCursor(UINT nIDCursor) const { return ::LoadCursorA(nullptr, MAKEINTRESOURCEA(nIDCursor)); }
 
-    CWnd* m_pMainWnd = nullptr;
-    HANDLE m_hThread = nullptr; // the user-interface thread
-    DWORD m_nThreadID = 0;
     HINSTANCE m_hInstance = nullptr;
     LPSTR m_lpCmdLine = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;
@@ -71,16 +63,11 @@ public:
     LPCSTR m_pszProfileName = nullptr;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
 
-protected:
-    MSG m_msgCur = {};
-
 private:
     // Storage behind the LPCSTR members, which MFC code reads directly.
     CString m_strAppName;
     CString m_strRegistryKey;
     CString m_strProfileName;
-    CPoint m_ptCursorLast;
-    UINT m_nMsgLast = 0;
     BOOL m_bOleInitialized = FALSE;
 
     friend BOOL AFXAPI AfxOleInit();

@@ -325,12 +325,11 @@ BOOL CWnd::DestroyWindow()
 
 void CWnd::FinishNcDestroy()
 {
-    CWinApp* pApp = AfxGetApp();
-    if (pApp != nullptr && pApp->m_pMainWnd == this) {
-        pApp->m_pMainWnd = nullptr;
-        // The main window of the application's thread ends its message loop with it.
-        if (::GetCurrentThreadId() == pApp->m_nThreadID)
-            ::PostQuitMessage(0);
+    // The main window of a thread ends that thread's message loop with it.
+    CWinThread* pThread = AfxGetThread();
+    if (pThread != nullptr && pThread->m_pMainWnd == this) {
+        pThread->m_pMainWnd = nullptr;
+        ::PostQuitMessage(0);
     }
     if (m_pfnSuper != nullptr) {
         const auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC));
@@ -951,8 +950,11 @@ void CWnd::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
 
 CWnd* AFXAPI AfxGetMainWnd()
 {
-    CWinApp* pApp = AfxGetApp();
-    return pApp != nullptr ? pApp->m_pMainWnd : nullptr;
+    // The calling thread's main window; threads without a thread object see the application's.
+    CWinThread* pThread = AfxGetThread();
+    if (pThread == nullptr)
+        pThread = AfxGetApp();
+    return pThread != nullptr ? pThread->GetMainWnd() : nullptr;
 }
 
 BOOL AFXAPI AfxInitCommonControls(DWORD dwFlags)
