@@ -269,6 +269,11 @@ public:
 
     // Tool tips of child windows and of OnToolHitTest areas, shown by the thread's tool tip.
     BOOL EnableToolTips(BOOL bEnable = TRUE);
+    // Shows the tool under a mouse message of this window or its children (PreTranslateMessage
+    // calls it for windows with tool tips enabled).
+    void FilterToolTipMessage(MSG* pMsg);
+    // The thread's tool tip for EnableToolTips windows, or null before the first one.
+    static HWND PASCAL GetThreadToolTip();
     // Command UI of the child controls (buttons enabled and checked by pTarget's handlers).
     void UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
 

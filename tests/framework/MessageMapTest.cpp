@@ -177,6 +177,32 @@ TEST_F(MessageMapTest, SubclassingRoutesAWindowThroughItsObjectUntilUnsubclassed
     EXPECT_STREQ("ab", szText); // the edit control's own procedure saw the characters
 }
 
+TEST_F(MessageMapTest, ToolTipsFollowTheToolUnderTheMouse)
+{
+    m_parent.EnableToolTips(TRUE);
+    CRect rcChild;
+    m_child.GetWindowRect(&rcChild);
+    MSG msg = {m_child.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)};
+    msg.pt = rcChild.CenterPoint();
+    // The child's mouse message reaches the parent on its way up the window chain.
+    EXPECT_FALSE(CWnd::WalkPreTranslateTree(m_parent.m_hWnd, &msg));
+    const HWND hTip = CWnd::GetThreadToolTip();
+    ASSERT_NE(nullptr, hTip);
+    EXPECT_EQ(1, ::SendMessageA(hTip, TTM_GETTOOLCOUNT, 0, 0));
+    TOOLINFOA ti = {};
+    ti.cbSize = TTTOOLINFOA_V2_SIZE;
+    ASSERT_TRUE(::SendMessageA(hTip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&ti)));
+    EXPECT_EQ(m_parent.m_hWnd, ti.hwnd);
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(m_child.m_hWnd), ti.uId);
+
+    // Off every child: no tool.
+    msg.hwnd = m_parent.m_hWnd;
+    msg.pt = CPoint(rcChild.left + 150, rcChild.top + 60);
+    CWnd::WalkPreTranslateTree(m_parent.m_hWnd, &msg);
+    EXPECT_EQ(0, ::SendMessageA(hTip, TTM_GETTOOLCOUNT, 0, 0));
+    m_parent.EnableToolTips(FALSE);
+}
+
 TEST_F(MessageMapTest, AnExceptionInAHandlerDoesNotLeaveTheWindowProcedure)
 {
     EXPECT_EQ(0, m_parent.SendMessage(WM_TEST_THROW));
