@@ -99,15 +99,23 @@ bool CurveTessellator::Spline(int degree, const std::vector<double>& knots,
     double length = 0.0;
     for (int i = 1; i < n; ++i)
         length += RkDb::Length(controls[i] - controls[i - 1]);
-    const int samples = static_cast<int>(std::clamp(length * ppu / 4.0, 8.0 * n, 2000.0));
+    // Enough samples for the control polygon, but bounded: a spline with a huge control count
+    // from a damaged file must not cost more than a few thousand points' work.
+    constexpr double kMaxSamples = 20000.0;
+    const double fewest = std::min(8.0 * n, kMaxSamples);
+    const double wanted = length * ppu / 4.0;
+    const int samples =
+        static_cast<int>(std::isfinite(wanted) ? std::clamp(wanted, fewest, std::max(fewest, 2000.0))
+                                               : fewest);
     std::vector<Vec3> d(static_cast<std::size_t>(degree + 1));
     std::vector<double> w(static_cast<std::size_t>(degree + 1));
     for (int s = 0; s <= samples; ++s) {
         const double t = std::min(t0 + (t1 - t0) * s / samples, t1);
         // Knot span k with knots[k] <= t < knots[k+1], within degree..n-1.
-        int k = degree;
-        while (k < n - 1 && t >= knots[static_cast<std::size_t>(k + 1)])
-            ++k;
+        // Binary search: the knot vector may be long, and a linear walk per sample is quadratic.
+        const auto first = knots.begin() + degree + 1;
+        const auto last = knots.begin() + n;
+        const int k = degree + static_cast<int>(std::upper_bound(first, last, t) - first);
         // De Boor on homogeneous points.
         for (int j = 0; j <= degree; ++j) {
             const int idx = k - degree + j;
