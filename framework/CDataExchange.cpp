@@ -103,34 +103,36 @@ void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
         ::SetWindowTextA(hWndCtrl, value);
 }
 
-void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, int& value)
+namespace {
+
+// Integers in and out of an edit control; a text that is no number of the range is refused.
+template <class T>
+void ExchangeInteger(CDataExchange* pDX, int nIDC, T& value, LPCSTR lpszFormat, long long minValue,
+                     long long maxValue, LPCSTR lpszRefusal)
 {
     const HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
     if (!pDX->m_bSaveAndValidate) {
         CString strText;
-        strText.Format("%d", value);
+        strText.Format(lpszFormat, value);
         ::SetWindowTextA(hWndCtrl, strText);
         return;
     }
     long long parsed = 0;
-    if (!ParseLong(WindowText(hWndCtrl), parsed) || parsed < INT_MIN || parsed > INT_MAX)
-        FailWith(pDX, "Please enter an integer.");
-    value = static_cast<int>(parsed);
+    if (!ParseLong(WindowText(hWndCtrl), parsed) || parsed < minValue || parsed > maxValue)
+        FailWith(pDX, lpszRefusal);
+    value = static_cast<T>(parsed);
+}
+
+} // namespace
+
+void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, int& value)
+{
+    ExchangeInteger(pDX, nIDC, value, "%d", INT_MIN, INT_MAX, "Please enter an integer.");
 }
 
 void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, UINT& value)
 {
-    const HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
-    if (!pDX->m_bSaveAndValidate) {
-        CString strText;
-        strText.Format("%u", value);
-        ::SetWindowTextA(hWndCtrl, strText);
-        return;
-    }
-    long long parsed = 0;
-    if (!ParseLong(WindowText(hWndCtrl), parsed) || parsed < 0 || parsed > static_cast<long long>(UINT_MAX))
-        FailWith(pDX, "Please enter a positive integer.");
-    value = static_cast<UINT>(parsed);
+    ExchangeInteger(pDX, nIDC, value, "%u", 0, UINT_MAX, "Please enter a positive integer.");
 }
 
 void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, double& value)
