@@ -1,0 +1,436 @@
+#include "imaging/KImage.h"
+
+#include "imaging/CRasterImageJPG.h"
+#include "imaging/ExifOrientation.h"
+#include "imaging/PsdReader.h"
+#include "render/KCanvas.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct ExtensionFormats
+{
+    const char* extension;
+    DWORD load;
+    DWORD save;
+};
+
+// Save code 0: not accepted.
+const ExtensionFormats kExtensions[] = {
+    {".bmp", RASTER_FORMAT_BMP, RASTER_FORMAT_BMP}, {".jpg", RASTER_FORMAT_JPG, RASTER_FORMAT_JPG},
+    {".jpeg", RASTER_FORMAT_JPG, RASTER_FORMAT_JPG}, {".gif", RASTER_FORMAT_GIF, RASTER_FORMAT_GIF},
+    {".psd", RASTER_FORMAT_PSD, RASTER_FORMAT_PSD}, {".png", RASTER_FORMAT_PNG, RASTER_FORMAT_PNG},
+    {".mng", RASTER_FORMAT_MNG, RASTER_FORMAT_MNG}, {".jng", RASTER_FORMAT_MNG, 0},
+    {".ico", RASTER_FORMAT_ICO, 0},                  {".tiff", RASTER_FORMAT_TIF, 0},
+    {".tif", RASTER_FORMAT_TIF, RASTER_FORMAT_TIF}, {".tga", RASTER_FORMAT_TGA, RASTER_FORMAT_TGA},
+    {".pcx", RASTER_FORMAT_PCX, RASTER_FORMAT_PCX}, {".wbmp", RASTER_FORMAT_WBMP, 0},
+    {".wmf", RASTER_FORMAT_WMF, RASTER_FORMAT_WMF}, {".emf", RASTER_FORMAT_WMF, 0},
+};
+
+const ExtensionFormats* FindExtension(const char* path)
+{
+    if (!path)
+        return nullptr;
+    const char* dot = std::strrchr(path, '.');
+    if (!dot || std::strpbrk(dot, "\\/"))
+        return nullptr;
+    std::string extension(dot);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const ExtensionFormats& row : kExtensions) {
+        if (extension == row.extension)
+            return &row;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<CRasterImage> DecodeFrom(const KFileBuffer& bytes, DWORD format)
+{
+    auto image = std::make_unique<CRasterImage>(bytes.GetData(), bytes.GetSize(), format);
+    if (!image->IsValid())
+        return nullptr;
+    return image;
+}
+
+// The image of a Photoshop reader that loaded; null when it is not usable.
+std::unique_ptr<CRasterImage> ImageOfReader(PsdReader& reader)
+{
+    HBITMAP bitmap = reader.DetachBitmap();
+    if (!bitmap)
+        return nullptr;
+    auto image = std::make_unique<CRasterImage>();
+    const bool made = image->CreateFromHBITMAP(bitmap);
+    DeleteObject(bitmap);
+    if (!made || !image->IsValid())
+        return nullptr;
+    return image;
+}
+
+struct ReaderCleanup
+{
+    PsdReader& reader;
+    ~ReaderCleanup() { reader.Cleanup(); }
+};
+
+struct FileCloser
+{
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+void ApplyExifOrientation(CRasterImage& image, int orientation)
+{
+    switch (orientation) {
+    case 2:
+        image.Mirror();
+        break;
+    case 3:
+        image.Rotate180();
+        break;
+    case 4:
+        image.Flip();
+        break;
+    case 5:
+        image.RotateLeft();
+        image.Flip();
+        break;
+    case 6:
+        image.RotateRight();
+        break;
+    case 7:
+        image.RotateRight();
+        image.Flip();
+        break;
+    case 8:
+        image.RotateLeft();
+        break;
+    default:
+        break;
+    }
+}
+
+KImage::~KImage()
+{
+    FreeImages();
+}
+
+DWORD KImage::LoadFormatOf(const char* path)
+{
+    const ExtensionFormats* row = FindExtension(path);
+    return row ? row->load : 0;
+}
+
+DWORD KImage::SaveFormatOf(const char* path)
+{
+    const ExtensionFormats* row = FindExtension(path);
+    return row ? row->save : 0;
+}
+
+void KImage::FreeImages()
+{
+    m_image.reset();
+    m_secondImage.reset();
+}
+
+void KImage::SetPath(const char* path)
+{
+    std::snprintf(m_path, sizeof m_path, "%s", path);
+}
+
+void KImage::SetSizeInfo(DWORD width, DWORD height, DWORD bits)
+{
+    m_info.Format("width:%lu , height:%lu , bits:%lu", static_cast<unsigned long>(width),
+                  static_cast<unsigned long>(height), static_cast<unsigned long>(bits));
+}
+
+bool KImage::Load(const char* path, float x, float y)
+{
+    m_format = LoadFormatOf(path);
+    if (m_format == 0)
+        return false;
+    m_x = x;
+    m_y = y;
+    FreeImages();
+    m_info.Empty();
+    m_fileBytes.Free();
+    try {
+        if (m_format == RASTER_FORMAT_PSD)
+            return LoadPhotoshop(path);
+        if (!m_fileBytes.LoadFile(path))
+            return false;
+        m_image = DecodeFrom(m_fileBytes, m_format);
+        m_fileBytes.Free();
+        if (!m_image)
+            return false;
+        SetPath(path);
+        SetSizeInfo(m_image->GetWidth(), m_image->GetHeight(), m_image->GetBpp());
+        if (m_format == RASTER_FORMAT_JPG)
+            ApplyExifOrientation(*m_image, ReadExifOrientation(path));
+        return true;
+    } catch (...) {
+        FreeImages();
+        m_fileBytes.Free();
+        return false;
+    }
+}
+
+bool KImage::LoadPhotoshop(const char* path)
+{
+    PsdReader reader;
+    ReaderCleanup cleanup{reader};
+    if (reader.Load(path) != 0)
+        return false;
+    m_info.Format("width:%d , height:%d , bits:%d", reader.GetWidth(), reader.GetHeight(),
+                  3 * reader.GetDepth());
+    const char* mode = reader.GetColorModeName();
+    if (mode && *mode) {
+        m_info.Append(" [ ");
+        m_info.Append(mode);
+        m_info.Append(" ]");
+    }
+    m_image = ImageOfReader(reader);
+    if (!m_image)
+        return false;
+    SetPath(path);
+    return true;
+}
+
+bool KImage::DecodeBytes()
+{
+    if (m_image)
+        return true;
+    if (m_fileBytes.IsEmpty())
+        return false;
+    FreeImages();
+    m_image = DecodeFrom(m_fileBytes, m_format);
+    m_fileBytes.Free();
+    return m_image != nullptr;
+}
+
+bool KImage::LoadFrame(int32_t frame)
+{
+    if (!m_image)
+        return false;
+    try {
+        KFileBuffer bytes;
+        if (!bytes.LoadFile(m_path))
+            return false;
+        auto image = std::make_unique<CRasterImage>(m_format);
+        image->SetFrame(frame);
+        if (!image->Decode(bytes.GetData(), bytes.GetSize(), m_format) || !image->IsValid())
+            return false;
+        FreeImages();
+        m_image = std::move(image);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool KImage::SaveAs(const char* path, BYTE quality)
+{
+    if (!m_image)
+        return false;
+    const DWORD code = SaveFormatOf(path);
+    try {
+        switch (code) {
+        case RASTER_FORMAT_GIF:
+        case RASTER_FORMAT_PCX: {
+            // Both formats hold at most 8 bits; a copy is reduced so the held image stays.
+            CRasterImage copy(*m_image, true, true, true);
+            if (copy.GetBpp() > 8 && !copy.DecreaseBpp(8, true, nullptr))
+                return false;
+            return copy.Save(path, code);
+        }
+        case RASTER_FORMAT_BMP:
+        case RASTER_FORMAT_JPG:
+        case RASTER_FORMAT_TIF:
+        case RASTER_FORMAT_TGA:
+        case RASTER_FORMAT_PNG:
+            m_image->SetJpegQuality(quality);
+            return m_image->Save(path, code);
+        default:
+            return false;
+        }
+    } catch (...) {
+        return false;
+    }
+}
+
+bool KImage::RotateExifOrientation(int32_t operation)
+{
+    if (m_format != RASTER_FORMAT_JPG || operation < 0 || operation > 3)
+        return false;
+    const WORD current = ReadExifOrientation(m_path);
+    const WORD rotated = ExifRotatedOrientation(operation, current);
+    if (rotated == 0)
+        return false;
+    return WriteExifOrientation(m_path, rotated);
+}
+
+uint32_t KImage::GetBpp() const
+{
+    return m_image ? m_image->GetBpp() : 0;
+}
+
+int32_t KImage::GetPageCount() const
+{
+    if (!m_image)
+        return 0;
+    return m_image->GetNumFrames() > 1 ? m_image->GetNumFrames() : 1;
+}
+
+void KImage::Draw(KCanvas& canvas, bool framed, int32_t shadow, COLORREF frameColor,
+                  bool wantPixels, bool fastStretch)
+{
+    if (!DecodeBytes())
+        return;
+    const int32_t width = static_cast<int32_t>(m_image->GetWidth());
+    const int32_t height = static_cast<int32_t>(m_image->GetHeight());
+    const KType::RPoint2D topLeft = {m_x, m_y + static_cast<float>(height)};
+    canvas.DrawImage(topLeft, width, height, wantPixels ? m_image->GetBits() : nullptr,
+                     static_cast<const BITMAPINFO*>(m_image->GetDIB()), framed, shadow, frameColor,
+                     fastStretch);
+}
+
+void KImage::GetExtents(float box[4], bool& empty)
+{
+    if (!DecodeBytes()) {
+        m_fileBytes.Free();
+        return;
+    }
+    const float right = m_x + static_cast<float>(m_image->GetWidth());
+    const float top = m_y + static_cast<float>(m_image->GetHeight());
+    if (empty) {
+        box[0] = m_x;
+        box[1] = m_y;
+        box[2] = right;
+        box[3] = top;
+    }
+    box[0] = box[0] < m_x ? box[0] : m_x;
+    box[1] = box[1] < m_y ? box[1] : m_y;
+    box[2] = box[2] > right ? box[2] : right;
+    box[3] = box[3] > top ? box[3] : top;
+}
+
+std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format)
+{
+    const DWORD code = format < 0 ? KImage::LoadFormatOf(path) : static_cast<DWORD>(format);
+    if (code == 0 || !path)
+        return nullptr;
+    if (code == RASTER_FORMAT_PSD) {
+        PsdReader reader;
+        ReaderCleanup cleanup{reader};
+        if (reader.Load(path) != 0)
+            return nullptr;
+        return ImageOfReader(reader);
+    }
+    KFileBuffer bytes;
+    if (!bytes.LoadFile(path))
+        return nullptr;
+    std::unique_ptr<CRasterImage> image = DecodeFrom(bytes, code);
+    if (image && code == RASTER_FORMAT_JPG)
+        ApplyExifOrientation(*image, ReadExifOrientation(path));
+    return image;
+}
+
+std::unique_ptr<CRasterImage> LoadExifThumbnail(const char* path)
+{
+    std::unique_ptr<FILE, FileCloser> file(path ? std::fopen(path, "rb") : nullptr);
+    if (!file)
+        return nullptr;
+    EXIFTHUMBNAIL thumbnail;
+    if (!ReadExifThumbnail(file.get(), thumbnail) || !thumbnail.hBitmap) {
+        if (thumbnail.hBitmap)
+            DeleteObject(thumbnail.hBitmap);
+        return nullptr;
+    }
+    auto image = std::make_unique<CRasterImage>();
+    const bool made = image->CreateFromHBITMAP(thumbnail.hBitmap);
+    DeleteObject(thumbnail.hBitmap);
+    if (!made || !image->IsValid())
+        return nullptr;
+    ApplyExifOrientation(*image, thumbnail.orientation);
+    return image;
+}
+
+namespace {
+
+KString ExposureText(const EXIFINFO& exif)
+{
+    KString text;
+    switch (exif.exposureProgram) {
+    case 1:
+        text.Append(" M:");
+        break;
+    case 2:
+        text.Append(" A/P:)");
+        break;
+    case 3:
+        text.Append(" A:");
+        break;
+    case 4:
+        text.Append(" S:");
+        break;
+    default:
+        break;
+    }
+    KString part;
+    if (exif.apertureFNumber != 0.0f) {
+        part.Format(" f/%3.1f ,", static_cast<double>(exif.apertureFNumber));
+        text.Append(part.GetText());
+    }
+    const double t = exif.exposureTime;
+    if (t != 0.0) {
+        if (t > 0.5)
+            part.Format(" %6.3fs ", t);
+        else
+            part.Format(" 1/%ds", static_cast<int>(1.0 / t + 0.5));
+        text.Append(part.GetText());
+    }
+    return text;
+}
+
+} // namespace
+
+KString GetExifSummary(const char* path)
+{
+    KString summary;
+    try {
+        std::unique_ptr<FILE, FileCloser> file(path ? std::fopen(path, "rb") : nullptr);
+        if (!file)
+            return summary;
+        CRasterImageJPG jpeg;
+        if (!jpeg.DecodeExif(file.get()))
+            return summary;
+        const EXIFINFO& exif = jpeg.GetExifInfo();
+        KString part;
+        if (exif.cameraMake[0]) {
+            part.Format(" %.*s", static_cast<int>(sizeof exif.cameraModel), exif.cameraModel);
+            summary.Append(part.GetText());
+        }
+        part.Format(" %dx%d", exif.width, exif.height);
+        summary.Append(part.GetText());
+        if (exif.flashUsed >= 0)
+            summary.Append(exif.flashUsed ? " Flashed" : " ");
+        const KString exposure = ExposureText(exif);
+        if (!exposure.IsEmpty()) {
+            summary.Append("[");
+            summary.Append(exposure.GetText());
+            summary.Append("]");
+        }
+        if (exif.dateTime[0]) {
+            part.Format(" %.*s", static_cast<int>(sizeof exif.dateTime), exif.dateTime);
+            summary.Append(part.GetText());
+        }
+    } catch (...) {
+        summary.Empty();
+    }
+    return summary;
+}

@@ -1,0 +1,78 @@
+// KImage: the raster image of the scene: one decoded image placed at a position in scene units,
+// the file it came from, its format and a one-line description. Beside it, the free functions that
+// load an image without a scene (thumbnails), read a photo's Exif thumbnail and summary, and turn
+// a drawing's stored preview into a CDib.
+#pragma once
+
+#include "imaging/CRasterImage.h"
+#include "render/JObject.h"
+#include "render/KFileBuffer.h"
+#include "render/KString.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+class KCanvas;
+
+class KImage : public JObject
+{
+public:
+    KImage() = default;
+    ~KImage() override;
+
+    // Format code for loading (0 when the extension is not accepted) and for saving (0 when not
+    // accepted; MNG, WMF and Photoshop have codes but are refused by SaveAs).
+    static DWORD LoadFormatOf(const char* path);
+    static DWORD SaveFormatOf(const char* path);
+
+    // False when the extension is not accepted, the file cannot be read or the reader fails; the
+    // object then holds no image. (x, y) is the image's lower-left corner in scene units.
+    bool Load(const char* path, float x, float y);
+    // Decodes another frame of the file; the picture held stays when the frame cannot be read.
+    bool LoadFrame(int32_t frame);
+    bool SaveAs(const char* path, BYTE quality);
+    // Rewrites the JPEG file's orientation after operation 0 left, 1 right, 2 mirror, 3 flip.
+    bool RotateExifOrientation(int32_t operation);
+    uint32_t GetBpp() const;
+    // Hands the image to the canvas with its top-left corner at (x, y + height); the pixels only
+    // when wantPixels is set.
+    void Draw(KCanvas& canvas, bool framed, int32_t shadow, COLORREF frameColor, bool wantPixels,
+              bool fastStretch);
+    // box = {min x, min y, max x, max y}; an empty box (empty set) starts at the image's rectangle.
+    // The caller clears empty.
+    void GetExtents(float box[4], bool& empty);
+    void FreeImages();
+
+    const CRasterImage* GetImage() const { return m_image.get(); }
+    bool HasImage() const { return m_image || m_secondImage; }
+    const KString& GetInfo() const { return m_info; }
+    const char* GetPath() const { return m_path; }
+    DWORD GetFormat() const { return m_format; }
+    // Pages of a multi-page file as its reader reports them (1 for one picture, 0 without one).
+    int32_t GetPageCount() const;
+
+private:
+    bool LoadPhotoshop(const char* path);
+    bool DecodeBytes();
+    void SetPath(const char* path);
+    void SetSizeInfo(DWORD width, DWORD height, DWORD bits);
+
+    KString m_info;
+    KFileBuffer m_fileBytes;
+    char m_path[512] = {};
+    DWORD m_format = 0;
+    std::unique_ptr<CRasterImage> m_image;
+    std::unique_ptr<CRasterImage> m_secondImage;
+    float m_x = 0.0f;
+    float m_y = 0.0f;
+};
+
+// Turns the image upright by a JPEG's Exif orientation (values 2..8; others leave it).
+void ApplyExifOrientation(CRasterImage& image, int orientation);
+// format < 0: from the extension. Null when refused, unreadable or not decoded.
+std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format);
+std::unique_ptr<CRasterImage> LoadExifThumbnail(const char* path);
+// " model WxH flash [exposure] date"; empty without Exif data.
+KString GetExifSummary(const char* path);
