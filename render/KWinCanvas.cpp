@@ -1,6 +1,6 @@
 #include "render/KWinCanvas.h"
 
-#include <cmath>
+#include "imaging/GdiScopes.h"
 
 namespace {
 
@@ -10,23 +10,6 @@ COLORREF Lighten(COLORREF color)
     return RGB((GetRValue(color) + 50) & 0xFF, (GetGValue(color) + 50) & 0xFF,
                (GetBValue(color) + 50) & 0xFF);
 }
-
-class ScreenDC
-{
-public:
-    ScreenDC() : m_dc(GetDC(nullptr)) {}
-    ~ScreenDC()
-    {
-        if (m_dc)
-            ReleaseDC(nullptr, m_dc);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC Get() const { return m_dc; }
-
-private:
-    HDC m_dc;
-};
 
 void FillWithColor(HDC dc, const RECT& rect, COLORREF color)
 {
@@ -43,12 +26,6 @@ LONG Truncate(double value)
 }
 
 } // namespace
-
-void KWinCanvas::GdiDeleter::operator()(void* object) const
-{
-    if (object)
-        DeleteObject(object);
-}
 
 void KWinCanvas::DCDeleter::operator()(HDC__* dc) const
 {
@@ -78,7 +55,7 @@ void KWinCanvas::ReleaseBitmap()
     if (m_ownDC && m_oldBitmap)
         SelectObject(m_ownDC.get(), m_oldBitmap);
     m_oldBitmap = nullptr;
-    m_bitmap.reset();
+    m_bitmap.Reset();
     if (m_drawDC == m_ownDC.get())
         m_drawDC = nullptr;
     m_ownDC.reset();
@@ -96,12 +73,12 @@ bool KWinCanvas::Create()
     if (!m_ownDC)
         return false;
     ScreenDC screen;
-    m_bitmap.reset(CreateCompatibleBitmap(m_target ? m_target : screen.Get(), width, height));
+    m_bitmap.Reset(CreateCompatibleBitmap(m_target ? m_target : screen.Get(), width, height));
     if (!m_bitmap) {
         m_ownDC.reset();
         return false;
     }
-    m_oldBitmap = SelectObject(m_ownDC.get(), m_bitmap.get());
+    m_oldBitmap = SelectObject(m_ownDC.get(), m_bitmap.Get());
     m_drawDC = m_ownDC.get();
     m_bitmapWidth = width;
     m_bitmapHeight = height;
@@ -132,30 +109,26 @@ void KWinCanvas::DetachDC()
     }
 }
 
+void KWinCanvas::SelectOwn(HGDIOBJ made, GdiObject<HGDIOBJ>& own, HGDIOBJ& old)
+{
+    if (!made)
+        return;
+    HGDIOBJ previous = SelectObject(m_drawDC, made);
+    if (!old)
+        old = previous;
+    own.Reset(made); // the replaced own object is out of the context now
+}
+
 void KWinCanvas::SelectPen()
 {
-    if (!m_drawDC)
-        return;
-    HPEN pen = CreatePenIndirect(&m_pen);
-    if (!pen)
-        return;
-    HGDIOBJ previous = SelectObject(m_drawDC, pen);
-    if (!m_oldPen)
-        m_oldPen = previous;
-    m_ownPen.reset(pen); // the replaced own pen is out of the context now
+    if (m_drawDC)
+        SelectOwn(CreatePenIndirect(&m_pen), m_ownPen, m_oldPen);
 }
 
 void KWinCanvas::SelectBrush()
 {
-    if (!m_drawDC)
-        return;
-    HBRUSH brush = CreateBrushIndirect(&m_brush);
-    if (!brush)
-        return;
-    HGDIOBJ previous = SelectObject(m_drawDC, brush);
-    if (!m_oldBrush)
-        m_oldBrush = previous;
-    m_ownBrush.reset(brush);
+    if (m_drawDC)
+        SelectOwn(CreateBrushIndirect(&m_brush), m_ownBrush, m_oldBrush);
 }
 
 void KWinCanvas::RestoreTools()
@@ -166,8 +139,8 @@ void KWinCanvas::RestoreTools()
         SelectObject(m_drawDC, m_oldBrush);
     m_oldPen = nullptr;
     m_oldBrush = nullptr;
-    m_ownPen.reset();
-    m_ownBrush.reset();
+    m_ownPen.Reset();
+    m_ownBrush.Reset();
 }
 
 void KWinCanvas::SetDrawMode(int32_t mode)
@@ -304,7 +277,7 @@ void KWinCanvas::FillRect(COLORREF color, const RECT* rect)
         return;
     SetBrushColor(color);
     if (m_ownBrush)
-        ::FillRect(m_drawDC, rect, static_cast<HBRUSH>(m_ownBrush.get()));
+        ::FillRect(m_drawDC, rect, static_cast<HBRUSH>(m_ownBrush.Get()));
 }
 
 void KWinCanvas::Marker(const KType::RPoint2D& p, int32_t half)

@@ -2,6 +2,7 @@
 // into a memory context lent by the caller) and presents it to a target device context.
 #pragma once
 
+#include "imaging/GdiScopes.h"
 #include "render/KCanvas.h"
 
 #include <memory>
@@ -59,18 +60,14 @@ public:
     bool NeedsPresent() const { return m_needsPresent; }
 
 private:
-    struct GdiDeleter
-    {
-        void operator()(void* object) const;
-    };
     struct DCDeleter
     {
         void operator()(HDC__* dc) const;
     };
-    using OwnedGdi = std::unique_ptr<void, GdiDeleter>;
 
     bool EnsureBitmap();
     void ReleaseBitmap();
+    void SelectOwn(HGDIOBJ made, GdiObject<HGDIOBJ>& own, HGDIOBJ& old);
     void SelectPen();
     void SelectBrush();
     void RestoreTools();
@@ -87,11 +84,11 @@ private:
     std::unique_ptr<HDC__, DCDeleter> m_ownDC;
     HDC m_drawDC = nullptr; // the own memory context or the attached one
     HGDIOBJ m_oldBitmap = nullptr;
-    OwnedGdi m_bitmap;
+    GdiObject<HGDIOBJ> m_bitmap;
     int32_t m_bitmapWidth = 0;
     int32_t m_bitmapHeight = 0;
-    OwnedGdi m_ownPen;
-    OwnedGdi m_ownBrush;
+    GdiObject<HGDIOBJ> m_ownPen;
+    GdiObject<HGDIOBJ> m_ownBrush;
     HGDIOBJ m_oldPen = nullptr;
     HGDIOBJ m_oldBrush = nullptr;
     bool m_needsPresent = false;
