@@ -1,0 +1,521 @@
+// The cache library file and the holder over it, on real files: the byte layout of a written
+// library, the match rules of a lookup, what every reader refuses, records of the older layout,
+// corrupt records, the writer's order and its care for files it cannot read or replace.
+#include "render/CacheFile.h"
+#include "render/LibFileHeader.h"
+#include "render/TDwgCache.h"
+#include "render/TImageLib.h"
+#include "render/TLibIndexTree.h"
+
+#include "tests/render/CacheTestFiles.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+
+using namespace cachetest;
+using orvo::test::ReadFileBytes;
+using orvo::test::TempDir;
+using orvo::test::WriteFileBytes;
+
+namespace {
+
+// A bottom-up 24-bit BMP file image of width x height in one colour.
+std::string BmpBytes(int width, int height, BYTE blue)
+{
+    const int stride = (width * 3 + 3) & ~3;
+    const uint32_t bitsSize = static_cast<uint32_t>(stride * height);
+    std::string out = "BM";
+    PutU32(out, 14 + 40 + bitsSize);
+    PutU32(out, 0);
+    PutU32(out, 14 + 40);
+    PutU32(out, 40);
+    PutU32(out, static_cast<uint32_t>(width));
+    PutU32(out, static_cast<uint32_t>(height));
+    out += '\x01';
+    out += '\0';
+    out += '\x18';
+    out += '\0';
+    PutU32(out, 0);
+    PutU32(out, bitsSize);
+    PutU32(out, 2835);
+    PutU32(out, 2835);
+    PutU32(out, 0);
+    PutU32(out, 0);
+    std::string bits(bitsSize, '\0');
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bits[static_cast<size_t>(y * stride + x * 3)] = static_cast<char>(blue);
+    return out + bits;
+}
+
+void MakePicture(KBMP& picture, int width, int height, BYTE blue, int nominalW, int nominalH)
+{
+    const std::string bytes = BmpBytes(width, height, blue);
+    void* block = std::malloc(bytes.size());
+    std::memcpy(block, bytes.data(), bytes.size());
+    ASSERT_TRUE(picture.Attach(block, false));
+    picture.SetSize(nominalW, nominalH);
+}
+
+std::string PictureBytes(const KBMP& picture)
+{
+    return std::string(reinterpret_cast<const char*>(picture.GetImage()), picture.GetImageSize());
+}
+
+void SetWriteTime(const std::string& path, ULONGLONG ticks)
+{
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+}
+
+const ULONGLONG kTime = 132500000000000000ull;
+
+// Holds a file open without sharing, as another program that is busy with it would.
+class BusyFile
+{
+public:
+    explicit BusyFile(const std::string& path)
+        : m_handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+    }
+    ~BusyFile() { Release(); }
+    BusyFile(const BusyFile&) = delete;
+    BusyFile& operator=(const BusyFile&) = delete;
+    bool IsHeld() const { return m_handle != INVALID_HANDLE_VALUE; }
+    void Release()
+    {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+struct LibFixture : ::testing::Test
+{
+    TempDir cache;
+    TempDir browsed;
+
+    void SetUp() override
+    {
+        CacheFile::SetRetryPolicy({3, 1});
+        CreateLibIndexTree(cache.Path().c_str(), false, true);
+    }
+    void TearDown() override
+    {
+        DeleteLibIndexTree();
+        CacheFile::SetRetryPolicy({100, 100});
+    }
+
+    std::string Folder() const { return browsed.Path() + "\\"; }
+    std::string Drawing(const std::string& name, const std::string& content = "0\nEOF\n")
+    {
+        const std::string path = browsed / name;
+        EXPECT_TRUE(WriteFileBytes(path, content.data(), content.size()));
+        SetWriteTime(path, kTime);
+        return path;
+    }
+    std::string LibPath() const { return cache / "OrvoKestalLib000000.opslib"; }
+
+    // Loads, stores each path with a picture, flushes and waits for the writer.
+    void Write(TImageLib& lib, const std::vector<std::string>& paths, int w = 96, int h = 72)
+    {
+        lib.Load(Folder().c_str());
+        BYTE blue = 10;
+        for (const std::string& path : paths) {
+            KBMP picture;
+            MakePicture(picture, 4, 3, blue++, w, h);
+            lib.Store(path.c_str(), &picture, w, h);
+        }
+        lib.Flush(Folder().c_str(), false, w, h);
+        ASSERT_TRUE(lib.WaitForWriter(10000));
+    }
+};
+
+TEST_F(LibFixture, OneRecordLibraryIsWrittenByteForByte)
+{
+    const std::string path = Drawing("Plan.dxf", "0\nSECTION\n");
+    TImageLib lib;
+    Write(lib, {path});
+
+    WIN32_FIND_DATAA data;
+    FindClose(FindFirstFileA(path.c_str(), &data));
+    FILETIME local;
+    FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+    std::string expected = LibHeader(Folder(), 11, 96, 72);
+    const std::string picture = BmpBytes(4, 3, 10);
+    const uint64_t start = expected.size();
+    const uint64_t pictureOffset = start + 16 + 9 + 8 + 4 * 4;
+    PutU64(expected, pictureOffset);
+    PutU64(expected, pictureOffset + 4 + picture.size());
+    PutText(expected, "Plan.dxf");
+    PutU32(expected, local.dwLowDateTime);
+    PutU32(expected, local.dwHighDateTime);
+    PutU32(expected, 10);
+    PutU32(expected, 0);
+    PutU32(expected, 96);
+    PutU32(expected, 72);
+    PutU32(expected, 1);
+    expected += picture;
+    EXPECT_EQ(ReadFileBytes(LibPath()), expected);
+
+    TImageLib again;
+    again.Load(Folder().c_str());
+    ASSERT_EQ(again.GetCount(), 1);
+    KBMP out;
+    ASSERT_TRUE(again.Lookup(path.c_str(), 96, 72, &out));
+    EXPECT_EQ(PictureBytes(out), picture);
+    EXPECT_EQ(out.GetWidth(), 96);
+    EXPECT_EQ(again.GetHits(), 1);
+    int w = 0;
+    int h = 0;
+    ASSERT_TRUE(again.GetThumbSize(Folder().c_str(), &w, &h));
+    EXPECT_EQ(w, 96);
+    EXPECT_EQ(h, 72);
+}
+
+TEST_F(LibFixture, LookupsFollowTheMatchRules)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<std::string(const std::string&)> change; // gives the path to look up
+        int width;
+        bool hit;
+    } cases[] = {
+        {"same file", [](const std::string& p) { return p; }, 96, true},
+        {"name in other case",
+         [](const std::string& p) { return p.substr(0, p.rfind('\\') + 1) + "PART.DXF"; }, 96,
+         true},
+        {"touched",
+         [](const std::string& p) {
+             SetWriteTime(p, kTime + 10000000);
+             return p;
+         },
+         96, false},
+        {"resized",
+         [](const std::string& p) {
+             WriteFileBytes(p, "0\nEOF\n\n", 7);
+             SetWriteTime(p, kTime);
+             return p;
+         },
+         96, false},
+        {"other thumbnail size", [](const std::string& p) { return p; }, 128, false},
+        {"deleted",
+         [](const std::string& p) {
+             DeleteFileA(p.c_str());
+             return p;
+         },
+         96, false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = Drawing("part.dxf");
+        {
+            TImageLib lib;
+            Write(lib, {path});
+        }
+        TImageLib lib;
+        lib.Load(Folder().c_str());
+        ASSERT_EQ(lib.GetCount(), 1) << c.what;
+        KBMP out;
+        EXPECT_EQ(lib.Lookup(c.change(path).c_str(), c.width, 72, &out), c.hit) << c.what;
+        EXPECT_EQ(out.IsEmpty(), !c.hit) << c.what;
+        DeleteFileA(LibPath().c_str());
+    }
+}
+
+TEST_F(LibFixture, RotatingCursorFindsRecordsInStoredOrderAndStoreReplacesInPlace)
+{
+    std::vector<std::string> paths;
+    for (char c = 'a'; c <= 'e'; ++c)
+        paths.push_back(Drawing(std::string(1, c) + ".dxf"));
+    TImageLib lib;
+    Write(lib, paths);
+    lib.Load(Folder().c_str());
+    ASSERT_EQ(lib.GetCount(), 5);
+    for (int round = 0; round < 2; ++round)
+        for (const std::string& path : paths)
+            EXPECT_NE(lib.Find(path.c_str(), 96, 72), nullptr) << path;
+    KBMP picture;
+    MakePicture(picture, 2, 2, 99, 96, 72);
+    lib.Store((browsed / "C.DXF").c_str(), &picture, 96, 72);
+    EXPECT_EQ(lib.GetCount(), 5);
+}
+
+TEST_F(LibFixture, VersionTenIsRefusedByEveryReader)
+{
+    const std::string path = Drawing("a.dxf");
+    TImageLib lib;
+    Write(lib, {path});
+    std::string bytes = ReadFileBytes(LibPath());
+    CString folder;
+    ASSERT_TRUE(ReadLibFolder(LibPath().c_str(), folder));
+    bytes[23] = 10;
+    ASSERT_TRUE(WriteFileBytes(LibPath(), bytes.data(), bytes.size()));
+
+    TImageLib reader;
+    reader.Load(Folder().c_str());
+    EXPECT_EQ(reader.GetCount(), 0);
+    int w = 0;
+    int h = 0;
+    EXPECT_FALSE(reader.GetThumbSize(Folder().c_str(), &w, &h));
+    EXPECT_FALSE(ReadLibFolder(LibPath().c_str(), folder));
+}
+
+// A library file of the older record layout: the picture block right after the reserved field.
+std::string LegacyLibrary(const std::string& folder, const std::string& name, FILETIME time,
+                          uint32_t size, const std::string& picture)
+{
+    std::string out = LibHeader(folder, 11, 0, 0);
+    const uint64_t pictureOffset = out.size() + 16 + name.size() + 1 + 16;
+    PutU64(out, pictureOffset);
+    PutU64(out, pictureOffset + 4 + picture.size());
+    PutText(out, name);
+    PutU32(out, time.dwLowDateTime);
+    PutU32(out, time.dwHighDateTime);
+    PutU32(out, size);
+    PutU32(out, 0);
+    PutU32(out, 1);
+    return out + picture;
+}
+
+TEST_F(LibFixture, OlderRecordsTakeTheirSizeFromThePicture)
+{
+    const std::string path = Drawing("old.dxf");
+    FILETIME local;
+    uint32_t size = 0;
+    ASSERT_TRUE(CacheFile::FindFileInfo(path.c_str(), &local, &size));
+    const std::string bytes = LegacyLibrary(Folder(), "old.dxf", local, size, BmpBytes(5, 7, 1));
+    ASSERT_TRUE(WriteFileBytes(LibPath(), bytes.data(), bytes.size()));
+    ASSERT_TRUE(GetLibIndexTree()->AddFolder(Folder().c_str(), LibPath().c_str()));
+    TImageLib lib;
+    lib.Load(Folder().c_str());
+    ASSERT_EQ(lib.GetCount(), 1);
+    EXPECT_NE(lib.Find(path.c_str(), 5, 7), nullptr);
+    EXPECT_EQ(lib.Find(path.c_str(), 96, 72), nullptr);
+}
+
+TEST_F(LibFixture, CorruptRecordsEndTheLoadAndKeepTheRecordsBefore)
+{
+    const std::string a = Drawing("a.dxf");
+    const std::string b = Drawing("b.dxf");
+    TImageLib writer;
+    Write(writer, {a, b});
+    const std::string good = ReadFileBytes(LibPath());
+    const size_t first = LibHeader(Folder(), 11, 96, 72).size();
+    uint64_t second = 0;
+    std::memcpy(&second, good.data() + first + 8, 8);
+    struct Case
+    {
+        const char* what;
+        size_t at;     // where the u64 is patched
+        uint64_t value;
+        size_t keep;   // bytes of the file kept (0: all)
+        int records;
+    } cases[] = {
+        {"next offset back to its own record", static_cast<size_t>(second) + 8, second, 0, 1},
+        {"next offset back to the first record", static_cast<size_t>(second) + 8, first, 0, 1},
+        {"next offset beyond the end", static_cast<size_t>(second) + 8, good.size() + 1, 0, 1},
+        {"next offset inside the picture", static_cast<size_t>(second) + 8, second + 40, 0, 1},
+        {"picture offset beyond the end", static_cast<size_t>(second), 0xFFFFFFFFull, 0, 1},
+        {"picture offset before the name", static_cast<size_t>(second), second + 4, 0, 1},
+        {"first record corrupt", first + 8, 0, 0, 0},
+        {"cut inside the second name", 0, 0, static_cast<size_t>(second) + 18, 1},
+        {"cut inside the second picture", 0, 0, good.size() - 10, 1},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = c.keep ? good.substr(0, c.keep) : good;
+        if (c.at)
+            std::memcpy(&bytes[c.at], &c.value, 8);
+        ASSERT_TRUE(WriteFileBytes(LibPath(), bytes.data(), bytes.size()));
+        TImageLib lib;
+        lib.Load(Folder().c_str());
+        EXPECT_EQ(lib.GetCount(), c.records) << c.what;
+    }
+}
+
+TEST_F(LibFixture, TwoFlushesAreWrittenInOrder)
+{
+    TempDir other;
+    const std::string a = Drawing("a.dxf");
+    const std::string b = other / "b.dxf";
+    ASSERT_TRUE(WriteFileBytes(b, "x", 1));
+    TImageLib lib;
+    KBMP picture;
+    MakePicture(picture, 2, 2, 1, 96, 72);
+    lib.Load(Folder().c_str());
+    lib.Store(a.c_str(), &picture, 96, 72);
+    lib.Flush(Folder().c_str(), false, 96, 72);
+    lib.Load((other.Path() + "\\").c_str());
+    lib.Store(b.c_str(), &picture, 96, 72);
+    lib.Flush((other.Path() + "\\").c_str(), false, 96, 72);
+    ASSERT_TRUE(lib.WaitForWriter(10000));
+    CString found;
+    ASSERT_TRUE(GetLibIndexTree()->FindLib(Folder().c_str(), found));
+    EXPECT_STREQ(found, LibPath().c_str());
+    ASSERT_TRUE(GetLibIndexTree()->FindLib(other.Path().c_str(), found));
+    EXPECT_STREQ(found, (cache / "OrvoKestalLib000001.opslib").c_str());
+    EXPECT_TRUE(CacheFile::IsExistingFile(found));
+}
+
+TEST_F(LibFixture, LibraryWithNothingWorthKeepingIsDeletedWithItsIndexEntry)
+{
+    const std::string a = Drawing("a.dxf");
+    TImageLib lib;
+    Write(lib, {a});
+    ASSERT_TRUE(CacheFile::IsExistingFile(LibPath().c_str()));
+    DeleteFileA(a.c_str());
+    lib.Load(Folder().c_str());
+    ASSERT_EQ(lib.GetCount(), 1);
+    lib.Flush(Folder().c_str(), false, 96, 72);
+    ASSERT_TRUE(lib.WaitForWriter(10000));
+    EXPECT_FALSE(CacheFile::IsExistingFile(LibPath().c_str()));
+    EXPECT_TRUE(GetLibIndexTree()->GetEntries().empty());
+}
+
+TEST_F(LibFixture, BrowserFolderPlacementDropsTheCacheFolderLibrary)
+{
+    const std::string a = Drawing("a.dxf");
+    TImageLib lib;
+    Write(lib, {a});
+    GetLibIndexTree()->SetSaveInBrowserFolderFirst(true);
+    Write(lib, {a});
+    EXPECT_TRUE(CacheFile::IsExistingFile((browsed / "OrvoKestalImageCache.opslib").c_str()));
+    EXPECT_FALSE(CacheFile::IsExistingFile(LibPath().c_str()));
+    EXPECT_TRUE(GetLibIndexTree()->GetEntries().empty());
+}
+
+TEST_F(LibFixture, BusyLibraryIsRetriedUntilItIsFree)
+{
+    const std::string a = Drawing("a.dxf");
+    {
+        TImageLib lib;
+        Write(lib, {a});
+    }
+    CacheFile::SetRetryPolicy({400, 5});
+    BusyFile busy(LibPath());
+    ASSERT_TRUE(busy.IsHeld());
+    std::thread release([&] {
+        Sleep(100);
+        busy.Release();
+    });
+    TImageLib lib;
+    lib.Load(Folder().c_str());
+    release.join();
+    EXPECT_EQ(lib.GetCount(), 1);
+}
+
+TEST_F(LibFixture, UnreadableOrUnreplaceableLibraryIsLeftAlone)
+{
+    const std::string a = Drawing("a.dxf");
+    const std::string b = Drawing("b.dxf");
+    TImageLib lib;
+    Write(lib, {a, b});
+    const std::string before = ReadFileBytes(LibPath());
+    {
+        // Busy through the load: the flush must neither rewrite nor delete what it could not read.
+        BusyFile busy(LibPath());
+        lib.Load(Folder().c_str());
+        EXPECT_FALSE(lib.IsLoaded());
+        KBMP picture;
+        MakePicture(picture, 2, 2, 7, 96, 72);
+        lib.Store(a.c_str(), &picture, 96, 72);
+        lib.Flush(Folder().c_str(), true, 96, 72);
+        ASSERT_TRUE(lib.WaitForWriter(10000));
+    }
+    EXPECT_EQ(ReadFileBytes(LibPath()), before);
+    {
+        // Busy through the write: the old file and the index stay, and no temporary file is left.
+        lib.Load(Folder().c_str());
+        KBMP picture;
+        MakePicture(picture, 2, 2, 8, 96, 72);
+        lib.Store(a.c_str(), &picture, 96, 72);
+        BusyFile busy(LibPath());
+        lib.Flush(Folder().c_str(), true, 96, 72);
+        ASSERT_TRUE(lib.WaitForWriter(10000));
+    }
+    EXPECT_EQ(ReadFileBytes(LibPath()), before);
+    EXPECT_EQ(GetLibIndexTree()->GetEntries().size(), 1u);
+    WIN32_FIND_DATAA data;
+    const HANDLE find = FindFirstFileA((cache / "*.tmp").c_str(), &data);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE);
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+}
+
+TEST_F(LibFixture, HolderNormalisesFoldersAndSkipsFlushesBeforeTheLoad)
+{
+    const std::string a = Drawing("a.dxf");
+    TDwgCache holder(true);
+    holder.SetFolder(browsed.Path().c_str());
+    EXPECT_STREQ(holder.GetFolder(), Folder().c_str());
+    std::string upper = Folder();
+    for (char& c : upper)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    holder.SetFolder(upper.c_str());
+    EXPECT_STREQ(holder.GetFolder(), Folder().c_str());
+
+    holder.PrepareLoad();
+    holder.LoadPending();
+    KBMP picture;
+    MakePicture(picture, 3, 3, 5, 96, 72);
+    holder.Store(a.c_str(), &picture, 96, 72);
+    holder.Flush(false, 96, 72);
+    EXPECT_TRUE(holder.GetFolder().IsEmpty());
+    ASSERT_TRUE(holder.WaitForWriter(10000));
+    const std::string written = ReadFileBytes(LibPath());
+    ASSERT_FALSE(written.empty());
+
+    // Reset for the folder but not loaded yet: the flush must not delete the library.
+    holder.SetFolder(Folder().c_str());
+    holder.PrepareLoad();
+    holder.Flush(false, 96, 72);
+    ASSERT_TRUE(holder.WaitForWriter(10000));
+    EXPECT_EQ(ReadFileBytes(LibPath()), written);
+
+    holder.SetFolder(Folder().c_str());
+    holder.PrepareLoad();
+    holder.LoadPending();
+    KBMP out;
+    out.SetSize(96, 72);
+    EXPECT_TRUE(holder.Lookup(a.c_str(), &out));
+    int w = 0;
+    int h = 0;
+    EXPECT_TRUE(holder.GetLibThumbSize(Folder().c_str(), &w, &h));
+}
+
+TEST_F(LibFixture, DisabledHolderNeverHitsAndStoresNothing)
+{
+    const std::string a = Drawing("a.dxf");
+    TDwgCache holder(false);
+    EXPECT_FALSE(holder.IsLibEnabled());
+    holder.SetFolder(Folder().c_str());
+    holder.PrepareLoad();
+    holder.LoadPending();
+    KBMP picture;
+    MakePicture(picture, 3, 3, 5, 96, 72);
+    holder.Store(a.c_str(), &picture, 96, 72);
+    holder.Flush(false, 96, 72);
+    KBMP out;
+    out.SetSize(96, 72);
+    EXPECT_FALSE(holder.Lookup(a.c_str(), &out));
+    EXPECT_FALSE(CacheFile::IsExistingFile(LibPath().c_str()));
+    holder.EnableLib(true);
+    EXPECT_TRUE(holder.IsLibEnabled());
+    holder.EnableLib(false);
+    EXPECT_FALSE(holder.IsLibEnabled());
+}
+
+} // namespace
