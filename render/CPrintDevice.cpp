@@ -37,27 +37,32 @@ void CPrintDevice::SetSavedMapping(int mapMode, int extentX, int extentY, int or
     m_yOffset = yOffset;
 }
 
-POINT CPrintDevice::Transform(double x, double y) const
+void CPrintDevice::Turn(double& x, double& y) const
 {
-    double tx = x;
-    double ty = y;
+    const double px = x;
+    const double py = y;
     switch (m_rotation) {
     case 1:
-        tx = m_extentY - y;
-        ty = x;
+        x = m_extentY - py;
+        y = px;
         break;
     case 2:
-        tx = m_extentX - x;
-        ty = m_extentY - y;
+        x = m_extentX - px;
+        y = m_extentY - py;
         break;
     case 3:
-        tx = y;
-        ty = m_extentX - x;
+        x = py;
+        y = m_extentX - px;
         break;
     default:
         break;
     }
-    return POINT{Truncate(tx + m_offsetX), Truncate(ty + m_offsetY + m_yOffset)};
+}
+
+POINT CPrintDevice::Transform(double x, double y) const
+{
+    Turn(x, y);
+    return POINT{Truncate(x + m_offsetX), Truncate(y + m_offsetY + m_yOffset)};
 }
 
 std::vector<POINT> CPrintDevice::TransformVertices(const double* points, int count) const
@@ -276,25 +281,13 @@ void CPrintDevice::DrawBitmap(double x, double y, int width, int height, int, in
         return;
     double px = x;
     double py = y;
-    switch (m_rotation) {
-    case 1:
-        px = m_extentY - y;
-        py = x;
+    Turn(px, py);
+    if (m_rotation == 1)
         dib.RotateLeft();
-        break;
-    case 2:
-        px = m_extentX - x;
-        py = m_extentY - y;
+    else if (m_rotation == 2)
         dib.Rotate180();
-        break;
-    case 3:
-        px = y;
-        py = m_extentX - x;
+    else if (m_rotation == 3)
         dib.RotateRight();
-        break;
-    default:
-        break;
-    }
     px += m_offsetX;
     py += m_offsetY;
 

@@ -53,6 +53,8 @@ public:
     COLORREF MapColor(COLORREF color) const;
 
 private:
+    // Turns a page-unit point by the rotation (no offsets).
+    void Turn(double& x, double& y) const;
     // Selects the old pen and brush back and deletes the current ones.
     void ReleaseTools();
     // Creates and selects a solid pen of the current width and a brush in the current colour.
