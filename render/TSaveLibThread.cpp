@@ -15,10 +15,12 @@ public:
         ++g_bSavingLib;
         m_working = true;
     }
+    // The count drops before the writer reports idle, so a waiter that saw it idle also sees
+    // the count without it.
     ~SavingScope()
     {
-        m_working = false;
         --g_bSavingLib;
+        m_working = false;
     }
     SavingScope(const SavingScope&) = delete;
     SavingScope& operator=(const SavingScope&) = delete;

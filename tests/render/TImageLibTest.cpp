@@ -362,6 +362,7 @@ TEST_F(LibFixture, TwoFlushesAreWrittenInOrder)
     lib.Store(b.c_str(), &picture, 96, 72);
     lib.Flush((other.Path() + "\\").c_str(), false, 96, 72);
     ASSERT_TRUE(lib.WaitForWriter(10000));
+    EXPECT_EQ(g_bSavingLib.load(), 0);
     CString found;
     ASSERT_TRUE(GetLibIndexTree()->FindLib(Folder().c_str(), found));
     EXPECT_STREQ(found, LibPath().c_str());

@@ -220,7 +220,10 @@ TEST_F(IndexFixture, PerDriveIndexIsTakenOverAndDeleted)
     const std::string driveFile = cache / "OrvoKestalLibIndex_C.opsidx";
     Touch(driveFile, DriveIndexFor(browsed.Path(), lib, gone));
     CString found;
+    const UINT before = SetErrorMode(0);
     ASSERT_TRUE(index->FindLib(Folder(), found)) << browsed.Path();
+    // The drive query switches critical-error boxes off only for itself.
+    EXPECT_EQ(SetErrorMode(before), 0u);
     EXPECT_STREQ(found, lib.c_str());
     EXPECT_FALSE(Exists(driveFile));
     // The sibling's library no longer exists: not taken.
