@@ -135,6 +135,11 @@ BOOL CArchive::ReadString(CString& rString)
     return any;
 }
 
+CArchive& CArchive::operator<<(LPCTSTR lpsz)
+{
+    return ::operator<<(*this, CString(lpsz));
+}
+
 CArchive& CArchive::operator>>(bool& b)
 {
     BYTE by;

@@ -76,6 +76,8 @@ public:
     CArchive& operator<<(short s) { return WriteValue(s); }
     CArchive& operator<<(char ch) { return WriteValue(ch); }
     CArchive& operator<<(bool b) { return WriteValue(static_cast<BYTE>(b ? 1 : 0)); }
+    // A text is stored as a CString (without this, a literal would be taken for a bool).
+    CArchive& operator<<(LPCTSTR lpsz);
     CArchive& operator<<(float f) { return WriteValue(f); }
     CArchive& operator<<(double d) { return WriteValue(d); }
     CArchive& operator<<(LONGLONG ll) { return WriteValue(ll); }

@@ -375,6 +375,8 @@ int CString::Find(char ch, int nStart) const
 
 int CString::Find(LPCTSTR lpszSub, int nStart) const
 {
+    if (lpszSub == nullptr)
+        return -1;
     const int nLen = GetLength();
     const int nSub = SafeLength(lpszSub);
     if (nStart < 0)

@@ -125,6 +125,7 @@ TEST(CArchive, RoundTripOfValuesAndStrings)
            << -5 << static_cast<LONGLONG>(-1) << true;
         for (const CString& s : lengths)
             ar << s;
+        ar << "literal";
         ar.WriteCount(3);
         ar.WriteCount(100000);
         ar.Close();
@@ -154,6 +155,9 @@ TEST(CArchive, RoundTripOfValuesAndStrings)
         ar >> s;
         EXPECT_EQ(expected, s) << expected.GetLength();
     }
+    CString literal;
+    ar >> literal;
+    EXPECT_STREQ("literal", literal) << "a text literal is stored as a string, not a bool";
     EXPECT_EQ(3u, ar.ReadCount());
     EXPECT_EQ(100000u, ar.ReadCount());
     try {
