@@ -16,3 +16,10 @@
 #define IDC_RK_PAN_DRAG 3011
 #define IDC_RK_OUTSIDE_WINDOW 3019
 // ---- end of the drawing engine's block ----
+
+// ---- Drawing rendering (render/): strings 3100..3119 ----
+#define IDS_PASSWORD_PROTECTED 3100
+#define IDS_OPEN_FILE_FAILURE 3101
+#define IDS_LAYOUT_MODAL 3102
+#define IDS_LAYOUT_PAPER 3103
+// ---- end of the drawing rendering block ----
