@@ -2,8 +2,8 @@
 
 #include "app/AcadSupportFolders.h"
 #include "app/CacheOptions.h"
-#include "app/EngineStandIn.h"
 #include "app/RegistryRoot.h"
+#include "engine/rkio/rkio.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #include "app/CacheOptions.h"
 
-#include "app/EngineStandIn.h"
 #include "app/FileUtils.h"
 #include "app/PathUtils.h"
 #include "app/RegistryRoot.h"
 #include "app/RegistryValues.h"
+#include "engine/rkui/RkUI.h"
 #include "render/TDwgCache.h"
 #include "render/TLibIndexTree.h"
 
@@ -43,7 +43,7 @@ CString SettleCacheFolder(const CString& stored)
 {
     if (!stored.IsEmpty() && IsUsableFolder(stored))
         return stored;
-    const char* appData = RkUI::getAppDataPath();
+    const char* appData = getAppDataPath();
     const CString fallback = CString(appData ? appData : "") + "\\OrvoKestal\\ImageCache";
     if (appData && *appData && IsUsableFolder(fallback))
         return fallback;

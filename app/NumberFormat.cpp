@@ -1,6 +1,6 @@
 #include "app/NumberFormat.h"
 
-#include "app/EngineStandIn.h"
+#include "engine/rkui/RkUI.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,7 +82,7 @@ CString FeetText(double feet, bool negative)
 
 CString FormatDecimal(double value, short decimals)
 {
-    return FormatDecimal(value, decimals, RkUI::g_systemInfo.getDecimalSep());
+    return FormatDecimal(value, decimals, g_systemInfo.getDecimalSep());
 }
 
 CString FormatDecimal(double value, short decimals, char decimalSeparator)
@@ -113,7 +113,7 @@ CString FormatFeetInches(double inches, int bits)
 
 CString FormatEngineering(double inches, short decimals)
 {
-    return FormatEngineering(inches, decimals, RkUI::g_systemInfo.getDecimalSep());
+    return FormatEngineering(inches, decimals, g_systemInfo.getDecimalSep());
 }
 
 CString FormatEngineering(double inches, short decimals, char decimalSeparator)
@@ -133,7 +133,7 @@ CString FormatEngineering(double inches, short decimals, char decimalSeparator)
 
 bool ParseLocaleNumber(const char* text, double* out)
 {
-    return ParseLocaleNumber(text, out, RkUI::g_systemInfo.getDecimalSep());
+    return ParseLocaleNumber(text, out, g_systemInfo.getDecimalSep());
 }
 
 bool ParseLocaleNumber(const char* text, double* out, char decimalSeparator)

@@ -33,6 +33,18 @@ RkUIState& State()
     return state;
 }
 
+// The user's roaming application-data folder without a trailing backslash; empty if unknown.
+std::string UserAppDataFolder()
+{
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    std::string folder = path;
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
 std::atomic<COLORREF (*)(COLORREF)> g_colorPicker{nullptr};
 std::atomic<const char* (*)()> g_folderPicker{nullptr};
 
@@ -92,11 +104,7 @@ BOOL initRkUI(const char* registryRoot, const char* applicationName, int, int)
     s.searchFolders = ReadString(s.key, "SearchFolders");
     if (!s.searchFolders.empty())
         DWG_SetSearchDirectories(s.searchFolders.c_str());
-    char path[MAX_PATH] = {};
-    s.appData = SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))
-                    ? std::string(path) : std::string();
-    while (!s.appData.empty() && s.appData.back() == '\\')
-        s.appData.pop_back();
+    s.appData = UserAppDataFolder();
     return TRUE;
 }
 
@@ -138,6 +146,9 @@ const char* getAppDataPath()
 {
     RkUIState& s = State();
     std::lock_guard<std::mutex> hold(s.lock);
+    // The settings record asks for it while loading, which may come before initRkUI.
+    if (s.appData.empty())
+        s.appData = UserAppDataFolder();
     return s.appData.c_str();
 }
 
