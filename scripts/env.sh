@@ -20,7 +20,8 @@ orvo_build() {
 
 # Starts a private Xvfb display and a persistent wineserver for the prefix; both end with the shell.
 orvo_start_display() {
-    local build=$1 n
+    local build n
+    build=$(realpath -m "$1")
     export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     for n in $(seq 91 140); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
