@@ -37,7 +37,7 @@ while read -r name; do
         cp -r "$root/tests/data/fuzz/$name/." "$corpus/"
     fi
     ORVO_FUZZ_MAKE_SEEDS="$corpus" "$build/$name" -runs=0 "$corpus" >"$work/$name/seeds.log" 2>&1 || true
-    "$build/$name" "$corpus" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+    "$build/$name" "$corpus" -max_total_time="$fuzz_seconds" -timeout=30 -rss_limit_mb=2048 \
         -malloc_limit_mb=1024 -print_final_stats=1 \
         -artifact_prefix="$work/$name/artifacts/" >"$work/$name/fuzz.log" 2>&1 &
     pids+=($!)

@@ -12,8 +12,9 @@ using namespace RkDb;
 namespace {
 
 constexpr int kMaxInsertDepth = 16;
-constexpr std::size_t kMaxEntityDraws = 8u * 1024u * 1024u;
+constexpr std::size_t kMaxEntityDraws = 2u * 1024u * 1024u;
 constexpr std::size_t kPollEvery = 256;
+constexpr std::size_t kPointsPerDraw = 16;
 constexpr std::int64_t kMaxArrayCells = 100000;
 
 // Records the extent of everything drawn (in the coordinates it is given).
@@ -349,6 +350,9 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
     const bool ocs = IsOcsEntity(e.type) && e.extrusion != Vec3{0, 0, 1};
     m_painter.SetTransform(ocs ? in.toDevice * Ocs(e.extrusion).Matrix() : in.toDevice);
     m_painter.Paint(e);
+    // Curves cost by their points, not by one: a damaged file of nested blocks full of splines
+    // must meet the draw budget as soon as one of plain lines would.
+    m_drawn += m_painter.PointsMade() / kPointsPerDraw;
 }
 
 void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std::uint32_t color,
@@ -360,8 +364,12 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
     const bool array = cells > 1 && cells <= kMaxArrayCells;
     const Matrix3d ocs = Ocs(insert.extrusion).Matrix();
     const Block& block = m_db.Blocks()[insert.block];
-    for (std::int32_t r = 0; r < (array ? insert.rows : 1) && !m_aborted; ++r) {
-        for (std::int32_t c = 0; c < (array ? insert.columns : 1) && !m_aborted; ++c) {
+    for (std::int32_t r = 0; r < (array ? insert.rows : 1); ++r) {
+        for (std::int32_t c = 0; c < (array ? insert.columns : 1); ++c) {
+            // Each cell counts against the budget, or nested arrays of empty blocks would
+            // multiply without limit while drawing nothing.
+            if (!Poll())
+                return;
             const Matrix3d placement =
                 ocs * Matrix3d::Translation(insert.insertion) * Matrix3d::RotationZ(insert.rotation) *
                 Matrix3d::Translation({c * insert.columnSpacing, r * insert.rowSpacing, 0.0}) *

@@ -34,6 +34,8 @@ public:
     // Draws the entity in entity coordinates (the caller set the transform for its OCS when it
     // has one). Texts use pointSize-independent heights from the entity.
     void Paint(const RkDb::Entity& entity);
+    // Points of the last curve the painter made: the measure of its work.
+    std::size_t PointsMade() const { return m_points.size(); }
 
     // Strokes a polyline given in the current (entity) coordinates.
     void Stroke(const std::vector<RkDb::Vec3>& points, bool closed);
