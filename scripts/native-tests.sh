@@ -3,11 +3,11 @@
 # with AddressSanitizer and UndefinedBehaviorSanitizer, runs the portable unit tests, then runs every
 # libFuzzer target for a bounded time on its seed corpus. A crash, leak, sanitizer report, hang or
 # oversized allocation fails the run (non-zero exit).
-#   scripts/native-tests.sh [seconds per fuzz target, default 30]
+#   scripts/native-tests.sh [seconds per fuzz target, default 10]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build/native"
-fuzz_seconds=${1:-30}
+fuzz_seconds=${1:-10}
 
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
