@@ -352,7 +352,7 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
     m_painter.Paint(e);
     // Curves cost by their points, not by one: a damaged file of nested blocks full of splines
     // must meet the draw budget as soon as one of plain lines would.
-    m_drawn += m_painter.PointsMade() / kPointsPerDraw;
+    m_drawn += m_painter.WorkDone() / kPointsPerDraw;
 }
 
 void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std::uint32_t color,

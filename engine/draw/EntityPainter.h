@@ -34,8 +34,10 @@ public:
     // Draws the entity in entity coordinates (the caller set the transform for its OCS when it
     // has one). Texts use pointSize-independent heights from the entity.
     void Paint(const RkDb::Entity& entity);
-    // Points of the last curve the painter made: the measure of its work.
-    std::size_t PointsMade() const { return m_points.size(); }
+    // The measure of the last entity's work: the points of its curve plus what a painter of many
+    // parts (a hatch pattern) reported.
+    std::size_t WorkDone() const { return m_points.size() + m_extraWork; }
+    void AddWork(std::size_t units) { m_extraWork += units; }
 
     // Strokes a polyline given in the current (entity) coordinates.
     void Stroke(const std::vector<RkDb::Vec3>& points, bool closed);
@@ -82,6 +84,7 @@ private:
     std::vector<double> m_dashes;        // device pixels; empty = continuous
     double m_dashPeriod = 0.0;
     std::vector<RkDb::Vec3> m_points;
+    std::size_t m_extraWork = 0;
     std::vector<DevPoint> m_device;
 };
 

@@ -14,6 +14,10 @@ namespace {
 // Pattern lines per family beyond which the pattern is too dense to show line by line; the area
 // is then filled with the pattern's colour (what the eye would see).
 constexpr double kMaxLinesPerFamily = 3000.0;
+// Edge tests and dashes one hatch may cost. Many families of fine lines over a boundary of many
+// edges, or dashes far shorter than the area, would otherwise hold the drawing for minutes; past
+// the budget a family is filled and a span is drawn without its dashes.
+constexpr std::size_t kMaxHatchWork = 4u * 1024u * 1024u;
 
 void AddEdge(const HatchEdge& e, double z, double ppu, std::vector<Vec3>& ring)
 {
@@ -97,8 +101,18 @@ void HatchPainter::Paint(const Hatch& h)
             m_p.Fill(rings);
         return;
     }
+    m_workLeft = kMaxHatchWork;
     for (const HatchPatternLine& line : h.patternLines)
         PaintPatternLine(line, rings, h.elevation);
+    m_p.AddWork(kMaxHatchWork - m_workLeft);
+}
+
+bool HatchPainter::Spend(std::size_t units)
+{
+    if (units > m_workLeft)
+        return false;
+    m_workLeft -= units;
+    return true;
 }
 
 void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
@@ -122,7 +136,11 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
     const double v0 = toV(line.base.x, line.base.y), u0 = toU(line.base.x, line.base.y);
     const double step = std::fabs(spacing);
     const double kFirst = std::ceil((vMin - v0) / step), kLast = std::floor((vMax - v0) / step);
-    if (!(kLast - kFirst < kMaxLinesPerFamily) || !std::isfinite(kFirst)) {
+    std::size_t edges = 0;
+    for (const auto& ring : rings)
+        edges += ring.size();
+    if (!(kLast - kFirst < kMaxLinesPerFamily) || !std::isfinite(kFirst) ||
+        !Spend(static_cast<std::size_t>(kLast - kFirst + 1.0) * edges)) {
         m_p.Fill(rings);
         return;
     }
@@ -154,12 +172,16 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
                 segment[1] = {ub * c - v * s, ub * s + v * c, z};
                 m_p.Stroke(segment, false);
             };
-            if (line.dashes.empty() || !(period * m_p.PixelsPerUnit() > 3.0)) {
+            // A span of more dash periods than the budget holds is drawn as one line.
+            const double periods = (cuts[i + 1] - cuts[i]) / period + 2.0;
+            if (line.dashes.empty() || !(period * m_p.PixelsPerUnit() > 3.0) ||
+                !(periods * static_cast<double>(line.dashes.size()) < static_cast<double>(m_workLeft)) ||
+                !Spend(static_cast<std::size_t>(periods) * line.dashes.size())) {
                 emit(cuts[i], cuts[i + 1]);
                 continue;
             }
             double u = origin + std::floor((cuts[i] - origin) / period) * period;
-            for (int guard = 0; u < cuts[i + 1] && guard < 100000; ++guard) {
+            for (double n = 0; u < cuts[i + 1] && n < periods; n += 1.0) {
                 for (double d : line.dashes) {
                     const double next = u + std::fabs(d);
                     if (d >= 0) {

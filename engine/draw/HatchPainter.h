@@ -19,8 +19,11 @@ public:
 private:
     void PaintPatternLine(const RkDb::HatchPatternLine& line,
                           const std::vector<std::vector<RkDb::Vec3>>& rings, double elevation);
+    // Takes units of work from the hatch's budget; false (and nothing taken) when too few are left.
+    bool Spend(std::size_t units);
 
     EntityPainter& m_p;
+    std::size_t m_workLeft = 0;
 };
 
 } // namespace RkDraw

@@ -198,6 +198,44 @@ TEST(DrawingRenderer, AbortEndsTheDraw)
     EXPECT_LT(sink.strokes.size(), 1000u);
 }
 
+// Counts strokes without keeping them: a dense pattern makes millions.
+class CountingSink final : public DrawSink
+{
+public:
+    void SetPen(std::uint32_t, double) override {}
+    void Polyline(const DevPoint*, int) override { ++strokes; }
+    void Polygons(const DevPoint*, const int*, int) override { ++fills; }
+    void Dot(DevPoint) override {}
+    void Text(const TextRun&) override {}
+    double TextWidth(const TextRun&) override { return 0.0; }
+    void PushClip(const DevPoint*, int) override {}
+    void PopClip() override {}
+
+    std::size_t strokes = 0, fills = 0;
+};
+
+// A square hatched by 2999 lines, each made of 12500 visible dashes: drawn dash by dash that is
+// 37 million strokes. The hatch must stay within its work budget and still draw every line.
+TEST(DrawingRenderer, DensePatternStaysWithinItsBudget)
+{
+    auto db = Entities([](DxfBuilder& b) {
+        b.S(0, "HATCH").S(8, "0").S(100, "AcDbHatch").P(10, 0, 0).P(210, 0, 0, 1)
+            .S(2, "DENSE").I(70, 0).I(71, 0).I(91, 1)
+            .I(92, 2).I(72, 0).I(73, 1).I(93, 4).D(10, 0).D(20, 0).D(10, 100).D(20, 0)
+            .D(10, 100).D(20, 100).D(10, 0).D(20, 100).I(97, 0)
+            .I(75, 0).I(76, 1).D(52, 0.0).D(41, 1.0).I(77, 0).I(78, 1)
+            .D(53, 0.0).D(43, 0).D(44, 0.001).D(45, 0).D(46, 100.0 / 2999.0).I(79, 1000);
+        for (int i = 0; i < 1000; ++i)
+            b.D(49, i % 2 == 0 ? 0.004 : -0.004);
+        b.I(98, 0);
+    });
+    CountingSink sink;
+    RenderOptions options;
+    EXPECT_TRUE(DrawingRenderer(*db, sink, options).Draw(0, UnitView()));
+    EXPECT_GE(sink.strokes, 2999u);
+    EXPECT_LT(sink.strokes, 4u * 1024u * 1024u);
+}
+
 TEST(DrawingRenderer, HitTestFindsTheTopmostEntityNearAPoint)
 {
     auto db = Entities([](DxfBuilder& b) {
