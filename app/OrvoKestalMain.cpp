@@ -1,15 +1,9 @@
-#include <windows.h>
-#include <commctrl.h>
+#include "app/COrvoKestalApp.h"
 
-#include "app/MainFrameWindow.h"
+// The application object; the framework's WinMain runs it.
+COrvoKestalApp theApp;
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
 {
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
-
-    MainFrameWindow frame;
-    if (!frame.Create(instance, showCommand))
-        return 1;
-    return RunMessageLoop();
+    return AfxWinMain(instance, previous, commandLine, showCommand);
 }

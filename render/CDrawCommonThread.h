@@ -46,6 +46,8 @@ public:
     void SetSkipFlag(bool skip) { m_skip.store(skip); }
     bool GetSkipFlag() const { return m_skip.load(); }
     DWORD GetThreadId() const { return m_threadId; }
+    // The thread's handle, for a last-resort TerminateThread; the object keeps owning it.
+    HANDLE GetThreadHandle() const { return m_thread; }
 
     // PostMessageA when the worker is enabled, the mode is not none, the target is a window and
     // the application is not closing; otherwise dropped. True when posted.

@@ -250,6 +250,12 @@ bool TDwgDrawThread::IsCurrentFile(const char* path) const
     return m_filePath.CompareNoCase(path) == 0;
 }
 
+CString TDwgDrawThread::GetFilePath() const
+{
+    CSingleLock lock(&Lock(), TRUE);
+    return m_filePath;
+}
+
 CString TDwgDrawThread::GetDescription() const
 {
     CSingleLock lock(&Lock(), TRUE);

@@ -70,6 +70,8 @@ public:
     bool IsBusy() const { return m_busy.load(); }
     int GetFileType() const { return m_fileType.load(); }
     CString GetDescription() const;
+    // The path of the file last requested (empty before the first open).
+    CString GetFilePath() const;
     // The record while a drawing is shown and it is filled; else null.
     const DRAWINGINFO* GetDrawingInfo() const;
     void SetQuickMode(bool quick);

@@ -1,45 +1,37 @@
 #include "render/WorkerAppState.h"
 
-#include <atomic>
-
-namespace {
-
-std::atomic<int> g_mode{0};
-std::atomic<bool> g_closing{false};
-std::atomic<HWND> g_mainWindow{nullptr};
-
-} // namespace
+#include "app/CAppState.h"
 
 namespace WorkerAppState {
 
 void SetMode(int mode)
 {
-    g_mode.store(mode);
+    g_appState.mode.store(mode);
 }
 
 int GetMode()
 {
-    return g_mode.load();
+    return g_appState.mode.load();
 }
 
 void SetClosing(bool closing)
 {
-    g_closing.store(closing);
+    g_appState.closing.store(closing);
 }
 
 bool IsClosing()
 {
-    return g_closing.load();
+    return g_appState.closing.load();
 }
 
 void SetMainWindow(HWND window)
 {
-    g_mainWindow.store(window);
+    g_appState.mainWindow.store(window);
 }
 
 HWND GetMainWindow()
 {
-    return g_mainWindow.load();
+    return g_appState.GetMainWindowHandle();
 }
 
 } // namespace WorkerAppState

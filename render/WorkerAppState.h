@@ -1,6 +1,6 @@
-// What the worker threads read of the application's state before they report to a window: the
-// mode (0 none, 1 browse, 2 view), the closing flag and the main window. Start-up and shut-down
-// write them; the workers read them from their own threads.
+// What the worker threads read of the application's state record (g_appState) before they report
+// to a window: the mode (0 none, 1 browse, 2 view), the closing flag and the main window. A view
+// onto the record, not a copy: start-up, the mode switch and shut-down write the record itself.
 #pragma once
 
 #include <windows.h>

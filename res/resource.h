@@ -4,6 +4,26 @@
 #define IDR_MAINFRAME 128
 #define IDS_APP_TITLE 129
 
+// ---- Application (app/, frames/): frames, commands, strings ----
+#define IDR_BROWSEFRAME 116
+#define IDR_VIEWFRAME 134
+#define IDD_ABOUTBOX 101
+#define IDC_ABOUT_VERSION 1109
+#define IDC_ABOUT_BANNER 1110
+#define IDC_ABOUT_WEBSITE 1111
+#define IDC_ABOUT_SUPPORT_MAIL 1112
+#define IDC_ABOUT_AUTHOR_MAIL 1347
+#define ID_TOOLS_OPTIONS 32778
+#define ID_TOOLS_SEARCH_DIRECTORIES 32800
+#define ID_HELP_HOME_PAGE 32804
+#define ID_HELP_OTHER_PRODUCTS 32805
+#define ID_VIEW_BROWSER_MODE 32829
+#define ID_HELP_ACCELERATOR_KEYS 32934
+#define ID_HELP_CONTENTS_F1 57671
+#define IDS_CREATE_PREVIEW_THREAD_FAILED 3200
+#define IDS_CREATE_TASK_THREAD_FAILED 3201
+// ---- end of the application's block ----
+
 // ---- Drawing engine (RkUI): the cursors of g_cursor, 3000..3019 ----
 #define IDC_RK_ORBIT_VERTICAL 3000
 #define IDC_RK_ORBIT_HORIZONTAL 3001

@@ -1,9 +1,19 @@
-// Starts the real program, finds its window by title and closes it the way a user does.
+// Starts the real program under a registry root of the test's own, with a file or a folder on
+// its command line; checks which main frame is shown, closes it as a user does and checks what
+// shut-down saved.
 #include "tests/support/TestSupport.h"
+
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
+
+const char kRootVariable[] = "ORVO_KESTAL_REGISTRY_ROOT";
+const char kBrowseClass[] = "OrvoKestalBrowseFrame";
+const char kViewClass[] = "OrvoKestalViewFrame";
 
 struct ProcessHandles {
     PROCESS_INFORMATION info = {};
@@ -19,48 +29,128 @@ struct ProcessHandles {
     }
 };
 
-struct FoundWindow {
+struct FrameSearch {
     DWORD processId;
+    const char* className;
     HWND hWnd;
 };
 
-BOOL CALLBACK FindTopLevel(HWND hWnd, LPARAM lParam)
+BOOL CALLBACK FindFrame(HWND hWnd, LPARAM lParam)
 {
-    auto* found = reinterpret_cast<FoundWindow*>(lParam);
+    auto* search = reinterpret_cast<FrameSearch*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(hWnd, &pid);
-    char title[256] = {};
-    GetWindowTextA(hWnd, title, sizeof(title));
-    if (pid == found->processId && IsWindowVisible(hWnd) &&
-        std::string(title).find("Orvo DWG Viewer") != std::string::npos) {
-        found->hWnd = hWnd;
+    char name[128] = {};
+    GetClassNameA(hWnd, name, sizeof(name));
+    if (pid == search->processId && std::string(name) == search->className) {
+        search->hWnd = hWnd;
         return FALSE;
     }
     return TRUE;
 }
 
-TEST(ProgramStart, ShowsTitledWindowAndEndsCleanlyOnClose)
+HWND FindFrameOf(DWORD processId, const char* className)
 {
-    std::string command = "\"" + orvo::test::ProgramPath("OrvoKestal.exe") + "\"";
-    STARTUPINFOA si = {sizeof(si)};
-    ProcessHandles process;
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &si, &process.info));
+    FrameSearch search = {processId, className, nullptr};
+    EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
+    return search.hWnd;
+}
 
-    FoundWindow found = {process.info.dwProcessId, nullptr};
-    ASSERT_TRUE(orvo::test::WaitFor(
-        [&] {
-            EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&found));
-            return found.hWnd != nullptr;
-        },
-        20000))
-        << "no window titled \"Orvo DWG Viewer\" appeared";
+// The program's settings live under "Software\<key>\Orvo DWG Viewer\" of this test alone.
+class ProgramStart : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        static int counter = 0;
+        m_key = "Software\\OrvoKestalTests\\start-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(counter++) + "\\Orvo DWG Viewer";
+        SetEnvironmentVariableA(kRootVariable, (m_key + "\\").c_str());
+    }
+    void TearDown() override
+    {
+        SetEnvironmentVariableA(kRootVariable, nullptr);
+        SHDeleteKeyA(HKEY_CURRENT_USER, m_key.c_str());
+    }
 
-    PostMessageA(found.hWnd, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process.info.hProcess, 20000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.info.hProcess, &exitCode);
-    EXPECT_EQ(exitCode, 0u);
+    void SeedLastViewPath(const std::string& path) const
+    {
+        SHSetValueA(HKEY_CURRENT_USER, (m_key + "\\main").c_str(), "LastViewPath", REG_SZ, path.c_str(),
+                    static_cast<DWORD>(path.size() + 1));
+    }
+    std::string LastViewPath() const
+    {
+        char buffer[1024] = {};
+        DWORD size = sizeof(buffer) - 1;
+        if (SHGetValueA(HKEY_CURRENT_USER, (m_key + "\\main").c_str(), "LastViewPath", nullptr, buffer,
+                        &size) != ERROR_SUCCESS)
+            return "<none>";
+        return buffer;
+    }
+    bool GuardValueLeft() const
+    {
+        DWORD value = 0;
+        DWORD size = sizeof(value);
+        return SHGetValueA(HKEY_CURRENT_USER, (m_key + "\\InitFlag").c_str(), "InitFlag", nullptr, &value,
+                           &size) == ERROR_SUCCESS;
+    }
+
+    // Starts the program with one argument, waits for the frame expected to be shown, checks that
+    // the other frame exists hidden, and closes the shown one.
+    void RunWith(const std::string& argument, const char* shownClass, const char* hiddenClass)
+    {
+        std::string command = "\"" + orvo::test::ProgramPath("OrvoKestal.exe") + "\" \"" + argument + "\"";
+        STARTUPINFOA si = {sizeof(si)};
+        ProcessHandles process;
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &si, &process.info));
+        const DWORD pid = process.info.dwProcessId;
+        HWND shown = nullptr;
+        ASSERT_TRUE(orvo::test::WaitFor(
+            [&] {
+                shown = FindFrameOf(pid, shownClass);
+                return shown && IsWindowVisible(shown);
+            },
+            30000))
+            << "the " << shownClass << " was not shown";
+        const HWND hidden = FindFrameOf(pid, hiddenClass);
+        ASSERT_NE(hidden, nullptr) << "both frames exist for the program's life";
+        EXPECT_FALSE(IsWindowVisible(hidden));
+
+        PostMessageA(shown, WM_CLOSE, 0, 0);
+        ASSERT_EQ(WaitForSingleObject(process.info.hProcess, 30000), WAIT_OBJECT_0);
+        DWORD exitCode = 1;
+        GetExitCodeProcess(process.info.hProcess, &exitCode);
+        EXPECT_EQ(exitCode, 0u);
+    }
+
+    std::string m_key;
+};
+
+TEST_F(ProgramStart, FileArgumentOpensViewFrameAndKeepsLastPath)
+{
+    orvo::test::TempDir dir;
+    const std::string file = dir / "plan.dxf";
+    const char dxf[] = "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(file, dxf, sizeof(dxf) - 1));
+    SeedLastViewPath("C:\\windows");
+
+    RunWith(file, kViewClass, kBrowseClass);
+
+    // Read at start-up, deleted while starting, written back by shut-down.
+    EXPECT_EQ(LastViewPath(), "C:\\windows");
+    EXPECT_FALSE(GuardValueLeft());
+}
+
+TEST_F(ProgramStart, FolderArgumentOpensBrowserThereAndSavesIt)
+{
+    orvo::test::TempDir dir;
+    SeedLastViewPath("C:\\windows");
+
+    RunWith(dir.Path(), kBrowseClass, kViewClass);
+
+    EXPECT_EQ(LastViewPath(), dir.Path());
+    EXPECT_FALSE(GuardValueLeft());
 }
 
 } // namespace

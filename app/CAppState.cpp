@@ -1,0 +1,307 @@
+#include "app/CAppState.h"
+
+#include "app/CAppOptions.h"
+#include "app/CStartupGuard.h"
+#include "app/RegistryRoot.h"
+#include "app/StartupCommandLine.h"
+#include "engine/rkui/RkUI.h"
+#include "frames/CBrowseFrame.h"
+#include "frames/CViewFrame.h"
+#include "framework/CRegKey.h"
+#include "framework/Prompt.h"
+#include "render/TDwgDrawThread.h"
+#include "res/resource.h"
+
+#include <stdlib.h>
+
+CAppState g_appState;
+
+namespace {
+
+const DWORD kPreviewStopMs = 5000;
+const DWORD kTaskStopMs = 20000;
+// The thumbnail thread's status messages.
+const UINT kFirstStatusMessage = 0x8014;
+const UINT kLastStatusMessage = 0x8023;
+const char kMainKey[] = "main";
+const char kLastViewPath[] = "LastViewPath";
+// Read and write access to the program's keys.
+const REGSAM kKeyAccess = 0x2001F;
+
+// Status messages still queued once their thread has gone would hand their handlers pointers
+// into freed memory.
+void DiscardStatusMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, kFirstStatusMessage, kLastStatusMessage, PM_REMOVE)) {
+    }
+}
+
+// Stops a worker within limitMs; StopAndWait keeps handling sent messages meanwhile, so a worker
+// blocked in a send to one of our windows returns and sees its stop flag. A worker that does not
+// end in time is terminated and its object deliberately left allocated: the dead thread may have
+// left the object's locks taken or its members half changed, and the process is ending anyway.
+template <class Worker>
+void StopWorker(std::unique_ptr<Worker>& worker, DWORD limitMs, bool discardStatus)
+{
+    if (!worker)
+        return;
+    worker->SetNotifyWnd(nullptr);
+    const bool ended = worker->StopAndWait(limitMs);
+    if (discardStatus)
+        DiscardStatusMessages();
+    if (ended) {
+        worker.reset();
+        return;
+    }
+    const HANDLE thread = worker->GetThreadHandle();
+    TerminateThread(thread, 0);
+    WaitForSingleObject(thread, 1000);
+    Worker* abandoned = worker.release(); // see above: never freed
+    static_cast<void>(abandoned);
+}
+
+TDwgDrawThread::DisplaySettings DisplaySettingsFromOptions()
+{
+    TDwgDrawThread::DisplaySettings settings;
+    settings.listColor = g_options.ListCtrlColor;
+    settings.backgroundColorIndex = g_options.BackGroundColor & 0xFFFF;
+    settings.previewHalfTone = g_options.PreviewHalfTone;
+    return settings;
+}
+
+// The frame's window owns the frame once it exists; until then (or when making it failed before
+// the window took it) the caller must delete it. The frame's destructor clears slot.
+template <class Frame>
+bool LoadMainFrame(Frame*& slot, CAppState& state)
+{
+    slot = new Frame; // owned by its window from LoadFrame on (PostNcDestroy)
+    Frame* const frame = slot;
+    state.SetMainWindow(frame);
+    if (!frame->LoadFrame(Frame::kResourceId, 0xCF8000)) {
+        if (slot == frame) {
+            if (frame->GetSafeHwnd())
+                frame->DestroyWindow();
+            else
+                delete frame;
+        }
+        slot = nullptr;
+        state.SetMainWindow(nullptr);
+        return false;
+    }
+    const HICON icon = AfxGetApp()->LoadIcon(CBrowseFrame::kResourceId);
+    frame->SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    return true;
+}
+
+} // namespace
+
+CAppState::CAppState() = default;
+
+CAppState::~CAppState()
+{
+    if (mode.load() == kModeBrowse)
+        browseFrame = nullptr;
+    else if (mode.load() == kModeView)
+        viewFrame = nullptr;
+}
+
+void CAppState::SetMainWindow(CWnd* window)
+{
+    if (CWinApp* application = AfxGetApp())
+        application->m_pMainWnd = window;
+    mainWindow.store(window ? window->GetSafeHwnd() : nullptr);
+}
+
+void CAppState::ForgetFrame(const CWnd* frame)
+{
+    if (static_cast<const CWnd*>(browseFrame) == frame)
+        browseFrame = nullptr;
+    if (static_cast<const CWnd*>(viewFrame) == frame)
+        viewFrame = nullptr;
+    const CWinApp* application = AfxGetApp();
+    if (!application || !application->m_pMainWnd || application->m_pMainWnd == frame)
+        mainWindow.store(nullptr);
+}
+
+void CAppState::SetViewPath(const char* path)
+{
+    viewPath = path ? path : "";
+}
+
+bool CAppState::IsThumbnailThreadIdle() const
+{
+    return taskThread && taskThread->IsSuspended();
+}
+
+bool CAppState::CanOpenOptions() const
+{
+    switch (mode.load()) {
+    case kModeView:
+        return true;
+    case kModeBrowse:
+        return IsThumbnailThreadIdle();
+    default:
+        return false;
+    }
+}
+
+void CAppState::EnterViewMode()
+{
+    mode.store(kModeView);
+    thumbnailsInterrupted = taskThread && !IsThumbnailThreadIdle();
+    if (browseFrame) {
+        browseFrame->StopThumbnailTasks();
+        browseFrame->ShowWindow(SW_HIDE);
+    }
+    SetMainWindow(viewFrame);
+    if (drawThread)
+        drawThread->SetNotifyWnd(viewFrame ? viewFrame->GetSafeHwnd() : nullptr);
+    // The preview's picture is not needed while the view is up: give its memory back.
+    if (browseFrame)
+        browseFrame->GetPreview().GetDevice().Create(2, 2, 3);
+    if (!viewFrame)
+        return;
+    ShowViewBackground();
+    viewFrame->ShowWindow(SW_SHOW);
+    viewFrame->UpdateWindow();
+}
+
+void CAppState::ShowViewBackground()
+{
+    CGDIDevice& picture = viewFrame->GetPicture();
+    if (picture.GetWidth() < 1 || picture.GetHeight() < 1)
+        return;
+    const COLORREF background = GetColorIndex(static_cast<short>(g_options.BackGroundColor & 0xFFFF), nullptr);
+    picture.BlendRect(0, 0, picture.GetWidth() - 1, picture.GetHeight() - 1, background, 100, false,
+                      RGB(255, 255, 255));
+}
+
+void CAppState::EnterBrowseMode(const char* folder)
+{
+    mode.store(kModeBrowse);
+    if (viewFrame)
+        viewFrame->ShowWindow(SW_HIDE);
+    SetMainWindow(browseFrame);
+    if (!browseFrame)
+        return;
+    if (drawThread) {
+        drawThread->SetNotifyWnd(browseFrame->GetPreview().GetSafeHwnd());
+        browseFrame->m_strPathToSelect = drawThread->GetFilePath();
+        browseFrame->m_bSelectPath = true;
+    }
+    if (folder && *folder)
+        browseFrame->SetStartFolder(folder);
+    browseFrame->m_bRestartThumbnails = true;
+    browseFrame->ShowFrame(SW_SHOW);
+    // Clicks made in the view must not reach the browser.
+    MSG msg;
+    while (PeekMessageA(&msg, browseFrame->GetSafeHwnd(), WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    browseFrame->UpdateWindow();
+    RefreshPreviewAfterShow();
+    if (viewFrame)
+        viewFrame->m_bReturnedToBrowser = true;
+}
+
+void CAppState::RefreshPreviewAfterShow()
+{
+    if (!browseFrame->IsPreviewBarVisible())
+        return;
+    if (drawThread)
+        drawThread->RefreshView();
+    browseFrame->GetPreview().RedrawImage(14);
+}
+
+bool CAppState::LoadAppSettings()
+{
+    lastPath.Empty();
+    CRegKey key;
+    if (key.Open(HKEY_CURRENT_USER, ProgramKeyPath(kMainKey), kKeyAccess) != ERROR_SUCCESS)
+        return false;
+    char buffer[MAX_PATH] = {};
+    DWORD size = sizeof(buffer);
+    // The framework's query always terminates the text, also when the stored value is not.
+    if (key.QueryValue(buffer, kLastViewPath, &size) == ERROR_SUCCESS)
+        lastPath = buffer;
+    return true;
+}
+
+bool CAppState::SaveAppSettings() const
+{
+    CRegKey key;
+    if (key.Create(HKEY_CURRENT_USER, ProgramKeyPath(kMainKey), nullptr, REG_OPTION_NON_VOLATILE,
+                   kKeyAccess) != ERROR_SUCCESS)
+        return false;
+    return key.SetValue(lastPath, kLastViewPath) == ERROR_SUCCESS;
+}
+
+void CAppState::PauseWorkers()
+{
+    if (drawThread)
+        drawThread->SetNotifyWnd(nullptr);
+    if (taskThread) {
+        taskThread->SetNotifyWnd(nullptr);
+        taskThread->SetEnabled(false);
+    }
+    mode.store(kModeNone);
+    closing.store(true);
+}
+
+bool CAppState::StartPreviewThread()
+{
+    auto thread = std::make_unique<TDwgDrawThread>();
+    thread->SetDisplaySettings(DisplaySettingsFromOptions());
+    SetPreviewThread(thread.get());
+    if (!thread->CreateThread()) {
+        SetPreviewThread(nullptr);
+        AfxMessageBox(IDS_CREATE_PREVIEW_THREAD_FAILED, MB_OK);
+        return false;
+    }
+    drawThread = std::move(thread);
+    return true;
+}
+
+void CAppState::StopPreviewThread()
+{
+    if (!drawThread)
+        return;
+    if (GetPreviewThread() == drawThread.get())
+        SetPreviewThread(nullptr);
+    StopWorker(drawThread, kPreviewStopMs, false);
+}
+
+void CAppState::StopTaskManagerThread()
+{
+    StopWorker(taskThread, kTaskStopMs, true);
+}
+
+bool CAppState::CreateBrowseFrame(bool show)
+{
+    if (!LoadMainFrame(browseFrame, *this))
+        return false;
+    if (show) {
+        browseFrame->ShowFrame(SW_SHOW);
+        browseFrame->UpdateWindow();
+    }
+    return true;
+}
+
+bool CAppState::CreateViewFrame(bool show)
+{
+    if (!LoadMainFrame(viewFrame, *this))
+        return false;
+    if (show)
+        viewFrame->ShowWindow(SW_SHOW);
+    return true;
+}
+
+void CAppState::ResetSettingsAfterFailedStart()
+{
+    CStartupGuard::ResetSettings(g_strRegistryRoot);
+}
+
+int CAppState::ParseStartupCommandLine(CString& path)
+{
+    return ParseStartupArguments(__argc, __argv, path);
+}

@@ -1,0 +1,44 @@
+// CViewFrame: the main window of view mode. Made hidden at start-up from resource 134 and kept
+// for the program's life beside the browse frame. It shows the drawing thread's picture of the
+// file being viewed and goes back to the browser on "Browser mode" or Escape.
+#pragma once
+
+#include "framework/Afx.h"
+#include "framework/AfxWin.h"
+#include "imaging/CGDIDevice.h"
+
+class CViewFrame : public CFrameWnd
+{
+    DECLARE_DYNAMIC(CViewFrame)
+
+public:
+    static constexpr UINT kResourceId = 134;
+    static constexpr UINT kBrowserModeCommand = 32829;
+    static const char kClassName[];
+
+    CViewFrame() = default;
+    ~CViewFrame() override;
+
+    CGDIDevice& GetPicture() { return m_picture; }
+
+    // Set by start-up before a file named on the command line is opened: Escape then ends the
+    // program instead of going back to the browser.
+    bool m_bStartedInView = false;
+    // Set when the browser took over again; cleared before a command-line open.
+    bool m_bReturnedToBrowser = false;
+
+protected:
+    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    void OnBrowserMode();
+    void OnPaint();
+    BOOL OnEraseBkgnd(CDC* dc);
+    void OnSize(UINT nType, int cx, int cy);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void OnEscape();
+
+    CGDIDevice m_picture;
+};
