@@ -89,7 +89,7 @@ bool LoadMainFrame(Frame*& slot, CAppState& state)
         state.SetMainWindow(nullptr);
         return false;
     }
-    const HICON icon = AfxGetApp()->LoadIcon(CBrowseFrame::kResourceId);
+    const HICON icon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(CBrowseFrame::kResourceId));
     frame->SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     return true;
 }

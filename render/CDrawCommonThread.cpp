@@ -3,6 +3,12 @@
 #include "framework/CSingleLock.h"
 #include "render/WorkerAppState.h"
 
+namespace {
+
+const DWORD kResumeSliceMs = 50;
+
+} // namespace
+
 CDrawCommonThread::~CDrawCommonThread()
 {
     if (m_thread)
@@ -78,7 +84,10 @@ bool CDrawCommonThread::StopAndWait(DWORD timeoutMs)
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= timeoutMs)
             return HasExited();
-        const DWORD wait = MsgWaitForMultipleObjects(1, &m_thread, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
+        // In short slices: a worker that was about to suspend itself when it was resumed above
+        // suspends afterwards and must be resumed once more.
+        const DWORD slice = timeoutMs - elapsed < kResumeSliceMs ? timeoutMs - elapsed : kResumeSliceMs;
+        const DWORD wait = MsgWaitForMultipleObjects(1, &m_thread, FALSE, slice, QS_SENDMESSAGE);
         if (wait == WAIT_OBJECT_0)
             return true;
         MSG msg;
