@@ -1,5 +1,6 @@
 #include "app/COrvoKestalApp.h"
 
+#include "app/CAboutDlg.h"
 #include "app/CAppOptions.h"
 #include "app/CAppState.h"
 #include "app/CDrawingFileType.h"
@@ -44,6 +45,7 @@ CString KeyOfRoot(const CString& root, const char* appName)
 } // namespace
 
 BEGIN_MESSAGE_MAP(COrvoKestalApp, CWinApp)
+    ON_COMMAND(ID_APP_ABOUT, &COrvoKestalApp::OnAppAbout)
     ON_COMMAND(ID_APP_EXIT, &COrvoKestalApp::OnAppExit)
     ON_COMMAND(ID_TOOLS_SEARCH_DIRECTORIES, &COrvoKestalApp::OnSetSearchDirectories)
     ON_UPDATE_COMMAND_UI(ID_TOOLS_OPTIONS, &COrvoKestalApp::OnUpdateToolsOptions)
@@ -164,6 +166,13 @@ int COrvoKestalApp::ExitInstance()
     releaseRkUI();
     UninitDLL();
     return CWinApp::ExitInstance();
+}
+
+void COrvoKestalApp::OnAppAbout()
+{
+    CAppState::ModalScope modal(g_appState);
+    CAboutDlg dialog;
+    dialog.DoModal();
 }
 
 void COrvoKestalApp::OnAppExit()

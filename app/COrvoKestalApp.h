@@ -23,6 +23,7 @@ public:
     CString ChooseRegistryKey();
 
 protected:
+    void OnAppAbout();
     void OnAppExit();
     void OnSetSearchDirectories();
     void OnUpdateToolsOptions(CCmdUI* pCmdUI);

@@ -6,6 +6,7 @@
 BEGIN_MESSAGE_MAP(CPreView, CWnd)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
+    ON_MESSAGE(TDwgDrawThread::kMsgRequestDone, &CPreView::OnRequestDone)
 END_MESSAGE_MAP()
 
 BOOL CPreView::CreatePane(CWnd* parent, UINT id)
@@ -32,6 +33,13 @@ void CPreView::OnPaint()
     const TDwgDrawThread* thread = g_appState.drawThread.get();
     if (!thread || !thread->PaintTo(dc.GetSafeHdc()))
         ::FillRect(dc.GetSafeHdc(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+// The drawing thread finished a request: its picture is new.
+LRESULT CPreView::OnRequestDone(WPARAM, LPARAM)
+{
+    Invalidate(FALSE);
+    return 0;
 }
 
 BOOL CPreView::OnEraseBkgnd(CDC*)

@@ -20,6 +20,7 @@ public:
 protected:
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* dc);
+    LRESULT OnRequestDone(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 

@@ -15,6 +15,7 @@ BEGIN_MESSAGE_MAP(CViewFrame, CFrameWnd)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
     ON_WM_SIZE()
+    ON_MESSAGE(TDwgDrawThread::kMsgRequestDone, &CViewFrame::OnRequestDone)
 END_MESSAGE_MAP()
 
 CViewFrame::~CViewFrame()
@@ -74,6 +75,13 @@ void CViewFrame::OnPaint()
         GetClientRect(&client);
         ::FillRect(dc.GetSafeHdc(), &client, ::GetSysColorBrush(COLOR_APPWORKSPACE));
     }
+}
+
+// The drawing thread finished a request: its picture is new.
+LRESULT CViewFrame::OnRequestDone(WPARAM, LPARAM)
+{
+    Invalidate(FALSE);
+    return 0;
 }
 
 BOOL CViewFrame::OnEraseBkgnd(CDC*)

@@ -34,6 +34,7 @@ protected:
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* dc);
     void OnSize(UINT nType, int cx, int cy);
+    LRESULT OnRequestDone(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 

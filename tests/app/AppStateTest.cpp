@@ -7,7 +7,9 @@
 #include "app/ShellOpen.h"
 #include "frames/CBrowseFrame.h"
 #include "frames/CViewFrame.h"
+#include "framework/ModalSeam.h"
 #include "framework/Prompt.h"
+#include "app/CProgramInfo.h"
 #include "render/CDrawCommonThread.h"
 #include "res/resource.h"
 #include "tests/app/RegistryRootScope.h"
@@ -289,6 +291,58 @@ TEST_F(AppStateTest, HelpOpensTheProgramFoldersHelpFileOrSaysItIsMissing)
     EXPECT_EQ(opened[1], opened[2]);
     EXPECT_EQ(opened[1].rfind("http", 0), 0u);
     SetShellOpenHandler(nullptr);
+}
+
+std::string ControlText(CWnd* dialog, int id)
+{
+    char text[256] = {};
+    GetDlgItemTextA(dialog->GetSafeHwnd(), id, text, sizeof(text));
+    return text;
+}
+
+void ClickStatic(CWnd* dialog, int id)
+{
+    dialog->SendMessage(WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(dialog->GetSafeHwnd(), id)));
+}
+
+TEST_F(AppStateTest, AboutBoxShowsProgramTextsOpensItsLinksAndClearsTheModalFlag)
+{
+    std::vector<std::string> opened;
+    SetShellOpenHandler([&](HWND, const char* target) {
+        opened.push_back(target);
+        return true;
+    });
+    bool flagWhileUp = false;
+    std::string caption;
+    std::vector<std::string> texts;
+    CModalHandlerScope modal([&](const ModalRequest& request) -> INT_PTR {
+        EXPECT_EQ(request.nIDTemplate, static_cast<UINT>(IDD_ABOUTBOX));
+        flagWhileUp = g_appState.modalDialogOpen;
+        char title[128] = {};
+        GetWindowTextA(request.pWnd->GetSafeHwnd(), title, sizeof(title));
+        caption = title;
+        for (int id : {IDC_ABOUT_VERSION, IDC_ABOUT_WEBSITE, IDC_ABOUT_SUPPORT_MAIL})
+            texts.push_back(ControlText(request.pWnd, id));
+        for (int id : {IDC_ABOUT_BANNER, IDC_ABOUT_WEBSITE, IDC_ABOUT_SUPPORT_MAIL, IDC_ABOUT_AUTHOR_MAIL})
+            ClickStatic(request.pWnd, id);
+        return IDOK;
+    });
+
+    theApp.OnCmdMsg(ID_APP_ABOUT, CN_COMMAND, nullptr, nullptr);
+    SetShellOpenHandler(nullptr);
+
+    EXPECT_TRUE(flagWhileUp);
+    EXPECT_FALSE(g_appState.modalDialogOpen);
+    EXPECT_EQ(caption, "Orvo DWG Viewer 2014");
+    const std::vector<std::string> expectedTexts = {"Version 5.9.1", std::string(g_programInfo.homePageText),
+                                                    std::string(g_programInfo.supportMailText)};
+    EXPECT_EQ(texts, expectedTexts);
+    const std::string home(g_programInfo.homePage);
+    const std::string mail(g_programInfo.supportMail);
+    const std::vector<std::string> expectedOpens = {home, home, mail, mail};
+    EXPECT_EQ(opened, expectedOpens);
+    EXPECT_EQ(mail.rfind("mailto:", 0), 0u);
 }
 
 } // namespace
