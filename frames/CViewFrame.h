@@ -20,6 +20,8 @@ public:
     ~CViewFrame() override;
 
     CGDIDevice& GetPicture() { return m_picture; }
+    // Escape is the view's own key, before accelerators.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // Set by start-up before a file named on the command line is opened: Escape then ends the
     // program instead of going back to the browser.
@@ -29,7 +31,6 @@ public:
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
-    BOOL PreTranslateMessage(MSG* pMsg) override;
     void OnBrowserMode();
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* dc);

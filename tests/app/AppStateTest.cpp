@@ -257,6 +257,32 @@ TEST_F(AppStateTest, ModeSwitchShowsOneFrameAndMakesItTheMainWindow)
     PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE); // the main window's end posted it
 }
 
+// Escape in the view frame: back to the browser, or the end of a program started to view a file.
+TEST_F(AppStateTest, EscapeInViewGoesBackToBrowserOrEndsAProgramStartedToView)
+{
+    ASSERT_TRUE(g_appState.CreateBrowseFrame(false));
+    ASSERT_TRUE(g_appState.CreateViewFrame(false));
+    CViewFrame* view = g_appState.viewFrame;
+    MSG escape = {view->GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0};
+
+    g_appState.EnterViewMode();
+    EXPECT_TRUE(view->PreTranslateMessage(&escape));
+    EXPECT_EQ(g_appState.mode.load(), CAppState::kModeBrowse);
+    EXPECT_TRUE(g_appState.browseFrame->IsWindowVisible());
+
+    g_appState.EnterViewMode();
+    view->m_bStartedInView = true;
+    EXPECT_TRUE(view->PreTranslateMessage(&escape));
+    EXPECT_EQ(g_appState.mode.load(), CAppState::kModeNone);
+    EXPECT_TRUE(g_appState.closing.load());
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+
+    g_appState.browseFrame->DestroyWindow();
+    view->DestroyWindow();
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
 TEST_F(AppStateTest, HelpOpensTheProgramFoldersHelpFileOrSaysItIsMissing)
 {
     std::vector<std::string> opened;

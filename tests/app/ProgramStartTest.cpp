@@ -87,6 +87,17 @@ protected:
             return "<none>";
         return buffer;
     }
+    void SeedDword(const std::string& subkey, const char* name, DWORD value) const
+    {
+        SHSetValueA(HKEY_CURRENT_USER, (m_key + "\\" + subkey).c_str(), name, REG_DWORD, &value, sizeof(value));
+    }
+    DWORD ReadDword(const std::string& subkey, const char* name) const
+    {
+        DWORD value = 0;
+        DWORD size = sizeof(value);
+        SHGetValueA(HKEY_CURRENT_USER, (m_key + "\\" + subkey).c_str(), name, nullptr, &value, &size);
+        return value;
+    }
     bool GuardValueLeft() const
     {
         DWORD value = 0;
@@ -149,6 +160,21 @@ TEST_F(ProgramStart, FolderArgumentOpensBrowserThereAndSavesIt)
 
     RunWith(dir.Path(), kBrowseClass, kViewClass);
 
+    EXPECT_EQ(LastViewPath(), dir.Path());
+    EXPECT_FALSE(GuardValueLeft());
+}
+
+TEST_F(ProgramStart, StartAfterAnUnfinishedStartRunsWithDefaultSettings)
+{
+    orvo::test::TempDir dir;
+    SeedDword("Option\\Thumbnail", "ThumbWidth", 200);
+    SeedLastViewPath("C:\\windows");
+    SeedDword("InitFlag", "InitFlag", 1);
+
+    RunWith(dir.Path(), kBrowseClass, kViewClass);
+
+    // The reset removed the stored width; shut-down saved the default back.
+    EXPECT_EQ(ReadDword("Option\\Thumbnail", "ThumbWidth"), 170u);
     EXPECT_EQ(LastViewPath(), dir.Path());
     EXPECT_FALSE(GuardValueLeft());
 }
