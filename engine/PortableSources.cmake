@@ -23,6 +23,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgCurveDecoders.cpp
   dwg/DwgDatabaseBuilder.cpp
   dwg/DwgDecompressor.cpp
+  dwg/DwgHeaderVariables.cpp
   dwg/DwgObjectMap.cpp
   dwg/DwgObjectRecord.cpp
   dwg/DwgReader.cpp

@@ -32,6 +32,14 @@ struct DrawingHeader
     std::int32_t insUnits = 0;
     std::int32_t measurement = 0;        // 0 imperial, 1 metric
     double textSize = 0.2;
+    std::string currentLayer = "0";      // $CLAYER
+    std::string textStyle = "Standard";  // $TEXTSTYLE
+    std::string currentLineType = "ByLayer"; // $CELTYPE
+    std::string dimStyle = "Standard";   // $DIMSTYLE
+    std::string mlineStyle = "Standard"; // $CMLSTYLE
+    double dimScale = 1.0;               // $DIMSCALE
+    double dimArrowSize = 0.18;          // $DIMASZ
+    double dimTextHeight = 0.18;         // $DIMTXT
     bool tileMode = true;                // $TILEMODE: model space is the current layout
     std::int32_t attMode = 1;            // 0 none, 1 normal, 2 all visible
     bool fillMode = true;

@@ -14,7 +14,25 @@ constexpr int kCodePages[] = {
     932,   936,   949,   950,   1361,  1252,  1258,                             // 38..44
 };
 
+// The same order, by the names DXF files give them.
+constexpr const char* kCodePageNames[] = {
+    "ANSI_1252", "ASCII", "ISO8859_1", "ISO8859_2", "ISO8859_3", "ISO8859_4", "ISO8859_5", "ISO8859_6",
+    "ISO8859_7", "ISO8859_8", "ISO8859_9", "DOS437", "DOS850", "DOS852", "DOS855", "DOS857", "DOS860",
+    "DOS861", "DOS863", "DOS864", "DOS865", "DOS869", "DOS932", "MACINTOSH", "BIG5", "KSC5601", "JOHAB",
+    "DOS866", "ANSI_1250", "ANSI_1251", "ANSI_1252", "GB2312", "ANSI_1253", "ANSI_1254", "ANSI_1255",
+    "ANSI_1256", "ANSI_1257", "ANSI_874", "ANSI_932", "ANSI_936", "ANSI_949", "ANSI_950", "ANSI_1361",
+    "ANSI_1200", "ANSI_1258",
+};
+
+static_assert(sizeof kCodePageNames / sizeof kCodePageNames[0] == sizeof kCodePages / sizeof kCodePages[0],
+              "one name per code page");
+
 } // namespace
+
+const char* CodePageNameOfDwg(uint16_t index)
+{
+    return index < sizeof kCodePageNames / sizeof kCodePageNames[0] ? kCodePageNames[index] : "ANSI_1252";
+}
 
 int WindowsCodePageOfDwg(uint16_t index)
 {

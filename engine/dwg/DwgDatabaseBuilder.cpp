@@ -61,7 +61,23 @@ void DwgDatabaseBuilder::Finish()
     for (Pending& item : m_items)
         PlaceInBlock(OwnerBlock(item), item);
     AddLayouts();
+    ResolveHeaderNames();
     m_db.FinishLoading();
+}
+
+void DwgDatabaseBuilder::ResolveHeaderNames()
+{
+    RkDb::DrawingHeader& header = m_db.Header();
+    const auto name = [](const auto& table, uint64_t handle, std::string& out) {
+        const std::int32_t index = table.FindHandle(handle);
+        if (index >= 0)
+            out = table[index].name;
+    };
+    name(m_db.Layers(), m_headerRefs.layer, header.currentLayer);
+    name(m_db.TextStyles(), m_headerRefs.textStyle, header.textStyle);
+    name(m_db.LineTypes(), m_headerRefs.lineType, header.currentLineType);
+    name(m_db.DimStyles(), m_headerRefs.dimStyle, header.dimStyle);
+    name(m_db.MLineStyles(), m_headerRefs.mlineStyle, header.mlineStyle);
 }
 
 // DWG stores anonymous block names without their number ("*D", "*U") and every paper space as

@@ -5,6 +5,7 @@
 
 #include "engine/db/Database.h"
 #include "engine/dwg/DwgEntityDecoders.h"
+#include "engine/dwg/DwgHeaderVariables.h"
 #include "engine/dwg/DwgTableDecoders.h"
 
 #include <string>
@@ -29,6 +30,8 @@ public:
     void AddLayout(RkDb::Layout layout) { m_layouts.push_back(std::move(layout)); }
     void SetBlockControl(DwgTableControl control) { m_blockControl = std::move(control); }
     void AddMLineStyle(RkDb::MLineStyle style) { m_db.MLineStyles().Add(std::move(style)); }
+    // The current records the header variables name; resolved to names once the tables are in.
+    void SetHeaderRefs(const DwgHeaderRefs& refs) { m_headerRefs = refs; }
     void AddImageDefinition(uint64_t handle, std::string fileName) { m_imageFiles[handle] = std::move(fileName); }
     // An entity, a vertex or a marker (SEQEND, BLOCK, ENDBLK: entity null) in the map's order.
     void AddEntity(uint64_t handle, RkDb::EntityPtr entity, const DwgEntityCommon& common, DwgEntityRefs refs);
@@ -59,6 +62,7 @@ private:
     void AddTables();
     void SortBlocks();
     void AddLayouts();
+    void ResolveHeaderNames();
     std::vector<size_t> ChildOrder(uint64_t first, uint64_t last, const std::vector<uint64_t>& list) const;
     void ApplyCommon(Pending& item);
     void ResolveReferences(Pending& item);
@@ -77,6 +81,7 @@ private:
     std::unordered_map<uint64_t, size_t> m_itemByHandle;
     std::unordered_map<uint64_t, std::string> m_imageFiles;
     std::int32_t m_paperSpace = -1;
+    DwgHeaderRefs m_headerRefs;
 };
 
 } // namespace orvo::dwg

@@ -3,6 +3,7 @@
 #include "engine/dwg/DwgClasses.h"
 #include "engine/dwg/DwgCodePage.h"
 #include "engine/dwg/DwgDatabaseBuilder.h"
+#include "engine/dwg/DwgHeaderVariables.h"
 #include "engine/dwg/DwgObjectMap.h"
 #include "engine/dwg/DwgSectionsR13.h"
 #include "engine/dwg/DwgSectionsR2004.h"
@@ -147,11 +148,19 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
 
     RkDxf::DxfTextDecoder decoder;
     decoder.SetCodePage(version >= DwgVersion::R2007 ? 0 : WindowsCodePageOfDwg(sections.codePage));
+    DwgHeaderRefs headerRefs;
+    ReadHeaderVariables(sections[DwgSectionKind::Header], version, sections.maintenanceVersion, &decoder,
+                        db.Header(), headerRefs);
     db.Header().version = version;
     db.Header().acadVer = RkDb::DwgVersionInfo::AcadVer(version);
+    db.Header().codePage = CodePageNameOfDwg(sections.codePage);
+    const int measurement = ReadMeasurement(sections[DwgSectionKind::Template], version);
+    if (measurement >= 0)
+        db.Header().measurement = measurement;
     if (!sections[DwgSectionKind::SummaryInfo].empty())
         ReadSummaryInfo(sections[DwgSectionKind::SummaryInfo], version, decoder, db.Summary());
     DwgDatabaseBuilder builder(db);
+    builder.SetHeaderRefs(headerRefs);
     builder.Reserve(map.Entries().size());
     size_t count = 0;
     for (const DwgObjectMap::Entry& entry : map.Entries()) {

@@ -18,6 +18,7 @@ enum class DwgSectionKind
     Objects,     // object data; R13 to 2000: the whole file, the map holds file offsets
     Preview,     // stored preview picture
     SummaryInfo, // drawing properties (2004 and later)
+    Template,    // MEASUREMENT (R13-2000: the measurement section; 2004 and later: the template)
     Count
 };
 

@@ -71,6 +71,11 @@ DwgReadResult ReadSectionsR13(std::vector<uint8_t> file, DwgSectionSet& out)
         const uint32_t size = ReadLong(file, record + 5);
         static constexpr DwgSectionKind kKinds[3] = {DwgSectionKind::Header, DwgSectionKind::Classes,
                                                      DwgSectionKind::Handles};
+        if (number == 4) {
+            // Optional: a damaged locator only costs the MEASUREMENT variable.
+            CopySection(file, seeker, size, out[DwgSectionKind::Template]);
+            continue;
+        }
         if (number > 2)
             continue;
         if (!CopySection(file, seeker, size, out[kKinds[number]]))

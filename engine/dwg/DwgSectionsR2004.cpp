@@ -215,6 +215,7 @@ constexpr WantedSection kWanted[] = {
     {"AcDb:Header", DwgSectionKind::Header},       {"AcDb:Classes", DwgSectionKind::Classes},
     {"AcDb:Handles", DwgSectionKind::Handles},     {"AcDb:AcDbObjects", DwgSectionKind::Objects},
     {"AcDb:Preview", DwgSectionKind::Preview},     {"AcDb:SummaryInfo", DwgSectionKind::SummaryInfo},
+    {"AcDb:Template", DwgSectionKind::Template},
 };
 
 } // namespace
@@ -245,7 +246,7 @@ DwgReadResult ReadSectionsR2004(const std::vector<uint8_t>& file, DwgSectionSet&
             if (info.name != wanted.name)
                 continue;
             if (!ReadSection(file, pages, info, out[wanted.kind]) && wanted.kind != DwgSectionKind::Preview &&
-                wanted.kind != DwgSectionKind::SummaryInfo)
+                wanted.kind != DwgSectionKind::SummaryInfo && wanted.kind != DwgSectionKind::Template)
                 return DwgReadResult::Corrupt;
         }
     }

@@ -30,6 +30,9 @@ bool OpenSectionBody(const std::vector<uint8_t>& section, DwgVersion version, ui
         const uint64_t bitSize = reader.RL();
         if (reader.Failed() || bitSize < 32 || bitSize - 32 > reader.BitsLeft())
             return false;
+        body.handles = reader;
+        body.handles.LimitBits(start + size * 8);
+        body.handles.SeekBit(start + bitSize);
         reader.LimitBits(start + bitSize);
         body.data = reader;
         return SplitStringStream(body.data, start + bitSize, body.text, body.hasText);

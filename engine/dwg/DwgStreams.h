@@ -12,6 +12,7 @@ struct DwgSectionBody
 {
     DwgBitReader data;
     DwgBitReader text; // 2007 and later: the strings; before, unused
+    DwgBitReader handles; // 2007 and later: the handle references after data and strings
     bool hasText = false;
 
     bool HasText() const { return hasText; }

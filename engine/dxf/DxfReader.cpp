@@ -234,6 +234,22 @@ void DxfReader::ReadHeaderVariable(std::string_view name)
         h.measurement = integer();
     } else if (name == "$TEXTSIZE") {
         h.textSize = real(0.2);
+    } else if (name == "$CLAYER") {
+        h.currentLayer = m_ctx.Text(v.front().text);
+    } else if (name == "$TEXTSTYLE") {
+        h.textStyle = m_ctx.Text(v.front().text);
+    } else if (name == "$CELTYPE") {
+        h.currentLineType = m_ctx.Text(v.front().text);
+    } else if (name == "$DIMSTYLE") {
+        h.dimStyle = m_ctx.Text(v.front().text);
+    } else if (name == "$CMLSTYLE") {
+        h.mlineStyle = m_ctx.Text(v.front().text);
+    } else if (name == "$DIMSCALE") {
+        h.dimScale = real(1.0);
+    } else if (name == "$DIMASZ") {
+        h.dimArrowSize = real(0.18);
+    } else if (name == "$DIMTXT") {
+        h.dimTextHeight = real(0.18);
     } else if (name == "$TILEMODE") {
         h.tileMode = integer() != 0;
     } else if (name == "$ATTMODE") {

@@ -283,3 +283,61 @@ TEST(DwgSamplesReleases, OlderAndUnknownFilesAreRefused)
 }
 
 } // namespace
+
+namespace {
+
+// The header variables section gives what the export's HEADER section gives.
+TEST(DwgSamplesHeader, VariablesAsTheDxfHeaderSays)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    for (const Sample& sample : kSamples) {
+        RkDb::Database dwg, dxf;
+        DwgReadResult result = DwgReadResult::Corrupt;
+        ASSERT_TRUE(ReadDwg(orvo::portable::SamplePath(dir, sample.dwg), dwg, result));
+        ASSERT_TRUE(ReadDxf(orvo::portable::SamplePath(dir, sample.dxf), dxf));
+        const RkDb::DrawingHeader& a = dwg.Header();
+        const RkDb::DrawingHeader& b = dxf.Header();
+        SCOPED_TRACE(sample.dwg);
+        // Exporters measure the extents afresh (the height of a 3D solid, a text's box): the
+        // plan extents agree within a thousandth of the drawing's size.
+        const double span = std::fabs(b.extMax.x - b.extMin.x) + std::fabs(b.extMax.y - b.extMin.y);
+        const auto near = [span](const RkDb::Vec3& p, const RkDb::Vec3& q) {
+            return std::fabs(p.x - q.x) < 1e-3 * span && std::fabs(p.y - q.y) < 1e-3 * span;
+        };
+        EXPECT_TRUE(near(a.extMin, b.extMin)) << a.extMin.x << " " << a.extMin.y;
+        EXPECT_TRUE(near(a.extMax, b.extMax)) << a.extMax.x << " " << a.extMax.y;
+        EXPECT_TRUE(near(a.insBase, b.insBase));
+        EXPECT_DOUBLE_EQ(a.limMin.x, b.limMin.x);
+        EXPECT_DOUBLE_EQ(a.limMax.x, b.limMax.x);
+        EXPECT_DOUBLE_EQ(a.limMax.y, b.limMax.y);
+        EXPECT_DOUBLE_EQ(a.ltScale, b.ltScale);
+        EXPECT_DOUBLE_EQ(a.celtScale, b.celtScale);
+        EXPECT_DOUBLE_EQ(a.textSize, b.textSize);
+        EXPECT_DOUBLE_EQ(a.pdSize, b.pdSize);
+        EXPECT_EQ(a.pdMode, b.pdMode);
+        EXPECT_EQ(a.lunits, b.lunits);
+        EXPECT_EQ(a.luprec, b.luprec);
+        EXPECT_EQ(a.aunits, b.aunits);
+        EXPECT_EQ(a.attMode, b.attMode);
+        EXPECT_EQ(a.tileMode, b.tileMode);
+        EXPECT_EQ(a.fillMode, b.fillMode);
+        EXPECT_EQ(a.psLtScale, b.psLtScale);
+        EXPECT_EQ(a.lwDisplay, b.lwDisplay);
+        EXPECT_EQ(a.insUnits, b.insUnits);
+        // R13 exports leave MEASUREMENT out although the drawing is metric.
+        EXPECT_EQ(a.measurement, std::string(sample.dwg).find("r13") != std::string::npos ? 1 : b.measurement);
+        // The export is saved later, in another time zone: the creation day is the same.
+        EXPECT_NEAR(a.tdCreate, b.tdCreate, 0.5);
+        EXPECT_EQ(RkDb::TableKey(a.codePage), RkDb::TableKey(b.codePage));
+        EXPECT_EQ(RkDb::TableKey(a.currentLayer), RkDb::TableKey(b.currentLayer));
+        EXPECT_EQ(RkDb::TableKey(a.textStyle), RkDb::TableKey(b.textStyle));
+        EXPECT_EQ(RkDb::TableKey(a.currentLineType), RkDb::TableKey(b.currentLineType));
+        EXPECT_EQ(RkDb::TableKey(a.dimStyle), RkDb::TableKey(b.dimStyle));
+        EXPECT_EQ(RkDb::TableKey(a.mlineStyle), RkDb::TableKey(b.mlineStyle));
+        EXPECT_DOUBLE_EQ(a.dimScale, b.dimScale);
+        EXPECT_DOUBLE_EQ(a.dimArrowSize, b.dimArrowSize);
+        EXPECT_DOUBLE_EQ(a.dimTextHeight, b.dimTextHeight);
+    }
+}
+
+} // namespace
