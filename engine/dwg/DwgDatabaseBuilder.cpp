@@ -284,6 +284,17 @@ void DwgDatabaseBuilder::ResolveReferences(Pending& item)
     else if (auto* dimension = Take<RkDb::Dimension>(item.entity)) {
         dimension->block = m_db.Blocks().FindHandle(refs.block);
         dimension->dimStyle = m_db.DimStyles().FindHandle(refs.dimStyle);
+    } else if (auto* leader = Take<RkDb::Leader>(item.entity)) {
+        std::int32_t dimStyle = m_db.DimStyles().FindHandle(refs.dimStyle);
+        if (dimStyle < 0)
+            dimStyle = m_db.DimStyles().Find("Standard");
+        if (dimStyle >= 0) {
+            const RkDb::DimStyle& ds = m_db.DimStyles()[dimStyle];
+            leader->arrowSize = ds.arrowSize * (ds.scale > 0.0 ? ds.scale : 1.0);
+        }
+    } else if (auto* mleader = Take<RkDb::MLeader>(item.entity)) {
+        if (refs.block != 0)
+            mleader->block = m_db.Blocks().FindHandle(refs.block);
     } else if (auto* mline = Take<RkDb::MLine>(item.entity)) {
         const std::int32_t style = m_db.MLineStyles().FindHandle(refs.mlineStyle);
         if (style >= 0)

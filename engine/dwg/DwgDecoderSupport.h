@@ -16,6 +16,8 @@ RkDb::EntityPtr DecodeTextEntity(uint16_t type, DwgObjectRecord& record, DwgEnti
                                  DwgEntityRefs& refs);
 RkDb::EntityPtr DecodeAreaEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
                                  DwgEntityCommon& common, DwgEntityRefs& refs);
+RkDb::EntityPtr DecodeAnnotationEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
+                                       DwgEntityCommon& common, DwgEntityRefs& refs);
 RkDb::EntityPtr DecodeReferenceEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
                                       DwgEntityCommon& common, DwgEntityRefs& refs);
 

@@ -147,6 +147,23 @@ RkDb::EntityPtr DecodeDimension(uint16_t type, DwgObjectRecord& record, DwgEntit
     return dim;
 }
 
+// ARC_DIMENSION: the arc's end points and centre; drawn, like every dimension, through its block.
+RkDb::EntityPtr DecodeArcDimension(DwgObjectRecord& record, DwgEntityCommon& common, DwgEntityRefs& refs)
+{
+    auto dim = std::make_unique<RkDb::Dimension>();
+    ReadDimensionCommon(record, *dim);
+    DwgBitReader& data = record.Data();
+    dim->dimType = 5;
+    dim->definitionPoint = ToVec3(data.BD3());
+    dim->points[0] = ToVec3(data.BD3());
+    dim->points[1] = ToVec3(data.BD3());
+    dim->points[2] = ToVec3(data.BD3());
+    record.ReadEntityHandles(common);
+    refs.dimStyle = record.Ref();
+    refs.block = record.Ref();
+    return dim;
+}
+
 RkDb::EntityPtr DecodeViewport(DwgObjectRecord& record, DwgEntityCommon& common)
 {
     auto viewport = std::make_unique<RkDb::ViewportEntity>();
@@ -190,7 +207,12 @@ RkDb::EntityPtr DecodeViewport(DwgObjectRecord& record, DwgEntityCommon& common)
 RkDb::EntityPtr DecodeReferenceEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
                                       DwgEntityCommon& common, DwgEntityRefs& refs)
 {
-    (void)className;
+    if (className == "ARC_DIMENSION")
+        return DecodeArcDimension(record, common, refs);
+    // A table starts as a block reference to the anonymous block that draws it; its cells are
+    // the block's entities.
+    if (className == "ACAD_TABLE")
+        return DecodeInsert(kTypeInsert, record, common, refs);
     switch (type) {
     case kTypeInsert:
     case kTypeMinsert: return DecodeInsert(type, record, common, refs);
@@ -214,6 +236,8 @@ RkDb::EntityPtr DecodeEntity(uint16_t type, const std::string& className, DwgObj
     if (RkDb::EntityPtr entity = DecodeTextEntity(type, record, common, refs))
         return entity;
     if (RkDb::EntityPtr entity = DecodeAreaEntity(type, className, record, common, refs))
+        return entity;
+    if (RkDb::EntityPtr entity = DecodeAnnotationEntity(type, className, record, common, refs))
         return entity;
     return DecodeReferenceEntity(type, className, record, common, refs);
 }

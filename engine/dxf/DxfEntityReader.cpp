@@ -50,7 +50,9 @@ EntityPtr DxfEntityReader::Create(std::string_view type)
     if (type == "ELLIPSE") return std::make_unique<Ellipse>();
     if (type == "SPLINE") return std::make_unique<Spline>();
     if (type == "HATCH") return std::make_unique<Hatch>();
-    if (type == "DIMENSION") return std::make_unique<Dimension>();
+    if (type == "DIMENSION" || type == "ARC_DIMENSION") return std::make_unique<Dimension>();
+    // A table is drawn through its anonymous block, like an insert of it.
+    if (type == "ACAD_TABLE") return std::make_unique<Insert>();
     if (type == "ATTDEF") return std::make_unique<AttributeDefinition>();
     if (type == "ATTRIB") return std::make_unique<Attribute>();
     if (type == "SOLID") return std::make_unique<Solid>();
@@ -413,6 +415,9 @@ void DxfEntityReader::ReadMText(MText& e)
 void DxfEntityReader::ReadInsert(Insert& e)
 {
     for (const DxfGroup& g : m_groups) {
+        // A table's own groups (cells, sizes) follow its block reference.
+        if (g.code == 100 && g.Is("AcDbTable"))
+            break;
         if (SetCoordinate(e.insertion, g, 10))
             continue;
         switch (g.code) {
@@ -436,7 +441,16 @@ void DxfEntityReader::ReadInsert(Insert& e)
 
 void DxfEntityReader::ReadDimension(Dimension& e)
 {
+    // An arc dimension's own 70 (partial arc) is no dimension type: it is an angular one.
+    bool arc = false;
     for (const DxfGroup& g : m_groups) {
+        if (g.code == 100 && g.Is("AcDbArcDimension")) {
+            arc = true;
+            e.dimType = 5;
+            continue;
+        }
+        if (arc && g.code == 70)
+            continue;
         if (SetCoordinate(e.definitionPoint, g, 10) || SetCoordinate(e.textMidpoint, g, 11) ||
             SetCoordinate(e.points[0], g, 13) || SetCoordinate(e.points[1], g, 14) ||
             SetCoordinate(e.points[2], g, 15) || SetCoordinate(e.points[3], g, 16))

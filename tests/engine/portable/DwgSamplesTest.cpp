@@ -40,19 +40,25 @@ struct Sample
 
 // R13 and R14 exports turn the arc dimension and the table (proxies in those releases) into
 // inserts of blocks the exporter draws itself (11 entities for the arc dimension), and leave out
-// the second paper-space layout with its viewport.
+// the second paper-space layout with its viewport. The DWG keeps the table (an insert of its
+// block) and the arc dimension; R14's multileader is a proxy entity in the export.
 const std::vector<ExportDifference> kProxyExport = {
-    {EntityType::Insert, 2}, {EntityType::Line, 2},  {EntityType::Point, 4},    {EntityType::Arc, 2},
-    {EntityType::MText, 1},  {EntityType::Solid, 2}, {EntityType::Viewport, -1},
+    {EntityType::Insert, 1}, {EntityType::Line, 2},  {EntityType::Point, 4},    {EntityType::Arc, 2},
+    {EntityType::MText, 1},  {EntityType::Solid, 2}, {EntityType::Viewport, -1}, {EntityType::Dimension, -1},
+};
+const std::vector<ExportDifference> kProxyExportR14 = {
+    {EntityType::Insert, 1}, {EntityType::Line, 2},  {EntityType::Point, 4},    {EntityType::Arc, 2},
+    {EntityType::MText, 1},  {EntityType::Solid, 2}, {EntityType::Viewport, -1}, {EntityType::Dimension, -1},
+    {EntityType::MLeader, -1},
 };
 
 // Entity types the DWG reader does not read yet.
-const std::vector<EntityType> kNotYetRead = {EntityType::MLeader, EntityType::Leader};
+const std::vector<EntityType> kNotYetRead = {};
 
 // The drawings with a DXF export of the same content.
 const Sample kSamples[] = {
     {"dwg/example_r13.dwg", "dwg/example_r13.dxf", kProxyExport, {0x399, 0x4F2}},
-    {"dwg/example_r14.dwg", "dwg/example_r14.dxf", kProxyExport, {0x399, 0x4F2}},
+    {"dwg/example_r14.dwg", "dwg/example_r14.dxf", kProxyExportR14, {0x399, 0x4F2}},
     {"dwg/example_2000.dwg", "dwg/example_2000.dxf", {}, {}},
     {"dwg/example_2004.dwg", "dwg/example_2004.dxf", {}, {}},
     {"dwg/example_2010.dwg", "dwg/example_2010.dxf", {}, {}},
@@ -150,7 +156,18 @@ std::string KeyValues(const RkDb::Database& db, const RkDb::Entity& e)
     else if (const auto* wipeout = RkDb::As<RkDb::Wipeout>(e))
         out += point(wipeout->frame.insertion) + " clip " + std::to_string(wipeout->frame.clipBoundary.size());
     else if (const auto* dim = RkDb::As<RkDb::Dimension>(e))
-        out += " " + BlockName(db, dim->block);
+        out += " " + BlockName(db, dim->block) + " type " + std::to_string(dim->dimType) + point(dim->definitionPoint);
+    else if (const auto* mleader = RkDb::As<RkDb::MLeader>(e)) {
+        out += " '" + mleader->text + "'" + point(mleader->textLocation) + " height " +
+               std::to_string(mleader->textHeight) + " block " + BlockName(db, mleader->block);
+        for (const auto& line : mleader->leaderLines) {
+            out += " line";
+            for (const RkDb::Vec3& p : line)
+                out += point(p);
+        }
+    } else if (const auto* leader = RkDb::As<RkDb::Leader>(e)) {
+        out += " vertices " + std::to_string(leader->vertices.size()) + (leader->arrowHead ? " arrow" : "");
+    }
     return out;
 }
 
