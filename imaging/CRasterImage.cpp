@@ -423,12 +423,15 @@ bool CRasterImage::CreateFromHBITMAP(HBITMAP bitmap, HPALETTE palette)
     return Transfer(image);
 }
 
-bool CRasterImage::Stretch(HDC dc, long x, long y, long width, long height, DWORD rop) const
+bool CRasterImage::Stretch(HDC dc, long x, long y, long width, long height, DWORD rop,
+                           int stretchMode) const
 {
     if (!m_pDib || !dc)
         return false;
     std::vector<BYTE> info = MakeBitmapInfo(m_header, GetPalette(), LayoutColors());
-    SetStretchBltMode(dc, COLORONCOLOR);
+    SetStretchBltMode(dc, stretchMode);
+    if (stretchMode == HALFTONE)
+        SetBrushOrgEx(dc, 0, 0, nullptr);
     StretchDIBits(dc, x, y, width, height, 0, 0, m_header.biWidth, m_header.biHeight,
                   m_info.pImage, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS, rop);
     return true;

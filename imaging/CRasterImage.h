@@ -144,7 +144,9 @@ public:
     // Graphics interface
     HBITMAP MakeBitmap(HDC dc = nullptr) const;
     bool CreateFromHBITMAP(HBITMAP bitmap, HPALETTE palette = nullptr);
-    bool Stretch(HDC dc, long x, long y, long width, long height, DWORD rop = SRCCOPY) const;
+    // stretchMode HALFTONE averages when shrinking (and resets the brush origin, as it needs).
+    bool Stretch(HDC dc, long x, long y, long width, long height, DWORD rop = SRCCOPY,
+                 int stretchMode = COLORONCOLOR) const;
 
     // Load and save by format code (CRasterImageCodecs.cpp)
     bool Decode(CRasterFile* stream, DWORD imageType);

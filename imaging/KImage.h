@@ -4,6 +4,7 @@
 // a drawing's stored preview into a CDib.
 #pragma once
 
+#include "imaging/CDib.h"
 #include "imaging/CRasterImage.h"
 #include "render/JObject.h"
 #include "render/KFileBuffer.h"
@@ -76,3 +77,5 @@ std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format);
 std::unique_ptr<CRasterImage> LoadExifThumbnail(const char* path);
 // " model WxH flash [exposure] date"; empty without Exif data.
 KString GetExifSummary(const char* path);
+// The drawing file's stored preview picture into dib; nonzero when it was put there.
+BOOL GetDrawingPreviewDib(const char* path, CDib* dib);

@@ -141,13 +141,19 @@ bool CDrawCommonThread::PostToWindow(HWND target, UINT message, WPARAM wParam, L
 }
 
 bool CDrawCommonThread::SendToNotifyWindow(UINT message, WPARAM wParam, LPARAM lParam,
-                                           UINT timeoutMs) const
+                                           UINT timeoutMs, bool* unanswered) const
 {
+    if (unanswered)
+        *unanswered = false;
     const HWND target = GetNotifyWnd();
     if (!target || !GetResultFlag() || !MayReport(target))
         return false;
     DWORD_PTR answer = 0;
-    return SendMessageTimeoutA(target, message, wParam, lParam, SMTO_BLOCK, timeoutMs, &answer) != 0;
+    const bool answered =
+        SendMessageTimeoutA(target, message, wParam, lParam, SMTO_BLOCK, timeoutMs, &answer) != 0;
+    if (unanswered)
+        *unanswered = !answered;
+    return answered;
 }
 
 void CDrawCommonThread::SendPictureReady(LPARAM picture) const

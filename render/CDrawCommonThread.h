@@ -57,8 +57,11 @@ public:
 
 protected:
     // The guarded blocking send to the notify window (SMTO_BLOCK): needs a notify window, the
-    // result flag and everything PostToWindow needs.
-    bool SendToNotifyWindow(UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs) const;
+    // result flag and everything PostToWindow needs. unanswered (when given) tells whether the
+    // message went out without an answer (timed out, or the window went away meanwhile): the
+    // window may still be handling it, so what lParam points at must stay alive.
+    bool SendToNotifyWindow(UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs,
+                            bool* unanswered = nullptr) const;
     // Wakes a worker that sleeps on something of its own (the drawing thread's event).
     virtual void WakeForStop() {}
     CCriticalSection& Lock() const { return m_lock; }

@@ -14,14 +14,9 @@
 namespace {
 
 std::atomic<TDwgDrawThread*> g_previewThread{nullptr};
+std::atomic<TTaskManageThread*> g_taskManageThread{nullptr};
 // The thread whose progress the engine's callbacks report (they carry no context).
 std::atomic<TDwgDrawThread*> g_progressThread{nullptr};
-
-CString StringOr(UINT id, const char* fallback)
-{
-    const CString text = LoadResString(id);
-    return text.IsEmpty() ? CString(fallback) : text;
-}
 
 bool IsRasterType(int type)
 {
@@ -50,6 +45,16 @@ void SetPreviewThread(TDwgDrawThread* thread)
 TDwgDrawThread* GetPreviewThread()
 {
     return g_previewThread.load();
+}
+
+void SetTaskManageThread(TTaskManageThread* thread)
+{
+    g_taskManageThread.store(thread);
+}
+
+TTaskManageThread* GetTaskManageThread()
+{
+    return g_taskManageThread.load();
 }
 
 int TDwgDrawThread::ClampWidth(int width)
@@ -232,8 +237,8 @@ int TDwgDrawThread::GetLayoutNames(CStringList& out) const
         return -1;
     const int count = drawing->GetLayoutCount();
     if (count <= 0) {
-        out.AddTail(StringOr(IDS_LAYOUT_MODAL, "Modal"));
-        out.AddTail(StringOr(IDS_LAYOUT_PAPER, "Paper"));
+        out.AddTail(LoadResStringOr(IDS_LAYOUT_MODAL, "Modal"));
+        out.AddTail(LoadResStringOr(IDS_LAYOUT_PAPER, "Paper"));
     }
     for (int i = 0; i < count; ++i) {
         const char* name = drawing->GetLayoutName(i);
@@ -750,8 +755,8 @@ bool TDwgDrawThread::OpenDrawing(int code, const Request& request)
         m_opening.store(false);
         return false;
     }
-    DrawMessage(result == 4 ? StringOr(IDS_PASSWORD_PROTECTED, "Password protected!")
-                            : StringOr(IDS_OPEN_FILE_FAILURE, "Open file failure!"));
+    DrawMessage(result == 4 ? LoadResStringOr(IDS_PASSWORD_PROTECTED, "Password protected!")
+                            : LoadResStringOr(IDS_OPEN_FILE_FAILURE, "Open file failure!"));
     m_drawingInfo->m_nFilled = 0;
     PostToNotify(kMsgOpenStage, result == 4 ? 4 : 0, request.passwordIndex);
     m_opening.store(false);

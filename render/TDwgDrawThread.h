@@ -171,3 +171,8 @@ private:
 // The program-wide drawing thread (start-up stores it).
 void SetPreviewThread(TDwgDrawThread* thread);
 TDwgDrawThread* GetPreviewThread();
+// The program-wide thumbnail thread, beside it (start-up stores it). The drawing thread goes on
+// whether or not that thread still runs.
+class TTaskManageThread;
+void SetTaskManageThread(TTaskManageThread* thread);
+TTaskManageThread* GetTaskManageThread();

@@ -7,6 +7,7 @@
 #include "imaging/CDib.h"
 #include "render/KBMP.h"
 
+#include <atomic>
 #include <memory>
 
 class TTask : public CObject
@@ -51,7 +52,8 @@ public:
     int m_item = -1;
     bool m_done = false;
     bool m_cacheFirst = true;
-    bool m_taken = false;
+    // Set by the list on its own thread while the thumbnail thread may be polling it.
+    std::atomic<bool> m_taken{false};
     UINT m_result = 0;
 
 private:

@@ -22,6 +22,18 @@ void TTaskList::RemoveAll()
     m_tasks.shrink_to_fit();
 }
 
+std::unique_ptr<TTask> TTaskList::Detach(const TTask* task)
+{
+    for (auto it = m_tasks.begin(); it != m_tasks.end(); ++it) {
+        if (it->get() == task) {
+            std::unique_ptr<TTask> out = std::move(*it);
+            m_tasks.erase(it);
+            return out;
+        }
+    }
+    return nullptr;
+}
+
 int TTaskList::FindNext(int start, bool cacheFirst) const
 {
     const int count = GetCount();

@@ -20,6 +20,8 @@ public:
     TTask* GetAt(int index) const;
     int GetCount() const { return static_cast<int>(m_tasks.size()); }
     void RemoveAll();
+    // Hands the job over to the caller and takes it out of the list (null when not in it).
+    std::unique_ptr<TTask> Detach(const TTask* task);
     // The next undone job that is still (or no longer) cache-first, from start on, then from 0.
     int FindNextCacheFirst(int start) const;
     int FindNextToRender(int start) const;

@@ -45,4 +45,8 @@
 #define IDS_OPEN_FILE_FAILURE 3101
 #define IDS_LAYOUT_MODAL 3102
 #define IDS_LAYOUT_PAPER 3103
+#define IDS_THUMB_LOADING 3104
+#define IDS_THUMB_ZOOMING_EXTENTS 3105
+#define IDS_THUMB_REDRAWING 3106
+#define IDS_DRAWING_FAILURE 3107
 // ---- end of the drawing rendering block ----

@@ -1,0 +1,512 @@
+// The thumbnail thread on a real folder of drawings and images, with the real engine, the real
+// cache and a hidden window standing in for the file list: served from the cache without
+// rendering, rebuilt without lookups, placeholders for what cannot be drawn, an empty queue,
+// jobs kept alive for a list that answers late; and the stored preview of a drawing as a DIB.
+#include "render/TTaskManageThread.h"
+
+#include "imaging/KImage.h"
+#include "render/CacheFile.h"
+#include "render/KBMP.h"
+#include "render/TDwgCache.h"
+#include "render/TDwgDrawThread.h"
+#include "render/TLibIndexTree.h"
+#include "render/WorkerAppState.h"
+#include "tests/app/RegistryRootScope.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+using orvo::test::TempDir;
+using orvo::test::WaitFor;
+
+namespace {
+
+constexpr int kThumbWidth = 96;
+constexpr int kThumbHeight = 72;
+
+// What the list saw of one finished job.
+struct Finished
+{
+    WPARAM wParam;
+    int item;
+    UINT result;
+    int pictureWidth;  // 0: no picture
+    int pictureHeight;
+    int nominalWidth;
+    std::string picture; // the BMP file image
+};
+
+// A hidden window that plays the file list: takes each finished job's picture, counts the
+// status pictures and the end-of-queue notes. Hooks let a case act inside a handler, as the list
+// does while the thread waits in its send.
+class ListWindow
+{
+public:
+    ListWindow()
+    {
+        static const bool registered = [] {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = &ListWindow::Proc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "OrvoThumbnailTestList";
+            return RegisterClassA(&wc) != 0;
+        }();
+        (void)registered;
+        m_hwnd = CreateWindowA("OrvoThumbnailTestList", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                               nullptr, GetModuleHandleA(nullptr), this);
+    }
+    ~ListWindow() { DestroyWindow(m_hwnd); }
+    ListWindow(const ListWindow&) = delete;
+    ListWindow& operator=(const ListWindow&) = delete;
+
+    HWND Get() const { return m_hwnd; }
+    void Clear()
+    {
+        finished.clear();
+        statusPictures = 0;
+        queueEnds = 0;
+    }
+    const Finished* ForItem(int item) const
+    {
+        for (const Finished& f : finished) {
+            if (f.item == item)
+                return &f;
+        }
+        return nullptr;
+    }
+
+    std::vector<Finished> finished;
+    int statusPictures = 0;
+    int queueEnds = 0;
+    std::function<void(TTask&)> onFinished;
+    std::function<void()> onStatus;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_NCCREATE) {
+            auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<ListWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (self && message == TTaskManageThread::kMsgTaskFinished && lParam)
+            self->TakeJob(wParam, *reinterpret_cast<TTask*>(lParam));
+        else if (self && message == CDrawCommonThread::kMsgPictureReady) {
+            ++self->statusPictures;
+            if (self->onStatus)
+                self->onStatus();
+        } else if (self && message == TTaskManageThread::kMsgQueueFinished)
+            ++self->queueEnds;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+
+    void TakeJob(WPARAM wParam, TTask& task)
+    {
+        if (onFinished)
+            onFinished(task);
+        std::unique_ptr<KBMP> picture(task.DetachBitmap());
+        Finished f{wParam, task.m_item, task.m_result, 0, 0, 0, {}};
+        if (picture && !picture->IsEmpty()) {
+            f.pictureWidth = picture->GetBitmapWidth();
+            f.pictureHeight = picture->GetBitmapHeight();
+            f.nominalWidth = picture->GetWidth();
+            f.picture.assign(reinterpret_cast<const char*>(picture->GetImage()), picture->GetImageSize());
+        }
+        finished.push_back(f);
+        task.m_taken = true;
+    }
+
+    HWND m_hwnd = nullptr;
+};
+
+const char kSmallDxf[] =
+    "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n62\n1\n10\n0.0\n20\n0.0\n30\n0.0\n11\n100.0\n21\n"
+    "50.0\n31\n0.0\n0\nCIRCLE\n8\n0\n62\n3\n10\n50.0\n20\n25.0\n30\n0.0\n40\n20.0\n0\nENDSEC\n"
+    "0\nEOF\n";
+
+// A bottom-up 24-bit BMP file of width x height in one colour.
+std::string BmpFile(int width, int height, BYTE red)
+{
+    const int stride = (width * 3 + 3) & ~3;
+    const DWORD bitsSize = static_cast<DWORD>(stride * height);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + bitsSize;
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biSizeImage = bitsSize;
+    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
+    out.append(reinterpret_cast<const char*>(&info), sizeof info);
+    std::string bits(bitsSize, '\0');
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bits[static_cast<size_t>(y * stride + x * 3 + 2)] = static_cast<char>(red);
+    return out + bits;
+}
+
+// Overwrites a file with as many bytes of rubbish and puts its write time back: the cache still
+// takes it for the file it knows, but nothing can read it any more.
+void SpoilKeepingStamp(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+    const std::string rubbish(data.nFileSizeLow, 'x');
+    ASSERT_TRUE(orvo::test::WriteFileBytes(path, rubbish.data(), rubbish.size()));
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetFileTime(file, nullptr, nullptr, &data.ftLastWriteTime);
+    CloseHandle(file);
+}
+
+struct AppStateScope
+{
+    explicit AppStateScope(int mode)
+    {
+        WorkerAppState::SetMode(mode);
+        WorkerAppState::SetClosing(false);
+    }
+    ~AppStateScope() { WorkerAppState::SetMode(0); }
+};
+
+struct Job
+{
+    std::string path;
+    int type;
+};
+
+// A job that counts how many of its kind are alive.
+class CountedTask : public TTask
+{
+public:
+    CountedTask(const char* path, int item, int type) : TTask(path, item, true, type) { ++s_alive; }
+    ~CountedTask() override { --s_alive; }
+    static std::atomic<int> s_alive;
+};
+
+std::atomic<int> CountedTask::s_alive{0};
+
+class ThumbnailFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CacheFile::SetRetryPolicy({3, 1});
+        CreateLibIndexTree(m_cache.Path().c_str(), false, true);
+        CreateDwgCache(true);
+    }
+    void TearDown() override
+    {
+        if (m_thread) {
+            EXPECT_TRUE(m_thread->StopAndWait(20000));
+        }
+        m_thread.reset();
+        DeleteDwgCache();
+        DeleteLibIndexTree();
+        CacheFile::SetRetryPolicy({100, 100});
+    }
+
+    void Start(bool storedPreview = false)
+    {
+        m_thread.reset(); // before the next one registers its abort query
+        m_list.Clear();
+        m_thread = std::make_unique<TTaskManageThread>();
+        TTaskManageThread::ThumbnailSettings settings;
+        settings.readStoredPreview = storedPreview;
+        settings.backgroundColorIndex = 7;
+        m_thread->SetSettings(settings);
+        m_thread->SetNotifyWnd(m_list.Get());
+        ASSERT_TRUE(m_thread->SetThumbSize(kThumbWidth, kThumbHeight));
+        ASSERT_TRUE(m_thread->CreateThread());
+        ASSERT_TRUE(m_thread->WaitUntilIdle(10000));
+        WaitFor([] { return false; }, 50);
+        EXPECT_EQ(0, m_list.queueEnds); // disabled until the first folder
+    }
+
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = m_folder / name;
+        EXPECT_TRUE(orvo::test::WriteFileBytes(path, bytes.data(), bytes.size()));
+        return path;
+    }
+
+    // Hands the jobs over as the list does and waits for the end of the queue and its flush.
+    void Serve(const std::vector<Job>& jobs, bool cacheFirst, bool rebuild = false)
+    {
+        m_list.Clear();
+        for (size_t i = 0; i < jobs.size(); ++i)
+            m_thread->AddTask(new TTask(jobs[i].path.c_str(), static_cast<int>(i), cacheFirst, jobs[i].type));
+        m_thread->SetEnabled(true);
+        m_thread->SetRebuild(rebuild);
+        m_thread->SetStartIndex(0);
+        m_thread->StartFolder(m_folder.Path().c_str());
+        ASSERT_TRUE(WaitFor([&] { return m_list.queueEnds > 0; }, 60000));
+        ASSERT_TRUE(m_thread->WaitUntilIdle(10000));
+        ASSERT_TRUE(GetDwgCache()->WaitForWriter(10000));
+    }
+
+    // Two drawings and two images, one wider than the cell and one smaller than it.
+    std::vector<Job> DrawingsAndImages()
+    {
+        return {{Write("first.dxf", kSmallDxf), 1},
+                {Write("second.dxf", std::string(kSmallDxf) + "\n"), 1},
+                {Write("wide.bmp", BmpFile(300, 100, 200)), 4},
+                {Write("small.bmp", BmpFile(20, 10, 90)), 4}};
+    }
+
+    RegistryRootScope m_registry;
+    AppStateScope m_state{1};
+    TempDir m_cache;
+    TempDir m_folder;
+    ListWindow m_list;
+    std::unique_ptr<TTaskManageThread> m_thread;
+};
+
+} // namespace
+
+TEST_F(ThumbnailFixture, AFolderSeenAgainIsServedFromTheCacheWithoutRendering)
+{
+    Start();
+    const std::vector<Job> jobs = DrawingsAndImages();
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    for (const Finished& f : m_list.finished) {
+        EXPECT_EQ(1u, f.wParam) << f.item; // rendered in the render pass
+        EXPECT_EQ(1u, f.result) << f.item;
+        EXPECT_EQ(kThumbWidth, f.nominalWidth) << f.item;
+    }
+    // Images keep their proportions and are never enlarged.
+    EXPECT_EQ(96, m_list.ForItem(2)->pictureWidth);
+    EXPECT_EQ(32, m_list.ForItem(2)->pictureHeight);
+    EXPECT_EQ(20, m_list.ForItem(3)->pictureWidth);
+    EXPECT_EQ(kThumbWidth, m_list.ForItem(0)->pictureWidth);
+    EXPECT_GT(m_list.statusPictures, 0);
+    const std::vector<Finished> first = m_list.finished;
+
+    // Nothing could be drawn from these files any more: only the cache can answer.
+    for (const Job& job : jobs)
+        SpoilKeepingStamp(job.path);
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    for (const Finished& f : m_list.finished) {
+        EXPECT_EQ(0u, f.wParam) << f.item; // the cache pass
+        EXPECT_EQ(1u, f.result) << f.item;
+        EXPECT_EQ(first[static_cast<size_t>(f.item)].picture, f.picture) << f.item;
+    }
+    EXPECT_EQ(0, m_list.statusPictures);
+}
+
+TEST_F(ThumbnailFixture, ARebuildRendersEveryJobAndLooksNothingUp)
+{
+    Start();
+    const std::vector<Job> jobs = DrawingsAndImages();
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+
+    // The cache still matches every file, but a rebuild must not ask it.
+    for (const Job& job : jobs)
+        SpoilKeepingStamp(job.path);
+    Serve(jobs, false, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    for (const Finished& f : m_list.finished) {
+        EXPECT_EQ(2u, f.wParam) << f.item;
+        EXPECT_EQ(2u, f.result) << f.item;
+        EXPECT_EQ(kThumbWidth, f.pictureWidth) << f.item; // the placeholder
+    }
+}
+
+TEST_F(ThumbnailFixture, FilesThatCannotBeDrawnGetPlaceholdersAndTheThreadGoesOn)
+{
+    Start();
+    const std::string gone = Write("gone.dxf", kSmallDxf);
+    const std::string goneImage = Write("gone.jpg", BmpFile(8, 8, 1));
+    const std::vector<Job> jobs = {
+        {gone, 1},
+        {goneImage, 5},
+        {Write("broken.dxf", std::string(300, '\x01')), 1},
+        {Write("broken.png", "\x89PNG\r\n\x1a\n truncated"), 9},
+        {m_folder / "never.dwg", 0},
+        {Write("good.dxf", kSmallDxf), 1},
+    };
+    // Deleted after the list was made, before the thread came to them.
+    DeleteFileA(gone.c_str());
+    DeleteFileA(goneImage.c_str());
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    EXPECT_FALSE(m_thread->HasExited());
+    for (int item = 0; item < 5; ++item) {
+        const Finished* f = m_list.ForItem(item);
+        ASSERT_NE(nullptr, f) << item;
+        EXPECT_EQ(2u, f->wParam) << item;
+        EXPECT_EQ(kThumbWidth, f->pictureWidth) << item;
+        EXPECT_EQ(kThumbHeight, f->pictureHeight) << item;
+    }
+    EXPECT_EQ(1u, m_list.ForItem(5)->result);
+    // Every failure shows the same placeholder.
+    EXPECT_EQ(m_list.ForItem(0)->picture, m_list.ForItem(4)->picture);
+}
+
+TEST_F(ThumbnailFixture, APasswordProtectedDrawingGetsItsOwnPlaceholder)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    Start();
+    std::string bytes = orvo::test::ReadFileBytes(samples + "\\dwg\\example_2004.dwg");
+    ASSERT_GT(bytes.size(), 0x100u);
+    bytes[0x18] = 1; // the data is encrypted with a password
+    const std::vector<Job> jobs = {{Write("locked.dwg", bytes), 0}, {m_folder / "missing.dwg", 0}};
+    Serve(jobs, true);
+    ASSERT_EQ(2u, m_list.finished.size());
+    for (const Finished& f : m_list.finished) {
+        EXPECT_EQ(2u, f.wParam) << f.item;
+        EXPECT_EQ(kThumbWidth, f.pictureWidth) << f.item;
+    }
+    EXPECT_NE(m_list.ForItem(0)->picture, m_list.ForItem(1)->picture);
+}
+
+TEST_F(ThumbnailFixture, SampleDrawingsAreRenderedOrTakenFromTheirStoredPreview)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    std::vector<Job> jobs;
+    for (const char* name : {"example_2000.dwg", "example_2018.dwg", "sample_2000.dwg"}) {
+        const std::string path = m_folder / name;
+        ASSERT_TRUE(CopyFileA((samples + "\\dwg\\" + name).c_str(), path.c_str(), FALSE)) << name;
+        jobs.push_back({path, 0});
+    }
+    Start(false);
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    for (const Finished& f : m_list.finished) {
+        EXPECT_EQ(1u, f.result) << f.item;
+        EXPECT_EQ(kThumbWidth, f.pictureWidth) << f.item;
+    }
+
+    Start(true);
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    for (const Finished& f : m_list.finished) {
+        CDib preview;
+        if (!GetDrawingPreviewDib(jobs[static_cast<size_t>(f.item)].path.c_str(), &preview))
+            continue;
+        // Stored previews come first and are served in the cache pass, centred in the cell.
+        EXPECT_EQ(0u, f.wParam) << f.item;
+        EXPECT_EQ(3u, f.result) << f.item;
+        EXPECT_EQ(kThumbWidth, f.pictureWidth) << f.item;
+    }
+}
+
+TEST_F(ThumbnailFixture, AnEmptyQueueEndsAtOnceAndReportsOnlyInTheBrowser)
+{
+    Start();
+    Serve({}, true);
+    EXPECT_EQ(1, m_list.queueEnds);
+    EXPECT_TRUE(m_list.finished.empty());
+
+    struct Case
+    {
+        const char* what;
+        int mode;
+        bool enabled;
+    };
+    const Case cases[] = {{"view mode", 2, true}, {"disabled", 1, false}};
+    for (const Case& c : cases) {
+        WorkerAppState::SetMode(c.mode);
+        m_list.Clear();
+        m_thread->SetEnabled(c.enabled);
+        m_thread->StartFolder(m_folder.Path().c_str());
+        WaitFor([&] { return !m_thread->IsIdle(); }, 200); // it may be quicker than that
+        ASSERT_TRUE(m_thread->WaitUntilIdle(10000)) << c.what;
+        WaitFor([] { return false; }, 100); // delivers what it posted
+        EXPECT_EQ(0, m_list.queueEnds) << c.what;
+    }
+}
+
+TEST_F(ThumbnailFixture, ASkippedRenderIsFinishedWithoutAPicture)
+{
+    Start();
+    m_list.onStatus = [this] { m_thread->SetSkipFlag(true); };
+    Serve({{Write("skipped.dxf", kSmallDxf), 1}}, true);
+    ASSERT_EQ(1u, m_list.finished.size());
+    EXPECT_EQ(2u, m_list.finished[0].result);
+    EXPECT_EQ(0, m_list.finished[0].pictureWidth);
+}
+
+TEST_F(ThumbnailFixture, AJobOutWithASlowListStaysAliveUntilTheListIsDone)
+{
+    Start();
+    const std::string path = Write("slow.bmp", BmpFile(10, 10, 3));
+    bool aliveAfterTheTimeOut = false;
+    bool first = true;
+    m_list.onFinished = [&](TTask& task) {
+        if (!first)
+            return;
+        first = false;
+        // The folder changes while the list is busy: the thread gives up waiting and drops its
+        // queue, but this message is still being handled.
+        m_thread->SetResultFlag(false);
+        Sleep(TTaskManageThread::kTaskSendTimeoutMs + 1500);
+        aliveAfterTheTimeOut = CountedTask::s_alive.load() == 1 && task.m_path == path.c_str();
+    };
+    m_list.Clear();
+    m_thread->AddTask(new CountedTask(path.c_str(), 0, 4));
+    m_thread->SetEnabled(true);
+    m_thread->StartFolder(m_folder.Path().c_str());
+    ASSERT_TRUE(WaitFor([&] { return !m_list.finished.empty(); }, 30000));
+    EXPECT_TRUE(aliveAfterTheTimeOut);
+    ASSERT_TRUE(m_thread->WaitUntilIdle(10000));
+    EXPECT_EQ(0, m_thread->GetTaskCount());
+    EXPECT_EQ(1u, m_thread->GetUnclaimedCount());
+    // Taken by now: the next emptying lets it go.
+    m_thread->ClearTasks();
+    EXPECT_EQ(0u, m_thread->GetUnclaimedCount());
+    EXPECT_EQ(0, CountedTask::s_alive.load());
+}
+
+TEST_F(ThumbnailFixture, ThumbnailSizesWithoutAreaAreRefused)
+{
+    Start();
+    EXPECT_FALSE(m_thread->SetThumbSize(0, 50));
+    EXPECT_FALSE(m_thread->SetThumbSize(50, -1));
+    EXPECT_EQ(kThumbWidth, m_thread->GetThumbWidth());
+    EXPECT_EQ(kThumbHeight, m_thread->GetThumbHeight());
+    SetTaskManageThread(m_thread.get());
+    EXPECT_EQ(m_thread.get(), GetTaskManageThread());
+    SetTaskManageThread(nullptr);
+}
+
+TEST(GetDrawingPreviewDibTest, AStoredPreviewBecomesADibAndItsAbsenceIsAFailure)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    TempDir dir;
+    const std::string withPreview = samples + "\\dwg\\example_2000.dwg";
+    CDib dib;
+    ASSERT_TRUE(GetDrawingPreviewDib(withPreview.c_str(), &dib));
+    EXPECT_GT(dib.GetWidth(), 0);
+    EXPECT_GT(dib.GetHeight(), 0);
+
+    std::string bytes = orvo::test::ReadFileBytes(withPreview);
+    ASSERT_GT(bytes.size(), 0x20u);
+    for (size_t i = 0x0D; i < 0x11; ++i)
+        bytes[i] = 0; // no pointer to a preview
+    const std::string without = dir / "without.dwg";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(without, bytes.data(), bytes.size()));
+    const std::string dxf = dir / "drawing.dxf";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(dxf, kSmallDxf, sizeof kSmallDxf - 1));
+    for (const std::string& path : {without, dxf, dir / "missing.dwg"}) {
+        CDib none;
+        EXPECT_FALSE(GetDrawingPreviewDib(path.c_str(), &none)) << path;
+        EXPECT_EQ(0, none.GetWidth()) << path;
+    }
+    EXPECT_FALSE(GetDrawingPreviewDib(nullptr, &dib));
+}
