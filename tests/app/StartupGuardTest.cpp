@@ -74,6 +74,19 @@ TEST_F(StartupGuardTest, CleanStartKeepsSettingsAndLeavesNoMark)
     EXPECT_FALSE(IsMarked());
 }
 
+TEST_F(StartupGuardTest, MarkStoredAsAnotherTypeIsNoMark)
+{
+    SeedSettings();
+    m_root.SetString("InitFlag", "InitFlag", "1");
+
+    CStartupGuard guard(g_strRegistryRoot);
+    EXPECT_FALSE(guard.Begin());
+    EXPECT_TRUE(IsMarked()) << "this start's own mark replaces it";
+    guard.Finish();
+    EXPECT_TRUE(SettingsKept());
+    EXPECT_FALSE(IsMarked());
+}
+
 TEST_F(StartupGuardTest, SecondStartDuringFirstWaitsAndWipesNothing)
 {
     SeedSettings();
