@@ -10,6 +10,7 @@
 #include "framework/CRegKey.h"
 #include "framework/Prompt.h"
 #include "render/TDwgDrawThread.h"
+#include "render/TTaskManageThread.h"
 #include "res/resource.h"
 
 #include <stdlib.h>
@@ -246,6 +247,10 @@ void CAppState::PauseWorkers()
     }
     mode.store(kModeNone);
     closing.store(true);
+    if (taskThread) {
+        taskThread->CallBreak();
+        taskThread->RequestStop();
+    }
 }
 
 bool CAppState::StartPreviewThread()
@@ -271,8 +276,25 @@ void CAppState::StopPreviewThread()
     StopWorker(drawThread, kPreviewStopMs, false);
 }
 
+bool CAppState::StartTaskManagerThread()
+{
+    auto thread = std::make_unique<TTaskManageThread>();
+    SetTaskManageThread(thread.get());
+    if (!thread->CreateThread()) {
+        SetTaskManageThread(nullptr);
+        AfxMessageBox(IDS_CREATE_TASK_THREAD_FAILED, MB_OK);
+        return false;
+    }
+    taskThread = std::move(thread);
+    return true;
+}
+
 void CAppState::StopTaskManagerThread()
 {
+    if (!taskThread)
+        return;
+    if (GetTaskManageThread() == taskThread.get())
+        SetTaskManageThread(nullptr);
     StopWorker(taskThread, kTaskStopMs, true);
 }
 

@@ -10,11 +10,11 @@
 #include <memory>
 
 class CBrowseFrame;
-class CDrawCommonThread;
 class COrvoKestalApp;
 class CViewFrame;
 class CWnd;
 class TDwgDrawThread;
+class TTaskManageThread;
 
 class CAppState
 {
@@ -79,7 +79,7 @@ public:
     CBrowseFrame* browseFrame = nullptr;
     CViewFrame* viewFrame = nullptr;
     std::unique_ptr<TDwgDrawThread> drawThread;
-    std::unique_ptr<CDrawCommonThread> taskThread;
+    std::unique_ptr<TTaskManageThread> taskThread;
     bool modalDialogOpen = false;
     CString lastPath;
     bool thumbnailsInterrupted = false;

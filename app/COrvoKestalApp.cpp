@@ -91,6 +91,7 @@ BOOL COrvoKestalApp::InitInstance()
     LoadStdProfileSettings(4);
     // A worker that cannot start has told the user; the program runs on without it.
     g_appState.StartPreviewThread();
+    g_appState.StartTaskManagerThread();
     if (!g_appState.CreateBrowseFrame(false) || !g_appState.CreateViewFrame(false)) {
         guard.Finish();
         return FALSE;

@@ -4,7 +4,7 @@
 #include "app/CAppState.h"
 #include "app/FileUtils.h"
 #include "frames/FrameClass.h"
-#include "render/CDrawCommonThread.h"
+#include "render/TTaskManageThread.h"
 
 IMPLEMENT_DYNAMIC(CBrowseFrame, CFrameWnd)
 
@@ -76,19 +76,25 @@ void CBrowseFrame::BrowseTo(const CString& folder)
 // the mode switch asked to restart does so too. Both marks are used up here.
 void CBrowseFrame::RestartThumbnails()
 {
-    const CDrawCommonThread* thread = g_appState.taskThread.get();
+    const TTaskManageThread* thread = g_appState.taskThread.get();
     if (g_appState.thumbnailsInterrupted && thread && thread->IsSuspended())
         g_appState.thumbnailsInterrupted = false;
     else
         m_bRestartThumbnails = false;
 }
 
+// The queue may change only while the thread waits for work: the drawing in progress is broken
+// off, and the queue is emptied once the thread has suspended itself.
 void CBrowseFrame::StopThumbnailTasks()
 {
-    if (CDrawCommonThread* thread = g_appState.taskThread.get()) {
-        thread->SetEnabled(false);
-        thread->SetResultFlag(false);
-    }
+    TTaskManageThread* thread = g_appState.taskThread.get();
+    if (!thread)
+        return;
+    thread->SetEnabled(false);
+    thread->SetResultFlag(false);
+    thread->CallBreak();
+    if (thread->WaitUntilIdle(kStopTasksWaitMs))
+        thread->ClearTasks();
 }
 
 bool CBrowseFrame::IsPreviewBarVisible() const

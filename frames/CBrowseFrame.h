@@ -15,6 +15,8 @@ class CBrowseFrame : public CFrameWnd
 public:
     static constexpr UINT kResourceId = 116;
     static constexpr UINT kPreviewBarId = 105;
+    // How long the switch to the view waits for the thumbnail thread to let go of its queue.
+    static constexpr DWORD kStopTasksWaitMs = 5000;
     static const char kClassName[];
 
     CBrowseFrame() = default;

@@ -95,6 +95,12 @@ bool CDrawCommonThread::StopAndWait(DWORD timeoutMs)
     }
 }
 
+void CDrawCommonThread::RequestStop()
+{
+    m_stop.store(true);
+    WakeForStop();
+}
+
 void CDrawCommonThread::SetNotifyWnd(HWND window)
 {
     CSingleLock lock(&m_lock, TRUE);

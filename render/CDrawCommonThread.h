@@ -34,6 +34,9 @@ public:
     // the worker (and resumes it when it suspended itself), then waits up to timeoutMs for it to
     // end while handling this thread's messages. True when it ended.
     bool StopAndWait(DWORD timeoutMs);
+    // Raises the stop flag and wakes the worker without waiting for it (the application pauses
+    // its workers when its main window closes; StopAndWait ends them later).
+    void RequestStop();
 
     void SetNotifyWnd(HWND window);
     HWND GetNotifyWnd() const;

@@ -10,7 +10,7 @@
 #include "framework/ModalSeam.h"
 #include "framework/Prompt.h"
 #include "app/CProgramInfo.h"
-#include "render/CDrawCommonThread.h"
+#include "render/TTaskManageThread.h"
 #include "res/resource.h"
 #include "tests/app/RegistryRootScope.h"
 #include "tests/support/TestSupport.h"
@@ -29,8 +29,9 @@ namespace {
 
 const UINT kStatusMessage = 0x8016;
 
-// A thumbnail worker that waits for work (suspends itself) or keeps working until told to stop.
-class FakeTaskThread : public CDrawCommonThread
+// A thumbnail thread that waits for work (suspends itself), keeps working until told to stop, or
+// never stops.
+class FakeTaskThread : public TTaskManageThread
 {
 public:
     enum class Kind { Idle, Busy, Deaf };
@@ -142,7 +143,7 @@ private:
 };
 
 // Sends one status message (a plain blocking send, as a worker's report) and then works on.
-class SendingTaskThread : public CDrawCommonThread
+class SendingTaskThread : public TTaskManageThread
 {
 public:
     explicit SendingTaskThread(HWND target) : m_target(target) {}
@@ -246,7 +247,13 @@ TEST_F(AppStateTest, ModeSwitchShowsOneFrameAndMakesItTheMainWindow)
     EXPECT_STREQ(g_appState.lastPath, dir.Path().c_str()) << "the folder shown is the last path";
 
     // Closing the browser pauses the workers before the window goes.
+    FakeTaskThread* thumbnails = StartTaskThread(FakeTaskThread::Kind::Idle);
+    thumbnails->SetNotifyWnd(browse->GetSafeHwnd());
+    thumbnails->SetEnabled(true);
     browse->SendMessage(WM_CLOSE);
+    EXPECT_TRUE(thumbnails->IsStopRequested());
+    EXPECT_FALSE(thumbnails->IsEnabled());
+    EXPECT_EQ(thumbnails->GetNotifyWnd(), nullptr);
     EXPECT_EQ(g_appState.browseFrame, nullptr);
     EXPECT_EQ(g_appState.mode.load(), CAppState::kModeNone);
     EXPECT_TRUE(g_appState.closing.load());
