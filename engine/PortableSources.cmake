@@ -25,6 +25,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgDatabaseBuilder.cpp
   dwg/DwgDecompressor.cpp
   dwg/DwgHeaderVariables.cpp
+  dwg/DwgMemoryBudget.cpp
   dwg/DwgObjectMap.cpp
   dwg/DwgObjectRecord.cpp
   dwg/DwgReader.cpp

@@ -16,10 +16,11 @@ bool ByHandle(const DwgObjectMap::Entry& a, const DwgObjectMap::Entry& b) { retu
 
 } // namespace
 
-bool DwgObjectMap::Read(const std::vector<uint8_t>& section, uint64_t objectsSize)
+bool DwgObjectMap::Read(const std::vector<uint8_t>& section, uint64_t objectsSize, uint64_t maxEntries)
 {
     m_entries.clear();
     m_sorted.clear();
+    m_overLimit = false;
     size_t position = 0;
     // Each page: big-endian size (counting itself), entries, big-endian CRC; a page of size 2 ends.
     while (true) {
@@ -33,7 +34,7 @@ bool DwgObjectMap::Read(const std::vector<uint8_t>& section, uint64_t objectsSiz
             return false;
         if (size == 2)
             break;
-        if (!ReadPage(&section[position + 2], size - 2, objectsSize))
+        if (!ReadPage(&section[position + 2], size - 2, objectsSize, maxEntries))
             return false;
         position += size + 2;
     }
@@ -42,7 +43,7 @@ bool DwgObjectMap::Read(const std::vector<uint8_t>& section, uint64_t objectsSiz
     return true;
 }
 
-bool DwgObjectMap::ReadPage(const uint8_t* page, size_t size, uint64_t objectsSize)
+bool DwgObjectMap::ReadPage(const uint8_t* page, size_t size, uint64_t objectsSize, uint64_t maxEntries)
 {
     // Handles and offsets are deltas that start again from zero on every page.
     uint64_t handle = 0;
@@ -57,6 +58,10 @@ bool DwgObjectMap::ReadPage(const uint8_t* page, size_t size, uint64_t objectsSi
         offset += offsetStep;
         if (offset < 0 || static_cast<uint64_t>(offset) >= objectsSize)
             return false;
+        if (m_entries.size() >= maxEntries) {
+            m_overLimit = true;
+            return false;
+        }
         m_entries.push_back(Entry{handle, static_cast<uint64_t>(offset)});
     }
     return true;

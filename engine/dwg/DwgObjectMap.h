@@ -18,9 +18,10 @@ public:
         uint64_t offset;
     };
 
-    // Decodes the map's pages; false when a page is cut short, fails its CRC, or names an offset
-    // at or beyond objectsSize.
-    bool Read(const std::vector<uint8_t>& section, uint64_t objectsSize);
+    // Decodes the map's pages; false when a page is cut short, fails its CRC, names an offset
+    // at or beyond objectsSize, or holds more than maxEntries entries (then OverLimit()).
+    bool Read(const std::vector<uint8_t>& section, uint64_t objectsSize, uint64_t maxEntries = UINT64_MAX);
+    bool OverLimit() const { return m_overLimit; }
 
     // The entries in the order of the map (ascending handles in files written by CAD programs).
     const std::vector<Entry>& Entries() const { return m_entries; }
@@ -28,10 +29,11 @@ public:
     bool Find(uint64_t handle, uint64_t& offset) const;
 
 private:
-    bool ReadPage(const uint8_t* page, size_t size, uint64_t objectsSize);
+    bool ReadPage(const uint8_t* page, size_t size, uint64_t objectsSize, uint64_t maxEntries);
 
     std::vector<Entry> m_entries;
     std::vector<Entry> m_sorted;
+    bool m_overLimit = false;
 };
 
 } // namespace orvo::dwg

@@ -28,7 +28,8 @@ bool IsEntity(uint16_t type, const DwgClasses& classes)
            type == 74 || type == kTypeLwpolyline || type == kTypeHatch;
 }
 
-void DecodeEntityObject(DwgObjectRecord& record, const std::string& className, DwgDatabaseBuilder& builder)
+void DecodeEntityObject(DwgObjectRecord& record, const std::string& className, DwgDatabaseBuilder& builder,
+                        DwgMemoryBudget& budget)
 {
     DwgEntityCommon common;
     if (!record.ReadEntityCommon(common))
@@ -36,13 +37,17 @@ void DecodeEntityObject(DwgObjectRecord& record, const std::string& className, D
     const uint16_t type = record.Type();
     if (IsVertexType(type)) {
         DwgVertex vertex;
-        if (DecodeVertex(type, record, common, vertex))
+        if (DecodeVertex(type, record, common, vertex) && budget.Charge(kObjectBytes))
             builder.AddVertex(record.Handle(), common, vertex);
         return;
     }
     DwgEntityRefs refs;
     DwgObjectRecord pristine = record;
     RkDb::EntityPtr entity = DecodeEntity(type, className, record, common, refs);
+    const uint64_t bytes = (entity ? EstimateEntityBytes(*entity) : kObjectBytes) +
+                           static_cast<uint64_t>(refs.children.capacity()) * sizeof(uint64_t);
+    if (!budget.Charge(bytes))
+        return;
     if (!entity || record.Failed()) {
         // Kept as a link of its owner's chain even when the database has no such entity.
         DwgEntityCommon links = common;
@@ -53,8 +58,11 @@ void DecodeEntityObject(DwgObjectRecord& record, const std::string& className, D
     builder.AddEntity(record.Handle(), std::move(entity), common, std::move(refs));
 }
 
-void DecodeTableObject(DwgObjectRecord& record, const std::string& className, DwgDatabaseBuilder& builder)
+void DecodeTableObject(DwgObjectRecord& record, const std::string& className, DwgDatabaseBuilder& builder,
+                       DwgMemoryBudget& budget)
 {
+    if (!budget.Charge(kObjectBytes))
+        return;
     switch (record.Type()) {
     case kTypeLayer: {
         DwgLayerRecord layer;
@@ -88,7 +96,8 @@ void DecodeTableObject(DwgObjectRecord& record, const std::string& className, Dw
     }
     case kTypeBlockHeader: {
         DwgBlockRecord block;
-        if (DecodeBlockHeader(record, block))
+        if (DecodeBlockHeader(record, block) &&
+            budget.Charge(static_cast<uint64_t>(block.entities.capacity()) * sizeof(uint64_t)))
             builder.AddBlock(std::move(block));
         return;
     }
@@ -129,22 +138,31 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
         RkDb::DwgVersionInfo::FromAcadVer(std::string(reinterpret_cast<const char*>(file.data()), 6));
     if (version < DwgVersion::R13)
         return DwgReadResult::UnsupportedVersion;
+    DwgMemoryBudget budget(m_memoryLimit);
     DwgSectionSet sections;
     sections.version = version;
+    sections.budget = &budget;
     DwgReadResult result = DwgReadResult::UnsupportedVersion;
-    if (version <= DwgVersion::R2000)
+    if (version <= DwgVersion::R2000) {
+        // The sections are copies of parts of the file, and the objects are the file itself.
+        if (!budget.Charge(2 * static_cast<uint64_t>(file.size())))
+            return DwgReadResult::TooLarge;
         result = ReadSectionsR13(std::move(file), sections);
-    else if (version != DwgVersion::R2007)
+    } else if (version != DwgVersion::R2007) {
         result = ReadSectionsR2004(file, sections);
+    }
     if (result != DwgReadResult::Ok)
         return result;
 
     DwgClasses classes;
     classes.Read(sections[DwgSectionKind::Classes], version, sections.maintenanceVersion);
     const std::vector<uint8_t>& objects = sections[DwgSectionKind::Objects];
+    // An entry costs itself, its sorted copy and the room a growing list keeps.
+    constexpr uint64_t kEntryCost = 4 * sizeof(DwgObjectMap::Entry);
     DwgObjectMap map;
-    if (!map.Read(sections[DwgSectionKind::Handles], objects.size()))
-        return DwgReadResult::Corrupt;
+    if (!map.Read(sections[DwgSectionKind::Handles], objects.size(), budget.Remaining() / kEntryCost))
+        return map.OverLimit() ? DwgReadResult::TooLarge : DwgReadResult::Corrupt;
+    budget.Charge(map.Entries().size() * kEntryCost);
 
     RkDxf::DxfTextDecoder decoder;
     decoder.SetCodePage(version >= DwgVersion::R2007 ? 0 : WindowsCodePageOfDwg(sections.codePage));
@@ -171,9 +189,11 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
             continue;
         const std::string& className = record.Type() >= 500 ? classes.DxfName(record.Type()) : std::string();
         if (IsEntity(record.Type(), classes))
-            DecodeEntityObject(record, className, builder);
+            DecodeEntityObject(record, className, builder, budget);
         else
-            DecodeTableObject(record, className, builder);
+            DecodeTableObject(record, className, builder, budget);
+        if (budget.Exhausted())
+            return DwgReadResult::TooLarge;
     }
     builder.Finish();
     return DwgReadResult::Ok;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/db/Database.h"
+#include "engine/dwg/DwgMemoryBudget.h"
 #include "engine/dwg/DwgSectionSet.h"
 
 #include <cstdint>
@@ -17,6 +18,9 @@ public:
     using CancelQuery = std::function<bool()>;
 
     void SetCancelQuery(CancelQuery query) { m_cancel = std::move(query); }
+    // The memory a read may take for sections, the object map and decoded objects; a file that
+    // would need more gives TooLarge.
+    void SetMemoryLimit(uint64_t bytes) { m_memoryLimit = bytes; }
 
     // Fills db from the file's bytes. The database may hold part of the drawing when the result
     // is not Ok.
@@ -24,6 +28,7 @@ public:
 
 private:
     CancelQuery m_cancel;
+    uint64_t m_memoryLimit = DwgMemoryBudget::kDefaultLimit;
 };
 
 } // namespace orvo::dwg

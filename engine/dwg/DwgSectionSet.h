@@ -30,13 +30,17 @@ enum class DwgReadResult
     Corrupt,
     PasswordProtected,
     Cancelled,
+    TooLarge,    // what the file builds would pass the reader's memory budget
 };
+
+class DwgMemoryBudget;
 
 struct DwgSectionSet
 {
     DwgVersion version = DwgVersion::Unknown;
     uint16_t codePage = 0;
     uint8_t maintenanceVersion = 0;
+    DwgMemoryBudget* budget = nullptr; // charged with each section before it is allocated
     std::array<std::vector<uint8_t>, static_cast<size_t>(DwgSectionKind::Count)> sections;
 
     std::vector<uint8_t>& operator[](DwgSectionKind kind) { return sections[static_cast<size_t>(kind)]; }

@@ -1,6 +1,7 @@
 #include "engine/dwg/DwgSectionsR2004.h"
 
 #include "engine/dwg/DwgDecompressor.h"
+#include "engine/dwg/DwgMemoryBudget.h"
 
 #include <algorithm>
 #include <cstring>
@@ -245,6 +246,10 @@ DwgReadResult ReadSectionsR2004(const std::vector<uint8_t>& file, DwgSectionSet&
         for (const SectionInfo& info : sections) {
             if (info.name != wanted.name)
                 continue;
+            // A section takes its pages' full size while it is decompressed.
+            const uint64_t room = static_cast<uint64_t>(info.pages.size()) * info.maxPageSize;
+            if (out.budget != nullptr && !out.budget->Charge(room))
+                return DwgReadResult::TooLarge;
             if (!ReadSection(file, pages, info, out[wanted.kind]) && wanted.kind != DwgSectionKind::Preview &&
                 wanted.kind != DwgSectionKind::SummaryInfo && wanted.kind != DwgSectionKind::Template)
                 return DwgReadResult::Corrupt;
