@@ -38,15 +38,34 @@ void DiscardStatusMessages()
     }
 }
 
+// Publishes the worker where the program finds it and starts it. A worker that cannot start is
+// unpublished and deleted, and the user told; the slot stays empty.
+template <class Worker>
+bool StartWorker(std::unique_ptr<Worker>& slot, std::unique_ptr<Worker> worker, void (*publish)(Worker*),
+                 UINT failureText)
+{
+    publish(worker.get());
+    if (!worker->CreateThread()) {
+        publish(nullptr);
+        AfxMessageBox(failureText, MB_OK);
+        return false;
+    }
+    slot = std::move(worker);
+    return true;
+}
+
 // Stops a worker within limitMs; StopAndWait keeps handling sent messages meanwhile, so a worker
 // blocked in a send to one of our windows returns and sees its stop flag. A worker that does not
 // end in time is terminated and its object deliberately left allocated: the dead thread may have
 // left the object's locks taken or its members half changed, and the process is ending anyway.
 template <class Worker>
-void StopWorker(std::unique_ptr<Worker>& worker, DWORD limitMs, bool discardStatus)
+void StopWorker(std::unique_ptr<Worker>& worker, Worker* (*published)(), void (*publish)(Worker*),
+                DWORD limitMs, bool discardStatus)
 {
     if (!worker)
         return;
+    if (published() == worker.get())
+        publish(nullptr);
     worker->SetNotifyWnd(nullptr);
     const bool ended = worker->StopAndWait(limitMs);
     if (discardStatus)
@@ -257,45 +276,23 @@ bool CAppState::StartPreviewThread()
 {
     auto thread = std::make_unique<TDwgDrawThread>();
     thread->SetDisplaySettings(DisplaySettingsFromOptions());
-    SetPreviewThread(thread.get());
-    if (!thread->CreateThread()) {
-        SetPreviewThread(nullptr);
-        AfxMessageBox(IDS_CREATE_PREVIEW_THREAD_FAILED, MB_OK);
-        return false;
-    }
-    drawThread = std::move(thread);
-    return true;
+    return StartWorker(drawThread, std::move(thread), &SetPreviewThread, IDS_CREATE_PREVIEW_THREAD_FAILED);
 }
 
 void CAppState::StopPreviewThread()
 {
-    if (!drawThread)
-        return;
-    if (GetPreviewThread() == drawThread.get())
-        SetPreviewThread(nullptr);
-    StopWorker(drawThread, kPreviewStopMs, false);
+    StopWorker(drawThread, &GetPreviewThread, &SetPreviewThread, kPreviewStopMs, false);
 }
 
 bool CAppState::StartTaskManagerThread()
 {
-    auto thread = std::make_unique<TTaskManageThread>();
-    SetTaskManageThread(thread.get());
-    if (!thread->CreateThread()) {
-        SetTaskManageThread(nullptr);
-        AfxMessageBox(IDS_CREATE_TASK_THREAD_FAILED, MB_OK);
-        return false;
-    }
-    taskThread = std::move(thread);
-    return true;
+    return StartWorker(taskThread, std::make_unique<TTaskManageThread>(), &SetTaskManageThread,
+                       IDS_CREATE_TASK_THREAD_FAILED);
 }
 
 void CAppState::StopTaskManagerThread()
 {
-    if (!taskThread)
-        return;
-    if (GetTaskManageThread() == taskThread.get())
-        SetTaskManageThread(nullptr);
-    StopWorker(taskThread, kTaskStopMs, true);
+    StopWorker(taskThread, &GetTaskManageThread, &SetTaskManageThread, kTaskStopMs, true);
 }
 
 bool CAppState::CreateBrowseFrame(bool show)
