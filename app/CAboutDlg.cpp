@@ -13,6 +13,8 @@ const COLORREF kBannerBack = 0xA35A05;
 const COLORREF kLinkText = 0x801C00;
 const UINT kCentred = 5;
 const UINT kRightAligned = 6;
+// The band under the version text, in dialog units: the text is white on it.
+const RECT kVersionBand = {0, 16, 260, 46};
 
 } // namespace
 
@@ -21,6 +23,7 @@ BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
     ON_STN_CLICKED(IDC_ABOUT_WEBSITE, &CAboutDlg::OnHomePage)
     ON_STN_CLICKED(IDC_ABOUT_SUPPORT_MAIL, &CAboutDlg::OnSupportMail)
     ON_STN_CLICKED(IDC_ABOUT_AUTHOR_MAIL, &CAboutDlg::OnSupportMail)
+    ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 CAboutDlg::CAboutDlg() : CDialog(kTemplateId)
@@ -66,6 +69,15 @@ void CAboutDlg::StyleLink(CStaticEx& link, const char* text)
     link.SetTextColor(kLinkText);
     link.SetTransparent(TRUE);
     link.m_bUnderline = 1;
+}
+
+// The version text is transparent: the dialog paints the band it stands on first.
+void CAboutDlg::OnPaint()
+{
+    CPaintDC dc(this);
+    RECT band = kVersionBand;
+    ::MapDialogRect(GetSafeHwnd(), &band);
+    dc.FillSolidRect(&band, kBannerBack);
 }
 
 void CAboutDlg::OnHomePage()

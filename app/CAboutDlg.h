@@ -19,6 +19,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnHomePage();
     void OnSupportMail();
+    void OnPaint();
 
     DECLARE_MESSAGE_MAP()
 

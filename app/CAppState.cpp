@@ -109,6 +109,7 @@ bool LoadMainFrame(Frame*& slot, CAppState& state)
         state.SetMainWindow(nullptr);
         return false;
     }
+    state.SetMainWindow(frame); // now with its window's handle
     const HICON icon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(CBrowseFrame::kResourceId));
     frame->SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     return true;
