@@ -99,12 +99,9 @@ bool LoadMainFrame(Frame*& slot, CAppState& state)
     Frame* const frame = slot;
     state.SetMainWindow(frame);
     if (!frame->LoadFrame(Frame::kResourceId, 0xCF8000)) {
-        if (slot == frame) {
-            if (frame->GetSafeHwnd())
-                frame->DestroyWindow();
-            else
-                delete frame;
-        }
+        // No window was made: unless PostNcDestroy already deleted it, the frame is still ours.
+        if (slot == frame)
+            delete frame;
         slot = nullptr;
         state.SetMainWindow(nullptr);
         return false;
@@ -217,7 +214,7 @@ void CAppState::EnterBrowseMode(const char* folder)
     browseFrame->ShowFrame(SW_SHOW);
     // Clicks made in the view must not reach the browser.
     MSG msg;
-    while (PeekMessageA(&msg, browseFrame->GetSafeHwnd(), WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    while (PeekMessageA(&msg, browseFrame->GetSafeHwnd(), WM_MOUSEFIRST, WM_XBUTTONDBLCLK, PM_REMOVE)) {
     }
     browseFrame->UpdateWindow();
     RefreshPreviewAfterShow();
