@@ -4,11 +4,13 @@
 #include "render/CDrawCommonThread.h"
 #include "render/DRAWINGINFO.h"
 #include "render/TDwgDrawThread.h"
+#include "render/TTaskManageThread.h"
 #include "render/WorkerAppState.h"
 
 #include "engine/rkio/EngineState.h"
 #include "imaging/CRasterImage.h"
 #include "tests/app/RegistryRootScope.h"
+#include "tests/support/HiddenWindow.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -45,32 +47,14 @@ class RecorderWindow
 {
 public:
     RecorderWindow()
+        : m_window([this](UINT message, WPARAM wParam, LPARAM lParam) {
+              m_messages.push_back({message, wParam, lParam});
+          })
     {
-        static const bool registered = [] {
-            WNDCLASSA wc = {};
-            wc.lpfnWndProc = &RecorderWindow::Proc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "OrvoDrawThreadTestRecorder";
-            return RegisterClassA(&wc) != 0;
-        }();
-        (void)registered;
-        m_hwnd = CreateWindowA("OrvoDrawThreadTestRecorder", "", WS_OVERLAPPED, 0, 0, 10, 10,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), this);
     }
-    ~RecorderWindow()
-    {
-        if (m_hwnd)
-            DestroyWindow(m_hwnd);
-    }
-    RecorderWindow(const RecorderWindow&) = delete;
-    RecorderWindow& operator=(const RecorderWindow&) = delete;
 
-    HWND Get() const { return m_hwnd; }
-    void Destroy()
-    {
-        DestroyWindow(m_hwnd);
-        m_hwnd = nullptr;
-    }
+    HWND Get() const { return m_window.Get(); }
+    void Destroy() { m_window.Destroy(); }
     const std::vector<Received>& Messages() const { return m_messages; }
     bool Has(const Received& r) const
     {
@@ -97,20 +81,8 @@ public:
     void Clear() { m_messages.clear(); }
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<RecorderWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (self && message >= WM_APP)
-            self->m_messages.push_back({message, wParam, lParam});
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-
-    HWND m_hwnd = nullptr;
     std::vector<Received> m_messages;
+    orvo::test::HiddenWindow m_window;
 };
 
 void Pump()
@@ -451,6 +423,22 @@ TEST_F(DrawThreadFixture, AGoodDrawingOpensWithItsStagesAndIsDrawn)
     OpenAndWait(m_good, 300, 200, true, 2);
     const std::vector<Received> fitted = {{0x8046, 1, 0}, {0x801F, 1, 0}, {0x8046, 101, 0}, {0x801E, 1, 2}};
     EXPECT_EQ(fitted, m_notify.Messages());
+}
+
+TEST_F(DrawThreadFixture, OpensGoOnAfterTheThumbnailThreadHasEnded)
+{
+    TTaskManageThread thumbnails;
+    ASSERT_TRUE(thumbnails.CreateThread());
+    ASSERT_TRUE(thumbnails.StopAndWait(10000));
+    SetTaskManageThread(&thumbnails);
+    Start(&RkApp::Document::create);
+    OpenAndWait(m_good, 300, 200, false, 1);
+    m_notify.Clear();
+    OpenAndWait(m_good, 300, 200, true, 2);
+    EXPECT_FALSE(m_thread->HasExited());
+    EXPECT_FALSE(m_thread->IsStopRequested());
+    EXPECT_TRUE(m_thread->IsDrawingShown());
+    SetTaskManageThread(nullptr);
 }
 
 TEST_F(DrawThreadFixture, AMissingFileShowsTheFailureAndReportsIt)

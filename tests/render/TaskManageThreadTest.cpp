@@ -12,6 +12,7 @@
 #include "render/TLibIndexTree.h"
 #include "render/WorkerAppState.h"
 #include "tests/app/RegistryRootScope.h"
+#include "tests/support/HiddenWindow.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -50,23 +51,11 @@ class ListWindow
 {
 public:
     ListWindow()
+        : m_window([this](UINT message, WPARAM wParam, LPARAM lParam) { Handle(message, wParam, lParam); })
     {
-        static const bool registered = [] {
-            WNDCLASSA wc = {};
-            wc.lpfnWndProc = &ListWindow::Proc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "OrvoThumbnailTestList";
-            return RegisterClassA(&wc) != 0;
-        }();
-        (void)registered;
-        m_hwnd = CreateWindowA("OrvoThumbnailTestList", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), this);
     }
-    ~ListWindow() { DestroyWindow(m_hwnd); }
-    ListWindow(const ListWindow&) = delete;
-    ListWindow& operator=(const ListWindow&) = delete;
 
-    HWND Get() const { return m_hwnd; }
+    HWND Get() const { return m_window.Get(); }
     void Clear()
     {
         finished.clear();
@@ -89,22 +78,16 @@ public:
     std::function<void()> onStatus;
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    void Handle(UINT message, WPARAM wParam, LPARAM lParam)
     {
-        if (message == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<ListWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (self && message == TTaskManageThread::kMsgTaskFinished && lParam)
-            self->TakeJob(wParam, *reinterpret_cast<TTask*>(lParam));
-        else if (self && message == CDrawCommonThread::kMsgPictureReady) {
-            ++self->statusPictures;
-            if (self->onStatus)
-                self->onStatus();
-        } else if (self && message == TTaskManageThread::kMsgQueueFinished)
-            ++self->queueEnds;
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        if (message == TTaskManageThread::kMsgTaskFinished && lParam)
+            TakeJob(wParam, *reinterpret_cast<TTask*>(lParam));
+        else if (message == CDrawCommonThread::kMsgPictureReady) {
+            ++statusPictures;
+            if (onStatus)
+                onStatus();
+        } else if (message == TTaskManageThread::kMsgQueueFinished)
+            ++queueEnds;
     }
 
     void TakeJob(WPARAM wParam, TTask& task)
@@ -123,7 +106,7 @@ private:
         task.m_taken = true;
     }
 
-    HWND m_hwnd = nullptr;
+    orvo::test::HiddenWindow m_window;
 };
 
 const char kSmallDxf[] =
