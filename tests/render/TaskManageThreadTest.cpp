@@ -10,6 +10,7 @@
 #include "render/TDwgCache.h"
 #include "render/TDwgDrawThread.h"
 #include "render/TLibIndexTree.h"
+#include "render/TUnclaimedTasks.h"
 #include "render/WorkerAppState.h"
 #include "tests/app/RegistryRootScope.h"
 #include "tests/support/HiddenWindow.h"
@@ -415,6 +416,21 @@ TEST_F(ThumbnailFixture, AnEmptyQueueEndsAtOnceAndReportsOnlyInTheBrowser)
     }
 }
 
+TEST_F(ThumbnailFixture, InViewModeOnlyTheCurrentJobIsServedAndNothingIsSent)
+{
+    Start();
+    WorkerAppState::SetMode(2);
+    for (int i = 0; i < 3; ++i)
+        m_thread->AddTask(new TTask(Write("v" + std::to_string(i) + ".dxf", kSmallDxf).c_str(), i, false, 1));
+    m_thread->SetEnabled(true);
+    m_thread->StartFolder(m_folder.Path().c_str());
+    ASSERT_TRUE(WaitFor([&] { return m_thread->GetTaskCount() == 0 && m_thread->IsIdle(); }, 30000));
+    WaitFor([] { return false; }, 100);
+    EXPECT_TRUE(m_list.finished.empty());
+    EXPECT_EQ(0, m_list.queueEnds);
+    EXPECT_FALSE(m_thread->GetResultFlag());
+}
+
 TEST_F(ThumbnailFixture, ASkippedRenderIsFinishedWithoutAPicture)
 {
     Start();
@@ -492,4 +508,57 @@ TEST(GetDrawingPreviewDibTest, AStoredPreviewBecomesADibAndItsAbsenceIsAFailure)
         EXPECT_EQ(0, none.GetWidth()) << path;
     }
     EXPECT_FALSE(GetDrawingPreviewDib(nullptr, &dib));
+}
+
+TEST(TUnclaimedTasksTest, AJobOutWithTheListLivesUntilNothingCanReachIt)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void(TUnclaimedTasks&, TTask&, orvo::test::HiddenWindow&, HWND other)> then;
+        size_t kept;
+    };
+    const Case cases[] = {
+        {"nothing yet", [](TUnclaimedTasks&, TTask&, orvo::test::HiddenWindow&, HWND) {}, 1},
+        {"taken late", [](TUnclaimedTasks&, TTask& t, orvo::test::HiddenWindow&, HWND) { t.m_taken = true; }, 0},
+        {"a later send to its window answered",
+         [](TUnclaimedTasks& u, TTask&, orvo::test::HiddenWindow& w, HWND) { u.NoteAnswered(w.Get()); }, 0},
+        {"another window answered",
+         [](TUnclaimedTasks& u, TTask&, orvo::test::HiddenWindow&, HWND other) { u.NoteAnswered(other); }, 1},
+        {"its window is gone", [](TUnclaimedTasks&, TTask&, orvo::test::HiddenWindow& w, HWND) { w.Destroy(); }, 0},
+    };
+    orvo::test::HiddenWindow other([](UINT, WPARAM, LPARAM) {});
+    for (const Case& c : cases) {
+        orvo::test::HiddenWindow window([](UINT, WPARAM, LPARAM) {});
+        TUnclaimedTasks unclaimed;
+        TTaskList queue;
+        auto* task = new CountedTask("a.dxf", 0, 1);
+        queue.Add(task);
+        queue.Add(new CountedTask("b.dxf", 1, 1));
+        unclaimed.NoteUnanswered(task, window.Get());
+        EXPECT_TRUE(unclaimed.IsAwaitingList()) << c.what;
+        unclaimed.KeepFrom(queue);
+        queue.RemoveAll();
+        EXPECT_FALSE(unclaimed.IsAwaitingList()) << c.what;
+        EXPECT_EQ(1, CountedTask::s_alive.load()) << c.what;
+        c.then(unclaimed, *task, window, other.Get());
+        unclaimed.Prune();
+        EXPECT_EQ(c.kept, unclaimed.GetKeptCount()) << c.what;
+        EXPECT_EQ(static_cast<int>(c.kept), CountedTask::s_alive.load()) << c.what;
+    }
+    EXPECT_EQ(0, CountedTask::s_alive.load());
+
+    // Taken before the queue was emptied: it goes with the queue.
+    orvo::test::HiddenWindow window([](UINT, WPARAM, LPARAM) {});
+    TUnclaimedTasks unclaimed;
+    TTaskList queue;
+    auto* task = new CountedTask("a.dxf", 0, 1);
+    queue.Add(task);
+    unclaimed.NoteUnanswered(task, window.Get());
+    task->m_taken = true;
+    EXPECT_FALSE(unclaimed.IsAwaitingList());
+    unclaimed.KeepFrom(queue);
+    queue.RemoveAll();
+    EXPECT_EQ(0u, unclaimed.GetKeptCount());
+    EXPECT_EQ(0, CountedTask::s_alive.load());
 }
