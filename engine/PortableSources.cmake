@@ -32,6 +32,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgReferenceDecoders.cpp
   dwg/DwgSectionsR13.cpp
   dwg/DwgSectionsR2004.cpp
+  dwg/DwgSplineFit.cpp
   dwg/DwgStreams.cpp
   dwg/DwgSummaryInfo.cpp
   dwg/DwgTableDecoders.cpp

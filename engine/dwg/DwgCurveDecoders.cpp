@@ -3,6 +3,7 @@
 #include "engine/dwg/DwgDecoderSupport.h"
 
 #include "engine/db/AreaEntities.h"
+#include "engine/dwg/DwgSplineFit.h"
 
 #include <cmath>
 
@@ -236,10 +237,11 @@ RkDb::EntityPtr DecodeSpline(DwgObjectRecord& record, DwgEntityCommon& common)
     spline->degree = static_cast<int32_t>(data.BL());
     uint32_t knotCount = 0, controlCount = 0, fitCount = 0;
     bool weighted = false;
+    DwgPoint3 startTangent, endTangent;
     if (scenario == 2) {
         data.BD(); // fit tolerance
-        data.BD3(); // start tangent
-        data.BD3(); // end tangent
+        startTangent = data.BD3();
+        endTangent = data.BD3();
         fitCount = data.BL();
     } else {
         spline->flags = static_cast<uint16_t>((data.B() != 0 ? 4 : 0));
@@ -265,6 +267,9 @@ RkDb::EntityPtr DecodeSpline(DwgObjectRecord& record, DwgEntityCommon& common)
     spline->fitPoints.reserve(fitCount);
     for (uint32_t i = 0; i < fitCount && !data.Failed(); ++i)
         spline->fitPoints.push_back(ToVec3(data.BD3()));
+    // Drawn, like the DXF export's, as the curve through the fit points.
+    if (spline->controlPoints.empty() && !data.Failed())
+        InterpolateFitPoints(*spline, ToVec3(startTangent), ToVec3(endTangent));
     record.ReadEntityHandles(common);
     return spline;
 }

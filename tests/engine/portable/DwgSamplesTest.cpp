@@ -165,6 +165,9 @@ std::string KeyValues(const RkDb::Database& db, const RkDb::Entity& e)
             for (const RkDb::Vec3& p : line)
                 out += point(p);
         }
+    } else if (const auto* spline = RkDb::As<RkDb::Spline>(e)) {
+        // The curve itself is compared with a tolerance (DwgSamplesSplines).
+        out += " knots " + std::to_string(spline->knots.size()) + " control " + std::to_string(spline->controlPoints.size());
     } else if (const auto* leader = RkDb::As<RkDb::Leader>(e)) {
         out += " vertices " + std::to_string(leader->vertices.size()) + (leader->arrowHead ? " arrow" : "");
     }
@@ -354,6 +357,47 @@ TEST(DwgSamplesHeader, VariablesAsTheDxfHeaderSays)
         EXPECT_DOUBLE_EQ(a.dimScale, b.dimScale);
         EXPECT_DOUBLE_EQ(a.dimArrowSize, b.dimArrowSize);
         EXPECT_DOUBLE_EQ(a.dimTextHeight, b.dimTextHeight);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Splines stored by their fit points come out as the curve the export holds: the same knots and
+// control points, exactly where the fit tolerance is zero and within a small part of the curve's
+// length where the exporter only approached the points.
+TEST(DwgSamplesSplines, FitPointSplinesAsTheExportHoldsThem)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    for (const Sample& sample : kSamples) {
+        RkDb::Database dwg, dxf;
+        DwgReadResult result = DwgReadResult::Corrupt;
+        ASSERT_TRUE(ReadDwg(orvo::portable::SamplePath(dir, sample.dwg), dwg, result));
+        ASSERT_TRUE(ReadDxf(orvo::portable::SamplePath(dir, sample.dxf), dxf));
+        const auto dwgEntities = ByHandle(dwg);
+        size_t exact = 0;
+        for (const auto& [handle, entity] : ByHandle(dxf)) {
+            const auto* expected = RkDb::As<RkDb::Spline>(*entity);
+            const auto found = dwgEntities.find(handle);
+            if (expected == nullptr || found == dwgEntities.end())
+                continue;
+            const auto* spline = RkDb::As<RkDb::Spline>(*found->second);
+            ASSERT_NE(spline, nullptr) << sample.dwg;
+            ASSERT_EQ(spline->knots.size(), expected->knots.size()) << sample.dwg;
+            ASSERT_EQ(spline->controlPoints.size(), expected->controlPoints.size()) << sample.dwg;
+            const double length = expected->knots.back() - expected->knots.front();
+            double worst = 0.0;
+            for (size_t i = 0; i < spline->knots.size(); ++i)
+                worst = std::max(worst, std::fabs(spline->knots[i] - expected->knots[i]));
+            for (size_t i = 0; i < spline->controlPoints.size(); ++i)
+                worst = std::max(worst, RkDb::Length(spline->controlPoints[i] - expected->controlPoints[i]));
+            EXPECT_LT(worst, 0.025 * length) << sample.dwg << " handle " << std::hex << handle;
+            if (worst < 1e-6 * length)
+                ++exact;
+        }
+        if (std::string(sample.dwg).find("example") != std::string::npos)
+            EXPECT_EQ(exact, 1u) << sample.dwg;
     }
 }
 
