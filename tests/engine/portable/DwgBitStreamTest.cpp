@@ -4,6 +4,7 @@
 #include "engine/dwg/DwgChecksum.h"
 #include "engine/dwg/DwgDecompressor.h"
 #include "engine/dwg/DwgObjectMap.h"
+#include "tests/engine/portable/DwgBitWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -16,44 +17,7 @@ namespace {
 using orvo::dwg::DwgBitReader;
 using orvo::dwg::DwgVersion;
 
-// Writes bits most significant first, as DWG streams hold them.
-class BitWriter
-{
-public:
-    BitWriter& Bits(uint64_t value, unsigned count)
-    {
-        for (unsigned i = count; i-- > 0;)
-            Bit(static_cast<unsigned>((value >> i) & 1));
-        return *this;
-    }
-    BitWriter& Bit(unsigned bit)
-    {
-        if (m_bits % 8 == 0)
-            m_bytes.push_back(0);
-        if (bit != 0)
-            m_bytes.back() = static_cast<uint8_t>(m_bytes.back() | (0x80 >> (m_bits % 8)));
-        ++m_bits;
-        return *this;
-    }
-    BitWriter& Byte(uint8_t byte) { return Bits(byte, 8); }
-    BitWriter& Short(uint16_t value) { return Byte(value & 0xFF).Byte(static_cast<uint8_t>(value >> 8)); }
-    BitWriter& Long(uint32_t value) { return Short(value & 0xFFFF).Short(static_cast<uint16_t>(value >> 16)); }
-    BitWriter& Double(double value)
-    {
-        uint64_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        return Long(static_cast<uint32_t>(bits)).Long(static_cast<uint32_t>(bits >> 32));
-    }
-    const std::vector<uint8_t>& Bytes() const { return m_bytes; }
-    DwgBitReader Reader(DwgVersion version = DwgVersion::R2000) const
-    {
-        return DwgBitReader(m_bytes.data(), m_bytes.size(), version);
-    }
-
-private:
-    std::vector<uint8_t> m_bytes;
-    size_t m_bits = 0;
-};
+using BitWriter = orvo::test::DwgBitWriter;
 
 TEST(DwgBitReader, BitShortCodes)
 {

@@ -396,8 +396,9 @@ TEST(DwgSamplesSplines, FitPointSplinesAsTheExportHoldsThem)
             if (worst < 1e-6 * length)
                 ++exact;
         }
-        if (std::string(sample.dwg).find("example") != std::string::npos)
+        if (std::string(sample.dwg).find("example") != std::string::npos) {
             EXPECT_EQ(exact, 1u) << sample.dwg;
+        }
     }
 }
 

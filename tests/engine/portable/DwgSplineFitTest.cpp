@@ -67,12 +67,14 @@ TEST(DwgSplineFit, CurvePassesThroughEveryFitPoint)
         EXPECT_NEAR(spline.knots.back(), t, 1e-9) << c.what;
         // The ends leave along the stored tangents.
         const Vec3 first = spline.controlPoints[1] - spline.controlPoints[0];
-        if (RkDb::Length(c.start) > 0.0)
+        if (RkDb::Length(c.start) > 0.0) {
             EXPECT_NEAR(RkDb::Dot(first, c.start) / RkDb::Length(first) / RkDb::Length(c.start), 1.0, 1e-9) << c.what;
+        }
         const size_t last = spline.controlPoints.size() - 1;
         const Vec3 final = spline.controlPoints[last] - spline.controlPoints[last - 1];
-        if (RkDb::Length(c.end) > 0.0)
+        if (RkDb::Length(c.end) > 0.0) {
             EXPECT_NEAR(RkDb::Dot(final, c.end) / RkDb::Length(final) / RkDb::Length(c.end), 1.0, 1e-9) << c.what;
+        }
     }
 }
 

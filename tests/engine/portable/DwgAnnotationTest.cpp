@@ -1,0 +1,107 @@
+// LEADER records made by hand (the samples hold none): the points, the spline path, the arrow
+// flag and the dimension style come out; a point count past what the record holds gives none.
+#include "engine/db/BlockEntities.h"
+#include "engine/dwg/DwgEntityDecoders.h"
+#include "tests/engine/portable/DwgBitWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using orvo::dwg::DwgVersion;
+using orvo::test::DwgBitWriter;
+
+constexpr uint64_t kHandle = 0x2A;
+constexpr uint64_t kDimStyle = 0x27;
+
+// The fields of an R2000 entity record up to the LEADER's own, with bitSize as its handle
+// stream's start.
+void WriteEntityStart(DwgBitWriter& w, uint32_t bitSize)
+{
+    w.BS(orvo::dwg::kTypeLeader).Long(bitSize).H(0, kHandle);
+    w.BS(0);              // no extended data
+    w.Bit(0);             // no graphics
+    w.Bits(2, 2);         // model space
+    w.BL(0);              // reactors
+    w.Bit(1);             // no links
+    w.Bits(3, 2);         // colour 256: by layer
+    w.Bits(1, 2);         // line type scale 1.0
+    w.Bits(0, 2).Bits(0, 2); // line type and plot style by layer
+    w.Bits(2, 2);         // visible
+    w.Byte(29);           // line weight by layer
+}
+
+void WriteLeader(DwgBitWriter& w, uint32_t pointCount, const std::vector<RkDb::Vec3>& points)
+{
+    w.Bit(0).BS(3).BS(1).BL(pointCount);
+    for (const RkDb::Vec3& p : points)
+        w.BD3(p.x, p.y, p.z);
+    w.BD3(0, 0, 0).BD3(0, 0, 1).BD3(1, 0, 0).BD3(0, 0, 0).BD3(0, 0, 0); // origin .. annotation offset
+    w.BD(0).BD(0);        // box height and width
+    w.Bit(0).Bit(1);      // hook line, arrow head on
+    w.BS(0).Bit(0).Bit(0);
+}
+
+// The object as the map finds it: its size, then its data and its handle stream.
+std::vector<uint8_t> LeaderRecord(uint32_t pointCount, const std::vector<RkDb::Vec3>& points)
+{
+    uint32_t bitSize = 0;
+    DwgBitWriter w;
+    for (int pass = 0; pass < 2; ++pass) {
+        w = DwgBitWriter();
+        WriteEntityStart(w, bitSize);
+        WriteLeader(w, pointCount, points);
+        bitSize = static_cast<uint32_t>(w.BitCount());
+    }
+    w.H(3, 0).H(5, 0x10);  // extension dictionary, layer
+    w.H(5, 0).H(5, kDimStyle); // annotation, dimension style
+    std::vector<uint8_t> object;
+    const size_t size = w.Bytes().size();
+    object.push_back(static_cast<uint8_t>(size));
+    object.push_back(static_cast<uint8_t>(size >> 8));
+    object.insert(object.end(), w.Bytes().begin(), w.Bytes().end());
+    return object;
+}
+
+// The entity as the reader keeps it: none when the record does not read whole.
+RkDb::EntityPtr Decode(const std::vector<uint8_t>& object, orvo::dwg::DwgEntityRefs& refs,
+                       orvo::dwg::DwgEntityCommon& common)
+{
+    orvo::dwg::DwgObjectRecord record;
+    if (!record.Open(object, 0, DwgVersion::R2000) || !record.ReadEntityCommon(common))
+        return nullptr;
+    RkDb::EntityPtr entity = orvo::dwg::DecodeEntity(record.Type(), "", record, common, refs);
+    return record.Failed() ? nullptr : std::move(entity);
+}
+
+TEST(DwgLeader, PointsPathArrowAndStyle)
+{
+    const std::vector<RkDb::Vec3> points = {{1, 2, 0}, {5, 6, 0}, {9, 6, 0.5}};
+    orvo::dwg::DwgEntityRefs refs;
+    orvo::dwg::DwgEntityCommon common;
+    const RkDb::EntityPtr entity = Decode(LeaderRecord(3, points), refs, common);
+    ASSERT_NE(entity, nullptr);
+    EXPECT_EQ(common.layer, 0x10u);
+    const auto* leader = RkDb::As<RkDb::Leader>(*entity);
+    ASSERT_NE(leader, nullptr);
+    ASSERT_EQ(leader->vertices.size(), points.size());
+    for (size_t i = 0; i < points.size(); ++i)
+        EXPECT_EQ(leader->vertices[i], points[i]);
+    EXPECT_TRUE(leader->spline);
+    EXPECT_TRUE(leader->arrowHead);
+    EXPECT_EQ(leader->extrusion, (RkDb::Vec3{0, 0, 1}));
+    EXPECT_EQ(refs.dimStyle, kDimStyle);
+}
+
+TEST(DwgLeader, PointCountPastTheRecordGivesNoEntity)
+{
+    for (const uint32_t count : {4u, 1000u, 0x7FFFFFFFu}) {
+        orvo::dwg::DwgEntityRefs refs;
+        orvo::dwg::DwgEntityCommon common;
+        EXPECT_EQ(Decode(LeaderRecord(count, {{1, 2, 0}, {5, 6, 0}, {9, 6, 0}}), refs, common), nullptr) << count;
+    }
+}
+
+} // namespace
