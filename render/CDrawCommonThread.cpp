@@ -57,9 +57,14 @@ DWORD CDrawCommonThread::ResumeThread()
 {
     if (!m_thread)
         return static_cast<DWORD>(-1);
+    // The flag comes down before the thread runs again: cleared after the resume, it could wipe
+    // out the flag of a worker that had meanwhile run on and suspended itself once more, and
+    // then nobody would resume it to stop it.
+    const bool wasSuspended = m_suspended.exchange(false);
     const DWORD previous = ::ResumeThread(m_thread);
-    if (previous == 1)
-        m_suspended.store(false);
+    // Not stopped yet, but the worker raised its flag and stops in a moment: it stays up.
+    if (previous == 0 && wasSuspended)
+        m_suspended.store(true);
     return previous;
 }
 
@@ -79,7 +84,8 @@ bool CDrawCommonThread::StopAndWait(DWORD timeoutMs)
     const DWORD start = GetTickCount();
     for (;;) {
         // A self-suspended worker must run again to see the stop flag.
-        while (!HasExited() && m_suspended.load() && ::ResumeThread(m_thread) > 1) {
+        // (Resuming a running thread does nothing, so the flag is not asked.)
+        while (!HasExited() && ::ResumeThread(m_thread) > 1) {
         }
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= timeoutMs)

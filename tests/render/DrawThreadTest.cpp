@@ -188,6 +188,34 @@ TEST(CDrawCommonThreadTest, OnlyTheWorkerSuspendsItselfAndAResumeWakesIt)
     EXPECT_TRUE(WaitFor([&] { return worker.HasExited(); }, 5000));
 }
 
+// A worker that suspends itself again as soon as it runs: however the resumes and its own
+// suspends interleave, the flag says suspended whenever it is, and a stop ends it.
+TEST(CDrawCommonThreadTest, TheSuspendedFlagSurvivesAWorkerThatSuspendsAgainAtOnce)
+{
+    class Sleeper : public CDrawCommonThread
+    {
+    public:
+        ~Sleeper() override { StopAndWait(5000); }
+        DWORD Run() override
+        {
+            while (!IsStopRequested()) {
+                SuspendThread();
+                ++wakes;
+            }
+            return 0;
+        }
+        std::atomic<int> wakes{0};
+    } worker;
+    ASSERT_TRUE(worker.CreateThread());
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_TRUE(WaitFor([&] { return worker.IsSuspended(); }, 5000)) << i;
+        const int before = worker.wakes.load();
+        ASSERT_TRUE(WaitFor([&] { return worker.ResumeThread() == 1; }, 5000)) << i;
+        ASSERT_TRUE(WaitFor([&] { return worker.wakes.load() > before; }, 5000)) << i;
+    }
+    EXPECT_TRUE(worker.StopAndWait(5000));
+}
+
 TEST(DRAWINGINFOTest, PropertiesAreStoredByIndex)
 {
     DRAWINGINFO info;
