@@ -21,9 +21,8 @@ struct DwgHeaderRefs
     uint64_t mlineStyle = 0;  // CMLSTYLE
 };
 
-// Reads the section into header; false (header left with what was read before the failure
-// point discarded) when the section is missing, damaged or ends early. Values are taken only
-// when the whole section reads, so a damaged section leaves the defaults.
+// Reads the section into header and refs. Values are taken only when the whole section reads:
+// false, with header and refs as they were, when it is missing, damaged or ends early.
 bool ReadHeaderVariables(const std::vector<uint8_t>& section, DwgVersion version, uint8_t maintenanceVersion,
                          const RkDxf::DxfTextDecoder* decoder, RkDb::DrawingHeader& header, DwgHeaderRefs& refs);
 

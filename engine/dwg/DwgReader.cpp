@@ -24,8 +24,9 @@ bool IsEntity(uint16_t type, const DwgClasses& classes)
         }
         return false;
     }
+    // 498: a proxy entity, kept as a link of its owner's entity chain though it is not drawn.
     return (type >= kTypeText && type <= kTypeXline) || (type >= kTypeMtext && type <= kTypeMline) ||
-           type == 74 || type == kTypeLwpolyline || type == kTypeHatch;
+           type == 74 || type == kTypeLwpolyline || type == kTypeHatch || type == 498;
 }
 
 void DecodeEntityObject(DwgObjectRecord& record, const std::string& className, DwgDatabaseBuilder& builder,

@@ -106,6 +106,14 @@ bool ReadDxf(const std::string& path, RkDb::Database& db)
     return !data.empty() && RkDxf::DxfReader(db).Read(data.data(), data.size()) == RkDxf::DxfReader::Status::Ok;
 }
 
+// A sample and its export, both read whole.
+bool ReadPair(const std::string& dir, const Sample& sample, RkDb::Database& dwg, RkDb::Database& dxf)
+{
+    DwgReadResult result = DwgReadResult::Corrupt;
+    return ReadDwg(orvo::portable::SamplePath(dir, sample.dwg), dwg, result) && result == DwgReadResult::Ok &&
+           ReadDxf(orvo::portable::SamplePath(dir, sample.dxf), dxf);
+}
+
 // The entities of the spaces and named blocks (anonymous blocks are redrawn by exporters, with
 // new handles).
 std::map<RkDb::Handle, const RkDb::Entity*> ByHandle(const RkDb::Database& db)
@@ -312,9 +320,7 @@ TEST(DwgSamplesHeader, VariablesAsTheDxfHeaderSays)
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
     for (const Sample& sample : kSamples) {
         RkDb::Database dwg, dxf;
-        DwgReadResult result = DwgReadResult::Corrupt;
-        ASSERT_TRUE(ReadDwg(orvo::portable::SamplePath(dir, sample.dwg), dwg, result));
-        ASSERT_TRUE(ReadDxf(orvo::portable::SamplePath(dir, sample.dxf), dxf));
+        ASSERT_TRUE(ReadPair(dir, sample, dwg, dxf)) << sample.dwg;
         const RkDb::DrawingHeader& a = dwg.Header();
         const RkDb::DrawingHeader& b = dxf.Header();
         SCOPED_TRACE(sample.dwg);
@@ -372,9 +378,7 @@ TEST(DwgSamplesSplines, FitPointSplinesAsTheExportHoldsThem)
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
     for (const Sample& sample : kSamples) {
         RkDb::Database dwg, dxf;
-        DwgReadResult result = DwgReadResult::Corrupt;
-        ASSERT_TRUE(ReadDwg(orvo::portable::SamplePath(dir, sample.dwg), dwg, result));
-        ASSERT_TRUE(ReadDxf(orvo::portable::SamplePath(dir, sample.dxf), dxf));
+        ASSERT_TRUE(ReadPair(dir, sample, dwg, dxf)) << sample.dwg;
         const auto dwgEntities = ByHandle(dwg);
         size_t exact = 0;
         for (const auto& [handle, entity] : ByHandle(dxf)) {
