@@ -431,6 +431,36 @@ TEST_F(ThumbnailFixture, InViewModeOnlyTheCurrentJobIsServedAndNothingIsSent)
     EXPECT_FALSE(m_thread->GetResultFlag());
 }
 
+TEST_F(ThumbnailFixture, TurningTheCacheOffAndOnWhileThumbnailsAreMadeIsSafe)
+{
+    Start();
+    std::vector<Job> jobs;
+    for (int i = 0; i < 12; ++i) {
+        jobs.push_back({Write("d" + std::to_string(i) + ".dxf", kSmallDxf), 1});
+        jobs.push_back({Write("i" + std::to_string(i) + ".bmp", BmpFile(40 + i, 30, 7)), 4});
+    }
+    for (int round = 0; round < 2; ++round) {
+        m_list.Clear();
+        for (size_t i = 0; i < jobs.size(); ++i)
+            m_thread->AddTask(new TTask(jobs[i].path.c_str(), static_cast<int>(i), true, jobs[i].type));
+        m_thread->SetEnabled(true);
+        m_thread->StartFolder(m_folder.Path().c_str());
+        bool on = true;
+        // The options page switches the cache while the thread looks up and stores.
+        ASSERT_TRUE(WaitFor([&] {
+            on = !on;
+            GetDwgCache()->EnableLib(on);
+            return m_list.queueEnds > 0;
+        }, 60000)) << round;
+        ASSERT_TRUE(m_thread->WaitUntilIdle(10000));
+        GetDwgCache()->EnableLib(true);
+        ASSERT_TRUE(GetDwgCache()->WaitForWriter(10000));
+        EXPECT_EQ(jobs.size(), m_list.finished.size()) << round;
+        for (const Finished& f : m_list.finished)
+            EXPECT_EQ(1u, f.result) << f.item;
+    }
+}
+
 TEST_F(ThumbnailFixture, ASkippedRenderIsFinishedWithoutAPicture)
 {
     Start();
