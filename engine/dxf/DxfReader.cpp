@@ -181,7 +181,12 @@ void DxfReader::ReadHeader()
         if (m_valueGroups.size() < 64)
             m_valueGroups.push_back(g);
     }
-    DrawingHeader& h = m_db.Header();
+    ApplyCodePage();
+}
+
+void DxfReader::ApplyCodePage()
+{
+    const DrawingHeader& h = m_db.Header();
     // From 2007 on a DXF file is UTF-8 whatever $DWGCODEPAGE says.
     const bool utf8 = h.version >= DwgVersion::R2007;
     m_ctx.Decoder().SetCodePage(utf8 ? 0 : CodePage::FromName(h.codePage));
@@ -200,7 +205,9 @@ void DxfReader::ReadHeaderVariable(std::string_view name)
         h.acadVer = text();
         h.version = DwgVersionInfo::FromAcadVer(h.acadVer);
     } else if (name == "$DWGCODEPAGE") {
+        // It comes first, after $ACADVER: the names that follow are in it.
         h.codePage = text();
+        ApplyCodePage();
     } else if (name == "$EXTMIN") {
         h.extMin = PointOf(v, 10);
     } else if (name == "$EXTMAX") {

@@ -35,6 +35,8 @@ private:
     bool ReadSection();
     void ReadHeader();
     void ReadHeaderVariable(std::string_view name);
+    // Texts follow the code page the header names (UTF-8 from 2007 on).
+    void ApplyCodePage();
     void ReadTables();
     void ReadTable(std::string_view table);
     void ReadTableRecord(std::string_view table, const std::vector<DxfGroup>& groups);

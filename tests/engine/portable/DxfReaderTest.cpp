@@ -317,6 +317,17 @@ TEST(DxfReader, CodePagesAndEscapes)
         const Text& text = First<Text>(db);
         EXPECT_EQ(text.text.value, c.utf8) << c.raw;
         EXPECT_EQ(db.Layers()[text.layer].name, c.utf8) << c.raw;
+
+        // The current layer and styles the header names are in the same code page.
+        DxfBuilder header;
+        header.Section("HEADER").S(9, "$ACADVER").S(1, c.acadVer).S(9, "$DWGCODEPAGE").S(3, c.codePage);
+        header.S(9, "$CLAYER").S(8, c.raw).S(9, "$TEXTSTYLE").S(7, c.raw).S(9, "$DIMSTYLE").S(2, c.raw);
+        header.EndSection().Eof();
+        Database named;
+        ASSERT_EQ(ReadInto(named, header.Ascii()), Status::Ok);
+        EXPECT_EQ(named.Header().currentLayer, c.utf8) << c.raw;
+        EXPECT_EQ(named.Header().textStyle, c.utf8) << c.raw;
+        EXPECT_EQ(named.Header().dimStyle, c.utf8) << c.raw;
     }
 }
 
