@@ -65,8 +65,8 @@ public:
     void ClearTasks();
     // Makes the engine abandon the drawing being loaded or drawn.
     void CallBreak();
-    // Suspended by itself, waiting for a folder.
-    bool IsIdle() const { return m_sleeping.load(); }
+    // Suspended by itself (or about to be), waiting for a folder: it no longer touches its queue.
+    bool IsIdle() const { return m_sleeping.load() && IsSuspended(); }
     // Waits until the thread is idle, handling the messages sent to this thread meanwhile.
     bool WaitUntilIdle(DWORD timeoutMs) const;
     // Jobs kept alive after the queue let go of them, because the list may still read them.

@@ -484,8 +484,12 @@ TEST_F(ThumbnailFixture, AJobOutWithASlowListStaysAliveUntilTheListIsDone)
         // The folder changes while the list is busy: the thread gives up waiting and drops its
         // queue, but this message is still being handled.
         m_thread->SetResultFlag(false);
-        Sleep(TTaskManageThread::kTaskSendTimeoutMs + 1500);
-        aliveAfterTheTimeOut = CountedTask::s_alive.load() == 1 && task.m_path == path.c_str();
+        Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
+        // The thread is idle once it has emptied its queue after the send gave up.
+        const DWORD start = GetTickCount();
+        while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
+            Sleep(10);
+        aliveAfterTheTimeOut = m_thread->IsIdle() && CountedTask::s_alive.load() == 1 && task.m_path == path.c_str();
     };
     m_list.Clear();
     m_thread->AddTask(new CountedTask(path.c_str(), 0, 4));
