@@ -24,14 +24,18 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgCurveDecoders.cpp
   dwg/DwgDatabaseBuilder.cpp
   dwg/DwgDecompressor.cpp
+  dwg/DwgDecompressorR2007.cpp
   dwg/DwgHeaderVariables.cpp
   dwg/DwgMemoryBudget.cpp
   dwg/DwgObjectMap.cpp
   dwg/DwgObjectRecord.cpp
   dwg/DwgReader.cpp
+  dwg/DwgReedSolomon.cpp
   dwg/DwgReferenceDecoders.cpp
   dwg/DwgSectionsR13.cpp
+  dwg/DwgSectionSet.cpp
   dwg/DwgSectionsR2004.cpp
+  dwg/DwgSectionsR2007.cpp
   dwg/DwgSplineFit.cpp
   dwg/DwgStreams.cpp
   dwg/DwgSummaryInfo.cpp

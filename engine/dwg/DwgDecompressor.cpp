@@ -1,41 +1,24 @@
 #include "engine/dwg/DwgDecompressor.h"
 
+#include "engine/dwg/DwgLzCursor.h"
+
 namespace orvo::dwg {
 
 namespace {
 
-class Decoder
+class Decoder : public DwgLzCursor
 {
 public:
-    Decoder(const uint8_t* source, size_t sourceSize, uint8_t* destination, size_t destinationSize)
-        : m_src(source), m_srcSize(sourceSize), m_dst(destination), m_dstSize(destinationSize)
-    {
-    }
+    using DwgLzCursor::DwgLzCursor;
 
     bool Run();
-    size_t Written() const { return m_out; }
 
 private:
-    bool Next(uint8_t& byte)
-    {
-        if (m_in >= m_srcSize)
-            return false;
-        byte = m_src[m_in++];
-        return true;
-    }
     // Runs of zero bytes add 0xFF each; the first non-zero byte ends the number.
     bool LongCount(size_t& value);
     bool LiteralLength(uint8_t first, size_t& length);
     bool TwoByteOffset(size_t& offset, size_t& literals);
     bool CopyLiterals(size_t count);
-    bool CopyMatch(size_t offset, size_t count);
-
-    const uint8_t* m_src;
-    size_t m_srcSize;
-    size_t m_in = 0;
-    uint8_t* m_dst;
-    size_t m_dstSize;
-    size_t m_out = 0;
 };
 
 bool Decoder::LongCount(size_t& value)
@@ -77,20 +60,10 @@ bool Decoder::TwoByteOffset(size_t& offset, size_t& literals)
 
 bool Decoder::CopyLiterals(size_t count)
 {
-    if (count > m_srcSize - m_in || count > m_dstSize - m_out)
+    if (!Fits(count))
         return false;
     for (size_t i = 0; i < count; ++i)
         m_dst[m_out++] = m_src[m_in++];
-    return true;
-}
-
-bool Decoder::CopyMatch(size_t offset, size_t count)
-{
-    if (offset == 0 || offset > m_out || count > m_dstSize - m_out)
-        return false;
-    // Byte by byte: a match may overlap the bytes it produces.
-    for (size_t i = 0; i < count; ++i, ++m_out)
-        m_dst[m_out] = m_dst[m_out - offset];
     return true;
 }
 
@@ -160,10 +133,7 @@ bool Decoder::Run()
 bool Decompress2004(const uint8_t* source, size_t sourceSize, uint8_t* destination, size_t destinationSize,
                     size_t& written)
 {
-    Decoder decoder(source, sourceSize, destination, destinationSize);
-    const bool ok = decoder.Run();
-    written = decoder.Written();
-    return ok;
+    return RunDecoder<Decoder>(source, sourceSize, destination, destinationSize, written);
 }
 
 } // namespace orvo::dwg

@@ -7,6 +7,7 @@
 #include "engine/dwg/DwgObjectMap.h"
 #include "engine/dwg/DwgSectionsR13.h"
 #include "engine/dwg/DwgSectionsR2004.h"
+#include "engine/dwg/DwgSectionsR2007.h"
 #include "engine/dwg/DwgSummaryInfo.h"
 
 namespace orvo::dwg {
@@ -143,13 +144,15 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
     DwgSectionSet sections;
     sections.version = version;
     sections.budget = &budget;
-    DwgReadResult result = DwgReadResult::UnsupportedVersion;
+    DwgReadResult result = DwgReadResult::Corrupt;
     if (version <= DwgVersion::R2000) {
         // The sections are copies of parts of the file, and the objects are the file itself.
         if (!budget.Charge(2 * static_cast<uint64_t>(file.size())))
             return DwgReadResult::TooLarge;
         result = ReadSectionsR13(std::move(file), sections);
-    } else if (version != DwgVersion::R2007) {
+    } else if (version == DwgVersion::R2007) {
+        result = ReadSectionsR2007(file, sections);
+    } else {
         result = ReadSectionsR2004(file, sections);
     }
     if (result != DwgReadResult::Ok)

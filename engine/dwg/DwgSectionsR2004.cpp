@@ -1,7 +1,7 @@
 #include "engine/dwg/DwgSectionsR2004.h"
 
 #include "engine/dwg/DwgDecompressor.h"
-#include "engine/dwg/DwgMemoryBudget.h"
+#include "engine/dwg/DwgLittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -27,17 +27,8 @@ constexpr uint32_t kMaxSections = 1024;
 constexpr uint64_t kMaxSectionSize = 256u * 1024 * 1024;
 constexpr uint32_t kMaxPageSize = 0x100000;
 
-uint32_t Le32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-uint64_t Le64(const uint8_t* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
-
 struct FileHeader
 {
-    uint32_t securityFlags = 0;
     uint32_t pageMapId = 0;
     uint64_t pageMapAddress = 0;
     uint32_t sectionMapId = 0;
@@ -55,7 +46,6 @@ bool DecryptHeader(const std::vector<uint8_t>& file, FileHeader& header)
     }
     if (std::memcmp(plain, "AcFssFcAJMB", 12) != 0)
         return false;
-    header.securityFlags = Le32(file.data() + 0x18);
     header.pageMapId = Le32(plain + 0x50);
     header.pageMapAddress = Le64(plain + 0x54) + kPageBase;
     header.sectionMapId = Le32(plain + 0x5C);
@@ -206,19 +196,6 @@ bool ReadSection(const std::vector<uint8_t>& file, const PageMap& pages, const S
     return true;
 }
 
-struct WantedSection
-{
-    const char* name;
-    DwgSectionKind kind;
-};
-
-constexpr WantedSection kWanted[] = {
-    {"AcDb:Header", DwgSectionKind::Header},       {"AcDb:Classes", DwgSectionKind::Classes},
-    {"AcDb:Handles", DwgSectionKind::Handles},     {"AcDb:AcDbObjects", DwgSectionKind::Objects},
-    {"AcDb:Preview", DwgSectionKind::Preview},     {"AcDb:SummaryInfo", DwgSectionKind::SummaryInfo},
-    {"AcDb:Template", DwgSectionKind::Template},
-};
-
 } // namespace
 
 DwgReadResult ReadSectionsR2004(const std::vector<uint8_t>& file, DwgSectionSet& out)
@@ -226,11 +203,9 @@ DwgReadResult ReadSectionsR2004(const std::vector<uint8_t>& file, DwgSectionSet&
     FileHeader header;
     if (!DecryptHeader(file, header))
         return DwgReadResult::Corrupt;
-    // Bit 0: the data sections are encrypted, bit 1: the properties are; both need the password.
-    if ((header.securityFlags & 3) != 0)
-        return DwgReadResult::PasswordProtected;
-    out.maintenanceVersion = file[0x0B];
-    out.codePage = static_cast<uint16_t>(file[0x13] | (file[0x14] << 8));
+    const DwgReadResult facts = ReadPlainHeaderFacts(file, out);
+    if (facts != DwgReadResult::Ok)
+        return facts;
     PageMap pages;
     if (!ReadPageMap(file, header, pages))
         return DwgReadResult::Corrupt;
@@ -238,26 +213,14 @@ DwgReadResult ReadSectionsR2004(const std::vector<uint8_t>& file, DwgSectionSet&
     std::vector<SectionInfo> sections;
     if (sectionMap == pages.end() || !ReadSectionMap(file, sectionMap->second, sections))
         return DwgReadResult::Corrupt;
-    for (const SectionInfo& info : sections) {
-        if (info.name == "AcDb:Security" || info.encrypted == 1)
-            return DwgReadResult::PasswordProtected;
-    }
-    for (const WantedSection& wanted : kWanted) {
-        for (const SectionInfo& info : sections) {
-            if (info.name != wanted.name)
-                continue;
-            // A section takes its pages' full size while it is decompressed.
-            const uint64_t room = static_cast<uint64_t>(info.pages.size()) * info.maxPageSize;
-            if (out.budget != nullptr && !out.budget->Charge(room))
-                return DwgReadResult::TooLarge;
-            if (!ReadSection(file, pages, info, out[wanted.kind]) && wanted.kind != DwgSectionKind::Preview &&
-                wanted.kind != DwgSectionKind::SummaryInfo && wanted.kind != DwgSectionKind::Template)
-                return DwgReadResult::Corrupt;
-        }
-    }
-    if (out[DwgSectionKind::Objects].empty() || out[DwgSectionKind::Handles].empty())
-        return DwgReadResult::Corrupt;
-    return DwgReadResult::Ok;
+    const auto roomOf = [](const SectionInfo& info) {
+        // A section takes its pages' full size while it is decompressed.
+        return static_cast<uint64_t>(info.pages.size()) * info.maxPageSize;
+    };
+    const auto readOne = [&file, &pages](const SectionInfo& info, std::vector<uint8_t>& bytes) {
+        return ReadSection(file, pages, info, bytes);
+    };
+    return CollectSections(sections, roomOf, readOne, out);
 }
 
 } // namespace orvo::dwg

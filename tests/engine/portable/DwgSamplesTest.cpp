@@ -61,6 +61,7 @@ const Sample kSamples[] = {
     {"dwg/example_r14.dwg", "dwg/example_r14.dxf", kProxyExportR14, {0x399, 0x4F2}},
     {"dwg/example_2000.dwg", "dwg/example_2000.dxf", {}, {}},
     {"dwg/example_2004.dwg", "dwg/example_2004.dxf", {}, {}},
+    {"dwg/example_2007.dwg", "dwg/example_2007.dxf", {}, {}},
     {"dwg/example_2010.dwg", "dwg/example_2010.dxf", {}, {}},
     {"dwg/example_2013.dwg", "dwg/example_2013.dxf", {}, {}},
     {"dwg/example_2018.dwg", "dwg/example_2018.dxf", {}, {}},
@@ -273,7 +274,7 @@ TEST(DwgSingleEntitySamples, HoldTheirEntity)
 TEST(DwgSamplesSummary, LastSavedByAsTheDxfHeaderSays)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
-    for (const char* name : {"dwg/example_2004", "dwg/example_2010", "dwg/example_2018"}) {
+    for (const char* name : {"dwg/example_2004", "dwg/example_2007", "dwg/example_2010", "dwg/example_2018"}) {
         RkDb::Database dwg, dxf;
         DwgReadResult result = DwgReadResult::Corrupt;
         ASSERT_TRUE(ReadDwg(orvo::portable::SamplePath(dir, std::string(name) + ".dwg"), dwg, result));
@@ -288,7 +289,7 @@ TEST(DwgSamplesSummary, LastSavedByAsTheDxfHeaderSays)
 TEST(DwgSamplesPassword, EncryptedDataGivesThePasswordResult)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
-    for (const char* name : {"dwg/example_2004.dwg", "dwg/example_2018.dwg"}) {
+    for (const char* name : {"dwg/example_2004.dwg", "dwg/example_2007.dwg", "dwg/example_2018.dwg"}) {
         const std::string data = orvo::portable::ReadWholeFile(orvo::portable::SamplePath(dir, name));
         ASSERT_GT(data.size(), 0x100u);
         for (const uint8_t flags : {1, 2, 3}) {

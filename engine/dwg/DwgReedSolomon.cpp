@@ -1,0 +1,143 @@
+#include "engine/dwg/DwgReedSolomon.h"
+
+#include <algorithm>
+
+namespace orvo::dwg {
+
+DwgReedSolomon::DwgReedSolomon(unsigned fieldPolynomial, size_t parityBytes)
+    : m_parity(std::min(parityBytes, kMaxParity))
+{
+    unsigned x = 1;
+    for (size_t i = 0; i < kCodewordSize; ++i) {
+        m_exp[i] = static_cast<uint8_t>(x);
+        m_log[x] = static_cast<uint8_t>(i);
+        x <<= 1;
+        if ((x & 0x100) != 0)
+            x ^= fieldPolynomial;
+    }
+}
+
+uint8_t DwgReedSolomon::Mul(uint8_t a, uint8_t b) const
+{
+    if (a == 0 || b == 0)
+        return 0;
+    return Power(static_cast<size_t>(m_log[a]) + m_log[b]);
+}
+
+uint8_t DwgReedSolomon::Div(uint8_t a, uint8_t b) const
+{
+    if (a == 0 || b == 0)
+        return 0;
+    return Power(static_cast<size_t>(m_log[a]) + kCodewordSize - m_log[b]);
+}
+
+// S_j = c(alpha^j) for j = 1 .. parity, stored from index 0; true when all are zero.
+bool DwgReedSolomon::Syndromes(const uint8_t* codeword, Poly& syndromes) const
+{
+    bool clean = true;
+    for (size_t j = 0; j < m_parity; ++j) {
+        const uint8_t root = Power(j + 1);
+        uint8_t sum = 0;
+        for (size_t k = kCodewordSize; k-- > 0;)
+            sum = static_cast<uint8_t>(Mul(sum, root) ^ codeword[k]);
+        syndromes[j] = sum;
+        clean = clean && sum == 0;
+    }
+    return clean;
+}
+
+// Berlekamp-Massey: the error locator polynomial; returns its degree (the number of errors).
+size_t DwgReedSolomon::Locator(const Poly& syndromes, Poly& locator) const
+{
+    Poly previous{};
+    locator = Poly{};
+    locator[0] = previous[0] = 1;
+    size_t degree = 0, shift = 1;
+    uint8_t lastDiscrepancy = 1;
+    for (size_t n = 0; n < m_parity; ++n) {
+        uint8_t discrepancy = syndromes[n];
+        for (size_t i = 1; i <= degree; ++i)
+            discrepancy ^= Mul(locator[i], syndromes[n - i]);
+        if (discrepancy == 0) {
+            ++shift;
+            continue;
+        }
+        const Poly before = locator;
+        const uint8_t scale = Div(discrepancy, lastDiscrepancy);
+        for (size_t i = 0; i + shift <= kMaxParity; ++i)
+            locator[i + shift] ^= Mul(scale, previous[i]);
+        if (2 * degree <= n) {
+            degree = n + 1 - degree;
+            previous = before;
+            lastDiscrepancy = discrepancy;
+            shift = 1;
+        } else {
+            ++shift;
+        }
+    }
+    return degree;
+}
+
+uint8_t DwgReedSolomon::Evaluate(const Poly& poly, size_t degree, uint8_t x) const
+{
+    uint8_t sum = 0;
+    for (size_t i = degree + 1; i-- > 0;)
+        sum = static_cast<uint8_t>(Mul(sum, x) ^ poly[i]);
+    return sum;
+}
+
+// Forney: the error value at the position whose inverse locator is inverse.
+uint8_t DwgReedSolomon::Magnitude(const Poly& syndromes, const Poly& locator, size_t degree, uint8_t inverse) const
+{
+    // The evaluator S(x) * locator(x) mod x^parity, and the locator's formal derivative (the odd
+    // terms, each lowered by one degree).
+    Poly evaluator{}, derivative{};
+    for (size_t i = 0; i < m_parity; ++i) {
+        for (size_t j = 0; j <= std::min(i, degree); ++j)
+            evaluator[i] ^= Mul(syndromes[i - j], locator[j]);
+    }
+    for (size_t i = 1; i <= degree; i += 2)
+        derivative[i - 1] = locator[i];
+    const uint8_t denominator = Evaluate(derivative, degree, inverse);
+    if (denominator == 0)
+        return 0;
+    return Div(Evaluate(evaluator, m_parity - 1, inverse), denominator);
+}
+
+bool DwgReedSolomon::Correct(uint8_t* codeword) const
+{
+    Poly syndromes{};
+    if (m_parity == 0 || Syndromes(codeword, syndromes))
+        return true;
+    Poly locator{};
+    const size_t degree = Locator(syndromes, locator);
+    if (degree == 0 || 2 * degree > m_parity)
+        return false;
+    // Chien search: position k is wrong when locator(alpha^-k) is zero.
+    std::array<size_t, kMaxParity> positions{};
+    size_t found = 0;
+    for (size_t k = 0; k < kCodewordSize && found <= degree; ++k) {
+        if (Evaluate(locator, degree, Power(kCodewordSize - k)) == 0) {
+            if (found == degree)
+                return false;
+            positions[found++] = k;
+        }
+    }
+    if (found != degree)
+        return false;
+    uint8_t corrected[kCodewordSize];
+    std::copy(codeword, codeword + kCodewordSize, corrected);
+    for (size_t e = 0; e < found; ++e) {
+        const size_t k = positions[e];
+        const uint8_t value = Magnitude(syndromes, locator, degree, Power(kCodewordSize - k));
+        if (value == 0)
+            return false;
+        corrected[k] ^= value;
+    }
+    if (!Syndromes(corrected, syndromes))
+        return false;
+    std::copy(corrected, corrected + kCodewordSize, codeword);
+    return true;
+}
+
+} // namespace orvo::dwg

@@ -1,0 +1,42 @@
+// Reed-Solomon error correction of the 255-byte code words that 2007 files store their header and
+// pages in: byte k of a code word is the coefficient of x^k, the data bytes come first and the
+// parity bytes last, and the generator's roots are alpha^1 .. alpha^parity.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace orvo::dwg {
+
+class DwgReedSolomon
+{
+public:
+    static constexpr size_t kCodewordSize = 255;
+
+    // fieldPolynomial: the primitive polynomial of GF(256) (0x169 for the file header and system
+    // pages, 0x11D for data pages); parityBytes: 16 or 4.
+    DwgReedSolomon(unsigned fieldPolynomial, size_t parityBytes);
+
+    // Corrects up to parityBytes / 2 wrong bytes of the code word in place. False, with the code
+    // word left as it was, when it holds more errors than that.
+    bool Correct(uint8_t* codeword) const;
+
+private:
+    static constexpr size_t kMaxParity = 16;
+    using Poly = std::array<uint8_t, kMaxParity + 1>;
+
+    uint8_t Mul(uint8_t a, uint8_t b) const;
+    uint8_t Div(uint8_t a, uint8_t b) const;
+    uint8_t Power(size_t exponent) const { return m_exp[exponent % kCodewordSize]; }
+    bool Syndromes(const uint8_t* codeword, Poly& syndromes) const;
+    size_t Locator(const Poly& syndromes, Poly& locator) const;
+    uint8_t Evaluate(const Poly& poly, size_t degree, uint8_t x) const;
+    uint8_t Magnitude(const Poly& syndromes, const Poly& locator, size_t degree, uint8_t inverse) const;
+
+    std::array<uint8_t, kCodewordSize> m_exp{};
+    std::array<uint8_t, 256> m_log{};
+    size_t m_parity;
+};
+
+} // namespace orvo::dwg
