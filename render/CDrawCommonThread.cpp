@@ -153,11 +153,13 @@ bool CDrawCommonThread::PostToWindow(HWND target, UINT message, WPARAM wParam, L
 }
 
 bool CDrawCommonThread::SendToNotifyWindow(UINT message, WPARAM wParam, LPARAM lParam,
-                                           UINT timeoutMs, bool* unanswered) const
+                                           UINT timeoutMs, bool* unanswered, HWND* sentTo) const
 {
     if (unanswered)
         *unanswered = false;
     const HWND target = GetNotifyWnd();
+    if (sentTo)
+        *sentTo = target;
     if (!target || !GetResultFlag() || !MayReport(target))
         return false;
     DWORD_PTR answer = 0;

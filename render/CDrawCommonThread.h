@@ -62,9 +62,10 @@ protected:
     // The guarded blocking send to the notify window (SMTO_BLOCK): needs a notify window, the
     // result flag and everything PostToWindow needs. unanswered (when given) tells whether the
     // message went out without an answer (timed out, or the window went away meanwhile): the
-    // window may still be handling it, so what lParam points at must stay alive.
+    // window may still be handling it, so what lParam points at must stay alive. sentTo (when
+    // given) receives the window the message went to: the notify window may change meanwhile.
     bool SendToNotifyWindow(UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs,
-                            bool* unanswered = nullptr) const;
+                            bool* unanswered = nullptr, HWND* sentTo = nullptr) const;
     // Wakes a worker that sleeps on something of its own (the drawing thread's event).
     virtual void WakeForStop() {}
     CCriticalSection& Lock() const { return m_lock; }

@@ -52,7 +52,9 @@ public:
     int m_item = -1;
     bool m_done = false;
     bool m_cacheFirst = true;
-    // Set by the list on its own thread while the thumbnail thread may be polling it.
+    // Set by the list on its own thread while the thumbnail thread may be polling it. A job whose
+    // finished message went unanswered is freed as soon as this is set, so the list's handler
+    // sets it as its very last touch of the job.
     std::atomic<bool> m_taken{false};
     UINT m_result = 0;
 

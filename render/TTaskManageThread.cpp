@@ -519,10 +519,12 @@ void TTaskManageThread::ReportFinished(TTask& task, WPARAM wParam)
 {
     if (!InBrowseMode())
         return;
-    const HWND target = GetNotifyWnd();
+    // The job is recorded against the window the send really went to, or a job kept for an
+    // unanswered window could be freed while that window still handles it.
+    HWND target = nullptr;
     bool unanswered = false;
     if (SendToNotifyWindow(kMsgTaskFinished, wParam, reinterpret_cast<LPARAM>(&task),
-                           kTaskSendTimeoutMs, &unanswered))
+                           kTaskSendTimeoutMs, &unanswered, &target))
         m_unclaimed.NoteAnswered(target);
     else if (unanswered)
         m_unclaimed.NoteUnanswered(&task, target);
