@@ -10,7 +10,8 @@ namespace {
 
 // Every point of a list takes at least this many bits (three BD codes).
 constexpr uint64_t kPointBits = 6;
-// Leader roots and lines of one MULTILEADER: writers store a handful.
+// Leader roots of one MULTILEADER, and lines of all its roots together: writers store a handful.
+// A line takes only a few bits, so the bound is on the whole entity, not on each root.
 constexpr uint32_t kMaxLeaderLists = 4096;
 
 bool FitsPoints(const DwgBitReader& data, uint64_t count)
@@ -101,7 +102,7 @@ bool ReadLeaderRoot(DwgObjectRecord& record, RkDb::MLeader& leader)
     data.BL(); // root index
     data.BD(); // landing distance
     const uint32_t lines = data.BL();
-    if (data.Failed() || lines > kMaxLeaderLists || lines > data.BitsLeft())
+    if (data.Failed() || lines > kMaxLeaderLists - leader.leaderLines.size() || lines > data.BitsLeft())
         return false;
     for (uint32_t i = 0; i < lines; ++i) {
         std::vector<RkDb::Vec3> line;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -18,9 +19,9 @@ constexpr uint64_t kDimStyle = 0x27;
 
 // The fields of an R2000 entity record up to the LEADER's own, with bitSize as its handle
 // stream's start.
-void WriteEntityStart(DwgBitWriter& w, uint32_t bitSize)
+void WriteEntityStart(DwgBitWriter& w, uint32_t bitSize, uint16_t type = orvo::dwg::kTypeLeader)
 {
-    w.BS(orvo::dwg::kTypeLeader).Long(bitSize).H(0, kHandle);
+    w.BS(type).Long(bitSize).H(0, kHandle);
     w.BS(0);              // no extended data
     w.Bit(0);             // no graphics
     w.Bits(2, 2);         // model space
@@ -44,7 +45,38 @@ void WriteLeader(DwgBitWriter& w, uint32_t pointCount, const std::vector<RkDb::V
     w.BS(0).Bit(0).Bit(0);
 }
 
+// A MULTILEADER with block content and rootCount roots of linesPerRoot leader lines each, every
+// line without points of its own.
+void WriteMLeader(DwgBitWriter& w, uint32_t rootCount, uint32_t linesPerRoot)
+{
+    const auto zero = [&w]() { w.Bits(2, 2); }; // BL 0 in its short spelling
+    w.BL(rootCount);
+    for (uint32_t root = 0; root < rootCount; ++root) {
+        w.Bit(1).Bit(0).BD3(7, 8, 0).BD3(1, 0, 0);
+        zero();                    // breaks
+        w.BL(root).BD(0.5).BL(linesPerRoot);
+        for (uint32_t line = 0; line < linesPerRoot; ++line) {
+            zero();                // points
+            zero();                // breaks
+            zero();                // line index
+        }
+    }
+    w.BD(1).BD3(0, 0, 0).BD(2.5).BD(0.18).BD(0.1); // scale, base, text height, arrow size, gap
+    w.BS(0).BS(0).BS(0).BS(0);
+    w.Bit(0).Bit(0);              // block content, none
+}
+
 // The object as the map finds it: its size, then its data and its handle stream.
+std::vector<uint8_t> SizedObject(const DwgBitWriter& w)
+{
+    std::vector<uint8_t> object;
+    const size_t size = w.Bytes().size();
+    object.push_back(static_cast<uint8_t>(size));
+    object.push_back(static_cast<uint8_t>(size >> 8));
+    object.insert(object.end(), w.Bytes().begin(), w.Bytes().end());
+    return object;
+}
+
 std::vector<uint8_t> LeaderRecord(uint32_t pointCount, const std::vector<RkDb::Vec3>& points)
 {
     uint32_t bitSize = 0;
@@ -57,22 +89,31 @@ std::vector<uint8_t> LeaderRecord(uint32_t pointCount, const std::vector<RkDb::V
     }
     w.H(3, 0).H(5, 0x10);  // extension dictionary, layer
     w.H(5, 0).H(5, kDimStyle); // annotation, dimension style
-    std::vector<uint8_t> object;
-    const size_t size = w.Bytes().size();
-    object.push_back(static_cast<uint8_t>(size));
-    object.push_back(static_cast<uint8_t>(size >> 8));
-    object.insert(object.end(), w.Bytes().begin(), w.Bytes().end());
-    return object;
+    return SizedObject(w);
+}
+
+std::vector<uint8_t> MLeaderRecord(uint32_t rootCount, uint32_t linesPerRoot)
+{
+    uint32_t bitSize = 0;
+    DwgBitWriter w;
+    for (int pass = 0; pass < 2; ++pass) {
+        w = DwgBitWriter();
+        WriteEntityStart(w, bitSize, 500);
+        WriteMLeader(w, rootCount, linesPerRoot);
+        bitSize = static_cast<uint32_t>(w.BitCount());
+    }
+    w.H(3, 0).H(5, 0x10);  // extension dictionary, layer
+    return SizedObject(w);
 }
 
 // The entity as the reader keeps it: none when the record does not read whole.
 RkDb::EntityPtr Decode(const std::vector<uint8_t>& object, orvo::dwg::DwgEntityRefs& refs,
-                       orvo::dwg::DwgEntityCommon& common)
+                       orvo::dwg::DwgEntityCommon& common, const std::string& className = "")
 {
     orvo::dwg::DwgObjectRecord record;
     if (!record.Open(object, 0, DwgVersion::R2000) || !record.ReadEntityCommon(common))
         return nullptr;
-    RkDb::EntityPtr entity = orvo::dwg::DecodeEntity(record.Type(), "", record, common, refs);
+    RkDb::EntityPtr entity = orvo::dwg::DecodeEntity(record.Type(), className, record, common, refs);
     return record.Failed() ? nullptr : std::move(entity);
 }
 
@@ -101,6 +142,37 @@ TEST(DwgLeader, PointCountPastTheRecordGivesNoEntity)
         orvo::dwg::DwgEntityRefs refs;
         orvo::dwg::DwgEntityCommon common;
         EXPECT_EQ(Decode(LeaderRecord(count, {{1, 2, 0}, {5, 6, 0}, {9, 6, 0}}), refs, common), nullptr) << count;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Each line of a root ends at the root's connection point. Writers store a handful of lines; a
+// record whose roots together list thousands, each a few bits long, would make the decoder build
+// far more than the record holds before anything counts it, so it gives no entity.
+TEST(DwgMLeader, LinesOfAllRootsAreBounded)
+{
+    struct Case
+    {
+        uint32_t roots;
+        uint32_t linesPerRoot;
+        bool read;
+    };
+    const Case cases[] = {{1, 2, true}, {3, 4, true}, {1, 4096, true}, {2, 2048, true}, {2, 3000, false}, {5, 1000, false}};
+    for (const Case& c : cases) {
+        orvo::dwg::DwgEntityRefs refs;
+        orvo::dwg::DwgEntityCommon common;
+        const RkDb::EntityPtr entity = Decode(MLeaderRecord(c.roots, c.linesPerRoot), refs, common, "MULTILEADER");
+        ASSERT_EQ(entity != nullptr, c.read) << c.roots << " x " << c.linesPerRoot;
+        if (!c.read)
+            continue;
+        const auto* leader = RkDb::As<RkDb::MLeader>(*entity);
+        ASSERT_NE(leader, nullptr);
+        ASSERT_EQ(leader->leaderLines.size(), static_cast<size_t>(c.roots) * c.linesPerRoot);
+        EXPECT_EQ(leader->leaderLines.front(), (std::vector<RkDb::Vec3>{{7, 8, 0}}));
+        EXPECT_DOUBLE_EQ(leader->arrowSize, 0.18);
     }
 }
 
