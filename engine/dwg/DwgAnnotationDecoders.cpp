@@ -27,7 +27,7 @@ RkDb::EntityPtr DecodeLeader(DwgObjectRecord& record, DwgEntityCommon& common, D
     data.BS(); // annotation type
     leader->spline = data.BS() == 1;
     const uint32_t count = data.BL();
-    if (data.Failed() || !FitsPoints(data, count))
+    if (data.Failed() || !FitsPoints(data, count) || !data.Claim(count, sizeof(RkDb::Vec3)))
         return nullptr;
     leader->vertices.reserve(count);
     for (uint32_t i = 0; i < count && !data.Failed(); ++i)
@@ -55,7 +55,8 @@ bool ReadLeaderLine(DwgObjectRecord& record, std::vector<RkDb::Vec3>& line)
 {
     DwgBitReader& data = record.Data();
     const uint32_t points = data.BL();
-    if (data.Failed() || !FitsPoints(data, points))
+    if (data.Failed() || !FitsPoints(data, points) ||
+        !data.Claim(static_cast<uint64_t>(points) + 1, sizeof(RkDb::Vec3)))
         return false;
     line.reserve(points + 1);
     for (uint32_t i = 0; i < points && !data.Failed(); ++i)

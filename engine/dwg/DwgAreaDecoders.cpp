@@ -29,7 +29,7 @@ bool ReadSplineEdge(DwgBitReader& data, RkDb::HatchEdge& edge)
     data.B(); // periodic
     const uint32_t knots = data.BL();
     const uint32_t controls = data.BL();
-    if (!Fits(data, knots, 2) || !Fits(data, controls, 128))
+    if (!Fits(data, knots, 2) || !Fits(data, controls, 128) || !data.Claim(knots, sizeof(double)))
         return false;
     for (uint32_t i = 0; i < knots; ++i)
         edge.knots.push_back(data.BD());
@@ -85,7 +85,7 @@ bool ReadLoop(DwgBitReader& data, RkDb::HatchLoop& loop, bool& derived)
     derived = derived || (loop.flags & 4) != 0;
     if ((loop.flags & 2) == 0) {
         const uint32_t edges = data.BL();
-        if (!Fits(data, edges, 8 + 128))
+        if (!Fits(data, edges, 8 + 128) || !data.Claim(edges, sizeof(RkDb::HatchEdge)))
             return false;
         loop.edges.resize(edges);
         for (RkDb::HatchEdge& edge : loop.edges) {
@@ -140,7 +140,7 @@ RkDb::EntityPtr DecodeHatch(DwgObjectRecord& record, DwgEntityCommon& common)
     hatch->solid = data.B() != 0;
     data.B(); // associative
     const uint32_t loops = data.BL();
-    if (!Fits(data, loops, 32))
+    if (!Fits(data, loops, 32) || !data.Claim(loops, sizeof(RkDb::HatchLoop)))
         return nullptr;
     bool derived = false;
     hatch->loops.resize(loops);

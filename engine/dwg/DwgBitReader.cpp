@@ -1,5 +1,7 @@
 #include "engine/dwg/DwgBitReader.h"
 
+#include "engine/dwg/DwgMemoryBudget.h"
+
 #include "engine/db/CodePage.h"
 
 #include <cstring>
@@ -378,6 +380,19 @@ std::vector<uint8_t> DwgBitReader::Bytes(uint64_t count)
     for (uint8_t& byte : bytes)
         byte = RC();
     return bytes;
+}
+
+bool DwgBitReader::Claim(uint64_t count, uint64_t bytesEach)
+{
+    if (!m_budget)
+        return true;
+    // Past a terabyte the product could overflow; no budget holds that much anyway.
+    constexpr uint64_t kHuge = 1ull << 40;
+    const uint64_t bytes = bytesEach != 0 && count > kHuge / bytesEach ? kHuge : count * bytesEach;
+    if (!m_budget->Charge(bytes))
+        return false;
+    m_claimed += bytes;
+    return true;
 }
 
 std::string Utf16ToUtf8(const uint16_t* units, size_t count)

@@ -14,6 +14,8 @@
 
 namespace orvo::dwg {
 
+class DwgMemoryBudget;
+
 class DwgBitReader
 {
 public:
@@ -28,6 +30,18 @@ public:
 
     bool Failed() const { return m_failed; }
     void Fail() { m_failed = true; }
+
+    // A list a decoder is about to build count elements long is claimed from the memory budget
+    // first, when one is set: an element can cost a few bits in the record and tens of bytes in
+    // memory, so without the claim one forged record could take gigabytes before its entity is
+    // counted. Claimed() tells the decoder's caller how much is counted already.
+    void SetBudget(DwgMemoryBudget* budget)
+    {
+        m_budget = budget;
+        m_claimed = 0;
+    }
+    bool Claim(uint64_t count, uint64_t bytesEach);
+    uint64_t Claimed() const { return m_claimed; }
     uint64_t BitPosition() const { return m_bit; }
     uint64_t BitLimit() const { return m_limit; }
     uint64_t BitsLeft() const { return m_bit < m_limit ? m_limit - m_bit : 0; }
@@ -83,6 +97,8 @@ private:
     DwgVersion m_version;
     const RkDxf::DxfTextDecoder* m_decoder = nullptr;
     bool m_failed = false;
+    DwgMemoryBudget* m_budget = nullptr;
+    uint64_t m_claimed = 0;
 };
 
 // UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.

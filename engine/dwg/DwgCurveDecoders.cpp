@@ -255,6 +255,13 @@ RkDb::EntityPtr DecodeSpline(DwgObjectRecord& record, DwgEntityCommon& common)
     }
     if (data.Failed() || !Fits(data, knotCount, 2) || !Fits(data, controlCount, 6) || !Fits(data, fitCount, 6))
         return nullptr;
+    // A fit point also pays for the curve made through it: its control point, knot and the
+    // interpolation's working lists.
+    constexpr uint64_t kFitPointBytes = 8 * sizeof(RkDb::Vec3);
+    if (!data.Claim(knotCount, sizeof(double)) ||
+        !data.Claim(controlCount, sizeof(RkDb::Vec3) + (weighted ? sizeof(double) : 0)) ||
+        !data.Claim(fitCount, kFitPointBytes))
+        return nullptr;
     spline->knots.reserve(knotCount);
     for (uint32_t i = 0; i < knotCount && !data.Failed(); ++i)
         spline->knots.push_back(data.BD());

@@ -45,10 +45,14 @@ void DecodeEntityObject(DwgObjectRecord& record, const std::string& className, D
     }
     DwgEntityRefs refs;
     DwgObjectRecord pristine = record;
+    record.Data().SetBudget(&budget);
     RkDb::EntityPtr entity = DecodeEntity(type, className, record, common, refs);
-    const uint64_t bytes = (entity ? EstimateEntityBytes(*entity) : kObjectBytes) +
-                           static_cast<uint64_t>(refs.children.capacity()) * sizeof(uint64_t);
-    if (!budget.Charge(bytes))
+    const uint64_t claimed = record.Data().Claimed();
+    record.Data().SetBudget(nullptr);
+    uint64_t bytes = (entity ? EstimateEntityBytes(*entity) : kObjectBytes) +
+                     static_cast<uint64_t>(refs.children.capacity()) * sizeof(uint64_t);
+    bytes = bytes > claimed ? bytes - claimed : 0;
+    if (budget.Exhausted() || !budget.Charge(bytes))
         return;
     if (!entity || record.Failed()) {
         // Kept as a link of its owner's chain even when the database has no such entity.

@@ -2,6 +2,7 @@
 // flag and the dimension style come out; a point count past what the record holds gives none.
 #include "engine/db/BlockEntities.h"
 #include "engine/dwg/DwgEntityDecoders.h"
+#include "engine/dwg/DwgMemoryBudget.h"
 #include "tests/engine/portable/DwgBitWriter.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +135,37 @@ TEST(DwgLeader, PointsPathArrowAndStyle)
     EXPECT_TRUE(leader->arrowHead);
     EXPECT_EQ(leader->extrusion, (RkDb::Vec3{0, 0, 1}));
     EXPECT_EQ(refs.dimStyle, kDimStyle);
+}
+
+// A point can cost as little as 6 bits in a record and takes 24 bytes in memory, so the points are
+// claimed from the reader's budget before they are read: a budget too small for them gives no
+// entity and is left exhausted; one that holds them has them counted.
+TEST(DwgLeader, PointsAreClaimedFromTheBudgetBeforeTheyAreRead)
+{
+    constexpr uint32_t kPoints = 1000;
+    const std::vector<uint8_t> object = LeaderRecord(kPoints, std::vector<RkDb::Vec3>(kPoints));
+    const uint64_t pointBytes = uint64_t{kPoints} * sizeof(RkDb::Vec3);
+    const struct
+    {
+        uint64_t limit;
+        bool decoded;
+    } cases[] = {{pointBytes / 4, false}, {pointBytes - 1, false}, {pointBytes * 2, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.limit);
+        orvo::dwg::DwgMemoryBudget budget(c.limit);
+        orvo::dwg::DwgObjectRecord record;
+        orvo::dwg::DwgEntityCommon common;
+        orvo::dwg::DwgEntityRefs refs;
+        ASSERT_TRUE(record.Open(object, 0, DwgVersion::R2000) && record.ReadEntityCommon(common));
+        record.Data().SetBudget(&budget);
+        const RkDb::EntityPtr entity =
+            orvo::dwg::DecodeEntity(record.Type(), "", record, common, refs);
+        EXPECT_EQ(entity != nullptr, c.decoded);
+        EXPECT_EQ(budget.Exhausted(), !c.decoded);
+        if (c.decoded) {
+            EXPECT_EQ(record.Data().Claimed(), pointBytes);
+        }
+    }
 }
 
 TEST(DwgLeader, PointCountPastTheRecordGivesNoEntity)
