@@ -15,7 +15,7 @@ orvo_build() {
             -DCMAKE_TOOLCHAIN_FILE="$ORVO_ROOT/cmake/toolchain-$triplet.cmake" \
             -DORVO_DEPS_PREFIX:PATH="$prefix" >/dev/null
     fi
-    cmake --build "$build" -j"$(nproc)"
+    cmake --build "$build" -j"${ORVO_JOBS:-$(nproc)}"
 }
 
 # Starts a private Xvfb display and a persistent wineserver for the prefix; both end with the shell.

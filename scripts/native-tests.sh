@@ -15,12 +15,12 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root/engine/native" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Debug \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 fi
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"${ORVO_JOBS:-$(nproc)}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:allocator_may_return_null=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" || status=1
+ctest --test-dir "$build" --output-on-failure -j"${ORVO_JOBS:-$(nproc)}" || status=1
 
 # Each target runs on a scratch copy of its committed seeds plus the seeds it writes itself, so the
 # corpus the fuzzer grows never lands in the source tree.

@@ -11,7 +11,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cache=${ORVO_DEPS_CACHE:-$HOME/.cache/orvo-deps}
-jobs=$(nproc)
+jobs=${ORVO_JOBS:-$(nproc)}
 arches=("$@")
 [ ${#arches[@]} -gt 0 ] || arches=(x86_64)
 

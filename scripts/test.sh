@@ -10,7 +10,7 @@ orvo_start_display "$build"
 status=0
 # A case that fails is run once more: under a heavily loaded machine Wine has been seen to fail a
 # program's start with no output at all. A real fault fails both runs.
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300 --repeat until-pass:2 "$@" ||
+ctest --test-dir "$build" --output-on-failure -j"${ORVO_JOBS:-$(nproc)}" --timeout 300 --repeat until-pass:2 "$@" ||
     status=$?
 if [ -x "$ORVO_ROOT/scripts/native-tests.sh" ] && [ $# -eq 0 ]; then
     "$ORVO_ROOT/scripts/native-tests.sh" || status=1
