@@ -83,6 +83,12 @@ void CRasterImage::ResetInfo(DWORD imageType)
     SetYDPI(96);
 }
 
+void CRasterImage::SetDecodeFitBox(DWORD width, DWORD height)
+{
+    m_info.dwFitBoxWidth = width;
+    m_info.dwFitBoxHeight = height;
+}
+
 void CRasterImage::SetLastError(const char* text)
 {
     lstrcpynA(m_info.szLastError, text ? text : "", sizeof(m_info.szLastError));

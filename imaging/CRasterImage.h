@@ -54,6 +54,10 @@ struct RASTERINFO
     RGBQUAD transColor;
     BYTE nJpegQuality;
     BYTE nJpegScale;
+    // The box the caller will show the picture fitted into, either way up (0 x 0: full size).
+    // A codec that can decode smaller for free (JPEG's DCT scaling) stays no smaller than that.
+    DWORD dwFitBoxWidth;
+    DWORD dwFitBoxHeight;
     LONG nFrame;
     LONG nNumFrames;
     DWORD dwFrameDelay;
@@ -110,6 +114,9 @@ public:
     void SetJpegQuality(BYTE quality) { m_info.nJpegQuality = quality; }
     BYTE GetJpegScale() const { return m_info.nJpegScale; }
     void SetJpegScale(BYTE scale) { m_info.nJpegScale = scale; }
+    void SetDecodeFitBox(DWORD width, DWORD height);
+    DWORD GetDecodeFitBoxWidth() const { return m_info.dwFitBoxWidth; }
+    DWORD GetDecodeFitBoxHeight() const { return m_info.dwFitBoxHeight; }
     void SetFrame(LONG frame) { m_info.nFrame = frame; }
     LONG GetFrame() const { return m_info.nFrame; }
     LONG GetNumFrames() const { return m_info.nNumFrames; }

@@ -45,6 +45,12 @@ public:
     bool DecodeExif(CRasterFile* stream);
     bool DecodeExif(FILE* stream);
 
+    // The DCT scale denominator (1, 2, 4 or 8) that decodes a width x height picture as small as
+    // it can while it still covers its fit into the box, whichever way up it is shown (Exif
+    // orientation turns it after decoding). 1 for an empty box or image.
+    static unsigned ScaleDenominatorForBox(DWORD width, DWORD height, DWORD boxWidth,
+                                           DWORD boxHeight);
+
     const EXIFINFO& GetExifInfo() const { return m_exifInfo; }
     void SetSmoothingFactor(int factor) { m_smoothingFactor = factor; }
     void SetDitherMode(int mode) { m_ditherMode = mode; }

@@ -52,10 +52,12 @@ const ExtensionFormats* FindExtension(const char* path)
     return nullptr;
 }
 
-std::unique_ptr<CRasterImage> DecodeFrom(const KFileBuffer& bytes, DWORD format)
+std::unique_ptr<CRasterImage> DecodeFrom(const KFileBuffer& bytes, DWORD format, DWORD fitWidth = 0,
+                                         DWORD fitHeight = 0)
 {
-    auto image = std::make_unique<CRasterImage>(bytes.GetData(), bytes.GetSize(), format);
-    if (!image->IsValid())
+    auto image = std::make_unique<CRasterImage>(format);
+    image->SetDecodeFitBox(fitWidth, fitHeight);
+    if (!image->Decode(bytes.GetData(), bytes.GetSize(), format) || !image->IsValid())
         return nullptr;
     return image;
 }
@@ -322,7 +324,8 @@ void KImage::GetExtents(float box[4], bool& empty)
     box[3] = box[3] > top ? box[3] : top;
 }
 
-std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format)
+std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format, DWORD fitWidth,
+                                              DWORD fitHeight)
 {
     const DWORD code = format < 0 ? KImage::LoadFormatOf(path) : static_cast<DWORD>(format);
     if (code == 0 || !path)
@@ -337,7 +340,7 @@ std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format)
     KFileBuffer bytes;
     if (!bytes.LoadFile(path))
         return nullptr;
-    std::unique_ptr<CRasterImage> image = DecodeFrom(bytes, code);
+    std::unique_ptr<CRasterImage> image = DecodeFrom(bytes, code, fitWidth, fitHeight);
     if (image && code == RASTER_FORMAT_JPG)
         ApplyExifOrientation(*image, ReadExifOrientation(path));
     return image;

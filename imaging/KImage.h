@@ -73,7 +73,11 @@ private:
 // Turns the image upright by a JPEG's Exif orientation (values 2..8; others leave it).
 void ApplyExifOrientation(CRasterImage& image, int orientation);
 // format < 0: from the extension. Null when refused, unreadable or not decoded.
-std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format);
+// fitWidth x fitHeight, when given, is the box the picture will be shown fitted into: a JPEG is
+// then decoded at the smallest DCT scale that still covers it (the result may be smaller than the
+// file's own size).
+std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format, DWORD fitWidth = 0,
+                                              DWORD fitHeight = 0);
 std::unique_ptr<CRasterImage> LoadExifThumbnail(const char* path);
 // " model WxH flash [exposure] date"; empty without Exif data.
 KString GetExifSummary(const char* path);

@@ -8,6 +8,7 @@
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/CSingleLock.h"
+#include "imaging/AreaShrink.h"
 #include "imaging/GdiScopes.h"
 #include "imaging/KImage.h"
 #include "render/KBMP.h"
@@ -438,25 +439,33 @@ UINT TTaskManageThread::MakeRasterThumbnail(TTask* task)
     DWORD format = 0;
     if (!task || !DrawingTypeToImageFormat(task->m_fileType, &format) || format == 0)
         return kNothing;
+    const KBMP* bitmap = task->GetBitmap();
+    const int nominalWidth = bitmap ? bitmap->GetWidth() : m_thumbWidth.load();
+    const int nominalHeight = bitmap ? bitmap->GetHeight() : m_thumbHeight.load();
     std::unique_ptr<CRasterImage> image;
     if (task->m_fileType == kJpegType && GetSettings().readExifThumbnail)
         image = LoadExifThumbnail(task->m_path);
     if (!image)
-        image = LoadRasterImage(task->m_path, static_cast<int32_t>(format));
+        image = LoadRasterImage(task->m_path, static_cast<int32_t>(format),
+                                static_cast<DWORD>(std::max(1, nominalWidth)),
+                                static_cast<DWORD>(std::max(1, nominalHeight)));
     if (!image || !image->IsValid())
         return kNothing;
     const int32_t imageWidth = static_cast<int32_t>(image->GetWidth());
     const int32_t imageHeight = static_cast<int32_t>(image->GetHeight());
-    const KBMP* bitmap = task->GetBitmap();
-    const int nominalWidth = bitmap ? bitmap->GetWidth() : m_thumbWidth.load();
-    const int nominalHeight = bitmap ? bitmap->GetHeight() : m_thumbHeight.load();
     const float scale = ComputeFitScale(imageWidth, imageHeight, nominalWidth, nominalHeight);
     const int width = std::max(1, static_cast<int>(static_cast<float>(imageWidth) * scale));
     const int height = std::max(1, static_cast<int>(static_cast<float>(imageHeight) * scale));
+    if (scale < 1.0f) {
+        if (auto shrunk = ShrinkByArea(*image, static_cast<DWORD>(width), static_cast<DWORD>(height)))
+            image = std::move(shrunk);
+    }
     HDC dc = task->BeginPictureSized(nullptr, width, height, 24);
     if (!dc)
         return kNothing;
-    image->Stretch(dc, 0, 0, width, height, SRCCOPY, scale < 1.0f ? HALFTONE : COLORONCOLOR);
+    const bool sameSize = image->GetWidth() == static_cast<DWORD>(width) &&
+                          image->GetHeight() == static_cast<DWORD>(height);
+    image->Stretch(dc, 0, 0, width, height, SRCCOPY, sameSize ? COLORONCOLOR : HALFTONE);
     task->EndPicture();
     image.reset();
     if (StillWanted() && !GetSkipFlag())

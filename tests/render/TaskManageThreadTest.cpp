@@ -4,6 +4,7 @@
 // jobs kept alive for a list that answers late; and the stored preview of a drawing as a DIB.
 #include "render/TTaskManageThread.h"
 
+#include "imaging/CRasterImage.h"
 #include "imaging/KImage.h"
 #include "render/CacheFile.h"
 #include "render/KBMP.h"
@@ -18,7 +19,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -290,6 +294,59 @@ TEST_F(ThumbnailFixture, AFolderSeenAgainIsServedFromTheCacheWithoutRendering)
         EXPECT_EQ(first[static_cast<size_t>(f.item)].picture, f.picture) << f.item;
     }
     EXPECT_EQ(0, m_list.statusPictures);
+}
+
+// The darkest and brightest channel value of a thumbnail's pixels (a whole BMP file image).
+std::pair<int, int> ChannelRange(const std::string& bmp)
+{
+    if (bmp.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))
+        return {0, 255};
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER info;
+    std::memcpy(&file, bmp.data(), sizeof file);
+    std::memcpy(&info, bmp.data() + sizeof file, sizeof info);
+    const size_t stride = (size_t(info.biWidth) * 3 + 3) & ~size_t(3);
+    int low = 255, high = 0;
+    for (LONG y = 0; y < std::abs(info.biHeight); ++y) {
+        for (size_t x = 0; x < size_t(info.biWidth) * 3; ++x) {
+            const size_t at = file.bfOffBits + size_t(y) * stride + x;
+            if (at >= bmp.size())
+                return {0, 255};
+            const int v = static_cast<unsigned char>(bmp[at]);
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    return {low, high};
+}
+
+// Fine stripes become an even grey in a thumbnail, whether the photo was decoded at a reduced
+// scale (JPEG) or in full (BMP): a sampling shrink would show black or white bars.
+TEST_F(ThumbnailFixture, PhotosAreShrunkByAveragingWithoutAliasing)
+{
+    CRasterImage stripes(1600, 1200, 24, RASTER_FORMAT_JPG);
+    for (DWORD y = 0; y < 1200; ++y) {
+        BYTE* row = stripes.GetBits(y);
+        for (DWORD x = 0; x < 1600 * 3; ++x)
+            row[x] = (x / 3) % 4 < 2 ? 255 : 0;
+    }
+    stripes.SetJpegQuality(100);
+    const std::string jpeg = m_folder / "stripes.jpg";
+    const std::string bmp = m_folder / "stripes.bmp";
+    ASSERT_TRUE(stripes.Save(jpeg.c_str(), RASTER_FORMAT_JPG));
+    ASSERT_TRUE(stripes.Save(bmp.c_str(), RASTER_FORMAT_BMP));
+    Start();
+    Serve({{jpeg, 5}, {bmp, 4}}, true);
+    for (int item : {0, 1}) {
+        const Finished* f = m_list.ForItem(item);
+        ASSERT_TRUE(f) << item;
+        EXPECT_EQ(1u, f->result) << item;
+        EXPECT_EQ(kThumbWidth, f->pictureWidth) << item;
+        EXPECT_EQ(kThumbHeight, f->pictureHeight) << item;
+        const std::pair<int, int> range = ChannelRange(f->picture);
+        EXPECT_GE(range.first, 105) << item;
+        EXPECT_LE(range.second, 150) << item;
+    }
 }
 
 TEST_F(ThumbnailFixture, ARebuildRendersEveryJobAndLooksNothingUp)
