@@ -100,9 +100,17 @@ bool CRasterImageTIF::DecodePage(TIFF* tif)
                      page.photometric == PHOTOMETRIC_YCBCR ||
                      page.photometric == PHOTOMETRIC_SEPARATED ||
                      page.photometric == PHOTOMETRIC_LOGL || page.photometric == PHOTOMETRIC_LOGLUV;
-    if (rgb)
+    if (rgb && !IsPlainRgb(tif, page))
         return ReadRgbaPage(tif, page);
     return FillPalette(tif, page) && ReadBands(tif, page);
+}
+
+bool CRasterImageTIF::IsPlainRgb(TIFF* tif, const PageLayout& page)
+{
+    uint16_t planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    return page.photometric == PHOTOMETRIC_RGB && page.samples == 3 && page.bitsPerSample == 8 &&
+           planar == PLANARCONFIG_CONTIG;
 }
 
 void CRasterImageTIF::ReadResolution(TIFF* tif)
@@ -275,7 +283,14 @@ void CRasterImageTIF::StoreRow(const PageLayout& page, BYTE* samples, DWORD rowF
         rowBytes = count;
     }
     const int bits8 = page.bitsPerSample == 16 ? 8 : page.bitsPerSample;
-    if (page.samples >= 3) {
+    if (page.photometric == PHOTOMETRIC_RGB) {
+        // Plain 8-bit RGB rows go straight into the image, turned to its blue-green-red order.
+        for (size_t x = 0; x < page.width && 3 * x + 2 < rowBytes && 3 * x + 2 < stride; ++x) {
+            bits[3 * x] = samples[3 * x + 2];
+            bits[3 * x + 1] = samples[3 * x + 1];
+            bits[3 * x + 2] = samples[3 * x];
+        }
+    } else if (page.samples >= 3) {
         if (bits8 == 8 && rowBytes >= count)
             StoreLabRow(page, samples, row);
     } else if (page.samples == 2) {

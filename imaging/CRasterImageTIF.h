@@ -33,6 +33,8 @@ private:
     bool DecodePage(TIFF* tif);
     void ReadResolution(TIFF* tif);
     DWORD ChooseDepth(const PageLayout& page) const;
+    // Contiguous 8-bit RGB: read by strips or tiles like grey pages, without libtiff's RGBA pass.
+    static bool IsPlainRgb(TIFF* tif, const PageLayout& page);
     bool ReadRgbaPage(TIFF* tif, const PageLayout& page);
     bool FillPalette(TIFF* tif, const PageLayout& page);
     bool ReadBands(TIFF* tif, PageLayout page);

@@ -277,6 +277,34 @@ TEST(CRasterImageTIF, SixteenBitSamplesStripsAndTiles)
     }
 }
 
+// Plain 8-bit RGB pages are read without libtiff's RGBA pass: every channel lands in its place,
+// from strips of any height and from tiles that overhang the page.
+TEST(CRasterImageTIF, PlainRgbPagesKeepEveryChannel)
+{
+    for (const uint32_t rowsPerStrip : {1u, 5u, 100u}) {
+        for (const uint32_t tile : {0u, 16u}) {
+            TiffSpec s;
+            s.width = 37;
+            s.length = 21;
+            s.samples = 3;
+            s.photometric = PHOTOMETRIC_RGB;
+            s.rowsPerStrip = rowsPerStrip;
+            s.tile = tile;
+            s.sample = [](uint32_t x, uint32_t y, int k) { return uint16_t((x * 7 + y * 11 + k * 85) & 0xFF); };
+            CRasterImage image;
+            ASSERT_TRUE(DecodeFromBytes(image, WriteTiff(s), RASTER_FORMAT_TIF)) << image.GetLastError();
+            ASSERT_EQ(image.GetBpp(), 24);
+            for (long y : {0L, 15L, 16L, 20L})
+                for (long x : {0L, 15L, 16L, 36L}) {
+                    const RGBQUAD c = Top(image, x, y);
+                    EXPECT_EQ(c.rgbRed, BYTE((x * 7 + y * 11) & 0xFF)) << x << "," << y << " " << tile;
+                    EXPECT_EQ(c.rgbGreen, BYTE((x * 7 + y * 11 + 85) & 0xFF)) << x << "," << y;
+                    EXPECT_EQ(c.rgbBlue, BYTE((x * 7 + y * 11 + 170) & 0xFF)) << x << "," << y;
+                }
+        }
+    }
+}
+
 TEST(CRasterImageTIF, CieLabPagesBecomeTrueColour)
 {
     TiffSpec s;
