@@ -7,11 +7,11 @@
 #include "bench/BenchDrawingGenerator.h"
 #include "engine/rkio/rkio.h"
 #include "imaging/CRasterImage.h"
-#include "render/CacheFile.h"
-#include "render/TDwgCache.h"
-#include "render/TLibIndexTree.h"
-#include "render/TTaskManageThread.h"
-#include "render/WorkerAppState.h"
+#include "render/cache/CacheFile.h"
+#include "render/cache/TDwgCache.h"
+#include "render/cache/TLibIndexTree.h"
+#include "render/workers/TTaskManageThread.h"
+#include "render/workers/WorkerAppState.h"
 
 #include <algorithm>
 #include <chrono>
@@ -166,7 +166,8 @@ int main(int argc, char** argv)
     InitDLL();
     CreateLibIndexTree(cacheFolder.c_str(), false, true);
     CreateDwgCache(true);
-    WorkerAppState::SetMode(1);
+    WorkerAppState appState; // the browser is up
+    appState.mode.store(1);
     ListCounts counts;
     const HWND list = CreateListWindow(counts);
     double cold = 0.0;
@@ -175,6 +176,7 @@ int main(int argc, char** argv)
     int hits = 0;
     {
         TTaskManageThread thread;
+        thread.SetAppState(&appState);
         thread.SetNotifyWnd(list);
         thread.SetThumbSize(kThumbWidth, kThumbHeight);
         if (!list || !thread.CreateThread()) {
@@ -187,7 +189,6 @@ int main(int argc, char** argv)
         hits = counts.fromCache;
         thread.StopAndWait(20000);
     }
-    WorkerAppState::SetMode(0);
     DestroyWindow(list);
 
     double decode = 0.0;

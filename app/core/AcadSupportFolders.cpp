@@ -1,6 +1,6 @@
-#include "app/AcadSupportFolders.h"
+#include "app/core/AcadSupportFolders.h"
 
-#include "app/RegistryValues.h"
+#include "app/core/RegistryValues.h"
 
 const char* const kAutoCadKey = "SoftWare\\Autodesk\\AutoCAD";
 

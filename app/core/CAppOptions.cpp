@@ -1,9 +1,6 @@
-#include "app/CAppOptions.h"
+#include "app/core/CAppOptions.h"
 
-#include "app/AcadSupportFolders.h"
-#include "app/CacheOptions.h"
-#include "app/RegistryRoot.h"
-#include "engine/rkio/rkio.h"
+#include "app/core/RegistryRoot.h"
 
 #include <algorithm>
 
@@ -148,12 +145,6 @@ void CAppOptions::SaveRecord() const
     VisitStoredFields(*this, saver);
 }
 
-void CAppOptions::Save() const
-{
-    SaveRecord();
-    SaveCacheOptions();
-}
-
 void CAppOptions::SetSortType(int sortType)
 {
     SortType = std::clamp(sortType, 0, 3);
@@ -162,13 +153,4 @@ void CAppOptions::SetSortType(int sortType)
 void CAppOptions::SetBackgroundColor(int colorIndex)
 {
     BackGroundColor = colorIndex;
-}
-
-void LoadOptionsAtStartup()
-{
-    g_options.Load();
-    CString folders;
-    if (ReadAcadSupportFolders(HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, kAutoCadKey, folders))
-        DWG_SetSearchDirectories(folders);
-    LoadCacheOptions();
 }

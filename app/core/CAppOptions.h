@@ -20,10 +20,9 @@ public:
     // under the registry root. A missing key or value, or a value not stored as REG_DWORD, keeps
     // the field; sizes and the sort column are clamped.
     void Load();
-    // Writes the same values, all as REG_DWORD; a key that cannot be created is skipped.
+    // Writes the same values, all as REG_DWORD; a key that cannot be created is skipped. (The
+    // thumbnail-cache options are saved beside it by SaveOptions, above the cache.)
     void SaveRecord() const;
-    // SaveRecord, then the thumbnail-cache options.
-    void Save() const;
 
     void SetSortType(int sortType);
     void SetBackgroundColor(int colorIndex);
@@ -68,10 +67,6 @@ public:
 };
 
 extern CAppOptions g_options;
-
-// Start-up's load: the record, the CAD support folders for the engine, then the thumbnail-cache
-// options (which create the cache holder and the cache index).
-void LoadOptionsAtStartup();
 
 template <class Options, class Visitor>
 void CAppOptions::VisitStoredFields(Options& o, Visitor& v)

@@ -1,6 +1,6 @@
-#include "app/CDrawingFileType.h"
+#include "app/core/CDrawingFileType.h"
 
-#include "app/PathUtils.h"
+#include "app/core/PathUtils.h"
 
 #include <iterator>
 

@@ -4,8 +4,8 @@
 // files up, so every operation takes the table's lock and lookups hand out copies of rows.
 #pragma once
 
-#include "app/CDrawingFileInfo.h"
-#include "render/OArray.h"
+#include "app/core/CDrawingFileInfo.h"
+#include "render/kit/OArray.h"
 
 #include <mutex>
 #include <vector>

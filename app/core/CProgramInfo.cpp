@@ -1,4 +1,4 @@
-#include "app/CProgramInfo.h"
+#include "app/core/CProgramInfo.h"
 
 const CProgramInfo g_programInfo = {
     "https://www.halvorn.example/",

@@ -1,4 +1,4 @@
-#include "app/FileUtils.h"
+#include "app/core/FileUtils.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "app/NumberFormat.h"
+#include "app/core/NumberFormat.h"
 
 #include "engine/rkui/RkUI.h"
 

@@ -1,4 +1,4 @@
-#include "app/PathUtils.h"
+#include "app/core/PathUtils.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/RegistryRoot.h"
+#include "app/core/RegistryRoot.h"
 
 CString g_strRegistryRoot = "Software\\Halvorn\\Orvo DWG Viewer\\";
 

@@ -1,4 +1,4 @@
-#include "app/RegistryValues.h"
+#include "app/core/RegistryValues.h"
 
 namespace {
 

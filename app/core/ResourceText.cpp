@@ -1,4 +1,4 @@
-#include "app/ResourceText.h"
+#include "app/core/ResourceText.h"
 
 CString LoadResString(UINT id)
 {

@@ -1,4 +1,4 @@
-#include "app/ShellOpen.h"
+#include "app/core/ShellOpen.h"
 
 #include <shellapi.h>
 

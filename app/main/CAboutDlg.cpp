@@ -1,8 +1,8 @@
-#include "app/CAboutDlg.h"
+#include "app/main/CAboutDlg.h"
 
 #include "app/CAppState.h"
-#include "app/CProgramInfo.h"
-#include "app/ShellOpen.h"
+#include "app/core/CProgramInfo.h"
+#include "app/core/ShellOpen.h"
 #include "engine/rkui/RkUI.h"
 #include "res/resource.h"
 

@@ -1,26 +1,29 @@
-#include "app/COrvoKestalApp.h"
+#include "app/main/COrvoKestalApp.h"
 
-#include "app/CAboutDlg.h"
-#include "app/CAppOptions.h"
+#include "app/main/CAboutDlg.h"
+#include "app/core/CAppOptions.h"
 #include "app/CAppState.h"
-#include "app/CDrawingFileType.h"
-#include "app/CProgramInfo.h"
+#include "app/core/CDrawingFileType.h"
+#include "app/core/CProgramInfo.h"
 #include "app/CStartupGuard.h"
-#include "app/FileUtils.h"
-#include "app/PathUtils.h"
-#include "app/RegistryRoot.h"
-#include "app/ShellOpen.h"
+#include "app/OptionsStore.h"
+#include "app/core/FileUtils.h"
+#include "app/core/PathUtils.h"
+#include "app/core/RegistryRoot.h"
+#include "app/core/ShellOpen.h"
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/RkUI.h"
+#include "frames/CBrowseFrame.h"
 #include "frames/CViewFrame.h"
 #include "framework/CException.h"
 #include "framework/CRegKey.h"
 #include "framework/Prompt.h"
-#include "render/TDwgDrawThread.h"
+#include "render/workers/TDwgDrawThread.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
 
+#include <memory>
 #include <stdlib.h>
 #include <time.h>
 
@@ -92,7 +95,8 @@ BOOL COrvoKestalApp::InitInstance()
     // A worker that cannot start has told the user; the program runs on without it.
     g_appState.StartPreviewThread();
     g_appState.StartTaskManagerThread();
-    if (!g_appState.CreateBrowseFrame(false) || !g_appState.CreateViewFrame(false)) {
+    if (!g_appState.CreateBrowseFrame(std::make_unique<CBrowseFrame>(), false) ||
+        !g_appState.CreateViewFrame(std::make_unique<CViewFrame>(), false)) {
         guard.Finish();
         return FALSE;
     }
@@ -158,7 +162,7 @@ int COrvoKestalApp::ExitInstance()
     g_appState.StopPreviewThread();
     g_appState.StopTaskManagerThread();
     try {
-        g_options.Save();
+        SaveOptions(g_options);
     } catch (CException* e) {
         e->Delete();
     } catch (...) {

@@ -1,4 +1,4 @@
-#include "app/COrvoKestalApp.h"
+#include "app/main/COrvoKestalApp.h"
 
 // The application object; the framework's WinMain runs it.
 COrvoKestalApp theApp;

@@ -1,4 +1,4 @@
-#include "render/CacheFile.h"
+#include "render/cache/CacheFile.h"
 
 #include <atomic>
 

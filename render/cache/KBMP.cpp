@@ -1,4 +1,4 @@
-#include "render/KBMP.h"
+#include "render/cache/KBMP.h"
 
 #include "framework/CException.h"
 #include "framework/CFile.h"

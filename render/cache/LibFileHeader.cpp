@@ -1,6 +1,6 @@
-#include "render/LibFileHeader.h"
+#include "render/cache/LibFileHeader.h"
 
-#include "render/CacheFile.h"
+#include "render/cache/CacheFile.h"
 
 #include <cstring>
 

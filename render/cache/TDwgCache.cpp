@@ -1,7 +1,7 @@
-#include "render/TDwgCache.h"
+#include "render/cache/TDwgCache.h"
 
-#include "render/CacheFile.h"
-#include "render/TImageLib.h"
+#include "render/cache/CacheFile.h"
+#include "render/cache/TImageLib.h"
 
 #include <new>
 

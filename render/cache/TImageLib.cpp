@@ -1,8 +1,8 @@
-#include "render/TImageLib.h"
+#include "render/cache/TImageLib.h"
 
-#include "render/CacheFile.h"
-#include "render/LibFileHeader.h"
-#include "render/TLibIndexTree.h"
+#include "render/cache/CacheFile.h"
+#include "render/cache/LibFileHeader.h"
+#include "render/cache/TLibIndexTree.h"
 
 IMPLEMENT_DYNCREATE(TImageLib, CObject)
 

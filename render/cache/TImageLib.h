@@ -4,9 +4,9 @@
 #pragma once
 
 #include "framework/Afx.h"
-#include "render/KBMP.h"
-#include "render/TSaveLibThread.h"
-#include "render/TSingleImage.h"
+#include "render/cache/KBMP.h"
+#include "render/cache/TSaveLibThread.h"
+#include "render/cache/TSingleImage.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "render/TLibDriveIndex.h"
+#include "render/cache/TLibDriveIndex.h"
 
-#include "render/CacheFile.h"
+#include "render/cache/CacheFile.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-#include "render/TLibIndexTree.h"
+#include "render/cache/TLibIndexTree.h"
 
-#include "render/CacheFile.h"
-#include "render/LibFileHeader.h"
-#include "render/TLibDriveIndex.h"
+#include "render/cache/CacheFile.h"
+#include "render/cache/LibFileHeader.h"
+#include "render/cache/TLibDriveIndex.h"
 
 #include <cstring>
 #include <new>

@@ -1,8 +1,8 @@
-#include "render/TSaveLibTask.h"
+#include "render/cache/TSaveLibTask.h"
 
-#include "render/CacheFile.h"
-#include "render/LibFileHeader.h"
-#include "render/TLibIndexTree.h"
+#include "render/cache/CacheFile.h"
+#include "render/cache/LibFileHeader.h"
+#include "render/cache/TLibIndexTree.h"
 
 IMPLEMENT_DYNCREATE(TSaveLibTask, CObject)
 

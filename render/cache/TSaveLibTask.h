@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/Afx.h"
-#include "render/TSingleImage.h"
+#include "render/cache/TSingleImage.h"
 
 class TSaveLibTask : public CObject
 {

@@ -1,4 +1,4 @@
-#include "render/TSaveLibThread.h"
+#include "render/cache/TSaveLibThread.h"
 
 IMPLEMENT_DYNCREATE(TSaveLibThread, CWinThread)
 

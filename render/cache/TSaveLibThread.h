@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/Afx.h"
-#include "render/TSaveLibTask.h"
+#include "render/cache/TSaveLibTask.h"
 
 #include <atomic>
 #include <deque>

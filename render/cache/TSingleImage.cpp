@@ -1,6 +1,6 @@
-#include "render/TSingleImage.h"
+#include "render/cache/TSingleImage.h"
 
-#include "render/CacheFile.h"
+#include "render/cache/CacheFile.h"
 
 IMPLEMENT_DYNCREATE(TSingleImage, CObject)
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/Afx.h"
-#include "render/KBMP.h"
+#include "render/cache/KBMP.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "render/KCanvas.h"
+#include "render/kit/KCanvas.h"
 
 KCanvas::KCanvas()
 {

@@ -3,10 +3,10 @@
 // Holds what every canvas shares: the view port, the size, the device offset and a point buffer.
 #pragma once
 
-#include "render/KType.h"
-#include "render/KViewPort.h"
-#include "render/OBuffer.h"
-#include "render/OList.h"
+#include "render/kit/KType.h"
+#include "render/kit/KViewPort.h"
+#include "render/kit/OBuffer.h"
+#include "render/kit/OList.h"
 
 #include <windows.h>
 

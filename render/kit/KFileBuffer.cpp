@@ -1,4 +1,4 @@
-#include "render/KFileBuffer.h"
+#include "render/kit/KFileBuffer.h"
 
 #include <cstdio>
 #include <cstdlib>

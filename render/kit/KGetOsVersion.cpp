@@ -1,4 +1,4 @@
-#include "render/KGetOsVersion.h"
+#include "render/kit/KGetOsVersion.h"
 
 int32_t KOsVersionCode(DWORD platformId, DWORD major, DWORD minor)
 {

@@ -1,4 +1,4 @@
-#include "render/KString.h"
+#include "render/kit/KString.h"
 
 #include <cstdarg>
 #include <cstdio>

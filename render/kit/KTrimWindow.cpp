@@ -1,4 +1,4 @@
-#include "render/KTrimWindow.h"
+#include "render/kit/KTrimWindow.h"
 
 void KTrimWindow::SetWindow(float minX, float minY, float maxX, float maxY)
 {

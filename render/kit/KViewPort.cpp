@@ -1,4 +1,4 @@
-#include "render/KViewPort.h"
+#include "render/kit/KViewPort.h"
 
 #include <cmath>
 

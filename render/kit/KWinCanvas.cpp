@@ -1,6 +1,6 @@
-#include "render/KWinCanvas.h"
+#include "render/kit/KWinCanvas.h"
 
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 
 namespace {
 

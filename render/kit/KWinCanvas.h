@@ -2,8 +2,8 @@
 // into a memory context lent by the caller) and presents it to a target device context.
 #pragma once
 
-#include "imaging/GdiScopes.h"
-#include "render/KCanvas.h"
+#include "framework/GdiScopes.h"
+#include "render/kit/KCanvas.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // elements by value (see OListBase). It never forms a ring.
 #pragma once
 
-#include "render/OListBase.h"
+#include "render/kit/OListBase.h"
 
 template <class T>
 class OArray : public OListBase<T>

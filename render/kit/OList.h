@@ -3,7 +3,7 @@
 // the ring's anchor (its first node).
 #pragma once
 
-#include "render/OListBase.h"
+#include "render/kit/OListBase.h"
 
 template <class T>
 class OList : public OListBase<T>

@@ -2,7 +2,7 @@
 // its elements by value, one heap node each, with the owner's iteration cursor.
 #pragma once
 
-#include "render/OListLinks.h"
+#include "render/kit/OListLinks.h"
 
 #include <new>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "render/OListLinks.h"
+#include "render/kit/OListLinks.h"
 
 #include <utility>
 

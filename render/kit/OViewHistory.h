@@ -2,7 +2,7 @@
 // 50 unless told): the top of the history is the last view.
 #pragma once
 
-#include "render/OList.h"
+#include "render/kit/OList.h"
 
 template <class TView>
 class OViewHistory : public OList<TView>

@@ -1,4 +1,4 @@
-#include "render/CPrintDevice.h"
+#include "render/print/CPrintDevice.h"
 
 #include "engine/rkui/RkUI.h"
 #include "imaging/CDib.h"

@@ -1,6 +1,6 @@
-#include "render/JGraphics.h"
+#include "render/scene/JGraphics.h"
 
-#include "render/KCanvas.h"
+#include "render/kit/KCanvas.h"
 
 void JGraphics::Clear()
 {

@@ -1,7 +1,6 @@
-#include "render/CDrawCommonThread.h"
+#include "render/workers/CDrawCommonThread.h"
 
 #include "framework/CSingleLock.h"
-#include "render/WorkerAppState.h"
 
 namespace {
 
@@ -141,10 +140,27 @@ void CDrawCommonThread::SetResultFlag(bool flag)
     m_result.store(flag);
 }
 
+HWND CDrawCommonThread::GetMainWindow() const
+{
+    const WorkerAppState* state = m_appState.load();
+    return state ? state->mainWindow.load() : nullptr;
+}
+
+int CDrawCommonThread::GetAppMode() const
+{
+    const WorkerAppState* state = m_appState.load();
+    return state ? state->mode.load() : 0;
+}
+
+bool CDrawCommonThread::IsAppClosing() const
+{
+    const WorkerAppState* state = m_appState.load();
+    return state && state->closing.load();
+}
+
 bool CDrawCommonThread::MayReport(HWND target) const
 {
-    return IsEnabled() && WorkerAppState::GetMode() != 0 && target && IsWindow(target) &&
-           !WorkerAppState::IsClosing();
+    return IsEnabled() && GetAppMode() != 0 && target && IsWindow(target) && !IsAppClosing();
 }
 
 bool CDrawCommonThread::PostToWindow(HWND target, UINT message, WPARAM wParam, LPARAM lParam) const

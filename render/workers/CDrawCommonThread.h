@@ -5,6 +5,7 @@
 #pragma once
 
 #include "framework/CCriticalSection.h"
+#include "render/workers/WorkerAppState.h"
 
 #include <windows.h>
 
@@ -38,6 +39,12 @@ public:
     // its workers when its main window closes; StopAndWait ends them later).
     void RequestStop();
 
+    // The application's state the worker reads before it reports (not owned; it outlives the
+    // worker). Handed in before the thread starts.
+    void SetAppState(const WorkerAppState* state) { m_appState.store(state); }
+    // The main window of the state handed in (none without one).
+    HWND GetMainWindow() const;
+
     void SetNotifyWnd(HWND window);
     HWND GetNotifyWnd() const;
     void SetEnabled(bool enabled);
@@ -66,6 +73,9 @@ protected:
     // given) receives the window the message went to: the notify window may change meanwhile.
     bool SendToNotifyWindow(UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs,
                             bool* unanswered = nullptr, HWND* sentTo = nullptr) const;
+    // What the state handed in says: mode none and not closing without one.
+    int GetAppMode() const;
+    bool IsAppClosing() const;
     // Wakes a worker that sleeps on something of its own (the drawing thread's event).
     virtual void WakeForStop() {}
     CCriticalSection& Lock() const { return m_lock; }
@@ -74,6 +84,7 @@ private:
     static DWORD WINAPI ThreadProc(LPVOID parameter);
     bool MayReport(HWND target) const;
 
+    std::atomic<const WorkerAppState*> m_appState{nullptr};
     std::atomic<bool> m_enabled{true};
     HWND m_notifyWnd = nullptr; // under the lock
     mutable CCriticalSection m_lock;

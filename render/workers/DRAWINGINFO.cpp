@@ -1,4 +1,4 @@
-#include "render/DRAWINGINFO.h"
+#include "render/workers/DRAWINGINFO.h"
 
 #include "engine/rkio/CDrawing.h"
 

@@ -1,14 +1,13 @@
-#include "render/TDwgDrawThread.h"
+#include "render/workers/TDwgDrawThread.h"
 
-#include "app/CDrawingFileType.h"
-#include "app/RegistryRoot.h"
-#include "app/ResourceText.h"
+#include "app/core/CDrawingFileType.h"
+#include "app/core/RegistryRoot.h"
+#include "app/core/ResourceText.h"
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/CRegKey.h"
 #include "framework/CSingleLock.h"
 #include "imaging/KImage.h"
-#include "render/WorkerAppState.h"
 #include "res/resource.h"
 
 namespace {
@@ -138,7 +137,7 @@ bool TDwgDrawThread::AbortQuery(void* context)
 void TDwgDrawThread::ProgressStart(int value)
 {
     if (TDwgDrawThread* self = g_progressThread.load())
-        self->PostToWindow(WorkerAppState::GetMainWindow(), kMsgProgress, 0, value);
+        self->PostToWindow(self->GetMainWindow(), kMsgProgress, 0, value);
 }
 
 void TDwgDrawThread::Progress(double percent)
@@ -146,13 +145,13 @@ void TDwgDrawThread::Progress(double percent)
     if (percent == 0.0)
         return;
     if (TDwgDrawThread* self = g_progressThread.load())
-        self->PostToWindow(WorkerAppState::GetMainWindow(), kMsgProgress, static_cast<WPARAM>(static_cast<int>(percent)), 0);
+        self->PostToWindow(self->GetMainWindow(), kMsgProgress, static_cast<WPARAM>(static_cast<int>(percent)), 0);
 }
 
 void TDwgDrawThread::ProgressFinish()
 {
     if (TDwgDrawThread* self = g_progressThread.load())
-        self->PostToWindow(WorkerAppState::GetMainWindow(), kMsgProgress, 100, 0);
+        self->PostToWindow(self->GetMainWindow(), kMsgProgress, 100, 0);
 }
 
 void TDwgDrawThread::NotifyProgress(int value)
@@ -314,7 +313,7 @@ void TDwgDrawThread::OpenFile(int type, const char* path, int width, int height,
     m_cancel.store(true);
     RkApp::Document* document = m_document.load();
     if (document && document->GetView()) {
-        const HWND main = WorkerAppState::GetMainWindow();
+        const HWND main = GetMainWindow();
         PostToWindow(main, kMsgProgress, 103, 0);
         document->GetView()->StopLoading();
         PostToWindow(main, kMsgProgress, 104, 0);

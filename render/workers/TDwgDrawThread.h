@@ -10,12 +10,12 @@
 #include "framework/Afx.h"
 #include "framework/CStringList.h"
 #include "imaging/CGDIDevice.h"
-#include "render/CDrawCommonThread.h"
-#include "render/CWin32ThreadEvent.h"
-#include "render/DRAWINGINFO.h"
-#include "render/JGraphics.h"
-#include "render/KWinCanvas.h"
-#include "render/OViewHistory.h"
+#include "render/workers/CDrawCommonThread.h"
+#include "render/workers/CWin32ThreadEvent.h"
+#include "render/workers/DRAWINGINFO.h"
+#include "render/scene/JGraphics.h"
+#include "render/kit/KWinCanvas.h"
+#include "render/kit/OViewHistory.h"
 
 #include <atomic>
 #include <memory>

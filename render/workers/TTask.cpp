@@ -1,6 +1,6 @@
-#include "render/TTask.h"
+#include "render/workers/TTask.h"
 
-#include "render/TDwgCache.h"
+#include "render/cache/TDwgCache.h"
 
 #include <cstdlib>
 

@@ -5,7 +5,7 @@
 
 #include "framework/Afx.h"
 #include "imaging/CDib.h"
-#include "render/KBMP.h"
+#include "render/cache/KBMP.h"
 
 #include <atomic>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "render/TTaskList.h"
+#include "render/workers/TTaskList.h"
 
 int TTaskList::Add(TTask* task)
 {

@@ -2,7 +2,7 @@
 // searches start at the first item in view and wrap around.
 #pragma once
 
-#include "render/TTask.h"
+#include "render/workers/TTask.h"
 
 #include <memory>
 #include <vector>

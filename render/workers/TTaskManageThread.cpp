@@ -1,35 +1,22 @@
-#include "render/TTaskManageThread.h"
+#include "render/workers/TTaskManageThread.h"
 
-#include "app/CAppOptions.h"
-#include "app/CDrawingFileType.h"
-#include "app/FileUtils.h"
-#include "app/ResourceText.h"
+#include "app/core/CDrawingFileType.h"
+#include "app/core/FileUtils.h"
+#include "app/core/ResourceText.h"
 #include "engine/rkapp/rkapp.h"
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/CSingleLock.h"
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 #include "imaging/KImage.h"
-#include "render/KBMP.h"
-#include "render/TDwgCache.h"
-#include "render/WorkerAppState.h"
+#include "render/cache/KBMP.h"
+#include "render/cache/TDwgCache.h"
 #include "res/resource.h"
 
 #include <algorithm>
 #include <new>
 
 namespace {
-
-// What the thread reads of the application's state, in one place.
-bool InBrowseMode()
-{
-    return WorkerAppState::GetMode() == 1;
-}
-
-bool AppClosing()
-{
-    return WorkerAppState::IsClosing();
-}
 
 bool IsDrawingType(int fileType)
 {
@@ -84,23 +71,12 @@ short OpenForThumbnail(DrawingHolder& drawing, const char* path)
     return 1;
 }
 
-TTaskManageThread::ThumbnailSettings SettingsFromOptions()
-{
-    TTaskManageThread::ThumbnailSettings settings;
-    settings.readStoredPreview = g_options.ReadBitmapFromDwg;
-    settings.readExifThumbnail = g_options.ReadBitmapFromRaster;
-    settings.zoomExtents = g_options.ZoomExtend;
-    settings.backgroundColorIndex = g_options.BackGroundColor;
-    return settings;
-}
-
 } // namespace
 
 TTaskManageThread::TTaskManageThread()
     : m_queue(std::make_unique<TTaskList>()),
-      m_thumbWidth(std::max(1, g_options.ThumbWidth - 2 * g_options.ThumbBorder)),
-      m_thumbHeight(std::max(1, g_options.ThumbHeight - 2 * g_options.ThumbBorder)),
-      m_settings(SettingsFromOptions())
+      m_thumbWidth(kDefaultThumbWidth),
+      m_thumbHeight(kDefaultThumbHeight)
 {
     // Disabled until the list hands over its first folder: the first cycle finds nothing and
     // suspends quietly.
@@ -207,7 +183,7 @@ DWORD TTaskManageThread::Run()
         m_break.store(false);
         if (TDwgCache* cache = GetDwgCache())
             cache->LoadPending();
-        if (AppClosing())
+        if (IsAppClosing())
             break;
         if (!EndCycle(ServeNext()))
             break;
@@ -243,7 +219,7 @@ bool TTaskManageThread::EndCycle(bool idle)
 {
     m_break.store(false);
     // Outside the browser the list shows no thumbnails: the current job was the last one.
-    if (!InBrowseMode())
+    if (GetAppMode() != kBrowseMode)
         SetResultFlag(false);
     const bool wanted = GetResultFlag();
     if (!wanted && !idle) {
@@ -253,9 +229,9 @@ bool TTaskManageThread::EndCycle(bool idle)
     }
     if (wanted && !idle)
         return true;
-    if (InBrowseMode())
+    if (GetAppMode() == kBrowseMode)
         PostToWindow(GetNotifyWnd(), kMsgQueueFinished, 0, 0);
-    if (AppClosing() || IsStopRequested())
+    if (IsAppClosing() || IsStopRequested())
         return false;
     SleepUntilWoken();
     return true;
@@ -379,7 +355,7 @@ UINT TTaskManageThread::RenderDrawingThumbnail(const char* path, bool zoomExtent
 {
     if (!picture || !IsExistingFile(path))
         return kNothing;
-    if (InBrowseMode())
+    if (GetAppMode() == kBrowseMode)
         SendStatus(*picture, IDS_THUMB_LOADING, "Loading...");
     if (!GetResultFlag())
         return TTask::kPlaceholder;
@@ -401,7 +377,7 @@ UINT TTaskManageThread::DrawOpenedDrawing(CDrawing& drawing, bool zoomExtents, C
     if (!RenderAbandoned()) {
         drawing.SetOutputSize(width, height);
         if (zoomExtents) {
-            if (InBrowseMode())
+            if (GetAppMode() == kBrowseMode)
                 SendStatus(picture, IDS_THUMB_ZOOMING_EXTENTS, "Zooming extents...");
             if (GetResultFlag())
                 drawing.ZoomExtents(0, 0, 0.98);
@@ -517,7 +493,7 @@ void TTaskManageThread::SendStatus(CDib& picture, UINT textId, const char* fallb
 
 void TTaskManageThread::ReportFinished(TTask& task, WPARAM wParam)
 {
-    if (!InBrowseMode())
+    if (GetAppMode() != kBrowseMode)
         return;
     // The job is recorded against the window the send really went to, or a job kept for an
     // unanswered window could be freed while that window still handles it.

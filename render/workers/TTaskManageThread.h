@@ -8,9 +8,9 @@
 #pragma once
 
 #include "imaging/CDib.h"
-#include "render/CDrawCommonThread.h"
-#include "render/TTaskList.h"
-#include "render/TUnclaimedTasks.h"
+#include "render/workers/CDrawCommonThread.h"
+#include "render/workers/TTaskList.h"
+#include "render/workers/TUnclaimedTasks.h"
 
 #include <atomic>
 #include <memory>
@@ -29,8 +29,15 @@ public:
     static constexpr UINT kNothing = 0;
     static constexpr UINT kPasswordNeeded = 4;
 
+    // The picture size until the list hands over its own (the settings record's default cell,
+    // 170 x 130, less a border of 5 on each side).
+    static constexpr int kDefaultThumbWidth = 160;
+    static constexpr int kDefaultThumbHeight = 120;
+    // The application's mode in which the list shows thumbnails.
+    static constexpr int kBrowseMode = 1;
+
     // The settings the thread follows (start-up and the options sheet hand over the settings
-    // record's values).
+    // record's values; until then these defaults, which are the record's).
     struct ThumbnailSettings
     {
         bool readStoredPreview = true;  // a DWG's own preview picture before rendering it

@@ -1,4 +1,4 @@
-#include "render/TUnclaimedTasks.h"
+#include "render/workers/TUnclaimedTasks.h"
 
 #include "framework/CSingleLock.h"
 

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "framework/CCriticalSection.h"
-#include "render/TTaskList.h"
+#include "render/workers/TTaskList.h"
 
 #include <windows.h>
 
