@@ -1,6 +1,6 @@
 #include "app/BrowseForFolder.h"
 
-#include "app/FileUtils.h"
+#include "app/core/FileUtils.h"
 
 #include <memory>
 #include <utility>

@@ -1,19 +1,21 @@
 #include "app/CAppState.h"
 
-#include "app/CAppOptions.h"
+#include "app/core/CAppOptions.h"
 #include "app/CStartupGuard.h"
-#include "app/RegistryRoot.h"
+#include "app/core/RegistryRoot.h"
 #include "app/StartupCommandLine.h"
 #include "engine/rkui/RkUI.h"
-#include "frames/CBrowseFrame.h"
-#include "frames/CViewFrame.h"
+#include "app/CBrowseModeFrame.h"
+#include "app/CViewModeFrame.h"
 #include "framework/CRegKey.h"
 #include "framework/Prompt.h"
-#include "render/TDwgDrawThread.h"
-#include "render/TTaskManageThread.h"
+#include "render/workers/TDwgDrawThread.h"
+#include "render/workers/TTaskManageThread.h"
 #include "res/resource.h"
 
 #include <stdlib.h>
+
+#include <algorithm>
 
 CAppState g_appState;
 
@@ -28,6 +30,8 @@ const char kMainKey[] = "main";
 const char kLastViewPath[] = "LastViewPath";
 // Read and write access to the program's keys.
 const REGSAM kKeyAccess = 0x2001F;
+// Both main frames show the browse frame's icon.
+const UINT kMainIconId = IDR_BROWSEFRAME;
 
 // Status messages still queued once their thread has gone would hand their handlers pointers
 // into freed memory.
@@ -81,6 +85,16 @@ void StopWorker(std::unique_ptr<Worker>& worker, Worker* (*published)(), void (*
     static_cast<void>(abandoned);
 }
 
+TTaskManageThread::ThumbnailSettings ThumbnailSettingsFromOptions()
+{
+    TTaskManageThread::ThumbnailSettings settings;
+    settings.readStoredPreview = g_options.ReadBitmapFromDwg;
+    settings.readExifThumbnail = g_options.ReadBitmapFromRaster;
+    settings.zoomExtents = g_options.ZoomExtend;
+    settings.backgroundColorIndex = g_options.BackGroundColor;
+    return settings;
+}
+
 TDwgDrawThread::DisplaySettings DisplaySettingsFromOptions()
 {
     TDwgDrawThread::DisplaySettings settings;
@@ -93,12 +107,14 @@ TDwgDrawThread::DisplaySettings DisplaySettingsFromOptions()
 // The frame's window owns the frame once it exists; until then (or when making it failed before
 // the window took it) the caller must delete it. The frame's destructor clears slot.
 template <class Frame>
-bool LoadMainFrame(Frame*& slot, CAppState& state)
+bool LoadMainFrame(Frame*& slot, std::unique_ptr<Frame> made, CAppState& state)
 {
-    slot = new Frame; // owned by its window from LoadFrame on (PostNcDestroy)
+    if (!made)
+        return false;
+    slot = made.release(); // owned by its window from LoadFrame on (PostNcDestroy)
     Frame* const frame = slot;
     state.SetMainWindow(frame);
-    if (!frame->LoadFrame(Frame::kResourceId, 0xCF8000)) {
+    if (!frame->LoadFrame(frame->GetResourceId(), 0xCF8000)) {
         // No window was made: unless PostNcDestroy already deleted it, the frame is still ours.
         if (slot == frame)
             delete frame;
@@ -107,7 +123,7 @@ bool LoadMainFrame(Frame*& slot, CAppState& state)
         return false;
     }
     state.SetMainWindow(frame); // now with its window's handle
-    const HICON icon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(CBrowseFrame::kResourceId));
+    const HICON icon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(kMainIconId));
     frame->SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     return true;
 }
@@ -177,7 +193,7 @@ void CAppState::EnterViewMode()
         drawThread->SetNotifyWnd(viewFrame ? viewFrame->GetSafeHwnd() : nullptr);
     // The preview's picture is not needed while the view is up: give its memory back.
     if (browseFrame)
-        browseFrame->GetPreview().GetDevice().Create(2, 2, 3);
+        browseFrame->ReleasePreviewPicture();
     if (!viewFrame)
         return;
     ShowViewBackground();
@@ -204,7 +220,7 @@ void CAppState::EnterBrowseMode(const char* folder)
     if (!browseFrame)
         return;
     if (drawThread) {
-        drawThread->SetNotifyWnd(browseFrame->GetPreview().GetSafeHwnd());
+        drawThread->SetNotifyWnd(browseFrame->GetPreviewWindow());
         browseFrame->m_strPathToSelect = drawThread->GetFilePath();
         browseFrame->m_bSelectPath = true;
     }
@@ -228,7 +244,7 @@ void CAppState::RefreshPreviewAfterShow()
         return;
     if (drawThread)
         drawThread->RefreshView();
-    browseFrame->GetPreview().RedrawImage(14);
+    browseFrame->RedrawPreviewAfterShow();
 }
 
 bool CAppState::LoadAppSettings()
@@ -273,6 +289,7 @@ void CAppState::PauseWorkers()
 bool CAppState::StartPreviewThread()
 {
     auto thread = std::make_unique<TDwgDrawThread>();
+    thread->SetAppState(this);
     thread->SetDisplaySettings(DisplaySettingsFromOptions());
     return StartWorker(drawThread, std::move(thread), &SetPreviewThread, IDS_CREATE_PREVIEW_THREAD_FAILED);
 }
@@ -284,8 +301,12 @@ void CAppState::StopPreviewThread()
 
 bool CAppState::StartTaskManagerThread()
 {
-    return StartWorker(taskThread, std::make_unique<TTaskManageThread>(), &SetTaskManageThread,
-                       IDS_CREATE_TASK_THREAD_FAILED);
+    auto thread = std::make_unique<TTaskManageThread>();
+    thread->SetAppState(this);
+    thread->SetSettings(ThumbnailSettingsFromOptions());
+    thread->SetThumbSize(std::max(1, g_options.ThumbWidth - 2 * g_options.ThumbBorder),
+                         std::max(1, g_options.ThumbHeight - 2 * g_options.ThumbBorder));
+    return StartWorker(taskThread, std::move(thread), &SetTaskManageThread, IDS_CREATE_TASK_THREAD_FAILED);
 }
 
 void CAppState::StopTaskManagerThread()
@@ -293,9 +314,9 @@ void CAppState::StopTaskManagerThread()
     StopWorker(taskThread, &GetTaskManageThread, &SetTaskManageThread, kTaskStopMs, true);
 }
 
-bool CAppState::CreateBrowseFrame(bool show)
+bool CAppState::CreateBrowseFrame(std::unique_ptr<CBrowseModeFrame> frame, bool show)
 {
-    if (!LoadMainFrame(browseFrame, *this))
+    if (!LoadMainFrame(browseFrame, std::move(frame), *this))
         return false;
     if (show) {
         browseFrame->ShowFrame(SW_SHOW);
@@ -304,9 +325,9 @@ bool CAppState::CreateBrowseFrame(bool show)
     return true;
 }
 
-bool CAppState::CreateViewFrame(bool show)
+bool CAppState::CreateViewFrame(std::unique_ptr<CViewModeFrame> frame, bool show)
 {
-    if (!LoadMainFrame(viewFrame, *this))
+    if (!LoadMainFrame(viewFrame, std::move(frame), *this))
         return false;
     if (show)
         viewFrame->ShowWindow(SW_SHOW);

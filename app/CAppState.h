@@ -5,18 +5,21 @@
 #pragma once
 
 #include "framework/Afx.h"
+#include "render/workers/WorkerAppState.h"
 
 #include <atomic>
 #include <memory>
 
-class CBrowseFrame;
+class CBrowseModeFrame;
 class COrvoKestalApp;
-class CViewFrame;
+class CViewModeFrame;
 class CWnd;
 class TDwgDrawThread;
 class TTaskManageThread;
 
-class CAppState
+// The mode, the closing flag and the main window's handle are the WorkerAppState part, which the
+// record hands to the workers it starts.
+class CAppState : public WorkerAppState
 {
 public:
     enum Mode { kModeNone = 0, kModeBrowse = 1, kModeView = 2 };
@@ -40,8 +43,10 @@ public:
     bool StartTaskManagerThread();
     void StopTaskManagerThread();
 
-    bool CreateBrowseFrame(bool show);
-    bool CreateViewFrame(bool show);
+    // Makes the frame's window (hidden unless show) and keeps the frame; start-up hands in the
+    // frames, which live above this record. From LoadFrame on the frame belongs to its window.
+    bool CreateBrowseFrame(std::unique_ptr<CBrowseModeFrame> frame, bool show);
+    bool CreateViewFrame(std::unique_ptr<CViewModeFrame> frame, bool show);
 
     static void ResetSettingsAfterFailedStart();
     // Reads the process's own arguments.
@@ -71,19 +76,16 @@ public:
         CAppState& m_state;
     };
 
-    std::atomic<int> mode{kModeNone};
-    std::atomic<bool> closing{false};
     CString viewPath;
     COrvoKestalApp* app = nullptr;
     // Not owned: each frame belongs to its window and clears its pointer here when it ends.
-    CBrowseFrame* browseFrame = nullptr;
-    CViewFrame* viewFrame = nullptr;
+    CBrowseModeFrame* browseFrame = nullptr;
+    CViewModeFrame* viewFrame = nullptr;
     std::unique_ptr<TDwgDrawThread> drawThread;
     std::unique_ptr<TTaskManageThread> taskThread;
     bool modalDialogOpen = false;
     CString lastPath;
     bool thumbnailsInterrupted = false;
-    std::atomic<HWND> mainWindow{nullptr};
 
 private:
     bool IsThumbnailThreadIdle() const;

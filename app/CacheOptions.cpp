@@ -1,12 +1,12 @@
 #include "app/CacheOptions.h"
 
-#include "app/FileUtils.h"
-#include "app/PathUtils.h"
-#include "app/RegistryRoot.h"
-#include "app/RegistryValues.h"
+#include "app/core/FileUtils.h"
+#include "app/core/PathUtils.h"
+#include "app/core/RegistryRoot.h"
+#include "app/core/RegistryValues.h"
 #include "engine/rkui/RkUI.h"
-#include "render/TDwgCache.h"
-#include "render/TLibIndexTree.h"
+#include "render/cache/TDwgCache.h"
+#include "render/cache/TLibIndexTree.h"
 
 namespace {
 

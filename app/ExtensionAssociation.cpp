@@ -1,7 +1,7 @@
 #include "app/ExtensionAssociation.h"
 
-#include "app/PathUtils.h"
-#include "app/RegistryValues.h"
+#include "app/core/PathUtils.h"
+#include "app/core/RegistryValues.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include "bench/BenchDrawingGenerator.h"
 #include "engine/rkio/rkio.h"
 #include "imaging/CRasterImage.h"
-#include "render/CacheFile.h"
-#include "render/TDwgCache.h"
-#include "render/TLibIndexTree.h"
-#include "render/TTaskManageThread.h"
-#include "render/WorkerAppState.h"
+#include "render/cache/CacheFile.h"
+#include "render/cache/TDwgCache.h"
+#include "render/cache/TLibIndexTree.h"
+#include "render/workers/TTaskManageThread.h"
+#include "render/workers/WorkerAppState.h"
 
 #include <algorithm>
 #include <chrono>
@@ -293,12 +293,39 @@ int main(int argc, char** argv)
     InitDLL();
     CreateLibIndexTree(cacheFolder.c_str(), false, true);
     CreateDwgCache(true);
+<<<<<<< HEAD
     WorkerAppState::SetMode(1);
     GroupFigures figures[3];
     for (int k = 0; k < 3; ++k)
         figures[k] = ServeGroup(folders[k], paths[k]);
     WorkerAppState::SetMode(0);
     const double fullDecode = photos > 0 ? DecodeSeconds(photo) : 0.0;
+=======
+    WorkerAppState appState; // the browser is up
+    appState.mode.store(1);
+    ListCounts counts;
+    const HWND list = CreateListWindow(counts);
+    double cold = 0.0;
+    double warm = 0.0;
+    int made = 0;
+    int hits = 0;
+    {
+        TTaskManageThread thread;
+        thread.SetAppState(&appState);
+        thread.SetNotifyWnd(list);
+        thread.SetThumbSize(kThumbWidth, kThumbHeight);
+        if (!list || !thread.CreateThread()) {
+            std::printf("could not start the thumbnail thread\n");
+            return 1;
+        }
+        cold = ServeFolder(thread, folder, paths, counts);
+        made = counts.made;
+        warm = ServeFolder(thread, folder, paths, counts);
+        hits = counts.fromCache;
+        thread.StopAndWait(20000);
+    }
+    DestroyWindow(list);
+>>>>>>> 3150603
 
     std::printf("%d drawings, %d photos 4000x3000 without and %d with an Exif thumbnail; "
                 "thumbnails %dx%d\n",

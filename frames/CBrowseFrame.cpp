@@ -1,10 +1,10 @@
 #include "frames/CBrowseFrame.h"
 
-#include "app/CAppOptions.h"
+#include "app/core/CAppOptions.h"
 #include "app/CAppState.h"
-#include "app/FileUtils.h"
+#include "app/core/FileUtils.h"
 #include "frames/FrameClass.h"
-#include "render/TTaskManageThread.h"
+#include "render/workers/TTaskManageThread.h"
 
 IMPLEMENT_DYNAMIC(CBrowseFrame, CFrameWnd)
 
@@ -100,6 +100,16 @@ void CBrowseFrame::StopThumbnailTasks()
 bool CBrowseFrame::IsPreviewBarVisible() const
 {
     return m_preview.GetSafeHwnd() && m_preview.IsWindowVisible();
+}
+
+void CBrowseFrame::ReleasePreviewPicture()
+{
+    m_preview.GetDevice().Create(2, 2, 3);
+}
+
+void CBrowseFrame::RedrawPreviewAfterShow()
+{
+    m_preview.RedrawImage(14);
 }
 
 void CBrowseFrame::OnClose()

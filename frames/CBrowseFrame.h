@@ -4,11 +4,12 @@
 // switch set.
 #pragma once
 
+#include "app/CBrowseModeFrame.h"
 #include "frames/CPreView.h"
 #include "framework/Afx.h"
 #include "framework/AfxWin.h"
 
-class CBrowseFrame : public CFrameWnd
+class CBrowseFrame : public CBrowseModeFrame
 {
     DECLARE_DYNAMIC(CBrowseFrame)
 
@@ -22,20 +23,17 @@ public:
     CBrowseFrame() = default;
     ~CBrowseFrame() override;
 
-    // The first call restores the window and browses to the start folder; every call shows the
-    // window and restarts the thumbnail work the marks ask for. Returns ShowWindow's result.
-    BOOL ShowFrame(int nCmdShow);
-    void SetStartFolder(const char* folder);
-    // Stops the thumbnail thread's work for the list before the view takes the drawing thread.
-    void StopThumbnailTasks();
-    bool IsPreviewBarVisible() const;
+    UINT GetResourceId() const override { return kResourceId; }
+    BOOL ShowFrame(int nCmdShow) override;
+    void SetStartFolder(const char* folder) override;
+    void StopThumbnailTasks() override;
+    bool IsPreviewBarVisible() const override;
+    HWND GetPreviewWindow() override { return m_preview.GetSafeHwnd(); }
+    void ReleasePreviewPicture() override;
+    void RedrawPreviewAfterShow() override;
     CPreView& GetPreview() { return m_preview; }
     // The folder the browser shows (empty before the first show).
     const CString& GetShownFolder() const { return m_shownFolder; }
-
-    CString m_strPathToSelect;
-    bool m_bSelectPath = false;
-    bool m_bRestartThumbnails = false;
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;

@@ -1,7 +1,7 @@
 #include "frames/CPreView.h"
 
 #include "app/CAppState.h"
-#include "render/TDwgDrawThread.h"
+#include "render/workers/TDwgDrawThread.h"
 
 BEGIN_MESSAGE_MAP(CPreView, CWnd)
     ON_WM_PAINT()

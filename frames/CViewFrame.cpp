@@ -1,10 +1,10 @@
 #include "frames/CViewFrame.h"
 
 #include "app/CAppState.h"
-#include "app/FileUtils.h"
-#include "app/PathUtils.h"
+#include "app/core/FileUtils.h"
+#include "app/core/PathUtils.h"
 #include "frames/FrameClass.h"
-#include "render/TDwgDrawThread.h"
+#include "render/workers/TDwgDrawThread.h"
 
 IMPLEMENT_DYNAMIC(CViewFrame, CFrameWnd)
 

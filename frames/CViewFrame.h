@@ -3,11 +3,12 @@
 // file being viewed and goes back to the browser on "Browser mode" or Escape.
 #pragma once
 
+#include "app/CViewModeFrame.h"
 #include "framework/Afx.h"
 #include "framework/AfxWin.h"
 #include "imaging/CGDIDevice.h"
 
-class CViewFrame : public CFrameWnd
+class CViewFrame : public CViewModeFrame
 {
     DECLARE_DYNAMIC(CViewFrame)
 
@@ -19,15 +20,10 @@ public:
     CViewFrame() = default;
     ~CViewFrame() override;
 
-    CGDIDevice& GetPicture() { return m_picture; }
+    UINT GetResourceId() const override { return kResourceId; }
+    CGDIDevice& GetPicture() override { return m_picture; }
     // Escape is the view's own key, before accelerators.
     BOOL PreTranslateMessage(MSG* pMsg) override;
-
-    // Set by start-up before a file named on the command line is opened: Escape then ends the
-    // program instead of going back to the browser.
-    bool m_bStartedInView = false;
-    // Set when the browser took over again; cleared before a command-line open.
-    bool m_bReturnedToBrowser = false;
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;

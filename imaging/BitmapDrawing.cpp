@@ -1,6 +1,6 @@
 #include "imaging/BitmapDrawing.h"
 
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 
 BOOL DrawBitmapRect(HDC target, const RECT& destination, HBITMAP bitmap, const RECT& source,
                     HPALETTE palette, DWORD rop)

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "framework/CObject.h"
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 
 #include <windows.h>
 

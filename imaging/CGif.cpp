@@ -2,7 +2,7 @@
 
 #include "imaging/CDib.h"
 #include "imaging/DibRows.h"
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 #include "imaging/PackedDib.h"
 #include "imaging/ReplacingFile.h"
 

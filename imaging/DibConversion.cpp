@@ -1,6 +1,6 @@
 #include "imaging/DibConversion.h"
 
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 #include "imaging/OctreePalette.h"
 #include "imaging/PackedDib.h"
 

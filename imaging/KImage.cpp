@@ -4,9 +4,9 @@
 #include "engine/rkio/rkio.h"
 #include "framework/Afx.h"
 #include "imaging/ExifOrientation.h"
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 #include "imaging/PsdReader.h"
-#include "render/KCanvas.h"
+#include "render/kit/KCanvas.h"
 
 #include <cctype>
 #include <cstdio>

@@ -6,9 +6,9 @@
 
 #include "imaging/CDib.h"
 #include "imaging/CRasterImage.h"
-#include "render/JObject.h"
-#include "render/KFileBuffer.h"
-#include "render/KString.h"
+#include "render/kit/JObject.h"
+#include "render/kit/KFileBuffer.h"
+#include "render/kit/KString.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 
 #include "imaging/BitField.h"
 #include "imaging/DibConversion.h"
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "imaging/PackedDib.h"
 
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 
 #include <cstdint>
 #include <cstring>

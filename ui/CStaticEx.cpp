@@ -1,6 +1,6 @@
 #include "ui/CStaticEx.h"
 
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 
 #include <utility>
 

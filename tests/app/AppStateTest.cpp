@@ -2,15 +2,15 @@
 // thread (blocked in a send, or never ending), the last path in the registry, the switch
 // between the two frames, and the help and web commands.
 #include "app/CAppState.h"
-#include "app/COrvoKestalApp.h"
-#include "app/PathUtils.h"
-#include "app/ShellOpen.h"
+#include "app/main/COrvoKestalApp.h"
+#include "app/core/PathUtils.h"
+#include "app/core/ShellOpen.h"
 #include "frames/CBrowseFrame.h"
 #include "frames/CViewFrame.h"
 #include "framework/ModalSeam.h"
 #include "framework/Prompt.h"
-#include "app/CProgramInfo.h"
-#include "render/TTaskManageThread.h"
+#include "app/core/CProgramInfo.h"
+#include "render/workers/TTaskManageThread.h"
 #include "res/resource.h"
 #include "tests/app/RegistryRootScope.h"
 #include "tests/support/TestSupport.h"
@@ -79,6 +79,7 @@ protected:
     {
         auto thread = std::make_unique<FakeTaskThread>(kind, destroyed);
         FakeTaskThread* raw = thread.get();
+        raw->SetAppState(&g_appState);
         EXPECT_TRUE(raw->CreateThread());
         g_appState.taskThread = std::move(thread);
         const bool wantSuspended = kind == FakeTaskThread::Kind::Idle;
@@ -223,10 +224,10 @@ TEST_F(AppStateTest, LastPathLoadSaveAndBadValues)
 
 TEST_F(AppStateTest, ModeSwitchShowsOneFrameAndMakesItTheMainWindow)
 {
-    ASSERT_TRUE(g_appState.CreateBrowseFrame(false));
-    ASSERT_TRUE(g_appState.CreateViewFrame(false));
-    CBrowseFrame* browse = g_appState.browseFrame;
-    CViewFrame* view = g_appState.viewFrame;
+    ASSERT_TRUE(g_appState.CreateBrowseFrame(std::make_unique<CBrowseFrame>(), false));
+    ASSERT_TRUE(g_appState.CreateViewFrame(std::make_unique<CViewFrame>(), false));
+    CBrowseFrame* browse = static_cast<CBrowseFrame*>(g_appState.browseFrame);
+    CViewFrame* view = static_cast<CViewFrame*>(g_appState.viewFrame);
     EXPECT_FALSE(browse->IsWindowVisible());
     EXPECT_FALSE(view->IsWindowVisible());
 
@@ -267,9 +268,9 @@ TEST_F(AppStateTest, ModeSwitchShowsOneFrameAndMakesItTheMainWindow)
 // Escape in the view frame: back to the browser, or the end of a program started to view a file.
 TEST_F(AppStateTest, EscapeInViewGoesBackToBrowserOrEndsAProgramStartedToView)
 {
-    ASSERT_TRUE(g_appState.CreateBrowseFrame(false));
-    ASSERT_TRUE(g_appState.CreateViewFrame(false));
-    CViewFrame* view = g_appState.viewFrame;
+    ASSERT_TRUE(g_appState.CreateBrowseFrame(std::make_unique<CBrowseFrame>(), false));
+    ASSERT_TRUE(g_appState.CreateViewFrame(std::make_unique<CViewFrame>(), false));
+    CViewFrame* view = static_cast<CViewFrame*>(g_appState.viewFrame);
     MSG escape = {view->GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0};
 
     g_appState.EnterViewMode();

@@ -1,10 +1,11 @@
 // The settings record against a registry root of this test process: defaults from an empty
 // registry, the clamps and the REG_DWORD rule, the save/load round trip, the derived colours, the
 // thumbnail-cache options and the CAD support folders lookup.
-#include "app/AcadSupportFolders.h"
-#include "app/CAppOptions.h"
+#include "app/core/AcadSupportFolders.h"
+#include "app/core/CAppOptions.h"
 #include "app/CacheOptions.h"
-#include "app/FileUtils.h"
+#include "app/OptionsStore.h"
+#include "app/core/FileUtils.h"
 #include "tests/app/RegistryRootScope.h"
 #include "tests/support/TestSupport.h"
 
@@ -276,7 +277,7 @@ TEST_F(CacheOptionsTest, SaveWritesTheCacheObjectsState)
     SetLibReadFromBrowserFolderFirst(false);
     SetLibIndexPath((dir / "other").c_str());
     CAppOptions options;
-    options.Save();
+    SaveOptions(options);
     DWORD type = 0;
     EXPECT_EQ(root.GetDword("Option\\ImageCache", "Enabled", &type), 0u);
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));

@@ -1,6 +1,6 @@
 // The file-type table: every row with its type and colour, lookups by path in any letter case,
 // the format-code mapping, the drawings-only fill, and lookups racing a refill.
-#include "app/CDrawingFileType.h"
+#include "app/core/CDrawingFileType.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // File and folder tests on real files in a private folder: wildcards never pass for names, drive
 // roots are judged by their drive type, folder chains are created in turn, sizes pass 4 GiB.
-#include "app/FileUtils.h"
+#include "app/core/FileUtils.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The number texts of drawing units and file sizes, and the parser of typed numbers, for a dot and
 // a comma as the user's decimal separator.
-#include "app/NumberFormat.h"
+#include "app/core/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

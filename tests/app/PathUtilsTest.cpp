@@ -1,6 +1,6 @@
 // Path splitting as the program relies on it: folders keep their backslash, the extension starts at
 // the file name's last dot, and nothing limits the length.
-#include "app/PathUtils.h"
+#include "app/core/PathUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // scope's life, and deletes that key with everything in it at the end.
 #pragma once
 
-#include "app/RegistryRoot.h"
+#include "app/core/RegistryRoot.h"
 
 #include <shlwapi.h>
 

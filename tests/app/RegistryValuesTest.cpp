@@ -1,6 +1,6 @@
 // String values as the program reads them: whole whatever their length, always terminated, and
 // only when they are stored as strings.
-#include "app/RegistryValues.h"
+#include "app/core/RegistryValues.h"
 #include "tests/app/RegistryRootScope.h"
 
 #include <gtest/gtest.h>

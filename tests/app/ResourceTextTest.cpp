@@ -1,5 +1,5 @@
 // Strings of the program's own string table (the test links the program's resources).
-#include "app/ResourceText.h"
+#include "app/core/ResourceText.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "imaging/CGDIDevice.h"
 #include "imaging/CRasterImage.h"
 #include "imaging/DibConversion.h"
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 #include "imaging/OctreePalette.h"
 #include "imaging/PackedDib.h"
 #include "tests/support/TestSupport.h"

@@ -5,7 +5,7 @@
 #include "imaging/CJpeg.h"
 #include "imaging/CRasterImage.h"
 #include "imaging/DibRows.h"
-#include "imaging/GdiScopes.h"
+#include "framework/GdiScopes.h"
 
 #include "tests/support/TestSupport.h"
 

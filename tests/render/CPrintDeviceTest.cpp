@@ -1,7 +1,7 @@
 // The printer export device drawing into an enhanced-metafile context: the records it leaves
 // show the turned points, the pens of each colour mode, the paired clips and the bitmap's own
 // mapping scope.
-#include "render/CPrintDevice.h"
+#include "render/print/CPrintDevice.h"
 
 #include "engine/rkui/RkUI.h"
 

@@ -1,10 +1,10 @@
 // The canvas kit: view-port numbers, fitting, zooming, the trim window, the kit's string, the
 // version table and the GDI canvas's size and drawing rules.
-#include "render/KGetOsVersion.h"
-#include "render/KString.h"
-#include "render/KTrimWindow.h"
-#include "render/KViewPort.h"
-#include "render/KWinCanvas.h"
+#include "render/kit/KGetOsVersion.h"
+#include "render/kit/KString.h"
+#include "render/kit/KTrimWindow.h"
+#include "render/kit/KViewPort.h"
+#include "render/kit/KWinCanvas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The worker base's guarded reports, the drawing-information record, and the drawing thread's
 // message protocol against the real engine (and a scripted engine where timing or answers the
 // real one never gives are needed: a slow open, a password, the view calls).
-#include "render/CDrawCommonThread.h"
-#include "render/DRAWINGINFO.h"
-#include "render/TDwgDrawThread.h"
-#include "render/TTaskManageThread.h"
-#include "render/WorkerAppState.h"
+#include "render/workers/CDrawCommonThread.h"
+#include "render/workers/DRAWINGINFO.h"
+#include "render/workers/TDwgDrawThread.h"
+#include "render/workers/TTaskManageThread.h"
+#include "render/workers/WorkerAppState.h"
 
 #include "engine/rkio/EngineState.h"
 #include "imaging/CRasterImage.h"
@@ -94,19 +94,13 @@ void Pump()
     }
 }
 
-struct AppStateScope
+// The application's state a worker is handed: browse mode, not closing, main the main window.
+struct AppStateScope : WorkerAppState
 {
     explicit AppStateScope(HWND main)
     {
-        WorkerAppState::SetMode(1);
-        WorkerAppState::SetClosing(false);
-        WorkerAppState::SetMainWindow(main);
-    }
-    ~AppStateScope()
-    {
-        WorkerAppState::SetMode(0);
-        WorkerAppState::SetClosing(false);
-        WorkerAppState::SetMainWindow(nullptr);
+        mode.store(1);
+        mainWindow.store(main);
     }
 };
 
@@ -134,26 +128,31 @@ TEST(CDrawCommonThreadTest, GuardedPostAndSendReachOnlyAWantedLiveWindow)
     struct Case
     {
         const char* what;
-        std::function<void(OneShotWorker&, RecorderWindow&)> setUp;
+        std::function<void(OneShotWorker&, RecorderWindow&, WorkerAppState&)> setUp;
         bool posted;
         bool sent;
     };
     const Case cases[] = {
-        {"enabled", [](OneShotWorker&, RecorderWindow&) {}, true, true},
-        {"disabled", [](OneShotWorker& w, RecorderWindow&) { w.SetEnabled(false); }, false, false},
-        {"mode none", [](OneShotWorker&, RecorderWindow&) { WorkerAppState::SetMode(0); }, false, false},
-        {"closing", [](OneShotWorker&, RecorderWindow&) { WorkerAppState::SetClosing(true); }, false, false},
-        {"destroyed window", [](OneShotWorker&, RecorderWindow& r) { r.Destroy(); }, false, false},
-        {"no notify window", [](OneShotWorker& w, RecorderWindow&) { w.SetNotifyWnd(nullptr); }, true, false},
-        {"result flag cleared", [](OneShotWorker& w, RecorderWindow&) { w.SetResultFlag(false); }, true, false},
+        {"enabled", [](OneShotWorker&, RecorderWindow&, WorkerAppState&) {}, true, true},
+        {"disabled", [](OneShotWorker& w, RecorderWindow&, WorkerAppState&) { w.SetEnabled(false); }, false, false},
+        {"mode none", [](OneShotWorker&, RecorderWindow&, WorkerAppState& s) { s.mode.store(0); }, false, false},
+        {"closing", [](OneShotWorker&, RecorderWindow&, WorkerAppState& s) { s.closing.store(true); }, false, false},
+        {"no state handed in", [](OneShotWorker& w, RecorderWindow&, WorkerAppState&) { w.SetAppState(nullptr); },
+         false, false},
+        {"destroyed window", [](OneShotWorker&, RecorderWindow& r, WorkerAppState&) { r.Destroy(); }, false, false},
+        {"no notify window", [](OneShotWorker& w, RecorderWindow&, WorkerAppState&) { w.SetNotifyWnd(nullptr); }, true,
+         false},
+        {"result flag cleared", [](OneShotWorker& w, RecorderWindow&, WorkerAppState&) { w.SetResultFlag(false); },
+         true, false},
     };
     for (const Case& c : cases) {
         RecorderWindow window;
         AppStateScope state(window.Get());
         const HWND target = window.Get();
         OneShotWorker worker(target);
+        worker.SetAppState(&state);
         worker.SetNotifyWnd(target);
-        c.setUp(worker, window);
+        c.setUp(worker, window, state);
         ASSERT_TRUE(worker.CreateThread()) << c.what;
         ASSERT_TRUE(WaitFor([&] { return worker.HasExited(); }, 10000)) << c.what;
         Pump();
@@ -378,6 +377,7 @@ protected:
     void Start(TDwgDrawThread::DocumentFactory factory)
     {
         m_thread = std::make_unique<TDwgDrawThread>(factory);
+        m_thread->SetAppState(&m_state);
         m_thread->SetNotifyWnd(m_notify.Get());
         ASSERT_TRUE(m_thread->CreateThread());
     }

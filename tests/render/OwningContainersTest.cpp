@@ -1,10 +1,10 @@
 // The owning containers: every element they take is destroyed exactly once, copies are deep, the
 // owner's cursor behaves as the scene walks it, and the view history stays within its limit.
-#include "render/KType.h"
-#include "render/OArray.h"
-#include "render/OBuffer.h"
-#include "render/OList.h"
-#include "render/OViewHistory.h"
+#include "render/kit/KType.h"
+#include "render/kit/OArray.h"
+#include "render/kit/OBuffer.h"
+#include "render/kit/OList.h"
+#include "render/kit/OViewHistory.h"
 
 #include <gtest/gtest.h>
 

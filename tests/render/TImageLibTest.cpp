@@ -1,11 +1,11 @@
 // The cache library file and the holder over it, on real files: the byte layout of a written
 // library, the match rules of a lookup, what every reader refuses, records of the older layout,
 // corrupt records, the writer's order and its care for files it cannot read or replace.
-#include "render/CacheFile.h"
-#include "render/LibFileHeader.h"
-#include "render/TDwgCache.h"
-#include "render/TImageLib.h"
-#include "render/TLibIndexTree.h"
+#include "render/cache/CacheFile.h"
+#include "render/cache/LibFileHeader.h"
+#include "render/cache/TDwgCache.h"
+#include "render/cache/TImageLib.h"
+#include "render/cache/TLibIndexTree.h"
 
 #include "tests/render/CacheTestFiles.h"
 #include "tests/support/TestSupport.h"

@@ -1,7 +1,7 @@
 // The cache index: where a folder's library is read from and written to, the flat index file,
 // numbered names, the take-over of the older per-drive index files and the clean-up.
-#include "render/CacheFile.h"
-#include "render/TLibIndexTree.h"
+#include "render/cache/CacheFile.h"
+#include "render/cache/TLibIndexTree.h"
 
 #include "tests/render/CacheTestFiles.h"
 #include "tests/support/TestSupport.h"

@@ -1,6 +1,6 @@
 // The thumbnail job queue: ownership of jobs, the searches that start at the first item in view
 // and wrap around, and the finished jobs the list has not taken yet.
-#include "render/TTaskList.h"
+#include "render/workers/TTaskList.h"
 
 #include <gtest/gtest.h>
 

@@ -2,17 +2,17 @@
 // cache and a hidden window standing in for the file list: served from the cache without
 // rendering, rebuilt without lookups, placeholders for what cannot be drawn, an empty queue,
 // jobs kept alive for a list that answers late; and the stored preview of a drawing as a DIB.
-#include "render/TTaskManageThread.h"
+#include "render/workers/TTaskManageThread.h"
 
 #include "imaging/CRasterImage.h"
 #include "imaging/KImage.h"
-#include "render/CacheFile.h"
-#include "render/KBMP.h"
-#include "render/TDwgCache.h"
-#include "render/TDwgDrawThread.h"
-#include "render/TLibIndexTree.h"
-#include "render/TUnclaimedTasks.h"
-#include "render/WorkerAppState.h"
+#include "render/cache/CacheFile.h"
+#include "render/cache/KBMP.h"
+#include "render/cache/TDwgCache.h"
+#include "render/workers/TDwgDrawThread.h"
+#include "render/cache/TLibIndexTree.h"
+#include "render/workers/TUnclaimedTasks.h"
+#include "render/workers/WorkerAppState.h"
 #include "tests/app/RegistryRootScope.h"
 #include "tests/support/HiddenWindow.h"
 #include "tests/support/TestSupport.h"
@@ -159,14 +159,10 @@ void SpoilKeepingStamp(const std::string& path)
     CloseHandle(file);
 }
 
-struct AppStateScope
+// The application's state the thread is handed, in the given mode.
+struct AppStateScope : WorkerAppState
 {
-    explicit AppStateScope(int mode)
-    {
-        WorkerAppState::SetMode(mode);
-        WorkerAppState::SetClosing(false);
-    }
-    ~AppStateScope() { WorkerAppState::SetMode(0); }
+    explicit AppStateScope(int startMode) { mode.store(startMode); }
 };
 
 struct Job
@@ -211,6 +207,7 @@ protected:
         m_thread.reset(); // before the next one registers its abort query
         m_list.Clear();
         m_thread = std::make_unique<TTaskManageThread>();
+        m_thread->SetAppState(&m_state);
         TTaskManageThread::ThumbnailSettings settings;
         settings.readStoredPreview = storedPreview;
         settings.backgroundColorIndex = 7;
@@ -462,7 +459,7 @@ TEST_F(ThumbnailFixture, AnEmptyQueueEndsAtOnceAndReportsOnlyInTheBrowser)
     };
     const Case cases[] = {{"view mode", 2, true}, {"disabled", 1, false}};
     for (const Case& c : cases) {
-        WorkerAppState::SetMode(c.mode);
+        m_state.mode.store(c.mode);
         m_list.Clear();
         m_thread->SetEnabled(c.enabled);
         m_thread->StartFolder(m_folder.Path().c_str());
@@ -476,7 +473,7 @@ TEST_F(ThumbnailFixture, AnEmptyQueueEndsAtOnceAndReportsOnlyInTheBrowser)
 TEST_F(ThumbnailFixture, InViewModeOnlyTheCurrentJobIsServedAndNothingIsSent)
 {
     Start();
-    WorkerAppState::SetMode(2);
+    m_state.mode.store(2);
     for (int i = 0; i < 3; ++i)
         m_thread->AddTask(new TTask(Write("v" + std::to_string(i) + ".dxf", kSmallDxf).c_str(), i, false, 1));
     m_thread->SetEnabled(true);

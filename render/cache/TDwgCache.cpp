@@ -1,0 +1,146 @@
+#include "render/cache/TDwgCache.h"
+
+#include "render/cache/CacheFile.h"
+#include "render/cache/TImageLib.h"
+
+#include <new>
+
+namespace {
+
+// A plain pointer, not an object with a destructor: the settings delete the instance at exit,
+// and no static destructor may run before them and free it a second time.
+TDwgCache* s_holder = nullptr;
+
+std::unique_ptr<TImageLib> NewLib()
+{
+    return std::unique_ptr<TImageLib>(new (std::nothrow) TImageLib);
+}
+
+} // namespace
+
+TDwgCache::TDwgCache(bool enabled)
+{
+    if (enabled)
+        m_lib = NewLib();
+}
+
+TDwgCache::~TDwgCache() = default;
+
+void TDwgCache::EnableLib(bool on)
+{
+    std::unique_ptr<TImageLib> old;
+    {
+        CSingleLock lock(&m_lock, TRUE);
+        if (on && !m_lib)
+            m_lib = NewLib();
+        else if (!on)
+            old = std::move(m_lib);
+    }
+    // Deleted outside the lock: stopping its writer may take a while.
+}
+
+bool TDwgCache::IsLibEnabled() const
+{
+    CSingleLock lock(&m_lock, TRUE);
+    return m_lib != nullptr;
+}
+
+void TDwgCache::SetFolder(const char* folder)
+{
+    CSingleLock lock(&m_lock, TRUE);
+    const CString next = CacheFile::WithBackslash(folder);
+    if (next.CompareNoCase(m_folder) != 0)
+        m_folder = next;
+}
+
+CString TDwgCache::GetFolder() const
+{
+    CSingleLock lock(&m_lock, TRUE);
+    return m_folder;
+}
+
+void TDwgCache::PrepareLoad()
+{
+    CSingleLock lock(&m_lock, TRUE);
+    if (!m_lib)
+        return;
+    m_lib->Clear();
+    m_loadPending = true;
+}
+
+void TDwgCache::LoadPending()
+{
+    CSingleLock lock(&m_lock, TRUE);
+    if (!m_loadPending)
+        return;
+    m_loadPending = false;
+    if (m_lib && !m_folder.IsEmpty() && CacheFile::IsExistingFolder(m_folder))
+        m_lib->Load(m_folder);
+}
+
+bool TDwgCache::Lookup(const char* path, KBMP* picture)
+{
+    CSingleLock lock(&m_lock, TRUE);
+    if (!m_lib || !picture)
+        return false;
+    return m_lib->Lookup(path, picture->GetWidth(), picture->GetHeight(), picture);
+}
+
+void TDwgCache::Store(const char* path, const KBMP* picture, int width, int height)
+{
+    CSingleLock lock(&m_lock, TRUE);
+    if (!m_lib || !picture)
+        return;
+    try {
+        m_lib->Store(path, picture, width, height);
+    } catch (CException* e) {
+        e->Delete();
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+bool TDwgCache::GetLibThumbSize(const char* folder, int* width, int* height) const
+{
+    CSingleLock lock(&m_lock, TRUE);
+    return m_lib && m_lib->GetThumbSize(folder, width, height);
+}
+
+void TDwgCache::Flush(bool keepAll, int width, int height)
+{
+    CSingleLock lock(&m_lock, TRUE);
+    if (!m_lib)
+        return;
+    try {
+        if (!m_loadPending && !m_folder.IsEmpty() && CacheFile::IsExistingFolder(m_folder))
+            m_lib->Flush(m_folder, keepAll, width, height);
+        m_lib->Clear();
+    } catch (CException* e) {
+        e->Delete();
+    } catch (const std::bad_alloc&) {
+    }
+    m_loadPending = false;
+    m_folder.Empty();
+}
+
+bool TDwgCache::WaitForWriter(DWORD timeoutMs) const
+{
+    CSingleLock lock(&m_lock, TRUE);
+    return !m_lib || m_lib->WaitForWriter(timeoutMs);
+}
+
+TDwgCache* GetDwgCache()
+{
+    return s_holder;
+}
+
+void CreateDwgCache(bool enabled)
+{
+    delete s_holder;
+    s_holder = new (std::nothrow) TDwgCache(enabled);
+}
+
+void DeleteDwgCache()
+{
+    delete s_holder;
+    s_holder = nullptr;
+}

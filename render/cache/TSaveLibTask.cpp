@@ -1,0 +1,123 @@
+#include "render/cache/TSaveLibTask.h"
+
+#include "render/cache/CacheFile.h"
+#include "render/cache/LibFileHeader.h"
+#include "render/cache/TLibIndexTree.h"
+
+IMPLEMENT_DYNCREATE(TSaveLibTask, CObject)
+
+namespace {
+
+// Writers of all libraries place, write and index one library at a time, so two of them never
+// pick the same free numbered name.
+CCriticalSection& WriteSequenceLock()
+{
+    static CCriticalSection lock;
+    return lock;
+}
+
+} // namespace
+
+TSaveLibTask::TSaveLibTask(const char* folder, TSingleImageArray records, bool keepAll,
+                           int width, int height)
+    : m_folder(CacheFile::WithBackslash(folder)),
+      m_records(std::move(records)),
+      m_keepAll(keepAll),
+      m_width(static_cast<uint32_t>(width)),
+      m_height(static_cast<uint32_t>(height))
+{
+}
+
+TSaveLibTask::~TSaveLibTask() = default;
+
+int TSaveLibTask::WriteRecords(CFile& file) const
+{
+    int written = 0;
+    for (const auto& record : m_records)
+        if (record->Write(file, m_keepAll, m_folder))
+            ++written;
+    return written;
+}
+
+TSaveLibTask::Result TSaveLibTask::WriteLib(const char* libPath) const
+{
+    const CString temp = CacheFile::MakeTempPathBeside(libPath);
+    if (temp.IsEmpty())
+        return Result::Failed;
+    int written = 0;
+    try {
+        CFile file;
+        if (!CacheFile::OpenWithRetry(file, temp,
+                                      CFile::modeCreate | CFile::modeWrite |
+                                          CFile::shareExclusive | CFile::typeBinary)) {
+            DeleteFileA(temp);
+            return Result::Failed;
+        }
+        file.Write(LibFileHeader::kMagic, LibFileHeader::kMagicBytes);
+        CacheFile::WriteU32(file, LibFileHeader::kVersion);
+        CacheFile::WriteU64(file, 0);
+        CacheFile::WriteText(file, m_folder);
+        CacheFile::WriteU32(file, m_width);
+        CacheFile::WriteU32(file, m_height);
+        const ULONGLONG firstRecord = file.GetPosition();
+        CacheFile::SeekTo(file, LibFileHeader::kFirstRecordField);
+        CacheFile::WriteU64(file, firstRecord);
+        CacheFile::SeekTo(file, firstRecord);
+        written = WriteRecords(file);
+        file.Close();
+    } catch (CException* e) {
+        e->Delete();
+        DeleteFileA(temp);
+        return Result::Failed;
+    }
+    if (written == 0) {
+        DeleteFileA(temp);
+        return Result::Empty;
+    }
+    return CacheFile::ReplaceWithTemp(temp, libPath) ? Result::Written : Result::Failed;
+}
+
+void TSaveLibTask::Save() const
+{
+    TLibIndexTree* index = GetLibIndexTree();
+    if (!index)
+        return;
+    CSingleLock sequence(&WriteSequenceLock(), TRUE);
+    if (IsRemoval()) {
+        Remove();
+        return;
+    }
+    CString libPath;
+    const int place = index->LocateForWrite(m_folder, libPath);
+    if (place == TLibIndexTree::kWriteNowhere)
+        return;
+    switch (WriteLib(libPath)) {
+    case Result::Written:
+        if (place == TLibIndexTree::kWriteCacheFolder)
+            index->AddFolder(m_folder, libPath);
+        else
+            index->RemoveFolder(m_folder);
+        break;
+    case Result::Empty:
+        DeleteFileA(libPath);
+        if (place == TLibIndexTree::kWriteCacheFolder)
+            index->RemoveFolder(m_folder);
+        break;
+    case Result::Failed:
+        break;
+    }
+}
+
+// The library that a reader would find goes, and with it the folder's index entry when it lay
+// in the cache folder.
+void TSaveLibTask::Remove() const
+{
+    TLibIndexTree* index = GetLibIndexTree();
+    CString libPath;
+    const int place = index->LocateForRead(m_folder, libPath);
+    if (place == TLibIndexTree::kReadNone)
+        return;
+    DeleteFileA(libPath);
+    if (place == TLibIndexTree::kReadCacheFolder)
+        index->RemoveFolder(m_folder);
+}

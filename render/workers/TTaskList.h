@@ -1,0 +1,35 @@
+// TTaskList: the queue of thumbnail jobs. It owns every job from Add until RemoveAll; the
+// searches start at the first item in view and wrap around.
+#pragma once
+
+#include "render/workers/TTask.h"
+
+#include <memory>
+#include <vector>
+
+class TTaskList
+{
+public:
+    TTaskList() = default;
+    TTaskList(const TTaskList&) = delete;
+    TTaskList& operator=(const TTaskList&) = delete;
+
+    // Takes the job over; its index, or -1 for a null job.
+    int Add(TTask* task);
+    // Null for an index outside the list.
+    TTask* GetAt(int index) const;
+    int GetCount() const { return static_cast<int>(m_tasks.size()); }
+    void RemoveAll();
+    // Hands the job over to the caller and takes it out of the list (null when not in it).
+    std::unique_ptr<TTask> Detach(const TTask* task);
+    // The next undone job that is still (or no longer) cache-first, from start on, then from 0.
+    int FindNextCacheFirst(int start) const;
+    int FindNextToRender(int start) const;
+    // The first job, from 0, that is done and not yet taken.
+    TTask* GetFinishedTask() const;
+
+private:
+    int FindNext(int start, bool cacheFirst) const;
+
+    std::vector<std::unique_ptr<TTask>> m_tasks;
+};

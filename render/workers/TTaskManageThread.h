@@ -1,0 +1,133 @@
+// TTaskManageThread: the worker that makes the file list's thumbnails. It serves its queue of
+// jobs in two passes: first what needs no rendering (the folder's thumbnail cache, a DWG's stored
+// preview), then the rest (drawings rendered by the engine at thumbnail size, raster images loaded
+// and scaled). Each finished job goes back to the list with a blocking send of 0x800A; while a
+// drawing renders, its stage goes to the list as a status picture (0x8014). At the end of the
+// queue it flushes the folder's cache library, posts 0x808C and suspends itself until the list
+// hands it the next folder.
+#pragma once
+
+#include "imaging/CDib.h"
+#include "render/workers/CDrawCommonThread.h"
+#include "render/workers/TTaskList.h"
+#include "render/workers/TUnclaimedTasks.h"
+
+#include <atomic>
+#include <memory>
+
+class CDrawing;
+
+class TTaskManageThread : public CDrawCommonThread
+{
+public:
+    static constexpr UINT kMsgTaskFinished = 0x800A;
+    static constexpr UINT kMsgQueueFinished = 0x808C;
+    static constexpr UINT kTaskSendTimeoutMs = 5000;
+
+    // Result codes of the producers (besides TTask's): nothing made, and a drawing that needs a
+    // password.
+    static constexpr UINT kNothing = 0;
+    static constexpr UINT kPasswordNeeded = 4;
+
+    // The picture size until the list hands over its own (the settings record's default cell,
+    // 170 x 130, less a border of 5 on each side).
+    static constexpr int kDefaultThumbWidth = 160;
+    static constexpr int kDefaultThumbHeight = 120;
+    // The application's mode in which the list shows thumbnails.
+    static constexpr int kBrowseMode = 1;
+
+    // The settings the thread follows (start-up and the options sheet hand over the settings
+    // record's values; until then these defaults, which are the record's).
+    struct ThumbnailSettings
+    {
+        bool readStoredPreview = true;  // a DWG's own preview picture before rendering it
+        bool readExifThumbnail = true;  // a JPEG's Exif thumbnail before the whole image
+        bool zoomExtents = true;        // fit the drawing's extents before drawing it
+        int backgroundColorIndex = 0;   // colour index of the drawing background
+    };
+
+    TTaskManageThread();
+    // Stops the thread first when it still runs.
+    ~TTaskManageThread() override;
+
+    DWORD Run() override;
+
+    // Set up by the list while the thread is idle (suspended by itself) or not yet started.
+    void SetStartIndex(int index) { m_startIndex.store(index); }
+    // A size that is not positive is refused: no picture can be made at it.
+    bool SetThumbSize(int width, int height);
+    int GetThumbWidth() const { return m_thumbWidth.load(); }
+    int GetThumbHeight() const { return m_thumbHeight.load(); }
+    void SetRebuild(bool rebuild) { m_rebuild.store(rebuild); }
+    int AddTask(TTask* task);
+    TTask* GetFinishedTask() const;
+    int GetTaskCount() const { return m_queue->GetCount(); }
+    // The job being served (the list's status-picture handler draws it in that job's cell).
+    TTask* GetCurrentTask() const { return m_current.load(); }
+
+    // Points the cache at folder, sets the result flag and wakes the thread. Returns the thread's
+    // previous suspend count.
+    DWORD StartFolder(const char* folder);
+    // Empties the queue (the thread is idle) and flushes the cache keeping every record.
+    void ClearTasks();
+    // Makes the engine abandon the drawing being loaded or drawn.
+    void CallBreak();
+    // Suspended by itself (or about to be), waiting for a folder: it no longer touches its queue.
+    bool IsIdle() const { return m_sleeping.load() && IsSuspended(); }
+    // Waits until the thread is idle, handling the messages sent to this thread meanwhile.
+    bool WaitUntilIdle(DWORD timeoutMs) const;
+    // Jobs kept alive after the queue let go of them, because the list may still read them.
+    size_t GetUnclaimedCount() const { return m_unclaimed.GetKeptCount(); }
+
+    void SetSettings(const ThumbnailSettings& settings);
+    ThumbnailSettings GetSettings() const;
+
+    // The engine's abort query of the thumbnail channel; context is the thread.
+    static bool IsBreakRequested(void* context);
+
+protected:
+    // A stop also abandons the drawing in progress.
+    void WakeForStop() override { CallBreak(); }
+
+private:
+    // One cycle's job: true when the queue is exhausted (the cycle is idle).
+    bool ServeNext();
+    bool EndCycle(bool idle);
+    void SleepUntilWoken();
+    void FinishQueue();
+    void WaitForList();
+    void EmptyQueue();
+    void FlushCache(bool keepAll) const;
+
+    UINT TryCacheFirst(TTask& task);
+    void RenderTask(TTask& task);
+    UINT ProduceThumbnail(TTask& task);
+    UINT MakeDrawingThumbnail(TTask& task);
+    UINT RenderDrawingThumbnail(const char* path, bool zoomExtents, CDib* picture, TTask& task);
+    UINT DrawOpenedDrawing(CDrawing& drawing, bool zoomExtents, CDib& picture, TTask& task);
+    UINT MakeRasterThumbnail(TTask* task);
+    UINT MakeStoredPreviewThumbnail(TTask* task);
+    void DrawPlaceholder(TTask& task, UINT result) const;
+    void SendStatus(CDib& picture, UINT textId, const char* fallback) const;
+    void ReportFinished(TTask& task, WPARAM wParam);
+    void StoreInCache(const TTask& task) const;
+    bool StillWanted() const { return GetResultFlag() && !IsStopRequested(); }
+    bool RenderAbandoned() const { return !StillWanted() || GetSkipFlag() || m_break.load(); }
+
+    void* m_document = nullptr;
+    std::unique_ptr<TTaskList> m_queue;
+    std::atomic<TTask*> m_current{nullptr};
+    std::atomic<int> m_startIndex{-1};
+    bool m_renderPass = false; // the thread's own (ClearTasks runs while it is idle)
+    std::atomic<int> m_thumbWidth;
+    std::atomic<int> m_thumbHeight;
+    std::atomic<bool> m_break{false};
+    std::atomic<bool> m_rebuild{false};
+    std::atomic<bool> m_sleeping{false};
+    std::atomic<bool> m_wakePending{false};
+    ThumbnailSettings m_settings; // under the base lock
+    // The drawing being rendered; it lives as long as the thread because its address travels
+    // in the status messages, which the list may still be handling after a send timed out.
+    CDib m_picture;
+    TUnclaimedTasks m_unclaimed;
+};
