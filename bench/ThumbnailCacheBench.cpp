@@ -197,13 +197,15 @@ struct GroupFigures
 };
 
 // One folder served cold, then warm, by a thumbnail thread of its own.
-GroupFigures ServeGroup(const std::string& folder, const std::vector<std::string>& paths)
+GroupFigures ServeGroup(WorkerAppState& appState, const std::string& folder,
+                        const std::vector<std::string>& paths)
 {
     GroupFigures figures;
     ListCounts counts;
     const HWND list = CreateListWindow(counts);
     {
         TTaskManageThread thread;
+        thread.SetAppState(&appState);
         thread.SetNotifyWnd(list);
         thread.SetThumbSize(kThumbWidth, kThumbHeight);
         if (!list || !thread.CreateThread())
@@ -293,39 +295,13 @@ int main(int argc, char** argv)
     InitDLL();
     CreateLibIndexTree(cacheFolder.c_str(), false, true);
     CreateDwgCache(true);
-<<<<<<< HEAD
-    WorkerAppState::SetMode(1);
-    GroupFigures figures[3];
-    for (int k = 0; k < 3; ++k)
-        figures[k] = ServeGroup(folders[k], paths[k]);
-    WorkerAppState::SetMode(0);
-    const double fullDecode = photos > 0 ? DecodeSeconds(photo) : 0.0;
-=======
     WorkerAppState appState; // the browser is up
     appState.mode.store(1);
-    ListCounts counts;
-    const HWND list = CreateListWindow(counts);
-    double cold = 0.0;
-    double warm = 0.0;
-    int made = 0;
-    int hits = 0;
-    {
-        TTaskManageThread thread;
-        thread.SetAppState(&appState);
-        thread.SetNotifyWnd(list);
-        thread.SetThumbSize(kThumbWidth, kThumbHeight);
-        if (!list || !thread.CreateThread()) {
-            std::printf("could not start the thumbnail thread\n");
-            return 1;
-        }
-        cold = ServeFolder(thread, folder, paths, counts);
-        made = counts.made;
-        warm = ServeFolder(thread, folder, paths, counts);
-        hits = counts.fromCache;
-        thread.StopAndWait(20000);
-    }
-    DestroyWindow(list);
->>>>>>> 3150603
+    GroupFigures figures[3];
+    for (int k = 0; k < 3; ++k)
+        figures[k] = ServeGroup(appState, folders[k], paths[k]);
+    appState.mode.store(0);
+    const double fullDecode = photos > 0 ? DecodeSeconds(photo) : 0.0;
 
     std::printf("%d drawings, %d photos 4000x3000 without and %d with an Exif thumbnail; "
                 "thumbnails %dx%d\n",
