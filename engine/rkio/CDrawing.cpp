@@ -37,6 +37,18 @@ RkDb::Vec3 ViewPointDirection(int viewPoint)
     return directions[viewPoint >= 0 && viewPoint < 10 ? viewPoint : 4];
 }
 
+// The drawing information's line for a DWG shown by its stored preview: that it is only the
+// preview, and why, so that an empty-looking drawing is not taken for an empty file.
+std::string PreviewReason(orvo::dwg::DwgReadResult result)
+{
+    const char* why = "its data could not be read (damaged or of an unknown kind)";
+    if (result == orvo::dwg::DwgReadResult::UnsupportedVersion)
+        why = "its version cannot be read";
+    else if (result == orvo::dwg::DwgReadResult::TooLarge)
+        why = "it needs more memory to read than a drawing may take";
+    return std::string("Shown=stored preview only: ") + why;
+}
+
 } // namespace
 
 CDrawing* CDrawing::CreateDrawing(int kind)
@@ -108,7 +120,8 @@ short CDrawing::Load(const std::string& bytes)
         if (m_version < 0)
             m_version = id.versionCode;
     } else if (id.format == RkPreview::DrawingIdentifier::Format::Dwg) {
-        switch (LoadDwg(bytes, *db)) {
+        const orvo::dwg::DwgReadResult read = LoadDwg(bytes, *db);
+        switch (read) {
         case orvo::dwg::DwgReadResult::Ok: break;
         case orvo::dwg::DwgReadResult::PasswordProtected: return 4;
         case orvo::dwg::DwgReadResult::Cancelled: return 3;
@@ -118,6 +131,7 @@ short CDrawing::Load(const std::string& bytes)
             m_previewBmp = RkIo::PreviewPicture::BmpFromDrawingBytes(bytes);
             if (m_previewBmp.empty())
                 return 2;
+            m_previewReason = PreviewReason(read);
             break;
         }
         db->Header().version = id.version;
@@ -174,6 +188,8 @@ void CDrawing::EnumSummary(SummaryCallback callback, void* context) const
         const std::string text = custom.first + "=" + custom.second;
         callback(17, text.c_str(), context);
     }
+    if (HasPreviewOnly())
+        callback(17, m_previewReason.c_str(), context);
 }
 
 void CDrawing::SetOutputSize(int width, int height)
@@ -273,6 +289,7 @@ void CDrawing::Close()
 {
     m_db.reset();
     m_previewBmp.clear();
+    m_previewReason.clear();
     m_path.clear();
     m_version = -1;
     m_layout = 0;

@@ -336,6 +336,40 @@ TEST_F(EngineContract, StoredPreviewsOfSampleDrawings)
     EXPECT_EQ(data, nullptr);
 }
 
+int CollectSummary(int index, const char* text, void* context)
+{
+    static_cast<std::vector<std::pair<int, std::string>>*>(context)->emplace_back(index, text);
+    return 1;
+}
+
+// A DWG whose data cannot be read opens with its stored preview, and its drawing information
+// says so; one that reads says nothing of the kind.
+TEST_F(EngineContract, PreviewFallbackIsNamedInTheDrawingInformation)
+{
+    ORVO_REQUIRE_SAMPLES(dir);
+    std::string data = orvo::test::ReadFileBytes(dir + "\\dwg\\example_2018.dwg");
+    ASSERT_GT(data.size(), 0x100u);
+    const auto shown = [](CDrawing* drawing) {
+        std::vector<std::pair<int, std::string>> lines;
+        drawing->EnumSummary(&CollectSummary, &lines);
+        for (const auto& line : lines) {
+            if (line.first == 17 && line.second.rfind("Shown=stored preview only", 0) == 0)
+                return true;
+        }
+        return false;
+    };
+    CDrawing* drawing = CDrawing::CreateDrawing(0);
+    ASSERT_EQ(drawing->Open(Write("whole.dwg", data).c_str(), ""), 0);
+    EXPECT_FALSE(drawing->HasPreviewOnly());
+    EXPECT_FALSE(shown(drawing));
+    for (std::size_t i = 0x80; i < 0xEC; ++i)
+        data[i] = 0;     // the enciphered file header: no section can be found
+    ASSERT_EQ(drawing->Open(Write("headless.dwg", data).c_str(), ""), 0);
+    EXPECT_TRUE(drawing->HasPreviewOnly());
+    EXPECT_TRUE(shown(drawing));
+    CDrawing::DeleteDrawing(drawing);
+}
+
 TEST_F(EngineContract, MalformedDwgHeadsFailCleanly)
 {
     ORVO_REQUIRE_SAMPLES(dir);

@@ -301,6 +301,30 @@ TEST(DwgSamplesPassword, EncryptedDataGivesThePasswordResult)
     }
 }
 
+// Two floors of one building, saved by a program that gives objects 64-bit handles: both read
+// whole (the object map steps to such handles in modular numbers of up to ten bytes).
+TEST(DwgSamplesReal, BothFloorsOfTheBuildingRead)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    for (const char* name : {"dwg/real/contoso2_Ground.dwg", "dwg/real/contoso2_Level_2.dwg"}) {
+        RkDb::Database db;
+        DwgReadResult result = DwgReadResult::Corrupt;
+        ASSERT_TRUE(ReadDwg(orvo::portable::SamplePath(dir, name), db, result)) << name;
+        ASSERT_EQ(result, DwgReadResult::Ok) << name;
+        EXPECT_GT(db.ModelSpaceBlock().entities.size(), 10000u) << name;
+        const auto counts = db.CountByType();
+        EXPECT_GT(counts[static_cast<size_t>(EntityType::Line)], 10000u) << name;
+        EXPECT_GT(counts[static_cast<size_t>(EntityType::Insert)], 50u) << name;
+        size_t resolved = 0;
+        for (const RkDb::EntityPtr& e : db.ModelSpaceBlock().entities) {
+            if (const auto* insert = RkDb::As<RkDb::Insert>(*e))
+                resolved += db.Blocks().Valid(insert->block) ? 1 : 0;
+        }
+        EXPECT_GT(resolved, 50u) << name;
+        EXPECT_GT(db.Layers().Count(), 5) << name;
+    }
+}
+
 TEST(DwgSamplesReleases, OlderAndUnknownFilesAreRefused)
 {
     RkDb::Database db;
