@@ -35,6 +35,31 @@ std::string FaceOf(const TextStyle& style)
     return "Arial";
 }
 
+bool IsDigits(const std::string& s, std::size_t at, std::size_t count)
+{
+    if (at + count > s.size())
+        return false;
+    for (std::size_t k = at; k < at + count; ++k) {
+        if (!std::isdigit(static_cast<unsigned char>(s[k])))
+            return false;
+    }
+    return true;
+}
+
+// A character code of %%nnn (0..999): the Latin-1 range and beyond as Unicode, in UTF-8; a
+// control character (other than tab) is not drawn.
+void AppendUtf8(std::string& out, int code)
+{
+    if (code < 32 && code != 9)
+        return;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
 } // namespace
 
 std::string TextPainter::ExpandPercentCodes(const std::string& value)
@@ -51,17 +76,16 @@ std::string TextPainter::ExpandPercentCodes(const std::string& value)
         switch (c) {
         case 'd': out += "\xC2\xB0"; break;            // degree
         case 'p': out += "\xC2\xB1"; break;            // plus/minus
-        case 'c': out += "\xE2\x8C\x80"; break;        // diameter
+        // Diameter: the slashed O, which every TrueType face has (the diameter sign U+2300 is
+        // missing from the common ones and would show as a box).
+        case 'c': out += "\xC3\x98"; break;
         case '%': out += '%'; break;
-        case 'u': case 'o': break;
+        case 'u': case 'o': break;                      // underline and overline toggles
         default:
-            if (std::isdigit(static_cast<unsigned char>(c))) {
-                // %%nnn: a character by its code.
-                int code = 0, k = 2;
-                while (k < 5 && i + k < value.size() && std::isdigit(static_cast<unsigned char>(value[i + k])))
-                    code = code * 10 + (value[i + k++] - '0');
-                out += static_cast<char>(code < 128 ? code : '?');
-                i += static_cast<std::size_t>(k - 3);
+            if (IsDigits(value, i + 2, 3)) {
+                // %%nnn: the character of that code.
+                AppendUtf8(out, std::stoi(value.substr(i + 2, 3)));
+                i += 2;
                 break;
             }
             out += "%%";
@@ -213,7 +237,8 @@ void TextPainter::PaintText(const TextData& t)
 void TextPainter::PaintMText(const MText& m)
 {
     double factor = 0.0;
-    const std::string plain = PlainMText(m.contents, &factor);
+    // Multiline text takes the %% codes as single-line text does (dimension texts use them).
+    const std::string plain = ExpandPercentCodes(PlainMText(m.contents, &factor));
     double height = m.height;
     TextRun proto = MakeRun(std::string(), m.style, height, 1.0, 0.0);
     if (factor > 0.0)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -284,7 +285,52 @@ TEST(MTextLayout, PlainTextFromFormattingCodes)
               "Bold \nnext 1/2 \\x");
     EXPECT_EQ(RkDraw::TextPainter::PlainMText("\\H2x;big", &factor), "big");
     EXPECT_DOUBLE_EQ(factor, 2.0);
-    EXPECT_EQ(RkDraw::TextPainter::ExpandPercentCodes("%%c10 %%p0.1 %%%"), "\xE2\x8C\x80" "10 \xC2\xB1" "0.1 %");
+}
+
+TEST(TextPainter, PercentCodes)
+{
+    const struct { const char* in; const char* out; } cases[] = {
+        {"%%c10 %%p0.1 %%%", "\xC3\x98" "10 \xC2\xB1" "0.1 %"},
+        {"%%C50", "\xC3\x98" "50"},                      // any case
+        {"45%%d %%D", "45\xC2\xB0 \xC2\xB0"},
+        {"%%uunder%%u and %%Oover%%o", "under and over"},   // toggles, not printed
+        {"%%065%%066 %%176", "AB \xC2\xB0"},              // character codes, three digits
+        {"%%0651", "A1"},
+        {"%%00", "%%00"},                                // too few digits: as it stands
+        {"%%007x", "x"},                                 // a control character is not drawn
+        {"100%%", "100%%"}, {"%%", "%%"}, {"%%z", "%%z"}, {"50%", "50%"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RkDraw::TextPainter::ExpandPercentCodes(c.in), c.out) << c.in;
+}
+
+// TEXT, ATTRIB and the MTEXT of a dimension's block all draw the codes as their characters.
+TEST(TextPainter, PercentCodesInTextsAttributesAndDimensions)
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("BLOCKS");
+    b.S(0, "BLOCK").S(2, "*D1").I(70, 1).P(10, 0, 0);
+    b.S(0, "MTEXT").S(8, "0").P(10, 50, 60).D(40, 2).I(71, 1).S(1, "\\A1;%%c20");
+    b.S(0, "ENDBLK");
+    b.S(0, "BLOCK").S(2, "TAG").I(70, 2).P(10, 0, 0).S(0, "ENDBLK");
+    b.EndSection().Section("ENTITIES");
+    b.S(0, "TEXT").S(8, "0").P(10, 10, 10).D(40, 2).S(1, "%%C12");
+    b.S(0, "INSERT").S(8, "0").S(2, "TAG").I(66, 1).P(10, 0, 0);
+    b.S(0, "ATTRIB").S(8, "0").P(10, 10, 30).D(40, 2).S(1, "90%%D").S(2, "ANGLE").I(70, 0);
+    b.S(0, "SEQEND").S(8, "0");
+    b.S(0, "DIMENSION").S(8, "0").S(2, "*D1").P(10, 0, 0).P(11, 50, 60).I(70, 3);
+    b.EndSection().Eof();
+    auto db = Read(b);
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    std::vector<std::string> texts;
+    for (const auto& run : sink.texts)
+        texts.push_back(run.utf8);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "\xC3\x98" "12"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "90\xC2\xB0"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "\xC3\x98" "20"), texts.end());
+    EXPECT_EQ(texts.size(), 3u);
 }
 
 } // namespace
