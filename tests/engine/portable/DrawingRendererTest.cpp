@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -157,6 +158,91 @@ TEST(DrawingRenderer, ExtentsAndFit)
     ASSERT_TRUE(DrawingRenderer::Extents(*text, 0, view, min, max));
     EXPECT_NEAR(min.x, 7.0, 1e-9);
     EXPECT_NEAR(max.y, 14.0, 1e-9);
+}
+
+// Rays and construction lines have no extent; when nothing else is drawn their base points give
+// the extents, so that they show.
+TEST(DrawingRenderer, InfiniteLinesInTheExtents)
+{
+    auto only = Entities([](DxfBuilder& b) {
+        b.S(0, "XLINE").S(8, "0").S(100, "AcDbXline").P(10, 1000, 500).P(11, 1, 0);
+        b.S(0, "RAY").S(8, "0").S(100, "AcDbRay").P(10, 1010, 520).P(11, 0, 1);
+    });
+    ViewTransform view = UnitView();
+    Vec2 min, max;
+    ASSERT_TRUE(DrawingRenderer::Extents(*only, 0, view, min, max));
+    EXPECT_NEAR(min.x, 1000.0, 1e-9);
+    EXPECT_NEAR(min.y, 500.0, 1e-9);
+    EXPECT_NEAR(max.x, 1010.0, 1e-9);
+    EXPECT_NEAR(max.y, 520.0, 1e-9);
+    view.Fit(min, max, 0.98);
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*only, sink, options).Draw(0, view);
+    ASSERT_EQ(sink.strokes.size(), 2u);
+    for (const auto& stroke : sink.strokes) {
+        ASSERT_EQ(stroke.points.size(), 2u);
+        for (const DevPoint& p : stroke.points) {
+            EXPECT_GE(p.x, -2.5);
+            EXPECT_LE(p.x, 102.5);
+            EXPECT_GE(p.y, -2.5);
+            EXPECT_LE(p.y, 102.5);
+        }
+    }
+    // The construction line runs across the whole device; the ray from its base point upwards.
+    EXPECT_NEAR(std::fabs(sink.strokes[0].points[1].x - sink.strokes[0].points[0].x), 104.0, 1e-6);
+    EXPECT_NEAR(std::min(sink.strokes[1].points[0].y, sink.strokes[1].points[1].y), -2.0, 1e-6);
+
+    // Beside other entities they add nothing to the extents.
+    auto mixed = Entities([](DxfBuilder& b) {
+        b.S(0, "XLINE").S(8, "0").P(10, 1000, 500).P(11, 1, 0);
+        b.S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 10, 10);
+    });
+    ASSERT_TRUE(DrawingRenderer::Extents(*mixed, 0, UnitView(), min, max));
+    EXPECT_NEAR(max.x, 10.0, 1e-9);
+
+    // A ray whose base lies off the device and that points away from it draws nothing; one
+    // pointing across it is cut at the device's edges.
+    const struct { double dx; std::size_t strokes; } rays[] = {{-1.0, 0u}, {1.0, 1u}};
+    for (const auto& ray : rays) {
+        auto db = Entities([&ray](DxfBuilder& b) {
+            b.S(0, "RAY").S(8, "0").P(10, -1e9, 50).P(11, ray.dx, 0);
+        });
+        RecordingSink cut;
+        DrawingRenderer(*db, cut, options).Draw(0, UnitView());
+        ASSERT_EQ(cut.strokes.size(), ray.strokes);
+        if (ray.strokes == 1) {
+            EXPECT_NEAR(cut.strokes[0].points[0].x, -2.0, 1e-6);
+            EXPECT_NEAR(cut.strokes[0].points[1].x, 102.0, 1e-6);
+        }
+    }
+}
+
+// The extents are those of what is drawn: points of $PDMODE 1 (drawn as nothing) take no room,
+// and a paper layout's viewport counts by its frame, not by all of model space behind it.
+TEST(DrawingRenderer, ExtentsOnlyOfWhatIsDrawn)
+{
+    DxfBuilder b;
+    b.Header("AC1015");
+    b.Section("HEADER").S(9, "$PDMODE").I(70, 1).EndSection();
+    b.Section("ENTITIES");
+    b.S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 10, 10);
+    b.S(0, "POINT").S(8, "0").P(10, 5000, 5000);
+    b.S(0, "LINE").S(8, "0").I(67, 1).P(10, 0, 0).P(11, 20, 0);
+    b.S(0, "VIEWPORT").S(8, "0").I(67, 1).P(10, 50, 50).D(40, 40).D(41, 20).I(68, 1).I(69, 2)
+        .P(12, 5, 5).D(45, 10).P(16, 0, 0, 1);
+    b.EndSection().Eof();
+    auto db = Read(b);
+    Vec2 min, max;
+    ASSERT_TRUE(DrawingRenderer::Extents(*db, 0, UnitView(), min, max));
+    EXPECT_NEAR(max.x, 10.0, 1e-9);
+    EXPECT_NEAR(max.y, 10.0, 1e-9);
+    ASSERT_EQ(db->Layouts().size(), 2u);
+    ASSERT_TRUE(DrawingRenderer::Extents(*db, 1, UnitView(), min, max));
+    EXPECT_NEAR(min.x, 0.0, 1e-9);
+    EXPECT_NEAR(min.y, 0.0, 1e-9);
+    EXPECT_NEAR(max.x, 70.0, 1e-9);
+    EXPECT_NEAR(max.y, 60.0, 1e-9);
 }
 
 TEST(DrawingRenderer, TextAndSampleDrawing)
