@@ -318,9 +318,8 @@ void CDrawing::Regenerate() {}
 void CDrawing::ResetView()
 {
     m_previousViews.clear();
-    m_layout = 0;
-    if (m_db && !m_db->Header().tileMode && m_db->Layouts().size() > 1)
-        m_layout = 1;   // saved in a paper layout: open there, as CAD programs do
+    // The layout the drawing was saved in, as CAD programs open it.
+    m_layout = m_db ? m_db->CurrentLayout() : 0;
     m_view.SetDirection({0, 0, 1}, {}, 0.0);
     if (m_db && m_layout == 0) {
         const int active = m_db->ViewportRecords().Find("*ACTIVE");

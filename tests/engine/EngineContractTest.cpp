@@ -101,6 +101,23 @@ TEST_F(EngineContract, OpenResults)
     RkApp::Document::release(doc);
 }
 
+// A drawing whose content is all on paper opens on its paper layout; one saved in model space
+// with content there opens on the model.
+TEST_F(EngineContract, OpensOnTheLayoutSavedIn)
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("ENTITIES");
+    b.S(0, "LINE").S(8, "0").I(67, 1).P(10, 0, 0).P(11, 200, 0);
+    b.EndSection().Eof();
+    CDrawing* drawing = CDrawing::CreateDrawing(0);
+    ASSERT_EQ(drawing->Open(Write("paper.dxf", b.Ascii()).c_str(), ""), 0);
+    ASSERT_EQ(drawing->GetLayoutCount(), 2);
+    EXPECT_EQ(drawing->GetCurrentLayout(), 1);
+    ASSERT_EQ(drawing->Open(Write("square.dxf", Square()).c_str(), ""), 0);
+    EXPECT_EQ(drawing->GetCurrentLayout(), 0);
+    CDrawing::DeleteDrawing(drawing);
+}
+
 TEST_F(EngineContract, SizeThenDrawPaintsTheSquare)
 {
     RkApp::Document* doc = RkApp::Document::create();
