@@ -289,35 +289,6 @@ INSTANTIATE_TEST_SUITE_P(Samples, DwgSamples, ::testing::ValuesIn(kSamples));
 
 namespace {
 
-// The one-entity drawings of 2000 and 2018 (no DXF export): each reads and holds its entity.
-struct SingleEntity
-{
-    const char* name;
-    RkDb::EntityType type;
-};
-
-const SingleEntity kSingles[] = {
-    {"Line", RkDb::EntityType::Line},       {"Arc", RkDb::EntityType::Arc},
-    {"circle", RkDb::EntityType::Circle},   {"Text", RkDb::EntityType::MText},
-    {"Point", RkDb::EntityType::Point},     {"Ellipse", RkDb::EntityType::Ellipse},
-    {"Spline", RkDb::EntityType::Spline},   {"Polyline", RkDb::EntityType::LwPolyline},
-};
-
-TEST(DwgSingleEntitySamples, HoldTheirEntity)
-{
-    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
-    for (const char* release : {"2000", "2018"}) {
-        for (const SingleEntity& single : kSingles) {
-            const std::string path = orvo::portable::SamplePath(dir, std::string("dwg/") + release + "/" + single.name + ".dwg");
-            RkDb::Database db;
-            DwgReadResult result = DwgReadResult::Corrupt;
-            ASSERT_TRUE(ReadDwg(path, db, result)) << path;
-            EXPECT_EQ(result, DwgReadResult::Ok) << path;
-            EXPECT_GE(db.CountByType()[static_cast<size_t>(single.type)], 1u) << path;
-        }
-    }
-}
-
 TEST(DwgSamplesSummary, LastSavedByAsTheDxfHeaderSays)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
