@@ -326,14 +326,31 @@ void CDrawing::ResetView()
         if (active >= 0) {
             const RkDb::ViewportRecord& vp = m_db->ViewportRecords()[active];
             m_view.SetDirection(vp.direction, vp.target, vp.twist);
-            // The view the drawing was saved with, as CAD programs open it.
+            // The view the drawing was saved with, as CAD programs open it, while it shows the
+            // drawing: a stale view that misses it or shows it as a speck gives way to its extents.
             if (vp.height > 0.0 && std::isfinite(vp.height)) {
                 m_view.SetArea(vp.center, vp.height);
-                return;
+                if (SavedViewShowsTheDrawing())
+                    return;
             }
         }
     }
     FitLayout(0.98);
+}
+
+bool CDrawing::SavedViewShowsTheDrawing() const
+{
+    RkDb::Vec2 min, max;
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, min, max))
+        return true;
+    const double h = m_view.Height();
+    const double w = h * m_view.DeviceWidth() / std::max(1, m_view.DeviceHeight());
+    const RkDb::Vec2 c = m_view.Center();
+    const bool overlaps = max.x >= c.x - w / 2 && min.x <= c.x + w / 2 && max.y >= c.y - h / 2 &&
+                          min.y <= c.y + h / 2;
+    const double kSpeck = 1.0 / 50.0;
+    const bool speck = max.x - min.x < w * kSpeck && max.y - min.y < h * kSpeck;
+    return overlaps && !speck;
 }
 
 void CDrawing::FitLayout(double factor)

@@ -114,6 +114,7 @@ private:
     orvo::dwg::DwgReadResult LoadDwg(const std::string& bytes, RkDb::Database& db) const;
     void ResetView();
     void FitLayout(double factor);
+    bool SavedViewShowsTheDrawing() const;
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
     void DrawPreviewPicture(HDC dc) const;
 

@@ -101,6 +101,36 @@ TEST_F(EngineContract, OpenResults)
     RkApp::Document::release(doc);
 }
 
+// The saved view opens as it was saved while it shows the drawing; a stale one that misses the
+// drawing or shows it as a speck gives way to the drawing's extents.
+TEST_F(EngineContract, StaleSavedViewGivesWayToTheExtents)
+{
+    const struct { double x, y, height; double shownHeight; } cases[] = {
+        {50, 50, 120, 120},         // shows the square: kept
+        {5000, 5000, 120, 0},       // misses it
+        {50, 50, 1e6, 0},           // a speck
+    };
+    for (const auto& c : cases) {
+        DxfBuilder b;
+        b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "VPORT");
+        b.S(0, "VPORT").S(2, "*ACTIVE").I(70, 0).P(12, c.x, c.y).D(40, c.height).D(41, 1.0).P(16, 0, 0, 1);
+        b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+        b.S(0, "LWPOLYLINE").S(8, "0").I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 100).D(20, 0)
+            .D(10, 100).D(20, 100).D(10, 0).D(20, 100);
+        b.EndSection().Eof();
+        CDrawing* drawing = CDrawing::CreateDrawing(0);
+        drawing->SetOutputSize(100, 100);
+        ASSERT_EQ(drawing->Open(Write("view.dxf", b.Ascii()).c_str(), ""), 0);
+        double width = 0, height = 0;
+        drawing->GetViewWorldSize(&width, &height);
+        if (c.shownHeight > 0)
+            EXPECT_DOUBLE_EQ(height, c.shownHeight) << c.x << " " << c.height;
+        else
+            EXPECT_NEAR(height, 100.0 / 0.98, 1.0) << c.x << " " << c.height;   // fitted
+        CDrawing::DeleteDrawing(drawing);
+    }
+}
+
 // A drawing whose content is all on paper opens on its paper layout; one saved in model space
 // with content there opens on the model.
 TEST_F(EngineContract, OpensOnTheLayoutSavedIn)
