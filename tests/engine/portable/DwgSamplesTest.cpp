@@ -2,9 +2,11 @@
 // by the program that wrote the DWG) gives through the DXF reader: entity counts by type, layers,
 // blocks, and the key values of each entity found by its handle.
 #include "engine/db/AreaEntities.h"
+#include "engine/draw/DrawingRenderer.h"
 #include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
 #include "tests/engine/portable/PortableSupport.h"
+#include "tests/engine/portable/RecordingSink.h"
 
 #include <gtest/gtest.h>
 
@@ -340,6 +342,19 @@ TEST(DwgSamplesReal, BothFloorsOfTheBuildingRead)
         }
         EXPECT_GT(resolved, 50u) << name;
         EXPECT_GT(db.Layers().Count(), 5) << name;
+        // It opens on its model space and shows the floor plan, not a speck of it.
+        EXPECT_EQ(db.CurrentLayout(), 0) << name;
+        RkDraw::ViewTransform view;
+        view.SetDevice(400, 300);
+        RkDb::Vec2 min, max;
+        ASSERT_TRUE(RkDraw::DrawingRenderer::Extents(db, 0, view, min, max)) << name;
+        EXPECT_GT(max.x - min.x, 2000.0) << name;      // the plan is about 2,500 units across
+        EXPECT_LT(max.x - min.x, 3000.0) << name;
+        view.Fit(min, max, 0.98);
+        orvo::portable::RecordingSink sink;
+        RkDraw::RenderOptions options;
+        EXPECT_TRUE(RkDraw::DrawingRenderer(db, sink, options).Draw(0, view)) << name;
+        EXPECT_GT(sink.strokes.size(), 10000u) << name;
     }
 }
 

@@ -309,6 +309,21 @@ TEST(DwgSingleEntities, DrawWithinTheirExtents)
             view.SetDevice(kSize, kSize);
             Vec2 min, max;
             ASSERT_TRUE(RkDraw::DrawingRenderer::Extents(s.db, 0, view, min, max));
+            // The dumped points lie within the extents (a list cut short only as far as it goes).
+            const double tolerance = 1e-3 * std::max(1.0, std::max(max.x - min.x, max.y - min.y));
+            const std::size_t stride = s.entity->type == EntityType::LwPolyline ? 2 : 3;
+            for (const char* property :
+                 {"StartPoint", "EndPoint", "Center", "Coordinates", "BasePoint", "InsertionPoint"}) {
+                const auto found = s.dump.numbers.find(property);
+                if (found == s.dump.numbers.end())
+                    continue;
+                const std::vector<double>& list = found->second;
+                for (std::size_t i = 0; i + 1 < list.size(); i += stride) {
+                    EXPECT_TRUE(list[i] >= min.x - tolerance && list[i] <= max.x + tolerance &&
+                                list[i + 1] >= min.y - tolerance && list[i + 1] <= max.y + tolerance)
+                        << property << " (" << list[i] << " " << list[i + 1] << ") outside the extents";
+                }
+            }
             view.Fit(min, max, 0.8);
             PixelSink sink(kSize, kSize);
             RkDraw::RenderOptions options;
