@@ -68,6 +68,9 @@ const Sample kSamples[] = {
     {"dwg/example_2018.dwg", "dwg/example_2018.dxf", {}, {}},
     {"dwg/sample_2000.dwg", "dwg/sample_2000.dxf", {}, {}},
     {"dwg/sample_2018.dwg", "dwg/sample_2018.dxf", {}, {}},
+    {"dwg/2000/entities-2d.dwg", "dwg/2000/entities-2d.dxf", {}, {}},
+    {"dwg/2000/entities-3d.dwg", "dwg/2000/entities-3d.dxf", {}, {}},
+    {"dwg/2000/PolyLine2D.dwg", "dwg/2000/PolyLine2D.dxf", {}, {}},
 };
 
 void PrintTo(const Sample& sample, std::ostream* os) { *os << sample.dwg; }
