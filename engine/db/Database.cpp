@@ -120,7 +120,8 @@ int Database::CurrentLayout() const
     int active = -1;
     for (std::size_t i = 0; i < m_layouts.size(); ++i) {
         const std::int32_t block = m_layouts[i].block;
-        if (!m_layouts[i].IsModel() && m_blocks.Valid(block) && TableKey(m_blocks[block].name) == "*PAPER_SPACE") {
+        const bool activePaper = m_blocks.Valid(block) && TableKey(m_blocks[block].name) == "*PAPER_SPACE";
+        if (!m_layouts[i].IsModel() && activePaper) {
             active = static_cast<int>(i);
             break;
         }

@@ -97,7 +97,8 @@ bool DxfEntityReader::SplitCommon(std::string_view type, Entity& e, const std::v
         if (g.code == 100 && !g.Is("AcDbEntity"))
             inCommon = false;
         inExtendedData = inExtendedData || g.code >= 1000;
-        const bool common = inCommon ? IsCommonCode(g.code) : !inExtendedData && IsLateCommonCode(type, g.code);
+        const bool common =
+            inCommon ? IsCommonCode(g.code) : !inExtendedData && IsLateCommonCode(type, g.code);
         if (!common) {
             // Extrusion and thickness belong to the entity's own subclass in R13 and later,
             // and to the record itself in R12.
