@@ -131,6 +131,24 @@ TEST_F(EngineContract, StaleSavedViewGivesWayToTheExtents)
     }
 }
 
+// Drawings of one construction line or ray show it, as thumbnails and fitted in the view (they
+// have no extent of their own: their base points place them).
+TEST_F(EngineContract, InfiniteLinesShow)
+{
+    ORVO_REQUIRE_SAMPLES(dir);
+    for (const char* name : {"ConstructionLine.dwg", "RAY.dwg"}) {
+        for (const char* release : {"2000", "2018"}) {
+            const std::string path = dir + "\\dwg\\" + release + "\\" + name;
+            CDrawing* drawing = CDrawing::CreateDrawing(1);
+            ASSERT_EQ(drawing->Open(path.c_str(), ""), 0) << path;
+            OffscreenPicture picture(120, 90, RGB(255, 255, 255));
+            EXPECT_TRUE(drawing->RenderFitted(picture.Dc(), 120, 90, nullptr));
+            EXPECT_GT(picture.CountOther(kWhite), 40) << path;
+            CDrawing::DeleteDrawing(drawing);
+        }
+    }
+}
+
 // A drawing whose content is all on paper opens on its paper layout; one saved in model space
 // with content there opens on the model.
 TEST_F(EngineContract, OpensOnTheLayoutSavedIn)
