@@ -1,5 +1,7 @@
 #include "engine/draw/TextPainter.h"
 
+#include "engine/db/CodePage.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -46,23 +48,14 @@ bool IsDigits(const std::string& s, std::size_t at, std::size_t count)
     return true;
 }
 
-// A character code of %%nnn (0..999): the Latin-1 range and beyond as Unicode, in UTF-8; a
-// control character (other than tab) is not drawn.
-void AppendUtf8(std::string& out, int code)
+int CodePageOf(const Database& db)
 {
-    if (code < 32 && code != 9)
-        return;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    return RkDb::CodePage::FromName(db.Header().codePage);
 }
 
 } // namespace
 
-std::string TextPainter::ExpandPercentCodes(const std::string& value)
+std::string TextPainter::ExpandPercentCodes(const std::string& value, int codePage)
 {
     if (value.find("%%") == std::string::npos)
         return value;
@@ -83,8 +76,13 @@ std::string TextPainter::ExpandPercentCodes(const std::string& value)
         case 'u': case 'o': break;                      // underline and overline toggles
         default:
             if (IsDigits(value, i + 2, 3)) {
-                // %%nnn: the character of that code.
-                AppendUtf8(out, std::stoi(value.substr(i + 2, 3)));
+                // %%nnn: the character of that code in the drawing's code page (a control
+                // character other than tab is not drawn).
+                const int code = std::stoi(value.substr(i + 2, 3));
+                if (code < 256 && (code >= 32 || code == 9))
+                    RkDb::CodePage::AppendUtf8(codePage, std::string(1, static_cast<char>(code)), out);
+                else if (code >= 256)
+                    RkDb::CodePage::AppendCodePoint(static_cast<std::uint32_t>(code), out);
                 i += 2;
                 break;
             }
@@ -191,7 +189,7 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
 
 void TextPainter::PaintText(const TextData& t)
 {
-    const std::string value = ExpandPercentCodes(t.value);
+    const std::string value = ExpandPercentCodes(t.value, CodePageOf(m_p.Db()));
     if (value.empty())
         return;
     double height = t.height;
@@ -238,7 +236,7 @@ void TextPainter::PaintMText(const MText& m)
 {
     double factor = 0.0;
     // Multiline text takes the %% codes as single-line text does (dimension texts use them).
-    const std::string plain = ExpandPercentCodes(PlainMText(m.contents, &factor));
+    const std::string plain = ExpandPercentCodes(PlainMText(m.contents, &factor), CodePageOf(m_p.Db()));
     double height = m.height;
     TextRun proto = MakeRun(std::string(), m.style, height, 1.0, 0.0);
     if (factor > 0.0)

@@ -17,8 +17,9 @@ public:
     void PaintMText(const RkDb::MText& text);
 
     // "%%d" degree, "%%p" plus/minus, "%%c" diameter, "%%%" percent, "%%nnn" the character of
-    // that code; %%u and %%o (underline, overline toggles) are dropped. Any case.
-    static std::string ExpandPercentCodes(const std::string& value);
+    // that code in the code page (Windows code page number); %%u and %%o (underline, overline
+    // toggles) are dropped. Any case.
+    static std::string ExpandPercentCodes(const std::string& value, int codePage = 1252);
     // MTEXT contents to plain paragraphs (separated by '\n'), formatting codes removed, stacks as
     // "a/b"; the first \H height factor found, when any, goes to heightFactor.
     static std::string PlainMText(const std::string& contents, double* heightFactor);

@@ -375,19 +375,21 @@ TEST(MTextLayout, PlainTextFromFormattingCodes)
 
 TEST(TextPainter, PercentCodes)
 {
-    const struct { const char* in; const char* out; } cases[] = {
-        {"%%c10 %%p0.1 %%%", "\xC3\x98" "10 \xC2\xB1" "0.1 %"},
-        {"%%C50", "\xC3\x98" "50"},                      // any case
-        {"45%%d %%D", "45\xC2\xB0 \xC2\xB0"},
-        {"%%uunder%%u and %%Oover%%o", "under and over"},   // toggles, not printed
-        {"%%065%%066 %%176", "AB \xC2\xB0"},              // character codes, three digits
-        {"%%0651", "A1"},
-        {"%%00", "%%00"},                                // too few digits: as it stands
-        {"%%007x", "x"},                                 // a control character is not drawn
-        {"100%%", "100%%"}, {"%%", "%%"}, {"%%z", "%%z"}, {"50%", "50%"},
+    const struct { const char* in; const char* out; int codePage; } cases[] = {
+        {"%%c10 %%p0.1 %%%", "\xC3\x98" "10 \xC2\xB1" "0.1 %", 1252},
+        {"%%C50", "\xC3\x98" "50", 1252},                      // any case
+        {"45%%d %%D", "45\xC2\xB0 \xC2\xB0", 1252},
+        {"%%uunder%%u and %%Oover%%o", "under and over", 1252},   // toggles, not printed
+        {"%%065%%066 %%176", "AB \xC2\xB0", 1252},              // character codes, three digits
+        {"%%128", "\xE2\x82\xAC", 1252},                        // in the drawing's code page
+        {"%%192", "\xD0\x90", 1251},
+        {"%%0651", "A1", 1252},
+        {"%%00", "%%00", 1252},                                // too few digits: as it stands
+        {"%%007x", "x", 1252},                                 // a control character is not drawn
+        {"100%%", "100%%", 1252}, {"%%", "%%", 1252}, {"%%z", "%%z", 1252}, {"50%", "50%", 1252},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(RkDraw::TextPainter::ExpandPercentCodes(c.in), c.out) << c.in;
+        EXPECT_EQ(RkDraw::TextPainter::ExpandPercentCodes(c.in, c.codePage), c.out) << c.in;
 }
 
 // TEXT, ATTRIB and the MTEXT of a dimension's block all draw the codes as their characters.
