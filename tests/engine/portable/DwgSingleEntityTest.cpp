@@ -285,8 +285,8 @@ private:
     int m_width, m_height;
 };
 
-// Kinds read from a DWG but not drawn yet (an MLINE's elements come from its style, which the
-// DWG reader does not resolve yet); their drawings are skipped with a message.
+// Kinds read from a DWG but not drawn yet (the DWG reader does not keep the element offsets of
+// an MLINE's vertices yet); their drawings are skipped with a message.
 const std::set<EntityType> kNotDrawnYet = {EntityType::MLine};
 
 // Each sample fitted into 200 x 200 pixels: pixels are drawn, and every one lies within the
