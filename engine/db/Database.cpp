@@ -115,6 +115,28 @@ void Database::FinishLoading()
     }
 }
 
+int Database::CurrentLayout() const
+{
+    int active = -1;
+    for (std::size_t i = 0; i < m_layouts.size(); ++i) {
+        const std::int32_t block = m_layouts[i].block;
+        const bool activePaper = m_blocks.Valid(block) && TableKey(m_blocks[block].name) == "*PAPER_SPACE";
+        if (!m_layouts[i].IsModel() && activePaper) {
+            active = static_cast<int>(i);
+            break;
+        }
+    }
+    if (active < 0 && m_layouts.size() > 1 && m_blocks.Valid(m_layouts[1].block))
+        active = 1;     // no block of that name: the first paper layout
+    if (active < 0)
+        return 0;
+    const bool modelEmpty = ModelSpaceBlock().entities.empty();
+    const bool paperEmpty = m_blocks[m_layouts[static_cast<std::size_t>(active)].block].entities.empty();
+    if (!m_header.tileMode || (modelEmpty && !paperEmpty))
+        return active;
+    return 0;
+}
+
 std::array<std::size_t, kEntityTypeCount> Database::CountByType() const
 {
     std::array<std::size_t, kEntityTypeCount> counts{};

@@ -65,6 +65,11 @@ public:
     // without a layout one, and orders the layouts by tab order (Model first).
     void FinishLoading();
 
+    // The layout the drawing was saved in, where it opens: model space unless $TILEMODE says
+    // paper space, then the layout of the active paper block ("*Paper_Space"). A drawing whose
+    // model space is empty while that paper layout holds entities opens on the paper layout.
+    int CurrentLayout() const;
+
     // Entities of every block, by type (index = EntityType).
     std::array<std::size_t, kEntityTypeCount> CountByType() const;
     std::size_t EntityCount() const;

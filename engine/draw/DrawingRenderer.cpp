@@ -417,6 +417,11 @@ void DrawingRenderer::DrawViewport(const ViewportEntity& vp, const Inherited& in
         const Vec3 d = in.toDevice.Apply(p);
         clip.push_back({d.x, d.y});
     }
+    if (m_painter.Measuring()) {
+        // What a viewport shows is clipped to its frame: the frame is its extent.
+        m_sink.Polyline(clip.data(), static_cast<int>(clip.size()));
+        return;
+    }
     // Model space as the viewport shows it: its view, scaled so viewHeight fills the frame.
     ViewTransform model;
     model.SetDirection(vp.viewDirection, vp.viewTarget, vp.twist);
@@ -454,8 +459,15 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
     in.toDevice = view.WorldToView();
     renderer.m_painter.SetMeasuring(true);
     renderer.DrawBlock(db.Blocks()[layouts[static_cast<std::size_t>(layout)].block], in);
-    if (bounds.empty)
-        return false;
+    if (bounds.empty) {
+        // Only rays and construction lines: their base points show where they are.
+        DevPoint low, high;
+        if (!renderer.m_painter.InfiniteBases(low, high))
+            return false;
+        min = {low.x, low.y};
+        max = {high.x, high.y};
+        return true;
+    }
     min = {bounds.minX, bounds.minY};
     max = {bounds.maxX, bounds.maxY};
     return true;

@@ -234,7 +234,10 @@ void EntityPainter::PaintPoint(const Point& e)
     const int mode = m_options.pointMode >= 0 ? m_options.pointMode : m_db.Header().pdMode;
     const DevPoint c = ToDevice(e.position);
     if (m_measuring) {
-        m_sink.Dot(c);
+        // $PDMODE 1 draws nothing: such points (the definition points of dimensions, often far
+        // from the drawing) take no room.
+        if (mode != 1)
+            m_sink.Dot(c);
         return;
     }
     if (!(c.x >= -20 && c.x <= m_width + 20 && c.y >= -20 && c.y <= m_height + 20))
@@ -295,24 +298,54 @@ void EntityPainter::PaintEllipse(const Ellipse& e)
     Stroke(m_points, false);
 }
 
+bool EntityPainter::InfiniteBases(DevPoint& min, DevPoint& max) const
+{
+    min = m_infiniteMin;
+    max = m_infiniteMax;
+    return m_hasInfiniteBases;
+}
+
 void EntityPainter::PaintInfinite(const Vec3& base, const Vec3& direction, bool bothWays)
 {
-    if (m_measuring)
-        return;
     const DevPoint a = ToDevice(base);
+    if (m_measuring) {
+        if (!std::isfinite(a.x) || !std::isfinite(a.y))
+            return;
+        if (!m_hasInfiniteBases)
+            m_infiniteMin = m_infiniteMax = a;
+        m_infiniteMin = {std::min(m_infiniteMin.x, a.x), std::min(m_infiniteMin.y, a.y)};
+        m_infiniteMax = {std::max(m_infiniteMax.x, a.x), std::max(m_infiniteMax.y, a.y)};
+        m_hasInfiniteBases = true;
+        return;
+    }
     const DevPoint b = ToDevice(base + Normalized(direction));
     const double dx = b.x - a.x, dy = b.y - a.y;
-    const double len = std::hypot(dx, dy);
-    if (!(len > 1e-12))
+    if (!(std::hypot(dx, dy) > 1e-12) || !std::isfinite(dx) || !std::isfinite(dy))
         return;
-    // Long enough to cross the device from wherever the base point is.
-    const double reach = (std::hypot(a.x - m_width / 2.0, a.y - m_height / 2.0) +
-                          std::hypot(m_width, m_height)) / len;
-    if (!std::isfinite(reach))
+    // Clipped to the device (with the pen's margin): the part that shows, in coordinates any
+    // device takes, wherever the base point lies.
+    const double margin = m_penWidth + 2.0;
+    double from = bothWays ? -HUGE_VAL : 0.0, to = HUGE_VAL;
+    const double edges[4][2] = {{-dx, a.x + margin}, {dx, m_width + margin - a.x},
+                                {-dy, a.y + margin}, {dy, m_height + margin - a.y}};
+    for (const auto& edge : edges) {
+        const double p = edge[0], q = edge[1];
+        if (p == 0.0) {
+            if (q < 0.0)
+                return;         // parallel to this edge and outside it
+            continue;
+        }
+        const double t = q / p;
+        if (p < 0.0)
+            from = std::max(from, t);
+        else
+            to = std::min(to, t);
+    }
+    if (!(from < to) || !std::isfinite(from) || !std::isfinite(to))
         return;
     m_device.clear();
-    m_device.push_back(bothWays ? DevPoint{a.x - dx * reach, a.y - dy * reach} : a);
-    m_device.push_back({a.x + dx * reach, a.y + dy * reach});
+    m_device.push_back({a.x + dx * from, a.y + dy * from});
+    m_device.push_back({a.x + dx * to, a.y + dy * to});
     StrokeDevice(m_device);
 }
 

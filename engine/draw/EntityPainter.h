@@ -23,9 +23,12 @@ public:
     // Dash pattern in drawing units (null = continuous), times the scale.
     void SetLineType(const RkDb::LineType* lineType, double scale);
     void SetDeviceSize(int width, int height);
-    // Measuring extents: nothing is culled and rays and construction lines are left out.
+    // Measuring extents: nothing is culled and rays and construction lines are left out (they
+    // have no extent); their base points are gathered apart, the extents of a drawing that has
+    // nothing else.
     void SetMeasuring(bool measuring) { m_measuring = measuring; }
     bool Measuring() const { return m_measuring; }
+    bool InfiniteBases(DevPoint& min, DevPoint& max) const;
     // Text smaller than this many pixels is not drawn (any size counts while measuring).
     double MinTextHeight() const { return m_measuring ? 1e-300 : 1.0; }
     void SetPen(std::uint32_t rgb, double width);
@@ -79,6 +82,8 @@ private:
     double m_ppu = 1.0;
     int m_width = 1, m_height = 1;
     bool m_measuring = false;
+    bool m_hasInfiniteBases = false;
+    DevPoint m_infiniteMin{0, 0}, m_infiniteMax{0, 0};
     std::uint32_t m_rgb = 0;
     double m_penWidth = 0.0;
     std::vector<double> m_dashes;        // device pixels; empty = continuous

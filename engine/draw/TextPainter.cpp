@@ -1,5 +1,7 @@
 #include "engine/draw/TextPainter.h"
 
+#include "engine/db/CodePage.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -35,9 +37,25 @@ std::string FaceOf(const TextStyle& style)
     return "Arial";
 }
 
+bool IsDigits(const std::string& s, std::size_t at, std::size_t count)
+{
+    if (at + count > s.size())
+        return false;
+    for (std::size_t k = at; k < at + count; ++k) {
+        if (!std::isdigit(static_cast<unsigned char>(s[k])))
+            return false;
+    }
+    return true;
+}
+
+int CodePageOf(const Database& db)
+{
+    return RkDb::CodePage::FromName(db.Header().codePage);
+}
+
 } // namespace
 
-std::string TextPainter::ExpandPercentCodes(const std::string& value)
+std::string TextPainter::ExpandPercentCodes(const std::string& value, int codePage)
 {
     if (value.find("%%") == std::string::npos)
         return value;
@@ -51,17 +69,21 @@ std::string TextPainter::ExpandPercentCodes(const std::string& value)
         switch (c) {
         case 'd': out += "\xC2\xB0"; break;            // degree
         case 'p': out += "\xC2\xB1"; break;            // plus/minus
-        case 'c': out += "\xE2\x8C\x80"; break;        // diameter
+        // Diameter: the slashed O, which every TrueType face has (the diameter sign U+2300 is
+        // missing from the common ones and would show as a box).
+        case 'c': out += "\xC3\x98"; break;
         case '%': out += '%'; break;
-        case 'u': case 'o': break;
+        case 'u': case 'o': break;                      // underline and overline toggles
         default:
-            if (std::isdigit(static_cast<unsigned char>(c))) {
-                // %%nnn: a character by its code.
-                int code = 0, k = 2;
-                while (k < 5 && i + k < value.size() && std::isdigit(static_cast<unsigned char>(value[i + k])))
-                    code = code * 10 + (value[i + k++] - '0');
-                out += static_cast<char>(code < 128 ? code : '?');
-                i += static_cast<std::size_t>(k - 3);
+            if (IsDigits(value, i + 2, 3)) {
+                // %%nnn: the character of that code in the drawing's code page (a control
+                // character other than tab is not drawn).
+                const int code = std::stoi(value.substr(i + 2, 3));
+                if (code < 256 && (code >= 32 || code == 9))
+                    RkDb::CodePage::AppendUtf8(codePage, std::string(1, static_cast<char>(code)), out);
+                else if (code >= 256)
+                    RkDb::CodePage::AppendCodePoint(static_cast<std::uint32_t>(code), out);
+                i += 2;
                 break;
             }
             out += "%%";
@@ -167,7 +189,7 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
 
 void TextPainter::PaintText(const TextData& t)
 {
-    const std::string value = ExpandPercentCodes(t.value);
+    const std::string value = ExpandPercentCodes(t.value, CodePageOf(m_p.Db()));
     if (value.empty())
         return;
     double height = t.height;
@@ -213,7 +235,8 @@ void TextPainter::PaintText(const TextData& t)
 void TextPainter::PaintMText(const MText& m)
 {
     double factor = 0.0;
-    const std::string plain = PlainMText(m.contents, &factor);
+    // Multiline text takes the %% codes as single-line text does (dimension texts use them).
+    const std::string plain = ExpandPercentCodes(PlainMText(m.contents, &factor), CodePageOf(m_p.Db()));
     double height = m.height;
     TextRun proto = MakeRun(std::string(), m.style, height, 1.0, 0.0);
     if (factor > 0.0)

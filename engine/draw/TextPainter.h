@@ -1,6 +1,6 @@
 // Lays out and draws TEXT, ATTRIB and MTEXT: alignment, style (TrueType face or a readable
-// stand-in for SHX fonts), the %% codes of single-line text, and the MTEXT formatting codes
-// (paragraphs, heights, stacked fractions, special characters) with word wrap.
+// stand-in for SHX fonts), the %% codes of texts, attributes and dimension texts, and the MTEXT
+// formatting codes (paragraphs, heights, stacked fractions, special characters) with word wrap.
 #pragma once
 
 #include "engine/draw/EntityPainter.h"
@@ -16,8 +16,10 @@ public:
     void PaintText(const RkDb::TextData& text);
     void PaintMText(const RkDb::MText& text);
 
-    // "%%d" -> degree sign etc.; %%u and %%o (underline, overline) are dropped.
-    static std::string ExpandPercentCodes(const std::string& value);
+    // "%%d" degree, "%%p" plus/minus, "%%c" diameter, "%%%" percent, "%%nnn" the character of
+    // that code in the code page (Windows code page number); %%u and %%o (underline, overline
+    // toggles) are dropped. Any case.
+    static std::string ExpandPercentCodes(const std::string& value, int codePage = 1252);
     // MTEXT contents to plain paragraphs (separated by '\n'), formatting codes removed, stacks as
     // "a/b"; the first \H height factor found, when any, goes to heightFactor.
     static std::string PlainMText(const std::string& contents, double* heightFactor);

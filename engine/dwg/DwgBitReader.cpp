@@ -197,15 +197,17 @@ int32_t DwgBitReader::MC()
     return 0;
 }
 
-uint32_t DwgBitReader::UMC()
+uint64_t DwgBitReader::UMC()
 {
+    // Handles are 64-bit: some writers give objects handles far past 32 bits (random-looking
+    // ones), and the object map steps to them in one modular number of up to ten bytes.
     uint64_t value = 0;
     unsigned shift = 0;
-    for (int i = 0; i < 5 && !m_failed; ++i) {
+    for (int i = 0; i < 10 && !m_failed; ++i) {
         const uint8_t byte = RC();
         value |= static_cast<uint64_t>(byte & 0x7F) << shift;
         if ((byte & 0x80) == 0)
-            return static_cast<uint32_t>(value);
+            return value;
         shift += 7;
     }
     Fail();

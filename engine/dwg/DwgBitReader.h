@@ -65,7 +65,7 @@ public:
     uint32_t RL();
     double RD();
     int32_t MC();
-    uint32_t UMC();
+    uint64_t UMC();
     uint32_t MS();
     DwgHandleRef H();
     // Text in the drawing's code page (R13 to 2004) or UTF-16 converted to UTF-8 (2007 and later).

@@ -50,7 +50,7 @@ bool DwgObjectMap::ReadPage(const uint8_t* page, size_t size, uint64_t objectsSi
     int64_t offset = 0;
     DwgBitReader reader(page, size, DwgVersion::R13);
     while (reader.BitsLeft() > 0) {
-        const uint32_t handleStep = reader.UMC();
+        const uint64_t handleStep = reader.UMC();
         const int32_t offsetStep = reader.MC();
         if (reader.Failed())
             return false;

@@ -20,6 +20,22 @@ bool IsCommonCode(int code)
     }
 }
 
+// The properties every entity has (layer, line type, colour, line weight, scale, visibility,
+// space). Some writers put them after the subclass marker; they are honoured there too, except
+// where the entity's own subclass gives the code a meaning of its own (48 is an MTEXT's column
+// width; tables and multileaders use colour codes for their cells and parts).
+bool IsLateCommonCode(std::string_view type, int code)
+{
+    switch (code) {
+    case 6: case 8: case 60: case 67: case 370:
+        return type != "ACAD_TABLE" && type != "MULTILEADER" && type != "MLEADER";
+    case 48: case 62: case 420:
+        return type != "MTEXT" && type != "ACAD_TABLE" && type != "MULTILEADER" && type != "MLEADER";
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 DxfEntityReader::Result DxfEntityReader::Build(std::string_view type,
@@ -29,7 +45,7 @@ DxfEntityReader::Result DxfEntityReader::Build(std::string_view type,
     EntityPtr entity = Create(type);
     if (!entity)
         return result;
-    if (!SplitCommon(*entity, groups, result))
+    if (!SplitCommon(type, *entity, groups, result))
         return result;
     Fill(*entity);
     result.entity = std::move(entity);
@@ -69,16 +85,21 @@ EntityPtr DxfEntityReader::Create(std::string_view type)
     return nullptr;
 }
 
-bool DxfEntityReader::SplitCommon(Entity& e, const std::vector<DxfGroup>& groups, Result& result)
+bool DxfEntityReader::SplitCommon(std::string_view type, Entity& e, const std::vector<DxfGroup>& groups,
+                                  Result& result)
 {
     m_groups.clear();
     bool inCommon = true;
+    bool inExtendedData = false;
     for (const DxfGroup& g : groups) {
         if (g.code == 101)
             break;          // an embedded object (MTEXT inside ATTRIB) follows: not ours
         if (g.code == 100 && !g.Is("AcDbEntity"))
             inCommon = false;
-        if (!inCommon || !IsCommonCode(g.code)) {
+        inExtendedData = inExtendedData || g.code >= 1000;
+        const bool common =
+            inCommon ? IsCommonCode(g.code) : !inExtendedData && IsLateCommonCode(type, g.code);
+        if (!common) {
             // Extrusion and thickness belong to the entity's own subclass in R13 and later,
             // and to the record itself in R12.
             if (g.code == 39) { e.thickness = g.Double(); continue; }

@@ -27,7 +27,8 @@ public:
     void AddVertex(RkDb::Polyline& polyline, const std::vector<DxfGroup>& groups);
 
 private:
-    bool SplitCommon(RkDb::Entity& entity, const std::vector<DxfGroup>& groups, Result& result);
+    bool SplitCommon(std::string_view type, RkDb::Entity& entity, const std::vector<DxfGroup>& groups,
+                     Result& result);
     RkDb::EntityPtr Create(std::string_view type);
     void Fill(RkDb::Entity& entity);
 

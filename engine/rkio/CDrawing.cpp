@@ -37,6 +37,18 @@ RkDb::Vec3 ViewPointDirection(int viewPoint)
     return directions[viewPoint >= 0 && viewPoint < 10 ? viewPoint : 4];
 }
 
+// The drawing information's line for a DWG shown by its stored preview: that it is only the
+// preview, and why, so that an empty-looking drawing is not taken for an empty file.
+std::string PreviewReason(orvo::dwg::DwgReadResult result)
+{
+    const char* why = "its data could not be read (damaged or of an unknown kind)";
+    if (result == orvo::dwg::DwgReadResult::UnsupportedVersion)
+        why = "its version cannot be read";
+    else if (result == orvo::dwg::DwgReadResult::TooLarge)
+        why = "it needs more memory to read than a drawing may take";
+    return std::string("Shown=stored preview only: ") + why;
+}
+
 } // namespace
 
 CDrawing* CDrawing::CreateDrawing(int kind)
@@ -108,7 +120,8 @@ short CDrawing::Load(const std::string& bytes)
         if (m_version < 0)
             m_version = id.versionCode;
     } else if (id.format == RkPreview::DrawingIdentifier::Format::Dwg) {
-        switch (LoadDwg(bytes, *db)) {
+        const orvo::dwg::DwgReadResult read = LoadDwg(bytes, *db);
+        switch (read) {
         case orvo::dwg::DwgReadResult::Ok: break;
         case orvo::dwg::DwgReadResult::PasswordProtected: return 4;
         case orvo::dwg::DwgReadResult::Cancelled: return 3;
@@ -118,6 +131,7 @@ short CDrawing::Load(const std::string& bytes)
             m_previewBmp = RkIo::PreviewPicture::BmpFromDrawingBytes(bytes);
             if (m_previewBmp.empty())
                 return 2;
+            m_previewReason = PreviewReason(read);
             break;
         }
         db->Header().version = id.version;
@@ -174,6 +188,8 @@ void CDrawing::EnumSummary(SummaryCallback callback, void* context) const
         const std::string text = custom.first + "=" + custom.second;
         callback(17, text.c_str(), context);
     }
+    if (HasPreviewOnly())
+        callback(17, m_previewReason.c_str(), context);
 }
 
 void CDrawing::SetOutputSize(int width, int height)
@@ -273,6 +289,7 @@ void CDrawing::Close()
 {
     m_db.reset();
     m_previewBmp.clear();
+    m_previewReason.clear();
     m_path.clear();
     m_version = -1;
     m_layout = 0;
@@ -301,23 +318,39 @@ void CDrawing::Regenerate() {}
 void CDrawing::ResetView()
 {
     m_previousViews.clear();
-    m_layout = 0;
-    if (m_db && !m_db->Header().tileMode && m_db->Layouts().size() > 1)
-        m_layout = 1;   // saved in a paper layout: open there, as CAD programs do
+    // The layout the drawing was saved in, as CAD programs open it.
+    m_layout = m_db ? m_db->CurrentLayout() : 0;
     m_view.SetDirection({0, 0, 1}, {}, 0.0);
     if (m_db && m_layout == 0) {
         const int active = m_db->ViewportRecords().Find("*ACTIVE");
         if (active >= 0) {
             const RkDb::ViewportRecord& vp = m_db->ViewportRecords()[active];
             m_view.SetDirection(vp.direction, vp.target, vp.twist);
-            // The view the drawing was saved with, as CAD programs open it.
+            // The view the drawing was saved with, as CAD programs open it, while it shows the
+            // drawing: a stale view that misses it or shows it as a speck gives way to its extents.
             if (vp.height > 0.0 && std::isfinite(vp.height)) {
                 m_view.SetArea(vp.center, vp.height);
-                return;
+                if (SavedViewShowsTheDrawing())
+                    return;
             }
         }
     }
     FitLayout(0.98);
+}
+
+bool CDrawing::SavedViewShowsTheDrawing() const
+{
+    RkDb::Vec2 min, max;
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, min, max))
+        return true;
+    const double h = m_view.Height();
+    const double w = h * m_view.DeviceWidth() / std::max(1, m_view.DeviceHeight());
+    const RkDb::Vec2 c = m_view.Center();
+    const bool overlaps = max.x >= c.x - w / 2 && min.x <= c.x + w / 2 && max.y >= c.y - h / 2 &&
+                          min.y <= c.y + h / 2;
+    const double kSpeck = 1.0 / 50.0;
+    const bool speck = max.x - min.x < w * kSpeck && max.y - min.y < h * kSpeck;
+    return overlaps && !speck;
 }
 
 void CDrawing::FitLayout(double factor)

@@ -6,7 +6,8 @@
 //   3 abandoned through the abort callback, 4 a password is needed or was wrong.
 // - A DWG whose geometry cannot be read (an unsupported version, a damaged file) is opened with
 //   its stored preview picture, shown scaled into the view with an information line; a DWG
-//   without either fails with 2.
+//   without either fails with 2. Its summary then ends with a custom property "Shown=stored
+//   preview only: <why>" so the drawing information says so.
 // - Summary enumeration indices: 0 keywords, 1 title, 2 subject, 3 author, 4 comments,
 //   5 last saved by, 6 hyperlink base, 7 revision number, 17 each custom property "name=value".
 // - Pixel coordinates count y upwards from the bottom of the output (as the callers pass them).
@@ -113,6 +114,7 @@ private:
     orvo::dwg::DwgReadResult LoadDwg(const std::string& bytes, RkDb::Database& db) const;
     void ResetView();
     void FitLayout(double factor);
+    bool SavedViewShowsTheDrawing() const;
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
     void DrawPreviewPicture(HDC dc) const;
 
@@ -121,6 +123,7 @@ private:
     std::string m_path;
     short m_version = -1;
     std::string m_previewBmp;          // BMP file image shown for a DWG without geometry
+    std::string m_previewReason;       // why only the preview is shown, as a "name=value" line
     int m_layout = 0;
     RkDraw::ViewTransform m_view;
     std::vector<RkDraw::ViewTransform> m_previousViews;

@@ -101,6 +101,71 @@ TEST_F(EngineContract, OpenResults)
     RkApp::Document::release(doc);
 }
 
+// The saved view opens as it was saved while it shows the drawing; a stale one that misses the
+// drawing or shows it as a speck gives way to the drawing's extents.
+TEST_F(EngineContract, StaleSavedViewGivesWayToTheExtents)
+{
+    const struct { double x, y, height; double shownHeight; } cases[] = {
+        {50, 50, 120, 120},         // shows the square: kept
+        {5000, 5000, 120, 0},       // misses it
+        {50, 50, 1e6, 0},           // a speck
+    };
+    for (const auto& c : cases) {
+        DxfBuilder b;
+        b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "VPORT");
+        b.S(0, "VPORT").S(2, "*ACTIVE").I(70, 0).P(12, c.x, c.y).D(40, c.height).D(41, 1.0).P(16, 0, 0, 1);
+        b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+        b.S(0, "LWPOLYLINE").S(8, "0").I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 100).D(20, 0)
+            .D(10, 100).D(20, 100).D(10, 0).D(20, 100);
+        b.EndSection().Eof();
+        CDrawing* drawing = CDrawing::CreateDrawing(0);
+        drawing->SetOutputSize(100, 100);
+        ASSERT_EQ(drawing->Open(Write("view.dxf", b.Ascii()).c_str(), ""), 0);
+        double width = 0, height = 0;
+        drawing->GetViewWorldSize(&width, &height);
+        if (c.shownHeight > 0)
+            EXPECT_DOUBLE_EQ(height, c.shownHeight) << c.x << " " << c.height;
+        else
+            EXPECT_NEAR(height, 100.0 / 0.98, 1.0) << c.x << " " << c.height;   // fitted
+        CDrawing::DeleteDrawing(drawing);
+    }
+}
+
+// Drawings of one construction line or ray show it, as thumbnails and fitted in the view (they
+// have no extent of their own: their base points place them).
+TEST_F(EngineContract, InfiniteLinesShow)
+{
+    ORVO_REQUIRE_SAMPLES(dir);
+    for (const char* name : {"ConstructionLine.dwg", "RAY.dwg"}) {
+        for (const char* release : {"2000", "2018"}) {
+            const std::string path = dir + "\\dwg\\" + release + "\\" + name;
+            CDrawing* drawing = CDrawing::CreateDrawing(1);
+            ASSERT_EQ(drawing->Open(path.c_str(), ""), 0) << path;
+            OffscreenPicture picture(120, 90, RGB(255, 255, 255));
+            EXPECT_TRUE(drawing->RenderFitted(picture.Dc(), 120, 90, nullptr));
+            EXPECT_GT(picture.CountOther(kWhite), 40) << path;
+            CDrawing::DeleteDrawing(drawing);
+        }
+    }
+}
+
+// A drawing whose content is all on paper opens on its paper layout; one saved in model space
+// with content there opens on the model.
+TEST_F(EngineContract, OpensOnTheLayoutSavedIn)
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("ENTITIES");
+    b.S(0, "LINE").S(8, "0").I(67, 1).P(10, 0, 0).P(11, 200, 0);
+    b.EndSection().Eof();
+    CDrawing* drawing = CDrawing::CreateDrawing(0);
+    ASSERT_EQ(drawing->Open(Write("paper.dxf", b.Ascii()).c_str(), ""), 0);
+    ASSERT_EQ(drawing->GetLayoutCount(), 2);
+    EXPECT_EQ(drawing->GetCurrentLayout(), 1);
+    ASSERT_EQ(drawing->Open(Write("square.dxf", Square()).c_str(), ""), 0);
+    EXPECT_EQ(drawing->GetCurrentLayout(), 0);
+    CDrawing::DeleteDrawing(drawing);
+}
+
 TEST_F(EngineContract, SizeThenDrawPaintsTheSquare)
 {
     RkApp::Document* doc = RkApp::Document::create();
@@ -334,6 +399,40 @@ TEST_F(EngineContract, StoredPreviewsOfSampleDrawings)
     EXPECT_FALSE(lppp((dir + "\\dwg\\example_2000.dxf").c_str(), &data, &size));
     EXPECT_FALSE(lppp((m_dir / "none.dwg").c_str(), &data, &size));
     EXPECT_EQ(data, nullptr);
+}
+
+int CollectSummary(int index, const char* text, void* context)
+{
+    static_cast<std::vector<std::pair<int, std::string>>*>(context)->emplace_back(index, text);
+    return 1;
+}
+
+// A DWG whose data cannot be read opens with its stored preview, and its drawing information
+// says so; one that reads says nothing of the kind.
+TEST_F(EngineContract, PreviewFallbackIsNamedInTheDrawingInformation)
+{
+    ORVO_REQUIRE_SAMPLES(dir);
+    std::string data = orvo::test::ReadFileBytes(dir + "\\dwg\\example_2018.dwg");
+    ASSERT_GT(data.size(), 0x100u);
+    const auto shown = [](CDrawing* drawing) {
+        std::vector<std::pair<int, std::string>> lines;
+        drawing->EnumSummary(&CollectSummary, &lines);
+        for (const auto& line : lines) {
+            if (line.first == 17 && line.second.rfind("Shown=stored preview only", 0) == 0)
+                return true;
+        }
+        return false;
+    };
+    CDrawing* drawing = CDrawing::CreateDrawing(0);
+    ASSERT_EQ(drawing->Open(Write("whole.dwg", data).c_str(), ""), 0);
+    EXPECT_FALSE(drawing->HasPreviewOnly());
+    EXPECT_FALSE(shown(drawing));
+    for (std::size_t i = 0x80; i < 0xEC; ++i)
+        data[i] = 0;     // the enciphered file header: no section can be found
+    ASSERT_EQ(drawing->Open(Write("headless.dwg", data).c_str(), ""), 0);
+    EXPECT_TRUE(drawing->HasPreviewOnly());
+    EXPECT_TRUE(shown(drawing));
+    CDrawing::DeleteDrawing(drawing);
 }
 
 TEST_F(EngineContract, MalformedDwgHeadsFailCleanly)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace RkDb {
 namespace {
 
@@ -99,6 +101,45 @@ TEST(Database, PaperSpaceWithoutLayoutGetsOne)
     const auto counts = db.CountByType();
     EXPECT_EQ(counts[static_cast<std::size_t>(EntityType::Line)], 1u);
     EXPECT_EQ(db.EntityCount(), 2u);
+}
+
+// Two paper layouts, the second in tab order holding the active paper block: the drawing opens
+// where it was saved.
+TEST(Database, CurrentLayoutIsTheOneSavedIn)
+{
+    const struct { bool tileMode; bool modelEntities; bool paperEntities; int expected; } cases[] = {
+        {true, true, true, 0},      // saved in model space
+        {false, true, true, 2},     // saved in paper space: the layout of "*Paper_Space"
+        {false, true, false, 2},    // even an empty one
+        {true, false, true, 2},     // model space empty, the content is on paper
+        {true, false, false, 0},
+    };
+    for (const auto& c : cases) {
+        Database db;
+        db.Header().tileMode = c.tileMode;
+        Block other;
+        other.name = "*Paper_Space0";
+        other.handle = 0x20;
+        const std::int32_t inactive = db.Blocks().Add(std::move(other));
+        const std::int32_t active = db.EnsurePaperSpace();
+        db.Blocks().SetHandle(active, 0x21);
+        db.Blocks()[inactive].entities.push_back(std::make_unique<Circle>());
+        if (c.paperEntities)
+            db.Blocks()[active].entities.push_back(std::make_unique<Line>());
+        if (c.modelEntities)
+            db.ModelSpaceBlock().entities.push_back(std::make_unique<Line>());
+        for (const auto& [name, tab, handle] : {std::tuple{"Layout2", 2, 0x21}, std::tuple{"Layout1", 1, 0x20}}) {
+            Layout layout;
+            layout.name = name;
+            layout.tabOrder = tab;
+            layout.blockHandle = static_cast<Handle>(handle);
+            db.Layouts().push_back(layout);
+        }
+        db.FinishLoading();
+        ASSERT_EQ(db.Layouts().size(), 3u);
+        EXPECT_EQ(db.CurrentLayout(), c.expected) << c.tileMode << c.modelEntities << c.paperEntities;
+        EXPECT_EQ(db.Layouts()[2].name, "Layout2");
+    }
 }
 
 TEST(DwgVersion, Table)

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -158,6 +160,91 @@ TEST(DrawingRenderer, ExtentsAndFit)
     EXPECT_NEAR(max.y, 14.0, 1e-9);
 }
 
+// Rays and construction lines have no extent; when nothing else is drawn their base points give
+// the extents, so that they show.
+TEST(DrawingRenderer, InfiniteLinesInTheExtents)
+{
+    auto only = Entities([](DxfBuilder& b) {
+        b.S(0, "XLINE").S(8, "0").S(100, "AcDbXline").P(10, 1000, 500).P(11, 1, 0);
+        b.S(0, "RAY").S(8, "0").S(100, "AcDbRay").P(10, 1010, 520).P(11, 0, 1);
+    });
+    ViewTransform view = UnitView();
+    Vec2 min, max;
+    ASSERT_TRUE(DrawingRenderer::Extents(*only, 0, view, min, max));
+    EXPECT_NEAR(min.x, 1000.0, 1e-9);
+    EXPECT_NEAR(min.y, 500.0, 1e-9);
+    EXPECT_NEAR(max.x, 1010.0, 1e-9);
+    EXPECT_NEAR(max.y, 520.0, 1e-9);
+    view.Fit(min, max, 0.98);
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*only, sink, options).Draw(0, view);
+    ASSERT_EQ(sink.strokes.size(), 2u);
+    for (const auto& stroke : sink.strokes) {
+        ASSERT_EQ(stroke.points.size(), 2u);
+        for (const DevPoint& p : stroke.points) {
+            EXPECT_GE(p.x, -2.5);
+            EXPECT_LE(p.x, 102.5);
+            EXPECT_GE(p.y, -2.5);
+            EXPECT_LE(p.y, 102.5);
+        }
+    }
+    // The construction line runs across the whole device; the ray from its base point upwards.
+    EXPECT_NEAR(std::fabs(sink.strokes[0].points[1].x - sink.strokes[0].points[0].x), 104.0, 1e-6);
+    EXPECT_NEAR(std::min(sink.strokes[1].points[0].y, sink.strokes[1].points[1].y), -2.0, 1e-6);
+
+    // Beside other entities they add nothing to the extents.
+    auto mixed = Entities([](DxfBuilder& b) {
+        b.S(0, "XLINE").S(8, "0").P(10, 1000, 500).P(11, 1, 0);
+        b.S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 10, 10);
+    });
+    ASSERT_TRUE(DrawingRenderer::Extents(*mixed, 0, UnitView(), min, max));
+    EXPECT_NEAR(max.x, 10.0, 1e-9);
+
+    // A ray whose base lies off the device and that points away from it draws nothing; one
+    // pointing across it is cut at the device's edges.
+    const struct { double dx; std::size_t strokes; } rays[] = {{-1.0, 0u}, {1.0, 1u}};
+    for (const auto& ray : rays) {
+        auto db = Entities([&ray](DxfBuilder& b) {
+            b.S(0, "RAY").S(8, "0").P(10, -1e9, 50).P(11, ray.dx, 0);
+        });
+        RecordingSink cut;
+        DrawingRenderer(*db, cut, options).Draw(0, UnitView());
+        ASSERT_EQ(cut.strokes.size(), ray.strokes);
+        if (ray.strokes == 1) {
+            EXPECT_NEAR(cut.strokes[0].points[0].x, -2.0, 1e-6);
+            EXPECT_NEAR(cut.strokes[0].points[1].x, 102.0, 1e-6);
+        }
+    }
+}
+
+// The extents are those of what is drawn: points of $PDMODE 1 (drawn as nothing) take no room,
+// and a paper layout's viewport counts by its frame, not by all of model space behind it.
+TEST(DrawingRenderer, ExtentsOnlyOfWhatIsDrawn)
+{
+    DxfBuilder b;
+    b.Header("AC1015");
+    b.Section("HEADER").S(9, "$PDMODE").I(70, 1).EndSection();
+    b.Section("ENTITIES");
+    b.S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 10, 10);
+    b.S(0, "POINT").S(8, "0").P(10, 5000, 5000);
+    b.S(0, "LINE").S(8, "0").I(67, 1).P(10, 0, 0).P(11, 20, 0);
+    b.S(0, "VIEWPORT").S(8, "0").I(67, 1).P(10, 50, 50).D(40, 40).D(41, 20).I(68, 1).I(69, 2)
+        .P(12, 5, 5).D(45, 10).P(16, 0, 0, 1);
+    b.EndSection().Eof();
+    auto db = Read(b);
+    Vec2 min, max;
+    ASSERT_TRUE(DrawingRenderer::Extents(*db, 0, UnitView(), min, max));
+    EXPECT_NEAR(max.x, 10.0, 1e-9);
+    EXPECT_NEAR(max.y, 10.0, 1e-9);
+    ASSERT_EQ(db->Layouts().size(), 2u);
+    ASSERT_TRUE(DrawingRenderer::Extents(*db, 1, UnitView(), min, max));
+    EXPECT_NEAR(min.x, 0.0, 1e-9);
+    EXPECT_NEAR(min.y, 0.0, 1e-9);
+    EXPECT_NEAR(max.x, 70.0, 1e-9);
+    EXPECT_NEAR(max.y, 60.0, 1e-9);
+}
+
 TEST(DrawingRenderer, TextAndSampleDrawing)
 {
     auto db = Entities([](DxfBuilder& b) {
@@ -284,7 +371,54 @@ TEST(MTextLayout, PlainTextFromFormattingCodes)
               "Bold \nnext 1/2 \\x");
     EXPECT_EQ(RkDraw::TextPainter::PlainMText("\\H2x;big", &factor), "big");
     EXPECT_DOUBLE_EQ(factor, 2.0);
-    EXPECT_EQ(RkDraw::TextPainter::ExpandPercentCodes("%%c10 %%p0.1 %%%"), "\xE2\x8C\x80" "10 \xC2\xB1" "0.1 %");
+}
+
+TEST(TextPainter, PercentCodes)
+{
+    const struct { const char* in; const char* out; int codePage; } cases[] = {
+        {"%%c10 %%p0.1 %%%", "\xC3\x98" "10 \xC2\xB1" "0.1 %", 1252},
+        {"%%C50", "\xC3\x98" "50", 1252},                      // any case
+        {"45%%d %%D", "45\xC2\xB0 \xC2\xB0", 1252},
+        {"%%uunder%%u and %%Oover%%o", "under and over", 1252},   // toggles, not printed
+        {"%%065%%066 %%176", "AB \xC2\xB0", 1252},              // character codes, three digits
+        {"%%128", "\xE2\x82\xAC", 1252},                        // in the drawing's code page
+        {"%%192", "\xD0\x90", 1251},
+        {"%%0651", "A1", 1252},
+        {"%%00", "%%00", 1252},                                // too few digits: as it stands
+        {"%%007x", "x", 1252},                                 // a control character is not drawn
+        {"100%%", "100%%", 1252}, {"%%", "%%", 1252}, {"%%z", "%%z", 1252}, {"50%", "50%", 1252},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RkDraw::TextPainter::ExpandPercentCodes(c.in, c.codePage), c.out) << c.in;
+}
+
+// TEXT, ATTRIB and the MTEXT of a dimension's block all draw the codes as their characters.
+TEST(TextPainter, PercentCodesInTextsAttributesAndDimensions)
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("BLOCKS");
+    b.S(0, "BLOCK").S(2, "*D1").I(70, 1).P(10, 0, 0);
+    b.S(0, "MTEXT").S(8, "0").P(10, 50, 60).D(40, 2).I(71, 1).S(1, "\\A1;%%c20");
+    b.S(0, "ENDBLK");
+    b.S(0, "BLOCK").S(2, "TAG").I(70, 2).P(10, 0, 0).S(0, "ENDBLK");
+    b.EndSection().Section("ENTITIES");
+    b.S(0, "TEXT").S(8, "0").P(10, 10, 10).D(40, 2).S(1, "%%C12");
+    b.S(0, "INSERT").S(8, "0").S(2, "TAG").I(66, 1).P(10, 0, 0);
+    b.S(0, "ATTRIB").S(8, "0").P(10, 10, 30).D(40, 2).S(1, "90%%D").S(2, "ANGLE").I(70, 0);
+    b.S(0, "SEQEND").S(8, "0");
+    b.S(0, "DIMENSION").S(8, "0").S(2, "*D1").P(10, 0, 0).P(11, 50, 60).I(70, 3);
+    b.EndSection().Eof();
+    auto db = Read(b);
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    std::vector<std::string> texts;
+    for (const auto& run : sink.texts)
+        texts.push_back(run.utf8);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "\xC3\x98" "12"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "90\xC2\xB0"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "\xC3\x98" "20"), texts.end());
+    EXPECT_EQ(texts.size(), 3u);
 }
 
 } // namespace

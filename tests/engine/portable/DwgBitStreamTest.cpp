@@ -107,6 +107,15 @@ TEST(DwgBitReader, ModularNumbers)
     const uint8_t unsignedBytes[] = {0xC5, 0x01};  // 0x45 + (1 << 7): no sign bit
     DwgBitReader u(unsignedBytes, sizeof unsignedBytes, DwgVersion::R2000);
     EXPECT_EQ(u.UMC(), 0xC5u);
+    // Handles past 32 bits: ten bytes of seven bits each reach the top of a 64-bit handle.
+    const uint8_t wide[] = {0xBC, 0x92, 0xD7, 0xAF, 0xEE, 0xCF, 0xEC, 0xF2, 0xBD, 0x01};
+    DwgBitReader w(wide, sizeof wide, DwgVersion::R2000);
+    EXPECT_EQ(w.UMC(), 0xBDE5B27EE5F5C93Cull);
+    EXPECT_FALSE(w.Failed());
+    const uint8_t endlessUnsigned[] = {0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x01};
+    DwgBitReader eu(endlessUnsigned, sizeof endlessUnsigned, DwgVersion::R2000);
+    eu.UMC();
+    EXPECT_TRUE(eu.Failed());
     const uint8_t endless[] = {0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
     DwgBitReader e(endless, sizeof endless, DwgVersion::R2000);
     e.MC();

@@ -353,6 +353,43 @@ TEST(DxfReader, R12DrawingWithoutSubclassesOrObjects)
     EXPECT_EQ(db.Blocks()[db.Layouts()[1].block].entities.size(), 1u);
 }
 
+// Some writers put the common properties after the subclass marker: they count there as well,
+// while a code the subclass itself defines (an MTEXT's 48, its column width) keeps its meaning.
+TEST(DxfReader, CommonPropertiesAfterTheSubclassMarker)
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "LTYPE");
+    b.S(0, "LTYPE").S(2, "DASHED").I(70, 0).I(73, 2).D(40, 1.0).D(49, 0.5).D(49, -0.5);
+    b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+    b.S(0, "LINE").S(5, "A1").S(100, "AcDbEntity").S(100, "AcDbLine").S(8, "Walls").S(6, "DASHED").I(62, 3)
+        .I(370, 50).D(48, 2.5).I(60, 1).P(10, 0, 0).P(11, 1, 1);
+    b.S(0, "CIRCLE").S(5, "A2").S(100, "AcDbCircle").S(8, "Walls").I(420, 0x123456).I(67, 1).P(10, 5, 5).D(40, 2);
+    b.S(0, "MTEXT").S(5, "A3").S(100, "AcDbEntity").S(100, "AcDbMText").S(8, "Notes").P(10, 0, 0).D(40, 1)
+        .D(48, 7.5).S(1, "text");
+    b.EndSection().Eof();
+    Database db;
+    ASSERT_EQ(ReadInto(db, b.Ascii()), Status::Ok);
+    const Line& line = First<Line>(db);
+    EXPECT_EQ(db.Layers()[line.layer].name, "Walls");
+    ASSERT_TRUE(db.LineTypes().Valid(line.lineType));
+    EXPECT_EQ(db.LineTypes()[line.lineType].name, "DASHED");
+    EXPECT_EQ(line.color.Index(), 3);
+    EXPECT_EQ(line.lineWeight, 50);
+    EXPECT_DOUBLE_EQ(line.lineTypeScale, 2.5);
+    EXPECT_TRUE(line.invisible);
+    EXPECT_DOUBLE_EQ(line.end.y, 1.0);
+    const Circle& circle = First<Circle>(db);
+    EXPECT_EQ(db.Layers()[circle.layer].name, "Walls");
+    EXPECT_EQ(circle.color.ToRgb(), 0x123456u);
+    EXPECT_DOUBLE_EQ(circle.radius, 2.0);
+    ASSERT_EQ(db.Layouts().size(), 2u);      // the circle is in paper space
+    EXPECT_EQ(db.Blocks()[db.Layouts()[1].block].entities.size(), 1u);
+    const MText& mtext = First<MText>(db);
+    EXPECT_EQ(db.Layers()[mtext.layer].name, "Notes");
+    EXPECT_DOUBLE_EQ(mtext.columnWidth, 7.5);
+    EXPECT_DOUBLE_EQ(mtext.lineTypeScale, 1.0);
+}
+
 TEST(DxfReader, AbortQueryStopsTheRead)
 {
     DxfBuilder b;
