@@ -4,6 +4,7 @@
 #include "app/CAppState.h"
 #include "app/core/FileUtils.h"
 #include "frames/FrameClass.h"
+#include "render/workers/TDwgDrawThread.h"
 #include "render/workers/TTaskManageThread.h"
 
 IMPLEMENT_DYNAMIC(CBrowseFrame, CFrameWnd)
@@ -109,7 +110,7 @@ void CBrowseFrame::ReleasePreviewPicture()
 
 void CBrowseFrame::RedrawPreviewAfterShow()
 {
-    m_preview.RedrawImage(14);
+    m_preview.RedrawImage(TDwgDrawThread::kRequestRedraw);
 }
 
 void CBrowseFrame::OnClose()

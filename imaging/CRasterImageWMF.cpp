@@ -1,5 +1,6 @@
 #include "imaging/CRasterImageWMF.h"
 
+#include "framework/GdiScopes.h"
 #include "imaging/CRasterFile.h"
 #include "imaging/MetafileCheck.h"
 
@@ -24,26 +25,44 @@ uint32_t Get32(const uint8_t* p)
     return uint32_t(Get16(p)) | (uint32_t(Get16(p + 2)) << 16);
 }
 
-struct ScreenDC {
-    HDC dc = GetDC(nullptr);
-    ~ScreenDC()
-    {
-        if (dc)
-            ReleaseDC(nullptr, dc);
-    }
-};
-
+// An enhanced metafile is no GDI object: DeleteEnhMetaFile, not DeleteObject, frees it.
 struct EnhDeleter {
     void operator()(HENHMETAFILE h) const { DeleteEnhMetaFile(h); }
 };
 using EnhPtr = std::unique_ptr<std::remove_pointer_t<HENHMETAFILE>, EnhDeleter>;
 
-struct GdiDeleter {
-    void operator()(HGDIOBJ h) const { DeleteObject(h); }
-};
-struct DcDeleter {
-    void operator()(HDC h) const { DeleteDC(h); }
-};
+// The metafile's own palette, when it has one of at most 256 entries.
+GdiObject<HPALETTE> MetafilePalette(HENHMETAFILE metafile)
+{
+    const UINT entries = GetEnhMetaFilePaletteEntries(metafile, 0, nullptr);
+    if (entries == 0 || entries == GDI_ERROR || entries > 256)
+        return GdiObject<HPALETTE>();
+    std::vector<uint8_t> block(sizeof(LOGPALETTE) + entries * sizeof(PALETTEENTRY));
+    LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(block.data());
+    logical->palVersion = 0x300;
+    logical->palNumEntries = WORD(entries);
+    GetEnhMetaFilePaletteEntries(metafile, entries, logical->palPalEntry);
+    return GdiObject<HPALETTE>(CreatePalette(logical));
+}
+
+// Plays the metafile over a window-coloured background, with its own palette realised.
+void PlayOnto(HDC dc, HENHMETAFILE metafile, long width, long height)
+{
+    RECT rect = {0, 0, width, height};
+    const COLORREF oldBack = SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    SetBkColor(dc, oldBack);
+    const GdiObject<HPALETTE> palette = MetafilePalette(metafile);
+    HPALETTE oldPalette = nullptr;
+    if (palette) {
+        oldPalette = SelectPalette(dc, palette.Get(), FALSE);
+        RealizePalette(dc);
+    }
+    PlayEnhMetaFile(dc, metafile, &rect);
+    // The palette leaves the device before it is deleted.
+    if (oldPalette)
+        SelectPalette(dc, oldPalette, FALSE);
+}
 
 } // namespace
 
@@ -90,9 +109,9 @@ HENHMETAFILE CRasterImageWMF::ReadPlaceable(CRasterFile& stream, long& width, lo
         || stream.Read(bits.data(), 1, bits.size()) != bits.size() || !MetafileCheck::WindowsRecordsFit(bits))
         return nullptr;
 
-    ScreenDC screen;
-    const long dpiX = GetDeviceCaps(screen.dc, LOGPIXELSX);
-    const long dpiY = GetDeviceCaps(screen.dc, LOGPIXELSY);
+    const ScreenDC screen;
+    const long dpiX = GetDeviceCaps(screen.Get(), LOGPIXELSX);
+    const long dpiY = GetDeviceCaps(screen.Get(), LOGPIXELSY);
     width = (right - left) * dpiX / unitsPerInch;
     height = (bottom - top) * dpiY / unitsPerInch;
     // A picture without area has nothing to show, and its extents could never be scaled up.
@@ -105,10 +124,10 @@ HENHMETAFILE CRasterImageWMF::ReadPlaceable(CRasterFile& stream, long& width, lo
         picture.xExt *= 10;
         picture.yExt *= 10;
     }
-    HENHMETAFILE metafile = SetWinMetaFileBits(UINT(bits.size()), bits.data(), screen.dc, &picture);
+    HENHMETAFILE metafile = SetWinMetaFileBits(UINT(bits.size()), bits.data(), screen.Get(), &picture);
     if (!metafile) {
         picture.mm = MM_TEXT;
-        metafile = SetWinMetaFileBits(UINT(bits.size()), bits.data(), screen.dc, &picture);
+        metafile = SetWinMetaFileBits(UINT(bits.size()), bits.data(), screen.Get(), &picture);
     }
     return metafile;
 }
@@ -167,43 +186,21 @@ bool CRasterImageWMF::Decode(CRasterFile* stream, long forcedWidth, long forcedH
 
 bool CRasterImageWMF::Render(HENHMETAFILE metafile, long width, long height)
 {
-    ScreenDC screen;
-    std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiDeleter> bitmap(
-        CreateCompatibleBitmap(screen.dc, width, height));
-    std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter> dc(CreateCompatibleDC(screen.dc));
-    if (!bitmap || !dc)
+    const ScreenDC screen;
+    const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    const MemoryDC dc(screen.Get());
+    if (!bitmap || !dc.Get())
         return false;
-    const int bitsPerPixel = GetDeviceCaps(dc.get(), BITSPIXEL);
-    const HGDIOBJ oldBitmap = SelectObject(dc.get(), bitmap.get());
-    RECT rect = {0, 0, width, height};
-    const COLORREF oldBack = SetBkColor(dc.get(), GetSysColor(COLOR_WINDOW));
-    ExtTextOutA(dc.get(), 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
-    SetBkColor(dc.get(), oldBack);
-
-    const UINT entries = GetEnhMetaFilePaletteEntries(metafile, 0, nullptr);
-    std::unique_ptr<std::remove_pointer_t<HPALETTE>, GdiDeleter> palette;
-    HPALETTE oldPalette = nullptr;
-    if (entries > 0 && entries != GDI_ERROR && entries <= 256) {
-        std::vector<uint8_t> block(sizeof(LOGPALETTE) + entries * sizeof(PALETTEENTRY));
-        LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(block.data());
-        logical->palVersion = 0x300;
-        logical->palNumEntries = WORD(entries);
-        GetEnhMetaFilePaletteEntries(metafile, entries, logical->palPalEntry);
-        palette.reset(CreatePalette(logical));
-        if (palette) {
-            oldPalette = SelectPalette(dc.get(), palette.get(), FALSE);
-            RealizePalette(dc.get());
-        }
+    const int bitsPerPixel = GetDeviceCaps(dc.Get(), BITSPIXEL);
+    {
+        // The bitmap leaves the device before GetDIBits reads it.
+        const SelectScope selectBitmap(dc.Get(), bitmap.Get());
+        PlayOnto(dc.Get(), metafile, width, height);
     }
-    PlayEnhMetaFile(dc.get(), metafile, &rect);
-    // The palette and the bitmap leave the device before either is deleted.
-    if (oldPalette)
-        SelectPalette(dc.get(), oldPalette, FALSE);
-    SelectObject(dc.get(), oldBitmap);
     if (m_info.nEscape)
         return Fail("Cancelled");
     if (!Create(DWORD(width), DWORD(height), DWORD(bitsPerPixel), RASTER_FORMAT_WMF))
         return false;
-    return GetDIBits(dc.get(), bitmap.get(), 0, UINT(height), GetBits(),
+    return GetDIBits(dc.Get(), bitmap.Get(), 0, UINT(height), GetBits(),
                      reinterpret_cast<BITMAPINFO*>(GetDIB()), DIB_RGB_COLORS) > 0;
 }

@@ -51,11 +51,13 @@ void ViewTransform::Fit(Vec2 min, Vec2 max, double factor)
 void ViewTransform::Rebuild()
 {
     // View axes: x horizontal on the screen (perpendicular to the world z axis), unless the
-    // view looks along the z axis; then the world x axis.
+    // view looks along the z axis; then the world x axis, from above and from below alike: the
+    // view from below is the front view tipped on over the front edge (+y points down), as the
+    // views just in front of straight below show it.
     const Vec3 z = m_direction;
     Vec3 x = RkDb::Cross({0, 0, 1}, z);
     if (RkDb::Length(x) < 1e-9)
-        x = z.z >= 0 ? Vec3{1, 0, 0} : Vec3{1, 0, 0};
+        x = Vec3{1, 0, 0};
     x = RkDb::Normalized(x);
     const Vec3 y = RkDb::Normalized(RkDb::Cross(z, x));
     Matrix3d rows;

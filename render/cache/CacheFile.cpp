@@ -122,18 +122,6 @@ void SeekTo(CFile& file, uint64_t offset)
     file.Seek(static_cast<LONGLONG>(offset), CFile::begin);
 }
 
-bool IsExistingFile(const char* path)
-{
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsExistingFolder(const char* path)
-{
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool FindFileInfo(const char* path, FILETIME* localWriteTime, uint32_t* sizeLow)
 {
     WIN32_FIND_DATAA data;

@@ -39,8 +39,6 @@ void WriteText(CFile& file, const char* text);
 // Seeks to an absolute offset below 2 GiB (the format's limit).
 void SeekTo(CFile& file, uint64_t offset);
 
-bool IsExistingFile(const char* path);
-bool IsExistingFolder(const char* path);
 // Directory search on path: the last-write time in local time and the low 32 bits of the size.
 bool FindFileInfo(const char* path, FILETIME* localWriteTime, uint32_t* sizeLow);
 // The part after the last backslash (or colon).

@@ -1,5 +1,6 @@
 #include "render/cache/TDwgCache.h"
 
+#include "app/core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/TImageLib.h"
 
@@ -74,7 +75,7 @@ void TDwgCache::LoadPending()
     if (!m_loadPending)
         return;
     m_loadPending = false;
-    if (m_lib && !m_folder.IsEmpty() && CacheFile::IsExistingFolder(m_folder))
+    if (m_lib && !m_folder.IsEmpty() && IsExistingFolder(m_folder))
         m_lib->Load(m_folder);
 }
 
@@ -111,7 +112,7 @@ void TDwgCache::Flush(bool keepAll, int width, int height)
     if (!m_lib)
         return;
     try {
-        if (!m_loadPending && !m_folder.IsEmpty() && CacheFile::IsExistingFolder(m_folder))
+        if (!m_loadPending && !m_folder.IsEmpty() && IsExistingFolder(m_folder))
             m_lib->Flush(m_folder, keepAll, width, height);
         m_lib->Clear();
     } catch (CException* e) {

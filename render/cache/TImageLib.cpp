@@ -1,5 +1,6 @@
 #include "render/cache/TImageLib.h"
 
+#include "app/core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/LibFileHeader.h"
 #include "render/cache/TLibIndexTree.h"
@@ -85,14 +86,13 @@ void TImageLib::Load(const char* folder)
         CFile file;
         if (!CacheFile::OpenForRead(file, libPath)) {
             // Still busy after every retry: what is on disk is unknown, so it must be kept.
-            m_state = CacheFile::IsExistingFile(libPath) ? State::LoadFailed : State::Loaded;
+            m_state = IsExistingFile(libPath) ? State::LoadFailed : State::Loaded;
             return;
         }
         if (!ReadHeader(file))
             return;
         uint64_t firstRecord = 0;
-        CacheFile::SeekTo(file, LibFileHeader::kFirstRecordField);
-        if (!CacheFile::ReadU64(file, firstRecord) || firstRecord > file.GetLength())
+        if (!LibFileHeader::ReadFirstRecord(file, firstRecord))
             return;
         CacheFile::SeekTo(file, firstRecord);
         ReadRecords(file);
@@ -160,8 +160,7 @@ bool TImageLib::GetThumbSize(const char* folder, int* width, int* height) const
         uint32_t h = 0;
         if (!CacheFile::OpenForRead(file, libPath) || !ReadHeader(file) ||
             !LibFileHeader::ReadFolder(file, firstRecord, libFolder) ||
-            file.GetPosition() + 8 > firstRecord || !CacheFile::ReadU32(file, w) ||
-            !CacheFile::ReadU32(file, h) || w == 0 || h == 0)
+            !LibFileHeader::ReadThumbSize(file, firstRecord, w, h))
             return false;
         if (width)
             *width = static_cast<int>(w);

@@ -1,5 +1,6 @@
 #include "render/cache/TLibIndexTree.h"
 
+#include "app/core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/LibFileHeader.h"
 #include "render/cache/TLibDriveIndex.h"
@@ -129,7 +130,7 @@ void TLibIndexTree::SetLibFolder(const char* folder)
     const CString candidate = CacheFile::WithBackslash(folder);
     if (candidate.IsEmpty())
         return;
-    if (CacheFile::IsExistingFolder(candidate) || CreateDirectoryA(candidate, nullptr)) {
+    if (IsExistingFolder(candidate) || CreateDirectoryA(candidate, nullptr)) {
         CSingleLock lock(&m_lock, TRUE);
         m_libFolder = candidate;
     }
@@ -175,7 +176,7 @@ CString TLibIndexTree::NumberedLibName(int number)
 CString TLibIndexTree::GetBrowserFolderLib(const CString& folder, bool mustExist)
 {
     const CString path = CacheFile::WithBackslash(folder) + kBrowserLibName;
-    if (mustExist && !CacheFile::IsExistingFile(path))
+    if (mustExist && !IsExistingFile(path))
         return CString();
     return path;
 }
@@ -188,9 +189,9 @@ int TLibIndexTree::LocateForRead(const CString& folder, CString& libPath)
     if (m_saveInBrowserFolderFirst || m_readFromBrowserFolderFirst)
         browserLib = GetBrowserFolderLib(folder, true);
     CString cacheLib;
-    if (FindLibLocked(folder, cacheLib) && !CacheFile::IsExistingFile(cacheLib)) {
+    if (FindLibLocked(folder, cacheLib) && !IsExistingFile(cacheLib)) {
         const CString moved = m_libFolder + CacheFile::FileNamePart(cacheLib);
-        cacheLib = CacheFile::IsExistingFile(moved) ? moved : CString();
+        cacheLib = IsExistingFile(moved) ? moved : CString();
     }
     if (!browserLib.IsEmpty() && !cacheLib.IsEmpty()) {
         FILETIME browserTime{};
@@ -234,7 +235,7 @@ int TLibIndexTree::LocateForWrite(const CString& folder, CString& libPath)
         const CString candidate = m_libFolder + NumberedLibName(number);
         if (candidate.GetLength() > kMaxSlotText)
             break;
-        if (!CacheFile::IsExistingFile(candidate) && !IsNumberInUse(candidate)) {
+        if (!IsExistingFile(candidate) && !IsNumberInUse(candidate)) {
             libPath = candidate;
             return kWriteCacheFolder;
         }
@@ -270,7 +271,7 @@ bool TLibIndexTree::AddFolderLocked(const CString& folder, const CString& libPat
     if (FindInFlatIndex(key, index)) {
         TLibIndexEntry& entry = m_entries[index];
         if (entry.lib.CompareNoCase(libPath) != 0) {
-            if (CacheFile::IsExistingFile(entry.lib))
+            if (IsExistingFile(entry.lib))
                 DeleteFileA(entry.lib);
             entry.lib = libPath;
         }
@@ -307,7 +308,7 @@ void TLibIndexTree::RemoveFolder(const CString& folder)
     CSingleLock lock(&m_lock, TRUE);
     size_t index = 0;
     if (FindInFlatIndex(CacheFile::WithoutBackslash(folder), index)) {
-        if (CacheFile::IsExistingFile(m_entries[index].lib))
+        if (IsExistingFile(m_entries[index].lib))
             DeleteFileA(m_entries[index].lib);
         m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(index));
     }
@@ -381,7 +382,7 @@ bool TLibIndexTree::TakeOverDriveIndex(const CString& folder, CString& libPath)
     if (!driveIndex.Find(components, lib))
         return false;
     for (const auto& [entryFolder, entryLib] : driveIndex.Collect(drive))
-        if (CacheFile::IsExistingFile(entryLib))
+        if (IsExistingFile(entryLib))
             AddFolderLocked(entryFolder, entryLib);
     DeleteFileA(indexFile);
     size_t index = 0;

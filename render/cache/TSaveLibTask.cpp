@@ -53,16 +53,7 @@ TSaveLibTask::Result TSaveLibTask::WriteLib(const char* libPath) const
             DeleteFileA(temp);
             return Result::Failed;
         }
-        file.Write(LibFileHeader::kMagic, LibFileHeader::kMagicBytes);
-        CacheFile::WriteU32(file, LibFileHeader::kVersion);
-        CacheFile::WriteU64(file, 0);
-        CacheFile::WriteText(file, m_folder);
-        CacheFile::WriteU32(file, m_width);
-        CacheFile::WriteU32(file, m_height);
-        const ULONGLONG firstRecord = file.GetPosition();
-        CacheFile::SeekTo(file, LibFileHeader::kFirstRecordField);
-        CacheFile::WriteU64(file, firstRecord);
-        CacheFile::SeekTo(file, firstRecord);
+        LibFileHeader::Write(file, m_folder, m_width, m_height);
         written = WriteRecords(file);
         file.Close();
     } catch (CException* e) {

@@ -1,5 +1,6 @@
 #include "render/cache/TSingleImage.h"
 
+#include "app/core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 
 IMPLEMENT_DYNCREATE(TSingleImage, CObject)
@@ -97,7 +98,7 @@ bool TSingleImage::Write(CFile& file, bool keepAll, const char* folder)
     if (!m_picture || m_picture->IsEmpty())
         return false;
     if (!keepAll && !m_used &&
-        !CacheFile::IsExistingFile(CacheFile::WithBackslash(folder) + m_name))
+        !IsExistingFile(CacheFile::WithBackslash(folder) + m_name))
         return false;
     const ULONGLONG start = file.GetPosition();
     try {

@@ -8,6 +8,7 @@
 #include "framework/CRegKey.h"
 #include "framework/CSingleLock.h"
 #include "imaging/KImage.h"
+#include "render/workers/CentredText.h"
 #include "res/resource.h"
 
 namespace {
@@ -75,21 +76,21 @@ POINT TDwgDrawThread::PanStep(int code, int width, int height)
     const LONG down = -1 - h20;
     const LONG up = h20 + 1;
     switch (code) {
-    case 20:
+    case kRequestPanRight:
         return {right, 0};
-    case 21:
+    case kRequestPanLeft:
         return {left, 0};
-    case 22:
+    case kRequestPanDown:
         return {0, down};
-    case 23:
+    case kRequestPanUp:
         return {0, up};
-    case 24:
+    case kRequestPanRightDown:
         return {right, down};
-    case 25:
+    case kRequestPanRightUp:
         return {right, up};
-    case 26:
+    case kRequestPanLeftDown:
         return {left, down};
-    case 27:
+    case kRequestPanLeftUp:
         return {left, up};
     default:
         return {0, 0};
@@ -173,8 +174,7 @@ CDrawing* TDwgDrawThread::Drawing() const
 
 bool TDwgDrawThread::IsDrawingType() const
 {
-    const int type = m_fileType.load();
-    return type >= 0 && type <= 3;
+    return CDrawingFileInfo::IsDrawingType(m_fileType.load());
 }
 
 bool TDwgDrawThread::DrawingShownLocked() const
@@ -212,7 +212,7 @@ int TDwgDrawThread::GetLoadState() const
 {
     if (m_busy.load()) {
         CSingleLock lock(&Lock(), TRUE);
-        if (m_request.code != 18)
+        if (m_request.code != kRequestHighlight)
             return 1;
     }
     return IsDrawingShown() ? 2 : 0;
@@ -328,7 +328,7 @@ void TDwgDrawThread::OpenFile(int type, const char* path, int width, int height,
         CSingleLock lock(&Lock(), TRUE);
         m_filePath = path ? path : "";
         m_request.path = m_filePath;
-        m_request.code = fit ? 2 : 1;
+        m_request.code = fit ? kRequestOpenFit : kRequestOpen;
     }
     m_requestedWidth.store(ClampWidth(width));
     m_requestedHeight.store(ClampHeight(height));
@@ -343,7 +343,7 @@ void TDwgDrawThread::RequestLoad(int type, const char* path)
         CSingleLock lock(&Lock(), TRUE);
         m_filePath = path ? path : "";
         m_request.path = m_filePath;
-        m_request.code = 3;
+        m_request.code = kRequestLoadInfo;
     }
     SetResultFlag(false);
     m_event->Signal();
@@ -356,7 +356,7 @@ void TDwgDrawThread::Wake(bool always)
         CSingleLock lock(&Lock(), TRUE);
         code = m_request.code;
     }
-    if (always || ((IsDrawingShown() || IsRasterHeld()) && !m_opening.load()) || (code >= 1 && code <= 4))
+    if (always || ((IsDrawingShown() || IsRasterHeld()) && !m_opening.load()) || (code >= kRequestOpen && code <= kRequestClose))
         m_event->Signal();
 }
 
@@ -364,7 +364,7 @@ void TDwgDrawThread::PostRequest(int code)
 {
     if (m_opening.load() || !(IsDrawingShown() || IsRasterHeld()))
         return;
-    if (code != 28) {
+    if (code != kRequestKeepCode) {
         CSingleLock lock(&Lock(), TRUE);
         m_request.code = code;
     }
@@ -380,7 +380,7 @@ void TDwgDrawThread::RequestResize(int width, int height)
     m_requestedHeight.store(ClampHeight(height));
     {
         CSingleLock lock(&Lock(), TRUE);
-        m_request.code = 5;
+        m_request.code = kRequestResize;
     }
     SetResultFlag(false);
     Wake(false);
@@ -399,7 +399,7 @@ void TDwgDrawThread::ViewRequest(int code, const POINT* p1, const POINT* p2, boo
     POINT second = {0, 0};
     {
         CSingleLock lock(&Lock(), TRUE);
-        if (code != 28)
+        if (code != kRequestKeepCode)
             m_request.code = code;
         if (p1)
             m_request.p1 = *p1;
@@ -424,7 +424,7 @@ void TDwgDrawThread::ViewRequest(int code, const POINT* p1, const POINT* p2, boo
         Wake(false);
         return;
     }
-    if (code != 18 && !(code == 19 && followUpDone))
+    if (code != kRequestHighlight && !(code == kRequestHighlightFollowUp && followUpDone))
         Redraw();
     PostToNotify(kMsgRequestDone, 1, code);
 }
@@ -437,38 +437,38 @@ bool TDwgDrawThread::PerformImmediate(int code, const POINT& p1, const POINT& p2
     const POINT a = Flip(p1);
     const POINT b = Flip(p2);
     switch (code) {
-    case 6:
+    case kRequestZoomExtents:
         view->SetSize(m_device.GetWidth(), m_device.GetHeight());
         view->SetView(0, 0, 1.0);
         return true;
-    case 7:
+    case kRequestZoomWindow:
         view->ZoomWindow(a.x, a.y, b.x, b.y);
         return true;
-    case 8:
+    case kRequestZoomIn:
         view->ZoomIn(1);
         return true;
-    case 9:
+    case kRequestZoomInAt:
         view->ZoomInAt(a.x, a.y, 1);
         return true;
-    case 10:
+    case kRequestZoomOut:
         view->ZoomOut(1);
         return true;
-    case 11:
+    case kRequestZoomOutAt:
         view->ZoomOutAt(a.x, a.y, 1);
         return true;
-    case 13:
+    case kRequestPanDrag:
         view->Pan(a.x, a.y, b.x, b.y);
         return true;
-    case 18:
+    case kRequestHighlight:
         HighlightAt(p1);
         return true;
-    case 19:
+    case kRequestHighlightFollowUp:
         followUpDone = HighlightFollowUp(p1);
         return true;
     default:
         break;
     }
-    if (code >= 20 && code <= 27) {
+    if (code >= kRequestPanRight && code <= kRequestPanLeftUp) {
         const POINT step = PanStep(code, m_device.GetWidth(), m_device.GetHeight());
         view->Pan(0, 0, step.x, step.y);
         return true;
@@ -538,14 +538,9 @@ void TDwgDrawThread::DrawMessage(const char* text)
     CSingleLock lock(&m_viewLock, TRUE);
     DeviceFont font(m_device);
     FillBackground();
-    HDC dc = m_device.GetDC();
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
     // The text in the background's opposite colour, so it shows on any background.
-    const COLORREF oldColor = SetTextColor(dc, BackgroundColor() ^ 0xFFFFFF);
-    RECT rect = {0, 0, m_device.GetWidth(), m_device.GetHeight()};
-    DrawTextA(dc, text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-    SetTextColor(dc, oldColor);
-    SetBkMode(dc, oldMode);
+    DrawCentredLine(m_device.GetDC(), m_device.GetWidth(), m_device.GetHeight(), text,
+                    BackgroundColor() ^ 0xFFFFFF);
 }
 
 void TDwgDrawThread::ClearDevice()
@@ -626,7 +621,7 @@ bool TDwgDrawThread::TakeRequest(Request& request)
     CSingleLock lock(&Lock(), TRUE);
     SetResultFlag(true);
     request = m_request;
-    if (request.code == 1 || request.code == 2)
+    if (request.code == kRequestOpen || request.code == kRequestOpenFit)
         m_opening.store(true);
     return true;
 }
@@ -652,7 +647,7 @@ void TDwgDrawThread::Loop()
         const bool redraw = Dispatch(code, request);
         if (IsStopRequested())
             return;
-        if (code == 3 || code == 4) {
+        if (code == kRequestLoadInfo || code == kRequestClose) {
             m_busy.store(false);
             if (GetResultFlag())
                 PostToNotify(kMsgRequestDone, 1, code);
@@ -678,24 +673,24 @@ void TDwgDrawThread::FitDeviceToRequest(int code)
     if (!m_device.Create(width, height, 3))
         return;
     m_device.BlendRect(0, 0, m_device.GetWidth() - 1, m_device.GetHeight() - 1, BackgroundColor(), 100, false, 0);
-    if (code >= 5 && DrawingShownLocked())
+    if (code >= kRequestResize && DrawingShownLocked())
         Drawing()->DeviceSizeChanged();
 }
 
 bool TDwgDrawThread::Dispatch(int code, const Request& request)
 {
     switch (code) {
-    case 1:
-    case 2:
+    case kRequestOpen:
+    case kRequestOpenFit:
         return OpenRequested(code, request);
-    case 3:
+    case kRequestLoadInfo:
         LoadInformation(request);
         return false;
-    case 4:
+    case kRequestClose:
         CloseFile();
         return false;
     default:
-        return code >= 5 && code <= 27 && ServeQueued(code, request);
+        return code >= kRequestResize && code <= kRequestPanLeftUp && ServeQueued(code, request);
     }
 }
 
@@ -739,7 +734,7 @@ bool TDwgDrawThread::OpenDrawing(int code, const Request& request)
             CSingleLock lock(&m_viewLock, TRUE);
             View()->SetSize(m_device.GetWidth(), m_device.GetHeight());
         }
-        if (code == 2) {
+        if (code == kRequestOpenFit) {
             PostToNotify(kMsgProgress, 101, 0);
             CSingleLock lock(&m_viewLock, TRUE);
             View()->SetView(0, 0, 1.0);
@@ -844,36 +839,36 @@ bool TDwgDrawThread::ServeQueued(int code, const Request& request)
     CSingleLock lock(&m_viewLock, TRUE);
     const bool shown = DrawingShownLocked();
     switch (code) {
-    case 5:
+    case kRequestResize:
         if (shown)
             View()->SetSize(m_device.GetWidth(), m_device.GetHeight());
         return true;
-    case 12:
+    case kRequestUpdate:
         if (Drawing())
             Drawing()->Update();
         return true;
-    case 14:
+    case kRequestRedraw:
         return true;
-    case 15:
+    case kRequestApplyOptions:
         if (shown)
             View()->ApplyOptions();
         return true;
-    case 16:
+    case kRequestSelectLayout:
         if (Drawing())
             Drawing()->SetCurrentLayout(request.p1.x);
         return true;
-    case 17:
+    case kRequestNone:
         return false;
-    case 18:
+    case kRequestHighlight:
         if (shown)
             HighlightAt(request.p1);
         return false;
-    case 19:
+    case kRequestHighlightFollowUp:
         return !(shown && HighlightFollowUp(request.p1));
     default:
         break;
     }
-    if (code >= 20 && code <= 27)
+    if (code >= kRequestPanRight && code <= kRequestPanLeftUp)
         return false; // pan steps are served only at once
     bool followUpDone = false;
     return shown && PerformImmediate(code, request.p1, request.p2, followUpDone);

@@ -29,6 +29,41 @@ public:
     static constexpr int kMaxWidth = 3999;
     static constexpr int kMaxHeight = 2999;
 
+    // The request codes the windows hand over (0x801E answers with the code). 1 to 4 open, load
+    // and close; 5 to 27 navigate, queued in the thread's pass or, for the interactive ones, at
+    // once (ViewRequest with now); 28 keeps the stored code and only wakes the thread.
+    enum RequestCode : int
+    {
+        kRequestOpen = 1,
+        kRequestOpenFit = 2, // open, then zoom to the extents
+        kRequestLoadInfo = 3,
+        kRequestClose = 4,
+        kRequestResize = 5,
+        kRequestZoomExtents = 6,
+        kRequestZoomWindow = 7, // point 1 to point 2
+        kRequestZoomIn = 8,
+        kRequestZoomInAt = 9, // at point 1
+        kRequestZoomOut = 10,
+        kRequestZoomOutAt = 11, // at point 1
+        kRequestUpdate = 12,
+        kRequestPanDrag = 13, // from point 1 to point 2
+        kRequestRedraw = 14,
+        kRequestApplyOptions = 15,
+        kRequestSelectLayout = 16, // layout point 1's x
+        kRequestNone = 17,
+        kRequestHighlight = 18, // at point 1
+        kRequestHighlightFollowUp = 19,
+        kRequestPanRight = 20, // 20 to 27: one pan step of a twentieth of the device
+        kRequestPanLeft = 21,
+        kRequestPanDown = 22,
+        kRequestPanUp = 23,
+        kRequestPanRightDown = 24,
+        kRequestPanRightUp = 25,
+        kRequestPanLeftDown = 26,
+        kRequestPanLeftUp = 27,
+        kRequestKeepCode = 28,
+    };
+
     // The display settings the thread uses (start-up and the options sheet hand over the
     // settings record's values): the list colour behind raster images, the drawing background's
     // colour index, and whether the preview stretches images with halftone.
@@ -92,7 +127,7 @@ public:
     // Sizes outside 2..3999 x 2..2999: below becomes 1, above the largest picture.
     static int ClampWidth(int width);
     static int ClampHeight(int height);
-    // The pan of codes 20..27 on a device of width x height (dx, dy in pixels, y upwards).
+    // The pan of the pan-step codes (kRequestPanRight..kRequestPanLeftUp) on a device of width x height (dx, dy in pixels, y upwards).
     static POINT PanStep(int code, int width, int height);
 
 protected:

@@ -12,6 +12,7 @@
 #include "imaging/KImage.h"
 #include "render/cache/KBMP.h"
 #include "render/cache/TDwgCache.h"
+#include "render/workers/CentredText.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -19,14 +20,8 @@
 
 namespace {
 
-bool IsDrawingType(int fileType)
-{
-    return fileType >= 0 && fileType <= 3;
-}
-
 constexpr int kDwgType = 0;
 constexpr int kJpegType = 5;
-constexpr UINT kStatusTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 constexpr DWORD kWakeRetryMs = 2000;
 
 void FillButtonFace(HDC dc, int width, int height)
@@ -43,12 +38,7 @@ void FillButtonFace(HDC dc, int width, int height)
 void DrawStatusPanel(HDC dc, int width, int height, const char* text)
 {
     FillButtonFace(dc, width, height);
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColor = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    RECT rect = {0, 0, width, height};
-    DrawTextA(dc, text, -1, &rect, kStatusTextFormat);
-    SetTextColor(dc, oldColor);
-    SetBkMode(dc, oldMode);
+    DrawCentredLine(dc, width, height, text, GetSysColor(COLOR_BTNTEXT));
 }
 
 // The engine's drawing object of the thumbnail channel, deleted the engine's way.
@@ -329,7 +319,7 @@ UINT TTaskManageThread::ProduceThumbnail(TTask& task)
 {
     // One bad file must not end the thread: whatever a reader throws makes the placeholder.
     try {
-        return IsDrawingType(task.m_fileType) ? MakeDrawingThumbnail(task)
+        return CDrawingFileInfo::IsDrawingType(task.m_fileType) ? MakeDrawingThumbnail(task)
                                               : MakeRasterThumbnail(&task);
     } catch (CException* e) {
         e->Delete();

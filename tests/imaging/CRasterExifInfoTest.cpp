@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 using namespace orvo::test;
 
@@ -309,12 +310,16 @@ TEST(CRasterExifInfo, MalformedInputSweep)
     ExifBuilder b(true);
     FullTags(b).Thumbnail(EncodeTestJpeg(8, 8, 3));
     const Bytes jpeg = InsertApp1(EncodeTestJpeg(16, 16, 3), b.Build());
+    // Whatever the read's result, a thumbnail it keeps lies inside the bytes it was given.
+    auto expectClean = [](const ExifRead& r, size_t size, const std::string& what) {
+        if (r.info.thumbnail) {
+            EXPECT_LE(r.info.thumbnailSize, size) << what;
+        }
+    };
     for (size_t cut = 0; cut < jpeg.size(); ++cut)
         for (int mode : {1, 3}) {
             ExifRead r(Bytes(jpeg.begin(), jpeg.begin() + cut), mode);
-            if (r.info.thumbnail) {
-                EXPECT_LE(r.info.thumbnailSize, cut);
-            }
+            expectClean(r, cut, "cut to " + std::to_string(cut));
         }
     uint32_t seed = 99;
     for (int i = 0; i < 3000; ++i) {
@@ -324,8 +329,8 @@ TEST(CRasterExifInfo, MalformedInputSweep)
             // Mutations land mostly inside the Exif block, where the parsing happens.
             mutated[(seed >> 8) % std::min<size_t>(mutated.size(), 1200)] = uint8_t(seed >> 24);
         }
-        ExifRead r(mutated, 3);
-        (void)r;
+        const ExifRead r(mutated, 3);
+        expectClean(r, mutated.size(), "mutation " + std::to_string(i));
     }
 }
 

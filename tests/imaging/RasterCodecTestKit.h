@@ -36,7 +36,10 @@ public:
 };
 
 // Every truncation of each valid file plus deterministic byte mutations: each decode must end
-// (fail or succeed) without a crash or a hang. Returns the number of decodes that succeeded.
+// without a crash or a hang, and cleanly: a failure with its error text, or a whole picture no
+// larger than the valid file's (a truncation) or within the memory limit (a mutation). Adds a
+// test failure for each wrong outcome (the first few) and for a valid file that does not decode.
+// Returns the number of decodes that succeeded.
 // repair, when given, mends each mutated file's checksums so the damage reaches the decoder.
 // ORVO_SWEEP_MUTATIONS in the environment replaces the number of mutations (for a deeper run).
 int MalformedInputSweep(const std::vector<Bytes>& validFiles, DWORD format, int mutations,

@@ -1,6 +1,7 @@
 // The cache library file and the holder over it, on real files: the byte layout of a written
 // library, the match rules of a lookup, what every reader refuses, records of the older layout,
 // corrupt records, the writer's order and its care for files it cannot read or replace.
+#include "app/core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/LibFileHeader.h"
 #include "render/cache/TDwgCache.h"
@@ -368,7 +369,7 @@ TEST_F(LibFixture, TwoFlushesAreWrittenInOrder)
     EXPECT_STREQ(found, LibPath().c_str());
     ASSERT_TRUE(GetLibIndexTree()->FindLib(other.Path().c_str(), found));
     EXPECT_STREQ(found, (cache / "OrvoKestalLib000001.opslib").c_str());
-    EXPECT_TRUE(CacheFile::IsExistingFile(found));
+    EXPECT_TRUE(IsExistingFile(found));
 }
 
 TEST_F(LibFixture, LibraryWithNothingWorthKeepingIsDeletedWithItsIndexEntry)
@@ -376,13 +377,13 @@ TEST_F(LibFixture, LibraryWithNothingWorthKeepingIsDeletedWithItsIndexEntry)
     const std::string a = Drawing("a.dxf");
     TImageLib lib;
     Write(lib, {a});
-    ASSERT_TRUE(CacheFile::IsExistingFile(LibPath().c_str()));
+    ASSERT_TRUE(IsExistingFile(LibPath().c_str()));
     DeleteFileA(a.c_str());
     lib.Load(Folder().c_str());
     ASSERT_EQ(lib.GetCount(), 1);
     lib.Flush(Folder().c_str(), false, 96, 72);
     ASSERT_TRUE(lib.WaitForWriter(10000));
-    EXPECT_FALSE(CacheFile::IsExistingFile(LibPath().c_str()));
+    EXPECT_FALSE(IsExistingFile(LibPath().c_str()));
     EXPECT_TRUE(GetLibIndexTree()->GetEntries().empty());
 }
 
@@ -393,8 +394,8 @@ TEST_F(LibFixture, BrowserFolderPlacementDropsTheCacheFolderLibrary)
     Write(lib, {a});
     GetLibIndexTree()->SetSaveInBrowserFolderFirst(true);
     Write(lib, {a});
-    EXPECT_TRUE(CacheFile::IsExistingFile((browsed / "OrvoKestalImageCache.opslib").c_str()));
-    EXPECT_FALSE(CacheFile::IsExistingFile(LibPath().c_str()));
+    EXPECT_TRUE(IsExistingFile((browsed / "OrvoKestalImageCache.opslib").c_str()));
+    EXPECT_FALSE(IsExistingFile(LibPath().c_str()));
     EXPECT_TRUE(GetLibIndexTree()->GetEntries().empty());
 }
 
@@ -512,7 +513,7 @@ TEST_F(LibFixture, DisabledHolderNeverHitsAndStoresNothing)
     KBMP out;
     out.SetSize(96, 72);
     EXPECT_FALSE(holder.Lookup(a.c_str(), &out));
-    EXPECT_FALSE(CacheFile::IsExistingFile(LibPath().c_str()));
+    EXPECT_FALSE(IsExistingFile(LibPath().c_str()));
     holder.EnableLib(true);
     EXPECT_TRUE(holder.IsLibEnabled());
     holder.EnableLib(false);

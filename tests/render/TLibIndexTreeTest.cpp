@@ -1,5 +1,6 @@
 // The cache index: where a folder's library is read from and written to, the flat index file,
 // numbered names, the take-over of the older per-drive index files and the clean-up.
+#include "app/core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/TLibIndexTree.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 bool Exists(const std::string& path)
 {
-    return CacheFile::IsExistingFile(path.c_str());
+    return IsExistingFile(path.c_str());
 }
 
 void Touch(const std::string& path, const std::string& content = "x")

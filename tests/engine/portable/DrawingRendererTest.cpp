@@ -149,6 +149,28 @@ TEST(DrawingRenderer, ExtentsAndFit)
     EXPECT_NEAR(min.y, 2.0, 1e-9);
     EXPECT_NEAR(max.x, 25.0, 0.1);
     EXPECT_NEAR(max.y, 25.0, 0.1);
+    // The fit shows the whole box, centred, with the margin its factor leaves; a wide box on a
+    // tall device is fitted by its width.
+    struct FitCase
+    {
+        int width, height;
+        double factor;
+    };
+    for (const FitCase& c : {FitCase{100, 100, 0.98}, FitCase{100, 100, 0.5}, FitCase{50, 100, 0.98}}) {
+        ViewTransform fitted;
+        fitted.SetDevice(c.width, c.height);
+        fitted.Fit(min, max, c.factor);
+        const double aspect = static_cast<double>(c.width) / c.height;
+        const double shown = std::max(max.y - min.y, (max.x - min.x) / aspect) / c.factor;
+        EXPECT_NEAR(fitted.Height(), shown, 1e-9) << c.width << " x " << c.height << " at " << c.factor;
+        EXPECT_NEAR(fitted.Center().x, (min.x + max.x) / 2, 1e-9);
+        EXPECT_NEAR(fitted.Center().y, (min.y + max.y) / 2, 1e-9);
+        const Vec3 low = fitted.WorldToDevice().Apply({min.x, min.y, 0});
+        const Vec3 high = fitted.WorldToDevice().Apply({max.x, max.y, 0});
+        const double margin = (1.0 - c.factor) / 2 * c.width;
+        EXPECT_NEAR(std::min(low.x, c.width - high.x), margin, 1e-6) << "the box meets the margin";
+        EXPECT_GE(std::min(high.y, c.height - low.y), (1.0 - c.factor) / 2 * c.height - 1e-6);
+    }
     Database empty;
     EXPECT_FALSE(DrawingRenderer::Extents(empty, 0, view, min, max));
     // A drawing of one small text still has extents (texts under a pixel high count).
