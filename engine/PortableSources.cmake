@@ -2,6 +2,7 @@
 # Windows build and the native sanitizer/fuzz build (engine/native) compile the same list.
 # A reader adds its folder's sources here.
 set(ORVO_ENGINE_PORTABLE_SOURCES
+  acis/SatReader.cpp
   db/AciPalette.cpp
   db/CodePage.cpp
   db/Color.cpp
@@ -13,6 +14,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/DrawingRenderer.cpp
   draw/EntityPainter.cpp
   draw/HatchPainter.cpp
+  draw/ModelPainter.cpp
   draw/TextPainter.cpp
   draw/ViewTransform.cpp
   dwg/DwgAnnotationDecoders.cpp
@@ -27,6 +29,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgDecompressorR2007.cpp
   dwg/DwgHeaderVariables.cpp
   dwg/DwgMemoryBudget.cpp
+  dwg/DwgModelDecoders.cpp
   dwg/DwgObjectMap.cpp
   dwg/DwgObjectRecord.cpp
   dwg/DwgReader.cpp
@@ -44,6 +47,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dxf/DxfEntityReader.cpp
   dxf/DxfGroup.cpp
   dxf/DxfHatchReader.cpp
+  dxf/DxfModelReader.cpp
   dxf/DxfReadContext.cpp
   dxf/DxfReader.cpp
   dxf/DxfTextDecoder.cpp

@@ -2,6 +2,7 @@
 
 #include "engine/draw/CurveTessellator.h"
 #include "engine/draw/HatchPainter.h"
+#include "engine/draw/ModelPainter.h"
 #include "engine/draw/TextPainter.h"
 
 #include <algorithm>
@@ -214,6 +215,12 @@ void EntityPainter::Paint(const Entity& e)
     case EntityType::MLine: PaintMLine(static_cast<const MLine&>(e)); break;
     case EntityType::Image: PaintRasterFrame(static_cast<const Image&>(e).frame, false); break;
     case EntityType::Wipeout: PaintRasterFrame(static_cast<const Wipeout&>(e).frame, true); break;
+    case EntityType::Helix: PaintSpline(static_cast<const Helix&>(e)); break;
+    case EntityType::AcisSolid: ModelPainter(*this).PaintAcisSolid(static_cast<const AcisSolid&>(e)); break;
+    case EntityType::Mesh: ModelPainter(*this).PaintMesh(static_cast<const Mesh&>(e)); break;
+    case EntityType::Tolerance: ModelPainter(*this).PaintTolerance(static_cast<const Tolerance&>(e)); break;
+    case EntityType::Shape: ModelPainter(*this).PaintShape(static_cast<const Shape&>(e)); break;
+    case EntityType::Underlay: ModelPainter(*this).PaintUnderlay(static_cast<const Underlay&>(e)); break;
     case EntityType::Insert:
     case EntityType::Dimension:
     case EntityType::Viewport:
@@ -431,7 +438,7 @@ void EntityPainter::PaintPolyFace(const Polyline& e)
     }
 }
 
-void EntityPainter::PaintSpline(const Spline& e)
+void EntityPainter::PaintSpline(const SplineData& e)
 {
     m_points.clear();
     if (!CurveTessellator::Spline(e.degree, e.knots, e.controlPoints, e.weights, m_ppu, m_points)) {
