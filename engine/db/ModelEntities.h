@@ -15,9 +15,9 @@ struct Helix final : Entity, SplineData
     static constexpr EntityType kType = EntityType::Helix;
     Helix() : Entity(kType) {}
     Vec3 axisBase;                   // world coordinates
-    Vec3 start;                      // start point of the helix
+    Vec3 start;                      // start point: its distance from the axis is the base radius
     Vec3 axisVector{0.0, 0.0, 1.0};
-    double radius = 0.0;             // base radius
+    double topRadius = 0.0;          // the radius files store (DXF group 40) is the top one
     double turns = 0.0;
     double turnHeight = 0.0;
     bool counterClockwise = true;

@@ -301,7 +301,7 @@ RkDb::EntityPtr DecodeHelix(DwgObjectRecord& record, DwgEntityCommon& common)
     helix->axisBase = ToVec3(data.BD3());
     helix->start = ToVec3(data.BD3());
     helix->axisVector = ToVec3(data.BD3());
-    helix->radius = data.BD();
+    helix->topRadius = data.BD();
     helix->turns = data.BD();
     helix->turnHeight = data.BD();
     helix->counterClockwise = data.B() != 0;

@@ -49,7 +49,7 @@ void DxfModelReader::ReadHelix(Helix& e, std::size_t from) const
             SetCoordinate(e.axisVector, g, 12))
             continue;
         switch (g.code) {
-        case 40: e.radius = g.Double(); break;
+        case 40: e.topRadius = g.Double(); break;
         case 41: e.turns = g.Double(); break;
         case 42: e.turnHeight = g.Double(); break;
         case 290: e.counterClockwise = g.Int() != 0; break;
