@@ -18,6 +18,11 @@ public:
     // the space); the same mapping undoes it.
     static std::string Decipher(std::string_view text);
 
+    // The same data as SAT text from its binary form (SAB: "ACIS BinaryFile", then tagged
+    // values), so one reader serves both; false when it is not SAB. The text is at most
+    // maxText bytes (a longer one is cut where a record ends).
+    static bool SabToSat(std::string_view sab, std::string& sat, std::size_t maxText);
+
     // The edges of a SAT text (deciphered); false when it is not SAT text. Edges whose curve is
     // not understood are left out. At most maxEdges are read.
     static bool ReadEdges(std::string_view sat, std::vector<RkDb::AcisEdge>& edges,

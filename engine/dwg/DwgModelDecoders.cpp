@@ -1,6 +1,6 @@
-// Decoders of the entities drawn from what they store alone: 3DSOLID, REGION and BODY (the SAT
-// text of R13-2004; binary SAB and data kept outside the entity are not read), TOLERANCE, SHAPE,
-// MESH and the PDF/DWF/DGN underlays.
+// Decoders of the entities drawn from what they store alone: 3DSOLID, REGION and BODY (SAT text
+// up to 2000, binary SAB in 2004-2010; from 2013 the data lives outside the entity and is not
+// read), TOLERANCE, SHAPE, MESH and the PDF/DWF/DGN underlays.
 #include "engine/dwg/DwgDecoderSupport.h"
 
 #include "engine/acis/SatReader.h"
@@ -40,6 +40,30 @@ bool ReadSatBlocks(DwgBitReader& data, std::string& sat)
     return false;
 }
 
+// Version 1 (R13-2000): enciphered SAT text.
+void ReadSat(DwgBitReader& data, std::string& text)
+{
+    std::string stored;
+    if (ReadSatBlocks(data, stored))
+        text = RkAcis::SatReader::Decipher(stored);
+}
+
+// Version 2 (2004-2010): binary SAB up to its end marker, which the conversion finds; the rest of
+// the entity's data is not needed, so it takes what is left.
+void ReadSab(DwgBitReader& data, std::string& text)
+{
+    const uint64_t size = data.BitsLeft() / 8;
+    // The text form takes a few times the room of the binary.
+    const uint64_t maxText = 8 * size;
+    if (!data.Claim(size + maxText, 1))
+        return;
+    std::string sab(static_cast<std::size_t>(size), '\0');
+    for (char& c : sab)
+        c = static_cast<char>(data.RC());
+    if (!RkAcis::SatReader::SabToSat(sab, text, static_cast<std::size_t>(maxText)))
+        text.clear();
+}
+
 RkDb::EntityPtr DecodeAcisSolid(uint16_t type, DwgObjectRecord& record, DwgEntityCommon& common)
 {
     auto solid = std::make_unique<RkDb::AcisSolid>();
@@ -50,14 +74,14 @@ RkDb::EntityPtr DecodeAcisSolid(uint16_t type, DwgObjectRecord& record, DwgEntit
     if (!empty) {
         data.B();  // unknown
         const uint16_t version = data.BS();
-        std::string sat;
-        // Version 2 is binary SAB, which has no public description: the body then draws nothing.
-        if (version == 1 && ReadSatBlocks(data, sat)) {
-            const std::string text = RkAcis::SatReader::Decipher(sat);
-            if (!RkAcis::SatReader::ReadEdges(text, solid->edges, kMaxEdges) ||
-                !data.Claim(solid->edges.size(), sizeof(RkDb::AcisEdge)))
-                solid->edges.clear();
-        }
+        std::string text;
+        if (version == 1)
+            ReadSat(data, text);
+        else if (version == 2)
+            ReadSab(data, text);
+        if (!text.empty() && (!RkAcis::SatReader::ReadEdges(text, solid->edges, kMaxEdges) ||
+                              !data.Claim(solid->edges.size(), sizeof(RkDb::AcisEdge))))
+            solid->edges.clear();
     }
     // The wireframe and history data that follow are not needed; the handles have their own
     // stream.

@@ -204,13 +204,13 @@ TEST(ModelEntities, SingleEntitySamplesDrawInsideTheirExtents)
     }
 }
 
-// The R13-2000 examples keep SAT text: one box solid (18 edges) and two rectangular regions.
-// 2004 and later keep binary SAB or data outside the entity: the solids are there but draw nothing.
+// One box solid (18 edges) and two rectangular regions: SAT text up to 2000, binary SAB in
+// 2004-2010. 2013 and later keep the data outside the entity: the solids are there but draw nothing.
 TEST(ModelEntities, SolidsOfTheExamplesDrawTheirEdges)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
-    const std::map<std::string, std::size_t> edges = {{"r13", 26}, {"r14", 26}, {"2000", 26}, {"2004", 0},
-                                                     {"2007", 0}, {"2010", 0}, {"2013", 0}, {"2018", 0}};
+    const std::map<std::string, std::size_t> edges = {{"r13", 26}, {"r14", 26}, {"2000", 26}, {"2004", 26},
+                                                     {"2007", 26}, {"2010", 26}, {"2013", 0}, {"2018", 0}};
     for (const auto& [version, expected] : edges) {
         SCOPED_TRACE(version);
         for (const std::string ext : {".dwg", ".dxf"}) {
@@ -291,6 +291,75 @@ TEST(ModelEntities, SatEdgesOfEachLayout)
     // Enciphering is its own inverse.
     EXPECT_EQ(RkAcis::SatReader::Decipher(RkAcis::SatReader::Decipher("edge $-1 #")), "edge $-1 #");
     EXPECT_EQ(RkAcis::SatReader::Decipher("=0;&"), "body");
+}
+
+// A small SAB body: the header, one straight edge between two vertices, the end marker.
+std::string SabSample()
+{
+    std::string sab = "ACIS BinaryFile";
+    const auto raw32 = [&sab](std::int32_t v) { sab.append(reinterpret_cast<const char*>(&v), 4); };
+    const auto tag32 = [&](char tag, std::int32_t v) { sab += tag; raw32(v); };
+    const auto tagDouble = [&sab](char tag, std::initializer_list<double> values) {
+        sab += tag;
+        for (const double v : values)
+            sab.append(reinterpret_cast<const char*>(&v), 8);
+    };
+    const auto name = [&sab](char tag, const std::string& text) {
+        sab += tag;
+        sab += static_cast<char>(text.size());
+        sab += text;
+    };
+    raw32(21500); raw32(0); raw32(1); raw32(0);
+    name('\x07', "test"); name('\x07', "ASM"); name('\x07', "today");
+    tagDouble('\x06', {1.0}); tagDouble('\x06', {1e-6}); tagDouble('\x06', {1e-10});
+    name('\x0d', "edge"); tag32('\x0c', -1); tag32('\x04', -1); tag32('\x0c', -1);
+    tag32('\x0c', 1); tagDouble('\x06', {0.0}); tag32('\x0c', 2); tagDouble('\x06', {5.0});
+    tag32('\x0c', -1); tag32('\x0c', 3); sab += '\x0b'; name('\x07', "unknown"); sab += '\x11';
+    for (int point : {4, 5}) {
+        name('\x0d', "vertex"); tag32('\x0c', -1); tag32('\x04', -1); tag32('\x0c', -1);
+        tag32('\x0c', 0); tag32('\x0c', point); sab += '\x11';
+    }
+    name('\x0e', "straight"); name('\x0d', "curve"); tag32('\x0c', -1); tag32('\x04', -1);
+    tag32('\x0c', -1); tagDouble('\x13', {0, 0, 0}); tagDouble('\x16', {1, 0, 0});
+    sab += "\x0b\x0b\x11";
+    for (double x : {0.0, 5.0}) {
+        name('\x0d', "point"); tag32('\x0c', -1); tag32('\x04', -1); tag32('\x0c', -1);
+        tagDouble('\x13', {x, 1, 2}); sab += '\x11';
+    }
+    name('\x0e', "End"); name('\x0e', "of"); name('\x0e', "ASM"); name('\x0d', "data");
+    return sab;
+}
+
+TEST(ModelEntities, SabReadsAsSat)
+{
+    const std::string sab = SabSample();
+    std::string sat;
+    ASSERT_TRUE(RkAcis::SatReader::SabToSat(sab, sat, 1 << 20));
+    std::vector<AcisEdge> edges;
+    ASSERT_TRUE(RkAcis::SatReader::ReadEdges(sat, edges, 10)) << sat;
+    ASSERT_EQ(edges.size(), 1u) << sat;
+    EXPECT_EQ(edges[0].kind, AcisEdge::Kind::Line);
+    EXPECT_NEAR(edges[0].end.x, 5.0, 1e-12);
+    EXPECT_NEAR(edges[0].end.z, 2.0, 1e-12);
+    // Cut anywhere, or with a tag it does not know, the data gives no more than it holds.
+    for (std::size_t cut = 0; cut < sab.size(); ++cut) {
+        std::string partial;
+        std::vector<AcisEdge> some;
+        if (RkAcis::SatReader::SabToSat(sab.substr(0, cut), partial, 1 << 20))
+            RkAcis::SatReader::ReadEdges(partial, some, 10);
+        EXPECT_LE(some.size(), 1u);
+    }
+    std::string broken = sab;
+    broken[sab.find("vertex") - 3] = '\x7f';   // an unknown tag in place of the edge's end
+    std::string cut;
+    std::vector<AcisEdge> none;
+    ASSERT_TRUE(RkAcis::SatReader::SabToSat(broken, cut, 1 << 20));
+    RkAcis::SatReader::ReadEdges(cut, none, 10);
+    EXPECT_TRUE(none.empty()) << cut;
+    EXPECT_FALSE(RkAcis::SatReader::SabToSat("not SAB", sat, 100));
+    std::string small;
+    ASSERT_TRUE(RkAcis::SatReader::SabToSat(sab, small, 40));
+    EXPECT_LE(small.size(), 40u + 64u);    // the header, then nothing past the limit
 }
 
 TEST(ModelEntities, HostileSatGivesBoundedEdges)
