@@ -488,15 +488,8 @@ void EntityPainter::PaintLeader(const Leader& e)
     if (e.vertices.size() < 2)
         return;
     if (e.spline && e.vertices.size() > 2) {
-        // A smooth curve through the vertices (a quadratic B-spline on them).
         m_points.clear();
-        std::vector<double> knots{0, 0, 0};
-        for (std::size_t i = 1; i + 2 < e.vertices.size() + 1; ++i)
-            knots.push_back(static_cast<double>(i));
-        const double last = knots.back() + 1.0;
-        knots.insert(knots.end(), {last, last, last});
-        if (!CurveTessellator::Spline(2, knots, e.vertices, {}, m_ppu, m_points))
-            m_points = e.vertices;
+        CurveTessellator::ThroughPoints(e.vertices, m_ppu, m_points);
         Stroke(m_points, false);
     } else {
         Stroke(e.vertices, false);

@@ -478,6 +478,34 @@ TEST(ModelEntities, BuiltEntitiesAreReadAndDrawn)
     EXPECT_EQ(As<Underlay>(*FirstOfType(*underlay, EntityType::Underlay))->clipBoundary.size(), 2u);
 }
 
+// A spline-path leader is a smooth curve through its vertices; a straight one keeps its corners.
+TEST(ModelEntities, SplineLeaderPassesThroughItsVertices)
+{
+    for (const int path : {0, 1}) {
+        SCOPED_TRACE(path);
+        auto db = Entities([path](DxfBuilder& b) {
+            b.S(0, "LEADER").S(8, "0").S(100, "AcDbEntity").S(100, "AcDbLeader").I(71, 0).I(72, path)
+                .I(76, 3).P(10, 10, 10).P(10, 50, 50).P(10, 90, 20);
+        });
+        RkDraw::ViewTransform view;
+        view.SetDevice(100, 100);
+        view.SetArea({50, 50}, 100);
+        RecordingSink sink;
+        RkDraw::RenderOptions options;
+        RkDraw::DrawingRenderer(*db, sink, options).Draw(0, view);
+        ASSERT_EQ(sink.strokes.size(), 1u);
+        const auto& points = sink.strokes[0].points;
+        double nearest = 1e9;
+        for (const RkDraw::DevPoint& p : points)
+            nearest = std::min(nearest, std::hypot(p.x - 50.0, p.y - 50.0));
+        EXPECT_LT(nearest, 0.5);
+        if (path == 1)
+            EXPECT_GT(points.size(), 8u);
+        else
+            EXPECT_EQ(points.size(), 3u);
+    }
+}
+
 TEST(ModelEntities, ToleranceTextSplitsIntoBoxes)
 {
     const auto cells = RkDraw::ModelPainter::ToleranceCells("{\\Fgdt;r}%%v1%%v2%%v%%v%%v^J10");
