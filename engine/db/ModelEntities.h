@@ -60,8 +60,9 @@ struct Mesh final : Entity
     std::vector<std::vector<std::int32_t>> faces;
 };
 
-// TOLERANCE: a feature control frame. Its text separates boxes with "%%v" and rows with "^J";
-// the symbols are letters of the GDT font ({\Fgdt;j} is the position symbol).
+// TOLERANCE: a feature control frame. Its text separates boxes with "%%v" and rows with line
+// breaks (DXF writes them "^J"); the symbols are letters of the GDT font ({\Fgdt;j} is the
+// position symbol).
 struct Tolerance final : Entity
 {
     static constexpr EntityType kType = EntityType::Tolerance;

@@ -93,7 +93,7 @@ std::size_t Characters(const std::string& s)
 std::vector<std::vector<std::string>> ModelPainter::ToleranceCells(const std::string& text)
 {
     std::vector<std::string> rows;
-    Split(text, "^J", rows);
+    Split(text, "\n", rows);
     std::vector<std::vector<std::string>> out;
     for (const std::string& row : rows) {
         std::vector<std::string> raw;

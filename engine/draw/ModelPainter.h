@@ -19,7 +19,7 @@ public:
     void PaintShape(const RkDb::Shape& e);
     void PaintUnderlay(const RkDb::Underlay& e);
 
-    // A tolerance text as rows of boxes: rows split at "^J", boxes at "%%v", GDT font letters
+    // A tolerance text as rows of boxes: rows split at line breaks, boxes at "%%v", GDT font letters
     // turned into the symbols they stand for.
     static std::vector<std::vector<std::string>> ToleranceCells(const std::string& text);
 

@@ -119,8 +119,12 @@ void DxfModelReader::ReadTolerance(Tolerance& e) const
     for (const DxfGroup& g : m_groups) {
         if (SetCoordinate(e.insertion, g, 10) || SetCoordinate(e.xDirection, g, 11))
             continue;
-        if (g.code == 1)
-            e.text = m_ctx.Text(g.text);
+        if (g.code == 1) {
+            // Rows are separated by "^J", the DXF escape of the line break DWG stores.
+            std::string raw;
+            AppendUnescaped(raw, g.text);
+            e.text = m_ctx.Text(raw);
+        }
         else if (g.code == 3)
             e.dimStyle = m_ctx.DimStyle(g.text);
     }

@@ -478,6 +478,40 @@ TEST(ModelEntities, BuiltEntitiesAreReadAndDrawn)
     EXPECT_EQ(As<Underlay>(*FirstOfType(*underlay, EntityType::Underlay))->clipBoundary.size(), 2u);
 }
 
+// TOLERANCE and SHAPE of the DWG samples hold what their DXF exports hold.
+TEST(ModelEntities, ToleranceAndShapeMatchTheirDxfExports)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    for (const std::string path : {"dwg/example_r14", "dwg/example_2000", "dwg/example_2010", "dwg/example_2018"}) {
+        SCOPED_TRACE(path);
+        auto db = ReadDwg(dir + path + ".dwg");
+        auto reference = ReadDxf(orvo::portable::ReadWholeFile(dir + path + ".dxf"));
+        ASSERT_TRUE(db);
+        const Entity* found = FirstOfType(*db, EntityType::Tolerance);
+        const Entity* expected = FirstOfType(*reference, EntityType::Tolerance);
+        ASSERT_TRUE(found && expected);
+        const auto& a = *As<Tolerance>(*found);
+        const auto& b = *As<Tolerance>(*expected);
+        EXPECT_EQ(a.text, b.text);
+        EXPECT_NEAR(Length(a.insertion - b.insertion), 0.0, 1e-6);
+        EXPECT_NEAR(Length(a.xDirection - b.xDirection), 0.0, 1e-9);
+        ASSERT_GE(a.dimStyle, 0);
+        EXPECT_EQ(db->DimStyles()[a.dimStyle].name, reference->DimStyles()[b.dimStyle].name);
+    }
+    auto db = ReadDwg(dir + "dwg/2000/entities-2d.dwg");
+    auto reference = ReadDxf(orvo::portable::ReadWholeFile(dir + "dwg/2000/entities-2d.dxf"));
+    ASSERT_TRUE(db);
+    const Entity* found = FirstOfType(*db, EntityType::Shape);
+    const Entity* expected = FirstOfType(*reference, EntityType::Shape);
+    ASSERT_TRUE(found && expected);
+    const auto& a = *As<Shape>(*found);
+    const auto& b = *As<Shape>(*expected);
+    EXPECT_NEAR(Length(a.insertion - b.insertion), 0.0, 1e-9);
+    EXPECT_NEAR(a.size, b.size, 1e-9);
+    EXPECT_NEAR(a.rotation, b.rotation, 1e-9);
+    EXPECT_GT(Render(*db).marks, 0u);
+}
+
 // A spline-path leader is a smooth curve through its vertices; a straight one keeps its corners.
 TEST(ModelEntities, SplineLeaderPassesThroughItsVertices)
 {
@@ -508,7 +542,7 @@ TEST(ModelEntities, SplineLeaderPassesThroughItsVertices)
 
 TEST(ModelEntities, ToleranceTextSplitsIntoBoxes)
 {
-    const auto cells = RkDraw::ModelPainter::ToleranceCells("{\\Fgdt;r}%%v1%%v2%%v%%v%%v^J10");
+    const auto cells = RkDraw::ModelPainter::ToleranceCells("{\\Fgdt;r}%%v1%%v2%%v%%v%%v\n10");
     ASSERT_EQ(cells.size(), 2u);
     ASSERT_EQ(cells[0].size(), 3u);
     EXPECT_EQ(cells[0][0], "\xE2\x97\x8E");     // concentricity
