@@ -44,6 +44,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgSummaryInfo.cpp
   dwg/DwgTableDecoders.cpp
   dwg/DwgTextDecoders.cpp
+  dxf/DxfAcisData.cpp
   dxf/DxfEntityReader.cpp
   dxf/DxfGroup.cpp
   dxf/DxfHatchReader.cpp

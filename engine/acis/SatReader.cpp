@@ -452,10 +452,11 @@ bool SabConverter::Tag(std::string& out, bool& recordEnd, bool& dataEnd)
 
 bool SabConverter::Convert(std::string& sat, std::size_t maxText)
 {
-    static constexpr std::string_view kMagic = "ACIS BinaryFile";
-    if (m_sab.substr(0, kMagic.size()) != kMagic)
+    // "ACIS BinaryFile" up to 2010, "ASM BinaryFile4" after: both 15 bytes, then the same tags.
+    const std::string_view magic = m_sab.substr(0, 15);
+    if (magic != "ACIS BinaryFile" && magic != "ASM BinaryFile4")
         return false;
-    m_at = kMagic.size();
+    m_at = magic.size();
     std::int32_t version = 0, records = 0, bodies = 0, flags = 0;
     if (!Value(version) || !Value(records) || !Value(bodies) || !Value(flags))
         return false;

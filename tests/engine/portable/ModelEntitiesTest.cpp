@@ -205,7 +205,8 @@ TEST(ModelEntities, SingleEntitySamplesDrawInsideTheirExtents)
 }
 
 // One box solid (18 edges) and two rectangular regions: SAT text up to 2000, binary SAB in
-// 2004-2010. 2013 and later keep the data outside the entity: the solids are there but draw nothing.
+// 2004-2010. DWG 2013 and later keep the data in a data-storage section that is not read: the
+// solids are there but draw nothing.
 TEST(ModelEntities, SolidsOfTheExamplesDrawTheirEdges)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
@@ -229,11 +230,18 @@ TEST(ModelEntities, SolidsOfTheExamplesDrawTheirEdges)
                 }
             }
             EXPECT_EQ(solids, 3u) << ext;
-            // The DXF of R13-2010 keeps SAT text whatever its DWG keeps.
-            const bool satInDxf = ext == ".dxf" && version != "2013" && version != "2018";
-            EXPECT_EQ(total, satInDxf ? 26u : expected) << ext;
+            // The DXF keeps SAT text up to 2010 and SAB in its ACDSDATA section after, whatever
+            // its DWG keeps.
+            EXPECT_EQ(total, ext == ".dxf" ? 26u : expected) << ext;
         }
     }
+    // The binary DXF example (a save of its own) holds one region: four edges from its SAB.
+    const std::string binary = orvo::portable::ReadWholeFile(dir + "dwg/example_2018.dxfb");
+    ASSERT_FALSE(binary.empty());
+    auto db = ReadDxf(binary);
+    const Entity* region = FirstOfType(*db, EntityType::AcisSolid);
+    ASSERT_NE(region, nullptr);
+    EXPECT_EQ(As<AcisSolid>(*region)->edges.size(), 4u);
 }
 
 // SAT text of the three layouts the readers meet: 1.06 (no product line, senses as 0/1), 4.00
