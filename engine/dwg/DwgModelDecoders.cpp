@@ -6,6 +6,8 @@
 #include "engine/acis/SatReader.h"
 #include "engine/db/ModelEntities.h"
 
+#include <algorithm>
+
 namespace orvo::dwg {
 
 namespace {
@@ -13,6 +15,7 @@ namespace {
 constexpr uint16_t kTypeRegion = 37, kTypeSolid3d = 38, kTypeBody = 39, kTypeTolerance = 46;
 // Edges read from one body; far above what a drawing's solids hold.
 constexpr std::size_t kMaxEdges = 1u << 20;
+constexpr std::size_t kTextPerEdge = 64;
 // Bits a list element takes at least: a BD or BL code, a 3BD point, an RD pair.
 constexpr uint64_t kCodeBits = 2, kPointBits = 6, kRawPairBits = 128;
 
@@ -79,8 +82,11 @@ RkDb::EntityPtr DecodeAcisSolid(uint16_t type, DwgObjectRecord& record, DwgEntit
             ReadSat(data, text);
         else if (version == 2)
             ReadSab(data, text);
-        if (!text.empty() && (!RkAcis::SatReader::ReadEdges(text, solid->edges, kMaxEdges) ||
-                              !data.Claim(solid->edges.size(), sizeof(RkDb::AcisEdge))))
+        // An edge takes hundreds of characters of text with its coedges, curve and points;
+        // claiming room for one per kTextPerEdge before reading bounds a forged text.
+        const std::size_t maxEdges = std::min<std::size_t>(kMaxEdges, text.size() / kTextPerEdge + 1);
+        if (!text.empty() && (!data.Claim(maxEdges, sizeof(RkDb::AcisEdge)) ||
+                              !RkAcis::SatReader::ReadEdges(text, solid->edges, maxEdges)))
             solid->edges.clear();
     }
     // The wireframe and history data that follow are not needed; the handles have their own
@@ -127,7 +133,9 @@ RkDb::EntityPtr DecodeShape(DwgObjectRecord& record, DwgEntityCommon& common, Dw
 bool ReadMeshFaces(DwgBitReader& data, RkDb::Mesh& mesh)
 {
     const uint32_t items = data.BL();
-    if (data.Failed() || !Fits(data, items, kCodeBits) || !data.Claim(items, sizeof(int32_t) * 2))
+    // Each item may start a face of its own: room for the list and its index.
+    if (data.Failed() || !Fits(data, items, kCodeBits) ||
+        !data.Claim(items, sizeof(int32_t) + sizeof(std::vector<int32_t>)))
         return false;
     for (uint32_t i = 0; i < items && !data.Failed();) {
         const uint32_t count = data.BL();
