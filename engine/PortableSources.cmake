@@ -23,6 +23,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgChecksum.cpp
   dwg/DwgClasses.cpp
   dwg/DwgCodePage.cpp
+  dwg/DwgDataStorage.cpp
   dwg/DwgCurveDecoders.cpp
   dwg/DwgDatabaseBuilder.cpp
   dwg/DwgDecompressor.cpp

@@ -8,14 +8,16 @@
 #include "engine/acis/SatReader.h"
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/ModelPainter.h"
+#include "engine/dwg/DwgDataStorage.h"
+#include "engine/dwg/DwgMemoryBudget.h"
 #include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
-#include <map>
 
 namespace {
 
@@ -205,14 +207,11 @@ TEST(ModelEntities, SingleEntitySamplesDrawInsideTheirExtents)
 }
 
 // One box solid (18 edges) and two rectangular regions: SAT text up to 2000, binary SAB in
-// 2004-2010. DWG 2013 and later keep the data in a data-storage section that is not read: the
-// solids are there but draw nothing.
+// 2004-2010, SAB in the data-storage section from 2013.
 TEST(ModelEntities, SolidsOfTheExamplesDrawTheirEdges)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
-    const std::map<std::string, std::size_t> edges = {{"r13", 26}, {"r14", 26}, {"2000", 26}, {"2004", 26},
-                                                     {"2007", 26}, {"2010", 26}, {"2013", 0}, {"2018", 0}};
-    for (const auto& [version, expected] : edges) {
+    for (const std::string version : {"r13", "r14", "2000", "2004", "2007", "2010", "2013", "2018"}) {
         SCOPED_TRACE(version);
         for (const std::string ext : {".dwg", ".dxf"}) {
             const std::string path = dir + "dwg/example_" + version + ext;
@@ -230,9 +229,8 @@ TEST(ModelEntities, SolidsOfTheExamplesDrawTheirEdges)
                 }
             }
             EXPECT_EQ(solids, 3u) << ext;
-            // The DXF keeps SAT text up to 2010 and SAB in its ACDSDATA section after, whatever
-            // its DWG keeps.
-            EXPECT_EQ(total, ext == ".dxf" ? 26u : expected) << ext;
+            // The DXF keeps SAT text up to 2010 and SAB in its ACDSDATA section after.
+            EXPECT_EQ(total, 26u) << ext;
         }
     }
     // The binary DXF example (a save of its own) holds one region: four edges from its SAB.
@@ -368,6 +366,65 @@ TEST(ModelEntities, SabReadsAsSat)
     std::string small;
     ASSERT_TRUE(RkAcis::SatReader::SabToSat(sab, small, 40));
     EXPECT_LE(small.size(), 40u + 64u);    // the header, then nothing past the limit
+}
+
+// A data-storage section as 2013 and later DWG keep it: header, segment index, data index and
+// one "_data_" segment whose only record holds the SAB of handle 0x2E1.
+std::vector<uint8_t> DataStorageSection(const std::string& sab)
+{
+    std::vector<uint8_t> s(0x200, 0);
+    const auto put32 = [&s](std::size_t at, std::uint32_t v) { std::memcpy(&s[at], &v, 4); };
+    const auto put64 = [&s](std::size_t at, std::uint64_t v) { std::memcpy(&s[at], &v, 8); };
+    const auto segment = [&s](std::size_t at, const char* name) {
+        s[at] = '\xAC';
+        s[at + 1] = '\xD5';
+        std::memcpy(&s[at + 2], name, 6);
+    };
+    std::memcpy(&s[0], "jard", 4);
+    put64(0x18, 0x80);              // segment index
+    put32(0x20, 3);                 // segments
+    segment(0x80, "segidx");
+    put64(0xB0, 0x80); put32(0xB8, 0x80);
+    put64(0xBC, 0x100); put32(0xC4, 0x80);
+    const std::size_t dataSize = 0x30 + 20 + 4 + sab.size();
+    put64(0xC8, 0x180); put32(0xD0, static_cast<std::uint32_t>(dataSize));
+    segment(0x100, "datidx");
+    put32(0x130, 1);                // one record: segment 2, table offset 0
+    put32(0x138, 2); put32(0x13C, 0); put32(0x140, 1);
+    segment(0x180, "_data_");
+    s.resize(0x180 + dataSize);
+    put32(0x1B0, 20); put32(0x1B4, 1); put64(0x1B8, 0x2E1); put32(0x1C0, 0);
+    put32(0x1C4, static_cast<std::uint32_t>(sab.size()));
+    std::memcpy(&s[0x1C8], sab.data(), sab.size());
+    return s;
+}
+
+TEST(ModelEntities, DataStorageGivesTheSabOfItsObjects)
+{
+    const std::string sab = SabSample();
+    const std::vector<uint8_t> section = DataStorageSection(sab);
+    orvo::dwg::DwgDataStorage storage;
+    storage.Read(section);
+    EXPECT_EQ(storage.AcisData(0x2E1), sab);
+    EXPECT_TRUE(storage.AcisData(0x2E2).empty());
+    Database db;
+    auto solid = std::make_unique<AcisSolid>();
+    solid->handle = 0x2E1;
+    db.ModelSpaceBlock().entities.push_back(std::move(solid));
+    orvo::dwg::DwgMemoryBudget budget(1 << 24);
+    storage.ApplyTo(db, budget);
+    EXPECT_EQ(As<AcisSolid>(*db.ModelSpaceBlock().entities[0])->edges.size(), 1u);
+    // Every byte changed, and every length cut: no read past the section, no stray record.
+    for (std::size_t at = 0; at < section.size(); ++at) {
+        std::vector<uint8_t> damaged = section;
+        damaged[at] ^= 0xFF;
+        orvo::dwg::DwgDataStorage other;
+        other.Read(damaged);
+        EXPECT_LE(other.Count(), 1u);
+        std::vector<uint8_t> cut(section.begin(), section.begin() + static_cast<std::ptrdiff_t>(at));
+        other.Read(cut);
+        EXPECT_EQ(other.Count(), 0u);
+    }
 }
 
 TEST(ModelEntities, HostileSatGivesBoundedEdges)
