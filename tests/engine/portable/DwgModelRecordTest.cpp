@@ -102,8 +102,9 @@ TEST(DwgModelRecord, SolidSatBlocks)
     EXPECT_EQ(solid->edges[0].end, (RkDb::Vec3{10, 0, 0}));
     for (const uint32_t size : {static_cast<uint32_t>(sat.size()) + 500u, 0x7FFFFFFFu}) {
         const RkDb::EntityPtr bad = DecodeBuilt(kTypeSolid3d, writeSolid(size), "");
-        if (bad)
+        if (bad) {
             EXPECT_TRUE(RkDb::As<RkDb::AcisSolid>(*bad)->edges.empty());
+        }
     }
 }
 
