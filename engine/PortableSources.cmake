@@ -2,6 +2,7 @@
 # Windows build and the native sanitizer/fuzz build (engine/native) compile the same list.
 # A reader adds its folder's sources here.
 set(ORVO_ENGINE_PORTABLE_SOURCES
+  acis/SabConverter.cpp
   acis/SatReader.cpp
   db/AciPalette.cpp
   db/CodePage.cpp
