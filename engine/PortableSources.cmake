@@ -2,6 +2,8 @@
 # Windows build and the native sanitizer/fuzz build (engine/native) compile the same list.
 # A reader adds its folder's sources here.
 set(ORVO_ENGINE_PORTABLE_SOURCES
+  acis/SabConverter.cpp
+  acis/SatReader.cpp
   db/AciPalette.cpp
   db/CodePage.cpp
   db/Color.cpp
@@ -13,6 +15,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/DrawingRenderer.cpp
   draw/EntityPainter.cpp
   draw/HatchPainter.cpp
+  draw/ModelPainter.cpp
   draw/TextPainter.cpp
   draw/ViewTransform.cpp
   dwg/DwgAnnotationDecoders.cpp
@@ -21,12 +24,14 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgChecksum.cpp
   dwg/DwgClasses.cpp
   dwg/DwgCodePage.cpp
+  dwg/DwgDataStorage.cpp
   dwg/DwgCurveDecoders.cpp
   dwg/DwgDatabaseBuilder.cpp
   dwg/DwgDecompressor.cpp
   dwg/DwgDecompressorR2007.cpp
   dwg/DwgHeaderVariables.cpp
   dwg/DwgMemoryBudget.cpp
+  dwg/DwgModelDecoders.cpp
   dwg/DwgObjectMap.cpp
   dwg/DwgObjectRecord.cpp
   dwg/DwgReader.cpp
@@ -41,9 +46,11 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgSummaryInfo.cpp
   dwg/DwgTableDecoders.cpp
   dwg/DwgTextDecoders.cpp
+  dxf/DxfAcisData.cpp
   dxf/DxfEntityReader.cpp
   dxf/DxfGroup.cpp
   dxf/DxfHatchReader.cpp
+  dxf/DxfModelReader.cpp
   dxf/DxfReadContext.cpp
   dxf/DxfReader.cpp
   dxf/DxfTextDecoder.cpp

@@ -109,16 +109,21 @@ struct Polyline final : Entity
     std::vector<PolyVertex> vertices;    // polyface: positions first, then face records
 };
 
-struct Spline final : Entity
+// The curve of a SPLINE, also the path of a HELIX.
+struct SplineData
 {
-    static constexpr EntityType kType = EntityType::Spline;
-    Spline() : Entity(kType) {}
     std::int32_t degree = 3;
     std::uint16_t flags = 0;         // 1 closed, 2 periodic, 4 rational, 8 planar
     std::vector<double> knots;
     std::vector<double> weights;     // empty or one per control point
     std::vector<Vec3> controlPoints; // world coordinates
     std::vector<Vec3> fitPoints;
+};
+
+struct Spline final : Entity, SplineData
+{
+    static constexpr EntityType kType = EntityType::Spline;
+    Spline() : Entity(kType) {}
 };
 
 } // namespace RkDb

@@ -7,6 +7,7 @@
 #include "engine/db/AreaEntities.h"
 #include "engine/db/CurveEntities.h"
 #include "engine/db/DrawingHeader.h"
+#include "engine/db/ModelEntities.h"
 #include "engine/db/SymbolTable.h"
 #include "engine/db/TableRecords.h"
 #include "engine/db/ViewportEntity.h"
@@ -16,7 +17,7 @@
 
 namespace RkDb {
 
-constexpr std::size_t kEntityTypeCount = static_cast<std::size_t>(EntityType::Viewport) + 1;
+constexpr std::size_t kEntityTypeCount = static_cast<std::size_t>(kLastEntityType) + 1;
 
 class Database
 {

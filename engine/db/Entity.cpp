@@ -31,6 +31,12 @@ const char* EntityTypeName(EntityType type)
     case EntityType::Image: return "IMAGE";
     case EntityType::Wipeout: return "WIPEOUT";
     case EntityType::Viewport: return "VIEWPORT";
+    case EntityType::Helix: return "HELIX";
+    case EntityType::AcisSolid: return "3DSOLID";
+    case EntityType::Mesh: return "MESH";
+    case EntityType::Tolerance: return "TOLERANCE";
+    case EntityType::Shape: return "SHAPE";
+    case EntityType::Underlay: return "UNDERLAY";
     }
     return "?";
 }

@@ -1,6 +1,6 @@
 // Base of every drawing entity: its type, handle, layer, line type, colour, line weight and the
 // extrusion of its object coordinate system. The concrete entities are in CurveEntities.h,
-// TextEntities.h, BlockEntities.h, AreaEntities.h and ViewportEntity.h.
+// TextEntities.h, BlockEntities.h, AreaEntities.h, ViewportEntity.h and ModelEntities.h.
 #pragma once
 
 #include "engine/db/Color.h"
@@ -20,7 +20,10 @@ enum class EntityType : std::uint8_t {
     Insert, Dimension, Leader, MLeader, MLine,
     Hatch, Solid, Trace, Face3d, Image, Wipeout,
     Viewport,
+    Helix, AcisSolid, Mesh, Tolerance, Shape, Underlay,
 };
+// The last type: tables by type are this long.
+constexpr EntityType kLastEntityType = EntityType::Underlay;
 
 // Line weights in 1/100 mm; the negative values are the DXF group 370 specials.
 enum LineWeight : std::int16_t { kLwByLayer = -1, kLwByBlock = -2, kLwDefault = -3 };

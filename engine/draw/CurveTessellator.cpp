@@ -79,6 +79,33 @@ void CurveTessellator::Ellipse(const Vec3& c, const Vec3& major, const Vec3& nor
     }
 }
 
+void CurveTessellator::ThroughPoints(const std::vector<Vec3>& p, double ppu, std::vector<Vec3>& out)
+{
+    const std::size_t n = p.size();
+    if (n < 3) {
+        out.insert(out.end(), p.begin(), p.end());
+        return;
+    }
+    const auto tangent = [&p, n](std::size_t i) {
+        if (i == 0)
+            return p[1] - p[0];
+        if (i == n - 1)
+            return p[n - 1] - p[n - 2];
+        return (p[i + 1] - p[i - 1]) * 0.5;
+    };
+    out.push_back(p[0]);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const Vec3 m0 = tangent(i), m1 = tangent(i + 1);
+        const double pixels = RkDb::Length(p[i + 1] - p[i]) * ppu;
+        const int steps = std::isfinite(pixels) ? std::clamp(static_cast<int>(pixels / 4.0), 4, 64) : 4;
+        for (int k = 1; k <= steps; ++k) {
+            const double t = static_cast<double>(k) / steps, t2 = t * t, t3 = t2 * t;
+            out.push_back(p[i] * (2 * t3 - 3 * t2 + 1) + m0 * (t3 - 2 * t2 + t) +
+                          p[i + 1] * (-2 * t3 + 3 * t2) + m1 * (t3 - t2));
+        }
+    }
+}
+
 bool CurveTessellator::Spline(int degree, const std::vector<double>& knots,
                               const std::vector<Vec3>& controls, const std::vector<double>& weights,
                               double ppu, std::vector<Vec3>& out)

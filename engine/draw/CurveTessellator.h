@@ -23,6 +23,10 @@ public:
     static void Ellipse(const RkDb::Vec3& center, const RkDb::Vec3& majorAxis,
                         const RkDb::Vec3& normal, double ratio, double startParam,
                         double endParam, double pixelsPerUnit, std::vector<RkDb::Vec3>& out);
+    // A smooth curve through every point (cubic Hermite spans, tangents from the neighbours), as
+    // CAD programs draw a spline leader through its vertices.
+    static void ThroughPoints(const std::vector<RkDb::Vec3>& points, double pixelsPerUnit,
+                              std::vector<RkDb::Vec3>& out);
     // A NURBS curve; false when knots, degree and points do not fit together.
     static bool Spline(int degree, const std::vector<double>& knots,
                        const std::vector<RkDb::Vec3>& controls, const std::vector<double>& weights,

@@ -152,7 +152,7 @@ bool IsOcsEntity(EntityType t)
     case EntityType::Circle: case EntityType::Arc: case EntityType::LwPolyline:
     case EntityType::Text: case EntityType::Attribute: case EntityType::AttributeDefinition:
     case EntityType::Solid: case EntityType::Trace: case EntityType::Hatch:
-    case EntityType::Insert: case EntityType::Dimension:
+    case EntityType::Insert: case EntityType::Dimension: case EntityType::Shape:
         return true;
     default:
         return false;

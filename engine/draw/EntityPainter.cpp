@@ -2,6 +2,7 @@
 
 #include "engine/draw/CurveTessellator.h"
 #include "engine/draw/HatchPainter.h"
+#include "engine/draw/ModelPainter.h"
 #include "engine/draw/TextPainter.h"
 
 #include <algorithm>
@@ -214,6 +215,12 @@ void EntityPainter::Paint(const Entity& e)
     case EntityType::MLine: PaintMLine(static_cast<const MLine&>(e)); break;
     case EntityType::Image: PaintRasterFrame(static_cast<const Image&>(e).frame, false); break;
     case EntityType::Wipeout: PaintRasterFrame(static_cast<const Wipeout&>(e).frame, true); break;
+    case EntityType::Helix: PaintSpline(static_cast<const Helix&>(e)); break;
+    case EntityType::AcisSolid: ModelPainter(*this).PaintAcisSolid(static_cast<const AcisSolid&>(e)); break;
+    case EntityType::Mesh: ModelPainter(*this).PaintMesh(static_cast<const Mesh&>(e)); break;
+    case EntityType::Tolerance: ModelPainter(*this).PaintTolerance(static_cast<const Tolerance&>(e)); break;
+    case EntityType::Shape: ModelPainter(*this).PaintShape(static_cast<const Shape&>(e)); break;
+    case EntityType::Underlay: ModelPainter(*this).PaintUnderlay(static_cast<const Underlay&>(e)); break;
     case EntityType::Insert:
     case EntityType::Dimension:
     case EntityType::Viewport:
@@ -464,7 +471,7 @@ void EntityPainter::PaintPolyFace(const Polyline& e)
     }
 }
 
-void EntityPainter::PaintSpline(const Spline& e)
+void EntityPainter::PaintSpline(const SplineData& e)
 {
     m_points.clear();
     if (!CurveTessellator::Spline(e.degree, e.knots, e.controlPoints, e.weights, m_ppu, m_points)) {
@@ -514,15 +521,8 @@ void EntityPainter::PaintLeader(const Leader& e)
     if (e.vertices.size() < 2)
         return;
     if (e.spline && e.vertices.size() > 2) {
-        // A smooth curve through the vertices (a quadratic B-spline on them).
         m_points.clear();
-        std::vector<double> knots{0, 0, 0};
-        for (std::size_t i = 1; i + 2 < e.vertices.size() + 1; ++i)
-            knots.push_back(static_cast<double>(i));
-        const double last = knots.back() + 1.0;
-        knots.insert(knots.end(), {last, last, last});
-        if (!CurveTessellator::Spline(2, knots, e.vertices, {}, m_ppu, m_points))
-            m_points = e.vertices;
+        CurveTessellator::ThroughPoints(e.vertices, m_ppu, m_points);
         Stroke(m_points, false);
     } else {
         Stroke(e.vertices, false);

@@ -65,7 +65,7 @@ private:
     void PaintPolyline(const RkDb::Polyline& e);
     void PaintMesh(const RkDb::Polyline& e);
     void PaintPolyFace(const RkDb::Polyline& e);
-    void PaintSpline(const RkDb::Spline& e);
+    void PaintSpline(const RkDb::SplineData& e);
     void PaintCorners(const RkDb::Vec3 (&c)[4], bool fill);
     void PaintFace3d(const RkDb::Face3d& e);
     void PaintLeader(const RkDb::Leader& e);

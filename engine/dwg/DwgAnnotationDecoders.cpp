@@ -40,8 +40,12 @@ RkDb::EntityPtr DecodeLeader(DwgObjectRecord& record, DwgEntityCommon& common, D
         data.BD3(); // offset of the annotation
     if (!data.AtLeast(DwgVersion::R2000))
         data.BD(); // DIMGAP
-    data.BD(); // box height
-    data.BD(); // box width
+    // 2010 and later keep no box size (their DXF export works it out from the annotation);
+    // reading it there runs past the entity's data.
+    if (!data.AtLeast(DwgVersion::R2010)) {
+        data.BD(); // box height
+        data.BD(); // box width
+    }
     data.B();  // hook line on the x direction
     leader->arrowHead = data.B() != 0;
     record.ReadEntityHandles(common);

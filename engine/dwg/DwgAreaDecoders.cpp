@@ -224,7 +224,7 @@ RkDb::EntityPtr DecodeMLine(DwgObjectRecord& record, DwgEntityCommon& common, Dw
     mline->closed = data.BS() == 3;
     const uint8_t lines = data.RC();
     const uint16_t vertices = data.BS();
-    if (!Fits(data, vertices, 18))
+    if (!Fits(data, vertices, 18) || !data.Claim(static_cast<uint64_t>(vertices) * lines, sizeof(double)))
         return nullptr;
     for (uint16_t i = 0; i < vertices && !data.Failed(); ++i) {
         RkDb::MLineVertex vertex;
@@ -232,9 +232,16 @@ RkDb::EntityPtr DecodeMLine(DwgObjectRecord& record, DwgEntityCommon& common, Dw
         vertex.direction = ToVec3(data.BD3());
         vertex.miter = ToVec3(data.BD3());
         for (uint8_t l = 0; l < lines && !data.Failed(); ++l) {
+            // The first parameter of an element is its distance along the miter; the rest are
+            // the break points of its dashes, which a viewer does not need.
             const uint16_t segments = data.BS();
-            for (uint16_t s = 0; s < segments && !data.Failed(); ++s)
-                data.BD();
+            for (uint16_t s = 0; s < segments && !data.Failed(); ++s) {
+                const double parameter = data.BD();
+                if (s == 0)
+                    vertex.offsets.push_back(parameter);
+            }
+            if (segments == 0)
+                vertex.offsets.push_back(0.0);
             const uint16_t fills = data.BS();
             for (uint16_t f = 0; f < fills && !data.Failed(); ++f)
                 data.BD();

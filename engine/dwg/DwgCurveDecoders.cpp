@@ -1,6 +1,7 @@
 // Decoders of the curve and area entities with simple geometry: LINE, CIRCLE, ARC, POINT, ELLIPSE,
 // RAY, XLINE, LWPOLYLINE, the POLYLINE kinds and their vertices, SPLINE, SOLID, TRACE, 3DFACE.
 #include "engine/dwg/DwgDecoderSupport.h"
+#include "engine/db/ModelEntities.h"
 
 #include "engine/db/AreaEntities.h"
 #include "engine/dwg/DwgSplineFit.h"
@@ -222,10 +223,9 @@ RkDb::EntityPtr DecodePolyline(uint16_t type, DwgObjectRecord& record, DwgEntity
     return poly;
 }
 
-RkDb::EntityPtr DecodeSpline(DwgObjectRecord& record, DwgEntityCommon& common)
+// The curve of a SPLINE or HELIX; false when its lists do not fit the record.
+bool ReadSplineData(DwgBitReader& data, RkDb::SplineData* spline)
 {
-    auto spline = std::make_unique<RkDb::Spline>();
-    DwgBitReader& data = record.Data();
     uint32_t scenario = data.BL();
     if (data.AtLeast(DwgVersion::R2013)) {
         const uint32_t splineFlags = data.BL();
@@ -254,14 +254,14 @@ RkDb::EntityPtr DecodeSpline(DwgObjectRecord& record, DwgEntityCommon& common)
         weighted = data.B() != 0;
     }
     if (data.Failed() || !Fits(data, knotCount, 2) || !Fits(data, controlCount, 6) || !Fits(data, fitCount, 6))
-        return nullptr;
+        return false;
     // A fit point also pays for the curve made through it: its control point, knot and the
     // interpolation's working lists.
     constexpr uint64_t kFitPointBytes = 8 * sizeof(RkDb::Vec3);
     if (!data.Claim(knotCount, sizeof(double)) ||
         !data.Claim(controlCount, sizeof(RkDb::Vec3) + (weighted ? sizeof(double) : 0)) ||
         !data.Claim(fitCount, kFitPointBytes))
-        return nullptr;
+        return false;
     spline->knots.reserve(knotCount);
     for (uint32_t i = 0; i < knotCount && !data.Failed(); ++i)
         spline->knots.push_back(data.BD());
@@ -277,8 +277,37 @@ RkDb::EntityPtr DecodeSpline(DwgObjectRecord& record, DwgEntityCommon& common)
     // Drawn, like the DXF export's, as the curve through the fit points.
     if (spline->controlPoints.empty() && !data.Failed())
         InterpolateFitPoints(*spline, ToVec3(startTangent), ToVec3(endTangent));
+    return !data.Failed();
+}
+
+RkDb::EntityPtr DecodeSpline(DwgObjectRecord& record, DwgEntityCommon& common)
+{
+    auto spline = std::make_unique<RkDb::Spline>();
+    if (!ReadSplineData(record.Data(), spline.get()))
+        return nullptr;
     record.ReadEntityHandles(common);
     return spline;
+}
+
+// HELIX: a spline followed by its helix data.
+RkDb::EntityPtr DecodeHelix(DwgObjectRecord& record, DwgEntityCommon& common)
+{
+    auto helix = std::make_unique<RkDb::Helix>();
+    DwgBitReader& data = record.Data();
+    if (!ReadSplineData(data, helix.get()))
+        return nullptr;
+    data.BL(); // major and maintenance release
+    data.BL();
+    helix->axisBase = ToVec3(data.BD3());
+    helix->start = ToVec3(data.BD3());
+    helix->axisVector = ToVec3(data.BD3());
+    helix->topRadius = data.BD();
+    helix->turns = data.BD();
+    helix->turnHeight = data.BD();
+    helix->counterClockwise = data.B() != 0;
+    data.RC(); // constraint
+    record.ReadEntityHandles(common);
+    return data.Failed() ? nullptr : std::move(helix);
 }
 
 template <class T> RkDb::EntityPtr DecodeSolid(DwgObjectRecord& record, DwgEntityCommon& common)
@@ -345,6 +374,8 @@ RkDb::EntityPtr DecodeCurveEntity(uint16_t type, const std::string& className, D
     }
     if (className == "LWPOLYLINE")
         return DecodeLwPolyline(record, common);
+    if (className == "HELIX")
+        return DecodeHelix(record, common);
     return nullptr;
 }
 

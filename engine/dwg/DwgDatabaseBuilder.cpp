@@ -303,6 +303,12 @@ void DwgDatabaseBuilder::ResolveReferences(Pending& item)
         const auto found = m_imageFiles.find(refs.imageDef);
         if (found != m_imageFiles.end())
             image->fileName = found->second;
+    } else if (auto* tolerance = Take<RkDb::Tolerance>(item.entity)) {
+        tolerance->dimStyle = m_db.DimStyles().FindHandle(refs.dimStyle);
+        if (tolerance->dimStyle < 0)
+            tolerance->dimStyle = m_db.DimStyles().Find("Standard");
+    } else if (auto* shape = Take<RkDb::Shape>(item.entity)) {
+        shape->style = m_db.TextStyles().FindHandle(refs.style);
     }
 }
 

@@ -18,6 +18,8 @@ RkDb::EntityPtr DecodeAreaEntity(uint16_t type, const std::string& className, Dw
                                  DwgEntityCommon& common, DwgEntityRefs& refs);
 RkDb::EntityPtr DecodeAnnotationEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
                                        DwgEntityCommon& common, DwgEntityRefs& refs);
+RkDb::EntityPtr DecodeModelEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
+                                  DwgEntityCommon& common, DwgEntityRefs& refs);
 RkDb::EntityPtr DecodeReferenceEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
                                       DwgEntityCommon& common, DwgEntityRefs& refs);
 

@@ -3,6 +3,7 @@
 #include "engine/db/AreaEntities.h"
 #include "engine/db/BlockEntities.h"
 #include "engine/db/CurveEntities.h"
+#include "engine/db/ModelEntities.h"
 #include "engine/db/ViewportEntity.h"
 
 #include <string>
@@ -32,6 +33,36 @@ uint64_t HatchBytes(const RkDb::Hatch& hatch)
     return bytes;
 }
 
+uint64_t SplineBytes(const RkDb::SplineData& spline)
+{
+    return Bytes(spline.knots) + Bytes(spline.weights) + Bytes(spline.controlPoints) + Bytes(spline.fitPoints);
+}
+
+uint64_t ModelBytes(const RkDb::Entity& e)
+{
+    if (const auto* helix = RkDb::As<RkDb::Helix>(e))
+        return SplineBytes(*helix);
+    if (const auto* solid = RkDb::As<RkDb::AcisSolid>(e)) {
+        uint64_t bytes = Bytes(solid->edges);
+        for (const RkDb::AcisEdge& edge : solid->edges)
+            bytes += Bytes(edge.knots) + Bytes(edge.weights) + Bytes(edge.controlPoints);
+        return bytes;
+    }
+    if (const auto* mesh = RkDb::As<RkDb::Mesh>(e)) {
+        uint64_t bytes = Bytes(mesh->vertices) + Bytes(mesh->faces);
+        for (const std::vector<int32_t>& face : mesh->faces)
+            bytes += Bytes(face);
+        return bytes;
+    }
+    if (const auto* tolerance = RkDb::As<RkDb::Tolerance>(e))
+        return Bytes(tolerance->text);
+    if (const auto* shape = RkDb::As<RkDb::Shape>(e))
+        return Bytes(shape->name);
+    if (const auto* underlay = RkDb::As<RkDb::Underlay>(e))
+        return Bytes(underlay->clipBoundary);
+    return 0;
+}
+
 uint64_t CurveBytes(const RkDb::Entity& e)
 {
     if (const auto* poly = RkDb::As<RkDb::LwPolyline>(e))
@@ -39,7 +70,7 @@ uint64_t CurveBytes(const RkDb::Entity& e)
     if (const auto* poly = RkDb::As<RkDb::Polyline>(e))
         return Bytes(poly->vertices);
     if (const auto* spline = RkDb::As<RkDb::Spline>(e))
-        return Bytes(spline->knots) + Bytes(spline->weights) + Bytes(spline->controlPoints) + Bytes(spline->fitPoints);
+        return SplineBytes(*spline);
     if (const auto* leader = RkDb::As<RkDb::Leader>(e))
         return Bytes(leader->vertices);
     if (const auto* mleader = RkDb::As<RkDb::MLeader>(e)) {
@@ -99,7 +130,7 @@ bool DwgMemoryBudget::Charge(uint64_t bytes)
 
 uint64_t EstimateEntityBytes(const RkDb::Entity& entity)
 {
-    return kObjectBytes + CurveBytes(entity) + TextBytes(entity) + AreaBytes(entity);
+    return kObjectBytes + CurveBytes(entity) + TextBytes(entity) + AreaBytes(entity) + ModelBytes(entity);
 }
 
 } // namespace orvo::dwg

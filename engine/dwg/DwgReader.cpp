@@ -2,6 +2,7 @@
 
 #include "engine/dwg/DwgClasses.h"
 #include "engine/dwg/DwgCodePage.h"
+#include "engine/dwg/DwgDataStorage.h"
 #include "engine/dwg/DwgDatabaseBuilder.h"
 #include "engine/dwg/DwgHeaderVariables.h"
 #include "engine/dwg/DwgObjectMap.h"
@@ -204,6 +205,13 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
             return DwgReadResult::TooLarge;
     }
     builder.Finish();
+    if (!sections[DwgSectionKind::DataStorage].empty()) {
+        DwgDataStorage storage;
+        storage.Read(sections[DwgSectionKind::DataStorage]);
+        storage.ApplyTo(db, budget);
+        if (budget.Exhausted())
+            return DwgReadResult::TooLarge;
+    }
     return DwgReadResult::Ok;
 }
 

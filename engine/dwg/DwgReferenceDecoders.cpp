@@ -239,6 +239,8 @@ RkDb::EntityPtr DecodeEntity(uint16_t type, const std::string& className, DwgObj
         return entity;
     if (RkDb::EntityPtr entity = DecodeAnnotationEntity(type, className, record, common, refs))
         return entity;
+    if (RkDb::EntityPtr entity = DecodeModelEntity(type, className, record, common, refs))
+        return entity;
     return DecodeReferenceEntity(type, className, record, common, refs);
 }
 

@@ -16,7 +16,7 @@ constexpr NamedSection kNamedSections[] = {
     {"AcDb:Header", DwgSectionKind::Header},   {"AcDb:Classes", DwgSectionKind::Classes},
     {"AcDb:Handles", DwgSectionKind::Handles}, {"AcDb:AcDbObjects", DwgSectionKind::Objects},
     {"AcDb:Preview", DwgSectionKind::Preview}, {"AcDb:SummaryInfo", DwgSectionKind::SummaryInfo},
-    {"AcDb:Template", DwgSectionKind::Template},
+    {"AcDb:Template", DwgSectionKind::Template}, {"AcDb:AcDsPrototype_1b", DwgSectionKind::DataStorage},
 };
 
 constexpr size_t kMaintenanceOffset = 0x0B;

@@ -94,7 +94,7 @@ bool SolveTridiagonal(std::vector<double> lower, std::vector<double> diagonal, s
 
 } // namespace
 
-bool InterpolateFitPoints(RkDb::Spline& spline, const Vec3& startTangent, const Vec3& endTangent)
+bool InterpolateFitPoints(RkDb::SplineData& spline, const Vec3& startTangent, const Vec3& endTangent)
 {
     const std::vector<Vec3> p = DistinctPoints(spline.fitPoints);
     if (p.size() < 2)

@@ -11,6 +11,6 @@ namespace orvo::dwg {
 // Fills the spline's knots and control points from its fit points; false (the spline left as it
 // was) when fewer than two distinct fit points or a non-finite value leave nothing to solve.
 // A zero tangent is taken from the fit points themselves.
-bool InterpolateFitPoints(RkDb::Spline& spline, const RkDb::Vec3& startTangent, const RkDb::Vec3& endTangent);
+bool InterpolateFitPoints(RkDb::SplineData& spline, const RkDb::Vec3& startTangent, const RkDb::Vec3& endTangent);
 
 } // namespace orvo::dwg

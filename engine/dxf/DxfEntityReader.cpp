@@ -1,4 +1,5 @@
 #include "engine/dxf/DxfEntityReader.h"
+#include "engine/dxf/DxfModelReader.h"
 
 #include "engine/dxf/DxfHatchReader.h"
 
@@ -34,6 +35,28 @@ bool IsLateCommonCode(std::string_view type, int code)
     default:
         return false;
     }
+}
+
+// The entities ModelEntities.h holds, by their DXF names.
+EntityPtr CreateModelEntity(std::string_view type)
+{
+    if (type == "HELIX") return std::make_unique<Helix>();
+    if (type == "MESH") return std::make_unique<Mesh>();
+    if (type == "TOLERANCE") return std::make_unique<Tolerance>();
+    if (type == "SHAPE") return std::make_unique<Shape>();
+    if (type == "3DSOLID" || type == "REGION" || type == "BODY") {
+        auto solid = std::make_unique<AcisSolid>();
+        solid->kind = type == "REGION" ? AcisSolid::Kind::Region
+                      : type == "BODY" ? AcisSolid::Kind::Body : AcisSolid::Kind::Solid3d;
+        return solid;
+    }
+    if (type == "PDFUNDERLAY" || type == "DWFUNDERLAY" || type == "DGNUNDERLAY") {
+        auto underlay = std::make_unique<Underlay>();
+        underlay->kind = type[1] == 'W' ? Underlay::Kind::Dwf
+                         : type[1] == 'G' ? Underlay::Kind::Dgn : Underlay::Kind::Pdf;
+        return underlay;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -82,7 +105,7 @@ EntityPtr DxfEntityReader::Create(std::string_view type)
     if (type == "IMAGE") return std::make_unique<Image>();
     if (type == "WIPEOUT") return std::make_unique<Wipeout>();
     if (type == "VIEWPORT") return std::make_unique<ViewportEntity>();
-    return nullptr;
+    return CreateModelEntity(type);
 }
 
 bool DxfEntityReader::SplitCommon(std::string_view type, Entity& e, const std::vector<DxfGroup>& groups,
@@ -176,6 +199,21 @@ void DxfEntityReader::Fill(Entity& entity)
     }
     case EntityType::Wipeout: ReadRasterFrame(static_cast<Wipeout&>(entity).frame, nullptr); break;
     case EntityType::Viewport: ReadViewport(static_cast<ViewportEntity&>(entity)); break;
+    case EntityType::Helix: {
+        // The spline groups come first; the helix's own (which reuse 10, 11, 40, 41) follow
+        // its subclass marker.
+        auto& helix = static_cast<Helix&>(entity);
+        const std::size_t start = DxfModelReader::HelixStart(m_groups);
+        DxfModelReader(m_ctx, m_groups).ReadHelix(helix, start);
+        m_groups.resize(start);
+        ReadSpline(helix);
+        break;
+    }
+    case EntityType::AcisSolid: DxfModelReader(m_ctx, m_groups).ReadAcisSolid(static_cast<AcisSolid&>(entity)); break;
+    case EntityType::Mesh: DxfModelReader(m_ctx, m_groups).ReadMesh(static_cast<Mesh&>(entity)); break;
+    case EntityType::Tolerance: DxfModelReader(m_ctx, m_groups).ReadTolerance(static_cast<Tolerance&>(entity)); break;
+    case EntityType::Shape: DxfModelReader(m_ctx, m_groups).ReadShape(static_cast<Shape&>(entity)); break;
+    case EntityType::Underlay: DxfModelReader(m_ctx, m_groups).ReadUnderlay(static_cast<Underlay&>(entity)); break;
     }
 }
 
@@ -311,7 +349,7 @@ void DxfEntityReader::AddVertex(Polyline& polyline, const std::vector<DxfGroup>&
     polyline.vertices.push_back(v);
 }
 
-void DxfEntityReader::ReadSpline(Spline& e)
+void DxfEntityReader::ReadSpline(SplineData& e)
 {
     for (const DxfGroup& g : m_groups) {
         switch (g.code) {

@@ -40,7 +40,7 @@ private:
     void ReadRay(RkDb::Vec3& base, RkDb::Vec3& direction);
     void ReadLwPolyline(RkDb::LwPolyline& e);
     void ReadPolyline(RkDb::Polyline& e);
-    void ReadSpline(RkDb::Spline& e);
+    void ReadSpline(RkDb::SplineData& e);
     void ReadText(RkDb::TextData& t, bool attribute);
     void ReadAttribute(RkDb::Attribute& e);
     void ReadAttributeDefinition(RkDb::AttributeDefinition& e);

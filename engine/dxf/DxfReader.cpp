@@ -145,6 +145,8 @@ bool DxfReader::ReadSection()
         ReadEntities(m_db.ModelSpace(), true);
     else if (name == "OBJECTS")
         ReadObjects();
+    else if (name == "ACDSDATA")
+        ReadAcisData();
     else
         SkipSection();
     return true;
@@ -156,6 +158,16 @@ void DxfReader::SkipSection()
     while (NextGroup(g)) {
         if (g.code == 0 && g.Is("ENDSEC"))
             return;
+    }
+}
+
+void DxfReader::ReadAcisData()
+{
+    DxfGroup g;
+    while (NextGroup(g)) {
+        if (g.code == 0 && g.Is("ENDSEC"))
+            return;
+        m_acisData.Add(g);
     }
 }
 
@@ -617,6 +629,9 @@ void DxfReader::ResolvePending()
                     image->fileName = found->second;
             } else if (auto* mline = As<MLine>(*e)) {
                 ResolveMLineStyle(*mline);
+            } else if (auto* solid = As<AcisSolid>(*e)) {
+                if (solid->edges.empty())
+                    m_acisData.Apply(*solid);
             }
         }
     }

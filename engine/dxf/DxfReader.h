@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/db/Database.h"
+#include "engine/dxf/DxfAcisData.h"
 #include "engine/dxf/DxfEntityReader.h"
 #include "engine/dxf/DxfTokenizer.h"
 
@@ -45,6 +46,7 @@ private:
     void ReadObjects();
     void ReadObject(std::string_view type, const std::vector<DxfGroup>& groups);
     void SkipSection();
+    void ReadAcisData();
     // Groups up to (not including) the next 0 group.
     bool Collect(std::vector<DxfGroup>& groups);
     void ResolvePending();
@@ -54,6 +56,7 @@ private:
     RkDb::Database& m_db;
     DxfReadContext m_ctx;
     DxfEntityReader m_entities;
+    DxfAcisData m_acisData;
     DxfTokenizer* m_tok = nullptr;
     std::function<bool()> m_abort;
     std::function<void(double)> m_progress;

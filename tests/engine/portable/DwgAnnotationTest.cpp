@@ -3,7 +3,7 @@
 #include "engine/db/BlockEntities.h"
 #include "engine/dwg/DwgEntityDecoders.h"
 #include "engine/dwg/DwgMemoryBudget.h"
-#include "tests/engine/portable/DwgBitWriter.h"
+#include "tests/engine/portable/DwgEntityRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -15,25 +15,7 @@ namespace {
 using orvo::dwg::DwgVersion;
 using orvo::test::DwgBitWriter;
 
-constexpr uint64_t kHandle = 0x2A;
 constexpr uint64_t kDimStyle = 0x27;
-
-// The fields of an R2000 entity record up to the LEADER's own, with bitSize as its handle
-// stream's start.
-void WriteEntityStart(DwgBitWriter& w, uint32_t bitSize, uint16_t type = orvo::dwg::kTypeLeader)
-{
-    w.BS(type).Long(bitSize).H(0, kHandle);
-    w.BS(0);              // no extended data
-    w.Bit(0);             // no graphics
-    w.Bits(2, 2);         // model space
-    w.BL(0);              // reactors
-    w.Bit(1);             // no links
-    w.Bits(3, 2);         // colour 256: by layer
-    w.Bits(1, 2);         // line type scale 1.0
-    w.Bits(0, 2).Bits(0, 2); // line type and plot style by layer
-    w.Bits(2, 2);         // visible
-    w.Byte(29);           // line weight by layer
-}
 
 void WriteLeader(DwgBitWriter& w, uint32_t pointCount, const std::vector<RkDb::Vec3>& points)
 {
@@ -67,55 +49,22 @@ void WriteMLeader(DwgBitWriter& w, uint32_t rootCount, uint32_t linesPerRoot)
     w.Bit(0).Bit(0);              // block content, none
 }
 
-// The object as the map finds it: its size, then its data and its handle stream.
-std::vector<uint8_t> SizedObject(const DwgBitWriter& w)
-{
-    std::vector<uint8_t> object;
-    const size_t size = w.Bytes().size();
-    object.push_back(static_cast<uint8_t>(size));
-    object.push_back(static_cast<uint8_t>(size >> 8));
-    object.insert(object.end(), w.Bytes().begin(), w.Bytes().end());
-    return object;
-}
-
 std::vector<uint8_t> LeaderRecord(uint32_t pointCount, const std::vector<RkDb::Vec3>& points)
 {
-    uint32_t bitSize = 0;
-    DwgBitWriter w;
-    for (int pass = 0; pass < 2; ++pass) {
-        w = DwgBitWriter();
-        WriteEntityStart(w, bitSize);
-        WriteLeader(w, pointCount, points);
-        bitSize = static_cast<uint32_t>(w.BitCount());
-    }
-    w.H(3, 0).H(5, 0x10);  // extension dictionary, layer
-    w.H(5, 0).H(5, kDimStyle); // annotation, dimension style
-    return SizedObject(w);
+    return orvo::test::EntityRecord(
+        orvo::dwg::kTypeLeader, [&](DwgBitWriter& w) { WriteLeader(w, pointCount, points); },
+        [](DwgBitWriter& w) { w.H(5, 0).H(5, kDimStyle); }); // annotation, dimension style
 }
 
 std::vector<uint8_t> MLeaderRecord(uint32_t rootCount, uint32_t linesPerRoot)
 {
-    uint32_t bitSize = 0;
-    DwgBitWriter w;
-    for (int pass = 0; pass < 2; ++pass) {
-        w = DwgBitWriter();
-        WriteEntityStart(w, bitSize, 500);
-        WriteMLeader(w, rootCount, linesPerRoot);
-        bitSize = static_cast<uint32_t>(w.BitCount());
-    }
-    w.H(3, 0).H(5, 0x10);  // extension dictionary, layer
-    return SizedObject(w);
+    return orvo::test::EntityRecord(500, [&](DwgBitWriter& w) { WriteMLeader(w, rootCount, linesPerRoot); }, nullptr);
 }
 
-// The entity as the reader keeps it: none when the record does not read whole.
 RkDb::EntityPtr Decode(const std::vector<uint8_t>& object, orvo::dwg::DwgEntityRefs& refs,
                        orvo::dwg::DwgEntityCommon& common, const std::string& className = "")
 {
-    orvo::dwg::DwgObjectRecord record;
-    if (!record.Open(object, 0, DwgVersion::R2000) || !record.ReadEntityCommon(common))
-        return nullptr;
-    RkDb::EntityPtr entity = orvo::dwg::DecodeEntity(record.Type(), className, record, common, refs);
-    return record.Failed() ? nullptr : std::move(entity);
+    return orvo::test::DecodeRecord(object, refs, common, className);
 }
 
 TEST(DwgLeader, PointsPathArrowAndStyle)
