@@ -39,6 +39,8 @@ orvo_start_display() {
     "$ORVO_ROOT/cmake/wine-prefix.sh" "$WINEPREFIX"
     # A persistent server keeps each test executable's start fast; wineboot with no terminal
     # attached keeps Wine's services from holding the callers' output pipes open.
+    # A server left by an interrupted run would refuse the persistent start.
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
     /usr/lib/wine/wineserver -p
     /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 || true
     trap orvo_stop_display EXIT
