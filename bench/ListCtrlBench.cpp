@@ -22,6 +22,9 @@ double NowMs()
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// Time spent in the list view's own row inserts, part of the fill.
+double g_insertMs = 0;
+
 void Fill(CUIODListCtrl& list)
 {
     static const char* const kWords[] = {"plan", "section", "detail", "site", "roof", "elevation", "survey", "stair"};
@@ -33,7 +36,9 @@ void Fill(CUIODListCtrl& list)
     };
     list.SetRedraw(FALSE);
     for (int i = 0; i < kRows; ++i) {
+        const double t0 = NowMs();
         const int n = list.AddItem(0);
+        g_insertMs += NowMs() - t0;
         char text[96];
         snprintf(text, sizeof(text), "%s-%05u.%s", kWords[next() % 8], static_cast<unsigned>(next() % 100000),
                  kExtensions[next() % 6]);
@@ -99,7 +104,8 @@ int main(int argc, char** argv)
 
     double start = NowMs();
     Fill(list);
-    std::printf("fill %d rows x 5 columns: %.1f ms\n", kRows, NowMs() - start);
+    std::printf("fill %d rows x 5 columns: %.1f ms (of which the list view's inserts %.1f ms)\n", kRows,
+                NowMs() - start, g_insertMs);
 
     static const char* const kNames[] = {"name (text)", "size (64-bit digits)", "number (integer)", "date", "duration"};
     for (int column = 0; column < 5; ++column) {

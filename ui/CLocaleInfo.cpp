@@ -85,15 +85,24 @@ CLocaleInfo::CLocaleInfo()
       m_strThousand(ReadLocale(LOCALE_STHOUSAND)), m_strLongDate(ReadLocale(LOCALE_SLONGDATE)),
       m_strShortDate(ReadLocale(LOCALE_SSHORTDATE)), m_strTimeFormat(ReadLocale(LOCALE_STIMEFORMAT)),
       m_strShortTime("H:mm"), m_strDateSeparator(ReadLocale(LOCALE_SDATE)),
-      m_strTimeSeparator(ReadLocale(LOCALE_STIME))
+      m_strTimeSeparator(ReadLocale(LOCALE_STIME)), m_strReadShortDate(m_strShortDate),
+      m_strShortDatePattern(ToStrftime(m_strShortDate)), m_strReadTimeFormat(m_strTimeFormat),
+      m_strTimePattern(ToStrftime(m_strTimeFormat))
 {
 }
 
 CLocaleInfo::CLocaleInfo(LPCSTR negativeSign, LPCSTR decimalSeparator, LPCSTR thousandsSeparator,
                          LPCSTR shortDate, LPCSTR timeFormat)
     : m_strNegativeSign(negativeSign), m_strDecimal(decimalSeparator), m_strThousand(thousandsSeparator),
-      m_strLongDate(shortDate), m_strShortDate(shortDate), m_strTimeFormat(timeFormat), m_strShortTime("H:mm")
+      m_strLongDate(shortDate), m_strShortDate(shortDate), m_strTimeFormat(timeFormat), m_strShortTime("H:mm"),
+      m_strReadShortDate(m_strShortDate), m_strShortDatePattern(ToStrftime(m_strShortDate)),
+      m_strReadTimeFormat(m_strTimeFormat), m_strTimePattern(ToStrftime(m_strTimeFormat))
 {
+}
+
+CString CLocaleInfo::PatternOf(const CString& picture, const CString& readPicture, const CString& pattern) const
+{
+    return picture == readPicture ? pattern : ToStrftime(picture);
 }
 
 CLocaleInfo& CLocaleInfo::GetLocaleInfoObject()
@@ -133,8 +142,8 @@ CString CLocaleInfo::FormatDateTime(const COleDateTime& date) const
         return CString();
     if (date.GetStatus() != COleDateTime::valid)
         return CString("Invalid DateTime");
-    const CString strDate = date.Format(ToStrftime(m_strShortDate));
-    const CString strTime = date.Format(ToStrftime(m_strTimeFormat));
+    const CString strDate = date.Format(PatternOf(m_strShortDate, m_strReadShortDate, m_strShortDatePattern));
+    const CString strTime = date.Format(PatternOf(m_strTimeFormat, m_strReadTimeFormat, m_strTimePattern));
     if (strDate == "Invalid DateTime" || strTime == "Invalid DateTime")
         return CString("Invalid DateTime");
     return strDate + " " + strTime;

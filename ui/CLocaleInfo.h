@@ -38,4 +38,14 @@ public:
     CString m_strShortTime;
     CString m_strDateSeparator;
     CString m_strTimeSeparator;
+
+private:
+    // The patterns of the pictures as read, so that formatting a column of dates does not
+    // translate the same pictures for every cell.
+    CString PatternOf(const CString& picture, const CString& readPicture, const CString& pattern) const;
+
+    CString m_strReadShortDate;
+    CString m_strShortDatePattern;
+    CString m_strReadTimeFormat;
+    CString m_strTimePattern;
 };

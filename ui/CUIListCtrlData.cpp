@@ -3,7 +3,14 @@
 IMPLEMENT_DYNAMIC(CUIListCtrlData, CObject)
 IMPLEMENT_DYNAMIC(CUIStrListCtrlData, CUIListCtrlData)
 
-CUIListCtrlData::CUIListCtrlData(int nColumns, DWORD_PTR dwCallerData) : m_dwCallerData(dwCallerData)
+namespace {
+
+const CUISortKey kNoKey;
+
+} // namespace
+
+CUIListCtrlData::CUIListCtrlData(int nColumns, DWORD_PTR dwCallerData)
+    : m_dwCallerData(dwCallerData), m_pSortKey(&kNoKey)
 {
     CUIListCtrlData::EnsureColumns(nColumns < 1 ? 1 : nColumns);
 }
@@ -73,15 +80,18 @@ CUIStrListCtrlData::CUIStrListCtrlData(int nColumns, DWORD_PTR dwCallerData)
 void CUIStrListCtrlData::EnsureColumns(int nColumns)
 {
     CUIListCtrlData::EnsureColumns(nColumns);
-    if (nColumns > 0 && static_cast<size_t>(nColumns) > m_texts.size())
-        m_texts.resize(static_cast<size_t>(nColumns));
+    if (nColumns > 0 && static_cast<size_t>(nColumns) > m_cells.size()) {
+        // The cells move: the sort key must not point into them.
+        m_pSortKey = &kNoKey;
+        m_cells.resize(static_cast<size_t>(nColumns));
+    }
 }
 
 LPCSTR CUIStrListCtrlData::GetText(int nColumn) const
 {
-    if (nColumn < 0 || static_cast<size_t>(nColumn) >= m_texts.size())
+    if (nColumn < 0 || static_cast<size_t>(nColumn) >= m_cells.size())
         return "";
-    return m_texts[static_cast<size_t>(nColumn)];
+    return m_cells[static_cast<size_t>(nColumn)].text;
 }
 
 BOOL CUIStrListCtrlData::SetText(int nColumn, LPCSTR lpszText)
@@ -89,8 +99,31 @@ BOOL CUIStrListCtrlData::SetText(int nColumn, LPCSTR lpszText)
     if (nColumn < 0)
         return FALSE;
     EnsureColumns(nColumn + 1);
-    CString& cell = m_texts[static_cast<size_t>(nColumn)];
-    const BOOL bHadText = !cell.IsEmpty();
-    cell = lpszText != nullptr ? lpszText : "";
+    Cell& cell = m_cells[static_cast<size_t>(nColumn)];
+    const BOOL bHadText = !cell.text.IsEmpty();
+    cell.text = lpszText != nullptr ? lpszText : "";
+    cell.nKeyType = -1;
+    cell.key = CUISortKey();
+    if (m_pSortKey == &cell.key)
+        m_pSortKey = &kNoKey;
     return bHadText;
+}
+
+const CUISortKey* CUIStrListCtrlData::GetKey(int nColumn, int nType) const
+{
+    if (nColumn < 0 || static_cast<size_t>(nColumn) >= m_cells.size())
+        return nullptr;
+    const Cell& cell = m_cells[static_cast<size_t>(nColumn)];
+    return cell.nKeyType == nType ? &cell.key : nullptr;
+}
+
+const CUISortKey* CUIStrListCtrlData::SetKey(int nColumn, int nType, CUISortKey key)
+{
+    if (nColumn < 0)
+        return &kNoKey;
+    EnsureColumns(nColumn + 1);
+    Cell& cell = m_cells[static_cast<size_t>(nColumn)];
+    cell.key = std::move(key);
+    cell.nKeyType = nType;
+    return &cell.key;
 }

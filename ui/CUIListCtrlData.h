@@ -52,7 +52,8 @@ public:
     BYTE m_bFlag = 0;
     // Order of insertion: rows with equal keys keep it in every sort.
     unsigned m_nSequence = 0;
-    CUISortKey m_sortKey;
+    // The key of the column being sorted, set just before the sort (never null).
+    const CUISortKey* m_pSortKey;
 
 private:
     std::vector<COLORREF> m_bkColors;
@@ -70,11 +71,22 @@ public:
     void EnsureColumns(int nColumns) override;
     // The cell's text; an empty text for a column the row does not have.
     LPCSTR GetText(int nColumn) const;
-    // Stores the text (empty for null); answers whether the cell held text before.
+    // Stores the text (empty for null); answers whether the cell held text before. The cell's
+    // sort key is dropped with its old text.
     BOOL SetText(int nColumn, LPCSTR lpszText);
+    // The cell's sort key when one was kept for that column type, else null.
+    const CUISortKey* GetKey(int nColumn, int nType) const;
+    // Keeps the cell's sort key for the column type until the text changes.
+    const CUISortKey* SetKey(int nColumn, int nType, CUISortKey key);
 
     CString m_strToolTip;
 
 private:
-    std::vector<CString> m_texts;
+    struct Cell
+    {
+        CString text;
+        int nKeyType = -1; // the column type the key was made for, -1 for none
+        CUISortKey key;
+    };
+    std::vector<Cell> m_cells;
 };

@@ -39,6 +39,10 @@ BEGIN_MESSAGE_MAP(CUIODListCtrl, CDragDropList)
     ON_MESSAGE(LVM_DELETECOLUMN, &CUIODListCtrl::OnDeleteColumnMsg)
     ON_MESSAGE(LVM_SETCOLUMNWIDTH, &CUIODListCtrl::OnSetColumnWidthMsg)
     ON_MESSAGE(LVM_GETITEMTEXTA, &CUIODListCtrl::OnGetItemTextMsg)
+    ON_MESSAGE(LVM_INSERTITEMA, &CUIODListCtrl::OnInsertItemMsg)
+    ON_MESSAGE(LVM_SORTITEMS, &CUIODListCtrl::OnRowsReorderedMsg)
+    ON_MESSAGE(LVM_SORTITEMSEX, &CUIODListCtrl::OnRowsReorderedMsg)
+    ON_MESSAGE(LVM_SETITEMA, &CUIODListCtrl::OnRowsReorderedMsg)
     ON_MESSAGE(WM_UIOD_COLUMNWIDTH, &CUIODListCtrl::OnColumnWidthChanged)
     ON_MESSAGE(WM_UIOD_CONTEXTMENU, &CUIODListCtrl::OnContextMenuKey)
     ON_COMMAND_RANGE(ID_UIOD_VIEW_ICON, ID_UIOD_VIEW_LIST, &CUIODListCtrl::OnViewCommand)
@@ -270,7 +274,8 @@ int CUIODListCtrl::AddItem(DWORD_PTR dwCallerData, int nImage)
         return -1;
     pRow->m_nSequence = m_nNextSequence++;
     LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
+    // No state: a new row starts unselected anyway, and a state would cost a change notice.
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = m_nRowCount;
     item.pszText = LPSTR_TEXTCALLBACKA;
     item.cchTextMax = MAX_PATH;
@@ -286,10 +291,62 @@ int CUIODListCtrl::AddItem(DWORD_PTR dwCallerData, int nImage)
     return nRow;
 }
 
+void CUIODListCtrl::EnsureRowIndex() const
+{
+    if (m_bRowIndexValid || m_hWnd == nullptr)
+        return;
+    const int nCount = GetItemCount();
+    m_rowIndex.assign(static_cast<size_t>(nCount), nullptr);
+    for (int i = 0; i < nCount; ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_PARAM;
+        item.iItem = i;
+        if (GetItem(&item))
+            m_rowIndex[static_cast<size_t>(i)] = reinterpret_cast<CUIListCtrlData*>(item.lParam);
+    }
+    m_bRowIndexValid = true;
+}
+
+int CUIODListCtrl::RowCount() const
+{
+    EnsureRowIndex();
+    return static_cast<int>(m_rowIndex.size());
+}
+
+LRESULT CUIODListCtrl::OnInsertItemMsg(WPARAM, LPARAM lParam)
+{
+    const LRESULT lResult = Default();
+    const auto* pItem = reinterpret_cast<const LVITEMA*>(lParam);
+    const int nRow = static_cast<int>(lResult);
+    if (nRow < 0 || !m_bRowIndexValid)
+        return lResult;
+    if (pItem == nullptr || static_cast<size_t>(nRow) > m_rowIndex.size()) {
+        m_bRowIndexValid = false;
+        return lResult;
+    }
+    auto* pRow = (pItem->mask & LVIF_PARAM) != 0 ? reinterpret_cast<CUIListCtrlData*>(pItem->lParam) : nullptr;
+    m_rowIndex.insert(m_rowIndex.begin() + nRow, pRow);
+    return lResult;
+}
+
+LRESULT CUIODListCtrl::OnRowsReorderedMsg(WPARAM, LPARAM lParam)
+{
+    const MSG* pMsg = GetCurrentMessage();
+    const bool bNewParam = pMsg->message != LVM_SETITEMA ||
+                           (lParam != 0 && (reinterpret_cast<const LVITEMA*>(lParam)->mask & LVIF_PARAM) != 0);
+    const LRESULT lResult = Default();
+    if (bNewParam)
+        m_bRowIndexValid = false;
+    return lResult;
+}
+
 CUIListCtrlData* CUIODListCtrl::GetRowData(int nRow) const
 {
     if (nRow < 0 || m_hWnd == nullptr)
         return nullptr;
+    EnsureRowIndex();
+    if (m_bRowIndexValid)
+        return static_cast<size_t>(nRow) < m_rowIndex.size() ? m_rowIndex[static_cast<size_t>(nRow)] : nullptr;
     LVITEMA item = {};
     item.mask = LVIF_PARAM;
     item.iItem = nRow;
@@ -341,7 +398,7 @@ void CUIODListCtrl::SetColumnOrder(const int* pOrder, int nCount)
 
 BOOL CUIODListCtrl::SetCellText(int nRow, int nColumn, LPCSTR lpszText, int nType)
 {
-    if (nRow < 0 || nRow >= GetItemCount() || nColumn < 0 || nColumn >= m_nColumnCount)
+    if (nRow < 0 || nRow >= RowCount() || nColumn < 0 || nColumn >= m_nColumnCount)
         return FALSE;
     CUIStrListCtrlData* pRow = GetStringRow(nRow);
     if (pRow == nullptr)
@@ -373,7 +430,17 @@ BOOL CUIODListCtrl::SetCellDouble(int nRow, int nColumn, double dValue, int nTyp
 
 BOOL CUIODListCtrl::SetCellDate(int nRow, int nColumn, const COleDateTime& date, int nType)
 {
-    return SetCellText(nRow, nColumn, CLocaleInfo::GetLocaleInfoObject().FormatDateTime(date), nType);
+    const BOOL bHadText = SetCellText(nRow, nColumn, CLocaleInfo::GetLocaleInfoObject().FormatDateTime(date), nType);
+    // The date itself is the sort key: the text need not be read back.
+    CUIStrListCtrlData* pRow = GetStringRow(nRow);
+    if (pRow != nullptr && nType == UIOD_DATE && date.GetStatus() == COleDateTime::valid &&
+        nColumn >= 0 && nColumn < m_nColumnCount) {
+        CUISortKey key;
+        key.nClass = 1;
+        key.dValue = date.m_dt;
+        pRow->SetKey(nColumn, UIOD_DATE, key);
+    }
+    return bHadText;
 }
 
 void CUIODListCtrl::FormatNumber(CString& text)
@@ -405,7 +472,8 @@ void CUIODListCtrl::SetRowColors(int nRow, COLORREF text, COLORREF background)
 {
     for (int i = 0; i < m_nColumnCount; ++i)
         SetCellColors(nRow, i, text, background);
-    RedrawRow(nRow);
+    // Repainted with the next paint; filling a list row by row stays quick.
+    RedrawItems(nRow, nRow);
 }
 
 void CUIODListCtrl::SetRowFont(int nRow, CFont* pFont)
@@ -729,6 +797,8 @@ LRESULT CUIODListCtrl::OnDeleteAllItemsMsg(WPARAM, LPARAM)
 {
     // The control lets go of the rows before their data goes.
     Default();
+    m_rowIndex.clear();
+    m_bRowIndexValid = true;
     m_nRowCount = 0;
     m_bHasImages = FALSE;
     m_nDerivedCounter = 0;
@@ -744,6 +814,10 @@ LRESULT CUIODListCtrl::OnDeleteItemMsg(WPARAM wParam, LPARAM)
     if (lResult != 0) {
         if (m_nRowCount > 0)
             --m_nRowCount;
+        if (m_bRowIndexValid && wParam < m_rowIndex.size())
+            m_rowIndex.erase(m_rowIndex.begin() + static_cast<std::ptrdiff_t>(wParam));
+        else
+            m_bRowIndexValid = false;
         m_rows.Remove(pRow);
     }
     return lResult;

@@ -199,6 +199,8 @@ protected:
     LRESULT OnDeleteColumnMsg(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetColumnWidthMsg(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetItemTextMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnInsertItemMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnRowsReorderedMsg(WPARAM wParam, LPARAM lParam);
     LRESULT OnColumnWidthChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnContextMenuKey(WPARAM wParam, LPARAM lParam);
     void OnViewCommand(UINT nId);
@@ -224,6 +226,11 @@ private:
     BOOL HandleToolTipText(NMHDR* pNMHDR, LRESULT* pResult);
     void SortNow();
     void FillSortKeys(int nColumn, int nType);
+    static CUISortKey MakeSortKey(LPCSTR text, int nType);
+    // The row data by row, mirrored from the list so that cell setters send no message; rebuilt
+    // from the list when an outside change left it unknown.
+    void EnsureRowIndex() const;
+    int RowCount() const;
     CUIStrListCtrlData* GetStringRow(int nRow) const;
     BOOL IsReportView() const { return (GetStyle() & LVS_TYPEMASK) == LVS_REPORT; }
     int ColumnLeft(int nColumn) const;
@@ -273,4 +280,6 @@ private:
     UINT m_nOneItemMenu = 0;
     UINT m_nSeveralItemsMenu = 0;
     unsigned m_nNextSequence = 0;
+    mutable std::vector<CUIListCtrlData*> m_rowIndex;
+    mutable bool m_bRowIndexValid = true;
 };

@@ -53,10 +53,13 @@ int CALLBACK CUIODListCtrl::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM l
     const auto* pFirst = reinterpret_cast<const CUIListCtrlData*>(lParam1);
     const auto* pSecond = reinterpret_cast<const CUIListCtrlData*>(lParam2);
     const auto* pInfo = reinterpret_cast<const CUIODListCtrlSortInfo*>(lParamSort);
-    if (pFirst == nullptr || pSecond == nullptr || pInfo == nullptr)
+    if (pInfo == nullptr)
         return 0;
-    const CUISortKey& a = pFirst->m_sortKey;
-    const CUISortKey& b = pSecond->m_sortKey;
+    // Rows put in without row data come first, whatever the direction.
+    if (pFirst == nullptr || pSecond == nullptr)
+        return Order(pFirst != nullptr, pSecond != nullptr);
+    const CUISortKey& a = *pFirst->m_pSortKey;
+    const CUISortKey& b = *pSecond->m_pSortKey;
     // Compared, never subtracted: sizes and times near the limits keep their order.
     int nResult = Order(a.nClass, b.nClass);
     if (nResult == 0)
@@ -67,8 +70,11 @@ int CALLBACK CUIODListCtrl::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM l
         nResult = a.blob.compare(b.blob) < 0 ? -1 : (a.blob == b.blob ? 0 : 1);
     if (!pInfo->bAscending)
         nResult = -nResult;
-    // Equal keys keep the order in which the rows were added, in both directions.
-    return nResult != 0 ? nResult : Order(pFirst->m_nSequence, pSecond->m_nSequence);
+    // Equal keys keep the order in which the rows were added, in both directions; the order is
+    // total, so the list's order after a sort is known without asking the list.
+    if (nResult == 0)
+        nResult = Order(pFirst->m_nSequence, pSecond->m_nSequence);
+    return nResult != 0 ? nResult : Order(reinterpret_cast<uintptr_t>(pFirst), reinterpret_cast<uintptr_t>(pSecond));
 }
 
 PFNLVCOMPARE CUIODListCtrl::GetCompareFunc()
@@ -76,46 +82,53 @@ PFNLVCOMPARE CUIODListCtrl::GetCompareFunc()
     return &CUIODListCtrl::CompareRows;
 }
 
-void CUIODListCtrl::FillSortKeys(int nColumn, int nType)
+CUISortKey CUIODListCtrl::MakeSortKey(LPCSTR text, int nType)
 {
     using namespace orvo::listcell;
     const CLocaleInfo& locale = CLocaleInfo::GetLocaleInfoObject();
+    CUISortKey key;
+    switch (nType) {
+    case UIOD_INTEGER:
+        key.nValue = ParseInteger(text);
+        break;
+    case UIOD_INTEGER_DIGITS:
+        key.nValue = ParseDigitsOnly(text);
+        break;
+    case UIOD_NUMBER:
+    case 7:
+    case UIOD_FLOAT_DIGITS:
+        key.dValue = ParseStripped(text, "+-.", locale);
+        break;
+    case UIOD_DURATION:
+    case 8:
+        key.dValue = ParseMinutesSeconds(text, locale);
+        break;
+    case UIOD_FLOAT: {
+        double dValue = 0;
+        key.dValue = ParseLocaleDouble(text, locale, &dValue) ? dValue : 0;
+        break;
+    }
+    case UIOD_DATE:
+        DateSortKey(text, key);
+        break;
+    default:
+        key.blob = TextSortKey(text);
+        break;
+    }
+    return key;
+}
+
+void CUIODListCtrl::FillSortKeys(int nColumn, int nType)
+{
+    static const CUISortKey kNoKey;
+    // A cell's key is made once and kept until its text changes, so sorting again is cheap.
     m_rows.ForEach([&](CUIListCtrlData& row) {
-        CUISortKey& key = row.m_sortKey;
-        key = CUISortKey();
+        row.m_pSortKey = &kNoKey;
         if (!row.IsKindOf(RUNTIME_CLASS(CUIStrListCtrlData)))
             return;
-        const LPCSTR text = static_cast<const CUIStrListCtrlData&>(row).GetText(nColumn);
-        switch (nType) {
-        case UIOD_INTEGER:
-            key.nValue = ParseInteger(text);
-            break;
-        case UIOD_INTEGER_DIGITS:
-            key.nValue = ParseDigitsOnly(text);
-            break;
-        case UIOD_NUMBER:
-        case 7:
-            key.dValue = ParseStripped(text, "+-.", locale);
-            break;
-        case UIOD_DURATION:
-        case 8:
-            key.dValue = ParseMinutesSeconds(text, locale);
-            break;
-        case UIOD_FLOAT: {
-            double dValue = 0;
-            key.dValue = ParseLocaleDouble(text, locale, &dValue) ? dValue : 0;
-            break;
-        }
-        case UIOD_FLOAT_DIGITS:
-            key.dValue = ParseStripped(text, "+-.", locale);
-            break;
-        case UIOD_DATE:
-            DateSortKey(text, key);
-            break;
-        default:
-            key.blob = TextSortKey(text);
-            break;
-        }
+        auto& cells = static_cast<CUIStrListCtrlData&>(row);
+        const CUISortKey* pKey = cells.GetKey(nColumn, nType);
+        row.m_pSortKey = pKey != nullptr ? pKey : cells.SetKey(nColumn, nType, MakeSortKey(cells.GetText(nColumn), nType));
     });
 }
 
@@ -123,9 +136,19 @@ void CUIODListCtrl::SortNow()
 {
     CUIODListCtrlSortInfo info = {m_bSortAscending, m_nSortColumn, GetColumnType(m_nSortColumn)};
     const PFNLVCOMPARE pfnCompare = GetCompareFunc();
-    if (pfnCompare == &CUIODListCtrl::CompareRows)
-        FillSortKeys(info.nColumn, info.nColumnType);
+    if (pfnCompare != &CUIODListCtrl::CompareRows) {
+        SortItems(pfnCompare, reinterpret_cast<DWORD_PTR>(&info));
+        return;
+    }
+    FillSortKeys(info.nColumn, info.nColumnType);
+    EnsureRowIndex();
     SortItems(pfnCompare, reinterpret_cast<DWORD_PTR>(&info));
+    // The same total order gives the same sequence: the row index stays valid without asking
+    // the list for every row again.
+    std::sort(m_rowIndex.begin(), m_rowIndex.end(), [&info](const CUIListCtrlData* a, const CUIListCtrlData* b) {
+        return CompareRows(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&info)) < 0;
+    });
+    m_bRowIndexValid = true;
 }
 
 void CUIODListCtrl::Sort()

@@ -106,6 +106,20 @@ protected:
         return names;
     }
 
+    // The row data that the list view itself holds for each row matches the list's own view.
+    bool RowsMatchTheListView() const
+    {
+        for (int i = 0; i < m_list.GetItemCount(); ++i) {
+            LVITEMA item = {};
+            item.mask = LVIF_PARAM;
+            item.iItem = i;
+            ::SendMessageA(m_list.m_hWnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            if (reinterpret_cast<CUIListCtrlData*>(item.lParam) != m_list.GetRowData(i))
+                return false;
+        }
+        return true;
+    }
+
     bool Posted(UINT message)
     {
         MSG msg;
@@ -219,17 +233,40 @@ TEST_F(UIODListTest, TypedColumnsSortBothWaysByHeaderClicks)
         ClickColumn(c.column);
         EXPECT_TRUE(m_list.GetSortAscending()) << c.column;
         EXPECT_EQ(Order(), c.ascending) << "column " << c.column << " ascending";
+        EXPECT_TRUE(RowsMatchTheListView());
         EXPECT_EQ(m_list.GetHeader().GetSortColumn(), c.column);
         EXPECT_TRUE(m_list.GetHeader().GetSortAscending());
         ClickColumn(c.column);
         EXPECT_FALSE(m_list.GetSortAscending());
         EXPECT_EQ(Order(), c.descending) << "column " << c.column << " descending";
+        EXPECT_TRUE(RowsMatchTheListView());
         EXPECT_FALSE(m_list.GetHeader().GetSortAscending());
     }
     HDITEMA item = {};
     item.mask = HDI_FORMAT;
     ASSERT_TRUE(m_list.GetHeader().GetItem(0, &item));
     EXPECT_NE(item.fmt & HDF_OWNERDRAW, 0) << "the sort column's heading draws its arrow";
+}
+
+TEST_F(UIODListTest, RowDataFollowsInsertsAndDeletesFromOutside)
+{
+    ASSERT_EQ(m_list.InitListCtrl("Name"), 1);
+    for (const char* name : {"a", "b", "c", "d"})
+        m_list.SetCellText(m_list.AddItem(0), 0, name);
+    m_list.DeleteItem(1);
+    EXPECT_TRUE(RowsMatchTheListView());
+    EXPECT_EQ(Order(), "acd");
+    // A row put in by plain list-view calls, in the middle, without row data.
+    m_list.InsertItem(1, "plain");
+    EXPECT_TRUE(RowsMatchTheListView());
+    EXPECT_EQ(m_list.GetRowData(1), nullptr);
+    EXPECT_FALSE(m_list.SetCellText(1, 0, "x"));
+    m_list.SetSort(0, FALSE);
+    EXPECT_TRUE(RowsMatchTheListView());
+    m_list.DeleteAllItems();
+    EXPECT_EQ(m_list.GetRowData(0), nullptr);
+    EXPECT_EQ(m_list.AddItem(0), 0);
+    EXPECT_TRUE(RowsMatchTheListView());
 }
 
 class UIODListEditTest : public UIODListTest
