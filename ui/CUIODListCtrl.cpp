@@ -30,6 +30,7 @@ BEGIN_MESSAGE_MAP(CUIODListCtrl, CDragDropList)
     ON_WM_VSCROLL()
     ON_WM_CONTEXTMENU()
     ON_WM_DROPFILES()
+    ON_MESSAGE(WM_DRAWITEM, &CUIODListCtrl::OnDrawItemMsg)
     ON_MESSAGE(LVM_SETBKCOLOR, &CUIODListCtrl::OnSetBkColor)
     ON_MESSAGE(LVM_SETTEXTCOLOR, &CUIODListCtrl::OnSetTextColor)
     ON_MESSAGE(LVM_SETTEXTBKCOLOR, &CUIODListCtrl::OnSetTextBkColor)
@@ -762,6 +763,16 @@ void CUIODListCtrl::OnVScroll(UINT, UINT, CScrollBar*)
     if (::GetFocus() != m_hWnd)
         SetFocus();
     Default();
+}
+
+LRESULT CUIODListCtrl::OnDrawItemMsg(WPARAM, LPARAM lParam)
+{
+    auto* pDrawItem = reinterpret_cast<LPDRAWITEMSTRUCT>(lParam);
+    if (pDrawItem == nullptr || pDrawItem->hwndItem == nullptr || pDrawItem->hwndItem != m_header.GetSafeHwnd())
+        return Default();
+    m_header.DrawItem(pDrawItem);
+    // The header paints over an item whose owner answers FALSE.
+    return TRUE;
 }
 
 LRESULT CUIODListCtrl::OnSetBkColor(WPARAM, LPARAM lParam)

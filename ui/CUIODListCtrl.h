@@ -190,6 +190,7 @@ protected:
     void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     void OnContextMenu(CWnd* pWnd, CPoint point);
     void OnDropFiles(HDROP hDropInfo);
+    LRESULT OnDrawItemMsg(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetBkColor(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetTextColor(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetTextBkColor(WPARAM wParam, LPARAM lParam);

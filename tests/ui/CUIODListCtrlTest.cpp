@@ -269,6 +269,62 @@ TEST_F(UIODListTest, RowDataFollowsInsertsAndDeletesFromOutside)
     EXPECT_TRUE(RowsMatchTheListView());
 }
 
+// Paints a window's client area into a memory bitmap and answers the colour at a point.
+class CMemoryPicture
+{
+public:
+    CMemoryPicture(HWND hWnd, UINT message) : m_hWnd(hWnd)
+    {
+        ::GetClientRect(hWnd, &m_client);
+        HDC screen = ::GetDC(nullptr);
+        m_hdc = ::CreateCompatibleDC(screen);
+        m_bitmap = ::CreateCompatibleBitmap(screen, m_client.right, m_client.bottom);
+        ::ReleaseDC(nullptr, screen);
+        m_old = ::SelectObject(m_hdc, m_bitmap);
+        ::SendMessageA(hWnd, message, reinterpret_cast<WPARAM>(m_hdc), PRF_CLIENT | PRF_ERASEBKGND);
+    }
+    ~CMemoryPicture()
+    {
+        ::SelectObject(m_hdc, m_old);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(m_hdc);
+    }
+    COLORREF At(int x, int y) const { return ::GetPixel(m_hdc, x, y); }
+
+private:
+    HWND m_hWnd;
+    RECT m_client = {};
+    HDC m_hdc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
+TEST_F(UIODListTest, HeaderDrawsTheSortArrowOfTheSortColumn)
+{
+    ASSERT_EQ(m_list.InitListCtrl("Name|Size"), 2);
+    CODHeaderCtrl& header = m_list.GetHeader();
+    for (const BOOL bAscending : {TRUE, FALSE}) {
+        m_list.SetSortState(-1, TRUE);
+        m_list.SetSort(1, bAscending);
+        RECT item = {};
+        ASSERT_TRUE(header.GetItemRect(1, &item));
+        const CMemoryPicture picture(header.m_hWnd, WM_PAINT);
+        EXPECT_EQ(picture.At(item.left + 2, item.top + 2), GetSysColor(COLOR_3DFACE)) << "drawn by the list";
+        // The widest line of the arrow: at the bottom for ascending (pointing down), the top
+        // for descending (pointing up).
+        SIZE space = {};
+        HDC hdc = ::GetDC(header.m_hWnd);
+        const HGDIOBJ old = ::SelectObject(hdc, reinterpret_cast<HGDIOBJ>(header.SendMessage(WM_GETFONT)));
+        ::GetTextExtentPoint32A(hdc, " ", 1, &space);
+        ::SelectObject(hdc, old);
+        ::ReleaseDC(header.m_hWnd, hdc);
+        const int x = item.right - space.cx - 4;
+        const int y = bAscending ? item.bottom - 10 : item.bottom - 6;
+        EXPECT_EQ(picture.At(x, y), GetSysColor(COLOR_BTNTEXT)) << (bAscending ? "ascending" : "descending");
+        EXPECT_EQ(picture.At(x, bAscending ? item.bottom - 6 : item.bottom - 10), GetSysColor(COLOR_3DFACE));
+    }
+}
+
 class UIODListEditTest : public UIODListTest
 {
 protected:
