@@ -6,6 +6,7 @@
 #include "tests/support/TestSupport.h"
 #include "ui/CInPlaceEdit.h"
 #include "ui/CUIODListCtrl.h"
+#include "framework/ModalSeam.h"
 
 #include <gtest/gtest.h>
 
@@ -474,6 +475,104 @@ TEST_F(UIODListEditTest, ContextMenuKeyHasADefinedPoint)
     EXPECT_EQ(m_list.m_nMenuRow, 2);
     EXPECT_EQ(m_list.m_menuPoint, CPoint(row.x, row.y));
     EXPECT_FALSE(m_list.ShowContextMenu(2, FALSE, 0, row.x, row.y)) << "no menu set";
+}
+
+// The program's two frame menus stand in for the list's one-row and several-rows menus.
+const UINT kOneRowMenu = 116;
+const UINT kSeveralRowsMenu = 134;
+
+UINT FirstCommandOf(UINT nMenu)
+{
+    CMenu menu;
+    EXPECT_TRUE(menu.LoadMenu(nMenu));
+    return menu.GetSubMenu(0)->GetMenuItemID(0);
+}
+
+TEST_F(UIODListEditTest, ContextMenuFollowsTheSelection)
+{
+    m_list.SetMenuIds(kOneRowMenu, kSeveralRowsMenu);
+    std::vector<UINT> shown;
+    CWnd* pOwner = nullptr;
+    CModalHandlerScope scope([&](const ModalRequest& r) -> INT_PTR {
+        EXPECT_EQ(r.kind, ModalKind::PopupMenu);
+        shown.push_back(r.pMenu->GetMenuItemID(0));
+        pOwner = r.pWnd;
+        return 0;
+    });
+    m_list.SetCurSel(0);
+    EXPECT_TRUE(m_list.ShowContextMenu(0, FALSE, 0, 10, 10));
+    EXPECT_EQ(pOwner, &m_list) << "no owner set: the list takes the commands";
+    m_list.SetCurSel(2);
+    m_list.SetMenuOwner(&m_owner);
+    EXPECT_TRUE(m_list.ShowContextMenu(0, FALSE, 0, 10, 10));
+    EXPECT_EQ(pOwner, &m_owner);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], FirstCommandOf(kOneRowMenu));
+    EXPECT_EQ(shown[1], FirstCommandOf(kSeveralRowsMenu));
+    EXPECT_TRUE(m_list.ShowContextMenu(0, TRUE, 0, 10, 10)) << "suppressed: tells that several rows are selected";
+    EXPECT_TRUE(m_list.ShowContextMenu(-1, FALSE, 0, 10, 10));
+    EXPECT_EQ(shown.size(), 2u);
+}
+
+TEST_F(UIODListEditTest, ColumnAndStyleCommands)
+{
+    m_list.SetContextColumn(1);
+    const int nWidth = m_list.GetColumnWidth(1);
+    m_list.SendMessage(WM_COMMAND, ID_UIOD_HIDECOLUMN);
+    EXPECT_EQ(m_list.GetColumnWidth(1), 0);
+    EXPECT_EQ(m_list.GetContextColumn(), -1);
+    m_list.SendMessage(WM_COMMAND, ID_UIOD_HIDECOLUMN);
+    EXPECT_EQ(m_list.GetColumnWidth(1), 0) << "no context column: nothing happens";
+    m_list.SendMessage(WM_COMMAND, ID_UIOD_SHOWCOLUMNS);
+    EXPECT_EQ(m_list.GetColumnWidth(1), nWidth);
+
+    const struct
+    {
+        UINT command;
+        DWORD bit;
+    } flips[] = {{ID_UIOD_GRIDLINES, LVS_EX_GRIDLINES},
+                 {ID_UIOD_CHECKBOXES, LVS_EX_CHECKBOXES},
+                 {ID_UIOD_HEADERDRAGDROP, LVS_EX_HEADERDRAGDROP},
+                 {ID_UIOD_TRACKSELECT, LVS_EX_TRACKSELECT}};
+    for (const auto& f : flips) {
+        const DWORD before = m_list.GetExtendedStyle() & f.bit;
+        m_list.SendMessage(WM_COMMAND, f.command);
+        EXPECT_NE(m_list.GetExtendedStyle() & f.bit, before) << f.command;
+        m_list.SendMessage(WM_COMMAND, f.command);
+        EXPECT_EQ(m_list.GetExtendedStyle() & f.bit, before) << f.command;
+    }
+    m_list.SendMessage(WM_COMMAND, ID_UIOD_VIEW_LIST);
+    EXPECT_EQ(m_list.GetStyle() & LVS_TYPEMASK, static_cast<DWORD>(LVS_LIST));
+    CPoint point(5, 30);
+    EXPECT_EQ(m_list.HitTestEx(point, nullptr, nullptr), -1) << "cells exist in report view only";
+    m_list.SendMessage(WM_COMMAND, ID_UIOD_VIEW_REPORT);
+    EXPECT_EQ(m_list.GetStyle() & LVS_TYPEMASK, static_cast<DWORD>(LVS_REPORT));
+}
+
+TEST_F(UIODListEditTest, HitTestsFindTheCell)
+{
+    CRect row;
+    ASSERT_TRUE(m_list.GetItemRect(1, &row, LVIR_BOUNDS));
+    const int nBorder = m_list.GetColumnWidth(0);
+    const struct
+    {
+        int x;
+        int column;
+    } cases[] = {{row.left + 3, 0}, {row.left + nBorder, 0}, {row.left + nBorder + 1, 1}};
+    for (const auto& c : cases) {
+        CPoint point(c.x, (row.top + row.bottom) / 2);
+        int nColumn = -1;
+        RECT cell = {};
+        EXPECT_EQ(m_list.HitTestEx(point, &cell, &nColumn), 1);
+        EXPECT_EQ(nColumn, c.column) << "a point on a border counts for the left column";
+        nColumn = -1;
+        EXPECT_EQ(m_list.HitTestCell(point, &nColumn), 1);
+        EXPECT_EQ(nColumn, c.column);
+    }
+    CPoint header(5, 2);
+    EXPECT_EQ(m_list.HitTestCell(header, nullptr), -2);
+    CPoint below(5, row.bottom + 200);
+    EXPECT_EQ(m_list.HitTestEx(below, nullptr, nullptr), -1);
 }
 
 TEST_F(UIODListEditTest, ToolTipsGiveTheCellTextOnce)
