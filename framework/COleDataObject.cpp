@@ -2,6 +2,36 @@
 
 #include <cstring>
 
+HGLOBAL AfxCopyGlobalMemory(HGLOBAL hSource)
+{
+    const SIZE_T size = GlobalSize(hSource);
+    const void* pSource = GlobalLock(hSource);
+    if (pSource == nullptr)
+        return nullptr;
+    HGLOBAL hCopy = GlobalAlloc(GMEM_MOVEABLE, size);
+    void* pCopy = hCopy != nullptr ? GlobalLock(hCopy) : nullptr;
+    if (pCopy != nullptr) {
+        memcpy(pCopy, pSource, size);
+        GlobalUnlock(hCopy);
+    } else if (hCopy != nullptr) {
+        GlobalFree(hCopy);
+        hCopy = nullptr;
+    }
+    GlobalUnlock(hSource);
+    return hCopy;
+}
+
+FORMATETC AfxGlobalFormat(CLIPFORMAT cfFormat, const FORMATETC* lpFormatEtc)
+{
+    FORMATETC format = {cfFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    if (lpFormatEtc != nullptr) {
+        format = *lpFormatEtc;
+        format.cfFormat = cfFormat;
+        format.tymed = TYMED_HGLOBAL;
+    }
+    return format;
+}
+
 void COleDataObject::Attach(IDataObject* lpDataObject, BOOL bAutoRelease)
 {
     Release();
@@ -38,11 +68,7 @@ BOOL COleDataObject::IsDataAvailable(CLIPFORMAT cfFormat, LPFORMATETC lpFormatEt
 {
     if (m_lpDataObject == nullptr)
         return FALSE;
-    FORMATETC format = {cfFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    if (lpFormatEtc != nullptr) {
-        format = *lpFormatEtc;
-        format.cfFormat = cfFormat;
-    }
+    FORMATETC format = AfxGlobalFormat(cfFormat, lpFormatEtc);
     return m_lpDataObject->QueryGetData(&format) == S_OK;
 }
 
@@ -50,12 +76,7 @@ HGLOBAL COleDataObject::GetGlobalData(CLIPFORMAT cfFormat, LPFORMATETC lpFormatE
 {
     if (m_lpDataObject == nullptr)
         return nullptr;
-    FORMATETC format = {cfFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    if (lpFormatEtc != nullptr) {
-        format = *lpFormatEtc;
-        format.cfFormat = cfFormat;
-        format.tymed = TYMED_HGLOBAL;
-    }
+    FORMATETC format = AfxGlobalFormat(cfFormat, lpFormatEtc);
     STGMEDIUM medium = {};
     if (FAILED(m_lpDataObject->GetData(&format, &medium)))
         return nullptr;
@@ -66,21 +87,7 @@ HGLOBAL COleDataObject::GetGlobalData(CLIPFORMAT cfFormat, LPFORMATETC lpFormatE
     if (medium.pUnkForRelease == nullptr)
         return medium.hGlobal;
     // The block still belongs to the source: hand the caller a copy of its own.
-    HGLOBAL hCopy = nullptr;
-    const SIZE_T size = GlobalSize(medium.hGlobal);
-    const void* pSource = GlobalLock(medium.hGlobal);
-    if (pSource != nullptr) {
-        hCopy = GlobalAlloc(GMEM_MOVEABLE, size);
-        void* pCopy = hCopy != nullptr ? GlobalLock(hCopy) : nullptr;
-        if (pCopy != nullptr) {
-            memcpy(pCopy, pSource, size);
-            GlobalUnlock(hCopy);
-        } else if (hCopy != nullptr) {
-            GlobalFree(hCopy);
-            hCopy = nullptr;
-        }
-        GlobalUnlock(medium.hGlobal);
-    }
+    HGLOBAL hCopy = AfxCopyGlobalMemory(medium.hGlobal);
     ReleaseStgMedium(&medium);
     return hCopy;
 }

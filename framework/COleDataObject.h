@@ -5,6 +5,12 @@
 
 #include <ole2.h>
 
+// A copy of a global memory block that the caller owns; null when it cannot be made.
+HGLOBAL AfxCopyGlobalMemory(HGLOBAL hSource);
+// The FORMATETC of a format in global memory: the given one with the format put in, or the
+// content aspect of the whole data.
+FORMATETC AfxGlobalFormat(CLIPFORMAT cfFormat, const FORMATETC* lpFormatEtc);
+
 class COleDataObject
 {
 public:

@@ -1,31 +1,12 @@
 #include "framework/COleDataSource.h"
 
+#include "framework/COleDataObject.h"
+
 #include <shlobj.h>
 
 #include <vector>
 
 namespace {
-
-// A copy of a global block for a receiver that asked for the data: the receiver frees its copy,
-// the data object keeps the original.
-HGLOBAL CopyGlobal(HGLOBAL hSource)
-{
-    const SIZE_T size = GlobalSize(hSource);
-    const void* pSource = GlobalLock(hSource);
-    if (pSource == nullptr)
-        return nullptr;
-    HGLOBAL hCopy = GlobalAlloc(GMEM_MOVEABLE, size);
-    void* pCopy = hCopy != nullptr ? GlobalLock(hCopy) : nullptr;
-    if (pCopy != nullptr) {
-        memcpy(pCopy, pSource, size);
-        GlobalUnlock(hCopy);
-    } else if (hCopy != nullptr) {
-        GlobalFree(hCopy);
-        hCopy = nullptr;
-    }
-    GlobalUnlock(hSource);
-    return hCopy;
-}
 
 class CDataObjectImpl : public IDataObject
 {
@@ -76,7 +57,8 @@ public:
         const Entry* pEntry = Find(*pFormat);
         if (pEntry == nullptr)
             return DV_E_FORMATETC;
-        HGLOBAL hCopy = CopyGlobal(pEntry->hGlobal);
+        // The receiver frees its copy; the data object keeps the original.
+        HGLOBAL hCopy = AfxCopyGlobalMemory(pEntry->hGlobal);
         if (hCopy == nullptr)
             return E_OUTOFMEMORY;
         pMedium->tymed = TYMED_HGLOBAL;
@@ -178,15 +160,11 @@ BOOL COleDataSource::CacheGlobalData(CLIPFORMAT cfFormat, HGLOBAL hGlobal, LPFOR
 {
     if (hGlobal == nullptr)
         return FALSE;
-    FORMATETC format = {cfFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    if (lpFormatEtc != nullptr) {
-        format = *lpFormatEtc;
-        format.cfFormat = cfFormat;
-    }
-    if ((format.tymed & TYMED_HGLOBAL) == 0) {
+    if (lpFormatEtc != nullptr && (lpFormatEtc->tymed & TYMED_HGLOBAL) == 0) {
         GlobalFree(hGlobal);
         return FALSE;
     }
+    const FORMATETC format = AfxGlobalFormat(cfFormat, lpFormatEtc);
     static_cast<CDataObjectImpl*>(m_pDataObject)->Add(format, hGlobal);
     return TRUE;
 }

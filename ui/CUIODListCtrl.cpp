@@ -614,28 +614,28 @@ int CUIODListCtrl::ColumnLeft(int nColumn) const
     return nLeft;
 }
 
-int CUIODListCtrl::HitTestEx(CPoint& point, RECT* pCell, int* pColumn)
+int CUIODListCtrl::FindCell(const CPoint& point, bool bColumnOrder, RECT* pCell, int* pColumn) const
 {
-    if (!IsReportView())
-        return -1;
     const int nTop = GetTopIndex();
     const int nBottom = std::min(nTop + GetCountPerPage() + 1, GetItemCount());
     const int nColumns = m_header.GetSafeHwnd() != nullptr ? m_header.GetItemCount() : m_nColumnCount;
-    CRect client;
-    GetClientRect(&client);
     for (int nRow = nTop; nRow < nBottom; ++nRow) {
         CRect bounds;
         if (!GetItemRect(nRow, &bounds, LVIR_BOUNDS) || point.y < bounds.top || point.y >= bounds.bottom)
             continue;
+        // Columns in the order shown; a point on a border counts for the column on its left.
         int nLeft = bounds.left;
         for (int nPos = 0; nPos < nColumns; ++nPos) {
-            const int nIndex = m_columnOrder.empty() ? nPos : m_header.OrderToIndex(nPos);
+            const int nIndex = bColumnOrder && !m_columnOrder.empty() ? m_header.OrderToIndex(nPos) : nPos;
             const int nWidth = GetColumnWidth(nIndex);
             if (point.x >= nLeft && point.x <= nLeft + nWidth) {
                 if (pColumn != nullptr)
                     *pColumn = nIndex;
-                if (pCell != nullptr)
+                if (pCell != nullptr) {
+                    CRect client;
+                    GetClientRect(&client);
                     *pCell = CRect(nLeft, bounds.top, std::min<int>(nLeft + nWidth, client.right), bounds.bottom);
+                }
                 return nRow;
             }
             nLeft += nWidth;
@@ -643,6 +643,11 @@ int CUIODListCtrl::HitTestEx(CPoint& point, RECT* pCell, int* pColumn)
         return -1;
     }
     return -1;
+}
+
+int CUIODListCtrl::HitTestEx(CPoint& point, RECT* pCell, int* pColumn)
+{
+    return IsReportView() ? FindCell(point, true, pCell, pColumn) : -1;
 }
 
 int CUIODListCtrl::HitTestCell(CPoint& point, int* pColumn)
@@ -655,25 +660,7 @@ int CUIODListCtrl::HitTestCell(CPoint& point, int* pColumn)
         if (point.y < header.Height())
             return -2;
     }
-    const int nTop = GetTopIndex();
-    const int nBottom = std::min(nTop + GetCountPerPage() + 1, GetItemCount());
-    for (int nRow = nTop; nRow < nBottom; ++nRow) {
-        CRect bounds;
-        if (!GetItemRect(nRow, &bounds, LVIR_BOUNDS) || point.y < bounds.top || point.y >= bounds.bottom)
-            continue;
-        int nLeft = bounds.left;
-        for (int nColumn = 0; nColumn < m_nColumnCount; ++nColumn) {
-            const int nWidth = GetColumnWidth(nColumn);
-            if (point.x >= nLeft && point.x <= nLeft + nWidth) {
-                if (pColumn != nullptr)
-                    *pColumn = nColumn;
-                return nRow;
-            }
-            nLeft += nWidth;
-        }
-        return -1;
-    }
-    return -1;
+    return FindCell(point, false, nullptr, pColumn);
 }
 
 BOOL CUIODListCtrl::HandleCustomDraw(NMLVCUSTOMDRAW* pCustomDraw, LRESULT* pResult)

@@ -235,6 +235,8 @@ private:
     CUIStrListCtrlData* GetStringRow(int nRow) const;
     BOOL IsReportView() const { return (GetStyle() & LVS_TYPEMASK) == LVS_REPORT; }
     int ColumnLeft(int nColumn) const;
+    // The visible row and the column under a client point; -1 when none.
+    int FindCell(const CPoint& point, bool bColumnOrder, RECT* pCell, int* pColumn) const;
     CPoint CurrentRowMenuPoint() const;
     void FlipExtendedStyle(DWORD dwBit);
     void ApplyBold(int nRow, int nFirst, int nLast, BOOL bBold);
