@@ -146,6 +146,32 @@ TEST_F(UIODListTest, ColumnsComeFromOneHeadingText)
     EXPECT_EQ(m_list.InitListCtrl(""), 0);
 }
 
+TEST_F(UIODListTest, IconsGoIntoBothImageListsAndRowsRememberThem)
+{
+    const UINT icons[] = {128, 116, 9999, 0}; // two icons of the program and one that does not exist
+    ASSERT_EQ(m_list.InitListCtrl(icons, "Name"), 1);
+    CImageList* pSmall = nullptr;
+    CImageList* pLarge = nullptr;
+    m_list.GetImageLists(&pSmall, &pLarge);
+    ASSERT_NE(pSmall, nullptr);
+    ASSERT_NE(pLarge, nullptr);
+    EXPECT_EQ(pSmall->GetImageCount(), 2) << "an icon that does not load is skipped";
+    EXPECT_EQ(pLarge->GetImageCount(), 2);
+    EXPECT_EQ(pSmall->GetIconSize().cx, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(pLarge->GetIconSize().cx, GetSystemMetrics(SM_CXICON));
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(m_list.SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL)), pSmall->GetSafeHandle());
+    const int nRow = m_list.AddItem(7, 1);
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = nRow;
+    ASSERT_TRUE(m_list.GetItem(&item));
+    EXPECT_EQ(item.iImage, 1);
+    EXPECT_EQ(m_list.GetItemData(nRow), 7u);
+    MEASUREITEMSTRUCT measure = {};
+    m_list.MeasureItem(&measure);
+    EXPECT_EQ(measure.itemHeight, static_cast<UINT>((GetSystemMetrics(SM_CYSMICON) + 1) * 3));
+}
+
 TEST_F(UIODListTest, AddItemWithoutColumnsFailsAndColumnsMatchWholeHeadings)
 {
     EXPECT_EQ(m_list.AddItem(0), -1);
