@@ -52,6 +52,8 @@ public:
     BYTE m_bFlag = 0;
     // Order of insertion: rows with equal keys keep it in every sort.
     unsigned m_nSequence = 0;
+    // The row's place in the last sort.
+    int m_nRank = 0;
     // The key of the column being sorted, set just before the sort (never null).
     const CUISortKey* m_pSortKey;
 

@@ -178,6 +178,8 @@ public:
 
     // The sort callback of string rows: compares the keys that the sort filled in.
     static int CALLBACK CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
+    // Orders rows by the rank the last sort gave them (rows without data first).
+    static int CALLBACK CompareRanks(LPARAM lParam1, LPARAM lParam2, LPARAM);
 
 protected:
     void PreSubclassWindow() override;

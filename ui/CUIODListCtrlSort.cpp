@@ -77,6 +77,13 @@ int CALLBACK CUIODListCtrl::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM l
     return nResult != 0 ? nResult : Order(reinterpret_cast<uintptr_t>(pFirst), reinterpret_cast<uintptr_t>(pSecond));
 }
 
+int CALLBACK CUIODListCtrl::CompareRanks(LPARAM lParam1, LPARAM lParam2, LPARAM)
+{
+    const auto* pFirst = reinterpret_cast<const CUIListCtrlData*>(lParam1);
+    const auto* pSecond = reinterpret_cast<const CUIListCtrlData*>(lParam2);
+    return Order(pFirst != nullptr ? pFirst->m_nRank : -1, pSecond != nullptr ? pSecond->m_nRank : -1);
+}
+
 PFNLVCOMPARE CUIODListCtrl::GetCompareFunc()
 {
     return &CUIODListCtrl::CompareRows;
@@ -142,12 +149,16 @@ void CUIODListCtrl::SortNow()
     }
     FillSortKeys(info.nColumn, info.nColumnType);
     EnsureRowIndex();
-    SortItems(pfnCompare, reinterpret_cast<DWORD_PTR>(&info));
-    // The same total order gives the same sequence: the row index stays valid without asking
-    // the list for every row again.
+    // The order is total, so it is found once here; the list view then only puts each row at
+    // its rank, and the index already holds the list's new order.
     std::sort(m_rowIndex.begin(), m_rowIndex.end(), [&info](const CUIListCtrlData* a, const CUIListCtrlData* b) {
         return CompareRows(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&info)) < 0;
     });
+    for (size_t i = 0; i < m_rowIndex.size(); ++i) {
+        if (m_rowIndex[i] != nullptr)
+            m_rowIndex[i]->m_nRank = static_cast<int>(i);
+    }
+    SortItems(&CompareRanks, 0);
     m_bRowIndexValid = true;
 }
 

@@ -165,6 +165,20 @@ TEST_F(DragDropListTest, FilesDroppedBelowTheRowsGoToTheListsFolder)
     EXPECT_EQ(orvo::test::ReadFileBytes(m_dir / "list\\two.dwg"), "two.dwg");
 }
 
+TEST_F(DragDropListTest, NothingIsCopiedWithoutAFolder)
+{
+    m_list.m_root.clear();
+    COleDataSource source;
+    source.CacheGlobalData(CF_HDROP, SourceBlock());
+    DropAt(source.GetDataObject(), ScreenPointBelowRows());
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof(current), current);
+    EXPECT_FALSE(Exists(std::string(current) + "\\two.dwg")) << "not into whatever folder is current";
+    CStringList files;
+    files.AddTail(CString((m_dir / "src\\one.txt").c_str()));
+    EXPECT_FALSE(m_list.DropFiles(files, DROPEFFECT_COPY));
+}
+
 TEST_F(DragDropListTest, DataWithoutFilesIsRefused)
 {
     COleDataSource source;

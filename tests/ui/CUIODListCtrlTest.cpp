@@ -601,6 +601,24 @@ TEST_F(UIODListEditTest, HitTestsFindTheCell)
     EXPECT_EQ(m_list.HitTestEx(below, nullptr, nullptr), -1);
 }
 
+TEST_F(UIODListEditTest, MouseContextMenuNamesTheRowUnderThePoint)
+{
+    CRect row;
+    ASSERT_TRUE(m_list.GetItemRect(1, &row, LVIR_LABEL));
+    POINT point = {row.left + 4, (row.top + row.bottom) / 2};
+    ::ClientToScreen(m_list.m_hWnd, &point);
+    m_list.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_list.m_hWnd), MAKELPARAM(point.x, point.y));
+    EXPECT_EQ(m_list.m_nMenuRow, 1);
+    EXPECT_EQ(m_list.m_menuPoint, CPoint(point.x, point.y));
+    POINT below = {5, row.bottom + 150};
+    ::ClientToScreen(m_list.m_hWnd, &below);
+    m_list.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_list.m_hWnd), MAKELPARAM(below.x, below.y));
+    EXPECT_EQ(m_list.m_nMenuRow, -1);
+    m_list.SetCurSel(2);
+    m_list.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_list.m_hWnd), MAKELPARAM(-1, -1));
+    EXPECT_EQ(m_list.m_nMenuRow, 2) << "from the keyboard: the current row";
+}
+
 TEST_F(UIODListEditTest, ToolTipsGiveTheCellTextOnce)
 {
     m_list.SetCellText(2, 1, "2 KB");
