@@ -597,6 +597,16 @@ TEST_F(UIODListEditTest, HitTestsFindTheCell)
     }
     CPoint header(5, 2);
     EXPECT_EQ(m_list.HitTestCell(header, nullptr), -2);
+
+    // With the columns shown in another order the cell hit names the column shown there.
+    const int order[] = {2, 0, 1};
+    m_list.SetColumnOrder(order, 3);
+    CPoint first(row.left + 3, (row.top + row.bottom) / 2);
+    int nColumn = -1;
+    RECT cell = {};
+    EXPECT_EQ(m_list.HitTestEx(first, &cell, &nColumn), 1);
+    EXPECT_EQ(nColumn, 2);
+    EXPECT_EQ(cell.right - cell.left, m_list.GetColumnWidth(2));
     CPoint below(5, row.bottom + 200);
     EXPECT_EQ(m_list.HitTestEx(below, nullptr, nullptr), -1);
 }
