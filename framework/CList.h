@@ -9,6 +9,7 @@
 #include "framework/CPlex.h"
 
 #include <new>
+#include <utility>
 
 template <class TYPE, class ARG_TYPE = const TYPE&>
 class CList : public CObject
