@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -19,24 +20,70 @@ using orvo::dwg::DwgReader;
 struct Target
 {
     const char* path;
+    const char* name;    // the ctest name of its entries
     int mutations;
-    size_t from = 0; // the mutated single bytes and runs lie in [from, to); to 0: the file's end
+    int shards;          // ctest entries the mutations are split into, each a range of the sequence
+    size_t from = 0;     // the mutated single bytes and runs lie in [from, to); to 0: the file's end
     size_t to = 0;
 };
 
 // One drawing per release, each with a few thousand mutations (ORVO_DWG_SWEEP multiplies them).
 // Most of the 2007 sample is its stored preview, so two more runs aim at its coded file header
-// and page map, and at the pages after the preview (objects, maps, classes, header).
+// and page map, and at the pages after the preview (objects, maps, classes, header). The large
+// drawings are split so that no entry runs long under the sanitizers on a busy machine; the
+// sequence of mutations does not depend on the split.
 const Target kTargets[] = {
-    {"dwg/example_r13.dwg", 2000},  {"dwg/example_r14.dwg", 2000},  {"dwg/sample_2000.dwg", 2000},
-    {"dwg/example_2004.dwg", 2000}, {"dwg/example_2007.dwg", 2000}, {"dwg/example_2007.dwg", 1000, 0x80, 0xC80},
-    {"dwg/example_2007.dwg", 2000, 0x4C000, 0},                     {"dwg/example_2010.dwg", 2000},
-    {"dwg/example_2013.dwg", 2000}, {"dwg/sample_2018.dwg", 2000},
+    {"dwg/example_r13.dwg", "r13", 2000, 10},
+    {"dwg/example_r14.dwg", "r14", 2000, 10},
+    {"dwg/sample_2000.dwg", "r2000", 2000, 2},
+    {"dwg/example_2004.dwg", "r2004", 2000, 5},
+    {"dwg/example_2007.dwg", "r2007", 2000, 10},
+    {"dwg/example_2007.dwg", "r2007_head", 1000, 5, 0x80, 0xC80},
+    {"dwg/example_2007.dwg", "r2007_pages", 2000, 10, 0x4C000, 0},
+    {"dwg/example_2010.dwg", "r2010", 2000, 10},
+    {"dwg/example_2013.dwg", "r2013", 2000, 10},
+    {"dwg/sample_2018.dwg", "r2018", 2000, 2},
 };
+
+// One ctest entry: the mutations [first, first + count) of a target's sequence.
+struct Shard
+{
+    const Target* target;
+    int first;
+    int count;
+};
+
+std::vector<Shard> Shards()
+{
+    std::vector<Shard> shards;
+    for (const Target& target : kTargets) {
+        for (int i = 0; i < target.shards; ++i) {
+            const int first = target.mutations * i / target.shards;
+            shards.push_back({&target, first, target.mutations * (i + 1) / target.shards - first});
+        }
+    }
+    return shards;
+}
+
+// Each drawing once (the 2007 sample has three targets).
+std::vector<Target> DistinctFiles()
+{
+    std::vector<Target> files;
+    for (const Target& target : kTargets) {
+        if (target.from == 0 && target.to == 0)
+            files.push_back(target);
+    }
+    return files;
+}
 
 constexpr auto kLimit = std::chrono::seconds(2);
 
-void PrintTo(const Target& target, std::ostream* os) { *os << target.path << " from " << target.from; }
+void PrintTo(const Target& target, std::ostream* os) { *os << target.path; }
+void PrintTo(const Shard& shard, std::ostream* os)
+{
+    *os << shard.target->path << " from " << shard.target->from << ", mutations " << shard.first << '+'
+        << shard.count;
+}
 
 class Lcg
 {
@@ -52,6 +99,37 @@ private:
     uint32_t m_state;
 };
 
+// One step of the deterministic sequence: the bytes it writes. Drawing a mutation costs the same
+// random numbers whether it is applied or skipped, so a shard can start anywhere in the sequence.
+struct Mutation
+{
+    size_t at = 0;
+    std::vector<std::pair<size_t, uint8_t>> writes;
+};
+
+Mutation NextMutation(Lcg& random, const std::vector<uint8_t>& file, size_t from, size_t to)
+{
+    Mutation m;
+    const uint32_t kind = random.Next() % 4;
+    m.at = from + random.Next() % (to - from);
+    switch (kind) {
+    case 0: m.writes.emplace_back(m.at, static_cast<uint8_t>(file[m.at] ^ (1u << (random.Next() % 8)))); break;
+    case 1: m.writes.emplace_back(m.at, static_cast<uint8_t>(random.Next())); break;
+    case 2:  // a size or count becomes huge
+        for (size_t n = 0; n < 3; ++n)
+            m.writes.emplace_back(m.at + n, uint8_t{0xFF});
+        m.writes.emplace_back(m.at + 3, uint8_t{0x7F});
+        break;
+    default:  // several bytes anywhere, the header included
+        for (int n = 0; n < 8; ++n) {
+            const auto value = static_cast<uint8_t>(random.Next());
+            m.writes.emplace_back(random.Next() % file.size(), value);
+        }
+        break;
+    }
+    return m;
+}
+
 // Reads the bytes; fails the test when the read takes longer than the limit.
 void ReadWithin(const std::vector<uint8_t>& bytes, const std::string& what)
 {
@@ -62,20 +140,26 @@ void ReadWithin(const std::vector<uint8_t>& bytes, const std::string& what)
     EXPECT_LT(spent, kLimit) << what;
 }
 
-class DwgMalformed : public ::testing::TestWithParam<Target>
+std::vector<uint8_t> LoadSample(const std::string& dir, const char* path)
 {
-protected:
-    std::vector<uint8_t> Load(const std::string& dir)
-    {
-        const std::string data = orvo::portable::ReadWholeFile(orvo::portable::SamplePath(dir, GetParam().path));
-        return std::vector<uint8_t>(data.begin(), data.end());
-    }
+    const std::string data = orvo::portable::ReadWholeFile(orvo::portable::SamplePath(dir, path));
+    return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+int SweepScale()
+{
+    const char* scale = std::getenv("ORVO_DWG_SWEEP");
+    return scale ? std::max(1, std::atoi(scale)) : 1;
+}
+
+class DwgTruncated : public ::testing::TestWithParam<Target>
+{
 };
 
-TEST_P(DwgMalformed, TruncationsEndCleanly)
+TEST_P(DwgTruncated, TruncationsEndCleanly)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
-    const std::vector<uint8_t> file = Load(dir);
+    const std::vector<uint8_t> file = LoadSample(dir, GetParam().path);
     ASSERT_FALSE(file.empty());
     std::vector<size_t> lengths = {0, 1, 5, 6, 0x14, 0x18, 0x40, 0x80, 0xEC, 0x100};
     for (size_t i = 1; i < 96; ++i)
@@ -88,38 +172,42 @@ TEST_P(DwgMalformed, TruncationsEndCleanly)
     }
 }
 
+class DwgMalformed : public ::testing::TestWithParam<Shard>
+{
+};
+
 TEST_P(DwgMalformed, MutationsEndCleanly)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
-    const std::vector<uint8_t> file = Load(dir);
+    const Target& target = *GetParam().target;
+    const std::vector<uint8_t> file = LoadSample(dir, target.path);
     ASSERT_GT(file.size(), 0x100u);
-    int count = GetParam().mutations;
-    if (const char* scale = std::getenv("ORVO_DWG_SWEEP"))
-        count *= std::max(1, std::atoi(scale));
-    const size_t from = std::min(GetParam().from, file.size() - 4);
-    const size_t to = GetParam().to == 0 ? file.size() - 4 : std::min(GetParam().to, file.size() - 4);
+    const int scale = SweepScale();
+    const int first = GetParam().first * scale;
+    const int end = first + GetParam().count * scale;
+    const size_t from = std::min(target.from, file.size() - 4);
+    const size_t to = target.to == 0 ? file.size() - 4 : std::min(target.to, file.size() - 4);
     ASSERT_LT(from, to);
     Lcg random(static_cast<uint32_t>(file.size() + from));
-    for (int i = 0; i < count; ++i) {
-        std::vector<uint8_t> bytes = file;
-        const uint32_t kind = random.Next() % 4;
-        const size_t at = from + random.Next() % (to - from);
-        switch (kind) {
-        case 0: bytes[at] ^= static_cast<uint8_t>(1u << (random.Next() % 8)); break;
-        case 1: bytes[at] = static_cast<uint8_t>(random.Next()); break;
-        case 2:  // a size or count becomes huge
-            bytes[at] = bytes[at + 1] = bytes[at + 2] = 0xFF;
-            bytes[at + 3] = 0x7F;
-            break;
-        default:  // several bytes anywhere, the header included
-            for (int n = 0; n < 8; ++n)
-                bytes[random.Next() % bytes.size()] = static_cast<uint8_t>(random.Next());
-            break;
-        }
-        ReadWithin(bytes, "mutation " + std::to_string(i) + " at " + std::to_string(at));
+    for (int i = 0; i < first; ++i)
+        NextMutation(random, file, from, to);
+    std::vector<uint8_t> bytes = file;
+    for (int i = first; i < end; ++i) {
+        const Mutation m = NextMutation(random, file, from, to);
+        for (const auto& [at, value] : m.writes)
+            bytes[at] = value;
+        ReadWithin(bytes, "mutation " + std::to_string(i) + " at " + std::to_string(m.at));
+        for (const auto& write : m.writes)
+            bytes[write.first] = file[write.first];
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, DwgMalformed, ::testing::ValuesIn(kTargets));
+INSTANTIATE_TEST_SUITE_P(Samples, DwgTruncated, ::testing::ValuesIn(DistinctFiles()),
+                         [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(Samples, DwgMalformed, ::testing::ValuesIn(Shards()),
+                         [](const ::testing::TestParamInfo<Shard>& info) {
+                             return std::string(info.param.target->name) + "_" + std::to_string(info.param.first);
+                         });
 
 } // namespace

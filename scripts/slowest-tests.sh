@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Prints the ten longest entries of a ctest run from its saved output, so a run that creeps toward
+# its time limits shows where.
+#   scripts/slowest-tests.sh ctest-output.log [count]
+set -euo pipefail
+count=${2:-10}
+echo "longest $count test entries:"
+sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+) .* ([0-9]+\.[0-9]+) sec$/\2 \1/p' "$1" |
+    sort -rn | head -n "$count" | awk '{ printf "  %7.2f s  %s\n", $1, $2 }'
