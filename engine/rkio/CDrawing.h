@@ -113,6 +113,7 @@ private:
     orvo::dwg::DwgReadResult LoadDwg(const std::string& bytes, RkDb::Database& db) const;
     void ResetView();
     void FitLayout(double factor);
+    void FitLayout(double factor, const RkDraw::RenderOptions& options);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
     void DrawPreviewPicture(HDC dc) const;
 
