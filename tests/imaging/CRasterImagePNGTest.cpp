@@ -361,6 +361,46 @@ Bytes HugePng()
     return png;
 }
 
+// One chunk with its length and CRC.
+Bytes Chunk(const char* type, const Bytes& data)
+{
+    Bytes out;
+    const size_t n = data.size();
+    out.insert(out.end(), {BYTE(n >> 24), BYTE(n >> 16), BYTE(n >> 8), BYTE(n)});
+    Bytes body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    out.insert(out.end(), body.begin(), body.end());
+    const uLong crc = crc32(0, body.data(), uInt(body.size()));
+    out.insert(out.end(), {BYTE(crc >> 24), BYTE(crc >> 16), BYTE(crc >> 8), BYTE(crc)});
+    return out;
+}
+
+// Ancillary chunks stay small and few: a compressed text that inflates to 64 MB and thousands of
+// text chunks are dropped, and the picture still decodes.
+TEST(CRasterImagePNG, AncillaryChunksAreBounded)
+{
+    PngSpec spec;
+    const Bytes plain = WritePng(spec);
+    const std::vector<Bytef> text(64u * 1024u * 1024u, 'a');
+    uLongf packedSize = compressBound(uLong(text.size()));
+    std::vector<Bytef> packed(packedSize);
+    ASSERT_EQ(compress2(packed.data(), &packedSize, text.data(), uLong(text.size()), 9), Z_OK);
+    Bytes ztxt = {'b', 'o', 'm', 'b', 0, 0};
+    ztxt.insert(ztxt.end(), packed.begin(), packed.begin() + long(packedSize));
+    Bytes extra = Chunk("zTXt", ztxt);
+    for (int i = 0; i < 3000; ++i) {
+        const Bytes t = Chunk("tEXt", Bytes{'k', 0, 'v'});
+        extra.insert(extra.end(), t.begin(), t.end());
+    }
+    Bytes forged = plain;
+    forged.insert(forged.begin() + 33, extra.begin(), extra.end()); // after the signature and IHDR
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, forged, RASTER_FORMAT_PNG)) << image.GetLastError();
+    CRasterImage expected;
+    ASSERT_TRUE(DecodeFromBytes(expected, plain, RASTER_FORMAT_PNG));
+    EXPECT_EQ(MaxChannelDifference(image, expected), 0);
+}
+
 TEST(CRasterImagePNG, DecodeStopsWhenCreateFails)
 {
     CRasterImage image;
