@@ -148,7 +148,7 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
     std::size_t edges = 0;
     for (const auto& ring : rings)
         edges += ring.size();
-    if (!(kLast - kFirst < kMaxLinesPerFamily) || !std::isfinite(kFirst) ||
+    if (!(kLast - kFirst < kMaxLinesPerFamily) || !std::isfinite(kFirst) || !std::isfinite(kLast) ||
         !Spend(static_cast<std::size_t>(kLast - kFirst + 1.0) * edges)) {
         m_p.Fill(rings);
         return;
@@ -158,7 +158,10 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
         period += std::fabs(d);
     std::vector<double> cuts;
     std::vector<Vec3> segment(2);
-    for (double k = kFirst; k <= kLast; k += 1.0) {
+    // Counted in integers: far from the origin adding 1.0 to k would not change it.
+    const long lines = static_cast<long>(kLast - kFirst) + 1;
+    for (long index = 0; index < lines; ++index) {
+        const double k = kFirst + static_cast<double>(index);
         const double v = v0 + k * step;
         cuts.clear();
         for (const auto& ring : rings) {

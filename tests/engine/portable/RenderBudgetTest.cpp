@@ -197,6 +197,29 @@ TEST(RenderBudget, HatchesTakeFromThePictureBudget)
     EXPECT_LT(sink.points, kUnits * 16 * 2);
 }
 
+// Pattern lines far from the origin: there adding one to a line number does not change it, so
+// the lines are counted in integers (found by the fuzz target as an endless loop).
+TEST(RenderBudget, PatternFarFromTheOriginEnds)
+{
+    const double far = 1e17;
+    DxfBuilder b;
+    b.Header("AC1015").Section("ENTITIES");
+    b.S(0, "HATCH").S(8, "0").S(100, "AcDbHatch").P(10, 0, 0).P(210, 0, 0, 1)
+        .S(2, "FAR").I(70, 0).I(71, 0).I(91, 1)
+        .I(92, 2).I(72, 0).I(73, 1).I(93, 4).D(10, far).D(20, far).D(10, far + 1000).D(20, far)
+        .D(10, far + 1000).D(20, far + 1000).D(10, far).D(20, far + 1000).I(97, 0)
+        .I(75, 0).I(76, 1).D(52, 0.0).D(41, 1.0).I(77, 0).I(78, 1)
+        .D(53, 0.0).D(43, 0).D(44, 0).D(45, 0).D(46, 1.0).I(79, 0).I(98, 0);
+    b.EndSection().Eof();
+    auto db = Read(b);
+    ViewTransform view;
+    view.SetDevice(100, 100);
+    view.SetArea({far + 500, far + 500}, 1000);
+    WorkSink sink;
+    EXPECT_TRUE(DrawingRenderer(*db, sink, RenderOptions()).Draw(0, view));
+    EXPECT_LT(sink.points, 10000u);
+}
+
 // One paragraph of 20,000 words wrapped to a narrow column: the wrap measures each line's
 // prefixes, not the paragraph again and again, and stops with the budget.
 TEST(RenderBudget, LongParagraphWrapsWithinTheBudget)
