@@ -95,9 +95,12 @@ bool CRasterImageBMP::ReadInfoHeader(CRasterFile* stream, BITMAPINFOHEADER* head
         header->biBitCount = ReadWord(raw + 10);
         stream->Seek(-static_cast<int32_t>(got - 12), SEEK_CUR);
     } else {
-        if (got < 40 || size < 40 || size > 0x10000)
+        // OS/2 2.x headers may stop after any field from the sixteenth byte on: the fields left
+        // out are zero.
+        if (size < 16 || size > 0x10000 || got < std::min<size_t>(size, 40))
             return false;
-        memcpy(header, raw, 40);
+        memcpy(header, raw, std::min<size_t>(size, 40));
+        header->biSize = size;
         // OS/2 2.x keeps its own fields after the Windows ones; the later Windows headers carry
         // the bit fields (then alpha, colour space and profile, which a picture can do without).
         if (size >= 52 && size != 64) {

@@ -114,17 +114,24 @@ bool CRasterImageGIF::ReadExtension(GifByteReader& reader)
         }
     } else if (label == 0xFE) {
         const int size = reader.Byte();
-        if (size <= 0 || reader.Read(data, size_t(size)) != size_t(size))
+        if (size == 0)
+            return true; // an empty comment: its terminator is read
+        if (size < 0 || reader.Read(data, size_t(size)) != size_t(size))
             return false;
         std::memcpy(m_comment, data, size_t(size));
         m_comment[std::min(size, 255)] = 0;
     } else if (label == 0xFF) {
-        if (reader.Byte() != 11 || reader.Read(data, 11) != 11)
+        const int idSize = reader.Byte();
+        if (idSize < 0 || reader.Read(data, size_t(idSize)) != size_t(idSize))
             return false;
+        const bool netscape = idSize == 11 && (std::memcmp(data, "NETSCAPE2.0", 11) == 0 ||
+                                               std::memcmp(data, "ANIMEXTS1.0", 11) == 0);
         const int size = reader.Byte();
-        if (size <= 0 || reader.Read(data, size_t(size)) != size_t(size))
+        if (size == 0)
+            return true; // an application block without data (an empty colour profile)
+        if (size < 0 || reader.Read(data, size_t(size)) != size_t(size))
             return false;
-        if (size > 2)
+        if (netscape && size > 2)
             m_loops = data[1] + 256 * data[2];
     } else if (label < 0) {
         return false;

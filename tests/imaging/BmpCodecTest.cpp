@@ -134,6 +134,15 @@ std::vector<DecodeCase> DecodeCases()
         cases.push_back({"124-byte header, RLE8, 3 colours", s, 8, RGB(2, 4, 253), RGB(2, 4, 253), RGB(2, 4, 253)});
     }
     {
+        BmpFileSpec s; // an OS/2 2.x header cut after its sixteenth byte, 4-byte palette entries
+        s.headerSize = 16;
+        s.width = 2;
+        s.bits = 8;
+        s.palette = Ramp(256);
+        s.pixels = {3, 200, 0, 0};
+        cases.push_back({"16-byte OS/2 2.x header", s, 8, RGB(3, 6, 252), RGB(200, 144, 55), RGB(3, 6, 252)});
+    }
+    {
         BmpFileSpec s; // an image size that is not the rows' size
         s.headerSize = 108;
         s.width = 1;

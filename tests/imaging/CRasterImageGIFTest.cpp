@@ -403,13 +403,15 @@ TEST(CRasterImageGIF, ExtensionsAndDimensionsOnly)
     GifBuilder b(3, 2, Greys(2));
     b.Raw({0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 232, 3, 0});
     b.Frame(0, 0, 3, 2, {1, 1, 1, 1, 1, 1}, 2);
-    b.Raw({0x21, 0xFE, 0x00}); // an empty comment ends the reading
+    b.Raw({0x21, 0xFE, 0x00}); // an empty comment is passed over
+    b.Raw({0x21, 0xFF, 11, 'I', 'C', 'C', 'R', 'G', 'B', 'G', '1', '0', '1', '2', 0}); // empty profile
     b.Frame(0, 0, 1, 1, {0}, 2);
     const Bytes gif = b.End();
     CRasterImageGIF decoder;
     CRasterMemFile in(const_cast<BYTE*>(gif.data()), int32_t(gif.size()));
     decoder.SetFrame(0);
     ASSERT_TRUE(decoder.Decode(&in));
+    EXPECT_EQ(decoder.GetNumFrames(), 2);
     EXPECT_EQ(decoder.GetLoops(), 1000);
     EXPECT_EQ(decoder.GetPixelIndex(0, 0), 1);
 
