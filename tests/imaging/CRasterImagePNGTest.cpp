@@ -342,25 +342,6 @@ TEST(CRasterImagePNG, TransparentColourBecomesAlphaInTheFileOnly)
         }
 }
 
-// A PNG header whose picture is too large for the image class.
-Bytes HugePng()
-{
-    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    auto chunk = [&](const char* type, const Bytes& data) {
-        const size_t n = data.size();
-        png.insert(png.end(), {BYTE(n >> 24), BYTE(n >> 16), BYTE(n >> 8), BYTE(n)});
-        Bytes body(type, type + 4);
-        body.insert(body.end(), data.begin(), data.end());
-        png.insert(png.end(), body.begin(), body.end());
-        const uLong crc = crc32(0, body.data(), uInt(body.size()));
-        png.insert(png.end(), {BYTE(crc >> 24), BYTE(crc >> 16), BYTE(crc >> 8), BYTE(crc)});
-    };
-    chunk("IHDR", Bytes{0, 1, 0x86, 0xA0, 0, 1, 0x86, 0xA0, 8, 2, 0, 0, 0}); // 100000 x 100000 RGB
-    chunk("IDAT", Bytes{0x78, 0x9C, 0x03, 0x00});
-    chunk("IEND", Bytes());
-    return png;
-}
-
 // One chunk with its length and CRC.
 Bytes Chunk(const char* type, const Bytes& data)
 {
@@ -373,6 +354,20 @@ Bytes Chunk(const char* type, const Bytes& data)
     const uLong crc = crc32(0, body.data(), uInt(body.size()));
     out.insert(out.end(), {BYTE(crc >> 24), BYTE(crc >> 16), BYTE(crc >> 8), BYTE(crc)});
     return out;
+}
+
+// A PNG header whose picture is too large for the image class.
+Bytes HugePng()
+{
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    auto chunk = [&](const char* type, const Bytes& data) {
+        const Bytes c = Chunk(type, data);
+        png.insert(png.end(), c.begin(), c.end());
+    };
+    chunk("IHDR", Bytes{0, 1, 0x86, 0xA0, 0, 1, 0x86, 0xA0, 8, 2, 0, 0, 0}); // 100000 x 100000 RGB
+    chunk("IDAT", Bytes{0x78, 0x9C, 0x03, 0x00});
+    chunk("IEND", Bytes());
+    return png;
 }
 
 // Ancillary chunks stay small and few: a compressed text that inflates to 64 MB and thousands of

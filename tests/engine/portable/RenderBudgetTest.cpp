@@ -2,6 +2,7 @@
 // the passes of one picture (its extents, then its drawing) share one budget, and measuring a
 // dense hatch costs its boundary only. Every drawing here would take minutes without the bounds.
 #include "DxfBuilder.h"
+#include "ReadDrawing.h"
 
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/dxf/DxfReader.h"
@@ -17,6 +18,7 @@ namespace {
 using namespace RkDb;
 using namespace RkDraw;
 using orvo::portable::DxfBuilder;
+using orvo::portable::Read;
 
 // Counts what the renderer hands over: points of lines and areas, characters drawn and measured.
 class WorkSink final : public DrawSink
@@ -43,13 +45,17 @@ public:
     std::size_t points = 0, characters = 0;
 };
 
-std::unique_ptr<Database> Read(const DxfBuilder& b)
+// Draws model space on a device of `side` pixels showing 0..100 within a budget of `units`; true
+// when the drawing was not abandoned.
+bool DrawWithin(const Database& db, std::size_t units, int side, WorkSink& sink)
 {
-    auto db = std::make_unique<Database>();
-    const std::string data = b.Ascii();
-    RkDxf::DxfReader reader(*db);
-    EXPECT_EQ(reader.Read(data.data(), data.size()), RkDxf::DxfReader::Status::Ok);
-    return db;
+    WorkBudget budget(units);
+    RenderOptions options;
+    options.budget = &budget;
+    ViewTransform view;
+    view.SetDevice(side, side);
+    view.SetArea({50, 50}, 100);
+    return DrawingRenderer(db, sink, options).Draw(0, view);
 }
 
 // A square of side `side` hatched by eight families of dashed lines `spacing` apart.
@@ -186,14 +192,8 @@ TEST(RenderBudget, HatchesTakeFromThePictureBudget)
     b.EndSection().Eof();
     auto db = Read(b);
     constexpr std::size_t kUnits = 50000;
-    WorkBudget budget(kUnits);
-    RenderOptions options;
-    options.budget = &budget;
-    ViewTransform view;
-    view.SetDevice(1000, 1000);
-    view.SetArea({50, 50}, 100);
     WorkSink sink;
-    EXPECT_TRUE(DrawingRenderer(*db, sink, options).Draw(0, view));
+    EXPECT_TRUE(DrawWithin(*db, kUnits, 1000, sink));
     EXPECT_LT(sink.points, kUnits * 16 * 2);
 }
 
@@ -233,14 +233,8 @@ TEST(RenderBudget, LongParagraphWrapsWithinTheBudget)
     b.EndSection().Eof();
     auto db = Read(b);
     constexpr std::size_t kUnits = 5000;
-    WorkBudget budget(kUnits);
-    RenderOptions options;
-    options.budget = &budget;
-    ViewTransform view;
-    view.SetDevice(100, 100);
-    view.SetArea({50, 50}, 100);
     WorkSink sink;
-    EXPECT_TRUE(DrawingRenderer(*db, sink, options).Draw(0, view));
+    EXPECT_TRUE(DrawWithin(*db, kUnits, 100, sink));
     EXPECT_GT(sink.Work(), 0u);
     EXPECT_LT(sink.characters, kUnits * 16 * 2);
 }
