@@ -18,6 +18,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/ModelPainter.cpp
   draw/TextPainter.cpp
   draw/ViewTransform.cpp
+  draw/WorkBudget.cpp
   dwg/DwgAnnotationDecoders.cpp
   dwg/DwgAreaDecoders.cpp
   dwg/DwgBitReader.cpp

@@ -109,6 +109,19 @@ bool CRasterImage::Destroy()
     return true;
 }
 
+bool CRasterImage::FitsInMemory(uint64_t width, uint64_t height, DWORD bpp)
+{
+    // Every size is formed in 64 bits; beside the memory limit the block must fit the header's
+    // signed 32-bit fields, so that header and allocation always agree.
+    if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF)
+        return false;
+    const WORD bits = NormalisedBpp(bpp);
+    const uint64_t stride = ((width * bits + 31) >> 5) << 2;
+    const uint64_t colors = bits <= 8 ? (1u << bits) : 0;
+    const uint64_t blockBytes = sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD) + stride * height;
+    return width * height * bits / 256 <= kRasterMaxMemory && blockBytes <= kMaxBlockBytes;
+}
+
 void* CRasterImage::Create(DWORD width, DWORD height, DWORD bpp, DWORD imageType)
 {
     if (!Destroy())
@@ -120,12 +133,8 @@ void* CRasterImage::Create(DWORD width, DWORD height, DWORD bpp, DWORD imageType
     const WORD bits = NormalisedBpp(bpp);
     const uint64_t stride = ((static_cast<uint64_t>(width) * bits + 31) >> 5) << 2;
     const DWORD colors = bits <= 8 ? (1u << bits) : 0;
-    const uint64_t imageBytes = stride * height;
-    const uint64_t blockBytes = sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD) + imageBytes;
-    // Every size is formed in 64 bits; beside the memory limit the block must fit the header's
-    // signed 32-bit fields, so that header and allocation always agree.
-    if (static_cast<uint64_t>(width) * height * bits / 256 > kRasterMaxMemory ||
-        width > 0x7FFFFFFF || height > 0x7FFFFFFF || blockBytes > kMaxBlockBytes) {
+    const uint64_t blockBytes = sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD) + stride * height;
+    if (!FitsInMemory(width, height, bpp)) {
         SetLastError("RASTER_MAX_MEMORY exceeded");
         return nullptr;
     }
@@ -144,7 +153,7 @@ void* CRasterImage::Create(DWORD width, DWORD height, DWORD bpp, DWORD imageType
     m_header.biPlanes = 1;
     m_header.biBitCount = bits;
     m_header.biCompression = BI_RGB;
-    m_header.biSizeImage = static_cast<DWORD>(imageBytes);
+    m_header.biSizeImage = static_cast<DWORD>(stride * height);
     m_header.biClrUsed = colors;
     m_header.biClrImportant = 0;
     m_pDib = block;

@@ -91,6 +91,9 @@ public:
     // Life cycle
     bool Destroy();
     void* Create(DWORD width, DWORD height, DWORD bpp, DWORD imageType);
+    // Whether Create would take a picture of that size (a decoder asks before it spends work or
+    // memory on the pixels).
+    static bool FitsInMemory(uint64_t width, uint64_t height, DWORD bpp);
     void Copy(const CRasterImage& source, bool copyPixels = true, bool copySelection = true,
               bool copyAlpha = true);
     void CopyInfo(const CRasterImage& source);

@@ -1,5 +1,6 @@
 #include "imaging/CRasterImageBMP.h"
 
+#include "imaging/BitField.h"
 #include "imaging/CRasterFile.h"
 
 #include <algorithm>
@@ -15,6 +16,11 @@ namespace {
 constexpr WORD kBmpType = 0x4D42; // "BM"
 constexpr DWORD kFileHeaderSize = 14;
 constexpr DWORD kBitFields = 3;
+constexpr DWORD kAlphaBitFields = 6;
+// Run-length pictures up to this many pixels are taken whatever their data; larger ones must
+// have a byte of data for every so many pixels (a run of two bytes draws at most 255).
+constexpr uint64_t kPixelsTakenOnTrust = 16u * 1024u * 1024u;
+constexpr uint64_t kMostPixelsPerRleByte = 256;
 constexpr DWORD kDefaultMasks[3] = {0x7C00, 0x03E0, 0x001F}; // red, green, blue (5-5-5)
 
 struct FileHeader
@@ -70,11 +76,11 @@ bool CRasterImageBMP::Fail(const char* text)
     return false;
 }
 
-bool CRasterImageBMP::ReadInfoHeader(CRasterFile* stream, BITMAPINFOHEADER* header)
+bool CRasterImageBMP::ReadInfoHeader(CRasterFile* stream, BITMAPINFOHEADER* header, DWORD* masks)
 {
     if (!stream || !header)
         return false;
-    BYTE raw[40] = {};
+    BYTE raw[52] = {};
     const size_t got = stream->Read(raw, 1, sizeof(raw));
     if (got < 12)
         return false;
@@ -89,20 +95,22 @@ bool CRasterImageBMP::ReadInfoHeader(CRasterFile* stream, BITMAPINFOHEADER* head
         header->biBitCount = ReadWord(raw + 10);
         stream->Seek(-static_cast<int32_t>(got - 12), SEEK_CUR);
     } else {
-        if (got < sizeof(raw) || size < 40)
+        // OS/2 2.x headers may stop after any field from the sixteenth byte on: the fields left
+        // out are zero.
+        if (size < 16 || size > 0x10000 || got < std::min<size_t>(size, 40))
             return false;
-        memcpy(header, raw, sizeof(raw));
-        const uint64_t imageBytes = FileRowBytes(*header) * static_cast<uint64_t>(
-            header->biHeight < 0 ? -static_cast<int64_t>(header->biHeight) : header->biHeight);
-        if (size == 64) {
-            stream->Seek(24, SEEK_CUR);
-        } else if (size > 40) {
-            // Later Windows headers are taken only where they describe a plain uncompressed image.
-            if (header->biSizeImage != imageBytes || header->biPlanes != 1 ||
-                header->biCompression != 0 || header->biClrUsed != 0 || size > 0x10000)
+        memcpy(header, raw, std::min<size_t>(size, 40));
+        header->biSize = size;
+        // OS/2 2.x keeps its own fields after the Windows ones; the later Windows headers carry
+        // the bit fields (then alpha, colour space and profile, which a picture can do without).
+        if (size >= 52 && size != 64) {
+            if (got < 52)
                 return false;
-            stream->Seek(static_cast<int32_t>(size - 40), SEEK_CUR);
+            if (masks)
+                for (int i = 0; i < 3; ++i)
+                    masks[i] = ReadDword(raw + 40 + 4 * i);
         }
+        stream->Seek(static_cast<int32_t>(size) - static_cast<int32_t>(got), SEEK_CUR);
     }
     if (header->biSizeImage == 0) {
         const uint64_t rowBytes =
@@ -131,7 +139,8 @@ bool CRasterImageBMP::Decode(CRasterFile* stream)
         stream->Seek(static_cast<int32_t>(start), SEEK_SET);
     }
     BITMAPINFOHEADER header;
-    if (!ReadInfoHeader(stream, &header))
+    DWORD masks[3] = {kDefaultMasks[0], kDefaultMasks[1], kDefaultMasks[2]};
+    if (!ReadInfoHeader(stream, &header, masks))
         return Fail("Error reading BMP info");
     const bool os2 = header.biSize == 12;
     const bool topDown = header.biHeight < 0;
@@ -148,9 +157,20 @@ bool CRasterImageBMP::Decode(CRasterFile* stream)
         return true;
     }
 
-    // Bit-field masks follow the information header, before the palette.
-    DWORD masks[3] = {kDefaultMasks[0], kDefaultMasks[1], kDefaultMasks[2]};
-    if (header.biCompression == kBitFields && (header.biBitCount == 16 || header.biBitCount == 32)) {
+    // Bit-field masks follow a 40-byte information header, before the palette; longer headers
+    // hold them.
+    if (header.biSize >= 52 && header.biSize != 64 && header.biCompression != kBitFields &&
+        header.biCompression != kAlphaBitFields) {
+        // A longer header's masks count only with bit-field compression.
+        std::copy(kDefaultMasks, kDefaultMasks + 3, masks);
+    }
+    if (header.biCompression == BI_JPEG || header.biCompression == BI_PNG)
+        return Fail(header.biCompression == BI_JPEG ? "BMP: embedded JPEG pictures are not supported"
+                                                    : "BMP: embedded PNG pictures are not supported");
+    if (header.biCompression == kAlphaBitFields)
+        header.biCompression = kBitFields;
+    if (header.biSize == 40 && header.biCompression == kBitFields &&
+        (header.biBitCount == 16 || header.biBitCount == 32)) {
         BYTE raw[12];
         if (stream->Read(raw, 1, sizeof(raw)) != sizeof(raw))
             return Fail("Error reading BMP info");
@@ -169,9 +189,13 @@ bool CRasterImageBMP::Decode(CRasterFile* stream)
     const uint64_t needed = FileRowBytes(header) * static_cast<uint64_t>(header.biHeight);
     const bool rle = header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4;
     // Plain rows must all be there (some writers drop the last row's padding, so up to 3 bytes
-    // may be missing); run-length data cannot expand beyond 1:65536 in any sane file.
-    if (rle ? needed / 65536 > available : needed > available + 3)
+    // may be missing). Run-length data may leave much of a picture blank, but a few bytes cannot
+    // stand for a picture of hundreds of millions of pixels.
+    const uint64_t pixels = static_cast<uint64_t>(header.biWidth) * static_cast<uint64_t>(header.biHeight);
+    if (!rle && needed > available + 3)
         return Fail("Error reading BMP info");
+    if (rle && pixels > kPixelsTakenOnTrust && pixels / kMostPixelsPerRleByte > available)
+        return Fail("BMP: the header claims more pixels than the file holds");
 
     if (!Create(static_cast<DWORD>(header.biWidth), static_cast<DWORD>(header.biHeight),
                 header.biBitCount, RASTER_FORMAT_BMP))
@@ -264,11 +288,32 @@ bool CRasterImageBMP::ReadPixels(CRasterFile& stream, const BITMAPINFOHEADER& he
         if (!buffer)
             return Fail("can't allocate memory");
         ReadRaw(stream, buffer.get(), static_cast<size_t>(bytes));
-        Bitfield2RGB(buffer.get(), 0, 0, 0, 32);
+        const bool plain = header.biCompression == BI_RGB ||
+                           (masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF);
+        if (plain)
+            Bitfield2RGB(buffer.get(), 0, 0, 0, 32);
+        else
+            StoreBitFields32(buffer.get(), masks);
         return true;
     }
     default:
         return true;
+    }
+}
+
+void CRasterImageBMP::StoreBitFields32(const BYTE* source, const DWORD masks[3])
+{
+    const BitField red(masks[0]), green(masks[1]), blue(masks[2]);
+    const DWORD width = GetWidth();
+    for (DWORD y = 0; y < GetHeight(); ++y) {
+        const BYTE* from = source + static_cast<size_t>(y) * width * 4;
+        BYTE* to = GetBits(y);
+        for (DWORD x = 0; x < width; ++x) {
+            const DWORD v = ReadDword(from + 4 * x);
+            to[3 * x] = blue(v);
+            to[3 * x + 1] = green(v);
+            to[3 * x + 2] = red(v);
+        }
     }
 }
 

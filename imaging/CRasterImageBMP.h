@@ -15,16 +15,19 @@ public:
     bool Decode(CRasterFile* stream);
     bool Encode(CRasterFile* stream);
 
-    // Reads the information header (40-byte Windows, 12-byte OS/2, 64-byte OS/2 2.x, and larger
-    // Windows headers that describe a plain uncompressed image) and completes its image size and
-    // colour count. The stream is left after the header.
-    static bool ReadInfoHeader(CRasterFile* stream, BITMAPINFOHEADER* header);
+    // Reads the information header (40-byte Windows, 12-byte OS/2, 64-byte OS/2 2.x, and the
+    // 52- to 124-byte Windows headers) and completes its image size and colour count. The stream
+    // is left after the header. masks, when given, receives the red, green and blue bit fields a
+    // longer header carries (left alone otherwise).
+    static bool ReadInfoHeader(CRasterFile* stream, BITMAPINFOHEADER* header, DWORD* masks = nullptr);
 
 private:
     bool Fail(const char* text);
     bool ReadPalette(CRasterFile& stream, const BITMAPINFOHEADER& header, bool os2);
     bool ReadPixels(CRasterFile& stream, const BITMAPINFOHEADER& header, const DWORD masks[3]);
     void ReadRaw(CRasterFile& stream, BYTE* target, size_t bytes);
+    // 32-bit pixels of any red, green and blue masks into the 24-bit rows.
+    void StoreBitFields32(const BYTE* source, const DWORD masks[3]);
     void DecodeRle8(CRasterFile& stream);
     void DecodeRle4(CRasterFile& stream);
 };

@@ -30,10 +30,26 @@ bool WriteAll(CRasterFile& stream, const void* data, size_t size)
     return size == 0 || stream.Write(data, 1, size) == size;
 }
 
-void SkipSubBlocks(GifByteReader& reader)
+// Skips data sub-blocks; the bytes of data they held.
+uint64_t SkipSubBlocks(GifByteReader& reader)
 {
-    for (int n = reader.Byte(); n > 0; n = reader.Byte())
+    uint64_t bytes = 0;
+    for (int n = reader.Byte(); n > 0; n = reader.Byte()) {
         reader.Skip(size_t(n));
+        bytes += uint64_t(n);
+    }
+    return bytes;
+}
+
+// A 12-bit LZW code stands for at most 4096 pixels: no byte of data fills more than this many.
+constexpr uint64_t kMostPixelsPerByte = 2731;
+// Pictures up to this many pixels are taken as they claim, whatever their data (a cut-short file
+// still shows what it holds).
+constexpr uint64_t kPixelsTakenOnTrust = 16u * 1024u * 1024u;
+
+bool Overclaimed(uint64_t pixels, uint64_t dataBytes)
+{
+    return pixels > kPixelsTakenOnTrust && pixels / kMostPixelsPerByte > dataBytes;
 }
 
 WORD BitsForColours(DWORD count)
@@ -98,17 +114,24 @@ bool CRasterImageGIF::ReadExtension(GifByteReader& reader)
         }
     } else if (label == 0xFE) {
         const int size = reader.Byte();
-        if (size <= 0 || reader.Read(data, size_t(size)) != size_t(size))
+        if (size == 0)
+            return true; // an empty comment: its terminator is read
+        if (size < 0 || reader.Read(data, size_t(size)) != size_t(size))
             return false;
         std::memcpy(m_comment, data, size_t(size));
         m_comment[std::min(size, 255)] = 0;
     } else if (label == 0xFF) {
-        if (reader.Byte() != 11 || reader.Read(data, 11) != 11)
+        const int idSize = reader.Byte();
+        if (idSize < 0 || reader.Read(data, size_t(idSize)) != size_t(idSize))
             return false;
+        const bool netscape = idSize == 11 && (std::memcmp(data, "NETSCAPE2.0", 11) == 0 ||
+                                               std::memcmp(data, "ANIMEXTS1.0", 11) == 0);
         const int size = reader.Byte();
-        if (size <= 0 || reader.Read(data, size_t(size)) != size_t(size))
+        if (size == 0)
+            return true; // an application block without data (an empty colour profile)
+        if (size < 0 || reader.Read(data, size_t(size)) != size_t(size))
             return false;
-        if (size > 2)
+        if (netscape && size > 2)
             m_loops = data[1] + 256 * data[2];
     } else if (label < 0) {
         return false;
@@ -138,8 +161,9 @@ bool CRasterImageGIF::ReadColourTable(GifByteReader& reader, BYTE flags, ColourT
     return true;
 }
 
-int CRasterImageGIF::CountFrames(GifByteReader& reader, const ColourTable& global,
-                                 int& trueColourSigns)
+CRasterImageGIF::FrameSurvey CRasterImageGIF::CountFrames(GifByteReader& reader,
+                                                         const ColourTable& global,
+                                                         int& trueColourSigns)
 {
     // The count reads the extensions too; what frame 0 needs of them is put back afterwards.
     const int64_t start = reader.Tell();
@@ -148,7 +172,7 @@ int CRasterImageGIF::CountFrames(GifByteReader& reader, const ColourTable& globa
     const GraphicControl control = m_control;
     const int disposal = m_disposal;
     ColourTable table = global;
-    int count = 0;
+    FrameSurvey survey;
     for (int b = reader.Byte(); b >= 0 && b != 0x3B; b = reader.Byte()) {
         if (b == 0x21) {
             if (!ReadExtension(reader))
@@ -161,21 +185,44 @@ int CRasterImageGIF::CountFrames(GifByteReader& reader, const ColourTable& globa
         if ((f.flags & 0x80) && !ReadColourTable(reader, f.flags, table))
             break;
         reader.Byte(); // code size
-        SkipSubBlocks(reader);
-        if (f.left + f.width > DWORD(m_header.biWidth) || f.top + f.height > DWORD(m_header.biHeight))
-            continue;
+        const uint64_t data = SkipSubBlocks(reader);
+        if (Overclaimed(uint64_t(f.width) * f.height, data))
+            survey.overclaimed = true;
+        survey.right = std::max(survey.right, f.left + f.width);
+        survey.bottom = std::max(survey.bottom, f.top + f.height);
+        const bool inside = f.left + f.width <= DWORD(m_header.biWidth) &&
+                            f.top + f.height <= DWORD(m_header.biHeight);
         // A first frame smaller than the screen is a tile of a true-colour picture; "smaller"
         // in either direction, so that pictures one tile wide or high read back whole.
-        if (count == 0 && (f.width != DWORD(m_header.biWidth) || f.height != DWORD(m_header.biHeight)))
+        if (survey.count == 0 && inside &&
+            (f.width != DWORD(m_header.biWidth) || f.height != DWORD(m_header.biHeight)))
             ++trueColourSigns;
-        ++count;
+        ++survey.count;
     }
     reader.Seek(start);
     m_info.nTransIndex = trans;
     m_info.dwFrameDelay = delay;
     m_control = control;
     m_disposal = disposal;
-    return count;
+    return survey;
+}
+
+void CRasterImageGIF::FitScreen(DecodeState& state, const FrameSurvey& survey) const
+{
+    // A screen of no size shows the frames' box; a screen far larger than its frames cover is
+    // cut to them (a few bytes could otherwise claim gigabytes of background).
+    if (state.screenWidth == 0 || state.screenHeight == 0) {
+        state.screenWidth = survey.right;
+        state.screenHeight = survey.bottom;
+        return;
+    }
+    const uint64_t screen = uint64_t(state.screenWidth) * state.screenHeight;
+    const uint64_t covered = uint64_t(std::min(survey.right, state.screenWidth)) *
+                             std::min(survey.bottom, state.screenHeight);
+    if (screen > kPixelsTakenOnTrust && screen / 4 > covered) {
+        state.screenWidth = std::min(survey.right, state.screenWidth);
+        state.screenHeight = std::min(survey.bottom, state.screenHeight);
+    }
 }
 
 bool CRasterImageGIF::Decode(CRasterFile* stream)
@@ -185,7 +232,7 @@ bool CRasterImageGIF::Decode(CRasterFile* stream)
     GifByteReader reader(*stream);
     BYTE header[13];
     if (reader.Read(header, 13) != 13 || std::memcmp(header, "GIF8", 4) != 0)
-        return false;
+        return Fail("GIF: not a GIF file");
     DecodeState state;
     state.screenWidth = Word(header + 6);
     state.screenHeight = Word(header + 8);
@@ -196,14 +243,22 @@ bool CRasterImageGIF::Decode(CRasterFile* stream)
     int signs = 0;
     if (header[10] & 0x80) {
         if (!ReadColourTable(reader, header[10], state.table))
-            return false;
+            return Fail("GIF: the colour table is cut short");
     } else {
         ++signs;
     }
-    const int frames = CountFrames(reader, state.table, signs);
+    const FrameSurvey survey = CountFrames(reader, state.table, signs);
+    const int frames = survey.count;
     m_info.nNumFrames = frames;
+    if (frames == 0)
+        return Fail("GIF: the file holds no picture");
     if (m_info.nFrame < 0 || m_info.nFrame >= frames)
-        return false;
+        return Fail("GIF: no such frame");
+    if (survey.overclaimed)
+        return Fail("GIF: a frame is larger than its data can fill");
+    FitScreen(state, survey);
+    if (state.screenWidth == 0 || state.screenHeight == 0)
+        return Fail("GIF: the picture has no size");
     state.trueColour = signs >= 2 && frames > 1;
     const int wanted = state.trueColour ? frames - 1 : m_info.nFrame;
     return ReadFrames(reader, state, wanted) && FinishDecode(state);
@@ -214,7 +269,7 @@ bool CRasterImageGIF::ReadFrames(GifByteReader& reader, DecodeState& state, int 
 {
     for (int index = 0;;) {
         if (m_info.nEscape > 0)
-            return false;
+            return Fail("GIF: cancelled");
         const int b = reader.Byte();
         if (b < 0 || b == 0x3B)
             break;
@@ -229,18 +284,21 @@ bool CRasterImageGIF::ReadFrames(GifByteReader& reader, DecodeState& state, int 
         ColourTable local = state.table;
         if ((frame.flags & 0x80) && !ReadColourTable(reader, frame.flags, local))
             break;
-        if (frame.left + frame.width > state.screenWidth ||
-            frame.top + frame.height > state.screenHeight) {
+        state.table = local; // a local table serves the later frames too
+        if (frame.width == 0 || frame.height == 0) {
+            // A frame of no size draws nothing, but it is a frame of the animation.
             reader.Byte();
             SkipSubBlocks(reader);
-            continue; // frames outside the screen are passed over
+            EnsureCanvas(state, state.trueColour ? 24 : BitsForColours(state.table.count));
+            if (index++ == wanted)
+                break;
+            continue;
         }
-        state.table = local; // a local table serves the later frames too
         CRasterImage image;
         if (!DecodeFrame(reader, frame, state.table, image))
             return false;
         if (m_info.nEscape != 0)
-            return false;
+            return Fail("GIF: cancelled");
         if (state.trueColour)
             ComposeTrueColour(state, frame, image);
         else
@@ -255,14 +313,14 @@ bool CRasterImageGIF::ReadFrames(GifByteReader& reader, DecodeState& state, int 
 bool CRasterImageGIF::FinishDecode(DecodeState& state)
 {
     if (!state.canvas || !state.canvas->IsValid())
-        return state.canvas ? Fail(state.canvas->GetLastError()) : false;
+        return Fail(state.canvas ? state.canvas->GetLastError() : "GIF: no frame could be read");
     const DWORD delay = m_info.dwFrameDelay;
     if (state.trueColour && (m_control.flags & 1)) {
         state.canvas->SetTransColor(state.lastTransColour);
         state.canvas->SetTransIndex(0);
     }
     if (!Transfer(*state.canvas))
-        return false;
+        return Fail("GIF: the picture could not be kept");
     m_info.dwFrameDelay = delay;
     return true;
 }
@@ -306,24 +364,34 @@ bool CRasterImageGIF::DecodeFrame(GifByteReader& reader, const FrameHeader& fram
     return true;
 }
 
+void CRasterImageGIF::EnsureCanvas(DecodeState& state, WORD bpp)
+{
+    if (state.canvas)
+        return;
+    state.canvas = std::make_unique<CRasterImageGIF>();
+    state.canvas->CopyInfo(*this);
+    state.canvas->Create(state.screenWidth, state.screenHeight, bpp, RASTER_FORMAT_GIF);
+    if (bpp <= 8)
+        state.canvas->Clear(m_control.transIndex);
+    state.firstTrans = m_info.nTransIndex;
+}
+
 void CRasterImageGIF::ComposeOrdinary(DecodeState& state, const FrameHeader& frame,
                                       CRasterImage& image)
 {
-    if (!state.canvas) {
-        state.canvas = std::make_unique<CRasterImageGIF>();
-        state.canvas->CopyInfo(*this);
-        state.canvas->Create(state.screenWidth, state.screenHeight, image.GetBpp(), RASTER_FORMAT_GIF);
-        state.canvas->Clear(m_control.transIndex);
-        state.firstTrans = m_info.nTransIndex;
-    } else if (state.previousDisposal == 2) {
+    if (!state.canvas)
+        EnsureCanvas(state, image.GetBpp());
+    else if (state.previousDisposal == 2)
         state.canvas->Clear(BYTE(state.firstTrans));
-    }
     CRasterImageGIF& canvas = *state.canvas;
     if (!canvas.IsValid())
         return;
     const LONG trans = m_info.nTransIndex;
-    for (DWORD y = 0; y < frame.height; ++y)
-        for (DWORD x = 0; x < frame.width; ++x) {
+    // A frame reaching past the screen shows the part on it.
+    const DWORD width = frame.left < state.screenWidth ? std::min(frame.width, state.screenWidth - frame.left) : 0;
+    const DWORD height = frame.top < state.screenHeight ? std::min(frame.height, state.screenHeight - frame.top) : 0;
+    for (DWORD y = 0; y < height; ++y)
+        for (DWORD x = 0; x < width; ++x) {
             const BYTE index = image.GetPixelIndex(long(x), long(frame.height - 1 - y));
             if (LONG(index) != trans)
                 canvas.SetPixelIndex(long(frame.left + x),
@@ -336,16 +404,14 @@ void CRasterImageGIF::ComposeOrdinary(DecodeState& state, const FrameHeader& fra
 void CRasterImageGIF::ComposeTrueColour(DecodeState& state, const FrameHeader& frame,
                                         const CRasterImage& image)
 {
-    if (!state.canvas) {
-        state.canvas = std::make_unique<CRasterImageGIF>();
-        state.canvas->CopyInfo(*this);
-        state.canvas->Create(state.screenWidth, state.screenHeight, 24, RASTER_FORMAT_GIF);
-    }
+    EnsureCanvas(state, 24);
     CRasterImageGIF& canvas = *state.canvas;
     if (!canvas.IsValid())
         return;
-    for (DWORD y = 0; y < frame.height; ++y)
-        for (DWORD x = 0; x < frame.width; ++x)
+    const DWORD width = frame.left < state.screenWidth ? std::min(frame.width, state.screenWidth - frame.left) : 0;
+    const DWORD height = frame.top < state.screenHeight ? std::min(frame.height, state.screenHeight - frame.top) : 0;
+    for (DWORD y = 0; y < height; ++y)
+        for (DWORD x = 0; x < width; ++x)
             canvas.SetPixelColor(long(frame.left + x),
                                  long(state.screenHeight - 1 - (frame.top + y)),
                                  image.GetPixelColor(long(x), long(frame.height - 1 - y), false));

@@ -48,10 +48,20 @@ private:
         BYTE flags;
     };
     struct DecodeState; // the running decode of one file
+    // What a first pass over the frames found: their number, the box they cover on the screen
+    // and whether one claims far more pixels than its data can fill.
+    struct FrameSurvey
+    {
+        int count = 0;
+        DWORD right = 0, bottom = 0;
+        bool overclaimed = false;
+    };
 
     // Decoding
     bool ReadExtension(GifByteReader& reader);
-    int CountFrames(GifByteReader& reader, const ColourTable& global, int& trueColourSigns);
+    FrameSurvey CountFrames(GifByteReader& reader, const ColourTable& global, int& trueColourSigns);
+    void FitScreen(DecodeState& state, const FrameSurvey& survey) const;
+    void EnsureCanvas(DecodeState& state, WORD bpp);
     bool ReadFrameHeader(GifByteReader& reader, FrameHeader& frame);
     bool ReadColourTable(GifByteReader& reader, BYTE flags, ColourTable& table);
     bool ReadFrames(GifByteReader& reader, DecodeState& state, int wanted);

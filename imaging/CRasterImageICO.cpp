@@ -51,6 +51,12 @@ bool WriteAll(CRasterFile& stream, const void* buffer, size_t size)
 
 } // namespace
 
+bool CRasterImageICO::Fail(const char* text)
+{
+    SetLastError(text);
+    return false;
+}
+
 bool CRasterImageICO::Decode(CRasterFile* stream)
 {
     if (stream == nullptr)
@@ -59,21 +65,23 @@ bool CRasterImageICO::Decode(CRasterFile* stream)
     BYTE header[kHeaderSize];
     if (!ReadAll(*stream, header, kHeaderSize) || Word(header) != 0 ||
         (Word(header + 2) != 1 && Word(header + 2) != 2))
-        return false;
+        return Fail("ICO: not an icon or cursor file");
     const DWORD count = Word(header + 4);
     m_info.nNumFrames = LONG(count);
+    if (count == 0)
+        return Fail("ICO: the file holds no picture");
     std::vector<BYTE> entries(count * kEntrySize);
     if (!ReadAll(*stream, entries.data(), entries.size()))
-        return false;
+        return Fail("ICO: the directory is cut short");
     if (m_info.nFrame < 0 || DWORD(m_info.nFrame) >= count)
-        return false;
+        return Fail("ICO: no such picture");
     const BYTE* entry = &entries[size_t(m_info.nFrame) * kEntrySize];
     // A size byte of 0 stands for 256 pixels.
     const DWORD width = entry[0] ? entry[0] : 256;
     const DWORD height = entry[1] ? entry[1] : 256;
     const int64_t offset = start + int64_t(Dword(entry + 12));
-    if (offset > INT32_MAX || !stream->Seek(int32_t(offset), SEEK_SET))
-        return false;
+    if (offset > INT32_MAX || offset >= stream->Size() || !stream->Seek(int32_t(offset), SEEK_SET))
+        return Fail("ICO: the picture lies outside the file");
     BYTE signature[8] = {};
     const bool png = ReadAll(*stream, signature, 8) && std::memcmp(signature, kPngSignature, 8) == 0;
     stream->Seek(int32_t(offset), SEEK_SET);
@@ -85,13 +93,11 @@ bool CRasterImageICO::DecodePng(CRasterFile& stream)
     CRasterImagePNG png;
     png.CopyInfo(*this);
     png.SetFrame(0);
-    if (!png.Decode(&stream)) {
-        SetLastError(png.GetLastError());
-        return false;
-    }
+    if (!png.Decode(&stream))
+        return Fail(png.GetLastError()[0] ? png.GetLastError() : "ICO: the PNG picture cannot be read");
     const LONG frames = m_info.nNumFrames, frame = m_info.nFrame;
     if (!Transfer(png))
-        return false;
+        return Fail("ICO: the picture could not be kept");
     m_info.dwType = RASTER_FORMAT_ICO;
     m_info.nNumFrames = frames;
     m_info.nFrame = frame;
@@ -102,22 +108,38 @@ bool CRasterImageICO::ReadBitmap(CRasterFile& stream, DWORD width, DWORD height)
 {
     BYTE raw[sizeof(BITMAPINFOHEADER)];
     if (!ReadAll(stream, raw, sizeof raw))
-        return false;
+        return Fail("ICO: the bitmap header is cut short");
+    const DWORD headerSize = Dword(raw);
+    const LONG headerWidth = LONG(Dword(raw + 4));
+    const LONG headerHeight = LONG(Dword(raw + 8));
     const WORD depth = Word(raw + 14);
     const DWORD colorsUsed = Dword(raw + 32);
+    if (headerSize < sizeof raw || headerSize > 0x10000)
+        return Fail("ICO: the bitmap header is damaged");
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32)
+        return Fail(depth == 16 ? "ICO: 16-bit icons are not supported" : "ICO: unknown bit depth");
+    if (Dword(raw + 16) != 0)
+        return Fail("ICO: compressed bitmaps are not supported");
+    // The bitmap's own size wins over the directory's (the directory holds one byte a side, and
+    // writers put anything there); its height counts the mask too.
+    if (headerWidth > 0 && headerWidth <= 1024 && headerHeight > 0 && headerHeight <= 2048) {
+        width = DWORD(headerWidth);
+        height = DWORD(headerHeight) / 2 ? DWORD(headerHeight) / 2 : 1;
+    }
+    stream.Seek(int32_t(headerSize - sizeof raw), SEEK_CUR);
     if (!Create(width, height, depth, RASTER_FORMAT_ICO))
         return false;
     // A palette shorter than the depth allows is read as short as it is.
     const DWORD colors = colorsUsed != 0 && colorsUsed < GetNumColors() ? colorsUsed : GetNumColors();
     std::vector<RGBQUAD> palette(colors);
     if (!ReadAll(stream, palette.data(), palette.size() * sizeof(RGBQUAD)))
-        return false;
+        return Fail("ICO: the palette is cut short");
     SetPalette(palette.data(), colors);
     if (depth > 24) {
         if (!ReadTrueColourWithAlpha(stream))
-            return false;
+            return Fail("ICO: the pixels are cut short");
     } else if (!ReadAll(stream, GetBits(), m_header.biSizeImage)) {
-        return false;
+        return Fail("ICO: the pixels are cut short");
     }
     std::vector<BYTE> mask(size_t(height) * MaskRowBytes(width));
     if (!ReadAll(stream, mask.data(), mask.size()))

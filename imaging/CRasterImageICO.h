@@ -18,6 +18,7 @@ public:
     bool Encode(CRasterFile* stream);
 
 private:
+    bool Fail(const char* text);
     bool DecodePng(CRasterFile& stream);
     bool ReadBitmap(CRasterFile& stream, DWORD width, DWORD height);
     bool ReadTrueColourWithAlpha(CRasterFile& stream);

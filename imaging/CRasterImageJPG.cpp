@@ -14,7 +14,28 @@ struct JpegDecodeJob
     jpeg_decompress_struct cinfo;
     JPEGERRORMANAGER errors;
     JPEGSTREAMADAPTER adapter;
+    JPEGSCANLIMIT scans;
 };
+
+namespace {
+
+// libjpeg's own working memory (the coefficients of a progressive picture, its strips): a
+// forged header must not make it take gigabytes before the first row is out.
+constexpr long kJpegMaxMemory = 768L * 1024 * 1024;
+// Scans of a progressive picture: ordinary scripts use ten or so. Each scan costs a pass over
+// the whole picture, so a large picture gets fewer (never below kFewestScans).
+constexpr int kMostScans = 100;
+constexpr int kFewestScans = 32;
+constexpr double kScanPixels = 400e6;
+
+int ScanLimit(const jpeg_decompress_struct& cinfo)
+{
+    const double pixels = static_cast<double>(cinfo.image_width) * cinfo.image_height;
+    const double allowed = pixels > 0 ? kScanPixels / pixels : kMostScans;
+    return static_cast<int>(std::clamp(allowed, double(kFewestScans), double(kMostScans)));
+}
+
+} // namespace
 
 struct JpegEncodeJob
 {
@@ -68,8 +89,10 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kJpegMaxMemory;
     JpegAttachSource(&cinfo, job.adapter, stream);
     jpeg_read_header(&cinfo, TRUE);
+    JpegLimitScans(&cinfo, job.scans, ScanLimit(cinfo));
     ApplyDecodeOptions(cinfo);
     if (m_info.nEscape == -1) {
         jpeg_calc_output_dimensions(&cinfo);
@@ -82,6 +105,10 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
     const bool bgr = cinfo.out_color_space == JCS_RGB && !cinfo.quantize_colors;
     if (bgr)
         cinfo.out_color_space = JCS_EXT_BGR;
+    // Refused before libjpeg starts: a progressive picture is read whole before the first row.
+    jpeg_calc_output_dimensions(&cinfo);
+    if (!FitsInMemory(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components))
+        JpegFail(reinterpret_cast<j_common_ptr>(&cinfo), "RASTER_MAX_MEMORY exceeded");
     jpeg_start_decompress(&cinfo);
     if (!Create(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components,
                 RASTER_FORMAT_JPG)) {

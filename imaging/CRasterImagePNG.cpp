@@ -37,6 +37,9 @@ struct PngEncodeJob
 
 namespace {
 
+constexpr png_uint_32 kMostPngSide = 1000000;
+constexpr png_uint_32 kMostPngChunks = 1000;
+constexpr png_alloc_size_t kMostPngChunkBytes = 8u * 1024u * 1024u;
 const char kCreateFailed[] = "Failed to create PNG structure";
 const char kInfoFailed[] = "Failed to initialize PNG info structure";
 
@@ -135,6 +138,11 @@ bool CRasterImagePNG::DecodePng(PngDecodeJob& job, CRasterFile* stream)
     if (setjmp(png_jmpbuf(job.png)))
         return false; // the error function stored libpng's message
     png_set_read_fn(job.png, stream, ReadFn);
+    // Ancillary chunks are kept small and few (a forged text or profile chunk would otherwise
+    // take a gigabyte before the picture fails); the sides stay within what an image can hold.
+    png_set_user_limits(job.png, kMostPngSide, kMostPngSide);
+    png_set_chunk_cache_max(job.png, kMostPngChunks);
+    png_set_chunk_malloc_max(job.png, kMostPngChunkBytes);
     png_read_info(job.png, job.info);
     if (!PrepareDecode(job) || m_info.nEscape != 0)
         return false;

@@ -1,6 +1,7 @@
 #include "imaging/CRasterImageTIF.h"
 
 #include "imaging/CRasterFile.h"
+#include "imaging/CRasterMemFile.h"
 #include "imaging/TiffStreamAdapter.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -52,9 +54,30 @@ bool CRasterImageTIF::Fail(const char* text)
     return false;
 }
 
+bool CRasterImageTIF::FailCorrupted()
+{
+    // libtiff's own words say what it found; without them the file is damaged.
+    if (m_libtiffError.empty())
+        return Fail("Corrupted TIFF file!");
+    m_reason = "TIFF: " + m_libtiffError;
+    return Fail(m_reason.c_str());
+}
+
 bool CRasterImageTIF::Decode(CRasterFile* stream)
 {
-    const TiffPtr tif(OpenTiffOverStream(stream, "rb"));
+    m_libtiffError.clear();
+    // libtiff reads from memory in place; a file stream is read into memory first.
+    std::vector<BYTE> copy;
+    std::unique_ptr<CRasterMemFile> memory;
+    if (stream && !dynamic_cast<CRasterMemFile*>(stream)) {
+        const int32_t size = stream->Size();
+        if (size > 0 && Allocate(copy, uint64_t(size)) && stream->Seek(0, SEEK_SET) &&
+            stream->Read(copy.data(), 1, copy.size()) == copy.size()) {
+            memory = std::make_unique<CRasterMemFile>(copy.data(), size);
+            stream = memory.get();
+        }
+    }
+    const TiffPtr tif(OpenTiffOverStream(stream, "rb", &m_libtiffError));
     if (!tif)
         return Fail("Error encountered while opening TIFF file");
     return DecodePage(tif.get());
@@ -81,20 +104,22 @@ bool CRasterImageTIF::DecodePage(TIFF* tif)
     }
     ReadResolution(tif);
     m_info.nTransIndex = -1;
-    if (page.rowsPerStrip > page.length || page.rowsPerStrip == 0) {
+    if (!TIFFIsTiled(tif) && (page.rowsPerStrip > page.length || page.rowsPerStrip == 0)) {
         page.rowsPerStrip = page.length;
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, page.rowsPerStrip);
     }
     page.rowBytes = (uint64_t(page.width) * page.bitsPerSample * page.samples + 7) / 8;
     if (m_info.nEscape != 0)
         return Fail("Cancelled");
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    if (const char* reason = Unsupported(tif, page, compression))
+        return Fail(reason);
     const DWORD depth = ChooseDepth(page);
     if (!Create(page.width, page.length, depth, RASTER_FORMAT_TIF))
         return Fail("CRasterImageTIF can't create image");
     if (page.samples == 4 || page.samples == 2)
         AlphaCreate();
-    uint16_t compression = COMPRESSION_NONE;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     SetCodecOption(compression, RASTER_FORMAT_TIF);
     const bool rgb = page.photometric == PHOTOMETRIC_RGB ||
                      page.photometric == PHOTOMETRIC_YCBCR ||
@@ -144,6 +169,32 @@ DWORD CRasterImageTIF::ChooseDepth(const PageLayout& page) const
     return page.bitsPerSample == 4 ? 4 : 8;
 }
 
+const char* CRasterImageTIF::Unsupported(TIFF* tif, const PageLayout& page, uint16_t compression)
+{
+    if (!TIFFIsCODECConfigured(compression)) {
+        m_reason = "TIFF: compression " + std::to_string(compression) + " is not supported";
+        return m_reason.c_str();
+    }
+    const uint16_t p = page.photometric;
+    const bool rgba = p == PHOTOMETRIC_RGB || p == PHOTOMETRIC_YCBCR || p == PHOTOMETRIC_SEPARATED ||
+                      p == PHOTOMETRIC_LOGL || p == PHOTOMETRIC_LOGLUV;
+    if (rgba) {
+        char message[1024] = {};
+        if (TIFFRGBAImageOK(tif, message))
+            return nullptr;
+        m_reason = std::string("TIFF: ") + message;
+        return m_reason.c_str();
+    }
+    const uint16_t bits = page.bitsPerSample;
+    const bool oneSample = page.samples == 1;
+    if (bits == 0 || bits > 16 || (!oneSample && bits != 8 && bits != 16) ||
+        (p == PHOTOMETRIC_PALETTE && bits > 8)) {
+        m_reason = "TIFF: " + std::to_string(bits) + "-bit samples are not supported here";
+        return m_reason.c_str();
+    }
+    return nullptr;
+}
+
 bool CRasterImageTIF::ReadRgbaPage(TIFF* tif, const PageLayout& page)
 {
     // libtiff fills every word: the buffer is not cleared first.
@@ -151,7 +202,7 @@ bool CRasterImageTIF::ReadRgbaPage(TIFF* tif, const PageLayout& page)
     if (!raster)
         return Fail("No space for raster buffer");
     if (!TIFFReadRGBAImage(tif, page.width, page.length, raster.get(), 1))
-        return Fail("Corrupted TIFF file!");
+        return FailCorrupted();
     const bool alpha = page.samples == 4 && AlphaIsValid();
     // libtiff's raster premultiplies unassociated alpha: the colours are taken back out.
     uint16_t extraCount = 0;
@@ -234,10 +285,10 @@ bool CRasterImageTIF::ReadBands(TIFF* tif, PageLayout page)
         const uint32_t rows = std::min(page.rowsPerStrip, page.length - top);
         if (tiled) {
             if (!ReadTileBand(tif, page, top, tileWidth, band, tile))
-                return Fail("Corrupted tiled TIFF file!");
+                return FailCorrupted();
         } else if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, top, 0), band.data(),
                                         tmsize_t(rows * page.rowBytes)) == -1) {
-            return Fail("Corrupted TIFF file!");
+            return FailCorrupted();
         }
         for (uint32_t k = rows; k-- > 0;)
             StoreRow(page, &band[size_t(k * page.rowBytes)], top + k);
@@ -283,6 +334,11 @@ void CRasterImageTIF::StoreRow(const PageLayout& page, BYTE* samples, DWORD rowF
         rowBytes = count;
     }
     const int bits8 = page.bitsPerSample == 16 ? 8 : page.bitsPerSample;
+    const uint16_t b = page.bitsPerSample;
+    if (page.samples == 1 && b != 1 && b != 4 && b != 8 && b != 16) {
+        StorePackedRow(page, samples, row);
+        return;
+    }
     if (page.photometric == PHOTOMETRIC_RGB) {
         // Plain 8-bit RGB rows go straight into the image, turned to its blue-green-red order.
         for (size_t x = 0; x < page.width && 3 * x + 2 < rowBytes && 3 * x + 2 < stride; ++x) {
@@ -305,6 +361,27 @@ void CRasterImageTIF::StoreRow(const PageLayout& page, BYTE* samples, DWORD rowF
             bits[x] = BYTE((samples[x / perByte] >> (8 - bits8 * (x % perByte + 1))) & mask);
     } else {
         std::memcpy(bits, samples, std::min(stride, rowBytes));
+    }
+}
+
+void CRasterImageTIF::StorePackedRow(const PageLayout& page, const BYTE* samples, DWORD row)
+{
+    BYTE* bits = GetBits(row);
+    const unsigned width = page.bitsPerSample;
+    const uint32_t top = (1u << width) - 1;
+    // Grey levels spread over the palette's ramp; palette indices stay as they are.
+    const bool grey = page.photometric != PHOTOMETRIC_PALETTE;
+    const DWORD count = std::min<DWORD>(page.width, GetEffWidth());
+    uint64_t bit = 0;
+    for (DWORD x = 0; x < count; ++x, bit += width) {
+        if ((bit + width + 7) / 8 > page.rowBytes)
+            break;
+        uint32_t v = 0;
+        for (unsigned k = 0; k < width; ++k) {
+            const uint64_t at = bit + k;
+            v = (v << 1) | ((samples[at / 8] >> (7 - at % 8)) & 1u);
+        }
+        bits[x] = BYTE(grey ? (v * 255u + top / 2) / top : std::min<uint32_t>(v, 255));
     }
 }
 

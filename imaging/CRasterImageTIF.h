@@ -4,6 +4,8 @@
 // both the buffer and the image row.
 #pragma once
 
+#include <string>
+
 #include "imaging/CRasterImage.h"
 
 #include <tiffio.h>
@@ -30,11 +32,18 @@ private:
     };
 
     bool Fail(const char* text);
+    bool FailCorrupted();
+    std::string m_reason;       // the text of the last refusal
+    std::string m_libtiffError; // libtiff's last error message while decoding
     bool DecodePage(TIFF* tif);
     void ReadResolution(TIFF* tif);
     DWORD ChooseDepth(const PageLayout& page) const;
     // Contiguous 8-bit RGB: read by strips or tiles like grey pages, without libtiff's RGBA pass.
     static bool IsPlainRgb(TIFF* tif, const PageLayout& page);
+    // Why the page cannot be read, or null when it can (checked before anything is allocated).
+    const char* Unsupported(TIFF* tif, const PageLayout& page, uint16_t compression);
+    // Samples of any width up to 16 bits, packed from the high bit, one to a byte of the row.
+    void StorePackedRow(const PageLayout& page, const BYTE* samples, DWORD row);
     bool ReadRgbaPage(TIFF* tif, const PageLayout& page);
     bool FillPalette(TIFF* tif, const PageLayout& page);
     bool ReadBands(TIFF* tif, PageLayout page);

@@ -159,6 +159,12 @@ bool CRasterImageWMF::Decode(CRasterFile* stream, long forcedWidth, long forcedH
     EnhPtr metafile(ReadPlaceable(*stream, width, height, empty));
     if (!metafile && !empty) {
         stream->Seek(start, SEEK_SET);
+        uint8_t head[4] = {};
+        const bool plain = stream->Read(head, 1, sizeof head) == sizeof head &&
+                           (Get16(head) == 1 || Get16(head) == 2) && Get16(head + 2) == 9;
+        if (plain)
+            return Fail("WMF without a placeable header (no size) is not supported");
+        stream->Seek(start, SEEK_SET);
         metafile.reset(ReadEnhanced(*stream, width, height));
         if (!metafile)
             return Fail("corrupted WMF");

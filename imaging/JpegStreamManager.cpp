@@ -92,6 +92,16 @@ void ErrorExit(j_common_ptr cinfo)
 
 void OutputMessage(j_common_ptr) {}
 
+void CheckScans(j_common_ptr cinfo)
+{
+    if (!cinfo->is_decompressor)
+        return;
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    const auto* limit = reinterpret_cast<const JPEGSCANLIMIT*>(cinfo->progress);
+    if (d->input_scan_number > limit->maxScans)
+        JpegFail(cinfo, "JPEG: too many scans");
+}
+
 } // namespace
 
 void JpegAttachSource(j_decompress_ptr cinfo, JPEGSTREAMADAPTER& adapter, CRasterFile* stream)
@@ -125,4 +135,20 @@ jpeg_error_mgr* JpegInitErrorManager(JPEGERRORMANAGER& manager, char* lastError)
     manager.pub.output_message = OutputMessage;
     manager.lastError = lastError;
     return &manager.pub;
+}
+
+void JpegFail(j_common_ptr cinfo, const char* text)
+{
+    JPEGERRORMANAGER& m = *reinterpret_cast<JPEGERRORMANAGER*>(cinfo->err);
+    std::strncpy(m.lastError, text, 255);
+    m.lastError[255] = 0;
+    std::longjmp(m.jump, 1);
+}
+
+void JpegLimitScans(j_decompress_ptr cinfo, JPEGSCANLIMIT& limit, int maxScans)
+{
+    limit.pub = {};
+    limit.pub.progress_monitor = CheckScans;
+    limit.maxScans = maxScans;
+    cinfo->progress = &limit.pub;
 }

@@ -29,6 +29,14 @@ struct JPEGERRORMANAGER
     char* lastError; // libjpeg's message goes here (256 characters at most)
 };
 
+// Bounds the scans libjpeg reads of a progressive picture: forged files of thousands of empty scans
+// would each cost a pass over the whole picture.
+struct JPEGSCANLIMIT
+{
+    jpeg_progress_mgr pub;
+    int maxScans;
+};
+
 // Both attach the adapter through the libjpeg object's client data.
 void JpegAttachSource(j_decompress_ptr cinfo, JPEGSTREAMADAPTER& adapter, CRasterFile* stream);
 void JpegAttachDestination(j_compress_ptr cinfo, JPEGSTREAMADAPTER& adapter, CRasterFile* stream);
@@ -36,3 +44,8 @@ void JpegAttachDestination(j_compress_ptr cinfo, JPEGSTREAMADAPTER& adapter, CRa
 // libjpeg's standard error manager whose fatal errors store the message and jump to the manager's
 // jump buffer; warnings are not printed (the program has no console).
 jpeg_error_mgr* JpegInitErrorManager(JPEGERRORMANAGER& manager, char* lastError);
+
+// Ends the decode or encode with this text as the error (a long jump to the manager's buffer).
+[[noreturn]] void JpegFail(j_common_ptr cinfo, const char* text);
+// Makes a decode that reaches more than maxScans scans fail with "JPEG: too many scans".
+void JpegLimitScans(j_decompress_ptr cinfo, JPEGSCANLIMIT& limit, int maxScans);

@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr uint32_t kAlphaBitFields = 6;
+
 uint16_t Get16(const uint8_t* p)
 {
     return uint16_t(p[0] | (p[1] << 8));
@@ -42,11 +44,12 @@ bool DibFits(const uint8_t* header, uint64_t headerBytes, uint64_t bitsBytes, bo
         return false;
     const uint64_t colours = bits <= 8 ? (used ? used : 1u << bits) : used;
     const uint64_t entry = size == 12 ? 3 : 4;
-    const uint64_t masks = compression == BI_BITFIELDS ? 12 : 0;
+    // Masks follow a 40-byte header; the longer headers hold them.
+    const uint64_t masks = size != 40 ? 0 : compression == BI_BITFIELDS ? 12 : compression == kAlphaBitFields ? 16 : 0;
     const uint64_t table = size + masks + colours * entry;
     const uint64_t rows = (uint64_t(width) * bits + 31) / 32 * 4 * uint64_t(height < 0 ? -height : height);
     if (compression != BI_RGB && compression != BI_BITFIELDS && compression != BI_RLE8
-        && compression != BI_RLE4)
+        && compression != BI_RLE4 && compression != kAlphaBitFields)
         return false;
     const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
     if (packed)
@@ -175,6 +178,8 @@ bool NamesHandle(uint32_t type)
 }
 
 constexpr uint32_t kSmallTextOut = 108; // EMR_SMALLTEXTOUT, not in every header
+constexpr uint64_t kNoRect = 0x100;      // its options: no clip rectangle
+constexpr uint64_t kSmallChars = 0x200;  // its options: 8-bit characters
 
 struct BitmapFields {
     uint32_t type;
@@ -259,8 +264,27 @@ int64_t EnhancedNeeded(uint32_t type, const uint8_t* r, uint32_t size)
         const int32_t relative = int32_t(field(8));
         return relative < 0 && relative >= -1024 ? 12 : -1;
     }
-    case kSmallTextOut: case EMR_POLYTEXTOUTA: case EMR_POLYTEXTOUTW:
-        return -1;
+    case kSmallTextOut: {
+        // x, y, characters, options, graphics mode, scales; a clip rectangle unless
+        // ETO_NO_RECT; then the text, a byte a character with ETO_SMALL_CHARS.
+        const uint64_t chars = field(16), options = field(20);
+        const uint64_t rect = (options & kNoRect) ? 0 : 16;
+        return int64_t(36 + rect + chars * ((options & kSmallChars) ? 1 : 2));
+    }
+    case EMR_POLYTEXTOUTA: case EMR_POLYTEXTOUTW: {
+        // Bounds, graphics mode, scales, then one 40-byte text block a string.
+        const uint64_t strings = field(36);
+        if (40 + 40 * strings > size)
+            return -1;
+        const uint64_t unit = type == EMR_POLYTEXTOUTW ? 2 : 1;
+        for (uint64_t i = 0; i < strings; ++i) {
+            const uint8_t* text = r + 40 + 40 * i;
+            const uint64_t chars = Get32(text + 8), offString = Get32(text + 12), offDx = Get32(text + 36);
+            if (offString + chars * unit > size || (offDx && offDx + chars * 4 > size))
+                return -1;
+        }
+        return int64_t(40 + 40 * strings);
+    }
     default:
         return 0;
     }
@@ -310,7 +334,8 @@ bool WindowsRecordsFit(const std::vector<uint8_t>& bits)
             return false;
         at += size;
     }
-    return false;
+    // A chain that fills the data without its end record is whole too.
+    return at == words;
 }
 
 bool EnhancedRecordsFit(const std::vector<uint8_t>& bits)
@@ -330,7 +355,7 @@ bool EnhancedRecordsFit(const std::vector<uint8_t>& bits)
             return false;
         at += size;
     }
-    return false;
+    return at > 0 && at == bits.size();
 }
 
 } // namespace MetafileCheck

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -333,10 +334,10 @@ int PsdReader::ReadImageData(Input& in)
 {
     uint32_t layerLength;
     if (!in.U32(layerLength) || !in.Skip(layerLength))
-        return kRead; // the file ends before the image data: no image
+        return kNoImage;
     uint16_t compression;
     if (!in.U16(compression))
-        return kRead;
+        return kNoImage;
     if (compression == 2)
         return kZip;
     if (compression == 3)
@@ -347,38 +348,68 @@ int PsdReader::ReadImageData(Input& in)
     const int depthResult = CheckDepth();
     if (depthResult != kRead)
         return depthResult;
+    // A mode without a picture, or too few channels for the mode, reads none: the picture stays
+    // white.
     const int needed = ChannelsNeeded();
-    const int64_t planeBytes = int64_t(m_width) * m_height * (m_depth / 8);
-    if (planeBytes * needed > kMaxPlaneBytes || int64_t(m_width) * m_height * 3 > kMaxPlaneBytes)
-        return kRead;
-    if (compression == 0 && !(m_mode >= 1 && m_mode <= 4) && m_mode != 8 && m_mode != 9)
-        return kRead;
+    if (PlaneBytes() * needed > kMaxPlaneBytes || int64_t(m_width) * m_height * 3 > kMaxPlaneBytes)
+        return kNoImage;
     std::vector<std::vector<uint8_t>> planes(static_cast<size_t>(needed));
     const bool complete = compression == 0 ? ReadRawPlanes(in, planes) : ReadRlePlanes(in, planes);
     if (!complete)
-        return kRead;
+        return kNoImage;
+    m_paintDepth = m_depth;
+    if (m_depth == 32) {
+        for (std::vector<uint8_t>& plane : planes)
+            FloatsToSixteenBits(plane);
+        m_paintDepth = 16;
+    }
     return MakeBitmap(planes);
+}
+
+int64_t PsdReader::PlaneBytes() const
+{
+    if (m_depth == 1)
+        return int64_t((m_width + 7) / 8) * m_height;
+    return int64_t(m_width) * m_height * (m_depth / 8);
+}
+
+// 32-bit samples are big-endian floats from 0 to 1: rewritten in place as big-endian 16 bits.
+void PsdReader::FloatsToSixteenBits(std::vector<uint8_t>& plane)
+{
+    const size_t count = plane.size() / 4;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = plane.data() + 4 * i;
+        const uint32_t word = (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+        float value;
+        std::memcpy(&value, &word, sizeof value);
+        const float clamped = std::isfinite(value) ? std::min(1.0f, std::max(0.0f, value)) : 0.0f;
+        const uint32_t v = uint32_t(clamped * 65535.0f + 0.5f);
+        plane[2 * i] = uint8_t(v >> 8);
+        plane[2 * i + 1] = uint8_t(v);
+    }
+    plane.resize(count * 2);
 }
 
 int PsdReader::CheckDepth() const
 {
     if (m_depth == 1)
-        return kOneBitDepth;
-    if (m_depth != 8 && m_depth != 16)
+        return m_mode == 0 ? kRead : kOneBitDepth;
+    if (m_depth != 8 && m_depth != 16 && m_depth != 32)
         return kUnsupportedDepth;
     return kRead;
 }
 
 // Channels the conversion of the colour mode reads; modes that are not painted, and files with
-// fewer channels than their mode needs, read none and stay white.
+// fewer channels than their mode needs, read none.
 int PsdReader::ChannelsNeeded() const
 {
     int needed = 0;
     switch (m_mode) {
+    case 0: needed = m_depth == 1 ? 1 : 0; break;
     case 1: case 2: case 8: needed = 1; break;
     case 3: case 9: needed = 3; break;
     case 4: needed = 4; break;
-    case 7: needed = m_channels == 4 ? 4 : (m_channels > 2 ? 3 : 0); break;
+    case 7: needed = m_channels == 4 ? 4 : (m_channels >= 3 ? 3 : 1); break;
     default: break;
     }
     return needed <= m_channels ? needed : 0;
@@ -386,7 +417,7 @@ int PsdReader::ChannelsNeeded() const
 
 bool PsdReader::ReadRawPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const
 {
-    const int64_t planeBytes = int64_t(m_width) * m_height * (m_depth / 8);
+    const int64_t planeBytes = PlaneBytes();
     // Every channel's data must be there, also those the conversion does not read.
     if (planeBytes * m_channels > in.Left())
         return false;
@@ -400,7 +431,7 @@ bool PsdReader::ReadRawPlanes(Input& in, std::vector<std::vector<uint8_t>>& plan
 
 bool PsdReader::ReadRlePlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const
 {
-    const int64_t planeBytes = int64_t(m_width) * m_height * (m_depth / 8);
+    const int64_t planeBytes = PlaneBytes();
     if (!in.Skip(int64_t(m_channels) * m_height * 2))
         return false;
     if (planeBytes > in.Left() * kMaxRleExpansion)
@@ -487,12 +518,20 @@ bool PsdReader::PixelColor(const std::vector<std::vector<uint8_t>>& planes, size
 {
     if (planes.empty())
         return false;
-    const int bytes = m_depth / 8;
+    const int depth = m_paintDepth;
+    if (m_mode == 0) {
+        // One bit a pixel, rows padded to bytes: 1 is black.
+        const size_t row = i / size_t(m_width), x = i % size_t(m_width);
+        const uint8_t byte = planes[0][row * size_t((m_width + 7) / 8) + x / 8];
+        rgb[0] = rgb[1] = rgb[2] = ((byte >> (7 - x % 8)) & 1) ? 0 : 255;
+        return true;
+    }
+    const int bytes = depth / 8;
     auto sample = [&](size_t channel) {
         const uint8_t* p = planes[channel].data() + i * bytes;
         return bytes == 2 ? uint32_t((p[0] << 8) | p[1]) : uint32_t(p[0]);
     };
-    const int shift = m_depth - 8;
+    const int shift = depth - 8;
     switch (m_mode) {
     case 1:
     case 8:
@@ -512,14 +551,18 @@ bool PsdReader::PixelColor(const std::vector<std::vector<uint8_t>>& planes, size
             rgb[c] = static_cast<uint8_t>(sample(c) >> shift);
         return true;
     case 4:
-        PsdColor::CmykToRgb(sample(0), sample(1), sample(2), sample(3), m_depth, rgb);
+        PsdColor::CmykToRgb(sample(0), sample(1), sample(2), sample(3), depth, rgb);
         return true;
     case 7:
+        if (planes.size() == 1) {
+            rgb[0] = rgb[1] = rgb[2] = static_cast<uint8_t>(sample(0) >> shift);
+            return true;
+        }
         PsdColor::CmykToRgb(sample(0), sample(1), sample(2), planes.size() == 4 ? sample(3) : 0,
-                            m_depth, rgb, planes.size() == 4);
+                            depth, rgb, planes.size() == 4);
         return true;
     case 9:
-        PsdColor::LabToRgb(sample(0), sample(1), sample(2), m_depth, rgb);
+        PsdColor::LabToRgb(sample(0), sample(1), sample(2), depth, rgb);
         return true;
     default:
         return false;

@@ -13,7 +13,7 @@ class PsdReader
 public:
     // Result codes of Load.
     enum Result {
-        kRead = 0,                 // a DIB section exists when mode and depth were supported
+        kRead = 0,                 // a DIB section exists
         kCannotOpen = -1,
         kBadHeader = -2,
         kBadColorModeData = -3,
@@ -24,6 +24,7 @@ public:
         kZip = -10,
         kZipPrediction = -11,
         kUnknownCompression = -12,
+        kNoImage = -13,            // the file ends before its image, or its image is cut short
     };
 
     // Values of the image resources the reader keeps; each group has a flag telling that its
@@ -86,6 +87,8 @@ private:
     int ReadImageData(Input& in);
     int CheckDepth() const;
     int ChannelsNeeded() const;
+    int64_t PlaneBytes() const;
+    static void FloatsToSixteenBits(std::vector<uint8_t>& plane);
     bool ReadRawPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const;
     bool ReadRlePlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const;
     int MakeBitmap(const std::vector<std::vector<uint8_t>>& planes);
@@ -96,6 +99,7 @@ private:
     HBITMAP m_bitmap;
     bool m_detached;
     int m_channels, m_height, m_width, m_depth, m_mode;
+    int m_paintDepth = 8; // bits of the samples painted (32-bit floats are painted as 16 bits)
     int64_t m_colorModeLength;
     std::vector<uint8_t> m_colorModeData;
     int64_t m_resourcesLength;

@@ -3,11 +3,14 @@
 #include "imaging/ByteCursor.h"
 #include "imaging/CRasterFile.h"
 
+#include <vector>
+
 namespace {
 
 enum : uint32_t {
     kTypeOld = 0,
     kTypeStandard = 1,
+    kTypeByteEncoded = 2, // run-length: 0x80 n v is n + 1 bytes v, 0x80 0 a single 0x80
     kTypeRgb = 3, // colour bytes in red, green, blue order
     kMapNone = 0,
     kMapRgb = 1,
@@ -69,6 +72,37 @@ void ReadGreyRow(const uint8_t* row, const Header& h, JasPicture& picture, uint3
     }
 }
 
+// A run of 0x80, count, value stands for at most 256 bytes.
+constexpr uint64_t kMostBytesPerRunByte = 86;
+
+// The run-length data expanded to size bytes (what it leaves out stays 0); false when the data
+// could not fill a picture of that size.
+bool ExpandRuns(ByteCursor& in, uint64_t size, std::vector<uint8_t>& out)
+{
+    if (size > in.Left() * kMostBytesPerRunByte + 256)
+        return false;
+    out.assign(size_t(size), 0);
+    size_t at = 0;
+    uint8_t b = 0, count = 0, value = 0;
+    while (at < out.size() && in.Byte(b)) {
+        if (b != 0x80) {
+            out[at++] = b;
+            continue;
+        }
+        if (!in.Byte(count))
+            break;
+        if (count == 0) {
+            out[at++] = 0x80;
+            continue;
+        }
+        if (!in.Byte(value))
+            break;
+        for (size_t n = 0; n <= count && at < out.size(); ++n)
+            out[at++] = value;
+    }
+    return true;
+}
+
 } // namespace
 
 namespace SunRasterCoder {
@@ -80,7 +114,8 @@ bool Read(ByteCursor& in, JasPicture& picture)
         || !in.BigEndian32(h.height) || !in.BigEndian32(h.depth) || !in.BigEndian32(h.length)
         || !in.BigEndian32(h.type) || !in.BigEndian32(h.mapType) || !in.BigEndian32(h.mapLength))
         return false;
-    if (h.type != kTypeOld && h.type != kTypeStandard && h.type != kTypeRgb)
+    if (h.type != kTypeOld && h.type != kTypeStandard && h.type != kTypeRgb &&
+        h.type != kTypeByteEncoded)
         return false;
     if (h.depth != 1 && h.depth != 8 && h.depth != 24 && h.depth != 32)
         return false;
@@ -89,8 +124,14 @@ bool Read(ByteCursor& in, JasPicture& picture)
         return false;
     const uint32_t entries = h.mapType == kMapRgb && h.depth == 8 ? h.mapLength / 3 : 0;
     const uint64_t rowBytes = RowBytes(h.width, h.depth);
-    if (rowBytes * h.height > in.Left())
+    std::vector<uint8_t> expanded;
+    if (h.type == kTypeByteEncoded) {
+        if (!ExpandRuns(in, rowBytes * h.height, expanded))
+            return false;
+    } else if (rowBytes * h.height > in.Left()) {
         return false;
+    }
+    const uint8_t* pixels = h.type == kTypeByteEncoded ? expanded.data() : in.Here();
     const bool colour = h.depth >= 24 || entries > 0;
     picture.components.clear();
     const int precision = h.depth == 1 ? 1 : 8;
@@ -98,7 +139,7 @@ bool Read(ByteCursor& in, JasPicture& picture)
                                (1u << precision) - 1))
         return false;
     for (uint32_t y = 0; y < h.height; ++y) {
-        const uint8_t* row = in.Here() + size_t(rowBytes) * y;
+        const uint8_t* row = pixels + size_t(rowBytes) * y;
         if (h.depth >= 24)
             ReadColourRow(row, h, picture, y);
         else if (entries > 0)

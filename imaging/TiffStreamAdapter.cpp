@@ -1,6 +1,7 @@
 #include "imaging/TiffStreamAdapter.h"
 
 #include "imaging/CRasterFile.h"
+#include "imaging/CRasterMemFile.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -61,6 +62,19 @@ int MapProc(thandle_t, void**, toff_t*)
     return 0;
 }
 
+// A memory stream being read is handed to libtiff as a mapped file: libtiff then reads tiles and
+// strips in place (and its RGBA reader takes uncompressed tiles, which it refuses from buffers
+// it sized itself).
+int MapMemory(thandle_t handle, void** base, toff_t* size)
+{
+    auto* memory = dynamic_cast<CRasterMemFile*>(StreamOf(handle));
+    if (!memory || memory->Size() <= 0)
+        return 0;
+    *base = memory->GetBuffer(false);
+    *size = static_cast<toff_t>(memory->Size());
+    return *base != nullptr;
+}
+
 void UnmapProc(thandle_t, void*, toff_t) {}
 
 int QuietHandler(TIFF*, void*, const char*, const char*, va_list)
@@ -68,19 +82,31 @@ int QuietHandler(TIFF*, void*, const char*, const char*, va_list)
     return 1; // handled: nothing reaches libtiff's global handlers
 }
 
+int KeepError(TIFF*, void* user, const char*, const char* format, va_list args)
+{
+    if (user) {
+        char text[256] = {};
+        std::vsnprintf(text, sizeof text, format, args);
+        *static_cast<std::string*>(user) = text;
+    }
+    return 1;
+}
+
 } // namespace
 
-TIFF* OpenTiffOverStream(CRasterFile* stream, const char* mode)
+TIFF* OpenTiffOverStream(CRasterFile* stream, const char* mode, std::string* lastError)
 {
     if (stream == nullptr)
         return nullptr;
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr)
         return nullptr;
-    TIFFOpenOptionsSetErrorHandlerExtR(options, QuietHandler, nullptr);
+    TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, lastError);
     TIFFOpenOptionsSetWarningHandlerExtR(options, QuietHandler, nullptr);
+    const bool reading = mode[0] == 'r';
     TIFF* tif = TIFFClientOpenExt("TIFF IMAGE", mode, stream, ReadProc, WriteProc, SeekProc,
-                                  CloseProc, SizeProc, MapProc, UnmapProc, options);
+                                  CloseProc, SizeProc, reading ? MapMemory : MapProc, UnmapProc,
+                                  options);
     TIFFOpenOptionsFree(options);
     return tif;
 }

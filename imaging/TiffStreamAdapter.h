@@ -5,8 +5,11 @@
 
 #include <tiffio.h>
 
+#include <string>
+
 class CRasterFile;
 
 // A libtiff handle reading or writing through the stream, which stays the caller's (closing the
-// handle does not close it). Null when libtiff refuses the stream.
-TIFF* OpenTiffOverStream(CRasterFile* stream, const char* mode);
+// handle does not close it). Null when libtiff refuses the stream. libtiff's last error message,
+// when lastError is given, is kept there (it must outlive the handle).
+TIFF* OpenTiffOverStream(CRasterFile* stream, const char* mode, std::string* lastError = nullptr);

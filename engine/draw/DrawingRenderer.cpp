@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 
 namespace RkDraw {
 
@@ -12,9 +14,9 @@ using namespace RkDb;
 namespace {
 
 constexpr int kMaxInsertDepth = 16;
-constexpr std::size_t kMaxEntityDraws = 2u * 1024u * 1024u;
-constexpr std::size_t kPollEvery = 256;
 constexpr std::size_t kPointsPerDraw = 16;
+// Budget units a block placement costs beside its poll (its matrix products and the block's walk).
+constexpr std::size_t kInsertWork = 2;
 constexpr std::int64_t kMaxArrayCells = 100000;
 
 // Records the extent of everything drawn (in the coordinates it is given).
@@ -181,14 +183,27 @@ std::uint32_t DrawingRenderer::ShownColor(std::uint32_t rgb, const RenderOptions
     return (d < 12 && sameHue) ? contrast : rgb;
 }
 
-bool DrawingRenderer::Poll()
+bool DrawingRenderer::Poll(std::size_t units)
 {
     if (m_aborted)
         return false;
     ++m_drawn;
-    if (m_drawn % kPollEvery == 0 && m_options.abort && m_options.abort())
-        m_aborted = true;
-    return !m_aborted && m_drawn <= m_budget;
+    if (m_work->Spend(units))
+        return true;
+    m_aborted = m_work->Aborted();
+    return false;
+}
+
+void DrawingRenderer::StartBudget()
+{
+    m_drawn = 0;
+    m_aborted = false;
+    if (m_options.budget) {
+        m_work = m_options.budget;
+        return;
+    }
+    m_ownBudget = WorkBudget(WorkBudget::kDefaultUnits, m_options.abort);
+    m_work = &m_ownBudget;
 }
 
 bool DrawingRenderer::Begin(int layoutIndex, const ViewTransform& view, Inherited& in)
@@ -199,9 +214,7 @@ bool DrawingRenderer::Begin(int layoutIndex, const ViewTransform& view, Inherite
     const Layout& layout = layouts[static_cast<std::size_t>(layoutIndex)];
     if (!m_db.Blocks().Valid(layout.block))
         return false;
-    m_drawn = 0;
-    m_budget = kMaxEntityDraws;
-    m_aborted = false;
+    StartBudget();
     m_paper = !layout.IsModel();
     m_painter.SetDeviceSize(view.DeviceWidth(), view.DeviceHeight());
     in.toDevice = view.WorldToDevice();
@@ -349,10 +362,12 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
     ApplyPen(e, in, layer);
     const bool ocs = IsOcsEntity(e.type) && e.extrusion != Vec3{0, 0, 1};
     m_painter.SetTransform(ocs ? in.toDevice * Ocs(e.extrusion).Matrix() : in.toDevice);
+    const std::size_t left = m_work->Left();
+    m_painter.SetWorkAllowance(left > SIZE_MAX / kPointsPerDraw ? SIZE_MAX : left * kPointsPerDraw);
     m_painter.Paint(e);
-    // Curves cost by their points, not by one: a damaged file of nested blocks full of splines
-    // must meet the draw budget as soon as one of plain lines would.
-    m_drawn += m_painter.WorkDone() / kPointsPerDraw;
+    // Curves, hatches and texts cost by their points and characters, not by one: a damaged file
+    // of nested blocks full of them must meet the budget as soon as one of plain lines would.
+    m_work->Charge(m_painter.WorkDone() / kPointsPerDraw);
 }
 
 void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std::uint32_t color,
@@ -362,18 +377,21 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
         return;
     const std::int64_t cells = static_cast<std::int64_t>(insert.columns) * insert.rows;
     const bool array = cells > 1 && cells <= kMaxArrayCells;
-    const Matrix3d ocs = Ocs(insert.extrusion).Matrix();
     const Block& block = m_db.Blocks()[insert.block];
+    // The parts of the placement every cell shares are multiplied once.
+    const Matrix3d before = Ocs(insert.extrusion).Matrix() * Matrix3d::Translation(insert.insertion) *
+                            Matrix3d::RotationZ(insert.rotation);
+    const Matrix3d after = Matrix3d::Scaling(insert.scale) * Matrix3d::Translation(block.basePoint * -1.0);
+    const Matrix3d single = before * after;
     for (std::int32_t r = 0; r < (array ? insert.rows : 1); ++r) {
         for (std::int32_t c = 0; c < (array ? insert.columns : 1); ++c) {
-            // Each cell counts against the budget, or nested arrays of empty blocks would
-            // multiply without limit while drawing nothing.
-            if (!Poll())
+            // Each cell counts against the budget with what its placement costs, or nested
+            // arrays of empty blocks would multiply without limit while drawing nothing.
+            if (!Poll(1 + kInsertWork))
                 return;
             const Matrix3d placement =
-                ocs * Matrix3d::Translation(insert.insertion) * Matrix3d::RotationZ(insert.rotation) *
-                Matrix3d::Translation({c * insert.columnSpacing, r * insert.rowSpacing, 0.0}) *
-                Matrix3d::Scaling(insert.scale) * Matrix3d::Translation(block.basePoint * -1.0);
+                array ? before * Matrix3d::Translation({c * insert.columnSpacing, r * insert.rowSpacing, 0.0}) * after
+                      : single;
             DrawBlockAt(insert.block, placement, in, color, layer, insert.lineType,
                         insert.lineWeight);
         }
@@ -445,11 +463,26 @@ void DrawingRenderer::DrawViewport(const ViewportEntity& vp, const Inherited& in
 bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransform& view,
                               Vec2& min, Vec2& max)
 {
+    return Extents(db, layout, view, RenderOptions(), min, max);
+}
+
+bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransform& view,
+                              const RenderOptions& options, Vec2& min, Vec2& max)
+{
+    // A measure takes at most half of what a shared budget has left, so the drawing that
+    // follows it always has the other half.
+    WorkBudget* const shared = options.budget;
+    const std::size_t share = shared ? shared->Left() / 2 : WorkBudget::kDefaultUnits;
+    std::function<bool()> abort = options.abort;
+    if (shared)
+        abort = [shared] { return shared->AbortRequested(); };
+    WorkBudget part(share, abort);
+    RenderOptions measuring = options;
+    measuring.budget = &part;
     BoundsSink bounds;
-    RenderOptions options;
-    DrawingRenderer renderer(db, bounds, options);
+    DrawingRenderer renderer(db, bounds, measuring);
     renderer.m_paper = layout > 0;
-    renderer.m_budget = kMaxEntityDraws;
+    renderer.StartBudget();
     const auto& layouts = db.Layouts();
     if (layout < 0 || static_cast<std::size_t>(layout) >= layouts.size() ||
         !db.Blocks().Valid(layouts[static_cast<std::size_t>(layout)].block))
@@ -459,6 +492,8 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
     in.toDevice = view.WorldToView();
     renderer.m_painter.SetMeasuring(true);
     renderer.DrawBlock(db.Blocks()[layouts[static_cast<std::size_t>(layout)].block], in);
+    if (shared)
+        shared->Charge(share - part.Left());
     if (bounds.empty) {
         // Only rays and construction lines: their base points show where they are.
         DevPoint low, high;

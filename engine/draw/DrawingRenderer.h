@@ -7,6 +7,7 @@
 
 #include "engine/draw/EntityPainter.h"
 #include "engine/draw/ViewTransform.h"
+#include "engine/draw/WorkBudget.h"
 
 namespace RkDraw {
 
@@ -20,6 +21,10 @@ public:
     // The layout's extents in the view's coordinates (x right, y up); false when it is empty.
     static bool Extents(const RkDb::Database& db, int layout, const ViewTransform& view,
                         RkDb::Vec2& min, RkDb::Vec2& max);
+    // The same within the options' budget and abort query (a measure cut short by them gives
+    // the extents of what was measured).
+    static bool Extents(const RkDb::Database& db, int layout, const ViewTransform& view,
+                        const RenderOptions& options, RkDb::Vec2& min, RkDb::Vec2& max);
     // Colour as shown: the colour mode applied, and colours that vanish on the background
     // turned to the contrasting one.
     static std::uint32_t ShownColor(std::uint32_t rgb, const RenderOptions& options);
@@ -57,15 +62,18 @@ private:
     bool Visible(std::int32_t layer, const Inherited& in) const;
     void ApplyPen(const RkDb::Entity& e, const Inherited& in, std::int32_t layer);
     std::uint32_t EntityColor(const RkDb::Entity& e, const Inherited& in, std::int32_t layer) const;
-    bool Poll();
+    // Takes units of work (one entity); false once the budget is spent or the render abandoned.
+    bool Poll(std::size_t units = 1);
     bool Begin(int layout, const ViewTransform& view, Inherited& in);
+    void StartBudget();
 
     const RkDb::Database& m_db;
     DrawSink& m_sink;
     RenderOptions m_options;
     EntityPainter m_painter;
     std::size_t m_drawn = 0;
-    std::size_t m_budget = 0;
+    WorkBudget m_ownBudget;
+    WorkBudget* m_work = &m_ownBudget;
     bool m_aborted = false;
     bool m_paper = false;
     int m_viewportDepth = 0;

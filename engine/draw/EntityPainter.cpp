@@ -176,6 +176,7 @@ void EntityPainter::Fill(const std::vector<std::vector<Vec3>>& rings)
 void EntityPainter::Paint(const Entity& e)
 {
     m_extraWork = 0;
+    m_points.clear();
     switch (e.type) {
     case EntityType::Line: PaintLine(static_cast<const Line&>(e)); break;
     case EntityType::Point: PaintPoint(static_cast<const Point&>(e)); break;

@@ -41,6 +41,10 @@ public:
     // parts (a hatch pattern) reported.
     std::size_t WorkDone() const { return m_points.size() + m_extraWork; }
     void AddWork(std::size_t units) { m_extraWork += units; }
+    // What the next entity may cost at most, in the units of WorkDone: a painter of many parts
+    // stops (or draws a cheaper picture) before it goes past it.
+    void SetWorkAllowance(std::size_t units) { m_allowance = units; }
+    std::size_t WorkAllowance() const { return m_allowance; }
 
     // Strokes a polyline given in the current (entity) coordinates.
     void Stroke(const std::vector<RkDb::Vec3>& points, bool closed);
@@ -90,6 +94,7 @@ private:
     double m_dashPeriod = 0.0;
     std::vector<RkDb::Vec3> m_points;
     std::size_t m_extraWork = 0;
+    std::size_t m_allowance = static_cast<std::size_t>(-1);
     std::vector<DevPoint> m_device;
 };
 

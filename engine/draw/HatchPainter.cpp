@@ -85,6 +85,8 @@ std::vector<std::vector<Vec3>> HatchPainter::Rings(const Hatch& h, double ppu)
 void HatchPainter::Paint(const Hatch& h)
 {
     const std::vector<std::vector<Vec3>> rings = Rings(h, m_p.PixelsPerUnit());
+    for (const auto& ring : rings)
+        m_p.AddWork(ring.size());
     if (rings.empty())
         return;
     if (h.solid || h.gradient || h.patternLines.empty()) {
@@ -101,10 +103,17 @@ void HatchPainter::Paint(const Hatch& h)
             m_p.Fill(rings);
         return;
     }
-    m_workLeft = kMaxHatchWork;
+    // The pattern lies inside the boundary: its extents are the boundary's, whatever the lines.
+    if (m_p.Measuring()) {
+        m_p.Fill(rings);
+        return;
+    }
+    // The hatch takes its work from what the whole picture has left.
+    const std::size_t allowance = std::min(kMaxHatchWork, m_p.WorkAllowance());
+    m_workLeft = allowance;
     for (const HatchPatternLine& line : h.patternLines)
         PaintPatternLine(line, rings, h.elevation);
-    m_p.AddWork(kMaxHatchWork - m_workLeft);
+    m_p.AddWork(allowance - m_workLeft);
 }
 
 bool HatchPainter::Spend(std::size_t units)
@@ -139,7 +148,7 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
     std::size_t edges = 0;
     for (const auto& ring : rings)
         edges += ring.size();
-    if (!(kLast - kFirst < kMaxLinesPerFamily) || !std::isfinite(kFirst) ||
+    if (!(kLast - kFirst < kMaxLinesPerFamily) || !std::isfinite(kFirst) || !std::isfinite(kLast) ||
         !Spend(static_cast<std::size_t>(kLast - kFirst + 1.0) * edges)) {
         m_p.Fill(rings);
         return;
@@ -149,7 +158,10 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
         period += std::fabs(d);
     std::vector<double> cuts;
     std::vector<Vec3> segment(2);
-    for (double k = kFirst; k <= kLast; k += 1.0) {
+    // Counted in integers: far from the origin adding 1.0 to k would not change it.
+    const long lines = static_cast<long>(kLast - kFirst) + 1;
+    for (long index = 0; index < lines; ++index) {
+        const double k = kFirst + static_cast<double>(index);
         const double v = v0 + k * step;
         cuts.clear();
         for (const auto& ring : rings) {

@@ -7,6 +7,8 @@
 
 namespace RkDraw {
 
+class WorkBudget;
+
 enum class ColorMode : std::uint8_t { Color = 0, Grey = 1, BlackWhite = 2 };
 
 struct RenderOptions
@@ -20,6 +22,9 @@ struct RenderOptions
     bool fillAreas = true;
     // Polled often while drawing; true abandons the render.
     std::function<bool()> abort;
+    // The budget shared by every pass of one picture (its extents, then its drawing); it polls
+    // its own abort query. Null: each pass has a budget of its own with the abort query above.
+    WorkBudget* budget = nullptr;
 };
 
 } // namespace RkDraw

@@ -12,6 +12,12 @@ using namespace RkDb;
 
 namespace {
 
+// Lines one MTEXT may wrap into.
+constexpr std::size_t kMaxLines = 10000;
+// The work of drawing a run besides its characters (rasterizing glyphs costs far more than
+// measuring them).
+constexpr std::size_t kRunWork = 16;
+
 // A TrueType face for a style: its own face, the family of a .ttf file, else a plain sans face
 // standing in for the SHX stroke fonts (they are not shipped with the program).
 std::string FaceOf(const TextStyle& style)
@@ -175,7 +181,7 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
     run.angle = std::atan2(-(x.y - o.y), x.x - o.x);
     // Text wholly off the device is not drawn: rasterizing glyphs is the costly part of a text,
     // and a drawing zoomed far in may hold texts thousands of pixels high around the view.
-    const double reach = m_p.Sink().TextWidth(run) + run.height * 2.0;
+    const double reach = Width(run) + run.height * 2.0;
     if (!m_p.Measuring() && m_p.OffDevice({{o.x - reach, o.y - reach}, {o.x + reach, o.y + reach}}))
         return;
     const Vec3 y = RkDb::Cross({0, 0, 1}, xAxis);
@@ -184,7 +190,42 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
     const double cross = (x.x - o.x) * (yd.y - o.y) - (x.y - o.y) * (yd.x - o.x);
     if (cross > 0)
         run.mirrorY = !run.mirrorY;
+    m_p.AddWork(kRunWork + run.utf8.size());
     m_p.Sink().Text(run);
+}
+
+double TextPainter::Width(const TextRun& run)
+{
+    m_p.AddWork(run.utf8.size());
+    return m_p.Sink().TextWidth(run);
+}
+
+void TextPainter::Wrap(std::string paragraph, const TextRun& proto, double wrapWidth,
+                       std::vector<std::string>& lines)
+{
+    const double ppu = m_p.PixelsPerUnit();
+    TextRun probe = proto;
+    while (wrapWidth > 0 && !paragraph.empty() && lines.size() < kMaxLines &&
+           m_p.WorkDone() < m_p.WorkAllowance()) {
+        probe.utf8 = paragraph;
+        if (Width(probe) / ppu <= wrapWidth * 1.001)
+            break;
+        // Break at the last space that fits, else at the first space. Prefixes only get wider,
+        // so the search walks forward and measures no more than the line it makes.
+        std::size_t cut = paragraph.find(' ');
+        if (cut == std::string::npos)
+            break;
+        for (std::size_t next = paragraph.find(' ', cut + 1); next != std::string::npos;
+             next = paragraph.find(' ', next + 1)) {
+            probe.utf8.assign(paragraph, 0, next);
+            if (Width(probe) / ppu > wrapWidth)
+                break;
+            cut = next;
+        }
+        lines.push_back(paragraph.substr(0, cut));
+        paragraph.erase(0, cut + 1);
+    }
+    lines.push_back(std::move(paragraph));
 }
 
 void TextPainter::PaintText(const TextData& t)
@@ -200,7 +241,7 @@ void TextPainter::PaintText(const TextData& t)
     height = run.height / m_p.PixelsPerUnit();
     run.mirrorX = (t.generation & 2) != 0;
     run.mirrorY = (t.generation & 4) != 0;
-    const double width = m_p.Sink().TextWidth(run) / m_p.PixelsPerUnit();   // drawing units
+    const double width = Width(run) / m_p.PixelsPerUnit();   // drawing units
     Vec3 xAxis{std::cos(t.rotation), std::sin(t.rotation), 0.0};
     Vec3 origin = t.insertion;
     const bool aligned = t.hasAlignment && (t.hAlign != 0 || t.vAlign != 0);
@@ -255,29 +296,8 @@ void TextPainter::PaintMText(const MText& m)
         std::size_t end = plain.find('\n', start);
         if (end == std::string::npos)
             end = plain.size();
-        std::string paragraph = plain.substr(start, end - start);
-        while (wrapWidth > 0 && !paragraph.empty() && lines.size() < 10000) {
-            TextRun probe = proto;
-            probe.utf8 = paragraph;
-            if (m_p.Sink().TextWidth(probe) / ppu <= wrapWidth * 1.001)
-                break;
-            // Break at the last space that fits, else at the first space.
-            std::size_t cut = paragraph.rfind(' ');
-            while (cut != std::string::npos && cut > 0) {
-                probe.utf8 = paragraph.substr(0, cut);
-                if (m_p.Sink().TextWidth(probe) / ppu <= wrapWidth)
-                    break;
-                cut = paragraph.rfind(' ', cut - 1);
-            }
-            if (cut == std::string::npos || cut == 0)
-                cut = paragraph.find(' ');
-            if (cut == std::string::npos)
-                break;
-            lines.push_back(paragraph.substr(0, cut));
-            paragraph = paragraph.substr(cut + 1);
-        }
-        lines.push_back(paragraph);
-        if (lines.size() >= 10000)
+        Wrap(plain.substr(start, end - start), proto, wrapWidth, lines);
+        if (lines.size() >= kMaxLines)
             break;
         start = end + 1;
     }
@@ -304,11 +324,13 @@ void TextPainter::PaintMText(const MText& m)
             x = static_cast<double>(columnIndex) * (m.columnWidth + m.columnGutter);
             rowTop = -height;
         }
+        if (m_p.WorkDone() >= m_p.WorkAllowance())
+            break;
         TextRun run = proto;
         run.utf8 = lines[i];
         if (run.utf8.empty())
             continue;
-        const double width = m_p.Sink().TextWidth(run) / ppu;
+        const double width = Width(run) / ppu;
         const double shift = columns ? 0.0 : (column == 0 ? 0.0 : (column == 1 ? width / 2 : width));
         const Vec3 origin = m.insertion + xAxis * (x - shift) + yAxis * (rowTop - pitch * static_cast<double>(line));
         DrawLine(run, origin, xAxis);

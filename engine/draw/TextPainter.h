@@ -6,6 +6,7 @@
 #include "engine/draw/EntityPainter.h"
 
 #include <string>
+#include <vector>
 
 namespace RkDraw {
 
@@ -29,6 +30,11 @@ private:
                     double widthFactor, double oblique) const;
     // Draws one line with its left baseline point at p and x axis xAxis (entity coordinates).
     void DrawLine(TextRun run, const RkDb::Vec3& p, const RkDb::Vec3& xAxis);
+    // The run's width on the device, its measuring charged to the entity's work.
+    double Width(const TextRun& run);
+    // Splits a paragraph into lines no wider than wrapWidth (drawing units), at spaces.
+    void Wrap(std::string paragraph, const TextRun& proto, double wrapWidth,
+              std::vector<std::string>& lines);
 
     EntityPainter& m_p;
 };

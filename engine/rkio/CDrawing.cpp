@@ -355,10 +355,15 @@ bool CDrawing::SavedViewShowsTheDrawing() const
 
 void CDrawing::FitLayout(double factor)
 {
+    FitLayout(factor, Options(nullptr));
+}
+
+void CDrawing::FitLayout(double factor, const RkDraw::RenderOptions& options)
+{
     if (!m_db)
         return;
     RkDb::Vec2 min, max;
-    if (RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, min, max)) {
+    if (RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, options, min, max)) {
         m_view.Fit(min, max, factor);
         return;
     }
@@ -601,8 +606,18 @@ bool CDrawing::Render(HDC dc, const std::atomic<bool>* abortFlag)
 bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<bool>* abortFlag)
 {
     SetOutputSize(width, height);
-    FitLayout(0.98);
-    return Render(dc, abortFlag);
+    if (!m_db || !dc || HasPreviewOnly()) {
+        FitLayout(0.98);
+        return Render(dc, abortFlag);
+    }
+    // Measuring and drawing share one budget: a drawing that costs too much to draw costs no
+    // more again to measure first.
+    RkDraw::RenderOptions options = Options(abortFlag);
+    RkDraw::WorkBudget budget(RkDraw::WorkBudget::kDefaultUnits, options.abort);
+    options.budget = &budget;
+    FitLayout(0.98, options);
+    RkDraw::GdiDrawSink sink(dc);
+    return RkDraw::DrawingRenderer(*m_db, sink, options).Draw(m_layout, m_view);
 }
 
 void CDrawing::DrawPreviewPicture(HDC dc) const

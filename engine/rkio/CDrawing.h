@@ -115,6 +115,7 @@ private:
     void ResetView();
     void FitLayout(double factor);
     bool SavedViewShowsTheDrawing() const;
+    void FitLayout(double factor, const RkDraw::RenderOptions& options);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
     void DrawPreviewPicture(HDC dc) const;
 

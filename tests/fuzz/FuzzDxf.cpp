@@ -54,15 +54,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RkDxf::DxfReader reader(db);
     if (reader.Read(reinterpret_cast<const char*>(data), size) != RkDxf::DxfReader::Status::Ok)
         return 0;
-    // Every layout, fitted to a small device, as a thumbnail would draw it.
+    // Every layout, fitted to a small device, as a thumbnail would draw it: measuring and drawing
+    // all take from one budget, as the thumbnail's passes do.
+    RkDraw::WorkBudget budget;
+    RkDraw::RenderOptions options;
+    options.budget = &budget;
     for (int layout = 0; layout < static_cast<int>(db.Layouts().size()) && layout < 4; ++layout) {
         RkDraw::ViewTransform view;
         view.SetDevice(64, 48);
         RkDb::Vec2 min, max;
-        if (RkDraw::DrawingRenderer::Extents(db, layout, view, min, max))
+        if (RkDraw::DrawingRenderer::Extents(db, layout, view, options, min, max))
             view.Fit(min, max, 0.98);
         NullSink sink;
-        RkDraw::RenderOptions options;
         RkDraw::DrawingRenderer(db, sink, options).Draw(layout, view);
     }
     return 0;

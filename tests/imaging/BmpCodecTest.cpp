@@ -91,6 +91,66 @@ std::vector<DecodeCase> DecodeCases()
         cases.push_back({"32", s, 24, RGB(3, 2, 1), RGB(6, 5, 4), RGB(3, 2, 1)});
     }
     {
+        BmpFileSpec s; // what ImageMagick writes for 32 bits: a 124-byte header with bit fields
+        s.headerSize = 124;
+        s.width = 2;
+        s.bits = 32;
+        s.compression = BI_BITFIELDS;
+        s.headerMasks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+        s.sizeImage = 8;
+        s.pixels = {1, 2, 3, 0xFF, 4, 5, 6, 0xFF};
+        cases.push_back({"124-byte header, 32 bit fields", s, 24, RGB(3, 2, 1), RGB(6, 5, 4), RGB(3, 2, 1)});
+    }
+    {
+        BmpFileSpec s; // masks in another order, and no image size
+        s.headerSize = 108;
+        s.width = 2;
+        s.bits = 32;
+        s.compression = BI_BITFIELDS;
+        s.headerMasks = {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF};
+        s.pixels = {0, 1, 2, 3, 0, 4, 5, 6};
+        cases.push_back({"108-byte header, other masks", s, 24, RGB(3, 2, 1), RGB(6, 5, 4), RGB(3, 2, 1)});
+    }
+    {
+        BmpFileSpec s; // 5-6-5 in a 56-byte header
+        s.headerSize = 56;
+        s.width = 2;
+        s.bits = 16;
+        s.compression = BI_BITFIELDS;
+        s.headerMasks = {0xF800, 0x07E0, 0x001F, 0};
+        s.pixels = {0xE0, 0x07, 0x00, 0xF8};
+        cases.push_back({"56-byte header, 16 bit fields", s, 24, RGB(0, 252, 0), RGB(248, 0, 0), RGB(0, 252, 0)});
+    }
+    {
+        BmpFileSpec s; // run-length with a colour count in a 124-byte header
+        s.headerSize = 124;
+        s.width = 4;
+        s.height = 1;
+        s.bits = 8;
+        s.compression = BI_RLE8;
+        s.clrUsed = 3;
+        s.palette = Ramp(3);
+        s.pixels = {4, 2, 0, 1};
+        cases.push_back({"124-byte header, RLE8, 3 colours", s, 8, RGB(2, 4, 253), RGB(2, 4, 253), RGB(2, 4, 253)});
+    }
+    {
+        BmpFileSpec s; // an OS/2 2.x header cut after its sixteenth byte, 4-byte palette entries
+        s.headerSize = 16;
+        s.width = 2;
+        s.bits = 8;
+        s.palette = Ramp(256);
+        s.pixels = {3, 200, 0, 0};
+        cases.push_back({"16-byte OS/2 2.x header", s, 8, RGB(3, 6, 252), RGB(200, 144, 55), RGB(3, 6, 252)});
+    }
+    {
+        BmpFileSpec s; // an image size that is not the rows' size
+        s.headerSize = 108;
+        s.width = 1;
+        s.sizeImage = 1234;
+        s.pixels = {1, 2, 3, 0};
+        cases.push_back({"108-byte header, odd image size", s, 24, RGB(3, 2, 1), RGB(3, 2, 1), RGB(3, 2, 1)});
+    }
+    {
         BmpFileSpec s;
         s.width = 10;
         s.height = 2;
@@ -281,6 +341,19 @@ TEST(BmpDecode, FailureTexts)
     hugeClrUsed.fileHeader = false;
     BmpFileSpec zeroWidth;
     zeroWidth.width = 0;
+    BmpFileSpec rleHuge; // 131168 x 4096 at 4 bits from a few kilobytes
+    rleHuge.width = 131168;
+    rleHuge.height = 4096;
+    rleHuge.bits = 4;
+    rleHuge.compression = BI_RLE4;
+    rleHuge.palette = Ramp(16);
+    rleHuge.pixels.assign(5000, 0);
+    BmpFileSpec jpeg;
+    jpeg.headerSize = 124;
+    jpeg.compression = BI_JPEG;
+    jpeg.pixels = {0xFF, 0xD8, 0xFF, 0xD9};
+    BmpFileSpec png = jpeg;
+    png.compression = BI_PNG;
     const Case cases[] = {
         {"empty", {}, "Not a BMP"},
         {"text", std::vector<BYTE>(60, 'x'), "Error reading BMP info"},
@@ -292,6 +365,10 @@ TEST(BmpDecode, FailureTexts)
         {"palette past the end", MakeBmpFile(hugeClrUsed), "Error reading BMP info"},
         {"one huge row", MakeBmpFile(wideRow), "Error reading BMP info"},
         {"zero width", MakeBmpFile(zeroWidth), "Error reading BMP info"},
+        {"run-length picture far beyond its data", MakeBmpFile(rleHuge),
+         "BMP: the header claims more pixels than the file holds"},
+        {"embedded JPEG", MakeBmpFile(jpeg), "BMP: embedded JPEG pictures are not supported"},
+        {"embedded PNG", MakeBmpFile(png), "BMP: embedded PNG pictures are not supported"},
     };
     for (const Case& c : cases) {
         CRasterImage image;

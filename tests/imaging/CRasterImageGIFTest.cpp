@@ -257,16 +257,99 @@ TEST(CRasterImageGIF, FramesOutsideTheScreenAndBadCodeSizes)
 {
     GifBuilder b(4, 4, Greys(4));
     b.Frame(0, 0, 4, 4, std::vector<BYTE>(16, 1), 2);
-    b.Frame(3, 3, 2, 2, {2, 2, 2, 2}, 2); // reaches past the screen: passed over, not counted
+    b.Frame(3, 3, 2, 2, {2, 2, 2, 2}, 2); // reaches past the screen: the part on it shows
     b.Raw({0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0, 12, 1, 0xFF, 0}); // code size 12: pixels stay as made
     const Bytes gif = b.End();
     CRasterImage first;
     ASSERT_TRUE(DecodeFromBytes(first, gif, RASTER_FORMAT_GIF));
-    EXPECT_EQ(first.GetNumFrames(), 2);
+    EXPECT_EQ(first.GetNumFrames(), 3);
     CRasterImage second;
     second.SetFrame(1);
-    ASSERT_TRUE(DecodeFromBytes(second, gif, RASTER_FORMAT_GIF));
-    EXPECT_EQ(TopIndex(second, 3, 3), 1);
+    ASSERT_TRUE(DecodeFromBytes(second, gif, RASTER_FORMAT_GIF)) << second.GetLastError();
+    EXPECT_EQ(second.GetWidth(), 4u);
+    EXPECT_EQ(TopIndex(second, 3, 3), 2);
+    EXPECT_EQ(TopIndex(second, 2, 2), 1);
+    CRasterImage third;
+    third.SetFrame(2);
+    ASSERT_TRUE(DecodeFromBytes(third, gif, RASTER_FORMAT_GIF));
+    EXPECT_EQ(TopIndex(third, 3, 3), 2);
+}
+
+// Frames of no size are frames that draw nothing; a screen of no size takes the frames' box.
+TEST(CRasterImageGIF, ZeroSizeFramesAndScreens)
+{
+    GifBuilder b(4, 4, Greys(4));
+    b.Frame(0, 0, 4, 4, std::vector<BYTE>(16, 1), 2);
+    b.Raw({0x2C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 1, 0x44, 0}); // 0 x 0 with a little data
+    const Bytes gif = b.End();
+    CRasterImage image;
+    image.SetFrame(1);
+    ASSERT_TRUE(DecodeFromBytes(image, gif, RASTER_FORMAT_GIF)) << image.GetLastError();
+    EXPECT_EQ(image.GetNumFrames(), 2);
+    EXPECT_EQ(TopIndex(image, 2, 2), 1);
+
+    GifBuilder alone(4, 4, Greys(4));
+    alone.Raw({0x2C, 0, 0, 0, 0, 0, 0, 3, 0, 0, 2, 1, 0x44, 0}); // no width: the screen stays blank
+    CRasterImage blank;
+    ASSERT_TRUE(DecodeFromBytes(blank, alone.End(), RASTER_FORMAT_GIF)) << blank.GetLastError();
+    EXPECT_EQ(blank.GetWidth(), 4u);
+
+    CRasterImage fitted;
+    ASSERT_TRUE(DecodeFromBytes(fitted, GifBuilder(0, 0, Greys(4)).Frame(0, 0, 3, 2, {1, 2, 3, 1, 2, 3}, 2).End(),
+                                RASTER_FORMAT_GIF)) << fitted.GetLastError();
+    EXPECT_EQ(fitted.GetWidth(), 3u);
+    EXPECT_EQ(fitted.GetHeight(), 2u);
+    EXPECT_EQ(TopIndex(fitted, 2, 1), 3);
+}
+
+// A few bytes cannot make a picture of gigapixels: a screen far beyond its frames is cut to
+// them, a frame far beyond its data is refused.
+TEST(CRasterImageGIF, ScreensAndFramesLargerThanTheirDataCanFill)
+{
+    CRasterImage cut;
+    ASSERT_TRUE(DecodeFromBytes(cut, GifBuilder(61496, 32564, Greys(4)).Frame(0, 0, 3, 2, {1, 2, 3, 1, 2, 3}, 2).End(),
+                                RASTER_FORMAT_GIF)) << cut.GetLastError();
+    EXPECT_EQ(cut.GetWidth(), 3u);
+    EXPECT_EQ(cut.GetHeight(), 2u);
+
+    // A screen somewhat larger than its frames keeps its size.
+    CRasterImage kept;
+    ASSERT_TRUE(DecodeFromBytes(kept, GifBuilder(300, 200, Greys(4)).Frame(10, 10, 3, 2, {1, 2, 3, 1, 2, 3}, 2).End(),
+                                RASTER_FORMAT_GIF));
+    EXPECT_EQ(kept.GetWidth(), 300u);
+
+    CRasterImage refused;
+    EXPECT_FALSE(DecodeFromBytes(refused, GifBuilder(61496, 32564, Greys(4)).Frame(0, 0, 61496, 32564, {1, 2, 3}, 2).End(),
+                                 RASTER_FORMAT_GIF));
+    EXPECT_STREQ(refused.GetLastError(), "GIF: a frame is larger than its data can fill");
+}
+
+// Every way a GIF fails says why.
+TEST(CRasterImageGIF, EveryFailureSaysWhy)
+{
+    const Bytes good = GifBuilder(2, 1, Greys(4)).Frame(0, 0, 2, 1, {1, 2}, 2).End();
+    struct Case
+    {
+        const char* name;
+        Bytes bytes;
+        int frame;
+    };
+    const Case cases[] = {
+        {"not a GIF", Bytes{'G', 'I', 'X', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}, 0},
+        {"cut header", Bytes(good.begin(), good.begin() + 8), 0},
+        {"cut colour table", Bytes(good.begin(), good.begin() + 16), 0},
+        {"no frame", GifBuilder(2, 1, Greys(4)).End(), 0},
+        {"no such frame", good, 5},
+        {"frame cut short", Bytes(good.begin(), good.begin() + 27), 0},
+    };
+    for (const Case& c : cases) {
+        CRasterImageGIF decoder;
+        decoder.SetFrame(c.frame);
+        CRasterMemFile in(const_cast<BYTE*>(c.bytes.data()), int32_t(c.bytes.size()));
+        if (!decoder.Decode(&in)) {
+            EXPECT_STRNE(decoder.GetLastError(), "") << c.name;
+        }
+    }
 }
 
 TEST(CRasterImageGIF, FourEntryTableWithTransparencyFillsWhite)
@@ -320,13 +403,15 @@ TEST(CRasterImageGIF, ExtensionsAndDimensionsOnly)
     GifBuilder b(3, 2, Greys(2));
     b.Raw({0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 232, 3, 0});
     b.Frame(0, 0, 3, 2, {1, 1, 1, 1, 1, 1}, 2);
-    b.Raw({0x21, 0xFE, 0x00}); // an empty comment ends the reading
+    b.Raw({0x21, 0xFE, 0x00}); // an empty comment is passed over
+    b.Raw({0x21, 0xFF, 11, 'I', 'C', 'C', 'R', 'G', 'B', 'G', '1', '0', '1', '2', 0}); // empty profile
     b.Frame(0, 0, 1, 1, {0}, 2);
     const Bytes gif = b.End();
     CRasterImageGIF decoder;
     CRasterMemFile in(const_cast<BYTE*>(gif.data()), int32_t(gif.size()));
     decoder.SetFrame(0);
     ASSERT_TRUE(decoder.Decode(&in));
+    EXPECT_EQ(decoder.GetNumFrames(), 2);
     EXPECT_EQ(decoder.GetLoops(), 1000);
     EXPECT_EQ(decoder.GetPixelIndex(0, 0), 1);
 

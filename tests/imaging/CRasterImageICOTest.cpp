@@ -209,6 +209,61 @@ TEST(CRasterImageICO, FramesAndPngEntries)
     }
 }
 
+// The bitmap's own header gives the size when the directory's bytes say otherwise.
+TEST(CRasterImageICO, DirectorySizeDisagreeingWithTheBitmap)
+{
+    CRasterImage small;
+    FillPattern(small, 8, 8, 4);
+    Bytes file = EncodeToBytes(small, RASTER_FORMAT_ICO);
+    ASSERT_FALSE(file.empty());
+    file[6] = 0; // 256 by the directory
+    file[7] = 0;
+    CRasterImage back;
+    ASSERT_TRUE(DecodeFromBytes(back, file, RASTER_FORMAT_ICO)) << back.GetLastError();
+    EXPECT_EQ(back.GetWidth(), 8u);
+    EXPECT_EQ(MaxChannelDifference(small, back), 0);
+}
+
+// Every way an icon fails says why.
+TEST(CRasterImageICO, EveryFailureSaysWhy)
+{
+    CRasterImage small;
+    FillPattern(small, 8, 8, 4);
+    const Bytes good = EncodeToBytes(small, RASTER_FORMAT_ICO);
+    ASSERT_FALSE(good.empty());
+    const size_t bitmap = Dword(good, 18);
+    auto with = [&](size_t at, BYTE value) {
+        Bytes b = good;
+        b[at] = value;
+        return b;
+    };
+    struct Case
+    {
+        const char* name;
+        Bytes bytes;
+        LONG frame;
+    };
+    const Case cases[] = {
+        {"not an icon", with(2, 7), 0},
+        {"no pictures", with(4, 0), 0},
+        {"cut directory", Bytes(good.begin(), good.begin() + 12), 0},
+        {"no such picture", good, 3},
+        {"offset past the end", with(21, 0x40), 0},
+        {"cut bitmap header", Bytes(good.begin(), good.begin() + long(bitmap) + 20), 0},
+        {"16 bits", with(bitmap + 14, 16), 0},
+        {"odd depth", with(bitmap + 14, 5), 0},
+        {"compressed", with(bitmap + 16, 1), 0},
+        {"cut palette", Bytes(good.begin(), good.begin() + long(bitmap) + 44), 0},
+        {"cut pixels", Bytes(good.begin(), good.begin() + long(bitmap) + 40 + 64 + 8), 0},
+    };
+    for (const Case& c : cases) {
+        CRasterImage image;
+        image.SetFrame(c.frame);
+        EXPECT_FALSE(DecodeFromBytes(image, c.bytes, RASTER_FORMAT_ICO)) << c.name;
+        EXPECT_STRNE(image.GetLastError(), "") << c.name;
+    }
+}
+
 TEST(CRasterImageICO, TooLargeToSave)
 {
     CRasterImage image;

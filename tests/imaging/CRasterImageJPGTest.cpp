@@ -168,6 +168,81 @@ TEST(CRasterImageJPG, EmptyTruncatedAndDimensionsOnly)
     EXPECT_EQ(dims.GetHeight(), 48u);
 }
 
+// A progressive JPEG written by the codec itself.
+Bytes ProgressiveJpeg(DWORD width, DWORD height)
+{
+    CRasterImage source;
+    FillPattern(source, width, height, 24);
+    source.SetCodecOption(CRasterImageJPG::ENC_PROGRESSIVE, RASTER_FORMAT_JPG);
+    return EncodeToBytes(source, RASTER_FORMAT_JPG);
+}
+
+// Offset of the first marker `code` (0xFF code) at or after `from`, or the size.
+size_t FindMarker(const Bytes& jpeg, BYTE code, size_t from = 2)
+{
+    for (size_t i = from; i + 1 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == code)
+            return i;
+    return jpeg.size();
+}
+
+// A progressive header claiming a picture of gigabytes is refused before libjpeg buffers it; one
+// within the picture limit but past libjpeg's working memory fails cleanly too.
+TEST(CRasterImageJPG, ProgressiveHeadersClaimingHugePicturesAreRefusedFirst)
+{
+    const Bytes small = ProgressiveJpeg(16, 16);
+    ASSERT_FALSE(small.empty());
+    const size_t sof = FindMarker(small, 0xC2);
+    ASSERT_LT(sof, small.size());
+    struct Case
+    {
+        WORD width, height;
+        const char* error; // null: any text
+    };
+    const Case cases[] = {{64250, 64250, "RASTER_MAX_MEMORY exceeded"}, {24000, 24000, nullptr}};
+    for (const Case& c : cases) {
+        Bytes forged = small;
+        forged[sof + 5] = BYTE(c.height >> 8);
+        forged[sof + 6] = BYTE(c.height);
+        forged[sof + 7] = BYTE(c.width >> 8);
+        forged[sof + 8] = BYTE(c.width);
+        CRasterImage image;
+        EXPECT_FALSE(DecodeFromBytes(image, forged, RASTER_FORMAT_JPG)) << c.width;
+        if (c.error) {
+            EXPECT_STREQ(image.GetLastError(), c.error);
+        } else {
+            EXPECT_STRNE(image.GetLastError(), "");
+        }
+    }
+    CRasterImage plain;
+    EXPECT_TRUE(DecodeFromBytes(plain, small, RASTER_FORMAT_JPG)) << plain.GetLastError();
+}
+
+// Thousands of repeated scans, each a pass over the picture, end with a clear failure; the
+// codec's own progressive files keep decoding.
+TEST(CRasterImageJPG, ScansAreBounded)
+{
+    const Bytes jpeg = ProgressiveJpeg(64, 48);
+    const size_t sos = FindMarker(jpeg, 0xDA);
+    const size_t next = FindMarker(jpeg, 0xC4, sos + 2) < FindMarker(jpeg, 0xDA, sos + 2)
+                            ? FindMarker(jpeg, 0xC4, sos + 2)
+                            : FindMarker(jpeg, 0xDA, sos + 2);
+    const size_t eoi = FindMarker(jpeg, 0xD9);
+    ASSERT_LT(next, eoi);
+    const Bytes scan(jpeg.begin() + long(sos), jpeg.begin() + long(next));
+    Bytes forged(jpeg.begin(), jpeg.begin() + long(eoi));
+    for (int i = 0; i < 3000; ++i)
+        forged.insert(forged.end(), scan.begin(), scan.end());
+    forged.insert(forged.end(), {0xFF, 0xD9});
+    CRasterImage image;
+    EXPECT_FALSE(DecodeFromBytes(image, forged, RASTER_FORMAT_JPG));
+    EXPECT_STREQ(image.GetLastError(), "JPEG: too many scans");
+
+    CRasterImage plain;
+    ASSERT_TRUE(DecodeFromBytes(plain, jpeg, RASTER_FORMAT_JPG)) << plain.GetLastError();
+    EXPECT_EQ(plain.GetWidth(), 64u);
+}
+
 TEST(CRasterImageJPG, ScaleDenominatorShrinksTheOutput)
 {
     CRasterImage image;

@@ -342,23 +342,58 @@ TEST(CRasterImagePNG, TransparentColourBecomesAlphaInTheFileOnly)
         }
 }
 
+// One chunk with its length and CRC.
+Bytes Chunk(const char* type, const Bytes& data)
+{
+    Bytes out;
+    const size_t n = data.size();
+    out.insert(out.end(), {BYTE(n >> 24), BYTE(n >> 16), BYTE(n >> 8), BYTE(n)});
+    Bytes body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    out.insert(out.end(), body.begin(), body.end());
+    const uLong crc = crc32(0, body.data(), uInt(body.size()));
+    out.insert(out.end(), {BYTE(crc >> 24), BYTE(crc >> 16), BYTE(crc >> 8), BYTE(crc)});
+    return out;
+}
+
 // A PNG header whose picture is too large for the image class.
 Bytes HugePng()
 {
     Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     auto chunk = [&](const char* type, const Bytes& data) {
-        const size_t n = data.size();
-        png.insert(png.end(), {BYTE(n >> 24), BYTE(n >> 16), BYTE(n >> 8), BYTE(n)});
-        Bytes body(type, type + 4);
-        body.insert(body.end(), data.begin(), data.end());
-        png.insert(png.end(), body.begin(), body.end());
-        const uLong crc = crc32(0, body.data(), uInt(body.size()));
-        png.insert(png.end(), {BYTE(crc >> 24), BYTE(crc >> 16), BYTE(crc >> 8), BYTE(crc)});
+        const Bytes c = Chunk(type, data);
+        png.insert(png.end(), c.begin(), c.end());
     };
     chunk("IHDR", Bytes{0, 1, 0x86, 0xA0, 0, 1, 0x86, 0xA0, 8, 2, 0, 0, 0}); // 100000 x 100000 RGB
     chunk("IDAT", Bytes{0x78, 0x9C, 0x03, 0x00});
     chunk("IEND", Bytes());
     return png;
+}
+
+// Ancillary chunks stay small and few: a compressed text that inflates to 64 MB and thousands of
+// text chunks are dropped, and the picture still decodes.
+TEST(CRasterImagePNG, AncillaryChunksAreBounded)
+{
+    PngSpec spec;
+    const Bytes plain = WritePng(spec);
+    const std::vector<Bytef> text(64u * 1024u * 1024u, 'a');
+    uLongf packedSize = compressBound(uLong(text.size()));
+    std::vector<Bytef> packed(packedSize);
+    ASSERT_EQ(compress2(packed.data(), &packedSize, text.data(), uLong(text.size()), 9), Z_OK);
+    Bytes ztxt = {'b', 'o', 'm', 'b', 0, 0};
+    ztxt.insert(ztxt.end(), packed.begin(), packed.begin() + long(packedSize));
+    Bytes extra = Chunk("zTXt", ztxt);
+    for (int i = 0; i < 3000; ++i) {
+        const Bytes t = Chunk("tEXt", Bytes{'k', 0, 'v'});
+        extra.insert(extra.end(), t.begin(), t.end());
+    }
+    Bytes forged = plain;
+    forged.insert(forged.begin() + 33, extra.begin(), extra.end()); // after the signature and IHDR
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, forged, RASTER_FORMAT_PNG)) << image.GetLastError();
+    CRasterImage expected;
+    ASSERT_TRUE(DecodeFromBytes(expected, plain, RASTER_FORMAT_PNG));
+    EXPECT_EQ(MaxChannelDifference(image, expected), 0);
 }
 
 TEST(CRasterImagePNG, DecodeStopsWhenCreateFails)

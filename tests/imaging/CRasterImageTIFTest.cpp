@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <tiffio.h>
 
 #include <functional>
@@ -64,8 +66,11 @@ Bytes WriteTiff(const TiffSpec& s)
                 } else if (s.bits == 8) {
                     row[i] = uint8_t(v);
                 } else {
+                    // Any width, packed from the high bit, samples running across bytes.
                     const uint64_t bit = i * s.bits;
-                    row[bit / 8] |= uint8_t((v & ((1 << s.bits) - 1)) << (8 - s.bits - bit % 8));
+                    for (int k = 0; k < s.bits; ++k)
+                        if ((v >> (s.bits - 1 - k)) & 1)
+                            row[(bit + k) / 8] |= uint8_t(0x80 >> ((bit + k) % 8));
                 }
             }
     };
@@ -303,6 +308,67 @@ TEST(CRasterImageTIF, PlainRgbPagesKeepEveryChannel)
                 }
         }
     }
+}
+
+// Grey samples of every width from 2 to 14 bits, tiled RGB and CMYK pages.
+TEST(CRasterImageTIF, OddSampleWidthsTiledRgbAndCmyk)
+{
+    for (uint16_t bits : {2, 3, 5, 6, 7, 9, 10, 12, 14}) {
+        TiffSpec s;
+        s.width = 13;
+        s.length = 5;
+        s.bits = bits;
+        const uint16_t top = uint16_t((1u << bits) - 1);
+        s.sample = [top](uint32_t x, uint32_t, int) { return uint16_t(x % 2 ? top : 0); };
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, WriteTiff(s), RASTER_FORMAT_TIF)) << image.GetLastError() << " " << bits;
+        EXPECT_EQ(Top(image, 0, 0).rgbRed, 0) << bits;
+        EXPECT_EQ(Top(image, 1, 4).rgbRed, 255) << bits;
+        EXPECT_EQ(Top(image, 12, 2).rgbRed, 0) << bits;
+    }
+    TiffSpec tiled;
+    tiled.width = 40;
+    tiled.length = 20;
+    tiled.samples = 3;
+    tiled.photometric = PHOTOMETRIC_RGB;
+    tiled.tile = 16;
+    tiled.sample = [](uint32_t x, uint32_t y, int k) { return uint16_t(k == 0 ? x * 5 : k == 1 ? y * 7 : 9); };
+    CRasterImage rgb;
+    ASSERT_TRUE(DecodeFromBytes(rgb, WriteTiff(tiled), RASTER_FORMAT_TIF)) << rgb.GetLastError();
+    EXPECT_EQ(Top(rgb, 33, 18).rgbRed, 165);
+    EXPECT_EQ(Top(rgb, 33, 18).rgbGreen, 126);
+
+    TiffSpec cmyk;
+    cmyk.samples = 4;
+    cmyk.photometric = PHOTOMETRIC_SEPARATED;
+    cmyk.sample = [](uint32_t, uint32_t, int k) { return uint16_t(k == 0 ? 255 : 0); }; // cyan
+    CRasterImage separated;
+    ASSERT_TRUE(DecodeFromBytes(separated, WriteTiff(cmyk), RASTER_FORMAT_TIF)) << separated.GetLastError();
+    EXPECT_EQ(Top(separated, 2, 2).rgbRed, 0);
+    EXPECT_EQ(Top(separated, 2, 2).rgbBlue, 255);
+}
+
+// A page the program cannot read says what it is, not that the file is damaged.
+TEST(CRasterImageTIF, UnsupportedCompressionAndDepthSaySo)
+{
+    TiffSpec wide;
+    wide.bits = 32;
+    wide.sample = [](uint32_t, uint32_t, int) { return uint16_t(0); };
+    CRasterImage image;
+    EXPECT_FALSE(DecodeFromBytes(image, WriteTiff(wide), RASTER_FORMAT_TIF));
+    EXPECT_STREQ(image.GetLastError(), "TIFF: 32-bit samples are not supported here");
+
+    Bytes packed = WriteTiff(TiffSpec());
+    // The compression entry (tag 259, SHORT, one value) set to an unknown scheme.
+    const BYTE entry[] = {0x03, 0x01, 0x03, 0x00, 0x01, 0x00, 0x00, 0x00};
+    auto at = std::search(packed.begin(), packed.end(), std::begin(entry), std::end(entry));
+    ASSERT_NE(at, packed.end());
+    at[8] = 0x39; // 12345
+    at[9] = 0x30;
+    CRasterImage unknown;
+    EXPECT_FALSE(DecodeFromBytes(unknown, packed, RASTER_FORMAT_TIF));
+    EXPECT_STRNE(unknown.GetLastError(), "Corrupted TIFF file!");
+    EXPECT_STRNE(unknown.GetLastError(), "");
 }
 
 TEST(CRasterImageTIF, CieLabPagesBecomeTrueColour)

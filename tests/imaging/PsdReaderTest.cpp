@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -158,18 +159,19 @@ TEST_F(PsdReaderTest, ResultCodes)
         {"resources do not add up",
          variant([](Psd& p) { p.resources = Resource(1034, {0, 1}); p.resources.pop_back(); }),
          PsdReader::kBadResources, false},
-        {"1-bit", variant([](Psd& p) { p.depth = 1; p.mode = 0; }), PsdReader::kOneBitDepth,
+        {"1-bit grey", variant([](Psd& p) { p.depth = 1; p.mode = 1; }), PsdReader::kOneBitDepth,
          false},
-        {"32-bit", variant([](Psd& p) { p.depth = 32; }), PsdReader::kUnsupportedDepth, false},
+        {"24-bit", variant([](Psd& p) { p.depth = 24; }), PsdReader::kUnsupportedDepth, false},
         {"ZIP", variant([](Psd& p) { p.compression = 2; }), PsdReader::kZip, false},
         {"ZIP with prediction", variant([](Psd& p) { p.compression = 3; }),
          PsdReader::kZipPrediction, false},
         {"compression 4", variant([](Psd& p) { p.compression = 4; }),
          PsdReader::kUnknownCompression, false},
-        {"data runs short", variant([](Psd& p) { p.image.resize(11); }), PsdReader::kRead, false},
+        {"data runs short", variant([](Psd& p) { p.image.resize(11); }), PsdReader::kNoImage, false},
         {"ends before image data", Bytes(rgbFile.begin(), rgbFile.begin() + 38),
-         PsdReader::kRead, false},
-        {"bitmap mode raw", variant([](Psd& p) { p.mode = 0; }), PsdReader::kRead, false},
+         PsdReader::kNoImage, false},
+        {"bitmap mode at 8 bits stays white", variant([](Psd& p) { p.mode = 0; }), PsdReader::kRead, true},
+        {"mode without a picture stays white", variant([](Psd& p) { p.mode = 5; }), PsdReader::kRead, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -268,6 +270,56 @@ TEST_F(PsdReaderTest, RunLengthRunsAreClippedToTheirPlane)
     ASSERT_EQ(Load(p.Build()), PsdReader::kRead);
     EXPECT_EQ(Pixel(0, 0), 0x333333u);
     EXPECT_EQ(Pixel(1, 0), 0x333333u);
+}
+
+// 1-bit bitmaps, 32-bit floats and 16-bit multichannel files give pictures; success always
+// comes with a bitmap.
+TEST_F(PsdReaderTest, OneBitFloatAndMultichannelPages)
+{
+    Psd bits;
+    bits.channels = 1;
+    bits.mode = 0;
+    bits.depth = 1;
+    bits.width = 10;
+    bits.height = 2;
+    bits.image = {0x80, 0x40, 0x00, 0x01}; // row 0: x 0 and 9 black; row 1: x 15 padding only
+    ASSERT_EQ(Load(bits.Build()), PsdReader::kRead);
+    ASSERT_NE(m_reader.GetBitmap(), nullptr);
+    EXPECT_EQ(Pixel(0, 0), 0x000000u);
+    EXPECT_EQ(Pixel(1, 0), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(9, 0), 0x000000u);
+    EXPECT_EQ(Pixel(9, 1), 0xFFFFFFu);
+    m_reader.Cleanup();
+
+    Psd floats;
+    floats.depth = 32;
+    floats.width = 1;
+    floats.height = 1;
+    for (float v : {1.0f, 0.5f, 0.0f}) {
+        uint32_t word;
+        std::memcpy(&word, &v, sizeof word);
+        Put32(floats.image, word);
+    }
+    ASSERT_EQ(Load(floats.Build()), PsdReader::kRead);
+    ASSERT_NE(m_reader.GetBitmap(), nullptr);
+    EXPECT_EQ(Pixel(0, 0), 0xFF8000u);
+    m_reader.Cleanup();
+
+    for (uint16_t channels : {1, 2, 3}) {
+        Psd multi;
+        multi.mode = 7;
+        multi.depth = 16;
+        multi.channels = channels;
+        multi.width = 2;
+        multi.height = 1;
+        for (uint16_t c = 0; c < channels; ++c)
+            for (int x = 0; x < 2; ++x)
+                Put16(multi.image, 0xFFFF);
+        SCOPED_TRACE(channels);
+        ASSERT_EQ(Load(multi.Build()), PsdReader::kRead);
+        EXPECT_NE(m_reader.GetBitmap(), nullptr);
+        m_reader.Cleanup();
+    }
 }
 
 TEST_F(PsdReaderTest, ResolutionAndKeptResources)

@@ -68,6 +68,9 @@ std::vector<BYTE> MakeBmpFile(const BmpFileSpec& spec)
         Put(info, spec.clrUsed, 4);
         Put(info, 0, 4);
         info.resize(spec.headerSize, 0);
+        for (size_t i = 0; i < spec.headerMasks.size() && 44 + 4 * i <= info.size(); ++i)
+            for (size_t b = 0; b < 4; ++b)
+                info[40 + 4 * i + b] = static_cast<BYTE>(spec.headerMasks[i] >> (8 * b));
     }
     for (DWORD mask : spec.masks)
         Put(info, mask, 4);

@@ -25,6 +25,7 @@ struct BmpFileSpec
     DWORD sizeImage = 0;
     std::vector<RGBQUAD> palette;
     std::vector<DWORD> masks; // written after the header when not empty
+    std::vector<DWORD> headerMasks; // red, green, blue (alpha) at offset 40 of a longer header
     std::vector<BYTE> pixels;
     bool fileHeader = true;
 };

@@ -164,7 +164,8 @@ TEST(WmfCodec, RefusedFiles)
         Bytes file;
         const char* error;
     } cases[] = {
-        {"no placeable header", PlaceableWmf(1440, 1440, 1440, false), "corrupted WMF"},
+        {"no placeable header", PlaceableWmf(1440, 1440, 1440, false),
+         "WMF without a placeable header (no size) is not supported"},
         {"units per inch 0", withWord(good, 14, 0, true), "corrupted WMF"},
         {"units per inch 2541", withWord(good, 14, 2541, true), "corrupted WMF"},
         {"bad checksum", withWord(good, 20, 0x1234, false), "corrupted WMF"},

@@ -1,6 +1,7 @@
 // The renderer's geometry through a recording sink: where a line lands, colours and colour
 // modes, layers off, blocks and their colours, viewports and their clip, text, extents and abort.
 #include "DxfSampleDrawing.h"
+#include "ReadDrawing.h"
 #include "RecordingSink.h"
 
 #include "engine/draw/DrawingRenderer.h"
@@ -18,16 +19,9 @@ namespace {
 using namespace RkDb;
 using namespace RkDraw;
 using orvo::portable::DxfBuilder;
+using orvo::portable::Read;
 using orvo::portable::RecordingSink;
 
-std::unique_ptr<Database> Read(const DxfBuilder& b)
-{
-    auto db = std::make_unique<Database>();
-    const std::string data = b.Ascii();
-    RkDxf::DxfReader reader(*db);
-    EXPECT_EQ(reader.Read(data.data(), data.size()), RkDxf::DxfReader::Status::Ok);
-    return db;
-}
 
 // A 100 x 100 device showing world 0..100 (one unit per pixel).
 ViewTransform UnitView()
