@@ -29,7 +29,11 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgMemoryBudget.cpp
   dwg/DwgObjectMap.cpp
   dwg/DwgObjectRecord.cpp
+  dwg/DwgR12EntityDecoder.cpp
+  dwg/DwgR12Layout.cpp
+  dwg/DwgR12Tables.cpp
   dwg/DwgReader.cpp
+  dwg/DwgReaderR12.cpp
   dwg/DwgReedSolomon.cpp
   dwg/DwgReferenceDecoders.cpp
   dwg/DwgSectionsR13.cpp

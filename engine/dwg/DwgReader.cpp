@@ -5,6 +5,7 @@
 #include "engine/dwg/DwgDatabaseBuilder.h"
 #include "engine/dwg/DwgHeaderVariables.h"
 #include "engine/dwg/DwgObjectMap.h"
+#include "engine/dwg/DwgReaderR12.h"
 #include "engine/dwg/DwgSectionsR13.h"
 #include "engine/dwg/DwgSectionsR2004.h"
 #include "engine/dwg/DwgSectionsR2007.h"
@@ -142,9 +143,11 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
         return DwgReadResult::NotDwg;
     const DwgVersion version =
         RkDb::DwgVersionInfo::FromAcadVer(std::string(reinterpret_cast<const char*>(file.data()), 6));
-    if (version < DwgVersion::R13)
+    if (version == DwgVersion::Unknown)
         return DwgReadResult::UnsupportedVersion;
     DwgMemoryBudget budget(m_memoryLimit);
+    if (version < DwgVersion::R13)
+        return DwgReaderR12(budget, m_cancel).Read(file, version, db);
     DwgSectionSet sections;
     sections.version = version;
     sections.budget = &budget;

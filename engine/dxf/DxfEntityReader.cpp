@@ -38,7 +38,8 @@ DxfEntityReader::Result DxfEntityReader::Build(std::string_view type,
 
 EntityPtr DxfEntityReader::Create(std::string_view type)
 {
-    if (type == "LINE") return std::make_unique<Line>();
+    // 3DLINE: the line with 3D end points of the releases before R11.
+    if (type == "LINE" || type == "3DLINE") return std::make_unique<Line>();
     if (type == "LWPOLYLINE") return std::make_unique<LwPolyline>();
     if (type == "CIRCLE") return std::make_unique<Circle>();
     if (type == "ARC") return std::make_unique<Arc>();

@@ -304,8 +304,11 @@ TEST(DwgSamplesPassword, EncryptedDataGivesThePasswordResult)
 TEST(DwgSamplesReleases, OlderAndUnknownFilesAreRefused)
 {
     RkDb::Database db;
+    const std::string r2 = "AC1003" + std::string(2000, '\0');
+    EXPECT_EQ(DwgReader().Read(std::vector<uint8_t>(r2.begin(), r2.end()), db), DwgReadResult::UnsupportedVersion);
+    // An R12 file too short for its header is damaged, not unknown.
     const std::string r12 = "AC1009" + std::string(200, '\0');
-    EXPECT_EQ(DwgReader().Read(std::vector<uint8_t>(r12.begin(), r12.end()), db), DwgReadResult::UnsupportedVersion);
+    EXPECT_EQ(DwgReader().Read(std::vector<uint8_t>(r12.begin(), r12.end()), db), DwgReadResult::Corrupt);
     const std::string text = "0\nSECTION\n";
     EXPECT_EQ(DwgReader().Read(std::vector<uint8_t>(text.begin(), text.end()), db), DwgReadResult::NotDwg);
     EXPECT_EQ(DwgReader().Read({}, db), DwgReadResult::NotDwg);
