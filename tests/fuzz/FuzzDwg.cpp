@@ -16,7 +16,8 @@ namespace {
 const char* const kSeeds[] = {
     "dwg/sample_2000.dwg",  "dwg/sample_2018.dwg",  "dwg/2000/Line.dwg",   "dwg/2018/Arc.dwg",
     "dwg/2018/Text.dwg",    "dwg/2018/Polyline.dwg", "dwg/example_2013.dwg", "dwg/example_2004.dwg",
-    "dwg/example_r14.dwg",  "dwg/example_2007.dwg",
+    "dwg/example_r14.dwg",  "dwg/example_2007.dwg", "dwg/pre-r13/r9_entities.dwg", "dwg/pre-r13/r10_entities.dwg",
+    "dwg/pre-r13/r11_entities-2d.dwg",
 };
 
 } // namespace
