@@ -9,6 +9,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   db/DwgVersion.cpp
   db/Entity.cpp
   db/Geometry.cpp
+  db/ProxyGraphics.cpp
   draw/CurveTessellator.cpp
   draw/DrawingRenderer.cpp
   draw/EntityPainter.cpp

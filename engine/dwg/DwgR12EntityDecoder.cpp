@@ -30,13 +30,13 @@ bool FlatMeansTwoD(uint8_t type)
 
 bool Has(uint16_t opts, uint16_t bit) { return (opts & bit) != 0; }
 
-Vec3 ReadExtrusion(DwgByteCursor& c) { return Vec3{c.RD(), c.RD(), c.RD()}; }
+Vec3 ReadExtrusion(RkDb::ByteCursor& c) { return Vec3{c.RD(), c.RD(), c.RD()}; }
 
 template <class T> std::unique_ptr<T> Make() { return std::make_unique<T>(); }
 
 } // namespace
 
-bool DwgR12EntityDecoder::Decode(DwgByteCursor& c, DwgR12Record& out) const
+bool DwgR12EntityDecoder::Decode(RkDb::ByteCursor& c, DwgR12Record& out) const
 {
     Common common;
     ReadCommon(c, out, common);
@@ -63,7 +63,7 @@ bool DwgR12EntityDecoder::Decode(DwgByteCursor& c, DwgR12Record& out) const
     return true;
 }
 
-void DwgR12EntityDecoder::ReadCommon(DwgByteCursor& c, DwgR12Record& out, Common& common) const
+void DwgR12EntityDecoder::ReadCommon(RkDb::ByteCursor& c, DwgR12Record& out, Common& common) const
 {
     out.type = c.RC();
     out.mode = c.RC();
@@ -115,7 +115,7 @@ void DwgR12EntityDecoder::ApplyCommon(const Common& common, RkDb::Entity& e) con
     e.thickness = common.thickness;
 }
 
-RkDb::EntityPtr DwgR12EntityDecoder::DecodeCurve(DwgByteCursor& c, DwgR12Record& r, const Common& k) const
+RkDb::EntityPtr DwgR12EntityDecoder::DecodeCurve(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const
 {
     if (r.type == kR12Line || r.type == kR12Line3d) {
         auto line = Make<RkDb::Line>();
@@ -153,7 +153,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeCurve(DwgByteCursor& c, DwgR12Record&
     return arc;
 }
 
-RkDb::EntityPtr DwgR12EntityDecoder::DecodeArea(DwgByteCursor& c, DwgR12Record& r, const Common& k) const
+RkDb::EntityPtr DwgR12EntityDecoder::DecodeArea(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const
 {
     if (r.type == kR12Face3d) {
         auto face = Make<RkDb::Face3d>();
@@ -180,7 +180,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeArea(DwgByteCursor& c, DwgR12Record& 
     return solid;
 }
 
-RkDb::EntityPtr DwgR12EntityDecoder::DecodeText(DwgByteCursor& c, DwgR12Record& r, const Common& k) const
+RkDb::EntityPtr DwgR12EntityDecoder::DecodeText(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const
 {
     RkDb::TextData t;
     t.insertion = Point(c, false, k.elevation);
@@ -238,7 +238,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeText(DwgByteCursor& c, DwgR12Record& 
     return attribute;
 }
 
-RkDb::EntityPtr DwgR12EntityDecoder::DecodeInsert(DwgByteCursor& c, DwgR12Record& r, const Common& k) const
+RkDb::EntityPtr DwgR12EntityDecoder::DecodeInsert(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const
 {
     auto insert = Make<RkDb::Insert>();
     insert->block = m_tables.Block(static_cast<int16_t>(c.RS()));
@@ -257,7 +257,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeInsert(DwgByteCursor& c, DwgR12Record
     return insert;
 }
 
-RkDb::EntityPtr DwgR12EntityDecoder::DecodeDimension(DwgByteCursor& c, DwgR12Record& r, const Common& k) const
+RkDb::EntityPtr DwgR12EntityDecoder::DecodeDimension(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const
 {
     auto dim = Make<RkDb::Dimension>();
     const bool threeD = m_layout.version >= DwgVersion::R10;
@@ -274,7 +274,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeDimension(DwgByteCursor& c, DwgR12Rec
     return dim;
 }
 
-RkDb::EntityPtr DwgR12EntityDecoder::DecodePolyline(DwgByteCursor& c, DwgR12Record& r, const Common& k) const
+RkDb::EntityPtr DwgR12EntityDecoder::DecodePolyline(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const
 {
     auto polyline = Make<RkDb::Polyline>();
     polyline->elevation = k.elevation;
@@ -301,7 +301,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodePolyline(DwgByteCursor& c, DwgR12Reco
     return polyline;
 }
 
-void DwgR12EntityDecoder::DecodeVertex(DwgByteCursor& c, DwgR12Record& r, const Common& k) const
+void DwgR12EntityDecoder::DecodeVertex(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const
 {
     RkDb::PolyVertex& v = r.vertex;
     v.position = Point(c, false, k.elevation);
@@ -316,7 +316,7 @@ void DwgR12EntityDecoder::DecodeVertex(DwgByteCursor& c, DwgR12Record& r, const 
     }
 }
 
-std::string DwgR12EntityDecoder::String(DwgByteCursor& c) const
+std::string DwgR12EntityDecoder::String(RkDb::ByteCursor& c) const
 {
     const uint16_t length = c.RS();
     const uint8_t* bytes = c.Bytes(length);
@@ -327,7 +327,7 @@ std::string DwgR12EntityDecoder::String(DwgByteCursor& c) const
     return m_text.Decode(nul == std::string_view::npos ? raw : raw.substr(0, nul));
 }
 
-Vec3 DwgR12EntityDecoder::Point(DwgByteCursor& c, bool threeD, double z) const
+Vec3 DwgR12EntityDecoder::Point(RkDb::ByteCursor& c, bool threeD, double z) const
 {
     Vec3 p;
     p.x = c.RD();

@@ -5,7 +5,7 @@
 
 #include "engine/db/Entity.h"
 #include "engine/db/CurveEntities.h"
-#include "engine/dwg/DwgByteCursor.h"
+#include "engine/db/ByteCursor.h"
 #include "engine/dwg/DwgR12Layout.h"
 #include "engine/dwg/DwgR12Tables.h"
 #include "engine/dxf/DxfTextDecoder.h"
@@ -43,7 +43,7 @@ public:
     }
 
     // Decodes the record the cursor spans (type byte first); false when it is damaged.
-    bool Decode(DwgByteCursor& c, DwgR12Record& out) const;
+    bool Decode(RkDb::ByteCursor& c, DwgR12Record& out) const;
 
 private:
     struct Common
@@ -56,17 +56,17 @@ private:
         bool threeD = false;     // LINE, POINT, 3DFACE keep full 3D points
     };
 
-    void ReadCommon(DwgByteCursor& c, DwgR12Record& out, Common& common) const;
+    void ReadCommon(RkDb::ByteCursor& c, DwgR12Record& out, Common& common) const;
     void ApplyCommon(const Common& common, RkDb::Entity& e) const;
-    RkDb::EntityPtr DecodeCurve(DwgByteCursor& c, DwgR12Record& r, const Common& k) const;
-    RkDb::EntityPtr DecodeArea(DwgByteCursor& c, DwgR12Record& r, const Common& k) const;
-    RkDb::EntityPtr DecodeText(DwgByteCursor& c, DwgR12Record& r, const Common& k) const;
-    RkDb::EntityPtr DecodeInsert(DwgByteCursor& c, DwgR12Record& r, const Common& k) const;
-    RkDb::EntityPtr DecodeDimension(DwgByteCursor& c, DwgR12Record& r, const Common& k) const;
-    RkDb::EntityPtr DecodePolyline(DwgByteCursor& c, DwgR12Record& r, const Common& k) const;
-    void DecodeVertex(DwgByteCursor& c, DwgR12Record& r, const Common& k) const;
-    std::string String(DwgByteCursor& c) const;
-    RkDb::Vec3 Point(DwgByteCursor& c, bool threeD, double z) const;
+    RkDb::EntityPtr DecodeCurve(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
+    RkDb::EntityPtr DecodeArea(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
+    RkDb::EntityPtr DecodeText(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
+    RkDb::EntityPtr DecodeInsert(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
+    RkDb::EntityPtr DecodeDimension(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
+    RkDb::EntityPtr DecodePolyline(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
+    void DecodeVertex(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
+    std::string String(RkDb::ByteCursor& c) const;
+    RkDb::Vec3 Point(RkDb::ByteCursor& c, bool threeD, double z) const;
 
     const DwgR12Layout& m_layout;
     const DwgR12Tables& m_tables;

@@ -1,6 +1,6 @@
 #include "engine/dwg/DwgR12Layout.h"
 
-#include "engine/dwg/DwgByteCursor.h"
+#include "engine/db/ByteCursor.h"
 
 namespace orvo::dwg {
 
@@ -25,7 +25,7 @@ const LateTable kLateTables[] = {
     {DwgR12TableKind::Vx, 0x69F},
 };
 
-DwgR12Table ReadTable(DwgByteCursor& cursor)
+DwgR12Table ReadTable(RkDb::ByteCursor& cursor)
 {
     DwgR12Table table;
     table.itemSize = cursor.RS();
@@ -36,7 +36,7 @@ DwgR12Table ReadTable(DwgByteCursor& cursor)
 }
 
 // A section address keeps flags in its top byte.
-DwgR12Range ReadRange(DwgByteCursor& cursor, bool sizeFollows)
+DwgR12Range ReadRange(RkDb::ByteCursor& cursor, bool sizeFollows)
 {
     DwgR12Range range;
     range.begin = cursor.RL();
@@ -58,7 +58,7 @@ bool TableInside(const DwgR12Table& table, uint64_t fileSize)
 
 double DoubleAt(const std::vector<uint8_t>& file, uint64_t offset)
 {
-    DwgByteCursor cursor(file.data(), file.size());
+    RkDb::ByteCursor cursor(file.data(), file.size());
     cursor.Seek(offset);
     const double value = cursor.RD();
     return cursor.Failed() ? 0.0 : value;
@@ -66,7 +66,7 @@ double DoubleAt(const std::vector<uint8_t>& file, uint64_t offset)
 
 int16_t ShortAt(const std::vector<uint8_t>& file, uint64_t offset)
 {
-    DwgByteCursor cursor(file.data(), file.size());
+    RkDb::ByteCursor cursor(file.data(), file.size());
     cursor.Seek(offset);
     return static_cast<int16_t>(cursor.RS());
 }
@@ -83,7 +83,7 @@ bool ReadR12Layout(const std::vector<uint8_t>& file, DwgVersion version, DwgR12L
     if (file.size() < kHeaderVariablesEnd)
         return false;
     layout.version = version;
-    DwgByteCursor cursor(file.data(), file.size());
+    RkDb::ByteCursor cursor(file.data(), file.size());
     cursor.Seek(kSectionsOffset);
     layout.entities = ReadRange(cursor, false);
     layout.blocks = ReadRange(cursor, true);

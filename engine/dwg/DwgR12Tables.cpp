@@ -1,6 +1,6 @@
 #include "engine/dwg/DwgR12Tables.h"
 
-#include "engine/dwg/DwgByteCursor.h"
+#include "engine/db/ByteCursor.h"
 
 #include <cmath>
 
@@ -12,14 +12,14 @@ constexpr size_t kNameBytes = 32;
 constexpr int kPatternSlots = 12;
 
 // A cursor over one record of a table.
-DwgByteCursor RecordCursor(const std::vector<uint8_t>& file, const DwgR12Table& table, uint16_t index)
+RkDb::ByteCursor RecordCursor(const std::vector<uint8_t>& file, const DwgR12Table& table, uint16_t index)
 {
     const uint64_t begin = table.begin + static_cast<uint64_t>(table.itemSize) * index;
-    return DwgByteCursor(file.data() + begin, table.itemSize);
+    return RkDb::ByteCursor(file.data() + begin, table.itemSize);
 }
 
 // The flag byte and the name every record starts with (and the use count of R11).
-std::string ReadFlagAndName(DwgByteCursor& cursor, const DwgR12Layout& layout, uint8_t& flags)
+std::string ReadFlagAndName(RkDb::ByteCursor& cursor, const DwgR12Layout& layout, uint8_t& flags)
 {
     flags = cursor.RC();
     std::string name = cursor.FixedText(kNameBytes);
@@ -53,7 +53,7 @@ void DwgR12Tables::ReadLineTypes(const std::vector<uint8_t>& file, const DwgR12L
 {
     const DwgR12Table& table = layout.Table(DwgR12TableKind::LineType);
     for (uint16_t i = 0; i < table.count; ++i) {
-        DwgByteCursor c = RecordCursor(file, table, i);
+        RkDb::ByteCursor c = RecordCursor(file, table, i);
         uint8_t flags = 0;
         RkDb::LineType lineType;
         lineType.name = ReadFlagAndName(c, layout, flags);
@@ -78,7 +78,7 @@ void DwgR12Tables::ReadLayers(const std::vector<uint8_t>& file, const DwgR12Layo
 {
     const DwgR12Table& table = layout.Table(DwgR12TableKind::Layer);
     for (uint16_t i = 0; i < table.count; ++i) {
-        DwgByteCursor c = RecordCursor(file, table, i);
+        RkDb::ByteCursor c = RecordCursor(file, table, i);
         uint8_t flags = 0;
         RkDb::Layer layer;
         layer.name = ReadFlagAndName(c, layout, flags);
@@ -102,7 +102,7 @@ void DwgR12Tables::ReadStyles(const std::vector<uint8_t>& file, const DwgR12Layo
 {
     const DwgR12Table& table = layout.Table(DwgR12TableKind::Style);
     for (uint16_t i = 0; i < table.count; ++i) {
-        DwgByteCursor c = RecordCursor(file, table, i);
+        RkDb::ByteCursor c = RecordCursor(file, table, i);
         uint8_t flags = 0;
         RkDb::TextStyle style;
         style.name = ReadFlagAndName(c, layout, flags);
@@ -131,7 +131,7 @@ void DwgR12Tables::ReadViewports(const std::vector<uint8_t>& file, const DwgR12L
 {
     const DwgR12Table& table = layout.Table(DwgR12TableKind::Vport);
     for (uint16_t i = 0; i < table.count; ++i) {
-        DwgByteCursor c = RecordCursor(file, table, i);
+        RkDb::ByteCursor c = RecordCursor(file, table, i);
         uint8_t flags = 0;
         RkDb::ViewportRecord record;
         record.name = ReadFlagAndName(c, layout, flags);
@@ -153,7 +153,7 @@ void DwgR12Tables::ReadDimStyles(const std::vector<uint8_t>& file, const DwgR12L
 {
     const DwgR12Table& table = layout.Table(DwgR12TableKind::DimStyle);
     for (uint16_t i = 0; i < table.count; ++i) {
-        DwgByteCursor c = RecordCursor(file, table, i);
+        RkDb::ByteCursor c = RecordCursor(file, table, i);
         uint8_t flags = 0;
         RkDb::DimStyle style;
         style.name = ReadFlagAndName(c, layout, flags);
@@ -169,7 +169,7 @@ void DwgR12Tables::ReadBlocks(const std::vector<uint8_t>& file, const DwgR12Layo
 {
     const DwgR12Table& table = layout.Table(DwgR12TableKind::Block);
     for (uint16_t i = 0; i < table.count; ++i) {
-        DwgByteCursor c = RecordCursor(file, table, i);
+        RkDb::ByteCursor c = RecordCursor(file, table, i);
         uint8_t flags = 0;
         std::string name = ReadFlagAndName(c, layout, flags);
         const uint32_t address = c.RL();

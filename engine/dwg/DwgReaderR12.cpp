@@ -57,7 +57,7 @@ DwgReadResult DwgReaderR12::Walk(const std::vector<uint8_t>& file, const DwgR12R
             return DwgReadResult::Corrupt;
         if (++m_records % kCancelInterval == 0 && m_cancel && m_cancel())
             return DwgReadResult::Cancelled;
-        DwgByteCursor head(file.data() + pos, range.end - pos);
+        RkDb::ByteCursor head(file.data() + pos, range.end - pos);
         const uint8_t type = head.RC();
         head.RC();
         const uint16_t size = head.RS();
@@ -71,7 +71,7 @@ DwgReadResult DwgReaderR12::Walk(const std::vector<uint8_t>& file, const DwgR12R
             pos = target;
             continue;
         }
-        DwgByteCursor body(file.data() + pos, size);
+        RkDb::ByteCursor body(file.data() + pos, size);
         const uint64_t at = pos;
         pos += size;
         if (type & kR12Erased)

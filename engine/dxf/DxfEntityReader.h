@@ -29,6 +29,8 @@ public:
 private:
     bool SplitCommon(RkDb::Entity& entity, const std::vector<DxfGroup>& groups, Result& result);
     RkDb::EntityPtr Create(std::string_view type);
+    // An insert of the proxy graphics an unknown entity keeps, or null.
+    RkDb::EntityPtr BuildProxyGraphics(const std::vector<DxfGroup>& groups);
     void Fill(RkDb::Entity& entity);
 
     void ReadLine(RkDb::Line& e);

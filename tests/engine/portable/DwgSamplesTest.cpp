@@ -41,15 +41,17 @@ struct Sample
 // R13 and R14 exports turn the arc dimension and the table (proxies in those releases) into
 // inserts of blocks the exporter draws itself (11 entities for the arc dimension), and leave out
 // the second paper-space layout with its viewport. The DWG keeps the table (an insert of its
-// block) and the arc dimension; R14's multileader is a proxy entity in the export.
+// block) and the arc dimension; R14's multileader is a proxy entity in the export (0x640).
 const std::vector<ExportDifference> kProxyExport = {
     {EntityType::Insert, 1}, {EntityType::Line, 2},  {EntityType::Point, 4},    {EntityType::Arc, 2},
     {EntityType::MText, 1},  {EntityType::Solid, 2}, {EntityType::Viewport, -1}, {EntityType::Dimension, -1},
 };
+// The multileader's proxy draws as an insert of its graphics: two lines, an arrow polygon and two
+// texts.
 const std::vector<ExportDifference> kProxyExportR14 = {
-    {EntityType::Insert, 1}, {EntityType::Line, 2},  {EntityType::Point, 4},    {EntityType::Arc, 2},
+    {EntityType::Insert, 2}, {EntityType::Line, 4},  {EntityType::Point, 4},    {EntityType::Arc, 2},
     {EntityType::MText, 1},  {EntityType::Solid, 2}, {EntityType::Viewport, -1}, {EntityType::Dimension, -1},
-    {EntityType::MLeader, -1},
+    {EntityType::MLeader, -1}, {EntityType::Polyline, 1}, {EntityType::Text, 2},
 };
 
 // Entity types the DWG reader does not read yet.
@@ -58,7 +60,7 @@ const std::vector<EntityType> kNotYetRead = {};
 // The drawings with a DXF export of the same content.
 const Sample kSamples[] = {
     {"dwg/example_r13.dwg", "dwg/example_r13.dxf", kProxyExport, {0x399, 0x4F2}},
-    {"dwg/example_r14.dwg", "dwg/example_r14.dxf", kProxyExportR14, {0x399, 0x4F2}},
+    {"dwg/example_r14.dwg", "dwg/example_r14.dxf", kProxyExportR14, {0x399, 0x4F2, 0x640}},
     {"dwg/example_2000.dwg", "dwg/example_2000.dxf", {}, {}},
     {"dwg/example_2004.dwg", "dwg/example_2004.dxf", {}, {}},
     {"dwg/example_2007.dwg", "dwg/example_2007.dxf", {}, {}},

@@ -7,13 +7,13 @@
 #include <cstring>
 #include <string>
 
-namespace orvo::dwg {
+namespace RkDb {
 
-class DwgByteCursor
+class ByteCursor
 {
 public:
-    DwgByteCursor() = default;
-    DwgByteCursor(const uint8_t* data, uint64_t size) : m_data(data), m_size(size) {}
+    ByteCursor() = default;
+    ByteCursor(const uint8_t* data, uint64_t size) : m_data(data), m_size(size) {}
 
     uint64_t Position() const { return m_pos; }
     uint64_t Size() const { return m_size; }
@@ -92,4 +92,4 @@ private:
     bool m_failed = false;
 };
 
-} // namespace orvo::dwg
+} // namespace RkDb
