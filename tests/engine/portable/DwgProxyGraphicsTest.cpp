@@ -1,0 +1,143 @@
+// Proxy graphics in a DWG: an R2000 drawing with a proxy entity appended (its graphics a line,
+// on layer "0") reads it as an insert of its graphics in model space; a proxy whose graphics are
+// damaged is kept as a link of the chain and draws nothing.
+#include "engine/db/BlockEntities.h"
+#include "engine/dwg/DwgReader.h"
+#include "tests/engine/portable/DwgBitWriter.h"
+#include "tests/engine/portable/DwgCraftR2000.h"
+#include "tests/engine/portable/PortableSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using orvo::dwg::DwgReadResult;
+using orvo::dwg::DwgReader;
+using orvo::test::DwgBitWriter;
+
+constexpr uint16_t kProxyType = 498;
+constexpr uint64_t kLayerZero = 0x10;
+
+std::vector<uint8_t> LineGraphics(uint32_t forgedCount = 2)
+{
+    std::vector<uint8_t> out;
+    auto put32 = [&out](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    auto putDouble = [&out](double v) {
+        uint8_t bytes[8];
+        std::memcpy(bytes, &v, 8);
+        out.insert(out.end(), bytes, bytes + 8);
+    };
+    put32(8 + 8 + 4 + 48);
+    put32(1);
+    put32(8 + 4 + 48);
+    put32(6); // polyline
+    put32(forgedCount);
+    for (const double v : {1.0, 2.0, 0.0, 30.0, 40.0, 0.0})
+        putDouble(v);
+    return out;
+}
+
+// A proxy entity object of R2000: its data, with the graphics, then its handle references.
+std::vector<uint8_t> ProxyObject(uint64_t handle, const std::vector<uint8_t>& graphics)
+{
+    DwgBitWriter data;
+    data.BS(kProxyType);
+    const size_t bitSizeAt = data.BitCount();
+    data.Long(0); // handle stream position, patched below
+    data.H(0, handle);
+    data.BS(0);   // no extended data
+    data.Bit(1).Long(static_cast<uint32_t>(graphics.size()));
+    for (const uint8_t byte : graphics)
+        data.Byte(byte);
+    data.Bits(2, 2);          // model space
+    data.BL(0);               // reactors
+    data.Bit(1);              // no links
+    data.BS(256);             // colour by layer
+    data.BD(1.0);             // line type scale
+    data.Bits(0, 2).Bits(0, 2);
+    data.BS(0);               // visible
+    data.Byte(29);            // line weight by layer
+    const size_t handlesAt = data.BitCount();
+    data.H(3, 0);             // extension dictionary
+    data.H(5, kLayerZero);
+    std::vector<uint8_t> bytes = data.Bytes();
+    for (int i = 0; i < 32; ++i) {
+        const size_t bit = bitSizeAt + static_cast<size_t>(i);
+        const uint8_t mask = static_cast<uint8_t>(0x80 >> (bit % 8));
+        // The long is stored little-endian: bit i of the value sits in byte i / 8, bit 7 - i % 8.
+        const bool set = ((handlesAt >> ((i / 8) * 8 + (7 - i % 8))) & 1) != 0;
+        bytes[bit / 8] = static_cast<uint8_t>(set ? bytes[bit / 8] | mask : bytes[bit / 8] & ~mask);
+    }
+    std::vector<uint8_t> object;
+    orvo::test::PutMc(object, static_cast<int64_t>(bytes.size()));
+    object.insert(object.end(), bytes.begin(), bytes.end());
+    object.push_back(0);
+    object.push_back(0); // CRC, not checked
+    return object;
+}
+
+std::vector<uint8_t> WithProxy(const std::vector<uint8_t>& graphics, uint64_t& handle)
+{
+    const std::string data =
+        orvo::portable::ReadWholeFile(orvo::portable::SamplePath(orvo::portable::SamplesDir(), "dwg/example_2000.dwg"));
+    std::vector<uint8_t> file(data.begin(), data.end());
+    auto objects = orvo::test::ReadMap(file);
+    handle = 0;
+    for (const auto& entry : objects)
+        handle = std::max(handle, entry.first);
+    ++handle;
+    objects.emplace_back(handle, file.size());
+    const std::vector<uint8_t> proxy = ProxyObject(handle, graphics);
+    file.insert(file.end(), proxy.begin(), proxy.end());
+    return orvo::test::WithMap(file, orvo::test::MapOf(objects));
+}
+
+const RkDb::Entity* Find(const RkDb::Database& db, uint64_t handle)
+{
+    for (const RkDb::EntityPtr& e : db.ModelSpaceBlock().entities) {
+        if (e->handle == handle)
+            return e.get();
+    }
+    return nullptr;
+}
+
+TEST(DwgProxyGraphics, ProxyEntityDrawsItsGraphics)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    uint64_t handle = 0;
+    const std::vector<uint8_t> file = WithProxy(LineGraphics(), handle);
+    RkDb::Database db;
+    ASSERT_EQ(DwgReader().Read(file, db), DwgReadResult::Ok);
+    const RkDb::Entity* proxy = Find(db, handle);
+    ASSERT_NE(proxy, nullptr);
+    const auto* insert = RkDb::As<RkDb::Insert>(*proxy);
+    ASSERT_NE(insert, nullptr);
+    EXPECT_EQ(db.Layers()[insert->layer].name, "0");
+    ASSERT_TRUE(db.Blocks().Valid(insert->block));
+    const RkDb::EntityList& drawn = db.Blocks()[insert->block].entities;
+    ASSERT_EQ(drawn.size(), 1u);
+    const auto* line = RkDb::As<RkDb::Line>(*drawn[0]);
+    ASSERT_NE(line, nullptr);
+    EXPECT_DOUBLE_EQ(line->end.x, 30.0);
+    EXPECT_DOUBLE_EQ(line->end.y, 40.0);
+}
+
+TEST(DwgProxyGraphics, DamagedGraphicsDrawNothing)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    uint64_t handle = 0;
+    const std::vector<uint8_t> file = WithProxy(LineGraphics(0x7FFFFFFF), handle);
+    RkDb::Database db;
+    ASSERT_EQ(DwgReader().Read(file, db), DwgReadResult::Ok);
+    EXPECT_EQ(Find(db, handle), nullptr);
+    EXPECT_EQ(db.Blocks().Find("*Proxy" + std::to_string(handle)), -1);
+}
+
+} // namespace
