@@ -11,18 +11,20 @@ using RkDb::DwgVersion;
 // Header offsets (bytes from the start of the file).
 constexpr uint64_t kSectionsOffset = 0x14;
 constexpr uint64_t kFirstTablesOffset = 0x2C;
-constexpr uint64_t kHeaderVariablesEnd = 0x3F9;  // the R11 table pointers lie past the R10 header
+// Every release's header reaches past this; R11/R12 keep their code page here.
+constexpr uint64_t kCodePageOffset = 0x3F9;
 
-// R11/R12 keep the later tables' pointers among the header variables.
+// R10 and R11/R12 keep the later tables' pointers among the header variables.
 struct LateTable
 {
     DwgR12TableKind kind;
     uint64_t offset;
+    DwgVersion since;
 };
 const LateTable kLateTables[] = {
-    {DwgR12TableKind::Ucs, 0x3EF},      {DwgR12TableKind::Vport, 0x500},
-    {DwgR12TableKind::AppId, 0x512},    {DwgR12TableKind::DimStyle, 0x522},
-    {DwgR12TableKind::Vx, 0x69F},
+    {DwgR12TableKind::Ucs, 0x3EF, DwgVersion::R10},       {DwgR12TableKind::Vport, 0x500, DwgVersion::R10},
+    {DwgR12TableKind::AppId, 0x512, DwgVersion::R11_12},  {DwgR12TableKind::DimStyle, 0x522, DwgVersion::R11_12},
+    {DwgR12TableKind::Vx, 0x69F, DwgVersion::R11_12},
 };
 
 DwgR12Table ReadTable(RkDb::ByteCursor& cursor)
@@ -80,7 +82,7 @@ RkDb::Vec3 PointAt(const std::vector<uint8_t>& file, uint64_t offset, bool three
 
 bool ReadR12Layout(const std::vector<uint8_t>& file, DwgVersion version, DwgR12Layout& layout)
 {
-    if (file.size() < kHeaderVariablesEnd)
+    if (file.size() < kCodePageOffset)
         return false;
     layout.version = version;
     RkDb::ByteCursor cursor(file.data(), file.size());
@@ -91,12 +93,14 @@ bool ReadR12Layout(const std::vector<uint8_t>& file, DwgVersion version, DwgR12L
     cursor.Seek(kFirstTablesOffset);
     for (int kind = 0; kind <= static_cast<int>(DwgR12TableKind::View); ++kind)
         layout.tables[kind] = ReadTable(cursor);
+    for (const LateTable& late : kLateTables) {
+        if (version < late.since)
+            continue;
+        cursor.Seek(late.offset);
+        layout.tables[static_cast<int>(late.kind)] = ReadTable(cursor);
+    }
     if (layout.IsR11()) {
-        for (const LateTable& late : kLateTables) {
-            cursor.Seek(late.offset);
-            layout.tables[static_cast<int>(late.kind)] = ReadTable(cursor);
-        }
-        cursor.Seek(kHeaderVariablesEnd);
+        cursor.Seek(kCodePageOffset);
         layout.codePage = cursor.RS();
     }
     layout.currentLayer = ShortAt(file, 0x14A);

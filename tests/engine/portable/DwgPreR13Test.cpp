@@ -127,6 +127,14 @@ TEST_P(DwgPreR13Samples, MatchTheirDxfExport)
     EXPECT_NEAR(dwg.Header().extMax.x, dxf.Header().extMax.x, 1e-6);
     EXPECT_NEAR(dwg.Header().extMax.y, dxf.Header().extMax.y, 1e-6);
     EXPECT_EQ(dwg.Header().acadVer, dxf.Header().acadVer);
+    const std::int32_t view = dxf.ViewportRecords().Find("*ACTIVE");
+    if (view >= 0) {
+        const std::int32_t read = dwg.ViewportRecords().Find("*ACTIVE");
+        ASSERT_GE(read, 0);
+        EXPECT_NEAR(dwg.ViewportRecords()[read].height, dxf.ViewportRecords()[view].height, 1e-6);
+        EXPECT_NEAR(dwg.ViewportRecords()[read].center.x, dxf.ViewportRecords()[view].center.x, 1e-6);
+        EXPECT_NEAR(dwg.ViewportRecords()[read].aspect, dxf.ViewportRecords()[view].aspect, 1e-6);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Releases, DwgPreR13Samples,
