@@ -4,6 +4,7 @@
 #include "engine/db/BlockEntities.h"
 #include "engine/db/TextEntities.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace orvo::dwg {
@@ -95,14 +96,20 @@ void DwgR12EntityDecoder::ReadCommon(RkDb::ByteCursor& c, DwgR12Record& out, Com
         common.thickness = c.RD();
     if (extra & kExtraHasXdata)
         c.Skip(c.RS());
-    if (out.mode & kHasHandle)
-        c.Skip(c.RC());
+    if (out.mode & kHasHandle) {
+        // The handle's bytes, most significant first.
+        const uint8_t length = c.RC();
+        const uint8_t* bytes = c.Bytes(length);
+        for (uint8_t i = 0; bytes && i < length && i < 8; ++i)
+            common.handle = (common.handle << 8) | bytes[length - std::min<uint8_t>(length, 8) + i];
+    }
     if (extra & kExtraHasViewport)
         c.RS();
 }
 
 void DwgR12EntityDecoder::ApplyCommon(const Common& common, RkDb::Entity& e) const
 {
+    e.handle = common.handle;
     e.layer = m_tables.Layer(common.layer);
     if (common.color == 0)
         e.color = RkDb::Color::ByBlock();

@@ -49,6 +49,7 @@ private:
     struct Common
     {
         int16_t layer = 0;       // index into the file's layer table
+        uint64_t handle = 0;     // when the drawing has handles ($HANDLING)
         int color = -1;          // -1: by layer
         int lineType = -1;       // -1: by layer
         double elevation = 0.0;

@@ -161,7 +161,8 @@ public:
         const size_t entitiesBegin = file.size();
         std::string entities;
         entities += Record(1, 0x00, 1, 0, Doubles({1, 2, 3, 4, 5, 6}));           // LINE in 3D
-        entities += Record(3, 0x04, 0, 0, Doubles({7, 8, 9, 2.5}));               // CIRCLE, elevation 7
+        entities += Record(3, 0x24, 0, 0, Doubles({7}) + std::string("\x02\x01\x2C", 3) +
+                                              Doubles({8, 9, 2.5}));              // CIRCLE, elevation 7, handle 12C
         entities += Record(7, 0x00, 1, 0, Doubles({1, 1, 0.5}) + Text("NOTE"));   // TEXT
         entities += Jump(0x80000000u);                                            // to the extras
         const size_t resume = entitiesBegin + entities.size();
@@ -265,6 +266,7 @@ TEST(DwgPreR13Built, ReadsEntitiesLayersAndJumps)
     ASSERT_NE(circle, nullptr);
     EXPECT_EQ(Pt(circle->center), Pt(RkDb::Vec3{8, 9, 7}));
     EXPECT_DOUBLE_EQ(circle->radius, 2.5);
+    EXPECT_EQ(circle->handle, 0x12Cu);
     const auto* text = RkDb::As<RkDb::Text>(*model[2]);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->text.value, "NOTE");
@@ -320,16 +322,18 @@ TEST_P(DwgPreR13Forged, FailsCleanly)
     EXPECT_EQ(ReadDwgBytes(file, db), f.expected) << f.what;
 }
 
-// The LINE takes 58 bytes and the CIRCLE 42; the TEXT (40 bytes) starts at 100, the jump at 140.
+// The LINE takes 58 bytes and the CIRCLE 45; the TEXT (40 bytes) starts at 103, the jump at 143.
 const Forgery kForgeries[] = {
     {"entity size past its section", 2, true, 2, 0xFFFF, DwgReadResult::Corrupt},
     {"entity size below a header", 2, true, 2, 3, DwgReadResult::Corrupt},
-    {"text length past its record", 100 + 32, true, 2, 0x7FFF, DwgReadResult::Corrupt},
+    {"text length past its record", 103 + 32, true, 2, 0x7FFF, DwgReadResult::Corrupt},
     {"entities end past the file", 0x18, false, 4, 0x00FFFFFF, DwgReadResult::Corrupt},
     {"layer table of 65535 records", 0x2C + 12, false, 2, 0xFFFF, DwgReadResult::Corrupt},
     {"layer record of 65535 bytes", 0x2C + 10, false, 2, 0xFFFF, DwgReadResult::Corrupt},
-    {"jump into nowhere", 140 + 4, true, 4, 0x80FFFFFFu, DwgReadResult::Corrupt},
-    {"jump onto itself", 140 + 4, true, 4, 0, DwgReadResult::Corrupt},
+    {"jump into nowhere", 143 + 4, true, 4, 0x80FFFFFFu, DwgReadResult::Corrupt},
+    // The entities start after the 0x700-byte header and two 41-byte layer records.
+    {"jump onto itself", 143 + 4, true, 4, 0x700 + 2 * 41 + 143, DwgReadResult::Corrupt},
+    {"jump to the file's start", 143 + 4, true, 4, 0, DwgReadResult::Corrupt},
     {"layer index past the table", 4, true, 2, 0x7FFF, DwgReadResult::Ok},
 };
 
