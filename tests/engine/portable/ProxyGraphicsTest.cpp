@@ -4,8 +4,10 @@
 #include "engine/db/BlockEntities.h"
 #include "engine/db/ProxyGraphics.h"
 #include "engine/db/TextEntities.h"
+#include "engine/draw/DrawingRenderer.h"
 #include "engine/dxf/DxfReader.h"
 #include "tests/engine/portable/DxfBuilder.h"
+#include "tests/engine/portable/RecordingSink.h"
 
 #include <gtest/gtest.h>
 
@@ -309,6 +311,39 @@ TEST(ProxyGraphics, DxfProxyEntityDrawsAsAnInsertOfItsGraphics)
         EXPECT_TRUE(Near(line->end, Vec3{3, 4, 0}));
     }
     EXPECT_EQ(model[0]->handle, 0x2Au);
+}
+
+// The proxy is drawn where its graphics lie, in its layer's colour, and counts in the extents.
+TEST(ProxyGraphics, RendererDrawsTheGraphicsInTheProxysColour)
+{
+    const std::string graphics = Metafile().Command(6, Metafile::L(2) + Metafile::D({10, 20, 0, 90, 20, 0})).Bytes();
+    orvo::portable::DxfBuilder dxf;
+    dxf.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "LAYER");
+    dxf.S(0, "LAYER").S(2, "0").I(70, 0).I(62, 7);
+    dxf.S(0, "LAYER").S(2, "Red").I(70, 0).I(62, 1);
+    dxf.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+    dxf.S(0, "ACAD_PROXY_ENTITY").S(5, "2A").S(100, "AcDbEntity").S(8, "Red").S(100, "AcDbProxyEntity")
+        .I(90, 498).I(92, static_cast<std::int64_t>(graphics.size())).S(310, Hex(graphics)).I(93, 0);
+    dxf.EndSection().Eof();
+    const std::string text = dxf.Ascii();
+    RkDb::Database db;
+    RkDxf::DxfReader reader(db);
+    ASSERT_EQ(reader.Read(text.data(), text.size()), RkDxf::DxfReader::Status::Ok);
+
+    RkDraw::ViewTransform view;
+    view.SetDevice(100, 100);
+    view.SetArea({50, 50}, 100);
+    orvo::portable::RecordingSink sink;
+    RkDraw::RenderOptions options;
+    RkDraw::DrawingRenderer(db, sink, options).Draw(0, view);
+    ASSERT_EQ(sink.strokes.size(), 1u);
+    EXPECT_EQ(sink.strokes[0].rgb, 0xFF0000u);
+    EXPECT_DOUBLE_EQ(sink.strokes[0].points[0].x, 10.0);
+    EXPECT_DOUBLE_EQ(sink.strokes[0].points[0].y, 80.0);
+    RkDb::Vec2 min, max;
+    ASSERT_TRUE(RkDraw::DrawingRenderer::Extents(db, 0, view, min, max));
+    EXPECT_NEAR(min.x, 10.0, 1e-9);
+    EXPECT_NEAR(max.x, 90.0, 1e-9);
 }
 
 } // namespace
