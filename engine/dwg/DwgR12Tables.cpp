@@ -18,14 +18,20 @@ RkDb::ByteCursor RecordCursor(const std::vector<uint8_t>& file, const DwgR12Tabl
     return RkDb::ByteCursor(file.data() + begin, table.itemSize);
 }
 
-// The flag byte and the name every record starts with (and the use count of R11).
-std::string ReadFlagAndName(RkDb::ByteCursor& cursor, const DwgR12Layout& layout, uint8_t& flags)
+// Calls read(cursor, flags, name, index) for each record of a table, past the flag byte, the name
+// (and the use count of R11) that every record starts with.
+template <class Read>
+void ForEachRecord(const std::vector<uint8_t>& file, const DwgR12Layout& layout, DwgR12TableKind kind, Read read)
 {
-    flags = cursor.RC();
-    std::string name = cursor.FixedText(kNameBytes);
-    if (layout.IsR11())
-        cursor.RS();
-    return name;
+    const DwgR12Table& table = layout.Table(kind);
+    for (uint16_t i = 0; i < table.count; ++i) {
+        RkDb::ByteCursor c = RecordCursor(file, table, i);
+        const uint8_t flags = c.RC();
+        std::string name = c.FixedText(kNameBytes);
+        if (layout.IsR11())
+            c.RS();
+        read(c, flags, std::move(name), i);
+    }
 }
 
 } // namespace
@@ -51,12 +57,10 @@ std::int32_t DwgR12Tables::BlockAt(uint64_t offset) const
 
 void DwgR12Tables::ReadLineTypes(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    const DwgR12Table& table = layout.Table(DwgR12TableKind::LineType);
-    for (uint16_t i = 0; i < table.count; ++i) {
-        RkDb::ByteCursor c = RecordCursor(file, table, i);
-        uint8_t flags = 0;
+    ForEachRecord(file, layout, DwgR12TableKind::LineType,
+                  [&](RkDb::ByteCursor& c, uint8_t, std::string name, uint16_t) {
         RkDb::LineType lineType;
-        lineType.name = ReadFlagAndName(c, layout, flags);
+        lineType.name = std::move(name);
         lineType.description = c.FixedText(48);
         c.RC(); // alignment
         const int dashes = c.RC();
@@ -66,28 +70,23 @@ void DwgR12Tables::ReadLineTypes(const std::vector<uint8_t>& file, const DwgR12L
             if (d < dashes && std::isfinite(length))
                 lineType.elements.push_back(RkDb::LineTypeElement{length, false});
         }
-        if (c.Failed() || lineType.name.empty()) {
-            m_lineTypes.push_back(RkDb::kRefNone);
-            continue;
-        }
-        m_lineTypes.push_back(db.LineTypes().Add(std::move(lineType)));
-    }
+        const bool usable = !c.Failed() && !lineType.name.empty();
+        m_lineTypes.push_back(usable ? db.LineTypes().Add(std::move(lineType)) : RkDb::kRefNone);
+    });
 }
 
 void DwgR12Tables::ReadLayers(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    const DwgR12Table& table = layout.Table(DwgR12TableKind::Layer);
-    for (uint16_t i = 0; i < table.count; ++i) {
-        RkDb::ByteCursor c = RecordCursor(file, table, i);
-        uint8_t flags = 0;
-        RkDb::Layer layer;
-        layer.name = ReadFlagAndName(c, layout, flags);
+    ForEachRecord(file, layout, DwgR12TableKind::Layer,
+                  [&](RkDb::ByteCursor& c, uint8_t flags, std::string name, uint16_t) {
         const int16_t color = static_cast<int16_t>(c.RS());
         const int16_t lineType = static_cast<int16_t>(c.RS());
-        if (c.Failed() || layer.name.empty()) {
+        if (c.Failed() || name.empty()) {
             m_layers.push_back(0);
-            continue;
+            return;
         }
+        RkDb::Layer layer;
+        layer.name = std::move(name);
         layer.frozen = (flags & 1) != 0;
         layer.off = color < 0;
         const int aci = color < 0 ? -color : color;
@@ -95,17 +94,15 @@ void DwgR12Tables::ReadLayers(const std::vector<uint8_t>& file, const DwgR12Layo
         const std::int32_t type = LineType(lineType);
         layer.lineType = type >= 0 ? type : RkDb::kRefNone;
         m_layers.push_back(db.Layers().Add(std::move(layer)));
-    }
+    });
 }
 
 void DwgR12Tables::ReadStyles(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    const DwgR12Table& table = layout.Table(DwgR12TableKind::Style);
-    for (uint16_t i = 0; i < table.count; ++i) {
-        RkDb::ByteCursor c = RecordCursor(file, table, i);
-        uint8_t flags = 0;
+    ForEachRecord(file, layout, DwgR12TableKind::Style,
+                  [&](RkDb::ByteCursor& c, uint8_t flags, std::string name, uint16_t) {
         RkDb::TextStyle style;
-        style.name = ReadFlagAndName(c, layout, flags);
+        style.name = std::move(name);
         style.fixedHeight = c.RD();
         style.widthFactor = c.RD();
         style.oblique = c.RD();
@@ -114,27 +111,18 @@ void DwgR12Tables::ReadStyles(const std::vector<uint8_t>& file, const DwgR12Layo
         style.fontFile = c.FixedText(64);
         style.bigFontFile = c.FixedText(64);
         style.isShapeFile = (flags & 1) != 0;
-        if (c.Failed()) {
-            m_styles.push_back(0);
-            continue;
-        }
         // A shape file's record has no name; it stays out of the table the texts use.
-        if (style.name.empty()) {
-            m_styles.push_back(0);
-            continue;
-        }
-        m_styles.push_back(db.TextStyles().Add(std::move(style)));
-    }
+        const bool usable = !c.Failed() && !style.name.empty();
+        m_styles.push_back(usable ? db.TextStyles().Add(std::move(style)) : 0);
+    });
 }
 
 void DwgR12Tables::ReadViewports(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    const DwgR12Table& table = layout.Table(DwgR12TableKind::Vport);
-    for (uint16_t i = 0; i < table.count; ++i) {
-        RkDb::ByteCursor c = RecordCursor(file, table, i);
-        uint8_t flags = 0;
+    ForEachRecord(file, layout, DwgR12TableKind::Vport,
+                  [&](RkDb::ByteCursor& c, uint8_t flags, std::string name, uint16_t) {
         RkDb::ViewportRecord record;
-        record.name = ReadFlagAndName(c, layout, flags);
+        record.name = std::move(name);
         c.Skip(32); // lower-left and upper-right corners on the screen
         record.target = RkDb::Vec3{c.RD(), c.RD(), c.RD()};
         record.direction = RkDb::Vec3{c.RD(), c.RD(), c.RD()};
@@ -143,40 +131,33 @@ void DwgR12Tables::ReadViewports(const std::vector<uint8_t>& file, const DwgR12L
         record.center = RkDb::Vec2{c.RD(), c.RD()};
         record.aspect = c.RD();
         // A deleted record keeps its place in the table.
-        if (c.Failed() || record.name.empty() || (flags & 0x80) != 0)
-            continue;
-        db.ViewportRecords().Add(std::move(record));
-    }
+        if (!c.Failed() && !record.name.empty() && (flags & 0x80) == 0)
+            db.ViewportRecords().Add(std::move(record));
+    });
 }
 
 void DwgR12Tables::ReadDimStyles(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    const DwgR12Table& table = layout.Table(DwgR12TableKind::DimStyle);
-    for (uint16_t i = 0; i < table.count; ++i) {
-        RkDb::ByteCursor c = RecordCursor(file, table, i);
-        uint8_t flags = 0;
+    ForEachRecord(file, layout, DwgR12TableKind::DimStyle,
+                  [&](RkDb::ByteCursor& c, uint8_t, std::string name, uint16_t) {
         RkDb::DimStyle style;
-        style.name = ReadFlagAndName(c, layout, flags);
+        style.name = std::move(name);
         style.scale = c.RD();
         style.arrowSize = c.RD();
-        if (c.Failed() || style.name.empty())
-            continue;
-        db.DimStyles().Add(std::move(style));
-    }
+        if (!c.Failed() && !style.name.empty())
+            db.DimStyles().Add(std::move(style));
+    });
 }
 
 void DwgR12Tables::ReadBlocks(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    const DwgR12Table& table = layout.Table(DwgR12TableKind::Block);
-    for (uint16_t i = 0; i < table.count; ++i) {
-        RkDb::ByteCursor c = RecordCursor(file, table, i);
-        uint8_t flags = 0;
-        std::string name = ReadFlagAndName(c, layout, flags);
+    ForEachRecord(file, layout, DwgR12TableKind::Block,
+                  [&](RkDb::ByteCursor& c, uint8_t flags, std::string name, uint16_t i) {
         const uint32_t address = c.RL();
         if (c.Failed() || name.empty()) {
             m_blocks.push_back(-1);
             m_blockOffsets.push_back(UINT64_MAX);
-            continue;
+            return;
         }
         // The file keeps only the letter of an anonymous block ("*D", "*U", "*X"); its number is
         // its place in the table, as the release's own DXF output names it.
@@ -186,7 +167,7 @@ void DwgR12Tables::ReadBlocks(const std::vector<uint8_t>& file, const DwgR12Layo
         db.Blocks()[index].flags = flags;
         m_blocks.push_back(index);
         m_blockOffsets.push_back(address & 0x00FFFFFFu);
-    }
+    });
 }
 
 } // namespace orvo::dwg

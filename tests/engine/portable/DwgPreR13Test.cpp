@@ -6,6 +6,7 @@
 #include "engine/db/TextEntities.h"
 #include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
+#include "tests/engine/portable/ByteString.h"
 #include "tests/engine/portable/PortableSupport.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,9 @@ namespace {
 
 using orvo::dwg::DwgReadResult;
 using orvo::dwg::DwgReader;
+using orvo::test::LeDoubles;
+using orvo::test::PutLe16;
+using orvo::test::PutLe32;
 using RkDb::EntityType;
 
 std::string Num(double v)
@@ -160,24 +164,25 @@ public:
         AppendLayer(file, "WALLS", 1);
         const size_t entitiesBegin = file.size();
         std::string entities;
-        entities += Record(1, 0x00, 1, 0, Doubles({1, 2, 3, 4, 5, 6}));           // LINE in 3D
-        entities += Record(3, 0x24, 0, 0, Doubles({7}) + std::string("\x02\x01\x2C", 3) +
-                                              Doubles({8, 9, 2.5}));              // CIRCLE, elevation 7, handle 12C
-        entities += Record(7, 0x00, 1, 0, Doubles({1, 1, 0.5}) + Text("NOTE"));   // TEXT
+        entities += Record(1, 0x00, 1, 0, LeDoubles({1, 2, 3, 4, 5, 6}));           // LINE in 3D
+        // CIRCLE with elevation 7 and handle 12C
+        entities += Record(3, 0x24, 0, 0, LeDoubles({7}) + std::string("\x02\x01\x2C", 3) + LeDoubles({8, 9, 2.5}));
+        entities += Record(7, 0x00, 1, 0, LeDoubles({1, 1, 0.5}) + Text("NOTE"));   // TEXT
         entities += Jump(0x80000000u);                                            // to the extras
         const size_t resume = entitiesBegin + entities.size();
-        entities += Record(2, 0x04, 1, 0, Doubles({10, 11}));                     // POINT, 2D
+        entities += Record(2, 0x04, 1, 0, LeDoubles({10, 11}));                     // POINT, 2D
         const size_t entitiesEnd = entitiesBegin + entities.size();
         file += entities;
         const size_t extrasBegin = file.size();
-        std::string extras = Record(2, 0x00, 0, 0, Doubles({20, 21, 22})) + Jump(static_cast<uint32_t>(resume));
+        const std::string extras =
+            Record(2, 0x00, 0, 0, LeDoubles({20, 21, 22})) + Jump(static_cast<uint32_t>(resume));
         file += extras;
-        Put32(file, 0x14, entitiesBegin);
-        Put32(file, 0x18, entitiesEnd);
-        Put32(file, 0x1C, file.size());
-        Put32(file, 0x20, 0x40000000u);
-        Put32(file, 0x24, extrasBegin);
-        Put32(file, 0x28, 0x80000000u | extras.size());
+        PutLe32(file, 0x14, entitiesBegin);
+        PutLe32(file, 0x18, entitiesEnd);
+        PutLe32(file, 0x1C, file.size());
+        PutLe32(file, 0x20, 0x40000000u);
+        PutLe32(file, 0x24, extrasBegin);
+        PutLe32(file, 0x28, 0x80000000u | extras.size());
         PutTable(file, 0x2C + 10, 41, 2, layers);                                 // LAYER
         for (const size_t empty : {0x2Cu, 0x2Cu + 20, 0x2Cu + 30, 0x2Cu + 40, 0x3EFu, 0x500u, 0x512u, 0x522u, 0x69Fu})
             PutTable(file, empty, 1, 0, file.size());
@@ -185,16 +190,6 @@ public:
         return file;
     }
 
-    static void Put32(std::string& s, size_t at, uint64_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    }
-    static void Put16(std::string& s, size_t at, uint64_t v)
-    {
-        s[at] = static_cast<char>(v & 0xFF);
-        s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-    }
     static void PutDouble(std::string& s, size_t at, double v)
     {
         std::memcpy(&s[at], &v, sizeof v);
@@ -203,31 +198,21 @@ public:
 private:
     static void PutTable(std::string& s, size_t at, uint16_t itemSize, uint16_t count, size_t begin)
     {
-        Put16(s, at, itemSize);
-        Put16(s, at + 2, count);
-        Put32(s, at + 6, begin);
+        PutLe16(s, at, itemSize);
+        PutLe16(s, at + 2, count);
+        PutLe32(s, at + 6, begin);
     }
     static void AppendLayer(std::string& s, const char* name, int16_t color)
     {
         std::string record(41, '\0');
         std::memcpy(&record[1], name, std::strlen(name));
-        Put16(record, 35, static_cast<uint16_t>(color));
+        PutLe16(record, 35, static_cast<uint16_t>(color));
         s += record;
-    }
-    static std::string Doubles(std::initializer_list<double> values)
-    {
-        std::string out;
-        for (const double v : values) {
-            char bytes[8];
-            std::memcpy(bytes, &v, 8);
-            out.append(bytes, 8);
-        }
-        return out;
     }
     static std::string Text(const char* text)
     {
         std::string out(2, '\0');
-        Put16(out, 0, std::strlen(text));
+        PutLe16(out, 0, std::strlen(text));
         return out + text;
     }
     // Type, flags, size, layer, option bits, fields and a CRC of R11.
@@ -236,17 +221,17 @@ private:
         std::string out(8, '\0');
         out[0] = static_cast<char>(type);
         out[1] = static_cast<char>(mode);
-        Put16(out, 2, 8 + fields.size() + 2);
-        Put16(out, 4, static_cast<uint16_t>(layer));
-        Put16(out, 6, opts);
+        PutLe16(out, 2, 8 + fields.size() + 2);
+        PutLe16(out, 4, static_cast<uint16_t>(layer));
+        PutLe16(out, 6, opts);
         return out + fields + std::string(2, '\0');
     }
     static std::string Jump(uint32_t address)
     {
         std::string out(10, '\0');
         out[0] = 18;
-        Put16(out, 2, 10);
-        Put32(out, 4, address);
+        PutLe16(out, 2, 10);
+        PutLe32(out, 4, address);
         return out;
     }
 };
@@ -315,9 +300,9 @@ TEST_P(DwgPreR13Forged, FailsCleanly)
         at += static_cast<uint8_t>(file[0x14]) | (static_cast<uint8_t>(file[0x15]) << 8) |
               (static_cast<size_t>(static_cast<uint8_t>(file[0x16])) << 16);
     if (f.bytes == 2)
-        R11Builder::Put16(file, at, f.value);
+        PutLe16(file, at, f.value);
     else
-        R11Builder::Put32(file, at, f.value);
+        PutLe32(file, at, f.value);
     RkDb::Database db;
     EXPECT_EQ(ReadDwgBytes(file, db), f.expected) << f.what;
 }

@@ -6,6 +6,7 @@
 #include "engine/db/TextEntities.h"
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/dxf/DxfReader.h"
+#include "tests/engine/portable/ByteString.h"
 #include "tests/engine/portable/DxfBuilder.h"
 #include "tests/engine/portable/RecordingSink.h"
 
@@ -29,8 +30,8 @@ public:
     Metafile& Command(uint32_t kind, const std::string& data)
     {
         std::string command(8, '\0');
-        Put32(command, 0, 8 + data.size());
-        Put32(command, 4, kind);
+        orvo::test::PutLe32(command, 0, 8 + data.size());
+        orvo::test::PutLe32(command, 4, kind);
         m_commands += command + data;
         ++m_count;
         return *this;
@@ -38,32 +39,13 @@ public:
     std::string Bytes() const
     {
         std::string out(8, '\0');
-        Put32(out, 0, 8 + m_commands.size());
-        Put32(out, 4, m_count);
+        orvo::test::PutLe32(out, 0, 8 + m_commands.size());
+        orvo::test::PutLe32(out, 4, m_count);
         return out + m_commands;
     }
 
-    static std::string L(uint32_t v)
-    {
-        std::string out(4, '\0');
-        Put32(out, 0, v);
-        return out;
-    }
-    static std::string D(std::initializer_list<double> values)
-    {
-        std::string out;
-        for (const double v : values) {
-            char bytes[8];
-            std::memcpy(bytes, &v, 8);
-            out.append(bytes, 8);
-        }
-        return out;
-    }
-    static void Put32(std::string& s, size_t at, uint64_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    }
+    static std::string L(uint32_t v) { return orvo::test::LeLong(v); }
+    static std::string D(std::initializer_list<double> values) { return orvo::test::LeDoubles(values); }
 
 private:
     std::string m_commands;
@@ -202,11 +184,11 @@ std::vector<Damage> Damages()
 {
     const std::string line = Metafile::L(2) + Metafile::D({0, 0, 0, 1, 0, 0});
     std::string shorter = Metafile().Command(6, line).Bytes();
-    Metafile::Put32(shorter, 0, shorter.size() + 100);
+    orvo::test::PutLe32(shorter, 0, shorter.size() + 100);
     std::string tiny = Metafile().Command(6, line).Bytes();
-    Metafile::Put32(tiny, 8, 4);
+    orvo::test::PutLe32(tiny, 8, 4);
     std::string past = Metafile().Command(6, line).Bytes();
-    Metafile::Put32(past, 8, 0x7FFFFFFF);
+    orvo::test::PutLe32(past, 8, 0x7FFFFFFF);
     Metafile deep;
     for (int i = 0; i < 100; ++i)
         deep.Command(30, "");
