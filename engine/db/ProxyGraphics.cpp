@@ -1,5 +1,6 @@
 #include "engine/db/ProxyGraphics.h"
 
+#include "engine/db/AreaEntities.h"
 #include "engine/db/BlockEntities.h"
 #include "engine/db/ByteCursor.h"
 #include "engine/db/CurveEntities.h"
@@ -20,7 +21,7 @@ constexpr double kPi = 3.14159265358979323846;
 enum Command : std::uint32_t {
     kExtents = 1, kCircle = 2, kCircle3P = 3, kArc = 4, kArc3P = 5, kPolyline = 6, kPolygon = 7,
     kMesh = 8, kShell = 9, kText = 10, kText2 = 11, kXline = 12, kRay = 13, kColor = 14,
-    kLayer = 16, kLineType = 18, kTrueColor = 22, kLineWeight = 23, kLineTypeScale = 24,
+    kLayer = 16, kLineType = 18, kFill = 20, kTrueColor = 22, kLineWeight = 23, kLineTypeScale = 24,
     kThickness = 25, kPushTransform = 29, kPushTransform2 = 30, kPopTransform = 31,
     kPolylineNormal = 32, kUnicodeText = 36, kUnicodeText2 = 38,
 };
@@ -39,6 +40,7 @@ struct Traits
     std::int16_t lineWeight = kLwByBlock;
     double lineTypeScale = 1.0;
     double thickness = 0.0;
+    bool fill = false;              // polygons are filled
 };
 
 // World -> OCS of a normal: the OCS matrix is a rotation, so its transpose inverts it.
@@ -91,6 +93,7 @@ private:
     bool ThreePoints(ByteCursor& c, bool arc);
     bool Points(ByteCursor& c, std::uint32_t count, std::vector<Vec3>& points);
     bool Polyline(ByteCursor& c, bool closed, bool withNormal);
+    bool FilledPolygon(const std::vector<Vec3>& points);
     bool Mesh(ByteCursor& c);
     bool Shell(ByteCursor& c);
     bool Text(ByteCursor& c, std::uint32_t kind);
@@ -194,6 +197,9 @@ bool MetafileReader::Attribute(std::uint32_t kind, ByteCursor& c)
         m_traits.lineTypeScale = scale > 0.0 && std::isfinite(scale) ? scale : 1.0;
         break;
     }
+    case kFill:
+        m_traits.fill = c.RL() != 0;
+        break;
     case kThickness: {
         const double thickness = c.RD();
         m_traits.thickness = std::isfinite(thickness) ? thickness : 0.0;
@@ -306,6 +312,8 @@ bool MetafileReader::Polyline(ByteCursor& c, bool closed, bool withNormal)
     }
     if (points.size() < 2)
         return true;
+    if (closed && m_traits.fill && (points.size() == 3 || points.size() == 4))
+        return FilledPolygon(points);
     auto polyline = std::make_unique<RkDb::Polyline>();
     polyline->kind = RkDb::Polyline::Kind::Poly3d;
     polyline->closed = closed;
@@ -315,6 +323,25 @@ bool MetafileReader::Polyline(ByteCursor& c, bool closed, bool withNormal)
         polyline->vertices.push_back(v);
     }
     return Add(std::move(polyline), 0);
+}
+
+// A filled triangle or quadrilateral (arrowheads, markers) is a SOLID in the polygon's plane;
+// larger filled polygons keep their outline.
+bool MetafileReader::FilledPolygon(const std::vector<Vec3>& points)
+{
+    const Vec3 normal = Cross(points[1] - points[0], points[2] - points[0]);
+    if (!(Length(normal) > 0.0))
+        return true;
+    const Vec3 n = Normalized(normal);
+    const Ocs ocs(n);
+    auto solid = std::make_unique<Solid>();
+    // A SOLID's corners go 1, 2, 4, 3 around its outline.
+    const Vec3& last = points.back();
+    const Vec3 order[4] = {points[0], points[1], last, points[2]};
+    for (int i = 0; i < 4; ++i)
+        solid->corners[i] = ToOcs(ocs, order[i]);
+    solid->extrusion = n;
+    return Add(std::move(solid), 0);
 }
 
 bool MetafileReader::Mesh(ByteCursor& c)

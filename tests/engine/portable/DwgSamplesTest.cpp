@@ -46,12 +46,12 @@ const std::vector<ExportDifference> kProxyExport = {
     {EntityType::Insert, 1}, {EntityType::Line, 2},  {EntityType::Point, 4},    {EntityType::Arc, 2},
     {EntityType::MText, 1},  {EntityType::Solid, 2}, {EntityType::Viewport, -1}, {EntityType::Dimension, -1},
 };
-// The multileader's proxy draws as an insert of its graphics: two lines, an arrow polygon and two
-// texts.
+// The multileader's proxy draws as an insert of its graphics: two lines, a filled arrowhead and
+// two texts.
 const std::vector<ExportDifference> kProxyExportR14 = {
     {EntityType::Insert, 2}, {EntityType::Line, 4},  {EntityType::Point, 4},    {EntityType::Arc, 2},
-    {EntityType::MText, 1},  {EntityType::Solid, 2}, {EntityType::Viewport, -1}, {EntityType::Dimension, -1},
-    {EntityType::MLeader, -1}, {EntityType::Polyline, 1}, {EntityType::Text, 2},
+    {EntityType::MText, 1},  {EntityType::Solid, 3}, {EntityType::Viewport, -1}, {EntityType::Dimension, -1},
+    {EntityType::MLeader, -1}, {EntityType::Text, 2},
 };
 
 // Entity types the DWG reader does not read yet.

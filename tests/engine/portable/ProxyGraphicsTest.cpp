@@ -1,6 +1,7 @@
 // Proxy graphics: metafiles built here decode into the entities they draw, with the colours,
 // layers, line types and transforms they set; damaged metafiles stop cleanly; a DXF proxy entity
 // draws as an insert of its graphics.
+#include "engine/db/AreaEntities.h"
 #include "engine/db/BlockEntities.h"
 #include "engine/db/ProxyGraphics.h"
 #include "engine/db/TextEntities.h"
@@ -153,6 +154,23 @@ TEST(ProxyGraphics, AppliesTraitsAndTransforms)
     EXPECT_TRUE(Near(RkDb::As<RkDb::Line>(*out[1])->start, Vec3{10, 20, 0}));
     EXPECT_TRUE(Near(RkDb::As<RkDb::Line>(*out[2])->start, Vec3{0, 0, 0}));
     EXPECT_EQ(out[2]->color.GetKind(), RkDb::Color::Kind::True);
+}
+
+TEST(ProxyGraphics, FilledTrianglesAreSolids)
+{
+    RkDb::Database db;
+    const std::string triangle = Metafile::L(3) + Metafile::D({0, 0, 0, 4, 0, 0, 0, 3, 0});
+    const std::string bytes = Metafile().Command(20, Metafile::L(1)).Command(7, triangle)
+                                  .Command(20, Metafile::L(0)).Command(7, triangle).Bytes();
+    EntityList out;
+    ASSERT_TRUE(Decode(bytes, db, out));
+    ASSERT_EQ(out.size(), 2u);
+    const auto* solid = RkDb::As<RkDb::Solid>(*out[0]);
+    ASSERT_NE(solid, nullptr);
+    EXPECT_TRUE(Near(solid->corners[1], Vec3{4, 0, 0}));
+    EXPECT_TRUE(Near(solid->corners[2], Vec3{0, 3, 0}));
+    EXPECT_TRUE(Near(solid->corners[3], Vec3{0, 3, 0}));
+    EXPECT_NE(RkDb::As<RkDb::Polyline>(*out[1]), nullptr);
 }
 
 TEST(ProxyGraphics, InsertHoldsTheEntitiesInAnAnonymousBlock)
