@@ -133,7 +133,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeCurve(RkDb::ByteCursor& c, DwgR12Reco
         line->end = Point(c, full, 0.0);
         if (!full && r.type == kR12Line3d && Has(r.opts, 2))
             line->end.z = c.RD();
-        if (r.type == kR12Line && m_layout.IsR11() && Has(r.opts, 1))
+        if (r.type == kR12Line && HasExtrusion(r))
             line->extrusion = ReadExtrusion(c);
         return line;
     }
@@ -146,7 +146,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeCurve(RkDb::ByteCursor& c, DwgR12Reco
         auto circle = Make<RkDb::Circle>();
         circle->center = Point(c, false, k.elevation);
         circle->radius = c.RD();
-        if (m_layout.IsR11() && Has(r.opts, 1))
+        if (HasExtrusion(r))
             circle->extrusion = ReadExtrusion(c);
         return circle;
     }
@@ -155,7 +155,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeCurve(RkDb::ByteCursor& c, DwgR12Reco
     arc->radius = c.RD();
     arc->startAngle = c.RD();
     arc->endAngle = c.RD();
-    if (m_layout.IsR11() && Has(r.opts, 1))
+    if (HasExtrusion(r))
         arc->extrusion = ReadExtrusion(c);
     return arc;
 }
@@ -166,7 +166,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeArea(RkDb::ByteCursor& c, DwgR12Recor
         auto face = Make<RkDb::Face3d>();
         for (Vec3& corner : face->corners)
             corner = Point(c, k.threeD, 0.0);
-        if (m_layout.IsR11() && Has(r.opts, 1))
+        if (HasExtrusion(r))
             face->hiddenEdges = static_cast<uint8_t>(c.RS() & 0x0F);
         return face;
     }
@@ -174,7 +174,7 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeArea(RkDb::ByteCursor& c, DwgR12Recor
     for (Vec3& corner : corners)
         corner = Point(c, false, k.elevation);
     Vec3 extrusion{0.0, 0.0, 1.0};
-    if (r.type == kR12Solid && m_layout.IsR11() && Has(r.opts, 1))
+    if (r.type == kR12Solid && HasExtrusion(r))
         extrusion = ReadExtrusion(c);
     if (r.type == kR12Trace) {
         auto trace = Make<RkDb::Trace>();
@@ -277,7 +277,8 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodeDimension(RkDb::ByteCursor& c, DwgR12
     if (Has(r.opts, 0x08)) dim->points[0] = Point(c, threeD, 0.0);
     if (Has(r.opts, 0x10)) dim->points[1] = Point(c, threeD, 0.0);
     if (Has(r.opts, 0x20)) dim->points[2] = Point(c, threeD, 0.0);
-    if (Has(r.opts, 0x40)) dim->points[3] = Point(c, false, 0.0);
+    // The arc definition point is 3D in R10 only.
+    if (Has(r.opts, 0x40)) dim->points[3] = Point(c, m_layout.version == DwgVersion::R10, 0.0);
     return dim;
 }
 

@@ -67,6 +67,12 @@ private:
     RkDb::EntityPtr DecodePolyline(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
     void DecodeVertex(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
     std::string String(RkDb::ByteCursor& c) const;
+    // LINE, CIRCLE, ARC, SOLID (from R10): option bit 1 says an extrusion follows; 3DFACE: its
+    // hidden edges.
+    bool HasExtrusion(const DwgR12Record& r) const
+    {
+        return m_layout.version >= RkDb::DwgVersion::R10 && (r.opts & 1) != 0;
+    }
     RkDb::Vec3 Point(RkDb::ByteCursor& c, bool threeD, double z) const;
 
     const DwgR12Layout& m_layout;
