@@ -23,7 +23,7 @@ enum Command : std::uint32_t {
     kMesh = 8, kShell = 9, kText = 10, kText2 = 11, kXline = 12, kRay = 13, kColor = 14,
     kLayer = 16, kLineType = 18, kFill = 20, kTrueColor = 22, kLineWeight = 23, kLineTypeScale = 24,
     kThickness = 25, kPushTransform = 29, kPushTransform2 = 30, kPopTransform = 31,
-    kPolylineNormal = 32, kUnicodeText = 36, kUnicodeText2 = 38,
+    kPolylineNormal = 32, kLwPolyline = 33, kUnicodeText = 36, kUnicodeText2 = 38,
 };
 
 constexpr std::uint64_t kPointBytes = 24;
@@ -57,8 +57,9 @@ bool Finite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && 
 class MetafileReader
 {
 public:
-    MetafileReader(const Database& db, const ProxyGraphics::Charge& charge, EntityList& out)
-        : m_db(db), m_charge(charge), m_out(out)
+    MetafileReader(const Database& db, const ProxyGraphics::Charge& charge, EntityList& out,
+                   const ProxyGraphics::EmbeddedPolyline& polyline)
+        : m_db(db), m_charge(charge), m_out(out), m_polyline(polyline)
     {
         m_transforms.push_back(Matrix3d());
     }
@@ -94,6 +95,7 @@ private:
     bool Points(ByteCursor& c, std::uint32_t count, std::vector<Vec3>& points);
     bool Polyline(ByteCursor& c, bool closed, bool withNormal);
     bool FilledPolygon(const std::vector<Vec3>& points);
+    bool Embedded(ByteCursor& c);
     bool Mesh(ByteCursor& c);
     bool Shell(ByteCursor& c);
     bool Text(ByteCursor& c, std::uint32_t kind);
@@ -115,6 +117,7 @@ private:
     const Database& m_db;
     const ProxyGraphics::Charge& m_charge;
     EntityList& m_out;
+    const ProxyGraphics::EmbeddedPolyline& m_polyline;
     Traits m_traits;
     std::vector<Matrix3d> m_transforms;
 };
@@ -141,6 +144,7 @@ bool MetafileReader::Command(std::uint32_t kind, ByteCursor& c)
     case kPolyline: return Polyline(c, false, false);
     case kPolylineNormal: return Polyline(c, false, true);
     case kPolygon: return Polyline(c, true, false);
+    case kLwPolyline: return Embedded(c);
     case kMesh: return Mesh(c);
     case kShell: return Shell(c);
     case kText: case kText2: case kUnicodeText: case kUnicodeText2: return Text(c, kind);
@@ -344,6 +348,33 @@ bool MetafileReader::FilledPolygon(const std::vector<Vec3>& points)
     return Add(std::move(solid), 0);
 }
 
+// An LWPOLYLINE in its own form: read by the DWG reader when there is one and drawn where no
+// transform moves it (its coordinates are in its own plane, not the transform's).
+bool MetafileReader::Embedded(ByteCursor& c)
+{
+    const std::uint32_t size = c.RL();
+    const std::uint8_t* bytes = c.Bytes(size);
+    if (!bytes)
+        return false;
+    // Each vertex takes at least 8 bytes of the data and 40 of memory.
+    if (!m_polyline || m_transforms.size() > 1 || !m_charge(kEntityCost + 5ull * size))
+        return true;
+    EntityPtr entity = m_polyline(bytes, size);
+    auto* polyline = entity ? As<LwPolyline>(*entity) : nullptr;
+    if (!polyline)
+        return true;
+    for (const LwVertex& v : polyline->vertices) {
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.bulge))
+            return true;
+    }
+    const double thickness = entity->thickness;
+    if (!Add(std::move(entity), 0))
+        return false;
+    if (m_traits.thickness == 0.0)
+        m_out.back()->thickness = thickness;
+    return true;
+}
+
 bool MetafileReader::Mesh(ByteCursor& c)
 {
     const std::uint32_t rows = c.RL();
@@ -500,11 +531,11 @@ bool MetafileReader::Add(EntityPtr entity, std::uint64_t extraBytes)
 } // namespace
 
 bool ProxyGraphics::Decode(const std::uint8_t* data, std::size_t size, const Database& db, const Charge& charge,
-                           EntityList& out)
+                           EntityList& out, const EmbeddedPolyline& polyline)
 {
     if (!data)
         return false;
-    MetafileReader reader(db, charge, out);
+    MetafileReader reader(db, charge, out, polyline);
     return reader.Read(data, size);
 }
 

@@ -19,11 +19,14 @@ class ProxyGraphics
 public:
     // Asked before memory is taken for an entity (its bytes); false stops the decoding.
     using Charge = std::function<bool(std::uint64_t bytes)>;
+    // Reads an embedded LWPOLYLINE: its own data in the bit-coded form of the drawing's release;
+    // null when it does not read. Only a DWG reader has one.
+    using EmbeddedPolyline = std::function<EntityPtr(const std::uint8_t* data, std::size_t size)>;
 
     // Appends the entities the metafile draws to out. Subentity layers and line types are table
     // indices into db. False when the data is damaged; what was decoded before stays in out.
     static bool Decode(const std::uint8_t* data, std::size_t size, const Database& db, const Charge& charge,
-                       EntityList& out);
+                       EntityList& out, const EmbeddedPolyline& polyline = EmbeddedPolyline());
 
     // Moves the entities into a new anonymous block (keyed by handle) and answers an insert of
     // it at the origin, so that the entities inherit the proxy's layer, colour and line type

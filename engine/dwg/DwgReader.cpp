@@ -1,4 +1,5 @@
 #include "engine/dwg/DwgReader.h"
+
 #include "engine/db/ProxyGraphics.h"
 #include "engine/dwg/DwgClasses.h"
 #include "engine/dwg/DwgCodePage.h"
@@ -46,8 +47,14 @@ RkDb::EntityPtr DecodeProxyGraphics(DwgObjectRecord& record, const DwgEntityComm
     if (reader.Failed())
         return nullptr;
     const RkDb::ProxyGraphics::Charge charge = [&budget](uint64_t bytes) { return budget.Charge(bytes); };
+    const DwgVersion version = record.Version();
+    const RkDb::ProxyGraphics::EmbeddedPolyline polyline = [version](const uint8_t* data, size_t size) {
+        DwgBitReader bits(data, size, version);
+        RkDb::EntityPtr entity = DecodeLwPolylineData(bits);
+        return bits.Failed() ? nullptr : std::move(entity);
+    };
     RkDb::EntityList primitives;
-    RkDb::ProxyGraphics::Decode(graphics.data(), graphics.size(), db, charge, primitives);
+    RkDb::ProxyGraphics::Decode(graphics.data(), graphics.size(), db, charge, primitives, polyline);
     return RkDb::ProxyGraphics::MakeInsert(db, record.Handle(), std::move(primitives));
 }
 

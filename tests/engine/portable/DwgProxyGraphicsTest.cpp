@@ -3,6 +3,7 @@
 // damaged is kept as a link of the chain and draws nothing.
 #include "engine/db/BlockEntities.h"
 #include "engine/dwg/DwgReader.h"
+#include "tests/engine/portable/ByteString.h"
 #include "tests/engine/portable/DwgBitWriter.h"
 #include "tests/engine/portable/DwgCraftR2000.h"
 #include "tests/engine/portable/PortableSupport.h"
@@ -21,6 +22,22 @@ using orvo::test::DwgBitWriter;
 
 constexpr uint16_t kProxyType = 498;
 constexpr uint64_t kLayerZero = 0x10;
+
+// Graphics of one embedded LWPOLYLINE of two points, in the bit-coded form of R2000.
+std::vector<uint8_t> LwPolylineGraphics()
+{
+    DwgBitWriter bits;
+    bits.BS(0).BL(2);
+    bits.Double(5.0).Double(6.0);
+    bits.Bits(3, 2).Double(50.0).Bits(3, 2).Double(60.0);
+    std::string data(bits.Bytes().begin(), bits.Bytes().end());
+    data.append((4 - data.size() % 4) % 4, '\0');
+    const std::string command = orvo::test::LeLong(static_cast<uint32_t>(12 + data.size())) +
+                                orvo::test::LeLong(33) + orvo::test::LeLong(static_cast<uint32_t>(bits.Bytes().size())) +
+                                data;
+    const std::string all = orvo::test::LeLong(static_cast<uint32_t>(8 + command.size())) + orvo::test::LeLong(1) + command;
+    return std::vector<uint8_t>(all.begin(), all.end());
+}
 
 std::vector<uint8_t> LineGraphics(uint32_t forgedCount = 2)
 {
@@ -127,6 +144,26 @@ TEST(DwgProxyGraphics, ProxyEntityDrawsItsGraphics)
     ASSERT_NE(line, nullptr);
     EXPECT_DOUBLE_EQ(line->end.x, 30.0);
     EXPECT_DOUBLE_EQ(line->end.y, 40.0);
+}
+
+TEST(DwgProxyGraphics, EmbeddedPolylinesAreRead)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    uint64_t handle = 0;
+    const std::vector<uint8_t> file = WithProxy(LwPolylineGraphics(), handle);
+    RkDb::Database db;
+    ASSERT_EQ(DwgReader().Read(file, db), DwgReadResult::Ok);
+    const RkDb::Entity* proxy = Find(db, handle);
+    ASSERT_NE(proxy, nullptr);
+    const auto* insert = RkDb::As<RkDb::Insert>(*proxy);
+    ASSERT_NE(insert, nullptr);
+    const RkDb::EntityList& drawn = db.Blocks()[insert->block].entities;
+    ASSERT_EQ(drawn.size(), 1u);
+    const auto* polyline = RkDb::As<RkDb::LwPolyline>(*drawn[0]);
+    ASSERT_NE(polyline, nullptr);
+    ASSERT_EQ(polyline->vertices.size(), 2u);
+    EXPECT_DOUBLE_EQ(polyline->vertices[1].x, 50.0);
+    EXPECT_DOUBLE_EQ(polyline->vertices[1].y, 60.0);
 }
 
 TEST(DwgProxyGraphics, DamagedGraphicsDrawNothing)

@@ -173,6 +173,41 @@ TEST(ProxyGraphics, FilledTrianglesAreSolids)
     EXPECT_NE(RkDb::As<RkDb::Polyline>(*out[1]), nullptr);
 }
 
+// An embedded LWPOLYLINE is drawn through the reader that knows its form, untransformed and
+// finite; without such a reader it is passed over.
+TEST(ProxyGraphics, EmbeddedPolylinesGoThroughTheirReader)
+{
+    RkDb::Database db;
+    double x = 7.0;
+    const ProxyGraphics::EmbeddedPolyline reader = [&x](const uint8_t*, size_t size) -> RkDb::EntityPtr {
+        if (size != 4)
+            return nullptr;
+        auto polyline = std::make_unique<RkDb::LwPolyline>();
+        polyline->vertices.resize(2);
+        polyline->vertices[1].x = x;
+        return polyline;
+    };
+    const std::string embedded = Metafile::L(4) + Metafile::L(0);
+    const std::string shift = Metafile::D({1, 0, 0, 10, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    const std::string plain = Metafile().Command(33, embedded).Bytes();
+    const std::string moved = Metafile().Command(29, shift).Command(33, embedded).Bytes();
+    EntityList out;
+    EXPECT_TRUE(Decode(plain, db, out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(ProxyGraphics::Decode(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), db, kNoLimit,
+                                      out, reader));
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_DOUBLE_EQ(RkDb::As<RkDb::LwPolyline>(*out[0])->vertices[1].x, 7.0);
+    out.clear();
+    EXPECT_TRUE(ProxyGraphics::Decode(reinterpret_cast<const uint8_t*>(moved.data()), moved.size(), db, kNoLimit,
+                                      out, reader));
+    EXPECT_TRUE(out.empty());
+    x = std::nan("");
+    EXPECT_TRUE(ProxyGraphics::Decode(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), db, kNoLimit,
+                                      out, reader));
+    EXPECT_TRUE(out.empty());
+}
+
 TEST(ProxyGraphics, InsertHoldsTheEntitiesInAnAnonymousBlock)
 {
     RkDb::Database db;
@@ -224,6 +259,7 @@ std::vector<Damage> Damages()
                                    Metafile::L(0)).Bytes()},
         {"transforms pushed 100 deep", deep.Bytes()},
         {"text without its end", Metafile().Command(10, Metafile::D({0, 0, 0, 0, 0, 1, 1, 0})).Bytes()},
+        {"embedded polyline past its command", Metafile().Command(33, Metafile::L(100) + Metafile::L(0)).Bytes()},
     };
 }
 
