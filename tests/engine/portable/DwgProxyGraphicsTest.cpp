@@ -125,22 +125,30 @@ const RkDb::Entity* Find(const RkDb::Database& db, uint64_t handle)
     return nullptr;
 }
 
+// What the proxy with these graphics draws, read from the sample with it appended; empty (and a
+// test failure) when it is not an insert of a block on layer "0".
+const RkDb::EntityList* DrawnByProxy(const std::vector<uint8_t>& graphics, RkDb::Database& db)
+{
+    uint64_t handle = 0;
+    const std::vector<uint8_t> file = WithProxy(graphics, handle);
+    EXPECT_EQ(DwgReader().Read(file, db), DwgReadResult::Ok);
+    const RkDb::Entity* proxy = Find(db, handle);
+    const auto* insert = proxy ? RkDb::As<RkDb::Insert>(*proxy) : nullptr;
+    EXPECT_NE(insert, nullptr);
+    if (!insert || !db.Blocks().Valid(insert->block))
+        return nullptr;
+    EXPECT_EQ(db.Layers()[insert->layer].name, "0");
+    return &db.Blocks()[insert->block].entities;
+}
+
 TEST(DwgProxyGraphics, ProxyEntityDrawsItsGraphics)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
-    uint64_t handle = 0;
-    const std::vector<uint8_t> file = WithProxy(LineGraphics(), handle);
     RkDb::Database db;
-    ASSERT_EQ(DwgReader().Read(file, db), DwgReadResult::Ok);
-    const RkDb::Entity* proxy = Find(db, handle);
-    ASSERT_NE(proxy, nullptr);
-    const auto* insert = RkDb::As<RkDb::Insert>(*proxy);
-    ASSERT_NE(insert, nullptr);
-    EXPECT_EQ(db.Layers()[insert->layer].name, "0");
-    ASSERT_TRUE(db.Blocks().Valid(insert->block));
-    const RkDb::EntityList& drawn = db.Blocks()[insert->block].entities;
-    ASSERT_EQ(drawn.size(), 1u);
-    const auto* line = RkDb::As<RkDb::Line>(*drawn[0]);
+    const RkDb::EntityList* drawn = DrawnByProxy(LineGraphics(), db);
+    ASSERT_NE(drawn, nullptr);
+    ASSERT_EQ(drawn->size(), 1u);
+    const auto* line = RkDb::As<RkDb::Line>(*(*drawn)[0]);
     ASSERT_NE(line, nullptr);
     EXPECT_DOUBLE_EQ(line->end.x, 30.0);
     EXPECT_DOUBLE_EQ(line->end.y, 40.0);
@@ -149,17 +157,11 @@ TEST(DwgProxyGraphics, ProxyEntityDrawsItsGraphics)
 TEST(DwgProxyGraphics, EmbeddedPolylinesAreRead)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
-    uint64_t handle = 0;
-    const std::vector<uint8_t> file = WithProxy(LwPolylineGraphics(), handle);
     RkDb::Database db;
-    ASSERT_EQ(DwgReader().Read(file, db), DwgReadResult::Ok);
-    const RkDb::Entity* proxy = Find(db, handle);
-    ASSERT_NE(proxy, nullptr);
-    const auto* insert = RkDb::As<RkDb::Insert>(*proxy);
-    ASSERT_NE(insert, nullptr);
-    const RkDb::EntityList& drawn = db.Blocks()[insert->block].entities;
-    ASSERT_EQ(drawn.size(), 1u);
-    const auto* polyline = RkDb::As<RkDb::LwPolyline>(*drawn[0]);
+    const RkDb::EntityList* drawn = DrawnByProxy(LwPolylineGraphics(), db);
+    ASSERT_NE(drawn, nullptr);
+    ASSERT_EQ(drawn->size(), 1u);
+    const auto* polyline = RkDb::As<RkDb::LwPolyline>(*(*drawn)[0]);
     ASSERT_NE(polyline, nullptr);
     ASSERT_EQ(polyline->vertices.size(), 2u);
     EXPECT_DOUBLE_EQ(polyline->vertices[1].x, 50.0);
