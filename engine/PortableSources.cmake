@@ -11,6 +11,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   db/DwgVersion.cpp
   db/Entity.cpp
   db/Geometry.cpp
+  db/ProxyGraphics.cpp
   draw/CurveTessellator.cpp
   draw/DrawingRenderer.cpp
   draw/EntityPainter.cpp
@@ -35,7 +36,11 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgModelDecoders.cpp
   dwg/DwgObjectMap.cpp
   dwg/DwgObjectRecord.cpp
+  dwg/DwgR12EntityDecoder.cpp
+  dwg/DwgR12Layout.cpp
+  dwg/DwgR12Tables.cpp
   dwg/DwgReader.cpp
+  dwg/DwgReaderR12.cpp
   dwg/DwgReedSolomon.cpp
   dwg/DwgReferenceDecoders.cpp
   dwg/DwgSectionsR13.cpp

@@ -12,7 +12,7 @@ struct VersionRow
 };
 
 const VersionRow kRows[] = {
-    {DwgVersion::R10, "AC1006", 12, "R10"},     {DwgVersion::R11_12, "AC1009", 16, "R12"},
+    {DwgVersion::R9, "AC1004", 11, "R9"},       {DwgVersion::R10, "AC1006", 12, "R10"},     {DwgVersion::R11_12, "AC1009", 16, "R12"},
     {DwgVersion::R13, "AC1012", 19, "R13"},     {DwgVersion::R14, "AC1014", 21, "R14"},
     {DwgVersion::R2000, "AC1015", 23, "2000"},  {DwgVersion::R2004, "AC1018", 25, "2004"},
     {DwgVersion::R2007, "AC1021", 27, "2007"},  {DwgVersion::R2010, "AC1024", 29, "2010"},

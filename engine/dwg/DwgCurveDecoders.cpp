@@ -104,10 +104,11 @@ template <class T> RkDb::EntityPtr DecodeInfiniteLine(DwgObjectRecord& record, D
     return line;
 }
 
-RkDb::EntityPtr DecodeLwPolyline(DwgObjectRecord& record, DwgEntityCommon& common)
+} // namespace
+
+RkDb::EntityPtr DecodeLwPolylineData(DwgBitReader& data)
 {
     auto poly = std::make_unique<RkDb::LwPolyline>();
-    DwgBitReader& data = record.Data();
     const uint16_t flags = data.BS();
     if ((flags & 4) != 0)
         poly->constantWidth = data.BD();
@@ -153,7 +154,16 @@ RkDb::EntityPtr DecodeLwPolyline(DwgObjectRecord& record, DwgEntityCommon& commo
             poly->vertices[i].endWidth = end;
         }
     }
-    record.ReadEntityHandles(common);
+    return poly;
+}
+
+namespace {
+
+RkDb::EntityPtr DecodeLwPolyline(DwgObjectRecord& record, DwgEntityCommon& common)
+{
+    RkDb::EntityPtr poly = DecodeLwPolylineData(record.Data());
+    if (poly)
+        record.ReadEntityHandles(common);
     return poly;
 }
 

@@ -54,6 +54,10 @@ struct DwgVertex
 RkDb::EntityPtr DecodeEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
                              DwgEntityCommon& common, DwgEntityRefs& refs);
 
+// The own data of an LWPOLYLINE (from its flags on), as an entity keeps it and as proxy graphics
+// embed it; null when its counts do not fit the data.
+RkDb::EntityPtr DecodeLwPolylineData(DwgBitReader& data);
+
 // VERTEX_2D/3D/MESH/PFACE/PFACE_FACE.
 bool DecodeVertex(uint16_t type, DwgObjectRecord& record, DwgEntityCommon& common, DwgVertex& out);
 

@@ -111,6 +111,8 @@ bool DwgObjectRecord::ReadEntityCommon(DwgEntityCommon& common)
     DwgBitReader& data = m_data;
     if (data.B() != 0) {
         const uint64_t graphicSize = Version() >= DwgVersion::R2010 ? data.BLL() : data.RL();
+        common.graphicsBit = data.BitPosition();
+        common.graphicsSize = graphicSize;
         data.SkipBytes(graphicSize);
     }
     if (!ReadR13BitSize())

@@ -27,6 +27,10 @@ struct DwgEntityCommon
     double lineTypeScale = 1.0;
     uint16_t invisibility = 0;
     int16_t lineWeight = -1;      // 1/100 mm, or -1 by layer, -2 by block, -3 default
+    // The proxy graphics the entity keeps for programs that do not know its class: where they
+    // start in the data stream and their size in bytes (0: none).
+    uint64_t graphicsBit = 0;
+    uint64_t graphicsSize = 0;
 
     // Read from the handle stream after the data:
     uint64_t owner = 0;

@@ -1,11 +1,13 @@
 #include "engine/dwg/DwgReader.h"
 
+#include "engine/db/ProxyGraphics.h"
 #include "engine/dwg/DwgClasses.h"
 #include "engine/dwg/DwgCodePage.h"
 #include "engine/dwg/DwgDataStorage.h"
 #include "engine/dwg/DwgDatabaseBuilder.h"
 #include "engine/dwg/DwgHeaderVariables.h"
 #include "engine/dwg/DwgObjectMap.h"
+#include "engine/dwg/DwgReaderR12.h"
 #include "engine/dwg/DwgSectionsR13.h"
 #include "engine/dwg/DwgSectionsR2004.h"
 #include "engine/dwg/DwgSectionsR2007.h"
@@ -31,8 +33,34 @@ bool IsEntity(uint16_t type, const DwgClasses& classes)
            type == 74 || type == kTypeLwpolyline || type == kTypeHatch || type == 498;
 }
 
+constexpr uint16_t kTypeProxyEntity = 498;
+
+// The entities of a proxy's or an application class's graphics, as an insert of their block;
+// null when it keeps none that can be read.
+RkDb::EntityPtr DecodeProxyGraphics(DwgObjectRecord& record, const DwgEntityCommon& common, DwgMemoryBudget& budget,
+                                    RkDb::Database& db)
+{
+    if (common.graphicsSize == 0 || !budget.Charge(common.graphicsSize))
+        return nullptr;
+    DwgBitReader reader = record.Data();
+    reader.SeekBit(common.graphicsBit);
+    const std::vector<uint8_t> graphics = reader.Bytes(common.graphicsSize);
+    if (reader.Failed())
+        return nullptr;
+    const RkDb::ProxyGraphics::Charge charge = [&budget](uint64_t bytes) { return budget.Charge(bytes); };
+    const DwgVersion version = record.Version();
+    const RkDb::ProxyGraphics::EmbeddedPolyline polyline = [version](const uint8_t* data, size_t size) {
+        DwgBitReader bits(data, size, version);
+        RkDb::EntityPtr entity = DecodeLwPolylineData(bits);
+        return bits.Failed() ? nullptr : std::move(entity);
+    };
+    RkDb::EntityList primitives;
+    RkDb::ProxyGraphics::Decode(graphics.data(), graphics.size(), db, charge, primitives, polyline);
+    return RkDb::ProxyGraphics::MakeInsert(db, record.Handle(), std::move(primitives));
+}
+
 void DecodeEntityObject(DwgObjectRecord& record, const std::string& className, DwgDatabaseBuilder& builder,
-                        DwgMemoryBudget& budget)
+                        DwgMemoryBudget& budget, RkDb::Database& db)
 {
     DwgEntityCommon common;
     if (!record.ReadEntityCommon(common))
@@ -55,6 +83,18 @@ void DecodeEntityObject(DwgObjectRecord& record, const std::string& className, D
     bytes = bytes > claimed ? bytes - claimed : 0;
     if (budget.Exhausted() || !budget.Charge(bytes))
         return;
+    if (!entity && (type == kTypeProxyEntity || type >= 500)) {
+        // Drawn by the graphics it keeps; its block is found by the entity's own handle.
+        DwgEntityCommon links = common;
+        pristine.ReadEntityHandles(links);
+        RkDb::EntityPtr proxy = DecodeProxyGraphics(pristine, common, budget, db);
+        if (proxy && !pristine.Failed()) {
+            DwgEntityRefs proxyRefs;
+            proxyRefs.block = record.Handle();
+            builder.AddEntity(record.Handle(), std::move(proxy), links, std::move(proxyRefs));
+            return;
+        }
+    }
     if (!entity || record.Failed()) {
         // Kept as a link of its owner's chain even when the database has no such entity.
         DwgEntityCommon links = common;
@@ -143,9 +183,11 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
         return DwgReadResult::NotDwg;
     const DwgVersion version =
         RkDb::DwgVersionInfo::FromAcadVer(std::string(reinterpret_cast<const char*>(file.data()), 6));
-    if (version < DwgVersion::R13)
+    if (version == DwgVersion::Unknown)
         return DwgReadResult::UnsupportedVersion;
     DwgMemoryBudget budget(m_memoryLimit);
+    if (version < DwgVersion::R13)
+        return DwgReaderR12(budget, m_cancel).Read(file, version, db);
     DwgSectionSet sections;
     sections.version = version;
     sections.budget = &budget;
@@ -198,7 +240,7 @@ DwgReadResult DwgReader::Read(std::vector<uint8_t> file, RkDb::Database& db) con
             continue;
         const std::string& className = record.Type() >= 500 ? classes.DxfName(record.Type()) : std::string();
         if (IsEntity(record.Type(), classes))
-            DecodeEntityObject(record, className, builder, budget);
+            DecodeEntityObject(record, className, builder, budget, db);
         else
             DecodeTableObject(record, className, builder, budget);
         if (budget.Exhausted())

@@ -1,4 +1,5 @@
-// Reads a DWG file (R13 to 2018) into the drawing database.
+// Reads a DWG file (R9 to 2018) into the drawing database; the releases before R13 go to
+// DwgReaderR12.
 #pragma once
 
 #include "engine/db/Database.h"

@@ -1,6 +1,7 @@
 #include "engine/dxf/DxfEntityReader.h"
 #include "engine/dxf/DxfModelReader.h"
 
+#include "engine/db/ProxyGraphics.h"
 #include "engine/dxf/DxfHatchReader.h"
 
 #include <cmath>
@@ -59,15 +60,69 @@ EntityPtr CreateModelEntity(std::string_view type)
     return nullptr;
 }
 
+// The bytes of a 310 group: raw in a binary file, hexadecimal digits in a text file.
+void AppendChunk(const DxfGroup& g, std::vector<std::uint8_t>& out)
+{
+    if (g.binary) {
+        out.insert(out.end(), g.text.begin(), g.text.end());
+        return;
+    }
+    auto nibble = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    for (size_t i = 0; i + 1 < g.text.size(); i += 2) {
+        const int high = nibble(g.text[i]), low = nibble(g.text[i + 1]);
+        if (high < 0 || low < 0)
+            return;
+        out.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    }
+}
+
+// What the decoded graphics of one entity may take: a few times its own size.
+constexpr std::uint64_t kProxyBytesPerDataByte = 64;
+
 } // namespace
+
+RkDb::EntityPtr DxfEntityReader::BuildProxyGraphics(const std::vector<DxfGroup>& groups)
+{
+    // The graphics size (92, or 160 from 2010 on) is followed by the graphics in 310 chunks.
+    std::vector<std::uint8_t> data;
+    RkDb::Handle handle = 0;
+    for (size_t i = 0; i < groups.size(); ++i) {
+        if (groups[i].code == 5)
+            handle = groups[i].Handle();
+        if ((groups[i].code != 92 && groups[i].code != 160) || i + 1 >= groups.size() || groups[i + 1].code != 310)
+            continue;
+        for (size_t k = i + 1; k < groups.size() && groups[k].code == 310; ++k)
+            AppendChunk(groups[k], data);
+        break;
+    }
+    if (data.size() < 8)
+        return nullptr;
+    std::uint64_t allowance = data.size() * kProxyBytesPerDataByte;
+    const RkDb::ProxyGraphics::Charge charge = [&allowance](std::uint64_t bytes) {
+        if (bytes > allowance)
+            return false;
+        allowance -= bytes;
+        return true;
+    };
+    EntityList primitives;
+    RkDb::ProxyGraphics::Decode(data.data(), data.size(), m_ctx.Db(), charge, primitives);
+    return RkDb::ProxyGraphics::MakeInsert(m_ctx.Db(), handle, std::move(primitives));
+}
 
 DxfEntityReader::Result DxfEntityReader::Build(std::string_view type,
                                                const std::vector<DxfGroup>& groups)
 {
     Result result;
     EntityPtr entity = Create(type);
-    if (!entity)
+    if (!entity) {
+        // A proxy or an entity of an application class: drawn by the graphics it keeps.
+        entity = BuildProxyGraphics(groups);
+        if (entity && SplitCommon(type, *entity, groups, result))
+            result.entity = std::move(entity);
         return result;
+    }
     if (!SplitCommon(type, *entity, groups, result))
         return result;
     Fill(*entity);
@@ -77,7 +132,8 @@ DxfEntityReader::Result DxfEntityReader::Build(std::string_view type,
 
 EntityPtr DxfEntityReader::Create(std::string_view type)
 {
-    if (type == "LINE") return std::make_unique<Line>();
+    // 3DLINE: the line with 3D end points of the releases before R11.
+    if (type == "LINE" || type == "3DLINE") return std::make_unique<Line>();
     if (type == "LWPOLYLINE") return std::make_unique<LwPolyline>();
     if (type == "CIRCLE") return std::make_unique<Circle>();
     if (type == "ARC") return std::make_unique<Arc>();

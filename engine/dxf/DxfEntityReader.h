@@ -30,6 +30,8 @@ private:
     bool SplitCommon(std::string_view type, RkDb::Entity& entity, const std::vector<DxfGroup>& groups,
                      Result& result);
     RkDb::EntityPtr Create(std::string_view type);
+    // An insert of the proxy graphics an unknown entity keeps, or null.
+    RkDb::EntityPtr BuildProxyGraphics(const std::vector<DxfGroup>& groups);
     void Fill(RkDb::Entity& entity);
 
     void ReadLine(RkDb::Line& e);

@@ -20,8 +20,6 @@ std::int16_t OldCode(const std::string& magic)
         return 5;
     if (magic == "AC1003")
         return 10;
-    if (magic == "AC1004")
-        return 11;
     return -1;
 }
 

@@ -435,6 +435,28 @@ TEST_F(EngineContract, PreviewFallbackIsNamedInTheDrawingInformation)
     CDrawing::DeleteDrawing(drawing);
 }
 
+// Drawings of R9, R10 and R11/R12 open (they have no stored preview) and draw their geometry.
+TEST_F(EngineContract, DrawingsBeforeR13OpenAndDraw)
+{
+    ORVO_REQUIRE_SAMPLES(dir);
+    const struct
+    {
+        const char* name;
+        short version;
+    } samples[] = {{"r9_entities.dwg", 11}, {"r10_entities.dwg", 12}, {"r11_entities-2d.dwg", 16}};
+    for (const auto& sample : samples) {
+        const std::string path = dir + "\\dwg\\pre-r13\\" + sample.name;
+        RkApp::Document* doc = RkApp::Document::create();
+        ASSERT_EQ(doc->GetDrawing()->Open(path.c_str(), ""), 0) << sample.name;
+        EXPECT_EQ(doc->GetDrawing()->GetVersion(), sample.version) << sample.name;
+        doc->GetView()->SetSize(120, 90);
+        OffscreenPicture picture(120, 90, RGB(255, 255, 255));
+        EXPECT_TRUE(doc->GetView()->Draw(picture.Dc(), 0));
+        EXPECT_GT(picture.CountOther(kWhite), 50) << sample.name;
+        RkApp::Document::release(doc);
+    }
+}
+
 TEST_F(EngineContract, MalformedDwgHeadsFailCleanly)
 {
     ORVO_REQUIRE_SAMPLES(dir);

@@ -33,6 +33,40 @@ void WriteSeed(const std::string& folder, const std::string& name, const std::st
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
 }
 
+// A drawing with a proxy entity whose graphics hold a circle, a transformed polyline and a text.
+std::string ProxySeed()
+{
+    std::string commands;
+    auto command = [&commands](std::uint32_t kind, const std::string& data) {
+        const std::uint32_t head[2] = {static_cast<std::uint32_t>(8 + data.size()), kind};
+        commands.append(reinterpret_cast<const char*>(head), 8).append(data);
+    };
+    auto doubles = [](std::initializer_list<double> values) {
+        std::string out;
+        for (const double v : values)
+            out.append(reinterpret_cast<const char*>(&v), 8);
+        return out;
+    };
+    auto count = [](std::uint32_t n) { return std::string(reinterpret_cast<const char*>(&n), 4); };
+    command(2, doubles({5, 5, 0, 2, 0, 0, 1}));
+    command(29, doubles({1, 0, 0, 3, 0, 1, 0, 4, 0, 0, 1, 0, 0, 0, 0, 1}));
+    command(6, count(3) + doubles({0, 0, 0, 10, 0, 0, 10, 10, 0}));
+    command(31, "");
+    command(10, doubles({1, 1, 0, 0, 0, 1, 1, 0, 0, 2, 1, 0}) + std::string("AB\0\0", 4));
+    const std::uint32_t head[2] = {static_cast<std::uint32_t>(8 + commands.size()), 5};
+    const std::string graphics = std::string(reinterpret_cast<const char*>(head), 8) + commands;
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const char c : graphics)
+        hex.append(1, digits[(static_cast<std::uint8_t>(c) >> 4) & 15]).append(1, digits[static_cast<std::uint8_t>(c) & 15]);
+    orvo::portable::DxfBuilder b;
+    b.Header("AC1015").Section("ENTITIES");
+    b.S(0, "ACAD_PROXY_ENTITY").S(5, "2A").S(100, "AcDbEntity").S(8, "0").S(100, "AcDbProxyEntity")
+        .I(90, 498).I(92, static_cast<std::int64_t>(graphics.size())).S(310, hex).I(93, 0);
+    b.EndSection().Eof();
+    return b.Ascii();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -45,6 +79,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         WriteSeed(folder, std::string("sample-") + version + ".dxf", drawing.Ascii());
         WriteSeed(folder, std::string("sample-") + version + ".dxfb", drawing.Binary());
     }
+    WriteSeed(folder, "proxy.dxf", ProxySeed());
     return 0;
 }
 

@@ -1,8 +1,8 @@
 // The reader's own memory budget: a crafted R2000 drawing whose object map points many entries at
 // one object (a few bytes of map each, a whole decoded object each) is refused with TooLarge
 // instead of growing without bound; the samples read within the default budget.
-#include "engine/dwg/DwgChecksum.h"
 #include "engine/dwg/DwgReader.h"
+#include "tests/engine/portable/DwgCraftR2000.h"
 #include "tests/engine/portable/PortableSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,48 +16,10 @@ using orvo::dwg::DwgMemoryBudget;
 using orvo::dwg::DwgReadResult;
 using orvo::dwg::DwgReader;
 
-constexpr size_t kLocatorCount = 0x15;
-constexpr size_t kLocatorSize = 9;
-
-uint32_t Le32(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
-}
-
-void PutLe32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-void PutUmc(std::vector<uint8_t>& out, uint64_t value)
-{
-    do {
-        const uint8_t low = value & 0x7F;
-        value >>= 7;
-        out.push_back(static_cast<uint8_t>(low | (value != 0 ? 0x80 : 0)));
-    } while (value != 0);
-}
-
-// Non-negative values only: 7 bits a byte, the last byte 6 bits and a clear sign bit.
-void PutMc(std::vector<uint8_t>& out, uint64_t value)
-{
-    while (value >= 0x40) {
-        out.push_back(static_cast<uint8_t>((value & 0x7F) | 0x80));
-        value >>= 7;
-    }
-    out.push_back(static_cast<uint8_t>(value));
-}
-
-void ClosePage(std::vector<uint8_t>& section, const std::vector<uint8_t>& entries)
-{
-    std::vector<uint8_t> page{static_cast<uint8_t>((entries.size() + 2) >> 8), static_cast<uint8_t>(entries.size() + 2)};
-    page.insert(page.end(), entries.begin(), entries.end());
-    const uint16_t crc = orvo::dwg::Crc16(0xC0C1, page.data(), page.size());
-    page.push_back(static_cast<uint8_t>(crc >> 8));
-    page.push_back(static_cast<uint8_t>(crc));
-    section.insert(section.end(), page.begin(), page.end());
-}
+using orvo::test::Le32;
+using orvo::test::kLocatorCount;
+using orvo::test::kLocatorSize;
+using orvo::test::WithMap;
 
 // An object map of count entries, all at one offset, with handles from 1 up.
 std::vector<uint8_t> RepeatingMap(uint64_t offset, uint32_t count)
@@ -67,41 +29,21 @@ std::vector<uint8_t> RepeatingMap(uint64_t offset, uint32_t count)
     for (uint32_t i = 0; i < count; ++i) {
         ++handle;
         if (entries.empty()) {
-            PutUmc(entries, handle); // each page starts again from zero
-            PutMc(entries, offset);
+            orvo::test::PutUmc(entries, handle); // each page starts again from zero
+            orvo::test::PutMc(entries, static_cast<int64_t>(offset));
         } else {
-            PutUmc(entries, 1);
-            PutMc(entries, 0);
+            orvo::test::PutUmc(entries, 1);
+            orvo::test::PutMc(entries, 0);
         }
         if (entries.size() >= 2000) {
-            ClosePage(section, entries);
+            orvo::test::ClosePage(section, entries);
             entries.clear();
         }
     }
     if (!entries.empty())
-        ClosePage(section, entries);
-    ClosePage(section, {});
+        orvo::test::ClosePage(section, entries);
+    orvo::test::ClosePage(section, {});
     return section;
-}
-
-// The drawing with its object map replaced by one appended at its end.
-std::vector<uint8_t> WithMap(std::vector<uint8_t> file, const std::vector<uint8_t>& map)
-{
-    const uint32_t count = Le32(file, kLocatorCount);
-    for (uint32_t i = 0; i < count; ++i) {
-        const size_t record = kLocatorCount + 4 + i * kLocatorSize;
-        if (file[record] != 2)
-            continue;
-        PutLe32(file, record + 1, static_cast<uint32_t>(file.size()));
-        PutLe32(file, record + 5, static_cast<uint32_t>(map.size()));
-    }
-    static const uint16_t kMasks[] = {0, 0, 0, 0xA598, 0x8101, 0x3CC4, 0x8461};
-    const size_t end = kLocatorCount + 4 + count * kLocatorSize;
-    const uint16_t crc = orvo::dwg::Crc16(0, file.data(), end) ^ (count < 7 ? kMasks[count] : 0);
-    file[end] = static_cast<uint8_t>(crc);
-    file[end + 1] = static_cast<uint8_t>(crc >> 8);
-    file.insert(file.end(), map.begin(), map.end());
-    return file;
 }
 
 // The offset of the drawing's first object, from the first entry of its own map.

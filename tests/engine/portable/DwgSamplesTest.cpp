@@ -49,8 +49,10 @@ struct Sample
 const std::vector<ExportDifference> kProxyExport = {
     {EntityType::Insert, 1}, {EntityType::Viewport, -1}, {EntityType::Dimension, -1},
 };
+// The multileader's proxy draws as an insert of its graphics: two lines, a filled arrowhead and
+// two texts.
 const std::vector<ExportDifference> kProxyExportR14 = {
-    {EntityType::Insert, 1}, {EntityType::Viewport, -1}, {EntityType::Dimension, -1}, {EntityType::MLeader, -1},
+    {EntityType::Insert, 2}, {EntityType::Viewport, -1}, {EntityType::Dimension, -1}, {EntityType::MLeader, -1},
 };
 
 // Entity types the DWG reader does not read yet.
@@ -59,7 +61,7 @@ const std::vector<EntityType> kNotYetRead = {};
 // The drawings with a DXF export of the same content.
 const Sample kSamples[] = {
     {"dwg/example_r13.dwg", "dwg/example_r13.dxf", kProxyExport, {0x399, 0x4F2}},
-    {"dwg/example_r14.dwg", "dwg/example_r14.dxf", kProxyExportR14, {0x399, 0x4F2}},
+    {"dwg/example_r14.dwg", "dwg/example_r14.dxf", kProxyExportR14, {0x399, 0x4F2, 0x640}},
     {"dwg/example_2000.dwg", "dwg/example_2000.dxf", {}, {}},
     {"dwg/example_2004.dwg", "dwg/example_2004.dxf", {}, {}},
     {"dwg/example_2007.dwg", "dwg/example_2007.dxf", {}, {}},
@@ -364,8 +366,11 @@ TEST(DwgSamplesReal, BothFloorsOfTheBuildingRead)
 TEST(DwgSamplesReleases, OlderAndUnknownFilesAreRefused)
 {
     RkDb::Database db;
+    const std::string r2 = "AC1003" + std::string(2000, '\0');
+    EXPECT_EQ(DwgReader().Read(std::vector<uint8_t>(r2.begin(), r2.end()), db), DwgReadResult::UnsupportedVersion);
+    // An R12 file too short for its header is damaged, not unknown.
     const std::string r12 = "AC1009" + std::string(200, '\0');
-    EXPECT_EQ(DwgReader().Read(std::vector<uint8_t>(r12.begin(), r12.end()), db), DwgReadResult::UnsupportedVersion);
+    EXPECT_EQ(DwgReader().Read(std::vector<uint8_t>(r12.begin(), r12.end()), db), DwgReadResult::Corrupt);
     const std::string text = "0\nSECTION\n";
     EXPECT_EQ(DwgReader().Read(std::vector<uint8_t>(text.begin(), text.end()), db), DwgReadResult::NotDwg);
     EXPECT_EQ(DwgReader().Read({}, db), DwgReadResult::NotDwg);
