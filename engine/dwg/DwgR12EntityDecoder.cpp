@@ -2,6 +2,7 @@
 
 #include "engine/db/AreaEntities.h"
 #include "engine/db/BlockEntities.h"
+#include "engine/db/ModelEntities.h"
 #include "engine/db/TextEntities.h"
 
 #include <algorithm>
@@ -50,6 +51,7 @@ bool DwgR12EntityDecoder::Decode(RkDb::ByteCursor& c, DwgR12Record& out) const
         out.entity = DecodeArea(c, out, common); break;
     case kR12Text: case kR12AttDef: case kR12Attrib:
         out.entity = DecodeText(c, out, common); break;
+    case kR12Shape: out.entity = DecodeShape(c, out, common); break;
     case kR12Insert: out.entity = DecodeInsert(c, out, common); break;
     case kR12Dimension: out.entity = DecodeDimension(c, out, common); break;
     case kR12Polyline: out.entity = DecodePolyline(c, out, common); break;
@@ -333,6 +335,22 @@ std::string DwgR12EntityDecoder::String(RkDb::ByteCursor& c) const
     std::string_view raw(reinterpret_cast<const char*>(bytes), length);
     const size_t nul = raw.find('\0');
     return m_text.Decode(nul == std::string_view::npos ? raw : raw.substr(0, nul));
+}
+
+// Insertion, size and shape number, then the rotation and the index of the shape file's style
+// when the option bits say so (as the R9 to R11 samples store them).
+RkDb::EntityPtr DwgR12EntityDecoder::DecodeShape(RkDb::ByteCursor& c, DwgR12Record& r,
+                                                 const Common& k) const
+{
+    auto shape = Make<RkDb::Shape>();
+    shape->insertion = Point(c, false, k.elevation);
+    shape->size = c.RD();
+    shape->shapeNumber = c.RC();
+    if (Has(r.opts, 1))
+        shape->rotation = c.RD();
+    if (Has(r.opts, 2))
+        shape->style = m_tables.Style(c.RC());
+    return shape;
 }
 
 Vec3 DwgR12EntityDecoder::Point(RkDb::ByteCursor& c, bool threeD, double z) const

@@ -62,6 +62,7 @@ private:
     RkDb::EntityPtr DecodeCurve(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
     RkDb::EntityPtr DecodeArea(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
     RkDb::EntityPtr DecodeText(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
+    RkDb::EntityPtr DecodeShape(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
     RkDb::EntityPtr DecodeInsert(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
     RkDb::EntityPtr DecodeDimension(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
     RkDb::EntityPtr DecodePolyline(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const;
