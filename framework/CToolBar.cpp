@@ -274,6 +274,12 @@ CSize CToolBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
         sizeMax.cy = HIWORD(dwButton);
     }
     CSize size(sizeMax.cx + m_cxLeftBorder + m_cxRightBorder, sizeMax.cy + m_cyTopBorder + m_cyBottomBorder);
+    if (m_pDockBar != nullptr) {
+        // Docked: the borders and the gripper of the dock bar's row.
+        CRect inside(0, 0, 0, 0);
+        CalcInsideRect(inside, TRUE);
+        size = CSize(sizeMax.cx - inside.Width(), sizeMax.cy - inside.Height());
+    }
     if (bStretch) {
         if (bHorz)
             size.cx = 32767;
