@@ -5,6 +5,7 @@
 #include "ui/CBarMiniDockFrameWnd.h"
 
 #include <memory>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CBarFrameWnd, CFrameWnd)
 
@@ -97,6 +98,11 @@ void CBarFrameWnd::LoadBarState(LPCSTR lpszSection)
         return;
     CFrameWnd::LoadBarState(lpszSection);
     CBarControlBar::LoadAllSizes(lpszSection);
+    // The loaded sizes apply to the floating frames as well as to the docked rows.
+    for (CControlBar* pBar : std::vector<CControlBar*>(m_listControlBars)) {
+        if (pBar->IsFloating())
+            pBar->GetParentFrame()->RecalcLayout();
+    }
     RecalcLayout();
 }
 

@@ -97,12 +97,6 @@ protected:
         PumpMessages();
     }
     CBarTestFrame& Frame() { return *m_pFrame; }
-    // A screen point well inside the frame's centre pane.
-    CPoint PaneCentre()
-    {
-        CRect rect = WindowRectOf(Frame().m_wndPane);
-        return rect.CenterPoint();
-    }
     void WriteInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nValue)
     {
         theBarTestApp.WriteProfileInt(lpszSection, lpszEntry, nValue);
@@ -134,6 +128,16 @@ TEST_F(BarDockingTest, FrameDocksEverySideWithTheLibraryDockBars)
     const CRect pane = WindowRectOf(Frame().m_wndPane);
     EXPECT_GE(pane.left, tree.right);
     EXPECT_GE(pane.top, WindowRectOf(Frame().m_wndToolBar).bottom);
+}
+
+TEST_F(BarDockingTest, ClientRectangleMapsToTheScreen)
+{
+    CRect rect;
+    Frame().GetClientRect(&rect);
+    Frame().ClientToScreen(&rect);
+    CPoint pt(0, 0);
+    ::ClientToScreen(Frame().m_hWnd, &pt);
+    EXPECT_EQ(rect.TopLeft(), pt);
 }
 
 TEST_F(BarDockingTest, EnablingOneSideReplacesOnlyThatDockBar)
@@ -225,8 +229,8 @@ TEST_F(BarDockingTest, MouseDragFloatsDocksAndCtrlKeepsFloating)
     const CPoint start(10, 10); // client point of the tree bar
     CPoint screenStart = start;
     bar.ClientToScreen(&screenStart);
-    // Dragged onto the centre pane, released: it floats there.
-    CPoint target = PaneCentre() + CSize(120, 0);
+    // Dragged out beside the frame, where no dock bar is near, released: it floats there.
+    CPoint target(1000, 200);
     CPoint client = target;
     bar.ScreenToClient(&client);
     ::SetCursorPos(screenStart.x, screenStart.y);
@@ -239,11 +243,10 @@ TEST_F(BarDockingTest, MouseDragFloatsDocksAndCtrlKeepsFloating)
 
     // Caption of the floating frame dragged over the right dock bar's edge: it docks there...
     CFrameWnd* pFloat = bar.GetParentFrame();
-    CRect frame = WindowRectOf(Frame());
     CRect client2;
     Frame().GetClientRect(&client2);
     Frame().ClientToScreen(&client2);
-    const CPoint rightEdge(client2.right - 2, client2.CenterPoint().y);
+    const CPoint rightEdge(client2.right - 2, client2.top + 80);
     CRect floatRect = WindowRectOf(*pFloat);
     CPoint grab(floatRect.left + 20, floatRect.top + 5);
     // ... but with Ctrl held it stays floating.
@@ -264,7 +267,9 @@ TEST_F(BarDockingTest, MouseDragFloatsDocksAndCtrlKeepsFloating)
     pFloat->SendMessage(WM_NCLBUTTONDOWN, HTCAPTION, PointParam(grab));
     Layout();
     EXPECT_FALSE(bar.IsFloating());
-    EXPECT_EQ(DockIdOf(bar), AFX_IDW_DOCKBAR_RIGHT) << frame.right;
+    EXPECT_EQ(DockIdOf(bar), AFX_IDW_DOCKBAR_RIGHT)
+        << Describe(Snapshot(bar)) << " top dock " << Describe(Snapshot(*Frame().GetControlBar(AFX_IDW_DOCKBAR_TOP)))
+        << " client " << client2.top << " grab " << grab.x << "," << grab.y << " float " << floatRect.top;
 }
 
 TEST_F(BarDockingTest, BarListPopupListsSizingBarsAndStatusBarAndHidesTheChosenBar)

@@ -73,9 +73,10 @@ int CBarTestFrame::OnCreate(LPCREATESTRUCTA lpcs)
     m_wndPreview.EnableDocking(CBRS_ALIGN_ANY);
     EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar, AFX_IDW_DOCKBAR_TOP);
-    DockControlBar(&m_wndTree, AFX_IDW_DOCKBAR_LEFT);
+    // Beside a bar in a side dock bar means the same column, in front of it: the tree on top.
+    DockControlBar(&m_wndPreview, AFX_IDW_DOCKBAR_LEFT);
     RecalcLayout();
-    DockControlBarBeside(&m_wndPreview, &m_wndTree);
+    DockControlBarBeside(&m_wndTree, &m_wndPreview);
     return 0;
 }
 
