@@ -1,5 +1,6 @@
 #include "framework/CDockContext.h"
 
+#include "framework/CDC.h"
 #include "framework/CDockBar.h"
 #include "framework/CFrameWnd.h"
 #include "framework/CMiniDockFrameWnd.h"
@@ -92,21 +93,13 @@ void CDockContext::DrawDragRect(const CRect& rect, BOOL bThick)
         hDC = ::GetDC(nullptr);
     if (hDC == nullptr)
         return;
-    const WORD pattern[8] = {0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA};
-    HBITMAP hBitmap = ::CreateBitmap(8, 8, 1, 1, pattern);
-    HBRUSH hBrush = hBitmap != nullptr ? ::CreatePatternBrush(hBitmap) : nullptr;
-    if (hBrush != nullptr) {
-        HGDIOBJ hOld = ::SelectObject(hDC, hBrush);
-        const int d = bThick ? 3 : 1;
-        ::PatBlt(hDC, rect.left, rect.top, rect.Width(), d, PATINVERT);
-        ::PatBlt(hDC, rect.left, rect.bottom - d, rect.Width(), d, PATINVERT);
-        ::PatBlt(hDC, rect.left, rect.top + d, d, rect.Height() - 2 * d, PATINVERT);
-        ::PatBlt(hDC, rect.right - d, rect.top + d, d, rect.Height() - 2 * d, PATINVERT);
-        ::SelectObject(hDC, hOld);
-        ::DeleteObject(hBrush);
-    }
-    if (hBitmap != nullptr)
-        ::DeleteObject(hBitmap);
+    HGDIOBJ hOld = ::SelectObject(hDC, CDC::GetHalftoneBrush()->GetSafeHandle());
+    const int d = bThick ? 3 : 1;
+    ::PatBlt(hDC, rect.left, rect.top, rect.Width(), d, PATINVERT);
+    ::PatBlt(hDC, rect.left, rect.bottom - d, rect.Width(), d, PATINVERT);
+    ::PatBlt(hDC, rect.left, rect.top + d, d, rect.Height() - 2 * d, PATINVERT);
+    ::PatBlt(hDC, rect.right - d, rect.top + d, d, rect.Height() - 2 * d, PATINVERT);
+    ::SelectObject(hDC, hOld);
     ::ReleaseDC(nullptr, hDC);
 }
 

@@ -21,7 +21,6 @@ BEGIN_MESSAGE_MAP(CBarControlBar, CBarToolBarBase)
     ON_WM_NCRBUTTONUP()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
-    ON_WM_LBUTTONDBLCLK()
     ON_WM_RBUTTONDOWN()
     ON_WM_MOUSEMOVE()
     ON_WM_TIMER()
@@ -83,17 +82,9 @@ CString SizesSection(LPCSTR lpszSection, int nID)
 
 void InvertRect(HDC hDC, const CRect& rect)
 {
-    const WORD pattern[8] = {0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA};
-    HBITMAP hBitmap = ::CreateBitmap(8, 8, 1, 1, pattern);
-    HBRUSH hBrush = hBitmap != nullptr ? ::CreatePatternBrush(hBitmap) : nullptr;
-    if (hBrush != nullptr) {
-        HGDIOBJ hOld = ::SelectObject(hDC, hBrush);
-        ::PatBlt(hDC, rect.left, rect.top, rect.Width(), rect.Height(), PATINVERT);
-        ::SelectObject(hDC, hOld);
-        ::DeleteObject(hBrush);
-    }
-    if (hBitmap != nullptr)
-        ::DeleteObject(hBitmap);
+    HGDIOBJ hOld = ::SelectObject(hDC, CDC::GetHalftoneBrush()->GetSafeHandle());
+    ::PatBlt(hDC, rect.left, rect.top, rect.Width(), rect.Height(), PATINVERT);
+    ::SelectObject(hDC, hOld);
 }
 
 } // namespace
@@ -917,15 +908,6 @@ void CBarControlBar::OnLButtonUp(UINT nFlags, CPoint point)
         return;
     }
     CBarToolBarBase::OnLButtonUp(nFlags, point);
-}
-
-void CBarControlBar::OnLButtonDblClk(UINT nFlags, CPoint point)
-{
-    if (m_pDockBar != nullptr && m_pDockContext != nullptr) {
-        m_pDockContext->ToggleDocking();
-        return;
-    }
-    CBarToolBarBase::OnLButtonDblClk(nFlags, point);
 }
 
 void CBarControlBar::OnRButtonDown(UINT nFlags, CPoint point)

@@ -97,6 +97,45 @@ protected:
         PumpMessages();
     }
     CBarTestFrame& Frame() { return *m_pFrame; }
+    // Destroys the frame, makes it again and loads the stored layout into it.
+    void RemakeFrameAndLoad()
+    {
+        CFrameWnd* pOld = m_pFrame;
+        DestroyFrame(pOld);
+        m_pFrame = CBarTestFrame::Make();
+        if (m_pFrame == nullptr)
+            return;
+        Frame().LoadBarState(kSection);
+        Layout();
+    }
+    // Presses an edge of a sizing bar at a screen point, moves by delta and releases, all by
+    // messages (the move and the release are waiting in the queue when the press arrives).
+    void DragEdge(CBarControlBar& bar, UINT nHit, CPoint edge, CSize delta)
+    {
+        ASSERT_EQ(bar.SendMessage(WM_NCHITTEST, 0, PointParam(edge)), static_cast<LRESULT>(nHit));
+        ::SetCursorPos(edge.x, edge.y);
+        CPoint moved = edge + delta;
+        bar.ScreenToClient(&moved);
+        bar.PostMessage(WM_MOUSEMOVE, MK_LBUTTON, PointParam(moved));
+        bar.PostMessage(WM_LBUTTONUP, 0, PointParam(moved));
+        bar.SendMessage(WM_NCLBUTTONDOWN, nHit, PointParam(edge));
+        PumpMessages();
+        Layout();
+    }
+    // Drags a floating bar by its frame's caption to a screen point, with the keys given.
+    void DragCaption(CBarControlBar& bar, CPoint to, WPARAM keys)
+    {
+        CFrameWnd* pFloat = bar.GetParentFrame();
+        const CRect floatRect = WindowRectOf(*pFloat);
+        const CPoint grab(floatRect.left + 20, floatRect.top + 5);
+        CPoint client = to;
+        bar.ScreenToClient(&client);
+        ::SetCursorPos(grab.x, grab.y);
+        bar.PostMessage(WM_MOUSEMOVE, keys, PointParam(client));
+        bar.PostMessage(WM_LBUTTONUP, keys, PointParam(client));
+        pFloat->SendMessage(WM_NCLBUTTONDOWN, HTCAPTION, PointParam(grab));
+        Layout();
+    }
     void WriteInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nValue)
     {
         theBarTestApp.WriteProfileInt(lpszSection, lpszEntry, nValue);
@@ -241,35 +280,17 @@ TEST_F(BarDockingTest, MouseDragFloatsDocksAndCtrlKeepsFloating)
     ASSERT_TRUE(bar.IsFloating());
     EXPECT_EQ(CWnd::GetCapture(), nullptr);
 
-    // Caption of the floating frame dragged over the right dock bar's edge: it docks there...
-    CFrameWnd* pFloat = bar.GetParentFrame();
+    // Caption of the floating frame dragged over the right dock bar's edge with Ctrl held: it
+    // stays floating; without Ctrl it docks there.
     CRect client2;
     Frame().GetClientRect(&client2);
     Frame().ClientToScreen(&client2);
     const CPoint rightEdge(client2.right - 2, client2.top + 80);
-    CRect floatRect = WindowRectOf(*pFloat);
-    CPoint grab(floatRect.left + 20, floatRect.top + 5);
-    // ... but with Ctrl held it stays floating.
-    CPoint barClient = rightEdge;
-    bar.ScreenToClient(&barClient);
-    ::SetCursorPos(grab.x, grab.y);
-    bar.PostMessage(WM_MOUSEMOVE, MK_CONTROL, PointParam(barClient));
-    bar.PostMessage(WM_LBUTTONUP, MK_CONTROL, PointParam(barClient));
-    pFloat->SendMessage(WM_NCLBUTTONDOWN, HTCAPTION, PointParam(grab));
-    Layout();
+    DragCaption(bar, rightEdge, MK_CONTROL);
     ASSERT_TRUE(bar.IsFloating());
-    pFloat = bar.GetParentFrame();
-    floatRect = WindowRectOf(*pFloat);
-    grab = CPoint(floatRect.left + 20, floatRect.top + 5);
-    ::SetCursorPos(grab.x, grab.y);
-    bar.PostMessage(WM_MOUSEMOVE, 0, PointParam(barClient));
-    bar.PostMessage(WM_LBUTTONUP, 0, PointParam(barClient));
-    pFloat->SendMessage(WM_NCLBUTTONDOWN, HTCAPTION, PointParam(grab));
-    Layout();
+    DragCaption(bar, rightEdge, 0);
     EXPECT_FALSE(bar.IsFloating());
-    EXPECT_EQ(DockIdOf(bar), AFX_IDW_DOCKBAR_RIGHT)
-        << Describe(Snapshot(bar)) << " top dock " << Describe(Snapshot(*Frame().GetControlBar(AFX_IDW_DOCKBAR_TOP)))
-        << " client " << client2.top << " grab " << grab.x << "," << grab.y << " float " << floatRect.top;
+    EXPECT_EQ(DockIdOf(bar), AFX_IDW_DOCKBAR_RIGHT);
 }
 
 TEST_F(BarDockingTest, BarListPopupListsSizingBarsAndStatusBarAndHidesTheChosenBar)
@@ -313,16 +334,7 @@ TEST_F(BarDockingTest, DraggingTheOuterEdgeWidensTheColumn)
 {
     CTestSizingBar& tree = Frame().m_wndTree;
     const CRect before = WindowRectOf(tree);
-    const CPoint edge(before.right - 2, before.top + before.Height() / 2);
-    ASSERT_EQ(tree.SendMessage(WM_NCHITTEST, 0, PointParam(edge)), HTRIGHT);
-    ::SetCursorPos(edge.x, edge.y);
-    CPoint moved = edge + CSize(40, 0);
-    tree.ScreenToClient(&moved);
-    tree.PostMessage(WM_MOUSEMOVE, MK_LBUTTON, PointParam(moved));
-    tree.PostMessage(WM_LBUTTONUP, 0, PointParam(moved));
-    tree.SendMessage(WM_NCLBUTTONDOWN, HTRIGHT, PointParam(edge));
-    PumpMessages();
-    Layout();
+    DragEdge(tree, HTRIGHT, CPoint(before.right - 2, before.top + before.Height() / 2), CSize(40, 0));
     EXPECT_FALSE(tree.m_bTracking);
     EXPECT_EQ(WindowRectOf(tree).Width(), before.Width() + 40);
     // The whole column follows.
@@ -330,16 +342,8 @@ TEST_F(BarDockingTest, DraggingTheOuterEdgeWidensTheColumn)
 
     // Dragged far beyond the frame: the column stops short of the free client area less 4.
     const CRect wide = WindowRectOf(tree);
-    const CPoint edge2(wide.right - 2, wide.top + wide.Height() / 2);
-    CRect pane = WindowRectOf(Frame().m_wndPane);
-    ::SetCursorPos(edge2.x, edge2.y);
-    moved = edge2 + CSize(5000, 0);
-    tree.ScreenToClient(&moved);
-    tree.PostMessage(WM_MOUSEMOVE, MK_LBUTTON, PointParam(moved));
-    tree.PostMessage(WM_LBUTTONUP, 0, PointParam(moved));
-    tree.SendMessage(WM_NCLBUTTONDOWN, HTRIGHT, PointParam(edge2));
-    PumpMessages();
-    Layout();
+    const CRect pane = WindowRectOf(Frame().m_wndPane);
+    DragEdge(tree, HTRIGHT, CPoint(wide.right - 2, wide.top + wide.Height() / 2), CSize(5000, 0));
     EXPECT_EQ(tree.m_szVert.cx, wide.Width() + pane.Width() - 4);
 }
 
@@ -347,16 +351,7 @@ TEST_F(BarDockingTest, DraggingTheEdgeBetweenBarsKeepsTheNeighbourAtItsMinimum)
 {
     CTestSizingBar& tree = Frame().m_wndTree;
     const CRect before = WindowRectOf(tree);
-    const CPoint edge(before.left + before.Width() / 2, before.bottom - 2);
-    ASSERT_EQ(tree.SendMessage(WM_NCHITTEST, 0, PointParam(edge)), HTBOTTOM);
-    ::SetCursorPos(edge.x, edge.y);
-    CPoint moved = edge + CSize(0, 3000);
-    tree.ScreenToClient(&moved);
-    tree.PostMessage(WM_MOUSEMOVE, MK_LBUTTON, PointParam(moved));
-    tree.PostMessage(WM_LBUTTONUP, 0, PointParam(moved));
-    tree.SendMessage(WM_NCLBUTTONDOWN, HTBOTTOM, PointParam(edge));
-    PumpMessages();
-    Layout();
+    DragEdge(tree, HTBOTTOM, CPoint(before.left + before.Width() / 2, before.bottom - 2), CSize(0, 3000));
     EXPECT_EQ(Frame().m_wndPreview.m_szVert.cy, Frame().m_wndPreview.m_szMin.cy);
     EXPECT_EQ(WindowRectOf(Frame().m_wndPreview).Height(), 32);
     EXPECT_TRUE(tree.IsExpanded());
@@ -429,12 +424,8 @@ TEST_F(BarDockingTest, LayoutRoundTripRestoresEveryBar)
         saved.push_back(Snapshot(*pBar));
     const CRect floatRect = WindowRectOf(*Frame().m_wndPreview.GetParentFrame());
 
-    CFrameWnd* pOld = m_pFrame;
-    DestroyFrame(pOld);
-    m_pFrame = CBarTestFrame::Make();
+    RemakeFrameAndLoad();
     ASSERT_NE(m_pFrame, nullptr);
-    Frame().LoadBarState(kSection);
-    Layout();
     CControlBar* again[] = {&Frame().m_wndToolBar, &Frame().m_wndTree, &Frame().m_wndPreview, &Frame().m_wndStatusBar};
     for (size_t i = 0; i < saved.size(); ++i) {
         const BarSnapshot now = Snapshot(*again[i]);
@@ -488,12 +479,8 @@ TEST_F(BarDockingTest, LayoutFromALargerScreenComesBackOnScreen)
             WriteInt(strSection, "YPos", 4 * cy - 20);
         }
     }
-    CFrameWnd* pOld = m_pFrame;
-    DestroyFrame(pOld);
-    m_pFrame = CBarTestFrame::Make();
+    RemakeFrameAndLoad();
     ASSERT_NE(m_pFrame, nullptr);
-    Frame().LoadBarState(kSection);
-    Layout();
     ASSERT_TRUE(Frame().m_wndPreview.IsFloating());
     const CRect rect = WindowRectOf(*Frame().m_wndPreview.GetParentFrame());
     EXPECT_LT(rect.left, cx - 16);
