@@ -14,6 +14,7 @@ BEGIN_MESSAGE_MAP(CControlBar, CWnd)
     ON_WM_DESTROY()
     ON_WM_NCCALCSIZE()
     ON_WM_NCPAINT()
+    ON_WM_NCHITTEST()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONDBLCLK()
     ON_MESSAGE(WM_SIZEPARENT, &CControlBar::OnSizeParent)
@@ -26,6 +27,39 @@ namespace {
 constexpr int kGripperSpace = 2;
 constexpr int kGripperWidth = 3;
 constexpr int kGripperTotal = kGripperSpace + kGripperWidth + kGripperSpace;
+
+bool IsForwardedToOwner(UINT message)
+{
+    switch (message) {
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_COMPAREITEM:
+    case WM_NOTIFY:
+    case WM_COMMAND:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsEmptyTipRequest(UINT message, LPARAM lParam)
+{
+    if (message != WM_NOTIFY)
+        return false;
+    const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+    if (pHeader->code == TTN_NEEDTEXTA) {
+        const auto* pInfo = reinterpret_cast<const NMTTDISPINFOA*>(lParam);
+        return (pInfo->lpszText == nullptr || *pInfo->lpszText == '\0') && pInfo->szText[0] == '\0';
+    }
+    if (pHeader->code == TTN_NEEDTEXTW) {
+        const auto* pInfo = reinterpret_cast<const NMTTDISPINFOW*>(lParam);
+        return (pInfo->lpszText == nullptr || *pInfo->lpszText == L'\0') && pInfo->szText[0] == L'\0';
+    }
+    return false;
+}
 
 int Border2X()
 {
@@ -344,10 +378,36 @@ void CControlBar::DrawGripper(CDC* pDC, const CRect& rect)
     pDC->Draw3dRect(&grip, ::GetSysColor(COLOR_BTNHIGHLIGHT), ::GetSysColor(COLOR_BTNSHADOW));
 }
 
+BOOL CControlBar::ForwardToOwner(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+{
+    if (!IsForwardedToOwner(message))
+        return FALSE;
+    lResult = 0;
+    if (OnWndMsg(message, wParam, lParam, &lResult))
+        return TRUE;
+    CWnd* pOwner = GetOwner();
+    if (pOwner == nullptr || pOwner->m_hWnd == nullptr || pOwner->m_hWnd == m_hWnd) {
+        lResult = DefWindowProc(message, wParam, lParam);
+        return TRUE;
+    }
+    lResult = pOwner->SendMessage(message, wParam, lParam);
+    if (IsEmptyTipRequest(message, lParam))
+        lResult = DefWindowProc(message, wParam, lParam);
+    return TRUE;
+}
+
+LRESULT CControlBar::OnNcHitTest(CPoint point)
+{
+    // Borders and gripper of a docked bar answer like its client area, so they drag it.
+    if (HasNonClientFrame())
+        return HTCLIENT;
+    return CWnd::OnNcHitTest(point);
+}
+
 void CControlBar::OnLButtonDown(UINT nFlags, CPoint point)
 {
-    // A bar that can dock is dragged by any spot its own controls leave free.
-    if (m_pDockBar != nullptr && m_pDockContext != nullptr) {
+    // A bar that can dock is dragged by any spot its own items leave free.
+    if (m_pDockBar != nullptr && m_pDockContext != nullptr && IsDragSpot(point)) {
         ClientToScreen(&point);
         m_pDockContext->StartDrag(point);
         return;
@@ -357,7 +417,7 @@ void CControlBar::OnLButtonDown(UINT nFlags, CPoint point)
 
 void CControlBar::OnLButtonDblClk(UINT nFlags, CPoint point)
 {
-    if (m_pDockBar != nullptr && m_pDockContext != nullptr) {
+    if (m_pDockBar != nullptr && m_pDockContext != nullptr && IsDragSpot(point)) {
         m_pDockContext->ToggleDocking();
         return;
     }

@@ -112,6 +112,12 @@ protected:
     // The gripper and the borders of a docked bar in its window DC.
     void DrawBorders(CDC* pDC, CRect& rect);
     void DrawGripper(CDC* pDC, const CRect& rect);
+    // Notifications and commands of the bar's child windows (WM_COMMAND, WM_NOTIFY, owner
+    // drawing) that the bar's own map leaves alone go to its owner; FALSE for other messages.
+    // A tool-tip text request the owner leaves empty gets the bar's default handling.
+    BOOL ForwardToOwner(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
+    // Whether a press at a client point may drag the bar (not on one of its items).
+    virtual BOOL IsDragSpot(CPoint) const { return TRUE; }
     // Whether the bar draws its own frame (borders and gripper) in the non-client area.
     virtual BOOL HasNonClientFrame() const { return m_pDockBar != nullptr; }
 
@@ -120,6 +126,7 @@ protected:
     void PostNcDestroy() override;
     void OnNcCalcSize(BOOL bCalcValidRects, NCCALCSIZE_PARAMS* lpncsp);
     void OnNcPaint();
+    LRESULT OnNcHitTest(CPoint point);
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnLButtonDblClk(UINT nFlags, CPoint point);
     LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);

@@ -57,6 +57,14 @@ BOOL CDockBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
     return CWnd::CreateEx(0, lpszClass, nullptr, dwWndStyle | WS_CHILD, CRect(0, 0, 0, 0), pParentWnd, nID);
 }
 
+LRESULT CDockBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT lResult = 0;
+    if (ForwardToOwner(message, wParam, lParam, lResult))
+        return lResult;
+    return CControlBar::WindowProc(message, wParam, lParam);
+}
+
 LRESULT CDockBar::OnSizeParent(WPARAM wParam, LPARAM lParam)
 {
     // The free rectangle and whether this is only a query hold for this layout only.

@@ -62,6 +62,8 @@ protected:
     CSize GetMaxExtent() const;
     void AttachBar(CControlBar* pBar);
 
+    // The docked bars' notifications and commands reach the frame.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()

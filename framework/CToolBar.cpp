@@ -265,6 +265,12 @@ CString CToolBar::GetButtonText(int nIndex) const
     return szText;
 }
 
+BOOL CToolBar::IsDragSpot(CPoint point) const
+{
+    POINT pt = point;
+    return SendMessage(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&pt)) < 0;
+}
+
 CSize CToolBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
 {
     SIZE sizeMax = {0, 0};

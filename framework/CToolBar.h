@@ -55,6 +55,8 @@ public:
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
     BOOL IsCommandBar() const override { return TRUE; }
+    // Off its buttons the docked tool bar is dragged.
+    BOOL IsDragSpot(CPoint point) const override;
 
 private:
     BOOL GetButton(int nIndex, TBBUTTON& button) const;

@@ -12,58 +12,13 @@ BEGIN_MESSAGE_MAP(CBarToolBarBase, CControlBar)
     ON_WM_NCRBUTTONUP()
 END_MESSAGE_MAP()
 
-namespace {
-
-bool IsForwardedToOwner(UINT message)
-{
-    switch (message) {
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_DELETEITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_COMPAREITEM:
-    case WM_NOTIFY:
-    case WM_COMMAND:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsEmptyTipRequest(UINT message, LPARAM lParam)
-{
-    if (message != WM_NOTIFY)
-        return false;
-    const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
-    if (pHeader->code == TTN_NEEDTEXTA) {
-        const auto* pInfo = reinterpret_cast<const NMTTDISPINFOA*>(lParam);
-        return (pInfo->lpszText == nullptr || *pInfo->lpszText == '\0') && pInfo->szText[0] == '\0';
-    }
-    if (pHeader->code == TTN_NEEDTEXTW) {
-        const auto* pInfo = reinterpret_cast<const NMTTDISPINFOW*>(lParam);
-        return (pInfo->lpszText == nullptr || *pInfo->lpszText == L'\0') && pInfo->szText[0] == L'\0';
-    }
-    return false;
-}
-
-} // namespace
 
 LRESULT CBarToolBarBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!IsForwardedToOwner(message))
-        return CControlBar::WindowProc(message, wParam, lParam);
     LRESULT lResult = 0;
-    if (OnWndMsg(message, wParam, lParam, &lResult))
+    if (ForwardToOwner(message, wParam, lParam, lResult))
         return lResult;
-    CWnd* pOwner = GetOwner();
-    if (pOwner == nullptr || pOwner->m_hWnd == nullptr)
-        return DefWindowProc(message, wParam, lParam);
-    lResult = pOwner->SendMessage(message, wParam, lParam);
-    // A tip the owner left empty gets the bar's own default handling.
-    if (IsEmptyTipRequest(message, lParam))
-        return CControlBar::WindowProc(message, wParam, lParam);
-    return lResult;
+    return CControlBar::WindowProc(message, wParam, lParam);
 }
 
 void CBarToolBarBase::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)

@@ -169,6 +169,30 @@ TEST_F(BarDockingTest, FrameDocksEverySideWithTheLibraryDockBars)
     EXPECT_GE(pane.top, WindowRectOf(Frame().m_wndToolBar).bottom);
 }
 
+TEST_F(BarDockingTest, DockedToolBarButtonReachesTheFrameAndItsGripperDrags)
+{
+    CToolBar& toolBar = Frame().m_wndToolBar;
+    PumpMessages(); // the idle update enables the button that has a handler
+    CRect button;
+    toolBar.GetItemRect(0, &button);
+    const CPoint centre = button.CenterPoint();
+    toolBar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, PointParam(centre));
+    toolBar.SendMessage(WM_LBUTTONUP, 0, PointParam(centre));
+    PumpMessages();
+    EXPECT_EQ(Frame().m_nNewCommands, 1);
+    EXPECT_FALSE(toolBar.IsFloating());
+    // The gripper lies in the frame of the bar and still answers as the bar's client area.
+    CRect rect = WindowRectOf(toolBar);
+    EXPECT_EQ(toolBar.SendMessage(WM_NCHITTEST, 0, PointParam(rect.TopLeft() + CSize(3, 5))), HTCLIENT);
+    // A double-click off the buttons floats it; another docks it again.
+    toolBar.SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(static_cast<WORD>(-3), 5));
+    Layout();
+    EXPECT_TRUE(toolBar.IsFloating());
+    toolBar.SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(static_cast<WORD>(-3), 5));
+    Layout();
+    EXPECT_EQ(DockIdOf(toolBar), AFX_IDW_DOCKBAR_TOP);
+}
+
 TEST_F(BarDockingTest, ClientRectangleMapsToTheScreen)
 {
     CRect rect;

@@ -30,6 +30,7 @@ void CTestSizingBar::OnSize(UINT nType, int cx, int cy)
 
 BEGIN_MESSAGE_MAP(CBarTestFrame, CBarFrameWnd)
     ON_WM_CREATE()
+    ON_COMMAND(ID_FILE_NEW, &CBarTestFrame::OnFileNew)
     ON_COMMAND_EX(kTreeBarId, &CBarTestFrame::OnBarCheck)
     ON_COMMAND_EX(kPreviewBarId, &CBarTestFrame::OnBarCheck)
     ON_UPDATE_COMMAND_UI(kTreeBarId, &CBarTestFrame::OnUpdateControlBarMenu)

@@ -33,9 +33,11 @@ public:
     CTestSizingBar m_wndTree;
     CTestSizingBar m_wndPreview;
     CStatic m_wndPane;
+    int m_nNewCommands = 0;
 
 protected:
     int OnCreate(LPCREATESTRUCTA lpcs);
+    void OnFileNew() { ++m_nNewCommands; }
 
     DECLARE_MESSAGE_MAP()
 };
