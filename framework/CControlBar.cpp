@@ -279,6 +279,10 @@ void CControlBar::OnDestroy()
         CDockBar* pDockBar = m_pDockBar;
         m_pDockBar = nullptr;
         pDockBar->ForgetBar(this);
+        // A floating frame with nothing left to show hides.
+        CWnd* pFrame = pDockBar->m_bFloating ? pDockBar->GetParent() : nullptr;
+        if (pFrame != nullptr && pDockBar->GetDockedVisibleCount() == 0 && pFrame->IsWindowVisible())
+            pFrame->ShowWindow(SW_HIDE);
     }
     CWnd::OnDestroy();
 }

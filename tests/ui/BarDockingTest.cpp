@@ -459,6 +459,54 @@ TEST_F(BarDockingTest, LayoutRoundTripRestoresEveryBar)
     EXPECT_EQ(WindowRectOf(*Frame().m_wndPreview.GetParentFrame()), floatRect);
 }
 
+TEST_F(BarDockingTest, ExpandedBarSavesItsSizeFromBeforeAndExpandsAgainOnLoad)
+{
+    const CSize before = Frame().m_wndTree.m_szVert;
+    Frame().m_wndTree.ToggleExpand();
+    Layout();
+    ASSERT_TRUE(Frame().m_wndTree.IsExpanded());
+    Frame().SaveBarState(kSection);
+    EXPECT_EQ(static_cast<int>(theBarTestApp.GetProfileInt("Bar State-SCBar-106", "sizeVertCY", 0)), before.cy);
+    EXPECT_EQ(theBarTestApp.GetProfileInt("Bar State-SCBar-106", "Expanded", 0), 1u);
+    EXPECT_EQ(theBarTestApp.GetProfileInt("Bar State-SCBar-105", "Expanded", 1), 0u);
+    RemakeFrameAndLoad();
+    ASSERT_NE(m_pFrame, nullptr);
+    EXPECT_TRUE(Frame().m_wndTree.IsExpanded());
+    EXPECT_EQ(WindowRectOf(Frame().m_wndPreview).Height(), 32);
+}
+
+TEST_F(BarDockingTest, StoredSizesBelowTheMinimumAreRaised)
+{
+    for (const char* entry : {"sizeHorzCX", "sizeHorzCY", "sizeVertCX", "sizeVertCY", "sizeFloatCX", "sizeFloatCY"})
+        WriteInt("Bar State-SCBar-105", entry, 3);
+    Frame().m_wndPreview.LoadSizes(kSection);
+    EXPECT_EQ(Frame().m_wndPreview.m_szHorz, CSize(33, 32));
+    EXPECT_EQ(Frame().m_wndPreview.m_szVert, CSize(33, 32));
+    EXPECT_EQ(Frame().m_wndPreview.m_szFloat, CSize(33, 32));
+    // Missing values leave the sizes as they are.
+    theBarTestApp.ClearProfile();
+    Frame().m_wndTree.m_szHorz = CSize(123, 45);
+    Frame().m_wndTree.LoadSizes(kSection);
+    EXPECT_EQ(Frame().m_wndTree.m_szHorz, CSize(123, 45));
+}
+
+TEST_F(BarDockingTest, FloatingFrameCaptionShowsTheBarListPopup)
+{
+    Frame().FloatControlBar(&Frame().m_wndPreview, CPoint(900, 300));
+    Layout();
+    int nPopups = 0;
+    CWnd* pOwner = nullptr;
+    CModalHandlerScope scope([&](const ModalRequest& r) -> INT_PTR {
+        nPopups += r.kind == ModalKind::PopupMenu ? 1 : 0;
+        pOwner = r.pWnd;
+        return 0;
+    });
+    CFrameWnd* pFloat = Frame().m_wndPreview.GetParentFrame();
+    pFloat->SendMessage(WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(910, 305));
+    EXPECT_EQ(nPopups, 1);
+    EXPECT_EQ(pOwner, m_pFrame);
+}
+
 TEST_F(BarDockingTest, LayoutNamingAMissingBarIsRefused)
 {
     CControlBar* bars[] = {&Frame().m_wndToolBar, &Frame().m_wndTree, &Frame().m_wndPreview};
