@@ -60,6 +60,9 @@ public:
 
 private:
     BOOL GetButton(int nIndex, TBBUTTON& button) const;
+    // Every button but the last ends a line (one column), or none does; TRUE when the control's
+    // size must be asked again.
+    BOOL SetWrapped(BOOL bWrapped);
 
     CBitmap m_bitmap; // the button images; the control only borrows the bitmap
     CSize m_sizeImage;

@@ -193,6 +193,25 @@ TEST_F(BarDockingTest, DockedToolBarButtonReachesTheFrameAndItsGripperDrags)
     EXPECT_EQ(DockIdOf(toolBar), AFX_IDW_DOCKBAR_TOP);
 }
 
+TEST_F(BarDockingTest, ToolBarDockedAtASideStandsInAColumn)
+{
+    CToolBar& toolBar = Frame().m_wndToolBar;
+    const CRect row = WindowRectOf(toolBar);
+    EXPECT_GT(row.Width(), row.Height());
+    Frame().DockControlBar(&toolBar, AFX_IDW_DOCKBAR_RIGHT);
+    Layout();
+    const CRect column = WindowRectOf(toolBar);
+    EXPECT_GT(column.Height(), column.Width());
+    CRect first;
+    CRect second;
+    toolBar.GetItemRect(0, &first);
+    toolBar.GetItemRect(1, &second);
+    EXPECT_EQ(first.left, second.left);
+    Frame().DockControlBar(&toolBar, AFX_IDW_DOCKBAR_TOP);
+    Layout();
+    EXPECT_EQ(WindowRectOf(toolBar).Size(), row.Size());
+}
+
 TEST_F(BarDockingTest, ClientRectangleMapsToTheScreen)
 {
     CRect rect;
@@ -533,6 +552,41 @@ TEST_F(BarDockingTest, LayoutNamingAMissingBarIsRefused)
     EXPECT_TRUE(Frame().IsBarStateValid(kSection));
 }
 
+TEST_F(BarDockingTest, BarThatNoRecordPlacesIsDockedAgain)
+{
+    // The left dock bar's record lists only the tree: the preview it held is not lost.
+    WriteInt("Bar State-Bar0", "BarID", AFX_IDW_DOCKBAR_LEFT);
+    WriteInt("Bar State-Bar0", "Bars", 3);
+    WriteInt("Bar State-Bar0", "Bar#0", 0);
+    WriteInt("Bar State-Bar0", "Bar#1", kTreeBarId);
+    WriteInt("Bar State-Bar0", "Bar#2", 0);
+    WriteInt("Bar State-Summary", "Bars", 1);
+    Frame().LoadBarState(kSection);
+    Layout();
+    EXPECT_EQ(DockIdOf(Frame().m_wndTree), AFX_IDW_DOCKBAR_LEFT);
+    EXPECT_NE(Frame().m_wndPreview.m_pDockBar, nullptr);
+    EXPECT_TRUE(Frame().m_wndPreview.IsVisible());
+    EXPECT_GT(WindowRectOf(Frame().m_wndPreview).Width(), 0);
+}
+
+TEST_F(BarDockingTest, ImplausibleStoredCountsLoadNothing)
+{
+    const BarSnapshot before = Snapshot(Frame().m_wndTree);
+    WriteInt("Bar State-Summary", "Bars", 0x7FFFFFFF);
+    WriteInt("Bar State-Bar0", "BarID", AFX_IDW_DOCKBAR_TOP);
+    WriteInt("Bar State-Bar0", "Bars", 0x7FFFFFFF);
+    CDockState state;
+    state.LoadState(kSection);
+    EXPECT_TRUE(state.m_arrBarInfo.empty());
+    WriteInt("Bar State-Summary", "Bars", 1);
+    state.LoadState(kSection);
+    ASSERT_EQ(state.m_arrBarInfo.size(), 1u);
+    EXPECT_TRUE(state.m_arrBarInfo[0].m_arrBarID.empty());
+    Frame().LoadBarState(kSection);
+    Layout();
+    EXPECT_TRUE(Snapshot(Frame().m_wndTree) == before);
+}
+
 TEST_F(BarDockingTest, LayoutFromALargerScreenComesBackOnScreen)
 {
     Frame().FloatControlBar(&Frame().m_wndPreview, CPoint(600, 500));
@@ -633,31 +687,46 @@ TEST_F(BarDockingTest, DefaultLayoutOneLoadsIntoTheIntendedArrangement)
     EXPECT_EQ(Frame().GetControlBar(AFX_IDW_DOCKBAR_FLOAT), nullptr);
 }
 
-// Shows the docked frame with a floating bar; with ORVO_BAR_SCREENSHOT_MS set it stays up that
-// long so that the display can be captured.
+// Keeps the display as it is for ORVO_BAR_SCREENSHOT_MS milliseconds when that is set, so that
+// it can be captured.
+void HoldForScreenshot()
+{
+    const char* pHold = std::getenv("ORVO_BAR_SCREENSHOT_MS");
+    if (pHold == nullptr)
+        return;
+    const DWORD dwEnd = ::GetTickCount() + static_cast<DWORD>(std::atoi(pHold));
+    while (static_cast<LONG>(dwEnd - ::GetTickCount()) > 0) {
+        PumpMessages();
+        ::Sleep(20);
+    }
+}
+
+COLORREF ScreenPixel(CPoint pt)
+{
+    HDC hScreen = ::GetDC(nullptr);
+    const COLORREF clr = ::GetPixel(hScreen, pt.x, pt.y);
+    ::ReleaseDC(nullptr, hScreen);
+    return clr;
+}
+
+// The frame with everything docked, then with the preview bar floating.
 TEST_F(BarDockingTest, DockedAndFloatingBarsArePainted)
 {
-    Frame().DockControlBar(&Frame().m_wndPreview, AFX_IDW_DOCKBAR_BOTTOM);
-    Layout();
+    Frame().RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    // The sizing bars' frames are drawn in the library's bar grey.
+    const CRect tree = WindowRectOf(Frame().m_wndTree);
+    EXPECT_EQ(ScreenPixel(CPoint(tree.left + 2, tree.bottom - 2)), RGB(128, 128, 128));
+    HoldForScreenshot();
     Frame().FloatControlBar(&Frame().m_wndPreview, CPoint(620, 380));
     Frame().m_wndPreview.m_szFloat = CSize(240, 160);
     Frame().m_wndPreview.GetParentFrame()->RecalcLayout();
     Layout();
     Frame().RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpMessages();
-    // The tree bar's frame is drawn in the library's bar grey.
-    CRect tree = WindowRectOf(Frame().m_wndTree);
-    HDC hScreen = ::GetDC(nullptr);
-    const COLORREF edge = ::GetPixel(hScreen, tree.left + 2, tree.bottom - 2);
-    ::ReleaseDC(nullptr, hScreen);
-    EXPECT_EQ(edge, RGB(128, 128, 128));
-    if (const char* pHold = std::getenv("ORVO_BAR_SCREENSHOT_MS")) {
-        const DWORD dwEnd = ::GetTickCount() + static_cast<DWORD>(std::atoi(pHold));
-        while (static_cast<LONG>(dwEnd - ::GetTickCount()) > 0) {
-            PumpMessages();
-            ::Sleep(20);
-        }
-    }
+    const CRect preview = WindowRectOf(Frame().m_wndPreview);
+    EXPECT_EQ(ScreenPixel(CPoint(preview.left + 3, preview.top + 3)), RGB(128, 128, 128));
+    HoldForScreenshot();
 }
 
 } // namespace
