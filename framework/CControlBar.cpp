@@ -233,12 +233,7 @@ void CControlBar::GetBarInfo(CControlBarInfo* pInfo)
 void CControlBar::SetBarInfo(CControlBarInfo* pInfo, CFrameWnd*)
 {
     m_nMRUWidth = pInfo->m_nMRUWidth;
-    DWORD dwStyle = m_dwStyle;
-    if (m_pDockBar == nullptr) {
-        // Not in a dock bar (a status bar): only its visibility is kept.
-        dwStyle &= ~static_cast<DWORD>(CBRS_FLOATING);
-    }
-    m_dwStyle = dwStyle;
+    // A bar outside any dock bar (a status bar) keeps only its visibility.
     UINT nFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
     nFlags |= pInfo->m_bVisible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
     m_nStateFlags &= ~static_cast<UINT>(delayHide | delayShow);

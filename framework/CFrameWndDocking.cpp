@@ -177,16 +177,11 @@ void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay)
                            SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE |
                                (bShow ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         pBar->m_nStateFlags &= ~static_cast<UINT>(CControlBar::delayHide | CControlBar::delayShow);
-        // A floating frame follows its bars: shown with the first, hidden with the last.
-        if (pBar->IsFloating() && pParentFrame != nullptr) {
-            pParentFrame->RecalcLayout();
-            if (bShow && !pParentFrame->IsWindowVisible())
-                pParentFrame->ShowWindow(SW_SHOWNA);
-        } else if (pParentFrame != nullptr) {
-            pParentFrame->RecalcLayout();
-        }
+        if (pParentFrame != nullptr)
+            pParentFrame->RecalcLayout(); // a floating frame hides with its last bar
     }
-    if (pBar->IsFloating() && bDelay && pParentFrame != nullptr && bShow && !pParentFrame->IsWindowVisible())
+    // A floating frame shows with its first bar.
+    if (bShow && pBar->IsFloating() && pParentFrame != nullptr && !pParentFrame->IsWindowVisible())
         pParentFrame->ShowWindow(SW_SHOWNA);
 }
 

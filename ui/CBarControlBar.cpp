@@ -18,7 +18,6 @@ BEGIN_MESSAGE_MAP(CBarControlBar, CBarToolBarBase)
     ON_WM_NCLBUTTONDOWN()
     ON_WM_NCLBUTTONDBLCLK()
     ON_WM_NCMOUSEMOVE()
-    ON_WM_NCRBUTTONUP()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
     ON_WM_RBUTTONDOWN()
@@ -813,11 +812,6 @@ void CBarControlBar::OnNcMouseMove(UINT nHitTest, CPoint point)
     if (!m_bTracking && ButtonAt(point) != nullptr)
         HoverStep();
     CBarToolBarBase::OnNcMouseMove(nHitTest, point);
-}
-
-void CBarControlBar::OnNcRButtonUp(UINT nHitTest, CPoint point)
-{
-    CBarToolBarBase::OnNcRButtonUp(nHitTest, point);
 }
 
 void CBarControlBar::OnTimer(UINT_PTR nIDEvent)

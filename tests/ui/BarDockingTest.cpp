@@ -236,6 +236,19 @@ TEST_F(BarDockingTest, EnablingOneSideReplacesOnlyThatDockBar)
     pFrame->DestroyWindow();
 }
 
+TEST_F(BarDockingTest, WindowClassCarriesTheGivenIcon)
+{
+    CREATESTRUCTA cs = {};
+    ASSERT_TRUE(Frame().PreCreateWindowWithIcon(cs, 116));
+    ASSERT_NE(cs.lpszClass, nullptr);
+    WNDCLASSA wc = {};
+    ASSERT_TRUE(::GetClassInfoA(AfxGetInstanceHandle(), cs.lpszClass, &wc));
+    EXPECT_NE(wc.hIcon, nullptr);
+    EXPECT_EQ(wc.hCursor, nullptr);
+    EXPECT_EQ(wc.hbrBackground, nullptr);
+    EXPECT_EQ(wc.style, 0u);
+}
+
 TEST_F(BarDockingTest, DocksLeftRightAndTop)
 {
     struct Case
@@ -259,6 +272,25 @@ TEST_F(BarDockingTest, DocksLeftRightAndTop)
         else
             EXPECT_EQ(bar.Width(), Frame().m_wndPreview.m_szVert.cx);
     }
+}
+
+TEST_F(BarDockingTest, HiddenFloatingBarHidesItsFrameAndShowingBringsItBack)
+{
+    CTestSizingBar& bar = Frame().m_wndPreview;
+    Frame().FloatControlBar(&bar, CPoint(900, 300));
+    Layout();
+    CFrameWnd* pFloat = bar.GetParentFrame();
+    Frame().ShowControlBar(&bar, FALSE, FALSE);
+    EXPECT_FALSE(pFloat->IsWindowVisible());
+    Frame().ShowControlBar(&bar, TRUE, TRUE);
+    Layout();
+    EXPECT_TRUE(pFloat->IsWindowVisible());
+    EXPECT_TRUE(bar.IsWindowVisible());
+    // The close box of the floating frame hides the bar.
+    pFloat->SendMessage(WM_CLOSE);
+    Layout();
+    EXPECT_FALSE(bar.IsVisible());
+    EXPECT_FALSE(pFloat->IsWindowVisible());
 }
 
 TEST_F(BarDockingTest, FloatsAndDocksAgainWhereItWas)
