@@ -97,6 +97,18 @@ protected:
         PumpMessages();
     }
     CBarTestFrame& Frame() { return *m_pFrame; }
+    // One stored dock-bar record (its id and its list of entries) as the only record.
+    void WriteOnlyDockBarRecord(UINT nDockId, const std::vector<UINT>& entries)
+    {
+        WriteInt("Bar State-Bar0", "BarID", static_cast<int>(nDockId));
+        WriteInt("Bar State-Bar0", "Bars", static_cast<int>(entries.size()));
+        for (size_t i = 0; i < entries.size(); ++i) {
+            CString strEntry;
+            strEntry.Format("Bar#%d", static_cast<int>(i));
+            WriteInt("Bar State-Bar0", strEntry, static_cast<int>(entries[i]));
+        }
+        WriteInt("Bar State-Summary", "Bars", 1);
+    }
     // Destroys the frame, makes it again and loads the stored layout into it.
     void RemakeFrameAndLoad()
     {
@@ -565,14 +577,8 @@ TEST_F(BarDockingTest, LayoutNamingAMissingBarIsRefused)
     for (CControlBar* pBar : bars)
         before.push_back(Snapshot(*pBar));
     // The tree and a bar 107 the frame does not have, in the top dock bar.
-    WriteInt("Bar State-Bar0", "BarID", AFX_IDW_DOCKBAR_TOP);
-    WriteInt("Bar State-Bar0", "Bars", 4);
-    WriteInt("Bar State-Bar0", "Bar#0", 0);
-    WriteInt("Bar State-Bar0", "Bar#1", kTreeBarId);
-    WriteInt("Bar State-Bar0", "Bar#2", 107);
-    WriteInt("Bar State-Bar0", "Bar#3", 0);
+    WriteOnlyDockBarRecord(AFX_IDW_DOCKBAR_TOP, {0, kTreeBarId, 107, 0});
     WriteInt("Bar State-SCBar-106", "sizeVertCX", 400);
-    WriteInt("Bar State-Summary", "Bars", 1);
     EXPECT_FALSE(Frame().IsBarStateValid(kSection));
     Frame().LoadBarState(kSection);
     Layout();
@@ -587,12 +593,7 @@ TEST_F(BarDockingTest, LayoutNamingAMissingBarIsRefused)
 TEST_F(BarDockingTest, BarThatNoRecordPlacesIsDockedAgain)
 {
     // The left dock bar's record lists only the tree: the preview it held is not lost.
-    WriteInt("Bar State-Bar0", "BarID", AFX_IDW_DOCKBAR_LEFT);
-    WriteInt("Bar State-Bar0", "Bars", 3);
-    WriteInt("Bar State-Bar0", "Bar#0", 0);
-    WriteInt("Bar State-Bar0", "Bar#1", kTreeBarId);
-    WriteInt("Bar State-Bar0", "Bar#2", 0);
-    WriteInt("Bar State-Summary", "Bars", 1);
+    WriteOnlyDockBarRecord(AFX_IDW_DOCKBAR_LEFT, {0, kTreeBarId, 0});
     Frame().LoadBarState(kSection);
     Layout();
     EXPECT_EQ(DockIdOf(Frame().m_wndTree), AFX_IDW_DOCKBAR_LEFT);
