@@ -185,6 +185,8 @@ TEST_F(BarDockingTest, DockedToolBarButtonReachesTheFrameAndItsGripperDrags)
 {
     CToolBar& toolBar = Frame().m_wndToolBar;
     PumpMessages(); // the idle update enables the button that has a handler
+    EXPECT_TRUE(toolBar.SendMessage(TB_ISBUTTONENABLED, ID_FILE_NEW));
+    EXPECT_FALSE(toolBar.SendMessage(TB_ISBUTTONENABLED, ID_EDIT_CUT));
     CRect button;
     toolBar.GetItemRect(0, &button);
     const CPoint centre = button.CenterPoint();
