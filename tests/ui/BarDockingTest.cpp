@@ -340,6 +340,28 @@ TEST_F(BarDockingTest, FloatsAndDocksAgainWhereItWas)
     EXPECT_EQ(WindowRectOf(*bar.GetParentFrame()).TopLeft(), CPoint(900, 300));
 }
 
+TEST_F(BarDockingTest, SizingTheFloatingFrameSetsTheFloatingSize)
+{
+    CTestSizingBar& bar = Frame().m_wndPreview;
+    Frame().FloatControlBar(&bar, CPoint(900, 300));
+    Layout();
+    CFrameWnd* pFloat = bar.GetParentFrame();
+    const CSize before = bar.m_szFloat;
+    CRect rect = WindowRectOf(*pFloat);
+    rect.right += 60;
+    rect.bottom += 40;
+    pFloat->SendMessage(WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&rect));
+    EXPECT_EQ(bar.m_szFloat, before + CSize(60, 40));
+    pFloat->SetWindowPos(nullptr, 0, 0, rect.Width(), rect.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+    EXPECT_EQ(WindowRectOf(*pFloat).Size(), rect.Size());
+    // Never below the bar's minimum.
+    rect.right = rect.left + 5;
+    rect.bottom = rect.top + 5;
+    pFloat->SendMessage(WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&rect));
+    EXPECT_EQ(bar.m_szFloat, bar.m_szMin);
+}
+
 TEST_F(BarDockingTest, FloatingFrameStaysOnTheScreen)
 {
     // A place far off the screen (a stored place from another monitor) comes back onto it.
