@@ -2,6 +2,7 @@
 
 #include "framework/AfxGlobals.h"
 #include "framework/CCmdUI.h"
+#include "framework/CControlBar.h"
 #include "framework/CView.h"
 #include "framework/CWinApp.h"
 
@@ -194,7 +195,13 @@ void CFrameWnd::PostNcDestroy()
 
 void CFrameWnd::RecalcLayout(BOOL)
 {
+    // A bar may ask for a layout while it is being laid out.
+    if (m_bInRecalcLayout || m_hWnd == nullptr)
+        return;
+    m_bInRecalcLayout = TRUE;
+    m_nIdleFlags &= ~static_cast<UINT>(idleLayout | idleNotify);
     RepositionBars(0, 0xFFFF, AFX_IDW_PANE_FIRST, reposExtra, &m_rectBorder);
+    m_bInRecalcLayout = FALSE;
 }
 
 void CFrameWnd::OnSize(UINT nType, int cx, int cy)
@@ -350,6 +357,8 @@ void CFrameWnd::SetMessageText(UINT nID)
 
 LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM)
 {
+    if ((m_nIdleFlags & idleLayout) != 0)
+        RecalcLayout((m_nIdleFlags & idleNotify) != 0);
     if (m_bTitleDirty) {
         m_bTitleDirty = FALSE;
         OnUpdateFrameTitle(TRUE);
@@ -407,20 +416,19 @@ void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI)
 
 void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
 {
-    CWnd* pBar = GetDescendantWindow(static_cast<int>(pCmdUI->m_nID), TRUE);
+    CControlBar* pBar = GetControlBar(pCmdUI->m_nID);
     if (pBar == nullptr) {
         pCmdUI->ContinueRouting();
         return;
     }
-    pCmdUI->SetCheck(pBar->IsWindowVisible() ? 1 : 0);
+    pCmdUI->SetCheck(pBar->IsVisible() ? 1 : 0);
 }
 
 BOOL CFrameWnd::OnBarCheck(UINT nID)
 {
-    CWnd* pBar = GetDescendantWindow(static_cast<int>(nID), TRUE);
+    CControlBar* pBar = GetControlBar(nID);
     if (pBar == nullptr)
         return FALSE;
-    pBar->ShowWindow(pBar->IsWindowVisible() ? SW_HIDE : SW_SHOWNOACTIVATE);
-    RecalcLayout();
+    ShowControlBar(pBar, !pBar->IsVisible(), FALSE);
     return TRUE;
 }

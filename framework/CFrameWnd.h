@@ -7,7 +7,13 @@
 #include "framework/CString.h"
 #include "framework/CWnd.h"
 
+#include <vector>
+
 class CView;
+class CControlBar;
+class CDockBar;
+class CDockState;
+class CMiniDockFrameWnd;
 
 // Frame styles (in the window style's class-specific bits).
 #define FWS_ADDTOTITLE 0x00008000L
@@ -64,6 +70,33 @@ public:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     BOOL IsFrameWnd() const override { return TRUE; }
 
+    // Docking. EnableDocking makes the dock bars of the sides asked for (CBRS_ALIGN_...);
+    // DockControlBar docks a bar in the dock bar of that id (0: the first side the bar may
+    // take) at a place in screen coordinates or at the end of a new row.
+    void EnableDocking(DWORD dwDockStyle);
+    void DockControlBar(CControlBar* pBar, UINT nDockBarID = 0, LPCRECT lpRect = nullptr);
+    void DockControlBar(CControlBar* pBar, CDockBar* pDockBar, LPCRECT lpRect = nullptr);
+    // Docks a bar where it was docked before it floated (its place holder), if it has one.
+    void ReDockControlBar(CControlBar* pBar, CDockBar* pDockBar, LPCRECT lpRect = nullptr);
+    // Floats a bar in a floating frame at a screen point (kept on the screen).
+    void FloatControlBar(CControlBar* pBar, CPoint point, DWORD dwStyle = 0x2000L /* CBRS_ALIGN_TOP */);
+    void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
+    // The bar with that id among the bars that belong to this frame (floating ones too).
+    CControlBar* GetControlBar(UINT nID);
+    void AddControlBar(CControlBar* pBar);
+    void RemoveControlBar(CControlBar* pBar);
+    // The visible dock bar of this frame that a rectangle (screen coordinates) touches, among
+    // the sides in dwDockStyle; null when none.
+    CDockBar* CanDock(const CRect& rect, DWORD dwDockStyle);
+    CMiniDockFrameWnd* CreateFloatingFrame(DWORD dwStyle);
+    // The layout runs at the next idle time.
+    void DelayRecalcLayout(BOOL bNotify = TRUE);
+    // The docking layout in the profile (see CDockState).
+    void LoadBarState(LPCSTR lpszProfileName);
+    void SaveBarState(LPCSTR lpszProfileName);
+    void GetDockState(CDockState& state);
+    void SetDockState(CDockState& state);
+
     // Idle-time command UI of every visible frame of the thread and of its bars.
     static void PASCAL IdleUpdateVisibleFrames();
 
@@ -71,6 +104,8 @@ public:
     BOOL m_bAutoMenuEnable = TRUE; // menu items without a command handler are disabled
     UINT m_nIDHelp = 0;
     CRect m_rectBorder;            // space kept free around the view by RecalcLayout
+    std::vector<CControlBar*> m_listControlBars; // in the order they were made
+    CRuntimeClass* m_pFloatingFrameClass = nullptr;
     CString m_strTitle;
 
 protected:
@@ -95,6 +130,13 @@ protected:
     UINT m_nIDTracking = 0;
     UINT m_nIDLastMessage = 0;
     BOOL m_bTitleDirty = TRUE;
+    BOOL m_bInRecalcLayout = FALSE;
+    enum IdleFlags
+    {
+        idleLayout = 2,
+        idleNotify = 4,
+    };
+    UINT m_nIdleFlags = 0;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -265,6 +265,32 @@ CString CToolBar::GetButtonText(int nIndex) const
     return szText;
 }
 
+BOOL CToolBar::SetWrapped(BOOL bWrapped)
+{
+    BOOL bChanged = FALSE;
+    const int nCount = GetCount();
+    for (int i = 0; i < nCount; ++i) {
+        TBBUTTON button;
+        if (!GetButton(i, button))
+            continue;
+        const BOOL bWrap = bWrapped && i + 1 < nCount;
+        if (((button.fsState & TBSTATE_WRAP) != 0) == (bWrap != FALSE))
+            continue;
+        TBBUTTONINFOA info = {sizeof(info)};
+        info.dwMask = TBIF_STATE | TBIF_BYINDEX;
+        info.fsState = static_cast<BYTE>(bWrap ? (button.fsState | TBSTATE_WRAP) : (button.fsState & ~TBSTATE_WRAP));
+        SendMessage(TB_SETBUTTONINFOA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+        bChanged = TRUE;
+    }
+    return bChanged || bWrapped;
+}
+
+BOOL CToolBar::IsDragSpot(CPoint point) const
+{
+    POINT pt = point;
+    return SendMessage(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&pt)) < 0;
+}
+
 CSize CToolBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
 {
     SIZE sizeMax = {0, 0};
@@ -274,6 +300,17 @@ CSize CToolBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
         sizeMax.cy = HIWORD(dwButton);
     }
     CSize size(sizeMax.cx + m_cxLeftBorder + m_cxRightBorder, sizeMax.cy + m_cyTopBorder + m_cyBottomBorder);
+    if (m_pDockBar != nullptr) {
+        // Docked at a side the buttons stand in one column; elsewhere in one row.
+        if (SetWrapped(!bHorz)) {
+            sizeMax = SIZE{0, 0};
+            SendMessage(TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&sizeMax));
+        }
+        // Docked: the borders and the gripper of the dock bar's row.
+        CRect inside(0, 0, 0, 0);
+        CalcInsideRect(inside, bHorz);
+        size = CSize(sizeMax.cx - inside.Width(), sizeMax.cy - inside.Height());
+    }
     if (bStretch) {
         if (bHorz)
             size.cx = 32767;

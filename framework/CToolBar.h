@@ -55,9 +55,14 @@ public:
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
     BOOL IsCommandBar() const override { return TRUE; }
+    // Off its buttons the docked tool bar is dragged.
+    BOOL IsDragSpot(CPoint point) const override;
 
 private:
     BOOL GetButton(int nIndex, TBBUTTON& button) const;
+    // Every button but the last ends a line (one column), or none does; TRUE when the control's
+    // size must be asked again.
+    BOOL SetWrapped(BOOL bWrapped);
 
     CBitmap m_bitmap; // the button images; the control only borrows the bitmap
     CSize m_sizeImage;

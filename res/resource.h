@@ -50,3 +50,9 @@
 #define IDS_THUMB_REDRAWING 3106
 #define IDS_DRAWING_FAILURE 3107
 // ---- end of the drawing rendering block ----
+
+// ---- Window library (ui/): the sizing bars' caption-button tips ----
+#define IDS_SCB_HIDE_TIP 5000
+#define IDS_SCB_EXPAND_TIP 5001
+#define IDS_SCB_CONTRACT_TIP 5002
+// ---- end of the window library block ----
