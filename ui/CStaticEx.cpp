@@ -77,11 +77,16 @@ void CStaticEx::OnPaint()
     CPaintDC dc(this);
     CRect client;
     GetClientRect(&client);
+    Paint(dc.GetSafeHdc(), client);
+}
+
+void CStaticEx::Paint(HDC dc, const RECT& client) const
+{
     if (!m_bTransparent) {
         GdiObject<HBRUSH> brush(::CreateSolidBrush(m_clrBk));
-        ::FillRect(dc.GetSafeHdc(), &client, brush.Get());
+        ::FillRect(dc, &client, brush.Get());
     }
-    DrawLabel(dc.GetSafeHdc(), client);
+    DrawLabel(dc, client);
 }
 
 void CStaticEx::DrawLabel(HDC dc, const RECT& client) const

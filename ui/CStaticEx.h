@@ -24,6 +24,8 @@ public:
 
     // The font the control draws with; the caller owns the handle.
     HFONT CreateTextFont() const;
+    // Draws the control into dc as WM_PAINT does (also for pictures of it).
+    void Paint(HDC dc, const RECT& client) const;
 
 protected:
     void OnPaint();
@@ -37,6 +39,9 @@ private:
     COLORREF m_clrBk;
     COLORREF m_clrText;
     HCURSOR m_hCursor;
+    // Kept for the bitmap form of the control, which this program does not use.
+    BYTE m_bHasBitmap = 0;
+    BYTE m_bBitmapTransparent = 0;
     BYTE m_bTransparent = 0;
     int m_nFontHeight = 10;
     CString m_strFontFace = "MS Sans Serif";
