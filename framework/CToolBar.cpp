@@ -13,13 +13,6 @@ END_MESSAGE_MAP()
 
 namespace {
 
-struct ToolBarResource
-{
-    int cx = 0;
-    int cy = 0;
-    std::vector<UINT> ids;
-};
-
 // Reads count fields of `width` bytes each (2 or 4) from an RT_TOOLBAR resource.
 UINT ReadField(const BYTE* pData, size_t offset, size_t width)
 {
@@ -33,10 +26,10 @@ UINT ReadField(const BYTE* pData, size_t offset, size_t width)
     return dw;
 }
 
-// An RT_TOOLBAR resource comes in two layouts: Microsoft's resource compiler writes WORD
-// fields after a version word of 1 (version, width, height, count, ids); windres writes DWORD
-// fields without a version (width, height, count, ids). Every size is checked against the
-// resource's length before it is read.
+} // namespace
+
+// Both layouts (see the header); every size is checked against the resource's length before it
+// is read.
 bool ParseToolBarResource(const BYTE* pData, DWORD dwSize, ToolBarResource& result)
 {
     struct Layout
@@ -67,6 +60,8 @@ bool ParseToolBarResource(const BYTE* pData, DWORD dwSize, ToolBarResource& resu
     }
     return false;
 }
+
+namespace {
 
 // A tool-bar button as a command UI item.
 class CToolCmdUI : public CCmdUI

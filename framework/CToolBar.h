@@ -6,6 +6,8 @@
 #include "framework/CControlBar.h"
 #include "framework/CString.h"
 
+#include <vector>
+
 // Button styles as MAKELONG(control style, control state).
 #define TBBS_BUTTON MAKELONG(TBSTYLE_BUTTON, 0)
 #define TBBS_SEPARATOR MAKELONG(TBSTYLE_SEP, 0)
@@ -19,6 +21,18 @@
 #define TBBS_DISABLED MAKELONG(0, TBSTATE_ENABLED)
 #define TBBS_INDETERMINATE MAKELONG(0, TBSTATE_INDETERMINATE)
 #define TBBS_HIDDEN MAKELONG(0, TBSTATE_HIDDEN)
+
+// The size and command ids of an RT_TOOLBAR resource. It comes in two layouts: Microsoft's
+// resource compiler writes WORD fields after a version word of 1 (version, width, height, count,
+// ids); windres writes DWORD fields without a version (width, height, count, ids).
+struct ToolBarResource
+{
+    int cx = 0;
+    int cy = 0;
+    std::vector<UINT> ids;
+};
+// False for data of neither layout, or sizes out of bounds.
+bool ParseToolBarResource(const BYTE* pData, DWORD dwSize, ToolBarResource& result);
 
 class CToolBar : public CControlBar
 {

@@ -1,0 +1,587 @@
+#include "ui/CImageMenuManager.h"
+
+#include "framework/CToolBar.h"
+#include "framework/CWnd.h"
+#include "framework/GdiScopes.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+const int kMaxText = 260;
+const WORD kToolbarResource = 241;
+// OBM_CHECK (the system's check mark bitmap; its name needs OEMRESOURCE before windows.h).
+const WORD kSystemCheckBitmap = 32760;
+
+struct NumPadName {
+    const char* from;
+    const char* to;
+};
+const NumPadName kNumPadNames[] = {{"Num 7", "Home"}, {"Num 1", "End"}, {"Num 9", "PgUp"},
+                                   {"Num 3", "PgDn"}, {"Num 0", "Ins"}, {"Num Del", "Del"}};
+
+CString KeyName(const ACCEL& accel)
+{
+    if (!(accel.fVirt & FVIRTKEY))
+        return CString(static_cast<char>(accel.key));
+    char name[64] = {};
+    const LONG scan = static_cast<LONG>(::MapVirtualKeyA(accel.key, 0) << 16);
+    ::GetKeyNameTextA(scan, name, sizeof(name));
+    return CImageMenuManager::ShortKeyName(name);
+}
+
+// Reads an item with its text; false when the menu has no such item.
+bool ReadItem(HMENU menu, UINT item, BOOL byPos, MENUITEMINFOA& info, char* text)
+{
+    info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_TYPE | MIIM_DATA | MIIM_STATE;
+    info.dwTypeData = text;
+    info.cch = kMaxText - 1;
+    text[0] = 0;
+    return ::GetMenuItemInfoA(menu, item, byPos, &info) != FALSE;
+}
+
+CMenuItemRecord* RecordOf(HMENU menu, UINT item, BOOL byPos)
+{
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_DATA | MIIM_TYPE;
+    if (!::GetMenuItemInfoA(menu, item, byPos, &info) || !(info.fType & MFT_OWNERDRAW))
+        return nullptr;
+    return CMenuItemRecord::FromItemData(info.dwItemData);
+}
+
+} // namespace
+
+CImageMenuManager::CImageMenuManager() = default;
+
+CImageMenuManager::~CImageMenuManager()
+{
+    m_converted.clear();
+    Destroy();
+    HookWindow(static_cast<HWND>(nullptr));
+}
+
+void CImageMenuManager::Destroy()
+{
+    m_images.DeleteImageList();
+    m_scratch.DeleteImageList();
+    m_commandImages.clear();
+    m_popupImages.clear();
+    m_szButton = {0, 0};
+    m_szBox = {0, 0};
+    m_toolbarIds.clear();
+    if (m_hMenuFont)
+        ::DeleteObject(m_hMenuFont);
+    m_hMenuFont = nullptr;
+    m_accel.clear();
+}
+
+void CImageMenuManager::Refresh()
+{
+    const std::vector<UINT> ids = m_toolbarIds;
+    Destroy();
+    for (const UINT id : ids)
+        AddToolbarImages(id);
+}
+
+BOOL CImageMenuManager::AttachFrame(CWnd* frame)
+{
+    m_pFrame = frame;
+    return HookWindow(frame);
+}
+
+SIZE CImageMenuManager::SetImageSize(SIZE size)
+{
+    const SIZE old = m_szButton;
+    m_szButton = {size.cx ? size.cx : 16, size.cy ? size.cy : 15};
+    m_szBox = {m_szButton.cx + 4, m_szButton.cy + 4};
+    return old;
+}
+
+BOOL CImageMenuManager::AddToolbarImages(UINT id)
+{
+    const HINSTANCE module = ::GetModuleHandleA(nullptr);
+    const HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(kToolbarResource));
+    if (!found || !::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2)))
+        return FALSE;
+    const auto* data = static_cast<const BYTE*>(::LockResource(::LoadResource(module, found)));
+    ToolBarResource toolbar;
+    if (!data || !ParseToolBarResource(data, ::SizeofResource(module, found), toolbar))
+        return FALSE;
+    const SIZE button = {toolbar.cx, toolbar.cy};
+    if (m_images.GetSafeHandle() && (button.cx != m_szButton.cx || button.cy != m_szButton.cy))
+        return FALSE;
+    CBitmap bitmap;
+    if (!bitmap.LoadMappedBitmap(id))
+        return FALSE;
+    if (!m_images.GetSafeHandle()) {
+        SetImageSize(button);
+        if (!m_images.Create(m_szButton.cx, m_szButton.cy, ILC_MASK | ILC_COLOR32, 0, 10) ||
+            !m_scratch.Create(m_szButton.cx, m_szButton.cy, ILC_MASK | ILC_COLOR32, 0, 10))
+            return FALSE;
+    }
+    m_images.SetBkColor(::GetSysColor(COLOR_3DFACE));
+    int next = m_images.GetImageCount();
+    if (m_images.Add(&bitmap, ::GetSysColor(COLOR_3DFACE)) < 0)
+        return FALSE;
+    for (const UINT command : toolbar.ids) {
+        if (command == 0)
+            continue;
+        // The first tool bar that shows a command gives its image.
+        m_commandImages.emplace(command, next);
+        ++next;
+    }
+    m_toolbarIds.push_back(id);
+    return TRUE;
+}
+
+int CImageMenuManager::GetImageIndex(UINT command) const
+{
+    const auto found = m_commandImages.find(command);
+    return found == m_commandImages.end() ? -1 : found->second;
+}
+
+void CImageMenuManager::LoadAccel(HACCEL table)
+{
+    m_accel.clear();
+    if (!table)
+        return;
+    const int count = ::CopyAcceleratorTableA(table, nullptr, 0);
+    if (count <= 0)
+        return;
+    m_accel.resize(static_cast<size_t>(count));
+    m_accel.resize(static_cast<size_t>(::CopyAcceleratorTableA(table, m_accel.data(), count)));
+}
+
+BOOL CImageMenuManager::AppendAccelText(CString& text, UINT command) const
+{
+    const int tab = text.Find('\t');
+    if (tab > 0)
+        text = text.Left(tab);
+    bool any = false;
+    for (auto entry = m_accel.rbegin(); entry != m_accel.rend(); ++entry) {
+        if (entry->cmd != command)
+            continue;
+        text += any ? ", " : "\t";
+        any = true;
+        if (entry->fVirt & FALT)
+            text += "Alt+";
+        if (entry->fVirt & FCONTROL)
+            text += "Ctrl+";
+        if (entry->fVirt & FSHIFT)
+            text += "Shift+";
+        text += KeyName(*entry);
+    }
+    return any;
+}
+
+CMenuItemRecord* CImageMenuManager::NewRecord()
+{
+    auto record = std::make_unique<CMenuItemRecord>();
+    CMenuItemRecord* raw = record.get();
+    m_records.emplace(raw, std::move(record));
+    return raw;
+}
+
+void CImageMenuManager::DeleteRecord(CMenuItemRecord* record)
+{
+    m_records.erase(record);
+}
+
+void CImageMenuManager::OwnerDrawMenu(HMENU menu)
+{
+    ConvertMenu(menu, true);
+}
+
+void CImageMenuManager::RestoreMenu(HMENU menu)
+{
+    ConvertMenu(menu, false);
+}
+
+void CImageMenuManager::ConvertMenu(HMENU menu, bool show)
+{
+    if (!menu || !::IsMenu(menu))
+        return;
+    const auto listed = std::find(m_converted.begin(), m_converted.end(), menu);
+    if (show && listed == m_converted.end())
+        m_converted.push_back(menu);
+    if (!show && listed != m_converted.end())
+        m_converted.erase(listed);
+    const int count = ::GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position)
+        OwnerDrawMenuItem(menu, static_cast<UINT>(position), true, !show);
+}
+
+void CImageMenuManager::OwnerDrawMenuItem(HMENU menu, UINT position, bool recurse, bool unconvert)
+{
+    char text[kMaxText];
+    MENUITEMINFOA info;
+    if (!ReadItem(menu, position, TRUE, info, text) || (info.fType & MFT_SEPARATOR))
+        return;
+    if (recurse && info.hSubMenu)
+        ConvertMenu(info.hSubMenu, !unconvert);
+    const bool ownerDrawn = (info.fType & MFT_OWNERDRAW) != 0;
+    CMenuItemRecord* record = CMenuItemRecord::FromItemData(info.dwItemData);
+    if (ownerDrawn && (!record || m_records.count(record) == 0))
+        return; // someone else's item
+    MENUITEMINFOA write = {};
+    write.cbSize = sizeof(write);
+    write.fMask = MIIM_TYPE | MIIM_DATA;
+    CString itemText;
+    if (unconvert) {
+        if (!ownerDrawn)
+            return;
+        itemText = record->m_strText;
+        write.fType = info.fType & ~static_cast<UINT>(MFT_OWNERDRAW);
+        write.dwItemData = record->m_dwCallerData;
+        DeleteRecord(record);
+    } else {
+        if (ownerDrawn)
+            return;
+        record = NewRecord();
+        record->m_dwCallerData = info.dwItemData;
+        record->m_nType = info.fType | MFT_OWNERDRAW;
+        record->m_nImage = info.hSubMenu ? (m_popupImages.count(info.hSubMenu) ? m_popupImages[info.hSubMenu] : -1)
+                                         : GetImageIndex(info.wID);
+        itemText = text;
+        write.fType = record->m_nType;
+        write.dwItemData = record->AsItemData();
+    }
+    if (!m_accel.empty() && m_bAutoAccel && !info.hSubMenu)
+        AppendAccelText(itemText, info.wID);
+    if (unconvert) {
+        write.dwTypeData = const_cast<char*>(static_cast<LPCSTR>(itemText));
+    } else {
+        // An owner-drawn item has no text of its own: the record holds it.
+        record->m_strText = itemText;
+        write.dwTypeData = reinterpret_cast<LPSTR>(write.dwItemData);
+    }
+    ::SetMenuItemInfoA(menu, position, TRUE, &write);
+}
+
+void CImageMenuManager::OnInitMenuPopup(HMENU popup, UINT, BOOL sysMenu)
+{
+    if (sysMenu)
+        return;
+    ConvertMenu(popup, m_bShowImages != 0);
+}
+
+HFONT CImageMenuManager::GetMenuFont()
+{
+    if (!m_hMenuFont) {
+        NONCLIENTMETRICSA metrics = {};
+        metrics.cbSize = sizeof(metrics);
+        if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
+            m_hMenuFont = ::CreateFontIndirectA(&metrics.lfMenuFont);
+    }
+    return m_hMenuFont ? m_hMenuFont : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
+BOOL CImageMenuManager::OnMeasureItem(MEASUREITEMSTRUCT* measure)
+{
+    if (!measure || measure->CtlType != ODT_MENU)
+        return FALSE;
+    const CMenuItemRecord* record = CMenuItemRecord::FromItemData(measure->itemData);
+    if (!record)
+        return FALSE;
+    if (record->m_nType & MFT_SEPARATOR) {
+        measure->itemHeight = static_cast<UINT>(::GetSystemMetrics(SM_CYMENU) / 2);
+        measure->itemWidth = 0;
+        return TRUE;
+    }
+    const HDC dc = ::GetDC(nullptr);
+    RECT rect = {0, 0, 0, 0};
+    {
+        SelectScope font(dc, GetMenuFont());
+        ::DrawTextA(dc, record->m_strText, -1, &rect, DT_SINGLELINE | DT_VCENTER | DT_CALCRECT);
+    }
+    ::ReleaseDC(nullptr, dc);
+    const int box = m_szBox.cx ? m_szBox.cx : 20;
+    measure->itemHeight = static_cast<UINT>(std::max<LONG>(::GetSystemMetrics(SM_CYMENU), rect.bottom - rect.top));
+    measure->itemWidth = static_cast<UINT>(std::max<LONG>(
+        0, rect.right - rect.left + 2 * box + 5 - (::GetSystemMetrics(SM_CXMENUCHECK) - 1)));
+    return TRUE;
+}
+
+BOOL CImageMenuManager::OnDrawItem(const DRAWITEMSTRUCT* draw)
+{
+    if (!draw || draw->CtlType != ODT_MENU)
+        return FALSE;
+    const CMenuItemRecord* record = CMenuItemRecord::FromItemData(draw->itemData);
+    if (!record)
+        return FALSE;
+    const HDC dc = draw->hDC;
+    RECT item = draw->rcItem;
+    if (record->m_nType & MFT_SEPARATOR) {
+        item.top += (item.bottom - item.top) / 2;
+        ::DrawEdge(dc, &item, EDGE_ETCHED, BF_TOP);
+        return TRUE;
+    }
+    const bool selected = (draw->itemState & ODS_SELECTED) != 0;
+    const bool disabled = (draw->itemState & ODS_GRAYED) != 0;
+    const bool checked = (draw->itemState & ODS_CHECKED) != 0;
+    const SIZE boxSize = m_szBox.cx ? m_szBox : SIZE{20, 19};
+    const int itemHeight = item.bottom - item.top;
+    RECT box = {item.left, item.top + (itemHeight - boxSize.cy) / 2, item.left + boxSize.cx,
+                item.top + (itemHeight - boxSize.cy) / 2 + boxSize.cy};
+    bool boxDrawn = false;
+    if (record->m_nImage == -1) {
+        boxDrawn = DrawCheckBox(dc, box, draw->itemID, reinterpret_cast<HMENU>(draw->hwndItem), checked, selected) != 0;
+    } else {
+        DrawImage(dc, box, *record, disabled, selected, checked);
+        boxDrawn = true;
+    }
+    if (selected || (draw->itemAction & ODA_SELECT)) {
+        RECT back = item;
+        if (boxDrawn)
+            back.left += boxSize.cx + 1;
+        ::FillRect(dc, &back, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+    }
+    RECT textRect = {item.left + boxSize.cx + 3, item.top, item.right - boxSize.cx, item.bottom};
+    SelectScope font(dc, GetMenuFont());
+    ::SetBkMode(dc, TRANSPARENT);
+    const bool greyOnHighlight = selected && ::GetSysColor(COLOR_GRAYTEXT) != ::GetSysColor(COLOR_HIGHLIGHT);
+    if (disabled && !greyOnHighlight) {
+        RECT raised = {textRect.left + 1, textRect.top + 1, textRect.right + 1, textRect.bottom + 1};
+        ::SetTextColor(dc, ::GetSysColor(COLOR_3DHILIGHT));
+        DrawMenuText(dc, record->m_strText, raised);
+    }
+    ::SetTextColor(dc, ::GetSysColor(disabled ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    DrawMenuText(dc, record->m_strText, textRect);
+    return TRUE;
+}
+
+int CImageMenuManager::DrawCheckBox(HDC dc, RECT box, UINT itemId, HMENU menu, bool checked, bool selected) const
+{
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_CHECKMARKS;
+    const bool known = menu && ::IsMenu(menu) && ::GetMenuItemInfoA(menu, itemId, FALSE, &info);
+    if (!checked && !(known && info.hbmpUnchecked))
+        return 0;
+    HBITMAP picture = known ? (checked ? info.hbmpChecked : info.hbmpUnchecked) : nullptr;
+    GdiObject<HBITMAP> system;
+    if (!picture) {
+        system.Reset(::LoadBitmapA(nullptr, MAKEINTRESOURCEA(kSystemCheckBitmap)));
+        picture = system.Get();
+    }
+    BITMAP size = {};
+    ::GetObjectA(picture, sizeof(size), &size);
+    const int boxWidth = box.right - box.left;
+    const int boxHeight = box.bottom - box.top;
+    const int width = std::min<int>(size.bmWidth, boxWidth);
+    const int height = std::min<int>(size.bmHeight, boxHeight);
+    const HDC source = ::CreateCompatibleDC(dc);
+    {
+        SelectScope selectedPicture(source, picture);
+        ::SetBkColor(dc, ::GetSysColor(selected ? COLOR_MENU : COLOR_3DLIGHT));
+        ::FillRect(dc, &box, ::GetSysColorBrush(selected ? COLOR_MENU : COLOR_3DLIGHT));
+        ::BitBlt(dc, box.left + (boxWidth - width) / 2, box.top + (boxHeight - height) / 2, width, height, source,
+                 0, 0, SRCCOPY);
+    }
+    ::DeleteDC(source);
+    if (size.bmWidth < boxWidth)
+        ::InflateRect(&box, 1, 1);
+    ::DrawEdge(dc, &box, BDR_SUNKENOUTER, BF_RECT);
+    return 1;
+}
+
+void CImageMenuManager::DrawImage(HDC dc, const RECT& box, const CMenuItemRecord& record, bool disabled,
+                                  bool selected, bool checked)
+{
+    const SIZE button = m_szButton.cx ? m_szButton : SIZE{16, 15};
+    const POINT at = {box.left + (box.right - box.left - button.cx) / 2, box.top + (box.bottom - box.top - button.cy) / 2};
+    const bool icon = record.m_nImage == -2;
+    if (!disabled) {
+        RECT face = box;
+        ::FillRect(dc, &face, ::GetSysColorBrush(checked && !selected ? COLOR_3DLIGHT : COLOR_MENU));
+        if (selected || checked)
+            ::DrawEdge(dc, &face, checked ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        if (icon && record.m_hIcon)
+            ::DrawState(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(record.m_hIcon), 0, at.x, at.y, button.cx,
+                        button.cy, DST_ICON);
+        else if (!icon)
+            ::ImageList_Draw(m_images.GetSafeHandle(), record.m_nImage, dc, at.x, at.y, ILD_TRANSPARENT);
+        return;
+    }
+    if (m_bDisabledByDrawState) {
+        const HICON drawn = icon ? record.m_hIcon : m_images.ExtractIcon(record.m_nImage);
+        if (drawn)
+            ::DrawState(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(drawn), 0, at.x, at.y, button.cx, button.cy,
+                        DST_ICON | DSS_DISABLED);
+        if (!icon && drawn)
+            ::DestroyIcon(drawn);
+        return;
+    }
+    if (!icon) {
+        DrawEmbossed(dc, m_images.GetSafeHandle(), record.m_nImage, at);
+        return;
+    }
+    if (!record.m_hIcon || !m_scratch.GetSafeHandle())
+        return;
+    const int scratch = m_scratch.Add(record.m_hIcon);
+    if (scratch >= 0) {
+        DrawEmbossed(dc, m_scratch.GetSafeHandle(), scratch, at);
+        ::ImageList_Remove(m_scratch.GetSafeHandle(), scratch);
+    }
+}
+
+void CImageMenuManager::DrawEmbossed(HDC dc, HIMAGELIST list, int index, POINT at) const
+{
+    int width = 0;
+    int height = 0;
+    if (!list || index < 0 || !::ImageList_GetIconSize(list, &width, &height) || width <= 0 || height <= 0)
+        return;
+    const HDC colourDc = ::CreateCompatibleDC(dc);
+    const HDC maskDc = ::CreateCompatibleDC(dc);
+    GdiObject<HBITMAP> colour(::CreateCompatibleBitmap(dc, width, height));
+    GdiObject<HBITMAP> mask(::CreateBitmap(width, height, 1, 1, nullptr));
+    {
+        SelectScope colourPicture(colourDc, colour.Get());
+        SelectScope maskPicture(maskDc, mask.Get());
+        const RECT all = {0, 0, width, height};
+        ::FillRect(colourDc, &all, ::GetSysColorBrush(COLOR_3DFACE));
+        ::ImageList_Draw(list, index, colourDc, 0, 0, ILD_TRANSPARENT);
+        // The mask: white where the image shows the face or highlight colour, black elsewhere.
+        ::SetBkColor(colourDc, ::GetSysColor(COLOR_3DFACE));
+        ::BitBlt(maskDc, 0, 0, width, height, colourDc, 0, 0, SRCCOPY);
+        ::SetBkColor(colourDc, ::GetSysColor(COLOR_3DHILIGHT));
+        ::BitBlt(maskDc, 0, 0, width, height, colourDc, 0, 0, SRCPAINT);
+        // Paint the drawn (black) pixels: highlight one pixel down and right, then shadow in place.
+        ::FillRect(colourDc, &all, ::GetSysColorBrush(COLOR_MENU));
+        // The ROP paints the brush where the source is white: the mask's black (the image) is
+        // turned white here, its white (face and highlight) black.
+        ::SetBkColor(colourDc, RGB(0, 0, 0));
+        ::SetTextColor(colourDc, RGB(255, 255, 255));
+        {
+            SelectScope light(colourDc, ::GetSysColorBrush(COLOR_3DHILIGHT));
+            ::BitBlt(colourDc, 1, 1, width - 1, height - 1, maskDc, 0, 0, 0xE20746);
+        }
+        {
+            SelectScope shadow(colourDc, ::GetSysColorBrush(COLOR_3DSHADOW));
+            ::BitBlt(colourDc, 0, 0, width, height, maskDc, 0, 0, 0xE20746);
+        }
+        ::BitBlt(dc, at.x, at.y, width, height, colourDc, 0, 0, SRCCOPY);
+    }
+    ::DeleteDC(maskDc);
+    ::DeleteDC(colourDc);
+}
+
+void CImageMenuManager::DrawMenuText(HDC dc, const CString& text, RECT rect)
+{
+    const int tab = text.Find('\t');
+    const CString label = tab < 0 ? text : text.Left(tab);
+    ::DrawTextA(dc, label, -1, &rect, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    if (tab >= 0) {
+        const CString accel = text.Mid(tab + 1);
+        ::DrawTextA(dc, accel, -1, &rect, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+    }
+}
+
+LRESULT CImageMenuManager::OnMenuChar(UINT ch, UINT, HMENU menu)
+{
+    if (!menu)
+        return 0;
+    const int count = ::GetMenuItemCount(menu);
+    std::vector<int> matches;
+    int highlighted = -1;
+    const int wanted = std::toupper(static_cast<unsigned char>(ch));
+    for (int position = 0; position < count; ++position) {
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STATE;
+        ::GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info);
+        if (info.fState & MFS_HILITE)
+            highlighted = position;
+        const CMenuItemRecord* record = RecordOf(menu, static_cast<UINT>(position), TRUE);
+        if (!record)
+            continue;
+        const int amp = record->m_strText.Find('&');
+        if (amp >= 0 && amp + 1 < record->m_strText.GetLength() &&
+            std::toupper(static_cast<unsigned char>(record->m_strText[amp + 1])) == wanted)
+            matches.push_back(position);
+    }
+    if (matches.empty())
+        return 0;
+    if (matches.size() == 1)
+        return MAKELONG(matches.front(), MNC_EXECUTE);
+    const auto next = std::find_if(matches.begin(), matches.end(), [&](int p) { return p > highlighted; });
+    return MAKELONG(next == matches.end() ? matches.front() : *next, MNC_SELECT);
+}
+
+LRESULT CImageMenuManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_MEASUREITEM:
+        if (OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+            return 1;
+        break;
+    case WM_DRAWITEM:
+        if (OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+            return 1;
+        break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        Refresh();
+        break;
+    case WM_INITMENUPOPUP: {
+        CSubclassWnd::WindowProc(msg, wParam, lParam);
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), 0, HIWORD(lParam));
+        return 0;
+    }
+    case WM_MENUCHAR: {
+        const LRESULT answer = OnMenuChar(LOBYTE(LOWORD(wParam)), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        if (answer)
+            return answer;
+        break;
+    }
+    default:
+        break;
+    }
+    return CSubclassWnd::WindowProc(msg, wParam, lParam);
+}
+
+CString CImageMenuManager::ShortKeyName(const char* systemName)
+{
+    for (const NumPadName& pad : kNumPadNames)
+        if (std::strcmp(systemName, pad.from) == 0)
+            return pad.to;
+    return systemName;
+}
+
+ULONG_PTR CImageMenuManager::GetItemData(HMENU menu, UINT item, BOOL byPos)
+{
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_DATA | MIIM_TYPE;
+    if (!::GetMenuItemInfoA(menu, item, byPos, &info))
+        return 0;
+    const CMenuItemRecord* record =
+        (info.fType & MFT_OWNERDRAW) ? CMenuItemRecord::FromItemData(info.dwItemData) : nullptr;
+    return record ? record->m_dwCallerData : info.dwItemData;
+}
+
+ULONG_PTR CImageMenuManager::SetItemData(ULONG_PTR data, HMENU menu, UINT item, BOOL byPos)
+{
+    CMenuItemRecord* record = RecordOf(menu, item, byPos);
+    if (!record)
+        return 0;
+    const ULONG_PTR previous = record->m_dwCallerData;
+    record->m_dwCallerData = data;
+    return previous;
+}
+
+HICON CImageMenuManager::SetItemIcon(HICON icon, HMENU menu, UINT item, BOOL byPos)
+{
+    CMenuItemRecord* record = RecordOf(menu, item, byPos);
+    if (!record)
+        return nullptr;
+    const HICON previous = record->m_hIcon;
+    record->m_hIcon = icon; // the previous icon goes back to the caller
+    record->m_nImage = icon ? -2 : -1;
+    return previous;
+}
