@@ -51,6 +51,13 @@ protected:
     {
         ASSERT_TRUE(m_tabs.Create(WS_VISIBLE | style, CRect(0, 0, width, height), CWnd::FromHandle(m_host), 7));
     }
+    // A control with every style, its sizer at percent of the width and count tabs.
+    void MakeWithTabs(int percent, int count)
+    {
+        Make(kAllStyles, 500);
+        m_tabs.SetSizerPos(percent, TRUE);
+        AddTabs(count);
+    }
     void AddTabs(int count)
     {
         for (int i = 0; i < count; ++i) {
@@ -100,9 +107,7 @@ TEST_F(TabsetFixture, NoTabs)
 
 TEST_F(TabsetFixture, OneTab)
 {
-    Make(kAllStyles, 500);
-    m_tabs.SetSizerPos(60, TRUE);
-    AddTabs(1);
+    MakeWithTabs(60, 1);
     EXPECT_EQ(m_tabs.GetCurSel(), 0);
     RECT rect = {};
     ASSERT_TRUE(m_tabs.GetItemRect(0, &rect));
@@ -124,9 +129,7 @@ TEST_F(TabsetFixture, OneTab)
 
 TEST_F(TabsetFixture, FiftyTabs)
 {
-    Make(kAllStyles, 500);
-    m_tabs.SetSizerPos(70, TRUE);
-    AddTabs(50);
+    MakeWithTabs(70, 50);
     // The last one inserted is current and scrolled into view.
     EXPECT_EQ(m_tabs.GetCurSel(), 49);
     RECT rect = {};

@@ -1,5 +1,6 @@
 // The shaded slider (its shades, the selection at the edges of the range, a pressed thumb) and the
 // swatch (the chosen one among several, forgotten when it is destroyed).
+#include "tests/ui/PopupHost.h"
 #include "ui/CCavus.h"
 #include "ui/CMacSliderCtrl.h"
 
@@ -53,17 +54,7 @@ TEST(CMacSliderCtrl, SelectionAtTheEdgesOfTheRange)
     }
 }
 
-class WindowHost : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_parent.CreateEx(0, "STATIC", "", WS_POPUP, 0, 0, 320, 120, nullptr, nullptr));
-    }
-    void TearDown() override { m_parent.DestroyWindow(); }
-
-    CWnd m_parent;
-};
+using WindowHost = PopupHost;
 
 TEST_F(WindowHost, SliderDrawsEmptyRangeAndPressedThumb)
 {

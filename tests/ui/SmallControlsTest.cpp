@@ -1,6 +1,7 @@
 // The small controls: the decimal filters of the edit as typed strings, the progress display at the
 // edges of its range, and the disabled look of the static text.
 #include "engine/rkui/RkUI.h"
+#include "tests/ui/PopupHost.h"
 #include "ui/CEditEx.h"
 #include "ui/CSeeProgress.h"
 #include "ui/CStaticEx.h"
@@ -12,17 +13,7 @@
 
 namespace {
 
-class ControlHost : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_parent.CreateEx(0, "STATIC", "", WS_POPUP, 0, 0, 320, 80, nullptr, nullptr));
-    }
-    void TearDown() override { m_parent.DestroyWindow(); }
-
-    CWnd m_parent;
-};
+using ControlHost = PopupHost;
 
 // '.' in a case stands for the user's decimal separator.
 std::string WithSeparator(std::string text)
