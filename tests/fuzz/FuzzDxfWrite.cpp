@@ -3,10 +3,26 @@
 #include "engine/db/Database.h"
 #include "engine/dxf/DxfReader.h"
 #include "engine/write/DrawingSaver.h"
+#include "tests/engine/portable/DxfSampleDrawing.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <string>
+
+// With ORVO_FUZZ_MAKE_SEEDS naming a folder, writes the generated sample drawings there first.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    const char* folder = std::getenv("ORVO_FUZZ_MAKE_SEEDS");
+    if (!folder)
+        return 0;
+    for (const char* version : {"AC1009", "AC1015", "AC1018"}) {
+        const std::string data = orvo::portable::SampleDrawing(version).Ascii();
+        std::ofstream out(std::string(folder) + "/sample-" + version + ".dxf", std::ios::binary);
+        out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    }
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
