@@ -563,8 +563,9 @@ TEST_F(EngineContract, SaveAsWritesDxfAndRefusesWhatItCannot)
         EXPECT_GT(drawing->LastSaveReport().bytes, 0u);
         CDrawing* again = CDrawing::CreateDrawing(0);
         ASSERT_EQ(again->Open(path.c_str(), ""), 0) << version;
-        if (version >= 8)
+        if (version >= 8) {
             EXPECT_EQ(again->GetLayoutCount(), layouts) << version;
+        }
         EXPECT_EQ(again->Database()->EntityCount(), drawing->Database()->EntityCount()) << version;
         CDrawing::DeleteDrawing(again);
     }

@@ -103,8 +103,9 @@ void ExpectTables(const RkDb::Database& source, const RkDb::Database& back, int 
     EXPECT_EQ(b.attMode, a.attMode) << what;
     EXPECT_DOUBLE_EQ(b.textSize, a.textSize) << what;
     EXPECT_DOUBLE_EQ(b.dimScale, a.dimScale) << what;
-    if (version >= 8)
+    if (version >= 8) {
         EXPECT_EQ(b.insUnits, a.insUnits) << what;
+    }
     EXPECT_EQ(b.limMax.x, a.limMax.x) << what;
 }
 
