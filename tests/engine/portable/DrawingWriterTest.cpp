@@ -190,7 +190,8 @@ INSTANTIATE_TEST_SUITE_P(
         CodePageCase{"ANSI_1251", "\xD0\xA1\xD0\xBB\xD0\xBE\xD0\xB9", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x82\xAC",
                      "\xD1\xEB\xEE\xE9"},
         CodePageCase{"ANSI_1252", "Gr\xC3\xB6\xC3\x9F" "e", "\xE2\x82\xAC 5 \xC3\xA9t\xC3\xA9 \xE4\xB8\xAD",
-                     "Gr\xF6\xDF" "e"}));
+                     "Gr\xF6\xDF" "e"}),
+    [](const ::testing::TestParamInfo<CodePageCase>& info) { return std::string(info.param.codePage); });
 
 // A drawing with one of each kind R12 cannot hold.
 std::unique_ptr<RkDb::Database> NewerKinds()
