@@ -255,22 +255,24 @@ void DxfEntityWriter::WritePoint(const RkDb::Point& e)
         m_out.Angle(50, e.xAxisAngle);
 }
 
+void DxfEntityWriter::CircleBody(const char* type, const RkDb::Entity& e, const Vec3& center,
+                                 double radius)
+{
+    Begin(type, e, true);
+    Subclass("AcDbCircle");
+    m_out.Point(10, center);
+    m_out.Real(40, radius);
+    ThicknessAndExtrusion(e);
+}
+
 void DxfEntityWriter::WriteCircle(const RkDb::Circle& e)
 {
-    Begin("CIRCLE", e, true);
-    Subclass("AcDbCircle");
-    m_out.Point(10, e.center);
-    m_out.Real(40, e.radius);
-    ThicknessAndExtrusion(e);
+    CircleBody("CIRCLE", e, e.center, e.radius);
 }
 
 void DxfEntityWriter::WriteArc(const RkDb::Arc& e)
 {
-    Begin("ARC", e, true);
-    Subclass("AcDbCircle");
-    m_out.Point(10, e.center);
-    m_out.Real(40, e.radius);
-    ThicknessAndExtrusion(e);
+    CircleBody("ARC", e, e.center, e.radius);
     Subclass("AcDbArc");
     m_out.Angle(50, e.startAngle);
     m_out.Angle(51, e.endAngle);

@@ -39,6 +39,8 @@ private:
 
     void WriteLine(const RkDb::Line& e);
     void WritePoint(const RkDb::Point& e);
+    // What CIRCLE and ARC share.
+    void CircleBody(const char* type, const RkDb::Entity& e, const RkDb::Vec3& center, double radius);
     void WriteCircle(const RkDb::Circle& e);
     void WriteArc(const RkDb::Arc& e);
     void WriteEllipse(const RkDb::Ellipse& e);

@@ -131,6 +131,11 @@ void DxfWriter::AssignHandles()
     }
 }
 
+RkDb::Handle DxfWriter::RecordHandle(const std::vector<Handle>& handles, std::int32_t index) const
+{
+    return HasObjects(m_version) ? handles[static_cast<std::size_t>(index)] : 0;
+}
+
 void DxfWriter::Section(const char* name)
 {
     m_out.Raw(0, "SECTION");
@@ -346,7 +351,7 @@ void DxfWriter::LineTypes()
     for (std::int32_t i = 0; i < m_db.LineTypes().Count(); ++i) {
         const RkDb::LineType& lt = m_db.LineTypes()[i];
         if (!IsByName(lt.name))
-            record(objects ? m_lineTypeHandles[static_cast<std::size_t>(i)] : 0, lt.name, &lt);
+            record(RecordHandle(m_lineTypeHandles, i), lt.name, &lt);
     }
     TableEnd();
 }
@@ -356,7 +361,7 @@ void DxfWriter::Layers()
     TableStart("LAYER", m_tableHandles[kLayer], static_cast<std::size_t>(m_db.Layers().Count()));
     for (std::int32_t i = 0; i < m_db.Layers().Count(); ++i) {
         const RkDb::Layer& layer = m_db.Layers()[i];
-        RecordStart("LAYER", HasObjects(m_version) ? m_layerHandles[static_cast<std::size_t>(i)] : 0,
+        RecordStart("LAYER", RecordHandle(m_layerHandles, i),
                     m_tableHandles[kLayer], "AcDbLayerTableRecord");
         m_out.Text(2, layer.name);
         m_out.Int(70, (layer.frozen ? 1 : 0) | (layer.locked ? 4 : 0));
@@ -379,7 +384,7 @@ void DxfWriter::Styles()
     TableStart("STYLE", m_tableHandles[kStyle], static_cast<std::size_t>(m_db.TextStyles().Count()));
     for (std::int32_t i = 0; i < m_db.TextStyles().Count(); ++i) {
         const RkDb::TextStyle& s = m_db.TextStyles()[i];
-        RecordStart("STYLE", HasObjects(m_version) ? m_styleHandles[static_cast<std::size_t>(i)] : 0,
+        RecordStart("STYLE", RecordHandle(m_styleHandles, i),
                     m_tableHandles[kStyle], "AcDbTextStyleTableRecord");
         m_out.Text(2, s.name);
         m_out.Int(70, s.isShapeFile ? 1 : 0);
@@ -419,7 +424,7 @@ void DxfWriter::DimStyles()
         record(m_standardDimStyle, standard);
     }
     for (std::int32_t i = 0; i < m_db.DimStyles().Count(); ++i)
-        record(HasObjects(m_version) ? m_dimStyleHandles[static_cast<std::size_t>(i)] : 0,
+        record(RecordHandle(m_dimStyleHandles, i),
                m_db.DimStyles()[i]);
     TableEnd();
 }

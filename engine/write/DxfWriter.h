@@ -41,6 +41,8 @@ private:
     void TableEnd();
     void RecordStart(const char* type, RkDb::Handle handle, RkDb::Handle owner, const char* marker,
                      int handleCode = 5);
+    // The handle of a table's record index (none in R12).
+    RkDb::Handle RecordHandle(const std::vector<RkDb::Handle>& handles, std::int32_t index) const;
     void Var(const char* name) { m_out.Raw(9, name); }
 
     void LineTypes();
