@@ -3,9 +3,9 @@
 namespace RkWrite {
 namespace {
 
-// Larger handles are renumbered: a drawing's handles stay far below, and a hostile one must not
-// run the counter into overflow.
-constexpr RkDb::Handle kLargestKept = RkDb::Handle(1) << 40;
+// Larger handles are renumbered, so the fresh ones counted up from above the kept ones never
+// overflow.
+constexpr RkDb::Handle kLargestKept = RkDb::Handle(1) << 62;
 
 } // namespace
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,6 +110,35 @@ void ExpectTables(const RkDb::Database& source, const RkDb::Database& back, int 
     EXPECT_EQ(b.limMax.x, a.limMax.x) << what;
 }
 
+// R14 and later keep the handles: every line is found by its handle with its end points and layer.
+void ExpectLinesByHandle(const RkDb::Database& source, const RkDb::Database& back, const std::string& what)
+{
+    std::map<RkDb::Handle, const RkDb::Line*> written;
+    for (const RkDb::Block& block : back.Blocks()) {
+        for (const RkDb::EntityPtr& e : block.entities) {
+            if (const auto* line = RkDb::As<RkDb::Line>(*e))
+                written[line->handle] = line;
+        }
+    }
+    std::map<RkDb::Handle, int> uses;
+    for (const RkDb::Block& block : source.Blocks()) {
+        for (const RkDb::EntityPtr& e : block.entities)
+            ++uses[e->handle];
+    }
+    for (const RkDb::EntityPtr& e : source.ModelSpaceBlock().entities) {
+        const auto* line = RkDb::As<RkDb::Line>(*e);
+        // Handles from 2^62 up are renumbered (fresh ones are counted up from the largest kept).
+        if (!line || line->handle == 0 || line->handle >= (RkDb::Handle(1) << 62) || uses[line->handle] != 1)
+            continue;
+        const auto found = written.find(line->handle);
+        ASSERT_NE(found, written.end()) << what << " line " << std::hex << line->handle;
+        EXPECT_EQ(found->second->start, line->start) << what;
+        EXPECT_EQ(found->second->end, line->end) << what;
+        EXPECT_EQ(found->second->layer >= 0 ? back.Layers()[found->second->layer].name : "",
+                  source.Layers()[line->layer].name) << what;
+    }
+}
+
 class SampleRoundTrip : public ::testing::TestWithParam<int>
 {
 };
@@ -136,6 +166,8 @@ TEST_P(SampleRoundTrip, EverySampleReadsBackAsWritten)
         const std::string what = path + " v" + std::to_string(version);
         ExpectCounts(*source, *back, report, what);
         ExpectTables(*source, *back, version, what);
+        if (version >= 7)
+            ExpectLinesByHandle(*source, *back, what);
         ++drawings;
     }
     EXPECT_GT(drawings, 10);
