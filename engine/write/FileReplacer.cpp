@@ -47,6 +47,36 @@ private:
     bool m_kept = false;
 };
 
+enum class TargetKind { Absent, File, Other, Unknown };
+
+// What stands at path. Unknown when the name cannot be converted for the file system library
+// (it throws then; nothing may leave a save).
+TargetKind KindOf(const std::string& path) noexcept
+{
+    try {
+        std::error_code ec;
+        const auto status = std::filesystem::status(std::filesystem::path(path), ec);
+        if (!std::filesystem::exists(status))
+            return TargetKind::Absent;
+        return std::filesystem::is_regular_file(status) ? TargetKind::File : TargetKind::Other;
+    } catch (...) {
+        return TargetKind::Unknown;
+    }
+}
+
+// Renames over an existing file: the library's rename replaces it in one step where the C
+// runtime's refuses (Windows).
+bool RenameOver(const std::string& from, const std::string& to) noexcept
+{
+    try {
+        std::error_code ec;
+        std::filesystem::rename(std::filesystem::path(from), std::filesystem::path(to), ec);
+        return !ec;
+    } catch (...) {
+        return false;
+    }
+}
+
 } // namespace
 
 bool FileReplacer::Replace(const std::string& target, std::string_view bytes, std::string& error)
@@ -55,9 +85,7 @@ bool FileReplacer::Replace(const std::string& target, std::string_view bytes, st
         error = "no file name";
         return false;
     }
-    std::error_code ec;
-    const auto status = std::filesystem::status(target, ec);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    if (KindOf(target) == TargetKind::Other) {
         error = "the target is a folder or a device, not a file";
         return false;
     }
@@ -71,14 +99,16 @@ bool FileReplacer::Replace(const std::string& target, std::string_view bytes, st
         return false;
     }
     if (std::rename(temporary.Path().c_str(), target.c_str()) != 0) {
-        // The C runtime of Windows does not rename over an existing file: the old one goes first
-        // (the new one is complete by now, so only a failure between the two steps loses it).
-        if (!std::filesystem::is_regular_file(target, ec)) {
+        const TargetKind kind = KindOf(target);
+        if (kind == TargetKind::Absent || kind == TargetKind::Other) {
             error = "cannot move the file into place";
             return false;
         }
-        if (std::remove(target.c_str()) != 0 ||
-            std::rename(temporary.Path().c_str(), target.c_str()) != 0) {
+        // Last resort when the library cannot name the file: the old one goes first (the new
+        // one is complete by now, so only a failure between the two steps loses it).
+        if (!RenameOver(temporary.Path(), target) &&
+            (std::remove(target.c_str()) != 0 ||
+             std::rename(temporary.Path().c_str(), target.c_str()) != 0)) {
             error = "cannot replace the existing file";
             return false;
         }
