@@ -148,10 +148,22 @@ void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
             WriteTolerance(static_cast<const Tolerance&>(e));
         return;
     case EntityType::Shape: WriteShape(static_cast<const Shape&>(e)); return;
-    // Raster images and wipeouts need their image definitions, solids their ACIS data, meshes
-    // and underlays a later release: they are left out and counted.
-    case EntityType::Image:
+    case EntityType::Image: {
+        const auto& image = static_cast<const Image&>(e);
+        if (!r12 && m_imageDefs && !image.fileName.empty()) {
+            auto found = m_imageDefs->find(image.fileName);
+            if (found == m_imageDefs->end())
+                found = m_imageDefs->emplace(image.fileName, ImageDef{m_handles.Next(), image.frame.pixelSize}).first;
+            WriteRaster(e, "IMAGE", "AcDbRasterImage", image.frame, found->second.handle);
+        }
+        return;
+    }
     case EntityType::Wipeout:
+        if (HasLayouts(m_version))
+            WriteRaster(e, "WIPEOUT", "AcDbWipeout", static_cast<const Wipeout&>(e).frame, 0);
+        return;
+    // Solids need their ACIS data, meshes and underlays a later release: they are left out and
+    // counted.
     case EntityType::AcisSolid:
     case EntityType::Mesh:
     case EntityType::Underlay:
@@ -823,6 +835,31 @@ void DxfEntityWriter::WriteViewport(const RkDb::ViewportEntity& e)
         m_out.Int(71, 1);
         m_out.Int(74, 0);
     }
+}
+
+void DxfEntityWriter::WriteRaster(const RkDb::Entity& e, const char* type, const char* marker,
+                                  const RkDb::RasterFrame& frame, RkDb::Handle imageDef)
+{
+    Begin(type, e, true);
+    Subclass(marker);
+    m_out.Int(90, 0);
+    m_out.Point(10, frame.insertion);
+    m_out.Point(11, frame.uVector);
+    m_out.Point(12, frame.vVector);
+    m_out.Point2(13, frame.pixelSize);
+    m_out.Handle(340, imageDef);
+    const bool clipped = frame.clipping && frame.clipBoundary.size() >= 2;
+    m_out.Int(70, 1 | 2 | (clipped ? 4 : 0));
+    m_out.Int(280, clipped ? 1 : 0);
+    m_out.Int(281, 50);
+    m_out.Int(282, 50);
+    m_out.Int(283, 0);
+    if (!clipped)
+        return;
+    m_out.Int(71, frame.clipBoundary.size() == 2 ? 1 : 2);
+    m_out.Int(91, static_cast<long long>(frame.clipBoundary.size()));
+    for (const RkDb::Vec2& p : frame.clipBoundary)
+        m_out.Point2(14, p);
 }
 
 void DxfEntityWriter::WriteTolerance(const RkDb::Tolerance& e)

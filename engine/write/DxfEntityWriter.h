@@ -8,6 +8,7 @@
 #include "engine/write/HandleAllocator.h"
 #include "engine/write/WriteReport.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ public:
 
     // The handles the layers are written with (viewports name their frozen layers by handle).
     void SetLayerHandles(const std::vector<RkDb::Handle>* handles) { m_layerHandles = handles; }
+
+    // The image definitions the IMAGEs refer to (by file name), made as images are written; the
+    // objects section writes them.
+    struct ImageDef { RkDb::Handle handle; RkDb::Vec2 pixelSize; };
+    void SetImageDefs(std::map<std::string, ImageDef>* defs) { m_imageDefs = defs; }
 
     // owner: the handle of the block record (R13 and later); paperSpace marks group 67.
     void Write(const RkDb::Entity& e, RkDb::Handle owner, bool paperSpace);
@@ -64,6 +70,8 @@ private:
                       const RkDb::Vec3 (&corners)[4]);
     void WriteFace(const RkDb::Face3d& e);
     void WriteViewport(const RkDb::ViewportEntity& e);
+    void WriteRaster(const RkDb::Entity& e, const char* type, const char* marker,
+                     const RkDb::RasterFrame& frame, RkDb::Handle imageDef);
     void WriteTolerance(const RkDb::Tolerance& e);
     void WriteShape(const RkDb::Shape& e);
     void SeqEnd(const RkDb::Entity& e, RkDb::Handle owner);
@@ -77,6 +85,7 @@ private:
     bool m_paperSpace = false;
     TypeCounts m_emitted{};
     const std::vector<RkDb::Handle>* m_layerHandles = nullptr;
+    std::map<std::string, ImageDef>* m_imageDefs = nullptr;
 };
 
 } // namespace RkWrite

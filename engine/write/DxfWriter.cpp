@@ -50,9 +50,8 @@ DxfWriter::DxfWriter(const RkDb::Database& db, DxfVersion version, std::size_t l
 bool DxfWriter::Write(std::string& file, WriteReport& report)
 {
     AssignHandles();
-    // The header names the next free handle, known only when everything else is written.
-    if (HasObjects(m_version))
-        Classes();
+    // The header names the next free handle and the classes count their objects: both are known
+    // only when everything else is written.
     Tables();
     Blocks(report);
     Entities(report);
@@ -62,6 +61,8 @@ bool DxfWriter::Write(std::string& file, WriteReport& report)
     DxfOutput body = std::move(m_out);
     m_out = DxfOutput(WrittenCodePage(m_db.Header().codePage), m_limit);
     Header();
+    if (HasObjects(m_version))
+        Classes();
     if (m_out.Overflowed() || body.Overflowed() || m_out.Data().size() + body.Data().size() > m_limit) {
         report.status = SaveStatus::TooLarge;
         report.message = "the drawing would make a file past the size limit";
@@ -206,21 +207,59 @@ void DxfWriter::Header()
     EndSection();
 }
 
+void DxfWriter::Class(const char* name, const char* cppName, const char* application, int flags,
+                      int proxy, int entity, std::size_t instances)
+{
+    m_out.Raw(0, "CLASS");
+    m_out.Raw(1, name);
+    m_out.Raw(2, cppName);
+    m_out.Raw(3, application);
+    m_out.Int(90, flags);
+    if (m_version == DxfVersion::R2004)
+        m_out.Int(91, static_cast<long long>(instances));
+    m_out.Int(280, proxy);
+    m_out.Int(281, entity);
+}
+
 void DxfWriter::Classes()
 {
     Section("CLASSES");
-    if (HasLayouts(m_version)) {
-        m_out.Raw(0, "CLASS");
-        m_out.Raw(1, "LAYOUT");
-        m_out.Raw(2, "AcDbLayout");
-        m_out.Raw(3, "ObjectDBX Classes");
+    if (HasLayouts(m_version))
+        Class("LAYOUT", "AcDbLayout", "ObjectDBX Classes", 0, 0, 0,
+              m_layoutHandles.size() + (m_paperLayout ? 1 : 0));
+    if (!m_imageDefs.empty()) {
+        Class("IMAGEDEF", "AcDbRasterImageDef", "ISM", 0, 0, 0, m_imageDefs.size());
+        Class("IMAGE", "AcDbRasterImage", "ISM", 127, 0, 1, 0);
+    }
+    if (HasLayouts(m_version))
+        Class("WIPEOUT", "AcDbWipeout", "WipeOut|AutoCAD Express Tool|expresstools@autodesk.com", 127, 0, 1, 0);
+    EndSection();
+}
+
+void DxfWriter::ImageObjects()
+{
+    std::vector<std::pair<std::string, Handle>> entries;
+    for (const auto& [file, def] : m_imageDefs) {
+        std::string name = file.substr(file.find_last_of("/\\:") == std::string::npos ? 0 : file.find_last_of("/\\:") + 1);
+        name = name.substr(0, name.find_last_of('.'));
+        entries.push_back({(name.empty() ? std::string("Image") : name) + "_" + std::to_string(entries.size() + 1), def.handle});
+    }
+    Dictionary(m_imageDict, m_rootDict, entries);
+    for (const auto& [file, def] : m_imageDefs) {
+        m_out.Raw(0, "IMAGEDEF");
+        m_out.Handle(5, def.handle);
+        m_out.Raw(102, "{ACAD_REACTORS");
+        m_out.Handle(330, m_imageDict);
+        m_out.Raw(102, "}");
+        m_out.Handle(330, m_imageDict);
+        m_out.Raw(100, "AcDbRasterImageDef");
         m_out.Int(90, 0);
-        if (m_version == DxfVersion::R2004)
-            m_out.Int(91, static_cast<long long>(m_layoutHandles.size() + (m_paperLayout ? 1 : 0)));
-        m_out.Int(280, 0);
+        m_out.Text(1, file);
+        m_out.Point2(10, def.pixelSize);
+        m_out.Point2(11, {1.0, 1.0});
+        m_out.Int(280, 1);
         m_out.Int(281, 0);
     }
-    EndSection();
 }
 
 void DxfWriter::TableStart(const char* name, Handle handle, std::size_t count, const char* marker)
@@ -461,6 +500,7 @@ void DxfWriter::Blocks(WriteReport& report)
     const bool objects = HasObjects(m_version);
     DxfEntityWriter entities(m_db, m_out, m_version, m_handles, report);
     entities.SetLayerHandles(&m_layerHandles);
+    entities.SetImageDefs(&m_imageDefs);
     Section("BLOCKS");
     auto frame = [&](const char* type, Handle handle, Handle owner, bool paper, const char* marker) {
         m_out.Raw(0, type);
@@ -518,6 +558,7 @@ void DxfWriter::Entities(WriteReport& report)
 {
     DxfEntityWriter entities(m_db, m_out, m_version, m_handles, report);
     entities.SetLayerHandles(&m_layerHandles);
+    entities.SetImageDefs(&m_imageDefs);
     const bool objects = HasObjects(m_version);
     Section("ENTITIES");
     const std::int32_t model = m_db.ModelSpace();
@@ -619,8 +660,14 @@ void DxfWriter::Objects()
     std::vector<std::pair<std::string, Handle>> root = {{"ACAD_GROUP", m_groupDict}};
     if (HasLayouts(m_version))
         root.push_back({"ACAD_LAYOUT", m_layoutDict});
+    if (!m_imageDefs.empty()) {
+        m_imageDict = m_handles.Next();
+        root.push_back({"ACAD_IMAGE_DICT", m_imageDict});
+    }
     root.push_back({"ACAD_MLINESTYLE", m_mlineDict});
     Dictionary(m_rootDict, 0, root);
+    if (!m_imageDefs.empty())
+        ImageObjects();
     Dictionary(m_groupDict, m_rootDict, {});
     std::vector<std::size_t> layouts;
     if (HasLayouts(m_version)) {

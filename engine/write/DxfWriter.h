@@ -4,11 +4,13 @@
 #pragma once
 
 #include "engine/db/Database.h"
+#include "engine/write/DxfEntityWriter.h"
 #include "engine/write/DxfOutput.h"
 #include "engine/write/DxfVersion.h"
 #include "engine/write/HandleAllocator.h"
 #include "engine/write/WriteReport.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,9 @@ private:
     void AssignHandles();
     void Header();
     void Classes();
+    void Class(const char* name, const char* cppName, const char* application, int flags, int proxy,
+               int entity, std::size_t instances);
+    void ImageObjects();
     void Tables();
     void Blocks(WriteReport& report);
     void Entities(WriteReport& report);
@@ -75,6 +80,8 @@ private:
     RkDb::Handle m_byBlock = 0, m_byLayer = 0, m_standardDimStyle = 0, m_activeVport = 0;
     RkDb::Handle m_acadAppId = 0, m_rootDict = 0, m_groupDict = 0, m_layoutDict = 0;
     RkDb::Handle m_mlineDict = 0, m_mlineStandard = 0;
+    std::map<std::string, DxfEntityWriter::ImageDef> m_imageDefs;
+    RkDb::Handle m_imageDict = 0;
     RkDb::Handle m_paperRecord = 0, m_paperBegin = 0, m_paperEnd = 0, m_paperLayout = 0;
 };
 

@@ -319,6 +319,37 @@ TEST(DrawingWriter, NewerVersionsKeepTheKindsAndTheirHandles)
     }
 }
 
+TEST(DrawingWriter, ImagesKeepTheirFileFromR14On)
+{
+    RkDb::Database db;
+    auto image = std::make_unique<RkDb::Image>();
+    image->fileName = "C:\\pictures\\site plan.png";
+    image->frame.insertion = {10, 20, 0};
+    image->frame.uVector = {0.5, 0, 0};
+    image->frame.vVector = {0, 0.5, 0};
+    image->frame.pixelSize = {640, 480};
+    db.ModelSpaceBlock().entities.push_back(std::move(image));
+    db.ModelSpaceBlock().entities.push_back(std::make_unique<RkDb::Wipeout>());
+    for (const int version : kVersions) {
+        std::string bytes;
+        const WriteReport r = DrawingSaver::Build(db, DrawingSaver::kDxf, version, bytes);
+        ASSERT_EQ(r.status, SaveStatus::Ok);
+        const auto back = ReadBack(bytes);
+        const auto counts = back->CountByType();
+        EXPECT_EQ(counts[Idx(EntityType::Image)], version == 5 ? 0u : 1u) << version;
+        EXPECT_EQ(r.dropped[Idx(EntityType::Image)], version == 5 ? 1u : 0u) << version;
+        // Wipeouts came with 2000.
+        EXPECT_EQ(counts[Idx(EntityType::Wipeout)], version >= 8 ? 1u : 0u) << version;
+        for (const auto& e : back->ModelSpaceBlock().entities) {
+            if (const auto* back_image = RkDb::As<RkDb::Image>(*e)) {
+                EXPECT_EQ(back_image->fileName, "C:\\pictures\\site plan.png");
+                EXPECT_EQ(back_image->frame.pixelSize.x, 640.0);
+                EXPECT_EQ(back_image->frame.insertion, (RkDb::Vec3{10, 20, 0}));
+            }
+        }
+    }
+}
+
 TEST(DrawingWriter, HandSeedIsAboveEveryHandle)
 {
     const auto db = NewerKinds();
