@@ -63,5 +63,12 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dxf/DxfTokenizer.cpp
   preview/DrawingIdentifier.cpp
   preview/StoredPreview.cpp
+  write/DownConverter.cpp
+  write/DrawingSaver.cpp
+  write/DxfEntityWriter.cpp
+  write/DxfOutput.cpp
+  write/DxfWriter.cpp
+  write/FileReplacer.cpp
+  write/HandleAllocator.cpp
 )
 list(TRANSFORM ORVO_ENGINE_PORTABLE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

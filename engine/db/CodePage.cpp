@@ -65,6 +65,35 @@ std::size_t Utf8Length(std::string_view s, std::size_t i)
 
 } // namespace
 
+int CodePage::EncodeByte(int codePage, std::uint32_t codePoint)
+{
+    if (codePoint < 0x80)
+        return static_cast<int>(codePoint);
+    if (codePage != 1252 && codePage != 1251)
+        return -1;
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        const unsigned char byte = static_cast<unsigned char>(b);
+        if ((codePage == 1252 ? Map1252(byte) : Map1251(byte)) == codePoint)
+            return b;
+    }
+    return -1;
+}
+
+std::uint32_t CodePage::DecodeUtf8(std::string_view text, std::size_t i, std::size_t& length)
+{
+    length = Utf8Length(text, i);
+    if (length == 0) {
+        length = 1;
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        return c < 0x80 ? c : 0xFFFDu;
+    }
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    std::uint32_t cp = length == 1 ? c : (c & (0x7Fu >> length));
+    for (std::size_t k = 1; k < length; ++k)
+        cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
+    return cp;
+}
+
 int CodePage::FromName(std::string_view name)
 {
     std::string upper(name);

@@ -21,6 +21,12 @@ public:
     // code page 1252 bytes, so no text is lost).
     static void AppendUtf8(int codePage, std::string_view bytes, std::string& out);
     static void AppendCodePoint(std::uint32_t codePoint, std::string& out);
+    // The byte of codePoint in code page 1252 or 1251 (ASCII in every code page), or -1 when that
+    // code page has no byte for it (writers then escape the character).
+    static int EncodeByte(int codePage, std::uint32_t codePoint);
+    // The code point of the UTF-8 sequence at text[i] and its length (invalid bytes count as
+    // one-byte U+FFFD).
+    static std::uint32_t DecodeUtf8(std::string_view text, std::size_t i, std::size_t& length);
     // Registers the converter for code pages other than 1252 and 1251 (null removes it). Set once
     // at engine start, before any reader runs.
     static void SetConverter(Converter converter);

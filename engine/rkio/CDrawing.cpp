@@ -9,6 +9,7 @@
 #include "engine/rkio/ExportDrawSink.h"
 #include "engine/rkio/GdiDrawSink.h"
 #include "engine/rkio/PreviewPicture.h"
+#include "engine/write/DrawingSaver.h"
 
 #include <algorithm>
 #include <cmath>
@@ -544,6 +545,33 @@ void CDrawing::SetLinearUnits(int units, int precision)
         return;
     m_db->Header().lunits = std::clamp(units, 1, 5);
     m_db->Header().luprec = std::clamp(precision, 0, 8);
+}
+
+void CDrawing::PrepareSave()
+{
+    m_highlight = -1;
+}
+
+int CDrawing::Save(const char* path, int kind, int version, int)
+{
+    m_lastSave = RkWrite::WriteReport();
+    if (!RkWrite::DrawingSaver::Supports(kind, version)) {
+        m_lastSave.status = RkWrite::SaveStatus::UnsupportedKind;
+        return 1;
+    }
+    if (!m_db || HasPreviewOnly()) {
+        m_lastSave.status = RkWrite::SaveStatus::CannotWrite;
+        m_lastSave.message = "no drawing geometry is loaded";
+        return 4;
+    }
+    m_lastSave = RkWrite::DrawingSaver::Save(*m_db, path ? path : "", kind, version);
+    switch (m_lastSave.status) {
+    case RkWrite::SaveStatus::Ok: return 0;
+    case RkWrite::SaveStatus::UnsupportedKind: return 1;
+    case RkWrite::SaveStatus::CannotWrite: return 2;
+    case RkWrite::SaveStatus::TooLarge: return 3;
+    }
+    return 2;
 }
 
 void CDrawing::ZoomAt(int x, int y, double factor)

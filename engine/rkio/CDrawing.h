@@ -22,6 +22,7 @@
 #include "engine/draw/ViewTransform.h"
 #include "engine/dwg/DwgSectionSet.h"
 #include "engine/rkio/EngineState.h"
+#include "engine/write/WriteReport.h"
 
 #include <windows.h>
 
@@ -88,6 +89,15 @@ public:
     virtual void SetColorMode(int mode);
     virtual void GetLinearUnits(int* units, int* precision) const;
     virtual void SetLinearUnits(int units, int precision);
+    // Save As: PrepareSave first (ends the hover highlight, which draws from the database), then
+    // Save(path, kind 1 DWG / 2 DXF, version 9 = 2004, 8 = 2000, 7 = R14, 5 = R12, 0). Save
+    // results: 0 saved; 1 that kind or version is not written (every DWG kind for now); 2 the
+    // target cannot be written; 3 the drawing would make a file past the size limit; 4 no drawing
+    // geometry is loaded (nothing open, or only a stored preview). Nothing is left at the path
+    // unless the result is 0; saving over the open file is safe, as the file is read whole on
+    // open and replaced through a temporary file.
+    virtual void PrepareSave();
+    virtual int Save(const char* path, int kind, int version, int reserved);
 
     // The view as it stands: zoom in/out at a pixel, window, set view, pan (pixels, y up).
     void ZoomAt(int x, int y, double factor);
@@ -105,6 +115,8 @@ public:
     // Fits the whole drawing into width x height and renders it (thumbnails).
     bool RenderFitted(HDC dc, int width, int height, const std::atomic<bool>* abortFlag);
     const RkDb::Database* Database() const { return m_db.get(); }
+    // What the last Save wrote, converted and dropped.
+    const RkWrite::WriteReport& LastSaveReport() const { return m_lastSave; }
     bool HasPreviewOnly() const { return !m_previewBmp.empty(); }
     int OutputWidth() const { return m_view.DeviceWidth(); }
     int OutputHeight() const { return m_view.DeviceHeight(); }
@@ -132,5 +144,6 @@ private:
     int m_pointMode = -1;
     double m_pointSize = 0.0;
     CDwgExport* m_export = nullptr;
+    RkWrite::WriteReport m_lastSave;
     int m_highlight = -1;       // index in the current layout's block of the hovered entity
 };

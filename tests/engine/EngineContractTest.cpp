@@ -539,3 +539,36 @@ TEST_F(EngineContract, SaveRasterImageWritesTiff)
 }
 
 } // namespace
+
+// Save As through the drawing object: DXF of every version saves over the open file itself and
+// opens again with the same layouts; DWG kinds, a drawing not loaded and a target in a missing
+// folder fail with their codes and leave no file.
+TEST_F(EngineContract, SaveAsWritesDxfAndRefusesWhatItCannot)
+{
+    CDrawing* drawing = CDrawing::CreateDrawing(0);
+    const std::string missing = m_dir / "no-folder\\x.dxf";
+    EXPECT_EQ(drawing->Save(missing.c_str(), 2, 8, 0), 4);
+    const std::string path = Write("square.dxf", Square());
+    ASSERT_EQ(drawing->Open(path.c_str(), ""), 0);
+    const int layouts = drawing->GetLayoutCount();
+    for (const int version : {9, 8, 7, 5}) {
+        drawing->PrepareSave();
+        const std::string dwg = m_dir / ("saved" + std::to_string(version) + ".dwg");
+        EXPECT_EQ(drawing->Save(dwg.c_str(), 1, version, 0), 1) << version;
+        EXPECT_EQ(GetFileAttributesA(dwg.c_str()), INVALID_FILE_ATTRIBUTES) << version;
+        EXPECT_EQ(drawing->Save(missing.c_str(), 2, version, 0), 2) << version;
+        EXPECT_EQ(GetFileAttributesA(missing.c_str()), INVALID_FILE_ATTRIBUTES) << version;
+        // Over the open file: the drawing reads it whole on open, so it may be replaced.
+        ASSERT_EQ(drawing->Save(path.c_str(), 2, version, 0), 0) << version;
+        EXPECT_GT(drawing->LastSaveReport().bytes, 0u);
+        CDrawing* again = CDrawing::CreateDrawing(0);
+        ASSERT_EQ(again->Open(path.c_str(), ""), 0) << version;
+        if (version >= 8) {
+            EXPECT_EQ(again->GetLayoutCount(), layouts) << version;
+        }
+        EXPECT_EQ(again->Database()->EntityCount(), drawing->Database()->EntityCount()) << version;
+        CDrawing::DeleteDrawing(again);
+    }
+    EXPECT_EQ(drawing->Save(path.c_str(), 2, 6, 0), 1);
+    CDrawing::DeleteDrawing(drawing);
+}

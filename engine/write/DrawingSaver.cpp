@@ -1,0 +1,60 @@
+#include "engine/write/DrawingSaver.h"
+
+#include "engine/write/DxfWriter.h"
+#include "engine/write/FileReplacer.h"
+
+namespace RkWrite {
+namespace {
+
+bool DxfVersionOf(int version, DxfVersion& out)
+{
+    switch (version) {
+    case 5: out = DxfVersion::R12; return true;
+    case 7: out = DxfVersion::R14; return true;
+    case 8: out = DxfVersion::R2000; return true;
+    case 9: out = DxfVersion::R2004; return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+bool DrawingSaver::Supports(int kind, int version)
+{
+    DxfVersion v;
+    return kind == kDxf && DxfVersionOf(version, v);
+}
+
+WriteReport DrawingSaver::Build(const RkDb::Database& db, int kind, int version,
+                                std::string& bytes, std::size_t limit)
+{
+    WriteReport report;
+    DxfVersion v;
+    if (kind != kDxf || !DxfVersionOf(version, v)) {
+        report.status = SaveStatus::UnsupportedKind;
+        report.message = kind == kDwg ? "DWG files are not written" : "unknown file kind or version";
+        return report;
+    }
+    DxfWriter writer(db, v, limit);
+    if (writer.Write(bytes, report))
+        report.bytes = bytes.size();
+    return report;
+}
+
+WriteReport DrawingSaver::Save(const RkDb::Database& db, const std::string& path, int kind,
+                               int version)
+{
+    std::string bytes;
+    WriteReport report = Build(db, kind, version, bytes);
+    if (report.status != SaveStatus::Ok)
+        return report;
+    std::string error;
+    if (!FileReplacer::Replace(path, bytes, error)) {
+        report.status = SaveStatus::CannotWrite;
+        report.message = error;
+        report.bytes = 0;
+    }
+    return report;
+}
+
+} // namespace RkWrite

@@ -1,0 +1,465 @@
+// The drawing writer: every sample drawing written as DXF of each version and read back by the
+// project's own reader (entity counts after the stated conversions, layers, blocks, header),
+// the code-page round trips, the conversions for R12, and the failures a user can reach.
+#include "engine/db/Database.h"
+#include "engine/dwg/DwgReader.h"
+#include "engine/dxf/DxfReader.h"
+#include "engine/write/DownConverter.h"
+#include "engine/write/DrawingSaver.h"
+#include "tests/engine/portable/PortableSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using RkDb::EntityType;
+using RkWrite::DrawingSaver;
+using RkWrite::SaveStatus;
+using RkWrite::WriteReport;
+
+constexpr int kVersions[] = {5, 7, 8, 9};
+
+std::size_t Idx(EntityType t) { return static_cast<std::size_t>(t); }
+
+std::unique_ptr<RkDb::Database> ReadBack(const std::string& bytes)
+{
+    auto db = std::make_unique<RkDb::Database>();
+    RkDxf::DxfReader reader(*db);
+    EXPECT_EQ(reader.Read(bytes.data(), bytes.size()), RkDxf::DxfReader::Status::Ok) << reader.Error();
+    return db;
+}
+
+std::unique_ptr<RkDb::Database> ReadSample(const std::string& path)
+{
+    const std::string data = orvo::portable::ReadWholeFile(path);
+    auto db = std::make_unique<RkDb::Database>();
+    const std::string ext = path.substr(path.size() - 4);
+    if (ext == ".dwg") {
+        if (orvo::dwg::DwgReader().Read(std::vector<uint8_t>(data.begin(), data.end()), *db) !=
+            orvo::dwg::DwgReadResult::Ok)
+            return nullptr;
+    } else {
+        RkDxf::DxfReader reader(*db);
+        if (reader.Read(data.data(), data.size()) != RkDxf::DxfReader::Status::Ok)
+            return nullptr;
+    }
+    return db;
+}
+
+std::string ReadFile(const std::string& path) { return orvo::portable::ReadWholeFile(path); }
+
+bool FileExists(const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f)
+        std::fclose(f);
+    return f != nullptr;
+}
+
+// What the read-back drawing must hold: the source's entities, less what the version dropped,
+// with the converted ones replaced by what they became.
+void ExpectCounts(const RkDb::Database& source, const RkDb::Database& back, const WriteReport& r,
+                  const std::string& what)
+{
+    const auto before = source.CountByType();
+    const auto after = back.CountByType();
+    for (std::size_t t = 0; t < RkDb::kEntityTypeCount; ++t) {
+        const std::size_t expected = before[t] - r.dropped[t] - r.convertedFrom[t] + r.convertedInto[t];
+        EXPECT_EQ(after[t], expected) << what << " " << RkDb::EntityTypeName(static_cast<EntityType>(t));
+        EXPECT_EQ(after[t], r.written[t]) << what << " " << RkDb::EntityTypeName(static_cast<EntityType>(t));
+    }
+}
+
+void ExpectTables(const RkDb::Database& source, const RkDb::Database& back, int version,
+                  const std::string& what)
+{
+    for (const RkDb::Layer& layer : source.Layers()) {
+        const std::int32_t found = back.Layers().Find(layer.name);
+        ASSERT_GE(found, 0) << what << " layer " << layer.name;
+        EXPECT_EQ(back.Layers()[found].color.Index(), layer.color.Index()) << what << " " << layer.name;
+        EXPECT_EQ(back.Layers()[found].off, layer.off) << what << " " << layer.name;
+        EXPECT_EQ(back.Layers()[found].frozen, layer.frozen) << what << " " << layer.name;
+    }
+    for (const RkDb::Block& block : source.Blocks()) {
+        if (block.name.empty() || block.name[0] == '*')
+            continue;       // spaces and anonymous blocks may be renamed or dropped by version
+        EXPECT_GE(back.Blocks().Find(block.name), 0) << what << " block " << block.name;
+    }
+    const RkDb::DrawingHeader& a = source.Header();
+    const RkDb::DrawingHeader& b = back.Header();
+    EXPECT_DOUBLE_EQ(b.ltScale, a.ltScale) << what;
+    EXPECT_EQ(b.pdMode, a.pdMode) << what;
+    EXPECT_DOUBLE_EQ(b.pdSize, a.pdSize) << what;
+    EXPECT_EQ(b.lunits, a.lunits) << what;
+    EXPECT_EQ(b.luprec, a.luprec) << what;
+    EXPECT_EQ(b.tileMode, a.tileMode) << what;
+    EXPECT_EQ(b.attMode, a.attMode) << what;
+    EXPECT_DOUBLE_EQ(b.textSize, a.textSize) << what;
+    EXPECT_DOUBLE_EQ(b.dimScale, a.dimScale) << what;
+    if (version >= 8) {
+        EXPECT_EQ(b.insUnits, a.insUnits) << what;
+    }
+    EXPECT_EQ(b.limMax.x, a.limMax.x) << what;
+}
+
+// R14 and later keep the handles: every line is found by its handle with its end points and layer.
+void ExpectLinesByHandle(const RkDb::Database& source, const RkDb::Database& back, const std::string& what)
+{
+    std::map<RkDb::Handle, const RkDb::Line*> written;
+    for (const RkDb::Block& block : back.Blocks()) {
+        for (const RkDb::EntityPtr& e : block.entities) {
+            if (const auto* line = RkDb::As<RkDb::Line>(*e))
+                written[line->handle] = line;
+        }
+    }
+    std::map<RkDb::Handle, int> uses;
+    for (const RkDb::Block& block : source.Blocks()) {
+        for (const RkDb::EntityPtr& e : block.entities)
+            ++uses[e->handle];
+    }
+    for (const RkDb::EntityPtr& e : source.ModelSpaceBlock().entities) {
+        const auto* line = RkDb::As<RkDb::Line>(*e);
+        // Handles from 2^62 up are renumbered (fresh ones are counted up from the largest kept).
+        if (!line || line->handle == 0 || line->handle >= (RkDb::Handle(1) << 62) || uses[line->handle] != 1)
+            continue;
+        const auto found = written.find(line->handle);
+        ASSERT_NE(found, written.end()) << what << " line " << std::hex << line->handle;
+        EXPECT_EQ(found->second->start, line->start) << what;
+        EXPECT_EQ(found->second->end, line->end) << what;
+        EXPECT_EQ(found->second->layer >= 0 ? back.Layers()[found->second->layer].name : "",
+                  source.Layers()[line->layer].name) << what;
+    }
+}
+
+class SampleRoundTrip : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(SampleRoundTrip, EverySampleReadsBackAsWritten)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    const int version = GetParam();
+    int drawings = 0;
+    std::vector<std::string> paths;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir + "dwg")) {
+        const std::string path = entry.path().string();
+        if (path.size() > 4 && (path.substr(path.size() - 4) == ".dwg" || path.substr(path.size() - 4) == ".dxf"))
+            paths.push_back(path);
+    }
+    for (const std::string& path : paths) {
+        const auto source = ReadSample(path);
+        if (!source)
+            continue;   // unreadable samples are the readers' tests' business
+        std::string bytes;
+        const WriteReport report = DrawingSaver::Build(*source, DrawingSaver::kDxf, version, bytes);
+        ASSERT_EQ(report.status, SaveStatus::Ok) << path;
+        ASSERT_EQ(report.bytes, bytes.size());
+        const auto back = ReadBack(bytes);
+        const std::string what = path + " v" + std::to_string(version);
+        ExpectCounts(*source, *back, report, what);
+        ExpectTables(*source, *back, version, what);
+        if (version >= 7)
+            ExpectLinesByHandle(*source, *back, what);
+        ++drawings;
+    }
+    EXPECT_GT(drawings, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(DxfVersions, SampleRoundTrip, ::testing::ValuesIn(kVersions));
+
+struct CodePageCase
+{
+    const char* codePage;
+    const char* layer;          // UTF-8
+    const char* text;
+    const char* encodedLayer;   // the bytes the file must hold
+};
+
+class CodePageRoundTrip : public ::testing::TestWithParam<CodePageCase>
+{
+};
+
+TEST_P(CodePageRoundTrip, TextsSurviveInTheDrawingsCodePage)
+{
+    const CodePageCase c = GetParam();
+    for (const int version : kVersions) {
+        RkDb::Database db;
+        db.Header().codePage = c.codePage;
+        RkDb::Layer layer;
+        layer.name = c.layer;
+        layer.color = RkDb::Color::FromAci(3);
+        const std::int32_t index = db.Layers().Add(layer);
+        auto text = std::make_unique<RkDb::Text>();
+        text->layer = index;
+        text->text.value = c.text;
+        text->text.height = 2.5;
+        db.ModelSpaceBlock().entities.push_back(std::move(text));
+        std::string bytes;
+        ASSERT_EQ(DrawingSaver::Build(db, DrawingSaver::kDxf, version, bytes).status, SaveStatus::Ok);
+        EXPECT_NE(bytes.find(c.encodedLayer), std::string::npos) << version;
+        EXPECT_NE(bytes.find(c.codePage), std::string::npos) << version;
+        const auto back = ReadBack(bytes);
+        EXPECT_GE(back->Layers().Find(c.layer), 0) << version;
+        const auto& entities = back->ModelSpaceBlock().entities;
+        ASSERT_EQ(entities.size(), 1u) << version;
+        const auto* t = RkDb::As<RkDb::Text>(*entities[0]);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->text.value, c.text) << version;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, CodePageRoundTrip,
+    ::testing::Values(
+        CodePageCase{"ANSI_1251", "\xD0\xA1\xD0\xBB\xD0\xBE\xD0\xB9", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x82\xAC",
+                     "\xD1\xEB\xEE\xE9"},
+        CodePageCase{"ANSI_1252", "Gr\xC3\xB6\xC3\x9F" "e", "\xE2\x82\xAC 5 \xC3\xA9t\xC3\xA9 \xE4\xB8\xAD",
+                     "Gr\xF6\xDF" "e"}),
+    [](const ::testing::TestParamInfo<CodePageCase>& info) { return std::string(info.param.codePage); });
+
+// A drawing with one of each kind R12 cannot hold.
+std::unique_ptr<RkDb::Database> NewerKinds()
+{
+    auto db = std::make_unique<RkDb::Database>();
+    auto& entities = db->ModelSpaceBlock().entities;
+    auto lw = std::make_unique<RkDb::LwPolyline>();
+    lw->vertices = {{0, 0, 0, 0, 0.5}, {10, 0, 0, 0, 0}, {10, 5, 0, 0, 0}};
+    lw->closed = true;
+    entities.push_back(std::move(lw));
+    auto ellipse = std::make_unique<RkDb::Ellipse>();
+    ellipse->majorAxis = {5, 0, 0};
+    ellipse->ratio = 0.5;
+    entities.push_back(std::move(ellipse));
+    auto spline = std::make_unique<RkDb::Spline>();
+    spline->degree = 3;
+    spline->knots = {0, 0, 0, 0, 1, 1, 1, 1};
+    spline->controlPoints = {{0, 0, 0}, {1, 2, 0}, {3, 2, 0}, {4, 0, 0}};
+    entities.push_back(std::move(spline));
+    auto mtext = std::make_unique<RkDb::MText>();
+    mtext->height = 1.0;
+    mtext->contents = "{\\fArial|b1;First} line\\PSecond \\S1^2; line";
+    entities.push_back(std::move(mtext));
+    auto hatch = std::make_unique<RkDb::Hatch>();
+    hatch->solid = true;
+    RkDb::HatchLoop loop;
+    loop.flags = 2;
+    loop.polyline = {{0, 0}, {4, 0}, {4, 4}};
+    hatch->loops.push_back(loop);
+    entities.push_back(std::move(hatch));
+    entities.push_back(std::make_unique<RkDb::Ray>());
+    entities.push_back(std::make_unique<RkDb::Image>());
+    return db;
+}
+
+TEST(DrawingWriter, R12ConvertsWhatItCannotHoldAndCountsWhatItDrops)
+{
+    const auto db = NewerKinds();
+    std::string bytes;
+    const WriteReport r = DrawingSaver::Build(*db, DrawingSaver::kDxf, 5, bytes);
+    ASSERT_EQ(r.status, SaveStatus::Ok);
+    const auto back = ReadBack(bytes);
+    const auto counts = back->CountByType();
+    // LWPOLYLINE, ELLIPSE, SPLINE and the hatch's loop are polylines; the MTEXT two TEXTs.
+    EXPECT_EQ(counts[Idx(EntityType::Polyline)], 4u);
+    EXPECT_EQ(counts[Idx(EntityType::Text)], 2u);
+    EXPECT_EQ(counts[Idx(EntityType::LwPolyline)] + counts[Idx(EntityType::Ellipse)] +
+                  counts[Idx(EntityType::Spline)] + counts[Idx(EntityType::MText)] +
+                  counts[Idx(EntityType::Hatch)],
+              0u);
+    EXPECT_EQ(r.dropped[Idx(EntityType::Ray)], 1u);
+    EXPECT_EQ(r.dropped[Idx(EntityType::Image)], 1u);
+    EXPECT_EQ(r.convertedFrom[Idx(EntityType::MText)], 1u);
+    EXPECT_EQ(r.convertedInto[Idx(EntityType::Text)], 2u);
+    bool first = false, second = false;
+    for (const auto& e : back->ModelSpaceBlock().entities) {
+        if (const auto* t = RkDb::As<RkDb::Text>(*e)) {
+            first = first || t->text.value == "First line";
+            second = second || t->text.value == "Second 1/2 line";
+        }
+    }
+    EXPECT_TRUE(first && second);
+    // The bulge of the LWPOLYLINE's first segment survives in its POLYLINE (written first).
+    const auto* pl = RkDb::As<RkDb::Polyline>(*back->ModelSpaceBlock().entities.front());
+    ASSERT_NE(pl, nullptr);
+    ASSERT_EQ(pl->vertices.size(), 3u);
+    EXPECT_EQ(pl->kind, RkDb::Polyline::Kind::Flat2d);
+    EXPECT_DOUBLE_EQ(pl->vertices[0].bulge, 0.5);
+    EXPECT_TRUE(pl->closed);
+}
+
+TEST(DrawingWriter, NewerVersionsKeepTheKindsAndTheirHandles)
+{
+    const auto db = NewerKinds();
+    db->ModelSpaceBlock().entities[0]->handle = 0x4A;
+    for (const int version : {7, 8, 9}) {
+        std::string bytes;
+        const WriteReport r = DrawingSaver::Build(*db, DrawingSaver::kDxf, version, bytes);
+        ASSERT_EQ(r.status, SaveStatus::Ok);
+        const auto back = ReadBack(bytes);
+        const auto counts = back->CountByType();
+        EXPECT_EQ(counts[Idx(EntityType::LwPolyline)], 1u) << version;
+        EXPECT_EQ(counts[Idx(EntityType::Ellipse)], 1u) << version;
+        EXPECT_EQ(counts[Idx(EntityType::Spline)], 1u) << version;
+        EXPECT_EQ(counts[Idx(EntityType::MText)], 1u) << version;
+        EXPECT_EQ(counts[Idx(EntityType::Hatch)], 1u) << version;
+        EXPECT_EQ(counts[Idx(EntityType::Ray)], 1u) << version;
+        EXPECT_EQ(r.dropped[Idx(EntityType::Image)], 1u) << version;
+        EXPECT_EQ(back->ModelSpaceBlock().entities[0]->handle, 0x4Au) << version;
+        EXPECT_NE(bytes.find("$HANDSEED"), std::string::npos);
+        EXPECT_NE(bytes.find("BLOCK_RECORD"), std::string::npos);
+        EXPECT_EQ(bytes.find("ACAD_LAYOUT") != std::string::npos, version >= 8) << version;
+    }
+}
+
+TEST(DrawingWriter, ImagesKeepTheirFileFromR14On)
+{
+    RkDb::Database db;
+    auto image = std::make_unique<RkDb::Image>();
+    image->fileName = "C:\\pictures\\site plan.png";
+    image->frame.insertion = {10, 20, 0};
+    image->frame.uVector = {0.5, 0, 0};
+    image->frame.vVector = {0, 0.5, 0};
+    image->frame.pixelSize = {640, 480};
+    db.ModelSpaceBlock().entities.push_back(std::move(image));
+    db.ModelSpaceBlock().entities.push_back(std::make_unique<RkDb::Wipeout>());
+    for (const int version : kVersions) {
+        std::string bytes;
+        const WriteReport r = DrawingSaver::Build(db, DrawingSaver::kDxf, version, bytes);
+        ASSERT_EQ(r.status, SaveStatus::Ok);
+        const auto back = ReadBack(bytes);
+        const auto counts = back->CountByType();
+        EXPECT_EQ(counts[Idx(EntityType::Image)], version == 5 ? 0u : 1u) << version;
+        EXPECT_EQ(r.dropped[Idx(EntityType::Image)], version == 5 ? 1u : 0u) << version;
+        // Wipeouts came with 2000.
+        EXPECT_EQ(counts[Idx(EntityType::Wipeout)], version >= 8 ? 1u : 0u) << version;
+        for (const auto& e : back->ModelSpaceBlock().entities) {
+            if (const auto* back_image = RkDb::As<RkDb::Image>(*e)) {
+                EXPECT_EQ(back_image->fileName, "C:\\pictures\\site plan.png");
+                EXPECT_EQ(back_image->frame.pixelSize.x, 640.0);
+                EXPECT_EQ(back_image->frame.insertion, (RkDb::Vec3{10, 20, 0}));
+            }
+        }
+    }
+}
+
+TEST(DrawingWriter, HandSeedIsAboveEveryHandle)
+{
+    const auto db = NewerKinds();
+    db->ModelSpaceBlock().entities[1]->handle = 0x7FFF;
+    db->ModelSpaceBlock().entities[2]->handle = 0x7FFF;     // a duplicate gets a fresh one
+    std::string bytes;
+    ASSERT_EQ(DrawingSaver::Build(*db, DrawingSaver::kDxf, 8, bytes).status, SaveStatus::Ok);
+    const std::size_t seedAt = bytes.find("$HANDSEED");
+    ASSERT_NE(seedAt, std::string::npos);
+    const std::size_t valueAt = bytes.find("\n", bytes.find("\n", seedAt) + 1) + 1;
+    const unsigned long long seed = std::stoull(bytes.substr(valueAt, 16), nullptr, 16);
+    std::vector<unsigned long long> handles;
+    // Handles after the header (whose $HANDSEED is a group 5 too).
+    for (std::size_t at = bytes.find("\n  5\r\n", bytes.find("ENDSEC")); at != std::string::npos; at = bytes.find("\n  5\r\n", at + 1)) {
+        const unsigned long long h = std::stoull(bytes.substr(at + 6, 16), nullptr, 16);
+        EXPECT_LT(h, seed);
+        handles.push_back(h);
+    }
+    std::sort(handles.begin(), handles.end());
+    EXPECT_TRUE(std::adjacent_find(handles.begin(), handles.end()) == handles.end());
+    EXPECT_GT(handles.size(), 20u);
+}
+
+class SaveFailure : public ::testing::Test
+{
+protected:
+    std::string Target(const char* name) const
+    {
+        return (std::filesystem::temp_directory_path() / name).string();
+    }
+};
+
+TEST_F(SaveFailure, DwgIsRefusedBeforeTheDiskIsTouched)
+{
+    RkDb::Database db;
+    const std::string path = Target("orvo-writer-dwg.dwg");
+    std::remove(path.c_str());
+    for (const int version : kVersions) {
+        const WriteReport r = DrawingSaver::Save(db, path, DrawingSaver::kDwg, version);
+        EXPECT_EQ(r.status, SaveStatus::UnsupportedKind);
+        EXPECT_FALSE(r.message.empty());
+        EXPECT_FALSE(FileExists(path));
+        EXPECT_FALSE(DrawingSaver::Supports(DrawingSaver::kDwg, version));
+        EXPECT_TRUE(DrawingSaver::Supports(DrawingSaver::kDxf, version));
+    }
+    EXPECT_EQ(DrawingSaver::Save(db, path, DrawingSaver::kDxf, 6).status, SaveStatus::UnsupportedKind);
+    EXPECT_EQ(DrawingSaver::Save(db, path, 3, 8).status, SaveStatus::UnsupportedKind);
+    EXPECT_FALSE(FileExists(path));
+}
+
+TEST_F(SaveFailure, UnwritableTargetsFailCleanly)
+{
+    RkDb::Database db;
+    const std::string missingFolder = Target("orvo-no-such-folder/drawing.dxf");
+    const std::string empty;
+    for (const std::string& path : {missingFolder, empty}) {
+        const WriteReport r = DrawingSaver::Save(db, path, DrawingSaver::kDxf, 8);
+        EXPECT_EQ(r.status, SaveStatus::CannotWrite) << path;
+        EXPECT_EQ(r.bytes, 0u);
+        EXPECT_FALSE(FileExists(path));
+        EXPECT_FALSE(FileExists(path + ".saving.tmp"));
+    }
+    // A folder of that name stands where the file should go.
+    const std::string folder = Target("orvo-writer-folder.dxf");
+    std::filesystem::create_directories(folder);
+    EXPECT_EQ(DrawingSaver::Save(db, folder, DrawingSaver::kDxf, 8).status, SaveStatus::CannotWrite);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_FALSE(FileExists(folder + ".saving.tmp"));
+    std::filesystem::remove(folder);
+}
+
+TEST_F(SaveFailure, TooLargeADrawingMakesNoFile)
+{
+    const auto db = NewerKinds();
+    std::string bytes;
+    const WriteReport r = DrawingSaver::Build(*db, DrawingSaver::kDxf, 8, bytes, 512);
+    EXPECT_EQ(r.status, SaveStatus::TooLarge);
+    EXPECT_TRUE(bytes.empty());
+}
+
+TEST_F(SaveFailure, SavingOverAFileReplacesItWhole)
+{
+    const auto db = NewerKinds();
+    const std::string path = Target("orvo-writer-over.dxf");
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("old contents", f);
+        std::fclose(f);
+    }
+    const WriteReport r = DrawingSaver::Save(*db, path, DrawingSaver::kDxf, 9);
+    ASSERT_EQ(r.status, SaveStatus::Ok) << r.message;
+    const std::string written = ReadFile(path);
+    EXPECT_EQ(written.size(), r.bytes);
+    EXPECT_EQ(written.rfind("  0\r\nSECTION", 0), 0u);
+    EXPECT_FALSE(FileExists(path + ".saving.tmp"));
+    const auto back = ReadBack(written);
+    EXPECT_EQ(back->EntityCount(), r.written[Idx(EntityType::LwPolyline)] + 5);
+    std::remove(path.c_str());
+}
+
+TEST(DownConverter, PlainLinesDropFormattingCodes)
+{
+    using RkWrite::DownConverter;
+    const std::vector<std::string> lines =
+        DownConverter::PlainLines("\\A1;{\\C1;red} \\\\ \\{x\\}\\Pnext\\~line\\P");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "red \\ {x}");
+    EXPECT_EQ(lines[1], "next line");
+    EXPECT_EQ(lines[2], "");
+}
+
+} // namespace
