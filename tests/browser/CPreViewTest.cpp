@@ -1,0 +1,315 @@
+// The preview pane with the real drawing thread: generated DXF and BMP files are shown, the
+// picture arrives and is painted (read back with WM_PRINTCLIENT), a resize renders again at the
+// new size, commands and keys change the view, and hostile sizes are clamped.
+#include "browser/CPreView.h"
+
+#include "app/CAppState.h"
+#include "render/workers/TDwgDrawThread.h"
+#include "tests/app/RegistryRootScope.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+using orvo::test::TempDir;
+using orvo::test::WaitFor;
+
+namespace {
+
+constexpr DWORD kWaitMs = 20000;
+
+std::string Dxf(double radius)
+{
+    char circle[160];
+    snprintf(circle, sizeof circle, "0\nCIRCLE\n8\n0\n62\n3\n10\n50.0\n20\n25.0\n30\n0.0\n40\n%.1f\n", radius);
+    return std::string("0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n62\n1\n10\n0.0\n20\n0.0\n30\n0.0\n11\n100.0\n21\n"
+                       "50.0\n31\n0.0\n") +
+           circle + "0\nENDSEC\n0\nEOF\n";
+}
+
+// A 64 x 48 24-bit BMP: left half red, right half blue.
+std::vector<char> Bmp()
+{
+    const int w = 64;
+    const int h = 48;
+    const int row = w * 3;
+    std::vector<char> file(54 + static_cast<size_t>(row * h));
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfSize = static_cast<DWORD>(file.size());
+    fh.bfOffBits = 54;
+    BITMAPINFOHEADER ih = {};
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    memcpy(file.data(), &fh, sizeof fh);
+    memcpy(file.data() + 14, &ih, sizeof ih);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            char* p = file.data() + 54 + y * row + x * 3;
+            p[0] = x < w / 2 ? 0 : static_cast<char>(255); // blue
+            p[2] = x < w / 2 ? static_cast<char>(255) : 0; // red
+        }
+    }
+    return file;
+}
+
+// The visible top-level window that holds the pane.
+class HostWindow : public CWnd
+{
+public:
+    BOOL CreateHost()
+    {
+        return CreateEx(0, AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), nullptr), "Preview test",
+                        WS_POPUP | WS_CLIPCHILDREN, 0, 0, 600, 500, nullptr, nullptr);
+    }
+};
+
+struct Pixels
+{
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> colours;
+    COLORREF At(int x, int y) const { return colours[static_cast<size_t>(y * width + x)]; }
+    // Colours of the inside (the one-pixel border left out).
+    std::set<COLORREF> Inside() const
+    {
+        std::set<COLORREF> out;
+        for (int y = 1; y + 1 < height; ++y) {
+            for (int x = 1; x + 1 < width; ++x)
+                out.insert(At(x, y));
+        }
+        return out;
+    }
+};
+
+class PreviewFixture : public ::testing::Test
+{
+protected:
+    PreviewFixture()
+    {
+        g_appState.mode.store(CAppState::kModeBrowse);
+        g_appState.closing.store(false);
+        g_appState.modalDialogOpen = false;
+        EXPECT_TRUE(m_host.CreateHost());
+        g_appState.mainWindow.store(m_host.GetSafeHwnd());
+        g_appState.drawThread = std::make_unique<TDwgDrawThread>();
+        Thread().SetAppState(&g_appState);
+        EXPECT_TRUE(m_pane.CreatePane(&m_host, CPreView::kControlId));
+        m_pane.MoveWindow(0, 0, 400, 300);
+        m_host.ShowWindow(SW_SHOWNOACTIVATE);
+        Thread().SetNotifyWnd(m_pane.GetSafeHwnd());
+        EXPECT_TRUE(Thread().CreateThread());
+    }
+
+    ~PreviewFixture() override
+    {
+        EXPECT_TRUE(Thread().StopAndWait(5000));
+        m_pane.DestroyWindow();
+        g_appState.drawThread.reset();
+        m_host.DestroyWindow();
+        g_appState.mainWindow.store(nullptr);
+        g_appState.mode.store(CAppState::kModeNone);
+    }
+
+    static TDwgDrawThread& Thread() { return *g_appState.drawThread; }
+
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = m_dir / name;
+        EXPECT_TRUE(orvo::test::WriteFileBytes(path, bytes.data(), bytes.size()));
+        return path;
+    }
+
+    // The thread has finished every request and the pane has handled what it posted.
+    bool Settled(DWORD timeoutMs = kWaitMs)
+    {
+        if (!WaitFor([] { return !Thread().IsBusy() && !Thread().IsOpening(); }, timeoutMs))
+            return false;
+        WaitFor([] { return false; }, 150); // the posted reports are handled meanwhile
+        return true;
+    }
+
+    Pixels Print()
+    {
+        CRect client;
+        m_pane.GetClientRect(&client);
+        Pixels out;
+        out.width = client.Width();
+        out.height = client.Height();
+        HDC screen = ::GetDC(nullptr);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, out.width, out.height);
+        ::ReleaseDC(nullptr, screen);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        const RECT all = {0, 0, out.width, out.height};
+        ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        m_pane.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        for (int y = 0; y < out.height; ++y) {
+            for (int x = 0; x < out.width; ++x)
+                out.colours.push_back(::GetPixel(dc, x, y));
+        }
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        return out;
+    }
+
+    bool ShowAndWait(const std::string& path)
+    {
+        m_pane.ShowFile(nullptr, path.c_str(), "", -1);
+        return Settled() && WaitFor([this] { return m_pane.GetDevice().GetWidth() == 400; }, kWaitMs);
+    }
+
+    TempDir m_dir;
+    RegistryRootScope m_registry;
+    HostWindow m_host;
+    CPreView m_pane;
+};
+
+} // namespace
+
+TEST(CPreViewSizeTest, EverySizeHandedToTheThreadIsClampedByOneRule)
+{
+    const struct
+    {
+        int in;
+        int out;
+    } cases[] = {{INT_MIN, 1}, {-5, 1}, {0, 1}, {1, 1}, {2, 2}, {1998, 1998}, {1999, 1999}, {2000, 1999}, {INT_MAX, 1999}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CPreView::ClampThreadSide(c.in), c.out) << c.in;
+}
+
+TEST(CPreViewSizeTest, ProgressLabelsNameTheStageAndTheFile)
+{
+    EXPECT_STREQ(CPreView::ProgressLabel(40, "a.dwg"), "Loading... \"a.dwg\"");
+    EXPECT_STREQ(CPreView::ProgressLabel(101, "a.dwg"), "Zooming extents... \"a.dwg\"");
+    EXPECT_STREQ(CPreView::ProgressLabel(102, "a.dwg"), "Redrawing... \"a.dwg\"");
+    EXPECT_STREQ(CPreView::ProgressLabel(103, nullptr), "Stop loading \"\"");
+}
+
+TEST_F(PreviewFixture, DrawingPictureArrivesAndIsPainted)
+{
+    const Pixels empty = Print();
+    EXPECT_EQ(empty.Inside().size(), 1u) << "an empty pane paints the list colour";
+    const std::string path = Write("plan.dxf", Dxf(20.0));
+    ASSERT_TRUE(ShowAndWait(path));
+    EXPECT_STREQ(m_pane.GetShownPath(), path.c_str());
+    EXPECT_TRUE(Thread().IsDrawingValid());
+    EXPECT_EQ(m_pane.GetDevice().GetHeight(), 300);
+    EXPECT_GE(Print().Inside().size(), 2u) << "the drawing's lines are painted";
+}
+
+TEST_F(PreviewFixture, ResizeRendersAgainAtTheNewSizeAndHostileSizesAreClamped)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    m_pane.MoveWindow(0, 0, 320, 200);
+    ASSERT_TRUE(WaitFor([] { return Thread().GetDeviceWidth() == 320 && Thread().GetDeviceHeight() == 200; }, kWaitMs));
+    ASSERT_TRUE(Settled());
+    EXPECT_TRUE(WaitFor([this] { return m_pane.GetDevice().GetWidth() == 320; }, kWaitMs));
+    EXPECT_GE(Print().Inside().size(), 2u);
+    // A pane larger than the thread takes: the size handed over stays below 2000.
+    m_pane.MoveWindow(0, 0, 2600, 2300);
+    ASSERT_TRUE(WaitFor([] { return Thread().GetDeviceWidth() == 1999 || Thread().GetDeviceWidth() == 2600; }, kWaitMs));
+    EXPECT_EQ(Thread().GetDeviceWidth(), 1999);
+    EXPECT_EQ(Thread().GetDeviceHeight(), 1999);
+    // A zero-sized pane hands nothing over and paints nothing wrong.
+    ASSERT_TRUE(Settled());
+    m_pane.MoveWindow(0, 0, 0, 0);
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(Thread().GetDeviceWidth(), 1999);
+}
+
+TEST_F(PreviewFixture, ZoomCommandsAndKeysChangeTheDrawingView)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    const Pixels before = Print();
+    m_pane.RunCommand(CPreView::kCmdZoomIn);
+    EXPECT_EQ(m_pane.GetMouseMode(), CPreView::kModeZoomIn);
+    ASSERT_TRUE(Settled());
+    const Pixels zoomed = Print();
+    EXPECT_NE(before.colours, zoomed.colours) << "zoom in changes the picture";
+    MSG key = {m_pane.GetSafeHwnd(), WM_KEYDOWN, 'E', 0, 0, {0, 0}};
+    EXPECT_TRUE(m_pane.PreTranslateMessage(&key));
+    ASSERT_TRUE(Settled());
+    EXPECT_NE(zoomed.colours, Print().colours) << "zoom extents changes it back";
+}
+
+TEST_F(PreviewFixture, KeysOfTheTableAreSwallowedEvenWithNothingShown)
+{
+    const struct
+    {
+        UINT key;
+        BOOL handled;
+        int mode;
+    } cases[] = {{'P', TRUE, CPreView::kModePan}, {VK_F8, TRUE, CPreView::kModeZoomWindow}, {VK_F1, TRUE, CPreView::kModePan},
+                 {'W', TRUE, CPreView::kModeZoomWindow}, {'Z', FALSE, CPreView::kModeZoomWindow},
+                 {VK_NUMPAD5, TRUE, CPreView::kModeZoomWindow}, {VK_LEFT, TRUE, CPreView::kModeZoomWindow}};
+    for (const auto& c : cases) {
+        MSG key = {m_pane.GetSafeHwnd(), WM_KEYDOWN, c.key, 0, 0, {0, 0}};
+        EXPECT_EQ(m_pane.PreTranslateMessage(&key), c.handled) << c.key;
+        EXPECT_EQ(m_pane.GetMouseMode(), c.mode) << c.key;
+    }
+}
+
+TEST_F(PreviewFixture, RasterImageIsPaintedAndZoomChangesIt)
+{
+    const std::vector<char> bmp = Bmp();
+    const std::string path = Write("photo.bmp", std::string(bmp.begin(), bmp.end()));
+    m_pane.ShowFile(nullptr, path.c_str(), "", -1);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs));
+    const Pixels shown = Print();
+    const std::set<COLORREF> colours = shown.Inside();
+    EXPECT_TRUE(colours.count(RGB(255, 0, 0))) << "the red half is painted";
+    EXPECT_TRUE(colours.count(RGB(0, 0, 255))) << "the blue half is painted";
+    m_pane.RunCommand(CPreView::kCmdZoomIn);
+    EXPECT_NE(shown.colours, Print().colours);
+    m_pane.RunCommand(CPreView::kCmdAutoFit);
+    EXPECT_EQ(shown.colours, Print().colours) << "auto fit comes back to the first picture";
+}
+
+TEST_F(PreviewFixture, QuickSelectionChangesEndWithTheLastFileShown)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 10; ++i)
+        paths.push_back(Write("plan" + std::to_string(i) + ".dxf", Dxf(5.0 + 3.0 * i)));
+    for (const std::string& path : paths)
+        m_pane.ShowFile(nullptr, path.c_str(), "", -1);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitFor([] { return Thread().IsDrawingValid(); }, kWaitMs));
+    EXPECT_TRUE(Thread().IsCurrentFile(paths.back().c_str()));
+    EXPECT_STREQ(m_pane.GetShownPath(), paths.back().c_str());
+    // The pane holds the thread's final picture, not one of an earlier file.
+    const Pixels last = Print();
+    CGDIDevice threadPicture;
+    ASSERT_TRUE(threadPicture.Create(last.width, last.height, 3));
+    Thread().PaintTo(threadPicture.GetDC());
+    size_t differing = 0;
+    for (int y = 1; y + 1 < last.height; ++y) {
+        for (int x = 1; x + 1 < last.width; ++x)
+            differing += ::GetPixel(threadPicture.GetDC(), x, y) != last.At(x, y);
+    }
+    EXPECT_EQ(differing, 0u);
+    EXPECT_GE(last.Inside().size(), 2u);
+}
+
+TEST_F(PreviewFixture, NothingIsShownWhileAModalDialogIsOpenOrForAnUnknownType)
+{
+    const std::string drawing = Write("plan.dxf", Dxf(20.0));
+    g_appState.modalDialogOpen = true;
+    m_pane.ShowFile(nullptr, drawing.c_str(), "", -1);
+    g_appState.modalDialogOpen = false;
+    EXPECT_TRUE(m_pane.GetShownPath().IsEmpty());
+    m_pane.ShowFile(nullptr, Write("notes.xyz", "text").c_str(), "", -1);
+    EXPECT_TRUE(m_pane.GetShownPath().IsEmpty());
+    m_pane.ShowFile(nullptr, nullptr, nullptr, -1);
+    EXPECT_TRUE(m_pane.GetShownPath().IsEmpty());
+}
