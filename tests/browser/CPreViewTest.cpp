@@ -4,6 +4,10 @@
 #include "browser/CPreView.h"
 
 #include "app/CAppState.h"
+#include "browser/DrawingPassword.h"
+#include "framework/CWnd.h"
+#include "framework/ModalSeam.h"
+#include "res/resource.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "tests/app/RegistryRootScope.h"
 #include "tests/support/TestSupport.h"
@@ -312,4 +316,76 @@ TEST_F(PreviewFixture, NothingIsShownWhileAModalDialogIsOpenOrForAnUnknownType)
     EXPECT_TRUE(m_pane.GetShownPath().IsEmpty());
     m_pane.ShowFile(nullptr, nullptr, nullptr, -1);
     EXPECT_TRUE(m_pane.GetShownPath().IsEmpty());
+}
+
+namespace {
+
+// Copies the pane's area of the screen into a 24-bit BMP file (a look at the virtual display).
+void SaveScreenShot(HWND pane, const std::string& path)
+{
+    RECT r;
+    ::GetWindowRect(pane, &r);
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    CGDIDevice shot;
+    ASSERT_TRUE(shot.Create(w, h, 3));
+    HDC screen = ::GetDC(nullptr);
+    ::BitBlt(shot.GetDC(), 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    ::ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(shot.GetImageSize());
+    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
+    bytes.append(reinterpret_cast<const char*>(shot.GetHeader()), sizeof(BITMAPINFOHEADER));
+    bytes.append(reinterpret_cast<const char*>(shot.GetBits()), static_cast<size_t>(shot.GetImageSize()));
+    EXPECT_TRUE(orvo::test::WriteFileBytes(path, bytes.data(), bytes.size()));
+}
+
+} // namespace
+
+TEST_F(PreviewFixture, SampleDrawingIsShown)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    const std::string path = samples + "\\dwg\\example_2018.dwg";
+    ASSERT_TRUE(ShowAndWait(path));
+    ASSERT_TRUE(Thread().IsDrawingValid());
+    m_pane.UpdateWindow();
+    EXPECT_GE(Print().Inside().size(), 2u);
+    char shotPath[MAX_PATH] = {};
+    if (::GetEnvironmentVariableA("ORVO_PREVIEW_SHOT", shotPath, MAX_PATH) > 0)
+        SaveScreenShot(m_pane.GetSafeHwnd(), shotPath);
+}
+
+TEST_F(PreviewFixture, PasswordStageAsksThroughTheDialogAndReopensOrStopsOnCancel)
+{
+    const std::string path = Write("plan.dxf", Dxf(20.0));
+    ASSERT_TRUE(ShowAndWait(path));
+    ForgetDrawingPasswords();
+    const struct
+    {
+        INT_PTR answer;
+        int remembered;
+    } cases[] = {{IDCANCEL, 0}, {IDOK, 1}};
+    for (const auto& c : cases) {
+        std::string prompt;
+        int shown = 0;
+        CModalHandlerScope scope([&](const ModalRequest& request) {
+            char text[MAX_PATH] = {};
+            ::GetDlgItemTextA(request.pWnd->GetSafeHwnd(), IDC_PASSWORD_PROMPT, text, MAX_PATH);
+            prompt = text;
+            ::SetDlgItemTextA(request.pWnd->GetSafeHwnd(), IDC_PASSWORD_EDIT, "right");
+            ++shown;
+            return c.answer;
+        });
+        m_pane.SendMessage(TDwgDrawThread::kMsgOpenStage, 4, static_cast<LPARAM>(-1));
+        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(prompt, path);
+        EXPECT_EQ(GetRememberedPasswordCount(), c.remembered);
+        ASSERT_TRUE(Settled());
+        // The same file opened with a password (or left as it was) is shown again.
+        EXPECT_TRUE(Thread().IsCurrentFile(path.c_str()));
+        EXPECT_TRUE(WaitFor([] { return Thread().IsDrawingValid(); }, kWaitMs));
+    }
+    ForgetDrawingPasswords();
 }
