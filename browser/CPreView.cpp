@@ -7,6 +7,7 @@
 #include "browser/DrawingPassword.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/CSingleLock.h"
+#include "render/workers/DRAWINGINFO.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "ui/CBarGlobalData.h"
 
@@ -591,4 +592,40 @@ void CPreView::RefreshCursor()
 {
     if (GetSafeHwnd() && ::GetFocus() == GetSafeHwnd())
         SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(GetSafeHwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+CString CPreView::DrawingInfoText(const CString& version, int64_t creation, bool summary, const CString& title,
+                                  const CString& subject, const CString& author)
+{
+    CString text = version;
+    char date[128] = {};
+    const __time64_t when = creation;
+    struct tm local = {};
+    if (creation > 0 && _localtime64_s(&local, &when) == 0)
+        strftime(date, sizeof date, "%A, %B %d, %Y", &local);
+    text += " Create: ";
+    text += date;
+    text += ";";
+    if (!summary)
+        return text;
+    if (!author.IsEmpty())
+        text = "Author: " + author + " ; " + text;
+    if (!subject.IsEmpty())
+        text = "Subject: " + subject + " ; " + text;
+    if (!title.IsEmpty())
+        text = "Title: " + title + " ; " + text;
+    return text;
+}
+
+CString CPreView::GetInfoText() const
+{
+    if (!IsRunning())
+        return CString();
+    if (IsRasterShown())
+        return Thread()->GetDescription();
+    const DRAWINGINFO* info = IsDrawingShown() ? Thread()->GetDrawingInfo() : nullptr;
+    if (!info)
+        return CString();
+    return DrawingInfoText(info->m_strVersion, info->m_tCreation, info->m_nFilled > 0, info->m_strTitle,
+                           info->m_strSubject, info->m_strAuthor);
 }

@@ -10,6 +10,8 @@
 #include "framework/CCriticalSection.h"
 #include "imaging/CGDIDevice.h"
 
+#include <cstdint>
+
 class CDrawingFileInfo;
 class TDwgDrawThread;
 
@@ -78,6 +80,14 @@ public:
     int GetMouseMode() const { return m_mode; }
     UINT GetProgressMark() const { return m_progressMark; }
     bool IsSmoothTimerArmed() const { return m_smoothArmed; }
+
+    // The status bar's information text: a raster image's description, or for a drawing title,
+    // subject, author, version and creation date; empty when there is nothing to say.
+    CString GetInfoText() const;
+    // The drawing part of it; creation is in seconds since 1970 (0: unknown), summary tells
+    // whether title, subject and author were read.
+    static CString DrawingInfoText(const CString& version, int64_t creation, bool summary, const CString& title,
+                                   const CString& subject, const CString& author);
 
     // The one rule for every size the pane hands to the drawing thread: 1..kMaxThreadSide.
     static int ClampThreadSide(int side);

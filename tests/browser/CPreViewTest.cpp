@@ -389,3 +389,27 @@ TEST_F(PreviewFixture, PasswordStageAsksThroughTheDialogAndReopensOrStopsOnCance
     }
     ForgetDrawingPasswords();
 }
+
+TEST(CPreViewInfoTest, InfoTextReadsTitleSubjectAuthorVersionAndDate)
+{
+    const struct
+    {
+        bool summary;
+        const char* title;
+        const char* subject;
+        const char* author;
+        const char* expectedStart;
+    } cases[] = {
+        {true, "Plan", "Ground", "Ann", "Title: Plan ; Subject: Ground ; Author: Ann ; AC1032 Create: "},
+        {true, "", "Ground", "", "Subject: Ground ; AC1032 Create: "},
+        {false, "Plan", "Ground", "Ann", "AC1032 Create: "},
+    };
+    for (const auto& c : cases) {
+        const CString text = CPreView::DrawingInfoText("AC1032", 1700000000, c.summary, c.title, c.subject, c.author);
+        EXPECT_EQ(std::string(text).rfind(c.expectedStart, 0), 0u) << static_cast<const char*>(text);
+        EXPECT_NE(std::string(text).find("2023;"), std::string::npos) << static_cast<const char*>(text);
+    }
+    // An unknown or hostile creation time gives an empty date, never garbage.
+    for (int64_t hostile : {int64_t{0}, int64_t{-1}, INT64_MAX})
+        EXPECT_STREQ(CPreView::DrawingInfoText("AC1015", hostile, false, "", "", ""), "AC1015 Create: ;") << hostile;
+}
