@@ -4,6 +4,8 @@
 #include "browser/CPreView.h"
 
 #include "app/CAppState.h"
+#include "engine/rkapp/rkapp.h"
+#include "engine/rkio/EngineState.h"
 #include "browser/DrawingPassword.h"
 #include "framework/CWnd.h"
 #include "framework/ModalSeam.h"
@@ -14,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <memory>
 #include <set>
@@ -412,4 +415,84 @@ TEST(CPreViewInfoTest, InfoTextReadsTitleSubjectAuthorVersionAndDate)
     // An unknown or hostile creation time gives an empty date, never garbage.
     for (int64_t hostile : {int64_t{0}, int64_t{-1}, INT64_MAX})
         EXPECT_STREQ(CPreView::DrawingInfoText("AC1015", hostile, false, "", "", ""), "AC1015 Create: ;") << hostile;
+}
+
+namespace {
+
+// The engine's view with a zoom that holds the drawing thread busy until the gate opens (at most
+// 10 s), so a wait for the thread meets a request in progress.
+std::atomic<bool> g_zoomGateOpen{true};
+std::atomic<bool> g_zoomEntered{false};
+
+class GatedView : public RkApp::View
+{
+public:
+    explicit GatedView(RkApp::Document& document) : RkApp::View(document) {}
+    void ZoomIn(int steps) override
+    {
+        g_zoomEntered.store(true);
+        const DWORD start = ::GetTickCount();
+        while (!g_zoomGateOpen.load() && ::GetTickCount() - start < 10000)
+            ::Sleep(5);
+        RkApp::View::ZoomIn(steps);
+    }
+};
+
+class GatedDocument : public RkApp::Document
+{
+public:
+    GatedDocument() : m_view(*this) {}
+    void Close() override { m_drawing.Close(); }
+    CDrawing* GetDrawing() override { return &m_drawing; }
+    RkApp::View* GetView() override { return &m_view; }
+    static RkApp::Document* Create() { return new GatedDocument(); }
+
+private:
+    CDrawing m_drawing{RkIo::Channel::Document};
+    GatedView m_view;
+};
+
+// The fixture's pane with a drawing thread whose zoom can be held.
+class GatedPreviewFixture : public PreviewFixture
+{
+protected:
+    GatedPreviewFixture()
+    {
+        EXPECT_TRUE(Thread().StopAndWait(5000));
+        g_appState.drawThread = std::make_unique<TDwgDrawThread>(&GatedDocument::Create);
+        Thread().SetAppState(&g_appState);
+        Thread().SetNotifyWnd(m_pane.GetSafeHwnd());
+        EXPECT_TRUE(Thread().CreateThread());
+    }
+    ~GatedPreviewFixture() override { g_zoomGateOpen.store(true); }
+};
+
+bool TakeStatusRefresh(HWND main)
+{
+    MSG msg;
+    return ::PeekMessageA(&msg, main, 0x8032, 0x8032, PM_REMOVE) != FALSE;
+}
+
+} // namespace
+
+TEST_F(GatedPreviewFixture, WaitForTheThreadIsBoundedAndKeepsItsReports)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    while (TakeStatusRefresh(m_host.GetSafeHwnd())) {
+    }
+    g_zoomGateOpen.store(false);
+    g_zoomEntered.store(false);
+    m_pane.RunCommand(CPreView::kCmdZoomIn);
+    ASSERT_TRUE(WaitFor([] { return g_zoomEntered.load(); }, kWaitMs));
+    ASSERT_TRUE(Thread().IsBusy());
+    // A report of a finished load waits in the queue while the thread is busy.
+    ::PostMessageA(m_pane.GetSafeHwnd(), TDwgDrawThread::kMsgRequestDone, 1, TDwgDrawThread::kRequestLoadInfo);
+    const DWORD start = ::GetTickCount();
+    EXPECT_FALSE(m_pane.WaitForDrawThread(300));
+    EXPECT_LT(::GetTickCount() - start, 3000u) << "the wait is bounded";
+    EXPECT_TRUE(Thread().IsEnabled()) << "the thread reports again after the wait";
+    EXPECT_TRUE(TakeStatusRefresh(m_host.GetSafeHwnd())) << "the report that arrived meanwhile was handled";
+    g_zoomGateOpen.store(true);
+    EXPECT_TRUE(m_pane.WaitForDrawThread(kWaitMs));
+    EXPECT_FALSE(Thread().IsBusy());
 }
