@@ -209,10 +209,8 @@ void CPreView::ShowFile(const CDrawingFileInfo* type, const char* path, const ch
 void CPreView::Reset()
 {
     KillSmoothTimer();
-    if (IsContentReady()) {
+    if (IsContentReady())
         Thread()->PostRequest(TDwgDrawThread::kRequestClose);
-        Thread()->Wake(false);
-    }
     m_shownPath.Empty();
     RefreshCursor();
     CRect client;

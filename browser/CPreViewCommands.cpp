@@ -179,9 +179,11 @@ bool CPreView::IsCommandEnabled(UINT id, bool& check) const
     const bool visible = GetSafeHwnd() && IsWindowVisible();
     const bool raster = IsRasterShown() && HasRasterImage() && IsIdle() && visible;
     const bool drawing = IsDrawingShown() && IsIdle() && Thread()->IsDrawingValid() && visible;
+    // The thread's queries wait for its view lock: they are asked only while it is idle.
     if (id >= kCmdLayoutFirst && id <= kCmdLayoutLast) {
-        check = static_cast<int>(id - kCmdLayoutFirst) == Thread()->GetCurrentLayout();
-        return IsDrawingShown() && IsIdle();
+        const bool enabled = IsDrawingShown() && IsIdle();
+        check = enabled && static_cast<int>(id - kCmdLayoutFirst) == Thread()->GetCurrentLayout();
+        return enabled;
     }
     switch (id) {
     case kCmdZoomExtents:
@@ -201,7 +203,7 @@ bool CPreView::IsCommandEnabled(UINT id, bool& check) const
         check = g_options.PreviewHalfTone;
         return raster;
     case kCmdQuickMode:
-        check = IsDrawingShown() && Thread()->QueryViewState();
+        check = IsDrawingShown() && IsIdle() && Thread()->QueryViewState();
         return IsDrawingShown() && IsIdle();
     default:
         return false;

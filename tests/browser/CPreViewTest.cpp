@@ -478,6 +478,7 @@ bool TakeStatusRefresh(HWND main)
 TEST_F(GatedPreviewFixture, WaitForTheThreadIsBoundedAndKeepsItsReports)
 {
     ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    const int layout = Thread().GetCurrentLayout();
     while (TakeStatusRefresh(m_host.GetSafeHwnd())) {
     }
     g_zoomGateOpen.store(false);
@@ -492,7 +493,18 @@ TEST_F(GatedPreviewFixture, WaitForTheThreadIsBoundedAndKeepsItsReports)
     EXPECT_LT(::GetTickCount() - start, 3000u) << "the wait is bounded";
     EXPECT_TRUE(Thread().IsEnabled()) << "the thread reports again after the wait";
     EXPECT_TRUE(TakeStatusRefresh(m_host.GetSafeHwnd())) << "the report that arrived meanwhile was handled";
+    // A layout chosen while the thread works is refused before anything is written, and the
+    // menu state asks the busy thread nothing (its queries would wait for the request to end).
+    m_pane.RunCommand(CPreView::kCmdLayoutFirst + 1);
+    bool check = true;
+    const DWORD asked = ::GetTickCount();
+    EXPECT_FALSE(m_pane.IsCommandEnabled(CPreView::kCmdLayoutFirst, check));
+    EXPECT_FALSE(m_pane.IsCommandEnabled(CPreView::kCmdQuickMode, check));
+    EXPECT_FALSE(check);
+    EXPECT_LT(::GetTickCount() - asked, 1000u);
     g_zoomGateOpen.store(true);
     EXPECT_TRUE(m_pane.WaitForDrawThread(kWaitMs));
     EXPECT_FALSE(Thread().IsBusy());
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(Thread().GetCurrentLayout(), layout);
 }
