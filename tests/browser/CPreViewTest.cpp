@@ -438,6 +438,26 @@ public:
     }
 };
 
+// Opening a file named "slow" holds the thread in its open until the gate opens or the open is
+// abandoned (at most 10 s).
+std::atomic<bool> g_openGateOpen{true};
+
+class GatedDrawing : public CDrawing
+{
+public:
+    GatedDrawing() : CDrawing(RkIo::Channel::Document) {}
+    short Open(const char* path, const char* password) override
+    {
+        const std::string name = path ? path : "";
+        const DWORD start = ::GetTickCount();
+        while (name.find("slow") != std::string::npos && !g_openGateOpen.load() &&
+               !RkIo::EngineState::Instance().AbortRequested(RkIo::Channel::Document) &&
+               ::GetTickCount() - start < 10000)
+            ::Sleep(5);
+        return CDrawing::Open(path, password);
+    }
+};
+
 class GatedDocument : public RkApp::Document
 {
 public:
@@ -448,7 +468,7 @@ public:
     static RkApp::Document* Create() { return new GatedDocument(); }
 
 private:
-    CDrawing m_drawing{RkIo::Channel::Document};
+    GatedDrawing m_drawing;
     GatedView m_view;
 };
 
@@ -464,7 +484,11 @@ protected:
         Thread().SetNotifyWnd(m_pane.GetSafeHwnd());
         EXPECT_TRUE(Thread().CreateThread());
     }
-    ~GatedPreviewFixture() override { g_zoomGateOpen.store(true); }
+    ~GatedPreviewFixture() override
+    {
+        g_zoomGateOpen.store(true);
+        g_openGateOpen.store(true);
+    }
 };
 
 bool TakeStatusRefresh(HWND main)
@@ -507,4 +531,32 @@ TEST_F(GatedPreviewFixture, WaitForTheThreadIsBoundedAndKeepsItsReports)
     EXPECT_FALSE(Thread().IsBusy());
     ASSERT_TRUE(Settled());
     EXPECT_EQ(Thread().GetCurrentLayout(), layout);
+}
+
+TEST_F(GatedPreviewFixture, ProgressGrowsOnlyWhileOpeningAndHostileValuesFillTheBar)
+{
+    const std::string slow = Write("slow.dxf", Dxf(20.0));
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE) & 0xFFFFFF;
+    m_pane.OnDrawProgress(50, 0);
+    EXPECT_EQ(m_pane.GetProgressMark(), 0u) << "nothing is being opened";
+    g_openGateOpen.store(false);
+    m_pane.ShowFile(nullptr, slow.c_str(), "", -1);
+    ASSERT_TRUE(WaitFor([] { return Thread().IsOpening(); }, kWaitMs));
+    const struct
+    {
+        UINT value;
+        UINT mark;
+    } steps[] = {{40, 40}, {30, 40}, {40, 40}, {101, 101}, {0xFFFFFFFFu, 0xFFFFFFFFu}, {7, 0xFFFFFFFFu}};
+    for (const auto& step : steps) {
+        m_pane.OnDrawProgress(step.value, 0);
+        EXPECT_EQ(m_pane.GetProgressMark(), step.mark) << step.value;
+    }
+    // The last accepted value is beyond 100: the bar is filled to its right end.
+    const Pixels bar = Print();
+    const int y = 3 + 4;
+    EXPECT_EQ(bar.At(10, y) & 0xFFFFFF, face);
+    EXPECT_EQ(bar.At(bar.width - 12, y) & 0xFFFFFF, face);
+    g_openGateOpen.store(true);
+    ASSERT_TRUE(Settled());
+    EXPECT_TRUE(WaitFor([] { return Thread().IsDrawingValid(); }, kWaitMs));
 }
