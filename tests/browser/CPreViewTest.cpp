@@ -560,3 +560,38 @@ TEST_F(GatedPreviewFixture, ProgressGrowsOnlyWhileOpeningAndHostileValuesFillThe
     ASSERT_TRUE(Settled());
     EXPECT_TRUE(WaitFor([] { return Thread().IsDrawingValid(); }, kWaitMs));
 }
+
+TEST_F(PreviewFixture, ZoomWindowDragZoomsOnlyWhenTheMouseMoved)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    ASSERT_EQ(m_pane.GetMouseMode(), CPreView::kModeZoomWindow);
+    const Pixels before = Print();
+    const HWND pane = m_pane.GetSafeHwnd();
+    // A click that ends where it began: no zoom, and the band is gone again.
+    ::SendMessageA(pane, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    ::SendMessageA(pane, WM_LBUTTONUP, 0, MAKELPARAM(100, 100));
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(before.colours, Print().colours);
+    // A drag over part of the drawing zooms into it.
+    ::SendMessageA(pane, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 90));
+    ::SendMessageA(pane, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 160));
+    ::SendMessageA(pane, WM_LBUTTONUP, 0, MAKELPARAM(200, 160));
+    ASSERT_TRUE(Settled());
+    EXPECT_NE(before.colours, Print().colours);
+}
+
+TEST_F(PreviewFixture, WheelZoomsAnImageOnlyWithoutKeysOrButtonsHeld)
+{
+    const std::vector<char> bmp = Bmp();
+    m_pane.ShowFile(nullptr, Write("photo.bmp", std::string(bmp.begin(), bmp.end())).c_str(), "", -1);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs));
+    const Pixels before = Print();
+    POINT centre = {200, 150};
+    ::ClientToScreen(m_pane.GetSafeHwnd(), &centre);
+    const LPARAM at = MAKELPARAM(centre.x, centre.y);
+    ::SendMessageA(m_pane.GetSafeHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, WHEEL_DELTA), at);
+    EXPECT_EQ(before.colours, Print().colours) << "Ctrl with the wheel is left to the default handling";
+    ::SendMessageA(m_pane.GetSafeHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), at);
+    EXPECT_NE(before.colours, Print().colours);
+}
