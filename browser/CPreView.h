@@ -110,6 +110,8 @@ protected:
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
     void OnMouseMove(UINT flags, CPoint point);
+    void OnMButtonDown(UINT flags, CPoint point);
+    void OnMButtonUp(UINT flags, CPoint point);
     BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 

@@ -311,6 +311,31 @@ void CPreView::OnMouseMove(UINT flags, CPoint point)
     }
 }
 
+void CPreView::OnMButtonDown(UINT, CPoint point)
+{
+    if (!IsRunning() || !IsIdle())
+        return;
+    const bool drawing = IsDrawingShown() && Thread()->IsDrawingValid();
+    if (!drawing && !(IsRasterShown() && HasRasterImage()))
+        return;
+    KillHoverTimers();
+    if (::GetFocus() != GetSafeHwnd())
+        SetFocus();
+    m_anchor = m_current = point;
+    m_cursor = g_cursor[11];
+    RefreshCursor();
+    SetCapture();
+}
+
+void CPreView::OnMButtonUp(UINT, CPoint)
+{
+    m_cursor = ModeCursor();
+    RefreshCursor();
+    ::ReleaseCapture();
+    if (IsRunning() && IsRasterShown())
+        PostStatusRefresh();
+}
+
 void CPreView::OnLButtonUp(UINT, CPoint point)
 {
     ::ReleaseCapture();

@@ -595,3 +595,18 @@ TEST_F(PreviewFixture, WheelZoomsAnImageOnlyWithoutKeysOrButtonsHeld)
     ::SendMessageA(m_pane.GetSafeHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), at);
     EXPECT_NE(before.colours, Print().colours);
 }
+
+TEST_F(PreviewFixture, MiddleButtonDragPansAnImage)
+{
+    const std::vector<char> bmp = Bmp();
+    m_pane.ShowFile(nullptr, Write("photo.bmp", std::string(bmp.begin(), bmp.end())).c_str(), "", -1);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs));
+    const Pixels before = Print();
+    const HWND pane = m_pane.GetSafeHwnd();
+    ::SendMessageA(pane, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(200, 150));
+    ::SendMessageA(pane, WM_MOUSEMOVE, MK_MBUTTON, MAKELPARAM(260, 170));
+    ::SendMessageA(pane, WM_MBUTTONUP, 0, MAKELPARAM(260, 170));
+    EXPECT_NE(before.colours, Print().colours);
+    EXPECT_EQ(m_pane.GetMouseMode(), CPreView::kModeZoomWindow) << "the mode stays";
+}
