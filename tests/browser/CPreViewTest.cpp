@@ -175,6 +175,14 @@ protected:
         return Settled() && WaitFor([this] { return m_pane.GetDevice().GetWidth() == 400; }, kWaitMs);
     }
 
+    // Shows the generated red and blue image.
+    bool ShowImageAndWait()
+    {
+        const std::vector<char> bmp = Bmp();
+        m_pane.ShowFile(nullptr, Write("photo.bmp", std::string(bmp.begin(), bmp.end())).c_str(), "", -1);
+        return Settled() && WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs);
+    }
+
     TempDir m_dir;
     RegistryRootScope m_registry;
     HostWindow m_host;
@@ -268,11 +276,7 @@ TEST_F(PreviewFixture, KeysOfTheTableAreSwallowedEvenWithNothingShown)
 
 TEST_F(PreviewFixture, RasterImageIsPaintedAndZoomChangesIt)
 {
-    const std::vector<char> bmp = Bmp();
-    const std::string path = Write("photo.bmp", std::string(bmp.begin(), bmp.end()));
-    m_pane.ShowFile(nullptr, path.c_str(), "", -1);
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs));
+    ASSERT_TRUE(ShowImageAndWait());
     const Pixels shown = Print();
     const std::set<COLORREF> colours = shown.Inside();
     EXPECT_TRUE(colours.count(RGB(255, 0, 0))) << "the red half is painted";
@@ -582,10 +586,7 @@ TEST_F(PreviewFixture, ZoomWindowDragZoomsOnlyWhenTheMouseMoved)
 
 TEST_F(PreviewFixture, WheelZoomsAnImageOnlyWithoutKeysOrButtonsHeld)
 {
-    const std::vector<char> bmp = Bmp();
-    m_pane.ShowFile(nullptr, Write("photo.bmp", std::string(bmp.begin(), bmp.end())).c_str(), "", -1);
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs));
+    ASSERT_TRUE(ShowImageAndWait());
     const Pixels before = Print();
     POINT centre = {200, 150};
     ::ClientToScreen(m_pane.GetSafeHwnd(), &centre);
@@ -598,10 +599,7 @@ TEST_F(PreviewFixture, WheelZoomsAnImageOnlyWithoutKeysOrButtonsHeld)
 
 TEST_F(PreviewFixture, MiddleButtonDragPansAnImage)
 {
-    const std::vector<char> bmp = Bmp();
-    m_pane.ShowFile(nullptr, Write("photo.bmp", std::string(bmp.begin(), bmp.end())).c_str(), "", -1);
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs));
+    ASSERT_TRUE(ShowImageAndWait());
     const Pixels before = Print();
     const HWND pane = m_pane.GetSafeHwnd();
     ::SendMessageA(pane, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(200, 150));
