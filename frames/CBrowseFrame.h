@@ -5,7 +5,7 @@
 #pragma once
 
 #include "app/CBrowseModeFrame.h"
-#include "frames/CPreView.h"
+#include "browser/CPreView.h"
 #include "framework/Afx.h"
 #include "framework/AfxWin.h"
 

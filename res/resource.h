@@ -27,6 +27,13 @@
 #define IDS_CREATE_TASK_THREAD_FAILED 3201
 // ---- end of the application's block ----
 
+// ---- File browser (browser/): dialogs ----
+#define IDD_DRAWING_PASSWORD 238
+#define IDC_PASSWORD_EDIT 1332
+#define IDC_PASSWORD_LABEL 1333
+#define IDC_PASSWORD_PROMPT 1334
+// ---- end of the browser's block ----
+
 // ---- Drawing engine (RkUI): the cursors of g_cursor, 3000..3019 ----
 #define IDC_RK_ORBIT_VERTICAL 3000
 #define IDC_RK_ORBIT_HORIZONTAL 3001

@@ -1,0 +1,400 @@
+// The preview pane's commands, keys and mouse: for a drawing each turns into a drawing-thread
+// request (queued, or at once under the thread's view lock for the mouse); for a raster image
+// into a call on the thread's image scene followed by a repaint.
+#include "browser/CPreView.h"
+
+#include "app/CAppState.h"
+#include "app/core/CAppOptions.h"
+#include "engine/rkui/RkUI.h"
+#include "render/workers/TDwgDrawThread.h"
+
+#include <algorithm>
+
+namespace {
+
+// Keys of the pane, by virtual-key code; modifier keys are not looked at.
+struct KeyAction
+{
+    UINT key;
+    UINT command; // 0: handled by RunKey itself
+};
+
+constexpr KeyAction kKeys[] = {
+    {'1', CPreView::kCmdActualSize},   {'A', CPreView::kCmdAutoFit},      {VK_NUMPAD1, CPreView::kCmdAutoFit},
+    {'E', CPreView::kCmdZoomExtents},  {VK_NUMPAD5, CPreView::kCmdZoomExtents},
+    {'P', CPreView::kCmdPan},          {VK_F1, CPreView::kCmdPan},
+    {'W', CPreView::kCmdZoomWindow},   {VK_F8, CPreView::kCmdZoomWindow},
+    {'Q', CPreView::kCmdQuickMode},    {VK_F2, CPreView::kCmdQuickMode},
+    {'H', CPreView::kCmdHighlight},    {VK_NUMPAD8, CPreView::kCmdHighlight},
+    {'I', 0}, {VK_NUMPAD9, 0}, {VK_ADD, 0}, {VK_OEM_PLUS, 0},
+    {'U', 0}, {VK_F6, 0}, {VK_SUBTRACT, 0}, {VK_OEM_MINUS, 0},
+    {VK_LEFT, 0}, {VK_RIGHT, 0}, {VK_UP, 0}, {VK_DOWN, 0},
+    // Rotate and mirror keys: swallowed; the image transforms are not offered yet.
+    {'L', 0}, {VK_SEPARATOR, 0}, {'R', 0}, {VK_F3, 0}, {VK_RETURN, 0},
+};
+
+const KeyAction* FindKey(UINT key)
+{
+    for (const KeyAction& k : kKeys) {
+        if (k.key == key)
+            return &k;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+BOOL CPreView::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (RunCommand(LOWORD(wParam)))
+        return TRUE;
+    return CWnd::OnCommand(wParam, lParam);
+}
+
+void CPreView::RequestView(int code, const POINT* p1, const POINT* p2, bool now)
+{
+    if (Thread())
+        Thread()->ViewRequest(code, p1, p2, now);
+}
+
+void CPreView::AfterRasterChange()
+{
+    RepaintImage();
+    PostStatusRefresh();
+}
+
+void CPreView::ZoomStep(bool in)
+{
+    if (!IsRunning())
+        return;
+    if (IsDrawingShown()) {
+        RequestView(in ? TDwgDrawThread::kRequestZoomIn : TDwgDrawThread::kRequestZoomOut, nullptr, nullptr, false);
+    } else if (HasRasterImage() && IsIdle()) {
+        JGraphics& scene = Thread()->GetRasterScene();
+        in ? scene.ZoomIn() : scene.ZoomOut();
+        AfterRasterChange();
+    }
+}
+
+void CPreView::SelectLayout(int index)
+{
+    // Nothing is written while the thread works: the layout index travels in the request.
+    if (!IsRunning() || !IsIdle() || !IsDrawingShown())
+        return;
+    const POINT layout = {index, 0};
+    RequestView(TDwgDrawThread::kRequestSelectLayout, &layout, nullptr, false);
+}
+
+void CPreView::ToggleSmooth()
+{
+    g_options.PreviewHalfTone = !g_options.PreviewHalfTone;
+    if (!IsRunning() || !IsIdle() || !HasRasterImage())
+        return;
+    JGraphics& scene = Thread()->GetRasterScene();
+    if (!(scene.GetZoomScale() < 1.0f))
+        return;
+    scene.SetImageFlag(!g_options.PreviewHalfTone);
+    scene.Redraw(false);
+    scene.SetImageFlag(true);
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+bool CPreView::RunCommand(UINT id)
+{
+    if (id >= kCmdLayoutFirst && id <= kCmdLayoutLast) {
+        SelectLayout(static_cast<int>(id - kCmdLayoutFirst));
+        return true;
+    }
+    const bool raster = IsRasterShown() && HasRasterImage() && IsIdle() && IsRunning();
+    const bool drawing = IsRunning() && IsDrawingShown();
+    switch (id) {
+    case kCmdZoomPrevious:
+        if (raster) {
+            Thread()->GetRasterScene().ApplyCurrentView();
+            AfterRasterChange();
+        } else if (drawing && !Thread()->IsOpening()) {
+            RequestView(TDwgDrawThread::kRequestUpdate, nullptr, nullptr, false);
+        }
+        return true;
+    case kCmdZoomExtents:
+    case kCmdAutoFit:
+        if (drawing && id == kCmdZoomExtents)
+            RequestView(TDwgDrawThread::kRequestZoomExtents, nullptr, nullptr, false);
+        else if (raster) {
+            id == kCmdAutoFit ? Thread()->GetRasterScene().ZoomExtents() : Thread()->GetRasterScene().ZoomFit();
+            AfterRasterChange();
+        }
+        return true;
+    case kCmdRedraw:
+        if (drawing)
+            RequestView(TDwgDrawThread::kRequestApplyOptions, nullptr, nullptr, false);
+        else if (raster) {
+            Thread()->GetRasterScene().Redraw(false);
+            AfterRasterChange();
+        }
+        return true;
+    case kCmdZoomWindow:
+        if (Thread())
+            SetMode(kModeZoomWindow);
+        return true;
+    case kCmdPan:
+        if (Thread())
+            SetMode(kModePan);
+        return true;
+    case kCmdZoomOut:
+    case kCmdZoomIn:
+        if (Thread()) {
+            SetMode(id == kCmdZoomIn ? kModeZoomIn : kModeZoomOut);
+            ZoomStep(id == kCmdZoomIn);
+        }
+        return true;
+    case kCmdActualSize:
+        if (raster) {
+            SetMode(kModePan);
+            Thread()->GetRasterScene().ZoomActualSize();
+            AfterRasterChange();
+        }
+        return true;
+    case kCmdSmooth:
+        ToggleSmooth();
+        return true;
+    case kCmdQuickMode:
+        if (IsRunning() && IsIdle()) {
+            Thread()->SetQuickMode(!Thread()->QueryViewState());
+            RedrawImage(TDwgDrawThread::kRequestRedraw);
+        }
+        return true;
+    case kCmdHighlight:
+        return true; // the engine's highlight switch comes with the engine-for-the-view work
+    default:
+        return false;
+    }
+}
+
+bool CPreView::IsCommandEnabled(UINT id, bool& check) const
+{
+    check = false;
+    if (!IsRunning())
+        return false;
+    const bool visible = GetSafeHwnd() && IsWindowVisible();
+    const bool raster = IsRasterShown() && HasRasterImage() && IsIdle() && visible;
+    const bool drawing = IsDrawingShown() && IsIdle() && Thread()->IsDrawingValid() && visible;
+    // The thread's queries wait for its view lock: they are asked only while it is idle.
+    if (id >= kCmdLayoutFirst && id <= kCmdLayoutLast) {
+        const bool enabled = IsDrawingShown() && IsIdle();
+        check = enabled && static_cast<int>(id - kCmdLayoutFirst) == Thread()->GetCurrentLayout();
+        return enabled;
+    }
+    switch (id) {
+    case kCmdZoomExtents:
+    case kCmdRedraw:
+        return raster || drawing;
+    case kCmdZoomOut:
+    case kCmdZoomIn:
+    case kCmdZoomWindow:
+    case kCmdPan:
+        check = (id == kCmdZoomOut && m_mode == kModeZoomOut) || (id == kCmdZoomIn && m_mode == kModeZoomIn) ||
+                (id == kCmdZoomWindow && m_mode == kModeZoomWindow) || (id == kCmdPan && m_mode == kModePan);
+        return raster || drawing;
+    case kCmdActualSize:
+    case kCmdAutoFit:
+        return raster;
+    case kCmdSmooth:
+        check = g_options.PreviewHalfTone;
+        return raster;
+    case kCmdQuickMode:
+        check = IsDrawingShown() && IsIdle() && Thread()->QueryViewState();
+        return IsDrawingShown() && IsIdle();
+    default:
+        return false;
+    }
+}
+
+BOOL CPreView::PreTranslateMessage(MSG* msg)
+{
+    if ((msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) && RunKey(static_cast<UINT>(msg->wParam)))
+        return TRUE;
+    return CWnd::PreTranslateMessage(msg);
+}
+
+bool CPreView::RunKey(UINT key)
+{
+    const KeyAction* action = FindKey(key);
+    if (!action)
+        return false;
+    if (action->command) {
+        RunCommand(action->command);
+        return true;
+    }
+    switch (key) {
+    case 'I': case VK_NUMPAD9: case VK_ADD: case VK_OEM_PLUS:
+        ZoomStep(true);
+        break;
+    case 'U': case VK_F6: case VK_SUBTRACT: case VK_OEM_MINUS:
+        ZoomStep(false);
+        break;
+    case VK_LEFT:
+        RequestView(TDwgDrawThread::kRequestPanLeft, nullptr, nullptr, true);
+        break;
+    case VK_RIGHT:
+        RequestView(TDwgDrawThread::kRequestPanRight, nullptr, nullptr, true);
+        break;
+    case VK_UP:
+        RequestView(TDwgDrawThread::kRequestPanUp, nullptr, nullptr, true);
+        break;
+    case VK_DOWN:
+        RequestView(TDwgDrawThread::kRequestPanDown, nullptr, nullptr, true);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void CPreView::OnLButtonDown(UINT, CPoint point)
+{
+    if (!IsRunning())
+        return;
+    KillSmoothTimer();
+    KillHoverTimers();
+    if (::GetFocus() != GetSafeHwnd())
+        SetFocus();
+    const bool raster = IsRasterShown() && HasRasterImage() && IsIdle();
+    switch (m_mode) {
+    case kModeZoomWindow:
+        m_anchor = m_current = point;
+        DrawRubberBand(m_anchor, m_current);
+        SetCapture();
+        break;
+    case kModePan:
+        m_anchor = m_current = point;
+        m_cursor = g_cursor[11];
+        SetCapture();
+        break;
+    case kModeZoomOut:
+    case kModeZoomIn:
+        if (raster) {
+            m_mode == kModeZoomIn ? Thread()->GetRasterScene().ZoomInAt(point) : Thread()->GetRasterScene().ZoomOutAt(point);
+            RepaintImage();
+        } else if (IsDrawingShown()) {
+            RequestView(m_mode == kModeZoomIn ? TDwgDrawThread::kRequestZoomInAt : TDwgDrawThread::kRequestZoomOutAt,
+                        &point, nullptr, true);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CPreView::OnMouseMove(UINT flags, CPoint point)
+{
+    if (!IsRunning() || g_appState.modalDialogOpen || !IsIdle())
+        return;
+    const bool dragPan = (flags & MK_MBUTTON) || (m_mode == kModePan && (flags & MK_LBUTTON));
+    if (dragPan) {
+        if (IsDrawingShown() && Thread()->IsDrawingValid()) {
+            Thread()->RefreshView();
+            RequestView(TDwgDrawThread::kRequestPanDrag, &point, &m_current, true);
+        } else if (HasRasterImage()) {
+            Thread()->GetRasterScene().PanByPixels(m_current.x - point.x, point.y - m_current.y);
+            RepaintImage();
+        }
+        m_current = point;
+    } else if (m_mode == kModeZoomWindow && (flags & MK_LBUTTON)) {
+        DrawRubberBand(m_anchor, m_current);
+        m_current = point;
+        DrawRubberBand(m_anchor, m_current);
+    } else if (!(flags & (MK_LBUTTON | MK_RBUTTON)) && IsDrawingShown()) {
+        m_current = point;
+        KillHoverTimers();
+        SetTimer(kTimerHover, 6);
+    }
+}
+
+void CPreView::OnMButtonDown(UINT, CPoint point)
+{
+    if (!IsRunning() || !IsIdle())
+        return;
+    const bool drawing = IsDrawingShown() && Thread()->IsDrawingValid();
+    if (!drawing && !(IsRasterShown() && HasRasterImage()))
+        return;
+    KillHoverTimers();
+    if (::GetFocus() != GetSafeHwnd())
+        SetFocus();
+    m_anchor = m_current = point;
+    m_cursor = g_cursor[11];
+    RefreshCursor();
+    SetCapture();
+}
+
+void CPreView::OnMButtonUp(UINT, CPoint)
+{
+    m_cursor = ModeCursor();
+    RefreshCursor();
+    ::ReleaseCapture();
+    if (IsRunning() && IsRasterShown())
+        PostStatusRefresh();
+}
+
+void CPreView::OnLButtonUp(UINT, CPoint point)
+{
+    ::ReleaseCapture();
+    if (!IsRunning())
+        return;
+    if (m_mode == kModeZoomWindow)
+        EndZoomWindow(point);
+    else if (m_mode == kModePan) {
+        m_cursor = g_cursor[10];
+        RefreshCursor();
+    }
+    if (IsRasterShown())
+        PostStatusRefresh();
+}
+
+void CPreView::EndZoomWindow(CPoint point)
+{
+    DrawRubberBand(m_anchor, m_current);
+    if (point == m_anchor || !IsIdle())
+        return;
+    if (IsDrawingShown()) {
+        RequestView(TDwgDrawThread::kRequestZoomWindow, &m_anchor, &point, true);
+    } else if (HasRasterImage()) {
+        const RECT rect = {std::min(m_anchor.x, point.x), std::min(m_anchor.y, point.y), std::max(m_anchor.x, point.x),
+                           std::max(m_anchor.y, point.y)};
+        Thread()->GetRasterScene().ZoomWindow(rect);
+        RepaintImage();
+    }
+}
+
+BOOL CPreView::OnMouseWheel(UINT flags, short delta, CPoint point)
+{
+    if (flags != 0 || g_appState.modalDialogOpen || !IsRunning() || !IsIdle())
+        return FALSE;
+    KillHoverTimers();
+    ScreenToClient(&point);
+    if (IsDrawingShown() && Thread()->IsDrawingValid()) {
+        Thread()->RefreshView();
+        RequestView(delta > 0 ? TDwgDrawThread::kRequestZoomInAt : TDwgDrawThread::kRequestZoomOutAt, &point, nullptr,
+                    true);
+    } else if (HasRasterImage()) {
+        delta > 0 ? Thread()->GetRasterScene().ZoomInAt(point) : Thread()->GetRasterScene().ZoomOutAt(point);
+        AfterRasterChange();
+    }
+    return TRUE;
+}
+
+void CPreView::DrawRubberBand(CPoint from, CPoint to)
+{
+    if (!GetSafeHwnd())
+        return;
+    const HDC dc = ::GetDC(GetSafeHwnd());
+    const int oldRop = ::SetROP2(dc, R2_XORPEN);
+    const HPEN pen = ::CreatePen(PS_SOLID, 0, RGB(255, 255, 255));
+    const HGDIOBJ oldPen = ::SelectObject(dc, pen);
+    const POINT edges[] = {from, {from.x, to.y}, to, {to.x, from.y}, from};
+    ::Polyline(dc, edges, 5);
+    ::SelectObject(dc, oldPen);
+    ::DeleteObject(pen);
+    ::SetROP2(dc, oldRop);
+    ::ReleaseDC(GetSafeHwnd(), dc);
+}

@@ -1,0 +1,610 @@
+// The preview pane with the real drawing thread: generated DXF and BMP files are shown, the
+// picture arrives and is painted (read back with WM_PRINTCLIENT), a resize renders again at the
+// new size, commands and keys change the view, and hostile sizes are clamped.
+#include "browser/CPreView.h"
+
+#include "app/CAppState.h"
+#include "engine/rkapp/rkapp.h"
+#include "engine/rkio/EngineState.h"
+#include "browser/DrawingPassword.h"
+#include "framework/CWnd.h"
+#include "framework/ModalSeam.h"
+#include "res/resource.h"
+#include "render/workers/TDwgDrawThread.h"
+#include "tests/app/RegistryRootScope.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <climits>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+using orvo::test::TempDir;
+using orvo::test::WaitFor;
+
+namespace {
+
+constexpr DWORD kWaitMs = 20000;
+
+std::string Dxf(double radius)
+{
+    char circle[160];
+    snprintf(circle, sizeof circle, "0\nCIRCLE\n8\n0\n62\n3\n10\n50.0\n20\n25.0\n30\n0.0\n40\n%.1f\n", radius);
+    return std::string("0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n62\n1\n10\n0.0\n20\n0.0\n30\n0.0\n11\n100.0\n21\n"
+                       "50.0\n31\n0.0\n") +
+           circle + "0\nENDSEC\n0\nEOF\n";
+}
+
+// A 64 x 48 24-bit BMP: left half red, right half blue.
+std::vector<char> Bmp()
+{
+    const int w = 64;
+    const int h = 48;
+    const int row = w * 3;
+    std::vector<char> file(54 + static_cast<size_t>(row * h));
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfSize = static_cast<DWORD>(file.size());
+    fh.bfOffBits = 54;
+    BITMAPINFOHEADER ih = {};
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    memcpy(file.data(), &fh, sizeof fh);
+    memcpy(file.data() + 14, &ih, sizeof ih);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            char* p = file.data() + 54 + y * row + x * 3;
+            p[0] = x < w / 2 ? 0 : static_cast<char>(255); // blue
+            p[2] = x < w / 2 ? static_cast<char>(255) : 0; // red
+        }
+    }
+    return file;
+}
+
+// The visible top-level window that holds the pane.
+class HostWindow : public CWnd
+{
+public:
+    BOOL CreateHost()
+    {
+        return CreateEx(0, AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), nullptr), "Preview test",
+                        WS_POPUP | WS_CLIPCHILDREN, 0, 0, 600, 500, nullptr, nullptr);
+    }
+};
+
+struct Pixels
+{
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> colours;
+    COLORREF At(int x, int y) const { return colours[static_cast<size_t>(y * width + x)]; }
+    // Colours of the inside (the one-pixel border left out).
+    std::set<COLORREF> Inside() const
+    {
+        std::set<COLORREF> out;
+        for (int y = 1; y + 1 < height; ++y) {
+            for (int x = 1; x + 1 < width; ++x)
+                out.insert(At(x, y));
+        }
+        return out;
+    }
+};
+
+class PreviewFixture : public ::testing::Test
+{
+protected:
+    PreviewFixture()
+    {
+        g_appState.mode.store(CAppState::kModeBrowse);
+        g_appState.closing.store(false);
+        g_appState.modalDialogOpen = false;
+        EXPECT_TRUE(m_host.CreateHost());
+        g_appState.mainWindow.store(m_host.GetSafeHwnd());
+        g_appState.drawThread = std::make_unique<TDwgDrawThread>();
+        Thread().SetAppState(&g_appState);
+        EXPECT_TRUE(m_pane.CreatePane(&m_host, CPreView::kControlId));
+        m_pane.MoveWindow(0, 0, 400, 300);
+        m_host.ShowWindow(SW_SHOWNOACTIVATE);
+        Thread().SetNotifyWnd(m_pane.GetSafeHwnd());
+        EXPECT_TRUE(Thread().CreateThread());
+    }
+
+    ~PreviewFixture() override
+    {
+        EXPECT_TRUE(Thread().StopAndWait(5000));
+        m_pane.DestroyWindow();
+        g_appState.drawThread.reset();
+        m_host.DestroyWindow();
+        g_appState.mainWindow.store(nullptr);
+        g_appState.mode.store(CAppState::kModeNone);
+    }
+
+    static TDwgDrawThread& Thread() { return *g_appState.drawThread; }
+
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = m_dir / name;
+        EXPECT_TRUE(orvo::test::WriteFileBytes(path, bytes.data(), bytes.size()));
+        return path;
+    }
+
+    // The thread has finished every request and the pane has handled what it posted.
+    bool Settled(DWORD timeoutMs = kWaitMs)
+    {
+        if (!WaitFor([] { return !Thread().IsBusy() && !Thread().IsOpening(); }, timeoutMs))
+            return false;
+        WaitFor([] { return false; }, 150); // the posted reports are handled meanwhile
+        return true;
+    }
+
+    Pixels Print()
+    {
+        CRect client;
+        m_pane.GetClientRect(&client);
+        Pixels out;
+        out.width = client.Width();
+        out.height = client.Height();
+        HDC screen = ::GetDC(nullptr);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, out.width, out.height);
+        ::ReleaseDC(nullptr, screen);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        const RECT all = {0, 0, out.width, out.height};
+        ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        m_pane.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        for (int y = 0; y < out.height; ++y) {
+            for (int x = 0; x < out.width; ++x)
+                out.colours.push_back(::GetPixel(dc, x, y));
+        }
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        return out;
+    }
+
+    bool ShowAndWait(const std::string& path)
+    {
+        m_pane.ShowFile(nullptr, path.c_str(), "", -1);
+        return Settled() && WaitFor([this] { return m_pane.GetDevice().GetWidth() == 400; }, kWaitMs);
+    }
+
+    // Shows the generated red and blue image.
+    bool ShowImageAndWait()
+    {
+        const std::vector<char> bmp = Bmp();
+        m_pane.ShowFile(nullptr, Write("photo.bmp", std::string(bmp.begin(), bmp.end())).c_str(), "", -1);
+        return Settled() && WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs);
+    }
+
+    TempDir m_dir;
+    RegistryRootScope m_registry;
+    HostWindow m_host;
+    CPreView m_pane;
+};
+
+} // namespace
+
+TEST(CPreViewSizeTest, EverySizeHandedToTheThreadIsClampedByOneRule)
+{
+    const struct
+    {
+        int in;
+        int out;
+    } cases[] = {{INT_MIN, 1}, {-5, 1}, {0, 1}, {1, 1}, {2, 2}, {1998, 1998}, {1999, 1999}, {2000, 1999}, {INT_MAX, 1999}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CPreView::ClampThreadSide(c.in), c.out) << c.in;
+}
+
+TEST(CPreViewSizeTest, ProgressLabelsNameTheStageAndTheFile)
+{
+    EXPECT_STREQ(CPreView::ProgressLabel(40, "a.dwg"), "Loading... \"a.dwg\"");
+    EXPECT_STREQ(CPreView::ProgressLabel(101, "a.dwg"), "Zooming extents... \"a.dwg\"");
+    EXPECT_STREQ(CPreView::ProgressLabel(102, "a.dwg"), "Redrawing... \"a.dwg\"");
+    EXPECT_STREQ(CPreView::ProgressLabel(103, nullptr), "Stop loading \"\"");
+}
+
+TEST_F(PreviewFixture, DrawingPictureArrivesAndIsPainted)
+{
+    const Pixels empty = Print();
+    EXPECT_EQ(empty.Inside().size(), 1u) << "an empty pane paints the list colour";
+    const std::string path = Write("plan.dxf", Dxf(20.0));
+    ASSERT_TRUE(ShowAndWait(path));
+    EXPECT_STREQ(m_pane.GetShownPath(), path.c_str());
+    EXPECT_TRUE(Thread().IsDrawingValid());
+    EXPECT_EQ(m_pane.GetDevice().GetHeight(), 300);
+    EXPECT_GE(Print().Inside().size(), 2u) << "the drawing's lines are painted";
+}
+
+TEST_F(PreviewFixture, ResizeRendersAgainAtTheNewSizeAndHostileSizesAreClamped)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    m_pane.MoveWindow(0, 0, 320, 200);
+    ASSERT_TRUE(WaitFor([] { return Thread().GetDeviceWidth() == 320 && Thread().GetDeviceHeight() == 200; }, kWaitMs));
+    ASSERT_TRUE(Settled());
+    EXPECT_TRUE(WaitFor([this] { return m_pane.GetDevice().GetWidth() == 320; }, kWaitMs));
+    EXPECT_GE(Print().Inside().size(), 2u);
+    // A pane larger than the thread takes: the size handed over stays below 2000.
+    m_pane.MoveWindow(0, 0, 2600, 2300);
+    ASSERT_TRUE(WaitFor([] { return Thread().GetDeviceWidth() == 1999 || Thread().GetDeviceWidth() == 2600; }, kWaitMs));
+    EXPECT_EQ(Thread().GetDeviceWidth(), 1999);
+    EXPECT_EQ(Thread().GetDeviceHeight(), 1999);
+    // A zero-sized pane hands nothing over and paints nothing wrong.
+    ASSERT_TRUE(Settled());
+    m_pane.MoveWindow(0, 0, 0, 0);
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(Thread().GetDeviceWidth(), 1999);
+}
+
+TEST_F(PreviewFixture, ZoomCommandsAndKeysChangeTheDrawingView)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    const Pixels before = Print();
+    m_pane.RunCommand(CPreView::kCmdZoomIn);
+    EXPECT_EQ(m_pane.GetMouseMode(), CPreView::kModeZoomIn);
+    ASSERT_TRUE(Settled());
+    const Pixels zoomed = Print();
+    EXPECT_NE(before.colours, zoomed.colours) << "zoom in changes the picture";
+    MSG key = {m_pane.GetSafeHwnd(), WM_KEYDOWN, 'E', 0, 0, {0, 0}};
+    EXPECT_TRUE(m_pane.PreTranslateMessage(&key));
+    ASSERT_TRUE(Settled());
+    EXPECT_NE(zoomed.colours, Print().colours) << "zoom extents changes it back";
+}
+
+TEST_F(PreviewFixture, KeysOfTheTableAreSwallowedEvenWithNothingShown)
+{
+    const struct
+    {
+        UINT key;
+        BOOL handled;
+        int mode;
+    } cases[] = {{'P', TRUE, CPreView::kModePan}, {VK_F8, TRUE, CPreView::kModeZoomWindow}, {VK_F1, TRUE, CPreView::kModePan},
+                 {'W', TRUE, CPreView::kModeZoomWindow}, {'Z', FALSE, CPreView::kModeZoomWindow},
+                 {VK_NUMPAD5, TRUE, CPreView::kModeZoomWindow}, {VK_LEFT, TRUE, CPreView::kModeZoomWindow}};
+    for (const auto& c : cases) {
+        MSG key = {m_pane.GetSafeHwnd(), WM_KEYDOWN, c.key, 0, 0, {0, 0}};
+        EXPECT_EQ(m_pane.PreTranslateMessage(&key), c.handled) << c.key;
+        EXPECT_EQ(m_pane.GetMouseMode(), c.mode) << c.key;
+    }
+}
+
+TEST_F(PreviewFixture, RasterImageIsPaintedAndZoomChangesIt)
+{
+    ASSERT_TRUE(ShowImageAndWait());
+    const Pixels shown = Print();
+    const std::set<COLORREF> colours = shown.Inside();
+    EXPECT_TRUE(colours.count(RGB(255, 0, 0))) << "the red half is painted";
+    EXPECT_TRUE(colours.count(RGB(0, 0, 255))) << "the blue half is painted";
+    m_pane.RunCommand(CPreView::kCmdZoomIn);
+    EXPECT_NE(shown.colours, Print().colours);
+    m_pane.RunCommand(CPreView::kCmdAutoFit);
+    EXPECT_EQ(shown.colours, Print().colours) << "auto fit comes back to the first picture";
+}
+
+TEST_F(PreviewFixture, QuickSelectionChangesEndWithTheLastFileShown)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 10; ++i)
+        paths.push_back(Write("plan" + std::to_string(i) + ".dxf", Dxf(5.0 + 3.0 * i)));
+    for (const std::string& path : paths)
+        m_pane.ShowFile(nullptr, path.c_str(), "", -1);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitFor([] { return Thread().IsDrawingValid(); }, kWaitMs));
+    EXPECT_TRUE(Thread().IsCurrentFile(paths.back().c_str()));
+    EXPECT_STREQ(m_pane.GetShownPath(), paths.back().c_str());
+    // The pane holds the thread's final picture, not one of an earlier file.
+    const Pixels last = Print();
+    CGDIDevice threadPicture;
+    ASSERT_TRUE(threadPicture.Create(last.width, last.height, 3));
+    Thread().PaintTo(threadPicture.GetDC());
+    size_t differing = 0;
+    for (int y = 1; y + 1 < last.height; ++y) {
+        for (int x = 1; x + 1 < last.width; ++x)
+            differing += ::GetPixel(threadPicture.GetDC(), x, y) != last.At(x, y);
+    }
+    EXPECT_EQ(differing, 0u);
+    EXPECT_GE(last.Inside().size(), 2u);
+}
+
+TEST_F(PreviewFixture, NothingIsShownWhileAModalDialogIsOpenOrForAnUnknownType)
+{
+    const std::string drawing = Write("plan.dxf", Dxf(20.0));
+    g_appState.modalDialogOpen = true;
+    m_pane.ShowFile(nullptr, drawing.c_str(), "", -1);
+    g_appState.modalDialogOpen = false;
+    EXPECT_TRUE(m_pane.GetShownPath().IsEmpty());
+    m_pane.ShowFile(nullptr, Write("notes.xyz", "text").c_str(), "", -1);
+    EXPECT_TRUE(m_pane.GetShownPath().IsEmpty());
+    m_pane.ShowFile(nullptr, nullptr, nullptr, -1);
+    EXPECT_TRUE(m_pane.GetShownPath().IsEmpty());
+}
+
+namespace {
+
+// Copies the pane's area of the screen into a 24-bit BMP file (a look at the virtual display).
+void SaveScreenShot(HWND pane, const std::string& path)
+{
+    RECT r;
+    ::GetWindowRect(pane, &r);
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    CGDIDevice shot;
+    ASSERT_TRUE(shot.Create(w, h, 3));
+    HDC screen = ::GetDC(nullptr);
+    ::BitBlt(shot.GetDC(), 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    ::ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(shot.GetImageSize());
+    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
+    bytes.append(reinterpret_cast<const char*>(shot.GetHeader()), sizeof(BITMAPINFOHEADER));
+    bytes.append(reinterpret_cast<const char*>(shot.GetBits()), static_cast<size_t>(shot.GetImageSize()));
+    EXPECT_TRUE(orvo::test::WriteFileBytes(path, bytes.data(), bytes.size()));
+}
+
+} // namespace
+
+TEST_F(PreviewFixture, SampleDrawingIsShown)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    const std::string path = samples + "\\dwg\\example_2018.dwg";
+    ASSERT_TRUE(ShowAndWait(path));
+    ASSERT_TRUE(Thread().IsDrawingValid());
+    m_pane.UpdateWindow();
+    EXPECT_GE(Print().Inside().size(), 2u);
+    char shotPath[MAX_PATH] = {};
+    if (::GetEnvironmentVariableA("ORVO_PREVIEW_SHOT", shotPath, MAX_PATH) > 0)
+        SaveScreenShot(m_pane.GetSafeHwnd(), shotPath);
+}
+
+TEST_F(PreviewFixture, PasswordStageAsksThroughTheDialogAndReopensOrStopsOnCancel)
+{
+    const std::string path = Write("plan.dxf", Dxf(20.0));
+    ASSERT_TRUE(ShowAndWait(path));
+    ForgetDrawingPasswords();
+    const struct
+    {
+        INT_PTR answer;
+        int remembered;
+    } cases[] = {{IDCANCEL, 0}, {IDOK, 1}};
+    for (const auto& c : cases) {
+        std::string prompt;
+        int shown = 0;
+        CModalHandlerScope scope([&](const ModalRequest& request) {
+            char text[MAX_PATH] = {};
+            ::GetDlgItemTextA(request.pWnd->GetSafeHwnd(), IDC_PASSWORD_PROMPT, text, MAX_PATH);
+            prompt = text;
+            ::SetDlgItemTextA(request.pWnd->GetSafeHwnd(), IDC_PASSWORD_EDIT, "right");
+            ++shown;
+            return c.answer;
+        });
+        m_pane.SendMessage(TDwgDrawThread::kMsgOpenStage, 4, static_cast<LPARAM>(-1));
+        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(prompt, path);
+        EXPECT_EQ(GetRememberedPasswordCount(), c.remembered);
+        ASSERT_TRUE(Settled());
+        // The same file opened with a password (or left as it was) is shown again.
+        EXPECT_TRUE(Thread().IsCurrentFile(path.c_str()));
+        EXPECT_TRUE(WaitFor([] { return Thread().IsDrawingValid(); }, kWaitMs));
+    }
+    ForgetDrawingPasswords();
+}
+
+TEST(CPreViewInfoTest, InfoTextReadsTitleSubjectAuthorVersionAndDate)
+{
+    const struct
+    {
+        bool summary;
+        const char* title;
+        const char* subject;
+        const char* author;
+        const char* expectedStart;
+    } cases[] = {
+        {true, "Plan", "Ground", "Ann", "Title: Plan ; Subject: Ground ; Author: Ann ; AC1032 Create: "},
+        {true, "", "Ground", "", "Subject: Ground ; AC1032 Create: "},
+        {false, "Plan", "Ground", "Ann", "AC1032 Create: "},
+    };
+    for (const auto& c : cases) {
+        const CString text = CPreView::DrawingInfoText("AC1032", 1700000000, c.summary, c.title, c.subject, c.author);
+        EXPECT_EQ(std::string(text).rfind(c.expectedStart, 0), 0u) << static_cast<const char*>(text);
+        EXPECT_NE(std::string(text).find("2023;"), std::string::npos) << static_cast<const char*>(text);
+    }
+    // An unknown or hostile creation time gives an empty date, never garbage.
+    for (int64_t hostile : {int64_t{0}, int64_t{-1}, INT64_MAX})
+        EXPECT_STREQ(CPreView::DrawingInfoText("AC1015", hostile, false, "", "", ""), "AC1015 Create: ;") << hostile;
+}
+
+namespace {
+
+// The engine's view with a zoom that holds the drawing thread busy until the gate opens (at most
+// 10 s), so a wait for the thread meets a request in progress.
+std::atomic<bool> g_zoomGateOpen{true};
+std::atomic<bool> g_zoomEntered{false};
+
+class GatedView : public RkApp::View
+{
+public:
+    explicit GatedView(RkApp::Document& document) : RkApp::View(document) {}
+    void ZoomIn(int steps) override
+    {
+        g_zoomEntered.store(true);
+        const DWORD start = ::GetTickCount();
+        while (!g_zoomGateOpen.load() && ::GetTickCount() - start < 10000)
+            ::Sleep(5);
+        RkApp::View::ZoomIn(steps);
+    }
+};
+
+// Opening a file named "slow" holds the thread in its open until the gate opens or the open is
+// abandoned (at most 10 s).
+std::atomic<bool> g_openGateOpen{true};
+
+class GatedDrawing : public CDrawing
+{
+public:
+    GatedDrawing() : CDrawing(RkIo::Channel::Document) {}
+    short Open(const char* path, const char* password) override
+    {
+        const std::string name = path ? path : "";
+        const DWORD start = ::GetTickCount();
+        while (name.find("slow") != std::string::npos && !g_openGateOpen.load() &&
+               !RkIo::EngineState::Instance().AbortRequested(RkIo::Channel::Document) &&
+               ::GetTickCount() - start < 10000)
+            ::Sleep(5);
+        return CDrawing::Open(path, password);
+    }
+};
+
+class GatedDocument : public RkApp::Document
+{
+public:
+    GatedDocument() : m_view(*this) {}
+    void Close() override { m_drawing.Close(); }
+    CDrawing* GetDrawing() override { return &m_drawing; }
+    RkApp::View* GetView() override { return &m_view; }
+    static RkApp::Document* Create() { return new GatedDocument(); }
+
+private:
+    GatedDrawing m_drawing;
+    GatedView m_view;
+};
+
+// The fixture's pane with a drawing thread whose zoom can be held.
+class GatedPreviewFixture : public PreviewFixture
+{
+protected:
+    GatedPreviewFixture()
+    {
+        EXPECT_TRUE(Thread().StopAndWait(5000));
+        g_appState.drawThread = std::make_unique<TDwgDrawThread>(&GatedDocument::Create);
+        Thread().SetAppState(&g_appState);
+        Thread().SetNotifyWnd(m_pane.GetSafeHwnd());
+        EXPECT_TRUE(Thread().CreateThread());
+    }
+    ~GatedPreviewFixture() override
+    {
+        g_zoomGateOpen.store(true);
+        g_openGateOpen.store(true);
+    }
+};
+
+bool TakeStatusRefresh(HWND main)
+{
+    MSG msg;
+    return ::PeekMessageA(&msg, main, 0x8032, 0x8032, PM_REMOVE) != FALSE;
+}
+
+} // namespace
+
+TEST_F(GatedPreviewFixture, WaitForTheThreadIsBoundedAndKeepsItsReports)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    const int layout = Thread().GetCurrentLayout();
+    while (TakeStatusRefresh(m_host.GetSafeHwnd())) {
+    }
+    g_zoomGateOpen.store(false);
+    g_zoomEntered.store(false);
+    m_pane.RunCommand(CPreView::kCmdZoomIn);
+    ASSERT_TRUE(WaitFor([] { return g_zoomEntered.load(); }, kWaitMs));
+    ASSERT_TRUE(Thread().IsBusy());
+    // A report of a finished load waits in the queue while the thread is busy.
+    ::PostMessageA(m_pane.GetSafeHwnd(), TDwgDrawThread::kMsgRequestDone, 1, TDwgDrawThread::kRequestLoadInfo);
+    const DWORD start = ::GetTickCount();
+    EXPECT_FALSE(m_pane.WaitForDrawThread(300));
+    EXPECT_LT(::GetTickCount() - start, 3000u) << "the wait is bounded";
+    EXPECT_TRUE(Thread().IsEnabled()) << "the thread reports again after the wait";
+    EXPECT_TRUE(TakeStatusRefresh(m_host.GetSafeHwnd())) << "the report that arrived meanwhile was handled";
+    // A layout chosen while the thread works is refused before anything is written, and the
+    // menu state asks the busy thread nothing (its queries would wait for the request to end).
+    m_pane.RunCommand(CPreView::kCmdLayoutFirst + 1);
+    bool check = true;
+    const DWORD asked = ::GetTickCount();
+    EXPECT_FALSE(m_pane.IsCommandEnabled(CPreView::kCmdLayoutFirst, check));
+    EXPECT_FALSE(m_pane.IsCommandEnabled(CPreView::kCmdQuickMode, check));
+    EXPECT_FALSE(check);
+    EXPECT_LT(::GetTickCount() - asked, 1000u);
+    g_zoomGateOpen.store(true);
+    EXPECT_TRUE(m_pane.WaitForDrawThread(kWaitMs));
+    EXPECT_FALSE(Thread().IsBusy());
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(Thread().GetCurrentLayout(), layout);
+}
+
+TEST_F(GatedPreviewFixture, ProgressGrowsOnlyWhileOpeningAndHostileValuesFillTheBar)
+{
+    const std::string slow = Write("slow.dxf", Dxf(20.0));
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE) & 0xFFFFFF;
+    m_pane.OnDrawProgress(50, 0);
+    EXPECT_EQ(m_pane.GetProgressMark(), 0u) << "nothing is being opened";
+    g_openGateOpen.store(false);
+    m_pane.ShowFile(nullptr, slow.c_str(), "", -1);
+    ASSERT_TRUE(WaitFor([] { return Thread().IsOpening(); }, kWaitMs));
+    const struct
+    {
+        UINT value;
+        UINT mark;
+    } steps[] = {{40, 40}, {30, 40}, {40, 40}, {101, 101}, {0xFFFFFFFFu, 0xFFFFFFFFu}, {7, 0xFFFFFFFFu}};
+    for (const auto& step : steps) {
+        m_pane.OnDrawProgress(step.value, 0);
+        EXPECT_EQ(m_pane.GetProgressMark(), step.mark) << step.value;
+    }
+    // The last accepted value is beyond 100: the bar is filled to its right end.
+    const Pixels bar = Print();
+    const int y = 3 + 4;
+    EXPECT_EQ(bar.At(10, y) & 0xFFFFFF, face);
+    EXPECT_EQ(bar.At(bar.width - 12, y) & 0xFFFFFF, face);
+    g_openGateOpen.store(true);
+    ASSERT_TRUE(Settled());
+    EXPECT_TRUE(WaitFor([] { return Thread().IsDrawingValid(); }, kWaitMs));
+}
+
+TEST_F(PreviewFixture, ZoomWindowDragZoomsOnlyWhenTheMouseMoved)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    ASSERT_EQ(m_pane.GetMouseMode(), CPreView::kModeZoomWindow);
+    const Pixels before = Print();
+    const HWND pane = m_pane.GetSafeHwnd();
+    // A click that ends where it began: no zoom, and the band is gone again.
+    ::SendMessageA(pane, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    ::SendMessageA(pane, WM_LBUTTONUP, 0, MAKELPARAM(100, 100));
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(before.colours, Print().colours);
+    // A drag over part of the drawing zooms into it.
+    ::SendMessageA(pane, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 90));
+    ::SendMessageA(pane, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 160));
+    ::SendMessageA(pane, WM_LBUTTONUP, 0, MAKELPARAM(200, 160));
+    ASSERT_TRUE(Settled());
+    EXPECT_NE(before.colours, Print().colours);
+}
+
+TEST_F(PreviewFixture, WheelZoomsAnImageOnlyWithoutKeysOrButtonsHeld)
+{
+    ASSERT_TRUE(ShowImageAndWait());
+    const Pixels before = Print();
+    POINT centre = {200, 150};
+    ::ClientToScreen(m_pane.GetSafeHwnd(), &centre);
+    const LPARAM at = MAKELPARAM(centre.x, centre.y);
+    ::SendMessageA(m_pane.GetSafeHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, WHEEL_DELTA), at);
+    EXPECT_EQ(before.colours, Print().colours) << "Ctrl with the wheel is left to the default handling";
+    ::SendMessageA(m_pane.GetSafeHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), at);
+    EXPECT_NE(before.colours, Print().colours);
+}
+
+TEST_F(PreviewFixture, MiddleButtonDragPansAnImage)
+{
+    ASSERT_TRUE(ShowImageAndWait());
+    const Pixels before = Print();
+    const HWND pane = m_pane.GetSafeHwnd();
+    ::SendMessageA(pane, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(200, 150));
+    ::SendMessageA(pane, WM_MOUSEMOVE, MK_MBUTTON, MAKELPARAM(260, 170));
+    ::SendMessageA(pane, WM_MBUTTONUP, 0, MAKELPARAM(260, 170));
+    EXPECT_NE(before.colours, Print().colours);
+    EXPECT_EQ(m_pane.GetMouseMode(), CPreView::kModeZoomWindow) << "the mode stays";
+}
