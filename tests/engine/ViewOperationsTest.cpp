@@ -313,6 +313,9 @@ TEST_F(ViewOperations, LayoutsOfTheSamplesMatchTheirDxfExports)
         ASSERT_GE(expected.size(), 2u) << name;
         DrawingPtr drawing = OpenPath(base + ".dwg");
         ASSERT_FALSE(drawing->HasPreviewOnly()) << name;
+        if (std::string(name).find("2018") != std::string::npos) {
+            EXPECT_EQ(drawing->GetVersion(), 33) << name;     // the code the drawing information names 2018
+        }
         ASSERT_EQ(drawing->GetLayoutCount(), static_cast<int>(expected.size())) << name;
         for (int i = 0; i < drawing->GetLayoutCount(); ++i)
             EXPECT_STREQ(drawing->GetLayoutName(i), expected[static_cast<std::size_t>(i)].c_str()) << name;
