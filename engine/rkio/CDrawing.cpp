@@ -637,6 +637,40 @@ void CDrawing::SetLinearUnits(int units, int precision)
     m_db->Header().luprec = std::clamp(precision, 0, 8);
 }
 
+std::vector<CDrawing::LayerState> CDrawing::GetLayers() const
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    std::vector<LayerState> out;
+    if (!m_db || HasPreviewOnly())
+        return out;
+    const auto& layers = m_db->Layers();
+    for (std::int32_t i = 0; i < layers.Count(); ++i) {
+        const RkDb::Layer& l = layers[i];
+        const short aci = static_cast<short>(l.color.Index() >= 1 && l.color.Index() <= 255 ? l.color.Index() : 7);
+        out.push_back({l.name, !l.off, l.frozen, aci});
+    }
+    return out;
+}
+
+bool CDrawing::SetLayers(const std::vector<LayerState>& states)
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_db || HasPreviewOnly() || static_cast<std::int32_t>(states.size()) != m_db->Layers().Count())
+        return false;
+    auto& layers = m_db->Layers();
+    for (std::int32_t i = 0; i < layers.Count(); ++i) {
+        const LayerState& s = states[static_cast<std::size_t>(i)];
+        RkDb::Layer& l = layers[i];
+        l.off = !s.on;
+        l.frozen = s.frozen;
+        if (s.color >= 1 && s.color <= 255 && s.color != l.color.Index())
+            l.color = RkDb::Color::FromAci(s.color);
+    }
+    m_highlight = -1;
+    m_hasDepth = -1;
+    return true;
+}
+
 std::string CDrawing::FormatLinear(double value) const
 {
     int units = 2, precision = 4;

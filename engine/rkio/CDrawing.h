@@ -99,6 +99,19 @@ public:
     virtual void GetLinearUnits(int* units, int* precision) const;
     virtual void SetLinearUnits(int units, int precision);
 
+    // The layers as the layer manager edits them: by table index, colour as an ACI index.
+    struct LayerState
+    {
+        std::string name;
+        bool on = true;
+        bool frozen = false;
+        short color = 7;
+    };
+    std::vector<LayerState> GetLayers() const;
+    // Applies the states by index (a list of another length is refused: false); the next render
+    // shows them.
+    bool SetLayers(const std::vector<LayerState>& layers);
+
     // A length in the drawing's linear units and precision ("1'-3 1/2\"" architectural).
     std::string FormatLinear(double value) const;
 

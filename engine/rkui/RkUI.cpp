@@ -2,6 +2,7 @@
 
 #include "engine/db/AciPalette.h"
 #include "engine/rkio/rkio.h"
+#include "engine/rkui/LayerManagerDialog.h"
 #include "engine/rkui/SearchManagerDialog.h"
 
 #include <shlobj.h>
@@ -172,6 +173,22 @@ const char* getSearchFolders()
     RkUIState& s = State();
     std::lock_guard<std::mutex> hold(s.lock);
     return s.searchFolders.c_str();
+}
+
+int showLayerManager(CDrawing* drawing)
+{
+    if (!drawing || !drawing->IsValid())
+        return 0;
+    std::vector<CDrawing::LayerState> layers = drawing->GetLayers();
+    if (layers.empty())
+        return 0;
+    RkUI::LayerManagerDialog dialog(nullptr, std::move(layers), &SelectColor);
+    if (dialog.DoModal() != IDOK || !dialog.Changed())
+        return 0;
+    if (!drawing->SetLayers(dialog.Layers()))
+        return 0;
+    drawing->Regenerate();
+    return 1;
 }
 
 int showSearchManager(HWND owner)

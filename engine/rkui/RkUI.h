@@ -1,4 +1,4 @@
-// RkUI without its drawing dialogs: start and end, the colour index, the cursor table, the number
+// RkUI: start and end, the layer manager, the colour index, the cursor table, the number
 // format, the printing pen set, the application-data folder, font replacement, labels, and the
 // search-folder dialog. Classes live in namespace RkUI; the functions and the three objects are
 // the library's exports at global scope. Every call may be made once initRkUI has run.
@@ -35,6 +35,10 @@ const char* getAppDataPath();
 int replaceFont(CDrawing* drawing);
 // The label for a key; this library has no translations, so the default (null stays null).
 const char* languageText(const char* key, const char* defaultText);
+// The layer manager (modal, answerable through the modal seam): on/off, freeze and colour of
+// each layer of the drawing. 1 when the user applied changes (they are in the drawing and the
+// next render shows them), else 0; 0 for a null or closed drawing.
+int showLayerManager(CDrawing* drawing);
 // The search-folder dialog (modal). OK stores the list under the RkUI key and hands it to the
 // engine (DWG_SetSearchDirectories). IDOK or IDCANCEL.
 int showSearchManager(HWND owner);
