@@ -3,11 +3,13 @@
 #include "engine/db/AciPalette.h"
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/LayerManagerDialog.h"
+#include "engine/rkui/NumberFieldsDialog.h"
 #include "engine/rkui/SearchManagerDialog.h"
 
 #include <shlobj.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -188,6 +190,41 @@ int showLayerManager(CDrawing* drawing)
     if (!drawing->SetLayers(dialog.Layers()))
         return 0;
     drawing->Regenerate();
+    return 1;
+}
+
+int showSetPointDialog(int* mode, double* size)
+{
+    if (!mode || !size)
+        return 0;
+    RkUI::NumberFieldsDialog dialog(L"Point Style", {{L"Display mode (PDMODE):", static_cast<double>(*mode)}, {L"Size (PDSIZE):", *size}},
+                                    [](const std::vector<double>& v) {
+                                        const double m = v[0];
+                                        const bool valid = m >= 0 && m <= 100 && m == std::floor(m) &&
+                                                           (static_cast<int>(m) & 0x1F) <= 4;
+                                        return valid ? std::string() : std::string(
+                                            "The display mode is 0 to 4, plus 32 (circle), 64 (square) or 96 (both).");
+                                    });
+    if (dialog.DoModal() != IDOK)
+        return 0;
+    *mode = static_cast<int>(dialog.Values()[0]);
+    *size = dialog.Values()[1];
+    return 1;
+}
+
+int showSetRotateViewDialog(double* angleDegrees)
+{
+    if (!angleDegrees)
+        return 0;
+    const double start = std::isfinite(*angleDegrees) ? *angleDegrees : 0.0;
+    RkUI::NumberFieldsDialog dialog(L"Rotate View", {{L"Angle (degrees):", start}},
+                                    [](const std::vector<double>& v) {
+                                        return std::abs(v[0]) <= 360.0 ? std::string()
+                                                                       : std::string("The angle is -360 to 360 degrees.");
+                                    });
+    if (dialog.DoModal() != IDOK)
+        return 0;
+    *angleDegrees = dialog.Values()[0];
     return 1;
 }
 

@@ -1,12 +1,15 @@
-// The layer manager as a real dialog answered through the modal seam: a layer turned off, frozen
-// or recoloured is applied to the drawing and the next render shows it; Cancel changes nothing.
+// The engine's dialogs answered through the modal seam: the layer manager (a layer turned off,
+// frozen or recoloured is applied to the drawing and the next render shows it; Cancel changes
+// nothing), the point style and the view rotation (refused values keep the dialog up).
 #include "OffscreenPicture.h"
 
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/LayerManagerDialog.h"
+#include "engine/rkui/NumberFieldsDialog.h"
 #include "engine/rkui/RkUI.h"
-#include "framework/ModalSeam.h"
 #include "framework/CWnd.h"
+#include "framework/ModalSeam.h"
+#include "framework/Prompt.h"
 #include "tests/engine/portable/DxfBuilder.h"
 #include "tests/support/TestSupport.h"
 
@@ -166,6 +169,77 @@ TEST_F(LayerManager, SetLayersRefusesAListOfAnotherLength)
     layers.push_back({"Extra", false, false, 1});
     EXPECT_FALSE(m_drawing->SetLayers(layers));
     EXPECT_TRUE(m_drawing->GetLayers()[1].on);
+}
+
+} // namespace
+
+namespace {
+
+// Types the texts into the live dialog's fields and answers; each later answer comes when the
+// dialog stays up (a refused value) and is asked again.
+ModalHandler Typing(std::vector<std::vector<std::string>> rounds, INT_PTR answer, int* asked)
+{
+    return [rounds, answer, asked](const ModalRequest& request) -> INT_PTR {
+        const std::size_t round = static_cast<std::size_t>((*asked)++);
+        if (round >= rounds.size())
+            return IDCANCEL;
+        for (std::size_t i = 0; i < rounds[round].size(); ++i)
+            SetDlgItemTextA(request.pWnd->m_hWnd, RkUI::NumberFieldsDialog::kFirstEdit + static_cast<int>(i),
+                            rounds[round][i].c_str());
+        return answer;
+    };
+}
+
+TEST(NumberDialogs, PointStyleTakesValidModesAndRefusesOthers)
+{
+    int prompts = 0;
+    CPromptHandlerScope noBoxes([&prompts](const PromptRequest&) { ++prompts; return IDOK; });
+    int asked = 0;
+    int mode = 0;
+    double size = 0.0;
+    {
+        // 5 and "x" are refused (a message each, the dialog stays), then 35 and -5 are taken.
+        CModalHandlerScope scope(Typing({{"5", "1"}, {"x", "1"}, {"35", "-5"}}, IDOK, &asked));
+        EXPECT_EQ(showSetPointDialog(&mode, &size), 1);
+    }
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(prompts, 2);
+    EXPECT_EQ(mode, 35);
+    EXPECT_EQ(size, -5.0);
+    asked = 0;
+    {
+        CModalHandlerScope scope(Typing({{"3", "2"}}, IDCANCEL, &asked));
+        EXPECT_EQ(showSetPointDialog(&mode, &size), 0);
+    }
+    EXPECT_EQ(mode, 35);
+    EXPECT_EQ(showSetPointDialog(nullptr, &size), 0);
+}
+
+TEST(NumberDialogs, RotateViewTakesDegreesWithinATurn)
+{
+    CPromptHandlerScope noBoxes([](const PromptRequest&) { return IDOK; });
+    int asked = 0;
+    double angle = 0.0;
+    {
+        CModalHandlerScope scope(Typing({{"400"}, {"1e999"}, {" -90 "}}, IDOK, &asked));
+        EXPECT_EQ(showSetRotateViewDialog(&angle), 1);
+    }
+    EXPECT_EQ(angle, -90.0);
+    EXPECT_EQ(showSetRotateViewDialog(nullptr), 0);
+}
+
+TEST(NumberDialogs, ParseTakesWholeFiniteNumbersOnly)
+{
+    const struct { const char* text; bool ok; double value; } cases[] = {
+        {"12.5", true, 12.5}, {"-3", true, -3}, {"4 ", true, 4}, {"", false, 0}, {"abc", false, 0},
+        {"1.5x", false, 0}, {"nan", false, 0}, {"inf", false, 0}, {"1e999", false, 0}};
+    for (const auto& c : cases) {
+        double v = 0;
+        EXPECT_EQ(RkUI::NumberFieldsDialog::Parse(c.text, v), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(v, c.value) << c.text;
+        }
+    }
 }
 
 } // namespace
