@@ -1,8 +1,10 @@
 // Opens a drawing (DXF or DWG) with the engine and renders it into an off-screen picture, printing
 // the load and draw seconds, the entities by type and the layer count; optionally writes the
 // picture as a .bmp. With --generate it first writes the benchmark drawing.
-//   DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view]
-// The picture shows the whole drawing, or with --saved-view the view it was saved with.
+//   DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view] [--orbit]
+// The picture shows the whole drawing, or with --saved-view the view it was saved with. --orbit
+// then turns the view 36 times by 10 degrees (about the screen's vertical axis, tilted first to a
+// 3D view point) and prints the milliseconds per redraw at the size given.
 #include "BenchDrawingGenerator.h"
 
 #include "engine/rkio/RasterFileWriter.h"
@@ -53,23 +55,62 @@ double Render(CDrawing& drawing, int width, int height, const char* bmpPath, boo
     return seconds;
 }
 
+// 36 turns of 10 degrees, each redrawn whole into one picture; prints the mean and the slowest.
+void Orbit(CDrawing& drawing, int width, int height)
+{
+    constexpr int kTurns = 36;
+    constexpr double kStep = 3.14159265358979323846 / 18;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT all = {0, 0, width, height};
+    drawing.SetOutputSize(width, height);
+    drawing.SetViewPoint(6);
+    double total = 0.0, slowest = 0.0;
+    for (int i = 0; i < kTurns; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        drawing.RotateAboutVertical(kStep);
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        drawing.Render(dc, nullptr);
+        GdiFlush();
+        const double ms = Seconds(start) * 1000.0;
+        total += ms;
+        slowest = ms > slowest ? ms : slowest;
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    std::printf("orbit %d turns at %dx%d: %.1f ms per redraw (slowest %.1f ms)\n", kTurns, width, height,
+                total / kTurns, slowest);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate]\n");
+        std::printf("usage: DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view] [--orbit]\n");
         return 2;
     }
     const char* path = argv[1];
     int width = 1920, height = 1080;
     const char* bmp = nullptr;
     bool savedView = false;
+    bool orbit = false;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--bmp") == 0 && i + 1 < argc) {
             bmp = argv[++i];
         } else if (std::strcmp(argv[i], "--saved-view") == 0) {
             savedView = true;
+        } else if (std::strcmp(argv[i], "--orbit") == 0) {
+            orbit = true;
         } else if (std::strcmp(argv[i], "--generate") == 0) {
             if (!bench::WriteBenchDrawing(path, 100000, 20000)) {
                 std::printf("could not write %s\n", path);
@@ -93,6 +134,8 @@ int main(int argc, char** argv)
     const double thumb = Render(*drawing, 128, 96, nullptr, false);
     std::printf("load %.3f s, draw %dx%d %.3f s, thumbnail 128x96 %.3f s, load+draw %.3f s\n",
                 load, width, height, draw, thumb, load + draw);
+    if (orbit)
+        Orbit(*drawing, width, height);
     if (const RkDb::Database* db = drawing->Database()) {
         std::printf("layers %d, layouts %zu\n", db->Layers().Count(), db->Layouts().size());
         const auto counts = db->CountByType();
