@@ -25,33 +25,57 @@ double Seconds(std::chrono::steady_clock::time_point since)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
+// A 24-bit DIB section selected into a memory device context.
+class Picture
+{
+public:
+    Picture(int width, int height) : m_all{0, 0, width, height}
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        void* bits = nullptr;
+        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_dc = CreateCompatibleDC(nullptr);
+        m_old = SelectObject(m_dc, m_bitmap);
+    }
+    ~Picture()
+    {
+        SelectObject(m_dc, m_old);
+        DeleteDC(m_dc);
+        DeleteObject(m_bitmap);
+    }
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
+    HDC Dc() const { return m_dc; }
+    HBITMAP Bitmap() const { return m_bitmap; }
+    void Clear() const { FillRect(m_dc, &m_all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))); }
+
+private:
+    RECT m_all;
+    HBITMAP m_bitmap = nullptr;
+    HDC m_dc = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
 // Renders at one size into a DIB section; returns the draw seconds.
 double Render(CDrawing& drawing, int width, int height, const char* bmpPath, bool savedView)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    const RECT all = {0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    Picture picture(width, height);
+    picture.Clear();
     const auto start = std::chrono::steady_clock::now();
     drawing.SetOutputSize(width, height);
     if (!savedView)
         drawing.ZoomExtents(0, 0, 0.98);
-    drawing.Render(dc, nullptr);
+    drawing.Render(picture.Dc(), nullptr);
     GdiFlush();
     const double seconds = Seconds(start);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    if (bmpPath && !SaveRasterImage(bitmap, 1, bmpPath, 0))
+    if (bmpPath && !SaveRasterImage(picture.Bitmap(), 1, bmpPath, 0))
         std::printf("could not write %s\n", bmpPath);
-    DeleteObject(bitmap);
     return seconds;
 }
 
@@ -60,33 +84,20 @@ void Orbit(CDrawing& drawing, int width, int height)
 {
     constexpr int kTurns = 36;
     constexpr double kStep = 3.14159265358979323846 / 18;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    const RECT all = {0, 0, width, height};
+    Picture picture(width, height);
     drawing.SetOutputSize(width, height);
     drawing.SetViewPoint(6);
     double total = 0.0, slowest = 0.0;
     for (int i = 0; i < kTurns; ++i) {
         const auto start = std::chrono::steady_clock::now();
         drawing.RotateAboutVertical(kStep);
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        drawing.Render(dc, nullptr);
+        picture.Clear();
+        drawing.Render(picture.Dc(), nullptr);
         GdiFlush();
         const double ms = Seconds(start) * 1000.0;
         total += ms;
         slowest = ms > slowest ? ms : slowest;
     }
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
     std::printf("orbit %d turns at %dx%d: %.1f ms per redraw (slowest %.1f ms)\n", kTurns, width, height,
                 total / kTurns, slowest);
 }
