@@ -12,10 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <memory>
 #include <set>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -426,6 +429,46 @@ TEST_F(ViewOperations, EndOfPrintingGivesTheViewBack)
     drawing->EndPrinting();     // a second end changes nothing
     drawing->GetViewWorldSize(nullptr, &h);
     EXPECT_NEAR(h, h0, h0 * 1e-9);
+}
+
+// The interface thread turns, zooms and asks the view while the drawing thread renders: every
+// call waits for the drawing's lock, so each render sees one whole view and the answers stay
+// sound (here: finite, and the renders all finish).
+TEST_F(ViewOperations, ViewCallsDuringRendersOnAnotherThread)
+{
+    DrawingPtr drawing = Open("box.dxf", Box());
+    std::atomic<bool> stop{false};
+    std::atomic<int> renders{0};
+    std::thread renderer([&] {
+        OffscreenPicture picture(kWidth, kHeight, RGB(255, 255, 255));
+        while (!stop.load()) {
+            if (drawing->Render(picture.Dc(), nullptr))
+                ++renders;
+        }
+    });
+    for (int i = 0; i < 400; ++i) {
+        drawing->RotateAboutVertical(0.1);
+        drawing->RotateAboutHorizontal(0.05);
+        drawing->RollAboutViewAxis(0.02);
+        if (i % 50 == 0)
+            drawing->SetViewPoint(i / 50);
+        if (i % 2)
+            drawing->ZoomInStep();
+        else
+            drawing->ZoomOutStep();
+        double world[3] = {};
+        drawing->PixelToWorld(50, 50, world);
+        EXPECT_TRUE(std::isfinite(world[0]) && std::isfinite(world[1]) && std::isfinite(world[2]));
+        drawing->CanView3D();
+        drawing->SetColorMode(i % 3);
+    }
+    // Bounded: at most a few seconds for the renders that are under way to see the stop.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (renders.load() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    stop.store(true);
+    renderer.join();
+    EXPECT_GT(renders.load(), 0);
 }
 
 } // namespace
