@@ -5,6 +5,7 @@
 #include "engine/rkui/LayerManagerDialog.h"
 #include "engine/rkui/NumberFieldsDialog.h"
 #include "engine/rkui/SearchManagerDialog.h"
+#include "engine/rkui/ViewPointDialog.h"
 
 #include <shlobj.h>
 
@@ -190,6 +191,17 @@ int showLayerManager(CDrawing* drawing)
     if (!drawing->SetLayers(dialog.Layers()))
         return 0;
     drawing->Regenerate();
+    return 1;
+}
+
+int showSetViewportDialog(CDrawing* drawing)
+{
+    if (!drawing || !drawing->IsValid())
+        return 0;
+    RkUI::ViewPointDialog dialog(drawing->CanView3D() ? 6 : 4);
+    if (dialog.DoModal() != IDOK)
+        return 0;
+    drawing->SetViewPoint(dialog.Choice());
     return 1;
 }
 

@@ -1,4 +1,4 @@
-// RkUI: start and end, the layer manager, point style and view rotation dialogs, the colour index, the cursor table, the number
+// RkUI: start and end, the layer manager, view point, point style and view rotation dialogs, the colour index, the cursor table, the number
 // format, the printing pen set, the application-data folder, font replacement, labels, and the
 // search-folder dialog. Classes live in namespace RkUI; the functions and the three objects are
 // the library's exports at global scope. Every call may be made once initRkUI has run.
@@ -39,6 +39,9 @@ const char* languageText(const char* key, const char* defaultText);
 // each layer of the drawing. 1 when the user applied changes (they are in the drawing and the
 // next render shows them), else 0; 0 for a null or closed drawing.
 int showLayerManager(CDrawing* drawing);
+// "Select View Point": one of the ten standard view points for the drawing; 1 when one was set
+// (the caller redraws), else 0.
+int showSetViewportDialog(CDrawing* drawing);
 // The point style ("Point Style": PDMODE and PDSIZE); both values in and out. 1 on OK, else 0
 // with the values as they were. Modes are 0-4 plus 32, 64 or 96 (circle, square, both).
 int showSetPointDialog(int* mode, double* size);

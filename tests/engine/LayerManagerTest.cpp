@@ -6,6 +6,7 @@
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/LayerManagerDialog.h"
 #include "engine/rkui/NumberFieldsDialog.h"
+#include "engine/rkui/ViewPointDialog.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/CWnd.h"
 #include "framework/ModalSeam.h"
@@ -154,6 +155,34 @@ TEST_F(LayerManager, CancelOrNoChangeAppliesNothing)
     EXPECT_EQ(showLayerManager(nullptr), 0);
     std::unique_ptr<CDrawing, DrawingDeleter> closed(CDrawing::CreateDrawing(0));
     EXPECT_EQ(showLayerManager(closed.get()), 0);
+}
+
+// "Select View Point" sets the chosen view point: the front view shows the drawing's y axis
+// edge-on, so every line (all at z 0) lands on one screen row.
+TEST_F(LayerManager, ViewPointDialogSetsTheChosenViewPoint)
+{
+    {
+        CModalHandlerScope scope([](const ModalRequest& request) -> INT_PTR {
+            HWND list = GetDlgItem(request.pWnd->m_hWnd, RkUI::ViewPointDialog::kList);
+            EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), RkUI::ViewPointDialog::kCount);
+            EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 4);     // a flat drawing starts at Top
+            SendMessageA(list, LB_SETCURSEL, 0, 0);
+            return IDOK;
+        });
+        EXPECT_EQ(showSetViewportDialog(m_drawing.get()), 1);
+    }
+    const double low[3] = {0, 0, 0}, high[3] = {0, 90, 0};
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    m_drawing->WorldToPixel(low, &x1, &y1);
+    m_drawing->WorldToPixel(high, &x2, &y2);
+    EXPECT_EQ(y1, y2);
+    {
+        CModalHandlerScope scope([](const ModalRequest&) -> INT_PTR { return IDCANCEL; });
+        EXPECT_EQ(showSetViewportDialog(m_drawing.get()), 0);
+    }
+    EXPECT_EQ(showSetViewportDialog(nullptr), 0);
+    EXPECT_STREQ(RkUI::ViewPointDialog::Name(9), "NW Isometric");
+    EXPECT_STREQ(RkUI::ViewPointDialog::Name(10), "");
 }
 
 TEST(LayerManagerLine, ShowsEveryState)
