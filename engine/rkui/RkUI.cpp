@@ -4,6 +4,7 @@
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/LayerManagerDialog.h"
 #include "engine/rkui/NumberFieldsDialog.h"
+#include "engine/rkui/RegistryText.h"
 #include "engine/rkui/SearchManagerDialog.h"
 #include "engine/rkui/ViewPointDialog.h"
 
@@ -26,6 +27,7 @@ namespace {
 struct RkUIState
 {
     std::mutex lock;
+    std::string root;           // the program's key, ending in a backslash
     std::string key;            // "<root>RkUI"
     std::string appData;
     std::string searchFolders;
@@ -51,30 +53,6 @@ std::string UserAppDataFolder()
 
 std::atomic<COLORREF (*)(COLORREF)> g_colorPicker{nullptr};
 std::atomic<const char* (*)()> g_folderPicker{nullptr};
-
-std::string ReadString(const std::string& key, const char* value)
-{
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return {};
-    char buffer[4096] = {};
-    DWORD size = sizeof buffer - 1, type = 0;
-    const LONG r = RegQueryValueExA(h, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(h);
-    return r == ERROR_SUCCESS && type == REG_SZ ? std::string(buffer) : std::string();
-}
-
-bool WriteString(const std::string& key, const char* value, const std::string& text)
-{
-    HKEY h = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    const LONG r = RegSetValueExA(h, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                  static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(h);
-    return r == ERROR_SUCCESS;
-}
 
 COLORREF ToColorRef(std::uint32_t rgb)
 {
@@ -104,8 +82,9 @@ BOOL initRkUI(const char* registryRoot, const char* applicationName, int, int)
     s.key = std::string(registryRoot ? registryRoot : "");
     if (!s.key.empty() && s.key.back() != '\\')
         s.key += '\\';
+    s.root = s.key;
     s.key += "RkUI";
-    s.searchFolders = ReadString(s.key, "SearchFolders");
+    s.searchFolders = RkUI::RegistryText::Read(s.key, "SearchFolders");
     if (!s.searchFolders.empty())
         DWG_SetSearchDirectories(s.searchFolders.c_str());
     s.appData = UserAppDataFolder();
@@ -240,6 +219,30 @@ int showSetRotateViewDialog(double* angleDegrees)
     return 1;
 }
 
+void loadPlotStyleDialogFromRegistry(const char* key, PlotStyleRecord* record)
+{
+    if (!record)
+        return;
+    RkUIState& s = State();
+    std::string root;
+    {
+        std::lock_guard<std::mutex> hold(s.lock);
+        root = s.root;
+    }
+    record->Load(root + (key ? key : ""));
+}
+
+bool savePlotStyleDialogToRegistry(const char* key, const PlotStyleRecord& record)
+{
+    RkUIState& s = State();
+    std::string root;
+    {
+        std::lock_guard<std::mutex> hold(s.lock);
+        root = s.root;
+    }
+    return record.Save(root + (key ? key : ""));
+}
+
 int showSearchManager(HWND owner)
 {
     RkUIState& s = State();
@@ -261,7 +264,7 @@ int showSearchManager(HWND owner)
         s.searchFolders = text;
     }
     if (!key.empty())
-        WriteString(key, "SearchFolders", text);
+        RkUI::RegistryText::Write(key, "SearchFolders", text);
     DWG_SetSearchDirectories(text.c_str());
     return IDOK;
 }

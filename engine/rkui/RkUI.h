@@ -6,6 +6,7 @@
 
 #include "engine/rkui/CSystemInfo.h"
 #include "engine/rkui/Cursor.h"
+#include "engine/rkui/PlotStyleRecord.h"
 #include "engine/rkui/PrintPenSet.h"
 
 #include <windows.h>
@@ -47,6 +48,10 @@ int showSetViewportDialog(CDrawing* drawing);
 int showSetPointDialog(int* mode, double* size);
 // The view rotation ("Rotate View", degrees, -360 to 360); 1 on OK, else 0.
 int showSetRotateViewDialog(double* angleDegrees);
+// The plot style under "<program key><key>" ("PrintCfg\\plot"); missing or out-of-range values
+// read as the defaults. The save is what the print manager does when the user confirms.
+void loadPlotStyleDialogFromRegistry(const char* key, PlotStyleRecord* record);
+bool savePlotStyleDialogToRegistry(const char* key, const PlotStyleRecord& record);
 // The search-folder dialog (modal). OK stores the list under the RkUI key and hands it to the
 // engine (DWG_SetSearchDirectories). IDOK or IDCANCEL.
 int showSearchManager(HWND owner);
