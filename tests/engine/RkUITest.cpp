@@ -163,17 +163,22 @@ TEST_F(RkUITest, SearchManagerDialogAddsAFolder)
 
 namespace {
 
-TEST_F(RkUITest, PlotStyleRecordRoundTripsThroughTheRegistry)
+void ExpectDefaults(const PlotStyleRecord& record)
 {
-    PlotStyleRecord record;
-    record.usePenSets = 0;
-    loadPlotStyleDialogFromRegistry("PrintCfg\\plot", &record);     // nothing stored: defaults
     EXPECT_EQ(record.usePenSets, 1);
     EXPECT_EQ(record.penSetsByResolution, 0);
     EXPECT_EQ(record.plainLineWeightOnPaper, 1);
     EXPECT_EQ(record.fourthFlag, 0);
     EXPECT_EQ(record.lineWeightScale, 1.0);
     EXPECT_EQ(record.colorMode, 0);
+}
+
+TEST_F(RkUITest, PlotStyleRecordRoundTripsThroughTheRegistry)
+{
+    PlotStyleRecord record;
+    record.usePenSets = 0;
+    loadPlotStyleDialogFromRegistry("PrintCfg\\plot", &record);     // nothing stored: defaults
+    ExpectDefaults(record);
 
     PlotStyleRecord saved;
     saved.usePenSets = 0;
@@ -205,12 +210,7 @@ TEST_F(RkUITest, PlotStyleValuesOutOfRangeReadAsDefaults)
     PlotStyleRecord read;
     read.colorMode = 1;
     loadPlotStyleDialogFromRegistry("PrintCfg\\plot", &read);
-    EXPECT_EQ(read.usePenSets, 1);
-    EXPECT_EQ(read.penSetsByResolution, 0);
-    EXPECT_EQ(read.plainLineWeightOnPaper, 1);
-    EXPECT_EQ(read.fourthFlag, 0);
-    EXPECT_EQ(read.lineWeightScale, 1.0);
-    EXPECT_EQ(read.colorMode, 0);
+    ExpectDefaults(read);
     for (const char* scale : {"0", "-2", "abc", "150"}) {
         ASSERT_TRUE(RkUI::RegistryText::Write(key, "LineWeightScale", scale));
         loadPlotStyleDialogFromRegistry("PrintCfg\\plot", &read);
