@@ -1,8 +1,10 @@
 // Opens a drawing (DXF or DWG) with the engine and renders it into an off-screen picture, printing
 // the load and draw seconds, the entities by type and the layer count; optionally writes the
 // picture as a .bmp. With --generate it first writes the benchmark drawing.
-//   DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view]
-// The picture shows the whole drawing, or with --saved-view the view it was saved with.
+//   DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view] [--orbit]
+// The picture shows the whole drawing, or with --saved-view the view it was saved with. --orbit
+// then turns the view 36 times by 10 degrees (about the screen's vertical axis, tilted first to a
+// 3D view point) and prints the milliseconds per redraw at the size given.
 #include "BenchDrawingGenerator.h"
 
 #include "engine/rkio/RasterFileWriter.h"
@@ -23,34 +25,81 @@ double Seconds(std::chrono::steady_clock::time_point since)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
+// A 24-bit DIB section selected into a memory device context.
+class Picture
+{
+public:
+    Picture(int width, int height) : m_all{0, 0, width, height}
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        void* bits = nullptr;
+        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_dc = CreateCompatibleDC(nullptr);
+        m_old = SelectObject(m_dc, m_bitmap);
+    }
+    ~Picture()
+    {
+        SelectObject(m_dc, m_old);
+        DeleteDC(m_dc);
+        DeleteObject(m_bitmap);
+    }
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
+    HDC Dc() const { return m_dc; }
+    HBITMAP Bitmap() const { return m_bitmap; }
+    void Clear() const { FillRect(m_dc, &m_all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))); }
+
+private:
+    RECT m_all;
+    HBITMAP m_bitmap = nullptr;
+    HDC m_dc = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
 // Renders at one size into a DIB section; returns the draw seconds.
 double Render(CDrawing& drawing, int width, int height, const char* bmpPath, bool savedView)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    const RECT all = {0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    Picture picture(width, height);
+    picture.Clear();
     const auto start = std::chrono::steady_clock::now();
     drawing.SetOutputSize(width, height);
     if (!savedView)
         drawing.ZoomExtents(0, 0, 0.98);
-    drawing.Render(dc, nullptr);
+    drawing.Render(picture.Dc(), nullptr);
     GdiFlush();
     const double seconds = Seconds(start);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    if (bmpPath && !SaveRasterImage(bitmap, 1, bmpPath, 0))
+    if (bmpPath && !SaveRasterImage(picture.Bitmap(), 1, bmpPath, 0))
         std::printf("could not write %s\n", bmpPath);
-    DeleteObject(bitmap);
     return seconds;
+}
+
+// 36 turns of 10 degrees, each redrawn whole into one picture; prints the mean and the slowest.
+void Orbit(CDrawing& drawing, int width, int height)
+{
+    constexpr int kTurns = 36;
+    constexpr double kStep = 3.14159265358979323846 / 18;
+    Picture picture(width, height);
+    drawing.SetOutputSize(width, height);
+    drawing.SetViewPoint(6);
+    double total = 0.0, slowest = 0.0;
+    for (int i = 0; i < kTurns; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        drawing.RotateAboutVertical(kStep);
+        picture.Clear();
+        drawing.Render(picture.Dc(), nullptr);
+        GdiFlush();
+        const double ms = Seconds(start) * 1000.0;
+        total += ms;
+        slowest = ms > slowest ? ms : slowest;
+    }
+    std::printf("orbit %d turns at %dx%d: %.1f ms per redraw (slowest %.1f ms)\n", kTurns, width, height,
+                total / kTurns, slowest);
 }
 
 } // namespace
@@ -58,18 +107,21 @@ double Render(CDrawing& drawing, int width, int height, const char* bmpPath, boo
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate]\n");
+        std::printf("usage: DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view] [--orbit]\n");
         return 2;
     }
     const char* path = argv[1];
     int width = 1920, height = 1080;
     const char* bmp = nullptr;
     bool savedView = false;
+    bool orbit = false;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--bmp") == 0 && i + 1 < argc) {
             bmp = argv[++i];
         } else if (std::strcmp(argv[i], "--saved-view") == 0) {
             savedView = true;
+        } else if (std::strcmp(argv[i], "--orbit") == 0) {
+            orbit = true;
         } else if (std::strcmp(argv[i], "--generate") == 0) {
             if (!bench::WriteBenchDrawing(path, 100000, 20000)) {
                 std::printf("could not write %s\n", path);
@@ -93,6 +145,8 @@ int main(int argc, char** argv)
     const double thumb = Render(*drawing, 128, 96, nullptr, false);
     std::printf("load %.3f s, draw %dx%d %.3f s, thumbnail 128x96 %.3f s, load+draw %.3f s\n",
                 load, width, height, draw, thumb, load + draw);
+    if (orbit)
+        Orbit(*drawing, width, height);
     if (const RkDb::Database* db = drawing->Database()) {
         std::printf("layers %d, layouts %zu\n", db->Layers().Count(), db->Layouts().size());
         const auto counts = db->CountByType();

@@ -9,10 +9,12 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   db/Color.cpp
   db/Database.cpp
   db/DwgVersion.cpp
+  db/LinearUnits.cpp
   db/Entity.cpp
   db/Geometry.cpp
   db/ProxyGraphics.cpp
   draw/CurveTessellator.cpp
+  draw/DefaultViewport.cpp
   draw/DrawingRenderer.cpp
   draw/EntityPainter.cpp
   draw/HatchPainter.cpp

@@ -71,6 +71,39 @@ void ViewTransform::Rebuild()
     // The inverse: rotation transposed.
     Matrix3d back = Matrix3d::FromAxes(x, y, z, m_target);
     m_viewToWorld = back * Matrix3d::RotationZ(m_twist);
+    const double c = std::cos(m_twist), s = std::sin(m_twist);
+    m_right = x * c + y * s;
+    m_up = y * c - x * s;
+}
+
+namespace {
+
+// Rodrigues' rotation of v about the unit axis k.
+Vec3 Rotated(const Vec3& v, const Vec3& k, double c, double s)
+{
+    return v * c + RkDb::Cross(k, v) * s + k * (RkDb::Dot(k, v) * (1.0 - c));
+}
+
+} // namespace
+
+void ViewTransform::Orbit(const Vec3& axis, double radians)
+{
+    if (!std::isfinite(radians) || RkDb::Length(axis) < 1e-12)
+        return;
+    const Vec3 k = RkDb::Normalized(axis);
+    const double c = std::cos(radians), s = std::sin(radians);
+    const Vec3 pivot = m_viewToWorld.Apply({m_center.x, m_center.y, 0.0});
+    const Vec3 direction = RkDb::Normalized(Rotated(m_direction, k, c, s));
+    const Vec3 up = Rotated(m_up, k, c, s);
+    // The twist that puts up at the top of the screen for the new direction (the untwisted
+    // axes of that direction first, then the angle of up between them).
+    m_direction = direction;
+    m_target = pivot;
+    m_twist = 0.0;
+    Rebuild();
+    m_twist = std::atan2(-RkDb::Dot(up, m_right), RkDb::Dot(up, m_up));
+    Rebuild();
+    m_center = {0.0, 0.0};
 }
 
 double ViewTransform::PixelsPerUnit() const

@@ -17,6 +17,14 @@ public:
     // direction points from the target towards the viewer.
     void SetDirection(const RkDb::Vec3& direction, const RkDb::Vec3& target, double twist);
     const RkDb::Vec3& Direction() const { return m_direction; }
+    const RkDb::Vec3& Target() const { return m_target; }
+    double Twist() const { return m_twist; }
+    // The screen's axes in world coordinates: to the right and upwards (unit vectors).
+    const RkDb::Vec3& Right() const { return m_right; }
+    const RkDb::Vec3& Up() const { return m_up; }
+    // Turns the viewer about a world axis through the point shown at the device's centre: that
+    // point stays where it is, the scale too. Four quarter turns give the view back.
+    void Orbit(const RkDb::Vec3& axis, double radians);
     // Centre (view coordinates) and height (world units) of what the device shows.
     void SetArea(RkDb::Vec2 center, double height);
     RkDb::Vec2 Center() const { return m_center; }
@@ -49,6 +57,8 @@ private:
     double m_twist = 0.0;
     RkDb::Vec2 m_center;
     double m_viewHeight = 1.0;
+    RkDb::Vec3 m_right{1, 0, 0};
+    RkDb::Vec3 m_up{0, 1, 0};
     RkDb::Matrix3d m_worldToView;
     RkDb::Matrix3d m_viewToWorld;
 };

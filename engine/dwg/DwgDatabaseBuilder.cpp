@@ -1,6 +1,7 @@
 #include "engine/dwg/DwgDatabaseBuilder.h"
 
 #include "engine/db/SymbolTable.h"
+#include "engine/db/ViewportEntity.h"
 
 #include <algorithm>
 
@@ -60,9 +61,25 @@ void DwgDatabaseBuilder::Finish()
     }
     for (Pending& item : m_items)
         PlaceInBlock(OwnerBlock(item), item);
+    NumberViewports();
     AddLayouts();
     ResolveHeaderNames();
     m_db.FinishLoading();
+}
+
+void DwgDatabaseBuilder::NumberViewports()
+{
+    // A DWG does not store the viewport numbers the DXF export gives: each paper block's first
+    // viewport is its paper view (1), the others follow in drawing order.
+    for (std::int32_t b = 0; b < m_db.Blocks().Count(); ++b) {
+        if (b == m_db.ModelSpace())
+            continue;
+        std::int32_t next = 1;
+        for (RkDb::EntityPtr& e : m_db.Blocks()[b].entities) {
+            if (e->type == RkDb::EntityType::Viewport)
+                static_cast<RkDb::ViewportEntity&>(*e).id = next++;
+        }
+    }
 }
 
 void DwgDatabaseBuilder::ResolveHeaderNames()

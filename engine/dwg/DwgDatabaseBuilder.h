@@ -47,6 +47,7 @@ public:
     void Finish();
 
 private:
+    void NumberViewports();
     struct Pending
     {
         uint64_t handle = 0;

@@ -1,5 +1,7 @@
 #include "engine/rkio/CDrawing.h"
 
+#include "engine/db/LinearUnits.h"
+#include "engine/draw/DefaultViewport.h"
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
@@ -20,7 +22,6 @@ using RkDraw::ViewTransform;
 namespace {
 
 constexpr std::size_t kMaxPreviousViews = 32;
-constexpr double kPi = 3.14159265358979323846;
 
 std::uint32_t ToRgb(COLORREF c)
 {
@@ -78,17 +79,18 @@ short CDrawing::Open(const char* path, const char* password)
     std::string bytes;
     if (!RkIo::DrawingFile::ReadAll(path, bytes))
         return 1;
-    m_path = path;
     const bool document = m_channel == RkIo::Channel::Document;
     if (document)
         RkIo::EngineState::Instance().ProgressStart(0);
     const short result = Load(bytes);
     if (document)
         RkIo::EngineState::Instance().ProgressFinish();
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (result != 0) {
         Close();
         return result;
     }
+    m_path = path;
     ResetView();
     return 0;
 }
@@ -141,6 +143,7 @@ short CDrawing::Load(const std::string& bytes)
     } else {
         return 2;
     }
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_db = std::move(db);
     return 0;
 }
@@ -156,11 +159,13 @@ orvo::dwg::DwgReadResult CDrawing::LoadDwg(const std::string& bytes, RkDb::Datab
 
 bool CDrawing::IsValid() const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     return m_db != nullptr;
 }
 
 void CDrawing::GetFileName(char* buffer260) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!buffer260)
         return;
     const std::size_t n = std::min<std::size_t>(m_db ? m_path.size() : 0, MAX_PATH - 1);
@@ -170,11 +175,13 @@ void CDrawing::GetFileName(char* buffer260) const
 
 short CDrawing::GetVersion() const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     return m_db ? m_version : -1;
 }
 
 void CDrawing::EnumSummary(SummaryCallback callback, void* context) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_db || !callback)
         return;
     const RkDb::SummaryInfo& s = m_db->Summary();
@@ -195,21 +202,29 @@ void CDrawing::EnumSummary(SummaryCallback callback, void* context) const
 
 void CDrawing::SetOutputSize(int width, int height)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_view.SetDevice(std::max(1, width), std::max(1, height));
 }
 
 void CDrawing::ZoomExtents(int, int, double factor)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    // A factor above 1 is the margin around the extents (1.05 leaves 5 %), one up to 1 the part
+    // of the output the extents fill.
+    if (std::isfinite(factor) && factor > 1.0 && factor < 100.0)
+        factor = 1.0 / factor;
     FitLayout(factor > 0.0 && factor <= 1.0 ? factor : 0.98);
 }
 
 void CDrawing::DeviceSizeChanged()
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     // The same area stays in view; the height of the area is kept, the width follows the device.
 }
 
 void CDrawing::ClearHighlight(int)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_highlight = -1;
 }
 
@@ -240,6 +255,7 @@ constexpr double kHoverTolerance = 4.0;     // pixels
 
 bool CDrawing::HighlightUpdate(HDC dc, int x, int yDown)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_db || HasPreviewOnly() || !dc)
         return false;
     m_highlight = RkDraw::DrawingRenderer::HitTest(*m_db, m_layout, m_view, x, yDown, kHoverTolerance);
@@ -253,21 +269,25 @@ bool CDrawing::HighlightUpdate(HDC dc, int x, int yDown)
 
 bool CDrawing::HighlightAt(HDC dc, int x, int yUp)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     return HighlightUpdate(dc, x, m_view.DeviceHeight() - yUp);
 }
 
 int CDrawing::GetLayoutCount() const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     return m_db && !HasPreviewOnly() ? static_cast<int>(m_db->Layouts().size()) : 0;
 }
 
 int CDrawing::GetCurrentLayout() const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     return m_layout;
 }
 
 const char* CDrawing::GetLayoutName(int index) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_db || index < 0 || index >= GetLayoutCount())
         return "";
     return m_db->Layouts()[static_cast<std::size_t>(index)].name.c_str();
@@ -275,10 +295,13 @@ const char* CDrawing::GetLayoutName(int index) const
 
 bool CDrawing::SetCurrentLayout(int index)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (index < 0 || index >= GetLayoutCount())
         return false;
     m_layout = index;
     m_previousViews.clear();
+    m_highlight = -1;
+    RkDraw::DefaultViewport::Ensure(*m_db, m_layout);
     m_view.SetDirection({0, 0, 1}, {}, 0.0);
     FitLayout(0.98);
     return true;
@@ -288,6 +311,7 @@ void CDrawing::Update() {}
 
 void CDrawing::Close()
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_db.reset();
     m_previewBmp.clear();
     m_previewReason.clear();
@@ -295,15 +319,20 @@ void CDrawing::Close()
     m_version = -1;
     m_layout = 0;
     m_previousViews.clear();
+    m_hasDepth = -1;
+    m_highlight = -1;
+    m_printing = false;
 }
 
 void CDrawing::SetExportTarget(CDwgExport* target)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_export = target;
 }
 
 bool CDrawing::RenderThroughExport()
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_db || !m_export)
         return false;
     RkDraw::ExportDrawSink sink(*m_export, m_view.DeviceHeight());
@@ -314,13 +343,31 @@ bool CDrawing::RenderThroughExport()
     return RkDraw::DrawingRenderer(*m_db, sink, options).Draw(m_layout, m_view);
 }
 
-void CDrawing::Regenerate() {}
+void CDrawing::Regenerate()
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    // What was measured of the drawing is measured again on the next ask.
+    m_hasDepth = -1;
+    m_highlight = -1;
+}
+
+void CDrawing::EndPrinting()
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    m_export = nullptr;
+    if (m_printing)
+        m_view = m_viewBeforePrint;
+    m_printing = false;
+}
 
 void CDrawing::ResetView()
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_previousViews.clear();
     // The layout the drawing was saved in, as CAD programs open it.
     m_layout = m_db ? m_db->CurrentLayout() : 0;
+    if (m_db && !HasPreviewOnly())
+        RkDraw::DefaultViewport::Ensure(*m_db, m_layout);
     m_view.SetDirection({0, 0, 1}, {}, 0.0);
     if (m_db && m_layout == 0) {
         const int active = m_db->ViewportRecords().Find("*ACTIVE");
@@ -375,6 +422,7 @@ void CDrawing::FitLayout(double factor, const RkDraw::RenderOptions& options)
 
 void CDrawing::SetViewPoint(int viewPoint)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     PushView();
     m_view.SetDirection(ViewPointDirection(viewPoint), {}, 0.0);
     FitLayout(0.98);
@@ -382,15 +430,41 @@ void CDrawing::SetViewPoint(int viewPoint)
 
 bool CDrawing::CanView3D() const
 {
-    // Model space of a drawing that has something off the xy plane.
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_db || m_layout != 0 || HasPreviewOnly())
         return false;
-    const RkDb::DrawingHeader& h = m_db->Header();
-    return h.extMax.z - h.extMin.z > 1e-9 && h.extMax.z >= h.extMin.z;
+    if (m_hasDepth < 0)
+        m_hasDepth = HasDepth() ? 1 : 0;
+    return m_hasDepth == 1;
+}
+
+bool CDrawing::HasDepth() const
+{
+    for (const RkDb::EntityPtr& e : m_db->ModelSpaceBlock().entities) {
+        if (e->thickness != 0.0 || std::abs(e->extrusion.z - 1.0) > 1e-9)
+            return true;
+        switch (e->type) {
+        case RkDb::EntityType::AcisSolid:
+        case RkDb::EntityType::Mesh:
+        case RkDb::EntityType::Helix:
+            return true;
+        default: break;
+        }
+    }
+    // Whatever is drawn (inserted blocks, 3D polylines, faces) measured from the front: the
+    // height seen from there is the drawing's depth.
+    RkDraw::ViewTransform front;
+    front.SetDirection({0, -1, 0}, {}, 0.0);
+    RkDb::Vec2 min, max;
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, 0, front, min, max))
+        return false;
+    const double width = max.x - min.x;
+    return max.y - min.y > std::max(1e-9, width * 1e-9);
 }
 
 void CDrawing::PushView()
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (m_previousViews.size() >= kMaxPreviousViews)
         m_previousViews.erase(m_previousViews.begin());
     m_previousViews.push_back(m_view);
@@ -398,6 +472,7 @@ void CDrawing::PushView()
 
 bool CDrawing::PreviousView()
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (m_previousViews.empty())
         return false;
     const int w = m_view.DeviceWidth(), h = m_view.DeviceHeight();
@@ -409,49 +484,51 @@ bool CDrawing::PreviousView()
 
 bool CDrawing::HasPreviousView() const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     return !m_previousViews.empty();
 }
 
 void CDrawing::ZoomInStep()
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_view.ZoomAt(m_view.DeviceWidth() / 2.0, m_view.DeviceHeight() / 2.0, 2.0);
 }
 
 void CDrawing::ZoomOutStep()
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_view.ZoomAt(m_view.DeviceWidth() / 2.0, m_view.DeviceHeight() / 2.0, 0.5);
 }
 
 void CDrawing::RotateAboutHorizontal(double radians)
 {
-    // Tilts the view direction towards or away from the world z axis.
-    RkDb::Vec3 d = m_view.Direction();
-    const double horizontal = std::hypot(d.x, d.y);
-    double elevation = std::atan2(d.z, horizontal) + radians;
-    elevation = std::clamp(elevation, -kPi / 2, kPi / 2);
-    const double azimuth = horizontal > 1e-12 ? std::atan2(d.y, d.x) : -kPi / 2;
-    d = {std::cos(elevation) * std::cos(azimuth), std::cos(elevation) * std::sin(azimuth),
-         std::sin(elevation)};
-    m_view.SetDirection(d, {}, 0.0);
-    FitLayout(0.98);
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    Turn(m_view.Right(), radians);
 }
 
 void CDrawing::RotateAboutVertical(double radians)
 {
-    RkDb::Vec3 d = m_view.Direction();
-    const double c = std::cos(radians), s = std::sin(radians);
-    m_view.SetDirection({d.x * c - d.y * s, d.x * s + d.y * c, d.z}, {}, 0.0);
-    FitLayout(0.98);
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    Turn(m_view.Up(), radians);
 }
 
 void CDrawing::RollAboutViewAxis(double radians)
 {
-    (void)radians;      // the view keeps its horizontal screen axis; a roll is shown as a refit
-    FitLayout(0.98);
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    Turn(m_view.Direction(), radians);
+}
+
+void CDrawing::Turn(const RkDb::Vec3& axis, double radians)
+{
+    if (!m_db || HasPreviewOnly())
+        return;
+    m_view.Orbit(axis, radians);
+    m_highlight = -1;
 }
 
 void CDrawing::PixelToWorld(int x, int y, double* world3) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!world3)
         return;
     const RkDb::Vec3 w = m_view.DeviceToWorld(x, m_view.DeviceHeight() - y);
@@ -462,6 +539,7 @@ void CDrawing::PixelToWorld(int x, int y, double* world3) const
 
 void CDrawing::WorldToPixel(const double* world3, int* x, int* y) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!world3)
         return;
     const RkDb::Vec3 d = m_view.WorldToDevice().Apply({world3[0], world3[1], world3[2]});
@@ -473,6 +551,7 @@ void CDrawing::WorldToPixel(const double* world3, int* x, int* y) const
 
 void CDrawing::GetViewWorldSize(double* width, double* height) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (height)
         *height = m_view.Height();
     if (width)
@@ -481,6 +560,7 @@ void CDrawing::GetViewWorldSize(double* width, double* height) const
 
 void CDrawing::GetPaperCorners(double* corners4) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!corners4)
         return;
     RkDb::Vec2 min{0, 0}, max{0, 0};
@@ -500,7 +580,12 @@ void CDrawing::GetPaperCorners(double* corners4) const
 
 void CDrawing::PrintWindow(int x1, int y1, int x2, int y2, int outWidth, int outHeight)
 {
-    // The window picked on the current output becomes the whole of a new output size.
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    // The window picked on the current output becomes the whole of a new output size, until
+    // the end of printing gives the view back.
+    if (!m_printing)
+        m_viewBeforePrint = m_view;
+    m_printing = true;
     const RkDb::Vec2 a = m_view.DeviceToView(std::min(x1, x2), m_view.DeviceHeight() - std::max(y1, y2));
     const RkDb::Vec2 b = m_view.DeviceToView(std::max(x1, x2), m_view.DeviceHeight() - std::min(y1, y2));
     SetOutputSize(outWidth, outHeight);
@@ -509,6 +594,7 @@ void CDrawing::PrintWindow(int x1, int y1, int x2, int y2, int outWidth, int out
 
 void CDrawing::GetPointMode(int* mode, double* size) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (mode)
         *mode = m_pointMode >= 0 ? m_pointMode : (m_db ? m_db->Header().pdMode : 0);
     if (size)
@@ -517,22 +603,26 @@ void CDrawing::GetPointMode(int* mode, double* size) const
 
 void CDrawing::SetPointMode(int mode, double size)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_pointMode = mode >= 0 && mode <= 127 ? mode : -1;
     m_pointSize = std::isfinite(size) ? size : 0.0;
 }
 
 int CDrawing::GetColorMode() const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     return m_colorMode;
 }
 
 void CDrawing::SetColorMode(int mode)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_colorMode = mode >= 0 && mode <= 2 ? mode : 0;
 }
 
 void CDrawing::GetLinearUnits(int* units, int* precision) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (units)
         *units = m_db ? std::clamp(m_db->Header().lunits, 1, 5) : 2;
     if (precision)
@@ -541,6 +631,7 @@ void CDrawing::GetLinearUnits(int* units, int* precision) const
 
 void CDrawing::SetLinearUnits(int units, int precision)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_db)
         return;
     m_db->Header().lunits = std::clamp(units, 1, 5);
@@ -549,11 +640,13 @@ void CDrawing::SetLinearUnits(int units, int precision)
 
 void CDrawing::PrepareSave()
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_highlight = -1;
 }
 
 int CDrawing::Save(const char* path, int kind, int version, int)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_lastSave = RkWrite::WriteReport();
     if (!RkWrite::DrawingSaver::Supports(kind, version)) {
         m_lastSave.status = RkWrite::SaveStatus::UnsupportedKind;
@@ -574,13 +667,56 @@ int CDrawing::Save(const char* path, int kind, int version, int)
     return 2;
 }
 
+std::vector<CDrawing::LayerState> CDrawing::GetLayers() const
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    std::vector<LayerState> out;
+    if (!m_db || HasPreviewOnly())
+        return out;
+    const auto& layers = m_db->Layers();
+    for (std::int32_t i = 0; i < layers.Count(); ++i) {
+        const RkDb::Layer& l = layers[i];
+        const short aci = static_cast<short>(l.color.Index() >= 1 && l.color.Index() <= 255 ? l.color.Index() : 7);
+        out.push_back({l.name, !l.off, l.frozen, aci});
+    }
+    return out;
+}
+
+bool CDrawing::SetLayers(const std::vector<LayerState>& states)
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_db || HasPreviewOnly() || static_cast<std::int32_t>(states.size()) != m_db->Layers().Count())
+        return false;
+    auto& layers = m_db->Layers();
+    for (std::int32_t i = 0; i < layers.Count(); ++i) {
+        const LayerState& s = states[static_cast<std::size_t>(i)];
+        RkDb::Layer& l = layers[i];
+        l.off = !s.on;
+        l.frozen = s.frozen;
+        if (s.color >= 1 && s.color <= 255 && s.color != l.color.Index())
+            l.color = RkDb::Color::FromAci(s.color);
+    }
+    m_highlight = -1;
+    m_hasDepth = -1;
+    return true;
+}
+
+std::string CDrawing::FormatLinear(double value) const
+{
+    int units = 2, precision = 4;
+    GetLinearUnits(&units, &precision);
+    return RkDb::LinearUnits::Format(value, units, precision);
+}
+
 void CDrawing::ZoomAt(int x, int y, double factor)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_view.ZoomAt(x, m_view.DeviceHeight() - y, factor);
 }
 
 void CDrawing::ZoomWindow(int x1, int y1, int x2, int y2)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (std::abs(x1 - x2) < 2 || std::abs(y1 - y2) < 2)
         return;
     PushView();
@@ -591,6 +727,7 @@ void CDrawing::ZoomWindow(int x1, int y1, int x2, int y2)
 
 void CDrawing::SetView(int x, int y, double factor)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     // (0, 0, 1.0) fits the drawing; otherwise factor zooms about the pixel (x, y).
     if (x == 0 && y == 0) {
         FitLayout(factor > 0 && factor < 1 ? factor : 0.98);
@@ -601,6 +738,7 @@ void CDrawing::SetView(int x, int y, double factor)
 
 void CDrawing::Pan(int x1, int y1, int x2, int y2)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     // Pixels with y upwards: the picture follows the drag.
     m_view.Pan(x2 - x1, -(y2 - y1));
 }
@@ -621,6 +759,7 @@ RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) cons
 
 bool CDrawing::Render(HDC dc, const std::atomic<bool>* abortFlag)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_db || !dc)
         return false;
     if (HasPreviewOnly()) {
@@ -633,6 +772,7 @@ bool CDrawing::Render(HDC dc, const std::atomic<bool>* abortFlag)
 
 bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<bool>* abortFlag)
 {
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
     SetOutputSize(width, height);
     if (!m_db || !dc || HasPreviewOnly()) {
         FitLayout(0.98);

@@ -13,8 +13,14 @@
 // - Pixel coordinates count y upwards from the bottom of the output (as the callers pass them).
 // - Zoom steps are a factor of 2 (in) and 0.5 (out); standard view points 0 Front .. 9 NW.
 // - Colour modes 0 colour, 1 grey, 2 black and white; units 1..5 as $LUNITS.
-// Calls on one drawing come from one thread at a time; different drawings may be used on
-// different threads at once.
+// - Rotations turn the viewer about the screen's axes through the point at the centre of the
+//   output; a roll turns the picture about the view axis.
+// - "Can be viewed in 3-D": model space holds something off the xy plane (a depth in the drawn
+//   extents, a thickness, a tilted extrusion or a 3D entity kind), measured from the entities.
+// Every operation takes the drawing's lock, so the interface thread may ask and change the view
+// while the drawing thread renders: a call waits for a render in progress to end. A drawing
+// being opened is read into a database of its own and shown only once it is whole; until then
+// the object answers as a closed one.
 #pragma once
 
 #include "engine/db/Database.h"
@@ -28,6 +34,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -68,6 +75,9 @@ public:
     // Draws the current view through the export target at the output size (page units).
     virtual bool RenderThroughExport();
     virtual void Regenerate();
+    // Ends a print: the export target is dropped and the view and output size the print window
+    // replaced come back.
+    virtual void EndPrinting();
     virtual void SetViewPoint(int viewPoint);
     virtual bool CanView3D() const;
     virtual void PushView();
@@ -98,6 +108,22 @@ public:
     // open and replaced through a temporary file.
     virtual void PrepareSave();
     virtual int Save(const char* path, int kind, int version, int reserved);
+
+    // The layers as the layer manager edits them: by table index, colour as an ACI index.
+    struct LayerState
+    {
+        std::string name;
+        bool on = true;
+        bool frozen = false;
+        short color = 7;
+    };
+    std::vector<LayerState> GetLayers() const;
+    // Applies the states by index (a list of another length is refused: false); the next render
+    // shows them.
+    bool SetLayers(const std::vector<LayerState>& layers);
+
+    // A length in the drawing's linear units and precision ("1'-3 1/2\"" architectural).
+    std::string FormatLinear(double value) const;
 
     // The view as it stands: zoom in/out at a pixel, window, set view, pan (pixels, y up).
     void ZoomAt(int x, int y, double factor);
@@ -130,6 +156,8 @@ private:
     void FitLayout(double factor, const RkDraw::RenderOptions& options);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
     void DrawPreviewPicture(HDC dc) const;
+    bool HasDepth() const;
+    void Turn(const RkDb::Vec3& axis, double radians);
 
     RkIo::Channel m_channel;
     std::unique_ptr<RkDb::Database> m_db;
@@ -146,4 +174,8 @@ private:
     CDwgExport* m_export = nullptr;
     RkWrite::WriteReport m_lastSave;
     int m_highlight = -1;       // index in the current layout's block of the hovered entity
+    mutable int m_hasDepth = -1;    // CanView3D's measure: -1 not measured yet
+    bool m_printing = false;
+    RkDraw::ViewTransform m_viewBeforePrint;
+    mutable std::recursive_mutex m_lock;
 };

@@ -2,11 +2,16 @@
 
 #include "engine/db/AciPalette.h"
 #include "engine/rkio/rkio.h"
+#include "engine/rkui/LayerManagerDialog.h"
+#include "engine/rkui/NumberFieldsDialog.h"
+#include "engine/rkui/RegistryText.h"
 #include "engine/rkui/SearchManagerDialog.h"
+#include "engine/rkui/ViewPointDialog.h"
 
 #include <shlobj.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -22,6 +27,7 @@ namespace {
 struct RkUIState
 {
     std::mutex lock;
+    std::string root;           // the program's key, ending in a backslash
     std::string key;            // "<root>RkUI"
     std::string appData;
     std::string searchFolders;
@@ -47,30 +53,6 @@ std::string UserAppDataFolder()
 
 std::atomic<COLORREF (*)(COLORREF)> g_colorPicker{nullptr};
 std::atomic<const char* (*)()> g_folderPicker{nullptr};
-
-std::string ReadString(const std::string& key, const char* value)
-{
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return {};
-    char buffer[4096] = {};
-    DWORD size = sizeof buffer - 1, type = 0;
-    const LONG r = RegQueryValueExA(h, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(h);
-    return r == ERROR_SUCCESS && type == REG_SZ ? std::string(buffer) : std::string();
-}
-
-bool WriteString(const std::string& key, const char* value, const std::string& text)
-{
-    HKEY h = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    const LONG r = RegSetValueExA(h, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                  static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(h);
-    return r == ERROR_SUCCESS;
-}
 
 COLORREF ToColorRef(std::uint32_t rgb)
 {
@@ -100,8 +82,9 @@ BOOL initRkUI(const char* registryRoot, const char* applicationName, int, int)
     s.key = std::string(registryRoot ? registryRoot : "");
     if (!s.key.empty() && s.key.back() != '\\')
         s.key += '\\';
+    s.root = s.key;
     s.key += "RkUI";
-    s.searchFolders = ReadString(s.key, "SearchFolders");
+    s.searchFolders = RkUI::RegistryText::Read(s.key, "SearchFolders");
     if (!s.searchFolders.empty())
         DWG_SetSearchDirectories(s.searchFolders.c_str());
     s.appData = UserAppDataFolder();
@@ -174,6 +157,92 @@ const char* getSearchFolders()
     return s.searchFolders.c_str();
 }
 
+int showLayerManager(CDrawing* drawing)
+{
+    if (!drawing || !drawing->IsValid())
+        return 0;
+    std::vector<CDrawing::LayerState> layers = drawing->GetLayers();
+    if (layers.empty())
+        return 0;
+    RkUI::LayerManagerDialog dialog(nullptr, std::move(layers), &SelectColor);
+    if (dialog.DoModal() != IDOK || !dialog.Changed())
+        return 0;
+    if (!drawing->SetLayers(dialog.Layers()))
+        return 0;
+    drawing->Regenerate();
+    return 1;
+}
+
+int showSetViewportDialog(CDrawing* drawing)
+{
+    if (!drawing || !drawing->IsValid())
+        return 0;
+    RkUI::ViewPointDialog dialog(drawing->CanView3D() ? 6 : 4);
+    if (dialog.DoModal() != IDOK)
+        return 0;
+    drawing->SetViewPoint(dialog.Choice());
+    return 1;
+}
+
+int showSetPointDialog(int* mode, double* size)
+{
+    if (!mode || !size)
+        return 0;
+    RkUI::NumberFieldsDialog dialog(L"Point Style", {{L"Display mode (PDMODE):", static_cast<double>(*mode)}, {L"Size (PDSIZE):", *size}},
+                                    [](const std::vector<double>& v) {
+                                        const double m = v[0];
+                                        const bool valid = m >= 0 && m <= 100 && m == std::floor(m) &&
+                                                           (static_cast<int>(m) & 0x1F) <= 4;
+                                        return valid ? std::string() : std::string(
+                                            "The display mode is 0 to 4, plus 32 (circle), 64 (square) or 96 (both).");
+                                    });
+    if (dialog.DoModal() != IDOK)
+        return 0;
+    *mode = static_cast<int>(dialog.Values()[0]);
+    *size = dialog.Values()[1];
+    return 1;
+}
+
+int showSetRotateViewDialog(double* angleDegrees)
+{
+    if (!angleDegrees)
+        return 0;
+    const double start = std::isfinite(*angleDegrees) ? *angleDegrees : 0.0;
+    RkUI::NumberFieldsDialog dialog(L"Rotate View", {{L"Angle (degrees):", start}},
+                                    [](const std::vector<double>& v) {
+                                        return std::abs(v[0]) <= 360.0 ? std::string()
+                                                                       : std::string("The angle is -360 to 360 degrees.");
+                                    });
+    if (dialog.DoModal() != IDOK)
+        return 0;
+    *angleDegrees = dialog.Values()[0];
+    return 1;
+}
+
+void loadPlotStyleDialogFromRegistry(const char* key, PlotStyleRecord* record)
+{
+    if (!record)
+        return;
+    RkUIState& s = State();
+    std::string root;
+    {
+        std::lock_guard<std::mutex> hold(s.lock);
+        root = s.root;
+    }
+    record->Load(root + (key ? key : ""));
+}
+
+bool savePlotStyleDialogToRegistry(const char* key, const PlotStyleRecord& record)
+{
+    RkUIState& s = State();
+    std::string root;
+    {
+        std::lock_guard<std::mutex> hold(s.lock);
+        root = s.root;
+    }
+    return record.Save(root + (key ? key : ""));
+}
+
 int showSearchManager(HWND owner)
 {
     RkUIState& s = State();
@@ -195,7 +264,7 @@ int showSearchManager(HWND owner)
         s.searchFolders = text;
     }
     if (!key.empty())
-        WriteString(key, "SearchFolders", text);
+        RkUI::RegistryText::Write(key, "SearchFolders", text);
     DWG_SetSearchDirectories(text.c_str());
     return IDOK;
 }

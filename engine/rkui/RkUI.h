@@ -1,4 +1,4 @@
-// RkUI without its drawing dialogs: start and end, the colour index, the cursor table, the number
+// RkUI: start and end, the layer manager, view point, point style and view rotation dialogs, the colour index, the cursor table, the number
 // format, the printing pen set, the application-data folder, font replacement, labels, and the
 // search-folder dialog. Classes live in namespace RkUI; the functions and the three objects are
 // the library's exports at global scope. Every call may be made once initRkUI has run.
@@ -6,6 +6,7 @@
 
 #include "engine/rkui/CSystemInfo.h"
 #include "engine/rkui/Cursor.h"
+#include "engine/rkui/PlotStyleRecord.h"
 #include "engine/rkui/PrintPenSet.h"
 
 #include <windows.h>
@@ -35,6 +36,22 @@ const char* getAppDataPath();
 int replaceFont(CDrawing* drawing);
 // The label for a key; this library has no translations, so the default (null stays null).
 const char* languageText(const char* key, const char* defaultText);
+// The layer manager (modal, answerable through the modal seam): on/off, freeze and colour of
+// each layer of the drawing. 1 when the user applied changes (they are in the drawing and the
+// next render shows them), else 0; 0 for a null or closed drawing.
+int showLayerManager(CDrawing* drawing);
+// "Select View Point": one of the ten standard view points for the drawing; 1 when one was set
+// (the caller redraws), else 0.
+int showSetViewportDialog(CDrawing* drawing);
+// The point style ("Point Style": PDMODE and PDSIZE); both values in and out. 1 on OK, else 0
+// with the values as they were. Modes are 0-4 plus 32, 64 or 96 (circle, square, both).
+int showSetPointDialog(int* mode, double* size);
+// The view rotation ("Rotate View", degrees, -360 to 360); 1 on OK, else 0.
+int showSetRotateViewDialog(double* angleDegrees);
+// The plot style under "<program key><key>" ("PrintCfg\\plot"); missing or out-of-range values
+// read as the defaults. The save is what the print manager does when the user confirms.
+void loadPlotStyleDialogFromRegistry(const char* key, PlotStyleRecord* record);
+bool savePlotStyleDialogToRegistry(const char* key, const PlotStyleRecord& record);
 // The search-folder dialog (modal). OK stores the list under the RkUI key and hands it to the
 // engine (DWG_SetSearchDirectories). IDOK or IDCANCEL.
 int showSearchManager(HWND owner);

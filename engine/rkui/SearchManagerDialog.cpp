@@ -1,69 +1,14 @@
 #include "engine/rkui/SearchManagerDialog.h"
 
-#include <shlobj.h>
+#include "engine/rkui/DialogTemplate.h"
 
-#include <cstring>
-#include <vector>
+#include <shlobj.h>
 
 namespace RkUI {
 
 namespace {
 
-// Builds a dialog template in memory (DLGTEMPLATE and DLGITEMTEMPLATE records, WORD-aligned,
-// with Unicode strings, as the dialog manager takes them).
-class TemplateBuilder
-{
-public:
-    void Dialog(const wchar_t* title, short cx, short cy, int items)
-    {
-        Align(4);
-        DLGTEMPLATE t = {};
-        t.style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER;
-        t.cdit = static_cast<WORD>(items);
-        t.cx = cx;
-        t.cy = cy;
-        Raw(&t, sizeof t);
-        Word(0);            // no menu
-        Word(0);            // standard class
-        Text(title);
-        Word(8);            // font size
-        Text(L"MS Shell Dlg");
-    }
-    void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD classAtom, const wchar_t* text)
-    {
-        Align(4);
-        DLGITEMTEMPLATE item = {};
-        item.style = style | WS_CHILD | WS_VISIBLE;
-        item.x = x;
-        item.y = y;
-        item.cx = cx;
-        item.cy = cy;
-        item.id = id;
-        Raw(&item, sizeof item);
-        Word(0xFFFF);
-        Word(classAtom);
-        Text(text);
-        Word(0);            // no creation data
-    }
-    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(m_bytes.data()); }
-
-private:
-    void Raw(const void* p, std::size_t n)
-    {
-        const auto* b = static_cast<const unsigned char*>(p);
-        m_bytes.insert(m_bytes.end(), b, b + n);
-    }
-    void Word(WORD w) { Raw(&w, sizeof w); }
-    void Text(const wchar_t* s) { Raw(s, (wcslen(s) + 1) * sizeof(wchar_t)); }
-    void Align(std::size_t n)
-    {
-        while (m_bytes.size() % n)
-            m_bytes.push_back(0);
-    }
-    std::vector<unsigned char> m_bytes;
-};
-
-constexpr WORD kButton = 0x0080, kListBox = 0x0083;
+constexpr WORD kButton = DialogTemplate::kButton, kListBox = DialogTemplate::kListBox;
 
 std::string PickFolder(HWND owner)
 {
@@ -89,7 +34,7 @@ SearchManagerDialog::SearchManagerDialog(SearchFolderList folders)
 
 INT_PTR SearchManagerDialog::DoModal(HWND owner)
 {
-    TemplateBuilder t;
+    DialogTemplate t;
     t.Dialog(L"Search Folders", 260, 150, 7);
     t.Item(LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 7, 190, 136, kList, kListBox, L"");
     t.Item(BS_PUSHBUTTON | WS_TABSTOP, 203, 7, 50, 14, kAdd, kButton, L"&Add...");

@@ -91,6 +91,7 @@ CString GetVersionText(short code)
         {13, "Format ACAD R10;"}, {16, "Format ACAD R12;"},  {19, "Format ACAD R13;"},
         {21, "Format ACAD R14;"}, {23, "Format ACAD 2000;"}, {25, "Format ACAD 2004;"},
         {27, "Format ACAD 2007;"}, {29, "Format ACAD 2010;"}, {31, "Format ACAD 2013;"},
+        {33, "Format ACAD 2018;"},
     };
     if (code < 0)
         return CString("Unknown version;");

@@ -1,6 +1,7 @@
-// RkUI without dialogs: the colour index, the cursor table, the number format, the pen set, the
-// application-data folder, the search-folder list and its dialog.
+// RkUI: the colour index, the cursor table, the number format, the pen set, the
+// application-data folder, the search-folder list and its dialog, the plot style record.
 #include "engine/rkio/EngineState.h"
+#include "engine/rkui/RegistryText.h"
 #include "engine/rkui/RkUI.h"
 #include "engine/rkui/SearchFolderList.h"
 #include "engine/rkui/SearchManagerDialog.h"
@@ -156,6 +157,65 @@ TEST_F(RkUITest, SearchManagerDialogAddsAFolder)
     releaseRkUI();
     ASSERT_TRUE(initRkUI(TestRoot().c_str(), "Orvo DWG Viewer", 1, 7));
     EXPECT_STREQ(getSearchFolders(), "C:\\Fonts\\CAD");
+}
+
+} // namespace
+
+namespace {
+
+void ExpectDefaults(const PlotStyleRecord& record)
+{
+    EXPECT_EQ(record.usePenSets, 1);
+    EXPECT_EQ(record.penSetsByResolution, 0);
+    EXPECT_EQ(record.plainLineWeightOnPaper, 1);
+    EXPECT_EQ(record.fourthFlag, 0);
+    EXPECT_EQ(record.lineWeightScale, 1.0);
+    EXPECT_EQ(record.colorMode, 0);
+}
+
+TEST_F(RkUITest, PlotStyleRecordRoundTripsThroughTheRegistry)
+{
+    PlotStyleRecord record;
+    record.usePenSets = 0;
+    loadPlotStyleDialogFromRegistry("PrintCfg\\plot", &record);     // nothing stored: defaults
+    ExpectDefaults(record);
+
+    PlotStyleRecord saved;
+    saved.usePenSets = 0;
+    saved.penSetsByResolution = 1;
+    saved.plainLineWeightOnPaper = 0;
+    saved.fourthFlag = 1;
+    saved.lineWeightScale = 0.35;
+    saved.colorMode = 2;
+    ASSERT_TRUE(savePlotStyleDialogToRegistry("PrintCfg\\plot", saved));
+    PlotStyleRecord read;
+    loadPlotStyleDialogFromRegistry("PrintCfg\\plot", &read);
+    EXPECT_EQ(read.usePenSets, 0);
+    EXPECT_EQ(read.penSetsByResolution, 1);
+    EXPECT_EQ(read.plainLineWeightOnPaper, 0);
+    EXPECT_EQ(read.fourthFlag, 1);
+    EXPECT_EQ(read.lineWeightScale, 0.35);
+    EXPECT_EQ(read.colorMode, 2);
+    loadPlotStyleDialogFromRegistry("PrintCfg\\plot", nullptr);     // no record: nothing happens
+}
+
+TEST_F(RkUITest, PlotStyleValuesOutOfRangeReadAsDefaults)
+{
+    const std::string key = TestRoot() + "PrintCfg\\plot";
+    const struct { const char* value; const char* text; } bad[] = {
+        {"UsePenSets", "2"}, {"PenSetsByResolution", "yes"}, {"PlainLineWeight", ""}, {"Flag4", "-1"},
+        {"LineWeightScale", "1e999"}, {"ColorMode", "7"}};
+    for (const auto& b : bad)
+        ASSERT_TRUE(RkUI::RegistryText::Write(key, b.value, b.text));
+    PlotStyleRecord read;
+    read.colorMode = 1;
+    loadPlotStyleDialogFromRegistry("PrintCfg\\plot", &read);
+    ExpectDefaults(read);
+    for (const char* scale : {"0", "-2", "abc", "150"}) {
+        ASSERT_TRUE(RkUI::RegistryText::Write(key, "LineWeightScale", scale));
+        loadPlotStyleDialogFromRegistry("PrintCfg\\plot", &read);
+        EXPECT_EQ(read.lineWeightScale, 1.0) << scale;
+    }
 }
 
 } // namespace

@@ -246,7 +246,8 @@ TEST(DRAWINGINFOTest, VersionTexts)
         {11, "Format ACAD R9;"},   {13, "Format ACAD R10;"},  {14, "Format ACAD R12;"},
         {19, "Format ACAD R13;"},  {20, "Format ACAD R14;"},  {23, "Format ACAD 2000;"},
         {24, "Format ACAD 2004;"}, {27, "Format ACAD 2007;"}, {28, "Format ACAD 2010;"},
-        {31, "Format ACAD 2013;"}, {32, "Unknown version;"},  {-1, "Unknown version;"},
+        {31, "Format ACAD 2013;"}, {32, "Format ACAD 2018;"}, {33, "Format ACAD 2018;"},
+        {34, "Unknown version;"},  {-1, "Unknown version;"},
     };
     for (const auto& c : cases)
         EXPECT_STREQ(c.second, GetVersionText(c.first)) << c.first;

@@ -1,0 +1,87 @@
+#include "engine/draw/DefaultViewport.h"
+
+#include "engine/db/ViewportEntity.h"
+#include "engine/draw/DrawingRenderer.h"
+#include "engine/draw/ViewTransform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace RkDraw {
+
+using RkDb::Vec2;
+
+namespace {
+
+constexpr double kSheetFill = 0.9;      // the viewport leaves a tenth of the sheet as margin
+constexpr double kModelMargin = 1.02;
+
+bool Usable(Vec2 min, Vec2 max)
+{
+    return std::isfinite(min.x) && std::isfinite(min.y) && std::isfinite(max.x) &&
+           std::isfinite(max.y) && max.x - min.x > 1e-9 && max.y - min.y > 1e-9;
+}
+
+} // namespace
+
+bool DefaultViewport::HasModelViewport(const RkDb::Block& block)
+{
+    for (const RkDb::EntityPtr& e : block.entities) {
+        if (const auto* vp = RkDb::As<RkDb::ViewportEntity>(*e); vp && vp->id != 1)
+            return true;
+    }
+    return false;
+}
+
+void DefaultViewport::Sheet(const RkDb::Database& db, const RkDb::Layout& layout,
+                            const RkDb::Block& block, Vec2& min, Vec2& max)
+{
+    (void)db;
+    min = layout.limMin;
+    max = layout.limMax;
+    if (Usable(min, max))
+        return;
+    for (const RkDb::EntityPtr& e : block.entities) {
+        const auto* vp = RkDb::As<RkDb::ViewportEntity>(*e);
+        if (vp && vp->id == 1 && vp->width > 0 && vp->height > 0) {
+            min = {vp->center.x - vp->width / 2, vp->center.y - vp->height / 2};
+            max = {vp->center.x + vp->width / 2, vp->center.y + vp->height / 2};
+            if (Usable(min, max))
+                return;
+        }
+    }
+    min = {0, 0};
+    max = {297, 210};
+}
+
+bool DefaultViewport::Ensure(RkDb::Database& db, int layoutIndex)
+{
+    if (layoutIndex <= 0 || static_cast<std::size_t>(layoutIndex) >= db.Layouts().size())
+        return false;
+    const RkDb::Layout& layout = db.Layouts()[static_cast<std::size_t>(layoutIndex)];
+    if (layout.IsModel() || !db.Blocks().Valid(layout.block) || layout.block == db.ModelSpace())
+        return false;
+    RkDb::Block& block = db.Blocks()[layout.block];
+    if (HasModelViewport(block))
+        return false;
+    ViewTransform top;
+    Vec2 modelMin, modelMax;
+    if (!DrawingRenderer::Extents(db, 0, top, modelMin, modelMax))
+        return false;
+    Vec2 sheetMin, sheetMax;
+    Sheet(db, layout, block, sheetMin, sheetMax);
+    auto vp = std::make_unique<RkDb::ViewportEntity>();
+    vp->id = 2;
+    vp->center = {(sheetMin.x + sheetMax.x) / 2, (sheetMin.y + sheetMax.y) / 2, 0.0};
+    vp->width = (sheetMax.x - sheetMin.x) * kSheetFill;
+    vp->height = (sheetMax.y - sheetMin.y) * kSheetFill;
+    vp->viewCenter = {(modelMin.x + modelMax.x) / 2, (modelMin.y + modelMax.y) / 2, 0.0};
+    const double modelWidth = std::max(modelMax.x - modelMin.x, 1e-9);
+    const double modelHeight = std::max(modelMax.y - modelMin.y, 1e-9);
+    vp->viewHeight = std::max(modelHeight, modelWidth * vp->height / vp->width) * kModelMargin;
+    block.entities.push_back(std::move(vp));
+    return true;
+}
+
+} // namespace RkDraw
