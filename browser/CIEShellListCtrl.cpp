@@ -13,6 +13,11 @@ const char* const CIEShellListCtrl::kColumnNames = "Name|Size|Type|Time";
 BEGIN_MESSAGE_MAP(CIEShellListCtrl, CUIODListCtrl)
     ON_MESSAGE(WM_SHELLLIST_FOLDERPATH, &CIEShellListCtrl::OnFolderPathQuery)
     ON_MESSAGE(WM_SETTINGCHANGE, &CIEShellListCtrl::OnSettingChange)
+    ON_MESSAGE(0x800A, &CIEShellListCtrl::OnThumbnailFinished)
+    ON_MESSAGE(0x8014, &CIEShellListCtrl::OnInterimPicture)
+    ON_WM_ERASEBKGND()
+    ON_WM_VSCROLL()
+    ON_WM_MOUSEWHEEL()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -26,6 +31,7 @@ CIEShellListCtrl::CIEShellListCtrl() : CUIODListCtrl(TRUE)
 
 CIEShellListCtrl::~CIEShellListCtrl()
 {
+    m_thumbThread = nullptr;
     SaveViewSettings();
     ReleaseFolder();
 }
@@ -110,6 +116,7 @@ void CIEShellListCtrl::ClearItems()
 
 void CIEShellListCtrl::DeleteAllRowData()
 {
+    m_jobs.clear();
     // Only the rows' own records go: the base's column layout is kept while rows are rebuilt.
     m_records.clear();
     m_drawingFiles = m_folders = 0;
@@ -122,9 +129,12 @@ BOOL CIEShellListCtrl::Populate()
     IEnumIDList* items = nullptr;
     const HRESULT hr = m_folder->EnumObjects(GetParent() ? GetParent()->GetSafeHwnd() : nullptr,
                                              ShellItemFilter::EnumFlags(m_showAllFiles), &items);
+    ResetThumbnailWork(false);
     ClearItems();
     if (FAILED(hr) || !items)
         return FALSE;
+    if (m_viewType == kThumbnails && UpdateCellSize())
+        ApplyThumbnailLayout();
     LPITEMIDLIST relative = nullptr;
     ULONG fetched = 0;
     while (items->Next(1, &relative, &fetched) == S_OK && relative) {
@@ -137,6 +147,8 @@ BOOL CIEShellListCtrl::Populate()
     items->Release();
     RecountRows();
     SortRows();
+    QueueFolderThumbnails();
+    StartThumbnailWork(false);
     return TRUE;
 }
 
@@ -170,6 +182,7 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
     const int row = AddItem(reinterpret_cast<DWORD_PTR>(record.get()), icon);
     if (row < 0)
         return false;
+    record->rowKey = GetRowData(row);
     SetRowTexts(row, *record);
     m_records.push_back(std::move(record));
     return true;
@@ -264,9 +277,10 @@ void CIEShellListCtrl::SortRows()
 
 void CIEShellListCtrl::DeleteRow(int row)
 {
-    const CShellListItem* item = GetItemRecord(row);
+    CShellListItem* item = GetItemRecord(row);
     if (!DeleteItem(row))
         return;
+    ForgetJob(item);
     m_records.erase(std::remove_if(m_records.begin(), m_records.end(),
                                    [item](const std::unique_ptr<CShellListItem>& r) { return r.get() == item; }),
                     m_records.end());
@@ -291,6 +305,9 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
 {
     if (!m_folder)
         return;
+    if (m_viewType == kThumbnails && UpdateCellSize())
+        ApplyThumbnailLayout();
+    ResetThumbnailWork(true);
     const ShellItemFilter::Rules rules = CurrentRules();
     CShellPidlMap existing{CShellPidlCompare(m_folder)};
     for (int row = 0; row < GetItemCount();) {
@@ -342,6 +359,8 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
     RecountRows();
     SetRedraw(TRUE);
     Invalidate();
+    QueueFolderThumbnails();
+    StartThumbnailWork(false);
 }
 
 LRESULT CIEShellListCtrl::OnFolderPathQuery(WPARAM wParam, LPARAM lParam)
@@ -366,6 +385,8 @@ LRESULT CIEShellListCtrl::OnSettingChange(WPARAM, LPARAM)
 
 void CIEShellListCtrl::OnDestroy()
 {
+    StopThumbnailTasks();
+    SetThumbnailThread(nullptr);
     DeleteAllItems();
     m_records.clear();
     CUIODListCtrl::OnDestroy();

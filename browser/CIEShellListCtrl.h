@@ -5,13 +5,17 @@
 // numbers even where the shell's CompareIDs ignores the column.
 #pragma once
 
+#include "browser/CellCanvas.h"
 #include "browser/CShellListItem.h"
 #include "browser/CShellSettings.h"
 #include "browser/ShellItemFilter.h"
 #include "ui/CUIODListCtrl.h"
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
+
+class TTaskManageThread;
 
 // Sent by the folder watch thread: wParam a char buffer, lParam its size in characters. The
 // list copies the shown folder's path into it (cut to the buffer) and answers 1.
@@ -54,6 +58,19 @@ public:
     int GetDrawingFileCount() const { return m_drawingFiles; }
     int GetFolderCount() const { return m_folders; }
 
+    // Thumbnails: the thread is owned elsewhere and outlives the list's use of it; the list
+    // becomes its notify window. Null stops the list's use.
+    void SetThumbnailThread(TTaskManageThread* thread);
+    // The window told of progress (0x8032) and status texts (0x8064); null for none.
+    void SetStatusWindow(HWND window) { m_statusWnd = window; }
+    // Stops the thread's work on this folder: bounded, handling the thread's sends meanwhile.
+    void StopThumbnailTasks();
+    int GetThumbnailsDone() const { return m_thumbnailsDone; }
+    int GetCellWidth() const { return m_cellWidth; }
+    int GetCellHeight() const { return m_cellHeight; }
+    // The longest the stop waits for the thread (a renderer that ignores its break).
+    static constexpr DWORD kStopWaitLimitMs = 30000;
+
     static int ClampViewType(long type);
     static int ClampSortColumn(long column);
     // The Size column's text of a file: kilobytes rounded up (1 for up to 1024 bytes), 64-bit.
@@ -63,6 +80,12 @@ protected:
     void DeleteAllRowData() override;
     LRESULT OnFolderPathQuery(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnThumbnailFinished(WPARAM wParam, LPARAM lParam);
+    LRESULT OnInterimPicture(WPARAM wParam, LPARAM lParam);
+    BOOL OnItemPrePaint(NMLVCUSTOMDRAW* pCustomDraw, LRESULT* pResult) override;
+    BOOL OnEraseBkgnd(CDC* pDC);
+    void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
     void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
@@ -80,6 +103,32 @@ private:
     void AttachSystemImageLists();
     void SortRows();
     ShellItemFilter::Rules CurrentRules() const;
+
+    // Thumbnails.
+    bool UpdateCellSize();
+    void ApplyThumbnailLayout();
+    void ResetThumbnailWork(bool keepPictures);
+    void QueueFolderThumbnails();
+    void StartThumbnailWork(bool rebuild);
+    int FirstVisibleOrdinal() const;
+    int FindRowOf(const CShellListItem* item) const;
+    void ForgetJob(CShellListItem* item);
+    void RedrawThumbnailItem(int row);
+    void PaintCell(HDC dc, int row, const RECT& iconRect, UINT state, bool focusedLook);
+    void PaintLabel(HDC dc, int row, RECT labelRect, UINT state, bool focusedLook);
+    void PostStatus(UINT message, WPARAM wParam, LPARAM lParam) const;
+    bool IsThreadWorking() const;
+
+    TTaskManageThread* m_thumbThread = nullptr;
+    HWND m_statusWnd = nullptr;
+    std::unordered_map<int, CShellListItem*> m_jobs;
+    int m_nextTicket = 1;
+    int m_cellWidth = 0;
+    int m_cellHeight = 0;
+    CellCanvas m_cell;
+    CImageList m_thumbImages;
+    bool m_resultsAccepted = true;
+    int m_thumbnailsDone = 0;
 
     IShellFolder* m_folder = nullptr;
     LPITEMIDLIST m_folderPidl = nullptr;

@@ -65,6 +65,13 @@ void CIEShellListCtrl::ApplyViewStyle()
         return;
     static const DWORD kStyles[] = {LVS_ICON, LVS_REPORT, LVS_SMALLICON, LVS_LIST, LVS_ICON};
     ModifyStyle(LVS_TYPEMASK, kStyles[ClampViewType(m_viewType)] | LVS_AUTOARRANGE);
+    if (m_viewType == kThumbnails) {
+        UpdateCellSize();
+        ApplyThumbnailLayout();
+    } else {
+        AttachSystemImageLists();
+        SendMessage(LVM_SETICONSPACING, 0, static_cast<LPARAM>(-1)); // the default spacing
+    }
 }
 
 void CIEShellListCtrl::SetViewType(int type)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "browser/PidlBytes.h"
+#include "render/cache/KBMP.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -29,8 +30,16 @@ public:
 
     ULONG attributes = 0;
     int fileType = kFolderType;
-    // The state word of the row's last thumbnail result (0 after an interim picture).
+    // The state word of the row's last thumbnail result: 0 served from the cache (or an interim
+    // picture), 1 rendered or read, 2 placeholder (queued again after a fill), 3 stored preview.
     UINT thumbState = 0;
+    std::unique_ptr<KBMP> thumbnail;
+    // The job's ticket (0: none): results find their item through it, whatever row it is on now.
+    int jobTicket = 0;
+    // The job's place in the thread's queue (-1: none), where the thread starts after a scroll.
+    int jobOrdinal = -1;
+    // The list's row data of this item (the key that finds its row, wherever sorting put it).
+    const void* rowKey = nullptr;
 
 private:
     IShellFolder* m_folder = nullptr;
