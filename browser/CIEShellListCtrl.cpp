@@ -13,6 +13,8 @@ const char* const CIEShellListCtrl::kColumnNames = "Name|Size|Type|Time";
 BEGIN_MESSAGE_MAP(CIEShellListCtrl, CUIODListCtrl)
     ON_MESSAGE(WM_SHELLLIST_FOLDERPATH, &CIEShellListCtrl::OnFolderPathQuery)
     ON_MESSAGE(WM_SETTINGCHANGE, &CIEShellListCtrl::OnSettingChange)
+    ON_MESSAGE(WM_SHELLLIST_CHANGED, &CIEShellListCtrl::OnFolderChanged)
+    ON_WM_TIMER()
     ON_MESSAGE(0x800A, &CIEShellListCtrl::OnThumbnailFinished)
     ON_MESSAGE(0x8014, &CIEShellListCtrl::OnInterimPicture)
     ON_WM_ERASEBKGND()
@@ -46,6 +48,7 @@ BOOL CIEShellListCtrl::CreateList(CWnd* parent, const RECT& rect, UINT id)
     SetColumnFormat(kSizeColumn, LVCFMT_RIGHT);
     AttachSystemImageLists();
     ApplyViewStyle();
+    StartWatchThread();
     return TRUE;
 }
 
@@ -105,6 +108,8 @@ BOOL CIEShellListCtrl::SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder)
     Populate();
     SetRedraw(TRUE);
     Invalidate();
+    if (m_watch)
+        m_watch->WatchFolder(m_folderPath, m_viewType == kDetails);
     return TRUE;
 }
 
@@ -385,9 +390,54 @@ LRESULT CIEShellListCtrl::OnSettingChange(WPARAM, LPARAM)
 
 void CIEShellListCtrl::OnDestroy()
 {
+    StopWatchThread();
     StopThumbnailTasks();
     SetThumbnailThread(nullptr);
     DeleteAllItems();
     m_records.clear();
     CUIODListCtrl::OnDestroy();
+}
+
+bool CIEShellListCtrl::StartWatchThread()
+{
+    if (!m_watch)
+        m_watch = std::make_unique<CFolderWatchThread>();
+    return m_watch->Start(m_hWnd);
+}
+
+void CIEShellListCtrl::StopWatchThread()
+{
+    StopAndRelease(m_watch);
+    if (m_refreshPending && GetSafeHwnd())
+        KillTimer(kRefreshTimer);
+    m_refreshPending = false;
+}
+
+LRESULT CIEShellListCtrl::OnFolderChanged(WPARAM, LPARAM lParam)
+{
+    if (lParam == 1) {
+        // A burst of changes gives one refresh, after the last one.
+        m_refreshPending = true;
+        SetTimer(kRefreshTimer, kRefreshDelayMs, nullptr);
+    } else if (m_refreshAllowed) {
+        Refresh(TRUE, TRUE);
+    }
+    return 0;
+}
+
+void CIEShellListCtrl::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kRefreshTimer) {
+        CUIODListCtrl::OnTimer(nIDEvent);
+        return;
+    }
+    KillTimer(kRefreshTimer);
+    if (IsThreadWorking()) {
+        // Merging now would stop the thumbnails being made: wait until they are done.
+        SetTimer(kRefreshTimer, kRefreshDelayMs, nullptr);
+        return;
+    }
+    m_refreshPending = false;
+    ++m_refreshCount;
+    Refresh(FALSE, FALSE);
 }

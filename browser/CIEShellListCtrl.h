@@ -5,6 +5,7 @@
 // numbers even where the shell's CompareIDs ignores the column.
 #pragma once
 
+#include "browser/CFolderWatchThread.h"
 #include "browser/CellCanvas.h"
 #include "browser/CShellListItem.h"
 #include "browser/CShellSettings.h"
@@ -66,6 +67,14 @@ public:
     // Stops the thread's work on this folder: bounded, handling the thread's sends meanwhile.
     void StopThumbnailTasks();
     int GetThumbnailsDone() const { return m_thumbnailsDone; }
+    // The folder watch: changes are merged in after a quiet time of kRefreshDelayMs (later while
+    // thumbnails are being made).
+    static constexpr UINT kRefreshTimer = 260;
+    static constexpr UINT kRefreshDelayMs = 100;
+    bool StartWatchThread();
+    void StopWatchThread();
+    bool IsRefreshPending() const { return m_refreshPending; }
+    int GetRefreshCount() const { return m_refreshCount; }
     int GetCellWidth() const { return m_cellWidth; }
     int GetCellHeight() const { return m_cellHeight; }
     // The longest the stop waits for the thread (a renderer that ignores its break).
@@ -81,6 +90,8 @@ protected:
     LRESULT OnFolderPathQuery(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnThumbnailFinished(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFolderChanged(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnInterimPicture(WPARAM wParam, LPARAM lParam);
     BOOL OnItemPrePaint(NMLVCUSTOMDRAW* pCustomDraw, LRESULT* pResult) override;
     BOOL OnEraseBkgnd(CDC* pDC);
@@ -118,6 +129,10 @@ private:
     void PaintLabel(HDC dc, int row, RECT labelRect, UINT state, bool focusedLook);
     void PostStatus(UINT message, WPARAM wParam, LPARAM lParam) const;
     bool IsThreadWorking() const;
+
+    std::unique_ptr<CFolderWatchThread> m_watch;
+    bool m_refreshPending = false;
+    int m_refreshCount = 0;
 
     TTaskManageThread* m_thumbThread = nullptr;
     HWND m_statusWnd = nullptr;

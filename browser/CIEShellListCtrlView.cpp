@@ -89,6 +89,9 @@ void CIEShellListCtrl::SetViewType(int type)
         RefreshFromFolder(FALSE);
         m_refreshAllowed = 1;
     }
+    // Sizes and write times are shown (and so watched) only in the details view.
+    if (m_watch && m_folder)
+        m_watch->WatchFolder(m_folderPath, m_viewType == kDetails);
     SetRedraw(TRUE);
     Invalidate();
 }

@@ -131,6 +131,42 @@ TEST_F(ShellListTest, MergeKeepsUntouchedRowsAndTakesChanges)
     EXPECT_EQ(m_list.GetDrawingFileCount(), 3);
 }
 
+TEST_F(ShellListTest, WatchSeesChangesAndRefreshesOnceAfterABurst)
+{
+    m_list.SetViewType(CIEShellListCtrl::kDetails);
+    ASSERT_TRUE(m_list.SetFolderPath(m_dir.Path().c_str()));
+    const CShellListItem* plan = m_list.GetItemRecord(m_list.FindRowByName("plan.dxf"));
+    // Let the watch arm on the folder first.
+    orvo::test::WaitFor([] { return false; }, 300);
+    for (int i = 0; i < 20; ++i)
+        WriteFile(m_dir / ("burst" + std::to_string(i) + ".dwg"), "AC1015");
+    ASSERT_TRUE(DeleteFileA((m_dir / "photo.jpg").c_str()));
+    ASSERT_TRUE(MoveFileA((m_dir / "scan.bmp").c_str(), (m_dir / "renamed.bmp").c_str()));
+    ASSERT_TRUE(orvo::test::WaitFor([&] {
+        return m_list.FindRowByName("burst19.dwg") >= 0 && m_list.FindRowByName("renamed.bmp") >= 0 &&
+               m_list.FindRowByName("photo.jpg") < 0 && !m_list.IsRefreshPending();
+    }, 10000));
+    EXPECT_EQ(m_list.GetItemCount(), 4 + 20); // one deleted, one renamed, twenty added
+    EXPECT_EQ(m_list.GetItemRecord(m_list.FindRowByName("plan.dxf")), plan);
+    // Changes within the quiet time are merged together, not one refresh per file.
+    EXPECT_LE(m_list.GetRefreshCount(), 4);
+}
+
+TEST_F(ShellListTest, WatchStopsWithTheListAndWatchesNothingWithoutAFolder)
+{
+    ASSERT_TRUE(m_list.SetFolderPath(m_dir.Path().c_str()));
+    CFolderWatchThread watch;
+    ASSERT_TRUE(watch.Start(m_owner.GetSafeHwnd()));
+    watch.WatchFolder(CString(), false);
+    WriteFile(m_dir / "unseen.dxf", "0\nEOF\n");
+    orvo::test::WaitFor([] { return false; }, 300);
+    EXPECT_EQ(watch.GetReportCount(), 0);
+    EXPECT_TRUE(watch.Stop());
+    EXPECT_FALSE(watch.IsRunning());
+    m_list.DestroyWindow(); // stops the list's own watch within its bounded wait
+    EXPECT_FALSE(m_list.GetSafeHwnd());
+}
+
 TEST_F(ShellListTest, MergeInThumbnailViewKeepsFileRows)
 {
     ASSERT_TRUE(m_list.SetFolderPath(m_dir.Path().c_str()));

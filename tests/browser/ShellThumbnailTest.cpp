@@ -181,7 +181,7 @@ protected:
             EXPECT_TRUE(Near(MiddleColour(*item->thumbnail, 160, 120), colour)) << name;
             ++checked;
         }
-        EXPECT_EQ(checked, 7);
+        EXPECT_EQ(checked, static_cast<int>(m_colours.size()));
     }
 
     RegistryRootScope m_registry;
@@ -237,6 +237,30 @@ TEST_F(ShellThumbnailTest, SecondFillTakesEveryPictureFromTheCache)
             continue; // a placeholder is made again, never cached
         EXPECT_EQ(item->thumbState, 0u) << "row " << row << " was not served from the cache";
     }
+    ExpectEachPictureOnItsFile();
+}
+
+TEST_F(ShellThumbnailTest, WatchedChangesKeepUntouchedPictures)
+{
+    ASSERT_TRUE(m_list.SetFolderPath(m_folder.Path().c_str()));
+    ASSERT_TRUE(WaitForPictures());
+    const CShellListItem* keep = m_list.GetItemRecord(m_list.FindRowByName("image3.bmp"));
+    const KBMP* keptPicture = keep->thumbnail.get();
+    Write("added.bmp", BmpFile(50, 50, RGB(10, 10, 10)));
+    ASSERT_TRUE(DeleteFileA((m_folder / "image0.bmp").c_str()));
+    ASSERT_TRUE(MoveFileA((m_folder / "image1.bmp").c_str(), (m_folder / "moved.bmp").c_str()));
+    m_colours.erase("image0.bmp");
+    m_colours["moved.bmp"] = m_colours["image1.bmp"];
+    m_colours.erase("image1.bmp");
+    m_colours["added.bmp"] = RGB(10, 10, 10);
+    ASSERT_TRUE(WaitFor([&] {
+        return m_list.FindRowByName("added.bmp") >= 0 && m_list.FindRowByName("moved.bmp") >= 0 &&
+               m_list.FindRowByName("image0.bmp") < 0;
+    }, 10000));
+    ASSERT_TRUE(WaitForPictures());
+    const int row = m_list.FindRowByName("image3.bmp");
+    EXPECT_EQ(m_list.GetItemRecord(row), keep);
+    EXPECT_EQ(m_list.GetItemRecord(row)->thumbnail.get(), keptPicture);
     ExpectEachPictureOnItsFile();
 }
 
