@@ -274,4 +274,22 @@ TEST_F(ShellThumbnailTest, StoppingHandlesTheThreadsSendsWithinTheLimit)
     EXPECT_EQ(m_thread->GetTaskCount(), 0);
 }
 
+// For a look at the thumbnail view as a user sees it: shows the shared sample drawings and keeps
+// the window up for ORVO_SHOW_SECONDS while a screenshot is taken from outside.
+TEST_F(ShellThumbnailTest, ShowSampleDrawings)
+{
+    const char* seconds = getenv("ORVO_SHOW_SECONDS");
+    const std::string samples = orvo::test::SamplesDir();
+    if (!seconds || samples.empty())
+        GTEST_SKIP() << "set ORVO_SHOW_SECONDS (and have the shared samples) to look at the view";
+    m_owner.MoveWindow(0, 0, 1000, 740);
+    m_list.MoveWindow(0, 0, 980, 700);
+    ASSERT_TRUE(m_list.SetFolderPath((samples + "\\dwg\\2000").c_str()));
+    m_list.SetFocus();
+    m_list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_TRUE(WaitFor([&] { return AllPicturesArrived() && m_thread->IsIdle(); }, 120000));
+    m_list.Invalidate();
+    WaitFor([] { return false; }, static_cast<DWORD>(atoi(seconds)) * 1000);
+}
+
 } // namespace
