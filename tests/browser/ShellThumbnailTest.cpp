@@ -5,6 +5,7 @@
 #include "browser/CIEShellListCtrl.h"
 
 #include "app/core/CAppOptions.h"
+#include "imaging/CDib.h"
 #include "imaging/CJpeg.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/TDwgCache.h"
@@ -32,31 +33,20 @@ const char kSmallDxf[] =
     "50.0\n31\n0.0\n0\nCIRCLE\n8\n0\n62\n3\n10\n50.0\n20\n25.0\n30\n0.0\n40\n20.0\n0\nENDSEC\n"
     "0\nEOF\n";
 
-std::string BmpFile(int width, int height, COLORREF color)
+// A picture of one colour, written by the imaging library as a 24-bit BMP file.
+bool WriteBmp(const std::string& path, int width, int height, COLORREF color)
 {
-    const int stride = (width * 3 + 3) & ~3;
-    const DWORD bitsSize = static_cast<DWORD>(stride * height);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + bitsSize;
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biSizeImage = bitsSize;
-    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
-    out.append(reinterpret_cast<const char*>(&info), sizeof info);
-    std::string bits(bitsSize, '\0');
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            bits[static_cast<size_t>(y * stride + x * 3 + 0)] = static_cast<char>(GetBValue(color));
-            bits[static_cast<size_t>(y * stride + x * 3 + 1)] = static_cast<char>(GetGValue(color));
-            bits[static_cast<size_t>(y * stride + x * 3 + 2)] = static_cast<char>(GetRValue(color));
-        }
-    return out + bits;
+    CDib dib;
+    if (!dib.Create(width, height, 24))
+        return false;
+    const HDC dc = dib.BeginMemDC();
+    if (!dc)
+        return false;
+    const RECT all = {0, 0, width, height};
+    SetBkColor(dc, color);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    dib.EndMemDC();
+    return dib.SaveFile(path.c_str()) != FALSE;
 }
 
 // The colour at the middle of a thumbnail, drawn as the list draws it.
@@ -135,7 +125,7 @@ protected:
                                     RGB(200, 200, 30), RGB(30, 200, 200), RGB(200, 30, 200)};
         for (int i = 0; i < 6; ++i) {
             const std::string name = "image" + std::to_string(i) + ".bmp";
-            Write(name, BmpFile(60 + 10 * i, 40, colours[i]));
+            ASSERT_TRUE(WriteBmp(m_folder / name, 60 + 10 * i, 40, colours[i]));
             m_colours[name] = colours[i];
         }
         std::vector<uint8_t> rgb(64 * 48 * 3);
@@ -246,7 +236,7 @@ TEST_F(ShellThumbnailTest, WatchedChangesKeepUntouchedPictures)
     ASSERT_TRUE(WaitForPictures());
     const CShellListItem* keep = m_list.GetItemRecord(m_list.FindRowByName("image3.bmp"));
     const KBMP* keptPicture = keep->thumbnail.get();
-    Write("added.bmp", BmpFile(50, 50, RGB(10, 10, 10)));
+    ASSERT_TRUE(WriteBmp(m_folder / "added.bmp", 50, 50, RGB(10, 10, 10)));
     ASSERT_TRUE(DeleteFileA((m_folder / "image0.bmp").c_str()));
     ASSERT_TRUE(MoveFileA((m_folder / "image1.bmp").c_str(), (m_folder / "moved.bmp").c_str()));
     m_colours.erase("image0.bmp");
