@@ -183,12 +183,13 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
         return false; // out of memory: the fill ends with the rows made so far
     record->attributes = attributes;
     record->fileType = fileType;
-    const int icon = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    const CString name = ParsingName(*record);
+    const int icon = m_icons.IconIndex(name, record->IsFolder(), record->Absolute());
     const int row = AddItem(reinterpret_cast<DWORD_PTR>(record.get()), icon);
     if (row < 0)
         return false;
     record->rowKey = GetRowData(row);
-    SetRowTexts(row, *record);
+    SetRowTexts(row, *record, name);
     m_records.push_back(std::move(record));
     return true;
 }
@@ -209,7 +210,14 @@ CString CIEShellListCtrl::FormatSizeKB(unsigned long long bytes)
     return grouped;
 }
 
-void CIEShellListCtrl::SetRowTexts(int row, const CShellListItem& item)
+CString CIEShellListCtrl::ParsingName(const CShellListItem& item) const
+{
+    char name[MAX_PATH] = {};
+    CShellPidl::GetName(m_folder, item.Relative(), SHGDN_INFOLDER | SHGDN_FORPARSING, name);
+    return CString(name);
+}
+
+void CIEShellListCtrl::SetRowTexts(int row, const CShellListItem& item, const CString& parsingName)
 {
     CString name;
     CShellPidl utility;
@@ -231,9 +239,7 @@ void CIEShellListCtrl::SetRowTexts(int row, const CShellListItem& item)
         FileTimeToLocalFileTime(&written, &local);
         SetCellDate(row, kTimeColumn, COleDateTime(local));
     }
-    SHFILEINFOA info = {};
-    if (SHGetFileInfoA(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES))
-        SetCellText(row, kTypeColumn, info.szTypeName);
+    SetCellText(row, kTypeColumn, m_icons.TypeName(parsingName, false));
 }
 
 CShellListItem* CIEShellListCtrl::GetItemRecord(int row) const
@@ -244,10 +250,19 @@ CShellListItem* CIEShellListCtrl::GetItemRecord(int row) const
 CString CIEShellListCtrl::GetRowPath(int row) const
 {
     const CShellListItem* item = GetItemRecord(row);
-    char path[MAX_PATH] = {};
-    if (!item || !SHGetPathFromIDListA(item->Absolute(), path))
+    if (!item)
         return CString();
-    return CString(path);
+    // The folder's path and the item's name: asking the shell for the path of an item-id list
+    // costs milliseconds per item.
+    if (!m_folderPath.IsEmpty()) {
+        CString path = m_folderPath;
+        if (path[path.GetLength() - 1] != '\\')
+            path += '\\';
+        path += ParsingName(*item);
+        return path;
+    }
+    char path[MAX_PATH] = {};
+    return SHGetPathFromIDListA(item->Absolute(), path) ? CString(path) : CString();
 }
 
 int CIEShellListCtrl::FindRowByName(const char* name) const

@@ -9,6 +9,7 @@
 #include "browser/CellCanvas.h"
 #include "browser/CShellListItem.h"
 #include "browser/CShellSettings.h"
+#include "browser/ShellIconCache.h"
 #include "browser/ShellItemFilter.h"
 #include "ui/CUIODListCtrl.h"
 
@@ -107,7 +108,8 @@ private:
     // A record and a row for an enumerated item, when the rules show it.
     bool AddEnumeratedItem(LPCITEMIDLIST relative);
     int FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const;
-    void SetRowTexts(int row, const CShellListItem& item);
+    void SetRowTexts(int row, const CShellListItem& item, const CString& parsingName);
+    CString ParsingName(const CShellListItem& item) const;
     void DeleteRow(int row);
     void RecountRows();
     void ApplyViewStyle();
@@ -150,6 +152,7 @@ private:
     CString m_folderPath;
     std::vector<std::unique_ptr<CShellListItem>> m_records;
     CShellSettings m_shellSettings;
+    ShellIconCache m_icons;
     ShellItemFilter::Rules m_rules;
     int m_viewType = kThumbnails;
     int m_drawingFiles = 0;
