@@ -4,9 +4,10 @@
 #include "app/core/CDrawingFileType.h"
 #include "browser/CPIDL.h"
 #include "browser/CShellPidl.h"
-#include "browser/CShellPidlCompare.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 
 const char* const CIEShellListCtrl::kColumnNames = "Name|Size|Type|Time";
 
@@ -329,7 +330,15 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
         ApplyThumbnailLayout();
     ResetThumbnailWork(true);
     const ShellItemFilter::Rules rules = CurrentRules();
-    CShellPidlMap existing{CShellPidlCompare(m_folder)};
+    // Items are matched by their parsing name in the folder (what the folder's CompareIDs orders
+    // file-system items by), in a hash map: the shell's compare costs too much per pair.
+    std::unordered_map<std::string, int> existing;
+    auto keyOf = [this](LPCITEMIDLIST relative) {
+        char name[MAX_PATH] = {};
+        CShellPidl::GetName(m_folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, name);
+        CharLowerA(name);
+        return std::string(name);
+    };
     for (int row = 0; row < GetItemCount();) {
         const CShellListItem* item = GetItemRecord(row);
         if (item && !ShellItemFilter::KeepsRow(item->attributes, item->fileType, rules)) {
@@ -339,7 +348,7 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
                 continue;
         }
         if (item)
-            existing.emplace(item->Relative(), row);
+            existing.emplace(keyOf(item->Relative()), row);
         ++row;
     }
     IEnumIDList* items = nullptr;
@@ -349,7 +358,7 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
     LPITEMIDLIST relative = nullptr;
     ULONG fetched = 0;
     while (items->Next(1, &relative, &fetched) == S_OK && relative) {
-        const auto it = existing.find(relative);
+        const auto it = existing.find(keyOf(relative));
         if (it != existing.end()) {
             existing.erase(it);
             PidlBytes::Free(relative);
