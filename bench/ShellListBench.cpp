@@ -1,0 +1,229 @@
+// The shell file list on a generated folder (default 10,000 files: a tenth small DXF drawings, a
+// tenth small JPEG photos, the rest other files): fill in the details and the thumbnail view, a
+// sort by each column, a merge refresh after one file changed, and the time until every thumbnail
+// is shown, cold (rendered) and warm (from the folder's cache). Prints ms per step.
+//   ShellListBench [FILES]
+#include "app/core/RegistryRoot.h"
+#include "browser/CIEShellListCtrl.h"
+#include "framework/AfxWin.h"
+#include "imaging/CJpeg.h"
+#include "render/cache/TDwgCache.h"
+#include "render/cache/TLibIndexTree.h"
+#include "render/workers/TTaskManageThread.h"
+#include "render/workers/WorkerAppState.h"
+
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kDxf[] =
+    "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n62\n1\n10\n0.0\n20\n0.0\n30\n0.0\n11\n100.0\n21\n"
+    "50.0\n31\n0.0\n0\nCIRCLE\n8\n0\n62\n3\n10\n50.0\n20\n25.0\n30\n0.0\n40\n20.0\n0\nENDSEC\n"
+    "0\nEOF\n";
+
+double NowMs()
+{
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Handles messages (the thread's sends and posts) until the condition holds or the limit passes.
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > limitMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return true;
+}
+
+std::string MakeFolder(const std::string& root, int files)
+{
+    const std::string folder = root + "\\orvo-shelllist-bench";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::vector<uint8_t> rgb(96 * 72 * 3);
+    CJpeg jpeg;
+    for (int i = 0; i < files; ++i) {
+        char name[64];
+        if (i % 10 == 0) {
+            snprintf(name, sizeof(name), "\\drawing%05d.dxf", i);
+            std::ofstream(folder + name) << kDxf << std::string(static_cast<size_t>(i % 7), '\n');
+        } else if (i % 10 == 1) {
+            snprintf(name, sizeof(name), "\\photo%05d.jpg", i);
+            for (size_t p = 0; p < rgb.size(); ++p)
+                rgb[p] = static_cast<uint8_t>((p * 7 + static_cast<size_t>(i) * 13) & 0xFF);
+            jpeg.WriteJpeg((folder + name).c_str(), rgb.data(), 96, 72, true, 85, 72);
+        } else {
+            snprintf(name, sizeof(name), "\\note%05d.txt", i);
+            std::ofstream(folder + name) << "note " << i;
+        }
+    }
+    return folder;
+}
+
+bool AllPictures(const CIEShellListCtrl& list)
+{
+    for (int row = 0; row < list.GetItemCount(); ++row) {
+        const CShellListItem* item = list.GetItemRecord(row);
+        if (item && item->fileType >= 0 && !item->thumbnail)
+            return false;
+    }
+    return true;
+}
+
+// What each shell call of a fill costs on this folder, summed over every item.
+void ProfileShellCalls(const std::string& folder)
+{
+    IShellFolder* desktop = nullptr;
+    SHGetDesktopFolder(&desktop);
+    std::wstring wide(folder.begin(), folder.end());
+    LPITEMIDLIST folderPidl = nullptr;
+    desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &folderPidl, nullptr);
+    IShellFolder* shellFolder = nullptr;
+    desktop->BindToObject(folderPidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&shellFolder));
+    double times[6] = {};
+    IEnumIDList* items = nullptr;
+    double t = NowMs();
+    shellFolder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &items);
+    LPITEMIDLIST item = nullptr;
+    ULONG fetched = 0;
+    std::vector<LPITEMIDLIST> all;
+    while (items->Next(1, &item, &fetched) == S_OK)
+        all.push_back(item);
+    items->Release();
+    times[0] = NowMs() - t;
+    for (LPITEMIDLIST id : all) {
+        LPCITEMIDLIST one = id;
+        ULONG attributes = SFGAO_FOLDER | SFGAO_FILESYSTEM;
+        t = NowMs();
+        shellFolder->GetAttributesOf(1, &one, &attributes);
+        times[1] += NowMs() - t;
+        STRRET name = {};
+        t = NowMs();
+        shellFolder->GetDisplayNameOf(id, SHGDN_INFOLDER | SHGDN_FORPARSING, &name);
+        times[2] += NowMs() - t;
+        if (name.uType == STRRET_WSTR)
+            CoTaskMemFree(name.pOleStr);
+        LPITEMIDLIST absolute = ILCombine(folderPidl, id);
+        SHFILEINFOA info = {};
+        t = NowMs();
+        SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        times[3] += NowMs() - t;
+        char path[MAX_PATH] = {};
+        t = NowMs();
+        SHGetPathFromIDListA(absolute, path);
+        times[4] += NowMs() - t;
+        t = NowMs();
+        SHGetFileInfoA(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
+        times[5] += NowMs() - t;
+        ILFree(absolute);
+        CoTaskMemFree(id);
+    }
+    printf("shell calls over %zu items: enumerate %.0f, attributes %.0f, parsing name %.0f, icon %.0f, path %.0f, type name %.0f ms\n",
+           all.size(), times[0], times[1], times[2], times[3], times[4], times[5]);
+    shellFolder->Release();
+    CoTaskMemFree(folderPidl);
+    desktop->Release();
+}
+
+struct BenchState : WorkerAppState
+{
+    BenchState() { mode.store(TTaskManageThread::kBrowseMode); }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int files = argc > 1 ? atoi(argv[1]) : 10000;
+    OleInitialize(nullptr);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    std::string root = temp;
+    if (!root.empty() && root.back() == '\\')
+        root.pop_back();
+    g_strRegistryRoot = "Software\\OrvoKestalBench\\";
+    const double t0 = NowMs();
+    const std::string folder = MakeFolder(root, files);
+    printf("files: %d in %s (made in %.0f ms)\n", files, folder.c_str(), NowMs() - t0);
+    ProfileShellCalls(folder);
+    if (argc > 2 && strcmp(argv[2], "--profile") == 0)
+        return 0;
+    const std::string cache = root + "\\orvo-shelllist-bench-cache";
+    CreateDirectoryA(cache.c_str(), nullptr);
+    CreateLibIndexTree(cache.c_str(), false, true);
+    CreateDwgCache(true);
+    BenchState state;
+    TTaskManageThread thread;
+    thread.SetAppState(&state);
+    thread.CreateThread();
+    thread.WaitUntilIdle(10000);
+
+    CWnd owner;
+    owner.CreateEx(0, AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)),
+                   "Shell list bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1000, 740, nullptr, nullptr);
+    {
+        CIEShellListCtrl list;
+        list.SetViewType(CIEShellListCtrl::kDetails);
+        list.CreateList(&owner, CRect(0, 0, 980, 700), 112);
+        list.SetThumbnailThread(&thread);
+
+        double t = NowMs();
+        list.SetFolderPath(folder.c_str());
+        printf("fill, details view: %.0f ms (%d rows)\n", NowMs() - t, list.GetItemCount());
+        for (int column = 0; column < 4; ++column) {
+            t = NowMs();
+            list.SetSort(column, column % 2 == 0);
+            list.Sort();
+            printf("sort by column %d: %.0f ms\n", column, NowMs() - t);
+        }
+        std::ofstream(folder + "\\changed.dxf") << kDxf;
+        t = NowMs();
+        list.Refresh(TRUE, FALSE);
+        printf("merge refresh after one new file: %.0f ms (%d rows)\n", NowMs() - t, list.GetItemCount());
+        DeleteFileA((folder + "\\changed.dxf").c_str());
+        list.Refresh(TRUE, FALSE);
+
+        t = NowMs();
+        list.SetViewType(CIEShellListCtrl::kThumbnails);
+        printf("switch to thumbnails (merge): %.0f ms (%d rows)\n", NowMs() - t, list.GetItemCount());
+        const bool cold = PumpUntil([&] { return AllPictures(list) && thread.IsIdle(); }, 600000);
+        printf("every thumbnail shown, cold: %.0f ms%s\n", NowMs() - t, cold ? "" : " (not all within 600 s)");
+        GetDwgCache()->WaitForWriter(60000);
+
+        t = NowMs();
+        list.Refresh(TRUE, TRUE);
+        printf("fill, thumbnail view: %.0f ms\n", NowMs() - t);
+        const bool warm = PumpUntil([&] { return AllPictures(list) && thread.IsIdle(); }, 600000);
+        printf("every thumbnail shown, warm: %.0f ms%s\n", NowMs() - t, warm ? "" : " (not all within 600 s)");
+        t = NowMs();
+        list.Refresh(TRUE, FALSE);
+        printf("merge refresh, thumbnail view, nothing changed: %.0f ms\n", NowMs() - t);
+        list.DestroyWindow();
+    }
+    owner.DestroyWindow();
+    thread.StopAndWait(20000);
+    DeleteDwgCache();
+    DeleteLibIndexTree();
+    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\OrvoKestalBench");
+    OleUninitialize();
+    return 0;
+}

@@ -1,0 +1,467 @@
+#include "browser/CIEShellListCtrl.h"
+
+#include "app/core/CAppOptions.h"
+#include "app/core/CDrawingFileType.h"
+#include "browser/CPIDL.h"
+#include "browser/CShellPidl.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+
+const char* const CIEShellListCtrl::kColumnNames = "Name|Size|Type|Time";
+
+BEGIN_MESSAGE_MAP(CIEShellListCtrl, CUIODListCtrl)
+    ON_MESSAGE(WM_SHELLLIST_FOLDERPATH, &CIEShellListCtrl::OnFolderPathQuery)
+    ON_MESSAGE(WM_SETTINGCHANGE, &CIEShellListCtrl::OnSettingChange)
+    ON_MESSAGE(WM_SHELLLIST_CHANGED, &CIEShellListCtrl::OnFolderChanged)
+    ON_WM_TIMER()
+    ON_MESSAGE(0x800A, &CIEShellListCtrl::OnThumbnailFinished)
+    ON_MESSAGE(0x8014, &CIEShellListCtrl::OnInterimPicture)
+    ON_WM_ERASEBKGND()
+    ON_WM_VSCROLL()
+    ON_WM_MOUSEWHEEL()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CIEShellListCtrl::CIEShellListCtrl() : CUIODListCtrl(TRUE)
+{
+    m_rules.showOtherFiles = g_options.ShowNoneDrawingFile;
+    if (m_shellSettings.Load())
+        m_showAllFiles = m_shellSettings.ShowAllFiles();
+    LoadViewSettings();
+}
+
+CIEShellListCtrl::~CIEShellListCtrl()
+{
+    m_thumbThread = nullptr;
+    SaveViewSettings();
+    ReleaseFolder();
+}
+
+BOOL CIEShellListCtrl::CreateList(CWnd* parent, const RECT& rect, UINT id)
+{
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_SHAREIMAGELISTS | LVS_EDITLABELS |
+                        LVS_SHOWSELALWAYS | LVS_AUTOARRANGE | LVS_ICON;
+    if (!Create(style, rect, parent, id))
+        return FALSE;
+    InitListCtrl(kColumnNames);
+    SetColumnFormat(kSizeColumn, LVCFMT_RIGHT);
+    AttachSystemImageLists();
+    ApplyViewStyle();
+    StartWatchThread();
+    return TRUE;
+}
+
+void CIEShellListCtrl::SetShellSwitches(bool showAll, bool showSystem)
+{
+    m_shellSettings.Set(showAll, showSystem);
+    m_showAllFiles = showAll;
+}
+
+ShellItemFilter::Rules CIEShellListCtrl::CurrentRules() const
+{
+    ShellItemFilter::Rules rules = m_rules;
+    rules.viewType = m_viewType;
+    return rules;
+}
+
+void CIEShellListCtrl::ReleaseFolder()
+{
+    if (m_folder)
+        m_folder->Release();
+    m_folder = nullptr;
+    PidlBytes::Free(m_folderPidl);
+    m_folderPidl = nullptr;
+    m_folderPath.Empty();
+}
+
+BOOL CIEShellListCtrl::SetFolderPath(const char* path)
+{
+    CPIDL pidl;
+    if (FAILED(pidl.SetFromPath(path, nullptr)))
+        return FALSE;
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop)))
+        return FALSE;
+    IShellFolder* folder = nullptr;
+    const HRESULT hr = desktop->BindToObject(pidl.Get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder));
+    desktop->Release();
+    if (FAILED(hr) || !folder)
+        return FALSE;
+    const BOOL ok = SetFolder(pidl.Get(), folder);
+    folder->Release();
+    return ok;
+}
+
+BOOL CIEShellListCtrl::SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder)
+{
+    if (!absolute || !folder)
+        return FALSE;
+    SetRedraw(FALSE);
+    ReleaseFolder();
+    m_folderPidl = PidlBytes::CopyList(absolute);
+    folder->AddRef();
+    m_folder = folder;
+    char path[MAX_PATH] = {};
+    if (SHGetPathFromIDListA(m_folderPidl, path))
+        m_folderPath = path;
+    Populate();
+    SetRedraw(TRUE);
+    Invalidate();
+    if (m_watch)
+        m_watch->WatchFolder(m_folderPath, m_viewType == kDetails);
+    return TRUE;
+}
+
+void CIEShellListCtrl::ClearItems()
+{
+    DeleteAllItems();
+    DeleteAllRowData();
+}
+
+void CIEShellListCtrl::DeleteAllRowData()
+{
+    m_jobs.clear();
+    // Only the rows' own records go: the base's column layout is kept while rows are rebuilt.
+    m_records.clear();
+    m_drawingFiles = m_folders = 0;
+}
+
+BOOL CIEShellListCtrl::Populate()
+{
+    if (!m_folder)
+        return FALSE;
+    IEnumIDList* items = nullptr;
+    const HRESULT hr = m_folder->EnumObjects(GetParent() ? GetParent()->GetSafeHwnd() : nullptr,
+                                             ShellItemFilter::EnumFlags(m_showAllFiles), &items);
+    ResetThumbnailWork(false);
+    ClearItems();
+    if (FAILED(hr) || !items)
+        return FALSE;
+    if (m_viewType == kThumbnails && UpdateCellSize())
+        ApplyThumbnailLayout();
+    LPITEMIDLIST relative = nullptr;
+    ULONG fetched = 0;
+    while (items->Next(1, &relative, &fetched) == S_OK && relative) {
+        const bool ok = AddEnumeratedItem(relative);
+        PidlBytes::Free(relative);
+        relative = nullptr;
+        if (!ok)
+            break;
+    }
+    items->Release();
+    RecountRows();
+    SortRows();
+    QueueFolderThumbnails();
+    StartThumbnailWork(false);
+    return TRUE;
+}
+
+int CIEShellListCtrl::FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const
+{
+    if ((attributes & SFGAO_FOLDER) != 0)
+        return CShellListItem::kFolderType;
+    char name[MAX_PATH] = {};
+    if (!CShellPidl::GetName(m_folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, name))
+        return CDrawingFileInfo::kEmptyType;
+    CDrawingFileInfo info;
+    return GetDrawingFileInfo(name, &info) ? info.typeId : CDrawingFileInfo::kEmptyType;
+}
+
+bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
+{
+    ULONG attributes = ShellItemFilter::kRequest;
+    if (FAILED(m_folder->GetAttributesOf(1, &relative, &attributes)))
+        return true;
+    // Some shells answer every attribute they know: keep the ones asked for.
+    attributes &= ShellItemFilter::kRequest;
+    const int fileType = FileTypeOf(relative, attributes);
+    if (!ShellItemFilter::IsShown(attributes, fileType, CurrentRules()))
+        return true;
+    auto record = std::make_unique<CShellListItem>(m_folder, relative, m_folderPidl);
+    if (!record->IsValid())
+        return false; // out of memory: the fill ends with the rows made so far
+    record->attributes = attributes;
+    record->fileType = fileType;
+    const CString name = ParsingName(*record);
+    const int icon = m_icons.IconIndex(name, record->IsFolder(), record->Absolute());
+    const int row = AddItem(reinterpret_cast<DWORD_PTR>(record.get()), icon);
+    if (row < 0)
+        return false;
+    record->rowKey = GetRowData(row);
+    SetRowTexts(row, *record, name);
+    m_records.push_back(std::move(record));
+    return true;
+}
+
+CString CIEShellListCtrl::FormatSizeKB(unsigned long long bytes)
+{
+    const unsigned long long kb = bytes <= 1024 ? 1 : (bytes + 1023) / 1024;
+    CString digits;
+    digits.Format("%llu", kb);
+    CString grouped;
+    const int n = digits.GetLength();
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            grouped += ',';
+        grouped += digits[i];
+    }
+    grouped += " KB";
+    return grouped;
+}
+
+CString CIEShellListCtrl::ParsingName(const CShellListItem& item) const
+{
+    char name[MAX_PATH] = {};
+    CShellPidl::GetName(m_folder, item.Relative(), SHGDN_INFOLDER | SHGDN_FORPARSING, name);
+    return CString(name);
+}
+
+void CIEShellListCtrl::SetRowTexts(int row, const CShellListItem& item, const CString& parsingName)
+{
+    CString name;
+    CShellPidl utility;
+    utility.GetDisplayName(item.Relative(), name, m_folder, SHGDN_NORMAL);
+    SetCellText(row, kNameColumn, name);
+    const CString path = GetRowPath(row);
+    if (item.IsFolder() || path.GetLength() <= 3)
+        return;
+    WIN32_FIND_DATAA found = {};
+    const HANDLE find = FindFirstFileA(path, &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+        const unsigned long long size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        SetCellText(row, kSizeColumn, FormatSizeKB(size), UIOD_INTEGER_DIGITS);
+        FILETIME written = found.ftLastWriteTime;
+        if (written.dwLowDateTime == 0 && written.dwHighDateTime == 0)
+            written = found.ftCreationTime;
+        FILETIME local = {};
+        FileTimeToLocalFileTime(&written, &local);
+        SetCellDate(row, kTimeColumn, COleDateTime(local));
+    }
+    SetCellText(row, kTypeColumn, m_icons.TypeName(parsingName, false));
+}
+
+CShellListItem* CIEShellListCtrl::GetItemRecord(int row) const
+{
+    return reinterpret_cast<CShellListItem*>(GetItemData(row));
+}
+
+CString CIEShellListCtrl::GetRowPath(int row) const
+{
+    const CShellListItem* item = GetItemRecord(row);
+    if (!item)
+        return CString();
+    // The folder's path and the item's name: asking the shell for the path of an item-id list
+    // costs milliseconds per item.
+    if (!m_folderPath.IsEmpty()) {
+        CString path = m_folderPath;
+        if (path[path.GetLength() - 1] != '\\')
+            path += '\\';
+        path += ParsingName(*item);
+        return path;
+    }
+    char path[MAX_PATH] = {};
+    return SHGetPathFromIDListA(item->Absolute(), path) ? CString(path) : CString();
+}
+
+int CIEShellListCtrl::FindRowByName(const char* name) const
+{
+    const int count = GetItemCount();
+    for (int row = 0; row < count; ++row) {
+        const CShellListItem* item = GetItemRecord(row);
+        char parsed[MAX_PATH] = {};
+        if (item && CShellPidl::GetName(m_folder, item->Relative(), SHGDN_INFOLDER | SHGDN_FORPARSING, parsed) &&
+            lstrcmpiA(parsed, name) == 0)
+            return row;
+    }
+    return -1;
+}
+
+void CIEShellListCtrl::RecountRows()
+{
+    m_drawingFiles = m_folders = 0;
+    for (const auto& record : m_records) {
+        if (record->IsFolder())
+            ++m_folders;
+        else if (record->fileType >= 0)
+            ++m_drawingFiles;
+    }
+}
+
+void CIEShellListCtrl::SortRows()
+{
+    if (GetItemCount() > 1)
+        Sort();
+}
+
+void CIEShellListCtrl::DeleteRow(int row)
+{
+    CShellListItem* item = GetItemRecord(row);
+    if (!DeleteItem(row))
+        return;
+    ForgetJob(item);
+    m_records.erase(std::remove_if(m_records.begin(), m_records.end(),
+                                   [item](const std::unique_ptr<CShellListItem>& r) { return r.get() == item; }),
+                    m_records.end());
+}
+
+void CIEShellListCtrl::Refresh(BOOL sort, BOOL rebuild)
+{
+    if (!m_folder)
+        return;
+    m_refreshAllowed = 0;
+    if (rebuild) {
+        SetRedraw(FALSE);
+        Populate();
+        SetRedraw(TRUE);
+    } else {
+        RefreshFromFolder(sort);
+    }
+    m_refreshAllowed = 1;
+}
+
+void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
+{
+    if (!m_folder)
+        return;
+    if (m_viewType == kThumbnails && UpdateCellSize())
+        ApplyThumbnailLayout();
+    ResetThumbnailWork(true);
+    const ShellItemFilter::Rules rules = CurrentRules();
+    // Items are matched by their parsing name in the folder (what the folder's CompareIDs orders
+    // file-system items by), in a hash map: the shell's compare costs too much per pair.
+    std::unordered_map<std::string, int> existing;
+    auto keyOf = [this](LPCITEMIDLIST relative) {
+        char name[MAX_PATH] = {};
+        CShellPidl::GetName(m_folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, name);
+        CharLowerA(name);
+        return std::string(name);
+    };
+    for (int row = 0; row < GetItemCount();) {
+        const CShellListItem* item = GetItemRecord(row);
+        if (item && !ShellItemFilter::KeepsRow(item->attributes, item->fileType, rules)) {
+            const int before = GetItemCount();
+            DeleteRow(row);
+            if (GetItemCount() < before)
+                continue;
+        }
+        if (item)
+            existing.emplace(keyOf(item->Relative()), row);
+        ++row;
+    }
+    IEnumIDList* items = nullptr;
+    if (FAILED(m_folder->EnumObjects(nullptr, ShellItemFilter::EnumFlags(m_showAllFiles), &items)) || !items)
+        return;
+    std::vector<LPITEMIDLIST> added;
+    LPITEMIDLIST relative = nullptr;
+    ULONG fetched = 0;
+    while (items->Next(1, &relative, &fetched) == S_OK && relative) {
+        const auto it = existing.find(keyOf(relative));
+        if (it != existing.end()) {
+            existing.erase(it);
+            PidlBytes::Free(relative);
+        } else {
+            added.push_back(relative);
+        }
+        relative = nullptr;
+    }
+    items->Release();
+    SetRedraw(FALSE);
+    // What is left in the map is gone from the folder: delete from the bottom up so the
+    // remembered rows stay right.
+    std::vector<int> gone;
+    for (const auto& entry : existing)
+        gone.push_back(entry.second);
+    std::sort(gone.rbegin(), gone.rend());
+    for (const int row : gone)
+        DeleteRow(row);
+    bool ok = true;
+    for (LPITEMIDLIST id : added) {
+        if (ok)
+            ok = AddEnumeratedItem(id);
+        PidlBytes::Free(id);
+    }
+    if (sort)
+        SortRows();
+    RecountRows();
+    SetRedraw(TRUE);
+    Invalidate();
+    QueueFolderThumbnails();
+    StartThumbnailWork(false);
+}
+
+LRESULT CIEShellListCtrl::OnFolderPathQuery(WPARAM wParam, LPARAM lParam)
+{
+    auto* buffer = reinterpret_cast<char*>(wParam);
+    const int size = static_cast<int>(lParam);
+    if (!buffer || size <= 0)
+        return 1;
+    const int n = std::min(m_folderPath.GetLength(), size - 1);
+    memcpy(buffer, m_folderPath.GetString(), static_cast<size_t>(n));
+    buffer[n] = '\0';
+    return 1;
+}
+
+LRESULT CIEShellListCtrl::OnSettingChange(WPARAM, LPARAM)
+{
+    if (m_shellSettings.Load())
+        m_showAllFiles = m_shellSettings.ShowAllFiles();
+    Refresh(TRUE, FALSE);
+    return 0;
+}
+
+void CIEShellListCtrl::OnDestroy()
+{
+    StopWatchThread();
+    StopThumbnailTasks();
+    SetThumbnailThread(nullptr);
+    DeleteAllItems();
+    m_records.clear();
+    CUIODListCtrl::OnDestroy();
+}
+
+bool CIEShellListCtrl::StartWatchThread()
+{
+    if (!m_watch)
+        m_watch = std::make_unique<CFolderWatchThread>();
+    return m_watch->Start(m_hWnd);
+}
+
+void CIEShellListCtrl::StopWatchThread()
+{
+    StopAndRelease(m_watch);
+    if (m_refreshPending && GetSafeHwnd())
+        KillTimer(kRefreshTimer);
+    m_refreshPending = false;
+}
+
+LRESULT CIEShellListCtrl::OnFolderChanged(WPARAM, LPARAM lParam)
+{
+    if (lParam == 1) {
+        // A burst of changes gives one refresh, after the last one.
+        m_refreshPending = true;
+        SetTimer(kRefreshTimer, kRefreshDelayMs, nullptr);
+    } else if (m_refreshAllowed) {
+        Refresh(TRUE, TRUE);
+    }
+    return 0;
+}
+
+void CIEShellListCtrl::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kRefreshTimer) {
+        CUIODListCtrl::OnTimer(nIDEvent);
+        return;
+    }
+    KillTimer(kRefreshTimer);
+    if (IsThreadWorking()) {
+        // Merging now would stop the thumbnails being made: wait until they are done.
+        SetTimer(kRefreshTimer, kRefreshDelayMs, nullptr);
+        return;
+    }
+    m_refreshPending = false;
+    ++m_refreshCount;
+    Refresh(FALSE, FALSE);
+}

@@ -1,0 +1,162 @@
+// CIEShellListCtrl: the browser's centre pane: the items of one shell folder in one of five view
+// types, drawings and images always, folders and other files as the settings ask. A fill builds
+// every row; a refresh merges (rows of vanished items go, new items are added, every other row
+// and what it carries stays). Rows sort by the list's own cell keys, so size and time sort as
+// numbers even where the shell's CompareIDs ignores the column.
+#pragma once
+
+#include "browser/CFolderWatchThread.h"
+#include "browser/CellCanvas.h"
+#include "browser/CShellListItem.h"
+#include "browser/CShellSettings.h"
+#include "browser/ShellIconCache.h"
+#include "browser/ShellItemFilter.h"
+#include "ui/CUIODListCtrl.h"
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class TTaskManageThread;
+
+// Sent by the folder watch thread: wParam a char buffer, lParam its size in characters. The
+// list copies the shown folder's path into it (cut to the buffer) and answers 1.
+constexpr UINT WM_SHELLLIST_FOLDERPATH = WM_APP + 0x138A;
+
+class CIEShellListCtrl : public CUIODListCtrl
+{
+public:
+    enum ViewType { kLargeIcons = 0, kDetails = 1, kSmallIcons = 2, kList = 3, kThumbnails = 4 };
+    // Column headings and their order.
+    static const char* const kColumnNames;
+    enum Column { kNameColumn = 0, kSizeColumn = 1, kTypeColumn = 2, kTimeColumn = 3 };
+
+    CIEShellListCtrl();
+    ~CIEShellListCtrl() override;
+
+    BOOL CreateList(CWnd* parent, const RECT& rect, UINT id);
+
+    // Binds the list to a file-system folder by its path; false when it cannot be parsed or bound.
+    BOOL SetFolderPath(const char* path);
+    // Binds to a folder given by its absolute list (held as a copy) and its bound interface.
+    BOOL SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder);
+    // With rebuild every row is made again, otherwise the rows are merged.
+    void Refresh(BOOL sort, BOOL rebuild);
+    void RefreshFromFolder(BOOL sort);
+
+    void SetViewType(int type);
+    int GetViewType() const { return m_viewType; }
+    void LoadViewSettings();
+    bool SaveViewSettings() const;
+
+    void SetShowOtherFiles(bool show) { m_rules.showOtherFiles = show; }
+    // Overrides the shell's own switches (the settings of the user's shell, read at creation).
+    void SetShellSwitches(bool showAll, bool showSystem);
+    const CString& GetFolderPath() const { return m_folderPath; }
+    CShellListItem* GetItemRecord(int row) const;
+    // The row of a file name in the folder ("plan.dxf"); -1 when none.
+    int FindRowByName(const char* name) const;
+    CString GetRowPath(int row) const;
+    int GetDrawingFileCount() const { return m_drawingFiles; }
+    int GetFolderCount() const { return m_folders; }
+
+    // Thumbnails: the thread is owned elsewhere and outlives the list's use of it; the list
+    // becomes its notify window. Null stops the list's use.
+    void SetThumbnailThread(TTaskManageThread* thread);
+    // The window told of progress (0x8032) and status texts (0x8064); null for none.
+    void SetStatusWindow(HWND window) { m_statusWnd = window; }
+    // Stops the thread's work on this folder: bounded, handling the thread's sends meanwhile.
+    void StopThumbnailTasks();
+    int GetThumbnailsDone() const { return m_thumbnailsDone; }
+    // The folder watch: changes are merged in after a quiet time of kRefreshDelayMs (later while
+    // thumbnails are being made).
+    static constexpr UINT kRefreshTimer = 260;
+    static constexpr UINT kRefreshDelayMs = 100;
+    bool StartWatchThread();
+    void StopWatchThread();
+    bool IsRefreshPending() const { return m_refreshPending; }
+    int GetRefreshCount() const { return m_refreshCount; }
+    int GetCellWidth() const { return m_cellWidth; }
+    int GetCellHeight() const { return m_cellHeight; }
+    // The longest the stop waits for the thread (a renderer that ignores its break).
+    static constexpr DWORD kStopWaitLimitMs = 30000;
+
+    static int ClampViewType(long type);
+    static int ClampSortColumn(long column);
+    // The Size column's text of a file: kilobytes rounded up (1 for up to 1024 bytes), 64-bit.
+    static CString FormatSizeKB(unsigned long long bytes);
+
+protected:
+    void DeleteAllRowData() override;
+    LRESULT OnFolderPathQuery(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnThumbnailFinished(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFolderChanged(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
+    LRESULT OnInterimPicture(WPARAM wParam, LPARAM lParam);
+    BOOL OnItemPrePaint(NMLVCUSTOMDRAW* pCustomDraw, LRESULT* pResult) override;
+    BOOL OnEraseBkgnd(CDC* pDC);
+    void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+    void OnDestroy();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void ReleaseFolder();
+    BOOL Populate();
+    void ClearItems();
+    // A record and a row for an enumerated item, when the rules show it.
+    bool AddEnumeratedItem(LPCITEMIDLIST relative);
+    int FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const;
+    void SetRowTexts(int row, const CShellListItem& item, const CString& parsingName);
+    CString ParsingName(const CShellListItem& item) const;
+    void DeleteRow(int row);
+    void RecountRows();
+    void ApplyViewStyle();
+    void AttachSystemImageLists();
+    void SortRows();
+    ShellItemFilter::Rules CurrentRules() const;
+
+    // Thumbnails.
+    bool UpdateCellSize();
+    void ApplyThumbnailLayout();
+    void ResetThumbnailWork(bool keepPictures);
+    void QueueFolderThumbnails();
+    void StartThumbnailWork(bool rebuild);
+    int FirstVisibleOrdinal() const;
+    int FindRowOf(const CShellListItem* item) const;
+    void ForgetJob(CShellListItem* item);
+    void RedrawThumbnailItem(int row);
+    void PaintCell(HDC dc, int row, const RECT& iconRect, UINT state, bool focusedLook);
+    void PaintLabel(HDC dc, int row, RECT labelRect, UINT state, bool focusedLook);
+    void PostStatus(UINT message, WPARAM wParam, LPARAM lParam) const;
+    bool IsThreadWorking() const;
+
+    std::unique_ptr<CFolderWatchThread> m_watch;
+    bool m_refreshPending = false;
+    int m_refreshCount = 0;
+
+    TTaskManageThread* m_thumbThread = nullptr;
+    HWND m_statusWnd = nullptr;
+    std::unordered_map<int, CShellListItem*> m_jobs;
+    int m_nextTicket = 1;
+    int m_cellWidth = 0;
+    int m_cellHeight = 0;
+    CellCanvas m_cell;
+    CImageList m_thumbImages;
+    bool m_resultsAccepted = true;
+    int m_thumbnailsDone = 0;
+
+    IShellFolder* m_folder = nullptr;
+    LPITEMIDLIST m_folderPidl = nullptr;
+    CString m_folderPath;
+    std::vector<std::unique_ptr<CShellListItem>> m_records;
+    CShellSettings m_shellSettings;
+    ShellIconCache m_icons;
+    ShellItemFilter::Rules m_rules;
+    int m_viewType = kThumbnails;
+    int m_drawingFiles = 0;
+    int m_folders = 0;
+    bool m_showAllFiles = false;
+    BYTE m_refreshAllowed = 1;
+};
