@@ -21,9 +21,6 @@ struct DrawingKind
     const char* description;
 };
 
-const DrawingKind kDwg = {".dwg", "OrvoKestal.DWG", "Drawing file"};
-const DrawingKind kDxf = {".dxf", "OrvoKestal.DXF", "Drawing interchange file"};
-
 CString OpenCommandLower(const char* extension)
 {
     CString ext = extension;
@@ -58,7 +55,8 @@ BEGIN_MESSAGE_MAP(COptionAssociate, CPropertyPage)
     ON_BN_CLICKED(IDC_OPT_ASSOC_INVERT, &COptionAssociate::OnInvert)
 END_MESSAGE_MAP()
 
-COptionAssociate::COptionAssociate() : CPropertyPage(IDD_OPTION_ASSOCIATE)
+COptionAssociate::COptionAssociate(const char* dwgExtension, const char* dxfExtension)
+    : CPropertyPage(IDD_OPTION_ASSOCIATE), m_dwgExtension(dwgExtension), m_dxfExtension(dxfExtension)
 {
 }
 
@@ -88,8 +86,8 @@ BOOL COptionAssociate::OnInitDialog()
 {
     for (int& box : m_boxes)
         box = 0;
-    m_dwgAtOpen = IsOurs(kDwg.extension) ? 1 : 0;
-    m_dxfAtOpen = IsOurs(kDxf.extension) ? 1 : 0;
+    m_dwgAtOpen = IsOurs(m_dwgExtension) ? 1 : 0;
+    m_dxfAtOpen = IsOurs(m_dxfExtension) ? 1 : 0;
     m_boxes[kDwgBox] = m_dwgAtOpen;
     m_boxes[kDxfBox] = m_dxfAtOpen;
     return CPropertyPage::OnInitDialog();
@@ -133,9 +131,11 @@ void COptionAssociate::OnOK()
     const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return;
+    const DrawingKind dwgKind = {m_dwgExtension, "OrvoKestal.DWG", "Drawing file"};
+    const DrawingKind dxfKind = {m_dxfExtension, "OrvoKestal.DXF", "Drawing interchange file"};
     BeginAssociationRequest();
-    bool queued = QueueFor(kDwg, dwg, path);
-    queued = QueueFor(kDxf, dxf, path) || queued;
+    bool queued = QueueFor(dwgKind, dwg, path);
+    queued = QueueFor(dxfKind, dxf, path) || queued;
     if (queued)
         AssociateThroughHelper();
 }

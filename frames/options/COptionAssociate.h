@@ -12,7 +12,8 @@ class COptionAssociate : public CPropertyPage
 public:
     static constexpr int kBoxCount = 13;
 
-    COptionAssociate();
+    // The two drawing extensions, with their dots (other ones only in tests).
+    explicit COptionAssociate(const char* dwgExtension = ".dwg", const char* dxfExtension = ".dxf");
 
     BOOL OnInitDialog() override;
     void OnOK() override;
@@ -33,6 +34,8 @@ protected:
 private:
     void SetAll(int value);
 
+    CString m_dwgExtension;
+    CString m_dxfExtension;
     int m_dwgAtOpen = 0;
     int m_dxfAtOpen = 0;
     int m_boxes[kBoxCount] = {};
