@@ -15,6 +15,7 @@
 #include "framework/Prompt.h"
 #include "render/cache/TDwgCache.h"
 #include "render/cache/TLibIndexTree.h"
+#include "render/workers/TTaskManageThread.h"
 #include "res/resource.h"
 #include "tests/app/RegistryRootScope.h"
 #include "tests/support/HiddenWindow.h"
@@ -476,6 +477,49 @@ TEST_F(OptionsSheetTest, OptionsCommandHoldsTheModalFlagWhileTheSheetIsUp)
     g_appState.mode.store(CAppState::kModeNone);
     EXPECT_TRUE(flagWhileUp);
     EXPECT_FALSE(g_appState.modalDialogOpen);
+}
+
+TEST_F(OptionsSheetTest, ThumbnailThreadGetsTheChangedSettings)
+{
+    g_appState.taskThread = std::make_unique<TTaskManageThread>();
+    COption option;
+    {
+        CModalHandlerScope scope([](const ModalRequest& request) -> INT_PTR {
+            CPropertySheet& sheet = *static_cast<CPropertySheet*>(request.pWnd);
+            Check(sheet, kBrowse, IDC_OPT_READ_DWG_PREVIEW, false);
+            Check(sheet, kDrawing, IDC_OPT_DRAW_ZOOM_THUMB, false);
+            return IDOK;
+        });
+        ASSERT_TRUE(option.DoOptions(m_options, m_receiver.Get()));
+    }
+    const TTaskManageThread::ThumbnailSettings settings = g_appState.taskThread->GetSettings();
+    g_appState.taskThread.reset();
+    EXPECT_FALSE(settings.readStoredPreview);
+    EXPECT_FALSE(settings.zoomExtents);
+    EXPECT_TRUE(settings.readExifThumbnail);
+}
+
+// Not a check: with ORVO_OPTIONS_SHOTS naming a folder, each page is shown in turn and the test
+// waits (bounded) for an outside screenshot tool to answer "page<N>.ready" with "page<N>.done".
+TEST_F(OptionsSheetTest, ShowEachPageForScreenshots)
+{
+    const char* folder = std::getenv("ORVO_OPTIONS_SHOTS");
+    if (folder == nullptr || *folder == 0)
+        GTEST_SKIP() << "ORVO_OPTIONS_SHOTS is not set";
+    const std::string dir = folder;
+    m_options.SystemColor = false;
+    CModalHandlerScope scope([&](const ModalRequest& request) -> INT_PTR {
+        CPropertySheet& sheet = *static_cast<CPropertySheet*>(request.pWnd);
+        for (int i = 0; i < sheet.GetPageCount(); ++i) {
+            sheet.SetActivePage(i);
+            orvo::test::WaitFor([] { return false; }, 300);
+            const std::string stem = dir + "\\page" + std::to_string(i);
+            orvo::test::WriteFileBytes(stem + ".ready", "1", 1);
+            orvo::test::WaitFor([&] { return PathFileExistsA((stem + ".done").c_str()) != FALSE; }, 20000);
+        }
+        return IDCANCEL;
+    });
+    EXPECT_FALSE(COption().DoOptions(m_options, m_receiver.Get()));
 }
 
 } // namespace
