@@ -211,22 +211,27 @@ void COptionThumbnail::ShowNumbers()
     SetDlgItemInt(IDC_OPT_THUMB_BORDER, static_cast<UINT>(m_borderShown), FALSE);
 }
 
-void COptionThumbnail::OnHScroll(UINT, UINT, CScrollBar*)
+void COptionThumbnail::FollowSizeSlider(bool widthMoved)
 {
-    const bool constrain = IsDlgButtonChecked(IDC_OPT_THUMB_CONSTRAIN) == BST_CHECKED;
-    if (constrain && m_widthSlider.GetPos() != m_width)
-        m_heightSlider.SetPos(HeightForWidth(m_widthSlider.GetPos(), m_ratio));
+    // With the proportion held, the other size follows the moved one through the ratio.
+    if (IsDlgButtonChecked(IDC_OPT_THUMB_CONSTRAIN) == BST_CHECKED) {
+        if (widthMoved && m_widthSlider.GetPos() != m_width)
+            m_heightSlider.SetPos(HeightForWidth(m_widthSlider.GetPos(), m_ratio));
+        else if (!widthMoved && m_heightSlider.GetPos() != m_height)
+            m_widthSlider.SetPos(WidthForHeight(m_heightSlider.GetPos(), m_ratio));
+    }
     ShowNumbers();
     RedrawSample();
 }
 
+void COptionThumbnail::OnHScroll(UINT, UINT, CScrollBar*)
+{
+    FollowSizeSlider(true);
+}
+
 void COptionThumbnail::OnVScroll(UINT, UINT, CScrollBar*)
 {
-    const bool constrain = IsDlgButtonChecked(IDC_OPT_THUMB_CONSTRAIN) == BST_CHECKED;
-    if (constrain && m_heightSlider.GetPos() != m_height)
-        m_widthSlider.SetPos(WidthForHeight(m_heightSlider.GetPos(), m_ratio));
-    ShowNumbers();
-    RedrawSample();
+    FollowSizeSlider(false);
 }
 
 void COptionThumbnail::OnConstrain()

@@ -57,6 +57,7 @@ private:
     void FillSwatches();
     void RedrawSample();
     void ShowNumbers();
+    void FollowSizeSlider(bool widthMoved);
     void EnableColorLabels();
     bool ChooseColor(COLORREF& color);
 

@@ -11,6 +11,7 @@
 #include "frames/options/COptionCache.h"
 #include "frames/options/COptionThumbnail.h"
 #include "framework/CPropertySheet.h"
+#include "framework/CommonDialogs.h"
 #include "framework/ModalSeam.h"
 #include "framework/Prompt.h"
 #include "render/cache/TDwgCache.h"
@@ -51,10 +52,15 @@ void Check(CPropertySheet& sheet, int page, int id, bool on)
     ::CheckDlgButton(PageWindow(sheet, page), id, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
+// A click as the control reports it to its page.
+void Notify(HWND page, int id, WORD code)
+{
+    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
+}
+
 void Click(CPropertySheet& sheet, int page, int id)
 {
-    HWND window = PageWindow(sheet, page);
-    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
+    Notify(PageWindow(sheet, page), id, BN_CLICKED);
 }
 
 // Moves a slider as the user would and tells the page.
@@ -265,11 +271,32 @@ TEST_F(OptionsSheetTest, SystemColorKeepsTheStoredColours)
     m_options.ThumbnailColor = RGB(1, 2, 3);
     ASSERT_TRUE(Run([](CPropertySheet& s) {
         // Clicking a swatch does nothing while the system colours are used.
-        HWND page = PageWindow(s, kThumbnail);
-        ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_OPT_THUMB_COLOR, STN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(page, IDC_OPT_THUMB_COLOR)));
+        Notify(PageWindow(s, kThumbnail), IDC_OPT_THUMB_COLOR, STN_CLICKED);
     }));
     EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(RGB(1, 2, 3), m_options.ThumbnailColor);
+}
+
+TEST_F(OptionsSheetTest, ChosenOwnColoursAreStoredAndDerived)
+{
+    m_options.SystemColor = false;
+    m_options.ThumbnailColor = RGB(0x40, 0x40, 0x40);
+    int colourDialogs = 0;
+    CModalHandlerScope scope([&](const ModalRequest& request) -> INT_PTR {
+        if (request.kind == ModalKind::CommonDialog) {
+            ++colourDialogs;
+            static_cast<CColorDialog*>(request.pCommonDialog)->SetCurrentColor(RGB(0xF0, 0x20, 0x10));
+            return IDOK;
+        }
+        CPropertySheet& sheet = *static_cast<CPropertySheet*>(request.pWnd);
+        Notify(PageWindow(sheet, kThumbnail), IDC_OPT_THUMB_COLOR, STN_CLICKED);
+        return IDOK;
+    });
+    ASSERT_TRUE(COption().DoOptions(m_options, m_receiver.Get()));
+    EXPECT_EQ(1, colourDialogs);
+    EXPECT_EQ(RGB(0xF0, 0x20, 0x10), m_options.ThumbnailColor);
+    EXPECT_EQ(RGB(0xFF, 0x66, 0x56), m_options.ThumbLightColor);
+    EXPECT_EQ(RGB(0xAA, 0x00, 0x00), m_options.ThumbDarkColor);
 }
 
 TEST(OptionsSampleTest, SampleDrawsTheCellCentredInEitherStyle)
@@ -407,10 +434,7 @@ protected:
         EXPECT_EQ(IDOK, sheet.DoModal());
         return opened;
     }
-    static void Press(HWND page, int id)
-    {
-        ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
-    }
+    static void Press(HWND page, int id) { Notify(page, id, BN_CLICKED); }
     static std::string Default(const std::string& key)
     {
         char buffer[1024] = {};
