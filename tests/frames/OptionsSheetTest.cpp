@@ -18,13 +18,16 @@
 #include "render/cache/TLibIndexTree.h"
 #include "render/workers/TTaskManageThread.h"
 #include "res/resource.h"
+#include "app/core/NumberFormat.h"
 #include "tests/app/RegistryRootScope.h"
+#include "tests/render/CacheTestFiles.h"
 #include "tests/support/HiddenWindow.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -35,6 +38,7 @@ namespace {
 
 using orvo::test::HiddenWindow;
 using orvo::test::TempDir;
+using cachetest::LibHeader;
 
 enum PageIndex { kBrowse = 0, kDrawing = 1, kCache = 2, kThumbnail = 3, kAssociate = 4 };
 
@@ -381,19 +385,98 @@ TEST_F(OptionsSheetTest, MissingCacheFolderThatCannotBeMadeDoesNotTrapTheUser)
     EXPECT_TRUE(m_messages.empty());
 }
 
-TEST_F(OptionsSheetTest, CacheCleanUpNeverDeletesOutsideTheCacheFolder)
+TEST_F(OptionsSheetTest, CacheCleanUpRemovesGoneFoldersLibrariesOnlyInsideTheCacheFolder)
 {
     TempDir outside;
-    const std::string outsideLib = outside / "OrvoKestalLib000001.opslib";
+    TempDir browsed;
+    const std::string outsideLib = outside / "OrvoKestalLib000009.opslib";
     ASSERT_TRUE(orvo::test::WriteFileBytes(outsideLib, "keep", 4));
+    const std::string kept = m_cacheFolder / "OrvoKestalLib000000.opslib";
+    const std::string gone = m_cacheFolder / "OrvoKestalLib000001.opslib";
     const std::string damaged = m_cacheFolder / "OrvoKestalLib000002.opslib";
+    const std::string keptBytes = LibHeader(browsed.Path() + "\\", 11, 96, 72);
+    const std::string goneBytes = LibHeader(outside / "gone\\", 11, 96, 72);
+    ASSERT_TRUE(orvo::test::WriteFileBytes(kept, keptBytes.data(), keptBytes.size()));
+    ASSERT_TRUE(orvo::test::WriteFileBytes(gone, goneBytes.data(), goneBytes.size()));
     ASSERT_TRUE(orvo::test::WriteFileBytes(damaged, "damaged", 7));
     TLibIndexTree* index = GetLibIndexTree();
     ASSERT_NE(nullptr, index);
-    index->AddFolder((outside / "gone").c_str(), outsideLib.c_str());
-    EXPECT_EQ(0u, COptionCache::DeleteInvalidCacheData());
+    // A damaged index entry naming a file elsewhere.
+    index->AddFolder((outside / "also gone").c_str(), outsideLib.c_str());
+
+    std::vector<std::string> prompts;
+    CPromptHandlerScope answers([&](const PromptRequest& request) {
+        prompts.push_back(static_cast<LPCSTR>(request.strText));
+        return IDOK;
+    });
+    CModalHandlerScope scope([](const ModalRequest& request) -> INT_PTR {
+        Click(*static_cast<CPropertySheet*>(request.pWnd), kCache, IDC_OPT_CACHE_DELETE_INVALID);
+        return IDCANCEL;
+    });
+    EXPECT_FALSE(COption().DoOptions(m_options, m_receiver.Get()));
     EXPECT_TRUE(PathFileExistsA(outsideLib.c_str())) << "a file outside the cache folder survives";
-    EXPECT_FALSE(PathFileExistsA(damaged.c_str())) << "an unreadable library goes";
+    EXPECT_TRUE(PathFileExistsA(kept.c_str())) << "its folder still exists";
+    EXPECT_FALSE(PathFileExistsA(gone.c_str()));
+    EXPECT_FALSE(PathFileExistsA(damaged.c_str()));
+    CString size;
+    FormatFileSize(static_cast<LONGLONG>(goneBytes.size()), size);
+    ASSERT_EQ(1u, prompts.size());
+    const std::string tail = std::string("Delete invalid cache data : ") + static_cast<LPCSTR>(size);
+    EXPECT_EQ(tail, prompts[0].substr(prompts[0].size() - std::min(prompts[0].size(), tail.size())));
+    EXPECT_EQ(0u, COptionCache::DeleteInvalidCacheData()) << "nothing left to remove";
+}
+
+// The record's values appear on the pages as they are stored.
+TEST_F(OptionsSheetTest, PagesShowTheRecord)
+{
+    struct Box
+    {
+        int page;
+        int id;
+        bool CAppOptions::*field;
+        bool inverted;
+    };
+    const Box boxes[] = {
+        {kBrowse, IDC_OPT_SHOW_PATHBOX, &CAppOptions::ShowPathBox, false},
+        {kBrowse, IDC_OPT_SHOW_TOOLBAR, &CAppOptions::ShowToolBar, false},
+        {kBrowse, IDC_OPT_SHOW_STATUS, &CAppOptions::ShowStatus, false},
+        {kBrowse, IDC_OPT_SHOW_FULLPATH, &CAppOptions::ShowFullPath, false},
+        {kBrowse, IDC_OPT_SHOW_NONE_DRAWING, &CAppOptions::ShowNoneDrawingFile, false},
+        {kBrowse, IDC_OPT_READ_DWG_PREVIEW, &CAppOptions::ReadBitmapFromDwg, false},
+        {kBrowse, IDC_OPT_READ_JPEG_PREVIEW, &CAppOptions::ReadBitmapFromRaster, false},
+        {kBrowse, IDC_OPT_START_PREVIOUS, &CAppOptions::StartPreviousFolder, false},
+        {kBrowse, IDC_OPT_DBLCLICK_OPEN, &CAppOptions::DBClickOpenByOrvoKestal, false},
+        {kBrowse, IDC_OPT_ONLY_DRAWINGS, &CAppOptions::OnlyShowDrawing, false},
+        {kBrowse, IDC_OPT_SORT_FORWARD, &CAppOptions::SortDir, false},
+        {kBrowse, IDC_OPT_SORT_REVERSE, &CAppOptions::SortDir, true},
+        {kDrawing, IDC_OPT_DRAW_ZOOM_THUMB, &CAppOptions::ZoomExtend, false},
+        {kDrawing, IDC_OPT_DRAW_ZOOM_OPEN, &CAppOptions::PreviewZoomExtend, false},
+        {kThumbnail, IDC_OPT_THUMB_CONSTRAIN, &CAppOptions::ConstrainProportion, false},
+        {kThumbnail, IDC_OPT_THUMB_SYSCOLOR, &CAppOptions::SystemColor, false},
+    };
+    for (const bool value : {false, true}) {
+        SCOPED_TRACE(value);
+        m_options = CAppOptions();
+        for (const Box& box : boxes)
+            m_options.*box.field = value;
+        m_options.FillOn = value ? 0 : 1;
+        m_options.SortType = value ? 1 : 2;
+        std::vector<bool> shown;
+        bool noFill = false;
+        bool sortRadio = false;
+        ASSERT_TRUE(Run([&](CPropertySheet& s) {
+            for (const Box& box : boxes)
+                shown.push_back(::IsDlgButtonChecked(PageWindow(s, box.page), box.id) == BST_CHECKED);
+            noFill = ::IsDlgButtonChecked(PageWindow(s, kDrawing), IDC_OPT_DRAW_NOFILL) == BST_CHECKED;
+            sortRadio = ::IsDlgButtonChecked(PageWindow(s, kBrowse), value ? IDC_OPT_SORT_SIZE : IDC_OPT_SORT_TYPE) ==
+                        BST_CHECKED;
+        }));
+        for (size_t i = 0; i < shown.size(); ++i)
+            EXPECT_EQ(value != boxes[i].inverted, shown[i]) << boxes[i].id;
+        EXPECT_EQ(value, noFill);
+        EXPECT_TRUE(sortRadio);
+        EXPECT_TRUE(m_messages.empty()) << "read back unchanged";
+    }
 }
 
 // The association page on private extensions, applied in this process as on older Windows.
