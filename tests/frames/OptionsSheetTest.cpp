@@ -19,6 +19,7 @@
 #include "render/workers/TTaskManageThread.h"
 #include "res/resource.h"
 #include "app/core/NumberFormat.h"
+#include "engine/rkui/RkUI.h"
 #include "tests/app/RegistryRootScope.h"
 #include "tests/render/CacheTestFiles.h"
 #include "tests/support/HiddenWindow.h"
@@ -477,6 +478,22 @@ TEST_F(OptionsSheetTest, PagesShowTheRecord)
         EXPECT_TRUE(sortRadio);
         EXPECT_TRUE(m_messages.empty()) << "read back unchanged";
     }
+}
+
+TEST_F(OptionsSheetTest, DrawingBackgroundColourChosenThroughTheEnginesDialog)
+{
+    SetColorPickerForTests([](COLORREF) -> COLORREF { return RGB(255, 0, 0); });
+    std::string name;
+    ASSERT_TRUE(Run([&](CPropertySheet& s) {
+        Click(s, kDrawing, IDC_OPT_DRAW_BACKCOLOR);
+        char text[64] = {};
+        ::GetDlgItemTextA(PageWindow(s, kDrawing), IDC_OPT_DRAW_COLOR_NAME, text, sizeof(text));
+        name = text;
+    }));
+    SetColorPickerForTests(nullptr);
+    EXPECT_EQ("red", name);
+    EXPECT_EQ(1, m_options.BackGroundColor & 0xFFFF);
+    EXPECT_TRUE(m_messages.empty()) << "stored, but the views were not asked to update";
 }
 
 // The association page on private extensions, applied in this process as on older Windows.
