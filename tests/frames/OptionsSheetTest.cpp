@@ -386,6 +386,27 @@ TEST_F(OptionsSheetTest, MissingCacheFolderThatCannotBeMadeDoesNotTrapTheUser)
     EXPECT_TRUE(m_messages.empty());
 }
 
+TEST_F(OptionsSheetTest, DisablingTheCacheLetsTheUserLeaveABadFolder)
+{
+    int prompts = 0;
+    CPromptHandlerScope answers([&](const PromptRequest&) { return ++prompts, IDCANCEL; });
+    int activeAfter = -1;
+    CModalHandlerScope scope([&](const ModalRequest& request) -> INT_PTR {
+        CPropertySheet& sheet = *static_cast<CPropertySheet*>(request.pWnd);
+        HWND page = PageWindow(sheet, kCache);
+        ::SetDlgItemTextA(page, IDC_OPT_CACHE_FOLDER, "Q:\\no such drive\\cache");
+        ::CheckDlgButton(page, IDC_OPT_CACHE_ENABLED, BST_UNCHECKED);
+        sheet.SetActivePage(kBrowse);
+        activeAfter = sheet.GetActiveIndex();
+        return IDOK;
+    });
+    EXPECT_TRUE(COption().DoOptions(m_options, m_receiver.Get()));
+    EXPECT_EQ(kBrowse, activeAfter);
+    EXPECT_EQ(0, prompts);
+    EXPECT_FALSE(IsImageCacheEnabled());
+    EXPECT_EQ((std::vector<Message>{{WM_OPTIONS_CACHE_CHANGED, 0}}), m_messages);
+}
+
 TEST_F(OptionsSheetTest, CacheCleanUpRemovesGoneFoldersLibrariesOnlyInsideTheCacheFolder)
 {
     TempDir outside;
