@@ -517,7 +517,26 @@ TEST_F(OptionsSheetTest, DrawingBackgroundColourChosenThroughTheEnginesDialog)
     EXPECT_TRUE(m_messages.empty()) << "stored, but the views were not asked to update";
 }
 
-// The association page on private extensions, applied in this process as on older Windows.
+// The elevated association tool built beside the test, run to its end (bounded).
+bool RunTool(const char* file, const char* parameters)
+{
+    std::string command = "\"" + std::string(file) + "\" " + parameters;
+    STARTUPINFOA startup = {sizeof(startup)};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+    if (!ended)
+        TerminateProcess(process.hProcess, 99);
+    DWORD exitCode = 99;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return ended && exitCode == 0;
+}
+
+// The association page on private extensions, applied through the real elevated tool as on
+// current Windows (started directly instead of through the elevation prompt).
 class AssociatePageTest : public ::testing::Test
 {
 protected:
@@ -525,7 +544,12 @@ protected:
     {
         RemoveKeys();
         AssociationEnvironment environment;
-        environment.windowsMajorVersion = [] { return DWORD(5); };
+        environment.windowsMajorVersion = [] { return DWORD(10); };
+        environment.requestFolder = (m_requests / "requests").c_str();
+        environment.launchElevated = [this](const char* file, const char* parameters) {
+            ++m_launches;
+            return RunTool(file, parameters);
+        };
         SetAssociationEnvironment(environment);
     }
     void TearDown() override
@@ -565,6 +589,8 @@ protected:
         return buffer;
     }
 
+    TempDir m_requests;
+    int m_launches = 0;
     const std::string dwg = ".orvoopt" + std::to_string(GetCurrentProcessId()) + "a";
     const std::string dxf = ".orvoopt" + std::to_string(GetCurrentProcessId()) + "b";
     const std::string other = "OrvoOptOther" + std::to_string(GetCurrentProcessId());
@@ -582,6 +608,7 @@ TEST_F(AssociatePageTest, SetThenRemoveThroughThePage)
     EXPECT_EQ(std::make_pair(true, true), Run([](HWND page) { Press(page, IDC_OPT_ASSOC_INVERT); }));
     EXPECT_EQ("<none>", Default(dwg));
     EXPECT_EQ("<none>", Default(dxf));
+    EXPECT_EQ(2, m_launches);
 }
 
 TEST_F(AssociatePageTest, AnotherProgramsAssociationIsLeftAlone)
@@ -604,6 +631,7 @@ TEST_F(AssociatePageTest, OkWithoutChangeRequestsNothing)
         Press(page, IDC_OPT_ASSOC_INVERT);
         Press(page, IDC_OPT_ASSOC_INVERT);
     });
+    EXPECT_EQ(0, m_launches);
     EXPECT_EQ("<none>", Default(dwg));
     EXPECT_EQ("<none>", Default(dxf));
 }
