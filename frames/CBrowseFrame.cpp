@@ -4,7 +4,9 @@
 #include "app/CAppState.h"
 #include "app/core/FileUtils.h"
 #include "frames/FrameClass.h"
+#include "frames/options/COption.h"
 #include "render/workers/TDwgDrawThread.h"
+#include "res/resource.h"
 #include "render/workers/TTaskManageThread.h"
 
 IMPLEMENT_DYNAMIC(CBrowseFrame, CFrameWnd)
@@ -12,6 +14,7 @@ IMPLEMENT_DYNAMIC(CBrowseFrame, CFrameWnd)
 const char CBrowseFrame::kClassName[] = "OrvoKestalBrowseFrame";
 
 BEGIN_MESSAGE_MAP(CBrowseFrame, CFrameWnd)
+    ON_COMMAND(ID_TOOLS_OPTIONS, &CBrowseFrame::OnToolsOptions)
     ON_WM_CLOSE()
     ON_WM_SIZE()
 END_MESSAGE_MAP()
@@ -117,4 +120,9 @@ void CBrowseFrame::OnClose()
 {
     g_appState.PauseWorkers();
     CFrameWnd::OnClose();
+}
+
+void CBrowseFrame::OnToolsOptions()
+{
+    RunOptionsCommand();
 }

@@ -39,6 +39,7 @@ protected:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     BOOL OnCreateClient(LPCREATESTRUCTA lpcs, CCreateContext* pContext) override;
     void OnClose();
+    void OnToolsOptions();
     void OnSize(UINT nType, int cx, int cy);
 
     DECLARE_MESSAGE_MAP()

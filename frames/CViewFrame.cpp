@@ -4,13 +4,16 @@
 #include "app/core/FileUtils.h"
 #include "app/core/PathUtils.h"
 #include "frames/FrameClass.h"
+#include "frames/options/COption.h"
 #include "render/workers/TDwgDrawThread.h"
+#include "res/resource.h"
 
 IMPLEMENT_DYNAMIC(CViewFrame, CFrameWnd)
 
 const char CViewFrame::kClassName[] = "OrvoKestalViewFrame";
 
 BEGIN_MESSAGE_MAP(CViewFrame, CFrameWnd)
+    ON_COMMAND(ID_TOOLS_OPTIONS, &CViewFrame::OnToolsOptions)
     ON_COMMAND(CViewFrame::kBrowserModeCommand, &CViewFrame::OnBrowserMode)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
@@ -87,4 +90,9 @@ LRESULT CViewFrame::OnRequestDone(WPARAM, LPARAM)
 BOOL CViewFrame::OnEraseBkgnd(CDC*)
 {
     return TRUE; // OnPaint covers the whole client area
+}
+
+void CViewFrame::OnToolsOptions()
+{
+    RunOptionsCommand();
 }

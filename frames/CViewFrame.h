@@ -28,6 +28,7 @@ public:
 protected:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     void OnBrowserMode();
+    void OnToolsOptions();
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* dc);
     void OnSize(UINT nType, int cx, int cy);
