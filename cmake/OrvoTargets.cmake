@@ -1,8 +1,10 @@
 # orvo_add_gtest(NAME SOURCES ... [LIBS ...] [RESOURCES] [SERIAL])
 #   A GoogleTest executable run under Wine; each test case becomes a ctest test.
 #   RESOURCES links the program's resource script (dialogs, menus, strings, cursors).
-#   SERIAL keeps its cases from running beside other tests (for tests that need the foreground
-#   window or the whole display).
+#   SERIAL gives each case a window lane of its own (a display and prefix no other test uses
+#   meanwhile), for tests that need the foreground window or the whole display. Lanes come from
+#   the resource spec that scripts/test.sh hands ctest; without it the case runs on the default
+#   display, so run such tests one at a time by hand (ctest -j1).
 include(GoogleTest)
 
 function(orvo_add_gtest name)
@@ -17,7 +19,7 @@ function(orvo_add_gtest name)
   endif()
   set(props TIMEOUT 120)
   if(ARG_SERIAL)
-    list(APPEND props RUN_SERIAL TRUE)
+    list(APPEND props RESOURCE_GROUPS display:1)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES ${props})

@@ -4,6 +4,18 @@
 # itself (see docs/building.md).
 set -o pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# A test that asked ctest for a window lane runs on that lane's own display and prefix.
+lane=${CTEST_RESOURCE_GROUP_0_DISPLAY:-}
+if [ -n "$lane" ] && [ -n "${ORVO_LANES_DIR:-}" ]; then
+    lane=${lane#id:}
+    lane=${lane%%,*}
+    while IFS='=' read -r key value; do
+        case $key in
+            DISPLAY) export DISPLAY=$value ;;
+            WINEPREFIX) export WINEPREFIX=$value ;;
+        esac
+    done < "$ORVO_LANES_DIR/$lane.env"
+fi
 : "${WINEPREFIX:=${ORVO_BUILD_DIR:-$PWD}/wineprefix}"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/.orvo-ready-2" ] || "$here/wine-prefix.sh" "$WINEPREFIX" >&2 || exit 1

@@ -18,35 +18,93 @@ orvo_build() {
     cmake --build "$build" -j"${ORVO_JOBS:-$(nproc)}"
 }
 
-# Starts a private Xvfb display and a persistent wineserver for the prefix; both end with the shell.
-orvo_start_display() {
-    local build n
-    build=$(realpath -m "$1")
-    export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    for n in $(seq 91 140); do
+# Starts a private Xvfb display on the first free number from 91 and waits until it answers.
+# Prints the display's name; its process id is in ORVO_STARTED_XVFB.
+orvo_start_xvfb() {
+    local n i
+    for n in $(seq 91 160); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
         Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        ORVO_XVFB_PID=$!
-        export DISPLAY=":$n"
-        break
+        ORVO_STARTED_XVFB=$!
+        for i in $(seq 1 100); do
+            DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && { echo ":$n"; return 0; }
+            sleep 0.1
+        done
+        kill "$ORVO_STARTED_XVFB" 2>/dev/null || true
     done
-    local i
-    for i in $(seq 1 100); do
-        xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; return 1; }
-    "$ORVO_ROOT/cmake/wine-prefix.sh" "$WINEPREFIX"
-    # A persistent server keeps each test executable's start fast; wineboot with no terminal
-    # attached keeps Wine's services from holding the callers' output pipes open.
-    # A server left by an interrupted run would refuse the persistent start.
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
-    /usr/lib/wine/wineserver -p
-    /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 || true
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+# Starts a private Xvfb display and a persistent wineserver for the prefix; both end with the shell.
+# With a lane count (ORVO_WINDOW_LANES, default 4) it also starts that many window lanes: each its
+# own display, prefix and wineserver, so tests that need the foreground window or the whole
+# display run beside each other without sharing one (see docs/building.md).
+orvo_start_display() {
+    local build
+    build=$(realpath -m "$1")
+    export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    ORVO_XVFB_PIDS=""
     trap orvo_stop_display EXIT
+    DISPLAY=$(orvo_start_xvfb < /dev/null) || return 1
+    # The subshell's variable is lost; the lock file names the server's process.
+    ORVO_XVFB_PIDS="$(cat "/tmp/.X${DISPLAY#:}-lock" 2>/dev/null | tr -d ' ')"
+    export DISPLAY
+    "$ORVO_ROOT/cmake/wine-prefix.sh" "$WINEPREFIX"
+    orvo_start_lanes "$build" "${ORVO_WINDOW_LANES:-4}"
+    orvo_start_wineserver "$WINEPREFIX" "$DISPLAY"
+}
+
+# A persistent server keeps each test executable's start fast; wineboot with no terminal attached
+# keeps Wine's services from holding the callers' output pipes open. A server left by an
+# interrupted run would refuse the persistent start.
+orvo_start_wineserver() {
+    WINEPREFIX=$1 /usr/lib/wine/wineserver -k 2>/dev/null || true
+    WINEPREFIX=$1 /usr/lib/wine/wineserver -p
+    WINEPREFIX=$1 DISPLAY=$2 /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 || true
+}
+
+# orvo_start_lanes BUILD COUNT: lane K's display and prefix are written to BUILD/lanes/K.env, and
+# BUILD/lanes/spec.json offers the lanes to ctest as the resource "display".
+orvo_start_lanes() {
+    local build=$1 count=$2 k display prefix ids=""
+    rm -rf "$build/lanes"
+    mkdir -p "$build/lanes"
+    ORVO_LANE_PREFIXES=""
+    for k in $(seq 1 "$count"); do
+        prefix="$build/wineprefix-lane$k"
+        # A copy of the prepared prefix is ready at once; preparing each anew takes a minute.
+        [ -f "$prefix/.orvo-ready-2" ] || orvo_copy_prefix "$WINEPREFIX" "$prefix"
+        display=$(orvo_start_xvfb < /dev/null) || return 1
+        ORVO_XVFB_PIDS="$ORVO_XVFB_PIDS $(cat "/tmp/.X${display#:}-lock" 2>/dev/null | tr -d ' ')"
+        orvo_start_wineserver "$prefix" "$display" &
+        ORVO_LANE_PREFIXES="$ORVO_LANE_PREFIXES $prefix"
+        printf 'DISPLAY=%s\nWINEPREFIX=%s\n' "$display" "$prefix" > "$build/lanes/$k.env"
+        ids="$ids${ids:+,}{\"id\":\"$k\",\"slots\":1}"
+    done
+    wait
+    printf '{"version":{"major":1,"minor":0},"local":[{"display":[%s]}]}\n' "$ids" \
+        > "$build/lanes/spec.json"
+    export ORVO_LANES_DIR="$build/lanes"
+}
+
+# A copy of a prepared prefix. Wine's system folder (most of its 700 MB) is only read, so it is
+# hard-linked; everything a program may write is copied.
+orvo_copy_prefix() {
+    local from=$1 to=$2 system="drive_c/windows/system32"
+    rm -rf "$to"
+    mkdir -p "$to"
+    tar -C "$from" --exclude="./$system" -cf - . | tar -C "$to" -xf -
+    cp -al "$from/$system" "$to/$system"
 }
 
 orvo_stop_display() {
+    local prefix pid
     /usr/lib/wine/wineserver -k 2>/dev/null || true
-    [ -n "${ORVO_XVFB_PID:-}" ] && kill "$ORVO_XVFB_PID" 2>/dev/null || true
+    for prefix in ${ORVO_LANE_PREFIXES:-}; do
+        WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+    done
+    for pid in ${ORVO_XVFB_PIDS:-}; do
+        kill "$pid" 2>/dev/null || true
+    done
 }

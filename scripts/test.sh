@@ -10,7 +10,8 @@ orvo_start_display "$build"
 status=0
 # A case that fails is run once more: under a heavily loaded machine Wine has been seen to fail a
 # program's start with no output at all. A real fault fails both runs.
-ctest --test-dir "$build" --output-on-failure -j"${ORVO_JOBS:-$(nproc)}" --timeout 300 --repeat until-pass:2 "$@" 2>&1 |
+ctest --test-dir "$build" --output-on-failure -j"${ORVO_JOBS:-$(nproc)}" --timeout 300 --repeat until-pass:2 \
+    --resource-spec-file "$ORVO_LANES_DIR/spec.json" "$@" 2>&1 |
     tee "$build/ctest.log" || status=$?
 "$ORVO_ROOT/scripts/slowest-tests.sh" "$build/ctest.log" || true
 if [ -x "$ORVO_ROOT/scripts/native-tests.sh" ] && [ $# -eq 0 ]; then
