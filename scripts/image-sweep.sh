@@ -50,7 +50,7 @@ done <"$list" >"$report/identify.txt"
 
 # Our view: the tool runs until it ends; a crash or hang ends the run at the file that printed
 # START without a result, and the run goes on after it.
-orvo_start_display "$build"
+ORVO_WINDOW_LANES=0 orvo_start_display "$build"
 winlist="Z:$(printf '%s' "$report/files-win.txt" | sed 's|/|\\|g')"
 results="$report/results.txt"
 : >"$results"
