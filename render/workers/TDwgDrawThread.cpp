@@ -293,6 +293,8 @@ void TDwgDrawThread::SetDisplaySettings(const DisplaySettings& settings)
 {
     CSingleLock lock(&Lock(), TRUE);
     m_settings = settings;
+    // As for thumbnails: the engine picks the default colour's shade by the background it knows.
+    DWG_SetBackgroundColor(GetColorIndex(static_cast<short>(settings.backgroundColorIndex & 0xFFFF), nullptr));
 }
 
 TDwgDrawThread::DisplaySettings TDwgDrawThread::GetDisplaySettings() const

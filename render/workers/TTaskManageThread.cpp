@@ -109,6 +109,9 @@ void TTaskManageThread::SetSettings(const ThumbnailSettings& settings)
 {
     CSingleLock lock(&Lock(), TRUE);
     m_settings = settings;
+    // The engine draws lines of the drawing's default colour light or dark by the background it
+    // knows, so it must know the one the pictures are filled with.
+    DWG_SetBackgroundColor(GetColorIndex(static_cast<short>(settings.backgroundColorIndex & 0xFFFF), nullptr));
 }
 
 TTaskManageThread::ThumbnailSettings TTaskManageThread::GetSettings() const

@@ -202,7 +202,7 @@ protected:
         CacheFile::SetRetryPolicy({100, 100});
     }
 
-    void Start(bool storedPreview = false)
+    void Start(bool storedPreview = false, int backgroundColorIndex = 7)
     {
         m_thread.reset(); // before the next one registers its abort query
         m_list.Clear();
@@ -210,7 +210,7 @@ protected:
         m_thread->SetAppState(&m_state);
         TTaskManageThread::ThumbnailSettings settings;
         settings.readStoredPreview = storedPreview;
-        settings.backgroundColorIndex = 7;
+        settings.backgroundColorIndex = backgroundColorIndex;
         m_thread->SetSettings(settings);
         m_thread->SetNotifyWnd(m_list.Get());
         ASSERT_TRUE(m_thread->SetThumbSize(kThumbWidth, kThumbHeight));
@@ -441,6 +441,34 @@ TEST_F(ThumbnailFixture, SampleDrawingsAreRenderedOrTakenFromTheirStoredPreview)
         EXPECT_EQ(0u, f.wParam) << f.item;
         EXPECT_EQ(3u, f.result) << f.item;
         EXPECT_EQ(kThumbWidth, f.pictureWidth) << f.item;
+    }
+}
+
+// Line work in the drawing's default colour must show on any background the user chose: on the
+// default black one it is drawn light, on a white one dark.
+TEST_F(ThumbnailFixture, DefaultColourLinesShowOnTheChosenBackground)
+{
+    const std::string lines = "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n11\n"
+                              "100.0\n21\n50.0\n31\n0.0\n0\nLINE\n8\n0\n10\n0.0\n20\n50.0\n30\n0.0\n11\n"
+                              "100.0\n21\n0.0\n31\n0.0\n0\nENDSEC\n0\nEOF\n";
+    struct Case
+    {
+        int backgroundIndex;
+        bool darkBackground;
+    };
+    for (const Case c : {Case{0, true}, Case{7, false}, Case{0, true}}) {
+        SCOPED_TRACE(c.backgroundIndex);
+        Start(false, c.backgroundIndex);
+        Serve({{Write("default-colour.dxf", lines), 1}}, false, true);
+        ASSERT_EQ(1u, m_list.finished.size());
+        const auto [low, high] = ChannelRange(m_list.finished[0].picture);
+        if (c.darkBackground) {
+            EXPECT_LT(low, 40);
+            EXPECT_GT(high, 200); // the lines
+        } else {
+            EXPECT_GT(high, 215);
+            EXPECT_LT(low, 60); // the lines
+        }
     }
 }
 
