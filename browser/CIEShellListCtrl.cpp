@@ -141,6 +141,7 @@ BOOL CIEShellListCtrl::Populate()
         return FALSE;
     if (m_viewType == kThumbnails && UpdateCellSize())
         ApplyThumbnailLayout();
+    BeginFill(true);
     LPITEMIDLIST relative = nullptr;
     ULONG fetched = 0;
     while (items->Next(1, &relative, &fetched) == S_OK && relative) {
@@ -151,6 +152,7 @@ BOOL CIEShellListCtrl::Populate()
             break;
     }
     items->Release();
+    m_listing.reset();
     RecountRows();
     SortRows();
     QueueFolderThumbnails();
@@ -218,19 +220,59 @@ CString CIEShellListCtrl::ParsingName(const CShellListItem& item) const
     return CString(name);
 }
 
-void CIEShellListCtrl::SetRowTexts(int row, const CShellListItem& item, const CString& parsingName)
+void CIEShellListCtrl::BeginFill(bool listFolder)
 {
+    m_displayRules.clear();
+    m_listing.reset();
+    if (listFolder && !m_folderPath.IsEmpty())
+        m_listing = std::make_unique<FolderFindData>(m_folderPath);
+}
+
+CString CIEShellListCtrl::DisplayName(const CShellListItem& item, const CString& parsingName)
+{
+    // Asking the shell for a file's display name costs a settings lookup per file; within one
+    // fill the answer only depends on the extension, so the shell is asked once per extension.
+    const int dot = parsingName.ReverseFind('.');
+    std::string extension;
+    if (!item.IsFolder() && dot > 0)
+    {
+        CString lower = parsingName.Mid(dot);
+        lower.MakeLower();
+        extension = static_cast<const char*>(lower);
+    }
+    if (!extension.empty()) {
+        const auto rule = m_displayRules.find(extension);
+        if (rule != m_displayRules.end())
+            return rule->second == 0 ? parsingName : parsingName.Left(dot);
+    }
     CString name;
     CShellPidl utility;
     utility.GetDisplayName(item.Relative(), name, m_folder, SHGDN_NORMAL);
-    SetCellText(row, kNameColumn, name);
+    if (!extension.empty()) {
+        if (name == parsingName)
+            m_displayRules.emplace(extension, 0);
+        else if (name == parsingName.Left(dot))
+            m_displayRules.emplace(extension, 1);
+    }
+    return name;
+}
+
+void CIEShellListCtrl::SetRowTexts(int row, const CShellListItem& item, const CString& parsingName)
+{
+    SetCellText(row, kNameColumn, DisplayName(item, parsingName));
     const CString path = GetRowPath(row);
     if (item.IsFolder() || path.GetLength() <= 3)
         return;
     WIN32_FIND_DATAA found = {};
-    const HANDLE find = FindFirstFileA(path, &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
+    const WIN32_FIND_DATAA* listed = m_listing ? m_listing->Find(parsingName) : nullptr;
+    HANDLE find = INVALID_HANDLE_VALUE;
+    if (listed)
+        found = *listed;
+    else
+        find = FindFirstFileA(path, &found);
+    if (listed || find != INVALID_HANDLE_VALUE) {
+        if (find != INVALID_HANDLE_VALUE)
+            FindClose(find);
         const unsigned long long size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
         SetCellText(row, kSizeColumn, FormatSizeKB(size), UIOD_INTEGER_DIGITS);
         FILETIME written = found.ftLastWriteTime;
@@ -377,12 +419,15 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
     std::sort(gone.rbegin(), gone.rend());
     for (const int row : gone)
         DeleteRow(row);
+    // One listing of the folder pays off only when many files came at once.
+    BeginFill(added.size() > 32);
     bool ok = true;
     for (LPITEMIDLIST id : added) {
         if (ok)
             ok = AddEnumeratedItem(id);
         PidlBytes::Free(id);
     }
+    m_listing.reset();
     if (sort)
         SortRows();
     RecountRows();

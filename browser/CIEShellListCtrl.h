@@ -7,6 +7,7 @@
 
 #include "browser/CFolderWatchThread.h"
 #include "browser/CellCanvas.h"
+#include "browser/FolderFindData.h"
 #include "browser/CShellListItem.h"
 #include "browser/CShellSettings.h"
 #include "browser/ShellIconCache.h"
@@ -110,6 +111,8 @@ private:
     int FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const;
     void SetRowTexts(int row, const CShellListItem& item, const CString& parsingName);
     CString ParsingName(const CShellListItem& item) const;
+    CString DisplayName(const CShellListItem& item, const CString& parsingName);
+    void BeginFill(bool listFolder);
     void DeleteRow(int row);
     void RecountRows();
     void ApplyViewStyle();
@@ -153,6 +156,10 @@ private:
     std::vector<std::unique_ptr<CShellListItem>> m_records;
     CShellSettings m_shellSettings;
     ShellIconCache m_icons;
+    // Valid during one fill or merge: the folder's listing, and by extension whether the shell's
+    // display name is the parsing name (0) or the parsing name without its extension (1).
+    std::unique_ptr<FolderFindData> m_listing;
+    std::unordered_map<std::string, int> m_displayRules;
     ShellItemFilter::Rules m_rules;
     int m_viewType = kThumbnails;
     int m_drawingFiles = 0;

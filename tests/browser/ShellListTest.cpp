@@ -202,6 +202,39 @@ TEST_F(ShellListTest, SizeColumnShowsKilobytesRoundedUp)
     EXPECT_EQ(m_list.FindRowByName("photo.jpg"), 0);
 }
 
+// The fill asks the shell for a display name once per extension and reads sizes and times from
+// one listing of the folder: every row must still say what the shell and the file say, whether
+// the shell hides extensions or not.
+TEST_F(ShellListTest, EveryRowShowsTheShellsNameAndTheFilesSize)
+{
+    const char* const names[] = {"a.dxf", "b.dxf", "C.DXF", "two.dots.jpg", "noext", ".hidden-start",
+                                 "x.txt", "y.TXT", "long name with spaces.bmp"};
+    for (size_t i = 0; i < std::size(names); ++i)
+        WriteFile(m_dir / names[i], std::string(1024 * i + 1, 'x'));
+    const char* const advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+    for (const DWORD hide : {0u, 1u}) {
+        SCOPED_TRACE(hide);
+        RegSetKeyValueA(HKEY_CURRENT_USER, advanced, "HideFileExt", REG_DWORD, &hide, sizeof hide);
+        m_list.SetViewType(CIEShellListCtrl::kDetails);
+        ASSERT_TRUE(m_list.SetFolderPath(m_dir.Path().c_str()));
+        for (int row = 0; row < m_list.GetItemCount(); ++row) {
+            const CString path = m_list.GetRowPath(row);
+            SCOPED_TRACE(static_cast<const char*>(path));
+            SHFILEINFOA info = {};
+            ASSERT_NE(SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_DISPLAYNAME), 0u);
+            EXPECT_STREQ(m_list.GetCellText(row, CIEShellListCtrl::kNameColumn), info.szDisplayName);
+            WIN32_FILE_ATTRIBUTE_DATA data = {};
+            ASSERT_TRUE(GetFileAttributesExA(path, GetFileExInfoStandard, &data));
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            EXPECT_STREQ(m_list.GetCellText(row, CIEShellListCtrl::kSizeColumn),
+                         CIEShellListCtrl::FormatSizeKB(data.nFileSizeLow));
+            EXPECT_STRNE(m_list.GetCellText(row, CIEShellListCtrl::kTimeColumn), "");
+        }
+    }
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, advanced, "HideFileExt");
+}
+
 TEST_F(ShellListTest, FolderPathQueryNeverWritesPastTheBuffer)
 {
     ASSERT_TRUE(m_list.SetFolderPath(m_dir.Path().c_str()));
