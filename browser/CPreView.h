@@ -44,6 +44,10 @@ public:
         kCmdLayoutFirst = 32864,
         kCmdLayoutLast = 32913,
         kCmdActualSize = 32914,
+        kCmdRotateLeft = 32915,
+        kCmdRotateRight = 32916,
+        kCmdMirror = 32917,
+        kCmdFlip = 32918,
         kCmdAutoFit = 32925,
         kCmdSmooth = 32932,
         kCmdHighlight = 32939,
@@ -140,6 +144,9 @@ private:
     void RequestView(int code, const POINT* p1, const POINT* p2, bool now);
     void SelectLayout(int index);
     void ToggleSmooth();
+    // Turns or mirrors the shown picture (0 left, 1 right, 2 mirror, 3 flip); the file stays as
+    // it is.
+    void TransformImage(int operation);
     void EndZoomWindow(CPoint point);
     void DrawRubberBand(CPoint from, CPoint to);
     bool RunKey(UINT key);

@@ -29,8 +29,9 @@ constexpr KeyAction kKeys[] = {
     {'I', 0}, {VK_NUMPAD9, 0}, {VK_ADD, 0}, {VK_OEM_PLUS, 0},
     {'U', 0}, {VK_F6, 0}, {VK_SUBTRACT, 0}, {VK_OEM_MINUS, 0},
     {VK_LEFT, 0}, {VK_RIGHT, 0}, {VK_UP, 0}, {VK_DOWN, 0},
-    // Rotate and mirror keys: swallowed; the image transforms are not offered yet.
-    {'L', 0}, {VK_SEPARATOR, 0}, {'R', 0}, {VK_F3, 0}, {VK_RETURN, 0},
+    {'L', CPreView::kCmdRotateLeft},   {VK_SEPARATOR, CPreView::kCmdRotateLeft},
+    {'R', CPreView::kCmdRotateRight},  {VK_F3, CPreView::kCmdRotateRight},
+    {VK_RETURN, 0},
 };
 
 const KeyAction* FindKey(UINT key)
@@ -99,8 +100,27 @@ void CPreView::ToggleSmooth()
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
+void CPreView::TransformImage(int operation)
+{
+    const bool visible = GetSafeHwnd() && IsWindowVisible();
+    if (!IsRunning() || !IsRasterShown() || !HasRasterImage() || !IsIdle() || !visible)
+        return;
+    CWaitCursor wait;
+    JGraphics& scene = Thread()->GetRasterScene();
+    scene.ClearViewHistory();
+    // Only the picture on screen turns: the preview never writes the user's file.
+    scene.GetImage().Transform(operation);
+    scene.ComputeExtents(true);
+    scene.ZoomExtents();
+    AfterRasterChange();
+}
+
 bool CPreView::RunCommand(UINT id)
 {
+    if (id >= kCmdRotateLeft && id <= kCmdFlip) {
+        TransformImage(static_cast<int>(id - kCmdRotateLeft));
+        return true;
+    }
     if (id >= kCmdLayoutFirst && id <= kCmdLayoutLast) {
         SelectLayout(static_cast<int>(id - kCmdLayoutFirst));
         return true;
@@ -198,6 +218,10 @@ bool CPreView::IsCommandEnabled(UINT id, bool& check) const
         return raster || drawing;
     case kCmdActualSize:
     case kCmdAutoFit:
+    case kCmdRotateLeft:
+    case kCmdRotateRight:
+    case kCmdMirror:
+    case kCmdFlip:
         return raster;
     case kCmdSmooth:
         check = g_options.PreviewHalfTone;

@@ -268,6 +268,34 @@ bool KImage::SaveAs(const char* path, BYTE quality)
     }
 }
 
+bool KImage::Transform(int32_t operation)
+{
+    if (operation < 0 || operation > 3 || !DecodeBytes())
+        return false;
+    try {
+        bool done = false;
+        switch (operation) {
+        case 0:
+            done = m_image->RotateLeft();
+            break;
+        case 1:
+            done = m_image->RotateRight();
+            break;
+        case 2:
+            done = m_image->Mirror();
+            break;
+        default:
+            done = m_image->Flip();
+            break;
+        }
+        if (done)
+            SetSizeInfo(m_image->GetWidth(), m_image->GetHeight(), m_image->GetBpp());
+        return done;
+    } catch (...) {
+        return false;
+    }
+}
+
 bool KImage::RotateExifOrientation(int32_t operation)
 {
     if (m_format != RASTER_FORMAT_JPG || operation < 0 || operation > 3)

@@ -34,6 +34,9 @@ public:
     // Decodes another frame of the file; the picture held stays when the frame cannot be read.
     bool LoadFrame(int32_t frame);
     bool SaveAs(const char* path, BYTE quality);
+    // Operation 0 rotates the picture a quarter turn left, 1 right, 2 mirrors it left to right,
+    // 3 turns it upside down; the file is not touched. False without a picture or memory.
+    bool Transform(int32_t operation);
     // Rewrites the JPEG file's orientation after operation 0 left, 1 right, 2 mirror, 3 flip.
     bool RotateExifOrientation(int32_t operation);
     uint32_t GetBpp() const;

@@ -42,6 +42,16 @@ POINT JGraphics::CanvasCentre() const
     return centre;
 }
 
+void JGraphics::ClearViewHistory()
+{
+    if (!m_history)
+        return;
+    // The canvas must not keep drawing through a view that is gone.
+    if (m_canvas)
+        m_canvas->SetViewPort(nullptr);
+    m_history->RemoveAll();
+}
+
 KViewPort* JGraphics::PushView()
 {
     if (!m_history)

@@ -26,6 +26,8 @@ public:
     const KImage& GetImage() const { return m_image; }
 
     void Clear();
+    // Forgets every remembered view; the next zoom starts a new history.
+    void ClearViewHistory();
     void ComputeExtents(bool force);
     // {min x, max y, max x, min y}.
     const float* GetExtents() const { return m_extents; }

@@ -176,10 +176,10 @@ protected:
     }
 
     // Shows the generated red and blue image.
-    bool ShowImageAndWait()
+    bool ShowImageAndWait(const std::string& name = "photo.bmp")
     {
         const std::vector<char> bmp = Bmp();
-        m_pane.ShowFile(nullptr, Write("photo.bmp", std::string(bmp.begin(), bmp.end())).c_str(), "", -1);
+        m_pane.ShowFile(nullptr, Write(name, std::string(bmp.begin(), bmp.end())).c_str(), "", -1);
         return Settled() && WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs);
     }
 
@@ -285,6 +285,65 @@ TEST_F(PreviewFixture, RasterImageIsPaintedAndZoomChangesIt)
     EXPECT_NE(shown.colours, Print().colours);
     m_pane.RunCommand(CPreView::kCmdAutoFit);
     EXPECT_EQ(shown.colours, Print().colours) << "auto fit comes back to the first picture";
+}
+
+// Where a colour sits in the pane: the centre of its pixels.
+POINT CentreOf(const Pixels& shown, COLORREF colour)
+{
+    long long sx = 0, sy = 0, n = 0;
+    for (int y = 0; y < shown.height; ++y) {
+        for (int x = 0; x < shown.width; ++x) {
+            if (shown.At(x, y) == colour) {
+                sx += x;
+                sy += y;
+                ++n;
+            }
+        }
+    }
+    return n ? POINT{static_cast<LONG>(sx / n), static_cast<LONG>(sy / n)} : POINT{-1, -1};
+}
+
+// Red is the image's left half and blue its right one; each transform moves them as a user
+// expects, and the file is never written.
+TEST_F(PreviewFixture, ImageTransformsTurnThePictureButNotTheFile)
+{
+    struct Case
+    {
+        UINT command;
+        const char* name;
+        int redRightOfBlue; // -1 left, 1 right, 0 same column
+        int redBelowBlue;   // -1 above, 1 below, 0 same row
+    };
+    const Case cases[] = {
+        {CPreView::kCmdRotateLeft, "rotate left", 0, 1},
+        {CPreView::kCmdRotateRight, "rotate right", 0, -1},
+        {CPreView::kCmdMirror, "mirror", 1, 0},
+        {CPreView::kCmdFlip, "flip", -1, 0},
+    };
+    auto sign = [](LONG d) { return d > 4 ? 1 : (d < -4 ? -1 : 0); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A file of its own each time: the pane keeps a turned picture while its file stays shown.
+        const std::string name = std::string(c.name) + ".bmp";
+        ASSERT_TRUE(ShowImageAndWait(name));
+        const std::string path = m_dir / name;
+        const std::vector<char> before = Bmp();
+        bool check = true;
+        EXPECT_TRUE(m_pane.IsCommandEnabled(c.command, check));
+        m_pane.RunCommand(c.command);
+        const Pixels shown = Print();
+        const POINT red = CentreOf(shown, RGB(255, 0, 0));
+        const POINT blue = CentreOf(shown, RGB(0, 0, 255));
+        ASSERT_GE(red.x, 0);
+        ASSERT_GE(blue.x, 0);
+        EXPECT_EQ(sign(red.x - blue.x), c.redRightOfBlue);
+        EXPECT_EQ(sign(red.y - blue.y), c.redBelowBlue);
+        EXPECT_EQ(orvo::test::ReadFileBytes(path), std::string(before.begin(), before.end()));
+    }
+    // Nothing is transformed for a drawing.
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    bool check = false;
+    EXPECT_FALSE(m_pane.IsCommandEnabled(CPreView::kCmdRotateLeft, check));
 }
 
 TEST_F(PreviewFixture, QuickSelectionChangesEndWithTheLastFileShown)
