@@ -537,12 +537,16 @@ void CPreView::OnTimer(UINT_PTR id)
     }
     if (id == kTimerHover) {
         KillHoverTimers();
-        // Hover highlighting needs the engine's highlight switch, which the engine-for-the-view
-        // work adds; until then the timer only ends.
+        if (CanHoverHighlight()) {
+            RequestView(TDwgDrawThread::kRequestHighlight, &m_current, nullptr, true);
+            SetTimer(kTimerHoverFollowUp, 300);
+        }
         return;
     }
     if (id == kTimerHoverFollowUp) {
         KillTimer(kTimerHoverFollowUp);
+        if (CanHoverHighlight())
+            RequestView(TDwgDrawThread::kRequestHighlightFollowUp, &m_current, nullptr, true);
         return;
     }
     CWnd::OnTimer(id);

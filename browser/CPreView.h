@@ -147,6 +147,9 @@ private:
     // Turns or mirrors the shown picture (0 left, 1 right, 2 mirror, 3 flip); the file stays as
     // it is.
     void TransformImage(int operation);
+    // Hover requests go out only for a drawing, with the highlight switch and quick mode on and
+    // a view that can highlight, while the thread is idle.
+    bool CanHoverHighlight() const;
     void EndZoomWindow(CPoint point);
     void DrawRubberBand(CPoint from, CPoint to);
     bool RunKey(UINT key);

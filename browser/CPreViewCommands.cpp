@@ -100,6 +100,12 @@ void CPreView::ToggleSmooth()
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
+bool CPreView::CanHoverHighlight() const
+{
+    return IsRunning() && IsDrawingShown() && IsIdle() && g_options.HighLight && Thread()->QueryViewState() &&
+           Thread()->CanHighlight();
+}
+
 void CPreView::TransformImage(int operation)
 {
     const bool visible = GetSafeHwnd() && IsWindowVisible();
@@ -185,7 +191,9 @@ bool CPreView::RunCommand(UINT id)
         }
         return true;
     case kCmdHighlight:
-        return true; // the engine's highlight switch comes with the engine-for-the-view work
+        if (IsRunning() && IsIdle())
+            g_options.HighLight = !g_options.HighLight;
+        return true;
     default:
         return false;
     }
@@ -229,6 +237,9 @@ bool CPreView::IsCommandEnabled(UINT id, bool& check) const
     case kCmdQuickMode:
         check = IsDrawingShown() && IsIdle() && Thread()->QueryViewState();
         return IsDrawingShown() && IsIdle();
+    case kCmdHighlight:
+        check = g_options.HighLight;
+        return IsDrawingShown() && IsIdle() && Thread()->QueryViewState() && Thread()->CanHighlight();
     default:
         return false;
     }

@@ -203,6 +203,13 @@ bool TDwgDrawThread::QueryViewState() const
     return IsDrawingType() && view && view->QueryState();
 }
 
+bool TDwgDrawThread::CanHighlight() const
+{
+    CSingleLock lock(&m_viewLock, TRUE);
+    const RkApp::View* view = View();
+    return IsDrawingType() && view && view->CanHighlight();
+}
+
 bool TDwgDrawThread::IsRasterHeld() const
 {
     return m_rasterScene.GetImage().HasImage();

@@ -95,6 +95,8 @@ public:
     // Queries (user-interface thread; the engine is asked under the view lock).
     bool IsDrawingShown() const;
     bool IsDrawingValid() const;
+    // Whether the engine view can highlight the entity under the mouse; false without a drawing.
+    bool CanHighlight() const;
     bool QueryViewState() const;
     int GetLoadState() const;
     int GetCurrentLayout() const;

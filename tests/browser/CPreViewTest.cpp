@@ -2,6 +2,7 @@
 // picture arrives and is painted (read back with WM_PRINTCLIENT), a resize renders again at the
 // new size, commands and keys change the view, and hostile sizes are clamped.
 #include "browser/CPreView.h"
+#include "app/core/CAppOptions.h"
 
 #include "app/CAppState.h"
 #include "engine/rkapp/rkapp.h"
@@ -255,6 +256,41 @@ TEST_F(PreviewFixture, ZoomCommandsAndKeysChangeTheDrawingView)
     EXPECT_TRUE(m_pane.PreTranslateMessage(&key));
     ASSERT_TRUE(Settled());
     EXPECT_NE(zoomed.colours, Print().colours) << "zoom extents changes it back";
+}
+
+// Resting the mouse on the line lights it in quick mode with the highlight switch on; with the
+// switch off (the H key) the picture stays as it is.
+TEST_F(PreviewFixture, HoverLightsTheEntityUnderTheMouseOnlyWithTheSwitchOn)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    if (!Thread().QueryViewState())
+        m_pane.RunCommand(CPreView::kCmdQuickMode);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(Thread().QueryViewState());
+    struct Case
+    {
+        bool highlight;
+        bool changes;
+    };
+    for (const Case c : {Case{false, false}, Case{true, true}}) {
+        SCOPED_TRACE(c.highlight);
+        if (g_options.HighLight != c.highlight) {
+            MSG key = {m_pane.GetSafeHwnd(), WM_KEYDOWN, 'H', 0, 0, {0, 0}};
+            EXPECT_TRUE(m_pane.PreTranslateMessage(&key));
+        }
+        ASSERT_EQ(g_options.HighLight, c.highlight);
+        bool check = false;
+        EXPECT_TRUE(m_pane.IsCommandEnabled(CPreView::kCmdHighlight, check));
+        EXPECT_EQ(check, c.highlight);
+        m_pane.RunCommand(CPreView::kCmdRedraw);
+        ASSERT_TRUE(Settled());
+        const Pixels before = Print();
+        // The middle of the pane is the middle of the line (and the circle's centre).
+        m_pane.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(200, 150));
+        WaitFor([] { return false; }, 400); // past both hover timers
+        ASSERT_TRUE(Settled());
+        EXPECT_EQ(before.colours != Print().colours, c.changes);
+    }
 }
 
 TEST_F(PreviewFixture, KeysOfTheTableAreSwallowedEvenWithNothingShown)
