@@ -34,9 +34,13 @@ public:
     // Command ids of the Preview menu.
     enum Command : UINT
     {
+        kCmdLayers = 32774,
         kCmdZoomPrevious = 32783,
         kCmdZoomExtents = 32784,
         kCmdRedraw = 32797,
+        kCmdViewPointDialog = 32806,
+        kCmdViewFirst = 32807, // "Top" .. "NW Iosmetric"
+        kCmdViewLast = 32816,
         kCmdZoomOut = 32818,
         kCmdZoomIn = 32819,
         kCmdZoomWindow = 32820,
@@ -147,6 +151,10 @@ private:
     // Turns or mirrors the shown picture (0 left, 1 right, 2 mirror, 3 flip); the file stays as
     // it is.
     void TransformImage(int operation);
+    // The layer manager, the view point dialog and the ten standard views of a shown drawing.
+    void RunDrawingDialog(UINT id);
+    void SetStandardView(UINT id);
+    bool CanShow3DViews() const;
     // Hover requests go out only for a drawing, with the highlight switch and quick mode on and
     // a view that can highlight, while the thread is idle.
     bool CanHoverHighlight() const;

@@ -5,6 +5,7 @@
 
 #include "app/CAppState.h"
 #include "app/core/CAppOptions.h"
+#include "engine/rkio/CDrawing.h"
 #include "engine/rkui/RkUI.h"
 #include "render/workers/TDwgDrawThread.h"
 
@@ -33,6 +34,9 @@ constexpr KeyAction kKeys[] = {
     {'R', CPreView::kCmdRotateRight},  {VK_F3, CPreView::kCmdRotateRight},
     {VK_RETURN, 0},
 };
+
+// The engine's view number of each standard view command, from "Top" on.
+constexpr int kStandardViews[] = {4, 5, 2, 3, 0, 1, 6, 7, 8, 9};
 
 const KeyAction* FindKey(UINT key)
 {
@@ -100,6 +104,36 @@ void CPreView::ToggleSmooth()
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
+void CPreView::RunDrawingDialog(UINT id)
+{
+    if (!IsRunning() || !IsIdle() || !IsDrawingShown())
+        return;
+    CDrawing* drawing = Thread()->GetDrawing();
+    if (!drawing || (id == kCmdViewPointDialog && !CanShow3DViews()))
+        return;
+    g_appState.modalDialogOpen = true;
+    const int changed = id == kCmdLayers ? showLayerManager(drawing) : showSetViewportDialog(drawing);
+    g_appState.modalDialogOpen = false;
+    if (changed == 1)
+        RedrawImage(id == kCmdLayers ? TDwgDrawThread::kRequestApplyOptions : TDwgDrawThread::kRequestRedraw);
+}
+
+void CPreView::SetStandardView(UINT id)
+{
+    if (!CanShow3DViews())
+        return;
+    Thread()->GetDrawing()->SetViewPoint(kStandardViews[id - kCmdViewFirst]);
+    RedrawImage(TDwgDrawThread::kRequestRedraw);
+}
+
+bool CPreView::CanShow3DViews() const
+{
+    if (!IsRunning() || !IsIdle() || !IsDrawingShown() || !Thread()->IsDrawingValid())
+        return false;
+    const CDrawing* drawing = Thread()->GetDrawing();
+    return drawing && drawing->CanView3D();
+}
+
 bool CPreView::CanHoverHighlight() const
 {
     return IsRunning() && IsDrawingShown() && IsIdle() && g_options.HighLight && Thread()->QueryViewState() &&
@@ -125,6 +159,14 @@ bool CPreView::RunCommand(UINT id)
 {
     if (id >= kCmdRotateLeft && id <= kCmdFlip) {
         TransformImage(static_cast<int>(id - kCmdRotateLeft));
+        return true;
+    }
+    if (id >= kCmdViewFirst && id <= kCmdViewLast) {
+        SetStandardView(id);
+        return true;
+    }
+    if (id == kCmdLayers || id == kCmdViewPointDialog) {
+        RunDrawingDialog(id);
         return true;
     }
     if (id >= kCmdLayoutFirst && id <= kCmdLayoutLast) {
@@ -208,6 +250,10 @@ bool CPreView::IsCommandEnabled(UINT id, bool& check) const
     const bool raster = IsRasterShown() && HasRasterImage() && IsIdle() && visible;
     const bool drawing = IsDrawingShown() && IsIdle() && Thread()->IsDrawingValid() && visible;
     // The thread's queries wait for its view lock: they are asked only while it is idle.
+    if (id >= kCmdViewPointDialog && id <= kCmdViewLast)
+        return CanShow3DViews() && visible;
+    if (id == kCmdLayers)
+        return IsDrawingShown() && IsIdle() && Thread()->GetDrawing() != nullptr;
     if (id >= kCmdLayoutFirst && id <= kCmdLayoutLast) {
         const bool enabled = IsDrawingShown() && IsIdle();
         check = enabled && static_cast<int>(id - kCmdLayoutFirst) == Thread()->GetCurrentLayout();

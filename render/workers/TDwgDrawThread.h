@@ -118,6 +118,9 @@ public:
     void ClearDevice();
     // Copies the finished picture to the target under the view lock.
     bool PaintTo(HDC target) const;
+    // The open document's drawing object, for the engine's dialogs and queries (user-interface
+    // thread, while the thread is not busy); null without a document.
+    CDrawing* GetDrawing() const { return Drawing(); }
     int GetDeviceWidth() const;
     int GetDeviceHeight() const;
     JGraphics& GetRasterScene() { return m_rasterScene; }

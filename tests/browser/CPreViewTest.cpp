@@ -293,6 +293,44 @@ TEST_F(PreviewFixture, HoverLightsTheEntityUnderTheMouseOnlyWithTheSwitchOn)
     }
 }
 
+// A drawing with depth turns to each standard view; a flat one offers none. The layer manager
+// answered with Cancel leaves the picture as it was.
+TEST_F(PreviewFixture, StandardViewsTurnADrawingWithDepthAndLayersCancelChangesNothing)
+{
+    const std::string deep = "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n62\n1\n10\n0.0\n20\n0.0\n30\n0.0\n11\n"
+                             "100.0\n21\n50.0\n31\n80.0\n0\nLINE\n8\n0\n62\n3\n10\n0.0\n20\n50.0\n30\n0.0\n11\n"
+                             "100.0\n21\n0.0\n31\n0.0\n0\nENDSEC\n0\nEOF\n";
+    ASSERT_TRUE(ShowAndWait(Write("deep.dxf", deep)));
+    bool check = false;
+    ASSERT_TRUE(m_pane.IsCommandEnabled(CPreView::kCmdViewFirst, check));
+    std::set<std::vector<COLORREF>> pictures;
+    for (UINT id = CPreView::kCmdViewFirst; id <= CPreView::kCmdViewLast; ++id) {
+        m_pane.RunCommand(id);
+        ASSERT_TRUE(Settled()) << id;
+        pictures.insert(Print().colours);
+    }
+    // Top and bottom, or front and back, may look alike; most views differ.
+    EXPECT_GE(pictures.size(), 5u);
+
+    const Pixels before = Print();
+    int asked = 0;
+    {
+        CModalHandlerScope answer([&asked](const ModalRequest&) {
+            ++asked;
+            return static_cast<INT_PTR>(IDCANCEL);
+        });
+        m_pane.RunCommand(CPreView::kCmdLayers);
+    }
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(before.colours, Print().colours);
+
+    ASSERT_TRUE(ShowAndWait(Write("flat.dxf", Dxf(20.0))));
+    EXPECT_FALSE(m_pane.IsCommandEnabled(CPreView::kCmdViewFirst, check));
+    EXPECT_FALSE(m_pane.IsCommandEnabled(CPreView::kCmdViewPointDialog, check));
+    EXPECT_TRUE(m_pane.IsCommandEnabled(CPreView::kCmdLayers, check));
+}
+
 TEST_F(PreviewFixture, KeysOfTheTableAreSwallowedEvenWithNothingShown)
 {
     const struct
