@@ -76,8 +76,12 @@ BOOL CDragDropTree::DragOverHighlight(CWnd* pWnd, CPoint point)
 
 bool CDragDropTree::DropFiles(const CStringList& files, DROPEFFECT effect, bool useDropHighlight)
 {
-    if (files.IsEmpty())
+    // A drop is only ever into the item it was judged over: without one (the point was refused)
+    // nothing lands, not even in the selected folder.
+    if (files.IsEmpty() || (useDropHighlight && m_hDropItem == nullptr)) {
+        ClearDropHighlight();
         return false;
+    }
     CString folder;
     const bool writable = useDropHighlight ? GetDropFolderPath(folder) : GetSelectedFolderPath(folder);
     bool done = false;

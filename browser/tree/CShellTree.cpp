@@ -239,15 +239,23 @@ HTREEITEM CShellTree::FindOrRefill(HTREEITEM parent, LPCITEMIDLIST prefix)
 {
     if (HTREEITEM found = FindChildByPidl(parent, prefix))
         return found;
-    // The children may be older than the folder: read them again, from this item's own folder.
-    IShellFolder* folder = GetItemFolder(parent);
-    if (!folder)
-        return nullptr;
-    const CShellTreeItem* record = GetItemRecord(parent);
-    FillChildren(folder, record ? record->Absolute() : nullptr, parent);
-    folder->Release();
-    SortChildrenOf(parent);
+    // The children may be older than the folder: merge the folder's present contents in, read
+    // from this item's own folder; the other items and the selection stay.
+    MergeChildren(parent);
     return FindChildByPidl(parent, prefix);
+}
+
+void CShellTree::OpenItem(HTREEITEM hItem)
+{
+    if ((GetItemState(hItem, TVIS_EXPANDED) & TVIS_EXPANDED) != 0)
+        return;
+    // Read the folder now, whatever the item believed of its children before.
+    TVITEMA item = {};
+    item.mask = TVIF_CHILDREN;
+    item.hItem = hItem;
+    item.cChildren = 1;
+    SetItem(&item);
+    Expand(hItem, TVE_EXPAND);
 }
 
 bool CShellTree::SelectFolderByPidl(LPCITEMIDLIST absolute)
@@ -265,7 +273,7 @@ bool CShellTree::SelectFolderByPidl(LPCITEMIDLIST absolute)
         PidlBytes::Free(prefix);
         if (!found)
             break;
-        Expand(found, TVE_EXPAND);
+        OpenItem(found);
         parent = found;
         ++level;
     }

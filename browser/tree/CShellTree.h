@@ -70,6 +70,10 @@ public:
     // Merges the current contents of the item's folder into its children when it is expanded,
     // then does the same for each child.
     void MergeRefresh(HTREEITEM hItem, int depth = 0);
+    // One level of it: the item's children against its own folder (TVI_ROOT: the desktop's).
+    void MergeChildren(HTREEITEM hItem);
+    // Expanded, or opened and empty: the items whose children a merge keeps current.
+    bool IsOpen(HTREEITEM hItem) const;
     // Merges every expanded branch now (what a watch report does).
     void MergeAll();
 
@@ -118,6 +122,8 @@ protected:
 
 private:
     HTREEITEM FindOrRefill(HTREEITEM parent, LPCITEMIDLIST prefix);
+    // Expands a collapsed item, reading its folder afresh.
+    void OpenItem(HTREEITEM hItem);
     void CollectExpandedFolders(HTREEITEM parent, std::vector<CString>& folders, int depth) const;
 
     BYTE m_bRefreshTwice = 0;

@@ -39,11 +39,14 @@ bool IsStaleFolder(const CShellTreeItem& record)
 
 void CShellTree::OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    const HTREEITEM hItem = reinterpret_cast<NMTREEVIEWA*>(pNMHDR)->itemNew.hItem;
+    const auto* info = reinterpret_cast<NMTREEVIEWA*>(pNMHDR);
+    const HTREEITEM hItem = info->itemNew.hItem;
     *pResult = 0;
-    const CShellTreeItem* record = GetItemRecord(hItem);
+    CShellTreeItem* record = GetItemRecord(hItem);
     if (!record)
         return;
+    if ((info->action & TVE_EXPAND) != 0)
+        record->MarkOpened();
     SetRedraw(FALSE);
     if (IShellFolder* folder = record->BindFolder()) {
         FillChildren(folder, record->Absolute(), hItem);

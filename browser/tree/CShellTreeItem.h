@@ -27,9 +27,14 @@ public:
     // The parent's attributes of the item among the asked ones (Wine answers all of them
     // whatever the mask, so only the asked bits are kept); 0 when the call fails.
     ULONG Attributes(ULONG wanted) const;
+    // The user (or a selection) opened the item once: an empty opened folder is still watched
+    // for new subfolders although the control cannot show it expanded.
+    void MarkOpened() { m_opened = true; }
+    bool WasOpened() const { return m_opened; }
 
 private:
     IShellFolder* m_parent = nullptr;
     LPITEMIDLIST m_relative = nullptr;
     LPITEMIDLIST m_absolute = nullptr;
+    bool m_opened = false;
 };

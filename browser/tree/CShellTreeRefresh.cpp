@@ -85,17 +85,39 @@ void CShellTree::MergeAll()
     UpdateFolderWatch();
 }
 
+bool CShellTree::IsOpen(HTREEITEM hItem) const
+{
+    if ((GetItemState(hItem, TVIS_EXPANDED) & TVIS_EXPANDED) != 0)
+        return true;
+    const CShellTreeItem* record = GetItemRecord(hItem);
+    return record != nullptr && record->WasOpened() && GetChildItem(hItem) == nullptr;
+}
+
 void CShellTree::MergeRefresh(HTREEITEM hItem, int depth)
 {
-    const CShellTreeItem* record = GetItemRecord(hItem);
-    if (!record || depth > kMaxDepth || (GetItemState(hItem, TVIS_EXPANDED) & TVIS_EXPANDED) == 0)
+    if (depth > kMaxDepth || !GetItemRecord(hItem) || !IsOpen(hItem))
         return;
-    IShellFolder* folder = record->BindFolder();
+    MergeChildren(hItem);
+    // An opened folder that was empty shows what arrived in it as the user left it: open.
+    if ((GetItemState(hItem, TVIS_EXPANDED) & TVIS_EXPANDED) == 0 && GetChildItem(hItem) != nullptr)
+        Expand(hItem, TVE_EXPAND);
+    HTREEITEM child = GetChildItem(hItem);
+    for (int n = 0; child != nullptr && n < kMaxItems; ++n, child = GetNextSiblingItem(child))
+        MergeRefresh(child, depth + 1);
+}
+
+void CShellTree::MergeChildren(HTREEITEM hItem)
+{
+    const CShellTreeItem* record = GetItemRecord(hItem);
+    if (!record && hItem != TVI_ROOT)
+        return;
+    IShellFolder* folder = record ? record->BindFolder() : GetItemFolder(TVI_ROOT);
     if (!folder) {
         // The folder itself is gone: its children with it.
         DeleteChildren(hItem);
         return;
     }
+    LPCITEMIDLIST absolute = record ? record->Absolute() : nullptr;
     std::map<LPCITEMIDLIST, HTREEITEM, CShellPidlCompare> present{CShellPidlCompare(folder)};
     HTREEITEM child = GetChildItem(hItem);
     for (int n = 0; child != nullptr && n < kMaxItems; ++n, child = GetNextSiblingItem(child)) {
@@ -111,10 +133,10 @@ void CShellTree::MergeRefresh(HTREEITEM hItem, int depth)
         ULONG fetched = 0;
         for (int n = 0; n < kMaxItems && items->Next(1, &relative, &fetched) == S_OK && fetched == 1; ++n) {
             OwnedPidl owned(relative);
-            const auto it = present.find(relative);
             // A drive that left the drive list goes like a vanished folder.
             if (!PassesDriveRule(folder, relative, &drives))
                 continue;
+            const auto it = present.find(relative);
             if (it != present.end())
                 present.erase(it);
             else
@@ -136,13 +158,10 @@ void CShellTree::MergeRefresh(HTREEITEM hItem, int depth)
         attributes &= kMergeAttributes;
         if ((attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)) == 0)
             continue;
-        if (!InsertFolderItem(folder, record->Absolute(), hItem, relative.get(), attributes))
+        if (!InsertFolderItem(folder, absolute, hItem, relative.get(), attributes))
             break;
     }
     folder->Release();
-    child = GetChildItem(hItem);
-    for (int n = 0; child != nullptr && n < kMaxItems; ++n, child = GetNextSiblingItem(child))
-        MergeRefresh(child, depth + 1);
 }
 
 void CShellTree::CollectExpandedFolders(HTREEITEM parent, std::vector<CString>& folders, int depth) const
