@@ -9,6 +9,7 @@
 #include "render/workers/WorkerAppState.h"
 #include "tests/browser/ShellTreeTestKit.h"
 #include "tests/support/TestSupport.h"
+#include "tests/ui/ListTestWindow.h"
 #include "ui/CDragDropList.h"
 #include "ui/ShellFileOperation.h"
 
@@ -25,17 +26,6 @@ using namespace treetest;
 
 namespace
 {
-class CDropTestOwner : public CWnd
-{
-public:
-    BOOL CreateOwner()
-    {
-        return CreateEx(0, AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW),
-                                               reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)),
-                        "Tree drop test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 420, 640, nullptr, nullptr);
-    }
-};
-
 // The names as the drop and clipboard blocks carry them.
 struct PathList : CStringList
 {
@@ -44,6 +34,18 @@ struct PathList : CStringList
         for (const std::string& path : paths)
             AddTail(CString(path.c_str()));
     }
+};
+
+// Files offered as a drag source offers them.
+struct DropData
+{
+    explicit DropData(const std::vector<std::string>& paths)
+    {
+        source.CacheGlobalData(CF_HDROP, CDragDropList::MakeDropBlock(PathList(paths)));
+        data.Attach(source.GetDataObject(), FALSE);
+    }
+    COleDataSource source;
+    COleDataObject data;
 };
 
 // Puts files on the clipboard as the shell does, with the cut/copy marker as raw bytes (none
@@ -82,7 +84,7 @@ protected:
         ASSERT_TRUE(MakeFolders(m_dir.Path(), {"src", "target", "dest", "locked"}));
         for (const char* name : {"plan.dwg", "photo.jpg"})
             ASSERT_TRUE(orvo::test::WriteFileBytes(m_dir / ("src\\" + std::string(name)), name, 8));
-        ASSERT_TRUE(m_owner.CreateOwner());
+        ASSERT_TRUE(m_owner.CreateOwner(420, 640));
         m_owner.ShowWindow(SW_SHOW);
         m_tree.SetAppState(&m_app);
         ASSERT_TRUE(m_tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT,
@@ -117,7 +119,7 @@ protected:
     WorkerAppState m_app;
     DriveListScope m_drives;
     orvo::test::TempDir m_dir;
-    CDropTestOwner m_owner;
+    CListTestOwner m_owner;
     CShellTree m_tree;
     HTREEITEM m_dirItem = nullptr;
 };
@@ -126,38 +128,34 @@ TEST_F(ShellTreeDropTest, DropOnAnItemCopiesThereEvenWhenAMoveIsAsked)
 {
     const HTREEITEM target = Child("target");
     ASSERT_NE(target, nullptr);
-    COleDataSource source;
-    source.CacheGlobalData(CF_HDROP, CDragDropList::MakeDropBlock(PathList(Sources())));
-    COleDataObject data;
-    data.Attach(source.GetDataObject(), FALSE);
+    DropData drop(Sources());
     CTreeDropTarget& dropTarget = m_tree.GetDropTarget();
     const CPoint point = PointOf(target);
-    EXPECT_EQ(dropTarget.OnDragEnter(&m_tree, &data, MK_RBUTTON, point), DROPEFFECT_COPY);
-    EXPECT_EQ(dropTarget.OnDragOver(&m_tree, &data, MK_RBUTTON | MK_SHIFT, point), DROPEFFECT_COPY);
+    EXPECT_EQ(dropTarget.OnDragEnter(&m_tree, &drop.data, MK_RBUTTON, point), DROPEFFECT_COPY);
+    EXPECT_EQ(dropTarget.OnDragOver(&m_tree, &drop.data, MK_RBUTTON | MK_SHIFT, point), DROPEFFECT_COPY);
     EXPECT_EQ(m_tree.GetDropHighlightItem(), target);
-    EXPECT_TRUE(dropTarget.OnDrop(&m_tree, &data, DROPEFFECT_MOVE, point));
+    EXPECT_TRUE(dropTarget.OnDrop(&m_tree, &drop.data, DROPEFFECT_MOVE, point));
     EXPECT_TRUE(InFolder("target"));
     EXPECT_TRUE(SourcesIntact());
     EXPECT_EQ(m_tree.GetDropHighlightItem(), nullptr);
 }
 
-TEST_F(ShellTreeDropTest, DropOnAReadOnlyFolderDoesNothing)
+// Points the drop target refuses: one where no item is, and a folder marked read-only (where the
+// system keeps that mark on folders).
+TEST_F(ShellTreeDropTest, DropWhereThePointWasRefusedLandsNowhere)
 {
-    ASSERT_TRUE(SetFileAttributesA((m_dir / "locked").c_str(), FILE_ATTRIBUTE_READONLY));
-    if ((GetFileAttributesA((m_dir / "locked").c_str()) & FILE_ATTRIBUTE_READONLY) == 0)
-        GTEST_SKIP() << "this system keeps no read-only mark on folders";
-    const HTREEITEM locked = Child("locked");
-    ASSERT_NE(locked, nullptr);
-    COleDataSource source;
-    source.CacheGlobalData(CF_HDROP, CDragDropList::MakeDropBlock(PathList(Sources())));
-    COleDataObject data;
-    data.Attach(source.GetDataObject(), FALSE);
+    DropData drop(Sources());
     CTreeDropTarget& dropTarget = m_tree.GetDropTarget();
-    const CPoint point = PointOf(locked);
-    EXPECT_EQ(dropTarget.OnDragOver(&m_tree, &data, 0, point), DROPEFFECT_NONE);
-    EXPECT_EQ(m_tree.GetDropHighlightItem(), nullptr);
-    // Even a drop that arrives anyway lands nowhere (not in the selected folder either).
-    dropTarget.OnDrop(&m_tree, &data, DROPEFFECT_COPY, point);
+    std::vector<CPoint> refused = {CPoint(-5, -5)};
+    SetFileAttributesA((m_dir / "locked").c_str(), FILE_ATTRIBUTE_READONLY);
+    if ((GetFileAttributesA((m_dir / "locked").c_str()) & FILE_ATTRIBUTE_READONLY) != 0)
+        refused.push_back(PointOf(Child("locked")));
+    for (const CPoint& point : refused) {
+        EXPECT_EQ(dropTarget.OnDragOver(&m_tree, &drop.data, 0, point), DROPEFFECT_NONE);
+        EXPECT_EQ(m_tree.GetDropHighlightItem(), nullptr);
+        // A drop that arrives anyway lands nowhere, not in the selected folder either.
+        dropTarget.OnDrop(&m_tree, &drop.data, DROPEFFECT_COPY, point);
+    }
     EXPECT_FALSE(IsFile(m_dir / "locked\\plan.dwg"));
     EXPECT_FALSE(IsFile(m_dir / "plan.dwg"));
     EXPECT_TRUE(SourcesIntact());

@@ -12,6 +12,7 @@
 #include "render/workers/WorkerAppState.h"
 #include "tests/browser/ShellTreeTestKit.h"
 #include "tests/support/TestSupport.h"
+#include "tests/ui/ListTestWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -28,16 +29,8 @@ namespace
 {
 // The tree's parent: passes WM_DEVICECHANGE down as a frame does (the system tells only
 // top-level windows), and reflects the tree's notifications to it.
-class CTreeTestOwner : public CWnd
+class CTreeTestOwner : public CListTestOwner
 {
-public:
-    BOOL CreateOwner(int cx, int cy)
-    {
-        return CreateEx(0, AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW),
-                                               reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)),
-                        "Tree test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, cx, cy, nullptr, nullptr);
-    }
-
 protected:
     BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData)
     {
@@ -47,7 +40,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-BEGIN_MESSAGE_MAP(CTreeTestOwner, CWnd)
+BEGIN_MESSAGE_MAP(CTreeTestOwner, CListTestOwner)
     ON_WM_DEVICECHANGE()
 END_MESSAGE_MAP()
 
