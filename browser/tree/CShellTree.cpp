@@ -101,13 +101,14 @@ void CShellTree::DeleteChildren(HTREEITEM parent)
     }
 }
 
-bool CShellTree::PassesDriveRule(IShellFolder* folder, LPCITEMIDLIST relative,
-                                 const std::vector<DriveEntry>* drives) const
+bool CShellTree::PassesDriveRule(IShellFolder* folder, LPCITEMIDLIST parentAbsolute, LPCITEMIDLIST relative,
+                                 const std::vector<DriveEntry>& drives) const
 {
     char parsing[MAX_PATH] = {};
-    if (!GetName(folder, relative, SHGDN_FORPARSING, parsing) || !IsDriveRootPath(parsing))
+    if (PidlBytes::ItemCount(parentAbsolute) > 1 || !GetName(folder, relative, SHGDN_FORPARSING, parsing) ||
+        !IsDriveRootPath(parsing))
         return true;
-    return drives != nullptr && DriveListHasRoot(*drives, parsing);
+    return DriveListHasRoot(drives, parsing);
 }
 
 bool CShellTree::InsertFolderItem(IShellFolder* folder, LPCITEMIDLIST parentAbsolute, HTREEITEM parent,
@@ -156,7 +157,8 @@ void CShellTree::FillChildren(IShellFolder* folder, LPCITEMIDLIST absolute, HTRE
         if (FAILED(folder->GetAttributesOf(1, one, &attributes)))
             attributes = 0;
         attributes &= kItemAttributes;
-        const bool shown = (attributes & SFGAO_FILESYSANCESTOR) != 0 && PassesDriveRule(folder, relative, &drives);
+        const bool shown =
+            (attributes & SFGAO_FILESYSANCESTOR) != 0 && PassesDriveRule(folder, absolute, relative, drives);
         const bool inserted = !shown || InsertFolderItem(folder, absolute, parent, relative, attributes);
         PidlBytes::Free(relative);
         if (!inserted)

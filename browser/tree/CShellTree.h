@@ -99,7 +99,10 @@ protected:
     bool InsertFolderItem(IShellFolder* folder, LPCITEMIDLIST parentAbsolute, HTREEITEM parent,
                           LPCITEMIDLIST relative, ULONG attributes);
     // Whether an item passes the drive-list rule: a drive root shows only when it is listed.
-    bool PassesDriveRule(IShellFolder* folder, LPCITEMIDLIST relative, const std::vector<DriveEntry>* drives) const;
+    // Drives sit at the top two levels (the desktop and the computer folder): deeper folders
+    // are not asked for their names.
+    bool PassesDriveRule(IShellFolder* folder, LPCITEMIDLIST parentAbsolute, LPCITEMIDLIST relative,
+                         const std::vector<DriveEntry>& drives) const;
     void UpdateFolderWatch();
     void ShowContextMenu(HTREEITEM hItem, CPoint screen);
     void ArmSelection(const CShellTreeItem& record);

@@ -134,7 +134,7 @@ void CShellTree::MergeChildren(HTREEITEM hItem)
         for (int n = 0; n < kMaxItems && items->Next(1, &relative, &fetched) == S_OK && fetched == 1; ++n) {
             OwnedPidl owned(relative);
             // A drive that left the drive list goes like a vanished folder.
-            if (!PassesDriveRule(folder, relative, &drives))
+            if (!PassesDriveRule(folder, absolute, relative, drives))
                 continue;
             const auto it = present.find(relative);
             if (it != present.end())

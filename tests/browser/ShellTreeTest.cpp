@@ -8,6 +8,9 @@
 #include "browser/tree/CShellTreeItem.h"
 #include "browser/tree/TreeMessages.h"
 #include "framework/AfxWin.h"
+#include "framework/CMenu.h"
+#include "framework/COleDataObject.h"
+#include "framework/ModalSeam.h"
 #include "framework/Prompt.h"
 #include "render/workers/WorkerAppState.h"
 #include "tests/browser/ShellTreeTestKit.h"
@@ -18,6 +21,7 @@
 
 #include <dbt.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -45,6 +49,19 @@ BEGIN_MESSAGE_MAP(CTreeTestOwner, CListTestOwner)
 END_MESSAGE_MAP()
 
 using Names = std::set<std::string>;
+
+// The tree with its drag loop answered by the test instead of a mouse.
+class CTestTree : public CShellTree
+{
+public:
+    std::function<DROPEFFECT(COleDataSource&, DWORD)> dragLoop;
+
+protected:
+    DROPEFFECT RunDragLoop(COleDataSource& source, DWORD dwAllowed) override
+    {
+        return dragLoop ? dragLoop(source, dwAllowed) : DROPEFFECT_NONE;
+    }
+};
 
 class ShellTreeTest : public ::testing::Test
 {
@@ -125,7 +142,7 @@ protected:
     orvo::test::TempDir m_dir;
     CTreeTestOwner m_owner;
     RecordingList m_list;
-    CShellTree m_tree;
+    CTestTree m_tree;
 };
 
 TEST_F(ShellTreeTest, SelectsAFolderAndShowsOnlyListedDrives)
@@ -327,6 +344,90 @@ TEST_F(ShellTreeTest, RenameChangesTheEditedItemOnlyAndItsLastComponent)
     EXPECT_EQ(m_owner.SendMessage(WM_NOTIFY, 108, reinterpret_cast<LPARAM>(&info)), FALSE);
     EXPECT_FALSE(m_tree.RenameItem(x, "..\\escaped"));
     EXPECT_TRUE(IsFolder(Dir("x")));
+}
+
+TEST_F(ShellTreeTest, RightClickSelectsTheItemAndShowsItsShellMenuExceptWhileDragging)
+{
+    ASSERT_TRUE(MakeFolders(Dir(), {"a", "b"}));
+    MakeTree();
+    Select(Dir());
+    const HTREEITEM a = ItemOf(Dir("a"));
+    Select(Dir("b"));
+    int menus = 0;
+    int menuItems = 0;
+    CModalHandlerScope modal([&](const ModalRequest& request) -> INT_PTR {
+        if (request.kind == ModalKind::PopupMenu && request.pMenu != nullptr) {
+            ++menus;
+            menuItems = request.pMenu->GetMenuItemCount();
+        }
+        return 0;
+    });
+    auto rightClick = [&](HTREEITEM item) {
+        CRect rect;
+        m_tree.EnsureVisible(item);
+        m_tree.GetItemRect(item, &rect, TRUE);
+        CPoint point = rect.CenterPoint();
+        m_tree.ClientToScreen(&point);
+        SetCursorPos(point.x, point.y);
+        NMHDR header = {m_tree.m_hWnd, 108, static_cast<UINT>(NM_RCLICK)};
+        m_owner.SendMessage(WM_NOTIFY, 108, reinterpret_cast<LPARAM>(&header));
+    };
+    rightClick(a);
+    EXPECT_EQ(m_tree.GetSelectedItem(), a);
+    EXPECT_EQ(menus, 1);
+    EXPECT_GT(menuItems, 0);
+    // During the tree's own drag a right click does nothing.
+    const HTREEITEM b = ItemOf(Dir("b"));
+    m_tree.dragLoop = [&](COleDataSource&, DWORD) {
+        rightClick(b);
+        return DROPEFFECT_NONE;
+    };
+    NMTREEVIEWA drag = {};
+    drag.hdr = {m_tree.m_hWnd, 108, static_cast<UINT>(TVN_BEGINDRAGA)};
+    drag.itemNew.hItem = a;
+    m_owner.SendMessage(WM_NOTIFY, 108, reinterpret_cast<LPARAM>(&drag));
+    EXPECT_EQ(menus, 1);
+    EXPECT_EQ(m_tree.GetSelectedItem(), a);
+}
+
+TEST_F(ShellTreeTest, DragOffersTheFolderAndRefreshesAfterACopyOrMove)
+{
+    ASSERT_TRUE(MakeFolders(Dir(), {"a"}));
+    MakeTree();
+    const HTREEITEM a = Select(Dir("a"));
+    WaitFor([] { return false; }, 300);
+    std::vector<std::string> offered;
+    DWORD allowed = 0;
+    bool dragging = false;
+    m_tree.dragLoop = [&](COleDataSource& source, DWORD dwAllowed) {
+        allowed = dwAllowed;
+        dragging = m_tree.IsDragging();
+        COleDataObject data;
+        data.Attach(source.GetDataObject(), FALSE);
+        CStringList names;
+        HGLOBAL block = data.GetGlobalData(CF_HDROP);
+        CFileDropTarget::CollectFileNames(block, names);
+        GlobalFree(block);
+        for (POSITION pos = names.GetHeadPosition(); pos != nullptr;)
+            offered.push_back(std::string(names.GetNext(pos)));
+        return DROPEFFECT_COPY;
+    };
+    NMTREEVIEWA drag = {};
+    drag.hdr = {m_tree.m_hWnd, 108, static_cast<UINT>(TVN_BEGINDRAGA)};
+    drag.itemNew.hItem = a;
+    m_owner.SendMessage(WM_NOTIFY, 108, reinterpret_cast<LPARAM>(&drag));
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_TRUE(SamePath(offered[0].c_str(), Dir("a")));
+    EXPECT_EQ(allowed, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_MOVE));
+    EXPECT_TRUE(dragging);
+    EXPECT_FALSE(m_tree.IsDragging());
+    // A copy or move was done: the tree reads its open folders again.
+    EXPECT_TRUE(m_tree.GetWatchSignal().posted.load());
+    // An item without a file-system folder offers nothing.
+    offered.clear();
+    drag.itemNew.hItem = MyComputer();
+    m_owner.SendMessage(WM_NOTIFY, 108, reinterpret_cast<LPARAM>(&drag));
+    EXPECT_TRUE(offered.empty());
 }
 
 struct MissingCase
