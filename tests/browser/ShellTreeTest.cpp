@@ -430,6 +430,25 @@ TEST_F(ShellTreeTest, DragOffersTheFolderAndRefreshesAfterACopyOrMove)
     EXPECT_TRUE(offered.empty());
 }
 
+TEST_F(ShellTreeTest, SelectingAFolderThatIsGoneRemovesIt)
+{
+    ASSERT_TRUE(MakeFolders(Dir(), {"gone", "file", "stays"}));
+    MakeTree();
+    const HTREEITEM dir = Select(Dir());
+    const HTREEITEM gone = m_tree.FindChildByName(dir, "gone");
+    const HTREEITEM file = m_tree.FindChildByName(dir, "file");
+    ASSERT_TRUE(gone && file);
+    // Changed behind the tree's back (no message is handled before the selection).
+    ASSERT_TRUE(RemoveDirectoryA(Dir("gone").c_str()));
+    ASSERT_TRUE(RemoveDirectoryA(Dir("file").c_str()));
+    ASSERT_TRUE(orvo::test::WriteFileBytes(Dir("file"), "x", 1));
+    m_tree.SelectItem(gone);
+    m_tree.SelectItem(file);
+    EXPECT_EQ(m_tree.FindChildByName(dir, "gone"), nullptr);
+    EXPECT_EQ(m_tree.FindChildByName(dir, "file"), nullptr);
+    EXPECT_NE(m_tree.FindChildByName(dir, "stays"), nullptr);
+}
+
 struct MissingCase
 {
     const char* name;
