@@ -10,7 +10,7 @@ namespace
 // How long one wait lasts before the closing flag is looked at again.
 constexpr DWORD kPollMs = 1000;
 
-HANDLE WINAPI StartThread(LPTHREAD_START_ROUTINE proc, void* param)
+HANDLE StartThread(LPTHREAD_START_ROUTINE proc, void* param)
 {
     return CreateThread(nullptr, 0, proc, param, 0, nullptr);
 }
