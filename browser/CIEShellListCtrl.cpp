@@ -4,6 +4,8 @@
 #include "app/core/CDrawingFileType.h"
 #include "browser/CPIDL.h"
 #include "browser/CShellPidl.h"
+#include "browser/ShellGlobals.h"
+#include "browser/tree/TreeMessages.h"
 
 #include <algorithm>
 #include <string>
@@ -15,6 +17,7 @@ BEGIN_MESSAGE_MAP(CIEShellListCtrl, CUIODListCtrl)
     ON_MESSAGE(WM_SHELLLIST_FOLDERPATH, &CIEShellListCtrl::OnFolderPathQuery)
     ON_MESSAGE(WM_SETTINGCHANGE, &CIEShellListCtrl::OnSettingChange)
     ON_MESSAGE(WM_SHELLLIST_CHANGED, &CIEShellListCtrl::OnFolderChanged)
+    ON_MESSAGE(WM_TREE_SHOWFOLDER, &CIEShellListCtrl::OnTreeShowFolder)
     ON_WM_TIMER()
     ON_MESSAGE(0x800A, &CIEShellListCtrl::OnThumbnailFinished)
     ON_MESSAGE(0x8014, &CIEShellListCtrl::OnInterimPicture)
@@ -112,6 +115,31 @@ BOOL CIEShellListCtrl::SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder)
     if (m_watch)
         m_watch->WatchFolder(m_folderPath, m_viewType == kDetails);
     return TRUE;
+}
+
+BOOL CIEShellListCtrl::BrowseFolder(LPCITEMIDLIST absolute)
+{
+    IShellFolder* desktop = ShellGlobals::Get().desktop;
+    if (!absolute || !desktop)
+        return FALSE;
+    IShellFolder* folder = nullptr;
+    if (PidlBytes::ItemCount(absolute) == 0) {
+        folder = desktop;
+        folder->AddRef();
+    } else if (FAILED(desktop->BindToObject(absolute, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder)))) {
+        return FALSE;
+    }
+    const BOOL shown = SetFolder(absolute, folder);
+    folder->Release();
+    return shown;
+}
+
+LRESULT CIEShellListCtrl::OnTreeShowFolder(WPARAM, LPARAM lParam)
+{
+    // The tree posted a copy of the folder's list: it is this list's to free.
+    CPIDL folder;
+    folder.Attach(reinterpret_cast<LPITEMIDLIST>(lParam));
+    return BrowseFolder(folder.Get());
 }
 
 void CIEShellListCtrl::ClearItems()

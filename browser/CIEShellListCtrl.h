@@ -41,6 +41,8 @@ public:
     BOOL SetFolderPath(const char* path);
     // Binds to a folder given by its absolute list (held as a copy) and its bound interface.
     BOOL SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder);
+    // Binds to a folder given by its absolute list alone (empty: the desktop).
+    BOOL BrowseFolder(LPCITEMIDLIST absolute);
     // With rebuild every row is made again, otherwise the rows are merged.
     void Refresh(BOOL sort, BOOL rebuild);
     void RefreshFromFolder(BOOL sort);
@@ -93,6 +95,8 @@ protected:
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnThumbnailFinished(WPARAM wParam, LPARAM lParam);
     LRESULT OnFolderChanged(WPARAM wParam, LPARAM lParam);
+    // The folder tree's settled selection (WM_TREE_SHOWFOLDER): lParam a list this list frees.
+    LRESULT OnTreeShowFolder(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnInterimPicture(WPARAM wParam, LPARAM lParam);
     BOOL OnItemPrePaint(NMLVCUSTOMDRAW* pCustomDraw, LRESULT* pResult) override;

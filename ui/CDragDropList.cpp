@@ -1,10 +1,9 @@
 #include "ui/CDragDropList.h"
 
 #include "framework/AfxWin.h"
+#include "ui/ShellFileOperation.h"
 
 #include <shellapi.h>
-
-#include <string>
 
 BEGIN_MESSAGE_MAP(CDragDropList, CListCtrl)
     ON_WM_CREATE()
@@ -177,33 +176,10 @@ BOOL CDragDropList::DropFiles(const CStringList& files, DROPEFFECT effect)
 {
     if (files.IsEmpty())
         return FALSE;
-    CString folder = m_nDropTargetRow == -1 ? GetFolderPath() : GetItemPath(m_nDropTargetRow);
-    // No folder to drop into: the files would land in whatever the current folder happens to be.
+    const CString folder = m_nDropTargetRow == -1 ? GetFolderPath() : GetItemPath(m_nDropTargetRow);
     if (folder.IsEmpty())
         return FALSE;
-    if (folder.Right(1) != "\\")
-        folder += "\\";
-    std::string from;
-    std::string to;
-    for (POSITION pos = files.GetHeadPosition(); pos != nullptr;) {
-        const CString& path = files.GetNext(pos);
-        const int nSlash = path.ReverseFind('\\');
-        from.append(path, static_cast<size_t>(path.GetLength()));
-        from.push_back('\0');
-        to.append(folder, static_cast<size_t>(folder.GetLength()));
-        const CString name = path.Mid(nSlash + 1);
-        to.append(name, static_cast<size_t>(name.GetLength()));
-        to.push_back('\0');
-    }
-    from.push_back('\0');
-    to.push_back('\0');
-    SHFILEOPSTRUCTA op = {};
-    op.hwnd = m_hWnd;
-    op.wFunc = effect == DROPEFFECT_MOVE ? FO_MOVE : FO_COPY;
-    op.pFrom = from.c_str();
-    op.pTo = to.c_str();
-    op.fFlags = FOF_MULTIDESTFILES;
-    const BOOL bDone = SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted;
+    const BOOL bDone = ShellFileOperation::CopyOrMove(m_hWnd, files, folder, effect == DROPEFFECT_MOVE);
     ClearDropHighlight();
     return bDone;
 }
