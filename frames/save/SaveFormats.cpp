@@ -5,6 +5,7 @@
 #include "engine/rkui/RkUI.h"
 #include "framework/CRegKey.h"
 #include "framework/Prompt.h"
+#include "res/resource.h"
 
 #include <algorithm>
 
@@ -27,13 +28,13 @@ const DrawingSaveFormat kDrawing[kDrawingFormats] = {
 };
 
 const RasterSaveFormat kRaster[kRasterFormats] = {
-    {61298, "Windows Bitmap file(*.bmp)", "*.BMP", ".bmp"},
-    {61299, "Jpeg file(*.jpg)", "*.JPG", ".jpg"},
-    {61300, "gif file(*.gif)", "*.GIF", ".gif"},
-    {61301, "pcx file(*.pcx)", "*.PCX", ".pcx"},
-    {61302, "Tiff file(*.tif)", "*.TIF", ".tif"},
-    {61303, "png file(*.png)", "*.PNG", ".png"},
-    {61306, "tga file(*.tga)", "*.TGA", ".tga"},
+    {IDS_SAVE_BMP, "Windows Bitmap file(*.bmp)", "*.BMP", ".bmp"},
+    {IDS_SAVE_JPG, "Jpeg file(*.jpg)", "*.JPG", ".jpg"},
+    {IDS_SAVE_GIF, "gif file(*.gif)", "*.GIF", ".gif"},
+    {IDS_SAVE_PCX, "pcx file(*.pcx)", "*.PCX", ".pcx"},
+    {IDS_SAVE_TIF, "Tiff file(*.tif)", "*.TIF", ".tif"},
+    {IDS_SAVE_PNG, "png file(*.png)", "*.PNG", ".png"},
+    {IDS_SAVE_TGA, "tga file(*.tga)", "*.TGA", ".tga"},
 };
 
 } // namespace
