@@ -49,9 +49,12 @@ std::vector<std::string> Paths(const CStringList& files)
     return paths;
 }
 
+// Only drawings become blocks: AutoCAD would refuse a raster file and take the numbers that
+// follow as answers to other prompts.
 bool KnownDrawing(const std::string& path)
 {
-    return GetDrawingFileInfo(path.c_str(), nullptr);
+    CDrawingFileInfo row;
+    return GetDrawingFileInfo(path.c_str(), &row) && row.IsDrawing();
 }
 
 } // namespace
