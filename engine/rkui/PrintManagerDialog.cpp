@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace RkUI {
@@ -147,7 +148,9 @@ BOOL PrintManagerDialog::OnInitDialog()
     const double mm = PageOf(chosen.empty() && !printers.empty() ? printers[0] : chosen, page)
                           ? m_record.scale * kMillimetresPerInch / page.dpi
                           : 1.0;
-    ::SetDlgItemTextA(m_hWnd, kScale, NumberFieldsDialog::Text(mm).c_str());
+    char text[32] = {};
+    std::snprintf(text, sizeof text, "%.4g", mm);
+    ::SetDlgItemTextA(m_hWnd, kScale, text);
     UpdateStates();
     return TRUE;
 }
