@@ -21,11 +21,10 @@ CString CDrawingSaveAs::InitialName(int index) const
 
 SaveAsResult CDrawingSaveAs::Run()
 {
-    const int remembered = ReadRememberedFormat(kVectorFormatValue, kDrawingFormats);
-    int chosen = remembered;
     CString path;
-    if (showDwgSaveDialog(0, 0, InitialName(remembered), 2, DrawingSaveFilter(), 0, m_owner,
-                          &OnSaveTypeChangedDrawing, remembered, &chosen, &path) != 1)
+    int chosen = 1;
+    if (!AskSaveTarget(kVectorFormatValue, kDrawingFormats, [this](int index) { return InitialName(index); },
+                       DrawingSaveFilter(), m_owner, &OnSaveTypeChangedDrawing, path, chosen))
         return SaveAsResult::Cancelled;
     return SaveTo(path, chosen);
 }

@@ -23,11 +23,10 @@ CString CImageSaveAs::InitialName(int index) const
 
 SaveAsResult CImageSaveAs::Run()
 {
-    const int remembered = ReadRememberedFormat(kRasterFormatValue, kRasterFormats);
-    int chosen = remembered;
     CString path;
-    if (showDwgSaveDialog(0, 0, InitialName(remembered), 2, RasterSaveFilter(), 0, m_owner,
-                          &OnSaveTypeChangedImage, remembered, &chosen, &path) != 1)
+    int chosen = 1;
+    if (!AskSaveTarget(kRasterFormatValue, kRasterFormats, [this](int index) { return InitialName(index); },
+                       RasterSaveFilter(), m_owner, &OnSaveTypeChangedImage, path, chosen))
         return SaveAsResult::Cancelled;
     return SaveTo(path, chosen);
 }

@@ -124,3 +124,12 @@ bool ConfirmReplacingShownFile(const CString& target, const CString& shown)
                 static_cast<LPCSTR>(target));
     return AfxMessageBox(text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
+
+bool AskSaveTarget(const char* valueName, int kinds, const std::function<CString(int)>& initialName,
+                   const CString& filter, CWnd* owner, RkUI::SaveTypeCallback callback, CString& path, int& chosen)
+{
+    const int remembered = ReadRememberedFormat(valueName, kinds);
+    chosen = remembered;
+    return showDwgSaveDialog(0, 0, initialName(remembered), 2, filter, 0, owner, std::move(callback), remembered,
+                             &chosen, &path) == 1;
+}

@@ -4,6 +4,7 @@
 // Index: DrawingSaveFormat, RasterSaveFormat and the functions over them.
 #pragma once
 
+#include "engine/rkui/DwgSaveDialog.h"
 #include "framework/Afx.h"
 
 struct DrawingSaveFormat
@@ -57,3 +58,8 @@ enum class SaveAsResult
 // Saving over the file that is shown replaces the source with a converted copy: the user is
 // asked first. True to go on (always when target is another file).
 bool ConfirmReplacingShownFile(const CString& target, const CString& shown);
+
+// The save dialog over filter, starting on the kind remembered under valueName (1..kinds) with
+// the name initialName gives for it; false when the user cancelled.
+bool AskSaveTarget(const char* valueName, int kinds, const std::function<CString(int)>& initialName,
+                   const CString& filter, CWnd* owner, RkUI::SaveTypeCallback callback, CString& path, int& chosen);
