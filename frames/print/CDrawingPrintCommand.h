@@ -20,6 +20,9 @@ public:
     using PrinterSetup = std::function<void(CDrawingPrinter&)>;
 
     CDrawingPrintCommand();
+    // The record points into itself (its chosen window): not to be copied.
+    CDrawingPrintCommand(const CDrawingPrintCommand&) = delete;
+    CDrawingPrintCommand& operator=(const CDrawingPrintCommand&) = delete;
 
     // The Print command (32827) while a drawing is shown.
     void OnFilePrint(CDrawingPrintView& view);

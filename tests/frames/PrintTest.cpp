@@ -24,7 +24,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -161,6 +165,77 @@ TEST_F(Printing, DrawingPrintsToThePostScriptPrinter)
     // The drawing looks as before: colour mode and view.
     EXPECT_EQ(m_drawing->GetColorMode(), 1);
     EXPECT_EQ(m_drawing->OutputWidth(), kViewWidth);
+}
+
+// The points of the job's paths ("x y moveto" / "x y lineto", device pixels of the page).
+std::vector<POINT> PathPoints(const std::string& ps)
+{
+    std::vector<POINT> points;
+    std::istringstream in(ps);
+    for (std::string line; std::getline(in, line);) {
+        long x = 0, y = 0;
+        char op[16] = {};
+        if (std::sscanf(line.c_str(), "%ld %ld %15s", &x, &y, op) == 3 &&
+            (std::strcmp(op, "moveto") == 0 || std::strcmp(op, "lineto") == 0))
+            points.push_back(POINT{x, y});
+    }
+    return points;
+}
+
+// A DWG sample fitted on the page upright and turned a quarter: its line work lies on the page
+// and fills it across one side; the drawing's view is as before.
+TEST_F(Printing, DwgSampleIsFittedOnThePageInBothOrientations)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    RequirePrinter();
+    DrawingPtr sample(CDrawing::CreateDrawing(0));
+    ASSERT_EQ(sample->Open((samples + "\\dwg\\sample_2000.dwg").c_str(), ""), 0);
+    sample->SetOutputSize(kViewWidth, kViewHeight);
+    sample->ZoomExtents(0, 0, 1.05);
+    double before[3] = {};
+    sample->PixelToWorld(10, 10, before);
+    PrintWindowRecord window;
+    sample->PixelToWorld(0, kViewHeight, window.corner1);
+    sample->PixelToWorld(kViewWidth, 0, window.corner2);
+    sample->GetViewWorldSize(&window.width, &window.height);
+    RkUI::PrintManagerDialog::Page page;
+    ASSERT_TRUE(RkUI::PrintManagerDialog::PageOf(orvo::test::kTestPrinterName, page));
+    for (short orientation : {0, 1}) {
+        SCOPED_TRACE(orientation);
+        PrintRecord record;
+        record.orientation = orientation;
+        RkUI::PrintManagerDialog::FitToPage(window, page, record);
+        const std::string job = m_dir / ("sample" + std::to_string(orientation) + ".ps");
+        CDrawingPrinter printer(*sample, nullptr, RGB(0, 0, 0));
+        printer.SetPrinterDcFactory(&orvo::test::CreateTestPrinterDC);
+        printer.SetJobOutput(job.c_str());
+        EXPECT_EQ(printer.PrintDrawing(window, record.scale, 0, record.placement1, record.placement2, orientation, 0, 0),
+                  CDrawingPrinter::Result::Printed);
+        const std::string ps = ReadText(job);
+        EXPECT_NE(ps.find("Orvo Kestal - sample_2000.dwg"), std::string::npos);
+        const std::vector<POINT> points = PathPoints(ps);
+        ASSERT_GT(points.size(), 200u);
+        RECT box = {points[0].x, points[0].y, points[0].x, points[0].y};
+        for (const POINT& p : points) {
+            box.left = std::min(box.left, p.x);
+            box.top = std::min(box.top, p.y);
+            box.right = std::max(box.right, p.x);
+            box.bottom = std::max(box.bottom, p.y);
+        }
+        EXPECT_GE(box.left, -1);
+        EXPECT_GE(box.top, -1);
+        EXPECT_LE(box.right, page.width + 1);
+        EXPECT_LE(box.bottom, page.height + 1);
+        // Fitted and centred: the view's drawing sits in the middle of the page, large.
+        EXPECT_LT(std::abs(box.left - (page.width - box.right)), page.width / 20);
+        EXPECT_LT(std::abs(box.top - (page.height - box.bottom)), page.height / 20);
+        EXPECT_GT(std::max(box.right - box.left, box.bottom - box.top), page.width / 2);
+        double after[3] = {};
+        sample->PixelToWorld(10, 10, after);
+        EXPECT_DOUBLE_EQ(after[0], before[0]);
+        EXPECT_DOUBLE_EQ(after[1], before[1]);
+    }
+    EXPECT_TRUE(m_prompts.empty());
 }
 
 TEST_F(Printing, PageOriginFollowsTheOrientation)
