@@ -3,6 +3,7 @@
 // print manager answered through the modal seam (print, pick a window, close), print to file in
 // each picture format, a printer that refuses a step, and a raster image through the print
 // dialog.
+#include "engine/rkio/EngineState.h"
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/PrintManagerDialog.h"
 #include "engine/rkui/RkUI.h"
@@ -284,7 +285,8 @@ TEST_F(Printing, PrintToFileWritesEachPictureFormat)
         EXPECT_GT(white, 5000);  // on white paper
     }
     EXPECT_TRUE(m_prompts.empty());
-    // The view's background is given back to the engine.
+    // The view's background is given back to the engine, the view to the drawing.
+    EXPECT_EQ(RkIo::EngineState::Instance().Background(), RGB(0, 0, 0));
     EXPECT_EQ(m_drawing->OutputWidth(), kViewWidth);
 }
 
@@ -499,6 +501,23 @@ TEST_F(Printing, PrintManagerRefusesPaperWithoutAPrinterAndBadSizes)
     command.OnFilePrint(view);
     ASSERT_GE(m_prompts.size(), 1u);
     EXPECT_NE(m_prompts[0].find("picture size"), std::string::npos);
+}
+
+TEST(PrintFileName, AskedInASaveDialogStartingOnTheDrawingsName)
+{
+    CModalHandlerScope dialog([](const ModalRequest& r) -> INT_PTR {
+        auto* file = dynamic_cast<CFileDialog*>(r.pCommonDialog);
+        if (!file)
+            return IDCANCEL;
+        EXPECT_STREQ(file->m_ofn.lpstrFile, "plan.v2");
+        EXPECT_TRUE(file->m_ofn.Flags & OFN_OVERWRITEPROMPT);
+        file->SetPathName("C:\\out\\plan");
+        file->m_ofn.nFilterIndex = 3;
+        return IDOK;
+    });
+    EXPECT_STREQ(AskPrintFileName(nullptr, "plan.v2"), "C:\\out\\plan.gif");
+    CModalHandlerScope cancel([](const ModalRequest&) -> INT_PTR { return IDCANCEL; });
+    EXPECT_TRUE(AskPrintFileName(nullptr, "plan").IsEmpty());
 }
 
 TEST(PrintFileName, FilterOffersGifAndNamesGetTheChosenExtension)
