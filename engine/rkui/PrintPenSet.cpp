@@ -1,8 +1,10 @@
 #include "engine/rkui/PrintPenSet.h"
 
 #include "engine/rkio/EngineState.h"
+#include "framework/CommonDialogs.h"
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace RkUI {
@@ -10,6 +12,49 @@ namespace RkUI {
 PrintPenSet::PrintPenSet()
 {
     Reset();
+}
+
+PrintPenSet::~PrintPenSet() = default;
+
+CPrintDialog& PrintPenSet::getPrintSetDlg()
+{
+    if (!m_printDialog)
+        m_printDialog = std::make_unique<CPrintDialog>(FALSE);
+    return *m_printDialog;
+}
+
+// The dialog's device names, as the print dialog would leave them: driver "WINSPOOL", the
+// printer, no port (the spooler knows it). No device mode: the printer's own defaults.
+bool PrintPenSet::SelectPrinter(const std::string& name)
+{
+    if (name.empty())
+        return false;
+    const char driver[] = "WINSPOOL";
+    const std::size_t bytes = sizeof(DEVNAMES) + sizeof driver + name.size() + 2;
+    HGLOBAL names = ::GlobalAlloc(GHND, bytes);
+    if (!names)
+        return false;
+    auto* dn = static_cast<DEVNAMES*>(::GlobalLock(names));
+    char* text = reinterpret_cast<char*>(dn);
+    dn->wDriverOffset = sizeof(DEVNAMES);
+    std::memcpy(text + dn->wDriverOffset, driver, sizeof driver);
+    dn->wDeviceOffset = static_cast<WORD>(dn->wDriverOffset + sizeof driver);
+    std::memcpy(text + dn->wDeviceOffset, name.c_str(), name.size() + 1);
+    dn->wOutputOffset = static_cast<WORD>(dn->wDeviceOffset + name.size() + 1);
+    ::GlobalUnlock(names);
+    CPrintDialog& dialog = getPrintSetDlg();
+    if (dialog.m_pd.hDevNames)
+        ::GlobalFree(dialog.m_pd.hDevNames);
+    if (dialog.m_pd.hDevMode)
+        ::GlobalFree(dialog.m_pd.hDevMode);
+    dialog.m_pd.hDevNames = names;
+    dialog.m_pd.hDevMode = nullptr;
+    return true;
+}
+
+std::string PrintPenSet::PrinterName()
+{
+    return static_cast<const char*>(getPrintSetDlg().GetDeviceName());
 }
 
 void PrintPenSet::Reset()

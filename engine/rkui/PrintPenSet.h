@@ -4,7 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <string>
+
+class CPrintDialog;
 
 struct tagPENWIDTHS
 {
@@ -24,6 +28,9 @@ public:
     static constexpr int kPens = 256;
 
     PrintPenSet();
+    ~PrintPenSet();
+    PrintPenSet(const PrintPenSet&) = delete;
+    PrintPenSet& operator=(const PrintPenSet&) = delete;
     bool getUsePenWidth() const { return m_usePenWidth; }
     void setUsePenWidth(bool use) { m_usePenWidth = use; }
     // The table, indexed by pen number (0..255).
@@ -35,8 +42,16 @@ public:
     void Reset();
     // Hands the pens to the engine for rendering through export devices.
     void UpdatePenSetsToRkIO() const;
+    // The printer dialog that holds the chosen printer; its CreatePrinterDC makes the printing
+    // context. Made on first use (no window objects before the program runs).
+    CPrintDialog& getPrintSetDlg();
+    // Chooses the printer by name (the print manager's choice); false for an empty name.
+    bool SelectPrinter(const std::string& name);
+    // The chosen printer's name; empty when none was chosen yet.
+    std::string PrinterName();
 
 private:
+    std::unique_ptr<CPrintDialog> m_printDialog;
     bool m_usePenWidth = false;
     double m_minWidth = 1.0;
     tagPENWIDTHS m_pens[kPens];

@@ -4,6 +4,7 @@
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/LayerManagerDialog.h"
 #include "engine/rkui/NumberFieldsDialog.h"
+#include "engine/rkui/PrintManagerDialog.h"
 #include "engine/rkui/RegistryText.h"
 #include "engine/rkui/SearchManagerDialog.h"
 #include "engine/rkui/ViewPointDialog.h"
@@ -267,4 +268,46 @@ int showSearchManager(HWND owner)
         RkUI::RegistryText::Write(key, "SearchFolders", text);
     DWG_SetSearchDirectories(text.c_str());
     return IDOK;
+}
+
+namespace {
+
+// The record of the print manager between initPrintManager and releasePrintManager (the
+// interface thread's only).
+PrintRecord* g_printRecord = nullptr;
+
+} // namespace
+
+void initPrintManager(PrintRecord* record)
+{
+    g_printRecord = record;
+}
+
+int showPrintManager()
+{
+    if (!g_printRecord)
+        return 2;
+    RkUI::PrintManagerDialog dialog(*g_printRecord);
+    const INT_PTR answer = dialog.DoModal();
+    if (answer == IDOK)
+        return 1;
+    return answer == RkUI::PrintManagerDialog::kPickWindow ? 9 : 2;
+}
+
+void releasePrintManager()
+{
+    g_printRecord = nullptr;
+}
+
+int showDwgSaveDialog(int, int, const char* initialName, int, const char* filter, int, CWnd* owner,
+                      RkUI::SaveTypeCallback callback, int initialIndex, int* chosenIndex, CString* path)
+{
+    RkUI::DwgSaveDialog dialog(initialName, filter, owner, std::move(callback), initialIndex);
+    if (dialog.DoModal() != IDOK)
+        return 0;
+    if (chosenIndex)
+        *chosenIndex = dialog.ChosenIndex();
+    if (path)
+        *path = dialog.GetPathName();
+    return path && path->IsEmpty() ? 0 : 1;
 }

@@ -8,10 +8,14 @@
 #include "engine/rkui/Cursor.h"
 #include "engine/rkui/PlotStyleRecord.h"
 #include "engine/rkui/PrintPenSet.h"
+#include "engine/rkui/PrintRecord.h"
+#include "engine/rkui/DwgSaveDialog.h"
 
 #include <windows.h>
 
 class CDrawing;
+class CString;
+class CWnd;
 
 extern RkUI::CSystemInfo g_systemInfo;
 extern RkUI::Cursor g_cursor;
@@ -59,3 +63,16 @@ int showSearchManager(HWND owner);
 void SetSearchFolderPickerForTests(const char* (*picker)());
 // The search folders as stored (semicolons between them).
 const char* getSearchFolders();
+// The print manager over the caller's print record: initPrintManager hands the record in,
+// showPrintManager shows the dialog (modal, answerable through the modal seam) and answers 1 to
+// print (the record holds the choices), 2 closed, 9 pick a window; releasePrintManager forgets
+// the record. showPrintManager without a record answers 2.
+void initPrintManager(PrintRecord* record);
+int showPrintManager();
+void releasePrintManager();
+// The save dialog: the initial name, the filter ("label|*.ext|...||"), the owner, the callback
+// that gives the name for a chosen kind, the kind to start on (from 1). 1 with the chosen kind
+// and path filled when the user saved, else 0. The first, second, fourth and sixth values are
+// the library's and are passed through.
+int showDwgSaveDialog(int, int, const char* initialName, int, const char* filter, int, CWnd* owner,
+                      RkUI::SaveTypeCallback callback, int initialIndex, int* chosenIndex, CString* path);
