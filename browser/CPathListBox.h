@@ -18,6 +18,7 @@ public:
     ~CPathListBox() override;
 
     CPathManager& GetHistory() { return m_history; }
+    CPathBoxDropTarget& GetDropTarget() { return m_dropTarget; }
 
     // Reloads the history from the registry into the drop-down list.
     void ReloadList();
