@@ -57,6 +57,7 @@ public:
     void SetShowOtherFiles(bool show) { m_rules.showOtherFiles = show; }
     // Overrides the shell's own switches (the settings of the user's shell, read at creation).
     void SetShellSwitches(bool showAll, bool showSystem);
+    void SetShellShowsExtensions(bool show) { m_shellSettings.SetShowExtensions(show); }
     const CString& GetFolderPath() const { return m_folderPath; }
     CShellListItem* GetItemRecord(int row) const;
     // The row of a file name in the folder ("plan.dxf"); -1 when none.
@@ -122,6 +123,8 @@ public:
     BOOL GetSelectedFilesSizeText(CString& text) const;
     BOOL ShowExifInfo();
     void ShowContextMenuAt(int x, int y);
+    // A drag of the selected rows started with the right button (LVN_BEGINRDRAG).
+    void BeginRightDrag(int row);
     // Moves (or copies) the given files into a folder row, or the shown folder for row -1.
     BOOL MoveOrCopyIntoRow(const CStringList& paths, int row, bool move);
 

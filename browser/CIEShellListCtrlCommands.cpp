@@ -308,6 +308,7 @@ BOOL CIEShellListCtrl::SelectItemByPath(const CString& path)
         if (GetRowPath(row).CompareNoCase(path) != 0)
             continue;
         m_currentItemPath = path;
+        UnselectAll();
         SelectOnly(row);
         return TRUE;
     }
@@ -479,10 +480,15 @@ void CIEShellListCtrl::OnDropRightButton()
         MoveOrCopyIntoRow(m_droppedPaths, GetDropTargetRow(), command == kDropMenuMove);
 }
 
-void CIEShellListCtrl::OnBeginRightDrag(NMHDR* pNMHDR, LRESULT* pResult)
+void CIEShellListCtrl::BeginRightDrag(int row)
 {
     m_rightDrag = true;
-    BeginDrag(reinterpret_cast<NMLISTVIEW*>(pNMHDR)->iItem);
+    BeginDrag(row);
     m_rightDrag = false;
+}
+
+void CIEShellListCtrl::OnBeginRightDrag(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    BeginRightDrag(reinterpret_cast<NMLISTVIEW*>(pNMHDR)->iItem);
     *pResult = 0;
 }

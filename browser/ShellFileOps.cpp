@@ -43,6 +43,24 @@ bool Run(HWND owner, UINT function, const std::string& from, const std::string* 
     return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted;
 }
 
+// A change of letter case only. Some shells and file systems take the new name for the file
+// itself and leave the old spelling: go through a free temporary name, and back on failure.
+bool RenameCaseOnly(const CString& from, const CString& to)
+{
+    CString step;
+    for (int i = 0; i < 100; ++i) {
+        step.Format("%s.~%lu-%d", from.GetString(), GetCurrentProcessId(), i);
+        if (GetFileAttributesA(step) == INVALID_FILE_ATTRIBUTES)
+            break;
+    }
+    if (!MoveFileA(from, step))
+        return false;
+    if (MoveFileA(step, to))
+        return true;
+    MoveFileA(step, from);
+    return false;
+}
+
 } // namespace
 
 std::string MakeNulList(const CStringList& paths)
@@ -122,6 +140,8 @@ bool Delete(HWND owner, const CStringList& paths, bool allowUndo)
 
 bool Rename(HWND owner, const CString& from, const CString& to)
 {
+    if (from.CompareNoCase(to) == 0)
+        return RenameCaseOnly(from, to);
     CStringList one;
     one.AddTail(from);
     CStringList target;
