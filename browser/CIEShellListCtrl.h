@@ -5,6 +5,7 @@
 // numbers even where the shell's CompareIDs ignores the column.
 #pragma once
 
+#include "browser/BrowserDialogCalls.h"
 #include "browser/CFolderWatchThread.h"
 #include "browser/CellCanvas.h"
 #include "browser/CShellListItem.h"
@@ -122,6 +123,12 @@ public:
     BOOL GetSelectedPaths(CStringList& paths) const;
     BOOL GetSelectedFilesSizeText(CString& text) const;
     BOOL ShowExifInfo();
+    // Asks the save-thumbnails dialog, then exports; only in the thumbnail view with drawings,
+    // while no thumbnail is being made.
+    BOOL SaveThumbnailImages();
+    // Writes the rows' thumbnails as image files as chosen; false when the user stopped it or
+    // the target folder could not be made.
+    BOOL ExportThumbnails(const SaveThumbnailChoice& choice);
     void ShowContextMenuAt(int x, int y);
     // A drag of the selected rows started with the right button (LVN_BEGINRDRAG).
     void BeginRightDrag(int row);
@@ -198,6 +205,8 @@ private:
     void SelectOnly(int row);
     void ShowInPreview(const CString& path);
     bool ShellShowsExtensions() const;
+    bool PrepareExportFolder(const CString& folder) const;
+    void ExportRow(int row, const SaveThumbnailChoice& choice);
 
     HWND m_treeWnd = nullptr;
     CPreView* m_preview = nullptr;

@@ -37,6 +37,7 @@
 #define IDI_BOOKMARK_DELETE 186
 #define IDI_BOOKMARK_EDIT 228
 #define IDS_NO_DRAWING_FILE 61285
+#define IDS_OVERWRITE_EXISTING_FILE 61286
 // ---- end of the browser's block ----
 // ---- Options sheet (frames/options/): its five pages, their controls and texts ----
 #define IDD_OPTION_BROWSE 109

@@ -7,6 +7,9 @@
 #include "browser/ShellFileOps.h"
 #include "browser/ShellItemLaunch.h"
 #include "framework/ModalSeam.h"
+#include "imaging/CDib.h"
+#include "imaging/CRasterImage.h"
+#include "render/cache/KBMP.h"
 #include "framework/Prompt.h"
 #include "tests/app/RegistryRootScope.h"
 #include "tests/support/TestSupport.h"
@@ -14,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -537,6 +541,132 @@ TEST_F(FileCommandsTest, SteppingGoesFromDrawingToDrawingOverOtherFiles)
     EXPECT_EQ(visited.size(), 2u);
     EXPECT_EQ(m_list.GetSelectedCount(), 1u);
     EXPECT_NE(m_list.SelectPreviousFile(), nullptr);
+}
+
+// Saving thumbnails as image files.
+
+// A thumbnail of one colour, held as the cache holds it: a whole BMP file image.
+std::unique_ptr<KBMP> MakeThumbnail(const std::string& scratch, int width, int height, COLORREF color)
+{
+    CDib dib;
+    if (!dib.Create(width, height, 24))
+        return nullptr;
+    const HDC dc = dib.BeginMemDC();
+    const RECT all = {0, 0, width, height};
+    SetBkColor(dc, color);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    dib.EndMemDC();
+    if (!dib.SaveFile(scratch.c_str()))
+        return nullptr;
+    const std::string bytes = orvo::test::ReadFileBytes(scratch);
+    DeleteFileA(scratch.c_str());
+    void* image = malloc(bytes.size());
+    memcpy(image, bytes.data(), bytes.size());
+    auto picture = std::make_unique<KBMP>();
+    if (!picture->Attach(image, false))
+        return nullptr;
+    return picture;
+}
+
+class ThumbnailExportTest : public FileCommandsTest
+{
+protected:
+    void SetUp() override
+    {
+        FileCommandsTest::SetUp();
+        m_list.GetItemRecord(Row("plan.dwg"))->thumbnail = MakeThumbnail(m_dir / "t1.bmp", 40, 30, RGB(200, 20, 20));
+        m_list.GetItemRecord(Row("photo.jpg"))->thumbnail = MakeThumbnail(m_dir / "t2.bmp", 48, 36, RGB(20, 20, 200));
+    }
+    SaveThumbnailChoice Choice(int format, int overwrite = SaveThumbnailChoice::kAsk)
+    {
+        SaveThumbnailChoice choice;
+        choice.targetFolder = (m_dir / "out\\deep").c_str();
+        choice.format = format;
+        choice.overwrite = overwrite;
+        return choice;
+    }
+    // The file decoded by the imaging library as the format it claims; 0 x 0 when it does not decode.
+    static SIZE Decoded(const std::string& path, DWORD type)
+    {
+        const std::string bytes = orvo::test::ReadFileBytes(path);
+        CRasterImage image(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), type);
+        if (bytes.empty() || !image.IsValid())
+            return {0, 0};
+        return {static_cast<LONG>(image.GetWidth()), static_cast<LONG>(image.GetHeight())};
+    }
+};
+
+struct ExportCase
+{
+    int format;
+    const char* extension;
+    DWORD rasterType;
+};
+
+class ExportTable : public ThumbnailExportTest, public ::testing::WithParamInterface<ExportCase> {};
+
+TEST_P(ExportTable, EveryThumbnailBecomesAFileThatDecodes)
+{
+    const ExportCase& c = GetParam();
+    auto scope = Answer(IDOK);
+    ASSERT_TRUE(m_list.ExportThumbnails(Choice(c.format)));
+    ASSERT_EQ(m_prompts.size(), 1u) << "asked once to make the missing folder";
+    EXPECT_EQ(m_prompts[0], "The directory doesn't exist.Create it?");
+    const SIZE plan = Decoded(m_dir / (std::string("out\\deep\\plan") + c.extension), c.rasterType);
+    const SIZE photo = Decoded(m_dir / (std::string("out\\deep\\photo") + c.extension), c.rasterType);
+    EXPECT_EQ(plan.cx, 40);
+    EXPECT_EQ(plan.cy, 30);
+    EXPECT_EQ(photo.cx, 48);
+    EXPECT_EQ(photo.cy, 36);
+    EXPECT_FALSE(Exists(m_dir / (std::string("out\\deep\\notes") + c.extension))) << "no picture, no file";
+    EXPECT_FALSE(Exists(m_dir / (std::string("out\\deep\\sub") + c.extension))) << "folders are skipped";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ExportTable,
+                         ::testing::Values(ExportCase{SaveThumbnailChoice::kBmp, ".bmp", 1},
+                                           ExportCase{SaveThumbnailChoice::kJpeg, ".jpg", 3},
+                                           ExportCase{SaveThumbnailChoice::kGif, ".gif", 2}),
+                         [](const ::testing::TestParamInfo<ExportCase>& info) { return std::string(info.param.extension + 1); });
+
+TEST_F(ThumbnailExportTest, NotMakingTheFolderWritesNothing)
+{
+    auto scope = Answer(IDCANCEL);
+    EXPECT_FALSE(m_list.ExportThumbnails(Choice(SaveThumbnailChoice::kBmp)));
+    EXPECT_FALSE(Exists(m_dir / "out"));
+}
+
+TEST_F(ThumbnailExportTest, OnlySelectedRowsWhenAsked)
+{
+    CreateDirectoryA((m_dir / "out").c_str(), nullptr);
+    CreateDirectoryA((m_dir / "out\\deep").c_str(), nullptr);
+    auto scope = Answer(IDOK);
+    Select({"photo.jpg"});
+    SaveThumbnailChoice choice = Choice(SaveThumbnailChoice::kBmp);
+    choice.allRows = false;
+    ASSERT_TRUE(m_list.ExportThumbnails(choice));
+    EXPECT_TRUE(m_prompts.empty());
+    EXPECT_TRUE(Exists(m_dir / "out\\deep\\photo.bmp"));
+    EXPECT_FALSE(Exists(m_dir / "out\\deep\\plan.bmp"));
+}
+
+TEST_F(ThumbnailExportTest, AnExistingFileIsKeptNamedAgainOrReplacedAsChosen)
+{
+    CreateDirectoryA((m_dir / "out").c_str(), nullptr);
+    CreateDirectoryA((m_dir / "out\\deep").c_str(), nullptr);
+    Write("out\\deep\\plan.bmp", "mine");
+    {
+        auto scope = Answer(IDNO);
+        ASSERT_TRUE(m_list.ExportThumbnails(Choice(SaveThumbnailChoice::kBmp, SaveThumbnailChoice::kAsk)));
+        ASSERT_EQ(m_prompts.size(), 1u);
+        EXPECT_NE(m_prompts[0].find("Overwrite the exists file :"), std::string::npos);
+        EXPECT_NE(m_prompts[0].find("plan.bmp"), std::string::npos);
+        EXPECT_EQ(orvo::test::ReadFileBytes(m_dir / "out\\deep\\plan.bmp"), "mine");
+    }
+    ASSERT_TRUE(m_list.ExportThumbnails(Choice(SaveThumbnailChoice::kBmp, SaveThumbnailChoice::kNewName)));
+    EXPECT_EQ(orvo::test::ReadFileBytes(m_dir / "out\\deep\\plan.bmp"), "mine");
+    EXPECT_EQ(Decoded(m_dir / "out\\deep\\plan (2).bmp", 1).cx, 40);
+    ASSERT_TRUE(m_list.ExportThumbnails(Choice(SaveThumbnailChoice::kBmp, SaveThumbnailChoice::kReplace)));
+    EXPECT_EQ(Decoded(m_dir / "out\\deep\\plan.bmp", 1).cx, 40);
 }
 
 } // namespace
