@@ -130,6 +130,11 @@ public:
     // the target folder could not be made.
     BOOL ExportThumbnails(const SaveThumbnailChoice& choice);
     void ShowContextMenuAt(int x, int y);
+    // The browse options changed (frame message 0x80B5): "show other files" is taken when it
+    // changed or force is set, and the rows are merged again where what is shown may differ.
+    void OnBrowseOptionsChanged(BOOL refill, BOOL force);
+    // The thumbnail options changed (0x80B6): in the thumbnail view every row is made again.
+    void OnThumbnailOptionsChanged();
     // A drag of the selected rows started with the right button (LVN_BEGINRDRAG).
     void BeginRightDrag(int row);
     // Moves (or copies) the given files into a folder row, or the shown folder for row -1.

@@ -543,6 +543,30 @@ TEST_F(FileCommandsTest, SteppingGoesFromDrawingToDrawingOverOtherFiles)
     EXPECT_NE(m_list.SelectPreviousFile(), nullptr);
 }
 
+TEST_F(FileCommandsTest, OtherFilesComeAndGoWithTheBrowseOptions)
+{
+    ASSERT_GE(Row("notes.txt"), 0);
+    g_options.ShowNoneDrawingFile = false;
+    m_list.OnBrowseOptionsChanged(TRUE, FALSE);
+    EXPECT_EQ(Row("notes.txt"), -1);
+    EXPECT_GE(Row("plan.dwg"), 0);
+    g_options.ShowNoneDrawingFile = true;
+    m_list.OnBrowseOptionsChanged(TRUE, FALSE);
+    EXPECT_GE(Row("notes.txt"), 0);
+}
+
+TEST_F(FileCommandsTest, NewThumbnailOptionsMakeEveryRowAgain)
+{
+    m_list.SetViewType(CIEShellListCtrl::kThumbnails);
+    // A mark on the old record: a row made again comes with a fresh one.
+    m_list.GetItemRecord(Row("plan.dwg"))->thumbState = 7;
+    const int rows = m_list.GetItemCount();
+    m_list.OnThumbnailOptionsChanged();
+    ASSERT_GE(Row("plan.dwg"), 0);
+    EXPECT_EQ(m_list.GetItemRecord(Row("plan.dwg"))->thumbState, 0u);
+    EXPECT_EQ(m_list.GetItemCount(), rows);
+}
+
 // Saving thumbnails as image files.
 
 // A thumbnail of one colour, held as the cache holds it: a whole BMP file image.
