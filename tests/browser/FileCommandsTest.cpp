@@ -14,6 +14,7 @@
 #include "tests/app/RegistryRootScope.h"
 #include "tests/support/TestSupport.h"
 #include "tests/ui/ListTestWindow.h"
+#include "ui/CInPlaceEdit.h"
 
 #include <gtest/gtest.h>
 
@@ -277,6 +278,29 @@ INSTANTIATE_TEST_SUITE_P(Names, RenameTable,
                          [](const ::testing::TestParamInfo<RenameCase>& info) {
                              return CaseName(info.param.typed) + (info.param.showExtensions ? "_ext" : "_noext");
                          });
+
+TEST_F(FileCommandsTest, TheCellEditorRenamesAsTheLabelEditorDoes)
+{
+    auto scope = Answer(IDOK);
+    CInPlaceEdit* edit = m_list.EditCell(Row("plan.dwg"), CIEShellListCtrl::kNameColumn);
+    ASSERT_NE(edit, nullptr);
+    edit->SetWindowText("cell.dwg");
+    edit->SendMessage(WM_CHAR, VK_RETURN, 0);
+    EXPECT_EQ(orvo::test::ReadFileBytes(m_dir / "cell.dwg"), "dwg");
+    EXPECT_FALSE(Exists(m_dir / "plan.dwg"));
+    EXPECT_TRUE(m_prompts.empty());
+}
+
+TEST_F(FileCommandsTest, EscapeInTheCellEditorRenamesNothing)
+{
+    auto scope = Answer(IDOK);
+    CInPlaceEdit* edit = m_list.EditCell(Row("plan.dwg"), CIEShellListCtrl::kNameColumn);
+    ASSERT_NE(edit, nullptr);
+    edit->SetWindowText("other.dwg");
+    edit->SendMessage(WM_CHAR, VK_ESCAPE, 0);
+    EXPECT_TRUE(Exists(m_dir / "plan.dwg"));
+    EXPECT_FALSE(Exists(m_dir / "other.dwg"));
+}
 
 TEST_F(FileCommandsTest, RenamingToTheSameNameDoesNothing)
 {
