@@ -279,13 +279,21 @@ INSTANTIATE_TEST_SUITE_P(Names, RenameTable,
                              return CaseName(info.param.typed) + (info.param.showExtensions ? "_ext" : "_noext");
                          });
 
+// Types the text into the cell editor over a row's name and ends the edit with the key.
+bool TypeInCellEditor(CIEShellListCtrl& list, int row, const char* text, WPARAM key)
+{
+    CInPlaceEdit* edit = list.EditCell(row, CIEShellListCtrl::kNameColumn);
+    if (edit == nullptr)
+        return false;
+    edit->SetWindowText(text);
+    edit->SendMessage(WM_CHAR, key, 0);
+    return true;
+}
+
 TEST_F(FileCommandsTest, TheCellEditorRenamesAsTheLabelEditorDoes)
 {
     auto scope = Answer(IDOK);
-    CInPlaceEdit* edit = m_list.EditCell(Row("plan.dwg"), CIEShellListCtrl::kNameColumn);
-    ASSERT_NE(edit, nullptr);
-    edit->SetWindowText("cell.dwg");
-    edit->SendMessage(WM_CHAR, VK_RETURN, 0);
+    ASSERT_TRUE(TypeInCellEditor(m_list, Row("plan.dwg"), "cell.dwg", VK_RETURN));
     EXPECT_EQ(orvo::test::ReadFileBytes(m_dir / "cell.dwg"), "dwg");
     EXPECT_FALSE(Exists(m_dir / "plan.dwg"));
     EXPECT_TRUE(m_prompts.empty());
@@ -294,10 +302,7 @@ TEST_F(FileCommandsTest, TheCellEditorRenamesAsTheLabelEditorDoes)
 TEST_F(FileCommandsTest, EscapeInTheCellEditorRenamesNothing)
 {
     auto scope = Answer(IDOK);
-    CInPlaceEdit* edit = m_list.EditCell(Row("plan.dwg"), CIEShellListCtrl::kNameColumn);
-    ASSERT_NE(edit, nullptr);
-    edit->SetWindowText("other.dwg");
-    edit->SendMessage(WM_CHAR, VK_ESCAPE, 0);
+    ASSERT_TRUE(TypeInCellEditor(m_list, Row("plan.dwg"), "other.dwg", VK_ESCAPE));
     EXPECT_TRUE(Exists(m_dir / "plan.dwg"));
     EXPECT_FALSE(Exists(m_dir / "other.dwg"));
 }
