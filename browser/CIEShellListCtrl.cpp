@@ -2,6 +2,7 @@
 
 #include "app/core/CAppOptions.h"
 #include "app/core/CDrawingFileType.h"
+#include "browser/BrowserMessages.h"
 #include "browser/CPIDL.h"
 #include "browser/CShellPidl.h"
 #include "browser/ShellGlobals.h"
@@ -25,6 +26,12 @@ BEGIN_MESSAGE_MAP(CIEShellListCtrl, CUIODListCtrl)
     ON_WM_VSCROLL()
     ON_WM_MOUSEWHEEL()
     ON_WM_DESTROY()
+    ON_MESSAGE(WM_UIOD_DELETEKEY, &CIEShellListCtrl::OnDeleteKey)
+    ON_MESSAGE(WM_UIOD_PROPERTIESKEY, &CIEShellListCtrl::OnPropertiesKey)
+    ON_MESSAGE(WM_UIOD_OPENKEY, &CIEShellListCtrl::OnOpenKey)
+    ON_MESSAGE(WM_UIOD_EDITKEY, &CIEShellListCtrl::OnEditKey)
+    ON_MESSAGE(WM_SHELLLIST_RENAMED, &CIEShellListCtrl::OnRenamed)
+    ON_NOTIFY_REFLECT(LVN_BEGINRDRAG, &CIEShellListCtrl::OnBeginRightDrag)
 END_MESSAGE_MAP()
 
 CIEShellListCtrl::CIEShellListCtrl() : CUIODListCtrl(TRUE)
@@ -114,6 +121,8 @@ BOOL CIEShellListCtrl::SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder)
     Invalidate();
     if (m_watch)
         m_watch->WatchFolder(m_folderPath, m_viewType == kDetails);
+    if (CWnd* main = AfxGetMainWnd())
+        main->PostMessage(WM_BROWSER_FOLDER_CHANGED, 0, 0);
     return TRUE;
 }
 

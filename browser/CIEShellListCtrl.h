@@ -5,6 +5,7 @@
 // numbers even where the shell's CompareIDs ignores the column.
 #pragma once
 
+#include "browser/BrowserDialogCalls.h"
 #include "browser/CFolderWatchThread.h"
 #include "browser/CellCanvas.h"
 #include "browser/FolderFindData.h"
@@ -14,11 +15,16 @@
 #include "browser/ShellItemFilter.h"
 #include "ui/CUIODListCtrl.h"
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
+class CPreView;
 class TTaskManageThread;
+
+// Posted to itself after a rename: the row is brought up to date with the new name.
+constexpr UINT WM_SHELLLIST_RENAMED = WM_APP + 0x138B;
 
 // Sent by the folder watch thread: wParam a char buffer, lParam its size in characters. The
 // list copies the shown folder's path into it (cut to the buffer) and answers 1.
@@ -55,6 +61,7 @@ public:
     void SetShowOtherFiles(bool show) { m_rules.showOtherFiles = show; }
     // Overrides the shell's own switches (the settings of the user's shell, read at creation).
     void SetShellSwitches(bool showAll, bool showSystem);
+    void SetShellShowsExtensions(bool show) { m_shellSettings.SetShowExtensions(show); }
     const CString& GetFolderPath() const { return m_folderPath; }
     CShellListItem* GetItemRecord(int row) const;
     // The row of a file name in the folder ("plan.dxf"); -1 when none.
@@ -89,8 +96,76 @@ public:
     // The Size column's text of a file: kilobytes rounded up (1 for up to 1024 bytes), 64-bit.
     static CString FormatSizeKB(unsigned long long bytes);
 
+    // File commands (CIEShellListCtrlCommands.cpp). The current item is the first selected row,
+    // else the focused one.
+    void SetTreeWnd(HWND tree) { m_treeWnd = tree; }
+    void SetPreView(CPreView* preview) { m_preview = preview; }
+    // How a file is opened for viewing (the browse frame enters view mode and opens it there);
+    // without one the application's view mode is entered on the state record's path.
+    void SetOpenForViewing(std::function<bool(const CString& path)> open) { m_openForViewing = std::move(open); }
+    const CString& GetCurrentItemPath() const { return m_currentItemPath; }
+    void OpenItem(int row);
+    void OpenSelectedItem();
+    BOOL ViewSelectedFile();
+    CShellListItem* SelectPreviousFile();
+    CShellListItem* SelectNextFile();
+    // Asks, then deletes the selected rows' files (permanent: not into the recycle bin). Refused
+    // while thumbnails are being made. Nothing is deleted when any file cannot be.
+    BOOL DeleteSelectedItems(bool permanent);
+    BOOL RenameCurrentItem();
+    // Renames a row's file to the typed text; refuses names that would move it or that exist.
+    BOOL RenameRow(int row, const CString& text);
+    BOOL CreateNewFolder();
+    BOOL ShowShellProperties();
+    void SelectAll();
+    void UnselectAll();
+    void InvertSelection();
+    BOOL SelectAllDrawingFiles();
+    void ShowCurrentItem();
+    BOOL SelectItemByPath(const CString& path);
+    BOOL GetSelectedPaths(CStringList& paths) const;
+    BOOL GetSelectedFilesSizeText(CString& text) const;
+    BOOL ShowExifInfo();
+    // Asks the save-thumbnails dialog, then exports; only in the thumbnail view with drawings,
+    // while no thumbnail is being made.
+    BOOL SaveThumbnailImages();
+    // Writes the rows' thumbnails as image files as chosen; false when the user stopped it or
+    // the target folder could not be made.
+    BOOL ExportThumbnails(const SaveThumbnailChoice& choice);
+    void ShowContextMenuAt(int x, int y);
+    // The browse options changed (frame message 0x80B5): "show other files" is taken when it
+    // changed or force is set, and the rows are merged again where what is shown may differ.
+    void OnBrowseOptionsChanged(BOOL refill, BOOL force);
+    // The thumbnail options changed (0x80B6): in the thumbnail view every row is made again.
+    void OnThumbnailOptionsChanged();
+    // A drag of the selected rows started with the right button (LVN_BEGINRDRAG).
+    void BeginRightDrag(int row);
+    // Moves (or copies) the given files into a folder row, or the shown folder for row -1.
+    BOOL MoveOrCopyIntoRow(const CStringList& paths, int row, bool move);
+
+    // The drag-and-drop hooks.
+    BOOL CanDrop(CWnd* pWnd, int x, int y) override;
+    CString GetItemPath(int nIndex) override;
+    CString GetFolderPath() override { return m_folderPath; }
+    BOOL DropFiles(const CStringList& files, DROPEFFECT effect) override;
+    void OnDropLeftButton() override;
+    void OnDropRightButton() override;
+    // Commands of the move/copy menu of a right-button drag.
+    static constexpr UINT kDropMenuCopy = 32771;
+    static constexpr UINT kDropMenuMove = 32772;
+
 protected:
     void DeleteAllRowData() override;
+    BOOL OnDblClick(NMHDR* pNMHDR) override;
+    BOOL OnEndLabelEdit(NMLVDISPINFOA* pDispInfo, LRESULT* pResult) override;
+    void OnSelChanged(int nRow, LRESULT* pResult) override;
+    void OnContextMenuAt(int nRow, UINT nFlags, int x, int y) override;
+    LRESULT OnDeleteKey(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPropertiesKey(WPARAM wParam, LPARAM lParam);
+    LRESULT OnOpenKey(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEditKey(WPARAM wParam, LPARAM lParam);
+    LRESULT OnRenamed(WPARAM wParam, LPARAM lParam);
+    void OnBeginRightDrag(NMHDR* pNMHDR, LRESULT* pResult);
     LRESULT OnFolderPathQuery(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnThumbnailFinished(WPARAM wParam, LPARAM lParam);
@@ -138,6 +213,21 @@ private:
     void PaintLabel(HDC dc, int row, RECT labelRect, UINT state, bool focusedLook);
     void PostStatus(UINT message, WPARAM wParam, LPARAM lParam) const;
     bool IsThreadWorking() const;
+    CShellListItem* StepToFile(int step);
+    void SelectOnly(int row);
+    void ShowInPreview(const CString& path);
+    bool ShellShowsExtensions() const;
+    bool PrepareExportFolder(const CString& folder) const;
+    void ExportRow(int row, const SaveThumbnailChoice& choice);
+
+    HWND m_treeWnd = nullptr;
+    CPreView* m_preview = nullptr;
+    std::function<bool(const CString&)> m_openForViewing;
+    CString m_currentItemPath;
+    // The drag now running was started with the right button (its drop asks move or copy).
+    bool m_rightDrag = false;
+    // The files of this list's own drag that were dropped on it.
+    CStringList m_droppedPaths;
 
     std::unique_ptr<CFolderWatchThread> m_watch;
     bool m_refreshPending = false;

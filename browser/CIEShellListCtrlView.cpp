@@ -95,3 +95,26 @@ void CIEShellListCtrl::SetViewType(int type)
     SetRedraw(TRUE);
     Invalidate();
 }
+
+void CIEShellListCtrl::OnBrowseOptionsChanged(BOOL refill, BOOL force)
+{
+    if (m_rules.showOtherFiles != g_options.ShowNoneDrawingFile || force)
+        m_rules.showOtherFiles = g_options.ShowNoneDrawingFile;
+    const bool thumbnails = m_viewType == kThumbnails;
+    if (!m_folder || !((refill && !thumbnails) || (force && thumbnails)))
+        return;
+    m_refreshAllowed = 0;
+    RefreshFromFolder(FALSE);
+    m_refreshAllowed = 1;
+}
+
+void CIEShellListCtrl::OnThumbnailOptionsChanged()
+{
+    if (m_viewType != kThumbnails || !m_folder)
+        return;
+    m_refreshAllowed = 0;
+    ResetThumbnailWork(false);
+    ClearItems();
+    RefreshFromFolder(FALSE);
+    m_refreshAllowed = 1;
+}

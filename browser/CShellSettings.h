@@ -19,6 +19,7 @@ public:
     bool ShowExtensions() const { return m_state.fShowExtensions != 0; }
     // For tests and for callers that know better than the shell.
     void Set(bool showAll, bool showSystem);
+    void SetShowExtensions(bool show) { m_state.fShowExtensions = show ? 1 : 0; }
 
 private:
     SHELLFLAGSTATE m_state = {};

@@ -32,6 +32,12 @@
 #define IDC_PASSWORD_EDIT 1332
 #define IDC_PASSWORD_LABEL 1333
 #define IDC_PASSWORD_PROMPT 1334
+// File browser: the file list view's bookmark buttons and the file commands' texts.
+#define IDI_BOOKMARK_ADD 132
+#define IDI_BOOKMARK_DELETE 186
+#define IDI_BOOKMARK_EDIT 228
+#define IDS_NO_DRAWING_FILE 61285
+#define IDS_OVERWRITE_EXISTING_FILE 61286
 // ---- end of the browser's block ----
 // ---- Options sheet (frames/options/): its five pages, their controls and texts ----
 #define IDD_OPTION_BROWSE 109

@@ -32,7 +32,7 @@ public:
     BOOL DragOver(CWnd* pWnd, CPoint point);
     // Copies (or for DROPEFFECT_MOVE moves) the files into the marked row's folder, or the
     // list's own folder when no row is marked. False when nothing was done.
-    BOOL DropFiles(const CStringList& files, DROPEFFECT effect);
+    virtual BOOL DropFiles(const CStringList& files, DROPEFFECT effect);
     BOOL ClipboardHasFiles();
 
     // The CF_HDROP block (ANSI DROPFILES) of the given paths, empty ones left out; null when
