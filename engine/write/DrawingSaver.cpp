@@ -1,5 +1,6 @@
 #include "engine/write/DrawingSaver.h"
 
+#include "engine/write/DwgWriter.h"
 #include "engine/write/DxfWriter.h"
 #include "engine/write/FileReplacer.h"
 
@@ -17,22 +18,43 @@ bool DxfVersionOf(int version, DxfVersion& out)
     }
 }
 
+// The DWG releases written: R14 and 2000. 2004 and R12 are refused before anything is written.
+bool DwgVersionOf(int version, RkDb::DwgVersion& out)
+{
+    switch (version) {
+    case 7: out = RkDb::DwgVersion::R14; return true;
+    case 8: out = RkDb::DwgVersion::R2000; return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 bool DrawingSaver::Supports(int kind, int version)
 {
     DxfVersion v;
-    return kind == kDxf && DxfVersionOf(version, v);
+    RkDb::DwgVersion d;
+    return (kind == kDxf && DxfVersionOf(version, v)) || (kind == kDwg && DwgVersionOf(version, d));
 }
 
 WriteReport DrawingSaver::Build(const RkDb::Database& db, int kind, int version,
                                 std::string& bytes, std::size_t limit)
 {
     WriteReport report;
+    RkDb::DwgVersion d;
+    if (kind == kDwg && DwgVersionOf(version, d)) {
+        DwgWriter writer(db, d, limit);
+        std::string file;
+        if (writer.Write(file, report)) {
+            bytes = std::move(file);
+            report.bytes = bytes.size();
+        }
+        return report;
+    }
     DxfVersion v;
     if (kind != kDxf || !DxfVersionOf(version, v)) {
         report.status = SaveStatus::UnsupportedKind;
-        report.message = kind == kDwg ? "DWG files are not written" : "unknown file kind or version";
+        report.message = kind == kDwg ? "DWG files of this version are not written" : "unknown file kind or version";
         return report;
     }
     DxfWriter writer(db, v, limit);
