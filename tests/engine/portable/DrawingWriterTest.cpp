@@ -266,6 +266,41 @@ INSTANTIATE_TEST_SUITE_P(
                      "Gr\xF6\xDF" "e"}),
     [](const ::testing::TestParamInfo<CodePageCase>& info) { return std::string(info.param.codePage); });
 
+// DWG R14 and 2000 keep their texts in the code page the file header names.
+TEST_P(CodePageRoundTrip, DwgTextsSurviveInTheDrawingsCodePage)
+{
+    const CodePageCase c = GetParam();
+    for (const int version : {7, 8}) {
+        RkDb::Database db;
+        db.Header().codePage = c.codePage;
+        RkDb::Layer layer;
+        layer.name = c.layer;
+        layer.color = RkDb::Color::FromAci(3);
+        const std::int32_t index = db.Layers().Add(layer);
+        auto text = std::make_unique<RkDb::Text>();
+        text->layer = index;
+        text->text.value = c.text;
+        text->text.height = 2.5;
+        db.ModelSpaceBlock().entities.push_back(std::move(text));
+        std::string bytes;
+        ASSERT_EQ(DrawingSaver::Build(db, DrawingSaver::kDwg, version, bytes).status, SaveStatus::Ok);
+        EXPECT_NE(bytes.find(c.encodedLayer), std::string::npos) << version;
+        auto back = std::make_unique<RkDb::Database>();
+        ASSERT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(bytes.begin(), bytes.end()), *back),
+                  orvo::dwg::DwgReadResult::Ok);
+        EXPECT_EQ(back->Header().codePage, c.codePage) << version;
+        const std::int32_t found = back->Layers().Find(c.layer);
+        ASSERT_GE(found, 0) << version;
+        EXPECT_EQ(back->Layers()[found].color.Index(), 3);
+        const auto& entities = back->ModelSpaceBlock().entities;
+        ASSERT_EQ(entities.size(), 1u) << version;
+        const auto* t = RkDb::As<RkDb::Text>(*entities[0]);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->text.value, c.text) << version;
+        EXPECT_EQ(t->layer, found);
+    }
+}
+
 // A drawing with one of each kind R12 cannot hold.
 std::unique_ptr<RkDb::Database> NewerKinds()
 {
@@ -441,34 +476,42 @@ TEST_F(SaveFailure, DwgOf2004AndR12IsRefusedBeforeTheDiskIsTouched)
     EXPECT_FALSE(FileExists(path));
 }
 
+// The kinds written: DXF of a version, and DWG R14 and 2000.
+constexpr std::pair<int, int> kWrittenKinds[] = {{DrawingSaver::kDxf, 8}, {DrawingSaver::kDwg, 7},
+                                                 {DrawingSaver::kDwg, 8}};
+
 TEST_F(SaveFailure, UnwritableTargetsFailCleanly)
 {
     RkDb::Database db;
     const std::string missingFolder = Target("orvo-no-such-folder/drawing.dxf");
     const std::string empty;
-    for (const std::string& path : {missingFolder, empty}) {
-        const WriteReport r = DrawingSaver::Save(db, path, DrawingSaver::kDxf, 8);
-        EXPECT_EQ(r.status, SaveStatus::CannotWrite) << path;
-        EXPECT_EQ(r.bytes, 0u);
-        EXPECT_FALSE(FileExists(path));
-        EXPECT_FALSE(FileExists(path + ".saving.tmp"));
+    for (const auto& [kind, version] : kWrittenKinds) {
+        for (const std::string& path : {missingFolder, empty}) {
+            const WriteReport r = DrawingSaver::Save(db, path, kind, version);
+            EXPECT_EQ(r.status, SaveStatus::CannotWrite) << path << " " << kind;
+            EXPECT_EQ(r.bytes, 0u);
+            EXPECT_FALSE(FileExists(path));
+            EXPECT_FALSE(FileExists(path + ".saving.tmp"));
+        }
+        // A folder of that name stands where the file should go.
+        const std::string folder = Target("orvo-writer-folder.dxf");
+        std::filesystem::create_directories(folder);
+        EXPECT_EQ(DrawingSaver::Save(db, folder, kind, version).status, SaveStatus::CannotWrite);
+        EXPECT_TRUE(std::filesystem::is_directory(folder));
+        EXPECT_FALSE(FileExists(folder + ".saving.tmp"));
+        std::filesystem::remove(folder);
     }
-    // A folder of that name stands where the file should go.
-    const std::string folder = Target("orvo-writer-folder.dxf");
-    std::filesystem::create_directories(folder);
-    EXPECT_EQ(DrawingSaver::Save(db, folder, DrawingSaver::kDxf, 8).status, SaveStatus::CannotWrite);
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
-    EXPECT_FALSE(FileExists(folder + ".saving.tmp"));
-    std::filesystem::remove(folder);
 }
 
 TEST_F(SaveFailure, TooLargeADrawingMakesNoFile)
 {
     const auto db = NewerKinds();
-    std::string bytes;
-    const WriteReport r = DrawingSaver::Build(*db, DrawingSaver::kDxf, 8, bytes, 512);
-    EXPECT_EQ(r.status, SaveStatus::TooLarge);
-    EXPECT_TRUE(bytes.empty());
+    for (const auto& [kind, version] : kWrittenKinds) {
+        std::string bytes;
+        const WriteReport r = DrawingSaver::Build(*db, kind, version, bytes, 512);
+        EXPECT_EQ(r.status, SaveStatus::TooLarge) << kind << " " << version;
+        EXPECT_TRUE(bytes.empty());
+    }
 }
 
 TEST_F(SaveFailure, SavingOverAFileReplacesItWhole)
