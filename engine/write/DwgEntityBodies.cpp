@@ -20,6 +20,49 @@ void Extrusion(DwgBitWriter& d, const Vec3& e) { d.BE(e.x, e.y, e.z); }
 
 bool Same(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+void HatchEdge(DwgBitWriter& d, const RkDb::HatchEdge& edge)
+{
+    using Kind = RkDb::HatchEdge::Kind;
+    switch (edge.kind) {
+    case Kind::Line:
+        d.RC(1);
+        d.RD2(edge.start.x, edge.start.y);
+        d.RD2(edge.end.x, edge.end.y);
+        return;
+    case Kind::Arc:
+    case Kind::Ellipse:
+        d.RC(edge.kind == Kind::Arc ? 2 : 3);
+        d.RD2(edge.center.x, edge.center.y);
+        if (edge.kind == Kind::Arc) {
+            d.BD(edge.radius);
+        } else {
+            d.RD2(edge.majorAxis.x, edge.majorAxis.y);
+            d.BD(edge.ratio);
+        }
+        d.BD(edge.startAngle);
+        d.BD(edge.endAngle);
+        d.B(edge.counterClockwise);
+        return;
+    case Kind::Spline: {
+        d.RC(4);
+        const bool rational = !edge.weights.empty() && edge.weights.size() == edge.controlPoints.size();
+        d.BL(static_cast<std::uint32_t>(edge.degree));
+        d.B(rational);
+        d.B(false); // periodic
+        d.BL(static_cast<std::uint32_t>(edge.knots.size()));
+        d.BL(static_cast<std::uint32_t>(edge.controlPoints.size()));
+        for (const double k : edge.knots)
+            d.BD(k);
+        for (std::size_t i = 0; i < edge.controlPoints.size(); ++i) {
+            d.RD2(edge.controlPoints[i].x, edge.controlPoints[i].y);
+            if (rational)
+                d.BD(edge.weights[i]);
+        }
+        return;
+    }
+    }
+}
+
 template <class T> void Corners(DwgBitWriter& d, const T& solid)
 {
     d.BT(solid.thickness);
@@ -88,6 +131,7 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
     case EntityType::Dimension: Dimension(r, static_cast<const RkDb::Dimension&>(e)); return;
     case EntityType::Viewport: Viewport(r, static_cast<const ViewportEntity&>(e)); return;
     case EntityType::Face3d: Face(r, static_cast<const Face3d&>(e)); return;
+    case EntityType::Hatch: Hatch(r, static_cast<const RkDb::Hatch&>(e)); return;
     case EntityType::Solid: Corners(d, static_cast<const Solid&>(e)); return;
     case EntityType::Trace: Corners(d, static_cast<const Trace&>(e)); return;
     case EntityType::Shape: {
@@ -529,6 +573,61 @@ void DwgEntityEncoder::Face(DwgRecord& r, const RkDb::Face3d& f) const
     }
     if (!noFlags)
         d.BS(f.hiddenEdges);
+}
+
+void DwgEntityEncoder::Hatch(DwgRecord& r, const RkDb::Hatch& hatch) const
+{
+    DwgBitWriter& d = r.Data();
+    d.BD(hatch.elevation);
+    Point3(d, hatch.extrusion);
+    d.TV(Encode(hatch.patternName));
+    // A gradient (2004 and later) is kept as a solid fill.
+    const bool solid = hatch.solid || hatch.gradient;
+    d.B(solid);
+    d.B(false); // not associative: no boundary objects are kept
+    d.BL(static_cast<std::uint32_t>(hatch.loops.size()));
+    bool derived = false;
+    for (const RkDb::HatchLoop& loop : hatch.loops) {
+        d.BL(loop.flags);
+        derived = derived || (loop.flags & 4) != 0;
+        if ((loop.flags & 2) != 0) {
+            bool bulges = false;
+            for (const double b : loop.bulges)
+                bulges = bulges || !Same(b, 0.0);
+            d.B(bulges);
+            d.B(loop.closed);
+            d.BL(static_cast<std::uint32_t>(loop.polyline.size()));
+            for (std::size_t i = 0; i < loop.polyline.size(); ++i) {
+                d.RD2(loop.polyline[i].x, loop.polyline[i].y);
+                if (bulges)
+                    d.BD(i < loop.bulges.size() ? loop.bulges[i] : 0.0);
+            }
+        } else {
+            d.BL(static_cast<std::uint32_t>(loop.edges.size()));
+            for (const RkDb::HatchEdge& edge : loop.edges)
+                HatchEdge(d, edge);
+        }
+        d.BL(0); // boundary objects
+    }
+    d.BS(hatch.style);
+    d.BS(1); // pattern type: predefined
+    if (!solid) {
+        d.BD(0.0); // angle and scale: the lines below are stored already rotated and scaled
+        d.BD(1.0);
+        d.B(false);
+        d.BS(static_cast<std::uint16_t>(hatch.patternLines.size()));
+        for (const RkDb::HatchPatternLine& line : hatch.patternLines) {
+            d.BD(line.angle);
+            d.BD2(line.base.x, line.base.y);
+            d.BD2(line.offset.x, line.offset.y);
+            d.BS(static_cast<std::uint16_t>(line.dashes.size()));
+            for (const double dash : line.dashes)
+                d.BD(dash);
+        }
+    }
+    if (derived)
+        d.BD(0.0); // pixel size
+    d.BL(0);       // seed points
 }
 
 } // namespace RkWrite

@@ -86,7 +86,7 @@ bool DwgEntityEncoder::Stores(EntityType type)
     case EntityType::Polyline: case EntityType::Spline: case EntityType::Text: case EntityType::MText:
     case EntityType::AttributeDefinition: case EntityType::Attribute: case EntityType::Insert:
     case EntityType::Dimension: case EntityType::Solid: case EntityType::Trace: case EntityType::Face3d:
-    case EntityType::Viewport: case EntityType::Tolerance: case EntityType::Shape:
+    case EntityType::Viewport: case EntityType::Tolerance: case EntityType::Shape: case EntityType::Hatch:
         return true;
     default: return false;
     }
@@ -104,7 +104,8 @@ std::uint16_t DwgEntityEncoder::TypeOf(const RkDb::Entity& e) const
     case EntityType::Ellipse: return dwg::kTypeEllipse;
     case EntityType::Ray: return dwg::kTypeRay;
     case EntityType::XLine: return dwg::kTypeXline;
-    case EntityType::LwPolyline: return m_lwPolylineType;
+    case EntityType::LwPolyline: return R2000() ? dwg::kTypeLwpolyline : kLwPolylineClass;
+    case EntityType::Hatch: return R2000() ? dwg::kTypeHatch : kHatchClass;
     case EntityType::Polyline: return PolylineType(static_cast<const RkDb::Polyline&>(e).kind);
     case EntityType::Spline: return dwg::kTypeSpline;
     case EntityType::Text: return dwg::kTypeText;

@@ -3,6 +3,7 @@
 // data, plus the markers a block or an owner of children needs (BLOCK, ENDBLK, VERTEX, SEQEND).
 #pragma once
 
+#include "engine/db/AreaEntities.h"
 #include "engine/db/Database.h"
 #include "engine/write/DwgHandles.h"
 #include "engine/write/DwgRecord.h"
@@ -31,8 +32,11 @@ struct DwgChildren
 class DwgEntityEncoder
 {
 public:
-    DwgEntityEncoder(RkDb::DwgVersion version, const DwgHandles& handles, int codePage, std::uint16_t lwPolylineType)
-        : m_version(version), m_handles(handles), m_codePage(codePage), m_lwPolylineType(lwPolylineType)
+    // The class numbers R14 gives the types that have no fixed number there.
+    static constexpr std::uint16_t kLwPolylineClass = 500, kHatchClass = 501;
+
+    DwgEntityEncoder(RkDb::DwgVersion version, const DwgHandles& handles, int codePage)
+        : m_version(version), m_handles(handles), m_codePage(codePage)
     {
     }
 
@@ -64,12 +68,12 @@ private:
     void Dimension(DwgRecord& r, const RkDb::Dimension& d) const;
     void Viewport(DwgRecord& r, const RkDb::ViewportEntity& v) const;
     void Face(DwgRecord& r, const RkDb::Face3d& f) const;
+    void Hatch(DwgRecord& r, const RkDb::Hatch& hatch) const;
     bool R2000() const { return m_version >= RkDb::DwgVersion::R2000; }
 
     RkDb::DwgVersion m_version;
     const DwgHandles& m_handles;
     int m_codePage;
-    std::uint16_t m_lwPolylineType;
 };
 
 // The stored index of a line weight in 1/100 mm (or by layer, by block, default).

@@ -20,8 +20,6 @@ using RkDb::EntityType;
 
 namespace {
 
-constexpr std::uint16_t kTypeLwPolyline = 77;
-constexpr std::uint16_t kFirstClass = 500;
 
 std::uint16_t CodePageIndex(const std::string& name)
 {
@@ -200,9 +198,6 @@ std::vector<DwgWriter::Unit> DwgWriter::Expand(const RkDb::Entity& e, WriteRepor
     } else if (e.type == EntityType::MLine) {
         for (auto& p : DownConverter::FromMLine(static_cast<const MLine&>(e)))
             made(std::move(p));
-    } else if (e.type == EntityType::Hatch) {
-        for (auto& p : DownConverter::FromHatch(static_cast<const Hatch&>(e)))
-            made(std::move(p));
     } else if (e.type == EntityType::MLeader) {
         const auto& m = static_cast<const MLeader&>(e);
         for (const auto& line : m.leaderLines)
@@ -252,8 +247,7 @@ void DwgWriter::Block(std::int32_t index, WriteReport& report)
     RkDb::Block empty;
     empty.name = "*Paper_Space";
     const RkDb::Block& block = generated ? empty : m_db.Blocks()[index];
-    const DwgEntityEncoder encoder(m_version, m_handles, m_codePage,
-                                   m_version >= DwgVersion::R2000 ? kTypeLwPolyline : kFirstClass);
+    const DwgEntityEncoder encoder(m_version, m_handles, m_codePage);
     std::vector<Unit> units;
     for (const RkDb::EntityPtr& e : block.entities) {
         for (Unit& unit : Expand(*e, report))
@@ -314,8 +308,10 @@ bool DwgWriter::Assemble(std::string& file) const
     refs.dimStyle = current(m_db.DimStyles(), m_handles.dimStyles, header.dimStyle, m_handles.standardDimStyle);
     refs.seed = m_allocator.Seed();
     layout.SetHeader(EncodeHeaderVariables(header, m_version, m_handles, refs, m_codePage));
-    if (m_version < DwgVersion::R2000)
-        layout.AddClass(kFirstClass, "AcDbPolyline", "LWPOLYLINE", true);
+    if (m_version < DwgVersion::R2000) {
+        layout.AddClass(DwgEntityEncoder::kLwPolylineClass, "AcDbPolyline", "LWPOLYLINE", true);
+        layout.AddClass(DwgEntityEncoder::kHatchClass, "AcDbHatch", "HATCH", true);
+    }
     std::vector<DwgFileLayout::Object> objects;
     objects.reserve(m_objects.size());
     for (const Object& object : m_objects)

@@ -95,7 +95,7 @@ TEST_P(DrawingSaveRender, SavedDrawingRendersAsTheOriginal)
         const std::string saved = m_dir / (kind == 1 ? "saved.dwg" : "saved.dxf");
         original->PrepareSave();
         ASSERT_EQ(original->Save(saved.c_str(), kind, version, 0), 0) << path;
-        // DWG keeps a hatch as its outline, like DXF R12.
+        // DWG turns leaders and multilines into polylines, which draw no arrowheads.
         const bool changed = Changed(original->LastSaveReport(), version == 5 || kind == 1);
         CDrawing::DeleteDrawing(original);
         if (changed)

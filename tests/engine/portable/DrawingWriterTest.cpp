@@ -449,6 +449,49 @@ TEST(DrawingWriter, HandSeedIsAboveEveryHandle)
     EXPECT_GT(handles.size(), 20u);
 }
 
+TEST(DrawingWriter, DwgKeepsTheKindsTheirValuesAndHandles)
+{
+    const auto db = NewerKinds();
+    db->ModelSpaceBlock().entities[0]->handle = 0x4A;
+    for (const int version : {7, 8}) {
+        std::string bytes;
+        const WriteReport r = DrawingSaver::Build(*db, DrawingSaver::kDwg, version, bytes);
+        ASSERT_EQ(r.status, SaveStatus::Ok);
+        EXPECT_EQ(bytes.rfind(version == 8 ? "AC1015" : "AC1014", 0), 0u);
+        const auto back = ReadBackDwg(bytes);
+        const auto counts = back->CountByType();
+        for (const EntityType t : {EntityType::LwPolyline, EntityType::Ellipse, EntityType::Spline,
+                                   EntityType::MText, EntityType::Hatch, EntityType::Ray})
+            EXPECT_EQ(counts[Idx(t)], 1u) << version << " " << RkDb::EntityTypeName(t);
+        EXPECT_EQ(r.dropped[Idx(EntityType::Image)], 1u) << version;
+        const auto& entities = back->ModelSpaceBlock().entities;
+        ASSERT_EQ(entities.size(), 6u);
+        EXPECT_EQ(entities[0]->handle, 0x4Au) << version;
+        const auto* lw = RkDb::As<RkDb::LwPolyline>(*entities[0]);
+        ASSERT_NE(lw, nullptr);
+        ASSERT_EQ(lw->vertices.size(), 3u);
+        EXPECT_TRUE(lw->closed);
+        EXPECT_EQ(lw->vertices[0].bulge, 0.5);
+        EXPECT_EQ(lw->vertices[2].y, 5.0);
+        const auto* ellipse = RkDb::As<RkDb::Ellipse>(*entities[1]);
+        ASSERT_NE(ellipse, nullptr);
+        EXPECT_EQ(ellipse->ratio, 0.5);
+        const auto* spline = RkDb::As<RkDb::Spline>(*entities[2]);
+        ASSERT_NE(spline, nullptr);
+        EXPECT_EQ(spline->knots.size(), 8u);
+        EXPECT_EQ(spline->controlPoints[1].y, 2.0);
+        const auto* mtext = RkDb::As<RkDb::MText>(*entities[3]);
+        ASSERT_NE(mtext, nullptr);
+        EXPECT_EQ(mtext->contents, "{\\fArial|b1;First} line\\PSecond \\S1^2; line");
+        const auto* hatch = RkDb::As<RkDb::Hatch>(*entities[4]);
+        ASSERT_NE(hatch, nullptr);
+        EXPECT_TRUE(hatch->solid);
+        ASSERT_EQ(hatch->loops.size(), 1u);
+        EXPECT_EQ(hatch->loops[0].polyline.size(), 3u);
+        EXPECT_EQ(hatch->loops[0].polyline[1].x, 4.0);
+    }
+}
+
 class SaveFailure : public ::testing::Test
 {
 protected:
