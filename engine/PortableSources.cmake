@@ -73,10 +73,12 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   write/FileReplacer.cpp
   write/HandleAllocator.cpp
   write/DwgBitWriter.cpp
+  write/DwgCompressor.cpp
   write/DwgEntityBodies.cpp
   write/DwgEntityEncoder.cpp
   write/DwgFileLayout.cpp
   write/DwgHeaderEncoder.cpp
+  write/DwgPagedFile.cpp
   write/DwgRecord.cpp
   write/DwgTableEncoder.cpp
   write/DwgWriter.cpp

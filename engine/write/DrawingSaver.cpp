@@ -18,12 +18,13 @@ bool DxfVersionOf(int version, DxfVersion& out)
     }
 }
 
-// The DWG releases written: R14 and 2000. 2004 and R12 are refused before anything is written.
+// The DWG releases written: R14, 2000 and 2004. R12 is refused before anything is written.
 bool DwgVersionOf(int version, RkDb::DwgVersion& out)
 {
     switch (version) {
     case 7: out = RkDb::DwgVersion::R14; return true;
     case 8: out = RkDb::DwgVersion::R2000; return true;
+    case 9: out = RkDb::DwgVersion::R2004; return true;
     default: return false;
     }
 }

@@ -174,6 +174,18 @@ void DwgBitWriter::TV(std::string_view bytes)
     Raw(reinterpret_cast<const std::uint8_t*>(bytes.data()), length);
 }
 
+void DwgBitWriter::CMC(std::int16_t aci)
+{
+    BS(static_cast<std::uint16_t>(aci));
+    if (!AtLeast(RkDb::DwgVersion::R2004))
+        return;
+    const int index = aci < 0 ? -aci : aci;
+    const std::uint32_t method = index == 256 ? 0xC0000000u : index == 0 ? 0xC1000000u
+                                                                          : 0xC3000000u | static_cast<std::uint32_t>(index & 0xFF);
+    BL(method);
+    RC(0); // no colour or book name
+}
+
 void DwgBitWriter::BT(double thickness)
 {
     if (AtLeast(RkDb::DwgVersion::R2000)) {

@@ -43,7 +43,9 @@ public:
     void H(unsigned code, std::uint64_t handle);
     // A text already in the drawing's code page.
     void TV(std::string_view bytes);
-    void CMC(std::int16_t aci) { BS(static_cast<std::uint16_t>(aci)); }
+    // A colour index (256 by layer, 0 by block; negative: an off layer's); from 2004 on with its
+    // colour method.
+    void CMC(std::int16_t aci);
     void BT(double thickness);
     void BE(double x, double y, double z);
     void RD2(double x, double y);

@@ -121,6 +121,8 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
             d.BD(m.lineSpacing);
             d.B(false);
         }
+        if (R2004())
+            d.BL(0); // no background fill
         h.H(5, m_handles.Style(m.style));
         return;
     }
@@ -372,9 +374,21 @@ void DwgEntityEncoder::Polyline(DwgRecord& r, const RkDb::Polyline& p, const Dwg
         d.BS(0);
         break;
     }
-    r.Handles().H(4, children.first);
-    r.Handles().H(4, children.last);
-    r.Handles().H(3, children.seqend);
+    Owned(r, children);
+}
+
+void DwgEntityEncoder::Owned(DwgRecord& r, const DwgChildren& children) const
+{
+    DwgBitWriter& h = r.Handles();
+    if (R2004()) {
+        r.Data().BL(static_cast<std::uint32_t>(children.all.size()));
+        for (const std::uint64_t child : children.all)
+            h.H(3, child);
+    } else {
+        h.H(4, children.first);
+        h.H(4, children.last);
+    }
+    h.H(3, children.seqend);
 }
 
 void DwgEntityEncoder::Spline(DwgRecord& r, const RkDb::SplineData& s) const
@@ -433,8 +447,10 @@ void DwgEntityEncoder::Insert(DwgRecord& r, const RkDb::Insert& i, const DwgChil
     }
     d.BD(i.rotation);
     Point3(d, i.extrusion);
-    const bool attributes = children.first != 0;
+    const bool attributes = !children.all.empty();
     d.B(attributes);
+    if (attributes && R2004())
+        d.BL(static_cast<std::uint32_t>(children.all.size()));
     if (TypeOf(i) == orvo::dwg::kTypeMinsert) {
         d.BS(static_cast<std::uint16_t>(i.columns));
         d.BS(static_cast<std::uint16_t>(i.rows));
@@ -444,8 +460,8 @@ void DwgEntityEncoder::Insert(DwgRecord& r, const RkDb::Insert& i, const DwgChil
     DwgBitWriter& h = r.Handles();
     h.H(5, m_handles.Block(i.block));
     if (attributes) {
-        h.H(4, children.first);
-        h.H(4, children.last);
+        for (const std::uint64_t child : R2004() ? children.all : std::vector<std::uint64_t>{children.first, children.last})
+            h.H(R2004() ? 3 : 4, child);
         h.H(3, children.seqend);
     }
 }
@@ -578,6 +594,16 @@ void DwgEntityEncoder::Face(DwgRecord& r, const RkDb::Face3d& f) const
 void DwgEntityEncoder::Hatch(DwgRecord& r, const RkDb::Hatch& hatch) const
 {
     DwgBitWriter& d = r.Data();
+    if (R2004()) {
+        d.BL(0);   // not a gradient
+        d.BL(0);
+        d.BD(0.0); // angle, shift
+        d.BD(0.0);
+        d.BL(0);   // single colour
+        d.BD(0.0); // tint
+        d.BL(0);   // colours
+        d.TV("");
+    }
     d.BD(hatch.elevation);
     Point3(d, hatch.extrusion);
     d.TV(Encode(hatch.patternName));

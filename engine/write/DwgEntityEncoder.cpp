@@ -73,7 +73,7 @@ std::int16_t ColorIndex(const RkDb::Color& color)
         return 256;
     if (color.IsByBlock())
         return 0;
-    if (color.Index() != 7 || color.Rgb() == 0)
+    if (color.GetKind() != RkDb::Color::Kind::True)
         return static_cast<std::int16_t>(color.Index());
     return static_cast<std::int16_t>(RkDb::AciPalette::Nearest(color.Rgb()));
 }
@@ -142,10 +142,15 @@ void DwgEntityEncoder::Common(DwgRecord& r, const RkDb::Entity* e, const DwgPlac
     d.BB(place.entMode);
     d.BL(0); // reactors
     const std::int32_t lineType = e ? e->lineType : RkDb::kRefByLayer;
-    if (!R2000())
-        d.B(lineType == RkDb::kRefByLayer);
-    d.B(false); // the links to the neighbours follow in the handle stream
-    d.CMC(e ? ColorIndex(e->color) : 256);
+    if (R2004()) {
+        d.B(true); // no extension dictionary
+        Color(d, e ? e->color : RkDb::Color::ByLayer());
+    } else {
+        if (!R2000())
+            d.B(lineType == RkDb::kRefByLayer);
+        d.B(false); // the links to the neighbours follow in the handle stream
+        d.CMC(e ? ColorIndex(e->color) : 256);
+    }
     d.BD(e ? e->lineTypeScale : 1.0);
     if (R2000()) {
         const unsigned flags = lineType == RkDb::kRefByLayer ? 0 : lineType == RkDb::kRefByBlock ? 1 : 3;
@@ -157,12 +162,24 @@ void DwgEntityEncoder::Common(DwgRecord& r, const RkDb::Entity* e, const DwgPlac
         d.RC(LineWeightIndex(e ? e->lineWeight : RkDb::kLwByLayer));
 }
 
+void DwgEntityEncoder::Color(DwgBitWriter& d, const RkDb::Color& color) const
+{
+    // 2004 and later: the index with flags; a true colour adds its value.
+    if (color.GetKind() != RkDb::Color::Kind::True) {
+        d.BS(static_cast<std::uint16_t>(ColorIndex(color)));
+        return;
+    }
+    d.BS(static_cast<std::uint16_t>(0x8000 | ColorIndex(color)));
+    d.BL(0xC2000000u | (color.Rgb() & 0xFFFFFF));
+}
+
 void DwgEntityEncoder::CommonHandles(DwgRecord& r, const RkDb::Entity* e, const DwgPlace& place) const
 {
     DwgBitWriter& h = r.Handles();
     if (place.entMode == 0)
         h.H(4, place.owner);
-    h.H(3, 0); // extension dictionary
+    if (!R2004())
+        h.H(3, 0); // extension dictionary
     const std::int32_t lineType = e ? e->lineType : RkDb::kRefByLayer;
     const std::uint64_t layer = m_handles.Layer(e ? e->layer : 0);
     if (!R2000()) {
@@ -170,8 +187,11 @@ void DwgEntityEncoder::CommonHandles(DwgRecord& r, const RkDb::Entity* e, const 
         if (lineType != RkDb::kRefByLayer)
             h.H(5, m_handles.LineType(lineType));
     }
-    h.H(4, place.prev);
-    h.H(4, place.next);
+    if (!R2004()) {
+        // From 2004 on the owner lists its entities; before, each links to its neighbours.
+        h.H(4, place.prev);
+        h.H(4, place.next);
+    }
     if (R2000()) {
         h.H(5, layer);
         if (lineType != RkDb::kRefByLayer && lineType != RkDb::kRefByBlock)

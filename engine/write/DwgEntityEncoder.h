@@ -23,9 +23,11 @@ struct DwgPlace
     std::uint64_t prev = 0, next = 0;
 };
 
-// The children a POLYLINE or INSERT owns: the first and last of their chain and the SEQEND.
+// The children a POLYLINE or INSERT owns: all of them (2004 and later lists them), the first
+// and last of their chain (before 2004) and the SEQEND.
 struct DwgChildren
 {
+    std::vector<std::uint64_t> all;
     std::uint64_t first = 0, last = 0, seqend = 0;
 };
 
@@ -65,11 +67,15 @@ private:
     void LwPolyline(DwgRecord& r, const RkDb::LwPolyline& p) const;
     void Spline(DwgRecord& r, const RkDb::SplineData& s) const;
     void Insert(DwgRecord& r, const RkDb::Insert& i, const DwgChildren& children) const;
+    // The children of a POLYLINE: their count and list (2004 on) or chain ends, then the SEQEND.
+    void Owned(DwgRecord& r, const DwgChildren& children) const;
     void Dimension(DwgRecord& r, const RkDb::Dimension& d) const;
     void Viewport(DwgRecord& r, const RkDb::ViewportEntity& v) const;
     void Face(DwgRecord& r, const RkDb::Face3d& f) const;
     void Hatch(DwgRecord& r, const RkDb::Hatch& hatch) const;
+    void Color(DwgBitWriter& d, const RkDb::Color& color) const;
     bool R2000() const { return m_version >= RkDb::DwgVersion::R2000; }
+    bool R2004() const { return m_version >= RkDb::DwgVersion::R2004; }
 
     RkDb::DwgVersion m_version;
     const DwgHandles& m_handles;

@@ -3,6 +3,7 @@
 #include "engine/db/DwgVersion.h"
 #include "engine/dwg/DwgChecksum.h"
 #include "engine/write/DwgBitWriter.h"
+#include "engine/write/DwgPagedFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -74,6 +75,16 @@ void DwgFileLayout::AddClass(std::uint16_t number, const std::string& cppName, c
 std::vector<std::uint8_t> DwgFileLayout::Classes() const
 {
     DwgBitWriter d(m_version);
+    const bool r2004 = m_version >= DwgVersion::R2004;
+    if (r2004) {
+        std::uint16_t highest = 499;
+        for (const Class& c : m_classes)
+            highest = std::max(highest, c.number);
+        d.BS(highest);
+        d.RC(0);
+        d.RC(0);
+        d.B(true);
+    }
     for (const Class& c : m_classes) {
         d.BS(c.number);
         d.BS(0); // proxy flags
@@ -82,6 +93,13 @@ std::vector<std::uint8_t> DwgFileLayout::Classes() const
         d.TV(c.dxfName);
         d.B(false);
         d.BS(c.isEntity ? 0x1F2 : 0x1F3);
+        if (r2004) {
+            d.BL(0);    // instances
+            d.BL(25);   // the release and maintenance release that made the class
+            d.BL(0);
+            d.BL(0);
+            d.BL(0);
+        }
     }
     return d.Bytes();
 }
@@ -127,8 +145,42 @@ std::string DwgFileLayout::ObjectMap(const std::vector<std::pair<std::uint64_t, 
     }
 }
 
+std::vector<std::uint8_t> DwgFileLayout::Framed(const std::uint8_t* start, const std::uint8_t* end,
+                                                 const std::vector<std::uint8_t>& data) const
+{
+    std::string framed;
+    Section(start, end, data, framed);
+    return std::vector<std::uint8_t>(framed.begin(), framed.end());
+}
+
+bool DwgFileLayout::ComposePaged(const std::vector<Object>& objects, std::size_t limit, std::string& out) const
+{
+    // The objects section starts with a fixed long; the map's offsets count from its start.
+    std::vector<std::uint8_t> data{0xCA, 0x0D, 0x00, 0x00};
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> offsets;
+    offsets.reserve(objects.size());
+    for (const Object& object : objects) {
+        if (data.size() + object.bytes->size() > limit)
+            return false;
+        offsets.emplace_back(object.handle, data.size());
+        data.insert(data.end(), object.bytes->begin(), object.bytes->end());
+    }
+    std::sort(offsets.begin(), offsets.end());
+    const std::string map = ObjectMap(offsets);
+    DwgPagedFile file(m_codePageIndex);
+    file.AddSection("AcDb:Header", Framed(kHeaderStart, kHeaderEnd, m_variables));
+    file.AddSection("AcDb:Classes", Framed(kClassesStart, kClassesEnd, Classes()));
+    file.AddSection("AcDb:Handles", std::vector<std::uint8_t>(map.begin(), map.end()));
+    file.AddSection("AcDb:AcDbObjects", std::move(data));
+    // The template: no description, then MEASUREMENT.
+    file.AddSection("AcDb:Template", {0, 0, static_cast<std::uint8_t>(m_measurement != 0 ? 1 : 0), 0});
+    return file.Compose(limit, out);
+}
+
 bool DwgFileLayout::Compose(std::vector<Object> objects, std::size_t limit, std::string& out) const
 {
+    if (m_version >= DwgVersion::R2004)
+        return ComposePaged(objects, limit, out);
     out.assign(kObjectsStart, '\0');
     std::memcpy(&out[0], m_version >= DwgVersion::R2000 ? "AC1015" : "AC1014", 6);
     out[0x0C] = 1;

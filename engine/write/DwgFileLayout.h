@@ -1,7 +1,8 @@
-// Lays out a DWG file of R14 or 2000 from its parts: the file header with the section locators
-// and its CRC, the header variables and classes sections framed by their sentinels with their
-// CRCs, the objects, the object map in CRC-checked pages, the free-space and measurement
-// sections and the second header.
+// Lays out a DWG file of R14, 2000 or 2004 from its parts. R14 and 2000: the file header with
+// the section locators and its CRC, the header variables and classes sections framed by their
+// sentinels with their CRCs, the objects, the object map in CRC-checked pages, the free-space and
+// measurement sections and the second header. 2004: the same sections by name in the page
+// container (DwgPagedFile).
 #pragma once
 
 #include "engine/db/DwgVersion.h"
@@ -32,6 +33,9 @@ public:
 
 private:
     std::vector<std::uint8_t> Classes() const;
+    std::vector<std::uint8_t> Framed(const std::uint8_t* start, const std::uint8_t* end,
+                                     const std::vector<std::uint8_t>& data) const;
+    bool ComposePaged(const std::vector<Object>& objects, std::size_t limit, std::string& out) const;
     static void Section(const std::uint8_t* start, const std::uint8_t* end, const std::vector<std::uint8_t>& data,
                         std::string& out);
     static std::string ObjectMap(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets);

@@ -18,6 +18,7 @@ public:
 
     bool UpTo14() const { return d.Version() <= DwgVersion::R14; }
     bool From2000() const { return d.Version() >= DwgVersion::R2000; }
+    bool From2004() const { return d.Version() >= DwgVersion::R2004; }
     void Bs(int count, bool value = false) { for (int i = 0; i < count; ++i) d.B(value); }
     void Shorts(int count, std::uint16_t value = 0) { for (int i = 0; i < count; ++i) d.BS(value); }
     void Doubles(int count, double value = 0.0) { for (int i = 0; i < count; ++i) d.BD(value); }
@@ -49,7 +50,8 @@ void Flags(HeaderWriter& w, const RkDb::DrawingHeader& h)
     d.BL(0);
     if (w.UpTo14())
         d.BS(0);
-    d.H(5, 0); // current viewport entity header
+    if (!w.From2004())
+        d.H(5, 0); // current viewport entity header
     w.Bs(w.UpTo14() ? 3 : 2, true); // DIMASO, DIMSHO (DIMSAV)
     d.B(false);                      // PLINEGEN
     d.B(false);                      // ORTHOMODE
@@ -58,8 +60,8 @@ void Flags(HeaderWriter& w, const RkDb::DrawingHeader& h)
     d.B(false);                      // QTEXTMODE
     d.B(h.psLtScale);
     d.B(false);                      // LIMCHECK
-    if (w.UpTo14())
-        d.B(false);                  // BLIPMODE
+    if (w.UpTo14() || w.From2004())
+        d.B(false);                  // BLIPMODE; from 2004 a flag of its own
     d.B(true);                       // USRTIMER
     d.B(false);                      // SKPOLY
     d.B(false);                      // ANGDIR
@@ -98,6 +100,11 @@ void Modes(HeaderWriter& w, const RkDb::DrawingHeader& h)
     d.BS(static_cast<std::uint16_t>(h.pdMode));
     if (w.UpTo14())
         d.BS(1); // PICKSTYLE
+    if (w.From2004()) {
+        d.BL(0);
+        d.BL(0);
+        d.BL(0);
+    }
     w.Shorts(5); // USERI1-5
     // SPLINESEGS, SURFU, SURFV, SURFTYPE, SURFTAB1, SURFTAB2, SPLINETYPE, SHADEDGE, SHADEDIF,
     // UNITMODE, MAXACTVP, ISOLINES, CMLJUST, TEXTQLTY
@@ -126,6 +133,11 @@ void Scales(HeaderWriter& w, const RkDb::DrawingHeader& h)
     w.Text("acad"); // MENUNAME
     w.Date(h.tdCreate);
     w.Date(h.tdUpdate);
+    if (w.From2004()) {
+        d.BL(0);
+        d.BL(0);
+        d.BL(0);
+    }
     w.Date(0.0); // TDINDWG
     w.Date(0.0); // TDUSRTIMER
     d.CMC(256);  // CECOLOR
@@ -249,7 +261,8 @@ void Trailer(HeaderWriter& w, const RkDb::DrawingHeader& h, const DwgHandles& ha
     DwgBitWriter& d = w.d;
     for (int i = 0; i < DwgHandles::kVpEntity; ++i)
         d.H(3, handles.controls[i]);
-    d.H(3, handles.controls[DwgHandles::kVpEntity]);
+    if (!w.From2004())
+        d.H(3, handles.controls[DwgHandles::kVpEntity]);
     d.H(5, handles.groupDict);
     d.H(5, handles.mlineDict);
     d.H(5, handles.namedDict);
@@ -262,6 +275,10 @@ void Trailer(HeaderWriter& w, const RkDb::DrawingHeader& h, const DwgHandles& ha
     d.H(5, 0); // layouts, plot settings, plot styles dictionaries
     d.H(5, 0);
     d.H(5, 0);
+    if (w.From2004()) {
+        d.H(5, 0); // materials, colours dictionaries
+        d.H(5, 0);
+    }
     // CELWEIGHT by layer (29) in the low bits; LWDISPLAY is stored inverted.
     const std::uint32_t flags = 29u | (h.lwDisplay ? 0u : 0x200u);
     d.BL(flags);
@@ -269,6 +286,16 @@ void Trailer(HeaderWriter& w, const RkDb::DrawingHeader& h, const DwgHandles& ha
     d.BS(0);   // CEPSNTYPE: by layer
     w.Text("{00000000-0000-0000-0000-000000000000}"); // FINGERPRINTGUID, VERSIONGUID
     w.Text("{00000000-0000-0000-0000-000000000000}");
+    if (!w.From2004())
+        return;
+    // SORTENTS, INDEXCTL, HIDETEXT, XCLIPFRAME, DIMASSOC, HALOGAP
+    for (const std::uint8_t v : {127, 0, 1, 0, 2, 0})
+        d.RC(v);
+    d.BS(257); // OBSCUREDCOLOR, INTERSECTIONCOLOR
+    d.BS(257);
+    d.RC(0);   // OBSCUREDLTYPE, INTERSECTIONDISPLAY
+    d.RC(0);
+    w.Text(""); // PROJECTNAME
 }
 
 } // namespace

@@ -34,7 +34,12 @@ void DwgRecord::ObjectCommon(std::uint64_t owner)
         MarkSize();
     m_data.BL(0); // reactors
     m_handles.H(4, owner);
-    m_handles.H(3, 0); // extension dictionary
+    // Before 2004 the extension dictionary handle is always there (null); from 2004 a bit says
+    // it is missing.
+    if (m_data.Version() >= DwgVersion::R2004)
+        m_data.B(true);
+    else
+        m_handles.H(3, 0);
 }
 
 std::vector<std::uint8_t> DwgRecord::Finish()

@@ -155,7 +155,7 @@ std::vector<std::uint8_t> DwgTableEncoder::AppId(const std::string& name, std::u
 }
 
 std::vector<std::uint8_t> DwgTableEncoder::BlockHeader(const RkDb::Block& block, std::int32_t index,
-                                                       std::uint64_t first, std::uint64_t last) const
+                                                       const std::vector<std::uint64_t>& entities) const
 {
     DwgRecord r = Record(dwg::kTypeBlockHeader, m_handles.Block(index), m_handles.controls[DwgHandles::kBlock],
                          block.name);
@@ -168,6 +168,9 @@ std::vector<std::uint8_t> DwgTableEncoder::BlockHeader(const RkDb::Block& block,
     d.B(overlay);
     if (m_version >= DwgVersion::R2000)
         d.B(false); // loaded
+    const bool listed = m_version >= DwgVersion::R2004 && !xref && !overlay;
+    if (listed)
+        d.BL(static_cast<std::uint32_t>(entities.size()));
     d.BD3(block.basePoint.x, block.basePoint.y, block.basePoint.z);
     d.TV(Encode(block.xrefPath));
     if (m_version >= DwgVersion::R2000) {
@@ -178,9 +181,12 @@ std::vector<std::uint8_t> DwgTableEncoder::BlockHeader(const RkDb::Block& block,
     DwgBitWriter& h = r.Handles();
     h.H(5, 0);
     h.H(3, m_handles.blockBegin[static_cast<std::size_t>(index)]);
-    if (!xref && !overlay) {
-        h.H(4, first);
-        h.H(4, last);
+    if (listed) {
+        for (const std::uint64_t entity : entities)
+            h.H(3, entity);
+    } else if (!xref && !overlay) {
+        h.H(4, entities.empty() ? 0 : entities.front());
+        h.H(4, entities.empty() ? 0 : entities.back());
     }
     h.H(3, m_handles.blockEnd[static_cast<std::size_t>(index)]);
     if (m_version >= DwgVersion::R2000)

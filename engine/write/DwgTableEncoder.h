@@ -29,9 +29,9 @@ public:
     std::vector<std::uint8_t> DimStyle(const std::string& name, std::uint64_t handle) const;
     std::vector<std::uint8_t> Vport(const RkDb::ViewportRecord& vport, std::uint64_t handle) const;
     std::vector<std::uint8_t> AppId(const std::string& name, std::uint64_t handle) const;
-    // Block record of block index; first and last: its chain of entities.
-    std::vector<std::uint8_t> BlockHeader(const RkDb::Block& block, std::int32_t index, std::uint64_t first,
-                                          std::uint64_t last) const;
+    // Block record of block index with its entities (listed from 2004 on, else the chain's ends).
+    std::vector<std::uint8_t> BlockHeader(const RkDb::Block& block, std::int32_t index,
+                                          const std::vector<std::uint64_t>& entities) const;
     std::vector<std::uint8_t> Dictionary(std::uint64_t handle, std::uint64_t owner,
                                          const std::vector<std::pair<std::string, std::uint64_t>>& entries) const;
 

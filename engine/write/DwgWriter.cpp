@@ -168,7 +168,8 @@ void DwgWriter::Tables()
     Add(h.controls[DwgHandles::kVport], tables.Control(DwgHandles::kVport, h.vports));
     Add(h.controls[DwgHandles::kAppId], tables.Control(DwgHandles::kAppId, {h.acadAppId}));
     Add(h.controls[DwgHandles::kDimStyle], tables.Control(DwgHandles::kDimStyle, dimStyles));
-    Add(h.controls[DwgHandles::kVpEntity], tables.Control(DwgHandles::kVpEntity, none));
+    if (m_version < DwgVersion::R2004) // the viewport entity headers went with 2004
+        Add(h.controls[DwgHandles::kVpEntity], tables.Control(DwgHandles::kVpEntity, none));
     Add(h.namedDict, tables.Dictionary(h.namedDict, 0, {{"ACAD_GROUP", h.groupDict}, {"ACAD_MLINESTYLE", h.mlineDict}}));
     Add(h.groupDict, tables.Dictionary(h.groupDict, h.namedDict, {}));
     Add(h.mlineDict, tables.Dictionary(h.mlineDict, h.namedDict, {}));
@@ -217,9 +218,11 @@ std::uint8_t DwgWriter::EntMode(std::int32_t block) const
     return block == m_handles.paperSpace ? 1 : 0;
 }
 
-void DwgWriter::Children(const DwgEntityEncoder& encoder, const Unit& unit, std::uint64_t& first,
-                         std::uint64_t& last, std::uint64_t& seqend)
+void DwgWriter::Children(const DwgEntityEncoder& encoder, const Unit& unit, DwgChildren& children)
 {
+    std::uint64_t& first = children.first;
+    std::uint64_t& last = children.last;
+    std::uint64_t& seqend = children.seqend;
     std::vector<std::uint64_t> handles;
     const auto* polyline = RkDb::As<RkDb::Polyline>(*unit.entity);
     const auto* insert = RkDb::As<RkDb::Insert>(*unit.entity);
@@ -229,6 +232,7 @@ void DwgWriter::Children(const DwgEntityEncoder& encoder, const Unit& unit, std:
     for (std::size_t i = 0; i < count; ++i)
         handles.push_back(polyline ? m_allocator.Next() : m_allocator.Keep(insert->attributes[i]->handle));
     seqend = m_allocator.Next();
+    children.all = handles;
     first = handles.empty() ? 0 : handles.front();
     last = handles.empty() ? 0 : handles.back();
     for (std::size_t i = 0; i < count; ++i) {
@@ -263,13 +267,16 @@ void DwgWriter::Block(std::int32_t index, WriteReport& report)
         const DwgPlace place{units[i].handle, mode, header, i > 0 ? units[i - 1].handle : 0,
                              i + 1 < units.size() ? units[i + 1].handle : 0};
         DwgChildren children;
-        Children(encoder, units[i], children.first, children.last, children.seqend);
+        Children(encoder, units[i], children);
         Add(place.handle, encoder.Entity(*units[i].entity, place, children));
     }
     Add(m_handles.blockEnd[at], encoder.BlockEnd(DwgPlace{m_handles.blockEnd[at], 0, header, 0, 0}));
     const DwgTableEncoder tables(m_version, m_handles, m_codePage);
-    Add(header, tables.BlockHeader(block, index, units.empty() ? 0 : units.front().handle,
-                                   units.empty() ? 0 : units.back().handle));
+    std::vector<std::uint64_t> entities;
+    entities.reserve(units.size());
+    for (const Unit& unit : units)
+        entities.push_back(unit.handle);
+    Add(header, tables.BlockHeader(block, index, entities));
 }
 
 void DwgWriter::Blocks(WriteReport& report)

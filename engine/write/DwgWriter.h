@@ -17,6 +17,7 @@
 namespace RkWrite {
 
 class DwgEntityEncoder;
+struct DwgChildren;
 
 class DwgWriter
 {
@@ -46,8 +47,7 @@ private:
     void Tables();
     void Blocks(WriteReport& report);
     void Block(std::int32_t index, WriteReport& report);
-    void Children(const DwgEntityEncoder& encoder, const Unit& unit, std::uint64_t& first, std::uint64_t& last,
-                  std::uint64_t& seqend);
+    void Children(const DwgEntityEncoder& encoder, const Unit& unit, DwgChildren& children);
     std::uint8_t EntMode(std::int32_t block) const;
     void Add(std::uint64_t handle, std::vector<std::uint8_t> bytes);
     bool Assemble(std::string& file) const;
