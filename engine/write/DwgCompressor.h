@@ -8,7 +8,8 @@
 
 namespace RkWrite {
 
-// Compresses size bytes (none, or at least four: shorter data has no encoding of its own).
+// Compresses size bytes (none, or at least four: shorter data has no encoding of its own). Matches
+// reach back at most 16 KB.
 std::vector<std::uint8_t> Compress2004(const std::uint8_t* data, std::size_t size);
 
 } // namespace RkWrite
