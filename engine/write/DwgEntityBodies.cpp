@@ -134,6 +134,40 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
     case EntityType::Viewport: Viewport(r, static_cast<const ViewportEntity&>(e)); return;
     case EntityType::Face3d: Face(r, static_cast<const Face3d&>(e)); return;
     case EntityType::Hatch: Hatch(r, static_cast<const RkDb::Hatch&>(e)); return;
+    case EntityType::Image: {
+        const auto& image = static_cast<const Image&>(e);
+        const auto found = m_handles.imageDefs.find(image.fileName);
+        Raster(r, image.frame, found != m_handles.imageDefs.end() ? found->second : 0);
+        return;
+    }
+    case EntityType::Wipeout: Raster(r, static_cast<const Wipeout&>(e).frame, 0); return;
+    case EntityType::Leader: {
+        const auto& l = static_cast<const Leader&>(e);
+        d.B(false);
+        d.BS(3);                // annotation: none
+        d.BS(l.spline ? 1 : 0); // path type
+        d.BL(static_cast<std::uint32_t>(l.vertices.size()));
+        for (const Vec3& v : l.vertices)
+            Point3(d, v);
+        Point3(d, l.vertices.empty() ? Vec3{} : l.vertices.front()); // origin of the leader plane
+        Point3(d, l.extrusion);
+        d.BD3(1.0, 0.0, 0.0); // horizontal direction
+        d.BD3(0.0, 0.0, 0.0); // offsets of the block insertion point and the annotation
+        d.BD3(0.0, 0.0, 0.0);
+        if (!R2000())
+            d.BD(0.09); // DIMGAP
+        d.BD(0.0);      // box height and width
+        d.BD(0.0);
+        d.B(false);     // hook line on the x direction
+        d.B(l.arrowHead);
+        d.BS(0);
+        d.B(false);
+        if (R2000())
+            d.B(false);
+        h.H(5, 0); // no annotation
+        h.H(5, m_handles.DimStyle(RkDb::kRefNone));
+        return;
+    }
     case EntityType::Solid: Corners(d, static_cast<const Solid&>(e)); return;
     case EntityType::Trace: Corners(d, static_cast<const Trace&>(e)); return;
     case EntityType::Shape: {
@@ -589,6 +623,35 @@ void DwgEntityEncoder::Face(DwgRecord& r, const RkDb::Face3d& f) const
     }
     if (!noFlags)
         d.BS(f.hiddenEdges);
+}
+
+void DwgEntityEncoder::Raster(DwgRecord& r, const RkDb::RasterFrame& frame, std::uint64_t definition) const
+{
+    DwgBitWriter& d = r.Data();
+    d.BL(0); // class version
+    Point3(d, frame.insertion);
+    Point3(d, frame.uVector);
+    Point3(d, frame.vVector);
+    d.RD2(frame.pixelSize.x, frame.pixelSize.y);
+    d.BS(7);  // shown, shown when not aligned, clipped
+    d.B(frame.clipping);
+    d.RC(50); // brightness, contrast, fade
+    d.RC(50);
+    d.RC(0);
+    // A polygon is stored open; a rectangle as its two corners.
+    std::vector<RkDb::Vec2> boundary = frame.clipBoundary;
+    if (boundary.size() > 3 && boundary.front().x == boundary.back().x && boundary.front().y == boundary.back().y)
+        boundary.pop_back();
+    if (boundary.size() < 2)
+        boundary = {RkDb::Vec2{-0.5, -0.5}, RkDb::Vec2{frame.pixelSize.x - 0.5, frame.pixelSize.y - 0.5}};
+    const bool rectangle = boundary.size() == 2;
+    d.BS(rectangle ? 1 : 2);
+    if (!rectangle)
+        d.BL(static_cast<std::uint32_t>(boundary.size()));
+    for (const RkDb::Vec2& p : boundary)
+        d.RD2(p.x, p.y);
+    r.Handles().H(5, definition);
+    r.Handles().H(3, 0); // definition reactor
 }
 
 void DwgEntityEncoder::Hatch(DwgRecord& r, const RkDb::Hatch& hatch) const

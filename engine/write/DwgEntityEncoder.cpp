@@ -78,18 +78,38 @@ std::int16_t ColorIndex(const RkDb::Color& color)
     return static_cast<std::int16_t>(RkDb::AciPalette::Nearest(color.Rgb()));
 }
 
-bool DwgEntityEncoder::Stores(EntityType type)
+bool DwgEntityEncoder::Stores(const RkDb::Entity& e) const
 {
-    switch (type) {
+    switch (e.type) {
     case EntityType::Line: case EntityType::Point: case EntityType::Circle: case EntityType::Arc:
     case EntityType::Ellipse: case EntityType::Ray: case EntityType::XLine: case EntityType::LwPolyline:
     case EntityType::Polyline: case EntityType::Spline: case EntityType::Text: case EntityType::MText:
     case EntityType::AttributeDefinition: case EntityType::Attribute: case EntityType::Insert:
     case EntityType::Dimension: case EntityType::Solid: case EntityType::Trace: case EntityType::Face3d:
     case EntityType::Viewport: case EntityType::Tolerance: case EntityType::Shape: case EntityType::Hatch:
+    case EntityType::Leader:
         return true;
+    // A picture needs its file; a wipeout came with 2000.
+    case EntityType::Image: return !static_cast<const RkDb::Image&>(e).fileName.empty();
+    case EntityType::Wipeout: return R2000();
     default: return false;
     }
+}
+
+std::uint16_t DwgEntityEncoder::ClassNumber(RkDb::DwgVersion version, const char* dxfName)
+{
+    const std::string name = dxfName;
+    std::uint16_t number = 500;
+    for (const char* listed : kClassNames) {
+        const bool fixed = version >= RkDb::DwgVersion::R2000 && (std::string(listed) == "LWPOLYLINE" ||
+                                                                  std::string(listed) == "HATCH");
+        if (fixed)
+            continue;
+        if (name == listed)
+            return number;
+        ++number;
+    }
+    return 0;
 }
 
 std::string DwgEntityEncoder::Encode(const std::string& utf8) const { return EncodeText(m_codePage, utf8); }
@@ -104,8 +124,10 @@ std::uint16_t DwgEntityEncoder::TypeOf(const RkDb::Entity& e) const
     case EntityType::Ellipse: return dwg::kTypeEllipse;
     case EntityType::Ray: return dwg::kTypeRay;
     case EntityType::XLine: return dwg::kTypeXline;
-    case EntityType::LwPolyline: return R2000() ? dwg::kTypeLwpolyline : kLwPolylineClass;
-    case EntityType::Hatch: return R2000() ? dwg::kTypeHatch : kHatchClass;
+    case EntityType::LwPolyline: return R2000() ? dwg::kTypeLwpolyline : ClassNumber(m_version, "LWPOLYLINE");
+    case EntityType::Hatch: return R2000() ? dwg::kTypeHatch : ClassNumber(m_version, "HATCH");
+    case EntityType::Image: return ClassNumber(m_version, "IMAGE");
+    case EntityType::Wipeout: return ClassNumber(m_version, "WIPEOUT");
     case EntityType::Polyline: return PolylineType(static_cast<const RkDb::Polyline&>(e).kind);
     case EntityType::Spline: return dwg::kTypeSpline;
     case EntityType::Text: return dwg::kTypeText;
@@ -123,6 +145,7 @@ std::uint16_t DwgEntityEncoder::TypeOf(const RkDb::Entity& e) const
     case EntityType::Viewport: return dwg::kTypeViewport;
     case EntityType::Tolerance: return kTypeTolerance;
     case EntityType::Shape: return dwg::kTypeShape;
+    case EntityType::Leader: return dwg::kTypeLeader;
     default: return 0;
     }
 }

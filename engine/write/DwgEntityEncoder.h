@@ -34,16 +34,18 @@ struct DwgChildren
 class DwgEntityEncoder
 {
 public:
-    // The class numbers R14 gives the types that have no fixed number there.
-    static constexpr std::uint16_t kLwPolylineClass = 500, kHatchClass = 501;
+    // The classes a file defines for types without a fixed number, in their numbering from 500.
+    static constexpr const char* kClassNames[] = {"LWPOLYLINE", "HATCH", "IMAGE", "IMAGEDEF", "WIPEOUT"};
+    // The number of a class (R14 defines all; from 2000 LWPOLYLINE and HATCH have fixed numbers).
+    static std::uint16_t ClassNumber(RkDb::DwgVersion version, const char* dxfName);
 
     DwgEntityEncoder(RkDb::DwgVersion version, const DwgHandles& handles, int codePage)
         : m_version(version), m_handles(handles), m_codePage(codePage)
     {
     }
 
-    // Whether the entity type is written as itself (the others are converted or left out).
-    static bool Stores(RkDb::EntityType type);
+    // Whether the entity is written as itself (the others are converted or left out).
+    bool Stores(const RkDb::Entity& e) const;
     // An entity of a stored type; children only for a POLYLINE or an INSERT with attributes.
     std::vector<std::uint8_t> Entity(const RkDb::Entity& e, const DwgPlace& place,
                                      const DwgChildren& children = DwgChildren()) const;
@@ -73,6 +75,7 @@ private:
     void Viewport(DwgRecord& r, const RkDb::ViewportEntity& v) const;
     void Face(DwgRecord& r, const RkDb::Face3d& f) const;
     void Hatch(DwgRecord& r, const RkDb::Hatch& hatch) const;
+    void Raster(DwgRecord& r, const RkDb::RasterFrame& frame, std::uint64_t definition) const;
     void Color(DwgBitWriter& d, const RkDb::Color& color) const;
     bool R2000() const { return m_version >= RkDb::DwgVersion::R2000; }
     bool R2004() const { return m_version >= RkDb::DwgVersion::R2004; }

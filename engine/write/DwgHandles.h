@@ -6,6 +6,8 @@
 #include "engine/db/Database.h"
 
 #include <cstdint>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace RkWrite {
@@ -22,6 +24,8 @@ struct DwgHandles
     std::uint64_t layerZero = 0, standardStyle = 0, standardDimStyle = 0, acadAppId = 0;
     std::uint64_t groupDict = 0, mlineDict = 0, namedDict = 0;
     std::int32_t modelSpace = -1, paperSpace = -1;             // block indices
+    std::map<std::string, std::uint64_t> imageDefs;             // by picture file
+    std::uint64_t imageDict = 0;
 
     std::uint64_t Layer(std::int32_t index) const { return Pick(layers, index, layerZero); }
     std::uint64_t Style(std::int32_t index) const { return Pick(styles, index, standardStyle); }

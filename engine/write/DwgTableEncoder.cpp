@@ -194,6 +194,21 @@ std::vector<std::uint8_t> DwgTableEncoder::BlockHeader(const RkDb::Block& block,
     return r.Finish();
 }
 
+std::vector<std::uint8_t> DwgTableEncoder::ImageDef(std::uint64_t handle, std::uint64_t owner, const std::string& file,
+                                                    const RkDb::Vec2& pixels) const
+{
+    DwgRecord r(m_version, DwgEntityEncoder::ClassNumber(m_version, "IMAGEDEF"), handle, false);
+    r.ObjectCommon(owner);
+    DwgBitWriter& d = r.Data();
+    d.BL(0); // class version
+    d.RD2(pixels.x, pixels.y);
+    d.TV(Encode(file));
+    d.B(true); // loaded
+    d.RC(0);   // no resolution units
+    d.RD2(1.0, 1.0);
+    return r.Finish();
+}
+
 std::vector<std::uint8_t> DwgTableEncoder::Dictionary(
     std::uint64_t handle, std::uint64_t owner, const std::vector<std::pair<std::string, std::uint64_t>>& entries) const
 {

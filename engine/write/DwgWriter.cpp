@@ -12,6 +12,7 @@
 #include "engine/write/TextEncoding.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace RkWrite {
 
@@ -88,6 +89,16 @@ void DwgWriter::AssignTableHandles()
         h.blockBegin.push_back(m_allocator.Next());
         h.blockEnd.push_back(m_allocator.Next());
     }
+    // One picture definition per file the drawing's images show.
+    for (const RkDb::Block& block : m_db.Blocks()) {
+        for (const RkDb::EntityPtr& e : block.entities) {
+            const auto* image = RkDb::As<RkDb::Image>(*e);
+            if (image && !image->fileName.empty() && h.imageDefs.count(image->fileName) == 0)
+                h.imageDefs.emplace(image->fileName, m_allocator.Next());
+        }
+    }
+    if (!h.imageDefs.empty())
+        h.imageDict = m_allocator.Next();
 }
 
 void DwgWriter::Add(std::uint64_t handle, std::vector<std::uint8_t> bytes)
@@ -170,12 +181,45 @@ void DwgWriter::Tables()
     Add(h.controls[DwgHandles::kDimStyle], tables.Control(DwgHandles::kDimStyle, dimStyles));
     if (m_version < DwgVersion::R2004) // the viewport entity headers went with 2004
         Add(h.controls[DwgHandles::kVpEntity], tables.Control(DwgHandles::kVpEntity, none));
-    Add(h.namedDict, tables.Dictionary(h.namedDict, 0, {{"ACAD_GROUP", h.groupDict}, {"ACAD_MLINESTYLE", h.mlineDict}}));
+    std::vector<std::pair<std::string, std::uint64_t>> named = {{"ACAD_GROUP", h.groupDict},
+                                                                {"ACAD_MLINESTYLE", h.mlineDict}};
+    if (h.imageDict != 0)
+        named.emplace_back("ACAD_IMAGE_DICT", h.imageDict);
+    Add(h.namedDict, tables.Dictionary(h.namedDict, 0, named));
+    ImageDefinitions(tables);
     Add(h.groupDict, tables.Dictionary(h.groupDict, h.namedDict, {}));
     Add(h.mlineDict, tables.Dictionary(h.mlineDict, h.namedDict, {}));
 }
 
-std::vector<DwgWriter::Unit> DwgWriter::Expand(const RkDb::Entity& e, WriteReport& report)
+void DwgWriter::ImageDefinitions(const DwgTableEncoder& tables)
+{
+    const DwgHandles& h = m_handles;
+    if (h.imageDict == 0)
+        return;
+    std::vector<std::pair<std::string, std::uint64_t>> entries;
+    for (const auto& [file, handle] : h.imageDefs) {
+        // The dictionary names a picture by its file's base name.
+        const std::size_t slash = file.find_last_of("/\\");
+        std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+        const std::size_t dot = name.rfind('.');
+        if (dot != std::string::npos && dot > 0)
+            name.resize(dot);
+        entries.emplace_back(name + "_" + std::to_string(entries.size() + 1), handle);
+        RkDb::Vec2 pixels{1.0, 1.0};
+        for (const RkDb::Block& block : m_db.Blocks()) {
+            for (const RkDb::EntityPtr& e : block.entities) {
+                const auto* image = RkDb::As<RkDb::Image>(*e);
+                if (image && image->fileName == file)
+                    pixels = image->frame.pixelSize;
+            }
+        }
+        Add(handle, tables.ImageDef(handle, h.imageDict, file, pixels));
+    }
+    Add(h.imageDict, tables.Dictionary(h.imageDict, h.namedDict, entries));
+}
+
+std::vector<DwgWriter::Unit> DwgWriter::Expand(const DwgEntityEncoder& encoder, const RkDb::Entity& e,
+                                               WriteReport& report)
 {
     using namespace RkDb;
     std::vector<Unit> units;
@@ -185,7 +229,7 @@ std::vector<DwgWriter::Unit> DwgWriter::Expand(const RkDb::Entity& e, WriteRepor
         unit.made = std::move(entity);
         units.push_back(std::move(unit));
     };
-    if (e.type != EntityType::Attribute && DwgEntityEncoder::Stores(e.type)) {
+    if (e.type != EntityType::Attribute && encoder.Stores(e)) {
         Unit unit;
         unit.entity = &e;
         units.push_back(std::move(unit));
@@ -194,8 +238,6 @@ std::vector<DwgWriter::Unit> DwgWriter::Expand(const RkDb::Entity& e, WriteRepor
         DownConverter::CopyCommon(e, *spline);
         static_cast<SplineData&>(*spline) = static_cast<const SplineData&>(static_cast<const Helix&>(e));
         made(std::move(spline));
-    } else if (e.type == EntityType::Leader) {
-        made(DownConverter::Through(e, static_cast<const Leader&>(e).vertices, false));
     } else if (e.type == EntityType::MLine) {
         for (auto& p : DownConverter::FromMLine(static_cast<const MLine&>(e)))
             made(std::move(p));
@@ -254,7 +296,7 @@ void DwgWriter::Block(std::int32_t index, WriteReport& report)
     const DwgEntityEncoder encoder(m_version, m_handles, m_codePage);
     std::vector<Unit> units;
     for (const RkDb::EntityPtr& e : block.entities) {
-        for (Unit& unit : Expand(*e, report))
+        for (Unit& unit : Expand(encoder, *e, report))
             units.push_back(std::move(unit));
     }
     for (Unit& unit : units)
@@ -315,9 +357,13 @@ bool DwgWriter::Assemble(std::string& file) const
     refs.dimStyle = current(m_db.DimStyles(), m_handles.dimStyles, header.dimStyle, m_handles.standardDimStyle);
     refs.seed = m_allocator.Seed();
     layout.SetHeader(EncodeHeaderVariables(header, m_version, m_handles, refs, m_codePage));
-    if (m_version < DwgVersion::R2000) {
-        layout.AddClass(DwgEntityEncoder::kLwPolylineClass, "AcDbPolyline", "LWPOLYLINE", true);
-        layout.AddClass(DwgEntityEncoder::kHatchClass, "AcDbHatch", "HATCH", true);
+    static const char* const kCppNames[] = {"AcDbPolyline", "AcDbHatch", "AcDbRasterImage", "AcDbRasterImageDef",
+                                            "AcDbWipeout"};
+    for (std::size_t i = 0; i < std::size(kCppNames); ++i) {
+        const char* name = DwgEntityEncoder::kClassNames[i];
+        const std::uint16_t number = DwgEntityEncoder::ClassNumber(m_version, name);
+        if (number != 0)
+            layout.AddClass(number, kCppNames[i], name, std::string(name) != "IMAGEDEF");
     }
     std::vector<DwgFileLayout::Object> objects;
     objects.reserve(m_objects.size());

@@ -17,6 +17,7 @@
 namespace RkWrite {
 
 class DwgEntityEncoder;
+class DwgTableEncoder;
 struct DwgChildren;
 
 class DwgWriter
@@ -43,7 +44,8 @@ private:
     };
 
     void AssignTableHandles();
-    std::vector<Unit> Expand(const RkDb::Entity& e, WriteReport& report);
+    std::vector<Unit> Expand(const DwgEntityEncoder& encoder, const RkDb::Entity& e, WriteReport& report);
+    void ImageDefinitions(const DwgTableEncoder& tables);
     void Tables();
     void Blocks(WriteReport& report);
     void Block(std::int32_t index, WriteReport& report);
