@@ -124,8 +124,8 @@ std::uint16_t DwgEntityEncoder::TypeOf(const RkDb::Entity& e) const
     case EntityType::Ellipse: return dwg::kTypeEllipse;
     case EntityType::Ray: return dwg::kTypeRay;
     case EntityType::XLine: return dwg::kTypeXline;
-    case EntityType::LwPolyline: return R2000() ? dwg::kTypeLwpolyline : ClassNumber(m_version, "LWPOLYLINE");
-    case EntityType::Hatch: return R2000() ? dwg::kTypeHatch : ClassNumber(m_version, "HATCH");
+    case EntityType::LwPolyline: return R2000() ? static_cast<std::uint16_t>(dwg::kTypeLwpolyline) : ClassNumber(m_version, "LWPOLYLINE");
+    case EntityType::Hatch: return R2000() ? static_cast<std::uint16_t>(dwg::kTypeHatch) : ClassNumber(m_version, "HATCH");
     case EntityType::Image: return ClassNumber(m_version, "IMAGE");
     case EntityType::Wipeout: return ClassNumber(m_version, "WIPEOUT");
     case EntityType::Polyline: return PolylineType(static_cast<const RkDb::Polyline&>(e).kind);

@@ -26,6 +26,9 @@ struct DwgHandles
     std::int32_t modelSpace = -1, paperSpace = -1;             // block indices
     std::map<std::string, std::uint64_t> imageDefs;             // by picture file
     std::uint64_t imageDict = 0;
+    std::uint64_t layoutDict = 0;                               // 2000 and later
+    std::vector<std::uint64_t> layouts;                         // by layout index
+    std::vector<std::uint64_t> blockLayouts;                    // by block index: its layout, or 0
 
     std::uint64_t Layer(std::int32_t index) const { return Pick(layers, index, layerZero); }
     std::uint64_t Style(std::int32_t index) const { return Pick(styles, index, standardStyle); }

@@ -272,7 +272,7 @@ void Trailer(HeaderWriter& w, const RkDb::DrawingHeader& h, const DwgHandles& ha
     d.BS(70);  // TSTACKSIZE
     w.Text(""); // HYPERLINKBASE
     w.Text(""); // STYLESHEET
-    d.H(5, 0); // layouts, plot settings, plot styles dictionaries
+    d.H(5, handles.layoutDict); // layouts, plot settings, plot styles dictionaries
     d.H(5, 0);
     d.H(5, 0);
     if (w.From2004()) {

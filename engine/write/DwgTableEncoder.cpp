@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::uint16_t kControlTypes[DwgHandles::kControlCount] = {48, 50, 52, 56, 60, 62, 64, 66, 68, 70};
 constexpr std::uint16_t kTypeAppid = 67;
+constexpr std::uint16_t kTypeLayout = 82;
 
 } // namespace
 
@@ -190,7 +191,66 @@ std::vector<std::uint8_t> DwgTableEncoder::BlockHeader(const RkDb::Block& block,
     }
     h.H(3, m_handles.blockEnd[static_cast<std::size_t>(index)]);
     if (m_version >= DwgVersion::R2000)
-        h.H(5, 0); // layout
+        h.H(5, m_handles.blockLayouts[static_cast<std::size_t>(index)]);
+    return r.Finish();
+}
+
+std::vector<std::uint8_t> DwgTableEncoder::Layout(const RkDb::Layout& layout, std::uint64_t handle,
+                                                  std::uint64_t block) const
+{
+    DwgRecord r(m_version, kTypeLayout, handle, false);
+    r.ObjectCommon(m_handles.layoutDict);
+    DwgBitWriter& d = r.Data();
+    const bool r2004 = m_version >= DwgVersion::R2004;
+    d.TV("");   // page setup name, printer
+    d.TV("");
+    d.BS(0x2A0); // plot flags: use standard scale, print line weights, plot styles
+    for (int i = 0; i < 4; ++i)
+        d.BD(0.0); // margins
+    d.BD(layout.paperSize.x);
+    d.BD(layout.paperSize.y);
+    d.TV("");   // paper size name
+    d.BD2(0.0, 0.0);
+    d.BS(1);    // millimetres
+    d.BS(0);    // rotation
+    d.BS(5);    // plot type: the layout
+    d.BD2(0.0, 0.0);
+    d.BD2(0.0, 0.0);
+    if (!r2004)
+        d.TV(""); // plot view name
+    d.BD(1.0);  // real world and drawing units
+    d.BD(1.0);
+    d.TV("");   // style sheet
+    d.BS(16);   // scale type: 1:1
+    d.BD(1.0);
+    d.BD2(0.0, 0.0);
+    if (r2004) {
+        d.BS(0); // shade plot mode, resolution, dpi
+        d.BS(2);
+        d.BS(300);
+    }
+    d.TV(Encode(layout.name));
+    d.BS(static_cast<std::uint16_t>(layout.tabOrder));
+    d.BS(layout.IsModel() ? 0 : 1); // flags
+    d.BD3(0.0, 0.0, 0.0);
+    d.RD2(layout.limMin.x, layout.limMin.y);
+    d.RD2(layout.limMax.x, layout.limMax.y);
+    d.BD3(0.0, 0.0, 0.0);   // insertion base
+    d.BD3(1.0, 0.0, 0.0);   // UCS axes
+    d.BD3(0.0, 1.0, 0.0);
+    d.BD(0.0);
+    d.BS(0);
+    d.BD3(layout.extMin.x, layout.extMin.y, layout.extMin.z);
+    d.BD3(layout.extMax.x, layout.extMax.y, layout.extMax.z);
+    if (r2004)
+        d.BL(0); // viewports
+    DwgBitWriter& h = r.Handles();
+    if (r2004)
+        h.H(5, 0); // plot view
+    h.H(4, block);
+    h.H(4, 0); // last active viewport, base UCS, named UCS
+    h.H(5, 0);
+    h.H(5, 0);
     return r.Finish();
 }
 

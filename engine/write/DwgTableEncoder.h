@@ -32,6 +32,7 @@ public:
     // Block record of block index with its entities (listed from 2004 on, else the chain's ends).
     std::vector<std::uint8_t> BlockHeader(const RkDb::Block& block, std::int32_t index,
                                           const std::vector<std::uint64_t>& entities) const;
+    std::vector<std::uint8_t> Layout(const RkDb::Layout& layout, std::uint64_t handle, std::uint64_t block) const;
     std::vector<std::uint8_t> ImageDef(std::uint64_t handle, std::uint64_t owner, const std::string& file,
                                        const RkDb::Vec2& pixels) const;
     std::vector<std::uint8_t> Dictionary(std::uint64_t handle, std::uint64_t owner,

@@ -99,6 +99,44 @@ void DwgWriter::AssignTableHandles()
     }
     if (!h.imageDefs.empty())
         h.imageDict = m_allocator.Next();
+    AssignLayoutHandles();
+}
+
+void DwgWriter::AssignLayoutHandles()
+{
+    DwgHandles& h = m_handles;
+    h.blockLayouts.assign(h.blocks.size(), 0);
+    if (m_version < DwgVersion::R2000)
+        return;
+    h.layoutDict = m_allocator.Next();
+    for (const RkDb::Layout& layout : m_db.Layouts()) {
+        const std::int32_t block = layout.IsModel() ? h.modelSpace : layout.block;
+        std::uint64_t handle = 0;
+        // A layout shows one block, and a block has one layout.
+        if (block >= 0 && static_cast<std::size_t>(block) < h.blocks.size() &&
+            h.blockLayouts[static_cast<std::size_t>(block)] == 0) {
+            handle = m_allocator.Keep(layout.handle);
+            h.blockLayouts[static_cast<std::size_t>(block)] = handle;
+        }
+        h.layouts.push_back(handle);
+    }
+}
+
+void DwgWriter::Layouts(const DwgTableEncoder& tables)
+{
+    const DwgHandles& h = m_handles;
+    if (h.layoutDict == 0)
+        return;
+    std::vector<std::pair<std::string, std::uint64_t>> entries;
+    for (std::size_t i = 0; i < h.layouts.size(); ++i) {
+        if (h.layouts[i] == 0)
+            continue;
+        const RkDb::Layout& layout = m_db.Layouts()[i];
+        const std::int32_t block = layout.IsModel() ? h.modelSpace : layout.block;
+        entries.emplace_back(layout.name, h.layouts[i]);
+        Add(h.layouts[i], tables.Layout(layout, h.layouts[i], h.Block(block)));
+    }
+    Add(h.layoutDict, tables.Dictionary(h.layoutDict, h.namedDict, entries));
 }
 
 void DwgWriter::Add(std::uint64_t handle, std::vector<std::uint8_t> bytes)
@@ -185,8 +223,11 @@ void DwgWriter::Tables()
                                                                 {"ACAD_MLINESTYLE", h.mlineDict}};
     if (h.imageDict != 0)
         named.emplace_back("ACAD_IMAGE_DICT", h.imageDict);
+    if (h.layoutDict != 0)
+        named.emplace_back("ACAD_LAYOUT", h.layoutDict);
     Add(h.namedDict, tables.Dictionary(h.namedDict, 0, named));
     ImageDefinitions(tables);
+    Layouts(tables);
     Add(h.groupDict, tables.Dictionary(h.groupDict, h.namedDict, {}));
     Add(h.mlineDict, tables.Dictionary(h.mlineDict, h.namedDict, {}));
 }

@@ -46,6 +46,8 @@ private:
     void AssignTableHandles();
     std::vector<Unit> Expand(const DwgEntityEncoder& encoder, const RkDb::Entity& e, WriteReport& report);
     void ImageDefinitions(const DwgTableEncoder& tables);
+    void AssignLayoutHandles();
+    void Layouts(const DwgTableEncoder& tables);
     void Tables();
     void Blocks(WriteReport& report);
     void Block(std::int32_t index, WriteReport& report);

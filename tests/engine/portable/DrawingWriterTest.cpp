@@ -183,6 +183,21 @@ std::unique_ptr<RkDb::Database> ReadBackDwg(const std::string& bytes)
     return db;
 }
 
+// 2000 and later keep the layouts: each of the source's, by name, showing a block of that name.
+void ExpectLayouts(const RkDb::Database& source, const RkDb::Database& back, const std::string& what)
+{
+    for (const RkDb::Layout& layout : source.Layouts()) {
+        if (!source.Blocks().Valid(layout.block))
+            continue;
+        const auto found = std::find_if(back.Layouts().begin(), back.Layouts().end(),
+                                        [&layout](const RkDb::Layout& l) { return l.name == layout.name; });
+        ASSERT_NE(found, back.Layouts().end()) << what << " layout " << layout.name;
+        ASSERT_TRUE(back.Blocks().Valid(found->block)) << what << " layout " << layout.name;
+        EXPECT_EQ(RkDb::TableKey(back.Blocks()[found->block].name),
+                  RkDb::TableKey(source.Blocks()[layout.block].name)) << what << " layout " << layout.name;
+    }
+}
+
 class DwgSampleRoundTrip : public ::testing::TestWithParam<int>
 {
 };
@@ -209,6 +224,8 @@ TEST_P(DwgSampleRoundTrip, EverySampleReadsBackAsWritten)
         ExpectCounts(*source, *back, report, what);
         ExpectTables(*source, *back, version, what);
         ExpectLinesByHandle(*source, *back, what);
+        if (version >= 8)
+            ExpectLayouts(*source, *back, what);
         ++drawings;
     }
     EXPECT_GT(drawings, 10);
