@@ -164,7 +164,7 @@ void DwgEntityEncoder::Common(DwgRecord& r, const RkDb::Entity* e, const DwgPlac
     DwgBitWriter& d = r.Data();
     d.BB(place.entMode);
     d.BL(0); // reactors
-    const std::int32_t lineType = e ? e->lineType : RkDb::kRefByLayer;
+    const std::int32_t lineType = e ? e->lineType : static_cast<std::int32_t>(RkDb::kRefByLayer);
     if (R2004()) {
         d.B(true); // no extension dictionary
         Color(d, e ? e->color : RkDb::Color::ByLayer());
@@ -182,7 +182,7 @@ void DwgEntityEncoder::Common(DwgRecord& r, const RkDb::Entity* e, const DwgPlac
     }
     d.BS(e && e->invisible ? 1 : 0);
     if (R2000())
-        d.RC(LineWeightIndex(e ? e->lineWeight : RkDb::kLwByLayer));
+        d.RC(LineWeightIndex(e ? e->lineWeight : static_cast<std::int16_t>(RkDb::kLwByLayer)));
 }
 
 void DwgEntityEncoder::Color(DwgBitWriter& d, const RkDb::Color& color) const
@@ -203,7 +203,7 @@ void DwgEntityEncoder::CommonHandles(DwgRecord& r, const RkDb::Entity* e, const 
         h.H(4, place.owner);
     if (!R2004())
         h.H(3, 0); // extension dictionary
-    const std::int32_t lineType = e ? e->lineType : RkDb::kRefByLayer;
+    const std::int32_t lineType = e ? e->lineType : static_cast<std::int32_t>(RkDb::kRefByLayer);
     const std::uint64_t layer = m_handles.Layer(e ? e->layer : 0);
     if (!R2000()) {
         h.H(5, layer);

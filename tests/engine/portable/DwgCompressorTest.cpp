@@ -47,8 +47,9 @@ TEST_P(DwgCompressor, DecompressesToTheInput)
     EXPECT_EQ(back, data);
     // Literals cost a little over their size; repeated data shrinks.
     EXPECT_LE(packed.size(), data.size() + data.size() / 200 + 8);
-    if (c.period != 0 && c.size > 4 * c.period)
+    if (c.period != 0 && c.size > 4 * c.period) {
         EXPECT_LT(packed.size(), data.size() / 2);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
