@@ -79,6 +79,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   write/DwgFileLayout.cpp
   write/DwgHeaderEncoder.cpp
   write/DwgPagedFile.cpp
+  write/DwgR12Writer.cpp
   write/DwgRecord.cpp
   write/DwgTableEncoder.cpp
   write/DwgWriter.cpp

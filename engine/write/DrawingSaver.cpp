@@ -1,5 +1,6 @@
 #include "engine/write/DrawingSaver.h"
 
+#include "engine/write/DwgR12Writer.h"
 #include "engine/write/DwgWriter.h"
 #include "engine/write/DxfWriter.h"
 #include "engine/write/FileReplacer.h"
@@ -18,10 +19,11 @@ bool DxfVersionOf(int version, DxfVersion& out)
     }
 }
 
-// The DWG releases written: R14, 2000 and 2004. R12 is refused before anything is written.
+// The DWG releases written: R12 (the format before R13), R14, 2000 and 2004.
 bool DwgVersionOf(int version, RkDb::DwgVersion& out)
 {
     switch (version) {
+    case 5: out = RkDb::DwgVersion::R11_12; return true;
     case 7: out = RkDb::DwgVersion::R14; return true;
     case 8: out = RkDb::DwgVersion::R2000; return true;
     case 9: out = RkDb::DwgVersion::R2004; return true;
@@ -44,9 +46,10 @@ WriteReport DrawingSaver::Build(const RkDb::Database& db, int kind, int version,
     WriteReport report;
     RkDb::DwgVersion d;
     if (kind == kDwg && DwgVersionOf(version, d)) {
-        DwgWriter writer(db, d, limit);
         std::string file;
-        if (writer.Write(file, report)) {
+        const bool written = d == RkDb::DwgVersion::R11_12 ? DwgR12Writer(db, limit).Write(file, report)
+                                                            : DwgWriter(db, d, limit).Write(file, report);
+        if (written) {
             bytes = std::move(file);
             report.bytes = bytes.size();
         }
