@@ -49,11 +49,13 @@ int DifferentPixels(const OffscreenPicture& a, const OffscreenPicture& b)
 }
 
 // Whether the save left entities out (raster images, ...) or, with conversions counting, turned
-// some into others.
+// some into others. An LWPOLYLINE written as a 2D POLYLINE keeps its widths and bulges: that one
+// does not count.
 bool Changed(const RkWrite::WriteReport& r, bool conversionsCount)
 {
+    const std::size_t lwPolyline = static_cast<std::size_t>(RkDb::EntityType::LwPolyline);
     for (std::size_t t = 0; t < r.dropped.size(); ++t) {
-        if (r.dropped[t] != 0 || (conversionsCount && r.convertedFrom[t] != 0))
+        if (r.dropped[t] != 0 || (conversionsCount && t != lwPolyline && r.convertedFrom[t] != 0))
             return true;
     }
     return false;

@@ -571,13 +571,19 @@ TEST_F(EngineContract, SaveAsWritesDxfAndRefusesWhatItCannot)
             EXPECT_EQ(drawing->Save(missing.c_str(), kind, version, 0), 2) << version;
             EXPECT_EQ(GetFileAttributesA(missing.c_str()), INVALID_FILE_ATTRIBUTES) << version;
             ASSERT_EQ(drawing->Save(target.c_str(), kind, version, 0), 0) << kind << " " << version;
-            EXPECT_GT(drawing->LastSaveReport().bytes, 0u);
+            const RkWrite::WriteReport& report = drawing->LastSaveReport();
+            EXPECT_GT(report.bytes, 0u);
+            std::size_t written = 0;
+            for (const std::size_t n : report.written)
+                written += n;
             CDrawing* again = CDrawing::CreateDrawing(0);
             ASSERT_EQ(again->Open(target.c_str(), ""), 0) << kind << " " << version;
             if (version >= 8) {
                 EXPECT_EQ(again->GetLayoutCount(), layouts) << kind << " " << version;
             }
-            EXPECT_EQ(again->Database()->EntityCount(), entities) << kind << " " << version;
+            // DWG R12 leaves paper space out (its reader would show it in model space).
+            EXPECT_EQ(again->Database()->EntityCount(), written) << kind << " " << version;
+            EXPECT_EQ(written, kind == 1 && version == 5 ? 1u : entities) << kind << " " << version;
             CDrawing::DeleteDrawing(again);
         }
     }
