@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/db/DwgVersion.h"
+#include "engine/db/Geometry.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -51,6 +52,7 @@ public:
     void RD2(double x, double y);
     void BD2(double x, double y);
     void BD3(double x, double y, double z);
+    void BD3(const RkDb::Vec3& p) { BD3(p.x, p.y, p.z); }
     void Raw(const std::uint8_t* data, std::size_t size);
     // Appends another stream's bits.
     void Append(const DwgBitWriter& other);

@@ -15,7 +15,6 @@ using RkDb::Vec3;
 
 namespace {
 
-void Point3(DwgBitWriter& d, const Vec3& p) { d.BD3(p.x, p.y, p.z); }
 void Extrusion(DwgBitWriter& d, const Vec3& e) { d.BE(e.x, e.y, e.z); }
 
 bool Same(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -106,9 +105,9 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
     }
     case EntityType::MText: {
         const auto& m = static_cast<const MText&>(e);
-        Point3(d, m.insertion);
-        Point3(d, m.extrusion);
-        Point3(d, m.xDirection);
+        d.BD3(m.insertion);
+        d.BD3(m.extrusion);
+        d.BD3(m.xDirection);
         d.BD(m.referenceWidth);
         d.BD(m.height);
         d.BS(m.attachment);
@@ -148,9 +147,9 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
         d.BS(l.spline ? 1 : 0); // path type
         d.BL(static_cast<std::uint32_t>(l.vertices.size()));
         for (const Vec3& v : l.vertices)
-            Point3(d, v);
-        Point3(d, l.vertices.empty() ? Vec3{} : l.vertices.front()); // origin of the leader plane
-        Point3(d, l.extrusion);
+            d.BD3(v);
+        d.BD3(l.vertices.empty() ? Vec3{} : l.vertices.front()); // origin of the leader plane
+        d.BD3(l.extrusion);
         d.BD3(1.0, 0.0, 0.0); // horizontal direction
         d.BD3(0.0, 0.0, 0.0); // offsets of the block insertion point and the annotation
         d.BD3(0.0, 0.0, 0.0);
@@ -172,14 +171,14 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
     case EntityType::Trace: Corners(d, static_cast<const Trace&>(e)); return;
     case EntityType::Shape: {
         const auto& s = static_cast<const Shape&>(e);
-        Point3(d, s.insertion);
+        d.BD3(s.insertion);
         d.BD(s.size);
         d.BD(s.rotation);
         d.BD(s.widthFactor);
         d.BD(s.oblique);
         d.BD(s.thickness);
         d.BS(static_cast<std::uint16_t>(s.shapeNumber));
-        Point3(d, s.extrusion);
+        d.BD3(s.extrusion);
         h.H(5, m_handles.Style(s.style));
         return;
     }
@@ -190,9 +189,9 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
             d.BD(t.textHeight);
             d.BD(0.09); // DIMGAP
         }
-        Point3(d, t.insertion);
-        Point3(d, t.xDirection);
-        Point3(d, t.extrusion);
+        d.BD3(t.insertion);
+        d.BD3(t.xDirection);
+        d.BD3(t.extrusion);
         d.TV(Encode(t.text));
         h.H(5, m_handles.DimStyle(t.dimStyle));
         return;
@@ -220,8 +219,8 @@ void DwgEntityEncoder::Curve(DwgRecord& r, const RkDb::Entity& e) const
                 d.DD(l.end.z, l.start.z);
             }
         } else {
-            Point3(d, l.start);
-            Point3(d, l.end);
+            d.BD3(l.start);
+            d.BD3(l.end);
         }
         d.BT(e.thickness);
         Extrusion(d, e.extrusion);
@@ -230,7 +229,7 @@ void DwgEntityEncoder::Curve(DwgRecord& r, const RkDb::Entity& e) const
     case EntityType::Circle:
     case EntityType::Arc: {
         const bool arc = e.type == EntityType::Arc;
-        Point3(d, arc ? static_cast<const Arc&>(e).center : static_cast<const Circle&>(e).center);
+        d.BD3(arc ? static_cast<const Arc&>(e).center : static_cast<const Circle&>(e).center);
         d.BD(arc ? static_cast<const Arc&>(e).radius : static_cast<const Circle&>(e).radius);
         d.BT(e.thickness);
         Extrusion(d, e.extrusion);
@@ -242,7 +241,7 @@ void DwgEntityEncoder::Curve(DwgRecord& r, const RkDb::Entity& e) const
     }
     case EntityType::Point: {
         const auto& p = static_cast<const RkDb::Point&>(e);
-        Point3(d, p.position);
+        d.BD3(p.position);
         d.BT(e.thickness);
         Extrusion(d, e.extrusion);
         d.BD(p.xAxisAngle);
@@ -250,21 +249,21 @@ void DwgEntityEncoder::Curve(DwgRecord& r, const RkDb::Entity& e) const
     }
     case EntityType::Ellipse: {
         const auto& el = static_cast<const Ellipse&>(e);
-        Point3(d, el.center);
-        Point3(d, el.majorAxis);
-        Point3(d, el.extrusion);
+        d.BD3(el.center);
+        d.BD3(el.majorAxis);
+        d.BD3(el.extrusion);
         d.BD(el.ratio);
         d.BD(el.startParam);
         d.BD(el.endParam);
         return;
     }
     case EntityType::Ray:
-        Point3(d, static_cast<const Ray&>(e).base);
-        Point3(d, static_cast<const Ray&>(e).direction);
+        d.BD3(static_cast<const Ray&>(e).base);
+        d.BD3(static_cast<const Ray&>(e).direction);
         return;
     case EntityType::XLine:
-        Point3(d, static_cast<const XLine&>(e).base);
-        Point3(d, static_cast<const XLine&>(e).direction);
+        d.BD3(static_cast<const XLine&>(e).base);
+        d.BD3(static_cast<const XLine&>(e).direction);
         return;
     default: return;
     }
@@ -278,7 +277,7 @@ void DwgEntityEncoder::TextData(DwgRecord& r, const RkDb::TextData& t, const RkD
         d.BD(elevation);
         d.RD2(t.insertion.x, t.insertion.y);
         d.RD2(t.alignment.x, t.alignment.y);
-        Point3(d, e.extrusion);
+        d.BD3(e.extrusion);
         d.BD(e.thickness);
         d.BD(t.oblique);
         d.BD(t.rotation);
@@ -353,7 +352,7 @@ void DwgEntityEncoder::LwPolyline(DwgRecord& r, const RkDb::LwPolyline& p) const
     if ((flags & 2) != 0)
         d.BD(p.thickness);
     if ((flags & 1) != 0)
-        Point3(d, p.extrusion);
+        d.BD3(p.extrusion);
     const std::uint32_t count = static_cast<std::uint32_t>(p.vertices.size());
     d.BL(count);
     if (bulges)
@@ -437,7 +436,7 @@ void DwgEntityEncoder::Spline(DwgRecord& r, const RkDb::SplineData& s) const
         d.BD3(0.0, 0.0, 0.0);
         d.BL(static_cast<std::uint32_t>(s.fitPoints.size()));
         for (const Vec3& p : s.fitPoints)
-            Point3(d, p);
+            d.BD3(p);
         return;
     }
     const bool weighted = s.weights.size() == s.controlPoints.size() && !s.weights.empty();
@@ -452,7 +451,7 @@ void DwgEntityEncoder::Spline(DwgRecord& r, const RkDb::SplineData& s) const
     for (const double k : s.knots)
         d.BD(k);
     for (std::size_t i = 0; i < s.controlPoints.size(); ++i) {
-        Point3(d, s.controlPoints[i]);
+        d.BD3(s.controlPoints[i]);
         if (weighted)
             d.BD(s.weights[i]);
     }
@@ -461,9 +460,9 @@ void DwgEntityEncoder::Spline(DwgRecord& r, const RkDb::SplineData& s) const
 void DwgEntityEncoder::Insert(DwgRecord& r, const RkDb::Insert& i, const DwgChildren& children) const
 {
     DwgBitWriter& d = r.Data();
-    Point3(d, i.insertion);
+    d.BD3(i.insertion);
     if (!R2000()) {
-        Point3(d, i.scale);
+        d.BD3(i.scale);
     } else if (Same(i.scale.x, 1.0) && Same(i.scale.y, 1.0) && Same(i.scale.z, 1.0)) {
         d.BB(3);
     } else if (Same(i.scale.x, i.scale.y) && Same(i.scale.x, i.scale.z)) {
@@ -480,7 +479,7 @@ void DwgEntityEncoder::Insert(DwgRecord& r, const RkDb::Insert& i, const DwgChil
         d.DD(i.scale.z, i.scale.x);
     }
     d.BD(i.rotation);
-    Point3(d, i.extrusion);
+    d.BD3(i.extrusion);
     const bool attributes = !children.all.empty();
     d.B(attributes);
     if (attributes && R2004())
@@ -503,7 +502,7 @@ void DwgEntityEncoder::Insert(DwgRecord& r, const RkDb::Insert& i, const DwgChil
 void DwgEntityEncoder::Dimension(DwgRecord& r, const RkDb::Dimension& dim) const
 {
     DwgBitWriter& d = r.Data();
-    Point3(d, dim.extrusion);
+    d.BD3(dim.extrusion);
     d.RD2(dim.textMidpoint.x, dim.textMidpoint.y);
     d.BD(dim.textMidpoint.z);
     d.RC(0);
@@ -522,36 +521,36 @@ void DwgEntityEncoder::Dimension(DwgRecord& r, const RkDb::Dimension& dim) const
     const auto& p = dim.points;
     switch (TypeOf(dim)) {
     case orvo::dwg::kTypeDimOrdinate:
-        Point3(d, dim.definitionPoint);
-        Point3(d, p[0]);
-        Point3(d, p[1]);
+        d.BD3(dim.definitionPoint);
+        d.BD3(p[0]);
+        d.BD3(p[1]);
         d.RC((dim.dimType & 64) != 0 ? 1 : 0);
         break;
     case orvo::dwg::kTypeDimLinear:
     case orvo::dwg::kTypeDimAligned:
-        Point3(d, p[0]);
-        Point3(d, p[1]);
-        Point3(d, dim.definitionPoint);
+        d.BD3(p[0]);
+        d.BD3(p[1]);
+        d.BD3(dim.definitionPoint);
         d.BD(0.0);
         if (TypeOf(dim) == orvo::dwg::kTypeDimLinear)
             d.BD(dim.angle);
         break;
     case orvo::dwg::kTypeDimAng3Pt:
-        Point3(d, dim.definitionPoint);
-        Point3(d, p[0]);
-        Point3(d, p[1]);
-        Point3(d, p[2]);
+        d.BD3(dim.definitionPoint);
+        d.BD3(p[0]);
+        d.BD3(p[1]);
+        d.BD3(p[2]);
         break;
     case orvo::dwg::kTypeDimAng2Ln:
         d.RD2(p[3].x, p[3].y);
-        Point3(d, p[0]);
-        Point3(d, p[1]);
-        Point3(d, p[2]);
-        Point3(d, dim.definitionPoint);
+        d.BD3(p[0]);
+        d.BD3(p[1]);
+        d.BD3(p[2]);
+        d.BD3(dim.definitionPoint);
         break;
     default:
-        Point3(d, dim.definitionPoint);
-        Point3(d, p[2]);
+        d.BD3(dim.definitionPoint);
+        d.BD3(p[2]);
         d.BD(0.0); // leader length
         break;
     }
@@ -562,15 +561,15 @@ void DwgEntityEncoder::Dimension(DwgRecord& r, const RkDb::Dimension& dim) const
 void DwgEntityEncoder::Viewport(DwgRecord& r, const RkDb::ViewportEntity& v) const
 {
     DwgBitWriter& d = r.Data();
-    Point3(d, v.center);
+    d.BD3(v.center);
     d.BD(v.width);
     d.BD(v.height);
     if (!R2000()) {
         r.Handles().H(5, m_handles.controls[DwgHandles::kVpEntity]);
         return;
     }
-    Point3(d, v.viewTarget);
-    Point3(d, v.viewDirection);
+    d.BD3(v.viewTarget);
+    d.BD3(v.viewDirection);
     d.BD(v.twist);
     d.BD(v.viewHeight);
     d.BD(50.0); // lens length
@@ -604,7 +603,7 @@ void DwgEntityEncoder::Face(DwgRecord& r, const RkDb::Face3d& f) const
     DwgBitWriter& d = r.Data();
     if (!R2000()) {
         for (const Vec3& c : f.corners)
-            Point3(d, c);
+            d.BD3(c);
         d.BS(f.hiddenEdges);
         return;
     }
@@ -629,9 +628,9 @@ void DwgEntityEncoder::Raster(DwgRecord& r, const RkDb::RasterFrame& frame, std:
 {
     DwgBitWriter& d = r.Data();
     d.BL(0); // class version
-    Point3(d, frame.insertion);
-    Point3(d, frame.uVector);
-    Point3(d, frame.vVector);
+    d.BD3(frame.insertion);
+    d.BD3(frame.uVector);
+    d.BD3(frame.vVector);
     d.RD2(frame.pixelSize.x, frame.pixelSize.y);
     d.BS(7);  // shown, shown when not aligned, clipped
     d.B(frame.clipping);
@@ -668,7 +667,7 @@ void DwgEntityEncoder::Hatch(DwgRecord& r, const RkDb::Hatch& hatch) const
         d.TV("");
     }
     d.BD(hatch.elevation);
-    Point3(d, hatch.extrusion);
+    d.BD3(hatch.extrusion);
     d.TV(Encode(hatch.patternName));
     // A gradient (2004 and later) is kept as a solid fill.
     const bool solid = hatch.solid || hatch.gradient;

@@ -19,7 +19,6 @@ constexpr std::uint16_t kTypeTolerance = 46;
 constexpr std::int16_t kLineWeights[] = {0,  5,  9,  13, 15, 18, 20,  25,  30,  35,  40,  50,
                                          53, 60, 70, 80, 90, 100, 106, 120, 140, 158, 200, 211};
 
-void Point3(DwgBitWriter& d, const Vec3& p) { d.BD3(p.x, p.y, p.z); }
 
 std::uint16_t DimensionType(std::uint8_t dimType)
 {
@@ -249,7 +248,7 @@ std::vector<std::uint8_t> DwgEntityEncoder::Vertex(const RkDb::Polyline& owner, 
             d.BS(static_cast<std::uint16_t>(static_cast<std::int16_t>(index)));
     } else {
         d.RC(static_cast<std::uint8_t>(v.flags));
-        Point3(d, v.position);
+        d.BD3(v.position);
         if (type == dwg::kTypeVertex2d) {
             d.BD(v.startWidth);
             d.BD(v.endWidth);

@@ -205,25 +205,17 @@ void DimensionVariables(HeaderWriter& w, const RkDb::DrawingHeader& h, const Dwg
     }
     d.BD(h.dimScale);
     d.BD(h.dimArrowSize);
-    d.BD(0.0625); // DIMEXO
-    d.BD(0.38);   // DIMDLI
-    d.BD(0.18);   // DIMEXE
-    d.BD(0.0);    // DIMRND
-    d.BD(0.0);    // DIMDLE
-    d.BD(0.0);    // DIMTP
-    d.BD(0.0);    // DIMTM
+    // DIMEXO, DIMDLI, DIMEXE, DIMRND, DIMDLE, DIMTP, DIMTM
+    for (const double v : {0.0625, 0.38, 0.18, 0.0, 0.0, 0.0, 0.0})
+        d.BD(v);
     if (w.From2000()) {
         w.Bs(6);   // DIMTOL .. DIMSE2
         w.Shorts(3); // DIMTAD, DIMZIN, DIMAZIN
     }
     d.BD(h.dimTextHeight);
-    d.BD(0.09);   // DIMCEN
-    d.BD(0.0);    // DIMTSZ
-    d.BD(25.4);   // DIMALTF
-    d.BD(1.0);    // DIMLFAC
-    d.BD(0.0);    // DIMTVP
-    d.BD(1.0);    // DIMTFAC
-    d.BD(0.09);   // DIMGAP
+    // DIMCEN, DIMTSZ, DIMALTF, DIMLFAC, DIMTVP, DIMTFAC, DIMGAP
+    for (const double v : {0.09, 0.0, 25.4, 1.0, 0.0, 1.0, 0.09})
+        d.BD(v);
     if (w.UpTo14()) {
         for (int i = 0; i < 5; ++i)
             w.Text(""); // DIMPOST, DIMAPOST, DIMBLK, DIMBLK1, DIMBLK2

@@ -1,11 +1,9 @@
 #include "engine/write/DwgR12Writer.h"
 
 #include "engine/db/AreaEntities.h"
-#include "engine/db/CodePage.h"
 #include "engine/db/ModelEntities.h"
 #include "engine/db/SymbolTable.h"
 #include "engine/dwg/DwgChecksum.h"
-#include "engine/dwg/DwgCodePage.h"
 #include "engine/dwg/DwgR12EntityDecoder.h"
 #include "engine/write/DownConverter.h"
 #include "engine/write/DwgEntityEncoder.h"
@@ -192,15 +190,9 @@ private:
 };
 
 DwgR12Writer::DwgR12Writer(const RkDb::Database& db, std::size_t limit)
-    : m_db(db), m_limit(limit), m_codePage(WrittenCodePage(db.Header().codePage)), m_codePageIndex(30)
+    : m_db(db), m_limit(limit), m_codePage(WrittenCodePage(db.Header().codePage)),
+      m_codePageIndex(DwgCodePageIndex(db.Header().codePage))
 {
-    const std::string name = RkDb::CodePage::FromName(db.Header().codePage) == 0 ? "ANSI_1252" : db.Header().codePage;
-    for (std::uint16_t i = 1; i < 64; ++i) {
-        if (RkDb::TableKey(dwg::CodePageNameOfDwg(i)) == RkDb::TableKey(name)) {
-            m_codePageIndex = i;
-            break;
-        }
-    }
 }
 
 std::string DwgR12Writer::Encode(const std::string& utf8) const { return EncodeText(m_codePage, utf8); }

@@ -1,9 +1,7 @@
 #include "engine/write/DwgWriter.h"
 
-#include "engine/db/CodePage.h"
 #include "engine/db/SymbolTable.h"
 #include "engine/dwg/DwgChecksum.h"
-#include "engine/dwg/DwgCodePage.h"
 #include "engine/write/DownConverter.h"
 #include "engine/write/DwgEntityEncoder.h"
 #include "engine/write/DwgFileLayout.h"
@@ -22,15 +20,6 @@ using RkDb::EntityType;
 namespace {
 
 
-std::uint16_t CodePageIndex(const std::string& name)
-{
-    for (std::uint16_t i = 0; i < 64; ++i) {
-        if (RkDb::TableKey(orvo::dwg::CodePageNameOfDwg(i)) == RkDb::TableKey(name) && i != 0)
-            return i;
-    }
-    return 30; // ANSI_1252
-}
-
 template <class Table> std::int32_t FindKey(const Table& table, const char* key)
 {
     for (std::int32_t i = 0; i < table.Count(); ++i) {
@@ -44,8 +33,7 @@ template <class Table> std::int32_t FindKey(const Table& table, const char* key)
 
 DwgWriter::DwgWriter(const RkDb::Database& db, DwgVersion version, std::size_t limit)
     : m_db(db), m_version(version), m_limit(limit), m_codePage(WrittenCodePage(db.Header().codePage)),
-      m_codePageIndex(CodePageIndex(RkDb::CodePage::FromName(db.Header().codePage) == 0 ? "ANSI_1252"
-                                                                                         : db.Header().codePage)),
+      m_codePageIndex(DwgCodePageIndex(db.Header().codePage)),
       m_allocator(db)
 {
 }

@@ -1,6 +1,8 @@
 #include "engine/write/TextEncoding.h"
 
 #include "engine/db/CodePage.h"
+#include "engine/db/SymbolTable.h"
+#include "engine/dwg/DwgCodePage.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -36,6 +38,17 @@ int WrittenCodePage(const std::string& name)
 {
     const int cp = RkDb::CodePage::FromName(name);
     return cp == 0 ? 1252 : cp;
+}
+
+std::uint16_t DwgCodePageIndex(const std::string& name)
+{
+    const std::string key = RkDb::TableKey(RkDb::CodePage::FromName(name) == 0 ? "ANSI_1252" : name);
+    // Index 0 names 1252 as well; files say ANSI_1252 with its own number.
+    for (std::uint16_t i = 1; i < 64; ++i) {
+        if (RkDb::TableKey(orvo::dwg::CodePageNameOfDwg(i)) == key)
+            return i;
+    }
+    return 30;
 }
 
 } // namespace RkWrite

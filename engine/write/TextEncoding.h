@@ -2,6 +2,7 @@
 // the code page lacks as \U+XXXX escapes (which the readers turn back into the characters).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,8 @@ std::string EncodeText(int codePage, std::string_view utf8);
 
 // The code page a drawing is written in: one read as UTF-8 (2007 and later) goes out in 1252.
 int WrittenCodePage(const std::string& name);
+
+// The number a DWG file header gives the code page a drawing is written in ($DWGCODEPAGE name).
+std::uint16_t DwgCodePageIndex(const std::string& name);
 
 } // namespace RkWrite

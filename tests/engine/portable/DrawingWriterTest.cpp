@@ -266,21 +266,27 @@ class CodePageRoundTrip : public ::testing::TestWithParam<CodePageCase>
 {
 };
 
+// A layer and a text of the case in a drawing of its code page.
+void AddCodePageText(const CodePageCase& c, RkDb::Database& db)
+{
+    db.Header().codePage = c.codePage;
+    RkDb::Layer layer;
+    layer.name = c.layer;
+    layer.color = RkDb::Color::FromAci(3);
+    const std::int32_t index = db.Layers().Add(layer);
+    auto text = std::make_unique<RkDb::Text>();
+    text->layer = index;
+    text->text.value = c.text;
+    text->text.height = 2.5;
+    db.ModelSpaceBlock().entities.push_back(std::move(text));
+}
+
 TEST_P(CodePageRoundTrip, TextsSurviveInTheDrawingsCodePage)
 {
     const CodePageCase c = GetParam();
     for (const int version : kVersions) {
         RkDb::Database db;
-        db.Header().codePage = c.codePage;
-        RkDb::Layer layer;
-        layer.name = c.layer;
-        layer.color = RkDb::Color::FromAci(3);
-        const std::int32_t index = db.Layers().Add(layer);
-        auto text = std::make_unique<RkDb::Text>();
-        text->layer = index;
-        text->text.value = c.text;
-        text->text.height = 2.5;
-        db.ModelSpaceBlock().entities.push_back(std::move(text));
+        AddCodePageText(c, db);
         std::string bytes;
         ASSERT_EQ(DrawingSaver::Build(db, DrawingSaver::kDxf, version, bytes).status, SaveStatus::Ok);
         EXPECT_NE(bytes.find(c.encodedLayer), std::string::npos) << version;
@@ -310,16 +316,7 @@ TEST_P(CodePageRoundTrip, DwgTextsSurviveInTheDrawingsCodePage)
     const CodePageCase c = GetParam();
     for (const int version : {5, 7, 8, 9}) {
         RkDb::Database db;
-        db.Header().codePage = c.codePage;
-        RkDb::Layer layer;
-        layer.name = c.layer;
-        layer.color = RkDb::Color::FromAci(3);
-        const std::int32_t index = db.Layers().Add(layer);
-        auto text = std::make_unique<RkDb::Text>();
-        text->layer = index;
-        text->text.value = c.text;
-        text->text.height = 2.5;
-        db.ModelSpaceBlock().entities.push_back(std::move(text));
+        AddCodePageText(c, db);
         std::string bytes;
         ASSERT_EQ(DrawingSaver::Build(db, DrawingSaver::kDwg, version, bytes).status, SaveStatus::Ok);
         // Texts lie at any bit position in the streams: the reader, which decodes them in the
