@@ -715,6 +715,15 @@ void DwgR12Writer::Header(std::string& file, const Sections& sections, const std
 
 bool DwgR12Writer::Write(std::string& file, WriteReport& report)
 {
+    // Records are numbered with 16-bit values (and entities name them so).
+    constexpr std::size_t kMaxRecords = 0x7FFF;
+    if (m_db.Layers().Count() >= static_cast<std::int32_t>(kMaxRecords) ||
+        m_db.LineTypes().Count() >= static_cast<std::int32_t>(kMaxRecords) ||
+        m_db.TextStyles().Count() >= 0xFF || m_db.Blocks().Count() >= static_cast<std::int32_t>(kMaxRecords)) {
+        report.status = SaveStatus::TooLarge;
+        report.message = "too many table records for a DWG R12 file";
+        return false;
+    }
     MapTables();
     file.assign(kHeaderSize, '\0');
     Sections sections;

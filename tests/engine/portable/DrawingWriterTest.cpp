@@ -595,6 +595,32 @@ TEST_F(SaveFailure, TooLargeADrawingMakesNoFile)
     }
 }
 
+// A DWG R12 file numbers its records in 16 bits (text styles in 8): a drawing with more is refused
+// there, and saved in the later releases.
+TEST_F(SaveFailure, TooManyRecordsForDwgR12MakeNoFile)
+{
+    for (const bool styles : {false, true}) {
+        RkDb::Database db;
+        for (int i = 0; i < (styles ? 300 : 33000); ++i) {
+            if (styles) {
+                RkDb::TextStyle style;
+                style.name = "S" + std::to_string(i);
+                db.TextStyles().Add(style);
+            } else {
+                RkDb::Layer layer;
+                layer.name = "L" + std::to_string(i);
+                db.Layers().Add(layer);
+            }
+        }
+        std::string bytes;
+        const WriteReport r = DrawingSaver::Build(db, DrawingSaver::kDwg, 5, bytes);
+        EXPECT_EQ(r.status, SaveStatus::TooLarge) << styles;
+        EXPECT_FALSE(r.message.empty());
+        EXPECT_TRUE(bytes.empty());
+        EXPECT_EQ(DrawingSaver::Build(db, DrawingSaver::kDwg, 8, bytes).status, SaveStatus::Ok) << styles;
+    }
+}
+
 TEST_F(SaveFailure, SavingOverAFileReplacesItWhole)
 {
     const auto db = NewerKinds();
