@@ -72,5 +72,17 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   write/DxfWriter.cpp
   write/FileReplacer.cpp
   write/HandleAllocator.cpp
+  write/DwgBitWriter.cpp
+  write/DwgCompressor.cpp
+  write/DwgEntityBodies.cpp
+  write/DwgEntityEncoder.cpp
+  write/DwgFileLayout.cpp
+  write/DwgHeaderEncoder.cpp
+  write/DwgPagedFile.cpp
+  write/DwgR12Writer.cpp
+  write/DwgRecord.cpp
+  write/DwgTableEncoder.cpp
+  write/DwgWriter.cpp
+  write/TextEncoding.cpp
 )
 list(TRANSFORM ORVO_ENGINE_PORTABLE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

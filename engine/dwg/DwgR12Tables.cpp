@@ -21,13 +21,16 @@ RkDb::ByteCursor RecordCursor(const std::vector<uint8_t>& file, const DwgR12Tabl
 // Calls read(cursor, flags, name, index) for each record of a table, past the flag byte, the name
 // (and the use count of R11) that every record starts with.
 template <class Read>
-void ForEachRecord(const std::vector<uint8_t>& file, const DwgR12Layout& layout, DwgR12TableKind kind, Read read)
+void ForEachRecord(const std::vector<uint8_t>& file, const DwgR12Layout& layout, DwgR12TableKind kind,
+                   const RkDxf::DxfTextDecoder* text, Read read)
 {
     const DwgR12Table& table = layout.Table(kind);
     for (uint16_t i = 0; i < table.count; ++i) {
         RkDb::ByteCursor c = RecordCursor(file, table, i);
         const uint8_t flags = c.RC();
         std::string name = c.FixedText(kNameBytes);
+        if (text)
+            name = text->Decode(name);
         if (layout.IsR11())
             c.RS();
         read(c, flags, std::move(name), i);
@@ -57,7 +60,7 @@ std::int32_t DwgR12Tables::BlockAt(uint64_t offset) const
 
 void DwgR12Tables::ReadLineTypes(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    ForEachRecord(file, layout, DwgR12TableKind::LineType,
+    ForEachRecord(file, layout, DwgR12TableKind::LineType, m_text,
                   [&](RkDb::ByteCursor& c, uint8_t, std::string name, uint16_t) {
         RkDb::LineType lineType;
         lineType.name = std::move(name);
@@ -77,7 +80,7 @@ void DwgR12Tables::ReadLineTypes(const std::vector<uint8_t>& file, const DwgR12L
 
 void DwgR12Tables::ReadLayers(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    ForEachRecord(file, layout, DwgR12TableKind::Layer,
+    ForEachRecord(file, layout, DwgR12TableKind::Layer, m_text,
                   [&](RkDb::ByteCursor& c, uint8_t flags, std::string name, uint16_t) {
         const int16_t color = static_cast<int16_t>(c.RS());
         const int16_t lineType = static_cast<int16_t>(c.RS());
@@ -99,7 +102,7 @@ void DwgR12Tables::ReadLayers(const std::vector<uint8_t>& file, const DwgR12Layo
 
 void DwgR12Tables::ReadStyles(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    ForEachRecord(file, layout, DwgR12TableKind::Style,
+    ForEachRecord(file, layout, DwgR12TableKind::Style, m_text,
                   [&](RkDb::ByteCursor& c, uint8_t flags, std::string name, uint16_t) {
         RkDb::TextStyle style;
         style.name = std::move(name);
@@ -119,7 +122,7 @@ void DwgR12Tables::ReadStyles(const std::vector<uint8_t>& file, const DwgR12Layo
 
 void DwgR12Tables::ReadViewports(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    ForEachRecord(file, layout, DwgR12TableKind::Vport,
+    ForEachRecord(file, layout, DwgR12TableKind::Vport, m_text,
                   [&](RkDb::ByteCursor& c, uint8_t flags, std::string name, uint16_t) {
         RkDb::ViewportRecord record;
         record.name = std::move(name);
@@ -138,7 +141,7 @@ void DwgR12Tables::ReadViewports(const std::vector<uint8_t>& file, const DwgR12L
 
 void DwgR12Tables::ReadDimStyles(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    ForEachRecord(file, layout, DwgR12TableKind::DimStyle,
+    ForEachRecord(file, layout, DwgR12TableKind::DimStyle, m_text,
                   [&](RkDb::ByteCursor& c, uint8_t, std::string name, uint16_t) {
         RkDb::DimStyle style;
         style.name = std::move(name);
@@ -151,7 +154,7 @@ void DwgR12Tables::ReadDimStyles(const std::vector<uint8_t>& file, const DwgR12L
 
 void DwgR12Tables::ReadBlocks(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db)
 {
-    ForEachRecord(file, layout, DwgR12TableKind::Block,
+    ForEachRecord(file, layout, DwgR12TableKind::Block, m_text,
                   [&](RkDb::ByteCursor& c, uint8_t flags, std::string name, uint16_t i) {
         const uint32_t address = c.RL();
         if (c.Failed() || name.empty()) {

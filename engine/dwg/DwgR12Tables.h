@@ -5,6 +5,7 @@
 
 #include "engine/db/Database.h"
 #include "engine/dwg/DwgR12Layout.h"
+#include "engine/dxf/DxfTextDecoder.h"
 
 #include <cstdint>
 #include <string>
@@ -16,6 +17,9 @@ class DwgR12Tables
 {
 public:
     void Read(const std::vector<uint8_t>& file, const DwgR12Layout& layout, RkDb::Database& db);
+    // Record names are in the drawing's code page; without a decoder they are taken as they are.
+    // The decoder must outlive Read.
+    void SetTextDecoder(const RkDxf::DxfTextDecoder* text) { m_text = text; }
 
     // Database indices by file index; -1 (or the given fallback) when out of range.
     std::int32_t Layer(int index) const { return At(m_layers, index, 0); }
@@ -39,6 +43,7 @@ private:
 
     std::vector<std::int32_t> m_layers, m_lineTypes, m_styles, m_blocks;
     std::vector<uint64_t> m_blockOffsets;
+    const RkDxf::DxfTextDecoder* m_text = nullptr;
 };
 
 } // namespace orvo::dwg

@@ -31,6 +31,7 @@ DwgReadResult DwgReaderR12::Read(const std::vector<uint8_t>& file, RkDb::DwgVers
     header.codePage = CodePageNameOfDwg(m_layout.codePage);
     RkDxf::DxfTextDecoder text;
     text.SetCodePage(WindowsCodePageOfDwg(m_layout.codePage));
+    m_tables.SetTextDecoder(&text);
     m_tables.Read(file, m_layout, db);
     const std::int32_t current = m_tables.Layer(m_layout.currentLayer);
     header.currentLayer = db.Layers()[current].name;

@@ -1,5 +1,7 @@
 #include "engine/write/DrawingSaver.h"
 
+#include "engine/write/DwgR12Writer.h"
+#include "engine/write/DwgWriter.h"
 #include "engine/write/DxfWriter.h"
 #include "engine/write/FileReplacer.h"
 
@@ -17,22 +19,46 @@ bool DxfVersionOf(int version, DxfVersion& out)
     }
 }
 
+// The DWG releases written: R12 (the format before R13), R14, 2000 and 2004.
+bool DwgVersionOf(int version, RkDb::DwgVersion& out)
+{
+    switch (version) {
+    case 5: out = RkDb::DwgVersion::R11_12; return true;
+    case 7: out = RkDb::DwgVersion::R14; return true;
+    case 8: out = RkDb::DwgVersion::R2000; return true;
+    case 9: out = RkDb::DwgVersion::R2004; return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 bool DrawingSaver::Supports(int kind, int version)
 {
     DxfVersion v;
-    return kind == kDxf && DxfVersionOf(version, v);
+    RkDb::DwgVersion d;
+    return (kind == kDxf && DxfVersionOf(version, v)) || (kind == kDwg && DwgVersionOf(version, d));
 }
 
 WriteReport DrawingSaver::Build(const RkDb::Database& db, int kind, int version,
                                 std::string& bytes, std::size_t limit)
 {
     WriteReport report;
+    RkDb::DwgVersion d;
+    if (kind == kDwg && DwgVersionOf(version, d)) {
+        std::string file;
+        const bool written = d == RkDb::DwgVersion::R11_12 ? DwgR12Writer(db, limit).Write(file, report)
+                                                            : DwgWriter(db, d, limit).Write(file, report);
+        if (written) {
+            bytes = std::move(file);
+            report.bytes = bytes.size();
+        }
+        return report;
+    }
     DxfVersion v;
     if (kind != kDxf || !DxfVersionOf(version, v)) {
         report.status = SaveStatus::UnsupportedKind;
-        report.message = kind == kDwg ? "DWG files are not written" : "unknown file kind or version";
+        report.message = kind == kDwg ? "DWG files of this version are not written" : "unknown file kind or version";
         return report;
     }
     DxfWriter writer(db, v, limit);

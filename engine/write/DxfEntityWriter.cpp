@@ -11,8 +11,6 @@ namespace {
 using RkDb::EntityType;
 using RkDb::Vec3;
 
-std::size_t Index(EntityType t) { return static_cast<std::size_t>(t); }
-
 // The type the reader makes of a record of that name (a helix is written as a SPLINE, a
 // multileader's leaders as LEADERs).
 std::size_t IndexOfName(const char* name)
@@ -38,19 +36,7 @@ void DxfEntityWriter::Write(const RkDb::Entity& e, RkDb::Handle owner, bool pape
     m_paperSpace = paperSpace;
     m_emitted = {};
     Dispatch(e);
-    std::size_t total = 0;
-    for (std::size_t i = 0; i < m_emitted.size(); ++i) {
-        total += m_emitted[i];
-        m_report.written[i] += m_emitted[i];
-    }
-    const std::size_t self = m_emitted[Index(e.type)];
-    if (total == 0) {
-        ++m_report.dropped[Index(e.type)];
-    } else if (!(total == 1 && self == 1)) {
-        ++m_report.convertedFrom[Index(e.type)];
-        for (std::size_t i = 0; i < m_emitted.size(); ++i)
-            m_report.convertedInto[i] += m_emitted[i];
-    }
+    Account(m_report, e.type, m_emitted);
 }
 
 void DxfEntityWriter::Dispatch(const RkDb::Entity& e)

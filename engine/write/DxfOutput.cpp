@@ -1,6 +1,6 @@
 #include "engine/write/DxfOutput.h"
 
-#include "engine/db/CodePage.h"
+#include "engine/write/TextEncoding.h"
 
 #include <charconv>
 #include <cmath>
@@ -39,27 +39,7 @@ void DxfOutput::Raw(int code, std::string_view ascii)
 
 void DxfOutput::Text(int code, std::string_view utf8)
 {
-    std::string bytes;
-    bytes.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t length = 1;
-        const std::uint32_t cp = RkDb::CodePage::DecodeUtf8(utf8, i, length);
-        i += length;
-        if (cp < 0x20) {
-            // A line break inside a value would end the group: keep the text on one line.
-            bytes += ' ';
-            continue;
-        }
-        const int byte = RkDb::CodePage::EncodeByte(m_codePage, cp);
-        if (byte >= 0) {
-            bytes += static_cast<char>(byte);
-            continue;
-        }
-        char escape[16];
-        const int n = std::snprintf(escape, sizeof escape, "\\U+%04X", static_cast<unsigned>(cp));
-        if (n > 0)
-            bytes.append(escape, static_cast<std::size_t>(n));
-    }
+    const std::string bytes = EncodeText(m_codePage, utf8);
     Code(code);
     Line(bytes);
 }

@@ -2,6 +2,7 @@
 
 #include "engine/db/CodePage.h"
 #include "engine/write/DxfEntityWriter.h"
+#include "engine/write/TextEncoding.h"
 
 #include <algorithm>
 
@@ -16,14 +17,6 @@ enum TableIndex { kVport, kLtype, kLayer, kStyle, kView, kUcs, kAppId, kDimStyle
 bool StartsWith(const std::string& key, const char* prefix)
 {
     return key.rfind(prefix, 0) == 0;
-}
-
-// The code page the texts are written in: a drawing read as UTF-8 (2007 and later) goes out in
-// 1252 with escapes for what 1252 lacks.
-int WrittenCodePage(const std::string& name)
-{
-    const int cp = RkDb::CodePage::FromName(name);
-    return cp == 0 ? 1252 : cp;
 }
 
 std::string CodePageName(const std::string& name)

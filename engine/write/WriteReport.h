@@ -30,4 +30,23 @@ struct WriteReport
     std::size_t bytes = 0;
 };
 
+// Counts what one source entity of type source became: emitted holds the entities written for it
+// by type (none: dropped; anything but itself alone: converted).
+inline void Account(WriteReport& report, RkDb::EntityType source, const TypeCounts& emitted)
+{
+    const std::size_t self = static_cast<std::size_t>(source);
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < emitted.size(); ++i) {
+        total += emitted[i];
+        report.written[i] += emitted[i];
+    }
+    if (total == 0) {
+        ++report.dropped[self];
+    } else if (!(total == 1 && emitted[self] == 1)) {
+        ++report.convertedFrom[self];
+        for (std::size_t i = 0; i < emitted.size(); ++i)
+            report.convertedInto[i] += emitted[i];
+    }
+}
+
 } // namespace RkWrite

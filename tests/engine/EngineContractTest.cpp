@@ -540,9 +540,9 @@ TEST_F(EngineContract, SaveRasterImageWritesTiff)
 
 } // namespace
 
-// Save As through the drawing object: DXF of every version saves over the open file itself and
-// opens again with the same layouts; DWG kinds, a drawing not loaded and a target in a missing
-// folder fail with their codes and leave no file.
+// Save As through the drawing object: DXF and DWG of every version save over the open file itself
+// and open again with the same layouts and entities; an unknown version, a drawing not loaded and
+// a target in a missing folder fail with their codes and leave no file.
 TEST_F(EngineContract, SaveAsWritesDxfAndRefusesWhatItCannot)
 {
     CDrawing* drawing = CDrawing::CreateDrawing(0);
@@ -551,23 +551,41 @@ TEST_F(EngineContract, SaveAsWritesDxfAndRefusesWhatItCannot)
     const std::string path = Write("square.dxf", Square());
     ASSERT_EQ(drawing->Open(path.c_str(), ""), 0);
     const int layouts = drawing->GetLayoutCount();
-    for (const int version : {9, 8, 7, 5}) {
-        drawing->PrepareSave();
-        const std::string dwg = m_dir / ("saved" + std::to_string(version) + ".dwg");
-        EXPECT_EQ(drawing->Save(dwg.c_str(), 1, version, 0), 1) << version;
-        EXPECT_EQ(GetFileAttributesA(dwg.c_str()), INVALID_FILE_ATTRIBUTES) << version;
-        EXPECT_EQ(drawing->Save(missing.c_str(), 2, version, 0), 2) << version;
-        EXPECT_EQ(GetFileAttributesA(missing.c_str()), INVALID_FILE_ATTRIBUTES) << version;
-        // Over the open file: the drawing reads it whole on open, so it may be replaced.
-        ASSERT_EQ(drawing->Save(path.c_str(), 2, version, 0), 0) << version;
-        EXPECT_GT(drawing->LastSaveReport().bytes, 0u);
-        CDrawing* again = CDrawing::CreateDrawing(0);
-        ASSERT_EQ(again->Open(path.c_str(), ""), 0) << version;
-        if (version >= 8) {
-            EXPECT_EQ(again->GetLayoutCount(), layouts) << version;
+    const std::size_t entities = drawing->Database()->EntityCount();
+    drawing->PrepareSave();
+    const std::string unknown = m_dir / "saved6.dwg";
+    EXPECT_EQ(drawing->Save(unknown.c_str(), 1, 6, 0), 1);
+    EXPECT_EQ(GetFileAttributesA(unknown.c_str()), INVALID_FILE_ATTRIBUTES);
+    for (const int kind : {2, 1}) {
+        for (const int version : {9, 8, 7, 5}) {
+            // Each kind over a file of its own, opened first: the drawing reads it whole on open,
+            // so it may be replaced.
+            const std::string target = kind == 2 ? path : m_dir / ("saved" + std::to_string(version) + ".dwg");
+            if (kind == 1) {
+                ASSERT_EQ(drawing->Save(target.c_str(), kind, version, 0), 0) << version;
+                CDrawing::DeleteDrawing(drawing);
+                drawing = CDrawing::CreateDrawing(0);
+                ASSERT_EQ(drawing->Open(target.c_str(), ""), 0) << version;
+            }
+            drawing->PrepareSave();
+            EXPECT_EQ(drawing->Save(missing.c_str(), kind, version, 0), 2) << version;
+            EXPECT_EQ(GetFileAttributesA(missing.c_str()), INVALID_FILE_ATTRIBUTES) << version;
+            ASSERT_EQ(drawing->Save(target.c_str(), kind, version, 0), 0) << kind << " " << version;
+            const RkWrite::WriteReport& report = drawing->LastSaveReport();
+            EXPECT_GT(report.bytes, 0u);
+            std::size_t written = 0;
+            for (const std::size_t n : report.written)
+                written += n;
+            CDrawing* again = CDrawing::CreateDrawing(0);
+            ASSERT_EQ(again->Open(target.c_str(), ""), 0) << kind << " " << version;
+            if (version >= 8) {
+                EXPECT_EQ(again->GetLayoutCount(), layouts) << kind << " " << version;
+            }
+            // DWG R12 leaves paper space out (its reader would show it in model space).
+            EXPECT_EQ(again->Database()->EntityCount(), written) << kind << " " << version;
+            EXPECT_EQ(written, kind == 1 && version == 5 ? 1u : entities) << kind << " " << version;
+            CDrawing::DeleteDrawing(again);
         }
-        EXPECT_EQ(again->Database()->EntityCount(), drawing->Database()->EntityCount()) << version;
-        CDrawing::DeleteDrawing(again);
     }
     EXPECT_EQ(drawing->Save(path.c_str(), 2, 6, 0), 1);
     CDrawing::DeleteDrawing(drawing);

@@ -1,6 +1,8 @@
 // libFuzzer target of the drawing writer: whatever the DXF reader makes of the input is written
-// in every DXF version and read back. No crash, and the file stays within a bound of the input.
+// in every DXF and every DWG version and read back by the reader of its kind. No crash, and the
+// file stays within a bound of the input.
 #include "engine/db/Database.h"
+#include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
 #include "engine/write/DrawingSaver.h"
 #include "tests/engine/portable/DxfSampleDrawing.h"
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 // With ORVO_FUZZ_MAKE_SEEDS naming a folder, writes the generated sample drawings there first.
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -44,6 +47,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         RkDb::Database back;
         RkDxf::DxfReader again(back);
         if (again.Read(bytes.data(), bytes.size()) != RkDxf::DxfReader::Status::Ok)
+            std::abort();
+    }
+    for (const int version : {5, 7, 8, 9}) {
+        std::string bytes;
+        const RkWrite::WriteReport report =
+            RkWrite::DrawingSaver::Build(db, RkWrite::DrawingSaver::kDwg, version, bytes, limit);
+        if (report.status != RkWrite::SaveStatus::Ok)
+            continue;
+        if (bytes.size() > limit)
+            std::abort();
+        RkDb::Database back;
+        if (orvo::dwg::DwgReader().Read(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), back) !=
+            orvo::dwg::DwgReadResult::Ok)
             std::abort();
     }
     return 0;

@@ -78,11 +78,28 @@ void ExpectCounts(const RkDb::Database& source, const RkDb::Database& back, cons
     }
 }
 
+// The record of that name; a DWG R12 record keeps 31 bytes of a name, a longer one is cut and
+// numbered ("~N"), so it is found by its start.
+template <class Table> std::int32_t FindName(const Table& table, const std::string& name, bool r12Dwg)
+{
+    if (!r12Dwg || name.size() <= 31)
+        return table.Find(name);
+    const std::string start = RkDb::TableKey(name.substr(0, 26));
+    for (std::int32_t i = 0; i < table.Count(); ++i) {
+        const std::string key = RkDb::TableKey(table[i].name);
+        if (key.size() <= 31 && key.compare(0, start.size(), start) == 0 && key.find('~') != std::string::npos)
+            return i;
+    }
+    return -1;
+}
+
+// r12Dwg: the pre-R13 DWG reader takes fewer header variables (no PDMODE, PDSIZE, TILEMODE) and
+// names of at most 31 bytes.
 void ExpectTables(const RkDb::Database& source, const RkDb::Database& back, int version,
-                  const std::string& what)
+                  const std::string& what, bool r12Dwg = false)
 {
     for (const RkDb::Layer& layer : source.Layers()) {
-        const std::int32_t found = back.Layers().Find(layer.name);
+        const std::int32_t found = FindName(back.Layers(), layer.name, r12Dwg);
         ASSERT_GE(found, 0) << what << " layer " << layer.name;
         EXPECT_EQ(back.Layers()[found].color.Index(), layer.color.Index()) << what << " " << layer.name;
         EXPECT_EQ(back.Layers()[found].off, layer.off) << what << " " << layer.name;
@@ -91,16 +108,18 @@ void ExpectTables(const RkDb::Database& source, const RkDb::Database& back, int 
     for (const RkDb::Block& block : source.Blocks()) {
         if (block.name.empty() || block.name[0] == '*')
             continue;       // spaces and anonymous blocks may be renamed or dropped by version
-        EXPECT_GE(back.Blocks().Find(block.name), 0) << what << " block " << block.name;
+        EXPECT_GE(FindName(back.Blocks(), block.name, r12Dwg), 0) << what << " block " << block.name;
     }
     const RkDb::DrawingHeader& a = source.Header();
     const RkDb::DrawingHeader& b = back.Header();
     EXPECT_DOUBLE_EQ(b.ltScale, a.ltScale) << what;
-    EXPECT_EQ(b.pdMode, a.pdMode) << what;
-    EXPECT_DOUBLE_EQ(b.pdSize, a.pdSize) << what;
+    if (!r12Dwg) {
+        EXPECT_EQ(b.pdMode, a.pdMode) << what;
+        EXPECT_DOUBLE_EQ(b.pdSize, a.pdSize) << what;
+        EXPECT_EQ(b.tileMode, a.tileMode) << what;
+    }
     EXPECT_EQ(b.lunits, a.lunits) << what;
     EXPECT_EQ(b.luprec, a.luprec) << what;
-    EXPECT_EQ(b.tileMode, a.tileMode) << what;
     EXPECT_EQ(b.attMode, a.attMode) << what;
     EXPECT_DOUBLE_EQ(b.textSize, a.textSize) << what;
     EXPECT_DOUBLE_EQ(b.dimScale, a.dimScale) << what;
@@ -175,6 +194,66 @@ TEST_P(SampleRoundTrip, EverySampleReadsBackAsWritten)
 
 INSTANTIATE_TEST_SUITE_P(DxfVersions, SampleRoundTrip, ::testing::ValuesIn(kVersions));
 
+std::unique_ptr<RkDb::Database> ReadBackDwg(const std::string& bytes)
+{
+    auto db = std::make_unique<RkDb::Database>();
+    EXPECT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(bytes.begin(), bytes.end()), *db),
+              orvo::dwg::DwgReadResult::Ok);
+    return db;
+}
+
+// 2000 and later keep the layouts: each of the source's, by name, showing a block of that name.
+void ExpectLayouts(const RkDb::Database& source, const RkDb::Database& back, const std::string& what)
+{
+    for (const RkDb::Layout& layout : source.Layouts()) {
+        if (!source.Blocks().Valid(layout.block))
+            continue;
+        const auto found = std::find_if(back.Layouts().begin(), back.Layouts().end(),
+                                        [&layout](const RkDb::Layout& l) { return l.name == layout.name; });
+        ASSERT_NE(found, back.Layouts().end()) << what << " layout " << layout.name;
+        ASSERT_TRUE(back.Blocks().Valid(found->block)) << what << " layout " << layout.name;
+        EXPECT_EQ(RkDb::TableKey(back.Blocks()[found->block].name),
+                  RkDb::TableKey(source.Blocks()[layout.block].name)) << what << " layout " << layout.name;
+    }
+}
+
+class DwgSampleRoundTrip : public ::testing::TestWithParam<int>
+{
+};
+
+// DWG R12, R14, 2000 and 2004: every sample written and read back by the DWG reader; from R14 on
+// the handles kept, from 2000 on the layouts.
+TEST_P(DwgSampleRoundTrip, EverySampleReadsBackAsWritten)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    const int version = GetParam();
+    int drawings = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir + "dwg")) {
+        const std::string path = entry.path().string();
+        if (path.size() <= 4 || (path.substr(path.size() - 4) != ".dwg" && path.substr(path.size() - 4) != ".dxf"))
+            continue;
+        const auto source = ReadSample(path);
+        if (!source)
+            continue;
+        std::string bytes;
+        const WriteReport report = DrawingSaver::Build(*source, DrawingSaver::kDwg, version, bytes);
+        ASSERT_EQ(report.status, SaveStatus::Ok) << path;
+        ASSERT_EQ(report.bytes, bytes.size());
+        const auto back = ReadBackDwg(bytes);
+        const std::string what = path + " dwg v" + std::to_string(version);
+        ExpectCounts(*source, *back, report, what);
+        ExpectTables(*source, *back, version, what, version == 5);
+        if (version >= 7)
+            ExpectLinesByHandle(*source, *back, what);
+        if (version >= 8)
+            ExpectLayouts(*source, *back, what);
+        ++drawings;
+    }
+    EXPECT_GT(drawings, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(DwgVersions, DwgSampleRoundTrip, ::testing::Values(5, 7, 8, 9));
+
 struct CodePageCase
 {
     const char* codePage;
@@ -187,21 +266,27 @@ class CodePageRoundTrip : public ::testing::TestWithParam<CodePageCase>
 {
 };
 
+// A layer and a text of the case in a drawing of its code page.
+void AddCodePageText(const CodePageCase& c, RkDb::Database& db)
+{
+    db.Header().codePage = c.codePage;
+    RkDb::Layer layer;
+    layer.name = c.layer;
+    layer.color = RkDb::Color::FromAci(3);
+    const std::int32_t index = db.Layers().Add(layer);
+    auto text = std::make_unique<RkDb::Text>();
+    text->layer = index;
+    text->text.value = c.text;
+    text->text.height = 2.5;
+    db.ModelSpaceBlock().entities.push_back(std::move(text));
+}
+
 TEST_P(CodePageRoundTrip, TextsSurviveInTheDrawingsCodePage)
 {
     const CodePageCase c = GetParam();
     for (const int version : kVersions) {
         RkDb::Database db;
-        db.Header().codePage = c.codePage;
-        RkDb::Layer layer;
-        layer.name = c.layer;
-        layer.color = RkDb::Color::FromAci(3);
-        const std::int32_t index = db.Layers().Add(layer);
-        auto text = std::make_unique<RkDb::Text>();
-        text->layer = index;
-        text->text.value = c.text;
-        text->text.height = 2.5;
-        db.ModelSpaceBlock().entities.push_back(std::move(text));
+        AddCodePageText(c, db);
         std::string bytes;
         ASSERT_EQ(DrawingSaver::Build(db, DrawingSaver::kDxf, version, bytes).status, SaveStatus::Ok);
         EXPECT_NE(bytes.find(c.encodedLayer), std::string::npos) << version;
@@ -224,6 +309,33 @@ INSTANTIATE_TEST_SUITE_P(
         CodePageCase{"ANSI_1252", "Gr\xC3\xB6\xC3\x9F" "e", "\xE2\x82\xAC 5 \xC3\xA9t\xC3\xA9 \xE4\xB8\xAD",
                      "Gr\xF6\xDF" "e"}),
     [](const ::testing::TestParamInfo<CodePageCase>& info) { return std::string(info.param.codePage); });
+
+// DWG keeps its texts in the code page the file header names.
+TEST_P(CodePageRoundTrip, DwgTextsSurviveInTheDrawingsCodePage)
+{
+    const CodePageCase c = GetParam();
+    for (const int version : {5, 7, 8, 9}) {
+        RkDb::Database db;
+        AddCodePageText(c, db);
+        std::string bytes;
+        ASSERT_EQ(DrawingSaver::Build(db, DrawingSaver::kDwg, version, bytes).status, SaveStatus::Ok);
+        // Texts lie at any bit position in the streams: the reader, which decodes them in the
+        // file header's code page, shows they were written in it.
+        auto back = std::make_unique<RkDb::Database>();
+        ASSERT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(bytes.begin(), bytes.end()), *back),
+                  orvo::dwg::DwgReadResult::Ok);
+        EXPECT_EQ(back->Header().codePage, c.codePage) << version;
+        const std::int32_t found = back->Layers().Find(c.layer);
+        ASSERT_GE(found, 0) << version;
+        EXPECT_EQ(back->Layers()[found].color.Index(), 3);
+        const auto& entities = back->ModelSpaceBlock().entities;
+        ASSERT_EQ(entities.size(), 1u) << version;
+        const auto* t = RkDb::As<RkDb::Text>(*entities[0]);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->text.value, c.text) << version;
+        EXPECT_EQ(t->layer, found);
+    }
+}
 
 // A drawing with one of each kind R12 cannot hold.
 std::unique_ptr<RkDb::Database> NewerKinds()
@@ -373,6 +485,49 @@ TEST(DrawingWriter, HandSeedIsAboveEveryHandle)
     EXPECT_GT(handles.size(), 20u);
 }
 
+TEST(DrawingWriter, DwgKeepsTheKindsTheirValuesAndHandles)
+{
+    const auto db = NewerKinds();
+    db->ModelSpaceBlock().entities[0]->handle = 0x4A;
+    for (const int version : {7, 8, 9}) {
+        std::string bytes;
+        const WriteReport r = DrawingSaver::Build(*db, DrawingSaver::kDwg, version, bytes);
+        ASSERT_EQ(r.status, SaveStatus::Ok);
+        EXPECT_EQ(bytes.rfind(version == 9 ? "AC1018" : version == 8 ? "AC1015" : "AC1014", 0), 0u);
+        const auto back = ReadBackDwg(bytes);
+        const auto counts = back->CountByType();
+        for (const EntityType t : {EntityType::LwPolyline, EntityType::Ellipse, EntityType::Spline,
+                                   EntityType::MText, EntityType::Hatch, EntityType::Ray})
+            EXPECT_EQ(counts[Idx(t)], 1u) << version << " " << RkDb::EntityTypeName(t);
+        EXPECT_EQ(r.dropped[Idx(EntityType::Image)], 1u) << version;
+        const auto& entities = back->ModelSpaceBlock().entities;
+        ASSERT_EQ(entities.size(), 6u);
+        EXPECT_EQ(entities[0]->handle, 0x4Au) << version;
+        const auto* lw = RkDb::As<RkDb::LwPolyline>(*entities[0]);
+        ASSERT_NE(lw, nullptr);
+        ASSERT_EQ(lw->vertices.size(), 3u);
+        EXPECT_TRUE(lw->closed);
+        EXPECT_EQ(lw->vertices[0].bulge, 0.5);
+        EXPECT_EQ(lw->vertices[2].y, 5.0);
+        const auto* ellipse = RkDb::As<RkDb::Ellipse>(*entities[1]);
+        ASSERT_NE(ellipse, nullptr);
+        EXPECT_EQ(ellipse->ratio, 0.5);
+        const auto* spline = RkDb::As<RkDb::Spline>(*entities[2]);
+        ASSERT_NE(spline, nullptr);
+        EXPECT_EQ(spline->knots.size(), 8u);
+        EXPECT_EQ(spline->controlPoints[1].y, 2.0);
+        const auto* mtext = RkDb::As<RkDb::MText>(*entities[3]);
+        ASSERT_NE(mtext, nullptr);
+        EXPECT_EQ(mtext->contents, "{\\fArial|b1;First} line\\PSecond \\S1^2; line");
+        const auto* hatch = RkDb::As<RkDb::Hatch>(*entities[4]);
+        ASSERT_NE(hatch, nullptr);
+        EXPECT_TRUE(hatch->solid);
+        ASSERT_EQ(hatch->loops.size(), 1u);
+        EXPECT_EQ(hatch->loops[0].polyline.size(), 3u);
+        EXPECT_EQ(hatch->loops[0].polyline[1].x, 4.0);
+    }
+}
+
 class SaveFailure : public ::testing::Test
 {
 protected:
@@ -382,52 +537,88 @@ protected:
     }
 };
 
-TEST_F(SaveFailure, DwgIsRefusedBeforeTheDiskIsTouched)
+TEST_F(SaveFailure, UnknownKindsAreRefusedBeforeTheDiskIsTouched)
 {
     RkDb::Database db;
-    const std::string path = Target("orvo-writer-dwg.dwg");
+    const std::string path = Target("orvo-writer-unknown.dwg");
     std::remove(path.c_str());
-    for (const int version : kVersions) {
-        const WriteReport r = DrawingSaver::Save(db, path, DrawingSaver::kDwg, version);
-        EXPECT_EQ(r.status, SaveStatus::UnsupportedKind);
-        EXPECT_FALSE(r.message.empty());
-        EXPECT_FALSE(FileExists(path));
-        EXPECT_FALSE(DrawingSaver::Supports(DrawingSaver::kDwg, version));
-        EXPECT_TRUE(DrawingSaver::Supports(DrawingSaver::kDxf, version));
+    for (const int kind : {DrawingSaver::kDwg, DrawingSaver::kDxf}) {
+        for (const int version : {5, 7, 8, 9})
+            EXPECT_TRUE(DrawingSaver::Supports(kind, version)) << kind << " " << version;
+        for (const int version : {0, 6, 10}) {
+            const WriteReport r = DrawingSaver::Save(db, path, kind, version);
+            EXPECT_EQ(r.status, SaveStatus::UnsupportedKind);
+            EXPECT_FALSE(r.message.empty());
+            EXPECT_FALSE(DrawingSaver::Supports(kind, version));
+        }
     }
-    EXPECT_EQ(DrawingSaver::Save(db, path, DrawingSaver::kDxf, 6).status, SaveStatus::UnsupportedKind);
     EXPECT_EQ(DrawingSaver::Save(db, path, 3, 8).status, SaveStatus::UnsupportedKind);
     EXPECT_FALSE(FileExists(path));
 }
+
+// Kinds written: DXF of a version and DWG of each.
+constexpr std::pair<int, int> kWrittenKinds[] = {{DrawingSaver::kDxf, 8}, {DrawingSaver::kDwg, 5},
+                                                 {DrawingSaver::kDwg, 7}, {DrawingSaver::kDwg, 8},
+                                                 {DrawingSaver::kDwg, 9}};
 
 TEST_F(SaveFailure, UnwritableTargetsFailCleanly)
 {
     RkDb::Database db;
     const std::string missingFolder = Target("orvo-no-such-folder/drawing.dxf");
     const std::string empty;
-    for (const std::string& path : {missingFolder, empty}) {
-        const WriteReport r = DrawingSaver::Save(db, path, DrawingSaver::kDxf, 8);
-        EXPECT_EQ(r.status, SaveStatus::CannotWrite) << path;
-        EXPECT_EQ(r.bytes, 0u);
-        EXPECT_FALSE(FileExists(path));
-        EXPECT_FALSE(FileExists(path + ".saving.tmp"));
+    for (const auto& [kind, version] : kWrittenKinds) {
+        for (const std::string& path : {missingFolder, empty}) {
+            const WriteReport r = DrawingSaver::Save(db, path, kind, version);
+            EXPECT_EQ(r.status, SaveStatus::CannotWrite) << path << " " << kind;
+            EXPECT_EQ(r.bytes, 0u);
+            EXPECT_FALSE(FileExists(path));
+            EXPECT_FALSE(FileExists(path + ".saving.tmp"));
+        }
+        // A folder of that name stands where the file should go.
+        const std::string folder = Target("orvo-writer-folder.dxf");
+        std::filesystem::create_directories(folder);
+        EXPECT_EQ(DrawingSaver::Save(db, folder, kind, version).status, SaveStatus::CannotWrite);
+        EXPECT_TRUE(std::filesystem::is_directory(folder));
+        EXPECT_FALSE(FileExists(folder + ".saving.tmp"));
+        std::filesystem::remove(folder);
     }
-    // A folder of that name stands where the file should go.
-    const std::string folder = Target("orvo-writer-folder.dxf");
-    std::filesystem::create_directories(folder);
-    EXPECT_EQ(DrawingSaver::Save(db, folder, DrawingSaver::kDxf, 8).status, SaveStatus::CannotWrite);
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
-    EXPECT_FALSE(FileExists(folder + ".saving.tmp"));
-    std::filesystem::remove(folder);
 }
 
 TEST_F(SaveFailure, TooLargeADrawingMakesNoFile)
 {
     const auto db = NewerKinds();
-    std::string bytes;
-    const WriteReport r = DrawingSaver::Build(*db, DrawingSaver::kDxf, 8, bytes, 512);
-    EXPECT_EQ(r.status, SaveStatus::TooLarge);
-    EXPECT_TRUE(bytes.empty());
+    for (const auto& [kind, version] : kWrittenKinds) {
+        std::string bytes;
+        const WriteReport r = DrawingSaver::Build(*db, kind, version, bytes, 512);
+        EXPECT_EQ(r.status, SaveStatus::TooLarge) << kind << " " << version;
+        EXPECT_TRUE(bytes.empty());
+    }
+}
+
+// A DWG R12 file numbers its records in 16 bits (text styles in 8): a drawing with more is refused
+// there, and saved in the later releases.
+TEST_F(SaveFailure, TooManyRecordsForDwgR12MakeNoFile)
+{
+    for (const bool styles : {false, true}) {
+        RkDb::Database db;
+        for (int i = 0; i < (styles ? 300 : 33000); ++i) {
+            if (styles) {
+                RkDb::TextStyle style;
+                style.name = "S" + std::to_string(i);
+                db.TextStyles().Add(style);
+            } else {
+                RkDb::Layer layer;
+                layer.name = "L" + std::to_string(i);
+                db.Layers().Add(layer);
+            }
+        }
+        std::string bytes;
+        const WriteReport r = DrawingSaver::Build(db, DrawingSaver::kDwg, 5, bytes);
+        EXPECT_EQ(r.status, SaveStatus::TooLarge) << styles;
+        EXPECT_FALSE(r.message.empty());
+        EXPECT_TRUE(bytes.empty());
+        EXPECT_EQ(DrawingSaver::Build(db, DrawingSaver::kDwg, 8, bytes).status, SaveStatus::Ok) << styles;
+    }
 }
 
 TEST_F(SaveFailure, SavingOverAFileReplacesItWhole)

@@ -1,0 +1,38 @@
+// One object of a DWG objects section as it is written (R13 to 2000): the data stream and the
+// handle stream, framed with the object's type and handle and closed by Finish with its size in
+// bits, its size in bytes and its CRC.
+#pragma once
+
+#include "engine/write/DwgBitWriter.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace RkWrite {
+
+class DwgRecord
+{
+public:
+    // Starts an object (isEntity: an entity, whose common part opens differently).
+    DwgRecord(RkDb::DwgVersion version, std::uint16_t type, std::uint64_t handle, bool isEntity);
+
+    DwgBitWriter& Data() { return m_data; }
+    DwgBitWriter& Handles() { return m_handles; }
+    std::uint64_t Handle() const { return m_handle; }
+
+    // The common object fields before the type's own data: no reactors, an extension dictionary
+    // handle (null) follows the owner in the handle stream.
+    void ObjectCommon(std::uint64_t owner);
+    // The record as it goes into the file: its size, its bytes and its CRC.
+    std::vector<std::uint8_t> Finish();
+
+private:
+    void MarkSize();
+
+    DwgBitWriter m_data;
+    DwgBitWriter m_handles;
+    std::uint64_t m_handle;
+    std::uint64_t m_sizeAt = 0;
+};
+
+} // namespace RkWrite
