@@ -139,10 +139,10 @@ HBITMAP CImageMenuManager::CreateRadioBitmap(SIZE size)
 {
     if (size.cx <= 0 || size.cy <= 0)
         return nullptr;
-    const HDC screen = ::GetDC(nullptr);
-    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size.cx, size.cy);
-    const HDC dc = ::CreateCompatibleDC(screen);
-    ::ReleaseDC(nullptr, screen);
+    // Monochrome, as the system's check marks: drawn into the menu its white takes the box's
+    // colour and its black the text colour.
+    const HBITMAP bitmap = ::CreateBitmap(size.cx, size.cy, 1, 1, nullptr);
+    const HDC dc = ::CreateCompatibleDC(nullptr);
     if (bitmap && dc) {
         SelectScope picture(dc, bitmap);
         const RECT all = {0, 0, size.cx, size.cy};
@@ -559,6 +559,7 @@ int CImageMenuManager::DrawCheckBox(HDC dc, RECT box, UINT itemId, HMENU menu, b
     {
         SelectScope selectedPicture(source, picture);
         ::SetBkColor(dc, ::GetSysColor(selected ? COLOR_MENU : COLOR_3DLIGHT));
+        ::SetTextColor(dc, ::GetSysColor(COLOR_MENUTEXT));
         ::FillRect(dc, &box, ::GetSysColorBrush(selected ? COLOR_MENU : COLOR_3DLIGHT));
         ::BitBlt(dc, box.left + (boxWidth - width) / 2, box.top + (boxHeight - height) / 2, width, height, source,
                  0, 0, SRCCOPY);

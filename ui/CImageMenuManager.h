@@ -63,8 +63,8 @@ public:
     // The program-wide instance for the shell context menus: hook it on the window that owns a
     // context menu while the menu is tracked. Made on first use, destroyed at exit.
     static CImageMenuManager& ForContextMenus();
-    // White with a black dot in the middle, inset by size / 2 - 2 from each side: the check of a
-    // radio item (MFT_RADIOCHECK).
+    // Monochrome, white with a black dot in the middle, inset by size / 2 - 2 from each side:
+    // the check of a radio item (MFT_RADIOCHECK).
     static HBITMAP CreateRadioBitmap(SIZE size);
     void SetDisabledByDrawState(BOOL drawState) { m_bDisabledByDrawState = drawState; }
 

@@ -598,11 +598,20 @@ TEST_F(MenuFixture, RadioItemsAreDrawnWithADot)
     const int box = m_manager.GetBoxSize().cx ? m_manager.GetBoxSize().cx : 20;
     const POINT middle = {radio.left + box / 2, (radio.top + radio.bottom) / 2};
     EXPECT_EQ(GetPixel(picture.Dc(), middle.x, middle.y), RGB(0, 0, 0));
-    // Left of the dot, inside the bitmap, it is white; the plain check shows no white there.
-    EXPECT_EQ(GetPixel(picture.Dc(), middle.x - 4, middle.y), RGB(255, 255, 255));
-    const std::set<COLORREF> radioColours = picture.Colours({radio.left, radio.top, radio.left + box, radio.bottom});
-    const std::set<COLORREF> checkColours = picture.Colours({check.left, check.top, check.left + box, check.bottom});
-    EXPECT_NE(radioColours, checkColours);
+    // Around the dot the bitmap's white takes the box's colour, as the plain check's does.
+    EXPECT_EQ(GetPixel(picture.Dc(), middle.x - 4, middle.y), GetSysColor(COLOR_3DLIGHT));
+    // The dot is a dot, not the check mark: the dark pixels of the two boxes differ.
+    const auto dark = [&](const RECT& item) {
+        std::set<std::pair<int, int>> pixels;
+        for (int y = item.top; y < item.bottom; ++y)
+            for (int x = item.left; x < item.left + box; ++x)
+                if (GetPixel(picture.Dc(), x, y) == RGB(0, 0, 0))
+                    pixels.insert({x - item.left, y - item.top});
+        return pixels;
+    };
+    const auto radioDark = dark(radio);
+    EXPECT_FALSE(radioDark.empty());
+    EXPECT_NE(radioDark, dark(check));
     ShowWhenAsked(picture, 240, 60);
 }
 
