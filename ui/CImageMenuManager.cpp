@@ -198,8 +198,10 @@ CMenuItemRecord* CImageMenuManager::SwapItemData(HMENU menu, UINT item, CMenuIte
         WriteItemData(menu, item, byPos, current->m_dwCallerData);
         return current;
     }
-    if (record && CMenuItemRecord::FromItemData(record->AsItemData()) == record)
-        WriteItemData(menu, item, byPos, record->AsItemData());
+    // Only a live record goes back: the pointer is checked by its address, never read first.
+    const ULONG_PTR data = reinterpret_cast<ULONG_PTR>(record);
+    if (record && CMenuItemRecord::FromItemData(data) == record)
+        WriteItemData(menu, item, byPos, data);
     return nullptr;
 }
 

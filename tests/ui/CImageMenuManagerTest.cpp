@@ -541,6 +541,23 @@ TEST_F(ShellMenuFixture, ShellItemsOwnerDrawMessagesReachTheExtensionWithItsOwnD
     EXPECT_EQ(extension.m_refs, 1u);
 }
 
+TEST_F(ShellMenuFixture, SwappedOutRecordsGoBackOnlyWhileTheyLive)
+{
+    FakeShellMenu extension(true);
+    ASSERT_TRUE(m_manager.SetItemInterface(m_context, &extension, 0));
+    const ULONG_PTR record = DataOf(m_context, 0);
+    CMenuItemRecord* out = CImageMenuManager::SwapItemData(m_context, 0, nullptr, TRUE);
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(out), record);
+    EXPECT_EQ(DataOf(m_context, 0), kExtensionData);
+    // A pointer that is no record (or a record that has ended) is never put in.
+    ForeignData foreign;
+    EXPECT_EQ(CImageMenuManager::SwapItemData(m_context, 0, reinterpret_cast<CMenuItemRecord*>(&foreign), TRUE),
+              nullptr);
+    EXPECT_EQ(DataOf(m_context, 0), kExtensionData);
+    EXPECT_EQ(CImageMenuManager::SwapItemData(m_context, 0, out, TRUE), nullptr);
+    EXPECT_EQ(DataOf(m_context, 0), record);
+}
+
 TEST_F(ShellMenuFixture, AnObjectWithoutTheMenuInterfacesIsSkipped)
 {
     FakeShellMenu plain(false);
