@@ -334,6 +334,11 @@ CMenuItemRecord* CImageMenuManager::NewRecord()
     return raw;
 }
 
+bool CImageMenuManager::IsOwnRecord(const CMenuItemRecord* record) const
+{
+    return m_records.count(const_cast<CMenuItemRecord*>(record)) != 0;
+}
+
 void CImageMenuManager::DeleteRecord(CMenuItemRecord* record)
 {
     m_records.erase(record);
@@ -420,8 +425,11 @@ void CImageMenuManager::OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu)
 {
     if (sysMenu)
         return;
-    // A popup with shell extensions' items is the extension's to fill and is left as it is.
+    // A popup with shell extensions' items is the extension's to fill and is left as it is. The
+    // manager that gave the records tells the extension, once, however many managers are hooked.
     if (const CMenuItemRecord* shell = FirstShellRecord(popup)) {
+        if (!IsOwnRecord(shell))
+            return;
         const ShellMenu<IContextMenu2> extension(*shell, IID_IContextMenu2);
         if (extension) {
             const CallerDataInPlace own(popup);
@@ -670,6 +678,8 @@ LRESULT CImageMenuManager::OnMenuChar(UINT ch, UINT flags, HMENU menu)
     if (!menu)
         return 0;
     if (const CMenuItemRecord* first = RecordOf(menu, 0, TRUE); first && first->m_pShellObject) {
+        if (!IsOwnRecord(first))
+            return 0; // the manager that gave the records answers
         const ShellMenu<IContextMenu3> extension(*first, IID_IContextMenu3);
         if (extension) {
             LRESULT result = 0;

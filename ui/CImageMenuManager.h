@@ -81,6 +81,7 @@ private:
     void OwnerDrawMenuItem(HMENU menu, UINT position, bool recurse, bool unconvert);
     CMenuItemRecord* NewRecord();
     void DeleteRecord(CMenuItemRecord* record);
+    bool IsOwnRecord(const CMenuItemRecord* record) const;
     int DrawCheckBox(HDC dc, RECT box, UINT itemId, HMENU menu, bool checked, bool selected) const;
     void DrawImage(HDC dc, const RECT& box, const CMenuItemRecord& record, bool disabled, bool selected,
                    bool checked);

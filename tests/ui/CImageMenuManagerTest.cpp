@@ -558,6 +558,28 @@ TEST_F(ShellMenuFixture, SwappedOutRecordsGoBackOnlyWhileTheyLive)
     EXPECT_EQ(DataOf(m_context, 0), record);
 }
 
+TEST_F(ShellMenuFixture, TheExtensionHearsOnceWithTwoManagersOnTheWindow)
+{
+    // The program-wide manager hooked on the frame beside the frame's own: the one that gave the
+    // records tells the extension; the other stays out.
+    FakeShellMenu extension(true);
+    CImageMenuManager& shared = CImageMenuManager::ForContextMenus();
+    ASSERT_TRUE(shared.SetItemInterface(m_context, &extension, 0));
+    ASSERT_TRUE(shared.HookWindow(&m_frame));
+    m_frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(m_context), 0);
+    m_frame.SendMessage(WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), reinterpret_cast<LPARAM>(m_context));
+    MEASUREITEMSTRUCT measure = {};
+    measure.CtlType = ODT_MENU;
+    measure.itemData = DataOf(m_context, 0);
+    EXPECT_EQ(m_frame.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), 1);
+    EXPECT_EQ(extension.messages, (std::vector<UINT>{WM_INITMENUPOPUP, WM_MENUCHAR, WM_MEASUREITEM}));
+    // The frame's manager did not convert the extension's popup either.
+    EXPECT_EQ(CMenuItemRecord::FromItemData(DataOf(m_context, 1)), nullptr);
+    shared.RestoreMenu(m_context);
+    shared.HookWindow(static_cast<HWND>(nullptr));
+    EXPECT_EQ(extension.m_refs, 1u);
+}
+
 TEST_F(ShellMenuFixture, AnObjectWithoutTheMenuInterfacesIsSkipped)
 {
     FakeShellMenu plain(false);
