@@ -538,6 +538,11 @@ TEST_F(ShellMenuFixture, ShellItemsOwnerDrawMessagesReachTheExtensionWithItsOwnD
     // Given back: the item stays the extension's owner-drawn item with its data; the record lets go.
     m_manager.RestoreMenu(m_context);
     EXPECT_EQ(DataOf(m_context, 0), kExtensionData);
+    MENUITEMINFOA type = {};
+    type.cbSize = sizeof(type);
+    type.fMask = MIIM_FTYPE;
+    GetMenuItemInfoA(m_context, 0, TRUE, &type);
+    EXPECT_TRUE(type.fType & MFT_OWNERDRAW);
     EXPECT_EQ(extension.m_refs, 1u);
 }
 
