@@ -1,6 +1,7 @@
 #include "app/BrowseForFolder.h"
 
 #include "app/core/FileUtils.h"
+#include "framework/FolderPicker.h"
 
 #include <memory>
 #include <utility>
@@ -49,7 +50,7 @@ private:
 
 LPITEMIDLIST ShowDialog(BROWSEINFOA& info)
 {
-    return g_dialog ? g_dialog(info) : SHBrowseForFolderA(&info);
+    return g_dialog ? g_dialog(info) : AfxBrowseForFolder(info);
 }
 
 } // namespace

@@ -16,8 +16,8 @@ bool BrowseForFolder(HWND owner, const char* title, CString& path);
 // opens and shows the selected folder as the status text. Always 0.
 int CALLBACK BrowseFolderCallback(HWND hWnd, UINT message, LPARAM lParam, LPARAM data);
 
-// The modal dialog itself (SHBrowseForFolderA), replaceable so that tests script the user's
-// answer instead of blocking. Installs a function and returns the one it replaces; an empty one
-// restores the shell's dialog.
+// The dialog goes through the modal seam (a FolderPicker request, AfxBrowseForFolder): tests
+// script it there. This older hook, kept for the tests written against it, replaces it while set.
+// Installs a function and returns the one it replaces; an empty one removes it.
 using BrowseFolderDialog = std::function<LPITEMIDLIST(BROWSEINFOA&)>;
 BrowseFolderDialog SetBrowseFolderDialog(BrowseFolderDialog dialog);

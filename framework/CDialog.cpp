@@ -28,7 +28,7 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM)
     if (pDlg == nullptr)
         return TRUE;
     const BOOL bSetFocus = pDlg->OnInitDialog();
-    if (pDlg->m_bModal && HasModalHandler())
+    if (pDlg->m_bModal && IsModalAnswered(ModalKind::Dialog))
         ::PostMessageA(hWnd, WM_AFX_MODALANSWER, 0, 0);
     return bSetFocus;
 }
@@ -143,8 +143,14 @@ LRESULT CDialog::OnModalAnswer(WPARAM, LPARAM)
 {
     if (m_bEndRequested)
         return 0;
-    const ModalRequest request = {ModalKind::Dialog, this, nullptr, nullptr, m_nIDHelp};
-    const INT_PTR nAnswer = AnswerModal(request);
+    ModalRequest request;
+    request.kind = ModalKind::Dialog;
+    request.pWnd = this;
+    request.nIDTemplate = m_nIDHelp;
+    INT_PTR nAnswer = IDCANCEL;
+    // Asked only once the dialog is up, so the answer is there unless the seam was emptied since.
+    if (!AskModal(request, nAnswer))
+        nAnswer = IDCANCEL;
     if (nAnswer == IDOK)
         OnOK();
     else if (nAnswer == IDCANCEL)

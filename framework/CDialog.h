@@ -1,6 +1,6 @@
 // CDialog: a dialog from a template resource, modal (DoModal) or modeless (Create), with
 // OnInitDialog to fill it and OnOK to read it back through DoDataExchange. A modal dialog asks
-// the modal seam for its answer once it is up, when a handler is installed.
+// the modal seam for its answer once it is up, when the seam answers dialogs (always in tests).
 #pragma once
 
 #include "framework/CWnd.h"

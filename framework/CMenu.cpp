@@ -77,10 +77,14 @@ int CMenu::GetMenuString(UINT nIDItem, CString& rString, UINT nFlags) const
 BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, const RECT* lpRect)
 {
     const HWND hWndOwner = pWnd != nullptr ? pWnd->GetSafeHwnd() : nullptr;
-    if (!HasModalHandler())
+    ModalRequest request;
+    request.kind = ModalKind::PopupMenu;
+    request.pWnd = pWnd;
+    request.pMenu = this;
+    INT_PTR nAnswer = 0;
+    if (!AskModal(request, nAnswer))
         return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, hWndOwner, lpRect);
-    const ModalRequest request = {ModalKind::PopupMenu, pWnd, this, nullptr, 0};
-    const UINT nCommand = static_cast<UINT>(AnswerModal(request));
+    const UINT nCommand = static_cast<UINT>(nAnswer);
     if ((nFlags & TPM_RETURNCMD) != 0)
         return static_cast<BOOL>(nCommand);
     // A chosen item reaches the owner as the real menu would send it.

@@ -16,7 +16,7 @@ const int kMaxModalAnswers = 50;
 
 int CALLBACK PropertySheetCallback(HWND hWnd, UINT message, LPARAM)
 {
-    if (message == PSCB_INITIALIZED && HasModalHandler())
+    if (message == PSCB_INITIALIZED && IsModalAnswered(ModalKind::PropertySheet))
         ::PostMessageA(hWnd, WM_AFX_MODALANSWER, 0, 0);
     return 0;
 }
@@ -110,8 +110,12 @@ INT_PTR CPropertySheet::DoModal()
 
 LRESULT CPropertySheet::OnModalAnswer(WPARAM, LPARAM)
 {
-    const ModalRequest request = {ModalKind::PropertySheet, this, nullptr, nullptr, 0};
-    const INT_PTR nAnswer = AnswerModal(request);
+    ModalRequest request;
+    request.kind = ModalKind::PropertySheet;
+    request.pWnd = this;
+    INT_PTR nAnswer = IDCANCEL;
+    if (!AskModal(request, nAnswer))
+        nAnswer = IDCANCEL;
     PressButton(nAnswer == IDOK ? PSBTN_OK : PSBTN_CANCEL);
     // A page that refused to let go keeps the sheet open: ask again.
     if (m_hWnd != nullptr && ::IsWindow(m_hWnd) && ::IsWindowVisible(m_hWnd) && ++m_nModalAnswers < kMaxModalAnswers)

@@ -1,6 +1,6 @@
 // CPropertySheet: the common property sheet over CPropertyPage objects, modal (DoModal) with
 // OK, Cancel and Apply going to the pages. A modal sheet asks the modal seam for its answer
-// once it is up, when a handler is installed (IDOK presses OK, IDCANCEL presses Cancel).
+// once it is up, when the seam answers sheets (IDOK presses OK, IDCANCEL presses Cancel).
 #pragma once
 
 #include "framework/CPropertyPage.h"

@@ -26,10 +26,13 @@ HWND CCommonDialog::OwnerWindow() const
 
 BOOL CCommonDialog::AnswerFromSeam(INT_PTR& nAnswer)
 {
-    if (!HasModalHandler())
+    ModalRequest request;
+    request.kind = ModalKind::CommonDialog;
+    request.pWnd = m_pParentWnd;
+    request.pCommonDialog = this;
+    if (!AskModal(request, nAnswer))
         return FALSE;
-    const ModalRequest request = {ModalKind::CommonDialog, nullptr, nullptr, this, 0};
-    nAnswer = AnswerModal(request) == IDOK ? IDOK : IDCANCEL;
+    nAnswer = nAnswer == IDOK ? IDOK : IDCANCEL;
     return TRUE;
 }
 

@@ -1,6 +1,6 @@
 // The system's common dialogs: CCommonDialog (base), CFileDialog, CPrintDialog, CColorDialog.
-// With a modal-seam handler installed DoModal shows nothing and returns the handler's answer;
-// the handler may fill the dialog's structure first (a file name, a colour).
+// When the modal seam answers (a test's script or handler) DoModal shows nothing and returns its
+// answer; the script or handler may fill the dialog's structure first (a file name, a colour).
 #pragma once
 
 #include "framework/CDialog.h"

@@ -1,22 +1,32 @@
 #include "framework/Prompt.h"
 
 #include "framework/AfxGlobals.h"
+#include "framework/ModalSeam.h"
 
 #include <mutex>
 #include <utility>
 
 namespace {
 
-struct PromptState
+struct PromptSlot
 {
     std::mutex lock;
     PromptHandler handler;
 };
 
-PromptState& State()
+PromptSlot& Slot()
 {
-    static PromptState state;
-    return state;
+    static PromptSlot slot;
+    return slot;
+}
+
+ModalSeam::Answerer AnswererOf(PromptHandler handler)
+{
+    if (!handler)
+        return {};
+    return [handler](const ModalRequest& request) -> INT_PTR {
+        return request.pPrompt != nullptr ? handler(*request.pPrompt) : CancelAnswer(request);
+    };
 }
 
 int ShowMessageBox(const PromptRequest& request)
@@ -44,32 +54,34 @@ UINT WithDefaultIcon(UINT nType)
 
 PromptHandler SetPromptHandler(PromptHandler handler)
 {
-    PromptState& state = State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    std::swap(state.handler, handler);
+    PromptSlot& slot = Slot();
+    const std::lock_guard<std::mutex> guard(slot.lock);
+    ModalSeam::SetSlot(ModalSeam::Slot::Prompt, ModalSeam::KindBit(ModalKind::MessageBox), AnswererOf(handler));
+    std::swap(slot.handler, handler);
     return handler;
 }
 
 int ShowPrompt(const PromptRequest& request)
 {
-    PromptHandler handler;
-    {
-        // The handler runs outside the lock: a prompt may be modal for a long time.
-        PromptState& state = State();
-        std::lock_guard<std::mutex> guard(state.lock);
-        handler = state.handler;
-    }
-    return handler ? handler(request) : ShowMessageBox(request);
+    ModalRequest modal;
+    modal.kind = ModalKind::MessageBox;
+    modal.pPrompt = &request;
+    INT_PTR answer = 0;
+    if (AskModal(modal, answer))
+        return static_cast<int>(answer);
+    return ShowMessageBox(request);
 }
 
 CPromptHandlerScope::CPromptHandlerScope(PromptHandler handler)
-    : m_previous(SetPromptHandler(std::move(handler)))
 {
+    // The kinds are read before the handler moves into its answerer.
+    const unsigned kinds = handler ? ModalSeam::KindBit(ModalKind::MessageBox) : 0u;
+    m_layer = ModalSeam::PushLayer(kinds, AnswererOf(std::move(handler)));
 }
 
 CPromptHandlerScope::~CPromptHandlerScope()
 {
-    SetPromptHandler(std::move(m_previous));
+    ModalSeam::RemoveLayer(m_layer);
 }
 
 int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT nIDHelp)

@@ -1,5 +1,7 @@
-// The prompt seam: every message box of the program (AfxMessageBox, and the window classes' own
-// message boxes) goes through ShowPrompt, whose handler tests replace with a scripted answer.
+// Message boxes: every message box of the program (AfxMessageBox, and the window classes' own
+// message boxes) goes through ShowPrompt, which asks the modal seam (ModalSeam.h) like every other
+// modal; a test answers it from its CModalScript. The handler form is the older way, kept as an
+// adapter over the seam.
 // Index: PromptRequest, PromptHandler, SetPromptHandler, ShowPrompt, CPromptHandlerScope,
 // AfxMessageBox.
 #pragma once
@@ -20,13 +22,13 @@ struct PromptRequest
 // Returns the button the user chose (IDOK, IDYES, ...), as MessageBox does.
 using PromptHandler = std::function<int(const PromptRequest&)>;
 
-// Installs a handler and returns the one it replaces; an empty handler restores the default,
-// which shows a real message box. Safe to call while other threads show prompts.
+// Installs a handler below every scope and script of the seam and returns the one it replaces;
+// an empty handler removes it. Safe to call while other threads show prompts.
 PromptHandler SetPromptHandler(PromptHandler handler);
 
 int ShowPrompt(const PromptRequest& request);
 
-// Installs a handler for its lifetime and puts the previous one back at the end (for tests).
+// Answers message boxes for its lifetime, above the scopes and scripts made before it (tests).
 class CPromptHandlerScope
 {
 public:
@@ -36,7 +38,7 @@ public:
     CPromptHandlerScope& operator=(const CPromptHandlerScope&) = delete;
 
 private:
-    PromptHandler m_previous;
+    int m_layer = 0;
 };
 
 // The application's message box: caption the application name, owner the active window. When

@@ -4,6 +4,8 @@
 #include "framework/CWnd.h"
 #include "framework/GdiScopes.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -54,9 +56,154 @@ CMenuItemRecord* RecordOf(HMENU menu, UINT item, BOOL byPos)
     return CMenuItemRecord::FromItemData(info.dwItemData);
 }
 
+void WriteItemData(HMENU menu, UINT item, BOOL byPos, ULONG_PTR data)
+{
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_DATA;
+    info.dwItemData = data;
+    ::SetMenuItemInfoA(menu, item, byPos, &info);
+}
+
+// A shell extension's menu interface, released at the end of its scope; null when the object
+// does not answer for it.
+template <class Interface>
+class ShellMenu
+{
+public:
+    ShellMenu(const CMenuItemRecord& record, REFIID iid)
+    {
+        if (!record.m_pShellObject ||
+            FAILED(record.m_pShellObject->QueryInterface(iid, reinterpret_cast<void**>(&m_menu))))
+            m_menu = nullptr;
+    }
+    ~ShellMenu()
+    {
+        if (m_menu)
+            m_menu->Release();
+    }
+    ShellMenu(const ShellMenu&) = delete;
+    ShellMenu& operator=(const ShellMenu&) = delete;
+    Interface* operator->() const { return m_menu; }
+    explicit operator bool() const { return m_menu != nullptr; }
+
+private:
+    Interface* m_menu = nullptr;
+};
+
+// While it lives every item of the menu that carries a record holds its caller's data again:
+// an extension looks for its own data in its items.
+class CallerDataInPlace
+{
+public:
+    explicit CallerDataInPlace(HMENU menu) : m_menu(menu)
+    {
+        const int count = ::GetMenuItemCount(menu);
+        for (int position = 0; position < count; ++position)
+            m_records.push_back(CImageMenuManager::SwapItemData(menu, static_cast<UINT>(position), nullptr, TRUE));
+    }
+    ~CallerDataInPlace()
+    {
+        for (size_t position = 0; position < m_records.size(); ++position) {
+            if (m_records[position])
+                CImageMenuManager::SwapItemData(m_menu, static_cast<UINT>(position), m_records[position], TRUE);
+        }
+    }
+    CallerDataInPlace(const CallerDataInPlace&) = delete;
+    CallerDataInPlace& operator=(const CallerDataInPlace&) = delete;
+
+private:
+    HMENU m_menu;
+    std::vector<CMenuItemRecord*> m_records;
+};
+
+const CMenuItemRecord* FirstShellRecord(HMENU menu)
+{
+    const int count = ::GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position) {
+        const CMenuItemRecord* record = RecordOf(menu, static_cast<UINT>(position), TRUE);
+        if (record && record->m_pShellObject)
+            return record;
+    }
+    return nullptr;
+}
+
 } // namespace
 
-CImageMenuManager::CImageMenuManager() = default;
+CImageMenuManager::CImageMenuManager()
+    : m_radio(CreateRadioBitmap({::GetSystemMetrics(SM_CXMENUCHECK), ::GetSystemMetrics(SM_CYMENUCHECK)}))
+{
+}
+
+HBITMAP CImageMenuManager::CreateRadioBitmap(SIZE size)
+{
+    if (size.cx <= 0 || size.cy <= 0)
+        return nullptr;
+    // Monochrome, as the system's check marks: drawn into the menu its white takes the box's
+    // colour and its black the text colour.
+    const HBITMAP bitmap = ::CreateBitmap(size.cx, size.cy, 1, 1, nullptr);
+    const HDC dc = ::CreateCompatibleDC(nullptr);
+    if (bitmap && dc) {
+        SelectScope picture(dc, bitmap);
+        const RECT all = {0, 0, size.cx, size.cy};
+        ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        const int insetX = std::max<int>(0, size.cx / 2 - 2);
+        const int insetY = std::max<int>(0, size.cy / 2 - 2);
+        SelectScope brush(dc, ::GetStockObject(BLACK_BRUSH));
+        SelectScope pen(dc, ::GetStockObject(BLACK_PEN));
+        ::Ellipse(dc, insetX, insetY, size.cx - insetX, size.cy - insetY);
+    }
+    if (dc)
+        ::DeleteDC(dc);
+    return bitmap;
+}
+
+CImageMenuManager& CImageMenuManager::ForContextMenus()
+{
+    static CImageMenuManager manager;
+    return manager;
+}
+
+void CImageMenuManager::SetShellContextMenu(IContextMenu* menu, UINT first, UINT last)
+{
+    m_pShellMenu = menu;
+    m_nShellFirst = first;
+    m_nShellLast = last;
+}
+
+BOOL CImageMenuManager::SetItemInterface(HMENU menu, IUnknown* shellObject, UINT position)
+{
+    char text[kMaxText];
+    MENUITEMINFOA info;
+    if (!menu || !ReadItem(menu, position, TRUE, info, text))
+        return FALSE;
+    CMenuItemRecord* record = (info.fType & MFT_OWNERDRAW) ? CMenuItemRecord::FromItemData(info.dwItemData) : nullptr;
+    if (!record) {
+        record = NewRecord();
+        record->m_dwCallerData = info.dwItemData;
+        record->m_nType = info.fType;
+    }
+    if (shellObject)
+        shellObject->AddRef();
+    if (record->m_pShellObject)
+        record->m_pShellObject->Release();
+    record->m_pShellObject = shellObject;
+    WriteItemData(menu, position, TRUE, record->AsItemData());
+    return TRUE;
+}
+
+CMenuItemRecord* CImageMenuManager::SwapItemData(HMENU menu, UINT item, CMenuItemRecord* record, BOOL byPos)
+{
+    if (CMenuItemRecord* current = RecordOf(menu, item, byPos)) {
+        WriteItemData(menu, item, byPos, current->m_dwCallerData);
+        return current;
+    }
+    // Only a live record goes back: the pointer is checked by its address, never read first.
+    const ULONG_PTR data = reinterpret_cast<ULONG_PTR>(record);
+    if (record && CMenuItemRecord::FromItemData(data) == record)
+        WriteItemData(menu, item, byPos, data);
+    return nullptr;
+}
 
 CImageMenuManager::~CImageMenuManager()
 {
@@ -187,6 +334,11 @@ CMenuItemRecord* CImageMenuManager::NewRecord()
     return raw;
 }
 
+bool CImageMenuManager::IsOwnRecord(const CMenuItemRecord* record) const
+{
+    return m_records.count(const_cast<CMenuItemRecord*>(record)) != 0;
+}
+
 void CImageMenuManager::DeleteRecord(CMenuItemRecord* record)
 {
     m_records.erase(record);
@@ -235,6 +387,12 @@ void CImageMenuManager::OwnerDrawMenuItem(HMENU menu, UINT position, bool recurs
     if (unconvert) {
         if (!ownerDrawn)
             return;
+        if (record->m_pShellObject) {
+            // The extension draws the item: it stays owner-drawn, with the extension's data.
+            WriteItemData(menu, position, TRUE, record->m_dwCallerData);
+            DeleteRecord(record);
+            return;
+        }
         itemText = record->m_strText;
         write.fType = info.fType & ~static_cast<UINT>(MFT_OWNERDRAW);
         write.dwItemData = record->m_dwCallerData;
@@ -263,10 +421,22 @@ void CImageMenuManager::OwnerDrawMenuItem(HMENU menu, UINT position, bool recurs
     ::SetMenuItemInfoA(menu, position, TRUE, &write);
 }
 
-void CImageMenuManager::OnInitMenuPopup(HMENU popup, UINT, BOOL sysMenu)
+void CImageMenuManager::OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu)
 {
     if (sysMenu)
         return;
+    // A popup with shell extensions' items is the extension's to fill and is left as it is. The
+    // manager that gave the records tells the extension, once, however many managers are hooked.
+    if (const CMenuItemRecord* shell = FirstShellRecord(popup)) {
+        if (!IsOwnRecord(shell))
+            return;
+        const ShellMenu<IContextMenu2> extension(*shell, IID_IContextMenu2);
+        if (extension) {
+            const CallerDataInPlace own(popup);
+            extension->HandleMenuMsg(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
+            return;
+        }
+    }
     ConvertMenu(popup, m_bShowImages != 0);
 }
 
@@ -288,6 +458,15 @@ BOOL CImageMenuManager::OnMeasureItem(MEASUREITEMSTRUCT* measure)
     const CMenuItemRecord* record = CMenuItemRecord::FromItemData(measure->itemData);
     if (!record)
         return FALSE;
+    if (record->m_pShellObject) {
+        const ShellMenu<IContextMenu2> extension(*record, IID_IContextMenu2);
+        if (!extension)
+            return FALSE;
+        measure->itemData = record->m_dwCallerData;
+        extension->HandleMenuMsg(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(measure));
+        measure->itemData = record->AsItemData();
+        return TRUE;
+    }
     if (record->m_nType & MFT_SEPARATOR) {
         measure->itemHeight = static_cast<UINT>(::GetSystemMetrics(SM_CYMENU) / 2);
         measure->itemWidth = 0;
@@ -314,6 +493,15 @@ BOOL CImageMenuManager::OnDrawItem(const DRAWITEMSTRUCT* draw)
     const CMenuItemRecord* record = CMenuItemRecord::FromItemData(draw->itemData);
     if (!record)
         return FALSE;
+    if (record->m_pShellObject) {
+        const ShellMenu<IContextMenu2> extension(*record, IID_IContextMenu2);
+        if (!extension)
+            return FALSE;
+        DRAWITEMSTRUCT own = *draw;
+        own.itemData = record->m_dwCallerData;
+        extension->HandleMenuMsg(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&own));
+        return TRUE;
+    }
     const HDC dc = draw->hDC;
     RECT item = draw->rcItem;
     if (record->m_nType & MFT_SEPARATOR) {
@@ -359,11 +547,13 @@ int CImageMenuManager::DrawCheckBox(HDC dc, RECT box, UINT itemId, HMENU menu, b
 {
     MENUITEMINFOA info = {};
     info.cbSize = sizeof(info);
-    info.fMask = MIIM_CHECKMARKS;
+    info.fMask = MIIM_CHECKMARKS | MIIM_FTYPE;
     const bool known = menu && ::IsMenu(menu) && ::GetMenuItemInfoA(menu, itemId, FALSE, &info);
     if (!checked && !(known && info.hbmpUnchecked))
         return 0;
     HBITMAP picture = known ? (checked ? info.hbmpChecked : info.hbmpUnchecked) : nullptr;
+    if (!picture && checked && known && (info.fType & MFT_RADIOCHECK))
+        picture = m_radio.Get();
     GdiObject<HBITMAP> system;
     if (!picture) {
         system.Reset(::LoadBitmapA(nullptr, MAKEINTRESOURCEA(kSystemCheckBitmap)));
@@ -379,6 +569,7 @@ int CImageMenuManager::DrawCheckBox(HDC dc, RECT box, UINT itemId, HMENU menu, b
     {
         SelectScope selectedPicture(source, picture);
         ::SetBkColor(dc, ::GetSysColor(selected ? COLOR_MENU : COLOR_3DLIGHT));
+        ::SetTextColor(dc, ::GetSysColor(COLOR_MENUTEXT));
         ::FillRect(dc, &box, ::GetSysColorBrush(selected ? COLOR_MENU : COLOR_3DLIGHT));
         ::BitBlt(dc, box.left + (boxWidth - width) / 2, box.top + (boxHeight - height) / 2, width, height, source,
                  0, 0, SRCCOPY);
@@ -482,10 +673,21 @@ void CImageMenuManager::DrawMenuText(HDC dc, const CString& text, RECT rect)
     }
 }
 
-LRESULT CImageMenuManager::OnMenuChar(UINT ch, UINT, HMENU menu)
+LRESULT CImageMenuManager::OnMenuChar(UINT ch, UINT flags, HMENU menu)
 {
     if (!menu)
         return 0;
+    if (const CMenuItemRecord* first = RecordOf(menu, 0, TRUE); first && first->m_pShellObject) {
+        if (!IsOwnRecord(first))
+            return 0; // the manager that gave the records answers
+        const ShellMenu<IContextMenu3> extension(*first, IID_IContextMenu3);
+        if (extension) {
+            LRESULT result = 0;
+            const CallerDataInPlace own(menu);
+            extension->HandleMenuMsg2(WM_MENUCHAR, MAKELONG(ch, flags), reinterpret_cast<LPARAM>(menu), &result);
+            return result;
+        }
+    }
     const int count = ::GetMenuItemCount(menu);
     std::vector<int> matches;
     int highlighted = -1;
@@ -533,6 +735,9 @@ LRESULT CImageMenuManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), 0, HIWORD(lParam));
         return 0;
     }
+    case WM_MENUSELECT:
+        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        break;
     case WM_MENUCHAR: {
         const LRESULT answer = OnMenuChar(LOBYTE(LOWORD(wParam)), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
         if (answer)
@@ -543,6 +748,23 @@ LRESULT CImageMenuManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     }
     return CSubclassWnd::WindowProc(msg, wParam, lParam);
+}
+
+void CImageMenuManager::OnMenuSelect(UINT id, UINT flags, HMENU menu)
+{
+    if (flags == 0xFFFF && !menu) {
+        m_pShellMenu = nullptr; // the menu closed; its owner releases it
+        return;
+    }
+    if (!m_pShellMenu || (flags & (MF_POPUP | MF_SYSMENU)) || id < m_nShellFirst || id > m_nShellLast)
+        return;
+    char help[kMaxText] = {};
+    if (FAILED(m_pShellMenu->GetCommandString(id - m_nShellFirst, GCS_HELPTEXTA, nullptr, help, sizeof(help))))
+        help[0] = '\0';
+    help[sizeof(help) - 1] = '\0'; // an extension may fill the buffer without a terminator
+    CWnd* target = m_pFrame ? m_pFrame : AfxGetMainWnd();
+    if (target && target->GetSafeHwnd())
+        ::SendMessageA(target->GetSafeHwnd(), WM_SETMESSAGESTRING, 0, reinterpret_cast<LPARAM>(help));
 }
 
 CString CImageMenuManager::ShortKeyName(const char* systemName)

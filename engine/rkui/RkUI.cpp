@@ -8,6 +8,7 @@
 #include "engine/rkui/RegistryText.h"
 #include "engine/rkui/SearchManagerDialog.h"
 #include "engine/rkui/ViewPointDialog.h"
+#include "framework/CommonDialogs.h"
 
 #include <shlobj.h>
 
@@ -60,16 +61,11 @@ COLORREF ToColorRef(std::uint32_t rgb)
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
+// The framework's colour dialog, so the modal seam answers it in tests like any other.
 COLORREF PickWithDialog(COLORREF start)
 {
-    static COLORREF custom[16] = {};
-    CHOOSECOLORA cc = {};
-    cc.lStructSize = sizeof cc;
-    cc.hwndOwner = GetActiveWindow();
-    cc.rgbResult = start;
-    cc.lpCustColors = custom;
-    cc.Flags = CC_RGBINIT | CC_FULLOPEN;
-    return ChooseColorA(&cc) ? cc.rgbResult : static_cast<COLORREF>(-1);
+    CColorDialog dialog(start, CC_RGBINIT | CC_FULLOPEN, CWnd::FromHandle(GetActiveWindow()));
+    return dialog.DoModal() == IDOK ? dialog.GetColor() : static_cast<COLORREF>(-1);
 }
 
 } // namespace
@@ -253,10 +249,10 @@ int showSearchManager(HWND owner)
         key = s.key;
         folders = s.searchFolders;
     }
-    RkUI::SearchManagerDialog dialog(RkUI::SearchFolderList::FromText(folders));
+    RkUI::SearchManagerDialog dialog(RkUI::SearchFolderList::FromText(folders), owner);
     if (const char* (*picker)() = g_folderPicker.load())
         dialog.SetFolderPicker([picker](HWND) { const char* f = picker(); return std::string(f ? f : ""); });
-    const INT_PTR result = dialog.DoModal(owner);
+    const INT_PTR result = dialog.DoModal();
     if (result != IDOK)
         return IDCANCEL;
     const std::string text = dialog.Result().ToText();

@@ -31,7 +31,9 @@ void releaseRkUI();
 COLORREF GetColorIndex(short index, char* name);
 // The colour dialog, starting at index; the index chosen, or the same index when cancelled.
 short SelectColor(short index);
-// Replaces the colour dialog (tests): given the start colour, answers a colour or -1 (cancel).
+// The colour dialog is a CColorDialog, answered by the modal seam in tests. This older hook, kept
+// for the tests written against it, replaces it while set: given the start colour, it answers a
+// colour or -1 (cancel).
 void SetColorPickerForTests(COLORREF (*picker)(COLORREF start));
 // The user's application-data folder, without a trailing backslash; never null.
 const char* getAppDataPath();
@@ -56,10 +58,11 @@ int showSetRotateViewDialog(double* angleDegrees);
 // read as the defaults. The save is what the print manager does when the user confirms.
 void loadPlotStyleDialogFromRegistry(const char* key, PlotStyleRecord* record);
 bool savePlotStyleDialogToRegistry(const char* key, const PlotStyleRecord& record);
-// The search-folder dialog (modal). OK stores the list under the RkUI key and hands it to the
+// The search-folder dialog (modal, answerable through the modal seam). OK stores the list under the RkUI key and hands it to the
 // engine (DWG_SetSearchDirectories). IDOK or IDCANCEL.
 int showSearchManager(HWND owner);
-// Replaces the folder picker of the search-folder dialog (tests): answers a folder or "".
+// The folder picker goes through the modal seam (a FolderPicker request). This older hook, kept
+// for the tests written against it, replaces it while set: it answers a folder or "".
 void SetSearchFolderPickerForTests(const char* (*picker)());
 // The search folders as stored (semicolons between them).
 const char* getSearchFolders();

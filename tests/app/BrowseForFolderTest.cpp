@@ -1,6 +1,7 @@
-// The folder picker with a scripted dialog in place of the shell's modal one: the start folder
-// handed to the dialog, the chosen folder, and cancel.
+// The folder picker answered by the modal seam's script in place of the shell's modal dialog: the
+// start folder handed to the dialog, the chosen folder, and cancel.
 #include "app/BrowseForFolder.h"
+#include "framework/ModalSeam.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,18 +13,19 @@ namespace {
 class BrowseForFolderTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { SetBrowseFolderDialog({}); }
-
-    // Answers with the folder, or cancels when it is empty; records what the dialog was given.
-    void Script(const std::string& answer)
+    // Answers the folder picker with the folder, or cancels when it is empty; records what the
+    // dialog was given.
+    ModalStep Answer(const std::string& title, const std::string& answer)
     {
-        SetBrowseFolderDialog([this, answer](BROWSEINFOA& info) -> LPITEMIDLIST {
-            startFolder = info.lParam ? reinterpret_cast<const char*>(info.lParam) : "<null>";
-            title = info.lpszTitle ? info.lpszTitle : "";
-            callbackSet = info.lpfn == BrowseFolderCallback;
-            flags = info.ulFlags;
-            return answer.empty() ? nullptr : ILCreateFromPathA(answer.c_str());
-        });
+        ModalStep step(ModalKind::FolderPicker, title.c_str(), answer.empty() ? IDCANCEL : IDOK,
+                       [this](const ModalRequest& request) {
+                           const BROWSEINFOA& info = *request.pBrowseInfo;
+                           startFolder = info.lParam ? reinterpret_cast<const char*>(info.lParam) : "<null>";
+                           this->title = info.lpszTitle ? info.lpszTitle : "";
+                           callbackSet = info.lpfn == BrowseFolderCallback;
+                           flags = info.ulFlags;
+                       });
+        return step.Choosing(answer.c_str());
     }
 
     orvo::test::TempDir dir;
@@ -36,7 +38,7 @@ protected:
 TEST_F(BrowseForFolderTest, ChosenFolderReplacesThePath)
 {
     ASSERT_TRUE(CreateDirectoryA((dir / "chosen").c_str(), nullptr));
-    Script(dir / "chosen");
+    CModalScript script({Answer("Cache folder", dir / "chosen")});
     CString path = dir.Path().c_str();
     ASSERT_TRUE(BrowseForFolder(nullptr, "Cache folder", path));
     EXPECT_EQ(std::string(path), dir / "chosen");
@@ -48,7 +50,7 @@ TEST_F(BrowseForFolderTest, ChosenFolderReplacesThePath)
 
 TEST_F(BrowseForFolderTest, CancelKeepsAnExistingStartAndEmptiesAMissingOne)
 {
-    Script("");
+    CModalScript script({Answer("t", ""), Answer("t", "")});
     CString path = dir.Path().c_str();
     EXPECT_FALSE(BrowseForFolder(nullptr, "t", path));
     EXPECT_EQ(std::string(path), dir.Path());

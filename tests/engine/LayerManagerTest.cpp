@@ -76,12 +76,10 @@ protected:
         return picture.CountColor(rgb);
     }
 
-    // Selects the layer's line in the live dialog and presses the buttons, then answers.
-    static ModalHandler Script(const char* layer, std::vector<int> buttons, INT_PTR answer)
+    // Selects the layer's line in the live dialog and presses the buttons.
+    static ModalAction Press(const char* layer, std::vector<int> buttons)
     {
-        return [layer, buttons, answer](const ModalRequest& request) -> INT_PTR {
-            if (request.kind != ModalKind::Dialog || !request.pWnd)
-                return IDCANCEL;
+        return [layer, buttons](const ModalRequest& request) {
             HWND dialog = request.pWnd->m_hWnd;
             char title[64] = {};
             GetWindowTextA(dialog, title, sizeof title);
@@ -94,6 +92,17 @@ protected:
             SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
             for (int button : buttons)
                 SendMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0);
+        };
+    }
+
+    // Presses the buttons as above, then answers.
+    static ModalHandler Script(const char* layer, std::vector<int> buttons, INT_PTR answer)
+    {
+        const ModalAction press = Press(layer, std::move(buttons));
+        return [press, answer](const ModalRequest& request) -> INT_PTR {
+            if (request.kind != ModalKind::Dialog || !request.pWnd)
+                return IDCANCEL;
+            press(request);
             return answer;
         };
     }
@@ -112,6 +121,20 @@ TEST_F(LayerManager, TurningALayerOffRemovesItsPixels)
     EXPECT_EQ(Count(kRed), 0);
     EXPECT_EQ(Count(kBlack), black);
     EXPECT_FALSE(m_drawing->GetLayers()[1].on);
+}
+
+TEST_F(LayerManager, TheColourDialogIsScriptedWithTheLayerDialog)
+{
+    // The colour dialog opens while the layer dialog's step runs: it is the script's next step.
+    CModalScript script({
+        ModalStep(ModalKind::Dialog, LayerManagerDialog::Title(), IDOK, Press("Red", {LayerManagerDialog::kColor})),
+        ModalStep(ModalKind::CommonDialog, "CColorDialog", IDOK).ChoosingColor(RGB(0, 255, 0)),
+    });
+    EXPECT_EQ(showLayerManager(m_drawing.get()), 1);
+    EXPECT_EQ(script.Remaining(), 0u);
+    EXPECT_EQ(m_drawing->GetLayers()[1].color, 3);
+    EXPECT_EQ(Count(kRed), 0);
+    EXPECT_GT(Count(kGreen), 100);
 }
 
 TEST_F(LayerManager, FreezingAndColourApplyToo)

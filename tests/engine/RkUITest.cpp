@@ -5,12 +5,13 @@
 #include "engine/rkui/RkUI.h"
 #include "engine/rkui/SearchFolderList.h"
 #include "engine/rkui/SearchManagerDialog.h"
+#include "framework/AfxWin.h"
+#include "framework/ModalSeam.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <thread>
 
 namespace {
 
@@ -57,6 +58,14 @@ TEST_F(RkUITest, SelectColorGivesTheNearestIndex)
     SetColorPickerForTests(Cancel);
     EXPECT_EQ(SelectColor(42), 42);
     SetColorPickerForTests(nullptr);
+}
+
+TEST_F(RkUITest, SelectColorAsksTheModalSeam)
+{
+    CModalScript script({ModalStep(ModalKind::CommonDialog, "CColorDialog", IDOK).ChoosingColor(RGB(3, 2, 250)),
+                         ModalStep(ModalKind::CommonDialog, "CColorDialog", IDCANCEL)});
+    EXPECT_EQ(SelectColor(1), 5);
+    EXPECT_EQ(SelectColor(42), 42);
 }
 
 TEST_F(RkUITest, CursorTableHasEveryIndex)
@@ -117,46 +126,27 @@ TEST(SearchFolderList, EditsKeepOrderWithoutDuplicates)
     EXPECT_EQ(list.ToText(), "E:\\;D:\\Xrefs");
 }
 
-const char* PickFonts() { return "C:\\Fonts\\CAD"; }
-
-BOOL CALLBACK FindSearchDialog(HWND window, LPARAM found)
-{
-    char title[64] = {};
-    GetWindowTextA(window, title, sizeof title);
-    if (std::string(title) != RkUI::SearchManagerDialog::Title())
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
 TEST_F(RkUITest, SearchManagerDialogAddsAFolder)
 {
-    SetSearchFolderPickerForTests(PickFonts);
-    const DWORD thread = GetCurrentThreadId();
-    std::thread presser([thread] {
-        HWND dialog = nullptr;
-        for (int i = 0; i < 500 && !dialog; ++i) {
-            Sleep(10);
-            EnumThreadWindows(thread, FindSearchDialog, reinterpret_cast<LPARAM>(&dialog));
-        }
-        if (!dialog)
-            return;
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(dialog, WM_COMMAND, RkUI::SearchManagerDialog::kAdd, 0, SMTO_BLOCK, 5000, &result);
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    // The folder is a real one: the shell's picker only hands back folders that exist.
+    orvo::test::TempDir dir;
+    const std::string fonts = dir / "Fonts";
+    ASSERT_TRUE(CreateDirectoryA(fonts.c_str(), nullptr));
+    CModalScript script({
+        ModalStep(ModalKind::Dialog, RkUI::SearchManagerDialog::Title(), IDOK,
+                  [](const ModalRequest& r) { r.pWnd->SendMessage(WM_COMMAND, RkUI::SearchManagerDialog::kAdd); }),
+        ModalStep(ModalKind::FolderPicker, "Choose a folder to search", IDOK).Choosing(fonts.c_str()),
     });
     const int result = showSearchManager(nullptr);
-    presser.join();
-    SetSearchFolderPickerForTests(nullptr);
     EXPECT_EQ(result, IDOK);
-    EXPECT_STREQ(getSearchFolders(), "C:\\Fonts\\CAD");
+    EXPECT_STRCASEEQ(getSearchFolders(), fonts.c_str());
     const auto engine = RkIo::EngineState::Instance().SearchDirectories();
     ASSERT_EQ(engine.size(), 1u);
-    EXPECT_EQ(engine[0], "C:\\Fonts\\CAD");
+    EXPECT_STRCASEEQ(engine[0].c_str(), fonts.c_str());
     // Kept under the RkUI key, and read back by the next start.
     releaseRkUI();
     ASSERT_TRUE(initRkUI(TestRoot().c_str(), "Orvo DWG Viewer", 1, 7));
-    EXPECT_STREQ(getSearchFolders(), "C:\\Fonts\\CAD");
+    EXPECT_STRCASEEQ(getSearchFolders(), fonts.c_str());
 }
 
 } // namespace

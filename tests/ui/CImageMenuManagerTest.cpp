@@ -1,13 +1,18 @@
 // Menus with images: a converted menu measured and drawn into a memory picture (an image, a
 // check, a disabled image, an accelerator), items of others left alone even when their data
-// starts with the record's signature, tool-bar images, accelerator texts and mnemonics.
+// starts with the record's signature, tool-bar images, accelerator texts and mnemonics, radio dots,
+// and shell extensions' items whose owner-draw messages go on to the extension.
 #include "tests/ui/MenuTestRes.h"
 #include "ui/CImageMenuManager.h"
+
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -54,6 +59,27 @@ private:
     HBITMAP m_bitmap;
     HGDIOBJ m_old;
 };
+
+// With ORVO_SHOW_MENU=seconds the drawn items are shown on the screen that long (to look at).
+void ShowWhenAsked(const Picture& picture, int width, int height)
+{
+    const char* show = std::getenv("ORVO_SHOW_MENU");
+    if (!show)
+        return;
+    const HWND window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE | WS_BORDER, 20, 20, width,
+                                        height, nullptr, nullptr, nullptr, nullptr);
+    const DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(show)) * 1000;
+    while (static_cast<int>(until - GetTickCount()) > 0) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        const HDC dc = GetDC(window);
+        BitBlt(dc, 0, 0, width, height, picture.Dc(), 0, 0, SRCCOPY);
+        ReleaseDC(window, dc);
+        Sleep(50);
+    }
+    DestroyWindow(window);
+}
 
 class MenuFixture : public ::testing::Test
 {
@@ -253,22 +279,7 @@ TEST_F(MenuFixture, DrawnWithImageCheckGreyAndAccelerator)
     EXPECT_TRUE(right.count(GetSysColor(COLOR_HIGHLIGHTTEXT)));
     EXPECT_TRUE(right.count(GetSysColor(COLOR_HIGHLIGHT)));
 
-    // With ORVO_SHOW_MENU=seconds the drawn items are shown on the screen that long.
-    if (const char* show = std::getenv("ORVO_SHOW_MENU")) {
-        const HWND window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE | WS_BORDER, 20, 20,
-                                            240, 125, nullptr, nullptr, nullptr, nullptr);
-        const DWORD until = GetTickCount() + static_cast<DWORD>(std::atoi(show)) * 1000;
-        while (static_cast<int>(until - GetTickCount()) > 0) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&msg);
-            const HDC dc = GetDC(window);
-            BitBlt(dc, 0, 0, 240, 125, picture.Dc(), 0, 0, SRCCOPY);
-            ReleaseDC(window, dc);
-            Sleep(50);
-        }
-        DestroyWindow(window);
-    }
+    ShowWhenAsked(picture, 240, 125);
 }
 
 TEST_F(MenuFixture, AcceleratorTextsLatestFirst)
@@ -360,6 +371,292 @@ TEST_F(MenuFixture, TheHookedFrameAnswersForItsRecordsOnly)
     m_manager.RestoreMenu(popup);
     DestroyMenu(popup);
     frame.DestroyWindow();
+}
+
+// A shell extension's context menu: records what reaches it and, while it is asked, which item
+// data its items hold (it must see its own).
+class FakeShellMenu : public IContextMenu3
+{
+public:
+    explicit FakeShellMenu(bool answersMenu2) : m_answersMenu2(answersMenu2) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        const bool known = iid == IID_IUnknown || iid == IID_IContextMenu ||
+                           (m_answersMenu2 && (iid == IID_IContextMenu2 || iid == IID_IContextMenu3));
+        *object = known ? static_cast<IContextMenu3*>(this) : nullptr;
+        if (!known)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --m_refs; }
+    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR offset, UINT type, UINT*, LPSTR text, UINT size) override
+    {
+        if (type != GCS_HELPTEXTA || offset > 9)
+            return E_INVALIDARG;
+        wsprintfA(text, "Help for %u", static_cast<unsigned>(offset));
+        EXPECT_EQ(size, 260u);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        return HandleMenuMsg2(msg, wParam, lParam, nullptr);
+    }
+    HRESULT STDMETHODCALLTYPE HandleMenuMsg2(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override
+    {
+        messages.push_back(msg);
+        if (msg == WM_MEASUREITEM) {
+            auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            dataSeen.push_back(measure->itemData);
+            measure->itemWidth = 77;
+            measure->itemHeight = 33;
+        } else if (msg == WM_DRAWITEM) {
+            dataSeen.push_back(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->itemData);
+        } else if (msg == WM_MENUCHAR || msg == WM_INITMENUPOPUP) {
+            const HMENU menu = msg == WM_MENUCHAR ? reinterpret_cast<HMENU>(lParam) : reinterpret_cast<HMENU>(wParam);
+            MENUITEMINFOA info = {};
+            info.cbSize = sizeof(info);
+            info.fMask = MIIM_DATA;
+            GetMenuItemInfoA(menu, 0, TRUE, &info);
+            dataSeen.push_back(info.dwItemData);
+            if (result)
+                *result = MAKELONG(0, MNC_EXECUTE);
+        }
+        return S_OK;
+    }
+
+    ULONG m_refs = 1;
+    std::vector<UINT> messages;
+    std::vector<ULONG_PTR> dataSeen;
+
+private:
+    bool m_answersMenu2;
+};
+
+// The frame's own procedure, behind the manager: what the manager passed on or sent.
+class FrameRecorder : public CSubclassWnd
+{
+public:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_SETMESSAGESTRING)
+            statusTexts.push_back(reinterpret_cast<const char*>(lParam));
+        if (msg == WM_MEASUREITEM)
+            ++measuresPassedOn;
+        return CSubclassWnd::WindowProc(msg, wParam, lParam);
+    }
+    std::vector<std::string> statusTexts;
+    int measuresPassedOn = 0;
+};
+
+class ShellMenuFixture : public MenuFixture
+{
+protected:
+    void SetUp() override
+    {
+        MenuFixture::SetUp();
+        ASSERT_TRUE(m_frame.CreateEx(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr));
+        ASSERT_TRUE(m_recorder.HookWindow(&m_frame));
+        ASSERT_TRUE(m_manager.AttachFrame(&m_frame));
+        // The context menu: the shell extension's owner-drawn item first, then an item of ours.
+        m_context = CreatePopupMenu();
+        AppendMenuA(m_context, MF_OWNERDRAW, 20005, reinterpret_cast<LPCSTR>(kExtensionData));
+        AppendMenuA(m_context, MF_STRING, ID_MT_OPEN, "&Open");
+    }
+    void TearDown() override
+    {
+        m_manager.RestoreMenu(m_context);
+        DestroyMenu(m_context);
+        m_manager.HookWindow(static_cast<HWND>(nullptr));
+        m_recorder.HookWindow(static_cast<HWND>(nullptr));
+        m_frame.DestroyWindow();
+        MenuFixture::TearDown();
+    }
+    ULONG_PTR DataOf(HMENU menu, UINT position)
+    {
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_DATA | MIIM_TYPE;
+        GetMenuItemInfoA(menu, position, TRUE, &info);
+        return info.dwItemData;
+    }
+
+    static constexpr ULONG_PTR kExtensionData = 0x5EED;
+    CWnd m_frame;
+    FrameRecorder m_recorder;
+    HMENU m_context = nullptr;
+};
+
+TEST_F(ShellMenuFixture, ShellItemsOwnerDrawMessagesReachTheExtensionWithItsOwnData)
+{
+    FakeShellMenu extension(true);
+    ASSERT_TRUE(m_manager.SetItemInterface(m_context, &extension, 0));
+    EXPECT_EQ(extension.m_refs, 2u); // the record holds a reference
+    const ULONG_PTR record = DataOf(m_context, 0);
+    ASSERT_NE(CMenuItemRecord::FromItemData(record), nullptr);
+    EXPECT_EQ(CImageMenuManager::GetItemData(m_context, 0, TRUE), kExtensionData);
+
+    MEASUREITEMSTRUCT measure = {};
+    measure.CtlType = ODT_MENU;
+    measure.itemID = 20005;
+    measure.itemData = record;
+    EXPECT_EQ(m_frame.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), 1);
+    EXPECT_EQ(measure.itemWidth, 77u);
+    EXPECT_EQ(measure.itemHeight, 33u);
+    EXPECT_EQ(measure.itemData, record); // put back for the next message
+    EXPECT_EQ(m_recorder.measuresPassedOn, 0);
+
+    Picture picture(100, 40);
+    DRAWITEMSTRUCT draw = {};
+    draw.CtlType = ODT_MENU;
+    draw.itemID = 20005;
+    draw.hDC = picture.Dc();
+    draw.rcItem = {0, 0, 100, 20};
+    draw.itemData = record;
+    EXPECT_EQ(m_frame.SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)), 1);
+
+    // The menu's mnemonic keys go to the extension, which sees its own data in its items.
+    EXPECT_EQ(m_frame.SendMessage(WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), reinterpret_cast<LPARAM>(m_context)),
+              MAKELONG(0, MNC_EXECUTE));
+    EXPECT_EQ(DataOf(m_context, 0), record);
+
+    // Opening it lets the extension fill it; the popup is the extension's and is not converted.
+    m_frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(m_context), 0);
+    char text[32] = {};
+    EXPECT_GT(GetMenuStringA(m_context, 1, text, sizeof(text), MF_BYPOSITION), 0); // ours kept its text
+    EXPECT_EQ(DataOf(m_context, 0), record);
+
+    EXPECT_EQ(extension.messages,
+              (std::vector<UINT>{WM_MEASUREITEM, WM_DRAWITEM, WM_MENUCHAR, WM_INITMENUPOPUP}));
+    EXPECT_EQ(extension.dataSeen, (std::vector<ULONG_PTR>(4, kExtensionData)));
+    EXPECT_EQ(extension.m_refs, 2u); // every query was released
+
+    // Given back: the item stays the extension's owner-drawn item with its data; the record lets go.
+    m_manager.RestoreMenu(m_context);
+    EXPECT_EQ(DataOf(m_context, 0), kExtensionData);
+    MENUITEMINFOA type = {};
+    type.cbSize = sizeof(type);
+    type.fMask = MIIM_FTYPE;
+    GetMenuItemInfoA(m_context, 0, TRUE, &type);
+    EXPECT_TRUE(type.fType & MFT_OWNERDRAW);
+    EXPECT_EQ(extension.m_refs, 1u);
+}
+
+TEST_F(ShellMenuFixture, SwappedOutRecordsGoBackOnlyWhileTheyLive)
+{
+    FakeShellMenu extension(true);
+    ASSERT_TRUE(m_manager.SetItemInterface(m_context, &extension, 0));
+    const ULONG_PTR record = DataOf(m_context, 0);
+    CMenuItemRecord* out = CImageMenuManager::SwapItemData(m_context, 0, nullptr, TRUE);
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(out), record);
+    EXPECT_EQ(DataOf(m_context, 0), kExtensionData);
+    // A pointer that is no record (or a record that has ended) is never put in.
+    ForeignData foreign;
+    EXPECT_EQ(CImageMenuManager::SwapItemData(m_context, 0, reinterpret_cast<CMenuItemRecord*>(&foreign), TRUE),
+              nullptr);
+    EXPECT_EQ(DataOf(m_context, 0), kExtensionData);
+    EXPECT_EQ(CImageMenuManager::SwapItemData(m_context, 0, out, TRUE), nullptr);
+    EXPECT_EQ(DataOf(m_context, 0), record);
+}
+
+TEST_F(ShellMenuFixture, TheExtensionHearsOnceWithTwoManagersOnTheWindow)
+{
+    // The program-wide manager hooked on the frame beside the frame's own: the one that gave the
+    // records tells the extension; the other stays out.
+    FakeShellMenu extension(true);
+    CImageMenuManager& shared = CImageMenuManager::ForContextMenus();
+    ASSERT_TRUE(shared.SetItemInterface(m_context, &extension, 0));
+    ASSERT_TRUE(shared.HookWindow(&m_frame));
+    m_frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(m_context), 0);
+    m_frame.SendMessage(WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), reinterpret_cast<LPARAM>(m_context));
+    MEASUREITEMSTRUCT measure = {};
+    measure.CtlType = ODT_MENU;
+    measure.itemData = DataOf(m_context, 0);
+    EXPECT_EQ(m_frame.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), 1);
+    EXPECT_EQ(extension.messages, (std::vector<UINT>{WM_INITMENUPOPUP, WM_MENUCHAR, WM_MEASUREITEM}));
+    // The frame's manager did not convert the extension's popup either.
+    EXPECT_EQ(CMenuItemRecord::FromItemData(DataOf(m_context, 1)), nullptr);
+    shared.RestoreMenu(m_context);
+    shared.HookWindow(static_cast<HWND>(nullptr));
+    EXPECT_EQ(extension.m_refs, 1u);
+}
+
+TEST_F(ShellMenuFixture, AnObjectWithoutTheMenuInterfacesIsSkipped)
+{
+    FakeShellMenu plain(false);
+    ASSERT_TRUE(m_manager.SetItemInterface(m_context, &plain, 0));
+    MEASUREITEMSTRUCT measure = {};
+    measure.CtlType = ODT_MENU;
+    measure.itemData = DataOf(m_context, 0);
+    m_frame.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(measure.itemWidth, 0u);
+    EXPECT_EQ(m_recorder.measuresPassedOn, 1); // left to the window's own procedure
+    EXPECT_TRUE(plain.messages.empty());
+    m_manager.RestoreMenu(m_context);
+    EXPECT_EQ(plain.m_refs, 1u);
+}
+
+TEST_F(ShellMenuFixture, ShellCommandHelpShowsOnTheStatusLineUntilTheMenuCloses)
+{
+    FakeShellMenu extension(true);
+    m_manager.SetShellContextMenu(&extension, 20000, 20009);
+    const auto select = [&](UINT id, UINT flags, HMENU menu) {
+        m_frame.SendMessage(WM_MENUSELECT, MAKEWPARAM(id, flags), reinterpret_cast<LPARAM>(menu));
+    };
+    select(20003, MF_STRING, m_context);
+    select(20010, MF_STRING, m_context);          // outside the range
+    select(20004, MF_POPUP, m_context);           // a submenu
+    select(20004, MF_SYSMENU, m_context);         // the system menu
+    select(20007, MF_STRING | MF_HILITE, m_context);
+    select(0, 0xFFFF, nullptr);                   // closed: forgotten
+    select(20003, MF_STRING, m_context);
+    EXPECT_EQ(m_recorder.statusTexts, (std::vector<std::string>{"Help for 3", "Help for 7"}));
+    EXPECT_EQ(extension.m_refs, 1u); // borrowed, never released
+}
+
+TEST_F(MenuFixture, RadioItemsAreDrawnWithADot)
+{
+    const GdiObject<HBITMAP> dot(CImageMenuManager::CreateRadioBitmap({13, 13}));
+    ASSERT_NE(dot.Get(), nullptr);
+    {
+        const HDC dc = CreateCompatibleDC(nullptr);
+        SelectScope picture(dc, dot.Get());
+        EXPECT_EQ(GetPixel(dc, 6, 6), RGB(0, 0, 0));
+        for (const POINT p : {POINT{0, 0}, POINT{3, 6}, POINT{9, 6}, POINT{6, 3}, POINT{6, 9}, POINT{12, 12}})
+            EXPECT_EQ(GetPixel(dc, p.x, p.y), RGB(255, 255, 255)) << p.x << "," << p.y;
+        DeleteDC(dc);
+    }
+    EXPECT_EQ(CImageMenuManager::CreateRadioBitmap({0, 13}), nullptr);
+
+    // A radio item and a check item without images, drawn checked: the radio box holds the dot.
+    AppendMenuA(m_menu, MF_STRING, ID_MT_GRID, "&Grid lines");
+    ASSERT_TRUE(CheckMenuRadioItem(m_menu, 7, 7, 7, MF_BYPOSITION));
+    m_manager.OwnerDrawMenu(m_menu);
+    Picture picture(240, 60);
+    const RECT radio = Draw(picture, 7, 0, ODS_CHECKED);
+    const RECT check = Draw(picture, 1, 30, ODS_CHECKED);
+    const int box = m_manager.GetBoxSize().cx ? m_manager.GetBoxSize().cx : 20;
+    const POINT middle = {radio.left + box / 2, (radio.top + radio.bottom) / 2};
+    EXPECT_EQ(GetPixel(picture.Dc(), middle.x, middle.y), RGB(0, 0, 0));
+    // Around the dot the bitmap's white takes the box's colour, as the plain check's does.
+    EXPECT_EQ(GetPixel(picture.Dc(), middle.x - 4, middle.y), GetSysColor(COLOR_3DLIGHT));
+    // The dot is a dot, not the check mark: the dark pixels of the two boxes differ.
+    const auto dark = [&](const RECT& item) {
+        std::set<std::pair<int, int>> pixels;
+        for (int y = item.top; y < item.bottom; ++y)
+            for (int x = item.left; x < item.left + box; ++x)
+                if (GetPixel(picture.Dc(), x, y) == RGB(0, 0, 0))
+                    pixels.insert({x - item.left, y - item.top});
+        return pixels;
+    };
+    const auto radioDark = dark(radio);
+    EXPECT_FALSE(radioDark.empty());
+    EXPECT_NE(radioDark, dark(check));
+    ShowWhenAsked(picture, 240, 60);
 }
 
 } // namespace
