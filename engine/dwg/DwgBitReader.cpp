@@ -289,9 +289,10 @@ DwgColor DwgBitReader::CMC(DwgBitReader* text)
         names.TV();
     if ((flags & 2) != 0)
         names.TV();
+    // The colour method byte: 0xC0 by layer, 0xC1 by block, 0xC2 true colour, 0xC3 an index.
     switch (rgb >> 24) {
-    case 0xC0: color.index = 0; break;
-    case 0xC1: color.index = 256; break;
+    case 0xC0: color.index = 256; break;
+    case 0xC1: color.index = 0; break;
     case 0xC2:
         color.hasRgb = true;
         color.rgb = rgb & 0xFFFFFF;

@@ -183,12 +183,30 @@ TEST(DwgBitReader, TextsAndColours)
     wide.SeekBit(2 + 8 + 24);
     EXPECT_EQ(wide.TV(), "x\xC3\xA9");
 
-    BitWriter colour;
-    colour.Bits(2, 2).Bits(0, 2).Long(0xC2102030).Byte(0);
-    DwgBitReader c = colour.Reader(DwgVersion::R2004);
-    const orvo::dwg::DwgColor value = c.CMC();
-    EXPECT_TRUE(value.hasRgb);
-    EXPECT_EQ(value.rgb, 0x102030u);
+    // The colour method byte of a 2004 colour: by layer, by block, true colour, an index.
+    const struct
+    {
+        uint32_t stored;
+        int16_t index;
+        bool hasRgb;
+    } colours[] = {
+        {0xC0000000, 256, false},
+        {0xC1000000, 0, false},
+        {0xC2102030, 0, true},
+        {0xC3000005, 5, false},
+    };
+    for (const auto& expected : colours) {
+        SCOPED_TRACE(expected.stored);
+        BitWriter colour;
+        colour.Bits(2, 2).Bits(0, 2).Long(expected.stored).Byte(0);
+        DwgBitReader c = colour.Reader(DwgVersion::R2004);
+        const orvo::dwg::DwgColor value = c.CMC();
+        EXPECT_EQ(value.hasRgb, expected.hasRgb);
+        if (expected.hasRgb)
+            EXPECT_EQ(value.rgb, 0x102030u);
+        else
+            EXPECT_EQ(value.index, expected.index);
+    }
 }
 
 TEST(DwgBitReader, ReadingPastTheEndFailsAndYieldsZeros)
