@@ -5,6 +5,7 @@
 #include "browser/CShellPidl.h"
 #include "browser/PidlBytes.h"
 #include "browser/ShellGlobals.h"
+#include "ui/CImageMenuManager.h"
 
 #include <algorithm>
 
@@ -224,6 +225,29 @@ HRESULT CShellContextMenu::SendItemsTo(IDropTarget* target) const
     }
     data->Release();
     return hr;
+}
+
+UINT CShellContextMenu::Track(CMenu& popup, POINT screen, CWnd* owner)
+{
+    const HMENU menu = popup.GetSafeHmenu();
+    CImageMenuManager& manager = CImageMenuManager::ForContextMenus();
+    const int count = GetMenuItemCount(menu);
+    for (int position = 0; position < count && m_menu; ++position) {
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        if (GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info) && (info.fType & MFT_OWNERDRAW))
+            manager.SetItemInterface(menu, m_menu, static_cast<UINT>(position));
+    }
+    manager.SetShellContextMenu(m_menu, kFirstVerb, kLastVerb);
+    const bool hooked = owner && !manager.IsAttached() && manager.HookWindow(owner);
+    const UINT id = static_cast<UINT>(
+        popup.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, owner));
+    manager.RestoreMenu(menu);
+    manager.SetShellContextMenu(nullptr, 0, 0);
+    if (hooked)
+        manager.HookWindow(static_cast<HWND>(nullptr));
+    return id;
 }
 
 bool CShellContextMenu::InvokeCommand(UINT id)

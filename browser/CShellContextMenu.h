@@ -12,6 +12,9 @@
 
 #include <vector>
 
+class CMenu;
+class CWnd;
+
 class CShellContextMenu
 {
 public:
@@ -33,6 +36,9 @@ public:
     HRESULT BuildMenu(HMENU menu);
     // Runs one command of the built menu; false for an id of no range or a failed command.
     bool InvokeCommand(UINT id);
+    // Tracks the built menu at a screen point for the owner and returns the chosen id (0 for
+    // none). Items that shell extensions draw themselves are drawn by them meanwhile.
+    UINT Track(CMenu& popup, POINT screen, CWnd* owner);
     // Offers every selected item to a drop target, as Send To does.
     HRESULT SendItemsTo(IDropTarget* target) const;
 

@@ -250,8 +250,7 @@ void CShellTree::ShowContextMenu(HTREEITEM hItem, CPoint screen)
     CMenu popup;
     if (!popup.CreatePopupMenu() || FAILED(shellMenu.BuildMenu(popup.m_hMenu)))
         return;
-    const UINT id = static_cast<UINT>(
-        popup.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, this));
+    const UINT id = shellMenu.Track(popup, screen, this);
     if (id != 0)
         shellMenu.InvokeCommand(id);
 }
