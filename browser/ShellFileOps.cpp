@@ -1,5 +1,7 @@
 #include "browser/ShellFileOps.h"
 
+#include "ui/ShellFileOperation.h"
+
 #include <shellapi.h>
 
 namespace ShellFileOps
@@ -19,17 +21,6 @@ bool IsDeviceName(CString base)
             return true;
     }
     return base.GetLength() == 4 && (base.Left(3) == "COM" || base.Left(3) == "LPT") && base[3] >= '1' && base[3] <= '9';
-}
-
-CString WithSlash(const CString& folder)
-{
-    return !folder.IsEmpty() && folder[folder.GetLength() - 1] == '\\' ? folder : folder + "\\";
-}
-
-CString ParentOf(const CString& path)
-{
-    const int slash = path.ReverseFind('\\');
-    return slash < 0 ? CString() : path.Left(slash + 1);
 }
 
 bool Run(HWND owner, UINT function, const std::string& from, const std::string* to, FILEOP_FLAGS flags)
@@ -154,25 +145,7 @@ bool Rename(HWND owner, const CString& from, const CString& to)
 
 bool MoveOrCopyInto(HWND owner, bool move, const CStringList& paths, const CString& folder)
 {
-    if (!IsExistingFolder(folder))
-        return false;
-    const CString target = WithSlash(folder);
-    CStringList from;
-    CStringList to;
-    for (POSITION pos = paths.GetHeadPosition(); pos != nullptr;) {
-        const CString& path = paths.GetNext(pos);
-        const CString asFolder = WithSlash(path);
-        if (path.IsEmpty() || ParentOf(path).CompareNoCase(target) == 0 ||
-            target.Left(asFolder.GetLength()).CompareNoCase(asFolder) == 0)
-            continue;
-        from.AddTail(path);
-        to.AddTail(target + FileNameOf(path));
-    }
-    if (from.IsEmpty())
-        return false;
-    const std::string fromList = MakeNulList(from);
-    const std::string toList = MakeNulList(to);
-    return Run(owner, move ? FO_MOVE : FO_COPY, fromList, &toList, FOF_MULTIDESTFILES);
+    return IsExistingFolder(folder) && ShellFileOperation::CopyOrMove(owner, paths, folder, move);
 }
 
 CString JoinForMessage(const CStringList& paths, int maxLines)

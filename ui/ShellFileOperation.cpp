@@ -12,7 +12,16 @@ void BuildLists(const CStringList& sources, CString folder, std::string& from, s
         folder += "\\";
     for (POSITION pos = sources.GetHeadPosition(); pos != nullptr;) {
         const CString& path = sources.GetNext(pos);
-        const CString name = path.Mid(path.ReverseFind('\\') + 1);
+        CString asFolder = path;
+        if (asFolder.Right(1) != "\\")
+            asFolder += "\\";
+        const int slash = path.ReverseFind('\\');
+        // Nothing goes where it already is, and no folder goes into itself or below: an empty
+        // entry would also end the list early.
+        if (path.IsEmpty() || path.Left(slash + 1).CompareNoCase(folder) == 0 ||
+            folder.Left(asFolder.GetLength()).CompareNoCase(asFolder) == 0)
+            continue;
+        const CString name = path.Mid(slash + 1);
         from.append(path, static_cast<size_t>(path.GetLength()));
         from.push_back('\0');
         to.append(folder, static_cast<size_t>(folder.GetLength()));
@@ -31,6 +40,8 @@ bool CopyOrMove(HWND owner, const CStringList& sources, const CString& folder, b
     std::string from;
     std::string to;
     BuildLists(sources, folder, from, to);
+    if (from.size() <= 1)
+        return false;
     SHFILEOPSTRUCTA op = {};
     op.hwnd = owner;
     op.wFunc = move ? FO_MOVE : FO_COPY;
