@@ -158,10 +158,20 @@ void CBrowseFrame::ShowNarrowMode(CControlBar& shown, CControlBar& hidden)
     ShowControlBar(&shown, TRUE, FALSE);
     shown.EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&shown, AFX_IDW_DOCKBAR_BOTTOM);
-    ShowWindow(SW_SHOWNORMAL);
+    // The show state and the rectangle change in one step: a maximized frame restored first and
+    // moved after could be taken for maximized again by a window manager that saw the old size.
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(&placement);
     CRect window;
     GetWindowRect(&window);
-    MoveWindow(window.left, window.top, 2 * g_options.ThumbWidth + kNarrowExtra, window.Height(), TRUE);
+    CRect normal = IsZoomed() ? CRect(placement.rcNormalPosition) : window;
+    normal.right = normal.left + 2 * g_options.ThumbWidth + kNarrowExtra;
+    normal.bottom = normal.top + window.Height();
+    placement.rcNormalPosition = normal;
+    placement.showCmd = SW_SHOWNORMAL;
+    placement.flags = 0;
+    SetWindowPlacement(&placement);
     RecalcLayout();
 }
 
@@ -183,6 +193,8 @@ BOOL CBrowseFrame::ShowFrame(int nCmdShow)
         if (!folder.IsEmpty())
             BrowseToFolder(folder);
     } else {
+        // Settings changed while the view frame was the main window reached only the view.
+        OnBrowseOptionsChanged(0, 0);
         result = ShowWindow(nCmdShow);
     }
     UpdateWindow();
@@ -232,10 +244,11 @@ bool CBrowseFrame::BrowseToFolder(const CString& path)
     return true;
 }
 
+// Idle: the thread exists and has suspended itself waiting for work.
 bool CBrowseFrame::IsThumbnailThreadIdle() const
 {
     const TTaskManageThread* thread = g_appState.taskThread.get();
-    return thread && thread->IsIdle();
+    return thread && thread->IsSuspended();
 }
 
 bool CBrowseFrame::IsThumbnailThreadWorking() const
