@@ -142,7 +142,9 @@ bool CBrowseFrame::RunViewCommand(UINT id)
         return true;
     }
     if (id >= ID_SORT_BY_NAME && id <= ID_SORT_BY_DATE) {
+        // The settings record keeps the column too: the frame applies its sort at every start.
         m_list->SetSortColumn(static_cast<int>(id - ID_SORT_BY_NAME));
+        g_options.SetSortType(static_cast<int>(id - ID_SORT_BY_NAME));
         return true;
     }
     switch (id) {
