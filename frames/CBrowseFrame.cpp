@@ -33,6 +33,7 @@ BEGIN_MESSAGE_MAP(CBrowseFrame, CFrameWnd)
     ON_WM_SIZE()
     ON_MESSAGE(kMsgStatusRefresh, &CBrowseFrame::OnUpdateStatus)
     ON_MESSAGE(kMsgDrawProgress, &CBrowseFrame::OnDrawProgress)
+    ON_MESSAGE(WM_SETMESSAGESTRING, &CBrowseFrame::OnMessageString)
     ON_MESSAGE(kMsgStatusText, &CBrowseFrame::OnSetStatusText)
     ON_MESSAGE(kMsgFolderShown, &CBrowseFrame::OnFolderShown)
     ON_MESSAGE(kMsgListFolderChanged, &CBrowseFrame::OnFolderShown)
@@ -147,7 +148,11 @@ void CBrowseFrame::SelectBrowserMode(int mode)
         ShowNarrowMode(m_previewBar, *m_treeBar);
     } else if (mode == 6) {
         ShowNarrowMode(*m_treeBar, m_previewBar);
+    } else {
+        return;
     }
+    // The bars moved inside their dock bars: what they left behind is painted again.
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 // The narrow modes keep the frame where the user has it (the top-left corner of a maximized

@@ -102,6 +102,7 @@ protected:
     // Messages (CBrowseFrameStatus.cpp).
     LRESULT OnUpdateStatus(WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawProgress(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessageString(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetStatusText(WPARAM wParam, LPARAM lParam);
     LRESULT OnFolderShown(WPARAM wParam, LPARAM lParam);
     LRESULT OnPathBoxBrowse(WPARAM wParam, LPARAM lParam);

@@ -163,6 +163,17 @@ LRESULT CBrowseFrame::OnDrawProgress(WPARAM wParam, LPARAM lParam)
     return GetPreview().OnDrawProgress(wParam, lParam);
 }
 
+// The last pane shows the preview's information: when a menu closes it comes back there instead
+// of the framework's idle prompt.
+LRESULT CBrowseFrame::OnMessageString(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam == AFX_IDS_IDLEMESSAGE && lParam == 0) {
+        const CString info = GetPreview().GetInfoText() + " ";
+        return CFrameWnd::OnSetMessageString(wParam, reinterpret_cast<LPARAM>(static_cast<const char*>(info)));
+    }
+    return CFrameWnd::OnSetMessageString(wParam, lParam);
+}
+
 LRESULT CBrowseFrame::OnSetStatusText(WPARAM wParam, LPARAM lParam)
 {
     if (wParam == 1 || lParam != 0) {
