@@ -671,3 +671,37 @@ TEST_F(BrowseFrameTest, CommandsChangeViewSortSelectionAndBars)
 }
 
 } // namespace
+
+namespace {
+
+// The Options command of the browse frame opens the sheet only while the thumbnail thread waits
+// for work; the modal flag is set while it is up and cleared after.
+TEST_F(BrowseFrameTest, OptionsCommandOpensTheSheetOnlyWhileThumbnailsWait)
+{
+    Open(m_folder.Path());
+    int sheets = 0;
+    bool modalWhileUp = false;
+    CModalHandlerScope scope([&](const ModalRequest& request) {
+        sheets += request.kind == ModalKind::PropertySheet ? 1 : 0;
+        modalWhileUp = g_appState.modalDialogOpen;
+        return static_cast<INT_PTR>(IDCANCEL);
+    });
+    StartThumbnailThread(false);
+    m_frame->SendMessage(WM_COMMAND, ID_TOOLS_OPTIONS);
+    EXPECT_EQ(sheets, 0) << "not while thumbnails are being made";
+    g_appState.StopTaskManagerThread();
+    StartThumbnailThread(true);
+    m_frame->SendMessage(WM_COMMAND, ID_TOOLS_OPTIONS);
+    EXPECT_EQ(sheets, 1);
+    EXPECT_TRUE(modalWhileUp);
+    EXPECT_FALSE(g_appState.modalDialogOpen);
+    // The key list: its dialog comes with the browser dialogs; the command is enabled and safe.
+    bool enabled = false;
+    int check = 0;
+    ASSERT_TRUE(m_frame->GetCommandState(ID_HELP_ACCELERATOR_KEYS, enabled, check));
+    EXPECT_TRUE(enabled);
+    m_frame->SendMessage(WM_COMMAND, ID_HELP_ACCELERATOR_KEYS);
+    EXPECT_FALSE(g_appState.modalDialogOpen);
+}
+
+} // namespace
