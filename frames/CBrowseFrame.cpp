@@ -19,8 +19,7 @@ const char CBrowseFrame::kClassName[] = "OrvoKestalBrowseFrame";
 
 namespace {
 
-constexpr UINT kMenuImageBars[] = {116, 165, 226};
-constexpr DWORD kSizingBarStyle = 0x11400; // WS_CHILD-less bar style bits: CBRS_TOOLTIPS, fly-by, size dynamic
+constexpr UINT kMenuImageBars[] = {IDR_BROWSEFRAME, IDR_BROWSE_TOOLS_IMAGES, IDR_BROWSE_MORE_IMAGES};
 constexpr int kNarrowExtra = 50;
 
 } // namespace
@@ -30,7 +29,6 @@ BEGIN_MESSAGE_MAP(CBrowseFrame, CFrameWnd)
     ON_WM_DESTROY()
     ON_WM_CLOSE()
     ON_WM_SETFOCUS()
-    ON_WM_SIZE()
     ON_MESSAGE(kMsgStatusRefresh, &CBrowseFrame::OnUpdateStatus)
     ON_MESSAGE(kMsgDrawProgress, &CBrowseFrame::OnDrawProgress)
     ON_MESSAGE(WM_SETMESSAGESTRING, &CBrowseFrame::OnMessageString)
@@ -90,7 +88,7 @@ int CBrowseFrame::OnCreate(LPCREATESTRUCTA lpcs)
 
 bool CBrowseFrame::CreateSizingBar(CBarControlBar& bar, UINT id, const char* title, CSize size)
 {
-    if (!bar.Create(this, id, title, size, WS_CHILD | WS_VISIBLE | CBRS_LEFT | kSizingBarStyle, TRUE))
+    if (!bar.Create(this, id, title, size, WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBRS_LEFT, TRUE))
         return false;
     bar.SetBarStyle(bar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
     bar.EnableDocking(CBRS_ALIGN_ANY);
@@ -329,16 +327,6 @@ void CBrowseFrame::OnSetFocus(CWnd*)
 {
     if (m_list->GetSafeHwnd())
         m_list->SetFocus();
-}
-
-void CBrowseFrame::OnSize(UINT nType, int cx, int cy)
-{
-    CFrameWnd::OnSize(nType, cx, cy);
-}
-
-BOOL CBrowseFrame::PreTranslateMessage(MSG* pMsg)
-{
-    return CFrameWnd::PreTranslateMessage(pMsg);
 }
 
 // A command goes to the list first, then to the preview bar and its pane, then to the frame.

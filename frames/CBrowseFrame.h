@@ -92,12 +92,10 @@ public:
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
-    BOOL PreTranslateMessage(MSG* pMsg) override;
     int OnCreate(LPCREATESTRUCTA lpcs);
     void OnDestroy();
     void OnClose();
     void OnSetFocus(CWnd* pOldWnd);
-    void OnSize(UINT nType, int cx, int cy);
 
     // Messages (CBrowseFrameStatus.cpp).
     LRESULT OnUpdateStatus(WPARAM wParam, LPARAM lParam);
