@@ -1,12 +1,13 @@
 #include "frames/BrowseFrameParts.h"
 
 #include "app/core/FileUtils.h"
+#include "frames/CTreeBarStandIn.h"
 
 namespace BrowseFrameParts {
 
 std::unique_ptr<CBarControlBar> MakeTreeBar()
 {
-    return std::make_unique<CBarControlBar>();
+    return std::make_unique<CTreeBarStandIn>();
 }
 
 std::unique_ptr<BrowseCentreList> MakeCentreList()
