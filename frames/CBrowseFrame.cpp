@@ -1,22 +1,50 @@
 #include "frames/CBrowseFrame.h"
 
-#include "app/core/CAppOptions.h"
 #include "app/CAppState.h"
+#include "app/core/CAppOptions.h"
+#include "app/core/CProgramInfo.h"
 #include "app/core/FileUtils.h"
+#include "frames/BrowseBarLayout.h"
 #include "frames/FrameClass.h"
 #include "frames/options/COption.h"
 #include "render/workers/TDwgDrawThread.h"
-#include "res/resource.h"
 #include "render/workers/TTaskManageThread.h"
+#include "res/resource.h"
+#include "framework/CCmdUI.h"
+#include "ui/CBarFrameWnd.h"
 
 IMPLEMENT_DYNAMIC(CBrowseFrame, CFrameWnd)
 
 const char CBrowseFrame::kClassName[] = "OrvoKestalBrowseFrame";
 
+namespace {
+
+constexpr UINT kMenuImageBars[] = {IDR_BROWSEFRAME, IDR_BROWSE_TOOLS_IMAGES, IDR_BROWSE_MORE_IMAGES};
+constexpr int kNarrowExtra = 50;
+
+} // namespace
+
 BEGIN_MESSAGE_MAP(CBrowseFrame, CFrameWnd)
-    ON_COMMAND(ID_TOOLS_OPTIONS, &CBrowseFrame::OnToolsOptions)
+    ON_WM_CREATE()
+    ON_WM_DESTROY()
     ON_WM_CLOSE()
-    ON_WM_SIZE()
+    ON_WM_SETFOCUS()
+    ON_MESSAGE(kMsgStatusRefresh, &CBrowseFrame::OnUpdateStatus)
+    ON_MESSAGE(kMsgDrawProgress, &CBrowseFrame::OnDrawProgress)
+    ON_MESSAGE(WM_SETMESSAGESTRING, &CBrowseFrame::OnMessageString)
+    ON_MESSAGE(kMsgStatusText, &CBrowseFrame::OnSetStatusText)
+    ON_MESSAGE(kMsgFolderShown, &CBrowseFrame::OnFolderShown)
+    ON_MESSAGE(kMsgListFolderChanged, &CBrowseFrame::OnFolderShown)
+    ON_MESSAGE(kMsgPathBoxBrowse, &CBrowseFrame::OnPathBoxBrowse)
+    ON_MESSAGE(kMsgProgressEnd, &CBrowseFrame::OnProgressEnd)
+    ON_MESSAGE(kMsgPathBoxReload, &CBrowseFrame::OnPathBoxReload)
+    ON_MESSAGE(WM_OPTIONS_BROWSER_CHANGED, &CBrowseFrame::OnBrowseOptionsChanged)
+    ON_MESSAGE(WM_OPTIONS_THUMBNAIL_CHANGED, &CBrowseFrame::OnThumbnailOptionsChanged)
+    ON_MESSAGE(WM_OPTIONS_CACHE_CHANGED, &CBrowseFrame::OnCacheOptionsChanged)
+    ON_MESSAGE(WM_OPTIONS_DRAWING_CHANGED, &CBrowseFrame::OnDrawingOptionsChanged)
+    ON_COMMAND(ID_TOOLS_OPTIONS, &CBrowseFrame::OnToolsOptions)
+    ON_COMMAND(ID_HELP_ACCELERATOR_KEYS, &CBrowseFrame::OnKeyList)
+    ON_COMMAND(ID_BROWSE_SELECT_MODE, &CBrowseFrame::OnSelectBrowserModeCommand)
 END_MESSAGE_MAP()
 
 CBrowseFrame::~CBrowseFrame()
@@ -26,36 +54,174 @@ CBrowseFrame::~CBrowseFrame()
 
 BOOL CBrowseFrame::PreCreateWindow(CREATESTRUCTA& cs)
 {
+    cs.style |= WS_CLIPCHILDREN;
     return CFrameWnd::PreCreateWindow(cs) && UseOwnFrameClass(cs, kClassName);
 }
 
-BOOL CBrowseFrame::OnCreateClient(LPCREATESTRUCTA, CCreateContext*)
+int CBrowseFrame::OnCreate(LPCREATESTRUCTA lpcs)
 {
-    return m_preview.CreatePane(this, kPreviewBarId);
+    if (CFrameWnd::OnCreate(lpcs) == -1)
+        return -1;
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0) &&
+        m_font.CreateFontIndirect(&metrics.lfMenuFont))
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), TRUE);
+    m_menuImages.AttachFrame(this);
+    for (const UINT bar : kMenuImageBars)
+        m_menuImages.AddToolbarImages(bar);
+    if (!BrowseFrameParts::CreateCentreList(*m_list, this, AFX_IDW_PANE_FIRST))
+        return -1;
+    if (!CreateBars())
+        return -1;
+    m_list->SetPreview(&GetPreview());
+    m_list->SetMainWindow(GetSafeHwnd());
+    m_list->SetStatusWindow(GetSafeHwnd());
+    m_list->SetThumbnailThread(g_appState.taskThread.get());
+    m_statusBar.SetPaneInfo(0, 0, SBPS_STRETCH | SBPS_NOBORDERS, kInfoPaneWidth);
+    RestoreBarLayout();
+    m_placement.LoadFromProfile("Browser");
+    CBarFrameWnd::LoadBarStateOf(*this, BrowseBarLayout::kSection);
+    OnBrowseOptionsChanged(0, 0);
+    return 0;
 }
 
-void CBrowseFrame::OnSize(UINT nType, int cx, int cy)
+bool CBrowseFrame::CreateSizingBar(CBarControlBar& bar, UINT id, const char* title, CSize size)
 {
-    CFrameWnd::OnSize(nType, cx, cy);
-    if (m_preview.GetSafeHwnd())
-        m_preview.MoveWindow(0, 0, cx, cy);
+    if (!bar.Create(this, id, title, size, WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBRS_LEFT, TRUE))
+        return false;
+    bar.SetBarStyle(bar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
+    bar.EnableDocking(CBRS_ALIGN_ANY);
+    return true;
+}
+
+bool CBrowseFrame::CreateToolAndStatusBars()
+{
+    if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT | TBSTYLE_TRANSPARENT,
+                            WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_BORDER_BOTTOM | CBRS_TOOLTIPS | CBRS_FLYBY |
+                                CBRS_SIZE_DYNAMIC,
+                            CRect(0, 0, 0, 0), AFX_IDW_TOOLBAR) ||
+        !m_toolBar.LoadToolBar(kResourceId))
+        return false;
+    const UINT indicators[] = {ID_SEPARATOR};
+    return m_statusBar.Create(this, WS_CHILD | CBRS_BOTTOM | CBRS_BORDER_TOP, AFX_IDW_STATUS_BAR) &&
+           m_statusBar.SetIndicators(indicators, 1);
+}
+
+bool CBrowseFrame::CreateBars()
+{
+    if (!CreateToolAndStatusBars())
+        return false;
+    m_toolBar.EnableDocking(CBRS_ALIGN_ANY);
+    CBarFrameWnd::EnableBarDocking(*this, CBRS_ALIGN_ANY);
+    DockControlBar(&m_toolBar, AFX_IDW_DOCKBAR_TOP);
+    if (!CreateSizingBar(*m_treeBar, kTreeBarId, "Dir Tree", CSize(225, 100)) ||
+        !CreateSizingBar(m_previewBar, kPreviewBarId, "PreView", CSize(225, 80)))
+        return false;
+    DockControlBar(m_treeBar.get(), AFX_IDW_DOCKBAR_LEFT);
+    DockControlBar(&m_previewBar, AFX_IDW_DOCKBAR_LEFT);
+    return true;
+}
+
+void CBrowseFrame::RestoreBarLayout()
+{
+    if (BrowseBarLayout::IsSaved())
+        return;
+    BrowseBarLayout::Write(1);
+    CBarFrameWnd::LoadBarStateOf(*this, BrowseBarLayout::kSection);
+    // The first show maximizes the frame; a hidden frame is not shown before its mode is chosen.
+    m_placement.m_nShowCmd = SW_SHOWMAXIMIZED;
+    m_maximizeOnFirstShow = true;
+    RecalcLayout();
+}
+
+void CBrowseFrame::SelectBrowserMode(int mode)
+{
+    if (mode >= 1 && mode <= 4) {
+        BrowseBarLayout::Write(mode);
+        CBarFrameWnd::LoadBarStateOf(*this, BrowseBarLayout::kSection);
+        ShowWindow(SW_MAXIMIZE);
+        RecalcLayout();
+    } else if (mode == 5) {
+        ShowNarrowMode(m_previewBar, *m_treeBar);
+    } else if (mode == 6) {
+        ShowNarrowMode(*m_treeBar, m_previewBar);
+    } else {
+        return;
+    }
+    // The bars moved inside their dock bars: what they left behind is painted again.
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+// The narrow modes keep the frame where the user has it (the top-left corner of a maximized
+// frame is its restored place) and only set its width.
+void CBrowseFrame::ShowNarrowMode(CControlBar& shown, CControlBar& hidden)
+{
+    ShowControlBar(&hidden, FALSE, FALSE);
+    ShowControlBar(&shown, TRUE, FALSE);
+    shown.EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&shown, AFX_IDW_DOCKBAR_BOTTOM);
+    // The show state and the rectangle change in one step: a maximized frame restored first and
+    // moved after could be taken for maximized again by a window manager that saw the old size.
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(&placement);
+    CRect window;
+    GetWindowRect(&window);
+    CRect normal = IsZoomed() ? CRect(placement.rcNormalPosition) : window;
+    normal.right = normal.left + 2 * g_options.ThumbWidth + kNarrowExtra;
+    normal.bottom = normal.top + window.Height();
+    placement.rcNormalPosition = normal;
+    placement.showCmd = SW_SHOWNORMAL;
+    placement.flags = 0;
+    SetWindowPlacement(&placement);
+    RecalcLayout();
 }
 
 BOOL CBrowseFrame::ShowFrame(int nCmdShow)
 {
-    if (m_bFirstShow) {
-        m_bFirstShow = false;
-        const bool usePrevious = m_startFolder.IsEmpty() && g_options.StartPreviousFolder &&
-                                 IsExistingFolder(g_appState.lastPath);
-        BrowseTo(usePrevious ? g_appState.lastPath : m_startFolder);
+    BOOL result = FALSE;
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        if (m_maximizeOnFirstShow)
+            result = ShowWindow(SW_SHOWMAXIMIZED);
+        else {
+            m_placement.ApplyTo(this);
+            result = TRUE;
+        }
+        const CString folder = !m_startFolder.IsEmpty() ? m_startFolder
+                               : g_options.StartPreviousFolder && IsExistingFolder(g_appState.lastPath)
+                                   ? g_appState.lastPath
+                                   : CString();
+        if (!folder.IsEmpty())
+            BrowseToFolder(folder);
+    } else {
+        // Settings changed while the view frame was the main window reached only the view.
+        OnBrowseOptionsChanged(0, 0);
+        result = ShowWindow(nCmdShow);
     }
+    UpdateWindow();
     CRect window;
     GetWindowRect(&window);
-    // A window shrunk to nothing (minimised when it was hidden) comes back at its real size.
-    if (window.Width() < 10 || window.Height() < 10)
-        nCmdShow = SW_RESTORE;
-    const BOOL result = ShowWindow(nCmdShow);
-    RestartThumbnails();
+    // Only a frame that lies wholly off the screen is brought back (maximized).
+    if (window.right <= 0 || window.bottom <= 0 || window.left >= ::GetSystemMetrics(SM_CXVIRTUALSCREEN) ||
+        window.top >= ::GetSystemMetrics(SM_CYVIRTUALSCREEN) || window.Width() < 10 || window.Height() < 10)
+        ShowWindow(SW_MAXIMIZE);
+    if (m_bSelectPath) {
+        m_bSelectPath = false;
+        if (m_strPathToSelect.IsEmpty() || !m_list->SelectItemByPath(m_strPathToSelect))
+            GetPreview().Reset();
+    }
+    if (g_appState.thumbnailsInterrupted) {
+        g_appState.thumbnailsInterrupted = false;
+        if (IsThumbnailThreadIdle())
+            m_list->Refresh(TRUE, FALSE);
+    } else if (m_bRestartThumbnails) {
+        m_bRestartThumbnails = false;
+        m_list->Refresh(TRUE, FALSE);
+    }
+    // Reports that reached the view frame meanwhile are made good by one fresh status.
+    PostMessage(kMsgStatusRefresh, 0, 0);
     return result;
 }
 
@@ -63,28 +229,35 @@ void CBrowseFrame::SetStartFolder(const char* folder)
 {
     m_startFolder = folder ? folder : "";
     // Before the first show the folder waits for it; afterwards the browser goes there now.
-    if (!m_bFirstShow && m_startFolder.CompareNoCase(m_shownFolder) != 0)
-        BrowseTo(m_startFolder);
+    if (m_shownOnce && !m_startFolder.IsEmpty() && m_startFolder.CompareNoCase(GetShownFolder()) != 0)
+        BrowseToFolder(m_startFolder);
 }
 
-// The folder shown is the program's last path, which shut-down saves.
-void CBrowseFrame::BrowseTo(const CString& folder)
+CString CBrowseFrame::GetShownFolder() const
 {
-    if (folder.IsEmpty())
-        return;
-    m_shownFolder = folder;
-    g_appState.lastPath = folder;
+    return m_list->GetSafeHwnd() ? m_list->GetFolderPath() : CString();
 }
 
-// Thumbnail work interrupted by the view starts again once the thread waits for work; a show
-// the mode switch asked to restart does so too. Both marks are used up here.
-void CBrowseFrame::RestartThumbnails()
+bool CBrowseFrame::BrowseToFolder(const CString& path)
+{
+    if (path.IsEmpty() || !BrowseFrameParts::BrowseToFolder(*m_list, path))
+        return false;
+    g_appState.lastPath = m_list->GetFolderPath();
+    PostMessage(kMsgFolderShown, 0, 0);
+    return true;
+}
+
+// Idle: the thread exists and has suspended itself waiting for work.
+bool CBrowseFrame::IsThumbnailThreadIdle() const
 {
     const TTaskManageThread* thread = g_appState.taskThread.get();
-    if (g_appState.thumbnailsInterrupted && thread && thread->IsSuspended())
-        g_appState.thumbnailsInterrupted = false;
-    else
-        m_bRestartThumbnails = false;
+    return thread && thread->IsSuspended();
+}
+
+bool CBrowseFrame::IsThumbnailThreadWorking() const
+{
+    const TTaskManageThread* thread = g_appState.taskThread.get();
+    return thread && !thread->IsSuspended();
 }
 
 // The queue may change only while the thread waits for work: the drawing in progress is broken
@@ -103,26 +276,75 @@ void CBrowseFrame::StopThumbnailTasks()
 
 bool CBrowseFrame::IsPreviewBarVisible() const
 {
-    return m_preview.GetSafeHwnd() && m_preview.IsWindowVisible();
+    return m_previewBar.GetSafeHwnd() && m_previewBar.IsWindowVisible();
 }
 
 void CBrowseFrame::ReleasePreviewPicture()
 {
-    m_preview.GetDevice().Create(2, 2, 3);
+    GetPreview().GetDevice().Create(2, 2, 3);
 }
 
 void CBrowseFrame::RedrawPreviewAfterShow()
 {
-    m_preview.RedrawImage(TDwgDrawThread::kRequestRedraw);
+    GetPreview().RedrawImage(TDwgDrawThread::kRequestRedraw);
+}
+
+void CBrowseFrame::UpdateTitle()
+{
+    CString title;
+    title.Format("%s %s", "", static_cast<const char*>(g_programInfo.productTitle));
+    const CString path = m_list->GetSafeHwnd() ? m_list->GetCurrentPath() : CString();
+    if (g_options.ShowFullPath && !path.IsEmpty())
+        title += " [ " + path + " ]";
+    CString old;
+    GetWindowText(old);
+    if (old != title)
+        SetWindowText(title);
+}
+
+void CBrowseFrame::SaveLayoutAndPlacement()
+{
+    m_placement.SaveToProfile(this);
+    CBarFrameWnd::SaveBarStateOf(*this, BrowseBarLayout::kSection);
 }
 
 void CBrowseFrame::OnClose()
 {
+    SaveLayoutAndPlacement();
+    m_list->SaveViewSettings();
     g_appState.PauseWorkers();
     CFrameWnd::OnClose();
 }
 
-void CBrowseFrame::OnToolsOptions()
+void CBrowseFrame::OnDestroy()
 {
-    RunOptionsCommand();
+    g_appState.mode.store(CAppState::kModeNone);
+    m_list->SetThumbnailThread(nullptr);
+    CFrameWnd::OnDestroy();
+}
+
+void CBrowseFrame::OnSetFocus(CWnd*)
+{
+    if (m_list->GetSafeHwnd())
+        m_list->SetFocus();
+}
+
+// A command goes to the list first, then to the preview bar and its pane, then to the frame.
+BOOL CBrowseFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    if (m_list->GetSafeHwnd() && m_list->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+        return TRUE;
+    if (m_previewBar.GetSafeHwnd() && m_previewBar.OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+        return TRUE;
+    if (pHandlerInfo == nullptr && nCode == CN_COMMAND && RunCommand(nID))
+        return TRUE;
+    bool enabled = false;
+    int check = 0;
+    if (pHandlerInfo == nullptr && nCode == CN_UPDATE_COMMAND_UI && GetCommandState(nID, enabled, check)) {
+        auto* ui = static_cast<CCmdUI*>(pExtra);
+        ui->Enable(enabled);
+        ui->SetCheck(check);
+        return TRUE;
+    }
+    return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }

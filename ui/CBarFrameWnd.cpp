@@ -51,13 +51,18 @@ void CBarFrameWnd::OnClose()
 
 void CBarFrameWnd::EnableDocking(DWORD dwDockStyle)
 {
-    CFrameWnd::EnableDocking(dwDockStyle);
-    m_pFloatingFrameClass = RUNTIME_CLASS(CBarMiniDockFrameWnd);
+    EnableBarDocking(*this, dwDockStyle);
+}
+
+void CBarFrameWnd::EnableBarDocking(CFrameWnd& frame, DWORD dwDockStyle)
+{
+    frame.CFrameWnd::EnableDocking(dwDockStyle);
+    frame.m_pFloatingFrameClass = RUNTIME_CLASS(CBarMiniDockFrameWnd);
     for (const DockSide& side : kSides) {
         if ((side.dwAlign & dwDockStyle & CBRS_ALIGN_ANY) == 0)
             continue;
-        if (CControlBar* pOld = GetControlBar(side.nID)) {
-            RemoveControlBar(pOld);
+        if (CControlBar* pOld = frame.GetControlBar(side.nID)) {
+            frame.RemoveControlBar(pOld);
             pOld->m_pDockSite = nullptr;
             const BOOL bAutoDelete = pOld->m_bAutoDelete;
             pOld->DestroyWindow();
@@ -65,7 +70,7 @@ void CBarFrameWnd::EnableDocking(DWORD dwDockStyle)
                 delete pOld;
         }
         auto pDock = std::make_unique<CBarDockBar>();
-        if (!pDock->Create(this, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | side.dwStyle, side.nID))
+        if (!pDock->Create(&frame, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | side.dwStyle, side.nID))
             AfxThrowResourceException();
         pDock->m_bAutoDelete = TRUE; // the window owns it from now on
         pDock.release();
@@ -73,6 +78,11 @@ void CBarFrameWnd::EnableDocking(DWORD dwDockStyle)
 }
 
 BOOL CBarFrameWnd::IsBarStateValid(LPCSTR lpszSection)
+{
+    return IsBarStateValidFor(*this, lpszSection);
+}
+
+BOOL CBarFrameWnd::IsBarStateValidFor(CFrameWnd& frame, LPCSTR lpszSection)
 {
     CDockState state;
     state.LoadState(lpszSection);
@@ -82,10 +92,10 @@ BOOL CBarFrameWnd::IsBarStateValid(LPCSTR lpszSection)
                 continue;
             if (nID > 0xFFFF)
                 nID &= 0xFFFF;
-            if (GetControlBar(nID) == nullptr)
+            if (frame.GetControlBar(nID) == nullptr)
                 return FALSE;
         }
-        if (!info.m_bFloating && GetControlBar(info.m_nBarID) == nullptr)
+        if (!info.m_bFloating && frame.GetControlBar(info.m_nBarID) == nullptr)
             return FALSE;
     }
     return TRUE;
@@ -93,22 +103,32 @@ BOOL CBarFrameWnd::IsBarStateValid(LPCSTR lpszSection)
 
 void CBarFrameWnd::LoadBarState(LPCSTR lpszSection)
 {
+    LoadBarStateOf(*this, lpszSection);
+}
+
+void CBarFrameWnd::LoadBarStateOf(CFrameWnd& frame, LPCSTR lpszSection)
+{
     // A layout naming a bar that no longer exists is left alone as a whole.
-    if (!IsBarStateValid(lpszSection))
+    if (!IsBarStateValidFor(frame, lpszSection))
         return;
-    CFrameWnd::LoadBarState(lpszSection);
+    frame.CFrameWnd::LoadBarState(lpszSection);
     CBarControlBar::LoadAllSizes(lpszSection);
     // The loaded sizes apply to the floating frames as well as to the docked rows.
-    for (CControlBar* pBar : std::vector<CControlBar*>(m_listControlBars)) {
+    for (CControlBar* pBar : std::vector<CControlBar*>(frame.m_listControlBars)) {
         if (pBar->IsFloating())
             pBar->GetParentFrame()->RecalcLayout();
     }
-    RecalcLayout();
+    frame.RecalcLayout();
 }
 
 void CBarFrameWnd::SaveBarState(LPCSTR lpszSection)
 {
-    CFrameWnd::SaveBarState(lpszSection);
+    SaveBarStateOf(*this, lpszSection);
+}
+
+void CBarFrameWnd::SaveBarStateOf(CFrameWnd& frame, LPCSTR lpszSection)
+{
+    frame.CFrameWnd::SaveBarState(lpszSection);
     CBarControlBar::SaveAllSizes(lpszSection);
 }
 

@@ -22,6 +22,13 @@ public:
 
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
 
+    // The same docking for a frame that cannot derive from this class (the browse frame derives
+    // from the mode switch's frame class).
+    static void EnableBarDocking(CFrameWnd& frame, DWORD dwDockStyle);
+    static BOOL IsBarStateValidFor(CFrameWnd& frame, LPCSTR lpszSection);
+    static void LoadBarStateOf(CFrameWnd& frame, LPCSTR lpszSection);
+    static void SaveBarStateOf(CFrameWnd& frame, LPCSTR lpszSection);
+
 protected:
     void OnClose();
 

@@ -1,6 +1,7 @@
 // Starts the real program under a registry root of the test's own, with a file or a folder on
 // its command line; checks which main frame is shown, closes it as a user does and checks what
 // shut-down saved.
+#include "tests/support/ProgramWindows.h"
 #include "tests/support/TestSupport.h"
 
 #include <shlwapi.h>
@@ -14,47 +15,6 @@ namespace {
 const char kRootVariable[] = "ORVO_KESTAL_REGISTRY_ROOT";
 const char kBrowseClass[] = "OrvoKestalBrowseFrame";
 const char kViewClass[] = "OrvoKestalViewFrame";
-
-struct ProcessHandles {
-    PROCESS_INFORMATION info = {};
-    ~ProcessHandles()
-    {
-        if (info.hProcess) {
-            if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(info.hProcess, 99);
-            CloseHandle(info.hProcess);
-        }
-        if (info.hThread)
-            CloseHandle(info.hThread);
-    }
-};
-
-struct FrameSearch {
-    DWORD processId;
-    const char* className;
-    HWND hWnd;
-};
-
-BOOL CALLBACK FindFrame(HWND hWnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<FrameSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hWnd, &pid);
-    char name[128] = {};
-    GetClassNameA(hWnd, name, sizeof(name));
-    if (pid == search->processId && std::string(name) == search->className) {
-        search->hWnd = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindFrameOf(DWORD processId, const char* className)
-{
-    FrameSearch search = {processId, className, nullptr};
-    EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
-    return search.hWnd;
-}
 
 // The program's settings live under "Software\<key>\Orvo DWG Viewer\" of this test alone.
 class ProgramStart : public ::testing::Test
@@ -112,19 +72,19 @@ protected:
     {
         std::string command = "\"" + orvo::test::ProgramPath("OrvoKestal.exe") + "\" \"" + argument + "\"";
         STARTUPINFOA si = {sizeof(si)};
-        ProcessHandles process;
+        orvo::test::ProgramProcess process;
         ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                    &si, &process.info));
         const DWORD pid = process.info.dwProcessId;
         HWND shown = nullptr;
         ASSERT_TRUE(orvo::test::WaitFor(
             [&] {
-                shown = FindFrameOf(pid, shownClass);
+                shown = orvo::test::FindTopLevelOf(pid, shownClass);
                 return shown && IsWindowVisible(shown);
             },
             30000))
             << "the " << shownClass << " was not shown";
-        const HWND hidden = FindFrameOf(pid, hiddenClass);
+        const HWND hidden = orvo::test::FindTopLevelOf(pid, hiddenClass);
         ASSERT_NE(hidden, nullptr) << "both frames exist for the program's life";
         EXPECT_FALSE(IsWindowVisible(hidden));
 

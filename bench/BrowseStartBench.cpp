@@ -1,0 +1,130 @@
+// Starts the real program in browse mode on a folder of many drawings and pictures and prints
+// how long it takes to the first filled list and to the end of the thumbnail work, cold (empty
+// thumbnail cache) and warm (the second start on the same folder).
+//   BrowseStartBench [count]   (default 1000 files, half drawings, half pictures)
+#include "tests/support/ProgramWindows.h"
+#include "tests/support/TestSupport.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kRootVariable[] = "ORVO_KESTAL_REGISTRY_ROOT";
+const char kSmallDxf[] = "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n11\n100.0\n21\n50.0\n31\n"
+                         "0.0\n0\nCIRCLE\n8\n0\n10\n50.0\n20\n25.0\n30\n0.0\n40\n20.0\n0\nENDSEC\n0\nEOF\n";
+const DWORD kLimitMs = 600000;
+
+// The sample drawings when present (copied round), else a small generated one.
+std::vector<std::string> DrawingSources()
+{
+    std::vector<std::string> sources;
+    for (const std::string& name : orvo::test::SampleDwgNames())
+        sources.push_back(orvo::test::SamplesDir() + "\\dwg\\" + name);
+    return sources;
+}
+
+bool MakeFolder(const orvo::test::TempDir& folder, int count)
+{
+    const std::vector<std::string> drawings = DrawingSources();
+    for (int i = 0; i < count; ++i) {
+        char name[64];
+        if (i % 2 == 0) {
+            const bool copy = !drawings.empty();
+            snprintf(name, sizeof(name), copy ? "drawing%04d.dwg" : "drawing%04d.dxf", i);
+            const bool ok = copy ? CopyFileA(drawings[(i / 2) % drawings.size()].c_str(), (folder / name).c_str(), FALSE)
+                                 : orvo::test::WriteFileBytes(folder / name, kSmallDxf, sizeof(kSmallDxf) - 1);
+            if (!ok)
+                return false;
+        } else {
+            snprintf(name, sizeof(name), "photo%04d.bmp", i);
+            const std::string bytes = orvo::test::BmpFileBytes(320, 240, i);
+            if (!orvo::test::WriteFileBytes(folder / name, bytes.data(), bytes.size()))
+                return false;
+        }
+    }
+    return true;
+}
+
+struct Times {
+    double list = -1;
+    double thumbnails = -1;
+};
+
+double Seconds(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+Times RunOnce(const std::string& folder, int count)
+{
+    Times times;
+    std::string command = "\"" + orvo::test::ProgramPath("OrvoKestal.exe") + "\" \"" + folder + "\"";
+    STARTUPINFOA si = {sizeof(si)};
+    orvo::test::ProgramProcess program;
+    PROCESS_INFORMATION& info = program.info;
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info))
+        return times;
+    HWND frame = nullptr;
+    HWND list = nullptr;
+    HWND status = nullptr;
+    if (orvo::test::WaitFor(
+            [&] {
+                frame = orvo::test::FindTopLevelOf(info.dwProcessId, "OrvoKestalBrowseFrame");
+                list = frame ? orvo::test::FindDescendant(frame, 0xE900) : nullptr;
+                return list && IsWindowVisible(frame) && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == count;
+            },
+            kLimitMs)) {
+        times.list = Seconds(start);
+        status = orvo::test::FindDescendant(frame, 0xE801);
+        const std::string summary = std::to_string(count) + " objects " + std::to_string(count) + " drawing files";
+        if (orvo::test::WaitFor(
+                [&] {
+                    const std::vector<std::string> texts = orvo::test::StatusPaneTexts(info.hProcess, status);
+                    bool progress = false;
+                    for (const std::string& text : texts)
+                        progress = progress || text == std::string(46, ' ');
+                    return !texts.empty() && texts.front() == summary && !progress;
+                },
+                kLimitMs))
+            times.thumbnails = Seconds(start);
+    }
+    if (frame)
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+    WaitForSingleObject(info.hProcess, 60000);
+    return times;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
+    const std::string key = "Software\\OrvoKestalBench\\browse-" + std::to_string(GetCurrentProcessId());
+    SetEnvironmentVariableA(kRootVariable, (key + "\\Orvo DWG Viewer\\").c_str());
+    orvo::test::TempDir folder;
+    if (!MakeFolder(folder, count)) {
+        printf("could not make the folder\n");
+        return 1;
+    }
+    for (const char* run : {"cold", "warm"}) {
+        const Times times = RunOnce(folder.Path(), count);
+        printf("%s: %d files, list filled %.3f s, thumbnail work ended %.3f s after start\n", run, count, times.list,
+               times.thumbnails);
+        fflush(stdout);
+    }
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    return 0;
+}
