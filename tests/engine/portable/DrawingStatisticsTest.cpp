@@ -97,8 +97,9 @@ TEST(DrawingStatistics, SamplesMatchTheirDxfExport)
         // Each export was saved in a session of its own, a minute or two after the drawing.
         EXPECT_NEAR(a.totalEditingDays, b.totalEditingDays, 5.0 / 1440.0) << base;
         EXPECT_GT(a.totalEditingDays, 0.0) << base;
-        if (dwg.Header().version >= RkDb::DwgVersion::R2004)
+        if (dwg.Header().version >= RkDb::DwgVersion::R2004) {
             EXPECT_EQ(a.lastSavedBy, b.lastSavedBy) << base;
+        }
     }
 }
 
