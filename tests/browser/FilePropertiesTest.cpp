@@ -7,6 +7,7 @@
 #include "render/workers/DRAWINGINFO.h"
 #include "res/resource.h"
 #include "tests/browser/DialogScript.h"
+#include "tests/engine/portable/DxfSampleDrawing.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -262,4 +263,41 @@ TEST(FilePropertiesSheet, SampleDrawingsShowWhatTheirDxfExportSays)
         EXPECT_EQ(dwg.caption, std::string("example_") + version + ".dwg Properties");
         EXPECT_NE(dwg.texts.at(IDC_FILEINFO_EDIT_TIME).find("minute"), std::string::npos) << base;
     }
+}
+
+// The comment reaches the Summary page line by line as the drawing stores it.
+TEST(FilePropertiesSheet, TheCommentKeepsItsLines)
+{
+    DRAWINGINFO info;
+    DRAWINGINFO::PropertyCallback(4, "first line\r\nsecond line\n", &info);
+    EXPECT_EQ(info.m_pStrings->GetCount(), 2);
+    EXPECT_STREQ(JoinLines(info.m_pStrings.get()), "first line\r\nsecond line\n");
+    info.Reset();
+    EXPECT_EQ(info.m_pStrings->GetCount(), 0);
+}
+
+// A drawing with every summary field, read from its file through the engine.
+TEST(FilePropertiesSheet, ADrawingsSummaryAndUserPropertiesReachThePages)
+{
+    TempDir dir;
+    const std::string path = dir / "summary.dxf";
+    const std::string text = orvo::portable::SampleDrawing().Ascii();
+    ASSERT_TRUE(orvo::test::WriteFileBytes(path, text.data(), text.size()));
+    DRAWINGINFO info;
+    ASSERT_TRUE(ReadDrawingInfo(path.c_str(), &info));
+    const SheetRun run = RunSheet(path, &info);
+    EXPECT_EQ(run.caption, "summary.dxf Properties");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_TITLE), "The title");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_SUBJECT), "Subject");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_AUTHOR), "Author Name");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_KEYWORDS), "key words");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_COMMENT), "Comments");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_HYPERLINK), "http://x");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_EDITOR), "Saver");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_EDIT_TIME), "36 hours, 0 minute");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_USER_NAME1), "Client");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_USER_VALUE1), "Halvorn");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_USER_NAME2), "Job");
+    EXPECT_EQ(run.texts.at(IDC_FILEINFO_USER_VALUE2), "42");
+    EXPECT_FALSE(run.texts.at(IDC_FILEINFO_SIZE).empty());
 }
