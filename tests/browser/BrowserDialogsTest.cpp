@@ -7,6 +7,7 @@
 #include "browser/dialogs/ExifRows.h"
 #include "browser/dialogs/InfoList.h"
 #include "browser/dialogs/NewFolderName.h"
+#include "app/BrowseForFolder.h"
 #include "res/resource.h"
 #include "tests/browser/DialogScript.h"
 #include "tests/imaging/ExifTestData.h"
@@ -209,6 +210,39 @@ TEST(SaveThumbnailDialog, NoTypeOrDuplicateChosenKeepsTheRecordsValues)
     ASSERT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.m_options.fileType, SaveThumbnailOptions::Bitmap);
     EXPECT_EQ(dialog.m_options.duplicates, SaveThumbnailOptions::Overwrite);
+}
+
+// "..." opens the folder browser with its title at the typed folder; a chosen folder replaces the
+// text, a cancelled browse keeps it.
+TEST(SaveThumbnailDialog, BrowseButtonFillsTheChosenFolder)
+{
+    TempDir start, chosen;
+    std::string title;
+    std::vector<std::string> startFolders;
+    std::string answer = chosen.Path();
+    SetBrowseFolderDialog([&](BROWSEINFOA& info) -> LPITEMIDLIST {
+        title = info.lpszTitle ? info.lpszTitle : "";
+        startFolders.emplace_back(info.lParam ? reinterpret_cast<const char*>(info.lParam) : "");
+        return answer.empty() ? nullptr : ILCreateFromPathA(answer.c_str());
+    });
+    std::string afterChoice, afterCancel;
+    DialogScript script({[&](HWND dialog) {
+        ClickButton(dialog, IDC_SAVETHUMB_BROWSE);
+        afterChoice = ControlText(dialog, IDC_SAVETHUMB_FOLDER);
+        answer.clear();
+        ClickButton(dialog, IDC_SAVETHUMB_BROWSE);
+        afterCancel = ControlText(dialog, IDC_SAVETHUMB_FOLDER);
+        return static_cast<INT_PTR>(IDOK);
+    }});
+    CSaveThumbnailDlg dialog(start.Path().c_str());
+    const INT_PTR result = dialog.DoModal();
+    SetBrowseFolderDialog({});
+    ASSERT_EQ(result, IDOK);
+    EXPECT_EQ(title, "Select save thumbnail image directory");
+    EXPECT_EQ(startFolders, (std::vector<std::string>{start.Path(), chosen.Path()}));
+    EXPECT_EQ(afterChoice, chosen.Path());
+    EXPECT_EQ(afterCancel, chosen.Path());
+    EXPECT_STREQ(dialog.m_options.folder, chosen.Path().c_str());
 }
 
 namespace {
