@@ -11,8 +11,6 @@ public:
     virtual ~CFileName() = default;
 
     CString GetFileNameExt() const;
-    // The drive and directory, with the directory's trailing backslash.
-    CString GetFolder() const { return m_drive + m_dir; }
     CString ChangeExtension(const char* ext) const;
     CString ChangeFolder(const char* folder) const;
 

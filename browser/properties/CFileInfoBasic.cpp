@@ -72,7 +72,7 @@ BOOL CFileInfoBasic::OnInitDialog()
 {
     const CFileName name(m_strPath);
     m_strName = name.GetFileNameExt();
-    m_strFolder = name.GetFolder();
+    m_strFolder = FolderOfPath(m_strPath);
     ReadShellInfo();
     ReadFileSystemInfo();
     CFileInfoPage::OnInitDialog();

@@ -4,7 +4,17 @@
 #include "framework/COleDateTime.h"
 #include "ui/CLocaleInfo.h"
 
+#include <algorithm>
 #include <ctime>
+
+CString FolderOfPath(const CString& path)
+{
+    const int slash = std::max(path.ReverseFind('\\'), path.ReverseFind('/'));
+    if (slash >= 0)
+        return path.Left(slash + 1);
+    // "C:name" names a file in the drive's current folder.
+    return path.GetLength() >= 2 && path[1] == ':' ? path.Left(2) : CString();
+}
 
 CString GroupThousands(ULONGLONG value)
 {

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+// The drive and directory of a path, with the directory's trailing backslash ("" for a bare name).
+CString FolderOfPath(const CString& path);
 // "1.25 MB (1,310,720 Bytes)".
 CString FormatSizeWithBytes(ULONGLONG bytes);
 // The decimal number with a comma before every group of three digits from the right.

@@ -44,6 +44,16 @@ TEST(FileInfoText, EditingTimeTakesItsSingularAndPlural)
         EXPECT_STREQ(FormatEditingTime(c.hours, c.minutes), c.text) << c.text;
 }
 
+TEST(FileInfoText, TheFolderIsTheDriveAndDirectory)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\plans\\a.dwg", "C:\\plans\\"}, {"\\\\server\\share\\b.dxf", "\\\\server\\share\\"},
+        {"C:a.dwg", "C:"}, {"a.dwg", ""}, {"", ""}, {"C:/x/y.dwg", "C:/x/"},
+    };
+    for (const auto& c : cases)
+        EXPECT_STREQ(FolderOfPath(c.first), c.second) << c.first;
+}
+
 // The name keeps its last character; blanks around name and value go.
 TEST(FileInfoText, UserEntriesSplitAtTheFirstEquals)
 {
