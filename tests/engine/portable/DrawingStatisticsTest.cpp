@@ -3,6 +3,7 @@
 #include "engine/db/DrawingStatistics.h"
 #include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
+#include "tests/engine/portable/DxfBuilder.h"
 #include "tests/engine/portable/PortableSupport.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,32 @@ TEST(DrawingStatistics, HeaderFillsWhatTheSummaryLacks)
         db.Header().tdInDwg = hostile;
         EXPECT_DOUBLE_EQ(RkDb::EffectiveSummary(db).totalEditingDays, 0.25) << hostile;
     }
+}
+
+// The export writes all ten custom-property slots; the unused ones ("=") are no properties, and
+// the header's timer and last editor complete a summary that lacks them.
+TEST(DrawingStatistics, EmptyCustomSlotsOfADxfExportAreNoProperties)
+{
+    orvo::portable::DxfBuilder b;
+    b.Section("HEADER").S(9, "$ACADVER").S(1, "AC1018").S(9, "$LASTSAVEDBY").S(1, "Header Saver")
+        .S(9, "$TDINDWG").D(40, 0.5).EndSection();
+    b.Section("OBJECTS");
+    b.S(0, "XRECORD").S(5, "70").S(100, "AcDbXrecord").I(280, 1).S(1, "DWGPROPS COOKIE").S(2, "Title")
+        .S(300, "=").S(301, "Job=42").S(302, "=").S(303, "=only a value").S(304, "x=").D(40, 0.0);
+    b.EndSection();
+    b.Eof();
+    const std::string data = b.Ascii();
+    RkDb::Database db;
+    ASSERT_EQ(RkDxf::DxfReader(db).Read(data.data(), data.size()), RkDxf::DxfReader::Status::Ok);
+    const std::vector<std::pair<std::string, std::string>> expected = {{"Job", "42"}, {"x", ""}};
+    EXPECT_EQ(db.Summary().custom, expected);
+    EXPECT_EQ(db.Summary().title, "Title");
+    const RkDb::SummaryInfo effective = RkDb::EffectiveSummary(db);
+    EXPECT_EQ(effective.lastSavedBy, "Header Saver");
+    EXPECT_DOUBLE_EQ(effective.totalEditingDays, 0.5);
+    const RkDb::EditingTime time = RkDb::SplitEditingTime(effective.totalEditingDays);
+    EXPECT_EQ(time.hours, 12);
+    EXPECT_EQ(time.minutes, 0);
 }
 
 bool ReadSample(const std::string& dir, const std::string& name, RkDb::Database& db)
