@@ -8,6 +8,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   db/CodePage.cpp
   db/Color.cpp
   db/Database.cpp
+  db/DrawingStatistics.cpp
   db/DwgVersion.cpp
   db/LinearUnits.cpp
   db/Entity.cpp

@@ -89,14 +89,20 @@ void CCavus::Paint(HDC dc, const RECT& client) const
         ::Rectangle(dc, client.left + inset, client.top + inset, client.right - inset, client.bottom - inset);
 }
 
+void CCavus::Choose()
+{
+    if (!m_bSelectable)
+        return;
+    if (s_pChosen && s_pChosen != this && s_pChosen->GetSafeHwnd())
+        s_pChosen->Invalidate(TRUE);
+    s_pChosen = this;
+    if (GetSafeHwnd())
+        Invalidate();
+}
+
 void CCavus::OnLButtonDown(UINT nFlags, CPoint point)
 {
-    if (m_bSelectable) {
-        if (s_pChosen && s_pChosen != this && s_pChosen->GetSafeHwnd())
-            s_pChosen->Invalidate(TRUE);
-        s_pChosen = this;
-        Invalidate();
-    }
+    Choose();
     CStatic::OnLButtonDown(nFlags, point);
 }
 

@@ -34,6 +34,9 @@ public:
     BOOL IsSelectable() const { return m_bSelectable; }
     CDib& GetPicture() { return m_dib; }
     static CCavus* GetChosen() { return s_pChosen; }
+    // Makes a selectable swatch the chosen one (as a click does); the one chosen before and this
+    // one are repainted.
+    void Choose();
     // Draws the control into dc as WM_PAINT does (also for pictures of it).
     void Paint(HDC dc, const RECT& client) const;
 

@@ -46,6 +46,7 @@ struct DrawingHeader
     bool lwDisplay = false;
     double tdCreate = 0.0;               // Julian dates
     double tdUpdate = 0.0;
+    double tdInDwg = 0.0;                // $TDINDWG: total editing time in days
     std::string lastSavedBy;
 };
 

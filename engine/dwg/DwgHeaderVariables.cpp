@@ -114,7 +114,7 @@ void ReadScales(HeaderStreams& s, RkDb::DrawingHeader& header)
     header.tdUpdate = s.Date();
     if (s.Since(DwgVersion::R2004))
         s.SkipBL(3);
-    s.Date(); // TDINDWG
+    header.tdInDwg = s.Date();
     s.Date(); // TDUSRTIMER
     s.d.CMC(&s.t); // CECOLOR
 }

@@ -281,6 +281,8 @@ void DxfReader::ReadHeaderVariable(std::string_view name)
         h.tdCreate = real(0.0);
     } else if (name == "$TDUPDATE") {
         h.tdUpdate = real(0.0);
+    } else if (name == "$TDINDWG") {
+        h.tdInDwg = real(0.0);
     } else if (name == "$LASTSAVEDBY") {
         h.lastSavedBy = m_ctx.Text(v.front().text);
     }
@@ -605,10 +607,12 @@ void DxfReader::ReadObject(std::string_view type, const std::vector<DxfGroup>& g
             case 9: s.revision = value; break;
             case 40: s.totalEditingDays = g.Double(); break;
             default:
+                // The export writes all ten slots; an unused one is a bare "=".
                 if (g.code >= 300 && g.code < 310 && !value.empty()) {
                     const std::size_t eq = value.find('=');
-                    s.custom.emplace_back(value.substr(0, eq),
-                                          eq == std::string::npos ? std::string() : value.substr(eq + 1));
+                    if (eq != 0)
+                        s.custom.emplace_back(value.substr(0, eq),
+                                              eq == std::string::npos ? std::string() : value.substr(eq + 1));
                 }
                 break;
             }

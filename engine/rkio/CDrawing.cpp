@@ -184,7 +184,8 @@ void CDrawing::EnumSummary(SummaryCallback callback, void* context) const
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_db || !callback)
         return;
-    const RkDb::SummaryInfo& s = m_db->Summary();
+    // Files without a summary section keep the last editor in the header.
+    const RkDb::SummaryInfo s = RkDb::EffectiveSummary(*m_db);
     const std::pair<int, const std::string*> fields[] = {
         {0, &s.keywords}, {1, &s.title}, {2, &s.subject}, {3, &s.author}, {4, &s.comments},
         {5, &s.lastSavedBy}, {6, &s.hyperlinkBase}, {7, &s.revision}};
@@ -198,6 +199,12 @@ void CDrawing::EnumSummary(SummaryCallback callback, void* context) const
     }
     if (HasPreviewOnly())
         callback(17, m_previewReason.c_str(), context);
+}
+
+RkDb::EditingTime CDrawing::GetTotalEditingTime() const
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return m_db ? RkDb::SplitEditingTime(RkDb::EffectiveSummary(*m_db).totalEditingDays) : RkDb::EditingTime();
 }
 
 void CDrawing::SetOutputSize(int width, int height)

@@ -24,6 +24,7 @@
 #pragma once
 
 #include "engine/db/Database.h"
+#include "engine/db/DrawingStatistics.h"
 #include "engine/draw/RenderOptions.h"
 #include "engine/draw/ViewTransform.h"
 #include "engine/dwg/DwgSectionSet.h"
@@ -121,6 +122,9 @@ public:
     // Applies the states by index (a list of another length is refused: false); the next render
     // shows them.
     bool SetLayers(const std::vector<LayerState>& layers);
+
+    // The total editing time of the open drawing (0 hours 0 minutes when none is open or known).
+    RkDb::EditingTime GetTotalEditingTime() const;
 
     // A length in the drawing's linear units and precision ("1'-3 1/2\"" architectural).
     std::string FormatLinear(double value) const;

@@ -17,6 +17,21 @@ int64_t UnixSeconds(const FILETIME& time)
     return static_cast<int64_t>((value.QuadPart - kEpochDifference) / 10000000ull);
 }
 
+// The comment's lines as the summary pages join them again: each line keeps its break, so the
+// joined text reads as the drawing stores it.
+void AddCommentLines(const char* text, CStringList& lines)
+{
+    const char* start = text;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\n') {
+            lines.AddTail(CString(start, static_cast<int>(p - start + 1)));
+            start = p + 1;
+        }
+    }
+    if (*start)
+        lines.AddTail(CString(start));
+}
+
 } // namespace
 
 DRAWINGINFO::DRAWINGINFO() : m_pStrings(std::make_unique<CStringList>(10))
@@ -39,6 +54,8 @@ void DRAWINGINFO::Reset()
         custom.Empty();
     m_nCustom = 0;
     m_strVersion.Empty();
+    m_nEditHours = 0;
+    m_nEditMinutes = 0;
 }
 
 int DRAWINGINFO::PropertyCallback(int index, const char* value, void* context)
@@ -60,6 +77,9 @@ int DRAWINGINFO::PropertyCallback(int index, const char* value, void* context)
         break;
     case 3:
         info->m_strAuthor = text;
+        break;
+    case 4:
+        AddCommentLines(text, *info->m_pStrings);
         break;
     case 5:
         info->m_strText5 = text;
@@ -120,5 +140,8 @@ bool FillDrawingInfo(const CDrawing* drawing, DRAWINGINFO* info)
         info->m_nFilled += 2;
     }
     info->m_strVersion = GetVersionText(drawing->GetVersion());
+    const RkDb::EditingTime editing = drawing->GetTotalEditingTime();
+    info->m_nEditHours = editing.hours;
+    info->m_nEditMinutes = editing.minutes;
     return true;
 }

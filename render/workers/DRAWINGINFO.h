@@ -29,7 +29,8 @@ public:
     CString m_strSubject;
     CString m_strAuthor;
     CString m_strText5;
-    std::unique_ptr<CStringList> m_pStrings;
+    std::unique_ptr<CStringList> m_pStrings; // the comment, one entry per line
+
     CString m_strText0;
     int64_t m_tCreation = 0;     // seconds since 1 January 1970
     int64_t m_tModification = 0; // seconds since 1 January 1970
@@ -37,6 +38,8 @@ public:
     CString m_strCustom[kMaxCustom];
     int16_t m_nCustom = 0;
     CString m_strVersion;
+    int16_t m_nEditHours = 0;   // total editing time
+    int16_t m_nEditMinutes = 0;
 };
 
 // The drawing's version code as a text ("Format ACAD 2000;", "Unknown version;").
