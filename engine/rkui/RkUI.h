@@ -12,6 +12,8 @@
 #include <windows.h>
 
 class CDrawing;
+class CString;
+class CWnd;
 
 extern RkUI::CSystemInfo g_systemInfo;
 extern RkUI::Cursor g_cursor;
@@ -59,3 +61,8 @@ int showSearchManager(HWND owner);
 void SetSearchFolderPickerForTests(const char* (*picker)());
 // The search folders as stored (semicolons between them).
 const char* getSearchFolders();
+// The common file dialog for opening (openKind 1) or saving (0): filter in "label|patterns|...||"
+// form, flags OFN_*. 1 with the chosen path in *path, else 0 and *path unchanged. Answerable
+// through the modal seam (a common dialog).
+int showDwgOpenDialog(int openKind, const char* defaultExt, const char* initialName, DWORD flags,
+                      const char* filter, CWnd* owner, CString* path);
