@@ -66,6 +66,8 @@ public:
     bool IsFullScreen() const { return m_bFullScreen != FALSE; }
     // Renders the thread reported since the last open (an open that renders once counts 1).
     int GetRenderCount() const { return m_nRenders; }
+    // Opens handed to the drawing thread (password retries count as opens).
+    int GetOpenCount() const { return m_nOpens; }
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
@@ -118,6 +120,7 @@ private:
     bool IsDrawingReady() const;
     void OnEscape();
     void OpenFile(const CString& path, int type);
+    void StartOpen(const CString& path, int type);
     void OpenImage(const CString& path);
     void ApplyOptionsRequest();
     void PlaceTabs();
@@ -146,4 +149,5 @@ private:
     BOOL m_bFullScreen = FALSE;
     RECT m_rcFullScreen = {0, 0, 0, 0};
     int m_nRenders = 0;
+    int m_nOpens = 0;
 };

@@ -84,14 +84,23 @@ void CViewFrame::OpenFile(const CString& path, int type)
 {
     TDwgDrawThread* thread = Thread();
     UpdateTitle();
+    m_wndView.KillRedrawTimers();
+    m_wndView.m_bDynamicView = false;
+    if (thread)
+        thread->SetPassword("", -1);
+    StartOpen(path, type);
+}
+
+// The open itself, also of a password retry: a new count of renders begins.
+void CViewFrame::StartOpen(const CString& path, int type)
+{
+    TDwgDrawThread* thread = Thread();
     m_bTabsStale = true;
     m_nRenders = 0;
     m_nLastProgress = -1;
     if (!thread)
         return;
-    m_wndView.KillRedrawTimers();
-    m_wndView.m_bDynamicView = false;
-    thread->SetPassword("", -1);
+    ++m_nOpens;
     const CSize size = m_wndView.GetPictureSize();
     thread->OpenFile(type, path, size.cx, size.cy, false);
 }
@@ -218,8 +227,7 @@ LRESULT CViewFrame::OnReopenFile(WPARAM wParam, LPARAM lParam)
         // No password given: the thread has already drawn its failure text.
         if (GetDrawingPassword(path, &password, &index)) {
             thread->SetPassword(password, index);
-            const CSize size = m_wndView.GetPictureSize();
-            thread->OpenFile(-1, path, size.cx, size.cy, false);
+            StartOpen(path, -1);
         }
         return 0;
     }

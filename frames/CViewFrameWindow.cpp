@@ -162,28 +162,25 @@ void CViewFrame::OnFullScreen()
     }
     m_wpBeforeFullScreen.length = sizeof(m_wpBeforeFullScreen);
     GetWindowPlacement(&m_wpBeforeFullScreen);
+    // Measured from the view's own client area, so that everything around it (frame edges,
+    // caption, menu, bars, dock rows, the view's border) lies off the screen.
     CRect window;
     GetWindowRect(&window);
-    CRect client;
-    GetClientRect(&client);
-    ClientToScreen(&client);
-    CRect toolBar(0, 0, 0, 0);
-    if (m_wndToolBar.GetSafeHwnd() && m_wndToolBar.IsWindowVisible())
-        m_wndToolBar.GetWindowRect(&toolBar);
-    CRect statusBar(0, 0, 0, 0);
-    if (m_wndStatusBar.GetSafeHwnd() && m_wndStatusBar.IsWindowVisible())
-        m_wndStatusBar.GetWindowRect(&statusBar);
-    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
-    m_rcFullScreen.left = window.left - client.left - 2;
-    m_rcFullScreen.top = window.top - client.top - toolBar.Height() - 2;
-    m_rcFullScreen.right = window.right - client.right + screenWidth + 1;
-    m_rcFullScreen.bottom = window.bottom - client.bottom + statusBar.Height() + screenHeight + 1;
+    CRect view;
+    m_wndView.GetClientRect(&view);
+    m_wndView.ClientToScreen(&view);
+    m_rcFullScreen.left = window.left - view.left;
+    m_rcFullScreen.top = window.top - view.top;
+    m_rcFullScreen.right = window.right - view.right + ::GetSystemMetrics(SM_CXSCREEN);
+    m_rcFullScreen.bottom = window.bottom - view.bottom + ::GetSystemMetrics(SM_CYSCREEN);
     m_bFullScreen = TRUE;
     WINDOWPLACEMENT placement = m_wpBeforeFullScreen;
     placement.showCmd = SW_SHOWNORMAL;
     placement.rcNormalPosition = m_rcFullScreen;
     SetWindowPlacement(&placement);
+    // The placement may be kept on the work area; the frame's edges and bars go off the screen.
+    SetWindowPos(nullptr, m_rcFullScreen.left, m_rcFullScreen.top, m_rcFullScreen.right - m_rcFullScreen.left,
+                 m_rcFullScreen.bottom - m_rcFullScreen.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CViewFrame::OnGetMinMaxInfo(MINMAXINFO* info)
