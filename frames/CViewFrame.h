@@ -54,6 +54,7 @@ public:
     void SwitchPage();
     void RemoveLoadProgress();
     void ShowImageStatus();
+    void ShowDrawingStatus();
     void UpdateTitle();
     void ArmSmoothTimer();
     void KillSmoothTimer();

@@ -262,6 +262,7 @@ LRESULT CViewFrame::OnFileOpened(WPARAM wParam, LPARAM lParam)
         if (IsRenderingRequest(static_cast<int>(lParam)))
             ++m_nRenders;
         TakeRenderedPicture();
+        ShowDrawingStatus();
         CStringList names;
         const int layouts = thread->GetLayoutNames(names);
         if (m_bTabsStale || m_wndTabs.GetItemCount() == 0 || m_wndTabs.GetItemCount() != layouts) {
@@ -408,6 +409,14 @@ void CViewFrame::ShowImageStatus()
     m_wndStatusBar.SendMessage(SB_SETTEXTA, kSimpleTextId, reinterpret_cast<LPARAM>(static_cast<const char*>(text)));
 }
 
+// The shown drawing's file name in pane 0, until the mouse shows coordinates there.
+void CViewFrame::ShowDrawingStatus()
+{
+    TDwgDrawThread* thread = Thread();
+    if (IsDrawing() && !thread->IsBusy() && thread->IsDrawingValid())
+        m_wndStatusBar.SetPaneText(0, GetPathFileName(CurrentPath()));
+}
+
 void CViewFrame::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu)
 {
     CFrameWnd::OnMenuSelect(nItemID, nFlags, hSysMenu);
@@ -424,6 +433,7 @@ void CViewFrame::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu)
         return;
     }
     ShowImageStatus();
+    ShowDrawingStatus();
     if (m_wndTabs.GetItemCount() > 0) {
         m_wndStatusBar.SendMessage(SB_SIMPLE, FALSE);
         m_wndTabs.ShowWindow(SW_SHOW);
