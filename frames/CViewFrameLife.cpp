@@ -158,23 +158,30 @@ void CViewFrame::ShowLoadProgress(const CString& text)
         m_pProgress = std::move(progress);
 }
 
+// The whole picture is cleared once per open; later values redraw and repaint only the bar's
+// strip, so a load's hundred steps cost the user-interface thread little.
 void CViewFrame::DrawLoadProgress(int value)
 {
     if (value == m_nLastProgress)
         return;
+    const bool first = m_nLastProgress < 0;
     m_nLastProgress = value;
     const CSize size = m_wndView.GetPictureSize();
-    if ((m_picture.GetWidth() != size.cx || m_picture.GetHeight() != size.cy) && !m_picture.Create(size.cx, size.cy, 3))
+    const bool resized = m_picture.GetWidth() != size.cx || m_picture.GetHeight() != size.cy;
+    if (resized && !m_picture.Create(size.cx, size.cy, 3))
         return;
     HDC dc = m_picture.GetDC();
-    const CRect area(0, 0, size.cx, size.cy);
-    m_picture.BlendRect(0, 0, size.cx - 1, size.cy - 1, Background(), 100, false, 0);
     GdiObject<HFONT> font(::CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma"));
     SelectScope selectFont(dc, font.Get());
     const CString label = ProgressLabel(value) + " \"" + CurrentPath() + "\"";
     SIZE text = {0, 16};
     ::GetTextExtentPoint32A(dc, label, label.GetLength(), &text);
-    CRect bar(area.left + 5, area.top + 3, area.right - 5, area.top + 3 + text.cy);
+    const CRect bar(5, 3, size.cx - 5, 3 + text.cy);
+    const CRect strip(0, 0, size.cx, bar.bottom + 2);
+    if (first || resized)
+        m_picture.BlendRect(0, 0, size.cx - 1, size.cy - 1, Background(), 100, false, 0);
+    else
+        m_picture.BlendRect(strip.left, strip.top, strip.right - 1, strip.bottom - 1, Background(), 100, false, 0);
     const int filled = bar.left + bar.Width() * std::min(value, 100) / 100;
     {
         GdiObject<HPEN> pen(::CreatePen(PS_SOLID, 0, ::GetSysColor(COLOR_BTNSHADOW)));
@@ -187,8 +194,14 @@ void CViewFrame::DrawLoadProgress(int value)
     ::DrawEdge(dc, &done, BDR_RAISEDINNER, BF_RECT);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    ::DrawTextA(dc, label, label.GetLength(), &bar, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-    m_wndView.RepaintNow();
+    CRect labelRect = bar;
+    ::DrawTextA(dc, label, label.GetLength(), &labelRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    if (!m_wndView.GetSafeHwnd())
+        return;
+    if (first || resized)
+        m_wndView.RepaintNow();
+    else
+        m_wndView.RedrawWindow(&strip, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 LRESULT CViewFrame::OnLoadProgress(WPARAM wParam, LPARAM)
@@ -196,7 +209,15 @@ LRESULT CViewFrame::OnLoadProgress(WPARAM wParam, LPARAM)
     TDwgDrawThread* thread = Thread();
     if (!thread)
         return 0;
-    const int value = static_cast<int>(wParam);
+    // Only the newest of the queued progress values is worth drawing.
+    int value = static_cast<int>(wParam);
+    MSG newer;
+    // A value of 100 or more (the end of the load, or a stage) is handled in its turn.
+    while (value < 100 &&
+           ::PeekMessageA(&newer, m_hWnd, TDwgDrawThread::kMsgProgress, TDwgDrawThread::kMsgProgress, PM_NOREMOVE) &&
+           static_cast<int>(newer.wParam) < 100 &&
+           ::PeekMessageA(&newer, m_hWnd, TDwgDrawThread::kMsgProgress, TDwgDrawThread::kMsgProgress, PM_REMOVE))
+        value = static_cast<int>(newer.wParam);
     DrawLoadProgress(value);
     if (!thread->IsOpening()) {
         RemoveLoadProgress();

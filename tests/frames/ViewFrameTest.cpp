@@ -246,6 +246,8 @@ TEST_F(ViewFrameTest, WaitingForAnIdleThreadIsBoundedAndHandlesItsReports)
 {
     ORVO_REQUIRE_SAMPLES(samples);
     m_frame->OpenViewFile((samples + "\\dwg\\example_2018.dwg").c_str());
+    // The wait is for a thread at work (the open has begun, its reports start to arrive).
+    ASSERT_TRUE(WaitFor([] { return Thread().IsBusy(); }, kWaitMs));
     const DWORD start = ::GetTickCount();
     EXPECT_TRUE(m_frame->WaitForThreadIdle(kWaitMs));
     EXPECT_LT(::GetTickCount() - start, kWaitMs + 1000);
