@@ -278,7 +278,15 @@ LRESULT CViewFrame::OnFileOpened(WPARAM wParam, LPARAM lParam)
             RemoveLoadProgress();
             BuildPageTabs();
         }
-        m_wndView.RepaintNow();
+        // The image was fitted on the thread's canvas; fit it again at the view's size.
+        if (!thread->IsBusy() && image) {
+            const CSize area = m_wndView.GetPictureSize();
+            thread->GetRasterCanvas().SetSize(area.cx, area.cy);
+            thread->GetRasterScene().ZoomExtents();
+            thread->GetRasterScene().Redraw(false);
+            RequestRedraw();
+            ShowImageStatus();
+        }
     } else {
         if (IsRenderingRequest(static_cast<int>(lParam)))
             ++m_nRenders;
