@@ -34,11 +34,6 @@ constexpr int kCursorPan = 10;
 constexpr int kCursorPickWindow = 12;
 constexpr int kOrbitPenColour = 5;
 
-COLORREF Background()
-{
-    return GetColorIndex(static_cast<short>(g_options.BackGroundColor & 0xFFFF), nullptr);
-}
-
 // A solid pen and brush of one colour, selected for the life of the scope.
 class SolidPenBrush
 {
@@ -88,6 +83,11 @@ CSize CDwgView::GetPictureSize() const
     if (GetSafeHwnd())
         GetClientRect(&client);
     return ClampPictureSize(client.Width(), client.Height());
+}
+
+COLORREF CDwgView::BackgroundColour()
+{
+    return GetColorIndex(static_cast<short>(g_options.BackGroundColor & 0xFFFF), nullptr);
 }
 
 bool CDwgView::IsDrawingShown() const
@@ -212,7 +212,7 @@ void CDwgView::PaintTo(HDC dc)
 
 void CDwgView::FillBackground(HDC dc, const CRect& client) const
 {
-    SolidPenBrush tools(dc, Background());
+    SolidPenBrush tools(dc, BackgroundColour());
     ::Rectangle(dc, client.left, client.top, client.right, client.bottom);
 }
 

@@ -33,6 +33,8 @@ public:
     CSize GetPictureSize() const;
     static CSize ClampPictureSize(int width, int height);
 
+    // The drawing background of the settings (the engine's colour of its index).
+    static COLORREF BackgroundColour();
     bool IsDrawingShown() const;
     bool IsImageShown() const;
     void SetPickWindowMode(bool on);

@@ -108,6 +108,8 @@ BOOL CViewFrame::PreCreateWindow(CREATESTRUCTA& cs)
     if (!CFrameWnd::PreCreateWindow(cs))
         return FALSE;
     cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
+    // The caption names the shown file (UpdateTitle); the framework must not put its own back.
+    cs.style &= ~FWS_ADDTOTITLE;
     return UseOwnFrameClass(cs, kClassName);
 }
 

@@ -38,11 +38,6 @@ bool IsRenderingRequest(int code)
            code != TDwgDrawThread::kRequestHighlightFollowUp;
 }
 
-COLORREF Background()
-{
-    return GetColorIndex(static_cast<short>(g_options.BackGroundColor & 0xFFFF), nullptr);
-}
-
 CString ProgressLabel(int value)
 {
     switch (value) {
@@ -178,10 +173,9 @@ void CViewFrame::DrawLoadProgress(int value)
     ::GetTextExtentPoint32A(dc, label, label.GetLength(), &text);
     const CRect bar(5, 3, size.cx - 5, 3 + text.cy);
     const CRect strip(0, 0, size.cx, bar.bottom + 2);
-    if (first || resized)
-        m_picture.BlendRect(0, 0, size.cx - 1, size.cy - 1, Background(), 100, false, 0);
-    else
-        m_picture.BlendRect(strip.left, strip.top, strip.right - 1, strip.bottom - 1, Background(), 100, false, 0);
+    const CRect cleared = first || resized ? CRect(0, 0, size.cx, size.cy) : strip;
+    m_picture.BlendRect(cleared.left, cleared.top, cleared.right - 1, cleared.bottom - 1, CDwgView::BackgroundColour(),
+                        100, false, 0);
     const int filled = bar.left + bar.Width() * std::min(value, 100) / 100;
     {
         GdiObject<HPEN> pen(::CreatePen(PS_SOLID, 0, ::GetSysColor(COLOR_BTNSHADOW)));

@@ -43,8 +43,8 @@ void CViewFrame::OnFileOpen()
 void CViewFrame::FillPicture()
 {
     if (m_picture.GetWidth() > 0 && m_picture.GetHeight() > 0) {
-        const COLORREF background = GetColorIndex(static_cast<short>(g_options.BackGroundColor & 0xFFFF), nullptr);
-        m_picture.BlendRect(0, 0, m_picture.GetWidth() - 1, m_picture.GetHeight() - 1, background, 100, false, 0);
+        m_picture.BlendRect(0, 0, m_picture.GetWidth() - 1, m_picture.GetHeight() - 1, CDwgView::BackgroundColour(),
+                            100, false, 0);
     }
 }
 

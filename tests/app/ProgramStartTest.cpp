@@ -29,32 +29,6 @@ struct ProcessHandles {
     }
 };
 
-struct FrameSearch {
-    DWORD processId;
-    const char* className;
-    HWND hWnd;
-};
-
-BOOL CALLBACK FindFrame(HWND hWnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<FrameSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hWnd, &pid);
-    char name[128] = {};
-    GetClassNameA(hWnd, name, sizeof(name));
-    if (pid == search->processId && std::string(name) == search->className) {
-        search->hWnd = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindFrameOf(DWORD processId, const char* className)
-{
-    FrameSearch search = {processId, className, nullptr};
-    EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
-    return search.hWnd;
-}
 
 // The program's settings live under "Software\<key>\Orvo DWG Viewer\" of this test alone.
 class ProgramStart : public ::testing::Test
@@ -119,12 +93,12 @@ protected:
         HWND shown = nullptr;
         ASSERT_TRUE(orvo::test::WaitFor(
             [&] {
-                shown = FindFrameOf(pid, shownClass);
+                shown = orvo::test::FindTopWindowOf(pid, shownClass);
                 return shown && IsWindowVisible(shown);
             },
             30000))
             << "the " << shownClass << " was not shown";
-        const HWND hidden = FindFrameOf(pid, hiddenClass);
+        const HWND hidden = orvo::test::FindTopWindowOf(pid, hiddenClass);
         ASSERT_NE(hidden, nullptr) << "both frames exist for the program's life";
         EXPECT_FALSE(IsWindowVisible(hidden));
 

@@ -45,24 +45,8 @@ struct Pixels
 
 Pixels PrintClient(CWnd& window)
 {
-    CRect client;
-    window.GetClientRect(&client);
     Pixels out;
-    out.width = client.Width();
-    out.height = client.Height();
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, out.width, out.height);
-    ::ReleaseDC(nullptr, screen);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    window.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    for (int y = 0; y < out.height; y += 2) {
-        for (int x = 0; x < out.width; x += 2)
-            out.colours.push_back(::GetPixel(dc, x, y));
-    }
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
+    out.colours = orvo::test::PrintClientPixels(window.GetSafeHwnd(), 2, &out.width, &out.height);
     return out;
 }
 
@@ -161,7 +145,10 @@ TEST_P(ViewFrameSamples, OpensAtTheViewSizeRendersOnceAndListsTheLayouts)
 INSTANTIATE_TEST_SUITE_P(Samples, ViewFrameSamples,
                          ::testing::Values(SampleCase{"example_2018.dwg"}, SampleCase{"example_2000.dwg"},
                                            SampleCase{"sample_2018.dwg"}, SampleCase{"example_r14.dwg"},
-                                           SampleCase{"example_2018.dxf"}));
+                                           SampleCase{"example_2018.dxf"}),
+                         [](const ::testing::TestParamInfo<SampleCase>& info) {
+                             return orvo::test::TestNameOf(info.param.file);
+                         });
 
 TEST_F(ViewFrameTest, ClickingALayoutTabSwitchesTheLayout)
 {
@@ -244,10 +231,20 @@ TEST_F(ViewFrameTest, APictureMessageFromAnotherThreadIsNeverReadAsAPicture)
 
 TEST_F(ViewFrameTest, WaitingForAnIdleThreadIsBoundedAndHandlesItsReports)
 {
-    ORVO_REQUIRE_SAMPLES(samples);
-    m_frame->OpenViewFile((samples + "\\dwg\\example_2018.dwg").c_str());
-    // The wait is for a thread at work (the open has begun, its reports start to arrive).
-    ASSERT_TRUE(WaitFor([] { return Thread().IsBusy(); }, kWaitMs));
+    // A drawing large enough that its open is still running when the wait begins.
+    orvo::test::TempDir dir;
+    std::string dxf = "0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < 40000; ++i) {
+        const std::string n = std::to_string(i % 997);
+        dxf += "0\nLINE\n8\n0\n10\n" + n + "\n20\n0\n30\n0\n11\n0\n21\n" + n + "\n31\n0\n";
+    }
+    dxf += "0\nENDSEC\n0\nEOF\n";
+    const std::string path = dir / "lines.dxf";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
+    m_frame->OpenViewFile(path.c_str());
+    const DWORD begun = ::GetTickCount();
+    while (!Thread().IsBusy() && ::GetTickCount() - begun < 5000)
+        ::Sleep(1);
     const DWORD start = ::GetTickCount();
     EXPECT_TRUE(m_frame->WaitForThreadIdle(kWaitMs));
     EXPECT_LT(::GetTickCount() - start, kWaitMs + 1000);

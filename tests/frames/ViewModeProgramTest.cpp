@@ -23,33 +23,6 @@ constexpr UINT kBrowserModeCommand = 32829;
 constexpr UINT kFullScreenCommand = 32862;
 constexpr DWORD kStartMs = 40000;
 
-struct FrameSearch
-{
-    DWORD processId;
-    const char* className;
-    HWND hWnd;
-};
-
-BOOL CALLBACK FindFrame(HWND hWnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<FrameSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hWnd, &pid);
-    char name[128] = {};
-    GetClassNameA(hWnd, name, sizeof(name));
-    if (pid == search->processId && std::string(name) == search->className) {
-        search->hWnd = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindFrameOf(DWORD processId, const char* className)
-{
-    FrameSearch search = {processId, className, nullptr};
-    EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
-    return search.hWnd;
-}
 
 std::string TextOf(HWND window)
 {
@@ -108,7 +81,7 @@ public:
             return false;
         return orvo::test::WaitFor(
             [this] {
-                m_view = FindFrameOf(m_info.dwProcessId, kViewClass);
+                m_view = orvo::test::FindTopWindowOf(m_info.dwProcessId, kViewClass);
                 return m_view && IsWindowVisible(m_view);
             },
             kStartMs);
@@ -132,7 +105,7 @@ public:
     {
         if (!m_info.hProcess)
             return false;
-        HWND main = m_view && IsWindowVisible(m_view) ? m_view : FindFrameOf(m_info.dwProcessId, kBrowseClass);
+        HWND main = m_view && IsWindowVisible(m_view) ? m_view : orvo::test::FindTopWindowOf(m_info.dwProcessId, kBrowseClass);
         if (main)
             PostMessageA(main, WM_CLOSE, 0, 0);
         const bool ended = WaitForSingleObject(m_info.hProcess, 30000) == WAIT_OBJECT_0;
@@ -218,7 +191,11 @@ INSTANTIATE_TEST_SUITE_P(Samples, ViewModeFiles,
                          ::testing::Values(FileCase{"dwg\\example_2018.dwg", 300, true},
                                            FileCase{"dwg\\sample_2000.dwg", 100, true},
                                            FileCase{"dwg\\example_2018.dxf", 300, true},
-                                           FileCase{"dwg\\2000\\Arc.jpg", 300, false}));
+                                           FileCase{"dwg\\2000\\Arc.jpg", 300, false}),
+                         [](const ::testing::TestParamInfo<FileCase>& info) {
+                             const std::string path = info.param.relative;
+                             return orvo::test::TestNameOf(path.substr(path.rfind('\\') + 1));
+                         });
 
 TEST_F(ViewModeProgram, ABrokenDrawingShowsTheFailureAndTheFrameStaysUsable)
 {
@@ -231,7 +208,7 @@ TEST_F(ViewModeProgram, ABrokenDrawingShowsTheFailureAndTheFrameStaysUsable)
     PostMessageA(program.View(), WM_COMMAND, kBrowserModeCommand, 0);
     EXPECT_TRUE(orvo::test::WaitFor(
         [&] {
-            const HWND browse = FindFrameOf(program.ProcessId(), kBrowseClass);
+            const HWND browse = orvo::test::FindTopWindowOf(program.ProcessId(), kBrowseClass);
             return browse && IsWindowVisible(browse);
         },
         kStartMs));
@@ -249,7 +226,7 @@ TEST_F(ViewModeProgram, AMissingFileStartsTheBrowser)
     HWND browse = nullptr;
     EXPECT_TRUE(orvo::test::WaitFor(
         [&] {
-            browse = FindFrameOf(info.dwProcessId, kBrowseClass);
+            browse = orvo::test::FindTopWindowOf(info.dwProcessId, kBrowseClass);
             return browse && IsWindowVisible(browse);
         },
         kStartMs));
@@ -270,7 +247,7 @@ TEST_F(ViewModeProgram, BrowserModeGoesBackToTheBrowser)
     PostMessageA(program.View(), WM_COMMAND, kBrowserModeCommand, 0);
     EXPECT_TRUE(orvo::test::WaitFor(
         [&] {
-            const HWND browse = FindFrameOf(program.ProcessId(), kBrowseClass);
+            const HWND browse = orvo::test::FindTopWindowOf(program.ProcessId(), kBrowseClass);
             return browse && IsWindowVisible(browse) && !IsWindowVisible(program.View());
         },
         kStartMs));
