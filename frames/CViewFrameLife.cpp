@@ -71,6 +71,8 @@ void CViewFrame::OpenViewFile(const char* path)
     CDrawingFileInfo row;
     const int type = GetDrawingFileInfo(path, &row) ? row.typeId : 0;
     g_appState.SetViewPath(path);
+    // Next and previous file walk the browser's list, which a command-line file never came from.
+    m_wndView.m_bFolderWalk = !m_bStartedInView;
     OpenFile(path, type);
 }
 
@@ -466,6 +468,7 @@ void CViewFrame::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu)
 void CViewFrame::OnBrowserMode()
 {
     m_bStartedInView = false;
+    m_wndView.m_bFolderWalk = true;
     const CString folder = GetPathFolder(CurrentPath());
     g_appState.EnterBrowseMode(IsExistingFolder(folder) ? static_cast<const char*>(folder) : nullptr);
 }

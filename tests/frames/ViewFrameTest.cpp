@@ -297,6 +297,54 @@ TEST_F(ViewFrameTest, FullScreenHidesTheBarsAndThePositionSavedIsTheOneBefore)
     EXPECT_EQ(back, CRect(20, 30, 720, 530));
 }
 
+namespace {
+
+bool IsEnabled(CViewFrame* frame, UINT id)
+{
+    CTestCmdUI ui;
+    ui.m_nID = id;
+    ui.DoUpdate(frame, FALSE);
+    return ui.m_bEnabled != FALSE;
+}
+
+} // namespace
+
+TEST_F(ViewFrameTest, CommandStatesFollowTheShownFile)
+{
+    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_LAYER)) << "nothing shown yet";
+    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_REGEN));
+    EXPECT_TRUE(IsEnabled(m_frame, ID_VIEW_FULL_SCREEN));
+    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_PREVIOUS_PAGE));
+    ORVO_REQUIRE_SAMPLES(samples);
+    ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\example_2018.dwg"));
+    for (const UINT id : {ID_VIEW_LAYER, ID_VIEW_POINT_STYLE, ID_VIEW_REGEN, ID_VIEW_FILE_OPEN, ID_VIEW_NEXT_PAGE})
+        EXPECT_TRUE(IsEnabled(m_frame, id)) << id;
+    // Printing, Save As and AutoCAD insertion wait for their own classes.
+    for (const UINT id : {ID_VIEW_PRINT, ID_VIEW_SAVE_AS, ID_VIEW_INSERT_AUTOCAD})
+        EXPECT_FALSE(IsEnabled(m_frame, id)) << id;
+    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_PREVIOUS_PAGE)) << "the first layout is shown";
+}
+
+TEST_F(ViewFrameTest, RegenAndAConfirmedPointStyleRenderOnceMore)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\sample_2000.dwg"));
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_REGEN);
+    EXPECT_TRUE(WaitFor([this] { return m_frame->GetRenderCount() == 2; }, kWaitMs));
+    ASSERT_TRUE(Settled());
+    for (const INT_PTR answer : {IDCANCEL, IDOK}) {
+        int asked = 0;
+        CModalHandlerScope seam([&](const ModalRequest& request) -> INT_PTR {
+            asked += request.kind == ModalKind::Dialog ? 1 : 0;
+            return answer;
+        });
+        m_frame->SendMessage(WM_COMMAND, ID_VIEW_POINT_STYLE);
+        EXPECT_EQ(asked, 1);
+        ASSERT_TRUE(Settled());
+        EXPECT_EQ(m_frame->GetRenderCount(), answer == IDOK ? 3 : 2);
+    }
+}
+
 TEST_F(ViewFrameTest, BrowserModeLeavesTheViewFrame)
 {
     m_frame->SendMessage(WM_COMMAND, ID_VIEW_BROWSER_MODE);
