@@ -173,6 +173,8 @@ void CViewFrame::OnEscape()
         OnBrowserMode();
         return;
     }
+    // The program ends without destroying this window: its position is kept now.
+    SavePosition();
     g_appState.PauseWorkers();
     ::PostQuitMessage(0);
 }
