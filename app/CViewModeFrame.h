@@ -14,6 +14,8 @@ public:
     virtual UINT GetResourceId() const = 0;
     // The drawing thread's picture of the file being viewed.
     virtual CGDIDevice& GetPicture() = 0;
+    // Opens a file for viewing at the view's own picture size (start-up's command-line file).
+    virtual void OpenViewFile(const char* path) = 0;
 
     // Set by start-up before a file named on the command line is opened: Escape then ends the
     // program instead of going back to the browser.

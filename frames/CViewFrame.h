@@ -1,43 +1,154 @@
 // CViewFrame: the main window of view mode. Made hidden at start-up from resource 134 and kept
-// for the program's life beside the browse frame. It shows the drawing thread's picture of the
-// file being viewed and goes back to the browser on "Browser mode" or Escape.
+// for the program's life beside the browse frame. It owns the tool bar, the status bar with the
+// page/layout tabs in its second pane, the menu images, the drawing view and its own copy of the
+// drawing thread's picture; it follows the thread while a file loads (progress, password,
+// failure, tabs), keeps the picture at the view's size, goes full screen, remembers its position
+// under "ViewWindow" and goes back to the browser.
 #pragma once
 
 #include "app/CViewModeFrame.h"
+#include "frames/CDwgView.h"
 #include "framework/Afx.h"
 #include "framework/AfxWin.h"
+#include "framework/CStatusBar.h"
+#include "framework/CToolBar.h"
 #include "imaging/CGDIDevice.h"
+#include "res/resource.h"
+#include "ui/CImageMenuManager.h"
+#include "ui/CTabsetCtrl.h"
+
+#include <memory>
+
+class CProgressCtrl;
+class TDwgDrawThread;
 
 class CViewFrame : public CViewModeFrame
 {
     DECLARE_DYNAMIC(CViewFrame)
 
 public:
-    static constexpr UINT kResourceId = 134;
-    static constexpr UINT kBrowserModeCommand = 32829;
+    static constexpr UINT kResourceId = IDR_VIEWFRAME;
+    static constexpr UINT kBrowserModeCommand = ID_VIEW_BROWSER_MODE;
+    static constexpr UINT kMsgReturnToBrowser = 0x807B;
+    static constexpr UINT kMsgPrintWindowPicked = 0x8082;
+    static constexpr UINT kMsgDrawingOptionsChanged = 0x80B8;
+    static constexpr UINT kMsgRedrawView = 0x80C3;
+    static constexpr UINT_PTR kSmoothTimer = 263;
     static const char kClassName[];
 
-    CViewFrame() = default;
+    CViewFrame();
     ~CViewFrame() override;
 
     UINT GetResourceId() const override { return kResourceId; }
     CGDIDevice& GetPicture() override { return m_picture; }
+    void OpenViewFile(const char* path) override;
     // Escape is the view's own key, before accelerators.
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // The view gets every command first, unless one of the application's dialogs is up.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+
+    // The life cycle's operations (also for the view's commands).
+    void RequestRedraw();
+    bool TakeRenderedPicture();
+    void BuildPageTabs();
+    void SwitchPage();
+    void RemoveLoadProgress();
+    void ShowImageStatus();
+    void ShowDrawingStatus();
+    void UpdateTitle();
+    void ArmSmoothTimer();
+    void KillSmoothTimer();
+    // Waits, bounded and pumping, until the drawing thread is idle (see the source).
+    bool WaitForThreadIdle(DWORD limitMs = 10000);
+
+    CDwgView& GetView() { return m_wndView; }
+    CTabsetCtrl& GetTabs() { return m_wndTabs; }
+    CStatusBar& GetStatusBar() { return m_wndStatusBar; }
+    bool IsFullScreen() const { return m_bFullScreen != FALSE; }
+    // Renders the thread reported since the last open (an open that renders once counts 1).
+    int GetRenderCount() const { return m_nRenders; }
+    // Opens handed to the drawing thread (password retries count as opens).
+    int GetOpenCount() const { return m_nOpens; }
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+
+    int OnCreate(LPCREATESTRUCTA create);
+    void OnDestroy();
+    void OnSize(UINT nType, int cx, int cy);
+    void OnEnterSizeMove();
+    void OnExitSizeMove();
+    void OnShowWindow(BOOL bShow, UINT nStatus);
+    void OnGetMinMaxInfo(MINMAXINFO* info);
+    void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu);
+    void OnTimer(UINT_PTR id);
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
+    LRESULT OnLoadProgress(WPARAM wParam, LPARAM lParam);
+    LRESULT OnReopenFile(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFileOpened(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFrameRendered(WPARAM wParam, LPARAM lParam);
+    LRESULT OnReturnToBrowser(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDrawingOptionsChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnRedrawView(WPARAM wParam, LPARAM lParam);
+
     void OnBrowserMode();
     void OnToolsOptions();
-    void OnPaint();
-    BOOL OnEraseBkgnd(CDC* dc);
-    void OnSize(UINT nType, int cx, int cy);
-    LRESULT OnRequestDone(WPARAM wParam, LPARAM lParam);
+    void OnFileOpen();
+    void OnFullScreen();
+    void OnNextPage();
+    void OnPreviousPage();
+    void OnLayer();
+    void OnPointStyle();
+    void OnRegen();
+    void OnDynamicView();
+    void OnUpdateDrawingCommand(CCmdUI* pCmdUI);
+    void OnUpdateDynamicView(CCmdUI* pCmdUI);
+    void OnUpdateViewPoints(CCmdUI* pCmdUI);
+    void OnUpdateFileCommand(CCmdUI* pCmdUI);
+    void OnUpdateOpen(CCmdUI* pCmdUI);
+    void OnUpdateLaterCommand(CCmdUI* pCmdUI);
+    void OnUpdateFullScreen(CCmdUI* pCmdUI);
+    void OnUpdateNextPage(CCmdUI* pCmdUI);
+    void OnUpdatePreviousPage(CCmdUI* pCmdUI);
 
     DECLARE_MESSAGE_MAP()
 
 private:
+    static TDwgDrawThread* Thread();
+    bool IsDrawing() const;
+    bool IsImage() const;
+    bool IsDrawingReady() const;
     void OnEscape();
+    void OpenFile(const CString& path, int type);
+    void StartOpen(const CString& path, int type);
+    void OpenImage(const CString& path);
+    void ApplyOptionsRequest();
+    void PlaceTabs();
+    void ShowLoadProgress(const CString& text);
+    void DrawLoadProgress(int value);
+    void ShowSimpleText(const CString& text);
+    void FitPictureToView();
+    void FillPicture();
+    void RestorePosition();
+    void SavePosition();
+    CString CurrentPath() const;
 
+    bool m_bFirstShow = true;
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+    CTabsetCtrl m_wndTabs;
+    CImageMenuManager m_menuManager;
+    std::unique_ptr<CProgressCtrl> m_pProgress;
+    int m_nLastProgress = -1;
+    CDwgView m_wndView;
     CGDIDevice m_picture;
+    bool m_bInSizeMove = false;
+    bool m_bTabsStale = false;
+    RECT m_rcPrintWindow = {0, 0, 0, 0};
+    WINDOWPLACEMENT m_wpBeforeFullScreen = {};
+    BOOL m_bFullScreen = FALSE;
+    RECT m_rcFullScreen = {0, 0, 0, 0};
+    int m_nRenders = 0;
+    int m_nOpens = 0;
 };

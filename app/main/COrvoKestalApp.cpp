@@ -134,15 +134,13 @@ void COrvoKestalApp::EnterStartMode()
 
 void COrvoKestalApp::OpenFromCommandLine(const CString& path)
 {
-    CDrawingFileInfo row;
-    GetDrawingFileInfo(path, &row);
     // Escape then ends the program instead of going back to the browser.
     g_appState.viewFrame->m_bStartedInView = true;
     g_appState.viewFrame->m_bReturnedToBrowser = false;
     g_appState.SetViewPath(path);
     g_appState.EnterViewMode();
-    if (g_appState.drawThread)
-        g_appState.drawThread->OpenFile(row.typeId, path, 50, 50, false);
+    // Shown first, so the open asks for the size the view really has: one render per open.
+    g_appState.viewFrame->OpenViewFile(path);
 }
 
 int COrvoKestalApp::Run()

@@ -79,3 +79,8 @@ void releasePrintManager();
 // the library's and are passed through.
 int showDwgSaveDialog(int, int, const char* initialName, int, const char* filter, int, CWnd* owner,
                       RkUI::SaveTypeCallback callback, int initialIndex, int* chosenIndex, CString* path);
+// The common file dialog for opening (openKind 1) or saving (0): filter in "label|patterns|...||"
+// form, flags OFN_*. 1 with the chosen path in *path, else 0 and *path unchanged. Answerable
+// through the modal seam (a common dialog).
+int showDwgOpenDialog(int openKind, const char* defaultExt, const char* initialName, DWORD flags,
+                      const char* filter, CWnd* owner, CString* path);

@@ -296,6 +296,12 @@ bool TDwgDrawThread::PaintTo(HDC target) const
     return m_device.CopyTo(target);
 }
 
+bool TDwgDrawThread::CopyPicture(CGDIDevice& target) const
+{
+    CSingleLock lock(&m_viewLock, TRUE);
+    return m_device.GetWidth() > 0 && m_device.GetHeight() > 0 && target.CopyFrom(m_device);
+}
+
 void TDwgDrawThread::SetDisplaySettings(const DisplaySettings& settings)
 {
     CSingleLock lock(&Lock(), TRUE);

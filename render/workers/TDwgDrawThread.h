@@ -118,6 +118,9 @@ public:
     void ClearDevice();
     // Copies the finished picture to the target under the view lock.
     bool PaintTo(HDC target) const;
+    // Copies the finished picture into target, re-made at the picture's size, under the view
+    // lock: the picture is neither resized nor freed meanwhile. False when there is none.
+    bool CopyPicture(CGDIDevice& target) const;
     // The open document's drawing object, for the engine's dialogs and queries (user-interface
     // thread, while the thread is not busy); null without a document.
     CDrawing* GetDrawing() const { return Drawing(); }

@@ -147,26 +147,8 @@ protected:
 
     Pixels Print()
     {
-        CRect client;
-        m_pane.GetClientRect(&client);
         Pixels out;
-        out.width = client.Width();
-        out.height = client.Height();
-        HDC screen = ::GetDC(nullptr);
-        HDC dc = ::CreateCompatibleDC(screen);
-        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, out.width, out.height);
-        ::ReleaseDC(nullptr, screen);
-        HGDIOBJ old = ::SelectObject(dc, bitmap);
-        const RECT all = {0, 0, out.width, out.height};
-        ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        m_pane.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-        for (int y = 0; y < out.height; ++y) {
-            for (int x = 0; x < out.width; ++x)
-                out.colours.push_back(::GetPixel(dc, x, y));
-        }
-        ::SelectObject(dc, old);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(dc);
+        out.colours = orvo::test::PrintClientPixels(m_pane.GetSafeHwnd(), 1, &out.width, &out.height);
         return out;
     }
 

@@ -109,4 +109,72 @@ std::string ReadFileBytes(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+namespace {
+
+struct TopWindowSearch
+{
+    DWORD processId;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<TopWindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char name[128] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (pid == search->processId && lstrcmpA(name, search->className) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<COLORREF> PrintClientPixels(HWND window, int step, int* width, int* height)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    const int w = client.right;
+    const int h = client.bottom;
+    if (width)
+        *width = w;
+    if (height)
+        *height = h;
+    std::vector<COLORREF> out;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    for (int y = 0; y < h; y += step) {
+        for (int x = 0; x < w; x += step)
+            out.push_back(GetPixel(dc, x, y));
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return out;
+}
+
+std::string TestNameOf(const std::string& text)
+{
+    std::string name = text;
+    for (char& c : name)
+        c = IsCharAlphaNumericA(c) && static_cast<unsigned char>(c) < 128 ? c : '_';
+    return name;
+}
+
+HWND FindTopWindowOf(DWORD processId, const char* className)
+{
+    TopWindowSearch search = {processId, className, nullptr};
+    EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 } // namespace orvo::test

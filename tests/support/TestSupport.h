@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace orvo::test {
 
@@ -37,6 +38,16 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 
 // A program built next to the running test executable.
 std::string ProgramPath(const std::string& exeName);
+
+// The window's client area as painted by WM_PRINTCLIENT on a white ground, every step-th pixel of
+// every step-th row (row by row); width and height receive the client size.
+std::vector<COLORREF> PrintClientPixels(HWND window, int step, int* width, int* height);
+
+// The text with every character that is not a letter or a digit made '_' (a test's name).
+std::string TestNameOf(const std::string& text);
+
+// The top-level window of that class owned by the process, or null.
+HWND FindTopWindowOf(DWORD processId, const char* className);
 
 // Writes bytes to a file, replacing it; returns false on failure.
 bool WriteFileBytes(const std::string& path, const void* data, size_t size);

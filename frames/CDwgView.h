@@ -1,0 +1,86 @@
+// CDwgView: the child window that fills the view frame between its tool bar and status bar. It
+// paints the frame's copy of the drawing thread's picture (never rendering itself), draws a
+// raster image from the thread's image canvas, shows the orbit guide in 3D dynamic view, the
+// mode's cursor and the context menus. The view's own commands (zoom, pan, images, next file)
+// belong in its message map too: the frame offers every command to the view first.
+#pragma once
+
+#include "framework/Afx.h"
+#include "framework/AfxWin.h"
+#include "framework/CMenu.h"
+#include "imaging/CGDIDevice.h"
+
+class TDwgDrawThread;
+
+class CDwgView : public CWnd
+{
+    DECLARE_DYNCREATE(CDwgView)
+
+public:
+    // Interaction modes.
+    enum Mode { kModeNone = 0, kModeZoomWindow = 1, kModePan = 2, kModeZoomOut = 4, kModeZoomIn = 5 };
+    static constexpr DWORD kStyle = 0x50800000; // child, visible, thin border
+
+    CDwgView() = default;
+    ~CDwgView() override = default;
+
+    BOOL Create(CWnd* parent, UINT id);
+    // The frame's picture that the view paints (owned by the frame, read on this thread only).
+    void SetPicture(const CGDIDevice* picture) { m_pPicture = picture; }
+
+    // The size every render of this view is asked for: the client size, clamped as the drawing
+    // thread clamps it. Opens, resizes, shows and the picture check all use it.
+    CSize GetPictureSize() const;
+    static CSize ClampPictureSize(int width, int height);
+
+    // The drawing background of the settings (the engine's colour of its index).
+    static COLORREF BackgroundColour();
+    bool IsDrawingShown() const;
+    bool IsImageShown() const;
+    void SetPickWindowMode(bool on);
+    void SetDynamicViewMode(bool on);
+    void RepaintNow();
+    void KillRedrawTimers();
+    // The picked rectangle with left <= right and top <= bottom, whichever way it was dragged.
+    static RECT NormalisedRect(const RECT& rect);
+    HCURSOR ModeCursor() const;
+
+    bool m_bSizing = false;
+    bool m_bPickWindow = false;
+    bool m_bDynamicView = false;
+    int m_nMode = kModeZoomWindow;
+    RECT m_rcPick = {0, 0, 0, 0};
+    bool m_bPickDone = false;
+    bool m_bEraseOnce = true;
+    bool m_bFolderWalk = true;
+    // Orbit guide, computed at every paint.
+    int m_nBallRadius = 0;
+    int m_nHandleRadius = 10;
+    POINT m_ptBallCenter = {0, 0};
+    POINT m_ptHandles[4] = {};
+
+protected:
+    int OnCreate(LPCREATESTRUCTA create);
+    BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
+    BOOL OnEraseBkgnd(CDC* dc);
+    void OnPaint();
+    LRESULT OnPrintClient(WPARAM wParam, LPARAM lParam);
+    void OnContextMenu(CWnd* wnd, CPoint point);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    static TDwgDrawThread* Thread();
+    void PaintTo(HDC dc);
+    void PaintDrawing(HDC dc, const CRect& client);
+    void PaintPickedWindow(HDC dc, const CRect& client) const;
+    void PaintImage(HDC dc, const CRect& client);
+    void PaintOrbitGuide(HDC dc, const CRect& client);
+    void FillBackground(HDC dc, const CRect& client) const;
+
+    const CGDIDevice* m_pPicture = nullptr;
+    HCURSOR m_hCursor = nullptr;
+    CMenu m_menuMain;
+    CMenu m_menu3DView;
+    CMenu m_menuPickWindow;
+};

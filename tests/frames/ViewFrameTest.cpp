@@ -1,0 +1,461 @@
+// The view frame with the real drawing thread: sample drawings open at the view's own size and
+// render once, the picture is the drawing (read back with WM_PRINTCLIENT), the layout tabs list
+// the drawing's layouts and a tab switches the layout, a failed open shows its text and leaves the
+// frame usable, a password stage asks the password dialog, a stray 0x8014 is harmless, the wait
+// for an idle thread is bounded and loses no report, and full screen and the position are kept.
+#include "frames/CViewFrame.h"
+
+#include "app/CAppState.h"
+#include "app/core/CAppOptions.h"
+#include "engine/rkio/CDrawing.h"
+#include "engine/rkui/RkUI.h"
+#include "frames/ViewOpenFilter.h"
+#include "frames/ViewWindowPosition.h"
+#include "framework/CStringList.h"
+#include "framework/ModalSeam.h"
+#include "render/workers/TDwgDrawThread.h"
+#include "res/resource.h"
+#include "tests/app/RegistryRootScope.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using orvo::test::WaitFor;
+
+namespace {
+
+constexpr DWORD kWaitMs = 30000;
+
+struct Pixels
+{
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> colours;
+    int CountOtherThan(COLORREF background) const
+    {
+        int count = 0;
+        for (const COLORREF c : colours)
+            count += c != background ? 1 : 0;
+        return count;
+    }
+};
+
+Pixels PrintClient(CWnd& window)
+{
+    Pixels out;
+    out.colours = orvo::test::PrintClientPixels(window.GetSafeHwnd(), 2, &out.width, &out.height);
+    return out;
+}
+
+COLORREF Background()
+{
+    return GetColorIndex(static_cast<short>(g_options.BackGroundColor & 0xFFFF), nullptr);
+}
+
+class ViewFrameTest : public ::testing::Test
+{
+protected:
+    ViewFrameTest()
+    {
+        g_appState.mode.store(CAppState::kModeView);
+        g_appState.closing.store(false);
+        g_appState.modalDialogOpen = false;
+        g_appState.drawThread = std::make_unique<TDwgDrawThread>();
+        Thread().SetAppState(&g_appState);
+        m_frame = new CViewFrame; // owned by its window from LoadFrame on
+        EXPECT_TRUE(m_frame->LoadFrame(CViewFrame::kResourceId, 0xCF8000));
+        g_appState.viewFrame = m_frame;
+        g_appState.mainWindow.store(m_frame->GetSafeHwnd());
+        Thread().SetNotifyWnd(m_frame->GetSafeHwnd());
+        EXPECT_TRUE(Thread().CreateThread());
+        m_frame->ShowWindow(SW_SHOWNOACTIVATE);
+    }
+
+    ~ViewFrameTest() override
+    {
+        EXPECT_TRUE(Thread().StopAndWait(5000));
+        if (g_appState.viewFrame)
+            g_appState.viewFrame->DestroyWindow();
+        g_appState.drawThread.reset();
+        g_appState.mainWindow.store(nullptr);
+        g_appState.mode.store(CAppState::kModeNone);
+    }
+
+    static TDwgDrawThread& Thread() { return *g_appState.drawThread; }
+
+    // The thread has finished every request and the frame has handled what it posted.
+    static bool Settled()
+    {
+        if (!WaitFor([] { return !Thread().IsBusy() && !Thread().IsOpening(); }, kWaitMs))
+            return false;
+        WaitFor([] { return false; }, 300);
+        return !Thread().IsBusy();
+    }
+
+    bool OpenAndWait(const std::string& path)
+    {
+        m_frame->OpenViewFile(path.c_str());
+        return WaitFor([this] { return m_frame->GetRenderCount() > 0; }, kWaitMs) && Settled();
+    }
+
+    std::string Title() const
+    {
+        char text[600] = {};
+        m_frame->GetWindowText(text, sizeof(text));
+        return text;
+    }
+
+    RegistryRootScope m_registry;
+    CViewFrame* m_frame = nullptr;
+};
+
+struct SampleCase
+{
+    const char* file;
+};
+
+class ViewFrameSamples : public ViewFrameTest, public ::testing::WithParamInterface<SampleCase>
+{
+};
+
+} // namespace
+
+TEST_P(ViewFrameSamples, OpensAtTheViewSizeRendersOnceAndListsTheLayouts)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    const std::string path = samples + "\\dwg\\" + GetParam().file;
+    ASSERT_TRUE(OpenAndWait(path));
+    EXPECT_EQ(m_frame->GetRenderCount(), 1) << "an open renders once";
+    const CSize area = m_frame->GetView().GetPictureSize();
+    EXPECT_EQ(m_frame->GetPicture().GetWidth(), area.cx);
+    EXPECT_EQ(m_frame->GetPicture().GetHeight(), area.cy);
+    EXPECT_GT(area.cx, 300);
+    const Pixels shown = PrintClient(m_frame->GetView());
+    EXPECT_GT(shown.CountOtherThan(Background()), 50) << "the drawing is painted";
+    CStringList names;
+    const int layouts = Thread().GetLayoutNames(names);
+    ASSERT_GT(layouts, 0);
+    EXPECT_EQ(m_frame->GetTabs().GetItemCount(), layouts);
+    EXPECT_NE(Title().find(path), std::string::npos) << Title();
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, ViewFrameSamples,
+                         ::testing::Values(SampleCase{"example_2018.dwg"}, SampleCase{"example_2000.dwg"},
+                                           SampleCase{"sample_2018.dwg"}, SampleCase{"example_r14.dwg"},
+                                           SampleCase{"example_2018.dxf"}),
+                         [](const ::testing::TestParamInfo<SampleCase>& info) {
+                             return orvo::test::TestNameOf(info.param.file);
+                         });
+
+TEST_F(ViewFrameTest, ClickingALayoutTabSwitchesTheLayout)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\example_2018.dwg"));
+    CTabsetCtrl& tabs = m_frame->GetTabs();
+    ASSERT_GE(tabs.GetItemCount(), 2);
+    RECT item = {};
+    ASSERT_TRUE(tabs.GetItemRect(1, &item));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    tabs.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    tabs.SendMessage(WM_LBUTTONUP, 0, at);
+    EXPECT_TRUE(WaitFor([] { return Thread().GetCurrentLayout() == 1; }, kWaitMs));
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(tabs.GetCurSel(), 1);
+    // Next page at the last tab and previous page at the first change nothing.
+    const int last = tabs.GetItemCount() - 1;
+    tabs.SetCurSel(last);
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_NEXT_PAGE);
+    EXPECT_EQ(tabs.GetCurSel(), last);
+    ASSERT_TRUE(Settled());
+    tabs.SetCurSel(0);
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_PREVIOUS_PAGE);
+    EXPECT_EQ(tabs.GetCurSel(), 0);
+}
+
+TEST_F(ViewFrameTest, AFailedOpenShowsItsTextAndTheFrameStaysUsable)
+{
+    orvo::test::TempDir dir;
+    const std::string missing = dir / "missing.dwg";
+    ASSERT_TRUE(OpenAndWait(missing));
+    EXPECT_FALSE(Thread().IsDrawingValid());
+    EXPECT_GT(PrintClient(m_frame->GetView()).CountOtherThan(Background()), 20) << "the failure text is painted";
+    EXPECT_NE(Title().find(missing), std::string::npos);
+    const std::string broken = dir / "broken.dwg";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(broken, "AC1018 not a drawing", 20));
+    ASSERT_TRUE(OpenAndWait(broken));
+    EXPECT_FALSE(Thread().IsDrawingValid());
+    ORVO_REQUIRE_SAMPLES(samples);
+    ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\sample_2000.dwg"));
+    EXPECT_TRUE(Thread().IsDrawingValid());
+    EXPECT_GT(m_frame->GetTabs().GetItemCount(), 0);
+}
+
+TEST_F(ViewFrameTest, APasswordStageAsksTheDialogAndReopensOnlyWithAnAnswer)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    const std::string path = samples + "\\dwg\\sample_2018.dwg";
+    ASSERT_TRUE(OpenAndWait(path));
+    for (const INT_PTR answer : {IDCANCEL, IDOK}) {
+        int asked = 0;
+        CModalHandlerScope seam([&](const ModalRequest& request) -> INT_PTR {
+            if (request.kind != ModalKind::Dialog || request.nIDTemplate != IDD_DRAWING_PASSWORD)
+                return IDCANCEL;
+            ++asked;
+            ::SetDlgItemTextA(request.pWnd->GetSafeHwnd(), IDC_PASSWORD_EDIT, "secret");
+            return answer;
+        });
+        const int opens = m_frame->GetOpenCount();
+        m_frame->SendMessage(TDwgDrawThread::kMsgOpenStage, 4, 0);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(m_frame->GetOpenCount(), answer == IDOK ? opens + 1 : opens) << "opened again only with a password";
+        ASSERT_TRUE(WaitFor([this] { return m_frame->GetRenderCount() == 1; }, kWaitMs));
+        ASSERT_TRUE(Settled());
+        EXPECT_TRUE(Thread().IsDrawingValid());
+    }
+}
+
+TEST_F(ViewFrameTest, APictureMessageFromAnotherThreadIsNeverReadAsAPicture)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\sample_2000.dwg"));
+    // The thumbnail thread's 0x8014 carries a bitmap of another kind; here a pointer to nothing.
+    std::vector<char> notAPicture(16, 0x5A);
+    m_frame->SendMessage(CDrawCommonThread::kMsgPictureReady, 0, reinterpret_cast<LPARAM>(notAPicture.data()));
+    m_frame->SendMessage(CDrawCommonThread::kMsgPictureReady, 0, 1);
+    EXPECT_EQ(m_frame->GetPicture().GetWidth(), m_frame->GetView().GetPictureSize().cx);
+    EXPECT_GT(PrintClient(m_frame->GetView()).CountOtherThan(Background()), 50);
+}
+
+TEST_F(ViewFrameTest, WaitingForAnIdleThreadIsBoundedAndHandlesItsReports)
+{
+    // A drawing large enough that its open is still running when the wait begins.
+    orvo::test::TempDir dir;
+    std::string dxf = "0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < 40000; ++i) {
+        const std::string n = std::to_string(i % 997);
+        dxf += "0\nLINE\n8\n0\n10\n" + n + "\n20\n0\n30\n0\n11\n0\n21\n" + n + "\n31\n0\n";
+    }
+    dxf += "0\nENDSEC\n0\nEOF\n";
+    const std::string path = dir / "lines.dxf";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
+    m_frame->OpenViewFile(path.c_str());
+    const DWORD begun = ::GetTickCount();
+    while (!Thread().IsBusy() && ::GetTickCount() - begun < 5000)
+        ::Sleep(1);
+    const DWORD start = ::GetTickCount();
+    EXPECT_TRUE(m_frame->WaitForThreadIdle(kWaitMs));
+    EXPECT_LT(::GetTickCount() - start, kWaitMs + 1000);
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(m_frame->GetRenderCount(), 1) << "the finished open was handled, not dropped";
+    EXPECT_GT(m_frame->GetTabs().GetItemCount(), 0);
+    // With the thread idle the wait returns at once.
+    EXPECT_TRUE(m_frame->WaitForThreadIdle(0));
+}
+
+TEST_F(ViewFrameTest, SizingByOnePixelKeepsThePictureAndTwoPixelsRenderAgain)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\sample_2000.dwg"));
+    CRect window;
+    m_frame->GetWindowRect(&window);
+    m_frame->MoveWindow(window.left, window.top, window.Width() + 1, window.Height());
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(m_frame->GetRenderCount(), 1);
+    m_frame->MoveWindow(window.left, window.top, window.Width() + 40, window.Height() + 30);
+    EXPECT_TRUE(WaitFor([this] { return m_frame->GetRenderCount() == 2; }, kWaitMs));
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(m_frame->GetPicture().GetWidth(), m_frame->GetView().GetPictureSize().cx);
+    EXPECT_EQ(m_frame->GetPicture().GetHeight(), m_frame->GetView().GetPictureSize().cy);
+}
+
+TEST_F(ViewFrameTest, FullScreenHidesTheBarsAndThePositionSavedIsTheOneBefore)
+{
+    m_frame->MoveWindow(20, 30, 700, 500);
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_FULL_SCREEN);
+    EXPECT_TRUE(m_frame->IsFullScreen());
+    CRect view;
+    m_frame->GetView().GetClientRect(&view);
+    m_frame->GetView().ClientToScreen(&view);
+    EXPECT_EQ(view, CRect(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)))
+        << "the view alone covers the screen";
+    m_frame->ShowWindow(SW_HIDE); // hiding saves the position
+    RECT saved;
+    ASSERT_TRUE(ViewWindowPosition::Load(saved));
+    EXPECT_EQ(saved.left, 20);
+    EXPECT_EQ(saved.top, 30);
+    EXPECT_EQ(saved.right, 720);
+    EXPECT_EQ(saved.bottom, 530);
+    EXPECT_TRUE(ViewWindowPosition::LoadFullScreen());
+    m_frame->ShowWindow(SW_SHOWNOACTIVATE);
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_FULL_SCREEN);
+    EXPECT_FALSE(m_frame->IsFullScreen());
+    CRect back;
+    m_frame->GetWindowRect(&back);
+    EXPECT_EQ(back, CRect(20, 30, 720, 530));
+}
+
+namespace {
+
+bool IsEnabled(CViewFrame* frame, UINT id)
+{
+    CTestCmdUI ui;
+    ui.m_nID = id;
+    ui.DoUpdate(frame, FALSE);
+    return ui.m_bEnabled != FALSE;
+}
+
+} // namespace
+
+TEST_F(ViewFrameTest, CommandStatesFollowTheShownFile)
+{
+    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_LAYER)) << "nothing shown yet";
+    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_REGEN));
+    EXPECT_TRUE(IsEnabled(m_frame, ID_VIEW_FULL_SCREEN));
+    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_PREVIOUS_PAGE));
+    ORVO_REQUIRE_SAMPLES(samples);
+    ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\example_2018.dwg"));
+    for (const UINT id : {ID_VIEW_LAYER, ID_VIEW_POINT_STYLE, ID_VIEW_REGEN, ID_VIEW_FILE_OPEN, ID_VIEW_NEXT_PAGE})
+        EXPECT_TRUE(IsEnabled(m_frame, id)) << id;
+    // Printing, Save As and AutoCAD insertion wait for their own classes.
+    for (const UINT id : {ID_VIEW_PRINT, ID_VIEW_SAVE_AS, ID_VIEW_INSERT_AUTOCAD})
+        EXPECT_FALSE(IsEnabled(m_frame, id)) << id;
+    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_PREVIOUS_PAGE)) << "the first layout is shown";
+}
+
+TEST_F(ViewFrameTest, RegenAndAConfirmedPointStyleRenderOnceMore)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\sample_2000.dwg"));
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_REGEN);
+    EXPECT_TRUE(WaitFor([this] { return m_frame->GetRenderCount() == 2; }, kWaitMs));
+    ASSERT_TRUE(Settled());
+    for (const INT_PTR answer : {IDCANCEL, IDOK}) {
+        int asked = 0;
+        CModalHandlerScope seam([&](const ModalRequest& request) -> INT_PTR {
+            asked += request.kind == ModalKind::Dialog ? 1 : 0;
+            return answer;
+        });
+        m_frame->SendMessage(WM_COMMAND, ID_VIEW_POINT_STYLE);
+        EXPECT_EQ(asked, 1);
+        ASSERT_TRUE(Settled());
+        EXPECT_EQ(m_frame->GetRenderCount(), answer == IDOK ? 3 : 2);
+    }
+}
+
+TEST_F(ViewFrameTest, BrowserModeLeavesTheViewFrame)
+{
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_BROWSER_MODE);
+    EXPECT_EQ(g_appState.mode.load(), CAppState::kModeBrowse);
+    EXPECT_FALSE(m_frame->IsWindowVisible());
+    EXPECT_FALSE(m_frame->m_bStartedInView);
+}
+
+TEST(ViewFramePieces, APickedRectangleIsNormalisedWhicheverWayItWasDragged)
+{
+    const struct
+    {
+        RECT in;
+        RECT out;
+    } cases[] = {
+        {{10, 20, 110, 220}, {10, 20, 110, 220}}, {{110, 220, 10, 20}, {10, 20, 110, 220}},
+        {{110, 20, 10, 220}, {10, 20, 110, 220}}, {{10, 220, 110, 20}, {10, 20, 110, 220}},
+        {{-5, 7, -5, 7}, {-5, 7, -5, 7}},
+    };
+    for (const auto& c : cases) {
+        const RECT r = CDwgView::NormalisedRect(c.in);
+        EXPECT_TRUE(EqualRect(&r, &c.out)) << c.in.left << "," << c.in.top << "," << c.in.right << "," << c.in.bottom;
+    }
+}
+
+TEST(ViewFramePieces, PictureSizesAreClampedAsTheDrawingThreadClampsThem)
+{
+    const struct
+    {
+        int w, h, cw, ch;
+    } cases[] = {{0, 0, 1, 1}, {-3, 5, 1, 5}, {1, 1, 1, 1}, {2, 2, 2, 2}, {1600, 1000, 1600, 1000},
+                 {3999, 2999, 3999, 2999}, {5000, 4000, 3999, 2999}};
+    for (const auto& c : cases) {
+        const CSize s = CDwgView::ClampPictureSize(c.w, c.h);
+        EXPECT_EQ(s.cx, TDwgDrawThread::ClampWidth(c.w));
+        EXPECT_EQ(s.cy, TDwgDrawThread::ClampHeight(c.h));
+        EXPECT_EQ(s, CSize(c.cw, c.ch)) << c.w << "x" << c.h;
+    }
+}
+
+TEST(ViewFramePieces, TheOpenFilterOffersJpegFilesByTheirRealExtension)
+{
+    const std::string filter = static_cast<const char*>(BuildViewOpenFilter());
+    EXPECT_EQ(filter.find("*.jgp"), std::string::npos);
+    EXPECT_NE(filter.find("|*.bmp;*.jpg;*.gif;"), std::string::npos);
+    EXPECT_EQ(filter.substr(filter.size() - 2), "||");
+    EXPECT_NE(filter.find("|*.dwg;*.dxf;*.dwt;*.dwf|"), std::string::npos);
+}
+
+TEST(ViewFramePieces, APositionOffEveryScreenComesBackOnTheWorkArea)
+{
+    const RECT work = {0, 0, 1280, 994};
+    const auto onlyWork = [](const RECT& r) {
+        RECT shown;
+        const RECT screen = {0, 0, 1280, 1024};
+        return IntersectRect(&shown, &r, &screen) && shown.right - shown.left >= 40;
+    };
+    const struct
+    {
+        RECT in;
+        RECT out;
+    } cases[] = {
+        {{0, 0, 808, 608}, {0, 0, 808, 608}},                   // on screen: kept
+        {{100, 50, 900, 650}, {100, 50, 900, 650}},
+        {{5000, 4000, 5808, 4608}, {0, 0, 808, 608}},           // off to the right and below
+        {{-3000, -2000, -2192, -1392}, {0, 0, 808, 608}},       // off to the left and above
+        {{10, -900, 818, -292}, {0, 0, 808, 608}},              // caption above the screen
+        {{0, 0, 3000, 3000}, {0, 0, 3000, 3000}},               // larger, caption visible: kept
+        {{4000, 0, 7000, 3000}, {0, 0, 1280, 994}},             // larger and off: fitted
+        {{1260, 0, 2068, 608}, {0, 0, 808, 608}},               // only 20 pixels show
+        {{300, 300, 300, 300}, {0, 0, 808, 608}},               // empty
+    };
+    for (const auto& c : cases) {
+        const RECT r = ViewWindowPosition::BringOnScreen(c.in, work, onlyWork);
+        EXPECT_TRUE(EqualRect(&r, &c.out)) << c.in.left << "," << c.in.top << " -> " << r.left << "," << r.top
+                                           << "," << r.right << "," << r.bottom;
+    }
+}
+
+TEST(ViewFramePieces, ThePositionIsStoredUnderViewWindowWithItsDefaults)
+{
+    RegistryRootScope registry;
+    RECT rect;
+    EXPECT_FALSE(ViewWindowPosition::Load(rect));
+    EXPECT_TRUE(EqualRect(&rect, &ViewWindowPosition::kDefault));
+    EXPECT_FALSE(ViewWindowPosition::LoadFullScreen());
+    const RECT stored = {-20, 15, 1000, 700};
+    ASSERT_TRUE(ViewWindowPosition::Save(stored));
+    ASSERT_TRUE(ViewWindowPosition::SaveFullScreen(true));
+    ASSERT_TRUE(ViewWindowPosition::Load(rect));
+    EXPECT_TRUE(EqualRect(&rect, &stored));
+    EXPECT_TRUE(ViewWindowPosition::LoadFullScreen());
+    registry.SetDword("ViewWindow", "Left", 5); // the others stay as stored
+    ASSERT_TRUE(ViewWindowPosition::Load(rect));
+    EXPECT_EQ(rect.left, 5);
+    EXPECT_EQ(rect.bottom, 700);
+}
+
+TEST(ViewFramePieces, TheOpenDialogAnswersThroughTheModalSeam)
+{
+    for (const bool chosen : {false, true}) {
+        CModalHandlerScope seam([&](const ModalRequest& request) -> INT_PTR {
+            if (request.kind != ModalKind::CommonDialog)
+                return IDCANCEL;
+            static_cast<CFileDialog*>(request.pCommonDialog)->SetPathName("C:\\drawings\\plan.dwg");
+            return chosen ? IDOK : IDCANCEL;
+        });
+        CString path = "unchanged";
+        const int result = showDwgOpenDialog(1, nullptr, nullptr, 0x1004, BuildViewOpenFilter(), nullptr, &path);
+        EXPECT_EQ(result, chosen ? 1 : 0);
+        EXPECT_STREQ(static_cast<const char*>(path), chosen ? "C:\\drawings\\plan.dwg" : "unchanged");
+    }
+    EXPECT_EQ(showDwgOpenDialog(1, nullptr, nullptr, 0x1004, "", nullptr, nullptr), 0);
+}
