@@ -19,7 +19,7 @@ const char CBrowseFrame::kClassName[] = "OrvoKestalBrowseFrame";
 
 namespace {
 
-constexpr UINT kMenuImageBars[] = {IDR_BROWSEFRAME, IDR_BROWSE_TOOLS_IMAGES, IDR_BROWSE_MORE_IMAGES};
+constexpr UINT kMenuImageBars[] = {IDR_BROWSEFRAME, IDR_BROWSE_TOOLS_IMAGES, IDR_VIEW_IMAGE_TOOLBAR};
 constexpr int kNarrowExtra = 50;
 
 } // namespace

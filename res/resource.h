@@ -27,7 +27,6 @@
 #define IDS_CREATE_TASK_THREAD_FAILED 3201
 // The browse frame (frames/CBrowseFrame): its commands, tool bars and status texts.
 #define IDR_BROWSE_TOOLS_IMAGES 165
-#define IDR_BROWSE_MORE_IMAGES 226
 #define ID_VIEW_UP_LEVEL 32771
 #define ID_VIEW_REFRESH 32772
 #define ID_FILE_INSERT_ACAD 32773
