@@ -293,6 +293,7 @@ BOOL CTabsetCtrl::DeleteItem(int index)
     if (GetItemCount() == 0) {
         m_nCurSel = -1;
         m_bHasItems = 0;
+        ShowCurrentLabel();
     } else if (index == m_nCurSel) {
         m_nCurSel = -1;
         SetCurSel(0);
@@ -310,6 +311,7 @@ BOOL CTabsetCtrl::DeleteAllItems()
     m_nCurSel = -1;
     m_bHasItems = 0;
     SetScrollOffset(0);
+    ShowCurrentLabel();
     return TRUE;
 }
 
@@ -364,7 +366,16 @@ int CTabsetCtrl::SetCurSel(int index)
     else if (right > AreaWidth())
         offset += right - AreaWidth();
     SetScrollOffset(offset);
+    ShowCurrentLabel();
     return previous;
+}
+
+// The window's text is the current tab's label, so accessibility and automation tools (and the
+// tests of the real program, from another process) can tell which page is shown.
+void CTabsetCtrl::ShowCurrentLabel()
+{
+    if (::IsWindow(m_hWnd))
+        ::SetWindowTextA(m_hWnd, m_nCurSel >= 0 ? static_cast<LPCSTR>(m_items[m_nCurSel]->strLabel) : "");
 }
 
 void CTabsetCtrl::SetItemTip(int index, const char* text)

@@ -89,6 +89,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void ShowCurrentLabel();
     struct Button {
         RECT rect = {};
         BYTE pressed = 0;

@@ -19,6 +19,7 @@ const char kViewClass[] = "OrvoKestalViewFrame";
 const char kBrowseClass[] = "OrvoKestalBrowseFrame";
 constexpr UINT kViewPaneId = 0xE900;
 constexpr UINT kStatusBarId = 0xE801;
+constexpr UINT kTabStripId = 144; // in the status bar
 constexpr UINT kBrowserModeCommand = 32829;
 constexpr UINT kFullScreenCommand = 32862;
 constexpr DWORD kStartMs = 40000;
@@ -90,6 +91,7 @@ public:
     HWND View() const { return m_view; }
     HWND Pane() const { return GetDlgItem(m_view, kViewPaneId); }
     HWND StatusBar() const { return GetDlgItem(m_view, kStatusBarId); }
+    HWND Tabs() const { return GetDlgItem(StatusBar(), kTabStripId); }
     DWORD ProcessId() const { return m_info.dwProcessId; }
 
     // The view shows more than its background, and the title names the file.
@@ -156,6 +158,7 @@ struct FileCase
     const char* relative; // under the samples folder
     int minimumPixels;    // the drawing (or the failure text) is painted
     bool statusNamesFile;
+    bool hasLayouts; // a drawing: the tab strip shows the current page or layout
 };
 
 class ViewModeFiles : public ViewModeProgram, public ::testing::WithParamInterface<FileCase>
@@ -184,14 +187,28 @@ TEST_P(ViewModeFiles, TheFileIsShownFullSizeWithItsNameInTitleAndStatusBar)
                                         10000))
             << TextOf(program.StatusBar());
     }
+    if (GetParam().hasLayouts) {
+        EXPECT_TRUE(orvo::test::WaitFor(
+            [&] { return IsWindowVisible(program.Tabs()) && !TextOf(program.Tabs()).empty(); }, 10000))
+            << "the tab strip names no layout: \"" << TextOf(program.Tabs()) << "\"";
+    }
     EXPECT_TRUE(program.Close());
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, ViewModeFiles,
-                         ::testing::Values(FileCase{"dwg\\example_2018.dwg", 300, true},
-                                           FileCase{"dwg\\sample_2000.dwg", 100, true},
-                                           FileCase{"dwg\\example_2018.dxf", 300, true},
-                                           FileCase{"dwg\\2000\\Arc.jpg", 300, false}),
+                         ::testing::Values(FileCase{"dwg\\example_r13.dwg", 300, true, true},
+                                           FileCase{"dwg\\example_r14.dwg", 300, true, true},
+                                           FileCase{"dwg\\example_2000.dwg", 300, true, true},
+                                           FileCase{"dwg\\example_2004.dwg", 300, true, true},
+                                           FileCase{"dwg\\example_2007.dwg", 300, true, true},
+                                           FileCase{"dwg\\example_2010.dwg", 300, true, true},
+                                           FileCase{"dwg\\example_2013.dwg", 300, true, true},
+                                           FileCase{"dwg\\example_2018.dwg", 300, true, true},
+                                           FileCase{"dwg\\r14_Leader.dwg", 100, true, true},
+                                           FileCase{"dwg\\sample_2000.dwg", 100, true, true},
+                                           FileCase{"dwg\\sample_2018.dwg", 100, true, true},
+                                           FileCase{"dwg\\example_2018.dxf", 300, true, true},
+                                           FileCase{"dwg\\2000\\Arc.jpg", 300, false, false}),
                          [](const ::testing::TestParamInfo<FileCase>& info) {
                              const std::string path = info.param.relative;
                              return orvo::test::TestNameOf(path.substr(path.rfind('\\') + 1));

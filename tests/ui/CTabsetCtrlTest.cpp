@@ -196,6 +196,10 @@ TEST_F(TabsetFixture, InsertAndDeleteKeepTheCurrentTab)
     EXPECT_EQ(m_tabs.GetCurSel(), 1);
     EXPECT_TRUE(m_tabs.DeleteItem(1)); // the current one: the first becomes current
     EXPECT_EQ(m_tabs.GetCurSel(), 0);
+    // The window's text names the current tab, for tools that read it from outside.
+    char text[64] = {};
+    ::GetWindowTextA(m_tabs.GetSafeHwnd(), text, sizeof(text));
+    EXPECT_STREQ(text, "Layout 1");
     EXPECT_FALSE(m_tabs.DeleteItem(5));
     m_tabs.SetItemTip(1, "Layout three, A3");
     CString tip;
@@ -206,6 +210,8 @@ TEST_F(TabsetFixture, InsertAndDeleteKeepTheCurrentTab)
     EXPECT_TRUE(m_tabs.DeleteItem(0));
     EXPECT_TRUE(m_tabs.DeleteItem(0));
     EXPECT_EQ(m_tabs.GetCurSel(), -1);
+    ::GetWindowTextA(m_tabs.GetSafeHwnd(), text, sizeof(text));
+    EXPECT_STREQ(text, "");
 }
 
 TEST_F(TabsetFixture, AClickNotifiesTheOwnerWhoMayRefuse)
