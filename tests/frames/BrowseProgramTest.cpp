@@ -114,6 +114,33 @@ protected:
         return -1;
     }
 
+    bool IsReportView() const { return (GetWindowLongA(m_list, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT; }
+
+    // By size (the list's kilobytes), smallest first.
+    bool SortedBySize() const
+    {
+        std::vector<ULONGLONG> sizes;
+        for (int row = 0; row < ItemCount(); ++row) {
+            WIN32_FILE_ATTRIBUTE_DATA data = {};
+            if (!GetFileAttributesExA((m_folder / ItemText(row)).c_str(), GetFileExInfoStandard, &data))
+                return false;
+            const ULONGLONG bytes = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            sizes.push_back(bytes <= 1024 ? 1 : (bytes + 1023) / 1024);
+        }
+        return std::is_sorted(sizes.begin(), sizes.end());
+    }
+
+    template <typename Done>
+    bool CommandTakes(UINT command, Done done) const
+    {
+        return WaitFor(
+            [&] {
+                SendMessageA(m_frame, WM_COMMAND, command, 0);
+                return done();
+            },
+            kStartLimitMs);
+    }
+
     // The folder summary in the first pane, and no progress pane left.
     bool ThumbnailsDone(const std::string& summary) const
     {
@@ -177,9 +204,10 @@ TEST_F(BrowseProgram, SecondStartRestoresBarsPlaceViewTypeAndSort)
     const int files = static_cast<int>(m_names.size());
     const std::string summary = std::to_string(files) + " objects " + std::to_string(files) + " drawing files";
     ASSERT_TRUE(WaitFor([&] { return ThumbnailsDone(summary); }, kThumbnailLimitMs));
-    // Sorting and the views other than thumbnails wait for the thumbnail work: it has ended.
-    SendMessageA(m_frame, WM_COMMAND, kCmdDetails, 0);
-    SendMessageA(m_frame, WM_COMMAND, kCmdSortBySize, 0);
+    // Sorting and the views other than thumbnails wait until the thumbnail thread is idle, which
+    // may be a moment after the progress pane has gone: a command is sent again until it took.
+    ASSERT_TRUE(CommandTakes(kCmdDetails, [&] { return IsReportView(); }));
+    ASSERT_TRUE(CommandTakes(kCmdSortBySize, [&] { return SortedBySize(); }));
     SendMessageA(m_frame, WM_COMMAND, kCmdFolderArea, 0);
     const HWND tree = FindDescendant(m_frame, kTreeBarId);
     ASSERT_NE(tree, nullptr);
@@ -191,7 +219,7 @@ TEST_F(BrowseProgram, SecondStartRestoresBarsPlaceViewTypeAndSort)
 
     Start();
     ASSERT_TRUE(WaitFor([&] { return ItemCount() == files; }, kStartLimitMs));
-    EXPECT_EQ(GetWindowLongA(m_list, GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_TRUE(IsReportView());
     EXPECT_FALSE(IsWindowVisible(FindDescendant(m_frame, kTreeBarId))) << "the folder area stays hidden";
     EXPECT_TRUE(IsWindowVisible(FindDescendant(m_frame, 105)));
     RECT after = {};
@@ -201,16 +229,7 @@ TEST_F(BrowseProgram, SecondStartRestoresBarsPlaceViewTypeAndSort)
     if (!zoomed) {
         EXPECT_TRUE(EqualRect(&before, &after));
     }
-    // By size (the list's kilobytes), smallest first.
-    std::vector<ULONGLONG> sizes;
-    for (int row = 0; row < ItemCount(); ++row) {
-        WIN32_FILE_ATTRIBUTE_DATA data = {};
-        ASSERT_TRUE(GetFileAttributesExA((m_folder / ItemText(row)).c_str(), GetFileExInfoStandard, &data))
-            << ItemText(row);
-        const ULONGLONG bytes = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        sizes.push_back(bytes <= 1024 ? 1 : (bytes + 1023) / 1024);
-    }
-    EXPECT_TRUE(std::is_sorted(sizes.begin(), sizes.end()));
+    EXPECT_TRUE(SortedBySize());
     Close();
 }
 
