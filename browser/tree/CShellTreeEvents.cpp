@@ -4,6 +4,7 @@
 
 #include "browser/CShellContextMenu.h"
 #include "browser/PidlBytes.h"
+#include "browser/ShellFileOps.h"
 #include "browser/tree/CShellTreeItem.h"
 #include "browser/tree/ShellTreePaths.h"
 #include "browser/tree/TreeMessages.h"
@@ -180,9 +181,9 @@ bool CShellTree::RenameItem(HTREEITEM hItem, const char* newLabel)
 {
     CString oldPath;
     CShellTreeItem* record = GetItemRecord(hItem);
-    // A label with a separator would move the folder somewhere else, not rename it.
-    if (!record || !newLabel || newLabel[0] == '\0' || std::strpbrk(newLabel, "\\/") != nullptr ||
-        !GetItemFileSystemPath(hItem, oldPath))
+    // A label with a separator would move the folder somewhere else, not rename it: the tree
+    // takes the names the list's renames and new folders take.
+    if (!record || !newLabel || !ShellFileOps::IsValidNewName(newLabel) || !GetItemFileSystemPath(hItem, oldPath))
         return false;
     const CString newPath = oldPath.Left(oldPath.ReverseFind('\\') + 1) + newLabel;
     // Each name in a zeroed buffer one byte longer than a path, so both end in two zero bytes.
