@@ -367,11 +367,16 @@ TEST_F(BrowseFrameTest, ModeCommandAsksForTheModeAndCancelChangesNothing)
 {
     Open(m_folder.Path());
     int asked = 0;
-    INT_PTR answer = 0;
+    int answer = 0; // the mode clicked in the dialog, 0 for Cancel
     CModalHandlerScope scope([&](const ModalRequest& request) {
         ++asked;
-        EXPECT_EQ(request.kind, ModalKind::PopupMenu);
-        return answer;
+        EXPECT_EQ(request.kind, ModalKind::Dialog);
+        if (answer == 0 || request.pWnd == nullptr)
+            return static_cast<INT_PTR>(IDCANCEL);
+        const HWND swatch = ::GetDlgItem(request.pWnd->GetSafeHwnd(), IDC_VIEWTYPE_1 + answer - 1);
+        ::SendMessageA(swatch, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::SendMessageA(swatch, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        return static_cast<INT_PTR>(IDOK);
     });
     const UINT treeDock = DockOf(m_frame->GetTreeBar());
     const DWORD bars = ReadDword("Bar State-Summary", "Bars");
@@ -475,7 +480,8 @@ TEST_F(BrowseFrameTest, SelectionFillsNameAndSizePanesInOrder)
     CIEShellListCtrl& list = *m_frame->GetList();
     ASSERT_TRUE(list.SelectItemByPath((m_folder / "a.dxf").c_str()));
     m_frame->SendMessage(CBrowseFrame::kMsgStatusRefresh, 0, 0);
-    EXPECT_EQ(PaneText(CBrowseFrame::kPaneSummary), "4 objects 4 drawing files") << "drawings and images";
+    EXPECT_EQ(PaneText(CBrowseFrame::kPaneSummary), "4 objects 4 drawing files / display files size: 1 KB")
+        << "drawings and images, and the size of the files shown";
     EXPECT_EQ(PaneText(CBrowseFrame::kPaneName), "a.dxf");
     EXPECT_EQ(PaneText(CBrowseFrame::kPaneSelection), "1 KB");
     CBarStatusBar& bar = m_frame->GetStatusBar();
