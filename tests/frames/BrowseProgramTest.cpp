@@ -111,7 +111,8 @@ protected:
     std::string WindowText(HWND window) const
     {
         char text[MAX_PATH] = {};
-        GetWindowTextA(window, text, MAX_PATH);
+        // GetWindowText does not ask another process's window for its text; WM_GETTEXT does.
+        SendMessageA(window, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(text));
         return text;
     }
 
