@@ -726,7 +726,14 @@ TEST_F(BrowseFrameTest, CommandsChangeViewSortSelectionAndBars)
     m_frame->SendMessage(WM_COMMAND, ID_VIEW_UP_LEVEL);
     CString parent = m_folder.Path().c_str();
     parent = parent.Left(parent.ReverseFind('\\'));
-    EXPECT_EQ(m_frame->GetShownFolder().CompareNoCase(parent), 0) << static_cast<const char*>(m_frame->GetShownFolder());
+    // The tree selects the parent; the list follows once the tree's selection has settled.
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            Pump();
+            return m_frame->GetShownFolder().CompareNoCase(parent) == 0;
+        },
+        10000))
+        << static_cast<const char*>(m_frame->GetShownFolder());
 }
 
 } // namespace
