@@ -179,25 +179,29 @@ TEST_F(ViewFrameFile, PrintSendsTheShownDrawingToTheTestPrinter)
     EXPECT_TRUE(Settled());
 }
 
-// Picking a print window and ending it with Esc opens the print manager again; closing it prints
-// nothing.
-TEST_F(ViewFrameFile, EscWhilePickingAPrintWindowReopensThePrintManager)
+// Picking a print window and ending it with Esc or Enter opens the print manager again; closing
+// it prints nothing.
+TEST_F(ViewFrameFile, EscOrEnterWhilePickingAPrintWindowReopensThePrintManager)
 {
     ORVO_REQUIRE_SAMPLES(samples);
     ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\example_2000.dwg"));
-    {
-        CModalScript script({ModalStep(ModalKind::Dialog, "", RkUI::PrintManagerDialog::kPickWindow)});
-        Command(ID_VIEW_PRINT);
-        EXPECT_EQ(script.Remaining(), 0u);
+    for (const WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        SCOPED_TRACE(key);
+        {
+            CModalScript script({ModalStep(ModalKind::Dialog, "", RkUI::PrintManagerDialog::kPickWindow)});
+            Command(ID_VIEW_PRINT);
+            EXPECT_EQ(script.Remaining(), 0u);
+        }
+        EXPECT_TRUE(m_frame->GetView().m_bPickWindow);
+        EXPECT_FALSE(IsEnabled(ID_VIEW_PRINT)) << "while a window is picked";
+        CModalScript again({ModalStep(ModalKind::Dialog, "", IDCANCEL)});
+        MSG press = {m_frame->GetView().GetSafeHwnd(), WM_KEYDOWN, key, 0, 0, {0, 0}};
+        EXPECT_TRUE(m_frame->PreTranslateMessage(&press));
+        EXPECT_FALSE(m_frame->GetView().m_bPickWindow);
+        EXPECT_TRUE(orvo::test::WaitFor([&again] { return again.Remaining() == 0; }, orvo::test::kViewWaitMs));
+        EXPECT_TRUE(IsEnabled(ID_VIEW_PRINT));
     }
-    EXPECT_TRUE(m_frame->GetView().m_bPickWindow);
-    EXPECT_FALSE(IsEnabled(ID_VIEW_PRINT)) << "while a window is picked";
-    CModalScript again({ModalStep(ModalKind::Dialog, "", IDCANCEL)});
-    MSG esc = {m_frame->GetView().GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
-    EXPECT_TRUE(m_frame->PreTranslateMessage(&esc));
-    EXPECT_FALSE(m_frame->GetView().m_bPickWindow);
-    EXPECT_TRUE(orvo::test::WaitFor([&again] { return again.Remaining() == 0; }, orvo::test::kViewWaitMs));
-    EXPECT_TRUE(IsEnabled(ID_VIEW_PRINT));
+    EXPECT_TRUE(m_frame->IsWindowVisible()) << "Esc while picking does not leave the frame";
 }
 
 TEST_F(ViewFrameFile, InsertIntoAutoCADWithoutAutoCADSaysSo)
