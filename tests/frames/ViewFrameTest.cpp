@@ -16,6 +16,7 @@
 #include "render/workers/TDwgDrawThread.h"
 #include "res/resource.h"
 #include "tests/app/RegistryRootScope.h"
+#include "tests/frames/ViewFrameFixture.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ using orvo::test::WaitFor;
 
 namespace {
 
-constexpr DWORD kWaitMs = 30000;
+constexpr DWORD kWaitMs = orvo::test::kViewWaitMs;
 
 struct Pixels
 {
@@ -55,61 +56,8 @@ COLORREF Background()
     return GetColorIndex(static_cast<short>(g_options.BackGroundColor & 0xFFFF), nullptr);
 }
 
-class ViewFrameTest : public ::testing::Test
+class ViewFrameTest : public orvo::test::ViewFrameFixture
 {
-protected:
-    ViewFrameTest()
-    {
-        g_appState.mode.store(CAppState::kModeView);
-        g_appState.closing.store(false);
-        g_appState.modalDialogOpen = false;
-        g_appState.drawThread = std::make_unique<TDwgDrawThread>();
-        Thread().SetAppState(&g_appState);
-        m_frame = new CViewFrame; // owned by its window from LoadFrame on
-        EXPECT_TRUE(m_frame->LoadFrame(CViewFrame::kResourceId, 0xCF8000));
-        g_appState.viewFrame = m_frame;
-        g_appState.mainWindow.store(m_frame->GetSafeHwnd());
-        Thread().SetNotifyWnd(m_frame->GetSafeHwnd());
-        EXPECT_TRUE(Thread().CreateThread());
-        m_frame->ShowWindow(SW_SHOWNOACTIVATE);
-    }
-
-    ~ViewFrameTest() override
-    {
-        EXPECT_TRUE(Thread().StopAndWait(5000));
-        if (g_appState.viewFrame)
-            g_appState.viewFrame->DestroyWindow();
-        g_appState.drawThread.reset();
-        g_appState.mainWindow.store(nullptr);
-        g_appState.mode.store(CAppState::kModeNone);
-    }
-
-    static TDwgDrawThread& Thread() { return *g_appState.drawThread; }
-
-    // The thread has finished every request and the frame has handled what it posted.
-    static bool Settled()
-    {
-        if (!WaitFor([] { return !Thread().IsBusy() && !Thread().IsOpening(); }, kWaitMs))
-            return false;
-        WaitFor([] { return false; }, 300);
-        return !Thread().IsBusy();
-    }
-
-    bool OpenAndWait(const std::string& path)
-    {
-        m_frame->OpenViewFile(path.c_str());
-        return WaitFor([this] { return m_frame->GetRenderCount() > 0; }, kWaitMs) && Settled();
-    }
-
-    std::string Title() const
-    {
-        char text[600] = {};
-        m_frame->GetWindowText(text, sizeof(text));
-        return text;
-    }
-
-    RegistryRootScope m_registry;
-    CViewFrame* m_frame = nullptr;
 };
 
 struct SampleCase
@@ -297,32 +245,58 @@ TEST_F(ViewFrameTest, FullScreenHidesTheBarsAndThePositionSavedIsTheOneBefore)
     EXPECT_EQ(back, CRect(20, 30, 720, 530));
 }
 
-namespace {
-
-bool IsEnabled(CViewFrame* frame, UINT id)
-{
-    CTestCmdUI ui;
-    ui.m_nID = id;
-    ui.DoUpdate(frame, FALSE);
-    return ui.m_bEnabled != FALSE;
-}
-
-} // namespace
-
+// What each kind of shown file enables: nothing shown, a drawing, a raster image, a file that did
+// not open.
 TEST_F(ViewFrameTest, CommandStatesFollowTheShownFile)
 {
-    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_LAYER)) << "nothing shown yet";
-    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_REGEN));
-    EXPECT_TRUE(IsEnabled(m_frame, ID_VIEW_FULL_SCREEN));
-    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_PREVIOUS_PAGE));
     ORVO_REQUIRE_SAMPLES(samples);
+    orvo::test::TempDir dir;
+    const std::string picture = dir / "photo.bmp";
+    ASSERT_TRUE(WritePicture(picture));
+    enum Shown
+    {
+        kNothing,
+        kDrawing,
+        kImage,
+        kFailed
+    };
+    struct Case
+    {
+        Shown shown;
+        bool layer, print, saveAs, insert, open, previousPage;
+    };
+    const Case cases[] = {
+        {kNothing, false, false, false, false, true, false},
+        {kDrawing, true, true, true, true, true, false},
+        {kImage, false, true, true, false, true, false},
+        {kFailed, false, false, false, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        if (c.shown == kDrawing) {
+            ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\example_2018.dwg"));
+        } else if (c.shown == kImage) {
+            ASSERT_TRUE(OpenImageAndWait(picture));
+        } else if (c.shown == kFailed) {
+            ASSERT_TRUE(OpenAndWait(dir / "missing.dwg"));
+        }
+        EXPECT_EQ(IsEnabled(ID_VIEW_LAYER), c.layer);
+        EXPECT_EQ(IsEnabled(ID_VIEW_POINT_STYLE), c.layer);
+        EXPECT_EQ(IsEnabled(ID_VIEW_REGEN), c.layer);
+        EXPECT_EQ(IsEnabled(ID_VIEW_PRINT), c.print);
+        EXPECT_EQ(IsEnabled(ID_VIEW_SAVE_AS), c.saveAs);
+        EXPECT_EQ(IsEnabled(ID_VIEW_INSERT_AUTOCAD), c.insert);
+        EXPECT_EQ(IsEnabled(ID_VIEW_FILE_OPEN), c.open);
+        EXPECT_EQ(IsEnabled(ID_VIEW_PREVIOUS_PAGE), c.previousPage);
+        EXPECT_TRUE(IsEnabled(ID_VIEW_FULL_SCREEN));
+    }
+    // Picking a print window keeps Print, Save As and Insert into AutoCAD off until it ends.
     ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\example_2018.dwg"));
-    for (const UINT id : {ID_VIEW_LAYER, ID_VIEW_POINT_STYLE, ID_VIEW_REGEN, ID_VIEW_FILE_OPEN, ID_VIEW_NEXT_PAGE})
-        EXPECT_TRUE(IsEnabled(m_frame, id)) << id;
-    // Printing, Save As and AutoCAD insertion wait for their own classes.
+    m_frame->GetView().SetPickWindowMode(true);
     for (const UINT id : {ID_VIEW_PRINT, ID_VIEW_SAVE_AS, ID_VIEW_INSERT_AUTOCAD})
-        EXPECT_FALSE(IsEnabled(m_frame, id)) << id;
-    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_PREVIOUS_PAGE)) << "the first layout is shown";
+        EXPECT_FALSE(IsEnabled(id)) << id;
+    m_frame->GetView().SetPickWindowMode(false);
+    EXPECT_TRUE(IsEnabled(ID_VIEW_PRINT));
 }
 
 TEST_F(ViewFrameTest, RegenAndAConfirmedPointStyleRenderOnceMore)
