@@ -78,6 +78,8 @@ public:
     void OnDrawingOptionsChanged();
     // Bounded: true when the thread finished its request in time.
     bool WaitForDrawThread(DWORD limitMs = kWaitLimitMs);
+    // Whether the id is one of the pane's commands: the one list the bar routes by.
+    static bool IsPaneCommand(UINT id);
     // Runs a Preview command; false when the id is not one of the pane's.
     bool RunCommand(UINT id);
     // Whether a command of the pane can run now (disabled otherwise); check is its check mark.

@@ -2,12 +2,14 @@
 // picture arrives and is painted (read back with WM_PRINTCLIENT), a resize renders again at the
 // new size, commands and keys change the view, and hostile sizes are clamped.
 #include "browser/CPreView.h"
+#include "browser/CPreViewBar.h"
 #include "app/core/CAppOptions.h"
 
 #include "app/CAppState.h"
 #include "engine/rkapp/rkapp.h"
 #include "engine/rkio/EngineState.h"
 #include "browser/DrawingPassword.h"
+#include "framework/CCmdUI.h"
 #include "framework/CWnd.h"
 #include "framework/ModalSeam.h"
 #include "res/resource.h"
@@ -722,4 +724,43 @@ TEST_F(PreviewFixture, MiddleButtonDragPansAnImage)
     ::SendMessageA(pane, WM_MBUTTONUP, 0, MAKELPARAM(260, 170));
     EXPECT_NE(before.colours, Print().colours);
     EXPECT_EQ(m_pane.GetMouseMode(), CPreView::kModeZoomWindow) << "the mode stays";
+}
+
+// The bar hands the pane every command of the pane's own list, and no other: the menu's layers,
+// view point and standard views and the image turns included.
+TEST_F(PreviewFixture, EveryPaneCommandReachesThePaneThroughTheBar)
+{
+    CPreViewBar bar;
+    ASSERT_TRUE(bar.Create(&m_host, 105, "PreView", CSize(225, 80)));
+    auto routed = [&bar](UINT id, int code) {
+        CTestCmdUI ui;
+        ui.m_nID = id;
+        return bar.OnCmdMsg(id, code, code == CN_UPDATE_COMMAND_UI ? &ui : nullptr, nullptr) != FALSE;
+    };
+    const struct
+    {
+        UINT id;
+        bool pane;
+    } cases[] = {
+        {CPreView::kCmdLayers, true},       {CPreView::kCmdViewPointDialog, true}, {CPreView::kCmdViewFirst, true},
+        {CPreView::kCmdViewFirst + 4, true}, {CPreView::kCmdViewLast, true},       {CPreView::kCmdRotateLeft, true},
+        {CPreView::kCmdRotateRight, true},  {CPreView::kCmdMirror, true},          {CPreView::kCmdFlip, true},
+        {CPreView::kCmdZoomPrevious, true}, {CPreView::kCmdZoomIn, true},          {CPreView::kCmdPan, true},
+        {CPreView::kCmdLayoutFirst, true},  {CPreView::kCmdLayoutLast, true},      {CPreView::kCmdActualSize, true},
+        {CPreView::kCmdAutoFit, true},      {CPreView::kCmdSmooth, true},          {CPreView::kCmdHighlight, true},
+        {CPreView::kCmdQuickMode, true},    {32799, false} /* the Layouts popup */, {32817, false},
+        {32822, false},                     {32940, false},                        {0xE100, false} /* File New */,
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CPreViewBar::IsPaneCommand(c.id), c.pane) << c.id;
+        EXPECT_EQ(routed(c.id, CN_UPDATE_COMMAND_UI), c.pane) << c.id;
+    }
+    // Every id the bar routes is one the pane runs: the list and the pane's dispatch agree.
+    const bool smooth = g_options.PreviewHalfTone;
+    const bool highlight = g_options.HighLight;
+    for (UINT id = 32700; id < 33000; ++id)
+        EXPECT_EQ(routed(id, CN_COMMAND), CPreView::IsPaneCommand(id)) << id;
+    g_options.PreviewHalfTone = smooth;
+    g_options.HighLight = highlight;
+    bar.DestroyWindow();
 }
