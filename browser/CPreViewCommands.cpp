@@ -339,6 +339,9 @@ bool CPreView::RunKey(UINT key)
         return true;
     }
     switch (key) {
+    case VK_RETURN:
+        OpenShownFileForViewing();
+        break;
     case 'I': case VK_NUMPAD9: case VK_ADD: case VK_OEM_PLUS:
         ZoomStep(true);
         break;
@@ -421,6 +424,21 @@ void CPreView::OnMouseMove(UINT flags, CPoint point)
         KillHoverTimers();
         SetTimer(kTimerHover, 6);
     }
+}
+
+void CPreView::OnLButtonDblClk(UINT, CPoint)
+{
+    OpenShownFileForViewing();
+}
+
+void CPreView::OpenShownFileForViewing()
+{
+    if (!IsRunning())
+        return;
+    // As the file list does: the view frame shows the drawing thread's file, which is this one.
+    g_appState.SetViewPath(m_shownPath);
+    if (m_shownPath.GetLength() > 3)
+        g_appState.EnterViewMode();
 }
 
 void CPreView::OnMButtonDown(UINT, CPoint point)

@@ -10,6 +10,7 @@
 #include "engine/rkio/EngineState.h"
 #include "browser/DrawingPassword.h"
 #include "framework/CCmdUI.h"
+#include "framework/CStringList.h"
 #include "framework/CWnd.h"
 #include "framework/ModalSeam.h"
 #include "res/resource.h"
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <climits>
 #include <memory>
 #include <set>
@@ -763,4 +765,137 @@ TEST_F(PreviewFixture, EveryPaneCommandReachesThePaneThroughTheBar)
     g_options.PreviewHalfTone = smooth;
     g_options.HighLight = highlight;
     bar.DestroyWindow();
+}
+
+// Enter and the double click open the shown file in the view, as the file list does; with
+// nothing shown they leave the browser as it is.
+TEST_F(PreviewFixture, EnterAndDoubleClickOpenTheShownFileInTheView)
+{
+    const std::string path = Write("plan.dxf", Dxf(20.0));
+    ASSERT_TRUE(ShowAndWait(path));
+    const HWND pane = m_pane.GetSafeHwnd();
+    const struct
+    {
+        const char* name;
+        bool shown;
+        std::function<void()> act;
+    } cases[] = {
+        {"enter", true, [&] {
+             MSG key = {pane, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+             EXPECT_TRUE(m_pane.PreTranslateMessage(&key));
+         }},
+        {"double click", true, [&] { ::SendMessageA(pane, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 150)); }},
+        {"enter with nothing shown", false, [&] {
+             MSG key = {pane, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+             EXPECT_TRUE(m_pane.PreTranslateMessage(&key));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.shown)
+            m_pane.Reset();
+        g_appState.SetViewPath("");
+        c.act();
+        EXPECT_EQ(g_appState.mode.load(), c.shown ? CAppState::kModeView : CAppState::kModeBrowse);
+        EXPECT_STREQ(g_appState.viewPath, c.shown ? path.c_str() : "");
+        // Back to the browser for the next case.
+        g_appState.mode.store(CAppState::kModeBrowse);
+        g_appState.mainWindow.store(m_host.GetSafeHwnd());
+        Thread().SetNotifyWnd(pane);
+    }
+}
+
+TEST(CPreViewMenuTest, LayoutsPopupHoldsAtMostFiftyNamesAndIsRebuiltInPlace)
+{
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_BROWSEFRAME));
+    CMenu* preview = CPreView::FindPreviewPopup(menu);
+    ASSERT_NE(preview, nullptr);
+    const int before = preview->GetMenuItemCount();
+    auto layouts = [preview]() -> CMenu* {
+        for (int i = 0; i + 1 < preview->GetMenuItemCount(); ++i) {
+            if (preview->GetMenuItemID(i) == CPreView::kCmdLayers)
+                return preview->GetSubMenu(i + 1);
+        }
+        return nullptr;
+    };
+    const struct
+    {
+        int names;
+        int items;
+    } cases[] = {{60, 50}, {2, 2}, {0, 0}, {50, 50}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.names);
+        CStringList names;
+        for (int i = 0; i < c.names; ++i)
+            names.AddTail(CString(("Layout" + std::to_string(i)).c_str()));
+        ASSERT_TRUE(CPreView::BuildLayoutMenu(menu, names));
+        EXPECT_EQ(preview->GetMenuItemCount(), before) << "the item is replaced, not added";
+        CMenu* popup = layouts();
+        ASSERT_NE(popup, nullptr);
+        EXPECT_EQ(popup->GetMenuItemCount(), c.items);
+        if (c.items > 0) {
+            EXPECT_EQ(popup->GetMenuItemID(0), CPreView::kCmdLayoutFirst);
+            EXPECT_EQ(popup->GetMenuItemID(c.items - 1), CPreView::kCmdLayoutFirst + c.items - 1);
+            CString first;
+            popup->GetMenuString(0, first, MF_BYPOSITION);
+            EXPECT_STREQ(first, "Layout0");
+        }
+        CString text;
+        for (int i = 0; i < preview->GetMenuItemCount(); ++i) {
+            if (preview->GetSubMenu(i) == popup)
+                preview->GetMenuString(static_cast<UINT>(i), text, MF_BYPOSITION);
+        }
+        EXPECT_STREQ(text, "L&ayouts");
+    }
+    // A menu without the Preview popup is left alone.
+    CMenu other;
+    ASSERT_TRUE(other.CreateMenu());
+    EXPECT_FALSE(CPreView::BuildLayoutMenu(other, CStringList()));
+}
+
+// The context menu is the Preview popup, with the pane's update rule applied and the drawing's
+// layouts in its Layouts popup; the chosen command runs on the pane, none leaves all as it was.
+TEST_F(PreviewFixture, ContextMenuShowsThePreviewPopupAndRunsTheChosenCommand)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    ASSERT_EQ(m_pane.GetMouseMode(), CPreView::kModeZoomWindow);
+    const Pixels before = Print();
+    POINT at = {100, 80};
+    ::ClientToScreen(m_pane.GetSafeHwnd(), &at);
+    const struct
+    {
+        UINT answer;
+        int mode;
+        bool changes;
+    } cases[] = {{0, CPreView::kModeZoomWindow, false}, {CPreView::kCmdZoomIn, CPreView::kModeZoomIn, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        int asked = 0;
+        int layouts = -1;
+        UINT rotate = 0;
+        UINT zoomIn = 0;
+        {
+            CModalHandlerScope answer([&](const ModalRequest& request) {
+                ++asked;
+                EXPECT_EQ(request.kind, ModalKind::PopupMenu);
+                CMenu& popup = *request.pMenu;
+                for (int i = 0; i + 1 < popup.GetMenuItemCount(); ++i) {
+                    if (popup.GetMenuItemID(i) == CPreView::kCmdLayers && popup.GetSubMenu(i + 1))
+                        layouts = popup.GetSubMenu(i + 1)->GetMenuItemCount();
+                }
+                rotate = popup.GetMenuState(CPreView::kCmdRotateLeft, MF_BYCOMMAND);
+                zoomIn = popup.GetMenuState(CPreView::kCmdZoomIn, MF_BYCOMMAND);
+                return static_cast<INT_PTR>(c.answer);
+            });
+            m_pane.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_pane.GetSafeHwnd()), MAKELPARAM(at.x, at.y));
+        }
+        EXPECT_EQ(asked, 1);
+        EXPECT_GE(layouts, 1) << "the drawing's layouts are listed";
+        EXPECT_TRUE(rotate & MF_GRAYED) << "an image turn is off for a drawing";
+        EXPECT_FALSE(zoomIn & MF_GRAYED);
+        EXPECT_EQ(m_pane.GetMouseMode(), c.mode);
+        ASSERT_TRUE(Settled());
+        EXPECT_EQ(before.colours != Print().colours, c.changes);
+    }
 }
