@@ -16,6 +16,7 @@
 #include "res/resource.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "tests/app/RegistryRootScope.h"
+#include "tests/imaging/ExifTestData.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -897,5 +898,76 @@ TEST_F(PreviewFixture, ContextMenuShowsThePreviewPopupAndRunsTheChosenCommand)
         EXPECT_EQ(m_pane.GetMouseMode(), c.mode);
         ASSERT_TRUE(Settled());
         EXPECT_EQ(before.colours != Print().colours, c.changes);
+    }
+}
+
+namespace {
+
+// Where the reddish or the bluish pixels sit (a JPEG's colours are near, not exact).
+POINT CentreWhere(const Pixels& shown, bool red)
+{
+    long long sx = 0, sy = 0, n = 0;
+    for (int y = 1; y + 1 < shown.height; ++y) {
+        for (int x = 1; x + 1 < shown.width; ++x) {
+            const COLORREF c = shown.At(x, y);
+            const bool hit = red ? (GetRValue(c) > 180 && GetBValue(c) < 80) : (GetBValue(c) > 180 && GetRValue(c) < 80);
+            if (hit) {
+                sx += x;
+                sy += y;
+                ++n;
+            }
+        }
+    }
+    return n ? POINT{static_cast<LONG>(sx / n), static_cast<LONG>(sy / n)} : POINT{-1, -1};
+}
+
+} // namespace
+
+// A photo whose Exif data says "turned a quarter clockwise" is shown upright: its left (red)
+// half comes out on top. The file itself is not touched.
+TEST_F(PreviewFixture, JpegWithExifOrientationIsShownTurnedAndTheFileStaysAsItIs)
+{
+    const orvo::test::Bytes plain = orvo::test::EncodeJpegSamples(
+        64, 48, 3, 2 /* JCS_RGB */,
+        [](int x, int, int k) { return static_cast<unsigned char>((x < 32) == (k == 0) && k != 1 ? 255 : 0); }, 95);
+    const orvo::test::Bytes turned =
+        orvo::test::InsertApp1(plain, orvo::test::ExifBuilder(false).Short(orvo::test::ExifBuilder::Ifd0, 0x0112, 6).Build());
+    const std::string bytes(turned.begin(), turned.end());
+    const std::string path = Write("turned.jpg", bytes);
+    m_pane.ShowFile(nullptr, path.c_str(), "", -1);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs));
+    const Pixels shown = Print();
+    const POINT red = CentreWhere(shown, true);
+    const POINT blue = CentreWhere(shown, false);
+    ASSERT_GE(red.x, 0);
+    ASSERT_GE(blue.x, 0);
+    EXPECT_LT(red.y + 4, blue.y) << "red on top";
+    EXPECT_NEAR(red.x, blue.x, 4);
+    EXPECT_EQ(orvo::test::ReadFileBytes(path), bytes);
+}
+
+// A damaged file after a good one: the good picture does not stay, and nothing is left busy.
+TEST_F(PreviewFixture, DamagedFileLeavesNoStalePicture)
+{
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"damaged.jpg", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF garbage", 18)},
+        {"damaged.bmp", "BM not a bitmap at all"},
+        {"damaged.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nnot a number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(ShowImageAndWait(std::string("good-") + c.name + ".bmp"));
+        ASSERT_GE(CentreOf(Print(), RGB(255, 0, 0)).x, 0);
+        m_pane.ShowFile(nullptr, Write(c.name, c.bytes).c_str(), "", -1);
+        ASSERT_TRUE(Settled());
+        const Pixels after = Print();
+        EXPECT_EQ(CentreOf(after, RGB(255, 0, 0)).x, -1) << "the earlier picture is gone";
+        EXPECT_EQ(CentreOf(after, RGB(0, 0, 255)).x, -1);
+        EXPECT_FALSE(Thread().IsBusy());
     }
 }
