@@ -10,6 +10,7 @@
 #include "render/workers/TDwgDrawThread.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -33,6 +34,28 @@ constexpr KeyAction kKeys[] = {
     {'L', CPreView::kCmdRotateLeft},   {VK_SEPARATOR, CPreView::kCmdRotateLeft},
     {'R', CPreView::kCmdRotateRight},  {VK_F3, CPreView::kCmdRotateRight},
     {VK_RETURN, 0},
+};
+
+// The pane's commands, as runs of consecutive ids: the bar routes exactly these to the pane.
+struct CommandRun
+{
+    UINT first;
+    UINT last;
+};
+
+constexpr CommandRun kPaneCommands[] = {
+    {CPreView::kCmdLayers, CPreView::kCmdLayers},
+    {CPreView::kCmdZoomPrevious, CPreView::kCmdZoomExtents},
+    {CPreView::kCmdRedraw, CPreView::kCmdRedraw},
+    {CPreView::kCmdViewPointDialog, CPreView::kCmdViewLast},
+    {CPreView::kCmdZoomOut, CPreView::kCmdPan},
+    {CPreView::kCmdLayoutFirst, CPreView::kCmdLayoutLast},
+    {CPreView::kCmdActualSize, CPreView::kCmdActualSize},
+    {CPreView::kCmdRotateLeft, CPreView::kCmdFlip},
+    {CPreView::kCmdAutoFit, CPreView::kCmdAutoFit},
+    {CPreView::kCmdSmooth, CPreView::kCmdSmooth},
+    {CPreView::kCmdHighlight, CPreView::kCmdHighlight},
+    {CPreView::kCmdQuickMode, CPreView::kCmdQuickMode},
 };
 
 // The engine's view number of each standard view command, from "Top" on.
@@ -155,8 +178,16 @@ void CPreView::TransformImage(int operation)
     AfterRasterChange();
 }
 
+bool CPreView::IsPaneCommand(UINT id)
+{
+    return std::any_of(std::begin(kPaneCommands), std::end(kPaneCommands),
+                       [id](const CommandRun& run) { return id >= run.first && id <= run.last; });
+}
+
 bool CPreView::RunCommand(UINT id)
 {
+    if (!IsPaneCommand(id))
+        return false;
     if (id >= kCmdRotateLeft && id <= kCmdFlip) {
         TransformImage(static_cast<int>(id - kCmdRotateLeft));
         return true;
@@ -308,6 +339,9 @@ bool CPreView::RunKey(UINT key)
         return true;
     }
     switch (key) {
+    case VK_RETURN:
+        OpenShownFileForViewing();
+        break;
     case 'I': case VK_NUMPAD9: case VK_ADD: case VK_OEM_PLUS:
         ZoomStep(true);
         break;
@@ -390,6 +424,21 @@ void CPreView::OnMouseMove(UINT flags, CPoint point)
         KillHoverTimers();
         SetTimer(kTimerHover, 6);
     }
+}
+
+void CPreView::OnLButtonDblClk(UINT, CPoint)
+{
+    OpenShownFileForViewing();
+}
+
+void CPreView::OpenShownFileForViewing()
+{
+    if (!IsRunning())
+        return;
+    // As the file list does: the view frame shows the drawing thread's file, which is this one.
+    g_appState.SetViewPath(m_shownPath);
+    if (m_shownPath.GetLength() > 3)
+        g_appState.EnterViewMode();
 }
 
 void CPreView::OnMButtonDown(UINT, CPoint point)
