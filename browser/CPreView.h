@@ -159,7 +159,6 @@ private:
     // a view that can highlight, while the thread is idle.
     bool CanHoverHighlight() const;
     void EndZoomWindow(CPoint point);
-    void DrawRubberBand(CPoint from, CPoint to);
     bool RunKey(UINT key);
 
     UINT m_progressMark = 0;
