@@ -173,7 +173,6 @@ private:
     // a view that can highlight, while the thread is idle.
     bool CanHoverHighlight() const;
     void EndZoomWindow(CPoint point);
-    void DrawRubberBand(CPoint from, CPoint to);
     bool RunKey(UINT key);
     void LoadContextMenu();
     // The Layouts popups of the main window's menu and the context menu; the thread is asked for
