@@ -536,9 +536,9 @@ TEST_F(DwgViewCommandTest, ZoomInOutExtentsAndPreviousChangeTheWorldShown)
     // The extents are the drawing's 100 units with a small margin.
     EXPECT_GE(WorldWidth(), 100.0);
     EXPECT_LE(WorldWidth(), 110.0);
-    EXPECT_TRUE(IsEnabled(m_frame, ID_VIEW_ZOOM_WINDOW));
-    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_ROTATE_LEFT)) << "image commands are for images";
-    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_ONE_TO_ONE));
+    EXPECT_TRUE(IsEnabled(ID_VIEW_ZOOM_WINDOW));
+    EXPECT_FALSE(IsEnabled(ID_VIEW_ROTATE_LEFT)) << "image commands are for images";
+    EXPECT_FALSE(IsEnabled(ID_VIEW_ONE_TO_ONE));
 }
 
 TEST_F(DwgViewCommandTest, WheelZoomKeepsTheWorldPointUnderTheCursorWithinAPixel)
@@ -583,7 +583,7 @@ TEST_F(DwgViewCommandTest, ImageTurnsShowButLeaveTheFileOnDiskUnchanged)
     for (const UINT id : {ID_VIEW_ROTATE_LEFT, ID_VIEW_ROTATE_RIGHT, ID_VIEW_MIRROR, ID_VIEW_FLIP, ID_VIEW_ONE_TO_ONE,
                           ID_VIEW_AUTO_FIT}) {
         SCOPED_TRACE(id);
-        EXPECT_TRUE(IsEnabled(m_frame, id));
+        EXPECT_TRUE(IsEnabled(id));
         m_frame->SendMessage(WM_COMMAND, id);
         EXPECT_EQ(orvo::test::ReadFileBytes(path), bmp);
     }
