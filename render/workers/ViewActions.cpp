@@ -120,7 +120,12 @@ Target ZoomWindow(TDwgDrawThread& thread, POINT from, POINT to)
     return Target::kImage;
 }
 
-Target ZoomAt(TDwgDrawThread& thread, POINT point, bool in, bool refresh)
+namespace {
+
+// A step of the mouse: a valid drawing takes the thread's request (after a refresh when asked), an
+// image the change of its scene; anything else, or a busy thread, nothing.
+template <typename OnDrawing, typename OnImage>
+Target MouseStep(TDwgDrawThread& thread, bool refresh, OnDrawing onDrawing, OnImage onImage)
 {
     if (!IsIdle(thread))
         return Target::kNothing;
@@ -129,34 +134,41 @@ Target ZoomAt(TDwgDrawThread& thread, POINT point, bool in, bool refresh)
             return Target::kNothing;
         if (refresh)
             thread.RefreshView();
-        thread.ViewRequest(in ? TDwgDrawThread::kRequestZoomInAt : TDwgDrawThread::kRequestZoomOutAt, &point,
-                           nullptr, true);
+        onDrawing();
         return Target::kDrawing;
     }
-    if (!IsImageLoaded(thread))
+    if (!IsImageLoaded(thread) || !onImage(thread.GetRasterScene()))
         return Target::kNothing;
-    JGraphics& scene = thread.GetRasterScene();
-    in ? scene.ZoomInAt(point) : scene.ZoomOutAt(point);
     return Target::kImage;
+}
+
+} // namespace
+
+Target ZoomAt(TDwgDrawThread& thread, POINT point, bool in, bool refresh)
+{
+    return MouseStep(
+        thread, refresh,
+        [&] {
+            thread.ViewRequest(in ? TDwgDrawThread::kRequestZoomInAt : TDwgDrawThread::kRequestZoomOutAt, &point,
+                               nullptr, true);
+        },
+        [&](JGraphics& scene) {
+            in ? scene.ZoomInAt(point) : scene.ZoomOutAt(point);
+            return true;
+        });
 }
 
 Target PanDrag(TDwgDrawThread& thread, POINT from, POINT to, bool refresh)
 {
-    if (!IsIdle(thread))
-        return Target::kNothing;
-    if (IsDrawingType(thread)) {
-        if (!thread.IsDrawingValid())
-            return Target::kNothing;
-        if (refresh)
-            thread.RefreshView();
-        thread.ViewRequest(TDwgDrawThread::kRequestPanDrag, &to, &from, true);
-        return Target::kDrawing;
-    }
-    if (!IsImageLoaded(thread) || (from.x == to.x && from.y == to.y))
-        return Target::kNothing;
-    // Scene units count y upwards.
-    thread.GetRasterScene().PanByPixels(from.x - to.x, to.y - from.y);
-    return Target::kImage;
+    return MouseStep(
+        thread, refresh, [&] { thread.ViewRequest(TDwgDrawThread::kRequestPanDrag, &to, &from, true); },
+        [&](JGraphics& scene) {
+            if (from.x == to.x && from.y == to.y)
+                return false;
+            // Scene units count y upwards.
+            scene.PanByPixels(from.x - to.x, to.y - from.y);
+            return true;
+        });
 }
 
 } // namespace ViewActions
