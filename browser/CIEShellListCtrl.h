@@ -138,6 +138,9 @@ public:
     BOOL ViewSelectedFile();
     CShellListItem* SelectPreviousFile();
     CShellListItem* SelectNextFile();
+    // The row of the file of a known type step rows on from the current one (1 the next, -1 the
+    // previous), skipping other rows; -1 when there is none. Nothing is selected.
+    int FindFileRow(int step) const;
     // Asks, then deletes the selected rows' files (permanent: not into the recycle bin). Refused
     // while thumbnails are being made. Nothing is deleted when any file cannot be.
     BOOL DeleteSelectedItems(bool permanent);

@@ -90,19 +90,25 @@ void CIEShellListCtrl::SelectOnly(int row)
     EnsureVisible(row, FALSE);
 }
 
-CShellListItem* CIEShellListCtrl::StepToFile(int step)
+int CIEShellListCtrl::FindFileRow(int step) const
 {
     const int count = GetItemCount();
-    for (int row = GetCurrentRow() + step; row >= 0 && row < count; row += step) {
-        CShellListItem* item = GetItemRecord(row);
-        if (!KnownType(item))
-            continue;
-        SelectOnly(row);
-        m_currentItemPath = GetRowPath(row);
-        g_appState.SetViewPath(m_currentItemPath);
-        return item;
+    for (int row = GetCurrentRow() + step; step != 0 && row >= 0 && row < count; row += step) {
+        if (KnownType(GetItemRecord(row)))
+            return row;
     }
-    return nullptr;
+    return -1;
+}
+
+CShellListItem* CIEShellListCtrl::StepToFile(int step)
+{
+    const int row = FindFileRow(step);
+    if (row < 0)
+        return nullptr;
+    SelectOnly(row);
+    m_currentItemPath = GetRowPath(row);
+    g_appState.SetViewPath(m_currentItemPath);
+    return GetItemRecord(row);
 }
 
 CShellListItem* CIEShellListCtrl::SelectPreviousFile()
