@@ -8,6 +8,7 @@
 #include "browser/tree/CShellTreeItem.h"
 #include "browser/tree/ShellTreePaths.h"
 #include "browser/tree/TreeMessages.h"
+#include "app/CAppState.h"
 #include "browser/CFolderWatchThread.h"
 #include "framework/CMenu.h"
 
@@ -111,6 +112,11 @@ void CShellTree::ArmSelection(const CShellTreeItem& record)
     PidlBytes::Free(m_pendingSelection);
     m_pendingSelection = PidlBytes::CopyList(record.Absolute());
     SetTimer(kSelectTimer, kSelectDelayMs, nullptr);
+    // The folder chosen is the one the next start returns to, even when the program closes
+    // before the list has caught up with it.
+    CString path;
+    if (ShellTreePaths::PathOfList(record.Absolute(), path) && !path.IsEmpty())
+        g_appState.lastPath = path;
 }
 
 void CShellTree::OnTimer(UINT_PTR nIDEvent)

@@ -155,12 +155,13 @@ protected:
             kStartLimitMs);
     }
 
-    // The folder summary in the first pane, and no progress pane left.
+    // The folder summary in the first pane (the files' total size may follow it), and no progress
+    // pane left.
     bool ThumbnailsDone(const std::string& summary) const
     {
         const std::vector<std::string> texts = PaneTexts();
         const bool progress = std::find(texts.begin(), texts.end(), std::string(46, ' ')) != texts.end();
-        return !texts.empty() && texts.front() == summary && !progress;
+        return !texts.empty() && texts.front().rfind(summary, 0) == 0 && !progress;
     }
 
     TempDir m_folder;
