@@ -55,9 +55,11 @@ public:
     explicit FakeTaskThread(bool idle) : m_idle(idle) {}
     DWORD Run() override
     {
-        // Idle the way the real thread is, so the list sees it idle and never waits for it.
+        // Idle the way the real thread is, and idle again after every wake (it makes no
+        // pictures), so the list never waits for it.
         if (m_idle) {
-            SleepUntilWoken();
+            while (!IsStopRequested())
+                SleepUntilWoken();
             return 0;
         }
         while (!IsStopRequested())
@@ -703,6 +705,8 @@ TEST_F(BrowseFrameTest, CommandsChangeViewSortSelectionAndBars)
     EXPECT_EQ(list.GetViewType(), CIEShellListCtrl::kDetails);
     m_frame->SendMessage(WM_COMMAND, ID_VIEW_THUMBNAILS);
     EXPECT_EQ(list.GetViewType(), CIEShellListCtrl::kThumbnails);
+    // The thumbnail view woke the thread; a sort waits until it sleeps again.
+    ASSERT_TRUE(WaitFor([] { return g_appState.taskThread->IsIdle(); }, 5000));
     m_frame->SendMessage(WM_COMMAND, ID_SORT_BY_DATE);
     EXPECT_EQ(list.GetSortColumn(), 3);
     m_frame->SendMessage(WM_COMMAND, ID_SORT_REVERSE);
