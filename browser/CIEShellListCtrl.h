@@ -90,6 +90,17 @@ public:
     int GetCellHeight() const { return m_cellHeight; }
     // The longest the stop waits for the thread (a renderer that ignores its break).
     static constexpr DWORD kStopWaitLimitMs = 30000;
+    // The browse frame's rebuild commands: every row's picture is made again (selectedOnly
+    // false) or the selected rows' pictures only; nothing unless CanRebuildThumbnails allows it.
+    void QueueThumbnailTasks(bool selectedOnly);
+    // Thumbnail view with drawing files: the thread is making pictures (IsThumbnailJobRunning),
+    // or idle so that the pictures can be saved or made again (the selected ones need a selection).
+    bool IsThumbnailJobRunning() const;
+    bool CanSaveThumbnails() const;
+    bool CanRebuildThumbnails(bool selectedOnly) const;
+    bool IsThumbnailThreadIdle() const;
+    // The thread abandons the picture it is making and goes on with the next one.
+    void RequestRebuildNextThumbnail();
 
     static int ClampViewType(long type);
     static int ClampSortColumn(long column);
@@ -208,6 +219,10 @@ private:
     int FirstVisibleOrdinal() const;
     int FindRowOf(const CShellListItem* item) const;
     void ForgetJob(CShellListItem* item);
+    void ForgetAllJobs();
+    // Hands the row's file to the thread; false for a folder, a row without a path or a job that
+    // could not be queued.
+    bool QueueJob(int row, bool cacheFirst);
     void RedrawThumbnailItem(int row);
     void PaintCell(HDC dc, int row, const RECT& iconRect, UINT state, bool focusedLook);
     void PaintLabel(HDC dc, int row, RECT labelRect, UINT state, bool focusedLook);
