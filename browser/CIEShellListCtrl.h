@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -201,6 +202,12 @@ private:
     int FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const;
     void SetRowTexts(int row, const CShellListItem& item, const CString& parsingName);
     CString ParsingName(const CShellListItem& item) const;
+    // What a merge matches an item by: its parsing name in lower case.
+    static std::string LowerCaseKey(const CString& parsingName);
+    static std::string MergeKey(IShellFolder* folder, LPCITEMIDLIST relative);
+    // Enumerates the folder: its items that have no row yet (the caller frees them) and the rows
+    // whose item is gone, from the bottom up. False when the folder cannot be enumerated.
+    bool CollectFolderChanges(std::vector<LPITEMIDLIST>& added, std::vector<int>& gone);
     CString DisplayName(const CShellListItem& item, const CString& parsingName);
     void BeginFill(bool listFolder);
     void DeleteRow(int row);
