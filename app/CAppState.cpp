@@ -219,6 +219,11 @@ void CAppState::EnterBrowseMode(const char* folder)
     SetMainWindow(browseFrame);
     if (!browseFrame)
         return;
+    // The file list takes the thumbnail thread's reports again. (It keeps them while the view is
+    // up too: the view frame reads 0x8014 as the drawing thread's finished picture, which the
+    // thumbnail thread's interim picture is not.)
+    if (taskThread)
+        taskThread->SetNotifyWnd(browseFrame->GetThumbnailWindow());
     if (drawThread) {
         drawThread->SetNotifyWnd(browseFrame->GetPreviewWindow());
         browseFrame->m_strPathToSelect = drawThread->GetFilePath();

@@ -20,6 +20,8 @@ public:
     virtual bool IsPreviewBarVisible() const = 0;
     // The preview pane's window: the drawing thread reports there while the browser is up.
     virtual HWND GetPreviewWindow() = 0;
+    // The file list: the thumbnail thread's notify window, handed back on return to the browser.
+    virtual HWND GetThumbnailWindow() = 0;
     // Gives back the preview picture's memory while the view is up.
     virtual void ReleasePreviewPicture() = 0;
     // Redraws the preview once the browser is shown again.

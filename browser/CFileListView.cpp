@@ -203,8 +203,11 @@ void CFileListView::GetPathBoxText(CString& text) const
 
 void CFileListView::PostFolderShown() const
 {
-    if (CWnd* main = AfxGetMainWnd())
-        main->PostMessage(WM_BROWSER_FOLDER_SHOWN, 0, 0);
+    CWnd* frame = GetParentFrame();
+    if (frame == nullptr)
+        frame = AfxGetMainWnd();
+    if (frame != nullptr)
+        frame->PostMessage(WM_BROWSER_FOLDER_SHOWN, 0, 0);
 }
 
 void CFileListView::OnAddBookmark()

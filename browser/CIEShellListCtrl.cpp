@@ -1,9 +1,11 @@
 #include "browser/CIEShellListCtrl.h"
 
+#include "app/CAppState.h"
 #include "app/core/CAppOptions.h"
 #include "app/core/CDrawingFileType.h"
 #include "browser/BrowserMessages.h"
 #include "browser/CPIDL.h"
+#include "browser/CPreView.h"
 #include "browser/CShellPidl.h"
 #include "browser/ShellGlobals.h"
 #include "browser/tree/TreeMessages.h"
@@ -22,6 +24,7 @@ BEGIN_MESSAGE_MAP(CIEShellListCtrl, CUIODListCtrl)
     ON_WM_TIMER()
     ON_MESSAGE(0x800A, &CIEShellListCtrl::OnThumbnailFinished)
     ON_MESSAGE(0x8014, &CIEShellListCtrl::OnInterimPicture)
+    ON_MESSAGE(0x808C, &CIEShellListCtrl::OnQueueFinished)
     ON_WM_ERASEBKGND()
     ON_WM_VSCROLL()
     ON_WM_MOUSEWHEEL()
@@ -116,13 +119,16 @@ BOOL CIEShellListCtrl::SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder)
     char path[MAX_PATH] = {};
     if (SHGetPathFromIDListA(m_folderPidl, path))
         m_folderPath = path;
+    // The folder browsed last: the next start may begin there.
+    if (!m_folderPath.IsEmpty())
+        g_appState.lastPath = m_folderPath;
     Populate();
     SetRedraw(TRUE);
     Invalidate();
     if (m_watch)
         m_watch->WatchFolder(m_folderPath, m_viewType == kDetails);
-    if (CWnd* main = AfxGetMainWnd())
-        main->PostMessage(WM_BROWSER_FOLDER_CHANGED, 0, 0);
+    if (CWnd* report = ReportWindow())
+        report->PostMessage(WM_BROWSER_FOLDER_CHANGED, 0, 0);
     return TRUE;
 }
 
@@ -167,6 +173,9 @@ void CIEShellListCtrl::DeleteAllRowData()
 
 BOOL CIEShellListCtrl::Populate()
 {
+    // Another folder, or every row made again: the preview no longer shows one of them.
+    if (m_previewResetOnFill && m_preview != nullptr && m_preview->GetSafeHwnd() != nullptr)
+        m_preview->Reset();
     if (!m_folder)
         return FALSE;
     IEnumIDList* items = nullptr;
@@ -309,7 +318,7 @@ CString CIEShellListCtrl::DisplayName(const CShellListItem& item, const CString&
     return name;
 }
 
-void CIEShellListCtrl::SetRowTexts(int row, const CShellListItem& item, const CString& parsingName)
+void CIEShellListCtrl::SetRowTexts(int row, CShellListItem& item, const CString& parsingName)
 {
     SetCellText(row, kNameColumn, DisplayName(item, parsingName));
     const CString path = GetRowPath(row);
@@ -326,6 +335,7 @@ void CIEShellListCtrl::SetRowTexts(int row, const CShellListItem& item, const CS
         if (find != INVALID_HANDLE_VALUE)
             FindClose(find);
         const unsigned long long size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        item.size = size;
         SetCellText(row, kSizeColumn, FormatSizeKB(size), UIOD_INTEGER_DIGITS);
         FILETIME written = found.ftLastWriteTime;
         if (written.dwLowDateTime == 0 && written.dwHighDateTime == 0)
@@ -405,6 +415,8 @@ void CIEShellListCtrl::Refresh(BOOL sort, BOOL rebuild)
 {
     if (!m_folder)
         return;
+    // The current item stays current when it is still there.
+    const CString current = m_currentItemPath;
     m_refreshAllowed = 0;
     if (rebuild) {
         SetRedraw(FALSE);
@@ -414,6 +426,10 @@ void CIEShellListCtrl::Refresh(BOOL sort, BOOL rebuild)
         RefreshFromFolder(sort);
     }
     m_refreshAllowed = 1;
+    if (!current.IsEmpty() && GetCurrentPath().CompareNoCase(current) != 0 && !SelectItemByPath(current))
+        m_currentItemPath.Empty();
+    if (CWnd* report = ReportWindow())
+        report->PostMessage(WM_BROWSER_STATUS_REFRESH, 0, 0);
 }
 
 void CIEShellListCtrl::RefreshFromFolder(BOOL sort)

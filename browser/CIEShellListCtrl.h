@@ -60,6 +60,7 @@ public:
     bool SaveViewSettings() const;
 
     void SetShowOtherFiles(bool show) { m_rules.showOtherFiles = show; }
+    bool GetShowOtherFiles() const { return m_rules.showOtherFiles; }
     // Overrides the shell's own switches (the settings of the user's shell, read at creation).
     void SetShellSwitches(bool showAll, bool showSystem);
     void SetShellShowsExtensions(bool show) { m_shellSettings.SetShowExtensions(show); }
@@ -79,6 +80,12 @@ public:
     // Stops the thread's work on this folder: bounded, handling the thread's sends meanwhile.
     void StopThumbnailTasks();
     int GetThumbnailsDone() const { return m_thumbnailsDone; }
+    // The total size of the files shown, empty when it is 0 (known once the thumbnail work of a
+    // fill started).
+    const CString& GetFolderSizeText() const { return m_folderSizeText; }
+    // Whether a fill resets the preview (the browse frame turns it off around its own refresh,
+    // so that the file it selects stays in the preview).
+    void SetPreviewResetOnFill(bool reset) { m_previewResetOnFill = reset; }
     // The folder watch: changes are merged in after a quiet time of kRefreshDelayMs (later while
     // thumbnails are being made).
     static constexpr UINT kRefreshTimer = 260;
@@ -116,11 +123,26 @@ public:
     // without one the application's view mode is entered on the state record's path.
     void SetOpenForViewing(std::function<bool(const CString& path)> open) { m_openForViewing = std::move(open); }
     const CString& GetCurrentItemPath() const { return m_currentItemPath; }
+    // State queries of the frame's update rules.
+    CString GetCurrentPath() const;
+    bool HasItems() const { return GetItemCount() > 0; }
+    bool HasSelection() const { return GetSelectedCount() > 0; }
+    bool HasCurrentItem() const { return GetCurrentRow() != -1; }
+    bool IsCurrentItemFile() const;
+    bool IsViewableItemSelected() const;
+    bool IsSingleJpegSelected() const;
+    bool CanCreateFolder() const { return m_folderPath.GetLength() > 2; }
+    int CountSelectedDrawings() const;
+    // The shell's "edit" verb on the current file.
+    BOOL EditCurrentItem();
     void OpenItem(int row);
     void OpenSelectedItem();
     BOOL ViewSelectedFile();
     CShellListItem* SelectPreviousFile();
     CShellListItem* SelectNextFile();
+    // The row of the file of a known type step rows on from the current one (1 the next, -1 the
+    // previous), skipping other rows; -1 when there is none. Nothing is selected.
+    int FindFileRow(int step) const;
     // Asks, then deletes the selected rows' files (permanent: not into the recycle bin). Refused
     // while thumbnails are being made. Nothing is deleted when any file cannot be.
     BOOL DeleteSelectedItems(bool permanent);
@@ -150,6 +172,14 @@ public:
     void OnBrowseOptionsChanged(BOOL refill, BOOL force);
     // The thumbnail options changed (0x80B6): in the thumbnail view every row is made again.
     void OnThumbnailOptionsChanged();
+    // Edit/Cut and Edit/Copy: the selected rows' files on the clipboard as the shell puts them,
+    // marked cut (a paste moves them) or copied. Edit/Paste: the clipboard's files into the shown
+    // folder, moved when they were cut (the clipboard is emptied then) and copied otherwise.
+    BOOL CanCopyToClipboard() const;
+    BOOL CutToClipboard();
+    BOOL CopyToClipboard();
+    BOOL CanPaste();
+    BOOL PasteFromClipboard();
     // A drag of the selected rows started with the right button (LVN_BEGINRDRAG).
     void BeginRightDrag(int row);
     // Moves (or copies) the given files into a folder row, or the shown folder for row -1.
@@ -186,6 +216,7 @@ protected:
     LRESULT OnTreeShowFolder(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnInterimPicture(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueueFinished(WPARAM wParam, LPARAM lParam);
     BOOL OnItemPrePaint(NMLVCUSTOMDRAW* pCustomDraw, LRESULT* pResult) override;
     BOOL OnEraseBkgnd(CDC* pDC);
     void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
@@ -200,7 +231,7 @@ private:
     // A record and a row for an enumerated item, when the rules show it.
     bool AddEnumeratedItem(LPCITEMIDLIST relative);
     int FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const;
-    void SetRowTexts(int row, const CShellListItem& item, const CString& parsingName);
+    void SetRowTexts(int row, CShellListItem& item, const CString& parsingName);
     CString ParsingName(const CShellListItem& item) const;
     // What a merge matches an item by: its parsing name in lower case.
     static std::string LowerCaseKey(const CString& parsingName);
@@ -234,12 +265,17 @@ private:
     void PaintCell(HDC dc, int row, const RECT& iconRect, UINT state, bool focusedLook);
     void PaintLabel(HDC dc, int row, RECT labelRect, UINT state, bool focusedLook);
     void PostStatus(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // The frame told of the list's reports: the status window, else the main window.
+    CWnd* ReportWindow() const;
+    int CountSelectedOfType(bool (*wanted)(int fileType)) const;
     bool IsThreadWorking() const;
     CShellListItem* StepToFile(int step);
     void SelectOnly(int row);
     void ShowInPreview(const CString& path);
     bool ShellShowsExtensions() const;
     bool PrepareExportFolder(const CString& folder) const;
+    BOOL PutSelectionOnClipboard(bool cut);
+    bool IsWritableFolder(const CString& path) const;
     void ExportRow(int row, const SaveThumbnailChoice& choice);
 
     HWND m_treeWnd = nullptr;
@@ -265,6 +301,8 @@ private:
     CImageList m_thumbImages;
     bool m_resultsAccepted = true;
     int m_thumbnailsDone = 0;
+    CString m_folderSizeText;
+    bool m_previewResetOnFill = true;
 
     IShellFolder* m_folder = nullptr;
     LPITEMIDLIST m_folderPidl = nullptr;

@@ -1,5 +1,6 @@
 // The file commands of the shell file list: opening, viewing, stepping between drawings,
-// deleting, renaming, selecting, the shell's properties and the drops of the list's own rows.
+// deleting, renaming, selecting, the shell's properties, the clipboard and the drops of the
+// list's own rows.
 #include "browser/CIEShellListCtrl.h"
 
 #include "app/CAppState.h"
@@ -14,6 +15,7 @@
 #include "framework/AfxWin.h"
 #include "framework/CMenu.h"
 #include "framework/Prompt.h"
+#include "ui/FileClipboard.h"
 
 namespace {
 
@@ -88,19 +90,25 @@ void CIEShellListCtrl::SelectOnly(int row)
     EnsureVisible(row, FALSE);
 }
 
-CShellListItem* CIEShellListCtrl::StepToFile(int step)
+int CIEShellListCtrl::FindFileRow(int step) const
 {
     const int count = GetItemCount();
-    for (int row = GetCurrentRow() + step; row >= 0 && row < count; row += step) {
-        CShellListItem* item = GetItemRecord(row);
-        if (!KnownType(item))
-            continue;
-        SelectOnly(row);
-        m_currentItemPath = GetRowPath(row);
-        g_appState.SetViewPath(m_currentItemPath);
-        return item;
+    for (int row = GetCurrentRow() + step; step != 0 && row >= 0 && row < count; row += step) {
+        if (KnownType(GetItemRecord(row)))
+            return row;
     }
-    return nullptr;
+    return -1;
+}
+
+CShellListItem* CIEShellListCtrl::StepToFile(int step)
+{
+    const int row = FindFileRow(step);
+    if (row < 0)
+        return nullptr;
+    SelectOnly(row);
+    m_currentItemPath = GetRowPath(row);
+    g_appState.SetViewPath(m_currentItemPath);
+    return GetItemRecord(row);
 }
 
 CShellListItem* CIEShellListCtrl::SelectPreviousFile()
@@ -381,8 +389,8 @@ void CIEShellListCtrl::OnSelChanged(int nRow, LRESULT* pResult)
     m_currentItemPath = GetRowPath(nRow);
     if (IsWindowVisible())
         ShowInPreview(m_currentItemPath);
-    if (CWnd* main = AfxGetMainWnd())
-        main->PostMessage(WM_BROWSER_STATUS_REFRESH, 0, 0);
+    if (CWnd* report = ReportWindow())
+        report->PostMessage(WM_BROWSER_STATUS_REFRESH, 0, 0);
 }
 
 LRESULT CIEShellListCtrl::OnDeleteKey(WPARAM, LPARAM)
@@ -409,6 +417,55 @@ LRESULT CIEShellListCtrl::OnEditKey(WPARAM, LPARAM)
     return 0;
 }
 
+BOOL CIEShellListCtrl::CanCopyToClipboard() const
+{
+    return GetSelectedCount() > 0 ? TRUE : FALSE;
+}
+
+BOOL CIEShellListCtrl::PutSelectionOnClipboard(bool cut)
+{
+    CStringList paths;
+    if (!GetSelectedPaths(paths))
+        return FALSE;
+    return FileClipboard::Put(m_hWnd, paths, cut ? FileClipboard::Marker::Cut : FileClipboard::Marker::Copy) ? TRUE
+                                                                                                               : FALSE;
+}
+
+BOOL CIEShellListCtrl::CutToClipboard()
+{
+    return PutSelectionOnClipboard(true);
+}
+
+BOOL CIEShellListCtrl::CopyToClipboard()
+{
+    return PutSelectionOnClipboard(false);
+}
+
+BOOL CIEShellListCtrl::CanPaste()
+{
+    return FileClipboard::HasFiles(m_hWnd) && IsWritableFolder(m_folderPath) ? TRUE : FALSE;
+}
+
+BOOL CIEShellListCtrl::PasteFromClipboard()
+{
+    FileClipboard::Content content;
+    if (!IsWritableFolder(m_folderPath) || !FileClipboard::Read(m_hWnd, content))
+        return FALSE;
+    if (!MoveOrCopyIntoRow(content.files, -1, content.cut))
+        return FALSE;
+    FileClipboard::ForgetMovedFiles(m_hWnd, content);
+    return TRUE;
+}
+
+bool CIEShellListCtrl::IsWritableFolder(const CString& path) const
+{
+    if (path.GetLength() < 3)
+        return false;
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
 // Drops. Files from elsewhere are copied (the base); the list's own rows dropped on it are moved
 // with the left button and moved or copied as the user picks with the right one. Either way the
 // one operation is done here, at the drop: nothing runs again when the drag loop returns.
@@ -423,11 +480,7 @@ BOOL CIEShellListCtrl::CanDrop(CWnd* pWnd, int x, int y)
         hit.pt = {x, y};
         target = GetRowPath(HitTest(&hit));
     }
-    if (target.GetLength() < 3)
-        return FALSE;
-    const DWORD attributes = GetFileAttributesA(target);
-    const BOOL allowed = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-                         (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+    const BOOL allowed = IsWritableFolder(target) ? TRUE : FALSE;
     ::SetCursor(::LoadCursor(nullptr, allowed ? IDC_ARROW : IDC_NO));
     return allowed;
 }

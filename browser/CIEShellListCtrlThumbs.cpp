@@ -30,6 +30,22 @@ void CIEShellListCtrl::PostStatus(UINT message, WPARAM wParam, LPARAM lParam) co
         ::PostMessageA(m_statusWnd, message, wParam, lParam);
 }
 
+// The browse frame hands in its own window: while the view frame is the main window the
+// browser's reports still reach the browse frame.
+CWnd* CIEShellListCtrl::ReportWindow() const
+{
+    if (m_statusWnd && ::IsWindow(m_statusWnd))
+        return CWnd::FromHandle(m_statusWnd);
+    return AfxGetMainWnd();
+}
+
+// The thumbnail work's report that the folder's cache library was written ends the progress.
+LRESULT CIEShellListCtrl::OnQueueFinished(WPARAM, LPARAM)
+{
+    PostStatus(TTaskManageThread::kMsgQueueFinished, 0, 0);
+    return 0;
+}
+
 bool CIEShellListCtrl::IsThreadWorking() const
 {
     return m_thumbThread && !m_thumbThread->IsIdle();
@@ -80,6 +96,7 @@ void CIEShellListCtrl::ResetThumbnailWork(bool keepPictures)
         }
     }
     m_thumbnailsDone = 0;
+    m_folderSizeText.Empty();
     PostStatus(kMsgStatusRefresh, static_cast<WPARAM>(-1000), -1000);
     StopThumbnailTasks();
     if (m_thumbThread && m_viewType == kThumbnails && m_cellWidth > 0) {
@@ -193,6 +210,10 @@ void CIEShellListCtrl::StartThumbnailWork(bool rebuild)
         m_thumbThread->StartFolder(m_folderPath);
         jobs = m_thumbThread->GetTaskCount();
     }
+    unsigned long long total = 0;
+    for (const auto& record : m_records)
+        total += record->IsFolder() ? 0 : record->size;
+    m_folderSizeText = total == 0 ? CString() : FormatSizeKB(total);
     PostStatus(kMsgStatusRefresh, 0, jobs);
 }
 

@@ -102,8 +102,12 @@ void CPathListBox::AddDroppedFolders(const CStringList& names)
 BOOL CPathListBox::PreTranslateMessage(MSG* pMsg)
 {
     if ((pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN) && pMsg->wParam == VK_RETURN) {
-        if (CWnd* pMain = AfxGetMainWnd())
-            pMain->PostMessage(WM_PATHBOX_BROWSE, 0, 0);
+        // The frame the box sits in, whichever frame is the main window.
+        CWnd* pFrame = GetParentFrame();
+        if (pFrame == nullptr)
+            pFrame = AfxGetMainWnd();
+        if (pFrame != nullptr)
+            pFrame->PostMessage(WM_PATHBOX_BROWSE, 0, 0);
         return TRUE;
     }
     return CComboBox::PreTranslateMessage(pMsg);

@@ -79,6 +79,8 @@ BEGIN_MESSAGE_MAP(CPreView, CWnd)
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_CONTEXTMENU()
     ON_WM_MBUTTONDOWN()
     ON_WM_MBUTTONUP()
     ON_WM_MOUSEWHEEL()
@@ -147,6 +149,7 @@ int CPreView::ClampThreadSide(int side)
 
 int CPreView::OnCreate(LPCREATESTRUCTA)
 {
+    LoadContextMenu();
     if (Thread())
         SetMode(kModeZoomWindow);
     return 0;
@@ -195,6 +198,7 @@ void CPreView::ShowFile(const CDrawingFileInfo* type, const char* path, const ch
         type = &found;
     }
     m_shownPath = path;
+    RebuildLayoutMenus(false);
     if (!IsWindowVisible()) {
         thread->RequestLoad(type->typeId, path);
         return;
@@ -295,6 +299,10 @@ LRESULT CPreView::OnRequestDone(WPARAM wParam, LPARAM lParam)
     }
     CopyPicture(nullptr);
     RefreshCursor();
+    // The layout names are asked for once the open and its first picture are done: the thread's
+    // view lock is free then.
+    if (m_layoutsStale && IsIdle() && IsDrawingShown() && Thread()->IsDrawingValid())
+        RebuildLayoutMenus(true);
     return 0;
 }
 
@@ -303,6 +311,7 @@ LRESULT CPreView::OnOpenStage(WPARAM wParam, LPARAM lParam)
     if (!IsRunning())
         return 0;
     if (wParam == 1) {
+        m_layoutsStale = true;
         PostStatusRefresh();
         if (IsRasterShown())
             RedrawWindow(nullptr, nullptr, kRedrawNow);

@@ -8,11 +8,13 @@
 #include "framework/Afx.h"
 #include "framework/AfxWin.h"
 #include "framework/CCriticalSection.h"
+#include "framework/CMenu.h"
 #include "imaging/CGDIDevice.h"
 
 #include <cstdint>
 
 class CDrawingFileInfo;
+class CStringList;
 class TDwgDrawThread;
 
 class CPreView : public CWnd
@@ -78,11 +80,21 @@ public:
     void OnDrawingOptionsChanged();
     // Bounded: true when the thread finished its request in time.
     bool WaitForDrawThread(DWORD limitMs = kWaitLimitMs);
+    // Whether the id is one of the pane's commands: the one list the bar routes by.
+    static bool IsPaneCommand(UINT id);
     // Runs a Preview command; false when the id is not one of the pane's.
     bool RunCommand(UINT id);
     // Whether a command of the pane can run now (disabled otherwise); check is its check mark.
     bool IsCommandEnabled(UINT id, bool& check) const;
     BOOL PreTranslateMessage(MSG* msg) override;
+    // Enter and the double click: the shown file opens in the view.
+    void OpenShownFileForViewing();
+
+    // The Preview popup of a menu: the first top-level popup that holds the Layers command.
+    static CMenu* FindPreviewPopup(CMenu& menu);
+    // Gives the Preview popup's Layouts item a popup of the names (at most 50, ids from
+    // kCmdLayoutFirst); false when the menu has no such item.
+    static bool BuildLayoutMenu(CMenu& menu, const CStringList& names);
 
     const CString& GetShownPath() const { return m_shownPath; }
     int GetMouseMode() const { return m_mode; }
@@ -118,6 +130,8 @@ protected:
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
     void OnMouseMove(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    void OnContextMenu(CWnd* wnd, CPoint point);
     void OnMButtonDown(UINT flags, CPoint point);
     void OnMButtonUp(UINT flags, CPoint point);
     BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
@@ -159,8 +173,12 @@ private:
     // a view that can highlight, while the thread is idle.
     bool CanHoverHighlight() const;
     void EndZoomWindow(CPoint point);
-    void DrawRubberBand(CPoint from, CPoint to);
     bool RunKey(UINT key);
+    void LoadContextMenu();
+    // The Layouts popups of the main window's menu and the context menu; the thread is asked for
+    // the names only when askThread (an empty popup otherwise, until the open has finished).
+    void RebuildLayoutMenus(bool askThread);
+    void UpdateMenuItems(CMenu& popup) const;
 
     UINT m_progressMark = 0;
     mutable CCriticalSection m_pictureLock;
@@ -171,4 +189,6 @@ private:
     CString m_shownPath;
     HCURSOR m_cursor = nullptr;
     bool m_smoothArmed = false;
+    CMenu m_contextMenu;
+    bool m_layoutsStale = false;
 };

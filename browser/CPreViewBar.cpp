@@ -2,24 +2,9 @@
 
 #include "framework/CCmdUI.h"
 
-#include <algorithm>
-#include <iterator>
-
-namespace {
-
-const UINT kPaneCommands[] = {
-    CPreView::kCmdZoomPrevious, CPreView::kCmdZoomExtents, CPreView::kCmdRedraw, CPreView::kCmdZoomOut,
-    CPreView::kCmdZoomIn,       CPreView::kCmdZoomWindow,  CPreView::kCmdPan,    CPreView::kCmdActualSize,
-    CPreView::kCmdAutoFit,      CPreView::kCmdSmooth,      CPreView::kCmdHighlight, CPreView::kCmdQuickMode,
-};
-
-} // namespace
-
 bool CPreViewBar::IsPaneCommand(UINT id)
 {
-    if (id >= CPreView::kCmdLayoutFirst && id <= CPreView::kCmdLayoutLast)
-        return true;
-    return std::find(std::begin(kPaneCommands), std::end(kPaneCommands), id) != std::end(kPaneCommands);
+    return CPreView::IsPaneCommand(id);
 }
 
 BEGIN_MESSAGE_MAP(CPreViewBar, CBarControlBar)

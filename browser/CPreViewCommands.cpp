@@ -8,8 +8,11 @@
 #include "engine/rkio/CDrawing.h"
 #include "engine/rkui/RkUI.h"
 #include "render/workers/TDwgDrawThread.h"
+#include "render/workers/ViewActions.h"
+#include "ui/RubberBand.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -35,8 +38,27 @@ constexpr KeyAction kKeys[] = {
     {VK_RETURN, 0},
 };
 
-// The engine's view number of each standard view command, from "Top" on.
-constexpr int kStandardViews[] = {4, 5, 2, 3, 0, 1, 6, 7, 8, 9};
+// The pane's commands, as runs of consecutive ids: the bar routes exactly these to the pane.
+struct CommandRun
+{
+    UINT first;
+    UINT last;
+};
+
+constexpr CommandRun kPaneCommands[] = {
+    {CPreView::kCmdLayers, CPreView::kCmdLayers},
+    {CPreView::kCmdZoomPrevious, CPreView::kCmdZoomExtents},
+    {CPreView::kCmdRedraw, CPreView::kCmdRedraw},
+    {CPreView::kCmdViewPointDialog, CPreView::kCmdViewLast},
+    {CPreView::kCmdZoomOut, CPreView::kCmdPan},
+    {CPreView::kCmdLayoutFirst, CPreView::kCmdLayoutLast},
+    {CPreView::kCmdActualSize, CPreView::kCmdActualSize},
+    {CPreView::kCmdRotateLeft, CPreView::kCmdFlip},
+    {CPreView::kCmdAutoFit, CPreView::kCmdAutoFit},
+    {CPreView::kCmdSmooth, CPreView::kCmdSmooth},
+    {CPreView::kCmdHighlight, CPreView::kCmdHighlight},
+    {CPreView::kCmdQuickMode, CPreView::kCmdQuickMode},
+};
 
 const KeyAction* FindKey(UINT key)
 {
@@ -93,15 +115,8 @@ void CPreView::SelectLayout(int index)
 void CPreView::ToggleSmooth()
 {
     g_options.PreviewHalfTone = !g_options.PreviewHalfTone;
-    if (!IsRunning() || !IsIdle() || !HasRasterImage())
-        return;
-    JGraphics& scene = Thread()->GetRasterScene();
-    if (!(scene.GetZoomScale() < 1.0f))
-        return;
-    scene.SetImageFlag(!g_options.PreviewHalfTone);
-    scene.Redraw(false);
-    scene.SetImageFlag(true);
-    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    if (IsRunning() && IsIdle() && HasRasterImage() && ViewActions::RedrawInNewQuality(Thread()->GetRasterScene()))
+        RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 void CPreView::RunDrawingDialog(UINT id)
@@ -120,43 +135,40 @@ void CPreView::RunDrawingDialog(UINT id)
 
 void CPreView::SetStandardView(UINT id)
 {
-    if (!CanShow3DViews())
-        return;
-    Thread()->GetDrawing()->SetViewPoint(kStandardViews[id - kCmdViewFirst]);
-    RedrawImage(TDwgDrawThread::kRequestRedraw);
+    if (IsRunning() && ViewActions::SetStandardView(*Thread(), ViewActions::StandardViewPoint(id - kCmdViewFirst)))
+        RedrawImage(TDwgDrawThread::kRequestRedraw);
 }
 
 bool CPreView::CanShow3DViews() const
 {
-    if (!IsRunning() || !IsIdle() || !IsDrawingShown() || !Thread()->IsDrawingValid())
-        return false;
-    const CDrawing* drawing = Thread()->GetDrawing();
-    return drawing && drawing->CanView3D();
+    return IsRunning() && ViewActions::CanShow3DViews(*Thread());
 }
 
 bool CPreView::CanHoverHighlight() const
 {
-    return IsRunning() && IsDrawingShown() && IsIdle() && g_options.HighLight && Thread()->QueryViewState() &&
-           Thread()->CanHighlight();
+    return IsRunning() && ViewActions::CanHoverHighlight(*Thread());
 }
 
 void CPreView::TransformImage(int operation)
 {
     const bool visible = GetSafeHwnd() && IsWindowVisible();
-    if (!IsRunning() || !IsRasterShown() || !HasRasterImage() || !IsIdle() || !visible)
+    if (!IsRunning() || !visible)
         return;
     CWaitCursor wait;
-    JGraphics& scene = Thread()->GetRasterScene();
-    scene.ClearViewHistory();
-    // Only the picture on screen turns: the preview never writes the user's file.
-    scene.GetImage().Transform(operation);
-    scene.ComputeExtents(true);
-    scene.ZoomExtents();
-    AfterRasterChange();
+    if (ViewActions::TransformImage(*Thread(), operation))
+        AfterRasterChange();
+}
+
+bool CPreView::IsPaneCommand(UINT id)
+{
+    return std::any_of(std::begin(kPaneCommands), std::end(kPaneCommands),
+                       [id](const CommandRun& run) { return id >= run.first && id <= run.last; });
 }
 
 bool CPreView::RunCommand(UINT id)
 {
+    if (!IsPaneCommand(id))
+        return false;
     if (id >= kCmdRotateLeft && id <= kCmdFlip) {
         TransformImage(static_cast<int>(id - kCmdRotateLeft));
         return true;
@@ -228,13 +240,13 @@ bool CPreView::RunCommand(UINT id)
         return true;
     case kCmdQuickMode:
         if (IsRunning() && IsIdle()) {
-            Thread()->SetQuickMode(!Thread()->QueryViewState());
+            ViewActions::ToggleQuickMode(*Thread());
             RedrawImage(TDwgDrawThread::kRequestRedraw);
         }
         return true;
     case kCmdHighlight:
         if (IsRunning() && IsIdle())
-            g_options.HighLight = !g_options.HighLight;
+            ViewActions::TogglePreviewHighlight();
         return true;
     default:
         return false;
@@ -284,8 +296,8 @@ bool CPreView::IsCommandEnabled(UINT id, bool& check) const
         check = IsDrawingShown() && IsIdle() && Thread()->QueryViewState();
         return IsDrawingShown() && IsIdle();
     case kCmdHighlight:
-        check = g_options.HighLight;
-        return IsDrawingShown() && IsIdle() && Thread()->QueryViewState() && Thread()->CanHighlight();
+        check = ViewActions::GetHighlightMode();
+        return ViewActions::CanToggleHighlight(*Thread());
     default:
         return false;
     }
@@ -308,6 +320,9 @@ bool CPreView::RunKey(UINT key)
         return true;
     }
     switch (key) {
+    case VK_RETURN:
+        OpenShownFileForViewing();
+        break;
     case 'I': case VK_NUMPAD9: case VK_ADD: case VK_OEM_PLUS:
         ZoomStep(true);
         break;
@@ -340,11 +355,10 @@ void CPreView::OnLButtonDown(UINT, CPoint point)
     KillHoverTimers();
     if (::GetFocus() != GetSafeHwnd())
         SetFocus();
-    const bool raster = IsRasterShown() && HasRasterImage() && IsIdle();
     switch (m_mode) {
     case kModeZoomWindow:
         m_anchor = m_current = point;
-        DrawRubberBand(m_anchor, m_current);
+        DrawRubberBand(GetSafeHwnd(), m_anchor, m_current);
         SetCapture();
         break;
     case kModePan:
@@ -354,13 +368,8 @@ void CPreView::OnLButtonDown(UINT, CPoint point)
         break;
     case kModeZoomOut:
     case kModeZoomIn:
-        if (raster) {
-            m_mode == kModeZoomIn ? Thread()->GetRasterScene().ZoomInAt(point) : Thread()->GetRasterScene().ZoomOutAt(point);
+        if (ViewActions::ZoomAt(*Thread(), point, m_mode == kModeZoomIn, false) == ViewActions::Target::kImage)
             RepaintImage();
-        } else if (IsDrawingShown()) {
-            RequestView(m_mode == kModeZoomIn ? TDwgDrawThread::kRequestZoomInAt : TDwgDrawThread::kRequestZoomOutAt,
-                        &point, nullptr, true);
-        }
         break;
     default:
         break;
@@ -373,23 +382,33 @@ void CPreView::OnMouseMove(UINT flags, CPoint point)
         return;
     const bool dragPan = (flags & MK_MBUTTON) || (m_mode == kModePan && (flags & MK_LBUTTON));
     if (dragPan) {
-        if (IsDrawingShown() && Thread()->IsDrawingValid()) {
-            Thread()->RefreshView();
-            RequestView(TDwgDrawThread::kRequestPanDrag, &point, &m_current, true);
-        } else if (HasRasterImage()) {
-            Thread()->GetRasterScene().PanByPixels(m_current.x - point.x, point.y - m_current.y);
+        if (ViewActions::PanDrag(*Thread(), m_current, point, true) == ViewActions::Target::kImage)
             RepaintImage();
-        }
         m_current = point;
     } else if (m_mode == kModeZoomWindow && (flags & MK_LBUTTON)) {
-        DrawRubberBand(m_anchor, m_current);
+        DrawRubberBand(GetSafeHwnd(), m_anchor, m_current);
         m_current = point;
-        DrawRubberBand(m_anchor, m_current);
+        DrawRubberBand(GetSafeHwnd(), m_anchor, m_current);
     } else if (!(flags & (MK_LBUTTON | MK_RBUTTON)) && IsDrawingShown()) {
         m_current = point;
         KillHoverTimers();
         SetTimer(kTimerHover, 6);
     }
+}
+
+void CPreView::OnLButtonDblClk(UINT, CPoint)
+{
+    OpenShownFileForViewing();
+}
+
+void CPreView::OpenShownFileForViewing()
+{
+    if (!IsRunning())
+        return;
+    // As the file list does: the view frame shows the drawing thread's file, which is this one.
+    g_appState.SetViewPath(m_shownPath);
+    if (m_shownPath.GetLength() > 3)
+        g_appState.EnterViewMode();
 }
 
 void CPreView::OnMButtonDown(UINT, CPoint point)
@@ -434,17 +453,9 @@ void CPreView::OnLButtonUp(UINT, CPoint point)
 
 void CPreView::EndZoomWindow(CPoint point)
 {
-    DrawRubberBand(m_anchor, m_current);
-    if (point == m_anchor || !IsIdle())
-        return;
-    if (IsDrawingShown()) {
-        RequestView(TDwgDrawThread::kRequestZoomWindow, &m_anchor, &point, true);
-    } else if (HasRasterImage()) {
-        const RECT rect = {std::min(m_anchor.x, point.x), std::min(m_anchor.y, point.y), std::max(m_anchor.x, point.x),
-                           std::max(m_anchor.y, point.y)};
-        Thread()->GetRasterScene().ZoomWindow(rect);
+    DrawRubberBand(GetSafeHwnd(), m_anchor, m_current);
+    if (ViewActions::ZoomWindow(*Thread(), m_anchor, point) == ViewActions::Target::kImage)
         RepaintImage();
-    }
 }
 
 BOOL CPreView::OnMouseWheel(UINT flags, short delta, CPoint point)
@@ -453,29 +464,7 @@ BOOL CPreView::OnMouseWheel(UINT flags, short delta, CPoint point)
         return FALSE;
     KillHoverTimers();
     ScreenToClient(&point);
-    if (IsDrawingShown() && Thread()->IsDrawingValid()) {
-        Thread()->RefreshView();
-        RequestView(delta > 0 ? TDwgDrawThread::kRequestZoomInAt : TDwgDrawThread::kRequestZoomOutAt, &point, nullptr,
-                    true);
-    } else if (HasRasterImage()) {
-        delta > 0 ? Thread()->GetRasterScene().ZoomInAt(point) : Thread()->GetRasterScene().ZoomOutAt(point);
+    if (ViewActions::ZoomAt(*Thread(), point, delta > 0, true) == ViewActions::Target::kImage)
         AfterRasterChange();
-    }
     return TRUE;
-}
-
-void CPreView::DrawRubberBand(CPoint from, CPoint to)
-{
-    if (!GetSafeHwnd())
-        return;
-    const HDC dc = ::GetDC(GetSafeHwnd());
-    const int oldRop = ::SetROP2(dc, R2_XORPEN);
-    const HPEN pen = ::CreatePen(PS_SOLID, 0, RGB(255, 255, 255));
-    const HGDIOBJ oldPen = ::SelectObject(dc, pen);
-    const POINT edges[] = {from, {from.x, to.y}, to, {to.x, from.y}, from};
-    ::Polyline(dc, edges, 5);
-    ::SelectObject(dc, oldPen);
-    ::DeleteObject(pen);
-    ::SetROP2(dc, oldRop);
-    ::ReleaseDC(GetSafeHwnd(), dc);
 }

@@ -39,6 +39,8 @@ public:
     int jobTicket = 0;
     // The job's place in the thread's queue (-1: none), where the thread starts after a scroll.
     int jobOrdinal = -1;
+    // The file's size in bytes when the row was filled (0 for folders).
+    unsigned long long size = 0;
     // The list's row data of this item (the key that finds its row, wherever sorting put it).
     const void* rowKey = nullptr;
     // The item's parsing name in lower case, taken when its row was made: a merge matches the

@@ -1,73 +1,95 @@
 #include "frames/BrowseFrameParts.h"
 
-#include "app/core/FileUtils.h"
-#include "frames/CTreeBarStandIn.h"
+#include "app/CAppState.h"
+#include "app/CViewModeFrame.h"
+#include "browser/CPreView.h"
+#include "browser/dialogs/CAcceleratorDlg.h"
+#include "browser/dialogs/CBrowseViewType.h"
+#include "frames/acad/AutoCADInsert.h"
+#include "render/workers/TTaskManageThread.h"
 
 namespace BrowseFrameParts {
 
-std::unique_ptr<CBarControlBar> MakeTreeBar()
+BOOL CreateCentreView(CFileListView& view, CWnd* frame)
 {
-    return std::make_unique<CTreeBarStandIn>();
+    return view.CreateView(frame, AFX_IDW_PANE_FIRST);
 }
 
-std::unique_ptr<BrowseCentreList> MakeCentreList()
+namespace {
+
+// The view frame takes over and opens the file at its own picture size.
+bool OpenInViewFrame(const CString& path)
 {
-    return std::make_unique<BrowseCentreList>();
+    if (!g_appState.viewFrame)
+        return false;
+    g_appState.EnterViewMode();
+    g_appState.viewFrame->OpenViewFile(path);
+    return true;
 }
 
-BOOL CreateCentreList(BrowseCentreList& list, CWnd* frame, UINT id)
+} // namespace
+
+void Connect(CFileListView& view, CTreeBar& tree, CPreView& preview, CWnd* frame,
+             std::function<bool(const CString& folder)> browse)
 {
-    return list.CreateList(frame, CRect(0, 0, 0, 0), id);
+    CIEShellListCtrl& list = view.GetListCtrl();
+    CShellTree& shellTree = tree.GetTree();
+    list.SetTreeWnd(shellTree.GetSafeHwnd());
+    shellTree.SetListWnd(list.GetSafeHwnd());
+    shellTree.SetAppState(&g_appState);
+    list.SetPreView(&preview);
+    list.SetStatusWindow(frame->GetSafeHwnd());
+    list.SetOpenForViewing(&OpenInViewFrame);
+    list.SetThumbnailThread(g_appState.taskThread.get());
+    view.SetBrowseToFolder(std::move(browse));
 }
 
-bool BrowseToFolder(BrowseCentreList& list, const CString& folder)
+bool BrowseToFolder(CTreeBar& tree, const CString& folder)
 {
-    return IsExistingFolder(folder) && list.SetFolderPath(folder);
+    return tree.GetTree().GetSafeHwnd() != nullptr && tree.GetTree().SelectFolderByPath(folder);
 }
 
-void UpdatePathBox(BrowseCentreList&)
+void UpdatePathBox(CFileListView& view)
 {
+    view.UpdatePathBox();
 }
 
-CString GetPathBoxText(BrowseCentreList& list)
+CString GetPathBoxText(CFileListView& view)
 {
-    return list.GetFolderPath();
+    CString text;
+    view.GetPathBoxText(text);
+    text.Trim();
+    return text;
 }
 
-void AddPathBoxFolder(BrowseCentreList&)
+void AddPathBoxFolder(CFileListView& view, CTreeBar& tree)
 {
+    // The list follows the tree a moment later: the box names the folder as the tree has it,
+    // not as it was typed.
+    CString folder;
+    if (tree.GetTree().GetSelectedFolderPath(folder))
+        view.GetPathBox().SetText(folder);
+    view.GetPathBox().AddCurrentFolder();
 }
 
-void ReloadPathBox(BrowseCentreList&)
+void ReloadPathBox(CFileListView& view)
 {
+    view.ReloadPathBox();
 }
 
-// A popup of the six modes stands in for the mode dialog with its pictures.
 int AskBrowserMode(CWnd* owner)
 {
-    static const char* const kModes[] = {
-        "1 Folders above preview, at the left", "2 Folders at the left, preview at the bottom",
-        "3 Folders and preview at the top",      "4 Preview and folders at the top",
-        "5 Preview at the bottom, narrow",       "6 Folders at the bottom, narrow",
-    };
-    CMenu menu;
-    if (!menu.CreatePopupMenu())
-        return 0;
-    for (UINT mode = 1; mode <= 6; ++mode)
-        menu.AppendMenu(MF_STRING, mode, kModes[mode - 1]);
-    POINT point = {};
-    ::GetCursorPos(&point);
-    const int mode = menu.TrackPopupMenu(TPM_RETURNCMD | TPM_NONOTIFY, point.x, point.y, owner);
-    return mode >= 1 && mode <= 6 ? mode : 0;
+    return ChooseBrowserMode(owner);
 }
 
-void ShowAcceleratorList(CWnd*)
+void ShowAcceleratorList(CWnd* owner)
 {
+    ShowAcceleratorKeys(owner);
 }
 
-bool InsertIntoAutoCAD(const std::vector<CString>&)
+bool InsertIntoAutoCAD(const CStringList& paths)
 {
-    return false;
+    return !paths.IsEmpty() && InsertFilesIntoAutoCAD(paths) == InsertOutcome::Inserted;
 }
 
 } // namespace BrowseFrameParts

@@ -29,6 +29,7 @@ BEGIN_MESSAGE_MAP(CBrowseFrame, CFrameWnd)
     ON_WM_DESTROY()
     ON_WM_CLOSE()
     ON_WM_SETFOCUS()
+    ON_WM_DEVICECHANGE()
     ON_MESSAGE(kMsgStatusRefresh, &CBrowseFrame::OnUpdateStatus)
     ON_MESSAGE(kMsgDrawProgress, &CBrowseFrame::OnDrawProgress)
     ON_MESSAGE(WM_SETMESSAGESTRING, &CBrowseFrame::OnMessageString)
@@ -70,18 +71,17 @@ int CBrowseFrame::OnCreate(LPCREATESTRUCTA lpcs)
     m_menuImages.AttachFrame(this);
     for (const UINT bar : kMenuImageBars)
         m_menuImages.AddToolbarImages(bar);
-    if (!BrowseFrameParts::CreateCentreList(*m_list, this, AFX_IDW_PANE_FIRST))
+    if (!BrowseFrameParts::CreateCentreView(m_view, this))
         return -1;
     if (!CreateBars())
         return -1;
-    m_list->SetPreview(&GetPreview());
-    m_list->SetMainWindow(GetSafeHwnd());
-    m_list->SetStatusWindow(GetSafeHwnd());
-    m_list->SetThumbnailThread(g_appState.taskThread.get());
+    BrowseFrameParts::Connect(m_view, m_treeBar, GetPreview(), this,
+                              [this](const CString& folder) { return BrowseToFolder(folder); });
     m_statusBar.SetPaneInfo(0, 0, SBPS_STRETCH | SBPS_NOBORDERS, kInfoPaneWidth);
     RestoreBarLayout();
     m_placement.LoadFromProfile("Browser");
     CBarFrameWnd::LoadBarStateOf(*this, BrowseBarLayout::kSection);
+    GetTree().OpenStartFolder();
     OnBrowseOptionsChanged(0, 0);
     return 0;
 }
@@ -115,10 +115,10 @@ bool CBrowseFrame::CreateBars()
     m_toolBar.EnableDocking(CBRS_ALIGN_ANY);
     CBarFrameWnd::EnableBarDocking(*this, CBRS_ALIGN_ANY);
     DockControlBar(&m_toolBar, AFX_IDW_DOCKBAR_TOP);
-    if (!CreateSizingBar(*m_treeBar, kTreeBarId, "Dir Tree", CSize(225, 100)) ||
+    if (!CreateSizingBar(m_treeBar, kTreeBarId, "Dir Tree", CSize(225, 100)) ||
         !CreateSizingBar(m_previewBar, kPreviewBarId, "PreView", CSize(225, 80)))
         return false;
-    DockControlBar(m_treeBar.get(), AFX_IDW_DOCKBAR_LEFT);
+    DockControlBar(&m_treeBar, AFX_IDW_DOCKBAR_LEFT);
     DockControlBar(&m_previewBar, AFX_IDW_DOCKBAR_LEFT);
     return true;
 }
@@ -143,9 +143,9 @@ void CBrowseFrame::SelectBrowserMode(int mode)
         ShowWindow(SW_MAXIMIZE);
         RecalcLayout();
     } else if (mode == 5) {
-        ShowNarrowMode(m_previewBar, *m_treeBar);
+        ShowNarrowMode(m_previewBar, m_treeBar);
     } else if (mode == 6) {
-        ShowNarrowMode(*m_treeBar, m_previewBar);
+        ShowNarrowMode(m_treeBar, m_previewBar);
     } else {
         return;
     }
@@ -180,24 +180,21 @@ void CBrowseFrame::ShowNarrowMode(CControlBar& shown, CControlBar& hidden)
 
 BOOL CBrowseFrame::ShowFrame(int nCmdShow)
 {
+    // The list's own refresh below keeps the file this call selects in the preview.
+    CIEShellListCtrl& list = m_view.GetListCtrl();
+    list.SetPreviewResetOnFill(false);
     BOOL result = FALSE;
-    if (!m_shownOnce) {
+    const bool first = !m_shownOnce;
+    if (first) {
         m_shownOnce = true;
-        if (m_maximizeOnFirstShow)
+        if (m_maximizeOnFirstShow) {
             result = ShowWindow(SW_SHOWMAXIMIZED);
-        else {
+        } else {
             m_placement.ApplyTo(this);
             result = TRUE;
         }
-        const CString folder = !m_startFolder.IsEmpty() ? m_startFolder
-                               : g_options.StartPreviousFolder && IsExistingFolder(g_appState.lastPath)
-                                   ? g_appState.lastPath
-                                   : CString();
-        if (!folder.IsEmpty())
-            BrowseToFolder(folder);
     } else {
-        // Settings changed while the view frame was the main window reached only the view.
-        OnBrowseOptionsChanged(0, 0);
+        ApplyPendingOptions();
         result = ShowWindow(nCmdShow);
     }
     UpdateWindow();
@@ -207,44 +204,65 @@ BOOL CBrowseFrame::ShowFrame(int nCmdShow)
     if (window.right <= 0 || window.bottom <= 0 || window.left >= ::GetSystemMetrics(SM_CXVIRTUALSCREEN) ||
         window.top >= ::GetSystemMetrics(SM_CYVIRTUALSCREEN) || window.Width() < 10 || window.Height() < 10)
         ShowWindow(SW_MAXIMIZE);
-    if (m_bSelectPath) {
-        m_bSelectPath = false;
-        if (m_strPathToSelect.IsEmpty() || !m_list->SelectItemByPath(m_strPathToSelect))
-            GetPreview().Reset();
-    }
-    if (g_appState.thumbnailsInterrupted) {
-        g_appState.thumbnailsInterrupted = false;
-        if (IsThumbnailThreadIdle())
-            m_list->Refresh(TRUE, FALSE);
-    } else if (m_bRestartThumbnails) {
-        m_bRestartThumbnails = false;
-        m_list->Refresh(TRUE, FALSE);
-    }
+    if (first)
+        GetTree().RefillFromDesktop();
+    GetTree().SelectPendingFolder();
+    SelectShownFile();
+    list.SetPreviewResetOnFill(true);
     // Reports that reached the view frame meanwhile are made good by one fresh status.
     PostMessage(kMsgStatusRefresh, 0, 0);
     return result;
 }
 
+// The file last viewed is selected again; the thumbnail work the view interrupted goes on.
+void CBrowseFrame::SelectShownFile()
+{
+    CIEShellListCtrl& list = m_view.GetListCtrl();
+    if (m_bSelectPath) {
+        m_bSelectPath = false;
+        if (m_strPathToSelect.IsEmpty() || !list.SelectItemByPath(m_strPathToSelect))
+            GetPreview().Reset();
+    }
+    if (g_appState.thumbnailsInterrupted) {
+        g_appState.thumbnailsInterrupted = false;
+        m_bRestartThumbnails = false;
+        if (IsThumbnailThreadIdle())
+            list.Refresh(TRUE, FALSE);
+    } else if (m_bRestartThumbnails) {
+        m_bRestartThumbnails = false;
+        list.Refresh(TRUE, FALSE);
+    }
+}
+
+// Settings changed while the view frame was the main window reached only the view: the browse
+// options are applied again, and what the other pages changed is done now.
+void CBrowseFrame::ApplyPendingOptions()
+{
+    const unsigned pending = m_pendingOptions;
+    m_pendingOptions = 0;
+    OnBrowseOptionsChanged(0, (pending & kPendingRefill) != 0 ? 1 : 0);
+    if ((pending & kPendingThumbnails) != 0)
+        OnThumbnailOptionsChanged(0, 0);
+    if ((pending & kPendingDrawing) != 0)
+        OnDrawingOptionsChanged(0, 0);
+}
+
 void CBrowseFrame::SetStartFolder(const char* folder)
 {
-    m_startFolder = folder ? folder : "";
-    // Before the first show the folder waits for it; afterwards the browser goes there now.
-    if (m_shownOnce && !m_startFolder.IsEmpty() && m_startFolder.CompareNoCase(GetShownFolder()) != 0)
-        BrowseToFolder(m_startFolder);
+    // The tree selects it at the next show.
+    if (folder && *folder)
+        GetTree().SetStartFolder(folder);
 }
 
 CString CBrowseFrame::GetShownFolder() const
 {
-    return m_list->GetSafeHwnd() ? m_list->GetFolderPath() : CString();
+    const CIEShellListCtrl* list = GetList();
+    return list->GetSafeHwnd() ? list->GetFolderPath() : CString();
 }
 
 bool CBrowseFrame::BrowseToFolder(const CString& path)
 {
-    if (path.IsEmpty() || !BrowseFrameParts::BrowseToFolder(*m_list, path))
-        return false;
-    g_appState.lastPath = m_list->GetFolderPath();
-    PostMessage(kMsgFolderShown, 0, 0);
-    return true;
+    return !path.IsEmpty() && BrowseFrameParts::BrowseToFolder(m_treeBar, path);
 }
 
 // Idle: the thread exists and has suspended itself waiting for work.
@@ -293,7 +311,7 @@ void CBrowseFrame::UpdateTitle()
 {
     CString title;
     title.Format("%s %s", "", static_cast<const char*>(g_programInfo.productTitle));
-    const CString path = m_list->GetSafeHwnd() ? m_list->GetCurrentPath() : CString();
+    const CString path = GetList()->GetSafeHwnd() ? GetList()->GetCurrentPath() : CString();
     if (g_options.ShowFullPath && !path.IsEmpty())
         title += " [ " + path + " ]";
     CString old;
@@ -311,7 +329,7 @@ void CBrowseFrame::SaveLayoutAndPlacement()
 void CBrowseFrame::OnClose()
 {
     SaveLayoutAndPlacement();
-    m_list->SaveViewSettings();
+    GetList()->SaveViewSettings();
     g_appState.PauseWorkers();
     CFrameWnd::OnClose();
 }
@@ -319,20 +337,30 @@ void CBrowseFrame::OnClose()
 void CBrowseFrame::OnDestroy()
 {
     g_appState.mode.store(CAppState::kModeNone);
-    m_list->SetThumbnailThread(nullptr);
+    GetList()->SetThumbnailThread(nullptr);
     CFrameWnd::OnDestroy();
 }
 
 void CBrowseFrame::OnSetFocus(CWnd*)
 {
-    if (m_list->GetSafeHwnd())
-        m_list->SetFocus();
+    if (GetList()->GetSafeHwnd())
+        GetList()->SetFocus();
+}
+
+// The system tells only top-level windows of drives that come and go.
+BOOL CBrowseFrame::OnDeviceChange(UINT nEventType, DWORD_PTR dwData)
+{
+    if (m_treeBar.GetSafeHwnd())
+        m_treeBar.SendMessage(WM_DEVICECHANGE, nEventType, static_cast<LPARAM>(dwData));
+    return TRUE;
 }
 
 // A command goes to the list first, then to the preview bar and its pane, then to the frame.
 BOOL CBrowseFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
 {
-    if (m_list->GetSafeHwnd() && m_list->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+    if (m_view.GetSafeHwnd() && m_view.OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+        return TRUE;
+    if (GetList()->GetSafeHwnd() && GetList()->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
         return TRUE;
     if (m_previewBar.GetSafeHwnd() && m_previewBar.OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
         return TRUE;

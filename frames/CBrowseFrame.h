@@ -15,7 +15,6 @@
 #include "ui/CBarWindowPlacement.h"
 #include "ui/CImageMenuManager.h"
 
-#include <memory>
 
 class CSeeProgress;
 
@@ -62,10 +61,15 @@ public:
     void ReleasePreviewPicture() override;
     void RedrawPreviewAfterShow() override;
 
+    HWND GetThumbnailWindow() override { return GetList()->GetSafeHwnd(); }
+
     CPreView& GetPreview() { return m_previewBar.GetPreview(); }
     CPreViewBar& GetPreviewBar() { return m_previewBar; }
-    CBarControlBar* GetTreeBar() { return m_treeBar.get(); }
-    BrowseCentreList* GetList() { return m_list.get(); }
+    CTreeBar* GetTreeBar() { return &m_treeBar; }
+    CShellTree& GetTree() { return m_treeBar.GetTree(); }
+    CFileListView& GetView() { return m_view; }
+    CIEShellListCtrl* GetList() { return &m_view.GetListCtrl(); }
+    const CIEShellListCtrl* GetList() const { return &const_cast<CFileListView&>(m_view).GetListCtrl(); }
     CBarStatusBar& GetStatusBar() { return m_statusBar; }
     CToolBar& GetToolBar() { return m_toolBar; }
     CSeeProgress* GetProgressControl() const { return m_progress; }
@@ -96,6 +100,7 @@ protected:
     void OnDestroy();
     void OnClose();
     void OnSetFocus(CWnd* pOldWnd);
+    BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
 
     // Messages (CBrowseFrameStatus.cpp).
     LRESULT OnUpdateStatus(WPARAM wParam, LPARAM lParam);
@@ -124,6 +129,9 @@ private:
     bool CreateSizingBar(CBarControlBar& bar, UINT id, const char* title, CSize size);
     void ShowNarrowMode(CControlBar& shown, CControlBar& hidden);
     void SaveLayoutAndPlacement();
+    void ApplyPendingOptions();
+    bool IsAwayInView() const;
+    void SelectShownFile();
 public:
     // Commands: run one of the frame's own, and its update rule (enabled, check mark); both
     // false for an id that is not the frame's.
@@ -135,8 +143,10 @@ private:
     bool RunViewCommand(UINT id);
     bool GetListCommandState(UINT id, bool& enabled, int& check);
     bool GetViewCommandState(UINT id, bool& enabled, int& check);
+    bool RunClipboardCommand(UINT id);
+    void ShowDrawingProperties();
+    bool GetClipboardCommandState(UINT id, bool& enabled);
     bool IsFocusOnTree() const;
-    CString ParentOfShownFolder() const;
     bool IsFocusOnList() const;
     bool IsThumbnailThreadIdle() const;
     bool IsThumbnailThreadWorking() const;
@@ -152,11 +162,13 @@ private:
     CPreViewBar m_previewBar;
     CBarStatusBar m_statusBar;
     CToolBar m_toolBar;
-    std::unique_ptr<CBarControlBar> m_treeBar = BrowseFrameParts::MakeTreeBar();
-    std::unique_ptr<BrowseCentreList> m_list = BrowseFrameParts::MakeCentreList();
+    CTreeBar m_treeBar;
+    CFileListView m_view;
     CImageMenuManager m_menuImages;
     CBarWindowPlacement m_placement;
-    CString m_startFolder;
     bool m_temporaryText = false;
+    // Settings changed while the view frame was the main window, applied at the next show.
+    enum PendingOptions : unsigned { kPendingRefill = 1, kPendingThumbnails = 2, kPendingDrawing = 4 };
+    unsigned m_pendingOptions = 0;
     int m_statusRefreshes = 0;
 };

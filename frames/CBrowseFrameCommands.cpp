@@ -3,6 +3,7 @@
 
 #include "app/CAppState.h"
 #include "app/core/CAppOptions.h"
+#include "browser/properties/FileProperties.h"
 #include "frames/options/COption.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "res/resource.h"
@@ -60,23 +61,16 @@ void CBrowseFrame::OnSelectBrowserModeCommand()
 bool CBrowseFrame::IsFocusOnList() const
 {
     const HWND focus = ::GetFocus();
-    return focus != nullptr && m_list->GetSafeHwnd() != nullptr &&
-           (focus == m_list->GetSafeHwnd() || ::IsChild(m_list->GetSafeHwnd(), focus));
+    const HWND view = m_view.GetSafeHwnd();
+    const HWND list = GetList()->GetSafeHwnd();
+    return focus != nullptr && view != nullptr && (focus == view || focus == list || ::IsChild(list, focus));
 }
 
 bool CBrowseFrame::IsFocusOnTree() const
 {
     const HWND focus = ::GetFocus();
-    const HWND tree = m_treeBar->GetSafeHwnd();
+    const HWND tree = m_treeBar.GetSafeHwnd();
     return focus != nullptr && tree != nullptr && (focus == tree || ::IsChild(tree, focus));
-}
-
-CString CBrowseFrame::ParentOfShownFolder() const
-{
-    CString folder = GetShownFolder();
-    folder.TrimRight('\\');
-    const int slash = folder.ReverseFind('\\');
-    return slash > 1 ? folder.Left(slash == 2 ? 3 : slash) : CString();
 }
 
 void CBrowseFrame::ToggleBar(CControlBar& bar)
@@ -87,12 +81,67 @@ void CBrowseFrame::ToggleBar(CControlBar& bar)
 
 bool CBrowseFrame::RunCommand(UINT id)
 {
-    return RunListCommand(id) || RunViewCommand(id);
+    return RunListCommand(id) || RunClipboardCommand(id) || RunViewCommand(id);
+}
+
+// Cut, Copy and Paste act on the pane that has the focus now; elsewhere they do nothing.
+bool CBrowseFrame::RunClipboardCommand(UINT id)
+{
+    if (id != ID_EDIT_CUT_ITEMS && id != ID_EDIT_COPY_ITEMS && id != ID_EDIT_PASTE_ITEMS)
+        return false;
+    CIEShellListCtrl& list = *GetList();
+    if (IsFocusOnList()) {
+        if (id == ID_EDIT_PASTE_ITEMS)
+            list.PasteFromClipboard();
+        else if (id == ID_EDIT_CUT_ITEMS)
+            list.CutToClipboard();
+        else
+            list.CopyToClipboard();
+    } else if (IsFocusOnTree()) {
+        if (id == ID_EDIT_COPY_ITEMS)
+            GetTree().CopyToClipboard();
+        else if (id == ID_EDIT_PASTE_ITEMS)
+            GetTree().PasteFromClipboard();
+    }
+    return true;
+}
+
+bool CBrowseFrame::GetClipboardCommandState(UINT id, bool& enabled)
+{
+    CIEShellListCtrl& list = *GetList();
+    switch (id) {
+    case ID_EDIT_CUT_ITEMS:
+        enabled = IsFocusOnList() && list.CanCopyToClipboard();
+        return true;
+    case ID_EDIT_COPY_ITEMS:
+        enabled = IsFocusOnList() ? list.CanCopyToClipboard() != FALSE : IsFocusOnTree() && GetTree().CanCopy();
+        return true;
+    case ID_EDIT_PASTE_ITEMS:
+        enabled = IsFocusOnList() ? list.CanPaste() != FALSE : IsFocusOnTree() && GetTree().CanPaste();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The drawing shown in the preview has its information read already: its own pages show it.
+void CBrowseFrame::ShowDrawingProperties()
+{
+    CIEShellListCtrl& list = *GetList();
+    const CString path = list.GetCurrentPath();
+    const TDwgDrawThread* thread = g_appState.drawThread.get();
+    const DRAWINGINFO* info = thread && !thread->IsBusy() && thread->IsCurrentFile(path) ? thread->GetDrawingInfo() : nullptr;
+    if (info != nullptr) {
+        CAppState::ModalScope modal(g_appState);
+        RunFilePropertiesSheet(path, info, this);
+    } else {
+        list.ShowShellProperties();
+    }
 }
 
 bool CBrowseFrame::RunListCommand(UINT id)
 {
-    BrowseCentreList& list = *m_list;
+    CIEShellListCtrl& list = *GetList();
     switch (id) {
     case ID_FILE_OPEN_ITEM:
         list.OpenSelectedItem();
@@ -100,8 +149,32 @@ bool CBrowseFrame::RunListCommand(UINT id)
     case ID_FILE_VIEW_ITEM:
         list.ViewSelectedFile();
         return true;
-    case ID_FILE_INSERT_ACAD:
-        BrowseFrameParts::InsertIntoAutoCAD(list.GetSelectedPaths());
+    case ID_FILE_EDIT_ITEM:
+        list.EditCurrentItem();
+        return true;
+    case ID_FILE_INSERT_ACAD: {
+        CStringList paths;
+        if (list.GetSelectedPaths(paths))
+            BrowseFrameParts::InsertIntoAutoCAD(paths);
+        return true;
+    }
+    case ID_FILE_SAVE_THUMBNAILS:
+        list.SaveThumbnailImages();
+        return true;
+    case ID_FILE_DRAWING_PROPERTIES:
+        ShowDrawingProperties();
+        return true;
+    case ID_FILE_EXIF_INFO:
+        list.ShowExifInfo();
+        return true;
+    case ID_FILE_NEW_FOLDER:
+        list.CreateNewFolder();
+        return true;
+    case ID_EDIT_DELETE_ITEMS:
+        list.DeleteSelectedItems(false);
+        return true;
+    case ID_EDIT_RENAME_ITEM:
+        list.RenameCurrentItem();
         return true;
     case ID_EDIT_SELECT_ALL_ITEMS:
         list.SelectAll();
@@ -116,19 +189,26 @@ bool CBrowseFrame::RunListCommand(UINT id)
         list.InvertSelection();
         return true;
     case ID_VIEW_SHOW_CURRENT:
-        list.EnsureVisible(list.GetCurrentRow(), FALSE);
+        list.ShowCurrentItem();
         return true;
     case ID_VIEW_REFRESH:
-        if (!IsFocusOnTree() && IsThumbnailThreadIdle())
+        if (IsFocusOnTree())
+            GetTree().RefreshSelectedFolder();
+        else if (IsThumbnailThreadIdle())
             list.Refresh(TRUE, TRUE);
         return true;
     case ID_THUMB_REBUILD_ALL:
         list.SetFocus();
-        if (IsThumbnailThreadIdle())
-            list.Refresh(TRUE, TRUE);
+        list.QueueThumbnailTasks(false);
+        return true;
+    case ID_THUMB_REBUILD_SELECTED:
+        list.QueueThumbnailTasks(true);
+        return true;
+    case ID_THUMB_REBUILD_NEXT:
+        list.RequestRebuildNextThumbnail();
         return true;
     case ID_VIEW_UP_LEVEL:
-        BrowseToFolder(ParentOfShownFolder());
+        GetTree().GoUpOneLevel();
         return true;
     default:
         return false;
@@ -138,19 +218,19 @@ bool CBrowseFrame::RunListCommand(UINT id)
 bool CBrowseFrame::RunViewCommand(UINT id)
 {
     if (const ViewTypeCommand* command = FindViewTypeCommand(id)) {
-        m_list->SetViewType(command->viewType);
+        GetList()->SetViewType(command->viewType);
         return true;
     }
     if (id >= ID_SORT_BY_NAME && id <= ID_SORT_BY_DATE) {
         // The settings record keeps the column too: the frame applies its sort at every start.
-        m_list->SetSortColumn(static_cast<int>(id - ID_SORT_BY_NAME));
+        GetList()->SetSortColumn(static_cast<int>(id - ID_SORT_BY_NAME));
         g_options.SetSortType(static_cast<int>(id - ID_SORT_BY_NAME));
         return true;
     }
     switch (id) {
     case ID_SORT_FORWARD:
     case ID_SORT_REVERSE:
-        m_list->SetSortAscending(id == ID_SORT_FORWARD);
+        GetList()->SetSortAscending(id == ID_SORT_FORWARD);
         g_options.SortDir = id == ID_SORT_FORWARD;
         return true;
     case ID_VIEW_TOOLBAR:
@@ -164,7 +244,7 @@ bool CBrowseFrame::RunViewCommand(UINT id)
         RecalcLayout();
         return true;
     case ID_VIEW_FOLDER_AREA:
-        ToggleBar(*m_treeBar);
+        ToggleBar(m_treeBar);
         return true;
     case ID_VIEW_PREVIEW_AREA:
         ToggleBar(m_previewBar);
@@ -178,18 +258,22 @@ bool CBrowseFrame::GetCommandState(UINT id, bool& enabled, int& check)
 {
     enabled = false;
     check = 0;
-    if (!m_list->GetSafeHwnd())
+    if (!GetList()->GetSafeHwnd())
         return false;
-    return GetListCommandState(id, enabled, check) || GetViewCommandState(id, enabled, check);
+    return GetListCommandState(id, enabled, check) || GetClipboardCommandState(id, enabled) ||
+           GetViewCommandState(id, enabled, check);
 }
 
 bool CBrowseFrame::GetListCommandState(UINT id, bool& enabled, int&)
 {
-    const BrowseCentreList& list = *m_list;
+    const CIEShellListCtrl& list = *GetList();
     switch (id) {
     case ID_FILE_OPEN_ITEM:
     case ID_VIEW_SHOW_CURRENT:
         enabled = list.HasCurrentItem();
+        return true;
+    case ID_FILE_EDIT_ITEM:
+        enabled = list.IsCurrentItemFile();
         return true;
     case ID_FILE_VIEW_ITEM:
         enabled = list.IsViewableItemSelected();
@@ -197,42 +281,47 @@ bool CBrowseFrame::GetListCommandState(UINT id, bool& enabled, int&)
     case ID_FILE_INSERT_ACAD: {
         // One or more drawings: the insertion takes them all.
         const TDwgDrawThread* thread = g_appState.drawThread.get();
-        enabled = g_appState.mode.load() != CAppState::kModeNone && thread && !thread->IsBusy() &&
-                  list.CountSelectedDrawings() > 0 &&
-                  list.CountSelectedDrawings() == static_cast<int>(list.GetSelectedCount());
+        const int drawings = list.CountSelectedDrawings();
+        enabled = g_appState.mode.load() != CAppState::kModeNone && thread && !thread->IsBusy() && drawings > 0 &&
+                  drawings == static_cast<int>(list.GetSelectedCount());
         return true;
     }
-    case ID_EDIT_SELECT_ALL_ITEMS:
-    case ID_EDIT_SELECT_DRAWINGS:
-        enabled = list.HasItems();
+    case ID_FILE_SAVE_THUMBNAILS:
+        enabled = list.CanSaveThumbnails();
         return true;
+    case ID_FILE_EXIF_INFO:
+        enabled = list.IsSingleJpegSelected();
+        return true;
+    case ID_FILE_NEW_FOLDER:
+        enabled = list.CanCreateFolder();
+        return true;
+    case ID_FILE_DRAWING_PROPERTIES:
+    case ID_EDIT_DELETE_ITEMS:
     case ID_EDIT_UNSELECT_ALL:
     case ID_EDIT_INVERT_SELECTION:
         enabled = list.HasSelection();
+        return true;
+    case ID_EDIT_RENAME_ITEM:
+        enabled = list.HasSelection() && ::GetFocus() == list.GetSafeHwnd();
+        return true;
+    case ID_EDIT_SELECT_ALL_ITEMS:
+    case ID_EDIT_SELECT_DRAWINGS:
+        enabled = list.HasItems();
         return true;
     case ID_VIEW_REFRESH:
         enabled = IsFocusOnTree() || IsThumbnailThreadIdle();
         return true;
     case ID_THUMB_REBUILD_ALL:
-        enabled = list.HasItems() && list.GetViewType() == CIEShellListCtrl::kThumbnails && IsThumbnailThreadIdle();
+        enabled = list.CanRebuildThumbnails(false);
+        return true;
+    case ID_THUMB_REBUILD_SELECTED:
+        enabled = list.CanRebuildThumbnails(true);
+        return true;
+    case ID_THUMB_REBUILD_NEXT:
+        enabled = list.IsThumbnailJobRunning();
         return true;
     case ID_VIEW_UP_LEVEL:
-        enabled = !ParentOfShownFolder().IsEmpty();
-        return true;
-    case ID_FILE_EDIT_ITEM:
-    case ID_FILE_SAVE_THUMBNAILS:
-    case ID_FILE_DRAWING_PROPERTIES:
-    case ID_EDIT_DELETE_ITEMS:
-    case ID_EDIT_RENAME_ITEM:
-    case ID_EDIT_CUT_ITEMS:
-    case ID_EDIT_COPY_ITEMS:
-    case ID_EDIT_PASTE_ITEMS:
-    case ID_THUMB_REBUILD_SELECTED:
-    case ID_THUMB_REBUILD_NEXT:
-    case ID_FILE_EXIF_INFO:
-    case ID_FILE_NEW_FOLDER:
-        // The file commands of the list are not here yet.
-        enabled = false;
+        enabled = m_treeBar.GetSafeHwnd() && const_cast<CTreeBar&>(m_treeBar).GetTree().HasParentFolder();
         return true;
     default:
         return false;
@@ -241,7 +330,7 @@ bool CBrowseFrame::GetListCommandState(UINT id, bool& enabled, int&)
 
 bool CBrowseFrame::GetViewCommandState(UINT id, bool& enabled, int& check)
 {
-    const BrowseCentreList& list = *m_list;
+    const CIEShellListCtrl& list = *GetList();
     if (const ViewTypeCommand* command = FindViewTypeCommand(id)) {
         const int style = ListStyleType(list);
         // Thumbnails can always be chosen; the other views not while thumbnails are drawn.
@@ -269,7 +358,7 @@ bool CBrowseFrame::GetViewCommandState(UINT id, bool& enabled, int& check)
         return true;
     case ID_VIEW_FOLDER_AREA:
         enabled = true;
-        check = m_treeBar->IsWindowVisible();
+        check = m_treeBar.IsWindowVisible();
         return true;
     case ID_VIEW_PREVIEW_AREA:
         enabled = true;

@@ -2,7 +2,9 @@
 // reports and the settings-changed messages of the Options sheet.
 #include "frames/CBrowseFrame.h"
 
+#include "app/CAppState.h"
 #include "app/core/CAppOptions.h"
+#include "browser/CFileName.h"
 #include "app/core/ResourceText.h"
 #include "res/resource.h"
 #include "ui/CSeeProgress.h"
@@ -17,8 +19,7 @@ constexpr int kTemporaryBlanks = 9;
 
 CString FileNameOf(const CString& path)
 {
-    const int slash = path.ReverseFind('\\');
-    return slash == -1 ? path : path.Mid(slash + 1);
+    return path.IsEmpty() ? CString() : CFileName(path).GetFileNameExt();
 }
 
 } // namespace
@@ -119,7 +120,11 @@ void CBrowseFrame::SetStatusProgress(int lower, int upper, int pos)
 CString CBrowseFrame::SummaryText() const
 {
     CString text;
-    text.Format(LoadResStringOr(IDS_BROWSE_SUMMARY, "%d objects %d drawing files"), m_list->GetItemCount(), m_list->GetDrawingFileCount());
+    const CIEShellListCtrl& list = *GetList();
+    text.Format(LoadResStringOr(IDS_BROWSE_SUMMARY, "%d objects %d drawing files"), list.GetItemCount(),
+                list.GetDrawingFileCount());
+    if (!list.GetFolderSizeText().IsEmpty())
+        text += LoadResStringOr(IDS_BROWSE_SIZE_PART, " / display files size: ") + list.GetFolderSizeText();
     return text;
 }
 
@@ -132,8 +137,9 @@ void CBrowseFrame::RefreshStatus(int position, int upper)
         return;
     }
     if (StatusBarShown()) {
-        const CString texts[] = {SummaryText(), FileNameOf(m_list->GetCurrentPath()),
-                                 m_list->GetSelectedFilesSizeText()};
+        CString selection;
+        GetList()->GetSelectedFilesSizeText(selection);
+        const CString texts[] = {SummaryText(), FileNameOf(GetList()->GetCurrentPath()), selection};
         for (size_t i = 0; i < std::size(kTextPanes); ++i)
             SetPaneText(kTextPanes[i], texts[i].IsEmpty() ? nullptr : static_cast<const char*>(texts[i]));
         LayoutStatusPanes();
@@ -191,16 +197,16 @@ LRESULT CBrowseFrame::OnSetStatusText(WPARAM wParam, LPARAM lParam)
 
 LRESULT CBrowseFrame::OnFolderShown(WPARAM, LPARAM)
 {
-    BrowseFrameParts::UpdatePathBox(*m_list);
+    BrowseFrameParts::UpdatePathBox(m_view);
     return 0;
 }
 
 LRESULT CBrowseFrame::OnPathBoxBrowse(WPARAM, LPARAM)
 {
-    if (BrowseToFolder(BrowseFrameParts::GetPathBoxText(*m_list)))
-        BrowseFrameParts::AddPathBoxFolder(*m_list);
+    if (BrowseToFolder(BrowseFrameParts::GetPathBoxText(m_view)))
+        BrowseFrameParts::AddPathBoxFolder(m_view, m_treeBar);
     else
-        BrowseFrameParts::UpdatePathBox(*m_list);
+        BrowseFrameParts::UpdatePathBox(m_view);
     return 0;
 }
 
@@ -212,30 +218,51 @@ LRESULT CBrowseFrame::OnProgressEnd(WPARAM, LPARAM)
 
 LRESULT CBrowseFrame::OnPathBoxReload(WPARAM, LPARAM)
 {
-    BrowseFrameParts::ReloadPathBox(*m_list);
+    BrowseFrameParts::ReloadPathBox(m_view);
     return 0;
+}
+
+// While the view frame is the main window the browse frame is told too (the view would keep the
+// news to itself); what it changes is done when the browser is shown again.
+bool CBrowseFrame::IsAwayInView() const
+{
+    return g_appState.mode.load() == CAppState::kModeView && static_cast<const CWnd*>(g_appState.browseFrame) == this;
 }
 
 LRESULT CBrowseFrame::OnBrowseOptionsChanged(WPARAM, LPARAM lParam)
 {
-    RecalcLayout();
+    if (IsAwayInView()) {
+        if (lParam == 1)
+            m_pendingOptions |= kPendingRefill;
+        return 0;
+    }
+    m_view.OnLayout();
     ShowControlBar(&m_toolBar, g_options.ShowToolBar, FALSE);
     ShowControlBar(&m_statusBar, g_options.ShowStatus, FALSE);
     RecalcLayout();
-    m_list->SetSort(g_options.SortType, g_options.SortDir);
-    m_list->SetShowOtherFiles(g_options.ShowNoneDrawingFile);
-    if (lParam == 1 && !GetShownFolder().IsEmpty())
-        m_list->Refresh(TRUE, TRUE);
+    CIEShellListCtrl& list = *GetList();
+    list.SetSort(g_options.SortType, g_options.SortDir);
+    const bool otherFilesChanged = list.GetShowOtherFiles() != g_options.ShowNoneDrawingFile;
+    if (lParam == 1 && !GetShownFolder().IsEmpty()) {
+        // The file-type table was made again: every row's type is read anew.
+        list.SetShowOtherFiles(g_options.ShowNoneDrawingFile);
+        list.Refresh(TRUE, TRUE);
+    } else {
+        list.OnBrowseOptionsChanged(otherFilesChanged ? TRUE : FALSE, FALSE);
+    }
     UpdateTitle();
     return 0;
 }
 
 LRESULT CBrowseFrame::OnThumbnailOptionsChanged(WPARAM, LPARAM)
 {
-    // The cell size follows the settings at the next fill.
-    if (!GetShownFolder().IsEmpty())
-        m_list->Refresh(TRUE, TRUE);
-    m_list->Invalidate();
+    if (IsAwayInView()) {
+        m_pendingOptions |= kPendingThumbnails;
+        return 0;
+    }
+    // In the thumbnail view the cells take the new size and colours and are made again.
+    GetList()->OnThumbnailOptionsChanged();
+    GetList()->Invalidate();
     GetPreview().Invalidate();
     return 0;
 }
@@ -247,8 +274,11 @@ LRESULT CBrowseFrame::OnCacheOptionsChanged(WPARAM, LPARAM)
 
 LRESULT CBrowseFrame::OnDrawingOptionsChanged(WPARAM, LPARAM)
 {
-    if (!GetShownFolder().IsEmpty())
-        m_list->Refresh(TRUE, TRUE);
+    if (IsAwayInView()) {
+        m_pendingOptions |= kPendingDrawing;
+        return 0;
+    }
+    GetList()->QueueThumbnailTasks(false);
     GetPreview().OnDrawingOptionsChanged();
     return 0;
 }

@@ -1,8 +1,9 @@
 // CDwgView: the child window that fills the view frame between its tool bar and status bar. It
 // paints the frame's copy of the drawing thread's picture (never rendering itself), draws a
 // raster image from the thread's image canvas, shows the orbit guide in 3D dynamic view, the
-// mode's cursor and the context menus. The view's own commands (zoom, pan, images, next file)
-// belong in its message map too: the frame offers every command to the view first.
+// mode's cursor and the context menus. Its own commands (zoom modes, fit, previous view, the image
+// commands) are in CDwgViewCommands.cpp and its mouse and wheel in CDwgViewMouse.cpp: the frame
+// offers every command to the view first.
 #pragma once
 
 #include "framework/Afx.h"
@@ -44,6 +45,20 @@ public:
     // The picked rectangle with left <= right and top <= bottom, whichever way it was dragged.
     static RECT NormalisedRect(const RECT& rect);
     HCURSOR ModeCursor() const;
+    void SetMode(int mode);
+
+    // Commands (CDwgViewCommands.cpp), public for the frame's keys.
+    void OnZoomOut();
+    void OnZoomIn();
+    void OnZoomWindow();
+    void OnPan();
+    void OnZoomExtents();
+    void OnZoomPrevious();
+    void OnActualSize();
+    void OnAutoFit();
+    void OnImageTransform(UINT id);
+    // The wheel's step about a point in this window's own client coordinates.
+    void WheelZoomAt(POINT client, bool in);
 
     bool m_bSizing = false;
     bool m_bPickWindow = false;
@@ -66,6 +81,16 @@ protected:
     void OnPaint();
     LRESULT OnPrintClient(WPARAM wParam, LPARAM lParam);
     void OnContextMenu(CWnd* wnd, CPoint point);
+    void OnUpdateZoomMode(CCmdUI* pCmdUI);
+    void OnUpdateZoomExtents(CCmdUI* pCmdUI);
+    void OnUpdateZoomPrevious(CCmdUI* pCmdUI);
+    void OnUpdateImageCommand(CCmdUI* pCmdUI);
+
+    // Mouse (CDwgViewMouse.cpp).
+    void OnLButtonDown(UINT flags, CPoint point);
+    void OnMouseMove(UINT flags, CPoint point);
+    void OnLButtonUp(UINT flags, CPoint point);
+    BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
 
     DECLARE_MESSAGE_MAP()
 
@@ -77,6 +102,13 @@ private:
     void PaintImage(HDC dc, const CRect& client);
     void PaintOrbitGuide(HDC dc, const CRect& client);
     void FillBackground(HDC dc, const CRect& client) const;
+    bool CanUseZoomModes() const;
+    void AfterAction(int target);
+    void ShowCoordinates(POINT point);
+
+    bool m_bDragging = false;
+    POINT m_ptAnchor = {0, 0};
+    POINT m_ptLast = {0, 0};
 
     const CGDIDevice* m_pPicture = nullptr;
     HCURSOR m_hCursor = nullptr;

@@ -13,9 +13,9 @@ IMPLEMENT_DYNAMIC(CViewFrame, CFrameWnd)
 
 const char CViewFrame::kClassName[] = "OrvoKestalViewFrame";
 
-// Printing, Save As, drawing properties, AutoCAD insertion and the view commands built beside this
-// frame keep their ids here, disabled until their handlers come (the view's own commands are
-// handled by the view, which sees every command first).
+// Drawing properties and the view commands built beside this frame keep their ids in the menu,
+// disabled until their handlers come (the view's own commands are handled by the view, which sees
+// every command first).
 BEGIN_MESSAGE_MAP(CViewFrame, CFrameWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
@@ -49,9 +49,13 @@ BEGIN_MESSAGE_MAP(CViewFrame, CFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_3D_DYNAMIC, &CViewFrame::OnUpdateDynamicView)
     ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_SELECT_VIEWPOINT, ID_VIEW_3D_NW, &CViewFrame::OnUpdateViewPoints)
     ON_UPDATE_COMMAND_UI(ID_VIEW_FILE_OPEN, &CViewFrame::OnUpdateOpen)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_PRINT, &CViewFrame::OnUpdateLaterCommand)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_SAVE_AS, &CViewFrame::OnUpdateLaterCommand)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_INSERT_AUTOCAD, &CViewFrame::OnUpdateLaterCommand)
+    ON_COMMAND(ID_VIEW_PRINT, &CViewFrame::OnFilePrint)
+    ON_COMMAND(ID_VIEW_SAVE_AS, &CViewFrame::OnFileSaveAs)
+    ON_COMMAND(ID_VIEW_INSERT_AUTOCAD, &CViewFrame::OnInsertIntoAutoCAD)
+    ON_MESSAGE(CViewFrame::kMsgPrintWindowPicked, &CViewFrame::OnPrintWindowPicked)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_PRINT, &CViewFrame::OnUpdatePrintOrSave)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_SAVE_AS, &CViewFrame::OnUpdatePrintOrSave)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_INSERT_AUTOCAD, &CViewFrame::OnUpdateInsertIntoAutoCAD)
     ON_UPDATE_COMMAND_UI(ID_VIEW_FULL_SCREEN, &CViewFrame::OnUpdateFullScreen)
     ON_UPDATE_COMMAND_UI(ID_VIEW_NEXT_PAGE, &CViewFrame::OnUpdateNextPage)
     ON_UPDATE_COMMAND_UI(ID_VIEW_PREVIOUS_PAGE, &CViewFrame::OnUpdatePreviousPage)
@@ -154,17 +158,27 @@ BOOL CViewFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
 
 BOOL CViewFrame::PreTranslateMessage(MSG* pMsg)
 {
-    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE &&
-        (pMsg->hwnd == m_hWnd || ::IsChild(m_hWnd, pMsg->hwnd))) {
+    const bool mine = pMsg->hwnd == m_hWnd || ::IsChild(m_hWnd, pMsg->hwnd);
+    if (mine && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) {
         OnEscape();
+        return TRUE;
+    }
+    // Enter ends picking a print window as Esc does.
+    if (mine && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN && m_wndView.m_bPickWindow) {
+        CancelPrintWindowPick();
         return TRUE;
     }
     return CFrameWnd::PreTranslateMessage(pMsg);
 }
 
-// Started to view one file, Escape ends the program; otherwise it goes back to the browser.
+// Escape first ends picking a print window or full screen. Then, started to view one file, it
+// ends the program; otherwise it goes back to the browser.
 void CViewFrame::OnEscape()
 {
+    if (m_wndView.m_bPickWindow) {
+        CancelPrintWindowPick();
+        return;
+    }
     if (m_bFullScreen) {
         OnFullScreen();
         return;
@@ -276,13 +290,6 @@ void CViewFrame::OnUpdateOpen(CCmdUI* pCmdUI)
 {
     const TDwgDrawThread* thread = Thread();
     pCmdUI->Enable(thread && (IsImage() || thread->GetFileType() < 0 || IsDrawingReady() || !thread->IsBusy()));
-}
-
-// Print, Save As and AutoCAD insertion are built as their own classes; until they are wired the
-// commands stay disabled.
-void CViewFrame::OnUpdateLaterCommand(CCmdUI* pCmdUI)
-{
-    pCmdUI->Enable(FALSE);
 }
 
 void CViewFrame::OnUpdateFullScreen(CCmdUI* pCmdUI)

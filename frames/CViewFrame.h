@@ -8,6 +8,7 @@
 
 #include "app/CViewModeFrame.h"
 #include "frames/CDwgView.h"
+#include "frames/print/CDrawingPrintCommand.h"
 #include "framework/Afx.h"
 #include "framework/AfxWin.h"
 #include "framework/CStatusBar.h"
@@ -69,6 +70,11 @@ public:
     int GetRenderCount() const { return m_nRenders; }
     // Opens handed to the drawing thread (password retries count as opens).
     int GetOpenCount() const { return m_nOpens; }
+    // The drawing's print command: its record and last picked window live as long as the frame.
+    CDrawingPrintCommand& GetPrintCommand() { return m_printCommand; }
+    // Print jobs (drawings and images) written to path instead of the printer's port; empty: the
+    // port. Tests print to the test printer this way.
+    void SetPrintJobOutput(const CString& path);
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
@@ -107,7 +113,13 @@ protected:
     void OnUpdateViewPoints(CCmdUI* pCmdUI);
     void OnUpdateFileCommand(CCmdUI* pCmdUI);
     void OnUpdateOpen(CCmdUI* pCmdUI);
-    void OnUpdateLaterCommand(CCmdUI* pCmdUI);
+    // Print, Save As and Insert into AutoCAD (CViewFrameFile.cpp).
+    void OnFilePrint();
+    LRESULT OnPrintWindowPicked(WPARAM wParam, LPARAM lParam);
+    void OnFileSaveAs();
+    void OnInsertIntoAutoCAD();
+    void OnUpdatePrintOrSave(CCmdUI* pCmdUI);
+    void OnUpdateInsertIntoAutoCAD(CCmdUI* pCmdUI);
     void OnUpdateFullScreen(CCmdUI* pCmdUI);
     void OnUpdateNextPage(CCmdUI* pCmdUI);
     void OnUpdatePreviousPage(CCmdUI* pCmdUI);
@@ -120,6 +132,12 @@ private:
     bool IsImage() const;
     bool IsDrawingReady() const;
     void OnEscape();
+    bool CanPrintOrSave() const;
+    void PrintImage();
+    // Esc while a print window is picked: picking is cancelled and the print manager opens again.
+    void CancelPrintWindowPick();
+    // A file is opened: a window picked on the last one means nothing any more.
+    void LeavePrintWindowPick();
     void OpenFile(const CString& path, int type);
     void StartOpen(const CString& path, int type);
     void OpenImage(const CString& path);
@@ -145,7 +163,8 @@ private:
     CGDIDevice m_picture;
     bool m_bInSizeMove = false;
     bool m_bTabsStale = false;
-    RECT m_rcPrintWindow = {0, 0, 0, 0};
+    CDrawingPrintCommand m_printCommand;
+    CString m_printJobOutput;
     WINDOWPLACEMENT m_wpBeforeFullScreen = {};
     BOOL m_bFullScreen = FALSE;
     RECT m_rcFullScreen = {0, 0, 0, 0};

@@ -83,6 +83,7 @@ void CViewFrame::OpenFile(const CString& path, int type)
     UpdateTitle();
     m_wndView.KillRedrawTimers();
     m_wndView.m_bDynamicView = false;
+    LeavePrintWindowPick();
     if (thread)
         thread->SetPassword("", -1);
     StartOpen(path, type);

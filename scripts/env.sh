@@ -4,6 +4,19 @@ ORVO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ORVO_DEPS_CACHE=${ORVO_DEPS_CACHE:-$HOME/.cache/orvo-deps}
 export ORVO_DEPS_CACHE
 
+# Compiled objects are kept outside the clone too, so a fresh clone on the same machine (CI's)
+# compiles only what changed. Paths are taken relative to the clone, so any clone's path hits.
+# Read by CMake when a build folder is first configured; a launcher given by the caller wins.
+orvo_use_compiler_cache() {
+    command -v ccache >/dev/null || return 0
+    export CCACHE_DIR=${CCACHE_DIR:-${ORVO_CCACHE_DIR:-$HOME/.cache/orvo-ccache}}
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$ORVO_ROOT}
+    export CCACHE_NOHASHDIR=1 CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-12G}
+    export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+    export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+}
+orvo_use_compiler_cache
+
 # orvo_build ARCH BUILD_DIR: set-up for ARCH, then configure (once) and build.
 orvo_build() {
     local arch=$1 build=$2 triplet="$1-w64-mingw32"

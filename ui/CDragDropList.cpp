@@ -1,6 +1,7 @@
 #include "ui/CDragDropList.h"
 
 #include "framework/AfxWin.h"
+#include "ui/FileClipboard.h"
 #include "ui/ShellFileOperation.h"
 
 #include <shellapi.h>
@@ -186,9 +187,5 @@ BOOL CDragDropList::DropFiles(const CStringList& files, DROPEFFECT effect)
 
 BOOL CDragDropList::ClipboardHasFiles()
 {
-    if (!::OpenClipboard(m_hWnd))
-        return FALSE;
-    const BOOL bFiles = ::IsClipboardFormatAvailable(CF_HDROP);
-    ::CloseClipboard();
-    return bFiles;
+    return FileClipboard::HasFiles(m_hWnd) ? TRUE : FALSE;
 }

@@ -131,6 +131,37 @@ CString FormatEngineering(double inches, short decimals, char decimalSeparator)
     return FeetText(feet, inches < 0) + WithSeparator(restText, decimalSeparator) + '"';
 }
 
+CString FormatCoordinates(int units, int precision, const double world[3])
+{
+    return FormatCoordinates(units, precision, world, g_systemInfo.getDecimalSep());
+}
+
+CString FormatCoordinates(int units, int precision, const double world[3], char decimalSeparator)
+{
+    const short decimals = static_cast<short>(std::clamp(precision, 0, kMaxDecimals));
+    CString text;
+    if (units == 1) {
+        CString format;
+        format.Format("X:%%-.%de Y:%%-.%de Z:%%-.%de", decimals, decimals, decimals);
+        text.Format(format, world[0], world[1], world[2]);
+        text.Replace('e', 'E');
+        return WithSeparator(text, decimalSeparator);
+    }
+    const auto one = [&](double value) {
+        switch (units) {
+        case 3:
+            return FormatEngineering(value, decimals, decimalSeparator);
+        case 4:
+            return FormatFeetInches(value, decimals);
+        case 5:
+            return FormatFraction(value, decimals);
+        default:
+            return FormatDecimal(value, decimals, decimalSeparator);
+        }
+    };
+    return " X:" + one(world[0]) + " Y:" + one(world[1]) + " Z:" + one(world[2]);
+}
+
 bool ParseLocaleNumber(const char* text, double* out)
 {
     return ParseLocaleNumber(text, out, g_systemInfo.getDecimalSep());

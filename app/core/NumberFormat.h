@@ -21,6 +21,13 @@ CString FormatFeetInches(double inches, int bits);
 CString FormatEngineering(double inches, short decimals);
 CString FormatEngineering(double inches, short decimals, char decimalSeparator);
 
+// The world point under the mouse as the drawing view's status bar shows it, by the drawing's
+// linear units and precision: 1 scientific "X:1.5500E+01 Y:... Z:..."; otherwise " X:" x " Y:" y
+// " Z:" z, each formatted by the units: 3 engineering, 4 architectural, 5 fractional, any other
+// value decimal. '.' becomes the decimal separator (by default the user's).
+CString FormatCoordinates(int units, int precision, const double world[3]);
+CString FormatCoordinates(int units, int precision, const double world[3], char decimalSeparator);
+
 // Reads a typed number with the decimal separator (by default the user's). False for an empty text
 // or characters left over; out is written whenever a number was read.
 bool ParseLocaleNumber(const char* text, double* out);

@@ -1,38 +1,11 @@
 #include "browser/dialogs/NewFolderName.h"
 
 #include "app/core/FileUtils.h"
-
-#include <cstring>
+#include "browser/ShellFileOps.h"
 
 namespace {
 
 const int kMaxSuffix = 999;
-
-bool IsReservedDeviceName(CString name)
-{
-    const int dot = name.Find('.');
-    if (dot >= 0)
-        name = name.Left(dot);
-    name.TrimRight();
-    name.MakeUpper();
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
-    for (const char* device : kDevices) {
-        if (name == device)
-            return true;
-    }
-    return name.GetLength() == 4 && (name.Left(3) == "COM" || name.Left(3) == "LPT") &&
-           name[3] >= '1' && name[3] <= '9';
-}
-
-bool HasReservedCharacter(const CString& name)
-{
-    for (int i = 0; i < name.GetLength(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        if (c < 32 || std::strchr("\\/:*?\"<>|", c))
-            return true;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -65,9 +38,8 @@ NewFolderNameCheck CheckNewFolderName(const char* parent, const char* name)
     typed.TrimRight();
     if (typed.IsEmpty())
         return NewFolderNameCheck::Empty;
-    // Windows drops trailing dots, so "a." would name "a"; "." and ".." name no new folder.
-    if (HasReservedCharacter(typed) || typed.Find("..") >= 0 || typed[typed.GetLength() - 1] == '.' ||
-        IsReservedDeviceName(typed))
+    // The one rule of names typed for a file or folder in its own folder (renames use it too).
+    if (!ShellFileOps::IsValidNewName(typed))
         return NewFolderNameCheck::Invalid;
     const CString path = CString(parent ? parent : "") + typed;
     if (IsExistingFolder(path) || IsExistingFile(path))

@@ -2,6 +2,7 @@
 
 #include "framework/AfxWin.h"
 #include "ui/CDragDropList.h"
+#include "ui/FileClipboard.h"
 #include "ui/ShellFileOperation.h"
 
 #include <shlobj.h>
@@ -138,63 +139,23 @@ bool CDragDropTree::CopyToClipboard()
         return false;
     CStringList paths;
     paths.AddTail(path);
-    HGLOBAL hDrop = CDragDropList::MakeDropBlock(paths);
-    if (hDrop == nullptr)
-        return false;
-    if (!::OpenClipboard(m_hWnd)) {
-        GlobalFree(hDrop);
-        return false;
-    }
-    const bool set = ::EmptyClipboard() && ::SetClipboardData(CF_HDROP, hDrop) != nullptr;
-    ::CloseClipboard();
-    if (!set)
-        GlobalFree(hDrop); // only a block the clipboard took belongs to it
-    return set;
+    // No cut marker: a paste of the tree's folder copies it.
+    return FileClipboard::Put(m_hWnd, paths, FileClipboard::Marker::None);
 }
 
 bool CDragDropTree::CanPaste()
 {
-    if (!::OpenClipboard(m_hWnd))
-        return false;
-    const bool files = ::IsClipboardFormatAvailable(CF_HDROP) != 0;
-    ::CloseClipboard();
     CString path;
-    return files && GetSelectedFolderPath(path);
-}
-
-DWORD CDragDropTree::ReadPreferredDropEffect()
-{
-    const UINT format = ::RegisterClipboardFormatA("Preferred DropEffect");
-    HANDLE data = format != 0 ? ::GetClipboardData(format) : nullptr;
-    // Another program wrote the block: it must hold the whole value before it is read.
-    if (data == nullptr || GlobalSize(data) < sizeof(DWORD))
-        return 0;
-    const auto* value = static_cast<const DWORD*>(GlobalLock(data));
-    const DWORD effect = value != nullptr ? *value : 0;
-    GlobalUnlock(data);
-    return effect;
-}
-
-bool CDragDropTree::ReadClipboardFiles(CStringList& files, DWORD& effect)
-{
-    if (!::OpenClipboard(m_hWnd))
-        return false;
-    HANDLE hDrop = ::GetClipboardData(CF_HDROP);
-    const bool read = hDrop != nullptr && CFileDropTarget::CollectFileNames(hDrop, files);
-    effect = read ? ReadPreferredDropEffect() : 0;
-    ::CloseClipboard();
-    return read;
+    return FileClipboard::HasFiles(m_hWnd) && GetSelectedFolderPath(path);
 }
 
 bool CDragDropTree::PasteFromClipboard()
 {
     ClearDropHighlight();
-    CStringList files;
-    DWORD effect = 0;
-    if (!ReadClipboardFiles(files, effect))
+    FileClipboard::Content content;
+    if (!FileClipboard::Read(m_hWnd, content))
         return false;
-    // Only the move bit alone means the files were cut; anything else copies.
-    const DROPEFFECT drop = effect == DROPEFFECT_MOVE ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
-    DropFiles(files, drop, false);
+    if (DropFiles(content.files, content.cut ? DROPEFFECT_MOVE : DROPEFFECT_COPY, false))
+        FileClipboard::ForgetMovedFiles(m_hWnd, content);
     return true;
 }

@@ -38,12 +38,10 @@ public:
     // paste copies it).
     bool CanCopy();
     bool CopyToClipboard();
-    // Edit/Paste: the clipboard's files into the selected folder, moved when they were cut.
+    // Edit/Paste: the clipboard's files into the selected folder, moved when they were cut
+    // (then the clipboard is emptied: the names point nowhere any more).
     bool CanPaste();
     bool PasteFromClipboard();
-    // The shell's "Preferred DropEffect" on the clipboard; 0 when there is none. Read while the
-    // clipboard is open.
-    static DWORD ReadPreferredDropEffect();
 
     void ClearDropHighlight();
     HTREEITEM GetDropHighlightItem() const { return m_hDropItem; }
@@ -63,8 +61,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    bool ReadClipboardFiles(CStringList& files, DWORD& effect);
-
     HTREEITEM m_hDropItem = nullptr;
     HTREEITEM m_hDragItem = nullptr;
     BYTE m_bDragging = 0;

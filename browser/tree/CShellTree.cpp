@@ -315,12 +315,11 @@ LRESULT CShellTree::OnSelectFromList(WPARAM, LPARAM lParam)
 
 void CShellTree::SetStartFolder(const char* path)
 {
+    // Asking again for the folder already waiting keeps it waiting: the last folder of the
+    // previous run and the folder given on the command line are often the same, and the second
+    // request must not cancel the first.
     if (!path)
         return;
-    if (path[0] != '\0' && m_pendingFolder == path) {
-        m_bFolderPending = 0;
-        return;
-    }
     m_pendingFolder = path;
     m_bFolderPending = 1;
 }
@@ -329,6 +328,8 @@ int CShellTree::SelectPendingFolder()
 {
     if (!m_bFolderPending)
         return 1;
+    // Selected once: a later show (back from the view) keeps the folder the user went to.
+    m_bFolderPending = 0;
     if (m_pendingFolder.IsEmpty())
         return 0;
     return SelectFolderByPath(m_pendingFolder) ? 1 : 0;

@@ -4,9 +4,11 @@
 
 #include "browser/CShellContextMenu.h"
 #include "browser/PidlBytes.h"
+#include "browser/ShellFileOps.h"
 #include "browser/tree/CShellTreeItem.h"
 #include "browser/tree/ShellTreePaths.h"
 #include "browser/tree/TreeMessages.h"
+#include "app/CAppState.h"
 #include "browser/CFolderWatchThread.h"
 #include "framework/CMenu.h"
 
@@ -110,6 +112,11 @@ void CShellTree::ArmSelection(const CShellTreeItem& record)
     PidlBytes::Free(m_pendingSelection);
     m_pendingSelection = PidlBytes::CopyList(record.Absolute());
     SetTimer(kSelectTimer, kSelectDelayMs, nullptr);
+    // The folder chosen is the one the next start returns to, even when the program closes
+    // before the list has caught up with it.
+    CString path;
+    if (ShellTreePaths::PathOfList(record.Absolute(), path) && !path.IsEmpty())
+        g_appState.lastPath = path;
 }
 
 void CShellTree::OnTimer(UINT_PTR nIDEvent)
@@ -180,9 +187,9 @@ bool CShellTree::RenameItem(HTREEITEM hItem, const char* newLabel)
 {
     CString oldPath;
     CShellTreeItem* record = GetItemRecord(hItem);
-    // A label with a separator would move the folder somewhere else, not rename it.
-    if (!record || !newLabel || newLabel[0] == '\0' || std::strpbrk(newLabel, "\\/") != nullptr ||
-        !GetItemFileSystemPath(hItem, oldPath))
+    // A label with a separator would move the folder somewhere else, not rename it: the tree
+    // takes the names the list's renames and new folders take.
+    if (!record || !newLabel || !ShellFileOps::IsValidNewName(newLabel) || !GetItemFileSystemPath(hItem, oldPath))
         return false;
     const CString newPath = oldPath.Left(oldPath.ReverseFind('\\') + 1) + newLabel;
     // Each name in a zeroed buffer one byte longer than a path, so both end in two zero bytes.

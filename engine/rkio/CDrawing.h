@@ -102,7 +102,7 @@ public:
     virtual void SetLinearUnits(int units, int precision);
     // Save As: PrepareSave first (ends the hover highlight, which draws from the database), then
     // Save(path, kind 1 DWG / 2 DXF, version 9 = 2004, 8 = 2000, 7 = R14, 5 = R12, 0). Save
-    // results: 0 saved; 1 that kind or version is not written (every DWG kind for now); 2 the
+    // results: 0 saved; 1 that kind or version is not written (only those four are); 2 the
     // target cannot be written; 3 the drawing would make a file past the size limit; 4 no drawing
     // geometry is loaded (nothing open, or only a stored preview). Nothing is left at the path
     // unless the result is 0; saving over the open file is safe, as the file is read whole on

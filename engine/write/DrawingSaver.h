@@ -1,6 +1,6 @@
 // Saves a drawing database as a file of a kind and version code as the program's Save As passes
-// them: kind 1 DWG, 2 DXF; version 9 = 2004, 8 = 2000, 7 = R14, 5 = R12. DXF of every version is
-// written, DWG of R14 and 2000; DWG 2004 and R12 fail with UnsupportedKind before anything
+// them: kind 1 DWG, 2 DXF; version 9 = 2004, 8 = 2000, 7 = R14, 5 = R12. Both kinds are written
+// in all four versions; any other kind or version fails with UnsupportedKind before anything
 // touches the disk.
 #pragma once
 

@@ -1,6 +1,7 @@
 #include "frames/options/COption.h"
 
 #include "app/CAppState.h"
+#include "app/CBrowseModeFrame.h"
 #include "app/OptionsStore.h"
 #include "app/core/CAppOptions.h"
 #include "frames/options/COptionAssociate.h"
@@ -38,7 +39,7 @@ void Tell(HWND window, UINT message, LPARAM lParam)
 
 } // namespace
 
-bool COption::DoOptions(CAppOptions& options, HWND mainWindow)
+bool COption::DoOptions(CAppOptions& options, HWND mainWindow, HWND browseWindow)
 {
     COptionBrowse browse(options);
     COptionDrawing drawing(options);
@@ -55,14 +56,20 @@ bool COption::DoOptions(CAppOptions& options, HWND mainWindow)
     if (sheet.DoModal() != IDOK)
         return false;
     SaveOptions(options);
+    // The browse frame keeps what concerns it while another frame is the main window.
+    const HWND also = browseWindow != mainWindow ? browseWindow : nullptr;
+    const auto tellBoth = [&](UINT message, LPARAM lParam) {
+        Tell(mainWindow, message, lParam);
+        Tell(also, message, lParam);
+    };
     if (browse.IsChanged())
-        Tell(mainWindow, WM_OPTIONS_BROWSER_CHANGED, browse.AreFileTypesChanged() ? 1 : 0);
+        tellBoth(WM_OPTIONS_BROWSER_CHANGED, browse.AreFileTypesChanged() ? 1 : 0);
     if (thumbnail.IsChanged())
-        Tell(mainWindow, WM_OPTIONS_THUMBNAIL_CHANGED, 0);
+        tellBoth(WM_OPTIONS_THUMBNAIL_CHANGED, 0);
     if (cache.IsChanged())
-        Tell(mainWindow, WM_OPTIONS_CACHE_CHANGED, 0);
+        tellBoth(WM_OPTIONS_CACHE_CHANGED, 0);
     if (drawing.IsChanged())
-        Tell(mainWindow, WM_OPTIONS_DRAWING_CHANGED, 0);
+        tellBoth(WM_OPTIONS_DRAWING_CHANGED, 0);
     const auto after = ThumbnailSettingsOf(options);
     if (!SameSettings(before, after) && g_appState.taskThread)
         g_appState.taskThread->SetSettings(after);
@@ -71,7 +78,8 @@ bool COption::DoOptions(CAppOptions& options, HWND mainWindow)
 
 bool COption::DoOptions()
 {
-    return DoOptions(g_options, g_appState.GetMainWindowHandle());
+    CWnd* browser = g_appState.browseFrame;
+    return DoOptions(g_options, g_appState.GetMainWindowHandle(), browser ? browser->GetSafeHwnd() : nullptr);
 }
 
 void RunOptionsCommand()

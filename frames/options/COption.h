@@ -20,8 +20,9 @@ public:
     virtual ~COption() = default;
 
     // True when the sheet was closed with OK. options is the record the pages edit and that is
-    // saved; the messages go to mainWindow (none when it is null).
-    bool DoOptions(CAppOptions& options, HWND mainWindow);
+    // saved; the messages go to mainWindow (none when it is null), and to browseWindow too when
+    // that is another window (the browse frame while the view frame is the main window).
+    bool DoOptions(CAppOptions& options, HWND mainWindow, HWND browseWindow = nullptr);
     // The application's sheet: g_options, the application's main window and thumbnail thread.
     bool DoOptions();
 };

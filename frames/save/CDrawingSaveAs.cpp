@@ -35,6 +35,8 @@ SaveAsResult CDrawingSaveAs::SaveTo(const CString& path, int index)
     const CString target = ReplaceExtension(path, format.extension);
     if (!ConfirmReplacingShownFile(target, OpenPath()))
         return SaveAsResult::Cancelled;
+    if (RefuseReadOnlyTarget(target))
+        return SaveAsResult::Failed;
     int code = 0;
     {
         CWaitCursor wait;

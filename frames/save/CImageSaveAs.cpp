@@ -35,6 +35,8 @@ SaveAsResult CImageSaveAs::SaveTo(const CString& path, int index)
 {
     if (!ConfirmReplacingShownFile(path, m_shownPath))
         return SaveAsResult::Cancelled;
+    if (RefuseReadOnlyTarget(path))
+        return SaveAsResult::Failed;
     bool saved = false;
     {
         CWaitCursor wait;

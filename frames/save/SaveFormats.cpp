@@ -125,6 +125,17 @@ bool ConfirmReplacingShownFile(const CString& target, const CString& shown)
     return AfxMessageBox(text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
+bool RefuseReadOnlyTarget(const CString& target)
+{
+    const DWORD attributes = ::GetFileAttributesA(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0)
+        return false;
+    CString text;
+    text.Format("%s is read-only and was not replaced.", static_cast<LPCSTR>(target));
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
 bool AskSaveTarget(const char* valueName, int kinds, const std::function<CString(int)>& initialName,
                    const CString& filter, CWnd* owner, RkUI::SaveTypeCallback callback, CString& path, int& chosen)
 {

@@ -59,6 +59,10 @@ enum class SaveAsResult
 // asked first. True to go on (always when target is another file).
 bool ConfirmReplacingShownFile(const CString& target, const CString& shown);
 
+// A read-only file is never replaced (a rename over it would succeed on some systems): the user is
+// told. True when target is such a file.
+bool RefuseReadOnlyTarget(const CString& target);
+
 // The save dialog over filter, starting on the kind remembered under valueName (1..kinds) with
 // the name initialName gives for it; false when the user cancelled.
 bool AskSaveTarget(const char* valueName, int kinds, const std::function<CString(int)>& initialName,

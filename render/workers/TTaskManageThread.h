@@ -88,12 +88,13 @@ public:
 protected:
     // A stop also abandons the drawing in progress.
     void WakeForStop() override { CallBreak(); }
+    // Idle: asleep until a folder or a stop wakes the thread.
+    void SleepUntilWoken();
 
 private:
     // One cycle's job: true when the queue is exhausted (the cycle is idle).
     bool ServeNext();
     bool EndCycle(bool idle);
-    void SleepUntilWoken();
     void FinishQueue();
     void WaitForList();
     void EmptyQueue();

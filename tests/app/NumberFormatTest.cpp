@@ -71,6 +71,33 @@ TEST(NumberFormat, DecimalAndEngineeringFollowTheSeparator)
     EXPECT_STREQ(FormatEngineering(-13.0, 1, '.'), "-1'-1.0\"");
 }
 
+TEST(NumberFormat, CoordinatesByUnitsTable)
+{
+    struct Case
+    {
+        int units;
+        int precision;
+        char separator;
+        const char* text;
+    };
+    const double world[3] = {15.5, -30.5, 0.25};
+    const Case cases[] = {
+        {1, 2, '.', "X:1.55E+01 Y:-3.05E+01 Z:2.50E-01"},
+        {1, 1, ',', "X:1,6E+01 Y:-3,0E+01 Z:2,5E-01"},
+        {2, 2, ',', " X:15,50 Y:-30,50 Z:0,25"},
+        {3, 2, '.', " X:1'-3.50\" Y:-2'-6.50\" Z:0'-0.25\""},
+        {4, 2, '.', " X:1'-3 1/2\" Y:-2'-6 1/2\" Z:0'-0 1/4\""},
+        {5, 2, '.', " X:15 1/2 Y:-30 1/2 Z:0 1/4"},
+        {0, 3, '.', " X:15.500 Y:-30.500 Z:0.250"}, // an unknown unit is shown as decimal
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "units " << c.units << " precision " << c.precision);
+        EXPECT_STREQ(FormatCoordinates(c.units, c.precision, world, c.separator), c.text);
+    }
+    const double away[3] = {1.25, 2.75, -0.75};
+    EXPECT_STREQ(FormatCoordinates(2, -4, away, '.'), " X:1 Y:3 Z:-1") << "a negative precision is taken as none";
+}
+
 TEST(NumberFormat, ParseTable)
 {
     struct Case

@@ -95,6 +95,7 @@ TEST(NewFolderDialog, TypedNamesAreCheckedBeforeAnythingIsMade)
         {"Old", NewFolderNameCheck::Exists},     {"old", NewFolderNameCheck::Exists},
         {"notes.txt", NewFolderNameCheck::Exists}, {"Plans 2024", NewFolderNameCheck::Valid},
         {"console", NewFolderNameCheck::Valid},  {"a.b", NewFolderNameCheck::Valid},
+        {"a..b", NewFolderNameCheck::Valid},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CheckNewFolderName(parent.c_str(), c.name), c.check) << c.name;

@@ -2,22 +2,27 @@
 // picture arrives and is painted (read back with WM_PRINTCLIENT), a resize renders again at the
 // new size, commands and keys change the view, and hostile sizes are clamped.
 #include "browser/CPreView.h"
+#include "browser/CPreViewBar.h"
 #include "app/core/CAppOptions.h"
 
 #include "app/CAppState.h"
 #include "engine/rkapp/rkapp.h"
 #include "engine/rkio/EngineState.h"
 #include "browser/DrawingPassword.h"
+#include "framework/CCmdUI.h"
+#include "framework/CStringList.h"
 #include "framework/CWnd.h"
 #include "framework/ModalSeam.h"
 #include "res/resource.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "tests/app/RegistryRootScope.h"
+#include "tests/imaging/ExifTestData.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <climits>
 #include <memory>
 #include <set>
@@ -722,4 +727,247 @@ TEST_F(PreviewFixture, MiddleButtonDragPansAnImage)
     ::SendMessageA(pane, WM_MBUTTONUP, 0, MAKELPARAM(260, 170));
     EXPECT_NE(before.colours, Print().colours);
     EXPECT_EQ(m_pane.GetMouseMode(), CPreView::kModeZoomWindow) << "the mode stays";
+}
+
+// The bar hands the pane every command of the pane's own list, and no other: the menu's layers,
+// view point and standard views and the image turns included.
+TEST_F(PreviewFixture, EveryPaneCommandReachesThePaneThroughTheBar)
+{
+    CPreViewBar bar;
+    ASSERT_TRUE(bar.Create(&m_host, 105, "PreView", CSize(225, 80)));
+    auto routed = [&bar](UINT id, int code) {
+        CTestCmdUI ui;
+        ui.m_nID = id;
+        return bar.OnCmdMsg(id, code, code == CN_UPDATE_COMMAND_UI ? &ui : nullptr, nullptr) != FALSE;
+    };
+    const struct
+    {
+        UINT id;
+        bool pane;
+    } cases[] = {
+        {CPreView::kCmdLayers, true},       {CPreView::kCmdViewPointDialog, true}, {CPreView::kCmdViewFirst, true},
+        {CPreView::kCmdViewFirst + 4, true}, {CPreView::kCmdViewLast, true},       {CPreView::kCmdRotateLeft, true},
+        {CPreView::kCmdRotateRight, true},  {CPreView::kCmdMirror, true},          {CPreView::kCmdFlip, true},
+        {CPreView::kCmdZoomPrevious, true}, {CPreView::kCmdZoomIn, true},          {CPreView::kCmdPan, true},
+        {CPreView::kCmdLayoutFirst, true},  {CPreView::kCmdLayoutLast, true},      {CPreView::kCmdActualSize, true},
+        {CPreView::kCmdAutoFit, true},      {CPreView::kCmdSmooth, true},          {CPreView::kCmdHighlight, true},
+        {CPreView::kCmdQuickMode, true},    {32799, false} /* the Layouts popup */, {32817, false},
+        {32822, false},                     {32940, false},                        {0xE100, false} /* File New */,
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CPreViewBar::IsPaneCommand(c.id), c.pane) << c.id;
+        EXPECT_EQ(routed(c.id, CN_UPDATE_COMMAND_UI), c.pane) << c.id;
+    }
+    // Every id the bar routes is one the pane runs: the list and the pane's dispatch agree.
+    const bool smooth = g_options.PreviewHalfTone;
+    const bool highlight = g_options.HighLight;
+    for (UINT id = 32700; id < 33000; ++id)
+        EXPECT_EQ(routed(id, CN_COMMAND), CPreView::IsPaneCommand(id)) << id;
+    g_options.PreviewHalfTone = smooth;
+    g_options.HighLight = highlight;
+    bar.DestroyWindow();
+}
+
+// Enter and the double click open the shown file in the view, as the file list does; with
+// nothing shown they leave the browser as it is.
+TEST_F(PreviewFixture, EnterAndDoubleClickOpenTheShownFileInTheView)
+{
+    const std::string path = Write("plan.dxf", Dxf(20.0));
+    ASSERT_TRUE(ShowAndWait(path));
+    const HWND pane = m_pane.GetSafeHwnd();
+    const struct
+    {
+        const char* name;
+        bool shown;
+        std::function<void()> act;
+    } cases[] = {
+        {"enter", true, [&] {
+             MSG key = {pane, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+             EXPECT_TRUE(m_pane.PreTranslateMessage(&key));
+         }},
+        {"double click", true, [&] { ::SendMessageA(pane, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 150)); }},
+        {"enter with nothing shown", false, [&] {
+             MSG key = {pane, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+             EXPECT_TRUE(m_pane.PreTranslateMessage(&key));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.shown)
+            m_pane.Reset();
+        g_appState.SetViewPath("");
+        c.act();
+        EXPECT_EQ(g_appState.mode.load(), c.shown ? CAppState::kModeView : CAppState::kModeBrowse);
+        EXPECT_STREQ(g_appState.viewPath, c.shown ? path.c_str() : "");
+        // Back to the browser for the next case.
+        g_appState.mode.store(CAppState::kModeBrowse);
+        g_appState.mainWindow.store(m_host.GetSafeHwnd());
+        Thread().SetNotifyWnd(pane);
+    }
+}
+
+TEST(CPreViewMenuTest, LayoutsPopupHoldsAtMostFiftyNamesAndIsRebuiltInPlace)
+{
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_BROWSEFRAME));
+    CMenu* preview = CPreView::FindPreviewPopup(menu);
+    ASSERT_NE(preview, nullptr);
+    const int before = preview->GetMenuItemCount();
+    auto layouts = [preview]() -> CMenu* {
+        for (int i = 0; i + 1 < preview->GetMenuItemCount(); ++i) {
+            if (preview->GetMenuItemID(i) == CPreView::kCmdLayers)
+                return preview->GetSubMenu(i + 1);
+        }
+        return nullptr;
+    };
+    const struct
+    {
+        int names;
+        int items;
+    } cases[] = {{60, 50}, {2, 2}, {0, 0}, {50, 50}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.names);
+        CStringList names;
+        for (int i = 0; i < c.names; ++i)
+            names.AddTail(CString(("Layout" + std::to_string(i)).c_str()));
+        ASSERT_TRUE(CPreView::BuildLayoutMenu(menu, names));
+        EXPECT_EQ(preview->GetMenuItemCount(), before) << "the item is replaced, not added";
+        CMenu* popup = layouts();
+        ASSERT_NE(popup, nullptr);
+        EXPECT_EQ(popup->GetMenuItemCount(), c.items);
+        if (c.items > 0) {
+            EXPECT_EQ(popup->GetMenuItemID(0), CPreView::kCmdLayoutFirst);
+            EXPECT_EQ(popup->GetMenuItemID(c.items - 1), CPreView::kCmdLayoutFirst + c.items - 1);
+            CString first;
+            popup->GetMenuString(0, first, MF_BYPOSITION);
+            EXPECT_STREQ(first, "Layout0");
+        }
+        CString text;
+        for (int i = 0; i < preview->GetMenuItemCount(); ++i) {
+            if (preview->GetSubMenu(i) == popup)
+                preview->GetMenuString(static_cast<UINT>(i), text, MF_BYPOSITION);
+        }
+        EXPECT_STREQ(text, "L&ayouts");
+    }
+    // A menu without the Preview popup is left alone.
+    CMenu other;
+    ASSERT_TRUE(other.CreateMenu());
+    EXPECT_FALSE(CPreView::BuildLayoutMenu(other, CStringList()));
+}
+
+// The context menu is the Preview popup, with the pane's update rule applied and the drawing's
+// layouts in its Layouts popup; the chosen command runs on the pane, none leaves all as it was.
+TEST_F(PreviewFixture, ContextMenuShowsThePreviewPopupAndRunsTheChosenCommand)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    ASSERT_EQ(m_pane.GetMouseMode(), CPreView::kModeZoomWindow);
+    const Pixels before = Print();
+    POINT at = {100, 80};
+    ::ClientToScreen(m_pane.GetSafeHwnd(), &at);
+    const struct
+    {
+        UINT answer;
+        int mode;
+        bool changes;
+    } cases[] = {{0, CPreView::kModeZoomWindow, false}, {CPreView::kCmdZoomIn, CPreView::kModeZoomIn, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        int asked = 0;
+        int layouts = -1;
+        UINT rotate = 0;
+        UINT zoomIn = 0;
+        {
+            CModalHandlerScope answer([&](const ModalRequest& request) {
+                ++asked;
+                EXPECT_EQ(request.kind, ModalKind::PopupMenu);
+                CMenu& popup = *request.pMenu;
+                for (int i = 0; i + 1 < popup.GetMenuItemCount(); ++i) {
+                    if (popup.GetMenuItemID(i) == CPreView::kCmdLayers && popup.GetSubMenu(i + 1))
+                        layouts = popup.GetSubMenu(i + 1)->GetMenuItemCount();
+                }
+                rotate = popup.GetMenuState(CPreView::kCmdRotateLeft, MF_BYCOMMAND);
+                zoomIn = popup.GetMenuState(CPreView::kCmdZoomIn, MF_BYCOMMAND);
+                return static_cast<INT_PTR>(c.answer);
+            });
+            m_pane.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_pane.GetSafeHwnd()), MAKELPARAM(at.x, at.y));
+        }
+        EXPECT_EQ(asked, 1);
+        EXPECT_GE(layouts, 1) << "the drawing's layouts are listed";
+        EXPECT_TRUE(rotate & MF_GRAYED) << "an image turn is off for a drawing";
+        EXPECT_FALSE(zoomIn & MF_GRAYED);
+        EXPECT_EQ(m_pane.GetMouseMode(), c.mode);
+        ASSERT_TRUE(Settled());
+        EXPECT_EQ(before.colours != Print().colours, c.changes);
+    }
+}
+
+namespace {
+
+// Where the reddish or the bluish pixels sit (a JPEG's colours are near, not exact).
+POINT CentreWhere(const Pixels& shown, bool red)
+{
+    long long sx = 0, sy = 0, n = 0;
+    for (int y = 1; y + 1 < shown.height; ++y) {
+        for (int x = 1; x + 1 < shown.width; ++x) {
+            const COLORREF c = shown.At(x, y);
+            const bool hit = red ? (GetRValue(c) > 180 && GetBValue(c) < 80) : (GetBValue(c) > 180 && GetRValue(c) < 80);
+            if (hit) {
+                sx += x;
+                sy += y;
+                ++n;
+            }
+        }
+    }
+    return n ? POINT{static_cast<LONG>(sx / n), static_cast<LONG>(sy / n)} : POINT{-1, -1};
+}
+
+} // namespace
+
+// A photo whose Exif data says "turned a quarter clockwise" is shown upright: its left (red)
+// half comes out on top. The file itself is not touched.
+TEST_F(PreviewFixture, JpegWithExifOrientationIsShownTurnedAndTheFileStaysAsItIs)
+{
+    const orvo::test::Bytes plain = orvo::test::EncodeJpegSamples(
+        64, 48, 3, 2 /* JCS_RGB */,
+        [](int x, int, int k) { return static_cast<unsigned char>((x < 32) == (k == 0) && k != 1 ? 255 : 0); }, 95);
+    const orvo::test::Bytes turned =
+        orvo::test::InsertApp1(plain, orvo::test::ExifBuilder(false).Short(orvo::test::ExifBuilder::Ifd0, 0x0112, 6).Build());
+    const std::string bytes(turned.begin(), turned.end());
+    const std::string path = Write("turned.jpg", bytes);
+    m_pane.ShowFile(nullptr, path.c_str(), "", -1);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs));
+    const Pixels shown = Print();
+    const POINT red = CentreWhere(shown, true);
+    const POINT blue = CentreWhere(shown, false);
+    ASSERT_GE(red.x, 0);
+    ASSERT_GE(blue.x, 0);
+    EXPECT_LT(red.y + 4, blue.y) << "red on top";
+    EXPECT_NEAR(red.x, blue.x, 4);
+    EXPECT_EQ(orvo::test::ReadFileBytes(path), bytes);
+}
+
+// A damaged file after a good one: the good picture does not stay, and nothing is left busy.
+TEST_F(PreviewFixture, DamagedFileLeavesNoStalePicture)
+{
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"damaged.jpg", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF garbage", 18)},
+        {"damaged.bmp", "BM not a bitmap at all"},
+        {"damaged.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nnot a number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(ShowImageAndWait(std::string("good-") + c.name + ".bmp"));
+        ASSERT_GE(CentreOf(Print(), RGB(255, 0, 0)).x, 0);
+        m_pane.ShowFile(nullptr, Write(c.name, c.bytes).c_str(), "", -1);
+        ASSERT_TRUE(Settled());
+        const Pixels after = Print();
+        EXPECT_EQ(CentreOf(after, RGB(255, 0, 0)).x, -1) << "the earlier picture is gone";
+        EXPECT_EQ(CentreOf(after, RGB(0, 0, 255)).x, -1);
+        EXPECT_FALSE(Thread().IsBusy());
+    }
 }

@@ -6,6 +6,7 @@
 #include "browser/CSplitPath.h"
 #include "browser/ShellFileOps.h"
 #include "browser/ShellItemLaunch.h"
+#include "browser/dialogs/NewFolderName.h"
 #include "framework/ModalSeam.h"
 #include "imaging/CDib.h"
 #include "imaging/CRasterImage.h"
@@ -15,6 +16,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/ui/ListTestWindow.h"
 #include "ui/CInPlaceEdit.h"
+#include "ui/FileClipboard.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +70,20 @@ class NewNameTable : public ::testing::TestWithParam<NameCase> {};
 TEST_P(NewNameTable, OnlyNamesThatStayInTheirFolderAreTaken)
 {
     EXPECT_EQ(ShellFileOps::IsValidNewName(GetParam().name), GetParam().valid) << "'" << GetParam().name << "'";
+}
+
+// A new folder's typed name goes by the same rule (after its blanks are trimmed), so the two
+// never disagree on a name: "a..b" is taken by both.
+TEST_P(NewNameTable, TheNewFolderDialogTakesTheSameNames)
+{
+    const CString name = GetParam().name;
+    CString trimmed = name;
+    trimmed.Trim();
+    if (trimmed.IsEmpty() || trimmed != name)
+        GTEST_SKIP() << "the dialog trims blanks first";
+    const TempDir dir;
+    const NewFolderNameCheck expected = GetParam().valid ? NewFolderNameCheck::Valid : NewFolderNameCheck::Invalid;
+    EXPECT_EQ(CheckNewFolderName((dir.Path() + "\\").c_str(), name), expected) << "'" << GetParam().name << "'";
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, NewNameTable,
@@ -486,6 +502,102 @@ TEST_F(FileCommandsTest, AFolderIsNeverMovedIntoItself)
     EXPECT_TRUE(Exists(m_dir / "target"));
     EXPECT_TRUE(Exists(m_dir / "target\\notes.txt"));
     EXPECT_FALSE(Exists(m_dir / "target\\target"));
+}
+
+// Cut, Copy and Paste of the list's files through the clipboard, between two folders.
+
+struct ClipboardCase
+{
+    const char* name;
+    bool cut;
+};
+
+class ClipboardTable : public FileCommandsTest, public ::testing::WithParamInterface<ClipboardCase> {};
+
+TEST_P(ClipboardTable, PasteMovesWhatWasCutAndCopiesWhatWasCopied)
+{
+    const bool cut = GetParam().cut;
+    Select({"plan.dwg", "photo.jpg"});
+    ASSERT_TRUE(m_list.CanCopyToClipboard());
+    ASSERT_TRUE(cut ? m_list.CutToClipboard() : m_list.CopyToClipboard());
+    EXPECT_TRUE(Exists(m_dir / "plan.dwg")) << "nothing moves before the paste";
+
+    ASSERT_TRUE(m_list.SetFolderPath((m_dir / "target").c_str()));
+    ASSERT_TRUE(m_list.CanPaste());
+    ASSERT_TRUE(m_list.PasteFromClipboard());
+    for (const char* name : {"plan.dwg", "photo.jpg"}) {
+        EXPECT_TRUE(Exists(m_dir / (std::string("target\\") + name))) << name;
+        EXPECT_EQ(Exists(m_dir / name), !cut) << name;
+    }
+    EXPECT_TRUE(Exists(m_dir / "notes.txt")) << "an unselected file stays out of it";
+    EXPECT_FALSE(Exists(m_dir / "target\\notes.txt"));
+
+    // Moved files are gone from where the clipboard names them: nothing is left to paste. Copied
+    // ones paste again elsewhere.
+    ASSERT_TRUE(m_list.SetFolderPath((m_dir / "sub").c_str()));
+    EXPECT_EQ(m_list.CanPaste(), !cut);
+    EXPECT_EQ(m_list.PasteFromClipboard(), !cut);
+    EXPECT_EQ(Exists(m_dir / "sub\\plan.dwg"), !cut);
+}
+
+INSTANTIATE_TEST_SUITE_P(Marks, ClipboardTable,
+                         ::testing::Values(ClipboardCase{"Cut", true}, ClipboardCase{"Copy", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The list writes what the shell and the folder tree read: CF_HDROP and "Preferred DropEffect".
+TEST_F(FileCommandsTest, TheClipboardCarriesTheFilesAndTheShellsCutMarker)
+{
+    Select({"notes.txt", "sub"});
+    ASSERT_TRUE(m_list.CutToClipboard());
+    FileClipboard::Content content;
+    ASSERT_TRUE(FileClipboard::Read(m_owner.m_hWnd, content));
+    EXPECT_TRUE(content.cut);
+    ASSERT_EQ(content.files.GetCount(), 2);
+    ASSERT_TRUE(OpenClipboard(m_owner.m_hWnd));
+    EXPECT_EQ(FileClipboard::ReadPreferredDropEffect(), static_cast<DWORD>(DROPEFFECT_MOVE));
+    CloseClipboard();
+
+    ASSERT_TRUE(m_list.CopyToClipboard());
+    ASSERT_TRUE(FileClipboard::Read(m_owner.m_hWnd, content));
+    EXPECT_FALSE(content.cut);
+    ASSERT_TRUE(OpenClipboard(m_owner.m_hWnd));
+    EXPECT_EQ(FileClipboard::ReadPreferredDropEffect() & DROPEFFECT_MOVE, 0u);
+    CloseClipboard();
+}
+
+// A paste of cut files empties the clipboard only while it still holds what was pasted.
+TEST_F(FileCommandsTest, ANewerClipboardIsKeptAfterAMove)
+{
+    Select({"notes.txt"});
+    ASSERT_TRUE(m_list.CutToClipboard());
+    FileClipboard::Content content;
+    ASSERT_TRUE(FileClipboard::Read(m_owner.m_hWnd, content));
+    Select({"plan.dwg"});
+    ASSERT_TRUE(m_list.CopyToClipboard());
+    FileClipboard::ForgetMovedFiles(m_owner.m_hWnd, content);
+    EXPECT_TRUE(FileClipboard::HasFiles(m_owner.m_hWnd));
+    ASSERT_TRUE(m_list.CutToClipboard());
+    ASSERT_TRUE(FileClipboard::Read(m_owner.m_hWnd, content));
+    FileClipboard::ForgetMovedFiles(m_owner.m_hWnd, content);
+    EXPECT_FALSE(FileClipboard::HasFiles(m_owner.m_hWnd));
+}
+
+TEST_F(FileCommandsTest, NothingToCutOrPasteDoesNothing)
+{
+    m_list.UnselectAll();
+    EXPECT_FALSE(m_list.CanCopyToClipboard());
+    EXPECT_FALSE(m_list.CutToClipboard());
+    ASSERT_TRUE(OpenClipboard(m_owner.m_hWnd));
+    EmptyClipboard();
+    CloseClipboard();
+    EXPECT_FALSE(m_list.CanPaste());
+    EXPECT_FALSE(m_list.PasteFromClipboard());
+    // Files cut and pasted into the folder they are in stay where they are.
+    Select({"notes.txt"});
+    ASSERT_TRUE(m_list.CutToClipboard());
+    EXPECT_FALSE(m_list.PasteFromClipboard());
+    EXPECT_TRUE(Exists(m_dir / "notes.txt"));
+    EXPECT_TRUE(FileClipboard::HasFiles(m_owner.m_hWnd)) << "nothing moved: the cut is still there";
 }
 
 // Opening and selecting.

@@ -11,6 +11,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/ui/ListTestWindow.h"
 #include "ui/CDragDropList.h"
+#include "ui/FileClipboard.h"
 #include "ui/ShellFileOperation.h"
 
 #include <gtest/gtest.h>
@@ -180,6 +181,8 @@ TEST_P(ShellTreePasteTable, MovesOnlyWhatWasCut)
     EXPECT_TRUE(InFolder("dest"));
     EXPECT_EQ(SourcesIntact(), !c.moves);
     EXPECT_EQ(IsFile(m_dir / "src\\plan.dwg"), !c.moves);
+    // Moved files are named nowhere any more: the clipboard lets go of them; copied ones stay.
+    EXPECT_EQ(FileClipboard::HasFiles(m_owner.m_hWnd), !c.moves);
 }
 
 INSTANTIATE_TEST_SUITE_P(Markers, ShellTreePasteTable, ::testing::Values(
@@ -199,7 +202,7 @@ TEST_F(ShellTreeDropTest, CopiedFolderPastesAsACopy)
     ASSERT_TRUE(OpenClipboard(m_owner.m_hWnd));
     CStringList names;
     EXPECT_TRUE(CFileDropTarget::CollectFileNames(GetClipboardData(CF_HDROP), names));
-    EXPECT_EQ(CDragDropTree::ReadPreferredDropEffect(), 0u);
+    EXPECT_EQ(FileClipboard::ReadPreferredDropEffect(), 0u);
     CloseClipboard();
     ASSERT_EQ(names.GetCount(), 1);
     EXPECT_TRUE(SamePath(names.GetHead(), m_dir / "src"));

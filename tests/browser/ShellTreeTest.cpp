@@ -343,6 +343,9 @@ TEST_F(ShellTreeTest, RenameChangesTheEditedItemOnlyAndItsLastComponent)
     info.item.pszText = nullptr;
     EXPECT_EQ(m_owner.SendMessage(WM_NOTIFY, 108, reinterpret_cast<LPARAM>(&info)), FALSE);
     EXPECT_FALSE(m_tree.RenameItem(x, "..\\escaped"));
+    // The names the list's renames refuse, the tree refuses too.
+    for (const char* refused : {"..", "a|b", "con", "trail."})
+        EXPECT_FALSE(m_tree.RenameItem(x, refused)) << refused;
     EXPECT_TRUE(IsFolder(Dir("x")));
 }
 

@@ -55,8 +55,9 @@ public:
     explicit FakeTaskThread(bool idle) : m_idle(idle) {}
     DWORD Run() override
     {
+        // Idle the way the real thread is, so the list sees it idle and never waits for it.
         if (m_idle) {
-            SuspendThread();
+            SleepUntilWoken();
             return 0;
         }
         while (!IsStopRequested())
@@ -181,6 +182,9 @@ protected:
         raw->SetAppState(&g_appState);
         ASSERT_TRUE(raw->CreateThread());
         g_appState.taskThread = std::move(thread);
+        // The list was given the thread of the frame's start; this one replaces it.
+        if (m_frame)
+            m_frame->GetList()->SetThumbnailThread(raw);
         ASSERT_TRUE(WaitFor([&] { return raw->IsSuspended() == idle; }, 5000));
     }
 
@@ -364,11 +368,16 @@ TEST_F(BrowseFrameTest, ModeCommandAsksForTheModeAndCancelChangesNothing)
 {
     Open(m_folder.Path());
     int asked = 0;
-    INT_PTR answer = 0;
+    int answer = 0; // the mode clicked in the dialog, 0 for Cancel
     CModalHandlerScope scope([&](const ModalRequest& request) {
         ++asked;
-        EXPECT_EQ(request.kind, ModalKind::PopupMenu);
-        return answer;
+        EXPECT_EQ(request.kind, ModalKind::Dialog);
+        if (answer == 0 || request.pWnd == nullptr)
+            return static_cast<INT_PTR>(IDCANCEL);
+        const HWND swatch = ::GetDlgItem(request.pWnd->GetSafeHwnd(), IDC_VIEWTYPE_1 + answer - 1);
+        ::SendMessageA(swatch, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::SendMessageA(swatch, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        return static_cast<INT_PTR>(IDOK);
     });
     const UINT treeDock = DockOf(m_frame->GetTreeBar());
     const DWORD bars = ReadDword("Bar State-Summary", "Bars");
@@ -469,10 +478,11 @@ TEST_F(BrowseFrameTest, SelectionFillsNameAndSizePanesInOrder)
 {
     Open(m_folder.Path());
     ASSERT_TRUE(WaitFor([&] { return m_frame->GetList()->GetItemCount() == 4; }, 10000));
-    BrowseCentreList& list = *m_frame->GetList();
+    CIEShellListCtrl& list = *m_frame->GetList();
     ASSERT_TRUE(list.SelectItemByPath((m_folder / "a.dxf").c_str()));
     m_frame->SendMessage(CBrowseFrame::kMsgStatusRefresh, 0, 0);
-    EXPECT_EQ(PaneText(CBrowseFrame::kPaneSummary), "4 objects 4 drawing files") << "drawings and images";
+    EXPECT_EQ(PaneText(CBrowseFrame::kPaneSummary), "4 objects 4 drawing files / display files size: 1 KB")
+        << "drawings and images, and the size of the files shown";
     EXPECT_EQ(PaneText(CBrowseFrame::kPaneName), "a.dxf");
     EXPECT_EQ(PaneText(CBrowseFrame::kPaneSelection), "1 KB");
     CBarStatusBar& bar = m_frame->GetStatusBar();
@@ -569,7 +579,7 @@ TEST_P(BrowseCommandTest, CommandStateFollowsTheRule)
     const CommandCase& c = GetParam();
     Open(m_folder.Path());
     ASSERT_TRUE(WaitFor([&] { return m_frame->GetList()->GetItemCount() == 4; }, 10000));
-    BrowseCentreList& list = *m_frame->GetList();
+    CIEShellListCtrl& list = *m_frame->GetList();
     list.SetFocus();
     const char* selected[2] = {nullptr, nullptr};
     switch (c.selection) {
@@ -631,13 +641,63 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{ID_VIEW_PREVIEW_AREA, Selection::None, Thumbs::None, true, 1},
         CommandCase{ID_BROWSE_SELECT_MODE, Selection::None, Thumbs::Busy, true, -1},
         CommandCase{ID_THUMB_REBUILD_ALL, Selection::None, Thumbs::Busy, false, -1},
-        CommandCase{ID_THUMB_REBUILD_ALL, Selection::None, Thumbs::Idle, true, -1}));
+        CommandCase{ID_THUMB_REBUILD_ALL, Selection::None, Thumbs::Idle, true, -1},
+        // The file commands of the list.
+        CommandCase{ID_FILE_EDIT_ITEM, Selection::None, Thumbs::Idle, false, -1},
+        CommandCase{ID_FILE_EDIT_ITEM, Selection::OneDrawing, Thumbs::Idle, true, -1},
+        CommandCase{ID_FILE_DRAWING_PROPERTIES, Selection::None, Thumbs::Idle, false, -1},
+        CommandCase{ID_FILE_DRAWING_PROPERTIES, Selection::OneDrawing, Thumbs::Idle, true, -1},
+        CommandCase{ID_EDIT_DELETE_ITEMS, Selection::None, Thumbs::Idle, false, -1},
+        CommandCase{ID_EDIT_DELETE_ITEMS, Selection::TwoDrawings, Thumbs::Idle, true, -1},
+        CommandCase{ID_EDIT_RENAME_ITEM, Selection::None, Thumbs::Idle, false, -1},
+        CommandCase{ID_EDIT_RENAME_ITEM, Selection::OneDrawing, Thumbs::Idle, true, -1},
+        CommandCase{ID_FILE_NEW_FOLDER, Selection::None, Thumbs::Idle, true, -1},
+        CommandCase{ID_FILE_EXIF_INFO, Selection::Image, Thumbs::Idle, false, -1},
+        CommandCase{ID_FILE_EXIF_INFO, Selection::OneDrawing, Thumbs::Idle, false, -1},
+        // Thumbnails are saved or made again only while the thread waits; the next one is
+        // skipped only while it works.
+        CommandCase{ID_FILE_SAVE_THUMBNAILS, Selection::None, Thumbs::Idle, true, -1},
+        CommandCase{ID_FILE_SAVE_THUMBNAILS, Selection::None, Thumbs::Busy, false, -1},
+        CommandCase{ID_THUMB_REBUILD_SELECTED, Selection::None, Thumbs::Idle, false, -1},
+        CommandCase{ID_THUMB_REBUILD_SELECTED, Selection::OneDrawing, Thumbs::Idle, true, -1},
+        CommandCase{ID_THUMB_REBUILD_SELECTED, Selection::OneDrawing, Thumbs::Busy, false, -1},
+        CommandCase{ID_THUMB_REBUILD_NEXT, Selection::None, Thumbs::Busy, true, -1},
+        CommandCase{ID_THUMB_REBUILD_NEXT, Selection::None, Thumbs::Idle, false, -1},
+        // Cut and Copy take the list's selection when the list has the focus.
+        CommandCase{ID_EDIT_CUT_ITEMS, Selection::None, Thumbs::Idle, false, -1},
+        CommandCase{ID_EDIT_CUT_ITEMS, Selection::OneDrawing, Thumbs::Idle, true, -1},
+        CommandCase{ID_EDIT_COPY_ITEMS, Selection::None, Thumbs::Idle, false, -1},
+        CommandCase{ID_EDIT_COPY_ITEMS, Selection::DrawingAndImage, Thumbs::Idle, true, -1}));
+
+// Paste follows the clipboard: files on it are pasted into the shown folder, nothing else is.
+TEST_F(BrowseFrameTest, PasteIsEnabledOnlyWhileTheClipboardHoldsFiles)
+{
+    Open(m_folder.Path());
+    ASSERT_TRUE(WaitFor([&] { return m_frame->GetList()->GetItemCount() == 4; }, 10000));
+    CIEShellListCtrl& list = *m_frame->GetList();
+    list.SetFocus();
+    ASSERT_TRUE(OpenClipboard(m_frameWnd));
+    EmptyClipboard();
+    CloseClipboard();
+    bool enabled = true;
+    int check = 0;
+    ASSERT_TRUE(m_frame->GetCommandState(ID_EDIT_PASTE_ITEMS, enabled, check));
+    EXPECT_FALSE(enabled) << "an empty clipboard";
+    ASSERT_NE(list.FindRowByName("a.dxf"), -1);
+    list.SetItemState(list.FindRowByName("a.dxf"), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_frame->SendMessage(WM_COMMAND, ID_EDIT_COPY_ITEMS);
+    ASSERT_TRUE(m_frame->GetCommandState(ID_EDIT_PASTE_ITEMS, enabled, check));
+    EXPECT_TRUE(enabled) << "the copied drawing";
+    ASSERT_TRUE(OpenClipboard(m_frameWnd));
+    EmptyClipboard();
+    CloseClipboard();
+}
 
 TEST_F(BrowseFrameTest, CommandsChangeViewSortSelectionAndBars)
 {
     Open(m_folder.Path());
     ASSERT_TRUE(WaitFor([&] { return m_frame->GetList()->GetItemCount() == 4; }, 10000));
-    BrowseCentreList& list = *m_frame->GetList();
+    CIEShellListCtrl& list = *m_frame->GetList();
     StartThumbnailThread(true);
     m_frame->SendMessage(WM_COMMAND, ID_VIEW_DETAILS_ITEMS);
     EXPECT_EQ(list.GetViewType(), CIEShellListCtrl::kDetails);
@@ -652,8 +712,9 @@ TEST_F(BrowseFrameTest, CommandsChangeViewSortSelectionAndBars)
     EXPECT_EQ(list.GetSelectedCount(), 4u);
     m_frame->SendMessage(WM_COMMAND, ID_EDIT_INVERT_SELECTION);
     EXPECT_EQ(list.GetSelectedCount(), 0u);
+    // Every row of a known type: the three drawings and the bitmap.
     m_frame->SendMessage(WM_COMMAND, ID_EDIT_SELECT_DRAWINGS);
-    EXPECT_EQ(list.GetSelectedCount(), 3u);
+    EXPECT_EQ(list.GetSelectedCount(), 4u);
     m_frame->SendMessage(WM_COMMAND, ID_EDIT_UNSELECT_ALL);
     EXPECT_EQ(list.GetSelectedCount(), 0u);
     m_frame->SendMessage(WM_COMMAND, ID_VIEW_FOLDER_AREA);
@@ -667,7 +728,14 @@ TEST_F(BrowseFrameTest, CommandsChangeViewSortSelectionAndBars)
     m_frame->SendMessage(WM_COMMAND, ID_VIEW_UP_LEVEL);
     CString parent = m_folder.Path().c_str();
     parent = parent.Left(parent.ReverseFind('\\'));
-    EXPECT_EQ(m_frame->GetShownFolder().CompareNoCase(parent), 0) << static_cast<const char*>(m_frame->GetShownFolder());
+    // The tree selects the parent; the list follows once the tree's selection has settled.
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            Pump();
+            return m_frame->GetShownFolder().CompareNoCase(parent) == 0;
+        },
+        10000))
+        << static_cast<const char*>(m_frame->GetShownFolder());
 }
 
 } // namespace

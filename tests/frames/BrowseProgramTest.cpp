@@ -1,7 +1,8 @@
 // The real program in browse mode, started on a temporary copy of the sample drawings plus
 // generated images under a registry root of the test's own: the list shows every file, the status
 // bar counts them and the thumbnail progress ends, a selected drawing shows in the preview, Enter
-// opens it in the view frame and Escape comes back with the selection kept; a second start
+// opens it in the view frame and Escape comes back with the selection kept; the folder tree
+// selects the start folder and the path box names it; a second start
 // restores what the first one left (bars, place, view type, sort). The program's windows are read
 // from here: texts through a buffer in the program's memory.
 #include "tests/support/ProgramWindows.h"
@@ -21,6 +22,7 @@ namespace {
 
 using orvo::test::FindDescendant;
 using orvo::test::FindTopLevelOf;
+using orvo::test::SelectedTreeItemText;
 using orvo::test::TempDir;
 using orvo::test::WaitFor;
 
@@ -30,6 +32,9 @@ const char kViewClass[] = "OrvoKestalViewFrame";
 const UINT kCentrePaneId = 0xE900;
 const UINT kStatusBarId = 0xE801;
 const UINT kTreeBarId = 106;
+const UINT kTreeId = 108;
+const UINT kListId = 112;
+const UINT kPathBoxId = 102;
 const UINT kCmdDetails = 59411;
 const UINT kCmdSortBySize = 22802;
 const UINT kCmdFolderArea = 106;
@@ -82,7 +87,8 @@ protected:
         ASSERT_TRUE(WaitFor(
             [&] {
                 m_frame = FindTopLevelOf(pid, kBrowseClass);
-                m_list = m_frame ? FindDescendant(m_frame, kCentrePaneId) : nullptr;
+                const HWND view = m_frame ? FindDescendant(m_frame, kCentrePaneId) : nullptr;
+                m_list = view ? FindDescendant(view, kListId) : nullptr;
                 return m_list && IsWindowVisible(m_frame);
             },
             kStartLimitMs));
@@ -102,6 +108,14 @@ protected:
     int ItemCount() const { return static_cast<int>(SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0)); }
 
     std::vector<std::string> PaneTexts() const { return orvo::test::StatusPaneTexts(m_program->info.hProcess, m_status); }
+    std::string WindowText(HWND window) const
+    {
+        char text[MAX_PATH] = {};
+        // GetWindowText does not ask another process's window for its text; WM_GETTEXT does.
+        SendMessageA(window, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
     std::string ItemText(int row) const { return orvo::test::ListItemText(m_program->info.hProcess, m_list, row); }
     void SelectRow(int row) const { orvo::test::SelectListRow(m_program->info.hProcess, m_list, row); }
 
@@ -141,12 +155,13 @@ protected:
             kStartLimitMs);
     }
 
-    // The folder summary in the first pane, and no progress pane left.
+    // The folder summary in the first pane (the files' total size may follow it), and no progress
+    // pane left.
     bool ThumbnailsDone(const std::string& summary) const
     {
         const std::vector<std::string> texts = PaneTexts();
         const bool progress = std::find(texts.begin(), texts.end(), std::string(46, ' ')) != texts.end();
-        return !texts.empty() && texts.front() == summary && !progress;
+        return !texts.empty() && texts.front().rfind(summary, 0) == 0 && !progress;
     }
 
     TempDir m_folder;
@@ -193,6 +208,25 @@ TEST_F(BrowseProgram, ShowsEveryFileWithThumbnailsPreviewsOpensAndComesBackWithT
     PostMessageA(view, WM_KEYDOWN, VK_ESCAPE, 0);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_frame) && !IsWindowVisible(view); }, kStartLimitMs));
     EXPECT_EQ(SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), row);
+    Close();
+}
+
+// The folder the program was started on is the one the folder tree selects and the path box
+// above the list names.
+TEST_F(BrowseProgram, TreeSelectsAndPathBoxNamesTheStartFolder)
+{
+    Start();
+    const HWND tree = FindDescendant(m_frame, kTreeId);
+    const HWND view = FindDescendant(m_frame, kCentrePaneId);
+    const HWND pathBox = view ? FindDescendant(view, kPathBoxId) : nullptr;
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(pathBox, nullptr);
+    const std::string folder = m_folder.Path();
+    const std::string leaf = folder.substr(folder.find_last_of('\\') + 1);
+    EXPECT_TRUE(WaitFor([&] { return SelectedTreeItemText(m_program->info.hProcess, tree) == leaf; }, kStartLimitMs))
+        << SelectedTreeItemText(m_program->info.hProcess, tree) << " for " << leaf;
+    EXPECT_TRUE(WaitFor([&] { return _stricmp(WindowText(pathBox).c_str(), folder.c_str()) == 0; }, kStartLimitMs))
+        << WindowText(pathBox) << " for " << folder;
     Close();
 }
 

@@ -167,6 +167,32 @@ TEST_F(SaveAs, AnUnwritableTargetIsToldAndNothingIsRemembered)
     EXPECT_EQ(Remembered(kRasterFormatValue), 2u);
 }
 
+// A read-only file is left as it is by both kinds of Save As (a rename over it would replace it).
+TEST_F(SaveAs, AReadOnlyTargetIsNeverReplaced)
+{
+    const std::string locked = m_dir / "locked.png";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(locked, "kept", 4));
+    ASSERT_TRUE(SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+    KImage image;
+    ASSERT_TRUE(image.Load(MakePicture().c_str(), 0.0f, 0.0f));
+    CImageSaveAs imageSave(image, (m_dir / "photo.bmp").c_str(), nullptr);
+    EXPECT_EQ(imageSave.SaveTo(locked.c_str(), 6), SaveAsResult::Failed);
+    CDrawingSaveAs drawingSave(*m_drawing, nullptr);
+    EXPECT_EQ(drawingSave.SaveTo((m_dir / "locked.dxf").c_str(), 6), SaveAsResult::Saved) << "another file";
+    const std::string lockedDrawing = m_dir / "locked.dxf";
+    ASSERT_TRUE(SetFileAttributesA(lockedDrawing.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string before = orvo::test::ReadFileBytes(lockedDrawing);
+    EXPECT_EQ(drawingSave.SaveTo(lockedDrawing.c_str(), 8), SaveAsResult::Failed);
+    EXPECT_EQ(orvo::test::ReadFileBytes(locked), "kept");
+    EXPECT_EQ(orvo::test::ReadFileBytes(lockedDrawing), before);
+    ASSERT_EQ(m_prompts.size(), 2u);
+    EXPECT_NE(m_prompts[0].find("read-only"), std::string::npos) << m_prompts[0];
+    EXPECT_EQ(Remembered(kRasterFormatValue), 0u);
+    EXPECT_EQ(Remembered(kVectorFormatValue), 6u) << "only the save that was made";
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(lockedDrawing.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // The initial name is the shown file: one click would replace the source with a converted copy.
 TEST_F(SaveAs, SavingOverTheShownDrawingAsksFirst)
 {

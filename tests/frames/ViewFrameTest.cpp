@@ -3,6 +3,8 @@
 // the drawing's layouts and a tab switches the layout, a failed open shows its text and leaves the
 // frame usable, a password stage asks the password dialog, a stray 0x8014 is harmless, the wait
 // for an idle thread is bounded and loses no report, and full screen and the position are kept.
+// The view's zoom commands and wheel change the world shown (the wheel keeps the point under the
+// cursor) and turning an image never writes its file.
 #include "frames/CViewFrame.h"
 
 #include "app/CAppState.h"
@@ -16,10 +18,13 @@
 #include "render/workers/TDwgDrawThread.h"
 #include "res/resource.h"
 #include "tests/app/RegistryRootScope.h"
+#include "tests/frames/ViewFrameFixture.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,7 +32,7 @@ using orvo::test::WaitFor;
 
 namespace {
 
-constexpr DWORD kWaitMs = 30000;
+constexpr DWORD kWaitMs = orvo::test::kViewWaitMs;
 
 struct Pixels
 {
@@ -55,61 +60,8 @@ COLORREF Background()
     return GetColorIndex(static_cast<short>(g_options.BackGroundColor & 0xFFFF), nullptr);
 }
 
-class ViewFrameTest : public ::testing::Test
+class ViewFrameTest : public orvo::test::ViewFrameFixture
 {
-protected:
-    ViewFrameTest()
-    {
-        g_appState.mode.store(CAppState::kModeView);
-        g_appState.closing.store(false);
-        g_appState.modalDialogOpen = false;
-        g_appState.drawThread = std::make_unique<TDwgDrawThread>();
-        Thread().SetAppState(&g_appState);
-        m_frame = new CViewFrame; // owned by its window from LoadFrame on
-        EXPECT_TRUE(m_frame->LoadFrame(CViewFrame::kResourceId, 0xCF8000));
-        g_appState.viewFrame = m_frame;
-        g_appState.mainWindow.store(m_frame->GetSafeHwnd());
-        Thread().SetNotifyWnd(m_frame->GetSafeHwnd());
-        EXPECT_TRUE(Thread().CreateThread());
-        m_frame->ShowWindow(SW_SHOWNOACTIVATE);
-    }
-
-    ~ViewFrameTest() override
-    {
-        EXPECT_TRUE(Thread().StopAndWait(5000));
-        if (g_appState.viewFrame)
-            g_appState.viewFrame->DestroyWindow();
-        g_appState.drawThread.reset();
-        g_appState.mainWindow.store(nullptr);
-        g_appState.mode.store(CAppState::kModeNone);
-    }
-
-    static TDwgDrawThread& Thread() { return *g_appState.drawThread; }
-
-    // The thread has finished every request and the frame has handled what it posted.
-    static bool Settled()
-    {
-        if (!WaitFor([] { return !Thread().IsBusy() && !Thread().IsOpening(); }, kWaitMs))
-            return false;
-        WaitFor([] { return false; }, 300);
-        return !Thread().IsBusy();
-    }
-
-    bool OpenAndWait(const std::string& path)
-    {
-        m_frame->OpenViewFile(path.c_str());
-        return WaitFor([this] { return m_frame->GetRenderCount() > 0; }, kWaitMs) && Settled();
-    }
-
-    std::string Title() const
-    {
-        char text[600] = {};
-        m_frame->GetWindowText(text, sizeof(text));
-        return text;
-    }
-
-    RegistryRootScope m_registry;
-    CViewFrame* m_frame = nullptr;
 };
 
 struct SampleCase
@@ -297,32 +249,58 @@ TEST_F(ViewFrameTest, FullScreenHidesTheBarsAndThePositionSavedIsTheOneBefore)
     EXPECT_EQ(back, CRect(20, 30, 720, 530));
 }
 
-namespace {
-
-bool IsEnabled(CViewFrame* frame, UINT id)
-{
-    CTestCmdUI ui;
-    ui.m_nID = id;
-    ui.DoUpdate(frame, FALSE);
-    return ui.m_bEnabled != FALSE;
-}
-
-} // namespace
-
+// What each kind of shown file enables: nothing shown, a drawing, a raster image, a file that did
+// not open.
 TEST_F(ViewFrameTest, CommandStatesFollowTheShownFile)
 {
-    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_LAYER)) << "nothing shown yet";
-    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_REGEN));
-    EXPECT_TRUE(IsEnabled(m_frame, ID_VIEW_FULL_SCREEN));
-    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_PREVIOUS_PAGE));
     ORVO_REQUIRE_SAMPLES(samples);
+    orvo::test::TempDir dir;
+    const std::string picture = dir / "photo.bmp";
+    ASSERT_TRUE(WritePicture(picture));
+    enum Shown
+    {
+        kNothing,
+        kDrawing,
+        kImage,
+        kFailed
+    };
+    struct Case
+    {
+        Shown shown;
+        bool layer, print, saveAs, insert, open, previousPage;
+    };
+    const Case cases[] = {
+        {kNothing, false, false, false, false, true, false},
+        {kDrawing, true, true, true, true, true, false},
+        {kImage, false, true, true, false, true, false},
+        {kFailed, false, false, false, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        if (c.shown == kDrawing) {
+            ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\example_2018.dwg"));
+        } else if (c.shown == kImage) {
+            ASSERT_TRUE(OpenImageAndWait(picture));
+        } else if (c.shown == kFailed) {
+            ASSERT_TRUE(OpenAndWait(dir / "missing.dwg"));
+        }
+        EXPECT_EQ(IsEnabled(ID_VIEW_LAYER), c.layer);
+        EXPECT_EQ(IsEnabled(ID_VIEW_POINT_STYLE), c.layer);
+        EXPECT_EQ(IsEnabled(ID_VIEW_REGEN), c.layer);
+        EXPECT_EQ(IsEnabled(ID_VIEW_PRINT), c.print);
+        EXPECT_EQ(IsEnabled(ID_VIEW_SAVE_AS), c.saveAs);
+        EXPECT_EQ(IsEnabled(ID_VIEW_INSERT_AUTOCAD), c.insert);
+        EXPECT_EQ(IsEnabled(ID_VIEW_FILE_OPEN), c.open);
+        EXPECT_EQ(IsEnabled(ID_VIEW_PREVIOUS_PAGE), c.previousPage);
+        EXPECT_TRUE(IsEnabled(ID_VIEW_FULL_SCREEN));
+    }
+    // Picking a print window keeps Print, Save As and Insert into AutoCAD off until it ends.
     ASSERT_TRUE(OpenAndWait(samples + "\\dwg\\example_2018.dwg"));
-    for (const UINT id : {ID_VIEW_LAYER, ID_VIEW_POINT_STYLE, ID_VIEW_REGEN, ID_VIEW_FILE_OPEN, ID_VIEW_NEXT_PAGE})
-        EXPECT_TRUE(IsEnabled(m_frame, id)) << id;
-    // Printing, Save As and AutoCAD insertion wait for their own classes.
+    m_frame->GetView().SetPickWindowMode(true);
     for (const UINT id : {ID_VIEW_PRINT, ID_VIEW_SAVE_AS, ID_VIEW_INSERT_AUTOCAD})
-        EXPECT_FALSE(IsEnabled(m_frame, id)) << id;
-    EXPECT_FALSE(IsEnabled(m_frame, ID_VIEW_PREVIOUS_PAGE)) << "the first layout is shown";
+        EXPECT_FALSE(IsEnabled(id)) << id;
+    m_frame->GetView().SetPickWindowMode(false);
+    EXPECT_TRUE(IsEnabled(ID_VIEW_PRINT));
 }
 
 TEST_F(ViewFrameTest, RegenAndAConfirmedPointStyleRenderOnceMore)
@@ -458,4 +436,155 @@ TEST(ViewFramePieces, TheOpenDialogAnswersThroughTheModalSeam)
         EXPECT_STREQ(static_cast<const char*>(path), chosen ? "C:\\drawings\\plan.dwg" : "unchanged");
     }
     EXPECT_EQ(showDwgOpenDialog(1, nullptr, nullptr, 0x1004, "", nullptr, nullptr), 0);
+}
+
+namespace {
+
+// A line and a circle on layer 0, 100 x 50 drawing units.
+std::string GeneratedDxf()
+{
+    return "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n62\n1\n10\n0.0\n20\n0.0\n30\n0.0\n11\n100.0\n21\n50.0\n31\n0.0\n"
+           "0\nCIRCLE\n8\n0\n62\n3\n10\n50.0\n20\n25.0\n30\n0.0\n40\n20.0\n0\nENDSEC\n0\nEOF\n";
+}
+
+// A 32 x 16 24-bit BMP, left half red, right half blue.
+std::string SmallBmp()
+{
+    const int w = 32;
+    const int h = 16;
+    std::string file(54 + static_cast<size_t>(w * 3 * h), '\0');
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfSize = static_cast<DWORD>(file.size());
+    fh.bfOffBits = 54;
+    BITMAPINFOHEADER ih = {};
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    memcpy(&file[0], &fh, sizeof fh);
+    memcpy(&file[14], &ih, sizeof ih);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            char* px = &file[54 + static_cast<size_t>((y * w + x) * 3)];
+            px[0] = static_cast<char>(x < w / 2 ? 0 : 255); // blue byte first
+            px[2] = static_cast<char>(x < w / 2 ? 255 : 0);
+        }
+    }
+    return file;
+}
+
+struct World
+{
+    double x = 0.0;
+    double y = 0.0;
+};
+
+class DwgViewCommandTest : public ViewFrameTest
+{
+protected:
+    bool OpenGenerated()
+    {
+        const std::string path = m_dir / "plan.dxf";
+        const std::string dxf = GeneratedDxf();
+        return orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()) && OpenAndWait(path);
+    }
+
+    // The world point shown at a pixel of the view (y counted downwards, as the mouse gives it).
+    World WorldAt(POINT pixel)
+    {
+        CRect client;
+        m_frame->GetView().GetClientRect(&client);
+        double w[3] = {0.0, 0.0, 0.0};
+        Thread().GetDrawing()->PixelToWorld(pixel.x, client.bottom - pixel.y, w);
+        return {w[0], w[1]};
+    }
+
+    // The world width of the view's client area.
+    double WorldWidth()
+    {
+        CRect client;
+        m_frame->GetView().GetClientRect(&client);
+        return WorldAt({client.right, 0}).x - WorldAt({0, 0}).x;
+    }
+
+    // Runs a command and waits for the picture it asks for.
+    bool RunAndRender(UINT id)
+    {
+        const int renders = m_frame->GetRenderCount();
+        m_frame->SendMessage(WM_COMMAND, id);
+        return WaitFor([&] { return m_frame->GetRenderCount() > renders; }, kWaitMs) && Settled();
+    }
+
+    orvo::test::TempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(DwgViewCommandTest, ZoomInOutExtentsAndPreviousChangeTheWorldShown)
+{
+    ASSERT_TRUE(OpenGenerated());
+    const double fitted = WorldWidth();
+    ASSERT_GT(fitted, 0.0);
+    ASSERT_TRUE(RunAndRender(ID_VIEW_ZOOM_IN));
+    const double zoomedIn = WorldWidth();
+    EXPECT_LT(zoomedIn, fitted * 0.99);
+    ASSERT_TRUE(RunAndRender(ID_VIEW_ZOOM_OUT));
+    EXPECT_GT(WorldWidth(), zoomedIn * 1.01);
+    ASSERT_TRUE(RunAndRender(ID_VIEW_ZOOM_EXTENTS));
+    // The extents are the drawing's 100 units with a small margin.
+    EXPECT_GE(WorldWidth(), 100.0);
+    EXPECT_LE(WorldWidth(), 110.0);
+    EXPECT_TRUE(IsEnabled(ID_VIEW_ZOOM_WINDOW));
+    EXPECT_FALSE(IsEnabled(ID_VIEW_ROTATE_LEFT)) << "image commands are for images";
+    EXPECT_FALSE(IsEnabled(ID_VIEW_ONE_TO_ONE));
+}
+
+TEST_F(DwgViewCommandTest, WheelZoomKeepsTheWorldPointUnderTheCursorWithinAPixel)
+{
+    ASSERT_TRUE(OpenGenerated());
+    CDwgView& view = m_frame->GetView();
+    CRect client;
+    view.GetClientRect(&client);
+    struct Case
+    {
+        int x;
+        int y;
+        short delta;
+    };
+    const Case cases[] = {{client.Width() / 4, client.Height() / 3, WHEEL_DELTA},
+                          {client.Width() * 3 / 4, client.Height() * 2 / 3, -WHEEL_DELTA}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " delta " << c.delta);
+        const POINT at = {c.x, c.y};
+        const World before = WorldAt(at);
+        const double width = WorldWidth();
+        POINT screen = at;
+        view.ClientToScreen(&screen);
+        const int renders = m_frame->GetRenderCount();
+        view.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(c.delta)), MAKELPARAM(screen.x, screen.y));
+        ASSERT_TRUE(WaitFor([&] { return m_frame->GetRenderCount() > renders; }, kWaitMs) && Settled());
+        const double pixel = WorldWidth() / client.Width();
+        EXPECT_NE(WorldWidth(), width) << "the wheel zoomed";
+        const World after = WorldAt(at);
+        EXPECT_LE(std::abs(after.x - before.x), pixel);
+        EXPECT_LE(std::abs(after.y - before.y), pixel);
+    }
+}
+
+TEST_F(DwgViewCommandTest, ImageTurnsShowButLeaveTheFileOnDiskUnchanged)
+{
+    const std::string path = m_dir / "photo.bmp";
+    const std::string bmp = SmallBmp();
+    ASSERT_TRUE(orvo::test::WriteFileBytes(path, bmp.data(), bmp.size()));
+    m_frame->OpenViewFile(path.c_str());
+    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld() && !Thread().IsBusy(); }, kWaitMs) && Settled());
+    for (const UINT id : {ID_VIEW_ROTATE_LEFT, ID_VIEW_ROTATE_RIGHT, ID_VIEW_MIRROR, ID_VIEW_FLIP, ID_VIEW_ONE_TO_ONE,
+                          ID_VIEW_AUTO_FIT}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(IsEnabled(id));
+        m_frame->SendMessage(WM_COMMAND, id);
+        EXPECT_EQ(orvo::test::ReadFileBytes(path), bmp);
+    }
 }

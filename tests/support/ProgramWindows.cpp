@@ -176,4 +176,20 @@ void SelectListRow(HANDLE process, HWND list, int row)
     SendMessageA(list, LVM_SETITEMSTATE, row, buffer.Address());
 }
 
+std::string SelectedTreeItemText(HANDLE process, HWND tree)
+{
+    const HTREEITEM selected = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (selected == nullptr)
+        return std::string();
+    RemoteBuffer buffer(process, sizeof(TVITEMA) + 512);
+    TVITEMA item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = selected;
+    item.cchTextMax = 500;
+    item.pszText = buffer.At(sizeof(TVITEMA));
+    buffer.Write(&item, sizeof(item));
+    SendMessageA(tree, TVM_GETITEMA, 0, buffer.Address());
+    return buffer.ReadText(sizeof(TVITEMA));
+}
+
 } // namespace orvo::test

@@ -1,6 +1,6 @@
 // Reading another process's windows, for the tests and benchmarks that start the real program:
 // its frames by window class, their children by id, and the texts of its status bar and list
-// through a buffer in the program's memory.
+// and tree through a buffer in the program's memory.
 #pragma once
 
 #include <windows.h>
@@ -57,5 +57,7 @@ std::vector<std::string> StatusPaneTexts(HANDLE process, HWND statusBar);
 std::string ListItemText(HANDLE process, HWND list, int row);
 // Selects and focuses a list-view row.
 void SelectListRow(HANDLE process, HWND list, int row);
+// The label of a tree view's selected item; empty when none is selected.
+std::string SelectedTreeItemText(HANDLE process, HWND tree);
 
 } // namespace orvo::test
