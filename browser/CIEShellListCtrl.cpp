@@ -233,6 +233,7 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
     record->attributes = attributes;
     record->fileType = fileType;
     const CString name = ParsingName(*record);
+    record->mergeKey = LowerCaseKey(name);
     const int icon = m_icons.IconIndex(name, record->IsFolder(), record->Absolute());
     const int row = AddItem(reinterpret_cast<DWORD_PTR>(record.get()), icon);
     if (row < 0)
@@ -257,6 +258,20 @@ CString CIEShellListCtrl::FormatSizeKB(unsigned long long bytes)
     }
     grouped += " KB";
     return grouped;
+}
+
+std::string CIEShellListCtrl::LowerCaseKey(const CString& parsingName)
+{
+    std::string key(parsingName.GetString());
+    CharLowerBuffA(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
+std::string CIEShellListCtrl::MergeKey(IShellFolder* folder, LPCITEMIDLIST relative)
+{
+    char name[MAX_PATH] = {};
+    CShellPidl::GetName(folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, name);
+    return LowerCaseKey(name);
 }
 
 CString CIEShellListCtrl::ParsingName(const CShellListItem& item) const
@@ -425,15 +440,6 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
         ApplyThumbnailLayout();
     ResetThumbnailWork(true);
     const ShellItemFilter::Rules rules = CurrentRules();
-    // Items are matched by their parsing name in the folder (what the folder's CompareIDs orders
-    // file-system items by), in a hash map: the shell's compare costs too much per pair.
-    std::unordered_map<std::string, int> existing;
-    auto keyOf = [this](LPCITEMIDLIST relative) {
-        char name[MAX_PATH] = {};
-        CShellPidl::GetName(m_folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, name);
-        CharLowerA(name);
-        return std::string(name);
-    };
     for (int row = 0; row < GetItemCount();) {
         const CShellListItem* item = GetItemRecord(row);
         if (item && !ShellItemFilter::KeepsRow(item->attributes, item->fileType, rules)) {
@@ -442,34 +448,14 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
             if (GetItemCount() < before)
                 continue;
         }
-        if (item)
-            existing.emplace(keyOf(item->Relative()), row);
         ++row;
     }
-    IEnumIDList* items = nullptr;
-    if (FAILED(m_folder->EnumObjects(nullptr, ShellItemFilter::EnumFlags(m_showAllFiles), &items)) || !items)
-        return;
     std::vector<LPITEMIDLIST> added;
-    LPITEMIDLIST relative = nullptr;
-    ULONG fetched = 0;
-    while (items->Next(1, &relative, &fetched) == S_OK && relative) {
-        const auto it = existing.find(keyOf(relative));
-        if (it != existing.end()) {
-            existing.erase(it);
-            PidlBytes::Free(relative);
-        } else {
-            added.push_back(relative);
-        }
-        relative = nullptr;
-    }
-    items->Release();
-    SetRedraw(FALSE);
-    // What is left in the map is gone from the folder: delete from the bottom up so the
-    // remembered rows stay right.
     std::vector<int> gone;
-    for (const auto& entry : existing)
-        gone.push_back(entry.second);
-    std::sort(gone.rbegin(), gone.rend());
+    if (!CollectFolderChanges(added, gone))
+        return;
+    SetRedraw(FALSE);
+    // From the bottom up, so that the rows still to go keep their numbers.
     for (const int row : gone)
         DeleteRow(row);
     // One listing of the folder pays off only when many files came at once.

@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -79,16 +80,6 @@ public:
     // Stops the thread's work on this folder: bounded, handling the thread's sends meanwhile.
     void StopThumbnailTasks();
     int GetThumbnailsDone() const { return m_thumbnailsDone; }
-    // Rebuilding (the browse frame's commands 32794 and 32795): every row's, or the selected
-    // rows', pictures are made again, bypassing the cache. Nothing unless CanRebuildThumbnails.
-    void QueueThumbnailTasks(bool selectedOnly);
-    // Thumbnail view with drawings in it, and the thread working, or waiting for work.
-    bool IsThumbnailJobRunning() const;
-    bool CanSaveThumbnails() const;
-    bool CanRebuildThumbnails(bool selectedOnly) const;
-    bool IsThumbnailThreadIdle() const;
-    // The thread leaves the picture it is making and goes on with the next.
-    void RequestRebuildNextThumbnail();
     // The total size of the files shown, empty when it is 0 (known once the thumbnail work of a
     // fill started).
     const CString& GetFolderSizeText() const { return m_folderSizeText; }
@@ -107,6 +98,17 @@ public:
     int GetCellHeight() const { return m_cellHeight; }
     // The longest the stop waits for the thread (a renderer that ignores its break).
     static constexpr DWORD kStopWaitLimitMs = 30000;
+    // The browse frame's rebuild commands: every row's picture is made again (selectedOnly
+    // false) or the selected rows' pictures only; nothing unless CanRebuildThumbnails allows it.
+    void QueueThumbnailTasks(bool selectedOnly);
+    // Thumbnail view with drawing files: the thread is making pictures (IsThumbnailJobRunning),
+    // or idle so that the pictures can be saved or made again (the selected ones need a selection).
+    bool IsThumbnailJobRunning() const;
+    bool CanSaveThumbnails() const;
+    bool CanRebuildThumbnails(bool selectedOnly) const;
+    bool IsThumbnailThreadIdle() const;
+    // The thread abandons the picture it is making and goes on with the next one.
+    void RequestRebuildNextThumbnail();
 
     static int ClampViewType(long type);
     static int ClampSortColumn(long column);
@@ -231,6 +233,12 @@ private:
     int FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const;
     void SetRowTexts(int row, CShellListItem& item, const CString& parsingName);
     CString ParsingName(const CShellListItem& item) const;
+    // What a merge matches an item by: its parsing name in lower case.
+    static std::string LowerCaseKey(const CString& parsingName);
+    static std::string MergeKey(IShellFolder* folder, LPCITEMIDLIST relative);
+    // Enumerates the folder: its items that have no row yet (the caller frees them) and the rows
+    // whose item is gone, from the bottom up. False when the folder cannot be enumerated.
+    bool CollectFolderChanges(std::vector<LPITEMIDLIST>& added, std::vector<int>& gone);
     CString DisplayName(const CShellListItem& item, const CString& parsingName);
     void BeginFill(bool listFolder);
     void DeleteRow(int row);
@@ -249,6 +257,10 @@ private:
     int FirstVisibleOrdinal() const;
     int FindRowOf(const CShellListItem* item) const;
     void ForgetJob(CShellListItem* item);
+    void ForgetAllJobs();
+    // Hands the row's file to the thread; false for a folder, a row without a path or a job that
+    // could not be queued.
+    bool QueueJob(int row, bool cacheFirst);
     void RedrawThumbnailItem(int row);
     void PaintCell(HDC dc, int row, const RECT& iconRect, UINT state, bool focusedLook);
     void PaintLabel(HDC dc, int row, RECT labelRect, UINT state, bool focusedLook);

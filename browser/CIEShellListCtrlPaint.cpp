@@ -5,6 +5,7 @@
 #include "app/core/CAppOptions.h"
 #include "app/core/CDrawingFileType.h"
 #include "browser/CShellPidl.h"
+#include "browser/LabelText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -135,10 +136,7 @@ void CIEShellListCtrl::PaintLabel(HDC dc, int row, RECT label, UINT state, bool 
             }
         }
     }
-    // The ellipsis of DT_MODIFYSTRING may add up to four characters: the buffer holds them.
-    char text[MAX_PATH + 4] = {};
     const CString name = GetCellText(row, kNameColumn);
-    strncpy(text, name, MAX_PATH - 1);
     const HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
     if (!highlighted) {
         SIZE s = {};
@@ -156,7 +154,7 @@ void CIEShellListCtrl::PaintLabel(HDC dc, int row, RECT label, UINT state, bool 
     ::SetBkMode(dc, TRANSPARENT);
     const UINT format = highlighted ? DT_CENTER | DT_WORDBREAK
                                     : DT_CENTER | DT_WORDBREAK | DT_END_ELLIPSIS | DT_MODIFYSTRING;
-    DrawTextA(dc, text, -1, &textRect, format);
+    LabelText::Draw(dc, name, textRect, format);
     if ((state & LVIS_FOCUSED) != 0)
         DrawFocusRect(dc, &label);
     SelectObject(dc, oldFont);

@@ -1,5 +1,4 @@
-// What the browse frame asks of the shell file list for its command states, the rebuild of
-// thumbnails.
+// What the browse frame asks of the shell file list for its command states.
 #include "browser/CIEShellListCtrl.h"
 
 #include "app/core/CAppOptions.h"
@@ -68,60 +67,4 @@ BOOL CIEShellListCtrl::EditCurrentItem()
     if (item == nullptr || item->IsFolder())
         return FALSE;
     return ShellItemLaunch(m_hWnd, item->Absolute(), GetRowPath(row), "edit") ? TRUE : FALSE;
-}
-
-bool CIEShellListCtrl::IsThumbnailThreadIdle() const
-{
-    return m_thumbThread != nullptr && m_thumbThread->IsSuspended();
-}
-
-bool CIEShellListCtrl::IsThumbnailJobRunning() const
-{
-    return m_viewType == kThumbnails && m_drawingFiles > 0 && m_thumbThread != nullptr &&
-           !m_thumbThread->IsSuspended();
-}
-
-bool CIEShellListCtrl::CanSaveThumbnails() const
-{
-    return m_viewType == kThumbnails && m_drawingFiles > 0 && IsThumbnailThreadIdle();
-}
-
-bool CIEShellListCtrl::CanRebuildThumbnails(bool selectedOnly) const
-{
-    return CanSaveThumbnails() && (!selectedOnly || GetSelectedCount() > 0);
-}
-
-void CIEShellListCtrl::RequestRebuildNextThumbnail()
-{
-    if (m_thumbThread != nullptr)
-        m_thumbThread->SetSkipFlag(true);
-}
-
-void CIEShellListCtrl::QueueThumbnailTasks(bool selectedOnly)
-{
-    if (!CanRebuildThumbnails(selectedOnly))
-        return;
-    if (!selectedOnly && UpdateCellSize())
-        ApplyThumbnailLayout();
-    ResetThumbnailWork(true);
-    int ordinal = 0;
-    const int count = GetItemCount();
-    for (int row = 0; row < count; ++row) {
-        CShellListItem* item = GetItemRecord(row);
-        if (item == nullptr || (selectedOnly && (GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) == 0))
-            continue;
-        item->thumbnail.reset();
-        item->thumbState = 0;
-        const CString path = GetRowPath(row);
-        if (item->IsFolder() || item->fileType < 0 || path.IsEmpty())
-            continue;
-        const int ticket = m_nextTicket++;
-        if (m_thumbThread->AddTask(new TTask(path, ticket, false, item->fileType)) < 0)
-            continue;
-        item->jobTicket = ticket;
-        item->jobOrdinal = ordinal++;
-        m_jobs[ticket] = item;
-    }
-    Invalidate(TRUE);
-    StartThumbnailWork(true);
 }

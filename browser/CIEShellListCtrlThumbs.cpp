@@ -111,13 +111,18 @@ void CIEShellListCtrl::ForgetJob(CShellListItem* item)
         m_jobs.erase(item->jobTicket);
 }
 
-void CIEShellListCtrl::StopThumbnailTasks()
+void CIEShellListCtrl::ForgetAllJobs()
 {
     m_jobs.clear();
     for (const auto& record : m_records) {
         record->jobTicket = 0;
         record->jobOrdinal = -1;
     }
+}
+
+void CIEShellListCtrl::StopThumbnailTasks()
+{
+    ForgetAllJobs();
     if (!m_thumbThread)
         return;
     m_thumbThread->SetEnabled(false);
@@ -155,24 +160,31 @@ void CIEShellListCtrl::QueueFolderThumbnails()
 {
     if (m_viewType != kThumbnails || !m_thumbThread)
         return;
-    int ordinal = 0;
     const int count = GetItemCount();
     for (int row = 0; row < count; ++row) {
-        CShellListItem* item = GetItemRecord(row);
-        if (!item || item->IsFolder() || item->fileType < 0)
-            continue;
-        if (item->thumbnail && item->thumbState != 2)
-            continue;
-        const CString path = GetRowPath(row);
-        if (path.IsEmpty())
-            continue;
-        const int ticket = m_nextTicket++;
-        if (m_thumbThread->AddTask(new TTask(path, ticket, true, item->fileType)) < 0)
-            continue;
-        item->jobTicket = ticket;
-        item->jobOrdinal = ordinal++;
-        m_jobs[ticket] = item;
+        const CShellListItem* item = GetItemRecord(row);
+        if (item && (!item->thumbnail || item->thumbState == 2))
+            QueueJob(row, true);
     }
+}
+
+bool CIEShellListCtrl::QueueJob(int row, bool cacheFirst)
+{
+    CShellListItem* item = GetItemRecord(row);
+    if (!m_thumbThread || !item || item->IsFolder() || item->fileType < 0)
+        return false;
+    const CString path = GetRowPath(row);
+    if (path.IsEmpty())
+        return false;
+    const int ticket = m_nextTicket++;
+    // The job's place in the queue is where the thread starts when the row comes into view.
+    const int ordinal = m_thumbThread->AddTask(new TTask(path, ticket, cacheFirst, item->fileType));
+    if (ordinal < 0)
+        return false;
+    item->jobTicket = ticket;
+    item->jobOrdinal = ordinal;
+    m_jobs[ticket] = item;
+    return true;
 }
 
 int CIEShellListCtrl::FirstVisibleOrdinal() const

@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <string>
 
 class CShellListItem
 {
@@ -42,6 +43,9 @@ public:
     unsigned long long size = 0;
     // The list's row data of this item (the key that finds its row, wherever sorting put it).
     const void* rowKey = nullptr;
+    // The item's parsing name in lower case, taken when its row was made: a merge matches the
+    // folder's items against it (the relative list never changes, so neither does the name).
+    std::string mergeKey;
 
 private:
     IShellFolder* m_folder = nullptr;

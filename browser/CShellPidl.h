@@ -36,6 +36,9 @@ public:
     // Null for null.
     LPITEMIDLIST CopyPidl(LPCITEMIDLIST pidl) const;
     UINT GetItemCount(LPCITEMIDLIST pidl) const;
+    // The shell's context menu of one item at a screen point; the chosen verb is run. True when
+    // the menu was shown (also when nothing was chosen); false when it could not be built.
+    bool DoContextMenu(HWND owner, IShellFolder* parent, LPCITEMIDLIST child, const POINT* screenPoint) const;
     // n 0 or 1: the first item; n > 1: the n-th (the last when shorter); n < 0: null.
     LPITEMIDLIST CopyItemAt(LPCITEMIDLIST pidl, int n) const;
 

@@ -4,7 +4,10 @@
 // and ids outside the menu's ranges are never run. No shell verb is invoked here.
 #include "browser/CPIDL.h"
 #include "browser/CShellContextMenu.h"
+#include "browser/CShellPidl.h"
 #include "browser/PidlBytes.h"
+#include "framework/CMenu.h"
+#include "framework/ModalSeam.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +99,33 @@ public:
 private:
     IShellFolder* m_folder = nullptr;
     std::vector<LPITEMIDLIST> m_items;
+};
+
+// A folder that gives out no interface for its items: the context menu cannot be built.
+class RefusingFolder : public IShellFolder
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override
+    {
+        *out = riid == IID_IUnknown || riid == IID_IShellFolder ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, LPITEMIDLIST*, ULONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, LPCITEMIDLIST*, SFGAOF*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, void** out) override
+    {
+        *out = nullptr;
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE GetDisplayNameOf(LPCITEMIDLIST, SHGDNF, STRRET*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetNameOf(HWND, LPCITEMIDLIST, LPCWSTR, SHGDNF, LPITEMIDLIST*) override { return E_NOTIMPL; }
 };
 
 std::string MenuText(HMENU menu, int position)
@@ -192,6 +222,54 @@ TEST_F(ShellContextMenuTest, IdsOutsideTheRangesAreNeverRun)
     EXPECT_TRUE(FAILED(noPath.BuildMenu(popup)));
     EXPECT_EQ(GetMenuItemCount(popup), 0);
     DestroyMenu(popup);
+}
+
+// The item's own shell menu: shown through the modal seam, and only ids the shell gave out are
+// run as verbs (no verb is chosen here: the shell's "properties" blocks under Wine).
+TEST_F(ShellContextMenuTest, ItemMenuIsShownAndRunsNoIdOutsideItsRange)
+{
+    FolderItems items(m_dir.Path(), {"a.dxf"});
+    ASSERT_EQ(items.Count(), 1);
+    CShellPidl pidl;
+    const POINT point = {20, 20};
+    for (const INT_PTR answer : {INT_PTR{0}, INT_PTR{32767}, INT_PTR{40000}}) {
+        CModalScript script{{ModalKind::PopupMenu, "", answer}};
+        EXPECT_TRUE(pidl.DoContextMenu(nullptr, items.Folder(), items.Items()[0], &point)) << answer;
+        EXPECT_EQ(script.Remaining(), 0u) << answer;
+    }
+}
+
+TEST_F(ShellContextMenuTest, ItemMenuThatCannotBeBuiltSaysSo)
+{
+    CShellPidl pidl;
+    FolderItems items(m_dir.Path(), {"a.dxf"});
+    // Nothing to ask about: no message either.
+    EXPECT_FALSE(pidl.DoContextMenu(nullptr, nullptr, items.Items()[0], nullptr));
+    EXPECT_FALSE(pidl.DoContextMenu(nullptr, items.Folder(), nullptr, nullptr));
+    RefusingFolder refusing;
+    CModalScript script{{ModalKind::MessageBox, "GetUIObjectOf failed! hr=80004005", IDOK}};
+    EXPECT_FALSE(pidl.DoContextMenu(nullptr, &refusing, items.Items()[0], nullptr));
+    EXPECT_EQ(script.Remaining(), 0u);
+}
+
+// The selection's menu is tracked through the modal seam, with the program's own Send To in it,
+// and the chosen id comes back to be run.
+TEST_F(ShellContextMenuTest, SelectionMenuIsTrackedThroughTheSeam)
+{
+    FolderItems items(m_dir.Path(), {"b.bmp", "c.jpg"});
+    CShellContextMenu menu(nullptr, (m_dir / "b.bmp").c_str(), items.Items(), items.Count(), items.Folder());
+    orvo::test::TempDir sendTo;
+    std::ofstream(sendTo / "target.txt") << "t";
+    FolderItems sendToFolder(sendTo.Path(), {});
+    menu.SetSendToFolder(sendToFolder.Folder());
+    CMenu popup;
+    ASSERT_TRUE(popup.CreatePopupMenu());
+    ASSERT_HRESULT_SUCCEEDED(menu.BuildMenu(popup.GetSafeHmenu()));
+    for (const UINT answer : {0u, CShellContextMenu::kFirstSendTo}) {
+        CModalScript script{{ModalKind::PopupMenu, "Send To", static_cast<INT_PTR>(answer)}};
+        EXPECT_EQ(menu.Track(popup, POINT{10, 10}, nullptr), answer);
+        EXPECT_EQ(script.Remaining(), 0u);
+    }
 }
 
 class OpenWithTest : public ShellContextMenuTest

@@ -254,6 +254,101 @@ TEST_F(ShellThumbnailTest, WatchedChangesKeepUntouchedPictures)
     ExpectEachPictureOnItsFile();
 }
 
+TEST_F(ShellThumbnailTest, RebuildCommandsFollowViewSelectionAndThread)
+{
+    ASSERT_TRUE(m_list.SetFolderPath(m_folder.Path().c_str()));
+    // The thread cannot finish before this thread answers its first send: it is working.
+    EXPECT_TRUE(m_list.IsThumbnailJobRunning());
+    EXPECT_FALSE(m_list.IsThumbnailThreadIdle());
+    EXPECT_FALSE(m_list.CanSaveThumbnails());
+    EXPECT_FALSE(m_list.CanRebuildThumbnails(false));
+    ASSERT_TRUE(WaitForPictures());
+    struct Case
+    {
+        int view;
+        bool selection;
+        bool save;
+        bool rebuildSelected;
+    };
+    // Thumbnail cases first: leaving the view stops nothing that a return would not start again.
+    const Case cases[] = {
+        {CIEShellListCtrl::kThumbnails, false, true, false},
+        {CIEShellListCtrl::kThumbnails, true, true, true},
+        {CIEShellListCtrl::kDetails, true, false, false},
+        {CIEShellListCtrl::kLargeIcons, false, false, false},
+    };
+    for (const Case& c : cases) {
+        m_list.SetViewType(c.view);
+        ASSERT_TRUE(WaitFor([&] { return m_thread->IsIdle(); }, 60000));
+        m_list.UnselectAll();
+        if (c.selection)
+            m_list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+        EXPECT_FALSE(m_list.IsThumbnailJobRunning()) << c.view;
+        EXPECT_EQ(m_list.CanSaveThumbnails(), c.save) << c.view;
+        EXPECT_EQ(m_list.CanRebuildThumbnails(false), c.save) << c.view;
+        EXPECT_EQ(m_list.CanRebuildThumbnails(true), c.rebuildSelected) << c.view << " " << c.selection;
+    }
+    m_list.SetThumbnailThread(nullptr);
+    EXPECT_FALSE(m_list.IsThumbnailThreadIdle());
+    EXPECT_FALSE(m_list.CanRebuildThumbnails(false));
+}
+
+TEST_F(ShellThumbnailTest, RebuildingTheSelectionRendersOnlyTheSelectedRows)
+{
+    ASSERT_TRUE(m_list.SetFolderPath(m_folder.Path().c_str()));
+    ASSERT_TRUE(WaitForPictures());
+    m_list.Refresh(TRUE, TRUE); // every picture now comes from the cache (state 0)
+    ASSERT_TRUE(WaitForPictures());
+    std::map<const CShellListItem*, const KBMP*> before;
+    for (int row = 0; row < m_list.GetItemCount(); ++row)
+        before[m_list.GetItemRecord(row)] = m_list.GetItemRecord(row)->thumbnail.get();
+
+    // Nothing selected: nothing is made again.
+    m_list.UnselectAll();
+    m_list.QueueThumbnailTasks(true);
+    EXPECT_TRUE(m_thread->IsIdle());
+    EXPECT_EQ(m_thread->GetTaskCount(), 0);
+    for (const auto& [item, picture] : before)
+        EXPECT_EQ(item->thumbnail.get(), picture);
+
+    const char* const selected[] = {"image2.bmp", "drawing1.dxf"};
+    for (const char* name : selected)
+        m_list.SetItemState(m_list.FindRowByName(name), LVIS_SELECTED, LVIS_SELECTED);
+    m_list.QueueThumbnailTasks(true);
+    EXPECT_EQ(m_thread->GetTaskCount(), 2);
+    for (const char* name : selected)
+        EXPECT_FALSE(m_list.GetItemRecord(m_list.FindRowByName(name))->thumbnail) << name;
+    ASSERT_TRUE(WaitForPictures());
+    for (int row = 0; row < m_list.GetItemCount(); ++row) {
+        const CShellListItem* item = m_list.GetItemRecord(row);
+        const bool rebuilt = (m_list.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+        if (rebuilt) {
+            EXPECT_EQ(item->thumbState, TTask::kFromCacheOrRendered) << row << " was not rendered again";
+        } else {
+            EXPECT_EQ(item->thumbnail.get(), before[item]) << row << " lost its picture";
+        }
+    }
+    ExpectEachPictureOnItsFile();
+}
+
+TEST_F(ShellThumbnailTest, RebuildingAllRendersEveryRowAgain)
+{
+    ASSERT_TRUE(m_list.SetFolderPath(m_folder.Path().c_str()));
+    ASSERT_TRUE(WaitForPictures());
+    m_list.Refresh(TRUE, TRUE);
+    ASSERT_TRUE(WaitForPictures());
+    m_list.QueueThumbnailTasks(false);
+    EXPECT_EQ(m_thread->GetTaskCount(), PictureRows());
+    ASSERT_TRUE(WaitForPictures());
+    const int broken = m_list.FindRowByName("broken.dxf");
+    for (int row = 0; row < m_list.GetItemCount(); ++row) {
+        const UINT expected = row == broken ? TTask::kPlaceholder : TTask::kFromCacheOrRendered;
+        EXPECT_EQ(m_list.GetItemRecord(row)->thumbState, expected) << row;
+    }
+    EXPECT_EQ(m_list.GetThumbnailsDone(), PictureRows());
+    ExpectEachPictureOnItsFile();
+}
+
 TEST_F(ShellThumbnailTest, StoppingHandlesTheThreadsSendsWithinTheLimit)
 {
     ASSERT_TRUE(m_list.SetFolderPath(m_folder.Path().c_str()));
