@@ -159,6 +159,8 @@ void CPreView::OnDestroy()
 {
     KillHoverTimers();
     KillSmoothTimer();
+    KillTimer(kTimerResize);
+    m_resizeArmed = false;
     TDwgDrawThread* thread = Thread();
     if (thread && thread->GetNotifyWnd() == GetSafeHwnd())
         thread->SetNotifyWnd(nullptr);
@@ -374,8 +376,9 @@ void CPreView::OnDrawingOptionsChanged()
 void CPreView::OnSize(UINT type, int cx, int cy)
 {
     CWnd::OnSize(type, cx, cy);
+    if (cx > 0 && cy > 0)
+        ScheduleResize();
     if (cx > 0 && cy > 0 && IsIdle()) {
-        Thread()->RequestResize(ClampThreadSide(cx), ClampThreadSide(cy));
         if (Thread()->GetRasterCanvas().SetSize(ClampThreadSide(cx), ClampThreadSide(cy)) && HasRasterImage()) {
             Thread()->GetRasterScene().Redraw(false);
             RepaintImage();
@@ -384,6 +387,35 @@ void CPreView::OnSize(UINT type, int cx, int cy)
     }
     if (GetSafeHwnd())
         Invalidate(TRUE);
+}
+
+void CPreView::ScheduleResize()
+{
+    if (m_resizeArmed || !GetSafeHwnd())
+        return;
+    m_resizeArmed = SetTimer(kTimerResize, kResizeDelayMs) != 0;
+}
+
+// A size that comes while the thread works waits for it: asking then would render the size of
+// the moment and again the last one.
+void CPreView::HandResizeToThread()
+{
+    KillTimer(kTimerResize);
+    m_resizeArmed = false;
+    if (!IsRunning())
+        return;
+    if (!IsIdle()) {
+        ScheduleResize();
+        return;
+    }
+    CRect client;
+    GetClientRect(&client);
+    if (client.Width() <= 0 || client.Height() <= 0)
+        return;
+    const int width = ClampThreadSide(client.Width());
+    const int height = ClampThreadSide(client.Height());
+    if (width != Thread()->GetDeviceWidth() || height != Thread()->GetDeviceHeight())
+        Thread()->RequestResize(width, height);
 }
 
 BOOL CPreView::OnEraseBkgnd(CDC*)
@@ -430,8 +462,7 @@ void CPreView::PaintTo(HDC dc)
         } else {
             lock.Unlock();
             PaintEmpty(dc, client);
-            if (IsIdle())
-                Thread()->RequestResize(ClampThreadSide(client.Width()), ClampThreadSide(client.Height()));
+            ScheduleResize();
         }
     }
     DrawBorder(dc, client);
@@ -542,6 +573,10 @@ void CPreView::OnTimer(UINT_PTR id)
         RedrawWindow(nullptr, nullptr, kRedrawNow);
         if (old)
             ::SetCursor(old);
+        return;
+    }
+    if (id == kTimerResize) {
+        HandResizeToThread();
         return;
     }
     if (id == kTimerHover) {

@@ -548,10 +548,23 @@ namespace {
 std::atomic<bool> g_zoomGateOpen{true};
 std::atomic<bool> g_zoomEntered{false};
 
+// Full renders of the view, and the size of the picture the last one drew into (width in the
+// low word, height in the high word).
+std::atomic<int> g_draws{0};
+std::atomic<LONG> g_lastDrawSize{0};
+
 class GatedView : public RkApp::View
 {
 public:
     explicit GatedView(RkApp::Document& document) : RkApp::View(document) {}
+    bool Draw(HDC dc, int flags) override
+    {
+        BITMAP bitmap = {};
+        ::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof bitmap, &bitmap);
+        g_lastDrawSize.store(MAKELONG(bitmap.bmWidth, bitmap.bmHeight));
+        ++g_draws;
+        return RkApp::View::Draw(dc, flags);
+    }
     void ZoomIn(int steps) override
     {
         g_zoomEntered.store(true);
@@ -655,6 +668,29 @@ TEST_F(GatedPreviewFixture, WaitForTheThreadIsBoundedAndKeepsItsReports)
     EXPECT_FALSE(Thread().IsBusy());
     ASSERT_TRUE(Settled());
     EXPECT_EQ(Thread().GetCurrentLayout(), layout);
+}
+
+// A splitter drag sends several sizes before anything is drawn: they end in one render, at the
+// last size, and the next size renders once more.
+TEST_F(GatedPreviewFixture, SizesInARowRenderOnceAtTheLastSize)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    const auto renderedAt = [this](int width, int height) {
+        return WaitFor([this, width, height] {
+            return m_pane.GetDevice().GetWidth() == width && m_pane.GetDevice().GetHeight() == height;
+        }, kWaitMs) && Settled();
+    };
+    g_draws.store(0);
+    for (int step = 0; step < 4; ++step)
+        m_pane.MoveWindow(0, 0, 380 - 20 * step, 280 - 20 * step);
+    ASSERT_TRUE(renderedAt(320, 220));
+    EXPECT_EQ(g_draws.load(), 1);
+    EXPECT_EQ(g_lastDrawSize.load(), MAKELONG(320, 220));
+    EXPECT_GE(Print().Inside().size(), 2u);
+    m_pane.MoveWindow(0, 0, 300, 200);
+    ASSERT_TRUE(renderedAt(300, 200));
+    EXPECT_EQ(g_draws.load(), 2);
+    EXPECT_EQ(g_lastDrawSize.load(), MAKELONG(300, 200));
 }
 
 TEST_F(GatedPreviewFixture, ProgressGrowsOnlyWhileOpeningAndHostileValuesFillTheBar)
