@@ -4,9 +4,12 @@
 #include "app/core/CAppOptions.h"
 #include "app/core/CDrawingFileInfo.h"
 #include "app/core/CDrawingFileType.h"
+#include "app/core/ResourceText.h"
 #include "browser/DrawingPassword.h"
 #include "engine/rkui/RkUI.h"
+#include "res/resource.h"
 #include "framework/CSingleLock.h"
+#include "render/workers/CentredText.h"
 #include "render/workers/DRAWINGINFO.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "ui/CBarGlobalData.h"
@@ -200,6 +203,7 @@ void CPreView::ShowFile(const CDrawingFileInfo* type, const char* path, const ch
         type = &found;
     }
     m_shownPath = path;
+    m_rasterFailed = false;
     RebuildLayoutMenus(false);
     if (!IsWindowVisible()) {
         thread->RequestLoad(type->typeId, path);
@@ -220,6 +224,7 @@ void CPreView::Reset()
     if (IsContentReady())
         Thread()->PostRequest(TDwgDrawThread::kRequestClose);
     m_shownPath.Empty();
+    m_rasterFailed = false;
     RefreshCursor();
     CRect client;
     GetClientRect(&client);
@@ -312,7 +317,11 @@ LRESULT CPreView::OnOpenStage(WPARAM wParam, LPARAM lParam)
 {
     if (!IsRunning())
         return 0;
-    if (wParam == 1) {
+    if (wParam == 0 && IsRasterShown()) {
+        m_rasterFailed = true;
+        RedrawWindow(nullptr, nullptr, kRedrawNow);
+    } else if (wParam == 1) {
+        m_rasterFailed = false;
         m_layoutsStale = true;
         PostStatusRefresh();
         if (IsRasterShown())
@@ -474,8 +483,14 @@ void CPreView::PaintEmpty(HDC dc, const CRect& client)
         SolidTools tools(dc, g_options.ListCtrlColor, g_options.ListCtrlColor);
         ::Rectangle(dc, client.left, client.top, client.right, client.bottom);
     }
-    if (Thread() && Thread()->IsBusy() && IsRasterShown() && !m_shownPath.IsEmpty())
-        DrawLine(dc, ProgressLabel(0, m_shownPath), client);
+    if (Thread() && IsRasterShown() && !m_shownPath.IsEmpty()) {
+        if (Thread()->IsBusy())
+            DrawLine(dc, ProgressLabel(0, m_shownPath), client);
+        else if (m_rasterFailed && !HasRasterImage())
+            DrawCentredLine(dc, client.Width(), client.Height(),
+                            LoadResStringOr(IDS_OPEN_FILE_FAILURE, "Open file failure!"),
+                            g_options.ListCtrlColor ^ 0xFFFFFF);
+    }
     DrawBorder(dc, client);
 }
 

@@ -196,6 +196,9 @@ private:
     HCURSOR m_cursor = nullptr;
     bool m_smoothArmed = false;
     bool m_resizeArmed = false;
+    // The shown image could not be read: the empty pane says so instead of looking like nothing
+    // was selected.
+    bool m_rasterFailed = false;
     CMenu m_contextMenu;
     bool m_layoutsStale = false;
 };
