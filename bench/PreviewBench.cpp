@@ -2,7 +2,8 @@
 // from a selection change (CPreView::ShowFile) to the finished picture in the pane (the thread's
 // report of the finished open handled, the pane painted), median and range of several runs, for
 // the benchmark drawing (written when missing), a 12-megapixel JPEG with an Exif thumbnail made
-// at run time, and any further files named.
+// at run time, and any further files named; for the photograph also the times of the open's steps
+// and of its scene's redraws at the pane's size.
 //   PreviewBench <folder> [runs] [file...]
 #include "BenchDrawingGenerator.h"
 
@@ -200,8 +201,7 @@ int main(int argc, char** argv)
     if (!thread.CreateThread())
         return 1;
     std::printf("selection change to finished preview picture at %d x %d\n", kWidth, kHeight);
-    if (!GetEnvironmentVariableA("PREVIEW_BENCH_NO_DRAWING", nullptr, 0))
-        Print("benchmark drawing (27 MB DXF)", TimeShow(pane, thread, drawing, runs));
+    Print("benchmark drawing (27 MB DXF)", TimeShow(pane, thread, drawing, runs));
     Print("12-megapixel JPEG with Exif thumbnail", TimeShow(pane, thread, photo, runs));
     PrintPhotoSteps(thread, photo);
     for (int i = 3; i < argc; ++i)
