@@ -4,9 +4,12 @@
 #include "app/core/CAppOptions.h"
 #include "app/core/CDrawingFileInfo.h"
 #include "app/core/CDrawingFileType.h"
+#include "app/core/ResourceText.h"
 #include "browser/DrawingPassword.h"
 #include "engine/rkui/RkUI.h"
+#include "res/resource.h"
 #include "framework/CSingleLock.h"
+#include "render/workers/CentredText.h"
 #include "render/workers/DRAWINGINFO.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "ui/CBarGlobalData.h"
@@ -159,6 +162,8 @@ void CPreView::OnDestroy()
 {
     KillHoverTimers();
     KillSmoothTimer();
+    KillTimer(kTimerResize);
+    m_resizeArmed = false;
     TDwgDrawThread* thread = Thread();
     if (thread && thread->GetNotifyWnd() == GetSafeHwnd())
         thread->SetNotifyWnd(nullptr);
@@ -198,6 +203,7 @@ void CPreView::ShowFile(const CDrawingFileInfo* type, const char* path, const ch
         type = &found;
     }
     m_shownPath = path;
+    m_rasterFailed = false;
     RebuildLayoutMenus(false);
     if (!IsWindowVisible()) {
         thread->RequestLoad(type->typeId, path);
@@ -218,6 +224,7 @@ void CPreView::Reset()
     if (IsContentReady())
         Thread()->PostRequest(TDwgDrawThread::kRequestClose);
     m_shownPath.Empty();
+    m_rasterFailed = false;
     RefreshCursor();
     CRect client;
     GetClientRect(&client);
@@ -310,7 +317,11 @@ LRESULT CPreView::OnOpenStage(WPARAM wParam, LPARAM lParam)
 {
     if (!IsRunning())
         return 0;
-    if (wParam == 1) {
+    if (wParam == 0 && IsRasterShown()) {
+        m_rasterFailed = true;
+        RedrawWindow(nullptr, nullptr, kRedrawNow);
+    } else if (wParam == 1) {
+        m_rasterFailed = false;
         m_layoutsStale = true;
         PostStatusRefresh();
         if (IsRasterShown())
@@ -374,8 +385,9 @@ void CPreView::OnDrawingOptionsChanged()
 void CPreView::OnSize(UINT type, int cx, int cy)
 {
     CWnd::OnSize(type, cx, cy);
+    if (cx > 0 && cy > 0)
+        ScheduleResize();
     if (cx > 0 && cy > 0 && IsIdle()) {
-        Thread()->RequestResize(ClampThreadSide(cx), ClampThreadSide(cy));
         if (Thread()->GetRasterCanvas().SetSize(ClampThreadSide(cx), ClampThreadSide(cy)) && HasRasterImage()) {
             Thread()->GetRasterScene().Redraw(false);
             RepaintImage();
@@ -384,6 +396,35 @@ void CPreView::OnSize(UINT type, int cx, int cy)
     }
     if (GetSafeHwnd())
         Invalidate(TRUE);
+}
+
+void CPreView::ScheduleResize()
+{
+    if (m_resizeArmed || !GetSafeHwnd())
+        return;
+    m_resizeArmed = SetTimer(kTimerResize, kResizeDelayMs) != 0;
+}
+
+// A size that comes while the thread works waits for it: asking then would render the size of
+// the moment and again the last one.
+void CPreView::HandResizeToThread()
+{
+    KillTimer(kTimerResize);
+    m_resizeArmed = false;
+    if (!IsRunning())
+        return;
+    if (!IsIdle()) {
+        ScheduleResize();
+        return;
+    }
+    CRect client;
+    GetClientRect(&client);
+    if (client.Width() <= 0 || client.Height() <= 0)
+        return;
+    const int width = ClampThreadSide(client.Width());
+    const int height = ClampThreadSide(client.Height());
+    if (width != Thread()->GetDeviceWidth() || height != Thread()->GetDeviceHeight())
+        Thread()->RequestResize(width, height);
 }
 
 BOOL CPreView::OnEraseBkgnd(CDC*)
@@ -430,8 +471,7 @@ void CPreView::PaintTo(HDC dc)
         } else {
             lock.Unlock();
             PaintEmpty(dc, client);
-            if (IsIdle())
-                Thread()->RequestResize(ClampThreadSide(client.Width()), ClampThreadSide(client.Height()));
+            ScheduleResize();
         }
     }
     DrawBorder(dc, client);
@@ -443,8 +483,14 @@ void CPreView::PaintEmpty(HDC dc, const CRect& client)
         SolidTools tools(dc, g_options.ListCtrlColor, g_options.ListCtrlColor);
         ::Rectangle(dc, client.left, client.top, client.right, client.bottom);
     }
-    if (Thread() && Thread()->IsBusy() && IsRasterShown() && !m_shownPath.IsEmpty())
-        DrawLine(dc, ProgressLabel(0, m_shownPath), client);
+    if (Thread() && IsRasterShown() && !m_shownPath.IsEmpty()) {
+        if (Thread()->IsBusy())
+            DrawLine(dc, ProgressLabel(0, m_shownPath), client);
+        else if (m_rasterFailed && !HasRasterImage())
+            DrawCentredLine(dc, client.Width(), client.Height(),
+                            LoadResStringOr(IDS_OPEN_FILE_FAILURE, "Open file failure!"),
+                            g_options.ListCtrlColor ^ 0xFFFFFF);
+    }
     DrawBorder(dc, client);
 }
 
@@ -542,6 +588,10 @@ void CPreView::OnTimer(UINT_PTR id)
         RedrawWindow(nullptr, nullptr, kRedrawNow);
         if (old)
             ::SetCursor(old);
+        return;
+    }
+    if (id == kTimerResize) {
+        HandResizeToThread();
         return;
     }
     if (id == kTimerHover) {

@@ -25,6 +25,10 @@ public:
     static constexpr UINT_PTR kTimerSmooth = 263;
     static constexpr UINT_PTR kTimerHoverFollowUp = 264;
     static constexpr UINT kSmoothDelayMs = 500;
+    // Sizes that arrive in a row (a splitter drag) are handed to the drawing thread together, so
+    // that they end in one render at the last size.
+    static constexpr UINT_PTR kTimerResize = 265;
+    static constexpr UINT kResizeDelayMs = 30;
     // Sizes handed to the drawing thread stay below this on each side.
     static constexpr int kMaxThreadSide = 1999;
     // The longest wait for the drawing thread to finish a request.
@@ -153,6 +157,8 @@ private:
     void DrawProgress(UINT value);
     void KillHoverTimers();
     void KillSmoothTimer();
+    void ScheduleResize();
+    void HandResizeToThread();
     void SetMode(int mode);
     HCURSOR ModeCursor() const;
     void RefreshCursor();
@@ -189,6 +195,10 @@ private:
     CString m_shownPath;
     HCURSOR m_cursor = nullptr;
     bool m_smoothArmed = false;
+    bool m_resizeArmed = false;
+    // The shown image could not be read: the empty pane says so instead of looking like nothing
+    // was selected.
+    bool m_rasterFailed = false;
     CMenu m_contextMenu;
     bool m_layoutsStale = false;
 };

@@ -13,6 +13,7 @@
 #include "framework/CStringList.h"
 #include "framework/CWnd.h"
 #include "framework/ModalSeam.h"
+#include "imaging/KImage.h"
 #include "res/resource.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "tests/app/RegistryRootScope.h"
@@ -548,10 +549,23 @@ namespace {
 std::atomic<bool> g_zoomGateOpen{true};
 std::atomic<bool> g_zoomEntered{false};
 
+// Full renders of the view, and the size of the picture the last one drew into (width in the
+// low word, height in the high word).
+std::atomic<int> g_draws{0};
+std::atomic<LONG> g_lastDrawSize{0};
+
 class GatedView : public RkApp::View
 {
 public:
     explicit GatedView(RkApp::Document& document) : RkApp::View(document) {}
+    bool Draw(HDC dc, int flags) override
+    {
+        BITMAP bitmap = {};
+        ::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof bitmap, &bitmap);
+        g_lastDrawSize.store(MAKELONG(bitmap.bmWidth, bitmap.bmHeight));
+        ++g_draws;
+        return RkApp::View::Draw(dc, flags);
+    }
     void ZoomIn(int steps) override
     {
         g_zoomEntered.store(true);
@@ -655,6 +669,29 @@ TEST_F(GatedPreviewFixture, WaitForTheThreadIsBoundedAndKeepsItsReports)
     EXPECT_FALSE(Thread().IsBusy());
     ASSERT_TRUE(Settled());
     EXPECT_EQ(Thread().GetCurrentLayout(), layout);
+}
+
+// A splitter drag sends several sizes before anything is drawn: they end in one render, at the
+// last size, and the next size renders once more.
+TEST_F(GatedPreviewFixture, SizesInARowRenderOnceAtTheLastSize)
+{
+    ASSERT_TRUE(ShowAndWait(Write("plan.dxf", Dxf(20.0))));
+    const auto renderedAt = [this](int width, int height) {
+        return WaitFor([this, width, height] {
+            return m_pane.GetDevice().GetWidth() == width && m_pane.GetDevice().GetHeight() == height;
+        }, kWaitMs) && Settled();
+    };
+    g_draws.store(0);
+    for (int step = 0; step < 4; ++step)
+        m_pane.MoveWindow(0, 0, 380 - 20 * step, 280 - 20 * step);
+    ASSERT_TRUE(renderedAt(320, 220));
+    EXPECT_EQ(g_draws.load(), 1);
+    EXPECT_EQ(g_lastDrawSize.load(), MAKELONG(320, 220));
+    EXPECT_GE(Print().Inside().size(), 2u);
+    m_pane.MoveWindow(0, 0, 300, 200);
+    ASSERT_TRUE(renderedAt(300, 200));
+    EXPECT_EQ(g_draws.load(), 2);
+    EXPECT_EQ(g_lastDrawSize.load(), MAKELONG(300, 200));
 }
 
 TEST_F(GatedPreviewFixture, ProgressGrowsOnlyWhileOpeningAndHostileValuesFillTheBar)
@@ -969,5 +1006,41 @@ TEST_F(PreviewFixture, DamagedFileLeavesNoStalePicture)
         EXPECT_EQ(CentreOf(after, RGB(255, 0, 0)).x, -1) << "the earlier picture is gone";
         EXPECT_EQ(CentreOf(after, RGB(0, 0, 255)).x, -1);
         EXPECT_FALSE(Thread().IsBusy());
+    }
+}
+
+// A cut-off image says "Open file failure!" as a damaged drawing does, instead of an empty pane
+// that looks as if nothing were selected; the next good image is shown without the text.
+TEST_F(PreviewFixture, DamagedImageShowsTheOpenFailureText)
+{
+    const std::vector<char> bmp = Bmp();
+    const std::string whole = Write("whole.bmp", std::string(bmp.begin(), bmp.end()));
+    KImage image;
+    ASSERT_TRUE(image.Load(whole.c_str(), 0.0f, 0.0f));
+    const std::string png = m_dir / "whole.png";
+    ASSERT_TRUE(image.SaveAs(png.c_str(), 90));
+    const orvo::test::Bytes jpeg = orvo::test::EncodeTestJpeg(64, 48, 3);
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"cut.jpg", std::string(jpeg.begin(), jpeg.begin() + 120)},
+        {"cut.png", orvo::test::ReadFileBytes(png).substr(0, 60)},
+        {"cut.bmp", std::string(bmp.begin(), bmp.begin() + 40)},
+    };
+    const COLORREF text = (g_options.ListCtrlColor ^ 0xFFFFFF) & 0xFFFFFF;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_pane.ShowFile(nullptr, Write(c.name, c.bytes).c_str(), "", -1);
+        ASSERT_TRUE(Settled());
+        EXPECT_FALSE(Thread().IsRasterHeld());
+        const std::set<COLORREF> inside = Print().Inside();
+        EXPECT_GE(inside.size(), 2u) << "the pane is not empty";
+        EXPECT_EQ(inside.count(text), 1u) << "the failure text is written";
+        ASSERT_TRUE(ShowImageAndWait(std::string("after-") + c.name + ".bmp"));
+        const std::set<COLORREF> after = Print().Inside();
+        EXPECT_EQ(after.count(RGB(255, 0, 0)), 1u);
+        EXPECT_EQ(after.count(text), 0u) << "no failure text over a good image";
     }
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 TEST(KViewPortTest, TransformsWorldToDeviceWithYDownAndRoundsTiesToEven)
 {
@@ -232,4 +233,46 @@ TEST(KWinCanvasTest, DrawsAnImageTopRowFirstAtItsWorldPlace)
     EXPECT_EQ(RGB(255, 255, 255), PixelAt(canvas, 15, 5));
     EXPECT_EQ(RGB(255, 0, 0), PixelAt(canvas, 5, 15));
     EXPECT_EQ(RGB(0, 255, 0), PixelAt(canvas, 15, 15));
+}
+
+// A fast reduction (a large photograph in a small pane) picks the pixels itself: each pixel of the
+// canvas is the picture's pixel at its centre, top row first, for 24- and 32-bit pictures.
+TEST(KWinCanvasTest, FastReductionPicksThePixelUnderEachCentre)
+{
+    const int width = 64;
+    const int height = 48;
+    // Blocks of 8 x 8 pixels, each of its own colour (block column bx, block row by from the top).
+    const auto colourOf = [](int bx, int by) { return RGB(bx * 30, by * 40, 200); };
+    for (const WORD bitCount : {WORD{24}, WORD{32}}) {
+        SCOPED_TRACE(bitCount);
+        const size_t pixel = bitCount / 8;
+        const size_t stride = ((width * bitCount + 31) / 32) * 4;
+        std::vector<BYTE> bits(stride * height);
+        for (int row = 0; row < height; ++row) {
+            for (int x = 0; x < width; ++x) {
+                const COLORREF colour = colourOf(x / 8, (height - 1 - row) / 8); // bottom-up rows
+                BYTE* p = bits.data() + row * stride + x * pixel;
+                p[0] = GetBValue(colour);
+                p[1] = GetGValue(colour);
+                p[2] = GetRValue(colour);
+            }
+        }
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = bitCount;
+        KWinCanvas canvas;
+        canvas.SetSize(16, 12);
+        KViewPort view(0.0f, static_cast<float>(height), 0.25f); // a quarter on each side
+        canvas.SetViewPort(&view);
+        ASSERT_EQ(0, canvas.BeginDraw(0, true));
+        canvas.DrawImage({0.0f, static_cast<float>(height)}, width, height, bits.data(), &info, false, 0, 0, true);
+        canvas.EndDraw();
+        for (int y = 0; y < 12; ++y) {
+            for (int x = 0; x < 16; ++x)
+                EXPECT_EQ(colourOf(x / 2, y / 2), PixelAt(canvas, x, y)) << x << "," << y;
+        }
+    }
 }
