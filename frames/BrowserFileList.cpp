@@ -1,10 +1,17 @@
 #include "frames/BrowserFileList.h"
 
-#include "app/CAppState.h"
-#include "frames/CBrowseFrame.h"
+namespace {
+
+CIEShellListCtrl* g_browserFileList = nullptr;
+
+} // namespace
 
 CIEShellListCtrl* BrowserFileList()
 {
-    auto* frame = dynamic_cast<CBrowseFrame*>(g_appState.browseFrame);
-    return frame ? frame->GetList() : nullptr;
+    return g_browserFileList;
+}
+
+void SetBrowserFileList(CIEShellListCtrl* list)
+{
+    g_browserFileList = list;
 }

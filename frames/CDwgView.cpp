@@ -23,8 +23,15 @@ BEGIN_MESSAGE_MAP(CDwgView, CWnd)
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEWHEEL()
-    ON_COMMAND(ID_VIEW_ZOOM_OUT, &CDwgView::OnZoomOut)
-    ON_COMMAND(ID_VIEW_ZOOM_IN, &CDwgView::OnZoomIn)
+    ON_WM_TIMER()
+    ON_COMMAND_RANGE(ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_IN, &CDwgView::OnZoomStep)
+    ON_COMMAND(ID_VIEW_HIGHLIGHT, &CDwgView::OnHighlight)
+    ON_COMMAND(ID_VIEW_QUICK_MODE, &CDwgView::OnQuickMode)
+    ON_COMMAND(ID_VIEW_NEXT_FILE, &CDwgView::OnNextFile)
+    ON_COMMAND(ID_VIEW_PREVIOUS_FILE, &CDwgView::OnPreviousFile)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_HIGHLIGHT, &CDwgView::OnUpdateHighlight)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_QUICK_MODE, &CDwgView::OnUpdateQuickMode)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_NEXT_FILE, ID_VIEW_PREVIOUS_FILE, &CDwgView::OnUpdateFileWalk)
     ON_COMMAND(ID_VIEW_ZOOM_WINDOW, &CDwgView::OnZoomWindow)
     ON_COMMAND(ID_VIEW_PAN, &CDwgView::OnPan)
     ON_COMMAND(ID_VIEW_ZOOM_EXTENTS, &CDwgView::OnZoomExtents)
@@ -42,8 +49,6 @@ END_MESSAGE_MAP()
 namespace {
 
 constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
-constexpr UINT_PTR kHoverStartTimer = 262;
-constexpr UINT_PTR kHoverFollowUpTimer = 264;
 // Cursor table indices of the modes and states.
 constexpr int kCursorZoomIn = 4;
 constexpr int kCursorZoomOut = 5;
@@ -291,7 +296,7 @@ void CDwgView::PaintPickedWindow(HDC dc, const CRect& client) const
     composed.CopyTo(dc);
 }
 
-void CDwgView::PaintOrbitGuide(HDC dc, const CRect& client)
+void CDwgView::ComputeOrbitGuide(const CRect& client)
 {
     m_nBallRadius = static_cast<int>(0.4 * std::min(client.Width(), client.Height()));
     m_nHandleRadius = 10;
@@ -302,6 +307,13 @@ void CDwgView::PaintOrbitGuide(HDC dc, const CRect& client)
     m_ptHandles[1] = {c.x, c.y + r};
     m_ptHandles[2] = {c.x - r, c.y};
     m_ptHandles[3] = {c.x + r, c.y};
+}
+
+void CDwgView::PaintOrbitGuide(HDC dc, const CRect& client)
+{
+    ComputeOrbitGuide(client);
+    const POINT c = m_ptBallCenter;
+    const int r = m_nBallRadius;
     GdiObject<HPEN> pen(::CreatePen(PS_SOLID, 0, GetColorIndex(kOrbitPenColour, nullptr)));
     SelectScope selected(dc, pen.Get());
     const auto circle = [dc](POINT centre, int radius) {

@@ -21,6 +21,9 @@ public:
     // Interaction modes.
     enum Mode { kModeNone = 0, kModeZoomWindow = 1, kModePan = 2, kModeZoomOut = 4, kModeZoomIn = 5 };
     static constexpr DWORD kStyle = 0x50800000; // child, visible, thin border
+    // The hover highlight's timers: the cursor came to rest, and the follow-up after it.
+    static constexpr UINT_PTR kHoverStartTimer = 262;
+    static constexpr UINT_PTR kHoverFollowUpTimer = 264;
 
     CDwgView() = default;
     ~CDwgView() override = default;
@@ -48,8 +51,7 @@ public:
     void SetMode(int mode);
 
     // Commands (CDwgViewCommands.cpp), public for the frame's keys.
-    void OnZoomOut();
-    void OnZoomIn();
+    void OnZoomStep(UINT id);
     void OnZoomWindow();
     void OnPan();
     void OnZoomExtents();
@@ -59,6 +61,19 @@ public:
     void OnImageTransform(UINT id);
     // The wheel's step about a point in this window's own client coordinates.
     void WheelZoomAt(POINT client, bool in);
+    void OnHighlight();
+    void OnQuickMode();
+    void OnNextFile();
+    void OnPreviousFile();
+    // A later (step 1) or earlier (-1) file of a known type in the browser's list can be opened.
+    bool CanWalkFiles(int step) const;
+
+    // The orbit guide of a client area: the ball's centre and radius (0.4 of the shorter side) and
+    // the four handles on it, top, bottom, left and right.
+    void ComputeOrbitGuide(const CRect& client);
+    // The orbit drag kind at a client point (8 top or bottom handle, 16 left or right handle, 6
+    // inside the ball, 1 outside: a roll).
+    int OrbitKindAt(POINT point) const;
 
     bool m_bSizing = false;
     bool m_bPickWindow = false;
@@ -85,6 +100,10 @@ protected:
     void OnUpdateZoomExtents(CCmdUI* pCmdUI);
     void OnUpdateZoomPrevious(CCmdUI* pCmdUI);
     void OnUpdateImageCommand(CCmdUI* pCmdUI);
+    void OnUpdateHighlight(CCmdUI* pCmdUI);
+    void OnUpdateQuickMode(CCmdUI* pCmdUI);
+    void OnUpdateFileWalk(CCmdUI* pCmdUI);
+    void OnTimer(UINT_PTR id);
 
     // Mouse (CDwgViewMouse.cpp).
     void OnLButtonDown(UINT flags, CPoint point);
@@ -105,10 +124,20 @@ private:
     bool CanUseZoomModes() const;
     void AfterAction(int target);
     void ShowCoordinates(POINT point);
+    void ArmHover(POINT point);
+    void StartOrbitDrag(POINT point);
+    void OrbitDrag(POINT point);
+    void SetOrbitCursor(int kind);
+    void RequestFrameRedraw();
+    void WalkFiles(int step);
 
     bool m_bDragging = false;
     POINT m_ptAnchor = {0, 0};
     POINT m_ptLast = {0, 0};
+    POINT m_ptHover = {0, 0};
+    bool m_bDynDrag = false;
+    int m_nDynKind = 0;
+    POINT m_ptDynStart = {0, 0};
 
     const CGDIDevice* m_pPicture = nullptr;
     HCURSOR m_hCursor = nullptr;

@@ -46,30 +46,14 @@ void CDwgView::AfterAction(int target)
         RepaintNow();
 }
 
-void CDwgView::OnZoomOut()
+// The step acts once at once, about the middle; clicks then step about the clicked point.
+void CDwgView::OnZoomStep(UINT id)
 {
     if (!CanUseZoomModes())
         return;
-    SetMode(kModeZoomOut);
-    if (IsImageShown()) {
-        Thread()->GetRasterScene().ZoomOut();
-        RepaintNow();
-    } else {
-        Thread()->ViewRequest(TDwgDrawThread::kRequestZoomOut, nullptr, nullptr, true);
-    }
-}
-
-void CDwgView::OnZoomIn()
-{
-    if (!CanUseZoomModes())
-        return;
-    SetMode(kModeZoomIn);
-    if (IsImageShown()) {
-        Thread()->GetRasterScene().ZoomIn();
-        RepaintNow();
-    } else {
-        Thread()->ViewRequest(TDwgDrawThread::kRequestZoomIn, nullptr, nullptr, true);
-    }
+    const bool in = id == ID_VIEW_ZOOM_IN;
+    SetMode(in ? kModeZoomIn : kModeZoomOut);
+    AfterAction(static_cast<int>(ViewActions::ZoomStep(*Thread(), in)));
 }
 
 void CDwgView::OnZoomWindow()
@@ -166,4 +150,35 @@ void CDwgView::OnUpdateImageCommand(CCmdUI* pCmdUI)
 {
     const TDwgDrawThread* thread = Thread();
     pCmdUI->Enable(IsImageShown() && !thread->IsBusy());
+}
+
+void CDwgView::OnHighlight()
+{
+    const TDwgDrawThread* thread = Thread();
+    if (thread && ViewActions::CanToggleHighlight(*thread))
+        ViewActions::TogglePreviewHighlight();
+}
+
+void CDwgView::OnUpdateHighlight(CCmdUI* pCmdUI)
+{
+    const TDwgDrawThread* thread = Thread();
+    pCmdUI->Enable(thread && ViewActions::CanToggleHighlight(*thread));
+    pCmdUI->SetCheck(ViewActions::GetHighlightMode() ? 1 : 0);
+}
+
+void CDwgView::OnQuickMode()
+{
+    TDwgDrawThread* thread = Thread();
+    if (!thread || !IsDrawingShown() || thread->IsBusy())
+        return;
+    ViewActions::ToggleQuickMode(*thread);
+    thread->PostRequest(TDwgDrawThread::kRequestRedraw);
+}
+
+void CDwgView::OnUpdateQuickMode(CCmdUI* pCmdUI)
+{
+    const TDwgDrawThread* thread = Thread();
+    const bool usable = thread && IsDrawingShown() && !thread->IsBusy();
+    pCmdUI->Enable(usable);
+    pCmdUI->SetCheck(usable && thread->QueryViewState() ? 1 : 0);
 }

@@ -48,6 +48,11 @@ BEGIN_MESSAGE_MAP(CViewFrame, CFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_REGEN, &CViewFrame::OnUpdateDrawingCommand)
     ON_UPDATE_COMMAND_UI(ID_VIEW_3D_DYNAMIC, &CViewFrame::OnUpdateDynamicView)
     ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_SELECT_VIEWPOINT, ID_VIEW_3D_NW, &CViewFrame::OnUpdateViewPoints)
+    ON_COMMAND_RANGE(ID_VIEW_3D_TOP, ID_VIEW_3D_NW, &CViewFrame::OnViewPoint)
+    ON_COMMAND_RANGE(ID_VIEW_BLACK_WHITE, ID_VIEW_256_COLORS, &CViewFrame::OnColourMode)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_BLACK_WHITE, ID_VIEW_256_COLORS, &CViewFrame::OnUpdateColourMode)
+    ON_WM_MOUSEWHEEL()
+    ON_WM_CLOSE()
     ON_UPDATE_COMMAND_UI(ID_VIEW_FILE_OPEN, &CViewFrame::OnUpdateOpen)
     ON_COMMAND(ID_VIEW_PRINT, &CViewFrame::OnFilePrint)
     ON_COMMAND(ID_VIEW_SAVE_AS, &CViewFrame::OnFileSaveAs)
@@ -159,26 +164,17 @@ BOOL CViewFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
 BOOL CViewFrame::PreTranslateMessage(MSG* pMsg)
 {
     const bool mine = pMsg->hwnd == m_hWnd || ::IsChild(m_hWnd, pMsg->hwnd);
-    if (mine && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) {
-        OnEscape();
+    const bool key = pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN;
+    if (mine && key && HandleKeyDown(static_cast<UINT>(pMsg->wParam)))
         return TRUE;
-    }
-    // Enter ends picking a print window as Esc does.
-    if (mine && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN && m_wndView.m_bPickWindow) {
-        CancelPrintWindowPick();
-        return TRUE;
-    }
     return CFrameWnd::PreTranslateMessage(pMsg);
 }
 
-// Escape first ends picking a print window or full screen. Then, started to view one file, it
-// ends the program; otherwise it goes back to the browser.
+// Escape first ends full screen. Then, started to view one file, it closes the program the way
+// closing the window does, so the window's position and the settings are saved; otherwise it goes
+// back to the browser.
 void CViewFrame::OnEscape()
 {
-    if (m_wndView.m_bPickWindow) {
-        CancelPrintWindowPick();
-        return;
-    }
     if (m_bFullScreen) {
         OnFullScreen();
         return;
@@ -187,10 +183,13 @@ void CViewFrame::OnEscape()
         OnBrowserMode();
         return;
     }
-    // The program ends without destroying this window: its position is kept now.
-    SavePosition();
+    PostMessage(WM_CLOSE);
+}
+
+void CViewFrame::OnClose()
+{
     g_appState.PauseWorkers();
-    ::PostQuitMessage(0);
+    CFrameWnd::OnClose();
 }
 
 void CViewFrame::OnToolsOptions()

@@ -8,6 +8,7 @@
 
 #include "app/CViewModeFrame.h"
 #include "frames/CDwgView.h"
+#include "frames/ViewKeyTable.h"
 #include "frames/print/CDrawingPrintCommand.h"
 #include "framework/Afx.h"
 #include "framework/AfxWin.h"
@@ -43,8 +44,13 @@ public:
     UINT GetResourceId() const override { return kResourceId; }
     CGDIDevice& GetPicture() override { return m_picture; }
     void OpenViewFile(const char* path) override;
-    // Escape is the view's own key, before accelerators.
+    // The frame's keys (ViewKeyTable) come before the menu bar and accelerators.
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // True when the key was handled (CViewFrameKeys.cpp).
+    bool HandleKeyDown(UINT virtualKey);
+    // The wheel, at the frame or forwarded by the view (point in screen coordinates): zoom about
+    // the point, or with Ctrl the next or previous file of the browser's list.
+    BOOL HandleMouseWheel(UINT flags, short delta, CPoint point);
     // The view gets every command first, unless one of the application's dialogs is up.
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
@@ -111,6 +117,12 @@ protected:
     void OnUpdateDrawingCommand(CCmdUI* pCmdUI);
     void OnUpdateDynamicView(CCmdUI* pCmdUI);
     void OnUpdateViewPoints(CCmdUI* pCmdUI);
+    // View points, colour modes and the wheel (CViewFrameKeys.cpp).
+    void OnViewPoint(UINT id);
+    void OnColourMode(UINT id);
+    void OnUpdateColourMode(CCmdUI* pCmdUI);
+    BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
+    void OnClose();
     void OnUpdateFileCommand(CCmdUI* pCmdUI);
     void OnUpdateOpen(CCmdUI* pCmdUI);
     // Print, Save As and Insert into AutoCAD (CViewFrameFile.cpp).
@@ -132,6 +144,10 @@ private:
     bool IsImage() const;
     bool IsDrawingReady() const;
     void OnEscape();
+    bool EndsViewState(UINT virtualKey);
+    void PanByKey(const ViewKeyTable::KeyAction& key);
+    void FitByKey();
+    void DropQueuedWheel();
     bool CanPrintOrSave() const;
     void PrintImage();
     // Esc while a print window is picked: picking is cancelled and the print manager opens again.

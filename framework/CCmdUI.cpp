@@ -62,8 +62,9 @@ void CTestCmdUI::Enable(BOOL bOn)
     m_bEnableChanged = TRUE;
 }
 
-void CTestCmdUI::SetCheck(int)
+void CTestCmdUI::SetCheck(int nCheck)
 {
+    m_nCheck = nCheck;
 }
 
 void CTestCmdUI::SetRadio(BOOL)

@@ -51,4 +51,6 @@ public:
     void SetText(LPCSTR lpszText) override;
 
     BOOL m_bEnabled = TRUE;
+    // The last check state set (0 when none was).
+    int m_nCheck = 0;
 };

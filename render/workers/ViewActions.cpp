@@ -56,6 +56,20 @@ bool SetStandardView(TDwgDrawThread& thread, int viewPoint)
     return true;
 }
 
+bool SetColourMode(TDwgDrawThread& thread, int mode)
+{
+    if (mode < 0 || mode >= kColourModeCount || !IsDrawingReady(thread) || !thread.GetDrawing())
+        return false;
+    thread.GetDrawing()->SetColorMode(mode);
+    return true;
+}
+
+int GetColourMode(const TDwgDrawThread& thread)
+{
+    const CDrawing* drawing = IsDrawingReady(thread) ? thread.GetDrawing() : nullptr;
+    return drawing ? drawing->GetColorMode() : -1;
+}
+
 bool GetHighlightMode()
 {
     return g_options.HighLight;
@@ -143,6 +157,20 @@ Target MouseStep(TDwgDrawThread& thread, bool refresh, OnDrawing onDrawing, OnIm
 }
 
 } // namespace
+
+Target ZoomStep(TDwgDrawThread& thread, bool in)
+{
+    return MouseStep(
+        thread, false,
+        [&] {
+            thread.ViewRequest(in ? TDwgDrawThread::kRequestZoomIn : TDwgDrawThread::kRequestZoomOut, nullptr,
+                               nullptr, true);
+        },
+        [&](JGraphics& scene) {
+            in ? scene.ZoomIn() : scene.ZoomOut();
+            return true;
+        });
+}
 
 Target ZoomAt(TDwgDrawThread& thread, POINT point, bool in, bool refresh)
 {

@@ -29,6 +29,14 @@ bool CanShow3DViews(const TDwgDrawThread& thread);
 // Turns the shown drawing to a standard view point (the caller redraws); false when it cannot.
 bool SetStandardView(TDwgDrawThread& thread, int viewPoint);
 
+// The engine's colour modes: 0 the drawing's colours, 1 grey, 2 black and white.
+constexpr int kColourModeCount = 3;
+// Sets the colour mode of a valid drawing shown by an idle thread (the caller redraws); false when
+// it cannot (an image, nothing shown, a busy thread, a mode out of range).
+bool SetColourMode(TDwgDrawThread& thread, int mode);
+// The shown drawing's colour mode; -1 when no valid drawing is shown or the thread is busy.
+int GetColourMode(const TDwgDrawThread& thread);
+
 // The hover highlight switch (the settings' HighLight), shared by both windows.
 bool GetHighlightMode();
 void TogglePreviewHighlight();
@@ -48,6 +56,9 @@ bool RedrawInNewQuality(JGraphics& scene);
 
 // Zoom window from one client point to another (a band without width or height does nothing).
 Target ZoomWindow(TDwgDrawThread& thread, POINT from, POINT to);
+// One zoom step in or out about the middle of the view (a drawing by the thread's request, done at
+// once; an image by its scene).
+Target ZoomStep(TDwgDrawThread& thread, bool in);
 // One zoom step in or out about a client point (mouse clicks and the wheel); refresh first asks
 // the engine to drop what a quick draw left out.
 Target ZoomAt(TDwgDrawThread& thread, POINT point, bool in, bool refresh);

@@ -94,4 +94,12 @@ bool ViewFrameFixture::IsEnabled(UINT id) const
     return ui.m_bEnabled != FALSE;
 }
 
+bool ViewFrameFixture::IsChecked(UINT id) const
+{
+    CTestCmdUI ui;
+    ui.m_nID = id;
+    ui.DoUpdate(m_frame, FALSE);
+    return ui.m_nCheck != 0;
+}
+
 } // namespace orvo::test

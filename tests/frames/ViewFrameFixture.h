@@ -33,6 +33,8 @@ protected:
     std::string Title() const;
     // The command's state as the frame's update handlers give it (menu and tool bar alike).
     bool IsEnabled(UINT id) const;
+    // The command's check mark as the frame's update handlers give it.
+    bool IsChecked(UINT id) const;
 
     RegistryRootScope m_registry;
     CViewFrame* m_frame = nullptr;

@@ -6,6 +6,7 @@
 // The view's zoom commands and wheel change the world shown (the wheel keeps the point under the
 // cursor) and turning an image never writes its file.
 #include "frames/CViewFrame.h"
+#include "frames/ViewKeyTable.h"
 
 #include "app/CAppState.h"
 #include "app/core/CAppOptions.h"
@@ -552,18 +553,22 @@ TEST_F(DwgViewCommandTest, WheelZoomKeepsTheWorldPointUnderTheCursorWithinAPixel
         int x;
         int y;
         short delta;
+        bool atFrame; // the wheel reaches the frame (it or a bar has the focus), not the view
     };
-    const Case cases[] = {{client.Width() / 4, client.Height() / 3, WHEEL_DELTA},
-                          {client.Width() * 3 / 4, client.Height() * 2 / 3, -WHEEL_DELTA}};
+    const Case cases[] = {{client.Width() / 4, client.Height() / 3, WHEEL_DELTA, false},
+                          {client.Width() * 3 / 4, client.Height() * 2 / 3, -WHEEL_DELTA, false},
+                          {client.Width() / 3, client.Height() / 4, WHEEL_DELTA, true},
+                          {client.Width() * 2 / 3, client.Height() * 3 / 4, -WHEEL_DELTA, true}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " delta " << c.delta);
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " delta " << c.delta << " frame " << c.atFrame);
         const POINT at = {c.x, c.y};
         const World before = WorldAt(at);
         const double width = WorldWidth();
         POINT screen = at;
         view.ClientToScreen(&screen);
         const int renders = m_frame->GetRenderCount();
-        view.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(c.delta)), MAKELPARAM(screen.x, screen.y));
+        CWnd& target = c.atFrame ? static_cast<CWnd&>(*m_frame) : static_cast<CWnd&>(view);
+        target.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(c.delta)), MAKELPARAM(screen.x, screen.y));
         ASSERT_TRUE(WaitFor([&] { return m_frame->GetRenderCount() > renders; }, kWaitMs) && Settled());
         const double pixel = WorldWidth() / client.Width();
         EXPECT_NE(WorldWidth(), width) << "the wheel zoomed";
@@ -587,4 +592,290 @@ TEST_F(DwgViewCommandTest, ImageTurnsShowButLeaveTheFileOnDiskUnchanged)
         m_frame->SendMessage(WM_COMMAND, id);
         EXPECT_EQ(orvo::test::ReadFileBytes(path), bmp);
     }
+}
+
+namespace {
+
+// Three axis lines from the origin and a slanted one on top, each of its own colour, so that no
+// two standard views show the same picture.
+std::string Generated3DDxf()
+{
+    const auto line = [](int colour, const char* a, const char* b) {
+        return std::string("0\nLINE\n8\n0\n62\n") + std::to_string(colour) + "\n" + a + b;
+    };
+    return "0\nSECTION\n2\nENTITIES\n" + line(1, "10\n0\n20\n0\n30\n0\n", "11\n100\n21\n0\n31\n0\n") +
+           line(3, "10\n0\n20\n0\n30\n0\n", "11\n0\n21\n50\n31\n0\n") +
+           line(5, "10\n0\n20\n0\n30\n0\n", "11\n0\n21\n0\n31\n40\n") +
+           line(2, "10\n100\n20\n50\n30\n40\n", "11\n30\n21\n10\n31\n40\n") + "0\nENDSEC\n0\nEOF\n";
+}
+
+class DwgView3DTest : public DwgViewCommandTest
+{
+protected:
+    bool Open3D()
+    {
+        const std::string path = m_dir / "box.dxf";
+        const std::string dxf = Generated3DDxf();
+        return orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()) && OpenAndWait(path);
+    }
+
+    static bool IsFinite(const World& w) { return std::isfinite(w.x) && std::isfinite(w.y); }
+};
+
+} // namespace
+
+TEST_F(DwgView3DTest, TheTenViewPointsEachShowTheDrawingAnotherWay)
+{
+    ASSERT_TRUE(Open3D());
+    // The world point under a corner pixel, in all three coordinates: a view from the other side
+    // can show a mirrored picture that looks alike, never the same world.
+    const auto corner = [this] {
+        double w[3] = {0.0, 0.0, 0.0};
+        Thread().GetDrawing()->PixelToWorld(0, 0, w);
+        return std::vector<double>(w, w + 3);
+    };
+    std::vector<COLORREF> previous = PrintClient(m_frame->GetView()).colours;
+    std::vector<double> previousCorner = corner();
+    for (UINT id = ID_VIEW_3D_TOP; id <= ID_VIEW_3D_NW; ++id) {
+        SCOPED_TRACE(id);
+        ASSERT_TRUE(IsEnabled(id));
+        ASSERT_TRUE(RunAndRender(id));
+        const Pixels shown = PrintClient(m_frame->GetView());
+        const std::vector<double> now = corner();
+        EXPECT_GT(shown.CountOtherThan(Background()), 0) << "the drawing is in the picture";
+        EXPECT_TRUE(shown.colours != previous || now != previousCorner)
+            << "a new view point shows a new picture or world: " << now[0] << "," << now[1] << "," << now[2];
+        EXPECT_NE(now, previousCorner) << now[0] << "," << now[1] << "," << now[2];
+        previous = shown.colours;
+        previousCorner = now;
+    }
+}
+
+TEST_F(DwgView3DTest, ColourModesRecolourThePictureAndCarryTheirCheckMark)
+{
+    ASSERT_TRUE(Open3D());
+    struct Case
+    {
+        UINT id;
+        bool grey; // every pixel of the drawing has r = g = b
+    };
+    const Case cases[] = {{ID_VIEW_GRAY, true}, {ID_VIEW_BLACK_WHITE, true}, {ID_VIEW_256_COLORS, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        ASSERT_TRUE(IsEnabled(c.id));
+        ASSERT_TRUE(RunAndRender(c.id));
+        for (const UINT other : {ID_VIEW_GRAY, ID_VIEW_BLACK_WHITE, ID_VIEW_256_COLORS})
+            EXPECT_EQ(IsChecked(other), other == c.id) << other;
+        int coloured = 0;
+        for (const COLORREF px : PrintClient(m_frame->GetView()).colours)
+            coloured += GetRValue(px) != GetGValue(px) || GetGValue(px) != GetBValue(px) ? 1 : 0;
+        if (c.grey)
+            EXPECT_EQ(coloured, 0);
+        else
+            EXPECT_GT(coloured, 0) << "the drawing's own colours are back";
+    }
+}
+
+// A flat drawing has no other view point to show; an image has no colour mode.
+TEST_F(DwgView3DTest, ViewPointsNeedADrawingWithDepthAndColourModesADrawing)
+{
+    ASSERT_TRUE(OpenGenerated());
+    EXPECT_FALSE(IsEnabled(ID_VIEW_3D_TOP));
+    EXPECT_FALSE(IsEnabled(ID_VIEW_3D_NW));
+    EXPECT_TRUE(IsEnabled(ID_VIEW_GRAY));
+    const int renders = m_frame->GetRenderCount();
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_3D_SW);
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(m_frame->GetRenderCount(), renders) << "a disabled view point does nothing";
+    const std::string path = m_dir / "photo.bmp";
+    const std::string bmp = SmallBmp();
+    ASSERT_TRUE(orvo::test::WriteFileBytes(path, bmp.data(), bmp.size()));
+    m_frame->OpenViewFile(path.c_str());
+    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld() && !Thread().IsBusy(); }, kWaitMs) && Settled());
+    for (const UINT id : {ID_VIEW_GRAY, ID_VIEW_BLACK_WHITE, ID_VIEW_256_COLORS, ID_VIEW_3D_TOP})
+        EXPECT_FALSE(IsEnabled(id)) << id;
+}
+
+TEST_F(DwgView3DTest, AnOrbitDragTurnsTheViewAndATinyWindowNeverDividesByZero)
+{
+    ASSERT_TRUE(Open3D());
+    CDwgView& view = m_frame->GetView();
+    const auto drag = [&](POINT from, POINT to) {
+        view.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+        view.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+        view.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+        return Settled();
+    };
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_3D_DYNAMIC);
+    ASSERT_TRUE(view.m_bDynamicView);
+    CRect client;
+    view.GetClientRect(&client);
+    const POINT centre = client.CenterPoint();
+    const std::vector<COLORREF> before = PrintClient(view).colours;
+    ASSERT_TRUE(drag(centre, {centre.x + 40, centre.y + 30}));
+    EXPECT_NE(PrintClient(view).colours, before) << "the drag turned the view";
+    EXPECT_TRUE(IsFinite(WorldAt(centre)));
+    // A view of 2 x 2 pixels has a guide of radius 0: every handle is at the centre.
+    view.MoveWindow(0, 0, 4, 4);
+    view.GetClientRect(&client);
+    ASSERT_LE(client.Width(), 2);
+    ASSERT_TRUE(drag({1, 1}, {2, 0}));
+    view.ComputeOrbitGuide(client);
+    EXPECT_EQ(view.m_nBallRadius, 0);
+    EXPECT_TRUE(IsFinite(WorldAt({1, 1}))) << "the view is still a view";
+    m_frame->RecalcLayout();
+    ASSERT_TRUE(Settled());
+    view.GetClientRect(&client);
+    EXPECT_TRUE(IsFinite(WorldAt(client.CenterPoint())));
+    // Esc leaves the orbit.
+    MSG press = {view.GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+    EXPECT_TRUE(m_frame->PreTranslateMessage(&press));
+    EXPECT_FALSE(view.m_bDynamicView);
+    EXPECT_TRUE(m_frame->IsWindowVisible()) << "Esc ended the orbit only";
+}
+
+TEST_F(DwgView3DTest, ALineUnderTheRestingCursorIsHighlightedAndEmptySpaceIsNot)
+{
+    g_options.HighLight = true;
+    ASSERT_TRUE(OpenGenerated());
+    Thread().SetQuickMode(true);
+    ASSERT_TRUE(RunAndRender(ID_VIEW_ZOOM_EXTENTS));
+    ASSERT_TRUE(IsEnabled(ID_VIEW_HIGHLIGHT));
+    EXPECT_TRUE(IsChecked(ID_VIEW_HIGHLIGHT));
+    EXPECT_TRUE(IsChecked(ID_VIEW_QUICK_MODE));
+    CDwgView& view = m_frame->GetView();
+    // The generated line runs from (0, 0) to (100, 50): its middle, and a corner far from it.
+    int lineX = 0;
+    int lineY = 0;
+    const double middle[3] = {50.0, 25.0, 0.0};
+    Thread().GetDrawing()->WorldToPixel(middle, &lineX, &lineY);
+    CRect client;
+    view.GetClientRect(&client);
+    struct Case
+    {
+        POINT at;
+        bool highlighted;
+    };
+    // Empty space: 67 pixels off the line, square to it, well inside the circle around its middle.
+    const Case cases[] = {{{lineX - 30, client.bottom - lineY - 60}, false}, {{lineX, client.bottom - lineY}, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.highlighted);
+        ASSERT_TRUE(RunAndRender(ID_VIEW_ZOOM_EXTENTS));
+        const std::vector<COLORREF> before = PrintClient(view).colours;
+        view.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(c.at.x, c.at.y));
+        // The hover's two steps are its timers' (6 and 300 ms after the cursor rests), run here.
+        for (const UINT_PTR timer : {CDwgView::kHoverStartTimer, CDwgView::kHoverFollowUpTimer}) {
+            view.SendMessage(WM_TIMER, timer);
+            ASSERT_TRUE(Settled());
+        }
+        EXPECT_EQ(PrintClient(view).colours != before, c.highlighted);
+    }
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_HIGHLIGHT);
+    EXPECT_FALSE(g_options.HighLight);
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_QUICK_MODE);
+    ASSERT_TRUE(Settled());
+    EXPECT_FALSE(Thread().QueryViewState());
+    EXPECT_FALSE(IsEnabled(ID_VIEW_HIGHLIGHT)) << "highlighting needs quick mode";
+}
+
+TEST(ViewFramePieces, TheKeyTableGivesEachKeyItsRequestOrImagePan)
+{
+    using ViewKeyTable::Action;
+    struct Case
+    {
+        UINT key;
+        Action action;
+        int request;
+        POINT pan; // on a frame client area of 320 x 160: steps of 20 and 10
+    };
+    const Case cases[] = {
+        {VK_LEFT, Action::kPan, TDwgDrawThread::kRequestPanLeft, {20, 0}},
+        {VK_NUMPAD4, Action::kPan, TDwgDrawThread::kRequestPanLeft, {20, 0}},
+        {VK_RIGHT, Action::kPan, TDwgDrawThread::kRequestPanRight, {-20, 0}},
+        {VK_NUMPAD6, Action::kPan, TDwgDrawThread::kRequestPanRight, {-20, 0}},
+        {VK_UP, Action::kPan, TDwgDrawThread::kRequestPanUp, {0, -10}},
+        {VK_NUMPAD8, Action::kPan, TDwgDrawThread::kRequestPanUp, {0, -10}},
+        {VK_DOWN, Action::kPan, TDwgDrawThread::kRequestPanDown, {0, 10}},
+        {VK_NUMPAD2, Action::kPan, TDwgDrawThread::kRequestPanDown, {0, 10}},
+        {VK_NUMPAD1, Action::kPan, TDwgDrawThread::kRequestPanLeftDown, {20, 10}},
+        {VK_NUMPAD3, Action::kPan, TDwgDrawThread::kRequestPanRightDown, {-20, 10}},
+        {VK_NUMPAD7, Action::kPan, TDwgDrawThread::kRequestPanLeftUp, {20, -10}},
+        {VK_NUMPAD9, Action::kPan, TDwgDrawThread::kRequestPanRightUp, {-20, -10}},
+        {VK_ESCAPE, Action::kEscape, 0, {0, 0}},
+        {'1', Action::kActualSize, 0, {0, 0}},
+        {'8', Action::kFit, 0, {0, 0}},
+        {VK_NUMPAD5, Action::kFit, 0, {0, 0}},
+        {VK_MULTIPLY, Action::kFit, 0, {0, 0}},
+        {VK_ADD, Action::kZoomIn, 0, {0, 0}},
+        {VK_OEM_PLUS, Action::kZoomIn, 0, {0, 0}},
+        {VK_SUBTRACT, Action::kZoomOut, 0, {0, 0}},
+        {VK_OEM_MINUS, Action::kZoomOut, 0, {0, 0}},
+        {'H', Action::kHighlight, 0, {0, 0}},
+        {'Q', Action::kQuickMode, 0, {0, 0}},
+        {VK_F2, Action::kQuickMode, 0, {0, 0}},
+        {VK_BROWSER_BACK, Action::kPreviousFile, 0, {0, 0}},
+        {VK_BROWSER_FORWARD, Action::kNextFile, 0, {0, 0}},
+        {'A', Action::kNone, 0, {0, 0}},
+        {VK_RETURN, Action::kNone, 0, {0, 0}},
+        {VK_F4, Action::kNone, 0, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        const ViewKeyTable::KeyAction key = ViewKeyTable::LookUp(c.key);
+        EXPECT_EQ(key.action, c.action);
+        EXPECT_EQ(key.request, c.request);
+        const POINT pan = ViewKeyTable::ImagePan(key, 320, 160);
+        EXPECT_EQ(pan.x, c.pan.x);
+        EXPECT_EQ(pan.y, c.pan.y);
+    }
+    // A frame narrower or lower than 16 pixels pans 0 that way.
+    const POINT narrow = ViewKeyTable::ImagePan(ViewKeyTable::LookUp(VK_NUMPAD9), 15, 40);
+    EXPECT_EQ(narrow.x, 0);
+    EXPECT_EQ(narrow.y, -2);
+}
+
+TEST_F(DwgViewCommandTest, ArrowKeysPanTheDrawingAndPlusAndMinusZoom)
+{
+    ASSERT_TRUE(OpenGenerated());
+    CDwgView& view = m_frame->GetView();
+    const auto press = [&](UINT key) {
+        const int renders = m_frame->GetRenderCount();
+        MSG msg = {view.GetSafeHwnd(), WM_KEYDOWN, key, 0, 0, {0, 0}};
+        const bool taken = m_frame->PreTranslateMessage(&msg) != FALSE;
+        return taken && WaitFor([&] { return m_frame->GetRenderCount() > renders; }, kWaitMs) && Settled();
+    };
+    const World before = WorldAt({0, 0});
+    ASSERT_TRUE(press(VK_RIGHT));
+    const World right = WorldAt({0, 0});
+    EXPECT_GT(std::abs(right.x - before.x), 1.0) << "Right pans sideways";
+    ASSERT_TRUE(press(VK_LEFT));
+    // Left pans back, within a few pixels (the engine's two steps differ by its rounding).
+    EXPECT_LT(std::abs(WorldAt({0, 0}).x - before.x), std::abs(right.x - before.x) * 0.1);
+    ASSERT_TRUE(press(VK_UP));
+    EXPECT_GT(std::abs(WorldAt({0, 0}).y - before.y), 1.0) << "Up pans upright";
+    const double width = WorldWidth();
+    ASSERT_TRUE(press(VK_ADD));
+    EXPECT_LT(WorldWidth(), width);
+    ASSERT_TRUE(press(VK_OEM_MINUS));
+    EXPECT_NEAR(WorldWidth(), width, width * 0.01);
+}
+
+// Started to view one file, Esc closes the program as closing its window does: the window's
+// position is saved on the way.
+TEST_F(ViewFrameTest, EscInAProgramStartedInViewModeClosesThroughTheWindowsClose)
+{
+    m_frame->m_bStartedInView = true;
+    m_frame->MoveWindow(40, 50, 640, 450);
+    const HWND window = m_frame->GetSafeHwnd();
+    MSG press = {window, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+    EXPECT_TRUE(m_frame->PreTranslateMessage(&press));
+    ASSERT_TRUE(WaitFor([window] { return !::IsWindow(window); }, kWaitMs));
+    m_frame = nullptr;
+    EXPECT_EQ(g_appState.viewFrame, nullptr);
+    RECT saved;
+    ASSERT_TRUE(ViewWindowPosition::Load(saved));
+    EXPECT_EQ(saved.left, 40);
+    EXPECT_EQ(saved.top, 50);
+    EXPECT_EQ(saved.right, 680);
+    EXPECT_EQ(saved.bottom, 500);
 }
