@@ -5,6 +5,7 @@
 #include "app/core/CProgramInfo.h"
 #include "app/core/FileUtils.h"
 #include "frames/BrowseBarLayout.h"
+#include "frames/BrowserFileList.h"
 #include "frames/FrameClass.h"
 #include "frames/options/COption.h"
 #include "render/workers/TDwgDrawThread.h"
@@ -73,6 +74,8 @@ int CBrowseFrame::OnCreate(LPCREATESTRUCTA lpcs)
         m_menuImages.AddToolbarImages(bar);
     if (!BrowseFrameParts::CreateCentreView(m_view, this))
         return -1;
+    // The view's next and previous file walk this list.
+    SetBrowserFileList(GetList());
     if (!CreateBars())
         return -1;
     BrowseFrameParts::Connect(m_view, m_treeBar, GetPreview(), this,
@@ -336,6 +339,7 @@ void CBrowseFrame::OnClose()
 
 void CBrowseFrame::OnDestroy()
 {
+    SetBrowserFileList(nullptr);
     g_appState.mode.store(CAppState::kModeNone);
     GetList()->SetThumbnailThread(nullptr);
     CFrameWnd::OnDestroy();

@@ -5,6 +5,7 @@
 #include "app/core/CAppOptions.h"
 #include "app/core/RegistryRoot.h"
 #include "frames/BrowseBarLayout.h"
+#include "frames/BrowserFileList.h"
 #include "frames/CBrowseFrame.h"
 #include "framework/ModalSeam.h"
 #include "render/workers/TDwgDrawThread.h"
@@ -121,6 +122,7 @@ protected:
         if (m_frame && ::IsWindow(m_frameWnd))
             m_frame->DestroyWindow();
         m_frame = nullptr;
+        EXPECT_EQ(BrowserFileList(), nullptr) << "a closed frame's list is not walked";
         g_appState.drawThread.reset();
         g_appState.StopTaskManagerThread();
         g_appState.mode.store(CAppState::kModeNone);
@@ -279,6 +281,8 @@ TEST_F(BrowseFrameTest, FirstStartWritesLayoutOneShowsTheFolderMaximizedWithBoth
     EXPECT_TRUE(WaitFor([&] { return m_frame->GetList()->GetItemCount() == 4; }, 10000));
     EXPECT_STREQ(m_frame->GetShownFolder(), m_folder.Path().c_str());
     EXPECT_STREQ(g_appState.lastPath, m_folder.Path().c_str());
+    // The view's next and previous file walk this frame's list.
+    EXPECT_EQ(BrowserFileList(), m_frame->GetList());
 }
 
 struct ModeCase {
