@@ -88,7 +88,7 @@ void PrintManagerDialog::FitToPage(const PrintWindowRecord& window, const Page& 
 
 void PrintManagerDialog::Build(DialogTemplate& t) const
 {
-    t.Dialog(L"Print", 260, 254, 31);
+    t.Dialog(L"Print", 260, 254, 30);
     t.Item(SS_LEFT, 7, 9, 50, 10, 0xFFFF, DialogTemplate::kStatic, L"Printer:");
     t.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 60, 7, 193, 120, kPrinter, kComboBox, L"");
     t.Item(BS_GROUPBOX, 7, 26, 120, 62, 0xFFFF, DialogTemplate::kButton, L"Print window");
