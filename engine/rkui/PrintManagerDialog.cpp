@@ -115,11 +115,11 @@ void PrintManagerDialog::Build(DialogTemplate& t) const
     t.Item(ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 223, 130, 30, 13, kBitmapHeight,
            DialogTemplate::kEdit, L"");
     t.Item(BS_GROUPBOX, 7, 150, 246, 70, 0xFFFF, DialogTemplate::kButton, L"Pens");
-    t.Item(BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 14, 162, 120, 12, kUsePenSets, DialogTemplate::kButton,
+    t.Item(BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 14, 162, 124, 12, kUsePenSets, DialogTemplate::kButton,
            L"Use the pen set");
-    t.Item(BS_AUTOCHECKBOX | WS_TABSTOP, 14, 176, 120, 12, kPenSetsByResolution, DialogTemplate::kButton,
+    t.Item(BS_AUTOCHECKBOX | WS_TABSTOP, 14, 176, 124, 12, kPenSetsByResolution, DialogTemplate::kButton,
            L"Pen widths at printer resolution");
-    t.Item(BS_AUTOCHECKBOX | WS_TABSTOP, 14, 190, 120, 12, kPlainLineWeight, DialogTemplate::kButton,
+    t.Item(BS_AUTOCHECKBOX | WS_TABSTOP, 14, 190, 124, 12, kPlainLineWeight, DialogTemplate::kButton,
            L"Plain line weights on paper");
     t.Item(SS_LEFT, 140, 164, 62, 10, 0xFFFF, DialogTemplate::kStatic, L"Line weight scale:");
     t.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 205, 162, 40, 13, kLineWeightScale, DialogTemplate::kEdit, L"");
