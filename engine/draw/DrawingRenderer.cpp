@@ -294,9 +294,17 @@ std::uint32_t DrawingRenderer::EntityColor(const Entity& e, const Inherited& in,
     return e.color.ToRgb();
 }
 
+// A width in 1/100 mm as device pixels at the output's resolution; below the threshold a line is
+// drawn thin (one pixel).
+double DrawingRenderer::PenPixels(double hundredthsOfMm, double thinBelow) const
+{
+    const double width = hundredthsOfMm / 100.0 * m_options.dpi / 25.4;
+    return std::isfinite(width) && width >= thinBelow ? width : 0.0;
+}
+
 void DrawingRenderer::ApplyPen(const Entity& e, const Inherited& in, std::int32_t layer)
 {
-    const std::uint32_t rgb = ShownColor(EntityColor(e, in, layer), m_options);
+    std::uint32_t rgb = ShownColor(EntityColor(e, in, layer), m_options);
     int aci = e.color.Index();
     if (e.color.IsByLayer() && m_db.Layers().Valid(layer))
         aci = m_db.Layers()[layer].color.Index();
@@ -304,7 +312,11 @@ void DrawingRenderer::ApplyPen(const Entity& e, const Inherited& in, std::int32_
         aci = 7;
     m_sink.SetColorIndex(aci);
     double width = 0.0;
-    if (m_options.lineWeights) {
+    if (static_cast<std::size_t>(aci) < m_options.pens.size()) {
+        const PlotPen& pen = m_options.pens[static_cast<std::size_t>(aci)];
+        rgb = ShownColor(AciPalette::Rgb(pen.colorIndex), m_options);
+        width = PenPixels(pen.width, 1.0);
+    } else if (m_options.lineWeights) {
         std::int16_t lw = e.lineWeight;
         if (lw == kLwByBlock)
             lw = in.blockLineWeight;
@@ -312,9 +324,7 @@ void DrawingRenderer::ApplyPen(const Entity& e, const Inherited& in, std::int32_
             lw = m_db.Layers()[layer].lineWeight;
         if (lw < 0)
             lw = 25;
-        width = lw / 100.0 * m_options.dpi / 25.4;
-        if (width < 1.5)
-            width = 0.0;
+        width = PenPixels(lw * m_options.lineWeightScale, 1.5);
     }
     m_painter.SetPen(rgb, width);
     std::int32_t lt = e.lineType;

@@ -61,6 +61,7 @@ private:
     void DrawViewport(const RkDb::ViewportEntity& vp, const Inherited& in);
     bool Visible(std::int32_t layer, const Inherited& in) const;
     void ApplyPen(const RkDb::Entity& e, const Inherited& in, std::int32_t layer);
+    double PenPixels(double hundredthsOfMm, double thinBelow) const;
     std::uint32_t EntityColor(const RkDb::Entity& e, const Inherited& in, std::int32_t layer) const;
     // Takes units of work (one entity); false once the budget is spent or the render abandoned.
     bool Poll(std::size_t units = 1);

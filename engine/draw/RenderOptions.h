@@ -4,10 +4,19 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace RkDraw {
 
 class WorkBudget;
+
+// A printing pen, chosen by the colour number (ACI) of what is drawn: its width in 1/100 mm and
+// the colour number it prints in.
+struct PlotPen
+{
+    int width = 25;
+    short colorIndex = 7;
+};
 
 enum class ColorMode : std::uint8_t { Color = 0, Grey = 1, BlackWhite = 2 };
 
@@ -17,6 +26,11 @@ struct RenderOptions
     ColorMode colorMode = ColorMode::Color;
     bool lineWeights = false;              // draw line weights (else every line is thin)
     double dpi = 96.0;
+    // Line weights are multiplied by this when drawn (a print's line-weight scale).
+    double lineWeightScale = 1.0;
+    // When not empty, indexed by colour number: each pen gives the width and colour of what is
+    // drawn in that colour, instead of the drawing's line weights and colours.
+    std::vector<PlotPen> pens;
     int pointMode = -1;                    // -1: the drawing's $PDMODE
     double pointSize = 0.0;                // used with pointMode >= 0; as $PDSIZE
     bool fillAreas = true;

@@ -329,6 +329,8 @@ void CDrawing::Close()
     m_hasDepth = -1;
     m_highlight = -1;
     m_printing = false;
+    m_usePlotPens = false;
+    m_lineWeightScale = 1.0;
 }
 
 void CDrawing::SetExportTarget(CDwgExport* target)
@@ -346,8 +348,14 @@ bool CDrawing::RenderThroughExport()
     RkDraw::RenderOptions options = Options(nullptr);
     options.background = 0xFFFFFF;     // paper
     options.lineWeights = true;
-    options.dpi = RkIo::EngineState::Instance().PenDpi();
     return RkDraw::DrawingRenderer(*m_db, sink, options).Draw(m_layout, m_view);
+}
+
+void CDrawing::SetPlotPens(bool usePenSets, double lineWeightScale)
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    m_usePlotPens = usePenSets;
+    m_lineWeightScale = std::isfinite(lineWeightScale) && lineWeightScale > 0.0 ? lineWeightScale : 1.0;
 }
 
 void CDrawing::Regenerate()
@@ -365,6 +373,8 @@ void CDrawing::EndPrinting()
     if (m_printing)
         m_view = m_viewBeforePrint;
     m_printing = false;
+    m_usePlotPens = false;
+    m_lineWeightScale = 1.0;
 }
 
 void CDrawing::ResetView()
@@ -761,6 +771,15 @@ RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) cons
     options.abort = [abortFlag, channel] {
         return (abortFlag && abortFlag->load()) || RkIo::EngineState::Instance().AbortRequested(channel);
     };
+    if (m_printing) {
+        // A print draws at the printer's resolution, with the pens handed over when asked to.
+        const RkIo::EngineState& engine = RkIo::EngineState::Instance();
+        options.dpi = engine.PenDpi();
+        options.lineWeightScale = m_lineWeightScale;
+        if (m_usePlotPens)
+            for (const RkIo::PenEntry& pen : engine.Pens())
+                options.pens.push_back({pen.width, pen.colorIndex});
+    }
     return options;
 }
 

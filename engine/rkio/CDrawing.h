@@ -76,6 +76,10 @@ public:
     // Draws the current view through the export target at the output size (page units).
     virtual bool RenderThroughExport();
     virtual void Regenerate();
+    // For the print under way: whether the pen set handed to the engine (CommonPenSets_SetDPI,
+    // UpdatePenSetsToRkIO) gives the widths and colours, and the scale of the drawing's line
+    // weights otherwise. The end of printing goes back to no pens and scale 1.
+    virtual void SetPlotPens(bool usePenSets, double lineWeightScale);
     // Ends a print: the export target is dropped and the view and output size the print window
     // replaced come back.
     virtual void EndPrinting();
@@ -180,6 +184,8 @@ private:
     int m_highlight = -1;       // index in the current layout's block of the hovered entity
     mutable int m_hasDepth = -1;    // CanView3D's measure: -1 not measured yet
     bool m_printing = false;
+    bool m_usePlotPens = false;
+    double m_lineWeightScale = 1.0;
     RkDraw::ViewTransform m_viewBeforePrint;
     mutable std::recursive_mutex m_lock;
 };

@@ -1,6 +1,7 @@
 #include "engine/rkui/PrintManagerDialog.h"
 
 #include "engine/rkui/NumberFieldsDialog.h"
+#include "engine/rkui/PenSetDialog.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/Prompt.h"
 
@@ -87,7 +88,7 @@ void PrintManagerDialog::FitToPage(const PrintWindowRecord& window, const Page& 
 
 void PrintManagerDialog::Build(DialogTemplate& t) const
 {
-    t.Dialog(L"Print", 260, 196, 23);
+    t.Dialog(L"Print", 260, 254, 30);
     t.Item(SS_LEFT, 7, 9, 50, 10, 0xFFFF, DialogTemplate::kStatic, L"Printer:");
     t.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 60, 7, 193, 120, kPrinter, kComboBox, L"");
     t.Item(BS_GROUPBOX, 7, 26, 120, 62, 0xFFFF, DialogTemplate::kButton, L"Print window");
@@ -113,11 +114,21 @@ void PrintManagerDialog::Build(DialogTemplate& t) const
     t.Item(SS_CENTER, 215, 132, 8, 10, 0xFFFF, DialogTemplate::kStatic, L"x");
     t.Item(ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 223, 130, 30, 13, kBitmapHeight,
            DialogTemplate::kEdit, L"");
-    t.Item(SS_ETCHEDHORZ, 7, 166, 246, 1, 0xFFFF, DialogTemplate::kStatic, L"");
-    t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 80, 174, 50, 14, IDOK, DialogTemplate::kButton, L"Print");
-    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 137, 174, 60, 14, kPickButton, DialogTemplate::kButton,
+    t.Item(BS_GROUPBOX, 7, 150, 246, 70, 0xFFFF, DialogTemplate::kButton, L"Pens");
+    t.Item(BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 14, 162, 124, 12, kUsePenSets, DialogTemplate::kButton,
+           L"Use the pen set");
+    t.Item(BS_AUTOCHECKBOX | WS_TABSTOP, 14, 176, 124, 12, kPenSetsByResolution, DialogTemplate::kButton,
+           L"Pen widths at printer resolution");
+    t.Item(BS_AUTOCHECKBOX | WS_TABSTOP, 14, 190, 124, 12, kPlainLineWeight, DialogTemplate::kButton,
+           L"Plain line weights on paper");
+    t.Item(SS_LEFT, 140, 164, 62, 10, 0xFFFF, DialogTemplate::kStatic, L"Line weight scale:");
+    t.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 205, 162, 40, 13, kLineWeightScale, DialogTemplate::kEdit, L"");
+    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 185, 186, 60, 14, kPenSetButton, DialogTemplate::kButton, L"Pen s&et...");
+    t.Item(SS_ETCHEDHORZ, 7, 226, 246, 1, 0xFFFF, DialogTemplate::kStatic, L"");
+    t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 80, 234, 50, 14, IDOK, DialogTemplate::kButton, L"Print");
+    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 137, 234, 60, 14, kPickButton, DialogTemplate::kButton,
            L"Pick Window <");
-    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 203, 174, 50, 14, IDCANCEL, DialogTemplate::kButton, L"Close");
+    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 203, 234, 50, 14, IDCANCEL, DialogTemplate::kButton, L"Close");
 }
 
 BOOL PrintManagerDialog::OnInitDialog()
@@ -151,8 +162,35 @@ BOOL PrintManagerDialog::OnInitDialog()
     char text[32] = {};
     std::snprintf(text, sizeof text, "%.4g", mm);
     ::SetDlgItemTextA(m_hWnd, kScale, text);
+    ShowPens();
     UpdateStates();
     return TRUE;
+}
+
+void PrintManagerDialog::ShowPens()
+{
+    ::CheckDlgButton(m_hWnd, kUsePenSets, m_plot.usePenSets ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(m_hWnd, kPenSetsByResolution, m_plot.penSetsByResolution ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(m_hWnd, kPlainLineWeight, m_plot.plainLineWeightOnPaper ? BST_CHECKED : BST_UNCHECKED);
+    char scale[32];
+    std::snprintf(scale, sizeof scale, "%g", m_plot.lineWeightScale);
+    ::SetDlgItemTextA(m_hWnd, kLineWeightScale, scale);
+}
+
+bool PrintManagerDialog::ReadPens()
+{
+    double scale = 0.0;
+    if (!NumberFieldsDialog::Parse(Text(kLineWeightScale), scale) || scale <= 0.0 || scale > 100.0) {
+        AfxMessageBox("The line weight scale must be a number greater than 0, at most 100.",
+                      MB_OK | MB_ICONEXCLAMATION);
+        ::SetFocus(::GetDlgItem(m_hWnd, kLineWeightScale));
+        return false;
+    }
+    m_plot.lineWeightScale = scale;
+    m_plot.usePenSets = Checked(kUsePenSets) ? 1 : 0;
+    m_plot.penSetsByResolution = Checked(kPenSetsByResolution) ? 1 : 0;
+    m_plot.plainLineWeightOnPaper = Checked(kPlainLineWeight) ? 1 : 0;
+    return true;
 }
 
 void PrintManagerDialog::UpdateStates()
@@ -164,6 +202,9 @@ void PrintManagerDialog::UpdateStates()
     ::EnableWindow(::GetDlgItem(m_hWnd, kFitToPage), !toFile);
     ::EnableWindow(::GetDlgItem(m_hWnd, kBitmapWidth), toFile);
     ::EnableWindow(::GetDlgItem(m_hWnd, kBitmapHeight), toFile);
+    const bool pens = Checked(kUsePenSets);
+    ::EnableWindow(::GetDlgItem(m_hWnd, kPenSetsByResolution), pens);
+    ::EnableWindow(::GetDlgItem(m_hWnd, kPenSetButton), pens);
 }
 
 BOOL PrintManagerDialog::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -173,7 +214,14 @@ BOOL PrintManagerDialog::OnCommand(WPARAM wParam, LPARAM lParam)
         EndDialog(kPickWindow);
         return TRUE;
     }
-    if (id == kPrintToFile || id == kFitToPage)
+    if (id == kPenSetButton && HIWORD(wParam) == BN_CLICKED) {
+        // The pens are the program's, not this print's: they are kept once confirmed.
+        PenSetDialog pens(m_hWnd, g_printPenSet);
+        if (pens.DoModal() == IDOK)
+            savePenSetToRegistry(PrintPenSet::kRegistryKey);
+        return TRUE;
+    }
+    if (id == kPrintToFile || id == kFitToPage || id == kUsePenSets)
         UpdateStates();
     return CDialog::OnCommand(wParam, lParam);
 }
@@ -227,6 +275,8 @@ bool PrintManagerDialog::ReadControls()
         return false;
     }
     if (toFile && !ReadBitmapSize())
+        return false;
+    if (!ReadPens())
         return false;
     m_record.orientation = static_cast<short>(Checked(kLandscape) ? 1 : 0);
     const PrintWindowRecord* window = ChosenWindow();

@@ -1,6 +1,7 @@
 // The print manager: the printer, which window to print (the view, a picked window, the paper
-// layout), fit to page or a scale, the orientation, the colours, and print to file with its
-// picture size. It reads and writes the view frame's print record; "Pick Window <" ends it with
+// layout), fit to page or a scale, the orientation, the colours, the pens (the pen set, its
+// widths at the printer's resolution, plain line weights on paper, the line-weight scale; "Pen
+// set..." edits the pens), and print to file with its picture size. It reads and writes the view frame's print record; "Pick Window <" ends it with
 // kPickWindow so the caller lets the user drag a window and opens it again.
 #pragma once
 
@@ -31,6 +32,11 @@ public:
         kPrintToFile = 150,
         kColors = 160,
         kPickButton = 170,
+        kUsePenSets = 180,
+        kPenSetsByResolution = 181,
+        kPlainLineWeight = 182,
+        kLineWeightScale = 183,
+        kPenSetButton = 184,
     };
     // The end code of "Pick Window <" (IDOK prints, IDCANCEL closes).
     static constexpr int kPickWindow = 9;
@@ -64,6 +70,8 @@ private:
     // dialog up.
     bool ReadControls();
     bool ReadBitmapSize();
+    bool ReadPens();
+    void ShowPens();
     const PrintWindowRecord* ChosenWindow() const;
     bool Checked(int id) const;
     std::string Text(int id) const;

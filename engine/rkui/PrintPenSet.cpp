@@ -1,10 +1,14 @@
 #include "engine/rkui/PrintPenSet.h"
 
 #include "engine/rkio/EngineState.h"
+#include "engine/rkui/NumberFieldsDialog.h"
+#include "engine/rkui/RegistryText.h"
 #include "framework/CommonDialogs.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 namespace RkUI {
@@ -57,12 +61,73 @@ std::string PrintPenSet::PrinterName()
     return static_cast<const char*>(getPrintSetDlg().GetDeviceName());
 }
 
+tagPENWIDTHS PrintPenSet::DefaultPen(int pen)
+{
+    return {pen, 0, kDefaultWidth, static_cast<std::int16_t>(pen == 0 ? 7 : pen), 0};
+}
+
 void PrintPenSet::Reset()
 {
     for (int i = 0; i < kPens; ++i)
-        m_pens[i] = {i, 0, 25, static_cast<std::int16_t>(i == 0 ? 7 : i), 0};
+        m_pens[i] = DefaultPen(i);
     m_usePenWidth = false;
     m_minWidth = 1.0;
+}
+
+bool PrintPenSet::SetPen(int pen, int width, int colorIndex)
+{
+    if (pen < 0 || pen >= kPens || width < 0 || width > kMaxWidth || colorIndex < 1 || colorIndex > 255)
+        return false;
+    m_pens[pen].width = width;
+    m_pens[pen].colorIndex = static_cast<std::int16_t>(colorIndex);
+    return true;
+}
+
+std::string PrintPenSet::PensText() const
+{
+    std::string text;
+    for (int i = 0; i < kPens; ++i) {
+        if (m_pens[i].width == kDefaultWidth && m_pens[i].colorIndex == DefaultPen(i).colorIndex)
+            continue;
+        char entry[48];
+        std::snprintf(entry, sizeof entry, "%s%d:%d:%d", text.empty() ? "" : ";", i, m_pens[i].width,
+                      m_pens[i].colorIndex);
+        text += entry;
+    }
+    return text;
+}
+
+void PrintPenSet::SetPensText(const std::string& text)
+{
+    for (int i = 0; i < kPens; ++i)
+        m_pens[i] = DefaultPen(i);
+    std::istringstream entries(text);
+    std::string entry;
+    while (std::getline(entries, entry, ';')) {
+        int pen = -1, width = -1, color = -1;
+        char end = 0;
+        if (std::sscanf(entry.c_str(), "%d:%d:%d%c", &pen, &width, &color, &end) == 3)
+            SetPen(pen, width, color);
+    }
+}
+
+void PrintPenSet::Load(const std::string& key)
+{
+    m_usePenWidth = RegistryText::Read(key, "UsePenWidth") == "1";
+    double minimum = 1.0;
+    if (!NumberFieldsDialog::Parse(RegistryText::Read(key, "MinWidth"), minimum))
+        minimum = 1.0;
+    SetMinWidth(minimum);
+    SetPensText(RegistryText::Read(key, "Pens"));
+}
+
+bool PrintPenSet::Save(const std::string& key) const
+{
+    char minimum[40];
+    std::snprintf(minimum, sizeof minimum, "%.17g", m_minWidth);
+    bool ok = RegistryText::Write(key, "UsePenWidth", m_usePenWidth ? "1" : "0");
+    ok = RegistryText::Write(key, "MinWidth", minimum) && ok;
+    return RegistryText::Write(key, "Pens", PensText()) && ok;
 }
 
 void PrintPenSet::SetMinWidth(double width)

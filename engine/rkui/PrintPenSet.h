@@ -26,6 +26,9 @@ class PrintPenSet
 {
 public:
     static constexpr int kPens = 256;
+    static constexpr int kMaxWidth = 2000;
+    static constexpr int kDefaultWidth = 25;
+    static constexpr const char* kRegistryKey = "PrintCfg\\pens";
 
     PrintPenSet();
     ~PrintPenSet();
@@ -40,6 +43,18 @@ public:
     void SetMinWidth(double width);
     // Each pen prints in its own colour, 0.25 mm wide.
     void Reset();
+    static tagPENWIDTHS DefaultPen(int pen);
+    // One pen's width (1/100 mm, 0..2000) and colour (1..255); false, and nothing changed, for
+    // a pen number or value out of range.
+    bool SetPen(int pen, int width, int colorIndex);
+    // The pens that differ from the default ones as "pen:width:colour" with ';' between them;
+    // reading such a text first resets the table, and an entry out of range is skipped.
+    std::string PensText() const;
+    void SetPensText(const std::string& text);
+    // The switch, the minimum width and the pens under the full registry key; missing values
+    // read as the defaults.
+    void Load(const std::string& key);
+    bool Save(const std::string& key) const;
     // Hands the pens to the engine for rendering through export devices.
     void UpdatePenSetsToRkIO() const;
     // The printer dialog that holds the chosen printer; its CreatePrinterDC makes the printing

@@ -85,6 +85,7 @@ BOOL initRkUI(const char* registryRoot, const char* applicationName, int, int)
     if (!s.searchFolders.empty())
         DWG_SetSearchDirectories(s.searchFolders.c_str());
     s.appData = UserAppDataFolder();
+    g_printPenSet.Load(s.root + RkUI::PrintPenSet::kRegistryKey);
     return TRUE;
 }
 
@@ -216,28 +217,37 @@ int showSetRotateViewDialog(double* angleDegrees)
     return 1;
 }
 
+namespace {
+
+// "<program key><key>", as the print manager keeps its settings.
+std::string ProgramSubkey(const char* key)
+{
+    RkUIState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
+    return s.root + (key ? key : "");
+}
+
+} // namespace
+
 void loadPlotStyleDialogFromRegistry(const char* key, PlotStyleRecord* record)
 {
-    if (!record)
-        return;
-    RkUIState& s = State();
-    std::string root;
-    {
-        std::lock_guard<std::mutex> hold(s.lock);
-        root = s.root;
-    }
-    record->Load(root + (key ? key : ""));
+    if (record)
+        record->Load(ProgramSubkey(key));
 }
 
 bool savePlotStyleDialogToRegistry(const char* key, const PlotStyleRecord& record)
 {
-    RkUIState& s = State();
-    std::string root;
-    {
-        std::lock_guard<std::mutex> hold(s.lock);
-        root = s.root;
-    }
-    return record.Save(root + (key ? key : ""));
+    return record.Save(ProgramSubkey(key));
+}
+
+void loadPenSetFromRegistry(const char* key)
+{
+    g_printPenSet.Load(ProgramSubkey(key));
+}
+
+bool savePenSetToRegistry(const char* key)
+{
+    return g_printPenSet.Save(ProgramSubkey(key));
 }
 
 int showSearchManager(HWND owner)

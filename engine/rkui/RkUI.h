@@ -58,6 +58,10 @@ int showSetRotateViewDialog(double* angleDegrees);
 // read as the defaults. The save is what the print manager does when the user confirms.
 void loadPlotStyleDialogFromRegistry(const char* key, PlotStyleRecord* record);
 bool savePlotStyleDialogToRegistry(const char* key, const PlotStyleRecord& record);
+// The printing pen set (g_printPenSet) under "<program key><key>" ("PrintCfg\\pens"); initRkUI
+// loads it, the print manager saves it when the user confirms.
+void loadPenSetFromRegistry(const char* key);
+bool savePenSetToRegistry(const char* key);
 // The search-folder dialog (modal, answerable through the modal seam). OK stores the list under the RkUI key and hands it to the
 // engine (DWG_SetSearchDirectories). IDOK or IDCANCEL.
 int showSearchManager(HWND owner);

@@ -45,6 +45,23 @@ private:
     COLORREF m_background;
 };
 
+// The printer device reads the pen set's own switch; a plot style without pen sets keeps it off
+// for the one print.
+class PenSetSwitchScope
+{
+public:
+    explicit PenSetSwitchScope(bool allowed) : m_was(g_printPenSet.getUsePenWidth())
+    {
+        g_printPenSet.setUsePenWidth(m_was && allowed);
+    }
+    ~PenSetSwitchScope() { g_printPenSet.setUsePenWidth(m_was); }
+    PenSetSwitchScope(const PenSetSwitchScope&) = delete;
+    PenSetSwitchScope& operator=(const PenSetSwitchScope&) = delete;
+
+private:
+    bool m_was;
+};
+
 struct DcOwner
 {
     explicit DcOwner(HDC dc) : dc(dc) {}
@@ -119,6 +136,15 @@ void CDrawingPrinter::SetPens(const PlotStyleRecord& plot, int dpi)
     }
 }
 
+// Pens draw the print when the plot style and the pen set both ask for them. On a paper layout
+// the sheet's line weights may be kept as they are.
+void CDrawingPrinter::GivePlotStyle(const PlotStyleRecord& plot)
+{
+    const bool paper = m_drawing.GetCurrentLayout() > 0;
+    const double scale = paper && plot.plainLineWeightOnPaper ? 1.0 : plot.lineWeightScale;
+    m_drawing.SetPlotPens(plot.usePenSets && g_printPenSet.getUsePenWidth(), scale);
+}
+
 // The engine turns the window's corners into its pixels and takes them as the whole output.
 void CDrawingPrinter::GiveWindow(const PrintWindowRecord& window, int outWidth, int outHeight)
 {
@@ -166,6 +192,8 @@ bool CDrawingPrinter::RenderToPrinter(HDC dc, const PlotStyleRecord& plot, short
     device.SetOffset(placement1, placement2);
     device.SetRotation(orientation);
     device.SetDC(dc);
+    const PenSetSwitchScope penSwitch(plot.usePenSets != 0);
+    GivePlotStyle(plot);
     DrawingLookScope look(m_drawing, plot.colorMode, RGB(255, 255, 255), m_viewBackground);
     m_drawing.SetExportTarget(&device);
     // Page units with y upwards: the extent's y is turned round and the origin put at the top.
@@ -218,6 +246,7 @@ CDrawingPrinter::Result CDrawingPrinter::PrintDrawingToFile(const PrintWindowRec
         ::SelectClipRgn(dc, clip);
         ::DeleteObject(clip);
         m_drawing.Regenerate();
+        GivePlotStyle(plot);
         m_drawing.Render(dc, nullptr);
         ::SelectClipRgn(dc, nullptr);
         picture.EndMemDC();

@@ -50,6 +50,8 @@ private:
     HDC CreatePrinterDC() const;
     // The engine's pens for a print at dpi, as the plot style asks.
     static void SetPens(const PlotStyleRecord& plot, int dpi);
+    // Tells the drawing whether the pen set draws this print, and the line-weight scale.
+    void GivePlotStyle(const PlotStyleRecord& plot);
     void GiveWindow(const PrintWindowRecord& window, int outWidth, int outHeight);
     bool RenderToPrinter(HDC dc, const PlotStyleRecord& plot, short orientation, int placement1, int placement2,
                          double printedWidth, double printedHeight);

@@ -472,3 +472,49 @@ TEST_F(ViewOperations, ViewCallsDuringRendersOnAnotherThread)
 }
 
 } // namespace
+
+namespace {
+
+// Model space limits 0,0 .. 120,90; a sheet "A3" of 420 x 297 whose paper space holds a line.
+std::string SheetDrawing()
+{
+    DxfBuilder b;
+    b.Section("HEADER").S(9, "$ACADVER").S(1, "AC1015").S(9, "$LIMMIN").D(10, 0.0).D(20, 0.0);
+    b.S(9, "$LIMMAX").D(10, 120.0).D(20, 90.0).EndSection();
+    b.Section("BLOCKS").S(0, "BLOCK").S(5, "20").S(330, "1E").S(100, "AcDbEntity").S(8, "0");
+    b.S(100, "AcDbBlockBegin").S(2, "*Paper_Space").I(70, 0).P(10, 0, 0).S(3, "*Paper_Space");
+    b.S(0, "LINE").S(8, "0").P(10, 10, 10).P(11, 400, 280);
+    b.S(0, "ENDBLK").S(5, "21").S(100, "AcDbEntity").S(8, "0").S(100, "AcDbBlockEnd").EndSection();
+    b.Section("ENTITIES").S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 100, 50).EndSection();
+    b.Section("OBJECTS").S(0, "LAYOUT").S(5, "30").S(100, "AcDbPlotSettings").S(100, "AcDbLayout");
+    b.S(1, "A3").I(71, 1).P(10, -10, -5).P(11, 410, 292).S(330, "1E").EndSection().Eof();
+    return b.Ascii();
+}
+
+} // namespace
+
+// The paper corners: the current paper layout's limits, the drawing's own limits in model space;
+// a null buffer is left alone and a closed drawing gives zeros.
+TEST_F(ViewOperations, PaperCornersAreTheCurrentLayoutsLimits)
+{
+    DrawingPtr drawing = Open("sheet.dxf", SheetDrawing());
+    ASSERT_EQ(drawing->GetLayoutCount(), 2);
+    struct Case
+    {
+        int layout;
+        double corners[4];
+    };
+    for (const Case& c : {Case{0, {0, 0, 120, 90}}, Case{1, {-10, -5, 410, 292}}}) {
+        ASSERT_TRUE(drawing->SetCurrentLayout(c.layout));
+        double corners[4] = {1, 2, 3, 4};
+        drawing->GetPaperCorners(corners);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_DOUBLE_EQ(corners[i], c.corners[i]) << "layout " << c.layout << " corner value " << i;
+    }
+    drawing->GetPaperCorners(nullptr);
+    drawing->Close();
+    double corners[4] = {1, 2, 3, 4};
+    drawing->GetPaperCorners(corners);
+    for (double v : corners)
+        EXPECT_EQ(v, 0.0);
+}

@@ -290,6 +290,56 @@ TEST_F(Printing, PrintToFileWritesEachPictureFormat)
     EXPECT_EQ(m_drawing->OutputWidth(), kViewWidth);
 }
 
+// The red frame printed to a BMP picture as the plot style and the pen set ask: pen 1 (red)
+// printing blue and 1 mm wide replaces the frame's thin red lines with thick blue ones; a plot
+// style without pen sets prints the drawing's own colours again.
+TEST_F(Printing, PenSetGivesThePrintedWidthsAndColours)
+{
+    struct Counts
+    {
+        int red = 0, blue = 0;
+    };
+    const auto print = [&](bool usePenSets) {
+        PlotStyleRecord plot;
+        plot.usePenSets = usePenSets ? 1 : 0;
+        plot.penSetsByResolution = 1;
+        EXPECT_TRUE(savePlotStyleDialogToRegistry(RkUI::PrintManagerDialog::kPlotKey, plot));
+        CDrawingPrinter printer(*m_drawing, nullptr, RGB(0, 0, 0));
+        printer.SetPrinterDcFactory([] { return static_cast<HDC>(nullptr); });
+        const std::string path = m_dir / "pens.bmp";
+        EXPECT_EQ(printer.PrintDrawingToFile(WholeView(), 1.0, 0, 0, 0, 0, 320, 240, path.c_str()),
+                  CDrawingPrinter::Result::Printed);
+        KImage image;
+        EXPECT_TRUE(image.Load(path.c_str(), 0.0f, 0.0f));
+        Counts counts;
+        const CRasterImage* raster = image.GetImage();
+        if (!raster)
+            return counts;
+        for (long y = 0; y < 240; ++y)
+            for (long x = 0; x < 320; ++x) {
+                const RGBQUAD p = raster->GetPixelColor(x, y, false);
+                counts.red += p.rgbRed > 200 && p.rgbGreen < 80 && p.rgbBlue < 80;
+                counts.blue += p.rgbBlue > 200 && p.rgbRed < 80 && p.rgbGreen < 80;
+            }
+        return counts;
+    };
+    const Counts plain = print(true);
+    ASSERT_GT(plain.red, 300);
+    EXPECT_EQ(plain.blue, 0);
+
+    ASSERT_TRUE(g_printPenSet.SetPen(1, 100, 5));
+    g_printPenSet.setUsePenWidth(true);
+    const Counts pens = print(true);
+    EXPECT_EQ(pens.red, 0);
+    EXPECT_GT(pens.blue, plain.red * 2);     // 1 mm at 96 dpi: about four pixels across
+
+    const Counts off = print(false);
+    EXPECT_EQ(off.red, plain.red);
+    EXPECT_EQ(off.blue, 0);
+    EXPECT_TRUE(g_printPenSet.getUsePenWidth());    // the pen set's own switch is left as it was
+    EXPECT_TRUE(m_prompts.empty());
+}
+
 TEST_F(Printing, PrintToFileNeedsNoPrinterAndAnUnwritableTargetIsTold)
 {
     CDrawingPrinter printer(*m_drawing, nullptr, RGB(0, 0, 0));
