@@ -15,12 +15,13 @@
 #include "framework/AfxWin.h"
 #include "framework/CMenu.h"
 #include "framework/Prompt.h"
+#include "res/resource.h"
 #include "ui/FileClipboard.h"
 
 namespace {
 
 // The list's context menu: its first submenu holds the browse frame's file commands.
-constexpr UINT kContextMenuId = 181;
+constexpr UINT kContextMenuId = IDR_LISTMENU;
 constexpr UINT kStringNoDrawingFile = 61285;
 
 bool KnownType(const CShellListItem* item)

@@ -59,19 +59,22 @@ bool CViewFrame::EndsViewState(UINT virtualKey)
 
 bool CViewFrame::HandleKeyDown(UINT virtualKey)
 {
-    TDwgDrawThread* thread = Thread();
-    if (!thread)
-        return false;
     const bool ending = virtualKey == VK_ESCAPE || virtualKey == VK_RETURN;
     if (EndsViewState(virtualKey))
         return ending;
     const ViewKeyTable::KeyAction key = ViewKeyTable::LookUp(virtualKey);
-    switch (key.action) {
-    case ViewKeyTable::Action::kNone:
-        return false;
-    case ViewKeyTable::Action::kEscape:
+    // Escape leaves the view whatever it shows, even with no drawing thread.
+    if (key.action == ViewKeyTable::Action::kEscape) {
         OnEscape();
         return true;
+    }
+    TDwgDrawThread* thread = Thread();
+    if (!thread)
+        return false;
+    switch (key.action) {
+    case ViewKeyTable::Action::kNone:
+    case ViewKeyTable::Action::kEscape: // handled above
+        return false;
     case ViewKeyTable::Action::kPan:
         PanByKey(key);
         return true;

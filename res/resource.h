@@ -7,6 +7,7 @@
 // ---- Application (app/, frames/): frames, commands, strings ----
 #define IDR_BROWSEFRAME 116
 #define IDR_VIEWFRAME 134
+#define IDR_LISTMENU 181
 #define IDD_ABOUTBOX 101
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

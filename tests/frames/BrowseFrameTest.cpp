@@ -189,7 +189,8 @@ protected:
         // The list was given the thread of the frame's start; this one replaces it.
         if (m_frame)
             m_frame->GetList()->SetThumbnailThread(raw);
-        ASSERT_TRUE(WaitFor([&] { return raw->IsSuspended() == idle; }, 5000));
+        // A thread not yet started counts as suspended: an idle one is waited for until it sleeps.
+        ASSERT_TRUE(WaitFor([&] { return idle ? raw->IsIdle() : !raw->IsSuspended(); }, 5000));
     }
 
     int SizingBarsShown() const
@@ -267,6 +268,34 @@ TEST_F(BrowseFrameTest, LayoutWriterResetsKeysOfTheLayoutBeforeAndRefusesOtherMo
 }
 
 // ---- The frame ----
+
+// Every command of the list's context menu is one the frame runs and gives a state to.
+TEST_F(BrowseFrameTest, EveryCommandOfTheListsContextMenuIsTheFrames)
+{
+    Open(m_folder.Path());
+    const HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_LISTMENU));
+    ASSERT_NE(menu, nullptr);
+    std::vector<UINT> ids;
+    std::vector<HMENU> pending{GetSubMenu(menu, 0)};
+    ASSERT_NE(pending.front(), nullptr);
+    while (!pending.empty()) {
+        const HMENU popup = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            if (HMENU sub = GetSubMenu(popup, i))
+                pending.push_back(sub);
+            else if (const UINT id = GetMenuItemID(popup, i); id != 0 && id != static_cast<UINT>(-1))
+                ids.push_back(id);
+        }
+    }
+    DestroyMenu(menu);
+    EXPECT_EQ(ids.size(), 19u) << ::testing::PrintToString(ids);
+    for (const UINT id : ids) {
+        bool enabled = false;
+        int check = 0;
+        EXPECT_TRUE(m_frame->GetCommandState(id, enabled, check)) << id;
+    }
+}
 
 TEST_F(BrowseFrameTest, FirstStartWritesLayoutOneShowsTheFolderMaximizedWithBothBarsAtTheLeft)
 {
