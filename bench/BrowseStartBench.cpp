@@ -96,7 +96,7 @@ Times RunOnce(const std::string& folder, int count)
                     bool progress = false;
                     for (const std::string& text : texts)
                         progress = progress || text == std::string(46, ' ');
-                    return !texts.empty() && texts.front() == summary && !progress;
+                    return !texts.empty() && texts.front().rfind(summary, 0) == 0 && !progress;
                 },
                 kLimitMs))
             times.thumbnails = Seconds(start);
