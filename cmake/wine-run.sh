@@ -18,6 +18,6 @@ if [ -n "$lane" ] && [ -n "${ORVO_LANES_DIR:-}" ]; then
 fi
 : "${WINEPREFIX:=${ORVO_BUILD_DIR:-$PWD}/wineprefix}"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/.orvo-ready-2" ] || "$here/wine-prefix.sh" "$WINEPREFIX" >&2 || exit 1
+[ -f "$WINEPREFIX/.orvo-unmanaged" ] || "$here/wine-prefix.sh" "$WINEPREFIX" --unmanaged >&2 || exit 1
 # Wine's console output ends lines with CRLF; test discovery and logs want plain lines.
 /usr/lib/wine/wine64 "$@" | tr -d '\r'

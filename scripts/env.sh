@@ -63,7 +63,7 @@ orvo_start_display() {
     # The subshell's variable is lost; the lock file names the server's process.
     ORVO_XVFB_PIDS="$(cat "/tmp/.X${DISPLAY#:}-lock" 2>/dev/null | tr -d ' ')"
     export DISPLAY
-    "$ORVO_ROOT/cmake/wine-prefix.sh" "$WINEPREFIX"
+    "$ORVO_ROOT/cmake/wine-prefix.sh" "$WINEPREFIX" --unmanaged
     orvo_start_lanes "$build" "${ORVO_WINDOW_LANES:-4}"
     orvo_start_wineserver "$WINEPREFIX" "$DISPLAY"
 }
@@ -77,6 +77,20 @@ orvo_start_wineserver() {
     WINEPREFIX=$1 DISPLAY=$2 /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 || true
 }
 
+# orvo_list_gtests BUILD: each test executable's listing of its cases, made in parallel for those
+# built since their last listing (ctest would list them one after the other when it starts; see
+# cmake/OrvoGTestBatches.cmake). A listing that fails is left to ctest, which tries again.
+orvo_list_gtests() {
+    local build=$1
+    grep -rhoE --include='*_include.cmake' 'set\(_orvo_exe \[==\[[^]]+' "$build/tests" |
+        sed 's/^set(_orvo_exe \[==\[//' |
+        xargs -r -P "${ORVO_JOBS:-$(nproc)}" -I{} sh -c '
+            exe=$1 list="$1.tests"
+            [ -f "$list" ] && [ "$list" -nt "$exe" ] && exit 0
+            "$2" "$exe" --gtest_list_tests </dev/null >"$list.part" 2>/dev/null && mv "$list.part" "$list" ||
+                rm -f "$list.part"' _ {} "$ORVO_ROOT/cmake/wine-run.sh"
+}
+
 # orvo_start_lanes BUILD COUNT: lane K's display and prefix are written to BUILD/lanes/K.env, and
 # BUILD/lanes/spec.json offers the lanes to ctest as the resource "display".
 orvo_start_lanes() {
@@ -87,7 +101,7 @@ orvo_start_lanes() {
     for k in $(seq 1 "$count"); do
         prefix="$build/wineprefix-lane$k"
         # A copy of the prepared prefix is ready at once; preparing each anew takes a minute.
-        [ -f "$prefix/.orvo-ready-2" ] || orvo_copy_prefix "$WINEPREFIX" "$prefix"
+        [ -f "$prefix/.orvo-ready-2" ] && [ -f "$prefix/.orvo-unmanaged" ] || orvo_copy_prefix "$WINEPREFIX" "$prefix"
         display=$(orvo_start_xvfb < /dev/null) || return 1
         ORVO_XVFB_PIDS="$ORVO_XVFB_PIDS $(cat "/tmp/.X${display#:}-lock" 2>/dev/null | tr -d ' ')"
         orvo_start_wineserver "$prefix" "$display" &

@@ -7,6 +7,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 build="$ORVO_ROOT/build/x86_64"
 orvo_build x86_64 "$build"
 orvo_start_display "$build"
+orvo_list_gtests "$build"
 status=0
 # A case that fails is run once more: under a heavily loaded machine Wine has been seen to fail a
 # program's start with no output at all. A real fault fails both runs.
