@@ -15,6 +15,12 @@ namespace orvo::test {
 
 constexpr DWORD kViewWaitMs = 30000;
 
+// A line and a circle on layer 0, 100 x 50 drawing units.
+std::string GeneratedDxf();
+// Three axis lines from the origin and a slanted one on top, each of its own colour (x red, y
+// green, z blue, the slanted one yellow), so that no two standard views show the same picture.
+std::string Generated3DDxf();
+
 class ViewFrameFixture : public ::testing::Test
 {
 protected:
