@@ -72,6 +72,18 @@ bool ViewFrameFixture::OpenAndWait(const std::string& path)
     return WaitFor([this] { return m_frame->GetRenderCount() > 0; }, kViewWaitMs) && Settled();
 }
 
+bool ViewFrameFixture::OpenDxfText(const std::string& path, const std::string& dxf)
+{
+    return WriteFileBytes(path, dxf.data(), dxf.size()) && OpenAndWait(path);
+}
+
+bool ViewFrameFixture::RunAndRender(UINT id)
+{
+    const int renders = m_frame->GetRenderCount();
+    m_frame->SendMessage(WM_COMMAND, id);
+    return WaitFor([&] { return m_frame->GetRenderCount() > renders; }, kViewWaitMs) && Settled();
+}
+
 bool ViewFrameFixture::OpenImageAndWait(const std::string& path)
 {
     m_frame->OpenViewFile(path.c_str());

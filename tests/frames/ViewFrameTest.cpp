@@ -480,12 +480,7 @@ struct World
 class DwgViewCommandTest : public ViewFrameTest
 {
 protected:
-    bool OpenGenerated()
-    {
-        const std::string path = m_dir / "plan.dxf";
-        const std::string dxf = orvo::test::GeneratedDxf();
-        return orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()) && OpenAndWait(path);
-    }
+    bool OpenGenerated() { return OpenDxfText(m_dir / "plan.dxf", orvo::test::GeneratedDxf()); }
 
     // The world point shown at a pixel of the view (y counted downwards, as the mouse gives it).
     World WorldAt(POINT pixel)
@@ -503,14 +498,6 @@ protected:
         CRect client;
         m_frame->GetView().GetClientRect(&client);
         return WorldAt({client.right, 0}).x - WorldAt({0, 0}).x;
-    }
-
-    // Runs a command and waits for the picture it asks for.
-    bool RunAndRender(UINT id)
-    {
-        const int renders = m_frame->GetRenderCount();
-        m_frame->SendMessage(WM_COMMAND, id);
-        return WaitFor([&] { return m_frame->GetRenderCount() > renders; }, kWaitMs) && Settled();
     }
 
     orvo::test::TempDir m_dir;
@@ -594,12 +581,7 @@ namespace {
 class DwgView3DTest : public DwgViewCommandTest
 {
 protected:
-    bool Open3D()
-    {
-        const std::string path = m_dir / "box.dxf";
-        const std::string dxf = orvo::test::Generated3DDxf();
-        return orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()) && OpenAndWait(path);
-    }
+    bool Open3D() { return OpenDxfText(m_dir / "box.dxf", orvo::test::Generated3DDxf()); }
 
     static bool IsFinite(const World& w) { return std::isfinite(w.x) && std::isfinite(w.y); }
 };

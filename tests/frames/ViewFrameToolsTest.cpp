@@ -79,26 +79,8 @@ int DrawnPixels(HWND view, COLORREF background)
 class ViewFrameToolsTest : public orvo::test::ViewFrameFixture
 {
 protected:
-    bool Open3D()
-    {
-        const std::string path = m_dir / "axes.dxf";
-        const std::string dxf = orvo::test::Generated3DDxf();
-        return orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()) && OpenAndWait(path);
-    }
-
-    bool RunAndRender(UINT id)
-    {
-        const int renders = m_frame->GetRenderCount();
-        m_frame->SendMessage(WM_COMMAND, id);
-        return WaitFor([&] { return m_frame->GetRenderCount() > renders; }, kWaitMs) && Settled();
-    }
-
-    bool OpenFlat()
-    {
-        const std::string path = m_dir / "plan.dxf";
-        const std::string dxf = orvo::test::GeneratedDxf();
-        return orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()) && OpenAndWait(path);
-    }
+    bool Open3D() { return OpenDxfText(m_dir / "axes.dxf", orvo::test::Generated3DDxf()); }
+    bool OpenFlat() { return OpenDxfText(m_dir / "plan.dxf", orvo::test::GeneratedDxf()); }
 
     // A picture far larger than the view, so that it is shown reduced.
     bool OpenLargeImage()
