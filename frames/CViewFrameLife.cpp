@@ -289,19 +289,22 @@ LRESULT CViewFrame::OnFileOpened(WPARAM wParam, LPARAM lParam)
             RequestRedraw();
             ShowImageStatus();
         }
-    } else {
-        if (IsRenderingRequest(static_cast<int>(lParam)))
-            ++m_nRenders;
-        TakeRenderedPicture();
-        ShowDrawingStatus();
-        CStringList names;
-        const int layouts = thread->GetLayoutNames(names);
-        if (m_bTabsStale || m_wndTabs.GetItemCount() == 0 || m_wndTabs.GetItemCount() != layouts) {
-            RemoveLoadProgress();
-            BuildPageTabs();
-        }
+        RecalcLayout();
+        return 0;
     }
-    RecalcLayout();
+    if (IsRenderingRequest(static_cast<int>(lParam)))
+        ++m_nRenders;
+    TakeRenderedPicture();
+    ShowDrawingStatus();
+    CStringList names;
+    const int layouts = thread->GetLayoutNames(names);
+    // A redraw of the same drawing leaves the bars as they are: laying them out again after every
+    // picture would cost each step of an orbit or a pan a repaint of the bars.
+    if (m_bTabsStale || m_wndTabs.GetItemCount() == 0 || m_wndTabs.GetItemCount() != layouts) {
+        RemoveLoadProgress();
+        BuildPageTabs();
+        RecalcLayout();
+    }
     return 0;
 }
 
