@@ -3,6 +3,7 @@
 #include "app/CAppState.h"
 #include "app/core/CAppOptions.h"
 #include "engine/rkui/RkUI.h"
+#include "frames/CViewFrame.h"
 #include "framework/GdiScopes.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "res/resource.h"
@@ -334,8 +335,12 @@ void CDwgView::PaintImage(HDC dc, const CRect& client)
     }
     KWinCanvas& canvas = thread->GetRasterCanvas();
     const CSize size = ClampPictureSize(client.Width(), client.Height());
-    if (canvas.SetSize(size.cx, size.cy))
+    // A new size is drawn in fast quality; the smooth one follows once the view is still.
+    if (canvas.SetSize(size.cx, size.cy)) {
         thread->GetRasterScene().Redraw(false);
+        if (auto* frame = dynamic_cast<CViewFrame*>(GetParent()))
+            frame->ArmSmoothTimer();
+    }
     canvas.BlitTo(dc);
 }
 

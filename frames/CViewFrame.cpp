@@ -13,9 +13,7 @@ IMPLEMENT_DYNAMIC(CViewFrame, CFrameWnd)
 
 const char CViewFrame::kClassName[] = "OrvoKestalViewFrame";
 
-// Drawing properties and the view commands built beside this frame keep their ids in the menu,
-// disabled until their handlers come (the view's own commands are handled by the view, which sees
-// every command first).
+// The view's own commands are handled by the view, which sees every command first.
 BEGIN_MESSAGE_MAP(CViewFrame, CFrameWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
@@ -49,6 +47,12 @@ BEGIN_MESSAGE_MAP(CViewFrame, CFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_3D_DYNAMIC, &CViewFrame::OnUpdateDynamicView)
     ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_SELECT_VIEWPOINT, ID_VIEW_3D_NW, &CViewFrame::OnUpdateViewPoints)
     ON_COMMAND_RANGE(ID_VIEW_3D_TOP, ID_VIEW_3D_NW, &CViewFrame::OnViewPoint)
+    ON_COMMAND(ID_VIEW_ROTATE_VIEW, &CViewFrame::OnRotateView)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_ROTATE_VIEW, &CViewFrame::OnUpdateViewPoints)
+    ON_COMMAND(ID_VIEW_SMOOTH_DISPLAY, &CViewFrame::OnSmoothDisplay)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_SMOOTH_DISPLAY, &CViewFrame::OnUpdateSmoothDisplay)
+    ON_COMMAND(ID_VIEW_DRAWING_PROPERTIES, &CViewFrame::OnDrawingProperties)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_DRAWING_PROPERTIES, &CViewFrame::OnUpdateDrawingProperties)
     ON_COMMAND_RANGE(ID_VIEW_BLACK_WHITE, ID_VIEW_256_COLORS, &CViewFrame::OnColourMode)
     ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_BLACK_WHITE, ID_VIEW_256_COLORS, &CViewFrame::OnUpdateColourMode)
     ON_WM_MOUSEWHEEL()
@@ -274,15 +278,13 @@ void CViewFrame::OnUpdateDrawingCommand(CCmdUI* pCmdUI)
 
 void CViewFrame::OnUpdateDynamicView(CCmdUI* pCmdUI)
 {
-    const CDrawing* drawing = IsDrawingReady() ? Thread()->GetDrawing() : nullptr;
-    pCmdUI->Enable(drawing && drawing->CanView3D());
+    pCmdUI->Enable(DrawingToTurn() != nullptr);
     pCmdUI->SetCheck(IsDrawing() && m_wndView.m_bDynamicView ? 1 : 0);
 }
 
 void CViewFrame::OnUpdateViewPoints(CCmdUI* pCmdUI)
 {
-    const CDrawing* drawing = IsDrawingReady() ? Thread()->GetDrawing() : nullptr;
-    pCmdUI->Enable(drawing && drawing->CanView3D());
+    pCmdUI->Enable(DrawingToTurn() != nullptr);
 }
 
 void CViewFrame::OnUpdateOpen(CCmdUI* pCmdUI)

@@ -21,6 +21,7 @@
 
 #include <memory>
 
+class CDrawing;
 class CProgressCtrl;
 class TDwgDrawThread;
 
@@ -65,6 +66,10 @@ public:
     void UpdateTitle();
     void ArmSmoothTimer();
     void KillSmoothTimer();
+    // A smooth redraw of the shown image is waiting (timer 263).
+    bool IsSmoothTimerArmed() const { return m_bSmoothArmed; }
+    // The rotate view dialog's degrees as the engine's roll about the view axis.
+    static double RotateViewRadians(double degrees);
     // Waits, bounded and pumping, until the drawing thread is idle (see the source).
     bool WaitForThreadIdle(DWORD limitMs = 10000);
 
@@ -122,6 +127,12 @@ protected:
     void OnColourMode(UINT id);
     void OnUpdateColourMode(CCmdUI* pCmdUI);
     BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
+    // Rotate view, smooth display and the file's properties (CViewFrameTools.cpp).
+    void OnRotateView();
+    void OnSmoothDisplay();
+    void OnUpdateSmoothDisplay(CCmdUI* pCmdUI);
+    void OnDrawingProperties();
+    void OnUpdateDrawingProperties(CCmdUI* pCmdUI);
     void OnClose();
     void OnUpdateFileCommand(CCmdUI* pCmdUI);
     void OnUpdateOpen(CCmdUI* pCmdUI);
@@ -143,6 +154,8 @@ private:
     bool IsDrawing() const;
     bool IsImage() const;
     bool IsDrawingReady() const;
+    CDrawing* DrawingToTurn() const;
+    bool CanShowProperties() const;
     void OnEscape();
     bool EndsViewState(UINT virtualKey);
     void PanByKey(const ViewKeyTable::KeyAction& key);
@@ -186,4 +199,5 @@ private:
     RECT m_rcFullScreen = {0, 0, 0, 0};
     int m_nRenders = 0;
     int m_nOpens = 0;
+    bool m_bSmoothArmed = false;
 };

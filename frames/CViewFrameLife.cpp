@@ -18,7 +18,9 @@
 #include "render/workers/TDwgDrawThread.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -29,6 +31,9 @@ constexpr int kProgressRedraw = 102;
 constexpr int kProgressStop = 103;
 constexpr int kJpegType = 5;
 constexpr UINT kSimpleTextId = 0x1FF; // SB_SIMPLEID with SBT_NOBORDERS
+// The smooth redraw of a reduced image waits until the view has been still this long.
+constexpr UINT kSmoothDelayMs = 1000;
+constexpr uint32_t kSlowRedrawMs = 300;
 
 // Requests that end with a new picture; an open that renders once counts one of these.
 bool IsRenderingRequest(int code)
@@ -284,19 +289,22 @@ LRESULT CViewFrame::OnFileOpened(WPARAM wParam, LPARAM lParam)
             RequestRedraw();
             ShowImageStatus();
         }
-    } else {
-        if (IsRenderingRequest(static_cast<int>(lParam)))
-            ++m_nRenders;
-        TakeRenderedPicture();
-        ShowDrawingStatus();
-        CStringList names;
-        const int layouts = thread->GetLayoutNames(names);
-        if (m_bTabsStale || m_wndTabs.GetItemCount() == 0 || m_wndTabs.GetItemCount() != layouts) {
-            RemoveLoadProgress();
-            BuildPageTabs();
-        }
+        RecalcLayout();
+        return 0;
     }
-    RecalcLayout();
+    if (IsRenderingRequest(static_cast<int>(lParam)))
+        ++m_nRenders;
+    TakeRenderedPicture();
+    ShowDrawingStatus();
+    CStringList names;
+    const int layouts = thread->GetLayoutNames(names);
+    // A redraw of the same drawing leaves the bars as they are: laying them out again after every
+    // picture would cost each step of an orbit or a pan a repaint of the bars.
+    if (m_bTabsStale || m_wndTabs.GetItemCount() == 0 || m_wndTabs.GetItemCount() != layouts) {
+        RemoveLoadProgress();
+        BuildPageTabs();
+        RecalcLayout();
+    }
     return 0;
 }
 
@@ -505,15 +513,18 @@ void CViewFrame::ArmSmoothTimer()
 {
     TDwgDrawThread* thread = Thread();
     if (thread && !thread->IsBusy() && IsImage() && g_options.PreviewHalfTone &&
-        thread->GetRasterScene().GetZoomScale() < 1.0f)
-        SetTimer(kSmoothTimer, 1000, nullptr);
+        thread->GetRasterScene().GetZoomScale() < 1.0f && GetSafeHwnd())
+        m_bSmoothArmed = SetTimer(kSmoothTimer, kSmoothDelayMs, nullptr) != 0;
 }
 
 void CViewFrame::KillSmoothTimer()
 {
-    KillTimer(kSmoothTimer);
+    if (GetSafeHwnd())
+        KillTimer(kSmoothTimer);
+    m_bSmoothArmed = false;
 }
 
+// A smooth redraw that took long last time shows the wait cursor while it runs.
 void CViewFrame::OnTimer(UINT_PTR id)
 {
     if (id != kSmoothTimer)
@@ -523,6 +534,9 @@ void CViewFrame::OnTimer(UINT_PTR id)
     if (!thread || !IsImage() || thread->IsBusy())
         return;
     JGraphics& scene = thread->GetRasterScene();
+    std::optional<CWaitCursor> wait;
+    if (scene.GetLastDrawTime() > kSlowRedrawMs)
+        wait.emplace();
     scene.SetImageFlag(false);
     scene.Redraw(false);
     scene.SetImageFlag(true);

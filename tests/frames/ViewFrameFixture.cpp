@@ -10,6 +10,23 @@
 
 namespace orvo::test {
 
+std::string GeneratedDxf()
+{
+    return "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n62\n1\n10\n0.0\n20\n0.0\n30\n0.0\n11\n100.0\n21\n50.0\n31\n0.0\n"
+           "0\nCIRCLE\n8\n0\n62\n3\n10\n50.0\n20\n25.0\n30\n0.0\n40\n20.0\n0\nENDSEC\n0\nEOF\n";
+}
+
+std::string Generated3DDxf()
+{
+    const auto line = [](int colour, const char* a, const char* b) {
+        return std::string("0\nLINE\n8\n0\n62\n") + std::to_string(colour) + "\n" + a + b;
+    };
+    return "0\nSECTION\n2\nENTITIES\n" + line(1, "10\n0\n20\n0\n30\n0\n", "11\n100\n21\n0\n31\n0\n") +
+           line(3, "10\n0\n20\n0\n30\n0\n", "11\n0\n21\n50\n31\n0\n") +
+           line(5, "10\n0\n20\n0\n30\n0\n", "11\n0\n21\n0\n31\n40\n") +
+           line(2, "10\n100\n20\n50\n30\n40\n", "11\n30\n21\n10\n31\n40\n") + "0\nENDSEC\n0\nEOF\n";
+}
+
 ViewFrameFixture::ViewFrameFixture()
 {
     g_appState.mode.store(CAppState::kModeView);
@@ -53,6 +70,18 @@ bool ViewFrameFixture::OpenAndWait(const std::string& path)
 {
     m_frame->OpenViewFile(path.c_str());
     return WaitFor([this] { return m_frame->GetRenderCount() > 0; }, kViewWaitMs) && Settled();
+}
+
+bool ViewFrameFixture::OpenDxfText(const std::string& path, const std::string& dxf)
+{
+    return WriteFileBytes(path, dxf.data(), dxf.size()) && OpenAndWait(path);
+}
+
+bool ViewFrameFixture::RunAndRender(UINT id)
+{
+    const int renders = m_frame->GetRenderCount();
+    m_frame->SendMessage(WM_COMMAND, id);
+    return WaitFor([&] { return m_frame->GetRenderCount() > renders; }, kViewWaitMs) && Settled();
 }
 
 bool ViewFrameFixture::OpenImageAndWait(const std::string& path)
