@@ -19,5 +19,11 @@ fi
 : "${WINEPREFIX:=${ORVO_BUILD_DIR:-$PWD}/wineprefix}"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/.orvo-unmanaged" ] || "$here/wine-prefix.sh" "$WINEPREFIX" --unmanaged >&2 || exit 1
-# Wine's console output ends lines with CRLF; test discovery and logs want plain lines.
-/usr/lib/wine/wine64 "$@" | tr -d '\r'
+# The program writes into a file, not into a pipe to the caller: a Wine helper it starts (the
+# desktop's explorer.exe, first of all) inherits its output, and a pipe would stay open until that
+# helper ends, which under a busy display was seen to keep a finished test's entry waiting for
+# minutes. Wine's console output ends lines with CRLF; test discovery and logs want plain lines.
+out=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+trap 'tr -d "\r" <"$out"; rm -f "$out"' EXIT
+trap 'exit 143' TERM INT
+/usr/lib/wine/wine64 "$@" >"$out" 2>&1 </dev/null

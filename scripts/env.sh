@@ -23,8 +23,12 @@ orvo_build() {
     "$ORVO_ROOT/scripts/setup.sh" "$arch"
     local prefix
     prefix=$(readlink -f "$ORVO_DEPS_CACHE/$triplet")
+    # Ninja for a new build folder: on a fresh clone make's own bookkeeping over a hundred test
+    # programs cost more than the compiler cache's hits. A folder keeps the generator it has.
+    local generator=()
+    [ -f "$build/CMakeCache.txt" ] || generator=(-G Ninja)
     if [ ! -f "$build/CMakeCache.txt" ] || ! grep -q "ORVO_DEPS_PREFIX:PATH=$prefix\$" "$build/CMakeCache.txt"; then
-        cmake -S "$ORVO_ROOT" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        cmake -S "$ORVO_ROOT" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
             -DCMAKE_TOOLCHAIN_FILE="$ORVO_ROOT/cmake/toolchain-$triplet.cmake" \
             -DORVO_DEPS_PREFIX:PATH="$prefix" >/dev/null
     fi
