@@ -5,18 +5,16 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 build="$ORVO_ROOT/build/x86_64"
-"$ORVO_ROOT/scripts/setup.sh" x86_64
-# The native run shares no file with the Windows build and leaves the processor idle where Wine
-# waits, so it runs beside it; its output follows the Windows tests' summary.
+status=0
+orvo_build x86_64 "$build" || status=$?
+# The native run shares no file with the Windows tests and uses the processor where Wine waits, so
+# it runs beside them (not beside the build they wait for); its output follows their summary.
 native_pid=
 native_log="$ORVO_ROOT/build/native-tests.log"
 if [ -x "$ORVO_ROOT/scripts/native-tests.sh" ] && [ $# -eq 0 ]; then
-    mkdir -p "$ORVO_ROOT/build"
     "$ORVO_ROOT/scripts/native-tests.sh" >"$native_log" 2>&1 &
     native_pid=$!
 fi
-status=0
-orvo_build x86_64 "$build" || status=$?
 if [ $status -eq 0 ]; then
     orvo_start_display "$build"
     orvo_list_gtests "$build"
