@@ -3,6 +3,13 @@
 ORVO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ORVO_DEPS_CACHE=${ORVO_DEPS_CACHE:-$HOME/.cache/orvo-deps}
 export ORVO_DEPS_CACHE
+# Seconds since the outermost command started, printed between its steps so a slow run shows where
+# its time went.
+ORVO_T0=${ORVO_T0:-$(date +%s)}
+export ORVO_T0
+orvo_step() {
+    echo "[$(( $(date +%s) - ORVO_T0 )) s] $*"
+}
 
 # Compiled objects are kept outside the clone too, so a fresh clone on the same machine (CI's)
 # compiles only what changed. Paths are taken relative to the clone, so any clone's path hits.
@@ -67,7 +74,7 @@ orvo_start_display() {
     # The subshell's variable is lost; the lock file names the server's process.
     ORVO_XVFB_PIDS="$(cat "/tmp/.X${DISPLAY#:}-lock" 2>/dev/null | tr -d ' ')"
     export DISPLAY
-    "$ORVO_ROOT/cmake/wine-prefix.sh" "$WINEPREFIX" --unmanaged
+    orvo_prepared_prefix "$WINEPREFIX"
     orvo_start_lanes "$build" "${ORVO_WINDOW_LANES:-4}"
     orvo_start_wineserver "$WINEPREFIX" "$DISPLAY"
 }
@@ -98,7 +105,7 @@ orvo_list_gtests() {
 # orvo_start_lanes BUILD COUNT: lane K's display and prefix are written to BUILD/lanes/K.env, and
 # BUILD/lanes/spec.json offers the lanes to ctest as the resource "display".
 orvo_start_lanes() {
-    local build=$1 count=$2 k display prefix ids=""
+    local build=$1 count=$2 k display prefix ids="" pids=()
     rm -rf "$build/lanes"
     mkdir -p "$build/lanes"
     ORVO_LANE_PREFIXES=""
@@ -109,14 +116,38 @@ orvo_start_lanes() {
         display=$(orvo_start_xvfb < /dev/null) || return 1
         ORVO_XVFB_PIDS="$ORVO_XVFB_PIDS $(cat "/tmp/.X${display#:}-lock" 2>/dev/null | tr -d ' ')"
         orvo_start_wineserver "$prefix" "$display" &
+        pids+=($!)
         ORVO_LANE_PREFIXES="$ORVO_LANE_PREFIXES $prefix"
         printf 'DISPLAY=%s\nWINEPREFIX=%s\n' "$display" "$prefix" > "$build/lanes/$k.env"
         ids="$ids${ids:+,}{\"id\":\"$k\",\"slots\":1}"
     done
-    wait
+    # Only these: the caller may have other work of its own in the background.
+    wait "${pids[@]}"
     printf '{"version":{"major":1,"minor":0},"local":[{"display":[%s]}]}\n' "$ids" \
         > "$build/lanes/spec.json"
     export ORVO_LANES_DIR="$build/lanes"
+}
+
+# orvo_prepared_prefix PREFIX: PREFIX prepared for the tests (cmake/wine-prefix.sh --unmanaged).
+# Preparing one takes half a minute to several under load, so a prepared prefix is kept outside
+# the clone, one per Wine version and preparation script, and a fresh clone starts from a copy.
+# A prefix holds no path of its own, so a copy works wherever it lands.
+orvo_prepared_prefix() {
+    local prefix=$1 key cache part
+    [ -f "$prefix/.orvo-ready-2" ] && [ -f "$prefix/.orvo-unmanaged" ] && return 0
+    key=$({ /usr/lib/wine/wine64 --version; cat "$ORVO_ROOT/cmake/wine-prefix.sh"; } | sha1sum | cut -c1-12)
+    cache="${ORVO_WINE_CACHE:-$HOME/.cache/orvo-wine}/prefix-$key"
+    if [ ! -f "$cache/.orvo-unmanaged" ]; then
+        # Prepared aside and moved in whole, so a run stopped half-way, or two clones preparing
+        # at once, never leave a half-made prefix in the cache.
+        part="$cache.part.$$"
+        rm -rf "$part"
+        mkdir -p "$(dirname "$cache")"
+        "$ORVO_ROOT/cmake/wine-prefix.sh" "$part" --unmanaged || { rm -rf "$part"; return 1; }
+        [ -f "$cache/.orvo-unmanaged" ] || rm -rf "$cache"
+        mv -T "$part" "$cache" 2>/dev/null || rm -rf "$part"
+    fi
+    orvo_copy_prefix "$cache" "$prefix"
 }
 
 # A copy of a prepared prefix. Wine's system folder (most of its 700 MB) is only read, so it is
