@@ -29,7 +29,8 @@ using Clock = std::chrono::steady_clock;
 
 std::string DefaultDrawing()
 {
-    return std::string(ORVO_SOURCE_DIR) + "/../shared/samples/dwg/example_2000.dxf";
+    const std::string samples = orvo::test::SamplesDir();
+    return samples.empty() ? std::string() : samples + "\\dwg\\example_2000.dxf";
 }
 
 std::string GeneratedDrawing()
@@ -84,7 +85,9 @@ CSize SizeView(CViewFrame& frame)
 int main(int argc, char** argv)
 {
     const std::string argument = argc > 1 ? argv[1] : "";
-    const std::string path = argument.empty() ? DefaultDrawing() : argument == "--generate" ? GeneratedDrawing() : argument;
+    std::string path = argument.empty() ? DefaultDrawing() : argument == "--generate" ? GeneratedDrawing() : argument;
+    if (path.empty()) // no shared samples here
+        path = GeneratedDrawing();
     const int steps = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
     g_appState.mode.store(CAppState::kModeView);
     g_appState.drawThread = std::make_unique<TDwgDrawThread>();

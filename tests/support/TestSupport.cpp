@@ -54,20 +54,6 @@ TempDir::~TempDir()
     RemoveTree(m_path);
 }
 
-std::string SamplesDir()
-{
-    std::string unixPath = ORVO_SOURCE_DIR "/../shared/samples";
-    for (char& c : unixPath)
-        if (c == '/')
-            c = '\\';
-    char full[MAX_PATH] = {};
-    if (!GetFullPathNameA(("Z:" + unixPath).c_str(), MAX_PATH, full, nullptr))
-        return {};
-    if (!PathIsDirectoryA(full))
-        return {};
-    return full;
-}
-
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();

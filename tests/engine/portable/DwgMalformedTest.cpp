@@ -78,6 +78,15 @@ std::vector<Target> DistinctFiles()
 
 constexpr auto kLimit = std::chrono::seconds(2);
 
+// The Windows build reads every fifth mutation of each shard: the native run reads them all under
+// the sanitizers, which catch more than a crash does, and under Wine the whole sweep was a third of
+// all the Windows tests' time. Every shard still reaches its part of the file.
+#ifdef _WIN32
+constexpr int kStride = 5;
+#else
+constexpr int kStride = 1;
+#endif
+
 void PrintTo(const Target& target, std::ostream* os) { *os << target.path; }
 void PrintTo(const Shard& shard, std::ostream* os)
 {
@@ -194,6 +203,8 @@ TEST_P(DwgMalformed, MutationsEndCleanly)
     std::vector<uint8_t> bytes = file;
     for (int i = first; i < end; ++i) {
         const Mutation m = NextMutation(random, file, from, to);
+        if ((i - first) % kStride != 0)
+            continue;
         for (const auto& [at, value] : m.writes)
             bytes[at] = value;
         ReadWithin(bytes, "mutation " + std::to_string(i) + " at " + std::to_string(m.at));

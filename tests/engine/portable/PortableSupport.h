@@ -8,24 +8,7 @@
 namespace orvo::portable {
 
 // The shared sample drawings folder with a trailing separator, or "" when it is absent.
-inline std::string SamplesDir()
-{
-#ifdef _WIN32
-    // Wine maps the Linux root to drive Z:.
-    std::string dir = std::string("Z:") + ORVO_SOURCE_DIR + "/../shared/samples/";
-    for (char& c : dir) {
-        if (c == '/')
-            c = '\\';
-    }
-#else
-    const std::string dir = std::string(ORVO_SOURCE_DIR) + "/../shared/samples/";
-#endif
-    std::FILE* f = std::fopen((dir + "README.md").c_str(), "rb");
-    if (!f)
-        return {};
-    std::fclose(f);
-    return dir;
-}
+std::string SamplesDir();
 
 inline std::string SamplePath(const std::string& dir, const std::string& relative)
 {
