@@ -37,7 +37,9 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
 log="$build/ctest.log"
 if [ $hunt -eq 0 ]; then
+    "$root/scripts/ctest-costs.sh" restore "$build" native
     ctest --test-dir "$build" --output-on-failure -j"$jobs" 2>&1 | tee "$log" || status=1
+    "$root/scripts/ctest-costs.sh" save "$build" native
     "$root/scripts/slowest-tests.sh" "$log" || true
 else
     # The sweeps without ctest's time limit: a hunt may run them for hours.

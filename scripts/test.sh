@@ -23,12 +23,14 @@ if [ $status -eq 0 ]; then
     orvo_step "displays and Wine ready"
     orvo_list_gtests "$build"
     orvo_step "test lists ready"
+    "$ORVO_ROOT/scripts/ctest-costs.sh" restore "$build" windows-x86_64
     # A case that fails is run once more: under a heavily loaded machine Wine has been seen to
     # fail a program's start with no output at all. A real fault fails both runs.
     ctest --test-dir "$build" --output-on-failure -j"${ORVO_JOBS:-$(nproc)}" --timeout 300 \
         --repeat until-pass:2 --resource-spec-file "$ORVO_LANES_DIR/spec.json" "$@" 2>&1 |
         tee "$build/ctest.log" || status=$?
     orvo_step "Windows tests done"
+    "$ORVO_ROOT/scripts/ctest-costs.sh" save "$build" windows-x86_64
     "$ORVO_ROOT/scripts/slowest-tests.sh" "$build/ctest.log" || true
 fi
 native_status=
