@@ -8,17 +8,9 @@
 #   the resource spec that scripts/test.sh hands ctest; without it the entry runs on the default
 #   display, so run such tests one at a time by hand (ctest -j1).
 
-# Test and bench programs are linked without their debug sections: with them each is some 25 MB
-# (80 MB for the largest), a build writes gigabytes, and linking takes a third longer. Nothing reads
-# them: a crash under Wine ends the program with no debugger. The program itself keeps its own.
-function(orvo_link_without_debug_info name)
-  target_link_options(${name} PRIVATE -Wl,-S)
-endfunction()
-
 function(orvo_add_gtest name)
   cmake_parse_arguments(ARG "RESOURCES;SERIAL;MAIN" "BATCH" "SOURCES;LIBS;SUITE_BATCH" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  orvo_link_without_debug_info(${name})
   if(ARG_RESOURCES)
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/res/OrvoKestal.rc)
   endif()
