@@ -594,6 +594,8 @@ void DwgEntityEncoder::Viewport(DwgRecord& r, const RkDb::ViewportEntity& v) con
     d.BS(0);
     DwgBitWriter& h = r.Handles();
     h.H(5, 0); // clip boundary: its handle is not carried over
+    if (!R2004())
+        h.H(5, 0); // viewport entity header: none is written
     h.H(5, 0); // named UCS, base UCS
     h.H(5, 0);
 }

@@ -6,6 +6,7 @@
 #include "engine/write/DwgPagedFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace RkWrite {
@@ -172,9 +173,59 @@ bool DwgFileLayout::ComposePaged(const std::vector<Object>& objects, std::size_t
     file.AddSection("AcDb:Classes", Framed(kClassesStart, kClassesEnd, Classes()));
     file.AddSection("AcDb:Handles", std::vector<std::uint8_t>(map.begin(), map.end()));
     file.AddSection("AcDb:AcDbObjects", std::move(data));
-    // The template: no description, then MEASUREMENT.
-    file.AddSection("AcDb:Template", {0, 0, static_cast<std::uint8_t>(m_measurement != 0 ? 1 : 0), 0});
+    const std::array<std::uint8_t, 4> templ = Template();
+    file.AddSection("AcDb:Template", std::vector<std::uint8_t>(templ.begin(), templ.end()));
     return file.Compose(limit, out);
+}
+
+std::array<std::uint8_t, 4> DwgFileLayout::Template() const
+{
+    return {0, 0, static_cast<std::uint8_t>(m_measurement != 0 ? 1 : 0), 0};
+}
+
+void DwgFileLayout::SecondHeader(const std::uint32_t* seekers, const std::uint32_t* sizes, std::string& out) const
+{
+    // The second header repeats the locators and the root handles for recovery programs: a size,
+    // then bit-coded fields, padded to a byte and closed by a CRC and eight spare bytes.
+    const std::size_t second = out.size();
+    AppendBytes(out, kSecondStart, 16);
+    const std::size_t from = out.size();
+    AppendLong(out, 0);
+    DwgBitWriter d(m_version);
+    d.BL(static_cast<std::uint32_t>(second));
+    std::uint8_t version[11] = {};
+    std::memcpy(version, out.data(), 6);
+    d.Raw(version, sizeof version);
+    d.RC(0);  // maintenance release
+    d.RC(1);
+    d.BS(0);  // the releases that wrote the file
+    d.RS(m_codePageIndex);
+    d.BS(static_cast<std::uint16_t>(kLocators));
+    for (std::uint32_t i = 0; i < kLocators; ++i) {
+        d.RC(static_cast<std::uint8_t>(i));
+        d.BL(seekers[i]);
+        d.BL(sizes[i]);
+    }
+    d.BS(static_cast<std::uint16_t>(m_roots.size()));
+    for (std::size_t i = 0; i < m_roots.size(); ++i) {
+        std::uint8_t bytes[8];
+        unsigned count = 0;
+        for (std::uint64_t v = m_roots[i]; v != 0 || count == 0; v >>= 8)
+            bytes[count++] = static_cast<std::uint8_t>(v & 0xFF);
+        d.RC(static_cast<std::uint8_t>(count));
+        d.RC(static_cast<std::uint8_t>(i));
+        while (count > 0)
+            d.RC(bytes[--count]);
+    }
+    AppendBytes(out, d.Bytes().data(), d.Bytes().size());
+    constexpr std::size_t kSpare = 8;
+    // The size counts from itself to the closing sentinel, and the CRC covers it.
+    PutLong(out, from, static_cast<std::uint32_t>(out.size() - from + 2 + kSpare));
+    const std::uint16_t crc = Crc(0xC0C1, out, from);
+    out.push_back(static_cast<char>(crc & 0xFF));
+    out.push_back(static_cast<char>(crc >> 8));
+    out.append(kSpare, '\0');
+    AppendBytes(out, kSecondEnd, 16);
 }
 
 bool DwgFileLayout::Compose(std::vector<Object> objects, std::size_t limit, std::string& out) const
@@ -224,8 +275,9 @@ bool DwgFileLayout::Compose(std::vector<Object> objects, std::size_t limit, std:
         AppendLong(out, 0);
     }
     sizes[3] = static_cast<std::uint32_t>(out.size() - seekers[3]);
+    // The template: an empty description, then MEASUREMENT.
     seekers[4] = static_cast<std::uint32_t>(out.size());
-    AppendLong(out, m_measurement != 0 ? 1 : 0);
+    AppendBytes(out, Template().data(), 4);
     sizes[4] = 4;
 
     for (std::uint32_t i = 0; i < kLocators; ++i) {
@@ -241,25 +293,7 @@ bool DwgFileLayout::Compose(std::vector<Object> objects, std::size_t limit, std:
     out[crcAt + 1] = static_cast<char>(crc >> 8);
     std::memcpy(&out[crcAt + 2], kFileHeaderEnd, sizeof kFileHeaderEnd);
 
-    // The second header repeats the locators for recovery programs.
-    const std::size_t second = out.size();
-    AppendBytes(out, kSecondStart, 16);
-    const std::size_t from = out.size();
-    AppendLong(out, 0);
-    AppendLong(out, static_cast<std::uint32_t>(second));
-    const std::string version = out.substr(0, 6);
-    out += version;
-    out.append(7, '\0');
-    for (std::uint32_t i = 0; i < kLocators; ++i) {
-        out.push_back(static_cast<char>(i));
-        AppendLong(out, seekers[i]);
-        AppendLong(out, sizes[i]);
-    }
-    PutLong(out, from, static_cast<std::uint32_t>(out.size() - from - 4));
-    const std::uint16_t secondCrc = Crc(0xC0C1, out, from);
-    out.push_back(static_cast<char>(secondCrc & 0xFF));
-    out.push_back(static_cast<char>(secondCrc >> 8));
-    AppendBytes(out, kSecondEnd, 16);
+    SecondHeader(seekers, sizes, out);
     return out.size() <= limit;
 }
 

@@ -187,10 +187,12 @@ void DwgWriter::Tables()
     std::vector<std::uint64_t> dimStyles = h.dimStyles;
     if (FindKey(m_db.DimStyles(), "STANDARD") < 0) {
         dimStyles.push_back(h.standardDimStyle);
-        Add(h.standardDimStyle, tables.DimStyle("Standard", h.standardDimStyle));
+        RkDb::DimStyle standard;
+        standard.name = "Standard";
+        Add(h.standardDimStyle, tables.DimStyle(standard, h.standardDimStyle));
     }
     for (std::int32_t i = 0; i < m_db.DimStyles().Count(); ++i)
-        Add(h.dimStyles[i], tables.DimStyle(m_db.DimStyles()[i].name, h.dimStyles[i]));
+        Add(h.dimStyles[i], tables.DimStyle(m_db.DimStyles()[i], h.dimStyles[i]));
     for (std::int32_t i = 0; i < m_db.ViewportRecords().Count(); ++i)
         Add(h.vports[i], tables.Vport(m_db.ViewportRecords()[i], h.vports[i]));
     Add(h.acadAppId, tables.AppId("ACAD", h.acadAppId));
@@ -399,6 +401,14 @@ bool DwgWriter::Assemble(std::string& file) const
     for (const Object& object : m_objects)
         objects.push_back(DwgFileLayout::Object{object.handle, &object.bytes});
     layout.SetMeasurement(header.measurement);
+    std::array<std::uint64_t, 14> roots{};
+    roots[0] = refs.seed;
+    for (int i = 0; i < DwgHandles::kControlCount; ++i)
+        roots[static_cast<std::size_t>(i) + 1] = m_handles.controls[i];
+    roots[11] = m_handles.namedDict;
+    roots[12] = m_handles.mlineDict;
+    roots[13] = m_handles.groupDict;
+    layout.SetRootHandles(roots);
     return layout.Compose(objects, m_limit, file);
 }
 
