@@ -159,10 +159,17 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
         d.BD(0.0);
         d.B(false);     // hook line on the x direction
         d.B(l.arrowHead);
+        if (!R2000()) {
+            d.BS(0);    // arrowhead type, DIMASZ
+            d.BD(0.18);
+            d.B(false);
+            d.B(false);
+            d.BS(0);
+            d.BS(0);    // colour by block
+        }
         d.BS(0);
         d.B(false);
-        if (R2000())
-            d.B(false);
+        d.B(false);
         h.H(5, 0); // no annotation
         h.H(5, m_handles.DimStyle(RkDb::kRefNone));
         return;

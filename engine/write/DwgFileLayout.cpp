@@ -120,13 +120,30 @@ void DwgFileLayout::Section(const std::uint8_t* start, const std::uint8_t* end, 
 
 std::string DwgFileLayout::ObjectMap(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets)
 {
+    // Readers bound the handles a map may hold by twice its size in bytes (a larger one reads as
+    // damage). A drawing that keeps widely spread handles of its source, with few objects left,
+    // gets pages of fewer entries: each page starts its steps from zero again, so takes more room.
+    const std::uint64_t highest = offsets.empty() ? 0 : offsets.back().first;
+    std::string map;
+    std::size_t perPage = offsets.size() + 1;
+    while (true) {
+        map = ObjectMapPages(offsets, perPage);
+        if (2 * map.size() > highest || perPage == 1)
+            return map;
+        perPage = perPage > 4 ? perPage / 4 : 1;
+    }
+}
+
+std::string DwgFileLayout::ObjectMapPages(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets,
+                                          std::size_t perPage)
+{
     std::string map;
     std::size_t i = 0;
     // Pages of handle and offset steps, each starting again from zero; an empty page ends.
     while (true) {
         DwgBitWriter page;
         std::uint64_t handle = 0, offset = 0;
-        while (i < offsets.size() && page.Bytes().size() < kMapPageBytes) {
+        for (std::size_t n = 0; i < offsets.size() && n < perPage && page.Bytes().size() < kMapPageBytes; ++n) {
             page.UMC(offsets[i].first - handle);
             page.MC(static_cast<std::int64_t>(offsets[i].second) - static_cast<std::int64_t>(offset));
             handle = offsets[i].first;
@@ -230,6 +247,10 @@ void DwgFileLayout::SecondHeader(const std::uint32_t* seekers, const std::uint32
 
 bool DwgFileLayout::Compose(std::vector<Object> objects, std::size_t limit, std::string& out) const
 {
+    // Objects in the order of their handles, as the map lists them: readers that walk the map
+    // expect each object to follow the one before.
+    std::sort(objects.begin(), objects.end(),
+              [](const Object& a, const Object& b) { return a.handle < b.handle; });
     if (m_version >= DwgVersion::R2004)
         return ComposePaged(objects, limit, out);
     out.assign(kObjectsStart, '\0');

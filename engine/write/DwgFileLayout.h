@@ -45,6 +45,8 @@ private:
     static void Section(const std::uint8_t* start, const std::uint8_t* end, const std::vector<std::uint8_t>& data,
                         std::string& out);
     static std::string ObjectMap(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets);
+    static std::string ObjectMapPages(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets,
+                                      std::size_t perPage);
 
     RkDb::DwgVersion m_version;
     std::uint16_t m_codePageIndex;

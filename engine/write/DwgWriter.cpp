@@ -302,9 +302,15 @@ void DwgWriter::Children(const DwgEntityEncoder& encoder, const Unit& unit, DwgC
     const std::size_t count = polyline ? polyline->vertices.size() : insert ? insert->attributes.size() : 0;
     if (count == 0 && !polyline)
         return;
-    for (std::size_t i = 0; i < count; ++i)
-        handles.push_back(polyline ? m_allocator.Next() : m_allocator.Keep(insert->attributes[i]->handle));
-    seqend = m_allocator.Next();
+    // Each part follows the one before, and the first its owner, in handle order as in the file.
+    std::uint64_t previous = unit.handle;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t handle =
+            m_allocator.KeepAfter(polyline ? 0 : insert->attributes[i]->handle, previous);
+        handles.push_back(handle);
+        previous = handle;
+    }
+    seqend = m_allocator.After(previous);
     children.all = handles;
     first = handles.empty() ? 0 : handles.front();
     last = handles.empty() ? 0 : handles.back();
