@@ -208,7 +208,8 @@ std::vector<std::uint8_t> DwgTableEncoder::BlockHeader(const RkDb::Block& block,
     if (listed)
         d.BL(static_cast<std::uint32_t>(entities.size()));
     d.BD3(block.basePoint.x, block.basePoint.y, block.basePoint.z);
-    d.TV(Encode(block.xrefPath));
+    // Only an external reference has a path: readers take a block with one for a reference.
+    d.TV(xref || overlay ? Encode(block.xrefPath) : std::string());
     if (m_version >= DwgVersion::R2000) {
         d.RC(0);    // no insert counts
         d.TV("");   // description

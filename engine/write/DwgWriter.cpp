@@ -73,10 +73,11 @@ void DwgWriter::AssignTableHandles()
         h.paperSpace = m_db.Blocks().Count();
         h.blocks.push_back(m_allocator.Next());
     }
-    for (std::size_t i = 0; i < h.blocks.size(); ++i) {
-        h.blockBegin.push_back(m_allocator.Next());
-        h.blockEnd.push_back(m_allocator.Next());
-    }
+    // A block's BLOCK follows its record, as in the files CAD programs write; its ENDBLK, given
+    // with the block's entities, follows them.
+    for (std::size_t i = 0; i < h.blocks.size(); ++i)
+        h.blockBegin.push_back(m_allocator.After(h.blocks[i]));
+    h.blockEnd.assign(h.blocks.size(), 0);
     // One picture definition per file the drawing's images show.
     for (const RkDb::Block& block : m_db.Blocks()) {
         for (const RkDb::EntityPtr& e : block.entities) {
@@ -341,6 +342,7 @@ void DwgWriter::Block(std::int32_t index, WriteReport& report)
     const std::uint64_t header = m_handles.Block(index);
     const std::uint8_t mode = EntMode(index);
     const std::size_t at = static_cast<std::size_t>(index);
+    std::uint64_t highest = m_handles.blockBegin[at];
     Add(m_handles.blockBegin[at], encoder.BlockBegin(block.name, DwgPlace{m_handles.blockBegin[at], 0, header, 0, 0}));
     for (std::size_t i = 0; i < units.size() && !m_overflow; ++i) {
         const DwgPlace place{units[i].handle, mode, header, i > 0 ? units[i - 1].handle : 0,
@@ -348,7 +350,9 @@ void DwgWriter::Block(std::int32_t index, WriteReport& report)
         DwgChildren children;
         Children(encoder, units[i], children);
         Add(place.handle, encoder.Entity(*units[i].entity, place, children));
+        highest = std::max({highest, place.handle, children.seqend});
     }
+    m_handles.blockEnd[at] = m_allocator.After(highest);
     Add(m_handles.blockEnd[at], encoder.BlockEnd(DwgPlace{m_handles.blockEnd[at], 0, header, 0, 0}));
     const DwgTableEncoder tables(m_version, m_handles, m_codePage);
     std::vector<std::uint64_t> entities;
