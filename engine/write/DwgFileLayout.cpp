@@ -120,22 +120,20 @@ void DwgFileLayout::Section(const std::uint8_t* start, const std::uint8_t* end, 
 
 std::string DwgFileLayout::ObjectMap(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets)
 {
-    // Readers bound the handles a map may hold by twice its size in bytes (a larger one reads as
-    // damage). A drawing that keeps widely spread handles of its source, with few objects left,
-    // gets pages of fewer entries: each page starts its steps from zero again, so takes more room.
+    std::string map = ObjectMapPages(offsets);
+    // Readers bound the handles a map may hold by its size in bytes (a page that starts past
+    // that reads as damage). A drawing that keeps the widely spread handles of its source, with
+    // few of its objects left, gets zero bytes after the map's closing page, where every reader
+    // stops.
     const std::uint64_t highest = offsets.empty() ? 0 : offsets.back().first;
-    std::string map;
-    std::size_t perPage = offsets.size() + 1;
-    while (true) {
-        map = ObjectMapPages(offsets, perPage);
-        if (2 * map.size() > highest || perPage == 1)
-            return map;
-        perPage = perPage > 4 ? perPage / 4 : 1;
-    }
+    constexpr std::uint64_t kMostPadding = std::uint64_t(1) << 20;
+    const std::uint64_t wanted = highest + 1;
+    if (wanted > map.size() && wanted - map.size() <= kMostPadding)
+        map.append(static_cast<std::size_t>(wanted - map.size()), '\0');
+    return map;
 }
 
-std::string DwgFileLayout::ObjectMapPages(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets,
-                                          std::size_t perPage)
+std::string DwgFileLayout::ObjectMapPages(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets)
 {
     std::string map;
     std::size_t i = 0;
@@ -143,7 +141,7 @@ std::string DwgFileLayout::ObjectMapPages(const std::vector<std::pair<std::uint6
     while (true) {
         DwgBitWriter page;
         std::uint64_t handle = 0, offset = 0;
-        for (std::size_t n = 0; i < offsets.size() && n < perPage && page.Bytes().size() < kMapPageBytes; ++n) {
+        while (i < offsets.size() && page.Bytes().size() < kMapPageBytes) {
             page.UMC(offsets[i].first - handle);
             page.MC(static_cast<std::int64_t>(offsets[i].second) - static_cast<std::int64_t>(offset));
             handle = offsets[i].first;
@@ -187,12 +185,53 @@ bool DwgFileLayout::ComposePaged(const std::vector<Object>& objects, std::size_t
     const std::string map = ObjectMap(offsets);
     DwgPagedFile file(m_codePageIndex);
     file.AddSection("AcDb:Header", Framed(kHeaderStart, kHeaderEnd, m_variables));
+    file.AddSection("AcDb:AuxHeader", AuxHeader());
     file.AddSection("AcDb:Classes", Framed(kClassesStart, kClassesEnd, Classes()));
     file.AddSection("AcDb:Handles", std::vector<std::uint8_t>(map.begin(), map.end()));
     file.AddSection("AcDb:AcDbObjects", std::move(data));
     const std::array<std::uint8_t, 4> templ = Template();
     file.AddSection("AcDb:Template", std::vector<std::uint8_t>(templ.begin(), templ.end()));
     return file.Compose(limit, out);
+}
+
+std::vector<std::uint8_t> DwgFileLayout::AuxHeader() const
+{
+    // Raw values: the release that wrote the file, save counts, dates (none kept), the seed.
+    std::vector<std::uint8_t> a{0xFF, 0x88, 0x01};
+    const auto rs = [&a](std::uint16_t v) {
+        a.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        a.push_back(static_cast<std::uint8_t>(v >> 8));
+    };
+    const auto rl = [&rs](std::uint32_t v) {
+        rs(static_cast<std::uint16_t>(v & 0xFFFF));
+        rs(static_cast<std::uint16_t>(v >> 16));
+    };
+    constexpr std::uint16_t kRelease = 0x19;
+    rs(kRelease);
+    rs(0);
+    rl(1);          // saves
+    rl(0xFFFFFFFF);
+    rs(1);
+    rs(0);
+    rl(0);
+    for (int i = 0; i < 2; ++i) {
+        rs(kRelease);
+        rs(0);
+    }
+    for (const std::uint16_t v : {5, 0x893, 5, 0x893, 0, 1})
+        rs(v);
+    for (int i = 0; i < 5 + 4; ++i)
+        rl(0);      // five unknown longs, the creation and update dates
+    rl(static_cast<std::uint32_t>(m_roots[0] < 0x7FFFFFFF ? m_roots[0] : 0xFFFFFFFF));
+    rl(0);          // educational plot stamp
+    rs(0);
+    rs(0);
+    for (int i = 0; i < 3; ++i)
+        rl(0);
+    rl(1);          // saves
+    for (int i = 0; i < 4; ++i)
+        rl(0);
+    return a;
 }
 
 std::array<std::uint8_t, 4> DwgFileLayout::Template() const

@@ -41,12 +41,12 @@ private:
                                      const std::vector<std::uint8_t>& data) const;
     bool ComposePaged(const std::vector<Object>& objects, std::size_t limit, std::string& out) const;
     std::array<std::uint8_t, 4> Template() const;
+    std::vector<std::uint8_t> AuxHeader() const;
     void SecondHeader(const std::uint32_t* seekers, const std::uint32_t* sizes, std::string& out) const;
     static void Section(const std::uint8_t* start, const std::uint8_t* end, const std::vector<std::uint8_t>& data,
                         std::string& out);
     static std::string ObjectMap(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets);
-    static std::string ObjectMapPages(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets,
-                                      std::size_t perPage);
+    static std::string ObjectMapPages(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets);
 
     RkDb::DwgVersion m_version;
     std::uint16_t m_codePageIndex;
