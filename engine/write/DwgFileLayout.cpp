@@ -126,7 +126,7 @@ std::string DwgFileLayout::ObjectMap(const std::vector<std::pair<std::uint64_t, 
     // few of its objects left, gets zero bytes after the map's closing page, where every reader
     // stops.
     const std::uint64_t highest = offsets.empty() ? 0 : offsets.back().first;
-    constexpr std::uint64_t kMostPadding = std::uint64_t(1) << 20;
+    constexpr std::uint64_t kMostPadding = std::uint64_t(1) << 24;
     const std::uint64_t wanted = highest + 1;
     if (wanted > map.size() && wanted - map.size() <= kMostPadding)
         map.append(static_cast<std::size_t>(wanted - map.size()), '\0');
