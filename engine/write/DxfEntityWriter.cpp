@@ -1,6 +1,7 @@
 #include "engine/write/DxfEntityWriter.h"
 
 #include "engine/write/DownConverter.h"
+#include "engine/write/DwgEntityEncoder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -37,6 +38,23 @@ void DxfEntityWriter::Write(const RkDb::Entity& e, RkDb::Handle owner, bool pape
     m_emitted = {};
     Dispatch(e);
     Account(m_report, e.type, m_emitted);
+}
+
+void DxfEntityWriter::WritePart(const RkDb::Entity& e)
+{
+    m_owner = 0;
+    m_paperSpace = false;
+    Dispatch(e);
+    m_emitted = {};
+}
+
+void DxfEntityWriter::WriteHatchInsert(const RkDb::Hatch& e, const HatchBlock& block)
+{
+    Begin("INSERT", e, true);
+    m_out.Text(2, block.name);
+    m_out.Point(10, Vec3{});
+    for (const RkDb::EntityPtr& part : block.parts)
+        ++m_emitted[static_cast<std::size_t>(part->type)];
 }
 
 void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
@@ -115,6 +133,11 @@ void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
         return;
     case EntityType::Hatch:
         if (r12) {
+            const auto found = m_hatchBlocks ? m_hatchBlocks->find(&e) : HatchBlocks::const_iterator();
+            if (m_hatchBlocks && found != m_hatchBlocks->end()) {
+                WriteHatchInsert(static_cast<const Hatch&>(e), found->second);
+                return;
+            }
             for (const auto& pl : DownConverter::FromHatch(static_cast<const Hatch&>(e)))
                 WritePolyline(*pl);
         } else {
@@ -208,7 +231,7 @@ RkDb::Handle DxfEntityWriter::Begin(const char* type, const RkDb::Entity& e, boo
     if (e.color.IsByBlock())
         m_out.Int(62, 0);
     else if (!e.color.IsByLayer())
-        m_out.Int(62, std::clamp(e.color.Index(), 1, 255));
+        m_out.Int(62, std::clamp<int>(ColorIndex(e.color), 1, 255)); // a true colour's nearest index
     if (e.color.GetKind() == RkDb::Color::Kind::True && HasTrueColor(m_version))
         m_out.Int(420, e.color.Rgb());
     if (HasLayouts(m_version) && e.lineWeight != RkDb::kLwByLayer)

@@ -379,8 +379,22 @@ TEST(DrawingWriter, R12ConvertsWhatItCannotHoldAndCountsWhatItDrops)
     ASSERT_EQ(r.status, SaveStatus::Ok);
     const auto back = ReadBack(bytes);
     const auto counts = back->CountByType();
-    // LWPOLYLINE, ELLIPSE, SPLINE and the hatch's loop are polylines; the MTEXT two TEXTs.
-    EXPECT_EQ(counts[Idx(EntityType::Polyline)], 4u);
+    // LWPOLYLINE, ELLIPSE and SPLINE are polylines; the MTEXT two TEXTs; the solid hatch an
+    // insert of an anonymous block of SOLID strips that cover its triangle.
+    EXPECT_EQ(counts[Idx(EntityType::Polyline)], 3u);
+    EXPECT_EQ(r.convertedFrom[Idx(EntityType::Hatch)], 1u);
+    EXPECT_EQ(r.convertedInto[Idx(EntityType::Insert)], 1u);
+    double area = 0.0;
+    for (const RkDb::Block& block : back->Blocks()) {
+        for (const auto& e : block.entities) {
+            if (const auto* strip = RkDb::As<RkDb::Solid>(*e)) {
+                const RkDb::Vec3* c = strip->corners;
+                area += ((c[1].x - c[0].x) + (c[3].x - c[2].x)) / 2 * (c[2].y - c[0].y);
+                EXPECT_EQ(block.name.substr(0, 2), "*X");
+            }
+        }
+    }
+    EXPECT_NEAR(area, 8.0, 1e-9);
     EXPECT_EQ(counts[Idx(EntityType::Text)], 2u);
     EXPECT_EQ(counts[Idx(EntityType::LwPolyline)] + counts[Idx(EntityType::Ellipse)] +
                   counts[Idx(EntityType::Spline)] + counts[Idx(EntityType::MText)] +
