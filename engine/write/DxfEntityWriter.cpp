@@ -171,9 +171,12 @@ void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
         if (HasLayouts(m_version))
             WriteRaster(e, "WIPEOUT", "AcDbWipeout", static_cast<const Wipeout&>(e).frame, 0);
         return;
-    // Solids need their ACIS data, meshes and underlays a later release: they are left out and
-    // counted.
     case EntityType::AcisSolid:
+        // R12 has no solids; one read without its ACIS data has nothing to write.
+        if (!r12 && !static_cast<const AcisSolid&>(e).sat.empty())
+            WriteAcisSolid(static_cast<const AcisSolid&>(e));
+        return;
+    // Meshes and underlays need a later release: they are left out and counted.
     case EntityType::Mesh:
     case EntityType::Underlay:
         return;
@@ -768,6 +771,46 @@ void DxfEntityWriter::WriteHatch(const RkDb::Hatch& e)
         }
     }
     m_out.Int(98, 0);
+}
+
+void DxfEntityWriter::WriteAcisSolid(const RkDb::AcisSolid& e)
+{
+    using Kind = RkDb::AcisSolid::Kind;
+    const char* type = e.kind == Kind::Region ? "REGION" : e.kind == Kind::Body ? "BODY" : "3DSOLID";
+    Begin(type, e, false);
+    ++m_emitted[static_cast<std::size_t>(e.type)];
+    Subclass("AcDbModelerGeometry");
+    m_out.Int(70, 1);
+    // The SAT text line by line, enciphered as stored (159 minus each character above the space),
+    // a caret written "^ "; a line past 255 characters goes on in groups 3.
+    constexpr std::size_t kChunk = 255;
+    std::size_t start = 0;
+    while (start < e.sat.size()) {
+        std::size_t end = e.sat.find('\n', start);
+        if (end == std::string::npos)
+            end = e.sat.size();
+        std::string line;
+        for (std::size_t i = start; i < end; ++i) {
+            const unsigned char c = static_cast<unsigned char>(e.sat[i]);
+            const char stored = c > ' ' && c < 159 ? static_cast<char>(159 - c) : static_cast<char>(c);
+            if (stored == '^')
+                line += "^ ";
+            else if (static_cast<unsigned char>(stored) < ' ')
+                line += ' ';
+            else
+                line += stored;
+        }
+        std::size_t at = 0;
+        do {
+            std::size_t take = std::min(kChunk, line.size() - at);
+            // A chunk never ends between a caret and what it escapes.
+            if (take > 1 && at + take < line.size() && line[at + take - 1] == '^')
+                --take;
+            m_out.Raw(at == 0 ? 1 : 3, std::string_view(line).substr(at, take));
+            at += take;
+        } while (at < line.size());
+        start = end + 1;
+    }
 }
 
 void DxfEntityWriter::WriteCorners(const RkDb::Entity& e, const char* type, const char* marker,

@@ -74,6 +74,7 @@ private:
                      bool spline);
     void WriteMLeader(const RkDb::MLeader& e);
     void WriteHatch(const RkDb::Hatch& e);
+    void WriteAcisSolid(const RkDb::AcisSolid& e);
     void WriteHatchInsert(const RkDb::Hatch& e, const HatchBlock& block);
     void WriteCorners(const RkDb::Entity& e, const char* type, const char* marker,
                       const RkDb::Vec3 (&corners)[4]);

@@ -668,3 +668,55 @@ TEST(DownConverter, PlainLinesDropFormattingCodes)
 }
 
 } // namespace
+
+namespace {
+
+std::size_t SolidEdges(const RkDb::Database& db, std::size_t& solids)
+{
+    std::size_t edges = 0;
+    solids = 0;
+    for (const RkDb::Block& block : db.Blocks()) {
+        for (const RkDb::EntityPtr& e : block.entities) {
+            if (const auto* solid = RkDb::As<RkDb::AcisSolid>(*e)) {
+                ++solids;
+                edges += solid->edges.size();
+            }
+        }
+    }
+    return edges;
+}
+
+} // namespace
+
+// 3DSOLID and REGION keep their ACIS data as SAT text in DXF R14, 2000 and 2004, whichever form
+// (SAT text or binary SAB) they were read from; R12 has no solids and says it left them out.
+TEST(DrawingWriter, SolidsKeepTheirAcisDataFromR14On)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    for (const std::string source : {"example_2000.dwg", "example_2004.dwg", "example_2013.dxf"}) {
+        const auto db = ReadSample(dir + "dwg/" + source);
+        ASSERT_TRUE(db) << source;
+        std::size_t solids = 0;
+        const std::size_t edges = SolidEdges(*db, solids);
+        ASSERT_EQ(solids, 3u) << source;
+        for (const int version : kVersions) {
+            std::string bytes;
+            const WriteReport r = DrawingSaver::Build(*db, DrawingSaver::kDxf, version, bytes);
+            ASSERT_EQ(r.status, SaveStatus::Ok);
+            const auto back = ReadBack(bytes);
+            std::size_t written = 0;
+            const std::size_t writtenEdges = SolidEdges(*back, written);
+            const std::size_t kind = Idx(EntityType::AcisSolid);
+            if (version == 5) {
+                EXPECT_EQ(written, 0u);
+                EXPECT_EQ(r.dropped[kind], 3u);
+                EXPECT_NE(DrawingSaver::Losses(r).find("3 3DSOLID"), std::string::npos) << DrawingSaver::Losses(r);
+            } else {
+                EXPECT_EQ(written, 3u) << source << " v" << version;
+                EXPECT_EQ(writtenEdges, edges) << source << " v" << version;
+                EXPECT_EQ(r.dropped[kind], 0u);
+                EXPECT_NE(bytes.find("AcDbModelerGeometry"), std::string::npos);
+            }
+        }
+    }
+}
