@@ -688,8 +688,9 @@ std::size_t SolidEdges(const RkDb::Database& db, std::size_t& solids)
 
 } // namespace
 
-// 3DSOLID and REGION keep their ACIS data as SAT text in DXF R14, 2000 and 2004, whichever form
-// (SAT text or binary SAB) they were read from; R12 has no solids and says it left them out.
+// 3DSOLID and REGION keep their ACIS data as SAT text in DXF and DWG of R14, 2000 and 2004,
+// whichever form (SAT text or binary SAB) they were read from; R12 has no solids and says it left
+// them out.
 TEST(DrawingWriter, SolidsKeepTheirAcisDataFromR14On)
 {
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
@@ -699,23 +700,31 @@ TEST(DrawingWriter, SolidsKeepTheirAcisDataFromR14On)
         std::size_t solids = 0;
         const std::size_t edges = SolidEdges(*db, solids);
         ASSERT_EQ(solids, 3u) << source;
-        for (const int version : kVersions) {
-            std::string bytes;
-            const WriteReport r = DrawingSaver::Build(*db, DrawingSaver::kDxf, version, bytes);
-            ASSERT_EQ(r.status, SaveStatus::Ok);
-            const auto back = ReadBack(bytes);
-            std::size_t written = 0;
-            const std::size_t writtenEdges = SolidEdges(*back, written);
-            const std::size_t kind = Idx(EntityType::AcisSolid);
-            if (version == 5) {
-                EXPECT_EQ(written, 0u);
-                EXPECT_EQ(r.dropped[kind], 3u);
-                EXPECT_NE(DrawingSaver::Losses(r).find("3 3DSOLID"), std::string::npos) << DrawingSaver::Losses(r);
-            } else {
-                EXPECT_EQ(written, 3u) << source << " v" << version;
-                EXPECT_EQ(writtenEdges, edges) << source << " v" << version;
-                EXPECT_EQ(r.dropped[kind], 0u);
-                EXPECT_NE(bytes.find("AcDbModelerGeometry"), std::string::npos);
+        for (const int file : {DrawingSaver::kDxf, DrawingSaver::kDwg}) {
+            for (const int version : kVersions) {
+                std::string bytes;
+                const WriteReport r = DrawingSaver::Build(*db, file, version, bytes);
+                ASSERT_EQ(r.status, SaveStatus::Ok);
+                auto back = std::make_unique<RkDb::Database>();
+                if (file == DrawingSaver::kDwg)
+                    ASSERT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(bytes.begin(), bytes.end()), *back),
+                              orvo::dwg::DwgReadResult::Ok);
+                else
+                    back = ReadBack(bytes);
+                std::size_t written = 0;
+                const std::size_t writtenEdges = SolidEdges(*back, written);
+                const std::size_t kind = Idx(EntityType::AcisSolid);
+                if (version == 5) {
+                    EXPECT_EQ(written, 0u);
+                    EXPECT_EQ(r.dropped[kind], 3u);
+                    EXPECT_NE(DrawingSaver::Losses(r).find("3 3DSOLID"), std::string::npos) << DrawingSaver::Losses(r);
+                } else {
+                    EXPECT_EQ(written, 3u) << source << " v" << version;
+                    EXPECT_EQ(writtenEdges, edges) << source << " v" << version;
+                    EXPECT_EQ(r.dropped[kind], 0u);
+                    if (file == DrawingSaver::kDxf)
+                        EXPECT_NE(bytes.find("AcDbModelerGeometry"), std::string::npos);
+                }
             }
         }
     }
