@@ -706,11 +706,12 @@ TEST(DrawingWriter, SolidsKeepTheirAcisDataFromR14On)
                 const WriteReport r = DrawingSaver::Build(*db, file, version, bytes);
                 ASSERT_EQ(r.status, SaveStatus::Ok);
                 auto back = std::make_unique<RkDb::Database>();
-                if (file == DrawingSaver::kDwg)
+                if (file == DrawingSaver::kDwg) {
                     ASSERT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(bytes.begin(), bytes.end()), *back),
                               orvo::dwg::DwgReadResult::Ok);
-                else
+                } else {
                     back = ReadBack(bytes);
+                }
                 std::size_t written = 0;
                 const std::size_t writtenEdges = SolidEdges(*back, written);
                 const std::size_t kind = Idx(EntityType::AcisSolid);
@@ -722,8 +723,9 @@ TEST(DrawingWriter, SolidsKeepTheirAcisDataFromR14On)
                     EXPECT_EQ(written, 3u) << source << " v" << version;
                     EXPECT_EQ(writtenEdges, edges) << source << " v" << version;
                     EXPECT_EQ(r.dropped[kind], 0u);
-                    if (file == DrawingSaver::kDxf)
+                    if (file == DrawingSaver::kDxf) {
                         EXPECT_NE(bytes.find("AcDbModelerGeometry"), std::string::npos);
+                    }
                 }
             }
         }
