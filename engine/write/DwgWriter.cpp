@@ -270,6 +270,9 @@ std::vector<DwgWriter::Unit> DwgWriter::Expand(const DwgEntityEncoder& encoder, 
         DownConverter::CopyCommon(e, *spline);
         static_cast<SplineData&>(*spline) = static_cast<const SplineData&>(static_cast<const Helix&>(e));
         made(std::move(spline));
+    } else if (e.type == EntityType::Mesh) {
+        if (auto pl = DownConverter::FromMesh(static_cast<const Mesh&>(e)))
+            made(std::move(pl));
     } else if (e.type == EntityType::MLine) {
         for (auto& p : DownConverter::FromMLine(static_cast<const MLine&>(e)))
             made(std::move(p));

@@ -176,8 +176,12 @@ void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
         if (!r12 && !static_cast<const AcisSolid&>(e).sat.empty())
             WriteAcisSolid(static_cast<const AcisSolid&>(e));
         return;
-    // Meshes and underlays need a later release: they are left out and counted.
+    // A mesh came with 2010: it is written as its polyface mesh, as CAD programs save it for
+    // older releases. Underlays need a later release: they are left out and counted.
     case EntityType::Mesh:
+        if (auto pl = DownConverter::FromMesh(static_cast<const Mesh&>(e)))
+            WritePolyline(*pl);
+        return;
     case EntityType::Underlay:
         return;
     }

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -728,6 +729,63 @@ TEST(DrawingWriter, SolidsKeepTheirAcisDataFromR14On)
                     }
                 }
             }
+        }
+    }
+}
+
+namespace {
+
+using Edge = std::pair<std::int32_t, std::int32_t>;
+
+Edge Undirected(std::int32_t a, std::int32_t b) { return a < b ? Edge{a, b} : Edge{b, a}; }
+
+} // namespace
+
+// MESH came with 2010: every version gets its polyface mesh, which draws the same edges (a face
+// of more than four corners a fan of triangles whose inner edges are hidden).
+TEST(DrawingWriter, MeshesBecomePolyfaceMeshesWithTheSameEdges)
+{
+    RkDb::Database db;
+    auto mesh = std::make_unique<RkDb::Mesh>();
+    mesh->vertices = {{0, 0, 0}, {4, 0, 0}, {5, 3, 0}, {2, 5, 0}, {-1, 3, 0}, {2, 2, 4}};
+    mesh->faces = {{0, 1, 2, 3, 4}, {0, 1, 5}, {1, 2, 5}, {2, 3, 5}, {3, 4, 5}, {4, 0, 5}};
+    std::set<Edge> expected;
+    for (const auto& face : mesh->faces) {
+        for (std::size_t k = 0; k < face.size(); ++k)
+            expected.insert(Undirected(face[k], face[(k + 1) % face.size()]));
+    }
+    db.ModelSpaceBlock().entities.push_back(std::move(mesh));
+    for (const int file : {DrawingSaver::kDxf, DrawingSaver::kDwg}) {
+        for (const int version : kVersions) {
+            std::string bytes;
+            const WriteReport r = DrawingSaver::Build(db, file, version, bytes);
+            ASSERT_EQ(r.status, SaveStatus::Ok);
+            EXPECT_EQ(r.convertedFrom[Idx(EntityType::Mesh)], 1u) << file << " v" << version;
+            EXPECT_EQ(r.dropped[Idx(EntityType::Mesh)], 0u);
+            auto back = std::make_unique<RkDb::Database>();
+            if (file == DrawingSaver::kDwg) {
+                ASSERT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(bytes.begin(), bytes.end()), *back),
+                          orvo::dwg::DwgReadResult::Ok);
+            } else {
+                back = ReadBack(bytes);
+            }
+            ASSERT_EQ(back->ModelSpaceBlock().entities.size(), 1u) << file << " v" << version;
+            const auto* pl = RkDb::As<RkDb::Polyline>(*back->ModelSpaceBlock().entities[0]);
+            ASSERT_NE(pl, nullptr);
+            EXPECT_EQ(pl->kind, RkDb::Polyline::Kind::PolyFace);
+            std::set<Edge> visible;
+            for (const RkDb::PolyVertex& v : pl->vertices) {
+                if ((v.flags & 64) != 0)
+                    continue;
+                int count = 0;
+                while (count < 4 && v.faceIndex[count] != 0)
+                    ++count;
+                for (int k = 0; k < count; ++k) {
+                    if (v.faceIndex[k] > 0)
+                        visible.insert(Undirected(v.faceIndex[k] - 1, std::abs(v.faceIndex[(k + 1) % count]) - 1));
+                }
+            }
+            EXPECT_EQ(visible, expected) << file << " v" << version;
         }
     }
 }
