@@ -59,6 +59,11 @@ public:
     void OnActualSize();
     void OnAutoFit();
     void OnImageTransform(UINT id);
+    void OnExifInformation();
+    // Ok and Cancel of the pick-window popup (a double click inside the window is Ok too).
+    void OnPickOk();
+    void OnPickCancel();
+    void OnDynamicExit();
     // The wheel's step about a point in this window's own client coordinates.
     void WheelZoomAt(POINT client, bool in);
     void OnHighlight();
@@ -103,12 +108,17 @@ protected:
     void OnUpdateHighlight(CCmdUI* pCmdUI);
     void OnUpdateQuickMode(CCmdUI* pCmdUI);
     void OnUpdateFileWalk(CCmdUI* pCmdUI);
+    void OnUpdateExifInformation(CCmdUI* pCmdUI);
+    void OnUpdateAlways(CCmdUI* pCmdUI);
     void OnTimer(UINT_PTR id);
 
     // Mouse (CDwgViewMouse.cpp).
     void OnLButtonDown(UINT flags, CPoint point);
     void OnMouseMove(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    void OnMButtonDown(UINT flags, CPoint point);
+    void OnMButtonUp(UINT flags, CPoint point);
     BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
 
     DECLARE_MESSAGE_MAP()
@@ -122,6 +132,10 @@ private:
     void PaintOrbitGuide(HDC dc, const CRect& client);
     void FillBackground(HDC dc, const CRect& client) const;
     bool CanUseZoomModes() const;
+    bool CanZoomPrevious() const;
+    bool IsJpegShown() const;
+    // Repaints the image at once and lets the frame draw it smooth once the view is still.
+    void RedrawImage();
     void AfterAction(int target);
     void ShowCoordinates(POINT point);
     void ArmHover(POINT point);
@@ -129,9 +143,22 @@ private:
     void OrbitDrag(POINT point);
     void SetOrbitCursor(int kind);
     void RequestFrameRedraw();
+    // Picking the print window (CDwgViewMouse.cpp).
+    void PickPress(POINT point);
+    void PickMove(UINT flags, POINT point);
+    void PickRelease(POINT point);
+    // Leaves pick-window mode and tells the frame: 1 a window was picked, 0 cancelled; with
+    // postEmpty false an empty window posts nothing.
+    void EndPick(bool ok, bool postEmpty);
+    void PanStep(POINT point);
+    void PostToFrame(UINT message, WPARAM wParam);
+    // An image's scene is fitted to the view and drawn again.
+    void FitImage();
     void WalkFiles(int step);
 
     bool m_bDragging = false;
+    bool m_bMiddlePan = false;
+    int m_nPickHit = 0;
     POINT m_ptAnchor = {0, 0};
     POINT m_ptLast = {0, 0};
     POINT m_ptHover = {0, 0};

@@ -1,9 +1,13 @@
 #include "frames/view/CDwgView.h"
 
 #include "app/CAppState.h"
+#include "browser/dialogs/CExifDlg.h"
 #include "engine/rkio/CDrawing.h"
+#include "imaging/CRasterImage.h"
+#include "render/scene/JGraphics.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "render/workers/ViewActions.h"
+#include "frames/view/CViewFrame.h"
 #include "res/resource.h"
 
 namespace {
@@ -68,45 +72,74 @@ void CDwgView::OnPan()
         SetMode(kModePan);
 }
 
+// A view the user sees is kept first, so Zoom Previous comes back to it.
 void CDwgView::OnZoomExtents()
 {
     if (!CanUseZoomModes())
         return;
     if (IsImageShown()) {
-        Thread()->GetRasterScene().ZoomFit();
-        RepaintNow();
-    } else {
-        Thread()->ViewRequest(TDwgDrawThread::kRequestZoomExtents, nullptr, nullptr, true);
+        FitImage();
+        return;
     }
+    ViewActions::RememberView(*Thread());
+    Thread()->ViewRequest(TDwgDrawThread::kRequestZoomExtents, nullptr, nullptr, true);
+}
+
+void CDwgView::FitImage()
+{
+    JGraphics& scene = Thread()->GetRasterScene();
+    scene.PushView();
+    scene.ZoomFit();
+    scene.Redraw(false);
+    RedrawImage();
+}
+
+void CDwgView::RedrawImage()
+{
+    RepaintNow();
+    if (auto* frame = dynamic_cast<CViewFrame*>(GetParent()))
+        frame->ArmSmoothTimer();
+}
+
+bool CDwgView::CanZoomPrevious() const
+{
+    if (!CanUseZoomModes() || m_bPickWindow || m_bDynamicView)
+        return false;
+    if (IsImageShown())
+        return Thread()->GetRasterScene().GetViewCount() > 1;
+    const CDrawing* drawing = Thread()->GetDrawing();
+    return drawing && drawing->HasPreviousView();
 }
 
 void CDwgView::OnZoomPrevious()
 {
-    if (!CanUseZoomModes())
+    if (!CanZoomPrevious())
         return;
     if (IsImageShown()) {
         Thread()->GetRasterScene().ApplyCurrentView();
-        RepaintNow();
+        RedrawImage();
         return;
     }
-    CDrawing* drawing = Thread()->GetDrawing();
-    if (drawing && drawing->HasPreviousView() && drawing->PreviousView())
+    if (Thread()->GetDrawing()->PreviousView())
         Thread()->ViewRequest(TDwgDrawThread::kRequestRedraw, nullptr, nullptr, true);
 }
 
+// 1:1 leaves the view in pan mode: an image at its own size is usually larger than the view.
 void CDwgView::OnActualSize()
 {
     if (IsImageShown() && !Thread()->IsBusy()) {
+        SetMode(kModePan);
         Thread()->GetRasterScene().ZoomActualSize();
-        RepaintNow();
+        RedrawImage();
     }
 }
 
 void CDwgView::OnAutoFit()
 {
     if (IsImageShown() && !Thread()->IsBusy()) {
+        Thread()->GetRasterScene().PushView();
         Thread()->GetRasterScene().ZoomExtents();
-        RepaintNow();
+        RedrawImage();
     }
 }
 
@@ -115,7 +148,7 @@ void CDwgView::OnImageTransform(UINT id)
 {
     TDwgDrawThread* thread = Thread();
     if (thread && ViewActions::TransformImage(*thread, static_cast<int>(id - ID_VIEW_ROTATE_LEFT)))
-        RepaintNow();
+        RedrawImage();
 }
 
 void CDwgView::WheelZoomAt(POINT client, bool in)
@@ -138,18 +171,53 @@ void CDwgView::OnUpdateZoomExtents(CCmdUI* pCmdUI)
 
 void CDwgView::OnUpdateZoomPrevious(CCmdUI* pCmdUI)
 {
-    if (!CanUseZoomModes()) {
-        pCmdUI->Enable(FALSE);
-        return;
-    }
-    const CDrawing* drawing = IsDrawingShown() ? Thread()->GetDrawing() : nullptr;
-    pCmdUI->Enable(IsImageShown() || (drawing && drawing->HasPreviousView()));
+    pCmdUI->Enable(CanZoomPrevious());
 }
 
 void CDwgView::OnUpdateImageCommand(CCmdUI* pCmdUI)
 {
     const TDwgDrawThread* thread = Thread();
     pCmdUI->Enable(IsImageShown() && !thread->IsBusy());
+}
+
+bool CDwgView::IsJpegShown() const
+{
+    return IsImageShown() && !Thread()->IsBusy() && Thread()->GetRasterScene().GetImage().GetFormat() == RASTER_FORMAT_JPG;
+}
+
+// The Exif block of the shown JPEG file, in the browser's Exif dialog.
+void CDwgView::OnExifInformation()
+{
+    if (!IsJpegShown()) {
+        AfxMessageBox("Can't find Exif information!", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const CString path = Thread()->GetFilePath();
+    CExifDlg dialog(GetParent());
+    dialog.m_strPath = path;
+    if (!dialog.ReadExif()) {
+        CString text;
+        text.Format("There isn't Exif information in the file: %s\n\n!", static_cast<const char*>(path));
+        AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    CAppState::ModalScope modal(g_appState);
+    dialog.DoModal();
+}
+
+void CDwgView::OnUpdateExifInformation(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(IsJpegShown());
+}
+
+void CDwgView::OnDynamicExit()
+{
+    SetDynamicViewMode(false);
+}
+
+void CDwgView::OnUpdateAlways(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(TRUE);
 }
 
 void CDwgView::OnHighlight()

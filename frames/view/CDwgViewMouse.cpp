@@ -4,6 +4,7 @@
 #include "engine/rkio/CDrawing.h"
 #include "engine/rkui/RkUI.h"
 #include "frames/view/CViewFrame.h"
+#include "frames/view/PickWindowZones.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "render/workers/ViewActions.h"
 #include "ui/RubberBand.h"
@@ -22,6 +23,8 @@ constexpr int kOrbitTopBottom = 8;
 constexpr int kOrbitLeftRight = 16;
 constexpr int kOrbitInside = 6;
 constexpr int kOrbitRoll = 1;
+constexpr int kCursorPanDrag = 11;
+constexpr int kCursorPickWindow = 12;
 
 double Distance(POINT a, POINT b)
 {
@@ -99,13 +102,19 @@ void CDwgView::OnLButtonDown(UINT, CPoint point)
         SetFocus();
     TDwgDrawThread* thread = Thread();
     KillRedrawTimers();
+    if (auto* frame = dynamic_cast<CViewFrame*>(GetParent()))
+        frame->KillSmoothTimer();
     if (thread && m_bDynamicView && !thread->IsBusy() && IsDrawingShown() && thread->IsDrawingValid()) {
         StartOrbitDrag(point);
         return;
     }
-    if (!thread || m_bPickWindow || m_bDynamicView || !CanUseZoomModes())
+    if (!thread || m_bDynamicView || !CanUseZoomModes())
         return;
     m_ptAnchor = m_ptLast = point;
+    if (m_bPickWindow) {
+        PickPress(point);
+        return;
+    }
     switch (m_nMode) {
     case kModeZoomWindow:
         DrawRubberBand(GetSafeHwnd(), m_ptAnchor, m_ptLast);
@@ -113,6 +122,9 @@ void CDwgView::OnLButtonDown(UINT, CPoint point)
         SetCapture();
         break;
     case kModePan:
+        ViewActions::RememberView(*thread);
+        m_hCursor = g_cursor[kCursorPanDrag];
+        ::SetCursor(m_hCursor);
         m_bDragging = true;
         SetCapture();
         break;
@@ -123,6 +135,134 @@ void CDwgView::OnLButtonDown(UINT, CPoint point)
     default:
         break;
     }
+}
+
+// The first drag draws the window; later ones move or resize it by the zone they start in.
+void CDwgView::PickPress(POINT point)
+{
+    if (!m_bPickDone) {
+        m_rcPick = {point.x, point.y, point.x, point.y};
+        RepaintNow();
+    } else {
+        m_nPickHit = PickWindowZones::ZoneAt(m_rcPick, point);
+    }
+    m_bDragging = true;
+    SetCapture();
+}
+
+void CDwgView::PickMove(UINT flags, POINT point)
+{
+    if (!m_bDragging || !(flags & MK_LBUTTON)) {
+        int cursor = kCursorPickWindow;
+        if (m_bPickDone) {
+            m_nPickHit = PickWindowZones::ZoneAt(m_rcPick, point);
+            cursor = PickWindowZones::CursorOf(m_nPickHit);
+        }
+        m_hCursor = g_cursor[cursor];
+        ::SetCursor(m_hCursor);
+        return;
+    }
+    if (!m_bPickDone) {
+        m_rcPick.right = point.x;
+        m_rcPick.bottom = point.y;
+    } else {
+        CRect client;
+        GetClientRect(&client);
+        m_rcPick = PickWindowZones::Drag(m_rcPick, m_nPickHit, point, m_ptAnchor, client);
+    }
+    RepaintNow();
+}
+
+void CDwgView::PickRelease(POINT point)
+{
+    if (m_bPickDone)
+        return;
+    if (point.x != m_rcPick.left && point.y != m_rcPick.top) {
+        m_rcPick.right = point.x;
+        m_rcPick.bottom = point.y;
+        m_rcPick = NormalisedRect(m_rcPick);
+        m_bPickDone = true;
+    }
+    RepaintNow();
+}
+
+void CDwgView::EndPick(bool ok, bool postEmpty)
+{
+    const RECT r = NormalisedRect(m_rcPick);
+    const bool picked = m_bPickDone && r.right > r.left && r.bottom > r.top;
+    SetPickWindowMode(false);
+    if (!ok)
+        PostToFrame(CViewFrame::kMsgPrintWindowPicked, 0);
+    else if (picked || postEmpty)
+        PostToFrame(CViewFrame::kMsgPrintWindowPicked, picked ? 1 : 0);
+    RepaintNow();
+}
+
+void CDwgView::PostToFrame(UINT message, WPARAM wParam)
+{
+    if (CWnd* frame = GetParent())
+        frame->PostMessage(message, wParam, 0);
+}
+
+void CDwgView::OnPickOk()
+{
+    EndPick(true, false);
+}
+
+void CDwgView::OnPickCancel()
+{
+    EndPick(false, false);
+}
+
+// Outside picking a double click goes back to the browser, over a drawing or an image; inside the
+// picked window it confirms the window.
+void CDwgView::OnLButtonDblClk(UINT, CPoint point)
+{
+    if (!Thread())
+        return;
+    if (!m_bPickWindow) {
+        PostToFrame(CViewFrame::kMsgReturnToBrowser, 0);
+        return;
+    }
+    if (m_bPickDone && PickWindowZones::ZoneAt(m_rcPick, point) == PickWindowZones::kInside)
+        EndPick(true, true);
+}
+
+// The middle button pans in every mode but the orbit, the picture following the hand.
+void CDwgView::OnMButtonDown(UINT, CPoint point)
+{
+    TDwgDrawThread* thread = Thread();
+    if (!thread || m_bDynamicView || !CanUseZoomModes())
+        return;
+    KillRedrawTimers();
+    ViewActions::RememberView(*thread);
+    m_ptAnchor = m_ptLast = point;
+    m_hCursor = g_cursor[kCursorPanDrag];
+    ::SetCursor(m_hCursor);
+    m_bMiddlePan = true;
+    SetCapture();
+}
+
+void CDwgView::OnMButtonUp(UINT, CPoint point)
+{
+    if (!m_bMiddlePan)
+        return;
+    m_bMiddlePan = false;
+    if (!m_bDragging)
+        ReleaseCapture();
+    PanStep(point);
+    m_hCursor = ModeCursor();
+    ::SetCursor(m_hCursor);
+}
+
+// One step of a pan drag, from the last point to this one.
+void CDwgView::PanStep(POINT point)
+{
+    TDwgDrawThread* thread = Thread();
+    if (!thread || (point.x == m_ptLast.x && point.y == m_ptLast.y))
+        return;
+    AfterAction(static_cast<int>(ViewActions::PanDrag(*thread, m_ptLast, point, true)));
+    m_ptLast = point;
 }
 
 void CDwgView::OnMouseMove(UINT flags, CPoint point)
@@ -141,14 +281,22 @@ void CDwgView::OnMouseMove(UINT flags, CPoint point)
         }
         return;
     }
+    if (m_bMiddlePan && (flags & MK_MBUTTON)) {
+        PanStep(point);
+        return;
+    }
+    if (m_bPickWindow) {
+        PickMove(flags, point);
+        ShowCoordinates(point);
+        return;
+    }
     if (m_bDragging && (flags & MK_LBUTTON)) {
         if (m_nMode == kModeZoomWindow) {
             DrawRubberBand(GetSafeHwnd(), m_ptAnchor, m_ptLast);
             m_ptLast = point;
             DrawRubberBand(GetSafeHwnd(), m_ptAnchor, m_ptLast);
         } else if (m_nMode == kModePan) {
-            AfterAction(static_cast<int>(ViewActions::PanDrag(*thread, m_ptLast, point, true)));
-            m_ptLast = point;
+            PanStep(point);
         }
         return;
     }
@@ -195,9 +343,22 @@ void CDwgView::OnLButtonUp(UINT, CPoint point)
     if (!m_bDragging)
         return;
     m_bDragging = false;
-    ReleaseCapture();
+    if (!m_bMiddlePan)
+        ReleaseCapture();
     TDwgDrawThread* thread = Thread();
-    if (m_nMode != kModeZoomWindow || !thread)
+    if (!thread)
+        return;
+    if (m_bPickWindow) {
+        PickRelease(point);
+        return;
+    }
+    if (m_nMode == kModePan) {
+        PanStep(point);
+        m_hCursor = ModeCursor();
+        ::SetCursor(m_hCursor);
+        return;
+    }
+    if (m_nMode != kModeZoomWindow)
         return;
     DrawRubberBand(GetSafeHwnd(), m_ptAnchor, m_ptLast);
     AfterAction(static_cast<int>(ViewActions::ZoomWindow(*thread, m_ptAnchor, point)));

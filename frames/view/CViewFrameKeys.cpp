@@ -111,8 +111,10 @@ void CViewFrame::PanByKey(const ViewKeyTable::KeyAction& key)
     if (thread->IsBusy())
         return;
     if (IsDrawing()) {
-        if (thread->IsDrawingValid())
+        if (thread->IsDrawingValid()) {
+            ViewActions::RememberView(*thread);
             thread->ViewRequest(key.request, nullptr, nullptr, true);
+        }
         return;
     }
     if (!ViewActions::IsImageLoaded(*thread))
@@ -130,14 +132,14 @@ void CViewFrame::FitByKey()
     if (thread->IsBusy())
         return;
     if (ViewActions::IsImageLoaded(*thread)) {
-        thread->GetRasterScene().ZoomFit();
-        RequestRedraw();
+        m_wndView.OnZoomExtents();
         return;
     }
     CDrawing* drawing = IsDrawingReady() ? thread->GetDrawing() : nullptr;
     if (!drawing)
         return;
     CWaitCursor wait;
+    drawing->PushView();
     drawing->ZoomExtents(0, 0, 1.05);
     RequestRedraw();
 }

@@ -47,7 +47,6 @@ constexpr Entry kTable[] = {
     {VK_SUBTRACT, Do(Action::kZoomOut)},
     {VK_OEM_MINUS, Do(Action::kZoomOut)},
     {'H', Do(Action::kHighlight)},
-    {'Q', Do(Action::kQuickMode)},
     {VK_F2, Do(Action::kQuickMode)},
     {VK_BROWSER_BACK, Do(Action::kPreviousFile)},
     {VK_BROWSER_FORWARD, Do(Action::kNextFile)},

@@ -32,6 +32,8 @@ public:
     // {min x, max y, max x, min y}.
     const float* GetExtents() const { return m_extents; }
     KViewPort* PushView();
+    // Views in the history: Zoom Previous can step back while there is more than one.
+    int32_t GetViewCount() const { return m_history ? m_history->GetCount() : 0; }
     void ZoomFit();
     void ZoomExtents();
     void ZoomActualSize();

@@ -776,7 +776,7 @@ TEST(ViewFramePieces, TheKeyTableGivesEachKeyItsRequestOrImagePan)
         {VK_SUBTRACT, Action::kZoomOut, 0, {0, 0}},
         {VK_OEM_MINUS, Action::kZoomOut, 0, {0, 0}},
         {'H', Action::kHighlight, 0, {0, 0}},
-        {'Q', Action::kQuickMode, 0, {0, 0}},
+        {'Q', Action::kNone, 0, {0, 0}}, // Zoom Previous, as its menu item shows
         {VK_F2, Action::kQuickMode, 0, {0, 0}},
         {VK_BROWSER_BACK, Action::kPreviousFile, 0, {0, 0}},
         {VK_BROWSER_FORWARD, Action::kNextFile, 0, {0, 0}},
