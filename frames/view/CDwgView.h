@@ -109,7 +109,9 @@ protected:
     void OnUpdateQuickMode(CCmdUI* pCmdUI);
     void OnUpdateFileWalk(CCmdUI* pCmdUI);
     void OnUpdateExifInformation(CCmdUI* pCmdUI);
-    void OnUpdateAlways(CCmdUI* pCmdUI);
+    // Their popups show only while picking and in the orbit: elsewhere they have nothing to end.
+    void OnUpdatePickCommand(CCmdUI* pCmdUI);
+    void OnUpdateDynamicExit(CCmdUI* pCmdUI);
     void OnTimer(UINT_PTR id);
 
     // Mouse (CDwgViewMouse.cpp).

@@ -212,12 +212,18 @@ void CDwgView::OnUpdateExifInformation(CCmdUI* pCmdUI)
 
 void CDwgView::OnDynamicExit()
 {
-    SetDynamicViewMode(false);
+    if (m_bDynamicView)
+        SetDynamicViewMode(false);
 }
 
-void CDwgView::OnUpdateAlways(CCmdUI* pCmdUI)
+void CDwgView::OnUpdatePickCommand(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(TRUE);
+    pCmdUI->Enable(m_bPickWindow);
+}
+
+void CDwgView::OnUpdateDynamicExit(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_bDynamicView);
 }
 
 void CDwgView::OnHighlight()

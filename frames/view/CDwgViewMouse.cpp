@@ -206,12 +206,14 @@ void CDwgView::PostToFrame(UINT message, WPARAM wParam)
 
 void CDwgView::OnPickOk()
 {
-    EndPick(true, false);
+    if (m_bPickWindow)
+        EndPick(true, false);
 }
 
 void CDwgView::OnPickCancel()
 {
-    EndPick(false, false);
+    if (m_bPickWindow)
+        EndPick(false, false);
 }
 
 // Outside picking a double click goes back to the browser, over a drawing or an image; inside the

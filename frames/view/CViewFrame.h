@@ -132,6 +132,8 @@ protected:
     void OnSmoothDisplay();
     void OnUpdateSmoothDisplay(CCmdUI* pCmdUI);
     void OnDrawingProperties();
+    void OnKeyList();
+    void OnSelectViewPoint();
     void OnUpdateDrawingProperties(CCmdUI* pCmdUI);
     void OnClose();
     void OnUpdateFileCommand(CCmdUI* pCmdUI);

@@ -1,9 +1,11 @@
-// The view frame's rotate view, smooth display of images and the shown file's properties.
+// The view frame's rotate view, smooth display of images, the shown file's properties and the
+// list of the program's keys.
 #include "frames/view/CViewFrame.h"
 
 #include "app/CAppState.h"
 #include "core/CAppOptions.h"
 #include "browser/shell/ShellItemLaunch.h"
+#include "browser/dialogs/CAcceleratorDlg.h"
 #include "browser/properties/FileProperties.h"
 #include "engine/rkio/CDrawing.h"
 #include "engine/rkui/RkUI.h"
@@ -99,4 +101,21 @@ void CViewFrame::OnDrawingProperties()
 void CViewFrame::OnUpdateDrawingProperties(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(CanShowProperties());
+}
+
+void CViewFrame::OnKeyList()
+{
+    CAppState::ModalScope modal(g_appState);
+    ShowAcceleratorKeys(this);
+}
+
+// The view points in a list: the chosen one is set on the drawing, the view before it kept.
+void CViewFrame::OnSelectViewPoint()
+{
+    CDrawing* drawing = DrawingToTurn();
+    if (!drawing)
+        return;
+    CAppState::ModalScope modal(g_appState);
+    if (showSetViewportDialog(drawing) == 1)
+        RequestRedraw();
 }
