@@ -1,5 +1,6 @@
 #include "imaging/KImage.h"
 
+#include "imaging/AlphaBackdrop.h"
 #include "imaging/CRasterImageJPG.h"
 #include "engine/rkio/rkio.h"
 #include "framework/Afx.h"
@@ -320,13 +321,20 @@ int32_t KImage::GetPageCount() const
 }
 
 void KImage::Draw(KCanvas& canvas, bool framed, int32_t shadow, COLORREF frameColor,
-                  bool wantPixels, bool fastStretch)
+                  bool wantPixels, bool fastStretch, COLORREF backdrop)
 {
     if (!DecodeBytes())
         return;
     const int32_t width = static_cast<int32_t>(m_image->GetWidth());
     const int32_t height = static_cast<int32_t>(m_image->GetHeight());
     const KType::RPoint2D topLeft = {m_x, m_y + static_cast<float>(height)};
+    // The canvas copies pixels without blending: a transparent picture is laid over the backdrop.
+    BackdropPicture laid;
+    if (wantPixels && backdrop != kNoBackdrop && LayOverBackdrop(*m_image, backdrop, laid)) {
+        canvas.DrawImage(topLeft, width, height, laid.bits.data(), reinterpret_cast<const BITMAPINFO*>(&laid.header),
+                         framed, shadow, frameColor, fastStretch);
+        return;
+    }
     canvas.DrawImage(topLeft, width, height, wantPixels ? m_image->GetBits() : nullptr,
                      static_cast<const BITMAPINFO*>(m_image->GetDIB()), framed, shadow, frameColor,
                      fastStretch);

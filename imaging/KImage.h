@@ -20,6 +20,8 @@ class KCanvas;
 class KImage : public JObject
 {
 public:
+    static constexpr COLORREF kNoBackdrop = 0xFFFFFFFF;
+
     KImage() = default;
     ~KImage() override;
 
@@ -41,9 +43,10 @@ public:
     bool RotateExifOrientation(int32_t operation);
     uint32_t GetBpp() const;
     // Hands the image to the canvas with its top-left corner at (x, y + height); the pixels only
-    // when wantPixels is set.
+    // when wantPixels is set. A picture with an alpha plane is laid over backdrop first (kNoBackdrop:
+    // its pixels as they are).
     void Draw(KCanvas& canvas, bool framed, int32_t shadow, COLORREF frameColor, bool wantPixels,
-              bool fastStretch);
+              bool fastStretch, COLORREF backdrop = kNoBackdrop);
     // box = {min x, min y, max x, max y}; an empty box (empty set) starts at the image's rectangle.
     // The caller clears empty.
     void GetExtents(float box[4], bool& empty);

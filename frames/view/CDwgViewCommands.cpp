@@ -182,7 +182,8 @@ void CDwgView::OnUpdateImageCommand(CCmdUI* pCmdUI)
 
 bool CDwgView::IsJpegShown() const
 {
-    return IsImageShown() && !Thread()->IsBusy() && Thread()->GetRasterScene().GetImage().GetFormat() == RASTER_FORMAT_JPG;
+    return IsImageShown() && !Thread()->IsBusy() &&
+           Thread()->GetRasterScene().GetImage().GetFormat() == RASTER_FORMAT_JPG;
 }
 
 // The Exif block of the shown JPEG file, in the browser's Exif dialog.

@@ -220,7 +220,7 @@ bool JGraphics::Redraw(bool keepBackground)
     if (m_canvas->BeginDraw(m_backgroundApplied, !keepBackground) != 0)
         return false;
     const DWORD start = GetTickCount();
-    m_image.Draw(*m_canvas, false, 0, 0, true, m_imageFlag);
+    m_image.Draw(*m_canvas, false, 0, 0, true, m_imageFlag, m_backgroundApplied);
     m_canvas->EndDraw();
     m_lastDrawTime = GetTickCount() - start;
     return true;

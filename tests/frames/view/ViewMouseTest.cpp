@@ -97,7 +97,8 @@ protected:
         const UINT up = middle ? WM_MBUTTONUP : WM_LBUTTONUP;
         const WPARAM held = middle ? MK_MBUTTON : MK_LBUTTON;
         View().SendMessage(down, held, At(from));
-        const int steps = static_cast<int>(std::max<LONG>(1, std::max(std::abs(to.x - from.x), std::abs(to.y - from.y)) / 10));
+        const LONG longest = std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
+        const int steps = static_cast<int>(std::max<LONG>(1, longest / 10));
         for (int i = 1; i <= steps; ++i) {
             const POINT p = {from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
             View().SendMessage(WM_MOUSEMOVE, held, At(p));
@@ -133,9 +134,8 @@ protected:
     UINT ContextMenuChoosing(UINT command)
     {
         UINT first = 0;
-        CModalScript script({ModalStep(ModalKind::PopupMenu, "", static_cast<INT_PTR>(command), [&](const ModalRequest& r) {
-            first = r.pMenu ? r.pMenu->GetMenuItemID(0) : 0;
-        })});
+        const auto look = [&](const ModalRequest& r) { first = r.pMenu ? r.pMenu->GetMenuItemID(0) : 0; };
+        CModalScript script({ModalStep(ModalKind::PopupMenu, "", static_cast<INT_PTR>(command), look)});
         POINT screen = {50, 50};
         View().ClientToScreen(&screen);
         View().SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(View().GetSafeHwnd()), At(screen));
@@ -338,7 +338,8 @@ TEST_F(ViewMouseTest, APrintWindowIsDrawnResizedMovedAndConfirmed)
     {
         POINT at;
         int cursor;
-    } hovers[] = {{{200, 80}, 14}, {{300, 160}, 15}, {{100, 240}, 16}, {{300, 240}, 17}, {{200, 160}, 18}, {{20, 20}, 19}};
+    } hovers[] = {{{200, 80}, 14},  {{300, 160}, 15}, {{100, 240}, 16},
+                  {{300, 240}, 17}, {{200, 160}, 18}, {{20, 20}, 19}};
     for (const auto& h : hovers) {
         view.SendMessage(WM_MOUSEMOVE, 0, At(h.at));
         EXPECT_EQ(::GetCursor(), g_cursor[h.cursor]) << h.at.x << "," << h.at.y;
