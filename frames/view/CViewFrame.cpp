@@ -171,9 +171,22 @@ BOOL CViewFrame::PreTranslateMessage(MSG* pMsg)
 {
     const bool mine = pMsg->hwnd == m_hWnd || ::IsChild(m_hWnd, pMsg->hwnd);
     const bool key = pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN;
-    if (mine && key && HandleKeyDown(static_cast<UINT>(pMsg->wParam)))
+    const bool chord = pMsg->message == WM_SYSKEYDOWN && pMsg->wParam != VK_MENU;
+    if (mine && key && HandleKeyDown(static_cast<UINT>(pMsg->wParam))) {
+        m_bAltChordTaken = m_bAltChordTaken || chord;
         return TRUE;
-    return CFrameWnd::PreTranslateMessage(pMsg);
+    }
+    // Alt let go after an Alt chord the accelerators took (Alt+R turns the image) would open the
+    // menu bar: the system saw Alt alone, since the chord's key never reached it.
+    const bool altUp = (pMsg->message == WM_SYSKEYUP || pMsg->message == WM_KEYUP) && pMsg->wParam == VK_MENU;
+    if (altUp && m_bAltChordTaken) {
+        m_bAltChordTaken = false;
+        return TRUE;
+    }
+    const BOOL taken = CFrameWnd::PreTranslateMessage(pMsg);
+    if (taken && chord)
+        m_bAltChordTaken = true;
+    return taken;
 }
 
 // Escape first ends full screen. Then, started to view one file, it closes the program the way

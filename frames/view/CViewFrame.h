@@ -202,4 +202,5 @@ private:
     int m_nRenders = 0;
     int m_nOpens = 0;
     bool m_bSmoothArmed = false;
+    bool m_bAltChordTaken = false;
 };

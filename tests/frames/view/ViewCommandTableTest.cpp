@@ -535,7 +535,7 @@ TEST(ViewCommandTablePieces, TheAcceleratorTableHoldsEveryKeyOfTheCommands)
 
 namespace {
 
-class ViewExifTest : public orvo::test::ViewFrameFixture
+class ViewJpegKeysTest : public orvo::test::ViewFrameFixture
 {
 protected:
     std::string WriteJpeg(const char* name, bool withExif)
@@ -562,7 +562,7 @@ protected:
 } // namespace
 
 // F6 shows a JPEG file's Exif block, or says that the file has none.
-TEST_F(ViewExifTest, F6ShowsTheExifInformationOfTheShownJpeg)
+TEST_F(ViewJpegKeysTest, F6ShowsTheExifInformationOfTheShownJpeg)
 {
     ASSERT_TRUE(OpenImageAndWait(WriteJpeg("camera.jpg", true)));
     ASSERT_TRUE(IsEnabled(ID_VIEW_EXIF_INFO));
@@ -578,4 +578,23 @@ TEST_F(ViewExifTest, F6ShowsTheExifInformationOfTheShownJpeg)
         PressF6();
         EXPECT_EQ(script.Remaining(), 0u);
     }
+}
+
+// Alt let go after Alt+R turned the picture leaves the menu bar closed; Alt alone still opens it.
+TEST_F(ViewJpegKeysTest, AnAltChordTakenByTheKeysLeavesTheMenuBarClosed)
+{
+    ASSERT_TRUE(OpenImageAndWait(WriteJpeg("plain.jpg", false)));
+    const HWND view = m_frame->GetView().GetSafeHwnd();
+    BYTE state[256] = {};
+    ::GetKeyboardState(state);
+    BYTE alt[256];
+    memcpy(alt, state, sizeof alt);
+    alt[VK_MENU] = 0x80;
+    ::SetKeyboardState(alt);
+    MSG chord = {view, WM_SYSKEYDOWN, 'R', 1 << 29, 0, {0, 0}};
+    EXPECT_TRUE(m_frame->PreTranslateMessage(&chord)) << "Alt+R is the accelerator's";
+    ::SetKeyboardState(state);
+    MSG up = {view, WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0000001), 0, {0, 0}};
+    EXPECT_TRUE(m_frame->PreTranslateMessage(&up)) << "the Alt that ended the chord is kept from the menu bar";
+    EXPECT_FALSE(m_frame->PreTranslateMessage(&up)) << "a lone Alt reaches the menu bar";
 }
