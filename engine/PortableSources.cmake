@@ -20,6 +20,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/EntityPainter.cpp
   draw/HatchPainter.cpp
   draw/ModelPainter.cpp
+  draw/PaperSheet.cpp
   draw/TextPainter.cpp
   draw/ViewTransform.cpp
   draw/WorkBudget.cpp

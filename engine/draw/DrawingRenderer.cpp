@@ -359,7 +359,7 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
     }
     if (const auto* vp = As<ViewportEntity>(e)) {
         if (m_paper && m_viewportDepth == 0)
-            DrawViewport(*vp, in);
+            DrawViewport(*vp, in, layer);
         return;
     }
     if (const auto* mleader = As<MLeader>(e); mleader && m_db.Blocks().Valid(mleader->block)) {
@@ -432,7 +432,7 @@ void DrawingRenderer::DrawBlockAt(std::int32_t blockIndex, const Matrix3d& place
     DrawBlock(m_db.Blocks()[blockIndex], inner);
 }
 
-void DrawingRenderer::DrawViewport(const ViewportEntity& vp, const Inherited& in)
+void DrawingRenderer::DrawViewport(const ViewportEntity& vp, const Inherited& in, std::int32_t layer)
 {
     if (vp.id == 1 || !vp.on || !(vp.width > 0) || !(vp.height > 0))
         return;
@@ -468,6 +468,10 @@ void DrawingRenderer::DrawViewport(const ViewportEntity& vp, const Inherited& in
     DrawBlock(m_db.ModelSpaceBlock(), inner);
     --m_viewportDepth;
     m_sink.PopClip();
+    // The frame on the paper, in the viewport's own colour and layer, as CAD programs show it.
+    ApplyPen(vp, in, layer);
+    clip.push_back(clip.front());
+    m_sink.Polyline(clip.data(), static_cast<int>(clip.size()));
 }
 
 bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransform& view,

@@ -58,7 +58,7 @@ private:
     void DrawBlockAt(std::int32_t block, const RkDb::Matrix3d& placement, const Inherited& in,
                      std::uint32_t color, std::int32_t layer, std::int32_t lineType,
                      std::int16_t lineWeight);
-    void DrawViewport(const RkDb::ViewportEntity& vp, const Inherited& in);
+    void DrawViewport(const RkDb::ViewportEntity& vp, const Inherited& in, std::int32_t layer);
     bool Visible(std::int32_t layer, const Inherited& in) const;
     void ApplyPen(const RkDb::Entity& e, const Inherited& in, std::int32_t layer);
     double PenPixels(double hundredthsOfMm, double thinBelow) const;

@@ -3,6 +3,7 @@
 #include "engine/db/LinearUnits.h"
 #include "engine/draw/DefaultViewport.h"
 #include "engine/draw/DrawingRenderer.h"
+#include "engine/draw/PaperSheet.h"
 #include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
 #include "engine/preview/DrawingIdentifier.h"
@@ -305,10 +306,15 @@ bool CDrawing::SetCurrentLayout(int index)
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (index < 0 || index >= GetLayoutCount())
         return false;
+    if (index == m_layout)
+        return true;
+    m_layoutViews.Leave(m_layout, m_view);
     m_layout = index;
     m_previousViews.clear();
     m_highlight = -1;
     RkDraw::DefaultViewport::Ensure(*m_db, m_layout);
+    if (m_layoutViews.Enter(m_layout, m_view))
+        return true;
     m_view.SetDirection({0, 0, 1}, {}, 0.0);
     FitLayout(0.98);
     return true;
@@ -326,6 +332,7 @@ void CDrawing::Close()
     m_version = -1;
     m_layout = 0;
     m_previousViews.clear();
+    m_layoutViews.Clear();
     m_hasDepth = -1;
     m_highlight = -1;
     m_printing = false;
@@ -381,6 +388,7 @@ void CDrawing::ResetView()
 {
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_previousViews.clear();
+    m_layoutViews.Clear();
     // The layout the drawing was saved in, as CAD programs open it.
     m_layout = m_db ? m_db->CurrentLayout() : 0;
     if (m_db && !HasPreviewOnly())
@@ -429,6 +437,12 @@ void CDrawing::FitLayout(double factor, const RkDraw::RenderOptions& options)
         return;
     RkDb::Vec2 min, max;
     if (RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, options, min, max)) {
+        // A paper layout fits its whole sheet, as CAD programs open it.
+        RkDb::Vec2 sheetMin, sheetMax;
+        if (RkDraw::PaperSheet::BoundsOf(*m_db, m_layout, sheetMin, sheetMax)) {
+            min = {std::min(min.x, sheetMin.x), std::min(min.y, sheetMin.y)};
+            max = {std::max(max.x, sheetMax.x), std::max(max.y, sheetMax.y)};
+        }
         m_view.Fit(min, max, factor);
         return;
     }
@@ -763,7 +777,9 @@ void CDrawing::Pan(int x1, int y1, int x2, int y2)
 RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) const
 {
     RkDraw::RenderOptions options;
-    options.background = ToRgb(RkIo::EngineState::Instance().Background());
+    // What is drawn on a sheet is drawn against the paper's colour.
+    options.background =
+        ShowsPaper() ? RkDraw::PaperSheet::kPaper : ToRgb(RkIo::EngineState::Instance().Background());
     options.colorMode = static_cast<RkDraw::ColorMode>(m_colorMode);
     options.pointMode = m_pointMode;
     options.pointSize = m_pointSize;
@@ -793,7 +809,22 @@ bool CDrawing::Render(HDC dc, const std::atomic<bool>* abortFlag)
         return true;
     }
     RkDraw::GdiDrawSink sink(dc);
+    DrawSheet(sink);
     return RkDraw::DrawingRenderer(*m_db, sink, Options(abortFlag)).Draw(m_layout, m_view);
+}
+
+bool CDrawing::ShowsPaper() const
+{
+    return m_db && !m_printing && !m_export && m_layout > 0 && !HasPreviewOnly() &&
+           static_cast<std::size_t>(m_layout) < m_db->Layouts().size() &&
+           !m_db->Layouts()[static_cast<std::size_t>(m_layout)].IsModel();
+}
+
+void CDrawing::DrawSheet(RkDraw::DrawSink& sink) const
+{
+    RkDb::Vec2 min, max;
+    if (ShowsPaper() && RkDraw::PaperSheet::BoundsOf(*m_db, m_layout, min, max))
+        RkDraw::PaperSheet::Draw(sink, m_view, min, max);
 }
 
 bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<bool>* abortFlag)
@@ -811,6 +842,7 @@ bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<boo
     options.budget = &budget;
     FitLayout(0.98, options);
     RkDraw::GdiDrawSink sink(dc);
+    DrawSheet(sink);
     return RkDraw::DrawingRenderer(*m_db, sink, options).Draw(m_layout, m_view);
 }
 

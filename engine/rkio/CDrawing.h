@@ -25,10 +25,12 @@
 
 #include "engine/db/Database.h"
 #include "engine/db/DrawingStatistics.h"
+#include "engine/draw/DrawSink.h"
 #include "engine/draw/RenderOptions.h"
 #include "engine/draw/ViewTransform.h"
 #include "engine/dwg/DwgSectionSet.h"
 #include "engine/rkio/EngineState.h"
+#include "engine/rkio/LayoutViews.h"
 #include "engine/write/WriteReport.h"
 
 #include <windows.h>
@@ -164,6 +166,9 @@ private:
     void FitLayout(double factor, const RkDraw::RenderOptions& options);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
     void DrawPreviewPicture(HDC dc) const;
+    // A paper layout is shown (not printed) on its sheet; the sheet is drawn first.
+    bool ShowsPaper() const;
+    void DrawSheet(RkDraw::DrawSink& sink) const;
     bool HasDepth() const;
     void Turn(const RkDb::Vec3& axis, double radians);
 
@@ -176,6 +181,7 @@ private:
     int m_layout = 0;
     RkDraw::ViewTransform m_view;
     std::vector<RkDraw::ViewTransform> m_previousViews;
+    RkIo::LayoutViews m_layoutViews;
     int m_colorMode = 0;
     int m_pointMode = -1;
     double m_pointSize = 0.0;
