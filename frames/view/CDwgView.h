@@ -160,6 +160,8 @@ private:
 
     bool m_bDragging = false;
     bool m_bMiddlePan = false;
+    // A move of the pan drag under way was made: the next ones continue its one step back.
+    bool m_bPanMoved = false;
     int m_nPickHit = 0;
     POINT m_ptAnchor = {0, 0};
     POINT m_ptLast = {0, 0};

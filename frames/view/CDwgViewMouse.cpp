@@ -123,6 +123,7 @@ void CDwgView::OnLButtonDown(UINT, CPoint point)
         break;
     case kModePan:
         ViewActions::RememberView(*thread);
+        m_bPanMoved = false;
         m_hCursor = g_cursor[kCursorPanDrag];
         ::SetCursor(m_hCursor);
         m_bDragging = true;
@@ -238,6 +239,7 @@ void CDwgView::OnMButtonDown(UINT, CPoint point)
         return;
     KillRedrawTimers();
     ViewActions::RememberView(*thread);
+    m_bPanMoved = false;
     m_ptAnchor = m_ptLast = point;
     m_hCursor = g_cursor[kCursorPanDrag];
     ::SetCursor(m_hCursor);
@@ -263,7 +265,8 @@ void CDwgView::PanStep(POINT point)
     TDwgDrawThread* thread = Thread();
     if (!thread || (point.x == m_ptLast.x && point.y == m_ptLast.y))
         return;
-    AfterAction(static_cast<int>(ViewActions::PanDrag(*thread, m_ptLast, point, true)));
+    AfterAction(static_cast<int>(ViewActions::PanDrag(*thread, m_ptLast, point, true, !m_bPanMoved)));
+    m_bPanMoved = true;
     m_ptLast = point;
 }
 

@@ -115,9 +115,9 @@ void JGraphics::ZoomStepAt(const POINT& p, float step)
     Redraw(false);
 }
 
-void JGraphics::PanByPixels(int32_t dx, int32_t dy)
+void JGraphics::PanByPixels(int32_t dx, int32_t dy, bool newStep)
 {
-    KViewPort* view = PushView();
+    KViewPort* view = newStep || !TopView() ? PushView() : TopView();
     if (!view)
         return;
     view->SetOrigin(view->GetOriginX() + static_cast<float>(dx / static_cast<double>(view->GetScale())),

@@ -42,7 +42,9 @@ public:
     void ZoomOutAt(const POINT& p) { ZoomStepAt(p, -0.1f); }
     void ZoomIn() { ZoomStepAt(CanvasCentre(), 0.1f); }
     void ZoomOut() { ZoomStepAt(CanvasCentre(), -0.1f); }
-    void PanByPixels(int32_t dx, int32_t dy);
+    // A pan that is not a new step moves the view of the step before (the moves of one drag are
+    // one step back for Zoom Previous).
+    void PanByPixels(int32_t dx, int32_t dy, bool newStep = true);
     void ZoomWindow(const RECT& rect);
     void ResizeCanvas(int32_t width, int32_t height);
     void ResizeCanvasKeepZoom(int32_t width, int32_t height, bool keepScale, bool redraw);

@@ -196,7 +196,7 @@ Target ZoomAt(TDwgDrawThread& thread, POINT point, bool in, bool refresh)
         });
 }
 
-Target PanDrag(TDwgDrawThread& thread, POINT from, POINT to, bool refresh)
+Target PanDrag(TDwgDrawThread& thread, POINT from, POINT to, bool refresh, bool newStep)
 {
     return MouseStep(
         thread, refresh, [&] { thread.ViewRequest(TDwgDrawThread::kRequestPanDrag, &from, &to, true); },
@@ -204,7 +204,7 @@ Target PanDrag(TDwgDrawThread& thread, POINT from, POINT to, bool refresh)
             if (from.x == to.x && from.y == to.y)
                 return false;
             // Scene units count y upwards.
-            scene.PanByPixels(from.x - to.x, to.y - from.y);
+            scene.PanByPixels(from.x - to.x, to.y - from.y, newStep);
             return true;
         });
 }

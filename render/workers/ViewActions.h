@@ -68,6 +68,6 @@ Target ZoomStep(TDwgDrawThread& thread, bool in);
 Target ZoomAt(TDwgDrawThread& thread, POINT point, bool in, bool refresh);
 // A pan by the mouse from one client point to the next: the picture follows the hand (refresh as
 // for ZoomAt). The drag's start keeps the view (RememberView), not each of its steps.
-Target PanDrag(TDwgDrawThread& thread, POINT from, POINT to, bool refresh);
+Target PanDrag(TDwgDrawThread& thread, POINT from, POINT to, bool refresh, bool newStep = true);
 
 } // namespace ViewActions

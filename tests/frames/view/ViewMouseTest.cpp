@@ -235,7 +235,7 @@ TEST_F(ViewMouseTest, ZoomPreviousStepsBackOverEveryViewChange)
     }
 }
 
-// An image's views: a step back after a zoom, a fit and a 1:1; none before anything changed.
+// An image's views: a step back after a zoom, a 1:1 and a pan drag; none before anything changed.
 TEST_F(ViewMouseTest, ZoomPreviousOfAnImageNeedsAChangeToStepBackOver)
 {
     ASSERT_TRUE(OpenImage());
@@ -248,6 +248,16 @@ TEST_F(ViewMouseTest, ZoomPreviousOfAnImageNeedsAChangeToStepBackOver)
         ASSERT_TRUE(IsEnabled(ID_VIEW_ZOOM_PREVIOUS));
         ASSERT_TRUE(Command(ID_VIEW_ZOOM_PREVIOUS));
         EXPECT_EQ(orvo::test::PrintClientPixels(View().GetSafeHwnd(), 2, nullptr, nullptr), fitted);
+    }
+    // A drag of many moves is one step back, with either button.
+    m_frame->SendMessage(WM_COMMAND, ID_VIEW_PAN);
+    for (const bool middle : {false, true}) {
+        SCOPED_TRACE(middle ? "middle" : "left");
+        ASSERT_TRUE(Drag(middle, {100, 100}, {160, 130}));
+        EXPECT_NE(orvo::test::PrintClientPixels(View().GetSafeHwnd(), 2, nullptr, nullptr), fitted);
+        ASSERT_TRUE(Command(ID_VIEW_ZOOM_PREVIOUS));
+        EXPECT_EQ(orvo::test::PrintClientPixels(View().GetSafeHwnd(), 2, nullptr, nullptr), fitted);
+        EXPECT_FALSE(IsEnabled(ID_VIEW_ZOOM_PREVIOUS)) << "back at the first view";
     }
 }
 
