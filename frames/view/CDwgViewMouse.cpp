@@ -122,7 +122,6 @@ void CDwgView::OnLButtonDown(UINT, CPoint point)
         SetCapture();
         break;
     case kModePan:
-        ViewActions::RememberView(*thread);
         m_bPanMoved = false;
         m_hCursor = g_cursor[kCursorPanDrag];
         ::SetCursor(m_hCursor);
@@ -238,7 +237,6 @@ void CDwgView::OnMButtonDown(UINT, CPoint point)
     if (!thread || m_bDynamicView || !CanUseZoomModes())
         return;
     KillRedrawTimers();
-    ViewActions::RememberView(*thread);
     m_bPanMoved = false;
     m_ptAnchor = m_ptLast = point;
     m_hCursor = g_cursor[kCursorPanDrag];
@@ -259,12 +257,15 @@ void CDwgView::OnMButtonUp(UINT, CPoint point)
     ::SetCursor(m_hCursor);
 }
 
-// One step of a pan drag, from the last point to this one.
+// One step of a pan drag, from the last point to this one. The drag's first move keeps the view
+// for Zoom Previous; a click that does not move keeps nothing.
 void CDwgView::PanStep(POINT point)
 {
     TDwgDrawThread* thread = Thread();
     if (!thread || (point.x == m_ptLast.x && point.y == m_ptLast.y))
         return;
+    if (!m_bPanMoved)
+        ViewActions::RememberView(*thread);
     AfterAction(static_cast<int>(ViewActions::PanDrag(*thread, m_ptLast, point, true, !m_bPanMoved)));
     m_bPanMoved = true;
     m_ptLast = point;

@@ -259,6 +259,9 @@ TEST_F(ViewMouseTest, ZoomPreviousOfAnImageNeedsAChangeToStepBackOver)
         EXPECT_EQ(orvo::test::PrintClientPixels(View().GetSafeHwnd(), 2, nullptr, nullptr), fitted);
         EXPECT_FALSE(IsEnabled(ID_VIEW_ZOOM_PREVIOUS)) << "back at the first view";
     }
+    View().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At({120, 90}));
+    View().SendMessage(WM_LBUTTONUP, 0, At({120, 90}));
+    EXPECT_FALSE(IsEnabled(ID_VIEW_ZOOM_PREVIOUS)) << "a click that does not move keeps no step";
 }
 
 TEST(ViewMousePieces, EachZoneOfThePickedWindowHasItsCursorAndItsDrag)
