@@ -1,6 +1,5 @@
 #include "imaging/KImage.h"
 
-#include "imaging/AlphaBackdrop.h"
 #include "imaging/CRasterImageJPG.h"
 #include "engine/rkio/rkio.h"
 #include "framework/Afx.h"
@@ -142,6 +141,7 @@ void KImage::FreeImages()
 {
     m_image.reset();
     m_secondImage.reset();
+    m_laid.reset();
 }
 
 void KImage::SetPath(const char* path)
@@ -289,6 +289,7 @@ bool KImage::Transform(int32_t operation)
             done = m_image->Flip();
             break;
         }
+        m_laid.reset();
         if (done)
             SetSizeInfo(m_image->GetWidth(), m_image->GetHeight(), m_image->GetBpp());
         return done;
@@ -329,11 +330,20 @@ void KImage::Draw(KCanvas& canvas, bool framed, int32_t shadow, COLORREF frameCo
     const int32_t height = static_cast<int32_t>(m_image->GetHeight());
     const KType::RPoint2D topLeft = {m_x, m_y + static_cast<float>(height)};
     // The canvas copies pixels without blending: a transparent picture is laid over the backdrop.
-    BackdropPicture laid;
-    if (wantPixels && backdrop != kNoBackdrop && LayOverBackdrop(*m_image, backdrop, laid)) {
-        canvas.DrawImage(topLeft, width, height, laid.bits.data(), reinterpret_cast<const BITMAPINFO*>(&laid.header),
-                         framed, shadow, frameColor, fastStretch);
-        return;
+    if (wantPixels && backdrop != kNoBackdrop && m_image->AlphaIsValid()) {
+        if (!m_laid || m_laidOver != backdrop) {
+            auto laid = std::make_unique<BackdropPicture>();
+            if (LayOverBackdrop(*m_image, backdrop, *laid)) {
+                m_laid = std::move(laid);
+                m_laidOver = backdrop;
+            }
+        }
+        if (m_laid) {
+            canvas.DrawImage(topLeft, width, height, m_laid->bits.data(),
+                             reinterpret_cast<const BITMAPINFO*>(&m_laid->header), framed, shadow, frameColor,
+                             fastStretch);
+            return;
+        }
     }
     canvas.DrawImage(topLeft, width, height, wantPixels ? m_image->GetBits() : nullptr,
                      static_cast<const BITMAPINFO*>(m_image->GetDIB()), framed, shadow, frameColor,

@@ -4,6 +4,7 @@
 // a drawing's stored preview into a CDib.
 #pragma once
 
+#include "imaging/AlphaBackdrop.h"
 #include "imaging/CDib.h"
 #include "imaging/CRasterImage.h"
 #include "kit/JObject.h"
@@ -71,6 +72,10 @@ private:
     char m_path[512] = {};
     DWORD m_format = 0;
     std::unique_ptr<CRasterImage> m_image;
+    // The picture laid over its backdrop, kept for the redraws of the same picture and backdrop
+    // (a pan redraws at every move); dropped whenever the picture changes.
+    std::unique_ptr<BackdropPicture> m_laid;
+    COLORREF m_laidOver = kNoBackdrop;
     std::unique_ptr<CRasterImage> m_secondImage;
     float m_x = 0.0f;
     float m_y = 0.0f;
