@@ -22,6 +22,7 @@
 #include <vector>
 
 class CPreView;
+class CSplitPath;
 class TTaskManageThread;
 
 // Posted to itself after a rename: the row is brought up to date with the new name.
@@ -273,6 +274,8 @@ private:
     void SelectOnly(int row);
     void ShowInPreview(const CString& path);
     bool ShellShowsExtensions() const;
+    bool IsExtensionHidden(int row, const CSplitPath& old) const;
+    void ForgetDeletedRows();
     bool PrepareExportFolder(const CString& folder) const;
     BOOL PutSelectionOnClipboard(bool cut);
     bool IsWritableFolder(const CString& path) const;

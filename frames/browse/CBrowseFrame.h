@@ -137,6 +137,8 @@ public:
     // false for an id that is not the frame's.
     bool RunCommand(UINT id);
     bool GetCommandState(UINT id, bool& enabled, int& check);
+    // The thumbnails of the selected rows are made again.
+    void OnRebuildSelected();
 
 private:
     bool RunListCommand(UINT id);
