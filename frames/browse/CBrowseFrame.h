@@ -118,7 +118,6 @@ protected:
 
     // Commands (CBrowseFrameCommands.cpp).
     void OnToolsOptions();
-    void OnKeyList();
     void OnSelectBrowserModeCommand();
 
     DECLARE_MESSAGE_MAP()

@@ -47,12 +47,6 @@ void CBrowseFrame::OnToolsOptions()
     RunOptionsCommand();
 }
 
-void CBrowseFrame::OnKeyList()
-{
-    CAppState::ModalScope modal(g_appState);
-    BrowseFrameParts::ShowAcceleratorList(this);
-}
-
 void CBrowseFrame::OnSelectBrowserModeCommand()
 {
     SelectBrowserMode(BrowseFrameParts::AskBrowserMode(this));
