@@ -202,6 +202,7 @@ protected:
     BOOL OnDblClick(NMHDR* pNMHDR) override;
     BOOL OnEndLabelEdit(NMLVDISPINFOA* pDispInfo, LRESULT* pResult) override;
     void OnSelChanged(int nRow, LRESULT* pResult) override;
+    void OnSortChanged() override;
     void OnContextMenuAt(int nRow, UINT nFlags, int x, int y) override;
     LRESULT OnDeleteKey(WPARAM wParam, LPARAM lParam);
     LRESULT OnPropertiesKey(WPARAM wParam, LPARAM lParam);

@@ -118,6 +118,7 @@ void CPreView::SelectLayout(int index)
 void CPreView::ToggleSmooth()
 {
     g_options.PreviewHalfTone = !g_options.PreviewHalfTone;
+    g_appState.ApplyDisplaySettings(g_options);
     if (IsRunning() && IsIdle() && HasRasterImage() && ViewActions::RedrawInNewQuality(Thread()->GetRasterScene()))
         RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
