@@ -186,6 +186,54 @@ TEST_F(BrowseCommandsTest, DeleteEmptiesThePreviewAndTheStatusBar)
     g_appState.StopPreviewThread();
 }
 
+// Alt+R turns the photo in the preview and writes the turn into its Exif orientation; the
+// selected row's thumbnail is made again. A read-only photo is left as it was, and the user is
+// told why.
+TEST_F(BrowseCommandsTest, TurningAPhotoInThePreviewStoresTheOrientationAndRebuildsItsThumbnail)
+{
+    ASSERT_TRUE(g_appState.StartPreviewThread());
+    OpenFolder();
+    const std::string photo = m_folder / "photo.jpg";
+    auto showPhoto = [&] {
+        SelectOnly("photo.jpg");
+        return WaitFor(
+            [&] {
+                return m_frame->GetPreview().GetShownPath() == photo.c_str() && !g_appState.drawThread->IsBusy() &&
+                       g_appState.drawThread->IsRasterHeld();
+            },
+            10000);
+    };
+    ASSERT_TRUE(showPhoto());
+    StartThumbnailThread(true);
+    ASSERT_EQ(g_appState.taskThread->GetTaskCount(), 0);
+    SetModifiers(false, false);
+    MSG alt = {m_frame->GetPreview().GetSafeHwnd(), WM_SYSKEYDOWN, 'R', 1 << 29, 0, {0, 0}};
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_MENU] = 0x80;
+    SetKeyboardState(keys);
+    const BOOL taken = CWnd::WalkPreTranslateTree(m_frameWnd, &alt);
+    keys[VK_MENU] = 0;
+    SetKeyboardState(keys);
+    Pump();
+    EXPECT_TRUE(taken) << "Alt+R is the frame's accelerator";
+    EXPECT_EQ(ReadExifOrientation(photo.c_str()), 6) << "turned a quarter clockwise";
+    EXPECT_EQ(g_appState.taskThread->GetTaskCount(), 1) << "the selected photo's thumbnail is made again";
+
+    g_appState.taskThread->ClearTasks();
+    const std::string before = orvo::test::ReadFileBytes(photo);
+    ASSERT_TRUE(SetFileAttributesA(photo.c_str(), FILE_ATTRIBUTE_READONLY));
+    {
+        CModalScript script({ModalStep(ModalKind::MessageBox, "the file is read-only", IDOK)});
+        Command(ID_PREVIEW_ROTATE_LEFT);
+        EXPECT_EQ(script.Remaining(), 0u);
+    }
+    SetFileAttributesA(photo.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(orvo::test::ReadFileBytes(photo), before);
+    EXPECT_EQ(g_appState.taskThread->GetTaskCount(), 0);
+    g_appState.StopPreviewThread();
+}
+
 // ---- The dialogs of the file commands ----
 
 TEST_F(BrowseCommandsTest, CreateNewFolderMakesTheFolderNamedInTheDialog)
