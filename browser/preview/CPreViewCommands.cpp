@@ -302,6 +302,7 @@ bool CPreView::IsCommandEnabled(UINT id, bool& check) const
         return enabled;
     }
     switch (id) {
+    case kCmdZoomPrevious:
     case kCmdZoomExtents:
     case kCmdRedraw:
         return raster || drawing;

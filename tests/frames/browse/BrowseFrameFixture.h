@@ -18,6 +18,8 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,11 +43,23 @@ public:
         g_strRegistryRoot = ("Software\\" + m_company + "\\" + kAppName + "\\").c_str();
     }
     void ClearProfile() const { SHDeleteKeyA(HKEY_CURRENT_USER, ("Software\\" + m_company).c_str()); }
-    // Commands the frames passed on to the application (the program's own handles some there).
+    // The commands the program's application object handles (exit, about, help, search folders):
+    // this one stands in for it, so the frames enable them as there, and records each that the
+    // frames passed on.
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override
     {
-        if (nCode == CN_COMMAND && pHandlerInfo == nullptr)
-            commandsReached.push_back(nID);
+        static const UINT kApplicationCommands[] = {ID_APP_EXIT,         ID_APP_ABOUT,           ID_TOOLS_SEARCH_DIRECTORIES,
+                                                    ID_HELP_HOME_PAGE,   ID_HELP_OTHER_PRODUCTS, ID_HELP_CONTENTS_F1,
+                                                    ID_HELP_ACCELERATOR_KEYS};
+        const bool own = std::find(std::begin(kApplicationCommands), std::end(kApplicationCommands), nID) !=
+                         std::end(kApplicationCommands);
+        if (own && nCode == CN_COMMAND) {
+            if (pHandlerInfo == nullptr)
+                commandsReached.push_back(nID);
+            else
+                pHandlerInfo->pTarget = this;
+            return TRUE;
+        }
         return CWinApp::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
     }
     std::vector<UINT> commandsReached;
@@ -206,6 +220,45 @@ protected:
         for (CWnd* bar : {static_cast<CWnd*>(m_frame->GetTreeBar()), static_cast<CWnd*>(&m_frame->GetPreviewBar())})
             shown += bar->IsWindowVisible() ? 1 : 0;
         return shown;
+    }
+
+    static void SetModifiers(bool shift, bool control, bool alt = false)
+    {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        keys[VK_CONTROL] = control ? 0x80 : 0;
+        keys[VK_MENU] = alt ? 0x80 : 0;
+        SetKeyboardState(keys);
+    }
+
+    // A key pressed in a window of the frame, as the message loop hands it on: the frame's walk
+    // of PreTranslateMessage (accelerators included) first, then the window itself. The
+    // modifiers stay held until what the key posted has been handled.
+    void PressKey(HWND target, UINT key, bool shift = false, bool control = false, bool alt = false)
+    {
+        SetModifiers(shift, control, alt);
+        MSG msg = {target, alt ? static_cast<UINT>(WM_SYSKEYDOWN) : static_cast<UINT>(WM_KEYDOWN), key,
+                   alt ? (1 << 29) : 0, 0, {0, 0}};
+        if (!CWnd::WalkPreTranslateTree(m_frameWnd, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Pump();
+        SetModifiers(false, false);
+    }
+
+    void Command(UINT id)
+    {
+        m_frame->SendMessage(WM_COMMAND, id);
+        Pump();
+    }
+
+    CIEShellListCtrl& List() { return *m_frame->GetList(); }
+
+    void SelectOnly(const char* name)
+    {
+        ASSERT_TRUE(List().SelectItemByPath((m_folder / name).c_str())) << name;
     }
 
     CString PaneText(UINT id)
