@@ -340,6 +340,38 @@ TEST_F(BrowseCommandsTest, PlaceAndSizeAfterAResizeComeBackAtTheNextStart)
     EXPECT_EQ(ScreenRect(m_frame), CRect(120, 90, 820, 590));
 }
 
+// After a switch from the thumbnail view, what lies below the rows is the new view's background,
+// not the cells of the thumbnail view left on the screen.
+TEST_F(BrowseCommandsTest, AViewSwitchLeavesNoCellsOfTheThumbnailView)
+{
+    g_options.ListCtrlColor = RGB(0x20, 0x90, 0x30);
+    OpenFolder();
+    StartThumbnailThread(true);
+    Command(ID_VIEW_THUMBNAILS);
+    ASSERT_EQ(List().GetViewType(), CIEShellListCtrl::kThumbnails);
+    List().UpdateWindow();
+    CRect client;
+    List().GetClientRect(&client);
+    const POINT low = {client.right - 20, client.bottom - 20};
+    const auto onScreen = [&] {
+        const HDC dc = ::GetDC(List().GetSafeHwnd());
+        const COLORREF color = ::GetPixel(dc, low.x, low.y);
+        ::ReleaseDC(List().GetSafeHwnd(), dc);
+        return color;
+    };
+    ASSERT_EQ(onScreen(), RGB(0x20, 0x90, 0x30)) << "the thumbnail view's own colour";
+    for (const UINT id : {ID_VIEW_LARGE_ICONS, ID_VIEW_SMALL_ICONS, ID_VIEW_LIST_ITEMS, ID_VIEW_DETAILS_ITEMS}) {
+        Command(ID_VIEW_THUMBNAILS);
+        List().UpdateWindow();
+        Command(id);
+        List().UpdateWindow();
+        COLORREF background = List().GetBkColor();
+        if (background == CLR_NONE)
+            background = ::GetSysColor(COLOR_WINDOW);
+        EXPECT_EQ(onScreen(), background) << id;
+    }
+}
+
 // Keys typed in the path box edit the box: Ctrl+A selects its text, not the list's rows.
 TEST_F(BrowseCommandsTest, KeysTypedInThePathBoxStayThere)
 {
