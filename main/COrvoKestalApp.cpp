@@ -1,6 +1,7 @@
 #include "main/COrvoKestalApp.h"
 
 #include "main/CAboutDlg.h"
+#include "browser/dialogs/CAcceleratorDlg.h"
 #include "core/CAppOptions.h"
 #include "app/CAppState.h"
 #include "core/CDrawingFileType.h"
@@ -31,19 +32,6 @@ namespace {
 
 const char kAppName[] = "Orvo DWG Viewer";
 const char kCompanyKey[] = "Halvorn";
-const char kSoftwarePrefix[] = "Software\\";
-
-// The middle of "Software\<key>\<app name>\", or empty when root has another form.
-CString KeyOfRoot(const CString& root, const char* appName)
-{
-    const CString tail = CString("\\") + appName + "\\";
-    const int prefix = static_cast<int>(sizeof(kSoftwarePrefix)) - 1;
-    const int middle = root.GetLength() - prefix - tail.GetLength();
-    if (middle <= 0 || root.Left(prefix).CompareNoCase(kSoftwarePrefix) != 0 ||
-        root.Right(tail.GetLength()).CompareNoCase(tail) != 0)
-        return CString();
-    return root.Mid(prefix, middle);
-}
 
 } // namespace
 
@@ -55,28 +43,41 @@ BEGIN_MESSAGE_MAP(COrvoKestalApp, CWinApp)
     ON_COMMAND(ID_HELP_HOME_PAGE, &COrvoKestalApp::OnWebPage)
     ON_COMMAND(ID_HELP_OTHER_PRODUCTS, &COrvoKestalApp::OnWebPage)
     ON_COMMAND(ID_HELP_CONTENTS_F1, &COrvoKestalApp::OnHelpContents)
+    ON_COMMAND(ID_HELP_ACCELERATOR_KEYS, &COrvoKestalApp::OnKeyList)
 END_MESSAGE_MAP()
 
 COrvoKestalApp::COrvoKestalApp() : CWinApp(kAppName)
 {
 }
 
+// A root given by the environment is taken as it is or not at all: the user's own settings are
+// never written by a run that was told to keep away from them.
 CString COrvoKestalApp::ChooseRegistryKey()
 {
-    char root[512] = {};
-    const DWORD length = GetEnvironmentVariableA(kRegistryRootVariable, root, sizeof(root));
-    if (length == 0 || length >= sizeof(root))
+    char value[512] = {};
+    const DWORD length = GetEnvironmentVariableA(kRegistryRootVariable, value, sizeof(value));
+    if (length == 0)
         return kCompanyKey;
-    const CString key = KeyOfRoot(root, m_pszAppName);
-    if (key.IsEmpty())
-        return kCompanyKey;
-    g_strRegistryRoot = root;
-    return key;
+    CString key;
+    CString root;
+    if (length < sizeof(value) && ParseRegistryRoot(value, m_pszAppName, key, root)) {
+        g_strRegistryRoot = root;
+        return key;
+    }
+    CString text;
+    text.Format("The registry root in %s is not of the form Software\\<key> or Software\\<key>\\%s:\n\n%s\n\n"
+                "The program does not start.",
+                kRegistryRootVariable, m_pszAppName, length < sizeof(value) ? value : "(too long)");
+    AfxMessageBox(text, MB_OK | MB_ICONSTOP);
+    return CString();
 }
 
 BOOL COrvoKestalApp::InitInstance()
 {
-    SetRegistryKey(ChooseRegistryKey());
+    const CString registryKey = ChooseRegistryKey();
+    if (registryKey.IsEmpty())
+        return FALSE;
+    SetRegistryKey(registryKey);
     CStartupGuard guard(g_strRegistryRoot);
     guard.Begin();
     // The settings still hold their defaults here, so every type is listed.
@@ -176,6 +177,12 @@ void COrvoKestalApp::OnAppAbout()
     CAppState::ModalScope modal(g_appState);
     CAboutDlg dialog;
     dialog.DoModal();
+}
+
+void COrvoKestalApp::OnKeyList()
+{
+    CAppState::ModalScope modal(g_appState);
+    ShowAcceleratorKeys(AfxGetMainWnd());
 }
 
 void COrvoKestalApp::OnAppExit()

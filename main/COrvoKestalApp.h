@@ -24,6 +24,8 @@ public:
 
 protected:
     void OnAppAbout();
+    // Help/Accelerator keys list, in browse and in view mode.
+    void OnKeyList();
     void OnAppExit();
     void OnSetSearchDirectories();
     void OnUpdateToolsOptions(CCmdUI* pCmdUI);

@@ -4,6 +4,8 @@
 
 #include "framework/CString.h"
 
+#include <vector>
+
 class CWnd;
 
 // What the save-thumbnails dialog asks for.
@@ -30,5 +32,5 @@ bool RunNewFolderDialog(CWnd* owner, const CString& folder, const CString& defau
 ExifDialogResult RunExifDialog(CWnd* owner, const CString& path);
 // The save-thumbnails dialog on a folder; true with the choice filled in on IDOK.
 bool RunSaveThumbnailDialog(CWnd* owner, const CString& folder, SaveThumbnailChoice& choice);
-// The bookmark editor of the path box's history.
-void RunBookmarkEditor(CWnd* owner);
+// The bookmark editor on the path box's folders; true after OK with the edited list in folders.
+bool RunBookmarkEditor(CWnd* owner, std::vector<CString>& folders);

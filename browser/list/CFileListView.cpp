@@ -4,6 +4,7 @@
 #include "browser/dialogs/BrowserDialogCalls.h"
 #include "browser/list/BrowserMessages.h"
 #include "framework/CDC.h"
+#include "framework/Prompt.h"
 #include "res/resource.h"
 
 namespace {
@@ -228,8 +229,19 @@ void CFileListView::OnDeleteBookmark()
 void CFileListView::OnEditBookmarks()
 {
     CWnd* main = AfxGetMainWnd();
-    RunBookmarkEditor(main != nullptr ? main : this);
-    // The editor saves the history itself.
+    CPathManager& history = m_pathBox.GetHistory();
+    history.Load();
+    std::vector<CString> folders;
+    for (int i = 0; i < history.GetCount(); ++i)
+        folders.push_back(history.GetAt(i)->GetPath());
+    if (RunBookmarkEditor(main != nullptr ? main : this, folders)) {
+        history.RemoveAll();
+        for (const CString& folder : folders)
+            history.AddPath(folder);
+        if (!history.Save())
+            AfxMessageBox("The edited folders could not be stored; the path box keeps the folders it had.",
+                          MB_OK | MB_ICONWARNING);
+    }
     ReloadPathBox();
 }
 

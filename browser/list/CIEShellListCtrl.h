@@ -22,6 +22,7 @@
 #include <vector>
 
 class CPreView;
+class CSplitPath;
 class TTaskManageThread;
 
 // Posted to itself after a rename: the row is brought up to date with the new name.
@@ -163,8 +164,8 @@ public:
     // Asks the save-thumbnails dialog, then exports; only in the thumbnail view with drawings,
     // while no thumbnail is being made.
     BOOL SaveThumbnailImages();
-    // Writes the rows' thumbnails as image files as chosen; false when the user stopped it or
-    // the target folder could not be made.
+    // Writes the rows' thumbnails as image files as chosen; false when the user stopped it, the
+    // target folder could not be made or a file could not be written.
     BOOL ExportThumbnails(const SaveThumbnailChoice& choice);
     void ShowContextMenuAt(int x, int y);
     // The browse options changed (frame message 0x80B5): "show other files" is taken when it
@@ -201,6 +202,7 @@ protected:
     BOOL OnDblClick(NMHDR* pNMHDR) override;
     BOOL OnEndLabelEdit(NMLVDISPINFOA* pDispInfo, LRESULT* pResult) override;
     void OnSelChanged(int nRow, LRESULT* pResult) override;
+    void OnSortChanged() override;
     void OnContextMenuAt(int nRow, UINT nFlags, int x, int y) override;
     LRESULT OnDeleteKey(WPARAM wParam, LPARAM lParam);
     LRESULT OnPropertiesKey(WPARAM wParam, LPARAM lParam);
@@ -273,10 +275,16 @@ private:
     void SelectOnly(int row);
     void ShowInPreview(const CString& path);
     bool ShellShowsExtensions() const;
+    bool IsExtensionHidden(int row, const CSplitPath& old) const;
+    void ForgetDeletedRows();
     bool PrepareExportFolder(const CString& folder) const;
     BOOL PutSelectionOnClipboard(bool cut);
     bool IsWritableFolder(const CString& path) const;
-    void ExportRow(int row, const SaveThumbnailChoice& choice);
+    // False when the row's file could not be written (the user was told).
+    bool ExportRow(int row, const SaveThumbnailChoice& choice);
+    // The frame's progress: at the row of count, or ended.
+    void ReportExportProgress(int row, int count) const;
+    static constexpr int kExportProgressReset = -1000;
 
     HWND m_treeWnd = nullptr;
     CPreView* m_preview = nullptr;

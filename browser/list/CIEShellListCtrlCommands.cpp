@@ -166,11 +166,36 @@ BOOL CIEShellListCtrl::DeleteSelectedItems(bool permanent)
         if (ShellFileOps::PathExists(path))
             left.AddTail(path);
     }
+    ForgetDeletedRows();
     if (!left.IsEmpty()) {
         AfxMessageBox("These files could not be deleted:\n\n" + ShellFileOps::JoinForMessage(left), MB_OK | MB_ICONWARNING);
         return FALSE;
     }
     return TRUE;
+}
+
+// The rows of deleted files go at once, not when the folder watch catches up: the preview and
+// the status bar must not go on showing a file that is gone, nor mix it with the next one.
+void CIEShellListCtrl::ForgetDeletedRows()
+{
+    bool removed = false;
+    for (int row = GetItemCount() - 1; row >= 0; --row) {
+        const CString path = GetRowPath(row);
+        if (!path.IsEmpty() && !ShellFileOps::PathExists(path)) {
+            DeleteRow(row);
+            removed = true;
+        }
+    }
+    if (!removed)
+        return;
+    RecountRows();
+    // No row is current: the name pane and the preview show nothing until the user picks one.
+    SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    m_currentItemPath.Empty();
+    if (m_preview != nullptr && m_preview->GetSafeHwnd() != nullptr)
+        m_preview->Reset();
+    if (CWnd* report = ReportWindow())
+        report->PostMessage(WM_BROWSER_STATUS_REFRESH, 0, 0);
 }
 
 BOOL CIEShellListCtrl::RenameCurrentItem()
@@ -196,10 +221,10 @@ BOOL CIEShellListCtrl::RenameRow(int row, const CString& text)
     }
     const CSplitPath old(oldPath);
     CString newPath;
-    if (item->IsFolder() || ShellShowsExtensions()) {
+    if (item->IsFolder() || !IsExtensionHidden(row, old)) {
         newPath = old.GetDrive() + old.GetDirectory() + text;
     } else {
-        // The shell hid the extension: the typed text is the name, the extension stays.
+        // The label hid the extension: the typed text is the name, the extension stays.
         newPath = CSplitPath::Make(old.GetDrive(), old.GetDirectory(), text, old.GetExtension());
     }
     if (newPath.CompareNoCase(oldPath) == 0 && newPath == oldPath)
@@ -230,6 +255,21 @@ LRESULT CIEShellListCtrl::OnRenamed(WPARAM, LPARAM)
     Refresh(TRUE, FALSE);
     SelectItemByPath(path);
     return 0;
+}
+
+// The editor starts on the row's label: what the user typed replaces that label, so the extension
+// is added back only when the label did not show it. The shell's switch decides only for a label
+// that is neither the name with nor the name without its extension.
+bool CIEShellListCtrl::IsExtensionHidden(int row, const CSplitPath& old) const
+{
+    if (old.GetExtension().IsEmpty())
+        return false;
+    const CString label = GetCellText(row, kNameColumn);
+    if (label.CompareNoCase(old.GetName() + old.GetExtension()) == 0)
+        return false;
+    if (label.CompareNoCase(old.GetName()) == 0)
+        return true;
+    return !ShellShowsExtensions();
 }
 
 BOOL CIEShellListCtrl::OnEndLabelEdit(NMLVDISPINFOA* pDispInfo, LRESULT* pResult)
@@ -396,7 +436,8 @@ void CIEShellListCtrl::OnSelChanged(int nRow, LRESULT* pResult)
 
 LRESULT CIEShellListCtrl::OnDeleteKey(WPARAM, LPARAM)
 {
-    DeleteSelectedItems(GetKeyState(VK_SHIFT) < 0);
+    // Shift+Delete is Cut (the frame's accelerator): the key never deletes for good.
+    DeleteSelectedItems(false);
     return 0;
 }
 

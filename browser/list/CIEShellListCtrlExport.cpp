@@ -1,6 +1,7 @@
 // Saving the shown thumbnails as image files.
 #include "browser/list/CIEShellListCtrl.h"
 
+#include "browser/list/BrowserMessages.h"
 #include "browser/shell/ShellFileOps.h"
 #include "browser/list/ThumbnailExport.h"
 #include "framework/Prompt.h"
@@ -28,11 +29,11 @@ bool CIEShellListCtrl::PrepareExportFolder(const CString& folder) const
     return false;
 }
 
-void CIEShellListCtrl::ExportRow(int row, const SaveThumbnailChoice& choice)
+bool CIEShellListCtrl::ExportRow(int row, const SaveThumbnailChoice& choice)
 {
     const CShellListItem* item = GetItemRecord(row);
     if (item == nullptr || item->IsFolder() || !item->thumbnail)
-        return;
+        return true;
     CString target = ThumbnailExport::TargetPath(choice.targetFolder, GetRowPath(row), choice.format);
     if (ShellFileOps::PathExists(target)) {
         if (choice.overwrite == SaveThumbnailChoice::kNewName) {
@@ -41,11 +42,24 @@ void CIEShellListCtrl::ExportRow(int row, const SaveThumbnailChoice& choice)
             CString question;
             question.LoadString(IDS_OVERWRITE_EXISTING_FILE);
             if (AfxMessageBox(question + "\n" + target, MB_YESNO | MB_ICONQUESTION) != IDYES)
-                return;
+                return true;
         }
     }
-    if (!target.IsEmpty())
-        ThumbnailExport::Write(*item->thumbnail, target, choice.format);
+    CString reason = "no free file name is left";
+    if (!target.IsEmpty() && ThumbnailExport::Write(*item->thumbnail, target, choice.format, &reason))
+        return true;
+    // One failure says why and ends the export: the next files would fail the same way.
+    CString text;
+    text.Format("The thumbnail of %s could not be saved as %s:\n%s", GetRowPath(row).GetString(),
+                target.IsEmpty() ? "a new file" : target.GetString(), reason.GetString());
+    AfxMessageBox(text, MB_OK | MB_ICONWARNING);
+    return false;
+}
+
+void CIEShellListCtrl::ReportExportProgress(int row, int count) const
+{
+    if (CWnd* report = ReportWindow())
+        report->SendMessage(WM_BROWSER_STATUS_REFRESH, static_cast<WPARAM>(row), count);
 }
 
 BOOL CIEShellListCtrl::ExportThumbnails(const SaveThumbnailChoice& choice)
@@ -53,9 +67,12 @@ BOOL CIEShellListCtrl::ExportThumbnails(const SaveThumbnailChoice& choice)
     if (!PrepareExportFolder(choice.targetFolder))
         return FALSE;
     const int count = GetItemCount();
-    for (int row = 0; row < count; ++row) {
+    bool written = true;
+    for (int row = 0; row < count && written; ++row) {
+        ReportExportProgress(row, count);
         if (choice.allRows || GetItemState(row, LVIS_SELECTED) != 0)
-            ExportRow(row, choice);
+            written = ExportRow(row, choice);
     }
-    return TRUE;
+    ReportExportProgress(kExportProgressReset, kExportProgressReset);
+    return written ? TRUE : FALSE;
 }

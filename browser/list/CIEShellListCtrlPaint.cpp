@@ -175,10 +175,16 @@ void CIEShellListCtrl::RedrawThumbnailItem(int row)
 
 BOOL CIEShellListCtrl::OnEraseBkgnd(CDC* pDC)
 {
-    if (m_viewType != kThumbnails)
-        return CUIODListCtrl::OnEraseBkgnd(pDC);
+    // The control paints only its rows: what lies between and below them is cleared here, or the
+    // pictures of the view before a switch stay on the screen.
     RECT client = {};
     GetClientRect(&client);
-    FillSolid(pDC->GetSafeHdc(), client, g_options.ListCtrlColor);
+    COLORREF color = g_options.ListCtrlColor;
+    if (m_viewType != kThumbnails) {
+        color = GetBkColor();
+        if (color == CLR_NONE)
+            color = ::GetSysColor(COLOR_WINDOW);
+    }
+    FillSolid(pDC->GetSafeHdc(), client, color);
     return TRUE;
 }

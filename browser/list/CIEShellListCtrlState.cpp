@@ -68,3 +68,14 @@ BOOL CIEShellListCtrl::EditCurrentItem()
         return FALSE;
     return ShellItemLaunch(m_hWnd, item->Absolute(), GetRowPath(row), "edit") ? TRUE : FALSE;
 }
+
+// A sort picked by a header click is the user's choice as much as one from the menu: the settings
+// record takes it, so that the exit save, Options OK and the return from the view keep it.
+void CIEShellListCtrl::OnSortChanged()
+{
+    int column = 0;
+    BOOL ascending = TRUE;
+    GetSort(&column, &ascending);
+    g_options.SetSortType(column);
+    g_options.SortDir = ascending != FALSE;
+}

@@ -43,21 +43,32 @@ CString FreeName(const CString& path)
     return CString();
 }
 
-bool Write(const KBMP& picture, const CString& path, int format)
+bool Write(const KBMP& picture, const CString& path, int format, CString* error)
 {
     constexpr uint32_t kFileHeader = 14; // BITMAPFILEHEADER before the packed DIB
-    if (picture.IsEmpty() || picture.GetImageSize() <= kFileHeader)
-        return false;
-    const void* packed = picture.GetImage() + kFileHeader;
-    const size_t size = picture.GetImageSize() - kFileHeader;
-    switch (format) {
-    case SaveThumbnailChoice::kJpeg:
-        return CJpeg().SaveDibMemory(path, packed, size, true, 90) != 0;
-    case SaveThumbnailChoice::kGif:
-        return CGif().SaveDibMemory(path, packed, size) != 0;
-    default:
-        return picture.SaveToFile(path);
+    CString reason;
+    bool written = false;
+    if (picture.IsEmpty() || picture.GetImageSize() <= kFileHeader) {
+        reason = "the thumbnail holds no picture";
+    } else {
+        const void* packed = picture.GetImage() + kFileHeader;
+        const size_t size = picture.GetImageSize() - kFileHeader;
+        if (format == SaveThumbnailChoice::kJpeg) {
+            CJpeg writer;
+            written = writer.SaveDibMemory(path, packed, size, true, 90) != 0;
+            reason = writer.GetErrorText().c_str();
+        } else if (format == SaveThumbnailChoice::kGif) {
+            CGif writer;
+            written = writer.SaveDibMemory(path, packed, size) != 0;
+            reason = writer.GetErrorText().c_str();
+        } else {
+            written = picture.SaveToFile(path);
+            reason = "the file could not be written";
+        }
     }
+    if (error != nullptr)
+        *error = written ? CString() : reason;
+    return written;
 }
 
 } // namespace ThumbnailExport

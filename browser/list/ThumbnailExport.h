@@ -17,6 +17,7 @@ CString TargetPath(const CString& folder, const CString& drawingPath, int format
 // The first free "name (2).ext", "name (3).ext", ... beside an existing file; empty when none
 // of the first thousand is free.
 CString FreeName(const CString& path);
-// Writes the picture; false when it is empty or cannot be written.
-bool Write(const KBMP& picture, const CString& path, int format);
+// Writes the picture; false when it is empty or cannot be written, with the writer's reason in
+// error (when given).
+bool Write(const KBMP& picture, const CString& path, int format, CString* error = nullptr);
 } // namespace ThumbnailExport

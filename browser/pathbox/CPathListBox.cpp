@@ -99,8 +99,29 @@ void CPathListBox::AddDroppedFolders(const CStringList& names)
         m_history.Save();
 }
 
+namespace {
+
+// Keys the frame keeps even while the box has the focus: function keys and Escape. Every other
+// key typed in the box edits the box, whatever the frame's accelerators bind it to.
+bool IsFrameKey(WPARAM key)
+{
+    return (key >= VK_F1 && key <= VK_F24) || key == VK_ESCAPE || key == VK_TAB;
+}
+
+} // namespace
+
 BOOL CPathListBox::PreTranslateMessage(MSG* pMsg)
 {
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam != VK_RETURN && !IsFrameKey(pMsg->wParam) &&
+        (pMsg->hwnd == m_hWnd || ::IsChild(m_hWnd, pMsg->hwnd))) {
+        if (pMsg->wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0) {
+            SetEditSel(0, -1);
+            return TRUE;
+        }
+        ::TranslateMessage(pMsg);
+        ::DispatchMessageA(pMsg);
+        return TRUE;
+    }
     if ((pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN) && pMsg->wParam == VK_RETURN) {
         // The frame the box sits in, whichever frame is the main window.
         CWnd* pFrame = GetParentFrame();

@@ -171,6 +171,7 @@ private:
     // Turns or mirrors the shown picture (0 left, 1 right, 2 mirror, 3 flip); the file stays as
     // it is.
     void TransformImage(int operation);
+    void StoreImageOrientation(int operation);
     // The layer manager, the view point dialog and the ten standard views of a shown drawing.
     void RunDrawingDialog(UINT id);
     void SetStandardView(UINT id);

@@ -7,6 +7,9 @@
 #include "core/CAppOptions.h"
 #include "engine/rkio/CDrawing.h"
 #include "engine/rkui/RkUI.h"
+#include "framework/Prompt.h"
+#include "imaging/ExifOrientation.h"
+#include "res/resource.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "render/workers/ViewActions.h"
 #include "ui/RubberBand.h"
@@ -115,6 +118,7 @@ void CPreView::SelectLayout(int index)
 void CPreView::ToggleSmooth()
 {
     g_options.PreviewHalfTone = !g_options.PreviewHalfTone;
+    g_appState.ApplyDisplaySettings(g_options);
     if (IsRunning() && IsIdle() && HasRasterImage() && ViewActions::RedrawInNewQuality(Thread()->GetRasterScene()))
         RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
@@ -155,8 +159,34 @@ void CPreView::TransformImage(int operation)
     if (!IsRunning() || !visible)
         return;
     CWaitCursor wait;
-    if (ViewActions::TransformImage(*Thread(), operation))
-        AfterRasterChange();
+    if (!ViewActions::TransformImage(*Thread(), operation))
+        return;
+    AfterRasterChange();
+    StoreImageOrientation(operation);
+}
+
+// A JPEG keeps the turn in its Exif orientation, so that it comes up turned everywhere, and the
+// list's pictures of the selected files are made again. The file is replaced only by a complete
+// copy; a file that cannot take the turn is left as it was and the user is told why.
+void CPreView::StoreImageOrientation(int operation)
+{
+    KImage& image = Thread()->GetRasterScene().GetImage();
+    if (image.GetFormat() != RASTER_FORMAT_JPG)
+        return;
+    const CString path = image.GetPath();
+    if (image.RotateExifOrientation(operation)) {
+        if (CWnd* main = AfxGetMainWnd())
+            main->SendMessage(WM_COMMAND, ID_THUMB_REBUILD_SELECTED);
+        return;
+    }
+    const DWORD attributes = GetFileAttributesA(path);
+    const char* reason = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0
+                             ? "the file is read-only"
+                         : ReadExifOrientation(path) == 0 ? "the file holds no Exif orientation"
+                                                          : "the file could not be written";
+    CString text;
+    text.Format("The turn is shown but not stored in %s: %s.", path.GetString(), reason);
+    AfxMessageBox(text, MB_OK | MB_ICONWARNING);
 }
 
 bool CPreView::IsPaneCommand(UINT id)
@@ -272,6 +302,7 @@ bool CPreView::IsCommandEnabled(UINT id, bool& check) const
         return enabled;
     }
     switch (id) {
+    case kCmdZoomPrevious:
     case kCmdZoomExtents:
     case kCmdRedraw:
         return raster || drawing;

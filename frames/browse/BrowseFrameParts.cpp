@@ -3,7 +3,6 @@
 #include "app/CAppState.h"
 #include "app/CViewModeFrame.h"
 #include "browser/preview/CPreView.h"
-#include "browser/dialogs/CAcceleratorDlg.h"
 #include "browser/dialogs/CBrowseViewType.h"
 #include "frames/acad/AutoCADInsert.h"
 #include "render/workers/TTaskManageThread.h"
@@ -80,11 +79,6 @@ void ReloadPathBox(CFileListView& view)
 int AskBrowserMode(CWnd* owner)
 {
     return ChooseBrowserMode(owner);
-}
-
-void ShowAcceleratorList(CWnd* owner)
-{
-    ShowAcceleratorKeys(owner);
 }
 
 bool InsertIntoAutoCAD(const CStringList& paths)

@@ -35,8 +35,6 @@ void AddPathBoxFolder(CFileListView& view, CTreeBar& tree);
 void ReloadPathBox(CFileListView& view);
 // The browser mode the user picks in the mode dialog (1..6), 0 when none is picked.
 int AskBrowserMode(CWnd* owner);
-// The accelerator-key list dialog.
-void ShowAcceleratorList(CWnd* owner);
 // Inserts the drawings into a running AutoCAD (it tells the user every failure); false when
 // nothing was inserted.
 bool InsertIntoAutoCAD(const CStringList& paths);

@@ -45,7 +45,6 @@ BEGIN_MESSAGE_MAP(CBrowseFrame, CFrameWnd)
     ON_MESSAGE(WM_OPTIONS_CACHE_CHANGED, &CBrowseFrame::OnCacheOptionsChanged)
     ON_MESSAGE(WM_OPTIONS_DRAWING_CHANGED, &CBrowseFrame::OnDrawingOptionsChanged)
     ON_COMMAND(ID_TOOLS_OPTIONS, &CBrowseFrame::OnToolsOptions)
-    ON_COMMAND(ID_HELP_ACCELERATOR_KEYS, &CBrowseFrame::OnKeyList)
     ON_COMMAND(ID_BROWSE_SELECT_MODE, &CBrowseFrame::OnSelectBrowserModeCommand)
 END_MESSAGE_MAP()
 

@@ -118,7 +118,6 @@ protected:
 
     // Commands (CBrowseFrameCommands.cpp).
     void OnToolsOptions();
-    void OnKeyList();
     void OnSelectBrowserModeCommand();
 
     DECLARE_MESSAGE_MAP()
@@ -137,6 +136,8 @@ public:
     // false for an id that is not the frame's.
     bool RunCommand(UINT id);
     bool GetCommandState(UINT id, bool& enabled, int& check);
+    // The thumbnails of the selected rows are made again.
+    void OnRebuildSelected();
 
 private:
     bool RunListCommand(UINT id);

@@ -47,12 +47,6 @@ void CBrowseFrame::OnToolsOptions()
     RunOptionsCommand();
 }
 
-void CBrowseFrame::OnKeyList()
-{
-    CAppState::ModalScope modal(g_appState);
-    BrowseFrameParts::ShowAcceleratorList(this);
-}
-
 void CBrowseFrame::OnSelectBrowserModeCommand()
 {
     SelectBrowserMode(BrowseFrameParts::AskBrowserMode(this));
@@ -139,6 +133,12 @@ void CBrowseFrame::ShowDrawingProperties()
     }
 }
 
+// Also asked for by the preview after it turned a photo's stored orientation.
+void CBrowseFrame::OnRebuildSelected()
+{
+    GetList()->QueueThumbnailTasks(true);
+}
+
 bool CBrowseFrame::RunListCommand(UINT id)
 {
     CIEShellListCtrl& list = *GetList();
@@ -202,7 +202,7 @@ bool CBrowseFrame::RunListCommand(UINT id)
         list.QueueThumbnailTasks(false);
         return true;
     case ID_THUMB_REBUILD_SELECTED:
-        list.QueueThumbnailTasks(true);
+        OnRebuildSelected();
         return true;
     case ID_THUMB_REBUILD_NEXT:
         list.RequestRebuildNextThumbnail();

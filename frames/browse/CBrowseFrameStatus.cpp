@@ -203,10 +203,19 @@ LRESULT CBrowseFrame::OnFolderShown(WPARAM, LPARAM)
 
 LRESULT CBrowseFrame::OnPathBoxBrowse(WPARAM, LPARAM)
 {
-    if (BrowseToFolder(BrowseFrameParts::GetPathBoxText(m_view)))
+    const CString typed = BrowseFrameParts::GetPathBoxText(m_view);
+    if (BrowseToFolder(typed)) {
         BrowseFrameParts::AddPathBoxFolder(m_view, m_treeBar);
-    else
-        BrowseFrameParts::UpdatePathBox(m_view);
+        return 0;
+    }
+    // The box goes back to the folder shown, and the user learns why. (A path the shell knows
+    // but the tree cannot select, the tree names itself.)
+    BrowseFrameParts::UpdatePathBox(m_view);
+    if (typed.IsEmpty() || GetFileAttributesA(typed) == INVALID_FILE_ATTRIBUTES) {
+        CString text;
+        text.Format("The directory doesn't exist:\n-----------------------\n\n    %s ", typed.GetString());
+        AfxMessageBox(text, MB_OK | MB_ICONERROR);
+    }
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // String values as the program reads them: whole whatever their length, always terminated, and
 // only when they are stored as strings.
+#include "core/RegistryRoot.h"
 #include "core/RegistryValues.h"
 #include "tests/core/RegistryRootScope.h"
 
@@ -58,5 +59,44 @@ TEST_F(RegistryValuesTest, OtherTypesAndMissingValuesLeaveTheString)
     EXPECT_FALSE(QueryStringValue(key, "huge", value)) << "beyond any setting of the program";
     EXPECT_STREQ(value, "kept");
 }
+
+} // namespace
+
+namespace {
+
+struct RootCase
+{
+    const char* value;
+    const char* key; // null: refused
+};
+
+class RegistryRootForms : public ::testing::TestWithParam<RootCase> {};
+
+TEST_P(RegistryRootForms, EachFormIsTakenWholeOrRefused)
+{
+    const RootCase& c = GetParam();
+    CString key = "left";
+    CString root = "left";
+    const bool taken = ParseRegistryRoot(c.value, "Orvo DWG Viewer", key, root);
+    EXPECT_EQ(taken, c.key != nullptr);
+    if (c.key == nullptr) {
+        EXPECT_TRUE(key.IsEmpty());
+        EXPECT_TRUE(root.IsEmpty());
+        return;
+    }
+    EXPECT_STREQ(key, c.key);
+    EXPECT_STREQ(root, CString("Software\\") + c.key + "\\Orvo DWG Viewer\\");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, RegistryRootForms,
+    ::testing::Values(RootCase{"Software\\Name", "Name"}, RootCase{"Software\\Name\\", "Name"},
+                      RootCase{"software\\Name", "Name"}, RootCase{"Software\\A\\B", "A\\B"},
+                      RootCase{"Software\\A\\B\\Orvo DWG Viewer\\", "A\\B"},
+                      RootCase{"Software\\A\\Orvo DWG Viewer", "A"}, RootCase{"Software\\", nullptr},
+                      RootCase{"Software", nullptr}, RootCase{"", nullptr}, RootCase{"Name", nullptr},
+                      RootCase{"HKEY_CURRENT_USER\\Software\\Name", nullptr}, RootCase{"Software\\\\Name", nullptr},
+                      RootCase{"Software\\A\\\\B", nullptr}, RootCase{"Software\\Orvo DWG Viewer", "Orvo DWG Viewer"},
+                      RootCase{"Software\\Na*me", nullptr}));
 
 } // namespace

@@ -140,3 +140,107 @@ TEST_F(ProgramStart, StartAfterAnUnfinishedStartRunsWithDefaultSettings)
 }
 
 } // namespace
+
+namespace {
+
+// The text of a message box or dialog of another process: its caption and its static texts.
+std::string BoxText(HWND box)
+{
+    std::string text;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM lParam) -> BOOL {
+            char name[16] = {};
+            GetClassNameA(child, name, sizeof name);
+            if (lstrcmpiA(name, "Static") == 0) {
+                char buffer[1024] = {};
+                SendMessageA(child, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+                *reinterpret_cast<std::string*>(lParam) += buffer;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+// A root of the form "Software\<key>" names the key the program's settings go under; the app's
+// own name is added as for the longer form.
+TEST_F(ProgramStart, RootWithoutTheProgramsNameIsTakenAsItsKey)
+{
+    const std::string company = "Software\\OrvoKestalTests\\short-" + std::to_string(GetCurrentProcessId());
+    SetEnvironmentVariableA(kRootVariable, company.c_str());
+    m_key = company + "\\Orvo DWG Viewer";
+    orvo::test::TempDir dir;
+    RunWith(dir.Path(), kBrowseClass, kViewClass);
+    EXPECT_EQ(LastViewPath(), dir.Path()) << "the settings were saved under the root given";
+    SHDeleteKeyA(HKEY_CURRENT_USER, company.c_str());
+}
+
+// Any other form is refused with a message naming it, and the program does not start: it never
+// falls back to the user's own settings.
+TEST_F(ProgramStart, RootOfAnotherFormIsRefusedWithAMessage)
+{
+    for (const char* root : {"HKEY_CURRENT_USER\\Software\\Mine", "Software\\", "Software\\\\Mine", "Mine"}) {
+        SCOPED_TRACE(root);
+        SetEnvironmentVariableA(kRootVariable, root);
+        orvo::test::TempDir dir;
+        std::string command = "\"" + orvo::test::ProgramPath("OrvoKestal.exe") + "\" \"" + dir.Path() + "\"";
+        STARTUPINFOA si = {sizeof(si)};
+        orvo::test::ProgramProcess process;
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                                   &process.info));
+        HWND box = nullptr;
+        ASSERT_TRUE(orvo::test::WaitFor(
+            [&] {
+                box = orvo::test::FindTopLevelOf(process.info.dwProcessId, "#32770");
+                return box != nullptr && !BoxText(box).empty();
+            },
+            30000));
+        const std::string text = BoxText(box);
+        EXPECT_NE(text.find(kRootVariable), std::string::npos) << text;
+        EXPECT_NE(text.find(root), std::string::npos) << text;
+        EXPECT_EQ(orvo::test::FindTopLevelOf(process.info.dwProcessId, kBrowseClass), nullptr);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_EQ(WaitForSingleObject(process.info.hProcess, 30000), WAIT_OBJECT_0);
+    }
+}
+
+// Help/Accelerator keys list is the application's: it opens over either frame.
+TEST_F(ProgramStart, KeyListOpensInBrowseAndInViewMode)
+{
+    orvo::test::TempDir dir;
+    const std::string file = dir / "plan.dxf";
+    const char dxf[] = "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(file, dxf, sizeof(dxf) - 1));
+    for (const std::string& argument : {dir.Path(), file}) {
+        const char* shownClass = argument == file ? kViewClass : kBrowseClass;
+        SCOPED_TRACE(shownClass);
+        std::string command = "\"" + orvo::test::ProgramPath("OrvoKestal.exe") + "\" \"" + argument + "\"";
+        STARTUPINFOA si = {sizeof(si)};
+        orvo::test::ProgramProcess process;
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                                   &process.info));
+        const DWORD pid = process.info.dwProcessId;
+        HWND shown = nullptr;
+        ASSERT_TRUE(orvo::test::WaitFor(
+            [&] { return (shown = orvo::test::FindTopLevelOf(pid, shownClass)) != nullptr && IsWindowVisible(shown); },
+            30000));
+        PostMessageA(shown, WM_COMMAND, 32934, 0);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(orvo::test::WaitFor(
+            [&] {
+                dialog = orvo::test::FindTopLevelOf(pid, "#32770");
+                char title[64] = {};
+                if (dialog)
+                    SendMessageA(dialog, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title));
+                return dialog && std::string(title) == "Accelerator Keys List";
+            },
+            30000));
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(orvo::test::WaitFor([&] { return !IsWindow(dialog); }, 30000));
+        PostMessageA(shown, WM_CLOSE, 0, 0);
+        ASSERT_EQ(WaitForSingleObject(process.info.hProcess, 30000), WAIT_OBJECT_0);
+    }
+}
+
+} // namespace

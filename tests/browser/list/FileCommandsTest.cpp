@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -249,6 +251,9 @@ struct RenameCase
     const char* typed;
     bool showExtensions;
     const char* expectedFile; // null: refused, plan.dwg stays
+    // The row's label when the edit starts; null: the label the shell gave. A shell that hides
+    // extensions labels plan.dwg "plan".
+    const char* label = nullptr;
 };
 
 class RenameTable : public FileCommandsTest, public ::testing::WithParamInterface<RenameCase> {};
@@ -259,6 +264,8 @@ TEST_P(RenameTable, TheEditorRenamesOnlyWithinTheFolder)
     const RenameCase& c = GetParam();
     m_list.SetShellShowsExtensions(c.showExtensions);
     auto scope = Answer(IDOK);
+    if (c.label != nullptr)
+        m_list.SetCellText(Row("plan.dwg"), CIEShellListCtrl::kNameColumn, c.label);
     Select({"plan.dwg"});
     ASSERT_TRUE(m_list.RenameCurrentItem());
     const HWND edit = reinterpret_cast<HWND>(m_list.SendMessage(LVM_GETEDITCONTROL));
@@ -282,7 +289,12 @@ TEST_P(RenameTable, TheEditorRenamesOnlyWithinTheFolder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, RenameTable,
-                         ::testing::Values(RenameCase{"site", false, "site.dwg"},
+                         ::testing::Values(RenameCase{"site", false, "site.dwg", "plan"},
+                                           // The label showed the extension: what was typed is the
+                                           // name, whatever the shell's switch says.
+                                           RenameCase{"new.dwg", false, "new.dwg", "plan.dwg"},
+                                           RenameCase{"new.dxf", false, "new.dxf", "plan.dwg"},
+                                           RenameCase{"site", true, "site", "plan.dwg"},
                                            RenameCase{"site.dxf", true, "site.dxf"},
                                            RenameCase{"Plan.dwg", true, "Plan.dwg"},
                                            RenameCase{"..", true, nullptr}, RenameCase{"..\\x", true, nullptr},
@@ -292,7 +304,8 @@ INSTANTIATE_TEST_SUITE_P(Names, RenameTable,
                                            RenameCase{"photo.jpg", true, nullptr},
                                            RenameCase{"sub", true, nullptr}),
                          [](const ::testing::TestParamInfo<RenameCase>& info) {
-                             return CaseName(info.param.typed) + (info.param.showExtensions ? "_ext" : "_noext");
+                             return CaseName(info.param.typed) + (info.param.showExtensions ? "_ext" : "_noext") +
+                                    (info.param.label ? "_" + CaseName(info.param.label) : std::string());
                          });
 
 // Types the text into the cell editor over a row's name and ends the edit with the key.
@@ -792,6 +805,44 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExportTable,
                                            ExportCase{SaveThumbnailChoice::kJpeg, ".jpg", 3},
                                            ExportCase{SaveThumbnailChoice::kGif, ".gif", 2}),
                          [](const ::testing::TestParamInfo<ExportCase>& info) { return std::string(info.param.extension + 1); });
+
+// A file that cannot be written is named with the writer's own reason and ends the export; what
+// was there stays as it was. (A folder holds the file's name: no writer can open it.)
+struct ExportFailureCase
+{
+    int format;
+    const char* extension;
+    const char* reason;
+};
+
+class ExportFailureTable : public ThumbnailExportTest, public ::testing::WithParamInterface<ExportFailureCase> {};
+
+TEST_P(ExportFailureTable, AFileThatCannotBeWrittenIsNamedAndStopsTheExport)
+{
+    const ExportFailureCase& c = GetParam();
+    CreateDirectoryA((m_dir / "out").c_str(), nullptr);
+    CreateDirectoryA((m_dir / "out\\deep").c_str(), nullptr);
+    const std::string blocked = m_dir / (std::string("out\\deep\\photo") + c.extension);
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+    auto scope = Answer(IDOK);
+    EXPECT_FALSE(m_list.ExportThumbnails(Choice(c.format, SaveThumbnailChoice::kReplace)));
+    ASSERT_EQ(m_prompts.size(), 1u) << "one failure, one message";
+    EXPECT_NE(m_prompts[0].find("could not be saved as " + blocked), std::string::npos) << m_prompts[0];
+    std::string lower = m_prompts[0];
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char ch) { return static_cast<char>(tolower(ch)); });
+    EXPECT_NE(lower.find(c.reason), std::string::npos) << m_prompts[0];
+    EXPECT_NE(GetFileAttributesA(blocked.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_FALSE(Exists(m_dir / (std::string("out\\deep\\plan") + c.extension))) << "the export stopped at the failure";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ExportFailureTable,
+                         ::testing::Values(ExportFailureCase{SaveThumbnailChoice::kBmp, ".bmp", "could not be written"},
+                                           // The writers' texts: their open or their write fails.
+                                           ExportFailureCase{SaveThumbnailChoice::kJpeg, ".jpg", "jpeg"},
+                                           ExportFailureCase{SaveThumbnailChoice::kGif, ".gif", "gif"}),
+                         [](const ::testing::TestParamInfo<ExportFailureCase>& info) {
+                             return std::string(info.param.extension + 1);
+                         });
 
 TEST_F(ThumbnailExportTest, NotMakingTheFolderWritesNothing)
 {

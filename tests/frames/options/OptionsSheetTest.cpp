@@ -16,6 +16,7 @@
 #include "framework/Prompt.h"
 #include "render/cache/TDwgCache.h"
 #include "render/cache/TLibIndexTree.h"
+#include "render/workers/TDwgDrawThread.h"
 #include "render/workers/TTaskManageThread.h"
 #include "res/resource.h"
 #include "core/NumberFormat.h"
@@ -515,6 +516,33 @@ TEST_F(OptionsSheetTest, DrawingBackgroundColourChosenThroughTheEnginesDialog)
     EXPECT_EQ("red", name);
     EXPECT_EQ(1, m_options.BackGroundColor & 0xFFFF);
     EXPECT_TRUE(m_messages.empty()) << "stored, but the views were not asked to update";
+}
+
+// The drawing thread copies the colours for its own fills: after OK it has the new ones, not the
+// ones of the program's start.
+TEST_F(OptionsSheetTest, DrawingThreadTakesTheNewColoursAfterOk)
+{
+    g_appState.drawThread = std::make_unique<TDwgDrawThread>();
+    m_options.SystemColor = false;
+    m_options.ListCtrlColor = RGB(0x80, 0x80, 0x80);
+    SetColorPickerForTests([](COLORREF) -> COLORREF { return RGB(255, 0, 0); });
+    CModalHandlerScope scope([&](const ModalRequest& request) -> INT_PTR {
+        if (request.kind == ModalKind::CommonDialog) {
+            static_cast<CColorDialog*>(request.pCommonDialog)->SetCurrentColor(RGB(0x10, 0x60, 0x20));
+            return IDOK;
+        }
+        CPropertySheet& sheet = *static_cast<CPropertySheet*>(request.pWnd);
+        Notify(PageWindow(sheet, kThumbnail), IDC_OPT_THUMB_BACKCOLOR, STN_CLICKED);
+        Click(sheet, kDrawing, IDC_OPT_DRAW_BACKCOLOR);
+        return IDOK;
+    });
+    const bool done = COption().DoOptions(m_options, m_receiver.Get());
+    SetColorPickerForTests(nullptr);
+    const TDwgDrawThread::DisplaySettings settings = g_appState.drawThread->GetDisplaySettings();
+    g_appState.drawThread.reset();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(settings.listColor, RGB(0x10, 0x60, 0x20));
+    EXPECT_EQ(settings.backgroundColorIndex, 1);
 }
 
 // The elevated association tool built beside the test, run to its end (bounded).
