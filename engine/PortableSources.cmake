@@ -14,6 +14,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   db/Entity.cpp
   db/Geometry.cpp
   db/ProxyGraphics.cpp
+  draw/BulkExtents.cpp
   draw/CurveTessellator.cpp
   draw/DefaultViewport.cpp
   draw/DrawingRenderer.cpp

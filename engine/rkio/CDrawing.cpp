@@ -18,6 +18,7 @@
 #include <cstring>
 
 using RkDraw::ViewTransform;
+using Reach = RkDraw::DrawingRenderer::Reach;
 
 namespace {
 
@@ -223,6 +224,12 @@ void CDrawing::ZoomExtents(int, int, double factor)
     FitLayout(factor > 0.0 && factor <= 1.0 ? factor : 0.98);
 }
 
+void CDrawing::FitOpeningView(double factor)
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    FitLayout(factor > 0.0 && factor <= 1.0 ? factor : 0.98, Options(nullptr), Reach::Bulk);
+}
+
 void CDrawing::DeviceSizeChanged()
 {
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
@@ -310,7 +317,7 @@ bool CDrawing::SetCurrentLayout(int index)
     m_highlight = -1;
     RkDraw::DefaultViewport::Ensure(*m_db, m_layout);
     m_view.SetDirection({0, 0, 1}, {}, 0.0);
-    FitLayout(0.98);
+    FitLayout(0.98, Options(nullptr), Reach::Bulk);
     return true;
 }
 
@@ -400,13 +407,14 @@ void CDrawing::ResetView()
             }
         }
     }
-    FitLayout(0.98);
+    FitLayout(0.98, Options(nullptr), Reach::Bulk);
 }
 
 bool CDrawing::SavedViewShowsTheDrawing() const
 {
     RkDb::Vec2 min, max;
-    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, min, max))
+    // Measured against the bulk: a view of the few far objects alone does not show the drawing.
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, Options(nullptr), Reach::Bulk, min, max))
         return true;
     const double h = m_view.Height();
     const double w = h * m_view.DeviceWidth() / std::max(1, m_view.DeviceHeight());
@@ -423,12 +431,12 @@ void CDrawing::FitLayout(double factor)
     FitLayout(factor, Options(nullptr));
 }
 
-void CDrawing::FitLayout(double factor, const RkDraw::RenderOptions& options)
+void CDrawing::FitLayout(double factor, const RkDraw::RenderOptions& options, Reach reach)
 {
     if (!m_db)
         return;
     RkDb::Vec2 min, max;
-    if (RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, options, min, max)) {
+    if (RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, options, reach, min, max)) {
         m_view.Fit(min, max, factor);
         return;
     }
@@ -809,7 +817,7 @@ bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<boo
     RkDraw::RenderOptions options = Options(abortFlag);
     RkDraw::WorkBudget budget(RkDraw::WorkBudget::kDefaultUnits, options.abort);
     options.budget = &budget;
-    FitLayout(0.98, options);
+    FitLayout(0.98, options, Reach::Bulk);
     RkDraw::GdiDrawSink sink(dc);
     return RkDraw::DrawingRenderer(*m_db, sink, options).Draw(m_layout, m_view);
 }

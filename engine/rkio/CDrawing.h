@@ -25,6 +25,7 @@
 
 #include "engine/db/Database.h"
 #include "engine/db/DrawingStatistics.h"
+#include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/RenderOptions.h"
 #include "engine/draw/ViewTransform.h"
 #include "engine/dwg/DwgSectionSet.h"
@@ -63,6 +64,9 @@ public:
     virtual void EnumSummary(SummaryCallback callback, void* context) const;
     virtual void SetOutputSize(int width, int height);
     virtual void ZoomExtents(int, int, double factor);
+    // The view a drawing opens with when no saved view shows it: its bulk fitted, without the
+    // few objects that lie absurdly far from the rest (zoom extents still shows those).
+    virtual void FitOpeningView(double factor);
     virtual void DeviceSizeChanged();
     virtual void ClearHighlight(int);
     virtual int GetLayoutCount() const;
@@ -161,7 +165,8 @@ private:
     void ResetView();
     void FitLayout(double factor);
     bool SavedViewShowsTheDrawing() const;
-    void FitLayout(double factor, const RkDraw::RenderOptions& options);
+    void FitLayout(double factor, const RkDraw::RenderOptions& options,
+                   RkDraw::DrawingRenderer::Reach reach = RkDraw::DrawingRenderer::Reach::Everything);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
     void DrawPreviewPicture(HDC dc) const;
     bool HasDepth() const;
