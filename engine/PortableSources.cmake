@@ -16,6 +16,8 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   db/ProxyGraphics.cpp
   draw/BulkExtents.cpp
   draw/CurveTessellator.cpp
+  draw/RasterCache.cpp
+  draw/RasterPainter.cpp
   draw/DefaultViewport.cpp
   draw/DrawingRenderer.cpp
   draw/EntityPainter.cpp

@@ -96,6 +96,9 @@ struct Image final : Entity
     RasterFrame frame;
     Handle imageDef = 0;             // the IMAGEDEF object
     std::string fileName;            // from the IMAGEDEF object
+    std::uint8_t brightness = 50;    // 0..100, 50 the picture as it is
+    std::uint8_t contrast = 50;      // 0..100, 50 the picture as it is
+    std::uint8_t fade = 0;           // 0..100 towards the background
 };
 
 struct Wipeout final : Entity

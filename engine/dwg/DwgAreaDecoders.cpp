@@ -4,6 +4,8 @@
 #include "engine/db/AreaEntities.h"
 #include "engine/db/BlockEntities.h"
 
+#include <algorithm>
+
 namespace orvo::dwg {
 
 namespace {
@@ -172,7 +174,8 @@ RkDb::EntityPtr DecodeHatch(DwgObjectRecord& record, DwgEntityCommon& common)
     return data.Failed() ? nullptr : std::move(hatch);
 }
 
-void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame)
+// look: brightness, contrast and fade as stored.
+void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame, uint8_t (&look)[3])
 {
     DwgBitReader& data = record.Data();
     data.BL(); // class version
@@ -183,9 +186,8 @@ void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame)
     frame.pixelSize = RkDb::Vec2{size.x, size.y};
     data.BS(); // display properties
     frame.clipping = data.B() != 0;
-    data.RC(); // brightness
-    data.RC(); // contrast
-    data.RC(); // fade
+    for (uint8_t& value : look)
+        value = std::min<uint8_t>(data.RC(), 100); // brightness, contrast, fade
     if (data.AtLeast(DwgVersion::R2010))
         data.B(); // clip mode
     const uint16_t type = data.BS();
@@ -203,11 +205,22 @@ void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame)
         frame.clipBoundary.push_back(frame.clipBoundary.front());
 }
 
+void KeepLook(RkDb::Image& image, const uint8_t (&look)[3])
+{
+    image.brightness = look[0];
+    image.contrast = look[1];
+    image.fade = look[2];
+}
+
+void KeepLook(RkDb::Wipeout&, const uint8_t (&)[3]) {}
+
 template <class T> RkDb::EntityPtr DecodeRaster(DwgObjectRecord& record, DwgEntityCommon& common,
                                                 DwgEntityRefs& refs)
 {
     auto entity = std::make_unique<T>();
-    ReadRasterFrame(record, entity->frame);
+    uint8_t look[3] = {50, 50, 0};
+    ReadRasterFrame(record, entity->frame, look);
+    KeepLook(*entity, look);
     record.ReadEntityHandles(common);
     refs.imageDef = record.Ref();
     return record.Data().Failed() ? nullptr : std::move(entity);

@@ -4,6 +4,7 @@
 #include "engine/db/ProxyGraphics.h"
 #include "engine/dxf/DxfHatchReader.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace RkDxf {
@@ -251,6 +252,7 @@ void DxfEntityReader::Fill(Entity& entity)
     case EntityType::Image: {
         auto& image = static_cast<Image&>(entity);
         ReadRasterFrame(image.frame, &image.imageDef);
+        ReadImageLook(image);
         break;
     }
     case EntityType::Wipeout: ReadRasterFrame(static_cast<Wipeout&>(entity).frame, nullptr); break;
@@ -745,6 +747,19 @@ void DxfEntityReader::ReadRasterFrame(RasterFrame& frame, Handle* imageDef)
         }
     }
     frame.pixelSize = {size.x, size.y};
+}
+
+void DxfEntityReader::ReadImageLook(Image& e)
+{
+    const auto percent = [](std::int32_t v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 100)); };
+    for (const DxfGroup& g : m_groups) {
+        switch (g.code) {
+        case 281: e.brightness = percent(g.Int()); break;
+        case 282: e.contrast = percent(g.Int()); break;
+        case 283: e.fade = percent(g.Int()); break;
+        default: break;
+        }
+    }
 }
 
 void DxfEntityReader::ReadViewport(ViewportEntity& e)

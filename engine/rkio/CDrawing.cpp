@@ -11,6 +11,7 @@
 #include "engine/rkio/ExportDrawSink.h"
 #include "engine/rkio/GdiDrawSink.h"
 #include "engine/rkio/PreviewPicture.h"
+#include "engine/rkio/RasterFileFinder.h"
 #include "engine/write/DrawingSaver.h"
 
 #include <algorithm>
@@ -92,6 +93,10 @@ short CDrawing::Open(const char* path, const char* password)
         return result;
     }
     m_path = path;
+    RkIo::RasterFileFinder finder(m_path, RkIo::EngineState::Instance().SearchDirectories());
+    m_rasters = std::make_unique<RkDraw::RasterCache>(
+        RkIo::EngineState::Instance().RasterDecoder(),
+        [finder](const std::string& stored) { return finder.Find(stored); });
     ResetView();
     return 0;
 }
@@ -327,6 +332,7 @@ void CDrawing::Close()
 {
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_db.reset();
+    m_rasters.reset();
     m_previewBmp.clear();
     m_previewReason.clear();
     m_path.clear();
@@ -775,6 +781,7 @@ RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) cons
     options.colorMode = static_cast<RkDraw::ColorMode>(m_colorMode);
     options.pointMode = m_pointMode;
     options.pointSize = m_pointSize;
+    options.rasters = m_rasters.get();
     const RkIo::Channel channel = m_channel;
     options.abort = [abortFlag, channel] {
         return (abortFlag && abortFlag->load()) || RkIo::EngineState::Instance().AbortRequested(channel);

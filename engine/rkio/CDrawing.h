@@ -26,6 +26,7 @@
 #include "engine/db/Database.h"
 #include "engine/db/DrawingStatistics.h"
 #include "engine/draw/DrawingRenderer.h"
+#include "engine/draw/RasterCache.h"
 #include "engine/draw/RenderOptions.h"
 #include "engine/draw/ViewTransform.h"
 #include "engine/dwg/DwgSectionSet.h"
@@ -174,6 +175,8 @@ private:
 
     RkIo::Channel m_channel;
     std::unique_ptr<RkDb::Database> m_db;
+    // The pictures of the drawing's raster images, found and decoded as they are first drawn.
+    std::unique_ptr<RkDraw::RasterCache> m_rasters;
     std::string m_path;
     short m_version = -1;
     std::string m_previewBmp;          // BMP file image shown for a DWG without geometry

@@ -297,6 +297,42 @@ void GdiDrawSink::Text(const TextRun& run)
     SetGraphicsMode(m_dc, oldMode);
 }
 
+// The picture's pixel grid is mapped onto the parallelogram by a world transform, so rotation,
+// skew and pixel shape come from one StretchDIBits of the pixels as they are kept.
+void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                          DevPoint bottomLeft)
+{
+    if (picture.width <= 0 || picture.height <= 0)
+        return;
+    Flush();
+    const double w = picture.width, h = picture.height;
+    XFORM x;
+    x.eM11 = static_cast<FLOAT>((topRight.x - topLeft.x) / w);
+    x.eM12 = static_cast<FLOAT>((topRight.y - topLeft.y) / w);
+    x.eM21 = static_cast<FLOAT>((bottomLeft.x - topLeft.x) / h);
+    x.eM22 = static_cast<FLOAT>((bottomLeft.y - topLeft.y) / h);
+    x.eDx = static_cast<FLOAT>(topLeft.x);
+    x.eDy = static_cast<FLOAT>(topLeft.y);
+    const int oldMode = SetGraphicsMode(m_dc, GM_ADVANCED);
+    XFORM old;
+    GetWorldTransform(m_dc, &old);
+    if (SetWorldTransform(m_dc, &x)) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = picture.width;
+        info.bmiHeader.biHeight = -picture.height;     // rows from the top
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        const int oldStretch = SetStretchBltMode(m_dc, COLORONCOLOR);
+        StretchDIBits(m_dc, 0, 0, picture.width, picture.height, 0, 0, picture.width, picture.height,
+                      picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+        SetStretchBltMode(m_dc, oldStretch);
+        SetWorldTransform(m_dc, &old);
+    }
+    SetGraphicsMode(m_dc, oldMode);
+}
+
 void GdiDrawSink::PushClip(const DevPoint* points, int count)
 {
     Flush();

@@ -28,6 +28,8 @@ public:
     void Dot(DevPoint point) override;
     void Text(const TextRun& run) override;
     double TextWidth(const TextRun& run) override;
+    void Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                 DevPoint bottomLeft) override;
     void PushClip(const DevPoint* points, int count) override;
     void PopClip() override;
     void Flush() override;
