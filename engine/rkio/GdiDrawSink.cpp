@@ -297,8 +297,9 @@ void GdiDrawSink::Text(const TextRun& run)
     SetGraphicsMode(m_dc, oldMode);
 }
 
-// The picture's pixel grid is mapped onto the parallelogram by a world transform, so rotation,
-// skew and pixel shape come from one StretchDIBits of the pixels as they are kept.
+// An upright picture (mirrored or not) is one StretchDIBits. A turned or skewed one is sampled
+// here into the device's pixels within its parallelogram: Wine's StretchDIBits maps only the
+// corners of its rectangle through a world transform and would draw it upright.
 void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
                           DevPoint bottomLeft)
 {
@@ -306,31 +307,70 @@ void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoi
         return;
     Flush();
     const double w = picture.width, h = picture.height;
-    XFORM x;
-    x.eM11 = static_cast<FLOAT>((topRight.x - topLeft.x) / w);
-    x.eM12 = static_cast<FLOAT>((topRight.y - topLeft.y) / w);
-    x.eM21 = static_cast<FLOAT>((bottomLeft.x - topLeft.x) / h);
-    x.eM22 = static_cast<FLOAT>((bottomLeft.y - topLeft.y) / h);
-    x.eDx = static_cast<FLOAT>(topLeft.x);
-    x.eDy = static_cast<FLOAT>(topLeft.y);
-    const int oldMode = SetGraphicsMode(m_dc, GM_ADVANCED);
-    XFORM old;
-    GetWorldTransform(m_dc, &old);
-    if (SetWorldTransform(m_dc, &x)) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    const double ux = (topRight.x - topLeft.x) / w, uy = (topRight.y - topLeft.y) / w;
+    const double vx = (bottomLeft.x - topLeft.x) / h, vy = (bottomLeft.y - topLeft.y) / h;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const int oldStretch = SetStretchBltMode(m_dc, COLORONCOLOR);
+    const double scale = std::max(std::fabs(ux) + std::fabs(uy), std::fabs(vx) + std::fabs(vy));
+    if (std::fabs(uy) <= 1e-9 * scale && std::fabs(vx) <= 1e-9 * scale) {
         info.bmiHeader.biWidth = picture.width;
         info.bmiHeader.biHeight = -picture.height;     // rows from the top
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        const int oldStretch = SetStretchBltMode(m_dc, COLORONCOLOR);
-        StretchDIBits(m_dc, 0, 0, picture.width, picture.height, 0, 0, picture.width, picture.height,
+        StretchDIBits(m_dc, Round(topLeft.x), Round(topLeft.y), Round(topRight.x) - Round(topLeft.x),
+                      Round(bottomLeft.y) - Round(topLeft.y), 0, 0, picture.width, picture.height,
                       picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
-        SetStretchBltMode(m_dc, oldStretch);
-        SetWorldTransform(m_dc, &old);
+    } else {
+        SampleTurned(picture, topLeft, {ux, uy}, {vx, vy}, info);
     }
-    SetGraphicsMode(m_dc, oldMode);
+    SetStretchBltMode(m_dc, oldStretch);
+}
+
+void GdiDrawSink::SampleTurned(const RasterPicture& picture, DevPoint topLeft, DevPoint u, DevPoint v,
+                               BITMAPINFO& info)
+{
+    const double det = u.x * v.y - u.y * v.x;
+    if (!(std::fabs(det) > 1e-12))
+        return;
+    const DevPoint corners[4] = {topLeft, {topLeft.x + u.x * picture.width, topLeft.y + u.y * picture.width},
+                                 {topLeft.x + v.x * picture.height, topLeft.y + v.y * picture.height},
+                                 {topLeft.x + u.x * picture.width + v.x * picture.height,
+                                  topLeft.y + u.y * picture.width + v.y * picture.height}};
+    double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
+    for (const DevPoint& c : corners) {
+        x0 = std::min(x0, c.x), x1 = std::max(x1, c.x), y0 = std::min(y0, c.y), y1 = std::max(y1, c.y);
+    }
+    RECT clip;
+    if (GetClipBox(m_dc, &clip) == ERROR)
+        return;
+    const int left = std::max(static_cast<int>(std::floor(x0)), static_cast<int>(clip.left));
+    const int top = std::max(static_cast<int>(std::floor(y0)), static_cast<int>(clip.top));
+    const int right = std::min(static_cast<int>(std::ceil(x1)), static_cast<int>(clip.right));
+    const int bottom = std::min(static_cast<int>(std::ceil(y1)), static_cast<int>(clip.bottom));
+    if (right <= left || bottom <= top || static_cast<double>(right - left) * (bottom - top) > 64e6)
+        return;
+    const int width = right - left, height = bottom - top;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            // The device pixel's centre back in picture pixels.
+            const double dx = left + x + 0.5 - topLeft.x, dy = top + y + 0.5 - topLeft.y;
+            const double px = (dx * v.y - dy * v.x) / det, py = (u.x * dy - u.y * dx) / det;
+            if (px < 0 || py < 0 || px >= picture.width || py >= picture.height)
+                continue;
+            pixels[static_cast<std::size_t>(y) * width + x] = picture.pixels[static_cast<std::size_t>(py) * picture.width + static_cast<std::size_t>(px)];
+        }
+    }
+    // Only the parallelogram: the rest of its box keeps what lies below.
+    const DevPoint frame[4] = {corners[0], corners[1], corners[3], corners[2]};
+    PushClip(frame, 4);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    StretchDIBits(m_dc, left, top, width, height, 0, 0, width, height, pixels.data(), &info,
+                  DIB_RGB_COLORS, SRCCOPY);
+    PopClip();
 }
 
 void GdiDrawSink::PushClip(const DevPoint* points, int count)

@@ -43,6 +43,7 @@ private:
     HPEN PenFor(std::uint32_t rgb, int width);
     HFONT FontFor(const TextRun& run, int* pixelHeight);
     void AddSegment(const DevPoint& a, const DevPoint& b);
+    void SampleTurned(const RasterPicture& picture, DevPoint topLeft, DevPoint u, DevPoint v, BITMAPINFO& info);
     void ReleaseCaches();
 
     HDC m_dc;

@@ -1,10 +1,13 @@
 // Real drawings drawn as their authors saw them, through the drawing object as the view, the
 // preview pane and the thumbnails use it: the plan fills the opening view and the thumbnail
 // where far objects or a blank text made it a corner or a speck, while zoom extents still shows
-// every object.
+// every object; raster images show their pictures (found beside the drawing when the stored path
+// is another machine's), and a picture not found keeps its frame.
 #include "OffscreenPicture.h"
 
 #include "engine/rkio/rkio.h"
+#include "imaging/DrawingRasterDecoder.h"
+#include "tests/engine/portable/DxfBuilder.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +62,9 @@ protected:
     {
         InitDLL();
         DWG_SetBackgroundColor(RGB(255, 255, 255));
+        DWG_SetRasterDecoder(&m_decoder);
     }
+    void TearDown() override { DWG_SetRasterDecoder(nullptr); }
 
     // Opened at the picture's size, as the view opens it.
     static DrawingPtr Open(const std::string& path)
@@ -83,6 +88,8 @@ protected:
         EXPECT_TRUE(drawing.RenderFitted(picture.Dc(), kWidth, kHeight, nullptr));
         return InkOf(picture);
     }
+
+    DrawingRasterDecoder m_decoder;
 };
 
 // A plan that fills the picture reaches across most of its width or its height (a share in
@@ -135,6 +142,129 @@ TEST_F(RealDrawingView, PlansFillTheOpeningViewAndTheThumbnail)
         else
             EXPECT_NEAR(allWidth, planWidth, planWidth * 0.1) << path;
     }
+}
+
+// Pixels of the picture whose colour is near rgb.
+int CountNear(const OffscreenPicture& picture, std::uint32_t rgb, int x0, int y0, int x1, int y1)
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            const std::uint32_t p = picture.Pixel(x, y);
+            int d = 0;
+            for (int shift : {0, 8, 16})
+                d = std::max(d, std::abs(static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((rgb >> shift) & 0xFF)));
+            n += d <= 24 ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+// "eight raster IMAGE tiles of a city map; the picture files lie beside it (the drawing names
+// them by an absolute path of another machine)": the map's colours fill the tiles' frames, in
+// the view and in the thumbnail.
+TEST_F(RealDrawingView, MapTilesShowTheirPictures)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    DrawingPtr drawing = Open(samples + "\\dwg\\real\\graz\\ezdxf_Graz_10km_3m.dxf");
+    for (const bool thumbnail : {false, true}) {
+        OffscreenPicture picture(kWidth, kHeight, RGB(255, 255, 255));
+        if (thumbnail)
+            ASSERT_TRUE(drawing->RenderFitted(picture.Dc(), kWidth, kHeight, nullptr));
+        else
+            ASSERT_TRUE(drawing->Render(picture.Dc(), nullptr));
+        // The tiles cover the middle of the view: a map, not white paper with crossed frames.
+        int coloured = 0, distinct = 0;
+        std::vector<std::uint32_t> seen;
+        for (int y = kHeight / 4; y < kHeight * 3 / 4; ++y) {
+            for (int x = kWidth / 4; x < kWidth * 3 / 4; ++x) {
+                const std::uint32_t p = picture.Pixel(x, y);
+                if (p == kWhite)
+                    continue;
+                ++coloured;
+                if (std::find(seen.begin(), seen.end(), p) == seen.end() && seen.size() < 64) {
+                    seen.push_back(p);
+                    ++distinct;
+                }
+            }
+        }
+        const int area = (kWidth / 2) * (kHeight / 2);
+        EXPECT_GT(coloured, area / 2) << (thumbnail ? "thumbnail" : "view");
+        EXPECT_GE(distinct, 16) << (thumbnail ? "thumbnail" : "view") << ": the picture's colours";
+    }
+}
+
+// A 2 x 2 BMP file: red, green on the bottom row; blue, yellow on the top row.
+std::string FourColourBmp()
+{
+    const unsigned char pixels[] = {0, 0, 255, 0, 255, 0, 0, 0,       // bottom row (BGR), padded
+                                    255, 0, 0, 0, 255, 255, 0, 0};    // top row
+    std::string bmp(54, '\0');
+    const auto put32 = [&bmp](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bmp[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, 54 + sizeof pixels);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 2);
+    put32(22, 2);
+    bmp[26] = 1;
+    bmp[28] = 24;
+    put32(34, sizeof pixels);
+    bmp.append(reinterpret_cast<const char*>(pixels), sizeof pixels);
+    return bmp;
+}
+
+// An image of that picture, turned a quarter counter-clockwise and with pixels twice as tall as
+// wide, stored by a path of another machine: found beside the drawing, each colour where the
+// transform puts it. Without the file the frame stays and names it.
+TEST_F(RealDrawingView, ImageFoundBesideTheDrawingUnderItsTransform)
+{
+    orvo::test::TempDir dir;
+    orvo::portable::DxfBuilder b;
+    b.Header("AC1015").Section("ENTITIES");
+    b.S(0, "LINE").S(8, "0").P(10, -30, -10).P(11, -29, -10);
+    b.S(0, "LINE").S(8, "0").P(10, 30, 70).P(11, 29, 70);
+    // u = one pixel along the world's y (10 units), v = along the world's -x (20 units): the
+    // picture spans x -40..0, y 0..20 in the world.
+    b.S(0, "IMAGE").S(5, "40").S(8, "0").S(100, "AcDbRasterImage").P(10, 0, 0).P(11, 0, 10)
+        .P(12, -20, 0).P(13, 2, 2).S(340, "41");
+    b.EndSection().Section("OBJECTS");
+    b.S(0, "IMAGEDEF").S(5, "41").S(100, "AcDbRasterImageDef").S(1, "Q:\\elsewhere\\pic.bmp").P(10, 2, 2);
+    b.EndSection().Eof();
+    const std::string dxf = b.Ascii();
+    const std::string path = dir / "placed.dxf";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
+    const std::string bmp = FourColourBmp();
+    ASSERT_TRUE(orvo::test::WriteFileBytes(dir / "pic.bmp", bmp.data(), bmp.size()));
+    DrawingPtr drawing = Open(path);
+    drawing->FitOpeningView(1.0);
+    OffscreenPicture picture(kWidth, kHeight, RGB(255, 255, 255));
+    ASSERT_TRUE(drawing->Render(picture.Dc(), nullptr));
+    // The world -30..30 x -10..70 fills 240 x 180 at 2.25 pixels a unit about (0, 30). Picture
+    // pixel (0,0) bottom left (red) lies at world x -20..0, y 0..10; (1,0) green at y 10..20;
+    // (0,1) blue at x -40..-20, y 0..10; (1,1) yellow at x -40..-20, y 10..20.
+    const auto cell = [&picture](double wx, double wy, std::uint32_t rgb) {
+        const int x = static_cast<int>(120 + wx * 2.25), y = static_cast<int>(90 - (wy - 30) * 2.25);
+        return CountNear(picture, rgb, x - 4, y - 4, x + 4, y + 4);
+    };
+    EXPECT_GT(cell(-10, 5, 0xFF0000), 40) << "red";
+    EXPECT_GT(cell(-10, 15, 0x00FF00), 40) << "green";
+    EXPECT_GT(cell(-30, 5, 0x0000FF), 40) << "blue";
+    EXPECT_GT(cell(-30, 15, 0xFFFF00), 40) << "yellow";
+    EXPECT_EQ(cell(10, 5, 0xFF0000) + cell(10, 40, 0x0000FF), 0) << "nothing outside the frame";
+    // Without the file: the frame with its cross (black ink), no colours.
+    drawing.reset();
+    ASSERT_TRUE(DeleteFileA((dir / "pic.bmp").c_str()));
+    DrawingPtr missing = Open(path);
+    missing->FitOpeningView(1.0);
+    OffscreenPicture frame(kWidth, kHeight, RGB(255, 255, 255));
+    ASSERT_TRUE(missing->Render(frame.Dc(), nullptr));
+    EXPECT_EQ(CountNear(frame, 0xFF0000, 0, 0, kWidth, kHeight), 0);
+    EXPECT_GT(InkOf(frame).count, 100) << "the frame, its cross and the file's name";
 }
 
 } // namespace
