@@ -18,6 +18,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/CurveTessellator.cpp
   draw/RasterCache.cpp
   draw/RasterPainter.cpp
+  draw/RasterSampler.cpp
   draw/DefaultViewport.cpp
   draw/DrawingRenderer.cpp
   draw/EntityPainter.cpp

@@ -1,5 +1,7 @@
 #include "engine/rkio/GdiDrawSink.h"
 
+#include "engine/draw/RasterSampler.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -331,45 +333,26 @@ void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoi
 void GdiDrawSink::SampleTurned(const RasterPicture& picture, DevPoint topLeft, DevPoint u, DevPoint v,
                                BITMAPINFO& info)
 {
-    const double det = u.x * v.y - u.y * v.x;
-    if (!(std::fabs(det) > 1e-12))
-        return;
-    const DevPoint corners[4] = {topLeft, {topLeft.x + u.x * picture.width, topLeft.y + u.y * picture.width},
-                                 {topLeft.x + v.x * picture.height, topLeft.y + v.y * picture.height},
-                                 {topLeft.x + u.x * picture.width + v.x * picture.height,
-                                  topLeft.y + u.y * picture.width + v.y * picture.height}};
-    double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
-    for (const DevPoint& c : corners) {
-        x0 = std::min(x0, c.x), x1 = std::max(x1, c.x), y0 = std::min(y0, c.y), y1 = std::max(y1, c.y);
-    }
     RECT clip;
     if (GetClipBox(m_dc, &clip) == ERROR)
         return;
-    const int left = std::max(static_cast<int>(std::floor(x0)), static_cast<int>(clip.left));
-    const int top = std::max(static_cast<int>(std::floor(y0)), static_cast<int>(clip.top));
-    const int right = std::min(static_cast<int>(std::ceil(x1)), static_cast<int>(clip.right));
-    const int bottom = std::min(static_cast<int>(std::ceil(y1)), static_cast<int>(clip.bottom));
-    if (right <= left || bottom <= top || static_cast<double>(right - left) * (bottom - top) > 64e6)
+    const DevPoint topRight{topLeft.x + u.x * picture.width, topLeft.y + u.y * picture.width};
+    const DevPoint bottomLeft{topLeft.x + v.x * picture.height, topLeft.y + v.y * picture.height};
+    const double limits[4] = {static_cast<double>(clip.left), static_cast<double>(clip.top),
+                              static_cast<double>(clip.right), static_cast<double>(clip.bottom)};
+    const DeviceBox box = RasterSampler::Cover(topLeft, topRight, bottomLeft, limits);
+    RasterPicture sampled;
+    if (!RasterSampler::Sample(picture, topLeft, topRight, bottomLeft, box, 1.0, 0, sampled))
         return;
-    const int width = right - left, height = bottom - top;
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            // The device pixel's centre back in picture pixels.
-            const double dx = left + x + 0.5 - topLeft.x, dy = top + y + 0.5 - topLeft.y;
-            const double px = (dx * v.y - dy * v.x) / det, py = (u.x * dy - u.y * dx) / det;
-            if (px < 0 || py < 0 || px >= picture.width || py >= picture.height)
-                continue;
-            pixels[static_cast<std::size_t>(y) * width + x] = picture.pixels[static_cast<std::size_t>(py) * picture.width + static_cast<std::size_t>(px)];
-        }
-    }
     // Only the parallelogram: the rest of its box keeps what lies below.
-    const DevPoint frame[4] = {corners[0], corners[1], corners[3], corners[2]};
+    const DevPoint frame[4] = {topLeft, topRight,
+                               {topRight.x + bottomLeft.x - topLeft.x, topRight.y + bottomLeft.y - topLeft.y},
+                               bottomLeft};
     PushClip(frame, 4);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    StretchDIBits(m_dc, left, top, width, height, 0, 0, width, height, pixels.data(), &info,
-                  DIB_RGB_COLORS, SRCCOPY);
+    info.bmiHeader.biWidth = sampled.width;
+    info.bmiHeader.biHeight = -sampled.height;
+    StretchDIBits(m_dc, box.left, box.top, sampled.width, sampled.height, 0, 0, sampled.width,
+                  sampled.height, sampled.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
     PopClip();
 }
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -218,6 +219,37 @@ std::string FourColourBmp()
     return bmp;
 }
 
+// A printer device that keeps where each bitmap went and how much red it holds.
+class PictureDevice final : public CDwgExport
+{
+public:
+    struct Placed
+    {
+        double x, y;
+        int width, height;
+        int red;
+    };
+    void DrawBitmap(double x, double y, int width, int height, int, int, int, int, int, HBITMAP bitmap,
+                    int, int) override
+    {
+        placed.push_back({x, y, width, height, RedPixels(bitmap)});
+    }
+    std::vector<Placed> placed;
+
+private:
+    static int RedPixels(HBITMAP bitmap)
+    {
+        BITMAP info = {};
+        if (!GetObject(bitmap, sizeof info, &info) || info.bmBitsPixel != 32 || !info.bmBits)
+            return -1;
+        int n = 0;
+        const auto* bits = static_cast<const std::uint32_t*>(info.bmBits);
+        for (int i = 0; i < info.bmWidth * info.bmHeight; ++i)
+            n += (bits[i] & 0xFFFFFF) == 0xFF0000 ? 1 : 0;
+        return n;
+    }
+};
+
 // An image of that picture, turned a quarter counter-clockwise and with pixels twice as tall as
 // wide, stored by a path of another machine: found beside the drawing, each colour where the
 // transform puts it. Without the file the frame stays and names it.
@@ -244,11 +276,11 @@ TEST_F(RealDrawingView, ImageFoundBesideTheDrawingUnderItsTransform)
     drawing->FitOpeningView(1.0);
     OffscreenPicture picture(kWidth, kHeight, RGB(255, 255, 255));
     ASSERT_TRUE(drawing->Render(picture.Dc(), nullptr));
-    // The world -30..30 x -10..70 fills 240 x 180 at 2.25 pixels a unit about (0, 30). Picture
+    // The world -40..30 x -10..70 fills 240 x 180 at 2.25 pixels a unit about (-5, 30). Picture
     // pixel (0,0) bottom left (red) lies at world x -20..0, y 0..10; (1,0) green at y 10..20;
     // (0,1) blue at x -40..-20, y 0..10; (1,1) yellow at x -40..-20, y 10..20.
     const auto cell = [&picture](double wx, double wy, std::uint32_t rgb) {
-        const int x = static_cast<int>(120 + wx * 2.25), y = static_cast<int>(90 - (wy - 30) * 2.25);
+        const int x = static_cast<int>(120 + (wx + 5) * 2.25), y = static_cast<int>(90 - (wy - 30) * 2.25);
         return CountNear(picture, rgb, x - 4, y - 4, x + 4, y + 4);
     };
     EXPECT_GT(cell(-10, 5, 0xFF0000), 40) << "red";
@@ -256,6 +288,21 @@ TEST_F(RealDrawingView, ImageFoundBesideTheDrawingUnderItsTransform)
     EXPECT_GT(cell(-30, 5, 0x0000FF), 40) << "blue";
     EXPECT_GT(cell(-30, 15, 0xFFFF00), 40) << "yellow";
     EXPECT_EQ(cell(10, 5, 0xFF0000) + cell(10, 40, 0x0000FF), 0) << "nothing outside the frame";
+    // A thumbnail shows it too.
+    OffscreenPicture thumbnail(kWidth, kHeight, RGB(255, 255, 255));
+    ASSERT_TRUE(drawing->RenderFitted(thumbnail.Dc(), kWidth, kHeight, nullptr));
+    EXPECT_GT(CountNear(thumbnail, 0xFF0000, 0, 0, kWidth, kHeight), 100);
+    // A print through a printer device gets the picture as an upright bitmap where the frame is.
+    PictureDevice printer;
+    drawing->FitOpeningView(1.0);
+    drawing->SetExportTarget(&printer);
+    ASSERT_TRUE(drawing->RenderThroughExport());
+    drawing->SetExportTarget(nullptr);
+    ASSERT_EQ(printer.placed.size(), 1u);
+    EXPECT_NEAR(printer.placed[0].x, 120 - 35 * 2.25, 2.0);
+    EXPECT_NEAR(printer.placed[0].width, 40 * 2.25, 2.0);
+    EXPECT_NEAR(printer.placed[0].height, 20 * 2.25, 2.0);
+    EXPECT_GT(printer.placed[0].red, 0) << "the picture's colours";
     // Without the file: the frame with its cross (black ink), no colours.
     drawing.reset();
     ASSERT_TRUE(DeleteFileA((dir / "pic.bmp").c_str()));

@@ -8,6 +8,7 @@
 
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/RasterCache.h"
+#include "engine/draw/RasterSampler.h"
 
 #include <gtest/gtest.h>
 
@@ -229,6 +230,41 @@ TEST(RasterPainter, MissingPictureKeepsTheFrameAndNamesTheFile)
         EXPECT_EQ(sink.texts[0].utf8, "absent.png");
         EXPECT_GT(sink.texts[0].height, 1.0);
     }
+}
+
+} // namespace
+
+namespace {
+
+// Devices that place only upright pictures get the turned picture sampled: a 2 x 1 picture
+// (red, blue) turned a quarter counter-clockwise on the screen has red below and blue above.
+TEST(RasterSampler, TurnedPictureLandsUpright)
+{
+    RkDraw::RasterPicture picture;
+    picture.width = 2;
+    picture.height = 1;
+    picture.pixels = {0xFF0000, 0x0000FF};
+    // Top left at (0, 20), top right at (0, 0): x runs up the screen; y (one row) to the right.
+    const RkDraw::DevPoint topLeft{0, 20}, topRight{0, 0}, bottomLeft{10, 20};
+    const double limits[4] = {-100, -100, 100, 100};
+    const RkDraw::DeviceBox box = RkDraw::RasterSampler::Cover(topLeft, topRight, bottomLeft, limits);
+    EXPECT_EQ(box.left, 0);
+    EXPECT_EQ(box.top, 0);
+    EXPECT_EQ(box.width, 10);
+    EXPECT_EQ(box.height, 20);
+    RkDraw::RasterPicture out;
+    ASSERT_TRUE(RkDraw::RasterSampler::Sample(picture, topLeft, topRight, bottomLeft, box, 1.0, 0xFFFFFF, out));
+    ASSERT_EQ(out.width, 10);
+    ASSERT_EQ(out.height, 20);
+    EXPECT_EQ(out.pixels[static_cast<std::size_t>(15) * 10 + 5], 0xFF0000u) << "red below";
+    EXPECT_EQ(out.pixels[static_cast<std::size_t>(5) * 10 + 5], 0x0000FFu) << "blue above";
+    // Coarser steps for a printer page, and refusals.
+    ASSERT_TRUE(RkDraw::RasterSampler::Sample(picture, topLeft, topRight, bottomLeft, box, 5.0, 0xFFFFFF, out));
+    EXPECT_EQ(out.width, 2);
+    EXPECT_EQ(out.height, 4);
+    EXPECT_FALSE(RkDraw::RasterSampler::Sample(picture, topLeft, topLeft, bottomLeft, box, 1.0, 0, out)) << "flat";
+    const double tiny[4] = {50, 50, 60, 60};
+    EXPECT_EQ(RkDraw::RasterSampler::Cover(topLeft, topRight, bottomLeft, tiny).width, 0) << "off the limits";
 }
 
 } // namespace
