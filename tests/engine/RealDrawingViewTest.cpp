@@ -121,6 +121,8 @@ TEST_F(RealDrawingView, PlansFillTheOpeningViewAndTheThumbnail)
         {"\\dwg\\example_2018.dwg", true},
         {"\\dwg\\example_2018.dxf", true},
         {"\\dwg\\example_r12.dxf", true},
+        // "only 3D solids (ACIS, 2018 format) in one block insert; draws nothing"
+        {"\\dwg\\real\\connecting_rod.dwg", false},
     };
     for (const Case& c : cases) {
         const std::string path = samples + c.name;
