@@ -11,6 +11,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   db/DrawingStatistics.cpp
   db/DwgVersion.cpp
   db/LinearUnits.cpp
+  db/OleObjectData.cpp
   db/Entity.cpp
   db/Geometry.cpp
   db/ProxyGraphics.cpp

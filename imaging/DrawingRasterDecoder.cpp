@@ -36,12 +36,31 @@ bool DrawingRasterDecoder::Decode(const std::string& path, int fitWidth, int fit
         return false;
     const std::unique_ptr<CRasterImage> image =
         LoadRasterImage(SystemPath(path).c_str(), -1, static_cast<DWORD>(fitWidth), static_cast<DWORD>(fitHeight));
-    if (!image || !image->IsValid() || image->GetWidth() == 0 || image->GetHeight() == 0)
+    return image && Deliver(*image, fitWidth, fitHeight, out);
+}
+
+bool DrawingRasterDecoder::DecodeBytes(const std::string& bytes, int fitWidth, int fitHeight,
+                                       RkDraw::RasterPicture& out)
+{
+    if (fitWidth <= 0 || fitHeight <= 0 || bytes.empty())
+        return false;
+    CRasterImage image(RASTER_FORMAT_UNKNOWN);
+    image.SetDecodeFitBox(static_cast<DWORD>(fitWidth), static_cast<DWORD>(fitHeight));
+    if (!image.Decode(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()),
+                      RASTER_FORMAT_UNKNOWN))
+        return false;
+    return Deliver(image, fitWidth, fitHeight, out);
+}
+
+bool DrawingRasterDecoder::Deliver(const CRasterImage& image, int fitWidth, int fitHeight,
+                                   RkDraw::RasterPicture& out)
+{
+    if (!image.IsValid() || image.GetWidth() == 0 || image.GetHeight() == 0)
         return false;
     // Each side as the view needs it, never more than the picture has (24 bits, rows upwards).
-    const DWORD width = std::min<DWORD>(image->GetWidth(), static_cast<DWORD>(fitWidth));
-    const DWORD height = std::min<DWORD>(image->GetHeight(), static_cast<DWORD>(fitHeight));
-    const std::unique_ptr<CRasterImage> shrunk = ShrinkByArea(*image, width, height);
+    const DWORD width = std::min<DWORD>(image.GetWidth(), static_cast<DWORD>(fitWidth));
+    const DWORD height = std::min<DWORD>(image.GetHeight(), static_cast<DWORD>(fitHeight));
+    const std::unique_ptr<CRasterImage> shrunk = ShrinkByArea(image, width, height);
     if (!shrunk || shrunk->GetBpp() != 24)
         return false;
     out.width = static_cast<int>(width);

@@ -108,4 +108,14 @@ struct Wipeout final : Entity
     RasterFrame frame;
 };
 
+// OLE2FRAME: an object of another program placed on a frame, with the picture it was last shown
+// as when one is stored (the OLE data itself is not kept).
+struct OleFrame final : Entity
+{
+    static constexpr EntityType kType = EntityType::OleFrame;
+    OleFrame() : Entity(kType) {}
+    Vec3 corners[4];                 // world: upper left, upper right, lower right, lower left
+    std::string picture;             // a BMP or EMF file's bytes, or empty
+};
+
 } // namespace RkDb

@@ -223,6 +223,7 @@ void EntityPainter::Paint(const Entity& e)
     case EntityType::Tolerance: ModelPainter(*this).PaintTolerance(static_cast<const Tolerance&>(e)); break;
     case EntityType::Shape: ModelPainter(*this).PaintShape(static_cast<const Shape&>(e)); break;
     case EntityType::Underlay: ModelPainter(*this).PaintUnderlay(static_cast<const Underlay&>(e)); break;
+    case EntityType::OleFrame: RasterPainter(*this).PaintOleFrame(static_cast<const OleFrame&>(e)); break;
     case EntityType::Insert:
     case EntityType::Dimension:
     case EntityType::Viewport:

@@ -35,9 +35,25 @@ RasterCache::RasterCache(RasterDecoder* decoder, FileFinder finder, std::size_t 
 const RasterPicture* RasterCache::Picture(const std::string& stored, int wantWidth, int wantHeight,
                                           const RasterLook& look)
 {
-    if (!m_decoder || stored.empty())
+    if (stored.empty())
         return nullptr;
-    Entry& entry = m_entries[KeyOf(stored, look)];
+    return Lookup({stored, nullptr}, wantWidth, wantHeight, look);
+}
+
+const RasterPicture* RasterCache::PictureOfBytes(const std::string& key, const std::string& bytes,
+                                                 int wantWidth, int wantHeight, const RasterLook& look)
+{
+    if (bytes.empty())
+        return nullptr;
+    return Lookup({"\n" + key, &bytes}, wantWidth, wantHeight, look);
+}
+
+const RasterPicture* RasterCache::Lookup(const Source& source, int wantWidth, int wantHeight,
+                                         const RasterLook& look)
+{
+    if (!m_decoder)
+        return nullptr;
+    Entry& entry = m_entries[KeyOf(source.key, look)];
     entry.lastUse = ++m_clock;
     if (entry.missing)
         return nullptr;
@@ -45,20 +61,24 @@ const RasterPicture* RasterCache::Picture(const std::string& stored, int wantWid
     const bool enough = entry.whole || (entry.fitWidth >= fitWidth && entry.fitHeight >= fitHeight);
     if (entry.picture.width > 0 && enough)
         return &entry.picture;
-    if (!Decode(stored, entry, std::max(fitWidth, entry.fitWidth), std::max(fitHeight, entry.fitHeight), look))
+    if (!Decode(source, entry, std::max(fitWidth, entry.fitWidth), std::max(fitHeight, entry.fitHeight), look))
         return entry.picture.width > 0 ? &entry.picture : nullptr;
     return &entry.picture;
 }
 
-bool RasterCache::Decode(const std::string& stored, Entry& entry, int fitWidth, int fitHeight,
+bool RasterCache::Decode(const Source& source, Entry& entry, int fitWidth, int fitHeight,
                          const RasterLook& look)
 {
-    auto found = m_found.find(stored);
-    if (found == m_found.end())
-        found = m_found.emplace(stored, m_finder ? m_finder(stored) : std::string()).first;
-    if (found->second.empty()) {
-        entry.missing = true;
-        return false;
+    std::string path;
+    if (!source.bytes) {
+        auto found = m_found.find(source.key);
+        if (found == m_found.end())
+            found = m_found.emplace(source.key, m_finder ? m_finder(source.key) : std::string()).first;
+        path = found->second;
+        if (path.empty()) {
+            entry.missing = true;
+            return false;
+        }
     }
     // A picture larger than the whole limit is asked for smaller.
     const double bytes = 4.0 * fitWidth * fitHeight;
@@ -69,8 +89,9 @@ bool RasterCache::Decode(const std::string& stored, Entry& entry, int fitWidth, 
     }
     RasterPicture decoded;
     ++m_decodes;
-    if (!m_decoder->Decode(found->second, fitWidth, fitHeight, decoded) || decoded.width <= 0 ||
-        decoded.height <= 0 ||
+    const bool read = source.bytes ? m_decoder->DecodeBytes(*source.bytes, fitWidth, fitHeight, decoded)
+                                   : m_decoder->Decode(path, fitWidth, fitHeight, decoded);
+    if (!read || decoded.width <= 0 || decoded.height <= 0 ||
         decoded.pixels.size() != static_cast<std::size_t>(decoded.width) * static_cast<std::size_t>(decoded.height)) {
         if (entry.picture.width <= 0)
             entry.missing = true;

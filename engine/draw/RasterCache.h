@@ -37,6 +37,9 @@ public:
     // them, in its look; null when the file is not found or cannot be read.
     const RasterPicture* Picture(const std::string& stored, int wantWidth, int wantHeight,
                                  const RasterLook& look);
+    // The same for a picture kept in the drawing (a BMP or EMF file's bytes), by a key of its own.
+    const RasterPicture* PictureOfBytes(const std::string& key, const std::string& bytes, int wantWidth,
+                                        int wantHeight, const RasterLook& look);
     std::size_t Bytes() const { return m_bytes; }
     std::size_t Decodes() const { return m_decodes; }
 
@@ -50,7 +53,14 @@ private:
         std::uint64_t lastUse = 0;
     };
 
-    bool Decode(const std::string& stored, Entry& entry, int fitWidth, int fitHeight, const RasterLook& look);
+    // Where a picture comes from: a file the finder finds, or bytes the drawing keeps.
+    struct Source
+    {
+        const std::string& key;
+        const std::string* bytes;
+    };
+    const RasterPicture* Lookup(const Source& source, int wantWidth, int wantHeight, const RasterLook& look);
+    bool Decode(const Source& source, Entry& entry, int fitWidth, int fitHeight, const RasterLook& look);
     void MakeRoom(std::size_t bytes, const Entry* keep);
     static void ApplyLook(RasterPicture& picture, const RasterLook& look);
 

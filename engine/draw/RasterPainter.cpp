@@ -3,6 +3,8 @@
 #include "engine/draw/RasterCache.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 #include <cmath>
 
 namespace RkDraw {
@@ -90,12 +92,45 @@ bool RasterPainter::PaintPicture(const Image& e, const std::vector<DevPoint>& cl
                                                     static_cast<int>(std::ceil(high)), look);
     if (!picture)
         return false;
+    PlacePicture(*picture, clip, topLeft, topRight, bottomLeft);
+    return true;
+}
+
+void RasterPainter::PlacePicture(const RasterPicture& picture, const std::vector<DevPoint>& clip,
+                                 DevPoint topLeft, DevPoint topRight, DevPoint bottomLeft)
+{
     DrawSink& sink = m_p.Sink();
     sink.PushClip(clip.data(), static_cast<int>(clip.size()));
-    sink.Picture(*picture, topLeft, topRight, bottomLeft);
+    sink.Picture(picture, topLeft, topRight, bottomLeft);
     sink.PopClip();
-    m_p.AddWork(static_cast<std::size_t>(wide * high / 256.0));
-    return true;
+    m_p.AddWork(static_cast<std::size_t>(Distance(topLeft, topRight) * Distance(topLeft, bottomLeft) / 256.0));
+}
+
+void RasterPainter::PaintOleFrame(const OleFrame& e)
+{
+    const std::vector<Vec3> ring(std::begin(e.corners), std::end(e.corners));
+    RasterCache* rasters = m_p.Options().rasters;
+    if (!m_p.Measuring() && rasters && !e.picture.empty()) {
+        std::vector<DevPoint> clip;
+        for (const Vec3& p : ring)
+            clip.push_back(m_p.ToDevice(p));
+        if (m_p.OffDevice(clip))
+            return;
+        const double wide = Distance(clip[0], clip[1]), high = Distance(clip[0], clip[3]);
+        RasterLook look;
+        look.background = m_p.Options().background;
+        const RasterPicture* picture =
+            std::isfinite(wide) && std::isfinite(high)
+                ? rasters->PictureOfBytes("ole " + std::to_string(e.handle), e.picture,
+                                          static_cast<int>(std::ceil(std::min(wide, 16384.0))),
+                                          static_cast<int>(std::ceil(std::min(high, 16384.0))), look)
+                : nullptr;
+        if (picture) {
+            PlacePicture(*picture, clip, clip[0], clip[1], clip[3]);
+            return;
+        }
+    }
+    m_p.Stroke(ring, true);
 }
 
 // Along the picture's bottom edge, inside its frame, as large as fits a tenth of its height.

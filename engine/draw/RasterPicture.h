@@ -26,6 +26,9 @@ public:
     // file's own picture; a decoder may keep its own size where that is smaller). False when the
     // file cannot be read as a picture. Called from any thread.
     virtual bool Decode(const std::string& path, int fitWidth, int fitHeight, RasterPicture& out) = 0;
+    // The same for a picture file's bytes kept in the drawing (the picture of an OLE object: a
+    // BMP file or an enhanced metafile).
+    virtual bool DecodeBytes(const std::string& bytes, int fitWidth, int fitHeight, RasterPicture& out) = 0;
 };
 
 } // namespace RkDraw

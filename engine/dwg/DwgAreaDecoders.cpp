@@ -3,6 +3,7 @@
 
 #include "engine/db/AreaEntities.h"
 #include "engine/db/BlockEntities.h"
+#include "engine/db/OleObjectData.h"
 
 #include <algorithm>
 
@@ -266,6 +267,26 @@ RkDb::EntityPtr DecodeMLine(DwgObjectRecord& record, DwgEntityCommon& common, Dw
     return data.Failed() ? nullptr : std::move(mline);
 }
 
+// OLE2FRAME: flags, mode (2000+), the data's length and the data (its corners and the OLE object).
+RkDb::EntityPtr DecodeOleFrame(DwgObjectRecord& record, DwgEntityCommon& common)
+{
+    DwgBitReader& data = record.Data();
+    data.BS(); // flags
+    if (record.Version() >= DwgVersion::R2000)
+        data.BS(); // mode
+    const uint32_t length = data.BL();
+    if (!Fits(data, length, 8) || !data.Claim(length, 2))
+        return nullptr;
+    const std::vector<uint8_t> bytes = data.Bytes(length);
+    const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    auto ole = std::make_unique<RkDb::OleFrame>();
+    if (data.Failed() || !RkDb::OleObjectData::Corners(view, ole->corners))
+        return nullptr;
+    ole->picture = RkDb::OleObjectData::Picture(view, bytes.size());
+    record.ReadEntityHandles(common);
+    return record.Data().Failed() ? nullptr : std::move(ole);
+}
+
 } // namespace
 
 RkDb::EntityPtr DecodeAreaEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
@@ -279,6 +300,8 @@ RkDb::EntityPtr DecodeAreaEntity(uint16_t type, const std::string& className, Dw
         return DecodeRaster<RkDb::Wipeout>(record, common, refs);
     if (className == "IMAGE")
         return DecodeRaster<RkDb::Image>(record, common, refs);
+    if (type == kTypeOle2frame)
+        return DecodeOleFrame(record, common);
     return nullptr;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/rkio/rkio.h"
 #include "imaging/DrawingRasterDecoder.h"
 #include "tests/engine/portable/DxfBuilder.h"
+#include "tests/engine/portable/OleFrameData.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -197,30 +198,6 @@ TEST_F(RealDrawingView, MapTilesShowTheirPictures)
     }
 }
 
-// A 2 x 2 BMP file: red, green on the bottom row; blue, yellow on the top row.
-std::string FourColourBmp()
-{
-    const unsigned char pixels[] = {0, 0, 255, 0, 255, 0, 0, 0,       // bottom row (BGR), padded
-                                    255, 0, 0, 0, 255, 255, 0, 0};    // top row
-    std::string bmp(54, '\0');
-    const auto put32 = [&bmp](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bmp[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, 54 + sizeof pixels);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 2);
-    put32(22, 2);
-    bmp[26] = 1;
-    bmp[28] = 24;
-    put32(34, sizeof pixels);
-    bmp.append(reinterpret_cast<const char*>(pixels), sizeof pixels);
-    return bmp;
-}
-
 // A printer device that keeps where each bitmap went and how much red it holds.
 class PictureDevice final : public CDwgExport
 {
@@ -272,7 +249,7 @@ TEST_F(RealDrawingView, ImageFoundBesideTheDrawingUnderItsTransform)
     const std::string dxf = b.Ascii();
     const std::string path = dir / "placed.dxf";
     ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
-    const std::string bmp = FourColourBmp();
+    const std::string bmp = orvo::portable::FourColourBmp();
     ASSERT_TRUE(orvo::test::WriteFileBytes(dir / "pic.bmp", bmp.data(), bmp.size()));
     DrawingPtr drawing = Open(path);
     drawing->FitOpeningView(1.0);
@@ -314,6 +291,50 @@ TEST_F(RealDrawingView, ImageFoundBesideTheDrawingUnderItsTransform)
     ASSERT_TRUE(missing->Render(frame.Dc(), nullptr));
     EXPECT_EQ(CountNear(frame, 0xFF0000, 0, 0, kWidth, kHeight), 0);
     EXPECT_GT(InkOf(frame).count, 100) << "the frame, its cross and the file's name";
+}
+
+// An OLE object's stored picture on its frame: the four colours where the frame puts them.
+TEST_F(RealDrawingView, OleObjectShowsItsStoredPicture)
+{
+    orvo::test::TempDir dir;
+    orvo::portable::DxfBuilder b;
+    b.Header("AC1015").Section("ENTITIES");
+    orvo::portable::AddOleFrame(b, orvo::portable::OleData(0, 0, 40, 30,
+                                                           orvo::portable::CompoundFileWith(orvo::portable::FourColourBmp())),
+                                0, 0, 40, 30);
+    b.EndSection().Eof();
+    const std::string dxf = b.Ascii();
+    const std::string path = dir / "ole.dxf";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
+    DrawingPtr drawing = Open(path);
+    drawing->FitOpeningView(1.0);
+    OffscreenPicture picture(kWidth, kHeight, RGB(255, 255, 255));
+    ASSERT_TRUE(drawing->Render(picture.Dc(), nullptr));
+    // 40 x 30 fills 240 x 180: the bottom left quarter red, the top right yellow.
+    EXPECT_GT(CountNear(picture, 0xFF0000, 20, 100, 100, 170), 4000) << "red";
+    EXPECT_GT(CountNear(picture, 0x00FF00, 140, 100, 220, 170), 4000) << "green";
+    EXPECT_GT(CountNear(picture, 0x0000FF, 20, 10, 100, 80), 4000) << "blue";
+    EXPECT_GT(CountNear(picture, 0xFFFF00, 140, 10, 220, 80), 4000) << "yellow";
+}
+
+// "it also holds OLE objects": the title block of each sheet shows their pictures (a logo and
+// notes), where before only lines were drawn.
+TEST_F(RealDrawingView, NorthblockSheetsShowTheirOleObjects)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    const std::string path = samples + "\\dwg\\real\\northblock_electrical.dwg";
+    int withPictures = 0, without = 0;
+    for (const bool decoder : {true, false}) {
+        DWG_SetRasterDecoder(decoder ? &m_decoder : nullptr);
+        DrawingPtr drawing(CDrawing::CreateDrawing(0));
+        drawing->SetOutputSize(960, 680);
+        ASSERT_EQ(drawing->Open(path.c_str(), ""), 0);
+        ASSERT_TRUE(drawing->SetCurrentLayout(1));
+        OffscreenPicture picture(960, 680, RGB(255, 255, 255));
+        ASSERT_TRUE(drawing->Render(picture.Dc(), nullptr));
+        (decoder ? withPictures : without) = picture.CountOther(kWhite);
+    }
+    EXPECT_GT(withPictures, without + 500) << "the pictures' pixels";
 }
 
 } // namespace

@@ -3,9 +3,11 @@
 // limit, in the image's brightness, contrast and fade), and the painter (the picture on its
 // rotated, skewed or stretched frame, clipped to its clip boundary; a picture not found keeps the
 // frame with a cross and names the file).
+#include "OleFrameData.h"
 #include "ReadDrawing.h"
 #include "RecordingSink.h"
 
+#include "engine/db/OleObjectData.h"
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/RasterCache.h"
 #include "engine/draw/RasterSampler.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -43,6 +46,17 @@ public:
         out.width = std::min(found->second.first, fitWidth);
         out.height = std::min(found->second.second, fitHeight);
         out.pixels.assign(static_cast<std::size_t>(out.width) * out.height, 0x808080);
+        return true;
+    }
+    // A BMP file's bytes: a 2 x 2 picture.
+    bool DecodeBytes(const std::string& bytes, int fitWidth, int fitHeight, RasterPicture& out) override
+    {
+        if (bytes.compare(0, 2, "BM") != 0)
+            return false;
+        ++decodes;
+        out.width = std::min(2, fitWidth);
+        out.height = std::min(2, fitHeight);
+        out.pixels.assign(static_cast<std::size_t>(out.width) * out.height, 0x336699);
         return true;
     }
 };
@@ -265,6 +279,86 @@ TEST(RasterSampler, TurnedPictureLandsUpright)
     EXPECT_FALSE(RkDraw::RasterSampler::Sample(picture, topLeft, topLeft, bottomLeft, box, 1.0, 0, out)) << "flat";
     const double tiny[4] = {50, 50, 60, 60};
     EXPECT_EQ(RkDraw::RasterSampler::Cover(topLeft, topRight, bottomLeft, tiny).width, 0) << "off the limits";
+}
+
+} // namespace
+
+namespace {
+
+using orvo::portable::AddOleFrame;
+using orvo::portable::CompoundFileWith;
+using orvo::portable::FourColourBmp;
+using orvo::portable::OleData;
+
+// The picture an OLE object keeps comes out of its compound file: a static picture's CONTENTS
+// (a BMP file as it is, an enhanced metafile after its header's size, a packed DIB made a BMP
+// file); damaged data gives no picture, never a wrong one.
+TEST(OleObjectData, PictureAndCornersOfTheFrame)
+{
+    const std::string bmp = FourColourBmp();
+    const std::string data = OleData(10, 20, 50, 40, CompoundFileWith(bmp));
+    RkDb::Vec3 corners[4];
+    ASSERT_TRUE(RkDb::OleObjectData::Corners(data, corners));
+    EXPECT_EQ(corners[0].x, 10.0);
+    EXPECT_EQ(corners[0].y, 40.0);
+    EXPECT_EQ(corners[2].x, 50.0);
+    EXPECT_EQ(corners[2].y, 20.0);
+    EXPECT_EQ(RkDb::OleObjectData::Picture(data, 1 << 20), bmp);
+    // A packed DIB (the BMP file without its 14-byte file header) becomes that BMP file again.
+    EXPECT_EQ(RkDb::OleObjectData::Picture(OleData(0, 0, 1, 1, CompoundFileWith(bmp.substr(14))), 1 << 20), bmp);
+    std::string emf(120, '\0');
+    emf[0] = 1;
+    emf[4] = 120;
+    std::memcpy(&emf[40], " EMF", 4);
+    const std::string sized = std::string("\x6c\0\0\0", 4) + emf;
+    EXPECT_EQ(RkDb::OleObjectData::Picture(OleData(0, 0, 1, 1, CompoundFileWith(sized)), 1 << 20), emf);
+    // Cut anywhere or damaged anywhere: no read past the data, and no picture but the stored one.
+    for (std::size_t at = 0; at < data.size(); at += 7) {
+        const std::string cut = RkDb::OleObjectData::Picture(data.substr(0, at), 1 << 20);
+        EXPECT_TRUE(cut.empty() || cut.size() <= bmp.size()) << at;
+        std::string damaged = data;
+        damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
+        const std::string picture = RkDb::OleObjectData::Picture(damaged, 1 << 20);
+        EXPECT_LE(picture.size(), data.size()) << at;
+    }
+    EXPECT_FALSE(RkDb::OleObjectData::Corners(data.substr(0, 60), corners));
+    EXPECT_TRUE(RkDb::OleObjectData::Picture(std::string(600, 'x'), 1 << 20).empty());
+}
+
+TEST(OleObjectData, FrameDrawsItsPictureElseItsFrame)
+{
+    for (const bool stored : {true, false}) {
+        DxfBuilder b;
+        b.Header("AC1015").Section("ENTITIES");
+        const std::string compound = CompoundFileWith(stored ? FourColourBmp() : "not a picture");
+        AddOleFrame(b, OleData(10, 20, 50, 40, compound), 10, 20, 50, 40);
+        b.EndSection().Eof();
+        auto db = Read(b);
+        const Entity* e = db->ModelSpaceBlock().entities.empty() ? nullptr : db->ModelSpaceBlock().entities[0].get();
+        ASSERT_TRUE(e && As<OleFrame>(*e));
+        FakeDecoder decoder;
+        RasterCache cache(&decoder, Beside("/"));
+        RenderOptions options;
+        options.rasters = &cache;
+        RecordingSink sink;
+        DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+        if (stored) {
+            ASSERT_EQ(sink.pictures.size(), 1u);
+            EXPECT_NEAR(sink.pictures[0].topLeft.x, 10, 1e-9);
+            EXPECT_NEAR(sink.pictures[0].topLeft.y, 60, 1e-9);
+            EXPECT_NEAR(sink.pictures[0].topRight.x, 50, 1e-9);
+            EXPECT_NEAR(sink.pictures[0].bottomLeft.y, 80, 1e-9);
+            EXPECT_TRUE(sink.strokes.empty());
+        } else {
+            EXPECT_TRUE(sink.pictures.empty());
+            ASSERT_EQ(sink.strokes.size(), 1u) << "the frame";
+            EXPECT_EQ(sink.strokes[0].points.size(), 5u);
+        }
+        Vec2 min, max;
+        ASSERT_TRUE(DrawingRenderer::Extents(*db, 0, UnitView(), min, max));
+        EXPECT_NEAR(min.x, 10, 1e-9);
+        EXPECT_NEAR(max.y, 40, 1e-9);
+    }
 }
 
 } // namespace
