@@ -27,6 +27,8 @@ public:
     // it. A plan's legend or a detail beside it lies within a plan's width or two; what was left
     // behind lies many widths away.
     static constexpr double kReach = 4.0;
+    // The core is found from at most this many of the objects' centres.
+    static constexpr std::size_t kMaxSamples = 8192;
     // The bulk is measured again from what it kept at most this often.
     static constexpr int kPasses = 4;
 

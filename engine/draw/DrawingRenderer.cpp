@@ -63,7 +63,11 @@ public:
         if (m_keepObjects && !m_objectEmpty)
             m_objects.push_back(m_object);
     }
-    void KeepObjects() { m_keepObjects = true; }
+    void KeepObjects(std::size_t count)
+    {
+        m_keepObjects = true;
+        m_objects.reserve(count);
+    }
     const std::vector<Box2>& Objects() const { return m_objects; }
 
     bool empty = true;
@@ -530,10 +534,11 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
     Inherited in;
     in.toDevice = view.WorldToView();
     renderer.m_painter.SetMeasuring(true);
+    const EntityList& entities = db.Blocks()[layouts[static_cast<std::size_t>(layout)].block].entities;
     if (reach == Reach::Bulk)
-        bounds.KeepObjects();
+        bounds.KeepObjects(entities.size());
     // Each of the layout's own entities is one object: an insert counts by all its block draws.
-    for (const EntityPtr& e : db.Blocks()[layouts[static_cast<std::size_t>(layout)].block].entities) {
+    for (const EntityPtr& e : entities) {
         if (!renderer.Poll())
             break;
         bounds.BeginObject();

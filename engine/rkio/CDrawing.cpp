@@ -420,7 +420,7 @@ bool CDrawing::SavedViewShowsTheDrawing() const
 {
     RkDb::Vec2 min, max;
     // Measured against the bulk: a view of the few far objects alone does not show the drawing.
-    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, Options(nullptr), Reach::Bulk, min, max))
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, RkDraw::RenderOptions(), Reach::Bulk, min, max))
         return true;
     const double h = m_view.Height();
     const double w = h * m_view.DeviceWidth() / std::max(1, m_view.DeviceHeight());
