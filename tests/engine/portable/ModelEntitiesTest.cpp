@@ -368,18 +368,29 @@ TEST(ModelEntities, SabReadsAsSat)
     EXPECT_LE(small.size(), 40u + 64u);    // the header, then nothing past the limit
 }
 
+// Little-endian fields and segment headers written into a data-storage section being built.
+struct SectionWriter
+{
+    std::vector<uint8_t>& s;
+    void Put32(std::size_t at, std::uint32_t v) const { std::memcpy(&s[at], &v, 4); }
+    void Put64(std::size_t at, std::uint64_t v) const { std::memcpy(&s[at], &v, 8); }
+    void Segment(std::size_t at, const char* name) const
+    {
+        s[at] = 0xAC;
+        s[at + 1] = 0xD5;
+        std::memcpy(&s[at + 2], name, 6);
+    }
+};
+
 // A data-storage section as 2013 and later DWG keep it: header, segment index, data index and
 // one "_data_" segment whose only record holds the SAB of handle 0x2E1.
 std::vector<uint8_t> DataStorageSection(const std::string& sab)
 {
     std::vector<uint8_t> s(0x200, 0);
-    const auto put32 = [&s](std::size_t at, std::uint32_t v) { std::memcpy(&s[at], &v, 4); };
-    const auto put64 = [&s](std::size_t at, std::uint64_t v) { std::memcpy(&s[at], &v, 8); };
-    const auto segment = [&s](std::size_t at, const char* name) {
-        s[at] = '\xAC';
-        s[at + 1] = '\xD5';
-        std::memcpy(&s[at + 2], name, 6);
-    };
+    const SectionWriter w{s};
+    const auto put32 = [&w](std::size_t at, std::uint32_t v) { w.Put32(at, v); };
+    const auto put64 = [&w](std::size_t at, std::uint64_t v) { w.Put64(at, v); };
+    const auto segment = [&w](std::size_t at, const char* name) { w.Segment(at, name); };
     std::memcpy(&s[0], "jard", 4);
     put64(0x18, 0x80);              // segment index
     put32(0x20, 3);                 // segments
@@ -433,13 +444,10 @@ TEST(ModelEntities, DataStorageGivesTheSabOfItsObjects)
 std::vector<uint8_t> BlobDataStorageSection(const std::string& sab)
 {
     std::vector<uint8_t> s(0x400, 0);
-    const auto put32 = [&s](std::size_t at, std::uint32_t v) { std::memcpy(&s[at], &v, 4); };
-    const auto put64 = [&s](std::size_t at, std::uint64_t v) { std::memcpy(&s[at], &v, 8); };
-    const auto segment = [&s](std::size_t at, const char* name) {
-        s[at] = '\xAC';
-        s[at + 1] = '\xD5';
-        std::memcpy(&s[at + 2], name, 6);
-    };
+    const SectionWriter w{s};
+    const auto put32 = [&w](std::size_t at, std::uint32_t v) { w.Put32(at, v); };
+    const auto put64 = [&w](std::size_t at, std::uint64_t v) { w.Put64(at, v); };
+    const auto segment = [&w](std::size_t at, const char* name) { w.Segment(at, name); };
     const std::size_t half = sab.size() / 2;
     const std::size_t parts[2] = {half, sab.size() - half};
     std::memcpy(&s[0], "jard", 4);
