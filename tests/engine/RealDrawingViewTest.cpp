@@ -5,6 +5,7 @@
 // is another machine's), and a picture not found keeps its frame.
 #include "OffscreenPicture.h"
 
+#include "engine/rkio/RasterFileFinder.h"
 #include "engine/rkio/rkio.h"
 #include "imaging/DrawingRasterDecoder.h"
 #include "tests/engine/portable/DxfBuilder.h"
@@ -291,6 +292,42 @@ TEST_F(RealDrawingView, ImageFoundBesideTheDrawingUnderItsTransform)
     ASSERT_TRUE(missing->Render(frame.Dc(), nullptr));
     EXPECT_EQ(CountNear(frame, 0xFF0000, 0, 0, kWidth, kHeight), 0);
     EXPECT_GT(InkOf(frame).count, 100) << "the frame, its cross and the file's name";
+}
+
+// A picture's file as CAD programs find it: the stored path first (a relative one from the
+// drawing's folder), then the file's name beside the drawing, then in each search folder.
+TEST(RasterFileFinder, StoredPathThenBesideTheDrawingThenSearchFolders)
+{
+    orvo::test::TempDir dir;
+    for (const char* folder : {"drawings", "drawings\\sub", "stored", "support1", "support2"})
+        ASSERT_TRUE(CreateDirectoryA((dir / folder).c_str(), nullptr));
+    const auto put = [&dir](const std::string& relative) {
+        ASSERT_TRUE(orvo::test::WriteFileBytes(dir / relative, "x", 1)) << relative;
+    };
+    put("stored\\a.png");
+    put("drawings\\a.png");
+    put("drawings\\b.png");
+    put("support1\\c.png");
+    put("support2\\c.png");
+    put("support2\\d.png");
+    put("drawings\\sub\\e.png");
+    const RkIo::RasterFileFinder finder(dir / "drawings\\plan.dwg", {dir / "support1", dir / "support2"});
+    struct Case
+    {
+        std::string stored, found;
+    };
+    const Case cases[] = {
+        {dir / "stored\\a.png", dir / "stored\\a.png"},                    // as stored, though one lies beside
+        {"Q:\\elsewhere\\b.png", dir / "drawings\\b.png"},               // another machine's path
+        {"/home/someone/maps/b.png", dir / "drawings\\b.png"},               // with the other separator
+        {"c.png", dir / "support1\\c.png"},                                  // the first search folder that has it
+        {"D:\\x\\d.png", dir / "support2\\d.png"},
+        {"sub\\e.png", dir / "drawings\\sub\\e.png"},                     // relative to the drawing
+        {"Q:\\nowhere\\f.png", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(finder.Find(c.stored), c.found) << c.stored;
 }
 
 // An OLE object's stored picture on its frame: the four colours where the frame puts them.
