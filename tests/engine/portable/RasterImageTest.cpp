@@ -4,6 +4,7 @@
 // rotated, skewed or stretched frame, clipped to its clip boundary; a picture not found keeps the
 // frame with a cross and names the file).
 #include "OleFrameData.h"
+#include "PortableSupport.h"
 #include "ReadDrawing.h"
 #include "RecordingSink.h"
 
@@ -11,9 +12,11 @@
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/RasterCache.h"
 #include "engine/draw/RasterSampler.h"
+#include "engine/dxf/DxfReader.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -359,6 +362,45 @@ TEST(OleObjectData, FrameDrawsItsPictureElseItsFrame)
         EXPECT_NEAR(min.x, 10, 1e-9);
         EXPECT_NEAR(max.y, 40, 1e-9);
     }
+}
+
+} // namespace
+
+namespace {
+
+// "nine raster images (their files are not here)": each keeps its frame with a cross and names
+// its file, the one stored by another machine's path by the file's own name.
+TEST(RasterPainter, AccidentPlanImagesNameTheirMissingFiles)
+{
+    const std::string dir = orvo::portable::SamplesDir();
+    if (dir.empty())
+        GTEST_SKIP() << "the shared sample drawings folder is absent";
+    const std::string bytes = orvo::portable::ReadWholeFile(dir + "dwg/real/uap_212718.dxf");
+    ASSERT_FALSE(bytes.empty());
+    Database db;
+    RkDxf::DxfReader reader(db);
+    ASSERT_EQ(reader.Read(bytes.data(), bytes.size()), RkDxf::DxfReader::Status::Ok);
+    FakeDecoder decoder;
+    RasterCache cache(&decoder, [](const std::string&) { return std::string(); });
+    RenderOptions options;
+    options.rasters = &cache;
+    ViewTransform view;
+    view.SetDevice(2000, 1500);
+    Vec2 min, max;
+    ASSERT_TRUE(DrawingRenderer::Extents(db, 0, view, min, max));
+    view.Fit(min, max, 0.98);
+    RecordingSink sink;
+    DrawingRenderer(db, sink, options).Draw(0, view);
+    EXPECT_TRUE(sink.pictures.empty());
+    std::vector<std::string> names;
+    for (const TextRun& run : sink.texts) {
+        if (run.utf8.size() > 4 && run.utf8.compare(run.utf8.size() - 4, 4, ".jpg") == 0)
+            names.push_back(run.utf8);
+    }
+    EXPECT_EQ(names.size(), 9u);
+    EXPECT_NE(std::find(names.begin(), names.end(), "Bild05.jpg"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "TK_Bad-Ragaz.jpg"), names.end());
+    EXPECT_EQ(decoder.decodes, 0);
 }
 
 } // namespace
