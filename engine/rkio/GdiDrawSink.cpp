@@ -300,8 +300,9 @@ void GdiDrawSink::Text(const TextRun& run)
 }
 
 // An upright picture (mirrored or not) is one StretchDIBits. A turned or skewed one is sampled
-// here into the device's pixels within its parallelogram: Wine's StretchDIBits maps only the
-// corners of its rectangle through a world transform and would draw it upright.
+// here into the device's pixels within its parallelogram (and cut to the clip box): Wine's
+// StretchDIBits maps only the corners of its rectangle through a world transform and would draw
+// it upright.
 void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
                           DevPoint bottomLeft)
 {
@@ -318,7 +319,9 @@ void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoi
     info.bmiHeader.biCompression = BI_RGB;
     const int oldStretch = SetStretchBltMode(m_dc, COLORONCOLOR);
     const double scale = std::max(std::fabs(ux) + std::fabs(uy), std::fabs(vx) + std::fabs(vy));
-    if (std::fabs(uy) <= 1e-9 * scale && std::fabs(vx) <= 1e-9 * scale) {
+    // Far past the device (a close zoom) the corners would be cut to GDI's range: sampled too.
+    const bool upright = std::fabs(uy) <= 1e-9 * scale && std::fabs(vx) <= 1e-9 * scale;
+    if (upright && Inside(topLeft) && Inside(topRight) && Inside(bottomLeft)) {
         info.bmiHeader.biWidth = picture.width;
         info.bmiHeader.biHeight = -picture.height;     // rows from the top
         StretchDIBits(m_dc, Round(topLeft.x), Round(topLeft.y), Round(topRight.x) - Round(topLeft.x),

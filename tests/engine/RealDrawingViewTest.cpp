@@ -283,6 +283,13 @@ TEST_F(RealDrawingView, ImageFoundBesideTheDrawingUnderItsTransform)
     EXPECT_NEAR(printer.placed[0].width, 40 * 2.25, 2.0);
     EXPECT_NEAR(printer.placed[0].height, 20 * 2.25, 2.0);
     EXPECT_GT(printer.placed[0].red, 0) << "the picture's colours";
+    // Zoomed far into the red pixel (its corners lie far past GDI's range): red fills the view.
+    drawing->FitOpeningView(1.0);
+    drawing->SetView(120 + static_cast<int>((-10 + 5) * 2.25), kHeight - static_cast<int>(90 - (5 - 30) * 2.25),
+                     4194304.0);
+    OffscreenPicture close(kWidth, kHeight, RGB(255, 255, 255));
+    ASSERT_TRUE(drawing->Render(close.Dc(), nullptr));
+    EXPECT_GT(CountNear(close, 0xFF0000, 0, 0, kWidth, kHeight), kWidth * kHeight * 9 / 10);
     // Without the file: the frame with its cross (black ink), no colours.
     drawing.reset();
     ASSERT_TRUE(DeleteFileA((dir / "pic.bmp").c_str()));
