@@ -1,6 +1,8 @@
 #include "engine/db/OleObjectData.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace RkDb {
@@ -10,7 +12,7 @@ namespace {
 constexpr std::size_t kCornersAt = 2;
 constexpr std::uint32_t kEnd = 0xFFFFFFFA;            // chain ends and free sectors are above
 constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-constexpr std::uint32_t kFormatDib = 8, kFormatEnhanced = 14;
+constexpr std::uint32_t kFormatMetafile = 3, kFormatDib = 8, kFormatEnhanced = 14;
 
 std::uint32_t U32(std::string_view d, std::size_t at)
 {
@@ -177,6 +179,58 @@ std::string BmpOfDib(std::string_view dib)
     return bmp;
 }
 
+// A Windows metafile (its header and records) as a placeable metafile file: its bounds from its
+// first window origin and extent records (else the presentation's size), at a resolution that
+// makes about a thousand pixels of its longer side.
+std::string PlaceableOfMetafile(std::string_view wmf, std::uint32_t width, std::uint32_t height)
+{
+    constexpr std::size_t kHeader = 18;
+    if (wmf.size() < kHeader || (U16(wmf, 0) != 1 && U16(wmf, 0) != 2))
+        return {};
+    long left = 0, top = 0, wide = static_cast<long>(width), high = static_cast<long>(height);
+    bool origin = false, extent = false;
+    for (std::size_t at = kHeader; at + 6 <= wmf.size() && !(origin && extent);) {
+        const std::uint64_t words = U32(wmf, at);
+        const std::uint16_t function = U16(wmf, at + 4);
+        if (words < 3 || words * 2 > wmf.size() - at || function == 0)
+            break;
+        const auto param = [&](int i) { return static_cast<long>(static_cast<std::int16_t>(U16(wmf, at + 6 + 2 * i))); };
+        if (function == 0x020B && words >= 5 && !origin) {
+            top = param(0);
+            left = param(1);
+            origin = true;
+        } else if (function == 0x020C && words >= 5 && !extent) {
+            high = param(0);
+            wide = param(1);
+            extent = true;
+        }
+        at += static_cast<std::size_t>(words) * 2;
+    }
+    const long right = left + wide, bottom = top + high;
+    const auto fits = [](long v) { return v >= -32768 && v <= 32767; };
+    if (wide == 0 || high == 0 || !fits(left) || !fits(top) || !fits(right) || !fits(bottom))
+        return {};
+    const long longer = std::max(std::labs(wide), std::labs(high));
+    const long inch = std::clamp(longer * 96 / 1024, 1L, 2540L);
+    std::string header(22, '\0');
+    const auto put16 = [&header](std::size_t at, long v) {
+        header[at] = static_cast<char>(v & 0xFF);
+        header[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+    };
+    put16(0, 0xCDD7);
+    put16(2, 0x9AC6);
+    put16(6, std::min(left, right));
+    put16(8, std::min(top, bottom));
+    put16(10, std::max(left, right));
+    put16(12, std::max(top, bottom));
+    put16(14, inch);
+    std::uint16_t sum = 0;
+    for (std::size_t i = 0; i < 20; i += 2)
+        sum ^= U16(header, i);
+    put16(20, sum);
+    return header + std::string(wmf);
+}
+
 } // namespace
 
 bool OleObjectData::Corners(std::string_view data, Vec3 (&corners)[4])
@@ -241,6 +295,8 @@ std::string OleObjectData::PictureOfStream(std::string_view stream, bool present
     const std::string_view body = stream.substr(header, size);
     if (format == kFormatDib)
         return BmpOfDib(body);
+    if (format == kFormatMetafile)
+        return PlaceableOfMetafile(body, U32(stream, header - 12), U32(stream, header - 8));
     if (format == kFormatEnhanced && IsEnhancedMetafile(body))
         return std::string(body);
     return {};

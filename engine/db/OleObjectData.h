@@ -2,7 +2,8 @@
 // (three doubles each: upper left, upper right, lower right, lower left), a short header and the
 // OLE object as a compound file. Of the object only the picture it was last shown as is taken:
 // the "CONTENTS" stream of a static picture (a BMP file, or an enhanced metafile), else a
-// device-independent bitmap or enhanced metafile presentation ("\2OlePres000"). Bounded: every
+// device-independent bitmap, Windows metafile (made a placeable one) or enhanced metafile
+// presentation ("\2OlePres000"). Bounded: every
 // sector chain is checked against the file and walked at most once per sector.
 #pragma once
 

@@ -359,6 +359,24 @@ TEST_F(RealDrawingView, OleObjectShowsItsStoredPicture)
     EXPECT_GT(CountNear(picture, 0x00FF00, 140, 100, 220, 170), 4000) << "green";
     EXPECT_GT(CountNear(picture, 0x0000FF, 20, 10, 100, 80), 4000) << "blue";
     EXPECT_GT(CountNear(picture, 0xFFFF00, 140, 10, 220, 80), 4000) << "yellow";
+    // An object that keeps a Windows metafile presentation (a table pasted from a spreadsheet,
+    // say): the metafile played into the frame.
+    orvo::portable::DxfBuilder m;
+    m.Header("AC1015").Section("ENTITIES");
+    orvo::portable::AddOleFrame(m, orvo::portable::OleData(0, 0, 40, 30,
+                                                           orvo::portable::CompoundFileWith(
+                                                               orvo::portable::RedMetafilePresentation(),
+                                                               u"\u0002OlePres000")),
+                                0, 0, 40, 30);
+    m.EndSection().Eof();
+    const std::string metafileDxf = m.Ascii();
+    const std::string metafilePath = dir / "olewmf.dxf";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(metafilePath, metafileDxf.data(), metafileDxf.size()));
+    DrawingPtr metafile = Open(metafilePath);
+    metafile->FitOpeningView(1.0);
+    OffscreenPicture played(kWidth, kHeight, RGB(255, 255, 255));
+    ASSERT_TRUE(metafile->Render(played.Dc(), nullptr));
+    EXPECT_GT(CountNear(played, 0xFF0000, 20, 20, 220, 160), 20000) << "the metafile's red";
 }
 
 // "it also holds OLE objects": the title block of each sheet shows their pictures (a logo and

@@ -34,8 +34,8 @@ inline std::string FourColourBmp()
     return bmp;
 }
 
-// Sectors of 512 bytes: the FAT, the directory (root and "CONTENTS"), then the stream.
-inline std::string CompoundFileWith(const std::string& contents)
+// Sectors of 512 bytes: the FAT, the directory (root and the stream), then the stream.
+inline std::string CompoundFileWith(const std::string& contents, const char16_t* name = u"CONTENTS")
 {
     const std::size_t streamSectors = (contents.size() + 511) / 512;
     std::string file(512 * (3 + streamSectors), '\0');
@@ -73,9 +73,45 @@ inline std::string CompoundFileWith(const std::string& contents)
         put32(at + 120, size);
     };
     entry(directory, u"Root Entry", 5, 0xFFFFFFFE, 0);
-    entry(directory + 128, u"CONTENTS", 2, 2, static_cast<std::uint32_t>(contents.size()));
+    entry(directory + 128, name, 2, 2, static_cast<std::uint32_t>(contents.size()));
     std::memcpy(&file[1536], contents.data(), contents.size());
     return file;
+}
+
+// A Windows metafile that fills its 100 x 100 window with red, as a metafile presentation
+// ("\2OlePres000": clipboard format 3, no target device, then aspect, index, advice, reserved,
+// width, height, size and the metafile).
+inline std::string RedMetafilePresentation()
+{
+    std::string wmf;
+    const auto u16 = [&wmf](std::uint32_t v) {
+        wmf += static_cast<char>(v & 0xFF);
+        wmf += static_cast<char>((v >> 8) & 0xFF);
+    };
+    const auto u32 = [&u16](std::uint32_t v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    };
+    const std::uint32_t records = 5 + 5 + 7 + 4 + 7 + 3;
+    u16(1); u16(9); u16(0x300); u32(9 + records); u16(1); u32(7); u16(0);
+    u32(5); u16(0x020B); u16(0); u16(0);                   // SetWindowOrg
+    u32(5); u16(0x020C); u16(100); u16(100);               // SetWindowExt
+    u32(7); u16(0x02FC); u16(0); u32(0x0000FF); u16(0);    // CreateBrushIndirect: solid red
+    u32(4); u16(0x012D); u16(0);                           // SelectObject
+    u32(7); u16(0x041B); u16(100); u16(100); u16(0); u16(0);   // Rectangle
+    u32(3); u16(0);                                        // end
+    std::string stream;
+    const auto put = [&stream](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            stream += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    put(0xFFFFFFFF);
+    put(3);
+    put(4);
+    put(1); put(0xFFFFFFFF); put(0); put(0);
+    put(2646); put(2646);
+    put(static_cast<std::uint32_t>(wmf.size()));
+    return stream + wmf;
 }
 
 // The OLE2FRAME data: kind, corners (upper left, upper right, lower right, lower left), a header

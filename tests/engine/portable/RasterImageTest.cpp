@@ -324,6 +324,13 @@ TEST(OleObjectData, PictureAndCornersOfTheFrame)
         const std::string picture = RkDb::OleObjectData::Picture(damaged, 1 << 20);
         EXPECT_LE(picture.size(), data.size()) << at;
     }
+    // A metafile presentation becomes a placeable metafile of its window's bounds.
+    const std::string presentation = orvo::portable::RedMetafilePresentation();
+    const std::string placeable = RkDb::OleObjectData::Picture(
+        OleData(0, 0, 1, 1, CompoundFileWith(presentation, u"\u0002OlePres000")), 1 << 20);
+    ASSERT_EQ(placeable.size(), 22 + presentation.size() - 40);
+    EXPECT_EQ(placeable.substr(0, 4), std::string("\xD7\xCD\xC6\x9A", 4));
+    EXPECT_EQ(static_cast<unsigned char>(placeable[10]), 100u) << "the window's right edge";
     EXPECT_FALSE(RkDb::OleObjectData::Corners(data.substr(0, 60), corners));
     EXPECT_TRUE(RkDb::OleObjectData::Picture(std::string(600, 'x'), 1 << 20).empty());
 }
