@@ -337,23 +337,30 @@ TEST(RasterFileFinder, StoredPathThenBesideTheDrawingThenSearchFolders)
         EXPECT_EQ(finder.Find(c.stored), c.found) << c.stored;
 }
 
-// An OLE object's stored picture on its frame: the four colours where the frame puts them.
-TEST_F(RealDrawingView, OleObjectShowsItsStoredPicture)
+// A drawing of one OLE object on the frame 0..40 x 0..30 holding the compound file, drawn with
+// the frame filling the picture.
+void DrawOleObject(const std::string& compound, OffscreenPicture& picture)
 {
     orvo::test::TempDir dir;
     orvo::portable::DxfBuilder b;
     b.Header("AC1015").Section("ENTITIES");
-    orvo::portable::AddOleFrame(b, orvo::portable::OleData(0, 0, 40, 30,
-                                                           orvo::portable::CompoundFileWith(orvo::portable::FourColourBmp())),
-                                0, 0, 40, 30);
+    orvo::portable::AddOleFrame(b, orvo::portable::OleData(0, 0, 40, 30, compound), 0, 0, 40, 30);
     b.EndSection().Eof();
     const std::string dxf = b.Ascii();
     const std::string path = dir / "ole.dxf";
     ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
-    DrawingPtr drawing = Open(path);
+    DrawingPtr drawing(CDrawing::CreateDrawing(0));
+    drawing->SetOutputSize(kWidth, kHeight);
+    ASSERT_EQ(drawing->Open(path.c_str(), ""), 0);
     drawing->FitOpeningView(1.0);
-    OffscreenPicture picture(kWidth, kHeight, RGB(255, 255, 255));
     ASSERT_TRUE(drawing->Render(picture.Dc(), nullptr));
+}
+
+// An OLE object's stored picture on its frame: the four colours where the frame puts them.
+TEST_F(RealDrawingView, OleObjectShowsItsStoredPicture)
+{
+    OffscreenPicture picture(kWidth, kHeight, RGB(255, 255, 255));
+    DrawOleObject(orvo::portable::CompoundFileWith(orvo::portable::FourColourBmp()), picture);
     // 40 x 30 fills 240 x 180: the bottom left quarter red, the top right yellow.
     EXPECT_GT(CountNear(picture, 0xFF0000, 20, 100, 100, 170), 4000) << "red";
     EXPECT_GT(CountNear(picture, 0x00FF00, 140, 100, 220, 170), 4000) << "green";
@@ -361,21 +368,9 @@ TEST_F(RealDrawingView, OleObjectShowsItsStoredPicture)
     EXPECT_GT(CountNear(picture, 0xFFFF00, 140, 10, 220, 80), 4000) << "yellow";
     // An object that keeps a Windows metafile presentation (a table pasted from a spreadsheet,
     // say): the metafile played into the frame.
-    orvo::portable::DxfBuilder m;
-    m.Header("AC1015").Section("ENTITIES");
-    orvo::portable::AddOleFrame(m, orvo::portable::OleData(0, 0, 40, 30,
-                                                           orvo::portable::CompoundFileWith(
-                                                               orvo::portable::RedMetafilePresentation(),
-                                                               u"\u0002OlePres000")),
-                                0, 0, 40, 30);
-    m.EndSection().Eof();
-    const std::string metafileDxf = m.Ascii();
-    const std::string metafilePath = dir / "olewmf.dxf";
-    ASSERT_TRUE(orvo::test::WriteFileBytes(metafilePath, metafileDxf.data(), metafileDxf.size()));
-    DrawingPtr metafile = Open(metafilePath);
-    metafile->FitOpeningView(1.0);
     OffscreenPicture played(kWidth, kHeight, RGB(255, 255, 255));
-    ASSERT_TRUE(metafile->Render(played.Dc(), nullptr));
+    DrawOleObject(orvo::portable::CompoundFileWith(orvo::portable::RedMetafilePresentation(), u"\u0002OlePres000"),
+                  played);
     EXPECT_GT(CountNear(played, 0xFF0000, 20, 20, 220, 160), 20000) << "the metafile's red";
 }
 
