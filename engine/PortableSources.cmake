@@ -11,10 +11,15 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   db/DrawingStatistics.cpp
   db/DwgVersion.cpp
   db/LinearUnits.cpp
+  db/OleObjectData.cpp
   db/Entity.cpp
   db/Geometry.cpp
   db/ProxyGraphics.cpp
+  draw/BulkExtents.cpp
   draw/CurveTessellator.cpp
+  draw/RasterCache.cpp
+  draw/RasterPainter.cpp
+  draw/RasterSampler.cpp
   draw/DefaultViewport.cpp
   draw/DrawingRenderer.cpp
   draw/EntityPainter.cpp

@@ -88,6 +88,7 @@ BOOL COrvoKestalApp::InitInstance()
     AfxOleInit();
     AfxEnableControlContainer();
     InitDLL();
+    DWG_SetRasterDecoder(&m_rasterDecoder);
     g_appState.app = this;
     g_appState.LoadAppSettings();
     initRkUI(g_strRegistryRoot, m_pszAppName, 1, 7);

@@ -4,6 +4,7 @@
 
 #include "framework/Afx.h"
 #include "framework/AfxWin.h"
+#include "imaging/DrawingRasterDecoder.h"
 
 class COrvoKestalApp : public CWinApp
 {
@@ -36,6 +37,8 @@ protected:
 
 private:
     static void ForgetLastViewPath();
+    // The pictures of drawings' raster images, decoded by the imaging layer for the engine.
+    DrawingRasterDecoder m_rasterDecoder;
     static void EnterStartMode();
     static void OpenFromCommandLine(const CString& path);
 };

@@ -21,9 +21,10 @@ enum class EntityType : std::uint8_t {
     Hatch, Solid, Trace, Face3d, Image, Wipeout,
     Viewport,
     Helix, AcisSolid, Mesh, Tolerance, Shape, Underlay,
+    OleFrame,
 };
 // The last type: tables by type are this long.
-constexpr EntityType kLastEntityType = EntityType::Underlay;
+constexpr EntityType kLastEntityType = EntityType::OleFrame;
 
 // Line weights in 1/100 mm; the negative values are the DXF group 370 specials.
 enum LineWeight : std::int16_t { kLwByLayer = -1, kLwByBlock = -2, kLwDefault = -3 };

@@ -3,6 +3,8 @@
 // right and y downwards, as doubles (sinks round them).
 #pragma once
 
+#include "engine/draw/RasterPicture.h"
+
 #include <cstdint>
 #include <string>
 
@@ -43,6 +45,13 @@ public:
     virtual void Text(const TextRun& run) = 0;
     // Width of the run in pixels as the sink would draw it.
     virtual double TextWidth(const TextRun& run) = 0;
+    // A raster picture on the parallelogram whose corners are the picture's top left, top right
+    // and bottom left (any rotation, skew or pixel shape). Sinks that show no pictures ignore it.
+    virtual void Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                         DevPoint bottomLeft)
+    {
+        (void)picture, (void)topLeft, (void)topRight, (void)bottomLeft;
+    }
     // Clipping to a polygon until the matching PopClip.
     virtual void PushClip(const DevPoint* points, int count) = 0;
     virtual void PopClip() = 0;

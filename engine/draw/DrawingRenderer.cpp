@@ -1,6 +1,7 @@
 #include "engine/draw/DrawingRenderer.h"
 
 #include "engine/db/AciPalette.h"
+#include "engine/draw/BulkExtents.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +36,9 @@ public:
     void Dot(DevPoint p) override { Add(&p, 1); }
     void Text(const TextRun& run) override
     {
+        // Blanks leave no ink: a lone space far from the drawing is no part of it.
+        if (run.utf8.find_first_not_of(" \t\r\n") == std::string::npos)
+            return;
         // Measuring runs in view coordinates (y upwards): the run's box from its baseline up to
         // its height.
         const double w = TextWidth(run);
@@ -52,27 +56,50 @@ public:
     void PushClip(const DevPoint*, int) override {}
     void PopClip() override {}
 
+    // Starts the box of one object; the boxes of the objects are kept when asked for.
+    void BeginObject() { m_objectEmpty = true; }
+    void EndObject()
+    {
+        if (m_keepObjects && !m_objectEmpty)
+            m_objects.push_back(m_object);
+    }
+    void KeepObjects(std::size_t count)
+    {
+        m_keepObjects = true;
+        m_objects.reserve(count);
+    }
+    const std::vector<Box2>& Objects() const { return m_objects; }
+
     bool empty = true;
-    double minX = 0, minY = 0, maxX = 0, maxY = 0;
+    Box2 box;
 
 private:
+    static void Grow(Box2& b, bool& isEmpty, const DevPoint& p)
+    {
+        if (isEmpty) {
+            b.min = b.max = {p.x, p.y};
+            isEmpty = false;
+            return;
+        }
+        b.min = {std::min(b.min.x, p.x), std::min(b.min.y, p.y)};
+        b.max = {std::max(b.max.x, p.x), std::max(b.max.y, p.y)};
+    }
     void Add(const DevPoint* p, int n)
     {
         for (int i = 0; i < n; ++i) {
             if (!std::isfinite(p[i].x) || !std::isfinite(p[i].y) || std::fabs(p[i].x) > 1e15 ||
                 std::fabs(p[i].y) > 1e15)
                 continue;
-            if (empty) {
-                minX = maxX = p[i].x;
-                minY = maxY = p[i].y;
-                empty = false;
-            }
-            minX = std::min(minX, p[i].x);
-            maxX = std::max(maxX, p[i].x);
-            minY = std::min(minY, p[i].y);
-            maxY = std::max(maxY, p[i].y);
+            Grow(box, empty, p[i]);
+            if (m_keepObjects)
+                Grow(m_object, m_objectEmpty, p[i]);
         }
     }
+
+    bool m_keepObjects = false;
+    bool m_objectEmpty = true;
+    Box2 m_object;
+    std::vector<Box2> m_objects;
 };
 
 // Measures how close what is drawn comes to one device point.
@@ -483,6 +510,12 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
 bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransform& view,
                               const RenderOptions& options, Vec2& min, Vec2& max)
 {
+    return Extents(db, layout, view, options, Reach::Everything, min, max);
+}
+
+bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransform& view,
+                              const RenderOptions& options, Reach reach, Vec2& min, Vec2& max)
+{
     // A measure takes at most half of what a shared budget has left, so the drawing that
     // follows it always has the other half.
     WorkBudget* const shared = options.budget;
@@ -505,7 +538,17 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
     Inherited in;
     in.toDevice = view.WorldToView();
     renderer.m_painter.SetMeasuring(true);
-    renderer.DrawBlock(db.Blocks()[layouts[static_cast<std::size_t>(layout)].block], in);
+    const EntityList& entities = db.Blocks()[layouts[static_cast<std::size_t>(layout)].block].entities;
+    if (reach == Reach::Bulk)
+        bounds.KeepObjects(entities.size());
+    // Each of the layout's own entities is one object: an insert counts by all its block draws.
+    for (const EntityPtr& e : entities) {
+        if (!renderer.Poll())
+            break;
+        bounds.BeginObject();
+        renderer.DrawEntity(*e, in);
+        bounds.EndObject();
+    }
     if (shared)
         shared->Charge(share - part.Left());
     if (bounds.empty) {
@@ -517,8 +560,13 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
         max = {high.x, high.y};
         return true;
     }
-    min = {bounds.minX, bounds.minY};
-    max = {bounds.maxX, bounds.maxY};
+    min = bounds.box.min;
+    max = bounds.box.max;
+    Box2 bulk;
+    if (reach == Reach::Bulk && BulkExtents::Of(bounds.Objects(), bulk)) {
+        min = bulk.min;
+        max = bulk.max;
+    }
     return true;
 }
 

@@ -25,6 +25,11 @@ public:
     // the extents of what was measured).
     static bool Extents(const RkDb::Database& db, int layout, const ViewTransform& view,
                         const RenderOptions& options, RkDb::Vec2& min, RkDb::Vec2& max);
+    // What the extents reach: every object (zoom extents), or the bulk of them, without the few
+    // that lie absurdly far from the rest (the opening view and thumbnails; BulkExtents).
+    enum class Reach { Everything, Bulk };
+    static bool Extents(const RkDb::Database& db, int layout, const ViewTransform& view,
+                        const RenderOptions& options, Reach reach, RkDb::Vec2& min, RkDb::Vec2& max);
     // Colour as shown: the colour mode applied, and colours that vanish on the background
     // turned to the contrasting one.
     static std::uint32_t ShownColor(std::uint32_t rgb, const RenderOptions& options);

@@ -3,6 +3,7 @@
 #include "engine/draw/CurveTessellator.h"
 #include "engine/draw/HatchPainter.h"
 #include "engine/draw/ModelPainter.h"
+#include "engine/draw/RasterPainter.h"
 #include "engine/draw/TextPainter.h"
 
 #include <algorithm>
@@ -214,14 +215,15 @@ void EntityPainter::Paint(const Entity& e)
     case EntityType::Leader: PaintLeader(static_cast<const Leader&>(e)); break;
     case EntityType::MLeader: PaintMLeaderLines(static_cast<const MLeader&>(e)); break;
     case EntityType::MLine: PaintMLine(static_cast<const MLine&>(e)); break;
-    case EntityType::Image: PaintRasterFrame(static_cast<const Image&>(e).frame, false); break;
-    case EntityType::Wipeout: PaintRasterFrame(static_cast<const Wipeout&>(e).frame, true); break;
+    case EntityType::Image: RasterPainter(*this).PaintImage(static_cast<const Image&>(e)); break;
+    case EntityType::Wipeout: PaintRasterFrame(static_cast<const Wipeout&>(e).frame); break;
     case EntityType::Helix: PaintSpline(static_cast<const Helix&>(e)); break;
     case EntityType::AcisSolid: ModelPainter(*this).PaintAcisSolid(static_cast<const AcisSolid&>(e)); break;
     case EntityType::Mesh: ModelPainter(*this).PaintMesh(static_cast<const Mesh&>(e)); break;
     case EntityType::Tolerance: ModelPainter(*this).PaintTolerance(static_cast<const Tolerance&>(e)); break;
     case EntityType::Shape: ModelPainter(*this).PaintShape(static_cast<const Shape&>(e)); break;
     case EntityType::Underlay: ModelPainter(*this).PaintUnderlay(static_cast<const Underlay&>(e)); break;
+    case EntityType::OleFrame: RasterPainter(*this).PaintOleFrame(static_cast<const OleFrame&>(e)); break;
     case EntityType::Insert:
     case EntityType::Dimension:
     case EntityType::Viewport:
@@ -568,37 +570,16 @@ void EntityPainter::PaintMLine(const MLine& e)
     }
 }
 
-void EntityPainter::PaintRasterFrame(const RasterFrame& f, bool wipeout)
+// A wipeout: its frame filled with the background, then the frame itself.
+void EntityPainter::PaintRasterFrame(const RasterFrame& f)
 {
-    std::vector<Vec3> ring;
-    const auto at = [&f](double px, double py) {
-        return f.insertion + f.uVector * px + f.vVector * py;
-    };
-    if (f.clipping && f.clipBoundary.size() >= 3) {
-        for (const Vec2& p : f.clipBoundary)
-            ring.push_back(at(p.x + 0.5, f.pixelSize.y - (p.y + 0.5)));
-    } else if (f.clipping && f.clipBoundary.size() == 2) {
-        const Vec2 a = f.clipBoundary[0], b = f.clipBoundary[1];
-        const double h = f.pixelSize.y;
-        ring = {at(a.x + 0.5, h - (a.y + 0.5)), at(b.x + 0.5, h - (a.y + 0.5)),
-                at(b.x + 0.5, h - (b.y + 0.5)), at(a.x + 0.5, h - (b.y + 0.5))};
-    } else {
-        ring = {at(0, 0), at(f.pixelSize.x, 0), at(f.pixelSize.x, f.pixelSize.y),
-                at(0, f.pixelSize.y)};
-    }
-    if (wipeout) {
-        const std::uint32_t rgb = m_rgb;
-        const double width = m_penWidth;
-        SetPen(m_options.background, 0.0);
-        Fill({ring});
-        SetPen(rgb, width);
-        Stroke(ring, true);     // the frame, shown as CAD programs show it by default
-        return;
-    }
-    Stroke(ring, true);
-    // The picture itself is not loaded: a cross marks the frame as an image.
-    Stroke({ring[0], ring[2]}, false);
-    Stroke({ring[1], ring[3]}, false);
+    const std::vector<Vec3> ring = RasterPainter::FrameRing(f);
+    const std::uint32_t rgb = m_rgb;
+    const double width = m_penWidth;
+    SetPen(m_options.background, 0.0);
+    Fill({ring});
+    SetPen(rgb, width);
+    Stroke(ring, true);     // the frame, shown as CAD programs show it by default
 }
 
 } // namespace RkDraw

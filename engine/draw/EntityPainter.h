@@ -75,7 +75,7 @@ private:
     void PaintLeader(const RkDb::Leader& e);
     void PaintMLeaderLines(const RkDb::MLeader& e);
     void PaintMLine(const RkDb::MLine& e);
-    void PaintRasterFrame(const RkDb::RasterFrame& frame, bool wipeout);
+    void PaintRasterFrame(const RkDb::RasterFrame& frame);
     void PaintArrow(const RkDb::Vec3& tip, const RkDb::Vec3& from, double size);
     void Dash(const std::vector<DevPoint>& points);
 

@@ -30,7 +30,7 @@ bool IsEntity(uint16_t type, const DwgClasses& classes)
     }
     // 498: a proxy entity, kept as a link of its owner's entity chain though it is not drawn.
     return (type >= kTypeText && type <= kTypeXline) || (type >= kTypeMtext && type <= kTypeMline) ||
-           type == 74 || type == kTypeLwpolyline || type == kTypeHatch || type == 498;
+           type == kTypeOle2frame || type == kTypeLwpolyline || type == kTypeHatch || type == 498;
 }
 
 constexpr uint16_t kTypeProxyEntity = 498;

@@ -1,9 +1,11 @@
 #include "engine/dxf/DxfEntityReader.h"
 #include "engine/dxf/DxfModelReader.h"
 
+#include "engine/db/OleObjectData.h"
 #include "engine/db/ProxyGraphics.h"
 #include "engine/dxf/DxfHatchReader.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace RkDxf {
@@ -160,6 +162,7 @@ EntityPtr DxfEntityReader::Create(std::string_view type)
     if (type == "MLINE") return std::make_unique<MLine>();
     if (type == "IMAGE") return std::make_unique<Image>();
     if (type == "WIPEOUT") return std::make_unique<Wipeout>();
+    if (type == "OLE2FRAME") return std::make_unique<OleFrame>();
     if (type == "VIEWPORT") return std::make_unique<ViewportEntity>();
     return CreateModelEntity(type);
 }
@@ -251,9 +254,11 @@ void DxfEntityReader::Fill(Entity& entity)
     case EntityType::Image: {
         auto& image = static_cast<Image&>(entity);
         ReadRasterFrame(image.frame, &image.imageDef);
+        ReadImageLook(image);
         break;
     }
     case EntityType::Wipeout: ReadRasterFrame(static_cast<Wipeout&>(entity).frame, nullptr); break;
+    case EntityType::OleFrame: ReadOleFrame(static_cast<OleFrame&>(entity)); break;
     case EntityType::Viewport: ReadViewport(static_cast<ViewportEntity&>(entity)); break;
     case EntityType::Helix: {
         // The spline groups come first; the helix's own (which reuse 10, 11, 40, 41) follow
@@ -745,6 +750,41 @@ void DxfEntityReader::ReadRasterFrame(RasterFrame& frame, Handle* imageDef)
         }
     }
     frame.pixelSize = {size.x, size.y};
+}
+
+// Its data (90 the length, then 310 chunks) holds the corners and the OLE object; the corners
+// of 10 and 11 (upper left, lower right) are the frame of data that does not read.
+void DxfEntityReader::ReadOleFrame(OleFrame& e)
+{
+    Vec3 upperLeft, lowerRight;
+    std::vector<std::uint8_t> data;
+    for (const DxfGroup& g : m_groups) {
+        if (SetCoordinate(upperLeft, g, 10) || SetCoordinate(lowerRight, g, 11))
+            continue;
+        if (g.code == 310)
+            AppendChunk(g, data);
+    }
+    const std::string_view view(reinterpret_cast<const char*>(data.data()), data.size());
+    if (!OleObjectData::Corners(view, e.corners)) {
+        e.corners[0] = upperLeft;
+        e.corners[1] = {lowerRight.x, upperLeft.y, upperLeft.z};
+        e.corners[2] = lowerRight;
+        e.corners[3] = {upperLeft.x, lowerRight.y, lowerRight.z};
+    }
+    e.picture = OleObjectData::Picture(view, data.size());
+}
+
+void DxfEntityReader::ReadImageLook(Image& e)
+{
+    const auto percent = [](std::int32_t v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 100)); };
+    for (const DxfGroup& g : m_groups) {
+        switch (g.code) {
+        case 281: e.brightness = percent(g.Int()); break;
+        case 282: e.contrast = percent(g.Int()); break;
+        case 283: e.fade = percent(g.Int()); break;
+        default: break;
+        }
+    }
 }
 
 void DxfEntityReader::ReadViewport(ViewportEntity& e)

@@ -55,6 +55,8 @@ private:
     void ReadCorners(RkDb::Vec3 (&corners)[4]);
     void ReadFace3d(RkDb::Face3d& e);
     void ReadRasterFrame(RkDb::RasterFrame& frame, RkDb::Handle* imageDef);
+    void ReadImageLook(RkDb::Image& e);
+    void ReadOleFrame(RkDb::OleFrame& e);
     void ReadViewport(RkDb::ViewportEntity& e);
 
     DxfReadContext& m_ctx;

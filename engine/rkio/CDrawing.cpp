@@ -12,6 +12,7 @@
 #include "engine/rkio/ExportDrawSink.h"
 #include "engine/rkio/GdiDrawSink.h"
 #include "engine/rkio/PreviewPicture.h"
+#include "engine/rkio/RasterFileFinder.h"
 #include "engine/write/DrawingSaver.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include <cstring>
 
 using RkDraw::ViewTransform;
+using Reach = RkDraw::DrawingRenderer::Reach;
 
 namespace {
 
@@ -92,6 +94,10 @@ short CDrawing::Open(const char* path, const char* password)
         return result;
     }
     m_path = path;
+    RkIo::RasterFileFinder finder(m_path, RkIo::EngineState::Instance().SearchDirectories());
+    m_rasters = std::make_unique<RkDraw::RasterCache>(
+        RkIo::EngineState::Instance().RasterDecoder(),
+        [finder](const std::string& stored) { return finder.Find(stored); });
     ResetView();
     return 0;
 }
@@ -224,6 +230,12 @@ void CDrawing::ZoomExtents(int, int, double factor)
     FitLayout(factor > 0.0 && factor <= 1.0 ? factor : 0.98);
 }
 
+void CDrawing::FitOpeningView(double factor)
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    FitLayout(factor > 0.0 && factor <= 1.0 ? factor : 0.98, Options(nullptr), Reach::Bulk);
+}
+
 void CDrawing::DeviceSizeChanged()
 {
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
@@ -316,7 +328,7 @@ bool CDrawing::SetCurrentLayout(int index)
     if (m_layoutViews.Enter(m_layout, m_view))
         return true;
     m_view.SetDirection({0, 0, 1}, {}, 0.0);
-    FitLayout(0.98);
+    FitLayout(0.98, Options(nullptr), Reach::Bulk);
     return true;
 }
 
@@ -326,6 +338,7 @@ void CDrawing::Close()
 {
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_db.reset();
+    m_rasters.reset();
     m_previewBmp.clear();
     m_previewReason.clear();
     m_path.clear();
@@ -408,13 +421,14 @@ void CDrawing::ResetView()
             }
         }
     }
-    FitLayout(0.98);
+    FitLayout(0.98, Options(nullptr), Reach::Bulk);
 }
 
 bool CDrawing::SavedViewShowsTheDrawing() const
 {
     RkDb::Vec2 min, max;
-    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, min, max))
+    // Measured against the bulk: a view of the few far objects alone does not show the drawing.
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, RkDraw::RenderOptions(), Reach::Bulk, min, max))
         return true;
     const double h = m_view.Height();
     const double w = h * m_view.DeviceWidth() / std::max(1, m_view.DeviceHeight());
@@ -431,12 +445,12 @@ void CDrawing::FitLayout(double factor)
     FitLayout(factor, Options(nullptr));
 }
 
-void CDrawing::FitLayout(double factor, const RkDraw::RenderOptions& options)
+void CDrawing::FitLayout(double factor, const RkDraw::RenderOptions& options, Reach reach)
 {
     if (!m_db)
         return;
     RkDb::Vec2 min, max;
-    if (RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, options, min, max)) {
+    if (RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, options, reach, min, max)) {
         // A paper layout fits its whole sheet, as CAD programs open it.
         RkDb::Vec2 sheetMin, sheetMax;
         if (RkDraw::PaperSheet::BoundsOf(*m_db, m_layout, sheetMin, sheetMax)) {
@@ -783,6 +797,7 @@ RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) cons
     options.colorMode = static_cast<RkDraw::ColorMode>(m_colorMode);
     options.pointMode = m_pointMode;
     options.pointSize = m_pointSize;
+    options.rasters = m_rasters.get();
     const RkIo::Channel channel = m_channel;
     options.abort = [abortFlag, channel] {
         return (abortFlag && abortFlag->load()) || RkIo::EngineState::Instance().AbortRequested(channel);
@@ -840,7 +855,7 @@ bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<boo
     RkDraw::RenderOptions options = Options(abortFlag);
     RkDraw::WorkBudget budget(RkDraw::WorkBudget::kDefaultUnits, options.abort);
     options.budget = &budget;
-    FitLayout(0.98, options);
+    FitLayout(0.98, options, Reach::Bulk);
     RkDraw::GdiDrawSink sink(dc);
     DrawSheet(sink);
     return RkDraw::DrawingRenderer(*m_db, sink, options).Draw(m_layout, m_view);

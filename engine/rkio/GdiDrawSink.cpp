@@ -1,5 +1,7 @@
 #include "engine/rkio/GdiDrawSink.h"
 
+#include "engine/draw/RasterSampler.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -295,6 +297,66 @@ void GdiDrawSink::Text(const TextRun& run)
     SelectObject(m_dc, oldFont);
     SetWorldTransform(m_dc, &old);
     SetGraphicsMode(m_dc, oldMode);
+}
+
+// An upright picture (mirrored or not) is one StretchDIBits. A turned or skewed one is sampled
+// here into the device's pixels within its parallelogram (and cut to the clip box): Wine's
+// StretchDIBits maps only the corners of its rectangle through a world transform and would draw
+// it upright.
+void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                          DevPoint bottomLeft)
+{
+    if (picture.width <= 0 || picture.height <= 0)
+        return;
+    Flush();
+    const double w = picture.width, h = picture.height;
+    const double ux = (topRight.x - topLeft.x) / w, uy = (topRight.y - topLeft.y) / w;
+    const double vx = (bottomLeft.x - topLeft.x) / h, vy = (bottomLeft.y - topLeft.y) / h;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const int oldStretch = SetStretchBltMode(m_dc, COLORONCOLOR);
+    const double scale = std::max(std::fabs(ux) + std::fabs(uy), std::fabs(vx) + std::fabs(vy));
+    // Far past the device (a close zoom) the corners would be cut to GDI's range: sampled too.
+    const bool upright = std::fabs(uy) <= 1e-9 * scale && std::fabs(vx) <= 1e-9 * scale;
+    if (upright && Inside(topLeft) && Inside(topRight) && Inside(bottomLeft)) {
+        info.bmiHeader.biWidth = picture.width;
+        info.bmiHeader.biHeight = -picture.height;     // rows from the top
+        StretchDIBits(m_dc, Round(topLeft.x), Round(topLeft.y), Round(topRight.x) - Round(topLeft.x),
+                      Round(bottomLeft.y) - Round(topLeft.y), 0, 0, picture.width, picture.height,
+                      picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    } else {
+        SampleTurned(picture, topLeft, {ux, uy}, {vx, vy}, info);
+    }
+    SetStretchBltMode(m_dc, oldStretch);
+}
+
+void GdiDrawSink::SampleTurned(const RasterPicture& picture, DevPoint topLeft, DevPoint u, DevPoint v,
+                               BITMAPINFO& info)
+{
+    RECT clip;
+    if (GetClipBox(m_dc, &clip) == ERROR)
+        return;
+    const DevPoint topRight{topLeft.x + u.x * picture.width, topLeft.y + u.y * picture.width};
+    const DevPoint bottomLeft{topLeft.x + v.x * picture.height, topLeft.y + v.y * picture.height};
+    const double limits[4] = {static_cast<double>(clip.left), static_cast<double>(clip.top),
+                              static_cast<double>(clip.right), static_cast<double>(clip.bottom)};
+    const DeviceBox box = RasterSampler::Cover(topLeft, topRight, bottomLeft, limits);
+    RasterPicture sampled;
+    if (!RasterSampler::Sample(picture, topLeft, topRight, bottomLeft, box, 1.0, 0, sampled))
+        return;
+    // Only the parallelogram: the rest of its box keeps what lies below.
+    const DevPoint frame[4] = {topLeft, topRight,
+                               {topRight.x + bottomLeft.x - topLeft.x, topRight.y + bottomLeft.y - topLeft.y},
+                               bottomLeft};
+    PushClip(frame, 4);
+    info.bmiHeader.biWidth = sampled.width;
+    info.bmiHeader.biHeight = -sampled.height;
+    StretchDIBits(m_dc, box.left, box.top, sampled.width, sampled.height, 0, 0, sampled.width,
+                  sampled.height, sampled.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    PopClip();
 }
 
 void GdiDrawSink::PushClip(const DevPoint* points, int count)

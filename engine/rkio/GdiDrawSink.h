@@ -28,6 +28,8 @@ public:
     void Dot(DevPoint point) override;
     void Text(const TextRun& run) override;
     double TextWidth(const TextRun& run) override;
+    void Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                 DevPoint bottomLeft) override;
     void PushClip(const DevPoint* points, int count) override;
     void PopClip() override;
     void Flush() override;
@@ -41,6 +43,7 @@ private:
     HPEN PenFor(std::uint32_t rgb, int width);
     HFONT FontFor(const TextRun& run, int* pixelHeight);
     void AddSegment(const DevPoint& a, const DevPoint& b);
+    void SampleTurned(const RasterPicture& picture, DevPoint topLeft, DevPoint u, DevPoint v, BITMAPINFO& info);
     void ReleaseCaches();
 
     HDC m_dc;

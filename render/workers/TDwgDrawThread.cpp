@@ -752,7 +752,7 @@ bool TDwgDrawThread::OpenDrawing(int code, const Request& request)
         if (code == kRequestOpenFit) {
             PostToNotify(kMsgProgress, 101, 0);
             CSingleLock lock(&m_viewLock, TRUE);
-            View()->SetView(0, 0, 1.0);
+            View()->FitOpeningView();
         } else if (GetResultFlag()) {
             PostToNotify(kMsgOpenStage, 1, 0);
         }

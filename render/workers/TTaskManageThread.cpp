@@ -374,7 +374,7 @@ UINT TTaskManageThread::DrawOpenedDrawing(CDrawing& drawing, bool zoomExtents, C
             if (GetAppMode() == kBrowseMode)
                 SendStatus(picture, IDS_THUMB_ZOOMING_EXTENTS, "Zooming extents...");
             if (GetResultFlag())
-                drawing.ZoomExtents(0, 0, 0.98);
+                drawing.FitOpeningView(0.98);
         }
     }
     // A skipped or broken render is no thumbnail: result 2 and no picture for the list.

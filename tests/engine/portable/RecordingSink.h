@@ -39,6 +39,17 @@ public:
     {
         return run.height * run.widthFactor * 0.6 * static_cast<double>(run.utf8.size());
     }
+    struct PictureCall
+    {
+        const RkDraw::RasterPicture* picture;
+        RkDraw::DevPoint topLeft, topRight, bottomLeft;
+        int clipDepth;
+    };
+    void Picture(const RkDraw::RasterPicture& picture, RkDraw::DevPoint topLeft,
+                 RkDraw::DevPoint topRight, RkDraw::DevPoint bottomLeft) override
+    {
+        pictures.push_back({&picture, topLeft, topRight, bottomLeft, depth});
+    }
     void PushClip(const RkDraw::DevPoint* p, int n) override
     {
         clips.emplace_back(p, p + n);
@@ -50,6 +61,7 @@ public:
     std::vector<RkDraw::DevPoint> dots;
     std::vector<RkDraw::TextRun> texts;
     std::vector<std::vector<RkDraw::DevPoint>> clips;
+    std::vector<PictureCall> pictures;
     int depth = 0;
 
 private:
