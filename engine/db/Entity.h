@@ -31,6 +31,9 @@ enum LineWeight : std::int16_t { kLwByLayer = -1, kLwByBlock = -2, kLwDefault = 
 // Index of a table record, or one of the two references that resolve at draw time.
 enum TableRef : std::int32_t { kRefByLayer = -1, kRefByBlock = -2, kRefNone = -3 };
 
+constexpr std::uint32_t kTransparencyByBlock = 0x01000000;
+constexpr std::uint32_t kTransparencyAlpha = 0x02000000;
+
 struct Entity
 {
     explicit Entity(EntityType t) : type(t) {}
@@ -43,6 +46,9 @@ struct Entity
     std::int32_t layer = 0;                 // index into Database::Layers(); 0 is layer "0"
     std::int32_t lineType = kRefByLayer;    // index into Database::LineTypes() or a TableRef
     Color color;                            // by layer unless the file says otherwise
+    // Transparency as DXF group 440 keeps it: 0 by layer, kTransparencyByBlock, or
+    // kTransparencyAlpha with the opacity (0 clear to 255 opaque) in the low byte.
+    std::uint32_t transparency = 0;
     std::int16_t lineWeight = kLwByLayer;
     bool invisible = false;
     double lineTypeScale = 1.0;

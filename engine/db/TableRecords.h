@@ -6,6 +6,8 @@
 #include "engine/db/BlockEntities.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace RkDb {
 
@@ -95,7 +97,13 @@ struct Block
     std::uint16_t flags = 0;
     std::string xrefPath;
     std::int32_t layout = -1;            // index into the layouts for a space, else -1
-    EntityList entities;                 // in drawing order
+    EntityList entities;                 // in stored order
+    // The block's draw order table (SORTENTSTABLE): each listed entity (first) is drawn in the
+    // place of the handle paired with it (second); the others in the place of their own handle.
+    std::vector<std::pair<Handle, Handle>> sortHandles;
+    // Indices into entities in the order they are drawn (Database::FinishLoading makes it from
+    // sortHandles); empty: the stored order.
+    std::vector<std::int32_t> drawOrder;
 };
 
 struct Layout

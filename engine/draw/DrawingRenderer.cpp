@@ -161,6 +161,16 @@ bool IsOcsEntity(EntityType t)
     }
 }
 
+// The index into the block's entities of the i-th entity drawn: its draw order table's, or the
+// stored order.
+std::size_t DrawnAt(const Block& block, std::size_t i)
+{
+    if (block.drawOrder.size() != block.entities.size())
+        return i;
+    const std::int32_t at = block.drawOrder[i];
+    return at >= 0 && static_cast<std::size_t>(at) < block.entities.size() ? static_cast<std::size_t>(at) : i;
+}
+
 } // namespace
 
 DrawingRenderer::DrawingRenderer(const Database& db, DrawSink& sink, const RenderOptions& options)
@@ -244,10 +254,11 @@ int DrawingRenderer::HitTest(const Database& db, int layoutIndex, const ViewTran
     const Block& block = db.Blocks()[db.Layouts()[static_cast<std::size_t>(layoutIndex)].block];
     int found = -1;
     for (std::size_t i = 0; i < block.entities.size() && renderer.Poll(); ++i) {
+        const std::size_t at = DrawnAt(block, i);
         hit.Reset();
-        renderer.DrawEntity(*block.entities[i], in);
+        renderer.DrawEntity(*block.entities[at], in);
         if (hit.distance <= tolerance)
-            found = static_cast<int>(i);     // the last one drawn lies on top
+            found = static_cast<int>(at);     // the last one drawn lies on top
     }
     return found;
 }
@@ -265,10 +276,10 @@ void DrawingRenderer::DrawOne(int layoutIndex, const ViewTransform& view, int in
 
 void DrawingRenderer::DrawBlock(const Block& block, const Inherited& in)
 {
-    for (const EntityPtr& e : block.entities) {
+    for (std::size_t i = 0; i < block.entities.size(); ++i) {
         if (!Poll())
             return;
-        DrawEntity(*e, in);
+        DrawEntity(*block.entities[DrawnAt(block, i)], in);
     }
 }
 

@@ -9,6 +9,8 @@ namespace orvo::dwg {
 
 namespace {
 
+uint32_t TransparencyOf(uint32_t stored) { return stored; }
+
 template <class T> T* Take(RkDb::EntityPtr& entity)
 {
     if (!entity || entity->type != T::kType)
@@ -62,9 +64,19 @@ void DwgDatabaseBuilder::Finish()
     for (Pending& item : m_items)
         PlaceInBlock(OwnerBlock(item), item);
     NumberViewports();
+    AddDrawOrders();
     AddLayouts();
     ResolveHeaderNames();
     m_db.FinishLoading();
+}
+
+void DwgDatabaseBuilder::AddDrawOrders()
+{
+    for (DwgSortEntsTable& table : m_sortEnts) {
+        const std::int32_t block = m_db.Blocks().FindHandle(table.block);
+        if (block >= 0)
+            m_db.Blocks()[block].sortHandles = std::move(table.entries);
+    }
 }
 
 void DwgDatabaseBuilder::NumberViewports()
@@ -279,6 +291,7 @@ void DwgDatabaseBuilder::ApplyCommon(Pending& item)
     entity.lineType = ResolveLineType(common);
     entity.color = common.color.hasRgb ? RkDb::Color::FromRgb(common.color.rgb)
                                        : RkDb::Color::FromAci(common.color.index);
+    entity.transparency = TransparencyOf(common.color.transparency);
     entity.lineWeight = common.lineWeight;
     entity.lineTypeScale = common.lineTypeScale;
     entity.invisible = (common.invisibility & 1) != 0;

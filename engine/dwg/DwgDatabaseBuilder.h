@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/db/Database.h"
+#include "engine/dwg/DwgDrawOrder.h"
 #include "engine/dwg/DwgEntityDecoders.h"
 #include "engine/dwg/DwgHeaderVariables.h"
 #include "engine/dwg/DwgTableDecoders.h"
@@ -33,6 +34,7 @@ public:
     // The current records the header variables name; resolved to names once the tables are in.
     void SetHeaderRefs(const DwgHeaderRefs& refs) { m_headerRefs = refs; }
     void AddImageDefinition(uint64_t handle, std::string fileName) { m_imageFiles[handle] = std::move(fileName); }
+    void AddSortEntsTable(DwgSortEntsTable table) { m_sortEnts.push_back(std::move(table)); }
     // An entity, a vertex or a marker (SEQEND, BLOCK, ENDBLK: entity null) in the map's order.
     void AddEntity(uint64_t handle, RkDb::EntityPtr entity, const DwgEntityCommon& common, DwgEntityRefs refs);
     void AddVertex(uint64_t handle, const DwgEntityCommon& common, const DwgVertex& vertex);
@@ -48,6 +50,7 @@ public:
 
 private:
     void NumberViewports();
+    void AddDrawOrders();
     struct Pending
     {
         uint64_t handle = 0;
@@ -81,6 +84,7 @@ private:
     std::vector<Pending> m_items;
     std::unordered_map<uint64_t, size_t> m_itemByHandle;
     std::unordered_map<uint64_t, std::string> m_imageFiles;
+    std::vector<DwgSortEntsTable> m_sortEnts;
     std::int32_t m_paperSpace = -1;
     DwgHeaderRefs m_headerRefs;
 };

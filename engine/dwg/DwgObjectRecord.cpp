@@ -25,7 +25,7 @@ DwgColor ReadEntityColor(DwgBitReader& data, bool& hasBook)
         }
     }
     if ((value & 0x2000) != 0)
-        data.BL(); // transparency
+        color.transparency = data.BL();
     return color;
 }
 

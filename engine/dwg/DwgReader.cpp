@@ -162,6 +162,12 @@ void DecodeTableObject(DwgObjectRecord& record, const std::string& className, Dw
             builder.AddMLineStyle(std::move(style));
         return;
     }
+    if (className == "SORTENTSTABLE") {
+        DwgSortEntsTable table;
+        if (DecodeSortEntsTable(record, table))
+            builder.AddSortEntsTable(std::move(table));
+        return;
+    }
     if (className == "IMAGEDEF") {
         std::string fileName;
         if (DecodeImageDefinition(record, fileName))

@@ -516,6 +516,31 @@ void DxfReader::ReadObjects()
     }
 }
 
+void DxfReader::ReadSortEntsTable(const std::vector<DxfGroup>& groups)
+{
+    // After the subclass marker: the block record (330), then entities (331) and the handles
+    // whose places they take (5), in pairs.
+    Handle owner = 0;
+    std::vector<Handle> entities, places;
+    bool table = false;
+    for (const DxfGroup& g : groups) {
+        if (g.code == 100)
+            table = g.Is("AcDbSortentsTable");
+        else if (table && g.code == 330 && owner == 0)
+            owner = g.Handle();
+        else if (table && g.code == 331)
+            entities.push_back(g.Handle());
+        else if (table && g.code == 5)
+            places.push_back(g.Handle());
+    }
+    const std::int32_t block = owner != 0 ? m_db.Blocks().FindHandle(owner) : -1;
+    if (block < 0)
+        return;
+    auto& pairs = m_db.Blocks()[block].sortHandles;
+    for (std::size_t i = 0; i < entities.size() && i < places.size(); ++i)
+        pairs.emplace_back(entities[i], places[i]);
+}
+
 void DxfReader::ReadObject(std::string_view type, const std::vector<DxfGroup>& groups)
 {
     if (type == "LAYOUT") {
@@ -558,6 +583,8 @@ void DxfReader::ReadObject(std::string_view type, const std::vector<DxfGroup>& g
             return;
         }
         m_db.Layouts().push_back(layout);
+    } else if (type == "SORTENTSTABLE") {
+        ReadSortEntsTable(groups);
     } else if (type == "IMAGEDEF") {
         const DxfGroup* h = FirstGroup(groups, 5);
         const DxfGroup* file = FirstGroup(groups, 1);

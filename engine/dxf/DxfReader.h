@@ -45,6 +45,7 @@ private:
     void ReadEntities(std::int32_t block, bool entitiesSection);
     void ReadObjects();
     void ReadObject(std::string_view type, const std::vector<DxfGroup>& groups);
+    void ReadSortEntsTable(const std::vector<DxfGroup>& groups);
     void SkipSection();
     void ReadAcisData();
     // Groups up to (not including) the next 0 group.

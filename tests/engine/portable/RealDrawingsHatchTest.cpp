@@ -1,0 +1,71 @@
+// The real drawings of the shared samples (real/) whose hatches and line types were drawn other
+// than their authors saw them, judged by their pixels. Skipped when the samples are absent.
+#include "PortableSupport.h"
+#include "RasterSink.h"
+
+#include "engine/draw/DrawingRenderer.h"
+#include "engine/dwg/DwgReader.h"
+#include "engine/dxf/DxfReader.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace RkDb;
+using namespace RkDraw;
+using orvo::portable::RasterSink;
+
+std::unique_ptr<Database> ReadSample(const std::string& dir, const std::string& name)
+{
+    const std::string data = orvo::portable::ReadWholeFile(orvo::portable::SamplePath(dir, "dwg/real/" + name));
+    if (data.empty())
+        return nullptr;
+    auto db = std::make_unique<Database>();
+    const bool dxf = name.size() > 4 && name.compare(name.size() - 4, 4, ".dxf") == 0;
+    const bool ok = dxf ? RkDxf::DxfReader(*db).Read(data.data(), data.size()) == RkDxf::DxfReader::Status::Ok
+                        : orvo::dwg::DwgReader().Read(std::vector<uint8_t>(data.begin(), data.end()), *db) ==
+                              orvo::dwg::DwgReadResult::Ok;
+    EXPECT_TRUE(ok) << name;
+    return ok ? std::move(db) : nullptr;
+}
+
+ViewTransform View(int width, int height, Vec2 centre, double shownHeight)
+{
+    ViewTransform view;
+    view.SetDevice(width, height);
+    view.SetArea(centre, shownHeight);
+    return view;
+}
+
+void Draw(const Database& db, const ViewTransform& view, RasterSink& sink)
+{
+    RenderOptions options;
+    DrawingRenderer(db, sink, options).Draw(0, view);
+}
+
+TEST(RealDrawings, SprinklerPatternShowsOverItsSolidHatch)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    auto db = ReadSample(dir, "sprinkler_final.dwg");
+    ASSERT_TRUE(db);
+    // The large sprinkler head: a grey solid hatch that the block's draw order table puts below
+    // its green line pattern. The left of the view lies inside the grey disc.
+    const ViewTransform view = View(600, 450, {4579.88, 258.728}, 800);
+    const auto countInLeft = [&](const Database& drawing, std::uint32_t rgb) {
+        RasterSink sink(600, 450);
+        Draw(drawing, view, sink);
+        return sink.CountColor(0, 0, 150, 450, rgb);
+    };
+    const std::size_t green = countInLeft(*db, 0x00FF00), grey = countInLeft(*db, 0xBEBEBE);
+    EXPECT_GT(green, 400u);
+    EXPECT_GT(grey, 20000u);
+    // In stored order the solid covers the pattern: what the table changes.
+    for (Block& block : db->Blocks())
+        block.drawOrder.clear();
+    EXPECT_LT(countInLeft(*db, 0x00FF00), green / 10);
+}
+
+} // namespace
