@@ -137,10 +137,10 @@ void EntityPainter::Dash(const std::vector<DevPoint>& points)
             left -= step;
             if (left > 1e-9)
                 continue;
-            if (drawing) {
+            if (drawing && m_dashes[element] == 0.0) {
+                m_sink.Dot(a);             // a line of no length would show nothing
+            } else if (drawing) {
                 run.push_back(a);
-                if (run.size() == 1)
-                    run.push_back(a);      // a dot
                 m_sink.Polyline(run.data(), static_cast<int>(run.size()));
             }
             run.clear();
@@ -155,6 +155,14 @@ void EntityPainter::Dash(const std::vector<DevPoint>& points)
     }
     if (drawing && run.size() >= 2)
         m_sink.Polyline(run.data(), static_cast<int>(run.size()));
+}
+
+void EntityPainter::DotAt(const Vec3& p)
+{
+    const DevPoint d = ToDevice(p);
+    const double margin = m_penWidth + 2.0;
+    if (m_measuring || (d.x >= -margin && d.x <= m_width + margin && d.y >= -margin && d.y <= m_height + margin))
+        m_sink.Dot(d);
 }
 
 void EntityPainter::Fill(const std::vector<std::vector<Vec3>>& rings)
@@ -357,10 +365,58 @@ void EntityPainter::PaintInfinite(const Vec3& base, const Vec3& direction, bool 
     StrokeDevice(m_device);
 }
 
+bool EntityPainter::PaintWide(const std::vector<WideSegment>& segments)
+{
+    double widest = 0.0;
+    bool varying = false;
+    for (const WideSegment& s : segments) {
+        widest = std::max({widest, s.startWidth, s.endWidth});
+        varying = varying || s.startWidth != s.endWidth || s.startWidth != segments.front().startWidth;
+    }
+    if (!varying || !(widest * m_ppu > 1.5) || !std::isfinite(widest))
+        return false;
+    std::vector<Vec3> path, ring;
+    std::vector<double> along;
+    for (const WideSegment& s : segments) {
+        path.clear();
+        CurveTessellator::Bulge(s.a, s.b, s.bulge, m_ppu, path);
+        path.push_back(s.b);
+        along.assign(1, 0.0);
+        for (std::size_t i = 1; i < path.size(); ++i)
+            along.push_back(along.back() + Length(path[i] - path[i - 1]));
+        if (!(along.back() > 1e-12))
+            continue;
+        ring.assign(2 * path.size(), Vec3{});
+        for (std::size_t i = 0; i < path.size(); ++i) {
+            // Across the path: the normal of the chord through the neighbours.
+            const Vec3 d = path[std::min(i + 1, path.size() - 1)] - path[i > 0 ? i - 1 : 0];
+            const double len = std::hypot(d.x, d.y);
+            const double half =
+                (s.startWidth + (s.endWidth - s.startWidth) * along[i] / along.back()) / 2.0;
+            const Vec3 n = len > 0 ? Vec3{-d.y / len * half, d.x / len * half, 0.0} : Vec3{};
+            ring[i] = path[i] + n;
+            ring[ring.size() - 1 - i] = path[i] - n;
+        }
+        m_extraWork += ring.size();
+        Fill({ring});
+    }
+    return true;
+}
+
 void EntityPainter::PaintLwPolyline(const LwPolyline& e)
 {
     const std::size_t n = e.vertices.size();
     if (n == 0)
+        return;
+    std::vector<WideSegment> wide;
+    for (std::size_t i = 0; i + 1 < n || (e.closed && i < n); ++i) {
+        const LwVertex& v = e.vertices[i];
+        const LwVertex& w = e.vertices[(i + 1) % n];
+        wide.push_back({{v.x, v.y, e.elevation}, {w.x, w.y, e.elevation}, v.bulge,
+                        v.startWidth > 0 ? v.startWidth : e.constantWidth,
+                        v.endWidth > 0 ? v.endWidth : e.constantWidth});
+    }
+    if (PaintWide(wide))
         return;
     m_points.clear();
     for (std::size_t i = 0; i < n; ++i) {
@@ -402,6 +458,19 @@ void EntityPainter::PaintPolyline(const Polyline& e)
     if (n == 0)
         return;
     const bool flat = e.kind == Polyline::Kind::Flat2d;
+    if (flat) {
+        std::vector<WideSegment> wide;
+        for (std::size_t i = 0; i + 1 < n || (e.closed && i < n); ++i) {
+            const PolyVertex& v = e.vertices[i];
+            const PolyVertex& w = e.vertices[(i + 1) % n];
+            wide.push_back({{v.position.x, v.position.y, e.elevation},
+                            {w.position.x, w.position.y, e.elevation}, v.bulge,
+                            v.startWidth > 0 ? v.startWidth : e.defaultStartWidth,
+                            v.endWidth > 0 ? v.endWidth : e.defaultEndWidth});
+        }
+        if (PaintWide(wide))
+            return;
+    }
     m_points.clear();
     for (std::size_t i = 0; i < n; ++i) {
         Vec3 a = e.vertices[i].position;

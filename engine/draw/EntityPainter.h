@@ -49,6 +49,8 @@ public:
     // Strokes a polyline given in the current (entity) coordinates.
     void Stroke(const std::vector<RkDb::Vec3>& points, bool closed);
     void StrokeDevice(std::vector<DevPoint>& points);
+    // A dot of the pen's size at a point in entity coordinates (unless it lies off the device).
+    void DotAt(const RkDb::Vec3& point);
     // Fills rings given in entity coordinates.
     void Fill(const std::vector<std::vector<RkDb::Vec3>>& rings);
     DevPoint ToDevice(const RkDb::Vec3& p) const;
@@ -67,6 +69,15 @@ private:
     void PaintInfinite(const RkDb::Vec3& base, const RkDb::Vec3& direction, bool bothWays);
     void PaintLwPolyline(const RkDb::LwPolyline& e);
     void PaintPolyline(const RkDb::Polyline& e);
+    // One segment of a 2D polyline with its widths at both ends.
+    struct WideSegment
+    {
+        RkDb::Vec3 a, b;
+        double bulge = 0.0, startWidth = 0.0, endWidth = 0.0;
+    };
+    // Fills each segment as the band its widths give (tapering from one end to the other); false
+    // (nothing drawn) when no segment is wider than a pixel or a pen of its width does it.
+    bool PaintWide(const std::vector<WideSegment>& segments);
     void PaintMesh(const RkDb::Polyline& e);
     void PaintPolyFace(const RkDb::Polyline& e);
     void PaintSpline(const RkDb::SplineData& e);

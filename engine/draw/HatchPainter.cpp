@@ -89,18 +89,25 @@ void HatchPainter::Paint(const Hatch& h)
         m_p.AddWork(ring.size());
     if (rings.empty())
         return;
+    const double opacity = OpacityOf(h.transparency);
+    if (!(opacity > 0.0) && !m_p.Measuring())
+        return;     // wholly transparent
     if (h.solid || h.gradient || h.patternLines.empty()) {
         if (!m_p.Options().fillAreas)
             return;
+        // What lies below a transparent fill shows through it.
+        if (opacity < 1.0)
+            m_p.Sink().SetFillOpacity(opacity);
         if (h.gradient && h.gradientColor != 0) {
             const std::uint32_t old = m_p.PenColor();
             m_p.SetPen(h.gradientColor, 0.0);
             m_p.Fill(rings);
             m_p.SetPen(old, 0.0);
-            return;
-        }
-        if (h.solid)
+        } else if (h.solid) {
             m_p.Fill(rings);
+        }
+        if (opacity < 1.0)
+            m_p.Sink().SetFillOpacity(1.0);
         return;
     }
     // The pattern lies inside the boundary: its extents are the boundary's, whatever the lines.
@@ -198,8 +205,10 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
                     const double next = u + std::fabs(d);
                     if (d >= 0) {
                         const double a = std::max(u, cuts[i]), b = std::min(d == 0 ? u : next, cuts[i + 1]);
-                        if (b >= a && a <= cuts[i + 1])
-                            emit(a, d == 0 ? a : b);
+                        if (d == 0 && b >= a)
+                            m_p.DotAt({a * c - v * s, a * s + v * c, z});
+                        else if (b >= a && a <= cuts[i + 1])
+                            emit(a, b);
                     }
                     u = next;
                 }

@@ -9,8 +9,6 @@ namespace orvo::dwg {
 
 namespace {
 
-uint32_t TransparencyOf(uint32_t stored) { return stored; }
-
 template <class T> T* Take(RkDb::EntityPtr& entity)
 {
     if (!entity || entity->type != T::kType)
@@ -291,7 +289,7 @@ void DwgDatabaseBuilder::ApplyCommon(Pending& item)
     entity.lineType = ResolveLineType(common);
     entity.color = common.color.hasRgb ? RkDb::Color::FromRgb(common.color.rgb)
                                        : RkDb::Color::FromAci(common.color.index);
-    entity.transparency = TransparencyOf(common.color.transparency);
+    entity.transparency = RkDb::TransparencyFromStored(common.color.transparency);
     entity.lineWeight = common.lineWeight;
     entity.lineTypeScale = common.lineTypeScale;
     entity.invisible = (common.invisibility & 1) != 0;

@@ -2,11 +2,13 @@
 // (which hatch lies on top), transparency, pattern lines at their scale and angle, dots as dots.
 #include "RasterSink.h"
 #include "ReadDrawing.h"
+#include "RecordingSink.h"
 
 #include "engine/draw/DrawingRenderer.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 
@@ -17,6 +19,7 @@ using namespace RkDraw;
 using orvo::portable::DxfBuilder;
 using orvo::portable::RasterSink;
 using orvo::portable::Read;
+using orvo::portable::RecordingSink;
 
 constexpr std::uint32_t kRed = 0xFF0000, kBlue = 0x0000FF;
 
@@ -121,6 +124,111 @@ TEST(HatchDrawOrder, AnEntityMayBeSentBelowEverything)
     EXPECT_EQ(model.drawOrder[1], 0);
     EXPECT_EQ(model.drawOrder[2], 1);
     EXPECT_EQ(CentreColour(*db), 0x00FF00u);
+}
+
+// A pattern hatch over the square 10..90 with one family of lines: angle (degrees), base point,
+// offset and dashes as a DXF file stores them (already at the hatch's scale).
+void PatternSquare(DxfBuilder& b, double angle, double offsetX, double offsetY,
+                   const std::vector<double>& dashes)
+{
+    b.S(0, "HATCH").S(5, "A0").S(8, "0").I(62, 7).S(100, "AcDbHatch").P(10, 0, 0).P(210, 0, 0, 1)
+        .S(2, "TEST").I(70, 0).I(71, 0).I(91, 1).I(92, 2).I(72, 0).I(73, 1).I(93, 4)
+        .D(10, 10).D(20, 10).D(10, 90).D(20, 10).D(10, 90).D(20, 90).D(10, 10).D(20, 90).I(97, 0)
+        .I(75, 0).I(76, 1).D(52, 0.0).D(41, 1.0).I(77, 0).I(78, 1).D(53, angle).D(43, 0).D(44, 0)
+        .D(45, offsetX).D(46, offsetY).I(79, static_cast<int>(dashes.size()));
+    for (double d : dashes)
+        b.D(49, d);
+    b.I(98, 0);
+}
+
+TEST(HatchDrawOrder, ATransparentFillLetsWhatLiesBelowShowThrough)
+{
+    // A blue square under a red one of opacity 0x40: the centre is mostly blue, tinted red.
+    auto db = Drawing([](DxfBuilder& b) {
+        SolidSquare(b, "A0", 5, 20, 20, 80, 80);
+        SolidSquare(b, "A1", 1, 30, 30, 70, 70, 0x02000040);
+    });
+    EXPECT_EQ(db->ModelSpaceBlock().entities[1]->transparency, 0x02000040u);
+    const std::uint32_t centre = CentreColour(*db);
+    EXPECT_NE(centre, kRed);
+    EXPECT_NE(centre, kBlue);
+    EXPECT_GT(centre & 0xFF, 0x80u);            // mostly the blue below
+    EXPECT_GT((centre >> 16) & 0xFF, 0x20u);    // with some red
+    // Fully transparent: nothing of it shows; opaque (0xFF) and by layer: all of it.
+    const auto centreWith = [](int transparency) {
+        return CentreColour(*Drawing([transparency](DxfBuilder& b) {
+            SolidSquare(b, "A0", 5, 20, 20, 80, 80);
+            SolidSquare(b, "A1", 1, 30, 30, 70, 70, transparency);
+        }));
+    };
+    EXPECT_EQ(centreWith(0x02000000), kBlue);
+    EXPECT_EQ(centreWith(0x020000FF), kRed);
+    EXPECT_EQ(centreWith(0), kRed);
+}
+
+TEST(HatchPattern, LinesRunAtTheirStoredAngleAndSpacing)
+{
+    // Lines at 45 degrees, 10 units apart (offset perpendicular to them), no dashes.
+    const double step = 10.0 / std::sqrt(2.0);
+    auto db = Drawing([step](DxfBuilder& b) { PatternSquare(b, 45.0, -step, step, {}); });
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    ASSERT_GE(sink.strokes.size(), 10u);
+    std::vector<double> across;
+    for (const auto& stroke : sink.strokes) {
+        ASSERT_EQ(stroke.points.size(), 2u);
+        const RkDraw::DevPoint a = stroke.points[0], c = stroke.points[1];
+        // Device y runs down: a 45 degree line has dx == -dy.
+        EXPECT_NEAR(c.x - a.x, -(c.y - a.y), 1e-6);
+        // Distance of the line from the origin across it (world y = 100 - device y).
+        across.push_back((-a.x + (100.0 - a.y)) / std::sqrt(2.0));
+    }
+    std::sort(across.begin(), across.end());
+    for (std::size_t i = 1; i < across.size(); ++i)
+        EXPECT_NEAR(across[i] - across[i - 1], 10.0, 1e-6);
+}
+
+TEST(HatchPattern, DotsAreDrawnAsDotsOfThePen)
+{
+    // Rows 4 units apart of dots 4 units apart: 20 x 20 dots in the square.
+    auto db = Drawing([](DxfBuilder& b) { PatternSquare(b, 0.0, 0.0, 4.0, {0.0, -4.0}); });
+    RecordingSink recorded;
+    RenderOptions options;
+    DrawingRenderer(*db, recorded, options).Draw(0, UnitView());
+    EXPECT_GE(recorded.dots.size(), 380u);
+    EXPECT_LE(recorded.dots.size(), 420u);
+    // On a display, where a line of no length shows nothing, each dot is a pixel.
+    RasterSink raster(100, 100);
+    DrawingRenderer(*db, raster, options).Draw(0, UnitView());
+    EXPECT_GE(raster.Ink(10, 10, 91, 91), 380u);
+    // A wide pen makes wide dots.
+    options.lineWeights = true;
+    auto heavy = Drawing([](DxfBuilder& b) {
+        PatternSquare(b, 0.0, 0.0, 4.0, {0.0, -4.0});
+    });
+    heavy->ModelSpaceBlock().entities[0]->lineWeight = 100;   // 1 mm: about 4 pixels at 96 dpi
+    RasterSink wide(100, 100);
+    DrawingRenderer(*heavy, wide, options).Draw(0, UnitView());
+    EXPECT_GE(wide.Ink(10, 10, 91, 91), 4u * 380u);
+}
+
+TEST(PolylineWidth, TaperedSegmentsAreFilled)
+{
+    // An arrow head: one segment from width 0 to width 20.
+    auto db = Drawing([](DxfBuilder& b) {
+        b.S(0, "LWPOLYLINE").S(5, "A0").S(8, "0").S(100, "AcDbPolyline").I(90, 2).I(70, 0)
+            .D(10, 10).D(20, 50).D(40, 0.0).D(41, 20.0).D(10, 90).D(20, 50).D(40, 0.0).D(41, 0.0);
+    });
+    RasterSink sink(100, 100);
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    // A triangle of base 20 and height 80: 800 pixels, about.
+    EXPECT_GT(sink.Ink(0, 0, 100, 100), 700u);
+    EXPECT_LT(sink.Ink(0, 0, 100, 100), 900u);
+    // Wide near the far end, a point at the near one.
+    EXPECT_GT(sink.Ink(80, 40, 90, 60), 120u);
+    EXPECT_LT(sink.Ink(10, 40, 20, 60), 20u);
 }
 
 } // namespace

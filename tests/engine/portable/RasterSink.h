@@ -1,7 +1,8 @@
 // A DrawSink that paints into a plain pixel array, for tests that judge a picture by its pixels
 // (how much ink a pattern lays down, which colour lies on top). Lines are one pixel wide or
-// stamped squares of the pen's width, polygons filled by the even-odd rule, dots one pixel or a
-// square of the pen's width, texts as their box outline. Clipping is to the clip's bounding box.
+// stamped squares of the pen's width (a line of no length shows nothing, as on a display),
+// polygons filled by the even-odd rule, dots one pixel or a square of the pen's width, texts as
+// their box outline. Clipping is to the clip's bounding box.
 #pragma once
 
 #include "engine/draw/DrawSink.h"
@@ -68,8 +69,10 @@ public:
         for (int i = 1; i < n; ++i)
             Segment(p[i - 1], p[i]);
     }
+    void SetFillOpacity(double opacity) override { m_opacity = std::clamp(opacity, 0.0, 1.0); }
     void Polygons(const RkDraw::DevPoint* p, const int* counts, int rings) override
     {
+        m_filling = true;
         std::vector<double> cuts;
         for (int y = Top(); y < Bottom(); ++y) {
             const double sy = y + 0.5;
@@ -92,6 +95,7 @@ public:
                     Plot(x, y);
             }
         }
+        m_filling = false;
     }
     void Dot(RkDraw::DevPoint p) override { Stamp(p.x, p.y); }
     void Text(const RkDraw::TextRun& run) override
@@ -164,8 +168,18 @@ private:
             if (x < c.x0 || y < c.y0 || x >= c.x1 || y >= c.y1)
                 return;
         }
-        m_pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
-                 static_cast<std::size_t>(x)] = m_rgb;
+        std::uint32_t& pixel = m_pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
+                                        static_cast<std::size_t>(x)];
+        if (!m_filling || m_opacity >= 1.0) {
+            pixel = m_rgb;
+            return;
+        }
+        std::uint32_t mixed = 0;
+        for (int shift = 0; shift <= 16; shift += 8) {
+            const double over = (m_rgb >> shift) & 0xFF, below = (pixel >> shift) & 0xFF;
+            mixed |= static_cast<std::uint32_t>(std::lround(below + (over - below) * m_opacity)) << shift;
+        }
+        pixel = mixed;
     }
     void Stamp(double x, double y)
     {
@@ -180,6 +194,9 @@ private:
     }
     void Segment(RkDraw::DevPoint a, RkDraw::DevPoint b)
     {
+        // As a display device draws lines: one that begins and ends on one pixel shows nothing.
+        if (std::lround(a.x) == std::lround(b.x) && std::lround(a.y) == std::lround(b.y))
+            return;
         // Cut to a margin around the device so a far end costs nothing.
         const double len = std::hypot(b.x - a.x, b.y - a.y);
         if (!std::isfinite(len))
@@ -196,6 +213,8 @@ private:
     std::vector<std::uint32_t> m_pixels;
     std::uint32_t m_rgb = 0;
     int m_pen = 1;
+    double m_opacity = 1.0;
+    bool m_filling = false;
     std::vector<Clip> m_clips;
 };
 
