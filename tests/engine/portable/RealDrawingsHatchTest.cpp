@@ -68,4 +68,22 @@ TEST(RealDrawings, SprinklerPatternShowsOverItsSolidHatch)
     EXPECT_LT(countInLeft(*db, 0x00FF00), green / 10);
 }
 
+TEST(RealDrawings, AccidentPlanGravelIsDenseAndItsNorthArrowFilled)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    auto db = ReadSample(dir, "uap_212718.dxf");
+    ASSERT_TRUE(db);
+    // The gravel verge along the road: a pattern of 45 families of dots. Drawn as lines of no
+    // length its dots showed nothing on a display, leaving a few sparse marks.
+    RasterSink gravel(800, 600);
+    Draw(*db, View(800, 600, {-109.9, 20.4}, 40), gravel);
+    const double area = 800.0 * 35.0;
+    EXPECT_GT(static_cast<double>(gravel.Ink(0, 305, 800, 340)) / area, 0.04);
+    // The north arrow: a polyline segment tapering from no width to 0.8, drawn as a filled
+    // wedge (some 3000 pixels at this scale), not as a hairline.
+    RasterSink arrow(800, 600);
+    Draw(*db, View(800, 600, {-139.5, 42.2}, 12), arrow);
+    EXPECT_GT(arrow.Ink(290, 110, 410, 250), 2500u);
+}
+
 } // namespace
