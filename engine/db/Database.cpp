@@ -120,6 +120,13 @@ void Database::FinishLoading()
 {
     for (Block& block : m_blocks)
         OrderForDrawing(block);
+    // Line types come before text styles in a file: their texts and shapes find their style now.
+    for (LineType& lineType : m_lineTypes) {
+        for (LineTypeElement& element : lineType.elements) {
+            if (element.styleHandle != 0)
+                element.style = m_textStyles.FindHandle(element.styleHandle);
+        }
+    }
     // Link each layout to its block by handle (DWG, DXF 2000+) or keep the index a reader set.
     for (Layout& layout : m_layouts) {
         if (layout.IsModel()) {

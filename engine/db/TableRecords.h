@@ -26,9 +26,21 @@ struct Layer
 
 struct LineTypeElement
 {
+    enum class Kind : std::uint8_t { Plain, Text, Shape };
+
     double length = 0.0;                 // positive dash, negative gap, 0 dot
-    // Embedded shapes and texts: drawn as the gap they occupy (a readable simplification).
-    bool hasShapeOrText = false;
+    // An embedded text or shape, placed from the element's start: offset along and across the
+    // line, scale (times the text style's height for a text), rotation relative to the line
+    // (or to the x axis when absolute).
+    Kind kind = Kind::Plain;
+    std::string text;
+    std::int16_t shapeNumber = 0;
+    Handle styleHandle = 0;              // the text style, or the style of the shape file
+    std::int32_t style = -1;             // its index (Database::FinishLoading); -1 none
+    Vec2 offset;
+    double scale = 1.0;
+    double rotation = 0.0;               // radians
+    bool absoluteRotation = false;
 };
 
 struct LineType

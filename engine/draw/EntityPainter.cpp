@@ -3,6 +3,7 @@
 #include "engine/draw/CurveTessellator.h"
 #include "engine/draw/HatchPainter.h"
 #include "engine/draw/ModelPainter.h"
+#include "engine/draw/ShapeSource.h"
 #include "engine/draw/TextPainter.h"
 
 #include <algorithm>
@@ -37,6 +38,8 @@ void EntityPainter::SetLineType(const LineType* lineType, double scale)
 {
     m_dashes.clear();
     m_dashPeriod = 0.0;
+    m_lineType = nullptr;
+    m_elementsShown = false;
     if (!lineType || lineType->elements.size() < 2)
         return;
     double period = 0.0;
@@ -47,6 +50,10 @@ void EntityPainter::SetLineType(const LineType* lineType, double scale)
     for (const LineTypeElement& e : lineType->elements)
         m_dashes.push_back(e.length * scale * m_ppu);
     m_dashPeriod = period;
+    m_lineType = lineType;
+    m_dashScale = scale * m_ppu;
+    m_elementsShown = std::any_of(lineType->elements.begin(), lineType->elements.end(),
+                                  [](const LineTypeElement& e) { return e.kind != LineTypeElement::Kind::Plain; });
 }
 
 void EntityPainter::SetDeviceSize(int width, int height)
@@ -125,10 +132,16 @@ void EntityPainter::Dash(const std::vector<DevPoint>& points)
     bool drawing = m_dashes[0] >= 0.0;
     if (drawing)
         run.push_back(points[0]);
+    bool started = false;
     for (std::size_t i = 1; i < points.size(); ++i) {
         DevPoint a = points[i - 1];
         const DevPoint b = points[i];
         double segment = std::hypot(b.x - a.x, b.y - a.y);
+        if (!started && segment > 1e-9) {
+            started = true;
+            if (m_elementsShown)
+                PaintElement(0, a, b.x - a.x, b.y - a.y);
+        }
         while (segment > 1e-9) {
             const double step = std::min(left, segment);
             const double t = step / segment;
@@ -145,6 +158,8 @@ void EntityPainter::Dash(const std::vector<DevPoint>& points)
             }
             run.clear();
             element = (element + 1) % m_dashes.size();
+            if (m_elementsShown)
+                PaintElement(element, a, b.x - a.x, b.y - a.y);
             left = std::fabs(m_dashes[element]);
             drawing = m_dashes[element] >= 0.0;
             if (drawing)
@@ -153,8 +168,72 @@ void EntityPainter::Dash(const std::vector<DevPoint>& points)
         if (drawing && !run.empty())
             run.push_back(b);
     }
-    if (drawing && run.size() >= 2)
+    // A dash that the line's end cuts to nothing is left out.
+    const bool empty = run.size() == 2 && run[0].x == run[1].x && run[0].y == run[1].y;
+    if (drawing && run.size() >= 2 && !empty)
         m_sink.Polyline(run.data(), static_cast<int>(run.size()));
+}
+
+void EntityPainter::PaintElement(std::size_t element, DevPoint a, double dx, double dy)
+{
+    if (!m_lineType || element >= m_lineType->elements.size())
+        return;
+    const LineTypeElement& e = m_lineType->elements[element];
+    const double length = std::hypot(dx, dy);
+    if (e.kind == LineTypeElement::Kind::Plain || !(length > 0))
+        return;
+    // Along the line and across it (to its left) on the device, whose y runs downwards.
+    const double ux = dx / length, uy = dy / length;
+    const double k = m_dashScale;
+    const DevPoint origin{a.x + (ux * e.offset.x + uy * e.offset.y) * k,
+                          a.y + (uy * e.offset.x - ux * e.offset.y) * k};
+    double angle = e.rotation;
+    if (e.absoluteRotation) {
+        const DevPoint o = ToDevice({0, 0, 0}), x = ToDevice({1, 0, 0});
+        angle += std::atan2(-(x.y - o.y), x.x - o.x);
+    } else {
+        angle += std::atan2(-uy, ux);
+    }
+    if (e.kind == LineTypeElement::Kind::Shape) {
+        PaintElementShape(e, origin, angle, e.scale * k);
+        return;
+    }
+    if (e.text.empty())
+        return;
+    const auto& styles = m_db.TextStyles();
+    // The scale is the text's height when its style has none of its own.
+    const double styleHeight = styles.Valid(e.style) && styles[e.style].fixedHeight > 0
+                                   ? styles[e.style].fixedHeight : 1.0;
+    TextRun run = TextPainter(*this).StyledRun(e.text, e.style, e.scale * styleHeight * k);
+    if (!(run.height >= MinTextHeight()) || !(run.height < 100000.0))
+        return;
+    run.origin = origin;
+    run.angle = angle;
+    m_extraWork += run.utf8.size() + 16;
+    m_sink.Text(run);
+}
+
+void EntityPainter::PaintElementShape(const LineTypeElement& e, DevPoint origin, double angle, double scale)
+{
+    const auto& styles = m_db.TextStyles();
+    if (!m_options.shapes || !styles.Valid(e.style) || !(scale * 2.0 >= MinTextHeight()))
+        return;
+    std::vector<std::vector<Vec2>> strokes;
+    if (!m_options.shapes->Strokes(styles[e.style].fontFile, e.shapeNumber, strokes))
+        return;
+    const double c = std::cos(angle) * scale, s = std::sin(angle) * scale;
+    std::vector<DevPoint> device;
+    for (const std::vector<Vec2>& stroke : strokes) {
+        device.clear();
+        // Shape units turned by the angle (counter-clockwise on the screen, whose y runs down).
+        for (const Vec2& p : stroke)
+            device.push_back({origin.x + p.x * c - p.y * s, origin.y - (p.x * s + p.y * c)});
+        m_extraWork += device.size();
+        if (device.size() == 1)
+            m_sink.Dot(device[0]);
+        else if (device.size() > 1)
+            m_sink.Polyline(device.data(), static_cast<int>(device.size()));
+    }
 }
 
 void EntityPainter::DotAt(const Vec3& p)

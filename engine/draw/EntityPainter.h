@@ -89,6 +89,10 @@ private:
     void PaintRasterFrame(const RkDb::RasterFrame& frame, bool wipeout);
     void PaintArrow(const RkDb::Vec3& tip, const RkDb::Vec3& from, double size);
     void Dash(const std::vector<DevPoint>& points);
+    // The text or shape of the line type's element (if it has one) placed where the element
+    // starts, at a on the device, along the direction (dx, dy) of the line there.
+    void PaintElement(std::size_t element, DevPoint a, double dx, double dy);
+    void PaintElementShape(const RkDb::LineTypeElement& e, DevPoint origin, double angle, double scale);
 
     const RkDb::Database& m_db;
     DrawSink& m_sink;
@@ -103,6 +107,9 @@ private:
     double m_penWidth = 0.0;
     std::vector<double> m_dashes;        // device pixels; empty = continuous
     double m_dashPeriod = 0.0;
+    const RkDb::LineType* m_lineType = nullptr;   // while dashed: the texts and shapes of its elements
+    bool m_elementsShown = false;        // some element has a text or shape
+    double m_dashScale = 0.0;            // device pixels per unit of the pattern
     std::vector<RkDb::Vec3> m_points;
     std::size_t m_extraWork = 0;
     std::size_t m_allowance = static_cast<std::size_t>(-1);

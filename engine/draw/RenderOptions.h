@@ -8,6 +8,7 @@
 
 namespace RkDraw {
 
+class ShapeSource;
 class WorkBudget;
 
 // A printing pen, chosen by the colour number (ACI) of what is drawn: its width in 1/100 mm and
@@ -39,6 +40,8 @@ struct RenderOptions
     // The budget shared by every pass of one picture (its extents, then its drawing); it polls
     // its own abort query. Null: each pass has a budget of its own with the abort query above.
     WorkBudget* budget = nullptr;
+    // The strokes of the shapes line types embed; null: such shapes are not drawn.
+    const ShapeSource* shapes = nullptr;
 };
 
 } // namespace RkDraw

@@ -350,9 +350,9 @@ void DxfReader::ReadTableRecord(std::string_view type, const std::vector<DxfGrou
             else if (g.code == 40)
                 lt.patternLength = g.Double();
             else if (g.code == 49)
-                lt.elements.push_back({g.Double(), false});
-            else if (g.code == 74 && !lt.elements.empty() && g.Int() != 0)
-                lt.elements.back().hasShapeOrText = true;
+                lt.elements.emplace_back().length = g.Double();
+            else if (!lt.elements.empty())
+                ReadLineTypeElement(g, lt.elements.back());
         }
         m_db.LineTypes().Add(std::move(lt));
     } else if (type == "STYLE") {
@@ -513,6 +513,27 @@ void DxfReader::ReadObjects()
         if (!Collect(m_groups))
             return;
         ReadObject(type, m_groups);
+    }
+}
+
+void DxfReader::ReadLineTypeElement(const DxfGroup& g, LineTypeElement& element) const
+{
+    switch (g.code) {
+    case 74: {
+        const int flags = g.Int();
+        element.absoluteRotation = (flags & 1) != 0;
+        element.kind = (flags & 2) ? LineTypeElement::Kind::Text
+                                   : ((flags & 4) ? LineTypeElement::Kind::Shape : LineTypeElement::Kind::Plain);
+        break;
+    }
+    case 75: element.shapeNumber = static_cast<std::int16_t>(g.Int()); break;
+    case 340: element.styleHandle = g.Handle(); break;
+    case 46: element.scale = g.Double(); break;
+    case 50: element.rotation = g.Double() * kDegree; break;
+    case 44: element.offset.x = g.Double(); break;
+    case 45: element.offset.y = g.Double(); break;
+    case 9: element.text = m_ctx.Text(g.text); break;
+    default: break;
     }
 }
 

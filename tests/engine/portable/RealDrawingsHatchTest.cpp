@@ -2,6 +2,7 @@
 // than their authors saw them, judged by their pixels. Skipped when the samples are absent.
 #include "PortableSupport.h"
 #include "RasterSink.h"
+#include "RecordingSink.h"
 
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/dwg/DwgReader.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -84,6 +86,36 @@ TEST(RealDrawings, AccidentPlanGravelIsDenseAndItsNorthArrowFilled)
     RasterSink arrow(800, 600);
     Draw(*db, View(800, 600, {-139.5, 42.2}, 12), arrow);
     EXPECT_GT(arrow.Ink(290, 110, 410, 250), 2500u);
+}
+
+TEST(RealDrawings, StreetUtilitiesLineTypeShowsItsDashesAndTexts)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    auto db = ReadSample(dir, "nsw_street_utilities.dwg");
+    ASSERT_TRUE(db);
+    // A gas main: a polyline of about 340 units in the line type "U_GAS_LP_EX_D", three dashes
+    // of 2 units and the text "G LP (D)", 2 units high, in each 24-unit period. Before, the
+    // pattern was set at the scale of no transform and came out as dots a pixel or two long.
+    const double shown = 243.0, ppu = 900.0 / shown;
+    orvo::portable::RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, View(1200, 900, {377.46, 252.31}, shown));
+    std::size_t texts = 0;
+    for (const TextRun& run : sink.texts) {
+        if (run.utf8 != "G LP (D)")
+            continue;
+        ++texts;
+        EXPECT_NEAR(run.height, 2.0 * ppu, 0.01);
+    }
+    EXPECT_GE(texts, 12u);
+    EXPECT_LE(texts, 16u);
+    std::size_t dashes = 0;
+    for (const auto& stroke : sink.strokes) {
+        const double length = std::hypot(stroke.points.back().x - stroke.points.front().x,
+                                          stroke.points.back().y - stroke.points.front().y);
+        dashes += std::fabs(length - 2.0 * ppu) < 0.05 ? 1 : 0;
+    }
+    EXPECT_GE(dashes, 3 * 12u);
 }
 
 } // namespace
