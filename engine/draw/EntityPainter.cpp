@@ -7,6 +7,7 @@
 #include "engine/draw/TextPainter.h"
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 
 namespace RkDraw {
@@ -487,16 +488,26 @@ void EntityPainter::PaintLwPolyline(const LwPolyline& e)
     const std::size_t n = e.vertices.size();
     if (n == 0)
         return;
-    std::vector<WideSegment> wide;
-    for (std::size_t i = 0; i + 1 < n || (e.closed && i < n); ++i) {
-        const LwVertex& v = e.vertices[i];
-        const LwVertex& w = e.vertices[(i + 1) % n];
-        wide.push_back({{v.x, v.y, e.elevation}, {w.x, w.y, e.elevation}, v.bulge,
-                        v.startWidth > 0 ? v.startWidth : e.constantWidth,
-                        v.endWidth > 0 ? v.endWidth : e.constantWidth});
+    const auto widths = [&e](const LwVertex& v) {
+        return std::make_pair(v.startWidth > 0 ? v.startWidth : e.constantWidth,
+                              v.endWidth > 0 ? v.endWidth : e.constantWidth);
+    };
+    // Most polylines have no width, or one width throughout: they need no bands.
+    const auto first = widths(e.vertices[0]);
+    const bool varying = first.first != first.second ||
+                         std::any_of(e.vertices.begin(), e.vertices.end(),
+                                     [&](const LwVertex& v) { return widths(v) != first; });
+    if (varying) {
+        std::vector<WideSegment> wide;
+        for (std::size_t i = 0; i + 1 < n || (e.closed && i < n); ++i) {
+            const LwVertex& v = e.vertices[i];
+            const LwVertex& w = e.vertices[(i + 1) % n];
+            const auto [from, to] = widths(v);
+            wide.push_back({{v.x, v.y, e.elevation}, {w.x, w.y, e.elevation}, v.bulge, from, to});
+        }
+        if (PaintWide(wide))
+            return;
     }
-    if (PaintWide(wide))
-        return;
     m_points.clear();
     for (std::size_t i = 0; i < n; ++i) {
         const LwVertex& v = e.vertices[i];
@@ -537,7 +548,9 @@ void EntityPainter::PaintPolyline(const Polyline& e)
     if (n == 0)
         return;
     const bool flat = e.kind == Polyline::Kind::Flat2d;
-    if (flat) {
+    const auto wider = [](const PolyVertex& v) { return v.startWidth > 0 || v.endWidth > 0; };
+    if (flat && (e.defaultStartWidth > 0 || e.defaultEndWidth > 0 ||
+                 std::any_of(e.vertices.begin(), e.vertices.end(), wider))) {
         std::vector<WideSegment> wide;
         for (std::size_t i = 0; i + 1 < n || (e.closed && i < n); ++i) {
             const PolyVertex& v = e.vertices[i];

@@ -57,6 +57,16 @@ ViewTransform View()
     return view;
 }
 
+// What the drawing draws in View(), shapes from the source given.
+RecordingSink Drawn(const Database& db, const ShapeSource* shapes = nullptr)
+{
+    RecordingSink sink;
+    RenderOptions options;
+    options.shapes = shapes;
+    DrawingRenderer(db, sink, options).Draw(0, View());
+    return sink;
+}
+
 void HorizontalLine(DxfBuilder& b)
 {
     b.S(0, "LINE").S(8, "0").S(6, "MARKED").P(10, 0, 20).P(11, 40, 20);
@@ -82,9 +92,7 @@ TEST(LineTypeElements, ReadFromDxfWithTheirStyle)
 TEST(LineTypeElements, TextsSitInTheirGapsAlongTheLine)
 {
     auto db = Drawing(2, "GAS", 0, 0.0, 0.0, HorizontalLine);
-    RecordingSink sink;
-    RenderOptions options;
-    DrawingRenderer(*db, sink, options).Draw(0, View());
+    const RecordingSink sink = Drawn(*db);
     // A 40-unit line of 10-unit periods: four dashes of 4 units (8 pixels), four texts.
     ASSERT_EQ(sink.strokes.size(), 4u);
     for (const auto& s : sink.strokes)
@@ -115,9 +123,7 @@ TEST(LineTypeElements, TextsTurnWithTheLineUnlessTheirRotationIsAbsolute)
     };
     for (const auto& c : cases) {
         auto db = Drawing(c.flags, "W", 0, c.rotation, 0.0, diagonal);
-        RecordingSink sink;
-        RenderOptions options;
-        DrawingRenderer(*db, sink, options).Draw(0, View());
+        const RecordingSink sink = Drawn(*db);
         ASSERT_FALSE(sink.texts.empty()) << c.flags << " " << c.rotation;
         EXPECT_NEAR(sink.texts[0].angle, c.expected, 1e-9) << c.flags << " " << c.rotation;
     }
@@ -126,9 +132,7 @@ TEST(LineTypeElements, TextsTurnWithTheLineUnlessTheirRotationIsAbsolute)
 TEST(LineTypeElements, AStyleHeightScalesTheText)
 {
     auto db = Drawing(2, "W", 0, 0.0, 1.5, HorizontalLine);
-    RecordingSink sink;
-    RenderOptions options;
-    DrawingRenderer(*db, sink, options).Draw(0, View());
+    const RecordingSink sink = Drawn(*db);
     ASSERT_FALSE(sink.texts.empty());
     EXPECT_NEAR(sink.texts[0].height, 2.0 * 1.5 * 2.0, 1e-9);
 }
@@ -149,15 +153,10 @@ public:
 TEST(LineTypeElements, ShapesComeFromTheShapeSource)
 {
     auto db = Drawing(4, "", 7, 90.0, 0.0, HorizontalLine);
-    RenderOptions options;
     // Without a source the gaps stay empty: the four dashes only.
-    RecordingSink bare;
-    DrawingRenderer(*db, bare, options).Draw(0, View());
-    EXPECT_EQ(bare.strokes.size(), 4u);
+    EXPECT_EQ(Drawn(*db).strokes.size(), 4u);
     const OneShape shapes;
-    options.shapes = &shapes;
-    RecordingSink sink;
-    DrawingRenderer(*db, sink, options).Draw(0, View());
+    const RecordingSink sink = Drawn(*db, &shapes);
     ASSERT_EQ(sink.strokes.size(), 8u);
     // The first shape: its unit stroke at scale 2 (4 pixels), turned 90 degrees from the line
     // (up the screen), from the element's start moved back 1 and down half a unit.
@@ -169,9 +168,7 @@ TEST(LineTypeElements, ShapesComeFromTheShapeSource)
     EXPECT_NEAR(shape.points[1].y, 57.0, 1e-6);
     // An unknown shape number draws nothing.
     auto unknown = Drawing(4, "", 8, 0.0, 0.0, HorizontalLine);
-    RecordingSink none;
-    DrawingRenderer(*unknown, none, options).Draw(0, View());
-    EXPECT_EQ(none.strokes.size(), 4u);
+    EXPECT_EQ(Drawn(*unknown, &shapes).strokes.size(), 4u);
 }
 
 TEST(LineTypeElements, TheFirstEntityDashesAtItsOwnScale)
@@ -191,9 +188,7 @@ TEST(LineTypeElements, TheFirstEntityDashesAtItsOwnScale)
     b.S(0, "INSERT").S(8, "0").S(2, "B").P(10, 0, 10).D(41, 2.0).D(42, 2.0);
     b.EndSection().Eof();
     auto db = Read(b);
-    RecordingSink sink;
-    RenderOptions options;
-    DrawingRenderer(*db, sink, options).Draw(0, View());
+    const RecordingSink sink = Drawn(*db);
     // The line: 4 dashes of 5 units; the block's line, twice as large: 2 dashes of 10 units
     // (the pattern scales with the block, as in CAD programs).
     ASSERT_EQ(sink.strokes.size(), 6u);
