@@ -228,7 +228,8 @@ bool ReadDataPage(const std::vector<uint8_t>& file, uint64_t address, const Sect
     std::vector<uint8_t> data;
     if (info.encoding == kCodedEncoding) {
         const uint64_t blocks = (((page.compressed + 7) & ~uint64_t(7)) + kPageDataBytes - 1) / kPageDataBytes;
-        const DwgReedSolomon code(kPageField, kCodeword - kPageDataBytes);
+        // One code for every page of every file: its tables are made once.
+        static const DwgReedSolomon code(kPageField, kCodeword - kPageDataBytes);
         if (!Decode(file, address, blocks, code, kPageDataBytes, page.compressed, data))
             return false;
     } else {
