@@ -23,6 +23,9 @@ public:
     // Dash pattern in drawing units (null = continuous), times the scale.
     void SetLineType(const RkDb::LineType* lineType, double scale);
     void SetDeviceSize(int width, int height);
+    int DeviceWidth() const { return m_width; }
+    int DeviceHeight() const { return m_height; }
+    double PenWidth() const { return m_penWidth; }
     // Measuring extents: nothing is culled and rays and construction lines are left out (they
     // have no extent); their base points are gathered apart, the extents of a drawing that has
     // nothing else.

@@ -118,9 +118,56 @@ void HatchPainter::Paint(const Hatch& h)
     // The hatch takes its work from what the whole picture has left.
     const std::size_t allowance = std::min(kMaxHatchWork, m_p.WorkAllowance());
     m_workLeft = allowance;
+    if (!VisibleCorners(h.elevation))
+        m_visible.clear();
     for (const HatchPatternLine& line : h.patternLines)
         PaintPatternLine(line, rings, h.elevation);
     m_p.AddWork(allowance - m_workLeft);
+}
+
+bool HatchPainter::VisibleCorners(double z)
+{
+    // The hatch's plane reaches the device through an affine map (the view is a parallel one):
+    // its 2 x 2 part inverted takes device points back.
+    const Matrix3d& m = m_p.Transform();
+    const double a = m.At(0, 0), b = m.At(0, 1), c = m.At(1, 0), d = m.At(1, 1);
+    const double det = a * d - b * c;
+    const double scale = std::fabs(a) + std::fabs(b) + std::fabs(c) + std::fabs(d);
+    if (!(std::fabs(det) > 1e-12 * scale * scale) || !std::isfinite(det))
+        return false;
+    const double tx = m.At(0, 2) * z + m.At(0, 3), ty = m.At(1, 2) * z + m.At(1, 3);
+    const double margin = m_p.PenWidth() + 2.0;
+    const double w = m_p.DeviceWidth() + margin, h = m_p.DeviceHeight() + margin;
+    m_visible.clear();
+    for (const Vec2 corner : {Vec2{-margin, -margin}, Vec2{w, -margin}, Vec2{w, h}, Vec2{-margin, h}}) {
+        const double x = corner.x - tx, y = corner.y - ty;
+        m_visible.push_back({(d * x - b * y) / det, (a * y - c * x) / det});
+    }
+    return true;
+}
+
+void HatchPainter::FillAsDense(const HatchPatternLine& line, double spacing,
+                               const std::vector<std::vector<Vec3>>& rings)
+{
+    // What the eye sees of lines closer than the pen: the share of the area they cover, the
+    // pen's width over the spacing, times the inked share of a dash period (a dot inks a pixel).
+    const double ppu = m_p.PixelsPerUnit();
+    const double pen = std::max(1.0, m_p.PenWidth());
+    double share = std::min(1.0, pen / (spacing * ppu));
+    double period = 0.0, inked = 0.0;
+    for (double dash : line.dashes) {
+        period += std::fabs(dash);
+        inked += dash > 0 ? dash : (dash == 0 ? pen / ppu : 0.0);
+    }
+    if (period > 0)
+        share *= std::min(1.0, inked / period);
+    if (!(share > 0.0) || !std::isfinite(share))
+        return;
+    if (share < 1.0)
+        m_p.Sink().SetFillOpacity(share);
+    m_p.Fill(rings);
+    if (share < 1.0)
+        m_p.Sink().SetFillOpacity(1.0);
 }
 
 bool HatchPainter::Spend(std::size_t units)
@@ -149,15 +196,35 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
             vMax = std::max(vMax, toV(p.x, p.y));
         }
     }
+    // Only the lines and the parts of them that reach the device are drawn: a large hatch seen
+    // close up keeps its pattern instead of passing the line budget.
+    double uSeenMin = -1e300, uSeenMax = 1e300;
+    if (!m_visible.empty()) {
+        double vSeenMin = 1e300, vSeenMax = -1e300;
+        uSeenMin = 1e300;
+        uSeenMax = -1e300;
+        for (const Vec2& p : m_visible) {
+            vSeenMin = std::min(vSeenMin, toV(p.x, p.y));
+            vSeenMax = std::max(vSeenMax, toV(p.x, p.y));
+            uSeenMin = std::min(uSeenMin, toU(p.x, p.y));
+            uSeenMax = std::max(uSeenMax, toU(p.x, p.y));
+        }
+        vMin = std::max(vMin, vSeenMin);
+        vMax = std::min(vMax, vSeenMax);
+        if (!(vMin <= vMax))
+            return;
+    }
     const double v0 = toV(line.base.x, line.base.y), u0 = toU(line.base.x, line.base.y);
     const double step = std::fabs(spacing);
     const double kFirst = std::ceil((vMin - v0) / step), kLast = std::floor((vMax - v0) / step);
     std::size_t edges = 0;
     for (const auto& ring : rings)
         edges += ring.size();
+    if (kLast < kFirst)
+        return;     // no line of the family crosses what is seen
     if (!(kLast - kFirst < kMaxLinesPerFamily) || !std::isfinite(kFirst) || !std::isfinite(kLast) ||
         !Spend(static_cast<std::size_t>(kLast - kFirst + 1.0) * edges)) {
-        m_p.Fill(rings);
+        FillAsDense(line, step, rings);
         return;
     }
     double period = 0.0;
@@ -186,6 +253,10 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
         // Dashes start at the base point, moved along by shift for every line.
         const double origin = u0 + shift * (spacing > 0 ? k : -k);
         for (std::size_t i = 0; i + 1 < cuts.size(); i += 2) {
+            cuts[i] = std::max(cuts[i], uSeenMin);
+            cuts[i + 1] = std::min(cuts[i + 1], uSeenMax);
+            if (!(cuts[i] < cuts[i + 1]))
+                continue;
             const auto emit = [&](double ua, double ub) {
                 segment[0] = {ua * c - v * s, ua * s + v * c, z};
                 segment[1] = {ub * c - v * s, ub * s + v * c, z};

@@ -213,6 +213,60 @@ TEST(HatchPattern, DotsAreDrawnAsDotsOfThePen)
     EXPECT_GE(wide.Ink(10, 10, 91, 91), 4u * 380u);
 }
 
+// A pattern hatch over the square [0, size] with one family at angle 0: spacing and dashes.
+std::unique_ptr<Database> LinedSquare(double size, double spacing, const std::vector<double>& dashes)
+{
+    return Drawing([&](DxfBuilder& b) {
+        b.S(0, "HATCH").S(5, "A0").S(8, "0").I(62, 7).S(100, "AcDbHatch").P(10, 0, 0).P(210, 0, 0, 1)
+            .S(2, "LINES").I(70, 0).I(71, 0).I(91, 1).I(92, 2).I(72, 0).I(73, 1).I(93, 4)
+            .D(10, 0).D(20, 0).D(10, size).D(20, 0).D(10, size).D(20, size).D(10, 0).D(20, size)
+            .I(97, 0).I(75, 0).I(76, 1).D(52, 0.0).D(41, 1.0).I(77, 0).I(78, 1).D(53, 0.0).D(43, 0.5)
+            .D(44, 0.5).D(45, 0).D(46, spacing).I(79, static_cast<int>(dashes.size()));
+        for (double d : dashes)
+            b.D(49, d);
+        b.I(98, 0);
+    });
+}
+
+TEST(HatchPattern, ALargeHatchSeenCloseKeepsItsLines)
+{
+    // 10,000 lines 10 units apart, of which the view shows ten: drawn as lines, not filled.
+    auto db = LinedSquare(100000.0, 10.0, {});
+    RecordingSink sink;
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    EXPECT_TRUE(sink.fills.empty());
+    EXPECT_GE(sink.strokes.size(), 10u);
+    EXPECT_LE(sink.strokes.size(), 11u);
+    for (const auto& stroke : sink.strokes) {
+        // Cut to the device, not 100,000 pixels long.
+        EXPECT_LT(std::fabs(stroke.points[1].x - stroke.points[0].x), 110.0);
+    }
+    // Dashed, the dashes along the seen part are drawn (the long span is not one solid line).
+    auto dashed = LinedSquare(100000.0, 10.0, {2.0, -2.0});
+    RecordingSink dashes;
+    DrawingRenderer(*dashed, dashes, options).Draw(0, UnitView());
+    EXPECT_GE(dashes.strokes.size(), 10u * 24u);
+}
+
+TEST(HatchPattern, TooDenseAPatternShowsItsInkNotASolidArea)
+{
+    // Lines far closer than a pixel, each inked over a twentieth of its length: the area shows
+    // a light grey where the pattern's ink would blur, not black.
+    auto db = LinedSquare(100.0, 0.01, {0.05, -0.95});
+    RasterSink sink(100, 100);
+    RenderOptions options;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    const std::uint32_t centre = sink.At(50, 50);
+    EXPECT_GT(centre & 0xFF, 200u);
+    EXPECT_LT(centre & 0xFF, 255u);
+    // Solid lines that close: black.
+    auto solid = LinedSquare(100.0, 0.01, {});
+    RasterSink full(100, 100);
+    DrawingRenderer(*solid, full, options).Draw(0, UnitView());
+    EXPECT_EQ(full.At(50, 50), 0u);
+}
+
 TEST(PolylineWidth, TaperedSegmentsAreFilled)
 {
     // An arrow head: one segment from width 0 to width 20.
