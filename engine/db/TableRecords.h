@@ -22,6 +22,7 @@ struct Layer
     bool frozen = false;
     bool locked = false;
     bool plot = true;
+    std::uint32_t transparency = 0;      // 0 opaque, or kTransparencyAlpha with the opacity
 };
 
 struct LineTypeElement

@@ -305,6 +305,16 @@ std::uint32_t DrawingRenderer::EntityColor(const Entity& e, const Inherited& in,
     return e.color.ToRgb();
 }
 
+std::uint32_t DrawingRenderer::EntityTransparency(const Entity& e, const Inherited& in,
+                                                  std::int32_t layer) const
+{
+    if (e.transparency == kTransparencyByBlock)
+        return in.blockTransparency;
+    if (e.transparency == 0)
+        return m_db.Layers().Valid(layer) ? m_db.Layers()[layer].transparency : 0;
+    return e.transparency;
+}
+
 // A width in 1/100 mm as device pixels at the output's resolution; below the threshold a line is
 // drawn thin (one pixel).
 double DrawingRenderer::PenPixels(double hundredthsOfMm, double thinBelow) const
@@ -365,7 +375,7 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
     if (const auto* dim = As<Dimension>(e)) {
         const Matrix3d placement = Ocs(e.extrusion).Matrix();
         DrawBlockAt(dim->block, placement, in, EntityColor(e, in, layer), layer, e.lineType,
-                    e.lineWeight);
+                    e.lineWeight, EntityTransparency(e, in, layer));
         return;
     }
     if (const auto* vp = As<ViewportEntity>(e)) {
@@ -378,12 +388,13 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
             Matrix3d::Translation(mleader->blockPosition) * Matrix3d::RotationZ(mleader->blockRotation) *
             Matrix3d::Scaling(mleader->blockScale);
         DrawBlockAt(mleader->block, placement, in, EntityColor(e, in, layer), layer, e.lineType,
-                    e.lineWeight);
+                    e.lineWeight, EntityTransparency(e, in, layer));
     }
     // The transform first: the line type's pattern is set in device pixels of this transform.
     const bool ocs = IsOcsEntity(e.type) && e.extrusion != Vec3{0, 0, 1};
     m_painter.SetTransform(ocs ? in.toDevice * Ocs(e.extrusion).Matrix() : in.toDevice);
     ApplyPen(e, in, layer);
+    m_painter.SetOpacity(OpacityOf(EntityTransparency(e, in, layer)));
     const std::size_t left = m_work->Left();
     m_painter.SetWorkAllowance(left > SIZE_MAX / kPointsPerDraw ? SIZE_MAX : left * kPointsPerDraw);
     m_painter.Paint(e);
@@ -405,6 +416,7 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
                             Matrix3d::RotationZ(insert.rotation);
     const Matrix3d after = Matrix3d::Scaling(insert.scale) * Matrix3d::Translation(block.basePoint * -1.0);
     const Matrix3d single = before * after;
+    const std::uint32_t transparency = EntityTransparency(insert, in, layer);
     for (std::int32_t r = 0; r < (array ? insert.rows : 1); ++r) {
         for (std::int32_t c = 0; c < (array ? insert.columns : 1); ++c) {
             // Each cell counts against the budget with what its placement costs, or nested
@@ -415,7 +427,7 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
                 array ? before * Matrix3d::Translation({c * insert.columnSpacing, r * insert.rowSpacing, 0.0}) * after
                       : single;
             DrawBlockAt(insert.block, placement, in, color, layer, insert.lineType,
-                        insert.lineWeight);
+                        insert.lineWeight, transparency);
         }
     }
     // Attributes are placed in world (OCS) coordinates already.
@@ -428,7 +440,8 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
 
 void DrawingRenderer::DrawBlockAt(std::int32_t blockIndex, const Matrix3d& placement,
                                   const Inherited& in, std::uint32_t color, std::int32_t layer,
-                                  std::int32_t lineType, std::int16_t lineWeight)
+                                  std::int32_t lineType, std::int16_t lineWeight,
+                                  std::uint32_t transparency)
 {
     if (!m_db.Blocks().Valid(blockIndex) || in.depth >= kMaxInsertDepth)
         return;
@@ -440,6 +453,7 @@ void DrawingRenderer::DrawBlockAt(std::int32_t blockIndex, const Matrix3d& place
     if (inner.blockLineType == kRefByLayer)
         inner.blockLineType = m_db.Layers().Valid(layer) ? m_db.Layers()[layer].lineType : kRefNone;
     inner.blockLineWeight = lineWeight == kLwByBlock ? in.blockLineWeight : lineWeight;
+    inner.blockTransparency = transparency;
     inner.depth = in.depth + 1;
     DrawBlock(m_db.Blocks()[blockIndex], inner);
 }

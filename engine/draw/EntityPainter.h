@@ -35,6 +35,9 @@ public:
     // Text smaller than this many pixels is not drawn (any size counts while measuring).
     double MinTextHeight() const { return m_measuring ? 1e-300 : 1.0; }
     void SetPen(std::uint32_t rgb, double width);
+    // The opacity (0 clear to 1) of the entity about to be painted: its fills honour it.
+    void SetOpacity(double opacity) { m_opacity = opacity; }
+    double Opacity() const { return m_opacity; }
     std::uint32_t PenColor() const { return m_rgb; }
 
     // Draws the entity in entity coordinates (the caller set the transform for its OCS when it
@@ -108,6 +111,7 @@ private:
     DevPoint m_infiniteMin{0, 0}, m_infiniteMax{0, 0};
     std::uint32_t m_rgb = 0;
     double m_penWidth = 0.0;
+    double m_opacity = 1.0;
     std::vector<double> m_dashes;        // device pixels; empty = continuous
     double m_dashPeriod = 0.0;
     const RkDb::LineType* m_lineType = nullptr;   // while dashed: the texts and shapes of its elements

@@ -89,7 +89,7 @@ void HatchPainter::Paint(const Hatch& h)
         m_p.AddWork(ring.size());
     if (rings.empty())
         return;
-    const double opacity = OpacityOf(h.transparency);
+    const double opacity = m_p.Opacity();
     if (!(opacity > 0.0) && !m_p.Measuring())
         return;     // wholly transparent
     if (h.solid || h.gradient || h.patternLines.empty()) {

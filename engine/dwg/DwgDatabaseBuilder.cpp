@@ -85,6 +85,12 @@ void DwgDatabaseBuilder::Finish()
     m_db.FinishLoading();
 }
 
+void DwgDatabaseBuilder::AddAppId(uint64_t handle, const std::string& name)
+{
+    if (RkDb::TableKey(name) == "ACCMTRANSPARENCY")
+        m_transparencyApp = handle;
+}
+
 void DwgDatabaseBuilder::AddDrawOrders()
 {
     for (DwgSortEntsTable& table : m_sortEnts) {
@@ -164,6 +170,10 @@ void DwgDatabaseBuilder::AddTables()
     for (DwgLayerRecord& record : m_layers) {
         const std::int32_t lineType = m_db.LineTypes().FindHandle(record.lineType);
         record.layer.lineType = lineType >= 0 ? lineType : RkDb::kRefNone;
+        for (const auto& [application, value] : record.extendedLongs) {
+            if (application == m_transparencyApp && m_transparencyApp != 0)
+                record.layer.transparency = RkDb::TransparencyFromStored(value);
+        }
         m_db.Layers().Add(std::move(record.layer));
     }
     int starIndex = 0;

@@ -36,6 +36,8 @@ public:
     void SetHeaderRefs(const DwgHeaderRefs& refs) { m_headerRefs = refs; }
     void AddImageDefinition(uint64_t handle, std::string fileName) { m_imageFiles[handle] = std::move(fileName); }
     void AddSortEntsTable(DwgSortEntsTable table) { m_sortEnts.push_back(std::move(table)); }
+    // The application whose extended data holds a layer's transparency.
+    void AddAppId(uint64_t handle, const std::string& name);
     // An entity, a vertex or a marker (SEQEND, BLOCK, ENDBLK: entity null) in the map's order.
     void AddEntity(uint64_t handle, RkDb::EntityPtr entity, const DwgEntityCommon& common, DwgEntityRefs refs);
     void AddVertex(uint64_t handle, const DwgEntityCommon& common, const DwgVertex& vertex);
@@ -92,6 +94,7 @@ private:
     std::vector<std::pair<uint64_t, size_t>> m_itemByHandle;
     std::unordered_map<uint64_t, std::string> m_imageFiles;
     std::vector<DwgSortEntsTable> m_sortEnts;
+    uint64_t m_transparencyApp = 0;
     std::int32_t m_paperSpace = -1;
     DwgHeaderRefs m_headerRefs;
 };

@@ -148,6 +148,12 @@ void DecodeTableObject(DwgObjectRecord& record, const std::string& className, Dw
             builder.AddBlock(std::move(block));
         return;
     }
+    case kTypeAppid: {
+        std::string name;
+        if (DecodeAppId(record, name))
+            builder.AddAppId(record.Handle(), name);
+        return;
+    }
     case kTypeBlockControl: {
         DwgTableControl control;
         if (DecodeTableControl(record, true, control))

@@ -50,6 +50,7 @@ bool DecodeLayer(DwgObjectRecord& record, DwgLayerRecord& out)
         return false;
     RkDb::Layer& layer = out.layer;
     layer.handle = record.Handle();
+    out.extendedLongs = record.ExtendedLongs();
     layer.name = ReadEntryName(record);
     DwgBitReader& data = record.Data();
     if (data.AtLeast(DwgVersion::R2000)) {
@@ -345,6 +346,14 @@ bool DecodeMLineStyle(DwgObjectRecord& record, RkDb::MLineStyle& out)
             data.BS(); // line type index
         out.elements.push_back(element);
     }
+    return !record.Failed();
+}
+
+bool DecodeAppId(DwgObjectRecord& record, std::string& name)
+{
+    if (!Start(record))
+        return false;
+    name = ReadEntryName(record);
     return !record.Failed();
 }
 

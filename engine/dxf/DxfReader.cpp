@@ -339,6 +339,14 @@ void DxfReader::ReadTableRecord(std::string_view type, const std::vector<DxfGrou
         layer.lineWeight = static_cast<std::int16_t>(FirstInt(groups, 370, kLwDefault));
         if (const DxfGroup* lt = FirstGroup(groups, 6))
             layer.lineType = m_ctx.LineType(lt->text);
+        // The layer's transparency lives in its extended data.
+        bool transparencyData = false;
+        for (const DxfGroup& g : groups) {
+            if (g.code == 1001)
+                transparencyData = TableKey(std::string(g.text)) == "ACCMTRANSPARENCY";
+            else if (g.code == 1071 && transparencyData)
+                layer.transparency = TransparencyFromStored(static_cast<std::uint32_t>(g.Int()));
+        }
         m_db.Layers().Add(std::move(layer));
     } else if (type == "LTYPE") {
         LineType lt;

@@ -166,6 +166,37 @@ TEST(HatchDrawOrder, ATransparentFillLetsWhatLiesBelowShowThrough)
     EXPECT_EQ(centreWith(0), kRed);
 }
 
+TEST(HatchDrawOrder, TransparencyByLayerAndByBlock)
+{
+    // A red square (opacity 0x40 by its layer, or by its block's insert) over a blue one.
+    const auto drawing = [](bool byBlock) {
+        DxfBuilder b;
+        b.Header("AC1024").Section("TABLES").S(0, "TABLE").S(2, "LAYER");
+        b.S(0, "LAYER").S(2, "0").I(70, 0).I(62, 7);
+        b.S(0, "LAYER").S(2, "Glass").I(70, 0).I(62, 1).S(1001, "AcCmTransparency").I(1071, 0x02000040);
+        b.S(0, "ENDTAB").EndSection();
+        b.Section("BLOCKS").S(0, "BLOCK").S(2, "B").I(70, 0).P(10, 0, 0);
+        SolidSquare(b, "A2", 1, 30, 30, 70, 70, byBlock ? 0x01000000 : -1);
+        b.S(0, "ENDBLK").EndSection();
+        b.Section("ENTITIES");
+        SolidSquare(b, "A0", 5, 20, 20, 80, 80);
+        if (byBlock)
+            b.S(0, "INSERT").S(8, "0").I(440, 0x02000040).S(2, "B").P(10, 0, 0);
+        else
+            b.S(0, "INSERT").S(8, "Glass").S(2, "B").P(10, 0, 0);
+        b.EndSection().Eof();
+        return Read(b);
+    };
+    for (const bool byBlock : {false, true}) {
+        auto db = drawing(byBlock);
+        const std::uint32_t centre = CentreColour(*db);
+        EXPECT_GT(centre & 0xFF, 0x80u) << byBlock;
+        EXPECT_GT((centre >> 16) & 0xFF, 0x20u) << byBlock;
+    }
+    auto glass = drawing(false);
+    EXPECT_EQ(glass->Layers()[glass->Layers().Find("Glass")].transparency, 0x02000040u);
+}
+
 TEST(HatchPattern, LinesRunAtTheirStoredAngleAndSpacing)
 {
     // Lines at 45 degrees, 10 units apart (offset perpendicular to them), no dashes.
