@@ -14,6 +14,16 @@ constexpr std::size_t kMaxCachedObjects = 256;
 // Text higher than this many pixels is drawn as a filled outline.
 constexpr double kOutlineTextHeight = 400.0;
 
+std::uint32_t OverPaper(std::uint32_t rgb, double opacity)
+{
+    std::uint32_t mixed = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const double channel = (rgb >> shift) & 0xFF;
+        mixed |= static_cast<std::uint32_t>(std::lround(255.0 + (channel - 255.0) * opacity)) << shift;
+    }
+    return mixed;
+}
+
 bool Inside(const DevPoint& p)
 {
     return std::fabs(p.x) <= kLimit && std::fabs(p.y) <= kLimit;
@@ -189,9 +199,15 @@ void GdiDrawSink::Polygons(const DevPoint* points, const int* counts, int rings)
     if (ringCounts.empty())
         return;
     HBRUSH brush = CreateSolidBrush(ToColorRef(m_rgb));
-    if (m_opacity < 1.0 && BlendPolygons(pts, ringCounts, brush)) {
+    if (m_opacity < 1.0) {
+        if (BlendPolygons(pts, ringCounts, brush)) {
+            DeleteObject(brush);
+            return;
+        }
+        // A printer or a metafile keeps no pixels to blend with: the colour as it would look
+        // over the paper.
         DeleteObject(brush);
-        return;
+        brush = CreateSolidBrush(ToColorRef(OverPaper(m_rgb, m_opacity)));
     }
     HGDIOBJ old = SelectObject(m_dc, brush);
     PolyPolygon(m_dc, pts.data(), ringCounts.data(), static_cast<int>(ringCounts.size()));
@@ -206,9 +222,9 @@ void GdiDrawSink::SetFillOpacity(double opacity)
 
 bool GdiDrawSink::BlendPolygons(std::vector<POINT>& points, const std::vector<INT>& counts, HBRUSH brush)
 {
-    const int technology = GetDeviceCaps(m_dc, TECHNOLOGY);
-    if (technology != DT_RASDISPLAY)
-        return false;       // a printer or a metafile: drawn opaque
+    const DWORD kind = GetObjectType(m_dc);
+    if (kind == OBJ_ENHMETADC || kind == OBJ_METADC || GetDeviceCaps(m_dc, TECHNOLOGY) != DT_RASDISPLAY)
+        return false;       // a metafile or a printer: no pixels to read back
     RECT visible;
     if (GetClipBox(m_dc, &visible) == ERROR)
         return false;
@@ -233,7 +249,12 @@ bool GdiDrawSink::BlendPolygons(std::vector<POINT>& points, const std::vector<IN
     // The area as drawn so far, the polygons painted into it, then the copy blended back: what
     // lies outside the polygons comes back unchanged.
     HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, m_dc, area.left, area.top, SRCCOPY);
+    if (!BitBlt(memory, 0, 0, w, h, m_dc, area.left, area.top, SRCCOPY)) {
+        SelectObject(memory, oldBitmap);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        return false;
+    }
     for (POINT& p : points) {
         p.x -= area.left;
         p.y -= area.top;

@@ -66,6 +66,37 @@ TEST(GdiDrawSink, TranslucentFillsBlendWithWhatLiesBelow)
     EXPECT_EQ(picture.Pixel(20, 20), 0xFF0000u);
 }
 
+TEST(GdiDrawSink, TranslucentFillsInAMetafileLookAsOverPaper)
+{
+    // A metafile keeps no pixels to blend with: the fill is recorded in its colour as it would
+    // look over white paper, half red: (255, 128, 128).
+    HDC emf = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(emf, nullptr);
+    const DevPoint square[4] = {{10, 10}, {30, 10}, {30, 30}, {10, 30}};
+    const int count = 4;
+    {
+        GdiDrawSink sink(emf);
+        sink.SetPen(0xFF0000, 0.0);
+        sink.SetFillOpacity(0.5);
+        sink.Polygons(square, &count, 1);
+        sink.SetFillOpacity(1.0);
+    }
+    HENHMETAFILE recorded = CloseEnhMetaFile(emf);
+    ASSERT_NE(recorded, nullptr);
+    OffscreenPicture picture(40, 40, RGB(255, 255, 255));
+    ENHMETAHEADER header = {};
+    GetEnhMetaFileHeader(recorded, sizeof header, &header);
+    // Played back at its own size (device units of its frame).
+    const RECT bounds{header.rclBounds.left, header.rclBounds.top, header.rclBounds.right + 1,
+                      header.rclBounds.bottom + 1};
+    PlayEnhMetaFile(picture.Dc(), recorded, &bounds);
+    DeleteEnhMetaFile(recorded);
+    const std::uint32_t inside = picture.Pixel(20, 20);
+    EXPECT_EQ((inside >> 16) & 0xFF, 0xFFu);
+    EXPECT_NEAR(static_cast<int>((inside >> 8) & 0xFF), 128, 8);
+    EXPECT_NEAR(static_cast<int>(inside & 0xFF), 128, 8);
+}
+
 TEST(GdiDrawSink, DottedHatchShowsEveryDot)
 {
     // Rows 4 units apart of dots 4 units apart over 10..90: some 400 dots on 100 x 100 pixels.
