@@ -43,8 +43,10 @@ void DwgDatabaseBuilder::AddVertex(uint64_t handle, const DwgEntityCommon& commo
 
 void DwgDatabaseBuilder::IndexItems()
 {
-    std::stable_sort(m_itemByHandle.begin(), m_itemByHandle.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto byHandle = [](const auto& a, const auto& b) { return a.first < b.first; };
+    // Objects come in map order, which is handle order in nearly every file.
+    if (!std::is_sorted(m_itemByHandle.begin(), m_itemByHandle.end(), byHandle))
+        std::stable_sort(m_itemByHandle.begin(), m_itemByHandle.end(), byHandle);
     const auto end = std::unique(m_itemByHandle.begin(), m_itemByHandle.end(),
                                  [](const auto& a, const auto& b) { return a.first == b.first; });
     m_itemByHandle.erase(end, m_itemByHandle.end());
