@@ -57,12 +57,28 @@ void AddEdge(const HatchEdge& e, double z, double ppu, std::vector<Vec3>& ring)
     ring.insert(ring.end(), pts.begin(), pts.end());
 }
 
+// The flags of the loops a hatch style fills between (0: all of them): all (normal: islands
+// alternate), the external and outermost ones (outer: islands within islands are not filled
+// again), or the external ones alone (ignore: islands are filled over). A hatch whose loops
+// carry none of those flags uses all.
+std::uint32_t FilledLoops(const Hatch& h)
+{
+    constexpr std::uint32_t kExternal = 1, kOutermost = 16;
+    const std::uint32_t wanted = h.style == 2 ? kExternal : (h.style == 1 ? kExternal | kOutermost : 0);
+    const bool flagged = std::any_of(h.loops.begin(), h.loops.end(),
+                                     [wanted](const HatchLoop& l) { return (l.flags & wanted) != 0; });
+    return flagged ? wanted : 0;
+}
+
 } // namespace
 
 std::vector<std::vector<Vec3>> HatchPainter::Rings(const Hatch& h, double ppu)
 {
     std::vector<std::vector<Vec3>> rings;
+    const std::uint32_t filled = FilledLoops(h);
     for (const HatchLoop& loop : h.loops) {
+        if (filled != 0 && (loop.flags & filled) == 0)
+            continue;
         std::vector<Vec3> ring;
         if (!loop.polyline.empty()) {
             const std::size_t n = loop.polyline.size();

@@ -298,6 +298,36 @@ TEST(HatchPattern, TooDenseAPatternShowsItsInkNotASolidArea)
     EXPECT_EQ(full.At(50, 50), 0u);
 }
 
+TEST(HatchPattern, TheHatchStyleDecidesWhichIslandsAreFilled)
+{
+    // An external square 10..90 (flags 1), an island 30..70 (flags 16, outermost) and an island
+    // within it 45..55 (flags 0): normal fills the ring and the inner island, outer the ring
+    // only, ignore the whole square.
+    const auto drawing = [](int style) {
+        return Drawing([style](DxfBuilder& b) {
+            b.S(0, "HATCH").S(5, "A0").S(8, "0").I(62, 1).S(100, "AcDbHatch").P(10, 0, 0)
+                .P(210, 0, 0, 1).S(2, "SOLID").I(70, 1).I(71, 0).I(91, 3);
+            const struct { int flags; double lo, hi; } loops[] = {{1, 10, 90}, {16, 30, 70}, {0, 45, 55}};
+            for (const auto& l : loops) {
+                // A polyline loop (flag 2) of the square's corners.
+                b.I(92, l.flags | 2).I(72, 0).I(73, 1).I(93, 4).D(10, l.lo).D(20, l.lo).D(10, l.hi)
+                    .D(20, l.lo).D(10, l.hi).D(20, l.hi).D(10, l.lo).D(20, l.hi).I(97, 0);
+            }
+            b.I(75, style).I(76, 1).I(98, 0);
+        });
+    };
+    const struct { int style; bool ring, island, inner; } cases[] = {
+        {0, true, false, true}, {1, true, false, false}, {2, true, true, true}};
+    for (const auto& c : cases) {
+        RasterSink sink(100, 100);
+        RenderOptions options;
+        DrawingRenderer(*drawing(c.style), sink, options).Draw(0, UnitView());
+        EXPECT_EQ(sink.At(20, 50) == kRed, c.ring) << c.style;
+        EXPECT_EQ(sink.At(38, 50) == kRed, c.island) << c.style;
+        EXPECT_EQ(sink.At(50, 50) == kRed, c.inner) << c.style;
+    }
+}
+
 TEST(PolylineWidth, TaperedSegmentsAreFilled)
 {
     // An arrow head: one segment from width 0 to width 20.
