@@ -5,6 +5,8 @@
 
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/ShapeSource.h"
+#include "engine/dxf/DxfReader.h"
+#include "engine/write/DrawingSaver.h"
 
 #include <gtest/gtest.h>
 
@@ -196,6 +198,40 @@ TEST(LineTypeElements, TheFirstEntityDashesAtItsOwnScale)
         EXPECT_NEAR(sink.strokes[i].points[1].x - sink.strokes[i].points[0].x, 10.0, 1e-6) << i;
     for (std::size_t i = 4; i < 6; ++i)
         EXPECT_NEAR(sink.strokes[i].points[1].x - sink.strokes[i].points[0].x, 20.0, 1e-6) << i;
+}
+
+TEST(LineTypeElements, SavedAsDxfTheyKeepTheirTextsAndShapes)
+{
+    for (const int flags : {2, 4 | 1}) {
+        auto db = Drawing(flags, flags & 2 ? "GAS" : "", flags & 4 ? 7 : 0, 30.0, 0.0, HorizontalLine);
+        // R14, 2000 and 2004 DXF keep the elements; R12 (version 5) has no place for them.
+        for (const int version : {5, 7, 8, 9}) {
+            std::string bytes;
+            ASSERT_EQ(RkWrite::DrawingSaver::Build(*db, RkWrite::DrawingSaver::kDxf, version, bytes).status,
+                      RkWrite::SaveStatus::Ok);
+            Database back;
+            ASSERT_EQ(RkDxf::DxfReader(back).Read(bytes.data(), bytes.size()), RkDxf::DxfReader::Status::Ok);
+            const std::int32_t index = back.LineTypes().Find("MARKED");
+            ASSERT_GE(index, 0);
+            const LineType& lt = back.LineTypes()[index];
+            ASSERT_EQ(lt.elements.size(), 2u);
+            const LineTypeElement& e = lt.elements[1];
+            EXPECT_DOUBLE_EQ(e.length, -6.0);
+            if (version == 5) {
+                EXPECT_EQ(e.kind, LineTypeElement::Kind::Plain);
+                continue;
+            }
+            EXPECT_EQ(e.kind, flags & 2 ? LineTypeElement::Kind::Text : LineTypeElement::Kind::Shape) << version;
+            EXPECT_EQ(e.text, flags & 2 ? "GAS" : "") << version;
+            EXPECT_EQ(e.shapeNumber, flags & 4 ? 7 : 0) << version;
+            EXPECT_EQ(e.absoluteRotation, (flags & 1) != 0) << version;
+            EXPECT_EQ(e.style, back.TextStyles().Find("S")) << version;
+            EXPECT_NEAR(e.rotation, kPi / 6, 1e-9) << version;
+            EXPECT_DOUBLE_EQ(e.scale, 2.0);
+            EXPECT_DOUBLE_EQ(e.offset.x, -1.0);
+            EXPECT_DOUBLE_EQ(e.offset.y, -0.5);
+        }
+    }
 }
 
 } // namespace
