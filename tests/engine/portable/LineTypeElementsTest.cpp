@@ -5,6 +5,7 @@
 
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/ShapeSource.h"
+#include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
 #include "engine/write/DrawingSaver.h"
 
@@ -200,17 +201,25 @@ TEST(LineTypeElements, TheFirstEntityDashesAtItsOwnScale)
         EXPECT_NEAR(sink.strokes[i].points[1].x - sink.strokes[i].points[0].x, 20.0, 1e-6) << i;
 }
 
-TEST(LineTypeElements, SavedAsDxfTheyKeepTheirTextsAndShapes)
+TEST(LineTypeElements, SavedTheyKeepTheirTextsAndShapes)
 {
+    using RkWrite::DrawingSaver;
     for (const int flags : {2, 4 | 1}) {
         auto db = Drawing(flags, flags & 2 ? "GAS" : "", flags & 4 ? 7 : 0, 30.0, 0.0, HorizontalLine);
-        // R14, 2000 and 2004 DXF keep the elements; R12 (version 5) has no place for them.
-        for (const int version : {5, 7, 8, 9}) {
+        // DXF and DWG of R14, 2000 and 2004 keep the elements; R12 (version 5) has no place for
+        // them.
+        const struct { int kind, version; } saves[] = {
+            {DrawingSaver::kDxf, 5}, {DrawingSaver::kDxf, 7}, {DrawingSaver::kDxf, 8}, {DrawingSaver::kDxf, 9},
+            {DrawingSaver::kDwg, 7}, {DrawingSaver::kDwg, 8}, {DrawingSaver::kDwg, 9}};
+        for (const auto [kind, version] : saves) {
             std::string bytes;
-            ASSERT_EQ(RkWrite::DrawingSaver::Build(*db, RkWrite::DrawingSaver::kDxf, version, bytes).status,
-                      RkWrite::SaveStatus::Ok);
+            ASSERT_EQ(DrawingSaver::Build(*db, kind, version, bytes).status, RkWrite::SaveStatus::Ok);
             Database back;
-            ASSERT_EQ(RkDxf::DxfReader(back).Read(bytes.data(), bytes.size()), RkDxf::DxfReader::Status::Ok);
+            if (kind == DrawingSaver::kDxf)
+                ASSERT_EQ(RkDxf::DxfReader(back).Read(bytes.data(), bytes.size()), RkDxf::DxfReader::Status::Ok);
+            else
+                ASSERT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(bytes.begin(), bytes.end()), back),
+                          orvo::dwg::DwgReadResult::Ok);
             const std::int32_t index = back.LineTypes().Find("MARKED");
             ASSERT_GE(index, 0);
             const LineType& lt = back.LineTypes()[index];
@@ -221,6 +230,7 @@ TEST(LineTypeElements, SavedAsDxfTheyKeepTheirTextsAndShapes)
                 EXPECT_EQ(e.kind, LineTypeElement::Kind::Plain);
                 continue;
             }
+            SCOPED_TRACE(kind * 100 + version);
             EXPECT_EQ(e.kind, flags & 2 ? LineTypeElement::Kind::Text : LineTypeElement::Kind::Shape) << version;
             EXPECT_EQ(e.text, flags & 2 ? "GAS" : "") << version;
             EXPECT_EQ(e.shapeNumber, flags & 4 ? 7 : 0) << version;
