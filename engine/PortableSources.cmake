@@ -40,6 +40,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgDatabaseBuilder.cpp
   dwg/DwgDecompressor.cpp
   dwg/DwgDecompressorR2007.cpp
+  dwg/DwgDrawOrder.cpp
   dwg/DwgHeaderVariables.cpp
   dwg/DwgMemoryBudget.cpp
   dwg/DwgModelDecoders.cpp

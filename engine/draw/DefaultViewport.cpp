@@ -55,6 +55,9 @@ bool DefaultViewport::Ensure(RkDb::Database& db, int layoutIndex)
     const double modelHeight = std::max(modelMax.y - modelMin.y, 1e-9);
     vp->viewHeight = std::max(modelHeight, modelWidth * vp->height / vp->width) * kModelMargin;
     block.entities.push_back(std::move(vp));
+    // Drawn last, as the viewport a CAD program makes then is the newest entity.
+    if (!block.drawOrder.empty())
+        block.drawOrder.push_back(static_cast<std::int32_t>(block.entities.size() - 1));
     return true;
 }
 

@@ -41,6 +41,9 @@ public:
     virtual void Polyline(const DevPoint* points, int count) = 0;
     // Filled polygons with the pen's colour; several rings use the alternate (even-odd) rule.
     virtual void Polygons(const DevPoint* points, const int* counts, int rings) = 0;
+    // Opacity (0 clear to 1 opaque) of the polygons that follow, over what is drawn already;
+    // a device that cannot blend draws them opaque.
+    virtual void SetFillOpacity(double opacity) { (void)opacity; }
     virtual void Dot(DevPoint point) = 0;
     virtual void Text(const TextRun& run) = 0;
     // Width of the run in pixels as the sink would draw it.

@@ -188,6 +188,16 @@ bool IsOcsEntity(EntityType t)
     }
 }
 
+// The index into the block's entities of the i-th entity drawn: its draw order table's, or the
+// stored order.
+std::size_t DrawnAt(const Block& block, std::size_t i)
+{
+    if (block.drawOrder.size() != block.entities.size())
+        return i;
+    const std::int32_t at = block.drawOrder[i];
+    return at >= 0 && static_cast<std::size_t>(at) < block.entities.size() ? static_cast<std::size_t>(at) : i;
+}
+
 } // namespace
 
 DrawingRenderer::DrawingRenderer(const Database& db, DrawSink& sink, const RenderOptions& options)
@@ -271,10 +281,11 @@ int DrawingRenderer::HitTest(const Database& db, int layoutIndex, const ViewTran
     const Block& block = db.Blocks()[db.Layouts()[static_cast<std::size_t>(layoutIndex)].block];
     int found = -1;
     for (std::size_t i = 0; i < block.entities.size() && renderer.Poll(); ++i) {
+        const std::size_t at = DrawnAt(block, i);
         hit.Reset();
-        renderer.DrawEntity(*block.entities[i], in);
+        renderer.DrawEntity(*block.entities[at], in);
         if (hit.distance <= tolerance)
-            found = static_cast<int>(i);     // the last one drawn lies on top
+            found = static_cast<int>(at);     // the last one drawn lies on top
     }
     return found;
 }
@@ -292,10 +303,10 @@ void DrawingRenderer::DrawOne(int layoutIndex, const ViewTransform& view, int in
 
 void DrawingRenderer::DrawBlock(const Block& block, const Inherited& in)
 {
-    for (const EntityPtr& e : block.entities) {
+    for (std::size_t i = 0; i < block.entities.size(); ++i) {
         if (!Poll())
             return;
-        DrawEntity(*e, in);
+        DrawEntity(*block.entities[DrawnAt(block, i)], in);
     }
 }
 
@@ -319,6 +330,16 @@ std::uint32_t DrawingRenderer::EntityColor(const Entity& e, const Inherited& in,
     if (e.color.IsByLayer())
         return m_db.Layers().Valid(layer) ? m_db.Layers()[layer].color.ToRgb() : AciPalette::Rgb(7);
     return e.color.ToRgb();
+}
+
+std::uint32_t DrawingRenderer::EntityTransparency(const Entity& e, const Inherited& in,
+                                                  std::int32_t layer) const
+{
+    if (e.transparency == kTransparencyByBlock)
+        return in.blockTransparency;
+    if (e.transparency == 0)
+        return m_db.Layers().Valid(layer) ? m_db.Layers()[layer].transparency : 0;
+    return e.transparency;
 }
 
 // A width in 1/100 mm as device pixels at the output's resolution; below the threshold a line is
@@ -381,7 +402,7 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
     if (const auto* dim = As<Dimension>(e)) {
         const Matrix3d placement = Ocs(e.extrusion).Matrix();
         DrawBlockAt(dim->block, placement, in, EntityColor(e, in, layer), layer, e.lineType,
-                    e.lineWeight);
+                    e.lineWeight, EntityTransparency(e, in, layer));
         return;
     }
     if (const auto* vp = As<ViewportEntity>(e)) {
@@ -394,11 +415,13 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
             Matrix3d::Translation(mleader->blockPosition) * Matrix3d::RotationZ(mleader->blockRotation) *
             Matrix3d::Scaling(mleader->blockScale);
         DrawBlockAt(mleader->block, placement, in, EntityColor(e, in, layer), layer, e.lineType,
-                    e.lineWeight);
+                    e.lineWeight, EntityTransparency(e, in, layer));
     }
-    ApplyPen(e, in, layer);
+    // The transform first: the line type's pattern is set in device pixels of this transform.
     const bool ocs = IsOcsEntity(e.type) && e.extrusion != Vec3{0, 0, 1};
     m_painter.SetTransform(ocs ? in.toDevice * Ocs(e.extrusion).Matrix() : in.toDevice);
+    ApplyPen(e, in, layer);
+    m_painter.SetOpacity(OpacityOf(EntityTransparency(e, in, layer)));
     const std::size_t left = m_work->Left();
     m_painter.SetWorkAllowance(left > SIZE_MAX / kPointsPerDraw ? SIZE_MAX : left * kPointsPerDraw);
     m_painter.Paint(e);
@@ -420,6 +443,7 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
                             Matrix3d::RotationZ(insert.rotation);
     const Matrix3d after = Matrix3d::Scaling(insert.scale) * Matrix3d::Translation(block.basePoint * -1.0);
     const Matrix3d single = before * after;
+    const std::uint32_t transparency = EntityTransparency(insert, in, layer);
     for (std::int32_t r = 0; r < (array ? insert.rows : 1); ++r) {
         for (std::int32_t c = 0; c < (array ? insert.columns : 1); ++c) {
             // Each cell counts against the budget with what its placement costs, or nested
@@ -430,7 +454,7 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
                 array ? before * Matrix3d::Translation({c * insert.columnSpacing, r * insert.rowSpacing, 0.0}) * after
                       : single;
             DrawBlockAt(insert.block, placement, in, color, layer, insert.lineType,
-                        insert.lineWeight);
+                        insert.lineWeight, transparency);
         }
     }
     // Attributes are placed in world (OCS) coordinates already.
@@ -443,7 +467,8 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
 
 void DrawingRenderer::DrawBlockAt(std::int32_t blockIndex, const Matrix3d& placement,
                                   const Inherited& in, std::uint32_t color, std::int32_t layer,
-                                  std::int32_t lineType, std::int16_t lineWeight)
+                                  std::int32_t lineType, std::int16_t lineWeight,
+                                  std::uint32_t transparency)
 {
     if (!m_db.Blocks().Valid(blockIndex) || in.depth >= kMaxInsertDepth)
         return;
@@ -455,6 +480,7 @@ void DrawingRenderer::DrawBlockAt(std::int32_t blockIndex, const Matrix3d& place
     if (inner.blockLineType == kRefByLayer)
         inner.blockLineType = m_db.Layers().Valid(layer) ? m_db.Layers()[layer].lineType : kRefNone;
     inner.blockLineWeight = lineWeight == kLwByBlock ? in.blockLineWeight : lineWeight;
+    inner.blockTransparency = transparency;
     inner.depth = in.depth + 1;
     DrawBlock(m_db.Blocks()[blockIndex], inner);
 }

@@ -9,6 +9,7 @@
 namespace RkDraw {
 
 class RasterCache;
+class ShapeSource;
 class WorkBudget;
 
 // A printing pen, chosen by the colour number (ACI) of what is drawn: its width in 1/100 mm and
@@ -42,6 +43,8 @@ struct RenderOptions
     WorkBudget* budget = nullptr;
     // The pictures of the drawing's raster images; null: images are drawn as their frames.
     RasterCache* rasters = nullptr;
+    // The strokes of the shapes line types embed; null: such shapes are not drawn.
+    const ShapeSource* shapes = nullptr;
 };
 
 } // namespace RkDraw

@@ -337,4 +337,14 @@ void TextPainter::PaintMText(const MText& m)
     }
 }
 
+TextRun TextPainter::StyledRun(const std::string& utf8, std::int32_t style, double pixelHeight) const
+{
+    const auto& styles = m_p.Db().TextStyles();
+    const double ppu = m_p.PixelsPerUnit() > 0 ? m_p.PixelsPerUnit() : 1.0;
+    TextRun run = MakeRun(utf8, style, pixelHeight / ppu, styles.Valid(style) ? styles[style].widthFactor : 1.0,
+                          styles.Valid(style) ? styles[style].oblique : 0.0);
+    run.height = pixelHeight;
+    return run;
+}
+
 } // namespace RkDraw

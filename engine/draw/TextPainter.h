@@ -24,6 +24,9 @@ public:
     // MTEXT contents to plain paragraphs (separated by '\n'), formatting codes removed, stacks as
     // "a/b"; the first \H height factor found, when any, goes to heightFactor.
     static std::string PlainMText(const std::string& contents, double* heightFactor);
+    // A run in the face of a text style (index; -1 for the default face), pixelHeight high, for
+    // texts that other painters place themselves (the texts of line types).
+    TextRun StyledRun(const std::string& utf8, std::int32_t style, double pixelHeight) const;
 
 private:
     TextRun MakeRun(const std::string& utf8, std::int32_t style, double height,

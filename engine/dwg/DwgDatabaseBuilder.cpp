@@ -81,9 +81,25 @@ void DwgDatabaseBuilder::Finish()
     for (Pending& item : m_items)
         PlaceInBlock(OwnerBlock(item), item);
     NumberViewports();
+    AddDrawOrders();
     AddLayouts();
     ResolveHeaderNames();
     m_db.FinishLoading();
+}
+
+void DwgDatabaseBuilder::AddAppId(uint64_t handle, const std::string& name)
+{
+    if (RkDb::TableKey(name) == "ACCMTRANSPARENCY")
+        m_transparencyApp = handle;
+}
+
+void DwgDatabaseBuilder::AddDrawOrders()
+{
+    for (DwgSortEntsTable& table : m_sortEnts) {
+        const std::int32_t block = m_db.Blocks().FindHandle(table.block);
+        if (block >= 0)
+            m_db.Blocks()[block].sortHandles = std::move(table.entries);
+    }
 }
 
 void DwgDatabaseBuilder::NumberViewports()
@@ -156,6 +172,10 @@ void DwgDatabaseBuilder::AddTables()
     for (DwgLayerRecord& record : m_layers) {
         const std::int32_t lineType = m_db.LineTypes().FindHandle(record.lineType);
         record.layer.lineType = lineType >= 0 ? lineType : RkDb::kRefNone;
+        for (const auto& [application, value] : record.extendedLongs) {
+            if (application == m_transparencyApp && m_transparencyApp != 0)
+                record.layer.transparency = RkDb::TransparencyFromStored(value);
+        }
         m_db.Layers().Add(std::move(record.layer));
     }
     int starIndex = 0;
@@ -298,6 +318,7 @@ void DwgDatabaseBuilder::ApplyCommon(Pending& item)
     entity.lineType = ResolveLineType(common);
     entity.color = common.color.hasRgb ? RkDb::Color::FromRgb(common.color.rgb)
                                        : RkDb::Color::FromAci(common.color.index);
+    entity.transparency = RkDb::TransparencyFromStored(common.color.transparency);
     entity.lineWeight = common.lineWeight;
     entity.lineTypeScale = common.lineTypeScale;
     entity.invisible = (common.invisibility & 1) != 0;

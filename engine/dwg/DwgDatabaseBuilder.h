@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/db/Database.h"
+#include "engine/dwg/DwgDrawOrder.h"
 #include "engine/dwg/DwgEntityDecoders.h"
 #include "engine/dwg/DwgHeaderVariables.h"
 #include "engine/dwg/DwgTableDecoders.h"
@@ -34,6 +35,9 @@ public:
     // The current records the header variables name; resolved to names once the tables are in.
     void SetHeaderRefs(const DwgHeaderRefs& refs) { m_headerRefs = refs; }
     void AddImageDefinition(uint64_t handle, std::string fileName) { m_imageFiles[handle] = std::move(fileName); }
+    void AddSortEntsTable(DwgSortEntsTable table) { m_sortEnts.push_back(std::move(table)); }
+    // The application whose extended data holds a layer's transparency.
+    void AddAppId(uint64_t handle, const std::string& name);
     // An entity, a vertex or a marker (SEQEND, BLOCK, ENDBLK: entity null) in the map's order.
     void AddEntity(uint64_t handle, RkDb::EntityPtr entity, const DwgEntityCommon& common, DwgEntityRefs refs);
     void AddVertex(uint64_t handle, const DwgEntityCommon& common, const DwgVertex& vertex);
@@ -49,6 +53,7 @@ public:
 
 private:
     void NumberViewports();
+    void AddDrawOrders();
     struct Pending
     {
         uint64_t handle = 0;
@@ -88,6 +93,8 @@ private:
     // object cost more than the object's decoding under some allocators.
     std::vector<std::pair<uint64_t, size_t>> m_itemByHandle;
     std::unordered_map<uint64_t, std::string> m_imageFiles;
+    std::vector<DwgSortEntsTable> m_sortEnts;
+    uint64_t m_transparencyApp = 0;
     std::int32_t m_paperSpace = -1;
     DwgHeaderRefs m_headerRefs;
 };

@@ -148,6 +148,12 @@ void DecodeTableObject(DwgObjectRecord& record, const std::string& className, Dw
             builder.AddBlock(std::move(block));
         return;
     }
+    case kTypeAppid: {
+        std::string name;
+        if (DecodeAppId(record, name))
+            builder.AddAppId(record.Handle(), name);
+        return;
+    }
     case kTypeBlockControl: {
         DwgTableControl control;
         if (DecodeTableControl(record, true, control))
@@ -160,6 +166,12 @@ void DecodeTableObject(DwgObjectRecord& record, const std::string& className, Dw
         RkDb::MLineStyle style;
         if (DecodeMLineStyle(record, style))
             builder.AddMLineStyle(std::move(style));
+        return;
+    }
+    if (className == "SORTENTSTABLE") {
+        DwgSortEntsTable table;
+        if (DecodeSortEntsTable(record, table))
+            builder.AddSortEntsTable(std::move(table));
         return;
     }
     if (className == "IMAGEDEF") {

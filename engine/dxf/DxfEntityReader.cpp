@@ -202,6 +202,7 @@ bool DxfEntityReader::SplitCommon(std::string_view type, Entity& e, const std::v
         case 62: e.color = Color::FromAci(g.Int()); break;
         case 420: e.color = Color::FromRgb(static_cast<std::uint32_t>(g.Int())); break;
         case 370: e.lineWeight = static_cast<std::int16_t>(g.Int()); break;
+        case 440: e.transparency = TransparencyFromStored(static_cast<std::uint32_t>(g.Int())); break;
         case 67: result.paperSpace = g.Int() != 0; break;
         default: break;
         }

@@ -16,6 +16,16 @@ constexpr std::size_t kMaxCachedObjects = 256;
 // Text higher than this many pixels is drawn as a filled outline.
 constexpr double kOutlineTextHeight = 400.0;
 
+std::uint32_t OverPaper(std::uint32_t rgb, double opacity)
+{
+    std::uint32_t mixed = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const double channel = (rgb >> shift) & 0xFF;
+        mixed |= static_cast<std::uint32_t>(std::lround(255.0 + (channel - 255.0) * opacity)) << shift;
+    }
+    return mixed;
+}
+
 bool Inside(const DevPoint& p)
 {
     return std::fabs(p.x) <= kLimit && std::fabs(p.y) <= kLimit;
@@ -191,17 +201,100 @@ void GdiDrawSink::Polygons(const DevPoint* points, const int* counts, int rings)
     if (ringCounts.empty())
         return;
     HBRUSH brush = CreateSolidBrush(ToColorRef(m_rgb));
+    if (m_opacity < 1.0) {
+        if (BlendPolygons(pts, ringCounts, brush)) {
+            DeleteObject(brush);
+            return;
+        }
+        // A printer or a metafile keeps no pixels to blend with: the colour as it would look
+        // over the paper.
+        DeleteObject(brush);
+        brush = CreateSolidBrush(ToColorRef(OverPaper(m_rgb, m_opacity)));
+    }
     HGDIOBJ old = SelectObject(m_dc, brush);
     PolyPolygon(m_dc, pts.data(), ringCounts.data(), static_cast<int>(ringCounts.size()));
     SelectObject(m_dc, old);
     DeleteObject(brush);
 }
 
+void GdiDrawSink::SetFillOpacity(double opacity)
+{
+    m_opacity = std::isfinite(opacity) ? std::clamp(opacity, 0.0, 1.0) : 1.0;
+}
+
+bool GdiDrawSink::BlendPolygons(std::vector<POINT>& points, const std::vector<INT>& counts, HBRUSH brush)
+{
+    const DWORD kind = GetObjectType(m_dc);
+    if (kind == OBJ_ENHMETADC || kind == OBJ_METADC || GetDeviceCaps(m_dc, TECHNOLOGY) != DT_RASDISPLAY)
+        return false;       // a metafile or a printer: no pixels to read back
+    RECT visible;
+    if (GetClipBox(m_dc, &visible) == ERROR)
+        return false;
+    RECT box{points[0].x, points[0].y, points[0].x + 1, points[0].y + 1};
+    for (const POINT& p : points) {
+        box.left = std::min(box.left, p.x);
+        box.top = std::min(box.top, p.y);
+        box.right = std::max(box.right, p.x + 1);
+        box.bottom = std::max(box.bottom, p.y + 1);
+    }
+    RECT area;
+    if (!IntersectRect(&area, &box, &visible))
+        return true;        // nothing of it shows
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    HDC memory = CreateCompatibleDC(m_dc);
+    HBITMAP bitmap = memory ? CreateCompatibleBitmap(m_dc, w, h) : nullptr;
+    if (!bitmap) {
+        if (memory)
+            DeleteDC(memory);
+        return false;
+    }
+    // The area as drawn so far, the polygons painted into it, then the copy blended back: what
+    // lies outside the polygons comes back unchanged.
+    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    if (!BitBlt(memory, 0, 0, w, h, m_dc, area.left, area.top, SRCCOPY)) {
+        SelectObject(memory, oldBitmap);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        return false;
+    }
+    for (POINT& p : points) {
+        p.x -= area.left;
+        p.y -= area.top;
+    }
+    SetPolyFillMode(memory, ALTERNATE);
+    HGDIOBJ oldPen = SelectObject(memory, GetStockObject(NULL_PEN));
+    HGDIOBJ oldBrush = SelectObject(memory, brush);
+    PolyPolygon(memory, points.data(), counts.data(), static_cast<int>(counts.size()));
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::lround(m_opacity * 255.0)), 0};
+    const bool blended =
+        AlphaBlend(m_dc, area.left, area.top, w, h, memory, 0, 0, w, h, blend) != FALSE;
+    SelectObject(memory, oldBrush);
+    SelectObject(memory, oldPen);
+    SelectObject(memory, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    if (!blended) {
+        for (POINT& p : points) {
+            p.x += area.left;
+            p.y += area.top;
+        }
+    }
+    return blended;
+}
+
 void GdiDrawSink::Dot(DevPoint p)
 {
     if (!Inside(p))
         return;
-    SetPixelV(m_dc, Round(p.x), Round(p.y), ToColorRef(m_rgb));
+    // A segment one pixel long marks the dot with the pen: one pixel for a thin pen (a line
+    // leaves out its last pixel), a round dot of the pen's width for a wide one. A segment of
+    // no length would draw nothing.
+    const POINT at{Round(p.x), Round(p.y)};
+    m_points.push_back(at);
+    m_points.push_back({at.x + 1, at.y});
+    m_counts.push_back(2);
+    if (m_points.size() >= kBatchPoints)
+        Flush();
 }
 
 HFONT GdiDrawSink::FontFor(const TextRun& run, int* pixelHeight)

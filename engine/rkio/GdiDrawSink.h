@@ -25,6 +25,7 @@ public:
     void SetPen(std::uint32_t rgb, double width) override;
     void Polyline(const DevPoint* points, int count) override;
     void Polygons(const DevPoint* points, const int* counts, int rings) override;
+    void SetFillOpacity(double opacity) override;
     void Dot(DevPoint point) override;
     void Text(const TextRun& run) override;
     double TextWidth(const TextRun& run) override;
@@ -44,6 +45,8 @@ private:
     HFONT FontFor(const TextRun& run, int* pixelHeight);
     void AddSegment(const DevPoint& a, const DevPoint& b);
     void SampleTurned(const RasterPicture& picture, DevPoint topLeft, DevPoint u, DevPoint v, BITMAPINFO& info);
+    // Fills translucently where the device keeps its pixels (screen, bitmap); false on others.
+    bool BlendPolygons(std::vector<POINT>& points, const std::vector<INT>& counts, HBRUSH brush);
     void ReleaseCaches();
 
     HDC m_dc;
@@ -56,6 +59,7 @@ private:
     std::vector<POINT> m_points;
     std::vector<DWORD> m_counts;
     int m_clipDepth = 0;
+    double m_opacity = 1.0;
 };
 
 } // namespace RkDraw
