@@ -20,6 +20,8 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/EntityPainter.cpp
   draw/HatchPainter.cpp
   draw/ModelPainter.cpp
+  draw/MTextFormat.cpp
+  draw/MTextPainter.cpp
   draw/TextPainter.cpp
   draw/ViewTransform.cpp
   draw/WorkBudget.cpp

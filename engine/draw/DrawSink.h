@@ -22,6 +22,7 @@ struct TextRun
     double angle = 0.0;         // radians, counter-clockwise on the screen
     double widthFactor = 1.0;
     double oblique = 0.0;       // radians
+    double charExtra = 0.0;     // pixels added to each character's advance (tracking)
     std::string face;           // TrueType face name
     bool bold = false, italic = false;
     bool mirrorX = false, mirrorY = false;

@@ -33,6 +33,7 @@ public:
     double MinTextHeight() const { return m_measuring ? 1e-300 : 1.0; }
     void SetPen(std::uint32_t rgb, double width);
     std::uint32_t PenColor() const { return m_rgb; }
+    double PenWidth() const { return m_penWidth; }
 
     // Draws the entity in entity coordinates (the caller set the transform for its OCS when it
     // has one). Texts use pointSize-independent heights from the entity.

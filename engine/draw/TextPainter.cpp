@@ -1,6 +1,7 @@
 #include "engine/draw/TextPainter.h"
 
 #include "engine/db/CodePage.h"
+#include "engine/draw/MTextPainter.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,36 +13,9 @@ using namespace RkDb;
 
 namespace {
 
-// Lines one MTEXT may wrap into.
-constexpr std::size_t kMaxLines = 10000;
 // The work of drawing a run besides its characters (rasterizing glyphs costs far more than
 // measuring them).
 constexpr std::size_t kRunWork = 16;
-
-// A TrueType face for a style: its own face, the family of a .ttf file, else a plain sans face
-// standing in for the SHX stroke fonts (they are not shipped with the program).
-std::string FaceOf(const TextStyle& style)
-{
-    if (!style.typeface.empty())
-        return style.typeface;
-    std::string file = style.fontFile;
-    std::string lower(file);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const std::size_t dot = lower.rfind('.');
-    if (dot != std::string::npos && (lower.compare(dot, 4, ".ttf") == 0 ||
-                                     lower.compare(dot, 4, ".otf") == 0)) {
-        const std::size_t slash = file.find_last_of("\\/");
-        std::string base = file.substr(slash == std::string::npos ? 0 : slash + 1);
-        base = base.substr(0, base.rfind('.'));
-        if (lower.find("arial") != std::string::npos) return "Arial";
-        if (lower.find("times") != std::string::npos) return "Times New Roman";
-        if (lower.find("cour") != std::string::npos) return "Courier New";
-        if (lower.find("simsun") != std::string::npos) return "SimSun";
-        return base;
-    }
-    return "Arial";
-}
 
 bool IsDigits(const std::string& s, std::size_t at, std::size_t count)
 {
@@ -60,6 +34,29 @@ int CodePageOf(const Database& db)
 }
 
 } // namespace
+
+std::string TextPainter::FaceOf(const TextStyle& style)
+{
+    return style.typeface.empty() ? FaceOfFile(style.fontFile) : style.typeface;
+}
+
+std::string TextPainter::FaceOfFile(const std::string& file)
+{
+    std::string lower(file);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::size_t dot = lower.rfind('.');
+    if (dot == std::string::npos ||
+        (lower.compare(dot, 4, ".ttf") != 0 && lower.compare(dot, 4, ".otf") != 0))
+        return "Arial";
+    if (lower.find("arial") != std::string::npos) return "Arial";
+    if (lower.find("times") != std::string::npos) return "Times New Roman";
+    if (lower.find("cour") != std::string::npos) return "Courier New";
+    if (lower.find("simsun") != std::string::npos) return "SimSun";
+    const std::size_t slash = file.find_last_of("\\/");
+    std::string base = file.substr(slash == std::string::npos ? 0 : slash + 1);
+    return base.substr(0, base.rfind('.'));
+}
 
 std::string TextPainter::ExpandPercentCodes(const std::string& value, int codePage)
 {
@@ -200,34 +197,6 @@ double TextPainter::Width(const TextRun& run)
     return m_p.Sink().TextWidth(run);
 }
 
-void TextPainter::Wrap(std::string paragraph, const TextRun& proto, double wrapWidth,
-                       std::vector<std::string>& lines)
-{
-    const double ppu = m_p.PixelsPerUnit();
-    TextRun probe = proto;
-    while (wrapWidth > 0 && !paragraph.empty() && lines.size() < kMaxLines &&
-           m_p.WorkDone() < m_p.WorkAllowance()) {
-        probe.utf8 = paragraph;
-        if (Width(probe) / ppu <= wrapWidth * 1.001)
-            break;
-        // Break at the last space that fits, else at the first space. Prefixes only get wider,
-        // so the search walks forward and measures no more than the line it makes.
-        std::size_t cut = paragraph.find(' ');
-        if (cut == std::string::npos)
-            break;
-        for (std::size_t next = paragraph.find(' ', cut + 1); next != std::string::npos;
-             next = paragraph.find(' ', next + 1)) {
-            probe.utf8.assign(paragraph, 0, next);
-            if (Width(probe) / ppu > wrapWidth)
-                break;
-            cut = next;
-        }
-        lines.push_back(paragraph.substr(0, cut));
-        paragraph.erase(0, cut + 1);
-    }
-    lines.push_back(std::move(paragraph));
-}
-
 void TextPainter::PaintText(const TextData& t)
 {
     const std::string value = ExpandPercentCodes(t.value, CodePageOf(m_p.Db()));
@@ -275,66 +244,7 @@ void TextPainter::PaintText(const TextData& t)
 
 void TextPainter::PaintMText(const MText& m)
 {
-    double factor = 0.0;
-    // Multiline text takes the %% codes as single-line text does (dimension texts use them).
-    const std::string plain = ExpandPercentCodes(PlainMText(m.contents, &factor), CodePageOf(m_p.Db()));
-    double height = m.height;
-    TextRun proto = MakeRun(std::string(), m.style, height, 1.0, 0.0);
-    if (factor > 0.0)
-        proto.height *= factor;
-    if (!(proto.height >= m_p.MinTextHeight()))
-        return;
-    const double ppu = m_p.PixelsPerUnit();
-    height = proto.height / ppu;
-    // Columns: lines wrap to the column width and flow into the next column at its height.
-    const bool columns = m.columnType != 0 && m.columnWidth > 0.0 && !m.columnHeights.empty();
-    const double wrapWidth = columns ? m.columnWidth : m.referenceWidth;
-    // Lines: paragraphs, wrapped at spaces to the reference width.
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start <= plain.size()) {
-        std::size_t end = plain.find('\n', start);
-        if (end == std::string::npos)
-            end = plain.size();
-        Wrap(plain.substr(start, end - start), proto, wrapWidth, lines);
-        if (lines.size() >= kMaxLines)
-            break;
-        start = end + 1;
-    }
-    const Vec3 xAxis = Normalized({m.xDirection.x, m.xDirection.y, 0.0});
-    const Vec3 yAxis{-xAxis.y, xAxis.x, 0.0};
-    const double pitch = height * 5.0 / 3.0 * m.lineSpacing;
-    const double block = height + pitch * static_cast<double>(lines.size() - 1);
-    const int column = (m.attachment - 1) % 3;       // 0 left, 1 centre, 2 right
-    const int row = (m.attachment - 1) / 3;          // 0 top, 1 middle, 2 bottom
-    double top = 0.0;                                 // baseline of the first line below the insertion
-    if (row == 0) top = -height;
-    else if (row == 1) top = block / 2 - height;
-    else top = block - height;
-    std::size_t columnIndex = 0, line = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i, ++line) {
-        double x = 0.0, rowTop = top;
-        if (columns) {
-            // The column this line falls in: its own height, or the one height of all.
-            const double h = m.columnHeights[std::min(columnIndex, m.columnHeights.size() - 1)];
-            if (line > 0 && height + pitch * static_cast<double>(line) > h && columnIndex < 1000) {
-                ++columnIndex;
-                line = 0;
-            }
-            x = static_cast<double>(columnIndex) * (m.columnWidth + m.columnGutter);
-            rowTop = -height;
-        }
-        if (m_p.WorkDone() >= m_p.WorkAllowance())
-            break;
-        TextRun run = proto;
-        run.utf8 = lines[i];
-        if (run.utf8.empty())
-            continue;
-        const double width = Width(run) / ppu;
-        const double shift = columns ? 0.0 : (column == 0 ? 0.0 : (column == 1 ? width / 2 : width));
-        const Vec3 origin = m.insertion + xAxis * (x - shift) + yAxis * (rowTop - pitch * static_cast<double>(line));
-        DrawLine(run, origin, xAxis);
-    }
+    MTextPainter(m_p, *this).Paint(m);
 }
 
 } // namespace RkDraw

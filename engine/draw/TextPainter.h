@@ -1,6 +1,6 @@
 // Lays out and draws TEXT, ATTRIB and MTEXT: alignment, style (TrueType face or a readable
 // stand-in for SHX fonts), the %% codes of texts, attributes and dimension texts, and the MTEXT
-// formatting codes (paragraphs, heights, stacked fractions, special characters) with word wrap.
+// formatting codes (through MTextPainter).
 #pragma once
 
 #include "engine/draw/EntityPainter.h"
@@ -25,17 +25,19 @@ public:
     // "a/b"; the first \H height factor found, when any, goes to heightFactor.
     static std::string PlainMText(const std::string& contents, double* heightFactor);
 
-private:
+    // The TrueType face that draws a style / a font file: its own face, the family of a .ttf
+    // file, else a plain sans face standing in for the shape fonts.
+    static std::string FaceOf(const RkDb::TextStyle& style);
+    static std::string FaceOfFile(const std::string& file);
+
     TextRun MakeRun(const std::string& utf8, std::int32_t style, double height,
                     double widthFactor, double oblique) const;
     // Draws one line with its left baseline point at p and x axis xAxis (entity coordinates).
     void DrawLine(TextRun run, const RkDb::Vec3& p, const RkDb::Vec3& xAxis);
     // The run's width on the device, its measuring charged to the entity's work.
     double Width(const TextRun& run);
-    // Splits a paragraph into lines no wider than wrapWidth (drawing units), at spaces.
-    void Wrap(std::string paragraph, const TextRun& proto, double wrapWidth,
-              std::vector<std::string>& lines);
 
+private:
     EntityPainter& m_p;
 };
 

@@ -40,6 +40,11 @@ private:
 
     HPEN PenFor(std::uint32_t rgb, int width);
     HFONT FontFor(const TextRun& run, int* pixelHeight);
+    // Cumulative advances of the text's units in the face at the reference size; answers the
+    // device pixels per reference pixel at the run's height.
+    double Advances(const TextRun& run, const std::wstring& text, std::vector<int>& cumulative);
+    std::vector<INT> Spacing(const TextRun& run, const std::wstring& text, double xScale);
+    static std::size_t Characters(const std::wstring& text);
     void AddSegment(const DevPoint& a, const DevPoint& b);
     void ReleaseCaches();
 
