@@ -9,6 +9,7 @@
 namespace RkDraw {
 
 class WorkBudget;
+struct TextRun;
 
 // A printing pen, chosen by the colour number (ACI) of what is drawn: its width in 1/100 mm and
 // the colour number it prints in.
@@ -39,6 +40,9 @@ struct RenderOptions
     // The budget shared by every pass of one picture (its extents, then its drawing); it polls
     // its own abort query. Null: each pass has a budget of its own with the abort query above.
     WorkBudget* budget = nullptr;
+    // Measures texts while extents are taken, with the fonts the device draws them in (pixels,
+    // as DrawSink::TextWidth). Empty: an estimate from the height and the character count.
+    std::function<double(const TextRun&)> textWidth;
 };
 
 } // namespace RkDraw

@@ -11,6 +11,7 @@
 #include "engine/rkio/ExportDrawSink.h"
 #include "engine/rkio/GdiDrawSink.h"
 #include "engine/rkio/PreviewPicture.h"
+#include "engine/rkio/TextMeasure.h"
 #include "engine/write/DrawingSaver.h"
 
 #include <algorithm>
@@ -406,7 +407,7 @@ void CDrawing::ResetView()
 bool CDrawing::SavedViewShowsTheDrawing() const
 {
     RkDb::Vec2 min, max;
-    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, min, max))
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, MeasuringOptions(), min, max))
         return true;
     const double h = m_view.Height();
     const double w = h * m_view.DeviceWidth() / std::max(1, m_view.DeviceHeight());
@@ -473,7 +474,7 @@ bool CDrawing::HasDepth() const
     RkDraw::ViewTransform front;
     front.SetDirection({0, -1, 0}, {}, 0.0);
     RkDb::Vec2 min, max;
-    if (!RkDraw::DrawingRenderer::Extents(*m_db, 0, front, min, max))
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, 0, front, MeasuringOptions(), min, max))
         return false;
     const double width = max.x - min.x;
     return max.y - min.y > std::max(1e-9, width * 1e-9);
@@ -760,6 +761,14 @@ void CDrawing::Pan(int x1, int y1, int x2, int y2)
     m_view.Pan(x2 - x1, -(y2 - y1));
 }
 
+// Extents taken apart from a render: only the fonts' widths matter.
+RkDraw::RenderOptions CDrawing::MeasuringOptions()
+{
+    RkDraw::RenderOptions options;
+    options.textWidth = &RkIo::TextMeasure::Width;
+    return options;
+}
+
 RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) const
 {
     RkDraw::RenderOptions options;
@@ -767,6 +776,7 @@ RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) cons
     options.colorMode = static_cast<RkDraw::ColorMode>(m_colorMode);
     options.pointMode = m_pointMode;
     options.pointSize = m_pointSize;
+    options.textWidth = &RkIo::TextMeasure::Width;
     const RkIo::Channel channel = m_channel;
     options.abort = [abortFlag, channel] {
         return (abortFlag && abortFlag->load()) || RkIo::EngineState::Instance().AbortRequested(channel);

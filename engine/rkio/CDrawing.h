@@ -163,6 +163,7 @@ private:
     bool SavedViewShowsTheDrawing() const;
     void FitLayout(double factor, const RkDraw::RenderOptions& options);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
+    static RkDraw::RenderOptions MeasuringOptions();
     void DrawPreviewPicture(HDC dc) const;
     bool HasDepth() const;
     void Turn(const RkDb::Vec3& axis, double radians);

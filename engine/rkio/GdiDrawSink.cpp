@@ -94,6 +94,7 @@ void GdiDrawSink::ReleaseCaches()
     for (auto& f : m_fonts)
         DeleteObject(f.second);
     m_fonts.clear();
+    m_advances.Clear();
     m_pen = nullptr;
 }
 
@@ -216,6 +217,7 @@ HFONT GdiDrawSink::FontFor(const TextRun& run, int* pixelHeight)
         for (auto& f : m_fonts)
             DeleteObject(f.second);
         m_fonts.clear();
+        m_advances.Clear();
     }
     LOGFONTW lf = {};
     lf.lfHeight = -height;
@@ -234,19 +236,13 @@ HFONT GdiDrawSink::FontFor(const TextRun& run, int* pixelHeight)
 // Advances come from the face at one reference size, where hinting moves them by a fraction of
 // a percent: measured and drawn at any zoom, a text then takes the width the face gives it, and
 // the extents measured at one scale hold the text drawn at another.
-double GdiDrawSink::Advances(const TextRun& run, const std::wstring& text, std::vector<int>& cumulative)
+double GdiDrawSink::Advances(const TextRun& run, const std::wstring& text, std::vector<double>& cumulative)
 {
     TextRun reference = run;
     reference.height = kOutlineTextHeight;
     int em = 0;
     HFONT font = FontFor(reference, &em);
-    HGDIOBJ old = SelectObject(m_dc, font);
-    cumulative.assign(text.size(), 0);
-    SIZE size = {};
-    if (!text.empty())
-        GetTextExtentExPointW(m_dc, text.c_str(), static_cast<int>(text.size()), 0, nullptr,
-                              cumulative.data(), &size);
-    SelectObject(m_dc, old);
+    m_advances.Cumulative(m_dc, font, text, cumulative);
     // Device pixels per reference pixel at the run's own height.
     return run.height / 0.7 / std::max(em, 1);
 }
@@ -256,7 +252,7 @@ double GdiDrawSink::TextWidth(const TextRun& run)
     const std::wstring text = Widen(run.utf8);
     if (text.empty())
         return 0.0;
-    std::vector<int> cumulative;
+    std::vector<double> cumulative;
     const double k = Advances(run, text, cumulative);
     return cumulative.back() * k * run.widthFactor + run.charExtra * static_cast<double>(Characters(text));
 }
@@ -274,7 +270,7 @@ std::size_t GdiDrawSink::Characters(const std::wstring& text)
 // the device), rounded cumulatively so no error gathers along the text.
 std::vector<INT> GdiDrawSink::Spacing(const TextRun& run, const std::wstring& text, double xScale)
 {
-    std::vector<int> cumulative;
+    std::vector<double> cumulative;
     const double k = Advances(run, text, cumulative) * run.widthFactor / xScale;
     const double extra = run.charExtra / xScale;
     std::vector<INT> dx(text.size(), 0);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/draw/DrawSink.h"
+#include "engine/rkio/GlyphAdvances.h"
 
 #include <windows.h>
 
@@ -42,7 +43,7 @@ private:
     HFONT FontFor(const TextRun& run, int* pixelHeight);
     // Cumulative advances of the text's units in the face at the reference size; answers the
     // device pixels per reference pixel at the run's height.
-    double Advances(const TextRun& run, const std::wstring& text, std::vector<int>& cumulative);
+    double Advances(const TextRun& run, const std::wstring& text, std::vector<double>& cumulative);
     std::vector<INT> Spacing(const TextRun& run, const std::wstring& text, double xScale);
     static std::size_t Characters(const std::wstring& text);
     void AddSegment(const DevPoint& a, const DevPoint& b);
@@ -55,6 +56,7 @@ private:
     HPEN m_pen = nullptr;
     std::map<std::pair<std::uint32_t, int>, HPEN> m_pens;
     std::map<FontKey, HFONT> m_fonts;
+    GlyphAdvances m_advances;
     std::vector<POINT> m_points;
     std::vector<DWORD> m_counts;
     int m_clipDepth = 0;

@@ -166,8 +166,9 @@ TEST(MTextLayout, EachRunKeepsItsColourFontAndHeight)
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(sink.textColours[i], colours[i]) << sink.texts[i].utf8;
         EXPECT_DOUBLE_EQ(sink.texts[i].origin.y, 14.0) << "one baseline, below the top by the tallest";
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GT(sink.texts[i].origin.x, sink.texts[i - 1].origin.x);
+        }
     }
     EXPECT_EQ(sink.texts[3].utf8, "bold");
     EXPECT_EQ(sink.texts[3].face, "Times New Roman");
