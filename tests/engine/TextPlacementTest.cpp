@@ -194,3 +194,41 @@ TEST_F(TextPlacement, MultilineRunsInTheirOwnColours)
 }
 
 } // namespace
+
+namespace {
+
+// The pixels a run of one character leaves, as a string of 0 and 1.
+std::string Glyph(const char* utf8, const char* face)
+{
+    OffscreenPicture picture(48, 48, RGB(255, 255, 255));
+    RkDraw::GdiDrawSink sink(picture.Dc());
+    RkDraw::TextRun run;
+    run.utf8 = utf8;
+    run.face = face;
+    run.height = 28.0;
+    run.origin = {6.0, 38.0};
+    sink.Text(run);
+    sink.Flush();
+    std::string bits;
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 48; ++x)
+            bits += picture.Pixel(x, y) == kWhite ? '0' : '1';
+    }
+    return bits;
+}
+
+} // namespace
+
+// Chinese text draws as its glyphs, not as the one box of a missing character: the faces the
+// program draws with (and SimSun, which drawings name) find a CJK face on the system.
+TEST_F(TextPlacement, ChineseCharactersDrawAsGlyphs)
+{
+    for (const char* face : {"Arial", "SimSun"}) {
+        const std::string middle = Glyph("\xE4\xB8\xAD", face);      // U+4E2D
+        const std::string country = Glyph("\xE5\x9B\xBD", face);     // U+56FD
+        const std::string box = Glyph("\xEE\x80\x80", face);         // a private-use character
+        EXPECT_GT(std::count(middle.begin(), middle.end(), '1'), 40) << face;
+        EXPECT_NE(middle, country) << face << ": both characters drawn alike";
+        EXPECT_NE(middle, box) << face << ": drawn as the missing-character box";
+    }
+}
