@@ -22,6 +22,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/ModelPainter.cpp
   draw/MTextFormat.cpp
   draw/MTextPainter.cpp
+  draw/ShxFont.cpp
   draw/TextPainter.cpp
   draw/ViewTransform.cpp
   draw/WorkBudget.cpp

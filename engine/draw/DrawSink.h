@@ -8,6 +8,8 @@
 
 namespace RkDraw {
 
+class ShxFont;
+
 struct DevPoint
 {
     double x = 0.0;
@@ -26,6 +28,8 @@ struct TextRun
     std::string face;           // TrueType face name
     bool bold = false, italic = false;
     bool mirrorX = false, mirrorY = false;
+    // A shape font the renderer draws the run with as strokes (sinks never get such runs).
+    const ShxFont* shapes = nullptr;
 };
 
 class DrawSink

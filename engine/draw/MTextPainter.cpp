@@ -43,7 +43,9 @@ MTextLook MTextPainter::BaseLook(const MText& m) const
 void MTextPainter::Paint(const MText& m)
 {
     const MTextLook base = BaseLook(m);
-    m_baseFace = m_text.MakeRun(std::string(), m.style, m.height, 1.0, 0.0).face;
+    const TextRun baseRun = m_text.MakeRun(std::string(), m.style, m.height, 1.0, 0.0);
+    m_baseFace = baseRun.face;
+    m_baseShapes = baseRun.shapes;
     const std::vector<MTextParagraph> paragraphs = MTextFormat::Parse(m.contents, base);
     // Text too small to see draws nothing; measuring it would cost as much as drawing it.
     double tallest = base.height;
@@ -115,12 +117,15 @@ TextRun MTextPainter::RunOf(const MTextLook& look, const std::string& text) cons
 {
     TextRun run;
     run.utf8 = text;
-    if (!look.face.empty())
+    if (!look.face.empty()) {
         run.face = look.face;
-    else if (!look.fontFile.empty())
+    } else if (!look.fontFile.empty()) {
         run.face = TextPainter::FaceOfFile(look.fontFile);
-    else
+        run.shapes = m_text.ShapesOf(look.fontFile);
+    } else {
         run.face = m_baseFace;
+        run.shapes = m_baseShapes;
+    }
     run.bold = look.bold;
     run.italic = look.italic;
     run.height = look.height * m_p.PixelsPerUnit();

@@ -60,6 +60,7 @@ private:
     EntityPainter& m_p;
     TextPainter& m_text;
     std::string m_baseFace;
+    const ShxFont* m_baseShapes = nullptr;
     RkDb::Vec3 m_xAxis{1.0, 0.0, 0.0}, m_yAxis{0.0, 1.0, 0.0};
     std::uint32_t m_entityRgb = 0;
     double m_entityWidth = 0.0;

@@ -9,6 +9,7 @@
 namespace RkDraw {
 
 class WorkBudget;
+class ShapeFontSet;
 struct TextRun;
 
 // A printing pen, chosen by the colour number (ACI) of what is drawn: its width in 1/100 mm and
@@ -43,6 +44,9 @@ struct RenderOptions
     // Measures texts while extents are taken, with the fonts the device draws them in (pixels,
     // as DrawSink::TextWidth). Empty: an estimate from the height and the character count.
     std::function<double(const TextRun&)> textWidth;
+    // The shape (SHX) fonts found for the drawing's styles; a style whose font is not among
+    // them draws with a TrueType face.
+    const ShapeFontSet* shapeFonts = nullptr;
 };
 
 } // namespace RkDraw

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <vector>
 
 namespace RkDraw {
 
@@ -40,15 +41,29 @@ std::string TextPainter::FaceOf(const TextStyle& style)
     return style.typeface.empty() ? FaceOfFile(style.fontFile) : style.typeface;
 }
 
-std::string TextPainter::FaceOfFile(const std::string& file)
+bool TextPainter::IsTrueTypeFile(const std::string& file)
 {
     std::string lower(file);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     const std::size_t dot = lower.rfind('.');
-    if (dot == std::string::npos ||
-        (lower.compare(dot, 4, ".ttf") != 0 && lower.compare(dot, 4, ".otf") != 0))
+    return dot != std::string::npos && (lower.compare(dot, 4, ".ttf") == 0 || lower.compare(dot, 4, ".ttc") == 0 ||
+                                        lower.compare(dot, 4, ".otf") == 0);
+}
+
+const ShxFont* TextPainter::ShapesOf(const std::string& fontFile) const
+{
+    const ShapeFontSet* fonts = m_p.Options().shapeFonts;
+    return fonts && !IsTrueTypeFile(fontFile) ? fonts->Find(fontFile) : nullptr;
+}
+
+std::string TextPainter::FaceOfFile(const std::string& file)
+{
+    if (!IsTrueTypeFile(file))
         return "Arial";
+    std::string lower(file);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (lower.find("arial") != std::string::npos) return "Arial";
     if (lower.find("times") != std::string::npos) return "Times New Roman";
     if (lower.find("cour") != std::string::npos) return "Courier New";
@@ -155,6 +170,8 @@ TextRun TextPainter::MakeRun(const std::string& utf8, std::int32_t style, double
     if (styles.Valid(style)) {
         const TextStyle& ts = styles[style];
         run.face = FaceOf(ts);
+        if (ts.typeface.empty())
+            run.shapes = ShapesOf(ts.fontFile);
         run.bold = ts.bold;
         run.italic = ts.italic;
         if (!(height > 0) && ts.fixedHeight > 0)
@@ -181,6 +198,10 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
     const double reach = Width(run) + run.height * 2.0;
     if (!m_p.Measuring() && m_p.OffDevice({{o.x - reach, o.y - reach}, {o.x + reach, o.y + reach}}))
         return;
+    if (run.shapes) {
+        DrawShapes(run, p, xAxis);
+        return;
+    }
     const Vec3 y = RkDb::Cross({0, 0, 1}, xAxis);
     const DevPoint yd = m_p.ToDevice(p + y);
     // A mirrored transform flips the text's y axis on the device.
@@ -194,7 +215,81 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
 double TextPainter::Width(const TextRun& run)
 {
     m_p.AddWork(run.utf8.size());
-    return m_p.Sink().TextWidth(run);
+    return run.shapes ? ShapeWidth(run) : m_p.Sink().TextWidth(run);
+}
+
+namespace {
+
+// The text's characters; a byte that starts no valid sequence counts as itself.
+std::vector<std::uint32_t> CodePointsOf(const std::string& utf8)
+{
+    std::vector<std::uint32_t> out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const int extra = c >= 0xF0 ? 3 : (c >= 0xE0 ? 2 : (c >= 0xC0 ? 1 : 0));
+        std::uint32_t cp = extra == 0 ? c : (c & (0x3F >> extra));
+        bool ok = i + static_cast<std::size_t>(extra) < utf8.size() || extra == 0;
+        for (int k = 1; ok && k <= extra; ++k) {
+            const auto n = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
+            ok = (n & 0xC0) == 0x80;
+            cp = cp << 6 | (n & 0x3F);
+        }
+        out.push_back(ok ? cp : c);
+        i += ok ? static_cast<std::size_t>(extra) + 1 : 1;
+    }
+    return out;
+}
+
+// A character the font lacks takes the room of its question mark, else of half a capital.
+double AdvanceOf(const ShxFont& font, std::uint32_t cp)
+{
+    if (const ShxFont::Glyph* g = font.Find(cp))
+        return g->advance.x;
+    if (const ShxFont::Glyph* q = font.Find('?'))
+        return q->advance.x;
+    return font.Above() / 2;
+}
+
+} // namespace
+
+double TextPainter::ShapeWidth(const TextRun& run) const
+{
+    const ShxFont& font = *run.shapes;
+    const std::vector<std::uint32_t> cps = CodePointsOf(run.utf8);
+    double units = 0.0;
+    for (const std::uint32_t cp : cps)
+        units += AdvanceOf(font, cp);
+    return units * run.height / font.Above() * run.widthFactor + run.charExtra * static_cast<double>(cps.size());
+}
+
+// The glyphs' strokes in entity coordinates, never dashed: x along the text (width factor,
+// obliquing, tracking), y up from the baseline.
+void TextPainter::DrawShapes(const TextRun& run, const Vec3& p, const Vec3& xAxis)
+{
+    const ShxFont& font = *run.shapes;
+    const double ppu = m_p.PixelsPerUnit();
+    const double scale = run.height / ppu / font.Above();
+    const double sx = scale * run.widthFactor * (run.mirrorX ? -1.0 : 1.0);
+    const double sy = scale * (run.mirrorY ? -1.0 : 1.0);
+    const double shear = std::tan(std::clamp(run.oblique, -1.4, 1.4));
+    const Vec3 yAxis = RkDb::Cross({0, 0, 1}, xAxis);
+    m_p.SetLineType(nullptr, 1.0);
+    double pen = 0.0;
+    std::vector<Vec3> points;
+    for (const std::uint32_t cp : CodePointsOf(run.utf8)) {
+        if (m_p.WorkDone() >= m_p.WorkAllowance())
+            return;
+        const ShxFont::Glyph* g = font.Find(cp);
+        if (g == nullptr)
+            g = font.Find('?');
+        for (std::size_t k = 0; g && k < g->strokes.size(); ++k) {
+            points.clear();
+            for (const ShxFont::Point& q : g->strokes[k])
+                points.push_back(p + xAxis * (pen + (q.x + q.y * shear) * sx) + yAxis * (q.y * sy));
+            m_p.Stroke(points, false);
+        }
+        pen += AdvanceOf(font, cp) * sx + (run.mirrorX ? -1.0 : 1.0) * run.charExtra / ppu;
+    }
 }
 
 void TextPainter::PaintText(const TextData& t)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/draw/EntityPainter.h"
+#include "engine/draw/ShxFont.h"
 
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ public:
     // file, else a plain sans face standing in for the shape fonts.
     static std::string FaceOf(const RkDb::TextStyle& style);
     static std::string FaceOfFile(const std::string& file);
+    static bool IsTrueTypeFile(const std::string& file);
+    // The shape font the options hold for a font file that is no TrueType file, or null.
+    const ShxFont* ShapesOf(const std::string& fontFile) const;
 
     TextRun MakeRun(const std::string& utf8, std::int32_t style, double height,
                     double widthFactor, double oblique) const;
@@ -38,6 +42,8 @@ public:
     double Width(const TextRun& run);
 
 private:
+    double ShapeWidth(const TextRun& run) const;
+    void DrawShapes(const TextRun& run, const RkDb::Vec3& p, const RkDb::Vec3& xAxis);
     EntityPainter& m_p;
 };
 
