@@ -11,6 +11,7 @@
 #include "engine/rkio/ExportDrawSink.h"
 #include "engine/rkio/GdiDrawSink.h"
 #include "engine/rkio/PreviewPicture.h"
+#include "engine/rkio/ShapeFontFinder.h"
 #include "engine/rkio/TextMeasure.h"
 #include "engine/write/DrawingSaver.h"
 
@@ -92,6 +93,8 @@ short CDrawing::Open(const char* path, const char* password)
         return result;
     }
     m_path = path;
+    if (m_db)
+        m_shapeFonts = RkIo::ShapeFontFinder::Load(*m_db, RkIo::ShapeFontFinder::Folders(m_path));
     ResetView();
     return 0;
 }
@@ -321,6 +324,7 @@ void CDrawing::Close()
 {
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_db.reset();
+    m_shapeFonts.reset();
     m_previewBmp.clear();
     m_previewReason.clear();
     m_path.clear();
@@ -762,10 +766,11 @@ void CDrawing::Pan(int x1, int y1, int x2, int y2)
 }
 
 // Extents taken apart from a render: only the fonts' widths matter.
-RkDraw::RenderOptions CDrawing::MeasuringOptions()
+RkDraw::RenderOptions CDrawing::MeasuringOptions() const
 {
     RkDraw::RenderOptions options;
     options.textWidth = &RkIo::TextMeasure::Width;
+    options.shapeFonts = m_shapeFonts.get();
     return options;
 }
 
@@ -777,6 +782,7 @@ RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) cons
     options.pointMode = m_pointMode;
     options.pointSize = m_pointSize;
     options.textWidth = &RkIo::TextMeasure::Width;
+    options.shapeFonts = m_shapeFonts.get();
     const RkIo::Channel channel = m_channel;
     options.abort = [abortFlag, channel] {
         return (abortFlag && abortFlag->load()) || RkIo::EngineState::Instance().AbortRequested(channel);

@@ -26,6 +26,7 @@
 #include "engine/db/Database.h"
 #include "engine/db/DrawingStatistics.h"
 #include "engine/draw/RenderOptions.h"
+#include "engine/draw/ShxFont.h"
 #include "engine/draw/ViewTransform.h"
 #include "engine/dwg/DwgSectionSet.h"
 #include "engine/rkio/EngineState.h"
@@ -163,13 +164,14 @@ private:
     bool SavedViewShowsTheDrawing() const;
     void FitLayout(double factor, const RkDraw::RenderOptions& options);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
-    static RkDraw::RenderOptions MeasuringOptions();
+    RkDraw::RenderOptions MeasuringOptions() const;
     void DrawPreviewPicture(HDC dc) const;
     bool HasDepth() const;
     void Turn(const RkDb::Vec3& axis, double radians);
 
     RkIo::Channel m_channel;
     std::unique_ptr<RkDb::Database> m_db;
+    std::unique_ptr<RkDraw::ShapeFontSet> m_shapeFonts;   // the styles' SHX fonts that were found
     std::string m_path;
     short m_version = -1;
     std::string m_previewBmp;          // BMP file image shown for a DWG without geometry

@@ -7,6 +7,7 @@
 #include "engine/rkio/TextMeasure.h"
 #include "engine/rkio/rkio.h"
 #include "tests/engine/portable/DxfBuilder.h"
+#include "tests/engine/portable/ShxBuilder.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -231,4 +232,36 @@ TEST_F(TextPlacement, ChineseCharactersDrawAsGlyphs)
         EXPECT_NE(middle, country) << face << ": both characters drawn alike";
         EXPECT_NE(middle, box) << face << ": drawn as the missing-character box";
     }
+}
+
+// A style's SHX font beside the drawing draws its text: the test font's "X" is a square box,
+// so the middle of the glyph stays empty where a TrueType X crosses. Without the file the
+// TrueType face stands in.
+TEST_F(TextPlacement, ShapeFontBesideTheDrawingDrawsItsText)
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "STYLE");
+    b.S(0, "STYLE").S(2, "Stroke").I(70, 0).D(40, 0).D(41, 1).S(3, "testfont");
+    b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+    b.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
+        .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+    b.S(0, "TEXT").S(8, "0").I(62, 5).S(7, "Stroke").P(10, 50, 50).D(40, 100).S(1, "X");
+    b.EndSection().Eof();
+    const std::string drawing = Write(b);
+    const auto middle = [&](bool withFont) {
+        const std::string font = m_dir / "testfont.shx";
+        const std::string data = orvo::portable::TestFont().Regular();
+        if (withFont)
+            EXPECT_TRUE(orvo::test::WriteFileBytes(font, data.data(), data.size()));
+        else
+            ::DeleteFileA(font.c_str());
+        OffscreenPicture picture(204, 204, RGB(255, 255, 255));
+        Render(drawing, picture, 204, 204);
+        // The middle of the glyph's ink: inside the box, or where the strokes of an X cross.
+        const Ink box = InkOf(picture, 204, 204, 0x0000FF);
+        EXPECT_GT(box.right - box.left, 60);
+        return picture.Pixel((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    };
+    EXPECT_EQ(middle(true), kWhite);
+    EXPECT_NE(middle(false), kWhite);
 }

@@ -103,8 +103,9 @@ TEST(ShxFont, UnicodeFontsAndWhatIsNoFont)
     const std::string whole = TestFont().Regular();
     for (std::size_t n = 0; n < whole.size(); ++n) {
         const auto cut = ShxFont::Parse(whole.substr(0, n));
-        if (cut && cut->Find('O'))
+        if (cut && cut->Find('O')) {
             EXPECT_LE(BoxOf(*cut->Find('O')).maxX, 10.0 + 1e-9);
+        }
     }
     for (std::size_t at = 30; at < whole.size(); ++at) {
         for (const int v : {0, 7, 9, 13, 14, 0x7F, 0xFF}) {
@@ -112,7 +113,8 @@ TEST(ShxFont, UnicodeFontsAndWhatIsNoFont)
             forged[at] = static_cast<char>(v);
             if (const auto f = ShxFont::Parse(forged)) {
                 for (const std::uint32_t cp : {'I', 'L', 'O', '1', 'C', 'V', 'X'}) {
-                    if (const ShxFont::Glyph* g = f->Find(cp)) {
+                    const ShxFont::Glyph* g = f->Find(cp);
+                    if (g != nullptr) {
                         EXPECT_TRUE(std::isfinite(g->advance.x));
                         EXPECT_LE(g->strokes.size(), 20000u);
                     }

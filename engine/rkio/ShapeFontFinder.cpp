@@ -1,0 +1,130 @@
+#include "engine/rkio/ShapeFontFinder.h"
+
+#include "engine/draw/TextPainter.h"
+#include "engine/rkio/DrawingFile.h"
+#include "engine/rkio/EngineState.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <set>
+
+namespace RkIo {
+
+namespace {
+
+// Shape fonts are small; a larger file of that name is not read.
+constexpr unsigned long long kMaxFontBytes = 16ull * 1024 * 1024;
+// Folders at most this deep under an Autodesk folder ("AutoCAD 2020\R23.1\enu\Support").
+constexpr int kAutodeskDepth = 4;
+constexpr std::size_t kMaxAutodeskFolders = 256;
+
+std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsFile(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return size <= kMaxFontBytes;
+}
+
+} // namespace
+
+void ShapeFontFinder::AddAutodeskFolders(const std::string& root, int depth, std::vector<std::string>& out)
+{
+    if (depth > kAutodeskDepth || out.size() >= kMaxAutodeskFolders)
+        return;
+    WIN32_FIND_DATAA found = {};
+    const HANDLE find = FindFirstFileA((root + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || name == "." || name == "..")
+            continue;
+        const std::string path = root + "\\" + name;
+        const std::string lower = Lower(name);
+        if (lower == "fonts" || lower == "support")
+            out.push_back(path);
+        else
+            AddAutodeskFolders(path, depth + 1, out);
+    } while (out.size() < kMaxAutodeskFolders && FindNextFileA(find, &found));
+    FindClose(find);
+}
+
+std::vector<std::string> ShapeFontFinder::Folders(const std::string& drawingPath)
+{
+    std::vector<std::string> folders;
+    const std::string own = FolderOf(drawingPath);
+    if (!own.empty())
+        folders.push_back(own);
+    for (const std::string& dir : EngineState::Instance().SearchDirectories())
+        folders.push_back(dir);
+    std::set<std::string> roots;
+    for (const char* variable : {"ProgramFiles", "ProgramW6432", "ProgramFiles(x86)", "APPDATA"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value && roots.insert(Lower(value)).second)
+            AddAutodeskFolders(std::string(value) + "\\Autodesk", 0, folders);
+    }
+    return folders;
+}
+
+std::unique_ptr<RkDraw::ShxFont> ShapeFontFinder::Read(const std::string& path)
+{
+    std::string bytes;
+    if (!IsFile(path) || !DrawingFile::ReadAll(path.c_str(), bytes))
+        return nullptr;
+    return RkDraw::ShxFont::Parse(bytes);
+}
+
+std::unique_ptr<RkDraw::ShapeFontSet> ShapeFontFinder::Load(const RkDb::Database& db,
+                                                             const std::vector<std::string>& folders)
+{
+    auto fonts = std::make_unique<RkDraw::ShapeFontSet>();
+    std::set<std::string> tried;
+    for (const RkDb::TextStyle& style : db.TextStyles()) {
+        const std::string& file = style.fontFile;
+        if (file.empty() || style.isShapeFile || !style.typeface.empty() ||
+            RkDraw::TextPainter::IsTrueTypeFile(file) ||
+            !tried.insert(RkDraw::ShapeFontSet::Key(file)).second)
+            continue;
+        std::string name = FileNameOf(file);
+        if (name.find('.') == std::string::npos)
+            name += ".shx";
+        std::vector<std::string> candidates;
+        if (file.find_first_of("\\/") != std::string::npos)
+            candidates.push_back(file);
+        for (const std::string& folder : folders)
+            candidates.push_back(folder + "\\" + name);
+        for (const std::string& candidate : candidates) {
+            if (auto font = Read(candidate)) {
+                fonts->Add(file, std::move(font));
+                break;
+            }
+        }
+    }
+    return fonts;
+}
+
+} // namespace RkIo
