@@ -1,8 +1,8 @@
 #include "app/CAppState.h"
 
-#include "app/core/CAppOptions.h"
+#include "core/CAppOptions.h"
 #include "app/CStartupGuard.h"
-#include "app/core/RegistryRoot.h"
+#include "core/RegistryRoot.h"
 #include "app/StartupCommandLine.h"
 #include "engine/rkui/RkUI.h"
 #include "app/CBrowseModeFrame.h"

@@ -6,7 +6,7 @@
 #include "imaging/ExifOrientation.h"
 #include "framework/GdiScopes.h"
 #include "imaging/PsdReader.h"
-#include "render/kit/KCanvas.h"
+#include "kit/KCanvas.h"
 
 #include <cctype>
 #include <cstdio>

@@ -6,9 +6,9 @@
 
 #include "imaging/CDib.h"
 #include "imaging/CRasterImage.h"
-#include "render/kit/JObject.h"
-#include "render/kit/KFileBuffer.h"
-#include "render/kit/KString.h"
+#include "kit/JObject.h"
+#include "kit/KFileBuffer.h"
+#include "kit/KString.h"
 
 #include <windows.h>
 

@@ -26,7 +26,7 @@ void DwgDatabaseBuilder::AddEntity(uint64_t handle, RkDb::EntityPtr entity, cons
     item.entity = std::move(entity);
     item.common = common;
     item.refs = std::move(refs);
-    m_itemByHandle.emplace(handle, m_items.size());
+    m_itemByHandle.emplace_back(handle, m_items.size());
     m_items.push_back(std::move(item));
 }
 
@@ -37,12 +37,31 @@ void DwgDatabaseBuilder::AddVertex(uint64_t handle, const DwgEntityCommon& commo
     item.common = common;
     item.isVertex = true;
     item.vertex = vertex;
-    m_itemByHandle.emplace(handle, m_items.size());
+    m_itemByHandle.emplace_back(handle, m_items.size());
     m_items.push_back(std::move(item));
+}
+
+void DwgDatabaseBuilder::IndexItems()
+{
+    const auto byHandle = [](const auto& a, const auto& b) { return a.first < b.first; };
+    // Objects come in map order, which is handle order in nearly every file.
+    if (!std::is_sorted(m_itemByHandle.begin(), m_itemByHandle.end(), byHandle))
+        std::stable_sort(m_itemByHandle.begin(), m_itemByHandle.end(), byHandle);
+    const auto end = std::unique(m_itemByHandle.begin(), m_itemByHandle.end(),
+                                 [](const auto& a, const auto& b) { return a.first == b.first; });
+    m_itemByHandle.erase(end, m_itemByHandle.end());
+}
+
+size_t DwgDatabaseBuilder::FindItem(uint64_t handle) const
+{
+    const auto found = std::lower_bound(m_itemByHandle.begin(), m_itemByHandle.end(), handle,
+                                        [](const auto& entry, uint64_t key) { return entry.first < key; });
+    return found != m_itemByHandle.end() && found->first == handle ? found->second : npos;
 }
 
 void DwgDatabaseBuilder::Finish()
 {
+    IndexItems();
     AddTables();
     // Children first: vertices and attributes move into their owners before those are placed.
     for (Pending& item : m_items) {
@@ -180,9 +199,9 @@ std::vector<size_t> DwgDatabaseBuilder::ChildOrder(uint64_t first, uint64_t last
     std::vector<size_t> order;
     if (!list.empty()) {
         for (uint64_t handle : list) {
-            const auto found = m_itemByHandle.find(handle);
-            if (found != m_itemByHandle.end())
-                order.push_back(found->second);
+            const size_t found = FindItem(handle);
+            if (found != npos)
+                order.push_back(found);
         }
         return order;
     }
@@ -190,13 +209,13 @@ std::vector<size_t> DwgDatabaseBuilder::ChildOrder(uint64_t first, uint64_t last
     // chain ends after as many steps as there are items.
     uint64_t handle = first;
     for (size_t steps = 0; handle != 0 && steps <= m_items.size(); ++steps) {
-        const auto found = m_itemByHandle.find(handle);
-        if (found == m_itemByHandle.end())
+        const size_t found = FindItem(handle);
+        if (found == npos)
             break;
-        order.push_back(found->second);
+        order.push_back(found);
         if (handle == last)
             break;
-        handle = m_items[found->second].common.next;
+        handle = m_items[found].common.next;
     }
     return order;
 }

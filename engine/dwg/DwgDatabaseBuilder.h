@@ -10,6 +10,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace orvo::dwg {
@@ -71,6 +72,10 @@ private:
     void PlaceInBlock(std::int32_t block, Pending& item);
     std::int32_t OwnerBlock(const Pending& item) const;
     std::int32_t ResolveLineType(const DwgEntityCommon& common) const;
+    void IndexItems();
+    // The item of that handle (the first added when two share it), or npos.
+    size_t FindItem(uint64_t handle) const;
+    static constexpr size_t npos = static_cast<size_t>(-1);
 
     RkDb::Database& m_db;
     std::vector<DwgLayerRecord> m_layers;
@@ -79,7 +84,9 @@ private:
     DwgTableControl m_blockControl;
     std::vector<RkDb::Layout> m_layouts;
     std::vector<Pending> m_items;
-    std::unordered_map<uint64_t, size_t> m_itemByHandle;
+    // (handle, item) in the order added, sorted by handle when Finish starts: a map node for every
+    // object cost more than the object's decoding under some allocators.
+    std::vector<std::pair<uint64_t, size_t>> m_itemByHandle;
     std::unordered_map<uint64_t, std::string> m_imageFiles;
     std::int32_t m_paperSpace = -1;
     DwgHeaderRefs m_headerRefs;

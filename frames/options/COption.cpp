@@ -3,7 +3,7 @@
 #include "app/CAppState.h"
 #include "app/CBrowseModeFrame.h"
 #include "app/OptionsStore.h"
-#include "app/core/CAppOptions.h"
+#include "core/CAppOptions.h"
 #include "frames/options/COptionAssociate.h"
 #include "frames/options/COptionBrowse.h"
 #include "frames/options/COptionCache.h"

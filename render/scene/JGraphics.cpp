@@ -1,6 +1,6 @@
 #include "render/scene/JGraphics.h"
 
-#include "render/kit/KCanvas.h"
+#include "kit/KCanvas.h"
 
 void JGraphics::Clear()
 {

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "imaging/KImage.h"
-#include "render/kit/JObject.h"
-#include "render/kit/KViewPort.h"
-#include "render/kit/OViewHistory.h"
+#include "kit/JObject.h"
+#include "kit/KViewPort.h"
+#include "kit/OViewHistory.h"
 
 #include <windows.h>
 

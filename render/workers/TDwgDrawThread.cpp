@@ -1,8 +1,8 @@
 #include "render/workers/TDwgDrawThread.h"
 
-#include "app/core/CDrawingFileType.h"
-#include "app/core/RegistryRoot.h"
-#include "app/core/ResourceText.h"
+#include "core/CDrawingFileType.h"
+#include "core/RegistryRoot.h"
+#include "core/ResourceText.h"
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/CRegKey.h"

@@ -1,8 +1,8 @@
 #include "render/workers/TTaskManageThread.h"
 
-#include "app/core/CDrawingFileType.h"
-#include "app/core/FileUtils.h"
-#include "app/core/ResourceText.h"
+#include "core/CDrawingFileType.h"
+#include "core/FileUtils.h"
+#include "core/ResourceText.h"
 #include "engine/rkapp/rkapp.h"
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/RkUI.h"

@@ -1,6 +1,6 @@
 #include "render/workers/ViewActions.h"
 
-#include "app/core/CAppOptions.h"
+#include "core/CAppOptions.h"
 #include "engine/rkio/CDrawing.h"
 #include "render/workers/TDwgDrawThread.h"
 
