@@ -75,6 +75,7 @@ private:
     void PaintFace3d(const RkDb::Face3d& e);
     void PaintLeader(const RkDb::Leader& e);
     void PaintMLeaderLines(const RkDb::MLeader& e);
+    static std::string LeaderText(const RkDb::MLeader& e);
     void PaintMLine(const RkDb::MLine& e);
     void PaintRasterFrame(const RkDb::RasterFrame& frame, bool wipeout);
     void PaintArrow(const RkDb::Vec3& tip, const RkDb::Vec3& from, double size);

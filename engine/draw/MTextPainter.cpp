@@ -117,17 +117,18 @@ TextRun MTextPainter::RunOf(const MTextLook& look, const std::string& text) cons
 {
     TextRun run;
     run.utf8 = text;
+    run.bold = look.bold;
+    run.italic = look.italic;
     if (!look.face.empty()) {
         run.face = look.face;
     } else if (!look.fontFile.empty()) {
         run.face = TextPainter::FaceOfFile(look.fontFile);
         run.shapes = m_text.ShapesOf(look.fontFile);
+        TextPainter::LookOfFile(look.fontFile, run.bold, run.italic);
     } else {
         run.face = m_baseFace;
         run.shapes = m_baseShapes;
     }
-    run.bold = look.bold;
-    run.italic = look.italic;
     run.height = look.height * m_p.PixelsPerUnit();
     run.widthFactor = look.widthFactor;
     run.oblique = look.oblique;

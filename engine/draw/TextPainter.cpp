@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace RkDraw {
@@ -55,6 +56,32 @@ const ShxFont* TextPainter::ShapesOf(const std::string& fontFile) const
 {
     const ShapeFontSet* fonts = m_p.Options().shapeFonts;
     return fonts && !IsTrueTypeFile(fontFile) ? fonts->Find(fontFile) : nullptr;
+}
+
+// A style that names only a TrueType file keeps its bold and italic in the file's name:
+// "OpenSans-BoldItalic.ttf", or the short names of the system's faces ("arialbi", "timesi").
+void TextPainter::LookOfFile(const std::string& file, bool& bold, bool& italic)
+{
+    if (!IsTrueTypeFile(file))
+        return;
+    std::string name = file.substr(file.find_last_of("\\/") == std::string::npos ? 0 : file.find_last_of("\\/") + 1);
+    name = name.substr(0, name.rfind('.'));
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (name.find("italic") != std::string::npos || name.find("oblique") != std::string::npos)
+        italic = true;
+    if (name.find("bold") != std::string::npos || name.find("black") != std::string::npos)
+        bold = true;
+    for (const char* family : {"arial", "times", "cour", "verdana", "georgia", "trebuc", "tahoma"}) {
+        const std::size_t n = std::strlen(family);
+        if (name.size() <= n || name.compare(0, n, family) != 0)
+            continue;
+        const std::string suffix = name.substr(n);
+        if (suffix == "i" || suffix == "bi" || suffix == "z" || suffix == "bz")
+            italic = true;
+        if (suffix == "bd" || suffix == "b" || suffix == "bi" || suffix == "z" || suffix == "bz")
+            bold = true;
+    }
 }
 
 std::string TextPainter::FaceOfFile(const std::string& file)
@@ -170,10 +197,12 @@ TextRun TextPainter::MakeRun(const std::string& utf8, std::int32_t style, double
     if (styles.Valid(style)) {
         const TextStyle& ts = styles[style];
         run.face = FaceOf(ts);
-        if (ts.typeface.empty())
-            run.shapes = ShapesOf(ts.fontFile);
         run.bold = ts.bold;
         run.italic = ts.italic;
+        if (ts.typeface.empty()) {
+            run.shapes = ShapesOf(ts.fontFile);
+            LookOfFile(ts.fontFile, run.bold, run.italic);
+        }
         if (!(height > 0) && ts.fixedHeight > 0)
             height = ts.fixedHeight;
     } else {

@@ -31,6 +31,8 @@ public:
     static std::string FaceOf(const RkDb::TextStyle& style);
     static std::string FaceOfFile(const std::string& file);
     static bool IsTrueTypeFile(const std::string& file);
+    // Sets bold and italic when a TrueType file's name says so.
+    static void LookOfFile(const std::string& file, bool& bold, bool& italic);
     // The shape font the options hold for a font file that is no TrueType file, or null.
     const ShxFont* ShapesOf(const std::string& fontFile) const;
 

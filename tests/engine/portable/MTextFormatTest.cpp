@@ -7,6 +7,7 @@
 
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/MTextFormat.h"
+#include "engine/draw/TextPainter.h"
 #include "engine/dwg/DwgReader.h"
 
 #include <gtest/gtest.h>
@@ -279,6 +280,33 @@ TEST(MTextLayout, SampleDrawsInlineColoursAndStacks)
     EXPECT_GE(notes, 20);
     EXPECT_EQ(upper, 1);
     EXPECT_EQ(lower, 1);
+    // The leaders' labels: the italic style their content names, blue where it says so.
+    int labels = 0;
+    for (std::size_t i = 0; i < sink.texts.size(); ++i) {
+        const std::string& t = sink.texts[i].utf8;
+        if (t != "center" && t != "p1" && t != "p2" && t != "base")
+            continue;
+        ++labels;
+        EXPECT_TRUE(sink.texts[i].italic) << t;
+        EXPECT_EQ(sink.textColours[i], 0x0000FFu) << t;
+    }
+    EXPECT_GE(labels, 8);
+}
+
+TEST(TextPainter, BoldAndItalicFromTheFontFilesName)
+{
+    const struct { const char* file; bool bold, italic; } cases[] = {
+        {"OpenSans-BoldItalic.ttf", true, true}, {"OpenSansCondensed-LightItalic.ttf", false, true},
+        {"LiberationSerif-Bold.ttf", true, false}, {"arial.ttf", false, false}, {"arialbd.ttf", true, false},
+        {"ARIALI.TTF", false, true}, {"timesbi.ttf", true, true}, {"verdanaz.ttf", true, true},
+        {"calibri.ttf", false, false}, {"romans.shx", false, false}, {"C:\\Fonts\\couri.ttf", false, true},
+    };
+    for (const auto& c : cases) {
+        bool bold = false, italic = false;
+        TextPainter::LookOfFile(c.file, bold, italic);
+        EXPECT_EQ(bold, c.bold) << c.file;
+        EXPECT_EQ(italic, c.italic) << c.file;
+    }
 }
 
 } // namespace
