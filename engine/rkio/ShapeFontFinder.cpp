@@ -1,5 +1,6 @@
 #include "engine/rkio/ShapeFontFinder.h"
 
+#include "engine/db/TextEntities.h"
 #include "engine/draw/TextPainter.h"
 #include "engine/rkio/DrawingFile.h"
 #include "engine/rkio/EngineState.h"
@@ -90,6 +91,26 @@ std::vector<std::string> ShapeFontFinder::Folders(const std::string& drawingPath
     return folders;
 }
 
+// The font files multiline texts name in their own codes ("\\Fromans.shx|c0;").
+void ShapeFontFinder::MTextFontFiles(const RkDb::Database& db, std::vector<std::string>& out)
+{
+    std::set<std::string> seen;
+    for (const RkDb::Block& block : db.Blocks()) {
+        for (const RkDb::EntityPtr& e : block.entities) {
+            const auto* m = RkDb::As<RkDb::MText>(*e);
+            if (!m)
+                continue;
+            for (std::size_t at = m->contents.find("\\F"); at != std::string::npos && seen.size() < 64;
+                 at = m->contents.find("\\F", at + 2)) {
+                const std::size_t end = m->contents.find_first_of("|;", at + 2);
+                const std::string name = m->contents.substr(at + 2, end == std::string::npos ? std::string::npos : end - at - 2);
+                if (seen.insert(Lower(name)).second)
+                    out.push_back(name);
+            }
+        }
+    }
+}
+
 std::unique_ptr<RkDraw::ShxFont> ShapeFontFinder::Read(const std::string& path)
 {
     std::string bytes;
@@ -103,10 +124,14 @@ std::unique_ptr<RkDraw::ShapeFontSet> ShapeFontFinder::Load(const RkDb::Database
 {
     auto fonts = std::make_unique<RkDraw::ShapeFontSet>();
     std::set<std::string> tried;
+    std::vector<std::string> files;
     for (const RkDb::TextStyle& style : db.TextStyles()) {
-        const std::string& file = style.fontFile;
-        if (file.empty() || style.isShapeFile || !style.typeface.empty() ||
-            RkDraw::TextPainter::IsTrueTypeFile(file) ||
+        if (!style.isShapeFile && style.typeface.empty())
+            files.push_back(style.fontFile);
+    }
+    MTextFontFiles(db, files);
+    for (const std::string& file : files) {
+        if (file.empty() || RkDraw::TextPainter::IsTrueTypeFile(file) ||
             !tried.insert(RkDraw::ShapeFontSet::Key(file)).second)
             continue;
         std::string name = FileNameOf(file);

@@ -17,14 +17,15 @@ class ShapeFontFinder
 public:
     // The folders searched, in order, for a drawing at that path.
     static std::vector<std::string> Folders(const std::string& drawingPath);
-    // The fonts of the drawing's styles found in those folders (a style's own full path first);
-    // a file that is no shape font is passed over.
+    // The fonts of the drawing's styles and of its multiline texts' own font codes found in
+    // those folders (a stored full path first); a file that is no shape font is passed over.
     static std::unique_ptr<RkDraw::ShapeFontSet> Load(const RkDb::Database& db,
                                                        const std::vector<std::string>& folders);
 
 private:
     static void AddAutodeskFolders(const std::string& root, int depth, std::vector<std::string>& out);
     static std::unique_ptr<RkDraw::ShxFont> Read(const std::string& path);
+    static void MTextFontFiles(const RkDb::Database& db, std::vector<std::string>& out);
 };
 
 } // namespace RkIo

@@ -264,4 +264,24 @@ TEST_F(TextPlacement, ShapeFontBesideTheDrawingDrawsItsText)
     };
     EXPECT_EQ(middle(true), kWhite);
     EXPECT_NE(middle(false), kWhite);
+
+    // A multiline text naming the font in its own code finds it too.
+    DxfBuilder m;
+    m.Header("AC1015").Section("ENTITIES");
+    m.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
+        .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+    m.S(0, "MTEXT").S(100, "AcDbEntity").S(8, "0").I(62, 5).S(100, "AcDbMText").P(10, 50, 150).D(40, 100)
+        .I(71, 1).S(1, "{\\Ftestfont.shx|c0;X}");
+    m.EndSection().Eof();
+    const std::string font = m_dir / "testfont.shx";
+    const std::string data = orvo::portable::TestFont().Regular();
+    ASSERT_TRUE(orvo::test::WriteFileBytes(font, data.data(), data.size()));
+    const std::string path = m_dir / "mtext.dxf";
+    const std::string dxf = m.Ascii();
+    ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
+    OffscreenPicture picture(204, 204, RGB(255, 255, 255));
+    Render(path, picture, 204, 204);
+    const Ink box = InkOf(picture, 204, 204, 0x0000FF);
+    EXPECT_GT(box.right - box.left, 60);
+    EXPECT_EQ(picture.Pixel((box.left + box.right) / 2, (box.top + box.bottom) / 2), kWhite);
 }
