@@ -329,7 +329,7 @@ std::string ShapeFontSet::Key(const std::string& file)
     return name;
 }
 
-void ShapeFontSet::Add(const std::string& file, std::unique_ptr<ShxFont> font)
+void ShapeFontSet::Add(const std::string& file, std::shared_ptr<const ShxFont> font)
 {
     if (font)
         m_fonts[Key(file)] = std::move(font);

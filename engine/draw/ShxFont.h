@@ -48,15 +48,16 @@ private:
 class ShapeFontSet
 {
 public:
-    // Keeps the font under the file's base name (folders, extension and case do not count).
-    void Add(const std::string& file, std::unique_ptr<ShxFont> font);
+    // Keeps the font under the file's base name (folders, extension and case do not count). A
+    // font is read-only once parsed, so several drawings may share one.
+    void Add(const std::string& file, std::shared_ptr<const ShxFont> font);
     const ShxFont* Find(const std::string& file) const;
     bool Empty() const { return m_fonts.empty(); }
     // The key a file's name is kept under: "C:\Fonts\RomanS.SHX" -> "romans".
     static std::string Key(const std::string& file);
 
 private:
-    std::map<std::string, std::unique_ptr<ShxFont>> m_fonts;
+    std::map<std::string, std::shared_ptr<const ShxFont>> m_fonts;
 };
 
 } // namespace RkDraw

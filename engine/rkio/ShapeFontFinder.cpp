@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <set>
 
 namespace RkIo {
@@ -40,15 +42,48 @@ std::string FileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool IsFile(const std::string& path)
+// The file's size and write time, when it is a file small enough to be a font.
+bool Stamp(const std::string& path, unsigned long long& stamp)
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return false;
     const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const unsigned long long time =
+        (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    stamp = time ^ (size * 0x9E3779B97F4A7C15ull);
     return size <= kMaxFontBytes;
 }
+
+// Fonts read by the process: browsing a folder opens many drawings that use the same few fonts.
+class FontCache
+{
+public:
+    static FontCache& Instance()
+    {
+        static FontCache cache;
+        return cache;
+    }
+    std::shared_ptr<const RkDraw::ShxFont> Find(const std::string& key, unsigned long long stamp)
+    {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        const auto found = m_fonts.find(key);
+        return found != m_fonts.end() && found->second.first == stamp ? found->second.second : nullptr;
+    }
+    void Keep(const std::string& key, unsigned long long stamp, std::shared_ptr<const RkDraw::ShxFont> font)
+    {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        if (m_fonts.size() >= kMaxCachedFonts)
+            m_fonts.clear();
+        m_fonts[key] = {stamp, std::move(font)};
+    }
+
+private:
+    static constexpr std::size_t kMaxCachedFonts = 32;
+    std::mutex m_lock;
+    std::map<std::string, std::pair<unsigned long long, std::shared_ptr<const RkDraw::ShxFont>>> m_fonts;
+};
 
 } // namespace
 
@@ -111,12 +146,21 @@ void ShapeFontFinder::MTextFontFiles(const RkDb::Database& db, std::vector<std::
     }
 }
 
-std::unique_ptr<RkDraw::ShxFont> ShapeFontFinder::Read(const std::string& path)
+std::shared_ptr<const RkDraw::ShxFont> ShapeFontFinder::Read(const std::string& path)
 {
-    std::string bytes;
-    if (!IsFile(path) || !DrawingFile::ReadAll(path.c_str(), bytes))
+    unsigned long long stamp = 0;
+    if (!Stamp(path, stamp))
         return nullptr;
-    return RkDraw::ShxFont::Parse(bytes);
+    const std::string key = Lower(path);
+    if (auto cached = FontCache::Instance().Find(key, stamp))
+        return cached;
+    std::string bytes;
+    if (!DrawingFile::ReadAll(path.c_str(), bytes))
+        return nullptr;
+    std::shared_ptr<const RkDraw::ShxFont> font = RkDraw::ShxFont::Parse(bytes);
+    if (font)
+        FontCache::Instance().Keep(key, stamp, font);
+    return font;
 }
 
 std::unique_ptr<RkDraw::ShapeFontSet> ShapeFontFinder::Load(const RkDb::Database& db,

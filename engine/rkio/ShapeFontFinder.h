@@ -24,7 +24,9 @@ public:
 
 private:
     static void AddAutodeskFolders(const std::string& root, int depth, std::vector<std::string>& out);
-    static std::unique_ptr<RkDraw::ShxFont> Read(const std::string& path);
+    // The parsed font of that file, shared by every drawing that uses it while the file stays
+    // as it was (its size and time are checked).
+    static std::shared_ptr<const RkDraw::ShxFont> Read(const std::string& path);
     static void MTextFontFiles(const RkDb::Database& db, std::vector<std::string>& out);
 };
 
