@@ -282,10 +282,11 @@ std::unique_ptr<ShxFont> ShxFont::Parse(const std::string& bytes)
     } else {
         return nullptr;         // big fonts and shape files of other kinds are not read
     }
+    // A font's shape 0 gives its capital height; a shape file has none (its unit is the size).
     const auto info = font->m_definitions.find(0);
-    if (info == font->m_definitions.end())
+    if (info == font->m_definitions.end() && (font->m_unicode || font->m_definitions.empty()))
         return nullptr;
-    const std::string spec = Specification(info->second);
+    const std::string spec = info == font->m_definitions.end() ? std::string() : Specification(info->second);
     if (!spec.empty() && static_cast<unsigned char>(spec[0]) > 0)
         font->m_above = static_cast<unsigned char>(spec[0]);
     std::size_t total = 0;
@@ -299,6 +300,11 @@ std::unique_ptr<ShxFont> ShxFont::Parse(const std::string& bytes)
             break;
         decoder.glyph.advance = decoder.at;
         font->m_glyphs.emplace(d.first, std::move(decoder.glyph));
+        std::string name = d.second.substr(0, d.second.find('\0'));
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (!name.empty())
+            font->m_names.emplace(std::move(name), d.first);
     }
     return font;
 }
@@ -316,6 +322,20 @@ const ShxFont::Glyph* ShxFont::Find(std::uint32_t codePoint) const
     if (found == m_glyphs.end() && number != codePoint)
         found = m_glyphs.find(codePoint);
     return found == m_glyphs.end() ? nullptr : &found->second;
+}
+
+const ShxFont::Glyph* ShxFont::ShapeNumbered(std::uint32_t number) const
+{
+    const auto found = m_glyphs.find(number);
+    return found == m_glyphs.end() ? nullptr : &found->second;
+}
+
+const ShxFont::Glyph* ShxFont::ShapeNamed(const std::string& name) const
+{
+    std::string key(name);
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const auto found = m_names.find(key);
+    return found == m_names.end() ? nullptr : ShapeNumbered(found->second);
 }
 
 std::string ShapeFontSet::Key(const std::string& file)

@@ -1,5 +1,5 @@
-// SHX shape fonts, the stroke fonts of CAD programs: the regular shape files ("AutoCAD-86 shapes
-// 1.0/1.1", one byte per character code) and the Unicode ones ("AutoCAD-86 unifont 1.0"). Each
+// SHX shape fonts, the stroke fonts of CAD programs, and shape files: the regular ones
+// ("AutoCAD-86 shapes 1.0/1.1", one byte per character code) and the Unicode ones ("AutoCAD-86 unifont 1.0"). Each
 // glyph is decoded once into strokes in font units (the capital height is Above() units) and
 // the pen's move to the next character. ShxFont is one font, ShapeFontSet the fonts of a drawing
 // by their file's name.
@@ -32,7 +32,10 @@ public:
     // The glyph of a Unicode character (the degree, plus/minus and diameter signs at the codes
     // the regular fonts keep them), or null when the font has none.
     const Glyph* Find(std::uint32_t codePoint) const;
-    // Units from the baseline to the top of the capitals.
+    // A shape by its number or by its name (any case), as SHAPE entities name them, or null.
+    const Glyph* ShapeNumbered(std::uint32_t number) const;
+    const Glyph* ShapeNamed(const std::string& name) const;
+    // Units from the baseline to the top of the capitals (1 in a shape file that is no font).
     double Above() const { return m_above; }
     bool Unicode() const { return m_unicode; }
 
@@ -41,6 +44,7 @@ private:
 
     std::map<std::uint32_t, std::string> m_definitions;   // shape number -> its bytes
     std::map<std::uint32_t, Glyph> m_glyphs;
+    std::map<std::string, std::uint32_t> m_names;        // lower-case shape name -> number
     double m_above = 1.0;
     bool m_unicode = false;
 };

@@ -301,23 +301,30 @@ void TextPainter::DrawShapes(const TextRun& run, const Vec3& p, const Vec3& xAxi
     const double sx = scale * run.widthFactor * (run.mirrorX ? -1.0 : 1.0);
     const double sy = scale * (run.mirrorY ? -1.0 : 1.0);
     const double shear = std::tan(std::clamp(run.oblique, -1.4, 1.4));
-    const Vec3 yAxis = RkDb::Cross({0, 0, 1}, xAxis);
-    m_p.SetLineType(nullptr, 1.0);
     double pen = 0.0;
-    std::vector<Vec3> points;
     for (const std::uint32_t cp : CodePointsOf(run.utf8)) {
         if (m_p.WorkDone() >= m_p.WorkAllowance())
             return;
         const ShxFont::Glyph* g = font.Find(cp);
         if (g == nullptr)
             g = font.Find('?');
-        for (std::size_t k = 0; g && k < g->strokes.size(); ++k) {
-            points.clear();
-            for (const ShxFont::Point& q : g->strokes[k])
-                points.push_back(p + xAxis * (pen + (q.x + q.y * shear) * sx) + yAxis * (q.y * sy));
-            m_p.Stroke(points, false);
-        }
+        if (g)
+            StrokeGlyph(m_p, *g, p + xAxis * pen, xAxis, sx, sy, shear);
         pen += AdvanceOf(font, cp) * sx + (run.mirrorX ? -1.0 : 1.0) * run.charExtra / ppu;
+    }
+}
+
+void TextPainter::StrokeGlyph(EntityPainter& painter, const ShxFont::Glyph& glyph, const Vec3& origin,
+                              const Vec3& xAxis, double sx, double sy, double shear)
+{
+    const Vec3 yAxis = RkDb::Cross({0, 0, 1}, xAxis);
+    painter.SetLineType(nullptr, 1.0);
+    std::vector<Vec3> points;
+    for (const auto& stroke : glyph.strokes) {
+        points.clear();
+        for (const ShxFont::Point& q : stroke)
+            points.push_back(origin + xAxis * ((q.x + q.y * shear) * sx) + yAxis * (q.y * sy));
+        painter.Stroke(points, false);
     }
 }
 

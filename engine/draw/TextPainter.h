@@ -35,6 +35,10 @@ public:
     static void LookOfFile(const std::string& file, bool& bold, bool& italic);
     // The shape font the options hold for a font file that is no TrueType file, or null.
     const ShxFont* ShapesOf(const std::string& fontFile) const;
+    // Strokes a glyph (font units) at origin: x along xAxis scaled by sx and slanted by shear,
+    // y scaled by sy; never dashed.
+    static void StrokeGlyph(EntityPainter& painter, const ShxFont::Glyph& glyph, const RkDb::Vec3& origin,
+                            const RkDb::Vec3& xAxis, double sx, double sy, double shear);
 
     TextRun MakeRun(const std::string& utf8, std::int32_t style, double height,
                     double widthFactor, double oblique) const;

@@ -170,7 +170,7 @@ std::unique_ptr<RkDraw::ShapeFontSet> ShapeFontFinder::Load(const RkDb::Database
     std::set<std::string> tried;
     std::vector<std::string> files;
     for (const RkDb::TextStyle& style : db.TextStyles()) {
-        if (!style.isShapeFile && style.typeface.empty())
+        if (style.typeface.empty())
             files.push_back(style.fontFile);
     }
     MTextFontFiles(db, files);

@@ -15,17 +15,21 @@ public:
     // above: the capital height in font units.
     explicit ShxBuilder(int above) : m_above(above) {}
 
-    // The shape's commands (without the name and the closing 0, which are added).
-    ShxBuilder& Shape(std::uint32_t number, std::vector<int> commands)
+    // The shape's commands (without the closing 0, which is added) and its name.
+    ShxBuilder& Shape(std::uint32_t number, std::vector<int> commands, const std::string& name = "")
     {
         m_shapes[number] = std::move(commands);
+        m_names[number] = name;
         return *this;
     }
 
-    std::string Regular() const
+    // A font, or with font false a shape file (no shape 0 giving the font's heights).
+    std::string Regular(bool font = true) const
     {
         std::string out = "AutoCAD-86 shapes 1.0\r\n\x1A";
         std::map<std::uint32_t, std::string> defs = Definitions();
+        if (!font)
+            defs.erase(0);
         U16(out, defs.begin()->first);
         U16(out, defs.rbegin()->first);
         U16(out, static_cast<std::uint32_t>(defs.size()));
@@ -65,7 +69,7 @@ private:
         std::map<std::uint32_t, std::string> defs;
         defs[0] = std::string("TEST") + '\0' + static_cast<char>(m_above) + static_cast<char>(2) + '\0' + '\0';
         for (const auto& s : m_shapes) {
-            std::string d(1, '\0');                     // an empty name
+            std::string d = m_names.at(s.first) + '\0';
             for (const int c : s.second)
                 d += static_cast<char>(c & 0xFF);
             d += '\0';
@@ -81,6 +85,7 @@ private:
 
     int m_above;
     std::map<std::uint32_t, std::vector<int>> m_shapes;
+    std::map<std::uint32_t, std::string> m_names;
 };
 
 // A font of capital height 10: "I" a bar (with a command for vertical text only that must be

@@ -202,3 +202,49 @@ TEST(ShxFont, TextsDrawWithAFoundFontAsStrokes)
 }
 
 } // namespace
+
+namespace {
+
+// A shape file without font information: "TRI" is a triangle of one unit.
+std::string ShapeFile()
+{
+    orvo::portable::ShxBuilder b(1);
+    b.Shape(5, {1, 8, 1, 0, 8, -1, 1, 8, 0, -1}, "TRI");
+    return b.Regular(false);
+}
+
+} // namespace
+
+// SHAPE entities draw the shape their shape file holds, by name (DXF) at their size and
+// rotation; one whose file or name is not found keeps its box.
+TEST(ShxFont, ShapesFromTheirShapeFile)
+{
+    const auto file = ShxFont::Parse(ShapeFile());
+    ASSERT_TRUE(file);
+    EXPECT_DOUBLE_EQ(file->Above(), 1.0);
+    ASSERT_TRUE(file->ShapeNamed("tri"));
+    EXPECT_EQ(file->ShapeNamed("tri"), file->ShapeNumbered(5));
+    EXPECT_EQ(file->ShapeNamed("box"), nullptr);
+
+    ShapeFontSet fonts;
+    fonts.Add("shapes.shx", ShxFont::Parse(ShapeFile()));
+    RenderOptions options;
+    options.shapeFonts = &fonts;
+    DxfBuilder b;
+    b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "STYLE");
+    b.S(0, "STYLE").S(2, "").I(70, 1).D(40, 0).D(41, 1).S(3, "shapes.shx");
+    b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+    b.S(0, "SHAPE").S(8, "0").P(10, 20, 20).D(40, 10).S(2, "TRI");
+    b.S(0, "SHAPE").S(8, "0").P(10, 60, 20).D(40, 10).S(2, "NONE");
+    b.EndSection().Eof();
+    auto db = orvo::portable::Read(b);
+    RecordingSink sink;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    ASSERT_EQ(sink.strokes.size(), 2u);
+    const auto& tri = sink.strokes[0].points;
+    ASSERT_EQ(tri.size(), 4u);
+    EXPECT_NEAR(tri[1].x, 30.0, 1e-9);          // (20, 20) + 10 right
+    EXPECT_NEAR(tri[2].y, 70.0, 1e-9);          // (20, 30): y 70 on the device
+    EXPECT_GE(sink.strokes[1].points.size(), 4u);
+    EXPECT_NEAR(sink.strokes[1].points[0].x, 60.0, 1e-9);
+}
