@@ -86,7 +86,7 @@ void MTextPainter::Paint(const MText& m)
             }
             const double x = static_cast<double>(columnIndex) * (m.columnWidth + m.columnGutter);
             DrawFragments(lines[i], m.insertion + m_xAxis * (x + LineStart(lines[i], m.columnWidth, 0)) -
-                                        m_yAxis * depth);
+                                        m_yAxis * depth, JustifiedSpace(lines[i], m.columnWidth));
         }
     } else {
         std::vector<double> baseline(lines.size());
@@ -106,7 +106,8 @@ void MTextPainter::Paint(const MText& m)
             if (m_p.WorkDone() >= m_p.WorkAllowance())
                 break;
             DrawFragments(lines[i], m.insertion + m_xAxis * LineStart(lines[i], boxWidth, column) +
-                                        m_yAxis * (baseline[i] + shift));
+                                        m_yAxis * (baseline[i] + shift),
+                          m.referenceWidth > 0.0 ? JustifiedSpace(lines[i], boxWidth) : 0.0);
         }
     }
     if (m_p.PenColor() != m_entityRgb)
@@ -183,8 +184,10 @@ void MTextPainter::LayOut(const MTextParagraph& paragraph, double wrapWidth, std
             EndLine(line, lines);
         Append(line, piece, std::string(), width, 0.0);
     }
-    if (!m_stopped)
+    if (!m_stopped) {
         EndLine(line, lines);
+        lines.back().last = true;
+    }
 }
 
 // Puts the text on the line, breaking it at the last space that fits; a word wider than a
@@ -275,8 +278,23 @@ double MTextPainter::LineStart(const Line& line, double boxWidth, int column) co
     return -static_cast<double>(column) * boxWidth / 2 + left + offset;
 }
 
-void MTextPainter::DrawFragments(const Line& line, const Vec3& start)
+double MTextPainter::JustifiedSpace(const Line& line, double boxWidth) const
 {
+    const MTextParagraph& p = *line.paragraph;
+    const bool justify = p.align == MTextParagraph::Align::Distributed ||
+                         (p.align == MTextParagraph::Align::Justified && !line.last);
+    if (!justify)
+        return 0.0;
+    std::size_t spaces = 0;
+    for (const Fragment& f : line.fragments)
+        spaces += f.piece->stacked ? 0 : static_cast<std::size_t>(std::count(f.text.begin(), f.text.end(), ' '));
+    const double room = boxWidth - p.leftIndent - p.rightIndent - (line.first ? p.firstIndent : 0.0);
+    return spaces > 0 && room > line.width ? (room - line.width) / static_cast<double>(spaces) : 0.0;
+}
+
+void MTextPainter::DrawFragments(const Line& line, const Vec3& start, double spaceExtra)
+{
+    double gained = 0.0;        // what the spaces before this fragment gained
     for (const Fragment& f : line.fragments) {
         if (m_p.WorkDone() >= m_p.WorkAllowance())
             return;
@@ -286,16 +304,42 @@ void MTextPainter::DrawFragments(const Line& line, const Vec3& start)
             rise = (line.height - look.height) / 2;
         else if (look.verticalAlign == 2)
             rise = line.height - look.height;
-        const Vec3 at = start + m_xAxis * f.x + m_yAxis * rise;
+        const Vec3 at = start + m_xAxis * (f.x + gained) + m_yAxis * rise;
+        const double own = f.piece->stacked ? 0.0
+                                            : spaceExtra * static_cast<double>(std::count(f.text.begin(), f.text.end(), ' '));
         UsePen(look);
         if (f.piece->stacked) {
             DrawStack(f, at);
+        } else if (own > 0.0) {
+            DrawWords(f, at, spaceExtra);
         } else if (f.text.find_first_not_of(' ') != std::string::npos) {
             TextRun run = RunOf(look, f.text);
             run.charExtra = f.charExtra;
             m_text.DrawLine(run, at, m_xAxis);
         }
-        Decorate(look, at, f.width);
+        Decorate(look, at, f.width + own);
+        gained += own;
+    }
+}
+
+// A justified fragment word by word, each space widened by the line's share.
+void MTextPainter::DrawWords(const Fragment& f, const Vec3& at, double spaceExtra)
+{
+    const MTextLook& look = f.piece->look;
+    std::size_t spaces = 0;
+    for (std::size_t a = 0; a < f.text.size();) {
+        if (f.text[a] == ' ') {
+            ++spaces;
+            ++a;
+            continue;
+        }
+        const std::size_t b = std::min(f.text.find(' ', a), f.text.size());
+        const double x = (a == 0 ? 0.0 : Measure(look, f.text.substr(0, a), nullptr)) +
+                         spaceExtra * static_cast<double>(spaces);
+        TextRun run = RunOf(look, f.text.substr(a, b - a));
+        run.charExtra = f.charExtra;
+        m_text.DrawLine(run, at + m_xAxis * x, m_xAxis);
+        a = b;
     }
 }
 

@@ -31,6 +31,7 @@ private:
         std::vector<Fragment> fragments;
         const MTextParagraph* paragraph = nullptr;
         bool first = false;               // the paragraph's first line (its first indent)
+        bool last = false;                // the paragraph's last line (not justified)
         double width = 0.0, height = 0.0;
     };
     struct StackSize
@@ -51,7 +52,10 @@ private:
     double Available(const Line& line, double wrapWidth) const;
     // Where the line starts in the text box, given the box's width and the attachment's column.
     double LineStart(const Line& line, double boxWidth, int column) const;
-    void DrawFragments(const Line& line, const RkDb::Vec3& start);
+    // The room each space of the line gains when its paragraph is justified in a box that wide.
+    double JustifiedSpace(const Line& line, double boxWidth) const;
+    void DrawFragments(const Line& line, const RkDb::Vec3& start, double spaceExtra);
+    void DrawWords(const Fragment& f, const RkDb::Vec3& at, double spaceExtra);
     void DrawStack(const Fragment& f, const RkDb::Vec3& at);
     void Decorate(const MTextLook& look, const RkDb::Vec3& at, double width);
     void Rule(const RkDb::Vec3& at, double width, double rise);

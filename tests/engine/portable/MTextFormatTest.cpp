@@ -240,6 +240,18 @@ TEST(MTextLayout, ParagraphAlignmentIndentsAndWrapAcrossRuns)
     EXPECT_EQ(wrap.texts[2].utf8, "cccc");
     EXPECT_DOUBLE_EQ(wrap.texts[2].origin.x, 10.0);
     EXPECT_EQ(wrap.textColours[1], 0xFF0000u);
+    // A justified paragraph widens its spaces to fill the box, except on its last line; a
+    // distributed one on every line.
+    const RecordingSink justified = DrawMText("\\pxqj;aa bb cc dd ee", 10.0);
+    ASSERT_EQ(justified.texts.size(), 4u);
+    EXPECT_NEAR(justified.texts[0].origin.x, 10.0, 1e-9);
+    EXPECT_NEAR(justified.texts[1].origin.x, 10.0 + 3.6 + 0.2, 1e-9);
+    EXPECT_NEAR(justified.texts[2].origin.x, 10.0 + 7.2 + 0.4, 1e-9);
+    EXPECT_EQ(justified.texts[3].utf8, "dd ee");
+    EXPECT_NEAR(justified.texts[3].origin.x, 10.0, 1e-9);
+    const RecordingSink distributed = DrawMText("\\pxqd;dd ee", 10.0);
+    ASSERT_EQ(distributed.texts.size(), 2u);
+    EXPECT_NEAR(distributed.texts[1].origin.x, 10.0 + 10.0 - 2.4, 1e-9);
     // Centre attachment without a width centres each line on the insertion.
     const RecordingSink centred = DrawMText("ab\\Pabcd", 0.0, 2);
     ASSERT_EQ(centred.texts.size(), 2u);
