@@ -1,5 +1,6 @@
 #include "engine/draw/MTextFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -100,7 +101,7 @@ private:
             if (m_s[++m_i] == 'J')
                 NewParagraph();
             else
-                m_text += ' ';
+                m_text += '\t';
         } else if (c == '\\' && m_i + 1 < m_s.size()) {
             Code(m_s[++m_i]);
         } else {
@@ -222,19 +223,41 @@ private:
         if (!v.empty() && v[0] == 'x')
             v.erase(0, 1);
         std::size_t start = 0;
+        bool inTabs = false;
         while (start < v.size()) {
             std::size_t comma = v.find(',', start);
             if (comma == std::string::npos)
                 comma = v.size();
-            ParagraphItem(p, v.substr(start, comma - start));
+            ParagraphItem(p, v.substr(start, comma - start), inTabs);
             start = comma + 1;
         }
+        std::sort(p.tabs.begin(), p.tabs.end());
     }
 
-    void ParagraphItem(MTextParagraph& p, const std::string& item)
+    // "t4" starts the tab stops ("tz" clears them), the plain numbers after it go on; a stop
+    // may carry its kind ("c4", "r8", "d12"), drawn as a left stop.
+    void ParagraphItem(MTextParagraph& p, const std::string& item, bool& inTabs)
     {
         if (item.empty())
             return;
+        double stop = 0.0;
+        const char first = item[0];
+        if (first == 't') {
+            p.tabs.clear();
+            inTabs = item != "tz";
+            if (inTabs && Number(item.substr(1), stop))
+                AddTab(p, stop);
+            return;
+        }
+        if (inTabs && (first == 'c' || first == 'r' || first == 'd') && Number(item.substr(1), stop)) {
+            AddTab(p, stop);
+            return;
+        }
+        if (inTabs && Number(item, stop)) {
+            AddTab(p, stop);
+            return;
+        }
+        inTabs = false;
         double n = 0.0;
         const bool number = Number(item.substr(1), n) && std::fabs(n) < 1e6;
         const double units = n * m_base.height;
@@ -248,6 +271,12 @@ private:
             break;
         default: break;
         }
+    }
+
+    void AddTab(MTextParagraph& p, double stop) const
+    {
+        if (stop > 0.0 && stop < 1e6 && p.tabs.size() < 64)
+            p.tabs.push_back(stop * m_base.height);
     }
 
     static MTextParagraph::Align AlignOf(char c)
@@ -320,6 +349,7 @@ private:
         next.firstIndent = last.firstIndent;
         next.leftIndent = last.leftIndent;
         next.rightIndent = last.rightIndent;
+        next.tabs = last.tabs;
         next.look = m_look;
         m_paragraphs.push_back(std::move(next));
     }

@@ -30,7 +30,7 @@ struct MTextLook
 
 struct MTextPiece
 {
-    std::string text;                 // UTF-8 as stored (the %% codes not yet expanded)
+    std::string text;                 // UTF-8 as stored (the %% codes not yet expanded); '\t' a tab
     MTextLook look;
     bool stacked = false;             // a stack: upper over lower
     char stackKind = '/';             // '/' fraction bar, '#' diagonal, '^' tolerance (no bar)
@@ -47,6 +47,7 @@ struct MTextParagraph
     double firstIndent = 0.0;         // drawing units: the first line's indent beyond the left one
     double leftIndent = 0.0;
     double rightIndent = 0.0;
+    std::vector<double> tabs;         // drawing units from the line's start, ascending
 };
 
 class MTextFormat

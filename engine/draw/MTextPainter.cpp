@@ -176,7 +176,7 @@ void MTextPainter::LayOut(const MTextParagraph& paragraph, double wrapWidth, std
         if (m_stopped)
             return;
         if (!piece.stacked) {
-            PlaceText(piece, TextPainter::ExpandPercentCodes(piece.text, codePage), wrapWidth, line, lines);
+            PlaceTabbed(piece, TextPainter::ExpandPercentCodes(piece.text, codePage), wrapWidth, line, lines);
             continue;
         }
         const double width = MeasureStack(piece).width;
@@ -187,6 +187,28 @@ void MTextPainter::LayOut(const MTextParagraph& paragraph, double wrapWidth, std
     if (!m_stopped) {
         EndLine(line, lines);
         lines.back().last = true;
+    }
+}
+
+// Text with tabs: each tab moves on to the paragraph's next stop (past the last one, stops every
+// four heights).
+void MTextPainter::PlaceTabbed(const MTextPiece& piece, const std::string& text, double wrapWidth, Line& line,
+                               std::vector<Line>& lines)
+{
+    std::size_t start = 0;
+    for (std::size_t tab = text.find('\t'); !m_stopped; tab = text.find('\t', start)) {
+        PlaceText(piece, text.substr(start, tab == std::string::npos ? std::string::npos : tab - start),
+                  wrapWidth, line, lines);
+        if (tab == std::string::npos || m_stopped)
+            return;
+        const std::vector<double>& tabs = line.paragraph->tabs;
+        const auto next = std::upper_bound(tabs.begin(), tabs.end(), line.width + 1e-9);
+        const double every = 4.0 * piece.look.height;
+        const double stop = next != tabs.end()
+                                ? *next
+                                : (std::floor(line.width / every + 1e-9) + 1.0) * every;
+        Append(line, piece, std::string(), stop - line.width, 0.0);
+        start = tab + 1;
     }
 }
 

@@ -45,6 +45,8 @@ private:
     double Measure(const MTextLook& look, const std::string& text, double* charExtra);
     StackSize MeasureStack(const MTextPiece& piece);
     void LayOut(const MTextParagraph& paragraph, double wrapWidth, std::vector<Line>& lines);
+    void PlaceTabbed(const MTextPiece& piece, const std::string& text, double wrapWidth, Line& line,
+                     std::vector<Line>& lines);
     void PlaceText(const MTextPiece& piece, std::string rest, double wrapWidth, Line& line,
                    std::vector<Line>& lines);
     void Append(Line& line, const MTextPiece& piece, std::string text, double width, double extra);

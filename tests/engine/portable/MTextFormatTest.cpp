@@ -133,6 +133,12 @@ TEST(MTextFormat, StacksParagraphsAndTheirAlignmentAndIndents)
     EXPECT_EQ(p[2].align, MTextParagraph::Align::Left);
     EXPECT_TRUE(p[2].pieces.empty());
     EXPECT_EQ(p[3].pieces[0].text, "d");
+    EXPECT_EQ(p[0].tabs, (std::vector<double>{8.0, 16.0}));
+    EXPECT_EQ(p[1].tabs, p[0].tabs);
+    const auto cleared = MTextFormat::Parse("\\pxt2,c4,r6;a\\P\\pxtz;b\tc", Base());
+    EXPECT_EQ(cleared[0].tabs, (std::vector<double>{4.0, 8.0, 12.0}));
+    EXPECT_TRUE(cleared[1].tabs.empty());
+    EXPECT_EQ(cleared[1].pieces[0].text, "b\tc");
 }
 
 // A 100 x 100 device showing world 0..100.
@@ -252,6 +258,12 @@ TEST(MTextLayout, ParagraphAlignmentIndentsAndWrapAcrossRuns)
     const RecordingSink distributed = DrawMText("\\pxqd;dd ee", 10.0);
     ASSERT_EQ(distributed.texts.size(), 2u);
     EXPECT_NEAR(distributed.texts[1].origin.x, 10.0 + 10.0 - 2.4, 1e-9);
+    // Tabs move on to the paragraph's stops (multiples of the height), then every four heights.
+    const RecordingSink tabbed = DrawMText("\\pxt3,5;a^Ib^Ic^Id");
+    ASSERT_EQ(tabbed.texts.size(), 4u);
+    const double stops[] = {10.0, 16.0, 20.0, 26.0};
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_NEAR(tabbed.texts[i].origin.x, stops[i], 1e-9) << tabbed.texts[i].utf8;
     // Centre attachment without a width centres each line on the insertion.
     const RecordingSink centred = DrawMText("ab\\Pabcd", 0.0, 2);
     ASSERT_EQ(centred.texts.size(), 2u);
