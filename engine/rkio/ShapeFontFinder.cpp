@@ -117,12 +117,25 @@ std::vector<std::string> ShapeFontFinder::Folders(const std::string& drawingPath
         folders.push_back(own);
     for (const std::string& dir : EngineState::Instance().SearchDirectories())
         folders.push_back(dir);
-    std::set<std::string> roots;
-    for (const char* variable : {"ProgramFiles", "ProgramW6432", "ProgramFiles(x86)", "APPDATA"}) {
-        const char* value = std::getenv(variable);
-        if (value && *value && roots.insert(Lower(value)).second)
-            AddAutodeskFolders(std::string(value) + "\\Autodesk", 0, folders);
-    }
+    const std::vector<std::string>& autodesk = AutodeskFolders();
+    folders.insert(folders.end(), autodesk.begin(), autodesk.end());
+    return folders;
+}
+
+// Looked for once per run: installing a CAD program while this one runs is rare, and walking
+// the program folders for every thumbnail is not.
+const std::vector<std::string>& ShapeFontFinder::AutodeskFolders()
+{
+    static const std::vector<std::string> folders = [] {
+        std::vector<std::string> found;
+        std::set<std::string> roots;
+        for (const char* variable : {"ProgramFiles", "ProgramW6432", "ProgramFiles(x86)", "APPDATA"}) {
+            const char* value = std::getenv(variable);
+            if (value && *value && roots.insert(Lower(value)).second)
+                AddAutodeskFolders(std::string(value) + "\\Autodesk", 0, found);
+        }
+        return found;
+    }();
     return folders;
 }
 

@@ -23,6 +23,7 @@ public:
                                                        const std::vector<std::string>& folders);
 
 private:
+    static const std::vector<std::string>& AutodeskFolders();
     static void AddAutodeskFolders(const std::string& root, int depth, std::vector<std::string>& out);
     // The parsed font of that file, shared by every drawing that uses it while the file stays
     // as it was (its size and time are checked).
