@@ -26,6 +26,9 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/HatchPainter.cpp
   draw/ModelPainter.cpp
   draw/PaperSheet.cpp
+  draw/MTextFormat.cpp
+  draw/MTextPainter.cpp
+  draw/ShxFont.cpp
   draw/TextPainter.cpp
   draw/ViewTransform.cpp
   draw/WorkBudget.cpp

@@ -6,6 +6,7 @@
 
 #include "app/CAppState.h"
 #include "framework/CStringList.h"
+#include "framework/WideText.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "res/resource.h"
 
@@ -49,8 +50,11 @@ bool CPreView::BuildLayoutMenu(CMenu& menu, const CStringList& names)
     if (!layouts.CreatePopupMenu())
         return false;
     UINT id = kCmdLayoutFirst;
-    for (POSITION at = names.GetHeadPosition(); at && id <= kCmdLayoutLast; ++id)
-        layouts.AppendMenu(MF_STRING, id, names.GetNext(at));
+    // Layout names are UTF-8 from the drawing: wide items show them in any script.
+    for (POSITION at = names.GetHeadPosition(); at && id <= kCmdLayoutLast; ++id) {
+        const CString& name = names.GetNext(at);
+        ::AppendMenuW(layouts.GetSafeHmenu(), MF_STRING, id, orvo::WideText(name, name.GetLength()).c_str());
+    }
     // The item takes the new popup (and frees the one it had).
     if (!preview->ModifyMenu(position, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(layouts.GetSafeHmenu()),
                              text))

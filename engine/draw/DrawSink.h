@@ -10,6 +10,8 @@
 
 namespace RkDraw {
 
+class ShxFont;
+
 struct DevPoint
 {
     double x = 0.0;
@@ -24,9 +26,12 @@ struct TextRun
     double angle = 0.0;         // radians, counter-clockwise on the screen
     double widthFactor = 1.0;
     double oblique = 0.0;       // radians
+    double charExtra = 0.0;     // pixels added to each character's advance (tracking)
     std::string face;           // TrueType face name
     bool bold = false, italic = false;
     bool mirrorX = false, mirrorY = false;
+    // A shape font the renderer draws the run with as strokes (sinks never get such runs).
+    const ShxFont* shapes = nullptr;
 };
 
 class DrawSink

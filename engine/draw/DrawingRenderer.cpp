@@ -24,6 +24,7 @@ constexpr std::int64_t kMaxArrayCells = 100000;
 class BoundsSink final : public DrawSink
 {
 public:
+    explicit BoundsSink(std::function<double(const TextRun&)> textWidth) : m_textWidth(std::move(textWidth)) {}
     void SetPen(std::uint32_t, double) override {}
     void Polyline(const DevPoint* p, int n) override { Add(p, n); }
     void Polygons(const DevPoint* p, const int* counts, int rings) override
@@ -51,7 +52,9 @@ public:
     }
     double TextWidth(const TextRun& run) override
     {
-        return run.height * run.widthFactor * 0.8 * static_cast<double>(run.utf8.size());
+        if (m_textWidth)
+            return m_textWidth(run);
+        return (run.height * run.widthFactor * 0.8 + run.charExtra) * static_cast<double>(run.utf8.size());
     }
     void PushClip(const DevPoint*, int) override {}
     void PopClip() override {}
@@ -84,6 +87,8 @@ private:
         b.min = {std::min(b.min.x, p.x), std::min(b.min.y, p.y)};
         b.max = {std::max(b.max.x, p.x), std::max(b.max.y, p.y)};
     }
+    std::function<double(const TextRun&)> m_textWidth;
+
     void Add(const DevPoint* p, int n)
     {
         for (int i = 0; i < n; ++i) {
@@ -552,7 +557,7 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
     WorkBudget part(share, abort);
     RenderOptions measuring = options;
     measuring.budget = &part;
-    BoundsSink bounds;
+    BoundsSink bounds(options.textWidth);
     DrawingRenderer renderer(db, bounds, measuring);
     renderer.m_paper = layout > 0;
     renderer.StartBudget();

@@ -695,6 +695,21 @@ void EntityPainter::PaintLeader(const Leader& e)
         PaintArrow(e.vertices[0], e.vertices[1], e.arrowSize);
 }
 
+// The leader's text in its own colour when the content gives one (by block it takes the
+// leader's, as the text's own codes may still change it).
+std::string EntityPainter::LeaderText(const MLeader& e)
+{
+    switch (e.textColor.GetKind()) {
+    case Color::Kind::Index: return "{\\C" + std::to_string(e.textColor.Index()) + ";" + e.text + "}";
+    case Color::Kind::True: {
+        const std::uint32_t rgb = e.textColor.Rgb();
+        const std::uint32_t bgr = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+        return "{\\c" + std::to_string(bgr) + ";" + e.text + "}";
+    }
+    default: return e.text;
+    }
+}
+
 void EntityPainter::PaintMLeaderLines(const MLeader& e)
 {
     for (const std::vector<Vec3>& line : e.leaderLines) {
@@ -710,7 +725,8 @@ void EntityPainter::PaintMLeaderLines(const MLeader& e)
         text.referenceWidth = e.textWidth;
         text.attachment = e.textAttachment;
         text.xDirection = e.textDirection;
-        text.contents = e.text;
+        text.style = e.textStyle;
+        text.contents = LeaderText(e);
         TextPainter(*this).PaintMText(text);
     }
 }

@@ -39,6 +39,7 @@ public:
     void SetOpacity(double opacity) { m_opacity = opacity; }
     double Opacity() const { return m_opacity; }
     std::uint32_t PenColor() const { return m_rgb; }
+    double PenWidth() const { return m_penWidth; }
 
     // Draws the entity in entity coordinates (the caller set the transform for its OCS when it
     // has one). Texts use pointSize-independent heights from the entity.
@@ -91,6 +92,7 @@ private:
     void PaintFace3d(const RkDb::Face3d& e);
     void PaintLeader(const RkDb::Leader& e);
     void PaintMLeaderLines(const RkDb::MLeader& e);
+    static std::string LeaderText(const RkDb::MLeader& e);
     void PaintMLine(const RkDb::MLine& e);
     void PaintRasterFrame(const RkDb::RasterFrame& frame);
     void PaintArrow(const RkDb::Vec3& tip, const RkDb::Vec3& from, double size);

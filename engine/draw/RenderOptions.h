@@ -11,6 +11,8 @@ namespace RkDraw {
 class RasterCache;
 class ShapeSource;
 class WorkBudget;
+class ShapeFontSet;
+struct TextRun;
 
 // A printing pen, chosen by the colour number (ACI) of what is drawn: its width in 1/100 mm and
 // the colour number it prints in.
@@ -45,6 +47,12 @@ struct RenderOptions
     RasterCache* rasters = nullptr;
     // The strokes of the shapes line types embed; null: such shapes are not drawn.
     const ShapeSource* shapes = nullptr;
+    // Measures texts while extents are taken, with the fonts the device draws them in (pixels,
+    // as DrawSink::TextWidth). Empty: an estimate from the height and the character count.
+    std::function<double(const TextRun&)> textWidth;
+    // The shape (SHX) fonts found for the drawing's styles; a style whose font is not among
+    // them draws with a TrueType face.
+    const ShapeFontSet* shapeFonts = nullptr;
 };
 
 } // namespace RkDraw

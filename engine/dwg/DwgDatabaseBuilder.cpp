@@ -352,6 +352,7 @@ void DwgDatabaseBuilder::ResolveReferences(Pending& item)
     } else if (auto* mleader = Take<RkDb::MLeader>(item.entity)) {
         if (refs.block != 0)
             mleader->block = m_db.Blocks().FindHandle(refs.block);
+        mleader->textStyle = style;
     } else if (auto* mline = Take<RkDb::MLine>(item.entity)) {
         const std::int32_t style = m_db.MLineStyles().FindHandle(refs.mlineStyle);
         if (style >= 0)

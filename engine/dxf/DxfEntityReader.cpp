@@ -610,6 +610,19 @@ void DxfEntityReader::ReadLeader(Leader& e)
     }
 }
 
+// A colour as the objects keep it whole: its method in the high byte (0xC0 by layer, 0xC1 by
+// block, 0xC2 true colour, 0xC3 a colour number), its value below.
+Color DxfEntityReader::RawColor(std::int64_t value)
+{
+    const auto v = static_cast<std::uint32_t>(value);
+    switch (v >> 24) {
+    case 0xC0: return Color::ByLayer();
+    case 0xC2: return Color::FromRgb(v & 0xFFFFFF);
+    case 0xC3: return Color::FromAci(static_cast<int>(v & 0xFF));
+    default: return Color::ByBlock();
+    }
+}
+
 void DxfEntityReader::ReadMLeader(MLeader& e)
 {
     // Nesting: CONTEXT_DATA{ LEADER{ LEADER_LINE{ } } }.
@@ -618,6 +631,7 @@ void DxfEntityReader::ReadMLeader(MLeader& e)
     std::vector<Vec3> line;
     Vec3 connection;
     std::size_t leaderFirstLine = 0;
+    bool textColour = false;
     for (const DxfGroup& g : m_groups) {
         if (g.code == 300 || g.code == 302 || g.code == 304) {
             if (g.code == 304 && depth == 2 && g.text.find("LEADER_LINE{") != std::string_view::npos) {
@@ -666,6 +680,17 @@ void DxfEntityReader::ReadMLeader(MLeader& e)
             case 290: break;
             case 341: e.block = m_ctx.Db().Blocks().FindHandle(g.Handle()); break;
             case 46: e.blockRotation = g.Double(); break;
+            case 340: {
+                const std::int32_t style = m_ctx.Db().TextStyles().FindHandle(g.Handle());
+                if (style >= 0)
+                    e.textStyle = style;
+                break;
+            }
+            case 90:
+                if (!textColour)
+                    e.textColor = RawColor(g.Int());
+                textColour = true;
+                break;
             default: break;
             }
         }

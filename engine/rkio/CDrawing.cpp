@@ -13,6 +13,8 @@
 #include "engine/rkio/GdiDrawSink.h"
 #include "engine/rkio/PreviewPicture.h"
 #include "engine/rkio/RasterFileFinder.h"
+#include "engine/rkio/ShapeFontFinder.h"
+#include "engine/rkio/TextMeasure.h"
 #include "engine/write/DrawingSaver.h"
 
 #include <algorithm>
@@ -98,6 +100,8 @@ short CDrawing::Open(const char* path, const char* password)
     m_rasters = std::make_unique<RkDraw::RasterCache>(
         RkIo::EngineState::Instance().RasterDecoder(),
         [finder](const std::string& stored) { return finder.Find(stored); });
+    if (m_db)
+        m_shapeFonts = RkIo::ShapeFontFinder::Load(*m_db, RkIo::ShapeFontFinder::Folders(m_path));
     ResetView();
     return 0;
 }
@@ -339,6 +343,7 @@ void CDrawing::Close()
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_db.reset();
     m_rasters.reset();
+    m_shapeFonts.reset();
     m_previewBmp.clear();
     m_previewReason.clear();
     m_path.clear();
@@ -428,7 +433,7 @@ bool CDrawing::SavedViewShowsTheDrawing() const
 {
     RkDb::Vec2 min, max;
     // Measured against the bulk: a view of the few far objects alone does not show the drawing.
-    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, RkDraw::RenderOptions(), Reach::Bulk, min, max))
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, MeasuringOptions(), Reach::Bulk, min, max))
         return true;
     const double h = m_view.Height();
     const double w = h * m_view.DeviceWidth() / std::max(1, m_view.DeviceHeight());
@@ -501,7 +506,7 @@ bool CDrawing::HasDepth() const
     RkDraw::ViewTransform front;
     front.SetDirection({0, -1, 0}, {}, 0.0);
     RkDb::Vec2 min, max;
-    if (!RkDraw::DrawingRenderer::Extents(*m_db, 0, front, min, max))
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, 0, front, MeasuringOptions(), min, max))
         return false;
     const double width = max.x - min.x;
     return max.y - min.y > std::max(1e-9, width * 1e-9);
@@ -788,6 +793,15 @@ void CDrawing::Pan(int x1, int y1, int x2, int y2)
     m_view.Pan(x2 - x1, -(y2 - y1));
 }
 
+// Extents taken apart from a render: only the fonts' widths matter.
+RkDraw::RenderOptions CDrawing::MeasuringOptions() const
+{
+    RkDraw::RenderOptions options;
+    options.textWidth = &RkIo::TextMeasure::Width;
+    options.shapeFonts = m_shapeFonts.get();
+    return options;
+}
+
 RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) const
 {
     RkDraw::RenderOptions options;
@@ -798,6 +812,8 @@ RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) cons
     options.pointMode = m_pointMode;
     options.pointSize = m_pointSize;
     options.rasters = m_rasters.get();
+    options.textWidth = &RkIo::TextMeasure::Width;
+    options.shapeFonts = m_shapeFonts.get();
     const RkIo::Channel channel = m_channel;
     options.abort = [abortFlag, channel] {
         return (abortFlag && abortFlag->load()) || RkIo::EngineState::Instance().AbortRequested(channel);

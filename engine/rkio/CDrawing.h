@@ -29,6 +29,7 @@
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/RasterCache.h"
 #include "engine/draw/RenderOptions.h"
+#include "engine/draw/ShxFont.h"
 #include "engine/draw/ViewTransform.h"
 #include "engine/dwg/DwgSectionSet.h"
 #include "engine/rkio/EngineState.h"
@@ -171,6 +172,7 @@ private:
     void FitLayout(double factor, const RkDraw::RenderOptions& options,
                    RkDraw::DrawingRenderer::Reach reach = RkDraw::DrawingRenderer::Reach::Everything);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
+    RkDraw::RenderOptions MeasuringOptions() const;
     void DrawPreviewPicture(HDC dc) const;
     // A paper layout is shown (not printed) on its sheet; the sheet is drawn first.
     bool ShowsPaper() const;
@@ -182,6 +184,7 @@ private:
     std::unique_ptr<RkDb::Database> m_db;
     // The pictures of the drawing's raster images, found and decoded as they are first drawn.
     std::unique_ptr<RkDraw::RasterCache> m_rasters;
+    std::unique_ptr<RkDraw::ShapeFontSet> m_shapeFonts;   // the styles' SHX fonts that were found
     std::string m_path;
     short m_version = -1;
     std::string m_previewBmp;          // BMP file image shown for a DWG without geometry

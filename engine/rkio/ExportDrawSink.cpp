@@ -64,7 +64,7 @@ void ExportDrawSink::Text(const TextRun& run)
 double ExportDrawSink::TextWidth(const TextRun& run)
 {
     // Proportional fonts average a little over half their height per character.
-    return run.height * run.widthFactor * 0.85 * static_cast<double>(run.utf8.size());
+    return (run.height * run.widthFactor * 0.85 + run.charExtra) * static_cast<double>(run.utf8.size());
 }
 
 // The device places upright bitmaps: the picture is sampled upright on white paper.

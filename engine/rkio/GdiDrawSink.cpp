@@ -106,6 +106,7 @@ void GdiDrawSink::ReleaseCaches()
     for (auto& f : m_fonts)
         DeleteObject(f.second);
     m_fonts.clear();
+    m_advances.Clear();
     m_pen = nullptr;
 }
 
@@ -311,6 +312,7 @@ HFONT GdiDrawSink::FontFor(const TextRun& run, int* pixelHeight)
         for (auto& f : m_fonts)
             DeleteObject(f.second);
         m_fonts.clear();
+        m_advances.Clear();
     }
     LOGFONTW lf = {};
     lf.lfHeight = -height;
@@ -326,19 +328,57 @@ HFONT GdiDrawSink::FontFor(const TextRun& run, int* pixelHeight)
     return font;
 }
 
+// Advances come from the face at one reference size, where hinting moves them by a fraction of
+// a percent: measured and drawn at any zoom, a text then takes the width the face gives it, and
+// the extents measured at one scale hold the text drawn at another.
+double GdiDrawSink::Advances(const TextRun& run, const std::wstring& text, std::vector<double>& cumulative)
+{
+    TextRun reference = run;
+    reference.height = kOutlineTextHeight;
+    int em = 0;
+    HFONT font = FontFor(reference, &em);
+    m_advances.Cumulative(m_dc, font, text, cumulative);
+    // Device pixels per reference pixel at the run's own height.
+    return run.height / 0.7 / std::max(em, 1);
+}
+
 double GdiDrawSink::TextWidth(const TextRun& run)
 {
-    TextRun measured = run;
-    const double scale = run.height > kOutlineTextHeight ? run.height / kOutlineTextHeight : 1.0;
-    measured.height = run.height / scale;
-    int height = 0;
-    HFONT font = FontFor(measured, &height);
-    HGDIOBJ old = SelectObject(m_dc, font);
     const std::wstring text = Widen(run.utf8);
-    SIZE size = {};
-    GetTextExtentPoint32W(m_dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(m_dc, old);
-    return size.cx * run.widthFactor * scale;
+    if (text.empty())
+        return 0.0;
+    std::vector<double> cumulative;
+    const double k = Advances(run, text, cumulative);
+    return cumulative.back() * k * run.widthFactor + run.charExtra * static_cast<double>(Characters(text));
+}
+
+// Characters, not UTF-16 units: the second half of a surrogate pair adds no tracking.
+std::size_t GdiDrawSink::Characters(const std::wstring& text)
+{
+    std::size_t n = 0;
+    for (const wchar_t c : text)
+        n += (c >= 0xDC00 && c <= 0xDFFF) ? 0 : 1;
+    return n;
+}
+
+// The advance of each UTF-16 unit in the drawn font's logical units (x is scaled by xScale on
+// the device), rounded cumulatively so no error gathers along the text.
+std::vector<INT> GdiDrawSink::Spacing(const TextRun& run, const std::wstring& text, double xScale)
+{
+    std::vector<double> cumulative;
+    const double k = Advances(run, text, cumulative) * run.widthFactor / xScale;
+    const double extra = run.charExtra / xScale;
+    std::vector<INT> dx(text.size(), 0);
+    long previous = 0;
+    double characters = 0.0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] >= 0xDC00 && text[i] <= 0xDFFF))
+            characters += 1.0;
+        const long at = std::lround(cumulative[i] * k + extra * characters);
+        dx[i] = static_cast<INT>(at - previous);
+        previous = at;
+    }
+    return dx;
 }
 
 void GdiDrawSink::Text(const TextRun& run)
@@ -352,9 +392,13 @@ void GdiDrawSink::Text(const TextRun& run)
         scale = run.height / kOutlineTextHeight;
         shown.height = kOutlineTextHeight;
     }
+    const std::wstring text = Widen(run.utf8);
+    if (text.empty())
+        return;
+    const double xScale = std::max(std::fabs(run.widthFactor), 1e-6) * scale;
+    const std::vector<INT> dx = Spacing(run, text, xScale);
     int height = 0;
     HFONT font = FontFor(shown, &height);
-    const std::wstring text = Widen(run.utf8);
     // The run's own frame: baseline origin, rotation, width factor, obliquing and mirroring.
     const int oldMode = SetGraphicsMode(m_dc, GM_ADVANCED);
     XFORM old;
@@ -375,9 +419,10 @@ void GdiDrawSink::Text(const TextRun& run)
     HGDIOBJ oldFont = SelectObject(m_dc, font);
     SetTextColor(m_dc, ToColorRef(m_rgb));
     SetTextAlign(m_dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+    const UINT count = static_cast<UINT>(text.size());
     if (scale > 1.0) {
         BeginPath(m_dc);
-        ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+        ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), count, dx.data());
         EndPath(m_dc);
         HBRUSH brush = CreateSolidBrush(ToColorRef(m_rgb));
         HGDIOBJ oldBrush = SelectObject(m_dc, brush);
@@ -385,7 +430,7 @@ void GdiDrawSink::Text(const TextRun& run)
         SelectObject(m_dc, oldBrush);
         DeleteObject(brush);
     } else {
-        ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+        ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), count, dx.data());
     }
     SelectObject(m_dc, oldFont);
     SetWorldTransform(m_dc, &old);

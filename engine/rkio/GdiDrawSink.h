@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/draw/DrawSink.h"
+#include "engine/rkio/GlyphAdvances.h"
 
 #include <windows.h>
 
@@ -43,6 +44,11 @@ private:
 
     HPEN PenFor(std::uint32_t rgb, int width);
     HFONT FontFor(const TextRun& run, int* pixelHeight);
+    // Cumulative advances of the text's units in the face at the reference size; answers the
+    // device pixels per reference pixel at the run's height.
+    double Advances(const TextRun& run, const std::wstring& text, std::vector<double>& cumulative);
+    std::vector<INT> Spacing(const TextRun& run, const std::wstring& text, double xScale);
+    static std::size_t Characters(const std::wstring& text);
     void AddSegment(const DevPoint& a, const DevPoint& b);
     void SampleTurned(const RasterPicture& picture, DevPoint topLeft, DevPoint u, DevPoint v, BITMAPINFO& info);
     // Fills translucently where the device keeps its pixels (screen, bitmap); false on others.
@@ -56,6 +62,7 @@ private:
     HPEN m_pen = nullptr;
     std::map<std::pair<std::uint32_t, int>, HPEN> m_pens;
     std::map<FontKey, HFONT> m_fonts;
+    GlyphAdvances m_advances;
     std::vector<POINT> m_points;
     std::vector<DWORD> m_counts;
     int m_clipDepth = 0;

@@ -311,3 +311,33 @@ TEST(FilePropertiesSheet, ADrawingsSummaryAndUserPropertiesReachThePages)
     EXPECT_EQ(run.texts.at(IDC_FILEINFO_USER_VALUE2), "42");
     EXPECT_FALSE(run.texts.at(IDC_FILEINFO_SIZE).empty());
 }
+
+// Properties in another script (the drawing's text, UTF-8) show as they are, whatever the
+// system's code page.
+TEST(FilePropertiesSheet, PropertiesInOtherScriptsShowAsTheyAre)
+{
+    DRAWINGINFO info;
+    info.m_nFilled = 5;
+    info.m_strTitle = "\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xBD";                        // "План"
+    info.m_strCustom[info.m_nCustom++] = "\xE5\x90\x8D=\xE5\x80\xBC";           // CJK name=value
+    std::map<int, std::wstring> shown;
+    CModalHandlerScope scope([&shown](const ModalRequest& request) -> INT_PTR {
+        auto& sheet = *static_cast<CPropertySheet*>(request.pWnd);
+        for (const int page : {2, 3}) {
+            sheet.SetActivePage(page);
+            const HWND hwnd = sheet.GetPage(page)->GetSafeHwnd();
+            for (const int id : {IDC_FILEINFO_TITLE, IDC_FILEINFO_USER_NAME1, IDC_FILEINFO_USER_VALUE1}) {
+                wchar_t text[64] = {};
+                if (const HWND control = ::GetDlgItem(hwnd, id))
+                    ::GetWindowTextW(control, text, 64);
+                if (text[0])
+                    shown[id] = text;
+            }
+        }
+        return IDOK;
+    });
+    ASSERT_TRUE(RunFilePropertiesSheet("C:\\plans\\plan.dwg", &info, nullptr));
+    EXPECT_EQ(shown[IDC_FILEINFO_TITLE], L"\x041F\x043B\x0430\x043D");
+    EXPECT_EQ(shown[IDC_FILEINFO_USER_NAME1], L"\x540D");
+    EXPECT_EQ(shown[IDC_FILEINFO_USER_VALUE1], L"\x503C");
+}

@@ -19,6 +19,7 @@
 #include "render/workers/TDwgDrawThread.h"
 #include "res/resource.h"
 #include "tests/core/RegistryRootScope.h"
+#include "tests/engine/portable/DxfBuilder.h"
 #include "tests/frames/view/ViewFrameFixture.h"
 #include "tests/support/TestSupport.h"
 
@@ -843,4 +844,46 @@ TEST_F(ViewFrameTest, EscInAProgramStartedInViewModeClosesThroughTheWindowsClose
     EXPECT_EQ(saved.top, 50);
     EXPECT_EQ(saved.right, 680);
     EXPECT_EQ(saved.bottom, 500);
+}
+
+namespace {
+
+// A drawing whose one paper layout has a Cyrillic name, stored as the release stores names:
+// UTF-8 from 2007 on, the drawing's code page before.
+std::string CyrillicLayoutDrawing(const char* release, const char* codePage, const char* name)
+{
+    orvo::portable::DxfBuilder b;
+    b.Header(release, codePage);
+    orvo::portable::AddSheet(b, name);
+    return b.Ascii();
+}
+
+} // namespace
+
+// The layout tabs show names in other scripts as they are, whether the drawing keeps them in
+// UTF-8 or in its code page, whatever the system's own code page.
+TEST_F(ViewFrameTest, LayoutTabsShowNamesInOtherScripts)
+{
+    const struct
+    {
+        const char* release;
+        const char* codePage;
+        const char* stored;
+    } cases[] = {
+        {"AC1021", "ANSI_1252", "\xD0\x9B\xD0\xB8\xD1\x81\xD1\x82 1"},     // UTF-8
+        {"AC1015", "ANSI_1251", "\xCB\xE8\xF1\xF2 1"},                     // code page 1251
+    };
+    orvo::test::TempDir dir;
+    for (const auto& c : cases) {
+        const std::string path = dir / (std::string("names-") + c.release + ".dxf");
+        ASSERT_TRUE(OpenDxfText(path, CyrillicLayoutDrawing(c.release, c.codePage, c.stored)));
+        CTabsetCtrl& tabs = m_frame->GetTabs();
+        ASSERT_EQ(tabs.GetItemCount(), 2) << c.release;
+        tabs.SetCurSel(1);
+        // The label as it is drawn is the window's text as another process reads it.
+        wchar_t shown[64] = {};
+        ::InternalGetWindowText(tabs.GetSafeHwnd(), shown, 64);
+        EXPECT_STREQ(shown, L"\x041B\x0438\x0441\x0442 1") << c.release;
+        tabs.SetCurSel(0);
+    }
 }
