@@ -39,7 +39,6 @@ public:
     void SetOpacity(double opacity) { m_opacity = opacity; }
     double Opacity() const { return m_opacity; }
     std::uint32_t PenColor() const { return m_rgb; }
-    double PenWidth() const { return m_penWidth; }
 
     // Draws the entity in entity coordinates (the caller set the transform for its OCS when it
     // has one). Texts use pointSize-independent heights from the entity.
