@@ -2,6 +2,7 @@
 
 #include "imaging/CRasterFile.h"
 #include "imaging/CRasterMemFile.h"
+#include "imaging/DataBound.h"
 #include "imaging/TiffStreamAdapter.h"
 
 #include <algorithm>
@@ -32,6 +33,34 @@ bool Allocate(std::vector<BYTE>& buffer, uint64_t size)
         return false;
     }
     return true;
+}
+
+// The most pixels one byte of a page's data can fill with its compression.
+uint64_t MostPixelsPerByte(uint16_t compression, uint64_t bitsPerPixel, uint64_t width)
+{
+    const uint64_t bits = std::max<uint64_t>(bitsPerPixel, 1);
+    const uint64_t plain = std::max<uint64_t>(1, 8 / bits);
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return plain;
+    case COMPRESSION_PACKBITS: // two bytes repeat one byte 128 times
+        return std::max<uint64_t>(1, 64 * 8 / bits);
+    case COMPRESSION_LZW: // a 12-bit code stands for at most 4096 bytes
+        return std::max<uint64_t>(1, 2731 * 8 / bits);
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return DataBound::DeflatePixelsPerByte(bits);
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: // a row like the one above takes a single bit
+        return 8 * std::max<uint64_t>(width, 1);
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG: // a bit a block of 64 pixels
+        return 512;
+    default: // the codings with the widest reach (LZMA, ZSTD, WebP ...)
+        return 65536;
+    }
 }
 
 BYTE LabChannel(double c)
@@ -115,6 +144,12 @@ bool CRasterImageTIF::DecodePage(TIFF* tif)
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     if (const char* reason = Unsupported(tif, page, compression))
         return Fail(reason);
+    auto* source = static_cast<CRasterFile*>(TIFFClientdata(tif));
+    const uint64_t fileBytes = source ? DataBound::FileBytes(*source) : 0;
+    if (DataBound::Overclaims(uint64_t(page.width) * page.length, fileBytes,
+                              MostPixelsPerByte(compression, uint64_t(page.bitsPerSample) * page.samples,
+                                                page.width)))
+        return Fail("TIFF: the page is larger than its data can fill");
     const DWORD depth = ChooseDepth(page);
     if (!Create(page.width, page.length, depth, RASTER_FORMAT_TIF))
         return Fail("CRasterImageTIF can't create image");

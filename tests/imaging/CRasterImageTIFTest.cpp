@@ -371,6 +371,57 @@ TEST(CRasterImageTIF, UnsupportedCompressionAndDepthSaySo)
     EXPECT_STRNE(unknown.GetLastError(), "");
 }
 
+// A page of one strip written by hand: the header, one directory and a few bytes of data, so
+// that its tags may claim what no writer would.
+Bytes HandTiff(uint32_t width, uint32_t length, uint16_t compression, uint16_t samples,
+               uint16_t bits, uint16_t photometric)
+{
+    struct Entry
+    {
+        uint16_t tag, type;
+        uint32_t value;
+    };
+    const Entry entries[] = {{256, 4, width},       {257, 4, length},     {258, 3, bits},
+                             {259, 3, compression}, {262, 3, photometric}, {273, 4, 200},
+                             {277, 3, samples},     {278, 4, length},      {279, 4, 1000}};
+    Bytes out = {'I', 'I', 42, 0, 8, 0, 0, 0, BYTE(std::size(entries)), 0};
+    for (const Entry& e : entries)
+        out.insert(out.end(), {BYTE(e.tag), BYTE(e.tag >> 8), BYTE(e.type), 0, 1, 0, 0, 0,
+                               BYTE(e.value), BYTE(e.value >> 8), BYTE(e.value >> 16), BYTE(e.value >> 24)});
+    out.resize(1200, 0);
+    return out;
+}
+
+// A page claiming far more pixels than the file's bytes can code with its compression is
+// refused before anything is allocated; a large plain page whose rows are all there decodes.
+TEST(CRasterImageTIF, PagesBeyondTheirDataAreRefused)
+{
+    const struct
+    {
+        const char* name;
+        Bytes file;
+    } cases[] = {
+        {"plain RGB", HandTiff(20000, 20000, COMPRESSION_NONE, 3, 8, PHOTOMETRIC_RGB)},
+        {"LZW RGB", HandTiff(20000, 20000, COMPRESSION_LZW, 3, 8, PHOTOMETRIC_RGB)},
+        {"16-bit RGB", HandTiff(12000, 12000, COMPRESSION_ADOBE_DEFLATE, 3, 16, PHOTOMETRIC_RGB)},
+        {"fax", HandTiff(60000, 60000, COMPRESSION_CCITTFAX4, 1, 1, PHOTOMETRIC_MINISWHITE)},
+        {"PackBits grey", HandTiff(30000, 30000, COMPRESSION_PACKBITS, 1, 8, PHOTOMETRIC_MINISBLACK)},
+    };
+    for (const auto& c : cases) {
+        CRasterImage image;
+        EXPECT_FALSE(DecodeFromBytes(image, c.file, RASTER_FORMAT_TIF)) << c.name;
+        EXPECT_STREQ(image.GetLastError(), "TIFF: the page is larger than its data can fill") << c.name;
+    }
+    TiffSpec large;
+    large.width = 6000;
+    large.length = 3000;
+    large.rowsPerStrip = 64;
+    large.sample = [](uint32_t, uint32_t, int) { return uint16_t(7); };
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, WriteTiff(large), RASTER_FORMAT_TIF)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), 6000u);
+}
+
 TEST(CRasterImageTIF, CieLabPagesBecomeTrueColour)
 {
     TiffSpec s;
