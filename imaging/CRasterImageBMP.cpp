@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -143,7 +144,7 @@ bool CRasterImageBMP::Decode(CRasterFile* stream)
         return Fail("Error reading BMP info");
     const bool os2 = header.biSize == 12;
     const bool topDown = header.biHeight < 0;
-    if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == LONG_MIN ||
+    if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == std::numeric_limits<LONG>::min() ||
         !SupportedDepth(header.biBitCount))
         return Fail("Error reading BMP info");
     if (topDown)
