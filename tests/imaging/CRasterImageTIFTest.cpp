@@ -34,6 +34,7 @@ struct TiffSpec
         return uint16_t(x * 10 + y + s * 40);
     };
     uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+    uint16_t compression = COMPRESSION_NONE;
     // When set, the bits of each sample (wider than 16 bits, or floating point), in place of sample.
     std::function<uint64_t(uint32_t x, uint32_t y, int s)> wide;
 };
@@ -50,6 +51,9 @@ Bytes WriteTiff(const TiffSpec& s)
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, s.photometric);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, s.sampleFormat);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, s.compression);
+    if (s.compression == COMPRESSION_WEBP)
+        TIFFSetField(tif, TIFFTAG_WEBP_LOSSLESS, 1);
     if (s.xres != 0) {
         TIFFSetField(tif, TIFFTAG_XRESOLUTION, s.xres);
         TIFFSetField(tif, TIFFTAG_YRESOLUTION, s.xres);
@@ -524,6 +528,30 @@ TEST(CRasterImageTIF, WideSamplesOfEveryWidth)
     EXPECT_EQ(q.rgbRed, (palette.colormap[index] * 255u + 32767u) / 65535u);
     EXPECT_EQ(q.rgbGreen, (palette.colormap[65536 + index] * 255u + 32767u) / 65535u);
     EXPECT_EQ(q.rgbBlue, (palette.colormap[2 * 65536 + index] * 255u + 32767u) / 65535u);
+}
+
+// Pages compressed with LZMA and (lossless) WebP read back exactly.
+TEST(CRasterImageTIF, LzmaAndWebPPages)
+{
+    for (const uint16_t compression : {uint16_t(COMPRESSION_LZMA), uint16_t(COMPRESSION_WEBP)}) {
+        TiffSpec spec;
+        spec.width = 40;
+        spec.length = 24;
+        spec.samples = 3;
+        spec.photometric = PHOTOMETRIC_RGB;
+        spec.rowsPerStrip = 24;
+        spec.compression = compression;
+        spec.sample = [](uint32_t x, uint32_t y, int c) { return uint16_t((x * 6 + y * 9 + c * 70) & 0xFF); };
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, WriteTiff(spec), RASTER_FORMAT_TIF)) << compression << ": " << image.GetLastError();
+        for (uint32_t y = 0; y < spec.length; ++y)
+            for (uint32_t x = 0; x < spec.width; ++x) {
+                const RGBQUAD q = Top(image, long(x), long(y));
+                ASSERT_EQ(q.rgbRed, spec.sample(x, y, 0)) << compression << " at " << x << "," << y;
+                ASSERT_EQ(q.rgbGreen, spec.sample(x, y, 1)) << compression;
+                ASSERT_EQ(q.rgbBlue, spec.sample(x, y, 2)) << compression;
+            }
+    }
 }
 
 TEST(CRasterImageTIF, CieLabPagesBecomeTrueColour)
