@@ -109,6 +109,11 @@ make ras-8.ras colour -colors 200 -type palette
 make psd-rgb.psd colour -alpha off
 make psd-rgba.psd alpha
 make psd-grey.psd grey -colorspace gray
+make psd-cmyk.psd colour -colorspace CMYK
+make psd-rgb-16.psd colour -depth 16
+make psd-rgba-16.psd alpha -depth 16
+make psd-palette.psd colour -colors 64 -type palette
+make psd-raw.psd colour -compress None
 make jp2.jp2 colour -alpha off
 make j2k.j2k colour -alpha off
 make jp2-lossless.jp2 colour -alpha off -quality 0
