@@ -114,7 +114,10 @@ for name in sorted(os.listdir(folder)):
     run = subprocess.run(['convert', path + '[0]'] + orient + ['-depth', '8', '-colorspace', 'sRGB', 'rgba:-'],
                          capture_output=True, timeout=60)
     theirs = run.stdout
-    if run.returncode != 0 or len(theirs) != w * h * 4:
+    if run.returncode != 0 or not theirs:
+        print(index, 'NOREF', 'ImageMagick cannot read it')
+        continue
+    if len(theirs) != w * h * 4:
         print(index, 'SIZE', 'ImageMagick gives', len(theirs) // 4, 'pixels, we', w * h)
         continue
     lossy = path.lower().endswith(('.jpg', '.jpeg', '.jp2', '.j2k', '.jpc', '.j2c')) or 'JPEG' in path or 'webp' in path.lower()
