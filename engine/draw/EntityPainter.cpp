@@ -3,9 +3,12 @@
 #include "engine/draw/CurveTessellator.h"
 #include "engine/draw/HatchPainter.h"
 #include "engine/draw/ModelPainter.h"
+#include "engine/draw/RasterPainter.h"
+#include "engine/draw/ShapeSource.h"
 #include "engine/draw/TextPainter.h"
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 
 namespace RkDraw {
@@ -37,6 +40,8 @@ void EntityPainter::SetLineType(const LineType* lineType, double scale)
 {
     m_dashes.clear();
     m_dashPeriod = 0.0;
+    m_lineType = nullptr;
+    m_elementsShown = false;
     if (!lineType || lineType->elements.size() < 2)
         return;
     double period = 0.0;
@@ -47,6 +52,10 @@ void EntityPainter::SetLineType(const LineType* lineType, double scale)
     for (const LineTypeElement& e : lineType->elements)
         m_dashes.push_back(e.length * scale * m_ppu);
     m_dashPeriod = period;
+    m_lineType = lineType;
+    m_dashScale = scale * m_ppu;
+    m_elementsShown = std::any_of(lineType->elements.begin(), lineType->elements.end(),
+                                  [](const LineTypeElement& e) { return e.kind != LineTypeElement::Kind::Plain; });
 }
 
 void EntityPainter::SetDeviceSize(int width, int height)
@@ -125,10 +134,16 @@ void EntityPainter::Dash(const std::vector<DevPoint>& points)
     bool drawing = m_dashes[0] >= 0.0;
     if (drawing)
         run.push_back(points[0]);
+    bool started = false;
     for (std::size_t i = 1; i < points.size(); ++i) {
         DevPoint a = points[i - 1];
         const DevPoint b = points[i];
         double segment = std::hypot(b.x - a.x, b.y - a.y);
+        if (!started && segment > 1e-9) {
+            started = true;
+            if (m_elementsShown)
+                PaintElement(0, a, b.x - a.x, b.y - a.y);
+        }
         while (segment > 1e-9) {
             const double step = std::min(left, segment);
             const double t = step / segment;
@@ -137,14 +152,16 @@ void EntityPainter::Dash(const std::vector<DevPoint>& points)
             left -= step;
             if (left > 1e-9)
                 continue;
-            if (drawing) {
+            if (drawing && m_dashes[element] == 0.0) {
+                m_sink.Dot(a);             // a line of no length would show nothing
+            } else if (drawing) {
                 run.push_back(a);
-                if (run.size() == 1)
-                    run.push_back(a);      // a dot
                 m_sink.Polyline(run.data(), static_cast<int>(run.size()));
             }
             run.clear();
             element = (element + 1) % m_dashes.size();
+            if (m_elementsShown)
+                PaintElement(element, a, b.x - a.x, b.y - a.y);
             left = std::fabs(m_dashes[element]);
             drawing = m_dashes[element] >= 0.0;
             if (drawing)
@@ -153,8 +170,80 @@ void EntityPainter::Dash(const std::vector<DevPoint>& points)
         if (drawing && !run.empty())
             run.push_back(b);
     }
-    if (drawing && run.size() >= 2)
+    // A dash that the line's end cuts to nothing is left out.
+    const bool empty = run.size() == 2 && run[0].x == run[1].x && run[0].y == run[1].y;
+    if (drawing && run.size() >= 2 && !empty)
         m_sink.Polyline(run.data(), static_cast<int>(run.size()));
+}
+
+void EntityPainter::PaintElement(std::size_t element, DevPoint a, double dx, double dy)
+{
+    if (!m_lineType || element >= m_lineType->elements.size())
+        return;
+    const LineTypeElement& e = m_lineType->elements[element];
+    const double length = std::hypot(dx, dy);
+    if (e.kind == LineTypeElement::Kind::Plain || !(length > 0))
+        return;
+    // Along the line and across it (to its left) on the device, whose y runs downwards.
+    const double ux = dx / length, uy = dy / length;
+    const double k = m_dashScale;
+    const DevPoint origin{a.x + (ux * e.offset.x + uy * e.offset.y) * k,
+                          a.y + (uy * e.offset.x - ux * e.offset.y) * k};
+    double angle = e.rotation;
+    if (e.absoluteRotation) {
+        const DevPoint o = ToDevice({0, 0, 0}), x = ToDevice({1, 0, 0});
+        angle += std::atan2(-(x.y - o.y), x.x - o.x);
+    } else {
+        angle += std::atan2(-uy, ux);
+    }
+    if (e.kind == LineTypeElement::Kind::Shape) {
+        PaintElementShape(e, origin, angle, e.scale * k);
+        return;
+    }
+    if (e.text.empty())
+        return;
+    const auto& styles = m_db.TextStyles();
+    // The scale is the text's height when its style has none of its own.
+    const double styleHeight = styles.Valid(e.style) && styles[e.style].fixedHeight > 0
+                                   ? styles[e.style].fixedHeight : 1.0;
+    TextRun run = TextPainter(*this).StyledRun(e.text, e.style, e.scale * styleHeight * k);
+    if (!(run.height >= MinTextHeight()) || !(run.height < 100000.0))
+        return;
+    run.origin = origin;
+    run.angle = angle;
+    m_extraWork += run.utf8.size() + 16;
+    m_sink.Text(run);
+}
+
+void EntityPainter::PaintElementShape(const LineTypeElement& e, DevPoint origin, double angle, double scale)
+{
+    const auto& styles = m_db.TextStyles();
+    if (!m_options.shapes || !styles.Valid(e.style) || !(scale * 2.0 >= MinTextHeight()))
+        return;
+    std::vector<std::vector<Vec2>> strokes;
+    if (!m_options.shapes->Strokes(styles[e.style].fontFile, e.shapeNumber, strokes))
+        return;
+    const double c = std::cos(angle) * scale, s = std::sin(angle) * scale;
+    std::vector<DevPoint> device;
+    for (const std::vector<Vec2>& stroke : strokes) {
+        device.clear();
+        // Shape units turned by the angle (counter-clockwise on the screen, whose y runs down).
+        for (const Vec2& p : stroke)
+            device.push_back({origin.x + p.x * c - p.y * s, origin.y - (p.x * s + p.y * c)});
+        m_extraWork += device.size();
+        if (device.size() == 1)
+            m_sink.Dot(device[0]);
+        else if (device.size() > 1)
+            m_sink.Polyline(device.data(), static_cast<int>(device.size()));
+    }
+}
+
+void EntityPainter::DotAt(const Vec3& p)
+{
+    const DevPoint d = ToDevice(p);
+    const double margin = m_penWidth + 2.0;
+    if (m_measuring || (d.x >= -margin && d.x <= m_width + margin && d.y >= -margin && d.y <= m_height + margin))
+        m_sink.Dot(d);
 }
 
 void EntityPainter::Fill(const std::vector<std::vector<Vec3>>& rings)
@@ -214,14 +303,15 @@ void EntityPainter::Paint(const Entity& e)
     case EntityType::Leader: PaintLeader(static_cast<const Leader&>(e)); break;
     case EntityType::MLeader: PaintMLeaderLines(static_cast<const MLeader&>(e)); break;
     case EntityType::MLine: PaintMLine(static_cast<const MLine&>(e)); break;
-    case EntityType::Image: PaintRasterFrame(static_cast<const Image&>(e).frame, false); break;
-    case EntityType::Wipeout: PaintRasterFrame(static_cast<const Wipeout&>(e).frame, true); break;
+    case EntityType::Image: RasterPainter(*this).PaintImage(static_cast<const Image&>(e)); break;
+    case EntityType::Wipeout: PaintRasterFrame(static_cast<const Wipeout&>(e).frame); break;
     case EntityType::Helix: PaintSpline(static_cast<const Helix&>(e)); break;
     case EntityType::AcisSolid: ModelPainter(*this).PaintAcisSolid(static_cast<const AcisSolid&>(e)); break;
     case EntityType::Mesh: ModelPainter(*this).PaintMesh(static_cast<const Mesh&>(e)); break;
     case EntityType::Tolerance: ModelPainter(*this).PaintTolerance(static_cast<const Tolerance&>(e)); break;
     case EntityType::Shape: ModelPainter(*this).PaintShape(static_cast<const Shape&>(e)); break;
     case EntityType::Underlay: ModelPainter(*this).PaintUnderlay(static_cast<const Underlay&>(e)); break;
+    case EntityType::OleFrame: RasterPainter(*this).PaintOleFrame(static_cast<const OleFrame&>(e)); break;
     case EntityType::Insert:
     case EntityType::Dimension:
     case EntityType::Viewport:
@@ -357,11 +447,69 @@ void EntityPainter::PaintInfinite(const Vec3& base, const Vec3& direction, bool 
     StrokeDevice(m_device);
 }
 
+bool EntityPainter::PaintWide(const std::vector<WideSegment>& segments)
+{
+    double widest = 0.0;
+    bool varying = false;
+    for (const WideSegment& s : segments) {
+        widest = std::max({widest, s.startWidth, s.endWidth});
+        varying = varying || s.startWidth != s.endWidth || s.startWidth != segments.front().startWidth;
+    }
+    if (!varying || !(widest * m_ppu > 1.5) || !std::isfinite(widest))
+        return false;
+    std::vector<Vec3> path, ring;
+    std::vector<double> along;
+    for (const WideSegment& s : segments) {
+        path.clear();
+        CurveTessellator::Bulge(s.a, s.b, s.bulge, m_ppu, path);
+        path.push_back(s.b);
+        along.assign(1, 0.0);
+        for (std::size_t i = 1; i < path.size(); ++i)
+            along.push_back(along.back() + Length(path[i] - path[i - 1]));
+        if (!(along.back() > 1e-12))
+            continue;
+        ring.assign(2 * path.size(), Vec3{});
+        for (std::size_t i = 0; i < path.size(); ++i) {
+            // Across the path: the normal of the chord through the neighbours.
+            const Vec3 d = path[std::min(i + 1, path.size() - 1)] - path[i > 0 ? i - 1 : 0];
+            const double len = std::hypot(d.x, d.y);
+            const double half =
+                (s.startWidth + (s.endWidth - s.startWidth) * along[i] / along.back()) / 2.0;
+            const Vec3 n = len > 0 ? Vec3{-d.y / len * half, d.x / len * half, 0.0} : Vec3{};
+            ring[i] = path[i] + n;
+            ring[ring.size() - 1 - i] = path[i] - n;
+        }
+        m_extraWork += ring.size();
+        Fill({ring});
+    }
+    return true;
+}
+
 void EntityPainter::PaintLwPolyline(const LwPolyline& e)
 {
     const std::size_t n = e.vertices.size();
     if (n == 0)
         return;
+    const auto widths = [&e](const LwVertex& v) {
+        return std::make_pair(v.startWidth > 0 ? v.startWidth : e.constantWidth,
+                              v.endWidth > 0 ? v.endWidth : e.constantWidth);
+    };
+    // Most polylines have no width, or one width throughout: they need no bands.
+    const auto first = widths(e.vertices[0]);
+    const bool varying = first.first != first.second ||
+                         std::any_of(e.vertices.begin(), e.vertices.end(),
+                                     [&](const LwVertex& v) { return widths(v) != first; });
+    if (varying) {
+        std::vector<WideSegment> wide;
+        for (std::size_t i = 0; i + 1 < n || (e.closed && i < n); ++i) {
+            const LwVertex& v = e.vertices[i];
+            const LwVertex& w = e.vertices[(i + 1) % n];
+            const auto [from, to] = widths(v);
+            wide.push_back({{v.x, v.y, e.elevation}, {w.x, w.y, e.elevation}, v.bulge, from, to});
+        }
+        if (PaintWide(wide))
+            return;
+    }
     m_points.clear();
     for (std::size_t i = 0; i < n; ++i) {
         const LwVertex& v = e.vertices[i];
@@ -402,6 +550,21 @@ void EntityPainter::PaintPolyline(const Polyline& e)
     if (n == 0)
         return;
     const bool flat = e.kind == Polyline::Kind::Flat2d;
+    const auto wider = [](const PolyVertex& v) { return v.startWidth > 0 || v.endWidth > 0; };
+    if (flat && (e.defaultStartWidth > 0 || e.defaultEndWidth > 0 ||
+                 std::any_of(e.vertices.begin(), e.vertices.end(), wider))) {
+        std::vector<WideSegment> wide;
+        for (std::size_t i = 0; i + 1 < n || (e.closed && i < n); ++i) {
+            const PolyVertex& v = e.vertices[i];
+            const PolyVertex& w = e.vertices[(i + 1) % n];
+            wide.push_back({{v.position.x, v.position.y, e.elevation},
+                            {w.position.x, w.position.y, e.elevation}, v.bulge,
+                            v.startWidth > 0 ? v.startWidth : e.defaultStartWidth,
+                            v.endWidth > 0 ? v.endWidth : e.defaultEndWidth});
+        }
+        if (PaintWide(wide))
+            return;
+    }
     m_points.clear();
     for (std::size_t i = 0; i < n; ++i) {
         Vec3 a = e.vertices[i].position;
@@ -532,6 +695,21 @@ void EntityPainter::PaintLeader(const Leader& e)
         PaintArrow(e.vertices[0], e.vertices[1], e.arrowSize);
 }
 
+// The leader's text in its own colour when the content gives one (by block it takes the
+// leader's, as the text's own codes may still change it).
+std::string EntityPainter::LeaderText(const MLeader& e)
+{
+    switch (e.textColor.GetKind()) {
+    case Color::Kind::Index: return "{\\C" + std::to_string(e.textColor.Index()) + ";" + e.text + "}";
+    case Color::Kind::True: {
+        const std::uint32_t rgb = e.textColor.Rgb();
+        const std::uint32_t bgr = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+        return "{\\c" + std::to_string(bgr) + ";" + e.text + "}";
+    }
+    default: return e.text;
+    }
+}
+
 void EntityPainter::PaintMLeaderLines(const MLeader& e)
 {
     for (const std::vector<Vec3>& line : e.leaderLines) {
@@ -547,7 +725,8 @@ void EntityPainter::PaintMLeaderLines(const MLeader& e)
         text.referenceWidth = e.textWidth;
         text.attachment = e.textAttachment;
         text.xDirection = e.textDirection;
-        text.contents = e.text;
+        text.style = e.textStyle;
+        text.contents = LeaderText(e);
         TextPainter(*this).PaintMText(text);
     }
 }
@@ -568,37 +747,16 @@ void EntityPainter::PaintMLine(const MLine& e)
     }
 }
 
-void EntityPainter::PaintRasterFrame(const RasterFrame& f, bool wipeout)
+// A wipeout: its frame filled with the background, then the frame itself.
+void EntityPainter::PaintRasterFrame(const RasterFrame& f)
 {
-    std::vector<Vec3> ring;
-    const auto at = [&f](double px, double py) {
-        return f.insertion + f.uVector * px + f.vVector * py;
-    };
-    if (f.clipping && f.clipBoundary.size() >= 3) {
-        for (const Vec2& p : f.clipBoundary)
-            ring.push_back(at(p.x + 0.5, f.pixelSize.y - (p.y + 0.5)));
-    } else if (f.clipping && f.clipBoundary.size() == 2) {
-        const Vec2 a = f.clipBoundary[0], b = f.clipBoundary[1];
-        const double h = f.pixelSize.y;
-        ring = {at(a.x + 0.5, h - (a.y + 0.5)), at(b.x + 0.5, h - (a.y + 0.5)),
-                at(b.x + 0.5, h - (b.y + 0.5)), at(a.x + 0.5, h - (b.y + 0.5))};
-    } else {
-        ring = {at(0, 0), at(f.pixelSize.x, 0), at(f.pixelSize.x, f.pixelSize.y),
-                at(0, f.pixelSize.y)};
-    }
-    if (wipeout) {
-        const std::uint32_t rgb = m_rgb;
-        const double width = m_penWidth;
-        SetPen(m_options.background, 0.0);
-        Fill({ring});
-        SetPen(rgb, width);
-        Stroke(ring, true);     // the frame, shown as CAD programs show it by default
-        return;
-    }
-    Stroke(ring, true);
-    // The picture itself is not loaded: a cross marks the frame as an image.
-    Stroke({ring[0], ring[2]}, false);
-    Stroke({ring[1], ring[3]}, false);
+    const std::vector<Vec3> ring = RasterPainter::FrameRing(f);
+    const std::uint32_t rgb = m_rgb;
+    const double width = m_penWidth;
+    SetPen(m_options.background, 0.0);
+    Fill({ring});
+    SetPen(rgb, width);
+    Stroke(ring, true);     // the frame, shown as CAD programs show it by default
 }
 
 } // namespace RkDraw

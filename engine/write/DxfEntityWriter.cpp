@@ -177,12 +177,14 @@ void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
             WriteAcisSolid(static_cast<const AcisSolid&>(e));
         return;
     // A mesh came with 2010: it is written as its polyface mesh, as CAD programs save it for
-    // older releases. Underlays need a later release: they are left out and counted.
+    // older releases. Underlays need a later release, OLE frames their OLE data (not kept): they
+    // are left out and counted.
     case EntityType::Mesh:
         if (auto pl = DownConverter::FromMesh(static_cast<const Mesh&>(e)))
             WritePolyline(*pl);
         return;
     case EntityType::Underlay:
+    case EntityType::OleFrame:
         return;
     }
 }
