@@ -143,23 +143,24 @@ TEST_F(ProgramStart, StartAfterAnUnfinishedStartRunsWithDefaultSettings)
 
 namespace {
 
+// Adds a static control's text to the string lParam points to.
+BOOL CALLBACK AddStaticText(HWND child, LPARAM lParam)
+{
+    char name[16] = {};
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Static") == 0) {
+        char buffer[1024] = {};
+        SendMessageA(child, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+        *reinterpret_cast<std::string*>(lParam) += buffer;
+    }
+    return TRUE;
+}
+
 // The text of a message box or dialog of another process: its caption and its static texts.
 std::string BoxText(HWND box)
 {
     std::string text;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM lParam) -> BOOL {
-            char name[16] = {};
-            GetClassNameA(child, name, sizeof name);
-            if (lstrcmpiA(name, "Static") == 0) {
-                char buffer[1024] = {};
-                SendMessageA(child, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-                *reinterpret_cast<std::string*>(lParam) += buffer;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
+    EnumChildWindows(box, AddStaticText, reinterpret_cast<LPARAM>(&text));
     return text;
 }
 
