@@ -14,9 +14,6 @@ namespace {
 
 // Lines one MTEXT may wrap into.
 constexpr std::size_t kMaxLines = 10000;
-// The work of drawing a run besides its characters (rasterizing glyphs costs far more than
-// measuring them).
-constexpr std::size_t kRunWork = 16;
 
 // A TrueType face for a style: its own face, the family of a .ttf file, else a plain sans face
 // standing in for the SHX stroke fonts (they are not shipped with the program).
@@ -190,13 +187,11 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
     const double cross = (x.x - o.x) * (yd.y - o.y) - (x.y - o.y) * (yd.x - o.x);
     if (cross > 0)
         run.mirrorY = !run.mirrorY;
-    m_p.AddWork(kRunWork + run.utf8.size());
     m_p.Sink().Text(run);
 }
 
 double TextPainter::Width(const TextRun& run)
 {
-    m_p.AddWork(run.utf8.size());
     return m_p.Sink().TextWidth(run);
 }
 

@@ -395,19 +395,21 @@ void CDrawing::ResetView()
             // drawing: a stale view that misses it or shows it as a speck gives way to its extents.
             if (vp.height > 0.0 && std::isfinite(vp.height)) {
                 m_view.SetArea(vp.center, vp.height);
-                if (SavedViewShowsTheDrawing())
+                // One measure serves both: the saved view keeps the direction the fit uses.
+                RkDb::Vec2 min, max;
+                const bool measured = RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, Options(nullptr), min, max);
+                if (!measured || SavedViewShows(min, max))
                     return;
+                m_view.Fit(min, max, 0.98);
+                return;
             }
         }
     }
     FitLayout(0.98);
 }
 
-bool CDrawing::SavedViewShowsTheDrawing() const
+bool CDrawing::SavedViewShows(const RkDb::Vec2& min, const RkDb::Vec2& max) const
 {
-    RkDb::Vec2 min, max;
-    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, min, max))
-        return true;
     const double h = m_view.Height();
     const double w = h * m_view.DeviceWidth() / std::max(1, m_view.DeviceHeight());
     const RkDb::Vec2 c = m_view.Center();

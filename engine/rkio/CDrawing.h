@@ -160,7 +160,8 @@ private:
     orvo::dwg::DwgReadResult LoadDwg(const std::string& bytes, RkDb::Database& db) const;
     void ResetView();
     void FitLayout(double factor);
-    bool SavedViewShowsTheDrawing() const;
+    // Whether the saved view shows the drawing measured at min..max (not a speck, not beside it).
+    bool SavedViewShows(const RkDb::Vec2& min, const RkDb::Vec2& max) const;
     void FitLayout(double factor, const RkDraw::RenderOptions& options);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
     void DrawPreviewPicture(HDC dc) const;
