@@ -369,9 +369,10 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
         DrawBlockAt(mleader->block, placement, in, EntityColor(e, in, layer), layer, e.lineType,
                     e.lineWeight);
     }
-    ApplyPen(e, in, layer);
+    // The transform first: the line type's dashes are scaled to this entity's pixels.
     const bool ocs = IsOcsEntity(e.type) && e.extrusion != Vec3{0, 0, 1};
     m_painter.SetTransform(ocs ? in.toDevice * Ocs(e.extrusion).Matrix() : in.toDevice);
+    ApplyPen(e, in, layer);
     const std::size_t left = m_work->Left();
     m_painter.SetWorkAllowance(left > SIZE_MAX / kPointsPerDraw ? SIZE_MAX : left * kPointsPerDraw);
     m_painter.Paint(e);
