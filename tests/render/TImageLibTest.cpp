@@ -399,6 +399,46 @@ TEST_F(LibFixture, BrowserFolderPlacementDropsTheCacheFolderLibrary)
     EXPECT_TRUE(GetLibIndexTree()->GetEntries().empty());
 }
 
+// "Save in the browser folder first" in a folder that takes no library keeps the thumbnails in
+// the cache folder, as without the option, instead of nowhere: the library there is read-only,
+// or a write there fails (held by another program through the write). The next visit finds
+// them.
+TEST_F(LibFixture, BrowsedFolderThatTakesNoLibraryLeavesItToTheCacheFolder)
+{
+    const std::string browserLib = browsed / "OrvoKestalImageCache.opslib";
+    for (const bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly ? "read-only library" : "library held through the write");
+        const std::string a = Drawing("a.dxf");
+        ASSERT_TRUE(WriteFileBytes(browserLib, "old", 3));
+        SetWriteTime(browserLib, kTime);
+        if (readOnly) {
+            ASSERT_TRUE(SetFileAttributesA(browserLib.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        GetLibIndexTree()->SetSaveInBrowserFolderFirst(true);
+        {
+            TImageLib lib;
+            lib.Load(Folder().c_str());
+            KBMP picture;
+            MakePicture(picture, 4, 3, 9, 96, 72);
+            lib.Store(a.c_str(), &picture, 96, 72);
+            BusyFile busy(readOnly ? std::string() : browserLib);
+            lib.Flush(Folder().c_str(), false, 96, 72);
+            ASSERT_TRUE(lib.WaitForWriter(10000));
+        }
+        EXPECT_EQ(ReadFileBytes(browserLib), "old");
+        CString found;
+        ASSERT_TRUE(GetLibIndexTree()->FindLib(Folder().c_str(), found));
+        EXPECT_TRUE(IsExistingFile(found));
+        TImageLib again;
+        again.Load(Folder().c_str());
+        EXPECT_EQ(again.GetCount(), 1);
+        EXPECT_NE(again.Find(a.c_str(), 96, 72), nullptr);
+        SetFileAttributesA(browserLib.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(browserLib.c_str());
+        GetLibIndexTree()->RemoveFolder(Folder().c_str());
+    }
+}
+
 TEST_F(LibFixture, BusyLibraryIsRetriedUntilItIsFree)
 {
     const std::string a = Drawing("a.dxf");
