@@ -1,8 +1,8 @@
 #include "app/AssociationRequests.h"
 
 #include "app/ExtensionAssociation.h"
-#include "app/core/FileUtils.h"
-#include "app/core/PathUtils.h"
+#include "core/FileUtils.h"
+#include "core/PathUtils.h"
 
 #include <shlobj.h>
 

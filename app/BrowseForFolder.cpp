@@ -1,6 +1,6 @@
 #include "app/BrowseForFolder.h"
 
-#include "app/core/FileUtils.h"
+#include "core/FileUtils.h"
 #include "framework/FolderPicker.h"
 
 #include <memory>

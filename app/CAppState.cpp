@@ -1,8 +1,8 @@
 #include "app/CAppState.h"
 
-#include "app/core/CAppOptions.h"
+#include "core/CAppOptions.h"
 #include "app/CStartupGuard.h"
-#include "app/core/RegistryRoot.h"
+#include "core/RegistryRoot.h"
 #include "app/StartupCommandLine.h"
 #include "engine/rkui/RkUI.h"
 #include "app/CBrowseModeFrame.h"
@@ -95,12 +95,12 @@ TTaskManageThread::ThumbnailSettings ThumbnailSettingsFromOptions()
     return settings;
 }
 
-TDwgDrawThread::DisplaySettings DisplaySettingsFromOptions()
+TDwgDrawThread::DisplaySettings DisplaySettingsFromOptions(const CAppOptions& options = g_options)
 {
     TDwgDrawThread::DisplaySettings settings;
-    settings.listColor = g_options.ListCtrlColor;
-    settings.backgroundColorIndex = g_options.BackGroundColor & 0xFFFF;
-    settings.previewHalfTone = g_options.PreviewHalfTone;
+    settings.listColor = options.ListCtrlColor;
+    settings.backgroundColorIndex = options.BackGroundColor & 0xFFFF;
+    settings.previewHalfTone = options.PreviewHalfTone;
     return settings;
 }
 
@@ -297,6 +297,12 @@ bool CAppState::StartPreviewThread()
     thread->SetAppState(this);
     thread->SetDisplaySettings(DisplaySettingsFromOptions());
     return StartWorker(drawThread, std::move(thread), &SetPreviewThread, IDS_CREATE_PREVIEW_THREAD_FAILED);
+}
+
+void CAppState::ApplyDisplaySettings(const CAppOptions& options)
+{
+    if (drawThread)
+        drawThread->SetDisplaySettings(DisplaySettingsFromOptions(options));
 }
 
 void CAppState::StopPreviewThread()

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 
+class CAppOptions;
 class CBrowseModeFrame;
 class COrvoKestalApp;
 class CViewModeFrame;
@@ -39,6 +40,9 @@ public:
     void PauseWorkers();
 
     bool StartPreviewThread();
+    // The drawing thread takes the settings' colours and half-tone switch as they are now (after
+    // Options OK and the smooth-display command; it copies them for its own use).
+    void ApplyDisplaySettings(const CAppOptions& options);
     void StopPreviewThread();
     bool StartTaskManagerThread();
     void StopTaskManagerThread();

@@ -1,9 +1,9 @@
 #include "app/CacheOptions.h"
 
-#include "app/core/FileUtils.h"
-#include "app/core/PathUtils.h"
-#include "app/core/RegistryRoot.h"
-#include "app/core/RegistryValues.h"
+#include "core/FileUtils.h"
+#include "core/PathUtils.h"
+#include "core/RegistryRoot.h"
+#include "core/RegistryValues.h"
 #include "engine/rkui/RkUI.h"
 #include "render/cache/TDwgCache.h"
 #include "render/cache/TLibIndexTree.h"

@@ -1,7 +1,7 @@
 #include "app/ExtensionAssociation.h"
 
-#include "app/core/PathUtils.h"
-#include "app/core/RegistryValues.h"
+#include "core/PathUtils.h"
+#include "core/RegistryValues.h"
 
 namespace {
 

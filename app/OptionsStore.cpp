@@ -1,8 +1,8 @@
 #include "app/OptionsStore.h"
 
 #include "app/CacheOptions.h"
-#include "app/core/AcadSupportFolders.h"
-#include "app/core/CAppOptions.h"
+#include "core/AcadSupportFolders.h"
+#include "core/CAppOptions.h"
 #include "engine/rkio/rkio.h"
 
 void LoadOptionsAtStartup()

@@ -1,8 +1,8 @@
 #include "app/StartupCommandLine.h"
 
 #include "app/CAppState.h"
-#include "app/core/CDrawingFileType.h"
-#include "app/core/FileUtils.h"
+#include "core/CDrawingFileType.h"
+#include "core/FileUtils.h"
 
 namespace {
 

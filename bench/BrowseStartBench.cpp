@@ -21,6 +21,9 @@ const char kRootVariable[] = "ORVO_KESTAL_REGISTRY_ROOT";
 const char kSmallDxf[] = "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n11\n100.0\n21\n50.0\n31\n"
                          "0.0\n0\nCIRCLE\n8\n0\n10\n50.0\n20\n25.0\n30\n0.0\n40\n20.0\n0\nENDSEC\n0\nEOF\n";
 const DWORD kLimitMs = 600000;
+// The centre pane holds the file list control; the count is asked of the list, not of the pane.
+const UINT kCentrePaneId = 0xE900;
+const UINT kListId = 112;
 
 // The sample drawings when present (copied round), else a small generated one.
 std::vector<std::string> DrawingSources()
@@ -83,7 +86,8 @@ Times RunOnce(const std::string& folder, int count)
     if (orvo::test::WaitFor(
             [&] {
                 frame = orvo::test::FindTopLevelOf(info.dwProcessId, "OrvoKestalBrowseFrame");
-                list = frame ? orvo::test::FindDescendant(frame, 0xE900) : nullptr;
+                const HWND pane = frame ? orvo::test::FindDescendant(frame, kCentrePaneId) : nullptr;
+                list = pane ? orvo::test::FindDescendant(pane, kListId) : nullptr;
                 return list && IsWindowVisible(frame) && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == count;
             },
             kLimitMs)) {

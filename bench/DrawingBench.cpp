@@ -15,6 +15,7 @@
 
 #include "engine/rkio/RasterFileWriter.h"
 #include "engine/rkio/rkio.h"
+#include "imaging/DrawingRasterDecoder.h"
 
 #include <windows.h>
 
@@ -221,6 +222,9 @@ int main(int argc, char** argv)
         }
     }
     InitDLL();
+    // Raster images and OLE objects drawn with their pictures, as the program draws them.
+    DrawingRasterDecoder decoder;
+    DWG_SetRasterDecoder(&decoder);
     CDrawing* drawing = CDrawing::CreateDrawing(0);
     const auto start = std::chrono::steady_clock::now();
     const short result = drawing->Open(path, "");

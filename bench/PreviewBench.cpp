@@ -8,8 +8,8 @@
 #include "BenchDrawingGenerator.h"
 
 #include "app/CAppState.h"
-#include "app/core/RegistryRoot.h"
-#include "browser/CPreView.h"
+#include "core/RegistryRoot.h"
+#include "browser/preview/CPreView.h"
 #include "imaging/ExifOrientation.h"
 #include "imaging/KImage.h"
 #include "render/workers/TDwgDrawThread.h"

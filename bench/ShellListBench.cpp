@@ -3,9 +3,9 @@
 // sort by each column, a merge refresh after one file changed, and the time until every thumbnail
 // is shown, cold (rendered) and warm (from the folder's cache). Prints ms per step.
 //   ShellListBench [FILES]
-#include "app/core/RegistryRoot.h"
-#include "browser/CIEShellListCtrl.h"
-#include "browser/FolderFindData.h"
+#include "core/RegistryRoot.h"
+#include "browser/list/CIEShellListCtrl.h"
+#include "browser/list/FolderFindData.h"
 #include "framework/AfxWin.h"
 #include "imaging/CJpeg.h"
 #include "render/cache/TDwgCache.h"

@@ -7,7 +7,7 @@
 //   ViewInteractionBench [drawing | --generate] [steps]
 #include "BenchDrawingGenerator.h"
 #include "app/CAppState.h"
-#include "frames/CViewFrame.h"
+#include "frames/view/CViewFrame.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "res/resource.h"
 #include "tests/support/TestSupport.h"

@@ -11,16 +11,25 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   db/DrawingStatistics.cpp
   db/DwgVersion.cpp
   db/LinearUnits.cpp
+  db/OleObjectData.cpp
   db/Entity.cpp
   db/Geometry.cpp
   db/ProxyGraphics.cpp
+  draw/BulkExtents.cpp
   draw/CurveTessellator.cpp
+  draw/RasterCache.cpp
+  draw/RasterPainter.cpp
+  draw/RasterSampler.cpp
   draw/DefaultViewport.cpp
   draw/DrawingRenderer.cpp
   draw/EntityPainter.cpp
   draw/HatchPainter.cpp
   draw/MeteredSink.cpp
   draw/ModelPainter.cpp
+  draw/PaperSheet.cpp
+  draw/MTextFormat.cpp
+  draw/MTextPainter.cpp
+  draw/ShxFont.cpp
   draw/TextPainter.cpp
   draw/ViewTransform.cpp
   draw/WorkBudget.cpp
@@ -35,6 +44,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   dwg/DwgDatabaseBuilder.cpp
   dwg/DwgDecompressor.cpp
   dwg/DwgDecompressorR2007.cpp
+  dwg/DwgDrawOrder.cpp
   dwg/DwgHeaderVariables.cpp
   dwg/DwgMemoryBudget.cpp
   dwg/DwgModelDecoders.cpp

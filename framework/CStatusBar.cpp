@@ -1,5 +1,7 @@
 #include "framework/CStatusBar.h"
 
+#include "framework/WideText.h"
+
 #include "framework/CCmdUI.h"
 #include "framework/CFrameWnd.h"
 
@@ -176,7 +178,9 @@ void CStatusBar::ShowPaneText(int nIndex)
     const Pane& pane = m_panes[static_cast<size_t>(nIndex)];
     const UINT nDrawStyle = pane.nStyle & (SBT_NOBORDERS | SBT_POPOUT | SBT_OWNERDRAW);
     const LPCSTR lpszText = (pane.nStyle & SBPS_DISABLED) != 0 ? "" : static_cast<LPCSTR>(pane.strText);
-    SendMessage(SB_SETTEXTA, static_cast<WPARAM>(nIndex) | nDrawStyle, reinterpret_cast<LPARAM>(lpszText));
+    // Wide, so a pane showing a name read from a drawing (UTF-8) shows any script.
+    const std::wstring wide = orvo::WideText(lpszText);
+    ::SendMessageW(m_hWnd, SB_SETTEXTW, static_cast<WPARAM>(nIndex) | nDrawStyle, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 void CStatusBar::UpdateAllPanes()

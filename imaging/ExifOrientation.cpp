@@ -322,6 +322,10 @@ bool WriteExifOrientation(const char* path, WORD orientation)
 {
     if (orientation < 1 || orientation > 8)
         return false;
+    // A read-only photo is the user's "do not change": it is not replaced behind that.
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return false;
     std::vector<BYTE> bytes;
     {
         FilePtr file(fopen(path, "rb"));

@@ -6,7 +6,7 @@
 #include "imaging/ExifOrientation.h"
 #include "framework/GdiScopes.h"
 #include "imaging/PsdReader.h"
-#include "render/kit/KCanvas.h"
+#include "kit/KCanvas.h"
 
 #include <cctype>
 #include <cstdio>
@@ -141,6 +141,7 @@ void KImage::FreeImages()
 {
     m_image.reset();
     m_secondImage.reset();
+    m_laid.reset();
 }
 
 void KImage::SetPath(const char* path)
@@ -288,6 +289,7 @@ bool KImage::Transform(int32_t operation)
             done = m_image->Flip();
             break;
         }
+        m_laid.reset();
         if (done)
             SetSizeInfo(m_image->GetWidth(), m_image->GetHeight(), m_image->GetBpp());
         return done;
@@ -320,13 +322,29 @@ int32_t KImage::GetPageCount() const
 }
 
 void KImage::Draw(KCanvas& canvas, bool framed, int32_t shadow, COLORREF frameColor,
-                  bool wantPixels, bool fastStretch)
+                  bool wantPixels, bool fastStretch, COLORREF backdrop)
 {
     if (!DecodeBytes())
         return;
     const int32_t width = static_cast<int32_t>(m_image->GetWidth());
     const int32_t height = static_cast<int32_t>(m_image->GetHeight());
     const KType::RPoint2D topLeft = {m_x, m_y + static_cast<float>(height)};
+    // The canvas copies pixels without blending: a transparent picture is laid over the backdrop.
+    if (wantPixels && backdrop != kNoBackdrop && m_image->AlphaIsValid()) {
+        if (!m_laid || m_laidOver != backdrop) {
+            auto laid = std::make_unique<BackdropPicture>();
+            if (LayOverBackdrop(*m_image, backdrop, *laid)) {
+                m_laid = std::move(laid);
+                m_laidOver = backdrop;
+            }
+        }
+        if (m_laid) {
+            canvas.DrawImage(topLeft, width, height, m_laid->bits.data(),
+                             reinterpret_cast<const BITMAPINFO*>(&m_laid->header), framed, shadow, frameColor,
+                             fastStretch);
+            return;
+        }
+    }
     canvas.DrawImage(topLeft, width, height, wantPixels ? m_image->GetBits() : nullptr,
                      static_cast<const BITMAPINFO*>(m_image->GetDIB()), framed, shadow, frameColor,
                      fastStretch);

@@ -4,11 +4,12 @@
 // a drawing's stored preview into a CDib.
 #pragma once
 
+#include "imaging/AlphaBackdrop.h"
 #include "imaging/CDib.h"
 #include "imaging/CRasterImage.h"
-#include "render/kit/JObject.h"
-#include "render/kit/KFileBuffer.h"
-#include "render/kit/KString.h"
+#include "kit/JObject.h"
+#include "kit/KFileBuffer.h"
+#include "kit/KString.h"
 
 #include <windows.h>
 
@@ -20,6 +21,8 @@ class KCanvas;
 class KImage : public JObject
 {
 public:
+    static constexpr COLORREF kNoBackdrop = 0xFFFFFFFF;
+
     KImage() = default;
     ~KImage() override;
 
@@ -41,9 +44,10 @@ public:
     bool RotateExifOrientation(int32_t operation);
     uint32_t GetBpp() const;
     // Hands the image to the canvas with its top-left corner at (x, y + height); the pixels only
-    // when wantPixels is set.
+    // when wantPixels is set. A picture with an alpha plane is laid over backdrop first (kNoBackdrop:
+    // its pixels as they are).
     void Draw(KCanvas& canvas, bool framed, int32_t shadow, COLORREF frameColor, bool wantPixels,
-              bool fastStretch);
+              bool fastStretch, COLORREF backdrop = kNoBackdrop);
     // box = {min x, min y, max x, max y}; an empty box (empty set) starts at the image's rectangle.
     // The caller clears empty.
     void GetExtents(float box[4], bool& empty);
@@ -68,6 +72,10 @@ private:
     char m_path[512] = {};
     DWORD m_format = 0;
     std::unique_ptr<CRasterImage> m_image;
+    // The picture laid over its backdrop, kept for the redraws of the same picture and backdrop
+    // (a pan redraws at every move); dropped whenever the picture changes.
+    std::unique_ptr<BackdropPicture> m_laid;
+    COLORREF m_laidOver = kNoBackdrop;
     std::unique_ptr<CRasterImage> m_secondImage;
     float m_x = 0.0f;
     float m_y = 0.0f;

@@ -1,30 +1,27 @@
 #!/usr/bin/env bash
-# Fails when a source file includes a header from a higher layer, or a library's CMakeLists.txt
-# links a library of a higher layer. The table below is the order (docs/layers.md draws it).
+# Fails when a source file includes a header from a higher layer, when two subfolders of one layer
+# include each other, or when a library's CMakeLists.txt links a library of a higher layer. The
+# table below is the order (docs/layers.md draws it).
 #   scripts/check-layers.sh [SOURCE_DIR]
 set -euo pipefail
 root="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 
-# folder, its rank (lowest first) and its library. A file may include from its own folder and
-# from folders of a lower rank; folders of the same rank are peers and stay apart. The longest
-# folder that starts a path is its folder (render/kit is not render).
+# Each top-level folder is one layer: its rank (lowest first) and its library. A file may include
+# from its own folder and from folders of a lower rank; folders of the same rank are peers and stay
+# apart. Inside a layer, one subfolder may use another, but never both ways.
 layers=(
-  "res            0  -"
-  "framework      1  orvo_framework"
-  "engine         2  orvo_engine"
-  "render/kit     3  orvo_render_kit"
-  "app/core       4  orvo_app_core"
-  "imaging        5  orvo_imaging"
-  "render/scene   6  orvo_render"
-  "render/cache   6  orvo_render"
-  "render/print   6  orvo_render"
-  "render/workers 7  orvo_render"
-  "render         7  orvo_render"
-  "app            8  orvo_app"
-  "ui             9  orvo_ui"
-  "browser        10 orvo_browser"
-  "frames         11 orvo_frames"
-  "app/main       12 orvo_app_main"
+  "res        0  -"
+  "framework  1  orvo_framework"
+  "engine     2  orvo_engine"
+  "kit        3  orvo_kit"
+  "core       4  orvo_core"
+  "imaging    5  orvo_imaging"
+  "render     6  orvo_render"
+  "app        7  orvo_app"
+  "ui         8  orvo_ui"
+  "browser    9  orvo_browser"
+  "frames     10 orvo_frames"
+  "main       11 orvo_main"
 )
 
 failures=0
@@ -32,9 +29,8 @@ cd "$root"
 table=$(printf '%s\n' "${layers[@]}")
 tops=$(for row in "${layers[@]}"; do
   top=${row%% *}
-  top=${top%%/*}
-  [ -d "$top" ] && echo "$top"
-done | sort -u)
+  if [ -d "$top" ]; then echo "$top"; fi
+done)
 
 # Includes of the program's own headers, then the libraries each folder's library links.
 {
@@ -54,19 +50,29 @@ done | sort -u)
       if (f[3] != "-") librank[f[3]] = f[2]
     }
   }
-  # The longest folder of the table that starts path ("" when none).
-  function folder(path,    best, f) {
-    best = ""
-    for (f in rank)
-      if (index(path, f "/") == 1 && length(f) > length(best)) best = f
-    return best
+  # The layer of path: its top-level folder when the table has it ("" when not).
+  function folder(path,    top) {
+    top = path; sub(/\/.*/, "", top)
+    return (top in rank) ? top : ""
+  }
+  # The subfolder of path inside its layer ("" for a file at the top of its layer).
+  function subfolder(path,    rest) {
+    rest = path; sub(/^[^\/]*\//, "", rest)
+    if (index(rest, "/") == 0) return ""
+    sub(/\/.*/, "", rest)
+    return rest
   }
   $1 == "I" {
     line = substr($0, 3)
     file = line; sub(/:.*/, "", file)
     header = line; sub(/^[^"]*"/, "", header); sub(/".*/, "", header)
     from = folder(file); to = folder(header)
-    if (from == "" || to == "" || from == to) next
+    if (from == "" || to == "") next
+    if (from == to) {
+      a = subfolder(file); b = subfolder(header)
+      if (a != b && !((from, a, b) in uses)) uses[from, a, b] = file " includes " header
+      next
+    }
     if (rank[to] + 0 >= rank[from] + 0) {
       printf "layer order: %s includes %s (%s may not use %s)\n", file, header, from, to > "/dev/stderr"
       bad++
@@ -83,6 +89,14 @@ done | sort -u)
     }
   }
   END {
+    for (edge in uses) {
+      split(edge, e, SUBSEP)
+      if (e[2] < e[3] && ((e[1], e[3], e[2]) in uses)) {
+        printf "layer order: %s/%s and %s/%s include each other (%s; %s)\n", e[1], e[2], e[1], e[3],
+          uses[edge], uses[e[1], e[3], e[2]] > "/dev/stderr"
+        bad++
+      }
+    }
     if (bad) {
       printf "layer order: %d violation(s); docs/layers.md shows the order\n", bad > "/dev/stderr"
       exit 1

@@ -125,7 +125,8 @@ orvo_start_lanes() {
     for k in $(seq 1 "$count"); do
         prefix="$build/wineprefix-lane$k"
         # A copy of the prepared prefix is ready at once; preparing each anew takes a minute.
-        [ -f "$prefix/.orvo-unmanaged" ] || orvo_copy_prefix "$WINEPREFIX" "$prefix"
+        [ -f "$prefix/.orvo-unmanaged" ] && cmp -s "$prefix/.orvo-key" "$WINEPREFIX/.orvo-key" ||
+            orvo_copy_prefix "$WINEPREFIX" "$prefix"
         display=$(orvo_start_xvfb < /dev/null) || return 1
         ORVO_XVFB_PIDS="$ORVO_XVFB_PIDS $(cat "/tmp/.X${display#:}-lock" 2>/dev/null | tr -d ' ')"
         orvo_start_wineserver "$prefix" "$display" &
@@ -147,9 +148,10 @@ orvo_start_lanes() {
 # A prefix holds no path of its own, so a copy works wherever it lands.
 orvo_prepared_prefix() {
     local prefix=$1 key cache part
-    # wine-prefix.sh writes this marker last, once the prefix is whole.
-    [ -f "$prefix/.orvo-unmanaged" ] && return 0
     key=$({ /usr/lib/wine/wine64 --version; cat "$ORVO_ROOT/cmake/wine-prefix.sh"; } | sha1sum | cut -c1-12)
+    # wine-prefix.sh writes this marker last, once the prefix is whole; a prefix prepared by
+    # another version of the script (one without the CJK face, say) is made anew.
+    [ -f "$prefix/.orvo-unmanaged" ] && [ "$(cat "$prefix/.orvo-key" 2>/dev/null)" = "$key" ] && return 0
     cache="${ORVO_WINE_CACHE:-$HOME/.cache/orvo-wine}/prefix-$key"
     if [ ! -f "$cache/.orvo-unmanaged" ]; then
         # Prepared aside and moved in whole, so a run stopped half-way, or two clones preparing
@@ -162,6 +164,7 @@ orvo_prepared_prefix() {
         mv -T "$part" "$cache" 2>/dev/null || rm -rf "$part"
     fi
     orvo_copy_prefix "$cache" "$prefix"
+    echo "$key" > "$prefix/.orvo-key"
 }
 
 # A copy of a prepared prefix. Wine's system folder (most of its 700 MB) is only read, so it is

@@ -1,6 +1,7 @@
 #include "ui/CTabsetCtrl.h"
 
 #include "framework/GdiScopes.h"
+#include "framework/WideText.h"
 #include "ui/CBarGlobalData.h"
 #include "ui/CMemDC.h"
 
@@ -171,8 +172,8 @@ std::vector<int> CTabsetCtrl::TabWidths() const
         if (font && font->GetSafeHandle())
             old = ::SelectObject(dc, font->GetSafeHandle());
         SIZE size = {};
-        const CString& label = m_items[i]->strLabel;
-        ::GetTextExtentPoint32A(dc, label, label.GetLength(), &size);
+        const std::wstring label = orvo::WideText(m_items[i]->strLabel);
+        ::GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
         if (old)
             ::SelectObject(dc, old);
         widths.push_back(size.cx + m_cyStrip + m_cyStrip / 2);
@@ -371,11 +372,15 @@ int CTabsetCtrl::SetCurSel(int index)
 }
 
 // The window's text is the current tab's label, so accessibility and automation tools (and the
-// tests of the real program, from another process) can tell which page is shown.
+// tests of the real program, from another process) can tell which page is shown. It is stored
+// wide by the default procedure itself: through this ANSI window's own procedure a name in
+// another script would turn to question marks.
 void CTabsetCtrl::ShowCurrentLabel()
 {
-    if (::IsWindow(m_hWnd))
-        ::SetWindowTextA(m_hWnd, m_nCurSel >= 0 ? static_cast<LPCSTR>(m_items[m_nCurSel]->strLabel) : "");
+    if (!::IsWindow(m_hWnd))
+        return;
+    const std::wstring label = m_nCurSel >= 0 ? orvo::WideText(m_items[m_nCurSel]->strLabel) : std::wstring();
+    ::DefWindowProcW(m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(label.c_str()));
 }
 
 void CTabsetCtrl::SetItemTip(int index, const char* text)
@@ -669,12 +674,13 @@ void CTabsetCtrl::DrawTab(HDC dc, int x, int width, int index, bool current) con
     const CFont* font = current ? m_pFontCurrent : m_pFontNormal;
     SelectScope fontScope(dc, font && font->GetSafeHandle() ? font->GetSafeHandle() : ::GetStockObject(DEFAULT_GUI_FONT));
     SIZE text = {};
-    const CString& label = m_items[index]->strLabel;
-    ::GetTextExtentPoint32A(dc, label, label.GetLength(), &text);
+    // Layout names come from the drawing as UTF-8, whatever the system's code page.
+    const std::wstring label = orvo::WideText(m_items[index]->strLabel);
+    ::GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &text);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(current ? COLOR_WINDOWTEXT : COLOR_BTNTEXT));
     RECT area = {x + h + h / 2, (s - text.cy) / 2 - 1, x + h + h / 2 + labelWidth, (s - text.cy) / 2 - 1 + text.cy};
-    ::DrawTextA(dc, label, -1, &area, DT_CENTER | DT_SINGLELINE);
+    ::DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &area, DT_CENTER | DT_SINGLELINE);
 
     if (current) {
         SelectScope shadow(dc, m_penShadow.GetSafeHandle());

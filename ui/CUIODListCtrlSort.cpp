@@ -373,7 +373,9 @@ BOOL CUIODListCtrl::PreTranslateMessage(MSG* pMsg)
         nPost = WM_UIOD_EDITKEY;
         break;
     case VK_DELETE:
-        nPost = WM_UIOD_DELETEKEY;
+        // Shift+Delete and Ctrl+Delete belong to the frame's accelerators (Shift+Delete is Cut).
+        if (GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0)
+            nPost = WM_UIOD_DELETEKEY;
         break;
     case VK_RETURN:
         nPost = pMsg->message == WM_SYSKEYDOWN ? WM_UIOD_PROPERTIESKEY : WM_UIOD_OPENKEY;

@@ -1,6 +1,6 @@
 #include "browser/dialogs/CEditPathBoxDlg.h"
 
-#include "app/core/FileUtils.h"
+#include "core/FileUtils.h"
 #include "framework/CDataExchange.h"
 #include "framework/Prompt.h"
 #include "res/resource.h"

@@ -1,6 +1,6 @@
 #include "browser/dialogs/CNewFolderDlg.h"
 
-#include "app/core/FileUtils.h"
+#include "core/FileUtils.h"
 #include "browser/dialogs/NewFolderName.h"
 #include "framework/CDataExchange.h"
 #include "framework/Prompt.h"

@@ -1,7 +1,7 @@
 #include "browser/dialogs/CSaveThumbnailDlg.h"
 
 #include "app/BrowseForFolder.h"
-#include "app/core/ResourceText.h"
+#include "core/ResourceText.h"
 #include "framework/CDataExchange.h"
 #include "res/resource.h"
 

@@ -1,7 +1,7 @@
 #include "browser/dialogs/NewFolderName.h"
 
-#include "app/core/FileUtils.h"
-#include "browser/ShellFileOps.h"
+#include "core/FileUtils.h"
+#include "browser/shell/ShellFileOps.h"
 
 namespace {
 

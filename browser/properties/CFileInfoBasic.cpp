@@ -1,6 +1,6 @@
 #include "browser/properties/CFileInfoBasic.h"
 
-#include "browser/CFileName.h"
+#include "browser/shell/CFileName.h"
 #include "browser/properties/FileInfoText.h"
 #include "framework/CDataExchange.h"
 #include "res/resource.h"

@@ -18,6 +18,9 @@ public:
 protected:
     // The information only when it holds a drawing's summary.
     const DRAWINGINFO* FilledInfo() const;
+    // Shows a text read from the drawing (UTF-8) in a control through the wide call, so names
+    // and properties in other scripts stay right whatever the system's code page.
+    void ShowDrawingText(int id, const CString& text) const;
 
     CString m_strPath;
     const DRAWINGINFO* m_pInfo; // borrowed

@@ -5,6 +5,8 @@
 #include "render/workers/DRAWINGINFO.h"
 #include "res/resource.h"
 
+#include <utility>
+
 CFileInfoSummary::CFileInfoSummary(const char* path, const DRAWINGINFO* info)
     : CFileInfoPage(IDD_FILEINFO_SUMMARY, path, info)
 {
@@ -31,5 +33,13 @@ BOOL CFileInfoSummary::OnInitDialog()
         m_strComment = JoinLines(info->m_pStrings.get());
         m_strHyperlinkBase = info->m_strText6;
     }
-    return CFileInfoPage::OnInitDialog();
+    const BOOL result = CFileInfoPage::OnInitDialog();
+    const std::pair<int, const CString*> fields[] = {
+        {IDC_FILEINFO_TITLE, &m_strTitle},       {IDC_FILEINFO_SUBJECT, &m_strSubject},
+        {IDC_FILEINFO_AUTHOR, &m_strAuthor},     {IDC_FILEINFO_KEYWORDS, &m_strKeywords},
+        {IDC_FILEINFO_COMMENT, &m_strComment},   {IDC_FILEINFO_HYPERLINK, &m_strHyperlinkBase},
+    };
+    for (const auto& field : fields)
+        ShowDrawingText(field.first, *field.second);
+    return result;
 }

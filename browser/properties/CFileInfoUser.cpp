@@ -48,5 +48,10 @@ BOOL CFileInfoUser::OnInitDialog()
                 break;
         }
     }
-    return CFileInfoPage::OnInitDialog();
+    const BOOL result = CFileInfoPage::OnInitDialog();
+    for (int i = 0; i < kPairs; ++i) {
+        ShowDrawingText(kControls[i].name, m_strNames[i]);
+        ShowDrawingText(kControls[i].value, m_strValues[i]);
+    }
+    return result;
 }

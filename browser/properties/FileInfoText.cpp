@@ -1,6 +1,6 @@
 #include "browser/properties/FileInfoText.h"
 
-#include "app/core/NumberFormat.h"
+#include "core/NumberFormat.h"
 #include "framework/COleDateTime.h"
 #include "ui/CLocaleInfo.h"
 

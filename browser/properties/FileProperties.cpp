@@ -1,6 +1,6 @@
 #include "browser/properties/FileProperties.h"
 
-#include "browser/CFileName.h"
+#include "browser/shell/CFileName.h"
 #include "browser/properties/CFileInfoBasic.h"
 #include "browser/properties/CFileInfoInfo.h"
 #include "browser/properties/CFileInfoSummary.h"

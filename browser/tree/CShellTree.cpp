@@ -1,16 +1,16 @@
 #include "browser/tree/CShellTree.h"
 
 #include "app/CAppState.h"
-#include "app/core/CAppOptions.h"
-#include "browser/CShellListItem.h"
-#include "browser/PidlBytes.h"
+#include "core/CAppOptions.h"
+#include "browser/shell/CShellListItem.h"
+#include "browser/shell/PidlBytes.h"
 #include "browser/tree/CShellTreeItem.h"
 #include "browser/tree/ShellTreePaths.h"
-#include "browser/tree/TreeMessages.h"
+#include "browser/shell/TreeMessages.h"
 #include "framework/AfxWin.h"
 #include "framework/CMenu.h"
 #include "framework/Prompt.h"
-#include "render/kit/KGetOsVersion.h"
+#include "kit/KGetOsVersion.h"
 
 #include <cstring>
 

@@ -7,7 +7,7 @@
 // Device arrival and removal lead to the same merge after a quiet 1500 ms.
 #pragma once
 
-#include "browser/CShellPidl.h"
+#include "browser/shell/CShellPidl.h"
 #include "browser/tree/CDragDropTree.h"
 #include "browser/tree/CTreeWatchThread.h"
 #include "browser/tree/DriveList.h"

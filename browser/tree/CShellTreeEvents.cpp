@@ -2,14 +2,14 @@
 // drag and drop, rename and the shell context menu.
 #include "browser/tree/CShellTree.h"
 
-#include "browser/CShellContextMenu.h"
-#include "browser/PidlBytes.h"
-#include "browser/ShellFileOps.h"
+#include "browser/shell/CShellContextMenu.h"
+#include "browser/shell/PidlBytes.h"
+#include "browser/shell/ShellFileOps.h"
 #include "browser/tree/CShellTreeItem.h"
 #include "browser/tree/ShellTreePaths.h"
-#include "browser/tree/TreeMessages.h"
+#include "browser/shell/TreeMessages.h"
 #include "app/CAppState.h"
-#include "browser/CFolderWatchThread.h"
+#include "browser/shell/CFolderWatchThread.h"
 #include "framework/CMenu.h"
 
 #include <shellapi.h>

@@ -1,6 +1,6 @@
 #include "browser/tree/CShellTreeItem.h"
 
-#include "browser/PidlBytes.h"
+#include "browser/shell/PidlBytes.h"
 
 CShellTreeItem::CShellTreeItem(IShellFolder* parent, LPCITEMIDLIST relative, LPCITEMIDLIST parentAbsolute)
     : m_parent(parent)

@@ -2,8 +2,8 @@
 // device arrival and removal.
 #include "browser/tree/CShellTree.h"
 
-#include "browser/CShellPidlCompare.h"
-#include "browser/PidlBytes.h"
+#include "browser/shell/CShellPidlCompare.h"
+#include "browser/shell/PidlBytes.h"
 #include "browser/tree/CShellTreeItem.h"
 #include "browser/tree/ShellTreePaths.h"
 

@@ -1,6 +1,6 @@
 #include "browser/tree/CTreeBar.h"
 
-#include "browser/ShellGlobals.h"
+#include "browser/shell/ShellGlobals.h"
 #include "framework/CFrameWnd.h"
 
 BEGIN_MESSAGE_MAP(CTreeBar, CBarControlBar)

@@ -1,6 +1,6 @@
 #include "browser/tree/CTreeWatchThread.h"
 
-#include "browser/tree/TreeMessages.h"
+#include "browser/shell/TreeMessages.h"
 #include "render/workers/WorkerAppState.h"
 
 #include <utility>

@@ -81,6 +81,23 @@ long Pointer(std::string_view token)
     return r.ec == std::errc() ? index : -1;
 }
 
+// A record of that kind or of a kind derived from it: ASM writes tolerant vertices and edges
+// ("tvertex-vertex", "tedge-edge") where a body was healed.
+bool IsKind(std::string_view type, std::string_view kind)
+{
+    if (type == kind)
+        return true;
+    return type.size() > kind.size() + 1 && type.substr(type.size() - kind.size()) == kind &&
+           type[type.size() - kind.size() - 1] == '-';
+}
+
+// The parameter range an edge of SAT 7.0 and later keeps after each vertex pointer.
+struct EdgeRange
+{
+    bool known = false;
+    double start = 0.0, end = 0.0;
+};
+
 class SatModel
 {
 public:
@@ -90,9 +107,10 @@ public:
 private:
     bool VertexPoint(long vertex, Vec3& point) const;
     bool PointOf(long index, Vec3& point) const;
-    bool Curve(long index, bool reversed, AcisEdge& edge, bool hasStart, bool hasEnd) const;
+    bool Curve(long index, bool reversed, AcisEdge& edge, bool hasStart, bool hasEnd,
+               const EdgeRange& range) const;
     static bool Ellipse(const std::vector<std::string_view>& tokens, std::size_t from, bool reversed,
-                        AcisEdge& edge, bool closed);
+                        AcisEdge& edge, bool closed, const EdgeRange& range);
     static bool Spline(const std::vector<std::string_view>& tokens, std::size_t from, AcisEdge& edge);
     const Record* At(long index) const
     {
@@ -169,7 +187,7 @@ bool SatModel::PointOf(long index, Vec3& point) const
 bool SatModel::VertexPoint(long vertex, Vec3& point) const
 {
     const Record* record = At(vertex);
-    if (!record || record->type != "vertex" || record->body.size() > kMaxSmallRecord)
+    if (!record || !IsKind(record->type, "vertex") || record->body.size() > kMaxSmallRecord)
         return false;
     long last = -1;
     for (std::string_view token : Tokens(record->body)) {
@@ -180,7 +198,7 @@ bool SatModel::VertexPoint(long vertex, Vec3& point) const
 }
 
 bool SatModel::Ellipse(const std::vector<std::string_view>& tokens, std::size_t from, bool reversed,
-                       AcisEdge& edge, bool closed)
+                       AcisEdge& edge, bool closed, const EdgeRange& range)
 {
     double v[10];
     if (tokens.size() < from + 10)
@@ -203,6 +221,16 @@ bool SatModel::Ellipse(const std::vector<std::string_view>& tokens, std::size_t 
         const Vec3 d = p - edge.center;
         return std::atan2(RkDb::Dot(d, w) / edge.ratio, RkDb::Dot(d, u));
     };
+    if (range.known) {
+        // The edge's own range, in the curve's parameters (negated for an edge against it).
+        double a = reversed ? -range.end : range.start;
+        double b = reversed ? -range.start : range.end;
+        if (b - a > kTwoPi + 1e-9 || b - a < 1e-12)
+            b = a + kTwoPi;
+        edge.startParam = a;
+        edge.endParam = b;
+        return true;
+    }
     if (closed) {
         edge.startParam = 0.0;
         edge.endParam = kTwoPi;
@@ -273,7 +301,8 @@ bool SatModel::Spline(const std::vector<std::string_view>& tokens, std::size_t f
     return true;
 }
 
-bool SatModel::Curve(long index, bool reversed, AcisEdge& edge, bool hasStart, bool hasEnd) const
+bool SatModel::Curve(long index, bool reversed, AcisEdge& edge, bool hasStart, bool hasEnd,
+                     const EdgeRange& range) const
 {
     const Record* record = At(index);
     if (!record)
@@ -290,7 +319,7 @@ bool SatModel::Curve(long index, bool reversed, AcisEdge& edge, bool hasStart, b
     }
     if (record->type == "ellipse-curve") {
         const bool closed = !hasStart || !hasEnd || edge.start == edge.end;
-        return Ellipse(tokens, after, reversed, edge, closed);
+        return Ellipse(tokens, after, reversed, edge, closed, range);
     }
     if (record->type == "intcurve-curve")
         return Spline(tokens, after, edge);
@@ -305,14 +334,16 @@ void SatModel::CollectEdges(std::vector<AcisEdge>& edges, std::size_t maxEdges) 
     for (const Record& record : m_records) {
         if (edges.size() >= maxEdges)
             return;
-        if (record.type != "edge")
+        if (!IsKind(record.type, "edge"))
             continue;
         const std::vector<std::string_view> tokens = Tokens(record.body);
         std::vector<long> pointers;
+        std::vector<std::size_t> places;
         std::size_t lastPointer = 0;
         for (std::size_t k = 0; k < tokens.size(); ++k) {
             if (!tokens[k].empty() && tokens[k][0] == '$') {
                 pointers.push_back(Pointer(tokens[k]));
+                places.push_back(k);
                 lastPointer = k;
             }
         }
@@ -328,7 +359,12 @@ void SatModel::CollectEdges(std::vector<AcisEdge>& edges, std::size_t maxEdges) 
         AcisEdge edge;
         const bool hasStart = VertexPoint(pointers[n - 4], edge.start);
         const bool hasEnd = VertexPoint(pointers[n - 3], edge.end);
-        if (Curve(curve, reversed, edge, hasStart, hasEnd))
+        EdgeRange range;
+        const std::size_t startAt = places[n - 4] + 1, endAt = places[n - 3] + 1;
+        range.known = endAt < tokens.size() && Number(tokens[startAt], range.start) &&
+                      Number(tokens[endAt], range.end) && std::isfinite(range.start) &&
+                      std::isfinite(range.end);
+        if (Curve(curve, reversed, edge, hasStart, hasEnd, range))
             edges.push_back(std::move(edge));
     }
 }

@@ -96,6 +96,9 @@ struct Image final : Entity
     RasterFrame frame;
     Handle imageDef = 0;             // the IMAGEDEF object
     std::string fileName;            // from the IMAGEDEF object
+    std::uint8_t brightness = 50;    // 0..100, 50 the picture as it is
+    std::uint8_t contrast = 50;      // 0..100, 50 the picture as it is
+    std::uint8_t fade = 0;           // 0..100 towards the background
 };
 
 struct Wipeout final : Entity
@@ -103,6 +106,16 @@ struct Wipeout final : Entity
     static constexpr EntityType kType = EntityType::Wipeout;
     Wipeout() : Entity(kType) {}
     RasterFrame frame;
+};
+
+// OLE2FRAME: an object of another program placed on a frame, with the picture it was last shown
+// as when one is stored (the OLE data itself is not kept).
+struct OleFrame final : Entity
+{
+    static constexpr EntityType kType = EntityType::OleFrame;
+    OleFrame() : Entity(kType) {}
+    Vec3 corners[4];                 // world: upper left, upper right, lower right, lower left
+    std::string picture;             // a BMP or EMF file's bytes, or empty
 };
 
 } // namespace RkDb

@@ -54,6 +54,8 @@ struct MLeader final : Entity
     double arrowSize = 0.18;
     bool hasText = false;
     std::string text;                // MTEXT contents
+    std::int32_t textStyle = 0;      // index into Database::TextStyles()
+    Color textColor = Color::ByBlock();   // by block: the leader's own colour
     Vec3 textLocation;
     double textHeight = 0.18;
     double textWidth = 0.0;

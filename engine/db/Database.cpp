@@ -1,6 +1,8 @@
 #include "engine/db/Database.h"
 
 #include <algorithm>
+#include <climits>
+#include <unordered_map>
 
 namespace RkDb {
 
@@ -72,8 +74,59 @@ bool IsPaperSpaceName(const std::string& name)
 
 } // namespace
 
+namespace {
+
+// The draw order of a block with a draw order table: each entity takes the place of its sort
+// handle (its own handle when the table does not list it), in ascending order of those places;
+// entities of one place keep their stored order.
+void OrderForDrawing(Block& block)
+{
+    block.drawOrder.clear();
+    if (block.sortHandles.empty() || block.entities.empty() ||
+        block.entities.size() > static_cast<std::size_t>(INT32_MAX))
+        return;
+    std::unordered_map<Handle, Handle> place;
+    place.reserve(block.sortHandles.size());
+    for (const auto& [entity, sort] : block.sortHandles)
+        place[entity] = sort;
+    std::vector<std::pair<Handle, std::int32_t>> keys;
+    keys.reserve(block.entities.size());
+    for (std::size_t i = 0; i < block.entities.size(); ++i) {
+        const Handle own = block.entities[i]->handle;
+        const auto found = own != 0 ? place.find(own) : place.end();
+        keys.emplace_back(found != place.end() ? found->second : own, static_cast<std::int32_t>(i));
+    }
+    // Entities without a handle (none in a well-formed file) stay where they are stored: they
+    // take the place of the entity before them.
+    for (std::size_t i = 1; i < keys.size(); ++i) {
+        if (block.entities[i]->handle == 0)
+            keys[i].first = keys[i - 1].first;
+    }
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    bool moved = false;
+    block.drawOrder.reserve(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        moved = moved || keys[i].second != static_cast<std::int32_t>(i);
+        block.drawOrder.push_back(keys[i].second);
+    }
+    if (!moved)
+        block.drawOrder.clear();
+}
+
+} // namespace
+
 void Database::FinishLoading()
 {
+    for (Block& block : m_blocks)
+        OrderForDrawing(block);
+    // Line types come before text styles in a file: their texts and shapes find their style now.
+    for (LineType& lineType : m_lineTypes) {
+        for (LineTypeElement& element : lineType.elements) {
+            if (element.styleHandle != 0)
+                element.style = m_textStyles.FindHandle(element.styleHandle);
+        }
+    }
     // Link each layout to its block by handle (DWG, DXF 2000+) or keep the index a reader set.
     for (Layout& layout : m_layouts) {
         if (layout.IsModel()) {

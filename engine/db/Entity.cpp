@@ -37,6 +37,7 @@ const char* EntityTypeName(EntityType type)
     case EntityType::Tolerance: return "TOLERANCE";
     case EntityType::Shape: return "SHAPE";
     case EntityType::Underlay: return "UNDERLAY";
+    case EntityType::OleFrame: return "OLE2FRAME";
     }
     return "?";
 }

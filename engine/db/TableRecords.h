@@ -6,6 +6,8 @@
 #include "engine/db/BlockEntities.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace RkDb {
 
@@ -20,13 +22,26 @@ struct Layer
     bool frozen = false;
     bool locked = false;
     bool plot = true;
+    std::uint32_t transparency = 0;      // 0 opaque, or kTransparencyAlpha with the opacity
 };
 
 struct LineTypeElement
 {
+    enum class Kind : std::uint8_t { Plain, Text, Shape };
+
     double length = 0.0;                 // positive dash, negative gap, 0 dot
-    // Embedded shapes and texts: drawn as the gap they occupy (a readable simplification).
-    bool hasShapeOrText = false;
+    // An embedded text or shape, placed from the element's start: offset along and across the
+    // line, scale (times the text style's height for a text), rotation relative to the line
+    // (or to the x axis when absolute).
+    Kind kind = Kind::Plain;
+    std::string text;
+    std::int16_t shapeNumber = 0;
+    Handle styleHandle = 0;              // the text style, or the style of the shape file
+    std::int32_t style = -1;             // its index (Database::FinishLoading); -1 none
+    Vec2 offset;
+    double scale = 1.0;
+    double rotation = 0.0;               // radians
+    bool absoluteRotation = false;
 };
 
 struct LineType
@@ -95,7 +110,13 @@ struct Block
     std::uint16_t flags = 0;
     std::string xrefPath;
     std::int32_t layout = -1;            // index into the layouts for a space, else -1
-    EntityList entities;                 // in drawing order
+    EntityList entities;                 // in stored order
+    // The block's draw order table (SORTENTSTABLE): each listed entity (first) is drawn in the
+    // place of the handle paired with it (second); the others in the place of their own handle.
+    std::vector<std::pair<Handle, Handle>> sortHandles;
+    // Indices into entities in the order they are drawn (Database::FinishLoading makes it from
+    // sortHandles); empty: the stored order.
+    std::vector<std::int32_t> drawOrder;
 };
 
 struct Layout

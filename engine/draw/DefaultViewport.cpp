@@ -2,6 +2,7 @@
 
 #include "engine/db/ViewportEntity.h"
 #include "engine/draw/DrawingRenderer.h"
+#include "engine/draw/PaperSheet.h"
 #include "engine/draw/ViewTransform.h"
 
 #include <algorithm>
@@ -17,12 +18,6 @@ namespace {
 constexpr double kSheetFill = 0.9;      // the viewport leaves a tenth of the sheet as margin
 constexpr double kModelMargin = 1.02;
 
-bool Usable(Vec2 min, Vec2 max)
-{
-    return std::isfinite(min.x) && std::isfinite(min.y) && std::isfinite(max.x) &&
-           std::isfinite(max.y) && max.x - min.x > 1e-9 && max.y - min.y > 1e-9;
-}
-
 } // namespace
 
 bool DefaultViewport::HasModelViewport(const RkDb::Block& block)
@@ -32,27 +27,6 @@ bool DefaultViewport::HasModelViewport(const RkDb::Block& block)
             return true;
     }
     return false;
-}
-
-void DefaultViewport::Sheet(const RkDb::Database& db, const RkDb::Layout& layout,
-                            const RkDb::Block& block, Vec2& min, Vec2& max)
-{
-    (void)db;
-    min = layout.limMin;
-    max = layout.limMax;
-    if (Usable(min, max))
-        return;
-    for (const RkDb::EntityPtr& e : block.entities) {
-        const auto* vp = RkDb::As<RkDb::ViewportEntity>(*e);
-        if (vp && vp->id == 1 && vp->width > 0 && vp->height > 0) {
-            min = {vp->center.x - vp->width / 2, vp->center.y - vp->height / 2};
-            max = {vp->center.x + vp->width / 2, vp->center.y + vp->height / 2};
-            if (Usable(min, max))
-                return;
-        }
-    }
-    min = {0, 0};
-    max = {297, 210};
 }
 
 bool DefaultViewport::Ensure(RkDb::Database& db, int layoutIndex)
@@ -70,7 +44,7 @@ bool DefaultViewport::Ensure(RkDb::Database& db, int layoutIndex)
     if (!DrawingRenderer::Extents(db, 0, top, modelMin, modelMax))
         return false;
     Vec2 sheetMin, sheetMax;
-    Sheet(db, layout, block, sheetMin, sheetMax);
+    PaperSheet::Bounds(layout, block, sheetMin, sheetMax);
     auto vp = std::make_unique<RkDb::ViewportEntity>();
     vp->id = 2;
     vp->center = {(sheetMin.x + sheetMax.x) / 2, (sheetMin.y + sheetMax.y) / 2, 0.0};
@@ -81,6 +55,9 @@ bool DefaultViewport::Ensure(RkDb::Database& db, int layoutIndex)
     const double modelHeight = std::max(modelMax.y - modelMin.y, 1e-9);
     vp->viewHeight = std::max(modelHeight, modelWidth * vp->height / vp->width) * kModelMargin;
     block.entities.push_back(std::move(vp));
+    // Drawn last, as the viewport a CAD program makes then is the newest entity.
+    if (!block.drawOrder.empty())
+        block.drawOrder.push_back(static_cast<std::int32_t>(block.entities.size() - 1));
     return true;
 }
 

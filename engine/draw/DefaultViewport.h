@@ -17,9 +17,6 @@ public:
 
 private:
     static bool HasModelViewport(const RkDb::Block& block);
-    // The sheet the viewport is placed on: the layout's limits, else its paper view, else A4.
-    static void Sheet(const RkDb::Database& db, const RkDb::Layout& layout, const RkDb::Block& block,
-                      RkDb::Vec2& min, RkDb::Vec2& max);
 };
 
 } // namespace RkDraw

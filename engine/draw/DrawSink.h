@@ -3,10 +3,14 @@
 // right and y downwards, as doubles (sinks round them).
 #pragma once
 
+#include "engine/draw/RasterPicture.h"
+
 #include <cstdint>
 #include <string>
 
 namespace RkDraw {
+
+class ShxFont;
 
 struct DevPoint
 {
@@ -22,9 +26,12 @@ struct TextRun
     double angle = 0.0;         // radians, counter-clockwise on the screen
     double widthFactor = 1.0;
     double oblique = 0.0;       // radians
+    double charExtra = 0.0;     // pixels added to each character's advance (tracking)
     std::string face;           // TrueType face name
     bool bold = false, italic = false;
     bool mirrorX = false, mirrorY = false;
+    // A shape font the renderer draws the run with as strokes (sinks never get such runs).
+    const ShxFont* shapes = nullptr;
 };
 
 class DrawSink
@@ -39,10 +46,20 @@ public:
     virtual void Polyline(const DevPoint* points, int count) = 0;
     // Filled polygons with the pen's colour; several rings use the alternate (even-odd) rule.
     virtual void Polygons(const DevPoint* points, const int* counts, int rings) = 0;
+    // Opacity (0 clear to 1 opaque) of the polygons that follow, over what is drawn already;
+    // a device that cannot blend draws them opaque.
+    virtual void SetFillOpacity(double opacity) { (void)opacity; }
     virtual void Dot(DevPoint point) = 0;
     virtual void Text(const TextRun& run) = 0;
     // Width of the run in pixels as the sink would draw it.
     virtual double TextWidth(const TextRun& run) = 0;
+    // A raster picture on the parallelogram whose corners are the picture's top left, top right
+    // and bottom left (any rotation, skew or pixel shape). Sinks that show no pictures ignore it.
+    virtual void Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                         DevPoint bottomLeft)
+    {
+        (void)picture, (void)topLeft, (void)topRight, (void)bottomLeft;
+    }
     // Clipping to a polygon until the matching PopClip.
     virtual void PushClip(const DevPoint* points, int count) = 0;
     virtual void PopClip() = 0;

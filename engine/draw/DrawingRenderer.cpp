@@ -1,6 +1,7 @@
 #include "engine/draw/DrawingRenderer.h"
 
 #include "engine/db/AciPalette.h"
+#include "engine/draw/BulkExtents.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,6 +24,7 @@ constexpr std::int64_t kMaxArrayCells = 100000;
 class BoundsSink final : public DrawSink
 {
 public:
+    explicit BoundsSink(std::function<double(const TextRun&)> textWidth) : m_textWidth(std::move(textWidth)) {}
     void SetPen(std::uint32_t, double) override {}
     void Polyline(const DevPoint* p, int n) override { Add(p, n); }
     void Polygons(const DevPoint* p, const int* counts, int rings) override
@@ -35,6 +37,9 @@ public:
     void Dot(DevPoint p) override { Add(&p, 1); }
     void Text(const TextRun& run) override
     {
+        // Blanks leave no ink: a lone space far from the drawing is no part of it.
+        if (run.utf8.find_first_not_of(" \t\r\n") == std::string::npos)
+            return;
         // Measuring runs in view coordinates (y upwards): the run's box from its baseline up to
         // its height.
         const double w = TextWidth(run);
@@ -47,32 +52,59 @@ public:
     }
     double TextWidth(const TextRun& run) override
     {
-        return run.height * run.widthFactor * 0.8 * static_cast<double>(run.utf8.size());
+        if (m_textWidth)
+            return m_textWidth(run);
+        return (run.height * run.widthFactor * 0.8 + run.charExtra) * static_cast<double>(run.utf8.size());
     }
     void PushClip(const DevPoint*, int) override {}
     void PopClip() override {}
 
+    // Starts the box of one object; the boxes of the objects are kept when asked for.
+    void BeginObject() { m_objectEmpty = true; }
+    void EndObject()
+    {
+        if (m_keepObjects && !m_objectEmpty)
+            m_objects.push_back(m_object);
+    }
+    void KeepObjects(std::size_t count)
+    {
+        m_keepObjects = true;
+        m_objects.reserve(count);
+    }
+    const std::vector<Box2>& Objects() const { return m_objects; }
+
     bool empty = true;
-    double minX = 0, minY = 0, maxX = 0, maxY = 0;
+    Box2 box;
 
 private:
+    static void Grow(Box2& b, bool& isEmpty, const DevPoint& p)
+    {
+        if (isEmpty) {
+            b.min = b.max = {p.x, p.y};
+            isEmpty = false;
+            return;
+        }
+        b.min = {std::min(b.min.x, p.x), std::min(b.min.y, p.y)};
+        b.max = {std::max(b.max.x, p.x), std::max(b.max.y, p.y)};
+    }
+    std::function<double(const TextRun&)> m_textWidth;
+
     void Add(const DevPoint* p, int n)
     {
         for (int i = 0; i < n; ++i) {
             if (!std::isfinite(p[i].x) || !std::isfinite(p[i].y) || std::fabs(p[i].x) > 1e15 ||
                 std::fabs(p[i].y) > 1e15)
                 continue;
-            if (empty) {
-                minX = maxX = p[i].x;
-                minY = maxY = p[i].y;
-                empty = false;
-            }
-            minX = std::min(minX, p[i].x);
-            maxX = std::max(maxX, p[i].x);
-            minY = std::min(minY, p[i].y);
-            maxY = std::max(maxY, p[i].y);
+            Grow(box, empty, p[i]);
+            if (m_keepObjects)
+                Grow(m_object, m_objectEmpty, p[i]);
         }
     }
+
+    bool m_keepObjects = false;
+    bool m_objectEmpty = true;
+    Box2 m_object;
+    std::vector<Box2> m_objects;
 };
 
 // Measures how close what is drawn comes to one device point.
@@ -161,6 +193,16 @@ bool IsOcsEntity(EntityType t)
     }
 }
 
+// The index into the block's entities of the i-th entity drawn: its draw order table's, or the
+// stored order.
+std::size_t DrawnAt(const Block& block, std::size_t i)
+{
+    if (block.drawOrder.size() != block.entities.size())
+        return i;
+    const std::int32_t at = block.drawOrder[i];
+    return at >= 0 && static_cast<std::size_t>(at) < block.entities.size() ? static_cast<std::size_t>(at) : i;
+}
+
 } // namespace
 
 DrawingRenderer::DrawingRenderer(const Database& db, DrawSink& sink, const RenderOptions& options)
@@ -244,10 +286,11 @@ int DrawingRenderer::HitTest(const Database& db, int layoutIndex, const ViewTran
     const Block& block = db.Blocks()[db.Layouts()[static_cast<std::size_t>(layoutIndex)].block];
     int found = -1;
     for (std::size_t i = 0; i < block.entities.size() && renderer.Poll(); ++i) {
+        const std::size_t at = DrawnAt(block, i);
         hit.Reset();
-        renderer.DrawEntity(*block.entities[i], in);
+        renderer.DrawEntity(*block.entities[at], in);
         if (hit.distance <= tolerance)
-            found = static_cast<int>(i);     // the last one drawn lies on top
+            found = static_cast<int>(at);     // the last one drawn lies on top
     }
     return found;
 }
@@ -265,10 +308,10 @@ void DrawingRenderer::DrawOne(int layoutIndex, const ViewTransform& view, int in
 
 void DrawingRenderer::DrawBlock(const Block& block, const Inherited& in)
 {
-    for (const EntityPtr& e : block.entities) {
+    for (std::size_t i = 0; i < block.entities.size(); ++i) {
         if (!Poll())
             return;
-        DrawEntity(*e, in);
+        DrawEntity(*block.entities[DrawnAt(block, i)], in);
     }
 }
 
@@ -292,6 +335,16 @@ std::uint32_t DrawingRenderer::EntityColor(const Entity& e, const Inherited& in,
     if (e.color.IsByLayer())
         return m_db.Layers().Valid(layer) ? m_db.Layers()[layer].color.ToRgb() : AciPalette::Rgb(7);
     return e.color.ToRgb();
+}
+
+std::uint32_t DrawingRenderer::EntityTransparency(const Entity& e, const Inherited& in,
+                                                  std::int32_t layer) const
+{
+    if (e.transparency == kTransparencyByBlock)
+        return in.blockTransparency;
+    if (e.transparency == 0)
+        return m_db.Layers().Valid(layer) ? m_db.Layers()[layer].transparency : 0;
+    return e.transparency;
 }
 
 // A width in 1/100 mm as device pixels at the output's resolution; below the threshold a line is
@@ -354,12 +407,12 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
     if (const auto* dim = As<Dimension>(e)) {
         const Matrix3d placement = Ocs(e.extrusion).Matrix();
         DrawBlockAt(dim->block, placement, in, EntityColor(e, in, layer), layer, e.lineType,
-                    e.lineWeight);
+                    e.lineWeight, EntityTransparency(e, in, layer));
         return;
     }
     if (const auto* vp = As<ViewportEntity>(e)) {
         if (m_paper && m_viewportDepth == 0)
-            DrawViewport(*vp, in);
+            DrawViewport(*vp, in, layer);
         return;
     }
     if (const auto* mleader = As<MLeader>(e); mleader && m_db.Blocks().Valid(mleader->block)) {
@@ -367,12 +420,13 @@ void DrawingRenderer::DrawEntity(const Entity& e, const Inherited& in)
             Matrix3d::Translation(mleader->blockPosition) * Matrix3d::RotationZ(mleader->blockRotation) *
             Matrix3d::Scaling(mleader->blockScale);
         DrawBlockAt(mleader->block, placement, in, EntityColor(e, in, layer), layer, e.lineType,
-                    e.lineWeight);
+                    e.lineWeight, EntityTransparency(e, in, layer));
     }
-    // The transform first: the line type's dashes are scaled to this entity's pixels.
+    // The transform first: the line type's pattern is set in device pixels of this transform.
     const bool ocs = IsOcsEntity(e.type) && e.extrusion != Vec3{0, 0, 1};
     m_painter.SetTransform(ocs ? in.toDevice * Ocs(e.extrusion).Matrix() : in.toDevice);
     ApplyPen(e, in, layer);
+    m_painter.SetOpacity(OpacityOf(EntityTransparency(e, in, layer)));
     const std::size_t left = m_work->Left();
     m_painter.SetWorkAllowance(left > SIZE_MAX / kPointsPerDraw ? SIZE_MAX : left * kPointsPerDraw);
     m_painter.Paint(e);
@@ -394,6 +448,7 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
                             Matrix3d::RotationZ(insert.rotation);
     const Matrix3d after = Matrix3d::Scaling(insert.scale) * Matrix3d::Translation(block.basePoint * -1.0);
     const Matrix3d single = before * after;
+    const std::uint32_t transparency = EntityTransparency(insert, in, layer);
     for (std::int32_t r = 0; r < (array ? insert.rows : 1); ++r) {
         for (std::int32_t c = 0; c < (array ? insert.columns : 1); ++c) {
             // Each cell counts against the budget with what its placement costs, or nested
@@ -404,7 +459,7 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
                 array ? before * Matrix3d::Translation({c * insert.columnSpacing, r * insert.rowSpacing, 0.0}) * after
                       : single;
             DrawBlockAt(insert.block, placement, in, color, layer, insert.lineType,
-                        insert.lineWeight);
+                        insert.lineWeight, transparency);
         }
     }
     // Attributes are placed in world (OCS) coordinates already.
@@ -417,7 +472,8 @@ void DrawingRenderer::DrawInsert(const Insert& insert, const Inherited& in, std:
 
 void DrawingRenderer::DrawBlockAt(std::int32_t blockIndex, const Matrix3d& placement,
                                   const Inherited& in, std::uint32_t color, std::int32_t layer,
-                                  std::int32_t lineType, std::int16_t lineWeight)
+                                  std::int32_t lineType, std::int16_t lineWeight,
+                                  std::uint32_t transparency)
 {
     if (!m_db.Blocks().Valid(blockIndex) || in.depth >= kMaxInsertDepth)
         return;
@@ -429,11 +485,12 @@ void DrawingRenderer::DrawBlockAt(std::int32_t blockIndex, const Matrix3d& place
     if (inner.blockLineType == kRefByLayer)
         inner.blockLineType = m_db.Layers().Valid(layer) ? m_db.Layers()[layer].lineType : kRefNone;
     inner.blockLineWeight = lineWeight == kLwByBlock ? in.blockLineWeight : lineWeight;
+    inner.blockTransparency = transparency;
     inner.depth = in.depth + 1;
     DrawBlock(m_db.Blocks()[blockIndex], inner);
 }
 
-void DrawingRenderer::DrawViewport(const ViewportEntity& vp, const Inherited& in)
+void DrawingRenderer::DrawViewport(const ViewportEntity& vp, const Inherited& in, std::int32_t layer)
 {
     if (vp.id == 1 || !vp.on || !(vp.width > 0) || !(vp.height > 0))
         return;
@@ -469,6 +526,10 @@ void DrawingRenderer::DrawViewport(const ViewportEntity& vp, const Inherited& in
     DrawBlock(m_db.ModelSpaceBlock(), inner);
     --m_viewportDepth;
     m_sink.PopClip();
+    // The frame on the paper, in the viewport's own colour and layer, as CAD programs show it.
+    ApplyPen(vp, in, layer);
+    clip.push_back(clip.front());
+    m_sink.Polyline(clip.data(), static_cast<int>(clip.size()));
 }
 
 bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransform& view,
@@ -480,6 +541,12 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
 bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransform& view,
                               const RenderOptions& options, Vec2& min, Vec2& max)
 {
+    return Extents(db, layout, view, options, Reach::Everything, min, max);
+}
+
+bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransform& view,
+                              const RenderOptions& options, Reach reach, Vec2& min, Vec2& max)
+{
     // A measure takes at most half of what a shared budget has left, so the drawing that
     // follows it always has the other half.
     WorkBudget* const shared = options.budget;
@@ -490,7 +557,7 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
     WorkBudget part(share, abort);
     RenderOptions measuring = options;
     measuring.budget = &part;
-    BoundsSink bounds;
+    BoundsSink bounds(options.textWidth);
     DrawingRenderer renderer(db, bounds, measuring);
     renderer.m_paper = layout > 0;
     renderer.StartBudget();
@@ -502,7 +569,17 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
     Inherited in;
     in.toDevice = view.WorldToView();
     renderer.m_painter.SetMeasuring(true);
-    renderer.DrawBlock(db.Blocks()[layouts[static_cast<std::size_t>(layout)].block], in);
+    const EntityList& entities = db.Blocks()[layouts[static_cast<std::size_t>(layout)].block].entities;
+    if (reach == Reach::Bulk)
+        bounds.KeepObjects(entities.size());
+    // Each of the layout's own entities is one object: an insert counts by all its block draws.
+    for (const EntityPtr& e : entities) {
+        if (!renderer.Poll())
+            break;
+        bounds.BeginObject();
+        renderer.DrawEntity(*e, in);
+        bounds.EndObject();
+    }
     if (shared)
         shared->Charge(share - part.Left());
     if (bounds.empty) {
@@ -514,8 +591,13 @@ bool DrawingRenderer::Extents(const Database& db, int layout, const ViewTransfor
         max = {high.x, high.y};
         return true;
     }
-    min = {bounds.minX, bounds.minY};
-    max = {bounds.maxX, bounds.maxY};
+    min = bounds.box.min;
+    max = bounds.box.max;
+    Box2 bulk;
+    if (reach == Reach::Bulk && BulkExtents::Of(bounds.Objects(), bulk)) {
+        min = bulk.min;
+        max = bulk.max;
+    }
     return true;
 }
 

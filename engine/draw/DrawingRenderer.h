@@ -25,6 +25,11 @@ public:
     // the extents of what was measured).
     static bool Extents(const RkDb::Database& db, int layout, const ViewTransform& view,
                         const RenderOptions& options, RkDb::Vec2& min, RkDb::Vec2& max);
+    // What the extents reach: every object (zoom extents), or the bulk of them, without the few
+    // that lie absurdly far from the rest (the opening view and thumbnails; BulkExtents).
+    enum class Reach { Everything, Bulk };
+    static bool Extents(const RkDb::Database& db, int layout, const ViewTransform& view,
+                        const RenderOptions& options, Reach reach, RkDb::Vec2& min, RkDb::Vec2& max);
     // Colour as shown: the colour mode applied, and colours that vanish on the background
     // turned to the contrasting one.
     static std::uint32_t ShownColor(std::uint32_t rgb, const RenderOptions& options);
@@ -44,6 +49,7 @@ private:
         std::int32_t blockLayer = 0;        // the layer entities on layer 0 take inside a block
         std::int32_t blockLineType = RkDb::kRefNone;
         std::int16_t blockLineWeight = RkDb::kLwDefault;
+        std::uint32_t blockTransparency = 0;  // what entities of transparency by block take
         int depth = 0;
         const std::vector<std::int32_t>* frozen = nullptr;    // layers frozen in the viewport
         // Line type patterns of model space seen through a viewport keep their paper size
@@ -57,8 +63,10 @@ private:
                     std::int32_t layer);
     void DrawBlockAt(std::int32_t block, const RkDb::Matrix3d& placement, const Inherited& in,
                      std::uint32_t color, std::int32_t layer, std::int32_t lineType,
-                     std::int16_t lineWeight);
-    void DrawViewport(const RkDb::ViewportEntity& vp, const Inherited& in);
+                     std::int16_t lineWeight, std::uint32_t transparency);
+    // The entity's transparency with by layer and by block resolved (0: opaque).
+    std::uint32_t EntityTransparency(const RkDb::Entity& e, const Inherited& in, std::int32_t layer) const;
+    void DrawViewport(const RkDb::ViewportEntity& vp, const Inherited& in, std::int32_t layer);
     bool Visible(std::int32_t layer, const Inherited& in) const;
     void ApplyPen(const RkDb::Entity& e, const Inherited& in, std::int32_t layer);
     double PenPixels(double hundredthsOfMm, double thinBelow) const;

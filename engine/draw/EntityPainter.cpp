@@ -3,10 +3,14 @@
 #include "engine/draw/CurveTessellator.h"
 #include "engine/draw/HatchPainter.h"
 #include "engine/draw/ModelPainter.h"
+#include "engine/draw/RasterPainter.h"
+#include "engine/draw/ShapeSource.h"
 #include "engine/draw/TextPainter.h"
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
+#include <functional>
 
 namespace RkDraw {
 
@@ -40,6 +44,8 @@ void EntityPainter::SetLineType(const LineType* lineType, double scale)
 {
     m_dashes.clear();
     m_dashPeriod = 0.0;
+    m_lineType = nullptr;
+    m_elementsShown = false;
     if (!lineType || lineType->elements.size() < 2)
         return;
     double period = 0.0;
@@ -50,6 +56,10 @@ void EntityPainter::SetLineType(const LineType* lineType, double scale)
     for (const LineTypeElement& e : lineType->elements)
         m_dashes.push_back(e.length * scale * m_ppu);
     m_dashPeriod = period;
+    m_lineType = lineType;
+    m_dashScale = scale * m_ppu;
+    m_elementsShown = std::any_of(lineType->elements.begin(), lineType->elements.end(),
+                                  [](const LineTypeElement& e) { return e.kind != LineTypeElement::Kind::Plain; });
 }
 
 void EntityPainter::SetDeviceSize(int width, int height)
@@ -146,13 +156,16 @@ bool EntityPainter::ClipToDevice(DevPoint a, DevPoint b, double& from, double& t
 
 // The dash pattern walked along a polyline: it starts at the first vertex and runs on across
 // vertices. Only what shows is cut into dashes; along the parts off the device the pattern just
-// moves on, so a line reaching far beyond a zoomed-in view costs its visible dashes only.
+// moves on, so a line reaching far beyond a zoomed-in view costs its visible dashes only. Each
+// element that starts where the line shows is handed to onElement (its text or shape).
 class DashWalk
 {
 public:
-    DashWalk(const std::vector<double>& dashes, double period, DrawSink& sink)
-        : m_dashes(dashes), m_period(period), m_sink(sink), m_left(std::fabs(dashes[0])),
-          m_drawing(dashes[0] >= 0.0)
+    using ElementAt = std::function<void(std::size_t element, DevPoint a, double dx, double dy)>;
+
+    DashWalk(const std::vector<double>& dashes, double period, DrawSink& sink, ElementAt onElement)
+        : m_dashes(dashes), m_period(period), m_sink(sink), m_onElement(std::move(onElement)),
+          m_left(std::fabs(dashes[0])), m_drawing(dashes[0] >= 0.0)
     {
     }
 
@@ -162,6 +175,7 @@ public:
         if (!(length > 1e-9))
             return;
         EndRun();
+        m_atStart = false;
         if (length < m_left) {
             m_left -= length;
             return;
@@ -180,12 +194,18 @@ public:
     // Walks from a to b on the device, drawing the dashes.
     void Walk(DevPoint a, const DevPoint& b)
     {
+        double segment = std::hypot(b.x - a.x, b.y - a.y);
+        const double dx = b.x - a.x, dy = b.y - a.y;
         if (!m_started) {
             m_started = true;
             if (m_drawing)
                 m_run.push_back(a);
         }
-        double segment = std::hypot(b.x - a.x, b.y - a.y);
+        if (m_atStart && segment > 1e-9) {
+            m_atStart = false;
+            if (m_onElement)
+                m_onElement(0, a, dx, dy);
+        }
         while (segment > 1e-9) {
             const double step = std::min(m_left, segment);
             const double t = step / segment;
@@ -194,14 +214,16 @@ public:
             m_left -= step;
             if (m_left > 1e-9)
                 continue;
-            if (m_drawing) {
+            if (m_drawing && m_dashes[m_element] == 0.0) {
+                m_sink.Dot(a);             // a line of no length would show nothing
+            } else if (m_drawing) {
                 m_run.push_back(a);
-                if (m_run.size() == 1)
-                    m_run.push_back(a);      // a dot
                 m_sink.Polyline(m_run.data(), static_cast<int>(m_run.size()));
             }
             m_run.clear();
             Next();
+            if (m_onElement)
+                m_onElement(m_element, a, dx, dy);
             if (m_drawing)
                 m_run.push_back(a);
         }
@@ -211,7 +233,9 @@ public:
 
     void EndRun()
     {
-        if (m_drawing && m_run.size() >= 2)
+        // A dash that the line's end (or the device's edge) cuts to nothing is left out.
+        const bool empty = m_run.size() == 2 && m_run[0].x == m_run[1].x && m_run[0].y == m_run[1].y;
+        if (m_drawing && m_run.size() >= 2 && !empty)
             m_sink.Polyline(m_run.data(), static_cast<int>(m_run.size()));
         m_run.clear();
     }
@@ -227,10 +251,12 @@ private:
     const std::vector<double>& m_dashes;
     const double m_period;
     DrawSink& m_sink;
+    const ElementAt m_onElement;
     std::size_t m_element = 0;
     double m_left;
     bool m_drawing;
     bool m_started = false;
+    bool m_atStart = true;
     std::vector<DevPoint> m_run;
 };
 
@@ -249,7 +275,10 @@ void EntityPainter::Dash(const std::vector<DevPoint>& points)
         m_sink.Polyline(points.data(), static_cast<int>(points.size()));
         return;
     }
-    DashWalk walk(m_dashes, m_dashPeriod, m_sink);
+    DashWalk::ElementAt onElement;
+    if (m_elementsShown)
+        onElement = [this](std::size_t element, DevPoint a, double dx, double dy) { PaintElement(element, a, dx, dy); };
+    DashWalk walk(m_dashes, m_dashPeriod, m_sink, onElement);
     for (std::size_t i = 1; i < points.size(); ++i) {
         const DevPoint a = points[i - 1], b = points[i];
         const double length = std::hypot(b.x - a.x, b.y - a.y);
@@ -264,6 +293,76 @@ void EntityPainter::Dash(const std::vector<DevPoint>& points)
         walk.Skip(length * (1.0 - to));
     }
     walk.EndRun();
+}
+
+void EntityPainter::PaintElement(std::size_t element, DevPoint a, double dx, double dy)
+{
+    if (!m_lineType || element >= m_lineType->elements.size())
+        return;
+    const LineTypeElement& e = m_lineType->elements[element];
+    const double length = std::hypot(dx, dy);
+    if (e.kind == LineTypeElement::Kind::Plain || !(length > 0))
+        return;
+    // Along the line and across it (to its left) on the device, whose y runs downwards.
+    const double ux = dx / length, uy = dy / length;
+    const double k = m_dashScale;
+    const DevPoint origin{a.x + (ux * e.offset.x + uy * e.offset.y) * k,
+                          a.y + (uy * e.offset.x - ux * e.offset.y) * k};
+    double angle = e.rotation;
+    if (e.absoluteRotation) {
+        const DevPoint o = ToDevice({0, 0, 0}), x = ToDevice({1, 0, 0});
+        angle += std::atan2(-(x.y - o.y), x.x - o.x);
+    } else {
+        angle += std::atan2(-uy, ux);
+    }
+    if (e.kind == LineTypeElement::Kind::Shape) {
+        PaintElementShape(e, origin, angle, e.scale * k);
+        return;
+    }
+    if (e.text.empty())
+        return;
+    const auto& styles = m_db.TextStyles();
+    // The scale is the text's height when its style has none of its own.
+    const double styleHeight = styles.Valid(e.style) && styles[e.style].fixedHeight > 0
+                                   ? styles[e.style].fixedHeight : 1.0;
+    TextRun run = TextPainter(*this).StyledRun(e.text, e.style, e.scale * styleHeight * k);
+    if (!(run.height >= MinTextHeight()) || !(run.height < 100000.0))
+        return;
+    run.origin = origin;
+    run.angle = angle;
+    m_extraWork += run.utf8.size() + 16;
+    m_sink.Text(run);
+}
+
+void EntityPainter::PaintElementShape(const LineTypeElement& e, DevPoint origin, double angle, double scale)
+{
+    const auto& styles = m_db.TextStyles();
+    if (!m_options.shapes || !styles.Valid(e.style) || !(scale * 2.0 >= MinTextHeight()))
+        return;
+    std::vector<std::vector<Vec2>> strokes;
+    if (!m_options.shapes->Strokes(styles[e.style].fontFile, e.shapeNumber, strokes))
+        return;
+    const double c = std::cos(angle) * scale, s = std::sin(angle) * scale;
+    std::vector<DevPoint> device;
+    for (const std::vector<Vec2>& stroke : strokes) {
+        device.clear();
+        // Shape units turned by the angle (counter-clockwise on the screen, whose y runs down).
+        for (const Vec2& p : stroke)
+            device.push_back({origin.x + p.x * c - p.y * s, origin.y - (p.x * s + p.y * c)});
+        m_extraWork += device.size();
+        if (device.size() == 1)
+            m_sink.Dot(device[0]);
+        else if (device.size() > 1)
+            m_sink.Polyline(device.data(), static_cast<int>(device.size()));
+    }
+}
+
+void EntityPainter::DotAt(const Vec3& p)
+{
+    const DevPoint d = ToDevice(p);
+    const double margin = m_penWidth + 2.0;
+    if (m_measuring || (d.x >= -margin && d.x <= m_width + margin && d.y >= -margin && d.y <= m_height + margin))
+        m_sink.Dot(d);
 }
 
 void EntityPainter::Fill(const std::vector<std::vector<Vec3>>& rings)
@@ -327,14 +426,15 @@ void EntityPainter::Paint(const Entity& e)
     case EntityType::Leader: PaintLeader(static_cast<const Leader&>(e)); break;
     case EntityType::MLeader: PaintMLeaderLines(static_cast<const MLeader&>(e)); break;
     case EntityType::MLine: PaintMLine(static_cast<const MLine&>(e)); break;
-    case EntityType::Image: PaintRasterFrame(static_cast<const Image&>(e).frame, false); break;
-    case EntityType::Wipeout: PaintRasterFrame(static_cast<const Wipeout&>(e).frame, true); break;
+    case EntityType::Image: RasterPainter(*this).PaintImage(static_cast<const Image&>(e)); break;
+    case EntityType::Wipeout: PaintRasterFrame(static_cast<const Wipeout&>(e).frame); break;
     case EntityType::Helix: PaintSpline(static_cast<const Helix&>(e)); break;
     case EntityType::AcisSolid: ModelPainter(*this).PaintAcisSolid(static_cast<const AcisSolid&>(e)); break;
     case EntityType::Mesh: ModelPainter(*this).PaintMesh(static_cast<const Mesh&>(e)); break;
     case EntityType::Tolerance: ModelPainter(*this).PaintTolerance(static_cast<const Tolerance&>(e)); break;
     case EntityType::Shape: ModelPainter(*this).PaintShape(static_cast<const Shape&>(e)); break;
     case EntityType::Underlay: ModelPainter(*this).PaintUnderlay(static_cast<const Underlay&>(e)); break;
+    case EntityType::OleFrame: RasterPainter(*this).PaintOleFrame(static_cast<const OleFrame&>(e)); break;
     case EntityType::Insert:
     case EntityType::Dimension:
     case EntityType::Viewport:
@@ -470,11 +570,69 @@ void EntityPainter::PaintInfinite(const Vec3& base, const Vec3& direction, bool 
     StrokeDevice(m_device);
 }
 
+bool EntityPainter::PaintWide(const std::vector<WideSegment>& segments)
+{
+    double widest = 0.0;
+    bool varying = false;
+    for (const WideSegment& s : segments) {
+        widest = std::max({widest, s.startWidth, s.endWidth});
+        varying = varying || s.startWidth != s.endWidth || s.startWidth != segments.front().startWidth;
+    }
+    if (!varying || !(widest * m_ppu > 1.5) || !std::isfinite(widest))
+        return false;
+    std::vector<Vec3> path, ring;
+    std::vector<double> along;
+    for (const WideSegment& s : segments) {
+        path.clear();
+        CurveTessellator::Bulge(s.a, s.b, s.bulge, m_ppu, path);
+        path.push_back(s.b);
+        along.assign(1, 0.0);
+        for (std::size_t i = 1; i < path.size(); ++i)
+            along.push_back(along.back() + Length(path[i] - path[i - 1]));
+        if (!(along.back() > 1e-12))
+            continue;
+        ring.assign(2 * path.size(), Vec3{});
+        for (std::size_t i = 0; i < path.size(); ++i) {
+            // Across the path: the normal of the chord through the neighbours.
+            const Vec3 d = path[std::min(i + 1, path.size() - 1)] - path[i > 0 ? i - 1 : 0];
+            const double len = std::hypot(d.x, d.y);
+            const double half =
+                (s.startWidth + (s.endWidth - s.startWidth) * along[i] / along.back()) / 2.0;
+            const Vec3 n = len > 0 ? Vec3{-d.y / len * half, d.x / len * half, 0.0} : Vec3{};
+            ring[i] = path[i] + n;
+            ring[ring.size() - 1 - i] = path[i] - n;
+        }
+        m_extraWork += ring.size();
+        Fill({ring});
+    }
+    return true;
+}
+
 void EntityPainter::PaintLwPolyline(const LwPolyline& e)
 {
     const std::size_t n = e.vertices.size();
     if (n == 0)
         return;
+    const auto widths = [&e](const LwVertex& v) {
+        return std::make_pair(v.startWidth > 0 ? v.startWidth : e.constantWidth,
+                              v.endWidth > 0 ? v.endWidth : e.constantWidth);
+    };
+    // Most polylines have no width, or one width throughout: they need no bands.
+    const auto first = widths(e.vertices[0]);
+    const bool varying = first.first != first.second ||
+                         std::any_of(e.vertices.begin(), e.vertices.end(),
+                                     [&](const LwVertex& v) { return widths(v) != first; });
+    if (varying) {
+        std::vector<WideSegment> wide;
+        for (std::size_t i = 0; i + 1 < n || (e.closed && i < n); ++i) {
+            const LwVertex& v = e.vertices[i];
+            const LwVertex& w = e.vertices[(i + 1) % n];
+            const auto [from, to] = widths(v);
+            wide.push_back({{v.x, v.y, e.elevation}, {w.x, w.y, e.elevation}, v.bulge, from, to});
+        }
+        if (PaintWide(wide))
+            return;
+    }
     m_points.clear();
     for (std::size_t i = 0; i < n; ++i) {
         const LwVertex& v = e.vertices[i];
@@ -515,6 +673,21 @@ void EntityPainter::PaintPolyline(const Polyline& e)
     if (n == 0)
         return;
     const bool flat = e.kind == Polyline::Kind::Flat2d;
+    const auto wider = [](const PolyVertex& v) { return v.startWidth > 0 || v.endWidth > 0; };
+    if (flat && (e.defaultStartWidth > 0 || e.defaultEndWidth > 0 ||
+                 std::any_of(e.vertices.begin(), e.vertices.end(), wider))) {
+        std::vector<WideSegment> wide;
+        for (std::size_t i = 0; i + 1 < n || (e.closed && i < n); ++i) {
+            const PolyVertex& v = e.vertices[i];
+            const PolyVertex& w = e.vertices[(i + 1) % n];
+            wide.push_back({{v.position.x, v.position.y, e.elevation},
+                            {w.position.x, w.position.y, e.elevation}, v.bulge,
+                            v.startWidth > 0 ? v.startWidth : e.defaultStartWidth,
+                            v.endWidth > 0 ? v.endWidth : e.defaultEndWidth});
+        }
+        if (PaintWide(wide))
+            return;
+    }
     m_points.clear();
     for (std::size_t i = 0; i < n; ++i) {
         Vec3 a = e.vertices[i].position;
@@ -648,6 +821,21 @@ void EntityPainter::PaintLeader(const Leader& e)
         PaintArrow(e.vertices[0], e.vertices[1], e.arrowSize);
 }
 
+// The leader's text in its own colour when the content gives one (by block it takes the
+// leader's, as the text's own codes may still change it).
+std::string EntityPainter::LeaderText(const MLeader& e)
+{
+    switch (e.textColor.GetKind()) {
+    case Color::Kind::Index: return "{\\C" + std::to_string(e.textColor.Index()) + ";" + e.text + "}";
+    case Color::Kind::True: {
+        const std::uint32_t rgb = e.textColor.Rgb();
+        const std::uint32_t bgr = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+        return "{\\c" + std::to_string(bgr) + ";" + e.text + "}";
+    }
+    default: return e.text;
+    }
+}
+
 void EntityPainter::PaintMLeaderLines(const MLeader& e)
 {
     for (const std::vector<Vec3>& line : e.leaderLines) {
@@ -663,7 +851,8 @@ void EntityPainter::PaintMLeaderLines(const MLeader& e)
         text.referenceWidth = e.textWidth;
         text.attachment = e.textAttachment;
         text.xDirection = e.textDirection;
-        text.contents = e.text;
+        text.style = e.textStyle;
+        text.contents = LeaderText(e);
         TextPainter(*this).PaintMText(text);
     }
 }
@@ -684,37 +873,16 @@ void EntityPainter::PaintMLine(const MLine& e)
     }
 }
 
-void EntityPainter::PaintRasterFrame(const RasterFrame& f, bool wipeout)
+// A wipeout: its frame filled with the background, then the frame itself.
+void EntityPainter::PaintRasterFrame(const RasterFrame& f)
 {
-    std::vector<Vec3> ring;
-    const auto at = [&f](double px, double py) {
-        return f.insertion + f.uVector * px + f.vVector * py;
-    };
-    if (f.clipping && f.clipBoundary.size() >= 3) {
-        for (const Vec2& p : f.clipBoundary)
-            ring.push_back(at(p.x + 0.5, f.pixelSize.y - (p.y + 0.5)));
-    } else if (f.clipping && f.clipBoundary.size() == 2) {
-        const Vec2 a = f.clipBoundary[0], b = f.clipBoundary[1];
-        const double h = f.pixelSize.y;
-        ring = {at(a.x + 0.5, h - (a.y + 0.5)), at(b.x + 0.5, h - (a.y + 0.5)),
-                at(b.x + 0.5, h - (b.y + 0.5)), at(a.x + 0.5, h - (b.y + 0.5))};
-    } else {
-        ring = {at(0, 0), at(f.pixelSize.x, 0), at(f.pixelSize.x, f.pixelSize.y),
-                at(0, f.pixelSize.y)};
-    }
-    if (wipeout) {
-        const std::uint32_t rgb = m_rgb;
-        const double width = m_penWidth;
-        SetPen(m_options.background, 0.0);
-        Fill({ring});
-        SetPen(rgb, width);
-        Stroke(ring, true);     // the frame, shown as CAD programs show it by default
-        return;
-    }
-    Stroke(ring, true);
-    // The picture itself is not loaded: a cross marks the frame as an image.
-    Stroke({ring[0], ring[2]}, false);
-    Stroke({ring[1], ring[3]}, false);
+    const std::vector<Vec3> ring = RasterPainter::FrameRing(f);
+    const std::uint32_t rgb = m_rgb;
+    const double width = m_penWidth;
+    SetPen(m_options.background, 0.0);
+    Fill({ring});
+    SetPen(rgb, width);
+    Stroke(ring, true);     // the frame, shown as CAD programs show it by default
 }
 
 } // namespace RkDraw

@@ -24,6 +24,9 @@ public:
     // Dash pattern in drawing units (null = continuous), times the scale.
     void SetLineType(const RkDb::LineType* lineType, double scale);
     void SetDeviceSize(int width, int height);
+    int DeviceWidth() const { return m_width; }
+    int DeviceHeight() const { return m_height; }
+    double PenWidth() const { return m_penWidth; }
     // Measuring extents: nothing is culled and rays and construction lines are left out (they
     // have no extent); their base points are gathered apart, the extents of a drawing that has
     // nothing else.
@@ -33,6 +36,9 @@ public:
     // Text smaller than this many pixels is not drawn (any size counts while measuring).
     double MinTextHeight() const { return m_measuring ? 1e-300 : 1.0; }
     void SetPen(std::uint32_t rgb, double width);
+    // The opacity (0 clear to 1) of the entity about to be painted: its fills honour it.
+    void SetOpacity(double opacity) { m_opacity = opacity; }
+    double Opacity() const { return m_opacity; }
     std::uint32_t PenColor() const { return m_rgb; }
 
     // Draws the entity in entity coordinates (the caller set the transform for its OCS when it
@@ -54,6 +60,8 @@ public:
     // over its allowance).
     void Stroke(const std::vector<RkDb::Vec3>& points, bool closed);
     void StrokeDevice(std::vector<DevPoint>& points);
+    // A dot of the pen's size at a point in entity coordinates (unless it lies off the device).
+    void DotAt(const RkDb::Vec3& point);
     // Fills rings given in entity coordinates.
     void Fill(const std::vector<std::vector<RkDb::Vec3>>& rings);
     DevPoint ToDevice(const RkDb::Vec3& p) const;
@@ -73,6 +81,15 @@ private:
     void PaintInfinite(const RkDb::Vec3& base, const RkDb::Vec3& direction, bool bothWays);
     void PaintLwPolyline(const RkDb::LwPolyline& e);
     void PaintPolyline(const RkDb::Polyline& e);
+    // One segment of a 2D polyline with its widths at both ends.
+    struct WideSegment
+    {
+        RkDb::Vec3 a, b;
+        double bulge = 0.0, startWidth = 0.0, endWidth = 0.0;
+    };
+    // Fills each segment as the band its widths give (tapering from one end to the other); false
+    // (nothing drawn) when no segment is wider than a pixel or a pen of its width does it.
+    bool PaintWide(const std::vector<WideSegment>& segments);
     void PaintMesh(const RkDb::Polyline& e);
     void PaintPolyFace(const RkDb::Polyline& e);
     void PaintSpline(const RkDb::SplineData& e);
@@ -80,11 +97,16 @@ private:
     void PaintFace3d(const RkDb::Face3d& e);
     void PaintLeader(const RkDb::Leader& e);
     void PaintMLeaderLines(const RkDb::MLeader& e);
+    static std::string LeaderText(const RkDb::MLeader& e);
     void PaintMLine(const RkDb::MLine& e);
-    void PaintRasterFrame(const RkDb::RasterFrame& frame, bool wipeout);
+    void PaintRasterFrame(const RkDb::RasterFrame& frame);
     void PaintArrow(const RkDb::Vec3& tip, const RkDb::Vec3& from, double size);
     void Dash(const std::vector<DevPoint>& points);
     bool ClipToDevice(DevPoint a, DevPoint b, double& from, double& to) const;
+    // The text or shape of the line type's element (if it has one) placed where the element
+    // starts, at a on the device, along the direction (dx, dy) of the line there.
+    void PaintElement(std::size_t element, DevPoint a, double dx, double dy);
+    void PaintElementShape(const RkDb::LineTypeElement& e, DevPoint origin, double angle, double scale);
 
     const RkDb::Database& m_db;
     MeteredSink m_sink;
@@ -98,8 +120,12 @@ private:
     DevPoint m_infiniteMin{0, 0}, m_infiniteMax{0, 0};
     std::uint32_t m_rgb = 0;
     double m_penWidth = 0.0;
+    double m_opacity = 1.0;
     std::vector<double> m_dashes;        // device pixels; empty = continuous
     double m_dashPeriod = 0.0;
+    const RkDb::LineType* m_lineType = nullptr;   // while dashed: the texts and shapes of its elements
+    bool m_elementsShown = false;        // some element has a text or shape
+    double m_dashScale = 0.0;            // device pixels per unit of the pattern
     std::vector<RkDb::Vec3> m_points;
     std::size_t m_extraWork = 0;
     std::size_t m_allowance = static_cast<std::size_t>(-1);

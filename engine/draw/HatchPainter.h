@@ -19,11 +19,18 @@ public:
 private:
     void PaintPatternLine(const RkDb::HatchPatternLine& line,
                           const std::vector<std::vector<RkDb::Vec3>>& rings, double elevation);
+    // The device's corners (with a margin) in hatch coordinates at the elevation; false when the
+    // hatch's plane is seen edge-on.
+    bool VisibleCorners(double elevation);
+    // A family too dense to draw line by line, filled with the share of the area its lines ink.
+    void FillAsDense(const RkDb::HatchPatternLine& line, double spacing,
+                     const std::vector<std::vector<RkDb::Vec3>>& rings);
     // Takes units of work from the hatch's budget; false (and nothing taken) when too few are left.
     bool Spend(std::size_t units);
 
     EntityPainter& m_p;
     std::size_t m_workLeft = 0;
+    std::vector<RkDb::Vec2> m_visible;   // the device's corners; empty: no clip to the device
 };
 
 } // namespace RkDraw

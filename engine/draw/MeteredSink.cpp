@@ -33,6 +33,8 @@ constexpr double kAreaPixelsPerPoint = 96.0;
 // the edges active on a line, per point of work. Rings nested hundreds deep cost the square of
 // their number on every line.
 constexpr double kEdgeStepsPerPoint = 32.0;
+// A fill laid over what is drawn (not opaque) blends every pixel it covers.
+constexpr double kBlendFactor = 8.0;
 // A pen this wide and wider fills the area it sweeps.
 constexpr double kWidePen = 1.5;
 // Past this many points of pixels a call is charged no more (more than a whole budget): the
@@ -96,40 +98,71 @@ void MeteredSink::Polyline(const DevPoint* points, int count)
     m_inner.Polyline(points, count);
 }
 
+double MeteredSink::AreaOnDevice(const DevPoint* points, std::size_t count) const
+{
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!Finite(points[i]))
+            continue;
+        minX = std::min(minX, points[i].x);
+        maxX = std::max(maxX, points[i].x);
+        minY = std::min(minY, points[i].y);
+        maxY = std::max(maxY, points[i].y);
+    }
+    const double w = std::min(maxX, m_width) - std::max(minX, 0.0);
+    const double h = std::min(maxY, m_height) - std::max(minY, 0.0);
+    return w > 0.0 && h > 0.0 ? w * h : 0.0;
+}
+
 void MeteredSink::Polygons(const DevPoint* points, const int* counts, int rings)
 {
     std::size_t total = 0;
-    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
     // Crossings of the rings' edges with the device's scan lines.
     double crossings = 0.0;
-    std::size_t at = 0;
+    double top = HUGE_VAL, bottom = -HUGE_VAL;
     for (int r = 0; r < rings; ++r) {
         const std::size_t n = static_cast<std::size_t>(std::max(counts[r], 0));
         for (std::size_t i = 0; i < n; ++i) {
-            const DevPoint& p = points[at + i];
-            const DevPoint& q = points[at + (i + 1) % n];
+            const DevPoint& p = points[total + i];
+            const DevPoint& q = points[total + (i + 1) % n];
             if (!Finite(p) || !Finite(q))
                 continue;
-            minX = std::min(minX, p.x);
-            maxX = std::max(maxX, p.x);
-            minY = std::min(minY, p.y);
-            maxY = std::max(maxY, p.y);
+            top = std::min(top, p.y);
+            bottom = std::max(bottom, p.y);
             const double low = std::max(std::min(p.y, q.y), 0.0), high = std::min(std::max(p.y, q.y), m_height);
             if (high > low)
                 crossings += high - low;
         }
-        at += n;
         total += n;
     }
     Add(kFillCallWork + total);
     // The rings' box cut to the device: the pixels the fill may cover.
-    const double w = std::min(maxX, m_width) - std::max(minX, 0.0);
-    const double h = std::min(maxY, m_height) - std::max(minY, 0.0);
-    if (w > 0.0 && h > 0.0) {
-        AddPixels(w * h / kAreaPixelsPerPoint);
-        AddPixels(crossings * std::max(1.0, crossings / h) / kEdgeStepsPerPoint);
+    const double area = AreaOnDevice(points, total);
+    if (area > 0.0) {
+        AddPixels(area * (m_blending ? kBlendFactor : 1.0) / kAreaPixelsPerPoint);
+        // The edges active on a scan line, on average over the lines the rings cover.
+        const double lines = std::max(1.0, std::min(bottom, m_height) - std::max(top, 0.0));
+        AddPixels(crossings * std::max(1.0, crossings / lines) / kEdgeStepsPerPoint);
     }
     m_inner.Polygons(points, counts, rings);
+}
+
+void MeteredSink::SetFillOpacity(double opacity)
+{
+    m_blending = !(opacity >= 1.0);
+    Add(kCallWork);
+    m_inner.SetFillOpacity(opacity);
+}
+
+void MeteredSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                          DevPoint bottomLeft)
+{
+    // The device samples the picture over its parallelogram cut to the device.
+    const DevPoint bottomRight{topRight.x + bottomLeft.x - topLeft.x, topRight.y + bottomLeft.y - topLeft.y};
+    const DevPoint corners[4] = {topLeft, topRight, bottomRight, bottomLeft};
+    Add(kFillCallWork);
+    AddPixels(AreaOnDevice(corners, 4) * kBlendFactor / kAreaPixelsPerPoint);
+    m_inner.Picture(picture, topLeft, topRight, bottomLeft);
 }
 
 void MeteredSink::Dot(DevPoint point)

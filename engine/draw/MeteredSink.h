@@ -26,21 +26,27 @@ public:
     void SetColorIndex(int aci) override { m_inner.SetColorIndex(aci); }
     void Polyline(const DevPoint* points, int count) override;
     void Polygons(const DevPoint* points, const int* counts, int rings) override;
+    void SetFillOpacity(double opacity) override;
     void Dot(DevPoint point) override;
     void Text(const TextRun& run) override;
     double TextWidth(const TextRun& run) override;
+    void Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                 DevPoint bottomLeft) override;
     void PushClip(const DevPoint* points, int count) override;
     void PopClip() override { m_inner.PopClip(); }
     void Flush() override { m_inner.Flush(); }
 
 private:
     double Clipped(double length) const;
+    // The pixels of the device under the box around the points.
+    double AreaOnDevice(const DevPoint* points, std::size_t count) const;
     void AddPixels(double pixelWork);
     void Add(std::size_t units);
 
     DrawSink& m_inner;
     std::size_t m_work = 0;
     double m_penWidth = 0.0;
+    bool m_blending = false;
     double m_width = 1.0, m_height = 1.0, m_diagonal = 1.5;
     bool m_countPixels = true;
 };

@@ -179,6 +179,30 @@ void ModelPainter::PaintTolerance(const Tolerance& e)
     }
 }
 
+// The shape in the shape file its style names (DWG), or the shape of that name in any shape
+// file the drawing's styles name (DXF keeps only the name); null when none is found.
+const ShxFont::Glyph* ModelPainter::ShapeGlyph(const Shape& e, const ShxFont** file) const
+{
+    const ShapeFontSet* fonts = m_p.Options().shapeFonts;
+    const auto& styles = m_p.Db().TextStyles();
+    const bool byStyle = styles.Valid(e.style);
+    for (std::int32_t i = 0; fonts && i < styles.Count(); ++i) {
+        if (byStyle ? i != e.style : !styles[i].isShapeFile)
+            continue;
+        const ShxFont* font = fonts->Find(styles[i].fontFile);
+        if (!font)
+            continue;
+        const ShxFont::Glyph* g = !byStyle && !e.name.empty()
+                                      ? font->ShapeNamed(e.name)
+                                      : font->ShapeNumbered(static_cast<std::uint32_t>(e.shapeNumber));
+        if (g) {
+            *file = font;
+            return g;
+        }
+    }
+    return nullptr;
+}
+
 void ModelPainter::PaintShape(const Shape& e)
 {
     const double size = std::fabs(e.size);
@@ -188,6 +212,13 @@ void ModelPainter::PaintShape(const Shape& e)
     const Vec3 x{std::cos(e.rotation), std::sin(e.rotation), 0.0};
     const Vec3 y{-x.y, x.x, 0.0};
     const Vec3 a = e.insertion;
+    const ShxFont* font = nullptr;
+    if (const ShxFont::Glyph* g = ShapeGlyph(e, &font)) {
+        const double scale = size / font->Above();
+        TextPainter::StrokeGlyph(m_p, *g, a, x, scale * width / size, scale,
+                                 std::tan(std::clamp(e.oblique, -1.4, 1.4)));
+        return;
+    }
     m_p.Stroke({a, a + x * width, a + x * width + y * size, a + y * size}, true);
 }
 

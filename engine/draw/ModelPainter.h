@@ -1,10 +1,11 @@
 // Draws the entities that show what they store without a modeller or an outside file: helixes,
-// the edges of ACIS bodies, subdivision meshes, tolerance frames, shapes (their box) and underlays
-// (their frame).
+// the edges of ACIS bodies, subdivision meshes, tolerance frames, shapes (from their shape file when
+// it is found, else their box) and underlays (their frame).
 #pragma once
 
 #include "engine/db/ModelEntities.h"
 #include "engine/draw/EntityPainter.h"
+#include "engine/draw/ShxFont.h"
 
 namespace RkDraw {
 
@@ -24,6 +25,8 @@ public:
     static std::vector<std::vector<std::string>> ToleranceCells(const std::string& text);
 
 private:
+    const ShxFont::Glyph* ShapeGlyph(const RkDb::Shape& e, const ShxFont** file) const;
+
     EntityPainter& m_p;
 };
 

@@ -8,7 +8,11 @@
 
 namespace RkDraw {
 
+class RasterCache;
+class ShapeSource;
 class WorkBudget;
+class ShapeFontSet;
+struct TextRun;
 
 // A printing pen, chosen by the colour number (ACI) of what is drawn: its width in 1/100 mm and
 // the colour number it prints in.
@@ -39,6 +43,16 @@ struct RenderOptions
     // The budget shared by every pass of one picture (its extents, then its drawing); it polls
     // its own abort query. Null: each pass has a budget of its own with the abort query above.
     WorkBudget* budget = nullptr;
+    // The pictures of the drawing's raster images; null: images are drawn as their frames.
+    RasterCache* rasters = nullptr;
+    // The strokes of the shapes line types embed; null: such shapes are not drawn.
+    const ShapeSource* shapes = nullptr;
+    // Measures texts while extents are taken, with the fonts the device draws them in (pixels,
+    // as DrawSink::TextWidth). Empty: an estimate from the height and the character count.
+    std::function<double(const TextRun&)> textWidth;
+    // The shape (SHX) fonts found for the drawing's styles; a style whose font is not among
+    // them draws with a TrueType face.
+    const ShapeFontSet* shapeFonts = nullptr;
 };
 
 } // namespace RkDraw

@@ -1,44 +1,19 @@
 #include "engine/draw/TextPainter.h"
 
 #include "engine/db/CodePage.h"
+#include "engine/draw/MTextPainter.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace RkDraw {
 
 using namespace RkDb;
 
 namespace {
-
-// Lines one MTEXT may wrap into.
-constexpr std::size_t kMaxLines = 10000;
-
-// A TrueType face for a style: its own face, the family of a .ttf file, else a plain sans face
-// standing in for the SHX stroke fonts (they are not shipped with the program).
-std::string FaceOf(const TextStyle& style)
-{
-    if (!style.typeface.empty())
-        return style.typeface;
-    std::string file = style.fontFile;
-    std::string lower(file);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const std::size_t dot = lower.rfind('.');
-    if (dot != std::string::npos && (lower.compare(dot, 4, ".ttf") == 0 ||
-                                     lower.compare(dot, 4, ".otf") == 0)) {
-        const std::size_t slash = file.find_last_of("\\/");
-        std::string base = file.substr(slash == std::string::npos ? 0 : slash + 1);
-        base = base.substr(0, base.rfind('.'));
-        if (lower.find("arial") != std::string::npos) return "Arial";
-        if (lower.find("times") != std::string::npos) return "Times New Roman";
-        if (lower.find("cour") != std::string::npos) return "Courier New";
-        if (lower.find("simsun") != std::string::npos) return "SimSun";
-        return base;
-    }
-    return "Arial";
-}
 
 bool IsDigits(const std::string& s, std::size_t at, std::size_t count)
 {
@@ -57,6 +32,69 @@ int CodePageOf(const Database& db)
 }
 
 } // namespace
+
+std::string TextPainter::FaceOf(const TextStyle& style)
+{
+    return style.typeface.empty() ? FaceOfFile(style.fontFile) : style.typeface;
+}
+
+bool TextPainter::IsTrueTypeFile(const std::string& file)
+{
+    std::string lower(file);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::size_t dot = lower.rfind('.');
+    return dot != std::string::npos && (lower.compare(dot, 4, ".ttf") == 0 || lower.compare(dot, 4, ".ttc") == 0 ||
+                                        lower.compare(dot, 4, ".otf") == 0);
+}
+
+const ShxFont* TextPainter::ShapesOf(const std::string& fontFile) const
+{
+    const ShapeFontSet* fonts = m_p.Options().shapeFonts;
+    return fonts && !IsTrueTypeFile(fontFile) ? fonts->Find(fontFile) : nullptr;
+}
+
+// A style that names only a TrueType file keeps its bold and italic in the file's name:
+// "OpenSans-BoldItalic.ttf", or the short names of the system's faces ("arialbi", "timesi").
+void TextPainter::LookOfFile(const std::string& file, bool& bold, bool& italic)
+{
+    if (!IsTrueTypeFile(file))
+        return;
+    std::string name = file.substr(file.find_last_of("\\/") == std::string::npos ? 0 : file.find_last_of("\\/") + 1);
+    name = name.substr(0, name.rfind('.'));
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (name.find("italic") != std::string::npos || name.find("oblique") != std::string::npos)
+        italic = true;
+    if (name.find("bold") != std::string::npos || name.find("black") != std::string::npos)
+        bold = true;
+    for (const char* family : {"arial", "times", "cour", "verdana", "georgia", "trebuc", "tahoma"}) {
+        const std::size_t n = std::strlen(family);
+        if (name.size() <= n || name.compare(0, n, family) != 0)
+            continue;
+        const std::string suffix = name.substr(n);
+        if (suffix == "i" || suffix == "bi" || suffix == "z" || suffix == "bz")
+            italic = true;
+        if (suffix == "bd" || suffix == "b" || suffix == "bi" || suffix == "z" || suffix == "bz")
+            bold = true;
+    }
+}
+
+std::string TextPainter::FaceOfFile(const std::string& file)
+{
+    if (!IsTrueTypeFile(file))
+        return "Arial";
+    std::string lower(file);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower.find("arial") != std::string::npos) return "Arial";
+    if (lower.find("times") != std::string::npos) return "Times New Roman";
+    if (lower.find("cour") != std::string::npos) return "Courier New";
+    if (lower.find("simsun") != std::string::npos) return "SimSun";
+    const std::size_t slash = file.find_last_of("\\/");
+    std::string base = file.substr(slash == std::string::npos ? 0 : slash + 1);
+    return base.substr(0, base.rfind('.'));
+}
 
 std::string TextPainter::ExpandPercentCodes(const std::string& value, int codePage)
 {
@@ -157,6 +195,10 @@ TextRun TextPainter::MakeRun(const std::string& utf8, std::int32_t style, double
         run.face = FaceOf(ts);
         run.bold = ts.bold;
         run.italic = ts.italic;
+        if (ts.typeface.empty()) {
+            run.shapes = ShapesOf(ts.fontFile);
+            LookOfFile(ts.fontFile, run.bold, run.italic);
+        }
         if (!(height > 0) && ts.fixedHeight > 0)
             height = ts.fixedHeight;
     } else {
@@ -181,6 +223,10 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
     const double reach = Width(run) + run.height * 2.0;
     if (!m_p.Measuring() && m_p.OffDevice({{o.x - reach, o.y - reach}, {o.x + reach, o.y + reach}}))
         return;
+    if (run.shapes) {
+        DrawShapes(run, p, xAxis);
+        return;
+    }
     const Vec3 y = RkDb::Cross({0, 0, 1}, xAxis);
     const DevPoint yd = m_p.ToDevice(p + y);
     // A mirrored transform flips the text's y axis on the device.
@@ -192,35 +238,92 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
 
 double TextPainter::Width(const TextRun& run)
 {
-    return m_p.Sink().TextWidth(run);
+    // The sink's measure is metered; a shape font's is the painter's own.
+    if (!run.shapes)
+        return m_p.Sink().TextWidth(run);
+    m_p.AddWork(run.utf8.size());
+    return ShapeWidth(run);
 }
 
-void TextPainter::Wrap(std::string paragraph, const TextRun& proto, double wrapWidth,
-                       std::vector<std::string>& lines)
+namespace {
+
+// The text's characters; a byte that starts no valid sequence counts as itself.
+std::vector<std::uint32_t> CodePointsOf(const std::string& utf8)
 {
-    const double ppu = m_p.PixelsPerUnit();
-    TextRun probe = proto;
-    while (wrapWidth > 0 && !paragraph.empty() && lines.size() < kMaxLines &&
-           m_p.WorkDone() < m_p.WorkAllowance()) {
-        probe.utf8 = paragraph;
-        if (Width(probe) / ppu <= wrapWidth * 1.001)
-            break;
-        // Break at the last space that fits, else at the first space. Prefixes only get wider,
-        // so the search walks forward and measures no more than the line it makes.
-        std::size_t cut = paragraph.find(' ');
-        if (cut == std::string::npos)
-            break;
-        for (std::size_t next = paragraph.find(' ', cut + 1); next != std::string::npos;
-             next = paragraph.find(' ', next + 1)) {
-            probe.utf8.assign(paragraph, 0, next);
-            if (Width(probe) / ppu > wrapWidth)
-                break;
-            cut = next;
+    std::vector<std::uint32_t> out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const int extra = c >= 0xF0 ? 3 : (c >= 0xE0 ? 2 : (c >= 0xC0 ? 1 : 0));
+        std::uint32_t cp = extra == 0 ? c : (c & (0x3F >> extra));
+        bool ok = i + static_cast<std::size_t>(extra) < utf8.size() || extra == 0;
+        for (int k = 1; ok && k <= extra; ++k) {
+            const auto n = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
+            ok = (n & 0xC0) == 0x80;
+            cp = cp << 6 | (n & 0x3F);
         }
-        lines.push_back(paragraph.substr(0, cut));
-        paragraph.erase(0, cut + 1);
+        out.push_back(ok ? cp : c);
+        i += ok ? static_cast<std::size_t>(extra) + 1 : 1;
     }
-    lines.push_back(std::move(paragraph));
+    return out;
+}
+
+// A character the font lacks takes the room of its question mark, else of half a capital.
+double AdvanceOf(const ShxFont& font, std::uint32_t cp)
+{
+    if (const ShxFont::Glyph* g = font.Find(cp))
+        return g->advance.x;
+    if (const ShxFont::Glyph* q = font.Find('?'))
+        return q->advance.x;
+    return font.Above() / 2;
+}
+
+} // namespace
+
+double TextPainter::ShapeWidth(const TextRun& run) const
+{
+    const ShxFont& font = *run.shapes;
+    const std::vector<std::uint32_t> cps = CodePointsOf(run.utf8);
+    double units = 0.0;
+    for (const std::uint32_t cp : cps)
+        units += AdvanceOf(font, cp);
+    return units * run.height / font.Above() * run.widthFactor + run.charExtra * static_cast<double>(cps.size());
+}
+
+// The glyphs' strokes in entity coordinates, never dashed: x along the text (width factor,
+// obliquing, tracking), y up from the baseline.
+void TextPainter::DrawShapes(const TextRun& run, const Vec3& p, const Vec3& xAxis)
+{
+    const ShxFont& font = *run.shapes;
+    const double ppu = m_p.PixelsPerUnit();
+    const double scale = run.height / ppu / font.Above();
+    const double sx = scale * run.widthFactor * (run.mirrorX ? -1.0 : 1.0);
+    const double sy = scale * (run.mirrorY ? -1.0 : 1.0);
+    const double shear = std::tan(std::clamp(run.oblique, -1.4, 1.4));
+    double pen = 0.0;
+    for (const std::uint32_t cp : CodePointsOf(run.utf8)) {
+        if (m_p.WorkDone() >= m_p.WorkAllowance())
+            return;
+        const ShxFont::Glyph* g = font.Find(cp);
+        if (g == nullptr)
+            g = font.Find('?');
+        if (g)
+            StrokeGlyph(m_p, *g, p + xAxis * pen, xAxis, sx, sy, shear);
+        pen += AdvanceOf(font, cp) * sx + (run.mirrorX ? -1.0 : 1.0) * run.charExtra / ppu;
+    }
+}
+
+void TextPainter::StrokeGlyph(EntityPainter& painter, const ShxFont::Glyph& glyph, const Vec3& origin,
+                              const Vec3& xAxis, double sx, double sy, double shear)
+{
+    const Vec3 yAxis = RkDb::Cross({0, 0, 1}, xAxis);
+    painter.SetLineType(nullptr, 1.0);
+    std::vector<Vec3> points;
+    for (const auto& stroke : glyph.strokes) {
+        points.clear();
+        for (const ShxFont::Point& q : stroke)
+            points.push_back(origin + xAxis * ((q.x + q.y * shear) * sx) + yAxis * (q.y * sy));
+        painter.Stroke(points, false);
+    }
 }
 
 void TextPainter::PaintText(const TextData& t)
@@ -270,66 +373,17 @@ void TextPainter::PaintText(const TextData& t)
 
 void TextPainter::PaintMText(const MText& m)
 {
-    double factor = 0.0;
-    // Multiline text takes the %% codes as single-line text does (dimension texts use them).
-    const std::string plain = ExpandPercentCodes(PlainMText(m.contents, &factor), CodePageOf(m_p.Db()));
-    double height = m.height;
-    TextRun proto = MakeRun(std::string(), m.style, height, 1.0, 0.0);
-    if (factor > 0.0)
-        proto.height *= factor;
-    if (!(proto.height >= m_p.MinTextHeight()))
-        return;
-    const double ppu = m_p.PixelsPerUnit();
-    height = proto.height / ppu;
-    // Columns: lines wrap to the column width and flow into the next column at its height.
-    const bool columns = m.columnType != 0 && m.columnWidth > 0.0 && !m.columnHeights.empty();
-    const double wrapWidth = columns ? m.columnWidth : m.referenceWidth;
-    // Lines: paragraphs, wrapped at spaces to the reference width.
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start <= plain.size()) {
-        std::size_t end = plain.find('\n', start);
-        if (end == std::string::npos)
-            end = plain.size();
-        Wrap(plain.substr(start, end - start), proto, wrapWidth, lines);
-        if (lines.size() >= kMaxLines)
-            break;
-        start = end + 1;
-    }
-    const Vec3 xAxis = Normalized({m.xDirection.x, m.xDirection.y, 0.0});
-    const Vec3 yAxis{-xAxis.y, xAxis.x, 0.0};
-    const double pitch = height * 5.0 / 3.0 * m.lineSpacing;
-    const double block = height + pitch * static_cast<double>(lines.size() - 1);
-    const int column = (m.attachment - 1) % 3;       // 0 left, 1 centre, 2 right
-    const int row = (m.attachment - 1) / 3;          // 0 top, 1 middle, 2 bottom
-    double top = 0.0;                                 // baseline of the first line below the insertion
-    if (row == 0) top = -height;
-    else if (row == 1) top = block / 2 - height;
-    else top = block - height;
-    std::size_t columnIndex = 0, line = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i, ++line) {
-        double x = 0.0, rowTop = top;
-        if (columns) {
-            // The column this line falls in: its own height, or the one height of all.
-            const double h = m.columnHeights[std::min(columnIndex, m.columnHeights.size() - 1)];
-            if (line > 0 && height + pitch * static_cast<double>(line) > h && columnIndex < 1000) {
-                ++columnIndex;
-                line = 0;
-            }
-            x = static_cast<double>(columnIndex) * (m.columnWidth + m.columnGutter);
-            rowTop = -height;
-        }
-        if (m_p.WorkDone() >= m_p.WorkAllowance())
-            break;
-        TextRun run = proto;
-        run.utf8 = lines[i];
-        if (run.utf8.empty())
-            continue;
-        const double width = Width(run) / ppu;
-        const double shift = columns ? 0.0 : (column == 0 ? 0.0 : (column == 1 ? width / 2 : width));
-        const Vec3 origin = m.insertion + xAxis * (x - shift) + yAxis * (rowTop - pitch * static_cast<double>(line));
-        DrawLine(run, origin, xAxis);
-    }
+    MTextPainter(m_p, *this).Paint(m);
+}
+
+TextRun TextPainter::StyledRun(const std::string& utf8, std::int32_t style, double pixelHeight) const
+{
+    const auto& styles = m_p.Db().TextStyles();
+    const double ppu = m_p.PixelsPerUnit() > 0 ? m_p.PixelsPerUnit() : 1.0;
+    TextRun run = MakeRun(utf8, style, pixelHeight / ppu, styles.Valid(style) ? styles[style].widthFactor : 1.0,
+                          styles.Valid(style) ? styles[style].oblique : 0.0);
+    run.height = pixelHeight;
+    return run;
 }
 
 } // namespace RkDraw

@@ -121,12 +121,12 @@ bool ReadLeaderRoot(DwgObjectRecord& record, RkDb::MLeader& leader)
     return !data.Failed();
 }
 
-void ReadTextContent(DwgObjectRecord& record, RkDb::MLeader& leader)
+void ReadTextContent(DwgObjectRecord& record, RkDb::MLeader& leader, DwgEntityRefs& refs)
 {
     DwgBitReader& data = record.Data();
     leader.text = record.Text().TV();
     data.BD3(); // normal
-    record.Ref(); // text style
+    refs.style = record.Ref();
     leader.textLocation = ToVec3(data.BD3());
     leader.textDirection = ToVec3(data.BD3());
     data.BD(); // rotation
@@ -134,7 +134,8 @@ void ReadTextContent(DwgObjectRecord& record, RkDb::MLeader& leader)
     data.BD(); // boundary height
     data.BD(); // line spacing factor
     data.BS(); // line spacing style
-    data.CMC(&record.Text());
+    const DwgColor colour = data.CMC(&record.Text());
+    leader.textColor = colour.hasRgb ? RkDb::Color::FromRgb(colour.rgb) : RkDb::Color::FromAci(colour.index);
     leader.textAttachment = static_cast<uint8_t>(data.BS());
     data.BS(); // flow direction
     data.CMC(&record.Text()); // background colour
@@ -199,7 +200,7 @@ RkDb::EntityPtr DecodeMLeader(DwgObjectRecord& record, DwgEntityCommon& common, 
     data.BS();  // text alignment
     data.BS();  // block connection
     if (data.B() != 0)
-        ReadTextContent(record, *leader);
+        ReadTextContent(record, *leader, refs);
     else
         ReadBlockContent(record, *leader, refs);
     if (leader->text.empty())

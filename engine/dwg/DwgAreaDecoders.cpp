@@ -3,6 +3,9 @@
 
 #include "engine/db/AreaEntities.h"
 #include "engine/db/BlockEntities.h"
+#include "engine/db/OleObjectData.h"
+
+#include <algorithm>
 
 namespace orvo::dwg {
 
@@ -172,7 +175,8 @@ RkDb::EntityPtr DecodeHatch(DwgObjectRecord& record, DwgEntityCommon& common)
     return data.Failed() ? nullptr : std::move(hatch);
 }
 
-void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame)
+// look: brightness, contrast and fade as stored.
+void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame, uint8_t (&look)[3])
 {
     DwgBitReader& data = record.Data();
     data.BL(); // class version
@@ -183,9 +187,8 @@ void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame)
     frame.pixelSize = RkDb::Vec2{size.x, size.y};
     data.BS(); // display properties
     frame.clipping = data.B() != 0;
-    data.RC(); // brightness
-    data.RC(); // contrast
-    data.RC(); // fade
+    for (uint8_t& value : look)
+        value = std::min<uint8_t>(data.RC(), 100); // brightness, contrast, fade
     if (data.AtLeast(DwgVersion::R2010))
         data.B(); // clip mode
     const uint16_t type = data.BS();
@@ -203,11 +206,22 @@ void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame)
         frame.clipBoundary.push_back(frame.clipBoundary.front());
 }
 
+void KeepLook(RkDb::Image& image, const uint8_t (&look)[3])
+{
+    image.brightness = look[0];
+    image.contrast = look[1];
+    image.fade = look[2];
+}
+
+void KeepLook(RkDb::Wipeout&, const uint8_t (&)[3]) {}
+
 template <class T> RkDb::EntityPtr DecodeRaster(DwgObjectRecord& record, DwgEntityCommon& common,
                                                 DwgEntityRefs& refs)
 {
     auto entity = std::make_unique<T>();
-    ReadRasterFrame(record, entity->frame);
+    uint8_t look[3] = {50, 50, 0};
+    ReadRasterFrame(record, entity->frame, look);
+    KeepLook(*entity, look);
     record.ReadEntityHandles(common);
     refs.imageDef = record.Ref();
     return record.Data().Failed() ? nullptr : std::move(entity);
@@ -253,6 +267,26 @@ RkDb::EntityPtr DecodeMLine(DwgObjectRecord& record, DwgEntityCommon& common, Dw
     return data.Failed() ? nullptr : std::move(mline);
 }
 
+// OLE2FRAME: flags, mode (2000+), the data's length and the data (its corners and the OLE object).
+RkDb::EntityPtr DecodeOleFrame(DwgObjectRecord& record, DwgEntityCommon& common)
+{
+    DwgBitReader& data = record.Data();
+    data.BS(); // flags
+    if (record.Version() >= DwgVersion::R2000)
+        data.BS(); // mode
+    const uint32_t length = data.BL();
+    if (!Fits(data, length, 8) || !data.Claim(length, 2))
+        return nullptr;
+    const std::vector<uint8_t> bytes = data.Bytes(length);
+    const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    auto ole = std::make_unique<RkDb::OleFrame>();
+    if (data.Failed() || !RkDb::OleObjectData::Corners(view, ole->corners))
+        return nullptr;
+    ole->picture = RkDb::OleObjectData::Picture(view, bytes.size());
+    record.ReadEntityHandles(common);
+    return record.Data().Failed() ? nullptr : std::move(ole);
+}
+
 } // namespace
 
 RkDb::EntityPtr DecodeAreaEntity(uint16_t type, const std::string& className, DwgObjectRecord& record,
@@ -266,6 +300,8 @@ RkDb::EntityPtr DecodeAreaEntity(uint16_t type, const std::string& className, Dw
         return DecodeRaster<RkDb::Wipeout>(record, common, refs);
     if (className == "IMAGE")
         return DecodeRaster<RkDb::Image>(record, common, refs);
+    if (type == kTypeOle2frame)
+        return DecodeOleFrame(record, common);
     return nullptr;
 }
 

@@ -41,7 +41,7 @@ void DwgBitReader::SkipBytes(uint64_t count)
     m_bit += count * 8;
 }
 
-bool DwgBitReader::Need(uint64_t bits)
+inline bool DwgBitReader::Need(uint64_t bits)
 {
     if (m_failed)
         return false;
@@ -53,17 +53,20 @@ bool DwgBitReader::Need(uint64_t bits)
     return true;
 }
 
-uint64_t DwgBitReader::Bits(unsigned count)
+inline uint64_t DwgBitReader::Bits(unsigned count)
 {
     if (count == 0 || !Need(count))
         return 0;
     const size_t byte = static_cast<size_t>(m_bit >> 3);
     const unsigned offset = static_cast<unsigned>(m_bit & 7);
     // Fast path: eight bytes in one big-endian word (count is at most 32, plus 7 for the offset).
+    // Every field of every object comes through here, so the word is one load and a byte swap.
     if (m_size - byte >= 8) {
-        uint64_t word = 0;
-        for (int i = 0; i < 8; ++i)
-            word = (word << 8) | m_data[byte + i];
+        uint64_t word;
+        std::memcpy(&word, m_data + byte, sizeof(word));
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        word = __builtin_bswap64(word);
+#endif
         m_bit += count;
         return (word << offset) >> (64 - count);
     }
@@ -239,8 +242,13 @@ DwgHandleRef DwgBitReader::H()
         Fail();
         return ref;
     }
-    for (unsigned i = 0; i < counter; ++i)
-        ref.value = (ref.value << 8) | RC();
+    // The counter's bytes, most significant first, in at most two reads of 32 bits.
+    if (counter > 4) {
+        ref.value = Bits(8 * (counter - 4)) << 32;
+        ref.value |= Bits(32);
+    } else {
+        ref.value = Bits(8 * counter);
+    }
     return ref;
 }
 

@@ -26,6 +26,7 @@ public:
     // Texts go through the decoder (code page, \U+ escapes) when one is set; it must outlive
     // the reader and its copies.
     void SetTextDecoder(const RkDxf::DxfTextDecoder* decoder) { m_decoder = decoder; }
+    const RkDxf::DxfTextDecoder* TextDecoder() const { return m_decoder; }
     bool AtLeast(DwgVersion version) const { return m_version >= version; }
 
     bool Failed() const { return m_failed; }

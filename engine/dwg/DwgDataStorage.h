@@ -8,6 +8,8 @@
 #include "engine/db/Database.h"
 
 #include <cstdint>
+#include <deque>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -37,9 +39,13 @@ private:
     };
     bool ReadSegments(const std::vector<uint8_t>& section);
     void ReadRecords(const std::vector<uint8_t>& section, const Segment& dataIndex);
+    std::string_view RecordData(const std::vector<uint8_t>& section, const Segment& data, uint64_t at);
+    std::string_view JoinBlob(const std::vector<uint8_t>& section, const Segment& data, uint64_t at);
 
     std::vector<Segment> m_segments;
     std::unordered_map<uint64_t, std::string_view> m_acis;
+    // Records kept in several blob segments, joined (m_acis views them).
+    std::deque<std::string> m_joined;
 };
 
 } // namespace orvo::dwg

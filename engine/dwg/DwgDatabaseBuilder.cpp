@@ -26,7 +26,7 @@ void DwgDatabaseBuilder::AddEntity(uint64_t handle, RkDb::EntityPtr entity, cons
     item.entity = std::move(entity);
     item.common = common;
     item.refs = std::move(refs);
-    m_itemByHandle.emplace(handle, m_items.size());
+    m_itemByHandle.emplace_back(handle, m_items.size());
     m_items.push_back(std::move(item));
 }
 
@@ -37,12 +37,31 @@ void DwgDatabaseBuilder::AddVertex(uint64_t handle, const DwgEntityCommon& commo
     item.common = common;
     item.isVertex = true;
     item.vertex = vertex;
-    m_itemByHandle.emplace(handle, m_items.size());
+    m_itemByHandle.emplace_back(handle, m_items.size());
     m_items.push_back(std::move(item));
+}
+
+void DwgDatabaseBuilder::IndexItems()
+{
+    const auto byHandle = [](const auto& a, const auto& b) { return a.first < b.first; };
+    // Objects come in map order, which is handle order in nearly every file.
+    if (!std::is_sorted(m_itemByHandle.begin(), m_itemByHandle.end(), byHandle))
+        std::stable_sort(m_itemByHandle.begin(), m_itemByHandle.end(), byHandle);
+    const auto end = std::unique(m_itemByHandle.begin(), m_itemByHandle.end(),
+                                 [](const auto& a, const auto& b) { return a.first == b.first; });
+    m_itemByHandle.erase(end, m_itemByHandle.end());
+}
+
+size_t DwgDatabaseBuilder::FindItem(uint64_t handle) const
+{
+    const auto found = std::lower_bound(m_itemByHandle.begin(), m_itemByHandle.end(), handle,
+                                        [](const auto& entry, uint64_t key) { return entry.first < key; });
+    return found != m_itemByHandle.end() && found->first == handle ? found->second : npos;
 }
 
 void DwgDatabaseBuilder::Finish()
 {
+    IndexItems();
     AddTables();
     // Children first: vertices and attributes move into their owners before those are placed.
     for (Pending& item : m_items) {
@@ -62,9 +81,25 @@ void DwgDatabaseBuilder::Finish()
     for (Pending& item : m_items)
         PlaceInBlock(OwnerBlock(item), item);
     NumberViewports();
+    AddDrawOrders();
     AddLayouts();
     ResolveHeaderNames();
     m_db.FinishLoading();
+}
+
+void DwgDatabaseBuilder::AddAppId(uint64_t handle, const std::string& name)
+{
+    if (RkDb::TableKey(name) == "ACCMTRANSPARENCY")
+        m_transparencyApp = handle;
+}
+
+void DwgDatabaseBuilder::AddDrawOrders()
+{
+    for (DwgSortEntsTable& table : m_sortEnts) {
+        const std::int32_t block = m_db.Blocks().FindHandle(table.block);
+        if (block >= 0)
+            m_db.Blocks()[block].sortHandles = std::move(table.entries);
+    }
 }
 
 void DwgDatabaseBuilder::NumberViewports()
@@ -137,6 +172,10 @@ void DwgDatabaseBuilder::AddTables()
     for (DwgLayerRecord& record : m_layers) {
         const std::int32_t lineType = m_db.LineTypes().FindHandle(record.lineType);
         record.layer.lineType = lineType >= 0 ? lineType : RkDb::kRefNone;
+        for (const auto& [application, value] : record.extendedLongs) {
+            if (application == m_transparencyApp && m_transparencyApp != 0)
+                record.layer.transparency = RkDb::TransparencyFromStored(value);
+        }
         m_db.Layers().Add(std::move(record.layer));
     }
     int starIndex = 0;
@@ -180,9 +219,9 @@ std::vector<size_t> DwgDatabaseBuilder::ChildOrder(uint64_t first, uint64_t last
     std::vector<size_t> order;
     if (!list.empty()) {
         for (uint64_t handle : list) {
-            const auto found = m_itemByHandle.find(handle);
-            if (found != m_itemByHandle.end())
-                order.push_back(found->second);
+            const size_t found = FindItem(handle);
+            if (found != npos)
+                order.push_back(found);
         }
         return order;
     }
@@ -190,13 +229,13 @@ std::vector<size_t> DwgDatabaseBuilder::ChildOrder(uint64_t first, uint64_t last
     // chain ends after as many steps as there are items.
     uint64_t handle = first;
     for (size_t steps = 0; handle != 0 && steps <= m_items.size(); ++steps) {
-        const auto found = m_itemByHandle.find(handle);
-        if (found == m_itemByHandle.end())
+        const size_t found = FindItem(handle);
+        if (found == npos)
             break;
-        order.push_back(found->second);
+        order.push_back(found);
         if (handle == last)
             break;
-        handle = m_items[found->second].common.next;
+        handle = m_items[found].common.next;
     }
     return order;
 }
@@ -279,6 +318,7 @@ void DwgDatabaseBuilder::ApplyCommon(Pending& item)
     entity.lineType = ResolveLineType(common);
     entity.color = common.color.hasRgb ? RkDb::Color::FromRgb(common.color.rgb)
                                        : RkDb::Color::FromAci(common.color.index);
+    entity.transparency = RkDb::TransparencyFromStored(common.color.transparency);
     entity.lineWeight = common.lineWeight;
     entity.lineTypeScale = common.lineTypeScale;
     entity.invisible = (common.invisibility & 1) != 0;
@@ -312,6 +352,7 @@ void DwgDatabaseBuilder::ResolveReferences(Pending& item)
     } else if (auto* mleader = Take<RkDb::MLeader>(item.entity)) {
         if (refs.block != 0)
             mleader->block = m_db.Blocks().FindHandle(refs.block);
+        mleader->textStyle = style;
     } else if (auto* mline = Take<RkDb::MLine>(item.entity)) {
         const std::int32_t style = m_db.MLineStyles().FindHandle(refs.mlineStyle);
         if (style >= 0)

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "engine/db/Database.h"
+#include "engine/dwg/DwgDrawOrder.h"
 #include "engine/dwg/DwgEntityDecoders.h"
 #include "engine/dwg/DwgHeaderVariables.h"
 #include "engine/dwg/DwgTableDecoders.h"
 
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace orvo::dwg {
@@ -33,6 +35,9 @@ public:
     // The current records the header variables name; resolved to names once the tables are in.
     void SetHeaderRefs(const DwgHeaderRefs& refs) { m_headerRefs = refs; }
     void AddImageDefinition(uint64_t handle, std::string fileName) { m_imageFiles[handle] = std::move(fileName); }
+    void AddSortEntsTable(DwgSortEntsTable table) { m_sortEnts.push_back(std::move(table)); }
+    // The application whose extended data holds a layer's transparency.
+    void AddAppId(uint64_t handle, const std::string& name);
     // An entity, a vertex or a marker (SEQEND, BLOCK, ENDBLK: entity null) in the map's order.
     void AddEntity(uint64_t handle, RkDb::EntityPtr entity, const DwgEntityCommon& common, DwgEntityRefs refs);
     void AddVertex(uint64_t handle, const DwgEntityCommon& common, const DwgVertex& vertex);
@@ -48,6 +53,7 @@ public:
 
 private:
     void NumberViewports();
+    void AddDrawOrders();
     struct Pending
     {
         uint64_t handle = 0;
@@ -71,6 +77,10 @@ private:
     void PlaceInBlock(std::int32_t block, Pending& item);
     std::int32_t OwnerBlock(const Pending& item) const;
     std::int32_t ResolveLineType(const DwgEntityCommon& common) const;
+    void IndexItems();
+    // The item of that handle (the first added when two share it), or npos.
+    size_t FindItem(uint64_t handle) const;
+    static constexpr size_t npos = static_cast<size_t>(-1);
 
     RkDb::Database& m_db;
     std::vector<DwgLayerRecord> m_layers;
@@ -79,8 +89,12 @@ private:
     DwgTableControl m_blockControl;
     std::vector<RkDb::Layout> m_layouts;
     std::vector<Pending> m_items;
-    std::unordered_map<uint64_t, size_t> m_itemByHandle;
+    // (handle, item) in the order added, sorted by handle when Finish starts: a map node for every
+    // object cost more than the object's decoding under some allocators.
+    std::vector<std::pair<uint64_t, size_t>> m_itemByHandle;
     std::unordered_map<uint64_t, std::string> m_imageFiles;
+    std::vector<DwgSortEntsTable> m_sortEnts;
+    uint64_t m_transparencyApp = 0;
     std::int32_t m_paperSpace = -1;
     DwgHeaderRefs m_headerRefs;
 };

@@ -25,7 +25,7 @@ enum DwgObjectType : uint16_t {
     kTypeEllipse = 35, kTypeSpline = 36, kTypeRay = 40, kTypeXline = 41, kTypeDictionary = 42,
     kTypeMtext = 44, kTypeLeader = 45, kTypeMline = 47, kTypeBlockControl = 48, kTypeBlockHeader = 49,
     kTypeLayerControl = 50, kTypeLayer = 51, kTypeStyle = 53, kTypeLtype = 57, kTypeView = 61,
-    kTypeUcs = 63, kTypeVport = 65, kTypeAppid = 67, kTypeDimstyle = 69, kTypeMlinestyle = 73,
+    kTypeUcs = 63, kTypeVport = 65, kTypeAppid = 67, kTypeDimstyle = 69, kTypeMlinestyle = 73, kTypeOle2frame = 74,
     kTypeLwpolyline = 77, kTypeHatch = 78, kTypeLayout = 82,
 };
 

@@ -60,6 +60,8 @@ uint64_t ModelBytes(const RkDb::Entity& e)
         return Bytes(shape->name);
     if (const auto* underlay = RkDb::As<RkDb::Underlay>(e))
         return Bytes(underlay->clipBoundary);
+    if (const auto* ole = RkDb::As<RkDb::OleFrame>(e))
+        return Bytes(ole->picture);
     return 0;
 }
 

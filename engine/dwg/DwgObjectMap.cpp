@@ -39,7 +39,9 @@ bool DwgObjectMap::Read(const std::vector<uint8_t>& section, uint64_t objectsSiz
         position += size + 2;
     }
     m_sorted = m_entries;
-    std::stable_sort(m_sorted.begin(), m_sorted.end(), ByHandle);
+    // Writers store the map in handle order: a check is all most files need.
+    if (!std::is_sorted(m_sorted.begin(), m_sorted.end(), ByHandle))
+        std::stable_sort(m_sorted.begin(), m_sorted.end(), ByHandle);
     return true;
 }
 

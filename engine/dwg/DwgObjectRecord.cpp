@@ -25,7 +25,7 @@ DwgColor ReadEntityColor(DwgBitReader& data, bool& hasBook)
         }
     }
     if ((value & 0x2000) != 0)
-        data.BL(); // transparency
+        color.transparency = data.BL();
     return color;
 }
 
@@ -81,7 +81,18 @@ bool DwgObjectRecord::SkipExtendedData()
             return false;
         if (size == 0)
             return true;
-        m_data.H();
+        const uint64_t application = m_data.H().value;
+        // A long as the first item (group 1071: a layer's transparency) is kept.
+        constexpr uint8_t kLongItem = 71;
+        if (size >= 5 && m_extendedLongCount < kKeptExtendedLongs) {
+            if (m_data.RC() == kLongItem) {
+                m_extendedLongs[m_extendedLongCount++] = {application, m_data.RL()};
+                m_data.SkipBytes(size - 5u);
+            } else {
+                m_data.SkipBytes(size - 1u);
+            }
+            continue;
+        }
         m_data.SkipBytes(size);
     }
     return false;

@@ -5,7 +5,9 @@
 
 #include "engine/dwg/DwgBitReader.h"
 
+#include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace orvo::dwg {
@@ -69,6 +71,12 @@ public:
 
     // The next handle reference from the handle stream, made absolute.
     uint64_t Ref();
+    // Of the first few extended data blocks whose first item is a long (1071): the block's
+    // application (APPID) handle and that long, as (handle, value) pairs.
+    std::vector<std::pair<uint64_t, uint32_t>> ExtendedLongs() const
+    {
+        return {m_extendedLongs.begin(), m_extendedLongs.begin() + m_extendedLongCount};
+    }
     bool Failed() const { return m_data.Failed() || m_handles.Failed() || (m_hasText && m_text.Failed()); }
 
 private:
@@ -86,6 +94,9 @@ private:
     uint64_t m_handleStreamBits = 0;
     uint32_t m_reactorCount = 0;
     bool m_xdicMissing = false;
+    static constexpr std::size_t kKeptExtendedLongs = 4;
+    std::array<std::pair<uint64_t, uint32_t>, kKeptExtendedLongs> m_extendedLongs{};
+    std::size_t m_extendedLongCount = 0;
 };
 
 } // namespace orvo::dwg

@@ -70,8 +70,11 @@ void DwgR12Tables::ReadLineTypes(const std::vector<uint8_t>& file, const DwgR12L
         lineType.patternLength = c.RD();
         for (int d = 0; d < kPatternSlots; ++d) {
             const double length = c.RD();
-            if (d < dashes && std::isfinite(length))
-                lineType.elements.push_back(RkDb::LineTypeElement{length, false});
+            if (d < dashes && std::isfinite(length)) {
+                RkDb::LineTypeElement element;
+                element.length = length;
+                lineType.elements.push_back(element);
+            }
         }
         const bool usable = !c.Failed() && !lineType.name.empty();
         m_lineTypes.push_back(usable ? db.LineTypes().Add(std::move(lineType)) : RkDb::kRefNone);

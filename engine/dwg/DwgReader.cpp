@@ -30,7 +30,7 @@ bool IsEntity(uint16_t type, const DwgClasses& classes)
     }
     // 498: a proxy entity, kept as a link of its owner's entity chain though it is not drawn.
     return (type >= kTypeText && type <= kTypeXline) || (type >= kTypeMtext && type <= kTypeMline) ||
-           type == 74 || type == kTypeLwpolyline || type == kTypeHatch || type == 498;
+           type == kTypeOle2frame || type == kTypeLwpolyline || type == kTypeHatch || type == 498;
 }
 
 constexpr uint16_t kTypeProxyEntity = 498;
@@ -148,6 +148,12 @@ void DecodeTableObject(DwgObjectRecord& record, const std::string& className, Dw
             builder.AddBlock(std::move(block));
         return;
     }
+    case kTypeAppid: {
+        std::string name;
+        if (DecodeAppId(record, name))
+            builder.AddAppId(record.Handle(), name);
+        return;
+    }
     case kTypeBlockControl: {
         DwgTableControl control;
         if (DecodeTableControl(record, true, control))
@@ -160,6 +166,12 @@ void DecodeTableObject(DwgObjectRecord& record, const std::string& className, Dw
         RkDb::MLineStyle style;
         if (DecodeMLineStyle(record, style))
             builder.AddMLineStyle(std::move(style));
+        return;
+    }
+    if (className == "SORTENTSTABLE") {
+        DwgSortEntsTable table;
+        if (DecodeSortEntsTable(record, table))
+            builder.AddSortEntsTable(std::move(table));
         return;
     }
     if (className == "IMAGEDEF") {

@@ -30,6 +30,7 @@ private:
     uint8_t Div(uint8_t a, uint8_t b) const;
     uint8_t Power(size_t exponent) const { return m_exp[exponent % kCodewordSize]; }
     bool Syndromes(const uint8_t* codeword, Poly& syndromes) const;
+    bool Divisible(const uint8_t* codeword) const;
     size_t Locator(const Poly& syndromes, Poly& locator) const;
     uint8_t Evaluate(const Poly& poly, size_t degree, uint8_t x) const;
     uint8_t Magnitude(const Poly& syndromes, const Poly& locator, size_t degree, uint8_t inverse) const;
@@ -37,6 +38,11 @@ private:
     std::array<uint8_t, kCodewordSize> m_exp{};
     std::array<uint8_t, 256> m_log{};
     size_t m_parity;
+    // The remainder of a code word by the generator, parity bytes packed little end first into
+    // two words: byte i of the remainder is the coefficient of x^i. m_reduce[t] is what x^parity
+    // times t leaves, so one step of the division is a shift, a look-up and an exclusive or.
+    std::array<uint64_t, 256> m_reduceLow{};
+    std::array<uint64_t, 256> m_reduceHigh{};
 };
 
 } // namespace orvo::dwg

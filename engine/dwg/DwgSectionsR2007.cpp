@@ -82,13 +82,19 @@ bool Expand(const uint8_t* data, size_t size, uint8_t* out, size_t outSize)
     return ok || written == outSize;
 }
 
+// The code of the file header and the system pages, made once.
+const DwgReedSolomon& SystemCode()
+{
+    static const DwgReedSolomon code(kSystemField, kCodeword - kSystemDataBytes);
+    return code;
+}
+
 bool ReadFileHeader(const std::vector<uint8_t>& file, FileHeader& header)
 {
     std::vector<uint8_t> coded;
     if (file.size() < kHeaderOffset + kHeaderBlocks * kCodeword)
         return false;
-    if (!Decode(file, kHeaderOffset, kHeaderBlocks, DwgReedSolomon(kSystemField, kCodeword - kSystemDataBytes),
-                kSystemDataBytes, kHeaderBlocks * kSystemDataBytes, coded))
+    if (!Decode(file, kHeaderOffset, kHeaderBlocks, SystemCode(), kSystemDataBytes, kHeaderBlocks * kSystemDataBytes, coded))
         return false;
     // A negative length stores the data uncompressed.
     const int32_t stored = static_cast<int32_t>(Le32(&coded[24]));
@@ -120,8 +126,7 @@ bool ReadSystemPage(const std::vector<uint8_t>& file, uint64_t address, uint64_t
     const uint64_t coded = ((compressed + 7) & ~uint64_t(7)) * correction;
     const uint64_t blocks = (coded + kSystemDataBytes - 1) / kSystemDataBytes;
     std::vector<uint8_t> data;
-    const DwgReedSolomon code(kSystemField, kCodeword - kSystemDataBytes);
-    if (!Decode(file, address, blocks, code, kSystemDataBytes, compressed, data))
+    if (!Decode(file, address, blocks, SystemCode(), kSystemDataBytes, compressed, data))
         return false;
     out.assign(static_cast<size_t>(size), 0);
     return Expand(data.data(), data.size(), out.data(), out.size());
@@ -228,7 +233,8 @@ bool ReadDataPage(const std::vector<uint8_t>& file, uint64_t address, const Sect
     std::vector<uint8_t> data;
     if (info.encoding == kCodedEncoding) {
         const uint64_t blocks = (((page.compressed + 7) & ~uint64_t(7)) + kPageDataBytes - 1) / kPageDataBytes;
-        const DwgReedSolomon code(kPageField, kCodeword - kPageDataBytes);
+        // One code for every page of every file: its tables are made once.
+        static const DwgReedSolomon code(kPageField, kCodeword - kPageDataBytes);
         if (!Decode(file, address, blocks, code, kPageDataBytes, page.compressed, data))
             return false;
     } else {

@@ -21,6 +21,27 @@ std::string ReadEntryName(DwgObjectRecord& record)
 
 bool Start(DwgObjectRecord& record) { return record.ReadObjectCommon(); }
 
+// The text that begins at a place of a line type's text area (bytes of the code page, or UTF-16
+// units from 2007).
+std::string TextOfArea(const std::vector<uint8_t>& area, uint16_t at, bool wide, const DwgBitReader& data)
+{
+    std::string text;
+    if (!wide) {
+        for (std::size_t i = at; i < area.size() && area[i] != 0; ++i)
+            text += static_cast<char>(area[i]);
+    } else {
+        std::vector<uint16_t> units;
+        for (std::size_t i = static_cast<std::size_t>(at) * 2; i + 1 < area.size(); i += 2) {
+            const uint16_t unit = static_cast<uint16_t>(area[i] | (area[i + 1] << 8));
+            if (unit == 0)
+                break;
+            units.push_back(unit);
+        }
+        text = Utf16ToUtf8(units.data(), units.size());
+    }
+    return data.TextDecoder() ? data.TextDecoder()->Decode(text) : text;
+}
+
 } // namespace
 
 bool DecodeLayer(DwgObjectRecord& record, DwgLayerRecord& out)
@@ -29,6 +50,7 @@ bool DecodeLayer(DwgObjectRecord& record, DwgLayerRecord& out)
         return false;
     RkDb::Layer& layer = out.layer;
     layer.handle = record.Handle();
+    out.extendedLongs = record.ExtendedLongs();
     layer.name = ReadEntryName(record);
     DwgBitReader& data = record.Data();
     if (data.AtLeast(DwgVersion::R2000)) {
@@ -69,16 +91,46 @@ bool DecodeLineType(DwgObjectRecord& record, RkDb::LineType& out)
     out.patternLength = data.BD();
     data.RC(); // alignment
     const uint8_t count = data.RC();
+    std::vector<uint16_t> textAt;       // per element: where its text starts in the text area
+    bool texts = false;
     for (uint8_t i = 0; i < count && !data.Failed(); ++i) {
         RkDb::LineTypeElement element;
         element.length = data.BD();
-        data.BS();  // shape number
-        data.RD();  // offsets
-        data.RD();
-        data.BD();  // scale
-        data.BD();  // rotation
-        element.hasShapeOrText = (data.BS() & 6) != 0;
-        out.elements.push_back(element);
+        const uint16_t code = data.BS();    // the shape number, or a text's place in the area
+        element.offset.x = data.RD();
+        element.offset.y = data.RD();
+        element.scale = data.BD();
+        element.rotation = data.BD();
+        const uint16_t flags = data.BS();
+        element.absoluteRotation = (flags & 1) != 0;
+        if (flags & 2) {
+            element.kind = RkDb::LineTypeElement::Kind::Text;
+            texts = true;
+        } else if (flags & 4) {
+            element.kind = RkDb::LineTypeElement::Kind::Shape;
+            element.shapeNumber = static_cast<int16_t>(code);
+        }
+        textAt.push_back(code);
+        out.elements.push_back(std::move(element));
+    }
+    // The texts of the elements: up to 2004 a 256-byte area of the code page's text, from 2007
+    // (only when an element has a text) 512 bytes of UTF-16; each text ends at a zero.
+    const bool wide = data.AtLeast(DwgVersion::R2007);
+    if (!wide || texts) {
+        const std::vector<uint8_t> area = data.Bytes(wide ? 512 : 256);
+        for (std::size_t i = 0; i < out.elements.size() && area.size() == (wide ? 512u : 256u); ++i) {
+            if (out.elements[i].kind == RkDb::LineTypeElement::Kind::Text)
+                out.elements[i].text = TextOfArea(area, textAt[i], wide, data);
+        }
+    }
+    // Handles: the owner, reactors and dictionary, the external reference block, then the
+    // style of each element.
+    record.ReadObjectHandles();
+    record.Ref();
+    for (RkDb::LineTypeElement& element : out.elements) {
+        element.styleHandle = record.Ref();
+        if (element.kind == RkDb::LineTypeElement::Kind::Plain)
+            element.styleHandle = 0;
     }
     return !record.Failed();
 }
@@ -294,6 +346,14 @@ bool DecodeMLineStyle(DwgObjectRecord& record, RkDb::MLineStyle& out)
             data.BS(); // line type index
         out.elements.push_back(element);
     }
+    return !record.Failed();
+}
+
+bool DecodeAppId(DwgObjectRecord& record, std::string& name)
+{
+    if (!Start(record))
+        return false;
+    name = ReadEntryName(record);
     return !record.Failed();
 }
 

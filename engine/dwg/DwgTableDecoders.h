@@ -6,6 +6,8 @@
 #include "engine/dwg/DwgObjectRecord.h"
 
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace orvo::dwg {
@@ -14,6 +16,8 @@ struct DwgLayerRecord
 {
     RkDb::Layer layer;
     uint64_t lineType = 0;
+    // Longs of its extended data by application handle (the transparency's, among them).
+    std::vector<std::pair<uint64_t, uint32_t>> extendedLongs;
 };
 
 struct DwgBlockRecord
@@ -44,6 +48,8 @@ bool DecodeLayout(DwgObjectRecord& record, RkDb::Layout& out);
 bool DecodeMLineStyle(DwgObjectRecord& record, RkDb::MLineStyle& out);
 // IMAGEDEF: the picture file an IMAGE shows.
 bool DecodeImageDefinition(DwgObjectRecord& record, std::string& fileName);
+// APPID: the application's name.
+bool DecodeAppId(DwgObjectRecord& record, std::string& name);
 bool DecodeTableControl(DwgObjectRecord& record, bool isBlockControl, DwgTableControl& out);
 
 } // namespace orvo::dwg

@@ -33,6 +33,8 @@ void ReadTextData(DwgObjectRecord& record, RkDb::TextData& text, RkDb::Entity& e
         const double elevation = (flags & 0x01) == 0 ? data.RD() : 0.0;
         text.insertion = ToVec3(data.RD2());
         text.insertion.z = elevation;
+        // An alignment point left out is the insertion point (never the origin).
+        text.alignment = text.insertion;
         if ((flags & 0x02) == 0) {
             text.alignment = ToVec3(data.DD2(ToPoint(text.insertion)));
             text.alignment.z = elevation;

@@ -37,6 +37,7 @@ struct DwgColor
     int16_t index = 256; // 256 by layer, 0 by block
     bool hasRgb = false;
     uint32_t rgb = 0;   // 0x00RRGGBB when hasRgb
+    uint32_t transparency = 0;  // as stored: the kind in the high byte, the alpha in the low
 };
 
 } // namespace orvo::dwg

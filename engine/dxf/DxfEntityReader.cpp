@@ -1,9 +1,11 @@
 #include "engine/dxf/DxfEntityReader.h"
 #include "engine/dxf/DxfModelReader.h"
 
+#include "engine/db/OleObjectData.h"
 #include "engine/db/ProxyGraphics.h"
 #include "engine/dxf/DxfHatchReader.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace RkDxf {
@@ -160,6 +162,7 @@ EntityPtr DxfEntityReader::Create(std::string_view type)
     if (type == "MLINE") return std::make_unique<MLine>();
     if (type == "IMAGE") return std::make_unique<Image>();
     if (type == "WIPEOUT") return std::make_unique<Wipeout>();
+    if (type == "OLE2FRAME") return std::make_unique<OleFrame>();
     if (type == "VIEWPORT") return std::make_unique<ViewportEntity>();
     return CreateModelEntity(type);
 }
@@ -199,6 +202,7 @@ bool DxfEntityReader::SplitCommon(std::string_view type, Entity& e, const std::v
         case 62: e.color = Color::FromAci(g.Int()); break;
         case 420: e.color = Color::FromRgb(static_cast<std::uint32_t>(g.Int())); break;
         case 370: e.lineWeight = static_cast<std::int16_t>(g.Int()); break;
+        case 440: e.transparency = TransparencyFromStored(static_cast<std::uint32_t>(g.Int())); break;
         case 67: result.paperSpace = g.Int() != 0; break;
         default: break;
         }
@@ -251,9 +255,11 @@ void DxfEntityReader::Fill(Entity& entity)
     case EntityType::Image: {
         auto& image = static_cast<Image&>(entity);
         ReadRasterFrame(image.frame, &image.imageDef);
+        ReadImageLook(image);
         break;
     }
     case EntityType::Wipeout: ReadRasterFrame(static_cast<Wipeout&>(entity).frame, nullptr); break;
+    case EntityType::OleFrame: ReadOleFrame(static_cast<OleFrame&>(entity)); break;
     case EntityType::Viewport: ReadViewport(static_cast<ViewportEntity&>(entity)); break;
     case EntityType::Helix: {
         // The spline groups come first; the helix's own (which reuse 10, 11, 40, 41) follow
@@ -604,6 +610,19 @@ void DxfEntityReader::ReadLeader(Leader& e)
     }
 }
 
+// A colour as the objects keep it whole: its method in the high byte (0xC0 by layer, 0xC1 by
+// block, 0xC2 true colour, 0xC3 a colour number), its value below.
+Color DxfEntityReader::RawColor(std::int64_t value)
+{
+    const auto v = static_cast<std::uint32_t>(value);
+    switch (v >> 24) {
+    case 0xC0: return Color::ByLayer();
+    case 0xC2: return Color::FromRgb(v & 0xFFFFFF);
+    case 0xC3: return Color::FromAci(static_cast<int>(v & 0xFF));
+    default: return Color::ByBlock();
+    }
+}
+
 void DxfEntityReader::ReadMLeader(MLeader& e)
 {
     // Nesting: CONTEXT_DATA{ LEADER{ LEADER_LINE{ } } }.
@@ -612,6 +631,7 @@ void DxfEntityReader::ReadMLeader(MLeader& e)
     std::vector<Vec3> line;
     Vec3 connection;
     std::size_t leaderFirstLine = 0;
+    bool textColour = false;
     for (const DxfGroup& g : m_groups) {
         if (g.code == 300 || g.code == 302 || g.code == 304) {
             if (g.code == 304 && depth == 2 && g.text.find("LEADER_LINE{") != std::string_view::npos) {
@@ -660,6 +680,17 @@ void DxfEntityReader::ReadMLeader(MLeader& e)
             case 290: break;
             case 341: e.block = m_ctx.Db().Blocks().FindHandle(g.Handle()); break;
             case 46: e.blockRotation = g.Double(); break;
+            case 340: {
+                const std::int32_t style = m_ctx.Db().TextStyles().FindHandle(g.Handle());
+                if (style >= 0)
+                    e.textStyle = style;
+                break;
+            }
+            case 90:
+                if (!textColour)
+                    e.textColor = RawColor(g.Int());
+                textColour = true;
+                break;
             default: break;
             }
         }
@@ -745,6 +776,41 @@ void DxfEntityReader::ReadRasterFrame(RasterFrame& frame, Handle* imageDef)
         }
     }
     frame.pixelSize = {size.x, size.y};
+}
+
+// Its data (90 the length, then 310 chunks) holds the corners and the OLE object; the corners
+// of 10 and 11 (upper left, lower right) are the frame of data that does not read.
+void DxfEntityReader::ReadOleFrame(OleFrame& e)
+{
+    Vec3 upperLeft, lowerRight;
+    std::vector<std::uint8_t> data;
+    for (const DxfGroup& g : m_groups) {
+        if (SetCoordinate(upperLeft, g, 10) || SetCoordinate(lowerRight, g, 11))
+            continue;
+        if (g.code == 310)
+            AppendChunk(g, data);
+    }
+    const std::string_view view(reinterpret_cast<const char*>(data.data()), data.size());
+    if (!OleObjectData::Corners(view, e.corners)) {
+        e.corners[0] = upperLeft;
+        e.corners[1] = {lowerRight.x, upperLeft.y, upperLeft.z};
+        e.corners[2] = lowerRight;
+        e.corners[3] = {upperLeft.x, lowerRight.y, lowerRight.z};
+    }
+    e.picture = OleObjectData::Picture(view, data.size());
+}
+
+void DxfEntityReader::ReadImageLook(Image& e)
+{
+    const auto percent = [](std::int32_t v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 100)); };
+    for (const DxfGroup& g : m_groups) {
+        switch (g.code) {
+        case 281: e.brightness = percent(g.Int()); break;
+        case 282: e.contrast = percent(g.Int()); break;
+        case 283: e.fade = percent(g.Int()); break;
+        default: break;
+        }
+    }
 }
 
 void DxfEntityReader::ReadViewport(ViewportEntity& e)

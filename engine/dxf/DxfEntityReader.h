@@ -51,10 +51,13 @@ private:
     void ReadDimension(RkDb::Dimension& e);
     void ReadLeader(RkDb::Leader& e);
     void ReadMLeader(RkDb::MLeader& e);
+    static RkDb::Color RawColor(std::int64_t value);
     void ReadMLine(RkDb::MLine& e);
     void ReadCorners(RkDb::Vec3 (&corners)[4]);
     void ReadFace3d(RkDb::Face3d& e);
     void ReadRasterFrame(RkDb::RasterFrame& frame, RkDb::Handle* imageDef);
+    void ReadImageLook(RkDb::Image& e);
+    void ReadOleFrame(RkDb::OleFrame& e);
     void ReadViewport(RkDb::ViewportEntity& e);
 
     DxfReadContext& m_ctx;

@@ -339,6 +339,14 @@ void DxfReader::ReadTableRecord(std::string_view type, const std::vector<DxfGrou
         layer.lineWeight = static_cast<std::int16_t>(FirstInt(groups, 370, kLwDefault));
         if (const DxfGroup* lt = FirstGroup(groups, 6))
             layer.lineType = m_ctx.LineType(lt->text);
+        // The layer's transparency lives in its extended data.
+        bool transparencyData = false;
+        for (const DxfGroup& g : groups) {
+            if (g.code == 1001)
+                transparencyData = TableKey(std::string(g.text)) == "ACCMTRANSPARENCY";
+            else if (g.code == 1071 && transparencyData)
+                layer.transparency = TransparencyFromStored(static_cast<std::uint32_t>(g.Int()));
+        }
         m_db.Layers().Add(std::move(layer));
     } else if (type == "LTYPE") {
         LineType lt;
@@ -350,9 +358,9 @@ void DxfReader::ReadTableRecord(std::string_view type, const std::vector<DxfGrou
             else if (g.code == 40)
                 lt.patternLength = g.Double();
             else if (g.code == 49)
-                lt.elements.push_back({g.Double(), false});
-            else if (g.code == 74 && !lt.elements.empty() && g.Int() != 0)
-                lt.elements.back().hasShapeOrText = true;
+                lt.elements.emplace_back().length = g.Double();
+            else if (!lt.elements.empty())
+                ReadLineTypeElement(g, lt.elements.back());
         }
         m_db.LineTypes().Add(std::move(lt));
     } else if (type == "STYLE") {
@@ -516,6 +524,52 @@ void DxfReader::ReadObjects()
     }
 }
 
+void DxfReader::ReadLineTypeElement(const DxfGroup& g, LineTypeElement& element) const
+{
+    switch (g.code) {
+    case 74: {
+        const int flags = g.Int();
+        element.absoluteRotation = (flags & 1) != 0;
+        element.kind = (flags & 2) ? LineTypeElement::Kind::Text
+                                   : ((flags & 4) ? LineTypeElement::Kind::Shape : LineTypeElement::Kind::Plain);
+        break;
+    }
+    case 75: element.shapeNumber = static_cast<std::int16_t>(g.Int()); break;
+    case 340: element.styleHandle = g.Handle(); break;
+    case 46: element.scale = g.Double(); break;
+    case 50: element.rotation = g.Double() * kDegree; break;
+    case 44: element.offset.x = g.Double(); break;
+    case 45: element.offset.y = g.Double(); break;
+    case 9: element.text = m_ctx.Text(g.text); break;
+    default: break;
+    }
+}
+
+void DxfReader::ReadSortEntsTable(const std::vector<DxfGroup>& groups)
+{
+    // After the subclass marker: the block record (330), then entities (331) and the handles
+    // whose places they take (5), in pairs.
+    Handle owner = 0;
+    std::vector<Handle> entities, places;
+    bool table = false;
+    for (const DxfGroup& g : groups) {
+        if (g.code == 100)
+            table = g.Is("AcDbSortentsTable");
+        else if (table && g.code == 330 && owner == 0)
+            owner = g.Handle();
+        else if (table && g.code == 331)
+            entities.push_back(g.Handle());
+        else if (table && g.code == 5)
+            places.push_back(g.Handle());
+    }
+    const std::int32_t block = owner != 0 ? m_db.Blocks().FindHandle(owner) : -1;
+    if (block < 0)
+        return;
+    auto& pairs = m_db.Blocks()[block].sortHandles;
+    for (std::size_t i = 0; i < entities.size() && i < places.size(); ++i)
+        pairs.emplace_back(entities[i], places[i]);
+}
+
 void DxfReader::ReadObject(std::string_view type, const std::vector<DxfGroup>& groups)
 {
     if (type == "LAYOUT") {
@@ -558,6 +612,8 @@ void DxfReader::ReadObject(std::string_view type, const std::vector<DxfGroup>& g
             return;
         }
         m_db.Layouts().push_back(layout);
+    } else if (type == "SORTENTSTABLE") {
+        ReadSortEntsTable(groups);
     } else if (type == "IMAGEDEF") {
         const DxfGroup* h = FirstGroup(groups, 5);
         const DxfGroup* file = FirstGroup(groups, 1);

@@ -45,6 +45,8 @@ private:
     void ReadEntities(std::int32_t block, bool entitiesSection);
     void ReadObjects();
     void ReadObject(std::string_view type, const std::vector<DxfGroup>& groups);
+    void ReadSortEntsTable(const std::vector<DxfGroup>& groups);
+    void ReadLineTypeElement(const DxfGroup& g, RkDb::LineTypeElement& element) const;
     void SkipSection();
     void ReadAcisData();
     // Groups up to (not including) the next 0 group.

@@ -92,6 +92,11 @@ void View::SetView(int x, int y, double factor)
     Drawing()->SetView(x, y, factor);
 }
 
+void View::FitOpeningView()
+{
+    Drawing()->FitOpeningView(0.98);
+}
+
 void View::Pan(int x1, int y1, int x2, int y2)
 {
     Drawing()->Pan(x1, y1, x2, y2);

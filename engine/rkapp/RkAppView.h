@@ -43,6 +43,8 @@ public:
     virtual void ZoomWindow(int x1, int y1, int x2, int y2);
     // (0, 0, 1.0) fits the whole drawing.
     virtual void SetView(int x, int y, double factor);
+    // Fits the bulk of the drawing, as it opens (SetView's fit shows every object).
+    virtual void FitOpeningView();
     virtual void Pan(int x1, int y1, int x2, int y2);
     virtual int GetColorMode() const;
     virtual void SetColorMode(int mode);

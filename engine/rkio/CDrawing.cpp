@@ -3,6 +3,7 @@
 #include "engine/db/LinearUnits.h"
 #include "engine/draw/DefaultViewport.h"
 #include "engine/draw/DrawingRenderer.h"
+#include "engine/draw/PaperSheet.h"
 #include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
 #include "engine/preview/DrawingIdentifier.h"
@@ -11,6 +12,9 @@
 #include "engine/rkio/ExportDrawSink.h"
 #include "engine/rkio/GdiDrawSink.h"
 #include "engine/rkio/PreviewPicture.h"
+#include "engine/rkio/RasterFileFinder.h"
+#include "engine/rkio/ShapeFontFinder.h"
+#include "engine/rkio/TextMeasure.h"
 #include "engine/write/DrawingSaver.h"
 
 #include <algorithm>
@@ -18,6 +22,7 @@
 #include <cstring>
 
 using RkDraw::ViewTransform;
+using Reach = RkDraw::DrawingRenderer::Reach;
 
 namespace {
 
@@ -91,6 +96,12 @@ short CDrawing::Open(const char* path, const char* password)
         return result;
     }
     m_path = path;
+    RkIo::RasterFileFinder finder(m_path, RkIo::EngineState::Instance().SearchDirectories());
+    m_rasters = std::make_unique<RkDraw::RasterCache>(
+        RkIo::EngineState::Instance().RasterDecoder(),
+        [finder](const std::string& stored) { return finder.Find(stored); });
+    if (m_db)
+        m_shapeFonts = RkIo::ShapeFontFinder::Load(*m_db, RkIo::ShapeFontFinder::Folders(m_path));
     ResetView();
     return 0;
 }
@@ -223,6 +234,12 @@ void CDrawing::ZoomExtents(int, int, double factor)
     FitLayout(factor > 0.0 && factor <= 1.0 ? factor : 0.98);
 }
 
+void CDrawing::FitOpeningView(double factor)
+{
+    const std::lock_guard<std::recursive_mutex> guard(m_lock);
+    FitLayout(factor > 0.0 && factor <= 1.0 ? factor : 0.98, Options(nullptr), Reach::Bulk);
+}
+
 void CDrawing::DeviceSizeChanged()
 {
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
@@ -305,12 +322,17 @@ bool CDrawing::SetCurrentLayout(int index)
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (index < 0 || index >= GetLayoutCount())
         return false;
+    if (index == m_layout)
+        return true;
+    m_layoutViews.Leave(m_layout, m_view);
     m_layout = index;
     m_previousViews.clear();
     m_highlight = -1;
     RkDraw::DefaultViewport::Ensure(*m_db, m_layout);
+    if (m_layoutViews.Enter(m_layout, m_view))
+        return true;
     m_view.SetDirection({0, 0, 1}, {}, 0.0);
-    FitLayout(0.98);
+    FitLayout(0.98, Options(nullptr), Reach::Bulk);
     return true;
 }
 
@@ -320,12 +342,15 @@ void CDrawing::Close()
 {
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_db.reset();
+    m_rasters.reset();
+    m_shapeFonts.reset();
     m_previewBmp.clear();
     m_previewReason.clear();
     m_path.clear();
     m_version = -1;
     m_layout = 0;
     m_previousViews.clear();
+    m_layoutViews.Clear();
     m_hasDepth = -1;
     m_highlight = -1;
     m_printing = false;
@@ -381,6 +406,7 @@ void CDrawing::ResetView()
 {
     const std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_previousViews.clear();
+    m_layoutViews.Clear();
     // The layout the drawing was saved in, as CAD programs open it.
     m_layout = m_db ? m_db->CurrentLayout() : 0;
     if (m_db && !HasPreviewOnly())
@@ -395,21 +421,20 @@ void CDrawing::ResetView()
             // drawing: a stale view that misses it or shows it as a speck gives way to its extents.
             if (vp.height > 0.0 && std::isfinite(vp.height)) {
                 m_view.SetArea(vp.center, vp.height);
-                // One measure serves both: the saved view keeps the direction the fit uses.
-                RkDb::Vec2 min, max;
-                const bool measured = RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, Options(nullptr), min, max);
-                if (!measured || SavedViewShows(min, max))
+                if (SavedViewShowsTheDrawing())
                     return;
-                m_view.Fit(min, max, 0.98);
-                return;
             }
         }
     }
-    FitLayout(0.98);
+    FitLayout(0.98, Options(nullptr), Reach::Bulk);
 }
 
-bool CDrawing::SavedViewShows(const RkDb::Vec2& min, const RkDb::Vec2& max) const
+bool CDrawing::SavedViewShowsTheDrawing() const
 {
+    RkDb::Vec2 min, max;
+    // Measured against the bulk: a view of the few far objects alone does not show the drawing.
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, MeasuringOptions(), Reach::Bulk, min, max))
+        return true;
     const double h = m_view.Height();
     const double w = h * m_view.DeviceWidth() / std::max(1, m_view.DeviceHeight());
     const RkDb::Vec2 c = m_view.Center();
@@ -425,12 +450,18 @@ void CDrawing::FitLayout(double factor)
     FitLayout(factor, Options(nullptr));
 }
 
-void CDrawing::FitLayout(double factor, const RkDraw::RenderOptions& options)
+void CDrawing::FitLayout(double factor, const RkDraw::RenderOptions& options, Reach reach)
 {
     if (!m_db)
         return;
     RkDb::Vec2 min, max;
-    if (RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, options, min, max)) {
+    if (RkDraw::DrawingRenderer::Extents(*m_db, m_layout, m_view, options, reach, min, max)) {
+        // A paper layout fits its whole sheet, as CAD programs open it.
+        RkDb::Vec2 sheetMin, sheetMax;
+        if (RkDraw::PaperSheet::BoundsOf(*m_db, m_layout, sheetMin, sheetMax)) {
+            min = {std::min(min.x, sheetMin.x), std::min(min.y, sheetMin.y)};
+            max = {std::max(max.x, sheetMax.x), std::max(max.y, sheetMax.y)};
+        }
         m_view.Fit(min, max, factor);
         return;
     }
@@ -475,7 +506,7 @@ bool CDrawing::HasDepth() const
     RkDraw::ViewTransform front;
     front.SetDirection({0, -1, 0}, {}, 0.0);
     RkDb::Vec2 min, max;
-    if (!RkDraw::DrawingRenderer::Extents(*m_db, 0, front, min, max))
+    if (!RkDraw::DrawingRenderer::Extents(*m_db, 0, front, MeasuringOptions(), min, max))
         return false;
     const double width = max.x - min.x;
     return max.y - min.y > std::max(1e-9, width * 1e-9);
@@ -762,13 +793,27 @@ void CDrawing::Pan(int x1, int y1, int x2, int y2)
     m_view.Pan(x2 - x1, -(y2 - y1));
 }
 
+// Extents taken apart from a render: only the fonts' widths matter.
+RkDraw::RenderOptions CDrawing::MeasuringOptions() const
+{
+    RkDraw::RenderOptions options;
+    options.textWidth = &RkIo::TextMeasure::Width;
+    options.shapeFonts = m_shapeFonts.get();
+    return options;
+}
+
 RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) const
 {
     RkDraw::RenderOptions options;
-    options.background = ToRgb(RkIo::EngineState::Instance().Background());
+    // What is drawn on a sheet is drawn against the paper's colour.
+    options.background =
+        ShowsPaper() ? RkDraw::PaperSheet::kPaper : ToRgb(RkIo::EngineState::Instance().Background());
     options.colorMode = static_cast<RkDraw::ColorMode>(m_colorMode);
     options.pointMode = m_pointMode;
     options.pointSize = m_pointSize;
+    options.rasters = m_rasters.get();
+    options.textWidth = &RkIo::TextMeasure::Width;
+    options.shapeFonts = m_shapeFonts.get();
     const RkIo::Channel channel = m_channel;
     options.abort = [abortFlag, channel] {
         return (abortFlag && abortFlag->load()) || RkIo::EngineState::Instance().AbortRequested(channel);
@@ -795,7 +840,22 @@ bool CDrawing::Render(HDC dc, const std::atomic<bool>* abortFlag)
         return true;
     }
     RkDraw::GdiDrawSink sink(dc);
+    DrawSheet(sink);
     return RkDraw::DrawingRenderer(*m_db, sink, Options(abortFlag)).Draw(m_layout, m_view);
+}
+
+bool CDrawing::ShowsPaper() const
+{
+    return m_db && !m_printing && !m_export && m_layout > 0 && !HasPreviewOnly() &&
+           static_cast<std::size_t>(m_layout) < m_db->Layouts().size() &&
+           !m_db->Layouts()[static_cast<std::size_t>(m_layout)].IsModel();
+}
+
+void CDrawing::DrawSheet(RkDraw::DrawSink& sink) const
+{
+    RkDb::Vec2 min, max;
+    if (ShowsPaper() && RkDraw::PaperSheet::BoundsOf(*m_db, m_layout, min, max))
+        RkDraw::PaperSheet::Draw(sink, m_view, min, max);
 }
 
 bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<bool>* abortFlag)
@@ -811,8 +871,9 @@ bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<boo
     RkDraw::RenderOptions options = Options(abortFlag);
     RkDraw::WorkBudget budget(RkDraw::WorkBudget::kDefaultUnits, options.abort);
     options.budget = &budget;
-    FitLayout(0.98, options);
+    FitLayout(0.98, options, Reach::Bulk);
     RkDraw::GdiDrawSink sink(dc);
+    DrawSheet(sink);
     return RkDraw::DrawingRenderer(*m_db, sink, options).Draw(m_layout, m_view);
 }
 

@@ -25,10 +25,15 @@
 
 #include "engine/db/Database.h"
 #include "engine/db/DrawingStatistics.h"
+#include "engine/draw/DrawSink.h"
+#include "engine/draw/DrawingRenderer.h"
+#include "engine/draw/RasterCache.h"
 #include "engine/draw/RenderOptions.h"
+#include "engine/draw/ShxFont.h"
 #include "engine/draw/ViewTransform.h"
 #include "engine/dwg/DwgSectionSet.h"
 #include "engine/rkio/EngineState.h"
+#include "engine/rkio/LayoutViews.h"
 #include "engine/write/WriteReport.h"
 
 #include <windows.h>
@@ -63,6 +68,9 @@ public:
     virtual void EnumSummary(SummaryCallback callback, void* context) const;
     virtual void SetOutputSize(int width, int height);
     virtual void ZoomExtents(int, int, double factor);
+    // The view a drawing opens with when no saved view shows it: its bulk fitted, without the
+    // few objects that lie absurdly far from the rest (zoom extents still shows those).
+    virtual void FitOpeningView(double factor);
     virtual void DeviceSizeChanged();
     virtual void ClearHighlight(int);
     virtual int GetLayoutCount() const;
@@ -160,16 +168,23 @@ private:
     orvo::dwg::DwgReadResult LoadDwg(const std::string& bytes, RkDb::Database& db) const;
     void ResetView();
     void FitLayout(double factor);
-    // Whether the saved view shows the drawing measured at min..max (not a speck, not beside it).
-    bool SavedViewShows(const RkDb::Vec2& min, const RkDb::Vec2& max) const;
-    void FitLayout(double factor, const RkDraw::RenderOptions& options);
+    bool SavedViewShowsTheDrawing() const;
+    void FitLayout(double factor, const RkDraw::RenderOptions& options,
+                   RkDraw::DrawingRenderer::Reach reach = RkDraw::DrawingRenderer::Reach::Everything);
     RkDraw::RenderOptions Options(const std::atomic<bool>* abortFlag) const;
+    RkDraw::RenderOptions MeasuringOptions() const;
     void DrawPreviewPicture(HDC dc) const;
+    // A paper layout is shown (not printed) on its sheet; the sheet is drawn first.
+    bool ShowsPaper() const;
+    void DrawSheet(RkDraw::DrawSink& sink) const;
     bool HasDepth() const;
     void Turn(const RkDb::Vec3& axis, double radians);
 
     RkIo::Channel m_channel;
     std::unique_ptr<RkDb::Database> m_db;
+    // The pictures of the drawing's raster images, found and decoded as they are first drawn.
+    std::unique_ptr<RkDraw::RasterCache> m_rasters;
+    std::unique_ptr<RkDraw::ShapeFontSet> m_shapeFonts;   // the styles' SHX fonts that were found
     std::string m_path;
     short m_version = -1;
     std::string m_previewBmp;          // BMP file image shown for a DWG without geometry
@@ -177,6 +192,7 @@ private:
     int m_layout = 0;
     RkDraw::ViewTransform m_view;
     std::vector<RkDraw::ViewTransform> m_previousViews;
+    RkIo::LayoutViews m_layoutViews;
     int m_colorMode = 0;
     int m_pointMode = -1;
     double m_pointSize = 0.0;

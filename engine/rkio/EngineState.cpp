@@ -143,4 +143,16 @@ std::vector<PenEntry> EngineState::Pens() const
     return m_pens;
 }
 
+void EngineState::SetRasterDecoder(RkDraw::RasterDecoder* decoder)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_rasterDecoder = decoder;
+}
+
+RkDraw::RasterDecoder* EngineState::RasterDecoder() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_rasterDecoder;
+}
+
 } // namespace RkIo

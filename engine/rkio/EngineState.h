@@ -4,6 +4,8 @@
 // copied out and called outside it.
 #pragma once
 
+#include "engine/draw/RasterPicture.h"
+
 #include <windows.h>
 
 #include <mutex>
@@ -48,6 +50,9 @@ public:
     void ResetPens();
     void SetPens(const std::vector<PenEntry>& pens);
     std::vector<PenEntry> Pens() const;
+    // The decoder of the pictures placed in drawings, supplied by the program (null: none).
+    void SetRasterDecoder(RkDraw::RasterDecoder* decoder);
+    RkDraw::RasterDecoder* RasterDecoder() const;
 
 private:
     EngineState() = default;
@@ -62,6 +67,7 @@ private:
     COLORREF m_background = RGB(255, 255, 255);
     int m_dpi = 96;
     std::vector<PenEntry> m_pens;
+    RkDraw::RasterDecoder* m_rasterDecoder = nullptr;
 };
 
 } // namespace RkIo

@@ -1,8 +1,11 @@
 #include "engine/rkio/ExportDrawSink.h"
 
+#include "engine/draw/RasterSampler.h"
 #include "engine/rkio/GdiDrawSink.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace RkDraw {
 
@@ -61,7 +64,44 @@ void ExportDrawSink::Text(const TextRun& run)
 double ExportDrawSink::TextWidth(const TextRun& run)
 {
     // Proportional fonts average a little over half their height per character.
-    return run.height * run.widthFactor * 0.85 * static_cast<double>(run.utf8.size());
+    return (run.height * run.widthFactor * 0.85 + run.charExtra) * static_cast<double>(run.utf8.size());
+}
+
+// The device places upright bitmaps: the picture is sampled upright on white paper.
+void ExportDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                             DevPoint bottomLeft)
+{
+    const double unbounded[4] = {-1e9, -1e9, 1e9, 1e9};
+    const DeviceBox box = RasterSampler::Cover(topLeft, topRight, bottomLeft, unbounded);
+    if (box.width <= 0 || box.height <= 0 || picture.width <= 0 || picture.height <= 0)
+        return;
+    const double pagePixels = static_cast<double>(box.width) * box.height;
+    const double own = static_cast<double>(picture.width) * picture.height;
+    // Twice the picture's resolution each way keeps its pixels' edges where they are; a page
+    // bitmap stays within 16 million pixels.
+    const double step = std::max({1.0, std::sqrt(pagePixels / (4.0 * own)), std::sqrt(pagePixels / 16e6)});
+    RasterPicture sampled;
+    if (!RasterSampler::Sample(picture, topLeft, topRight, bottomLeft, box, step, 0xFFFFFF, sampled))
+        return;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = sampled.width;
+    info.bmiHeader.biHeight = -sampled.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) {
+        if (bitmap)
+            DeleteObject(bitmap);
+        return;
+    }
+    std::memcpy(bits, sampled.pixels.data(), sampled.Bytes());
+    // The device takes the lower left corner, y upwards.
+    m_target.DrawBitmap(box.left, m_height - (box.top + box.height), box.width, box.height, 0, 0,
+                        sampled.width, sampled.height, 0, bitmap, 0, 0);
+    DeleteObject(bitmap);
 }
 
 void ExportDrawSink::PushClip(const DevPoint* points, int count)

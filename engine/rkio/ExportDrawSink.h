@@ -1,5 +1,6 @@
 // Sends the renderer's output to a CDwgExport device: device pixels (y down, 0..height) become page
-// units with y upwards; lines become MoveTo/LineTo, fills PolyPolygon, text TextParam.
+// units with y upwards; lines become MoveTo/LineTo, fills PolyPolygon, text TextParam, pictures
+// upright bitmaps (DrawBitmap).
 #pragma once
 
 #include "engine/draw/DrawSink.h"
@@ -22,6 +23,8 @@ public:
     void Dot(DevPoint point) override;
     void Text(const TextRun& run) override;
     double TextWidth(const TextRun& run) override;
+    void Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                 DevPoint bottomLeft) override;
     void PushClip(const DevPoint* points, int count) override;
     void PopClip() override;
 

@@ -1,5 +1,7 @@
 #include "engine/rkio/GdiDrawSink.h"
 
+#include "engine/draw/RasterSampler.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -13,6 +15,16 @@ constexpr std::size_t kBatchPoints = 16384;
 constexpr std::size_t kMaxCachedObjects = 256;
 // Text higher than this many pixels is drawn as a filled outline.
 constexpr double kOutlineTextHeight = 400.0;
+
+std::uint32_t OverPaper(std::uint32_t rgb, double opacity)
+{
+    std::uint32_t mixed = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const double channel = (rgb >> shift) & 0xFF;
+        mixed |= static_cast<std::uint32_t>(std::lround(255.0 + (channel - 255.0) * opacity)) << shift;
+    }
+    return mixed;
+}
 
 bool Inside(const DevPoint& p)
 {
@@ -94,6 +106,7 @@ void GdiDrawSink::ReleaseCaches()
     for (auto& f : m_fonts)
         DeleteObject(f.second);
     m_fonts.clear();
+    m_advances.Clear();
     m_pen = nullptr;
 }
 
@@ -189,17 +202,100 @@ void GdiDrawSink::Polygons(const DevPoint* points, const int* counts, int rings)
     if (ringCounts.empty())
         return;
     HBRUSH brush = CreateSolidBrush(ToColorRef(m_rgb));
+    if (m_opacity < 1.0) {
+        if (BlendPolygons(pts, ringCounts, brush)) {
+            DeleteObject(brush);
+            return;
+        }
+        // A printer or a metafile keeps no pixels to blend with: the colour as it would look
+        // over the paper.
+        DeleteObject(brush);
+        brush = CreateSolidBrush(ToColorRef(OverPaper(m_rgb, m_opacity)));
+    }
     HGDIOBJ old = SelectObject(m_dc, brush);
     PolyPolygon(m_dc, pts.data(), ringCounts.data(), static_cast<int>(ringCounts.size()));
     SelectObject(m_dc, old);
     DeleteObject(brush);
 }
 
+void GdiDrawSink::SetFillOpacity(double opacity)
+{
+    m_opacity = std::isfinite(opacity) ? std::clamp(opacity, 0.0, 1.0) : 1.0;
+}
+
+bool GdiDrawSink::BlendPolygons(std::vector<POINT>& points, const std::vector<INT>& counts, HBRUSH brush)
+{
+    const DWORD kind = GetObjectType(m_dc);
+    if (kind == OBJ_ENHMETADC || kind == OBJ_METADC || GetDeviceCaps(m_dc, TECHNOLOGY) != DT_RASDISPLAY)
+        return false;       // a metafile or a printer: no pixels to read back
+    RECT visible;
+    if (GetClipBox(m_dc, &visible) == ERROR)
+        return false;
+    RECT box{points[0].x, points[0].y, points[0].x + 1, points[0].y + 1};
+    for (const POINT& p : points) {
+        box.left = std::min(box.left, p.x);
+        box.top = std::min(box.top, p.y);
+        box.right = std::max(box.right, p.x + 1);
+        box.bottom = std::max(box.bottom, p.y + 1);
+    }
+    RECT area;
+    if (!IntersectRect(&area, &box, &visible))
+        return true;        // nothing of it shows
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    HDC memory = CreateCompatibleDC(m_dc);
+    HBITMAP bitmap = memory ? CreateCompatibleBitmap(m_dc, w, h) : nullptr;
+    if (!bitmap) {
+        if (memory)
+            DeleteDC(memory);
+        return false;
+    }
+    // The area as drawn so far, the polygons painted into it, then the copy blended back: what
+    // lies outside the polygons comes back unchanged.
+    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    if (!BitBlt(memory, 0, 0, w, h, m_dc, area.left, area.top, SRCCOPY)) {
+        SelectObject(memory, oldBitmap);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        return false;
+    }
+    for (POINT& p : points) {
+        p.x -= area.left;
+        p.y -= area.top;
+    }
+    SetPolyFillMode(memory, ALTERNATE);
+    HGDIOBJ oldPen = SelectObject(memory, GetStockObject(NULL_PEN));
+    HGDIOBJ oldBrush = SelectObject(memory, brush);
+    PolyPolygon(memory, points.data(), counts.data(), static_cast<int>(counts.size()));
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::lround(m_opacity * 255.0)), 0};
+    const bool blended =
+        AlphaBlend(m_dc, area.left, area.top, w, h, memory, 0, 0, w, h, blend) != FALSE;
+    SelectObject(memory, oldBrush);
+    SelectObject(memory, oldPen);
+    SelectObject(memory, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    if (!blended) {
+        for (POINT& p : points) {
+            p.x += area.left;
+            p.y += area.top;
+        }
+    }
+    return blended;
+}
+
 void GdiDrawSink::Dot(DevPoint p)
 {
     if (!Inside(p))
         return;
-    SetPixelV(m_dc, Round(p.x), Round(p.y), ToColorRef(m_rgb));
+    // A segment one pixel long marks the dot with the pen: one pixel for a thin pen (a line
+    // leaves out its last pixel), a round dot of the pen's width for a wide one. A segment of
+    // no length would draw nothing.
+    const POINT at{Round(p.x), Round(p.y)};
+    m_points.push_back(at);
+    m_points.push_back({at.x + 1, at.y});
+    m_counts.push_back(2);
+    if (m_points.size() >= kBatchPoints)
+        Flush();
 }
 
 HFONT GdiDrawSink::FontFor(const TextRun& run, int* pixelHeight)
@@ -216,6 +312,7 @@ HFONT GdiDrawSink::FontFor(const TextRun& run, int* pixelHeight)
         for (auto& f : m_fonts)
             DeleteObject(f.second);
         m_fonts.clear();
+        m_advances.Clear();
     }
     LOGFONTW lf = {};
     lf.lfHeight = -height;
@@ -231,19 +328,57 @@ HFONT GdiDrawSink::FontFor(const TextRun& run, int* pixelHeight)
     return font;
 }
 
+// Advances come from the face at one reference size, where hinting moves them by a fraction of
+// a percent: measured and drawn at any zoom, a text then takes the width the face gives it, and
+// the extents measured at one scale hold the text drawn at another.
+double GdiDrawSink::Advances(const TextRun& run, const std::wstring& text, std::vector<double>& cumulative)
+{
+    TextRun reference = run;
+    reference.height = kOutlineTextHeight;
+    int em = 0;
+    HFONT font = FontFor(reference, &em);
+    m_advances.Cumulative(m_dc, font, text, cumulative);
+    // Device pixels per reference pixel at the run's own height.
+    return run.height / 0.7 / std::max(em, 1);
+}
+
 double GdiDrawSink::TextWidth(const TextRun& run)
 {
-    TextRun measured = run;
-    const double scale = run.height > kOutlineTextHeight ? run.height / kOutlineTextHeight : 1.0;
-    measured.height = run.height / scale;
-    int height = 0;
-    HFONT font = FontFor(measured, &height);
-    HGDIOBJ old = SelectObject(m_dc, font);
     const std::wstring text = Widen(run.utf8);
-    SIZE size = {};
-    GetTextExtentPoint32W(m_dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(m_dc, old);
-    return size.cx * run.widthFactor * scale;
+    if (text.empty())
+        return 0.0;
+    std::vector<double> cumulative;
+    const double k = Advances(run, text, cumulative);
+    return cumulative.back() * k * run.widthFactor + run.charExtra * static_cast<double>(Characters(text));
+}
+
+// Characters, not UTF-16 units: the second half of a surrogate pair adds no tracking.
+std::size_t GdiDrawSink::Characters(const std::wstring& text)
+{
+    std::size_t n = 0;
+    for (const wchar_t c : text)
+        n += (c >= 0xDC00 && c <= 0xDFFF) ? 0 : 1;
+    return n;
+}
+
+// The advance of each UTF-16 unit in the drawn font's logical units (x is scaled by xScale on
+// the device), rounded cumulatively so no error gathers along the text.
+std::vector<INT> GdiDrawSink::Spacing(const TextRun& run, const std::wstring& text, double xScale)
+{
+    std::vector<double> cumulative;
+    const double k = Advances(run, text, cumulative) * run.widthFactor / xScale;
+    const double extra = run.charExtra / xScale;
+    std::vector<INT> dx(text.size(), 0);
+    long previous = 0;
+    double characters = 0.0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] >= 0xDC00 && text[i] <= 0xDFFF))
+            characters += 1.0;
+        const long at = std::lround(cumulative[i] * k + extra * characters);
+        dx[i] = static_cast<INT>(at - previous);
+        previous = at;
+    }
+    return dx;
 }
 
 void GdiDrawSink::Text(const TextRun& run)
@@ -257,9 +392,13 @@ void GdiDrawSink::Text(const TextRun& run)
         scale = run.height / kOutlineTextHeight;
         shown.height = kOutlineTextHeight;
     }
+    const std::wstring text = Widen(run.utf8);
+    if (text.empty())
+        return;
+    const double xScale = std::max(std::fabs(run.widthFactor), 1e-6) * scale;
+    const std::vector<INT> dx = Spacing(run, text, xScale);
     int height = 0;
     HFONT font = FontFor(shown, &height);
-    const std::wstring text = Widen(run.utf8);
     // The run's own frame: baseline origin, rotation, width factor, obliquing and mirroring.
     const int oldMode = SetGraphicsMode(m_dc, GM_ADVANCED);
     XFORM old;
@@ -280,9 +419,10 @@ void GdiDrawSink::Text(const TextRun& run)
     HGDIOBJ oldFont = SelectObject(m_dc, font);
     SetTextColor(m_dc, ToColorRef(m_rgb));
     SetTextAlign(m_dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+    const UINT count = static_cast<UINT>(text.size());
     if (scale > 1.0) {
         BeginPath(m_dc);
-        ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+        ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), count, dx.data());
         EndPath(m_dc);
         HBRUSH brush = CreateSolidBrush(ToColorRef(m_rgb));
         HGDIOBJ oldBrush = SelectObject(m_dc, brush);
@@ -290,11 +430,71 @@ void GdiDrawSink::Text(const TextRun& run)
         SelectObject(m_dc, oldBrush);
         DeleteObject(brush);
     } else {
-        ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+        ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), count, dx.data());
     }
     SelectObject(m_dc, oldFont);
     SetWorldTransform(m_dc, &old);
     SetGraphicsMode(m_dc, oldMode);
+}
+
+// An upright picture (mirrored or not) is one StretchDIBits. A turned or skewed one is sampled
+// here into the device's pixels within its parallelogram (and cut to the clip box): Wine's
+// StretchDIBits maps only the corners of its rectangle through a world transform and would draw
+// it upright.
+void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                          DevPoint bottomLeft)
+{
+    if (picture.width <= 0 || picture.height <= 0)
+        return;
+    Flush();
+    const double w = picture.width, h = picture.height;
+    const double ux = (topRight.x - topLeft.x) / w, uy = (topRight.y - topLeft.y) / w;
+    const double vx = (bottomLeft.x - topLeft.x) / h, vy = (bottomLeft.y - topLeft.y) / h;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const int oldStretch = SetStretchBltMode(m_dc, COLORONCOLOR);
+    const double scale = std::max(std::fabs(ux) + std::fabs(uy), std::fabs(vx) + std::fabs(vy));
+    // Far past the device (a close zoom) the corners would be cut to GDI's range: sampled too.
+    const bool upright = std::fabs(uy) <= 1e-9 * scale && std::fabs(vx) <= 1e-9 * scale;
+    if (upright && Inside(topLeft) && Inside(topRight) && Inside(bottomLeft)) {
+        info.bmiHeader.biWidth = picture.width;
+        info.bmiHeader.biHeight = -picture.height;     // rows from the top
+        StretchDIBits(m_dc, Round(topLeft.x), Round(topLeft.y), Round(topRight.x) - Round(topLeft.x),
+                      Round(bottomLeft.y) - Round(topLeft.y), 0, 0, picture.width, picture.height,
+                      picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    } else {
+        SampleTurned(picture, topLeft, {ux, uy}, {vx, vy}, info);
+    }
+    SetStretchBltMode(m_dc, oldStretch);
+}
+
+void GdiDrawSink::SampleTurned(const RasterPicture& picture, DevPoint topLeft, DevPoint u, DevPoint v,
+                               BITMAPINFO& info)
+{
+    RECT clip;
+    if (GetClipBox(m_dc, &clip) == ERROR)
+        return;
+    const DevPoint topRight{topLeft.x + u.x * picture.width, topLeft.y + u.y * picture.width};
+    const DevPoint bottomLeft{topLeft.x + v.x * picture.height, topLeft.y + v.y * picture.height};
+    const double limits[4] = {static_cast<double>(clip.left), static_cast<double>(clip.top),
+                              static_cast<double>(clip.right), static_cast<double>(clip.bottom)};
+    const DeviceBox box = RasterSampler::Cover(topLeft, topRight, bottomLeft, limits);
+    RasterPicture sampled;
+    if (!RasterSampler::Sample(picture, topLeft, topRight, bottomLeft, box, 1.0, 0, sampled))
+        return;
+    // Only the parallelogram: the rest of its box keeps what lies below.
+    const DevPoint frame[4] = {topLeft, topRight,
+                               {topRight.x + bottomLeft.x - topLeft.x, topRight.y + bottomLeft.y - topLeft.y},
+                               bottomLeft};
+    PushClip(frame, 4);
+    info.bmiHeader.biWidth = sampled.width;
+    info.bmiHeader.biHeight = -sampled.height;
+    StretchDIBits(m_dc, box.left, box.top, sampled.width, sampled.height, 0, 0, sampled.width,
+                  sampled.height, sampled.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    PopClip();
 }
 
 void GdiDrawSink::PushClip(const DevPoint* points, int count)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/draw/DrawSink.h"
+#include "engine/rkio/GlyphAdvances.h"
 
 #include <windows.h>
 
@@ -25,9 +26,12 @@ public:
     void SetPen(std::uint32_t rgb, double width) override;
     void Polyline(const DevPoint* points, int count) override;
     void Polygons(const DevPoint* points, const int* counts, int rings) override;
+    void SetFillOpacity(double opacity) override;
     void Dot(DevPoint point) override;
     void Text(const TextRun& run) override;
     double TextWidth(const TextRun& run) override;
+    void Picture(const RasterPicture& picture, DevPoint topLeft, DevPoint topRight,
+                 DevPoint bottomLeft) override;
     void PushClip(const DevPoint* points, int count) override;
     void PopClip() override;
     void Flush() override;
@@ -40,7 +44,15 @@ private:
 
     HPEN PenFor(std::uint32_t rgb, int width);
     HFONT FontFor(const TextRun& run, int* pixelHeight);
+    // Cumulative advances of the text's units in the face at the reference size; answers the
+    // device pixels per reference pixel at the run's height.
+    double Advances(const TextRun& run, const std::wstring& text, std::vector<double>& cumulative);
+    std::vector<INT> Spacing(const TextRun& run, const std::wstring& text, double xScale);
+    static std::size_t Characters(const std::wstring& text);
     void AddSegment(const DevPoint& a, const DevPoint& b);
+    void SampleTurned(const RasterPicture& picture, DevPoint topLeft, DevPoint u, DevPoint v, BITMAPINFO& info);
+    // Fills translucently where the device keeps its pixels (screen, bitmap); false on others.
+    bool BlendPolygons(std::vector<POINT>& points, const std::vector<INT>& counts, HBRUSH brush);
     void ReleaseCaches();
 
     HDC m_dc;
@@ -50,9 +62,11 @@ private:
     HPEN m_pen = nullptr;
     std::map<std::pair<std::uint32_t, int>, HPEN> m_pens;
     std::map<FontKey, HFONT> m_fonts;
+    GlyphAdvances m_advances;
     std::vector<POINT> m_points;
     std::vector<DWORD> m_counts;
     int m_clipDepth = 0;
+    double m_opacity = 1.0;
 };
 
 } // namespace RkDraw

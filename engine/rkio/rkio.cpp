@@ -46,11 +46,17 @@ void UninitDLL()
     state.SetAbort(RkIo::Channel::Document, nullptr, nullptr);
     state.SetAbort(RkIo::Channel::Thumbnail, nullptr, nullptr);
     state.SetProgress(nullptr, nullptr, nullptr);
+    state.SetRasterDecoder(nullptr);
 }
 
 void DWG_SetSearchDirectories(const char* list)
 {
     RkIo::EngineState::Instance().SetSearchDirectories(list ? list : "");
+}
+
+void DWG_SetRasterDecoder(RkDraw::RasterDecoder* decoder)
+{
+    RkIo::EngineState::Instance().SetRasterDecoder(decoder);
 }
 
 void DWG_SetFileAboutFunc(DWG_FileAboutFunc func, void* context)

@@ -21,6 +21,10 @@ BOOL InitDLL();
 void UninitDLL();
 // The CAD support folders (fonts, external references, raster files), separated by semicolons.
 void DWG_SetSearchDirectories(const char* list);
+// The decoder of the raster pictures placed in drawings (IMAGE entities), supplied by the
+// program's imaging layer; it must stay until UninitDLL and be callable from any thread. Without
+// one (null) images are drawn as their frames.
+void DWG_SetRasterDecoder(RkDraw::RasterDecoder* decoder);
 // Document channel (drawings of documents); (null, null) unregisters.
 void DWG_SetFileAboutFunc(DWG_FileAboutFunc func, void* context);
 // Thumbnail channel (drawings made with CDrawing::CreateDrawing(1)).

@@ -1,5 +1,7 @@
 #include "engine/rkui/LayerManagerDialog.h"
 
+#include "framework/WideText.h"
+
 #include <utility>
 
 namespace RkUI {
@@ -40,8 +42,10 @@ void LayerManagerDialog::Fill(int select)
 {
     SendDlgItemMessage(kList, LB_RESETCONTENT);
     for (const CDrawing::LayerState& layer : m_layers) {
-        const std::string line = Line(layer);
-        SendDlgItemMessage(kList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        // Layer names are UTF-8 from the drawing: wide, so other scripts show whatever the
+        // system's code page.
+        const std::wstring line = orvo::WideText(Line(layer).c_str());
+        ::SendDlgItemMessageW(m_hWnd, kList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
     SendDlgItemMessage(kList, LB_SETCURSEL, static_cast<WPARAM>(select));
 }

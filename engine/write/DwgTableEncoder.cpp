@@ -4,6 +4,9 @@
 #include "engine/write/DwgEntityEncoder.h"
 #include "engine/write/TextEncoding.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace RkWrite {
 
 namespace dwg = orvo::dwg;
@@ -86,20 +89,44 @@ std::vector<std::uint8_t> DwgTableEncoder::LineType(const RkDb::LineType& lineTy
     d.RC('A');
     const std::size_t count = lineType.elements.size() < 255 ? lineType.elements.size() : 255;
     d.RC(static_cast<std::uint8_t>(count));
+    // The texts of text elements go into the text area, each ending at a zero, the element's
+    // shape number field giving where it starts; a text that does not fit is left out.
+    std::uint8_t strings[256] = {};
+    std::size_t used = 0;
+    std::vector<std::uint64_t> styles(count, 0);
+    using Kind = RkDb::LineTypeElement::Kind;
     for (std::size_t i = 0; i < count; ++i) {
-        d.BD(lineType.elements[i].length);
-        d.BS(0);        // shape number
-        d.RD(0.0);      // offsets
-        d.RD(0.0);
-        d.BD(1.0);      // scale
-        d.BD(0.0);      // rotation
-        d.BS(0);        // shape flags
+        const RkDb::LineTypeElement& el = lineType.elements[i];
+        const bool styled = el.style >= 0 && static_cast<std::size_t>(el.style) < m_handles.styles.size();
+        std::uint16_t code = 0, flags = 0;
+        if (styled && el.kind == Kind::Shape) {
+            code = static_cast<std::uint16_t>(el.shapeNumber);
+            flags = 4;
+        } else if (styled && el.kind == Kind::Text) {
+            const std::string text = Encode(el.text);
+            if (!text.empty() && used + text.size() < sizeof strings) {
+                std::copy(text.begin(), text.end(), strings + used);
+                code = static_cast<std::uint16_t>(used);
+                used += text.size() + 1;
+                flags = 2;
+            }
+        }
+        if (flags != 0) {
+            flags |= el.absoluteRotation ? 1 : 0;
+            styles[i] = m_handles.styles[static_cast<std::size_t>(el.style)];
+        }
+        d.BD(el.length);
+        d.BS(code);
+        d.RD(flags != 0 ? el.offset.x : 0.0);
+        d.RD(flags != 0 ? el.offset.y : 0.0);
+        d.BD(flags != 0 ? el.scale : 1.0);
+        d.BD(flags != 0 ? el.rotation : 0.0);
+        d.BS(flags);
     }
-    static const std::uint8_t kStrings[256] = {};
-    d.Raw(kStrings, sizeof kStrings); // the text area of text elements
+    d.Raw(strings, sizeof strings);
     r.Handles().H(5, 0); // external reference block
     for (std::size_t i = 0; i < count; ++i)
-        r.Handles().H(5, 0); // shape file
+        r.Handles().H(5, styles[i]); // the style of the element's text or shape file
     return r.Finish();
 }
 

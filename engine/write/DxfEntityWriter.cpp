@@ -148,11 +148,12 @@ void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
         if (HasLayouts(m_version))
             WriteRaster(e, "WIPEOUT", "AcDbWipeout", static_cast<const Wipeout&>(e).frame, 0);
         return;
-    // Solids need their ACIS data, meshes and underlays a later release: they are left out and
-    // counted.
+    // Solids need their ACIS data, meshes and underlays a later release, OLE frames their OLE
+    // data (not kept): they are left out and counted.
     case EntityType::AcisSolid:
     case EntityType::Mesh:
     case EntityType::Underlay:
+    case EntityType::OleFrame:
         return;
     }
 }

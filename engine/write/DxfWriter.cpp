@@ -353,6 +353,26 @@ void DxfWriter::ViewportTable()
     TableEnd();
 }
 
+void DxfWriter::LineTypeElement(const RkDb::LineTypeElement& el)
+{
+    // A text or shape needs its style; without one the element is written as a plain dash.
+    using Kind = RkDb::LineTypeElement::Kind;
+    const bool embedded = el.kind != Kind::Plain && m_db.TextStyles().Valid(el.style);
+    if (!embedded) {
+        m_out.Int(74, 0);
+        return;
+    }
+    m_out.Int(74, (el.absoluteRotation ? 1 : 0) | (el.kind == Kind::Text ? 2 : 4));
+    m_out.Int(75, el.kind == Kind::Shape ? el.shapeNumber : 0);
+    m_out.Handle(340, RecordHandle(m_styleHandles, el.style));
+    m_out.Real(46, el.scale);
+    m_out.Real(50, el.rotation * 180.0 / 3.14159265358979323846);
+    m_out.Real(44, el.offset.x);
+    m_out.Real(45, el.offset.y);
+    if (el.kind == Kind::Text)
+        m_out.Text(9, el.text);
+}
+
 void DxfWriter::LineTypes()
 {
     const bool objects = HasObjects(m_version);
@@ -373,7 +393,7 @@ void DxfWriter::LineTypes()
         for (const RkDb::LineTypeElement& el : lt->elements) {
             m_out.Real(49, el.length);
             if (objects)
-                m_out.Int(74, 0);
+                LineTypeElement(el);
         }
     };
     if (objects) {

@@ -51,6 +51,7 @@ private:
     void Var(const char* name) { m_out.Raw(9, name); }
 
     void LineTypes();
+    void LineTypeElement(const RkDb::LineTypeElement& element);
     void Layers();
     void Styles();
     void DimStyles();

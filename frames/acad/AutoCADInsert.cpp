@@ -1,7 +1,7 @@
 #include "frames/acad/AutoCADInsert.h"
 
-#include "app/core/CDrawingFileType.h"
-#include "app/core/ResourceText.h"
+#include "core/CDrawingFileType.h"
+#include "core/ResourceText.h"
 #include "frames/acad/CInsertCADDlg.h"
 #include "frames/acad/COleObject.h"
 #include "framework/CCmdTarget.h"

@@ -1,7 +1,7 @@
 #include "frames/acad/CInsertCADDlg.h"
 
-#include "app/core/NumberFormat.h"
-#include "app/core/ResourceText.h"
+#include "core/NumberFormat.h"
+#include "core/ResourceText.h"
 #include "framework/CDataExchange.h"
 #include "framework/Prompt.h"
 #include "res/resource.h"

@@ -3,7 +3,7 @@
 #include "app/CAppState.h"
 #include "app/CBrowseModeFrame.h"
 #include "app/OptionsStore.h"
-#include "app/core/CAppOptions.h"
+#include "core/CAppOptions.h"
 #include "frames/options/COptionAssociate.h"
 #include "frames/options/COptionBrowse.h"
 #include "frames/options/COptionCache.h"
@@ -56,6 +56,8 @@ bool COption::DoOptions(CAppOptions& options, HWND mainWindow, HWND browseWindow
     if (sheet.DoModal() != IDOK)
         return false;
     SaveOptions(options);
+    // Before the frames are told: the redraws they start use the new colours.
+    g_appState.ApplyDisplaySettings(options);
     // The browse frame keeps what concerns it while another frame is the main window.
     const HWND also = browseWindow != mainWindow ? browseWindow : nullptr;
     const auto tellBoth = [&](UINT message, LPARAM lParam) {

@@ -1,7 +1,7 @@
 #include "frames/options/COptionBrowse.h"
 
-#include "app/core/CAppOptions.h"
-#include "app/core/CDrawingFileType.h"
+#include "core/CAppOptions.h"
+#include "core/CDrawingFileType.h"
 #include "res/resource.h"
 
 #include <iterator>

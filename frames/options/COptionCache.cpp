@@ -2,9 +2,9 @@
 
 #include "app/BrowseForFolder.h"
 #include "app/CacheOptions.h"
-#include "app/core/FileUtils.h"
-#include "app/core/NumberFormat.h"
-#include "app/core/ResourceText.h"
+#include "core/FileUtils.h"
+#include "core/NumberFormat.h"
+#include "core/ResourceText.h"
 #include "framework/Prompt.h"
 #include "render/cache/TLibIndexTree.h"
 #include "res/resource.h"

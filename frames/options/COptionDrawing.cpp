@@ -1,6 +1,6 @@
 #include "frames/options/COptionDrawing.h"
 
-#include "app/core/CAppOptions.h"
+#include "core/CAppOptions.h"
 #include "engine/rkui/RkUI.h"
 #include "frames/options/SwatchPaint.h"
 #include "res/resource.h"

@@ -1,6 +1,6 @@
 #include "frames/options/COptionThumbnail.h"
 
-#include "app/core/CAppOptions.h"
+#include "core/CAppOptions.h"
 #include "frames/options/SwatchPaint.h"
 #include "framework/CommonDialogs.h"
 #include "res/resource.h"

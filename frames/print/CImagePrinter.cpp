@@ -2,7 +2,7 @@
 
 #include "framework/CommonDialogs.h"
 #include "framework/Prompt.h"
-#include "render/kit/KWinCanvas.h"
+#include "kit/KWinCanvas.h"
 #include "render/scene/JGraphics.h"
 
 CImagePrinter::CImagePrinter(JGraphics& scene, const char* imagePath, HWND owner)

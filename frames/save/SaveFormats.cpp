@@ -1,7 +1,7 @@
 #include "frames/save/SaveFormats.h"
 
-#include "app/core/RegistryRoot.h"
-#include "app/core/ResourceText.h"
+#include "core/RegistryRoot.h"
+#include "core/ResourceText.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/CRegKey.h"
 #include "framework/Prompt.h"

@@ -1,6 +1,6 @@
 #include "render/cache/TDwgCache.h"
 
-#include "app/core/FileUtils.h"
+#include "core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/TImageLib.h"
 

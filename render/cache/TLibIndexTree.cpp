@@ -1,6 +1,6 @@
 #include "render/cache/TLibIndexTree.h"
 
-#include "app/core/FileUtils.h"
+#include "core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/LibFileHeader.h"
 #include "render/cache/TLibDriveIndex.h"

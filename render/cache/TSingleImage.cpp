@@ -1,6 +1,6 @@
 #include "render/cache/TSingleImage.h"
 
-#include "app/core/FileUtils.h"
+#include "core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 
 IMPLEMENT_DYNCREATE(TSingleImage, CObject)

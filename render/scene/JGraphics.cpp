@@ -1,6 +1,6 @@
 #include "render/scene/JGraphics.h"
 
-#include "render/kit/KCanvas.h"
+#include "kit/KCanvas.h"
 
 void JGraphics::Clear()
 {
@@ -115,9 +115,9 @@ void JGraphics::ZoomStepAt(const POINT& p, float step)
     Redraw(false);
 }
 
-void JGraphics::PanByPixels(int32_t dx, int32_t dy)
+void JGraphics::PanByPixels(int32_t dx, int32_t dy, bool newStep)
 {
-    KViewPort* view = PushView();
+    KViewPort* view = newStep || !TopView() ? PushView() : TopView();
     if (!view)
         return;
     view->SetOrigin(view->GetOriginX() + static_cast<float>(dx / static_cast<double>(view->GetScale())),
@@ -220,7 +220,7 @@ bool JGraphics::Redraw(bool keepBackground)
     if (m_canvas->BeginDraw(m_backgroundApplied, !keepBackground) != 0)
         return false;
     const DWORD start = GetTickCount();
-    m_image.Draw(*m_canvas, false, 0, 0, true, m_imageFlag);
+    m_image.Draw(*m_canvas, false, 0, 0, true, m_imageFlag, m_backgroundApplied);
     m_canvas->EndDraw();
     m_lastDrawTime = GetTickCount() - start;
     return true;

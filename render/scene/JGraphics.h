@@ -3,9 +3,9 @@
 #pragma once
 
 #include "imaging/KImage.h"
-#include "render/kit/JObject.h"
-#include "render/kit/KViewPort.h"
-#include "render/kit/OViewHistory.h"
+#include "kit/JObject.h"
+#include "kit/KViewPort.h"
+#include "kit/OViewHistory.h"
 
 #include <windows.h>
 
@@ -32,6 +32,8 @@ public:
     // {min x, max y, max x, min y}.
     const float* GetExtents() const { return m_extents; }
     KViewPort* PushView();
+    // Views in the history: Zoom Previous can step back while there is more than one.
+    int32_t GetViewCount() const { return m_history ? m_history->GetCount() : 0; }
     void ZoomFit();
     void ZoomExtents();
     void ZoomActualSize();
@@ -40,7 +42,9 @@ public:
     void ZoomOutAt(const POINT& p) { ZoomStepAt(p, -0.1f); }
     void ZoomIn() { ZoomStepAt(CanvasCentre(), 0.1f); }
     void ZoomOut() { ZoomStepAt(CanvasCentre(), -0.1f); }
-    void PanByPixels(int32_t dx, int32_t dy);
+    // A pan that is not a new step moves the view of the step before (the moves of one drag are
+    // one step back for Zoom Previous).
+    void PanByPixels(int32_t dx, int32_t dy, bool newStep = true);
     void ZoomWindow(const RECT& rect);
     void ResizeCanvas(int32_t width, int32_t height);
     void ResizeCanvasKeepZoom(int32_t width, int32_t height, bool keepScale, bool redraw);

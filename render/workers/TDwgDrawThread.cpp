@@ -1,8 +1,8 @@
 #include "render/workers/TDwgDrawThread.h"
 
-#include "app/core/CDrawingFileType.h"
-#include "app/core/RegistryRoot.h"
-#include "app/core/ResourceText.h"
+#include "core/CDrawingFileType.h"
+#include "core/RegistryRoot.h"
+#include "core/ResourceText.h"
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/CRegKey.h"
@@ -752,7 +752,7 @@ bool TDwgDrawThread::OpenDrawing(int code, const Request& request)
         if (code == kRequestOpenFit) {
             PostToNotify(kMsgProgress, 101, 0);
             CSingleLock lock(&m_viewLock, TRUE);
-            View()->SetView(0, 0, 1.0);
+            View()->FitOpeningView();
         } else if (GetResultFlag()) {
             PostToNotify(kMsgOpenStage, 1, 0);
         }

@@ -14,8 +14,8 @@
 #include "render/workers/CWin32ThreadEvent.h"
 #include "render/workers/DRAWINGINFO.h"
 #include "render/scene/JGraphics.h"
-#include "render/kit/KWinCanvas.h"
-#include "render/kit/OViewHistory.h"
+#include "kit/KWinCanvas.h"
+#include "kit/OViewHistory.h"
 
 #include <atomic>
 #include <memory>

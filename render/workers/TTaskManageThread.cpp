@@ -1,8 +1,8 @@
 #include "render/workers/TTaskManageThread.h"
 
-#include "app/core/CDrawingFileType.h"
-#include "app/core/FileUtils.h"
-#include "app/core/ResourceText.h"
+#include "core/CDrawingFileType.h"
+#include "core/FileUtils.h"
+#include "core/ResourceText.h"
 #include "engine/rkapp/rkapp.h"
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/RkUI.h"
@@ -374,7 +374,7 @@ UINT TTaskManageThread::DrawOpenedDrawing(CDrawing& drawing, bool zoomExtents, C
             if (GetAppMode() == kBrowseMode)
                 SendStatus(picture, IDS_THUMB_ZOOMING_EXTENTS, "Zooming extents...");
             if (GetResultFlag())
-                drawing.ZoomExtents(0, 0, 0.98);
+                drawing.FitOpeningView(0.98);
         }
     }
     // A skipped or broken render is no thumbnail: result 2 and no picture for the list.

@@ -1,6 +1,6 @@
 #include "render/workers/ViewActions.h"
 
-#include "app/core/CAppOptions.h"
+#include "core/CAppOptions.h"
 #include "engine/rkio/CDrawing.h"
 #include "render/workers/TDwgDrawThread.h"
 
@@ -95,6 +95,14 @@ void ToggleQuickMode(TDwgDrawThread& thread)
     thread.SetQuickMode(!thread.QueryViewState());
 }
 
+void RememberView(TDwgDrawThread& thread)
+{
+    if (!IsDrawingType(thread) || !IsIdle(thread) || !thread.IsDrawingValid())
+        return;
+    if (CDrawing* drawing = thread.GetDrawing())
+        drawing->PushView();
+}
+
 bool TransformImage(TDwgDrawThread& thread, int operation)
 {
     if (!IsImageLoaded(thread) || !IsIdle(thread))
@@ -163,6 +171,7 @@ Target ZoomStep(TDwgDrawThread& thread, bool in)
     return MouseStep(
         thread, false,
         [&] {
+            RememberView(thread);
             thread.ViewRequest(in ? TDwgDrawThread::kRequestZoomIn : TDwgDrawThread::kRequestZoomOut, nullptr,
                                nullptr, true);
         },
@@ -177,6 +186,7 @@ Target ZoomAt(TDwgDrawThread& thread, POINT point, bool in, bool refresh)
     return MouseStep(
         thread, refresh,
         [&] {
+            RememberView(thread);
             thread.ViewRequest(in ? TDwgDrawThread::kRequestZoomInAt : TDwgDrawThread::kRequestZoomOutAt, &point,
                                nullptr, true);
         },
@@ -186,15 +196,15 @@ Target ZoomAt(TDwgDrawThread& thread, POINT point, bool in, bool refresh)
         });
 }
 
-Target PanDrag(TDwgDrawThread& thread, POINT from, POINT to, bool refresh)
+Target PanDrag(TDwgDrawThread& thread, POINT from, POINT to, bool refresh, bool newStep)
 {
     return MouseStep(
-        thread, refresh, [&] { thread.ViewRequest(TDwgDrawThread::kRequestPanDrag, &to, &from, true); },
+        thread, refresh, [&] { thread.ViewRequest(TDwgDrawThread::kRequestPanDrag, &from, &to, true); },
         [&](JGraphics& scene) {
             if (from.x == to.x && from.y == to.y)
                 return false;
             // Scene units count y upwards.
-            scene.PanByPixels(from.x - to.x, to.y - from.y);
+            scene.PanByPixels(from.x - to.x, to.y - from.y, newStep);
             return true;
         });
 }

@@ -47,6 +47,10 @@ bool CanToggleHighlight(const TDwgDrawThread& thread);
 bool CanHoverHighlight(const TDwgDrawThread& thread);
 void ToggleQuickMode(TDwgDrawThread& thread);
 
+// Zoom Previous steps back over every change of the view the user makes: each one first keeps the
+// shown drawing's view (nothing for an image, whose scene keeps its own history, or a busy thread).
+void RememberView(TDwgDrawThread& thread);
+
 // Turns or mirrors the shown picture (0 left, 1 right, 2 mirror, 3 flip) and fits it again. Only
 // the picture on screen turns: the user's file is never written by showing it.
 bool TransformImage(TDwgDrawThread& thread, int operation);
@@ -62,7 +66,8 @@ Target ZoomStep(TDwgDrawThread& thread, bool in);
 // One zoom step in or out about a client point (mouse clicks and the wheel); refresh first asks
 // the engine to drop what a quick draw left out.
 Target ZoomAt(TDwgDrawThread& thread, POINT point, bool in, bool refresh);
-// A pan by the mouse from one client point to the next (refresh as for ZoomAt).
-Target PanDrag(TDwgDrawThread& thread, POINT from, POINT to, bool refresh);
+// A pan by the mouse from one client point to the next: the picture follows the hand (refresh as
+// for ZoomAt). The drag's start keeps the view (RememberView), not each of its steps.
+Target PanDrag(TDwgDrawThread& thread, POINT from, POINT to, bool refresh, bool newStep = true);
 
 } // namespace ViewActions

@@ -2,17 +2,17 @@
 // thread (blocked in a send, or never ending), the last path in the registry, the switch
 // between the two frames, and the help and web commands.
 #include "app/CAppState.h"
-#include "app/main/COrvoKestalApp.h"
-#include "app/core/PathUtils.h"
-#include "app/core/ShellOpen.h"
-#include "frames/CBrowseFrame.h"
-#include "frames/CViewFrame.h"
+#include "main/COrvoKestalApp.h"
+#include "core/PathUtils.h"
+#include "core/ShellOpen.h"
+#include "frames/browse/CBrowseFrame.h"
+#include "frames/view/CViewFrame.h"
 #include "framework/ModalSeam.h"
 #include "framework/Prompt.h"
-#include "app/core/CProgramInfo.h"
+#include "core/CProgramInfo.h"
 #include "render/workers/TTaskManageThread.h"
 #include "res/resource.h"
-#include "tests/app/RegistryRootScope.h"
+#include "tests/core/RegistryRootScope.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // and the elevated tool applying a request file. No real association is touched.
 #include "app/AssociationRequests.h"
 #include "app/ExtensionAssociation.h"
-#include "app/core/PathUtils.h"
+#include "core/PathUtils.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

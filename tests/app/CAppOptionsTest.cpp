@@ -1,12 +1,12 @@
 // The settings record against a registry root of this test process: defaults from an empty
 // registry, the clamps and the REG_DWORD rule, the save/load round trip, the derived colours, the
 // thumbnail-cache options and the CAD support folders lookup.
-#include "app/core/AcadSupportFolders.h"
-#include "app/core/CAppOptions.h"
+#include "core/AcadSupportFolders.h"
+#include "core/CAppOptions.h"
 #include "app/CacheOptions.h"
 #include "app/OptionsStore.h"
-#include "app/core/FileUtils.h"
-#include "tests/app/RegistryRootScope.h"
+#include "core/FileUtils.h"
+#include "tests/core/RegistryRootScope.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

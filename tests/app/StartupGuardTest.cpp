@@ -1,7 +1,7 @@
 // The mark of an unfinished start: what a reset removes and keeps, a clean start, and two starts
 // that overlap or follow a start that died.
 #include "app/CStartupGuard.h"
-#include "tests/app/RegistryRootScope.h"
+#include "tests/core/RegistryRootScope.h"
 
 #include <gtest/gtest.h>
 

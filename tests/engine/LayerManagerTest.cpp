@@ -208,6 +208,46 @@ TEST_F(LayerManager, ViewPointDialogSetsTheChosenViewPoint)
     EXPECT_STREQ(RkUI::ViewPointDialog::Name(10), "");
 }
 
+// Layer names in another script, kept in UTF-8 (2007 and later) or in the drawing's code page,
+// are listed as they are.
+TEST_F(LayerManager, ListsNamesInOtherScripts)
+{
+    const struct
+    {
+        const char* release;
+        const char* codePage;
+        const char* stored;
+    } cases[] = {
+        {"AC1021", "ANSI_1252", "\xD0\xA1\xD0\xBB\xD0\xBE\xD0\xB9"},
+        {"AC1015", "ANSI_1251", "\xD1\xEB\xEE\xE9"},
+    };
+    for (const auto& c : cases) {
+        DxfBuilder b;
+        b.Header(c.release, c.codePage).Section("TABLES").S(0, "TABLE").S(2, "LAYER");
+        b.S(0, "LAYER").S(2, "0").I(70, 0).I(62, 7).S(0, "LAYER").S(2, c.stored).I(70, 0).I(62, 1);
+        b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+        b.S(0, "LINE").S(8, c.stored).P(10, 0, 0).P(11, 45, 0).EndSection().Eof();
+        const std::string path = m_dir / (std::string("names-") + c.release + ".dxf");
+        const std::string data = b.Ascii();
+        ASSERT_TRUE(orvo::test::WriteFileBytes(path, data.data(), data.size()));
+        std::unique_ptr<CDrawing, DrawingDeleter> drawing(CDrawing::CreateDrawing(0));
+        ASSERT_EQ(drawing->Open(path.c_str(), ""), 0);
+        std::wstring listed;
+        CModalHandlerScope scope([&listed](const ModalRequest& request) -> INT_PTR {
+            if (request.kind != ModalKind::Dialog || !request.pWnd)
+                return IDCANCEL;
+            HWND list = GetDlgItem(request.pWnd->m_hWnd, LayerManagerDialog::kList);
+            wchar_t line[128] = {};
+            if (SendMessageW(list, LB_GETTEXTLEN, 1, 0) < 128)
+                SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(line));
+            listed = line;
+            return IDCANCEL;
+        });
+        showLayerManager(drawing.get());
+        EXPECT_EQ(listed.substr(0, 5), std::wstring(L"\x0421\x043B\x043E\x0439\t")) << c.release;
+    }
+}
+
 TEST(LayerManagerLine, ShowsEveryState)
 {
     EXPECT_EQ(LayerManagerDialog::Line({"Walls", true, false, 1}), "Walls\ton\tthawed\t1");

@@ -481,13 +481,7 @@ std::string SheetDrawing()
     DxfBuilder b;
     b.Section("HEADER").S(9, "$ACADVER").S(1, "AC1015").S(9, "$LIMMIN").D(10, 0.0).D(20, 0.0);
     b.S(9, "$LIMMAX").D(10, 120.0).D(20, 90.0).EndSection();
-    b.Section("BLOCKS").S(0, "BLOCK").S(5, "20").S(330, "1E").S(100, "AcDbEntity").S(8, "0");
-    b.S(100, "AcDbBlockBegin").S(2, "*Paper_Space").I(70, 0).P(10, 0, 0).S(3, "*Paper_Space");
-    b.S(0, "LINE").S(8, "0").P(10, 10, 10).P(11, 400, 280);
-    b.S(0, "ENDBLK").S(5, "21").S(100, "AcDbEntity").S(8, "0").S(100, "AcDbBlockEnd").EndSection();
-    b.Section("ENTITIES").S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 100, 50).EndSection();
-    b.Section("OBJECTS").S(0, "LAYOUT").S(5, "30").S(100, "AcDbPlotSettings").S(100, "AcDbLayout");
-    b.S(1, "A3").I(71, 1).P(10, -10, -5).P(11, 410, 292).S(330, "1E").EndSection().Eof();
+    orvo::portable::AddSheet(b, "A3");
     return b.Ascii();
 }
 

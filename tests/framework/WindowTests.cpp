@@ -217,6 +217,19 @@ TEST_F(FrameTest, IdleUpdateSetsToolBarButtonsAndStatusPanes)
     CRect rcPane;
     status.GetItemRect(2, &rcPane);
     EXPECT_GT(rcPane.Width(), 0);
+    // A pane shows a UTF-8 text (a name from a drawing) in its own script, and a text in the
+    // system's code page as before.
+    const struct { const char* text; const wchar_t* shown; } panes[] = {
+        {"\xD0\x9B\xD0\xB8\xD1\x81\xD1\x82", L"\x041B\x0438\x0441\x0442"},
+        {"\xE4\xB8\xAD", L"\x4E2D"},
+        {"caf\xE9", L"caf\x00E9"},
+    };
+    for (const auto& pane : panes) {
+        status.SetPaneText(0, pane.text);
+        wchar_t shown[32] = {};
+        status.SendMessage(SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown));
+        EXPECT_STREQ(shown, pane.shown) << pane.text;
+    }
 }
 
 TEST_F(FrameTest, InitMenuPopupChecksEnablesAndDisablesItems)

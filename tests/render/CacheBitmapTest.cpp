@@ -1,6 +1,6 @@
 // The cache bitmap (KBMP), the file buffer and the fit factor.
 #include "render/cache/KBMP.h"
-#include "render/kit/KFileBuffer.h"
+#include "kit/KFileBuffer.h"
 
 #include "framework/CFile.h"
 #include "tests/support/TestSupport.h"

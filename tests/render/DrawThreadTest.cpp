@@ -9,7 +9,7 @@
 
 #include "engine/rkio/EngineState.h"
 #include "imaging/CRasterImage.h"
-#include "tests/app/RegistryRootScope.h"
+#include "tests/core/RegistryRootScope.h"
 #include "tests/support/HiddenWindow.h"
 #include "tests/support/TestSupport.h"
 

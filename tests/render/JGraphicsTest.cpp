@@ -1,7 +1,7 @@
 // The raster scene: extents, the zoom and pan rules with their history, and drawing an image
 // through the canvas.
 #include "render/scene/JGraphics.h"
-#include "render/kit/KWinCanvas.h"
+#include "kit/KWinCanvas.h"
 
 #include "imaging/CRasterImage.h"
 #include "tests/support/TestSupport.h"

@@ -1,7 +1,7 @@
 // The cache library file and the holder over it, on real files: the byte layout of a written
 // library, the match rules of a lookup, what every reader refuses, records of the older layout,
 // corrupt records, the writer's order and its care for files it cannot read or replace.
-#include "app/core/FileUtils.h"
+#include "core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/LibFileHeader.h"
 #include "render/cache/TDwgCache.h"

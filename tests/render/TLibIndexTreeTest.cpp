@@ -1,6 +1,6 @@
 // The cache index: where a folder's library is read from and written to, the flat index file,
 // numbered names, the take-over of the older per-drive index files and the clean-up.
-#include "app/core/FileUtils.h"
+#include "core/FileUtils.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/TLibIndexTree.h"
 

@@ -13,7 +13,7 @@
 #include "render/cache/TLibIndexTree.h"
 #include "render/workers/TUnclaimedTasks.h"
 #include "render/workers/WorkerAppState.h"
-#include "tests/app/RegistryRootScope.h"
+#include "tests/core/RegistryRootScope.h"
 #include "tests/support/HiddenWindow.h"
 #include "tests/support/TestSupport.h"
 

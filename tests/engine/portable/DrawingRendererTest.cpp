@@ -122,11 +122,20 @@ TEST(DrawingRenderer, ViewportClipsItsModelView)
     EXPECT_EQ(sink.depth, 0);
     EXPECT_DOUBLE_EQ(sink.clips[0][0].x, 30.0);
     EXPECT_DOUBLE_EQ(sink.clips[0][0].y, 60.0);
-    ASSERT_EQ(sink.strokes.size(), 1u);
+    ASSERT_EQ(sink.strokes.size(), 2u) << "the model's line and the viewport's frame";
     // Model (0,0)-(10,0) with centre (5,0) and height 10 shown in a frame of height 20: scale 2.
     EXPECT_NEAR(sink.strokes[0].points[0].x, 40.0, 1e-9);
     EXPECT_NEAR(sink.strokes[0].points[1].x, 60.0, 1e-9);
     EXPECT_NEAR(sink.strokes[0].points[0].y, 50.0, 1e-9);
+    // The frame is drawn on the paper after the clip ends, closed: 40 x 20 about (50, 50).
+    const auto& frame = sink.strokes[1].points;
+    ASSERT_EQ(frame.size(), 5u);
+    EXPECT_DOUBLE_EQ(frame[0].x, 30.0);
+    EXPECT_DOUBLE_EQ(frame[0].y, 60.0);
+    EXPECT_DOUBLE_EQ(frame[2].x, 70.0);
+    EXPECT_DOUBLE_EQ(frame[2].y, 40.0);
+    EXPECT_DOUBLE_EQ(frame[4].x, frame[0].x);
+    EXPECT_DOUBLE_EQ(frame[4].y, frame[0].y);
 }
 
 TEST(DrawingRenderer, ExtentsAndFit)

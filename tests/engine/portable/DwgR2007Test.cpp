@@ -116,7 +116,8 @@ TEST(Dwg2007Decompressor, BrokenStreamsFail)
     }
 }
 
-// Both codes of the format: every pattern of up to parity / 2 wrong bytes is corrected. The
+// Both codes of the format (and, for the word-packed division check, parities that fill one and
+// a half of its words): every pattern of up to parity / 2 wrong bytes is corrected. The
 // header's code refuses sixteen wrong bytes and leaves the word alone (the short code of the data
 // pages may take such a word for another one, as any code of its distance may).
 TEST(Dwg2007ReedSolomon, CorrectsUpToHalfTheParity)
@@ -126,7 +127,7 @@ TEST(Dwg2007ReedSolomon, CorrectsUpToHalfTheParity)
         unsigned polynomial;
         size_t parity;
     };
-    for (const Code& code : {Code{0x169, 16}, Code{0x11D, 4}}) {
+    for (const Code& code : {Code{0x169, 16}, Code{0x11D, 4}, Code{0x11D, 8}, Code{0x169, 12}}) {
         const TestCode encoder(code.polynomial, code.parity);
         const DwgReedSolomon decoder(code.polynomial, code.parity);
         uint32_t seed = 7;

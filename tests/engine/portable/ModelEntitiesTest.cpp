@@ -368,18 +368,29 @@ TEST(ModelEntities, SabReadsAsSat)
     EXPECT_LE(small.size(), 40u + 64u);    // the header, then nothing past the limit
 }
 
+// Little-endian fields and segment headers written into a data-storage section being built.
+struct SectionWriter
+{
+    std::vector<uint8_t>& s;
+    void Put32(std::size_t at, std::uint32_t v) const { std::memcpy(&s[at], &v, 4); }
+    void Put64(std::size_t at, std::uint64_t v) const { std::memcpy(&s[at], &v, 8); }
+    void Segment(std::size_t at, const char* name) const
+    {
+        s[at] = 0xAC;
+        s[at + 1] = 0xD5;
+        std::memcpy(&s[at + 2], name, 6);
+    }
+};
+
 // A data-storage section as 2013 and later DWG keep it: header, segment index, data index and
 // one "_data_" segment whose only record holds the SAB of handle 0x2E1.
 std::vector<uint8_t> DataStorageSection(const std::string& sab)
 {
     std::vector<uint8_t> s(0x200, 0);
-    const auto put32 = [&s](std::size_t at, std::uint32_t v) { std::memcpy(&s[at], &v, 4); };
-    const auto put64 = [&s](std::size_t at, std::uint64_t v) { std::memcpy(&s[at], &v, 8); };
-    const auto segment = [&s](std::size_t at, const char* name) {
-        s[at] = '\xAC';
-        s[at + 1] = '\xD5';
-        std::memcpy(&s[at + 2], name, 6);
-    };
+    const SectionWriter w{s};
+    const auto put32 = [&w](std::size_t at, std::uint32_t v) { w.Put32(at, v); };
+    const auto put64 = [&w](std::size_t at, std::uint64_t v) { w.Put64(at, v); };
+    const auto segment = [&w](std::size_t at, const char* name) { w.Segment(at, name); };
     std::memcpy(&s[0], "jard", 4);
     put64(0x18, 0x80);              // segment index
     put32(0x20, 3);                 // segments
@@ -425,6 +436,141 @@ TEST(ModelEntities, DataStorageGivesTheSabOfItsObjects)
         other.Read(cut);
         EXPECT_EQ(other.Count(), 0u);
     }
+}
+
+// A section whose table of three records ends off a multiple of 8 (its data start at the next
+// one), and whose middle record is too large for its segment: a reference to two "blob01"
+// segments that hold its halves.
+std::vector<uint8_t> BlobDataStorageSection(const std::string& sab)
+{
+    std::vector<uint8_t> s(0x400, 0);
+    const SectionWriter w{s};
+    const auto put32 = [&w](std::size_t at, std::uint32_t v) { w.Put32(at, v); };
+    const auto put64 = [&w](std::size_t at, std::uint64_t v) { w.Put64(at, v); };
+    const auto segment = [&w](std::size_t at, const char* name) { w.Segment(at, name); };
+    const std::size_t half = sab.size() / 2;
+    const std::size_t parts[2] = {half, sab.size() - half};
+    std::memcpy(&s[0], "jard", 4);
+    put64(0x18, 0x80);
+    put32(0x20, 5);
+    segment(0x80, "segidx");
+    // Data: the table (3 x 20 = 60 bytes, then 4 of padding), an inline SAB, the reference, an
+    // inline SAB.
+    const std::size_t inlineSize = 4 + sab.size();
+    const std::size_t refSize = 4 + 16 + 8 + 8 + 16;
+    const std::size_t dataSize = 0x30 + 64 + 2 * inlineSize + refSize;
+    const std::size_t dataAt = 0x200, blobAt[2] = {dataAt + ((dataSize + 15) & ~std::size_t{15}), 0};
+    const std::size_t blobSize[2] = {0x30 + 32 + parts[0], 0x30 + 32 + parts[1]};
+    const std::size_t secondAt = blobAt[0] + ((blobSize[0] + 15) & ~std::size_t{15});
+    const std::size_t places[5][2] = {{0x80, 0x80}, {0x100, 0x80}, {dataAt, dataSize}, {blobAt[0], blobSize[0]},
+                                      {secondAt, blobSize[1]}};
+    for (int i = 0; i < 5; ++i) {
+        put64(0xB0 + 12 * i, places[i][0]);
+        put32(0xB8 + 12 * i, static_cast<std::uint32_t>(places[i][1]));
+    }
+    segment(0x100, "datidx");
+    put32(0x130, 3);
+    for (int i = 0; i < 3; ++i) {
+        put32(0x138 + 12 * i, 2);
+        put32(0x13C + 12 * i, static_cast<std::uint32_t>(20 * i));
+    }
+    s.resize(secondAt + blobSize[1]);
+    segment(dataAt, "_data_");
+    const std::size_t table = dataAt + 0x30, data = table + 64;
+    const std::uint64_t handles[3] = {0x2E0, 0x2E1, 0x2E2};
+    const std::size_t offsets[3] = {0, inlineSize, inlineSize + refSize};
+    for (int i = 0; i < 3; ++i) {
+        put32(table + 20 * i, 20);
+        put32(table + 20 * i + 4, 1);
+        put64(table + 20 * i + 8, handles[i]);
+        put32(table + 20 * i + 16, static_cast<std::uint32_t>(offsets[i]));
+    }
+    for (const std::size_t at : {data + offsets[0], data + offsets[2]}) {
+        put32(at, static_cast<std::uint32_t>(sab.size()));
+        std::memcpy(&s[at + 4], sab.data(), sab.size());
+    }
+    const std::size_t ref = data + offsets[1];
+    put32(ref, 0xBB106BB1);
+    put64(ref + 4, sab.size());
+    put32(ref + 12, 2);
+    put32(ref + 16, static_cast<std::uint32_t>(refSize - 4));
+    put32(ref + 20, static_cast<std::uint32_t>(parts[0]));
+    put32(ref + 24, static_cast<std::uint32_t>(parts[1]));
+    put32(ref + 36, 3); put32(ref + 40, static_cast<std::uint32_t>(parts[0]));
+    put32(ref + 44, 4); put32(ref + 48, static_cast<std::uint32_t>(parts[1]));
+    std::size_t place = 0;
+    for (int i = 0; i < 2; ++i) {
+        const std::size_t at = i == 0 ? blobAt[0] : secondAt;
+        segment(at, "blob01");
+        put64(at + 0x30, sab.size());
+        put64(at + 0x38, place);
+        put32(at + 0x40, static_cast<std::uint32_t>(i));
+        put32(at + 0x44, 2);
+        put64(at + 0x48, parts[i]);
+        std::memcpy(&s[at + 0x50], sab.data() + place, parts[i]);
+        place += parts[i];
+    }
+    return s;
+}
+
+TEST(ModelEntities, DataStorageJoinsRecordsKeptInBlobSegments)
+{
+    const std::string sab = SabSample();
+    const std::vector<uint8_t> section = BlobDataStorageSection(sab);
+    orvo::dwg::DwgDataStorage storage;
+    storage.Read(section);
+    for (const std::uint64_t handle : {0x2E0u, 0x2E1u, 0x2E2u})
+        EXPECT_EQ(storage.AcisData(handle), sab) << std::hex << handle;
+    // A part out of place, of another total or missing leaves that record out, never garbage.
+    const std::size_t secondPart = section.size() - (sab.size() - sab.size() / 2);
+    for (const std::size_t at : {secondPart - 24, secondPart - 32}) {
+        std::vector<uint8_t> damaged = section;
+        damaged[at] ^= 0x01;
+        orvo::dwg::DwgDataStorage other;
+        other.Read(damaged);
+        EXPECT_TRUE(other.AcisData(0x2E1).empty()) << at;
+        EXPECT_EQ(other.AcisData(0x2E2), sab);
+    }
+    for (std::size_t at = 0; at < section.size(); at += 3) {
+        std::vector<uint8_t> damaged = section;
+        damaged[at] ^= 0xFF;
+        orvo::dwg::DwgDataStorage other;
+        other.Read(damaged);
+        for (const std::uint64_t handle : {0x2E0u, 0x2E1u, 0x2E2u}) {
+            const std::string_view data = other.AcisData(handle);
+            EXPECT_LE(data.size(), sab.size()) << at;
+        }
+    }
+}
+
+// "only 3D solids (ACIS, 2018 format) in one block insert; draws nothing": the six solids keep
+// their data in the data storage, two of them in blob segments, and their edges (arcs as arcs,
+// tolerant vertices and edges too) lie within the drawing's saved extents.
+TEST(ModelEntities, ConnectingRodSolidsDrawTheirEdges)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    auto db = ReadDwg(dir + "dwg/real/connecting_rod.dwg");
+    ASSERT_TRUE(db);
+    std::size_t solids = 0, edges = 0;
+    for (const Block& block : db->Blocks()) {
+        for (const EntityPtr& e : block.entities) {
+            const auto* solid = As<AcisSolid>(*e);
+            if (!solid)
+                continue;
+            ++solids;
+            edges += solid->edges.size();
+            EXPECT_GE(solid->edges.size(), 4u) << std::hex << solid->handle;
+        }
+    }
+    EXPECT_EQ(solids, 6u);
+    EXPECT_GT(edges, 300u);
+    Vec2 min, max;
+    ASSERT_TRUE(RkDraw::DrawingRenderer::Extents(*db, 0, RkDraw::ViewTransform(), min, max));
+    const DrawingHeader& h = db->Header();
+    EXPECT_NEAR(min.x, h.extMin.x, 1.0);
+    EXPECT_NEAR(min.y, h.extMin.y, 1.0);
+    EXPECT_NEAR(max.x, h.extMax.x, 1.0);
+    EXPECT_NEAR(max.y, h.extMax.y, 1.0);
 }
 
 TEST(ModelEntities, HostileSatGivesBoundedEdges)

@@ -34,10 +34,25 @@ public:
         fills.push_back({m_rgb, 0.0, std::vector<RkDraw::DevPoint>(p, p + total)});
     }
     void Dot(RkDraw::DevPoint p) override { dots.push_back(p); }
-    void Text(const RkDraw::TextRun& run) override { texts.push_back(run); }
+    void Text(const RkDraw::TextRun& run) override
+    {
+        texts.push_back(run);
+        textColours.push_back(m_rgb);
+    }
     double TextWidth(const RkDraw::TextRun& run) override
     {
-        return run.height * run.widthFactor * 0.6 * static_cast<double>(run.utf8.size());
+        return (run.height * run.widthFactor * 0.6 + run.charExtra) * static_cast<double>(run.utf8.size());
+    }
+    struct PictureCall
+    {
+        const RkDraw::RasterPicture* picture;
+        RkDraw::DevPoint topLeft, topRight, bottomLeft;
+        int clipDepth;
+    };
+    void Picture(const RkDraw::RasterPicture& picture, RkDraw::DevPoint topLeft,
+                 RkDraw::DevPoint topRight, RkDraw::DevPoint bottomLeft) override
+    {
+        pictures.push_back({&picture, topLeft, topRight, bottomLeft, depth});
     }
     void PushClip(const RkDraw::DevPoint* p, int n) override
     {
@@ -49,7 +64,9 @@ public:
     std::vector<Stroke> strokes, fills;
     std::vector<RkDraw::DevPoint> dots;
     std::vector<RkDraw::TextRun> texts;
+    std::vector<std::uint32_t> textColours;     // the pen's colour of each text
     std::vector<std::vector<RkDraw::DevPoint>> clips;
+    std::vector<PictureCall> pictures;
     int depth = 0;
 
 private:

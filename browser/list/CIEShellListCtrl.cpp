@@ -1,0 +1,551 @@
+#include "browser/list/CIEShellListCtrl.h"
+
+#include "app/CAppState.h"
+#include "core/CAppOptions.h"
+#include "core/CDrawingFileType.h"
+#include "browser/list/BrowserMessages.h"
+#include "browser/shell/CPIDL.h"
+#include "browser/preview/CPreView.h"
+#include "browser/shell/CShellPidl.h"
+#include "browser/shell/ShellGlobals.h"
+#include "browser/shell/TreeMessages.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+
+const char* const CIEShellListCtrl::kColumnNames = "Name|Size|Type|Time";
+
+BEGIN_MESSAGE_MAP(CIEShellListCtrl, CUIODListCtrl)
+    ON_MESSAGE(WM_SHELLLIST_FOLDERPATH, &CIEShellListCtrl::OnFolderPathQuery)
+    ON_MESSAGE(WM_SETTINGCHANGE, &CIEShellListCtrl::OnSettingChange)
+    ON_MESSAGE(WM_SHELLLIST_CHANGED, &CIEShellListCtrl::OnFolderChanged)
+    ON_MESSAGE(WM_TREE_SHOWFOLDER, &CIEShellListCtrl::OnTreeShowFolder)
+    ON_WM_TIMER()
+    ON_MESSAGE(0x800A, &CIEShellListCtrl::OnThumbnailFinished)
+    ON_MESSAGE(0x8014, &CIEShellListCtrl::OnInterimPicture)
+    ON_MESSAGE(0x808C, &CIEShellListCtrl::OnQueueFinished)
+    ON_WM_ERASEBKGND()
+    ON_WM_VSCROLL()
+    ON_WM_MOUSEWHEEL()
+    ON_WM_DESTROY()
+    ON_MESSAGE(WM_UIOD_DELETEKEY, &CIEShellListCtrl::OnDeleteKey)
+    ON_MESSAGE(WM_UIOD_PROPERTIESKEY, &CIEShellListCtrl::OnPropertiesKey)
+    ON_MESSAGE(WM_UIOD_OPENKEY, &CIEShellListCtrl::OnOpenKey)
+    ON_MESSAGE(WM_UIOD_EDITKEY, &CIEShellListCtrl::OnEditKey)
+    ON_MESSAGE(WM_SHELLLIST_RENAMED, &CIEShellListCtrl::OnRenamed)
+    ON_NOTIFY_REFLECT(LVN_BEGINRDRAG, &CIEShellListCtrl::OnBeginRightDrag)
+END_MESSAGE_MAP()
+
+CIEShellListCtrl::CIEShellListCtrl() : CUIODListCtrl(TRUE)
+{
+    m_rules.showOtherFiles = g_options.ShowNoneDrawingFile;
+    if (m_shellSettings.Load())
+        m_showAllFiles = m_shellSettings.ShowAllFiles();
+    LoadViewSettings();
+}
+
+CIEShellListCtrl::~CIEShellListCtrl()
+{
+    m_thumbThread = nullptr;
+    SaveViewSettings();
+    ReleaseFolder();
+}
+
+BOOL CIEShellListCtrl::CreateList(CWnd* parent, const RECT& rect, UINT id)
+{
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_SHAREIMAGELISTS | LVS_EDITLABELS |
+                        LVS_SHOWSELALWAYS | LVS_AUTOARRANGE | LVS_ICON;
+    if (!Create(style, rect, parent, id))
+        return FALSE;
+    InitListCtrl(kColumnNames);
+    SetColumnFormat(kSizeColumn, LVCFMT_RIGHT);
+    AttachSystemImageLists();
+    ApplyViewStyle();
+    StartWatchThread();
+    return TRUE;
+}
+
+void CIEShellListCtrl::SetShellSwitches(bool showAll, bool showSystem)
+{
+    m_shellSettings.Set(showAll, showSystem);
+    m_showAllFiles = showAll;
+}
+
+ShellItemFilter::Rules CIEShellListCtrl::CurrentRules() const
+{
+    ShellItemFilter::Rules rules = m_rules;
+    rules.viewType = m_viewType;
+    return rules;
+}
+
+void CIEShellListCtrl::ReleaseFolder()
+{
+    if (m_folder)
+        m_folder->Release();
+    m_folder = nullptr;
+    PidlBytes::Free(m_folderPidl);
+    m_folderPidl = nullptr;
+    m_folderPath.Empty();
+}
+
+BOOL CIEShellListCtrl::SetFolderPath(const char* path)
+{
+    CPIDL pidl;
+    if (FAILED(pidl.SetFromPath(path, nullptr)))
+        return FALSE;
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop)))
+        return FALSE;
+    IShellFolder* folder = nullptr;
+    const HRESULT hr = desktop->BindToObject(pidl.Get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder));
+    desktop->Release();
+    if (FAILED(hr) || !folder)
+        return FALSE;
+    const BOOL ok = SetFolder(pidl.Get(), folder);
+    folder->Release();
+    return ok;
+}
+
+BOOL CIEShellListCtrl::SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder)
+{
+    if (!absolute || !folder)
+        return FALSE;
+    SetRedraw(FALSE);
+    ReleaseFolder();
+    m_folderPidl = PidlBytes::CopyList(absolute);
+    folder->AddRef();
+    m_folder = folder;
+    char path[MAX_PATH] = {};
+    if (SHGetPathFromIDListA(m_folderPidl, path))
+        m_folderPath = path;
+    // The folder browsed last: the next start may begin there.
+    if (!m_folderPath.IsEmpty())
+        g_appState.lastPath = m_folderPath;
+    Populate();
+    SetRedraw(TRUE);
+    Invalidate();
+    if (m_watch)
+        m_watch->WatchFolder(m_folderPath, m_viewType == kDetails);
+    if (CWnd* report = ReportWindow())
+        report->PostMessage(WM_BROWSER_FOLDER_CHANGED, 0, 0);
+    return TRUE;
+}
+
+BOOL CIEShellListCtrl::BrowseFolder(LPCITEMIDLIST absolute)
+{
+    IShellFolder* desktop = ShellGlobals::Get().desktop;
+    if (!absolute || !desktop)
+        return FALSE;
+    IShellFolder* folder = nullptr;
+    if (PidlBytes::ItemCount(absolute) == 0) {
+        folder = desktop;
+        folder->AddRef();
+    } else if (FAILED(desktop->BindToObject(absolute, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder)))) {
+        return FALSE;
+    }
+    const BOOL shown = SetFolder(absolute, folder);
+    folder->Release();
+    return shown;
+}
+
+LRESULT CIEShellListCtrl::OnTreeShowFolder(WPARAM, LPARAM lParam)
+{
+    // The tree posted a copy of the folder's list: it is this list's to free.
+    CPIDL folder;
+    folder.Attach(reinterpret_cast<LPITEMIDLIST>(lParam));
+    return BrowseFolder(folder.Get());
+}
+
+void CIEShellListCtrl::ClearItems()
+{
+    DeleteAllItems();
+    DeleteAllRowData();
+}
+
+void CIEShellListCtrl::DeleteAllRowData()
+{
+    m_jobs.clear();
+    // Only the rows' own records go: the base's column layout is kept while rows are rebuilt.
+    m_records.clear();
+    m_drawingFiles = m_folders = 0;
+}
+
+BOOL CIEShellListCtrl::Populate()
+{
+    // Another folder, or every row made again: the preview no longer shows one of them.
+    if (m_previewResetOnFill && m_preview != nullptr && m_preview->GetSafeHwnd() != nullptr)
+        m_preview->Reset();
+    if (!m_folder)
+        return FALSE;
+    IEnumIDList* items = nullptr;
+    const HRESULT hr = m_folder->EnumObjects(GetParent() ? GetParent()->GetSafeHwnd() : nullptr,
+                                             ShellItemFilter::EnumFlags(m_showAllFiles), &items);
+    ResetThumbnailWork(false);
+    ClearItems();
+    if (FAILED(hr) || !items)
+        return FALSE;
+    if (m_viewType == kThumbnails && UpdateCellSize())
+        ApplyThumbnailLayout();
+    BeginFill(true);
+    LPITEMIDLIST relative = nullptr;
+    ULONG fetched = 0;
+    while (items->Next(1, &relative, &fetched) == S_OK && relative) {
+        const bool ok = AddEnumeratedItem(relative);
+        PidlBytes::Free(relative);
+        relative = nullptr;
+        if (!ok)
+            break;
+    }
+    items->Release();
+    m_listing.reset();
+    RecountRows();
+    SortRows();
+    QueueFolderThumbnails();
+    StartThumbnailWork(false);
+    return TRUE;
+}
+
+int CIEShellListCtrl::FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const
+{
+    if ((attributes & SFGAO_FOLDER) != 0)
+        return CShellListItem::kFolderType;
+    char name[MAX_PATH] = {};
+    if (!CShellPidl::GetName(m_folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, name))
+        return CDrawingFileInfo::kEmptyType;
+    CDrawingFileInfo info;
+    return GetDrawingFileInfo(name, &info) ? info.typeId : CDrawingFileInfo::kEmptyType;
+}
+
+bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
+{
+    ULONG attributes = ShellItemFilter::kRequest;
+    if (FAILED(m_folder->GetAttributesOf(1, &relative, &attributes)))
+        return true;
+    // Some shells answer every attribute they know: keep the ones asked for.
+    attributes &= ShellItemFilter::kRequest;
+    const int fileType = FileTypeOf(relative, attributes);
+    if (!ShellItemFilter::IsShown(attributes, fileType, CurrentRules()))
+        return true;
+    auto record = std::make_unique<CShellListItem>(m_folder, relative, m_folderPidl);
+    if (!record->IsValid())
+        return false; // out of memory: the fill ends with the rows made so far
+    record->attributes = attributes;
+    record->fileType = fileType;
+    const CString name = ParsingName(*record);
+    record->mergeKey = LowerCaseKey(name);
+    const int icon = m_icons.IconIndex(name, record->IsFolder(), record->Absolute());
+    const int row = AddItem(reinterpret_cast<DWORD_PTR>(record.get()), icon);
+    if (row < 0)
+        return false;
+    record->rowKey = GetRowData(row);
+    SetRowTexts(row, *record, name);
+    m_records.push_back(std::move(record));
+    return true;
+}
+
+CString CIEShellListCtrl::FormatSizeKB(unsigned long long bytes)
+{
+    const unsigned long long kb = bytes <= 1024 ? 1 : (bytes + 1023) / 1024;
+    CString digits;
+    digits.Format("%llu", kb);
+    CString grouped;
+    const int n = digits.GetLength();
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            grouped += ',';
+        grouped += digits[i];
+    }
+    grouped += " KB";
+    return grouped;
+}
+
+std::string CIEShellListCtrl::LowerCaseKey(const CString& parsingName)
+{
+    std::string key(parsingName.GetString());
+    CharLowerBuffA(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
+std::string CIEShellListCtrl::MergeKey(IShellFolder* folder, LPCITEMIDLIST relative)
+{
+    char name[MAX_PATH] = {};
+    CShellPidl::GetName(folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, name);
+    return LowerCaseKey(name);
+}
+
+CString CIEShellListCtrl::ParsingName(const CShellListItem& item) const
+{
+    char name[MAX_PATH] = {};
+    CShellPidl::GetName(m_folder, item.Relative(), SHGDN_INFOLDER | SHGDN_FORPARSING, name);
+    return CString(name);
+}
+
+void CIEShellListCtrl::BeginFill(bool listFolder)
+{
+    m_displayRules.clear();
+    m_listing.reset();
+    if (listFolder && !m_folderPath.IsEmpty())
+        m_listing = std::make_unique<FolderFindData>(m_folderPath);
+}
+
+CString CIEShellListCtrl::DisplayName(const CShellListItem& item, const CString& parsingName)
+{
+    // Asking the shell for a file's display name costs a settings lookup per file; within one
+    // fill the answer only depends on the extension, so the shell is asked once per extension.
+    const int dot = parsingName.ReverseFind('.');
+    std::string extension;
+    if (!item.IsFolder() && dot > 0)
+    {
+        CString lower = parsingName.Mid(dot);
+        lower.MakeLower();
+        extension = static_cast<const char*>(lower);
+    }
+    if (!extension.empty()) {
+        const auto rule = m_displayRules.find(extension);
+        if (rule != m_displayRules.end())
+            return rule->second == 0 ? parsingName : parsingName.Left(dot);
+    }
+    CString name;
+    CShellPidl utility;
+    utility.GetDisplayName(item.Relative(), name, m_folder, SHGDN_NORMAL);
+    if (!extension.empty()) {
+        if (name == parsingName)
+            m_displayRules.emplace(extension, 0);
+        else if (name == parsingName.Left(dot))
+            m_displayRules.emplace(extension, 1);
+    }
+    return name;
+}
+
+void CIEShellListCtrl::SetRowTexts(int row, CShellListItem& item, const CString& parsingName)
+{
+    SetCellText(row, kNameColumn, DisplayName(item, parsingName));
+    const CString path = GetRowPath(row);
+    if (item.IsFolder() || path.GetLength() <= 3)
+        return;
+    WIN32_FIND_DATAA found = {};
+    const WIN32_FIND_DATAA* listed = m_listing ? m_listing->Find(parsingName) : nullptr;
+    HANDLE find = INVALID_HANDLE_VALUE;
+    if (listed)
+        found = *listed;
+    else
+        find = FindFirstFileA(path, &found);
+    if (listed || find != INVALID_HANDLE_VALUE) {
+        if (find != INVALID_HANDLE_VALUE)
+            FindClose(find);
+        const unsigned long long size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        item.size = size;
+        SetCellText(row, kSizeColumn, FormatSizeKB(size), UIOD_INTEGER_DIGITS);
+        FILETIME written = found.ftLastWriteTime;
+        if (written.dwLowDateTime == 0 && written.dwHighDateTime == 0)
+            written = found.ftCreationTime;
+        FILETIME local = {};
+        FileTimeToLocalFileTime(&written, &local);
+        SetCellDate(row, kTimeColumn, COleDateTime(local));
+    }
+    SetCellText(row, kTypeColumn, m_icons.TypeName(parsingName, false));
+}
+
+CShellListItem* CIEShellListCtrl::GetItemRecord(int row) const
+{
+    return reinterpret_cast<CShellListItem*>(GetItemData(row));
+}
+
+CString CIEShellListCtrl::GetRowPath(int row) const
+{
+    const CShellListItem* item = GetItemRecord(row);
+    if (!item)
+        return CString();
+    // The folder's path and the item's name: asking the shell for the path of an item-id list
+    // costs milliseconds per item.
+    if (!m_folderPath.IsEmpty()) {
+        CString path = m_folderPath;
+        if (path[path.GetLength() - 1] != '\\')
+            path += '\\';
+        path += ParsingName(*item);
+        return path;
+    }
+    char path[MAX_PATH] = {};
+    return SHGetPathFromIDListA(item->Absolute(), path) ? CString(path) : CString();
+}
+
+int CIEShellListCtrl::FindRowByName(const char* name) const
+{
+    const int count = GetItemCount();
+    for (int row = 0; row < count; ++row) {
+        const CShellListItem* item = GetItemRecord(row);
+        char parsed[MAX_PATH] = {};
+        if (item && CShellPidl::GetName(m_folder, item->Relative(), SHGDN_INFOLDER | SHGDN_FORPARSING, parsed) &&
+            lstrcmpiA(parsed, name) == 0)
+            return row;
+    }
+    return -1;
+}
+
+void CIEShellListCtrl::RecountRows()
+{
+    m_drawingFiles = m_folders = 0;
+    for (const auto& record : m_records) {
+        if (record->IsFolder())
+            ++m_folders;
+        else if (record->fileType >= 0)
+            ++m_drawingFiles;
+    }
+}
+
+void CIEShellListCtrl::SortRows()
+{
+    if (GetItemCount() > 1)
+        Sort();
+}
+
+void CIEShellListCtrl::DeleteRow(int row)
+{
+    CShellListItem* item = GetItemRecord(row);
+    if (!DeleteItem(row))
+        return;
+    ForgetJob(item);
+    m_records.erase(std::remove_if(m_records.begin(), m_records.end(),
+                                   [item](const std::unique_ptr<CShellListItem>& r) { return r.get() == item; }),
+                    m_records.end());
+}
+
+void CIEShellListCtrl::Refresh(BOOL sort, BOOL rebuild)
+{
+    if (!m_folder)
+        return;
+    // The current item stays current when it is still there.
+    const CString current = m_currentItemPath;
+    m_refreshAllowed = 0;
+    if (rebuild) {
+        SetRedraw(FALSE);
+        Populate();
+        SetRedraw(TRUE);
+    } else {
+        RefreshFromFolder(sort);
+    }
+    m_refreshAllowed = 1;
+    if (!current.IsEmpty() && GetCurrentPath().CompareNoCase(current) != 0 && !SelectItemByPath(current))
+        m_currentItemPath.Empty();
+    if (CWnd* report = ReportWindow())
+        report->PostMessage(WM_BROWSER_STATUS_REFRESH, 0, 0);
+}
+
+void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
+{
+    if (!m_folder)
+        return;
+    if (m_viewType == kThumbnails && UpdateCellSize())
+        ApplyThumbnailLayout();
+    ResetThumbnailWork(true);
+    const ShellItemFilter::Rules rules = CurrentRules();
+    for (int row = 0; row < GetItemCount();) {
+        const CShellListItem* item = GetItemRecord(row);
+        if (item && !ShellItemFilter::KeepsRow(item->attributes, item->fileType, rules)) {
+            const int before = GetItemCount();
+            DeleteRow(row);
+            if (GetItemCount() < before)
+                continue;
+        }
+        ++row;
+    }
+    std::vector<LPITEMIDLIST> added;
+    std::vector<int> gone;
+    if (!CollectFolderChanges(added, gone))
+        return;
+    SetRedraw(FALSE);
+    // From the bottom up, so that the rows still to go keep their numbers.
+    for (const int row : gone)
+        DeleteRow(row);
+    // One listing of the folder pays off only when many files came at once.
+    BeginFill(added.size() > 32);
+    bool ok = true;
+    for (LPITEMIDLIST id : added) {
+        if (ok)
+            ok = AddEnumeratedItem(id);
+        PidlBytes::Free(id);
+    }
+    m_listing.reset();
+    if (sort)
+        SortRows();
+    RecountRows();
+    SetRedraw(TRUE);
+    Invalidate();
+    QueueFolderThumbnails();
+    StartThumbnailWork(false);
+}
+
+LRESULT CIEShellListCtrl::OnFolderPathQuery(WPARAM wParam, LPARAM lParam)
+{
+    auto* buffer = reinterpret_cast<char*>(wParam);
+    const int size = static_cast<int>(lParam);
+    if (!buffer || size <= 0)
+        return 1;
+    const int n = std::min(m_folderPath.GetLength(), size - 1);
+    memcpy(buffer, m_folderPath.GetString(), static_cast<size_t>(n));
+    buffer[n] = '\0';
+    return 1;
+}
+
+LRESULT CIEShellListCtrl::OnSettingChange(WPARAM, LPARAM)
+{
+    if (m_shellSettings.Load())
+        m_showAllFiles = m_shellSettings.ShowAllFiles();
+    Refresh(TRUE, FALSE);
+    return 0;
+}
+
+void CIEShellListCtrl::OnDestroy()
+{
+    StopWatchThread();
+    StopThumbnailTasks();
+    SetThumbnailThread(nullptr);
+    DeleteAllItems();
+    m_records.clear();
+    CUIODListCtrl::OnDestroy();
+}
+
+bool CIEShellListCtrl::StartWatchThread()
+{
+    if (!m_watch)
+        m_watch = std::make_unique<CFolderWatchThread>();
+    return m_watch->Start(m_hWnd);
+}
+
+void CIEShellListCtrl::StopWatchThread()
+{
+    StopAndRelease(m_watch);
+    if (m_refreshPending && GetSafeHwnd())
+        KillTimer(kRefreshTimer);
+    m_refreshPending = false;
+}
+
+LRESULT CIEShellListCtrl::OnFolderChanged(WPARAM, LPARAM lParam)
+{
+    if (lParam == 1) {
+        // A burst of changes gives one refresh, after the last one.
+        m_refreshPending = true;
+        SetTimer(kRefreshTimer, kRefreshDelayMs, nullptr);
+    } else if (m_refreshAllowed) {
+        Refresh(TRUE, TRUE);
+    }
+    return 0;
+}
+
+void CIEShellListCtrl::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kRefreshTimer) {
+        CUIODListCtrl::OnTimer(nIDEvent);
+        return;
+    }
+    KillTimer(kRefreshTimer);
+    if (IsThreadWorking()) {
+        // Merging now would stop the thumbnails being made: wait until they are done.
+        SetTimer(kRefreshTimer, kRefreshDelayMs, nullptr);
+        return;
+    }
+    m_refreshPending = false;
+    ++m_refreshCount;
+    Refresh(FALSE, FALSE);
+}

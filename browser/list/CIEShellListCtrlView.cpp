@@ -1,0 +1,120 @@
+// The view types of the shell file list and the sort and view settings kept in the registry.
+#include "browser/list/CIEShellListCtrl.h"
+
+#include "core/CAppOptions.h"
+#include "core/RegistryRoot.h"
+#include "browser/shell/ShellGlobals.h"
+#include "framework/CRegKey.h"
+
+int CIEShellListCtrl::ClampViewType(long type)
+{
+    return type < kLargeIcons ? kLargeIcons : (type > kThumbnails ? kThumbnails : static_cast<int>(type));
+}
+
+int CIEShellListCtrl::ClampSortColumn(long column)
+{
+    return column < kNameColumn ? kNameColumn : (column > kTimeColumn ? kTimeColumn : static_cast<int>(column));
+}
+
+void CIEShellListCtrl::LoadViewSettings()
+{
+    DWORD sortType = 0;
+    DWORD sortDir = 1;
+    CRegKey browser;
+    if (browser.Open(HKEY_CURRENT_USER, ProgramKeyPath("Option\\Browser"), KEY_READ) == ERROR_SUCCESS) {
+        browser.QueryDWORDValue("SortType", sortType);
+        browser.QueryDWORDValue("SortDir", sortDir);
+    }
+    // A stored number is read as signed, so a negative one clamps to the first column too.
+    SetSortState(ClampSortColumn(static_cast<LONG>(sortType)), sortDir != 0);
+    DWORD viewType = kThumbnails;
+    CRegKey main;
+    if (main.Open(HKEY_CURRENT_USER, ProgramKeyPath("main"), KEY_READ) == ERROR_SUCCESS)
+        main.QueryDWORDValue("LastViewType", viewType);
+    m_viewType = ClampViewType(static_cast<LONG>(viewType));
+}
+
+bool CIEShellListCtrl::SaveViewSettings() const
+{
+    CRegKey browser;
+    if (browser.Create(HKEY_CURRENT_USER, ProgramKeyPath("Option\\Browser")) != ERROR_SUCCESS)
+        return false;
+    browser.SetDWORDValue("SortType", static_cast<DWORD>(ClampSortColumn(GetSortColumn())));
+    browser.SetDWORDValue("SortDir", GetSortAscending() ? 1 : 0);
+    CRegKey main;
+    if (main.Create(HKEY_CURRENT_USER, ProgramKeyPath("main")) != ERROR_SUCCESS)
+        return false;
+    main.SetDWORDValue("LastViewType", static_cast<DWORD>(m_viewType));
+    return true;
+}
+
+void CIEShellListCtrl::AttachSystemImageLists()
+{
+    SHFILEINFOA info = {};
+    const auto small = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoA("C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    const auto large = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoA("C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+    SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
+    SendMessage(LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large));
+}
+
+void CIEShellListCtrl::ApplyViewStyle()
+{
+    if (!GetSafeHwnd())
+        return;
+    static const DWORD kStyles[] = {LVS_ICON, LVS_REPORT, LVS_SMALLICON, LVS_LIST, LVS_ICON};
+    ModifyStyle(LVS_TYPEMASK, kStyles[ClampViewType(m_viewType)] | LVS_AUTOARRANGE);
+    if (m_viewType == kThumbnails) {
+        UpdateCellSize();
+        ApplyThumbnailLayout();
+    } else {
+        AttachSystemImageLists();
+        SendMessage(LVM_SETICONSPACING, 0, static_cast<LPARAM>(-1)); // the default spacing
+    }
+}
+
+void CIEShellListCtrl::SetViewType(int type)
+{
+    type = ClampViewType(type);
+    if (type == m_viewType)
+        return;
+    const bool thumbnailsInvolved = type == kThumbnails || m_viewType == kThumbnails;
+    m_viewType = type;
+    SetRedraw(FALSE);
+    ApplyViewStyle();
+    // What is shown differs between the thumbnail view and the others: merge to the new rules.
+    if (thumbnailsInvolved && m_folder) {
+        m_refreshAllowed = 0;
+        RefreshFromFolder(FALSE);
+        m_refreshAllowed = 1;
+    }
+    // Sizes and write times are shown (and so watched) only in the details view.
+    if (m_watch && m_folder)
+        m_watch->WatchFolder(m_folderPath, m_viewType == kDetails);
+    SetRedraw(TRUE);
+    Invalidate();
+}
+
+void CIEShellListCtrl::OnBrowseOptionsChanged(BOOL refill, BOOL force)
+{
+    if (m_rules.showOtherFiles != g_options.ShowNoneDrawingFile || force)
+        m_rules.showOtherFiles = g_options.ShowNoneDrawingFile;
+    const bool thumbnails = m_viewType == kThumbnails;
+    if (!m_folder || !((refill && !thumbnails) || (force && thumbnails)))
+        return;
+    m_refreshAllowed = 0;
+    RefreshFromFolder(FALSE);
+    m_refreshAllowed = 1;
+}
+
+void CIEShellListCtrl::OnThumbnailOptionsChanged()
+{
+    if (m_viewType != kThumbnails || !m_folder)
+        return;
+    m_refreshAllowed = 0;
+    ResetThumbnailWork(false);
+    ClearItems();
+    RefreshFromFolder(FALSE);
+    m_refreshAllowed = 1;
+}

@@ -1,0 +1,7 @@
+#include "tests/frames/browse/BrowseFrameFixture.h"
+
+namespace orvo::test::browse {
+
+BrowseTestApp theTestApp;
+
+} // namespace orvo::test::browse
