@@ -85,8 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reader.Read(reinterpret_cast<const char*>(data), size) != RkDxf::DxfReader::Status::Ok)
         return 0;
     // Every layout, fitted to a small device, as a thumbnail would draw it: measuring and drawing
-    // all take from one budget, as the thumbnail's passes do.
-    RkDraw::WorkBudget budget;
+    // all take from one budget, as the thumbnail's passes do. The budgets are a sixteenth of the
+    // program's, so that inputs that spend them all still run several times a second under the
+    // sanitizers; what is bounded does not depend on the size of the budget.
+    constexpr std::size_t kUnits = RkDraw::WorkBudget::kDefaultUnits / 16;
+    RkDraw::WorkBudget budget(kUnits);
     RkDraw::RenderOptions options;
     options.budget = &budget;
     orvo::portable::DeviceWorkSink thumbnail(64, 48);
@@ -109,14 +112,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const RkDb::ViewportRecord& vp = db.ViewportRecords()[active];
         view.SetDirection(vp.direction, vp.target, vp.twist);
         view.SetArea(vp.center, vp.height);
-    } else if (RkDraw::DrawingRenderer::Extents(db, current, view, min, max)) {
-        view.Fit(min, max, 0.98);
+    } else {
+        RkDraw::WorkBudget measure(kUnits);
+        RkDraw::RenderOptions measuring;
+        measuring.budget = &measure;
+        if (RkDraw::DrawingRenderer::Extents(db, current, view, measuring, min, max))
+            view.Fit(min, max, 0.98);
     }
+    RkDraw::WorkBudget own(kUnits);
+    RkDraw::RenderOptions drawing;
+    drawing.budget = &own;
     orvo::portable::DeviceWorkSink viewer(1024, 768);
-    RkDraw::DrawingRenderer(db, viewer, RkDraw::RenderOptions()).Draw(current, view);
+    RkDraw::DrawingRenderer(db, viewer, drawing).Draw(current, view);
     // Sixteen points a unit, twice over for the entity that goes past the budget, and the last
     // entity's single call (its points come from the file).
-    const double limit = 2.0 * 2.0 * 16.0 * static_cast<double>(RkDraw::WorkBudget::kDefaultUnits) +
+    const double limit = 2.0 * 2.0 * 16.0 * static_cast<double>(kUnits) +
                          4e5 + 16.0 * static_cast<double>(size);
     if (thumbnail.Work() + viewer.Work() > limit) {
         std::fprintf(stderr, "the device got %.0f points of work for a budget of %.0f\n",
