@@ -1,7 +1,10 @@
 // Opens a drawing (DXF or DWG) with the engine and renders it into an off-screen picture, printing
 // the load and draw seconds, the entities by type and the layer count; optionally writes the
-// picture as a .bmp. With --generate it first writes the benchmark drawing.
+// picture as a .bmp. With --generate it first writes the benchmark drawing. --save writes the
+// drawing as OUT in VERSION (R12, R14, 2000 or 2004; DWG or DXF by OUT's extension) through the
+// program's Save As and prints the seconds, the size and what the version could not hold.
 //   DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view] [--orbit]
+//                [--save OUT VERSION]
 //   DrawingBench --hostile <folder> [levels [name]]
 // The picture shows the whole drawing, or with --saved-view the view it was saved with. --orbit
 // then turns the view 36 times by 10 degrees (about the screen's vertical axis, tilted first to a
@@ -15,6 +18,7 @@
 
 #include "engine/rkio/RasterFileWriter.h"
 #include "engine/rkio/rkio.h"
+#include "engine/write/DrawingSaver.h"
 #include "imaging/DrawingRasterDecoder.h"
 
 #include <windows.h>
@@ -189,6 +193,45 @@ int Hostile(const std::string& folder, int levels, const char* only)
     return 0;
 }
 
+// The Save As version code of a version's name, or 0.
+int SaveVersion(const char* name)
+{
+    static const struct { const char* name; int code; } kVersions[] = {
+        {"R12", 5}, {"R14", 7}, {"2000", 8}, {"2004", 9}};
+    for (const auto& v : kVersions) {
+        if (_stricmp(name, v.name) == 0)
+            return v.code;
+    }
+    return 0;
+}
+
+// Saves the open drawing as out; the kind follows the extension. Returns the exit code.
+int Save(CDrawing& drawing, const std::string& out, const char* versionName)
+{
+    const int version = SaveVersion(versionName);
+    const std::size_t dot = out.find_last_of('.');
+    const std::string ext = dot == std::string::npos ? "" : out.substr(dot);
+    const int kind = _stricmp(ext.c_str(), ".dwg") == 0 ? 1 : _stricmp(ext.c_str(), ".dxf") == 0 ? 2 : 0;
+    if (version == 0 || kind == 0) {
+        std::printf("--save wants OUT.dwg or OUT.dxf and R12, R14, 2000 or 2004\n");
+        return 2;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    drawing.PrepareSave();
+    const int code = drawing.Save(out.c_str(), kind, version, 0);
+    const double seconds = Seconds(start);
+    const RkWrite::WriteReport& report = drawing.LastSaveReport();
+    if (code != 0) {
+        std::printf("save failed: %d %s\n", code, report.message.c_str());
+        return 1;
+    }
+    std::printf("saved %s (%s %s) in %.3f s, %zu bytes\n", out.c_str(), kind == 1 ? "DWG" : "DXF", versionName,
+                seconds, report.bytes);
+    const std::string losses = RkWrite::DrawingSaver::Losses(report);
+    std::printf("not held by that version: %s\n", losses.empty() ? "nothing" : losses.c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -196,7 +239,7 @@ int main(int argc, char** argv)
     if (argc >= 3 && std::strcmp(argv[1], "--hostile") == 0)
         return Hostile(argv[2], argc >= 4 ? std::atoi(argv[3]) : 4, argc >= 5 ? argv[4] : nullptr);
     if (argc < 2) {
-        std::printf("usage: DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view] [--orbit]\n");
+        std::printf("usage: DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view] [--orbit] [--save OUT VERSION]\n");
         return 2;
     }
     const char* path = argv[1];
@@ -204,11 +247,16 @@ int main(int argc, char** argv)
     const char* bmp = nullptr;
     bool savedView = false;
     bool orbit = false;
+    const char* saveOut = nullptr;
+    const char* saveVersion = nullptr;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--bmp") == 0 && i + 1 < argc) {
             bmp = argv[++i];
         } else if (std::strcmp(argv[i], "--saved-view") == 0) {
             savedView = true;
+        } else if (std::strcmp(argv[i], "--save") == 0 && i + 2 < argc) {
+            saveOut = argv[++i];
+            saveVersion = argv[++i];
         } else if (std::strcmp(argv[i], "--orbit") == 0) {
             orbit = true;
         } else if (std::strcmp(argv[i], "--generate") == 0) {
@@ -247,7 +295,8 @@ int main(int argc, char** argv)
                 std::printf("  %-12s %zu\n", RkDb::EntityTypeName(static_cast<RkDb::EntityType>(i)), counts[i]);
         }
     }
+    const int saved = saveOut ? Save(*drawing, saveOut, saveVersion) : 0;
     CDrawing::DeleteDrawing(drawing);
     UninitDLL();
-    return 0;
+    return saved;
 }

@@ -22,7 +22,10 @@ endfunction()
 
 orvo_import_library(Orvo::jpeg libjpeg.a)
 orvo_import_library(Orvo::png libpng16.a DEPS ZLIB::ZLIB)
-orvo_import_library(Orvo::tiff libtiff.a DEPS Orvo::jpeg ZLIB::ZLIB)
+# libtiff's LZMA and WebP compressions.
+orvo_import_library(Orvo::lzma liblzma.a)
+orvo_import_library(Orvo::webp libwebp.a)
+orvo_import_library(Orvo::tiff libtiff.a DEPS Orvo::jpeg Orvo::webp Orvo::lzma ZLIB::ZLIB)
 # Users see libmng's headers with the feature set it was built with (writing, chunk access).
 orvo_import_library(Orvo::mng libmng.a DEPS Orvo::jpeg ZLIB::ZLIB DEFINES MNG_USE_SO)
 # The static library's headers otherwise declare DLL imports.

@@ -105,10 +105,8 @@ bool CRasterExifInfo::ReadMarker(CRasterFile& stream, int& marker)
         marker = stream.GetC();
         if (marker != 0xFF)
             break;
-        if (padding >= kMaxPadding) {
-            fputs("too many padding bytes\n", stdout);
-            return false;
-        }
+        if (padding >= kMaxPadding)
+            return Fail("too many padding bytes");
     }
     if (marker < 0)
         return Fail("Premature end of file?");

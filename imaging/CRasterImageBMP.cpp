@@ -2,9 +2,11 @@
 
 #include "imaging/BitField.h"
 #include "imaging/CRasterFile.h"
+#include "imaging/DataBound.h"
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -17,9 +19,7 @@ constexpr WORD kBmpType = 0x4D42; // "BM"
 constexpr DWORD kFileHeaderSize = 14;
 constexpr DWORD kBitFields = 3;
 constexpr DWORD kAlphaBitFields = 6;
-// Run-length pictures up to this many pixels are taken whatever their data; larger ones must
-// have a byte of data for every so many pixels (a run of two bytes draws at most 255).
-constexpr uint64_t kPixelsTakenOnTrust = 16u * 1024u * 1024u;
+// A run of two bytes draws at most 255 pixels (a delta skips more, but leaves them blank).
 constexpr uint64_t kMostPixelsPerRleByte = 256;
 constexpr DWORD kDefaultMasks[3] = {0x7C00, 0x03E0, 0x001F}; // red, green, blue (5-5-5)
 
@@ -144,7 +144,7 @@ bool CRasterImageBMP::Decode(CRasterFile* stream)
         return Fail("Error reading BMP info");
     const bool os2 = header.biSize == 12;
     const bool topDown = header.biHeight < 0;
-    if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == LONG_MIN ||
+    if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == std::numeric_limits<LONG>::min() ||
         !SupportedDepth(header.biBitCount))
         return Fail("Error reading BMP info");
     if (topDown)
@@ -194,7 +194,7 @@ bool CRasterImageBMP::Decode(CRasterFile* stream)
     const uint64_t pixels = static_cast<uint64_t>(header.biWidth) * static_cast<uint64_t>(header.biHeight);
     if (!rle && needed > available + 3)
         return Fail("Error reading BMP info");
-    if (rle && pixels > kPixelsTakenOnTrust && pixels / kMostPixelsPerRleByte > available)
+    if (rle && DataBound::Overclaims(pixels, available, kMostPixelsPerRleByte))
         return Fail("BMP: the header claims more pixels than the file holds");
 
     if (!Create(static_cast<DWORD>(header.biWidth), static_cast<DWORD>(header.biHeight),
@@ -258,11 +258,12 @@ bool CRasterImageBMP::ReadPixels(CRasterFile& stream, const BITMAPINFOHEADER& he
         if (header.biCompression == BI_RGB) {
             ReadRaw(stream, m_info.pImage, m_header.biSizeImage);
         } else if (header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4) {
+            // Each run-length coding has one depth: its pixels would not fit the rows of another.
+            const WORD runBits = header.biCompression == BI_RLE8 ? 8 : 4;
+            if (header.biBitCount != runBits)
+                return Fail("BMP: run-length data of another depth than the picture's");
             memset(m_info.pImage, 0, m_header.biSizeImage);
-            if (header.biCompression == BI_RLE8)
-                DecodeRle8(stream);
-            else
-                DecodeRle4(stream);
+            DecodeRunLength(stream, runBits);
         } else {
             return Fail("compression type not supported");
         }
@@ -320,19 +321,31 @@ void CRasterImageBMP::StoreBitFields32(const BYTE* source, const DWORD masks[3])
 namespace {
 
 // The cursor of the run-length readers: a row (0..height, height meaning past the image) and a
-// byte column inside it. Nothing is written outside the row's bytes or past the last row.
+// pixel column inside it. Pixels are 4 or 8 bits; nothing is written past the picture's width or
+// its last row, and pixels that fall there are dropped.
 struct RleCursor
 {
     BYTE* pixels;
-    long stride;
+    size_t stride;
+    long width;
     long height;
+    int bits;
     long row = 0;
     long column = 0;
 
-    BYTE* At() const
+    void Put(int32_t value)
     {
-        return row < height && column < stride ? pixels + static_cast<size_t>(row) * stride + column
-                                               : nullptr;
+        if (row < height && column < width) {
+            BYTE* line = pixels + static_cast<size_t>(row) * stride;
+            if (bits == 8) {
+                line[column] = static_cast<BYTE>(value);
+            } else {
+                BYTE& at = line[column / 2];
+                const int shift = (column & 1) ? 0 : 4;
+                at = static_cast<BYTE>((at & ~(0x0F << shift)) | ((value & 0x0F) << shift));
+            }
+        }
+        column = std::min(column + 1, width);
     }
     void NextLine()
     {
@@ -341,17 +354,36 @@ struct RleCursor
     }
     void Move(long dx, long dy)
     {
-        column = std::min(column + dx, stride);
+        column = std::min(column + dx, width);
         row = std::min(row + dy, height);
     }
 };
 
+// The value of pixel `i` of a run whose pixels come from `byte`: the byte itself at 8 bits, at 4
+// bits its high nibble for the even pixels and its low nibble for the odd ones.
+int32_t RunPixel(int bits, int32_t byte, int32_t i)
+{
+    return bits == 8 ? byte : (i & 1) ? (byte & 0x0F) : (byte >> 4);
+}
 
-// The command structure shared by RLE8 and RLE4: encoded runs, end of line, end of picture, delta
-// and absolute runs. The pixel writer of each depth says how pixels land in the row. Every step
+// An absolute run: `count` pixels packed as the depth says, padded to a 16-bit boundary.
+void AbsoluteRun(CRasterFile& stream, RleCursor& cursor, int32_t count)
+{
+    const int32_t perByte = cursor.bits == 8 ? 1 : 2;
+    const int32_t bytes = (count + perByte - 1) / perByte;
+    int32_t value = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        if (i % perByte == 0 && (value = stream.GetC()) < 0)
+            return;
+        cursor.Put(RunPixel(cursor.bits, value, i));
+    }
+    if (bytes & 1)
+        stream.GetC();
+}
+
+// RLE8 and RLE4: encoded runs, end of line, end of picture, delta and absolute runs. Every step
 // reads at least one byte, so the loop ends with the data.
-template <class PixelWriter>
-void RunLengthDecode(CRasterFile& stream, RleCursor& cursor, PixelWriter& writer)
+void RunLengthDecode(CRasterFile& stream, RleCursor& cursor)
 {
     for (;;) {
         const int32_t count = stream.GetC();
@@ -361,11 +393,8 @@ void RunLengthDecode(CRasterFile& stream, RleCursor& cursor, PixelWriter& writer
             const int32_t color = stream.GetC();
             if (color < 0)
                 return;
-            for (int32_t i = 0; i < count; ++i) {
-                if (cursor.column >= cursor.stride)
-                    return; // a run past the end of the row ends the picture
-                writer.Put(color);
-            }
+            for (int32_t i = 0; i < count; ++i)
+                cursor.Put(RunPixel(cursor.bits, color, i));
             continue;
         }
         const int32_t command = stream.GetC();
@@ -373,95 +402,25 @@ void RunLengthDecode(CRasterFile& stream, RleCursor& cursor, PixelWriter& writer
             return;
         if (command == 0) {
             cursor.NextLine();
-            writer.NewLine();
         } else if (command == 2) {
             const int32_t dx = stream.GetC();
             const int32_t dy = stream.GetC();
             if (dx < 0 || dy < 0)
                 return;
-            writer.Delta(dx, dy);
+            cursor.Move(dx, dy);
         } else {
-            writer.Absolute(stream, command);
+            AbsoluteRun(stream, cursor, command);
         }
     }
 }
-
-// RLE8: one byte per pixel.
-struct Rle8Writer
-{
-    RleCursor& cursor;
-
-    void Put(int32_t value)
-    {
-        if (BYTE* at = cursor.At())
-            *at = static_cast<BYTE>(value);
-        cursor.column = std::min(cursor.column + 1, cursor.stride);
-    }
-    void NewLine() {}
-    void Delta(int32_t dx, int32_t dy) { cursor.Move(dx, dy); }
-    void Absolute(CRasterFile& stream, int32_t count)
-    {
-        for (int32_t i = 0; i < count; ++i) {
-            const int32_t value = stream.GetC();
-            if (value < 0)
-                return;
-            Put(value);
-        }
-        if (count & 1)
-            stream.GetC();
-    }
-};
-
-// RLE4: two pixels per byte, high nibble first; the column counts bytes.
-struct Rle4Writer
-{
-    RleCursor& cursor;
-    bool lowNibble = false; // the next pixel goes into the low nibble of the current byte
-
-    void Put(int32_t value)
-    {
-        BYTE* at = cursor.At();
-        if (!lowNibble) {
-            if (at)
-                *at = static_cast<BYTE>(value & 0xF0);
-            lowNibble = true;
-        } else {
-            if (at)
-                *at = static_cast<BYTE>(*at | (value & 0x0F));
-            cursor.column = std::min(cursor.column + 1, cursor.stride);
-            lowNibble = false;
-        }
-    }
-    void NewLine() { lowNibble = false; }
-    void Delta(int32_t dx, int32_t dy) { cursor.Move(dx / 2, dy); }
-    void Absolute(CRasterFile& stream, int32_t count)
-    {
-        int32_t value = stream.GetC();
-        for (int32_t i = 0; i < count && value >= 0; ++i) {
-            const bool advances = lowNibble;
-            Put(value);
-            if (advances && i + 1 < count)
-                value = stream.GetC();
-        }
-        if (((count + 1) & 2) == 2)
-            stream.GetC();
-    }
-};
 
 } // namespace
 
-void CRasterImageBMP::DecodeRle8(CRasterFile& stream)
+void CRasterImageBMP::DecodeRunLength(CRasterFile& stream, int bits)
 {
-    RleCursor cursor{m_info.pImage, static_cast<long>(m_info.dwEffWidth), m_header.biHeight};
-    Rle8Writer writer{cursor};
-    RunLengthDecode(stream, cursor, writer);
-}
-
-void CRasterImageBMP::DecodeRle4(CRasterFile& stream)
-{
-    RleCursor cursor{m_info.pImage, static_cast<long>(m_info.dwEffWidth), m_header.biHeight};
-    Rle4Writer writer{cursor};
-    RunLengthDecode(stream, cursor, writer);
+    RleCursor cursor{m_info.pImage, static_cast<size_t>(m_info.dwEffWidth), m_header.biWidth,
+                     m_header.biHeight, bits};
+    RunLengthDecode(stream, cursor);
 }
 
 bool CRasterImageBMP::Encode(CRasterFile* stream)

@@ -28,6 +28,6 @@ private:
     void ReadRaw(CRasterFile& stream, BYTE* target, size_t bytes);
     // 32-bit pixels of any red, green and blue masks into the 24-bit rows.
     void StoreBitFields32(const BYTE* source, const DWORD masks[3]);
-    void DecodeRle8(CRasterFile& stream);
-    void DecodeRle4(CRasterFile& stream);
+    // Run-length data of 8 or 4 bits a pixel into the cleared picture.
+    void DecodeRunLength(CRasterFile& stream, int bits);
 };

@@ -1,6 +1,7 @@
 #include "imaging/CRasterImageGIF.h"
 
 #include "imaging/CRasterFile.h"
+#include "imaging/DataBound.h"
 #include "imaging/GifByteReader.h"
 #include "imaging/GifLzwDecoder.h"
 #include "imaging/GifLzwEncoder.h"
@@ -43,13 +44,10 @@ uint64_t SkipSubBlocks(GifByteReader& reader)
 
 // A 12-bit LZW code stands for at most 4096 pixels: no byte of data fills more than this many.
 constexpr uint64_t kMostPixelsPerByte = 2731;
-// Pictures up to this many pixels are taken as they claim, whatever their data (a cut-short file
-// still shows what it holds).
-constexpr uint64_t kPixelsTakenOnTrust = 16u * 1024u * 1024u;
 
 bool Overclaimed(uint64_t pixels, uint64_t dataBytes)
 {
-    return pixels > kPixelsTakenOnTrust && pixels / kMostPixelsPerByte > dataBytes;
+    return DataBound::Overclaims(pixels, dataBytes, kMostPixelsPerByte);
 }
 
 WORD BitsForColours(DWORD count)
@@ -188,6 +186,8 @@ CRasterImageGIF::FrameSurvey CRasterImageGIF::CountFrames(GifByteReader& reader,
         const uint64_t data = SkipSubBlocks(reader);
         if (Overclaimed(uint64_t(f.width) * f.height, data))
             survey.overclaimed = true;
+        survey.pixels += uint64_t(f.width) * f.height;
+        survey.dataBytes += data;
         survey.right = std::max(survey.right, f.left + f.width);
         survey.bottom = std::max(survey.bottom, f.top + f.height);
         const bool inside = f.left + f.width <= DWORD(m_header.biWidth) &&
@@ -219,7 +219,7 @@ void CRasterImageGIF::FitScreen(DecodeState& state, const FrameSurvey& survey) c
     const uint64_t screen = uint64_t(state.screenWidth) * state.screenHeight;
     const uint64_t covered = uint64_t(std::min(survey.right, state.screenWidth)) *
                              std::min(survey.bottom, state.screenHeight);
-    if (screen > kPixelsTakenOnTrust && screen / 4 > covered) {
+    if (screen > DataBound::kPixelsTakenOnTrust && screen / 4 > covered) {
         state.screenWidth = std::min(survey.right, state.screenWidth);
         state.screenHeight = std::min(survey.bottom, state.screenHeight);
     }
@@ -254,11 +254,16 @@ bool CRasterImageGIF::Decode(CRasterFile* stream)
         return Fail("GIF: the file holds no picture");
     if (m_info.nFrame < 0 || m_info.nFrame >= frames)
         return Fail("GIF: no such frame");
-    if (survey.overclaimed)
+    // Every frame is composed onto the screen: the frames together, and the screen they land
+    // on, must be what their data can fill (frames in opposite corners of a vast screen
+    // would otherwise claim gigabytes of background from a few bytes).
+    if (survey.overclaimed || Overclaimed(survey.pixels, survey.dataBytes))
         return Fail("GIF: a frame is larger than its data can fill");
     FitScreen(state, survey);
     if (state.screenWidth == 0 || state.screenHeight == 0)
         return Fail("GIF: the picture has no size");
+    if (Overclaimed(uint64_t(state.screenWidth) * state.screenHeight, survey.dataBytes))
+        return Fail("GIF: the screen is larger than its frames' data can fill");
     state.trueColour = signs >= 2 && frames > 1;
     const int wanted = state.trueColour ? frames - 1 : m_info.nFrame;
     return ReadFrames(reader, state, wanted) && FinishDecode(state);

@@ -55,6 +55,8 @@ private:
         int count = 0;
         DWORD right = 0, bottom = 0;
         bool overclaimed = false;
+        uint64_t pixels = 0;    // of all frames, as they claim
+        uint64_t dataBytes = 0; // of all frames' image data
     };
 
     // Decoding

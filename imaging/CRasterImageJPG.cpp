@@ -2,6 +2,7 @@
 
 #include "imaging/CRasterIOFile.h"
 #include "imaging/CRasterMemFile.h"
+#include "imaging/DataBound.h"
 #include "imaging/JpegStreamManager.h"
 
 #include <algorithm>
@@ -27,6 +28,18 @@ constexpr long kJpegMaxMemory = 768L * 1024 * 1024;
 constexpr int kMostScans = 100;
 constexpr int kFewestScans = 32;
 constexpr double kScanPixels = 400e6;
+
+// A Huffman-coded block of 64 pixels takes at least one bit of the file in each component (its
+// DC difference); arithmetic coding spends a small fraction of a bit on a block that repeats.
+constexpr uint64_t kMostHuffmanPixelsPerByte = 512;
+constexpr uint64_t kMostArithmeticPixelsPerByte = 65536;
+
+bool Overclaimed(const jpeg_decompress_struct& cinfo, uint64_t fileBytes)
+{
+    const uint64_t pixels = uint64_t(cinfo.image_width) * cinfo.image_height;
+    return DataBound::Overclaims(pixels, fileBytes, cinfo.arith_code ? kMostArithmeticPixelsPerByte
+                                                                     : kMostHuffmanPixelsPerByte);
+}
 
 int ScanLimit(const jpeg_decompress_struct& cinfo)
 {
@@ -109,6 +122,8 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
     jpeg_calc_output_dimensions(&cinfo);
     if (!FitsInMemory(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components))
         JpegFail(reinterpret_cast<j_common_ptr>(&cinfo), "RASTER_MAX_MEMORY exceeded");
+    if (Overclaimed(cinfo, DataBound::FileBytes(*stream)))
+        JpegFail(reinterpret_cast<j_common_ptr>(&cinfo), "JPEG: the picture is larger than its data can fill");
     jpeg_start_decompress(&cinfo);
     if (!Create(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components,
                 RASTER_FORMAT_JPG)) {

@@ -8,6 +8,8 @@ namespace {
 
 constexpr size_t kHeaderSize = 128;
 constexpr int kPaletteMarker = 12;
+// The header's palette information: 2 is a grey picture.
+constexpr uint16_t kGreyPalette = 2;
 // One count byte and its value byte give at most 63 bytes.
 constexpr uint64_t kMaxExpansion = 63;
 
@@ -37,6 +39,7 @@ struct CRasterImagePCX::Header {
     uint8_t colorMap[48];
     int planes;
     int bytesPerLine;
+    uint16_t paletteInfo;
     int width, height;
 };
 
@@ -102,6 +105,7 @@ bool CRasterImagePCX::ReadHeader(CRasterFile& stream, Header& h)
     memcpy(h.colorMap, raw + 16, sizeof(h.colorMap));
     h.planes = raw[65];
     h.bytesPerLine = Get16(raw + 66);
+    h.paletteInfo = Get16(raw + 68);
     h.width = h.xMax - h.xMin + 1;
     h.height = h.yMax - h.yMin + 1;
     if (h.manufacturer != 10)
@@ -187,9 +191,18 @@ bool CRasterImagePCX::ReadPalette(CRasterFile& stream, const Header& h)
     for (DWORD i = 0; i < 16 && i < entries; ++i)
         SetPaletteColor(BYTE(i), h.colorMap[i * 3], h.colorMap[i * 3 + 1], h.colorMap[i * 3 + 2]);
     if (h.bitsPerPixel == 8 && h.planes == 1) {
-        if (stream.GetC() != kPaletteMarker)
-            return Fail("bad color map signature");
+        // The 256-entry map closes the file: its marker and 768 bytes are the last 769 bytes,
+        // whatever padding the data left before them. A grey picture may come without one.
         uint8_t table[768];
+        const int32_t at = stream.Size() - int32_t(sizeof(table)) - 1;
+        const bool marked = at >= stream.Tell() && stream.Seek(at, SEEK_SET) && stream.GetC() == kPaletteMarker;
+        if (!marked && h.paletteInfo == kGreyPalette) {
+            for (DWORD i = 0; i < 256 && i < entries; ++i)
+                SetPaletteColor(BYTE(i), BYTE(i), BYTE(i), BYTE(i));
+            return true;
+        }
+        if (!marked)
+            return Fail("bad color map signature");
         if (stream.Read(table, 1, sizeof(table)) != sizeof(table))
             return Fail("corrupted PCX");
         for (DWORD i = 0; i < 256 && i < entries; ++i)

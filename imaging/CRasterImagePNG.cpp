@@ -1,6 +1,7 @@
 #include "imaging/CRasterImagePNG.h"
 
 #include "imaging/CRasterFile.h"
+#include "imaging/DataBound.h"
 
 #include <png.h>
 
@@ -40,6 +41,10 @@ namespace {
 constexpr png_uint_32 kMostPngSide = 1000000;
 constexpr png_uint_32 kMostPngChunks = 1000;
 constexpr png_alloc_size_t kMostPngChunkBytes = 8u * 1024u * 1024u;
+// libpng's own blocks: chunk data and rows (a row of a million 64-bit pixels is 8 MB). libpng
+// only warns about a chunk beyond its chunk limit and then allocates it, so a chunk length of
+// two gigabytes in a file of 57 bytes would be taken: its allocator refuses instead.
+constexpr png_alloc_size_t kMostPngBlockBytes = 2 * kMostPngChunkBytes + 4096;
 const char kCreateFailed[] = "Failed to create PNG structure";
 const char kInfoFailed[] = "Failed to initialize PNG info structure";
 
@@ -51,6 +56,19 @@ void ErrorFn(png_structp png, png_const_charp message)
         lastError[255] = 0;
     }
     png_longjmp(png, 1);
+}
+
+// libpng's warnings are about chunks it drops; the picture decodes without them.
+void QuietWarning(png_structp, png_const_charp) {}
+
+png_voidp BoundedMalloc(png_structp, png_alloc_size_t size)
+{
+    return size <= kMostPngBlockBytes ? std::malloc(size) : nullptr;
+}
+
+void BoundedFree(png_structp, png_voidp block)
+{
+    std::free(block);
 }
 
 void ReadFn(png_structp png, png_bytep data, png_size_t length)
@@ -116,7 +134,8 @@ bool CRasterImagePNG::Decode(CRasterFile* stream)
     if (stream == nullptr)
         return false;
     PngDecodeJob job = {};
-    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, m_info.szLastError, ErrorFn, nullptr);
+    job.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, m_info.szLastError, ErrorFn, QuietWarning,
+                                       nullptr, BoundedMalloc, BoundedFree);
     if (job.png == nullptr) {
         SetLastError(kCreateFailed);
         return false;
@@ -144,6 +163,8 @@ bool CRasterImagePNG::DecodePng(PngDecodeJob& job, CRasterFile* stream)
     png_set_chunk_cache_max(job.png, kMostPngChunks);
     png_set_chunk_malloc_max(job.png, kMostPngChunkBytes);
     png_read_info(job.png, job.info);
+    if (Overclaimed(job, DataBound::BytesLeft(*stream)))
+        return false;
     if (!PrepareDecode(job) || m_info.nEscape != 0)
         return false;
     job.row = static_cast<png_bytep>(
@@ -152,6 +173,23 @@ bool CRasterImagePNG::DecodePng(PngDecodeJob& job, CRasterFile* stream)
     if (!ReadRows(job))
         return false;
     png_read_end(job.png, nullptr);
+    return true;
+}
+
+// Deflate fills at most 1032 bytes from one: a picture far beyond what the rest of the file can
+// fill is refused before its memory is taken (libpng has read the first image data chunk's
+// header, which is counted too).
+bool CRasterImagePNG::Overclaimed(const PngDecodeJob& job, uint64_t bytesLeft)
+{
+    const uint64_t bits = uint64_t(png_get_channels(job.png, job.info)) * png_get_bit_depth(job.png, job.info);
+    const uint64_t pixels = uint64_t(png_get_image_width(job.png, job.info)) *
+                            png_get_image_height(job.png, job.info);
+    // A picture beyond the memory limit is left to Create, which says so.
+    if (!FitsInMemory(png_get_image_width(job.png, job.info), png_get_image_height(job.png, job.info),
+                      bits >= 24 ? 24 : DWORD(std::min<uint64_t>(bits, 8))) ||
+        !DataBound::Overclaims(pixels, bytesLeft + 8, DataBound::DeflatePixelsPerByte(bits)))
+        return false;
+    SetLastError("PNG: the picture is larger than its data can fill");
     return true;
 }
 

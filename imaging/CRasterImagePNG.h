@@ -23,6 +23,7 @@ public:
 private:
     // The libpng parts: each sets its long-jump point and holds no object with a destructor.
     bool DecodePng(PngDecodeJob& job, CRasterFile* stream);
+    bool Overclaimed(const PngDecodeJob& job, uint64_t bytesLeft);
     bool PrepareDecode(PngDecodeJob& job);
     bool CreateImage(PngDecodeJob& job);
     void ReadResolution(const PngDecodeJob& job);

@@ -1,6 +1,7 @@
 #include "imaging/CRasterImageTGA.h"
 
 #include "imaging/CRasterFile.h"
+#include "imaging/DataBound.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,6 +11,9 @@ namespace {
 
 constexpr size_t kHeaderSize = 18;
 constexpr BYTE kNoPending = 255;
+// A run-length packet of two bytes at least repeats a pixel 128 times; plain pixels take a byte
+// or more each.
+constexpr uint64_t kMostRlePixelsPerByte = 64;
 
 WORD Word(const BYTE* p)
 {
@@ -74,6 +78,9 @@ bool CRasterImageTGA::Decode(CRasterFile* stream)
         h.colorMapEntrySize != 24 && h.colorMapEntrySize != 32)
         return Fail("bad TGA header");
     stream->Seek(h.idLength, SEEK_CUR);
+    if (DataBound::Overclaims(uint64_t(h.width) * h.height, DataBound::BytesLeft(*stream),
+                              h.imageType >= 9 ? kMostRlePixelsPerByte : 1))
+        return Fail("TGA: the picture is larger than its data can fill");
     if (!Create(h.width, h.height, d, RASTER_FORMAT_TGA))
         return Fail("TGA Create failed");
     if (d == 32)

@@ -2,6 +2,8 @@
 
 #include "imaging/CRasterFile.h"
 #include "imaging/CRasterMemFile.h"
+#include "imaging/DataBound.h"
+#include "imaging/TiffSamples.h"
 #include "imaging/TiffStreamAdapter.h"
 
 #include <algorithm>
@@ -32,6 +34,34 @@ bool Allocate(std::vector<BYTE>& buffer, uint64_t size)
         return false;
     }
     return true;
+}
+
+// The most pixels one byte of a page's data can fill with its compression.
+uint64_t MostPixelsPerByte(uint16_t compression, uint64_t bitsPerPixel, uint64_t width)
+{
+    const uint64_t bits = std::max<uint64_t>(bitsPerPixel, 1);
+    const uint64_t plain = std::max<uint64_t>(1, 8 / bits);
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return plain;
+    case COMPRESSION_PACKBITS: // two bytes repeat one byte 128 times
+        return std::max<uint64_t>(1, 64 * 8 / bits);
+    case COMPRESSION_LZW: // a 12-bit code stands for at most 4096 bytes
+        return std::max<uint64_t>(1, 2731 * 8 / bits);
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return DataBound::DeflatePixelsPerByte(bits);
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: // a row like the one above takes a single bit
+        return 8 * std::max<uint64_t>(width, 1);
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG: // a bit a block of 64 pixels
+        return 512;
+    default: // the codings with the widest reach (LZMA, ZSTD, WebP ...)
+        return 65536;
+    }
 }
 
 BYTE LabChannel(double c)
@@ -96,6 +126,9 @@ bool CRasterImageTIF::DecodePage(TIFF* tif)
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &page.rowsPerStrip);
     if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &page.photometric))
         page.photometric = PHOTOMETRIC_MINISWHITE;
+    page.sampleFormat = SAMPLEFORMAT_UINT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &page.sampleFormat);
+    page.wideSamples = TakesWideSamples(page);
     if (m_info.nEscape == -1) {
         m_header.biWidth = LONG(page.width);
         m_header.biHeight = LONG(page.length);
@@ -115,6 +148,12 @@ bool CRasterImageTIF::DecodePage(TIFF* tif)
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     if (const char* reason = Unsupported(tif, page, compression))
         return Fail(reason);
+    auto* source = static_cast<CRasterFile*>(TIFFClientdata(tif));
+    const uint64_t fileBytes = source ? DataBound::FileBytes(*source) : 0;
+    if (DataBound::Overclaims(uint64_t(page.width) * page.length, fileBytes,
+                              MostPixelsPerByte(compression, uint64_t(page.bitsPerSample) * page.samples,
+                                                page.width)))
+        return Fail("TIFF: the page is larger than its data can fill");
     const DWORD depth = ChooseDepth(page);
     if (!Create(page.width, page.length, depth, RASTER_FORMAT_TIF))
         return Fail("CRasterImageTIF can't create image");
@@ -125,7 +164,15 @@ bool CRasterImageTIF::DecodePage(TIFF* tif)
                      page.photometric == PHOTOMETRIC_YCBCR ||
                      page.photometric == PHOTOMETRIC_SEPARATED ||
                      page.photometric == PHOTOMETRIC_LOGL || page.photometric == PHOTOMETRIC_LOGLUV;
-    if (rgb && !IsPlainRgb(tif, page))
+    if (page.wideSamples && page.photometric == PHOTOMETRIC_PALETTE) {
+        uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+        if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue)
+            return Fail("TIFF: the palette page has no colour map");
+        m_colormap[0] = red;
+        m_colormap[1] = green;
+        m_colormap[2] = blue;
+    }
+    if (rgb && !page.wideSamples && !IsPlainRgb(tif, page))
         return ReadRgbaPage(tif, page);
     return FillPalette(tif, page) && ReadBands(tif, page);
 }
@@ -154,9 +201,24 @@ void CRasterImageTIF::ReadResolution(TIFF* tif)
         m_info.yOffset = LONG(std::clamp(double(value), -1e9, 1e9));
 }
 
+bool CRasterImageTIF::TakesWideSamples(const PageLayout& page)
+{
+    const uint16_t p = page.photometric, b = page.bitsPerSample;
+    const bool plainWidth = b == 1 || b == 2 || b == 4 || b == 8 || b == 16;
+    // The plain paths take unsigned integers only.
+    const bool unsignedInteger = page.sampleFormat == SAMPLEFORMAT_UINT || page.sampleFormat == SAMPLEFORMAT_VOID;
+    if (p == PHOTOMETRIC_PALETTE)
+        return page.samples == 1 && unsignedInteger && b > 8 && b <= 16;
+    const bool grey = p == PHOTOMETRIC_MINISBLACK || p == PHOTOMETRIC_MINISWHITE;
+    const bool fits = grey ? page.samples <= 2 : p == PHOTOMETRIC_RGB && page.samples >= 3 && page.samples <= 4;
+    return fits && (!plainWidth || !unsignedInteger) && TiffSamples::Readable(b, page.sampleFormat);
+}
+
 DWORD CRasterImageTIF::ChooseDepth(const PageLayout& page) const
 {
     const uint16_t p = page.photometric;
+    if (page.wideSamples)
+        return p == PHOTOMETRIC_MINISBLACK || p == PHOTOMETRIC_MINISWHITE ? 8 : 24;
     // RGB pages of any sample size go through libtiff's RGBA reader.
     if (p == PHOTOMETRIC_RGB || p == PHOTOMETRIC_YCBCR ||
         p == PHOTOMETRIC_SEPARATED || p == PHOTOMETRIC_LOGL || p == PHOTOMETRIC_LOGLUV)
@@ -176,6 +238,15 @@ const char* CRasterImageTIF::Unsupported(TIFF* tif, const PageLayout& page, uint
         return m_reason.c_str();
     }
     const uint16_t p = page.photometric;
+    if (page.wideSamples) {
+        uint16_t planar = PLANARCONFIG_CONTIG;
+        TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+        if (planar == PLANARCONFIG_CONTIG || page.samples == 1)
+            return nullptr;
+        m_reason = "TIFF: " + std::to_string(page.bitsPerSample) +
+                   "-bit samples in separate planes are not supported";
+        return m_reason.c_str();
+    }
     const bool rgba = p == PHOTOMETRIC_RGB || p == PHOTOMETRIC_YCBCR || p == PHOTOMETRIC_SEPARATED ||
                       p == PHOTOMETRIC_LOGL || p == PHOTOMETRIC_LOGLUV;
     if (rgba) {
@@ -320,6 +391,10 @@ bool CRasterImageTIF::ReadTileBand(TIFF* tif, const PageLayout& page, uint32_t t
 void CRasterImageTIF::StoreRow(const PageLayout& page, BYTE* samples, DWORD rowFromTop)
 {
     const DWORD row = GetHeight() - 1 - rowFromTop;
+    if (page.wideSamples) {
+        StoreWideRow(page, samples, row);
+        return;
+    }
     BYTE* bits = GetBits(row);
     const size_t stride = GetEffWidth();
     const size_t count = size_t(page.width) * page.samples; // samples in the row
@@ -361,6 +436,32 @@ void CRasterImageTIF::StoreRow(const PageLayout& page, BYTE* samples, DWORD rowF
             bits[x] = BYTE((samples[x / perByte] >> (8 - bits8 * (x % perByte + 1))) & mask);
     } else {
         std::memcpy(bits, samples, std::min(stride, rowBytes));
+    }
+}
+
+void CRasterImageTIF::StoreWideRow(const PageLayout& page, const BYTE* samples, DWORD row)
+{
+    const TiffSamples wide(page.bitsPerSample, page.sampleFormat);
+    BYTE* bits = GetBits(row);
+    const uint64_t n = page.samples;
+    // Every sample read lies inside the row libtiff delivered.
+    const uint64_t width = std::min<uint64_t>(page.width, page.rowBytes * 8 / (uint64_t(page.bitsPerSample) * n));
+    const bool alpha = AlphaIsValid();
+    for (uint64_t x = 0; x < width; ++x) {
+        const uint64_t first = x * n;
+        if (page.photometric == PHOTOMETRIC_PALETTE) {
+            // libtiff's map holds 2^bits entries of 16 bits.
+            const uint32_t index = wide.Integer(samples, first);
+            for (int c = 0; c < 3; ++c)
+                bits[3 * x + size_t(2 - c)] = BYTE((m_colormap[c][index] * 255u + 32767u) / 65535u);
+        } else if (page.photometric == PHOTOMETRIC_RGB) {
+            for (uint64_t c = 0; c < 3; ++c)
+                bits[3 * x + (2 - c)] = wide.At(samples, first + c);
+        } else {
+            bits[x] = wide.At(samples, first);
+        }
+        if (alpha && n > (page.photometric == PHOTOMETRIC_RGB ? 3u : 1u))
+            AlphaSet(long(x), long(row), wide.At(samples, first + n - 1));
     }
 }
 

@@ -29,6 +29,10 @@ private:
         uint32_t width, length, rowsPerStrip;
         uint16_t samples, bitsPerSample, photometric;
         uint64_t rowBytes; // bytes of one row as libtiff delivers it
+        uint16_t sampleFormat;
+        // Samples the plain paths do not take (widths other than 1, 2, 4, 8 and 16 bits, floating
+        // point, palettes of more than 256 entries), each brought to 8 bits.
+        bool wideSamples;
     };
 
     bool Fail(const char* text);
@@ -51,6 +55,10 @@ private:
                       std::vector<BYTE>& band, std::vector<BYTE>& tile);
     void StoreRow(const PageLayout& page, BYTE* samples, DWORD rowFromTop);
     void StoreLabRow(const PageLayout& page, const BYTE* samples, DWORD row);
+    // Grey, RGB and palette pages of wide samples.
+    static bool TakesWideSamples(const PageLayout& page);
+    void StoreWideRow(const PageLayout& page, const BYTE* samples, DWORD row);
+    const uint16_t* m_colormap[3] = {}; // of the page being read
     bool WritePage(TIFF* tif);
     bool WriteRows(TIFF* tif, DWORD bits, bool invert);
 

@@ -4,6 +4,9 @@
 #include "imaging/CRasterFile.h"
 #include "imaging/MetafileCheck.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <memory>
 #include <type_traits>
 
@@ -14,6 +17,7 @@ constexpr size_t kPlaceableSize = 22;
 constexpr size_t kMetaHeaderSize = 18;
 // Metafiles are small; a larger one is refused before it is read.
 constexpr int64_t kMaxMetafileBytes = 64ll * 1024 * 1024;
+constexpr uint16_t kSetWindowExt = 0x020C;
 
 uint16_t Get16(const uint8_t* p)
 {
@@ -43,6 +47,46 @@ GdiObject<HPALETTE> MetafilePalette(HENHMETAFILE metafile)
     logical->palNumEntries = WORD(entries);
     GetEnhMetaFilePaletteEntries(metafile, entries, logical->palPalEntry);
     return GdiObject<HPALETTE>(CreatePalette(logical));
+}
+
+// Records that set up the device without drawing: the window extent may still change after them.
+bool IsStateRecord(uint16_t function)
+{
+    switch (function) {
+    case 0x0103: // SetMapMode
+    case 0x020B: // SetWindowOrg
+    case 0x020C: // SetWindowExt
+    case 0x020D: // SetViewportOrg
+    case 0x020E: // SetViewportExt
+    case 0x0102: // SetBkMode
+    case 0x0201: // SetBkColor
+    case 0x0209: // SetTextColor
+    case 0x0104: // SetROP2
+    case 0x0106: // SetPolyFillMode
+    case 0x0107: // SetStretchBltMode
+    case 0x012E: // SetTextAlign
+    case 0x001E: // SaveDC
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A Windows metafile played at width x height screen pixels, as an enhanced metafile.
+HENHMETAFILE ToEnhanced(const std::vector<uint8_t>& bits, long width, long height)
+{
+    const ScreenDC screen;
+    METAFILEPICT picture = {MM_ANISOTROPIC, width, height, nullptr};
+    while (picture.xExt < 6554 && picture.yExt < 6554) {
+        picture.xExt *= 10;
+        picture.yExt *= 10;
+    }
+    HENHMETAFILE metafile = SetWinMetaFileBits(UINT(bits.size()), bits.data(), screen.Get(), &picture);
+    if (!metafile) {
+        picture.mm = MM_TEXT;
+        metafile = SetWinMetaFileBits(UINT(bits.size()), bits.data(), screen.Get(), &picture);
+    }
+    return metafile;
 }
 
 // Plays the metafile over a window-coloured background, with its own palette realised.
@@ -106,7 +150,7 @@ HENHMETAFILE CRasterImageWMF::ReadPlaceable(CRasterFile& stream, long& width, lo
         return nullptr;
     std::vector<uint8_t> bits(static_cast<size_t>(bytes));
     if (!stream.Seek(start + int32_t(kPlaceableSize), SEEK_SET)
-        || stream.Read(bits.data(), 1, bits.size()) != bits.size() || !MetafileCheck::WindowsRecordsFit(bits))
+        || stream.Read(bits.data(), 1, bits.size()) != bits.size() || !MetafileCheck::WindowsRecordsFit(bits, &m_reason))
         return nullptr;
 
     const ScreenDC screen;
@@ -119,17 +163,45 @@ HENHMETAFILE CRasterImageWMF::ReadPlaceable(CRasterFile& stream, long& width, lo
         empty = true;
         return nullptr;
     }
-    METAFILEPICT picture = {MM_ANISOTROPIC, width, height, nullptr};
-    while (picture.xExt < 6554 && picture.yExt < 6554) {
-        picture.xExt *= 10;
-        picture.yExt *= 10;
+    return ToEnhanced(bits, width, height);
+}
+
+HENHMETAFILE CRasterImageWMF::ReadPlain(CRasterFile& stream, long& width, long& height)
+{
+    const int32_t start = stream.Tell();
+    uint8_t m[kMetaHeaderSize];
+    if (stream.Read(m, 1, sizeof(m)) != sizeof(m))
+        return nullptr;
+    const uint64_t bytes = uint64_t(Get32(m + 6)) * 2;
+    if (bytes < kMetaHeaderSize || int64_t(bytes) > int64_t(stream.Size()) - start ||
+        int64_t(bytes) > kMaxMetafileBytes)
+        return nullptr;
+    std::vector<uint8_t> bits(static_cast<size_t>(bytes));
+    if (!stream.Seek(start, SEEK_SET) || stream.Read(bits.data(), 1, bits.size()) != bits.size())
+        return nullptr;
+    if (!MetafileCheck::WindowsRecordsFit(bits, &m_reason))
+        return nullptr;
+    // The window extent (the last one set before the first drawing) gives the picture its size,
+    // a logical unit to a pixel.
+    width = height = 0;
+    for (size_t at = size_t(Get16(&bits[2])) * 2; at + 6 <= bits.size();) {
+        const uint32_t words = Get32(&bits[at]);
+        const uint16_t function = Get16(&bits[at + 4]);
+        if (words < 3 || function == 0 || at + size_t(words) * 2 > bits.size())
+            break;
+        if (function == kSetWindowExt && words >= 5) {
+            height = std::labs(int16_t(Get16(&bits[at + 6])));
+            width = std::labs(int16_t(Get16(&bits[at + 8])));
+        } else if (width > 0 && !IsStateRecord(function)) {
+            break;
+        }
+        at += size_t(words) * 2;
     }
-    HENHMETAFILE metafile = SetWinMetaFileBits(UINT(bits.size()), bits.data(), screen.Get(), &picture);
-    if (!metafile) {
-        picture.mm = MM_TEXT;
-        metafile = SetWinMetaFileBits(UINT(bits.size()), bits.data(), screen.Get(), &picture);
+    if (width <= 0 || height <= 0) {
+        m_reason = "WMF without a placeable header or a window extent (no size) is not supported";
+        return nullptr;
     }
-    return metafile;
+    return ToEnhanced(bits, width, height);
 }
 
 HENHMETAFILE CRasterImageWMF::ReadEnhanced(CRasterFile& stream, long& width, long& height)
@@ -138,14 +210,25 @@ HENHMETAFILE CRasterImageWMF::ReadEnhanced(CRasterFile& stream, long& width, lon
     if (size < int64_t(sizeof(ENHMETAHEADER)) || size > kMaxMetafileBytes)
         return nullptr;
     std::vector<uint8_t> bits(static_cast<size_t>(size));
-    if (stream.Read(bits.data(), 1, bits.size()) != bits.size() || !MetafileCheck::EnhancedRecordsFit(bits))
+    if (stream.Read(bits.data(), 1, bits.size()) != bits.size())
+        return nullptr;
+    const bool enhanced = bits.size() >= 44 && Get32(&bits[0]) == EMR_HEADER && Get32(&bits[40]) == ENHMETA_SIGNATURE;
+    if (!MetafileCheck::EnhancedRecordsFit(bits, enhanced ? &m_reason : nullptr))
         return nullptr;
     EnhPtr metafile(SetEnhMetaFileBits(UINT(bits.size()), bits.data()));
     ENHMETAHEADER header = {};
-    if (!metafile || !GetEnhMetaFileHeader(metafile.get(), 100, &header))
+    if (!metafile || !GetEnhMetaFileHeader(metafile.get(), sizeof header, &header))
         return nullptr;
     width = header.rclBounds.right - header.rclBounds.left;
     height = header.rclBounds.bottom - header.rclBounds.top;
+    // Writers that keep no bounds leave them empty: the frame (hundredths of a millimetre) then
+    // gives the size, in the pixels of the device the metafile was made for.
+    if ((width <= 0 || height <= 0) && header.szlMillimeters.cx > 0 && header.szlMillimeters.cy > 0) {
+        const int64_t frameWidth = int64_t(header.rclFrame.right) - header.rclFrame.left;
+        const int64_t frameHeight = int64_t(header.rclFrame.bottom) - header.rclFrame.top;
+        width = long(std::clamp<int64_t>(frameWidth * header.szlDevice.cx / (100 * int64_t(header.szlMillimeters.cx)), 0, INT32_MAX));
+        height = long(std::clamp<int64_t>(frameHeight * header.szlDevice.cy / (100 * int64_t(header.szlMillimeters.cy)), 0, INT32_MAX));
+    }
     return metafile.release();
 }
 
@@ -162,12 +245,10 @@ bool CRasterImageWMF::Decode(CRasterFile* stream, long forcedWidth, long forcedH
         uint8_t head[4] = {};
         const bool plain = stream->Read(head, 1, sizeof head) == sizeof head &&
                            (Get16(head) == 1 || Get16(head) == 2) && Get16(head + 2) == 9;
-        if (plain)
-            return Fail("WMF without a placeable header (no size) is not supported");
         stream->Seek(start, SEEK_SET);
-        metafile.reset(ReadEnhanced(*stream, width, height));
+        metafile.reset(plain ? ReadPlain(*stream, width, height) : ReadEnhanced(*stream, width, height));
         if (!metafile)
-            return Fail("corrupted WMF");
+            return Fail(!m_reason.empty() ? m_reason.c_str() : "corrupted WMF");
     }
     if (m_info.nEscape)
         return Fail("Cancelled");

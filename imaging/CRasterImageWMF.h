@@ -5,6 +5,7 @@
 #include "imaging/CRasterImage.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CRasterImageWMF : public CRasterImage
@@ -24,6 +25,9 @@ public:
 private:
     bool Fail(const char* text);
     HENHMETAFILE ReadPlaceable(CRasterFile& stream, long& width, long& height, bool& empty);
+    // A Windows metafile without a placeable header: its size is its window extent.
+    HENHMETAFILE ReadPlain(CRasterFile& stream, long& width, long& height);
     HENHMETAFILE ReadEnhanced(CRasterFile& stream, long& width, long& height);
+    std::string m_reason; // why the records were refused
     bool Render(HENHMETAFILE metafile, long width, long height);
 };

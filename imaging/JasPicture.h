@@ -2,6 +2,7 @@
 // which the JPEG-2000 library and the small PGX, PNM and Sun raster coders hand pictures over.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

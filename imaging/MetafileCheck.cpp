@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 namespace {
 
 constexpr uint32_t kAlphaBitFields = 6;
@@ -117,12 +119,47 @@ int64_t WindowsNeeded(uint16_t function, const uint8_t* w, uint64_t words)
         return 5;
     case kCreateBrushIndirect:
         return 4;
-    case kCreateRegion:
-    case kBitBlt: case kStretchBlt: // device-dependent bitmaps of old metafiles
-        return -1;
     default:
         return 0;
     }
+}
+
+// The device-dependent bitmap of an old blit record (BitBlt after 8 words, StretchBlt after 10):
+// type, width, height, bytes a row, planes and bits a pixel, then the rows. A blit without a
+// bitmap has one parameter word more than the words before the bitmap and nothing after.
+bool DeviceBitmapFits(uint16_t function, const uint8_t* w, uint64_t words)
+{
+    const uint64_t before = function == kBitBlt ? 8 : 10;
+    if (words == before + 1)
+        return true;
+    if (words < before + 5)
+        return false;
+    const uint8_t* bitmap = w + before * 2;
+    const uint64_t width = Get16(bitmap + 2), height = Get16(bitmap + 4), rowBytes = Get16(bitmap + 6);
+    const uint64_t planes = bitmap[8], bits = bitmap[9];
+    if (planes != 1 || (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
+        return false;
+    return rowBytes >= (width * bits + 15) / 16 * 2 && rowBytes * height <= (words - before - 5) * 2;
+}
+
+// A region object: its header (next in chain, type, object count, size, scan count, largest
+// scan, bounds) and the scans, each a count, top and bottom, count / 2 pairs of x and the count
+// again.
+bool RegionFits(const uint8_t* w, uint64_t words)
+{
+    if (words < 11)
+        return false;
+    const uint64_t scans = Get16(w + 2 * 5);
+    uint64_t at = 11;
+    for (uint64_t i = 0; i < scans; ++i) {
+        if (at + 3 > words)
+            return false;
+        const uint64_t count = Get16(w + 2 * at);
+        if (count % 2 != 0 || at + 3 + count + 1 > words || Get16(w + 2 * (at + 3 + count)) != count)
+            return false;
+        at += 3 + count + 1;
+    }
+    return true;
 }
 
 // Records that carry a packed DIB after a fixed number of parameter words.
@@ -138,27 +175,41 @@ int DibOffsetWords(uint16_t function, uint64_t words)
     }
 }
 
-bool WindowsRecordFits(const uint8_t* record, uint64_t words, uint16_t objects)
+// What is wrong with the record, or null.
+const char* WindowsRecordFault(const uint8_t* record, uint64_t words, uint16_t objects)
 {
     const uint16_t function = Get16(record + 4);
     const uint8_t* params = record + 6;
     const uint64_t paramWords = words - 3;
     const int indices = ObjectParameters(function);
     if (paramWords < uint64_t(indices))
-        return false;
+        return "it names no object";
     for (int i = 0; i < indices; ++i)
         if (Get16(params + i * 2) >= objects)
-            return false;
+            return "it names an object past the metafile's count";
+    if (function == kBitBlt || function == kStretchBlt)
+        return DeviceBitmapFits(function, params, paramWords) ? nullptr : "its bitmap does not fit the record";
+    if (function == kCreateRegion)
+        return RegionFits(params, paramWords) ? nullptr : "its region does not fit the record";
     const int64_t needed = WindowsNeeded(function, params, paramWords);
     if (needed < 0 || uint64_t(needed) > paramWords)
-        return false;
+        return "it holds less than its counts say";
     const int dib = DibOffsetWords(function, paramWords);
     if (dib >= 0) {
-        if (uint64_t(dib) >= paramWords)
-            return false;
-        return DibFits(params + dib * 2, (paramWords - dib) * 2, 0, true);
+        if (uint64_t(dib) >= paramWords || !DibFits(params + dib * 2, (paramWords - dib) * 2, 0, true))
+            return "its bitmap does not fit the record";
     }
-    return true;
+    return nullptr;
+}
+
+void Explain(std::string* why, const char* kind, uint64_t index, uint32_t type, const char* fault)
+{
+    if (!why)
+        return;
+    char text[160];
+    std::snprintf(text, sizeof text, "%s record %llu (type 0x%04X): %s", kind,
+                  static_cast<unsigned long long>(index), unsigned(type), fault);
+    *why = text;
 }
 
 // --- Enhanced metafiles: records of 32-bit fields; offsets count from the record's start. ---
@@ -290,7 +341,7 @@ int64_t EnhancedNeeded(uint32_t type, const uint8_t* r, uint32_t size)
     }
 }
 
-bool EnhancedRecordFits(const uint8_t* r, uint32_t size, uint32_t handles)
+const char* EnhancedRecordFault(const uint8_t* r, uint32_t size, uint32_t handles)
 {
     const uint32_t type = Get32(r);
     if (NamesHandle(type)) {
@@ -298,63 +349,83 @@ bool EnhancedRecordFits(const uint8_t* r, uint32_t size, uint32_t handles)
         const bool stock = (type == EMR_SELECTOBJECT || type == EMR_SELECTPALETTE)
                            && (index & 0x80000000u);
         if (!stock && (index == 0 || index >= handles))
-            return false;
+            return "it names an object past the metafile's count";
     }
     const int64_t needed = EnhancedNeeded(type, r, size);
     if (needed < 0 || uint64_t(needed) > size)
-        return false;
+        return "it holds less than its counts say";
     for (const BitmapFields& b : kBitmapRecords)
         if (b.type == type)
             for (uint32_t at : b.offBmi)
                 if (at && !BitmapBlockFits(r, size, at,
                                            type == EMR_CREATEMONOBRUSH
                                                || type == EMR_CREATEDIBPATTERNBRUSHPT))
-                    return false;
-    return true;
+                    return "its bitmap does not fit the record";
+    return nullptr;
 }
 
 } // namespace
 
 namespace MetafileCheck {
 
-bool WindowsRecordsFit(const std::vector<uint8_t>& bits)
+bool WindowsRecordsFit(const std::vector<uint8_t>& bits, std::string* why)
 {
-    if (bits.size() < 18)
+    if (bits.size() < 18) {
+        if (why)
+            *why = "WMF: the header is cut short";
         return false;
+    }
     const size_t words = bits.size() / 2;
     const uint16_t objects = Get16(&bits[10]);
     size_t at = Get16(&bits[2]); // header size in words
-    while (at + 3 <= words) {
+    for (uint64_t index = 0; at + 3 <= words; ++index) {
         const uint32_t size = Get32(&bits[at * 2]);
-        if (size < 3 || size > words - at)
+        const uint16_t function = Get16(&bits[at * 2 + 4]);
+        if (size < 3 || size > words - at) {
+            Explain(why, "WMF", index, function, "its size runs past the metafile");
             return false;
-        if (Get16(&bits[at * 2 + 4]) == 0) // META_EOF
+        }
+        if (function == 0) // META_EOF
             return true;
-        if (!WindowsRecordFits(&bits[at * 2], size, objects))
+        if (const char* fault = WindowsRecordFault(&bits[at * 2], size, objects)) {
+            Explain(why, "WMF", index, function, fault);
             return false;
+        }
         at += size;
     }
     // A chain that fills the data without its end record is whole too.
+    if (at != words && why)
+        *why = "WMF: the last record is cut short";
     return at == words;
 }
 
-bool EnhancedRecordsFit(const std::vector<uint8_t>& bits)
+bool EnhancedRecordsFit(const std::vector<uint8_t>& bits, std::string* why)
 {
-    if (bits.size() < sizeof(ENHMETAHEADER))
+    if (bits.size() < sizeof(ENHMETAHEADER)) {
+        if (why)
+            *why = "EMF: the header is cut short";
         return false;
+    }
     const uint32_t handles = reinterpret_cast<const ENHMETAHEADER*>(bits.data())->nHandles;
     size_t at = 0;
-    while (at + 8 <= bits.size()) {
+    for (uint64_t index = 0; at + 8 <= bits.size(); ++index) {
         const uint32_t type = Get32(&bits[at]);
         const uint32_t size = Get32(&bits[at + 4]);
-        if (size < 8 || size % 4 != 0 || size > bits.size() - at || (at == 0 && type != EMR_HEADER))
+        if (size < 8 || size % 4 != 0 || size > bits.size() - at || (at == 0 && type != EMR_HEADER)) {
+            Explain(why, "EMF", index, type, at == 0 && type != EMR_HEADER ? "not a header"
+                                                                            : "its size is not a whole record inside the metafile");
             return false;
+        }
         if (type == EMR_EOF)
             return true;
-        if (at > 0 && !EnhancedRecordFits(&bits[at], size, handles))
+        if (const char* fault = at > 0 ? EnhancedRecordFault(&bits[at], size, handles) : nullptr) {
+            Explain(why, "EMF", index, type, fault);
             return false;
+        }
         at += size;
     }
+    if (why && !(at > 0 && at == bits.size()))
+        *why = "EMF: the last record is cut short";
     return at > 0 && at == bits.size();
 }
 

@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# Decodes the public test pictures of Debian's source packages of codec libraries and image
-# toolkits with the program's readers under Wine, and compares with ImageMagick's identify.
-# Not part of the default test command. Prints per format: files, decoded, clean failures,
-# crashes, hangs, the slowest file, and valid files refused (identify reads them, we do not).
-#   scripts/image-sweep.sh [seconds per file, default 20]
-# The sources are kept in ORVO_SWEEP_CACHE (default ~/.cache/orvo-image-sweep), outside the clone;
-# the list of refused files and every result line go to $cache/report/.
+# Decodes test pictures with the program's readers under Wine and holds each result against
+# ImageMagick's: the pictures this script generates with ImageMagick in every format, depth and
+# compression it writes (scripts/image-sweep-generate.sh), plus the public test pictures of
+# Debian's source packages of codec libraries and toolkits when apt-get source can fetch them.
+# Not part of the default test command. Each file gets a time and a memory limit; a file over
+# either, a crash, a valid file refused, or a decoded picture that differs from ImageMagick's
+# beyond rounding fails the run (non-zero exit). Prints per format: files, decoded, clean
+# failures, crashes, hangs, over memory, pictures differing, the slowest file and the largest
+# memory, valid files refused; then the slowest and the largest file of all.
+#   scripts/image-sweep.sh [seconds per file, default 1] [megabytes per file, default 256]
+# ORVO_SWEEP_SOURCES=0 skips the Debian sources. The sources are kept in ORVO_SWEEP_CACHE (default
+# ~/.cache/orvo-image-sweep), outside the clone; every result goes to $cache/report/.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-limit=${1:-20}
+limit=${1:-1}
+megabytes=${2:-256}
 cache=${ORVO_SWEEP_CACHE:-$HOME/.cache/orvo-image-sweep}
 packages=(libpng1.6 tiff libjpeg-turbo giflib gdk-pixbuf pillow)
 extensions='png|jpg|jpeg|gif|bmp|dib|tif|tiff|ico|cur|tga|pcx|psd|wbmp|wmf|emf|mng|jng|jp2|j2k|j2c|jpc|pgx|pnm|ppm|pgm|pbm|ras|sun'
@@ -16,47 +22,53 @@ extensions='png|jpg|jpeg|gif|bmp|dib|tif|tiff|ico|cur|tga|pcx|psd|wbmp|wmf|emf|m
 source "$root/scripts/env.sh"
 build="$root/build/x86_64"
 tool="$build/bin/ImageSweepDecode.exe"
-[ -x "$tool" ] || cmake --build "$build" -j"${ORVO_JOBS:-3}" --target ImageSweepDecode >/dev/null
-command -v identify >/dev/null || { echo "image-sweep: ImageMagick's identify is needed" >&2; exit 1; }
+cmake --build "$build" -j"${ORVO_JOBS:-3}" --target ImageSweepDecode >/dev/null
+command -v convert >/dev/null || { echo "image-sweep: ImageMagick is needed" >&2; exit 1; }
 
-# Sources, fetched once.
 mkdir -p "$cache/src" "$cache/tree" "$cache/report"
-for p in "${packages[@]}"; do
-    if ! ls "$cache/src/${p}_"*.dsc >/dev/null 2>&1; then
-        (cd "$cache/src" && apt-get source --download-only -qq "$p" >/dev/null 2>&1) ||
-            echo "image-sweep: could not fetch $p (run apt-get update first?)" >&2
-    fi
-    if [ ! -d "$cache/tree/$p" ]; then
-        mkdir -p "$cache/tree/$p"
-        for archive in "$cache/src/${p}_"*.orig.tar.*; do
-            [ -f "$archive" ] && tar -xf "$archive" -C "$cache/tree/$p" 2>/dev/null || true
-        done
-    fi
-done
+rm -rf "$cache/tree/generated"
+"$root/scripts/image-sweep-generate.sh" "$cache/tree/generated"
+if [ "${ORVO_SWEEP_SOURCES:-1}" != 0 ]; then
+    for p in "${packages[@]}"; do
+        if ! ls "$cache/src/${p}_"*.dsc >/dev/null 2>&1; then
+            (cd "$cache/src" && apt-get source --download-only -qq "$p" >/dev/null 2>&1) ||
+                echo "image-sweep: could not fetch $p (run apt-get update first?)" >&2
+        fi
+        if [ ! -d "$cache/tree/$p" ]; then
+            mkdir -p "$cache/tree/$p"
+            for archive in "$cache/src/${p}_"*.orig.tar.*; do
+                [ -f "$archive" ] && tar -xf "$archive" -C "$cache/tree/$p" 2>/dev/null || true
+            done
+        fi
+    done
+fi
 
 report="$cache/report"
+pictures="$report/pictures"
+rm -rf "$pictures" "$report/refused.txt" "$report/differing.txt"
+mkdir -p "$pictures"
 list="$report/files.txt"
-find "$cache/tree" -type f -size +0 | grep -iE "\.($extensions)\$" | sort >"$list"
+find "$cache/tree" -type f -size +0 -not -path '*/.base/*' | grep -iE "\.($extensions)\$" | sort >"$list"
 total=$(wc -l <"$list")
 echo "image-sweep: $total files" >&2
 # The tool reads Windows paths: the root of the Linux tree is drive Z:.
 sed 's|/|\\|g; s|^|Z:|' "$list" >"$report/files-win.txt"
 
 # ImageMagick's view: a file it identifies without error is a valid picture.
-: >"$report/identify.txt"
 while IFS= read -r f; do
-    if timeout "$limit" identify -quiet "$f[0]" >/dev/null 2>&1; then echo "ok"; else echo "bad"; fi
+    if timeout 20 identify -quiet "$f[0]" >/dev/null 2>&1; then echo "ok"; else echo "bad"; fi
 done <"$list" >"$report/identify.txt"
 
-# Our view: the tool runs until it ends; a crash or hang ends the run at the file that printed
-# START without a result, and the run goes on after it.
+# Our view: the tool runs until it ends; a crash, hang or memory overrun ends the run at the file
+# that printed START, and the run goes on after it.
 ORVO_WINDOW_LANES=0 orvo_start_display "$build"
 winlist="Z:$(printf '%s' "$report/files-win.txt" | sed 's|/|\\|g')"
+winpictures="Z:$(printf '%s' "$pictures" | sed 's|/|\\|g')"
 results="$report/results.txt"
 : >"$results"
 next=0
 while [ "$next" -lt "$total" ]; do
-    timeout 7200 /usr/lib/wine/wine64 "$tool" "$winlist" "$next" "$limit" \
+    timeout 7200 /usr/lib/wine/wine64 "$tool" "$winlist" "$next" "$limit" "$megabytes" "$winpictures" \
         2>/dev/null </dev/null | tr -d '\r' >>"$results" || true
     last=$(awk '$2=="START"{s=$1} END{print (s==""?-1:s)}' "$results")
     done_line=$(awk -v i="$last" '$1==i && $2!="START"{print $2}' "$results" | tail -1)
@@ -65,17 +77,72 @@ while [ "$next" -lt "$total" ]; do
         exit 1
     fi
     if [ -z "$done_line" ]; then
-        echo "$last CRASH 0 0 0 ended without a result" >>"$results"
+        echo "$last CRASH 0 0 0 0 ended without a result" >>"$results"
     fi
     next=$((last + 1))
 done
 
-# Per format: files, decoded, clean failures, crashes, hangs, slowest, valid files refused.
+# Each decoded picture against ImageMagick's, on the pixels both see as opaque: a channel may
+# differ by rounding (8 levels, one step of a 5-bit field, which the program widens by shifting
+# and ImageMagick by scaling; lossy codings, whose decoders may upsample and transform
+# differently, 24 levels on at most 1% of the pixels). ImageMagick keeps a TGA's rows in their
+# stored order unless told to orient them.
+python3 - "$list" "$pictures" >"$report/compare.txt" <<'PY'
+import subprocess, sys, os
+paths = open(sys.argv[1]).read().splitlines()
+folder = sys.argv[2]
+def netpbm(path):
+    data = open(path, 'rb').read()
+    fields, at = [], 0
+    while len(fields) < 4:
+        while data[at:at + 1].isspace():
+            at += 1
+        start = at
+        while not data[at:at + 1].isspace():
+            at += 1
+        fields.append(data[start:at])
+    return int(fields[1]), int(fields[2]), data[at + 1:]
+for name in sorted(os.listdir(folder)):
+    if not name.endswith('.ppm'):
+        continue
+    index = int(name[:-4])
+    path = paths[index]
+    w, h, ours = netpbm(os.path.join(folder, name))
+    mask = os.path.join(folder, '%d.pgm' % index)
+    opacity = netpbm(mask)[2] if os.path.exists(mask) else None
+    orient = ['-auto-orient'] if path.lower().endswith('.tga') else []
+    run = subprocess.run(['convert', path + '[0]'] + orient + ['-depth', '8', '-colorspace', 'sRGB', 'rgba:-'],
+                         capture_output=True, timeout=60)
+    theirs = run.stdout
+    if run.returncode != 0 or not theirs:
+        print(index, 'NOREF', 'ImageMagick cannot read it')
+        continue
+    if len(theirs) != w * h * 4:
+        print(index, 'SIZE', 'ImageMagick gives', len(theirs) // 4, 'pixels, we', w * h)
+        continue
+    lossy = path.lower().endswith(('.jpg', '.jpeg', '.jp2', '.j2k', '.jpc', '.j2c')) or 'JPEG' in path or 'webp' in path.lower()
+    tolerance = 24 if lossy else 8
+    compared = differing = worst = 0
+    for p in range(w * h):
+        if theirs[4 * p + 3] != 255 or (opacity is not None and opacity[p] != 255):
+            continue
+        compared += 1
+        d = max(abs(ours[3 * p + c] - theirs[4 * p + c]) for c in range(3))
+        worst = max(worst, d)
+        if d > tolerance:
+            differing += 1
+    allowed = compared // 100 if lossy else 0
+    print(index, 'DIFF' if differing > allowed else 'SAME', compared, differing, worst)
+PY
+
+# Per format: files, decoded, failures, crashes, hangs, over memory, differing, slowest, largest,
+# valid files refused.
 paste -d' ' <(nl -v0 -ba "$list" | awk '{print $1}') "$report/identify.txt" "$list" >"$report/index.txt"
-awk '
-    FNR == NR { valid[$1] = $2; path[$1] = $3; ext = tolower($3); sub(/.*\./, "", ext); kind[$1] = ext; next }
+awk -v report="$report" '
+    FILENAME == ARGV[1] { valid[$1] = $2; path[$1] = $3; ext = tolower($3); sub(/.*\./, "", ext); kind[$1] = ext; next }
+    FILENAME == ARGV[2] { cmp[$1] = $2; next }
     $2 == "START" { next }
-    { status[$1] = $2; ms[$1] = $3; text[$1] = $0 }
+    { status[$1] = $2; ms[$1] = $3; mb[$1] = $4; text[$1] = $0 }
     END {
         for (i in kind) {
             k = kind[i]; files[k]++
@@ -84,16 +151,23 @@ awk '
             else if (s == "FAIL") fail[k]++
             else if (s == "CRASH") crash[k]++
             else if (s == "HANG") hang[k]++
-            if (ms[i] + 0 > slow[k] + 0) { slow[k] = ms[i]; slowfile[k] = path[i] }
-            if (valid[i] == "ok" && s != "OK") { refused[k]++; print k, path[i], text[i] > "'"$report"'/refused.txt" }
+            else if (s == "MEMORY") memory[k]++
+            if (cmp[i] == "DIFF" || cmp[i] == "SIZE") { differ[k]++; print k, path[i], cmp[i] > (report "/differing.txt") }
+            if (ms[i] + 0 > slow[k] + 0) slow[k] = ms[i]
+            if (mb[i] + 0 > big[k] + 0) big[k] = mb[i]
+            if (ms[i] + 0 >= slowest + 0) { slowest = ms[i]; slowestFile = path[i] }
+            if (mb[i] + 0 >= largest + 0) { largest = mb[i]; largestFile = path[i] }
+            if (valid[i] == "ok" && s != "OK") { refused[k]++; print k, path[i], text[i] > (report "/refused.txt") }
+            if (valid[i] == "ok") nvalid[k]++
         }
-        for (k in files) {
-            nvalid = 0
-            for (i in kind) if (kind[i] == k && valid[i] == "ok") nvalid++
-            printf "%-6s %6d %7d %7d %7d %5d %7dms %8d  %.1f%% of %d\n", k, files[k], ok[k], fail[k], crash[k], hang[k], slow[k], refused[k], nvalid ? 100 * refused[k] / nvalid : 0, nvalid
-        }
-    }' "$report/index.txt" "$results" | sort >"$report/summary.txt"
-printf "%-6s %6s %7s %7s %7s %5s %9s %8s  %s\n" format files decoded failed crashes hangs slowest refused \
-    "(valid files refused, % of valid)"
+        for (k in files)
+            printf "%-6s %5d %7d %6d %7d %5d %6d %7d %7dms %6dKB %7d  %.1f%% of %d\n", k, files[k], ok[k], fail[k], crash[k], hang[k], memory[k], differ[k], slow[k], big[k], refused[k], nvalid[k] ? 100 * refused[k] / nvalid[k] : 0, nvalid[k] > "/dev/stdout"
+        printf "slowest: %d ms %s\nlargest: %d KB %s\n", slowest, slowestFile, largest, largestFile > (report "/extremes.txt")
+    }' "$report/index.txt" "$report/compare.txt" "$results" | sort >"$report/summary.txt"
+printf "%-6s %5s %7s %6s %7s %5s %6s %7s %9s %8s %7s  %s\n" format files decoded failed crashes hangs memory differ \
+    slowest largest refused "(valid files refused, % of valid)"
 cat "$report/summary.txt"
-echo "image-sweep: refused files in $report/refused.txt, all results in $results" >&2
+cat "$report/extremes.txt"
+echo "image-sweep: refused files in $report/refused.txt, differing in $report/differing.txt, all results in $results" >&2
+# Valid files refused are reported, not failed: some kinds are refused by name on purpose.
+awk '{ bad += $5 + $6 + $7 + $8 } END { exit bad > 0 }' "$report/summary.txt"

@@ -19,7 +19,7 @@ log() { printf '[setup] %s\n' "$*" >&2; }
 
 packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev cmake make dpkg-dev nasm
           googletest wine wine64 xvfb x11-utils xdotool clang libclang-rt-14-dev llvm imagemagick
-          ccache ninja-build fonts-wqy-microhei)
+          ccache ninja-build fonts-wqy-microhei libpng-dev libjpeg62-turbo-dev)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -98,11 +98,24 @@ build_png() {
         -DPNG_EXECUTABLES=OFF -DZLIB_USE_STATIC_LIBS=ON
 }
 
+# liblzma and libwebp serve libtiff's LZMA and WebP compressions; only their libraries are built.
+build_lzma() {
+    cmake_lib "$1" "$2" "$3" "$4" -DCREATE_XZ_SYMLINKS=OFF -DCREATE_LZMA_SYMLINKS=OFF
+}
+
+build_webp() {
+    cmake_lib "$1" "$2" "$3" "$4" -DWEBP_LINK_STATIC=ON -DWEBP_BUILD_ANIM_UTILS=OFF \
+        -DWEBP_BUILD_CWEBP=OFF -DWEBP_BUILD_DWEBP=OFF -DWEBP_BUILD_GIF2WEBP=OFF \
+        -DWEBP_BUILD_IMG2WEBP=OFF -DWEBP_BUILD_VWEBP=OFF -DWEBP_BUILD_WEBPINFO=OFF \
+        -DWEBP_BUILD_LIBWEBPMUX=OFF -DWEBP_BUILD_WEBPMUX=OFF -DWEBP_BUILD_EXTRAS=OFF
+}
+
+# A static liblzma is declared without DLL imports only when LZMA_API_STATIC is set.
 build_tiff() {
     cmake_lib "$1" "$2" "$3" "$4" -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF \
         -Dtiff-docs=OFF -Dtiff-deprecated=OFF -Djpeg=ON -Dzlib=ON -Dpixarlog=ON -Dold-jpeg=ON \
-        -Djpeg12=OFF -Dwebp=OFF -Dzstd=OFF -Dlzma=OFF -Djbig=OFF -Dlibdeflate=OFF -Dlerc=OFF \
-        -Dcxx=OFF -DZLIB_USE_STATIC_LIBS=ON
+        -Djpeg12=OFF -Dwebp=ON -Dzstd=OFF -Dlzma=ON -Djbig=OFF -Dlibdeflate=OFF -Dlerc=OFF \
+        -Dcxx=OFF -DZLIB_USE_STATIC_LIBS=ON -DCMAKE_C_FLAGS=-DLZMA_API_STATIC
 }
 
 build_openjpeg() {
@@ -127,10 +140,13 @@ build_mng() {
     cp "$src/libmng.h" "$src/libmng_conf.h" "$src/libmng_types.h" "$prefix/include/"
 }
 
-# name  source-package  folder-pattern  recipe  (order matters: png, tiff and mng use jpeg/zlib)
+# name  source-package  folder-pattern  recipe  (order matters: png, tiff and mng use jpeg/zlib,
+# tiff lzma and webp)
 libraries=(
     "jpeg libjpeg-turbo libjpeg-turbo-* build_jpeg"
     "png libpng1.6 libpng1.6-* build_png"
+    "lzma xz-utils xz-utils-* build_lzma"
+    "webp libwebp libwebp-* build_webp"
     "tiff tiff tiff-* build_tiff"
     "mng libmng libmng-* build_mng"
     "openjpeg openjpeg2 openjpeg2-* build_openjpeg"

@@ -48,6 +48,7 @@ struct AcisSolid final : Entity
     enum class Kind : std::uint8_t { Solid3d, Region, Body };
     Kind kind = Kind::Solid3d;
     std::vector<AcisEdge> edges;
+    std::string sat;                 // the ACIS data as SAT text (deciphered), for writing it again
 };
 
 // MESH (subdivision surface) at level 0: its vertices and faces, each face a list of vertex

@@ -88,6 +88,8 @@ RkDb::EntityPtr DecodeAcisSolid(uint16_t type, DwgObjectRecord& record, DwgEntit
         if (!text.empty() && (!data.Claim(maxEdges, sizeof(RkDb::AcisEdge)) ||
                               !RkAcis::SatReader::ReadEdges(text, solid->edges, maxEdges)))
             solid->edges.clear();
+        else if (!text.empty() && data.Claim(text.size(), 1))
+            solid->sat = std::move(text); // kept for a save, charged as it stays
     }
     // The wireframe and history data that follow are not needed; the handles have their own
     // stream.

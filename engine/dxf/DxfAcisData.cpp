@@ -63,9 +63,12 @@ void DxfAcisData::Apply(RkDb::AcisSolid& solid) const
         return;
     std::string sat;
     // The text form takes a few times the room of the binary.
-    if (RkAcis::SatReader::SabToSat(found->second, sat, 8 * found->second.size() + 1024) &&
-        !RkAcis::SatReader::ReadEdges(sat, solid.edges, kMaxEdges))
+    if (!RkAcis::SatReader::SabToSat(found->second, sat, 8 * found->second.size() + 1024))
+        return;
+    if (!RkAcis::SatReader::ReadEdges(sat, solid.edges, kMaxEdges))
         solid.edges.clear();
+    else
+        solid.sat = std::move(sat);
 }
 
 } // namespace RkDxf

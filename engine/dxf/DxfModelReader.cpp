@@ -75,9 +75,11 @@ std::string DxfModelReader::StoredSat(const std::vector<DxfGroup>& groups)
 
 void DxfModelReader::ReadAcisSolid(AcisSolid& e) const
 {
-    const std::string sat = RkAcis::SatReader::Decipher(StoredSat(m_groups));
+    std::string sat = RkAcis::SatReader::Decipher(StoredSat(m_groups));
     if (!RkAcis::SatReader::ReadEdges(sat, e.edges, kMaxEdges))
         e.edges.clear();
+    else
+        e.sat = std::move(sat);
 }
 
 void DxfModelReader::ReadMesh(Mesh& e) const

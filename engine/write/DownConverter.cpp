@@ -3,6 +3,7 @@
 #include "engine/draw/CurveTessellator.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace RkWrite {
@@ -208,6 +209,52 @@ DownConverter::Polylines DownConverter::FromHatch(const RkDb::Hatch& hatch)
             out.push_back(std::move(pl));
     }
     return out;
+}
+
+std::unique_ptr<RkDb::Polyline> DownConverter::FromMesh(const RkDb::Mesh& mesh)
+{
+    // The polyface counts its vertices and faces in 16 bits.
+    constexpr std::size_t kMost = 32767;
+    auto pl = std::make_unique<RkDb::Polyline>();
+    CopyCommon(mesh, *pl);
+    pl->kind = RkDb::Polyline::Kind::PolyFace;
+    const std::size_t count = mesh.vertices.size();
+    if (count == 0 || count > kMost)
+        return nullptr;
+    for (const Vec3& p : mesh.vertices) {
+        RkDb::PolyVertex v;
+        v.position = p;
+        v.flags = 128 | 64;
+        pl->vertices.push_back(v);
+    }
+    const auto valid = [count](std::int32_t index) { return index >= 0 && static_cast<std::size_t>(index) < count; };
+    std::size_t faces = 0;
+    for (const std::vector<std::int32_t>& face : mesh.faces) {
+        if (face.size() < 3 || !std::all_of(face.begin(), face.end(), valid))
+            continue;
+        // Records of up to four 1-based corners; a negative one starts a hidden edge.
+        const auto record = [&pl, &faces](std::array<std::int32_t, 4> corners) {
+            RkDb::PolyVertex v;
+            v.flags = 128;
+            std::copy(corners.begin(), corners.end(), v.faceIndex);
+            pl->vertices.push_back(v);
+            ++faces;
+        };
+        const std::size_t n = face.size();
+        if (n <= 4) {
+            record({face[0] + 1, face[1] + 1, face[2] + 1, n == 4 ? face[3] + 1 : 0});
+            continue;
+        }
+        for (std::size_t i = 1; i + 1 < n; ++i) {
+            const std::int32_t a = face[0] + 1, b = face[i] + 1, c = face[i + 1] + 1;
+            record({i == 1 ? a : -a, b, i + 2 == n ? c : -c, 0});
+        }
+    }
+    if (faces == 0 || faces > kMost)
+        return nullptr;
+    pl->meshM = static_cast<std::int32_t>(count);
+    pl->meshN = static_cast<std::int32_t>(faces);
+    return pl;
 }
 
 DownConverter::Polylines DownConverter::FromMLine(const RkDb::MLine& mline)

@@ -27,6 +27,10 @@ public:
                                                       const RkDb::SplineData& s);
     static Polylines FromHatch(const RkDb::Hatch& hatch);
     static Polylines FromMLine(const RkDb::MLine& mline);
+    // A MESH as the polyface mesh of its faces (a face of more than four corners as a fan of
+    // triangles whose inner edges are hidden); null when it has no face or more vertices or
+    // faces than a polyface counts.
+    static std::unique_ptr<RkDb::Polyline> FromMesh(const RkDb::Mesh& mesh);
     // One TEXT per line of the MTEXT's plain text, placed as its attachment puts them.
     static std::vector<std::unique_ptr<RkDb::Text>> FromMText(const RkDb::MText& mtext);
     // The MTEXT contents without their formatting codes, lines split at \P.

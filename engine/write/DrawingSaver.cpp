@@ -5,6 +5,10 @@
 #include "engine/write/DxfWriter.h"
 #include "engine/write/FileReplacer.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace RkWrite {
 namespace {
 
@@ -65,6 +69,24 @@ WriteReport DrawingSaver::Build(const RkDb::Database& db, int kind, int version,
     if (writer.Write(bytes, report))
         report.bytes = bytes.size();
     return report;
+}
+
+std::string DrawingSaver::Losses(const WriteReport& report)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> dropped; // count, type
+    for (std::size_t t = 0; t < report.dropped.size(); ++t) {
+        if (report.dropped[t] != 0)
+            dropped.emplace_back(report.dropped[t], t);
+    }
+    std::stable_sort(dropped.begin(), dropped.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::string text;
+    for (const auto& [count, type] : dropped) {
+        if (!text.empty())
+            text += ", ";
+        text += std::to_string(count) + " " + RkDb::EntityTypeName(static_cast<RkDb::EntityType>(type));
+    }
+    return text;
 }
 
 WriteReport DrawingSaver::Save(const RkDb::Database& db, const std::string& path, int kind,

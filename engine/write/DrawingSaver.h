@@ -27,6 +27,9 @@ public:
     // The file's bytes without touching the disk (report.status says whether they are valid).
     static WriteReport Build(const RkDb::Database& db, int kind, int version, std::string& bytes,
                              std::size_t limit = kDefaultLimit);
+    // What a save left out, for the user: "3 3DSOLID, 1 WIPEOUT" (by type, most first), or ""
+    // when the file holds everything.
+    static std::string Losses(const WriteReport& report);
 };
 
 } // namespace RkWrite

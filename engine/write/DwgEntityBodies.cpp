@@ -6,6 +6,7 @@
 #include "engine/db/ViewportEntity.h"
 #include "engine/dwg/DwgEntityDecoders.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace RkWrite {
@@ -159,10 +160,17 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
         d.BD(0.0);
         d.B(false);     // hook line on the x direction
         d.B(l.arrowHead);
+        if (!R2000()) {
+            d.BS(0);    // arrowhead type, DIMASZ
+            d.BD(0.18);
+            d.B(false);
+            d.B(false);
+            d.BS(0);
+            d.BS(0);    // colour by block
+        }
         d.BS(0);
         d.B(false);
-        if (R2000())
-            d.B(false);
+        d.B(false);
         h.H(5, 0); // no annotation
         h.H(5, m_handles.DimStyle(RkDb::kRefNone));
         return;
@@ -180,6 +188,36 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
         d.BS(static_cast<std::uint16_t>(s.shapeNumber));
         d.BD3(s.extrusion);
         h.H(5, m_handles.Style(s.style));
+        return;
+    }
+    case EntityType::AcisSolid: {
+        // The ACIS data as SAT text in blocks, each character above the space enciphered as 159
+        // minus itself; a block of size zero ends them. No wireframe is kept with it.
+        const std::string& sat = static_cast<const RkDb::AcisSolid&>(e).sat;
+        d.B(false); // not empty
+        d.B(true);
+        d.BS(1);    // SAT text
+        constexpr std::size_t kBlock = 4096;
+        std::string text = sat;
+        if (text.empty() || text.back() != '\n')
+            text += '\n';
+        for (std::size_t at = 0; at < text.size(); at += kBlock) {
+            const std::size_t size = std::min(kBlock, text.size() - at);
+            d.BL(static_cast<std::uint32_t>(size));
+            for (std::size_t i = at; i < at + size; ++i) {
+                const unsigned char c = static_cast<unsigned char>(text[i]);
+                d.RC(c > ' ' && c < 159 ? static_cast<std::uint8_t>(159 - c) : c);
+            }
+        }
+        d.BL(0);
+        d.B(true);  // wireframe data: no point, isolines, wires or silhouettes
+        d.B(false);
+        d.BL(0);
+        d.B(false);
+        d.BL(0);
+        d.BL(0);
+        if (R2000())
+            d.B(true);
         return;
     }
     case EntityType::Tolerance: {
@@ -594,6 +632,8 @@ void DwgEntityEncoder::Viewport(DwgRecord& r, const RkDb::ViewportEntity& v) con
     d.BS(0);
     DwgBitWriter& h = r.Handles();
     h.H(5, 0); // clip boundary: its handle is not carried over
+    if (!R2004())
+        h.H(5, 0); // viewport entity header: none is written
     h.H(5, 0); // named UCS, base UCS
     h.H(5, 0);
 }

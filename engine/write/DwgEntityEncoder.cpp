@@ -91,6 +91,8 @@ bool DwgEntityEncoder::Stores(const RkDb::Entity& e) const
     // A picture needs its file; a wipeout came with 2000.
     case EntityType::Image: return !static_cast<const RkDb::Image&>(e).fileName.empty();
     case EntityType::Wipeout: return R2000();
+    // A solid read without its ACIS data has nothing to write.
+    case EntityType::AcisSolid: return !static_cast<const RkDb::AcisSolid&>(e).sat.empty();
     default: return false;
     }
 }
@@ -145,6 +147,11 @@ std::uint16_t DwgEntityEncoder::TypeOf(const RkDb::Entity& e) const
     case EntityType::Tolerance: return kTypeTolerance;
     case EntityType::Shape: return dwg::kTypeShape;
     case EntityType::Leader: return dwg::kTypeLeader;
+    case EntityType::AcisSolid: {
+        using Kind = RkDb::AcisSolid::Kind;
+        const Kind kind = static_cast<const RkDb::AcisSolid&>(e).kind;
+        return kind == Kind::Region ? 37 : kind == Kind::Body ? 39 : 38;
+    }
     default: return 0;
     }
 }

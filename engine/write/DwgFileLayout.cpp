@@ -6,6 +6,7 @@
 #include "engine/write/DwgPagedFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace RkWrite {
@@ -119,6 +120,21 @@ void DwgFileLayout::Section(const std::uint8_t* start, const std::uint8_t* end, 
 
 std::string DwgFileLayout::ObjectMap(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets)
 {
+    std::string map = ObjectMapPages(offsets);
+    // Readers bound the handles a map may hold by its size in bytes (a page that starts past
+    // that reads as damage). A drawing that keeps the widely spread handles of its source, with
+    // few of its objects left, gets zero bytes after the map's closing page, where every reader
+    // stops.
+    const std::uint64_t highest = offsets.empty() ? 0 : offsets.back().first;
+    constexpr std::uint64_t kMostPadding = std::uint64_t(1) << 24;
+    const std::uint64_t wanted = highest + 1;
+    if (wanted > map.size() && wanted - map.size() <= kMostPadding)
+        map.append(static_cast<std::size_t>(wanted - map.size()), '\0');
+    return map;
+}
+
+std::string DwgFileLayout::ObjectMapPages(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets)
+{
     std::string map;
     std::size_t i = 0;
     // Pages of handle and offset steps, each starting again from zero; an empty page ends.
@@ -169,16 +185,111 @@ bool DwgFileLayout::ComposePaged(const std::vector<Object>& objects, std::size_t
     const std::string map = ObjectMap(offsets);
     DwgPagedFile file(m_codePageIndex);
     file.AddSection("AcDb:Header", Framed(kHeaderStart, kHeaderEnd, m_variables));
+    file.AddSection("AcDb:AuxHeader", AuxHeader());
     file.AddSection("AcDb:Classes", Framed(kClassesStart, kClassesEnd, Classes()));
     file.AddSection("AcDb:Handles", std::vector<std::uint8_t>(map.begin(), map.end()));
     file.AddSection("AcDb:AcDbObjects", std::move(data));
-    // The template: no description, then MEASUREMENT.
-    file.AddSection("AcDb:Template", {0, 0, static_cast<std::uint8_t>(m_measurement != 0 ? 1 : 0), 0});
+    const std::array<std::uint8_t, 4> templ = Template();
+    file.AddSection("AcDb:Template", std::vector<std::uint8_t>(templ.begin(), templ.end()));
     return file.Compose(limit, out);
+}
+
+std::vector<std::uint8_t> DwgFileLayout::AuxHeader() const
+{
+    // Raw values: the release that wrote the file, save counts, dates (none kept), the seed.
+    std::vector<std::uint8_t> a{0xFF, 0x88, 0x01};
+    const auto rs = [&a](std::uint16_t v) {
+        a.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        a.push_back(static_cast<std::uint8_t>(v >> 8));
+    };
+    const auto rl = [&rs](std::uint32_t v) {
+        rs(static_cast<std::uint16_t>(v & 0xFFFF));
+        rs(static_cast<std::uint16_t>(v >> 16));
+    };
+    constexpr std::uint16_t kRelease = 0x19;
+    rs(kRelease);
+    rs(0);
+    rl(1);          // saves
+    rl(0xFFFFFFFF);
+    rs(1);
+    rs(0);
+    rl(0);
+    for (int i = 0; i < 2; ++i) {
+        rs(kRelease);
+        rs(0);
+    }
+    for (const std::uint16_t v : {5, 0x893, 5, 0x893, 0, 1})
+        rs(v);
+    for (int i = 0; i < 5 + 4; ++i)
+        rl(0);      // five unknown longs, the creation and update dates
+    rl(static_cast<std::uint32_t>(m_roots[0] < 0x7FFFFFFF ? m_roots[0] : 0xFFFFFFFF));
+    rl(0);          // educational plot stamp
+    rs(0);
+    rs(0);
+    for (int i = 0; i < 3; ++i)
+        rl(0);
+    rl(1);          // saves
+    for (int i = 0; i < 4; ++i)
+        rl(0);
+    return a;
+}
+
+std::array<std::uint8_t, 4> DwgFileLayout::Template() const
+{
+    return {0, 0, static_cast<std::uint8_t>(m_measurement != 0 ? 1 : 0), 0};
+}
+
+void DwgFileLayout::SecondHeader(const std::uint32_t* seekers, const std::uint32_t* sizes, std::string& out) const
+{
+    // The second header repeats the locators and the root handles for recovery programs: a size,
+    // then bit-coded fields, padded to a byte and closed by a CRC and eight spare bytes.
+    const std::size_t second = out.size();
+    AppendBytes(out, kSecondStart, 16);
+    const std::size_t from = out.size();
+    AppendLong(out, 0);
+    DwgBitWriter d(m_version);
+    d.BL(static_cast<std::uint32_t>(second));
+    std::uint8_t version[11] = {};
+    std::memcpy(version, out.data(), 6);
+    d.Raw(version, sizeof version);
+    d.RC(0);  // maintenance release
+    d.RC(1);
+    d.BS(0);  // the releases that wrote the file
+    d.RS(m_codePageIndex);
+    d.BS(static_cast<std::uint16_t>(kLocators));
+    for (std::uint32_t i = 0; i < kLocators; ++i) {
+        d.RC(static_cast<std::uint8_t>(i));
+        d.BL(seekers[i]);
+        d.BL(sizes[i]);
+    }
+    d.BS(static_cast<std::uint16_t>(m_roots.size()));
+    for (std::size_t i = 0; i < m_roots.size(); ++i) {
+        std::uint8_t bytes[8];
+        unsigned count = 0;
+        for (std::uint64_t v = m_roots[i]; v != 0 || count == 0; v >>= 8)
+            bytes[count++] = static_cast<std::uint8_t>(v & 0xFF);
+        d.RC(static_cast<std::uint8_t>(count));
+        d.RC(static_cast<std::uint8_t>(i));
+        while (count > 0)
+            d.RC(bytes[--count]);
+    }
+    AppendBytes(out, d.Bytes().data(), d.Bytes().size());
+    constexpr std::size_t kSpare = 8;
+    // The size counts from itself to the closing sentinel, and the CRC covers it.
+    PutLong(out, from, static_cast<std::uint32_t>(out.size() - from + 2 + kSpare));
+    const std::uint16_t crc = Crc(0xC0C1, out, from);
+    out.push_back(static_cast<char>(crc & 0xFF));
+    out.push_back(static_cast<char>(crc >> 8));
+    out.append(kSpare, '\0');
+    AppendBytes(out, kSecondEnd, 16);
 }
 
 bool DwgFileLayout::Compose(std::vector<Object> objects, std::size_t limit, std::string& out) const
 {
+    // Objects in the order of their handles, as the map lists them: readers that walk the map
+    // expect each object to follow the one before.
+    std::sort(objects.begin(), objects.end(),
+              [](const Object& a, const Object& b) { return a.handle < b.handle; });
     if (m_version >= DwgVersion::R2004)
         return ComposePaged(objects, limit, out);
     out.assign(kObjectsStart, '\0');
@@ -224,8 +335,9 @@ bool DwgFileLayout::Compose(std::vector<Object> objects, std::size_t limit, std:
         AppendLong(out, 0);
     }
     sizes[3] = static_cast<std::uint32_t>(out.size() - seekers[3]);
+    // The template: an empty description, then MEASUREMENT.
     seekers[4] = static_cast<std::uint32_t>(out.size());
-    AppendLong(out, m_measurement != 0 ? 1 : 0);
+    AppendBytes(out, Template().data(), 4);
     sizes[4] = 4;
 
     for (std::uint32_t i = 0; i < kLocators; ++i) {
@@ -241,25 +353,7 @@ bool DwgFileLayout::Compose(std::vector<Object> objects, std::size_t limit, std:
     out[crcAt + 1] = static_cast<char>(crc >> 8);
     std::memcpy(&out[crcAt + 2], kFileHeaderEnd, sizeof kFileHeaderEnd);
 
-    // The second header repeats the locators for recovery programs.
-    const std::size_t second = out.size();
-    AppendBytes(out, kSecondStart, 16);
-    const std::size_t from = out.size();
-    AppendLong(out, 0);
-    AppendLong(out, static_cast<std::uint32_t>(second));
-    const std::string version = out.substr(0, 6);
-    out += version;
-    out.append(7, '\0');
-    for (std::uint32_t i = 0; i < kLocators; ++i) {
-        out.push_back(static_cast<char>(i));
-        AppendLong(out, seekers[i]);
-        AppendLong(out, sizes[i]);
-    }
-    PutLong(out, from, static_cast<std::uint32_t>(out.size() - from - 4));
-    const std::uint16_t secondCrc = Crc(0xC0C1, out, from);
-    out.push_back(static_cast<char>(secondCrc & 0xFF));
-    out.push_back(static_cast<char>(secondCrc >> 8));
-    AppendBytes(out, kSecondEnd, 16);
+    SecondHeader(seekers, sizes, out);
     return out.size() <= limit;
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/db/DwgVersion.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,6 +29,9 @@ public:
     void SetHeader(std::vector<std::uint8_t> variables) { m_variables = std::move(variables); }
     void AddClass(std::uint16_t number, const std::string& cppName, const std::string& dxfName, bool isEntity);
     void SetMeasurement(int measurement) { m_measurement = measurement; }
+    // The handles the second header lists: the seed, the table controls from the block control
+    // to the viewport entity control, the named objects, multiline style and group dictionaries.
+    void SetRootHandles(const std::array<std::uint64_t, 14>& roots) { m_roots = roots; }
     // The file into out; false when it would pass limit bytes.
     bool Compose(std::vector<Object> objects, std::size_t limit, std::string& out) const;
 
@@ -36,9 +40,13 @@ private:
     std::vector<std::uint8_t> Framed(const std::uint8_t* start, const std::uint8_t* end,
                                      const std::vector<std::uint8_t>& data) const;
     bool ComposePaged(const std::vector<Object>& objects, std::size_t limit, std::string& out) const;
+    std::array<std::uint8_t, 4> Template() const;
+    std::vector<std::uint8_t> AuxHeader() const;
+    void SecondHeader(const std::uint32_t* seekers, const std::uint32_t* sizes, std::string& out) const;
     static void Section(const std::uint8_t* start, const std::uint8_t* end, const std::vector<std::uint8_t>& data,
                         std::string& out);
     static std::string ObjectMap(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets);
+    static std::string ObjectMapPages(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& offsets);
 
     RkDb::DwgVersion m_version;
     std::uint16_t m_codePageIndex;
@@ -51,6 +59,7 @@ private:
     };
     std::vector<Class> m_classes;
     int m_measurement = 0;
+    std::array<std::uint64_t, 14> m_roots{};
 };
 
 } // namespace RkWrite

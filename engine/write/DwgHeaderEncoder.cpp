@@ -181,74 +181,11 @@ void Space(HeaderWriter& w, const RkDb::Vec3& insBase, const RkDb::Vec3& extMin,
 
 void DimensionVariables(HeaderWriter& w, const RkDb::DrawingHeader& h, const DwgHandles& handles)
 {
-    DwgBitWriter& d = w.d;
-    if (w.UpTo14()) {
-        w.Bs(11);                // DIMTOL .. DIMSOXD
-        d.RC(2);                 // DIMALTD
-        d.RC(0);                 // DIMZIN
-        w.Bs(2);                 // DIMSD1, DIMSD2
-        d.RC(1);                 // DIMTOLJ
-        d.RC(0);                 // DIMJUST
-        d.RC(3);                 // DIMFIT
-        d.B(false);              // DIMUPT
-        d.RC(0);                 // DIMTZIN, DIMALTZ, DIMALTTZ, DIMTAD
-        d.RC(0);
-        d.RC(0);
-        d.RC(0);
-        d.BS(2);                 // DIMUNIT
-        d.BS(0);                 // DIMAUNIT
-        d.BS(4);                 // DIMDEC
-        d.BS(4);                 // DIMTDEC
-        d.BS(2);                 // DIMALTU
-        d.BS(2);                 // DIMALTTD
-        d.H(5, handles.standardStyle); // DIMTXSTY
-    }
-    d.BD(h.dimScale);
-    d.BD(h.dimArrowSize);
-    // DIMEXO, DIMDLI, DIMEXE, DIMRND, DIMDLE, DIMTP, DIMTM
-    for (const double v : {0.0625, 0.38, 0.18, 0.0, 0.0, 0.0, 0.0})
-        d.BD(v);
-    if (w.From2000()) {
-        w.Bs(6);   // DIMTOL .. DIMSE2
-        w.Shorts(3); // DIMTAD, DIMZIN, DIMAZIN
-    }
-    d.BD(h.dimTextHeight);
-    // DIMCEN, DIMTSZ, DIMALTF, DIMLFAC, DIMTVP, DIMTFAC, DIMGAP
-    for (const double v : {0.09, 0.0, 25.4, 1.0, 0.0, 1.0, 0.09})
-        d.BD(v);
-    if (w.UpTo14()) {
-        for (int i = 0; i < 5; ++i)
-            w.Text(""); // DIMPOST, DIMAPOST, DIMBLK, DIMBLK1, DIMBLK2
-    }
-    if (w.From2000()) {
-        d.BD(0.0);  // DIMALTRND
-        d.B(false); // DIMALT
-        d.BS(2);    // DIMALTD
-        w.Bs(4);    // DIMTOFL, DIMSAH, DIMTIX, DIMSOXD
-    }
-    d.CMC(0); // DIMCLRD, DIMCLRE, DIMCLRT
-    d.CMC(0);
-    d.CMC(0);
-    if (!w.From2000())
-        return;
-    // DIMADEC, DIMDEC, DIMTDEC, DIMALTU, DIMALTTD, DIMAUNIT, DIMFRAC, DIMLUNIT, DIMDSEP, DIMTMOVE,
-    // DIMJUST
-    static constexpr std::uint16_t kShorts[11] = {0, 4, 4, 2, 2, 0, 0, 2, '.', 0, 0};
-    for (const std::uint16_t v : kShorts)
-        d.BS(v);
-    w.Bs(2);        // DIMSD1, DIMSD2
-    d.BS(1);        // DIMTOLJ
-    w.Shorts(3);    // DIMTZIN, DIMALTZ, DIMALTTZ
-    d.B(false);     // DIMUPT
-    d.BS(3);        // DIMATFIT
-    d.H(5, handles.standardStyle); // DIMTXSTY
-    for (int i = 0; i < 4; ++i)
-        d.H(5, 0); // DIMLDRBLK, DIMBLK, DIMBLK1, DIMBLK2
-    d.BS(static_cast<std::uint16_t>(-2)); // DIMLWD, DIMLWE: by block
-    d.BS(static_cast<std::uint16_t>(-2));
+    const DwgDimValues values{h.dimScale, h.dimArrowSize, h.dimTextHeight};
+    EncodeDimensionVariables(w.d, w.d, values, handles.standardStyle);
 }
 
-void Trailer(HeaderWriter& w, const RkDb::DrawingHeader& h, const DwgHandles& handles)
+void Dictionaries(HeaderWriter& w, const RkDb::DrawingHeader& h, const DwgHandles& handles)
 {
     DwgBitWriter& d = w.d;
     for (int i = 0; i < DwgHandles::kVpEntity; ++i)
@@ -290,7 +227,87 @@ void Trailer(HeaderWriter& w, const RkDb::DrawingHeader& h, const DwgHandles& ha
     w.Text(""); // PROJECTNAME
 }
 
+void Trailer(HeaderWriter& w, const RkDb::DrawingHeader& h, const DwgHandles& handles)
+{
+    Dictionaries(w, h, handles);
+    DwgBitWriter& d = w.d;
+    d.H(5, handles.Block(handles.paperSpace));
+    d.H(5, handles.Block(handles.modelSpace));
+    d.H(5, handles.byLayer);
+    d.H(5, handles.byBlock);
+    d.H(5, handles.continuous);
+    w.Shorts(4); // four shorts of unknown meaning close the variables
+}
+
 } // namespace
+
+void EncodeDimensionVariables(DwgBitWriter& d, DwgBitWriter& refs, const DwgDimValues& values, std::uint64_t textStyle)
+{
+    const bool upTo14 = d.Version() <= DwgVersion::R14;
+    const auto bits = [&d](int count) { for (int i = 0; i < count; ++i) d.B(false); };
+    const auto shorts = [&d](int count) { for (int i = 0; i < count; ++i) d.BS(0); };
+    if (upTo14) {
+        bits(11);                // DIMTOL .. DIMSOXD
+        d.RC(2);                 // DIMALTD
+        d.RC(0);                 // DIMZIN
+        bits(2);                 // DIMSD1, DIMSD2
+        d.RC(1);                 // DIMTOLJ
+        d.RC(0);                 // DIMJUST
+        d.RC(3);                 // DIMFIT
+        d.B(false);              // DIMUPT
+        for (int i = 0; i < 4; ++i)
+            d.RC(0);             // DIMTZIN, DIMALTZ, DIMALTTZ, DIMTAD
+        // DIMUNIT, DIMAUNIT, DIMDEC, DIMTDEC, DIMALTU, DIMALTTD
+        for (const std::uint16_t v : {2, 0, 4, 4, 2, 2})
+            d.BS(v);
+        refs.H(5, textStyle);    // DIMTXSTY
+    } else {
+        d.TV("");                // DIMPOST, DIMAPOST
+        d.TV("");
+    }
+    d.BD(values.scale);
+    d.BD(values.arrowSize);
+    // DIMEXO, DIMDLI, DIMEXE, DIMRND, DIMDLE, DIMTP, DIMTM
+    for (const double v : {0.0625, 0.38, 0.18, 0.0, 0.0, 0.0, 0.0})
+        d.BD(v);
+    if (!upTo14) {
+        bits(6);                 // DIMTOL .. DIMSE2
+        shorts(3);               // DIMTAD, DIMZIN, DIMAZIN
+    }
+    d.BD(values.textHeight);
+    // DIMCEN, DIMTSZ, DIMALTF, DIMLFAC, DIMTVP, DIMTFAC, DIMGAP
+    for (const double v : {0.09, 0.0, 25.4, 1.0, 0.0, 1.0, 0.09})
+        d.BD(v);
+    if (upTo14) {
+        for (int i = 0; i < 5; ++i)
+            d.TV("");            // DIMPOST, DIMAPOST, DIMBLK, DIMBLK1, DIMBLK2
+    } else {
+        d.BD(0.0);               // DIMALTRND
+        d.B(false);              // DIMALT
+        d.BS(2);                 // DIMALTD
+        bits(4);                 // DIMTOFL, DIMSAH, DIMTIX, DIMSOXD
+    }
+    d.CMC(0);                    // DIMCLRD, DIMCLRE, DIMCLRT
+    d.CMC(0);
+    d.CMC(0);
+    if (upTo14)
+        return;
+    // DIMADEC, DIMDEC, DIMTDEC, DIMALTU, DIMALTTD, DIMAUNIT, DIMFRAC, DIMLUNIT, DIMDSEP, DIMTMOVE,
+    // DIMJUST
+    static constexpr std::uint16_t kShorts[11] = {0, 4, 4, 2, 2, 0, 0, 2, '.', 0, 0};
+    for (const std::uint16_t v : kShorts)
+        d.BS(v);
+    bits(2);                     // DIMSD1, DIMSD2
+    d.BS(1);                     // DIMTOLJ
+    shorts(3);                   // DIMTZIN, DIMALTZ, DIMALTTZ
+    d.B(false);                  // DIMUPT
+    d.BS(3);                     // DIMATFIT
+    refs.H(5, textStyle);        // DIMTXSTY
+    for (int i = 0; i < 4; ++i)
+        refs.H(5, 0);            // DIMLDRBLK, DIMBLK, DIMBLK1, DIMBLK2
+    d.BS(static_cast<std::uint16_t>(-2)); // DIMLWD, DIMLWE: by block
+    d.BS(static_cast<std::uint16_t>(-2));
+}
 
 std::vector<std::uint8_t> EncodeHeaderVariables(const RkDb::DrawingHeader& header, DwgVersion version,
                                                 const DwgHandles& handles, const DwgHeaderRefs& refs, int codePage)
@@ -303,10 +320,6 @@ std::vector<std::uint8_t> EncodeHeaderVariables(const RkDb::DrawingHeader& heade
     const RkDb::Vec3 unset{1e20, 1e20, 1e20}, unsetMax{-1e20, -1e20, -1e20};
     Space(w, RkDb::Vec3{}, unset, unsetMax, RkDb::Vec2{}, RkDb::Vec2{12.0, 9.0}); // paper space
     Space(w, header.insBase, header.extMin, header.extMax, header.limMin, header.limMax);
-    if (w.From2000()) {
-        w.Text(""); // DIMPOST, DIMAPOST
-        w.Text("");
-    }
     DimensionVariables(w, header, handles);
     Trailer(w, header, handles);
     return w.d.Bytes();

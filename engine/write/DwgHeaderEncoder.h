@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/db/Database.h"
+#include "engine/write/DwgBitWriter.h"
 #include "engine/write/DwgHandles.h"
 
 #include <cstdint>
@@ -16,6 +17,18 @@ struct DwgHeaderRefs
     std::uint64_t layer = 0, style = 0, lineType = 0, dimStyle = 0, mlineStyle = 0;
     std::uint64_t seed = 0;     // the next free handle
 };
+
+// The values a dimension style has of its own; the others are a new drawing's.
+struct DwgDimValues
+{
+    double scale, arrowSize, textHeight;
+};
+
+// The dimension variables in the order the header and a DIMSTYLE record share (the texts are
+// empty, so they need no code page); the text style and arrow block handles go to refs, which is
+// the data stream itself in the header and the handle stream in a record.
+void EncodeDimensionVariables(DwgBitWriter& data, DwgBitWriter& refs, const DwgDimValues& values,
+                              std::uint64_t textStyle);
 
 // The variables' bits (without the section's sentinels, size and CRC).
 std::vector<std::uint8_t> EncodeHeaderVariables(const RkDb::DrawingHeader& header, RkDb::DwgVersion version,

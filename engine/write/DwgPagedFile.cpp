@@ -72,6 +72,20 @@ std::uint32_t Crc32(const std::uint8_t* data, std::size_t size)
 
 } // namespace
 
+std::uint32_t DwgPagedFile::SectionId(const std::string& name)
+{
+    // Readers find the sections by these fixed numbers as well as by name.
+    static const char* const kNames[] = {"AcDb:Header",       "AcDb:AuxHeader",   "AcDb:Classes",
+                                         "AcDb:Handles",      "AcDb:Template",    "AcDb:ObjFreeSpace",
+                                         "AcDb:AcDbObjects",  "AcDb:RevHistory",  "AcDb:SummaryInfo",
+                                         "AcDb:Preview",      "AcDb:AppInfo",     "AcDb:AppInfoHistory"};
+    for (std::uint32_t i = 0; i < sizeof kNames / sizeof kNames[0]; ++i) {
+        if (name == kNames[i])
+            return i + 1;
+    }
+    return 0;
+}
+
 void DwgPagedFile::AddSection(const std::string& name, std::vector<std::uint8_t> data)
 {
     m_sections.push_back(Section{name, std::move(data)});
@@ -103,12 +117,21 @@ std::vector<DwgPagedFile::PagePlan> DwgPagedFile::Plan() const
 std::vector<std::uint8_t> DwgPagedFile::SectionMap(const std::vector<PagePlan>& plan) const
 {
     std::vector<std::uint8_t> map;
-    const std::uint32_t count = static_cast<std::uint32_t>(m_sections.size());
+    // The list opens with an empty description, as CAD programs write it.
+    const std::uint32_t count = static_cast<std::uint32_t>(m_sections.size() + 1);
     Append32(map, count);
     Append32(map, 2);
     Append32(map, kMaxPageData);
     Append32(map, 0);
     Append32(map, count);
+    Append64(map, 0);
+    Append32(map, 0);
+    Append32(map, kMaxPageData);
+    Append32(map, 1);
+    Append32(map, kCompressed);
+    Append32(map, 0);
+    Append32(map, 0);
+    map.insert(map.end(), 64, 0);
     for (std::size_t s = 0; s < m_sections.size(); ++s) {
         std::uint32_t pages = 0;
         for (const PagePlan& page : plan)
@@ -118,7 +141,7 @@ std::vector<std::uint8_t> DwgPagedFile::SectionMap(const std::vector<PagePlan>& 
         Append32(map, kMaxPageData);
         Append32(map, 1);
         Append32(map, kCompressed);
-        Append32(map, static_cast<std::uint32_t>(s + 1)); // section id
+        Append32(map, SectionId(m_sections[s].name));
         Append32(map, 0);                                 // not encrypted
         std::uint8_t name[64] = {};
         std::memcpy(name, m_sections[s].name.data(), m_sections[s].name.size() < 63 ? m_sections[s].name.size() : 63);
@@ -142,8 +165,9 @@ void DwgPagedFile::SystemPage(std::uint32_t type, const std::vector<std::uint8_t
     Put32(header + 4, static_cast<std::uint32_t>(data.size()));
     Put32(header + 8, static_cast<std::uint32_t>(packed.size()));
     Put32(header + 12, kCompressed);
-    const std::uint32_t dataSum = orvo::dwg::PageChecksum(0, packed.data(), packed.size());
-    Put32(header + 16, orvo::dwg::PageChecksum(dataSum, header, sizeof header));
+    // The header (its checksum zero) is summed first, then the data.
+    const std::uint32_t headerSum = orvo::dwg::PageChecksum(0, header, sizeof header);
+    Put32(header + 16, orvo::dwg::PageChecksum(headerSum, packed.data(), packed.size()));
     AppendBytes(out, header, sizeof header);
     AppendBytes(out, packed.data(), packed.size());
     Pad(out);
@@ -198,13 +222,22 @@ bool DwgPagedFile::Compose(std::size_t limit, std::string& out) const
             return false;
         page.compressedSize = static_cast<std::uint32_t>(packed.size());
         const std::uint64_t address = out.size();
-        std::uint32_t fields[8] = {kDataPageType, static_cast<std::uint32_t>(page.section + 1), page.compressedSize,
-                                   page.size, static_cast<std::uint32_t>(page.start), 0, 0, 0};
-        fields[6] = orvo::dwg::PageChecksum(0, packed.data(), packed.size());
+        // Type, section, compressed size, the page's size in the file, its place in the section
+        // (64 bits), the header's checksum (taken with it zero and the data's as seed), the
+        // data's checksum.
+        const std::size_t onDisk = (kDataHeaderSize + packed.size() + 0x1F) & ~std::size_t(0x1F);
+        std::uint32_t fields[8] = {kDataPageType,
+                                   SectionId(m_sections[page.section].name),
+                                   page.compressedSize,
+                                   static_cast<std::uint32_t>(onDisk),
+                                   static_cast<std::uint32_t>(page.start),
+                                   static_cast<std::uint32_t>(page.start >> 32),
+                                   0,
+                                   orvo::dwg::PageChecksum(0, packed.data(), packed.size())};
         std::uint8_t header[kDataHeaderSize];
         for (int i = 0; i < 8; ++i)
             Put32(header + 4 * i, fields[i]);
-        fields[5] = orvo::dwg::PageChecksum(fields[6], header, sizeof header);
+        fields[6] = orvo::dwg::PageChecksum(fields[7], header, sizeof header);
         // The header is masked with its own address.
         const std::uint32_t mask = kDataPageMask ^ static_cast<std::uint32_t>(address);
         for (int i = 0; i < 8; ++i)

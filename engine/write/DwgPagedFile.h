@@ -41,6 +41,7 @@ private:
         std::uint32_t compressedSize = 0;
     };
 
+    static std::uint32_t SectionId(const std::string& name);
     std::vector<PagePlan> Plan() const;
     std::vector<std::uint8_t> SectionMap(const std::vector<PagePlan>& plan) const;
     static void SystemPage(std::uint32_t type, const std::vector<std::uint8_t>& data, std::string& out);

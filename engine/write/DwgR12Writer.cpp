@@ -292,6 +292,10 @@ std::vector<RkDb::EntityPtr> DwgR12Writer::Expand(const RkDb::Entity& e, bool& s
         for (auto& p : DownConverter::FromHatch(static_cast<const Hatch&>(e)))
             made.push_back(std::move(p));
         break;
+    case EntityType::Mesh:
+        if (auto p = DownConverter::FromMesh(static_cast<const Mesh&>(e)))
+            made.push_back(std::move(p));
+        break;
     default: break; // rays, construction lines, tolerances, pictures, solids, viewports: no R12 record
     }
     return made;

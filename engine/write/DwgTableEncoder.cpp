@@ -2,6 +2,7 @@
 
 #include "engine/dwg/DwgEntityDecoders.h"
 #include "engine/write/DwgEntityEncoder.h"
+#include "engine/write/DwgHeaderEncoder.h"
 #include "engine/write/TextEncoding.h"
 
 #include <algorithm>
@@ -33,6 +34,9 @@ std::vector<std::uint8_t> DwgTableEncoder::Control(DwgHandles::Control which,
     if (which == DwgHandles::kBlock) {
         r.Handles().H(3, m_handles.Block(m_handles.modelSpace));
         r.Handles().H(3, m_handles.Block(m_handles.paperSpace));
+    } else if (which == DwgHandles::kDimStyle && m_version >= DwgVersion::R2000) {
+        // From 2000 the control counts further handles after its records: none here.
+        r.Data().RC(0);
     } else if (which == DwgHandles::kLineType) {
         r.Handles().H(3, m_handles.byBlock);
         r.Handles().H(3, m_handles.byLayer);
@@ -147,11 +151,13 @@ std::vector<std::uint8_t> DwgTableEncoder::Style(const RkDb::TextStyle& style, s
     return r.Finish();
 }
 
-std::vector<std::uint8_t> DwgTableEncoder::DimStyle(const std::string& name, std::uint64_t handle) const
+std::vector<std::uint8_t> DwgTableEncoder::DimStyle(const RkDb::DimStyle& style, std::uint64_t handle) const
 {
-    // The name only: the style's variables are the header's, which the file carries.
-    DwgRecord r = Record(dwg::kTypeDimstyle, handle, m_handles.controls[DwgHandles::kDimStyle], name);
-    r.Handles().H(5, 0);
+    DwgRecord r = Record(dwg::kTypeDimstyle, handle, m_handles.controls[DwgHandles::kDimStyle], style.name);
+    r.Handles().H(5, 0); // external reference block
+    EncodeDimensionVariables(r.Data(), r.Handles(), DwgDimValues{style.scale, style.arrowSize, style.textHeight},
+                             m_handles.standardStyle);
+    r.Data().B(false);
     return r.Finish();
 }
 
@@ -159,6 +165,7 @@ std::vector<std::uint8_t> DwgTableEncoder::Vport(const RkDb::ViewportRecord& vpo
 {
     DwgRecord r = Record(dwg::kTypeVport, handle, m_handles.controls[DwgHandles::kVport], vport.name);
     DwgBitWriter& d = r.Data();
+    const bool r2000 = m_version >= DwgVersion::R2000;
     d.BD(vport.height);
     d.BD(vport.height * vport.aspect);
     d.RD2(vport.center.x, vport.center.y);
@@ -170,7 +177,35 @@ std::vector<std::uint8_t> DwgTableEncoder::Vport(const RkDb::ViewportRecord& vpo
     d.BD(0.0);
     for (int i = 0; i < 4; ++i)
         d.B(false); // view mode
-    r.Handles().H(5, 0);
+    if (r2000)
+        d.RC(0);    // render mode
+    d.RD2(0.0, 0.0); // the viewport's corners on the screen
+    d.RD2(1.0, 1.0);
+    d.B(false);     // UCSFOLLOW
+    d.BS(1000);     // circle zoom percent
+    d.B(true);      // fast zoom
+    d.BB(3);        // UCSICON
+    d.B(false);     // grid off, its spacing
+    d.RD2(10.0, 10.0);
+    d.B(false);     // snap off, style, isometric plane, angle, base, spacing
+    d.B(false);
+    d.BS(0);
+    d.BD(0.0);
+    d.RD2(0.0, 0.0);
+    d.RD2(10.0, 10.0);
+    DwgBitWriter& h = r.Handles();
+    h.H(5, 0); // external reference block
+    if (r2000) {
+        d.B(false); // UCS at origin, UCS per viewport
+        d.B(true);
+        d.BD3(0.0, 0.0, 0.0); // the world UCS: origin, axes, elevation, not orthographic
+        d.BD3(1.0, 0.0, 0.0);
+        d.BD3(0.0, 1.0, 0.0);
+        d.BD(0.0);
+        d.BS(0);
+        h.H(5, 0); // named and base UCS
+        h.H(5, 0);
+    }
     return r.Finish();
 }
 
@@ -200,7 +235,8 @@ std::vector<std::uint8_t> DwgTableEncoder::BlockHeader(const RkDb::Block& block,
     if (listed)
         d.BL(static_cast<std::uint32_t>(entities.size()));
     d.BD3(block.basePoint.x, block.basePoint.y, block.basePoint.z);
-    d.TV(Encode(block.xrefPath));
+    // Only an external reference has a path: readers take a block with one for a reference.
+    d.TV(xref || overlay ? Encode(block.xrefPath) : std::string());
     if (m_version >= DwgVersion::R2000) {
         d.RC(0);    // no insert counts
         d.TV("");   // description

@@ -26,7 +26,7 @@ public:
     std::vector<std::uint8_t> Layer(const RkDb::Layer& layer, std::uint64_t handle) const;
     std::vector<std::uint8_t> LineType(const RkDb::LineType& lineType, std::uint64_t handle) const;
     std::vector<std::uint8_t> Style(const RkDb::TextStyle& style, std::uint64_t handle) const;
-    std::vector<std::uint8_t> DimStyle(const std::string& name, std::uint64_t handle) const;
+    std::vector<std::uint8_t> DimStyle(const RkDb::DimStyle& style, std::uint64_t handle) const;
     std::vector<std::uint8_t> Vport(const RkDb::ViewportRecord& vport, std::uint64_t handle) const;
     std::vector<std::uint8_t> AppId(const std::string& name, std::uint64_t handle) const;
     // Block record of block index with its entities (listed from 2004 on, else the chain's ends).

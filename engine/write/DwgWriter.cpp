@@ -73,10 +73,11 @@ void DwgWriter::AssignTableHandles()
         h.paperSpace = m_db.Blocks().Count();
         h.blocks.push_back(m_allocator.Next());
     }
-    for (std::size_t i = 0; i < h.blocks.size(); ++i) {
-        h.blockBegin.push_back(m_allocator.Next());
-        h.blockEnd.push_back(m_allocator.Next());
-    }
+    // A block's BLOCK follows its record, as in the files CAD programs write; its ENDBLK, given
+    // with the block's entities, follows them.
+    for (std::size_t i = 0; i < h.blocks.size(); ++i)
+        h.blockBegin.push_back(m_allocator.After(h.blocks[i]));
+    h.blockEnd.assign(h.blocks.size(), 0);
     // One picture definition per file the drawing's images show.
     for (const RkDb::Block& block : m_db.Blocks()) {
         for (const RkDb::EntityPtr& e : block.entities) {
@@ -187,10 +188,12 @@ void DwgWriter::Tables()
     std::vector<std::uint64_t> dimStyles = h.dimStyles;
     if (FindKey(m_db.DimStyles(), "STANDARD") < 0) {
         dimStyles.push_back(h.standardDimStyle);
-        Add(h.standardDimStyle, tables.DimStyle("Standard", h.standardDimStyle));
+        RkDb::DimStyle standard;
+        standard.name = "Standard";
+        Add(h.standardDimStyle, tables.DimStyle(standard, h.standardDimStyle));
     }
     for (std::int32_t i = 0; i < m_db.DimStyles().Count(); ++i)
-        Add(h.dimStyles[i], tables.DimStyle(m_db.DimStyles()[i].name, h.dimStyles[i]));
+        Add(h.dimStyles[i], tables.DimStyle(m_db.DimStyles()[i], h.dimStyles[i]));
     for (std::int32_t i = 0; i < m_db.ViewportRecords().Count(); ++i)
         Add(h.vports[i], tables.Vport(m_db.ViewportRecords()[i], h.vports[i]));
     Add(h.acadAppId, tables.AppId("ACAD", h.acadAppId));
@@ -267,6 +270,9 @@ std::vector<DwgWriter::Unit> DwgWriter::Expand(const DwgEntityEncoder& encoder, 
         DownConverter::CopyCommon(e, *spline);
         static_cast<SplineData&>(*spline) = static_cast<const SplineData&>(static_cast<const Helix&>(e));
         made(std::move(spline));
+    } else if (e.type == EntityType::Mesh) {
+        if (auto pl = DownConverter::FromMesh(static_cast<const Mesh&>(e)))
+            made(std::move(pl));
     } else if (e.type == EntityType::MLine) {
         for (auto& p : DownConverter::FromMLine(static_cast<const MLine&>(e)))
             made(std::move(p));
@@ -300,9 +306,15 @@ void DwgWriter::Children(const DwgEntityEncoder& encoder, const Unit& unit, DwgC
     const std::size_t count = polyline ? polyline->vertices.size() : insert ? insert->attributes.size() : 0;
     if (count == 0 && !polyline)
         return;
-    for (std::size_t i = 0; i < count; ++i)
-        handles.push_back(polyline ? m_allocator.Next() : m_allocator.Keep(insert->attributes[i]->handle));
-    seqend = m_allocator.Next();
+    // Each part follows the one before, and the first its owner, in handle order as in the file.
+    std::uint64_t previous = unit.handle;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t handle =
+            m_allocator.KeepAfter(polyline ? 0 : insert->attributes[i]->handle, previous);
+        handles.push_back(handle);
+        previous = handle;
+    }
+    seqend = m_allocator.After(previous);
     children.all = handles;
     first = handles.empty() ? 0 : handles.front();
     last = handles.empty() ? 0 : handles.back();
@@ -333,6 +345,7 @@ void DwgWriter::Block(std::int32_t index, WriteReport& report)
     const std::uint64_t header = m_handles.Block(index);
     const std::uint8_t mode = EntMode(index);
     const std::size_t at = static_cast<std::size_t>(index);
+    std::uint64_t highest = m_handles.blockBegin[at];
     Add(m_handles.blockBegin[at], encoder.BlockBegin(block.name, DwgPlace{m_handles.blockBegin[at], 0, header, 0, 0}));
     for (std::size_t i = 0; i < units.size() && !m_overflow; ++i) {
         const DwgPlace place{units[i].handle, mode, header, i > 0 ? units[i - 1].handle : 0,
@@ -340,7 +353,9 @@ void DwgWriter::Block(std::int32_t index, WriteReport& report)
         DwgChildren children;
         Children(encoder, units[i], children);
         Add(place.handle, encoder.Entity(*units[i].entity, place, children));
+        highest = std::max({highest, place.handle, children.seqend});
     }
+    m_handles.blockEnd[at] = m_allocator.After(highest);
     Add(m_handles.blockEnd[at], encoder.BlockEnd(DwgPlace{m_handles.blockEnd[at], 0, header, 0, 0}));
     const DwgTableEncoder tables(m_version, m_handles, m_codePage);
     std::vector<std::uint64_t> entities;
@@ -399,6 +414,14 @@ bool DwgWriter::Assemble(std::string& file) const
     for (const Object& object : m_objects)
         objects.push_back(DwgFileLayout::Object{object.handle, &object.bytes});
     layout.SetMeasurement(header.measurement);
+    std::array<std::uint64_t, 14> roots{};
+    roots[0] = refs.seed;
+    for (int i = 0; i < DwgHandles::kControlCount; ++i)
+        roots[static_cast<std::size_t>(i) + 1] = m_handles.controls[i];
+    roots[11] = m_handles.namedDict;
+    roots[12] = m_handles.mlineDict;
+    roots[13] = m_handles.groupDict;
+    layout.SetRootHandles(roots);
     return layout.Compose(objects, m_limit, file);
 }
 

@@ -1,6 +1,7 @@
 #include "engine/write/DxfEntityWriter.h"
 
 #include "engine/write/DownConverter.h"
+#include "engine/write/DwgEntityEncoder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -37,6 +38,23 @@ void DxfEntityWriter::Write(const RkDb::Entity& e, RkDb::Handle owner, bool pape
     m_emitted = {};
     Dispatch(e);
     Account(m_report, e.type, m_emitted);
+}
+
+void DxfEntityWriter::WritePart(const RkDb::Entity& e)
+{
+    m_owner = 0;
+    m_paperSpace = false;
+    Dispatch(e);
+    m_emitted = {};
+}
+
+void DxfEntityWriter::WriteHatchInsert(const RkDb::Hatch& e, const HatchBlock& block)
+{
+    Begin("INSERT", e, true);
+    m_out.Text(2, block.name);
+    m_out.Point(10, Vec3{});
+    for (const RkDb::EntityPtr& part : block.parts)
+        ++m_emitted[static_cast<std::size_t>(part->type)];
 }
 
 void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
@@ -115,6 +133,11 @@ void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
         return;
     case EntityType::Hatch:
         if (r12) {
+            const auto found = m_hatchBlocks ? m_hatchBlocks->find(&e) : HatchBlocks::const_iterator();
+            if (m_hatchBlocks && found != m_hatchBlocks->end()) {
+                WriteHatchInsert(static_cast<const Hatch&>(e), found->second);
+                return;
+            }
             for (const auto& pl : DownConverter::FromHatch(static_cast<const Hatch&>(e)))
                 WritePolyline(*pl);
         } else {
@@ -148,10 +171,18 @@ void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
         if (HasLayouts(m_version))
             WriteRaster(e, "WIPEOUT", "AcDbWipeout", static_cast<const Wipeout&>(e).frame, 0);
         return;
-    // Solids need their ACIS data, meshes and underlays a later release, OLE frames their OLE
-    // data (not kept): they are left out and counted.
     case EntityType::AcisSolid:
+        // R12 has no solids; one read without its ACIS data has nothing to write.
+        if (!r12 && !static_cast<const AcisSolid&>(e).sat.empty())
+            WriteAcisSolid(static_cast<const AcisSolid&>(e));
+        return;
+    // A mesh came with 2010: it is written as its polyface mesh, as CAD programs save it for
+    // older releases. Underlays need a later release, OLE frames their OLE data (not kept): they
+    // are left out and counted.
     case EntityType::Mesh:
+        if (auto pl = DownConverter::FromMesh(static_cast<const Mesh&>(e)))
+            WritePolyline(*pl);
+        return;
     case EntityType::Underlay:
     case EntityType::OleFrame:
         return;
@@ -209,7 +240,7 @@ RkDb::Handle DxfEntityWriter::Begin(const char* type, const RkDb::Entity& e, boo
     if (e.color.IsByBlock())
         m_out.Int(62, 0);
     else if (!e.color.IsByLayer())
-        m_out.Int(62, std::clamp(e.color.Index(), 1, 255));
+        m_out.Int(62, std::clamp<int>(ColorIndex(e.color), 1, 255)); // a true colour's nearest index
     if (e.color.GetKind() == RkDb::Color::Kind::True && HasTrueColor(m_version))
         m_out.Int(420, e.color.Rgb());
     if (HasLayouts(m_version) && e.lineWeight != RkDb::kLwByLayer)
@@ -746,6 +777,46 @@ void DxfEntityWriter::WriteHatch(const RkDb::Hatch& e)
         }
     }
     m_out.Int(98, 0);
+}
+
+void DxfEntityWriter::WriteAcisSolid(const RkDb::AcisSolid& e)
+{
+    using Kind = RkDb::AcisSolid::Kind;
+    const char* type = e.kind == Kind::Region ? "REGION" : e.kind == Kind::Body ? "BODY" : "3DSOLID";
+    Begin(type, e, false);
+    ++m_emitted[static_cast<std::size_t>(e.type)];
+    Subclass("AcDbModelerGeometry");
+    m_out.Int(70, 1);
+    // The SAT text line by line, enciphered as stored (159 minus each character above the space),
+    // a caret written "^ "; a line past 255 characters goes on in groups 3.
+    constexpr std::size_t kChunk = 255;
+    std::size_t start = 0;
+    while (start < e.sat.size()) {
+        std::size_t end = e.sat.find('\n', start);
+        if (end == std::string::npos)
+            end = e.sat.size();
+        std::string line;
+        for (std::size_t i = start; i < end; ++i) {
+            const unsigned char c = static_cast<unsigned char>(e.sat[i]);
+            const char stored = c > ' ' && c < 159 ? static_cast<char>(159 - c) : static_cast<char>(c);
+            if (stored == '^')
+                line += "^ ";
+            else if (static_cast<unsigned char>(stored) < ' ')
+                line += ' ';
+            else
+                line += stored;
+        }
+        std::size_t at = 0;
+        do {
+            std::size_t take = std::min(kChunk, line.size() - at);
+            // A chunk never ends between a caret and what it escapes.
+            if (take > 1 && at + take < line.size() && line[at + take - 1] == '^')
+                --take;
+            m_out.Raw(at == 0 ? 1 : 3, std::string_view(line).substr(at, take));
+            at += take;
+        } while (at < line.size());
+        start = end + 1;
+    }
 }
 
 void DxfEntityWriter::WriteCorners(const RkDb::Entity& e, const char* type, const char* marker,

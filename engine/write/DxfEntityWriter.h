@@ -28,8 +28,16 @@ public:
     struct ImageDef { RkDb::Handle handle; RkDb::Vec2 pixelSize; };
     void SetImageDefs(std::map<std::string, ImageDef>* defs) { m_imageDefs = defs; }
 
+    // R12 draws a hatch through an anonymous block of its lines and fills, made before the
+    // blocks are written; a hatch without one keeps its boundary.
+    struct HatchBlock { std::string name; std::vector<RkDb::EntityPtr> parts; };
+    using HatchBlocks = std::map<const RkDb::Entity*, HatchBlock>;
+    void SetHatchBlocks(const HatchBlocks* blocks) { m_hatchBlocks = blocks; }
+
     // owner: the handle of the block record (R13 and later); paperSpace marks group 67.
     void Write(const RkDb::Entity& e, RkDb::Handle owner, bool paperSpace);
+    // A part of a hatch's block: counted with its hatch, not on its own.
+    void WritePart(const RkDb::Entity& e);
 
 private:
     // Writes e as it is or converted; returns without writing what the version cannot hold.
@@ -66,6 +74,8 @@ private:
                      bool spline);
     void WriteMLeader(const RkDb::MLeader& e);
     void WriteHatch(const RkDb::Hatch& e);
+    void WriteAcisSolid(const RkDb::AcisSolid& e);
+    void WriteHatchInsert(const RkDb::Hatch& e, const HatchBlock& block);
     void WriteCorners(const RkDb::Entity& e, const char* type, const char* marker,
                       const RkDb::Vec3 (&corners)[4]);
     void WriteFace(const RkDb::Face3d& e);
@@ -86,6 +96,7 @@ private:
     TypeCounts m_emitted{};
     const std::vector<RkDb::Handle>* m_layerHandles = nullptr;
     std::map<std::string, ImageDef>* m_imageDefs = nullptr;
+    const HatchBlocks* m_hatchBlocks = nullptr;
 };
 
 } // namespace RkWrite

@@ -2,6 +2,8 @@
 
 #include "engine/db/CodePage.h"
 #include "engine/write/DxfEntityWriter.h"
+#include "engine/write/DwgEntityEncoder.h"
+#include "engine/write/HatchExploder.h"
 #include "engine/write/TextEncoding.h"
 
 #include <algorithm>
@@ -46,6 +48,8 @@ bool DxfWriter::Write(std::string& file, WriteReport& report)
     // The header names the next free handle and the classes count their objects: both are known
     // only when everything else is written.
     Tables();
+    if (m_version == DxfVersion::R12)
+        MakeHatchBlocks();
     Blocks(report);
     Entities(report);
     if (HasObjects(m_version))
@@ -417,7 +421,8 @@ void DxfWriter::Layers()
                     m_tableHandles[kLayer], "AcDbLayerTableRecord");
         m_out.Text(2, layer.name);
         m_out.Int(70, (layer.frozen ? 1 : 0) | (layer.locked ? 4 : 0));
-        const int aci = std::clamp(layer.color.Index(), 1, 255);
+        // A true colour also as its nearest index, which is all R12 and R14 keep.
+        const int aci = std::clamp<int>(ColorIndex(layer.color), 1, 255);
         m_out.Int(62, layer.off ? -aci : aci);
         if (layer.color.GetKind() == RkDb::Color::Kind::True && HasTrueColor(m_version))
             m_out.Int(420, layer.color.Rgb());
@@ -514,6 +519,7 @@ void DxfWriter::Blocks(WriteReport& report)
     DxfEntityWriter entities(m_db, m_out, m_version, m_handles, report);
     entities.SetLayerHandles(&m_layerHandles);
     entities.SetImageDefs(&m_imageDefs);
+    entities.SetHatchBlocks(&m_hatchBlocks);
     Section("BLOCKS");
     auto frame = [&](const char* type, Handle handle, Handle owner, bool paper, const char* marker) {
         m_out.Raw(0, type);
@@ -555,6 +561,17 @@ void DxfWriter::Blocks(WriteReport& report)
         }
         frame("ENDBLK", objects ? m_blockEnd[k] : 0, record, paper, "AcDbBlockEnd");
     }
+    for (const auto& [hatch, block] : m_hatchOrder) {
+        frame("BLOCK", 0, 0, false, "AcDbBlockBegin");
+        m_out.Text(2, block->name);
+        m_out.Int(70, RkDb::kBlockAnonymous);
+        m_out.Point(10, Vec3{});
+        m_out.Text(3, block->name);
+        m_out.Raw(1, "");
+        for (const RkDb::EntityPtr& part : block->parts)
+            entities.WritePart(*part);
+        frame("ENDBLK", 0, 0, false, "AcDbBlockEnd");
+    }
     if (m_paperRecord) {
         frame("BLOCK", m_paperBegin, m_paperRecord, true, "AcDbBlockBegin");
         m_out.Raw(2, "*Paper_Space");
@@ -567,11 +584,42 @@ void DxfWriter::Blocks(WriteReport& report)
     EndSection();
 }
 
+void DxfWriter::MakeHatchBlocks()
+{
+    // Every hatch written gets its block, named as CAD programs name them, past the drawing's own
+    // names; the parts of all of them are bounded together.
+    constexpr std::size_t kMostParts = 2000000;
+    std::size_t parts = 0;
+    int number = 0;
+    for (std::int32_t i = 0; i < m_db.Blocks().Count(); ++i) {
+        if (!Writes(i) && i != m_db.ModelSpace() && i != m_paperSpace)
+            continue;
+        for (const RkDb::EntityPtr& e : m_db.Blocks()[i].entities) {
+            const auto* hatch = RkDb::As<RkDb::Hatch>(*e);
+            if (!hatch || parts >= kMostParts)
+                continue;
+            std::vector<RkDb::EntityPtr> made = HatchExploder::Explode(*hatch);
+            if (made.empty())
+                continue;
+            parts += made.size();
+            std::string name;
+            do {
+                name = "*X" + std::to_string(++number);
+            } while (m_db.Blocks().Find(name) >= 0);
+            DxfEntityWriter::HatchBlock& block = m_hatchBlocks[e.get()];
+            block.name = name;
+            block.parts = std::move(made);
+            m_hatchOrder.emplace_back(e.get(), &block);
+        }
+    }
+}
+
 void DxfWriter::Entities(WriteReport& report)
 {
     DxfEntityWriter entities(m_db, m_out, m_version, m_handles, report);
     entities.SetLayerHandles(&m_layerHandles);
     entities.SetImageDefs(&m_imageDefs);
+    entities.SetHatchBlocks(&m_hatchBlocks);
     const bool objects = HasObjects(m_version);
     Section("ENTITIES");
     const std::int32_t model = m_db.ModelSpace();

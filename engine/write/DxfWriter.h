@@ -35,6 +35,7 @@ private:
                int entity, std::size_t instances);
     void ImageObjects();
     void Tables();
+    void MakeHatchBlocks();
     void Blocks(WriteReport& report);
     void Entities(WriteReport& report);
     void Objects();
@@ -82,6 +83,9 @@ private:
     RkDb::Handle m_acadAppId = 0, m_rootDict = 0, m_groupDict = 0, m_layoutDict = 0;
     RkDb::Handle m_mlineDict = 0, m_mlineStandard = 0;
     std::map<std::string, DxfEntityWriter::ImageDef> m_imageDefs;
+    DxfEntityWriter::HatchBlocks m_hatchBlocks;
+    // The hatch blocks in the order they were made (the map's is by address).
+    std::vector<std::pair<const RkDb::Entity*, const DxfEntityWriter::HatchBlock*>> m_hatchOrder;
     RkDb::Handle m_imageDict = 0;
     RkDb::Handle m_paperRecord = 0, m_paperBegin = 0, m_paperEnd = 0, m_paperLayout = 0;
 };

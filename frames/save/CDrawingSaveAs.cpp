@@ -2,6 +2,7 @@
 
 #include "engine/rkio/CDrawing.h"
 #include "engine/rkui/RkUI.h"
+#include "engine/write/DrawingSaver.h"
 #include "framework/CCmdTarget.h"
 #include "framework/Prompt.h"
 
@@ -50,7 +51,20 @@ SaveAsResult CDrawingSaveAs::SaveTo(const CString& path, int index)
         return SaveAsResult::Failed;
     }
     RememberFormat(kVectorFormatValue, index);
+    ReportLosses(index);
     return SaveAsResult::Saved;
+}
+
+void CDrawingSaveAs::ReportLosses(int index) const
+{
+    // What the chosen version cannot hold is left out of the file: the user is told what.
+    const std::string losses = RkWrite::DrawingSaver::Losses(m_drawing.LastSaveReport());
+    if (losses.empty())
+        return;
+    CString text;
+    text.Format("The drawing was saved as %s, which cannot hold everything it has.\nLeft out: %s.",
+                DrawingFormat(index).label, losses.c_str());
+    AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
 }
 
 void CDrawingSaveAs::ReportFailure(int code, const CString& path, int index) const

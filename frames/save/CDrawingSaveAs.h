@@ -24,6 +24,7 @@ public:
 private:
     CString OpenPath() const;
     void ReportFailure(int code, const CString& path, int index) const;
+    void ReportLosses(int index) const;
 
     CDrawing& m_drawing;
     CWnd* m_owner;

@@ -2,16 +2,21 @@
 // 400x300, saved as DXF and as DWG of each version, opened again and rendered,
 // differs in few pixels.
 // Drawings whose save left entities out (raster images) are not compared, nor in R12 those with
-// conversions (a hatch becomes its outline there).
+// conversions (multilines and leaders lose their arrowheads). A drawing of hatches and true
+// colours saved as DXF R12 (hatches as blocks of lines and fills, true colours as their nearest
+// index) looks like the original too.
 #include "OffscreenPicture.h"
 
 #include "engine/rkio/CDrawing.h"
 #include "engine/rkio/rkio.h"
+#include "tests/engine/portable/DxfBuilder.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -38,12 +43,18 @@ std::vector<std::string> TopLevelSamples(const std::string& dir)
     return paths;
 }
 
-int DifferentPixels(const OffscreenPicture& a, const OffscreenPicture& b)
+// Pixels whose colours differ by more than tolerance in a channel.
+int DifferentPixels(const OffscreenPicture& a, const OffscreenPicture& b, int tolerance = 0)
 {
     int n = 0;
     for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x)
-            n += a.Pixel(x, y) != b.Pixel(x, y) ? 1 : 0;
+        for (int x = 0; x < kWidth; ++x) {
+            const std::uint32_t p = a.Pixel(x, y), q = b.Pixel(x, y);
+            bool differs = false;
+            for (int shift = 0; shift < 24; shift += 8)
+                differs = differs || std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)) > tolerance;
+            n += differs ? 1 : 0;
+        }
     }
     return n;
 }
@@ -116,6 +127,72 @@ TEST_P(DrawingSaveRender, SavedDrawingRendersAsTheOriginal)
         ++compared;
     }
     EXPECT_GT(compared, 0);
+}
+
+// A layer in true-colour green with walls on it, a solid hatch in a true colour and a hatch of
+// diagonal lines, on a 100 x 75 sheet.
+std::string HatchesAndTrueColours()
+{
+    orvo::portable::DxfBuilder b;
+    b.Header("AC1015");
+    b.Section("TABLES").S(0, "TABLE").S(2, "LAYER").I(70, 1);
+    b.S(0, "LAYER").S(2, "Walls").I(70, 0).I(62, 7).I(420, 0x20A040).S(6, "CONTINUOUS");
+    b.S(0, "ENDTAB").EndSection();
+    b.Section("ENTITIES");
+    for (int i = 0; i <= 10; ++i)
+        b.S(0, "LINE").S(8, "Walls").P(10, 0, i * 7.5).P(11, 100, i * 7.5);
+    const auto square = [&b](double x, double y, double side) {
+        b.I(91, 1).I(92, 2).I(72, 0).I(73, 1).I(93, 4).D(10, x).D(20, y).D(10, x + side).D(20, y)
+            .D(10, x + side).D(20, y + side).D(10, x).D(20, y + side).I(97, 0);
+    };
+    b.S(0, "HATCH").S(8, "0").I(420, 0xC04020).S(100, "AcDbHatch").P(10, 0, 0).P(210, 0, 0, 1)
+        .S(2, "SOLID").I(70, 1).I(71, 0);
+    square(5, 5, 30);
+    b.I(75, 0).I(76, 1).I(98, 0);
+    b.S(0, "HATCH").S(8, "Walls").S(100, "AcDbHatch").P(10, 0, 0).P(210, 0, 0, 1)
+        .S(2, "ANSI31").I(70, 0).I(71, 0);
+    square(55, 20, 40);
+    b.I(75, 0).I(76, 1).D(52, 0.0).D(41, 1.0).I(77, 0).I(78, 1)
+        .D(53, 45.0).D(43, 0).D(44, 0).D(45, -3.0).D(46, 3.0).I(79, 0).I(98, 0);
+    b.EndSection().Eof();
+    return b.Ascii();
+}
+
+TEST(DrawingSaveRenderR12, HatchesAndTrueColoursLookAsTheOriginal)
+{
+    InitDLL();
+    DWG_SetBackgroundColor(RGB(255, 255, 255));
+    orvo::test::TempDir dir;
+    const std::string source = dir / "hatches.dxf";
+    const std::string text = HatchesAndTrueColours();
+    std::FILE* f = std::fopen(source.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), f), text.size());
+    std::fclose(f);
+    CDrawing* original = CDrawing::CreateDrawing(0);
+    ASSERT_EQ(original->Open(source.c_str(), ""), 0);
+    OffscreenPicture before(kWidth, kHeight, RGB(255, 255, 255));
+    original->RenderFitted(before.Dc(), kWidth, kHeight, nullptr);
+    const std::string saved = dir / "hatches-r12.dxf";
+    original->PrepareSave();
+    ASSERT_EQ(original->Save(saved.c_str(), 2, 5, 0), 0);
+    const RkWrite::WriteReport report = original->LastSaveReport();
+    CDrawing::DeleteDrawing(original);
+    EXPECT_EQ(report.convertedFrom[static_cast<std::size_t>(RkDb::EntityType::Hatch)], 2u);
+    const std::string written = orvo::test::ReadFileBytes(saved);
+    EXPECT_EQ(written.find("HATCH"), std::string::npos);
+    EXPECT_NE(written.find("*X1"), std::string::npos);
+
+    CDrawing* again = CDrawing::CreateDrawing(0);
+    ASSERT_EQ(again->Open(saved.c_str(), ""), 0);
+    OffscreenPicture after(kWidth, kHeight, RGB(255, 255, 255));
+    again->RenderFitted(after.Dc(), kWidth, kHeight, nullptr);
+    CDrawing::DeleteDrawing(again);
+    // The fills and the pattern land on the same pixels; an index colour is near its true colour.
+    const int drawn = before.CountOther(0xFFFFFF);
+    EXPECT_GT(drawn, kWidth * kHeight / 10);
+    EXPECT_LE(DifferentPixels(before, after, 64), drawn / 50);
+    EXPECT_GT(after.CountOther(0xFFFFFF), drawn * 9 / 10);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DrawingSaveRender,

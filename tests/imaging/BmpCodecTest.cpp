@@ -301,6 +301,43 @@ TEST(BmpDecode, RunLengthDetails)
     EXPECT_EQ(memcmp(image.GetBits(1), r4row1, 4), 0);
 }
 
+// Runs of 4-bit pictures start and end at any pixel: an encoded run alternates its colour's two
+// nibbles from its own first pixel, an absolute run takes its pixels in order from its bytes,
+// wherever the row stands.
+TEST(BmpDecode, RunLength4AtOddColumns)
+{
+    BmpFileSpec s;
+    s.width = 7;
+    s.height = 3;
+    s.bits = 4;
+    s.compression = BI_RLE4;
+    s.palette = Ramp(16);
+    s.pixels = {3, 0x12,             // 1 2 1
+                0, 3, 0x34, 0x50,    // absolute 3 4 5 from column 3 (two bytes, no padding)
+                1, 0x60,             // 6
+                0, 0,                // end of line
+                0, 2, 1, 0,          // delta one column right
+                0, 5, 0x9A, 0xBC, 0xD0, 0, // absolute of five from column 1, padded
+                1, 0xEF,             // 14
+                0, 0,
+                5, 0x78,             // 7 8 7 8 7
+                4, 0x21,             // 2 1, then two pixels past the row, dropped
+                0, 1};
+    CRasterImage image;
+    ASSERT_TRUE(DecodeBytes(image, MakeBmpFile(s), 1));
+    const int expected[3][7] = {{1, 2, 1, 3, 4, 5, 6}, {0, 9, 10, 11, 12, 13, 14}, {7, 8, 7, 8, 7, 2, 1}};
+    // The file's first row is the picture's bottom row (stored row 0).
+    for (long y = 0; y < 3; ++y)
+        for (long x = 0; x < 7; ++x)
+            EXPECT_EQ(image.GetPixelIndex(x, y), expected[y][x]) << x << "," << y;
+
+    // Run-length data of another depth than the picture's is refused, not laid into its rows.
+    s.bits = 8;
+    s.palette = Ramp(256);
+    EXPECT_FALSE(DecodeBytes(image, MakeBmpFile(s), 1));
+    EXPECT_STREQ(image.GetLastError(), "BMP: run-length data of another depth than the picture's");
+}
+
 TEST(BmpDecode, FailureTexts)
 {
     struct Case

@@ -324,6 +324,35 @@ TEST(CRasterImageGIF, ScreensAndFramesLargerThanTheirDataCanFill)
     EXPECT_STREQ(refused.GetLastError(), "GIF: a frame is larger than its data can fill");
 }
 
+// Frames in opposite corners of a vast screen cover it as a box but fill almost none of it, and
+// many frames each within the size taken on trust add up: both are refused before the screen's
+// memory is taken. An animation of small frames on a screen they can fill still decodes.
+TEST(CRasterImageGIF, ScreensAndFrameSetsBeyondTheirDataAreRefused)
+{
+    CRasterImage corners;
+    EXPECT_FALSE(DecodeFromBytes(corners, GifBuilder(62954, 27319, Greys(4))
+                                              .Frame(0, 0, 1, 1, {1}, 2)
+                                              .Frame(62953, 27318, 1, 1, {2}, 2)
+                                              .End(),
+                                 RASTER_FORMAT_GIF));
+    EXPECT_STREQ(corners.GetLastError(), "GIF: the screen is larger than its frames' data can fill");
+
+    GifBuilder many(4000, 4000, Greys(4));
+    for (int i = 0; i < 40; ++i)
+        many.Frame(0, 0, 4000, 4000, {1, 2, 3}, 2);
+    CRasterImage frames;
+    EXPECT_FALSE(DecodeFromBytes(frames, many.End(), RASTER_FORMAT_GIF));
+    EXPECT_STREQ(frames.GetLastError(), "GIF: a frame is larger than its data can fill");
+
+    GifBuilder small(300, 200, Greys(4));
+    for (int i = 0; i < 40; ++i)
+        small.Frame(WORD(i * 5), WORD(i * 3), 3, 2, {1, 2, 3, 1, 2, 3}, 2);
+    CRasterImage animation;
+    ASSERT_TRUE(DecodeFromBytes(animation, small.End(), RASTER_FORMAT_GIF)) << animation.GetLastError();
+    EXPECT_EQ(animation.GetWidth(), 300u);
+    EXPECT_EQ(animation.GetNumFrames(), 40);
+}
+
 // Every way a GIF fails says why.
 TEST(CRasterImageGIF, EveryFailureSaysWhy)
 {

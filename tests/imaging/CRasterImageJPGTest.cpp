@@ -218,6 +218,33 @@ TEST(CRasterImageJPG, ProgressiveHeadersClaimingHugePicturesAreRefusedFirst)
     EXPECT_TRUE(DecodeFromBytes(plain, small, RASTER_FORMAT_JPG)) << plain.GetLastError();
 }
 
+// A header claiming far more pixels than the file's bytes can code is refused before libjpeg
+// starts, baseline or progressive; a large flat picture, whose data is small but enough, decodes.
+TEST(CRasterImageJPG, PicturesBeyondTheirDataAreRefused)
+{
+    for (const bool progressive : {false, true}) {
+        CRasterImage source;
+        FillPattern(source, 16, 16, 24);
+        if (progressive)
+            source.SetCodecOption(CRasterImageJPG::ENC_PROGRESSIVE, RASTER_FORMAT_JPG);
+        Bytes forged = EncodeToBytes(source, RASTER_FORMAT_JPG);
+        const size_t sof = FindMarker(forged, progressive ? 0xC2 : 0xC0);
+        ASSERT_LT(sof, forged.size());
+        for (int i = 0; i < 4; ++i)
+            forged[sof + 5 + size_t(i)] = BYTE(i % 2 == 0 ? 20000 >> 8 : 20000 & 0xFF); // 20000 x 20000
+        CRasterImage image;
+        EXPECT_FALSE(DecodeFromBytes(image, forged, RASTER_FORMAT_JPG)) << progressive;
+        EXPECT_STREQ(image.GetLastError(), "JPEG: the picture is larger than its data can fill");
+    }
+    CRasterImage flat;
+    ASSERT_TRUE(flat.Create(6000, 3000, 24, RASTER_FORMAT_JPG));
+    flat.Clear(0x80);
+    const Bytes large = EncodeToBytes(flat, RASTER_FORMAT_JPG);
+    CRasterImage back;
+    ASSERT_TRUE(DecodeFromBytes(back, large, RASTER_FORMAT_JPG)) << back.GetLastError();
+    EXPECT_EQ(back.GetWidth(), 6000u);
+}
+
 // Thousands of repeated scans, each a pass over the picture, end with a clear failure; the
 // codec's own progressive files keep decoding.
 TEST(CRasterImageJPG, ScansAreBounded)

@@ -396,6 +396,43 @@ TEST(CRasterImagePNG, AncillaryChunksAreBounded)
     EXPECT_EQ(MaxChannelDifference(image, expected), 0);
 }
 
+// A chunk whose length claims two gigabytes in a file of a few dozen bytes is refused at once,
+// whatever its kind (libpng only warns about such a length, then would allocate it); a picture
+// far larger than its image data can fill is refused before its memory is taken. A large flat
+// picture, whose data is small but enough, still decodes.
+TEST(CRasterImagePNG, ClaimsBeyondTheFileAreRefusedBeforeTheyAreAllocated)
+{
+    const Bytes signature = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const Bytes ihdr = Chunk("IHDR", Bytes{0, 0, 0, 1, 0, 0, 0, 1, 8, 2, 0, 0, 0});
+    for (const char* type : {"iTXt", "sCAL", "tEXt", "sPLT", "pCAL", "zTXt", "iCCP", "eXIf"}) {
+        Bytes png = signature;
+        png.insert(png.end(), ihdr.begin(), ihdr.end());
+        png.insert(png.end(), {0x7F, 0xFF, 0xFF, 0xF0});
+        png.insert(png.end(), type, type + 4);
+        png.insert(png.end(), {'a', 'b', 'c', 'd'});
+        CRasterImage image;
+        EXPECT_FALSE(DecodeFromBytes(image, png, RASTER_FORMAT_PNG)) << type;
+        EXPECT_STREQ(image.GetLastError(), "Read Error") << type;
+    }
+
+    Bytes overclaimed = signature;
+    for (const Bytes& c : {Chunk("IHDR", Bytes{0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20, 8, 6, 0, 0, 0}),
+                           Chunk("IDAT", Bytes{0x78, 0x9C, 0x03, 0x00}), Chunk("IEND", Bytes())})
+        overclaimed.insert(overclaimed.end(), c.begin(), c.end()); // 20000 x 20000 RGBA
+    CRasterImage refused;
+    EXPECT_FALSE(DecodeFromBytes(refused, overclaimed, RASTER_FORMAT_PNG));
+    EXPECT_STREQ(refused.GetLastError(), "PNG: the picture is larger than its data can fill");
+
+    PngSpec flat;
+    flat.width = 6000;
+    flat.height = 3000;
+    flat.sample = [](int, int, int) { return 0; };
+    const Bytes large = WritePng(flat);
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, large, RASTER_FORMAT_PNG)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), 6000u);
+}
+
 TEST(CRasterImagePNG, DecodeStopsWhenCreateFails)
 {
     CRasterImage image;

@@ -185,6 +185,14 @@ TEST(CRasterImageTGA, RefusedFiles)
     badType.imageType = 4;
     TgaSpec badDepth;
     badDepth.depth = 12;
+    // 30000 x 30000 from a few bytes, plain and run-length.
+    TgaSpec huge;
+    huge.width = 30000;
+    huge.height = 30000;
+    huge.depth = 24;
+    huge.data = {0xFF, 0, 0, 0, 0xFF, 0, 0, 0};
+    TgaSpec hugeRle = huge;
+    hugeRle.imageType = 10;
     const struct
     {
         Bytes bytes;
@@ -193,7 +201,9 @@ TEST(CRasterImageTGA, RefusedFiles)
                  {MakeTga(badType), "Unknown TGA image type"},
                  {MakeTga(badDepth), "bad TGA header"},
                  {Bytes{1, 2, 3}, "Not a TGA"},
-                 {MakeTga(TgaSpec()), "corrupted TGA"}};
+                 {MakeTga(TgaSpec()), "corrupted TGA"},
+                 {MakeTga(huge), "TGA: the picture is larger than its data can fill"},
+                 {MakeTga(hugeRle), "TGA: the picture is larger than its data can fill"}};
     for (const auto& c : cases) {
         CRasterImage image;
         EXPECT_FALSE(DecodeFromBytes(image, c.bytes, RASTER_FORMAT_TGA));

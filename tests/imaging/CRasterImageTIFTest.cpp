@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include <tiffio.h>
 
@@ -32,6 +33,10 @@ struct TiffSpec
     std::function<uint16_t(uint32_t x, uint32_t y, int s)> sample = [](uint32_t x, uint32_t y, int s) {
         return uint16_t(x * 10 + y + s * 40);
     };
+    uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+    uint16_t compression = COMPRESSION_NONE;
+    // When set, the bits of each sample (wider than 16 bits, or floating point), in place of sample.
+    std::function<uint64_t(uint32_t x, uint32_t y, int s)> wide;
 };
 
 Bytes WriteTiff(const TiffSpec& s)
@@ -45,6 +50,10 @@ Bytes WriteTiff(const TiffSpec& s)
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, s.bits);
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, s.photometric);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, s.sampleFormat);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, s.compression);
+    if (s.compression == COMPRESSION_WEBP)
+        TIFFSetField(tif, TIFFTAG_WEBP_LOSSLESS, 1);
     if (s.xres != 0) {
         TIFFSetField(tif, TIFFTAG_XRESOLUTION, s.xres);
         TIFFSetField(tif, TIFFTAG_YRESOLUTION, s.xres);
@@ -58,11 +67,12 @@ Bytes WriteTiff(const TiffSpec& s)
     auto fillRow = [&](std::vector<uint8_t>& row, uint32_t y, uint32_t x0, uint32_t count) {
         for (uint32_t x = 0; x < count; ++x)
             for (int c = 0; c < s.samples; ++c) {
-                const uint16_t v = s.sample(x0 + x, y, c);
+                const uint64_t v = s.wide ? s.wide(x0 + x, y, c) : s.sample(x0 + x, y, c);
                 const uint64_t i = uint64_t(x) * s.samples + c;
-                if (s.bits == 16) {
-                    row[2 * i] = uint8_t(v);
-                    row[2 * i + 1] = uint8_t(v >> 8);
+                if (s.bits % 8 == 0 && s.bits >= 16) {
+                    // Whole bytes in the machine's order, as libtiff takes them.
+                    for (int k = 0; k < s.bits / 8; ++k)
+                        row[s.bits / 8 * i + size_t(k)] = uint8_t(v >> (8 * k));
                 } else if (s.bits == 8) {
                     row[i] = uint8_t(v);
                 } else {
@@ -351,11 +361,12 @@ TEST(CRasterImageTIF, OddSampleWidthsTiledRgbAndCmyk)
 // A page the program cannot read says what it is, not that the file is damaged.
 TEST(CRasterImageTIF, UnsupportedCompressionAndDepthSaySo)
 {
-    TiffSpec wide;
-    wide.bits = 32;
-    wide.sample = [](uint32_t, uint32_t, int) { return uint16_t(0); };
+    TiffSpec complex;
+    complex.bits = 32;
+    complex.sampleFormat = SAMPLEFORMAT_COMPLEXINT;
+    complex.wide = [](uint32_t, uint32_t, int) { return uint64_t(0); };
     CRasterImage image;
-    EXPECT_FALSE(DecodeFromBytes(image, WriteTiff(wide), RASTER_FORMAT_TIF));
+    EXPECT_FALSE(DecodeFromBytes(image, WriteTiff(complex), RASTER_FORMAT_TIF));
     EXPECT_STREQ(image.GetLastError(), "TIFF: 32-bit samples are not supported here");
 
     Bytes packed = WriteTiff(TiffSpec());
@@ -369,6 +380,178 @@ TEST(CRasterImageTIF, UnsupportedCompressionAndDepthSaySo)
     EXPECT_FALSE(DecodeFromBytes(unknown, packed, RASTER_FORMAT_TIF));
     EXPECT_STRNE(unknown.GetLastError(), "Corrupted TIFF file!");
     EXPECT_STRNE(unknown.GetLastError(), "");
+}
+
+// A page of one strip written by hand: the header, one directory and a few bytes of data, so
+// that its tags may claim what no writer would.
+Bytes HandTiff(uint32_t width, uint32_t length, uint16_t compression, uint16_t samples,
+               uint16_t bits, uint16_t photometric)
+{
+    struct Entry
+    {
+        uint16_t tag, type;
+        uint32_t value;
+    };
+    const Entry entries[] = {{256, 4, width},       {257, 4, length},     {258, 3, bits},
+                             {259, 3, compression}, {262, 3, photometric}, {273, 4, 200},
+                             {277, 3, samples},     {278, 4, length},      {279, 4, 1000}};
+    Bytes out = {'I', 'I', 42, 0, 8, 0, 0, 0, BYTE(std::size(entries)), 0};
+    for (const Entry& e : entries)
+        out.insert(out.end(), {BYTE(e.tag), BYTE(e.tag >> 8), BYTE(e.type), 0, 1, 0, 0, 0,
+                               BYTE(e.value), BYTE(e.value >> 8), BYTE(e.value >> 16), BYTE(e.value >> 24)});
+    out.resize(1200, 0);
+    return out;
+}
+
+// A page claiming far more pixels than the file's bytes can code with its compression is
+// refused before anything is allocated; a large plain page whose rows are all there decodes.
+TEST(CRasterImageTIF, PagesBeyondTheirDataAreRefused)
+{
+    const struct
+    {
+        const char* name;
+        Bytes file;
+    } cases[] = {
+        {"plain RGB", HandTiff(20000, 20000, COMPRESSION_NONE, 3, 8, PHOTOMETRIC_RGB)},
+        {"LZW RGB", HandTiff(20000, 20000, COMPRESSION_LZW, 3, 8, PHOTOMETRIC_RGB)},
+        {"16-bit RGB", HandTiff(12000, 12000, COMPRESSION_ADOBE_DEFLATE, 3, 16, PHOTOMETRIC_RGB)},
+        {"fax", HandTiff(60000, 60000, COMPRESSION_CCITTFAX4, 1, 1, PHOTOMETRIC_MINISWHITE)},
+        {"PackBits grey", HandTiff(30000, 30000, COMPRESSION_PACKBITS, 1, 8, PHOTOMETRIC_MINISBLACK)},
+    };
+    for (const auto& c : cases) {
+        CRasterImage image;
+        EXPECT_FALSE(DecodeFromBytes(image, c.file, RASTER_FORMAT_TIF)) << c.name;
+        EXPECT_STREQ(image.GetLastError(), "TIFF: the page is larger than its data can fill") << c.name;
+    }
+    TiffSpec large;
+    large.width = 6000;
+    large.length = 3000;
+    large.rowsPerStrip = 64;
+    large.sample = [](uint32_t, uint32_t, int) { return uint16_t(7); };
+    CRasterImage image;
+    ASSERT_TRUE(DecodeFromBytes(image, WriteTiff(large), RASTER_FORMAT_TIF)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), 6000u);
+}
+
+uint64_t FloatBits(float f)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    return bits;
+}
+
+uint64_t DoubleBits(double d)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &d, 8);
+    return bits;
+}
+
+// Samples of every width up to 32 bits and floating point of 32 and 64 bits, grey, grey with
+// alpha, RGB and palettes of 2^16 entries: each sample comes out scaled to 8 bits (integers from
+// their full range, floating point from 0 to 1).
+TEST(CRasterImageTIF, WideSamplesOfEveryWidth)
+{
+    struct Case
+    {
+        const char* name;
+        uint16_t samples, bits, photometric, format;
+        std::function<uint64_t(uint32_t, uint32_t, int)> wide;
+        // The 8-bit value expected of channel c at (x, y).
+        std::function<int(uint32_t, uint32_t, int)> expected;
+    };
+    auto scaled = [](uint64_t v, int bits) { const uint64_t top = (1ull << bits) - 1; return int((v * 255 + top / 2) / top); };
+    std::vector<Case> cases;
+    for (uint16_t bits : {10, 12, 14, 24, 32}) {
+        const uint64_t top = (1ull << bits) - 1;
+        cases.push_back({"grey", 1, bits, PHOTOMETRIC_MINISBLACK, SAMPLEFORMAT_UINT,
+                         [top](uint32_t x, uint32_t y, int) { return top * (x + 8 * y) / 47; },
+                         [=](uint32_t x, uint32_t y, int) { return scaled(top * (x + 8 * y) / 47, bits); }});
+    }
+    cases.push_back({"RGB 12", 3, 12, PHOTOMETRIC_RGB, SAMPLEFORMAT_UINT,
+                     [](uint32_t x, uint32_t y, int c) { return uint64_t(x * 200 + y * 50 + c * 1100); },
+                     [=](uint32_t x, uint32_t y, int c) { return scaled(x * 200 + y * 50 + c * 1100, 12); }});
+    cases.push_back({"grey and alpha 32", 2, 32, PHOTOMETRIC_MINISBLACK, SAMPLEFORMAT_UINT,
+                     [](uint32_t x, uint32_t, int c) { return c == 0 ? 0xFFFFFFFFull / (x + 1) : 0xFFFFFFFFull; },
+                     [=](uint32_t x, uint32_t, int) { return scaled(0xFFFFFFFFull / (x + 1), 32); }});
+    cases.push_back({"float 32", 1, 32, PHOTOMETRIC_MINISBLACK, SAMPLEFORMAT_IEEEFP,
+                     [](uint32_t x, uint32_t y, int) { return FloatBits(float(x) / 7 - float(y) / 10); },
+                     [](uint32_t x, uint32_t y, int) {
+                         const double v = double(float(x) / 7 - float(y) / 10);
+                         return v <= 0 ? 0 : v >= 1 ? 255 : int(v * 255 + 0.5);
+                     }});
+    cases.push_back({"float 64 RGB", 3, 64, PHOTOMETRIC_RGB, SAMPLEFORMAT_IEEEFP,
+                     [](uint32_t x, uint32_t, int c) { return DoubleBits(x / 8.0 + c / 4.0); },
+                     [](uint32_t x, uint32_t, int c) {
+                         const double v = x / 8.0 + c / 4.0;
+                         return v >= 1 ? 255 : int(v * 255 + 0.5);
+                     }});
+    cases.push_back({"signed 16", 1, 16, PHOTOMETRIC_MINISBLACK, SAMPLEFORMAT_INT,
+                     [](uint32_t x, uint32_t, int) { return uint64_t(uint16_t(int16_t(-32768 + int(x) * 9000))); },
+                     [=](uint32_t x, uint32_t, int) { return scaled(uint64_t(x) * 9000, 16); }});
+    for (const Case& c : cases) {
+        TiffSpec spec;
+        spec.samples = c.samples;
+        spec.bits = c.bits;
+        spec.photometric = c.photometric;
+        spec.sampleFormat = c.format;
+        spec.wide = c.wide;
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, WriteTiff(spec), RASTER_FORMAT_TIF)) << c.name << " " << c.bits << ": " << image.GetLastError();
+        for (uint32_t y = 0; y < spec.length; ++y)
+            for (uint32_t x = 0; x < spec.width; ++x) {
+                const RGBQUAD q = Top(image, long(x), long(y));
+                const int rgb = c.photometric == PHOTOMETRIC_RGB;
+                EXPECT_EQ(q.rgbRed, c.expected(x, y, 0)) << c.name << " " << c.bits << " at " << x << "," << y;
+                EXPECT_EQ(q.rgbGreen, c.expected(x, y, rgb)) << c.name << " " << c.bits;
+                EXPECT_EQ(q.rgbBlue, c.expected(x, y, 2 * rgb)) << c.name << " " << c.bits;
+            }
+        EXPECT_EQ(image.AlphaIsValid(), c.samples == 2) << c.name;
+    }
+
+    // A palette of 2^16 entries: the picture is true colour through the map.
+    TiffSpec palette;
+    palette.bits = 16;
+    palette.photometric = PHOTOMETRIC_PALETTE;
+    palette.colormap.assign(3 * 65536, 0);
+    for (uint32_t i = 0; i < 65536; ++i) {
+        palette.colormap[i] = uint16_t(i);
+        palette.colormap[65536 + i] = uint16_t(65535 - i);
+        palette.colormap[2 * 65536 + i] = uint16_t(i * 7);
+    }
+    palette.sample = [](uint32_t x, uint32_t y, int) { return uint16_t(x * 4000 + y * 300); };
+    CRasterImage paletted;
+    ASSERT_TRUE(DecodeFromBytes(paletted, WriteTiff(palette), RASTER_FORMAT_TIF)) << paletted.GetLastError();
+    EXPECT_EQ(paletted.GetBpp(), 24u);
+    const uint32_t index = 3 * 4000 + 2 * 300;
+    const RGBQUAD q = Top(paletted, 3, 2);
+    EXPECT_EQ(q.rgbRed, (palette.colormap[index] * 255u + 32767u) / 65535u);
+    EXPECT_EQ(q.rgbGreen, (palette.colormap[65536 + index] * 255u + 32767u) / 65535u);
+    EXPECT_EQ(q.rgbBlue, (palette.colormap[2 * 65536 + index] * 255u + 32767u) / 65535u);
+}
+
+// Pages compressed with LZMA and (lossless) WebP read back exactly.
+TEST(CRasterImageTIF, LzmaAndWebPPages)
+{
+    for (const uint16_t compression : {uint16_t(COMPRESSION_LZMA), uint16_t(COMPRESSION_WEBP)}) {
+        TiffSpec spec;
+        spec.width = 40;
+        spec.length = 24;
+        spec.samples = 3;
+        spec.photometric = PHOTOMETRIC_RGB;
+        spec.rowsPerStrip = 24;
+        spec.compression = compression;
+        spec.sample = [](uint32_t x, uint32_t y, int c) { return uint16_t((x * 6 + y * 9 + c * 70) & 0xFF); };
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, WriteTiff(spec), RASTER_FORMAT_TIF)) << compression << ": " << image.GetLastError();
+        for (uint32_t y = 0; y < spec.length; ++y)
+            for (uint32_t x = 0; x < spec.width; ++x) {
+                const RGBQUAD q = Top(image, long(x), long(y));
+                ASSERT_EQ(q.rgbRed, spec.sample(x, y, 0)) << compression << " at " << x << "," << y;
+                ASSERT_EQ(q.rgbGreen, spec.sample(x, y, 1)) << compression;
+                ASSERT_EQ(q.rgbBlue, spec.sample(x, y, 2)) << compression;
+            }
+    }
 }
 
 TEST(CRasterImageTIF, CieLabPagesBecomeTrueColour)

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+
 #include <windows.h>
 
 #include <cstdint>
@@ -173,6 +177,57 @@ TEST(MetafileCheck, WindowsChainWithoutItsEndRecord)
     EXPECT_TRUE(MetafileCheck::WindowsRecordsFit(open));
     Bytes cut(bits.begin(), bits.end() - 8); // a record cut in the middle
     EXPECT_FALSE(MetafileCheck::WindowsRecordsFit(cut));
+}
+
+// A Windows metafile of the given records (each its function and parameter words), the header
+// counting `objects`.
+Bytes WindowsMetafile(const std::vector<std::pair<uint16_t, std::vector<uint16_t>>>& records, uint16_t objects = 0)
+{
+    std::vector<uint16_t> words = {1, 9, 0x0300, 0, 0, objects, 0, 0, 0};
+    uint32_t largest = 3;
+    for (const auto& r : records) {
+        const uint32_t size = uint32_t(3 + r.second.size());
+        largest = std::max(largest, size);
+        words.insert(words.end(), {uint16_t(size), uint16_t(size >> 16), r.first});
+        words.insert(words.end(), r.second.begin(), r.second.end());
+    }
+    words.insert(words.end(), {3, 0, 0});
+    words[3] = uint16_t(words.size());
+    words[4] = uint16_t(words.size() >> 16);
+    words[7] = uint16_t(largest);
+    words[8] = uint16_t(largest >> 16);
+    Bytes bits;
+    for (uint16_t w : words)
+        bits.insert(bits.end(), {uint8_t(w), uint8_t(w >> 8)});
+    return bits;
+}
+
+// The blits of old metafiles carry a device-dependent bitmap, and regions their scans: both are
+// played when they fit their records, and a refusal names the record and its fault.
+TEST(MetafileCheck, DeviceBitmapsRegionsAndReasons)
+{
+    // BitBlt: raster operation (2 words), source y, x, height, width, destination y, x, then the
+    // bitmap: type, width 16, height 2, 2 bytes a row, one plane of one bit, the rows.
+    const std::vector<uint16_t> blit = {0x0020, 0x00CC, 0, 0, 2, 16, 0, 0, 0, 16, 2, 2, 0x0101, 0xFFFF, 0x0F0F};
+    std::string why;
+    EXPECT_TRUE(MetafileCheck::WindowsRecordsFit(WindowsMetafile({{0x0922, blit}}), &why)) << why;
+    std::vector<uint16_t> tall = blit;
+    tall[10] = 40; // 40 rows in a record of 2
+    EXPECT_FALSE(MetafileCheck::WindowsRecordsFit(WindowsMetafile({{0x0922, tall}}), &why));
+    EXPECT_EQ(why, "WMF record 0 (type 0x0922): its bitmap does not fit the record");
+    // Without a bitmap: nine words.
+    EXPECT_TRUE(MetafileCheck::WindowsRecordsFit(WindowsMetafile({{0x0922, {0x0042, 0x00FF, 0, 0, 0, 4, 4, 0, 0}}})));
+
+    // A region of one scan with one span.
+    const std::vector<uint16_t> region = {0, 6, 0, 0, 34, 1, 4, 0, 0, 10, 10, 2, 0, 10, 0, 10, 2};
+    EXPECT_TRUE(MetafileCheck::WindowsRecordsFit(WindowsMetafile({{0x06FF, region}}), &why)) << why;
+    std::vector<uint16_t> scans = region;
+    scans[5] = 900; // scans past the record
+    EXPECT_FALSE(MetafileCheck::WindowsRecordsFit(WindowsMetafile({{0x06FF, scans}}), &why));
+    EXPECT_EQ(why, "WMF record 0 (type 0x06FF): its region does not fit the record");
+
+    EXPECT_FALSE(MetafileCheck::WindowsRecordsFit(WindowsMetafile({{0x012D, {5}}}, 2), &why));
+    EXPECT_EQ(why, "WMF record 0 (type 0x012D): it names an object past the metafile's count");
 }
 
 } // namespace

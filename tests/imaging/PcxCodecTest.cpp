@@ -185,6 +185,32 @@ TEST(PcxCodec, BadFilesFailWithTheirText)
     }
 }
 
+// The map of an 8-bit picture is the file's last 769 bytes, wherever the data ends; a grey
+// picture (palette information 2) may have none.
+TEST(PcxCodec, EightBitMapAtTheEndAndGreyWithout)
+{
+    const Bytes valid = ValidEightBitFile();
+    CRasterImage expected;
+    ASSERT_TRUE(orvo::test::DecodeFromBytes(expected, valid, RASTER_FORMAT_PCX));
+    Bytes padded(valid.begin(), valid.end() - 769);
+    padded.insert(padded.end(), {0, 0, 0});
+    padded.insert(padded.end(), valid.end() - 769, valid.end());
+    CRasterImage image;
+    ASSERT_TRUE(orvo::test::DecodeFromBytes(image, padded, RASTER_FORMAT_PCX)) << image.GetLastError();
+    EXPECT_EQ(ComparePixels(image, expected), "");
+    EXPECT_EQ(orvo::test::MaxChannelDifference(image, expected), 0);
+
+    Bytes grey(valid.begin(), valid.end() - 769);
+    grey[68] = 2;
+    CRasterImage greyImage;
+    ASSERT_TRUE(orvo::test::DecodeFromBytes(greyImage, grey, RASTER_FORMAT_PCX)) << greyImage.GetLastError();
+    const BYTE index = greyImage.GetPixelIndex(3, 2);
+    const RGBQUAD c = greyImage.GetPixelColor(3, 2, false);
+    EXPECT_EQ(c.rgbRed, index);
+    EXPECT_EQ(c.rgbGreen, index);
+    EXPECT_EQ(c.rgbBlue, index);
+}
+
 TEST(PcxCodec, ReadsTwoBitPixelsAndPlanesOfOneBit)
 {
     // A 4 x 1 image of 2 bits per pixel, 1 plane: values 0, 1, 2, 3 in one byte.

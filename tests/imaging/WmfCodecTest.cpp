@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace {
 
 using orvo::test::Bytes;
@@ -50,6 +52,31 @@ Bytes PlaceableWmf(int right, int bottom, int unitsPerInch, bool header = true)
     Put16(b, sum);
     b.insert(b.end(), bits.begin(), bits.end());
     return b;
+}
+
+// A Windows metafile with no placeable header: its header, records of the given words (size,
+// function, parameters) and the end record.
+Bytes PlainWmf(const std::vector<std::vector<uint16_t>>& records)
+{
+    std::vector<uint16_t> words = {1, 9, 0x0300, 0, 0, 0, 3, 0, 0};
+    for (const auto& r : records)
+        words.insert(words.end(), r.begin(), r.end());
+    words.insert(words.end(), {3, 0, 0});
+    words[3] = uint16_t(words.size());
+    Bytes b;
+    for (uint16_t w : words)
+        Put16(b, w);
+    return b;
+}
+
+Bytes PlainWmfWithoutExtent()
+{
+    return PlainWmf({{4, 0, 0x0102, 1}}); // SetBkMode only
+}
+
+Bytes PlainWmfSelectingObject(uint16_t object)
+{
+    return PlainWmf({{4, 0, 0x012D, object}});
 }
 
 // An EMF with area filled red; an empty area draws nothing.
@@ -115,6 +142,35 @@ TEST(WmfCodec, EnhancedMetafileSizeAndColours)
                                           long(image.GetHeight()) / 2)));
 }
 
+// A Windows metafile without a placeable header is played at its window extent, a logical unit
+// to a pixel.
+TEST(WmfCodec, PlainMetafileTakesItsWindowExtent)
+{
+    const Bytes file = PlaceableWmf(300, 200, 1440, false);
+    CRasterImage image;
+    ASSERT_TRUE(orvo::test::DecodeFromBytes(image, file, RASTER_FORMAT_WMF)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), 300u);
+    EXPECT_EQ(image.GetHeight(), 200u);
+    EXPECT_TRUE(IsRed(image.GetPixelColor(75, 100)));
+    EXPECT_FALSE(IsRed(image.GetPixelColor(225, 100)));
+}
+
+// An EMF whose header keeps no bounds takes its size from its frame.
+TEST(WmfCodec, EnhancedMetafileWithoutBoundsUsesItsFrame)
+{
+    Bytes file = RedEmf({10, 10, 110, 60});
+    ENHMETAHEADER header = {};
+    std::memcpy(&header, file.data(), sizeof header);
+    header.rclBounds = RECTL{0, 0, -1, -1};
+    std::memcpy(file.data(), &header, sizeof header);
+    CRasterImage image;
+    ASSERT_TRUE(orvo::test::DecodeFromBytes(image, file, RASTER_FORMAT_WMF)) << image.GetLastError();
+    const long width = long((int64_t(header.rclFrame.right) - header.rclFrame.left) * header.szlDevice.cx /
+                            (100 * int64_t(header.szlMillimeters.cx)));
+    EXPECT_EQ(long(image.GetWidth()), width);
+    EXPECT_GT(image.GetHeight(), 0u);
+}
+
 TEST(WmfCodec, SizesAreLimitedAndForced)
 {
     const int dpi = ScreenDpi(LOGPIXELSX);
@@ -164,8 +220,10 @@ TEST(WmfCodec, RefusedFiles)
         Bytes file;
         const char* error;
     } cases[] = {
-        {"no placeable header", PlaceableWmf(1440, 1440, 1440, false),
-         "WMF without a placeable header (no size) is not supported"},
+        {"no placeable header nor window extent", PlainWmfWithoutExtent(),
+         "WMF without a placeable header or a window extent (no size) is not supported"},
+        {"record naming a missing object", PlainWmfSelectingObject(5),
+         "WMF record 0 (type 0x012D): it names an object past the metafile's count"},
         {"units per inch 0", withWord(good, 14, 0, true), "corrupted WMF"},
         {"units per inch 2541", withWord(good, 14, 2541, true), "corrupted WMF"},
         {"bad checksum", withWord(good, 20, 0x1234, false), "corrupted WMF"},

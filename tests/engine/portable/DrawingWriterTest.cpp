@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -379,8 +380,22 @@ TEST(DrawingWriter, R12ConvertsWhatItCannotHoldAndCountsWhatItDrops)
     ASSERT_EQ(r.status, SaveStatus::Ok);
     const auto back = ReadBack(bytes);
     const auto counts = back->CountByType();
-    // LWPOLYLINE, ELLIPSE, SPLINE and the hatch's loop are polylines; the MTEXT two TEXTs.
-    EXPECT_EQ(counts[Idx(EntityType::Polyline)], 4u);
+    // LWPOLYLINE, ELLIPSE and SPLINE are polylines; the MTEXT two TEXTs; the solid hatch an
+    // insert of an anonymous block of SOLID strips that cover its triangle.
+    EXPECT_EQ(counts[Idx(EntityType::Polyline)], 3u);
+    EXPECT_EQ(r.convertedFrom[Idx(EntityType::Hatch)], 1u);
+    EXPECT_EQ(r.convertedInto[Idx(EntityType::Insert)], 1u);
+    double area = 0.0;
+    for (const RkDb::Block& block : back->Blocks()) {
+        for (const auto& e : block.entities) {
+            if (const auto* strip = RkDb::As<RkDb::Solid>(*e)) {
+                const RkDb::Vec3* c = strip->corners;
+                area += ((c[1].x - c[0].x) + (c[3].x - c[2].x)) / 2 * (c[2].y - c[0].y);
+                EXPECT_EQ(block.name.substr(0, 2), "*X");
+            }
+        }
+    }
+    EXPECT_NEAR(area, 8.0, 1e-9);
     EXPECT_EQ(counts[Idx(EntityType::Text)], 2u);
     EXPECT_EQ(counts[Idx(EntityType::LwPolyline)] + counts[Idx(EntityType::Ellipse)] +
                   counts[Idx(EntityType::Spline)] + counts[Idx(EntityType::MText)] +
@@ -654,3 +669,123 @@ TEST(DownConverter, PlainLinesDropFormattingCodes)
 }
 
 } // namespace
+
+namespace {
+
+std::size_t SolidEdges(const RkDb::Database& db, std::size_t& solids)
+{
+    std::size_t edges = 0;
+    solids = 0;
+    for (const RkDb::Block& block : db.Blocks()) {
+        for (const RkDb::EntityPtr& e : block.entities) {
+            if (const auto* solid = RkDb::As<RkDb::AcisSolid>(*e)) {
+                ++solids;
+                edges += solid->edges.size();
+            }
+        }
+    }
+    return edges;
+}
+
+} // namespace
+
+// 3DSOLID and REGION keep their ACIS data as SAT text in DXF and DWG of R14, 2000 and 2004,
+// whichever form (SAT text or binary SAB) they were read from; R12 has no solids and says it left
+// them out.
+TEST(DrawingWriter, SolidsKeepTheirAcisDataFromR14On)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    for (const std::string source : {"example_2000.dwg", "example_2004.dwg", "example_2013.dxf"}) {
+        const auto db = ReadSample(dir + "dwg/" + source);
+        ASSERT_TRUE(db) << source;
+        std::size_t solids = 0;
+        const std::size_t edges = SolidEdges(*db, solids);
+        ASSERT_EQ(solids, 3u) << source;
+        for (const int file : {DrawingSaver::kDxf, DrawingSaver::kDwg}) {
+            for (const int version : kVersions) {
+                std::string bytes;
+                const WriteReport r = DrawingSaver::Build(*db, file, version, bytes);
+                ASSERT_EQ(r.status, SaveStatus::Ok);
+                auto back = std::make_unique<RkDb::Database>();
+                if (file == DrawingSaver::kDwg) {
+                    ASSERT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(bytes.begin(), bytes.end()), *back),
+                              orvo::dwg::DwgReadResult::Ok);
+                } else {
+                    back = ReadBack(bytes);
+                }
+                std::size_t written = 0;
+                const std::size_t writtenEdges = SolidEdges(*back, written);
+                const std::size_t kind = Idx(EntityType::AcisSolid);
+                if (version == 5) {
+                    EXPECT_EQ(written, 0u);
+                    EXPECT_EQ(r.dropped[kind], 3u);
+                    EXPECT_NE(DrawingSaver::Losses(r).find("3 3DSOLID"), std::string::npos) << DrawingSaver::Losses(r);
+                } else {
+                    EXPECT_EQ(written, 3u) << source << " v" << version;
+                    EXPECT_EQ(writtenEdges, edges) << source << " v" << version;
+                    EXPECT_EQ(r.dropped[kind], 0u);
+                    if (file == DrawingSaver::kDxf) {
+                        EXPECT_NE(bytes.find("AcDbModelerGeometry"), std::string::npos);
+                    }
+                }
+            }
+        }
+    }
+}
+
+namespace {
+
+using Edge = std::pair<std::int32_t, std::int32_t>;
+
+Edge Undirected(std::int32_t a, std::int32_t b) { return a < b ? Edge{a, b} : Edge{b, a}; }
+
+} // namespace
+
+// MESH came with 2010: every version gets its polyface mesh, which draws the same edges (a face
+// of more than four corners a fan of triangles whose inner edges are hidden).
+TEST(DrawingWriter, MeshesBecomePolyfaceMeshesWithTheSameEdges)
+{
+    RkDb::Database db;
+    auto mesh = std::make_unique<RkDb::Mesh>();
+    mesh->vertices = {{0, 0, 0}, {4, 0, 0}, {5, 3, 0}, {2, 5, 0}, {-1, 3, 0}, {2, 2, 4}};
+    mesh->faces = {{0, 1, 2, 3, 4}, {0, 1, 5}, {1, 2, 5}, {2, 3, 5}, {3, 4, 5}, {4, 0, 5}};
+    std::set<Edge> expected;
+    for (const auto& face : mesh->faces) {
+        for (std::size_t k = 0; k < face.size(); ++k)
+            expected.insert(Undirected(face[k], face[(k + 1) % face.size()]));
+    }
+    db.ModelSpaceBlock().entities.push_back(std::move(mesh));
+    for (const int file : {DrawingSaver::kDxf, DrawingSaver::kDwg}) {
+        for (const int version : kVersions) {
+            std::string bytes;
+            const WriteReport r = DrawingSaver::Build(db, file, version, bytes);
+            ASSERT_EQ(r.status, SaveStatus::Ok);
+            EXPECT_EQ(r.convertedFrom[Idx(EntityType::Mesh)], 1u) << file << " v" << version;
+            EXPECT_EQ(r.dropped[Idx(EntityType::Mesh)], 0u);
+            auto back = std::make_unique<RkDb::Database>();
+            if (file == DrawingSaver::kDwg) {
+                ASSERT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(bytes.begin(), bytes.end()), *back),
+                          orvo::dwg::DwgReadResult::Ok);
+            } else {
+                back = ReadBack(bytes);
+            }
+            ASSERT_EQ(back->ModelSpaceBlock().entities.size(), 1u) << file << " v" << version;
+            const auto* pl = RkDb::As<RkDb::Polyline>(*back->ModelSpaceBlock().entities[0]);
+            ASSERT_NE(pl, nullptr);
+            EXPECT_EQ(pl->kind, RkDb::Polyline::Kind::PolyFace);
+            std::set<Edge> visible;
+            for (const RkDb::PolyVertex& v : pl->vertices) {
+                if ((v.flags & 64) != 0)
+                    continue;
+                int count = 0;
+                while (count < 4 && v.faceIndex[count] != 0)
+                    ++count;
+                for (int k = 0; k < count; ++k) {
+                    if (v.faceIndex[k] > 0)
+                        visible.insert(Undirected(v.faceIndex[k] - 1, std::abs(v.faceIndex[(k + 1) % count]) - 1));
+                }
+            }
+            EXPECT_EQ(visible, expected) << file << " v" << version;
+        }
+    }
+}

@@ -4,23 +4,32 @@
 
 namespace orvo::portable {
 
-std::string SamplesDir()
+namespace {
+
+// The folder ../shared/<name>/ beside the clone, when it holds probe.
+std::string SharedDir(const std::string& name, const std::string& probe)
 {
 #ifdef _WIN32
     // Wine maps the Linux root to drive Z:.
-    std::string dir = std::string("Z:") + ORVO_SOURCE_DIR + "/../shared/samples/";
+    std::string dir = std::string("Z:") + ORVO_SOURCE_DIR + "/../shared/" + name + "/";
     for (char& c : dir) {
         if (c == '/')
             c = '\\';
     }
 #else
-    const std::string dir = std::string(ORVO_SOURCE_DIR) + "/../shared/samples/";
+    const std::string dir = std::string(ORVO_SOURCE_DIR) + "/../shared/" + name + "/";
 #endif
-    std::FILE* f = std::fopen((dir + "README.md").c_str(), "rb");
+    std::FILE* f = std::fopen((dir + probe).c_str(), "rb");
     if (!f)
         return {};
     std::fclose(f);
     return dir;
 }
+
+} // namespace
+
+std::string ToolsDir() { return SharedDir("tools", "README.md"); }
+
+std::string SamplesDir() { return SharedDir("samples", "README.md"); }
 
 } // namespace orvo::portable

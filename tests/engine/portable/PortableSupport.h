@@ -9,6 +9,9 @@ namespace orvo::portable {
 
 // The shared sample drawings folder with a trailing separator, or "" when it is absent.
 std::string SamplesDir();
+// The shared tools folder (the independent DWG reader that judges the writer's output) with a
+// trailing separator, or "" when it is absent.
+std::string ToolsDir();
 
 inline std::string SamplePath(const std::string& dir, const std::string& relative)
 {

@@ -148,6 +148,35 @@ TEST_F(SaveAs, EachDrawingKindWritesAFileTheReadersOpenOrIsRefusedCleanly)
     }
 }
 
+// What a version cannot hold is left out of the file, and the user is told what: R12 has no rays
+// and construction lines; R14 holds them and says nothing.
+TEST_F(SaveAs, WhatAVersionCannotHoldIsToldAfterTheSave)
+{
+    orvo::portable::DxfBuilder b;
+    b.Header("AC1015").Section("ENTITIES");
+    b.S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 100, 50);
+    b.S(0, "RAY").S(8, "0").S(100, "AcDbRay").P(10, 0, 0).P(11, 1, 0);
+    b.S(0, "RAY").S(8, "0").S(100, "AcDbRay").P(10, 5, 0).P(11, 0, 1);
+    b.S(0, "XLINE").S(8, "0").S(100, "AcDbXline").P(10, 0, 0).P(11, 1, 1);
+    b.EndSection().Eof();
+    const std::string source = m_dir / "rays.dxf";
+    const std::string dxf = b.Ascii();
+    ASSERT_TRUE(orvo::test::WriteFileBytes(source, dxf.data(), dxf.size()));
+    DrawingPtr drawing = OpenDrawing(source);
+    ASSERT_TRUE(drawing);
+    CDrawingSaveAs save(*drawing, nullptr);
+    const int r12 = 8, r14 = 7;
+    EXPECT_EQ(save.SaveTo((m_dir / "rays12.dxf").c_str(), r12), SaveAsResult::Saved);
+    ASSERT_EQ(m_prompts.size(), 1u);
+    EXPECT_NE(m_prompts[0].find("Left out: 2 RAY, 1 XLINE."), std::string::npos) << m_prompts[0];
+    EXPECT_NE(m_prompts[0].find(DrawingFormat(r12).label), std::string::npos) << m_prompts[0];
+    EXPECT_NE(GetFileAttributesA((m_dir / "rays12.dxf").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Remembered(kVectorFormatValue), static_cast<DWORD>(r12));
+    m_prompts.clear();
+    EXPECT_EQ(save.SaveTo((m_dir / "rays14.dxf").c_str(), r14), SaveAsResult::Saved);
+    EXPECT_TRUE(m_prompts.empty());
+}
+
 TEST_F(SaveAs, AnUnwritableTargetIsToldAndNothingIsRemembered)
 {
     RememberFormat(kVectorFormatValue, 2);
