@@ -5,10 +5,16 @@
 // program's Save As and prints the seconds, the size and what the version could not hold.
 //   DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view] [--orbit]
 //                [--save OUT VERSION]
+//   DrawingBench --hostile <folder> [levels [name]]
 // The picture shows the whole drawing, or with --saved-view the view it was saved with. --orbit
 // then turns the view 36 times by 10 degrees (about the screen's vertical axis, tilted first to a
 // 3D view point) and prints the milliseconds per redraw at the size given.
+// --hostile writes the small hostile drawings of the renderer's tests (binary DXF, their blocks
+// nested `levels` deep, default 4, in arrays of 10 x 10) into the folder and times, for each, what
+// the viewer does (open, draw at 1920 x 1080, the 3D measure) and what the thumbnail does (open,
+// fit and draw at 128 x 96).
 #include "BenchDrawingGenerator.h"
+#include "tests/engine/portable/HostileDrawings.h"
 
 #include "engine/rkio/RasterFileWriter.h"
 #include "engine/rkio/rkio.h"
@@ -21,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -137,6 +144,55 @@ void Orbit(CDrawing& drawing, int width, int height)
     OrbitPhases(drawing, picture, kTurns, kStep);
 }
 
+// The viewer's road: open (the saved view or the extents), the drawing at 1920 x 1080, the 3D
+// measure the view frame asks for; then the thumbnail's: open, fitted at 128 x 96.
+void TimeHostile(const std::string& path, const char* name, std::size_t bytes)
+{
+    auto start = std::chrono::steady_clock::now();
+    CDrawing* drawing = CDrawing::CreateDrawing(0);
+    const short opened = drawing->Open(path.c_str(), "");
+    const double load = Seconds(start);
+    double draw = 0.0;
+    if (opened == 0) {
+        Picture picture(1920, 1080);
+        picture.Clear();
+        start = std::chrono::steady_clock::now();
+        drawing->SetOutputSize(1920, 1080);
+        drawing->Render(picture.Dc(), nullptr);
+        drawing->CanView3D();
+        GdiFlush();
+        draw = Seconds(start);
+    }
+    CDrawing::DeleteDrawing(drawing);
+    start = std::chrono::steady_clock::now();
+    CDrawing* thumbnail = CDrawing::CreateDrawing(1);
+    if (thumbnail->Open(path.c_str(), "") == 0) {
+        Picture picture(128, 96);
+        picture.Clear();
+        thumbnail->RenderFitted(picture.Dc(), 128, 96, nullptr);
+        GdiFlush();
+    }
+    const double thumb = Seconds(start);
+    CDrawing::DeleteDrawing(thumbnail);
+    std::printf("%-22s %6zu bytes  open %.3f s, draw %.3f s, viewer %.3f s, thumbnail %.3f s\n", name,
+                bytes, load, draw, load + draw, thumb);
+}
+
+int Hostile(const std::string& folder, int levels, const char* only)
+{
+    InitDLL();
+    for (const orvo::portable::HostileDrawing& hostile : orvo::portable::HostileDrawings()) {
+        if (only && std::strcmp(only, hostile.name) != 0)
+            continue;
+        const std::string bytes = orvo::portable::BuildHostileDrawing(hostile, levels).Binary();
+        const std::string path = folder + "\\" + hostile.name + ".dxf";
+        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        TimeHostile(path, hostile.name, bytes.size());
+    }
+    UninitDLL();
+    return 0;
+}
+
 // The Save As version code of a version's name, or 0.
 int SaveVersion(const char* name)
 {
@@ -180,6 +236,8 @@ int Save(CDrawing& drawing, const std::string& out, const char* versionName)
 
 int main(int argc, char** argv)
 {
+    if (argc >= 3 && std::strcmp(argv[1], "--hostile") == 0)
+        return Hostile(argv[2], argc >= 4 ? std::atoi(argv[3]) : 4, argc >= 5 ? argv[4] : nullptr);
     if (argc < 2) {
         std::printf("usage: DrawingBench <drawing> [WIDTHxHEIGHT] [--bmp picture.bmp] [--generate] [--saved-view] [--orbit] [--save OUT VERSION]\n");
         return 2;

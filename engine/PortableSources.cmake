@@ -24,6 +24,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/DrawingRenderer.cpp
   draw/EntityPainter.cpp
   draw/HatchPainter.cpp
+  draw/MeteredSink.cpp
   draw/ModelPainter.cpp
   draw/PaperSheet.cpp
   draw/MTextFormat.cpp

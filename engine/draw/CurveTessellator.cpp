@@ -128,11 +128,13 @@ bool CurveTessellator::Spline(int degree, const std::vector<double>& knots,
         length += RkDb::Length(controls[i] - controls[i - 1]);
     // Enough samples for the control polygon, but bounded: a spline with a huge control count
     // from a damaged file must not cost more than a few thousand points' work.
-    constexpr double kMaxSamples = 20000.0;
+    // Each sample costs the square of the order (de Boor's steps), so a high degree takes fewer.
+    const double order = degree + 1.0;
+    const double kMaxSamples = 20000.0 * 16.0 / (order * order);
     const double fewest = std::min(8.0 * n, kMaxSamples);
     const double wanted = length * ppu / 4.0;
     const int samples =
-        static_cast<int>(std::isfinite(wanted) ? std::clamp(wanted, fewest, std::max(fewest, 2000.0))
+        static_cast<int>(std::isfinite(wanted) ? std::clamp(wanted, fewest, std::max(fewest, std::min(2000.0, kMaxSamples)))
                                                : fewest);
     std::vector<Vec3> d(static_cast<std::size_t>(degree + 1));
     std::vector<double> w(static_cast<std::size_t>(degree + 1));

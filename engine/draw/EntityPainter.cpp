@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 #include <cmath>
+#include <functional>
 
 namespace RkDraw {
 
@@ -19,8 +20,11 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586;
 // A dash pattern finer than this many pixels per period is drawn as a continuous line.
 constexpr double kMinDashPeriod = 4.0;
-// Dashes per stroke beyond which the line is drawn continuous (a pattern far too fine to see).
+// Dashes shown per stroke beyond which the line is drawn continuous (a pattern far too fine to
+// see).
 constexpr double kMaxDashesPerStroke = 20000.0;
+// What a dash costs the sink: a call of two points.
+constexpr double kWorkPerDash = 4.0;
 }
 
 EntityPainter::EntityPainter(const Database& db, DrawSink& sink, const RenderOptions& options)
@@ -62,6 +66,13 @@ void EntityPainter::SetDeviceSize(int width, int height)
 {
     m_width = width;
     m_height = height;
+    m_sink.SetDeviceSize(width, height);
+}
+
+void EntityPainter::SetMeasuring(bool measuring)
+{
+    m_measuring = measuring;
+    m_sink.SetCountPixels(!measuring);
 }
 
 void EntityPainter::SetPen(std::uint32_t rgb, double width)
@@ -96,8 +107,9 @@ bool EntityPainter::OffDevice(const std::vector<DevPoint>& points) const
 
 void EntityPainter::Stroke(const std::vector<Vec3>& points, bool closed)
 {
-    if (points.size() < 2)
+    if (points.size() < 2 || OverAllowance())
         return;
+    m_extraWork += points.size();
     m_device.clear();
     m_device.reserve(points.size() + 1);
     for (const Vec3& p : points)
@@ -109,71 +121,178 @@ void EntityPainter::Stroke(const std::vector<Vec3>& points, bool closed)
 
 void EntityPainter::StrokeDevice(std::vector<DevPoint>& points)
 {
-    if (points.size() < 2 || OffDevice(points))
+    if (points.size() < 2 || OverAllowance() || OffDevice(points))
         return;
-    if (m_dashes.empty()) {
+    // The extents of a dashed line are the line's.
+    if (m_dashes.empty() || m_measuring) {
         m_sink.Polyline(points.data(), static_cast<int>(points.size()));
         return;
     }
     Dash(points);
 }
 
-void EntityPainter::Dash(const std::vector<DevPoint>& points)
+bool EntityPainter::ClipToDevice(DevPoint a, DevPoint b, double& from, double& to) const
 {
-    double total = 0.0;
-    for (std::size_t i = 1; i < points.size(); ++i)
-        total += std::hypot(points[i].x - points[i - 1].x, points[i].y - points[i - 1].y);
-    if (total / m_dashPeriod > kMaxDashesPerStroke) {
-        m_sink.Polyline(points.data(), static_cast<int>(points.size()));
-        return;
+    const double margin = m_penWidth + 2.0;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x + margin, m_width + margin - a.x, a.y + margin, m_height + margin - a.y};
+    from = 0.0;
+    to = 1.0;
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (!(q[i] >= 0.0))
+                return false;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0.0)
+            from = std::max(from, r);
+        else
+            to = std::min(to, r);
     }
-    // Walk the polyline; the pattern starts at the first vertex and runs on across vertices.
-    std::size_t element = 0;
-    double left = std::fabs(m_dashes[0]);
-    std::vector<DevPoint> run;
-    bool drawing = m_dashes[0] >= 0.0;
-    if (drawing)
-        run.push_back(points[0]);
-    bool started = false;
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        DevPoint a = points[i - 1];
-        const DevPoint b = points[i];
+    return from < to;
+}
+
+// The dash pattern walked along a polyline: it starts at the first vertex and runs on across
+// vertices. Only what shows is cut into dashes; along the parts off the device the pattern just
+// moves on, so a line reaching far beyond a zoomed-in view costs its visible dashes only. Each
+// element that starts where the line shows is handed to onElement (its text or shape).
+class DashWalk
+{
+public:
+    using ElementAt = std::function<void(std::size_t element, DevPoint a, double dx, double dy)>;
+
+    DashWalk(const std::vector<double>& dashes, double period, DrawSink& sink, ElementAt onElement)
+        : m_dashes(dashes), m_period(period), m_sink(sink), m_onElement(std::move(onElement)),
+          m_left(std::fabs(dashes[0])), m_drawing(dashes[0] >= 0.0)
+    {
+    }
+
+    // Moves the pattern on by a length that is not shown.
+    void Skip(double length)
+    {
+        if (!(length > 1e-9))
+            return;
+        EndRun();
+        m_atStart = false;
+        if (length < m_left) {
+            m_left -= length;
+            return;
+        }
+        // Whole periods bring the pattern back where it was.
+        length = std::fmod(length - m_left, m_period);
+        Next();
+        while ((m_left == 0.0 && length > 0.0) || (m_left > 0.0 && length >= m_left)) {
+            length -= m_left;       // a dash, a gap or a dot passed over
+            Next();
+        }
+        m_left -= length;
+        m_started = false;
+    }
+
+    // Walks from a to b on the device, drawing the dashes.
+    void Walk(DevPoint a, const DevPoint& b)
+    {
         double segment = std::hypot(b.x - a.x, b.y - a.y);
-        if (!started && segment > 1e-9) {
-            started = true;
-            if (m_elementsShown)
-                PaintElement(0, a, b.x - a.x, b.y - a.y);
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        if (!m_started) {
+            m_started = true;
+            if (m_drawing)
+                m_run.push_back(a);
+        }
+        if (m_atStart && segment > 1e-9) {
+            m_atStart = false;
+            if (m_onElement)
+                m_onElement(0, a, dx, dy);
         }
         while (segment > 1e-9) {
-            const double step = std::min(left, segment);
+            const double step = std::min(m_left, segment);
             const double t = step / segment;
             a = {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
             segment -= step;
-            left -= step;
-            if (left > 1e-9)
+            m_left -= step;
+            if (m_left > 1e-9)
                 continue;
-            if (drawing && m_dashes[element] == 0.0) {
+            if (m_drawing && m_dashes[m_element] == 0.0) {
                 m_sink.Dot(a);             // a line of no length would show nothing
-            } else if (drawing) {
-                run.push_back(a);
-                m_sink.Polyline(run.data(), static_cast<int>(run.size()));
+            } else if (m_drawing) {
+                m_run.push_back(a);
+                m_sink.Polyline(m_run.data(), static_cast<int>(m_run.size()));
             }
-            run.clear();
-            element = (element + 1) % m_dashes.size();
-            if (m_elementsShown)
-                PaintElement(element, a, b.x - a.x, b.y - a.y);
-            left = std::fabs(m_dashes[element]);
-            drawing = m_dashes[element] >= 0.0;
-            if (drawing)
-                run.push_back(a);
+            m_run.clear();
+            Next();
+            if (m_onElement)
+                m_onElement(m_element, a, dx, dy);
+            if (m_drawing)
+                m_run.push_back(a);
         }
-        if (drawing && !run.empty())
-            run.push_back(b);
+        if (m_drawing && !m_run.empty())
+            m_run.push_back(b);
     }
-    // A dash that the line's end cuts to nothing is left out.
-    const bool empty = run.size() == 2 && run[0].x == run[1].x && run[0].y == run[1].y;
-    if (drawing && run.size() >= 2 && !empty)
-        m_sink.Polyline(run.data(), static_cast<int>(run.size()));
+
+    void EndRun()
+    {
+        // A dash that the line's end (or the device's edge) cuts to nothing is left out.
+        const bool empty = m_run.size() == 2 && m_run[0].x == m_run[1].x && m_run[0].y == m_run[1].y;
+        if (m_drawing && m_run.size() >= 2 && !empty)
+            m_sink.Polyline(m_run.data(), static_cast<int>(m_run.size()));
+        m_run.clear();
+    }
+
+private:
+    void Next()
+    {
+        m_element = (m_element + 1) % m_dashes.size();
+        m_left = std::fabs(m_dashes[m_element]);
+        m_drawing = m_dashes[m_element] >= 0.0;
+    }
+
+    const std::vector<double>& m_dashes;
+    const double m_period;
+    DrawSink& m_sink;
+    const ElementAt m_onElement;
+    std::size_t m_element = 0;
+    double m_left;
+    bool m_drawing;
+    bool m_started = false;
+    bool m_atStart = true;
+    std::vector<DevPoint> m_run;
+};
+
+void EntityPainter::Dash(const std::vector<DevPoint>& points)
+{
+    // The dashes that show, against what a stroke may cost and what the entity has left.
+    double shown = 0.0;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        double from = 0.0, to = 0.0;
+        if (ClipToDevice(points[i - 1], points[i], from, to))
+            shown += std::hypot(points[i].x - points[i - 1].x, points[i].y - points[i - 1].y) * (to - from);
+    }
+    const double dashes = shown / m_dashPeriod * static_cast<double>(m_dashes.size());
+    const double room = static_cast<double>(m_allowance - WorkDone()) / kWorkPerDash;
+    if (!(dashes <= kMaxDashesPerStroke) || !(dashes <= room)) {
+        m_sink.Polyline(points.data(), static_cast<int>(points.size()));
+        return;
+    }
+    DashWalk::ElementAt onElement;
+    if (m_elementsShown)
+        onElement = [this](std::size_t element, DevPoint a, double dx, double dy) { PaintElement(element, a, dx, dy); };
+    DashWalk walk(m_dashes, m_dashPeriod, m_sink, onElement);
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const DevPoint a = points[i - 1], b = points[i];
+        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        double from = 0.0, to = 0.0;
+        if (!std::isfinite(length) || !ClipToDevice(a, b, from, to)) {
+            walk.Skip(length);
+            continue;
+        }
+        const auto at = [&a, &b](double t) { return DevPoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; };
+        walk.Skip(length * from);
+        walk.Walk(at(from), to < 1.0 ? at(to) : b);
+        walk.Skip(length * (1.0 - to));
+    }
+    walk.EndRun();
 }
 
 void EntityPainter::PaintElement(std::size_t element, DevPoint a, double dx, double dy)
@@ -248,6 +367,8 @@ void EntityPainter::DotAt(const Vec3& p)
 
 void EntityPainter::Fill(const std::vector<std::vector<Vec3>>& rings)
 {
+    if (OverAllowance())
+        return;
     std::vector<DevPoint> points;
     std::vector<int> counts;
     for (const std::vector<Vec3>& ring : rings) {
@@ -257,6 +378,7 @@ void EntityPainter::Fill(const std::vector<std::vector<Vec3>>& rings)
             points.push_back(ToDevice(p));
         counts.push_back(static_cast<int>(ring.size()));
     }
+    m_extraWork += points.size();
     if (counts.empty() || OffDevice(points))
         return;
     m_sink.Polygons(points.data(), counts.data(), static_cast<int>(counts.size()));
@@ -265,6 +387,7 @@ void EntityPainter::Fill(const std::vector<std::vector<Vec3>>& rings)
 void EntityPainter::Paint(const Entity& e)
 {
     m_extraWork = 0;
+    m_sinkWorkBefore = m_sink.Work();
     m_points.clear();
     switch (e.type) {
     case EntityType::Line: PaintLine(static_cast<const Line&>(e)); break;
@@ -638,7 +761,10 @@ void EntityPainter::PaintPolyFace(const Polyline& e)
 void EntityPainter::PaintSpline(const SplineData& e)
 {
     m_points.clear();
-    if (!CurveTessellator::Spline(e.degree, e.knots, e.controlPoints, e.weights, m_ppu, m_points)) {
+    if (CurveTessellator::Spline(e.degree, e.knots, e.controlPoints, e.weights, m_ppu, m_points)) {
+        // Each point took de Boor's steps, the square of the order.
+        m_extraWork += m_points.size() * static_cast<std::size_t>((e.degree + 1) * (e.degree + 1)) / 4;
+    } else {
         m_points.clear();
         m_points = e.fitPoints.size() >= 2 ? e.fitPoints : e.controlPoints;
     }

@@ -5,6 +5,7 @@
 
 #include "engine/db/Database.h"
 #include "engine/draw/DrawSink.h"
+#include "engine/draw/MeteredSink.h"
 #include "engine/draw/RenderOptions.h"
 
 #include <vector>
@@ -29,7 +30,7 @@ public:
     // Measuring extents: nothing is culled and rays and construction lines are left out (they
     // have no extent); their base points are gathered apart, the extents of a drawing that has
     // nothing else.
-    void SetMeasuring(bool measuring) { m_measuring = measuring; }
+    void SetMeasuring(bool measuring);
     bool Measuring() const { return m_measuring; }
     bool InfiniteBases(DevPoint& min, DevPoint& max) const;
     // Text smaller than this many pixels is not drawn (any size counts while measuring).
@@ -43,16 +44,20 @@ public:
     // Draws the entity in entity coordinates (the caller set the transform for its OCS when it
     // has one). Texts use pointSize-independent heights from the entity.
     void Paint(const RkDb::Entity& entity);
-    // The measure of the last entity's work: the points of its curve plus what a painter of many
-    // parts (a hatch pattern) reported.
-    std::size_t WorkDone() const { return m_points.size() + m_extraWork; }
+    // The measure of the last entity's work: the points of its curve, the points it transformed,
+    // what it cost the sink (points, calls and pixels) and what a painter of many parts (a hatch
+    // pattern) reported.
+    std::size_t WorkDone() const { return m_points.size() + m_extraWork + (m_sink.Work() - m_sinkWorkBefore); }
+    // True once the entity has cost its allowance: what it would still draw is left out.
+    bool OverAllowance() const { return WorkDone() >= m_allowance; }
     void AddWork(std::size_t units) { m_extraWork += units; }
     // What the next entity may cost at most, in the units of WorkDone: a painter of many parts
     // stops (or draws a cheaper picture) before it goes past it.
     void SetWorkAllowance(std::size_t units) { m_allowance = units; }
     std::size_t WorkAllowance() const { return m_allowance; }
 
-    // Strokes a polyline given in the current (entity) coordinates.
+    // Strokes a polyline given in the current (entity) coordinates (nothing once the entity is
+    // over its allowance).
     void Stroke(const std::vector<RkDb::Vec3>& points, bool closed);
     void StrokeDevice(std::vector<DevPoint>& points);
     // A dot of the pen's size at a point in entity coordinates (unless it lies off the device).
@@ -62,6 +67,7 @@ public:
     DevPoint ToDevice(const RkDb::Vec3& p) const;
     // True when the box around the points lies wholly off the device (never while measuring).
     bool OffDevice(const std::vector<DevPoint>& points) const;
+    // The sink, through the meter of the entity's work.
     DrawSink& Sink() { return m_sink; }
     const RkDb::Database& Db() const { return m_db; }
     const RenderOptions& Options() const { return m_options; }
@@ -96,13 +102,15 @@ private:
     void PaintRasterFrame(const RkDb::RasterFrame& frame);
     void PaintArrow(const RkDb::Vec3& tip, const RkDb::Vec3& from, double size);
     void Dash(const std::vector<DevPoint>& points);
+    bool ClipToDevice(DevPoint a, DevPoint b, double& from, double& to) const;
     // The text or shape of the line type's element (if it has one) placed where the element
     // starts, at a on the device, along the direction (dx, dy) of the line there.
     void PaintElement(std::size_t element, DevPoint a, double dx, double dy);
     void PaintElementShape(const RkDb::LineTypeElement& e, DevPoint origin, double angle, double scale);
 
     const RkDb::Database& m_db;
-    DrawSink& m_sink;
+    MeteredSink m_sink;
+    std::size_t m_sinkWorkBefore = 0;
     const RenderOptions& m_options;
     RkDb::Matrix3d m_toDevice;
     double m_ppu = 1.0;

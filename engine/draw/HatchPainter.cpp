@@ -18,6 +18,8 @@ constexpr double kMaxLinesPerFamily = 3000.0;
 // edges, or dashes far shorter than the area, would otherwise hold the drawing for minutes; past
 // the budget a family is filled and a span is drawn without its dashes.
 constexpr std::size_t kMaxHatchWork = 4u * 1024u * 1024u;
+// What making one loop's outline costs besides its points.
+constexpr std::size_t kLoopWork = 16;
 
 void AddEdge(const HatchEdge& e, double z, double ppu, std::vector<Vec3>& ring)
 {
@@ -101,8 +103,9 @@ std::vector<std::vector<Vec3>> HatchPainter::Rings(const Hatch& h, double ppu)
 void HatchPainter::Paint(const Hatch& h)
 {
     const std::vector<std::vector<Vec3>> rings = Rings(h, m_p.PixelsPerUnit());
+    // Each loop's outline is made afresh for every placement.
     for (const auto& ring : rings)
-        m_p.AddWork(ring.size());
+        m_p.AddWork(ring.size() + kLoopWork);
     if (rings.empty())
         return;
     const double opacity = m_p.Opacity();

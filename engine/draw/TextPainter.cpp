@@ -15,10 +15,6 @@ using namespace RkDb;
 
 namespace {
 
-// The work of drawing a run besides its characters (rasterizing glyphs costs far more than
-// measuring them).
-constexpr std::size_t kRunWork = 16;
-
 bool IsDigits(const std::string& s, std::size_t at, std::size_t count)
 {
     if (at + count > s.size())
@@ -237,14 +233,16 @@ void TextPainter::DrawLine(TextRun run, const Vec3& p, const Vec3& xAxis)
     const double cross = (x.x - o.x) * (yd.y - o.y) - (x.y - o.y) * (yd.x - o.x);
     if (cross > 0)
         run.mirrorY = !run.mirrorY;
-    m_p.AddWork(kRunWork + run.utf8.size());
     m_p.Sink().Text(run);
 }
 
 double TextPainter::Width(const TextRun& run)
 {
+    // The sink's measure is metered; a shape font's is the painter's own.
+    if (!run.shapes)
+        return m_p.Sink().TextWidth(run);
     m_p.AddWork(run.utf8.size());
-    return run.shapes ? ShapeWidth(run) : m_p.Sink().TextWidth(run);
+    return ShapeWidth(run);
 }
 
 namespace {

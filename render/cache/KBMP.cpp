@@ -29,6 +29,19 @@ bool IsKnownBitCount(WORD bits)
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
+// The compression a bit count may have: plain rows for every count, run lengths for 4 and 8
+// bits, colour masks for 16 and 32.
+bool IsCompressionOf(DWORD compression, WORD bits)
+{
+    switch (compression) {
+    case BI_RGB: return true;
+    case BI_RLE8: return bits == 8;
+    case BI_RLE4: return bits == 4;
+    case BI_BITFIELDS: return bits == 16 || bits == 32;
+    default: return false;
+    }
+}
+
 // Writes via whatever sink, catching the framework's file exceptions.
 template <class Write>
 bool GuardedWrite(Write&& write)
@@ -166,8 +179,8 @@ bool KBMP::ValidateAndRepair()
     const uint64_t blockSize = file.bfSize;
     if (info.biSize < sizeof(BITMAPINFOHEADER) || kFileHeaderSize + uint64_t{info.biSize} > blockSize)
         return false;
-    if (info.biWidth <= 0 || info.biHeight == 0 || info.biHeight == INT32_MIN ||
-        !IsKnownBitCount(info.biBitCount))
+    if (info.biWidth <= 0 || info.biHeight == 0 || info.biHeight == INT32_MIN || info.biPlanes != 1 ||
+        !IsKnownBitCount(info.biBitCount) || !IsCompressionOf(info.biCompression, info.biBitCount))
         return false;
     // Only paletted pictures have a colour table to count; the others keep 0.
     if (info.biBitCount <= 8) {
@@ -181,11 +194,20 @@ bool KBMP::ValidateAndRepair()
     }
     const uint64_t height = info.biHeight < 0 ? -static_cast<int64_t>(info.biHeight) : info.biHeight;
     const uint64_t rows = RowBytes(info.biBitCount, static_cast<uint64_t>(info.biWidth)) * height;
-    if (info.biSizeImage == 0 && info.biCompression == BI_RGB)
+    const bool plain = info.biCompression == BI_RGB || info.biCompression == BI_BITFIELDS;
+    if (info.biSizeImage == 0 && plain)
         info.biSizeImage = static_cast<DWORD>(rows > 0xFFFFFFFFu ? 0xFFFFFFFFu : rows);
-    const uint64_t tableEnd = kFileHeaderSize + uint64_t{info.biSize} + 4ull * info.biClrUsed;
-    const uint64_t bitsNeeded = info.biCompression == BI_RGB ? rows : info.biSizeImage;
-    return file.bfOffBits >= tableEnd && file.bfOffBits + bitsNeeded <= blockSize;
+    // Plain rows are as many bytes as the size says (a few bytes of padding aside); run lengths
+    // at least one end-of-picture code.
+    if (plain ? info.biSizeImage < rows || info.biSizeImage - rows > 4 : info.biSizeImage < 2)
+        return false;
+    // A 40-byte header of masked colours is followed by its three masks.
+    const uint64_t masks = info.biCompression == BI_BITFIELDS && info.biSize == sizeof(BITMAPINFOHEADER) ? 12 : 0;
+    const uint64_t tableEnd = kFileHeaderSize + uint64_t{info.biSize} + masks + 4ull * info.biClrUsed;
+    const uint64_t bitsNeeded = plain ? rows : info.biSizeImage;
+    // The bits end the block: a block longer than its picture holds something else.
+    return file.bfOffBits >= tableEnd && file.bfOffBits + bitsNeeded <= blockSize &&
+           blockSize - file.bfOffBits - bitsNeeded <= 4;
 }
 
 bool KBMP::ReadFrom(CFile& file)

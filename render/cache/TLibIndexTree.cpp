@@ -214,12 +214,16 @@ int TLibIndexTree::LocateForRead(const CString& folder, CString& libPath)
     return kReadNone;
 }
 
-int TLibIndexTree::LocateForWrite(const CString& folder, CString& libPath)
+int TLibIndexTree::LocateForWrite(const CString& folder, CString& libPath, bool inCacheFolder)
 {
     CSingleLock lock(&m_lock, TRUE);
-    if (m_saveInBrowserFolderFirst) {
+    if (m_saveInBrowserFolderFirst && !inCacheFolder) {
         libPath = GetBrowserFolderLib(folder, false);
-        return kWriteBrowserFolder;
+        // A library that cannot be replaced would keep every thumbnail from being kept.
+        const DWORD attributes = GetFileAttributesA(libPath);
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0)
+            return kWriteBrowserFolder;
     }
     libPath.Empty();
     if (CacheFile::WithoutBackslash(folder).GetLength() > kMaxSlotText)

@@ -47,8 +47,10 @@ public:
     // The library to read for folder (ReadPlace) and its path.
     int LocateForRead(const CString& folder, CString& libPath);
     // Where folder's library is to be written (WritePlace) and its path. kWriteNowhere when the
-    // folder is too long to be indexed or no numbered name is free.
-    int LocateForWrite(const CString& folder, CString& libPath);
+    // folder is too long to be indexed or no numbered name is free. With "save in the browser
+    // folder first" the browsed folder, unless its library is there read-only (or is no file),
+    // or inCacheFolder says a write there has just failed: then the cache folder, as without it.
+    int LocateForWrite(const CString& folder, CString& libPath, bool inCacheFolder = false);
     // Records folder's cache-folder library; a library recorded before under another path is
     // deleted. False when either text is too long for a slot.
     bool AddFolder(const CString& folder, const CString& libPath);

@@ -80,23 +80,32 @@ void TSaveLibTask::Save() const
     }
     CString libPath;
     const int place = index->LocateForWrite(m_folder, libPath);
-    if (place == TLibIndexTree::kWriteNowhere)
+    if (place == TLibIndexTree::kWriteNowhere || SaveAt(place, libPath))
         return;
+    if (place == TLibIndexTree::kWriteBrowserFolder &&
+        index->LocateForWrite(m_folder, libPath, true) == TLibIndexTree::kWriteCacheFolder)
+        SaveAt(TLibIndexTree::kWriteCacheFolder, libPath);
+}
+
+bool TSaveLibTask::SaveAt(int place, const CString& libPath) const
+{
+    TLibIndexTree* index = GetLibIndexTree();
     switch (WriteLib(libPath)) {
     case Result::Written:
         if (place == TLibIndexTree::kWriteCacheFolder)
             index->AddFolder(m_folder, libPath);
         else
             index->RemoveFolder(m_folder);
-        break;
+        return true;
     case Result::Empty:
         DeleteFileA(libPath);
         if (place == TLibIndexTree::kWriteCacheFolder)
             index->RemoveFolder(m_folder);
-        break;
+        return true;
     case Result::Failed:
         break;
     }
+    return false;
 }
 
 // The library that a reader would find goes, and with it the folder's index entry when it lay

@@ -25,7 +25,8 @@ public:
     Result WriteLib(const char* libPath) const;
     // Writes the records in order; the number written.
     int WriteRecords(CFile& file) const;
-    // Places the library through the index, writes it and brings the index up to date.
+    // Places the library through the index, writes it and brings the index up to date. A browsed
+    // folder that takes no library (read-only) leaves it to the cache folder.
     void Save() const;
 
     bool IsRemoval() const { return m_records.empty(); }
@@ -33,6 +34,9 @@ public:
 
 private:
     void Remove() const;
+    // Writes the library placed at libPath and brings the index up to date; false when the
+    // write failed.
+    bool SaveAt(int place, const CString& libPath) const;
 
     CString m_folder;
     TSingleImageArray m_records;

@@ -8,6 +8,39 @@ IMPLEMENT_DYNCREATE(TSingleImage, CObject)
 namespace {
 
 const uint32_t kPictureKindBmp = 1;
+// The record's reserved field holds a check of its picture, marked by this top byte; a record
+// without the mark (an older writer's, another program's) is not checked.
+const uint32_t kCheckMark = 0x4B000000u;
+const uint32_t kCheckMask = 0x00FFFFFFu;
+// The two header fields a reader fills in when they are 0 (biSizeImage, biClrUsed), left out of
+// the check so that it holds before and after.
+const uint32_t kRepairedFields[] = {34, 46};
+
+uint32_t PictureCheck(const KBMP& picture)
+{
+    const BYTE* image = picture.GetImage();
+    const uint32_t size = picture.GetImageSize();
+    uint32_t hash = 2166136261u;      // FNV-1a
+    for (uint32_t i = 0; i < size; ++i) {
+        const bool repaired = (i >= kRepairedFields[0] && i < kRepairedFields[0] + 4) ||
+                              (i >= kRepairedFields[1] && i < kRepairedFields[1] + 4);
+        hash = (hash ^ (repaired ? 0u : image[i])) * 16777619u;
+    }
+    return kCheckMark | (hash & kCheckMask);
+}
+
+// What a record's picture can be: a bitmap within the record's thumbnail size that ends the
+// record, and that matches its check when the record carries one. A picture that fails is
+// dropped, so the thumbnail is made again and its record rewritten.
+bool PictureFitsRecord(const KBMP& picture, uint32_t width, uint32_t height, uint32_t reserved,
+                       ULONGLONG pictureEnd, uint64_t nextOffset)
+{
+    const int64_t bitmapHeight = picture.GetBitmapHeight();
+    if (static_cast<int64_t>(picture.GetBitmapWidth()) > int64_t{width} ||
+        (bitmapHeight < 0 ? -bitmapHeight : bitmapHeight) > int64_t{height} || pictureEnd != nextOffset)
+        return false;
+    return (reserved & ~kCheckMask) != kCheckMark || PictureCheck(picture) == reserved;
+}
 
 bool SameTime(const FILETIME& a, const FILETIME& b)
 {
@@ -80,6 +113,9 @@ bool TSingleImage::Read(CFile& file)
             m_width = static_cast<uint32_t>(m_picture->GetBitmapWidth());
             m_height = static_cast<uint32_t>(m_picture->GetBitmapHeight());
         }
+        if (m_picture && !PictureFitsRecord(*m_picture, m_width, m_height, m_reserved,
+                                            file.GetPosition(), nextOffset))
+            m_picture.reset();
         if (m_picture)
             m_picture->SetSize(static_cast<int32_t>(m_width), static_cast<int32_t>(m_height));
         const ULONGLONG minimumNext = m_picture ? file.GetPosition() : pictureOffset + 4;
@@ -101,6 +137,7 @@ bool TSingleImage::Write(CFile& file, bool keepAll, const char* folder)
         !IsExistingFile(CacheFile::WithBackslash(folder) + m_name))
         return false;
     const ULONGLONG start = file.GetPosition();
+    m_reserved = PictureCheck(*m_picture);
     try {
         CacheFile::WriteU64(file, 0);
         CacheFile::WriteU64(file, 0);

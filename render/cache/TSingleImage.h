@@ -24,7 +24,9 @@ public:
 
     // Reads the record at the file's position and leaves the position at the next record.
     // False when the record is short, its offsets do not move forward inside the file, or its
-    // name is too long; a picture that cannot be read leaves the record without one.
+    // name is too long. A picture that cannot be read, or one that cannot be this record's (a
+    // bitmap larger than the thumbnail size, one that does not end the record, one that fails
+    // the check its record carries), leaves the record without one: the thumbnail is made again.
     bool Read(CFile& file);
     // Writes the record at the file's position. False (nothing written) for a record without
     // picture, or one neither kept, used nor still present in folder, or one whose picture
@@ -39,6 +41,7 @@ public:
     CString m_name;
     FILETIME m_lastWrite;
     uint32_t m_size;
+    // The writer keeps a check of the picture here (readers of the format ignore the field).
     uint32_t m_reserved;
     uint32_t m_width;
     uint32_t m_height;

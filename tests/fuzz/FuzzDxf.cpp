@@ -1,31 +1,22 @@
-// libFuzzer target of the DXF reader (ASCII and binary) and of the renderer on what it read. With ORVO_FUZZ_MAKE_SEEDS naming a
-// folder, it first writes generated seed drawings there.
+// libFuzzer target of the DXF reader (ASCII and binary) and of the renderer on what it read, as a
+// thumbnail draws it and as the viewer does. What reaches the device is checked against the work
+// budget: an entity whose cost the renderer does not charge (a loop a small file can drive) is a
+// fault like a crash. With ORVO_FUZZ_MAKE_SEEDS naming a folder, it first writes generated seed
+// drawings there, the small hostile drawings of the renderer's tests among them.
 #include "engine/db/Database.h"
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/dxf/DxfReader.h"
+#include "tests/engine/portable/DeviceWorkSink.h"
 #include "tests/engine/portable/DxfSampleDrawing.h"
+#include "tests/engine/portable/HostileDrawings.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
 namespace {
-
-// Takes the drawing calls and keeps nothing (recording them could outgrow the fuzzer's memory
-// limit on inputs that legitimately draw millions of lines).
-class NullSink final : public RkDraw::DrawSink
-{
-public:
-    void SetPen(std::uint32_t, double) override {}
-    void Polyline(const RkDraw::DevPoint*, int) override {}
-    void Polygons(const RkDraw::DevPoint*, const int*, int) override {}
-    void Dot(RkDraw::DevPoint) override {}
-    void Text(const RkDraw::TextRun&) override {}
-    double TextWidth(const RkDraw::TextRun& run) override { return run.height * 0.6 * run.utf8.size(); }
-    void PushClip(const RkDraw::DevPoint*, int) override {}
-    void PopClip() override {}
-};
 
 void WriteSeed(const std::string& folder, const std::string& name, const std::string& data)
 {
@@ -80,6 +71,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         WriteSeed(folder, std::string("sample-") + version + ".dxfb", drawing.Binary());
     }
     WriteSeed(folder, "proxy.dxf", ProxySeed());
+    // Two levels of arrays: mutations of their counts reach the hundred million cells.
+    for (const orvo::portable::HostileDrawing& hostile : orvo::portable::HostileDrawings())
+        WriteSeed(folder, std::string("hostile-") + hostile.name + ".dxfb",
+                  orvo::portable::BuildHostileDrawing(hostile, 2).Binary());
     return 0;
 }
 
@@ -90,18 +85,53 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reader.Read(reinterpret_cast<const char*>(data), size) != RkDxf::DxfReader::Status::Ok)
         return 0;
     // Every layout, fitted to a small device, as a thumbnail would draw it: measuring and drawing
-    // all take from one budget, as the thumbnail's passes do.
-    RkDraw::WorkBudget budget;
+    // all take from one budget, as the thumbnail's passes do. The budgets are a sixteenth of the
+    // program's, so that inputs that spend them all still run several times a second under the
+    // sanitizers; what is bounded does not depend on the size of the budget.
+    constexpr std::size_t kUnits = RkDraw::WorkBudget::kDefaultUnits / 16;
+    RkDraw::WorkBudget budget(kUnits);
     RkDraw::RenderOptions options;
     options.budget = &budget;
+    orvo::portable::DeviceWorkSink thumbnail(64, 48);
     for (int layout = 0; layout < static_cast<int>(db.Layouts().size()) && layout < 4; ++layout) {
         RkDraw::ViewTransform view;
         view.SetDevice(64, 48);
         RkDb::Vec2 min, max;
         if (RkDraw::DrawingRenderer::Extents(db, layout, view, options, min, max))
             view.Fit(min, max, 0.98);
-        NullSink sink;
-        RkDraw::DrawingRenderer(db, sink, options).Draw(layout, view);
+        RkDraw::DrawingRenderer(db, thumbnail, options).Draw(layout, view);
+    }
+    // The current layout as the viewer opens it: the saved view of model space, else its extents,
+    // at a large size with a budget of its own.
+    const int current = db.CurrentLayout();
+    RkDraw::ViewTransform view;
+    view.SetDevice(1024, 768);
+    const int active = current == 0 ? db.ViewportRecords().Find("*ACTIVE") : -1;
+    RkDb::Vec2 min, max;
+    if (active >= 0 && db.ViewportRecords()[active].height > 0.0) {
+        const RkDb::ViewportRecord& vp = db.ViewportRecords()[active];
+        view.SetDirection(vp.direction, vp.target, vp.twist);
+        view.SetArea(vp.center, vp.height);
+    } else {
+        RkDraw::WorkBudget measure(kUnits);
+        RkDraw::RenderOptions measuring;
+        measuring.budget = &measure;
+        if (RkDraw::DrawingRenderer::Extents(db, current, view, measuring, min, max))
+            view.Fit(min, max, 0.98);
+    }
+    RkDraw::WorkBudget own(kUnits);
+    RkDraw::RenderOptions drawing;
+    drawing.budget = &own;
+    orvo::portable::DeviceWorkSink viewer(1024, 768);
+    RkDraw::DrawingRenderer(db, viewer, drawing).Draw(current, view);
+    // Sixteen points a unit, twice over for the entity that goes past the budget, and the last
+    // entity's single call (its points come from the file).
+    const double limit = 2.0 * 2.0 * 16.0 * static_cast<double>(kUnits) +
+                         4e5 + 16.0 * static_cast<double>(size);
+    if (thumbnail.Work() + viewer.Work() > limit) {
+        std::fprintf(stderr, "the device got %.0f points of work for a budget of %.0f\n",
+                     thumbnail.Work() + viewer.Work(), limit);
+        std::abort();
     }
     return 0;
 }

@@ -133,6 +133,11 @@ TEST(KBMPTest, ReadFromRefusesHeadersThatDisagreeWithTheBlock)
         {"height beyond the block", 14 + 8, 4000, false},
         {"zero width", 14 + 4, 0, false},
         {"odd bit count", 14 + 14, 7, true},
+        {"compression of no known kind", 14 + 16, 9, false},
+        {"run lengths of 4 bits on 8-bit rows", 14 + 16, BI_RLE4, false},
+        {"colour masks on 8-bit rows", 14 + 16, BI_BITFIELDS, false},
+        {"two planes", 14 + 12, 2, true},
+        {"pixel size beyond the rows", 14 + 20, 8 * 8 + 40, false},
     };
     TempDir dir;
     const std::string path = dir / "bad.bmp";

@@ -104,6 +104,19 @@ private:
     HANDLE m_handle;
 };
 
+// The check a writer keeps in a record's reserved field: FNV-1a of the BMP image with the two
+// fields a reader fills in (the pixel size at 34 and the colours used at 46) taken as zeros, in
+// the low 24 bits, under the mark 0x4B.
+uint32_t PictureCheck(const std::string& image)
+{
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < image.size(); ++i) {
+        const bool filledIn = (i >= 34 && i < 38) || (i >= 46 && i < 50);
+        hash = (hash ^ (filledIn ? 0u : static_cast<BYTE>(image[i]))) * 16777619u;
+    }
+    return 0x4B000000u | (hash & 0xFFFFFFu);
+}
+
 struct LibFixture : ::testing::Test
 {
     TempDir cache;
@@ -165,7 +178,7 @@ TEST_F(LibFixture, OneRecordLibraryIsWrittenByteForByte)
     PutU32(expected, local.dwLowDateTime);
     PutU32(expected, local.dwHighDateTime);
     PutU32(expected, 10);
-    PutU32(expected, 0);
+    PutU32(expected, PictureCheck(picture));
     PutU32(expected, 96);
     PutU32(expected, 72);
     PutU32(expected, 1);
@@ -347,6 +360,75 @@ TEST_F(LibFixture, CorruptRecordsEndTheLoadAndKeepTheRecordsBefore)
     }
 }
 
+// Damage that leaves a record readable (its offsets and the BMP's own sizes agree) must not
+// show a garbled or blank thumbnail for good: each field is checked against what the record's
+// bitmap can be, a record that fails loses its picture, and the thumbnail made again replaces it.
+TEST_F(LibFixture, ConsistentButDamagedRecordsAreMadeAgain)
+{
+    const std::string path = Drawing("part.dxf");
+    TImageLib writer;
+    Write(writer, {path});
+    const std::string good = ReadFileBytes(LibPath());
+    const size_t pictureOffset = LibHeader(Folder(), 11, 96, 72).size() + 16 + 9 + 8 + 16;
+    const size_t image = pictureOffset + 4;
+    const size_t reserved = pictureOffset - 12;
+    struct Case
+    {
+        const char* what;
+        std::function<void(std::string&)> damage;
+        bool kept;
+        int width = 96, height = 72;      // the thumbnail size looked up
+    } cases[] = {
+        {"undamaged", [](std::string&) {}, true},
+        {"a pixel byte flipped", [&](std::string& b) { b[image + 54 + 5] ^= 0x40; }, false},
+        {"the check changed", [&](std::string& b) { b[reserved] ^= 1; }, false},
+        {"an older writer's record (no check) keeps its pixels as they are",
+         [&](std::string& b) {
+             std::memset(&b[reserved], 0, 4);
+             b[image + 54 + 5] ^= 0x40;
+         },
+         true},
+        {"bitmap height one row less", [&](std::string& b) { b[image + 22] = 2; }, false},
+        {"bitmap wider than the thumbnail",
+         [&](std::string& b) {
+             // A record of a 96 x 72 thumbnail claiming 3 x 2: the picture of 4 x 3 is larger.
+             b[reserved + 4] = 3;
+             b[reserved + 8] = 2;
+         },
+         false, 3, 2},
+        {"compression 7", [&](std::string& b) { b[image + 30] = 7; }, false},
+        {"run lengths for 24 bits", [&](std::string& b) { b[image + 30] = BI_RLE8; }, false},
+        {"colour masks for 24 bits", [&](std::string& b) { b[image + 30] = BI_BITFIELDS; }, false},
+        {"two planes", [&](std::string& b) { b[image + 26] = 2; }, false},
+        {"pixel size far from the rows", [&](std::string& b) { b[image + 34] = 100; }, false},
+        {"bit count 8 with no colour table", [&](std::string& b) { b[image + 28] = 8; }, false},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = good;
+        c.damage(bytes);
+        ASSERT_TRUE(WriteFileBytes(LibPath(), bytes.data(), bytes.size()));
+        TImageLib lib;
+        lib.Load(Folder().c_str());
+        ASSERT_EQ(lib.GetCount(), 1) << c.what;
+        KBMP out;
+        EXPECT_EQ(lib.Lookup(path.c_str(), c.width, c.height, &out), c.kept) << c.what;
+        if (c.kept)
+            continue;
+        // The holder makes the thumbnail again: the record is replaced and the next visit hits.
+        KBMP picture;
+        MakePicture(picture, 4, 3, 50, 96, 72);
+        lib.Store(path.c_str(), &picture, 96, 72);
+        lib.Flush(Folder().c_str(), false, 96, 72);
+        ASSERT_TRUE(lib.WaitForWriter(10000));
+        TImageLib again;
+        again.Load(Folder().c_str());
+        EXPECT_EQ(again.GetCount(), 1) << c.what;
+        KBMP back;
+        ASSERT_TRUE(again.Lookup(path.c_str(), 96, 72, &back)) << c.what;
+        EXPECT_EQ(PictureBytes(back), BmpBytes(4, 3, 50)) << c.what;
+    }
+}
+
 TEST_F(LibFixture, TwoFlushesAreWrittenInOrder)
 {
     TempDir other;
@@ -397,6 +479,46 @@ TEST_F(LibFixture, BrowserFolderPlacementDropsTheCacheFolderLibrary)
     EXPECT_TRUE(IsExistingFile((browsed / "OrvoKestalImageCache.opslib").c_str()));
     EXPECT_FALSE(IsExistingFile(LibPath().c_str()));
     EXPECT_TRUE(GetLibIndexTree()->GetEntries().empty());
+}
+
+// "Save in the browser folder first" in a folder that takes no library keeps the thumbnails in
+// the cache folder, as without the option, instead of nowhere: the library there is read-only,
+// or a write there fails (held by another program through the write). The next visit finds
+// them.
+TEST_F(LibFixture, BrowsedFolderThatTakesNoLibraryLeavesItToTheCacheFolder)
+{
+    const std::string browserLib = browsed / "OrvoKestalImageCache.opslib";
+    for (const bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly ? "read-only library" : "library held through the write");
+        const std::string a = Drawing("a.dxf");
+        ASSERT_TRUE(WriteFileBytes(browserLib, "old", 3));
+        SetWriteTime(browserLib, kTime);
+        if (readOnly) {
+            ASSERT_TRUE(SetFileAttributesA(browserLib.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        GetLibIndexTree()->SetSaveInBrowserFolderFirst(true);
+        {
+            TImageLib lib;
+            lib.Load(Folder().c_str());
+            KBMP picture;
+            MakePicture(picture, 4, 3, 9, 96, 72);
+            lib.Store(a.c_str(), &picture, 96, 72);
+            BusyFile busy(readOnly ? std::string() : browserLib);
+            lib.Flush(Folder().c_str(), false, 96, 72);
+            ASSERT_TRUE(lib.WaitForWriter(10000));
+        }
+        EXPECT_EQ(ReadFileBytes(browserLib), "old");
+        CString found;
+        ASSERT_TRUE(GetLibIndexTree()->FindLib(Folder().c_str(), found));
+        EXPECT_TRUE(IsExistingFile(found));
+        TImageLib again;
+        again.Load(Folder().c_str());
+        EXPECT_EQ(again.GetCount(), 1);
+        EXPECT_NE(again.Find(a.c_str(), 96, 72), nullptr);
+        SetFileAttributesA(browserLib.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(browserLib.c_str());
+        GetLibIndexTree()->RemoveFolder(Folder().c_str());
+    }
 }
 
 TEST_F(LibFixture, BusyLibraryIsRetriedUntilItIsFree)

@@ -1,8 +1,11 @@
 // The renderer's work budget: nested blocks, hatch patterns and texts cost what they really do,
 // the passes of one picture (its extents, then its drawing) share one budget, and measuring a
 // dense hatch costs its boundary only. Every drawing here would take minutes without the bounds.
+#include "DeviceWorkSink.h"
 #include "DxfBuilder.h"
+#include "HostileDrawings.h"
 #include "ReadDrawing.h"
+#include "RecordingSink.h"
 
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/dxf/DxfReader.h"
@@ -17,6 +20,7 @@ namespace {
 
 using namespace RkDb;
 using namespace RkDraw;
+using orvo::portable::DeviceWorkSink;
 using orvo::portable::DxfBuilder;
 using orvo::portable::Read;
 
@@ -47,7 +51,7 @@ public:
 
 // Draws model space on a device of `side` pixels showing 0..100 within a budget of `units`; true
 // when the drawing was not abandoned.
-bool DrawWithin(const Database& db, std::size_t units, int side, WorkSink& sink)
+bool DrawWithin(const Database& db, std::size_t units, int side, DrawSink& sink)
 {
     WorkBudget budget(units);
     RenderOptions options;
@@ -255,6 +259,120 @@ TEST(RenderBudget, AbortOfTheSharedBudgetEndsEveryPass)
     WorkSink sink;
     EXPECT_FALSE(DrawingRenderer(*db, sink, options).Draw(0, view));
     EXPECT_LT(sink.points, 10000u);
+}
+
+// Reads the binary form of a generated drawing, as the fuzz target and the viewer get it.
+std::unique_ptr<Database> ReadBinary(const std::string& data)
+{
+    auto db = std::make_unique<Database>();
+    RkDxf::DxfReader reader(*db);
+    EXPECT_EQ(reader.Read(data.data(), data.size()), RkDxf::DxfReader::Status::Ok);
+    return db;
+}
+
+// What the device gets for a budget of `units`, in the device's own points of work, beyond
+// which a drawing that spends the budget would take more time than the budget stands for. The
+// last entity drawn may go past it by one call.
+constexpr double kDevicePointsPerUnit = 16.0 * 2.0;
+
+// Drawings of a few kilobytes whose cells repeat a costly entity a hundred million times (fine
+// dashes, fills of the whole device, wide pens, long texts, hatches of hundreds of loops,
+// meshes, splines of degree 11, large points): as the viewer draws them (the saved view or the
+// extents at 1920 x 1080) and as a thumbnail (fitted at 128 x 96 on one budget), what reaches the
+// device stays in proportion to the budget. Each of them used to hold the viewer for minutes.
+TEST(RenderBudget, SmallHostileDrawingsCostTheDeviceNoMoreThanTheBudget)
+{
+    constexpr std::size_t kUnits = 40000;
+    for (const orvo::portable::HostileDrawing& hostile : orvo::portable::HostileDrawings()) {
+        SCOPED_TRACE(hostile.name);
+        const std::string bytes = orvo::portable::BuildHostileDrawing(hostile).Binary();
+        EXPECT_LT(bytes.size(), 64u * 1024u);
+        auto db = ReadBinary(bytes);
+        for (const int width : {1920, 128}) {
+            SCOPED_TRACE(width);
+            const int height = width * 9 / 16;
+            ViewTransform view;
+            view.SetDevice(width, height);
+            WorkBudget measure(kUnits);
+            RenderOptions options;
+            options.budget = &measure;
+            Vec2 min, max;
+            if (hostile.viewHeight > 0 && width > 128)
+                view.SetArea({50, 50}, hostile.viewHeight);
+            else if (DrawingRenderer::Extents(*db, 0, view, options, min, max))
+                view.Fit(min, max, 0.98);
+            WorkBudget budget(kUnits);
+            options.budget = &budget;
+            DeviceWorkSink sink(width, height);
+            DrawingRenderer(*db, sink, options).Draw(0, view);
+            // Each drawing spends its budget: the cells far outnumber it.
+            EXPECT_LT(budget.Left(), 16u);
+            EXPECT_LT(sink.Work(), kUnits * kDevicePointsPerUnit + 2e5)
+                << "calls " << sink.calls << ", points " << sink.points << ", line pixels "
+                << sink.linePixels << ", area pixels " << sink.areaPixels << ", characters " << sink.characters;
+        }
+    }
+}
+
+// Dashes are cut only where they show, and the pattern runs on along what does not: zoomed far
+// into a line two million units long, its dashes still show, in their place.
+TEST(RenderBudget, ADashedLineFarBeyondTheViewShowsItsDashesInPhase)
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "LTYPE");
+    b.S(0, "LTYPE").S(2, "DASHED").I(70, 0).I(73, 2).D(40, 2.0).D(49, 1.0).D(49, -1.0);
+    b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+    b.S(0, "LINE").S(8, "0").S(6, "DASHED").P(10, -999999.5, 0).P(11, 1000000.5, 0);
+    b.EndSection().Eof();
+    auto db = Read(b);
+    // 0..100 across 1000 pixels: a dash and a gap of ten pixels each.
+    ViewTransform view;
+    view.SetDevice(1000, 100);
+    view.SetArea({50, 0}, 10);
+    orvo::portable::RecordingSink recording;
+    EXPECT_TRUE(DrawingRenderer(*db, recording, RenderOptions()).Draw(0, view));
+    std::vector<std::pair<double, double>> dashes;
+    for (const auto& line : recording.strokes)
+        dashes.push_back({line.points.front().x, line.points.back().x});
+    ASSERT_GE(dashes.size(), 49u);
+    ASSERT_LE(dashes.size(), 52u);
+    // The line starts half a unit before an even number: each dash starts half a unit after one.
+    for (const auto& dash : dashes) {
+        if (dash.first <= 0.0 || dash.second >= 1000.0)
+            continue;       // cut at the device's edge
+        EXPECT_NEAR(std::fmod(dash.first, 20.0), 5.0, 0.01) << dash.first;
+        EXPECT_NEAR(dash.second - dash.first, 10.0, 0.01);
+    }
+}
+
+// Wine's fill walks every active edge on every scan line: rings nested three hundred deep cost
+// the square of their number, and a fill of one ring does not.
+TEST(RenderBudget, FillsOfNestedRingsCostTheirEdgeWalk)
+{
+    const auto place = [](bool nested) {
+        DxfBuilder b;
+        b.Header("AC1015").Section("BLOCKS").S(0, "BLOCK").S(2, "H").I(70, 0).P(10, 0, 0);
+        if (nested) {
+            orvo::portable::hostile::SolidHatchOfLoops(b);
+        } else {
+            b.S(0, "HATCH").S(8, "0").S(100, "AcDbHatch").P(10, 0, 0).P(210, 0, 0, 1).S(2, "SOLID")
+                .I(70, 1).I(71, 0).I(91, 1).I(92, 2).I(72, 0).I(73, 1).I(93, 4).D(10, 0).D(20, 0)
+                .D(10, 100).D(20, 0).D(10, 100).D(20, 100).D(10, 0).D(20, 100).I(97, 0)
+                .I(75, 0).I(76, 1).I(98, 0);
+        }
+        b.S(0, "ENDBLK").EndSection().Section("ENTITIES");
+        for (int i = 0; i < 100; ++i)
+            b.S(0, "INSERT").S(8, "0").S(2, "H").P(10, 0, 0);
+        b.EndSection().Eof();
+        return Read(b);
+    };
+    constexpr std::size_t kUnits = 200000;
+    DeviceWorkSink nested(1000, 1000), plain(1000, 1000);
+    DrawWithin(*place(true), kUnits, 1000, nested);
+    DrawWithin(*place(false), kUnits, 1000, plain);
+    // One fill of the nested rings spends the budget; the hundred plain ones all fit in it.
+    EXPECT_LE(nested.fills, 2.0);
+    EXPECT_EQ(plain.fills, 100.0);
 }
 
 } // namespace
