@@ -35,7 +35,7 @@ std::uint32_t U32(const std::string& s, std::size_t at)
 }
 
 // The bytes of a definition after its zero-terminated name.
-std::string Specification(const std::string& definition)
+std::string ShapeBytes(const std::string& definition)
 {
     const std::size_t zero = definition.find('\0');
     return zero == std::string::npos ? std::string() : definition.substr(zero + 1);
@@ -232,7 +232,7 @@ struct ShxFont::Decoder
         const auto found = font.m_definitions.find(number);
         if (found == font.m_definitions.end() || depth >= kMaxDepth)
             return;
-        Run(Specification(found->second), depth + 1);
+        Run(ShapeBytes(found->second), depth + 1);
     }
 };
 
@@ -286,7 +286,7 @@ std::unique_ptr<ShxFont> ShxFont::Parse(const std::string& bytes)
     const auto info = font->m_definitions.find(0);
     if (info == font->m_definitions.end() && (font->m_unicode || font->m_definitions.empty()))
         return nullptr;
-    const std::string spec = info == font->m_definitions.end() ? std::string() : Specification(info->second);
+    const std::string spec = info == font->m_definitions.end() ? std::string() : ShapeBytes(info->second);
     if (!spec.empty() && static_cast<unsigned char>(spec[0]) > 0)
         font->m_above = static_cast<unsigned char>(spec[0]);
     std::size_t total = 0;
@@ -294,7 +294,7 @@ std::unique_ptr<ShxFont> ShxFont::Parse(const std::string& bytes)
         if (d.first == 0)
             continue;
         Decoder decoder(*font);
-        decoder.Run(Specification(d.second), 0);
+        decoder.Run(ShapeBytes(d.second), 0);
         total += decoder.points;
         if (total > kMaxFontPoints)
             break;
