@@ -256,19 +256,7 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
     for (long index = 0; index < lines; ++index) {
         const double k = kFirst + static_cast<double>(index);
         const double v = v0 + k * step;
-        cuts.clear();
-        for (const auto& ring : rings) {
-            for (std::size_t i = 0; i < ring.size(); ++i) {
-                const Vec3& a = ring[i];
-                const Vec3& b = ring[(i + 1) % ring.size()];
-                const double va = toV(a.x, a.y), vb = toV(b.x, b.y);
-                if ((va <= v) == (vb <= v))
-                    continue;
-                const double t = (v - va) / (vb - va);
-                cuts.push_back(toU(a.x, a.y) + (toU(b.x, b.y) - toU(a.x, a.y)) * t);
-            }
-        }
-        std::sort(cuts.begin(), cuts.end());
+        LineCuts(rings, c, s, v, cuts);
         // Dashes start at the base point, moved along by shift for every line.
         const double origin = u0 + shift * (spacing > 0 ? k : -k);
         for (std::size_t i = 0; i + 1 < cuts.size(); i += 2) {
@@ -305,6 +293,26 @@ void HatchPainter::PaintPatternLine(const HatchPatternLine& line,
             }
         }
     }
+}
+
+void HatchPainter::LineCuts(const std::vector<std::vector<Vec3>>& rings, double c, double s, double v,
+                            std::vector<double>& cuts)
+{
+    const auto toU = [c, s](double x, double y) { return x * c + y * s; };
+    const auto toV = [c, s](double x, double y) { return -x * s + y * c; };
+    cuts.clear();
+    for (const auto& ring : rings) {
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            const Vec3& a = ring[i];
+            const Vec3& b = ring[(i + 1) % ring.size()];
+            const double va = toV(a.x, a.y), vb = toV(b.x, b.y);
+            if ((va <= v) == (vb <= v))
+                continue;
+            const double t = (v - va) / (vb - va);
+            cuts.push_back(toU(a.x, a.y) + (toU(b.x, b.y) - toU(a.x, a.y)) * t);
+        }
+    }
+    std::sort(cuts.begin(), cuts.end());
 }
 
 } // namespace RkDraw

@@ -15,6 +15,11 @@ public:
 
     // Rings of the loops in hatch (OCS) coordinates at the elevation.
     static std::vector<std::vector<RkDb::Vec3>> Rings(const RkDb::Hatch& hatch, double pixelsPerUnit);
+    // Where the pattern line at v crosses the rings, sorted along it: positions u in the
+    // pattern's frame (turned by the angle whose cosine and sine are c and s), in pairs of inside
+    // stretches by the even-odd rule.
+    static void LineCuts(const std::vector<std::vector<RkDb::Vec3>>& rings, double c, double s, double v,
+                         std::vector<double>& cuts);
 
 private:
     void PaintPatternLine(const RkDb::HatchPatternLine& line,

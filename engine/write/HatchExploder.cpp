@@ -149,19 +149,7 @@ bool HatchExploder::Pattern(const RkDb::Hatch& hatch, const RkDb::HatchPatternLi
     for (long index = 0; index < lines; ++index) {
         const double k = kFirst + static_cast<double>(index);
         const double v = v0 + k * step;
-        cuts.clear();
-        for (const Ring& ring : rings) {
-            for (std::size_t i = 0; i < ring.size(); ++i) {
-                const Vec3& a = ring[i];
-                const Vec3& b = ring[(i + 1) % ring.size()];
-                const double va = toV(a.x, a.y), vb = toV(b.x, b.y);
-                if ((va <= v) == (vb <= v))
-                    continue;
-                const double t = (v - va) / (vb - va);
-                cuts.push_back(toU(a.x, a.y) + (toU(b.x, b.y) - toU(a.x, a.y)) * t);
-            }
-        }
-        std::sort(cuts.begin(), cuts.end());
+        RkDraw::HatchPainter::LineCuts(rings, c, s, v, cuts);
         const auto emit = [&](double ua, double ub) {
             if (out.size() >= kMostParts)
                 return false;
