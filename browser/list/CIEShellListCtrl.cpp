@@ -112,6 +112,7 @@ BOOL CIEShellListCtrl::SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder)
     if (!absolute || !folder)
         return FALSE;
     SetRedraw(FALSE);
+    const CString previous = m_folderPath;
     ReleaseFolder();
     m_folderPidl = PidlBytes::CopyList(absolute);
     folder->AddRef();
@@ -119,6 +120,8 @@ BOOL CIEShellListCtrl::SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder)
     char path[MAX_PATH] = {};
     if (SHGetPathFromIDListA(m_folderPidl, path))
         m_folderPath = path;
+    if (m_folderPath.CompareNoCase(previous) != 0)
+        m_settingsSizeChosen = false;
     // The folder browsed last: the next start may begin there.
     if (!m_folderPath.IsEmpty())
         g_appState.lastPath = m_folderPath;

@@ -252,6 +252,8 @@ private:
 
     // Thumbnails.
     bool UpdateCellSize();
+    // The settings' cell size from now on in this folder, whatever its library was made with.
+    void TakeSettingsCellSize();
     void ApplyThumbnailLayout();
     void ResetThumbnailWork(bool keepPictures);
     void QueueFolderThumbnails();
@@ -305,6 +307,9 @@ private:
     int m_nextTicket = 1;
     int m_cellWidth = 0;
     int m_cellHeight = 0;
+    // The user chose the settings' size in this folder (Options or Rebuild All): its library's
+    // size no longer decides the cells.
+    bool m_settingsSizeChosen = false;
     CellCanvas m_cell;
     CImageList m_thumbImages;
     bool m_resultsAccepted = true;

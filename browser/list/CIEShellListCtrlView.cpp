@@ -110,6 +110,10 @@ void CIEShellListCtrl::OnBrowseOptionsChanged(BOOL refill, BOOL force)
 
 void CIEShellListCtrl::OnThumbnailOptionsChanged()
 {
+    // The size the user just chose wins over the one a folder's library was made with: that
+    // library's pictures are made again at the new size.
+    if (g_options.ThumbWidth != m_cellWidth || g_options.ThumbHeight != m_cellHeight)
+        m_settingsSizeChosen = true;
     if (m_viewType != kThumbnails || !m_folder)
         return;
     m_refreshAllowed = 0;

@@ -1,0 +1,161 @@
+// What the browse frame's file list shows as a user sees it: the thumbnail grid after a size
+// change in Options, folder cells, the scroll position across view switches, the View menu's
+// marks, the details view's columns, the tree's selection, the preview after the view frame,
+// overlays and dimmed rows, and where a pasted file lands.
+#include "tests/frames/browse/BrowseFrameFixture.h"
+
+#include "app/CacheOptions.h"
+#include "framework/CPropertySheet.h"
+#include "render/cache/TDwgCache.h"
+#include "render/cache/TLibIndexTree.h"
+#include "tests/render/CacheTestFiles.h"
+
+#include <commctrl.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace orvo::test::browse;
+using orvo::test::WaitFor;
+
+namespace {
+
+class BrowseDisplayTest : public BrowseFrameTest
+{
+protected:
+    void TearDown() override
+    {
+        BrowseFrameTest::TearDown();
+        DeleteLibIndexTree();
+        DeleteDwgCache();
+    }
+
+    // The thumbnail cache of a start, with a library of the test folder that an earlier run wrote
+    // with pictures of the given size.
+    void MakeFolderLibrary(int width, int height)
+    {
+        ASSERT_EQ(SHSetValueA(HKEY_CURRENT_USER, ProgramKeyPath("Option\\LibIndex"), "Path", REG_SZ,
+                              m_cacheFolder.Path().c_str(), static_cast<DWORD>(m_cacheFolder.Path().size() + 1)),
+                  ERROR_SUCCESS);
+        LoadCacheOptions();
+        const std::string lib = m_cacheFolder / "OrvoKestalLib000000.opslib";
+        const std::string bytes = cachetest::LibHeader(m_folder.Path() + "\\", 11, static_cast<uint32_t>(width),
+                                                       static_cast<uint32_t>(height));
+        ASSERT_TRUE(orvo::test::WriteFileBytes(lib, bytes.data(), bytes.size()));
+        ASSERT_NE(GetLibIndexTree(), nullptr);
+        ASSERT_TRUE(GetLibIndexTree()->AddFolder(m_folder.Path().c_str(), lib.c_str()));
+        int w = 0;
+        int h = 0;
+        ASSERT_TRUE(GetDwgCache() && GetDwgCache()->GetLibThumbSize(m_folder.Path().c_str(), &w, &h));
+        ASSERT_EQ(w, width);
+    }
+
+    // The frame on the test folder with every row listed, the list focused and an idle
+    // thumbnail thread.
+    void OpenFolder(int rows)
+    {
+        Open(m_folder.Path());
+        ASSERT_TRUE(WaitFor([&] { return List().GetItemCount() == rows; }, 10000)) << List().GetItemCount();
+        StartThumbnailThread(true);
+        List().SetFocus();
+    }
+
+    // The Options sheet as the user runs it from the Tools menu: the thumbnail page's width
+    // slider moved (the height follows with the kept proportion), then OK.
+    void ChangeThumbnailWidth(int width)
+    {
+        CModalHandlerScope scope([&](const ModalRequest& request) -> INT_PTR {
+            if (request.kind != ModalKind::PropertySheet)
+                return IDCANCEL;
+            auto& sheet = *static_cast<CPropertySheet*>(request.pWnd);
+            constexpr int kThumbnailPage = 3;
+            sheet.SetActivePage(kThumbnailPage);
+            const HWND page = sheet.GetPage(kThumbnailPage)->GetSafeHwnd();
+            const HWND slider = ::GetDlgItem(page, IDC_OPT_THUMB_WIDTH_SLIDER);
+            ::SendMessageA(slider, TBM_SETPOS, TRUE, width);
+            ::SendMessageA(page, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, width), reinterpret_cast<LPARAM>(slider));
+            return IDOK;
+        });
+        Command(ID_TOOLS_OPTIONS);
+    }
+
+    CRect ItemRect(int row, int part) { 
+        CRect rect;
+        List().GetItemRect(row, &rect, part);
+        return rect;
+    }
+
+    // Every cell of the thumbnail grid is of the size given, its name below its picture, and no
+    // cell covers another cell or its name.
+    void CheckGrid(int width, int height)
+    {
+        EXPECT_EQ(List().GetCellWidth(), width);
+        EXPECT_EQ(List().GetCellHeight(), height);
+        EXPECT_EQ(g_appState.taskThread->GetThumbWidth(), width - 2 * g_options.ThumbBorder);
+        for (int row = 0; row < List().GetItemCount(); ++row) {
+            const CRect icon = ItemRect(row, LVIR_ICON);
+            EXPECT_GE(icon.Width(), width) << row;
+            EXPECT_GE(icon.Height(), height) << row;
+            const CRect label = ItemRect(row, LVIR_LABEL);
+            EXPECT_GE(label.top, icon.top + height) << "the name lies below the picture, row " << row;
+            const CRect cell(icon.left, icon.top, icon.left + width, icon.top + height);
+            for (int other = 0; other < List().GetItemCount(); ++other) {
+                CRect overlap;
+                if (other == row)
+                    continue;
+                EXPECT_FALSE(overlap.IntersectRect(cell, ItemRect(other, LVIR_LABEL)))
+                    << "row " << row << "'s picture covers row " << other << "'s name";
+                EXPECT_FALSE(overlap.IntersectRect(cell, ItemRect(other, LVIR_ICON)))
+                    << "rows " << row << " and " << other << " overlap";
+            }
+        }
+    }
+
+    orvo::test::TempDir m_cacheFolder;
+};
+
+// A new thumbnail size from Options lays the grid out again and makes every picture again at
+// the new size at once, also where the folder's library holds pictures of the old size; Rebuild
+// All keeps that grid.
+TEST_F(BrowseDisplayTest, ANewThumbnailSizeRelaysTheGridAndRemakesThePicturesAtOnce)
+{
+    g_options.ThumbWidth = 120;
+    g_options.ThumbHeight = 90;
+    g_options.ThumbBorder = 5;
+    MakeFolderLibrary(110, 80);
+    OpenFolder(4);
+    Command(ID_VIEW_THUMBNAILS);
+    ASSERT_EQ(List().GetCellWidth(), 120);
+    g_appState.taskThread->ClearTasks();
+    ChangeThumbnailWidth(200);
+    ASSERT_EQ(g_options.ThumbWidth, 200);
+    {
+        SCOPED_TRACE("after Options");
+        CheckGrid(200, g_options.ThumbHeight);
+    }
+    EXPECT_EQ(g_appState.taskThread->GetTaskCount(), List().GetDrawingFileCount()) << "every picture is made again";
+
+    g_appState.taskThread->ClearTasks();
+    Command(ID_THUMB_REBUILD_ALL);
+    SCOPED_TRACE("after Rebuild All");
+    CheckGrid(200, g_options.ThumbHeight);
+    EXPECT_EQ(g_appState.taskThread->GetTaskCount(), List().GetDrawingFileCount());
+}
+
+// Where the folder's library imposed its own cell size, Rebuild All brings the settings' size
+// back with a grid of that size.
+TEST_F(BrowseDisplayTest, RebuildAllLaysOutTheSettingsSize)
+{
+    g_options.ThumbWidth = 220;
+    g_options.ThumbHeight = 160;
+    g_options.ThumbBorder = 5;
+    MakeFolderLibrary(110, 80);
+    OpenFolder(4);
+    Command(ID_VIEW_THUMBNAILS);
+    ASSERT_EQ(List().GetCellWidth(), 120) << "the library's size";
+    Command(ID_THUMB_REBUILD_ALL);
+    CheckGrid(220, 160);
+}
+
+} // namespace
