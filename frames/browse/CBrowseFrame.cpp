@@ -374,7 +374,11 @@ BOOL CBrowseFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINF
     if (pHandlerInfo == nullptr && nCode == CN_UPDATE_COMMAND_UI && GetCommandState(nID, enabled, check)) {
         auto* ui = static_cast<CCmdUI*>(pExtra);
         ui->Enable(enabled);
-        ui->SetCheck(check);
+        // The view types are one choice of five: the one shown has a radio mark.
+        if (IsViewTypeCommand(nID))
+            ui->SetRadio(check != 0);
+        else
+            ui->SetCheck(check);
         return TRUE;
     }
     return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);

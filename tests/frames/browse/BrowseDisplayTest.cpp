@@ -158,4 +158,119 @@ TEST_F(BrowseDisplayTest, RebuildAllLaysOutTheSettingsSize)
     CheckGrid(220, 160);
 }
 
+// A folder's cell in the thumbnail view shows the folder's icon on the cell, not a blank cell.
+TEST_F(BrowseDisplayTest, AFolderCellShowsTheFoldersIcon)
+{
+    ASSERT_TRUE(CreateDirectoryA((m_folder / "sub").c_str(), nullptr));
+    OpenFolder(5);
+    Command(ID_VIEW_THUMBNAILS);
+    const int row = List().FindRowByName("sub");
+    ASSERT_GE(row, 0);
+    List().UnselectAll();
+    List().SetItemState(row, 0, LVIS_FOCUSED);
+    List().Invalidate();
+    List().UpdateWindow();
+    const CRect icon = ItemRect(row, LVIR_ICON);
+    const int border = g_options.ThumbBorder;
+    std::set<COLORREF> colours;
+    const HDC dc = ::GetDC(List().GetSafeHwnd());
+    for (int y = icon.top + border + 1; y < icon.top + List().GetCellHeight() - border - 1; ++y)
+        for (int x = icon.left + border + 1; x < icon.left + List().GetCellWidth() - border - 1; ++x)
+            colours.insert(::GetPixel(dc, x, y));
+    ::ReleaseDC(List().GetSafeHwnd(), dc);
+    EXPECT_GT(colours.size(), 3u) << "a cell of " << colours.size() << " colours is blank";
+}
+
+// A switch of the view type keeps the row that was at the top in sight, between every two types.
+TEST_F(BrowseDisplayTest, AViewSwitchKeepsTheTopRowInSight)
+{
+    constexpr int kExtra = 150;
+    for (int i = 0; i < kExtra; ++i) {
+        char name[32];
+        wsprintfA(name, "f%03d.dxf", i);
+        ASSERT_TRUE(orvo::test::WriteFileBytes(m_folder / name, kSmallDxf, sizeof(kSmallDxf) - 1));
+    }
+    OpenFolder(4 + kExtra);
+    m_frame->ShowWindow(SW_RESTORE);
+    m_frame->SetWindowPos(nullptr, 0, 0, 900, 640, SWP_NOZORDER);
+    Pump();
+    const UINT kViews[] = {ID_VIEW_THUMBNAILS, ID_VIEW_LARGE_ICONS, ID_VIEW_SMALL_ICONS, ID_VIEW_LIST_ITEMS,
+                           ID_VIEW_DETAILS_ITEMS};
+    auto inSight = [&](int row) {
+        CRect client;
+        List().GetClientRect(&client);
+        CRect overlap;
+        return overlap.IntersectRect(client, ItemRect(row, LVIR_BOUNDS)) != FALSE;
+    };
+    auto topRow = [&] {
+        for (int row = 0; row < List().GetItemCount(); ++row)
+            if (inSight(row))
+                return row;
+        return -1;
+    };
+    for (const UINT from : kViews) {
+        for (const UINT to : kViews) {
+            if (from == to)
+                continue;
+            Command(from);
+            List().EnsureVisible(List().GetItemCount() - 1, FALSE);
+            List().EnsureVisible(List().GetItemCount() / 2, FALSE);
+            Pump();
+            const int top = topRow();
+            ASSERT_GT(top, 0) << from << " scrolled";
+            Command(to);
+            EXPECT_TRUE(inSight(top)) << "row " << top << " after " << from << " -> " << to;
+        }
+    }
+}
+
+// The View menu marks the view type shown with a radio mark, and only that one.
+TEST_F(BrowseDisplayTest, TheViewMenuMarksTheViewTypeShown)
+{
+    OpenFolder(4);
+    const UINT kViews[] = {ID_VIEW_THUMBNAILS, ID_VIEW_LARGE_ICONS, ID_VIEW_SMALL_ICONS, ID_VIEW_LIST_ITEMS,
+                           ID_VIEW_DETAILS_ITEMS};
+    const HMENU bar = ::GetMenu(m_frameWnd);
+    ASSERT_NE(bar, nullptr);
+    HMENU popup = nullptr;
+    int place = -1;
+    for (int i = 0; i < ::GetMenuItemCount(bar) && !popup; ++i) {
+        const HMENU sub = ::GetSubMenu(bar, i);
+        if (sub && ::GetMenuState(sub, ID_VIEW_THUMBNAILS, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+            popup = sub;
+            place = i;
+        }
+    }
+    ASSERT_NE(popup, nullptr) << "a menu holds the view types";
+    for (const UINT shown : kViews) {
+        Command(shown);
+        m_frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(place, FALSE));
+        for (const UINT id : kViews) {
+            MENUITEMINFOA info = {};
+            info.cbSize = sizeof(info);
+            info.fMask = MIIM_STATE | MIIM_FTYPE;
+            ASSERT_TRUE(::GetMenuItemInfoA(popup, id, FALSE, &info)) << id;
+            EXPECT_EQ((info.fState & MFS_CHECKED) != 0, id == shown) << id << " while " << shown << " is shown";
+            if (id == shown) {
+                EXPECT_NE(info.fType & MFT_RADIOCHECK, 0u) << "a radio mark for " << id;
+            }
+        }
+    }
+}
+
+// The details view's Name column is wide enough for the longest name it shows.
+TEST_F(BrowseDisplayTest, TheDetailsNameColumnFitsTheNames)
+{
+    const char kLong[] = "A drawing with a rather long name, the site plan of the east wing.dxf";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(m_folder / kLong, kSmallDxf, sizeof(kSmallDxf) - 1));
+    OpenFolder(5);
+    Command(ID_VIEW_DETAILS_ITEMS);
+    int widest = 0;
+    for (int row = 0; row < List().GetItemCount(); ++row)
+        widest = std::max(widest, List().GetStringWidth(List().GetCellText(row, CIEShellListCtrl::kNameColumn)));
+    ASSERT_GT(widest, 100);
+    const int icon = ::GetSystemMetrics(SM_CXSMICON);
+    EXPECT_GE(List().GetColumnWidth(CIEShellListCtrl::kNameColumn), widest + icon + 6);
+}
+
 } // namespace
