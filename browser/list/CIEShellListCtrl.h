@@ -267,6 +267,7 @@ private:
     bool QueueJob(int row, bool cacheFirst);
     void RedrawThumbnailItem(int row);
     void PaintCell(HDC dc, int row, const RECT& iconRect, UINT state, bool focusedLook);
+    void DrawRowIcon(HDC dc, int row, const RECT& picture) const;
     void PaintLabel(HDC dc, int row, RECT labelRect, UINT state, bool focusedLook);
     void PostStatus(UINT message, WPARAM wParam, LPARAM lParam) const;
     // The frame told of the list's reports: the status window, else the main window.
@@ -311,6 +312,8 @@ private:
     // size no longer decides the cells.
     bool m_settingsSizeChosen = false;
     CellCanvas m_cell;
+    // The shell's large icons (shared, never freed here): what a cell without a picture shows.
+    HIMAGELIST m_largeSystemIcons = nullptr;
     CImageList m_thumbImages;
     bool m_resultsAccepted = true;
     int m_thumbnailsDone = 0;

@@ -57,6 +57,7 @@ void CIEShellListCtrl::AttachSystemImageLists()
         SHGetFileInfoA("C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
     SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
     SendMessage(LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large));
+    m_largeSystemIcons = large;
 }
 
 void CIEShellListCtrl::ApplyViewStyle()
