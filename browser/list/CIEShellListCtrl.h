@@ -246,6 +246,10 @@ private:
     void DeleteRow(int row);
     void RecountRows();
     void ApplyViewStyle();
+    // The first row in sight, -1 without rows; the row of a row key; a row scrolled to the top.
+    int TopVisibleRow() const;
+    int FindRowByKey(DWORD_PTR key) const;
+    void ScrollRowToTop(int row);
     void AttachSystemImageLists();
     void SortRows();
     ShellItemFilter::Rules CurrentRules() const;

@@ -81,6 +81,9 @@ void CIEShellListCtrl::SetViewType(int type)
     if (type == m_viewType)
         return;
     const bool thumbnailsInvolved = type == kThumbnails || m_viewType == kThumbnails;
+    // The row at the top stays at the top: the user keeps the place he had scrolled to.
+    const int top = TopVisibleRow();
+    const auto topKey = top >= 0 ? reinterpret_cast<DWORD_PTR>(GetRowData(top)) : 0;
     m_viewType = type;
     SetRedraw(FALSE);
     ApplyViewStyle();
@@ -94,7 +97,60 @@ void CIEShellListCtrl::SetViewType(int type)
     if (m_watch && m_folder)
         m_watch->WatchFolder(m_folderPath, m_viewType == kDetails);
     SetRedraw(TRUE);
+    ScrollRowToTop(FindRowByKey(topKey));
     Invalidate();
+}
+
+// Rows are laid out in their order: down (then across) in the list view, across then down in the
+// others, so the first row in sight is found by halving.
+int CIEShellListCtrl::TopVisibleRow() const
+{
+    if (!GetSafeHwnd() || GetItemCount() == 0)
+        return -1;
+    const bool columns = (GetStyle() & LVS_TYPEMASK) == LVS_LIST;
+    RECT client = {};
+    GetClientRect(&client);
+    int low = 0;
+    int high = GetItemCount() - 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        RECT bounds = {};
+        GetItemRect(middle, &bounds, LVIR_BOUNDS);
+        if ((columns ? bounds.right <= client.left : bounds.bottom <= client.top))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+int CIEShellListCtrl::FindRowByKey(DWORD_PTR key) const
+{
+    if (key == 0)
+        return -1;
+    LVFINDINFOA find = {};
+    find.flags = LVFI_PARAM;
+    find.lParam = static_cast<LPARAM>(key);
+    return static_cast<int>(::SendMessageA(m_hWnd, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+void CIEShellListCtrl::ScrollRowToTop(int row)
+{
+    if (row < 0)
+        return;
+    RECT client = {};
+    GetClientRect(&client);
+    RECT bounds = {};
+    if (!GetItemRect(row, &bounds, LVIR_BOUNDS))
+        return;
+    if ((GetStyle() & LVS_TYPEMASK) == LVS_LIST) {
+        // Systems differ on whether the list view's scroll is counted in pixels or columns; from
+        // the far end, bringing the row in sight puts its column at the left edge.
+        EnsureVisible(GetItemCount() - 1, FALSE);
+        EnsureVisible(row, FALSE);
+    } else {
+        Scroll(CSize(0, bounds.top - client.top));
+    }
 }
 
 void CIEShellListCtrl::OnBrowseOptionsChanged(BOOL refill, BOOL force)
