@@ -204,6 +204,7 @@ BOOL CIEShellListCtrl::Populate()
     m_listing.reset();
     RecountRows();
     SortRows();
+    FitNameColumn();
     QueueFolderThumbnails();
     StartThumbnailWork(false);
     return TRUE;
@@ -473,6 +474,7 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
     if (sort)
         SortRows();
     RecountRows();
+    FitNameColumn();
     SetRedraw(TRUE);
     Invalidate();
     QueueFolderThumbnails();

@@ -246,6 +246,7 @@ private:
     void DeleteRow(int row);
     void RecountRows();
     void ApplyViewStyle();
+    void FitNameColumn();
     // The first row in sight, -1 without rows; the row of a row key; a row scrolled to the top.
     int TopVisibleRow() const;
     int FindRowByKey(DWORD_PTR key) const;

@@ -6,6 +6,8 @@
 #include "browser/shell/ShellGlobals.h"
 #include "framework/CRegKey.h"
 
+#include <algorithm>
+
 int CIEShellListCtrl::ClampViewType(long type)
 {
     return type < kLargeIcons ? kLargeIcons : (type > kThumbnails ? kThumbnails : static_cast<int>(type));
@@ -73,6 +75,33 @@ void CIEShellListCtrl::ApplyViewStyle()
         AttachSystemImageLists();
         SendMessage(LVM_SETICONSPACING, 0, static_cast<LPARAM>(-1)); // the default spacing
     }
+    FitNameColumn();
+}
+
+// The details view's Name column grows to the widest name it shows (never past two thirds of the
+// list, and never narrower than the user made it).
+void CIEShellListCtrl::FitNameColumn()
+{
+    if (m_viewType != kDetails || !GetSafeHwnd() || GetItemCount() == 0)
+        return;
+    const HDC dc = ::GetDC(m_hWnd);
+    const HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    int widest = 0;
+    for (int row = 0; row < GetItemCount(); ++row) {
+        const CString name = GetCellText(row, kNameColumn);
+        SIZE extent = {};
+        ::GetTextExtentPoint32A(dc, name, name.GetLength(), &extent);
+        widest = std::max(widest, static_cast<int>(extent.cx));
+    }
+    ::SelectObject(dc, oldFont);
+    ::ReleaseDC(m_hWnd, dc);
+    RECT client = {};
+    GetClientRect(&client);
+    constexpr int kMargins = 16;
+    const int wanted = std::min(widest + ::GetSystemMetrics(SM_CXSMICON) + kMargins,
+                                std::max(100, static_cast<int>(client.right * 2 / 3)));
+    if (GetColumnWidth(kNameColumn) < wanted)
+        SetColumnWidth(kNameColumn, wanted);
 }
 
 void CIEShellListCtrl::SetViewType(int type)
