@@ -273,4 +273,49 @@ TEST_F(BrowseDisplayTest, TheDetailsNameColumnFitsTheNames)
     EXPECT_GE(List().GetColumnWidth(CIEShellListCtrl::kNameColumn), widest + icon + 6);
 }
 
+// At start the tree shows its selected folder in sight, also in a small frame, and the
+// selection stays marked while the list has the focus.
+TEST_F(BrowseDisplayTest, TheTreeKeepsItsSelectedFolderInSightAndMarked)
+{
+    ASSERT_TRUE(BrowseBarLayout::Write(1));
+    const CRect work = [] {
+        RECT r = {};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+        return CRect(r);
+    }();
+    CString placement;
+    placement.Format("%d,%d,%d,%d,%d,%ld,%ld,%ld,%ld", SW_SHOWNORMAL, 40, 40, 640, 420, work.left, work.top,
+                     work.right, work.bottom);
+    theTestApp.WriteProfileString("Settings", "Browser", placement);
+    OpenFolder(4);
+    CShellTree& tree = m_frame->GetTree();
+    const HTREEITEM selected = tree.GetSelectedItem();
+    ASSERT_NE(selected, nullptr);
+    CString shown;
+    ASSERT_TRUE(tree.GetSelectedFolderPath(shown));
+    ASSERT_EQ(shown.CompareNoCase(m_folder.Path().c_str()), 0) << shown.GetString();
+    CRect client;
+    tree.GetClientRect(&client);
+    CRect text;
+    ASSERT_TRUE(tree.GetItemRect(selected, &text, TRUE));
+    CRect overlap;
+    EXPECT_TRUE(overlap.IntersectRect(client, text) && overlap == text)
+        << "the selected folder lies at " << text.top << ".." << text.bottom << " of " << client.Height();
+    EXPECT_NE(tree.GetStyle() & TVS_SHOWSELALWAYS, 0u);
+
+    ASSERT_NE(::GetFocus(), tree.GetSafeHwnd());
+    tree.Invalidate();
+    tree.UpdateWindow();
+    const auto own = static_cast<COLORREF>(tree.SendMessage(TVM_GETBKCOLOR));
+    const COLORREF background = own == CLR_INVALID ? ::GetSysColor(COLOR_WINDOW) : own;
+    int marked = 0;
+    int all = 0;
+    const HDC dc = ::GetDC(tree.GetSafeHwnd());
+    for (int y = text.top + 1; y < text.bottom - 1; ++y)
+        for (int x = text.left + 1; x < text.right - 1; ++x, ++all)
+            marked += ::GetPixel(dc, x, y) != background ? 1 : 0;
+    ::ReleaseDC(tree.GetSafeHwnd(), dc);
+    EXPECT_GT(marked, all / 2) << "the selection is marked while the tree has no focus";
+}
+
 } // namespace
