@@ -29,6 +29,7 @@ BEGIN_MESSAGE_MAP(CIEShellListCtrl, CUIODListCtrl)
     ON_WM_VSCROLL()
     ON_WM_MOUSEWHEEL()
     ON_WM_DESTROY()
+    ON_MESSAGE(WM_CLIPBOARDUPDATE, &CIEShellListCtrl::OnClipboardUpdate)
     ON_MESSAGE(WM_UIOD_DELETEKEY, &CIEShellListCtrl::OnDeleteKey)
     ON_MESSAGE(WM_UIOD_PROPERTIESKEY, &CIEShellListCtrl::OnPropertiesKey)
     ON_MESSAGE(WM_UIOD_OPENKEY, &CIEShellListCtrl::OnOpenKey)
@@ -63,6 +64,8 @@ BOOL CIEShellListCtrl::CreateList(CWnd* parent, const RECT& rect, UINT id)
     AttachSystemImageLists();
     ApplyViewStyle();
     StartWatchThread();
+    // Rows of cut files stay dimmed until the clipboard holds something else.
+    AddClipboardFormatListener(m_hWnd);
     return TRUE;
 }
 
@@ -244,6 +247,7 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
         return false;
     record->rowKey = GetRowData(row);
     SetRowTexts(row, *record, name);
+    ApplyRowState(row, *record);
     m_records.push_back(std::move(record));
     return true;
 }
@@ -503,6 +507,7 @@ LRESULT CIEShellListCtrl::OnSettingChange(WPARAM, LPARAM)
 
 void CIEShellListCtrl::OnDestroy()
 {
+    RemoveClipboardFormatListener(m_hWnd);
     StopWatchThread();
     StopThumbnailTasks();
     SetThumbnailThread(nullptr);

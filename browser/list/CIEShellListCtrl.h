@@ -287,6 +287,10 @@ private:
     void ForgetDeletedRows();
     bool PrepareExportFolder(const CString& folder) const;
     BOOL PutSelectionOnClipboard(bool cut);
+    // Marks the selected rows cut (the others not), or none.
+    void MarkCutRows(bool selectedOnes);
+    void ApplyRowState(int row, const CShellListItem& item);
+    LRESULT OnClipboardUpdate(WPARAM wParam, LPARAM lParam);
     bool IsWritableFolder(const CString& path) const;
     // False when the row's file could not be written (the user was told).
     bool ExportRow(int row, const SaveThumbnailChoice& choice);
@@ -300,6 +304,8 @@ private:
     CString m_currentItemPath;
     // The drag now running was started with the right button (its drop asks move or copy).
     bool m_rightDrag = false;
+    // The clipboard's sequence number after the last Cut (0: no rows are marked cut).
+    DWORD m_cutClipboard = 0;
     // The files of this list's own drag that were dropped on it.
     CStringList m_droppedPaths;
 

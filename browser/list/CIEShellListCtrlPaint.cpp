@@ -112,7 +112,14 @@ void CIEShellListCtrl::PaintCell(HDC target, int row, const RECT& iconRect, UINT
             DrawFocusRect(dc, &whole);
         }
     }
-    BitBlt(target, iconRect.left, iconRect.top, w, h, dc, 0, 0, SRCCOPY);
+    if ((GetItemState(row, LVIS_CUT) & LVIS_CUT) == 0) {
+        BitBlt(target, iconRect.left, iconRect.top, w, h, dc, 0, 0, SRCCOPY);
+        return;
+    }
+    // Hidden and cut files: the cell shows at half strength over the list's colour.
+    FillSolid(target, {iconRect.left, iconRect.top, iconRect.left + w, iconRect.top + h}, g_options.ListCtrlColor);
+    const BLENDFUNCTION half = {AC_SRC_OVER, 0, 128, 0};
+    GdiAlphaBlend(target, iconRect.left, iconRect.top, w, h, dc, 0, 0, w, h, half);
 }
 
 // A row without a picture (a folder, a file still waiting) shows its shell icon in the middle.

@@ -5,12 +5,16 @@
 #include "tests/frames/browse/BrowseFrameFixture.h"
 
 #include "app/CacheOptions.h"
+#include "browser/preview/CPreView.h"
+#include "frames/view/CViewFrame.h"
+#include "browser/shell/ShellItemFilter.h"
 #include "framework/CPropertySheet.h"
 #include "render/cache/TDwgCache.h"
 #include "render/cache/TLibIndexTree.h"
 #include "tests/render/CacheTestFiles.h"
 
 #include <commctrl.h>
+#include <shobjidl.h>
 
 #include <set>
 #include <string>
@@ -316,6 +320,190 @@ TEST_F(BrowseDisplayTest, TheTreeKeepsItsSelectedFolderInSightAndMarked)
             marked += ::GetPixel(dc, x, y) != background ? 1 : 0;
     ::ReleaseDC(tree.GetSafeHwnd(), dc);
     EXPECT_GT(marked, all / 2) << "the selection is marked while the tree has no focus";
+}
+
+// The number of colours the window shows in its client area (every fourth pixel each way).
+size_t ColoursShown(CWnd& window)
+{
+    CRect client;
+    window.GetClientRect(&client);
+    std::set<COLORREF> colours;
+    const HDC dc = ::GetDC(window.GetSafeHwnd());
+    for (int y = 0; y < client.bottom; y += 4)
+        for (int x = 0; x < client.right; x += 4)
+            colours.insert(::GetPixel(dc, x, y));
+    ::ReleaseDC(window.GetSafeHwnd(), dc);
+    return colours.size();
+}
+
+// A bitmap of 64 x 48 pixels in four colours, as a file holds it.
+std::string FourColourBmp()
+{
+    constexpr int kWidth = 64;
+    constexpr int kHeight = 48;
+    constexpr int kRow = kWidth * 3;
+    std::string pixels;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const bool left = x < kWidth / 2;
+            const bool top = y < kHeight / 2;
+            pixels += static_cast<char>(left ? 200 : 20);
+            pixels += static_cast<char>(top ? 40 : 220);
+            pixels += static_cast<char>(left == top ? 240 : 60);
+        }
+    auto u32 = [](uint32_t v) { return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)}; };
+    auto u16 = [](uint16_t v) { return std::string{static_cast<char>(v), static_cast<char>(v >> 8)}; };
+    const uint32_t size = 54 + kRow * kHeight;
+    return "BM" + u32(size) + u32(0) + u32(54) + u32(40) + u32(kWidth) + u32(kHeight) + u16(1) + u16(24) + u32(0) +
+           u32(kRow * kHeight) + u32(2835) + u32(2835) + u32(0) + u32(0) + pixels;
+}
+
+// A drawing or a picture opened in the view frame (Enter) and left again shows in the preview
+// pane again.
+TEST_F(BrowseDisplayTest, ThePreviewShowsTheSelectedFileAfterTheView)
+{
+    const std::string bmp = FourColourBmp();
+    ASSERT_TRUE(orvo::test::WriteFileBytes(m_folder / "e.bmp", bmp.data(), bmp.size()));
+    ASSERT_TRUE(g_appState.StartPreviewThread());
+    auto* view = new CViewFrame; // owned by its window from LoadFrame on
+    ASSERT_TRUE(view->LoadFrame(CViewFrame::kResourceId, 0xCF8000));
+    g_appState.viewFrame = view;
+    OpenFolder(5);
+    CPreView& preview = m_frame->GetPreview();
+    const auto settled = [] { return !g_appState.drawThread->IsBusy() && !g_appState.drawThread->IsOpening(); };
+    for (const char* name : {"b.dxf", "e.bmp"}) {
+        SCOPED_TRACE(name);
+        const CString path = (m_folder / name).c_str();
+        SelectOnly(name);
+        ASSERT_TRUE(WaitFor([&] { return preview.GetShownPath() == path && settled(); }, 10000));
+        WaitFor([&] { return false; }, 300);
+        Pump();
+        preview.UpdateWindow();
+        const size_t before = ColoursShown(preview);
+        ASSERT_GT(before, 2u) << "the file shows in the preview";
+
+        PressKey(List().GetSafeHwnd(), VK_RETURN);
+        ASSERT_TRUE(WaitFor([&] { return view->IsWindowVisible() != FALSE; }, 10000));
+        WaitFor([&] { return false; }, 300);
+        ASSERT_TRUE(WaitFor(settled, 10000));
+        view->SendMessage(CViewFrame::kMsgReturnToBrowser);
+        ASSERT_TRUE(WaitFor([&] { return m_frame->IsWindowVisible() != FALSE; }, 5000));
+        WaitFor([&] { return false; }, 300);
+        ASSERT_TRUE(WaitFor(settled, 10000));
+        Pump();
+        preview.UpdateWindow();
+        EXPECT_EQ(List().GetCurrentPath().CompareNoCase(path), 0);
+        EXPECT_EQ(preview.GetShownPath().CompareNoCase(path), 0);
+        EXPECT_GE(ColoursShown(preview), before) << "the preview is empty after the view";
+        printf("colours %zu -> %zu\n", before, ColoursShown(preview));
+    }
+    g_appState.viewFrame = nullptr;
+    view->DestroyWindow();
+    g_appState.StopPreviewThread();
+}
+
+// A shortcut to a file, saved where given.
+bool MakeShortcut(const std::string& at, const std::string& target)
+{
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    link->SetPath(target.c_str());
+    IPersistFile* file = nullptr;
+    bool saved = false;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, at.c_str(), -1, wide, MAX_PATH);
+        saved = SUCCEEDED(file->Save(wide, TRUE));
+        file->Release();
+    }
+    link->Release();
+    return saved;
+}
+
+// The state bits of a row from the item's attributes.
+TEST(BrowseRowStateTest, HiddenAndGhostedAreDimmedSharedAndShortcutsOverlaid)
+{
+    const struct {
+        ULONG attributes;
+        UINT state;
+    } cases[] = {
+        {0, 0},
+        {SFGAO_HIDDEN, LVIS_CUT},
+        {SFGAO_GHOSTED, LVIS_CUT},
+        {SFGAO_LINK, INDEXTOOVERLAYMASK(2)},
+        {SFGAO_SHARE, INDEXTOOVERLAYMASK(1)},
+        {SFGAO_SHARE | SFGAO_LINK, INDEXTOOVERLAYMASK(1)},
+        {SFGAO_HIDDEN | SFGAO_LINK, LVIS_CUT | INDEXTOOVERLAYMASK(2)},
+        {SFGAO_FOLDER | SFGAO_FILESYSTEM, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShellItemFilter::RowState(c.attributes), c.state) << std::hex << c.attributes;
+}
+
+// In every view a shortcut carries its overlay and a hidden file is dimmed; a cut file is dimmed
+// until the clipboard holds something else. In the thumbnail view a dimmed cell shows so.
+TEST_F(BrowseDisplayTest, ShortcutsAreOverlaidHiddenAndCutFilesDimmedInEveryView)
+{
+    g_options.ShowNoneDrawingFile = true;
+    const std::string hidden = m_folder / "h.dxf";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(hidden, kSmallDxf, sizeof(kSmallDxf) - 1));
+    ASSERT_TRUE(SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(MakeShortcut(m_folder / "link.lnk", m_folder / "a.dxf"));
+    Open(m_folder.Path());
+    StartThumbnailThread(true);
+    List().SetShellSwitches(true, false);
+    Command(ID_VIEW_DETAILS_ITEMS);
+    List().Refresh(TRUE, TRUE);
+    ASSERT_GE(List().FindRowByName("h.dxf"), 0);
+    ASSERT_GE(List().FindRowByName("link.lnk"), 0);
+    const auto state = [&](const char* name) {
+        const int row = List().FindRowByName(name);
+        return row < 0 ? 0u : static_cast<UINT>(List().GetItemState(row, LVIS_CUT | LVIS_OVERLAYMASK));
+    };
+    List().SetFocus();
+    SelectOnly("a.dxf");
+    Command(ID_EDIT_CUT_ITEMS);
+    const UINT kViews[] = {ID_VIEW_LARGE_ICONS, ID_VIEW_SMALL_ICONS, ID_VIEW_LIST_ITEMS, ID_VIEW_DETAILS_ITEMS,
+                           ID_VIEW_THUMBNAILS};
+    for (const UINT view : kViews) {
+        Command(view);
+        EXPECT_EQ(state("h.dxf"), static_cast<UINT>(LVIS_CUT)) << view;
+        EXPECT_EQ(state("a.dxf"), static_cast<UINT>(LVIS_CUT)) << view;
+        EXPECT_EQ(state("b.dxf"), 0u) << view;
+        if (view != ID_VIEW_THUMBNAILS) {
+            EXPECT_EQ(state("link.lnk"), static_cast<UINT>(INDEXTOOVERLAYMASK(2))) << view;
+        }
+    }
+    // The thumbnail view: the dimmed cell differs from a plain one of the same kind.
+    List().Invalidate();
+    List().UpdateWindow();
+    const auto centre = [&](const char* name) {
+        const CRect icon = ItemRect(List().FindRowByName(name), LVIR_ICON);
+        const HDC dc = ::GetDC(List().GetSafeHwnd());
+        const COLORREF colour = ::GetPixel(dc, icon.left + List().GetCellWidth() / 2, icon.top + 8);
+        ::ReleaseDC(List().GetSafeHwnd(), dc);
+        return colour;
+    };
+    EXPECT_NE(centre("h.dxf"), centre("b.dxf"));
+    EXPECT_EQ(centre("c.dxf"), centre("b.dxf"));
+
+    // Another program's text on the clipboard: the cut file is plain again, the hidden one not.
+    ASSERT_TRUE(OpenClipboard(m_frameWnd));
+    EmptyClipboard();
+    if (HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 3)) {
+        memcpy(GlobalLock(text), "hi", 3);
+        GlobalUnlock(text);
+        SetClipboardData(CF_TEXT, text);
+    }
+    CloseClipboard();
+    EXPECT_TRUE(WaitFor([&] { return state("a.dxf") == 0u; }, 3000));
+    EXPECT_EQ(state("h.dxf"), static_cast<UINT>(LVIS_CUT));
+    ASSERT_TRUE(OpenClipboard(m_frameWnd));
+    EmptyClipboard();
+    CloseClipboard();
+    SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 } // namespace
