@@ -475,7 +475,9 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
         PidlBytes::Free(id);
     }
     m_listing.reset();
-    if (sort)
+    // New rows were appended: they go to their places in the sort order (a pasted or dropped
+    // file among its neighbours, not at the end).
+    if (sort || !added.empty())
         SortRows();
     RecountRows();
     FitNameColumn();

@@ -7,8 +7,10 @@
 #include "app/CacheOptions.h"
 #include "browser/preview/CPreView.h"
 #include "frames/view/CViewFrame.h"
+#include "browser/shell/CFileName.h"
 #include "browser/shell/ShellItemFilter.h"
 #include "framework/CPropertySheet.h"
+#include "ui/FileClipboard.h"
 #include "render/cache/TDwgCache.h"
 #include "render/cache/TLibIndexTree.h"
 #include "tests/render/CacheTestFiles.h"
@@ -16,6 +18,7 @@
 #include <commctrl.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -395,7 +398,6 @@ TEST_F(BrowseDisplayTest, ThePreviewShowsTheSelectedFileAfterTheView)
         EXPECT_EQ(List().GetCurrentPath().CompareNoCase(path), 0);
         EXPECT_EQ(preview.GetShownPath().CompareNoCase(path), 0);
         EXPECT_GE(ColoursShown(preview), before) << "the preview is empty after the view";
-        printf("colours %zu -> %zu\n", before, ColoursShown(preview));
     }
     g_appState.viewFrame = nullptr;
     view->DestroyWindow();
@@ -504,6 +506,42 @@ TEST_F(BrowseDisplayTest, ShortcutsAreOverlaidHiddenAndCutFilesDimmedInEveryView
     EmptyClipboard();
     CloseClipboard();
     SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A pasted file takes its place in the sort order, in both directions, not the end of the list.
+TEST_F(BrowseDisplayTest, APastedFileLandsInItsSortPlace)
+{
+    orvo::test::TempDir elsewhere;
+    OpenFolder(4);
+    Command(ID_VIEW_DETAILS_ITEMS);
+    for (const UINT direction : {ID_SORT_FORWARD, ID_SORT_REVERSE}) {
+        SCOPED_TRACE(direction);
+        Command(ID_SORT_BY_NAME);
+        Command(direction);
+        const std::string name = direction == ID_SORT_FORWARD ? "bb.dxf" : "bc.dxf";
+        const std::string source = elsewhere / name;
+        ASSERT_TRUE(orvo::test::WriteFileBytes(source, kSmallDxf, sizeof(kSmallDxf) - 1));
+        CStringList files;
+        files.AddTail(source.c_str());
+        ASSERT_TRUE(FileClipboard::Put(m_frameWnd, files, FileClipboard::Marker::Copy));
+        List().SetFocus();
+        Command(ID_EDIT_PASTE_ITEMS);
+        ASSERT_TRUE(WaitFor([&] { return List().FindRowByName(name.c_str()) >= 0 && !List().IsRefreshPending(); }, 10000));
+        Pump();
+        std::vector<std::string> shown;
+        for (int row = 0; row < List().GetItemCount(); ++row)
+            shown.emplace_back(CFileName(List().GetRowPath(row)).GetFileNameExt().GetString());
+        std::vector<std::string> sorted = shown;
+        std::sort(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {
+            return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+        });
+        if (direction == ID_SORT_REVERSE)
+            std::reverse(sorted.begin(), sorted.end());
+        EXPECT_EQ(shown, sorted);
+    }
+    ASSERT_TRUE(OpenClipboard(m_frameWnd));
+    EmptyClipboard();
+    CloseClipboard();
 }
 
 } // namespace
