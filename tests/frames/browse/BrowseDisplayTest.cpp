@@ -315,12 +315,17 @@ TEST_F(BrowseDisplayTest, TheTreeKeepsItsSelectedFolderInSightAndMarked)
     tree.UpdateWindow();
     const auto own = static_cast<COLORREF>(tree.SendMessage(TVM_GETBKCOLOR));
     const COLORREF background = own == CLR_INVALID ? ::GetSysColor(COLOR_WINDOW) : own;
+    const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    const auto lighter = [](int channel) { return static_cast<BYTE>(std::min(channel + 70, 255)); };
+    const COLORREF unfocusedMark =
+        RGB(lighter(GetRValue(highlight)), lighter(GetGValue(highlight)), lighter(GetBValue(highlight)));
+    ASSERT_NE(unfocusedMark, background);
     int marked = 0;
     int all = 0;
     const HDC dc = ::GetDC(tree.GetSafeHwnd());
     for (int y = text.top + 1; y < text.bottom - 1; ++y)
         for (int x = text.left + 1; x < text.right - 1; ++x, ++all)
-            marked += ::GetPixel(dc, x, y) != background ? 1 : 0;
+            marked += ::GetPixel(dc, x, y) == unfocusedMark ? 1 : 0;
     ::ReleaseDC(tree.GetSafeHwnd(), dc);
     EXPECT_GT(marked, all / 2) << "the selection is marked while the tree has no focus";
 }
