@@ -306,7 +306,12 @@ void CBrowseFrame::ReleasePreviewPicture()
 
 void CBrowseFrame::RedrawPreviewAfterShow()
 {
-    GetPreview().RedrawImage(TDwgDrawThread::kRequestRedraw);
+    // A picture comes back at the view's zoom: it is fitted to the pane again.
+    const TDwgDrawThread* thread = g_appState.drawThread.get();
+    if (thread && thread->GetFileType() >= 4)
+        GetPreview().RefitImage();
+    else
+        GetPreview().RedrawImage(TDwgDrawThread::kRequestRedraw);
 }
 
 void CBrowseFrame::UpdateTitle()

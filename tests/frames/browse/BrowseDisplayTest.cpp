@@ -344,11 +344,12 @@ size_t ColoursShown(CWnd& window)
     return colours.size();
 }
 
-// A bitmap of 64 x 48 pixels in four colours, as a file holds it.
+// A bitmap of 1200 x 900 pixels in four colours (larger than the view and the pane), as a file
+// holds it.
 std::string FourColourBmp()
 {
-    constexpr int kWidth = 64;
-    constexpr int kHeight = 48;
+    constexpr int kWidth = 1200;
+    constexpr int kHeight = 900;
     constexpr int kRow = kWidth * 3;
     std::string pixels;
     for (int y = 0; y < kHeight; ++y)
@@ -371,15 +372,17 @@ std::string FourColourBmp()
 TEST_F(BrowseDisplayTest, ThePreviewShowsTheSelectedFileAfterTheView)
 {
     const std::string bmp = FourColourBmp();
-    ASSERT_TRUE(orvo::test::WriteFileBytes(m_folder / "e.bmp", bmp.data(), bmp.size()));
+    ASSERT_TRUE(orvo::test::WriteFileBytes(m_folder / "bz.bmp", bmp.data(), bmp.size()));
     ASSERT_TRUE(g_appState.StartPreviewThread());
     auto* view = new CViewFrame; // owned by its window from LoadFrame on
     ASSERT_TRUE(view->LoadFrame(CViewFrame::kResourceId, 0xCF8000));
     g_appState.viewFrame = view;
+    view->SetWindowPos(nullptr, 0, 0, 1500, 960, SWP_NOZORDER | SWP_NOACTIVATE);
     OpenFolder(5);
     CPreView& preview = m_frame->GetPreview();
     const auto settled = [] { return !g_appState.drawThread->IsBusy() && !g_appState.drawThread->IsOpening(); };
-    for (const char* name : {"b.dxf", "e.bmp"}) {
+    float fitted = 0; // the picture's scale in the pane
+    for (const char* name : {"b.dxf", "bz.bmp"}) {
         SCOPED_TRACE(name);
         const CString path = (m_folder / name).c_str();
         SelectOnly(name);
@@ -389,6 +392,8 @@ TEST_F(BrowseDisplayTest, ThePreviewShowsTheSelectedFileAfterTheView)
         preview.UpdateWindow();
         const size_t before = ColoursShown(preview);
         ASSERT_GT(before, 2u) << "the file shows in the preview";
+        if (path.Right(4) == ".bmp")
+            fitted = g_appState.drawThread->GetRasterScene().GetZoomScale();
 
         PressKey(List().GetSafeHwnd(), VK_RETURN);
         ASSERT_TRUE(WaitFor([&] { return view->IsWindowVisible() != FALSE; }, 10000));
@@ -403,7 +408,32 @@ TEST_F(BrowseDisplayTest, ThePreviewShowsTheSelectedFileAfterTheView)
         EXPECT_EQ(List().GetCurrentPath().CompareNoCase(path), 0);
         EXPECT_EQ(preview.GetShownPath().CompareNoCase(path), 0);
         EXPECT_GE(ColoursShown(preview), before) << "the preview is empty after the view";
+        if (path.Right(4) == ".bmp") {
+            EXPECT_FLOAT_EQ(g_appState.drawThread->GetRasterScene().GetZoomScale(), fitted) << "fitted to the pane";
+        }
     }
+
+    // A walk in the view to the next file, a picture: back in the browser the list selects it and
+    // the preview shows it fitted to the pane, as when it was selected there.
+    SelectOnly("b.dxf");
+    ASSERT_TRUE(WaitFor([&] { return preview.GetShownPath() == (m_folder / "b.dxf").c_str() && settled(); }, 10000));
+    PressKey(List().GetSafeHwnd(), VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return view->IsWindowVisible() != FALSE; }, 10000));
+    ASSERT_TRUE(WaitFor(settled, 10000));
+    view->SendMessage(WM_COMMAND, ID_VIEW_NEXT_FILE);
+    ASSERT_TRUE(WaitFor([&] { return g_appState.drawThread->GetFilePath().CompareNoCase((m_folder / "bz.bmp").c_str()) == 0; }, 10000));
+    WaitFor([&] { return false; }, 300);
+    ASSERT_TRUE(WaitFor(settled, 10000));
+    ASSERT_NE(g_appState.drawThread->GetRasterScene().GetZoomScale(), fitted) << "the view shows it at its own size";
+    view->SendMessage(CViewFrame::kMsgReturnToBrowser);
+    ASSERT_TRUE(WaitFor([&] { return m_frame->IsWindowVisible() != FALSE; }, 5000));
+    WaitFor([&] { return false; }, 300);
+    ASSERT_TRUE(WaitFor(settled, 10000));
+    Pump();
+    EXPECT_EQ(List().GetCurrentPath().CompareNoCase((m_folder / "bz.bmp").c_str()), 0);
+    EXPECT_EQ(preview.GetShownPath().CompareNoCase((m_folder / "bz.bmp").c_str()), 0);
+    EXPECT_FLOAT_EQ(g_appState.drawThread->GetRasterScene().GetZoomScale(), fitted);
+
     g_appState.viewFrame = nullptr;
     view->DestroyWindow();
     g_appState.StopPreviewThread();
