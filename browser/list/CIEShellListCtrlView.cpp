@@ -178,7 +178,12 @@ void CIEShellListCtrl::ScrollRowToTop(int row)
         EnsureVisible(GetItemCount() - 1, FALSE);
         EnsureVisible(row, FALSE);
     } else {
-        Scroll(CSize(0, bounds.top - client.top));
+        // The details view's rows begin below its header: the top row is its first in sight.
+        long top = client.top;
+        RECT first = {};
+        if ((GetStyle() & LVS_TYPEMASK) == LVS_REPORT && GetItemRect(GetTopIndex(), &first, LVIR_BOUNDS))
+            top = first.top;
+        Scroll(CSize(0, bounds.top - top));
     }
 }
 

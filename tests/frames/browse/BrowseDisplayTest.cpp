@@ -227,6 +227,19 @@ TEST_F(BrowseDisplayTest, AViewSwitchKeepsTheTopRowInSight)
             ASSERT_GT(top, 0) << from << " scrolled";
             Command(to);
             EXPECT_TRUE(inSight(top)) << "row " << top << " after " << from << " -> " << to;
+            // It is on the first line in sight (below the details view's header).
+            CRect client;
+            List().GetClientRect(&client);
+            if (to == ID_VIEW_DETAILS_ITEMS)
+                client.top = ItemRect(List().GetTopIndex(), LVIR_BOUNDS).top;
+            const CRect place = ItemRect(top, LVIR_BOUNDS);
+            SCROLLINFO bar = {sizeof(bar), SIF_ALL};
+            ::GetScrollInfo(List().GetSafeHwnd(), SB_VERT, &bar);
+            const bool atEnd = bar.nPos + static_cast<int>(bar.nPage) > bar.nMax;
+            if (to != ID_VIEW_LIST_ITEMS && !atEnd) {
+                EXPECT_LT(place.top - client.top, place.Height()) << "row " << top << " after " << from << " -> " << to;
+                EXPECT_GE(place.top, client.top) << "row " << top << " after " << from << " -> " << to;
+            }
         }
     }
 }
