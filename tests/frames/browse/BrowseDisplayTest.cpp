@@ -93,6 +93,18 @@ protected:
         return rect;
     }
 
+    // The thumbnail view of the test folder with the settings' size given and a library of the
+    // folder made with 110 x 80 pictures (cells of 120 x 90).
+    void OpenThumbnailsOverLibrary(int width, int height)
+    {
+        g_options.ThumbWidth = width;
+        g_options.ThumbHeight = height;
+        g_options.ThumbBorder = 5;
+        MakeFolderLibrary(110, 80);
+        OpenFolder(4);
+        Command(ID_VIEW_THUMBNAILS);
+    }
+
     // Every cell of the thumbnail grid is of the size given, its name below its picture, and no
     // cell covers another cell or its name.
     void CheckGrid(int width, int height)
@@ -127,12 +139,7 @@ protected:
 // All keeps that grid.
 TEST_F(BrowseDisplayTest, ANewThumbnailSizeRelaysTheGridAndRemakesThePicturesAtOnce)
 {
-    g_options.ThumbWidth = 120;
-    g_options.ThumbHeight = 90;
-    g_options.ThumbBorder = 5;
-    MakeFolderLibrary(110, 80);
-    OpenFolder(4);
-    Command(ID_VIEW_THUMBNAILS);
+    OpenThumbnailsOverLibrary(120, 90);
     ASSERT_EQ(List().GetCellWidth(), 120);
     g_appState.taskThread->ClearTasks();
     ChangeThumbnailWidth(200);
@@ -154,12 +161,7 @@ TEST_F(BrowseDisplayTest, ANewThumbnailSizeRelaysTheGridAndRemakesThePicturesAtO
 // back with a grid of that size.
 TEST_F(BrowseDisplayTest, RebuildAllLaysOutTheSettingsSize)
 {
-    g_options.ThumbWidth = 220;
-    g_options.ThumbHeight = 160;
-    g_options.ThumbBorder = 5;
-    MakeFolderLibrary(110, 80);
-    OpenFolder(4);
-    Command(ID_VIEW_THUMBNAILS);
+    OpenThumbnailsOverLibrary(220, 160);
     ASSERT_EQ(List().GetCellWidth(), 120) << "the library's size";
     Command(ID_THUMB_REBUILD_ALL);
     CheckGrid(220, 160);
@@ -297,16 +299,7 @@ TEST_F(BrowseDisplayTest, TheDetailsNameColumnFitsTheNames)
 // selection stays marked while the list has the focus.
 TEST_F(BrowseDisplayTest, TheTreeKeepsItsSelectedFolderInSightAndMarked)
 {
-    ASSERT_TRUE(BrowseBarLayout::Write(1));
-    const CRect work = [] {
-        RECT r = {};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-        return CRect(r);
-    }();
-    CString placement;
-    placement.Format("%d,%d,%d,%d,%d,%ld,%ld,%ld,%ld", SW_SHOWNORMAL, 40, 40, 640, 420, work.left, work.top,
-                     work.right, work.bottom);
-    theTestApp.WriteProfileString("Settings", "Browser", placement);
+    SeedEarlierRun(CRect(40, 40, 640, 420));
     OpenFolder(4);
     CShellTree& tree = m_frame->GetTree();
     const HTREEITEM selected = tree.GetSelectedItem();
