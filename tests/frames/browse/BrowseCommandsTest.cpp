@@ -914,3 +914,36 @@ TEST_P(CommandTableTest, CommandHasItsEffect)
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, CommandTableTest, ::testing::ValuesIn(AllCommandSources()), SourceName);
+
+// A shortcut a menu item shows ("\tCtrl + D") is a key that sends the item's command. Auto Fit is
+// the one item whose text keeps another key than its own (Ctrl+A selects all files; Alt+A fits).
+TEST(BrowseMenuKeys, EveryShownCtrlShortcutIsInTheAcceleratorTable)
+{
+    const HINSTANCE module = GetModuleHandleA(nullptr);
+    HACCEL table = LoadAcceleratorsA(module, MAKEINTRESOURCEA(IDR_BROWSEFRAME));
+    ASSERT_NE(table, nullptr);
+    std::vector<ACCEL> keys(static_cast<size_t>(CopyAcceleratorTableA(table, nullptr, 0)));
+    CopyAcceleratorTableA(table, keys.data(), static_cast<int>(keys.size()));
+    HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(IDR_BROWSEFRAME));
+    ASSERT_NE(menu, nullptr);
+    std::vector<CommandSource> items;
+    CollectMenu(menu, "Menu116", items);
+    int checked = 0;
+    for (const CommandSource& item : items) {
+        char text[256] = {};
+        GetMenuStringA(menu, item.id, text, sizeof text, MF_BYCOMMAND);
+        const std::string label = text;
+        const std::size_t tab = label.find("\tCtrl + ");
+        if (tab == std::string::npos || label.size() != tab + 9 || item.id == ID_PREVIEW_AUTO_FIT)
+            continue;
+        const char key = label.back();
+        const bool bound = std::any_of(keys.begin(), keys.end(), [&](const ACCEL& a) {
+            return a.cmd == item.id && a.key == static_cast<WORD>(key) && (a.fVirt & FCONTROL) &&
+                   !(a.fVirt & (FALT | FSHIFT));
+        });
+        EXPECT_TRUE(bound) << label;
+        ++checked;
+    }
+    DestroyMenu(menu);
+    EXPECT_GE(checked, 12) << "the menu's Ctrl shortcuts were found";
+}
