@@ -111,7 +111,10 @@ for name in sorted(os.listdir(folder)):
     mask = os.path.join(folder, '%d.pgm' % index)
     opacity = netpbm(mask)[2] if os.path.exists(mask) else None
     orient = ['-auto-orient'] if path.lower().endswith('.tga') else []
-    run = subprocess.run(['convert', path + '[0]'] + orient + ['-depth', '8', '-colorspace', 'sRGB', 'rgba:-'],
+    # A PNG's gamma chunk is not applied (as Pillow and the system's own viewers leave it), so its
+    # stored values are taken as they are where ImageMagick would convert "linear" ones.
+    space = ['-set', 'colorspace', 'sRGB'] if path.lower().endswith('.png') else ['-colorspace', 'sRGB']
+    run = subprocess.run(['convert', path + '[0]'] + orient + ['-depth', '8'] + space + ['rgba:-'],
                          capture_output=True, timeout=60)
     theirs = run.stdout
     if run.returncode != 0 or not theirs:
