@@ -111,6 +111,9 @@ for name in sorted(os.listdir(folder)):
     mask = os.path.join(folder, '%d.pgm' % index)
     opacity = netpbm(mask)[2] if os.path.exists(mask) else None
     orient = ['-auto-orient'] if path.lower().endswith('.tga') else []
+    # A GIF's first frame as it shows on its screen, as the program gives it.
+    if path.lower().endswith('.gif'):
+        orient = ['-coalesce']
     # A PNG's gamma chunk is not applied (as Pillow and the system's own viewers leave it), so its
     # stored values are taken as they are where ImageMagick would convert "linear" ones.
     space = ['-set', 'colorspace', 'sRGB'] if path.lower().endswith('.png') else ['-colorspace', 'sRGB']
