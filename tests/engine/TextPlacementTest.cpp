@@ -46,6 +46,13 @@ Ink InkOf(const OffscreenPicture& picture, int width, int height, std::uint32_t 
     return ink;
 }
 
+// A red square frame of 200 units from the origin, so a fitted picture has a known scale.
+void RedFrame(DxfBuilder& b)
+{
+    b.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
+        .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+}
+
 class TextPlacement : public ::testing::Test
 {
 protected:
@@ -155,8 +162,7 @@ TEST_F(TextPlacement, AlignedAndRotatedTextsAroundTheirAlignmentPoint)
         DxfBuilder b;
         b.Header("AC1015").Section("ENTITIES");
         // A frame 0..200 fixes the view.
-        b.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
-            .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+        RedFrame(b);
         b.S(0, "TEXT").S(8, "0").I(62, 5).P(10, 0, 0).D(40, 20).S(1, "HHHH").D(50, c.rotation)
             .I(72, c.h).P(11, 100, 100).S(100, "AcDbText").I(73, c.v);
         b.EndSection().Eof();
@@ -243,8 +249,7 @@ TEST_F(TextPlacement, ShapeFontBesideTheDrawingDrawsItsText)
     b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "STYLE");
     b.S(0, "STYLE").S(2, "Stroke").I(70, 0).D(40, 0).D(41, 1).S(3, "testfont");
     b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
-    b.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
-        .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+    RedFrame(b);
     b.S(0, "TEXT").S(8, "0").I(62, 5).S(7, "Stroke").P(10, 50, 50).D(40, 100).S(1, "X");
     b.EndSection().Eof();
     const std::string drawing = Write(b);
@@ -268,8 +273,7 @@ TEST_F(TextPlacement, ShapeFontBesideTheDrawingDrawsItsText)
     // A multiline text naming the font in its own code finds it too.
     DxfBuilder m;
     m.Header("AC1015").Section("ENTITIES");
-    m.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
-        .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+    RedFrame(m);
     m.S(0, "MTEXT").S(100, "AcDbEntity").S(8, "0").I(62, 5).S(100, "AcDbMText").P(10, 50, 150).D(40, 100)
         .I(71, 1).S(1, "{\\Ftestfont.shx|c0;X}");
     m.EndSection().Eof();
@@ -358,8 +362,7 @@ TEST_F(TextPlacement, BigFontBesideTheDrawingDrawsItsCharacters)
     b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "STYLE");
     b.S(0, "STYLE").S(2, "Asian").I(70, 0).D(40, 0).D(41, 1).S(3, "testfont.shx").S(4, "gbtest.shx");
     b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
-    b.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
-        .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+    RedFrame(b);
     b.S(0, "TEXT").S(8, "0").I(62, 5).S(7, "Asian").P(10, 50, 50).D(40, 100).S(1, "\\U+4E2D");
     b.EndSection().Eof();
     const std::string drawing = Write(b);
