@@ -54,9 +54,25 @@ void DwgDatabaseBuilder::IndexItems()
 
 size_t DwgDatabaseBuilder::FindItem(uint64_t handle) const
 {
+    size_t place = npos;
+    return FindItemAfter(handle, place);
+}
+
+size_t DwgDatabaseBuilder::FindItemAfter(uint64_t handle, size_t& place) const
+{
+    // The first entry of the handle, as the search below finds it.
+    const size_t next = place + 1;
+    if (next > 0 && next < m_itemByHandle.size() && m_itemByHandle[next].first == handle &&
+        m_itemByHandle[next - 1].first < handle) {
+        place = next;
+        return m_itemByHandle[next].second;
+    }
     const auto found = std::lower_bound(m_itemByHandle.begin(), m_itemByHandle.end(), handle,
                                         [](const auto& entry, uint64_t key) { return entry.first < key; });
-    return found != m_itemByHandle.end() && found->first == handle ? found->second : npos;
+    if (found == m_itemByHandle.end() || found->first != handle)
+        return npos;
+    place = static_cast<size_t>(found - m_itemByHandle.begin());
+    return found->second;
 }
 
 void DwgDatabaseBuilder::Finish()
@@ -218,8 +234,9 @@ std::vector<size_t> DwgDatabaseBuilder::ChildOrder(uint64_t first, uint64_t last
 {
     std::vector<size_t> order;
     if (!list.empty()) {
+        size_t place = npos;
         for (uint64_t handle : list) {
-            const size_t found = FindItem(handle);
+            const size_t found = FindItemAfter(handle, place);
             if (found != npos)
                 order.push_back(found);
         }
@@ -228,8 +245,9 @@ std::vector<size_t> DwgDatabaseBuilder::ChildOrder(uint64_t first, uint64_t last
     // R13 to 2000: a chain of next links from the first child to the last; a broken or circular
     // chain ends after as many steps as there are items.
     uint64_t handle = first;
+    size_t place = npos;
     for (size_t steps = 0; handle != 0 && steps <= m_items.size(); ++steps) {
-        const size_t found = FindItem(handle);
+        const size_t found = FindItemAfter(handle, place);
         if (found == npos)
             break;
         order.push_back(found);

@@ -80,6 +80,9 @@ private:
     void IndexItems();
     // The item of that handle (the first added when two share it), or npos.
     size_t FindItem(uint64_t handle) const;
+    // The same, looking first just after place in the handle index (the next link of a chain
+    // most often names the item after the one before); place becomes where the handle was found.
+    size_t FindItemAfter(uint64_t handle, size_t& place) const;
     static constexpr size_t npos = static_cast<size_t>(-1);
 
     RkDb::Database& m_db;
