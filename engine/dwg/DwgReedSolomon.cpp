@@ -54,6 +54,47 @@ bool DwgReedSolomon::Divisible(const uint8_t* codeword) const
     return low == 0 && high == 0;
 }
 
+unsigned DwgReedSolomon::DivisibleLanes(const uint8_t* codewords) const
+{
+    const unsigned topShift = static_cast<unsigned>(8 * ((m_parity - 1) % 8));
+    uint64_t low[kLanes] = {}, high[kLanes] = {};
+    if (m_parity <= 8) {
+        const uint64_t mask = ~uint64_t{0} >> (8 * (8 - m_parity));
+        for (size_t k = kCodewordSize; k-- > 0;)
+            for (size_t l = 0; l < kLanes; ++l)
+                low[l] = ((low[l] << 8) & mask) ^ codewords[l * kCodewordSize + k] ^
+                         m_reduceLow[(low[l] >> topShift) & 0xFF];
+    } else {
+        const uint64_t highMask = ~uint64_t{0} >> (8 * (16 - m_parity));
+        for (size_t k = kCodewordSize; k-- > 0;) {
+            for (size_t l = 0; l < kLanes; ++l) {
+                const size_t top = static_cast<size_t>((high[l] >> topShift) & 0xFF);
+                high[l] = (((high[l] << 8) | (low[l] >> 56)) & highMask) ^ m_reduceHigh[top];
+                low[l] = (low[l] << 8) ^ codewords[l * kCodewordSize + k] ^ m_reduceLow[top];
+            }
+        }
+    }
+    unsigned divisible = 0;
+    for (size_t l = 0; l < kLanes; ++l)
+        divisible |= (low[l] == 0 && high[l] == 0 ? 1u : 0u) << l;
+    return divisible;
+}
+
+void DwgReedSolomon::CorrectEach(uint8_t* codewords, size_t count) const
+{
+    size_t i = 0;
+    if (m_parity != 0) {
+        for (; i + kLanes <= count; i += kLanes) {
+            const unsigned divisible = DivisibleLanes(codewords + i * kCodewordSize);
+            for (size_t l = 0; l < kLanes; ++l)
+                if ((divisible & (1u << l)) == 0)
+                    Correct(codewords + (i + l) * kCodewordSize);
+        }
+    }
+    for (; i < count; ++i)
+        Correct(codewords + i * kCodewordSize);
+}
+
 uint8_t DwgReedSolomon::Mul(uint8_t a, uint8_t b) const
 {
     if (a == 0 || b == 0)

@@ -156,6 +156,32 @@ TEST(Dwg2007ReedSolomon, CorrectsUpToHalfTheParity)
     EXPECT_EQ(word, damaged);
 }
 
+// Code words one after the other, checked four at a time: each comes out as Correct leaves it
+// alone (clean, damaged within the code's reach, beyond it), in a group of four and in the rest.
+TEST(Dwg2007ReedSolomon, CorrectEachAgreesWithCorrect)
+{
+    for (const size_t parity : {size_t{4}, size_t{16}}) {
+        const unsigned polynomial = parity == 4 ? 0x11D : 0x169;
+        const TestCode encoder(polynomial, parity);
+        const DwgReedSolomon decoder(polynomial, parity);
+        for (size_t count : {size_t{0}, size_t{3}, size_t{4}, size_t{7}, size_t{9}}) {
+            std::vector<uint8_t> words;
+            for (size_t i = 0; i < count; ++i) {
+                std::vector<uint8_t> word = encoder.Encode(std::vector<uint8_t>(255 - parity, static_cast<uint8_t>(i * 29 + 3)));
+                const size_t errors = i % 3 == 0 ? 0 : i % 3 == 1 ? parity / 2 : parity;
+                for (size_t e = 0; e < errors; ++e)
+                    word[(i * 13 + e * 41) % 255] ^= static_cast<uint8_t>(0x21 + e);
+                words.insert(words.end(), word.begin(), word.end());
+            }
+            std::vector<uint8_t> expected = words;
+            for (size_t i = 0; i < count; ++i)
+                decoder.Correct(expected.data() + i * 255);
+            decoder.CorrectEach(words.data(), count);
+            EXPECT_EQ(words, expected) << parity << " parity, " << count << " words";
+        }
+    }
+}
+
 std::vector<uint8_t> LoadSample(const std::string& dir)
 {
     const std::string data = orvo::portable::ReadWholeFile(orvo::portable::SamplePath(dir, "dwg/example_2007.dwg"));
