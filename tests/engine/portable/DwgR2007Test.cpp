@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -156,28 +157,31 @@ TEST(Dwg2007ReedSolomon, CorrectsUpToHalfTheParity)
     EXPECT_EQ(word, damaged);
 }
 
-// Code words one after the other, checked four at a time: each comes out as Correct leaves it
-// alone (clean, damaged within the code's reach, beyond it), in a group of four and in the rest.
-TEST(Dwg2007ReedSolomon, CorrectEachAgreesWithCorrect)
+// Words interleaved as the file stores them (byte k of word l at l + k * words): checked four at
+// a time and one by one at the end, each damaged word found among the whole ones, for both codes.
+TEST(Dwg2007ReedSolomon, InterleavedWordsCheckedSideBySide)
 {
-    for (const size_t parity : {size_t{4}, size_t{16}}) {
-        const unsigned polynomial = parity == 4 ? 0x11D : 0x169;
+    for (const auto& [polynomial, parity] : {std::pair<unsigned, size_t>{0x169, 16}, {0x11D, 4}}) {
         const TestCode encoder(polynomial, parity);
         const DwgReedSolomon decoder(polynomial, parity);
-        for (size_t count : {size_t{0}, size_t{3}, size_t{4}, size_t{7}, size_t{9}}) {
-            std::vector<uint8_t> words;
-            for (size_t i = 0; i < count; ++i) {
-                std::vector<uint8_t> word = encoder.Encode(std::vector<uint8_t>(255 - parity, static_cast<uint8_t>(i * 29 + 3)));
-                const size_t errors = i % 3 == 0 ? 0 : i % 3 == 1 ? parity / 2 : parity;
-                for (size_t e = 0; e < errors; ++e)
-                    word[(i * 13 + e * 41) % 255] ^= static_cast<uint8_t>(0x21 + e);
-                words.insert(words.end(), word.begin(), word.end());
+        constexpr size_t kWords = 7;
+        std::vector<uint8_t> stored(kWords * 255);
+        for (size_t l = 0; l < kWords; ++l) {
+            const std::vector<uint8_t> word = encoder.Encode(std::vector<uint8_t>(255 - parity, static_cast<uint8_t>(l * 29 + 3)));
+            for (size_t k = 0; k < 255; ++k)
+                stored[l + k * kWords] = word[k];
+        }
+        for (const size_t damaged : {size_t{kWords}, size_t{1}, size_t{5}}) {
+            std::vector<uint8_t> copy = stored;
+            if (damaged < kWords)
+                copy[damaged + 40 * kWords] ^= 0x21;
+            for (size_t first = 0; first < kWords; first += DwgReedSolomon::kLanes) {
+                const size_t lanes = std::min(DwgReedSolomon::kLanes, kWords - first);
+                bool whole[DwgReedSolomon::kLanes] = {};
+                decoder.Whole(copy.data() + first, kWords, lanes, whole);
+                for (size_t l = 0; l < lanes; ++l)
+                    EXPECT_EQ(whole[l], first + l != damaged) << parity << " word " << first + l;
             }
-            std::vector<uint8_t> expected = words;
-            for (size_t i = 0; i < count; ++i)
-                decoder.Correct(expected.data() + i * 255);
-            decoder.CorrectEach(words.data(), count);
-            EXPECT_EQ(words, expected) << parity << " parity, " << count << " words";
         }
     }
 }
