@@ -1,6 +1,7 @@
 // The sheet of a paper layout: where it comes from (limits, the paper view, the paper size, A4)
 // and how it is drawn (the surround over the device, then the shadow, then the paper on top).
 #include "DxfBuilder.h"
+#include "PortableSupport.h"
 #include "ReadDrawing.h"
 #include "RecordingSink.h"
 
@@ -219,6 +220,48 @@ TEST(PaperSheet, PrintableAreaDrawnDashedOnThePaper)
     PaperSheet::Draw(near, close, {20, 10}, {180, 90}, &layout);
     EXPECT_GE(near.strokes.size(), 1u);
     EXPECT_LE(near.strokes.size(), 20u) << "only the dashes on the device";
+}
+
+// The DWG samples of each release keep the same page set-ups as their DXF exports, layout by
+// layout: the DWG reader takes the margins, origin, units and turn from the right fields.
+TEST(PaperSheet, SamplePageSetUpsAgreeBetweenDwgAndItsDxfExport)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(samples);
+    for (const char* release : {"2000", "2004", "2007", "2010", "2013", "2018"}) {
+        SCOPED_TRACE(release);
+        const std::string base = orvo::portable::SamplePath(samples, std::string("dwg/example_") + release);
+        const std::string dwg = orvo::portable::ReadWholeFile(base + ".dwg");
+        const std::string dxf = orvo::portable::ReadWholeFile(base + ".dxf");
+        ASSERT_FALSE(dwg.empty());
+        ASSERT_FALSE(dxf.empty());
+        Database fromDwg, fromDxf;
+        ASSERT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(dwg.begin(), dwg.end()), fromDwg),
+                  orvo::dwg::DwgReadResult::Ok);
+        RkDxf::DxfReader reader(fromDxf);
+        ASSERT_EQ(reader.Read(dxf.data(), dxf.size()), RkDxf::DxfReader::Status::Ok);
+        int margined = 0;
+        for (const Layout& expected : fromDxf.Layouts()) {
+            if (expected.IsModel())
+                continue;
+            SCOPED_TRACE(expected.name);
+            const Layout* got = nullptr;
+            for (const Layout& l : fromDwg.Layouts())
+                if (l.name == expected.name)
+                    got = &l;
+            ASSERT_TRUE(got);
+            EXPECT_TRUE(got->plot.known);
+            EXPECT_NEAR(got->plot.left, expected.plot.left, 1e-6);
+            EXPECT_NEAR(got->plot.bottom, expected.plot.bottom, 1e-6);
+            EXPECT_NEAR(got->plot.right, expected.plot.right, 1e-6);
+            EXPECT_NEAR(got->plot.top, expected.plot.top, 1e-6);
+            EXPECT_NEAR(got->paperSize.x, expected.paperSize.x, 1e-6);
+            EXPECT_NEAR(got->paperSize.y, expected.paperSize.y, 1e-6);
+            EXPECT_EQ(got->plot.units, expected.plot.units);
+            EXPECT_EQ(got->plot.rotation, expected.plot.rotation);
+            margined += expected.plot.left > 0 ? 1 : 0;
+        }
+        EXPECT_GE(margined, 1) << "the samples' layouts have margins";
+    }
 }
 
 } // namespace
