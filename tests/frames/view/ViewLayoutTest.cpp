@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 using orvo::test::WaitFor;
@@ -51,10 +52,30 @@ protected:
         Thread().GetDrawing()->PixelToWorld(client.right, client.bottom, b);
         return {a[0], a[1], b[0] - a[0]};
     }
+    // Opens the drawing, shows its one paper layout and takes the view's pixels.
+    bool ShowSheet(const std::string& path, const std::string& dxf)
+    {
+        if (!OpenDxfText(path, dxf) || m_frame->GetTabs().GetItemCount() != 2 || !ShowTab(1))
+            return false;
+        m_pixels = orvo::test::PrintClientPixels(m_frame->GetView().GetSafeHwnd(), 1, &m_width, &m_height);
+        return m_pixels.size() == static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height);
+    }
+    // The pixel of a paper point, counted from the view's top-left.
+    std::pair<int, int> At(double x, double y) const
+    {
+        const double world[3] = {x, y, 0.0};
+        int px = 0, py = 0;
+        Thread().GetDrawing()->WorldToPixel(world, &px, &py);
+        return {px, m_height - py}; // the drawing counts its pixels upwards
+    }
     int Count(const std::vector<COLORREF>& pixels, std::uint32_t rgb) const
     {
         return static_cast<int>(std::count(pixels.begin(), pixels.end(), Gdi(rgb)));
     }
+
+    std::vector<COLORREF> m_pixels;
+    int m_width = 0;
+    int m_height = 0;
 };
 
 // A proxy entity of an application's class, drawn only by the graphics metafile it keeps (a size,
@@ -173,20 +194,10 @@ TEST_F(ViewLayoutTest, APaperLayoutShowsItsSheetAndModelKeepsTheUsersView)
 TEST_F(ViewLayoutTest, APaperLayoutShowsThePrintableAreaOfItsPageSetUp)
 {
     orvo::test::TempDir dir;
-    ASSERT_TRUE(OpenDxfText(dir / "margins.dxf", MarginedLayoutDxf()));
-    ASSERT_EQ(m_frame->GetTabs().GetItemCount(), 2);
-    ASSERT_TRUE(ShowTab(1));
-    int width = 0;
-    int height = 0;
-    const std::vector<COLORREF> pixels =
-        orvo::test::PrintClientPixels(m_frame->GetView().GetSafeHwnd(), 1, &width, &height);
-    ASSERT_EQ(pixels.size(), static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    const auto at = [&](double x, double y) {
-        const double world[3] = {x, y, 0.0};
-        int px = 0, py = 0;
-        Thread().GetDrawing()->WorldToPixel(world, &px, &py);
-        return std::pair<int, int>{px, height - py}; // the drawing counts its pixels upwards
-    };
+    ASSERT_TRUE(ShowSheet(dir / "margins.dxf", MarginedLayoutDxf()));
+    const std::vector<COLORREF>& pixels = m_pixels;
+    const int width = m_width, height = m_height;
+    const auto at = [this](double x, double y) { return At(x, y); };
     const auto [left, top] = at(20, 297 - 10);
     const auto [right, bottom] = at(420 - 20, 30);
     const auto [sheetLeft, sheetTop] = at(0, 297);
@@ -220,20 +231,10 @@ TEST_F(ViewLayoutTest, APaperLayoutShowsThePrintableAreaOfItsPageSetUp)
 TEST_F(ViewLayoutTest, ProxyGraphicsInPaperSpaceDrawOnTheSheet)
 {
     orvo::test::TempDir dir;
-    ASSERT_TRUE(OpenDxfText(dir / "proxies.dxf", ProxySheetDxf()));
-    ASSERT_EQ(m_frame->GetTabs().GetItemCount(), 2);
-    ASSERT_TRUE(ShowTab(1));
-    int width = 0;
-    int height = 0;
-    const std::vector<COLORREF> pixels =
-        orvo::test::PrintClientPixels(m_frame->GetView().GetSafeHwnd(), 1, &width, &height);
-    ASSERT_EQ(pixels.size(), static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    const auto at = [&](double x, double y) {
-        const double world[3] = {x, y, 0.0};
-        int px = 0, py = 0;
-        Thread().GetDrawing()->WorldToPixel(world, &px, &py);
-        return std::pair<int, int>{px, height - py}; // the drawing counts its pixels upwards
-    };
+    ASSERT_TRUE(ShowSheet(dir / "proxies.dxf", ProxySheetDxf()));
+    const std::vector<COLORREF>& pixels = m_pixels;
+    const int width = m_width, height = m_height;
+    const auto at = [this](double x, double y) { return At(x, y); };
     struct Shape
     {
         const char* name;
