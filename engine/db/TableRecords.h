@@ -5,6 +5,8 @@
 
 #include "engine/db/BlockEntities.h"
 
+#include <cmath>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -119,6 +121,36 @@ struct Block
     std::vector<std::int32_t> drawOrder;
 };
 
+// What a layout keeps of its page set-up that shows on the sheet: the printer's margins, the
+// plot origin and the turn of the paper. Margins and origin are in millimetres whatever the
+// layout's units; the paper size beside them is the layout's paperSize.
+struct PlotSettings
+{
+    enum Units : std::int16_t { kInches = 0, kMillimetres = 1, kPixels = 2 };
+    bool known = false;                  // the file held a page set-up for the layout
+    double left = 0, bottom = 0, right = 0, top = 0; // unprintable margins of the paper as it
+                                         // lies in the printer (before the rotation)
+    Vec2 origin;                         // plot origin offset
+    std::int16_t units = kMillimetres;   // the layout's paper units
+    std::int16_t rotation = 0;           // quarter turns anticlockwise: 0, 1 (90), 2, 3 (270)
+
+    // Values a file may hold that no page set-up has (a unit or turn out of range, margins or an
+    // origin that are not numbers or negative margins) become the defaults, so that neither the
+    // sheet nor a saved copy carries them on.
+    void Normalize()
+    {
+        for (double* margin : {&left, &bottom, &right, &top})
+            if (!std::isfinite(*margin) || *margin < 0)
+                *margin = 0;
+        if (!std::isfinite(origin.x) || !std::isfinite(origin.y))
+            origin = {};
+        if (units < kInches || units > kPixels)
+            units = kMillimetres;
+        if (rotation < 0 || rotation > 3)
+            rotation = 0;
+    }
+};
+
 struct Layout
 {
     std::string name;                    // "Model", "Layout1", ...
@@ -128,7 +160,9 @@ struct Layout
     std::int32_t tabOrder = 0;
     Vec2 limMin, limMax;                 // paper limits
     Vec3 extMin, extMax;                 // extents as saved; may be unset (min > max)
-    Vec2 paperSize;                      // in millimetres, when known
+    Vec2 paperSize;                      // in millimetres, when known (as the paper lies in
+                                         // the printer: plot.rotation turns it on the sheet)
+    PlotSettings plot;
     bool IsModel() const { return tabOrder == 0 && name == "Model"; }
 };
 

@@ -248,14 +248,20 @@ bool DecodeLayout(DwgObjectRecord& record, RkDb::Layout& out)
     text.TV(); // page setup name
     text.TV(); // printer or configuration
     data.BS(); // plot layout flags
-    for (int i = 0; i < 4; ++i)
-        data.BD(); // margins
+    RkDb::PlotSettings& plot = out.plot;
+    plot.left = data.BD();
+    plot.bottom = data.BD();
+    plot.right = data.BD();
+    plot.top = data.BD();
     out.paperSize.x = data.BD();
     out.paperSize.y = data.BD();
     text.TV(); // paper size name
-    data.BD2(); // plot origin
-    data.BS(); // paper units
-    data.BS(); // rotation
+    const DwgPoint3 origin = data.BD2();
+    plot.origin = RkDb::Vec2{origin.x, origin.y};
+    plot.units = static_cast<std::int16_t>(data.BS());
+    plot.rotation = static_cast<std::int16_t>(data.BS());
+    plot.known = true;
+    plot.Normalize();
     data.BS(); // plot type
     data.BD2(); // window
     data.BD2();

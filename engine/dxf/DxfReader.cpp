@@ -570,6 +570,25 @@ void DxfReader::ReadSortEntsTable(const std::vector<DxfGroup>& groups)
         pairs.emplace_back(entities[i], places[i]);
 }
 
+void DxfReader::ReadPlotSetting(const DxfGroup& g, Layout& layout)
+{
+    RkDb::PlotSettings& plot = layout.plot;
+    switch (g.code) {
+    case 40: plot.left = g.Double(); break;
+    case 41: plot.bottom = g.Double(); break;
+    case 42: plot.right = g.Double(); break;
+    case 43: plot.top = g.Double(); break;
+    case 44: layout.paperSize.x = g.Double(); break;
+    case 45: layout.paperSize.y = g.Double(); break;
+    case 46: plot.origin.x = g.Double(); break;
+    case 47: plot.origin.y = g.Double(); break;
+    case 72: plot.units = static_cast<std::int16_t>(g.Int()); break;
+    case 73: plot.rotation = static_cast<std::int16_t>(g.Int()); break;
+    default: return;
+    }
+    plot.known = true;
+}
+
 void DxfReader::ReadObject(std::string_view type, const std::vector<DxfGroup>& groups)
 {
     if (type == "LAYOUT") {
@@ -583,8 +602,7 @@ void DxfReader::ReadObject(std::string_view type, const std::vector<DxfGroup>& g
             if (g.code == 5 && layout.handle == 0)
                 layout.handle = g.Handle();
             if (subclass == "AcDbPlotSettings") {
-                if (g.code == 44) layout.paperSize.x = g.Double();
-                if (g.code == 45) layout.paperSize.y = g.Double();
+                ReadPlotSetting(g, layout);
                 continue;
             }
             if (subclass != "AcDbLayout")
@@ -604,6 +622,7 @@ void DxfReader::ReadObject(std::string_view type, const std::vector<DxfGroup>& g
         }
         if (layout.name.empty())
             return;
+        layout.plot.Normalize();
         if (layout.name == "Model") {
             Layout& model = m_db.Layouts().front();
             layout.block = model.block;

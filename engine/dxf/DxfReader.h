@@ -46,6 +46,7 @@ private:
     void ReadObjects();
     void ReadObject(std::string_view type, const std::vector<DxfGroup>& groups);
     void ReadSortEntsTable(const std::vector<DxfGroup>& groups);
+    static void ReadPlotSetting(const DxfGroup& g, RkDb::Layout& layout);
     void ReadLineTypeElement(const DxfGroup& g, RkDb::LineTypeElement& element) const;
     void SkipSection();
     void ReadAcisData();

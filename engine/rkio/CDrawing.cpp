@@ -857,7 +857,7 @@ void CDrawing::DrawSheet(RkDraw::DrawSink& sink) const
 {
     RkDb::Vec2 min, max;
     if (ShowsPaper() && RkDraw::PaperSheet::BoundsOf(*m_db, m_layout, min, max))
-        RkDraw::PaperSheet::Draw(sink, m_view, min, max);
+        RkDraw::PaperSheet::Draw(sink, m_view, min, max, &m_db->Layouts()[static_cast<std::size_t>(m_layout)]);
 }
 
 bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<bool>* abortFlag)

@@ -268,14 +268,17 @@ std::vector<std::uint8_t> DwgTableEncoder::Layout(const RkDb::Layout& layout, st
     d.TV("");   // page setup name, printer
     d.TV("");
     d.BS(0x2A0); // plot flags: use standard scale, print line weights, plot styles
-    for (int i = 0; i < 4; ++i)
-        d.BD(0.0); // margins
+    const RkDb::PlotSettings& plot = layout.plot;
+    d.BD(plot.left);
+    d.BD(plot.bottom);
+    d.BD(plot.right);
+    d.BD(plot.top);
     d.BD(layout.paperSize.x);
     d.BD(layout.paperSize.y);
     d.TV("");   // paper size name
-    d.BD2(0.0, 0.0);
-    d.BS(1);    // millimetres
-    d.BS(0);    // rotation
+    d.BD2(plot.origin.x, plot.origin.y);
+    d.BS(static_cast<std::uint16_t>(plot.units));
+    d.BS(static_cast<std::uint16_t>(plot.rotation));
     d.BS(5);    // plot type: the layout
     d.BD2(0.0, 0.0);
     d.BD2(0.0, 0.0);

@@ -679,19 +679,24 @@ void DxfWriter::LayoutObject(std::size_t index)
     m_out.Raw(2, "none_device");
     m_out.Raw(4, "");
     m_out.Raw(6, "");
-    for (int code = 40; code <= 43; ++code)
-        m_out.Real(code, 0.0);
+    const RkDb::PlotSettings& plot = layout.plot;
+    m_out.Real(40, plot.left);
+    m_out.Real(41, plot.bottom);
+    m_out.Real(42, plot.right);
+    m_out.Real(43, plot.top);
     m_out.Real(44, layout.paperSize.x);
     m_out.Real(45, layout.paperSize.y);
-    for (int code = 46; code <= 49; ++code)
-        m_out.Real(code, 0.0);
+    m_out.Real(46, plot.origin.x);
+    m_out.Real(47, plot.origin.y);
+    m_out.Real(48, 0.0);
+    m_out.Real(49, 0.0);
     m_out.Real(140, 0.0);
     m_out.Real(141, 0.0);
     m_out.Real(142, 1.0);
     m_out.Real(143, 1.0);
     m_out.Int(70, 688);
-    m_out.Int(72, 0);
-    m_out.Int(73, 0);
+    m_out.Int(72, plot.units); // the layout's paper units; the sizes above stay in millimetres
+    m_out.Int(73, plot.rotation);
     m_out.Int(74, 5);
     m_out.Raw(7, "");
     m_out.Int(75, 16);
