@@ -206,7 +206,8 @@ awk -v report="$report" '
             else if (s == "CRASH") crash[k]++
             else if (s == "HANG") hang[k]++
             else if (s == "MEMORY") memory[k]++
-            if (cmp[i] == "DIFF" || cmp[i] == "SIZE") { differ[k]++; print k, path[i], cmp[i] > (report "/differing.txt") }
+            # A damaged file read anyway has no right picture to be held against.
+            if (valid[i] == "ok" && (cmp[i] == "DIFF" || cmp[i] == "SIZE")) { differ[k]++; print k, path[i], cmp[i] > (report "/differing.txt") }
             if (ms[i] + 0 > slow[k] + 0) slow[k] = ms[i]
             if (mb[i] + 0 > big[k] + 0) big[k] = mb[i]
             if (ms[i] + 0 >= slowest + 0) { slowest = ms[i]; slowestFile = path[i] }
