@@ -855,9 +855,9 @@ bool CDrawing::ShowsPaper() const
 
 void CDrawing::DrawSheet(RkDraw::DrawSink& sink) const
 {
-    RkDraw::PaperSheet::Area area;
-    if (ShowsPaper() && RkDraw::PaperSheet::AreaOf(*m_db, m_layout, area))
-        RkDraw::PaperSheet::Draw(sink, m_view, area);
+    RkDb::Vec2 min, max;
+    if (ShowsPaper() && RkDraw::PaperSheet::BoundsOf(*m_db, m_layout, min, max))
+        RkDraw::PaperSheet::Draw(sink, m_view, min, max, &m_db->Layouts()[static_cast<std::size_t>(m_layout)]);
 }
 
 bool CDrawing::RenderFitted(HDC dc, int width, int height, const std::atomic<bool>* abortFlag)

@@ -695,7 +695,7 @@ void DxfWriter::LayoutObject(std::size_t index)
     m_out.Real(142, 1.0);
     m_out.Real(143, 1.0);
     m_out.Int(70, 688);
-    m_out.Int(72, plot.known ? plot.units : static_cast<std::int16_t>(RkDb::PlotSettings::kInches));
+    m_out.Int(72, plot.units); // the layout's paper units; the sizes above stay in millimetres
     m_out.Int(73, plot.rotation);
     m_out.Int(74, 5);
     m_out.Raw(7, "");

@@ -7,16 +7,17 @@
 #include "engine/rkio/CDrawing.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "res/resource.h"
+#include "tests/engine/portable/ByteString.h"
+#include "tests/engine/portable/DxfBuilder.h"
 #include "tests/frames/view/ViewFrameFixture.h"
 #include "tests/support/TestSupport.h"
 
-#include <algorithm>
-#include <cstdint>
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 using orvo::test::WaitFor;
@@ -51,7 +52,101 @@ protected:
         Thread().GetDrawing()->PixelToWorld(client.right, client.bottom, b);
         return {a[0], a[1], b[0] - a[0]};
     }
+    // Opens the drawing, shows its one paper layout and takes the view's pixels.
+    bool ShowSheet(const std::string& path, const std::string& dxf)
+    {
+        if (!OpenDxfText(path, dxf) || m_frame->GetTabs().GetItemCount() != 2 || !ShowTab(1))
+            return false;
+        m_pixels = orvo::test::PrintClientPixels(m_frame->GetView().GetSafeHwnd(), 1, &m_width, &m_height);
+        return m_pixels.size() == static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height);
+    }
+    // The pixel of a paper point, counted from the view's top-left.
+    std::pair<int, int> At(double x, double y) const
+    {
+        const double world[3] = {x, y, 0.0};
+        int px = 0, py = 0;
+        Thread().GetDrawing()->WorldToPixel(world, &px, &py);
+        return {px, m_height - py}; // the drawing counts its pixels upwards
+    }
+    int Count(const std::vector<COLORREF>& pixels, std::uint32_t rgb) const
+    {
+        return static_cast<int>(std::count(pixels.begin(), pixels.end(), Gdi(rgb)));
+    }
+
+    std::vector<COLORREF> m_pixels;
+    int m_width = 0;
+    int m_height = 0;
 };
+
+// A proxy entity of an application's class, drawn only by the graphics metafile it keeps (a size,
+// a command count, then [size, kind, data] commands), its bytes in 310 groups of hex.
+void AddProxy(orvo::portable::DxfBuilder& b, const char* handle, int colour, bool paperFlag, std::uint32_t kind,
+              const std::string& data)
+{
+    std::string command(8, '\0');
+    orvo::test::PutLe32(command, 0, 8 + data.size());
+    orvo::test::PutLe32(command, 4, kind);
+    std::string metafile(8, '\0');
+    orvo::test::PutLe32(metafile, 0, 8 + command.size() + data.size());
+    orvo::test::PutLe32(metafile, 4, 1);
+    metafile += command + data;
+    b.S(0, "ACAD_PROXY_ENTITY").S(5, handle).S(100, "AcDbEntity");
+    if (paperFlag)
+        b.I(67, 1);
+    b.S(8, "0").I(62, colour).S(100, "AcDbProxyEntity").I(90, 498).I(91, 500);
+    b.I(92, static_cast<std::int64_t>(metafile.size()));
+    static const char digits[] = "0123456789ABCDEF";
+    for (std::size_t at = 0; at < metafile.size(); at += 127) {
+        std::string hex;
+        for (std::size_t i = at; i < std::min(metafile.size(), at + 127); ++i) {
+            const auto byte = static_cast<unsigned char>(metafile[i]);
+            hex += digits[byte >> 4];
+            hex += digits[byte & 15];
+        }
+        b.S(310, hex);
+    }
+    b.I(93, 0).I(94, 0);
+}
+
+// A sheet whose model space is empty and whose only content is two proxies in paper space: a
+// green circle about (210, 150) of radius 50 in the paper block, and a blue polyline from
+// (40, 40) to (120, 250) among the entities, flagged as paper space.
+std::string ProxySheetDxf()
+{
+    orvo::portable::DxfBuilder b;
+    b.Header("AC1015");
+    b.Section("CLASSES").S(0, "CLASS").S(1, "ACAD_PROXY_ENTITY").S(2, "AcDbProxyEntity").S(3, "ObjectDBX Classes");
+    b.I(90, 0).I(280, 1).I(281, 1).EndSection();
+    b.Section("BLOCKS").S(0, "BLOCK").S(5, "20").S(330, "1E").S(100, "AcDbEntity").S(8, "0");
+    b.S(100, "AcDbBlockBegin").S(2, "*Paper_Space").I(70, 0).P(10, 0, 0).S(3, "*Paper_Space");
+    AddProxy(b, "40", 3, true, 2, orvo::test::LeDoubles({210, 150, 0, 50, 0, 0, 1}));
+    b.S(0, "ENDBLK").S(5, "21").S(100, "AcDbEntity").S(8, "0").S(100, "AcDbBlockEnd").EndSection();
+    b.Section("ENTITIES");
+    AddProxy(b, "41", 5, true, 6, orvo::test::LeLong(3) + orvo::test::LeDoubles({40, 40, 0, 80, 150, 0, 120, 250, 0}));
+    b.EndSection();
+    b.Section("OBJECTS").S(0, "LAYOUT").S(5, "30").S(100, "AcDbPlotSettings").S(1, "");
+    b.D(44, 420).D(45, 297).I(72, 1).I(73, 0).S(100, "AcDbLayout");
+    b.S(1, "Sheet").I(71, 1).P(10, 0, 0).P(11, 420, 297).S(330, "1E").EndSection().Eof();
+    return b.Ascii();
+}
+
+// A layout on a 420 x 297 mm sheet whose page set-up keeps margins of 20 mm left and right, 30 mm
+// at the bottom and 10 mm at the top, with a line on the paper well inside them.
+std::string MarginedLayoutDxf()
+{
+    orvo::portable::DxfBuilder b;
+    b.Header("AC1015");
+    b.Section("BLOCKS").S(0, "BLOCK").S(5, "20").S(330, "1E").S(100, "AcDbEntity").S(8, "0");
+    b.S(100, "AcDbBlockBegin").S(2, "*Paper_Space").I(70, 0).P(10, 0, 0).S(3, "*Paper_Space");
+    b.S(0, "LINE").S(8, "0").I(62, 1).P(10, 150, 100).P(11, 270, 200);
+    b.S(0, "ENDBLK").S(5, "21").S(100, "AcDbEntity").S(8, "0").S(100, "AcDbBlockEnd").EndSection();
+    b.Section("ENTITIES").S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 100, 50).EndSection();
+    b.Section("OBJECTS").S(0, "LAYOUT").S(5, "30").S(100, "AcDbPlotSettings").S(1, "");
+    b.D(40, 20).D(41, 30).D(42, 20).D(43, 10).D(44, 420).D(45, 297).D(46, 0).D(47, 0);
+    b.I(72, 1).I(73, 0).S(100, "AcDbLayout");
+    b.S(1, "Sheet").I(71, 1).P(10, 0, 0).P(11, 420, 297).S(330, "1E").EndSection().Eof();
+    return b.Ascii();
+}
 
 } // namespace
 
@@ -82,6 +177,7 @@ TEST_F(ViewLayoutTest, APaperLayoutShowsItsSheetAndModelKeepsTheUsersView)
     EXPECT_GT(surround, all / 50) << "on a darker surround, the whole sheet in view";
     EXPECT_GT(drawn, 100) << "what the layout holds is drawn on the sheet";
     EXPECT_EQ(pixels[0], Gdi(RkDraw::PaperSheet::kSurround)) << "the corner lies off the sheet";
+    EXPECT_GT(Count(pixels, RkDraw::PaperSheet::kPrintable), 100) << "the printable area its page set-up keeps";
     ASSERT_TRUE(ShowTab(0));
     const std::vector<double> back = Shown();
     const double pixel = model[2] / width;
@@ -93,159 +189,76 @@ TEST_F(ViewLayoutTest, APaperLayoutShowsItsSheetAndModelKeepsTheUsersView)
         << "model space has no sheet";
 }
 
-namespace {
-
-std::string LittleEndian(const void* data, std::size_t size)
-{
-    return std::string(static_cast<const char*>(data), size);
-}
-
-// Proxy graphics of one circle in ACI colour 5 (blue): a size, a command count, then each
-// command's size, kind and data.
-std::string ProxyCircleHex(double x, double y, double radius)
-{
-    std::string commands;
-    const auto command = [&commands](std::uint32_t kind, const std::string& data) {
-        const std::uint32_t size = static_cast<std::uint32_t>(8 + data.size());
-        commands += LittleEndian(&size, 4) + LittleEndian(&kind, 4) + data;
-    };
-    const std::uint32_t blue = 5;
-    command(14, LittleEndian(&blue, 4));
-    const double circle[7] = {x, y, 0.0, radius, 0.0, 0.0, 1.0};
-    command(2, LittleEndian(circle, sizeof circle));
-    const std::uint32_t total = static_cast<std::uint32_t>(8 + commands.size()), count = 2;
-    const std::string bytes = LittleEndian(&total, 4) + LittleEndian(&count, 4) + commands;
-    std::string hex;
-    const char* digits = "0123456789ABCDEF";
-    for (const unsigned char b : bytes) {
-        hex += digits[b >> 4];
-        hex += digits[b & 15];
-    }
-    return hex;
-}
-
-// A sheet as a 3D modeller leaves it: model space empty, the paper 200 x 100 mm with margins
-// left 30, bottom 15, right 10, top 5, and on it only an application's entity that keeps its
-// picture as proxy graphics (a circle at 80,40). The sheet runs -30,-15 to 170,85 and its
-// printable area 0,0 to 160,80.
-std::string SheetDxf()
-{
-    const std::string hex = ProxyCircleHex(80, 40, 15);
-    return "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n"
-           "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nBLOCK_RECORD\n70\n2\n"
-           "0\nBLOCK_RECORD\n5\n1F\n2\n*Model_Space\n340\n22A\n"
-           "0\nBLOCK_RECORD\n5\n1B\n2\n*Paper_Space\n340\n22B\n0\nENDTAB\n0\nENDSEC\n"
-           "0\nSECTION\n2\nBLOCKS\n"
-           "0\nBLOCK\n5\n42\n330\n1F\n8\n0\n2\n*Model_Space\n70\n0\n10\n0\n20\n0\n30\n0\n0\nENDBLK\n5\n43\n330\n1F\n8\n0\n"
-           "0\nBLOCK\n5\n44\n330\n1B\n8\n0\n2\n*Paper_Space\n70\n0\n10\n0\n20\n0\n30\n0\n0\nENDBLK\n5\n45\n330\n1B\n8\n0\n"
-           "0\nENDSEC\n0\nSECTION\n2\nENTITIES\n"
-           "0\nACAD_PROXY_ENTITY\n5\n101\n330\n1B\n100\nAcDbEntity\n67\n1\n8\n0\n100\nAcDbProxyEntity\n90\n498\n91\n500\n"
-           "92\n" + std::to_string(hex.size() / 2) + "\n310\n" + hex + "\n93\n0\n"
-           "0\nENDSEC\n0\nSECTION\n2\nOBJECTS\n"
-           "0\nLAYOUT\n5\n22A\n100\nAcDbPlotSettings\n44\n0\n45\n0\n100\nAcDbLayout\n1\nModel\n70\n1\n71\n0\n330\n1F\n"
-           "0\nLAYOUT\n5\n22B\n100\nAcDbPlotSettings\n40\n30\n41\n15\n42\n10\n43\n5\n44\n200\n45\n100\n46\n0\n47\n0\n"
-           "72\n1\n73\n0\n100\nAcDbLayout\n1\nSheet\n70\n1\n71\n1\n10\n0\n20\n0\n11\n0\n21\n0\n330\n1B\n"
-           "0\nENDSEC\n0\nEOF\n";
-}
-
-bool IsSheetColour(COLORREF c)
-{
-    return c == Gdi(RkDraw::PaperSheet::kPaper) || c == Gdi(RkDraw::PaperSheet::kSurround) ||
-           c == Gdi(RkDraw::PaperSheet::kShadow) || c == Gdi(RkDraw::PaperSheet::kMargin);
-}
-
-} // namespace
-
-TEST_F(ViewLayoutTest, TheSheetShowsItsPrintableAreaAndAProxyEntityOnIt)
+// The printable area is outlined dashed where the margins put it, between the sheet's edge and the
+// drawing on it, and the paper shows on both sides of the outline.
+TEST_F(ViewLayoutTest, APaperLayoutShowsThePrintableAreaOfItsPageSetUp)
 {
     orvo::test::TempDir dir;
-    ASSERT_TRUE(OpenDxfText(dir / "sheet.dxf", SheetDxf()));
-    ASSERT_EQ(m_frame->GetTabs().GetItemCount(), 2);
-    ASSERT_TRUE(ShowTab(1));
-    int width = 0, height = 0;
-    const std::vector<COLORREF> pixels =
-        orvo::test::PrintClientPixels(m_frame->GetView().GetSafeHwnd(), 1, &width, &height);
-    ASSERT_EQ(pixels.size(), static_cast<std::size_t>(width) * height);
-    const auto at = [&](int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; };
-    // The sheet's pixel box: everything that is neither surround nor shadow.
-    int left = width, right = -1, top = height, bottom = -1;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (at(x, y) == Gdi(RkDraw::PaperSheet::kPaper)) {
-                left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = std::max(bottom, y);
-            }
-    ASSERT_LT(left, right) << "the sheet is shown";
-    const double perUnit = (right - left + 1) / 200.0;
-    EXPECT_NEAR((bottom - top + 1) / perUnit, 100.0, 3.0) << "the paper's own proportions";
-    // Where the dashed outline must lie: x of the printable area's left and right edges, y of its
-    // bottom and top, each looked for within two pixels across a stretch longer than a dash and
-    // its gap, since a stretch may fall on a gap.
-    const auto vertical = [&](double unitX) {
-        const int x = left + static_cast<int>(std::lround((unitX + 30) * perUnit));
-        const int y0 = top + (bottom - top) / 2;
-        int found = 0;
-        for (int dx = -2; dx <= 2; ++dx)
-            for (int y = y0 - 12; y <= y0 + 12; ++y)
-                found += x + dx >= 0 && x + dx < width && at(x + dx, y) == Gdi(RkDraw::PaperSheet::kMargin);
-        return found;
-    };
-    const auto horizontal = [&](double unitY) {
-        const int y = bottom - static_cast<int>(std::lround((unitY + 15) * perUnit));
-        const int x0 = left + (right - left) / 3;
-        int found = 0;
-        for (int dy = -2; dy <= 2; ++dy)
-            for (int x = x0 - 12; x <= x0 + 12; ++x)
-                found += y + dy >= 0 && y + dy < height && at(x, y + dy) == Gdi(RkDraw::PaperSheet::kMargin);
-        return found;
-    };
-    EXPECT_GT(vertical(0), 4) << "the left margin";
-    EXPECT_GT(vertical(160), 4) << "the right margin";
-    EXPECT_GT(horizontal(0), 4) << "the bottom margin";
-    EXPECT_GT(horizontal(80), 4) << "the top margin";
-    EXPECT_EQ(vertical(-20), 0) << "nothing of the outline in the left margin";
-    // Dashed: along the left edge both the outline and the paper show.
-    const int edgeX = left + static_cast<int>(std::lround(30 * perUnit));
-    int ink = 0, paper = 0;
-    for (int y = top + 10; y < bottom - 10; ++y) {
-        const COLORREF c = at(edgeX, y);
-        ink += c == Gdi(RkDraw::PaperSheet::kMargin);
-        paper += c == Gdi(RkDraw::PaperSheet::kPaper);
+    ASSERT_TRUE(ShowSheet(dir / "margins.dxf", MarginedLayoutDxf()));
+    const std::vector<COLORREF>& pixels = m_pixels;
+    const int width = m_width, height = m_height;
+    const auto at = [this](double x, double y) { return At(x, y); };
+    const auto [left, top] = at(20, 297 - 10);
+    const auto [right, bottom] = at(420 - 20, 30);
+    const auto [sheetLeft, sheetTop] = at(0, 297);
+    ASSERT_GT(left - sheetLeft, 5) << "the margin is a few pixels wide at least";
+    ASSERT_GT(right, left);
+    ASSERT_GT(bottom, top);
+    int onOutline = 0, offOutline = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (pixels[static_cast<std::size_t>(y) * width + x] != Gdi(RkDraw::PaperSheet::kPrintable))
+                continue;
+            const bool onSide = (std::abs(x - left) <= 2 || std::abs(x - right) <= 2) && y >= top - 2 && y <= bottom + 2;
+            const bool onEnd = (std::abs(y - top) <= 2 || std::abs(y - bottom) <= 2) && x >= left - 2 && x <= right + 2;
+            ++(onSide || onEnd ? onOutline : offOutline);
+        }
     }
-    EXPECT_GT(ink, 0) << "the outline runs along the left edge";
-    EXPECT_GT(paper, 0) << "the outline is dashed";
-    int drawn = 0;
-    for (const COLORREF c : pixels)
-        drawn += !IsSheetColour(c);
-    EXPECT_GT(drawn, 30) << "the application's entity draws its proxy graphics on the sheet";
-    EXPECT_EQ(at(left + static_cast<int>(std::lround(110 * perUnit)),
-                 bottom - static_cast<int>(std::lround(55 * perUnit))),
-              Gdi(RkDraw::PaperSheet::kPaper))
-        << "the circle's centre is paper";
+    const int perimeter = 2 * ((right - left) + (bottom - top));
+    EXPECT_GT(onOutline, perimeter / 3) << "dashed: more than a third of the outline drawn";
+    EXPECT_LT(onOutline, perimeter * 9 / 10) << "dashed: gaps between the dashes";
+    EXPECT_EQ(offOutline, 0) << "nothing else in the outline's colour";
+    const auto pixel = [&](int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; };
+    const int middle = (top + bottom) / 2;
+    EXPECT_EQ(pixel((sheetLeft + left) / 2, middle), Gdi(RkDraw::PaperSheet::kPaper)) << "paper in the margin";
+    EXPECT_EQ(pixel(left + 3, middle), Gdi(RkDraw::PaperSheet::kPaper)) << "paper inside the outline";
+    EXPECT_EQ(pixel(sheetLeft - 2, middle), Gdi(RkDraw::PaperSheet::kSurround)) << "the surround off the sheet";
+    EXPECT_GT(Count(pixels, RkDraw::PaperSheet::kShadow), 0) << "the sheet's shadow";
 }
 
-TEST_F(ViewLayoutTest, TheSamplesLayoutsShowTheirPrintableArea)
+// A sheet whose views an application keeps only as proxy graphics: its model space is empty, and
+// the layout tab shows each proxy's picture where its metafile puts it on the sheet.
+TEST_F(ViewLayoutTest, ProxyGraphicsInPaperSpaceDrawOnTheSheet)
 {
-    ORVO_REQUIRE_SAMPLES(samples);
-    struct Case
+    orvo::test::TempDir dir;
+    ASSERT_TRUE(ShowSheet(dir / "proxies.dxf", ProxySheetDxf()));
+    const std::vector<COLORREF>& pixels = m_pixels;
+    const int width = m_width, height = m_height;
+    const auto at = [this](double x, double y) { return At(x, y); };
+    struct Shape
     {
-        const char* file;
-        int tab;
+        const char* name;
+        int channel;                 // 1 green, 0 blue: the one channel that is high
+        double left, bottom, right, top;
     };
-    for (const Case& c : {Case{"\\dwg\\2000\\PolyLine2D.dwg", 2}, Case{"\\dwg\\example_2018.dwg", 1}}) {
-        SCOPED_TRACE(c.file);
-        ASSERT_TRUE(OpenAndWait(samples + c.file));
-        ASSERT_GT(m_frame->GetTabs().GetItemCount(), c.tab);
-        ASSERT_TRUE(ShowTab(c.tab));
-        int width = 0, height = 0;
-        const std::vector<COLORREF> pixels =
-            orvo::test::PrintClientPixels(m_frame->GetView().GetSafeHwnd(), 1, &width, &height);
-        int margin = 0, paper = 0;
-        for (const COLORREF p : pixels) {
-            margin += p == Gdi(RkDraw::PaperSheet::kMargin);
-            paper += p == Gdi(RkDraw::PaperSheet::kPaper);
+    const Shape shapes[] = {{"the circle in the paper block", 1, 160, 100, 260, 200},
+                            {"the polyline among the entities", 0, 40, 40, 120, 250}};
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.name);
+        const auto [x0, y0] = at(shape.left, shape.top);
+        const auto [x1, y1] = at(shape.right, shape.bottom);
+        int inside = 0, outside = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const COLORREF c = pixels[static_cast<std::size_t>(y) * width + x];
+                const int high = shape.channel == 1 ? GetGValue(c) : GetBValue(c);
+                const int other = shape.channel == 1 ? GetBValue(c) : GetGValue(c);
+                if (high < 200 || GetRValue(c) > 80 || other > 80)
+                    continue;
+                ++(x >= x0 - 2 && x <= x1 + 2 && y >= y0 - 2 && y <= y1 + 2 ? inside : outside);
+            }
         }
-        EXPECT_GT(paper, width * height / 5) << "the sheet";
-        EXPECT_GT(margin, width / 2) << "its printable area's dashed outline";
+        EXPECT_GT(inside, std::max(x1 - x0, y1 - y0) / 2) << "drawn where its graphics put it";
+        EXPECT_EQ(outside, 0);
     }
 }
