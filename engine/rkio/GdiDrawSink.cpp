@@ -1,6 +1,7 @@
 #include "engine/rkio/GdiDrawSink.h"
 
 #include "engine/draw/RasterSampler.h"
+#include "engine/rkio/DirectCanvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,9 +32,20 @@ bool Inside(const DevPoint& p)
     return std::fabs(p.x) <= kLimit && std::fabs(p.y) <= kLimit;
 }
 
+// std::lround's result (halves away from zero) without its library call, which every point of
+// a frame pays: within the limits the truncation and the remainder are exact.
 LONG Round(double v)
 {
-    return static_cast<LONG>(std::lround(std::clamp(v, -kLimit, kLimit)));
+    if (std::isnan(v))
+        return static_cast<LONG>(std::lround(v));
+    v = std::clamp(v, -kLimit, kLimit);
+    LONG r = static_cast<LONG>(v);
+    const double rest = v - static_cast<double>(r);
+    if (rest >= 0.5)
+        ++r;
+    else if (rest <= -0.5)
+        --r;
+    return r;
 }
 
 // Liang-Barsky clip of a to b against the limit square; false when nothing is left.
@@ -81,7 +93,7 @@ COLORREF GdiDrawSink::ToColorRef(std::uint32_t rgb)
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-GdiDrawSink::GdiDrawSink(HDC dc) : m_dc(dc), m_savedDc(SaveDC(dc))
+GdiDrawSink::GdiDrawSink(HDC dc) : m_dc(dc), m_savedDc(SaveDC(dc)), m_canvas(DirectCanvas(dc))
 {
     SetBkMode(m_dc, TRANSPARENT);
     SetPolyFillMode(m_dc, ALTERNATE);
@@ -108,6 +120,7 @@ void GdiDrawSink::ReleaseCaches()
     m_fonts.clear();
     m_advances.Clear();
     m_pen = nullptr;
+    m_penSelected = false;
 }
 
 HPEN GdiDrawSink::PenFor(std::uint32_t rgb, int width)
@@ -144,7 +157,17 @@ void GdiDrawSink::SetPen(std::uint32_t rgb, double width)
     m_rgb = rgb;
     m_width = w;
     m_pen = PenFor(rgb, w);
+    m_penSelected = false;
+}
+
+// Lines written into the pixels need no pen: it is put into the device context only when a GDI
+// call draws with it, so a change of colour at each entity costs no system call.
+void GdiDrawSink::SelectPen()
+{
+    if (m_penSelected || !m_pen)
+        return;
     SelectObject(m_dc, m_pen);
+    m_penSelected = true;
 }
 
 void GdiDrawSink::AddSegment(const DevPoint& a, const DevPoint& b)
@@ -163,8 +186,7 @@ void GdiDrawSink::Polyline(const DevPoint* points, int count)
         inside = Inside(points[i]);
     if (inside) {
         for (int i = 0; i < count; ++i)
-            m_points.push_back({static_cast<LONG>(std::lround(points[i].x)),
-                                static_cast<LONG>(std::lround(points[i].y))});
+            m_points.push_back({Round(points[i].x), Round(points[i].y)});
         m_counts.push_back(static_cast<DWORD>(count));
     } else {
         for (int i = 1; i < count; ++i) {
@@ -173,21 +195,44 @@ void GdiDrawSink::Polyline(const DevPoint* points, int count)
                 AddSegment(a, b);
         }
     }
-    if (m_points.size() >= kBatchPoints)
+    if (Direct())
+        DrawDirect();
+    else if (m_points.size() >= kBatchPoints)
         Flush();
+}
+
+// The batch as GDI would have drawn it: each polyline's segments without their last pixels.
+void GdiDrawSink::DrawDirect()
+{
+    if (m_gdiPending) {
+        GdiFlush();
+        m_gdiPending = false;
+    }
+    const std::uint32_t rgb = m_rgb & 0xFFFFFF;
+    std::size_t at = 0;
+    for (const DWORD count : m_counts) {
+        for (std::size_t i = at + 1; i < at + count; ++i)
+            m_canvas->Line(m_points[i - 1].x, m_points[i - 1].y, m_points[i].x, m_points[i].y, rgb);
+        at += count;
+    }
+    m_points.clear();
+    m_counts.clear();
 }
 
 void GdiDrawSink::Flush()
 {
-    if (!m_counts.empty())
+    if (!m_counts.empty()) {
+        SelectPen();
         PolyPolyline(m_dc, m_points.data(), m_counts.data(), static_cast<DWORD>(m_counts.size()));
+        m_gdiPending = true;
+    }
     m_points.clear();
     m_counts.clear();
 }
 
 void GdiDrawSink::Polygons(const DevPoint* points, const int* counts, int rings)
 {
-    Flush();
+    BeginGdi();
     std::vector<POINT> pts;
     std::vector<INT> ringCounts;
     int at = 0;
@@ -212,6 +257,7 @@ void GdiDrawSink::Polygons(const DevPoint* points, const int* counts, int rings)
         DeleteObject(brush);
         brush = CreateSolidBrush(ToColorRef(OverPaper(m_rgb, m_opacity)));
     }
+    SelectPen();        // the outline
     HGDIOBJ old = SelectObject(m_dc, brush);
     PolyPolygon(m_dc, pts.data(), ringCounts.data(), static_cast<int>(ringCounts.size()));
     SelectObject(m_dc, old);
@@ -294,7 +340,9 @@ void GdiDrawSink::Dot(DevPoint p)
     m_points.push_back(at);
     m_points.push_back({at.x + 1, at.y});
     m_counts.push_back(2);
-    if (m_points.size() >= kBatchPoints)
+    if (Direct())
+        DrawDirect();
+    else if (m_points.size() >= kBatchPoints)
         Flush();
 }
 
@@ -383,7 +431,7 @@ std::vector<INT> GdiDrawSink::Spacing(const TextRun& run, const std::wstring& te
 
 void GdiDrawSink::Text(const TextRun& run)
 {
-    Flush();
+    BeginGdi();
     // Very large text is drawn as a filled outline of a smaller font scaled up: rasterizing glyphs
     // thousands of pixels high is slow, filling their outline is not.
     TextRun shown = run;
@@ -446,7 +494,7 @@ void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoi
 {
     if (picture.width <= 0 || picture.height <= 0)
         return;
-    Flush();
+    BeginGdi();
     const double w = picture.width, h = picture.height;
     const double ux = (topRight.x - topLeft.x) / w, uy = (topRight.y - topLeft.y) / w;
     const double vx = (bottomLeft.x - topLeft.x) / h, vy = (bottomLeft.y - topLeft.y) / h;
@@ -520,8 +568,7 @@ void GdiDrawSink::PopClip()
     --m_clipDepth;
     RestoreDC(m_dc, -1);
     // RestoreDC put back the pen of the time of SaveDC.
-    if (m_pen)
-        SelectObject(m_dc, m_pen);
+    m_penSelected = false;
 }
 
 } // namespace RkDraw
