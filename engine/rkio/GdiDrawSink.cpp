@@ -119,7 +119,7 @@ void GdiDrawSink::ReleaseCaches()
         DeleteObject(f.second);
     m_fonts.clear();
     m_advances.Clear();
-    m_pen = nullptr;
+    m_hasPen = false;
     m_penSelected = false;
 }
 
@@ -150,23 +150,23 @@ HPEN GdiDrawSink::PenFor(std::uint32_t rgb, int width)
 
 void GdiDrawSink::SetPen(std::uint32_t rgb, double width)
 {
-    const int w = static_cast<int>(std::lround(std::clamp(width, 0.0, 1000.0)));
-    if (m_pen && rgb == m_rgb && w == m_width)
+    const int w = static_cast<int>(Round(std::clamp(width, 0.0, 1000.0)));
+    if (m_hasPen && rgb == m_rgb && w == m_width)
         return;
     Flush();
     m_rgb = rgb;
     m_width = w;
-    m_pen = PenFor(rgb, w);
+    m_hasPen = true;
     m_penSelected = false;
 }
 
-// Lines written into the pixels need no pen: it is put into the device context only when a GDI
-// call draws with it, so a change of colour at each entity costs no system call.
+// Lines written into the pixels need no pen: it is made and put into the device context only
+// when a GDI call draws with it, so a change of colour at each entity costs no system call.
 void GdiDrawSink::SelectPen()
 {
-    if (m_penSelected || !m_pen)
+    if (m_penSelected || !m_hasPen)
         return;
-    SelectObject(m_dc, m_pen);
+    SelectObject(m_dc, PenFor(m_rgb, m_width));
     m_penSelected = true;
 }
 

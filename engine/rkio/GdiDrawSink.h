@@ -75,8 +75,8 @@ private:
     int m_savedDc;
     std::uint32_t m_rgb = 0;
     int m_width = 0;
-    HPEN m_pen = nullptr;
-    bool m_penSelected = false;
+    bool m_hasPen = false;          // SetPen was called
+    bool m_penSelected = false;     // and its pen is in the device context
     std::map<std::pair<std::uint32_t, int>, HPEN> m_pens;
     std::map<FontKey, HFONT> m_fonts;
     GlyphAdvances m_advances;
