@@ -3,6 +3,7 @@
 #include "imaging/PsdColor.h"
 
 #include <cstdio>
+#include <zlib.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -19,6 +20,8 @@ constexpr int kMaxChannels = 56;
 constexpr int64_t kMaxPlaneBytes = 1024LL * 1024 * 1024;
 // One run-length code byte never yields more than 128 bytes.
 constexpr int64_t kMaxRleExpansion = 128;
+// Deflate makes at most 1032 bytes of each byte it reads.
+constexpr int64_t kMaxZipExpansion = 1032;
 
 struct FileCloser {
     void operator()(FILE* f) const { fclose(f); }
@@ -338,10 +341,6 @@ int PsdReader::ReadImageData(Input& in)
     uint16_t compression;
     if (!in.U16(compression))
         return kNoImage;
-    if (compression == 2)
-        return kZip;
-    if (compression == 3)
-        return kZipPrediction;
     if (compression > 3)
         return kUnknownCompression;
     // The depth decides every size below, so it is checked before anything is read or sized.
@@ -354,7 +353,9 @@ int PsdReader::ReadImageData(Input& in)
     if (PlaneBytes() * needed > kMaxPlaneBytes || int64_t(m_width) * m_height * 3 > kMaxPlaneBytes)
         return kNoImage;
     std::vector<std::vector<uint8_t>> planes(static_cast<size_t>(needed));
-    const bool complete = compression == 0 ? ReadRawPlanes(in, planes) : ReadRlePlanes(in, planes);
+    const bool complete = compression == 0   ? ReadRawPlanes(in, planes)
+                          : compression == 1 ? ReadRlePlanes(in, planes)
+                                             : ReadZipPlanes(in, planes, compression == 3);
     if (!complete)
         return kNoImage;
     m_paintDepth = m_depth;
@@ -427,6 +428,69 @@ bool PsdReader::ReadRawPlanes(Input& in, std::vector<std::vector<uint8_t>>& plan
             return false;
     }
     return true;
+}
+
+// ZIP: one zlib stream of the channels' planes one after another, read in pieces so that a large
+// file never sits in memory twice.
+bool PsdReader::ReadZipPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes, bool prediction) const
+{
+    const int64_t planeBytes = PlaneBytes();
+    if (planeBytes * int64_t(planes.size()) > in.Left() * kMaxZipExpansion || (prediction && m_depth == 1))
+        return false;
+    z_stream z = {};
+    if (inflateInit(&z) != Z_OK)
+        return false;
+    uint8_t piece[65536];
+    bool ok = true;
+    for (size_t p = 0; ok && p < planes.size(); ++p) {
+        std::vector<uint8_t>& plane = planes[p];
+        plane.resize(static_cast<size_t>(planeBytes));
+        z.next_out = plane.data();
+        z.avail_out = static_cast<uInt>(plane.size());
+        while (ok && z.avail_out > 0) {
+            if (z.avail_in == 0) {
+                const size_t count = static_cast<size_t>(std::min<int64_t>(in.Left(), sizeof(piece)));
+                ok = count > 0 && in.Bytes(piece, count);
+                z.next_in = piece;
+                z.avail_in = static_cast<uInt>(count);
+            }
+            const int result = ok ? inflate(&z, Z_NO_FLUSH) : Z_DATA_ERROR;
+            ok = result == Z_OK || (result == Z_STREAM_END && z.avail_out == 0);
+        }
+        if (ok && prediction)
+            Unpredict(plane);
+    }
+    inflateEnd(&z);
+    return ok;
+}
+
+// Prediction stores each row's samples as differences from the sample before: 16-bit samples as
+// big-endian words; 32-bit ones with their bytes split into four runs per row (the most
+// significant bytes first), the differences taken along the row's bytes.
+void PsdReader::Unpredict(std::vector<uint8_t>& plane) const
+{
+    const size_t width = static_cast<size_t>(m_width);
+    const size_t rowBytes = plane.size() / static_cast<size_t>(m_height);
+    std::vector<uint8_t> split(m_depth == 32 ? rowBytes : 0);
+    for (size_t at = 0; at + rowBytes <= plane.size(); at += rowBytes) {
+        uint8_t* row = plane.data() + at;
+        if (m_depth == 16) {
+            for (size_t i = 2; i + 1 < rowBytes; i += 2) {
+                const unsigned sum = ((row[i] << 8) | row[i + 1]) + ((row[i - 2] << 8) | row[i - 1]);
+                row[i] = uint8_t(sum >> 8);
+                row[i + 1] = uint8_t(sum);
+            }
+            continue;
+        }
+        for (size_t i = 1; i < rowBytes; ++i)
+            row[i] = uint8_t(row[i] + row[i - 1]);
+        if (m_depth == 32) {
+            for (size_t x = 0; x < width; ++x)
+                for (size_t k = 0; k < 4; ++k)
+                    split[4 * x + k] = row[k * width + x];
+            std::copy(split.begin(), split.end(), row);
+        }
+    }
 }
 
 bool PsdReader::ReadRlePlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const

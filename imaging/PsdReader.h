@@ -21,8 +21,6 @@ public:
         kOneBitDepth = -7,
         kUnsupportedDepth = -8,
         kNoDibSection = -9,
-        kZip = -10,
-        kZipPrediction = -11,
         kUnknownCompression = -12,
         kNoImage = -13,            // the file ends before its image, or its image is cut short
     };
@@ -91,6 +89,8 @@ private:
     static void FloatsToSixteenBits(std::vector<uint8_t>& plane);
     bool ReadRawPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const;
     bool ReadRlePlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const;
+    bool ReadZipPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes, bool prediction) const;
+    void Unpredict(std::vector<uint8_t>& plane) const;
     int MakeBitmap(const std::vector<std::vector<uint8_t>>& planes);
     void Paint(const std::vector<std::vector<uint8_t>>& planes, uint8_t* bits) const;
     bool PixelColor(const std::vector<std::vector<uint8_t>>& planes, size_t i,

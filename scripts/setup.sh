@@ -19,7 +19,7 @@ log() { printf '[setup] %s\n' "$*" >&2; }
 
 packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev cmake make dpkg-dev nasm
           googletest wine wine64 xvfb x11-utils xdotool clang libclang-rt-14-dev llvm imagemagick
-          ccache ninja-build fonts-wqy-microhei libpng-dev libjpeg62-turbo-dev)
+          ccache ninja-build fonts-wqy-microhei libpng-dev libjpeg62-turbo-dev python3-pil)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -93,6 +93,28 @@ build_jpeg() {
         -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DCMAKE_ASM_NASM_COMPILER=nasm
 }
 
+# 12-bit samples need a second libjpeg of the same names: its global symbols get a j12_ prefix
+# (after the leading underscore of 32-bit names) and its headers, which map the public names onto
+# the prefixed ones, go to include/jpeg12, so both libraries link into one program.
+build_jpeg12() {
+    local src=$1 build=$2 prefix=$3 toolchain=$4 triplet=$5 lead=
+    local stage="$build/stage"
+    [ "$triplet" = i686-w64-mingw32 ] && lead=_
+    cmake_lib "$src" "$build" "$stage" "$toolchain" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+        -DWITH_TURBOJPEG=OFF -DWITH_12BIT=1
+    "$triplet-nm" --defined-only -g "$stage/lib/libjpeg.a" | awk 'NF == 3 { print $3 }' | sort -u |
+        awk -v lead="$lead" '{ name = substr($0, length(lead) + 1); print $0, lead "j12_" name }' \
+        >"$build/renames"
+    mkdir -p "$prefix/lib" "$prefix/include/jpeg12"
+    "$triplet-objcopy" --redefine-syms="$build/renames" "$stage/lib/libjpeg.a" "$prefix/lib/libjpeg12.a"
+    awk -v lead="$lead" '{ name = substr($1, length(lead) + 1) }
+        name ~ /^jpeg_/ { print "#define " name " j12_" name }' "$build/renames" \
+        >"$prefix/include/jpeg12/j12names.h"
+    { printf '#include "j12names.h"\n'; cat "$stage/include/jpeglib.h"; } >"$prefix/include/jpeg12/jpeglib.h"
+    cp "$stage/include/jconfig.h" "$stage/include/jmorecfg.h" "$stage/include/jerror.h" \
+        "$prefix/include/jpeg12/"
+}
+
 build_png() {
     cmake_lib "$1" "$2" "$3" "$4" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
         -DPNG_EXECUTABLES=OFF -DZLIB_USE_STATIC_LIBS=ON
@@ -144,6 +166,7 @@ build_mng() {
 # tiff lzma and webp)
 libraries=(
     "jpeg libjpeg-turbo libjpeg-turbo-* build_jpeg"
+    "jpeg12 libjpeg-turbo libjpeg-turbo-* build_jpeg12"
     "png libpng1.6 libpng1.6-* build_png"
     "lzma xz-utils xz-utils-* build_lzma"
     "webp libwebp libwebp-* build_webp"

@@ -4,6 +4,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <cstring>
@@ -162,9 +163,10 @@ TEST_F(PsdReaderTest, ResultCodes)
         {"1-bit grey", variant([](Psd& p) { p.depth = 1; p.mode = 1; }), PsdReader::kOneBitDepth,
          false},
         {"24-bit", variant([](Psd& p) { p.depth = 24; }), PsdReader::kUnsupportedDepth, false},
-        {"ZIP", variant([](Psd& p) { p.compression = 2; }), PsdReader::kZip, false},
-        {"ZIP with prediction", variant([](Psd& p) { p.compression = 3; }),
-         PsdReader::kZipPrediction, false},
+        {"ZIP of bytes that are no zlib stream", variant([](Psd& p) { p.compression = 2; }),
+         PsdReader::kNoImage, false},
+        {"ZIP with prediction of no zlib stream", variant([](Psd& p) { p.compression = 3; }),
+         PsdReader::kNoImage, false},
         {"compression 4", variant([](Psd& p) { p.compression = 4; }),
          PsdReader::kUnknownCompression, false},
         {"data runs short", variant([](Psd& p) { p.image.resize(11); }), PsdReader::kNoImage, false},
@@ -255,6 +257,107 @@ TEST_F(PsdReaderTest, RawPlanesArePlacedTopRowFirst)
     EXPECT_EQ(Pixel(2, 0), 0x028040u);
     EXPECT_EQ(Pixel(0, 1), 0x038040u);
     EXPECT_EQ(Pixel(2, 1), 0x058040u);
+}
+
+// Planar samples of `depth` bits: channel c's sample i is a value of its own (floats of 0..1 at
+// 32 bits), big-endian as the file keeps them.
+Bytes Ramps(uint16_t depth, uint32_t width, uint32_t height)
+{
+    Bytes b;
+    const uint32_t pixels = width * height;
+    for (uint32_t c = 0; c < 3; ++c) {
+        for (uint32_t i = 0; i < pixels; ++i) {
+            const double share = double((i * 37 + c * 91) % 256) / 255.0;
+            if (depth == 8) {
+                b.push_back(uint8_t(share * 255));
+            } else if (depth == 16) {
+                Put16(b, uint32_t(share * 65535));
+            } else {
+                const float f = float(share);
+                uint32_t bits;
+                std::memcpy(&bits, &f, 4);
+                Put32(b, bits);
+            }
+        }
+    }
+    return b;
+}
+
+// What prediction stores of planar samples: per row, the differences from the sample before (16
+// bits as words; 32 bits with each row's bytes first split into four runs).
+Bytes Predicted(Bytes planes, uint16_t depth, uint32_t width)
+{
+    const size_t rowBytes = size_t(width) * (depth / 8);
+    for (size_t at = 0; at < planes.size(); at += rowBytes) {
+        uint8_t* row = planes.data() + at;
+        if (depth == 16) {
+            for (size_t i = rowBytes - 2; i >= 2; i -= 2) {
+                const unsigned d = ((row[i] << 8) | row[i + 1]) - ((row[i - 2] << 8) | row[i - 1]);
+                row[i] = uint8_t(d >> 8);
+                row[i + 1] = uint8_t(d);
+            }
+            continue;
+        }
+        if (depth == 32) {
+            Bytes split(rowBytes);
+            for (size_t x = 0; x < width; ++x)
+                for (size_t k = 0; k < 4; ++k)
+                    split[k * width + x] = row[4 * x + k];
+            std::memcpy(row, split.data(), rowBytes);
+        }
+        for (size_t i = rowBytes - 1; i >= 1; --i)
+            row[i] = uint8_t(row[i] - row[i - 1]);
+    }
+    return planes;
+}
+
+Bytes Deflated(const Bytes& data)
+{
+    uLongf size = compressBound(uLong(data.size()));
+    Bytes out(size);
+    EXPECT_EQ(compress(out.data(), &size, data.data(), uLong(data.size())), Z_OK);
+    out.resize(size);
+    return out;
+}
+
+// ZIP, with and without prediction, at 8, 16 and 32 bits: the same picture as the raw file's; a
+// stream cut short or with too few planes reads no picture.
+TEST_F(PsdReaderTest, ZipPlanesReadAsTheirRawPicture)
+{
+    const uint32_t width = 7, height = 3;
+    for (const uint16_t depth : {8, 16, 32}) {
+        SCOPED_TRACE(depth);
+        Psd raw;
+        raw.width = width;
+        raw.height = height;
+        raw.depth = depth;
+        raw.image = Ramps(depth, width, height);
+        ASSERT_EQ(Load(raw.Build()), PsdReader::kRead);
+        std::vector<uint32_t> want;
+        for (uint32_t y = 0; y < height; ++y)
+            for (uint32_t x = 0; x < width; ++x)
+                want.push_back(Pixel(int(x), int(y)));
+        m_reader.Cleanup();
+        for (const uint16_t compression : {2, 3}) {
+            SCOPED_TRACE(compression);
+            Psd zip = raw;
+            zip.compression = compression;
+            zip.image = Deflated(compression == 3 ? Predicted(raw.image, depth, width) : raw.image);
+            ASSERT_EQ(Load(zip.Build()), PsdReader::kRead);
+            for (uint32_t y = 0; y < height; ++y)
+                for (uint32_t x = 0; x < width; ++x)
+                    EXPECT_EQ(Pixel(int(x), int(y)), want[y * width + x]) << x << "," << y;
+            m_reader.Cleanup();
+            Psd cut = zip;
+            cut.image.resize(cut.image.size() / 2);
+            EXPECT_EQ(Load(cut.Build()), PsdReader::kNoImage);
+            m_reader.Cleanup();
+            Psd shortStream = zip;
+            shortStream.image = Deflated(Bytes(raw.image.begin(), raw.image.begin() + raw.image.size() / 2));
+            EXPECT_EQ(Load(shortStream.Build()), PsdReader::kNoImage);
+            m_reader.Cleanup();
+        }
+    }
 }
 
 TEST_F(PsdReaderTest, RunLengthRunsAreClippedToTheirPlane)
