@@ -32,20 +32,9 @@ bool Inside(const DevPoint& p)
     return std::fabs(p.x) <= kLimit && std::fabs(p.y) <= kLimit;
 }
 
-// std::lround's result (halves away from zero) without its library call, which every point of
-// a frame pays: within the limits the truncation and the remainder are exact.
 LONG Round(double v)
 {
-    if (std::isnan(v))
-        return static_cast<LONG>(std::lround(v));
-    v = std::clamp(v, -kLimit, kLimit);
-    LONG r = static_cast<LONG>(v);
-    const double rest = v - static_cast<double>(r);
-    if (rest >= 0.5)
-        ++r;
-    else if (rest <= -0.5)
-        --r;
-    return r;
+    return static_cast<LONG>(std::lround(std::clamp(v, -kLimit, kLimit)));
 }
 
 // Liang-Barsky clip of a to b against the limit square; false when nothing is left.
@@ -119,8 +108,7 @@ void GdiDrawSink::ReleaseCaches()
         DeleteObject(f.second);
     m_fonts.clear();
     m_advances.Clear();
-    m_hasPen = false;
-    m_penSelected = false;
+    m_pen = nullptr;
 }
 
 HPEN GdiDrawSink::PenFor(std::uint32_t rgb, int width)
@@ -150,24 +138,23 @@ HPEN GdiDrawSink::PenFor(std::uint32_t rgb, int width)
 
 void GdiDrawSink::SetPen(std::uint32_t rgb, double width)
 {
-    const int w = static_cast<int>(Round(std::clamp(width, 0.0, 1000.0)));
-    if (m_hasPen && rgb == m_rgb && w == m_width)
+    const int w = static_cast<int>(std::lround(std::clamp(width, 0.0, 1000.0)));
+    if (m_penChosen && rgb == m_rgb && w == m_width)
         return;
     Flush();
+    m_penChosen = true;
     m_rgb = rgb;
     m_width = w;
-    m_hasPen = true;
-    m_penSelected = false;
+    // Made and selected when GDI draws with it: lines written into the pixels need no pen.
+    m_pen = nullptr;
 }
 
-// Lines written into the pixels need no pen: it is made and put into the device context only
-// when a GDI call draws with it, so a change of colour at each entity costs no system call.
 void GdiDrawSink::SelectPen()
 {
-    if (m_penSelected || !m_hasPen)
+    if (m_pen)
         return;
-    SelectObject(m_dc, PenFor(m_rgb, m_width));
-    m_penSelected = true;
+    m_pen = PenFor(m_rgb, m_width);
+    SelectObject(m_dc, m_pen);
 }
 
 void GdiDrawSink::AddSegment(const DevPoint& a, const DevPoint& b)
@@ -186,7 +173,8 @@ void GdiDrawSink::Polyline(const DevPoint* points, int count)
         inside = Inside(points[i]);
     if (inside) {
         for (int i = 0; i < count; ++i)
-            m_points.push_back({Round(points[i].x), Round(points[i].y)});
+            m_points.push_back({static_cast<LONG>(std::lround(points[i].x)),
+                                static_cast<LONG>(std::lround(points[i].y))});
         m_counts.push_back(static_cast<DWORD>(count));
     } else {
         for (int i = 1; i < count; ++i) {
@@ -224,7 +212,7 @@ void GdiDrawSink::Flush()
     if (!m_counts.empty()) {
         SelectPen();
         PolyPolyline(m_dc, m_points.data(), m_counts.data(), static_cast<DWORD>(m_counts.size()));
-        m_gdiPending = true;
+        GdiDrew();
     }
     m_points.clear();
     m_counts.clear();
@@ -232,7 +220,7 @@ void GdiDrawSink::Flush()
 
 void GdiDrawSink::Polygons(const DevPoint* points, const int* counts, int rings)
 {
-    BeginGdi();
+    Flush();
     std::vector<POINT> pts;
     std::vector<INT> ringCounts;
     int at = 0;
@@ -257,9 +245,10 @@ void GdiDrawSink::Polygons(const DevPoint* points, const int* counts, int rings)
         DeleteObject(brush);
         brush = CreateSolidBrush(ToColorRef(OverPaper(m_rgb, m_opacity)));
     }
-    SelectPen();        // the outline
+    SelectPen();
     HGDIOBJ old = SelectObject(m_dc, brush);
     PolyPolygon(m_dc, pts.data(), ringCounts.data(), static_cast<int>(ringCounts.size()));
+    GdiDrew();
     SelectObject(m_dc, old);
     DeleteObject(brush);
 }
@@ -315,6 +304,7 @@ bool GdiDrawSink::BlendPolygons(std::vector<POINT>& points, const std::vector<IN
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::lround(m_opacity * 255.0)), 0};
     const bool blended =
         AlphaBlend(m_dc, area.left, area.top, w, h, memory, 0, 0, w, h, blend) != FALSE;
+    GdiDrew();
     SelectObject(memory, oldBrush);
     SelectObject(memory, oldPen);
     SelectObject(memory, oldBitmap);
@@ -431,7 +421,7 @@ std::vector<INT> GdiDrawSink::Spacing(const TextRun& run, const std::wstring& te
 
 void GdiDrawSink::Text(const TextRun& run)
 {
-    BeginGdi();
+    Flush();
     // Very large text is drawn as a filled outline of a smaller font scaled up: rasterizing glyphs
     // thousands of pixels high is slow, filling their outline is not.
     TextRun shown = run;
@@ -480,6 +470,7 @@ void GdiDrawSink::Text(const TextRun& run)
     } else {
         ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), count, dx.data());
     }
+    GdiDrew();
     SelectObject(m_dc, oldFont);
     SetWorldTransform(m_dc, &old);
     SetGraphicsMode(m_dc, oldMode);
@@ -494,7 +485,7 @@ void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoi
 {
     if (picture.width <= 0 || picture.height <= 0)
         return;
-    BeginGdi();
+    Flush();
     const double w = picture.width, h = picture.height;
     const double ux = (topRight.x - topLeft.x) / w, uy = (topRight.y - topLeft.y) / w;
     const double vx = (bottomLeft.x - topLeft.x) / h, vy = (bottomLeft.y - topLeft.y) / h;
@@ -552,6 +543,7 @@ void GdiDrawSink::Blit(const RasterPicture& picture, const RECT& to, BITMAPINFO&
     const auto stroke = [&](const std::uint32_t* pixels, DWORD rop) {
         StretchDIBits(m_dc, to.left, to.top, to.right - to.left, to.bottom - to.top, 0, 0, picture.width,
                       picture.height, pixels, &info, DIB_RGB_COLORS, rop);
+        GdiDrew();
     };
     if (!picture.keyed) {
         stroke(picture.pixels.data(), SRCCOPY);
@@ -590,7 +582,8 @@ void GdiDrawSink::PopClip()
     --m_clipDepth;
     RestoreDC(m_dc, -1);
     // RestoreDC put back the pen of the time of SaveDC.
-    m_penSelected = false;
+    if (m_pen)
+        SelectObject(m_dc, m_pen);
 }
 
 } // namespace RkDraw

@@ -64,20 +64,15 @@ private:
     bool Direct() const { return m_canvas && m_clipDepth == 0 && m_width <= 1; }
     void DrawDirect();
     void SelectPen();
-    // Before a GDI call that draws: what is pending goes first, and as Windows may hold GDI's
-    // drawing back in a batch, the batch is flushed before pixels are next written directly.
-    void BeginGdi()
-    {
-        Flush();
-        m_gdiPending = true;
-    }
+    // GDI may hold drawing back (Windows batches calls): done before the pixels are written.
+    void GdiDrew() { m_gdiPending = true; }
 
     HDC m_dc;
     int m_savedDc;
     std::uint32_t m_rgb = 0;
     int m_width = 0;
-    bool m_hasPen = false;          // SetPen was called
-    bool m_penSelected = false;     // and its pen is in the device context
+    HPEN m_pen = nullptr;        // null until GDI draws with the chosen pen
+    bool m_penChosen = false;
     std::map<std::pair<std::uint32_t, int>, HPEN> m_pens;
     std::map<FontKey, HFONT> m_fonts;
     GlyphAdvances m_advances;
