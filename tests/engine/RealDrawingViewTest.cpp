@@ -5,6 +5,7 @@
 // is another machine's), and a picture not found keeps its frame.
 #include "OffscreenPicture.h"
 
+#include "engine/rkio/DirectCanvas.h"
 #include "engine/rkio/RasterFileFinder.h"
 #include "engine/rkio/rkio.h"
 #include "imaging/DrawingRasterDecoder.h"
@@ -456,6 +457,69 @@ TEST_F(RealDrawingView, NorthblockSheetsShowTheirOleObjects)
         (decoder ? withPictures : without) = picture.CountOther(kWhite);
     }
     EXPECT_GT(withPictures, without + 500) << "the pictures' pixels";
+}
+
+} // namespace
+
+namespace {
+
+// The drawings (.dwg, .dxf) in a folder, without its subfolders.
+std::vector<std::string> DrawingsIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const char* pattern : {"*.dwg", "*.dxf"}) {
+        WIN32_FIND_DATAA found{};
+        HANDLE find = FindFirstFileA((folder + pattern).c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            continue;
+        do {
+            names.push_back(folder + found.cFileName);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    return names;
+}
+
+// A clip of the whole picture and a speck beside it: two rectangles, so the device context sink
+// leaves every line to GDI, while what shows is cut exactly as without a clip.
+void ClipForGdiOnly(HDC dc, int width, int height)
+{
+    HRGN whole = CreateRectRgn(0, 0, width, height);
+    HRGN speck = CreateRectRgn(width + 8, 0, width + 9, 1);
+    CombineRgn(whole, whole, speck, RGN_OR);
+    SelectClipRgn(dc, whole);
+    DeleteObject(speck);
+    DeleteObject(whole);
+}
+
+// The view's picture with thin lines written into the pixels is the picture GDI draws, pixel for
+// pixel, on every sample drawing (the public ones and the real ones), at a view's size.
+TEST_F(RealDrawingView, LinesWrittenDirectlyAreWhatGdiDraws)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    constexpr int kW = 800, kH = 560;
+    int compared = 0, inked = 0;
+    for (const char* folder : {"\\dwg\\", "\\dwg\\real\\"}) {
+        for (const std::string& path : DrawingsIn(samples + folder)) {
+            SCOPED_TRACE(path);
+            DrawingPtr drawing(CDrawing::CreateDrawing(0));
+            drawing->SetOutputSize(kW, kH);
+            if (drawing->Open(path.c_str(), "") != 0)
+                continue;
+            OffscreenPicture direct(kW, kH, RGB(255, 255, 255), 32, true);
+            OffscreenPicture gdi(kW, kH, RGB(255, 255, 255), 32, true);
+            ClipForGdiOnly(gdi.Dc(), kW, kH);
+            ASSERT_TRUE(RkDraw::DirectCanvas(direct.Dc()).has_value());
+            ASSERT_FALSE(RkDraw::DirectCanvas(gdi.Dc()).has_value());
+            ASSERT_TRUE(drawing->Render(direct.Dc(), nullptr));
+            ASSERT_TRUE(drawing->Render(gdi.Dc(), nullptr));
+            EXPECT_EQ(direct.CountDifferent(gdi), 0);
+            ++compared;
+            inked += direct.CountOther(kWhite) > kW ? 1 : 0;
+        }
+    }
+    EXPECT_GE(compared, 20);
+    EXPECT_GE(inked, 20);
 }
 
 } // namespace
