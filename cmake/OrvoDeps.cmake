@@ -21,6 +21,8 @@ function(orvo_import_library target file)
 endfunction()
 
 orvo_import_library(Orvo::jpeg libjpeg.a)
+# 12-bit samples: its names are prefixed and its headers are included as <jpeg12/jpeglib.h>.
+orvo_import_library(Orvo::jpeg12 libjpeg12.a)
 orvo_import_library(Orvo::png libpng16.a DEPS ZLIB::ZLIB)
 # libtiff's LZMA and WebP compressions.
 orvo_import_library(Orvo::lzma liblzma.a)

@@ -3,12 +3,14 @@
 #include "imaging/CRasterIOFile.h"
 #include "imaging/CRasterMemFile.h"
 #include "imaging/DataBound.h"
+#include "imaging/Jpeg12Decoder.h"
 #include "imaging/JpegStreamManager.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <vector>
 
 struct JpegDecodeJob
 {
@@ -34,18 +36,24 @@ constexpr double kScanPixels = 400e6;
 constexpr uint64_t kMostHuffmanPixelsPerByte = 512;
 constexpr uint64_t kMostArithmeticPixelsPerByte = 65536;
 
-bool Overclaimed(const jpeg_decompress_struct& cinfo, uint64_t fileBytes)
+bool Overclaimed(DWORD width, DWORD height, bool arithmetic, uint64_t fileBytes)
 {
-    const uint64_t pixels = uint64_t(cinfo.image_width) * cinfo.image_height;
-    return DataBound::Overclaims(pixels, fileBytes, cinfo.arith_code ? kMostArithmeticPixelsPerByte
-                                                                     : kMostHuffmanPixelsPerByte);
+    const uint64_t pixels = uint64_t(width) * height;
+    return DataBound::Overclaims(pixels, fileBytes, arithmetic ? kMostArithmeticPixelsPerByte
+                                                               : kMostHuffmanPixelsPerByte);
 }
 
-int ScanLimit(const jpeg_decompress_struct& cinfo)
+int ScanLimit(DWORD width, DWORD height)
 {
-    const double pixels = static_cast<double>(cinfo.image_width) * cinfo.image_height;
+    const double pixels = static_cast<double>(width) * height;
     const double allowed = pixels > 0 ? kScanPixels / pixels : kMostScans;
     return static_cast<int>(std::clamp(allowed, double(kFewestScans), double(kMostScans)));
+}
+
+// What libjpeg says of a file whose samples are not 8 bits wide.
+bool IsTwelveBit(const JpegDecodeJob& job)
+{
+    return job.errors.pub.msg_code == JERR_BAD_PRECISION && job.cinfo.data_precision == 12;
 }
 
 } // namespace
@@ -97,16 +105,18 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
 {
     jpeg_decompress_struct& cinfo = job.cinfo;
     cinfo.err = JpegInitErrorManager(job.errors, m_info.szLastError);
+    const int32_t start = stream->Tell();
     if (setjmp(job.errors.jump)) {
+        const bool twelveBit = IsTwelveBit(job);
         jpeg_destroy_decompress(&cinfo);
-        return false;
+        return twelveBit && stream->Seek(start, SEEK_SET) && DecodeTwelveBit(stream, hasExif);
     }
     jpeg_create_decompress(&cinfo);
     cinfo.mem->max_memory_to_use = kJpegMaxMemory;
     JpegAttachSource(&cinfo, job.adapter, stream);
     jpeg_read_header(&cinfo, TRUE);
-    JpegLimitScans(&cinfo, job.scans, ScanLimit(cinfo));
-    ApplyDecodeOptions(cinfo);
+    JpegLimitScans(&cinfo, job.scans, ScanLimit(cinfo.image_width, cinfo.image_height));
+    JpegApplyDecodeOptions(&cinfo, DecodeOptions(cinfo.image_width, cinfo.image_height));
     if (m_info.nEscape == -1) {
         jpeg_calc_output_dimensions(&cinfo);
         m_header.biWidth = static_cast<LONG>(cinfo.output_width);
@@ -115,23 +125,23 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
         return true;
     }
     // Three-component pictures come straight out in the DIB's blue, green, red order.
-    const bool bgr = cinfo.out_color_space == JCS_RGB && !cinfo.quantize_colors;
-    if (bgr)
-        cinfo.out_color_space = JCS_EXT_BGR;
+    const bool bgr = JpegOutputBgr(&cinfo);
     // Refused before libjpeg starts: a progressive picture is read whole before the first row.
     jpeg_calc_output_dimensions(&cinfo);
-    if (!FitsInMemory(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components))
-        JpegFail(reinterpret_cast<j_common_ptr>(&cinfo), "RASTER_MAX_MEMORY exceeded");
-    if (Overclaimed(cinfo, DataBound::FileBytes(*stream)))
-        JpegFail(reinterpret_cast<j_common_ptr>(&cinfo), "JPEG: the picture is larger than its data can fill");
+    if (RefuseOutput(cinfo.output_width, cinfo.output_height, cinfo.output_components,
+                     cinfo.arith_code != FALSE, *stream)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     jpeg_start_decompress(&cinfo);
     if (!Create(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components,
                 RASTER_FORMAT_JPG)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    SetDecodedResolution(cinfo, hasExif);
-    SetDecodedPalette(cinfo);
+    SetDecodedResolution(cinfo.density_unit, cinfo.X_density, cinfo.Y_density, hasExif);
+    SetDecodedPalette(cinfo.quantize_colors != FALSE, cinfo.out_color_space == JCS_GRAYSCALE,
+                      cinfo.actual_number_of_colors, cinfo.colormap, cinfo.out_color_components);
     JSAMPARRAY samples = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                     JPOOL_IMAGE,
                                                     cinfo.output_width * cinfo.output_components, 1);
@@ -147,35 +157,89 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
             continue;
         }
         jpeg_read_scanlines(&cinfo, samples, 1);
-        StoreRow(cinfo, samples[0], GetBits(y));
+        StoreRow(cinfo.output_components, cinfo.quantize_colors != FALSE, cinfo.output_width,
+                 samples[0], GetBits(y));
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return m_info.nEscape == 0;
 }
 
-void CRasterImageJPG::ApplyDecodeOptions(jpeg_decompress_struct& cinfo) const
+bool CRasterImageJPG::DecodeTwelveBit(CRasterFile* stream, bool hasExif)
 {
-    const DWORD options = GetCodecOption(RASTER_FORMAT_JPG);
-    if (options & DEC_GRAYSCALE)
-        cinfo.out_color_space = JCS_GRAYSCALE;
-    if (options & DEC_QUANTIZE) {
-        cinfo.quantize_colors = TRUE;
-        cinfo.desired_number_of_colors = m_info.nJpegQuality;
+    SetLastError(""); // the 8-bit library's refusal
+    Jpeg12Decoder decoder(*stream, m_info.szLastError, kJpegMaxMemory);
+    if (!decoder.ReadHeader())
+        return false;
+    const DWORD imageWidth = decoder.ImageWidth();
+    const DWORD imageHeight = decoder.ImageHeight();
+    if (!decoder.Plan(DecodeOptions(imageWidth, imageHeight), ScanLimit(imageWidth, imageHeight)))
+        return false;
+    const DWORD width = decoder.OutputWidth();
+    const DWORD height = decoder.OutputHeight();
+    const int components = decoder.OutputComponents();
+    if (m_info.nEscape == -1) {
+        m_header.biWidth = static_cast<LONG>(width);
+        m_header.biHeight = static_cast<LONG>(height);
+        return true;
     }
-    if (options & DEC_DITHER)
-        cinfo.dither_mode = static_cast<J_DITHER_MODE>(m_ditherMode);
-    if (options & DEC_ONE_PASS)
-        cinfo.two_pass_quantize = FALSE;
-    if (options & DEC_NO_FANCY_UPSAMPLING)
-        cinfo.do_fancy_upsampling = FALSE;
+    if (RefuseOutput(width, height, components, decoder.Arithmetic(), *stream) ||
+        !decoder.Start() || !Create(width, height, 8 * components, RASTER_FORMAT_JPG))
+        return false;
+    SetDecodedResolution(decoder.DensityUnit(), decoder.XDensity(), decoder.YDensity(), hasExif);
+    const int colours = decoder.Quantized() ? decoder.ColourCount() : 0;
+    std::vector<BYTE> map[3];
+    const BYTE* maps[3] = {};
+    for (int c = 0; c < decoder.ColourComponents() && c < 3 && colours > 0; ++c) {
+        for (int i = 0; i < colours; ++i)
+            map[c].push_back(decoder.Colour(c, i));
+        maps[c] = map[c].data();
+    }
+    SetDecodedPalette(decoder.Quantized(), decoder.Grey(), colours, maps,
+                      decoder.ColourComponents());
+    std::vector<BYTE> samples(size_t(width) * components);
+    for (DWORD y = GetHeight(); y-- > 0;) {
+        if (m_info.nEscape != 0 || !decoder.ReadRow(samples.data()))
+            return false;
+        StoreRow(components, decoder.Quantized(), width, samples.data(), GetBits(y));
+    }
+    return decoder.Finish() && m_info.nEscape == 0;
+}
+
+bool CRasterImageJPG::RefuseOutput(DWORD width, DWORD height, int components, bool arithmetic,
+                                   CRasterFile& stream)
+{
+    if (!FitsInMemory(width, height, 8 * components)) {
+        SetLastError("RASTER_MAX_MEMORY exceeded");
+        return true;
+    }
+    if (Overclaimed(width, height, arithmetic, DataBound::FileBytes(stream))) {
+        SetLastError("JPEG: the picture is larger than its data can fill");
+        return true;
+    }
+    return false;
+}
+
+JpegDecodeOptions CRasterImageJPG::DecodeOptions(DWORD imageWidth, DWORD imageHeight) const
+{
+    const DWORD codecOptions = GetCodecOption(RASTER_FORMAT_JPG);
+    JpegDecodeOptions options;
+    options.grey = (codecOptions & DEC_GRAYSCALE) != 0;
+    options.quantize = (codecOptions & DEC_QUANTIZE) != 0;
+    options.colours = m_info.nJpegQuality;
+    options.dither = (codecOptions & DEC_DITHER) != 0;
+    options.ditherMode = m_ditherMode;
+    options.onePass = (codecOptions & DEC_ONE_PASS) != 0;
+    options.noFancyUpsampling = (codecOptions & DEC_NO_FANCY_UPSAMPLING) != 0;
     // 0 means full size (libjpeg-turbo would take a denominator of 0 as an enlargement).
-    cinfo.scale_denom = m_info.nJpegScale != 0 ? m_info.nJpegScale : 1;
+    options.scaleDenominator = m_info.nJpegScale != 0 ? m_info.nJpegScale : 1;
     // A picture wanted only at a small size decodes at the DCT scale that still covers it: far
     // less work than a full decode followed by a shrink.
     if (m_info.nJpegScale == 0 && m_info.dwFitBoxWidth != 0 && m_info.dwFitBoxHeight != 0)
-        cinfo.scale_denom = ScaleDenominatorForBox(cinfo.image_width, cinfo.image_height,
-                                                   m_info.dwFitBoxWidth, m_info.dwFitBoxHeight);
+        options.scaleDenominator = ScaleDenominatorForBox(imageWidth, imageHeight,
+                                                          m_info.dwFitBoxWidth,
+                                                          m_info.dwFitBoxHeight);
+    return options;
 }
 
 unsigned CRasterImageJPG::ScaleDenominatorForBox(DWORD width, DWORD height, DWORD boxWidth,
@@ -200,7 +264,8 @@ unsigned CRasterImageJPG::ScaleDenominatorForBox(DWORD width, DWORD height, DWOR
     return 1;
 }
 
-void CRasterImageJPG::SetDecodedResolution(const jpeg_decompress_struct& cinfo, bool hasExif)
+void CRasterImageJPG::SetDecodedResolution(int densityUnit, unsigned xDensity, unsigned yDensity,
+                                           bool hasExif)
 {
     if (hasExif) {
         const EXIFINFO& e = m_exifInfo;
@@ -208,36 +273,35 @@ void CRasterImageJPG::SetDecodedResolution(const jpeg_decompress_struct& cinfo, 
             SetXDPI(static_cast<LONG>(e.xResolution / e.resolutionUnit));
         if (e.yResolution != 0 && e.resolutionUnit != 0)
             SetYDPI(static_cast<LONG>(e.yResolution / e.resolutionUnit));
-    } else if (cinfo.density_unit == 2) {
-        SetXDPI(static_cast<LONG>(std::floor(cinfo.X_density * 2.54 + 0.5)));
-        SetYDPI(static_cast<LONG>(std::floor(cinfo.Y_density * 2.54 + 0.5)));
+    } else if (densityUnit == 2) {
+        SetXDPI(static_cast<LONG>(std::floor(xDensity * 2.54 + 0.5)));
+        SetYDPI(static_cast<LONG>(std::floor(yDensity * 2.54 + 0.5)));
     } else {
-        SetXDPI(cinfo.X_density);
-        SetYDPI(cinfo.Y_density);
+        SetXDPI(static_cast<LONG>(xDensity));
+        SetYDPI(static_cast<LONG>(yDensity));
     }
 }
 
-void CRasterImageJPG::SetDecodedPalette(const jpeg_decompress_struct& cinfo)
+void CRasterImageJPG::SetDecodedPalette(bool quantized, bool grey, int colours,
+                                        const BYTE* const* maps, int components)
 {
-    if (cinfo.quantize_colors) {
-        const int n = cinfo.actual_number_of_colors;
-        const int c = cinfo.out_color_components;
-        SetPalette(static_cast<DWORD>(n), cinfo.colormap[0], c > 1 ? cinfo.colormap[1] : nullptr,
-                   c > 2 ? cinfo.colormap[2] : nullptr);
-        m_header.biClrUsed = static_cast<DWORD>(n);
-    } else if (cinfo.out_color_space == JCS_GRAYSCALE) {
+    if (quantized) {
+        SetPalette(static_cast<DWORD>(colours), maps[0], components > 1 ? maps[1] : nullptr,
+                   components > 2 ? maps[2] : nullptr);
+        m_header.biClrUsed = static_cast<DWORD>(colours);
+    } else if (grey) {
         SetGrayPalette();
         m_header.biClrUsed = 256;
     }
 }
 
-void CRasterImageJPG::StoreRow(const jpeg_decompress_struct& cinfo, const BYTE* samples,
+void CRasterImageJPG::StoreRow(int components, bool quantized, DWORD width, const BYTE* samples,
                                BYTE* row) const
 {
     const size_t stride = GetEffWidth();
-    if (cinfo.output_components == 4 && !cinfo.quantize_colors) {
+    if (components == 4 && !quantized) {
         // CMYK as Adobe writes it (inverted): the fourth sample scales the other three.
-        const size_t pixels = std::min<size_t>(stride / 3, cinfo.output_width);
+        const size_t pixels = std::min<size_t>(stride / 3, width);
         for (size_t x = 0; x < pixels; ++x) {
             const BYTE* s = samples + 4 * x;
             row[3 * x] = static_cast<BYTE>(s[3] * s[2] / 255);
@@ -246,7 +310,7 @@ void CRasterImageJPG::StoreRow(const jpeg_decompress_struct& cinfo, const BYTE* 
         }
         return;
     }
-    const size_t bytes = size_t(cinfo.output_width) * cinfo.output_components;
+    const size_t bytes = size_t(width) * components;
     std::memcpy(row, samples, std::min(stride, bytes));
 }
 

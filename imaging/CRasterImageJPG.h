@@ -5,6 +5,7 @@
 
 #include "imaging/CRasterExifInfo.h"
 #include "imaging/CRasterImage.h"
+#include "imaging/JpegDecodeOptions.h"
 
 #include <cstdio>
 #include <memory>
@@ -59,11 +60,20 @@ private:
     // The libjpeg parts: each sets its long-jump point and holds no object with a destructor.
     bool DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool hasExif);
     bool EncodeJpeg(JpegEncodeJob& job, CRasterFile* stream, bool grey);
-    void ApplyDecodeOptions(jpeg_decompress_struct& cinfo) const;
     void ApplyEncodeOptions(jpeg_compress_struct& cinfo) const;
-    void SetDecodedResolution(const jpeg_decompress_struct& cinfo, bool hasExif);
-    void SetDecodedPalette(const jpeg_decompress_struct& cinfo);
-    void StoreRow(const jpeg_decompress_struct& cinfo, const BYTE* samples, BYTE* row) const;
+    // Files of 12-bit samples, which the 8-bit library refuses, through the second library.
+    bool DecodeTwelveBit(CRasterFile* stream, bool hasExif);
+    JpegDecodeOptions DecodeOptions(DWORD imageWidth, DWORD imageHeight) const;
+    // A refusal (its text set) of a picture that cannot be held or that its data cannot fill.
+    bool RefuseOutput(DWORD width, DWORD height, int components, bool arithmetic,
+                      CRasterFile& stream);
+    void SetDecodedResolution(int densityUnit, unsigned xDensity, unsigned yDensity, bool hasExif);
+    // A quantized picture's colours (colours entries of up to three component maps) or, for
+    // grey output, the grey scale.
+    void SetDecodedPalette(bool quantized, bool grey, int colours, const BYTE* const* maps,
+                           int components);
+    void StoreRow(int components, bool quantized, DWORD width, const BYTE* samples,
+                  BYTE* row) const;
     bool SpliceExif(CRasterFile& encoded, CRasterFile& stream);
 
     std::unique_ptr<CRasterExifInfo> m_exif;
