@@ -1,5 +1,6 @@
-// PsdReader: reads the merged image of a Photoshop file (.psd) into a 24-bit DIB section.
-// Only reading exists; layers are skipped.
+// PsdReader: reads the merged image of a Photoshop file (.psd) into a 24-bit DIB section: raw,
+// run-length or ZIP (with or without prediction) image data. Only reading exists; layers are
+// skipped, whatever their channels' compression.
 #pragma once
 
 #include <windows.h>
@@ -21,8 +22,8 @@ public:
         kOneBitDepth = -7,
         kUnsupportedDepth = -8,
         kNoDibSection = -9,
-        kZip = -10,
-        kZipPrediction = -11,
+        kZip = -10,                // ZIP image data that is not a zlib stream
+        kZipPrediction = -11,      // the same with prediction
         kUnknownCompression = -12,
         kNoImage = -13,            // the file ends before its image, or its image is cut short
     };
@@ -65,6 +66,8 @@ public:
     HBITMAP DetachBitmap();
     // Deletes the DIB section unless it was handed over, and frees the data read.
     void Cleanup();
+    // What a result code says was not read, for reports; empty for kRead.
+    static const char* ResultText(int code);
     // "RGB", "CMYK", ... for the colour mode; null for a mode without a name.
     const char* GetColorModeName() const;
 
@@ -78,6 +81,7 @@ public:
 
 private:
     class Input;
+    class Inflater;
 
     int ReadHeader(Input& in);
     int ReadColorModeData(Input& in);
@@ -91,6 +95,8 @@ private:
     static void FloatsToSixteenBits(std::vector<uint8_t>& plane);
     bool ReadRawPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const;
     bool ReadRlePlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const;
+    int ReadZipPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes, bool prediction) const;
+    void Unpredict(std::vector<uint8_t>& plane) const;
     int MakeBitmap(const std::vector<std::vector<uint8_t>>& planes);
     void Paint(const std::vector<std::vector<uint8_t>>& planes, uint8_t* bits) const;
     bool PixelColor(const std::vector<std::vector<uint8_t>>& planes, size_t i,

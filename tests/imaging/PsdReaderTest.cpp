@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -61,7 +63,8 @@ struct Psd {
     Bytes colorData;
     Bytes resources;
     uint16_t compression = 0;
-    Bytes image; // planar samples (raw), or the run-length stream without the row table
+    Bytes image; // planar samples (raw), the run-length stream without the row table, or ZIP
+    Bytes layers; // the layer and mask section's bytes
 
     Bytes Build() const
     {
@@ -77,7 +80,8 @@ struct Psd {
         b.insert(b.end(), colorData.begin(), colorData.end());
         Put32(b, uint32_t(resources.size()));
         b.insert(b.end(), resources.begin(), resources.end());
-        Put32(b, 0);
+        Put32(b, uint32_t(layers.size()));
+        b.insert(b.end(), layers.begin(), layers.end());
         Put16(b, compression);
         if (compression == 1)
             for (uint32_t i = 0; i < uint32_t(channels) * height; ++i)
@@ -94,6 +98,71 @@ Bytes FlatPlanes(const std::vector<uint8_t>& values, size_t pixels)
     for (uint8_t v : values)
         b.insert(b.end(), pixels, v);
     return b;
+}
+
+Bytes Deflate(const Bytes& data)
+{
+    uLongf size = compressBound(uLong(data.size()));
+    Bytes out(size);
+    EXPECT_EQ(compress2(out.data(), &size, data.data(), uLong(data.size()), 9), Z_OK);
+    out.resize(size);
+    return out;
+}
+
+// Prediction as Photoshop writes it, over planar rows of width samples of depth bits.
+Bytes Predict(Bytes planes, size_t width, int depth)
+{
+    const size_t rowBytes = width * size_t(depth / 8);
+    for (size_t start = 0; start < planes.size(); start += rowBytes) {
+        uint8_t* row = planes.data() + start;
+        if (depth == 16) {
+            for (size_t i = width; i-- > 1;) {
+                const unsigned value = (unsigned(row[2 * i]) << 8 | row[2 * i + 1]) -
+                                       (unsigned(row[2 * i - 2]) << 8 | row[2 * i - 1]);
+                row[2 * i] = uint8_t(value >> 8);
+                row[2 * i + 1] = uint8_t(value);
+            }
+            continue;
+        }
+        if (depth == 32) {
+            // The bytes of each sample go into four runs first.
+            const Bytes samples(row, row + rowBytes);
+            for (size_t i = 0; i < width; ++i)
+                for (size_t b = 0; b < 4; ++b)
+                    row[b * width + i] = samples[4 * i + b];
+        }
+        for (size_t i = rowBytes; i-- > 1;)
+            row[i] = uint8_t(row[i] - row[i - 1]);
+    }
+    return planes;
+}
+
+// A layer section of one 2 x 2 layer whose three channels are ZIP with prediction.
+Bytes ZipLayerSection()
+{
+    const Bytes channel = Deflate(Predict(Bytes(4, 0x33), 2, 8));
+    Bytes info;
+    Put16(info, 1); // one layer
+    for (uint32_t edge : {0u, 0u, 2u, 2u})
+        Put32(info, edge);
+    Put16(info, 3);
+    for (uint16_t id = 0; id < 3; ++id) {
+        Put16(info, id);
+        Put32(info, uint32_t(2 + channel.size()));
+    }
+    info.insert(info.end(), {'8', 'B', 'I', 'M', 'n', 'o', 'r', 'm', 255, 0, 0, 0});
+    Put32(info, 0); // no extra data
+    for (int c = 0; c < 3; ++c) {
+        Put16(info, 3);
+        info.insert(info.end(), channel.begin(), channel.end());
+    }
+    if (info.size() % 2)
+        info.push_back(0);
+    Bytes section;
+    Put32(section, uint32_t(info.size()));
+    section.insert(section.end(), info.begin(), info.end());
+    Put32(section, 0); // no global mask
+    return section;
 }
 
 class PsdReaderTest : public ::testing::Test
@@ -162,9 +231,18 @@ TEST_F(PsdReaderTest, ResultCodes)
         {"1-bit grey", variant([](Psd& p) { p.depth = 1; p.mode = 1; }), PsdReader::kOneBitDepth,
          false},
         {"24-bit", variant([](Psd& p) { p.depth = 24; }), PsdReader::kUnsupportedDepth, false},
-        {"ZIP", variant([](Psd& p) { p.compression = 2; }), PsdReader::kZip, false},
-        {"ZIP with prediction", variant([](Psd& p) { p.compression = 3; }),
+        {"ZIP data that is not zlib", variant([](Psd& p) { p.compression = 2; }),
+         PsdReader::kZip, false},
+        {"ZIP with prediction that is not zlib", variant([](Psd& p) { p.compression = 3; }),
          PsdReader::kZipPrediction, false},
+        {"ZIP data ending early",
+         variant([](Psd& p) { p.compression = 2; p.image = Deflate(Bytes(11, 7)); }),
+         PsdReader::kNoImage, false},
+        {"ZIP data cut short", variant([](Psd& p) {
+             p.compression = 2;
+             p.image = Deflate(FlatPlanes({1, 2, 3}, 4));
+             p.image.resize(p.image.size() / 2);
+         }), PsdReader::kNoImage, false},
         {"compression 4", variant([](Psd& p) { p.compression = 4; }),
          PsdReader::kUnknownCompression, false},
         {"data runs short", variant([](Psd& p) { p.image.resize(11); }), PsdReader::kNoImage, false},
@@ -179,6 +257,70 @@ TEST_F(PsdReaderTest, ResultCodes)
         EXPECT_EQ(m_reader.GetBitmap() != nullptr, c.bitmap);
         m_reader.Cleanup();
     }
+}
+
+// ZIP image data of every depth, with and without prediction: a 3 x 2 RGB picture with an alpha
+// channel (inflated past, never read) whose samples differ by pixel and channel.
+TEST_F(PsdReaderTest, ZipImageDataOfEveryDepth)
+{
+    constexpr size_t kWidth = 3, kPixels = 6;
+    auto level = [](size_t pixel, int channel) { return uint8_t(10 * pixel + 60 * channel + 5); };
+    for (const int depth : {8, 16, 32}) {
+        for (const bool prediction : {false, true}) {
+            SCOPED_TRACE(std::to_string(depth) + (prediction ? " bits, prediction" : " bits"));
+            Bytes planes;
+            for (int c = 0; c < 4; ++c) {
+                for (size_t i = 0; i < kPixels; ++i) {
+                    const uint8_t v = level(i, c);
+                    if (depth == 8) {
+                        planes.push_back(v);
+                    } else if (depth == 16) {
+                        // Low bytes that carry when differenced.
+                        planes.insert(planes.end(), {v, uint8_t(0xF0 - 0x61 * i)});
+                    } else {
+                        const float f = v / 255.0f;
+                        uint32_t word;
+                        std::memcpy(&word, &f, sizeof word);
+                        Put32(planes, word);
+                    }
+                }
+            }
+            Psd p;
+            p.width = kWidth;
+            p.height = 2;
+            p.channels = 4;
+            p.depth = uint16_t(depth);
+            p.compression = prediction ? 3 : 2;
+            p.image = Deflate(prediction ? Predict(planes, kWidth, depth) : planes);
+            ASSERT_EQ(Load(p.Build()), PsdReader::kRead);
+            ASSERT_NE(m_reader.GetBitmap(), nullptr);
+            for (size_t i = 0; i < kPixels; ++i) {
+                const uint32_t expected = uint32_t(level(i, 0)) << 16 | uint32_t(level(i, 1)) << 8 |
+                                          level(i, 2);
+                EXPECT_EQ(Pixel(int(i % kWidth), int(i / kWidth)), expected) << "pixel " << i;
+            }
+            m_reader.Cleanup();
+        }
+    }
+}
+
+// Layers are skipped, whatever their channels' compression: the merged image is what shows.
+TEST_F(PsdReaderTest, ZipLayerChannelsAreSkippedForTheMergedImage)
+{
+    Psd p;
+    p.layers = ZipLayerSection();
+    p.image = FlatPlanes({0x10, 0x20, 0x30}, 4);
+    ASSERT_EQ(Load(p.Build()), PsdReader::kRead);
+    EXPECT_EQ(Pixel(1, 1), 0x102030u);
+}
+
+TEST(PsdReaderTexts, EveryResultNamesWhatIsNotRead)
+{
+    EXPECT_STREQ(PsdReader::ResultText(PsdReader::kRead), "");
+    for (int code = PsdReader::kNoImage; code < 0; ++code)
+        EXPECT_STRNE(PsdReader::ResultText(code), "") << code;
+    EXPECT_STREQ(PsdReader::ResultText(PsdReader::kZip),
+                 "Photoshop: ZIP image data that is not a zlib stream");
 }
 
 TEST_F(PsdReaderTest, MissingFileCannotBeOpened)
@@ -424,7 +566,11 @@ TEST_F(PsdReaderTest, MalformedInputFailsCleanly)
         seed = seed * 1103515245u + 12345u;
         return seed >> 16;
     };
-    for (const Bytes& valid : {raw.Build(), rle.Build()}) {
+    Psd zip = raw;
+    zip.depth = 16;
+    zip.compression = 3;
+    zip.image = Deflate(Predict(Bytes(90, 0x5A), 5, 16));
+    for (const Bytes& valid : {raw.Build(), rle.Build(), zip.Build()}) {
         for (size_t n = 0; n < valid.size(); ++n) {
             EXPECT_LE(Load(Bytes(valid.begin(), valid.begin() + n)), 0) << "cut to " << n << " bytes";
             m_reader.Cleanup();
