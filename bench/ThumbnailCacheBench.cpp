@@ -4,6 +4,9 @@
 // then stored in the folder's cache library) and warm (every one from the cache library), and for
 // the photos the codec's own full decode of one photo beside it. Prints figures; not a test.
 //   ThumbnailCacheBench.exe [drawings] [photos]
+// With --save, the thumbnails of the files in a folder are written as BMP files into another
+// (one per file, named after it), to compare the pictures of two builds:
+//   ThumbnailCacheBench.exe --save <folder> <output folder>
 #include "bench/BenchDrawingGenerator.h"
 #include "engine/rkio/rkio.h"
 #include "imaging/CRasterImage.h"
@@ -15,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -51,14 +55,25 @@ struct ListCounts
     int made = 0;
     int fromCache = 0;
     int queueEnds = 0;
+    std::string saveFolder; // with --save: where each picture goes
 };
+
+void SavePicture(const ListCounts& counts, const TTask& task, const KBMP* picture)
+{
+    if (counts.saveFolder.empty() || !picture)
+        return;
+    const std::string path(static_cast<const char*>(task.m_path));
+    const size_t slash = path.find_last_of("\\/");
+    picture->SaveToFile((counts.saveFolder + path.substr(slash + 1) + ".bmp").c_str());
+}
 
 LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto* counts = reinterpret_cast<ListCounts*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (counts && message == TTaskManageThread::kMsgTaskFinished && lParam) {
         auto* task = reinterpret_cast<TTask*>(lParam);
-        delete task->DetachBitmap();
+        const std::unique_ptr<KBMP> picture(task->DetachBitmap());
+        SavePicture(*counts, *task, picture.get());
         task->m_taken = true;
         ++counts->finished;
         if (task->m_result == TTask::kFromCacheOrRendered) {
@@ -96,7 +111,9 @@ bool IsPhoto(const std::string& path)
 double ServeFolder(TTaskManageThread& thread, const std::string& folder,
                    const std::vector<std::string>& paths, ListCounts& counts)
 {
+    const std::string saveFolder = counts.saveFolder;
     counts = ListCounts();
+    counts.saveFolder = saveFolder;
     const auto start = std::chrono::steady_clock::now();
     for (size_t i = 0; i < paths.size(); ++i)
         thread.AddTask(new TTask(paths[i].c_str(), static_cast<int>(i), true, IsPhoto(paths[i]) ? 5 : 1));
@@ -196,12 +213,13 @@ struct GroupFigures
     double warm = 0.0;
 };
 
-// One folder served cold, then warm, by a thumbnail thread of its own.
+// One folder served cold, then warm (unless saving the pictures), by a thumbnail thread of its own.
 GroupFigures ServeGroup(WorkerAppState& appState, const std::string& folder,
-                        const std::vector<std::string>& paths)
+                        const std::vector<std::string>& paths, const std::string& saveFolder = "")
 {
     GroupFigures figures;
     ListCounts counts;
+    counts.saveFolder = saveFolder;
     const HWND list = CreateListWindow(counts);
     {
         TTaskManageThread thread;
@@ -212,8 +230,10 @@ GroupFigures ServeGroup(WorkerAppState& appState, const std::string& folder,
             return figures;
         figures.cold = ServeFolder(thread, folder, paths, counts);
         figures.made = counts.made;
-        figures.warm = ServeFolder(thread, folder, paths, counts);
-        figures.hits = counts.fromCache;
+        if (saveFolder.empty()) {
+            figures.warm = ServeFolder(thread, folder, paths, counts);
+            figures.hits = counts.fromCache;
+        }
         thread.StopAndWait(20000);
     }
     DestroyWindow(list);
@@ -257,6 +277,45 @@ void RemoveFolder(const std::string& folder, const std::vector<std::string>& pat
     RemoveDirectoryA(folder.c_str());
 }
 
+// --save: the thumbnails of every file in the folder, cold, into the output folder.
+int SaveThumbnails(std::string folder, std::string output, const std::string& cacheFolder)
+{
+    for (std::string* name : {&folder, &output}) {
+        if (!name->empty() && name->back() != '\\' && name->back() != '/')
+            *name += '\\';
+    }
+    std::vector<std::string> paths;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                paths.push_back(folder + found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    CreateDirectoryA(cacheFolder.c_str(), nullptr);
+    CreateDirectoryA(output.c_str(), nullptr);
+    InitDLL();
+    CreateLibIndexTree(cacheFolder.c_str(), false, true);
+    CreateDwgCache(true);
+    WorkerAppState appState;
+    appState.mode.store(1);
+    const GroupFigures figures = ServeGroup(appState, folder, paths, output);
+    appState.mode.store(0);
+    std::printf("%d of %zu files made into thumbnails in %s\n", figures.made, paths.size(),
+                output.c_str());
+    CString libPath;
+    if (GetLibIndexTree()->FindLib(folder.c_str(), libPath))
+        DeleteFileA(libPath);
+    DeleteDwgCache();
+    DeleteLibIndexTree();
+    UninitDLL();
+    DeleteFileA((cacheFolder + "OrvoKestalLibIndex.opsidx").c_str());
+    RemoveDirectoryA(cacheFolder.c_str());
+    return figures.made == static_cast<int>(paths.size()) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -268,6 +327,12 @@ int main(int argc, char** argv)
     const std::string root =
         std::string(temp) + "orvo-thumbbench-" + std::to_string(GetCurrentProcessId()) + "\\";
     const std::string cacheFolder = root + "cache\\";
+    if (argc == 4 && std::string(argv[1]) == "--save") {
+        CreateDirectoryA(root.c_str(), nullptr);
+        const int code = SaveThumbnails(argv[2], argv[3], cacheFolder);
+        RemoveDirectoryA(root.c_str());
+        return code;
+    }
     const std::string folders[3] = {root + "drawings\\", root + "photos\\", root + "exif\\"};
     CreateDirectoryA(root.c_str(), nullptr);
     CreateDirectoryA(cacheFolder.c_str(), nullptr);

@@ -28,4 +28,7 @@ public:
     virtual bool PutC(unsigned char byte);
     // The byte (0-255), or -1 at the end of the data.
     virtual int32_t GetC() = 0;
+    // The bytes from the position to the end when the stream holds them in one block, taking
+    // them (the position moves to the end); null, and nothing taken, for other streams.
+    virtual const unsigned char* TakeRest(size_t& bytes);
 };

@@ -163,3 +163,14 @@ int32_t CRasterMemFile::GetC()
         return -1;
     return m_buffer[m_position++];
 }
+
+const unsigned char* CRasterMemFile::TakeRest(size_t& bytes)
+{
+    bytes = 0;
+    if (Eof())
+        return nullptr;
+    const unsigned char* rest = m_buffer + m_position;
+    bytes = static_cast<size_t>(m_size - m_position);
+    m_position = m_size;
+    return rest;
+}

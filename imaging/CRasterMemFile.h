@@ -28,6 +28,7 @@ public:
     int32_t Error() override;
     bool PutC(unsigned char byte) override;
     int32_t GetC() override;
+    const unsigned char* TakeRest(size_t& bytes) override;
 
     int32_t Capacity() const { return m_capacity; }
 

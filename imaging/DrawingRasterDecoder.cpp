@@ -65,6 +65,7 @@ bool DrawingRasterDecoder::Deliver(const CRasterImage& image, int fitWidth, int 
         return false;
     out.width = static_cast<int>(width);
     out.height = static_cast<int>(height);
+    out.bitonal = image.GetBpp() == 1;
     out.pixels.assign(static_cast<std::size_t>(width) * height, 0);
     for (DWORD y = 0; y < height; ++y) {
         const BYTE* row = shrunk->GetBits(height - 1 - y);

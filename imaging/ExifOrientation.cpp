@@ -360,11 +360,25 @@ int ReadExifThumbnail(FILE* file, EXIFTHUMBNAIL& thumbnail)
 {
     thumbnail = EXIFTHUMBNAIL();
     const std::vector<BYTE> app1 = file ? ReadJpegSegment(file, 0xE1) : std::vector<BYTE>();
-    if (app1.empty())
+    return app1.empty() ? 0 : ReadExifThumbnail(app1.data(), app1.size(), thumbnail);
+}
+
+int ReadExifThumbnailOfFile(const BYTE* file, size_t size, EXIFTHUMBNAIL& thumbnail)
+{
+    thumbnail = EXIFTHUMBNAIL();
+    const BYTE* app1 = file;
+    if (!FindJpegMarker(app1, size, g_exifApp1Markers))
         return 0;
-    thumbnail.orientation = static_cast<BYTE>(ExifOrientation(app1.data(), app1.size()));
-    const BYTE* data = app1.data();
-    size_t size = app1.size();
+    return ReadExifThumbnail(app1, size, thumbnail);
+}
+
+int ReadExifThumbnail(const BYTE* app1, size_t size, EXIFTHUMBNAIL& thumbnail)
+{
+    thumbnail = EXIFTHUMBNAIL();
+    if (!app1 || size == 0)
+        return 0;
+    thumbnail.orientation = static_cast<BYTE>(ExifOrientation(app1, size));
+    const BYTE* data = app1;
     if (!FindExifThumbnail(data, size))
         return 0;
     HGLOBAL bytes = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, size);

@@ -60,6 +60,9 @@ bool WriteExifOrientation(const char* path, WORD orientation);
 WORD ExifRotatedOrientation(int operation, WORD current);
 
 int ReadExifThumbnail(FILE* file, EXIFTHUMBNAIL& thumbnail);
+// The same from the data of an APP1 block, and from a whole JPEG file held in memory.
+int ReadExifThumbnail(const BYTE* app1, size_t size, EXIFTHUMBNAIL& thumbnail);
+int ReadExifThumbnailOfFile(const BYTE* file, size_t size, EXIFTHUMBNAIL& thumbnail);
 
 // Loads the thumbnail's JPEG bytes as a bitmap; always frees the handle.
 int LoadThumbnailPicture(HGLOBAL bytes, DWORD size, EXIFTHUMBNAIL& thumbnail);

@@ -16,6 +16,18 @@ void InitSource(j_decompress_ptr cinfo)
 boolean FillInputBuffer(j_decompress_ptr cinfo)
 {
     JPEGSTREAMADAPTER& a = AdapterOf(reinterpret_cast<j_common_ptr>(cinfo));
+    // Bytes already in memory are handed over in one block: libjpeg's fast Huffman decoder runs
+    // only while a few kilobytes of the picture lie ahead in its buffer, so a copy in small
+    // blocks would keep it on the slow path most of the time.
+    if (a.startOfFile) {
+        size_t rest = 0;
+        if (const JOCTET* whole = a.stream->TakeRest(rest)) {
+            a.source.next_input_byte = whole;
+            a.source.bytes_in_buffer = rest;
+            a.startOfFile = FALSE;
+            return TRUE;
+        }
+    }
     size_t count = a.stream->Read(a.buffer, 1, JPEGSTREAMADAPTER::kBufferSize);
     if (count == 0) {
         if (a.startOfFile)

@@ -370,6 +370,37 @@ void KImage::GetExtents(float box[4], bool& empty)
     box[3] = box[3] > top ? box[3] : top;
 }
 
+namespace {
+
+// The picture an Exif thumbnail read gave, upright; null without one. Frees the bitmap.
+std::unique_ptr<CRasterImage> ImageOfExifThumbnail(bool read, EXIFTHUMBNAIL& thumbnail)
+{
+    if (!read || !thumbnail.hBitmap) {
+        if (thumbnail.hBitmap)
+            DeleteObject(thumbnail.hBitmap);
+        return nullptr;
+    }
+    auto image = std::make_unique<CRasterImage>();
+    const bool made = image->CreateFromHBITMAP(thumbnail.hBitmap);
+    DeleteObject(thumbnail.hBitmap);
+    if (!made || !image->IsValid())
+        return nullptr;
+    ApplyExifOrientation(*image, thumbnail.orientation);
+    return image;
+}
+
+// A file's bytes decoded to cover the box, a JPEG turned upright.
+std::unique_ptr<CRasterImage> DecodeUpright(const KFileBuffer& bytes, DWORD code, DWORD fitWidth,
+                                            DWORD fitHeight)
+{
+    std::unique_ptr<CRasterImage> image = DecodeFrom(bytes, code, fitWidth, fitHeight);
+    if (image && code == RASTER_FORMAT_JPG)
+        ApplyExifOrientation(*image, ExifOrientation(bytes.GetData(), bytes.GetSize()));
+    return image;
+}
+
+} // namespace
+
 std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format, DWORD fitWidth,
                                               DWORD fitHeight)
 {
@@ -386,10 +417,7 @@ std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format, 
     KFileBuffer bytes;
     if (!bytes.LoadFile(path))
         return nullptr;
-    std::unique_ptr<CRasterImage> image = DecodeFrom(bytes, code, fitWidth, fitHeight);
-    if (image && code == RASTER_FORMAT_JPG)
-        ApplyExifOrientation(*image, ReadExifOrientation(path));
-    return image;
+    return DecodeUpright(bytes, code, fitWidth, fitHeight);
 }
 
 std::unique_ptr<CRasterImage> LoadExifThumbnail(const char* path)
@@ -398,17 +426,31 @@ std::unique_ptr<CRasterImage> LoadExifThumbnail(const char* path)
     if (!file)
         return nullptr;
     EXIFTHUMBNAIL thumbnail;
-    if (!ReadExifThumbnail(file.get(), thumbnail) || !thumbnail.hBitmap) {
-        if (thumbnail.hBitmap)
-            DeleteObject(thumbnail.hBitmap);
+    const bool read = ReadExifThumbnail(file.get(), thumbnail) != 0;
+    return ImageOfExifThumbnail(read, thumbnail);
+}
+
+std::unique_ptr<CRasterImage> LoadThumbnailImage(const char* path, int32_t format, DWORD fitWidth,
+                                                 DWORD fitHeight, bool exifThumbnail,
+                                                 KFileBuffer& scratch)
+{
+    const DWORD code = format < 0 ? KImage::LoadFormatOf(path) : static_cast<DWORD>(format);
+    if (code == 0 || !path)
         return nullptr;
+    if (code == RASTER_FORMAT_PSD || !scratch.ReloadFile(path)) {
+        // Too large to hold (or not read whole): the Exif thumbnail is still read from the file.
+        std::unique_ptr<CRasterImage> image = exifThumbnail ? LoadExifThumbnail(path) : nullptr;
+        return image ? std::move(image) : LoadRasterImage(path, format, fitWidth, fitHeight);
     }
-    auto image = std::make_unique<CRasterImage>();
-    const bool made = image->CreateFromHBITMAP(thumbnail.hBitmap);
-    DeleteObject(thumbnail.hBitmap);
-    if (!made || !image->IsValid())
-        return nullptr;
-    ApplyExifOrientation(*image, thumbnail.orientation);
+    std::unique_ptr<CRasterImage> image;
+    if (exifThumbnail) {
+        EXIFTHUMBNAIL thumbnail;
+        const bool read = ReadExifThumbnailOfFile(scratch.GetData(), scratch.GetSize(), thumbnail) != 0;
+        image = ImageOfExifThumbnail(read, thumbnail);
+    }
+    if (!image)
+        image = DecodeUpright(scratch, code, fitWidth, fitHeight);
+    scratch.TrimKept();
     return image;
 }
 

@@ -90,6 +90,12 @@ void ApplyExifOrientation(CRasterImage& image, int orientation);
 std::unique_ptr<CRasterImage> LoadRasterImage(const char* path, int32_t format, DWORD fitWidth = 0,
                                               DWORD fitHeight = 0);
 std::unique_ptr<CRasterImage> LoadExifThumbnail(const char* path);
+// The picture of a thumbnail: with exifThumbnail a JPEG's own Exif thumbnail when it has one, else
+// as LoadRasterImage gives it. The file is read once, into scratch, which a caller making one
+// thumbnail after another keeps between them (a fresh block for each file costs more than the read).
+std::unique_ptr<CRasterImage> LoadThumbnailImage(const char* path, int32_t format, DWORD fitWidth,
+                                                 DWORD fitHeight, bool exifThumbnail,
+                                                 KFileBuffer& scratch);
 // " model WxH flash [exposure] date"; empty without Exif data.
 KString GetExifSummary(const char* path);
 // The drawing file's stored preview picture into dib; nonzero when it was put there.

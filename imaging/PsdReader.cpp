@@ -3,13 +3,12 @@
 #include "imaging/PsdColor.h"
 
 #include <cstdio>
+#include <zlib.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
-
-#include <zlib.h>
 
 namespace {
 
@@ -21,9 +20,8 @@ constexpr int kMaxChannels = 56;
 constexpr int64_t kMaxPlaneBytes = 1024LL * 1024 * 1024;
 // One run-length code byte never yields more than 128 bytes.
 constexpr int64_t kMaxRleExpansion = 128;
-
-// Deflate fills at most 1032 bytes from one.
-constexpr int64_t kMaxDeflateExpansion = 1032;
+// Deflate makes at most 1032 bytes of each byte it reads.
+constexpr int64_t kMaxZipExpansion = 1032;
 
 struct FileCloser {
     void operator()(FILE* f) const { fclose(f); }
@@ -90,51 +88,6 @@ private:
     int64_t m_size;
 };
 
-// zlib's inflation of the image data, fed from the file a block at a time.
-class PsdReader::Inflater
-{
-public:
-    Inflater() : m_buffer(kBlock) { m_ready = inflateInit(&m_stream) == Z_OK; }
-    ~Inflater()
-    {
-        if (m_ready)
-            inflateEnd(&m_stream);
-    }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-
-    bool Ready() const { return m_ready; }
-
-    // The next count bytes of the stream: kRead, kNoImage when the data ends first, kZip when it
-    // is not a zlib stream.
-    int Fill(Input& in, uint8_t* target, size_t count)
-    {
-        m_stream.next_out = target;
-        m_stream.avail_out = static_cast<uInt>(count); // a plane is at most 1 GB
-        while (m_stream.avail_out > 0) {
-            if (m_stream.avail_in == 0) {
-                const size_t n = static_cast<size_t>(std::min<int64_t>(in.Left(), kBlock));
-                if (n == 0 || !in.Bytes(m_buffer.data(), n))
-                    return kNoImage;
-                m_stream.next_in = m_buffer.data();
-                m_stream.avail_in = static_cast<uInt>(n);
-            }
-            const int result = inflate(&m_stream, Z_NO_FLUSH);
-            if (result == Z_STREAM_END)
-                return m_stream.avail_out == 0 ? kRead : kNoImage;
-            if (result != Z_OK)
-                return kZip;
-        }
-        return kRead;
-    }
-
-private:
-    static constexpr int64_t kBlock = 65536;
-    z_stream m_stream = {};
-    std::vector<uint8_t> m_buffer;
-    bool m_ready = false;
-};
-
 PsdReader::PsdReader() : m_bitmap(nullptr), m_detached(false)
 {
     Init();
@@ -156,10 +109,8 @@ const char* PsdReader::ResultText(int code)
     case kOneBitDepth: return "Photoshop: 1-bit samples outside bitmap mode";
     case kUnsupportedDepth: return "Photoshop: samples other than 1, 8, 16 or 32 bits";
     case kNoDibSection: return "Photoshop: the DIB section cannot be made";
-    case kZip: return "Photoshop: ZIP image data that is not a zlib stream";
-    case kZipPrediction: return "Photoshop: ZIP image data with prediction that is not a zlib stream";
     case kUnknownCompression: return "Photoshop: image data compression above 3";
-    case kNoImage: return "Photoshop: the image data is cut short or more than its data can fill";
+    case kNoImage: return "Photoshop: the image data is cut short, damaged or more than it can fill";
     default: return "Photoshop: unknown result";
     }
 }
@@ -419,13 +370,11 @@ int PsdReader::ReadImageData(Input& in)
     if (PlaneBytes() * needed > kMaxPlaneBytes || int64_t(m_width) * m_height * 3 > kMaxPlaneBytes)
         return kNoImage;
     std::vector<std::vector<uint8_t>> planes(static_cast<size_t>(needed));
-    if (compression >= 2) {
-        const int zipResult = ReadZipPlanes(in, planes, compression == 3);
-        if (zipResult != kRead)
-            return zipResult;
-    } else if (!(compression == 0 ? ReadRawPlanes(in, planes) : ReadRlePlanes(in, planes))) {
+    const bool complete = compression == 0   ? ReadRawPlanes(in, planes)
+                          : compression == 1 ? ReadRlePlanes(in, planes)
+                                             : ReadZipPlanes(in, planes, compression == 3);
+    if (!complete)
         return kNoImage;
-    }
     m_paintDepth = m_depth;
     if (m_depth == 32) {
         for (std::vector<uint8_t>& plane : planes)
@@ -498,6 +447,69 @@ bool PsdReader::ReadRawPlanes(Input& in, std::vector<std::vector<uint8_t>>& plan
     return true;
 }
 
+// ZIP: one zlib stream of the channels' planes one after another, read in pieces so that a large
+// file never sits in memory twice.
+bool PsdReader::ReadZipPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes, bool prediction) const
+{
+    const int64_t planeBytes = PlaneBytes();
+    if (planeBytes * int64_t(planes.size()) > in.Left() * kMaxZipExpansion || (prediction && m_depth == 1))
+        return false;
+    z_stream z = {};
+    if (inflateInit(&z) != Z_OK)
+        return false;
+    uint8_t piece[65536];
+    bool ok = true;
+    for (size_t p = 0; ok && p < planes.size(); ++p) {
+        std::vector<uint8_t>& plane = planes[p];
+        plane.resize(static_cast<size_t>(planeBytes));
+        z.next_out = plane.data();
+        z.avail_out = static_cast<uInt>(plane.size());
+        while (ok && z.avail_out > 0) {
+            if (z.avail_in == 0) {
+                const size_t count = static_cast<size_t>(std::min<int64_t>(in.Left(), sizeof(piece)));
+                ok = count > 0 && in.Bytes(piece, count);
+                z.next_in = piece;
+                z.avail_in = static_cast<uInt>(count);
+            }
+            const int result = ok ? inflate(&z, Z_NO_FLUSH) : Z_DATA_ERROR;
+            ok = result == Z_OK || (result == Z_STREAM_END && z.avail_out == 0);
+        }
+        if (ok && prediction)
+            Unpredict(plane);
+    }
+    inflateEnd(&z);
+    return ok;
+}
+
+// Prediction stores each row's samples as differences from the sample before: 16-bit samples as
+// big-endian words; 32-bit ones with their bytes split into four runs per row (the most
+// significant bytes first), the differences taken along the row's bytes.
+void PsdReader::Unpredict(std::vector<uint8_t>& plane) const
+{
+    const size_t width = static_cast<size_t>(m_width);
+    const size_t rowBytes = plane.size() / static_cast<size_t>(m_height);
+    std::vector<uint8_t> split(m_depth == 32 ? rowBytes : 0);
+    for (size_t at = 0; at + rowBytes <= plane.size(); at += rowBytes) {
+        uint8_t* row = plane.data() + at;
+        if (m_depth == 16) {
+            for (size_t i = 2; i + 1 < rowBytes; i += 2) {
+                const unsigned sum = ((row[i] << 8) | row[i + 1]) + ((row[i - 2] << 8) | row[i - 1]);
+                row[i] = uint8_t(sum >> 8);
+                row[i + 1] = uint8_t(sum);
+            }
+            continue;
+        }
+        for (size_t i = 1; i < rowBytes; ++i)
+            row[i] = uint8_t(row[i] + row[i - 1]);
+        if (m_depth == 32) {
+            for (size_t x = 0; x < width; ++x)
+                for (size_t k = 0; k < 4; ++k)
+                    split[4 * x + k] = row[k * width + x];
+            std::copy(split.begin(), split.end(), row);
+        }
+    }
+}
+
 bool PsdReader::ReadRlePlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const
 {
     const int64_t planeBytes = PlaneBytes();
@@ -532,61 +544,6 @@ bool PsdReader::ReadRlePlanes(Input& in, std::vector<std::vector<uint8_t>>& plan
         }
     }
     return true;
-}
-
-// The ZIP data of the merged image is one zlib stream of all channels' planes in order; only
-// the planes the conversion reads are inflated.
-int PsdReader::ReadZipPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes,
-                             bool prediction) const
-{
-    const int damaged = prediction ? kZipPrediction : kZip;
-    const int64_t planeBytes = PlaneBytes();
-    if (planeBytes * int64_t(planes.size()) > in.Left() * kMaxDeflateExpansion)
-        return kNoImage;
-    Inflater inflater;
-    if (!inflater.Ready())
-        return damaged;
-    for (std::vector<uint8_t>& plane : planes) {
-        plane.resize(static_cast<size_t>(planeBytes));
-        const int result = inflater.Fill(in, plane.data(), plane.size());
-        if (result != kRead)
-            return result == kNoImage ? kNoImage : damaged;
-        if (prediction)
-            Unpredict(plane);
-    }
-    return kRead;
-}
-
-// Prediction stores each sample of a row as its difference from the sample before it: 8- and
-// 16-bit samples as they stand, 32-bit ones after their bytes are split into four runs of the
-// row (all first bytes, then all second bytes, ...), which are differenced as bytes.
-void PsdReader::Unpredict(std::vector<uint8_t>& plane) const
-{
-    if (m_width <= 0 || m_depth == 1)
-        return;
-    const size_t width = static_cast<size_t>(m_width);
-    const size_t rowBytes = width * (m_depth / 8);
-    std::vector<uint8_t> split(m_depth == 32 ? rowBytes : 0);
-    for (size_t start = 0; start + rowBytes <= plane.size(); start += rowBytes) {
-        uint8_t* row = plane.data() + start;
-        if (m_depth == 16) {
-            for (size_t i = 1; i < width; ++i) {
-                const unsigned before = (unsigned(row[2 * i - 2]) << 8) | row[2 * i - 1];
-                const unsigned value = ((unsigned(row[2 * i]) << 8) | row[2 * i + 1]) + before;
-                row[2 * i] = uint8_t(value >> 8);
-                row[2 * i + 1] = uint8_t(value);
-            }
-            continue;
-        }
-        for (size_t i = 1; i < rowBytes; ++i)
-            row[i] = uint8_t(row[i] + row[i - 1]);
-        if (m_depth == 32) {
-            for (size_t i = 0; i < width; ++i)
-                for (size_t b = 0; b < 4; ++b)
-                    split[4 * i + b] = row[b * width + i];
-            std::memcpy(row, split.data(), rowBytes);
-        }
-    }
 }
 
 int PsdReader::MakeBitmap(const std::vector<std::vector<uint8_t>>& planes)

@@ -1,6 +1,5 @@
-// PsdReader: reads the merged image of a Photoshop file (.psd) into a 24-bit DIB section: raw,
-// run-length or ZIP (with or without prediction) image data. Only reading exists; layers are
-// skipped, whatever their channels' compression.
+// PsdReader: reads the merged image of a Photoshop file (.psd) into a 24-bit DIB section.
+// Only reading exists; layers are skipped.
 #pragma once
 
 #include <windows.h>
@@ -22,8 +21,6 @@ public:
         kOneBitDepth = -7,
         kUnsupportedDepth = -8,
         kNoDibSection = -9,
-        kZip = -10,                // ZIP image data that is not a zlib stream
-        kZipPrediction = -11,      // the same with prediction
         kUnknownCompression = -12,
         kNoImage = -13,            // the file ends before its image, or its image is cut short
     };
@@ -81,7 +78,6 @@ public:
 
 private:
     class Input;
-    class Inflater;
 
     int ReadHeader(Input& in);
     int ReadColorModeData(Input& in);
@@ -95,7 +91,7 @@ private:
     static void FloatsToSixteenBits(std::vector<uint8_t>& plane);
     bool ReadRawPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const;
     bool ReadRlePlanes(Input& in, std::vector<std::vector<uint8_t>>& planes) const;
-    int ReadZipPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes, bool prediction) const;
+    bool ReadZipPlanes(Input& in, std::vector<std::vector<uint8_t>>& planes, bool prediction) const;
     void Unpredict(std::vector<uint8_t>& plane) const;
     int MakeBitmap(const std::vector<std::vector<uint8_t>>& planes);
     void Paint(const std::vector<std::vector<uint8_t>>& planes, uint8_t* bits) const;

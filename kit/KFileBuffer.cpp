@@ -23,6 +23,7 @@ bool KFileBuffer::Allocate(uint32_t size)
         return false;
     m_cursor = m_data;
     m_size = size;
+    m_reserved = size;
     return true;
 }
 
@@ -35,20 +36,39 @@ void KFileBuffer::Free()
     m_reserved = 0;
 }
 
+void KFileBuffer::TrimKept()
+{
+    if (m_reserved > kMaxKeptBytes)
+        Free();
+}
+
 bool KFileBuffer::LoadFile(const char* path)
 {
     Free();
-    if (!path)
+    return ReloadFile(path);
+}
+
+bool KFileBuffer::ReloadFile(const char* path)
+{
+    if (!path) {
+        Free();
         return false;
+    }
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "rb"));
-    if (!file || _fseeki64(file.get(), 0, SEEK_END) != 0)
+    int64_t length = -1;
+    if (file && _fseeki64(file.get(), 0, SEEK_END) == 0)
+        length = _ftelli64(file.get());
+    if (length <= 0 || length > kMaxFileBytes || _fseeki64(file.get(), 0, SEEK_SET) != 0) {
+        Free();
         return false;
-    const int64_t length = _ftelli64(file.get());
-    if (length <= 0 || length > kMaxFileBytes || _fseeki64(file.get(), 0, SEEK_SET) != 0)
-        return false;
+    }
     const uint32_t size = static_cast<uint32_t>(length);
-    if (!Allocate(size))
+    if (m_data && size <= m_reserved && m_reserved <= kMaxKeptBytes) {
+        m_cursor = m_data;
+        m_size = size;
+    } else if (!Allocate(size)) {
         return false;
+    }
     if (std::fread(m_data, 1, size, file.get()) != size) {
         Free();
         return false;

@@ -29,6 +29,7 @@ BEGIN_MESSAGE_MAP(CIEShellListCtrl, CUIODListCtrl)
     ON_WM_VSCROLL()
     ON_WM_MOUSEWHEEL()
     ON_WM_DESTROY()
+    ON_MESSAGE(WM_CLIPBOARDUPDATE, &CIEShellListCtrl::OnClipboardUpdate)
     ON_MESSAGE(WM_UIOD_DELETEKEY, &CIEShellListCtrl::OnDeleteKey)
     ON_MESSAGE(WM_UIOD_PROPERTIESKEY, &CIEShellListCtrl::OnPropertiesKey)
     ON_MESSAGE(WM_UIOD_OPENKEY, &CIEShellListCtrl::OnOpenKey)
@@ -63,6 +64,8 @@ BOOL CIEShellListCtrl::CreateList(CWnd* parent, const RECT& rect, UINT id)
     AttachSystemImageLists();
     ApplyViewStyle();
     StartWatchThread();
+    // Rows of cut files stay dimmed until the clipboard holds something else.
+    AddClipboardFormatListener(m_hWnd);
     return TRUE;
 }
 
@@ -112,6 +115,7 @@ BOOL CIEShellListCtrl::SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder)
     if (!absolute || !folder)
         return FALSE;
     SetRedraw(FALSE);
+    const CString previous = m_folderPath;
     ReleaseFolder();
     m_folderPidl = PidlBytes::CopyList(absolute);
     folder->AddRef();
@@ -119,6 +123,8 @@ BOOL CIEShellListCtrl::SetFolder(LPCITEMIDLIST absolute, IShellFolder* folder)
     char path[MAX_PATH] = {};
     if (SHGetPathFromIDListA(m_folderPidl, path))
         m_folderPath = path;
+    if (m_folderPath.CompareNoCase(previous) != 0)
+        m_settingsSizeChosen = false;
     // The folder browsed last: the next start may begin there.
     if (!m_folderPath.IsEmpty())
         g_appState.lastPath = m_folderPath;
@@ -201,6 +207,7 @@ BOOL CIEShellListCtrl::Populate()
     m_listing.reset();
     RecountRows();
     SortRows();
+    FitNameColumn();
     QueueFolderThumbnails();
     StartThumbnailWork(false);
     return TRUE;
@@ -240,6 +247,7 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
         return false;
     record->rowKey = GetRowData(row);
     SetRowTexts(row, *record, name);
+    ApplyRowState(row, *record);
     m_records.push_back(std::move(record));
     return true;
 }
@@ -467,9 +475,12 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
         PidlBytes::Free(id);
     }
     m_listing.reset();
-    if (sort)
+    // New rows were appended: they go to their places in the sort order (a pasted or dropped
+    // file among its neighbours, not at the end).
+    if (sort || !added.empty())
         SortRows();
     RecountRows();
+    FitNameColumn();
     SetRedraw(TRUE);
     Invalidate();
     QueueFolderThumbnails();
@@ -498,6 +509,7 @@ LRESULT CIEShellListCtrl::OnSettingChange(WPARAM, LPARAM)
 
 void CIEShellListCtrl::OnDestroy()
 {
+    RemoveClipboardFormatListener(m_hWnd);
     StopWatchThread();
     StopThumbnailTasks();
     SetThumbnailThread(nullptr);

@@ -246,12 +246,19 @@ private:
     void DeleteRow(int row);
     void RecountRows();
     void ApplyViewStyle();
+    void FitNameColumn();
+    // The first row in sight, -1 without rows; the row of a row key; a row scrolled to the top.
+    int TopVisibleRow() const;
+    int FindRowByKey(DWORD_PTR key) const;
+    void ScrollRowToTop(int row);
     void AttachSystemImageLists();
     void SortRows();
     ShellItemFilter::Rules CurrentRules() const;
 
     // Thumbnails.
     bool UpdateCellSize();
+    // The settings' cell size from now on in this folder, whatever its library was made with.
+    void TakeSettingsCellSize();
     void ApplyThumbnailLayout();
     void ResetThumbnailWork(bool keepPictures);
     void QueueFolderThumbnails();
@@ -265,6 +272,7 @@ private:
     bool QueueJob(int row, bool cacheFirst);
     void RedrawThumbnailItem(int row);
     void PaintCell(HDC dc, int row, const RECT& iconRect, UINT state, bool focusedLook);
+    void DrawRowIcon(HDC dc, int row, const RECT& picture) const;
     void PaintLabel(HDC dc, int row, RECT labelRect, UINT state, bool focusedLook);
     void PostStatus(UINT message, WPARAM wParam, LPARAM lParam) const;
     // The frame told of the list's reports: the status window, else the main window.
@@ -279,6 +287,10 @@ private:
     void ForgetDeletedRows();
     bool PrepareExportFolder(const CString& folder) const;
     BOOL PutSelectionOnClipboard(bool cut);
+    // Marks the selected rows cut (the others not), or none.
+    void MarkCutRows(bool selectedOnes);
+    void ApplyRowState(int row, const CShellListItem& item);
+    LRESULT OnClipboardUpdate(WPARAM wParam, LPARAM lParam);
     bool IsWritableFolder(const CString& path) const;
     // False when the row's file could not be written (the user was told).
     bool ExportRow(int row, const SaveThumbnailChoice& choice);
@@ -292,6 +304,8 @@ private:
     CString m_currentItemPath;
     // The drag now running was started with the right button (its drop asks move or copy).
     bool m_rightDrag = false;
+    // The clipboard's sequence number after the last Cut (0: no rows are marked cut).
+    DWORD m_cutClipboard = 0;
     // The files of this list's own drag that were dropped on it.
     CStringList m_droppedPaths;
 
@@ -305,7 +319,12 @@ private:
     int m_nextTicket = 1;
     int m_cellWidth = 0;
     int m_cellHeight = 0;
+    // The user chose the settings' size in this folder (Options or Rebuild All): its library's
+    // size no longer decides the cells.
+    bool m_settingsSizeChosen = false;
     CellCanvas m_cell;
+    // The shell's large icons (shared, never freed here): what a cell without a picture shows.
+    HIMAGELIST m_largeSystemIcons = nullptr;
     CImageList m_thumbImages;
     bool m_resultsAccepted = true;
     int m_thumbnailsDone = 0;

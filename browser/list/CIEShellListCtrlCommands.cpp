@@ -475,7 +475,43 @@ BOOL CIEShellListCtrl::PutSelectionOnClipboard(bool cut)
 
 BOOL CIEShellListCtrl::CutToClipboard()
 {
-    return PutSelectionOnClipboard(true);
+    if (!PutSelectionOnClipboard(true))
+        return FALSE;
+    // The files on the clipboard are dimmed until a paste moves them or the clipboard changes.
+    MarkCutRows(true);
+    m_cutClipboard = GetClipboardSequenceNumber();
+    return TRUE;
+}
+
+void CIEShellListCtrl::MarkCutRows(bool selectedOnes)
+{
+    const int count = GetItemCount();
+    for (int row = 0; row < count; ++row) {
+        CShellListItem* item = GetItemRecord(row);
+        if (!item)
+            continue;
+        const bool cut = selectedOnes && (GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+        if (cut == item->cut)
+            continue;
+        item->cut = cut;
+        ApplyRowState(row, *item);
+        RedrawItems(row, row);
+    }
+}
+
+void CIEShellListCtrl::ApplyRowState(int row, const CShellListItem& item)
+{
+    const UINT state = ShellItemFilter::RowState(item.attributes) | (item.cut ? LVIS_CUT : 0);
+    SetItemState(row, state, ShellItemFilter::kRowStateMask);
+}
+
+LRESULT CIEShellListCtrl::OnClipboardUpdate(WPARAM, LPARAM)
+{
+    if (m_cutClipboard != 0 && GetClipboardSequenceNumber() != m_cutClipboard) {
+        m_cutClipboard = 0;
+        MarkCutRows(false);
+    }
+    return 0;
 }
 
 BOOL CIEShellListCtrl::CopyToClipboard()

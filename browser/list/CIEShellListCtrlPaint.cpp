@@ -4,7 +4,6 @@
 
 #include "core/CAppOptions.h"
 #include "core/CDrawingFileType.h"
-#include "browser/shell/CShellPidl.h"
 #include "browser/list/LabelText.h"
 
 #include <algorithm>
@@ -81,21 +80,17 @@ void CIEShellListCtrl::PaintCell(HDC target, int row, const RECT& iconRect, UINT
                                               : Shift(GetSysColor(COLOR_HIGHLIGHT), 70);
     const CShellListItem* item = GetItemRecord(row);
     RECT picture = {b, b, w - b, h - b};
-    auto drawContent = [&](int iconOffset) {
+    auto drawContent = [&] {
         if (item && item->thumbnail && !item->thumbnail->IsEmpty()) {
             item->thumbnail->Draw(dc, picture, false);
             return;
         }
         FillSolid(dc, picture, background);
-        const HIMAGELIST large = reinterpret_cast<HIMAGELIST>(
-            SHGetFileInfoA("C:\\", 0, nullptr, 0, SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
-        if (item && large)
-            ImageList_Draw(large, CShellPidl::GetIcon(item->Absolute(), SHGFI_SYSICONINDEX), dc,
-                           iconOffset, iconOffset, ILD_TRANSPARENT);
+        DrawRowIcon(dc, row, picture);
     };
     if (b <= 5) {
         FillSolid(dc, {0, 0, w, h}, g_options.ListCtrlColor);
-        drawContent(10);
+        drawContent();
         if (focused) {
             Outline(dc, {b - 1, b - 1, w - b + 1, h - b + 1}, RGB(255, 255, 255), 1);
             Outline(dc, {b - 3, b - 3, w - b + 3, h - b + 3}, GetSysColor(COLOR_HIGHLIGHT), 2);
@@ -111,13 +106,38 @@ void CIEShellListCtrl::PaintCell(HDC target, int row, const RECT& iconRect, UINT
         if (focused)
             Frame3d(dc, {1, 1, w - 1, h - 1}, g_options.ThumbLightColor, g_options.ThumbDarkColor);
         Frame3d(dc, {b - 1, b - 1, w - b + 1, h - b + 1}, g_options.ThumbDarkColor, g_options.ThumbLightColor);
-        drawContent(b + 9);
+        drawContent();
         if (focused) {
             const RECT whole = {0, 0, w, h};
             DrawFocusRect(dc, &whole);
         }
     }
-    BitBlt(target, iconRect.left, iconRect.top, w, h, dc, 0, 0, SRCCOPY);
+    if ((GetItemState(row, LVIS_CUT) & LVIS_CUT) == 0) {
+        BitBlt(target, iconRect.left, iconRect.top, w, h, dc, 0, 0, SRCCOPY);
+        return;
+    }
+    // Hidden and cut files: the cell shows at half strength over the list's colour.
+    FillSolid(target, {iconRect.left, iconRect.top, iconRect.left + w, iconRect.top + h}, g_options.ListCtrlColor);
+    const BLENDFUNCTION half = {AC_SRC_OVER, 0, 128, 0};
+    GdiAlphaBlend(target, iconRect.left, iconRect.top, w, h, dc, 0, 0, w, h, half);
+}
+
+// A row without a picture (a folder, a file still waiting) shows its shell icon in the middle.
+void CIEShellListCtrl::DrawRowIcon(HDC dc, int row, const RECT& picture) const
+{
+    LVITEMA wanted = {};
+    wanted.mask = LVIF_IMAGE;
+    wanted.iItem = row;
+    if (!m_largeSystemIcons || !::SendMessageA(m_hWnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&wanted)) ||
+        wanted.iImage < 0)
+        return;
+    int width = 0;
+    int height = 0;
+    if (!ImageList_GetIconSize(m_largeSystemIcons, &width, &height))
+        return;
+    const int x = (picture.left + picture.right - width) / 2;
+    const int y = (picture.top + picture.bottom - height) / 2;
+    ImageList_Draw(m_largeSystemIcons, wanted.iImage, dc, x, y, ILD_TRANSPARENT);
 }
 
 void CIEShellListCtrl::PaintLabel(HDC dc, int row, RECT label, UINT state, bool focusedLook)

@@ -37,13 +37,8 @@ void CIEShellListCtrl::QueueThumbnailTasks(bool selectedOnly)
         return;
     // A full rebuild also brings back the settings' cell size where a folder's library had
     // imposed its own.
-    if (!selectedOnly && (m_cellWidth != g_options.ThumbWidth || m_cellHeight != g_options.ThumbHeight)) {
-        m_cellWidth = g_options.ThumbWidth;
-        m_cellHeight = g_options.ThumbHeight;
-        ApplyThumbnailLayout();
-        const int border = g_options.ThumbBorder;
-        m_thumbThread->SetThumbSize(m_cellWidth - 2 * border, m_cellHeight - 2 * border);
-    }
+    if (!selectedOnly)
+        TakeSettingsCellSize();
     ForgetAllJobs();
     // Left over from a stopped folder: the idle thread lets go of them.
     if (m_thumbThread->GetTaskCount() > 0)
@@ -61,4 +56,15 @@ void CIEShellListCtrl::QueueThumbnailTasks(bool selectedOnly)
     }
     Invalidate(TRUE);
     StartThumbnailWork(true);
+}
+
+void CIEShellListCtrl::TakeSettingsCellSize()
+{
+    m_settingsSizeChosen = true;
+    if (m_viewType != kThumbnails || !UpdateCellSize())
+        return;
+    ApplyThumbnailLayout();
+    const int border = g_options.ThumbBorder;
+    if (m_thumbThread)
+        m_thumbThread->SetThumbSize(m_cellWidth - 2 * border, m_cellHeight - 2 * border);
 }

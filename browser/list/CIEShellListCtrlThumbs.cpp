@@ -59,7 +59,7 @@ bool CIEShellListCtrl::UpdateCellSize()
     int libWidth = 0;
     int libHeight = 0;
     const TDwgCache* cache = GetDwgCache();
-    if (g_options.ForceUseLibSize && !m_folderPath.IsEmpty() && cache &&
+    if (g_options.ForceUseLibSize && !m_settingsSizeChosen && !m_folderPath.IsEmpty() && cache &&
         cache->GetLibThumbSize(m_folderPath, &libWidth, &libHeight) && libWidth > 0 && libHeight > 0) {
         width = libWidth + 2 * border;
         height = libHeight + 2 * border;
@@ -85,6 +85,10 @@ void CIEShellListCtrl::ApplyThumbnailLayout()
     m_thumbImages.Create(m_cellWidth, m_cellHeight, ILC_COLOR8, 0, 1);
     SendMessage(LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(m_thumbImages.GetSafeHandle()));
     SendMessage(LVM_SETICONSPACING, 0, MAKELPARAM(m_cellWidth + 3, m_cellHeight + fontHeight + 15));
+    // The rows keep the places of the old spacing until they are arranged again: larger cells
+    // would cover their neighbours and the names below them.
+    SendMessage(LVM_ARRANGE, LVA_DEFAULT);
+    Invalidate();
 }
 
 void CIEShellListCtrl::ResetThumbnailWork(bool keepPictures)

@@ -6,6 +6,8 @@
 #include "browser/shell/ShellGlobals.h"
 #include "framework/CRegKey.h"
 
+#include <algorithm>
+
 int CIEShellListCtrl::ClampViewType(long type)
 {
     return type < kLargeIcons ? kLargeIcons : (type > kThumbnails ? kThumbnails : static_cast<int>(type));
@@ -57,6 +59,7 @@ void CIEShellListCtrl::AttachSystemImageLists()
         SHGetFileInfoA("C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
     SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
     SendMessage(LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large));
+    m_largeSystemIcons = large;
 }
 
 void CIEShellListCtrl::ApplyViewStyle()
@@ -72,6 +75,33 @@ void CIEShellListCtrl::ApplyViewStyle()
         AttachSystemImageLists();
         SendMessage(LVM_SETICONSPACING, 0, static_cast<LPARAM>(-1)); // the default spacing
     }
+    FitNameColumn();
+}
+
+// The details view's Name column grows to the widest name it shows (never past two thirds of the
+// list, and never narrower than the user made it).
+void CIEShellListCtrl::FitNameColumn()
+{
+    if (m_viewType != kDetails || !GetSafeHwnd() || GetItemCount() == 0)
+        return;
+    const HDC dc = ::GetDC(m_hWnd);
+    const HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    int widest = 0;
+    for (int row = 0; row < GetItemCount(); ++row) {
+        const CString name = GetCellText(row, kNameColumn);
+        SIZE extent = {};
+        ::GetTextExtentPoint32A(dc, name, name.GetLength(), &extent);
+        widest = std::max(widest, static_cast<int>(extent.cx));
+    }
+    ::SelectObject(dc, oldFont);
+    ::ReleaseDC(m_hWnd, dc);
+    RECT client = {};
+    GetClientRect(&client);
+    constexpr int kMargins = 16;
+    const int wanted = std::min(widest + ::GetSystemMetrics(SM_CXSMICON) + kMargins,
+                                std::max(100, static_cast<int>(client.right * 2 / 3)));
+    if (GetColumnWidth(kNameColumn) < wanted)
+        SetColumnWidth(kNameColumn, wanted);
 }
 
 void CIEShellListCtrl::SetViewType(int type)
@@ -80,6 +110,9 @@ void CIEShellListCtrl::SetViewType(int type)
     if (type == m_viewType)
         return;
     const bool thumbnailsInvolved = type == kThumbnails || m_viewType == kThumbnails;
+    // The row at the top stays at the top: the user keeps the place he had scrolled to.
+    const int top = TopVisibleRow();
+    const auto topKey = top >= 0 ? reinterpret_cast<DWORD_PTR>(GetRowData(top)) : 0;
     m_viewType = type;
     SetRedraw(FALSE);
     ApplyViewStyle();
@@ -93,7 +126,65 @@ void CIEShellListCtrl::SetViewType(int type)
     if (m_watch && m_folder)
         m_watch->WatchFolder(m_folderPath, m_viewType == kDetails);
     SetRedraw(TRUE);
+    ScrollRowToTop(FindRowByKey(topKey));
     Invalidate();
+}
+
+// Rows are laid out in their order: down (then across) in the list view, across then down in the
+// others, so the first row in sight is found by halving.
+int CIEShellListCtrl::TopVisibleRow() const
+{
+    if (!GetSafeHwnd() || GetItemCount() == 0)
+        return -1;
+    const bool columns = (GetStyle() & LVS_TYPEMASK) == LVS_LIST;
+    RECT client = {};
+    GetClientRect(&client);
+    int low = 0;
+    int high = GetItemCount() - 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        RECT bounds = {};
+        GetItemRect(middle, &bounds, LVIR_BOUNDS);
+        if ((columns ? bounds.right <= client.left : bounds.bottom <= client.top))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+int CIEShellListCtrl::FindRowByKey(DWORD_PTR key) const
+{
+    if (key == 0)
+        return -1;
+    LVFINDINFOA find = {};
+    find.flags = LVFI_PARAM;
+    find.lParam = static_cast<LPARAM>(key);
+    return static_cast<int>(::SendMessageA(m_hWnd, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+void CIEShellListCtrl::ScrollRowToTop(int row)
+{
+    if (row < 0)
+        return;
+    RECT client = {};
+    GetClientRect(&client);
+    RECT bounds = {};
+    if (!GetItemRect(row, &bounds, LVIR_BOUNDS))
+        return;
+    if ((GetStyle() & LVS_TYPEMASK) == LVS_LIST) {
+        // Systems differ on whether the list view's scroll is counted in pixels or columns; from
+        // the far end, bringing the row in sight puts its column at the left edge.
+        EnsureVisible(GetItemCount() - 1, FALSE);
+        EnsureVisible(row, FALSE);
+    } else {
+        // The details view's rows begin below its header: the top row is its first in sight.
+        long top = client.top;
+        RECT first = {};
+        if ((GetStyle() & LVS_TYPEMASK) == LVS_REPORT && GetItemRect(GetTopIndex(), &first, LVIR_BOUNDS))
+            top = first.top;
+        Scroll(CSize(0, bounds.top - top));
+    }
 }
 
 void CIEShellListCtrl::OnBrowseOptionsChanged(BOOL refill, BOOL force)
@@ -110,6 +201,10 @@ void CIEShellListCtrl::OnBrowseOptionsChanged(BOOL refill, BOOL force)
 
 void CIEShellListCtrl::OnThumbnailOptionsChanged()
 {
+    // The size the user just chose wins over the one a folder's library was made with: that
+    // library's pictures are made again at the new size.
+    if (g_options.ThumbWidth != m_cellWidth || g_options.ThumbHeight != m_cellHeight)
+        m_settingsSizeChosen = true;
     if (m_viewType != kThumbnails || !m_folder)
         return;
     m_refreshAllowed = 0;

@@ -194,8 +194,13 @@ void CPreView::ShowFile(const CDrawingFileInfo* type, const char* path, const ch
         return;
     }
     const bool noPassword = !password || !*password;
-    if ((noPassword && thread->IsCurrentFile(path)) || g_appState.modalDialogOpen)
+    if (g_appState.modalDialogOpen)
         return;
+    if (noPassword && thread->IsCurrentFile(path)) {
+        // The thread holds it already (the view frame walked to it): the pane shows it.
+        m_shownPath = path;
+        return;
+    }
     CDrawingFileInfo found;
     if (!type) {
         if (!GetDrawingFileInfo(path, &found))

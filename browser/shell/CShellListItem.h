@@ -46,6 +46,8 @@ public:
     // The item's parsing name in lower case, taken when its row was made: a merge matches the
     // folder's items against it (the relative list never changes, so neither does the name).
     std::string mergeKey;
+    // On the clipboard to be moved (Cut): the row is dimmed until the clipboard changes.
+    bool cut = false;
 
 private:
     IShellFolder* m_folder = nullptr;

@@ -17,6 +17,16 @@ bool IsShown(ULONG attributes, int fileType, const Rules& rules)
     return rules.viewType != kThumbnailView && rules.showOtherFiles;
 }
 
+UINT RowState(ULONG attributes)
+{
+    UINT state = (attributes & (SFGAO_GHOSTED | SFGAO_HIDDEN)) != 0 ? LVIS_CUT : 0;
+    if ((attributes & SFGAO_SHARE) != 0)
+        state |= INDEXTOOVERLAYMASK(1);
+    else if ((attributes & SFGAO_LINK) != 0)
+        state |= INDEXTOOVERLAYMASK(2);
+    return state;
+}
+
 SHCONTF EnumFlags(bool showAllFiles)
 {
     SHCONTF flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;

@@ -3,13 +3,14 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 namespace ShellItemFilter
 {
 // Every attribute the list tests, and so every one it asks the folder for.
 constexpr ULONG kRequest = SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_FILESYSTEM | SFGAO_SHARE |
-                           SFGAO_LINK | SFGAO_GHOSTED;
+                           SFGAO_LINK | SFGAO_GHOSTED | SFGAO_HIDDEN;
 constexpr int kThumbnailView = 4;
 
 struct Rules
@@ -27,6 +28,10 @@ inline bool KeepsRow(ULONG attributes, int fileType, const Rules& rules)
 {
     return IsShown(attributes, fileType, rules);
 }
+// The list view state bits of an item's row: dimmed (LVIS_CUT) when hidden or ghosted, the
+// shared overlay (1) or else the shortcut overlay (2).
+UINT RowState(ULONG attributes);
+constexpr UINT kRowStateMask = LVIS_CUT | LVIS_OVERLAYMASK;
 // The enumeration flags: hidden files are included whenever the shell shows all files.
 SHCONTF EnumFlags(bool showAllFiles);
 } // namespace ShellItemFilter

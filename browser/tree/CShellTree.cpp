@@ -59,6 +59,7 @@ BEGIN_MESSAGE_MAP(CShellTree, CDragDropTree)
     ON_NOTIFY_REFLECT(TVN_DELETEITEM, &CShellTree::OnDeleteItem)
     ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CShellTree::OnEndLabelEdit)
     ON_NOTIFY_REFLECT(NM_RCLICK, &CShellTree::OnRightClick)
+    ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, &CShellTree::OnCustomDraw)
 END_MESSAGE_MAP()
 
 CShellTree::CShellTree() : m_signal(std::make_shared<TreeWatchSignal>())

@@ -14,6 +14,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -260,4 +261,24 @@ void CShellTree::ShowContextMenu(HTREEITEM hItem, CPoint screen)
     const UINT id = shellMenu.Track(popup, screen, this);
     if (id != 0)
         shellMenu.InvokeCommand(id);
+}
+
+// Without the focus the selected folder keeps a clear mark (the system's own is faint on the
+// tree's colour): the highlight colour, lightened as the file list shows its unfocused selection.
+void CShellTree::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(pNMHDR);
+    *pResult = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        *pResult = CDRF_NOTIFYITEMDRAW;
+        return;
+    }
+    const auto item = reinterpret_cast<HTREEITEM>(draw->nmcd.dwItemSpec);
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || ::GetFocus() == m_hWnd || item == nullptr ||
+        (GetItemState(item, TVIS_SELECTED) & TVIS_SELECTED) == 0)
+        return;
+    const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    const auto lighter = [](int channel) { return static_cast<BYTE>(std::min(channel + 70, 255)); };
+    draw->clrTextBk = RGB(lighter(GetRValue(highlight)), lighter(GetGValue(highlight)), lighter(GetBValue(highlight)));
+    draw->clrText = ::GetSysColor(COLOR_WINDOWTEXT);
 }

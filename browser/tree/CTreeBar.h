@@ -24,6 +24,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    bool IsEmptyTree() const;
+    bool SelectionInSight() const;
+
     CShellTree m_wndTree;
     DWORD m_dwSpare = 0;
 };

@@ -99,6 +99,7 @@ struct Image final : Entity
     std::uint8_t brightness = 50;    // 0..100, 50 the picture as it is
     std::uint8_t contrast = 50;      // 0..100, 50 the picture as it is
     std::uint8_t fade = 0;           // 0..100 towards the background
+    bool transparent = false;        // a bitonal picture's background lets what lies below show
 };
 
 struct Wipeout final : Entity

@@ -20,7 +20,8 @@ int StepUp(int n)
 std::string KeyOf(const std::string& stored, const RasterLook& look)
 {
     return stored + '|' + std::to_string(look.brightness) + ',' + std::to_string(look.contrast) + ',' +
-           std::to_string(look.fade) + ',' + std::to_string(look.background);
+           std::to_string(look.fade) + ',' + std::to_string(look.background) + ',' +
+           std::to_string(look.foreground) + (look.clearBackground ? ",clear" : "");
 }
 
 std::uint32_t Channel(std::uint32_t rgb, int shift) { return (rgb >> shift) & 0xFF; }
@@ -135,7 +136,7 @@ void RasterCache::ApplyLook(RasterPicture& picture, const RasterLook& look)
     const int brightness = std::clamp(look.brightness, 0, 100);
     const int contrast = std::clamp(look.contrast, 0, 100);
     const int fade = std::clamp(look.fade, 0, 100);
-    if (brightness == 50 && contrast == 50 && fade == 0)
+    if (brightness == 50 && contrast == 50 && fade == 0 && !picture.bitonal)
         return;
     std::uint8_t table[3][256];
     for (int c = 0; c < 3; ++c) {
@@ -148,9 +149,40 @@ void RasterCache::ApplyLook(RasterPicture& picture, const RasterLook& look)
             table[c][v] = static_cast<std::uint8_t>(std::lround(std::clamp(out, 0.0, 255.0)));
         }
     }
+    if (picture.bitonal) {
+        InkBitonal(picture, look, table);
+        return;
+    }
     for (std::uint32_t& p : picture.pixels)
         p = (static_cast<std::uint32_t>(table[0][Channel(p, 16)]) << 16) |
             (static_cast<std::uint32_t>(table[1][Channel(p, 8)]) << 8) | table[2][Channel(p, 0)];
+}
+
+// A bitonal picture comes black on white, its greys where a smaller picture averaged ink and
+// paper: the ink takes the entity's colour (with the image's look) over the background. With a
+// clear background a pixel is ink or nothing; a fifth of ink is enough, so that thin lines of a
+// scan stay when the view shrinks it.
+void RasterCache::InkBitonal(RasterPicture& picture, const RasterLook& look, const std::uint8_t (&table)[3][256])
+{
+    const std::uint32_t ink = (static_cast<std::uint32_t>(table[0][Channel(look.foreground, 16)]) << 16) |
+                              (static_cast<std::uint32_t>(table[1][Channel(look.foreground, 8)]) << 8) |
+                              table[2][Channel(look.foreground, 0)];
+    picture.keyed = look.clearBackground;
+    picture.key = ink ^ 0x010101;     // any colour but the ink's
+    for (std::uint32_t& p : picture.pixels) {
+        const double light = (Channel(p, 16) * 0.299 + Channel(p, 8) * 0.587 + Channel(p, 0) * 0.114) / 255.0;
+        const double cover = 1.0 - light;
+        if (look.clearBackground) {
+            p = cover >= 0.2 ? ink : picture.key;
+            continue;
+        }
+        std::uint32_t mixed = 0;
+        for (int shift = 0; shift <= 16; shift += 8) {
+            const double bg = Channel(look.background, shift), fg = Channel(ink, shift);
+            mixed |= static_cast<std::uint32_t>(std::lround(bg + (fg - bg) * cover)) << shift;
+        }
+        p = mixed;
+    }
 }
 
 } // namespace RkDraw

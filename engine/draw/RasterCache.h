@@ -21,6 +21,9 @@ struct RasterLook
     int contrast = 50;
     int fade = 0;
     std::uint32_t background = 0xFFFFFF;
+    // A bitonal picture's ink colour, and whether its other pixels let what lies below show.
+    std::uint32_t foreground = 0;
+    bool clearBackground = false;
 };
 
 class RasterCache
@@ -63,6 +66,7 @@ private:
     bool Decode(const Source& source, Entry& entry, int fitWidth, int fitHeight, const RasterLook& look);
     void MakeRoom(std::size_t bytes, const Entry* keep);
     static void ApplyLook(RasterPicture& picture, const RasterLook& look);
+    static void InkBitonal(RasterPicture& picture, const RasterLook& look, const std::uint8_t (&table)[3][256]);
 
     RasterDecoder* m_decoder;
     FileFinder m_finder;

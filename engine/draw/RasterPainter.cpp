@@ -88,6 +88,8 @@ bool RasterPainter::PaintPicture(const Image& e, const std::vector<DevPoint>& cl
     look.contrast = e.contrast;
     look.fade = e.fade;
     look.background = m_p.Options().background;
+    look.foreground = m_p.PenColor();
+    look.clearBackground = e.transparent;
     const RasterPicture* picture = rasters->Picture(e.fileName, static_cast<int>(std::ceil(wide)),
                                                     static_cast<int>(std::ceil(high)), look);
     if (!picture)

@@ -15,6 +15,12 @@ struct RasterPicture
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> pixels;     // 0x00RRGGBB, rows from the top
+    // The file's picture has one bit per pixel (a scanned sheet, a stamp): a drawing shows its
+    // ink in the entity's colour. A decoder sets it; the picture itself is then black on white.
+    bool bitonal = false;
+    // Pixels of the key colour are not drawn: what lies below shows through them.
+    bool keyed = false;
+    std::uint32_t key = 0;
     std::size_t Bytes() const { return pixels.size() * sizeof(std::uint32_t); }
 };
 

@@ -363,4 +363,21 @@ const ShxFont* ShapeFontSet::Find(const std::string& file) const
     return found == m_fonts.end() ? nullptr : found->second.get();
 }
 
+bool ShapeFontSet::Strokes(const std::string& shapeFile, int number,
+                           std::vector<std::vector<RkDb::Vec2>>& strokes) const
+{
+    strokes.clear();
+    const ShxFont* font = Find(shapeFile);
+    const ShxFont::Glyph* glyph = font && number > 0 ? font->ShapeNumbered(static_cast<std::uint32_t>(number)) : nullptr;
+    if (!glyph)
+        return false;
+    const double unit = 1.0 / font->Above();
+    for (const std::vector<ShxFont::Point>& stroke : glyph->strokes) {
+        strokes.emplace_back();
+        for (const ShxFont::Point& p : stroke)
+            strokes.back().push_back({p.x * unit, p.y * unit});
+    }
+    return true;
+}
+
 } // namespace RkDraw

@@ -2,8 +2,10 @@
 // ("AutoCAD-86 shapes 1.0/1.1", one byte per character code) and the Unicode ones ("AutoCAD-86 unifont 1.0"). Each
 // glyph is decoded once into strokes in font units (the capital height is Above() units) and
 // the pen's move to the next character. ShxFont is one font, ShapeFontSet the fonts of a drawing
-// by their file's name.
+// by their file's name (and the shapes their line types embed).
 #pragma once
+
+#include "engine/draw/ShapeSource.h"
 
 #include <cstdint>
 #include <map>
@@ -49,7 +51,7 @@ private:
     bool m_unicode = false;
 };
 
-class ShapeFontSet
+class ShapeFontSet final : public ShapeSource
 {
 public:
     // Keeps the font under the file's base name (folders, extension and case do not count). A
@@ -59,6 +61,10 @@ public:
     bool Empty() const { return m_fonts.empty(); }
     // The key a file's name is kept under: "C:\Fonts\RomanS.SHX" -> "romans".
     static std::string Key(const std::string& file);
+    // A shape of a found file, in units of the file's height (its capital height when the file
+    // is a font), so that a line type's scale is the shape's size as for SHAPE entities.
+    bool Strokes(const std::string& shapeFile, int number,
+                 std::vector<std::vector<RkDb::Vec2>>& strokes) const override;
 
 private:
     std::map<std::string, std::shared_ptr<const ShxFont>> m_fonts;

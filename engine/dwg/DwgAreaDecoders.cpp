@@ -175,8 +175,8 @@ RkDb::EntityPtr DecodeHatch(DwgObjectRecord& record, DwgEntityCommon& common)
     return data.Failed() ? nullptr : std::move(hatch);
 }
 
-// look: brightness, contrast and fade as stored.
-void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame, uint8_t (&look)[3])
+// look: brightness, contrast and fade as stored; display: the display properties.
+void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame, uint8_t (&look)[3], uint16_t& display)
 {
     DwgBitReader& data = record.Data();
     data.BL(); // class version
@@ -185,7 +185,7 @@ void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame, uint8_t 
     frame.vVector = ToVec3(data.BD3());
     const DwgPoint3 size = data.RD2();
     frame.pixelSize = RkDb::Vec2{size.x, size.y};
-    data.BS(); // display properties
+    display = data.BS();
     frame.clipping = data.B() != 0;
     for (uint8_t& value : look)
         value = std::min<uint8_t>(data.RC(), 100); // brightness, contrast, fade
@@ -206,22 +206,24 @@ void ReadRasterFrame(DwgObjectRecord& record, RkDb::RasterFrame& frame, uint8_t 
         frame.clipBoundary.push_back(frame.clipBoundary.front());
 }
 
-void KeepLook(RkDb::Image& image, const uint8_t (&look)[3])
+void KeepLook(RkDb::Image& image, const uint8_t (&look)[3], uint16_t display)
 {
+    image.transparent = (display & 8) != 0;
     image.brightness = look[0];
     image.contrast = look[1];
     image.fade = look[2];
 }
 
-void KeepLook(RkDb::Wipeout&, const uint8_t (&)[3]) {}
+void KeepLook(RkDb::Wipeout&, const uint8_t (&)[3], uint16_t) {}
 
 template <class T> RkDb::EntityPtr DecodeRaster(DwgObjectRecord& record, DwgEntityCommon& common,
                                                 DwgEntityRefs& refs)
 {
     auto entity = std::make_unique<T>();
     uint8_t look[3] = {50, 50, 0};
-    ReadRasterFrame(record, entity->frame, look);
-    KeepLook(*entity, look);
+    uint16_t display = 0;
+    ReadRasterFrame(record, entity->frame, look, display);
+    KeepLook(*entity, look, display);
     record.ReadEntityHandles(common);
     refs.imageDef = record.Ref();
     return record.Data().Failed() ? nullptr : std::move(entity);

@@ -92,6 +92,9 @@ private:
     // (handle, item) in the order added, sorted by handle when Finish starts: a map node for every
     // object cost more than the object's decoding under some allocators.
     std::vector<std::pair<uint64_t, size_t>> m_itemByHandle;
+    // The same straight by handle when the handles are dense enough (else empty).
+    static constexpr uint32_t kNoItem = UINT32_MAX;
+    std::vector<uint32_t> m_itemAtHandle;
     std::unordered_map<uint64_t, std::string> m_imageFiles;
     std::vector<DwgSortEntsTable> m_sortEnts;
     uint64_t m_transparencyApp = 0;

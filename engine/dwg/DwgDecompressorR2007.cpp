@@ -2,6 +2,8 @@
 
 #include "engine/dwg/DwgLzCursor.h"
 
+#include <cstring>
+
 namespace orvo::dwg {
 
 namespace {
@@ -139,9 +141,20 @@ bool Decoder::Instruction(uint8_t& opcode, size_t& offset, size_t& length)
 
 void Decoder::CopyRuns(const CopyRun* runs, size_t base)
 {
+    // Runs are 8, 4 or 1 bytes: copies of a fixed size compile to single moves, where a copy of a
+    // size known only at run time would be a call into the C library for each.
     for (size_t r = 0; r < kMaxRuns && runs[r].count != 0; ++r) {
-        for (size_t i = 0; i < runs[r].count; ++i)
-            m_dst[m_out++] = m_src[base + runs[r].start + i];
+        const uint8_t* from = m_src + base + runs[r].start;
+        uint8_t* to = m_dst + m_out;
+        switch (runs[r].count) {
+        case 8: std::memcpy(to, from, 8); break;
+        case 4: std::memcpy(to, from, 4); break;
+        default:
+            for (size_t i = 0; i < runs[r].count; ++i)
+                to[i] = from[i];
+            break;
+        }
+        m_out += runs[r].count;
     }
 }
 

@@ -54,6 +54,51 @@ bool DwgReedSolomon::Divisible(const uint8_t* codeword) const
     return low == 0 && high == 0;
 }
 
+// Divisible for kLanes words at once; Wide: more than eight parity bytes.
+template <bool Wide>
+void DwgReedSolomon::DivisibleLanes(const uint8_t* first, size_t stride, bool* whole) const
+{
+    const unsigned topShift = static_cast<unsigned>(8 * ((m_parity - 1) % 8));
+    const uint64_t lowMask = Wide ? ~uint64_t{0} : ~uint64_t{0} >> (8 * (8 - m_parity));
+    const uint64_t highMask = Wide ? ~uint64_t{0} >> (8 * (16 - m_parity)) : 0;
+    uint64_t low[kLanes] = {}, high[kLanes] = {};
+    for (size_t k = kCodewordSize; k-- > 0;) {
+        const uint8_t* bytes = first + k * stride;
+        for (size_t l = 0; l < kLanes; ++l) {
+            if (Wide) {
+                const size_t top = static_cast<size_t>((high[l] >> topShift) & 0xFF);
+                high[l] = (((high[l] << 8) | (low[l] >> 56)) & highMask) ^ m_reduceHigh[top];
+                low[l] = (low[l] << 8) ^ bytes[l] ^ m_reduceLow[top];
+            } else {
+                low[l] = ((low[l] << 8) & lowMask) ^ bytes[l] ^ m_reduceLow[(low[l] >> topShift) & 0xFF];
+            }
+        }
+    }
+    for (size_t l = 0; l < kLanes; ++l)
+        whole[l] = low[l] == 0 && high[l] == 0;
+}
+
+void DwgReedSolomon::Whole(const uint8_t* first, size_t stride, size_t lanes, bool* whole) const
+{
+    if (m_parity == 0) {
+        std::fill(whole, whole + lanes, true);
+        return;
+    }
+    if (lanes < kLanes) {
+        uint8_t word[kCodewordSize];
+        for (size_t l = 0; l < lanes; ++l) {
+            for (size_t k = 0; k < kCodewordSize; ++k)
+                word[k] = first[l + k * stride];
+            whole[l] = Divisible(word);
+        }
+        return;
+    }
+    if (m_parity <= 8)
+        DivisibleLanes<false>(first, stride, whole);
+    else
+        DivisibleLanes<true>(first, stride, whole);
+}
+
 uint8_t DwgReedSolomon::Mul(uint8_t a, uint8_t b) const
 {
     if (a == 0 || b == 0)

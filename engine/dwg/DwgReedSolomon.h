@@ -21,6 +21,11 @@ public:
     // Corrects up to parityBytes / 2 wrong bytes of the code word in place. False, with the code
     // word left as it was, when it holds more errors than that.
     bool Correct(uint8_t* codeword) const;
+    // Whether each of up to kLanes code words interleaved in memory (byte k of word l at
+    // first[l + k * stride]) is whole, needing no correction. Nearly every word of a file is,
+    // and checking several side by side keeps the processor busy where one check waits on itself.
+    static constexpr size_t kLanes = 4;
+    void Whole(const uint8_t* first, size_t stride, size_t lanes, bool* whole) const;
 
 private:
     static constexpr size_t kMaxParity = 16;
@@ -31,6 +36,7 @@ private:
     uint8_t Power(size_t exponent) const { return m_exp[exponent % kCodewordSize]; }
     bool Syndromes(const uint8_t* codeword, Poly& syndromes) const;
     bool Divisible(const uint8_t* codeword) const;
+    template <bool Wide> void DivisibleLanes(const uint8_t* first, size_t stride, bool* whole) const;
     size_t Locator(const Poly& syndromes, Poly& locator) const;
     uint8_t Evaluate(const Poly& poly, size_t degree, uint8_t x) const;
     uint8_t Magnitude(const Poly& syndromes, const Poly& locator, size_t degree, uint8_t inverse) const;

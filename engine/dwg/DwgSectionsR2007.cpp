@@ -57,13 +57,27 @@ bool Decode(const std::vector<uint8_t>& file, uint64_t address, uint64_t blocks,
         blocks * kCodeword > file.size() - address)
         return false;
     out.resize(static_cast<size_t>(size));
+    const uint64_t needed = (size + dataBytes - 1) / dataBytes;
     uint8_t codeword[kCodeword];
-    for (uint64_t block = 0; block * dataBytes < size; ++block) {
-        for (size_t j = 0; j < kCodeword; ++j)
-            codeword[j] = file[static_cast<size_t>(address + block + j * blocks)];
-        code.Correct(codeword);
-        const size_t count = static_cast<size_t>(std::min<uint64_t>(dataBytes, size - block * dataBytes));
-        std::copy(codeword, codeword + count, out.begin() + static_cast<std::ptrdiff_t>(block * dataBytes));
+    for (uint64_t block = 0; block < needed; block += DwgReedSolomon::kLanes) {
+        const size_t lanes = static_cast<size_t>(std::min<uint64_t>(DwgReedSolomon::kLanes, needed - block));
+        const uint8_t* first = file.data() + address + block;
+        bool whole[DwgReedSolomon::kLanes];
+        code.Whole(first, static_cast<size_t>(blocks), lanes, whole);
+        for (size_t l = 0; l < lanes; ++l) {
+            const uint64_t at = (block + l) * dataBytes;
+            const size_t count = static_cast<size_t>(std::min<uint64_t>(dataBytes, size - at));
+            uint8_t* target = out.data() + at;
+            if (whole[l]) {
+                for (size_t j = 0; j < count; ++j)
+                    target[j] = first[l + j * blocks];
+                continue;
+            }
+            for (size_t j = 0; j < kCodeword; ++j)
+                codeword[j] = first[l + j * blocks];
+            code.Correct(codeword);
+            std::copy(codeword, codeword + count, target);
+        }
     }
     return true;
 }

@@ -808,6 +808,7 @@ void DxfEntityReader::ReadImageLook(Image& e)
         case 281: e.brightness = percent(g.Int()); break;
         case 282: e.contrast = percent(g.Int()); break;
         case 283: e.fade = percent(g.Int()); break;
+        case 70: e.transparent = (g.Int() & 8) != 0; break;     // display properties
         default: break;
         }
     }

@@ -799,6 +799,7 @@ RkDraw::RenderOptions CDrawing::MeasuringOptions() const
     RkDraw::RenderOptions options;
     options.textWidth = &RkIo::TextMeasure::Width;
     options.shapeFonts = m_shapeFonts.get();
+    options.shapes = m_shapeFonts.get();
     return options;
 }
 
@@ -814,6 +815,7 @@ RkDraw::RenderOptions CDrawing::Options(const std::atomic<bool>* abortFlag) cons
     options.rasters = m_rasters.get();
     options.textWidth = &RkIo::TextMeasure::Width;
     options.shapeFonts = m_shapeFonts.get();
+    options.shapes = m_shapeFonts.get();
     const RkIo::Channel channel = m_channel;
     options.abort = [abortFlag, channel] {
         return (abortFlag && abortFlag->load()) || RkIo::EngineState::Instance().AbortRequested(channel);

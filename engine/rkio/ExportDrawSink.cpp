@@ -83,6 +83,9 @@ void ExportDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, Dev
     RasterPicture sampled;
     if (!RasterSampler::Sample(picture, topLeft, topRight, bottomLeft, box, step, 0xFFFFFF, sampled))
         return;
+    // The device keeps no pixels below to show through: a clear pixel is paper.
+    if (picture.keyed)
+        std::replace(sampled.pixels.begin(), sampled.pixels.end(), picture.key, 0xFFFFFFu);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = sampled.width;

@@ -462,9 +462,7 @@ void GdiDrawSink::Picture(const RasterPicture& picture, DevPoint topLeft, DevPoi
     if (upright && Inside(topLeft) && Inside(topRight) && Inside(bottomLeft)) {
         info.bmiHeader.biWidth = picture.width;
         info.bmiHeader.biHeight = -picture.height;     // rows from the top
-        StretchDIBits(m_dc, Round(topLeft.x), Round(topLeft.y), Round(topRight.x) - Round(topLeft.x),
-                      Round(bottomLeft.y) - Round(topLeft.y), 0, 0, picture.width, picture.height,
-                      picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+        Blit(picture, {Round(topLeft.x), Round(topLeft.y), Round(topRight.x), Round(bottomLeft.y)}, info);
     } else {
         SampleTurned(picture, topLeft, {ux, uy}, {vx, vy}, info);
     }
@@ -485,16 +483,40 @@ void GdiDrawSink::SampleTurned(const RasterPicture& picture, DevPoint topLeft, D
     RasterPicture sampled;
     if (!RasterSampler::Sample(picture, topLeft, topRight, bottomLeft, box, 1.0, 0, sampled))
         return;
+    sampled.keyed = picture.keyed;
+    sampled.key = picture.key;
     // Only the parallelogram: the rest of its box keeps what lies below.
     const DevPoint frame[4] = {topLeft, topRight,
                                {topRight.x + bottomLeft.x - topLeft.x, topRight.y + bottomLeft.y - topLeft.y},
                                bottomLeft};
     PushClip(frame, 4);
-    info.bmiHeader.biWidth = sampled.width;
-    info.bmiHeader.biHeight = -sampled.height;
-    StretchDIBits(m_dc, box.left, box.top, sampled.width, sampled.height, 0, 0, sampled.width,
-                  sampled.height, sampled.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    Blit(sampled, {box.left, box.top, box.left + sampled.width, box.top + sampled.height}, info);
     PopClip();
+}
+
+// A keyed picture goes down in two strokes, as a sprite: its mask (black where it draws) ANDed
+// in, then its colours (black where it does not) ORed over, so its key pixels leave what lies
+// below. Both strokes work on printers and metafiles as on the screen.
+void GdiDrawSink::Blit(const RasterPicture& picture, const RECT& to, BITMAPINFO& info)
+{
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;     // rows from the top
+    const auto stroke = [&](const std::uint32_t* pixels, DWORD rop) {
+        StretchDIBits(m_dc, to.left, to.top, to.right - to.left, to.bottom - to.top, 0, 0, picture.width,
+                      picture.height, pixels, &info, DIB_RGB_COLORS, rop);
+    };
+    if (!picture.keyed) {
+        stroke(picture.pixels.data(), SRCCOPY);
+        return;
+    }
+    std::vector<std::uint32_t> mask(picture.pixels.size()), colours(picture.pixels.size());
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+        const bool clear = picture.pixels[i] == picture.key;
+        mask[i] = clear ? 0xFFFFFFu : 0u;
+        colours[i] = clear ? 0u : picture.pixels[i];
+    }
+    stroke(mask.data(), SRCAND);
+    stroke(colours.data(), SRCPAINT);
 }
 
 void GdiDrawSink::PushClip(const DevPoint* points, int count)

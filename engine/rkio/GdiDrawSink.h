@@ -50,6 +50,7 @@ private:
     std::vector<INT> Spacing(const TextRun& run, const std::wstring& text, double xScale);
     static std::size_t Characters(const std::wstring& text);
     void AddSegment(const DevPoint& a, const DevPoint& b);
+    void Blit(const RasterPicture& picture, const RECT& to, BITMAPINFO& info);
     void SampleTurned(const RasterPicture& picture, DevPoint topLeft, DevPoint u, DevPoint v, BITMAPINFO& info);
     // Fills translucently where the device keeps its pixels (screen, bitmap); false on others.
     bool BlendPolygons(std::vector<POINT>& points, const std::vector<INT>& counts, HBRUSH brush);

@@ -137,10 +137,10 @@ void DwgEntityEncoder::Body(DwgRecord& r, const RkDb::Entity& e, const DwgChildr
     case EntityType::Image: {
         const auto& image = static_cast<const Image&>(e);
         const auto found = m_handles.imageDefs.find(image.fileName);
-        Raster(r, image.frame, found != m_handles.imageDefs.end() ? found->second : 0);
+        Raster(r, image.frame, found != m_handles.imageDefs.end() ? found->second : 0, &image);
         return;
     }
-    case EntityType::Wipeout: Raster(r, static_cast<const Wipeout&>(e).frame, 0); return;
+    case EntityType::Wipeout: Raster(r, static_cast<const Wipeout&>(e).frame, 0, nullptr); return;
     case EntityType::Leader: {
         const auto& l = static_cast<const Leader&>(e);
         d.B(false);
@@ -664,7 +664,8 @@ void DwgEntityEncoder::Face(DwgRecord& r, const RkDb::Face3d& f) const
         d.BS(f.hiddenEdges);
 }
 
-void DwgEntityEncoder::Raster(DwgRecord& r, const RkDb::RasterFrame& frame, std::uint64_t definition) const
+void DwgEntityEncoder::Raster(DwgRecord& r, const RkDb::RasterFrame& frame, std::uint64_t definition,
+                              const RkDb::Image* image) const
 {
     DwgBitWriter& d = r.Data();
     d.BL(0); // class version
@@ -672,11 +673,11 @@ void DwgEntityEncoder::Raster(DwgRecord& r, const RkDb::RasterFrame& frame, std:
     d.BD3(frame.uVector);
     d.BD3(frame.vVector);
     d.RD2(frame.pixelSize.x, frame.pixelSize.y);
-    d.BS(7);  // shown, shown when not aligned, clipped
+    d.BS(image && image->transparent ? 15 : 7);  // shown, shown when not aligned, clipped, clear
     d.B(frame.clipping);
-    d.RC(50); // brightness, contrast, fade
-    d.RC(50);
-    d.RC(0);
+    d.RC(image ? image->brightness : 50);
+    d.RC(image ? image->contrast : 50);
+    d.RC(image ? image->fade : 0);
     // A polygon is stored open; a rectangle as its two corners.
     std::vector<RkDb::Vec2> boundary = frame.clipBoundary;
     if (boundary.size() > 3 && boundary.front().x == boundary.back().x && boundary.front().y == boundary.back().y)

@@ -75,7 +75,9 @@ private:
     void Viewport(DwgRecord& r, const RkDb::ViewportEntity& v) const;
     void Face(DwgRecord& r, const RkDb::Face3d& f) const;
     void Hatch(DwgRecord& r, const RkDb::Hatch& hatch) const;
-    void Raster(DwgRecord& r, const RkDb::RasterFrame& frame, std::uint64_t definition) const;
+    // image: the picture's look and display properties; null for a wipeout.
+    void Raster(DwgRecord& r, const RkDb::RasterFrame& frame, std::uint64_t definition,
+                const RkDb::Image* image) const;
     void Color(DwgBitWriter& d, const RkDb::Color& color) const;
     bool R2000() const { return m_version >= RkDb::DwgVersion::R2000; }
     bool R2004() const { return m_version >= RkDb::DwgVersion::R2004; }

@@ -163,13 +163,13 @@ void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
             auto found = m_imageDefs->find(image.fileName);
             if (found == m_imageDefs->end())
                 found = m_imageDefs->emplace(image.fileName, ImageDef{m_handles.Next(), image.frame.pixelSize}).first;
-            WriteRaster(e, "IMAGE", "AcDbRasterImage", image.frame, found->second.handle);
+            WriteRaster(e, "IMAGE", "AcDbRasterImage", image.frame, found->second.handle, &image);
         }
         return;
     }
     case EntityType::Wipeout:
         if (HasLayouts(m_version))
-            WriteRaster(e, "WIPEOUT", "AcDbWipeout", static_cast<const Wipeout&>(e).frame, 0);
+            WriteRaster(e, "WIPEOUT", "AcDbWipeout", static_cast<const Wipeout&>(e).frame, 0, nullptr);
         return;
     case EntityType::AcisSolid:
         // R12 has no solids; one read without its ACIS data has nothing to write.
@@ -896,7 +896,8 @@ void DxfEntityWriter::WriteViewport(const RkDb::ViewportEntity& e)
 }
 
 void DxfEntityWriter::WriteRaster(const RkDb::Entity& e, const char* type, const char* marker,
-                                  const RkDb::RasterFrame& frame, RkDb::Handle imageDef)
+                                  const RkDb::RasterFrame& frame, RkDb::Handle imageDef,
+                                  const RkDb::Image* image)
 {
     Begin(type, e, true);
     Subclass(marker);
@@ -907,11 +908,11 @@ void DxfEntityWriter::WriteRaster(const RkDb::Entity& e, const char* type, const
     m_out.Point2(13, frame.pixelSize);
     m_out.Handle(340, imageDef);
     const bool clipped = frame.clipping && frame.clipBoundary.size() >= 2;
-    m_out.Int(70, 1 | 2 | (clipped ? 4 : 0));
+    m_out.Int(70, 1 | 2 | (clipped ? 4 : 0) | (image && image->transparent ? 8 : 0));
     m_out.Int(280, clipped ? 1 : 0);
-    m_out.Int(281, 50);
-    m_out.Int(282, 50);
-    m_out.Int(283, 0);
+    m_out.Int(281, image ? image->brightness : 50);
+    m_out.Int(282, image ? image->contrast : 50);
+    m_out.Int(283, image ? image->fade : 0);
     if (!clipped)
         return;
     m_out.Int(71, frame.clipBoundary.size() == 2 ? 1 : 2);

@@ -81,7 +81,7 @@ private:
     void WriteFace(const RkDb::Face3d& e);
     void WriteViewport(const RkDb::ViewportEntity& e);
     void WriteRaster(const RkDb::Entity& e, const char* type, const char* marker,
-                     const RkDb::RasterFrame& frame, RkDb::Handle imageDef);
+                     const RkDb::RasterFrame& frame, RkDb::Handle imageDef, const RkDb::Image* image);
     void WriteTolerance(const RkDb::Tolerance& e);
     void WriteShape(const RkDb::Shape& e);
     void SeqEnd(const RkDb::Entity& e, RkDb::Handle owner);

@@ -306,7 +306,12 @@ void CBrowseFrame::ReleasePreviewPicture()
 
 void CBrowseFrame::RedrawPreviewAfterShow()
 {
-    GetPreview().RedrawImage(TDwgDrawThread::kRequestRedraw);
+    // A picture comes back at the view's zoom: it is fitted to the pane again.
+    const TDwgDrawThread* thread = g_appState.drawThread.get();
+    if (thread && thread->GetFileType() >= 4)
+        GetPreview().RefitImage();
+    else
+        GetPreview().RedrawImage(TDwgDrawThread::kRequestRedraw);
 }
 
 void CBrowseFrame::UpdateTitle()
@@ -374,7 +379,11 @@ BOOL CBrowseFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINF
     if (pHandlerInfo == nullptr && nCode == CN_UPDATE_COMMAND_UI && GetCommandState(nID, enabled, check)) {
         auto* ui = static_cast<CCmdUI*>(pExtra);
         ui->Enable(enabled);
-        ui->SetCheck(check);
+        // The view types are one choice of five: the one shown has a radio mark.
+        if (IsViewTypeCommand(nID))
+            ui->SetRadio(check != 0);
+        else
+            ui->SetCheck(check);
         return TRUE;
     }
     return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);

@@ -136,6 +136,8 @@ public:
     // false for an id that is not the frame's.
     bool RunCommand(UINT id);
     bool GetCommandState(UINT id, bool& enabled, int& check);
+    // The commands that choose the list's view type.
+    static bool IsViewTypeCommand(UINT id);
     // The thumbnails of the selected rows are made again.
     void OnRebuildSelected();
 

@@ -42,6 +42,11 @@ const ViewTypeCommand* FindViewTypeCommand(UINT id)
 
 } // namespace
 
+bool CBrowseFrame::IsViewTypeCommand(UINT id)
+{
+    return FindViewTypeCommand(id) != nullptr;
+}
+
 void CBrowseFrame::OnToolsOptions()
 {
     RunOptionsCommand();

@@ -411,13 +411,10 @@ UINT TTaskManageThread::MakeRasterThumbnail(TTask* task)
     const KBMP* bitmap = task->GetBitmap();
     const int nominalWidth = bitmap ? bitmap->GetWidth() : m_thumbWidth.load();
     const int nominalHeight = bitmap ? bitmap->GetHeight() : m_thumbHeight.load();
-    std::unique_ptr<CRasterImage> image;
-    if (task->m_fileType == kJpegType && GetSettings().readExifThumbnail)
-        image = LoadExifThumbnail(task->m_path);
-    if (!image)
-        image = LoadRasterImage(task->m_path, static_cast<int32_t>(format),
-                                static_cast<DWORD>(std::max(1, nominalWidth)),
-                                static_cast<DWORD>(std::max(1, nominalHeight)));
+    const bool exifThumbnail = task->m_fileType == kJpegType && GetSettings().readExifThumbnail;
+    std::unique_ptr<CRasterImage> image = LoadThumbnailImage(
+        task->m_path, static_cast<int32_t>(format), static_cast<DWORD>(std::max(1, nominalWidth)),
+        static_cast<DWORD>(std::max(1, nominalHeight)), exifThumbnail, m_fileBytes);
     if (!image || !image->IsValid())
         return kNothing;
     const int32_t imageWidth = static_cast<int32_t>(image->GetWidth());

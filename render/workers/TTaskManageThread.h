@@ -8,6 +8,7 @@
 #pragma once
 
 #include "imaging/CDib.h"
+#include "kit/KFileBuffer.h"
 #include "render/workers/CDrawCommonThread.h"
 #include "render/workers/TTaskList.h"
 #include "render/workers/TUnclaimedTasks.h"
@@ -130,5 +131,8 @@ private:
     // The drawing being rendered; it lives as long as the thread because its address travels
     // in the status messages, which the list may still be handling after a send timed out.
     CDib m_picture;
+    // The bytes of the picture file being made a thumbnail, the thread's own: one block kept from
+    // file to file.
+    KFileBuffer m_fileBytes;
     TUnclaimedTasks m_unclaimed;
 };

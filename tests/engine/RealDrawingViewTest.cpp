@@ -301,6 +301,70 @@ TEST_F(RealDrawingView, ImageFoundBesideTheDrawingUnderItsTransform)
     EXPECT_GT(InkOf(frame).count, 100) << "the frame, its cross and the file's name";
 }
 
+// A 2 x 1 picture of one bit per pixel: black (ink) on the left, white (paper) on the right.
+std::string BitonalBmp()
+{
+    std::string bmp(66, '\0');
+    const auto put32 = [&bmp](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bmp[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, 66);
+    put32(10, 62);                      // the bits after the headers and the two palette entries
+    put32(14, 40);
+    put32(18, 2);
+    put32(22, 1);
+    bmp[26] = 1;                        // planes
+    bmp[28] = 1;                        // bits per pixel
+    put32(46, 2);                       // colours used
+    put32(58, 0x00FFFFFF);              // palette: 0 black, 1 white
+    bmp[62] = static_cast<char>(0x40);  // pixel 0 index 0, pixel 1 index 1
+    return bmp;
+}
+
+// A scanned sheet's image (one bit per pixel) shows its ink in the entity's colour, blue here;
+// its paper covers the red line below it, unless the image's transparency is on.
+TEST_F(RealDrawingView, BitonalImageInItsColourOverWhatLiesBelow)
+{
+    orvo::test::TempDir dir;
+    const std::string bmp = BitonalBmp();
+    ASSERT_TRUE(orvo::test::WriteFileBytes(dir / "scan.bmp", bmp.data(), bmp.size()));
+    for (const int display : {7, 15}) {
+        SCOPED_TRACE(display);
+        orvo::portable::DxfBuilder b;
+        b.Header("AC1015").Section("ENTITIES");
+        b.S(0, "LINE").S(8, "0").I(62, 1).P(10, -5, 5).P(11, 25, 5);
+        b.S(0, "IMAGE").S(5, "40").S(8, "0").I(62, 5).S(100, "AcDbRasterImage").P(10, 0, 0).P(11, 10, 0)
+            .P(12, 0, 10).P(13, 2, 1).S(340, "41").I(70, display);
+        b.EndSection().Section("OBJECTS");
+        b.S(0, "IMAGEDEF").S(5, "41").S(100, "AcDbRasterImageDef").S(1, "Q:\\scans\\scan.bmp").P(10, 2, 1);
+        b.EndSection().Eof();
+        const std::string dxf = b.Ascii();
+        const std::string path = dir / "scanned.dxf";
+        ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
+        DrawingPtr drawing = Open(path);
+        drawing->FitOpeningView(1.0);
+        OffscreenPicture picture(kWidth, kHeight, RGB(255, 255, 255));
+        ASSERT_TRUE(drawing->Render(picture.Dc(), nullptr));
+        // The world -5..25 x 0..10 across 240 pixels: 8 a unit, x 0 at pixel 40, y 5 at the middle.
+        const auto at = [](double wx, double wy) {
+            return std::pair<int, int>(static_cast<int>(40 + wx * 8), static_cast<int>(90 - (wy - 5) * 8));
+        };
+        const auto [inkX, inkY] = at(5, 5);
+        const auto [paperX, paperY] = at(15, 5);
+        EXPECT_GT(CountNear(picture, 0x0000FF, inkX - 20, inkY - 20, inkX + 20, inkY + 20), 1200) << "blue ink";
+        EXPECT_EQ(CountNear(picture, 0x000000, inkX - 20, inkY - 20, inkX + 20, inkY + 20), 0) << "no black";
+        const int red = CountNear(picture, 0xFF0000, paperX - 20, paperY - 20, paperX + 20, paperY + 20);
+        if (display == 15)
+            EXPECT_GE(red, 30) << "the line shows through the paper";
+        else
+            EXPECT_EQ(red, 0) << "the paper covers the line";
+        EXPECT_GT(CountNear(picture, 0xFF0000, 0, 0, at(0, 0).first - 2, kHeight), 10) << "the line left of it";
+    }
+}
+
 // A picture's file as CAD programs find it: the stored path first (a relative one from the
 // drawing's folder), then the file's name beside the drawing, then in each search folder.
 TEST(RasterFileFinder, StoredPathThenBesideTheDrawingThenSearchFolders)

@@ -285,3 +285,61 @@ TEST_F(TextPlacement, ShapeFontBesideTheDrawingDrawsItsText)
     EXPECT_GT(box.right - box.left, 60);
     EXPECT_EQ(picture.Pixel((box.left + box.right) / 2, (box.top + box.bottom) / 2), kWhite);
 }
+
+namespace {
+
+// A blue line of the line type "SHAPED" (dashes of 40 with a shape of the shape file
+// "lineshapes.shx" in each gap: shape 1, a bar one unit up, 30 high, 20 into the gap) in a red
+// frame 400 x 200.
+orvo::portable::DxfBuilder ShapedLine()
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "LTYPE");
+    b.S(0, "LTYPE").S(5, "40").S(100, "AcDbSymbolTableRecord").S(100, "AcDbLinetypeTableRecord")
+        .S(2, "SHAPED").I(70, 0).S(3, "").I(72, 65).I(73, 2).D(40, 80.0);
+    b.D(49, 40.0).I(74, 0);
+    b.D(49, -40.0).I(74, 4).I(75, 1).S(340, "30").D(46, 30.0).D(50, 0.0).D(44, 20.0).D(45, 0.0);
+    b.S(0, "ENDTAB").S(0, "TABLE").S(2, "STYLE");
+    b.S(0, "STYLE").S(5, "30").S(100, "AcDbSymbolTableRecord").S(100, "AcDbTextStyleTableRecord")
+        .S(2, "LSHAPES").I(70, 1).D(40, 0).D(41, 1).S(3, "lineshapes.shx");
+    b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+    b.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, -100).D(10, 400).D(20, -100)
+        .D(10, 400).D(20, 100).D(10, 0).D(20, 100);
+    b.S(0, "LINE").S(8, "0").I(62, 5).S(6, "SHAPED").P(10, 0, 0).P(11, 400, 0);
+    b.EndSection().Eof();
+    return b;
+}
+
+} // namespace
+
+// A line type's shapes draw from their shape file beside the drawing: blue ink rises above the
+// line in its gaps. Without the file the gaps stay empty, as before.
+TEST_F(TextPlacement, LineTypeShapesFromTheShapeFileBesideTheDrawing)
+{
+    const std::string drawing = Write(ShapedLine());
+    const std::string file = m_dir / "lineshapes.shx";
+    orvo::portable::ShxBuilder shapes(1);
+    shapes.Shape(1, {1, 8, 0, 1}, "BAR");
+    const std::string data = shapes.Regular(false);
+    const auto bars = [&](bool withFile) {
+        if (withFile)
+            EXPECT_TRUE(orvo::test::WriteFileBytes(file, data.data(), data.size()));
+        else
+            ::DeleteFileA(file.c_str());
+        OffscreenPicture picture(404, 204, RGB(255, 255, 255));
+        Render(drawing, picture, 404, 204);
+        // The line lies across the middle; the bars reach 30 units (about 29 pixels) above it.
+        const Ink line = InkOf(picture, 404, 204, 0x0000FF);
+        EXPECT_GT(line.right - line.left, 300) << withFile;
+        int above = 0;
+        for (int y = 0; y + 8 < line.bottom; ++y)
+            for (int x = 0; x < 404; ++x)
+                above += picture.Pixel(x, y) == 0x0000FF ? 1 : 0;
+        return std::pair<int, Ink>(above, line);
+    };
+    const auto [with, ink] = bars(true);
+    // Five gaps, each with a bar some twenty pixels long above the line.
+    EXPECT_GE(with, 5 * 18);
+    EXPECT_LE(ink.top, ink.bottom - 25);
+    EXPECT_EQ(bars(false).first, 0);
+}

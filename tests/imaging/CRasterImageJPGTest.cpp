@@ -2,10 +2,12 @@
 // files, refusals, the Exif splice on re-encode, stream failures and damaged files.
 #include "imaging/CRasterImageJPG.h"
 
+#include "imaging/CRasterIOFile.h"
 #include "imaging/CRasterMemFile.h"
 #include "imaging/ExifOrientation.h"
 #include "tests/imaging/ExifTestData.h"
 #include "tests/imaging/RasterCodecTestKit.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +168,40 @@ TEST(CRasterImageJPG, EmptyTruncatedAndDimensionsOnly)
     EXPECT_FALSE(dims.IsValid());
     EXPECT_EQ(dims.GetWidth(), 64u);
     EXPECT_EQ(dims.GetHeight(), 48u);
+}
+
+// Bytes in memory reach libjpeg in one block, a file in small ones: the pictures are the same,
+// whole or cut short, and in a scaled decode.
+TEST(CRasterImageJPG, MemoryAndFileStreamsDecodeAlike)
+{
+    const Bytes jpeg = EncodeTestJpeg(640, 480, 3, 85);
+    TempDir dir;
+    struct
+    {
+        size_t size;
+        BYTE scale;
+    } const cases[] = {{jpeg.size(), 1}, {jpeg.size(), 8}, {jpeg.size() / 2, 1}};
+    for (const auto& c : cases) {
+        const std::string path = dir / "photo.jpg";
+        ASSERT_TRUE(WriteFileBytes(path, jpeg.data(), c.size));
+        CRasterImageJPG fromMemory, fromFile;
+        fromMemory.SetJpegScale(c.scale);
+        fromFile.SetJpegScale(c.scale);
+        CRasterMemFile memory(const_cast<BYTE*>(jpeg.data()), int32_t(c.size));
+        ASSERT_TRUE(fromMemory.Decode(&memory)) << c.size;
+        FILE* file = fopen(path.c_str(), "rb");
+        ASSERT_NE(file, nullptr);
+        CRasterIOFile stream(file);
+        const bool read = fromFile.Decode(&stream);
+        fclose(file);
+        ASSERT_TRUE(read) << c.size;
+        ASSERT_EQ(fromMemory.GetWidth(), 640u / c.scale);
+        ASSERT_EQ(fromMemory.GetWidth(), fromFile.GetWidth());
+        ASSERT_EQ(fromMemory.GetHeight(), fromFile.GetHeight());
+        for (DWORD y = 0; y < fromMemory.GetHeight(); ++y)
+            ASSERT_EQ(std::memcmp(fromMemory.GetBits(y), fromFile.GetBits(y), 3 * fromMemory.GetWidth()), 0)
+                << "row " << y << " of a file of " << c.size << " bytes at 1/" << c.scale;
+    }
 }
 
 // A progressive JPEG written by the codec itself.

@@ -174,6 +174,20 @@ TEST(ExifThumbnail, FoundAndLoadedAsBitmap)
     EXPECT_EQ(bm.bmWidth, 24);
     EXPECT_EQ(bm.bmHeight, 16);
     DeleteObject(thumb.hBitmap);
+
+    // The same from the whole file held in memory; bytes that are no JPEG give none.
+    EXIFTHUMBNAIL inMemory;
+    EXPECT_NE(ReadExifThumbnailOfFile(jpeg.data(), jpeg.size(), inMemory), 0);
+    EXPECT_EQ(inMemory.orientation, 8);
+    EXPECT_EQ(inMemory.frameSize, thumb.frameSize);
+    ASSERT_NE(inMemory.hBitmap, nullptr);
+    ASSERT_NE(GetObject(inMemory.hBitmap, sizeof bm, &bm), 0);
+    EXPECT_EQ(bm.bmWidth, 24);
+    DeleteObject(inMemory.hBitmap);
+    EXPECT_EQ(ReadExifThumbnailOfFile(app1.data(), app1.size(), inMemory), 0);
+    EXPECT_EQ(ReadExifThumbnailOfFile(jpeg.data(), 40, inMemory), 0);
+    EXPECT_EQ(ReadExifThumbnailOfFile(nullptr, 0, inMemory), 0);
+    EXPECT_EQ(inMemory.hBitmap, nullptr);
     CoUninitialize();
 }
 

@@ -150,10 +150,10 @@ size_t FindMarker(const Bytes& jpeg, unsigned char code)
 TEST(JpegTwelveBitDamage, TruncatedShowsWhatItHoldsAndOverclaimsAreRefused)
 {
     const Bytes jpeg = TwelveBitSquares(3);
-    // Cut halfway through the scan (12-bit tables take most of a small file).
-    const size_t sos = FindMarker(jpeg, 0xDA);
-    ASSERT_LT(sos, jpeg.size());
-    const Bytes truncated(jpeg.begin(), jpeg.begin() + (sos + jpeg.size()) / 2);
+    // Cut half way through the scan's data: the headers are whole, the lower rows missing.
+    const size_t scan = FindMarker(jpeg, 0xDA);
+    ASSERT_LT(scan, jpeg.size());
+    const Bytes truncated(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(scan + (jpeg.size() - scan) / 2));
     CRasterImage partial;
     EXPECT_TRUE(DecodeFromBytes(partial, truncated, RASTER_FORMAT_JPG)) << partial.GetLastError();
     EXPECT_EQ(partial.GetWidth(), kSide);

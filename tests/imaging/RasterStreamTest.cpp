@@ -25,6 +25,25 @@ TEST(RasterMemFile, ReadCountsWholeItemsAndStopsAtTheEnd)
     EXPECT_EQ(stream.Read(out, 1, 1), 0u);
 }
 
+TEST(RasterMemFile, TakeRestHandsOverWhatRemainsOnce)
+{
+    unsigned char data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    CRasterMemFile stream(data, sizeof(data));
+    ASSERT_EQ(stream.GetC(), 0);
+    size_t bytes = 0;
+    EXPECT_EQ(stream.TakeRest(bytes), data + 1);
+    EXPECT_EQ(bytes, 9u);
+    EXPECT_TRUE(stream.Eof());
+    EXPECT_EQ(stream.Tell(), 10);
+    EXPECT_EQ(stream.TakeRest(bytes), nullptr);
+    EXPECT_EQ(bytes, 0u);
+
+    CRasterMemFile none;
+    bytes = 5;
+    EXPECT_EQ(none.TakeRest(bytes), nullptr);
+    EXPECT_EQ(bytes, 0u);
+}
+
 TEST(RasterMemFile, SeekClampsBelowZeroAndAllowsPastTheEnd)
 {
     unsigned char data[10] = {};
@@ -115,6 +134,9 @@ TEST(RasterMemFile, OwnershipTable)
 TEST(RasterIOFile, WithoutAStreamEveryOperationFails)
 {
     CRasterIOFile file;
+    size_t bytes = 5;
+    EXPECT_EQ(file.TakeRest(bytes), nullptr); // a file is read in blocks, never handed over
+    EXPECT_EQ(bytes, 0u);
     EXPECT_FALSE(file.PutC(1));
     EXPECT_EQ(file.GetC(), -1);
     EXPECT_EQ(file.Tell(), 0);

@@ -211,6 +211,32 @@ TEST(ThumbnailDecode, ScaledDecodeGivesTheSameThumbnailAsTheFullDecode)
     EXPECT_LT(MeanDifference(*fromFull, *fromScaled), 3.0);
 }
 
+// The thumbnail thread's read: one read of the file into a block kept from file to file gives
+// the pictures the separate reads give, the Exif thumbnail first when asked for.
+TEST(ThumbnailDecode, OneReadIntoAKeptBlockGivesTheSamePictures)
+{
+    TempDir dir;
+    const std::string large = SavePhoto(dir, "large.jpg", 1600, 1200);
+    const std::string small = SavePhoto(dir, "small.jpg", 640, 480);
+    ASSERT_FALSE(large.empty() || small.empty());
+    KFileBuffer scratch;
+    for (const std::string& path : {large, small, large}) {
+        for (const bool exifThumbnail : {false, true}) {
+            const auto kept = LoadThumbnailImage(path.c_str(), RASTER_FORMAT_JPG, 96, 72,
+                                                 exifThumbnail, scratch);
+            const auto alone = LoadRasterImage(path.c_str(), RASTER_FORMAT_JPG, 96, 72);
+            ASSERT_TRUE(kept && alone) << path;
+            ASSERT_EQ(kept->GetWidth(), alone->GetWidth());
+            ASSERT_EQ(kept->GetHeight(), alone->GetHeight());
+            EXPECT_EQ(MeanDifference(*kept, *alone), 0.0) << path;
+        }
+    }
+    EXPECT_FALSE(scratch.IsEmpty());
+    EXPECT_FALSE(LoadThumbnailImage((dir / "missing.jpg").c_str(), RASTER_FORMAT_JPG, 96, 72,
+                                    true, scratch));
+    EXPECT_FALSE(LoadThumbnailImage(large.c_str(), 0, 96, 72, false, scratch));
+}
+
 TEST(ThumbnailDecode, StripesOfAScaledDecodeDoNotAlias)
 {
     TempDir dir;

@@ -234,3 +234,28 @@ TEST(KFileBufferTest, AllocateAndLoad)
     buffer.Free();
     EXPECT_TRUE(buffer.IsEmpty());
 }
+
+TEST(KFileBufferTest, ReloadKeepsTheBlockWhileFilesFitInIt)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "long.bin", "0123456789", 10));
+    ASSERT_TRUE(WriteFileBytes(dir / "short.bin", "abc", 3));
+    ASSERT_TRUE(WriteFileBytes(dir / "longer.bin", "ABCDEFGHIJKL", 12));
+    KFileBuffer buffer;
+    ASSERT_TRUE(buffer.ReloadFile((dir / "long.bin").c_str()));
+    const uint8_t* block = buffer.GetData();
+    ASSERT_TRUE(buffer.ReloadFile((dir / "short.bin").c_str()));
+    EXPECT_EQ(block, buffer.GetData());
+    EXPECT_EQ(3u, buffer.GetSize());
+    EXPECT_EQ(buffer.GetData(), buffer.GetCursor());
+    EXPECT_EQ(0, std::memcmp(buffer.GetData(), "abc", 3));
+    ASSERT_TRUE(buffer.ReloadFile((dir / "longer.bin").c_str()));
+    EXPECT_EQ(12u, buffer.GetSize());
+    EXPECT_EQ(0, std::memcmp(buffer.GetData(), "ABCDEFGHIJKL", 12));
+    buffer.TrimKept(); // a small block stays
+    EXPECT_FALSE(buffer.IsEmpty());
+    // A file that cannot be read leaves nothing behind, as LoadFile does.
+    EXPECT_FALSE(buffer.ReloadFile((dir / "missing.bin").c_str()));
+    EXPECT_TRUE(buffer.IsEmpty());
+    EXPECT_FALSE(buffer.ReloadFile(nullptr));
+}

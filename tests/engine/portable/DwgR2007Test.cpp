@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -154,6 +155,35 @@ TEST(Dwg2007ReedSolomon, CorrectsUpToHalfTheParity)
     const std::vector<uint8_t> damaged = word;
     EXPECT_FALSE(DwgReedSolomon(0x169, 16).Correct(word.data()));
     EXPECT_EQ(word, damaged);
+}
+
+// Words interleaved as the file stores them (byte k of word l at l + k * words): checked four at
+// a time and one by one at the end, each damaged word found among the whole ones, for both codes.
+TEST(Dwg2007ReedSolomon, InterleavedWordsCheckedSideBySide)
+{
+    for (const auto& [polynomial, parity] : {std::pair<unsigned, size_t>{0x169, 16}, {0x11D, 4}}) {
+        const TestCode encoder(polynomial, parity);
+        const DwgReedSolomon decoder(polynomial, parity);
+        constexpr size_t kWords = 7;
+        std::vector<uint8_t> stored(kWords * 255);
+        for (size_t l = 0; l < kWords; ++l) {
+            const std::vector<uint8_t> word = encoder.Encode(std::vector<uint8_t>(255 - parity, static_cast<uint8_t>(l * 29 + 3)));
+            for (size_t k = 0; k < 255; ++k)
+                stored[l + k * kWords] = word[k];
+        }
+        for (const size_t damaged : {size_t{kWords}, size_t{1}, size_t{5}}) {
+            std::vector<uint8_t> copy = stored;
+            if (damaged < kWords)
+                copy[damaged + 40 * kWords] ^= 0x21;
+            for (size_t first = 0; first < kWords; first += DwgReedSolomon::kLanes) {
+                const size_t lanes = std::min(DwgReedSolomon::kLanes, kWords - first);
+                bool whole[DwgReedSolomon::kLanes] = {};
+                decoder.Whole(copy.data() + first, kWords, lanes, whole);
+                for (size_t l = 0; l < lanes; ++l)
+                    EXPECT_EQ(whole[l], first + l != damaged) << parity << " word " << first + l;
+            }
+        }
+    }
 }
 
 std::vector<uint8_t> LoadSample(const std::string& dir)

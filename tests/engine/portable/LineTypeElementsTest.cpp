@@ -2,9 +2,11 @@
 // rotation and scale along the line; dashes at the scale of the entity's own transform.
 #include "ReadDrawing.h"
 #include "RecordingSink.h"
+#include "ShxBuilder.h"
 
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/ShapeSource.h"
+#include "engine/draw/ShxFont.h"
 #include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
 #include "engine/write/DrawingSaver.h"
@@ -172,6 +174,61 @@ TEST(LineTypeElements, ShapesComeFromTheShapeSource)
     // An unknown shape number draws nothing.
     auto unknown = Drawing(4, "", 8, 0.0, 0.0, HorizontalLine);
     EXPECT_EQ(Drawn(*unknown, &shapes).strokes.size(), 4u);
+}
+
+// The drawing's shape files give the shapes: shape 7 an "L" of one unit along and one up, in a
+// shape file (its unit the vector unit) and in a font of capital height 10 (its unit the
+// capital height), so both draw alike; shape 8 draws nothing, and no stroke reaches the gaps
+// when the drawing's file is not among the fonts found.
+TEST(LineTypeElements, ShapesFromTheDrawingsShapeFile)
+{
+    const struct { bool font; int unit; } files[] = {{false, 1}, {true, 10}};
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.font);
+        orvo::portable::ShxBuilder builder(f.unit);
+        builder.Shape(7, {1, 8, f.unit, 0, 8, 0, f.unit}, "ELL").Shape(8, {2, 8, f.unit, 0});
+        ShapeFontSet fonts;
+        fonts.Add("C:\\Support\\MARKS.SHX", ShxFont::Parse(builder.Regular(f.font)));
+        std::vector<std::vector<Vec2>> strokes;
+        ASSERT_TRUE(fonts.Strokes("marks.shx", 7, strokes));
+        ASSERT_EQ(strokes.size(), 1u);
+        ASSERT_EQ(strokes[0].size(), 3u);
+        EXPECT_NEAR(strokes[0][1].x, 1.0, 1e-12);
+        EXPECT_NEAR(strokes[0][2].y, 1.0, 1e-12);
+        EXPECT_TRUE(fonts.Strokes("marks", 8, strokes));
+        EXPECT_TRUE(strokes.empty());
+        EXPECT_FALSE(fonts.Strokes("marks.shx", 9, strokes));
+        EXPECT_FALSE(fonts.Strokes("other.shx", 7, strokes));
+        EXPECT_FALSE(fonts.Strokes("marks.shx", 0, strokes));
+
+        auto db = Drawing(4, "", 7, 0.0, 0.0, HorizontalLine);
+        const RecordingSink sink = Drawn(*db, &fonts);
+        // Four dashes, each followed by its shape: from the gap's start (4 + 10 i) one unit back
+        // and half a unit down, two units (four pixels) along the line, then two up.
+        ASSERT_EQ(sink.strokes.size(), 8u);
+        for (std::size_t i = 0; i < 4; ++i) {
+            const auto& shape = sink.strokes[2 * i + 1].points;
+            ASSERT_EQ(shape.size(), 3u);
+            const double x = (4.0 + 10.0 * static_cast<double>(i) - 1.0) * 2.0;
+            EXPECT_NEAR(shape[0].x, x, 1e-6);
+            EXPECT_NEAR(shape[0].y, 61.0, 1e-6);
+            EXPECT_NEAR(shape[1].x, x + 4.0, 1e-6);
+            EXPECT_NEAR(shape[1].y, 61.0, 1e-6);
+            EXPECT_NEAR(shape[2].x, x + 4.0, 1e-6);
+            EXPECT_NEAR(shape[2].y, 57.0, 1e-6);
+        }
+        // Turned with the line by the element's rotation: the stroke along goes up the screen.
+        auto turned = Drawing(4, "", 7, 90.0, 0.0, HorizontalLine);
+        const RecordingSink up = Drawn(*turned, &fonts);
+        ASSERT_EQ(up.strokes.size(), 8u);
+        EXPECT_NEAR(up.strokes[1].points[1].x, 6.0, 1e-6);
+        EXPECT_NEAR(up.strokes[1].points[1].y, 57.0, 1e-6);
+        EXPECT_NEAR(up.strokes[1].points[2].x, 2.0, 1e-6);
+        // A shape the file lacks leaves the gaps empty; so does a drawing whose file was not found.
+        EXPECT_EQ(Drawn(*Drawing(4, "", 9, 0.0, 0.0, HorizontalLine), &fonts).strokes.size(), 4u);
+        ShapeFontSet none;
+        EXPECT_EQ(Drawn(*db, &none).strokes.size(), 4u);
+    }
 }
 
 TEST(LineTypeElements, TheFirstEntityDashesAtItsOwnScale)

@@ -12,7 +12,9 @@
 #include "engine/draw/DrawingRenderer.h"
 #include "engine/draw/RasterCache.h"
 #include "engine/draw/RasterSampler.h"
+#include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
+#include "engine/write/DrawingSaver.h"
 
 #include <gtest/gtest.h>
 
@@ -411,3 +413,148 @@ TEST(RasterPainter, AccidentPlanImagesNameTheirMissingFiles)
 }
 
 } // namespace
+
+namespace {
+
+// A bitonal file's picture as a decoder gives it, black on white: ink, paper, a pixel where a
+// shrink averaged half ink and half paper, and one of a trace of ink.
+class BitonalDecoder final : public RasterDecoder
+{
+public:
+    bool Decode(const std::string&, int, int, RasterPicture& out) override
+    {
+        out.width = 4;
+        out.height = 1;
+        out.pixels = {0x000000, 0xFFFFFF, 0x808080, 0xE0E0E0};
+        out.bitonal = bitonal;
+        return true;
+    }
+    bool DecodeBytes(const std::string&, int, int, RasterPicture&) override { return false; }
+    bool bitonal = true;
+};
+
+std::unique_ptr<Database> BitonalDrawing(int display, int colour)
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("ENTITIES");
+    b.S(0, "IMAGE").S(5, "40").S(8, "0").I(62, colour).S(100, "AcDbRasterImage");
+    b.P(10, 10, 10).P(11, 10, 0).P(12, 0, 10).P(13, 4, 1).S(340, "41").I(70, display);
+    b.I(281, 50).I(282, 50).I(283, 0);
+    b.EndSection().Section("OBJECTS");
+    b.S(0, "IMAGEDEF").S(5, "41").S(100, "AcDbRasterImageDef").S(1, "C:\\scans\\sheet.tif").P(10, 4, 1);
+    b.EndSection().Eof();
+    return Read(b);
+}
+
+} // namespace
+
+// A bitonal picture's ink takes the entity's colour over the background; with the image's
+// transparency on its paper is a key colour that lets what lies below show, and a trace of ink
+// still counts as ink so that thin lines stay when the view shrinks a scan.
+TEST(RasterCache, BitonalInkInTheEntitysColour)
+{
+    struct Case
+    {
+        bool clear;
+        std::uint32_t ink, paper, half, trace;    // kKey: the picture's key colour
+    };
+    constexpr std::uint32_t kKey = 0xFFFFFFFF;
+    const Case cases[] = {
+        {false, 0x0000FF, 0xFFFF00, 0x80807F, 0xE0E01F},
+        {true, 0x0000FF, kKey, 0x0000FF, kKey},
+    };
+    for (const Case& c : cases) {
+        BitonalDecoder decoder;
+        RasterCache cache(&decoder, Beside("/"));
+        RasterLook look;
+        look.background = 0xFFFF00;
+        look.foreground = 0x0000FF;
+        look.clearBackground = c.clear;
+        const RasterPicture* p = cache.Picture("sheet.tif", 4, 1, look);
+        ASSERT_TRUE(p);
+        EXPECT_EQ(p->keyed, c.clear);
+        EXPECT_NE(p->key, look.foreground);
+        const std::uint32_t want[] = {c.ink, c.paper, c.half, c.trace};
+        for (int i = 0; i < 4; ++i) {
+            const std::uint32_t expected = want[i] == kKey ? p->key : want[i];
+            const auto channel = [](std::uint32_t v, int s) { return static_cast<int>((v >> s) & 0xFF); };
+            for (int s = 0; s <= 16; s += 8)
+                EXPECT_NEAR(channel(p->pixels[i], s), channel(expected, s), 1) << c.clear << " pixel " << i;
+        }
+    }
+    // A picture of more than one bit per pixel keeps its own colours.
+    BitonalDecoder colour;
+    colour.bitonal = false;
+    RasterCache cache(&colour, Beside("/"));
+    RasterLook look;
+    look.foreground = 0x0000FF;
+    look.clearBackground = true;
+    const RasterPicture* p = cache.Picture("photo.png", 4, 1, look);
+    ASSERT_TRUE(p);
+    EXPECT_FALSE(p->keyed);
+    EXPECT_EQ(p->pixels[0], 0x000000u);
+    EXPECT_EQ(p->pixels[1], 0xFFFFFFu);
+}
+
+// Through the renderer: the entity's colour (index 5, blue) inks the picture, and the display
+// properties' transparency bit (8) clears its paper.
+TEST(RasterPainter, BitonalImageInItsColourWithItsPaperClear)
+{
+    for (const int display : {7, 15}) {
+        auto db = BitonalDrawing(display, 5);
+        BitonalDecoder decoder;
+        RasterCache cache(&decoder, Beside("/scans/"));
+        RenderOptions options;
+        options.rasters = &cache;
+        options.background = 0xFFFFFF;
+        RecordingSink sink;
+        DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+        ASSERT_EQ(sink.pictures.size(), 1u) << display;
+        const RasterPicture& picture = *sink.pictures[0].picture;
+        EXPECT_EQ(picture.pixels[0], 0x0000FFu) << display;
+        EXPECT_EQ(picture.keyed, display == 15);
+        EXPECT_EQ(picture.pixels[1], display == 15 ? picture.key : 0xFFFFFFu);
+    }
+}
+
+// Saving keeps an image's look and its transparency in DXF and DWG.
+TEST(RasterImage, SavingKeepsTheLookAndTheTransparency)
+{
+    DxfBuilder b;
+    b.Header("AC1015").Section("ENTITIES");
+    b.S(0, "IMAGE").S(5, "40").S(8, "0").S(100, "AcDbRasterImage");
+    b.P(10, 10, 10).P(11, 1, 0).P(12, 0, 1).P(13, 40, 20).S(340, "41").I(70, 15);
+    b.I(281, 70).I(282, 30).I(283, 20);
+    b.EndSection().Section("OBJECTS");
+    b.S(0, "IMAGEDEF").S(5, "41").S(100, "AcDbRasterImageDef").S(1, "C:\\scans\\sheet.tif").P(10, 40, 20);
+    b.EndSection().Eof();
+    const auto source = Read(b);
+    const auto image = [](const Database& db) -> const Image* {
+        for (const EntityPtr& e : db.Blocks()[db.ModelSpace()].entities)
+            if (e->type == EntityType::Image)
+                return static_cast<const Image*>(e.get());
+        return nullptr;
+    };
+    ASSERT_TRUE(image(*source));
+    EXPECT_TRUE(image(*source)->transparent);
+    for (const int kind : {RkWrite::DrawingSaver::kDxf, RkWrite::DrawingSaver::kDwg}) {
+        for (const int version : {8, 9}) {
+            std::string bytes;
+            ASSERT_EQ(RkWrite::DrawingSaver::Build(*source, kind, version, bytes).status, RkWrite::SaveStatus::Ok);
+            auto back = std::make_unique<Database>();
+            if (kind == RkWrite::DrawingSaver::kDwg) {
+                ASSERT_EQ(orvo::dwg::DwgReader().Read(std::vector<uint8_t>(bytes.begin(), bytes.end()), *back),
+                          orvo::dwg::DwgReadResult::Ok);
+            } else {
+                RkDxf::DxfReader reader(*back);
+                ASSERT_EQ(reader.Read(bytes.data(), bytes.size()), RkDxf::DxfReader::Status::Ok);
+            }
+            const Image* kept = image(*back);
+            ASSERT_TRUE(kept) << kind << " " << version;
+            EXPECT_TRUE(kept->transparent) << kind << " " << version;
+            EXPECT_EQ(kept->brightness, 70) << kind << " " << version;
+            EXPECT_EQ(kept->contrast, 30) << kind << " " << version;
+            EXPECT_EQ(kept->fade, 20) << kind << " " << version;
+        }
+    }
+}

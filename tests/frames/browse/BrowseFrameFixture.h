@@ -168,7 +168,7 @@ protected:
     // A layout and a window place saved by an earlier run. (A first start shows the frame
     // maximized; on a display without a window manager the display keeps calling a window
     // maximized once it was, whatever it is told later.)
-    static void SeedEarlierRun()
+    static void SeedEarlierRun(const CRect& place = CRect(100, 80, 900, 700))
     {
         ASSERT_TRUE(BrowseBarLayout::Write(1));
         const CRect work = [] {
@@ -177,8 +177,8 @@ protected:
             return CRect(r);
         }();
         CString placement;
-        placement.Format("%d,%d,%d,%d,%d,%ld,%ld,%ld,%ld", SW_SHOWNORMAL, 100, 80, 900, 700, work.left, work.top,
-                         work.right, work.bottom);
+        placement.Format("%d,%d,%ld,%ld,%ld,%ld,%ld,%ld,%ld", SW_SHOWNORMAL, place.left, place.top, place.right,
+                         place.bottom, work.left, work.top, work.right, work.bottom);
         theTestApp.WriteProfileString("Settings", "Browser", placement);
     }
 
