@@ -27,6 +27,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   draw/MeteredSink.cpp
   draw/ModelPainter.cpp
   draw/PaperSheet.cpp
+  draw/PixelCanvas.cpp
   draw/MTextFormat.cpp
   draw/MTextPainter.cpp
   draw/ShxFont.cpp

@@ -6,12 +6,34 @@
 #include "imaging/CRasterMemFile.h"
 #include "imaging/RasterCodecTable.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
 
 const char kDecodeUnknown[] = "Decode: Unknown or wrong format";
 const char kEncodeUnknown[] = "Encode: Unknown format";
+
+// The format the file's first bytes name beyond doubt (0 for none): a file whose name says one
+// format and whose bytes are another's (a PNG saved as .pbm) still opens.
+DWORD SignatureFormat(CRasterFile& stream)
+{
+    const int32_t start = stream.Tell();
+    unsigned char head[8] = {};
+    const size_t got = stream.Read(head, 1, sizeof head);
+    stream.Seek(start, SEEK_SET);
+    if (got < 4)
+        return RASTER_FORMAT_UNKNOWN;
+    if (got == 8 && std::memcmp(head, "\x89PNG\r\n\x1a\n", 8) == 0)
+        return RASTER_FORMAT_PNG;
+    if (head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF)
+        return RASTER_FORMAT_JPG;
+    if (std::memcmp(head, "GIF8", 4) == 0)
+        return RASTER_FORMAT_GIF;
+    if (std::memcmp(head, "II*\0", 4) == 0 || std::memcmp(head, "MM\0*", 4) == 0)
+        return RASTER_FORMAT_TIF;
+    return RASTER_FORMAT_UNKNOWN;
+}
 
 } // namespace
 
@@ -39,7 +61,21 @@ bool CRasterImage::Decode(CRasterFile* stream, DWORD imageType)
         SetLastError(kDecodeUnknown);
         return false;
     }
-    return codec->decode(*this, *stream, imageType);
+    const int32_t start = stream->Tell();
+    if (codec->decode(*this, *stream, imageType))
+        return true;
+    if (!stream->Seek(start, SEEK_SET))
+        return false;
+    const DWORD named = SignatureFormat(*stream);
+    const RASTERCODEC* other = named != imageType ? FindRasterCodec(named) : nullptr;
+    if (!other || !other->decode)
+        return false;
+    // The first reader's reason stays when the other cannot read it either.
+    const std::string reason = GetLastError();
+    if (other->decode(*this, *stream, named))
+        return true;
+    SetLastError(reason.c_str());
+    return false;
 }
 
 bool CRasterImage::Decode(const BYTE* buffer, DWORD size, DWORD imageType)

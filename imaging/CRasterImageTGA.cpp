@@ -81,9 +81,11 @@ bool CRasterImageTGA::Decode(CRasterFile* stream)
     if (DataBound::Overclaims(uint64_t(h.width) * h.height, DataBound::BytesLeft(*stream),
                               h.imageType >= 9 ? kMostRlePixelsPerByte : 1))
         return Fail("TGA: the picture is larger than its data can fill");
-    if (!Create(h.width, h.height, d, RASTER_FORMAT_TGA))
+    // Grey at 16 bits is a grey byte and an alpha byte per pixel.
+    const bool greyAlpha = IsGrey(h) && d >= 16;
+    if (!Create(h.width, h.height, greyAlpha ? 8 : d, RASTER_FORMAT_TGA))
         return Fail("TGA Create failed");
-    if (d == 32)
+    if (d == 32 || greyAlpha)
         AlphaCreate();
     if (m_info.nEscape != 0)
         return Fail("Cancelled");
@@ -134,6 +136,8 @@ void CRasterImageTGA::StorePixel(BYTE* destination, const BYTE* source, int file
 {
     if (GetBpp() != 24) {
         destination[x] = source[0];
+        if (fileBytes == 2)
+            AlphaSet(long(x), long(row), source[1]);
         return;
     }
     BYTE* p = destination + 3 * size_t(x);

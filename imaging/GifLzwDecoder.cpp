@@ -55,7 +55,9 @@ GifLzwDecoder::Result GifLzwDecoder::Decode(const ByteSource& source, DWORD widt
         m_blockEnded = true;
         return END_OF_FILE;
     }
-    if (initial < 2 || initial > 9)
+    // Writers go up to 11, whose codes start at the full twelve bits (pixels then take only the
+    // palette's part of each code).
+    if (initial < 2 || initial > 11)
         return BAD_CODE_SIZE;
     m_initialSize = initial;
     const int clear = 1 << initial, end = clear + 1, firstFree = clear + 2;

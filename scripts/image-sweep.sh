@@ -82,13 +82,20 @@ while [ "$next" -lt "$total" ]; do
     next=$((last + 1))
 done
 
-# Each decoded picture against ImageMagick's, on the pixels both see as opaque: a channel may
+# Each decoded picture against ImageMagick's, and where that differs against Pillow's (each of the
+# two misreads kinds the other reads: ImageMagick takes 16-bit grey TGA for 5-5-5 colour and
+# applies a PNG's gamma; a picture counts as differing only when it differs from both), on the
+# pixels both see as opaque: a channel may
 # differ by rounding (8 levels, one step of a 5-bit field, which the program widens by shifting
 # and ImageMagick by scaling; lossy codings, whose decoders may upsample and transform
 # differently, 24 levels on at most 1% of the pixels). ImageMagick keeps a TGA's rows in their
 # stored order unless told to orient them.
-python3 - "$list" "$pictures" >"$report/compare.txt" <<'PY'
+/usr/bin/python3 - "$list" "$pictures" >"$report/compare.txt" <<'PY'
 import subprocess, sys, os
+try:
+    from PIL import Image
+except ImportError:
+    Image = None
 paths = open(sys.argv[1]).read().splitlines()
 folder = sys.argv[2]
 def netpbm(path):
@@ -115,28 +122,54 @@ for name in sorted(os.listdir(folder)):
     mask = os.path.join(folder, '%d.pgm' % index)
     opacity = netpbm(mask)[2] if os.path.exists(mask) else None
     orient = ['-auto-orient'] if path.lower().endswith('.tga') else []
-    run = subprocess.run(['convert', path + '[0]'] + orient + ['-depth', '8', '-colorspace', 'sRGB', 'rgba:-'],
-                         capture_output=True, timeout=60)
-    theirs = run.stdout
-    if run.returncode != 0 or not theirs:
-        print(index, 'NOREF', 'ImageMagick cannot read it')
-        continue
-    if len(theirs) != w * h * 4:
-        print(index, 'SIZE', 'ImageMagick gives', len(theirs) // 4, 'pixels, we', w * h)
-        continue
+    # A GIF's first frame as it shows on its screen, as the program gives it.
+    if path.lower().endswith('.gif'):
+        orient = ['-coalesce']
+    # A PNG's gamma chunk is not applied (as Pillow and the system's own viewers leave it), so its
+    # stored values are taken as they are where ImageMagick would convert "linear" ones.
+    space = ['-set', 'colorspace', 'sRGB'] if path.lower().endswith('.png') else ['-colorspace', 'sRGB']
     lossy = path.lower().endswith(('.jpg', '.jpeg', '.jp2', '.j2k', '.jpc', '.j2c')) or 'JPEG' in path or 'webp' in path.lower()
     tolerance = 24 if lossy else 8
-    compared = differing = worst = 0
-    for p in range(w * h):
-        if theirs[4 * p + 3] != 255 or (opacity is not None and opacity[p] != 255):
-            continue
-        compared += 1
-        d = max(abs(ours[3 * p + c] - theirs[4 * p + c]) for c in range(3))
-        worst = max(worst, d)
-        if d > tolerance:
-            differing += 1
-    allowed = compared // 100 if lossy else 0
-    print(index, 'DIFF' if differing > allowed else 'SAME', compared, differing, worst)
+    def against(theirs):
+        compared = differing = worst = 0
+        for p in range(w * h):
+            if theirs[4 * p + 3] != 255 or (opacity is not None and opacity[p] != 255):
+                continue
+            compared += 1
+            d = max(abs(ours[3 * p + c] - theirs[4 * p + c]) for c in range(3))
+            worst = max(worst, d)
+            if d > tolerance:
+                differing += 1
+        allowed = compared // 100 if lossy else 0
+        return ('DIFF' if differing > allowed else 'SAME'), compared, differing, worst
+    def pillow():
+        if Image is None:
+            return None
+        try:
+            with Image.open(path) as picture:
+                picture.seek(0)
+                return picture.convert('RGBA').tobytes()
+        except Exception:
+            return None
+    run = subprocess.run(['convert', path + '[0]'] + orient + ['-depth', '8'] + space + ['rgba:-'],
+                         capture_output=True, timeout=60)
+    theirs = run.stdout if run.returncode == 0 else b''
+    verdict = None
+    if theirs and len(theirs) == w * h * 4:
+        verdict = against(theirs)
+    if verdict is None or verdict[0] == 'DIFF':
+        second = pillow()
+        if second and len(second) == w * h * 4:
+            other = against(second)
+            if verdict is None or other[0] == 'SAME':
+                verdict = other
+    if verdict is None:
+        if not theirs:
+            print(index, 'NOREF', 'neither ImageMagick nor Pillow reads it')
+        else:
+            print(index, 'SIZE', 'ImageMagick gives', len(theirs) // 4, 'pixels, we', w * h)
+        continue
+    print(index, *verdict)
 PY
 
 # Per format: files, decoded, failures, crashes, hangs, over memory, differing, slowest, largest,

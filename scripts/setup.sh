@@ -19,7 +19,7 @@ log() { printf '[setup] %s\n' "$*" >&2; }
 
 packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev cmake make dpkg-dev nasm
           googletest wine wine64 xvfb x11-utils xdotool clang libclang-rt-14-dev llvm imagemagick
-          ccache ninja-build fonts-wqy-microhei libpng-dev libjpeg62-turbo-dev)
+          ccache ninja-build fonts-wqy-microhei libpng-dev libjpeg62-turbo-dev python3-pil)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

@@ -271,6 +271,9 @@ private:
     // could not be queued.
     bool QueueJob(int row, bool cacheFirst);
     void RedrawThumbnailItem(int row);
+    // Tells the frame how many pictures are done, at most once in a short while unless now is
+    // set or the last one came; one held back is told when the queue ends.
+    void ReportThumbnailProgress(bool now);
     void PaintCell(HDC dc, int row, const RECT& iconRect, UINT state, bool focusedLook);
     void DrawRowIcon(HDC dc, int row, const RECT& picture) const;
     void PaintLabel(HDC dc, int row, RECT labelRect, UINT state, bool focusedLook);
@@ -328,6 +331,8 @@ private:
     CImageList m_thumbImages;
     bool m_resultsAccepted = true;
     int m_thumbnailsDone = 0;
+    DWORD m_lastProgressTick = 0;
+    bool m_progressHeld = false;
     CString m_folderSizeText;
     bool m_previewResetOnFill = true;
 

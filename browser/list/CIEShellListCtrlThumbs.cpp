@@ -13,6 +13,9 @@ constexpr UINT kMsgStatusRefresh = 0x8032;
 constexpr UINT kMsgStatusText = 0x8064;
 const char kStoppingText[] = "Please wait while stopping the redraw...";
 constexpr DWORD kBlinkMs = 1501;
+// The frame's status refresh costs about as much as serving a cached thumbnail: while pictures
+// arrive faster than this, their progress is reported at most once in this time.
+constexpr DWORD kProgressIntervalMs = 100;
 } // namespace
 
 void CIEShellListCtrl::SetThumbnailThread(TTaskManageThread* thread)
@@ -42,6 +45,8 @@ CWnd* CIEShellListCtrl::ReportWindow() const
 // The thumbnail work's report that the folder's cache library was written ends the progress.
 LRESULT CIEShellListCtrl::OnQueueFinished(WPARAM, LPARAM)
 {
+    if (m_progressHeld)
+        ReportThumbnailProgress(true);
     PostStatus(TTaskManageThread::kMsgQueueFinished, 0, 0);
     return 0;
 }
@@ -100,6 +105,7 @@ void CIEShellListCtrl::ResetThumbnailWork(bool keepPictures)
         }
     }
     m_thumbnailsDone = 0;
+    m_progressHeld = false;
     m_folderSizeText.Empty();
     PostStatus(kMsgStatusRefresh, static_cast<WPARAM>(-1000), -1000);
     StopThumbnailTasks();
@@ -206,6 +212,8 @@ int CIEShellListCtrl::FirstVisibleOrdinal() const
 void CIEShellListCtrl::StartThumbnailWork(bool rebuild)
 {
     m_thumbnailsDone = 0;
+    m_progressHeld = false;
+    m_lastProgressTick = GetTickCount();
     int jobs = 0;
     if (m_viewType == kThumbnails && m_thumbThread && m_thumbThread->GetTaskCount() > 0) {
         m_thumbThread->SetEnabled(true);
@@ -219,6 +227,19 @@ void CIEShellListCtrl::StartThumbnailWork(bool rebuild)
         total += record->IsFolder() ? 0 : record->size;
     m_folderSizeText = total == 0 ? CString() : FormatSizeKB(total);
     PostStatus(kMsgStatusRefresh, 0, jobs);
+}
+
+void CIEShellListCtrl::ReportThumbnailProgress(bool now)
+{
+    const int jobs = m_thumbThread ? m_thumbThread->GetTaskCount() : 0;
+    const DWORD tick = GetTickCount();
+    if (!now && m_thumbnailsDone < jobs && tick - m_lastProgressTick < kProgressIntervalMs) {
+        m_progressHeld = true;
+        return;
+    }
+    m_progressHeld = false;
+    m_lastProgressTick = tick;
+    PostStatus(kMsgStatusRefresh, static_cast<WPARAM>(m_thumbnailsDone), jobs);
 }
 
 int CIEShellListCtrl::FindRowOf(const CShellListItem* item) const
@@ -245,8 +266,7 @@ LRESULT CIEShellListCtrl::OnThumbnailFinished(WPARAM wParam, LPARAM lParam)
         item->thumbState = static_cast<UINT>(wParam);
         RedrawThumbnailItem(FindRowOf(item));
         ++m_thumbnailsDone;
-        PostStatus(kMsgStatusRefresh, static_cast<WPARAM>(m_thumbnailsDone),
-                   m_thumbThread ? m_thumbThread->GetTaskCount() : 0);
+        ReportThumbnailProgress(false);
     }
     // The very last touch: a job whose send went unanswered is freed as soon as this is set.
     task->m_taken = true;

@@ -32,6 +32,8 @@ struct TextRun
     bool mirrorX = false, mirrorY = false;
     // A shape font the renderer draws the run with as strokes (sinks never get such runs).
     const ShxFont* shapes = nullptr;
+    // The style's big font (its glyphs by Unicode character), for the characters past ASCII.
+    const ShxFont* bigShapes = nullptr;
 };
 
 class DrawSink

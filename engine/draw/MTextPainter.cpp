@@ -46,6 +46,7 @@ void MTextPainter::Paint(const MText& m)
     const TextRun baseRun = m_text.MakeRun(std::string(), m.style, m.height, 1.0, 0.0);
     m_baseFace = baseRun.face;
     m_baseShapes = baseRun.shapes;
+    m_baseBigShapes = baseRun.bigShapes;
     const std::vector<MTextParagraph> paragraphs = MTextFormat::Parse(m.contents, base);
     // Text too small to see draws nothing; measuring it would cost as much as drawing it.
     double tallest = base.height;
@@ -129,6 +130,7 @@ TextRun MTextPainter::RunOf(const MTextLook& look, const std::string& text) cons
     } else {
         run.face = m_baseFace;
         run.shapes = m_baseShapes;
+        run.bigShapes = m_baseBigShapes;
     }
     run.height = look.height * m_p.PixelsPerUnit();
     run.widthFactor = look.widthFactor;

@@ -67,6 +67,7 @@ private:
     TextPainter& m_text;
     std::string m_baseFace;
     const ShxFont* m_baseShapes = nullptr;
+    const ShxFont* m_baseBigShapes = nullptr;
     RkDb::Vec3 m_xAxis{1.0, 0.0, 0.0}, m_yAxis{0.0, 1.0, 0.0};
     std::uint32_t m_entityRgb = 0;
     double m_entityWidth = 0.0;

@@ -149,7 +149,11 @@ struct ShxFont::Decoder
         std::size_t n = 1;
         switch (c) {
         case 3: case 4: return 2;
-        case 7: return font.m_unicode ? 3 : 2;
+        case 7:
+            // A big font's extended subshape: 0, the primitive's number, its base point and size.
+            if (font.m_big)
+                return i + 1 < s.size() && s[i + 1] == 0 ? 8 : 3;
+            return font.m_unicode ? 3 : 2;
         case 8: case 10: return 3;
         case 11: return 6;
         case 12: return 4;
@@ -206,7 +210,11 @@ struct ShxFont::Decoder
                 stack.pop_back();
             }
             break;
-        case 7: Subshape(font.m_unicode ? (b(1) << 8 | b(2)) : b(1), depth); break;
+        case 7:
+            // Extended subshapes (scaled primitives) are not drawn.
+            if (!(font.m_big && b(1) == 0))
+                Subshape(font.m_unicode || font.m_big ? (b(1) << 8 | b(2)) : b(1), depth);
+            break;
         case 8: Move(Signed(b(1)), Signed(b(2))); break;
         case 9:
             for (std::size_t k = i + 1; k + 1 < s.size() && (s[k] != 0 || s[k + 1] != 0); k += 2)
@@ -240,6 +248,7 @@ std::unique_ptr<ShxFont> ShxFont::Parse(const std::string& bytes)
 {
     static const char kShapes[] = "AutoCAD-86 shapes 1.";
     static const char kUnifont[] = "AutoCAD-86 unifont 1.0";
+    static const char kBigfont[] = "AutoCAD-86 bigfont 1.0";
     const std::size_t eof = bytes.find('\x1A');
     if (eof == std::string::npos || eof > 64)
         return nullptr;
@@ -279,12 +288,15 @@ std::unique_ptr<ShxFont> ShxFont::Parse(const std::string& bytes)
             font->m_definitions[number] = bytes.substr(at, length);
             at += length;
         }
+    } else if (bytes.compare(0, sizeof kBigfont - 1, kBigfont) == 0) {
+        if (!font->ReadBig(bytes, at))
+            return nullptr;
     } else {
-        return nullptr;         // big fonts and shape files of other kinds are not read
+        return nullptr;         // shape files of other kinds are not read
     }
     // A font's shape 0 gives its capital height; a shape file has none (its unit is the size).
     const auto info = font->m_definitions.find(0);
-    if (info == font->m_definitions.end() && (font->m_unicode || font->m_definitions.empty()))
+    if (info == font->m_definitions.end() && (font->m_unicode || font->m_big || font->m_definitions.empty()))
         return nullptr;
     const std::string spec = info == font->m_definitions.end() ? std::string() : ShapeBytes(info->second);
     if (!spec.empty() && static_cast<unsigned char>(spec[0]) > 0)
@@ -307,6 +319,41 @@ std::unique_ptr<ShxFont> ShxFont::Parse(const std::string& bytes)
             font->m_names.emplace(std::move(name), d.first);
     }
     return font;
+}
+
+// After the header: a size, the count of index entries and of escape ranges, the ranges (first
+// and last lead byte, two bytes each), then per entry the shape's code, its length and the
+// offset of its definition in the file.
+bool ShxFont::ReadBig(const std::string& bytes, std::size_t at)
+{
+    m_big = true;
+    if (at + 6 > bytes.size())
+        return false;
+    const std::uint32_t count = U16(bytes, at + 2), ranges = U16(bytes, at + 4);
+    at += 6 + static_cast<std::size_t>(ranges) * 4;
+    if (at + static_cast<std::size_t>(count) * 8 > bytes.size())
+        return false;
+    for (std::uint32_t k = 0; k < count; ++k, at += 8) {
+        const std::uint32_t number = U16(bytes, at), length = U16(bytes, at + 2);
+        const std::size_t offset = U32(bytes, at + 4);
+        if (length == 0 || offset > bytes.size() || length > bytes.size() - offset)
+            continue;
+        m_definitions[number] = bytes.substr(offset, length);
+    }
+    return true;
+}
+
+std::unique_ptr<ShxFont> ShxFont::Rekeyed(const std::function<std::uint32_t(std::uint32_t)>& character) const
+{
+    auto out = std::make_unique<ShxFont>();
+    out->m_above = m_above;
+    out->m_unicode = true;
+    for (const auto& g : m_glyphs) {
+        const std::uint32_t cp = character(g.first);
+        if (cp != 0)
+            out->m_glyphs.emplace(cp, g.second);
+    }
+    return out;
 }
 
 const ShxFont::Glyph* ShxFont::Find(std::uint32_t codePoint) const

@@ -8,6 +8,7 @@
 #include "engine/draw/ShapeSource.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,15 +41,23 @@ public:
     // Units from the baseline to the top of the capitals (1 in a shape file that is no font).
     double Above() const { return m_above; }
     bool Unicode() const { return m_unicode; }
+    // A big font ("AutoCAD-86 bigfont 1.0", the Asian fonts): its glyphs are kept by their
+    // double-byte code (lead byte high) until rekeyed.
+    bool Big() const { return m_big; }
+    // The font with each glyph kept by the Unicode character its code gives (0: dropped), as
+    // a Unicode font; a big font's codes are those of the code page its drawing is written in.
+    std::unique_ptr<ShxFont> Rekeyed(const std::function<std::uint32_t(std::uint32_t)>& character) const;
 
 private:
     struct Decoder;
+    bool ReadBig(const std::string& bytes, std::size_t at);
 
     std::map<std::uint32_t, std::string> m_definitions;   // shape number -> its bytes
     std::map<std::uint32_t, Glyph> m_glyphs;
     std::map<std::string, std::uint32_t> m_names;        // lower-case shape name -> number
     double m_above = 1.0;
     bool m_unicode = false;
+    bool m_big = false;
 };
 
 class ShapeFontSet final : public ShapeSource

@@ -197,6 +197,7 @@ TextRun TextPainter::MakeRun(const std::string& utf8, std::int32_t style, double
         run.italic = ts.italic;
         if (ts.typeface.empty()) {
             run.shapes = ShapesOf(ts.fontFile);
+            run.bigShapes = run.shapes && !ts.bigFontFile.empty() ? ShapesOf(ts.bigFontFile) : nullptr;
             LookOfFile(ts.fontFile, run.bold, run.italic);
         }
         if (!(height > 0) && ts.fixedHeight > 0)
@@ -267,47 +268,53 @@ std::vector<std::uint32_t> CodePointsOf(const std::string& utf8)
     return out;
 }
 
-// A character the font lacks takes the room of its question mark, else of half a capital.
+// The font that draws a character: the big font for one it holds past ASCII, else the style's.
+const ShxFont& FontOf(const TextRun& run, std::uint32_t cp)
+{
+    return run.bigShapes && cp >= 0x80 && run.bigShapes->Find(cp) ? *run.bigShapes : *run.shapes;
+}
+
+// A character the font lacks takes the room of its question mark, else of half a capital; in
+// capital heights.
 double AdvanceOf(const ShxFont& font, std::uint32_t cp)
 {
     if (const ShxFont::Glyph* g = font.Find(cp))
-        return g->advance.x;
+        return g->advance.x / font.Above();
     if (const ShxFont::Glyph* q = font.Find('?'))
-        return q->advance.x;
-    return font.Above() / 2;
+        return q->advance.x / font.Above();
+    return 0.5;
 }
 
 } // namespace
 
 double TextPainter::ShapeWidth(const TextRun& run) const
 {
-    const ShxFont& font = *run.shapes;
     const std::vector<std::uint32_t> cps = CodePointsOf(run.utf8);
-    double units = 0.0;
+    double heights = 0.0;
     for (const std::uint32_t cp : cps)
-        units += AdvanceOf(font, cp);
-    return units * run.height / font.Above() * run.widthFactor + run.charExtra * static_cast<double>(cps.size());
+        heights += AdvanceOf(FontOf(run, cp), cp);
+    return heights * run.height * run.widthFactor + run.charExtra * static_cast<double>(cps.size());
 }
 
 // The glyphs' strokes in entity coordinates, never dashed: x along the text (width factor,
 // obliquing, tracking), y up from the baseline.
 void TextPainter::DrawShapes(const TextRun& run, const Vec3& p, const Vec3& xAxis)
 {
-    const ShxFont& font = *run.shapes;
     const double ppu = m_p.PixelsPerUnit();
-    const double scale = run.height / ppu / font.Above();
-    const double sx = scale * run.widthFactor * (run.mirrorX ? -1.0 : 1.0);
-    const double sy = scale * (run.mirrorY ? -1.0 : 1.0);
+    const double height = run.height / ppu;
+    const double sx = height * run.widthFactor * (run.mirrorX ? -1.0 : 1.0);
+    const double sy = height * (run.mirrorY ? -1.0 : 1.0);
     const double shear = std::tan(std::clamp(run.oblique, -1.4, 1.4));
     double pen = 0.0;
     for (const std::uint32_t cp : CodePointsOf(run.utf8)) {
         if (m_p.WorkDone() >= m_p.WorkAllowance())
             return;
+        const ShxFont& font = FontOf(run, cp);
         const ShxFont::Glyph* g = font.Find(cp);
         if (g == nullptr)
             g = font.Find('?');
         if (g)
-            StrokeGlyph(m_p, *g, p + xAxis * pen, xAxis, sx, sy, shear);
+            StrokeGlyph(m_p, *g, p + xAxis * pen, xAxis, sx / font.Above(), sy / font.Above(), shear);
         pen += AdvanceOf(font, cp) * sx + (run.mirrorX ? -1.0 : 1.0) * run.charExtra / ppu;
     }
 }

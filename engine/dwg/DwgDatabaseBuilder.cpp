@@ -257,6 +257,7 @@ void DwgDatabaseBuilder::AttachChildren(Pending& item)
 {
     const std::vector<size_t> children = ChildOrder(item.refs.firstChild, item.refs.lastChild, item.refs.children);
     if (auto* polyline = Take<RkDb::Polyline>(item.entity)) {
+        polyline->vertices.reserve(polyline->vertices.size() + children.size());
         for (size_t index : children) {
             Pending& child = m_items[index];
             if (!child.isVertex || child.placed || child.common.owner != item.handle)

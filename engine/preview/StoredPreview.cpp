@@ -52,6 +52,33 @@ StoredPreview::Kind StoredPreview::Find(const std::uint8_t* data, std::size_t si
     return found;
 }
 
+std::uint64_t StoredPreview::BytesNeeded(const std::uint8_t* data, std::size_t size, std::uint64_t fileSize)
+{
+    if (size >= fileSize)
+        return fileSize;
+    if (size < 0x11)
+        return fileSize;
+    if (std::memcmp(data, "AC10", 4) != 0)
+        return size;
+    const std::uint64_t start = U32(data + 0x0D);
+    if (start + 21 > size)
+        return fileSize;
+    if (std::memcmp(data + start, kSentinel, 16) != 0)
+        return size;
+    const std::uint64_t tableEnd = start + 21 + 9ull * data[start + 20];
+    if (tableEnd > size)
+        return fileSize;
+    // Every entry Find would take on the whole file must lie within what is read.
+    std::uint64_t needed = tableEnd;
+    for (std::uint64_t pos = start + 21; pos < tableEnd; pos += 9) {
+        const std::uint64_t at = U32(data + pos + 1);
+        const std::uint64_t len = U32(data + pos + 5);
+        if (len != 0 && at + len <= fileSize && at + len > needed)
+            needed = at + len;
+    }
+    return needed;
+}
+
 std::string StoredPreview::DibToBmpFile(const std::uint8_t* dib, std::size_t size)
 {
     if (size < 40)

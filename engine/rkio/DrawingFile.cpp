@@ -30,7 +30,15 @@ private:
 
 bool DrawingFile::ReadAll(const char* path, std::string& bytes)
 {
+    unsigned long long size = 0;
+    return ReadHead(path, kMaxSize, bytes, size) && bytes.size() == size;
+}
+
+bool DrawingFile::ReadHead(const char* path, unsigned long long limit, std::string& bytes,
+                           unsigned long long& fileSize)
+{
     bytes.clear();
+    fileSize = 0;
     FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (file.Get() == INVALID_HANDLE_VALUE)
@@ -39,8 +47,9 @@ bool DrawingFile::ReadAll(const char* path, std::string& bytes)
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
         static_cast<unsigned long long>(size.QuadPart) > kMaxSize)
         return false;
+    fileSize = static_cast<unsigned long long>(size.QuadPart);
     try {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        bytes.resize(static_cast<std::size_t>(std::min(fileSize, limit)));
     } catch (...) {
         return false;
     }
@@ -53,6 +62,8 @@ bool DrawingFile::ReadAll(const char* path, std::string& bytes)
         done += got;
     }
     bytes.resize(done);     // a file that shrank while being read is taken as it was read
+    if (done < fileSize && limit >= fileSize)
+        fileSize = done;
     return true;
 }
 

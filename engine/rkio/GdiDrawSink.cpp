@@ -1,6 +1,7 @@
 #include "engine/rkio/GdiDrawSink.h"
 
 #include "engine/draw/RasterSampler.h"
+#include "engine/rkio/DirectCanvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -81,7 +82,7 @@ COLORREF GdiDrawSink::ToColorRef(std::uint32_t rgb)
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-GdiDrawSink::GdiDrawSink(HDC dc) : m_dc(dc), m_savedDc(SaveDC(dc))
+GdiDrawSink::GdiDrawSink(HDC dc) : m_dc(dc), m_savedDc(SaveDC(dc)), m_canvas(DirectCanvas(dc))
 {
     SetBkMode(m_dc, TRANSPARENT);
     SetPolyFillMode(m_dc, ALTERNATE);
@@ -138,12 +139,21 @@ HPEN GdiDrawSink::PenFor(std::uint32_t rgb, int width)
 void GdiDrawSink::SetPen(std::uint32_t rgb, double width)
 {
     const int w = static_cast<int>(std::lround(std::clamp(width, 0.0, 1000.0)));
-    if (m_pen && rgb == m_rgb && w == m_width)
+    if (m_penChosen && rgb == m_rgb && w == m_width)
         return;
     Flush();
+    m_penChosen = true;
     m_rgb = rgb;
     m_width = w;
-    m_pen = PenFor(rgb, w);
+    // Made and selected when GDI draws with it: lines written into the pixels need no pen.
+    m_pen = nullptr;
+}
+
+void GdiDrawSink::SelectPen()
+{
+    if (m_pen)
+        return;
+    m_pen = PenFor(m_rgb, m_width);
     SelectObject(m_dc, m_pen);
 }
 
@@ -173,14 +183,37 @@ void GdiDrawSink::Polyline(const DevPoint* points, int count)
                 AddSegment(a, b);
         }
     }
-    if (m_points.size() >= kBatchPoints)
+    if (Direct())
+        DrawDirect();
+    else if (m_points.size() >= kBatchPoints)
         Flush();
+}
+
+// The batch as GDI would have drawn it: each polyline's segments without their last pixels.
+void GdiDrawSink::DrawDirect()
+{
+    if (m_gdiPending) {
+        GdiFlush();
+        m_gdiPending = false;
+    }
+    const std::uint32_t rgb = m_rgb & 0xFFFFFF;
+    std::size_t at = 0;
+    for (const DWORD count : m_counts) {
+        for (std::size_t i = at + 1; i < at + count; ++i)
+            m_canvas->Line(m_points[i - 1].x, m_points[i - 1].y, m_points[i].x, m_points[i].y, rgb);
+        at += count;
+    }
+    m_points.clear();
+    m_counts.clear();
 }
 
 void GdiDrawSink::Flush()
 {
-    if (!m_counts.empty())
+    if (!m_counts.empty()) {
+        SelectPen();
         PolyPolyline(m_dc, m_points.data(), m_counts.data(), static_cast<DWORD>(m_counts.size()));
+        GdiDrew();
+    }
     m_points.clear();
     m_counts.clear();
 }
@@ -212,8 +245,10 @@ void GdiDrawSink::Polygons(const DevPoint* points, const int* counts, int rings)
         DeleteObject(brush);
         brush = CreateSolidBrush(ToColorRef(OverPaper(m_rgb, m_opacity)));
     }
+    SelectPen();
     HGDIOBJ old = SelectObject(m_dc, brush);
     PolyPolygon(m_dc, pts.data(), ringCounts.data(), static_cast<int>(ringCounts.size()));
+    GdiDrew();
     SelectObject(m_dc, old);
     DeleteObject(brush);
 }
@@ -269,6 +304,7 @@ bool GdiDrawSink::BlendPolygons(std::vector<POINT>& points, const std::vector<IN
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::lround(m_opacity * 255.0)), 0};
     const bool blended =
         AlphaBlend(m_dc, area.left, area.top, w, h, memory, 0, 0, w, h, blend) != FALSE;
+    GdiDrew();
     SelectObject(memory, oldBrush);
     SelectObject(memory, oldPen);
     SelectObject(memory, oldBitmap);
@@ -294,7 +330,9 @@ void GdiDrawSink::Dot(DevPoint p)
     m_points.push_back(at);
     m_points.push_back({at.x + 1, at.y});
     m_counts.push_back(2);
-    if (m_points.size() >= kBatchPoints)
+    if (Direct())
+        DrawDirect();
+    else if (m_points.size() >= kBatchPoints)
         Flush();
 }
 
@@ -432,6 +470,7 @@ void GdiDrawSink::Text(const TextRun& run)
     } else {
         ExtTextOutW(m_dc, 0, 0, 0, nullptr, text.c_str(), count, dx.data());
     }
+    GdiDrew();
     SelectObject(m_dc, oldFont);
     SetWorldTransform(m_dc, &old);
     SetGraphicsMode(m_dc, oldMode);
@@ -504,6 +543,7 @@ void GdiDrawSink::Blit(const RasterPicture& picture, const RECT& to, BITMAPINFO&
     const auto stroke = [&](const std::uint32_t* pixels, DWORD rop) {
         StretchDIBits(m_dc, to.left, to.top, to.right - to.left, to.bottom - to.top, 0, 0, picture.width,
                       picture.height, pixels, &info, DIB_RGB_COLORS, rop);
+        GdiDrew();
     };
     if (!picture.keyed) {
         stroke(picture.pixels.data(), SRCCOPY);

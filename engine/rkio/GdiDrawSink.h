@@ -1,14 +1,19 @@
 // Draws the renderer's output into a Windows device context (screen, DIB section, printer or
 // metafile): lines batched into PolyPolyline calls per pen, fills with PolyPolygon, TrueType text
 // through a world transform (rotation, width factor, obliquing, mirroring), clipping with paths.
+// On a plain 24- or 32-bit DIB section thin lines and dots are written into its pixels directly
+// (PixelCanvas, the pixels GDI's thin pen gives), in their turn between the GDI calls of the rest:
+// a drawing whose neighbouring entities change colour costs no system call per entity.
 #pragma once
 
 #include "engine/draw/DrawSink.h"
+#include "engine/draw/PixelCanvas.h"
 #include "engine/rkio/GlyphAdvances.h"
 
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -55,12 +60,19 @@ private:
     // Fills translucently where the device keeps its pixels (screen, bitmap); false on others.
     bool BlendPolygons(std::vector<POINT>& points, const std::vector<INT>& counts, HBRUSH brush);
     void ReleaseCaches();
+    // Thin lines go into the pixels directly now (no clip path, a thin pen).
+    bool Direct() const { return m_canvas && m_clipDepth == 0 && m_width <= 1; }
+    void DrawDirect();
+    void SelectPen();
+    // GDI may hold drawing back (Windows batches calls): done before the pixels are written.
+    void GdiDrew() { m_gdiPending = true; }
 
     HDC m_dc;
     int m_savedDc;
     std::uint32_t m_rgb = 0;
     int m_width = 0;
-    HPEN m_pen = nullptr;
+    HPEN m_pen = nullptr;        // null until GDI draws with the chosen pen
+    bool m_penChosen = false;
     std::map<std::pair<std::uint32_t, int>, HPEN> m_pens;
     std::map<FontKey, HFONT> m_fonts;
     GlyphAdvances m_advances;
@@ -68,6 +80,8 @@ private:
     std::vector<DWORD> m_counts;
     int m_clipDepth = 0;
     double m_opacity = 1.0;
+    std::optional<PixelCanvas> m_canvas;
+    bool m_gdiPending = true;
 };
 
 } // namespace RkDraw

@@ -1,5 +1,6 @@
 #include "engine/rkio/ShapeFontFinder.h"
 
+#include "engine/db/CodePage.h"
 #include "engine/db/TextEntities.h"
 #include "engine/draw/TextPainter.h"
 #include "engine/rkio/DrawingFile.h"
@@ -176,6 +177,32 @@ std::shared_ptr<const RkDraw::ShxFont> ShapeFontFinder::Read(const std::string& 
     return font;
 }
 
+// A big font's glyphs are kept by the double-byte codes of an Asian code page: the drawing's
+// own when it is one, else Chinese GB (the big font most drawings name, gbcbig.shx), or
+// Japanese when the font's lead bytes are those of Shift-JIS (0x81-0x9F).
+int ShapeFontFinder::BigFontCodePage(const RkDraw::ShxFont& font, const RkDb::Database& db)
+{
+    const int own = RkDb::CodePage::FromName(db.Header().codePage);
+    if (own == 932 || own == 936 || own == 949 || own == 950 || own == 1361)
+        return own;
+    return font.ShapeNumbered(0x8140) || font.ShapeNumbered(0x889F) ? 932 : 936;
+}
+
+std::shared_ptr<const RkDraw::ShxFont> ShapeFontFinder::Unicode(const RkDraw::ShxFont& font, const RkDb::Database& db)
+{
+    const int codePage = BigFontCodePage(font, db);
+    return font.Rekeyed([codePage](std::uint32_t code) -> std::uint32_t {
+        const char bytes[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+        std::string utf8;
+        if (code < 0x8000 || !RkDb::CodePage::ConvertWithPlatform(codePage, std::string_view(bytes, 2), utf8))
+            return 0;
+        std::size_t length = 0;
+        const std::uint32_t cp = RkDb::CodePage::DecodeUtf8(utf8, 0, length);
+        // One character, not the replacement of a code the code page lacks.
+        return length == utf8.size() && cp >= 0x80 && cp != 0xFFFD ? cp : 0;
+    });
+}
+
 std::unique_ptr<RkDraw::ShapeFontSet> ShapeFontFinder::Load(const RkDb::Database& db,
                                                              const std::vector<std::string>& folders)
 {
@@ -183,8 +210,10 @@ std::unique_ptr<RkDraw::ShapeFontSet> ShapeFontFinder::Load(const RkDb::Database
     std::set<std::string> tried;
     std::vector<std::string> files;
     for (const RkDb::TextStyle& style : db.TextStyles()) {
-        if (style.typeface.empty())
+        if (style.typeface.empty()) {
             files.push_back(style.fontFile);
+            files.push_back(style.bigFontFile);
+        }
     }
     MTextFontFiles(db, files);
     for (const std::string& file : files) {
@@ -201,6 +230,8 @@ std::unique_ptr<RkDraw::ShapeFontSet> ShapeFontFinder::Load(const RkDb::Database
             candidates.push_back(folder + "\\" + name);
         for (const std::string& candidate : candidates) {
             if (auto font = Read(candidate)) {
+                if (font->Big())
+                    font = Unicode(*font, db);
                 fonts->Add(file, std::move(font));
                 break;
             }

@@ -29,6 +29,10 @@ private:
     // as it was (its size and time are checked).
     static std::shared_ptr<const RkDraw::ShxFont> Read(const std::string& path);
     static void MTextFontFiles(const RkDb::Database& db, std::vector<std::string>& out);
+    // A big font with its glyphs kept by the characters their codes give in the code page of
+    // its drawing.
+    static int BigFontCodePage(const RkDraw::ShxFont& font, const RkDb::Database& db);
+    static std::shared_ptr<const RkDraw::ShxFont> Unicode(const RkDraw::ShxFont& font, const RkDb::Database& db);
 };
 
 } // namespace RkIo

@@ -5,6 +5,7 @@
 #include "engine/rkio/EngineState.h"
 #include "engine/rkio/PreviewPicture.h"
 #include "engine/rkio/RasterFileWriter.h"
+#include "engine/preview/StoredPreview.h"
 
 #include <cstring>
 #include <new>
@@ -83,8 +84,16 @@ bool lppp(const char* path, unsigned char** data, long* size)
         *size = 0;
     if (!path || !data || !size)
         return false;
+    // The preview lies near the start of a drawing: only what is needed to find and take it is
+    // read, not the whole file (the cache pass of a folder of drawings reads every one).
+    constexpr unsigned long long kHead = 64 * 1024;
     std::string bytes;
-    if (!RkIo::DrawingFile::ReadAll(path, bytes))
+    unsigned long long fileSize = 0;
+    if (!RkIo::DrawingFile::ReadHead(path, kHead, bytes, fileSize))
+        return false;
+    const unsigned long long needed = RkPreview::StoredPreview::BytesNeeded(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), fileSize);
+    if (needed > bytes.size() && !RkIo::DrawingFile::ReadHead(path, needed, bytes, fileSize))
         return false;
     const std::string bmp = RkIo::PreviewPicture::BmpFromDrawingBytes(bytes);
     if (bmp.empty() || bmp.size() > 0x7FFFFFFF)

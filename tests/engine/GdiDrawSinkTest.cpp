@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 using orvo::test::OffscreenPicture;
@@ -119,6 +121,90 @@ TEST(GdiDrawSink, DottedHatchShowsEveryDot)
         RkDraw::DrawingRenderer(*db, sink, options).Draw(0, view);
     }
     EXPECT_GE(picture.CountOther(kWhite), 380);
+}
+
+} // namespace
+
+namespace {
+
+// Thin lines written into the picture's pixels must be the pixels GDI's own pen gives: random
+// polylines and dots in every direction, reaching past the picture, in changing colours, on
+// each picture layout the sink writes itself and under a rectangular and a ragged clip.
+struct DirectCase
+{
+    const char* name;
+    int bits;
+    bool topDown;
+    int clip;        // 0 none, 1 a rectangle, 2 two rectangles (GDI draws)
+    int reach;       // how far past the picture points may lie
+};
+
+class SinkLines
+{
+public:
+    explicit SinkLines(unsigned seed) : m_seed(seed) {}
+    int Next(int range) { m_seed = m_seed * 1103515245u + 12345u; return static_cast<int>((m_seed >> 8) % static_cast<unsigned>(range)); }
+
+private:
+    unsigned m_seed;
+};
+
+void Clip(HDC dc, int kind)
+{
+    if (kind >= 1)
+        IntersectClipRect(dc, 7, 5, 101, 77);
+    if (kind == 2)
+        ExcludeClipRect(dc, 40, 30, 60, 50);
+}
+
+TEST(GdiDrawSink, ThinLinesInAPictureArePixelsGdiWouldDraw)
+{
+    constexpr int kW = 120, kH = 90;
+    const DirectCase cases[] = {
+        {"24-bit top-down", 24, true, 0, 40},     {"24-bit bottom-up", 24, false, 0, 40},
+        {"32-bit top-down", 32, true, 0, 40},     {"32-bit bottom-up", 32, false, 0, 40},
+        {"clipped to a rectangle", 24, false, 1, 40}, {"clipped raggedly", 24, true, 2, 40},
+        {"reaching far out", 32, true, 0, 1000000},
+    };
+    for (const DirectCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        OffscreenPicture direct(kW, kH, RGB(255, 255, 255), c.bits, c.topDown);
+        OffscreenPicture gdi(kW, kH, RGB(255, 255, 255), c.bits, c.topDown);
+        Clip(direct.Dc(), c.clip);
+        Clip(gdi.Dc(), c.clip);
+        SinkLines random(7);
+        GdiDrawSink sink(direct.Dc());
+        for (int line = 0; line < 3000; ++line) {
+            const std::uint32_t rgb = static_cast<std::uint32_t>(random.Next(0x1000000));
+            const int width = random.Next(2);
+            const int count = line % 5 == 0 ? 1 : 2 + random.Next(3);
+            std::vector<DevPoint> points;
+            std::vector<POINT> rounded;
+            for (int i = 0; i < count; ++i) {
+                // Far-reaching lines start inside, so that they cross the picture.
+                const int reach = i == 0 && c.reach > kW ? 0 : c.reach;
+                const int x = random.Next(kW + 2 * reach) - reach, y = random.Next(kH + 2 * reach) - reach;
+                points.push_back({x + 0.25, y - 0.25});
+                rounded.push_back({x, y});
+            }
+            sink.SetPen(rgb, width);
+            HPEN pen = CreatePen(PS_SOLID, width, GdiDrawSink::ToColorRef(rgb));
+            HGDIOBJ old = SelectObject(gdi.Dc(), pen);
+            if (count == 1) {
+                sink.Dot(points[0]);
+                rounded.push_back({rounded[0].x + 1, rounded[0].y});
+                Polyline(gdi.Dc(), rounded.data(), 2);
+            } else {
+                sink.Polyline(points.data(), count);
+                Polyline(gdi.Dc(), rounded.data(), count);
+            }
+            SelectObject(gdi.Dc(), old);
+            DeleteObject(pen);
+        }
+        sink.Flush();
+        EXPECT_EQ(direct.CountDifferent(gdi), 0);
+        EXPECT_GT(direct.CountOther(kWhite), 500);
+    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// A 24-bit DIB section with a memory device context, for drawing checks at low resolution.
+// A DIB section (24-bit top-down unless asked otherwise) with a memory device context, for drawing
+// checks at low resolution.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +11,7 @@ namespace orvo::test {
 class OffscreenPicture
 {
 public:
-    OffscreenPicture(int width, int height, COLORREF fill);
+    OffscreenPicture(int width, int height, COLORREF fill, int bitsPerPixel = 24, bool topDown = true);
     ~OffscreenPicture();
     OffscreenPicture(const OffscreenPicture&) = delete;
     OffscreenPicture& operator=(const OffscreenPicture&) = delete;
@@ -22,9 +23,12 @@ public:
     // Pixels that differ from rgb.
     int CountOther(std::uint32_t rgb) const;
     int CountColor(std::uint32_t rgb) const;
+    // Pixels at which the two pictures (of one size) differ.
+    int CountDifferent(const OffscreenPicture& other) const;
 
 private:
-    int m_width, m_height;
+    int m_width, m_height, m_bytes, m_stride;
+    bool m_topDown;
     HDC m_dc = nullptr;
     HBITMAP m_bitmap = nullptr;
     HGDIOBJ m_old = nullptr;

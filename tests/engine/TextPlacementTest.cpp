@@ -46,6 +46,13 @@ Ink InkOf(const OffscreenPicture& picture, int width, int height, std::uint32_t 
     return ink;
 }
 
+// A red square frame of 200 units from the origin, so a fitted picture has a known scale.
+void RedFrame(DxfBuilder& b)
+{
+    b.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
+        .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+}
+
 class TextPlacement : public ::testing::Test
 {
 protected:
@@ -155,8 +162,7 @@ TEST_F(TextPlacement, AlignedAndRotatedTextsAroundTheirAlignmentPoint)
         DxfBuilder b;
         b.Header("AC1015").Section("ENTITIES");
         // A frame 0..200 fixes the view.
-        b.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
-            .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+        RedFrame(b);
         b.S(0, "TEXT").S(8, "0").I(62, 5).P(10, 0, 0).D(40, 20).S(1, "HHHH").D(50, c.rotation)
             .I(72, c.h).P(11, 100, 100).S(100, "AcDbText").I(73, c.v);
         b.EndSection().Eof();
@@ -243,8 +249,7 @@ TEST_F(TextPlacement, ShapeFontBesideTheDrawingDrawsItsText)
     b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "STYLE");
     b.S(0, "STYLE").S(2, "Stroke").I(70, 0).D(40, 0).D(41, 1).S(3, "testfont");
     b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
-    b.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
-        .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+    RedFrame(b);
     b.S(0, "TEXT").S(8, "0").I(62, 5).S(7, "Stroke").P(10, 50, 50).D(40, 100).S(1, "X");
     b.EndSection().Eof();
     const std::string drawing = Write(b);
@@ -268,8 +273,7 @@ TEST_F(TextPlacement, ShapeFontBesideTheDrawingDrawsItsText)
     // A multiline text naming the font in its own code finds it too.
     DxfBuilder m;
     m.Header("AC1015").Section("ENTITIES");
-    m.S(0, "LWPOLYLINE").S(8, "0").I(62, 1).I(90, 4).I(70, 1).D(10, 0).D(20, 0).D(10, 200).D(20, 0)
-        .D(10, 200).D(20, 200).D(10, 0).D(20, 200);
+    RedFrame(m);
     m.S(0, "MTEXT").S(100, "AcDbEntity").S(8, "0").I(62, 5).S(100, "AcDbMText").P(10, 50, 150).D(40, 100)
         .I(71, 1).S(1, "{\\Ftestfont.shx|c0;X}");
     m.EndSection().Eof();
@@ -342,4 +346,42 @@ TEST_F(TextPlacement, LineTypeShapesFromTheShapeFileBesideTheDrawing)
     EXPECT_GE(with, 5 * 18);
     EXPECT_LE(ink.top, ink.bottom - 25);
     EXPECT_EQ(bars(false).first, 0);
+}
+
+// A style's big font beside the drawing draws its Chinese character (GB code 0xD6D0, U+4E2D)
+// as the font's bar: a vertical stroke, where a TrueType face's character or box has ink across
+// its middle row. Without the big font the style's own font draws the rest alone.
+TEST_F(TextPlacement, BigFontBesideTheDrawingDrawsItsCharacters)
+{
+    orvo::portable::ShxBuilder big(20);
+    big.Shape(0xD6D0, {2, 8, 10, 0, 1, 8, 0, 20, 2, 8, 10, -20});
+    const std::string bigData = big.Bigfont({{0xA1, 0xFE}});
+    const std::string small = orvo::portable::TestFont().Regular();
+    ASSERT_TRUE(orvo::test::WriteFileBytes(m_dir / "testfont.shx", small.data(), small.size()));
+    DxfBuilder b;
+    b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "STYLE");
+    b.S(0, "STYLE").S(2, "Asian").I(70, 0).D(40, 0).D(41, 1).S(3, "testfont.shx").S(4, "gbtest.shx");
+    b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+    RedFrame(b);
+    b.S(0, "TEXT").S(8, "0").I(62, 5).S(7, "Asian").P(10, 50, 50).D(40, 100).S(1, "\\U+4E2D");
+    b.EndSection().Eof();
+    const std::string drawing = Write(b);
+    const auto blue = [&](bool withBigFont) {
+        const std::string file = m_dir / "gbtest.shx";
+        if (withBigFont)
+            EXPECT_TRUE(orvo::test::WriteFileBytes(file, bigData.data(), bigData.size()));
+        else
+            ::DeleteFileA(file.c_str());
+        OffscreenPicture picture(204, 204, RGB(255, 255, 255));
+        Render(drawing, picture, 204, 204);
+        return InkOf(picture, 204, 204, 0x0000FF);
+    };
+    // The bar: 100 units high, at half a capital (50 units) from the text's start.
+    const Ink bar = blue(true);
+    EXPECT_GT(bar.bottom - bar.top, 80);
+    EXPECT_LE(bar.right - bar.left, 3);
+    EXPECT_NEAR((bar.left + bar.right) / 2, 100, 4);
+    // Without it the character is the style font's question-mark room: nothing blue is drawn.
+    const Ink none = blue(false);
+    EXPECT_LT(none.right, none.left);
 }

@@ -275,6 +275,24 @@ TEST(CRasterImageGIF, FramesOutsideTheScreenAndBadCodeSizes)
     EXPECT_EQ(TopIndex(third, 3, 3), 2);
 }
 
+// Writers may start the codes at the full twelve bits (a minimum code size of 10 or 11): the
+// picture reads as written, also once the table has filled.
+TEST(CRasterImageGIF, MinimumCodeSizesUpToEleven)
+{
+    std::vector<BYTE> indices;
+    for (int i = 0; i < 64 * 64; ++i)
+        indices.push_back(BYTE((i * 7 + i / 64) % 5 == 0 ? i % 251 : i % 3));
+    for (const int codeSize : {10, 11}) {
+        GifBuilder b(64, 64, Greys(256));
+        b.Frame(0, 0, 64, 64, indices, codeSize);
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, b.End(), RASTER_FORMAT_GIF)) << codeSize;
+        for (long y = 0; y < 64; ++y)
+            for (long x = 0; x < 64; ++x)
+                ASSERT_EQ(TopIndex(image, x, y), indices[size_t(y * 64 + x)]) << codeSize << " at " << x << "," << y;
+    }
+}
+
 // Frames of no size are frames that draw nothing; a screen of no size takes the frames' box.
 TEST(CRasterImageGIF, ZeroSizeFramesAndScreens)
 {

@@ -472,3 +472,29 @@ TEST(CRasterImagePNG, MalformedInputSweep)
 }
 
 } // namespace
+
+namespace {
+
+// A file named for one format whose bytes are another's opens by its bytes; a damaged file of the
+// named format keeps its own reader's reason.
+TEST(CRasterImagePNG, BytesOfAnotherFormatThanTheNameSays)
+{
+    CRasterImage source;
+    FillPattern(source, 7, 5, 24);
+    const Bytes png = EncodeToBytes(source, RASTER_FORMAT_PNG);
+    ASSERT_FALSE(png.empty());
+    for (const DWORD named : {DWORD(RASTER_FORMAT_PNM), DWORD(RASTER_FORMAT_BMP), DWORD(RASTER_FORMAT_TGA)}) {
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, png, named)) << named << ": " << image.GetLastError();
+        EXPECT_EQ(image.GetType(), RASTER_FORMAT_PNG);
+        EXPECT_EQ(MaxChannelDifference(source, image), 0);
+    }
+    const Bytes pnm = {'P', '6', '\n', '9', '9', ' ', '9', '9', '\n', '2', '5', '5', '\n', 1, 2, 3};
+    CRasterImage cut;
+    EXPECT_FALSE(DecodeFromBytes(cut, pnm, RASTER_FORMAT_PNM));
+    CRasterImage direct;
+    EXPECT_FALSE(DecodeFromBytes(direct, Bytes(png.begin(), png.begin() + 40), RASTER_FORMAT_PNM));
+    EXPECT_STRNE(direct.GetLastError(), "") << "a reason is given";
+}
+
+} // namespace

@@ -96,6 +96,29 @@ TEST(CRasterImageTGA, SixteenBitPixels)
     EXPECT_EQ(blue.rgbRed, 0);
 }
 
+// Grey at 16 bits is a grey byte and an alpha byte per pixel, raw and run-length coded.
+TEST(CRasterImageTGA, GreyWithAlpha)
+{
+    for (const BYTE type : {BYTE(3), BYTE(11)}) {
+        TgaSpec s;
+        s.imageType = type;
+        s.depth = 16;
+        s.width = 3;
+        s.height = 1;
+        s.data = type == 3 ? Bytes{100, 255, 200, 0, 30, 128} : Bytes{0x00, 100, 255, 0x81, 200, 0};
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, MakeTga(s), RASTER_FORMAT_TGA)) << int(type);
+        ASSERT_TRUE(image.AlphaIsValid());
+        EXPECT_EQ(At(image, 0, 0).rgbRed, 100);
+        EXPECT_EQ(At(image, 0, 0).rgbBlue, 100);
+        EXPECT_EQ(image.AlphaGet(0, 0), 255);
+        EXPECT_EQ(At(image, 1, 0).rgbGreen, 200);
+        EXPECT_EQ(image.AlphaGet(1, 0), 0);
+        EXPECT_EQ(At(image, 2, 0).rgbRed, type == 3 ? 30 : 200);
+        EXPECT_EQ(image.AlphaGet(2, 0), type == 3 ? 128 : 0);
+    }
+}
+
 TEST(CRasterImageTGA, TopLeftOriginShowsTheSamePicture)
 {
     TgaSpec bottom;

@@ -200,6 +200,56 @@ TEST_F(ShellThumbnailTest, EveryDrawingAndImageGetsItsPicture)
     }
 }
 
+namespace {
+// A status window that keeps the list's progress reports (0x8032: done, jobs) and notes the end
+// of the queue (0x808C).
+struct ProgressRecord
+{
+    std::vector<std::pair<int, int>> reports;
+    bool ended = false;
+};
+ProgressRecord* g_progress = nullptr;
+
+LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (g_progress && message == 0x8032)
+        g_progress->reports.emplace_back(static_cast<int>(wParam), static_cast<int>(lParam));
+    if (g_progress && message == TTaskManageThread::kMsgQueueFinished)
+        g_progress->ended = true;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+} // namespace
+
+TEST_F(ShellThumbnailTest, ProgressReportsEndWithEveryPictureCounted)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = &ProgressWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "OrvoProgressRecord";
+    RegisterClassA(&windowClass);
+    const HWND status = CreateWindowA("OrvoProgressRecord", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      windowClass.hInstance, nullptr);
+    ASSERT_NE(status, nullptr);
+    ProgressRecord record;
+    g_progress = &record;
+    m_list.SetStatusWindow(status);
+    ASSERT_TRUE(m_list.SetFolderPath(m_folder.Path().c_str()));
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_TRUE(WaitFor([&] { return record.ended; }, 20000));
+    m_list.SetStatusWindow(nullptr);
+    g_progress = nullptr;
+    DestroyWindow(status);
+    // However many reports were held back while pictures came fast, the last one before the
+    // end counts all 12 of 12 (a reset is -1000).
+    std::vector<std::pair<int, int>> counted;
+    for (const auto& report : record.reports)
+        if (report.first >= 0)
+            counted.push_back(report);
+    ASSERT_FALSE(counted.empty());
+    EXPECT_EQ(counted.back(), std::make_pair(12, 12));
+    EXPECT_LE(counted.size(), 14u);
+}
+
 TEST_F(ShellThumbnailTest, SortAndDeletionWhilePicturesAreMadeKeepEachOnItsFile)
 {
     ASSERT_TRUE(m_list.SetFolderPath(m_folder.Path().c_str()));

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvo::portable {
@@ -60,6 +61,33 @@ public:
             U16(out, static_cast<std::uint32_t>(d.second.size()));
             out += d.second;
         }
+        return out;
+    }
+
+    // A big font whose double-byte codes start with the lead bytes of the ranges given (first
+    // and last): the count of entries and of ranges, the ranges, then per shape its code,
+    // length and offset in the file, then the definitions.
+    std::string Bigfont(const std::vector<std::pair<int, int>>& ranges) const
+    {
+        std::string out = "AutoCAD-86 bigfont 1.0\r\n\x1A";
+        const std::map<std::uint32_t, std::string> defs = Definitions();
+        U16(out, static_cast<std::uint32_t>(4 + 4 * ranges.size()));
+        U16(out, static_cast<std::uint32_t>(defs.size()));
+        U16(out, static_cast<std::uint32_t>(ranges.size()));
+        for (const auto& r : ranges) {
+            U16(out, static_cast<std::uint32_t>(r.first));
+            U16(out, static_cast<std::uint32_t>(r.second));
+        }
+        std::size_t offset = out.size() + defs.size() * 8;
+        for (const auto& d : defs) {
+            U16(out, d.first);
+            U16(out, static_cast<std::uint32_t>(d.second.size()));
+            U16(out, static_cast<std::uint32_t>(offset & 0xFFFF));
+            U16(out, static_cast<std::uint32_t>(offset >> 16));
+            offset += d.second.size();
+        }
+        for (const auto& d : defs)
+            out += d.second;
         return out;
     }
 

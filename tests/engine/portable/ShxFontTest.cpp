@@ -248,3 +248,100 @@ TEST(ShxFont, ShapesFromTheirShapeFile)
     EXPECT_GE(sink.strokes[1].points.size(), 4u);
     EXPECT_NEAR(sink.strokes[1].points[0].x, 60.0, 1e-9);
 }
+
+namespace {
+
+// A big font of capital height 20 for Chinese GB codes (lead bytes 0xA1-0xFE): 0xD6D0 a bar as
+// high as a capital, one capital wide; 0xD6D1 draws it as a subshape by its two-byte code;
+// 0xD6D2 an extended subshape (scaled primitives are not drawn), then a short bar.
+std::string BigFont()
+{
+    orvo::portable::ShxBuilder b(20);
+    b.Shape(0xD6D0, {1, 8, 0, 20, 2, 8, 20, -20});
+    b.Shape(0xD6D1, {7, 0xD6, 0xD0});
+    b.Shape(0xD6D2, {7, 0, 0xD6, 0xD0, 0, 0, 10, 10, 1, 0x24});
+    return b.Bigfont({{0xA1, 0xFE}});
+}
+
+} // namespace
+
+TEST(ShxFont, BigFontsByTheirDoubleByteCodes)
+{
+    const auto big = ShxFont::Parse(BigFont());
+    ASSERT_TRUE(big);
+    EXPECT_TRUE(big->Big());
+    EXPECT_DOUBLE_EQ(big->Above(), 20.0);
+    const ShxFont::Glyph* bar = big->ShapeNumbered(0xD6D0);
+    ASSERT_TRUE(bar);
+    ASSERT_EQ(bar->strokes.size(), 1u);
+    EXPECT_DOUBLE_EQ(bar->strokes[0][1].y, 20.0);
+    EXPECT_DOUBLE_EQ(bar->advance.x, 20.0);
+    ASSERT_TRUE(big->ShapeNumbered(0xD6D1));
+    EXPECT_EQ(big->ShapeNumbered(0xD6D1)->strokes.size(), 1u);
+    const ShxFont::Glyph* extended = big->ShapeNumbered(0xD6D2);
+    ASSERT_TRUE(extended);
+    ASSERT_EQ(extended->strokes.size(), 1u);
+    EXPECT_DOUBLE_EQ(extended->strokes[0][1].y, 2.0);
+    // Rekeyed by the characters of its code page: 0xD6D0 is U+4E2D in GB; others dropped.
+    const auto unicode = big->Rekeyed([](std::uint32_t code) { return code == 0xD6D0 ? 0x4E2Du : 0u; });
+    ASSERT_TRUE(unicode->Find(0x4E2D));
+    EXPECT_FALSE(unicode->Big());
+    EXPECT_EQ(unicode->Find(0xD6D1), nullptr);
+    // Cut anywhere, or with its index forged, it reads what is whole or nothing.
+    const std::string whole = BigFont();
+    for (std::size_t n = 0; n < whole.size(); ++n) {
+        const auto cut = ShxFont::Parse(whole.substr(0, n));
+        if (cut && cut->ShapeNumbered(0xD6D0)) {
+            EXPECT_LE(cut->ShapeNumbered(0xD6D0)->strokes.size(), 1u);
+        }
+    }
+    for (std::size_t at = 25; at < 60 && at < whole.size(); ++at) {
+        for (const int v : {0, 0x7F, 0xFF}) {
+            std::string forged = whole;
+            forged[at] = static_cast<char>(v);
+            if (const auto f = ShxFont::Parse(forged)) {
+                if (const ShxFont::Glyph* g = f->ShapeNumbered(0xD6D0)) {
+                    EXPECT_TRUE(std::isfinite(g->advance.x));
+                }
+            }
+        }
+    }
+}
+
+// A style's big font draws the characters it holds past ASCII, at the text's height in its own
+// units; the others come from the style's font.
+TEST(ShxFont, TextsDrawTheirAsianCharactersFromTheBigFont)
+{
+    ShapeFontSet fonts;
+    fonts.Add("test.shx", ShxFont::Parse(TestFont().Regular()));
+    fonts.Add("big.shx", ShxFont::Parse(BigFont())->Rekeyed([](std::uint32_t code) {
+        return code == 0xD6D0 ? 0x4E2Du : 0u;
+    }));
+    RenderOptions options;
+    options.shapeFonts = &fonts;
+    DxfBuilder b;
+    b.Header("AC1015").Section("TABLES").S(0, "TABLE").S(2, "STYLE");
+    b.S(0, "STYLE").S(2, "Asian").I(70, 0).D(40, 0).D(41, 1).S(3, "test.shx").S(4, "big.shx");
+    b.S(0, "ENDTAB").EndSection().Section("ENTITIES");
+    b.S(0, "TEXT").S(8, "0").S(7, "Asian").P(10, 10, 20).D(40, 5).S(1, "I\\U+4E2DI");
+    b.EndSection().Eof();
+    auto db = orvo::portable::Read(b);
+    RecordingSink sink;
+    DrawingRenderer(*db, sink, options).Draw(0, UnitView());
+    EXPECT_TRUE(sink.texts.empty());
+    // "I" (0.4 of the height: 2 units), the big font's bar 5 high at x 12, one height wide,
+    // then "I" again at 17.
+    ASSERT_EQ(sink.strokes.size(), 3u);
+    EXPECT_NEAR(sink.strokes[1].points[0].x, 12.0, 1e-9);
+    EXPECT_NEAR(sink.strokes[1].points[0].y, 80.0, 1e-9);
+    EXPECT_NEAR(sink.strokes[1].points[1].y, 75.0, 1e-9);
+    EXPECT_NEAR(sink.strokes[2].points[0].x, 17.0, 1e-9);
+    // Without the big font the character takes the style font's room for it.
+    ShapeFontSet only;
+    only.Add("test.shx", ShxFont::Parse(TestFont().Regular()));
+    options.shapeFonts = &only;
+    RecordingSink plain;
+    DrawingRenderer(*db, plain, options).Draw(0, UnitView());
+    ASSERT_FALSE(plain.strokes.empty());
+    EXPECT_NEAR(plain.strokes[0].points[0].x, 10.0, 1e-9);
+}

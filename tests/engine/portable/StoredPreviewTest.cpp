@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -83,6 +84,37 @@ TEST(StoredPreview, DamagedFilesHaveNone)
         StoredPreview::Find(f.data(), cut, offset, length);
     const std::uint8_t tiny[41] = {40};
     EXPECT_EQ(StoredPreview::DibToBmpFile(tiny, sizeof tiny), "");     // 0 bits per pixel
+}
+
+// Whatever head of the file is looked at first, the bytes it says are needed give the answer the
+// whole file gives (the file's tail past the pictures is never needed).
+TEST(StoredPreview, BytesNeededGiveTheWholeFilesAnswer)
+{
+    auto bmpOnly = FakeDwg(false);
+    auto both = FakeDwg(true);
+    auto pngBeyondEnd = FakeDwg(true);
+    Put32(pngBeyondEnd, 0x63, 0x1000);      // Find on the whole file skips it and takes the BMP
+    auto notDwg = bmpOnly;
+    notDwg[0] = 'X';
+    auto badSentinel = bmpOnly;
+    badSentinel[0x41] ^= 1;
+    for (auto* f : {&bmpOnly, &both, &pngBeyondEnd, &notDwg, &badSentinel}) {
+        std::size_t wholeOffset = 0, wholeLength = 0;
+        const auto whole = StoredPreview::Find(f->data(), f->size(), wholeOffset, wholeLength);
+        for (std::size_t head = 0; head <= f->size(); ++head) {
+            const std::uint64_t needed = StoredPreview::BytesNeeded(f->data(), head, f->size());
+            ASSERT_LE(needed, f->size());
+            const std::size_t taken = static_cast<std::size_t>(std::max<std::uint64_t>(needed, head));
+            std::size_t offset = 0, length = 0;
+            ASSERT_EQ(StoredPreview::Find(f->data(), taken, offset, length), whole) << head;
+            if (whole != StoredPreview::Kind::None) {
+                EXPECT_EQ(offset, wholeOffset);
+                EXPECT_EQ(length, wholeLength);
+            }
+        }
+    }
+    // The pictures of the fake end at 0x188 of its 0x200 bytes; a head past them is enough.
+    EXPECT_EQ(StoredPreview::BytesNeeded(both.data(), 0x190, both.size()), 0x188u);
 }
 
 TEST(DrawingIdentifier, VersionTable)
