@@ -3,9 +3,7 @@
 #include "imaging/CRasterIOFile.h"
 #include "imaging/CRasterMemFile.h"
 #include "imaging/DataBound.h"
-#ifndef ORVO_WITHOUT_JPEG12
 #include "imaging/Jpeg12Decoder.h"
-#endif
 #include "imaging/JpegStreamManager.h"
 
 #include <algorithm>
@@ -169,12 +167,6 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
 
 bool CRasterImageJPG::DecodeTwelveBit(CRasterFile* stream, bool hasExif)
 {
-#ifdef ORVO_WITHOUT_JPEG12
-    // The native fuzzers' build links only the system's 8-bit libjpeg: its refusal stands.
-    (void)stream;
-    (void)hasExif;
-    return false;
-#else
     SetLastError(""); // the 8-bit library's refusal
     Jpeg12Decoder decoder(*stream, m_info.szLastError, kJpegMaxMemory);
     if (!decoder.ReadHeader())
@@ -212,7 +204,6 @@ bool CRasterImageJPG::DecodeTwelveBit(CRasterFile* stream, bool hasExif)
         StoreRow(components, decoder.Quantized(), width, samples.data(), GetBits(y));
     }
     return decoder.Finish() && m_info.nEscape == 0;
-#endif
 }
 
 bool CRasterImageJPG::RefuseOutput(DWORD width, DWORD height, int components, bool arithmetic,
