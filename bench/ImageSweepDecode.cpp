@@ -128,7 +128,8 @@ Result DecodePhotoshop(const std::string& path, const std::string& stem)
     r.width = reader.GetWidth() > 0 ? unsigned(reader.GetWidth()) : 0;
     r.height = reader.GetHeight() > 0 ? unsigned(reader.GetHeight()) : 0;
     if (!r.ok)
-        r.error = "PsdReader code " + std::to_string(code);
+        r.error = code == PsdReader::kRead ? "Photoshop: a colour mode without a picture"
+                                           : PsdReader::ResultText(code);
     reader.Cleanup();
     return r;
 }

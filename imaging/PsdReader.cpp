@@ -98,6 +98,23 @@ PsdReader::~PsdReader()
     Cleanup();
 }
 
+const char* PsdReader::ResultText(int code)
+{
+    switch (code) {
+    case kRead: return "";
+    case kCannotOpen: return "Photoshop: the file cannot be opened";
+    case kBadHeader: return "Photoshop: not a header of version 1 (large documents are not read)";
+    case kBadColorModeData: return "Photoshop: the colour-mode data cannot be read";
+    case kBadResources: return "Photoshop: the image resources do not add up to their length";
+    case kOneBitDepth: return "Photoshop: 1-bit samples outside bitmap mode";
+    case kUnsupportedDepth: return "Photoshop: samples other than 1, 8, 16 or 32 bits";
+    case kNoDibSection: return "Photoshop: the DIB section cannot be made";
+    case kUnknownCompression: return "Photoshop: image data compression above 3";
+    case kNoImage: return "Photoshop: the image data is cut short, damaged or more than it can fill";
+    default: return "Photoshop: unknown result";
+    }
+}
+
 void PsdReader::Init()
 {
     m_bitmap = nullptr;

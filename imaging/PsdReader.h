@@ -63,6 +63,8 @@ public:
     HBITMAP DetachBitmap();
     // Deletes the DIB section unless it was handed over, and frees the data read.
     void Cleanup();
+    // What a result code says was not read, for reports; empty for kRead.
+    static const char* ResultText(int code);
     // "RGB", "CMYK", ... for the colour mode; null for a mode without a name.
     const char* GetColorModeName() const;
 

@@ -136,6 +136,10 @@ for name in sorted(os.listdir(folder)):
     index = int(name[:-4])
     path = paths[index]
     w, h, ours = netpbm(os.path.join(folder, name))
+    if len(ours) < w * h * 3:
+        # The tool was stopped (time or memory) while it wrote the picture.
+        print(index, 'PARTIAL', 'the picture was cut short')
+        continue
     mask = os.path.join(folder, '%d.pgm' % index)
     opacity = netpbm(mask)[2] if os.path.exists(mask) else None
     orient = ['-auto-orient'] if path.lower().endswith('.tga') else []

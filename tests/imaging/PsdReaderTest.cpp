@@ -183,6 +183,16 @@ TEST_F(PsdReaderTest, ResultCodes)
     }
 }
 
+TEST(PsdReaderTexts, EveryFailureNamesWhatIsNotRead)
+{
+    EXPECT_STREQ(PsdReader::ResultText(PsdReader::kRead), "");
+    for (const int code : {PsdReader::kCannotOpen, PsdReader::kBadHeader, PsdReader::kBadColorModeData,
+                           PsdReader::kBadResources, PsdReader::kOneBitDepth,
+                           PsdReader::kUnsupportedDepth, PsdReader::kNoDibSection,
+                           PsdReader::kUnknownCompression, PsdReader::kNoImage})
+        EXPECT_EQ(std::string(PsdReader::ResultText(code)).rfind("Photoshop: ", 0), 0u) << code;
+}
+
 TEST_F(PsdReaderTest, MissingFileCannotBeOpened)
 {
     EXPECT_EQ(m_reader.Load((m_dir / "absent.psd").c_str()), PsdReader::kCannotOpen);
