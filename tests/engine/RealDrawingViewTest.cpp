@@ -59,6 +59,15 @@ InkBox InkOf(const OffscreenPicture& picture)
     return box;
 }
 
+// The built drawing written as a DXF file of that name in the folder; its path.
+std::string WrittenDxf(const orvo::test::TempDir& dir, const char* name, const orvo::portable::DxfBuilder& b)
+{
+    const std::string dxf = b.Ascii();
+    const std::string path = dir / name;
+    EXPECT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size())) << path;
+    return path;
+}
+
 class RealDrawingView : public ::testing::Test
 {
 protected:
@@ -248,9 +257,7 @@ TEST_F(RealDrawingView, ImageFoundBesideTheDrawingUnderItsTransform)
     b.EndSection().Section("OBJECTS");
     b.S(0, "IMAGEDEF").S(5, "41").S(100, "AcDbRasterImageDef").S(1, "Q:\\elsewhere\\pic.bmp").P(10, 2, 2);
     b.EndSection().Eof();
-    const std::string dxf = b.Ascii();
-    const std::string path = dir / "placed.dxf";
-    ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
+    const std::string path = WrittenDxf(dir, "placed.dxf", b);
     const std::string bmp = orvo::portable::FourColourBmp();
     ASSERT_TRUE(orvo::test::WriteFileBytes(dir / "pic.bmp", bmp.data(), bmp.size()));
     DrawingPtr drawing = Open(path);
@@ -342,9 +349,7 @@ TEST_F(RealDrawingView, BitonalImageInItsColourOverWhatLiesBelow)
         b.EndSection().Section("OBJECTS");
         b.S(0, "IMAGEDEF").S(5, "41").S(100, "AcDbRasterImageDef").S(1, "Q:\\scans\\scan.bmp").P(10, 2, 1);
         b.EndSection().Eof();
-        const std::string dxf = b.Ascii();
-        const std::string path = dir / "scanned.dxf";
-        ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
+        const std::string path = WrittenDxf(dir, "scanned.dxf", b);
         DrawingPtr drawing = Open(path);
         drawing->FitOpeningView(1.0);
         OffscreenPicture picture(kWidth, kHeight, RGB(255, 255, 255));
@@ -411,9 +416,7 @@ void DrawOleObject(const std::string& compound, OffscreenPicture& picture)
     b.Header("AC1015").Section("ENTITIES");
     orvo::portable::AddOleFrame(b, orvo::portable::OleData(0, 0, 40, 30, compound), 0, 0, 40, 30);
     b.EndSection().Eof();
-    const std::string dxf = b.Ascii();
-    const std::string path = dir / "ole.dxf";
-    ASSERT_TRUE(orvo::test::WriteFileBytes(path, dxf.data(), dxf.size()));
+    const std::string path = WrittenDxf(dir, "ole.dxf", b);
     DrawingPtr drawing(CDrawing::CreateDrawing(0));
     drawing->SetOutputSize(kWidth, kHeight);
     ASSERT_EQ(drawing->Open(path.c_str(), ""), 0);

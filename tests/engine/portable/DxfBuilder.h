@@ -120,15 +120,21 @@ private:
     std::vector<Group> m_groups;
 };
 
-// After the header: a paper layout of that name, 420 x 297, whose paper space holds a line, and
-// a line in model space; ends the file.
-inline void AddSheet(DxfBuilder& b, const std::string& layoutName)
+// After the header: the paper space block (record 1E) holding a line, and a line in model space.
+inline void AddSheetSpaces(DxfBuilder& b)
 {
     b.Section("BLOCKS").S(0, "BLOCK").S(5, "20").S(330, "1E").S(100, "AcDbEntity").S(8, "0");
     b.S(100, "AcDbBlockBegin").S(2, "*Paper_Space").I(70, 0).P(10, 0, 0).S(3, "*Paper_Space");
     b.S(0, "LINE").S(8, "0").P(10, 10, 10).P(11, 400, 280);
     b.S(0, "ENDBLK").S(5, "21").S(100, "AcDbEntity").S(8, "0").S(100, "AcDbBlockEnd").EndSection();
     b.Section("ENTITIES").S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 100, 50).EndSection();
+}
+
+// After the header: a paper layout of that name, 420 x 297, whose paper space holds a line, and
+// a line in model space; ends the file.
+inline void AddSheet(DxfBuilder& b, const std::string& layoutName)
+{
+    AddSheetSpaces(b);
     b.Section("OBJECTS").S(0, "LAYOUT").S(5, "30").S(100, "AcDbPlotSettings").S(100, "AcDbLayout");
     b.S(1, layoutName).I(71, 1).P(10, -10, -5).P(11, 410, 292).S(330, "1E").EndSection().Eof();
 }

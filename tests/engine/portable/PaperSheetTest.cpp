@@ -135,11 +135,7 @@ TEST(PaperSheet, PageSetUpReadAndSaved)
     const auto drawing = [](double left, int units, int rotation) {
         orvo::portable::DxfBuilder b;
         b.Header("AC1015");
-        b.Section("BLOCKS").S(0, "BLOCK").S(5, "20").S(330, "1E").S(100, "AcDbEntity").S(8, "0");
-        b.S(100, "AcDbBlockBegin").S(2, "*Paper_Space").I(70, 0).P(10, 0, 0).S(3, "*Paper_Space");
-        b.S(0, "LINE").S(8, "0").P(10, 10, 10).P(11, 400, 280);
-        b.S(0, "ENDBLK").S(5, "21").S(100, "AcDbEntity").S(8, "0").S(100, "AcDbBlockEnd").EndSection();
-        b.Section("ENTITIES").S(0, "LINE").S(8, "0").P(10, 0, 0).P(11, 100, 50).EndSection();
+        orvo::portable::AddSheetSpaces(b);
         b.Section("OBJECTS").S(0, "LAYOUT").S(5, "30").S(100, "AcDbPlotSettings").S(1, "");
         b.D(40, left).D(41, 6.5).D(42, 7.5).D(43, 8.5).D(44, 420).D(45, 297).D(46, 1.5).D(47, 2.5);
         b.I(72, units).I(73, rotation).S(100, "AcDbLayout");
