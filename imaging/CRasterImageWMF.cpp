@@ -2,6 +2,7 @@
 
 #include "framework/GdiScopes.h"
 #include "imaging/CRasterFile.h"
+#include "imaging/LittleEndian.h"
 #include "imaging/MetafileCheck.h"
 
 #include <algorithm>
@@ -12,28 +13,16 @@
 
 namespace {
 
+using LittleEndian::Get16;
+using LittleEndian::Get32;
+using LittleEndian::Put32;
+
 constexpr DWORD kPlaceableKey = 0x9AC6CDD7;
 constexpr size_t kPlaceableSize = 22;
 constexpr size_t kMetaHeaderSize = 18;
 // Metafiles are small; a larger one is refused before it is read.
 constexpr int64_t kMaxMetafileBytes = 64ll * 1024 * 1024;
 constexpr uint16_t kSetWindowExt = 0x020C;
-
-uint16_t Get16(const uint8_t* p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t(Get16(p)) | (uint32_t(Get16(p + 2)) << 16);
-}
-
-void Put32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
 
 // An enhanced metafile is no GDI object: DeleteEnhMetaFile, not DeleteObject, frees it.
 struct EnhDeleter {

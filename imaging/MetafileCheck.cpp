@@ -1,34 +1,19 @@
 #include "imaging/MetafileCheck.h"
 
+#include "imaging/LittleEndian.h"
+
 #include <windows.h>
 
 #include <cstdio>
 
 namespace {
 
+using LittleEndian::Get16;
+using LittleEndian::Get32;
+using LittleEndian::Put16;
+using LittleEndian::Put32;
+
 constexpr uint32_t kAlphaBitFields = 6;
-
-uint16_t Get16(const uint8_t* p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t(Get16(p)) | (uint32_t(Get16(p + 2)) << 16);
-}
-
-void Put16(uint8_t* p, uint16_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
 
 // A packed DIB of `bytes` bytes at p, or a header of headerBytes and bits of bitsBytes apart:
 // its colour table and rows must lie inside what is given. Some writers store only the colours a
