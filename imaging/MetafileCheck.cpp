@@ -217,7 +217,8 @@ const char* WindowsRecordFault(uint8_t* record, uint64_t words, uint16_t objects
     // A pattern brush of style BS_PATTERN carries a device-dependent bitmap after its style and
     // colour usage, the other styles a DIB.
     if (function == kDibCreatePatternBrush && paramWords >= 1 && Get16(params) == BS_PATTERN)
-        return Bitmap16Fits(params + 4, (paramWords - 2) * 2) ? nullptr : "its bitmap does not fit the record";
+        return paramWords >= 2 && Bitmap16Fits(params + 4, (paramWords - 2) * 2) ? nullptr
+                                                                                : "its bitmap does not fit the record";
     if (function == kCreateRegion)
         return RegionFits(params, paramWords) ? nullptr : "its region does not fit the record";
     const int64_t needed = WindowsNeeded(function, params, paramWords);

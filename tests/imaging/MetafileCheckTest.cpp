@@ -376,6 +376,8 @@ TEST(MetafileCheck, WindowsWritersBitmapsAreTakenAndMended)
     tall[4] = 40;
     EXPECT_FALSE(WindowsFits(WindowsMetafile({{0x0142, tall}}), &why));
     EXPECT_EQ(why, "WMF record 0 (type 0x0142): its bitmap does not fit the record");
+    EXPECT_FALSE(WindowsFits(WindowsMetafile({{0x0142, {BS_PATTERN}}}), &why)); // its style alone
+    EXPECT_EQ(why, "WMF record 0 (type 0x0142): its bitmap does not fit the record");
 
     // StretchDIB (raster operation, usage, source and destination) of a 2 x 1 8-bit DIB with two
     // colours of its 256.
