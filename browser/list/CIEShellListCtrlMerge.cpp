@@ -185,12 +185,20 @@ bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names)
 {
     if (!m_folder || m_folderPath.IsEmpty() || names.empty())
         return false;
-    // Everything is looked at first: nothing changes unless every name can be answered.
+    // Everything is looked at first: nothing changes unless every name can be answered. The
+    // rows are found by looking up each row's name among the few named (a map of every row's
+    // name would cost more than the rest of the merge).
     std::unordered_map<std::string, const CShellListItem*> byName;
+    for (const std::string& name : names)
+        byName.emplace(LowerCaseKey(name.c_str()), nullptr);
     std::unordered_set<std::string> shared;
     for (const auto& record : m_records) {
-        if (!byName.emplace(record->mergeKey, record.get()).second)
-            shared.insert(record->mergeKey);
+        const auto it = byName.find(record->mergeKey);
+        if (it == byName.end())
+            continue;
+        if (it->second)
+            shared.insert(it->first);
+        it->second = record.get();
     }
     CString folder = m_folderPath;
     if (folder[folder.GetLength() - 1] != '\\')
@@ -203,8 +211,7 @@ bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names)
         const std::string key = LowerCaseKey(name.c_str());
         if (shared.count(key) != 0)
             return false;
-        const auto row = byName.find(key);
-        const CShellListItem* item = row == byName.end() ? nullptr : row->second;
+        const CShellListItem* item = byName[key];
         WIN32_FIND_DATAA found = {};
         const HANDLE find = FindFirstFileA(folder + name.c_str(), &found);
         if (find == INVALID_HANDLE_VALUE) {
