@@ -255,7 +255,11 @@ bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names)
         if (it != rows.end())
             it->second = row;
     }
-    const bool holdRedraw = gone.size() + changed.size() + added.size() > kRowsRedrawnAsTheyChange;
+    // The icon views lay their rows out again only when the redraw is turned back on: a row
+    // taken out while they redraw leaves a hole.
+    const DWORD layout = GetStyle() & LVS_TYPEMASK;
+    const bool holdRedraw = gone.size() + changed.size() + added.size() > kRowsRedrawnAsTheyChange ||
+                            layout == LVS_ICON || layout == LVS_SMALLICON;
     if (holdRedraw)
         SetRedraw(FALSE);
     BeginFill(false);

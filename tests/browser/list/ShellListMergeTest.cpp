@@ -62,7 +62,10 @@ struct Snapshot
             item.iItem = row;
             item.stateMask = static_cast<UINT>(-1);
             ::SendMessageA(list.GetSafeHwnd(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-            line += std::to_string(item.state) + "|" + std::to_string(item.iImage);
+            POINT place = {};
+            ::SendMessageA(list.GetSafeHwnd(), LVM_GETITEMPOSITION, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&place));
+            line += std::to_string(item.state) + "|" + std::to_string(item.iImage) + "|" + std::to_string(place.x) + "," +
+                    std::to_string(place.y);
             shot.rows.push_back(line);
         }
         shot.top = list.GetTopIndex();
@@ -92,6 +95,7 @@ struct ChangeCase
     bool named;
     // Files whose rows must keep their records.
     std::vector<std::string> untouched;
+    int viewType = CIEShellListCtrl::kDetails;
 };
 
 void PrintTo(const ChangeCase& c, std::ostream* os)
@@ -128,7 +132,7 @@ protected:
 
     bool Make(CIEShellListCtrl& list, int left)
     {
-        list.SetViewType(CIEShellListCtrl::kDetails);
+        list.SetViewType(GetParam().viewType);
         list.SetShellSwitches(false, false);
         list.SetShowOtherFiles(true);
         if (!list.CreateList(&m_owner, CRect(left, 0, left + 430, 380), 112) || !list.SetFolderPath(m_dir.Path().c_str()))
@@ -205,6 +209,14 @@ const std::vector<std::string> kUntouched = {"plan0.dxf", "photo1.jpg", "note29.
 
 INSTANTIATE_TEST_SUITE_P(Changes, ShellListMergeTable, ::testing::Values(
     ChangeCase{"OneAdded", 0, TRUE, [](const auto& dir) { WriteFile(dir / "plan100.dxf", 5000); }, true, kUntouched},
+    // In the thumbnail view only drawings, pictures and folders are shown, laid out in a grid.
+    ChangeCase{"ThumbnailsAddedAndRenamed", 0, TRUE, [](const auto& dir) {
+        WriteFile(dir / "plan100.dxf", 5000);
+        WriteFile(dir / "notes.txt", 5);
+        MoveFileA((dir / "photo10.jpg").c_str(), (dir / "a photo.jpg").c_str()); }, true, {"plan0.dxf", "photo1.jpg", "sub"},
+        CIEShellListCtrl::kThumbnails},
+    ChangeCase{"SmallIconsRemoved", 0, FALSE, [](const auto& dir) { DeleteFileA((dir / "plan9.dxf").c_str()); }, true,
+               kUntouched, CIEShellListCtrl::kSmallIcons},
     ChangeCase{"OneAddedBySize", 1, FALSE, [](const auto& dir) { WriteFile(dir / "big.dxf", 45000); }, true, kUntouched},
     ChangeCase{"OneRemoved", 0, TRUE, [](const auto& dir) { DeleteFileA((dir / "note5.txt").c_str()); }, true, kUntouched},
     ChangeCase{"FocusedRemoved", 3, TRUE, [](const auto& dir) { DeleteFileA((dir / "plan24.dxf").c_str()); }, true,
