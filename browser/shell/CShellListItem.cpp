@@ -19,16 +19,6 @@ CShellListItem::~CShellListItem()
 
 bool CShellListItem::ReplaceLists(LPCITEMIDLIST relative, LPCITEMIDLIST folderAbsolute)
 {
-    LPITEMIDLIST newRelative = PidlBytes::CopyList(relative);
-    LPITEMIDLIST newAbsolute = PidlBytes::Concat(folderAbsolute, relative);
-    if (!newRelative || !newAbsolute) {
-        PidlBytes::Free(newRelative);
-        PidlBytes::Free(newAbsolute);
-        return false;
-    }
-    PidlBytes::Free(m_relative);
-    PidlBytes::Free(m_absolute);
-    m_relative = newRelative;
-    m_absolute = newAbsolute;
-    return true;
+    return PidlBytes::ReplacePair(m_relative, m_absolute, PidlBytes::CopyList(relative),
+                                  PidlBytes::Concat(folderAbsolute, relative));
 }

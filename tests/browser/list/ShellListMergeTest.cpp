@@ -152,6 +152,17 @@ protected:
         return true;
     }
 
+    // The watched list refreshed at least once more, and its watch is quiet again (changes
+    // reported late give one more refresh).
+    bool WatchedRefreshedAfter(int refreshes)
+    {
+        if (!orvo::test::WaitFor([&] { return m_watched.GetRefreshCount() > refreshes && !m_watched.IsRefreshPending(); },
+                                 10000))
+            return false;
+        orvo::test::WaitFor([&] { return m_watched.IsRefreshPending(); }, 400);
+        return orvo::test::WaitFor([&] { return !m_watched.IsRefreshPending(); }, 10000);
+    }
+
     std::map<std::string, const CShellListItem*> Records(const CIEShellListCtrl& list) const
     {
         std::map<std::string, const CShellListItem*> records;
@@ -179,11 +190,7 @@ TEST_P(ShellListMergeTable, WatchedListEndsAsOneReadFromTheFolder)
     const int refreshes = m_watched.GetRefreshCount();
     const int named = m_watched.GetNamedRefreshCount();
     c.change(m_dir);
-    ASSERT_TRUE(orvo::test::WaitFor([&] { return m_watched.GetRefreshCount() > refreshes && !m_watched.IsRefreshPending(); },
-                                    10000));
-    // Changes reported late give one more refresh: wait until the watch is quiet.
-    orvo::test::WaitFor([&] { return m_watched.IsRefreshPending(); }, 400);
-    ASSERT_TRUE(orvo::test::WaitFor([&] { return !m_watched.IsRefreshPending(); }, 10000));
+    ASSERT_TRUE(WatchedRefreshedAfter(refreshes));
     m_read.Refresh(FALSE, FALSE);
 
     ExpectSame(Snapshot::Of(m_watched), Snapshot::Of(m_read));
@@ -258,10 +265,7 @@ TEST_P(ShellListMergeTable, TreesRequestReadsTheWholeFolder)
     const int refreshes = m_watched.GetRefreshCount();
     GetParam().change(m_dir);
     m_watched.PostMessage(WM_SHELLLIST_CHANGED, 0, 1);
-    ASSERT_TRUE(orvo::test::WaitFor([&] { return m_watched.GetRefreshCount() > refreshes && !m_watched.IsRefreshPending(); },
-                                    10000));
-    orvo::test::WaitFor([&] { return m_watched.IsRefreshPending(); }, 400);
-    ASSERT_TRUE(orvo::test::WaitFor([&] { return !m_watched.IsRefreshPending(); }, 10000));
+    ASSERT_TRUE(WatchedRefreshedAfter(refreshes));
     m_read.Refresh(FALSE, FALSE);
     ExpectSame(Snapshot::Of(m_watched), Snapshot::Of(m_read));
     // The first refresh read the whole folder; a later one (changes reported late) may not.
