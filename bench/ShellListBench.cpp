@@ -213,6 +213,26 @@ void ProfileShellCalls(const std::string& folder)
     desktop->Release();
 }
 
+// The thumbnail view: every picture made (cold), then every picture from the cache (warm).
+void BenchThumbnails(CIEShellListCtrl& list, TTaskManageThread& thread)
+{
+    double t = NowMs();
+    list.SetViewType(CIEShellListCtrl::kThumbnails);
+    printf("switch to thumbnails (merge): %.0f ms (%d rows)\n", NowMs() - t, list.GetItemCount());
+    const bool cold = PumpUntil([&] { return AllPictures(list) && thread.IsIdle(); }, 600000);
+    printf("every thumbnail shown, cold: %.0f ms%s\n", NowMs() - t, cold ? "" : " (not all within 600 s)");
+    GetDwgCache()->WaitForWriter(60000);
+
+    t = NowMs();
+    list.Refresh(TRUE, TRUE);
+    printf("fill, thumbnail view: %.0f ms\n", NowMs() - t);
+    const bool warm = PumpUntil([&] { return AllPictures(list) && thread.IsIdle(); }, 600000);
+    printf("every thumbnail shown, warm: %.0f ms%s\n", NowMs() - t, warm ? "" : " (not all within 600 s)");
+    t = NowMs();
+    list.Refresh(TRUE, FALSE);
+    printf("merge refresh, thumbnail view, nothing changed: %.0f ms\n", NowMs() - t);
+}
+
 struct BenchState : WorkerAppState
 {
     BenchState() { mode.store(TTaskManageThread::kBrowseMode); }
@@ -282,27 +302,9 @@ int main(int argc, char** argv)
                Median(merges), list.GetItemCount());
         // What the watch saw of the bench's own changes is taken before the thumbnails.
         PumpUntil([] { return false; }, 300);
-        if (listsOnly) {
-            list.DestroyWindow();
-        } else {
-
-        t = NowMs();
-        list.SetViewType(CIEShellListCtrl::kThumbnails);
-        printf("switch to thumbnails (merge): %.0f ms (%d rows)\n", NowMs() - t, list.GetItemCount());
-        const bool cold = PumpUntil([&] { return AllPictures(list) && thread.IsIdle(); }, 600000);
-        printf("every thumbnail shown, cold: %.0f ms%s\n", NowMs() - t, cold ? "" : " (not all within 600 s)");
-        GetDwgCache()->WaitForWriter(60000);
-
-        t = NowMs();
-        list.Refresh(TRUE, TRUE);
-        printf("fill, thumbnail view: %.0f ms\n", NowMs() - t);
-        const bool warm = PumpUntil([&] { return AllPictures(list) && thread.IsIdle(); }, 600000);
-        printf("every thumbnail shown, warm: %.0f ms%s\n", NowMs() - t, warm ? "" : " (not all within 600 s)");
-        t = NowMs();
-        list.Refresh(TRUE, FALSE);
-        printf("merge refresh, thumbnail view, nothing changed: %.0f ms\n", NowMs() - t);
+        if (!listsOnly)
+            BenchThumbnails(list, thread);
         list.DestroyWindow();
-        }
     }
     owner.DestroyWindow();
     thread.StopAndWait(20000);
