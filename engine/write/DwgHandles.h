@@ -29,6 +29,9 @@ struct DwgHandles
     std::uint64_t layoutDict = 0;                               // 2000 and later
     std::vector<std::uint64_t> layouts;                         // by layout index
     std::vector<std::uint64_t> blockLayouts;                    // by block index: its layout, or 0
+    // By block index: the extension dictionary and the draw order table (SORTENTSTABLE) in it,
+    // or 0 for a block saved without one.
+    std::vector<std::uint64_t> blockDictionaries, blockSortTables;
 
     std::uint64_t Layer(std::int32_t index) const { return Pick(layers, index, layerZero); }
     std::uint64_t Style(std::int32_t index) const { return Pick(styles, index, standardStyle); }

@@ -28,18 +28,20 @@ void DwgRecord::MarkSize()
     m_data.RL(0);
 }
 
-void DwgRecord::ObjectCommon(std::uint64_t owner)
+void DwgRecord::ObjectCommon(std::uint64_t owner, std::uint64_t xdictionary, bool ownerReacts)
 {
     if (m_data.Version() < DwgVersion::R2000)
         MarkSize();
-    m_data.BL(0); // reactors
+    m_data.BL(ownerReacts ? 1 : 0); // reactors
     m_handles.H(4, owner);
-    // Before 2004 the extension dictionary handle is always there (null); from 2004 a bit says
-    // it is missing.
+    if (ownerReacts)
+        m_handles.H(4, owner);
+    // Before 2004 the extension dictionary handle is always there (null for none); from 2004 a
+    // bit says whether it is.
     if (m_data.Version() >= DwgVersion::R2004)
-        m_data.B(true);
-    else
-        m_handles.H(3, 0);
+        m_data.B(xdictionary == 0);
+    if (m_data.Version() < DwgVersion::R2004 || xdictionary != 0)
+        m_handles.H(3, xdictionary);
 }
 
 std::vector<std::uint8_t> DwgRecord::Finish()

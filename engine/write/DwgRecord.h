@@ -20,9 +20,10 @@ public:
     DwgBitWriter& Handles() { return m_handles; }
     std::uint64_t Handle() const { return m_handle; }
 
-    // The common object fields before the type's own data: no reactors, an extension dictionary
-    // handle (null) follows the owner in the handle stream.
-    void ObjectCommon(std::uint64_t owner);
+    // The common object fields before the type's own data: the owner, then (ownerReacts) the
+    // owner again as the one reactor, then the extension dictionary (null for none) in the
+    // handle stream.
+    void ObjectCommon(std::uint64_t owner, std::uint64_t xdictionary = 0, bool ownerReacts = false);
     // The record as it goes into the file: its size, its bytes and its CRC.
     std::vector<std::uint8_t> Finish();
 
