@@ -698,6 +698,46 @@ TEST_P(KeptOnSave, DrawOrderAndTransparency)
     }
 }
 
+// A real drawing with draw order tables in 54 blocks (sprinkler_final.dwg, 2010): from R14 on
+// every block comes back drawn in its order, and its sprinkler head shows its green pattern over
+// the grey solid hatch the tables put below it, as in the original.
+TEST_P(KeptOnSave, ARealDrawingsDrawOrders)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    const SavedKind k = GetParam();
+    const auto source = ReadSample(dir + "dwg/real/sprinkler_final.dwg");
+    ASSERT_TRUE(source);
+    std::string bytes;
+    ASSERT_EQ(DrawingSaver::Build(*source, k.kind, k.version, bytes).status, SaveStatus::Ok);
+    const auto back = k.kind == DrawingSaver::kDwg ? ReadBackDwg(bytes) : ReadBack(bytes);
+    const std::string what = "sprinkler_final " + KindName(k);
+    if (k.version < 7) {
+        for (const RkDb::Block& block : back->Blocks())
+            EXPECT_TRUE(block.drawOrder.empty()) << what << " " << block.name;
+        return;
+    }
+    EXPECT_EQ(ExpectDrawOrders(*source, *back, what), 54);
+    RkDraw::ViewTransform view;
+    view.SetDevice(600, 450);
+    view.SetArea({4579.88, 258.728}, 800);
+    const auto draw = [&view](const RkDb::Database& db) {
+        auto sink = std::make_unique<orvo::portable::RasterSink>(600, 450);
+        RkDraw::RenderOptions options;
+        RkDraw::DrawingRenderer(db, *sink, options).Draw(0, view);
+        return sink;
+    };
+    const auto before = draw(*source), after = draw(*back);
+    const std::size_t green = before->CountColor(0, 0, 150, 450, 0x00FF00);
+    EXPECT_GT(green, 400u);
+    EXPECT_EQ(after->CountColor(0, 0, 150, 450, 0x00FF00), green) << what;
+    std::size_t differing = 0;
+    for (int y = 0; y < 450; ++y) {
+        for (int x = 0; x < 600; ++x)
+            differing += before->At(x, y) != after->At(x, y) ? 1 : 0;
+    }
+    EXPECT_LE(differing, before->Ink(0, 0, 600, 450) / 100) << what;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryKind, KeptOnSave,
     ::testing::Values(SavedKind{DrawingSaver::kDxf, 5}, SavedKind{DrawingSaver::kDxf, 7},
