@@ -23,6 +23,7 @@ struct DwgHandles
     std::uint64_t byLayer = 0, byBlock = 0, continuous = 0;    // line types
     std::uint64_t layerZero = 0, standardStyle = 0, standardDimStyle = 0, acadAppId = 0;
     std::uint64_t groupDict = 0, mlineDict = 0, namedDict = 0;
+    std::uint64_t transparencyAppId = 0;                        // 2004 and later, when a layer has one
     std::int32_t modelSpace = -1, paperSpace = -1;             // block indices
     std::map<std::string, std::uint64_t> imageDefs;             // by picture file
     std::uint64_t imageDict = 0;

@@ -6,14 +6,22 @@ namespace RkWrite {
 
 using RkDb::DwgVersion;
 
-DwgRecord::DwgRecord(DwgVersion version, std::uint16_t type, std::uint64_t handle, bool isEntity)
+DwgRecord::DwgRecord(DwgVersion version, std::uint16_t type, std::uint64_t handle, bool isEntity,
+                     const DwgExtendedLong& extended)
     : m_data(version), m_handles(version), m_handle(handle)
 {
     m_data.BS(type);
     if (version >= DwgVersion::R2000)
         MarkSize();
     m_data.H(0, handle);
-    m_data.BS(0); // no extended data
+    if (extended.application != 0) {
+        constexpr std::uint8_t kLongItem = 71; // group 1071
+        m_data.BS(5);
+        m_data.H(5, extended.application);
+        m_data.RC(kLongItem);
+        m_data.RL(extended.value);
+    }
+    m_data.BS(0); // the end of the extended data
     if (isEntity) {
         m_data.B(false); // no proxy graphics
         if (version < DwgVersion::R2000)

@@ -10,11 +10,19 @@
 
 namespace RkWrite {
 
+// A long as the extended data of an application (group 1071), or none (application 0).
+struct DwgExtendedLong
+{
+    std::uint64_t application = 0;
+    std::uint32_t value = 0;
+};
+
 class DwgRecord
 {
 public:
     // Starts an object (isEntity: an entity, whose common part opens differently).
-    DwgRecord(RkDb::DwgVersion version, std::uint16_t type, std::uint64_t handle, bool isEntity);
+    DwgRecord(RkDb::DwgVersion version, std::uint16_t type, std::uint64_t handle, bool isEntity,
+              const DwgExtendedLong& extended = DwgExtendedLong());
 
     DwgBitWriter& Data() { return m_data; }
     DwgBitWriter& Handles() { return m_handles; }

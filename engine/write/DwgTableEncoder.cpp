@@ -45,9 +45,10 @@ std::vector<std::uint8_t> DwgTableEncoder::Control(DwgHandles::Control which,
 }
 
 DwgRecord DwgTableEncoder::Record(std::uint16_t type, std::uint64_t handle, std::uint64_t owner,
-                                  const std::string& name, std::uint64_t xdictionary) const
+                                  const std::string& name, std::uint64_t xdictionary,
+                                  const DwgExtendedLong& extended) const
 {
-    DwgRecord r(m_version, type, handle, false);
+    DwgRecord r(m_version, type, handle, false, extended);
     r.ObjectCommon(owner, xdictionary);
     DwgBitWriter& d = r.Data();
     d.TV(Encode(name));
@@ -59,7 +60,12 @@ DwgRecord DwgTableEncoder::Record(std::uint16_t type, std::uint64_t handle, std:
 
 std::vector<std::uint8_t> DwgTableEncoder::Layer(const RkDb::Layer& layer, std::uint64_t handle) const
 {
-    DwgRecord r = Record(dwg::kTypeLayer, handle, m_handles.controls[DwgHandles::kLayer], layer.name);
+    // A layer's transparency is extended data of its application (when the file has it: 2004).
+    DwgExtendedLong transparency;
+    if (layer.transparency != 0 && m_handles.transparencyAppId != 0)
+        transparency = {m_handles.transparencyAppId, layer.transparency};
+    DwgRecord r = Record(dwg::kTypeLayer, handle, m_handles.controls[DwgHandles::kLayer], layer.name, 0,
+                         transparency);
     DwgBitWriter& d = r.Data();
     if (m_version >= DwgVersion::R2000) {
         unsigned flags = (layer.frozen ? 1 : 0) | (layer.off ? 2 : 0) | (layer.locked ? 8 : 0) | (layer.plot ? 16 : 0);

@@ -45,7 +45,8 @@ public:
 
 private:
     DwgRecord Record(std::uint16_t type, std::uint64_t handle, std::uint64_t owner, const std::string& name,
-                     std::uint64_t xdictionary = 0) const;
+                     std::uint64_t xdictionary = 0,
+                     const DwgExtendedLong& extended = DwgExtendedLong()) const;
     std::string Encode(const std::string& utf8) const;
 
     RkDb::DwgVersion m_version;

@@ -64,6 +64,10 @@ void DwgWriter::AssignTableHandles()
     h.standardStyle = pick(h.styles, FindKey(m_db.TextStyles(), "STANDARD"));
     h.standardDimStyle = pick(h.dimStyles, FindKey(m_db.DimStyles(), "STANDARD"));
     h.acadAppId = m_allocator.Next();
+    const bool transparentLayer = std::any_of(m_db.Layers().begin(), m_db.Layers().end(),
+                                              [](const RkDb::Layer& layer) { return layer.transparency != 0; });
+    if (m_version >= DwgVersion::R2004 && transparentLayer)
+        h.transparencyAppId = m_allocator.Next();
     h.groupDict = m_allocator.Next();
     h.mlineDict = m_allocator.Next();
     h.namedDict = m_allocator.Next();
@@ -207,6 +211,11 @@ void DwgWriter::Tables()
     for (std::int32_t i = 0; i < m_db.ViewportRecords().Count(); ++i)
         Add(h.vports[i], tables.Vport(m_db.ViewportRecords()[i], h.vports[i]));
     Add(h.acadAppId, tables.AppId("ACAD", h.acadAppId));
+    std::vector<std::uint64_t> appIds = {h.acadAppId};
+    if (h.transparencyAppId != 0) {
+        Add(h.transparencyAppId, tables.AppId("AcCmTransparency", h.transparencyAppId));
+        appIds.push_back(h.transparencyAppId);
+    }
 
     const std::vector<std::uint64_t> none;
     Add(h.controls[DwgHandles::kBlock], tables.Control(DwgHandles::kBlock, blockEntries));
@@ -216,7 +225,7 @@ void DwgWriter::Tables()
     Add(h.controls[DwgHandles::kView], tables.Control(DwgHandles::kView, none));
     Add(h.controls[DwgHandles::kUcs], tables.Control(DwgHandles::kUcs, none));
     Add(h.controls[DwgHandles::kVport], tables.Control(DwgHandles::kVport, h.vports));
-    Add(h.controls[DwgHandles::kAppId], tables.Control(DwgHandles::kAppId, {h.acadAppId}));
+    Add(h.controls[DwgHandles::kAppId], tables.Control(DwgHandles::kAppId, appIds));
     Add(h.controls[DwgHandles::kDimStyle], tables.Control(DwgHandles::kDimStyle, dimStyles));
     if (m_version < DwgVersion::R2004) // the viewport entity headers went with 2004
         Add(h.controls[DwgHandles::kVpEntity], tables.Control(DwgHandles::kVpEntity, none));

@@ -116,6 +116,10 @@ void DxfWriter::AssignHandles()
     m_standardDimStyle = m_handles.Next();
     m_activeVport = m_handles.Next();
     m_acadAppId = m_handles.Next();
+    const bool transparentLayer = std::any_of(m_db.Layers().begin(), m_db.Layers().end(),
+                                              [](const RkDb::Layer& layer) { return layer.transparency != 0; });
+    if (HasTransparency(m_version) && transparentLayer)
+        m_transparencyAppId = m_handles.Next();
     m_rootDict = m_handles.Next();
     m_groupDict = m_handles.Next();
     m_layoutDict = m_handles.Next();
@@ -320,10 +324,15 @@ void DxfWriter::Tables()
     TableEnd();
     TableStart("UCS", m_tableHandles[kUcs], 0);
     TableEnd();
-    TableStart("APPID", m_tableHandles[kAppId], 1);
+    TableStart("APPID", m_tableHandles[kAppId], m_transparencyAppId != 0 ? 2 : 1);
     RecordStart("APPID", m_acadAppId, m_tableHandles[kAppId], "AcDbRegAppTableRecord");
     m_out.Raw(2, "ACAD");
     m_out.Int(70, 0);
+    if (m_transparencyAppId != 0) {
+        RecordStart("APPID", m_transparencyAppId, m_tableHandles[kAppId], "AcDbRegAppTableRecord");
+        m_out.Raw(2, "AcCmTransparency");
+        m_out.Int(70, 0);
+    }
     TableEnd();
     DimStyles();
     if (HasObjects(m_version))
@@ -447,6 +456,11 @@ void DxfWriter::Layers()
         if (HasLayouts(m_version)) {
             m_out.Int(290, layer.plot ? 1 : 0);
             m_out.Int(370, layer.lineWeight);
+        }
+        // A layer's transparency is extended data of its application.
+        if (m_transparencyAppId != 0 && layer.transparency != 0) {
+            m_out.Raw(1001, "AcCmTransparency");
+            m_out.Int(1071, layer.transparency);
         }
     }
     TableEnd();

@@ -89,6 +89,7 @@ private:
     RkDb::Handle m_byBlock = 0, m_byLayer = 0, m_standardDimStyle = 0, m_activeVport = 0;
     RkDb::Handle m_acadAppId = 0, m_rootDict = 0, m_groupDict = 0, m_layoutDict = 0;
     RkDb::Handle m_mlineDict = 0, m_mlineStandard = 0;
+    RkDb::Handle m_transparencyAppId = 0;   // 2004, when a layer has a transparency
     std::map<std::string, DxfEntityWriter::ImageDef> m_imageDefs;
     DxfEntityWriter::HatchBlocks m_hatchBlocks;
     // The hatch blocks in the order they were made (the map's is by address).

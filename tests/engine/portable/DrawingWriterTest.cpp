@@ -646,7 +646,7 @@ TEST_P(KeptOnSave, DrawOrderAndTransparency)
 {
     const SavedKind k = GetParam();
     const auto source = orvo::portable::LayeredDrawing();
-    ASSERT_EQ(source->ModelSpaceBlock().drawOrder, (std::vector<std::int32_t>{1, 0, 2, 3}));
+    ASSERT_EQ(source->ModelSpaceBlock().drawOrder, (std::vector<std::int32_t>{1, 0, 2, 3, 4}));
     std::string bytes;
     const WriteReport r = DrawingSaver::Build(*source, k.kind, k.version, bytes);
     ASSERT_EQ(r.status, SaveStatus::Ok) << r.message;
@@ -663,6 +663,10 @@ TEST_P(KeptOnSave, DrawOrderAndTransparency)
                 e->transparency = 0;
         }
     }
+    if (!transparent) {
+        for (RkDb::Layer& layer : expected->Layers())
+            layer.transparency = 0;
+    }
     const std::int32_t pair = back->Blocks().Find("Pair");
     ASSERT_GE(pair, 0);
     EXPECT_EQ(back->ModelSpaceBlock().drawOrder, expected->ModelSpaceBlock().drawOrder) << KindName(k);
@@ -672,6 +676,9 @@ TEST_P(KeptOnSave, DrawOrderAndTransparency)
     for (std::size_t i = 0; i < entities.size(); ++i)
         EXPECT_EQ(entities[i]->transparency, i == 2 && transparent ? (RkDb::kTransparencyAlpha | 0x40) : 0u)
             << KindName(k) << " " << i;
+    const std::int32_t glass = back->Layers().Find("Glass");
+    ASSERT_GE(glass, 0);
+    EXPECT_EQ(back->Layers()[glass].transparency, transparent ? (RkDb::kTransparencyAlpha | 0x80) : 0u);
     // DWG R12 keeps a hatch as its outline only (DXF R12 as a block of fills): no picture to
     // compare there.
     if (r.convertedFrom[Idx(EntityType::Hatch)] == 0 || r.convertedInto[Idx(EntityType::Polyline)] == 0) {

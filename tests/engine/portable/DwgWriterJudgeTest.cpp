@@ -401,8 +401,9 @@ TEST_P(DwgWriterJudge, IndependentReaderReadsEverySampleWrittenWithoutComplaint)
 #endif
 }
 
-// A drawing of draw orders and a transparent square: the independent reader finds each block's
-// table where it belongs with the program's entries, and the transparency in 2004 only.
+// A drawing of draw orders, a transparent square and a transparent layer: the independent reader
+// finds each block's table where it belongs with the program's entries, and the transparencies
+// in 2004 only.
 TEST_P(DwgWriterJudge, DrawOrderAndTransparencyAsTheIndependentReaderSeesThem)
 {
 #ifdef _WIN32
@@ -424,6 +425,10 @@ TEST_P(DwgWriterJudge, DrawOrderAndTransparencyAsTheIndependentReaderSeesThem)
     const std::size_t first = json.find(stored);
     EXPECT_EQ(first != std::string::npos, GetParam() >= 9);
     EXPECT_EQ(first == std::string::npos || json.find(stored, first + 1) == std::string::npos, true);
+    // The layer "Glass"'s opacity 0x80 as the extended data of its application, in 2004 only.
+    const std::string layer = "\"value\": " + std::to_string(RkDb::kTransparencyAlpha | 0x80);
+    EXPECT_EQ(json.find(layer) != std::string::npos, GetParam() >= 9);
+    EXPECT_EQ(json.find("\"name\": \"AcCmTransparency\"") != std::string::npos, GetParam() >= 9);
 #endif
 }
 

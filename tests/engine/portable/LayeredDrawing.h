@@ -9,7 +9,8 @@ namespace orvo::portable {
 
 // A drawing whose author sent things behind others: in model space a blue square stored first
 // and a red solid hatch stored after it but drawn behind it, a green square of opacity 0x40 over
-// both and an insert of a block whose two squares are drawn in the reverse of their stored order.
+// both, an insert of a block whose two squares are drawn in the reverse of their stored order
+// and a magenta square on the layer "Glass" of opacity 0x80.
 inline std::unique_ptr<RkDb::Database> LayeredDrawing()
 {
     auto db = std::make_unique<RkDb::Database>();
@@ -49,6 +50,13 @@ inline std::unique_ptr<RkDb::Database> LayeredDrawing()
     insert->block = pair;
     insert->insertion = {2, 75, 0};
     model.entities.push_back(std::move(insert));
+    RkDb::Layer glassLayer;
+    glassLayer.name = "Glass";
+    glassLayer.transparency = RkDb::kTransparencyAlpha | 0x80;
+    const std::int32_t layer = db->Layers().Add(glassLayer);
+    auto onGlass = square(0xA4, 6, 60, 60, 90, 90);
+    onGlass->layer = layer;
+    model.entities.push_back(std::move(onGlass));
     model.sortHandles = {{0xA1, 0xA0}, {0xA0, 0xA1}};
     db->FinishLoading();
     return db;
