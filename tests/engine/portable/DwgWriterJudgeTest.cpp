@@ -352,18 +352,26 @@ private:
 
 class DwgWriterJudge : public ::testing::TestWithParam<int>
 {
+protected:
+    void SetUp() override
+    {
+#ifdef _WIN32
+        GTEST_SKIP() << "the independent DWG reader is a Linux program: judged in the native build";
+#else
+        m_tools = orvo::portable::ToolsDir();
+        if (m_tools.empty())
+            GTEST_SKIP() << "the shared tools folder is absent";
+#endif
+    }
+
+    std::string m_tools;
 };
 
 TEST_P(DwgWriterJudge, IndependentReaderReadsEverySampleWrittenWithoutComplaint)
 {
-#ifdef _WIN32
-    GTEST_SKIP() << "the independent DWG reader is a Linux program: judged in the native build";
-#else
-    const std::string tools = orvo::portable::ToolsDir();
-    if (tools.empty())
-        GTEST_SKIP() << "the shared tools folder is absent";
+#ifndef _WIN32
     ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
-    Judge judge(tools, GetParam());
+    Judge judge(m_tools, GetParam());
     std::vector<std::string> paths;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir + "dwg")) {
         const std::string path = entry.path().string();
@@ -406,13 +414,8 @@ TEST_P(DwgWriterJudge, IndependentReaderReadsEverySampleWrittenWithoutComplaint)
 // in 2004 only.
 TEST_P(DwgWriterJudge, DrawOrderAndTransparencyAsTheIndependentReaderSeesThem)
 {
-#ifdef _WIN32
-    GTEST_SKIP() << "the independent DWG reader is a Linux program: judged in the native build";
-#else
-    const std::string tools = orvo::portable::ToolsDir();
-    if (tools.empty())
-        GTEST_SKIP() << "the shared tools folder is absent";
-    Judge judge(tools, GetParam());
+#ifndef _WIN32
+    Judge judge(m_tools, GetParam());
     const auto db = orvo::portable::LayeredDrawing();
     bool agree = false;
     const std::string problems = judge.Check(*db, "layered drawing", true, agree);
