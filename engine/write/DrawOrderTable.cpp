@@ -18,8 +18,8 @@ std::vector<std::pair<RkDb::Handle, RkDb::Handle>> DrawOrderTable::Entries(const
         }
     }
     const auto rankOf = [&rank](const Written& w) {
-        return w.entity >= 0 && static_cast<std::size_t>(w.entity) < rank.size() ? rank[static_cast<std::size_t>(w.entity)]
-                                                                                  : rank.size();
+        const std::size_t at = static_cast<std::size_t>(w.entity);
+        return w.entity >= 0 && at < rank.size() ? rank[at] : rank.size();
     };
     // The records in drawing order (the parts of one entity as written) take the sorted handles.
     std::vector<std::size_t> drawn(m_written.size());

@@ -1,7 +1,7 @@
-// Writes a drawing database as a DWG file of R14 (AC1014), 2000 (AC1015) or 2004 (AC1018) into memory: the file
-// header with its section locators, the header variables, the classes, the objects (table
-// controls and records, dictionaries, every block with its entities), the object map and the
-// closing sections, each with its CRC. Entities the format has no record for here are converted
+// Writes a drawing database as a DWG file of R14 (AC1014), 2000 (AC1015) or 2004 (AC1018) into
+// memory: the file header with its section locators, the header variables, the classes, the
+// objects (table controls and records, dictionaries, every block with its entities and its draw
+// order table), the object map and the closing sections, each with its CRC. Entities the format has no record for here are converted
 // the way the DXF writer converts them, or left out and counted.
 #pragma once
 
@@ -23,7 +23,7 @@ struct DwgChildren;
 class DwgWriter
 {
 public:
-    // version: R14 or R2000. limit: the largest file to make, in bytes.
+    // version: R14, R2000 or R2004. limit: the largest file to make, in bytes.
     DwgWriter(const RkDb::Database& db, RkDb::DwgVersion version, std::size_t limit);
 
     // The whole file; false (report.status TooLarge) when it would pass the limit.
