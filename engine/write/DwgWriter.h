@@ -1,8 +1,9 @@
 // Writes a drawing database as a DWG file of R14 (AC1014), 2000 (AC1015) or 2004 (AC1018) into
 // memory: the file header with its section locators, the header variables, the classes, the
 // objects (table controls and records, dictionaries, every block with its entities and its draw
-// order table), the object map and the closing sections, each with its CRC. Entities the format has no record for here are converted
-// the way the DXF writer converts them, or left out and counted.
+// order table), the object map and the closing sections, each with its CRC. Entities the format
+// has no record for here are converted the way the DXF writer converts them, or left out and
+// counted.
 #pragma once
 
 #include "engine/db/Database.h"
