@@ -40,18 +40,24 @@ double NowMs()
 }
 
 // Handles messages (the thread's sends and posts) until the condition holds or the limit passes.
+// The condition is asked at most every 10 ms: it walks every row of the list, and asked after
+// each message the thread sends it would cost the list's thread more than the pictures.
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs)
 {
     const DWORD start = GetTickCount();
+    double asked = NowMs();
     while (!done()) {
+        asked = NowMs();
         if (GetTickCount() - start > limitMs)
             return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        do {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        } while (NowMs() - asked < 10.0);
     }
     return true;
 }
@@ -176,7 +182,9 @@ int main(int argc, char** argv)
     CreateLibIndexTree(cache.c_str(), false, true);
     CreateDwgCache(true);
     BenchState state;
-    TTaskManageThread thread;
+    // ORVO_THUMB_WORKERS sets how many workers make the pictures (else one per spare core).
+    const char* workers = std::getenv("ORVO_THUMB_WORKERS");
+    TTaskManageThread thread(workers ? std::atoi(workers) : TThumbnailWorkers::DefaultCount());
     thread.SetAppState(&state);
     thread.CreateThread();
     thread.WaitUntilIdle(10000);
