@@ -23,6 +23,7 @@ TTaskManageThread::TTaskManageThread(int workers)
     // suspends quietly.
     SetEnabled(false);
     m_workers = std::make_unique<TThumbnailWorkers>(*this, workers);
+    m_ownProducer = std::make_unique<TThumbnailProducer>(*this);
     DWG_SetFileAboutFunc_2(&TTaskManageThread::IsBreakRequested, this);
 }
 
@@ -31,6 +32,7 @@ TTaskManageThread::~TTaskManageThread()
     StopAndWait(20000);
     DWG_SetFileAboutFunc_2(nullptr, nullptr);
     m_workers.reset();
+    m_ownProducer.reset();
     m_current.store(nullptr);
     m_queue.reset();
 }
@@ -160,7 +162,13 @@ bool TTaskManageThread::ServeNext()
     }
     if (!GetResultFlag())
         return false;
-    if (!HandJobs() && m_workers->IsEmpty()) {
+    TTask* serveHere = nullptr;
+    const bool more = HandJobs(serveHere);
+    if (serveHere) {
+        FinishCacheFirst(*serveHere, m_ownProducer->TryCacheFirst(*serveHere));
+        return false;
+    }
+    if (!more && m_workers->IsEmpty()) {
         FinishQueue();
         return true;
     }
@@ -168,20 +176,31 @@ bool TTaskManageThread::ServeNext()
     return false;
 }
 
-bool TTaskManageThread::HandJobs()
+bool TTaskManageThread::HandJobs(TTask*& serveHere)
 {
     // While a break is on, the jobs in hand come back first: handed now they would be abandoned.
     if (m_break.load())
         return true;
-    while (m_workers->HasRoom()) {
+    for (;;) {
         TThumbnailWorkers::Pass pass = TThumbnailWorkers::Pass::CacheFirst;
         TTask* task = NextJob(pass);
         if (!task)
             return false;
+        if (!NeedsWorker(*task, pass)) {
+            serveHere = task;
+            return true;
+        }
+        if (!m_workers->HasRoom())
+            return true;
         task->m_inWork = true;
         m_workers->Hand(task, pass);
     }
-    return true;
+}
+
+bool TTaskManageThread::NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const
+{
+    constexpr int kDwgType = 0;
+    return pass == TThumbnailWorkers::Pass::Render || (task.m_fileType == kDwgType && GetSettings().readStoredPreview);
 }
 
 TTask* TTaskManageThread::NextJob(TThumbnailWorkers::Pass& pass)
@@ -304,6 +323,7 @@ void TTaskManageThread::WaitForList()
 void TTaskManageThread::EmptyQueue()
 {
     m_current.store(nullptr);
+    m_workers->ForgetStatusTasks();
     m_unclaimed.KeepFrom(*m_queue);
     m_queue->RemoveAll();
     m_unclaimed.Prune();
@@ -317,9 +337,13 @@ void TTaskManageThread::FlushCache(bool keepAll) const
 
 void TTaskManageThread::SendStatusPicture(TTask& task, CDib& picture)
 {
-    const std::lock_guard<std::mutex> guard(m_statusLock);
     m_current.store(&task);
     SendPictureReady(reinterpret_cast<LPARAM>(&picture));
+}
+
+TTask* TTaskManageThread::GetStatusTask(LPARAM picture) const
+{
+    return m_workers->GetStatusTask(reinterpret_cast<const CDib*>(picture));
 }
 
 void TTaskManageThread::ReportFinished(TTask& task, WPARAM wParam)

@@ -5,9 +5,9 @@
 // with an engine document of its own; the thread hands them the queue's jobs and takes them back
 // as they finish, so the queue, the sends to the list and the end of the queue stay its own. Each
 // finished job goes back to the list with a blocking send of 0x800A; while a drawing renders, its
-// stage goes to the list as a status picture (0x8014, one at a time, the job it belongs to being
-// the current one meanwhile). At the end of the queue it flushes the folder's cache library,
-// posts 0x808C and suspends itself until the list hands it the next folder.
+// stage goes to the list as a status picture (0x8014, sent by the worker making it). At the end of
+// the queue it flushes the folder's cache library, posts 0x808C and suspends itself until the list
+// hands it the next folder.
 #pragma once
 
 #include "imaging/CDib.h"
@@ -18,7 +18,8 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
+
+class TThumbnailProducer;
 
 class TTaskManageThread : public CDrawCommonThread
 {
@@ -66,9 +67,11 @@ public:
     int AddTask(TTask* task);
     TTask* GetFinishedTask() const;
     int GetTaskCount() const { return m_queue->GetCount(); }
-    // The job whose status picture is being sent (the list's status-picture handler draws it in
-    // that job's cell).
+    // The job whose status picture was sent last.
     TTask* GetCurrentTask() const { return m_current.load(); }
+    // The job a status picture (0x8014's lParam) shows: the list draws it in that job's cell.
+    // Null for a picture of no worker's, or once the queue was emptied.
+    TTask* GetStatusTask(LPARAM picture) const;
     int GetWorkerCount() const { return m_workers->GetCount(); }
 
     // Points the cache at folder, sets the result flag and wakes the thread. Returns the thread's
@@ -104,8 +107,11 @@ private:
     bool ServeNext();
     bool EndCycle(bool idle);
     // Hands the workers what they have room for; false when no job is left to hand.
-    bool HandJobs();
+    // Stops at a job the thread serves itself (a lookup in the folder's cache): served here it
+    // costs less than the trip to a worker and back.
+    bool HandJobs(TTask*& serveHere);
     TTask* NextJob(TThumbnailWorkers::Pass& pass);
+    bool NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const;
     void TakeBack(const TThumbnailWorkers::Result& result);
     void FinishCacheFirst(TTask& task, UINT code);
     void FinishRender(TTask& task, UINT result);
@@ -117,7 +123,7 @@ private:
     void EmptyQueue();
     void FlushCache(bool keepAll) const;
 
-    // A worker's status picture of task: sent one at a time, task being the current job meanwhile.
+    // A worker's status picture of task.
     void SendStatusPicture(TTask& task, CDib& picture);
     void ReportFinished(TTask& task, WPARAM wParam);
     bool StillWanted() const { return GetResultFlag() && !IsStopRequested(); }
@@ -135,8 +141,9 @@ private:
     std::atomic<bool> m_sleeping{false};
     std::atomic<bool> m_wakePending{false};
     ThumbnailSettings m_settings; // under the base lock
-    std::mutex m_statusLock;
     TUnclaimedTasks m_unclaimed;
+    // The thread's own, for the lookups it serves itself.
+    std::unique_ptr<TThumbnailProducer> m_ownProducer;
     // Last: its workers end before anything they use goes.
     std::unique_ptr<TThumbnailWorkers> m_workers;
 };

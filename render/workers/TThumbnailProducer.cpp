@@ -307,6 +307,7 @@ void TThumbnailProducer::SendStatus(TTask& task, UINT textId, const char* fallba
         return;
     DrawStatusPanel(dc, m_picture.GetWidth(), m_picture.GetHeight(), LoadResStringOr(textId, fallback));
     m_picture.EndMemDC();
+    m_statusTask.store(&task);
     m_owner.SendStatusPicture(task, m_picture);
 }
 

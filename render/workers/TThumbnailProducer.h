@@ -39,6 +39,9 @@ public:
     void BeginJob() { m_skip.store(false); }
     // The work in hand is no longer wanted, or this job was skipped.
     bool RenderAbandoned() const;
+    // The job whose status picture was last sent, when picture is this worker's (else null).
+    TTask* GetStatusTask(const CDib* picture) const { return picture == &m_picture ? m_statusTask.load() : nullptr; }
+    void ForgetStatusTask() { m_statusTask.store(nullptr); }
 
     // The producer whose worker runs on the calling thread (null on every other thread): the
     // engine's abort query asks it while that worker loads a drawing.
@@ -59,6 +62,7 @@ private:
     TTaskManageThread& m_owner;
     void* m_document = nullptr;
     std::atomic<bool> m_skip{false};
+    std::atomic<TTask*> m_statusTask{nullptr};
     // The drawing being rendered; it lives as long as the worker because its address travels
     // in the status messages, which the list may still be handling after a send timed out.
     CDib m_picture;

@@ -95,6 +95,21 @@ void TThumbnailWorkers::SkipRendering()
     }
 }
 
+TTask* TThumbnailWorkers::GetStatusTask(const CDib* picture) const
+{
+    for (const auto& producer : m_producers) {
+        if (TTask* task = producer->GetStatusTask(picture))
+            return task;
+    }
+    return nullptr;
+}
+
+void TThumbnailWorkers::ForgetStatusTasks() const
+{
+    for (const auto& producer : m_producers)
+        producer->ForgetStatusTask();
+}
+
 bool TThumbnailWorkers::WaitForJob(Job& job)
 {
     std::unique_lock<std::mutex> lock(m_lock);

@@ -16,6 +16,7 @@
 
 class TTask;
 class TTaskManageThread;
+class CDib;
 class TThumbnailProducer;
 
 class TThumbnailWorkers
@@ -61,6 +62,10 @@ public:
     void CallBreak() const;
     // The drawings in the making of the render pass are abandoned.
     void SkipRendering();
+    // The job a worker's status picture shows (null for a picture of none of them).
+    TTask* GetStatusTask(const CDib* picture) const;
+    // The queue is emptied: no status picture names a job any more.
+    void ForgetStatusTasks() const;
 
 private:
     struct Job
