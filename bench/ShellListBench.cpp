@@ -43,18 +43,23 @@ double NowMs()
 }
 
 // Handles messages (the thread's sends and posts) until the condition holds or the limit passes.
+// The condition is asked at most every 10 ms: it walks every row of the list, and asked after
+// each message the thread sends it would cost the list's thread more than the pictures.
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs)
 {
     const DWORD start = GetTickCount();
     while (!done()) {
+        const double asked = NowMs();
         if (GetTickCount() - start > limitMs)
             return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        do {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        } while (NowMs() - asked < 10.0);
     }
     return true;
 }
@@ -213,20 +218,21 @@ void ProfileShellCalls(const std::string& folder)
     desktop->Release();
 }
 
-// The thumbnail view: every picture made (cold), then every picture from the cache (warm).
+// The thumbnail view: every picture made (cold), then every picture from the cache (warm). The
+// thread is asked first: the walk over every row is left for its idle moments.
 void BenchThumbnails(CIEShellListCtrl& list, TTaskManageThread& thread)
 {
     double t = NowMs();
     list.SetViewType(CIEShellListCtrl::kThumbnails);
     printf("switch to thumbnails (merge): %.0f ms (%d rows)\n", NowMs() - t, list.GetItemCount());
-    const bool cold = PumpUntil([&] { return AllPictures(list) && thread.IsIdle(); }, 600000);
+    const bool cold = PumpUntil([&] { return thread.IsIdle() && AllPictures(list); }, 600000);
     printf("every thumbnail shown, cold: %.0f ms%s\n", NowMs() - t, cold ? "" : " (not all within 600 s)");
     GetDwgCache()->WaitForWriter(60000);
 
     t = NowMs();
     list.Refresh(TRUE, TRUE);
     printf("fill, thumbnail view: %.0f ms\n", NowMs() - t);
-    const bool warm = PumpUntil([&] { return AllPictures(list) && thread.IsIdle(); }, 600000);
+    const bool warm = PumpUntil([&] { return thread.IsIdle() && AllPictures(list); }, 600000);
     printf("every thumbnail shown, warm: %.0f ms%s\n", NowMs() - t, warm ? "" : " (not all within 600 s)");
     t = NowMs();
     list.Refresh(TRUE, FALSE);
@@ -263,7 +269,9 @@ int main(int argc, char** argv)
     CreateLibIndexTree(cache.c_str(), false, true);
     CreateDwgCache(true);
     BenchState state;
-    TTaskManageThread thread;
+    // ORVO_THUMB_WORKERS sets how many workers make the pictures (else one per spare core).
+    const char* workers = std::getenv("ORVO_THUMB_WORKERS");
+    TTaskManageThread thread(workers ? std::atoi(workers) : TThumbnailWorkers::DefaultCount());
     thread.SetAppState(&state);
     thread.CreateThread();
     thread.WaitUntilIdle(10000);
