@@ -11,6 +11,8 @@
 #   scripts/image-sweep.sh [seconds per file, default 1] [megabytes per file, default 256]
 # ORVO_SWEEP_SOURCES=0 skips the Debian sources. The sources are kept in ORVO_SWEEP_CACHE (default
 # ~/.cache/orvo-image-sweep), outside the clone; every result goes to $cache/report/.
+# ORVO_SWEEP_FILES=<list> sweeps only the files of the list (one path a line), for a quick look at
+# a few files while working on a reader; nothing is generated or fetched then.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 limit=${1:-1}
@@ -26,9 +28,15 @@ cmake --build "$build" -j"${ORVO_JOBS:-3}" --target ImageSweepDecode >/dev/null
 command -v convert >/dev/null || { echo "image-sweep: ImageMagick is needed" >&2; exit 1; }
 
 mkdir -p "$cache/src" "$cache/tree" "$cache/report"
-rm -rf "$cache/tree/generated"
-"$root/scripts/image-sweep-generate.sh" "$cache/tree/generated"
-if [ "${ORVO_SWEEP_SOURCES:-1}" != 0 ]; then
+chosen=${ORVO_SWEEP_FILES:-}
+if [ -n "$chosen" ]; then
+    [ -f "$chosen" ] || { echo "image-sweep: no list $chosen" >&2; exit 1; }
+    chosen=$(realpath "$chosen")
+else
+    rm -rf "$cache/tree/generated"
+    "$root/scripts/image-sweep-generate.sh" "$cache/tree/generated"
+fi
+if [ -z "$chosen" ] && [ "${ORVO_SWEEP_SOURCES:-1}" != 0 ]; then
     for p in "${packages[@]}"; do
         if ! ls "$cache/src/${p}_"*.dsc >/dev/null 2>&1; then
             (cd "$cache/src" && apt-get source --download-only -qq "$p" >/dev/null 2>&1) ||
@@ -48,7 +56,12 @@ pictures="$report/pictures"
 rm -rf "$pictures" "$report/refused.txt" "$report/differing.txt"
 mkdir -p "$pictures"
 list="$report/files.txt"
-find "$cache/tree" -type f -size +0 -not -path '*/.base/*' | grep -iE "\.($extensions)\$" | sort >"$list"
+if [ -n "$chosen" ]; then
+    grep -v '^$' "$chosen" | xargs -d '\n' realpath >"$list.new"
+    mv "$list.new" "$list"
+else
+    find "$cache/tree" -type f -size +0 -not -path '*/.base/*' | grep -iE "\.($extensions)\$" | sort >"$list"
+fi
 total=$(wc -l <"$list")
 echo "image-sweep: $total files" >&2
 # The tool reads Windows paths: the root of the Linux tree is drive Z:.
