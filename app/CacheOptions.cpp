@@ -52,6 +52,11 @@ CString SettleCacheFolder(const CString& stored)
 
 } // namespace
 
+void EndImageCache()
+{
+    DeleteDwgCache();
+}
+
 void SetImageCacheEnabled(bool enabled)
 {
     if (TDwgCache* cache = GetDwgCache())

@@ -23,3 +23,6 @@ CString GetLibIndexPath();
 void LoadCacheOptions();
 // Writes "Enabled", "SaveInBrowserFolderFirst", "ReadFromBrowserFolderFirst" and "Path".
 void SaveCacheOptions();
+// Deletes the cache holder once nothing makes thumbnails any more: its writer finishes the
+// library it is writing and ends, while everything that writing uses is still there.
+void EndImageCache();

@@ -2,11 +2,14 @@
 // folders: generated drawings, 4000 x 3000 photos without an Exif thumbnail, and the same photos
 // with one. For each: milliseconds per thumbnail cold (drawn by the engine or decoded and scaled,
 // then stored in the folder's cache library) and warm (every one from the cache library), and for
-// the photos the codec's own full decode of one photo beside it. Prints figures; not a test.
-//   ThumbnailCacheBench.exe [drawings] [photos]
+// the photos the codec's own full decode of one photo beside it; then, when the shared sample
+// drawings are there, DWG files copied from them, whose thumbnails are their stored previews.
+// Prints figures; not a test.
+//   ThumbnailCacheBench.exe [drawings] [photos] [stored previews, default 200]
 // With --save, the thumbnails of the files in a folder are written as BMP files into another
-// (one per file, named after it), to compare the pictures of two builds:
-//   ThumbnailCacheBench.exe --save <folder> <output folder>
+// (one per file, named after it), to compare the pictures of two builds, at 96 x 72 or the size
+// given:
+//   ThumbnailCacheBench.exe --save <folder> <output folder> [width height]
 #include "bench/BenchDrawingGenerator.h"
 #include "engine/rkio/rkio.h"
 #include "imaging/CRasterImage.h"
@@ -15,19 +18,22 @@
 #include "render/cache/TLibIndexTree.h"
 #include "render/workers/TTaskManageThread.h"
 #include "render/workers/WorkerAppState.h"
+#include "tests/support/ProgramWindows.h"
+#include "tests/support/TestSupport.h"
 
 #include <algorithm>
 #include <chrono>
 #include <memory>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-const int kThumbWidth = 96;
-const int kThumbHeight = 72;
+int g_thumbWidth = 96;
+int g_thumbHeight = 72;
 const DWORD kJpegFormat = 3;
 
 double Seconds(std::chrono::steady_clock::time_point start)
@@ -54,6 +60,7 @@ struct ListCounts
     int finished = 0;
     int made = 0;
     int fromCache = 0;
+    int stored = 0;
     int queueEnds = 0;
     std::string saveFolder; // with --save: where each picture goes
 };
@@ -80,6 +87,9 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             ++counts->made;
             if (wParam == 0)
                 ++counts->fromCache;
+        } else if (task->m_result == TTask::kStoredPreview) {
+            ++counts->made;
+            ++counts->stored;
         }
     } else if (counts && message == TTaskManageThread::kMsgQueueFinished) {
         ++counts->queueEnds;
@@ -101,9 +111,18 @@ HWND CreateListWindow(ListCounts& counts)
     return window;
 }
 
-bool IsPhoto(const std::string& path)
+bool HasExtension(const std::string& path, const char* extension)
 {
-    return path.size() > 4 && path.compare(path.size() - 4, 4, ".jpg") == 0;
+    const size_t length = std::strlen(extension);
+    return path.size() > length && _stricmp(path.c_str() + path.size() - length, extension) == 0;
+}
+
+// The file-type code the list gives a job: JPEG 5, DWG 0, every other file here a DXF (1).
+int FileTypeOf(const std::string& path)
+{
+    if (HasExtension(path, ".jpg"))
+        return 5;
+    return HasExtension(path, ".dwg") ? 0 : 1;
 }
 
 // One folder's queue through the thread, as the list hands it over; waits for the end of the
@@ -116,7 +135,7 @@ double ServeFolder(TTaskManageThread& thread, const std::string& folder,
     counts.saveFolder = saveFolder;
     const auto start = std::chrono::steady_clock::now();
     for (size_t i = 0; i < paths.size(); ++i)
-        thread.AddTask(new TTask(paths[i].c_str(), static_cast<int>(i), true, IsPhoto(paths[i]) ? 5 : 1));
+        thread.AddTask(new TTask(paths[i].c_str(), static_cast<int>(i), true, FileTypeOf(paths[i])));
     thread.SetEnabled(true);
     thread.SetStartIndex(0);
     thread.StartFolder(folder.c_str());
@@ -227,14 +246,15 @@ GroupFigures ServeGroup(WorkerAppState& appState, const std::string& folder,
         TTaskManageThread thread(workers ? std::atoi(workers) : TThumbnailWorkers::DefaultCount());
         thread.SetAppState(&appState);
         thread.SetNotifyWnd(list);
-        thread.SetThumbSize(kThumbWidth, kThumbHeight);
+        thread.SetThumbSize(g_thumbWidth, g_thumbHeight);
         if (!list || !thread.CreateThread())
             return figures;
         figures.cold = ServeFolder(thread, folder, paths, counts);
         figures.made = counts.made;
         if (saveFolder.empty()) {
             figures.warm = ServeFolder(thread, folder, paths, counts);
-            figures.hits = counts.fromCache;
+            // Stored previews are read again on every pass: they count as served warm.
+            figures.hits = counts.fromCache + counts.stored;
         }
         thread.StopAndWait(20000);
     }
@@ -324,23 +344,30 @@ int main(int argc, char** argv)
 {
     const int drawings = argc > 1 ? std::atoi(argv[1]) : 200;
     const int photos = argc > 2 ? std::atoi(argv[2]) : 200;
+    const std::vector<std::string> samples = orvo::test::SampleDwgNames();
+    const int storedPreviews = samples.empty() ? 0 : argc > 3 ? std::atoi(argv[3]) : 200;
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string root =
         std::string(temp) + "orvo-thumbbench-" + std::to_string(GetCurrentProcessId()) + "\\";
     const std::string cacheFolder = root + "cache\\";
-    if (argc == 4 && std::string(argv[1]) == "--save") {
+    if ((argc == 4 || argc == 6) && std::string(argv[1]) == "--save") {
+        if (argc == 6) {
+            g_thumbWidth = std::max(1, std::atoi(argv[4]));
+            g_thumbHeight = std::max(1, std::atoi(argv[5]));
+        }
         CreateDirectoryA(root.c_str(), nullptr);
         const int code = SaveThumbnails(argv[2], argv[3], cacheFolder);
         RemoveDirectoryA(root.c_str());
         return code;
     }
-    const std::string folders[3] = {root + "drawings\\", root + "photos\\", root + "exif\\"};
+    const std::string folders[4] = {root + "drawings\\", root + "photos\\", root + "exif\\",
+                                    root + "stored\\"};
     CreateDirectoryA(root.c_str(), nullptr);
     CreateDirectoryA(cacheFolder.c_str(), nullptr);
     for (const std::string& folder : folders)
         CreateDirectoryA(folder.c_str(), nullptr);
-    std::vector<std::string> paths[3];
+    std::vector<std::string> paths[4];
     for (int i = 0; i < drawings; ++i) {
         paths[0].push_back(Numbered(folders[0], "drawing", i, "dxf"));
         bench::WriteBenchDrawing(paths[0].back(), 300 + i, 30);
@@ -359,25 +386,32 @@ int main(int argc, char** argv)
         }
     }
 
+    for (int i = 0; i < storedPreviews; ++i) {
+        paths[3].push_back(Numbered(folders[3], "drawing", i, "dwg"));
+        const std::string source = orvo::test::SamplesDir() + "\\dwg\\" + samples[i % samples.size()];
+        CopyFileA(source.c_str(), paths[3].back().c_str(), FALSE);
+    }
+
     InitDLL();
     CreateLibIndexTree(cacheFolder.c_str(), false, true);
     CreateDwgCache(true);
     WorkerAppState appState; // the browser is up
     appState.mode.store(1);
-    GroupFigures figures[3];
-    for (int k = 0; k < 3; ++k)
+    GroupFigures figures[4];
+    for (int k = 0; k < 4; ++k)
         figures[k] = ServeGroup(appState, folders[k], paths[k]);
     appState.mode.store(0);
     const double fullDecode = photos > 0 ? DecodeSeconds(photo) : 0.0;
 
     std::printf("%d drawings, %d photos 4000x3000 without and %d with an Exif thumbnail; "
                 "thumbnails %dx%d\n",
-                drawings, photos, photos, kThumbWidth, kThumbHeight);
+                drawings, photos, photos, g_thumbWidth, g_thumbHeight);
     PrintGroup("drawings:", figures[0], 0.0);
     PrintGroup("photos, no Exif thumbnail:", figures[1], fullDecode);
     PrintGroup("photos, Exif thumbnail:", figures[2], fullDecode);
+    PrintGroup("DWG, stored previews:", figures[3], 0.0);
 
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 4; ++k)
         RemoveFolder(folders[k], paths[k]);
     DeleteDwgCache();
     DeleteLibIndexTree();

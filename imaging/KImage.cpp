@@ -1,6 +1,7 @@
 #include "imaging/KImage.h"
 
 #include "imaging/CRasterImageJPG.h"
+#include "imaging/CDrawingPreview.h"
 #include "engine/rkio/rkio.h"
 #include "framework/Afx.h"
 #include "imaging/ExifOrientation.h"
@@ -529,50 +530,15 @@ KString GetExifSummary(const char* path)
     return summary;
 }
 
-namespace {
-
-// The engine's copy of a stored preview, handed back to the engine to free.
-class EnginePreviewBytes
-{
-public:
-    EnginePreviewBytes() = default;
-    ~EnginePreviewBytes()
-    {
-        if (m_bytes)
-            ppll(&m_bytes);
-    }
-    EnginePreviewBytes(const EnginePreviewBytes&) = delete;
-    EnginePreviewBytes& operator=(const EnginePreviewBytes&) = delete;
-
-    bool Read(const char* path)
-    {
-        unsigned char* bytes = nullptr;
-        long size = 0;
-        const bool read = lppp(path, &bytes, &size);
-        if (read)
-            m_bytes = bytes; // ours to hand back, whatever the size says
-        m_size = read && bytes ? size : 0;
-        return m_bytes && m_size > 0;
-    }
-    const BYTE* Data() const { return m_bytes; }
-    DWORD Size() const { return static_cast<DWORD>(m_size); }
-
-private:
-    unsigned char* m_bytes = nullptr;
-    long m_size = 0;
-};
-
-} // namespace
-
 BOOL GetDrawingPreviewDib(const char* path, CDib* dib)
 {
     if (!path || !dib)
         return FALSE;
     try {
-        EnginePreviewBytes preview;
+        CDrawingPreview preview;
         if (!preview.Read(path))
             return FALSE;
-        const CRasterImage image(preview.Data(), preview.Size(), RASTER_FORMAT_BMP);
+        const CRasterImage image(preview.GetBytes(), preview.GetSize(), RASTER_FORMAT_BMP);
         if (!image.IsValid())
             return FALSE;
         const GdiObject<HBITMAP> section(image.MakeBitmap(nullptr));

@@ -7,6 +7,7 @@
 #include "core/CDrawingFileType.h"
 #include "core/CProgramInfo.h"
 #include "app/CStartupGuard.h"
+#include "app/CacheOptions.h"
 #include "app/OptionsStore.h"
 #include "core/FileUtils.h"
 #include "core/PathUtils.h"
@@ -168,6 +169,9 @@ int COrvoKestalApp::ExitInstance()
     } catch (...) {
         // A failed save must not keep the engine from being released.
     }
+    // Left to the clean-up of static objects, a writer still at its library ran on while what it
+    // uses was being destroyed, and the process crashed with the library half written.
+    EndImageCache();
     releaseRkUI();
     UninitDLL();
     return CWinApp::ExitInstance();

@@ -187,6 +187,12 @@ void CIEShellListCtrl::RedrawThumbnailItem(int row)
     RECT icon = {};
     if (!GetItemRect(row, &icon, LVIR_ICON))
         return;
+    // A cell out of sight gets its picture when it is scrolled into view and painted.
+    RECT client = {};
+    RECT visible = {};
+    GetClientRect(&client);
+    if (!IntersectRect(&visible, &icon, &client))
+        return;
     const UINT state = GetItemState(row, LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED);
     const HDC dc = ::GetDC(m_hWnd);
     PaintCell(dc, row, icon, state, ::GetFocus() == m_hWnd);

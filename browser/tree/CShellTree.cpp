@@ -333,7 +333,13 @@ int CShellTree::SelectPendingFolder()
     m_bFolderPending = 0;
     if (m_pendingFolder.IsEmpty())
         return 0;
-    return SelectFolderByPath(m_pendingFolder) ? 1 : 0;
+    if (!SelectFolderByPath(m_pendingFolder))
+        return 0;
+    // The settle delay is for the user moving through the tree; the folder the program starts
+    // in (or returns to) is asked for once and goes to the list at once.
+    if (m_pendingSelection)
+        HandOverPendingSelection();
+    return 1;
 }
 
 bool CShellTree::OpenStartFolder()

@@ -1,7 +1,7 @@
 // CShellTree: the folder tree of the browser: the shell's folders from the desktop down, read
 // when an item expands, showing only folders that lead to file-system items (and, at drive level,
 // only the drives of the drive list). A selection that has settled for 200 ms is handed to the
-// partner file list; the list hands back folders the user opens. One idle watch thread per fixed,
+// partner file list (the start folder at once); the list hands back folders the user opens. One idle watch thread per fixed,
 // network or RAM drive, and one for the expanded folders, report name changes; the tree then
 // merges the expanded folders' current contents into its items, so selection and expansion stay.
 // Device arrival and removal lead to the same merge after a quiet 1500 ms.
@@ -106,6 +106,8 @@ protected:
     void UpdateFolderWatch();
     void ShowContextMenu(HTREEITEM hItem, CPoint screen);
     void ArmSelection(const CShellTreeItem& record);
+    // Tells the list of the settling selection now (when there is one) and ends its timer.
+    void HandOverPendingSelection();
 
     LRESULT OnSelectFromList(WPARAM wParam, LPARAM lParam);
     LRESULT OnFoldersChanged(WPARAM wParam, LPARAM lParam);

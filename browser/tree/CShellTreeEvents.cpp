@@ -120,14 +120,19 @@ void CShellTree::ArmSelection(const CShellTreeItem& record)
         g_appState.lastPath = path;
 }
 
+void CShellTree::HandOverPendingSelection()
+{
+    KillTimer(kSelectTimer);
+    LPITEMIDLIST folder = std::exchange(m_pendingSelection, nullptr);
+    // The list owns the copy once the post succeeds.
+    if (folder && !(m_listWnd && ::PostMessageA(m_listWnd, WM_TREE_SHOWFOLDER, 0, reinterpret_cast<LPARAM>(folder))))
+        PidlBytes::Free(folder);
+}
+
 void CShellTree::OnTimer(UINT_PTR nIDEvent)
 {
     if (nIDEvent == kSelectTimer) {
-        KillTimer(kSelectTimer);
-        LPITEMIDLIST folder = std::exchange(m_pendingSelection, nullptr);
-        // The list owns the copy once the post succeeds.
-        if (folder && !(m_listWnd && ::PostMessageA(m_listWnd, WM_TREE_SHOWFOLDER, 0, reinterpret_cast<LPARAM>(folder))))
-            PidlBytes::Free(folder);
+        HandOverPendingSelection();
         return;
     }
     if (nIDEvent == kDeviceTimer) {

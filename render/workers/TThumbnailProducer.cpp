@@ -8,6 +8,7 @@
 #include "engine/rkui/RkUI.h"
 #include "framework/GdiScopes.h"
 #include "imaging/AreaShrink.h"
+#include "imaging/CDrawingPreview.h"
 #include "imaging/KImage.h"
 #include "render/cache/KBMP.h"
 #include "render/cache/TDwgCache.h"
@@ -262,8 +263,10 @@ UINT TThumbnailProducer::MakeRasterThumbnail(TTask* task)
 UINT TThumbnailProducer::MakeStoredPreviewThumbnail(TTask* task)
 {
     const KBMP* bitmap = task ? task->GetBitmap() : nullptr;
-    CDib preview;
-    if (!bitmap || !GetDrawingPreviewDib(task->m_path, &preview))
+    // Scaled into the cell straight from the bytes the engine hands over: no picture of its own
+    // size is made on the way.
+    CDrawingPreview preview;
+    if (!bitmap || !preview.Read(task->m_path))
         return kNothing;
     const int previewWidth = preview.GetWidth();
     const int previewHeight = preview.GetHeight();
@@ -280,8 +283,7 @@ UINT TThumbnailProducer::MakeStoredPreviewThumbnail(TTask* task)
                                   static_cast<double>(height) / previewHeight);
     const int drawWidth = static_cast<int>(previewWidth * scale);
     const int drawHeight = static_cast<int>(previewHeight * scale);
-    preview.StretchDraw(dc, (width - drawWidth) / 2, (height - drawHeight) / 2, drawWidth,
-                        drawHeight, 0, 0, previewWidth, previewHeight, SRCCOPY);
+    preview.Draw(dc, (width - drawWidth) / 2, (height - drawHeight) / 2, drawWidth, drawHeight);
     task->EndPicture();
     return TTask::kStoredPreview;
 }

@@ -245,3 +245,53 @@ TEST_F(ProgramStart, KeyListOpensInBrowseAndInViewMode)
 }
 
 } // namespace
+
+// The program closed while the cache writer is still writing the folder's library: the writer
+// finishes it, the process ends cleanly, and the library holds every thumbnail.
+TEST_F(ProgramStart, ClosingWhileTheThumbnailCacheIsWrittenKeepsItWhole)
+{
+    constexpr int kPictures = 300;
+    orvo::test::TempDir folder;
+    orvo::test::TempDir cache;
+    for (int i = 0; i < kPictures; ++i) {
+        const std::string bytes = orvo::test::BmpFileBytes(320, 240, i);
+        ASSERT_TRUE(orvo::test::WriteFileBytes(folder / ("photo" + std::to_string(i) + ".bmp"), bytes.data(),
+                                               bytes.size()));
+    }
+    const std::string cacheFolder = cache.Path();
+    SHSetValueA(HKEY_CURRENT_USER, (m_key + "\\Option\\LibIndex").c_str(), "Path", REG_SZ, cacheFolder.c_str(),
+                static_cast<DWORD>(cacheFolder.size() + 1));
+    std::string command = "\"" + orvo::test::ProgramPath("OrvoKestal.exe") + "\" \"" + folder.Path() + "\"";
+    STARTUPINFOA si = {sizeof(si)};
+    orvo::test::ProgramProcess process;
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                               &process.info));
+    HWND frame = nullptr;
+    // The first file of the pattern in the cache folder, with its size; empty when there is none.
+    const auto firstFile = [&](const char* pattern, ULONGLONG* size) {
+        WIN32_FIND_DATAA found = {};
+        const HANDLE search = FindFirstFileA((cache / pattern).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return std::string();
+        FindClose(search);
+        *size = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        return cache / found.cFileName;
+    };
+    // Closed as soon as the writer has begun the library (it writes beside it, then renames).
+    ULONGLONG size = 0;
+    ASSERT_TRUE(orvo::test::WaitFor(
+        [&] {
+            frame = orvo::test::FindTopLevelOf(process.info.dwProcessId, kBrowseClass);
+            return frame && !firstFile("ovk*.tmp", &size).empty() && size > 0;
+        },
+        120000));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(process.info.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.info.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    const std::string library = firstFile("*.opslib", &size);
+    ASSERT_FALSE(library.empty());
+    // Each record holds its picture whole: at least the rows of a full cell.
+    EXPECT_GE(size, static_cast<ULONGLONG>(kPictures) * 150 * 110 * 3);
+}

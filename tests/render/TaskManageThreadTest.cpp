@@ -4,6 +4,7 @@
 // jobs kept alive for a list that answers late; and the stored preview of a drawing as a DIB.
 #include "render/workers/TTaskManageThread.h"
 
+#include "imaging/CDrawingPreview.h"
 #include "imaging/CRasterImage.h"
 #include "imaging/KImage.h"
 #include "render/cache/CacheFile.h"
@@ -720,6 +721,181 @@ TEST_F(ThumbnailFixture, ThumbnailSizesWithoutAreaAreRefused)
     SetTaskManageThread(m_thread.get());
     EXPECT_EQ(m_thread.get(), GetTaskManageThread());
     SetTaskManageThread(nullptr);
+}
+
+namespace {
+
+// A stored preview put into a cell the long way round: the preview as a DIB of its own, then
+// stretched from it onto the button face, centred. The BMP file image of the cell.
+std::string PreviewCellTheLongWay(const std::string& path, int width, int height)
+{
+    CDib preview;
+    CDib cell;
+    if (!GetDrawingPreviewDib(path.c_str(), &preview) || !cell.Create(width, height, 24))
+        return {};
+    HDC dc = cell.BeginMemDC(nullptr);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const HPEN pen = CreatePen(PS_SOLID, 1, face);
+    const HBRUSH brush = CreateSolidBrush(face);
+    const HGDIOBJ oldPen = SelectObject(dc, pen);
+    const HGDIOBJ oldBrush = SelectObject(dc, brush);
+    Rectangle(dc, 0, 0, width, height);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+    const double scale = std::min(static_cast<double>(width) / preview.GetWidth(),
+                                  static_cast<double>(height) / preview.GetHeight());
+    const int w = static_cast<int>(preview.GetWidth() * scale);
+    const int h = static_cast<int>(preview.GetHeight() * scale);
+    preview.StretchDraw(dc, (width - w) / 2, (height - h) / 2, w, h, 0, 0, preview.GetWidth(),
+                        preview.GetHeight(), SRCCOPY);
+    cell.EndMemDC();
+    DWORD size = 0;
+    BYTE* image = cell.GetBmpFileImage(&size);
+    const std::string bytes = image ? std::string(reinterpret_cast<const char*>(image), size) : std::string();
+    free(image);
+    return bytes;
+}
+
+// The sample drawings of every folder of the samples.
+std::vector<std::string> AllSampleDwgs(const std::string& samples)
+{
+    std::vector<std::string> paths;
+    for (const char* folder : {"\\dwg\\", "\\dwg\\2000\\", "\\dwg\\2018\\", "\\dwg\\real\\"}) {
+        WIN32_FIND_DATAA found = {};
+        const std::string dir = samples + folder;
+        const HANDLE search = FindFirstFileA((dir + "*.dwg").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            continue;
+        do {
+            paths.push_back(dir + found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    return paths;
+}
+
+} // namespace
+
+// The thread scales a stored preview into the cell in one step from the engine's bytes; the
+// cell is the very picture the way through a DIB of the preview's own size made.
+TEST_F(ThumbnailFixture, AStoredPreviewCellIsThePictureTheLongWayMade)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    std::vector<Job> jobs;
+    std::vector<std::string> sources;
+    for (const std::string& source : AllSampleDwgs(samples)) {
+        CDib preview;
+        if (!GetDrawingPreviewDib(source.c_str(), &preview))
+            continue;
+        const std::string path = m_folder / ("d" + std::to_string(jobs.size()) + ".dwg");
+        ASSERT_TRUE(CopyFileA(source.c_str(), path.c_str(), FALSE)) << source;
+        jobs.push_back({path, 0});
+        sources.push_back(source);
+    }
+    ASSERT_GE(jobs.size(), 5u);
+    Start(true);
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    for (const Finished& f : m_list.finished) {
+        const std::string& source = sources[static_cast<size_t>(f.item)];
+        EXPECT_EQ(3u, f.result) << source;
+        EXPECT_TRUE(f.picture == PreviewCellTheLongWay(jobs[static_cast<size_t>(f.item)].path, kThumbWidth,
+                                                         kThumbHeight))
+            << source;
+    }
+}
+
+namespace {
+
+// A bottom-up (or, with topDown, top-down) BMP file of 8 bits with a grey ramp palette, whose
+// rows run dark to light from the picture's top.
+std::string PalettedBmp(int width, int height, bool topDown)
+{
+    const int stride = (width + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(stride * height);
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = topDown ? -height : height;
+    info.biPlanes = 1;
+    info.biBitCount = 8;
+    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
+    out.append(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int i = 0; i < 256; ++i) {
+        const RGBQUAD grey = {static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 0};
+        out.append(reinterpret_cast<const char*>(&grey), sizeof grey);
+    }
+    for (int row = 0; row < height; ++row) {
+        const int fromTop = topDown ? row : height - 1 - row;
+        out.append(static_cast<size_t>(stride), static_cast<char>(fromTop * 255 / std::max(1, height - 1)));
+    }
+    return out;
+}
+
+// The picture drawn at width x height into a fresh 24-bit DIB; its BMP file image.
+std::string DrawnAt(const CDrawingPreview& preview, int width, int height)
+{
+    CDib cell;
+    if (!cell.Create(width, height, 24))
+        return {};
+    const bool drawn = preview.Draw(cell.BeginMemDC(nullptr), 0, 0, width, height);
+    cell.EndMemDC();
+    DWORD size = 0;
+    BYTE* image = drawn ? cell.GetBmpFileImage(&size) : nullptr;
+    const std::string bytes = image ? std::string(reinterpret_cast<const char*>(image), size) : std::string();
+    free(image);
+    return bytes;
+}
+
+} // namespace
+
+// A plain picture goes to the device as it lies, any other through the raster image class: both
+// give the same picture; what cannot be read is refused and leaves nothing.
+TEST(DrawingPreviewTest, PlainAndOtherPicturesDrawAlikeAndBadOnesAreRefused)
+{
+    const std::string bottomUp = PalettedBmp(40, 30, false);
+    const std::string topDown = PalettedBmp(40, 30, true);
+    CDrawingPreview plain;
+    CDrawingPreview decoded;
+    ASSERT_TRUE(plain.ReadBmp(reinterpret_cast<const BYTE*>(bottomUp.data()), static_cast<DWORD>(bottomUp.size())));
+    ASSERT_TRUE(decoded.ReadBmp(reinterpret_cast<const BYTE*>(topDown.data()), static_cast<DWORD>(topDown.size())));
+    EXPECT_EQ(40, plain.GetWidth());
+    EXPECT_EQ(30, plain.GetHeight());
+    EXPECT_EQ(30, decoded.GetHeight());
+    for (const SIZE size : {SIZE{40, 30}, SIZE{17, 11}, SIZE{90, 70}}) {
+        const std::string a = DrawnAt(plain, size.cx, size.cy);
+        ASSERT_FALSE(a.empty()) << size.cx;
+        EXPECT_TRUE(a == DrawnAt(decoded, size.cx, size.cy)) << size.cx;
+    }
+
+    const std::string truncated = bottomUp.substr(0, bottomUp.size() - 100);
+    const std::string notBmp(200, 'x');
+    for (const std::string& bad : {truncated, notBmp, std::string("BM")}) {
+        SCOPED_TRACE(bad.size());
+        CDrawingPreview preview;
+        ASSERT_TRUE(plain.IsValid());
+        EXPECT_FALSE(preview.ReadBmp(reinterpret_cast<const BYTE*>(bad.data()), static_cast<DWORD>(bad.size())));
+        EXPECT_FALSE(preview.IsValid());
+        EXPECT_EQ(nullptr, preview.GetBytes());
+        EXPECT_TRUE(DrawnAt(preview, 10, 10).empty());
+    }
+    // Bits said to start inside the colour table are not given to the device as they lie: the
+    // raster image class judges the picture, as it always did.
+    std::string overlapping = bottomUp;
+    overlapping[10] = 20;
+    CDrawingPreview odd;
+    const CRasterImage judged(reinterpret_cast<const BYTE*>(overlapping.data()), static_cast<DWORD>(overlapping.size()),
+                              RASTER_FORMAT_BMP);
+    EXPECT_EQ(judged.IsValid(),
+              odd.ReadBmp(reinterpret_cast<const BYTE*>(overlapping.data()), static_cast<DWORD>(overlapping.size())));
+    CDrawingPreview none;
+    EXPECT_FALSE(none.Read(nullptr));
+    EXPECT_FALSE(none.ReadBmp(nullptr, 10));
 }
 
 TEST(GetDrawingPreviewDibTest, AStoredPreviewBecomesADibAndItsAbsenceIsAFailure)

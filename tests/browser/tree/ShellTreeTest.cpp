@@ -178,6 +178,40 @@ TEST_F(ShellTreeTest, SettledSelectionGoesToTheListOnce)
     EXPECT_TRUE(SamePath(m_list.shownFolders[0].c_str(), Dir("c")));
 }
 
+// The folder the program starts in is on its way to the list as soon as the tree has selected
+// it; the user's own moves afterwards still settle first.
+TEST_F(ShellTreeTest, TheStartFolderGoesToTheListAtOnceWhileMovesSettle)
+{
+    ASSERT_TRUE(MakeFolders(Dir(), {"a", "b"}));
+    MakeTree();
+    const auto showFolderQueued = [&] {
+        MSG msg;
+        return PeekMessageA(&msg, m_list.Get(), WM_TREE_SHOWFOLDER, WM_TREE_SHOWFOLDER, PM_NOREMOVE) != FALSE;
+    };
+    WaitFor([&] { return !m_tree.IsSelectionPending(); }, 3000);
+    WaitFor([] { return false; }, 50);
+    m_list.shownFolders.clear();
+    m_tree.SetStartFolder(Dir("a").c_str());
+    EXPECT_EQ(m_tree.SelectPendingFolder(), 1);
+    EXPECT_FALSE(m_tree.IsSelectionPending());
+    EXPECT_TRUE(showFolderQueued());
+    EXPECT_TRUE(WaitFor([&] { return !m_list.shownFolders.empty(); }, 3000));
+    ASSERT_EQ(m_list.shownFolders.size(), 1u);
+    EXPECT_TRUE(SamePath(m_list.shownFolders[0].c_str(), Dir("a")));
+
+    m_list.shownFolders.clear();
+    Select(Dir("b"));
+    EXPECT_TRUE(m_tree.IsSelectionPending());
+    EXPECT_FALSE(showFolderQueued());
+    EXPECT_TRUE(WaitFor([&] { return !m_list.shownFolders.empty(); }, 3000));
+    ASSERT_EQ(m_list.shownFolders.size(), 1u);
+    EXPECT_TRUE(SamePath(m_list.shownFolders[0].c_str(), Dir("b")));
+    // Asked once: a later show keeps the folder the user went to.
+    EXPECT_EQ(m_tree.SelectPendingFolder(), 1);
+    EXPECT_FALSE(m_tree.IsSelectionPending());
+    EXPECT_TRUE(SamePath(PathOf(m_tree.GetSelectedItem()), Dir("b")));
+}
+
 TEST_F(ShellTreeTest, PendingSelectionSurvivesTheRefillOfItsItem)
 {
     ASSERT_TRUE(MakeFolders(Dir(), {"a"}));
