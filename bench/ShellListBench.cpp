@@ -1,8 +1,10 @@
 // The shell file list on a generated folder (default 10,000 files: a tenth small DXF drawings, a
 // tenth small JPEG photos, the rest other files): fill in the details and the thumbnail view, a
-// sort by each column, a merge refresh after one file changed, and the time until every thumbnail
-// is shown, cold (rendered) and warm (from the folder's cache). Prints ms per step.
-//   ShellListBench [FILES]
+// sort by each column, a merge refresh after one file changed (the watch's refresh of the files it
+// named, medians of five, and the merge that reads the whole folder), and the time until every
+// thumbnail is shown, cold (rendered) and warm (from the folder's cache). Prints ms per step.
+//   ShellListBench [FILES] [--lists: the fills, sorts and merges only, without the shell calls'
+//   profile and the thumbnails]
 #include "core/RegistryRoot.h"
 #include "browser/list/CIEShellListCtrl.h"
 #include "browser/list/FolderFindData.h"
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -40,20 +43,87 @@ double NowMs()
 }
 
 // Handles messages (the thread's sends and posts) until the condition holds or the limit passes.
+// The condition is asked at most every 10 ms: it walks every row of the list, and asked after
+// each message the thread sends it would cost the list's thread more than the pictures.
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs)
 {
     const DWORD start = GetTickCount();
     while (!done()) {
+        const double asked = NowMs();
         if (GetTickCount() - start > limitMs)
             return false;
+        do {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        } while (NowMs() - asked < 10.0);
+    }
+    return true;
+}
+
+// Handles messages until the list has made one more refresh of the watch's changes; the time its
+// refresh timer's handler took (what the user waits for), or a negative figure after the limit.
+double TimeWatchRefresh(CIEShellListCtrl& list, DWORD limitMs)
+{
+    const int before = list.GetRefreshCount();
+    const DWORD start = GetTickCount();
+    double spent = -1;
+    while (list.GetRefreshCount() == before) {
+        if (GetTickCount() - start > limitMs)
+            return -1;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            const bool refresh = msg.message == WM_TIMER && msg.hwnd == list.GetSafeHwnd() &&
+                                 msg.wParam == CIEShellListCtrl::kRefreshTimer;
+            const double t = NowMs();
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
+            if (refresh && list.GetRefreshCount() != before)
+                spent = NowMs() - t;
         }
     }
-    return true;
+    return spent;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// The watch's refresh for each kind of change, five rounds each (medians).
+void BenchWatchRefresh(CIEShellListCtrl& list, const std::string& folder)
+{
+    const std::string added = folder + "\\changed.dxf";
+    const std::string renamed = folder + "\\changed2.dxf";
+    struct Step
+    {
+        const char* what;
+        std::function<void()> change;
+    };
+    const Step steps[] = {
+        {"one new file", [&] { std::ofstream(added) << kDxf; }},
+        {"one file changed size", [&] { std::ofstream(added, std::ios::app) << kDxf; }},
+        {"one file renamed", [&] { MoveFileA(added.c_str(), renamed.c_str()); }},
+        {"one file deleted", [&] { DeleteFileA(renamed.c_str()); }},
+    };
+    std::vector<std::vector<double>> times(sizeof(steps) / sizeof(steps[0]));
+    const int namedBefore = list.GetNamedRefreshCount();
+    for (int round = 0; round < 5; ++round) {
+        for (size_t i = 0; i < times.size(); ++i) {
+            steps[i].change();
+            times[i].push_back(TimeWatchRefresh(list, 10000));
+        }
+    }
+    for (size_t i = 0; i < times.size(); ++i)
+        printf("merge refresh by the watch, %s: %.1f ms (median of 5; %d rows)\n", steps[i].what, Median(times[i]),
+               list.GetItemCount());
+    printf("  (%d of %d refreshes looked at the named files only)\n", list.GetNamedRefreshCount() - namedBefore,
+           static_cast<int>(5 * times.size()));
 }
 
 std::string MakeFolder(const std::string& root, int files)
@@ -148,6 +218,27 @@ void ProfileShellCalls(const std::string& folder)
     desktop->Release();
 }
 
+// The thumbnail view: every picture made (cold), then every picture from the cache (warm). The
+// thread is asked first: the walk over every row is left for its idle moments.
+void BenchThumbnails(CIEShellListCtrl& list, TTaskManageThread& thread)
+{
+    double t = NowMs();
+    list.SetViewType(CIEShellListCtrl::kThumbnails);
+    printf("switch to thumbnails (merge): %.0f ms (%d rows)\n", NowMs() - t, list.GetItemCount());
+    const bool cold = PumpUntil([&] { return thread.IsIdle() && AllPictures(list); }, 600000);
+    printf("every thumbnail shown, cold: %.0f ms%s\n", NowMs() - t, cold ? "" : " (not all within 600 s)");
+    GetDwgCache()->WaitForWriter(60000);
+
+    t = NowMs();
+    list.Refresh(TRUE, TRUE);
+    printf("fill, thumbnail view: %.0f ms\n", NowMs() - t);
+    const bool warm = PumpUntil([&] { return thread.IsIdle() && AllPictures(list); }, 600000);
+    printf("every thumbnail shown, warm: %.0f ms%s\n", NowMs() - t, warm ? "" : " (not all within 600 s)");
+    t = NowMs();
+    list.Refresh(TRUE, FALSE);
+    printf("merge refresh, thumbnail view, nothing changed: %.0f ms\n", NowMs() - t);
+}
+
 struct BenchState : WorkerAppState
 {
     BenchState() { mode.store(TTaskManageThread::kBrowseMode); }
@@ -168,7 +259,9 @@ int main(int argc, char** argv)
     const double t0 = NowMs();
     const std::string folder = MakeFolder(root, files);
     printf("files: %d in %s (made in %.0f ms)\n", files, folder.c_str(), NowMs() - t0);
-    ProfileShellCalls(folder);
+    const bool listsOnly = argc > 2 && strcmp(argv[2], "--lists") == 0;
+    if (!listsOnly)
+        ProfileShellCalls(folder);
     if (argc > 2 && strcmp(argv[2], "--profile") == 0)
         return 0;
     const std::string cache = root + "\\orvo-shelllist-bench-cache";
@@ -176,7 +269,9 @@ int main(int argc, char** argv)
     CreateLibIndexTree(cache.c_str(), false, true);
     CreateDwgCache(true);
     BenchState state;
-    TTaskManageThread thread;
+    // ORVO_THUMB_WORKERS sets how many workers make the pictures (else one per spare core).
+    const char* workers = std::getenv("ORVO_THUMB_WORKERS");
+    TTaskManageThread thread(workers ? std::atoi(workers) : TThumbnailWorkers::DefaultCount());
     thread.SetAppState(&state);
     thread.CreateThread();
     thread.WaitUntilIdle(10000);
@@ -199,28 +294,24 @@ int main(int argc, char** argv)
             list.Sort();
             printf("sort by column %d: %.0f ms\n", column, NowMs() - t);
         }
-        std::ofstream(folder + "\\changed.dxf") << kDxf;
-        t = NowMs();
-        list.Refresh(TRUE, FALSE);
-        printf("merge refresh after one new file: %.0f ms (%d rows)\n", NowMs() - t, list.GetItemCount());
-        DeleteFileA((folder + "\\changed.dxf").c_str());
-        list.Refresh(TRUE, FALSE);
-
-        t = NowMs();
-        list.SetViewType(CIEShellListCtrl::kThumbnails);
-        printf("switch to thumbnails (merge): %.0f ms (%d rows)\n", NowMs() - t, list.GetItemCount());
-        const bool cold = PumpUntil([&] { return AllPictures(list) && thread.IsIdle(); }, 600000);
-        printf("every thumbnail shown, cold: %.0f ms%s\n", NowMs() - t, cold ? "" : " (not all within 600 s)");
-        GetDwgCache()->WaitForWriter(60000);
-
-        t = NowMs();
-        list.Refresh(TRUE, TRUE);
-        printf("fill, thumbnail view: %.0f ms\n", NowMs() - t);
-        const bool warm = PumpUntil([&] { return AllPictures(list) && thread.IsIdle(); }, 600000);
-        printf("every thumbnail shown, warm: %.0f ms%s\n", NowMs() - t, warm ? "" : " (not all within 600 s)");
-        t = NowMs();
-        list.Refresh(TRUE, FALSE);
-        printf("merge refresh, thumbnail view, nothing changed: %.0f ms\n", NowMs() - t);
+        // Let the watch arm on the folder first.
+        PumpUntil([] { return false; }, 300);
+        BenchWatchRefresh(list, folder);
+        std::vector<double> merges;
+        for (int round = 0; round < 3; ++round) {
+            std::ofstream(folder + "\\changed.dxf") << kDxf;
+            t = NowMs();
+            list.Refresh(TRUE, FALSE);
+            merges.push_back(NowMs() - t);
+            DeleteFileA((folder + "\\changed.dxf").c_str());
+            list.Refresh(TRUE, FALSE);
+        }
+        printf("merge refresh reading the whole folder, after one new file: %.0f ms (median of 3; %d rows)\n",
+               Median(merges), list.GetItemCount());
+        // What the watch saw of the bench's own changes is taken before the thumbnails.
+        PumpUntil([] { return false; }, 300);
+        if (!listsOnly)
+            BenchThumbnails(list, thread);
         list.DestroyWindow();
     }
     owner.DestroyWindow();

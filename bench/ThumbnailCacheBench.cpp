@@ -241,7 +241,9 @@ GroupFigures ServeGroup(WorkerAppState& appState, const std::string& folder,
     counts.saveFolder = saveFolder;
     const HWND list = CreateListWindow(counts);
     {
-        TTaskManageThread thread;
+        // ORVO_THUMB_WORKERS sets how many workers make the pictures (else one per spare core).
+        const char* workers = std::getenv("ORVO_THUMB_WORKERS");
+        TTaskManageThread thread(workers ? std::atoi(workers) : TThumbnailWorkers::DefaultCount());
         thread.SetAppState(&appState);
         thread.SetNotifyWnd(list);
         thread.SetThumbSize(g_thumbWidth, g_thumbHeight);

@@ -79,6 +79,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   preview/DrawingIdentifier.cpp
   preview/StoredPreview.cpp
   write/DownConverter.cpp
+  write/DrawOrderTable.cpp
   write/DrawingSaver.cpp
   write/DxfEntityWriter.cpp
   write/DxfOutput.cpp

@@ -294,7 +294,7 @@ bool CRasterImageGIF::ReadFrames(GifByteReader& reader, DecodeState& state, int 
             // A frame of no size draws nothing, but it is a frame of the animation.
             reader.Byte();
             SkipSubBlocks(reader);
-            EnsureCanvas(state, state.trueColour ? 24 : BitsForColours(state.table.count));
+            EnsureCanvas(state, state.trueColour ? 24 : BitsForColours(state.table.count), frame);
             if (index++ == wanted)
                 break;
             continue;
@@ -324,6 +324,7 @@ bool CRasterImageGIF::FinishDecode(DecodeState& state)
         state.canvas->SetTransColor(state.lastTransColour);
         state.canvas->SetTransIndex(0);
     }
+    DropFilledOpacity(*state.canvas);
     if (!Transfer(*state.canvas))
         return Fail("GIF: the picture could not be kept");
     m_info.dwFrameDelay = delay;
@@ -369,7 +370,7 @@ bool CRasterImageGIF::DecodeFrame(GifByteReader& reader, const FrameHeader& fram
     return true;
 }
 
-void CRasterImageGIF::EnsureCanvas(DecodeState& state, WORD bpp)
+void CRasterImageGIF::EnsureCanvas(DecodeState& state, WORD bpp, const FrameHeader& first)
 {
     if (state.canvas)
         return;
@@ -379,15 +380,48 @@ void CRasterImageGIF::EnsureCanvas(DecodeState& state, WORD bpp)
     if (bpp <= 8)
         state.canvas->Clear(m_control.transIndex);
     state.firstTrans = m_info.nTransIndex;
+    const bool covers = first.left == 0 && first.top == 0 && first.width >= state.screenWidth &&
+                        first.height >= state.screenHeight;
+    if (!covers)
+        ClearToBackground(state);
+}
+
+// The screen where no frame has drawn shows what lies behind the picture (as browsers show it,
+// not the background colour the header names): the transparent index where the file has one,
+// else an opacity plane that marks what the frames drew.
+void CRasterImageGIF::ClearToBackground(DecodeState& state)
+{
+    CRasterImageGIF& canvas = *state.canvas;
+    if (canvas.GetBpp() <= 8 && state.firstTrans >= 0) {
+        canvas.Clear(BYTE(state.firstTrans));
+        return;
+    }
+    canvas.Clear(0);
+    canvas.AlphaCreate();
+    for (long y = 0; y < long(canvas.GetHeight()); ++y)
+        for (long x = 0; x < long(canvas.GetWidth()); ++x)
+            canvas.AlphaSet(x, y, 0);
+}
+
+// An opacity plane the frames filled is of no use.
+void CRasterImageGIF::DropFilledOpacity(CRasterImage& canvas)
+{
+    if (!canvas.AlphaIsValid())
+        return;
+    for (long y = 0; y < long(canvas.GetHeight()); ++y)
+        for (long x = 0; x < long(canvas.GetWidth()); ++x)
+            if (canvas.AlphaGet(x, y) != 255)
+                return;
+    canvas.AlphaDelete();
 }
 
 void CRasterImageGIF::ComposeOrdinary(DecodeState& state, const FrameHeader& frame,
                                       CRasterImage& image)
 {
     if (!state.canvas)
-        EnsureCanvas(state, image.GetBpp());
+        EnsureCanvas(state, image.GetBpp(), frame);
     else if (state.previousDisposal == 2)
-        state.canvas->Clear(BYTE(state.firstTrans));
+        ClearToBackground(state);
     CRasterImageGIF& canvas = *state.canvas;
     if (!canvas.IsValid())
         return;
@@ -398,9 +432,11 @@ void CRasterImageGIF::ComposeOrdinary(DecodeState& state, const FrameHeader& fra
     for (DWORD y = 0; y < height; ++y)
         for (DWORD x = 0; x < width; ++x) {
             const BYTE index = image.GetPixelIndex(long(x), long(frame.height - 1 - y));
-            if (LONG(index) != trans)
-                canvas.SetPixelIndex(long(frame.left + x),
-                                     long(state.screenHeight - 1 - (frame.top + y)), index);
+            if (LONG(index) == trans)
+                continue;
+            const long row = long(state.screenHeight - 1 - (frame.top + y));
+            canvas.SetPixelIndex(long(frame.left + x), row, index);
+            canvas.AlphaSet(long(frame.left + x), row, 255);
         }
     canvas.SetPalette(image.GetPalette(), image.GetNumColors());
     canvas.SetTransIndex(state.firstTrans);
@@ -409,17 +445,19 @@ void CRasterImageGIF::ComposeOrdinary(DecodeState& state, const FrameHeader& fra
 void CRasterImageGIF::ComposeTrueColour(DecodeState& state, const FrameHeader& frame,
                                         const CRasterImage& image)
 {
-    EnsureCanvas(state, 24);
+    EnsureCanvas(state, 24, frame);
     CRasterImageGIF& canvas = *state.canvas;
     if (!canvas.IsValid())
         return;
     const DWORD width = frame.left < state.screenWidth ? std::min(frame.width, state.screenWidth - frame.left) : 0;
     const DWORD height = frame.top < state.screenHeight ? std::min(frame.height, state.screenHeight - frame.top) : 0;
     for (DWORD y = 0; y < height; ++y)
-        for (DWORD x = 0; x < width; ++x)
-            canvas.SetPixelColor(long(frame.left + x),
-                                 long(state.screenHeight - 1 - (frame.top + y)),
+        for (DWORD x = 0; x < width; ++x) {
+            const long row = long(state.screenHeight - 1 - (frame.top + y));
+            canvas.SetPixelColor(long(frame.left + x), row,
                                  image.GetPixelColor(long(x), long(frame.height - 1 - y), false));
+            canvas.AlphaSet(long(frame.left + x), row, 255);
+        }
     if (m_info.nTransIndex >= 0)
         state.lastTransColour = image.GetPaletteColor(BYTE(m_info.nTransIndex));
 }

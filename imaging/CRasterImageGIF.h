@@ -63,7 +63,9 @@ private:
     bool ReadExtension(GifByteReader& reader);
     FrameSurvey CountFrames(GifByteReader& reader, const ColourTable& global, int& trueColourSigns);
     void FitScreen(DecodeState& state, const FrameSurvey& survey) const;
-    void EnsureCanvas(DecodeState& state, WORD bpp);
+    void EnsureCanvas(DecodeState& state, WORD bpp, const FrameHeader& first);
+    void ClearToBackground(DecodeState& state);
+    static void DropFilledOpacity(CRasterImage& canvas);
     bool ReadFrameHeader(GifByteReader& reader, FrameHeader& frame);
     bool ReadColourTable(GifByteReader& reader, BYTE flags, ColourTable& table);
     bool ReadFrames(GifByteReader& reader, DecodeState& state, int wanted);

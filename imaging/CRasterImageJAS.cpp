@@ -37,9 +37,11 @@ Coding Sniff(const uint8_t* b, size_t n)
     return Coding::Unknown;
 }
 
-bool SameLayout(const JasComponent& a, const JasComponent& b)
+// Samples a grey palette shows as they are: 1, 4 or 8 bits over their full range.
+bool PaletteDepth(const JasComponent& c)
 {
-    return a.width == b.width && a.height == b.height && a.precision == b.precision;
+    return (c.precision == 1 || c.precision == 4 || c.precision == 8)
+           && c.maxValue == (1u << c.precision) - 1;
 }
 
 } // namespace
@@ -84,13 +86,13 @@ bool CRasterImageJAS::Decode(CRasterFile* stream, DWORD imageType)
         return Fail("error: cannot load image data");
     if (picture.components.size() > kMaxComponents)
         return Fail("error: too much components");
-    const int precision = picture.components[0].precision;
-    if (precision != 1 && precision != 4 && precision != 8)
-        picture.ConvertToRgb8();
-    const bool colour = picture.components.size() == 3
-                        && SameLayout(picture.components[0], picture.components[1])
-                        && SameLayout(picture.components[0], picture.components[2]);
-    return colour ? StoreColour(picture, imageType) : StoreGrey(picture, imageType);
+    // Separate frames of 1, 4 or 8 bits are shown as they are, each as a grey picture; anything
+    // else becomes one colour picture.
+    const bool frames = picture.SeparateFrames() || picture.components.size() == 1;
+    if (frames && PaletteDepth(picture.components[0]))
+        return StoreGrey(picture, imageType);
+    picture.ConvertToRgb8();
+    return StoreColour(picture, imageType);
 }
 
 bool CRasterImageJAS::StoreColour(const JasPicture& picture, DWORD imageType)
@@ -107,6 +109,15 @@ bool CRasterImageJAS::StoreColour(const JasPicture& picture, DWORD imageType)
             row[x * 3 + 2] = BYTE(red.At(x, y));
         }
     }
+    if (picture.components.size() < 4)
+        return true;
+    AlphaCreate();
+    if (!AlphaIsValid())
+        return Fail("Can't allocate memory");
+    const JasComponent& opacity = picture.components[3];
+    for (uint32_t y = 0; y < red.height; ++y)
+        for (uint32_t x = 0; x < red.width; ++x)
+            AlphaSet(long(x), long(red.height - 1 - y), BYTE(opacity.At(x, y)));
     return true;
 }
 

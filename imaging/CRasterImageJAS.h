@@ -1,8 +1,9 @@
 // CRasterImageJAS: the format class of the JPEG-2000 family and the small formats read beside it:
 // JP2 files (code 12) and JPEG-2000 code streams (13) through OpenJPEG, PGX (14), PNM (15) and Sun
 // raster (16) with coders of our own. Decoding finds the coding from the data; the code given is
-// only recorded as the image's format. Components become frames of a grey image unless they are
-// exactly three of one size and depth (a colour image).
+// only recorded as the image's format. A colour picture (by the file's colour space, or three or
+// four components of one size where it names none) is read as red, green, blue with its opacity;
+// other components become frames of a grey image.
 #pragma once
 
 #include "imaging/CRasterImage.h"

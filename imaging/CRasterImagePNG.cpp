@@ -198,14 +198,18 @@ bool CRasterImagePNG::PrepareDecode(PngDecodeJob& job)
     png_structp png = job.png;
     png_infop info = job.info;
     const int bitDepth = png_get_bit_depth(png, info);
-    const int pixelDepth = png_get_channels(png, info) * bitDepth;
     job.colorType = png_get_color_type(png, info);
     png_color_16p background = nullptr;
     const bool hasBackground = png_get_bKGD(png, info, &background) != 0 && background;
-    if (pixelDepth == 32) {
+    // Every picture with an alpha channel keeps it, at either depth (its colours are not laid
+    // over a background: the viewer shows what is behind a transparent picture).
+    job.alpha = (job.colorType & PNG_COLOR_MASK_ALPHA) != 0;
+    if (job.alpha) {
+        // The background colour is kept as the transparent colour, in 8 bits.
+        const int shift = bitDepth == 16 ? 8 : 0;
         if (hasBackground)
-            SetTransColor(RGBQUAD{BYTE(background->blue), BYTE(background->green),
-                                  BYTE(background->red), 0});
+            SetTransColor(RGBQUAD{BYTE(background->blue >> shift), BYTE(background->green >> shift),
+                                  BYTE(background->red >> shift), 0});
     } else if (hasBackground) {
         png_set_background(png, background, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
     } else {
@@ -214,8 +218,6 @@ bool CRasterImagePNG::PrepareDecode(PngDecodeJob& job)
     }
     if (bitDepth == 16)
         png_set_strip_16(png);
-    job.alpha = job.colorType == PNG_COLOR_TYPE_RGB_ALPHA ||
-                (job.colorType == PNG_COLOR_TYPE_GRAY_ALPHA && pixelDepth == 32);
     if (job.alpha) {
         if (job.colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
             png_set_gray_to_rgb(png);

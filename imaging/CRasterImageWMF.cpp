@@ -2,6 +2,7 @@
 
 #include "framework/GdiScopes.h"
 #include "imaging/CRasterFile.h"
+#include "imaging/LittleEndian.h"
 #include "imaging/MetafileCheck.h"
 
 #include <algorithm>
@@ -12,22 +13,16 @@
 
 namespace {
 
+using LittleEndian::Get16;
+using LittleEndian::Get32;
+using LittleEndian::Put32;
+
 constexpr DWORD kPlaceableKey = 0x9AC6CDD7;
 constexpr size_t kPlaceableSize = 22;
 constexpr size_t kMetaHeaderSize = 18;
 // Metafiles are small; a larger one is refused before it is read.
 constexpr int64_t kMaxMetafileBytes = 64ll * 1024 * 1024;
 constexpr uint16_t kSetWindowExt = 0x020C;
-
-uint16_t Get16(const uint8_t* p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t(Get16(p)) | (uint32_t(Get16(p + 2)) << 16);
-}
 
 // An enhanced metafile is no GDI object: DeleteEnhMetaFile, not DeleteObject, frees it.
 struct EnhDeleter {
@@ -143,15 +138,22 @@ HENHMETAFILE CRasterImageWMF::ReadPlaceable(CRasterFile& stream, long& width, lo
     if (stream.Read(m, 1, sizeof(m)) != sizeof(m))
         return nullptr;
     const uint16_t type = Get16(m);
-    const uint64_t bytes = uint64_t(Get32(m + 6)) * 2;
-    if ((type != 1 && type != 2) || bytes < kMetaHeaderSize
-        || int64_t(bytes) > int64_t(stream.Size()) - start - int64_t(kPlaceableSize)
-        || int64_t(bytes) > kMaxMetafileBytes)
+    const int64_t available = int64_t(stream.Size()) - start - int64_t(kPlaceableSize);
+    int64_t bytes = int64_t(Get32(m + 6)) * 2;
+    // Some writers count the placeable header in the metafile's size too.
+    const bool countsPlaceable = bytes == available + int64_t(kPlaceableSize);
+    if (countsPlaceable)
+        bytes = available;
+    if ((type != 1 && type != 2) || bytes < int64_t(kMetaHeaderSize) || bytes > available
+        || bytes > kMaxMetafileBytes)
         return nullptr;
     std::vector<uint8_t> bits(static_cast<size_t>(bytes));
     if (!stream.Seek(start + int32_t(kPlaceableSize), SEEK_SET)
         || stream.Read(bits.data(), 1, bits.size()) != bits.size() || !MetafileCheck::WindowsRecordsFit(bits, &m_reason))
         return nullptr;
+    // The system is handed the size of what was read.
+    if (countsPlaceable)
+        Put32(&bits[6], uint32_t(bits.size() / 2));
 
     const ScreenDC screen;
     const long dpiX = GetDeviceCaps(screen.Get(), LOGPIXELSX);

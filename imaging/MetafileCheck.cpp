@@ -1,26 +1,27 @@
 #include "imaging/MetafileCheck.h"
 
+#include "imaging/LittleEndian.h"
+
 #include <windows.h>
 
 #include <cstdio>
 
 namespace {
 
+using LittleEndian::Get16;
+using LittleEndian::Get32;
+using LittleEndian::Put16;
+using LittleEndian::Put32;
+
 constexpr uint32_t kAlphaBitFields = 6;
 
-uint16_t Get16(const uint8_t* p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t(Get16(p)) | (uint32_t(Get16(p + 2)) << 16);
-}
-
 // A packed DIB of `bytes` bytes at p, or a header of headerBytes and bits of bitsBytes apart:
-// its colour table and rows must lie inside what is given.
-bool DibFits(const uint8_t* header, uint64_t headerBytes, uint64_t bitsBytes, bool packed)
+// its colour table and rows must lie inside what is given. Some writers store only the colours a
+// picture uses and leave the header's count at 0 (all of them); with shortTable given, such a
+// table that its block (or what the rows of a packed DIB leave of it) holds whole is taken, and
+// *shortTable gets the entries it holds (the system would read all of them, past the block).
+bool DibFits(const uint8_t* header, uint64_t headerBytes, uint64_t bitsBytes, bool packed,
+             uint32_t* shortTable = nullptr)
 {
     if (headerBytes < 12)
         return false;
@@ -42,18 +43,31 @@ bool DibFits(const uint8_t* header, uint64_t headerBytes, uint64_t bitsBytes, bo
         compression = Get32(header + 16);
         used = Get32(header + 32);
     }
+    // A JPEG or PNG picture inside a bitmap (bit count 0) is as long as the header's image size.
+    const bool embedded = (compression == BI_JPEG || compression == BI_PNG) && bits == 0 && size >= 40;
+    if (embedded) {
+        const uint64_t picture = Get32(header + 20);
+        return width > 0 && height != 0 && picture > 0
+               && (packed ? size + picture <= headerBytes : picture <= bitsBytes);
+    }
     if (width <= 0 || height == 0 || height < -0x7FFFFFFF || bits == 0 || bits > 32)
         return false;
     const uint64_t colours = bits <= 8 ? (used ? used : 1u << bits) : used;
     const uint64_t entry = size == 12 ? 3 : 4;
     // Masks follow a 40-byte header; the longer headers hold them.
     const uint64_t masks = size != 40 ? 0 : compression == BI_BITFIELDS ? 12 : compression == kAlphaBitFields ? 16 : 0;
-    const uint64_t table = size + masks + colours * entry;
+    uint64_t table = size + masks + colours * entry;
     const uint64_t rows = (uint64_t(width) * bits + 31) / 32 * 4 * uint64_t(height < 0 ? -height : height);
     if (compression != BI_RGB && compression != BI_BITFIELDS && compression != BI_RLE8
         && compression != BI_RLE4 && compression != kAlphaBitFields)
         return false;
     const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
+    // What the table may take: the block, or in a packed DIB what its rows leave.
+    const uint64_t room = !packed ? headerBytes : rle || rows > headerBytes ? 0 : headerBytes - rows;
+    if (shortTable && table > room && bits <= 8 && used == 0 && size >= 40 && room >= size + masks + entry) {
+        *shortTable = uint32_t((room - size - masks) / entry);
+        table = size + masks + *shortTable * entry;
+    }
     if (packed)
         return table <= headerBytes && (rle || table + rows <= headerBytes);
     return table <= headerBytes && (rle || rows <= bitsBytes);
@@ -124,22 +138,33 @@ int64_t WindowsNeeded(uint16_t function, const uint8_t* w, uint64_t words)
     }
 }
 
-// The device-dependent bitmap of an old blit record (BitBlt after 8 words, StretchBlt after 10):
-// type, width, height, bytes a row, planes and bits a pixel, then the rows. A blit without a
+// A device-dependent bitmap of `bytes` bytes: type, width, height, bytes a row, planes and bits a
+// pixel, then the rows. The rows are as long as width and bits make them, padded to 16 bits,
+// whatever the bytes a row say (some writers give the 32-bit padding of a DIB there): a differing
+// count is set to it.
+bool Bitmap16Fits(uint8_t* bitmap, uint64_t bytes)
+{
+    if (bytes < 10)
+        return false;
+    const uint64_t width = Get16(bitmap + 2), height = Get16(bitmap + 4);
+    const uint64_t planes = bitmap[8], bits = bitmap[9];
+    if (planes != 1 || (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
+        return false;
+    const uint64_t rowBytes = (width * bits + 15) / 16 * 2;
+    if (rowBytes * height > bytes - 10)
+        return false;
+    Put16(bitmap + 6, uint16_t(rowBytes));
+    return true;
+}
+
+// The bitmap of an old blit record (BitBlt after 8 words, StretchBlt after 10). A blit without a
 // bitmap has one parameter word more than the words before the bitmap and nothing after.
-bool DeviceBitmapFits(uint16_t function, const uint8_t* w, uint64_t words)
+bool DeviceBitmapFits(uint16_t function, uint8_t* w, uint64_t words)
 {
     const uint64_t before = function == kBitBlt ? 8 : 10;
     if (words == before + 1)
         return true;
-    if (words < before + 5)
-        return false;
-    const uint8_t* bitmap = w + before * 2;
-    const uint64_t width = Get16(bitmap + 2), height = Get16(bitmap + 4), rowBytes = Get16(bitmap + 6);
-    const uint64_t planes = bitmap[8], bits = bitmap[9];
-    if (planes != 1 || (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
-        return false;
-    return rowBytes >= (width * bits + 15) / 16 * 2 && rowBytes * height <= (words - before - 5) * 2;
+    return words >= before && Bitmap16Fits(w + before * 2, (words - before) * 2);
 }
 
 // A region object: its header (next in chain, type, object count, size, scan count, largest
@@ -176,10 +201,10 @@ int DibOffsetWords(uint16_t function, uint64_t words)
 }
 
 // What is wrong with the record, or null.
-const char* WindowsRecordFault(const uint8_t* record, uint64_t words, uint16_t objects)
+const char* WindowsRecordFault(uint8_t* record, uint64_t words, uint16_t objects)
 {
     const uint16_t function = Get16(record + 4);
-    const uint8_t* params = record + 6;
+    uint8_t* params = record + 6;
     const uint64_t paramWords = words - 3;
     const int indices = ObjectParameters(function);
     if (paramWords < uint64_t(indices))
@@ -189,6 +214,11 @@ const char* WindowsRecordFault(const uint8_t* record, uint64_t words, uint16_t o
             return "it names an object past the metafile's count";
     if (function == kBitBlt || function == kStretchBlt)
         return DeviceBitmapFits(function, params, paramWords) ? nullptr : "its bitmap does not fit the record";
+    // A pattern brush of style BS_PATTERN carries a device-dependent bitmap after its style and
+    // colour usage, the other styles a DIB.
+    if (function == kDibCreatePatternBrush && paramWords >= 1 && Get16(params) == BS_PATTERN)
+        return paramWords >= 2 && Bitmap16Fits(params + 4, (paramWords - 2) * 2) ? nullptr
+                                                                                : "its bitmap does not fit the record";
     if (function == kCreateRegion)
         return RegionFits(params, paramWords) ? nullptr : "its region does not fit the record";
     const int64_t needed = WindowsNeeded(function, params, paramWords);
@@ -196,8 +226,11 @@ const char* WindowsRecordFault(const uint8_t* record, uint64_t words, uint16_t o
         return "it holds less than its counts say";
     const int dib = DibOffsetWords(function, paramWords);
     if (dib >= 0) {
-        if (uint64_t(dib) >= paramWords || !DibFits(params + dib * 2, (paramWords - dib) * 2, 0, true))
+        uint32_t entries = 0;
+        if (uint64_t(dib) >= paramWords || !DibFits(params + dib * 2, (paramWords - dib) * 2, 0, true, &entries))
             return "its bitmap does not fit the record";
+        if (entries)
+            Put32(params + dib * 2 + 32, entries); // biClrUsed
     }
     return nullptr;
 }
@@ -245,19 +278,52 @@ const BitmapFields kBitmapRecords[] = {
     {EMR_ALPHABLEND, {84, 0}},     {EMR_TRANSPARENTBLT, {84, 0}},
 };
 
+enum class BitmapUse { Optional, Required, Unused };
+
 // The system takes a zero bitmap offset as "no bitmap" (a pattern-only blit); brushes made from
-// a bitmap always need one.
-bool BitmapBlockFits(const uint8_t* r, uint32_t size, uint32_t at, bool required)
+// a bitmap always need one; a pen reads its bitmap only for a pattern brush style, and writers
+// leave the fields of other pens pointing anywhere, with no size.
+BitmapUse UseOfBitmap(uint32_t type, const uint8_t* r, uint32_t size)
 {
+    if (type == EMR_CREATEMONOBRUSH || type == EMR_CREATEDIBPATTERNBRUSHPT)
+        return BitmapUse::Required;
+    if (type != EMR_EXTCREATEPEN)
+        return BitmapUse::Optional;
+    const uint32_t style = size >= 40 ? Get32(r + 36) : BS_DIBPATTERNPT;
+    return style == BS_PATTERN || style == BS_DIBPATTERN || style == BS_DIBPATTERNPT || style == BS_DIBPATTERN8X8
+               ? BitmapUse::Required
+               : BitmapUse::Unused;
+}
+
+// A colour table shorter than its header says gets the header's count of the entries it holds.
+bool BitmapBlockFits(uint8_t* r, uint32_t size, uint32_t at, BitmapUse use)
+{
+    if (use == BitmapUse::Unused)
+        return true;
     if (uint64_t(at) + 16 > size)
         return false;
     const uint64_t offBmi = Get32(r + at), cbBmi = Get32(r + at + 4);
     const uint64_t offBits = Get32(r + at + 8), cbBits = Get32(r + at + 12);
-    if (offBmi == 0 && !required)
+    if (offBmi == 0 && use == BitmapUse::Optional)
         return true;
     if (offBmi == 0 || offBmi + cbBmi > size || offBits + cbBits > size)
         return false;
-    return DibFits(r + offBmi, cbBmi, cbBits, false);
+    uint32_t entries = 0;
+    if (!DibFits(r + offBmi, cbBmi, cbBits, false, &entries))
+        return false;
+    if (entries)
+        Put32(r + offBmi + 32, entries); // biClrUsed
+    return true;
+}
+
+// The region data at `at` of `bytes`: a 32-byte header whose rectangle count (16 bytes each) the
+// data holds. Bytes the record needs, or -1.
+int64_t RegionNeeded(const uint8_t* r, uint32_t size, uint32_t at, uint64_t bytes)
+{
+    if (bytes < 32 || at + bytes > size)
+        return -1;
+    const uint64_t rectangles = Get32(r + at + 8);
+    return 32 + 16 * rectangles <= bytes ? int64_t(at + bytes) : -1;
 }
 
 // Bytes the record needs at the least from its own counts; -1 refuses it.
@@ -297,15 +363,23 @@ int64_t EnhancedNeeded(uint32_t type, const uint8_t* r, uint32_t size)
     case EMR_GDICOMMENT:
         return int64_t(12 + field(8));
     case EMR_EXTSELECTCLIPRGN:
-        return int64_t(16 + field(8));
-    case EMR_FILLRGN: case EMR_FRAMERGN: case EMR_INVERTRGN: case EMR_PAINTRGN:
-        return int64_t(28 + field(24));
+        // No region data resets the clip.
+        return field(8) == 0 ? 16 : RegionNeeded(r, size, 16, field(8));
+    case EMR_INVERTRGN: case EMR_PAINTRGN:
+        return RegionNeeded(r, size, 28, field(24));
+    case EMR_FILLRGN: // and the brush
+        return RegionNeeded(r, size, 32, field(24));
+    case EMR_FRAMERGN: // the brush and the stroke's width and height
+        return RegionNeeded(r, size, 40, field(24));
     case EMR_CREATEPALETTE:
         return int64_t(16 + 4 * (field(12) >> 16));
     case EMR_SETPALETTEENTRIES:
         return int64_t(20 + 4 * field(16));
     case EMR_EXTCREATEFONTINDIRECTW:
         return 12 + 92;
+    case EMR_EXTCREATEPEN:
+        // The pen's style entries follow its fixed fields.
+        return int64_t(52 + 4 * field(48));
     case EMR_GRADIENTFILL: {
         const uint64_t vertices = field(24), shapes = field(28), mode = field(32);
         return int64_t(36 + 16 * vertices + shapes * (mode == GRADIENT_FILL_TRIANGLE ? 12 : 8));
@@ -341,7 +415,22 @@ int64_t EnhancedNeeded(uint32_t type, const uint8_t* r, uint32_t size)
     }
 }
 
-const char* EnhancedRecordFault(const uint8_t* r, uint32_t size, uint32_t handles)
+// A region filled or framed with a brush of the object table. Some writers name a stock brush
+// there, which the table does not hold and the system does not look up as one: such a record
+// becomes a comment, which nothing plays.
+const char* RegionBrushFault(uint8_t* r, uint32_t size, uint32_t handles)
+{
+    const uint32_t brush = Get32(r + 28);
+    if (brush & 0x80000000u) {
+        Put32(r, EMR_GDICOMMENT);
+        Put32(r + 8, size - 12);
+        Put32(r + 12, 0); // no comment identifier
+        return nullptr;
+    }
+    return brush == 0 || brush >= handles ? "it names an object past the metafile's count" : nullptr;
+}
+
+const char* EnhancedRecordFault(uint8_t* r, uint32_t size, uint32_t handles)
 {
     const uint32_t type = Get32(r);
     if (NamesHandle(type)) {
@@ -354,12 +443,12 @@ const char* EnhancedRecordFault(const uint8_t* r, uint32_t size, uint32_t handle
     const int64_t needed = EnhancedNeeded(type, r, size);
     if (needed < 0 || uint64_t(needed) > size)
         return "it holds less than its counts say";
+    if (type == EMR_FILLRGN || type == EMR_FRAMERGN)
+        return RegionBrushFault(r, size, handles);
     for (const BitmapFields& b : kBitmapRecords)
         if (b.type == type)
             for (uint32_t at : b.offBmi)
-                if (at && !BitmapBlockFits(r, size, at,
-                                           type == EMR_CREATEMONOBRUSH
-                                               || type == EMR_CREATEDIBPATTERNBRUSHPT))
+                if (at && !BitmapBlockFits(r, size, at, UseOfBitmap(type, r, size)))
                     return "its bitmap does not fit the record";
     return nullptr;
 }
@@ -368,7 +457,7 @@ const char* EnhancedRecordFault(const uint8_t* r, uint32_t size, uint32_t handle
 
 namespace MetafileCheck {
 
-bool WindowsRecordsFit(const std::vector<uint8_t>& bits, std::string* why)
+bool WindowsRecordsFit(std::vector<uint8_t>& bits, std::string* why)
 {
     if (bits.size() < 18) {
         if (why)
@@ -399,7 +488,7 @@ bool WindowsRecordsFit(const std::vector<uint8_t>& bits, std::string* why)
     return at == words;
 }
 
-bool EnhancedRecordsFit(const std::vector<uint8_t>& bits, std::string* why)
+bool EnhancedRecordsFit(std::vector<uint8_t>& bits, std::string* why)
 {
     if (bits.size() < sizeof(ENHMETAHEADER)) {
         if (why)

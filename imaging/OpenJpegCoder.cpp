@@ -45,6 +45,19 @@ uint64_t ComponentSamples(const opj_image_t& image, const opj_image_comp_t& c)
     return w * h;
 }
 
+JasColourSpace SpaceOf(OPJ_COLOR_SPACE space)
+{
+    switch (space) {
+    case OPJ_CLRSPC_GRAY: return JasColourSpace::Grey;
+    case OPJ_CLRSPC_SRGB: return JasColourSpace::Rgb;
+    // The extended colour differences use the same matrix over a wider range.
+    case OPJ_CLRSPC_SYCC:
+    case OPJ_CLRSPC_EYCC: return JasColourSpace::Ycc;
+    case OPJ_CLRSPC_CMYK: return JasColourSpace::Cmyk;
+    default: return JasColourSpace::Unspecified;
+    }
+}
+
 bool TakeComponents(const opj_image_t& image, JasPicture& picture)
 {
     picture.components.clear();
@@ -61,9 +74,15 @@ bool TakeComponents(const opj_image_t& image, JasPicture& picture)
         out.samples.assign(c.data, c.data + size_t(c.w) * c.h);
         for (int32_t& s : out.samples)
             s += offset;
+        // The channel types of the file: 1 opacity, 2 premultiplied opacity (others are colour
+        // or of no named use).
+        if (c.alpha == 1)
+            out.opacity = JasComponent::Opacity::Plain;
+        else if (c.alpha == 2)
+            out.opacity = JasComponent::Opacity::Premultiplied;
         picture.components.push_back(std::move(out));
     }
-    picture.ycc = image.color_space == OPJ_CLRSPC_SYCC;
+    picture.space = SpaceOf(image.color_space);
     return true;
 }
 

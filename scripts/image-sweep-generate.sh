@@ -68,6 +68,25 @@ make jpeg-grey.jpg grey -colorspace gray
 make jpeg-444.jpg colour -sampling-factor 1x1 -quality 95
 make jpeg-cmyk.jpg colour -colorspace CMYK
 make jpeg-arithmetic.jpg colour -define jpeg:arithmetic-coding=true
+# 12-bit samples where ImageMagick's JPEG library writes them (one built for 8-bit samples writes
+# 8 bits whatever the depth asked: that file is not kept, the Debian sources' 12-bit sample of
+# libjpeg-turbo stands in).
+make jpeg-12.jpg grey -colorspace gray -depth 12
+if [ -f "$out/jpeg-12.jpg" ] && ! python3 - "$out/jpeg-12.jpg" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+at = 2
+while at + 4 < len(data) and data[at] == 0xFF:
+    marker, length = data[at + 1], int.from_bytes(data[at + 2:at + 4], 'big')
+    if 0xC0 <= marker <= 0xCF and marker not in (0xC4, 0xC8, 0xCC):
+        sys.exit(0 if data[at + 4] == 12 else 1)
+    at += 2 + length
+sys.exit(1)
+PY
+then
+    rm -f "$out/jpeg-12.jpg"
+    n=$((n - 1))
+fi
 # TIFF: compressions, depths, photometrics, tiles and planes.
 for c in None LZW Zip PackBits JPEG; do make "tiff-rgb-$c.tif" colour -alpha off -compress $c; done
 for c in None Group3 Group4 LZW; do make "tiff-mono-$c.tif" mono -type bilevel -compress $c; done

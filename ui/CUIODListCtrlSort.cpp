@@ -151,9 +151,23 @@ void CUIODListCtrl::SortNow()
     EnsureRowIndex();
     // The order is total, so it is found once here; the list view then only puts each row at
     // its rank, and the index already holds the list's new order.
-    std::sort(m_rowIndex.begin(), m_rowIndex.end(), [&info](const CUIListCtrlData* a, const CUIListCtrlData* b) {
+    const auto before = [&info](const CUIListCtrlData* a, const CUIListCtrlData* b) {
         return CompareRows(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&info)) < 0;
-    });
+    };
+    // A list sorted again after a few rows were added at its end (a merge refresh) is in order
+    // but for them: they are sorted and merged in, and a list in order is left as it is.
+    const auto sorted = std::is_sorted_until(m_rowIndex.begin(), m_rowIndex.end(), before);
+    if (sorted == m_rowIndex.end()) {
+        m_bRowIndexValid = true;
+        return;
+    }
+    constexpr std::ptrdiff_t kMergedTail = 64;
+    if (m_rowIndex.end() - sorted <= kMergedTail) {
+        std::sort(sorted, m_rowIndex.end(), before);
+        std::inplace_merge(m_rowIndex.begin(), sorted, m_rowIndex.end(), before);
+    } else {
+        std::sort(m_rowIndex.begin(), m_rowIndex.end(), before);
+    }
     for (size_t i = 0; i < m_rowIndex.size(); ++i) {
         if (m_rowIndex[i] != nullptr)
             m_rowIndex[i]->m_nRank = static_cast<int>(i);

@@ -329,6 +329,7 @@ CString CIEShellListCtrl::DisplayName(const CShellListItem& item, const CString&
 void CIEShellListCtrl::SetRowTexts(int row, CShellListItem& item, const CString& parsingName)
 {
     SetCellText(row, kNameColumn, DisplayName(item, parsingName));
+    item.nameExtent = -1;
     const CString path = GetRowPath(row);
     if (item.IsFolder() || path.GetLength() <= 3)
         return;
@@ -423,68 +424,28 @@ void CIEShellListCtrl::Refresh(BOOL sort, BOOL rebuild)
 {
     if (!m_folder)
         return;
+    RunKeepingCurrent([&] {
+        if (rebuild) {
+            SetRedraw(FALSE);
+            Populate();
+            SetRedraw(TRUE);
+        } else {
+            RefreshFromFolder(sort);
+        }
+    });
+}
+
+void CIEShellListCtrl::RunKeepingCurrent(const std::function<void()>& step)
+{
     // The current item stays current when it is still there.
     const CString current = m_currentItemPath;
     m_refreshAllowed = 0;
-    if (rebuild) {
-        SetRedraw(FALSE);
-        Populate();
-        SetRedraw(TRUE);
-    } else {
-        RefreshFromFolder(sort);
-    }
+    step();
     m_refreshAllowed = 1;
     if (!current.IsEmpty() && GetCurrentPath().CompareNoCase(current) != 0 && !SelectItemByPath(current))
         m_currentItemPath.Empty();
     if (CWnd* report = ReportWindow())
         report->PostMessage(WM_BROWSER_STATUS_REFRESH, 0, 0);
-}
-
-void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
-{
-    if (!m_folder)
-        return;
-    if (m_viewType == kThumbnails && UpdateCellSize())
-        ApplyThumbnailLayout();
-    ResetThumbnailWork(true);
-    const ShellItemFilter::Rules rules = CurrentRules();
-    for (int row = 0; row < GetItemCount();) {
-        const CShellListItem* item = GetItemRecord(row);
-        if (item && !ShellItemFilter::KeepsRow(item->attributes, item->fileType, rules)) {
-            const int before = GetItemCount();
-            DeleteRow(row);
-            if (GetItemCount() < before)
-                continue;
-        }
-        ++row;
-    }
-    std::vector<LPITEMIDLIST> added;
-    std::vector<int> gone;
-    if (!CollectFolderChanges(added, gone))
-        return;
-    SetRedraw(FALSE);
-    // From the bottom up, so that the rows still to go keep their numbers.
-    for (const int row : gone)
-        DeleteRow(row);
-    // One listing of the folder pays off only when many files came at once.
-    BeginFill(added.size() > 32);
-    bool ok = true;
-    for (LPITEMIDLIST id : added) {
-        if (ok)
-            ok = AddEnumeratedItem(id);
-        PidlBytes::Free(id);
-    }
-    m_listing.reset();
-    // New rows were appended: they go to their places in the sort order (a pasted or dropped
-    // file among its neighbours, not at the end).
-    if (sort || !added.empty())
-        SortRows();
-    RecountRows();
-    FitNameColumn();
-    SetRedraw(TRUE);
-    Invalidate();
-    QueueFolderThumbnails();
-    StartThumbnailWork(false);
 }
 
 LRESULT CIEShellListCtrl::OnFolderPathQuery(WPARAM wParam, LPARAM lParam)
@@ -533,9 +494,12 @@ void CIEShellListCtrl::StopWatchThread()
     m_refreshPending = false;
 }
 
-LRESULT CIEShellListCtrl::OnFolderChanged(WPARAM, LPARAM lParam)
+LRESULT CIEShellListCtrl::OnFolderChanged(WPARAM wParam, LPARAM lParam)
 {
     if (lParam == 1) {
+        // Only the watch's own reports have their changes in its log.
+        if (wParam != kChangesLogged)
+            m_readWholeFolder = true;
         // A burst of changes gives one refresh, after the last one.
         m_refreshPending = true;
         SetTimer(kRefreshTimer, kRefreshDelayMs, nullptr);
@@ -559,5 +523,5 @@ void CIEShellListCtrl::OnTimer(UINT_PTR nIDEvent)
     }
     m_refreshPending = false;
     ++m_refreshCount;
-    Refresh(FALSE, FALSE);
+    RefreshChanges();
 }

@@ -95,6 +95,8 @@ public:
     void StopWatchThread();
     bool IsRefreshPending() const { return m_refreshPending; }
     int GetRefreshCount() const { return m_refreshCount; }
+    // Of those refreshes, the ones that looked only at the items the watch named.
+    int GetNamedRefreshCount() const { return m_namedRefreshCount; }
     int GetCellWidth() const { return m_cellWidth; }
     int GetCellHeight() const { return m_cellHeight; }
     // The longest the stop waits for the thread (a renderer that ignores its break).
@@ -238,9 +240,28 @@ private:
     // What a merge matches an item by: its parsing name in lower case.
     static std::string LowerCaseKey(const CString& parsingName);
     static std::string MergeKey(IShellFolder* folder, LPCITEMIDLIST relative);
-    // Enumerates the folder: its items that have no row yet (the caller frees them) and the rows
-    // whose item is gone, from the bottom up. False when the folder cannot be enumerated.
-    bool CollectFolderChanges(std::vector<LPITEMIDLIST>& added, std::vector<int>& gone);
+    // Enumerates the folder: its items that have no row yet (the caller frees them), the rows
+    // whose item is gone, from the bottom up, and the rows whose item is there with other lists
+    // (its size or time changed; the caller frees the lists). False when the folder cannot be
+    // enumerated.
+    bool CollectFolderChanges(std::vector<LPITEMIDLIST>& added, std::vector<int>& gone,
+                              std::vector<std::pair<int, LPITEMIDLIST>>& changed);
+    // The merge's steps before and after the rows change: the thumbnail work is stopped (the
+    // pictures kept) and rows the rules no longer show go; then the rows are sorted when asked,
+    // counted, the Name column fitted, and the thumbnails queued.
+    void BeginMerge();
+    void EndMerge(bool sort, bool redrawHeld);
+    void DropRowsTheRulesHide();
+    // A row whose item is still there with other lists: they are taken and its cells filled again.
+    void UpdateChangedRow(int row, LPCITEMIDLIST relative);
+    // The timer's refresh after the watch saw changes: the named items only when the watch knows
+    // them all, else the whole folder.
+    void RefreshChanges();
+    // Brings the rows of the named items up to date as a merge of the whole folder would; false,
+    // having changed nothing, when the names cannot stand in for reading the folder.
+    bool MergeNamedItems(const std::vector<std::string>& names);
+    // Runs a refresh step keeping the current item current when it is still there.
+    void RunKeepingCurrent(const std::function<void()>& step);
     CString DisplayName(const CShellListItem& item, const CString& parsingName);
     void BeginFill(bool listFolder);
     void DeleteRow(int row);
@@ -314,7 +335,12 @@ private:
 
     std::unique_ptr<CFolderWatchThread> m_watch;
     bool m_refreshPending = false;
+    // Someone other than the watch (the folder tree) asked for the folder to be read again.
+    bool m_readWholeFolder = false;
     int m_refreshCount = 0;
+    int m_namedRefreshCount = 0;
+    // The font the rows' name widths were measured in.
+    HFONT m_nameExtentFont = nullptr;
 
     TTaskManageThread* m_thumbThread = nullptr;
     HWND m_statusWnd = nullptr;

@@ -242,6 +242,8 @@ BOOL CIEShellListCtrl::RenameRow(int row, const CString& text)
     }
     m_refreshAllowed = 1;
     SetCellText(row, kNameColumn, ShellFileOps::FileNameOf(newPath));
+    if (CShellListItem* item = GetItemRecord(row))
+        item->nameExtent = -1;
     m_currentItemPath = newPath;
     ShowInPreview(newPath);
     // The row's item-id list still names the old file: merge the folder once the edit has ended.

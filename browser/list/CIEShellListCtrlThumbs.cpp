@@ -277,7 +277,8 @@ LRESULT CIEShellListCtrl::OnInterimPicture(WPARAM wParam, LPARAM lParam)
 {
     if (!m_resultsAccepted || !m_thumbThread || m_viewType != kThumbnails)
         return 0;
-    const TTask* task = m_thumbThread->GetCurrentTask();
+    // Pictures are made side by side: the picture says whose job it shows.
+    const TTask* task = lParam ? m_thumbThread->GetStatusTask(lParam) : m_thumbThread->GetCurrentTask();
     const auto job = task ? m_jobs.find(task->m_item) : m_jobs.end();
     if (job == m_jobs.end())
         return 0;

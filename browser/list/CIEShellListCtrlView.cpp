@@ -84,17 +84,39 @@ void CIEShellListCtrl::FitNameColumn()
 {
     if (m_viewType != kDetails || !GetSafeHwnd() || GetItemCount() == 0)
         return;
-    const HDC dc = ::GetDC(m_hWnd);
-    const HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    // Each name is measured once until it or the font changes: measuring every row of a large
+    // folder took as long as a merge's other steps together.
+    const auto font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    if (font != m_nameExtentFont) {
+        m_nameExtentFont = font;
+        for (const auto& record : m_records)
+            record->nameExtent = -1;
+    }
+    HDC dc = nullptr;
+    HGDIOBJ oldFont = nullptr;
     int widest = 0;
-    for (int row = 0; row < GetItemCount(); ++row) {
+    const int count = GetItemCount();
+    for (int row = 0; row < count; ++row) {
+        CShellListItem* item = GetItemRecord(row);
+        if (item && item->nameExtent >= 0) {
+            widest = std::max(widest, item->nameExtent);
+            continue;
+        }
+        if (!dc) {
+            dc = ::GetDC(m_hWnd);
+            oldFont = ::SelectObject(dc, font);
+        }
         const CString name = GetCellText(row, kNameColumn);
         SIZE extent = {};
         ::GetTextExtentPoint32A(dc, name, name.GetLength(), &extent);
         widest = std::max(widest, static_cast<int>(extent.cx));
+        if (item)
+            item->nameExtent = static_cast<int>(extent.cx);
     }
-    ::SelectObject(dc, oldFont);
-    ::ReleaseDC(m_hWnd, dc);
+    if (dc) {
+        ::SelectObject(dc, oldFont);
+        ::ReleaseDC(m_hWnd, dc);
+    }
     RECT client = {};
     GetClientRect(&client);
     constexpr int kMargins = 16;

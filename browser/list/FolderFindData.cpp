@@ -21,6 +21,11 @@ FolderFindData::FolderFindData(const char* folder)
     FindClose(find);
 }
 
+void FolderFindData::Add(const WIN32_FIND_DATAA& found)
+{
+    m_entries[Key(found.cFileName)] = found;
+}
+
 const WIN32_FIND_DATAA* FolderFindData::Find(const char* name) const
 {
     const auto it = m_entries.find(Key(name));

@@ -12,6 +12,9 @@ class FolderFindData
 public:
     // Lists the folder; an unreadable folder gives an empty listing.
     explicit FolderFindData(const char* folder);
+    // An empty listing, filled by Add (what was found of some files by their names).
+    FolderFindData() = default;
+    void Add(const WIN32_FIND_DATAA& found);
 
     // The listing's entry for a name in the folder (any case), or null.
     const WIN32_FIND_DATAA* Find(const char* name) const;

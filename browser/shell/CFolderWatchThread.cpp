@@ -1,5 +1,6 @@
 #include "browser/shell/CFolderWatchThread.h"
 
+#include "browser/shell/DirectoryChangeReader.h"
 #include "render/cache/TSaveLibThread.h"
 
 namespace
@@ -42,6 +43,8 @@ void CFolderWatchThread::WatchFolder(const CString& folder, bool withSizes)
         std::lock_guard<std::mutex> guard(m_lock);
         m_folder = folder;
         m_withSizes = withSizes;
+        ++m_generation;
+        m_log.Clear();
     }
     if (m_changedEvent)
         SetEvent(m_changedEvent);
@@ -70,7 +73,13 @@ DWORD WINAPI CFolderWatchThread::ThreadProc(void* self)
     return 0;
 }
 
-HANDLE CFolderWatchThread::Arm() const
+bool CFolderWatchThread::TakeChanges(std::vector<std::string>& names)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_log.Take(names);
+}
+
+bool CFolderWatchThread::Arm(DirectoryChangeReader& reader, unsigned& generation) const
 {
     CString folder;
     bool withSizes = false;
@@ -78,38 +87,47 @@ HANDLE CFolderWatchThread::Arm() const
         std::lock_guard<std::mutex> guard(m_lock);
         folder = m_folder;
         withSizes = m_withSizes;
+        generation = m_generation;
     }
+    reader.Close();
     if (folder.IsEmpty())
-        return INVALID_HANDLE_VALUE;
+        return false;
     DWORD filter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
     if (withSizes)
         filter |= FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
-    return FindFirstChangeNotificationA(folder, FALSE, filter);
+    return reader.Open(folder, filter);
 }
 
 void CFolderWatchThread::Run()
 {
-    HANDLE change = INVALID_HANDLE_VALUE;
+    DirectoryChangeReader reader;
+    unsigned generation = 0;
     while (!m_stop.load()) {
-        HANDLE handles[3] = {m_stopEvent, m_changedEvent, change};
-        const DWORD count = change != INVALID_HANDLE_VALUE ? 3 : 2;
+        HANDLE handles[3] = {m_stopEvent, m_changedEvent, reader.WaitHandle()};
+        const DWORD count = reader.IsOpen() ? 3 : 2;
         const DWORD result = WaitForMultipleObjects(count, handles, FALSE, kPollMs);
         if (m_stop.load() || result == WAIT_OBJECT_0 || result == WAIT_FAILED ||
             (result >= WAIT_ABANDONED_0 && result < WAIT_ABANDONED_0 + count))
             break;
         if (result == WAIT_OBJECT_0 + 1) {
-            if (change != INVALID_HANDLE_VALUE)
-                FindCloseChangeNotification(change);
-            change = Arm();
+            Arm(reader, generation);
         } else if (result == WAIT_OBJECT_0 + 2) {
-            FindNextChangeNotification(change);
-            // The cache writer saving its library into the folder is no change to show.
-            if (g_bSavingLib.load() == 0 && PostMessageA(m_list, WM_SHELLLIST_CHANGED, 0, 1))
+            FolderChangeLog seen;
+            if (!reader.Collect(seen))
+                reader.Close();
+            bool current = false;
+            {
+                std::lock_guard<std::mutex> guard(m_lock);
+                current = generation == m_generation;
+                if (current)
+                    m_log.Absorb(seen);
+            }
+            // The cache writer saving its library into the folder is no change to show (what it
+            // changed stays in the log, looked at with the next change).
+            if (current && g_bSavingLib.load() == 0 && PostMessageA(m_list, WM_SHELLLIST_CHANGED, kChangesLogged, 1))
                 ++m_reports;
         }
     }
-    if (change != INVALID_HANDLE_VALUE)
-        FindCloseChangeNotification(change);
 }
 
 void StopAndRelease(std::unique_ptr<CFolderWatchThread>& watch)

@@ -16,3 +16,9 @@ CShellListItem::~CShellListItem()
     if (m_folder)
         m_folder->Release();
 }
+
+bool CShellListItem::ReplaceLists(LPCITEMIDLIST relative, LPCITEMIDLIST folderAbsolute)
+{
+    return PidlBytes::ReplacePair(m_relative, m_absolute, PidlBytes::CopyList(relative),
+                                  PidlBytes::Concat(folderAbsolute, relative));
+}

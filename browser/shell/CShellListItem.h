@@ -28,6 +28,9 @@ public:
     IShellFolder* Folder() const { return m_folder; }
     LPCITEMIDLIST Relative() const { return m_relative; }
     LPCITEMIDLIST Absolute() const { return m_absolute; }
+    // Takes copies of the item's new lists (the same item, its size or time changed: the lists
+    // carry them); false, keeping the old lists, when they cannot be copied.
+    bool ReplaceLists(LPCITEMIDLIST relative, LPCITEMIDLIST folderAbsolute);
 
     ULONG attributes = 0;
     int fileType = kFolderType;
@@ -48,6 +51,8 @@ public:
     std::string mergeKey;
     // On the clipboard to be moved (Cut): the row is dimmed until the clipboard changes.
     bool cut = false;
+    // The width of the row's name in the list's font (-1: not measured since the name was set).
+    int nameExtent = -1;
 
 private:
     IShellFolder* m_folder = nullptr;

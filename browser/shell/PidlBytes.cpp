@@ -123,4 +123,18 @@ void Free(LPITEMIDLIST pidl)
     if (pidl)
         CoTaskMemFree(pidl);
 }
+bool ReplacePair(LPITEMIDLIST& relative, LPITEMIDLIST& absolute, LPITEMIDLIST newRelative, LPITEMIDLIST newAbsolute)
+{
+    if (!newRelative || !newAbsolute) {
+        Free(newRelative);
+        Free(newAbsolute);
+        return false;
+    }
+    Free(relative);
+    Free(absolute);
+    relative = newRelative;
+    absolute = newAbsolute;
+    return true;
+}
+
 } // namespace PidlBytes

@@ -33,4 +33,7 @@ LPITEMIDLIST CopyList(LPCITEMIDLIST pidl);
 LPITEMIDLIST Concat(LPCITEMIDLIST first, LPCITEMIDLIST second);
 // Frees a list with the shell allocator (null does nothing).
 void Free(LPITEMIDLIST pidl);
+// An item's relative and absolute lists replaced by new ones (taken over): when either new one
+// is null (it could not be made), both new ones are freed and the old ones kept.
+bool ReplacePair(LPITEMIDLIST& relative, LPITEMIDLIST& absolute, LPITEMIDLIST newRelative, LPITEMIDLIST newAbsolute);
 } // namespace PidlBytes

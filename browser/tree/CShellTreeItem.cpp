@@ -29,15 +29,7 @@ bool CShellTreeItem::ReplaceRelative(LPCITEMIDLIST relative)
     LPITEMIDLIST parentAbsolute = PidlBytes::CopyFirstItems(m_absolute, parentItems);
     LPITEMIDLIST newAbsolute = parentAbsolute ? PidlBytes::Concat(parentAbsolute, newRelative) : nullptr;
     PidlBytes::Free(parentAbsolute);
-    if (!newAbsolute) {
-        PidlBytes::Free(newRelative);
-        return false;
-    }
-    PidlBytes::Free(m_relative);
-    PidlBytes::Free(m_absolute);
-    m_relative = newRelative;
-    m_absolute = newAbsolute;
-    return true;
+    return PidlBytes::ReplacePair(m_relative, m_absolute, newRelative, newAbsolute);
 }
 
 IShellFolder* CShellTreeItem::BindFolder() const

@@ -86,6 +86,80 @@ private:
     std::map<std::string, std::pair<unsigned long long, std::shared_ptr<const RkDraw::ShxFont>>> m_fonts;
 };
 
+// The shape font files of the folders searched, by folder: a drawing's own folder is searched for
+// every drawing of a folder of thousands, and under Wine each name looked up there that is not
+// a file costs a walk of the whole folder. A folder's list is made again when the folder
+// changes (its write time) and at least every few seconds (file systems whose times are coarse).
+class FolderFontFiles
+{
+public:
+    static FolderFontFiles& Instance()
+    {
+        static FolderFontFiles lists;
+        return lists;
+    }
+    // False only when the folder is known to hold no file of that name (a lower-case ".shx" name).
+    bool MayHold(const std::string& folder, const std::string& lowerName)
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (!GetFileAttributesExA(folder.c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            return true;
+        const unsigned long long written =
+            (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+        const std::string key = Lower(folder);
+        const DWORD now = GetTickCount();
+        const std::lock_guard<std::mutex> guard(m_lock);
+        auto found = m_lists.find(key);
+        if (found == m_lists.end() || found->second.written != written || now - found->second.listed > kFreshMs) {
+            if (m_lists.size() >= kMaxFolders)
+                m_lists.clear();
+            Listing& listing = m_lists[key];
+            listing.written = written;
+            listing.listed = now;
+            listing.complete = List(folder, listing.names);
+            found = m_lists.find(key);
+        }
+        return !found->second.complete || found->second.names.count(lowerName) != 0;
+    }
+
+private:
+    struct Listing
+    {
+        unsigned long long written = 0;
+        DWORD listed = 0;
+        bool complete = false;
+        std::set<std::string> names;
+    };
+    static constexpr DWORD kFreshMs = 3000;
+    static constexpr std::size_t kMaxFolders = 512;
+    static constexpr std::size_t kMaxNames = 4096;
+
+    // False when the folder could not be read or holds more fonts than are kept.
+    static bool List(const std::string& folder, std::set<std::string>& names)
+    {
+        names.clear();
+        WIN32_FIND_DATAA found = {};
+        const HANDLE find = FindFirstFileA((folder + "\\*.shx").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_NO_MORE_FILES;
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                names.insert(Lower(found.cFileName));
+        } while (names.size() <= kMaxNames && FindNextFileA(find, &found));
+        FindClose(find);
+        return names.size() <= kMaxNames;
+    }
+
+    std::mutex m_lock;
+    std::map<std::string, Listing> m_lists;
+};
+
+bool IsShapeFileName(const std::string& lowerName)
+{
+    return lowerName.size() > 4 && lowerName.compare(lowerName.size() - 4, 4, ".shx") == 0;
+}
+
 } // namespace
 
 void ShapeFontFinder::AddAutodeskFolders(const std::string& root, int depth, std::vector<std::string>& out)
@@ -226,8 +300,12 @@ std::unique_ptr<RkDraw::ShapeFontSet> ShapeFontFinder::Load(const RkDb::Database
         std::vector<std::string> candidates;
         if (file.find_first_of("\\/") != std::string::npos)
             candidates.push_back(file);
-        for (const std::string& folder : folders)
-            candidates.push_back(folder + "\\" + name);
+        const std::string lowerName = Lower(name);
+        const bool listed = IsShapeFileName(lowerName);
+        for (const std::string& folder : folders) {
+            if (!listed || FolderFontFiles::Instance().MayHold(folder, lowerName))
+                candidates.push_back(folder + "\\" + name);
+        }
         for (const std::string& candidate : candidates) {
             if (auto font = Read(candidate)) {
                 if (font->Big())

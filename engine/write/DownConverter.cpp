@@ -114,6 +114,7 @@ void DownConverter::CopyCommon(const RkDb::Entity& from, RkDb::Entity& to)
     to.layer = from.layer;
     to.lineType = from.lineType;
     to.color = from.color;
+    to.transparency = from.transparency;
     to.lineWeight = from.lineWeight;
     to.invisible = from.invisible;
     to.lineTypeScale = from.lineTypeScale;

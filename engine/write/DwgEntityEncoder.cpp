@@ -173,7 +173,7 @@ void DwgEntityEncoder::Common(DwgRecord& r, const RkDb::Entity* e, const DwgPlac
     const std::int32_t lineType = e ? e->lineType : static_cast<std::int32_t>(RkDb::kRefByLayer);
     if (R2004()) {
         d.B(true); // no extension dictionary
-        Color(d, e ? e->color : RkDb::Color::ByLayer());
+        Color(d, e ? e->color : RkDb::Color::ByLayer(), e ? e->transparency : 0);
     } else {
         if (!R2000())
             d.B(lineType == RkDb::kRefByLayer);
@@ -191,15 +191,17 @@ void DwgEntityEncoder::Common(DwgRecord& r, const RkDb::Entity* e, const DwgPlac
         d.RC(LineWeightIndex(e ? e->lineWeight : static_cast<std::int16_t>(RkDb::kLwByLayer)));
 }
 
-void DwgEntityEncoder::Color(DwgBitWriter& d, const RkDb::Color& color) const
+void DwgEntityEncoder::Color(DwgBitWriter& d, const RkDb::Color& color, std::uint32_t transparency) const
 {
-    // 2004 and later: the index with flags; a true colour adds its value.
-    if (color.GetKind() != RkDb::Color::Kind::True) {
-        d.BS(static_cast<std::uint16_t>(ColorIndex(color)));
-        return;
-    }
-    d.BS(static_cast<std::uint16_t>(0x8000 | ColorIndex(color)));
-    d.BL(0xC2000000u | (color.Rgb() & 0xFFFFFF));
+    // 2004 and later: the index with flags; a true colour adds its value, a transparency other
+    // than by layer follows.
+    const bool rgb = color.GetKind() == RkDb::Color::Kind::True;
+    const unsigned flags = (rgb ? 0x8000u : 0u) | (transparency != 0 ? 0x2000u : 0u);
+    d.BS(static_cast<std::uint16_t>(flags | static_cast<std::uint16_t>(ColorIndex(color))));
+    if (rgb)
+        d.BL(0xC2000000u | (color.Rgb() & 0xFFFFFF));
+    if (transparency != 0)
+        d.BL(transparency);
 }
 
 void DwgEntityEncoder::CommonHandles(DwgRecord& r, const RkDb::Entity* e, const DwgPlace& place) const

@@ -35,7 +35,8 @@ class DwgEntityEncoder
 {
 public:
     // The classes a file defines for types without a fixed number, in their numbering from 500.
-    static constexpr const char* kClassNames[] = {"LWPOLYLINE", "HATCH", "IMAGE", "IMAGEDEF", "WIPEOUT"};
+    static constexpr const char* kClassNames[] = {"LWPOLYLINE", "HATCH", "IMAGE", "IMAGEDEF", "WIPEOUT",
+                                                  "SORTENTSTABLE"};
     // The number of a class (R14 defines all; from 2000 LWPOLYLINE and HATCH have fixed numbers).
     static std::uint16_t ClassNumber(RkDb::DwgVersion version, const char* dxfName);
 
@@ -78,7 +79,7 @@ private:
     // image: the picture's look and display properties; null for a wipeout.
     void Raster(DwgRecord& r, const RkDb::RasterFrame& frame, std::uint64_t definition,
                 const RkDb::Image* image) const;
-    void Color(DwgBitWriter& d, const RkDb::Color& color) const;
+    void Color(DwgBitWriter& d, const RkDb::Color& color, std::uint32_t transparency) const;
     bool R2000() const { return m_version >= RkDb::DwgVersion::R2000; }
     bool R2004() const { return m_version >= RkDb::DwgVersion::R2004; }
 

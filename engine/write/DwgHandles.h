@@ -23,12 +23,16 @@ struct DwgHandles
     std::uint64_t byLayer = 0, byBlock = 0, continuous = 0;    // line types
     std::uint64_t layerZero = 0, standardStyle = 0, standardDimStyle = 0, acadAppId = 0;
     std::uint64_t groupDict = 0, mlineDict = 0, namedDict = 0;
+    std::uint64_t transparencyAppId = 0;                        // 2004 and later, when a layer has one
     std::int32_t modelSpace = -1, paperSpace = -1;             // block indices
     std::map<std::string, std::uint64_t> imageDefs;             // by picture file
     std::uint64_t imageDict = 0;
     std::uint64_t layoutDict = 0;                               // 2000 and later
     std::vector<std::uint64_t> layouts;                         // by layout index
     std::vector<std::uint64_t> blockLayouts;                    // by block index: its layout, or 0
+    // By block index: the extension dictionary and the draw order table (SORTENTSTABLE) in it,
+    // or 0 for a block saved without one.
+    std::vector<std::uint64_t> blockDictionaries, blockSortTables;
 
     std::uint64_t Layer(std::int32_t index) const { return Pick(layers, index, layerZero); }
     std::uint64_t Style(std::int32_t index) const { return Pick(styles, index, standardStyle); }

@@ -10,19 +10,28 @@
 
 namespace RkWrite {
 
+// A long as the extended data of an application (group 1071), or none (application 0).
+struct DwgExtendedLong
+{
+    std::uint64_t application = 0;
+    std::uint32_t value = 0;
+};
+
 class DwgRecord
 {
 public:
     // Starts an object (isEntity: an entity, whose common part opens differently).
-    DwgRecord(RkDb::DwgVersion version, std::uint16_t type, std::uint64_t handle, bool isEntity);
+    DwgRecord(RkDb::DwgVersion version, std::uint16_t type, std::uint64_t handle, bool isEntity,
+              const DwgExtendedLong& extended = DwgExtendedLong());
 
     DwgBitWriter& Data() { return m_data; }
     DwgBitWriter& Handles() { return m_handles; }
     std::uint64_t Handle() const { return m_handle; }
 
-    // The common object fields before the type's own data: no reactors, an extension dictionary
-    // handle (null) follows the owner in the handle stream.
-    void ObjectCommon(std::uint64_t owner);
+    // The common object fields before the type's own data: the owner, then (ownerReacts) the
+    // owner again as the one reactor, then the extension dictionary (null for none) in the
+    // handle stream.
+    void ObjectCommon(std::uint64_t owner, std::uint64_t xdictionary = 0, bool ownerReacts = false);
     // The record as it goes into the file: its size, its bytes and its CRC.
     std::vector<std::uint8_t> Finish();
 

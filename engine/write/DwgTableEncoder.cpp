@@ -45,10 +45,11 @@ std::vector<std::uint8_t> DwgTableEncoder::Control(DwgHandles::Control which,
 }
 
 DwgRecord DwgTableEncoder::Record(std::uint16_t type, std::uint64_t handle, std::uint64_t owner,
-                                  const std::string& name) const
+                                  const std::string& name, std::uint64_t xdictionary,
+                                  const DwgExtendedLong& extended) const
 {
-    DwgRecord r(m_version, type, handle, false);
-    r.ObjectCommon(owner);
+    DwgRecord r(m_version, type, handle, false, extended);
+    r.ObjectCommon(owner, xdictionary);
     DwgBitWriter& d = r.Data();
     d.TV(Encode(name));
     d.B(false); // 64-flag
@@ -59,7 +60,12 @@ DwgRecord DwgTableEncoder::Record(std::uint16_t type, std::uint64_t handle, std:
 
 std::vector<std::uint8_t> DwgTableEncoder::Layer(const RkDb::Layer& layer, std::uint64_t handle) const
 {
-    DwgRecord r = Record(dwg::kTypeLayer, handle, m_handles.controls[DwgHandles::kLayer], layer.name);
+    // A layer's transparency is extended data of its application (when the file has it: 2004).
+    DwgExtendedLong transparency;
+    if (layer.transparency != 0 && m_handles.transparencyAppId != 0)
+        transparency = {m_handles.transparencyAppId, layer.transparency};
+    DwgRecord r = Record(dwg::kTypeLayer, handle, m_handles.controls[DwgHandles::kLayer], layer.name, 0,
+                         transparency);
     DwgBitWriter& d = r.Data();
     if (m_version >= DwgVersion::R2000) {
         unsigned flags = (layer.frozen ? 1 : 0) | (layer.off ? 2 : 0) | (layer.locked ? 8 : 0) | (layer.plot ? 16 : 0);
@@ -220,8 +226,9 @@ std::vector<std::uint8_t> DwgTableEncoder::AppId(const std::string& name, std::u
 std::vector<std::uint8_t> DwgTableEncoder::BlockHeader(const RkDb::Block& block, std::int32_t index,
                                                        const std::vector<std::uint64_t>& entities) const
 {
+    const std::size_t at = static_cast<std::size_t>(index);
     DwgRecord r = Record(dwg::kTypeBlockHeader, m_handles.Block(index), m_handles.controls[DwgHandles::kBlock],
-                         block.name);
+                         block.name, at < m_handles.blockDictionaries.size() ? m_handles.blockDictionaries[at] : 0);
     DwgBitWriter& d = r.Data();
     const bool xref = (block.flags & RkDb::kBlockXref) != 0;
     const bool overlay = (block.flags & RkDb::kBlockXrefOverlay) != 0;
@@ -336,22 +343,41 @@ std::vector<std::uint8_t> DwgTableEncoder::ImageDef(std::uint64_t handle, std::u
 }
 
 std::vector<std::uint8_t> DwgTableEncoder::Dictionary(
-    std::uint64_t handle, std::uint64_t owner, const std::vector<std::pair<std::string, std::uint64_t>>& entries) const
+    std::uint64_t handle, std::uint64_t owner, const std::vector<std::pair<std::string, std::uint64_t>>& entries,
+    bool hardOwner) const
 {
     DwgRecord r(m_version, dwg::kTypeDictionary, handle, false);
-    r.ObjectCommon(owner);
+    r.ObjectCommon(owner, 0, hardOwner);
     DwgBitWriter& d = r.Data();
     d.BL(static_cast<std::uint32_t>(entries.size()));
     if (m_version == DwgVersion::R14)
         d.RC(0);
     if (m_version >= DwgVersion::R2000) {
         d.BS(1); // cloning: keep existing
-        d.RC(0); // not a hard owner
+        d.RC(hardOwner ? 1 : 0);
     }
     for (const auto& entry : entries) {
         d.TV(Encode(entry.first));
         r.Handles().H(2, entry.second);
     }
+    return r.Finish();
+}
+
+std::vector<std::uint8_t> DwgTableEncoder::SortEntsTable(
+    std::int32_t index, const std::vector<std::pair<RkDb::Handle, RkDb::Handle>>& entries) const
+{
+    const std::size_t at = static_cast<std::size_t>(index);
+    const std::uint64_t dictionary = m_handles.blockDictionaries[at];
+    DwgRecord r(m_version, DwgEntityEncoder::ClassNumber(m_version, "SORTENTSTABLE"), m_handles.blockSortTables[at],
+                false);
+    r.ObjectCommon(dictionary, 0, true);
+    // The places are in the data stream, the block and the entities in the handle stream.
+    r.Data().BL(static_cast<std::uint32_t>(entries.size()));
+    for (const auto& entry : entries)
+        r.Data().H(0, entry.second);
+    r.Handles().H(4, m_handles.Block(index));
+    for (const auto& entry : entries)
+        r.Handles().H(4, entry.first);
     return r.Finish();
 }
 

@@ -35,11 +35,18 @@ public:
     std::vector<std::uint8_t> Layout(const RkDb::Layout& layout, std::uint64_t handle, std::uint64_t block) const;
     std::vector<std::uint8_t> ImageDef(std::uint64_t handle, std::uint64_t owner, const std::string& file,
                                        const RkDb::Vec2& pixels) const;
+    // hardOwner: an extension dictionary, which owns its entries (and has its owner as reactor).
     std::vector<std::uint8_t> Dictionary(std::uint64_t handle, std::uint64_t owner,
-                                         const std::vector<std::pair<std::string, std::uint64_t>>& entries) const;
+                                         const std::vector<std::pair<std::string, std::uint64_t>>& entries,
+                                         bool hardOwner = false) const;
+    // The draw order table of block index: entity handle and place handle pairs.
+    std::vector<std::uint8_t> SortEntsTable(std::int32_t index,
+                                            const std::vector<std::pair<RkDb::Handle, RkDb::Handle>>& entries) const;
 
 private:
-    DwgRecord Record(std::uint16_t type, std::uint64_t handle, std::uint64_t owner, const std::string& name) const;
+    DwgRecord Record(std::uint16_t type, std::uint64_t handle, std::uint64_t owner, const std::string& name,
+                     std::uint64_t xdictionary = 0,
+                     const DwgExtendedLong& extended = DwgExtendedLong()) const;
     std::string Encode(const std::string& utf8) const;
 
     RkDb::DwgVersion m_version;

@@ -3,6 +3,7 @@
 #include "engine/db/SymbolTable.h"
 #include "engine/dwg/DwgChecksum.h"
 #include "engine/write/DownConverter.h"
+#include "engine/write/DrawOrderTable.h"
 #include "engine/write/DwgEntityEncoder.h"
 #include "engine/write/DwgFileLayout.h"
 #include "engine/write/DwgHeaderEncoder.h"
@@ -63,6 +64,10 @@ void DwgWriter::AssignTableHandles()
     h.standardStyle = pick(h.styles, FindKey(m_db.TextStyles(), "STANDARD"));
     h.standardDimStyle = pick(h.dimStyles, FindKey(m_db.DimStyles(), "STANDARD"));
     h.acadAppId = m_allocator.Next();
+    const bool transparentLayer = std::any_of(m_db.Layers().begin(), m_db.Layers().end(),
+                                              [](const RkDb::Layer& layer) { return layer.transparency != 0; });
+    if (m_version >= DwgVersion::R2004 && transparentLayer)
+        h.transparencyAppId = m_allocator.Next();
     h.groupDict = m_allocator.Next();
     h.mlineDict = m_allocator.Next();
     h.namedDict = m_allocator.Next();
@@ -88,6 +93,15 @@ void DwgWriter::AssignTableHandles()
     }
     if (!h.imageDefs.empty())
         h.imageDict = m_allocator.Next();
+    // A block drawn in an order of its own keeps its draw order table, in its extension dictionary.
+    h.blockDictionaries.assign(h.blocks.size(), 0);
+    h.blockSortTables.assign(h.blocks.size(), 0);
+    for (std::int32_t i = 0; i < m_db.Blocks().Count(); ++i) {
+        if (!DrawOrderTable::Needed(m_db.Blocks()[i]))
+            continue;
+        h.blockDictionaries[static_cast<std::size_t>(i)] = m_allocator.Next();
+        h.blockSortTables[static_cast<std::size_t>(i)] = m_allocator.Next();
+    }
     AssignLayoutHandles();
 }
 
@@ -197,6 +211,11 @@ void DwgWriter::Tables()
     for (std::int32_t i = 0; i < m_db.ViewportRecords().Count(); ++i)
         Add(h.vports[i], tables.Vport(m_db.ViewportRecords()[i], h.vports[i]));
     Add(h.acadAppId, tables.AppId("ACAD", h.acadAppId));
+    std::vector<std::uint64_t> appIds = {h.acadAppId};
+    if (h.transparencyAppId != 0) {
+        Add(h.transparencyAppId, tables.AppId("AcCmTransparency", h.transparencyAppId));
+        appIds.push_back(h.transparencyAppId);
+    }
 
     const std::vector<std::uint64_t> none;
     Add(h.controls[DwgHandles::kBlock], tables.Control(DwgHandles::kBlock, blockEntries));
@@ -206,7 +225,7 @@ void DwgWriter::Tables()
     Add(h.controls[DwgHandles::kView], tables.Control(DwgHandles::kView, none));
     Add(h.controls[DwgHandles::kUcs], tables.Control(DwgHandles::kUcs, none));
     Add(h.controls[DwgHandles::kVport], tables.Control(DwgHandles::kVport, h.vports));
-    Add(h.controls[DwgHandles::kAppId], tables.Control(DwgHandles::kAppId, {h.acadAppId}));
+    Add(h.controls[DwgHandles::kAppId], tables.Control(DwgHandles::kAppId, appIds));
     Add(h.controls[DwgHandles::kDimStyle], tables.Control(DwgHandles::kDimStyle, dimStyles));
     if (m_version < DwgVersion::R2004) // the viewport entity headers went with 2004
         Add(h.controls[DwgHandles::kVpEntity], tables.Control(DwgHandles::kVpEntity, none));
@@ -336,9 +355,11 @@ void DwgWriter::Block(std::int32_t index, WriteReport& report)
     const RkDb::Block& block = generated ? empty : m_db.Blocks()[index];
     const DwgEntityEncoder encoder(m_version, m_handles, m_codePage);
     std::vector<Unit> units;
-    for (const RkDb::EntityPtr& e : block.entities) {
-        for (Unit& unit : Expand(encoder, *e, report))
+    for (std::size_t k = 0; k < block.entities.size(); ++k) {
+        for (Unit& unit : Expand(encoder, *block.entities[k], report)) {
+            unit.source = static_cast<std::int32_t>(k);
             units.push_back(std::move(unit));
+        }
     }
     for (Unit& unit : units)
         unit.handle = unit.made ? m_allocator.Next() : m_allocator.Keep(unit.entity->handle);
@@ -363,6 +384,22 @@ void DwgWriter::Block(std::int32_t index, WriteReport& report)
     for (const Unit& unit : units)
         entities.push_back(unit.handle);
     Add(header, tables.BlockHeader(block, index, entities));
+    DrawOrder(index, block, units);
+}
+
+void DwgWriter::DrawOrder(std::int32_t index, const RkDb::Block& block, const std::vector<Unit>& units)
+{
+    const std::size_t at = static_cast<std::size_t>(index);
+    if (at >= m_handles.blockSortTables.size() || m_handles.blockSortTables[at] == 0)
+        return;
+    DrawOrderTable table;
+    for (const Unit& unit : units)
+        table.Add(unit.source, unit.handle);
+    const DwgTableEncoder tables(m_version, m_handles, m_codePage);
+    const std::uint64_t dictionary = m_handles.blockDictionaries[at];
+    Add(dictionary, tables.Dictionary(dictionary, m_handles.Block(index),
+                                      {{"ACAD_SORTENTS", m_handles.blockSortTables[at]}}, true));
+    Add(m_handles.blockSortTables[at], tables.SortEntsTable(index, table.Entries(block)));
 }
 
 void DwgWriter::Blocks(WriteReport& report)
@@ -402,12 +439,13 @@ bool DwgWriter::Assemble(std::string& file) const
     refs.seed = m_allocator.Seed();
     layout.SetHeader(EncodeHeaderVariables(header, m_version, m_handles, refs, m_codePage));
     static const char* const kCppNames[] = {"AcDbPolyline", "AcDbHatch", "AcDbRasterImage", "AcDbRasterImageDef",
-                                            "AcDbWipeout"};
+                                            "AcDbWipeout", "AcDbSortentsTable"};
+    static_assert(std::size(kCppNames) == std::size(DwgEntityEncoder::kClassNames));
     for (std::size_t i = 0; i < std::size(kCppNames); ++i) {
-        const char* name = DwgEntityEncoder::kClassNames[i];
-        const std::uint16_t number = DwgEntityEncoder::ClassNumber(m_version, name);
+        const std::string name = DwgEntityEncoder::kClassNames[i];
+        const std::uint16_t number = DwgEntityEncoder::ClassNumber(m_version, name.c_str());
         if (number != 0)
-            layout.AddClass(number, kCppNames[i], name, std::string(name) != "IMAGEDEF");
+            layout.AddClass(number, kCppNames[i], name, name != "IMAGEDEF" && name != "SORTENTSTABLE");
     }
     std::vector<DwgFileLayout::Object> objects;
     objects.reserve(m_objects.size());

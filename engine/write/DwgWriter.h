@@ -1,8 +1,9 @@
-// Writes a drawing database as a DWG file of R14 (AC1014) or 2000 (AC1015) into memory: the file
-// header with its section locators, the header variables, the classes, the objects (table
-// controls and records, dictionaries, every block with its entities), the object map and the
-// closing sections, each with its CRC. Entities the format has no record for here are converted
-// the way the DXF writer converts them, or left out and counted.
+// Writes a drawing database as a DWG file of R14 (AC1014), 2000 (AC1015) or 2004 (AC1018) into
+// memory: the file header with its section locators, the header variables, the classes, the
+// objects (table controls and records, dictionaries, every block with its entities and its draw
+// order table), the object map and the closing sections, each with its CRC. Entities the format
+// has no record for here are converted the way the DXF writer converts them, or left out and
+// counted.
 #pragma once
 
 #include "engine/db/Database.h"
@@ -23,7 +24,7 @@ struct DwgChildren;
 class DwgWriter
 {
 public:
-    // version: R14 or R2000. limit: the largest file to make, in bytes.
+    // version: R14, R2000 or R2004. limit: the largest file to make, in bytes.
     DwgWriter(const RkDb::Database& db, RkDb::DwgVersion version, std::size_t limit);
 
     // The whole file; false (report.status TooLarge) when it would pass the limit.
@@ -41,6 +42,7 @@ private:
         const RkDb::Entity* entity = nullptr;
         RkDb::EntityPtr made;
         std::uint64_t handle = 0;
+        std::int32_t source = -1;       // the index of the block's entity it comes from
     };
 
     void AssignTableHandles();
@@ -52,6 +54,8 @@ private:
     void Blocks(WriteReport& report);
     void Block(std::int32_t index, WriteReport& report);
     void Children(const DwgEntityEncoder& encoder, const Unit& unit, DwgChildren& children);
+    // The block's extension dictionary and draw order table, when it is saved with one.
+    void DrawOrder(std::int32_t index, const RkDb::Block& block, const std::vector<Unit>& units);
     std::uint8_t EntMode(std::int32_t block) const;
     void Add(std::uint64_t handle, std::vector<std::uint8_t> bytes);
     bool Assemble(std::string& file) const;

@@ -34,6 +34,8 @@ DxfEntityWriter::DxfEntityWriter(const RkDb::Database& db, DxfOutput& out, DxfVe
 void DxfEntityWriter::Write(const RkDb::Entity& e, RkDb::Handle owner, bool paperSpace)
 {
     m_owner = owner;
+    m_topOwner = owner;
+    m_written.clear();
     m_paperSpace = paperSpace;
     m_emitted = {};
     Dispatch(e);
@@ -43,6 +45,8 @@ void DxfEntityWriter::Write(const RkDb::Entity& e, RkDb::Handle owner, bool pape
 void DxfEntityWriter::WritePart(const RkDb::Entity& e)
 {
     m_owner = 0;
+    m_topOwner = 0;
+    m_written.clear();
     m_paperSpace = false;
     Dispatch(e);
     m_emitted = {};
@@ -231,6 +235,8 @@ RkDb::Handle DxfEntityWriter::Begin(const char* type, const RkDb::Entity& e, boo
         m_out.Handle(5, handle);
         m_out.Handle(330, m_owner);
         m_out.Raw(100, "AcDbEntity");
+        if (m_owner == m_topOwner && m_owner != 0)
+            m_written.push_back(handle);
     }
     if (m_paperSpace)
         m_out.Int(67, 1);
@@ -245,6 +251,9 @@ RkDb::Handle DxfEntityWriter::Begin(const char* type, const RkDb::Entity& e, boo
         m_out.Int(420, e.color.Rgb());
     if (HasLayouts(m_version) && e.lineWeight != RkDb::kLwByLayer)
         m_out.Int(370, e.lineWeight);
+    // Transparency came with 2004; earlier releases draw the entity opaque.
+    if (HasTransparency(m_version) && e.transparency != 0)
+        m_out.Int(440, e.transparency);
     if (objects && e.lineTypeScale != 1.0)
         m_out.Real(48, e.lineTypeScale);
     if (objects && e.invisible)

@@ -38,6 +38,9 @@ public:
     void Write(const RkDb::Entity& e, RkDb::Handle owner, bool paperSpace);
     // A part of a hatch's block: counted with its hatch, not on its own.
     void WritePart(const RkDb::Entity& e);
+    // The handles of the records the last Write put at its owner's top level (none for what
+    // the version drops, several for an entity converted into several).
+    const std::vector<RkDb::Handle>& Written() const { return m_written; }
 
 private:
     // Writes e as it is or converted; returns without writing what the version cannot hold.
@@ -92,6 +95,8 @@ private:
     HandleAllocator& m_handles;
     WriteReport& m_report;
     RkDb::Handle m_owner = 0;
+    RkDb::Handle m_topOwner = 0;        // the owner Write was given
+    std::vector<RkDb::Handle> m_written;
     bool m_paperSpace = false;
     TypeCounts m_emitted{};
     const std::vector<RkDb::Handle>* m_layerHandles = nullptr;

@@ -22,5 +22,9 @@ inline bool HasObjects(DxfVersion v) { return v != DxfVersion::R12; }
 inline bool HasLayouts(DxfVersion v) { return v == DxfVersion::R2000 || v == DxfVersion::R2004; }
 // 2004 and later: true colours.
 inline bool HasTrueColor(DxfVersion v) { return v == DxfVersion::R2004; }
+// 2004 and later: an entity's transparency (group 440).
+inline bool HasTransparency(DxfVersion v) { return v == DxfVersion::R2004; }
+// R14 and later: a block's draw order table (SORTENTSTABLE) in its extension dictionary.
+inline bool HasDrawOrder(DxfVersion v) { return v != DxfVersion::R12; }
 
 } // namespace RkWrite

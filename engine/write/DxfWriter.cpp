@@ -116,11 +116,24 @@ void DxfWriter::AssignHandles()
     m_standardDimStyle = m_handles.Next();
     m_activeVport = m_handles.Next();
     m_acadAppId = m_handles.Next();
+    const bool transparentLayer = std::any_of(m_db.Layers().begin(), m_db.Layers().end(),
+                                              [](const RkDb::Layer& layer) { return layer.transparency != 0; });
+    if (HasTransparency(m_version) && transparentLayer)
+        m_transparencyAppId = m_handles.Next();
     m_rootDict = m_handles.Next();
     m_groupDict = m_handles.Next();
     m_layoutDict = m_handles.Next();
     m_mlineDict = m_handles.Next();
     m_mlineStandard = m_handles.Next();
+    if (HasDrawOrder(m_version)) {
+        for (std::int32_t i = 0; i < m_db.Blocks().Count(); ++i) {
+            if (!Writes(i) || !DrawOrderTable::Needed(m_db.Blocks()[i]))
+                continue;
+            SortTable& sort = m_sortTables[i];
+            sort.dictionary = m_handles.Next();
+            sort.table = m_handles.Next();
+        }
+    }
     if (m_paperSpace < 0) {
         m_paperRecord = m_handles.Next();
         m_paperBegin = m_handles.Next();
@@ -228,6 +241,8 @@ void DxfWriter::Classes()
         Class("IMAGEDEF", "AcDbRasterImageDef", "ISM", 0, 0, 0, m_imageDefs.size());
         Class("IMAGE", "AcDbRasterImage", "ISM", 127, 0, 1, 0);
     }
+    if (!m_sortTables.empty())
+        Class("SORTENTSTABLE", "AcDbSortentsTable", "ObjectDBX Classes", 0, 0, 0, m_sortTables.size());
     if (HasLayouts(m_version))
         Class("WIPEOUT", "AcDbWipeout", "WipeOut|AutoCAD Express Tool|expresstools@autodesk.com", 127, 0, 1, 0);
     EndSection();
@@ -282,12 +297,17 @@ void DxfWriter::TableEnd()
 }
 
 void DxfWriter::RecordStart(const char* type, Handle handle, Handle owner, const char* marker,
-                            int handleCode)
+                            int handleCode, Handle xdictionary)
 {
     m_out.Raw(0, type);
     if (!HasObjects(m_version))
         return;
     m_out.Handle(handleCode, handle);
+    if (xdictionary != 0) {
+        m_out.Raw(102, "{ACAD_XDICTIONARY");
+        m_out.Handle(360, xdictionary);
+        m_out.Raw(102, "}");
+    }
     m_out.Handle(330, owner);
     m_out.Raw(100, "AcDbSymbolTableRecord");
     m_out.Raw(100, marker);
@@ -304,10 +324,15 @@ void DxfWriter::Tables()
     TableEnd();
     TableStart("UCS", m_tableHandles[kUcs], 0);
     TableEnd();
-    TableStart("APPID", m_tableHandles[kAppId], 1);
+    TableStart("APPID", m_tableHandles[kAppId], m_transparencyAppId != 0 ? 2 : 1);
     RecordStart("APPID", m_acadAppId, m_tableHandles[kAppId], "AcDbRegAppTableRecord");
     m_out.Raw(2, "ACAD");
     m_out.Int(70, 0);
+    if (m_transparencyAppId != 0) {
+        RecordStart("APPID", m_transparencyAppId, m_tableHandles[kAppId], "AcDbRegAppTableRecord");
+        m_out.Raw(2, "AcCmTransparency");
+        m_out.Int(70, 0);
+    }
     TableEnd();
     DimStyles();
     if (HasObjects(m_version))
@@ -432,6 +457,11 @@ void DxfWriter::Layers()
             m_out.Int(290, layer.plot ? 1 : 0);
             m_out.Int(370, layer.lineWeight);
         }
+        // A layer's transparency is extended data of its application.
+        if (m_transparencyAppId != 0 && layer.transparency != 0) {
+            m_out.Raw(1001, "AcCmTransparency");
+            m_out.Int(1071, layer.transparency);
+        }
     }
     TableEnd();
 }
@@ -492,8 +522,9 @@ void DxfWriter::BlockRecords()
     for (std::int32_t i = 0; i < m_db.Blocks().Count(); ++i)
         count += Writes(i) ? 1 : 0;
     TableStart("BLOCK_RECORD", m_tableHandles[kBlockRecord], count);
-    auto record = [&](Handle handle, const std::string& name, Handle layout) {
-        RecordStart("BLOCK_RECORD", handle, m_tableHandles[kBlockRecord], "AcDbBlockTableRecord");
+    auto record = [&](Handle handle, const std::string& name, Handle layout, Handle xdictionary) {
+        RecordStart("BLOCK_RECORD", handle, m_tableHandles[kBlockRecord], "AcDbBlockTableRecord", 5,
+                    xdictionary);
         m_out.Text(2, name);
         if (HasLayouts(m_version))
             m_out.Handle(340, layout);
@@ -506,10 +537,12 @@ void DxfWriter::BlockRecords()
             if (m_db.Layouts()[k].block == i)
                 layout = m_layoutHandles[k];
         }
-        record(m_blockHandles[static_cast<std::size_t>(i)], m_db.Blocks()[i].name, layout);
+        const auto sort = m_sortTables.find(i);
+        record(m_blockHandles[static_cast<std::size_t>(i)], m_db.Blocks()[i].name, layout,
+               sort != m_sortTables.end() ? sort->second.dictionary : 0);
     }
     if (m_paperRecord)
-        record(m_paperRecord, "*Paper_Space", m_paperLayout);
+        record(m_paperRecord, "*Paper_Space", m_paperLayout, 0);
     TableEnd();
 }
 
@@ -556,8 +589,8 @@ void DxfWriter::Blocks(WriteReport& report)
         m_out.Text(1, block.xrefPath);
         // The spaces' entities are in the ENTITIES section.
         if (i != m_db.ModelSpace() && i != m_paperSpace) {
-            for (const RkDb::EntityPtr& e : block.entities)
-                entities.Write(*e, record, paper);
+            for (std::size_t k = 0; k < block.entities.size(); ++k)
+                WriteEntity(entities, i, k, paper);
         }
         frame("ENDBLK", objects ? m_blockEnd[k] : 0, record, paper, "AcDbBlockEnd");
     }
@@ -620,20 +653,50 @@ void DxfWriter::Entities(WriteReport& report)
     entities.SetLayerHandles(&m_layerHandles);
     entities.SetImageDefs(&m_imageDefs);
     entities.SetHatchBlocks(&m_hatchBlocks);
-    const bool objects = HasObjects(m_version);
     Section("ENTITIES");
     const std::int32_t model = m_db.ModelSpace();
-    for (const RkDb::EntityPtr& e : m_db.Blocks()[model].entities)
-        entities.Write(*e, objects ? m_blockHandles[static_cast<std::size_t>(model)] : 0, false);
+    for (std::size_t k = 0; k < m_db.Blocks()[model].entities.size(); ++k)
+        WriteEntity(entities, model, k, false);
     if (m_paperSpace >= 0) {
-        for (const RkDb::EntityPtr& e : m_db.Blocks()[m_paperSpace].entities)
-            entities.Write(*e, objects ? m_blockHandles[static_cast<std::size_t>(m_paperSpace)] : 0, true);
+        for (std::size_t k = 0; k < m_db.Blocks()[m_paperSpace].entities.size(); ++k)
+            WriteEntity(entities, m_paperSpace, k, true);
     }
     EndSection();
 }
 
+void DxfWriter::WriteEntity(DxfEntityWriter& entities, std::int32_t block, std::size_t index, bool paper)
+{
+    const Handle owner = HasObjects(m_version) ? m_blockHandles[static_cast<std::size_t>(block)] : 0;
+    entities.Write(*m_db.Blocks()[block].entities[index], owner, paper);
+    const auto sort = m_sortTables.find(block);
+    if (sort == m_sortTables.end())
+        return;
+    for (const Handle written : entities.Written())
+        sort->second.written.Add(static_cast<std::int32_t>(index), written);
+}
+
+void DxfWriter::DrawOrders()
+{
+    for (const auto& [block, sort] : m_sortTables) {
+        const Handle record = m_blockHandles[static_cast<std::size_t>(block)];
+        Dictionary(sort.dictionary, record, {{"ACAD_SORTENTS", sort.table}}, true);
+        m_out.Raw(0, "SORTENTSTABLE");
+        m_out.Handle(5, sort.table);
+        m_out.Raw(102, "{ACAD_REACTORS");
+        m_out.Handle(330, sort.dictionary);
+        m_out.Raw(102, "}");
+        m_out.Handle(330, sort.dictionary);
+        m_out.Raw(100, "AcDbSortentsTable");
+        m_out.Handle(330, record);
+        for (const auto& [entity, place] : sort.written.Entries(m_db.Blocks()[block])) {
+            m_out.Handle(331, entity);
+            m_out.Handle(5, place);
+        }
+    }
+}
+
 void DxfWriter::Dictionary(Handle handle, Handle owner,
-                           const std::vector<std::pair<std::string, Handle>>& entries)
+                           const std::vector<std::pair<std::string, Handle>>& entries, bool hardOwner)
 {
     m_out.Raw(0, "DICTIONARY");
     m_out.Handle(5, handle);
@@ -644,11 +707,13 @@ void DxfWriter::Dictionary(Handle handle, Handle owner,
     }
     m_out.Handle(330, owner);
     m_out.Raw(100, "AcDbDictionary");
+    if (hardOwner && HasLayouts(m_version))
+        m_out.Int(280, 1);
     if (HasLayouts(m_version))
         m_out.Int(281, 1);
     for (const auto& [name, h] : entries) {
         m_out.Text(3, name);
-        m_out.Handle(350, h);
+        m_out.Handle(hardOwner ? 360 : 350, h);
     }
 }
 
@@ -773,6 +838,7 @@ void DxfWriter::Objects()
     }
     for (const std::size_t k : layouts)
         LayoutObject(k);
+    DrawOrders();
     EndSection();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/db/Database.h"
+#include "engine/write/DrawOrderTable.h"
 #include "engine/write/DxfEntityWriter.h"
 #include "engine/write/DxfOutput.h"
 #include "engine/write/DxfVersion.h"
@@ -45,8 +46,9 @@ private:
     void TableStart(const char* name, RkDb::Handle handle, std::size_t count,
                     const char* marker = nullptr);
     void TableEnd();
+    // xdictionary: the record's extension dictionary, or 0.
     void RecordStart(const char* type, RkDb::Handle handle, RkDb::Handle owner, const char* marker,
-                     int handleCode = 5);
+                     int handleCode = 5, RkDb::Handle xdictionary = 0);
     // The handle of a table's record index (none in R12).
     RkDb::Handle RecordHandle(const std::vector<RkDb::Handle>& handles, std::int32_t index) const;
     void Var(const char* name) { m_out.Raw(9, name); }
@@ -58,8 +60,13 @@ private:
     void DimStyles();
     void ViewportTable();
     void BlockRecords();
+    // hardOwner: an extension dictionary, which owns its entries (and lists its owner as reactor).
     void Dictionary(RkDb::Handle handle, RkDb::Handle owner,
-                    const std::vector<std::pair<std::string, RkDb::Handle>>& entries);
+                    const std::vector<std::pair<std::string, RkDb::Handle>>& entries, bool hardOwner = false);
+    // Writes e of block into the block's section and notes its records for the draw order.
+    void WriteEntity(DxfEntityWriter& entities, std::int32_t block, std::size_t index, bool paper);
+    // Each block's extension dictionary and draw order table.
+    void DrawOrders();
     void LayoutObject(std::size_t index);
 
     // Blocks of the file: all but the spaces in R12, all but further paper spaces in R14.
@@ -82,12 +89,21 @@ private:
     RkDb::Handle m_byBlock = 0, m_byLayer = 0, m_standardDimStyle = 0, m_activeVport = 0;
     RkDb::Handle m_acadAppId = 0, m_rootDict = 0, m_groupDict = 0, m_layoutDict = 0;
     RkDb::Handle m_mlineDict = 0, m_mlineStandard = 0;
+    RkDb::Handle m_transparencyAppId = 0;   // 2004, when a layer has a transparency
     std::map<std::string, DxfEntityWriter::ImageDef> m_imageDefs;
     DxfEntityWriter::HatchBlocks m_hatchBlocks;
     // The hatch blocks in the order they were made (the map's is by address).
     std::vector<std::pair<const RkDb::Entity*, const DxfEntityWriter::HatchBlock*>> m_hatchOrder;
     RkDb::Handle m_imageDict = 0;
     RkDb::Handle m_paperRecord = 0, m_paperBegin = 0, m_paperEnd = 0, m_paperLayout = 0;
+    // By block index, for the blocks saved with a draw order table: its extension dictionary's
+    // and its table's handles and the records written.
+    struct SortTable
+    {
+        RkDb::Handle dictionary = 0, table = 0;
+        DrawOrderTable written;
+    };
+    std::map<std::int32_t, SortTable> m_sortTables;
 };
 
 } // namespace RkWrite

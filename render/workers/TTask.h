@@ -52,6 +52,9 @@ public:
     int m_item = -1;
     bool m_done = false;
     bool m_cacheFirst = true;
+    // Handed to a worker and not yet back: the searches of the queue pass it by. Only the
+    // thumbnail thread reads and writes it.
+    bool m_inWork = false;
     // Set by the list on its own thread while the thumbnail thread may be polling it. A job whose
     // finished message went unanswered is freed as soon as this is set, so the list's handler
     // sets it as its very last touch of the job.

@@ -43,7 +43,7 @@ int TTaskList::FindNext(int start, bool cacheFirst) const
     for (int step = 0; step < count; ++step) {
         const int i = (first + step) % count;
         const TTask& task = *m_tasks[static_cast<size_t>(i)];
-        if (!task.m_done && task.m_cacheFirst == cacheFirst)
+        if (!task.m_done && !task.m_inWork && task.m_cacheFirst == cacheFirst)
             return i;
     }
     return -1;

@@ -22,7 +22,8 @@ public:
     void RemoveAll();
     // Hands the job over to the caller and takes it out of the list (null when not in it).
     std::unique_ptr<TTask> Detach(const TTask* task);
-    // The next undone job that is still (or no longer) cache-first, from start on, then from 0.
+    // The next undone job that is still (or no longer) cache-first and not with a worker, from
+    // start on, then from 0.
     int FindNextCacheFirst(int start) const;
     int FindNextToRender(int start) const;
     // The first job, from 0, that is done and not yet taken.

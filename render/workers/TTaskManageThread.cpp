@@ -1,71 +1,20 @@
 #include "render/workers/TTaskManageThread.h"
 
-#include "core/CDrawingFileType.h"
-#include "core/FileUtils.h"
-#include "core/ResourceText.h"
-#include "engine/rkapp/rkapp.h"
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/CSingleLock.h"
-#include "framework/GdiScopes.h"
-#include "imaging/AreaShrink.h"
-#include "imaging/CDrawingPreview.h"
-#include "imaging/KImage.h"
-#include "render/cache/KBMP.h"
 #include "render/cache/TDwgCache.h"
-#include "render/workers/CentredText.h"
-#include "res/resource.h"
-
-#include <algorithm>
-#include <new>
+#include "render/workers/TThumbnailProducer.h"
 
 namespace {
 
-constexpr int kDwgType = 0;
-constexpr int kJpegType = 5;
 constexpr DWORD kWakeRetryMs = 2000;
-
-void FillButtonFace(HDC dc, int width, int height)
-{
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    const GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, face));
-    const GdiObject<HBRUSH> brush(CreateSolidBrush(face));
-    const SelectScope selectPen(dc, pen.Get());
-    const SelectScope selectBrush(dc, brush.Get());
-    Rectangle(dc, 0, 0, width, height);
-}
-
-// A button-face panel with a centred line of text: the status pictures and the placeholders.
-void DrawStatusPanel(HDC dc, int width, int height, const char* text)
-{
-    FillButtonFace(dc, width, height);
-    DrawCentredLine(dc, width, height, text, GetSysColor(COLOR_BTNTEXT));
-}
-
-// The engine's drawing object of the thumbnail channel, deleted the engine's way.
-struct DrawingDeleter
-{
-    void operator()(CDrawing* drawing) const { CDrawing::DeleteDrawing(drawing); }
-};
-using DrawingHolder = std::unique_ptr<CDrawing, DrawingDeleter>;
-
-// The engine's open code; a drawing that cannot be made is "not a drawing", an exception "the
-// file cannot be read".
-short OpenForThumbnail(DrawingHolder& drawing, const char* path)
-{
-    try {
-        drawing.reset(CDrawing::CreateDrawing(1));
-        return drawing ? drawing->Open(path, nullptr) : 2;
-    } catch (CException* e) {
-        e->Delete();
-    } catch (...) {
-    }
-    return 1;
-}
+// How long one step waits for a worker's job when there is nothing else to do.
+constexpr DWORD kStepWaitMs = 20;
 
 } // namespace
 
-TTaskManageThread::TTaskManageThread()
+TTaskManageThread::TTaskManageThread(int workers)
     : m_queue(std::make_unique<TTaskList>()),
       m_thumbWidth(kDefaultThumbWidth),
       m_thumbHeight(kDefaultThumbHeight)
@@ -73,7 +22,8 @@ TTaskManageThread::TTaskManageThread()
     // Disabled until the list hands over its first folder: the first cycle finds nothing and
     // suspends quietly.
     SetEnabled(false);
-    m_document = ::create();
+    m_workers = std::make_unique<TThumbnailWorkers>(*this, workers);
+    m_ownProducer = std::make_unique<TThumbnailProducer>(*this);
     DWG_SetFileAboutFunc_2(&TTaskManageThread::IsBreakRequested, this);
 }
 
@@ -81,10 +31,10 @@ TTaskManageThread::~TTaskManageThread()
 {
     StopAndWait(20000);
     DWG_SetFileAboutFunc_2(nullptr, nullptr);
+    m_workers.reset();
+    m_ownProducer.reset();
     m_current.store(nullptr);
     m_queue.reset();
-    if (m_document)
-        ::release(m_document);
 }
 
 bool TTaskManageThread::SetThumbSize(int width, int height)
@@ -123,14 +73,22 @@ TTaskManageThread::ThumbnailSettings TTaskManageThread::GetSettings() const
 
 bool TTaskManageThread::IsBreakRequested(void* context)
 {
-    return context && static_cast<TTaskManageThread*>(context)->m_break.load();
+    const auto* thread = static_cast<const TTaskManageThread*>(context);
+    if (!thread)
+        return false;
+    if (thread->m_break.load())
+        return true;
+    // A worker's load or draw also ends as soon as its own work is abandoned: the folder changed,
+    // the list stopped the work or the user skipped this drawing.
+    const TThumbnailProducer* producer = TThumbnailProducer::OnThisThread();
+    return producer && producer->RenderAbandoned();
 }
 
 void TTaskManageThread::CallBreak()
 {
     m_break.store(true);
-    if (m_document)
-        ::callBreak(m_document);
+    if (m_workers)
+        m_workers->CallBreak();
 }
 
 DWORD TTaskManageThread::StartFolder(const char* folder)
@@ -175,7 +133,9 @@ bool TTaskManageThread::WaitUntilIdle(DWORD timeoutMs) const
 DWORD TTaskManageThread::Run()
 {
     while (!IsStopRequested()) {
-        m_break.store(false);
+        // A break is meant for the jobs in hand when it came: it is over once they are back.
+        if (m_workers->IsEmpty())
+            m_break.store(false);
         if (TDwgCache* cache = GetDwgCache())
             cache->LoadPending();
         if (IsAppClosing())
@@ -183,41 +143,140 @@ DWORD TTaskManageThread::Run()
         if (!EndCycle(ServeNext()))
             break;
     }
+    Drain();
     FlushCache(true);
     return 0;
 }
 
 bool TTaskManageThread::ServeNext()
 {
-    if (!m_rebuild.load() && !m_renderPass) {
-        const int index = m_queue->FindNextCacheFirst(m_startIndex.load());
-        if (index >= 0) {
-            TTask* task = m_queue->GetAt(index);
-            m_current.store(task);
-            TryCacheFirst(*task);
-            return false;
-        }
+    // The drawings in the making when the user skipped are abandoned; later ones are not.
+    if (GetSkipFlag()) {
+        m_workers->SkipRendering();
+        SetSkipFlag(false);
     }
-    m_renderPass = true;
-    const int index = m_queue->FindNextToRender(m_startIndex.load());
-    if (index < 0) {
+    TThumbnailWorkers::Result result;
+    if (m_workers->TakeFinished(result)) {
+        TakeBack(result);
+        return false;
+    }
+    if (!GetResultFlag())
+        return false;
+    TTask* serveHere = nullptr;
+    const bool more = HandJobs(serveHere);
+    if (serveHere) {
+        FinishCacheFirst(*serveHere, m_ownProducer->TryCacheFirst(*serveHere));
+        return false;
+    }
+    if (!more && m_workers->IsEmpty()) {
         FinishQueue();
         return true;
     }
-    TTask* task = m_queue->GetAt(index);
-    m_current.store(task);
-    RenderTask(*task);
+    m_workers->WaitForFinished(kStepWaitMs);
     return false;
+}
+
+bool TTaskManageThread::HandJobs(TTask*& serveHere)
+{
+    // While a break is on, the jobs in hand come back first: handed now they would be abandoned.
+    if (m_break.load())
+        return true;
+    for (;;) {
+        TThumbnailWorkers::Pass pass = TThumbnailWorkers::Pass::CacheFirst;
+        TTask* task = NextJob(pass);
+        if (!task)
+            return false;
+        if (!NeedsWorker(*task, pass)) {
+            serveHere = task;
+            return true;
+        }
+        if (!m_workers->HasRoom())
+            return true;
+        task->m_inWork = true;
+        m_workers->Hand(task, pass);
+    }
+}
+
+bool TTaskManageThread::NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const
+{
+    constexpr int kDwgType = 0;
+    return pass == TThumbnailWorkers::Pass::Render || (task.m_fileType == kDwgType && GetSettings().readStoredPreview);
+}
+
+TTask* TTaskManageThread::NextJob(TThumbnailWorkers::Pass& pass)
+{
+    if (!m_rebuild.load() && !m_renderPass) {
+        const int index = m_queue->FindNextCacheFirst(m_startIndex.load());
+        if (index >= 0) {
+            pass = TThumbnailWorkers::Pass::CacheFirst;
+            return m_queue->GetAt(index);
+        }
+    }
+    // Cache-first jobs still in hand that find nothing come to this pass when they are back.
+    m_renderPass = true;
+    pass = TThumbnailWorkers::Pass::Render;
+    return m_queue->GetAt(m_queue->FindNextToRender(m_startIndex.load()));
+}
+
+void TTaskManageThread::TakeBack(const TThumbnailWorkers::Result& result)
+{
+    TTask& task = *result.task;
+    task.m_inWork = false;
+    if (result.pass == TThumbnailWorkers::Pass::CacheFirst)
+        FinishCacheFirst(task, result.code);
+    else
+        FinishRender(task, result.code);
+}
+
+void TTaskManageThread::FinishCacheFirst(TTask& task, UINT code)
+{
+    if (code == kNothing) {
+        task.m_cacheFirst = false;
+        return;
+    }
+    if (!GetResultFlag())
+        return;
+    task.MarkDone(code);
+    ReportFinished(task, 0);
+}
+
+void TTaskManageThread::FinishRender(TTask& task, UINT result)
+{
+    if (GetResultFlag() && !m_break.load()) {
+        task.MarkDone(result);
+        ReportFinished(task, result);
+    }
+}
+
+bool TTaskManageThread::Drain()
+{
+    m_workers->Withdraw();
+    const DWORD start = GetTickCount();
+    TThumbnailWorkers::Result result;
+    for (;;) {
+        // No longer wanted: what comes back is dropped undone.
+        while (m_workers->TakeFinished(result))
+            result.task->m_inWork = false;
+        if (m_workers->IsEmpty())
+            return true;
+        if (GetTickCount() - start >= kDrainLimitMs)
+            return false;
+        m_workers->WaitForFinished(kStepWaitMs);
+    }
 }
 
 bool TTaskManageThread::EndCycle(bool idle)
 {
-    m_break.store(false);
-    // Outside the browser the list shows no thumbnails: the current job was the last one.
+    if (m_workers->IsEmpty())
+        m_break.store(false);
+    // Outside the browser the list shows no thumbnails: the jobs in hand were the last ones.
     if (GetAppMode() != kBrowseMode)
         SetResultFlag(false);
     const bool wanted = GetResultFlag();
     if (!wanted && !idle) {
+        // The queue goes only once no worker holds a job of it.
+        if (!Drain())
+            return true;
         EmptyQueue();
         FlushCache(true);
         m_renderPass = false;
@@ -264,6 +323,7 @@ void TTaskManageThread::WaitForList()
 void TTaskManageThread::EmptyQueue()
 {
     m_current.store(nullptr);
+    m_workers->ForgetStatusTasks();
     m_unclaimed.KeepFrom(*m_queue);
     m_queue->RemoveAll();
     m_unclaimed.Prune();
@@ -275,221 +335,15 @@ void TTaskManageThread::FlushCache(bool keepAll) const
         cache->Flush(keepAll, m_thumbWidth.load(), m_thumbHeight.load());
 }
 
-UINT TTaskManageThread::TryCacheFirst(TTask& task)
+void TTaskManageThread::SendStatusPicture(TTask& task, CDib& picture)
 {
-    task.PrepareBitmap(m_thumbWidth.load(), m_thumbHeight.load());
-    UINT code = kNothing;
-    try {
-        if (task.m_fileType == kDwgType && GetSettings().readStoredPreview)
-            code = MakeStoredPreviewThumbnail(&task);
-        if (code == kNothing && task.LookUpCache())
-            code = TTask::kFromCacheOrRendered;
-    } catch (CException* e) {
-        e->Delete();
-        code = kNothing;
-    } catch (...) {
-        code = kNothing;
-    }
-    if (code == kNothing) {
-        task.m_cacheFirst = false;
-        return kNothing;
-    }
-    if (!GetResultFlag())
-        return code;
-    task.MarkDone(code);
-    ReportFinished(task, 0);
-    return code;
-}
-
-void TTaskManageThread::RenderTask(TTask& task)
-{
-    if (!GetResultFlag())
-        return;
-    if (!task.GetBitmap())
-        task.PrepareBitmap(m_thumbWidth.load(), m_thumbHeight.load());
-    UINT result = ProduceThumbnail(task);
-    if (GetResultFlag() && (result == kNothing || result == kPasswordNeeded)) {
-        DrawPlaceholder(task, result);
-        result = TTask::kPlaceholder;
-    }
-    SetSkipFlag(false);
-    if (GetResultFlag() && !m_break.load()) {
-        task.MarkDone(result);
-        ReportFinished(task, result);
-    }
-}
-
-UINT TTaskManageThread::ProduceThumbnail(TTask& task)
-{
-    // One bad file must not end the thread: whatever a reader throws makes the placeholder.
-    try {
-        return CDrawingFileInfo::IsDrawingType(task.m_fileType) ? MakeDrawingThumbnail(task)
-                                              : MakeRasterThumbnail(&task);
-    } catch (CException* e) {
-        e->Delete();
-    } catch (...) {
-    }
-    return kNothing;
-}
-
-UINT TTaskManageThread::MakeDrawingThumbnail(TTask& task)
-{
-    if (task.m_fileType == kDwgType && GetSettings().readStoredPreview &&
-        MakeStoredPreviewThumbnail(&task) == TTask::kStoredPreview)
-        return TTask::kStoredPreview;
-    SetSkipFlag(false);
-    if (!IsExistingFile(task.m_path))
-        return kNothing;
-    if (!m_picture.Create(m_thumbWidth.load(), m_thumbHeight.load(), 24))
-        return kNothing;
-    return RenderDrawingThumbnail(task.m_path, GetSettings().zoomExtents, &m_picture, task);
-}
-
-UINT TTaskManageThread::RenderDrawingThumbnail(const char* path, bool zoomExtents, CDib* picture,
-                                               TTask& task)
-{
-    if (!picture || !IsExistingFile(path))
-        return kNothing;
-    if (GetAppMode() == kBrowseMode)
-        SendStatus(*picture, IDS_THUMB_LOADING, "Loading...");
-    if (!GetResultFlag())
-        return TTask::kPlaceholder;
-    DrawingHolder drawing;
-    const short open = OpenForThumbnail(drawing, path);
-    if (open != 0) {
-        if (m_break.load())
-            return TTask::kPlaceholder;
-        return open == 4 ? kPasswordNeeded : kNothing;
-    }
-    return DrawOpenedDrawing(*drawing, zoomExtents, *picture, task);
-}
-
-UINT TTaskManageThread::DrawOpenedDrawing(CDrawing& drawing, bool zoomExtents, CDib& picture,
-                                          TTask& task)
-{
-    const int width = picture.GetWidth();
-    const int height = picture.GetHeight();
-    if (!RenderAbandoned()) {
-        drawing.SetOutputSize(width, height);
-        if (zoomExtents) {
-            if (GetAppMode() == kBrowseMode)
-                SendStatus(picture, IDS_THUMB_ZOOMING_EXTENTS, "Zooming extents...");
-            if (GetResultFlag())
-                drawing.FitOpeningView(0.98);
-        }
-    }
-    // A skipped or broken render is no thumbnail: result 2 and no picture for the list.
-    if (RenderAbandoned())
-        return TTask::kPlaceholder;
-    SendStatus(picture, IDS_THUMB_REDRAWING, "Redrawing...");
-    if (RenderAbandoned())
-        return TTask::kPlaceholder;
-    picture.Fill(GetColorIndex(static_cast<short>(GetSettings().backgroundColorIndex), nullptr));
-    HDC dc = picture.BeginMemDC(nullptr);
-    if (!dc)
-        return kNothing;
-    int drawn = 0;
-    try {
-        drawn = ::draw(m_document, &drawing, dc, width, height, 0);
-    } catch (...) {
-        picture.EndMemDC();
-        throw;
-    }
-    picture.EndMemDC();
-    if (RenderAbandoned())
-        return TTask::kPlaceholder;
-    if (!drawn || !task.TakePicture(picture))
-        return kNothing;
-    StoreInCache(task);
-    return TTask::kFromCacheOrRendered;
-}
-
-UINT TTaskManageThread::MakeRasterThumbnail(TTask* task)
-{
-    DWORD format = 0;
-    if (!task || !DrawingTypeToImageFormat(task->m_fileType, &format) || format == 0)
-        return kNothing;
-    const KBMP* bitmap = task->GetBitmap();
-    const int nominalWidth = bitmap ? bitmap->GetWidth() : m_thumbWidth.load();
-    const int nominalHeight = bitmap ? bitmap->GetHeight() : m_thumbHeight.load();
-    const bool exifThumbnail = task->m_fileType == kJpegType && GetSettings().readExifThumbnail;
-    std::unique_ptr<CRasterImage> image = LoadThumbnailImage(
-        task->m_path, static_cast<int32_t>(format), static_cast<DWORD>(std::max(1, nominalWidth)),
-        static_cast<DWORD>(std::max(1, nominalHeight)), exifThumbnail, m_fileBytes);
-    if (!image || !image->IsValid())
-        return kNothing;
-    const int32_t imageWidth = static_cast<int32_t>(image->GetWidth());
-    const int32_t imageHeight = static_cast<int32_t>(image->GetHeight());
-    const float scale = ComputeFitScale(imageWidth, imageHeight, nominalWidth, nominalHeight);
-    const int width = std::max(1, static_cast<int>(static_cast<float>(imageWidth) * scale));
-    const int height = std::max(1, static_cast<int>(static_cast<float>(imageHeight) * scale));
-    if (scale < 1.0f) {
-        if (auto shrunk = ShrinkByArea(*image, static_cast<DWORD>(width), static_cast<DWORD>(height)))
-            image = std::move(shrunk);
-    }
-    HDC dc = task->BeginPictureSized(nullptr, width, height, 24);
-    if (!dc)
-        return kNothing;
-    const bool sameSize = image->GetWidth() == static_cast<DWORD>(width) &&
-                          image->GetHeight() == static_cast<DWORD>(height);
-    image->Stretch(dc, 0, 0, width, height, SRCCOPY, sameSize ? COLORONCOLOR : HALFTONE);
-    task->EndPicture();
-    image.reset();
-    if (StillWanted() && !GetSkipFlag())
-        StoreInCache(*task);
-    return TTask::kFromCacheOrRendered;
-}
-
-UINT TTaskManageThread::MakeStoredPreviewThumbnail(TTask* task)
-{
-    const KBMP* bitmap = task ? task->GetBitmap() : nullptr;
-    // Scaled into the cell straight from the bytes the engine hands over: no picture of its own
-    // size is made on the way.
-    CDrawingPreview preview;
-    if (!bitmap || !preview.Read(task->m_path))
-        return kNothing;
-    const int previewWidth = preview.GetWidth();
-    const int previewHeight = preview.GetHeight();
-    const int width = bitmap->GetWidth();
-    const int height = bitmap->GetHeight();
-    // A picture or a thumbnail without area has no scale.
-    if (previewWidth <= 0 || previewHeight <= 0 || width <= 0 || height <= 0)
-        return kNothing;
-    HDC dc = task->BeginPicture(nullptr, 24);
-    if (!dc)
-        return kNothing;
-    FillButtonFace(dc, width, height);
-    const double scale = std::min(static_cast<double>(width) / previewWidth,
-                                  static_cast<double>(height) / previewHeight);
-    const int drawWidth = static_cast<int>(previewWidth * scale);
-    const int drawHeight = static_cast<int>(previewHeight * scale);
-    preview.Draw(dc, (width - drawWidth) / 2, (height - drawHeight) / 2, drawWidth, drawHeight);
-    task->EndPicture();
-    return TTask::kStoredPreview;
-}
-
-void TTaskManageThread::DrawPlaceholder(TTask& task, UINT result) const
-{
-    const int width = m_thumbWidth.load();
-    const int height = m_thumbHeight.load();
-    HDC dc = task.BeginPictureSized(nullptr, width, height, 24);
-    if (!dc)
-        return;
-    const CString text = result == kPasswordNeeded
-                             ? LoadResStringOr(IDS_PASSWORD_PROTECTED, "Password protected!")
-                             : LoadResStringOr(IDS_DRAWING_FAILURE, "Drawing failure!");
-    DrawStatusPanel(dc, width, height, text);
-    task.EndPicture();
-}
-
-void TTaskManageThread::SendStatus(CDib& picture, UINT textId, const char* fallback) const
-{
-    HDC dc = picture.BeginMemDC(nullptr);
-    if (!dc)
-        return;
-    DrawStatusPanel(dc, picture.GetWidth(), picture.GetHeight(), LoadResStringOr(textId, fallback));
-    picture.EndMemDC();
+    m_current.store(&task);
     SendPictureReady(reinterpret_cast<LPARAM>(&picture));
+}
+
+TTask* TTaskManageThread::GetStatusTask(LPARAM picture) const
+{
+    return m_workers->GetStatusTask(reinterpret_cast<const CDib*>(picture));
 }
 
 void TTaskManageThread::ReportFinished(TTask& task, WPARAM wParam)
@@ -505,11 +359,4 @@ void TTaskManageThread::ReportFinished(TTask& task, WPARAM wParam)
         m_unclaimed.NoteAnswered(target);
     else if (unanswered)
         m_unclaimed.NoteUnanswered(&task, target);
-}
-
-void TTaskManageThread::StoreInCache(const TTask& task) const
-{
-    TDwgCache* cache = GetDwgCache();
-    if (cache && task.GetBitmap())
-        cache->Store(task.m_path, task.GetBitmap(), m_thumbWidth.load(), m_thumbHeight.load());
 }

@@ -1,22 +1,25 @@
-// TTaskManageThread: the worker that makes the file list's thumbnails. It serves its queue of
+// TTaskManageThread: the thread that makes the file list's thumbnails. It serves its queue of
 // jobs in two passes: first what needs no rendering (the folder's thumbnail cache, a DWG's stored
 // preview), then the rest (drawings rendered by the engine at thumbnail size, raster images loaded
-// and scaled). Each finished job goes back to the list with a blocking send of 0x800A; while a
-// drawing renders, its stage goes to the list as a status picture (0x8014). At the end of the
-// queue it flushes the folder's cache library, posts 0x808C and suspends itself until the list
+// and scaled). The pictures are made by its workers (TThumbnailWorkers, one per spare core), each
+// with an engine document of its own; the thread hands them the queue's jobs and takes them back
+// as they finish, so the queue, the sends to the list and the end of the queue stay its own. Each
+// finished job goes back to the list with a blocking send of 0x800A; while a drawing renders, its
+// stage goes to the list as a status picture (0x8014, sent by the worker making it). At the end of
+// the queue it flushes the folder's cache library, posts 0x808C and suspends itself until the list
 // hands it the next folder.
 #pragma once
 
 #include "imaging/CDib.h"
-#include "kit/KFileBuffer.h"
 #include "render/workers/CDrawCommonThread.h"
 #include "render/workers/TTaskList.h"
+#include "render/workers/TThumbnailWorkers.h"
 #include "render/workers/TUnclaimedTasks.h"
 
 #include <atomic>
 #include <memory>
 
-class CDrawing;
+class TThumbnailProducer;
 
 class TTaskManageThread : public CDrawCommonThread
 {
@@ -47,7 +50,8 @@ public:
         int backgroundColorIndex = 0;   // colour index of the drawing background
     };
 
-    TTaskManageThread();
+    // workers: how many make pictures side by side (clamped to 1..TThumbnailWorkers::kMaxWorkers).
+    explicit TTaskManageThread(int workers = TThumbnailWorkers::DefaultCount());
     // Stops the thread first when it still runs.
     ~TTaskManageThread() override;
 
@@ -63,15 +67,19 @@ public:
     int AddTask(TTask* task);
     TTask* GetFinishedTask() const;
     int GetTaskCount() const { return m_queue->GetCount(); }
-    // The job being served (the list's status-picture handler draws it in that job's cell).
+    // The job whose status picture was sent last.
     TTask* GetCurrentTask() const { return m_current.load(); }
+    // The job a status picture (0x8014's lParam) shows: the list draws it in that job's cell.
+    // Null for a picture of no worker's, or once the queue was emptied.
+    TTask* GetStatusTask(LPARAM picture) const;
+    int GetWorkerCount() const { return m_workers->GetCount(); }
 
     // Points the cache at folder, sets the result flag and wakes the thread. Returns the thread's
     // previous suspend count.
     DWORD StartFolder(const char* folder);
     // Empties the queue (the thread is idle) and flushes the cache keeping every record.
     void ClearTasks();
-    // Makes the engine abandon the drawing being loaded or drawn.
+    // Makes the engine abandon the drawings being loaded or drawn.
     void CallBreak();
     // Suspended by itself (or about to be), waiting for a folder: it no longer touches its queue.
     bool IsIdle() const { return m_sleeping.load() && IsSuspended(); }
@@ -93,30 +101,35 @@ protected:
     void SleepUntilWoken();
 
 private:
-    // One cycle's job: true when the queue is exhausted (the cycle is idle).
+    friend class TThumbnailProducer;
+
+    // One cycle's step: true when the queue is exhausted (the cycle is idle).
     bool ServeNext();
     bool EndCycle(bool idle);
+    // Hands the workers what they have room for; false when no job is left to hand.
+    // Stops at a job the thread serves itself (a lookup in the folder's cache): served here it
+    // costs less than the trip to a worker and back.
+    bool HandJobs(TTask*& serveHere);
+    TTask* NextJob(TThumbnailWorkers::Pass& pass);
+    bool NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const;
+    void TakeBack(const TThumbnailWorkers::Result& result);
+    void FinishCacheFirst(TTask& task, UINT code);
+    void FinishRender(TTask& task, UINT result);
+    // Waits until every job handed out has come back (they are abandoned); false when that took
+    // longer than kDrainLimitMs (the jobs are still the workers', the queue must stay).
+    bool Drain();
     void FinishQueue();
     void WaitForList();
     void EmptyQueue();
     void FlushCache(bool keepAll) const;
 
-    UINT TryCacheFirst(TTask& task);
-    void RenderTask(TTask& task);
-    UINT ProduceThumbnail(TTask& task);
-    UINT MakeDrawingThumbnail(TTask& task);
-    UINT RenderDrawingThumbnail(const char* path, bool zoomExtents, CDib* picture, TTask& task);
-    UINT DrawOpenedDrawing(CDrawing& drawing, bool zoomExtents, CDib& picture, TTask& task);
-    UINT MakeRasterThumbnail(TTask* task);
-    UINT MakeStoredPreviewThumbnail(TTask* task);
-    void DrawPlaceholder(TTask& task, UINT result) const;
-    void SendStatus(CDib& picture, UINT textId, const char* fallback) const;
+    // A worker's status picture of task.
+    void SendStatusPicture(TTask& task, CDib& picture);
     void ReportFinished(TTask& task, WPARAM wParam);
-    void StoreInCache(const TTask& task) const;
     bool StillWanted() const { return GetResultFlag() && !IsStopRequested(); }
-    bool RenderAbandoned() const { return !StillWanted() || GetSkipFlag() || m_break.load(); }
 
-    void* m_document = nullptr;
+    static constexpr DWORD kDrainLimitMs = 60000;
+
     std::unique_ptr<TTaskList> m_queue;
     std::atomic<TTask*> m_current{nullptr};
     std::atomic<int> m_startIndex{-1};
@@ -128,11 +141,9 @@ private:
     std::atomic<bool> m_sleeping{false};
     std::atomic<bool> m_wakePending{false};
     ThumbnailSettings m_settings; // under the base lock
-    // The drawing being rendered; it lives as long as the thread because its address travels
-    // in the status messages, which the list may still be handling after a send timed out.
-    CDib m_picture;
-    // The bytes of the picture file being made a thumbnail, the thread's own: one block kept from
-    // file to file.
-    KFileBuffer m_fileBytes;
     TUnclaimedTasks m_unclaimed;
+    // The thread's own, for the lookups it serves itself.
+    std::unique_ptr<TThumbnailProducer> m_ownProducer;
+    // Last: its workers end before anything they use goes.
+    std::unique_ptr<TThumbnailWorkers> m_workers;
 };

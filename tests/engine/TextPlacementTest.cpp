@@ -269,6 +269,9 @@ TEST_F(TextPlacement, ShapeFontBesideTheDrawingDrawsItsText)
     };
     EXPECT_EQ(middle(true), kWhite);
     EXPECT_NE(middle(false), kWhite);
+    // Put back after the folder was searched without it, it is found again.
+    EXPECT_EQ(middle(true), kWhite);
+    EXPECT_NE(middle(false), kWhite);
 
     // A multiline text naming the font in its own code finds it too.
     DxfBuilder m;

@@ -275,6 +275,53 @@ TEST(CRasterImageGIF, FramesOutsideTheScreenAndBadCodeSizes)
     EXPECT_EQ(TopIndex(third, 3, 3), 2);
 }
 
+// Where no frame draws, the picture is transparent (as browsers show it; the background colour
+// the header names is not drawn): by the transparent index where the file has one, else by an
+// opacity plane, which a picture its frames fill does not get.
+TEST(CRasterImageGIF, ScreenWithoutAFrameShowsThrough)
+{
+    const struct {
+        const char* name;
+        Bytes file;
+        int frame;
+        long x, y;     // a pixel from the top left
+        int index;     // -1: transparent by the opacity plane
+        bool opacity;  // the picture has an opacity plane
+    } cases[] = {
+        {"frame outside the screen", GifBuilder(2, 2, Greys(8)).Frame(2, 2, 2, 2, {2, 2, 2, 2}, 3).End(),
+         0, 1, 1, -1, true},
+        {"frame over the corner, off it", GifBuilder(2, 2, Greys(8)).Frame(1, 1, 2, 2, {2, 2, 2, 2}, 3).End(),
+         0, 0, 1, -1, true},
+        {"frame over the corner, on it", GifBuilder(2, 2, Greys(8)).Frame(1, 1, 2, 2, {2, 2, 2, 2}, 3).End(),
+         0, 1, 1, 2, true},
+        {"frames that fill the screen", GifBuilder(2, 1, Greys(8)).Frame(0, 0, 1, 1, {2}, 3).Frame(1, 0, 1, 1, {4}, 3).End(),
+         1, 1, 0, 4, false},
+        {"a transparent index", GifBuilder(2, 2, Greys(8)).Control(0, 5).Frame(1, 1, 1, 1, {2}, 3).End(), 0,
+         0, 0, 5, false},
+        {"restored to the background", GifBuilder(2, 1, Greys(8)).Control(2, -1).Frame(0, 0, 2, 1, {2, 2}, 3)
+             .Control(0, -1).Frame(1, 0, 1, 1, {4}, 3).End(), 1, 0, 0, -1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRasterImage image;
+        image.SetFrame(c.frame);
+        ASSERT_TRUE(DecodeFromBytes(image, c.file, RASTER_FORMAT_GIF)) << image.GetLastError();
+        EXPECT_EQ(image.AlphaIsValid(), c.opacity);
+        const long row = long(image.GetHeight()) - 1 - c.y;
+        if (c.index < 0) {
+            EXPECT_EQ(image.AlphaGet(c.x, row), 0);
+            continue;
+        }
+        EXPECT_EQ(TopIndex(image, c.x, c.y), c.index);
+        if (c.opacity) {
+            EXPECT_EQ(image.AlphaGet(c.x, row), 255);
+        }
+        if (c.index == 5) {
+            EXPECT_EQ(image.GetTransIndex(), 5);
+        }
+    }
+}
+
 // Writers may start the codes at the full twelve bits (a minimum code size of 10 or 11): the
 // picture reads as written, also once the table has filled.
 TEST(CRasterImageGIF, MinimumCodeSizesUpToEleven)
@@ -435,6 +482,7 @@ TEST(CRasterImageGIF, TrueColourFramesTileThePicture)
     EXPECT_EQ(image.GetPixelColor(1, 1, false).rgbGreen, 255);
     EXPECT_EQ(image.GetPixelColor(3, 1, false).rgbBlue, 255);
     EXPECT_EQ(image.GetPixelColor(3, 0, false).rgbBlue, 9);
+    EXPECT_FALSE(image.AlphaIsValid()); // the tiles fill the screen
 
     // One such frame alone is an ordinary GIF.
     GifBuilder single(4, 2, {});

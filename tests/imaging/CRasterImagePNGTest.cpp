@@ -192,30 +192,45 @@ TEST(CRasterImagePNG, EightBitRgbaKeepsAlphaAndBackground)
     EXPECT_EQ(t.rgbBlue, 30);
 }
 
-TEST(CRasterImagePNG, SixteenBitRgbaIsCompositedWithAnOpaqueAlphaPlane)
+// Every colour type with an alpha channel keeps it at both depths, its colours as stored.
+TEST(CRasterImagePNG, AlphaChannelsKeepTheirOpacity)
 {
-    PngSpec s;
-    s.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    s.bitDepth = 16;
-    s.sample = [](int, int, int c) { return c == 3 ? 0 : 0xFFFF; }; // white, fully transparent
-    CRasterImage image;
-    ASSERT_TRUE(DecodeFromBytes(image, WritePng(s), RASTER_FORMAT_PNG)) << image.GetLastError();
-    EXPECT_EQ(image.GetBpp(), 24);
-    ASSERT_TRUE(image.AlphaIsValid());
-    EXPECT_EQ(image.AlphaGet(3, 3), 255);
-    EXPECT_NEAR(Pixel(image, 3, 3).rgbRed, 192, 1); // the fixed grey shows through
-}
-
-TEST(CRasterImagePNG, EightBitGreyAlphaIsCompositedToGrey)
-{
-    PngSpec s;
-    s.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
-    s.sample = [](int, int, int c) { return c == 0 ? 200 : 255; }; // opaque grey 200
-    CRasterImage image;
-    ASSERT_TRUE(DecodeFromBytes(image, WritePng(s), RASTER_FORMAT_PNG));
-    EXPECT_EQ(image.GetBpp(), 8);
-    EXPECT_FALSE(image.AlphaIsValid());
-    EXPECT_EQ(image.GetPixelColor(1, 1, false).rgbRed, 200);
+    const struct {
+        const char* name;
+        int colorType, bitDepth;
+        int colour, alpha; // of every pixel, in the file's depth
+        BYTE red, opacity; // as read
+    } cases[] = {
+        {"16-bit RGBA, transparent white", PNG_COLOR_TYPE_RGB_ALPHA, 16, 0xFFFF, 0, 255, 0},
+        {"16-bit RGBA, half opaque", PNG_COLOR_TYPE_RGB_ALPHA, 16, 0x0300, 0x8000, 3, 128},
+        {"8-bit grey and alpha", PNG_COLOR_TYPE_GRAY_ALPHA, 8, 200, 100, 200, 100},
+        {"16-bit grey and alpha", PNG_COLOR_TYPE_GRAY_ALPHA, 16, 0xC800, 0x6400, 200, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PngSpec s;
+        s.colorType = c.colorType;
+        s.bitDepth = c.bitDepth;
+        const int alphaChannel = c.colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 3 : 1;
+        s.sample = [&c, alphaChannel](int, int, int channel) {
+            return channel == alphaChannel ? c.alpha : c.colour;
+        };
+        s.background = c.bitDepth == 16;
+        s.backgroundColor = {0, 0x1100, 0x2200, 0x3300, 0x4400};
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, WritePng(s), RASTER_FORMAT_PNG)) << image.GetLastError();
+        EXPECT_EQ(image.GetBpp(), 24);
+        ASSERT_TRUE(image.AlphaIsValid());
+        EXPECT_EQ(image.AlphaGet(3, 3), c.opacity);
+        const RGBQUAD p = Pixel(image, 3, 3);
+        EXPECT_EQ(p.rgbRed, c.red);
+        EXPECT_EQ(p.rgbGreen, c.red);
+        EXPECT_EQ(p.rgbBlue, c.red);
+        if (s.background) {
+            // The background's high byte (a grey one is given as its grey level).
+            EXPECT_EQ(image.GetTransColor().rgbRed, alphaChannel == 3 ? 0x11 : 0x44);
+        }
+    }
 }
 
 TEST(CRasterImagePNG, SixteenBitGreyKeepsTheHighBytes)

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -40,28 +41,47 @@ void MakeGrey(CRasterImage& image, DWORD width, DWORD height)
             image.SetPixelIndex(long(x), long(y), BYTE(x * 20 + y * 7));
 }
 
+// What OpenJpegFile makes: sample i of component c is (i x 3 + c x 50) modulo the range unless
+// the component has a constant value.
+struct MadeFile {
+    bool jp2 = true;
+    int components = 3;
+    int precision = 8;
+    uint32_t width = 6, height = 4;
+    // Unspecified: sRGB for three components or more, else grey.
+    OPJ_COLOR_SPACE space = OPJ_CLRSPC_UNSPECIFIED;
+    int opacity = -1; // the component named the opacity (a JP2 file writes its channel types)
+    std::vector<int> constants; // every sample of component c is constants[c]
+};
+
 // A JPEG-2000 code stream or JP2 file of the given components made with OpenJPEG directly.
-Bytes OpenJpegFile(bool jp2, int components, int precision, uint32_t width, uint32_t height)
+Bytes OpenJpegFile(const MadeFile& made)
 {
-    std::vector<opj_image_cmptparm_t> parameters(static_cast<size_t>(components));
+    std::vector<opj_image_cmptparm_t> parameters(static_cast<size_t>(made.components));
     for (opj_image_cmptparm_t& p : parameters) {
         p = {};
         p.dx = p.dy = 1;
-        p.w = width;
-        p.h = height;
-        p.prec = OPJ_UINT32(precision);
+        p.w = made.width;
+        p.h = made.height;
+        p.prec = OPJ_UINT32(made.precision);
     }
-    opj_image_t* image = opj_image_create(OPJ_UINT32(components), parameters.data(),
-                                          components >= 3 ? OPJ_CLRSPC_SRGB : OPJ_CLRSPC_GRAY);
-    image->x1 = width;
-    image->y1 = height;
-    for (int c = 0; c < components; ++c)
-        for (uint32_t i = 0; i < width * height; ++i)
-            image->comps[c].data[i] = OPJ_INT32((i * 3 + c * 50) % (1u << precision));
+    const OPJ_COLOR_SPACE space = made.space != OPJ_CLRSPC_UNSPECIFIED ? made.space
+                                  : made.components >= 3           ? OPJ_CLRSPC_SRGB
+                                                                   : OPJ_CLRSPC_GRAY;
+    opj_image_t* image = opj_image_create(OPJ_UINT32(made.components), parameters.data(), space);
+    image->x1 = made.width;
+    image->y1 = made.height;
+    for (int c = 0; c < made.components; ++c) {
+        image->comps[c].alpha = c == made.opacity ? 1 : 0;
+        for (uint32_t i = 0; i < made.width * made.height; ++i)
+            image->comps[c].data[i] = size_t(c) < made.constants.size()
+                                          ? made.constants[size_t(c)]
+                                          : OPJ_INT32((i * 3 + c * 50) % (1u << made.precision));
+    }
     opj_cparameters_t options;
     opj_set_default_encoder_parameters(&options);
     options.numresolution = 2;
-    opj_codec_t* codec = opj_create_compress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
+    opj_codec_t* codec = opj_create_compress(made.jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
     orvo::test::TempDir dir;
     const std::string path = dir / "made.j2k";
     opj_stream_t* stream = opj_stream_create_default_file_stream(path.c_str(), OPJ_FALSE);
@@ -74,6 +94,30 @@ Bytes OpenJpegFile(bool jp2, int components, int precision, uint32_t width, uint
     EXPECT_TRUE(ok);
     const std::string bytes = orvo::test::ReadFileBytes(path);
     return Bytes(bytes.begin(), bytes.end());
+}
+
+Bytes OpenJpegFile(bool jp2, int components, int precision, uint32_t width, uint32_t height)
+{
+    MadeFile made;
+    made.jp2 = jp2;
+    made.components = components;
+    made.precision = precision;
+    made.width = width;
+    made.height = height;
+    return OpenJpegFile(made);
+}
+
+// The file with the big-endian 16-bit value at offset `at` after the first box of the given type
+// (the type's first byte is offset 0) replaced.
+Bytes PatchedBox(Bytes file, const std::string& type, size_t at, uint16_t value)
+{
+    const auto box = std::search(file.begin(), file.end(), type.begin(), type.end());
+    EXPECT_NE(box, file.end()) << type;
+    if (box == file.end() || size_t(file.end() - box) < at + 2)
+        return file;
+    box[ptrdiff_t(at)] = BYTE(value >> 8);
+    box[ptrdiff_t(at + 1)] = BYTE(value);
+    return file;
 }
 
 TEST(JasCodec, ColourRoundTripsLosslesslyAtFullQuality)
@@ -142,16 +186,22 @@ TEST(JasCodec, ComponentsBecomeFrames)
         const char* name;
         bool jp2;
         int components;
+        OPJ_COLOR_SPACE space;
         int frames; // 0: read as a colour image
     } cases[] = {
-        {"3 components of 8 bits", true, 3, 0},
-        {"4 components", true, 4, 4},
-        {"2 components", false, 2, 2},
-        {"1 component", false, 1, 1},
+        {"3 components of 8 bits", true, 3, OPJ_CLRSPC_SRGB, 0},
+        {"4 components of a grey picture", true, 4, OPJ_CLRSPC_GRAY, 4},
+        {"5 components, no colour space", false, 5, OPJ_CLRSPC_UNSPECIFIED, 5},
+        {"2 components", false, 2, OPJ_CLRSPC_GRAY, 2},
+        {"1 component", false, 1, OPJ_CLRSPC_GRAY, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Bytes file = OpenJpegFile(c.jp2, c.components, 8, 6, 4);
+        MadeFile made;
+        made.jp2 = c.jp2;
+        made.components = c.components;
+        made.space = c.space;
+        const Bytes file = OpenJpegFile(made);
         CRasterImage image;
         ASSERT_TRUE(orvo::test::DecodeFromBytes(image, file, 0)) << image.GetLastError();
         EXPECT_EQ(image.GetType(), 0u); // found by detection
@@ -171,6 +221,77 @@ TEST(JasCodec, ComponentsBecomeFrames)
             EXPECT_EQ(one.GetPixelIndex(0, 3), frame * 50);
             EXPECT_EQ(one.GetPixelIndex(2, 3), 6 + frame * 50);
         }
+    }
+}
+
+TEST(JasCodec, ColourPicturesKeepTheirOpacity)
+{
+    const auto made = [](bool jp2, int components, OPJ_COLOR_SPACE space, int opacity) {
+        MadeFile m;
+        m.jp2 = jp2;
+        m.components = components;
+        m.space = space;
+        m.opacity = opacity;
+        return OpenJpegFile(m);
+    };
+    // Pixel (1, 0) of the top row: components 3, 53, 103, 153.
+    const struct {
+        const char* name;
+        Bytes file;
+        BYTE red, green, blue, alpha;
+    } cases[] = {
+        {"4 components of sRGB, no channel types", made(true, 4, OPJ_CLRSPC_SRGB, -1), 3, 53, 103,
+         153},
+        {"4 components of a code stream", made(false, 4, OPJ_CLRSPC_SRGB, -1), 3, 53, 103, 153},
+        {"sRGB with its opacity named", made(true, 4, OPJ_CLRSPC_SRGB, 3), 3, 53, 103, 153},
+        {"grey with its opacity named", made(true, 2, OPJ_CLRSPC_GRAY, 1), 3, 3, 3, 53},
+        // Channel 3's type (at 6 + 3 x 6 + 2 after the box type) made "premultiplied opacity":
+        // the colours are divided by it.
+        {"premultiplied opacity",
+         PatchedBox(made(true, 4, OPJ_CLRSPC_SRGB, 3), "cdef", 26, 2), 5, 88, 172, 153},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRasterImage image;
+        ASSERT_TRUE(orvo::test::DecodeFromBytes(image, c.file, RASTER_FORMAT_JP2)) << image.GetLastError();
+        EXPECT_EQ(image.GetBpp(), 24);
+        ASSERT_TRUE(image.AlphaIsValid());
+        const RGBQUAD p = image.GetPixelColor(1, 3, false);
+        EXPECT_EQ(p.rgbRed, c.red);
+        EXPECT_EQ(p.rgbGreen, c.green);
+        EXPECT_EQ(p.rgbBlue, c.blue);
+        EXPECT_EQ(image.AlphaGet(1, 3), c.alpha);
+    }
+}
+
+TEST(JasCodec, ColourSpacesAreConvertedToRgb)
+{
+    MadeFile ycc;
+    ycc.space = OPJ_CLRSPC_SYCC;
+    ycc.constants = {100, 150, 90};
+    MadeFile cmyk;
+    cmyk.components = 4;
+    cmyk.constants = {0, 255, 0, 0};
+    const struct {
+        const char* name;
+        Bytes file;
+        BYTE red, green, blue;
+    } cases[] = {
+        {"8-bit sYCC", OpenJpegFile(ycc), 47, 120, 139},
+        // The colour box's enumerated space (4 bytes from 7 after the box type) made CMYK (12).
+        {"CMYK, the black not taken for opacity", PatchedBox(OpenJpegFile(cmyk), "colr", 9, 12),
+         255, 0, 255},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRasterImage image;
+        ASSERT_TRUE(orvo::test::DecodeFromBytes(image, c.file, RASTER_FORMAT_JP2)) << image.GetLastError();
+        EXPECT_EQ(image.GetBpp(), 24);
+        EXPECT_FALSE(image.AlphaIsValid());
+        const RGBQUAD p = image.GetPixelColor(2, 1);
+        EXPECT_NEAR(p.rgbRed, c.red, 1);
+        EXPECT_NEAR(p.rgbGreen, c.green, 1);
+        EXPECT_NEAR(p.rgbBlue, c.blue, 1);
     }
 }
 
@@ -256,6 +377,10 @@ TEST(JasCodec, ReadsTheSmallFormatsVariants)
         {"P5 of 16 bits", Concat(Text("P5 2 1 65535\n"), {0xFF, 0xFF, 0, 0}), 24, 0, 0, 255, 255,
          255},
         {"P6 binary colour", Concat(Text("P6 1 1 255\n"), {1, 2, 3}), 24, 0, 0, 1, 2, 3},
+        // A maximum below the full range of the sample's bits is scaled to it.
+        {"P6 of maximum 10", Concat(Text("P6 2 1 10\n"), {5, 10, 0, 10, 10, 10}), 24, 0, 0, 128,
+         255, 0},
+        {"P5 of maximum 200", Concat(Text("P5 1 1 200\n"), {100}), 24, 0, 0, 128, 128, 128},
         {"PGX little-endian signed", Concat(Text("PG LM - 8 2 1\n"), {0x80, 0x7F}), 8, 1, 0, 255,
          255, 255},
         {"Sun raster 8 bits with a colour map",

@@ -10,6 +10,9 @@
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -79,20 +82,48 @@ Bytes PlainWmfSelectingObject(uint16_t object)
     return PlainWmf({{4, 0, 0x012D, object}});
 }
 
-// An EMF with area filled red; an empty area draws nothing.
-Bytes RedEmf(const RECT& area)
+// An EMF of what draw records.
+Bytes RecordedEmf(const std::function<void(HDC)>& draw)
 {
     HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
-    if (!IsRectEmpty(&area)) {
-        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-        FillRect(dc, &area, red);
-        DeleteObject(red);
-    }
+    draw(dc);
     HENHMETAFILE metafile = CloseEnhMetaFile(dc);
     Bytes bits(GetEnhMetaFileBits(metafile, 0, nullptr));
     GetEnhMetaFileBits(metafile, UINT(bits.size()), bits.data());
     DeleteEnhMetaFile(metafile);
     return bits;
+}
+
+uint32_t Get32(const Bytes& b, size_t at)
+{
+    return uint32_t(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24));
+}
+
+void Set32(Bytes& b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = uint8_t(v >> (8 * i));
+}
+
+// Where the first record of the type starts (the size of the file when there is none).
+size_t FindRecord(const Bytes& emf, uint32_t type)
+{
+    size_t at = 0;
+    while (at + 8 <= emf.size() && Get32(emf, at) != type && Get32(emf, at + 4) >= 8)
+        at += Get32(emf, at + 4);
+    return at + 8 <= emf.size() && Get32(emf, at) == type ? at : emf.size();
+}
+
+// An EMF with area filled red; an empty area draws nothing.
+Bytes RedEmf(const RECT& area)
+{
+    return RecordedEmf([&](HDC dc) {
+        if (IsRectEmpty(&area))
+            return;
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(dc, &area, red);
+        DeleteObject(red);
+    });
 }
 
 int ScreenDpi(int index)
@@ -169,6 +200,86 @@ TEST(WmfCodec, EnhancedMetafileWithoutBoundsUsesItsFrame)
                             (100 * int64_t(header.szlMillimeters.cx)));
     EXPECT_EQ(long(image.GetWidth()), width);
     EXPECT_GT(image.GetHeight(), 0u);
+}
+
+// Some writers count the placeable header in the metafile's size too.
+TEST(WmfCodec, PlaceableSizeCountingItsHeader)
+{
+    Bytes file = PlaceableWmf(2880, 1440, 1440);
+    const uint32_t words = uint32_t(file.size() / 2);
+    for (int i = 0; i < 4; ++i)
+        file[22 + 6 + i] = uint8_t(words >> (8 * i));
+    CRasterImage image;
+    ASSERT_TRUE(orvo::test::DecodeFromBytes(image, file, RASTER_FORMAT_WMF)) << image.GetLastError();
+    const long width = long(image.GetWidth()), height = long(image.GetHeight());
+    EXPECT_EQ(width, 2880 * ScreenDpi(LOGPIXELSX) / 1440);
+    EXPECT_TRUE(IsRed(image.GetPixelColor(width / 4, height / 2)));
+    EXPECT_FALSE(IsRed(image.GetPixelColor(width * 3 / 4, height / 2)));
+}
+
+// The EMF with the record put before its end record, its header counting it.
+Bytes WithRecord(Bytes emf, const Bytes& record)
+{
+    const size_t end = FindRecord(emf, EMR_EOF);
+    emf.insert(emf.begin() + long(end), record.begin(), record.end());
+    Set32(emf, 48, Get32(emf, 48) + uint32_t(record.size())); // nBytes
+    Set32(emf, 52, Get32(emf, 52) + 1);                         // nRecords
+    return emf;
+}
+
+// A bitmap storing only the two colours it uses (its header saying 0, all 256) is drawn in them.
+TEST(WmfCodec, BitmapOfOnlyItsColours)
+{
+    // EMR_STRETCHDIBITS of a 2 x 1 8-bit picture (red, blue) over 100 x 50.
+    Bytes record;
+    for (uint32_t v : {uint32_t(EMR_STRETCHDIBITS), 8u + 40u + 32u + 48u + 4u, 0u, 0u, 99u, 49u,
+                       0u, 0u, 0u, 0u, 2u, 1u, 80u, 48u, 128u, 4u, uint32_t(DIB_RGB_COLORS),
+                       uint32_t(SRCCOPY), 100u, 50u,
+                       40u, 2u, 1u, 1u | (8u << 16), uint32_t(BI_RGB), 0u, 0u, 0u, 0u, 0u,
+                       0xFF0000u, 0x0000FFu, 0x0100u})
+        for (int i = 0; i < 4; ++i)
+            record.push_back(uint8_t(v >> (8 * i)));
+    const Bytes file = WithRecord(RecordedEmf([](HDC dc) {
+        RECT all = {0, 0, 100, 50};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }), record);
+    CRasterImage image;
+    ASSERT_TRUE(orvo::test::DecodeFromBytes(image, file, RASTER_FORMAT_WMF)) << image.GetLastError();
+    const long width = long(image.GetWidth()), height = long(image.GetHeight());
+    EXPECT_TRUE(IsRed(image.GetPixelColor(width / 4, height / 2)));
+    const RGBQUAD right = image.GetPixelColor(width * 3 / 4, height / 2);
+    EXPECT_EQ(right.rgbBlue, 255);
+    EXPECT_EQ(right.rgbRed, 0);
+    EXPECT_EQ(right.rgbGreen, 0);
+}
+
+// A region filled with a stock brush, which the object table does not hold, is left out; a brush
+// past the table refuses the file, naming the record.
+TEST(WmfCodec, RegionFillBrushes)
+{
+    Bytes file = RecordedEmf([](HDC dc) {
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        RECT all = {0, 0, 100, 50};
+        FillRect(dc, &all, red);
+        HRGN region = CreateRectRgn(0, 0, 50, 50);
+        FillRgn(dc, region, red);
+        DeleteObject(region);
+        DeleteObject(red);
+    });
+    const size_t at = FindRecord(file, EMR_FILLRGN);
+    ASSERT_LT(at, file.size());
+    Bytes stock = file;
+    Set32(stock, at + 28, 0x80000000u | GRAY_BRUSH);
+    CRasterImage image;
+    ASSERT_TRUE(orvo::test::DecodeFromBytes(image, stock, RASTER_FORMAT_WMF)) << image.GetLastError();
+    EXPECT_TRUE(IsRed(image.GetPixelColor(long(image.GetWidth()) / 4, long(image.GetHeight()) / 2)));
+
+    Bytes past = file;
+    Set32(past, at + 28, 50);
+    CRasterImage refused;
+    EXPECT_FALSE(orvo::test::DecodeFromBytes(refused, past, RASTER_FORMAT_WMF));
+    EXPECT_NE(std::string(refused.GetLastError()).find("(type 0x0047): it names an object past"), std::string::npos)
+        << refused.GetLastError();
 }
 
 TEST(WmfCodec, SizesAreLimitedAndForced)

@@ -268,6 +268,27 @@ TEST_F(LibFixture, RotatingCursorFindsRecordsInStoredOrderAndStoreReplacesInPlac
     EXPECT_EQ(lib.GetCount(), 5);
 }
 
+// Stored out of order, as workers side by side finish them, the records are still found in the
+// order the files are asked for, each of them.
+TEST_F(LibFixture, RecordsStoredOutOfOrderAreEachFound)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 40; ++i)
+        paths.push_back(Drawing("f" + std::to_string(i) + ".dxf"));
+    std::vector<std::string> stored = paths;
+    for (size_t i = 0; i + 2 < stored.size(); i += 3)
+        std::swap(stored[i], stored[i + 2]);
+    std::swap(stored.front(), stored.back());
+    TImageLib lib;
+    Write(lib, stored);
+    lib.Load(Folder().c_str());
+    ASSERT_EQ(lib.GetCount(), 40);
+    for (int round = 0; round < 2; ++round)
+        for (const std::string& path : paths)
+            EXPECT_NE(lib.Find(path.c_str(), 96, 72), nullptr) << path;
+    EXPECT_EQ(lib.Find(Drawing("absent.dxf").c_str(), 96, 72), nullptr);
+}
+
 TEST_F(LibFixture, VersionTenIsRefusedByEveryReader)
 {
     const std::string path = Drawing("a.dxf");

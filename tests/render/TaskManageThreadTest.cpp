@@ -10,6 +10,7 @@
 #include "render/cache/CacheFile.h"
 #include "render/cache/KBMP.h"
 #include "render/cache/TDwgCache.h"
+#include "render/cache/TImageLib.h"
 #include "render/workers/TDwgDrawThread.h"
 #include "render/cache/TLibIndexTree.h"
 #include "render/workers/TUnclaimedTasks.h"
@@ -203,11 +204,12 @@ protected:
         CacheFile::SetRetryPolicy({100, 100});
     }
 
-    void Start(bool storedPreview = false, int backgroundColorIndex = 7)
+    // workers 0: as many as the machine's cores give.
+    void Start(bool storedPreview = false, int backgroundColorIndex = 7, int workers = 0)
     {
         m_thread.reset(); // before the next one registers its abort query
         m_list.Clear();
-        m_thread = std::make_unique<TTaskManageThread>();
+        m_thread = workers > 0 ? std::make_unique<TTaskManageThread>(workers) : std::make_unique<TTaskManageThread>();
         m_thread->SetAppState(&m_state);
         TTaskManageThread::ThumbnailSettings settings;
         settings.readStoredPreview = storedPreview;
@@ -241,6 +243,33 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return m_list.queueEnds > 0; }, 60000));
         ASSERT_TRUE(m_thread->WaitUntilIdle(10000));
         ASSERT_TRUE(GetDwgCache()->WaitForWriter(10000));
+    }
+
+    // Hands the jobs over as the list does, numbered from firstItem.
+    void HandOver(const std::vector<Job>& jobs, int firstItem)
+    {
+        for (size_t i = 0; i < jobs.size(); ++i)
+            m_thread->AddTask(new TTask(jobs[i].path.c_str(), firstItem + static_cast<int>(i), true, jobs[i].type));
+        m_thread->SetEnabled(true);
+        m_thread->SetRebuild(false);
+        m_thread->SetStartIndex(0);
+        m_thread->StartFolder(m_folder.Path().c_str());
+    }
+
+    // Drawings and images of distinct names and pictures, count of each.
+    std::vector<Job> ManyFiles(int count)
+    {
+        std::vector<Job> jobs;
+        for (int i = 0; i < count; ++i) {
+            const std::string n = std::to_string(i);
+            // The same extents, a circle of its own place in each.
+            const std::string dxf = "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n11\n"
+                                    "100.0\n21\n50.0\n31\n0.0\n0\nCIRCLE\n8\n0\n10\n" + std::to_string(10 + 2 * i) +
+                                    ".0\n20\n25.0\n30\n0.0\n40\n5.0\n0\nENDSEC\n0\nEOF\n";
+            jobs.push_back({Write("many" + n + ".dxf", dxf), 1});
+            jobs.push_back({Write("many" + n + ".bmp", BmpFile(30 + i, 20, static_cast<BYTE>(i))), 4});
+        }
+        return jobs;
     }
 
     // Two drawings and two images, one wider than the cell and one smaller than it.
@@ -279,7 +308,10 @@ TEST_F(ThumbnailFixture, AFolderSeenAgainIsServedFromTheCacheWithoutRendering)
     EXPECT_EQ(20, m_list.ForItem(3)->pictureWidth);
     EXPECT_EQ(kThumbWidth, m_list.ForItem(0)->pictureWidth);
     EXPECT_GT(m_list.statusPictures, 0);
-    const std::vector<Finished> first = m_list.finished;
+    // The pictures are made side by side: they come back in the order they were finished.
+    std::map<int, std::string> first;
+    for (const Finished& f : m_list.finished)
+        first[f.item] = f.picture;
 
     // Nothing could be drawn from these files any more: only the cache can answer.
     for (const Job& job : jobs)
@@ -289,7 +321,7 @@ TEST_F(ThumbnailFixture, AFolderSeenAgainIsServedFromTheCacheWithoutRendering)
     for (const Finished& f : m_list.finished) {
         EXPECT_EQ(0u, f.wParam) << f.item; // the cache pass
         EXPECT_EQ(1u, f.result) << f.item;
-        EXPECT_EQ(first[static_cast<size_t>(f.item)].picture, f.picture) << f.item;
+        EXPECT_TRUE(first[f.item] == f.picture) << f.item;
     }
     EXPECT_EQ(0, m_list.statusPictures);
 }
@@ -587,6 +619,96 @@ TEST_F(ThumbnailFixture, AJobOutWithASlowListStaysAliveUntilTheListIsDone)
     m_thread->ClearTasks();
     EXPECT_EQ(0u, m_thread->GetUnclaimedCount());
     EXPECT_EQ(0, CountedTask::s_alive.load());
+}
+
+// Several workers make the pictures side by side: every job still comes back exactly once with
+// its own picture, and the folder's cache file holds each file exactly once.
+TEST_F(ThumbnailFixture, ManyJobsThroughSeveralWorkersComeBackOnceEach)
+{
+    Start(false, 7, 4);
+    ASSERT_EQ(4, m_thread->GetWorkerCount());
+    const std::vector<Job> jobs = ManyFiles(40);
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    std::map<int, std::string> pictures;
+    for (const Finished& f : m_list.finished) {
+        EXPECT_EQ(1u, f.result) << f.item;
+        EXPECT_EQ(1u, f.wParam) << f.item;
+        EXPECT_TRUE(pictures.emplace(f.item, f.picture).second) << "twice: " << f.item;
+    }
+    EXPECT_EQ(jobs.size(), pictures.size());
+    for (size_t i = 0; i + 1 < jobs.size(); i += 2) {
+        // A picture of its own file: each image is as wide as its number says.
+        EXPECT_EQ(static_cast<int>(30 + i / 2), m_list.ForItem(static_cast<int>(i + 1))->pictureWidth) << i;
+        EXPECT_FALSE(pictures[static_cast<int>(i)] == pictures[static_cast<int>(i + 2 < jobs.size() ? i + 2 : 0)]) << i;
+    }
+
+    TImageLib lib;
+    lib.Load(m_folder.Path().c_str());
+    ASSERT_TRUE(lib.IsLoaded());
+    EXPECT_EQ(static_cast<int>(jobs.size()), lib.GetCount());
+    for (const Job& job : jobs)
+        EXPECT_NE(nullptr, lib.Find(job.path.c_str(), kThumbWidth, kThumbHeight)) << job.path;
+
+    // Seen again, the cache answers each one with the picture made the first time.
+    for (const Job& job : jobs)
+        SpoilKeepingStamp(job.path);
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    std::map<int, int> seen;
+    for (const Finished& f : m_list.finished) {
+        EXPECT_EQ(0u, f.wParam) << f.item;
+        EXPECT_TRUE(pictures[f.item] == f.picture) << f.item;
+        ++seen[f.item];
+    }
+    EXPECT_EQ(jobs.size(), seen.size());
+}
+
+// The folder changes while the workers are busy: the list's stop ends every worker's job within
+// a bounded wait, nothing of the old folder reaches the list afterwards, and the next folder's
+// jobs all come back.
+TEST_F(ThumbnailFixture, AFolderChangeWhileWorkersRunStopsThemAndNoOldJobLands)
+{
+    Start(false, 7, 4);
+    // Drawings that take a while each: many blocks of many lines.
+    std::string heavy = "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nB\n70\n0\n10\n0\n20\n0\n30\n0\n";
+    for (int i = 0; i < 400; ++i)
+        heavy += "0\nLINE\n8\n0\n10\n0\n20\n" + std::to_string(i) + "\n30\n0\n11\n100\n21\n" + std::to_string(400 - i) + "\n31\n0\n";
+    heavy += "0\nENDBLK\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n";
+    heavy += "0\nINSERT\n8\n0\n2\nB\n10\n0\n20\n0\n30\n0\n70\n60\n71\n60\n44\n110\n45\n410\n";
+    heavy += "0\nENDSEC\n0\nEOF\n";
+    std::vector<Job> old;
+    for (int i = 0; i < 80; ++i)
+        old.push_back({Write("heavy" + std::to_string(i) + ".dxf", heavy), 1});
+    HandOver(old, 0);
+    ASSERT_TRUE(WaitFor([&] { return !m_list.finished.empty(); }, 60000));
+
+    // The list's stop: no more results wanted, the drawings broken off, then wait for idle.
+    const DWORD start = GetTickCount();
+    m_thread->SetEnabled(false);
+    m_thread->SetResultFlag(false);
+    m_thread->CallBreak();
+    ASSERT_TRUE(m_thread->WaitUntilIdle(10000));
+    const DWORD stopMs = GetTickCount() - start;
+    EXPECT_LT(stopMs, 5000u);
+    EXPECT_LT(m_list.finished.size(), old.size());
+    m_thread->ClearTasks();
+    EXPECT_EQ(0, m_thread->GetTaskCount());
+    const size_t before = m_list.finished.size();
+    WaitFor([] { return false; }, 300); // anything still on its way would arrive now
+    EXPECT_EQ(before, m_list.finished.size());
+
+    m_list.Clear();
+    const std::vector<Job> next = DrawingsAndImages();
+    HandOver(next, 1000);
+    ASSERT_TRUE(WaitFor([&] { return m_list.queueEnds > 0; }, 60000));
+    ASSERT_TRUE(m_thread->WaitUntilIdle(10000));
+    ASSERT_EQ(next.size(), m_list.finished.size());
+    for (const Finished& f : m_list.finished) {
+        EXPECT_GE(f.item, 1000);
+        EXPECT_EQ(1u, f.result) << f.item;
+    }
+    EXPECT_EQ(0u, m_thread->GetUnclaimedCount());
 }
 
 TEST_F(ThumbnailFixture, ThumbnailSizesWithoutAreaAreRefused)

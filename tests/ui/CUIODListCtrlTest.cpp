@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -294,6 +295,58 @@ TEST_F(UIODListTest, RowDataFollowsInsertsAndDeletesFromOutside)
     EXPECT_EQ(m_list.GetRowData(0), nullptr);
     EXPECT_EQ(m_list.AddItem(0), 0);
     EXPECT_TRUE(RowsMatchTheListView());
+}
+
+// Rows added at the end of a sorted list (as a merge refresh adds them), few or many, and rows
+// whose keys changed in the middle, end where a sort of the whole list puts them; the list view's
+// own order stays the list's.
+TEST_F(UIODListTest, SortAgainPutsAddedAndChangedRowsInPlace)
+{
+    ASSERT_EQ(m_list.InitListCtrl("Name|Size"), 2);
+    const auto add = [&](int value) {
+        const int row = m_list.AddItem(0);
+        m_list.SetCellText(row, 0, ("n" + std::to_string(value)).c_str());
+        m_list.SetCellInt(row, 1, value);
+    };
+    std::vector<int> values;
+    for (int i = 0; i < 300; ++i)
+        values.push_back((i * 7919) % 1000);
+    for (int value : values)
+        add(value);
+    m_list.SetSort(1, TRUE);
+    m_list.Sort();
+    const auto expectOrder = [&](std::vector<int> expected) {
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(m_list.GetItemCount(), static_cast<int>(expected.size()));
+        for (int row = 0; row < m_list.GetItemCount(); ++row)
+            ASSERT_EQ(std::string(m_list.GetCellText(row, 1)), std::to_string(expected[static_cast<size_t>(row)])) << row;
+        EXPECT_TRUE(RowsMatchTheListView());
+    };
+    expectOrder(values);
+    // In order already: sorted again, nothing moves.
+    m_list.Sort();
+    expectOrder(values);
+    // A few rows at the end, one that goes first, one last, one in the middle.
+    for (int value : {-5, 5000, 500}) {
+        add(value);
+        values.push_back(value);
+    }
+    m_list.Sort();
+    expectOrder(values);
+    // More rows at the end than are merged in.
+    for (int i = 0; i < 100; ++i) {
+        add(999 - i * 3);
+        values.push_back(999 - i * 3);
+    }
+    m_list.Sort();
+    expectOrder(values);
+    // A row's key changed in the middle.
+    std::vector<int> sortedValues(values);
+    std::sort(sortedValues.begin(), sortedValues.end());
+    *std::find(values.begin(), values.end(), sortedValues[10]) = 4000;
+    m_list.SetCellInt(10, 1, 4000);
+    m_list.Sort();
+    expectOrder(values);
 }
 
 // Paints a window's client area into a memory bitmap and answers the colour at a point.

@@ -302,6 +302,9 @@ TEST_F(ShellThumbnailTest, WatchedChangesKeepUntouchedPictures)
     EXPECT_EQ(m_list.GetItemRecord(row), keep);
     EXPECT_EQ(m_list.GetItemRecord(row)->thumbnail.get(), keptPicture);
     ExpectEachPictureOnItsFile();
+    // The watch named the files: only their rows were looked at.
+    EXPECT_GT(m_list.GetNamedRefreshCount(), 0);
+    EXPECT_EQ(m_list.GetNamedRefreshCount(), m_list.GetRefreshCount());
 }
 
 TEST_F(ShellThumbnailTest, RebuildCommandsFollowViewSelectionAndThread)

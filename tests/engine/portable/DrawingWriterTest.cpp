@@ -1,7 +1,12 @@
 // The drawing writer: every sample drawing written as DXF of each version and read back by the
-// project's own reader (entity counts after the stated conversions, layers, blocks, header),
-// the code-page round trips, the conversions for R12, and the failures a user can reach.
+// project's own reader (entity counts after the stated conversions, layers, blocks, header, each
+// block's draw order), the code-page round trips, the conversions for R12, the draw order and
+// transparency a save keeps, and the failures a user can reach.
+#include "LayeredDrawing.h"
+#include "RasterSink.h"
+
 #include "engine/db/Database.h"
+#include "engine/draw/DrawingRenderer.h"
 #include "engine/dwg/DwgReader.h"
 #include "engine/dxf/DxfReader.h"
 #include "engine/write/DownConverter.h"
@@ -159,6 +164,61 @@ void ExpectLinesByHandle(const RkDb::Database& source, const RkDb::Database& bac
     }
 }
 
+// The source entities of a block in the order they are drawn, as indices.
+std::vector<std::size_t> DrawnOrder(const RkDb::Block& block)
+{
+    std::vector<std::size_t> order;
+    if (block.drawOrder.size() == block.entities.size()) {
+        for (const std::int32_t at : block.drawOrder)
+            order.push_back(static_cast<std::size_t>(at));
+        return order;
+    }
+    for (std::size_t i = 0; i < block.entities.size(); ++i)
+        order.push_back(i);
+    return order;
+}
+
+// R14 and later keep each block's draw order: the entities the save kept are drawn in the
+// source's order. An entity is found at its place when the block kept all of them (handles from
+// 2^62 up are renumbered), else by its handle. Returns how many blocks had an order of their own.
+int ExpectDrawOrders(const RkDb::Database& source, const RkDb::Database& back, const std::string& what)
+{
+    int ordered = 0;
+    for (const RkDb::Block& block : source.Blocks()) {
+        if (block.drawOrder.empty())
+            continue;
+        ++ordered;
+        const std::int32_t found = back.Blocks().Find(block.name);
+        if (found < 0) {
+            ADD_FAILURE() << what << " block " << block.name << " is missing";
+            continue;
+        }
+        const RkDb::Block& written = back.Blocks()[found];
+        std::map<RkDb::Handle, std::size_t> sourceIndex;
+        for (std::size_t i = 0; i < block.entities.size(); ++i)
+            sourceIndex.emplace(block.entities[i]->handle, i);
+        const bool all = written.entities.size() == block.entities.size();
+        std::vector<std::size_t> seen;
+        for (const std::size_t at : DrawnOrder(written)) {
+            if (all) {
+                seen.push_back(at);
+                continue;
+            }
+            const auto hit = sourceIndex.find(written.entities[at]->handle);
+            if (hit != sourceIndex.end() && std::find(seen.begin(), seen.end(), hit->second) == seen.end())
+                seen.push_back(hit->second);
+        }
+        std::vector<std::size_t> expected;
+        for (const std::size_t at : DrawnOrder(block)) {
+            if (std::find(seen.begin(), seen.end(), at) != seen.end())
+                expected.push_back(at);
+        }
+        EXPECT_GT(seen.size(), block.entities.size() / 2) << what << " block " << block.name;
+        EXPECT_EQ(seen, expected) << what << " block " << block.name;
+    }
+    return ordered;
+}
+
 class SampleRoundTrip : public ::testing::TestWithParam<int>
 {
 };
@@ -186,8 +246,10 @@ TEST_P(SampleRoundTrip, EverySampleReadsBackAsWritten)
         const std::string what = path + " v" + std::to_string(version);
         ExpectCounts(*source, *back, report, what);
         ExpectTables(*source, *back, version, what);
-        if (version >= 7)
+        if (version >= 7) {
             ExpectLinesByHandle(*source, *back, what);
+            ExpectDrawOrders(*source, *back, what);
+        }
         ++drawings;
     }
     EXPECT_GT(drawings, 10);
@@ -244,8 +306,10 @@ TEST_P(DwgSampleRoundTrip, EverySampleReadsBackAsWritten)
         const std::string what = path + " dwg v" + std::to_string(version);
         ExpectCounts(*source, *back, report, what);
         ExpectTables(*source, *back, version, what, version == 5);
-        if (version >= 7)
+        if (version >= 7) {
             ExpectLinesByHandle(*source, *back, what);
+            ExpectDrawOrders(*source, *back, what);
+        }
         if (version >= 8)
             ExpectLayouts(*source, *back, what);
         ++drawings;
@@ -542,6 +606,152 @@ TEST(DrawingWriter, DwgKeepsTheKindsTheirValuesAndHandles)
         EXPECT_EQ(hatch->loops[0].polyline[1].x, 4.0);
     }
 }
+
+// The model space as drawn on a 100 x 100 device showing world 0..100.
+std::vector<std::uint32_t> Picture(const RkDb::Database& db)
+{
+    RkDraw::ViewTransform view;
+    view.SetDevice(100, 100);
+    view.SetArea({50, 50}, 100);
+    orvo::portable::RasterSink sink(100, 100);
+    RkDraw::RenderOptions options;
+    RkDraw::DrawingRenderer(db, sink, options).Draw(0, view);
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 100; ++x)
+            pixels.push_back(sink.At(x, y));
+    }
+    return pixels;
+}
+
+struct SavedKind
+{
+    int kind;
+    int version;
+};
+
+std::string KindName(const SavedKind& k)
+{
+    return std::string(k.kind == DrawingSaver::kDwg ? "Dwg" : "Dxf") + std::to_string(k.version);
+}
+
+class KeptOnSave : public ::testing::TestWithParam<SavedKind>
+{
+};
+
+// Every kind and version the writer offers: from R14 on each block's draw order table comes
+// back giving the same order; the transparency where the version stores it (2004), else the
+// entity is opaque; the picture is the source's as that version can show it.
+TEST_P(KeptOnSave, DrawOrderAndTransparency)
+{
+    const SavedKind k = GetParam();
+    const auto source = orvo::portable::LayeredDrawing();
+    ASSERT_EQ(source->ModelSpaceBlock().drawOrder, (std::vector<std::int32_t>{1, 0, 2, 3, 4}));
+    std::string bytes;
+    const WriteReport r = DrawingSaver::Build(*source, k.kind, k.version, bytes);
+    ASSERT_EQ(r.status, SaveStatus::Ok) << r.message;
+    const auto back = k.kind == DrawingSaver::kDwg ? ReadBackDwg(bytes) : ReadBack(bytes);
+    const bool ordered = k.version >= 7, transparent = k.version >= 9;
+    // R12 keeps no draw order and no transparency: the picture as the stored order and opaque
+    // entities give it.
+    auto expected = orvo::portable::LayeredDrawing();
+    for (RkDb::Block& block : expected->Blocks()) {
+        if (!ordered)
+            block.drawOrder.clear();
+        if (!transparent) {
+            for (RkDb::EntityPtr& e : block.entities)
+                e->transparency = 0;
+        }
+    }
+    if (!transparent) {
+        for (RkDb::Layer& layer : expected->Layers())
+            layer.transparency = 0;
+    }
+    const std::int32_t pair = back->Blocks().Find("Pair");
+    ASSERT_GE(pair, 0);
+    EXPECT_EQ(back->ModelSpaceBlock().drawOrder, expected->ModelSpaceBlock().drawOrder) << KindName(k);
+    EXPECT_EQ(back->Blocks()[pair].drawOrder, expected->Blocks()[expected->Blocks().Find("Pair")].drawOrder);
+    const auto& entities = back->ModelSpaceBlock().entities;
+    ASSERT_GE(entities.size(), 3u);
+    for (std::size_t i = 0; i < entities.size(); ++i)
+        EXPECT_EQ(entities[i]->transparency, i == 2 && transparent ? (RkDb::kTransparencyAlpha | 0x40) : 0u)
+            << KindName(k) << " " << i;
+    const std::int32_t glass = back->Layers().Find("Glass");
+    ASSERT_GE(glass, 0);
+    EXPECT_EQ(back->Layers()[glass].transparency, transparent ? (RkDb::kTransparencyAlpha | 0x80) : 0u);
+    // DWG R12 keeps a hatch as its outline only (DXF R12 as a block of fills): no picture to
+    // compare there.
+    if (r.convertedFrom[Idx(EntityType::Hatch)] == 0 || r.convertedInto[Idx(EntityType::Polyline)] == 0) {
+        const auto picture = Picture(*back), wanted = Picture(*expected);
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < picture.size(); ++i)
+            differing += picture[i] != wanted[i] ? 1 : 0;
+        EXPECT_EQ(differing, 0u) << KindName(k);
+        // What lies on top: the blue square over the red hatch at (40, 40), the yellow square
+        // over the cyan one at (10, 85) (the device's rows run down from world y 100).
+        EXPECT_EQ(picture[60 * 100 + 40], ordered ? 0x0000FFu : 0xFF0000u) << KindName(k);
+        EXPECT_EQ(picture[15 * 100 + 10], ordered ? 0xFFFF00u : 0x00FFFFu) << KindName(k);
+    }
+    if (ordered) {
+        // The table hangs in the block record's extension dictionary under ACAD_SORTENTS.
+        const std::string written = k.kind == DrawingSaver::kDxf ? bytes : std::string();
+        if (!written.empty()) {
+            EXPECT_NE(written.find("ACAD_SORTENTS"), std::string::npos);
+            EXPECT_NE(written.find("{ACAD_XDICTIONARY"), std::string::npos);
+            EXPECT_NE(written.find("AcDbSortentsTable"), std::string::npos);
+        }
+    } else {
+        EXPECT_EQ(bytes.find("SORTENTS"), std::string::npos);
+    }
+}
+
+// A real drawing with draw order tables in 54 blocks (sprinkler_final.dwg, 2010): from R14 on
+// every block comes back drawn in its order, and its sprinkler head shows its green pattern over
+// the grey solid hatch the tables put below it, as in the original.
+TEST_P(KeptOnSave, ARealDrawingsDrawOrders)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    const SavedKind k = GetParam();
+    const auto source = ReadSample(dir + "dwg/real/sprinkler_final.dwg");
+    ASSERT_TRUE(source);
+    std::string bytes;
+    ASSERT_EQ(DrawingSaver::Build(*source, k.kind, k.version, bytes).status, SaveStatus::Ok);
+    const auto back = k.kind == DrawingSaver::kDwg ? ReadBackDwg(bytes) : ReadBack(bytes);
+    const std::string what = "sprinkler_final " + KindName(k);
+    if (k.version < 7) {
+        for (const RkDb::Block& block : back->Blocks())
+            EXPECT_TRUE(block.drawOrder.empty()) << what << " " << block.name;
+        return;
+    }
+    EXPECT_EQ(ExpectDrawOrders(*source, *back, what), 54);
+    RkDraw::ViewTransform view;
+    view.SetDevice(600, 450);
+    view.SetArea({4579.88, 258.728}, 800);
+    const auto draw = [&view](const RkDb::Database& db) {
+        auto sink = std::make_unique<orvo::portable::RasterSink>(600, 450);
+        RkDraw::RenderOptions options;
+        RkDraw::DrawingRenderer(db, *sink, options).Draw(0, view);
+        return sink;
+    };
+    const auto before = draw(*source), after = draw(*back);
+    const std::size_t green = before->CountColor(0, 0, 150, 450, 0x00FF00);
+    EXPECT_GT(green, 400u);
+    EXPECT_EQ(after->CountColor(0, 0, 150, 450, 0x00FF00), green) << what;
+    std::size_t differing = 0;
+    for (int y = 0; y < 450; ++y) {
+        for (int x = 0; x < 600; ++x)
+            differing += before->At(x, y) != after->At(x, y) ? 1 : 0;
+    }
+    EXPECT_LE(differing, before->Ink(0, 0, 600, 450) / 100) << what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, KeptOnSave,
+    ::testing::Values(SavedKind{DrawingSaver::kDxf, 5}, SavedKind{DrawingSaver::kDxf, 7},
+                      SavedKind{DrawingSaver::kDxf, 8}, SavedKind{DrawingSaver::kDxf, 9},
+                      SavedKind{DrawingSaver::kDwg, 5}, SavedKind{DrawingSaver::kDwg, 7},
+                      SavedKind{DrawingSaver::kDwg, 8}, SavedKind{DrawingSaver::kDwg, 9}),
+    [](const ::testing::TestParamInfo<SavedKind>& info) { return KindName(info.param); });
 
 class SaveFailure : public ::testing::Test
 {

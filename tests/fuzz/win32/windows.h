@@ -1,6 +1,6 @@
-// The few Windows types and functions the raster decoders name, for their native (Linux, clang)
-// fuzzing build only: the decoders touch no system function while they decode, so the device
-// functions here only fail (Win32Stand.cpp). Never part of the Windows build.
+// The few Windows types and functions the raster decoders and the metafile check name, for their
+// native (Linux, clang) fuzzing build only: the decoders touch no system function while they
+// decode, so the device functions here only fail (Win32Stand.cpp). Never part of the Windows build.
 #pragma once
 
 #include <cstdint>
@@ -110,6 +110,88 @@ struct LOGPALETTE
 #define HALFTONE 4
 #define MOVEFILE_REPLACE_EXISTING 1
 #define CBM_INIT 4
+
+// The metafile check's record types, brush styles and text options.
+#define BS_DIBPATTERN 5
+#define BS_DIBPATTERN8X8 8
+#define BS_DIBPATTERNPT 6
+#define BS_PATTERN 3
+#define EMR_ALPHABLEND 114
+#define EMR_BITBLT 76
+#define EMR_CREATEBRUSHINDIRECT 39
+#define EMR_CREATECOLORSPACE 99
+#define EMR_CREATEDIBPATTERNBRUSHPT 94
+#define EMR_CREATEMONOBRUSH 93
+#define EMR_CREATEPALETTE 49
+#define EMR_CREATEPEN 38
+#define EMR_DELETECOLORSPACE 101
+#define EMR_DELETEOBJECT 40
+#define EMR_EOF 14
+#define EMR_EXTCREATEFONTINDIRECTW 82
+#define EMR_EXTCREATEPEN 95
+#define EMR_EXTSELECTCLIPRGN 75
+#define EMR_EXTTEXTOUTA 83
+#define EMR_EXTTEXTOUTW 84
+#define EMR_FILLRGN 71
+#define EMR_FRAMERGN 72
+#define EMR_GDICOMMENT 70
+#define EMR_GRADIENTFILL 118
+#define EMR_HEADER 1
+#define EMR_INVERTRGN 73
+#define EMR_MASKBLT 78
+#define EMR_PAINTRGN 74
+#define EMR_PLGBLT 79
+#define EMR_POLYBEZIER 2
+#define EMR_POLYBEZIER16 85
+#define EMR_POLYBEZIERTO 5
+#define EMR_POLYBEZIERTO16 88
+#define EMR_POLYDRAW 56
+#define EMR_POLYDRAW16 92
+#define EMR_POLYGON 3
+#define EMR_POLYGON16 86
+#define EMR_POLYLINE 4
+#define EMR_POLYLINE16 87
+#define EMR_POLYLINETO 6
+#define EMR_POLYLINETO16 89
+#define EMR_POLYPOLYGON 8
+#define EMR_POLYPOLYGON16 91
+#define EMR_POLYPOLYLINE 7
+#define EMR_POLYPOLYLINE16 90
+#define EMR_POLYTEXTOUTA 96
+#define EMR_POLYTEXTOUTW 97
+#define EMR_RESIZEPALETTE 51
+#define EMR_RESTOREDC 34
+#define EMR_SELECTOBJECT 37
+#define EMR_SELECTPALETTE 48
+#define EMR_SETCOLORSPACE 100
+#define EMR_SETDIBITSTODEVICE 80
+#define EMR_SETPALETTEENTRIES 50
+#define EMR_STRETCHBLT 77
+#define EMR_STRETCHDIBITS 81
+#define EMR_TRANSPARENTBLT 116
+#define ETO_CLIPPED 0x0004
+#define ETO_OPAQUE 0x0002
+#define GRADIENT_FILL_TRIANGLE 0x00000002
+
+struct RECTL
+{
+    LONG left, top, right, bottom;
+};
+struct SIZEL
+{
+    LONG cx, cy;
+};
+struct ENHMETAHEADER
+{
+    DWORD iType, nSize;
+    RECTL rclBounds, rclFrame;
+    DWORD dSignature, nVersion, nBytes, nRecords;
+    WORD nHandles, sReserved;
+    DWORD nDescription, offDescription, nPalEntries;
+    SIZEL szlDevice, szlMillimeters;
+    DWORD cbPixelFormat, offPixelFormat, bOpenGL;
+    SIZEL szlMicrometers;
+};
 
 #define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 #define GetRValue(c) ((BYTE)(c))
