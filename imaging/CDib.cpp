@@ -4,6 +4,7 @@
 #include "framework/CException.h"
 #include "framework/CFile.h"
 #include "imaging/DibConversion.h"
+#include "imaging/LittleEndian.h"
 #include "imaging/PackedDib.h"
 
 #include <cstdint>
@@ -21,11 +22,6 @@ void PutDword(BYTE* p, DWORD v)
 {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<BYTE>(v >> (8 * i));
-}
-
-DWORD GetDword(const BYTE* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24);
 }
 
 // The 14-byte file header for a 40-byte DIB whose biSizeImage is already set; returns the file
@@ -156,7 +152,7 @@ BOOL CDib::ReadFile(CFile& file)
         if (file.Read(fileHeader, sizeof(fileHeader)) != sizeof(fileHeader) || fileHeader[0] != 'B' ||
             fileHeader[1] != 'M')
             return FALSE;
-        const uint64_t fileSize = GetDword(fileHeader + 2);
+        const uint64_t fileSize = LittleEndian::Get32(fileHeader + 2);
         const uint64_t remaining = file.GetLength() - file.GetPosition();
         // The size field is checked against the file before anything is allocated.
         if (fileSize < kFileHeaderSize + sizeof(BITMAPINFOHEADER) || fileSize - kFileHeaderSize > remaining)

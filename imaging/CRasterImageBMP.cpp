@@ -3,6 +3,7 @@
 #include "imaging/BitField.h"
 #include "imaging/CRasterFile.h"
 #include "imaging/DataBound.h"
+#include "imaging/LittleEndian.h"
 
 #include <algorithm>
 #include <climits>
@@ -29,16 +30,6 @@ struct FileHeader
     DWORD size = 0;
     DWORD offset = 0;
 };
-
-DWORD ReadDword(const BYTE* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24);
-}
-
-WORD ReadWord(const BYTE* p)
-{
-    return static_cast<WORD>(p[0] | (p[1] << 8));
-}
 
 void PutDword(BYTE* p, DWORD v)
 {
@@ -84,15 +75,15 @@ bool CRasterImageBMP::ReadInfoHeader(CRasterFile* stream, BITMAPINFOHEADER* head
     const size_t got = stream->Read(raw, 1, sizeof(raw));
     if (got < 12)
         return false;
-    const DWORD size = ReadDword(raw);
+    const DWORD size = LittleEndian::Get32(raw);
     memset(header, 0, sizeof(*header));
     if (size == 12) {
         // OS/2 core header: 16-bit unsigned sizes, then the palette of 3-byte entries.
         header->biSize = 12;
-        header->biWidth = ReadWord(raw + 4);
-        header->biHeight = ReadWord(raw + 6);
-        header->biPlanes = ReadWord(raw + 8);
-        header->biBitCount = ReadWord(raw + 10);
+        header->biWidth = LittleEndian::Get16(raw + 4);
+        header->biHeight = LittleEndian::Get16(raw + 6);
+        header->biPlanes = LittleEndian::Get16(raw + 8);
+        header->biBitCount = LittleEndian::Get16(raw + 10);
         stream->Seek(-static_cast<int32_t>(got - 12), SEEK_CUR);
     } else {
         // OS/2 2.x headers may stop after any field from the sixteenth byte on: the fields left
@@ -108,7 +99,7 @@ bool CRasterImageBMP::ReadInfoHeader(CRasterFile* stream, BITMAPINFOHEADER* head
                 return false;
             if (masks)
                 for (int i = 0; i < 3; ++i)
-                    masks[i] = ReadDword(raw + 40 + 4 * i);
+                    masks[i] = LittleEndian::Get32(raw + 40 + 4 * i);
         }
         stream->Seek(static_cast<int32_t>(size) - static_cast<int32_t>(got), SEEK_CUR);
     }
@@ -132,7 +123,7 @@ bool CRasterImageBMP::Decode(CRasterFile* stream)
     BYTE rawFile[kFileHeaderSize] = {};
     if (stream->Read(rawFile, 1, sizeof(rawFile)) == 0)
         return Fail("Not a BMP");
-    FileHeader file{ReadWord(rawFile), ReadDword(rawFile + 2), ReadDword(rawFile + 10)};
+    FileHeader file{LittleEndian::Get16(rawFile), LittleEndian::Get32(rawFile + 2), LittleEndian::Get32(rawFile + 10)};
     if (file.type != kBmpType) {
         // A bare packed DIB: information header, palette and pixels.
         file.offset = 0;
@@ -175,7 +166,7 @@ bool CRasterImageBMP::Decode(CRasterFile* stream)
         if (stream->Read(raw, 1, sizeof(raw)) != sizeof(raw))
             return Fail("Error reading BMP info");
         for (int i = 0; i < 3; ++i)
-            masks[i] = ReadDword(raw + 4 * i);
+            masks[i] = LittleEndian::Get32(raw + 4 * i);
     }
 
     // The header must agree with the data that is there before anything is allocated.
@@ -310,7 +301,7 @@ void CRasterImageBMP::StoreBitFields32(const BYTE* source, const DWORD masks[3])
         const BYTE* from = source + static_cast<size_t>(y) * width * 4;
         BYTE* to = GetBits(y);
         for (DWORD x = 0; x < width; ++x) {
-            const DWORD v = ReadDword(from + 4 * x);
+            const DWORD v = LittleEndian::Get32(from + 4 * x);
             to[3 * x] = blue(v);
             to[3 * x + 1] = green(v);
             to[3 * x + 2] = red(v);

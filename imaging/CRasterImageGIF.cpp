@@ -6,6 +6,7 @@
 #include "imaging/GifLzwDecoder.h"
 #include "imaging/GifLzwEncoder.h"
 #include "imaging/GifRunLengthEncoder.h"
+#include "imaging/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,11 +16,6 @@ namespace {
 constexpr DWORD kTileWidth = 17;
 constexpr DWORD kTileHeight = 15;
 const char kWriteError[] = "Write Error in GIF file";
-
-WORD Word(const BYTE* p)
-{
-    return WORD(p[0] | (p[1] << 8));
-}
 
 bool PutWord(CRasterFile& stream, DWORD v)
 {
@@ -104,7 +100,7 @@ bool CRasterImageGIF::ReadExtension(GifByteReader& reader)
     if (label == 0xF9) {
         const int size = reader.Byte();
         if (size > 0 && reader.Read(data, size_t(size)) == size_t(size) && size >= 4) {
-            m_control = GraphicControl{data[0], Word(data + 1), data[3]};
+            m_control = GraphicControl{data[0], LittleEndian::Get16(data + 1), data[3]};
             if (m_control.flags & 1)
                 m_info.nTransIndex = m_control.transIndex;
             m_info.dwFrameDelay = m_control.delay;
@@ -143,7 +139,7 @@ bool CRasterImageGIF::ReadFrameHeader(GifByteReader& reader, FrameHeader& frame)
     BYTE d[9];
     if (reader.Read(d, 9) != 9)
         return false;
-    frame = FrameHeader{Word(d), Word(d + 2), Word(d + 4), Word(d + 6), d[8]};
+    frame = FrameHeader{LittleEndian::Get16(d), LittleEndian::Get16(d + 2), LittleEndian::Get16(d + 4), LittleEndian::Get16(d + 6), d[8]};
     return true;
 }
 
@@ -234,8 +230,8 @@ bool CRasterImageGIF::Decode(CRasterFile* stream)
     if (reader.Read(header, 13) != 13 || std::memcmp(header, "GIF8", 4) != 0)
         return Fail("GIF: not a GIF file");
     DecodeState state;
-    state.screenWidth = Word(header + 6);
-    state.screenHeight = Word(header + 8);
+    state.screenWidth = LittleEndian::Get16(header + 6);
+    state.screenHeight = LittleEndian::Get16(header + 8);
     m_header.biWidth = LONG(state.screenWidth);
     m_header.biHeight = LONG(state.screenHeight);
     if (m_info.nEscape == -1)

@@ -2,6 +2,7 @@
 
 #include "imaging/CRasterFile.h"
 #include "imaging/CRasterImagePNG.h"
+#include "imaging/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,16 +12,6 @@ namespace {
 constexpr size_t kHeaderSize = 6;
 constexpr size_t kEntrySize = 16;
 const BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-
-WORD Word(const BYTE* p)
-{
-    return WORD(p[0] | (p[1] << 8));
-}
-
-DWORD Dword(const BYTE* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (DWORD(p[3]) << 24);
-}
 
 void PutWord(BYTE* p, DWORD v)
 {
@@ -63,10 +54,10 @@ bool CRasterImageICO::Decode(CRasterFile* stream)
         return false;
     const int64_t start = stream->Tell();
     BYTE header[kHeaderSize];
-    if (!ReadAll(*stream, header, kHeaderSize) || Word(header) != 0 ||
-        (Word(header + 2) != 1 && Word(header + 2) != 2))
+    if (!ReadAll(*stream, header, kHeaderSize) || LittleEndian::Get16(header) != 0 ||
+        (LittleEndian::Get16(header + 2) != 1 && LittleEndian::Get16(header + 2) != 2))
         return Fail("ICO: not an icon or cursor file");
-    const DWORD count = Word(header + 4);
+    const DWORD count = LittleEndian::Get16(header + 4);
     m_info.nNumFrames = LONG(count);
     if (count == 0)
         return Fail("ICO: the file holds no picture");
@@ -79,7 +70,7 @@ bool CRasterImageICO::Decode(CRasterFile* stream)
     // A size byte of 0 stands for 256 pixels.
     const DWORD width = entry[0] ? entry[0] : 256;
     const DWORD height = entry[1] ? entry[1] : 256;
-    const int64_t offset = start + int64_t(Dword(entry + 12));
+    const int64_t offset = start + int64_t(LittleEndian::Get32(entry + 12));
     if (offset > INT32_MAX || offset >= stream->Size() || !stream->Seek(int32_t(offset), SEEK_SET))
         return Fail("ICO: the picture lies outside the file");
     BYTE signature[8] = {};
@@ -109,16 +100,16 @@ bool CRasterImageICO::ReadBitmap(CRasterFile& stream, DWORD width, DWORD height)
     BYTE raw[sizeof(BITMAPINFOHEADER)];
     if (!ReadAll(stream, raw, sizeof raw))
         return Fail("ICO: the bitmap header is cut short");
-    const DWORD headerSize = Dword(raw);
-    const LONG headerWidth = LONG(Dword(raw + 4));
-    const LONG headerHeight = LONG(Dword(raw + 8));
-    const WORD depth = Word(raw + 14);
-    const DWORD colorsUsed = Dword(raw + 32);
+    const DWORD headerSize = LittleEndian::Get32(raw);
+    const LONG headerWidth = LONG(LittleEndian::Get32(raw + 4));
+    const LONG headerHeight = LONG(LittleEndian::Get32(raw + 8));
+    const WORD depth = LittleEndian::Get16(raw + 14);
+    const DWORD colorsUsed = LittleEndian::Get32(raw + 32);
     if (headerSize < sizeof raw || headerSize > 0x10000)
         return Fail("ICO: the bitmap header is damaged");
     if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32)
         return Fail(depth == 16 ? "ICO: 16-bit icons are not supported" : "ICO: unknown bit depth");
-    if (Dword(raw + 16) != 0)
+    if (LittleEndian::Get32(raw + 16) != 0)
         return Fail("ICO: compressed bitmaps are not supported");
     // The bitmap's own size wins over the directory's (the directory holds one byte a side, and
     // writers put anything there); its height counts the mask too.

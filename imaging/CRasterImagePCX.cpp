@@ -1,6 +1,7 @@
 #include "imaging/CRasterImagePCX.h"
 
 #include "imaging/CRasterFile.h"
+#include "imaging/LittleEndian.h"
 
 #include <cstring>
 
@@ -12,11 +13,6 @@ constexpr int kPaletteMarker = 12;
 constexpr uint16_t kGreyPalette = 2;
 // One count byte and its value byte give at most 63 bytes.
 constexpr uint64_t kMaxExpansion = 63;
-
-uint16_t Get16(const uint8_t* p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
 
 void Put16(uint8_t* p, uint32_t v)
 {
@@ -96,16 +92,16 @@ bool CRasterImagePCX::ReadHeader(CRasterFile& stream, Header& h)
     h.version = raw[1];
     h.encoding = raw[2];
     h.bitsPerPixel = raw[3];
-    h.xMin = Get16(raw + 4);
-    h.yMin = Get16(raw + 6);
-    h.xMax = Get16(raw + 8);
-    h.yMax = Get16(raw + 10);
-    h.xDpi = Get16(raw + 12);
-    h.yDpi = Get16(raw + 14);
+    h.xMin = LittleEndian::Get16(raw + 4);
+    h.yMin = LittleEndian::Get16(raw + 6);
+    h.xMax = LittleEndian::Get16(raw + 8);
+    h.yMax = LittleEndian::Get16(raw + 10);
+    h.xDpi = LittleEndian::Get16(raw + 12);
+    h.yDpi = LittleEndian::Get16(raw + 14);
     memcpy(h.colorMap, raw + 16, sizeof(h.colorMap));
     h.planes = raw[65];
-    h.bytesPerLine = Get16(raw + 66);
-    h.paletteInfo = Get16(raw + 68);
+    h.bytesPerLine = LittleEndian::Get16(raw + 66);
+    h.paletteInfo = LittleEndian::Get16(raw + 68);
     h.width = h.xMax - h.xMin + 1;
     h.height = h.yMax - h.yMin + 1;
     if (h.manufacturer != 10)

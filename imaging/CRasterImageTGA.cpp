@@ -2,6 +2,7 @@
 
 #include "imaging/CRasterFile.h"
 #include "imaging/DataBound.h"
+#include "imaging/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,11 +16,6 @@ constexpr BYTE kNoPending = 255;
 // or more each.
 constexpr uint64_t kMostRlePixelsPerByte = 64;
 
-WORD Word(const BYTE* p)
-{
-    return WORD(p[0] | (p[1] << 8));
-}
-
 void PutWord(BYTE* p, DWORD v)
 {
     p[0] = BYTE(v);
@@ -28,8 +24,8 @@ void PutWord(BYTE* p, DWORD v)
 
 TGAHEADER ParseHeader(const BYTE* b)
 {
-    return TGAHEADER{b[0],        b[1],        b[2],         Word(b + 3), Word(b + 5), b[7],
-                     Word(b + 8), Word(b + 10), Word(b + 12), Word(b + 14), b[16],      b[17]};
+    return TGAHEADER{b[0],        b[1],        b[2],         LittleEndian::Get16(b + 3), LittleEndian::Get16(b + 5), b[7],
+                     LittleEndian::Get16(b + 8), LittleEndian::Get16(b + 10), LittleEndian::Get16(b + 12), LittleEndian::Get16(b + 14), b[16],      b[17]};
 }
 
 bool IsGrey(const TGAHEADER& h)
@@ -40,7 +36,7 @@ bool IsGrey(const TGAHEADER& h)
 // 5-5-5 word (bit 15 ignored) as blue, green, red.
 void Expand555(const BYTE* source, BYTE* bgr)
 {
-    const unsigned w = Word(source);
+    const unsigned w = LittleEndian::Get16(source);
     bgr[0] = BYTE((w & 0x1F) << 3);
     bgr[1] = BYTE(((w >> 5) & 0x1F) << 3);
     bgr[2] = BYTE(((w >> 10) & 0x1F) << 3);
