@@ -93,7 +93,11 @@ Times RunOnce(const std::string& folder, int count)
             kLimitMs)) {
         times.list = Seconds(start);
         status = orvo::test::FindDescendant(frame, 0xE801);
-        const std::string summary = std::to_string(count) + " objects " + std::to_string(count) + " drawing files";
+        // The folder's size joins the summary in the same refresh that first shows the progress
+        // pane, when the thumbnail work starts: without it the list filled before its first
+        // thumbnail (no pane yet) would pass for the end of the work.
+        const std::string summary =
+            std::to_string(count) + " objects " + std::to_string(count) + " drawing files / display files size: ";
         if (orvo::test::WaitFor(
                 [&] {
                     const std::vector<std::string> texts = orvo::test::StatusPaneTexts(info.hProcess, status);

@@ -153,10 +153,14 @@ void CBrowseFrame::RefreshStatus(int position, int upper)
 
 LRESULT CBrowseFrame::OnUpdateStatus(WPARAM wParam, LPARAM lParam)
 {
-    // A burst of refreshes comes to one, with the last one's values.
+    // A burst of refreshes comes to one, with the last one's values. A plain refresh (0 of 0:
+    // the preview's information changed) carries no progress, so it does not replace one: the
+    // first report of a thumbnail run, met by the preview's refresh, was lost until the next.
     MSG msg;
     int rounds = 0;
     while (rounds++ < 10000 && ::PeekMessageA(&msg, GetSafeHwnd(), kMsgStatusRefresh, kMsgStatusRefresh, PM_REMOVE)) {
+        if (msg.wParam == 0 && msg.lParam == 0)
+            continue;
         wParam = msg.wParam;
         lParam = msg.lParam;
     }

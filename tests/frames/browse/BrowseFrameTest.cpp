@@ -270,6 +270,15 @@ TEST_F(BrowseFrameTest, BurstOfStatusRefreshesIsHandledOnceWithTheLastValues)
     m_frame->SendMessage(CBrowseFrame::kMsgStatusRefresh, static_cast<WPARAM>(-1000), -1000);
     EXPECT_EQ(m_frame->GetProgressControl(), nullptr);
     EXPECT_EQ(PaneText(CBrowseFrame::kPaneProgress), "<none>");
+    // A run's first report followed by a plain refresh (the preview's): the run is still shown.
+    m_frame->PostMessage(CBrowseFrame::kMsgStatusRefresh, 0, 10);
+    m_frame->PostMessage(CBrowseFrame::kMsgStatusRefresh, 0, 0);
+    Pump();
+    ASSERT_NE(m_frame->GetProgressControl(), nullptr);
+    EXPECT_EQ(m_frame->GetProgressControl()->GetUpper(), 10);
+    EXPECT_EQ(m_frame->GetProgressControl()->GetPos(), 0);
+    m_frame->SendMessage(CBrowseFrame::kMsgStatusRefresh, static_cast<WPARAM>(-1000), -1000);
+    EXPECT_EQ(m_frame->GetProgressControl(), nullptr);
     // A reset without a progress changes nothing but the caption.
     const int panes = m_frame->GetStatusBar().GetCount();
     m_frame->SendMessage(CBrowseFrame::kMsgStatusRefresh, static_cast<WPARAM>(-1000), -1000);
