@@ -84,6 +84,7 @@ set(ORVO_ENGINE_PORTABLE_SOURCES
   write/DxfEntityWriter.cpp
   write/DxfOutput.cpp
   write/DxfWriter.cpp
+  write/HatchBlockSet.cpp
   write/HatchExploder.cpp
   write/FileReplacer.cpp
   write/HandleAllocator.cpp

@@ -166,9 +166,13 @@ void DwgR12Tables::ReadBlocks(const std::vector<uint8_t>& file, const DwgR12Layo
             return;
         }
         // The file keeps only the letter of an anonymous block ("*D", "*U", "*X"); its number is
-        // its place in the table, as the release's own DXF output names it.
-        if (name.size() == 2 && name[0] == '*')
-            name += std::to_string(i);
+        // its place in the table, as the release's own DXF output names it, unless a block
+        // listed before holds that whole name already.
+        if (name.size() == 2 && name[0] == '*') {
+            const std::string letter = name;
+            for (std::size_t n = i; db.Blocks().Find(name = letter + std::to_string(n)) >= 0;)
+                ++n;
+        }
         const std::int32_t index = db.EnsureBlock(name);
         db.Blocks()[index].flags = flags;
         m_blocks.push_back(index);

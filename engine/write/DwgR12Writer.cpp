@@ -9,6 +9,7 @@
 #include "engine/write/DwgEntityEncoder.h"
 #include "engine/write/TextEncoding.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace RkWrite {
@@ -30,6 +31,13 @@ constexpr std::uint8_t kHasColor = 0x01, kHasLineType = 0x02, kFlat = 0x04, kHas
                        kHasFollowers = 0x80;
 constexpr std::uint16_t kLineTypeByBlock = 0x7FFE;
 constexpr std::size_t kNameBytes = 32;
+// Records are numbered with 16-bit values (and entities name them so).
+constexpr std::size_t kMaxRecords = 0x7FFF;
+// About the most a hatch's part takes: a SOLID strip of four corners with its colour, line
+// type, elevation, thickness and extrusion.
+constexpr std::size_t kPartBytes = 128;
+// A block's flags: anonymous, and (as in the files CAD programs write) referenced.
+constexpr std::uint8_t kAnonymousBlock = 0x01, kReferencedBlock = 0x40;
 
 void Put16(std::string& s, std::size_t at, std::uint16_t v)
 {
@@ -189,8 +197,10 @@ private:
     std::string m_fields;
 };
 
-DwgR12Writer::DwgR12Writer(const RkDb::Database& db, std::size_t limit)
-    : m_db(db), m_limit(limit), m_codePage(WrittenCodePage(db.Header().codePage)),
+DwgR12Writer::DwgR12Writer(const RkDb::Database& db, std::size_t limit) : DwgR12Writer(db, limit, true) {}
+
+DwgR12Writer::DwgR12Writer(const RkDb::Database& db, std::size_t limit, bool hatchBlocks)
+    : m_db(db), m_limit(limit), m_explodeHatches(hatchBlocks), m_codePage(WrittenCodePage(db.Header().codePage)),
       m_codePageIndex(DwgCodePageIndex(db.Header().codePage))
 {
 }
@@ -245,6 +255,16 @@ void DwgR12Writer::MapTables()
         if (!space)
             m_writtenBlocks.push_back(i);
     }
+    if (!m_explodeHatches)
+        return;
+    // The hatch blocks take up to half the room the file's 24-bit addresses leave, and the table
+    // indices the inserts name them by in 16 bits.
+    const std::size_t room = std::min<std::size_t>(m_limit, 0x00FFFFFFu) / 2;
+    HatchBlockSet::Limits limits;
+    limits.mostParts = room / kPartBytes;
+    limits.mostBlocks = kMaxRecords - 1 - m_writtenBlocks.size();
+    m_hatchBlocks.Make(m_db, [this](std::int32_t b) { return m_blocks[static_cast<std::size_t>(b)] >= 0 || b == m_db.ModelSpace(); },
+                       limits);
 }
 
 std::vector<RkDb::EntityPtr> DwgR12Writer::Expand(const RkDb::Entity& e, bool& self, WriteReport&) const
@@ -301,14 +321,25 @@ std::vector<RkDb::EntityPtr> DwgR12Writer::Expand(const RkDb::Entity& e, bool& s
     return made;
 }
 
-void DwgR12Writer::Entities(const RkDb::Block& block, std::string& out, WriteReport& report)
+void DwgR12Writer::Entities(const std::vector<RkDb::EntityPtr>& entities, std::string& out, WriteReport& report)
 {
-    for (const RkDb::EntityPtr& e : block.entities) {
+    for (const RkDb::EntityPtr& e : entities) {
         if (Over(out))
             return;
+        TypeCounts emitted{};
+        const std::int32_t hatchBlock = m_hatchBlocks.IndexOf(*e);
+        if (hatchBlock >= 0) {
+            RkDb::Insert insert;
+            DownConverter::CopyCommon(*e, insert);
+            InsertRecord(insert, static_cast<std::uint16_t>(m_writtenBlocks.size() + static_cast<std::size_t>(hatchBlock)), out);
+            ++emitted[static_cast<std::size_t>(EntityType::Insert)];
+            for (const RkDb::EntityPtr& part : m_hatchBlocks.Blocks()[static_cast<std::size_t>(hatchBlock)].parts)
+                ++emitted[static_cast<std::size_t>(part->type)];
+            Account(report, e->type, emitted);
+            continue;
+        }
         bool self = false;
         const std::vector<RkDb::EntityPtr> made = Expand(*e, self, report);
-        TypeCounts emitted{};
         if (self) {
             Entity(*e, out);
             ++emitted[static_cast<std::size_t>(e->type)];
@@ -538,13 +569,18 @@ void DwgR12Writer::Polyline(const RkDb::Polyline& p, std::string& out)
 
 void DwgR12Writer::Insert(const RkDb::Insert& i, std::string& out)
 {
+    InsertRecord(i, static_cast<std::uint16_t>(m_blocks[static_cast<std::size_t>(i.block)]), out);
+}
+
+void DwgR12Writer::InsertRecord(const RkDb::Insert& i, std::uint16_t block, std::string& out)
+{
     const std::int32_t layer = LayerOf(i);
     const std::int32_t lineType = LineTypeOf(i);
     Record r(orvo::dwg::kR12Insert, layer);
     r.Common(i, lineType, false, false, i.insertion.z);
     if (!i.attributes.empty())
         r.Followers();
-    r.RS(static_cast<std::uint16_t>(m_blocks[static_cast<std::size_t>(i.block)]));
+    r.RS(block);
     r.Point2(i.insertion);
     if (i.scale.x != 1.0) { r.Option(0x01); r.RD(i.scale.x); }
     if (i.scale.y != 1.0) { r.Option(0x02); r.RD(i.scale.y); }
@@ -561,6 +597,23 @@ void DwgR12Writer::Insert(const RkDb::Insert& i, std::string& out)
     for (const auto& attribute : i.attributes)
         Entity(*attribute, out);
     Record(orvo::dwg::kR12SeqEnd, layer).AppendTo(out);
+}
+
+void DwgR12Writer::BlockRecords(const Vec3& base, const std::vector<RkDb::EntityPtr>& entities, std::string& out,
+                                WriteReport* report)
+{
+    RkDb::Entity marker(EntityType::Line);
+    Record begin(dwg::kR12Block, m_layerZero);
+    begin.Common(marker, m_continuous, false, false, base.z);
+    begin.Point2(base);
+    begin.AppendTo(out);
+    if (report) {
+        Entities(entities, out, *report);
+    } else {
+        for (const RkDb::EntityPtr& e : entities)
+            Entity(*e, out);
+    }
+    Record(dwg::kR12EndBlock, m_layerZero).AppendTo(out);
 }
 
 std::string DwgR12Writer::Tables(std::uint32_t at, std::vector<Table>& tables) const
@@ -586,6 +639,12 @@ std::string DwgR12Writer::Tables(std::uint32_t at, std::vector<Table>& tables) c
             const RkDb::Block& block = m_db.Blocks()[m_writtenBlocks[b]];
             start(static_cast<std::uint8_t>(block.flags & 0x7F), m_blockNames[static_cast<std::size_t>(m_writtenBlocks[b])]);
             Add32(out, m_blockOffsets[b] | kInBlockSection);
+        }
+        // The file keeps only the letter of an anonymous block's name: readers number it by
+        // its place in the table.
+        for (std::size_t h = 0; h < m_hatchBlocks.Blocks().size(); ++h) {
+            start(kAnonymousBlock | kReferencedBlock, m_hatchBlocks.Blocks()[h].name.substr(0, 2));
+            Add32(out, m_blockOffsets[m_writtenBlocks.size() + h] | kInBlockSection);
         }
     });
     const auto layer = [&](const RkDb::Layer& l, const std::string& name) {
@@ -719,8 +778,15 @@ void DwgR12Writer::Header(std::string& file, const Sections& sections, const std
 
 bool DwgR12Writer::Write(std::string& file, WriteReport& report)
 {
-    // Records are numbered with 16-bit values (and entities name them so).
-    constexpr std::size_t kMaxRecords = 0x7FFF;
+    if (WriteOnce(file, report) || report.status != SaveStatus::TooLarge || m_hatchBlocks.Empty())
+        return report.status == SaveStatus::Ok;
+    // What the hatches' parts add can be what passes the limit: then they keep their outlines.
+    report = WriteReport{};
+    return DwgR12Writer(m_db, m_limit, false).WriteOnce(file, report);
+}
+
+bool DwgR12Writer::WriteOnce(std::string& file, WriteReport& report)
+{
     if (m_db.Layers().Count() >= static_cast<std::int32_t>(kMaxRecords) ||
         m_db.LineTypes().Count() >= static_cast<std::int32_t>(kMaxRecords) ||
         m_db.TextStyles().Count() >= 0xFF || m_db.Blocks().Count() >= static_cast<std::int32_t>(kMaxRecords)) {
@@ -735,7 +801,7 @@ bool DwgR12Writer::Write(std::string& file, WriteReport& report)
     for (std::int32_t b = 0; b < m_db.Blocks().Count(); ++b) {
         const RkDb::Block& block = m_db.Blocks()[b];
         if (b == m_db.ModelSpace()) {
-            Entities(block, file, report);
+            Entities(block.entities, file, report);
         } else if (IsSpace(block.name)) {
             // R12 keeps paper space in the entities section, which its reader takes as model
             // space: like DXF R12, paper space is not written.
@@ -748,26 +814,32 @@ bool DwgR12Writer::Write(std::string& file, WriteReport& report)
     for (const std::int32_t b : m_writtenBlocks) {
         if (Over(file))
             break;
-        const RkDb::Block& block = m_db.Blocks()[b];
         m_blockOffsets.push_back(static_cast<std::uint32_t>(file.size() - sections.blocksBegin));
-        RkDb::Entity marker(EntityType::Line);
-        Record begin(dwg::kR12Block, m_layerZero);
-        begin.Common(marker, m_continuous, false, false, block.basePoint.z);
-        begin.Point2(block.basePoint);
-        begin.AppendTo(file);
-        Entities(block, file, report);
-        Record(dwg::kR12EndBlock, m_layerZero).AppendTo(file);
+        const RkDb::Block& block = m_db.Blocks()[b];
+        BlockRecords(block.basePoint, block.entities, file, &report);
+    }
+    // A hatch's parts are counted with it.
+    for (const HatchBlockSet::Block& hatch : m_hatchBlocks.Blocks()) {
+        if (Over(file))
+            break;
+        m_blockOffsets.push_back(static_cast<std::uint32_t>(file.size() - sections.blocksBegin));
+        BlockRecords(Vec3{}, hatch.parts, file, nullptr);
     }
     sections.blocksEnd = static_cast<std::uint32_t>(file.size());
-    std::vector<Table> tables;
-    file += Tables(static_cast<std::uint32_t>(file.size()), tables);
-    // Addresses are 24 bits in the section pointers and jumps.
-    if (Over(file) || file.size() > 0x00FFFFFFu) {
+    // Addresses are 24 bits in the section pointers and jumps. A block section cut short has no
+    // address for every block.
+    const auto tooLarge = [&file, &report] {
         file.clear();
         report.status = SaveStatus::TooLarge;
         report.message = "the drawing would make a file past the size limit";
         return false;
-    }
+    };
+    if (Over(file) || m_blockOffsets.size() != m_writtenBlocks.size() + m_hatchBlocks.Blocks().size())
+        return tooLarge();
+    std::vector<Table> tables;
+    file += Tables(static_cast<std::uint32_t>(file.size()), tables);
+    if (Over(file) || file.size() > 0x00FFFFFFu)
+        return tooLarge();
     Header(file, sections, tables);
     return true;
 }

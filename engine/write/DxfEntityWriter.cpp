@@ -52,7 +52,7 @@ void DxfEntityWriter::WritePart(const RkDb::Entity& e)
     m_emitted = {};
 }
 
-void DxfEntityWriter::WriteHatchInsert(const RkDb::Hatch& e, const HatchBlock& block)
+void DxfEntityWriter::WriteHatchInsert(const RkDb::Hatch& e, const HatchBlockSet::Block& block)
 {
     Begin("INSERT", e, true);
     m_out.Text(2, block.name);
@@ -137,9 +137,8 @@ void DxfEntityWriter::Dispatch(const RkDb::Entity& e)
         return;
     case EntityType::Hatch:
         if (r12) {
-            const auto found = m_hatchBlocks ? m_hatchBlocks->find(&e) : HatchBlocks::const_iterator();
-            if (m_hatchBlocks && found != m_hatchBlocks->end()) {
-                WriteHatchInsert(static_cast<const Hatch&>(e), found->second);
+            if (const HatchBlockSet::Block* block = m_hatchBlocks ? m_hatchBlocks->Find(e) : nullptr) {
+                WriteHatchInsert(static_cast<const Hatch&>(e), *block);
                 return;
             }
             for (const auto& pl : DownConverter::FromHatch(static_cast<const Hatch&>(e)))

@@ -5,6 +5,7 @@
 #include "engine/db/Database.h"
 #include "engine/write/DxfOutput.h"
 #include "engine/write/DxfVersion.h"
+#include "engine/write/HatchBlockSet.h"
 #include "engine/write/HandleAllocator.h"
 #include "engine/write/WriteReport.h"
 
@@ -30,9 +31,7 @@ public:
 
     // R12 draws a hatch through an anonymous block of its lines and fills, made before the
     // blocks are written; a hatch without one keeps its boundary.
-    struct HatchBlock { std::string name; std::vector<RkDb::EntityPtr> parts; };
-    using HatchBlocks = std::map<const RkDb::Entity*, HatchBlock>;
-    void SetHatchBlocks(const HatchBlocks* blocks) { m_hatchBlocks = blocks; }
+    void SetHatchBlocks(const HatchBlockSet* blocks) { m_hatchBlocks = blocks; }
 
     // owner: the handle of the block record (R13 and later); paperSpace marks group 67.
     void Write(const RkDb::Entity& e, RkDb::Handle owner, bool paperSpace);
@@ -78,7 +77,7 @@ private:
     void WriteMLeader(const RkDb::MLeader& e);
     void WriteHatch(const RkDb::Hatch& e);
     void WriteAcisSolid(const RkDb::AcisSolid& e);
-    void WriteHatchInsert(const RkDb::Hatch& e, const HatchBlock& block);
+    void WriteHatchInsert(const RkDb::Hatch& e, const HatchBlockSet::Block& block);
     void WriteCorners(const RkDb::Entity& e, const char* type, const char* marker,
                       const RkDb::Vec3 (&corners)[4]);
     void WriteFace(const RkDb::Face3d& e);
@@ -101,7 +100,7 @@ private:
     TypeCounts m_emitted{};
     const std::vector<RkDb::Handle>* m_layerHandles = nullptr;
     std::map<std::string, ImageDef>* m_imageDefs = nullptr;
-    const HatchBlocks* m_hatchBlocks = nullptr;
+    const HatchBlockSet* m_hatchBlocks = nullptr;
 };
 
 } // namespace RkWrite

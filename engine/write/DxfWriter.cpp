@@ -3,7 +3,6 @@
 #include "engine/db/CodePage.h"
 #include "engine/write/DxfEntityWriter.h"
 #include "engine/write/DwgEntityEncoder.h"
-#include "engine/write/HatchExploder.h"
 #include "engine/write/TextEncoding.h"
 
 #include <algorithm>
@@ -594,14 +593,14 @@ void DxfWriter::Blocks(WriteReport& report)
         }
         frame("ENDBLK", objects ? m_blockEnd[k] : 0, record, paper, "AcDbBlockEnd");
     }
-    for (const auto& [hatch, block] : m_hatchOrder) {
+    for (const HatchBlockSet::Block& block : m_hatchBlocks.Blocks()) {
         frame("BLOCK", 0, 0, false, "AcDbBlockBegin");
-        m_out.Text(2, block->name);
+        m_out.Text(2, block.name);
         m_out.Int(70, RkDb::kBlockAnonymous);
         m_out.Point(10, Vec3{});
-        m_out.Text(3, block->name);
+        m_out.Text(3, block.name);
         m_out.Raw(1, "");
-        for (const RkDb::EntityPtr& part : block->parts)
+        for (const RkDb::EntityPtr& part : block.parts)
             entities.WritePart(*part);
         frame("ENDBLK", 0, 0, false, "AcDbBlockEnd");
     }
@@ -619,32 +618,9 @@ void DxfWriter::Blocks(WriteReport& report)
 
 void DxfWriter::MakeHatchBlocks()
 {
-    // Every hatch written gets its block, named as CAD programs name them, past the drawing's own
-    // names; the parts of all of them are bounded together.
-    constexpr std::size_t kMostParts = 2000000;
-    std::size_t parts = 0;
-    int number = 0;
-    for (std::int32_t i = 0; i < m_db.Blocks().Count(); ++i) {
-        if (!Writes(i) && i != m_db.ModelSpace() && i != m_paperSpace)
-            continue;
-        for (const RkDb::EntityPtr& e : m_db.Blocks()[i].entities) {
-            const auto* hatch = RkDb::As<RkDb::Hatch>(*e);
-            if (!hatch || parts >= kMostParts)
-                continue;
-            std::vector<RkDb::EntityPtr> made = HatchExploder::Explode(*hatch);
-            if (made.empty())
-                continue;
-            parts += made.size();
-            std::string name;
-            do {
-                name = "*X" + std::to_string(++number);
-            } while (m_db.Blocks().Find(name) >= 0);
-            DxfEntityWriter::HatchBlock& block = m_hatchBlocks[e.get()];
-            block.name = name;
-            block.parts = std::move(made);
-            m_hatchOrder.emplace_back(e.get(), &block);
-        }
-    }
+    // Every hatch written gets its block; R12 has no limit on their number.
+    const auto written = [this](std::int32_t i) { return Writes(i) || i == m_db.ModelSpace() || i == m_paperSpace; };
+    m_hatchBlocks.Make(m_db, written, {HatchBlockSet::kMostParts, static_cast<std::size_t>(-1)});
 }
 
 void DxfWriter::Entities(WriteReport& report)

@@ -9,6 +9,7 @@
 #include "engine/write/DxfOutput.h"
 #include "engine/write/DxfVersion.h"
 #include "engine/write/HandleAllocator.h"
+#include "engine/write/HatchBlockSet.h"
 #include "engine/write/WriteReport.h"
 
 #include <map>
@@ -91,9 +92,7 @@ private:
     RkDb::Handle m_mlineDict = 0, m_mlineStandard = 0;
     RkDb::Handle m_transparencyAppId = 0;   // 2004, when a layer has a transparency
     std::map<std::string, DxfEntityWriter::ImageDef> m_imageDefs;
-    DxfEntityWriter::HatchBlocks m_hatchBlocks;
-    // The hatch blocks in the order they were made (the map's is by address).
-    std::vector<std::pair<const RkDb::Entity*, const DxfEntityWriter::HatchBlock*>> m_hatchOrder;
+    HatchBlockSet m_hatchBlocks;
     RkDb::Handle m_imageDict = 0;
     RkDb::Handle m_paperRecord = 0, m_paperBegin = 0, m_paperEnd = 0, m_paperLayout = 0;
     // By block index, for the blocks saved with a draw order table: its extension dictionary's

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -679,19 +680,20 @@ TEST_P(KeptOnSave, DrawOrderAndTransparency)
     const std::int32_t glass = back->Layers().Find("Glass");
     ASSERT_GE(glass, 0);
     EXPECT_EQ(back->Layers()[glass].transparency, transparent ? (RkDb::kTransparencyAlpha | 0x80) : 0u);
-    // DWG R12 keeps a hatch as its outline only (DXF R12 as a block of fills): no picture to
-    // compare there.
-    if (r.convertedFrom[Idx(EntityType::Hatch)] == 0 || r.convertedInto[Idx(EntityType::Polyline)] == 0) {
-        const auto picture = Picture(*back), wanted = Picture(*expected);
-        std::size_t differing = 0;
-        for (std::size_t i = 0; i < picture.size(); ++i)
-            differing += picture[i] != wanted[i] ? 1 : 0;
-        EXPECT_EQ(differing, 0u) << KindName(k);
-        // What lies on top: the blue square over the red hatch at (40, 40), the yellow square
-        // over the cyan one at (10, 85) (the device's rows run down from world y 100).
-        EXPECT_EQ(picture[60 * 100 + 40], ordered ? 0x0000FFu : 0xFF0000u) << KindName(k);
-        EXPECT_EQ(picture[15 * 100 + 10], ordered ? 0xFFFF00u : 0x00FFFFu) << KindName(k);
+    // R12 (DXF and DWG) keeps the hatch as an insert of a block of its fills.
+    if (k.version == 5) {
+        EXPECT_EQ(r.convertedInto[Idx(EntityType::Insert)], 1u) << KindName(k);
+        EXPECT_EQ(r.convertedInto[Idx(EntityType::Polyline)], 0u) << KindName(k);
     }
+    const auto picture = Picture(*back), wanted = Picture(*expected);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < picture.size(); ++i)
+        differing += picture[i] != wanted[i] ? 1 : 0;
+    EXPECT_EQ(differing, 0u) << KindName(k);
+    // What lies on top: the blue square over the red hatch at (40, 40), the yellow square
+    // over the cyan one at (10, 85) (the device's rows run down from world y 100).
+    EXPECT_EQ(picture[60 * 100 + 40], ordered ? 0x0000FFu : 0xFF0000u) << KindName(k);
+    EXPECT_EQ(picture[15 * 100 + 10], ordered ? 0xFFFF00u : 0x00FFFFu) << KindName(k);
     if (ordered) {
         // The table hangs in the block record's extension dictionary under ACAD_SORTENTS.
         const std::string written = k.kind == DrawingSaver::kDxf ? bytes : std::string();
@@ -752,6 +754,274 @@ INSTANTIATE_TEST_SUITE_P(
                       SavedKind{DrawingSaver::kDwg, 5}, SavedKind{DrawingSaver::kDwg, 7},
                       SavedKind{DrawingSaver::kDwg, 8}, SavedKind{DrawingSaver::kDwg, 9}),
     [](const ::testing::TestParamInfo<SavedKind>& info) { return KindName(info.param); });
+
+// Pixels of two pictures that differ.
+std::size_t Differing(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b)
+{
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        n += a[i] != b[i] ? 1 : 0;
+    return n + (a.size() > b.size() ? a.size() - b.size() : b.size() - a.size());
+}
+
+RkDb::HatchLoop Square(double x0, double y0, double x1, double y1)
+{
+    RkDb::HatchLoop loop;
+    loop.flags = 2;
+    loop.polyline = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+    return loop;
+}
+
+// Three hatches on the layer "Hatching" (green): a solid square with a square hole, a red pattern
+// of dashed diagonals of the line type "DASHED", and a gradient triangle.
+std::unique_ptr<RkDb::Database> HatchedDrawing()
+{
+    auto db = std::make_unique<RkDb::Database>();
+    const std::int32_t layer = db->EnsureLayer("Hatching");
+    db->Layers()[layer].color = RkDb::Color::FromAci(3);
+    RkDb::LineType dashed;
+    dashed.name = "DASHED";
+    dashed.patternLength = 3.0;
+    dashed.elements.resize(2);
+    dashed.elements[0].length = 2.0;
+    dashed.elements[1].length = -1.0;
+    const std::int32_t lineType = db->LineTypes().Add(dashed);
+    auto& model = db->ModelSpaceBlock().entities;
+    auto solid = std::make_unique<RkDb::Hatch>();
+    solid->layer = layer;
+    solid->solid = true;
+    solid->patternName = "SOLID";
+    solid->loops = {Square(10, 10, 40, 40), Square(20, 20, 30, 30)};
+    model.push_back(std::move(solid));
+    auto pattern = std::make_unique<RkDb::Hatch>();
+    pattern->layer = layer;
+    pattern->color = RkDb::Color::FromAci(1);
+    pattern->lineType = lineType;
+    pattern->patternName = "ANSI33";
+    RkDb::HatchPatternLine line;
+    line.angle = 0.785398163397448;
+    line.offset = {-2.0, 2.0};
+    line.dashes = {4.0, -1.0};
+    pattern->patternLines = {line};
+    pattern->loops = {Square(55, 10, 95, 50)};
+    model.push_back(std::move(pattern));
+    auto gradient = std::make_unique<RkDb::Hatch>();
+    gradient->layer = layer;
+    gradient->gradient = true;
+    gradient->gradientColor = 0x2040C0;
+    RkDb::HatchLoop triangle;
+    triangle.flags = 2;
+    triangle.polyline = {{10, 60}, {45, 60}, {30, 95}};
+    gradient->loops = {triangle};
+    model.push_back(std::move(gradient));
+    db->FinishLoading();
+    return db;
+}
+
+// The drawing saved as R12 of that kind and read back.
+std::unique_ptr<RkDb::Database> SavedAsR12(const RkDb::Database& db, int kind, WriteReport& report,
+                                           std::size_t limit = DrawingSaver::kDefaultLimit)
+{
+    std::string bytes;
+    report = DrawingSaver::Build(db, kind, 5, bytes, limit);
+    EXPECT_EQ(report.status, SaveStatus::Ok) << report.message;
+    return kind == DrawingSaver::kDwg ? ReadBackDwg(bytes) : ReadBack(bytes);
+}
+
+class R12Hatches : public ::testing::TestWithParam<int>
+{
+};
+
+// DWG R12 and DXF R12 both keep each hatch as an insert of an anonymous block of its lines and
+// strips, on the hatch's layer with its colour and line type (and so each part), and the saved
+// drawings look alike and like the original.
+TEST_P(R12Hatches, AreBlocksOfTheirPartsDrawnAsTheOriginal)
+{
+    const int kind = GetParam();
+    const auto source = HatchedDrawing();
+    WriteReport r;
+    const auto back = SavedAsR12(*source, kind, r);
+    EXPECT_EQ(r.convertedFrom[Idx(EntityType::Hatch)], 3u);
+    EXPECT_EQ(r.convertedInto[Idx(EntityType::Insert)], 3u);
+    EXPECT_EQ(r.convertedInto[Idx(EntityType::Polyline)], 0u);
+    EXPECT_GT(r.convertedInto[Idx(EntityType::Line)], 20u);
+    EXPECT_GT(r.convertedInto[Idx(EntityType::Solid)], 3u);
+    const auto counts = back->CountByType();
+    EXPECT_EQ(counts[Idx(EntityType::Hatch)], 0u);
+    EXPECT_EQ(counts[Idx(EntityType::Line)], r.convertedInto[Idx(EntityType::Line)]);
+    EXPECT_EQ(counts[Idx(EntityType::Solid)], r.convertedInto[Idx(EntityType::Solid)]);
+    const auto& model = back->ModelSpaceBlock().entities;
+    ASSERT_EQ(model.size(), 3u);
+    std::set<std::string> names;
+    for (std::size_t i = 0; i < model.size(); ++i) {
+        const auto* insert = RkDb::As<RkDb::Insert>(*model[i]);
+        ASSERT_NE(insert, nullptr) << i;
+        ASSERT_TRUE(back->Blocks().Valid(insert->block));
+        const RkDb::Block& block = back->Blocks()[insert->block];
+        EXPECT_EQ(block.name.substr(0, 2), "*X");
+        EXPECT_NE(block.flags & RkDb::kBlockAnonymous, 0) << block.name;
+        names.insert(block.name);
+        const RkDb::Entity& hatch = *source->ModelSpaceBlock().entities[i];
+        const auto same = [&](const RkDb::Entity& e) {
+            EXPECT_EQ(back->Layers()[e.layer].name, "Hatching") << block.name;
+            EXPECT_EQ(e.color.Index(), hatch.color.Index()) << block.name;
+            const bool dashed = hatch.lineType >= 0 && e.lineType >= 0 && back->LineTypes()[e.lineType].name == "DASHED";
+            EXPECT_EQ(dashed, hatch.lineType >= 0) << block.name;
+        };
+        same(*insert);
+        ASSERT_FALSE(block.entities.empty()) << block.name;
+        for (const RkDb::EntityPtr& part : block.entities) {
+            EXPECT_TRUE(part->type == EntityType::Line || part->type == EntityType::Solid) << block.name;
+            if (i != 2)
+                same(*part); // the gradient's strips take its colour
+        }
+    }
+    EXPECT_EQ(names.size(), 3u);
+    // Alike to the pixel with the DXF R12 save; drawn where the original draws (in the colour
+    // indices R12 keeps, the pattern's lines in their line type).
+    WriteReport dxf;
+    const auto asDxf = SavedAsR12(*source, DrawingSaver::kDxf, dxf);
+    const auto picture = Picture(*back), original = Picture(*source);
+    EXPECT_EQ(Differing(picture, Picture(*asDxf)), 0u);
+    std::size_t ink = 0, elsewhere = 0;
+    for (std::size_t i = 0; i < original.size(); ++i) {
+        ink += original[i] != 0xFFFFFFu ? 1 : 0;
+        elsewhere += (original[i] != 0xFFFFFFu) != (picture[i] != 0xFFFFFFu) ? 1 : 0;
+    }
+    EXPECT_GT(ink, 1500u);
+    EXPECT_LE(elsewhere, ink / 10);
+    // The hole stays empty, the solid around it green, a pattern line red.
+    EXPECT_EQ(picture[75 * 100 + 25], 0xFFFFFFu);
+    EXPECT_EQ(picture[85 * 100 + 15], 0x00FF00u);
+    std::size_t red = 0;
+    for (int y = 50; y < 90; ++y) {
+        for (int x = 55; x < 95; ++x)
+            red += picture[static_cast<std::size_t>(y * 100 + x)] == 0xFF0000u ? 1 : 0;
+    }
+    EXPECT_GT(red, 100u);
+    EXPECT_LT(red, 1200u);
+}
+
+// A hatch whose boundary is too fine to cut into strips draws nothing it could keep: its outline
+// stays, in both R12 files.
+TEST_P(R12Hatches, TooDenseAHatchKeepsItsOutline)
+{
+    auto db = std::make_unique<RkDb::Database>();
+    auto hatch = std::make_unique<RkDb::Hatch>();
+    hatch->solid = true;
+    RkDb::HatchLoop loop;
+    loop.flags = 2;
+    constexpr int kCorners = 4000;
+    for (int i = 0; i < kCorners; ++i) {
+        const double a = 0.1 + 6.283185307179586 * i / kCorners;
+        loop.polyline.push_back({50 + 40 * std::cos(a), 50 + 40 * std::sin(a)});
+    }
+    hatch->loops.push_back(loop);
+    db->ModelSpaceBlock().entities.push_back(std::move(hatch));
+    db->FinishLoading();
+    WriteReport r;
+    const auto back = SavedAsR12(*db, GetParam(), r);
+    EXPECT_EQ(r.convertedInto[Idx(EntityType::Insert)], 0u);
+    EXPECT_EQ(r.convertedInto[Idx(EntityType::Polyline)], 1u);
+    ASSERT_EQ(back->ModelSpaceBlock().entities.size(), 1u);
+    const auto* outline = RkDb::As<RkDb::Polyline>(*back->ModelSpaceBlock().entities[0]);
+    ASSERT_NE(outline, nullptr);
+    EXPECT_EQ(outline->vertices.size(), static_cast<std::size_t>(kCorners));
+    EXPECT_TRUE(outline->closed);
+    for (const RkDb::Block& block : back->Blocks())
+        EXPECT_NE(block.name.substr(0, 2), "*X");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, R12Hatches, ::testing::Values(DrawingSaver::kDwg, DrawingSaver::kDxf),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == DrawingSaver::kDwg ? "Dwg" : "Dxf");
+                         });
+
+// The hatches' parts of a DWG R12 file take at most half the room its limit leaves: past that a
+// hatch keeps its outline and the file is still written; with room it is a block.
+TEST(DrawingWriter, DwgR12BoundsTheHatchesParts)
+{
+    auto db = std::make_unique<RkDb::Database>();
+    auto hatch = std::make_unique<RkDb::Hatch>();
+    RkDb::HatchPatternLine line;
+    line.offset = {0.0, 0.25};
+    hatch->patternLines = {line};
+    hatch->loops = {Square(0, 0, 100, 100)};
+    db->ModelSpaceBlock().entities.push_back(std::move(hatch));
+    db->FinishLoading();
+    WriteReport tight, roomy;
+    const auto small = SavedAsR12(*db, DrawingSaver::kDwg, tight, 64 * 1024);
+    EXPECT_EQ(tight.convertedInto[Idx(EntityType::Insert)], 0u);
+    EXPECT_EQ(tight.convertedInto[Idx(EntityType::Polyline)], 1u);
+    EXPECT_LE(tight.bytes, 64u * 1024);
+    EXPECT_EQ(small->CountByType()[Idx(EntityType::Line)], 0u);
+    const auto large = SavedAsR12(*db, DrawingSaver::kDwg, roomy);
+    EXPECT_EQ(roomy.convertedInto[Idx(EntityType::Insert)], 1u);
+    EXPECT_GE(large->CountByType()[Idx(EntityType::Line)], 399u);
+}
+
+// A drawing whose own blocks hold the names an R12 reader gives anonymous blocks ("*X" and
+// their place in the table) keeps them apart from the hatches' blocks.
+TEST(DrawingWriter, DwgR12HatchBlocksKeepApartFromTheDrawingsAnonymousBlocks)
+{
+    auto db = HatchedDrawing();
+    for (const char* name : {"*X1", "*X2", "*X3", "*X4"}) {
+        const std::int32_t b = db->EnsureBlock(name);
+        db->Blocks()[b].flags = RkDb::kBlockAnonymous;
+        auto circle = std::make_unique<RkDb::Circle>();
+        circle->radius = 1.0;
+        db->Blocks()[b].entities.push_back(std::move(circle));
+    }
+    db->FinishLoading();
+    WriteReport r;
+    const auto back = SavedAsR12(*db, DrawingSaver::kDwg, r);
+    EXPECT_EQ(r.convertedInto[Idx(EntityType::Insert)], 3u);
+    ExpectCounts(*db, *back, r, "anonymous names");
+    for (const char* name : {"*X1", "*X2", "*X3", "*X4"}) {
+        const std::int32_t b = back->Blocks().Find(name);
+        ASSERT_GE(b, 0) << name;
+        ASSERT_EQ(back->Blocks()[b].entities.size(), 1u) << name;
+        EXPECT_EQ(back->Blocks()[b].entities[0]->type, EntityType::Circle) << name;
+    }
+}
+
+// A real drawing of hatches (sprinkler_final.dwg) saved as DWG R12 draws like its DXF R12 save:
+// every hatch an insert of its parts or, past the bound, its outline.
+TEST(DrawingWriter, ARealDrawingsHatchesSurviveDwgR12)
+{
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    const auto source = ReadSample(dir + "dwg/real/sprinkler_final.dwg");
+    ASSERT_TRUE(source);
+    const std::size_t hatches = source->CountByType()[Idx(EntityType::Hatch)];
+    ASSERT_GT(hatches, 0u);
+    WriteReport dwg, dxf;
+    const auto asDwg = SavedAsR12(*source, DrawingSaver::kDwg, dwg);
+    const auto asDxf = SavedAsR12(*source, DrawingSaver::kDxf, dxf);
+    ExpectCounts(*source, *asDwg, dwg, "sprinkler_final dwg R12");
+    EXPECT_EQ(dwg.convertedInto[Idx(EntityType::Insert)], dxf.convertedInto[Idx(EntityType::Insert)]);
+    EXPECT_GT(dwg.convertedInto[Idx(EntityType::Insert)], hatches / 2);
+    EXPECT_EQ(dwg.convertedInto[Idx(EntityType::Line)], dxf.convertedInto[Idx(EntityType::Line)]);
+    EXPECT_EQ(dwg.convertedInto[Idx(EntityType::Solid)], dxf.convertedInto[Idx(EntityType::Solid)]);
+    RkDraw::ViewTransform view;
+    view.SetDevice(600, 450);
+    view.SetArea({4579.88, 258.728}, 800);
+    const auto draw = [&view](const RkDb::Database& db) {
+        auto sink = std::make_unique<orvo::portable::RasterSink>(600, 450);
+        RkDraw::RenderOptions options;
+        RkDraw::DrawingRenderer(db, *sink, options).Draw(0, view);
+        return sink;
+    };
+    const auto a = draw(*asDwg), b = draw(*asDxf);
+    const std::size_t ink = b->Ink(0, 0, 600, 450);
+    EXPECT_GT(ink, 10000u);
+    std::size_t differing = 0;
+    for (int y = 0; y < 450; ++y) {
+        for (int x = 0; x < 600; ++x)
+            differing += a->At(x, y) != b->At(x, y) ? 1 : 0;
+    }
+    EXPECT_LE(differing, ink / 100);
+    EXPECT_EQ(a->CountColor(0, 0, 600, 450, 0x00FF00), b->CountColor(0, 0, 600, 450, 0x00FF00));
+}
 
 class SaveFailure : public ::testing::Test
 {
