@@ -10,6 +10,7 @@
 #include "engine/write/TextEncoding.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace RkWrite {
@@ -20,8 +21,8 @@ using RkDb::Vec3;
 
 namespace {
 
-// Header offsets (bytes from the start of the file) and its size.
-constexpr std::size_t kHeaderSize = 0x6B0;
+// Header offsets (bytes from the start of the file) and its size before its CRC.
+constexpr std::size_t kHeaderSize = 0x6BD;
 constexpr std::size_t kSectionsAt = 0x14;
 constexpr std::size_t kFirstTablesAt = 0x2C;
 constexpr std::size_t kCodePageAt = 0x3F9;
@@ -38,6 +39,28 @@ constexpr std::size_t kMaxRecords = 0x7FFF;
 constexpr std::size_t kPartBytes = 128;
 // A block's flags: anonymous, and (as in the files CAD programs write) referenced.
 constexpr std::uint8_t kAnonymousBlock = 0x01, kReferencedBlock = 0x40;
+
+// The 16 bytes that open each part of the file (the bytes that close it are their complement):
+// the tables in the header's order of them, then the entities, the block entities and the extra
+// entities.
+using Sentinel = std::array<std::uint8_t, 16>;
+constexpr Sentinel kTableSentinels[10] = {
+    Sentinel{0xDB, 0xEF, 0xB3, 0xF0, 0xC7, 0x3E, 0x6D, 0xA6, 0xC9, 0xB6, 0x24, 0x5C, 0x4C, 0x6F, 0x32, 0xCB},
+    Sentinel{0x0E, 0xC4, 0x64, 0x6F, 0xBB, 0x1D, 0xD3, 0x8B, 0x00, 0x49, 0xC2, 0xEF, 0x18, 0xEA, 0x6F, 0xFB},
+    Sentinel{0xE2, 0x3E, 0xC1, 0x82, 0x43, 0x9F, 0x61, 0x77, 0x50, 0xAB, 0xC7, 0x66, 0x96, 0x00, 0x06, 0x18},
+    Sentinel{0xAC, 0x90, 0x1A, 0xCA, 0x1C, 0xBD, 0x95, 0x15, 0x16, 0x16, 0x4C, 0x14, 0xCE, 0x18, 0x88, 0xAF},
+    Sentinel{0xC1, 0x3C, 0xAA, 0x56, 0x68, 0xF4, 0xB4, 0x1E, 0x4B, 0x74, 0xF4, 0x08, 0x42, 0x4D, 0xBF, 0xA5},
+    Sentinel{0x60, 0x4A, 0xFA, 0x3D, 0x84, 0x90, 0xCC, 0x5B, 0xEF, 0xE7, 0xD6, 0xA5, 0x7F, 0x1E, 0x61, 0xCD},
+    Sentinel{0xF6, 0xED, 0x44, 0x61, 0x2A, 0xDC, 0xE4, 0x7B, 0x4E, 0xB9, 0x2B, 0xBB, 0x66, 0x60, 0x63, 0x8D},
+    Sentinel{0xE1, 0x25, 0xC2, 0x50, 0x36, 0x68, 0x6C, 0x0C, 0x3B, 0xD3, 0x5D, 0x56, 0xC1, 0x79, 0x1C, 0x3A},
+    Sentinel{0xB4, 0x18, 0x3E, 0x42, 0xC9, 0x9F, 0xFF, 0xE5, 0xB6, 0xE2, 0xCB, 0xB3, 0x75, 0xC3, 0xC3, 0xB0},
+    Sentinel{0xE0, 0xCA, 0x36, 0x7C, 0xCE, 0xE7, 0x58, 0x6F, 0x2B, 0x7D, 0x74, 0x55, 0x05, 0xF1, 0x44, 0x7F},
+};
+constexpr Sentinel kEntitiesSentinel = {0xC4, 0x6E, 0x68, 0x54, 0xF8, 0x6E, 0x33, 0x30, 0x63, 0x3E, 0xC1, 0x85, 0x2A, 0xDC, 0x94, 0x01};
+constexpr Sentinel kBlocksSentinel = {0x72, 0x2B, 0x7D, 0xEC, 0x3E, 0x8C, 0x88, 0x6C, 0x7A, 0x72, 0x0A, 0xFD, 0xC8, 0x6C, 0x84, 0x26};
+constexpr Sentinel kExtrasSentinel = {0xD5, 0xF9, 0xD3, 0xBB, 0x0A, 0xA9, 0x69, 0xA6, 0xCD, 0x1C, 0x87, 0xC7, 0xEE, 0x80, 0x4B, 0x17};
+// The size of each table's record, less its CRC, of those with none written.
+constexpr std::uint16_t kViewRecord = 151, kUcsRecord = 107, kVxRecord = 41;
 
 void Put16(std::string& s, std::size_t at, std::uint16_t v)
 {
@@ -73,6 +96,17 @@ void AddDouble(std::string& s, double v)
     char bytes[8];
     std::memcpy(bytes, &v, sizeof bytes);
     s.append(bytes, sizeof bytes);
+}
+
+void AddSentinel(std::string& s, const Sentinel& sentinel, bool closing)
+{
+    for (const std::uint8_t b : sentinel)
+        s.push_back(static_cast<char>(closing ? ~b : b));
+}
+
+std::uint16_t Crc(const std::string& s, std::size_t at, std::size_t size)
+{
+    return dwg::Crc16(0xC0C1, reinterpret_cast<const std::uint8_t*>(s.data()) + at, size);
 }
 
 // A text of a fixed field, cut or padded with zeros.
@@ -152,6 +186,7 @@ public:
 
     void RC(std::uint8_t v) { m_fields.push_back(static_cast<char>(v)); }
     void RS(std::uint16_t v) { Add16(m_fields, v); }
+    void RL(std::uint32_t v) { Add32(m_fields, v); }
     void RD(double v) { AddDouble(m_fields, v); }
     void Point2(const Vec3& p) { RD(p.x); RD(p.y); }
     void Point3(const Vec3& p) { RD(p.x); RD(p.y); RD(p.z); }
@@ -180,8 +215,7 @@ public:
             AddDouble(r, m_thickness);
         r += m_fields;
         Put16(r, 2, static_cast<std::uint16_t>(r.size() + 2));
-        const std::uint16_t crc = dwg::Crc16(0xC0C1, reinterpret_cast<const std::uint8_t*>(r.data()), r.size());
-        Add16(r, crc);
+        Add16(r, Crc(r, 0, r.size()));
         out += r;
     }
 
@@ -528,6 +562,7 @@ void DwgR12Writer::Polyline(const RkDb::Polyline& p, std::string& out)
     using Kind = RkDb::Polyline::Kind;
     const std::int32_t layer = LayerOf(p);
     const std::int32_t lineType = LineTypeOf(p);
+    const std::size_t begin = out.size();
     Record r(orvo::dwg::kR12Polyline, layer);
     r.Common(p, lineType, false, false, p.kind == Kind::Flat2d ? p.elevation : 0.0);
     if (!p.vertices.empty())
@@ -564,7 +599,7 @@ void DwgR12Writer::Polyline(const RkDb::Polyline& p, std::string& out)
         }
         vr.AppendTo(out);
     }
-    Record(orvo::dwg::kR12SeqEnd, layer).AppendTo(out);
+    SeqEnd(layer, begin, out);
 }
 
 void DwgR12Writer::Insert(const RkDb::Insert& i, std::string& out)
@@ -576,6 +611,7 @@ void DwgR12Writer::InsertRecord(const RkDb::Insert& i, std::uint16_t block, std:
 {
     const std::int32_t layer = LayerOf(i);
     const std::int32_t lineType = LineTypeOf(i);
+    const std::size_t begin = out.size();
     Record r(orvo::dwg::kR12Insert, layer);
     r.Common(i, lineType, false, false, i.insertion.z);
     if (!i.attributes.empty())
@@ -596,7 +632,7 @@ void DwgR12Writer::InsertRecord(const RkDb::Insert& i, std::uint16_t block, std:
         return;
     for (const auto& attribute : i.attributes)
         Entity(*attribute, out);
-    Record(orvo::dwg::kR12SeqEnd, layer).AppendTo(out);
+    SeqEnd(layer, begin, out);
 }
 
 void DwgR12Writer::BlockRecords(const Vec3& base, const std::vector<RkDb::EntityPtr>& entities, std::string& out,
@@ -616,6 +652,14 @@ void DwgR12Writer::BlockRecords(const Vec3& base, const std::vector<RkDb::Entity
     Record(dwg::kR12EndBlock, m_layerZero).AppendTo(out);
 }
 
+void DwgR12Writer::SeqEnd(std::int32_t layer, std::size_t begin, std::string& out)
+{
+    // It names the file offset of the record its followers follow.
+    Record r(orvo::dwg::kR12SeqEnd, layer);
+    r.RL(static_cast<std::uint32_t>(begin));
+    r.AppendTo(out);
+}
+
 std::string DwgR12Writer::Tables(std::uint32_t at, std::vector<Table>& tables) const
 {
     std::string out;
@@ -627,24 +671,41 @@ std::string DwgR12Writer::Tables(std::uint32_t at, std::vector<Table>& tables) c
         AddFixed(out, name, kNameBytes);
         Add16(out, 0);
     };
-    const auto table = [&](int kind, std::uint16_t itemSize, const auto& write) {
+    // A table between its sentinels, each record closed by its CRC.
+    const auto table = [&](int kind, std::uint16_t recordSize, const auto& write) {
+        Table& t = tables[static_cast<std::size_t>(kind)];
+        AddSentinel(out, kTableSentinels[kind], false);
         const std::size_t before = out.size();
-        tables[static_cast<std::size_t>(kind)].begin = at + static_cast<std::uint32_t>(before);
-        tables[static_cast<std::size_t>(kind)].itemSize = itemSize;
         write();
-        tables[static_cast<std::size_t>(kind)].count = static_cast<std::uint16_t>((out.size() - before) / itemSize);
+        const std::string records = out.substr(before);
+        out.resize(before);
+        for (std::size_t r = 0; r + recordSize <= records.size(); r += recordSize) {
+            out.append(records, r, recordSize);
+            Add16(out, Crc(out, out.size() - recordSize, recordSize));
+        }
+        t.begin = at + static_cast<std::uint32_t>(before);
+        t.itemSize = static_cast<std::uint16_t>(recordSize + 2);
+        t.count = static_cast<std::uint16_t>(records.size() / recordSize);
+        AddSentinel(out, kTableSentinels[kind], true);
     };
-    table(0, 39, [&] {
+    // A block's record ends with its BLOCK entity (none named) and two flag bytes.
+    const auto blockEnd = [&out] {
+        Add16(out, 0xFFFF);
+        Add16(out, 0xFFFF);
+    };
+    table(0, 43, [&] {
         for (std::size_t b = 0; b < m_writtenBlocks.size(); ++b) {
             const RkDb::Block& block = m_db.Blocks()[m_writtenBlocks[b]];
             start(static_cast<std::uint8_t>(block.flags & 0x7F), m_blockNames[static_cast<std::size_t>(m_writtenBlocks[b])]);
             Add32(out, m_blockOffsets[b] | kInBlockSection);
+            blockEnd();
         }
-        // The file keeps only the letter of an anonymous block's name: readers number it by
-        // its place in the table.
+        // Named in whole (where R12 itself keeps only the letter and readers number it by its
+        // place in the table): readers that convert the file keep the blocks apart.
         for (std::size_t h = 0; h < m_hatchBlocks.Blocks().size(); ++h) {
-            start(kAnonymousBlock | kReferencedBlock, m_hatchBlocks.Blocks()[h].name.substr(0, 2));
+            start(kAnonymousBlock | kReferencedBlock, m_hatchBlocks.Blocks()[h].name);
             Add32(out, m_blockOffsets[m_writtenBlocks.size() + h] | kInBlockSection);
+            blockEnd();
         }
     });
     const auto layer = [&](const RkDb::Layer& l, const std::string& name) {
@@ -702,6 +763,8 @@ std::string DwgR12Writer::Tables(std::uint32_t at, std::vector<Table>& tables) c
             lineType(continuous, "CONTINUOUS");
         }
     });
+    table(4, kViewRecord, [] {});
+    table(5, kUcsRecord, [] {});
     table(6, 155, [&] {
         const std::vector<std::string> names = FixedNames(m_db.ViewportRecords(), m_codePage);
         for (std::int32_t i = 0; i < m_db.ViewportRecords().Count(); ++i) {
@@ -724,17 +787,24 @@ std::string DwgR12Writer::Tables(std::uint32_t at, std::vector<Table>& tables) c
             AddDouble(out, d.arrowSize);
         }
     });
+    table(9, kVxRecord, [] {});
     return out;
 }
 
 void DwgR12Writer::Header(std::string& file, const Sections& sections, const std::vector<Table>& tables) const
 {
     std::memcpy(&file[0], "AC1009", 6);
+    // As R11 and R12 write them: three entity sections, five tables before the variables, the
+    // count of the variables.
+    file[0x0C] = 1;
+    Put16(file, 0x0D, 3);
+    Put16(file, 0x0F, 5);
+    Put16(file, 0x11, 205);
     Put32(file, kSectionsAt, sections.entitiesBegin);
     Put32(file, kSectionsAt + 4, sections.entitiesEnd);
     Put32(file, kSectionsAt + 8, sections.blocksBegin);
     Put32(file, kSectionsAt + 12, (sections.blocksEnd - sections.blocksBegin) | kInBlockSection);
-    Put32(file, kSectionsAt + 16, sections.blocksEnd); // the extra entities: none
+    Put32(file, kSectionsAt + 16, sections.extrasBegin);
     Put32(file, kSectionsAt + 20, 0x80000000u);
     const auto table = [&file](std::size_t at, const Table& t) {
         Put16(file, at, t.itemSize);
@@ -774,6 +844,7 @@ void DwgR12Writer::Header(std::string& file, const Sections& sections, const std
     PutDouble(file, 0x1AB, h.dimArrowSize);
     PutDouble(file, 0x1DB, h.dimTextHeight);
     Put16(file, kCodePageAt, m_codePageIndex);
+    Put16(file, kHeaderSize, Crc(file, 0, kHeaderSize));
 }
 
 bool DwgR12Writer::Write(std::string& file, WriteReport& report)
@@ -795,8 +866,10 @@ bool DwgR12Writer::WriteOnce(std::string& file, WriteReport& report)
         return false;
     }
     MapTables();
-    file.assign(kHeaderSize, '\0');
+    // The header closed by its CRC; each section between its sentinels.
+    file.assign(kHeaderSize + 2, '\0');
     Sections sections;
+    AddSentinel(file, kEntitiesSentinel, false);
     sections.entitiesBegin = static_cast<std::uint32_t>(file.size());
     for (std::int32_t b = 0; b < m_db.Blocks().Count(); ++b) {
         const RkDb::Block& block = m_db.Blocks()[b];
@@ -810,7 +883,15 @@ bool DwgR12Writer::WriteOnce(std::string& file, WriteReport& report)
         }
     }
     sections.entitiesEnd = static_cast<std::uint32_t>(file.size());
-    sections.blocksBegin = sections.entitiesEnd;
+    AddSentinel(file, kEntitiesSentinel, true);
+    // The tables come next, their size known before the block addresses they hold.
+    std::vector<Table> tables;
+    const std::uint32_t tablesAt = static_cast<std::uint32_t>(file.size());
+    m_blockOffsets.assign(m_writtenBlocks.size() + m_hatchBlocks.Blocks().size(), 0);
+    file.append(Tables(tablesAt, tables).size(), '\0');
+    m_blockOffsets.clear();
+    AddSentinel(file, kBlocksSentinel, false);
+    sections.blocksBegin = static_cast<std::uint32_t>(file.size());
     for (const std::int32_t b : m_writtenBlocks) {
         if (Over(file))
             break;
@@ -826,6 +907,11 @@ bool DwgR12Writer::WriteOnce(std::string& file, WriteReport& report)
         BlockRecords(Vec3{}, hatch.parts, file, nullptr);
     }
     sections.blocksEnd = static_cast<std::uint32_t>(file.size());
+    AddSentinel(file, kBlocksSentinel, true);
+    // The extra entities: none.
+    AddSentinel(file, kExtrasSentinel, false);
+    sections.extrasBegin = static_cast<std::uint32_t>(file.size());
+    AddSentinel(file, kExtrasSentinel, true);
     // Addresses are 24 bits in the section pointers and jumps. A block section cut short has no
     // address for every block.
     const auto tooLarge = [&file, &report] {
@@ -836,12 +922,39 @@ bool DwgR12Writer::WriteOnce(std::string& file, WriteReport& report)
     };
     if (Over(file) || m_blockOffsets.size() != m_writtenBlocks.size() + m_hatchBlocks.Blocks().size())
         return tooLarge();
-    std::vector<Table> tables;
-    file += Tables(static_cast<std::uint32_t>(file.size()), tables);
+    const std::string written = Tables(tablesAt, tables);
+    file.replace(tablesAt, written.size(), written);
     if (Over(file) || file.size() > 0x00FFFFFFu)
         return tooLarge();
     Header(file, sections, tables);
+    AuxHeader(file, sections, tables);
     return true;
+}
+
+void DwgR12Writer::AuxHeader(std::string& file, const Sections& sections, const std::vector<Table>& tables) const
+{
+    // The file closes with a copy of the section and table addresses between sentinels.
+    static constexpr Sentinel kAuxSentinel = {0x29, 0x8D, 0xD1, 0x49, 0xA9, 0x73, 0x1F, 0xEA,
+                                              0x99, 0xDE, 0x32, 0xF9, 0x4D, 0x0A, 0xE0, 0x19};
+    static constexpr std::uint16_t kTableNumbers[10] = {1, 2, 3, 5, 6, 7, 8, 9, 10, 11};
+    const std::uint32_t at = static_cast<std::uint32_t>(file.size());
+    AddSentinel(file, kAuxSentinel, false);
+    const std::size_t begin = file.size();
+    Add16(file, 16);
+    Add16(file, 138);
+    for (const std::uint32_t address : {sections.entitiesBegin, sections.entitiesEnd, sections.blocksBegin, sections.extrasBegin})
+        Add32(file, address);
+    file.append(10, '\0'); // no handles
+    Add16(file, 10);
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        Add16(file, kTableNumbers[t]);
+        Add16(file, tables[t].itemSize);
+        Add16(file, tables[t].count);
+        Add32(file, tables[t].begin);
+    }
+    Add32(file, at);
+    Add16(file, Crc(file, begin, file.size() - begin));
+    AddSentinel(file, kAuxSentinel, true);
 }
 
 } // namespace RkWrite

@@ -40,6 +40,8 @@ private:
     void Entity(const RkDb::Entity& e, std::string& out);
     void Polyline(const RkDb::Polyline& p, std::string& out);
     void Insert(const RkDb::Insert& i, std::string& out);
+    // Closes the followers of the record at file offset begin.
+    void SeqEnd(std::int32_t layer, std::size_t begin, std::string& out);
     // The INSERT record of the block of that table index.
     void InsertRecord(const RkDb::Insert& i, std::uint16_t block, std::string& out);
     void Text(const RkDb::Entity& e, std::uint8_t type, const RkDb::TextData& t, const std::string& tag,
@@ -51,9 +53,10 @@ private:
     };
     struct Sections
     {
-        std::uint32_t entitiesBegin = 0, entitiesEnd = 0, blocksBegin = 0, blocksEnd = 0;
+        std::uint32_t entitiesBegin = 0, entitiesEnd = 0, blocksBegin = 0, blocksEnd = 0, extrasBegin = 0;
     };
     void Header(std::string& file, const Sections& sections, const std::vector<Table>& tables) const;
+    void AuxHeader(std::string& file, const Sections& sections, const std::vector<Table>& tables) const;
     // The tables from file offset at, in the header's order of them.
     std::string Tables(std::uint32_t at, std::vector<Table>& tables) const;
     std::string Encode(const std::string& utf8) const;

@@ -3,8 +3,8 @@
 // differs in few pixels.
 // Drawings whose save left entities out (raster images) are not compared, nor in R12 those with
 // conversions (multilines and leaders lose their arrowheads). A drawing of hatches and true
-// colours saved as DXF R12 (hatches as blocks of lines and fills, true colours as their nearest
-// index) looks like the original too.
+// colours saved as DXF R12 or DWG R12 (hatches as blocks of lines and fills, true colours as their
+// nearest index) looks like the original too.
 #include "OffscreenPicture.h"
 
 #include "engine/rkio/CDrawing.h"
@@ -158,42 +158,74 @@ std::string HatchesAndTrueColours()
     return b.Ascii();
 }
 
-TEST(DrawingSaveRenderR12, HatchesAndTrueColoursLookAsTheOriginal)
+// The drawing rendered at 400x300 after a save as R12 of that kind (1 DWG, 2 DXF) and an open of
+// the saved file; report: the save's.
+void SavedAsR12(const std::string& source, const std::string& saved, int kind, OffscreenPicture& before,
+                OffscreenPicture& after, RkWrite::WriteReport& report)
 {
-    InitDLL();
-    DWG_SetBackgroundColor(RGB(255, 255, 255));
-    orvo::test::TempDir dir;
-    const std::string source = dir / "hatches.dxf";
+    CDrawing* original = CDrawing::CreateDrawing(0);
+    ASSERT_EQ(original->Open(source.c_str(), ""), 0);
+    original->RenderFitted(before.Dc(), kWidth, kHeight, nullptr);
+    original->PrepareSave();
+    ASSERT_EQ(original->Save(saved.c_str(), kind, 5, 0), 0);
+    report = original->LastSaveReport();
+    CDrawing::DeleteDrawing(original);
+    CDrawing* again = CDrawing::CreateDrawing(0);
+    ASSERT_EQ(again->Open(saved.c_str(), ""), 0);
+    again->RenderFitted(after.Dc(), kWidth, kHeight, nullptr);
+    CDrawing::DeleteDrawing(again);
+}
+
+class DrawingSaveRenderR12 : public ::testing::TestWithParam<int>
+{
+protected:
+    void SetUp() override
+    {
+        InitDLL();
+        DWG_SetBackgroundColor(RGB(255, 255, 255));
+    }
+    orvo::test::TempDir m_dir;
+};
+
+// Saved as DXF R12 or DWG R12, the hatches come back as blocks of lines and fills that land on
+// the original's pixels (an index colour near its true colour), and the DWG like the DXF.
+TEST_P(DrawingSaveRenderR12, HatchesAndTrueColoursLookAsTheOriginal)
+{
+    const int kind = GetParam();
+    const std::string source = m_dir / "hatches.dxf";
     const std::string text = HatchesAndTrueColours();
     std::FILE* f = std::fopen(source.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), f), text.size());
     std::fclose(f);
-    CDrawing* original = CDrawing::CreateDrawing(0);
-    ASSERT_EQ(original->Open(source.c_str(), ""), 0);
-    OffscreenPicture before(kWidth, kHeight, RGB(255, 255, 255));
-    original->RenderFitted(before.Dc(), kWidth, kHeight, nullptr);
-    const std::string saved = dir / "hatches-r12.dxf";
-    original->PrepareSave();
-    ASSERT_EQ(original->Save(saved.c_str(), 2, 5, 0), 0);
-    const RkWrite::WriteReport report = original->LastSaveReport();
-    CDrawing::DeleteDrawing(original);
+    OffscreenPicture before(kWidth, kHeight, RGB(255, 255, 255)), after(kWidth, kHeight, RGB(255, 255, 255));
+    RkWrite::WriteReport report;
+    const std::string saved = m_dir / (kind == 1 ? "hatches-r12.dwg" : "hatches-r12.dxf");
+    SavedAsR12(source, saved, kind, before, after, report);
     EXPECT_EQ(report.convertedFrom[static_cast<std::size_t>(RkDb::EntityType::Hatch)], 2u);
+    EXPECT_EQ(report.convertedInto[static_cast<std::size_t>(RkDb::EntityType::Insert)], 2u);
     const std::string written = orvo::test::ReadFileBytes(saved);
-    EXPECT_EQ(written.find("HATCH"), std::string::npos);
-    EXPECT_NE(written.find("*X1"), std::string::npos);
-
-    CDrawing* again = CDrawing::CreateDrawing(0);
-    ASSERT_EQ(again->Open(saved.c_str(), ""), 0);
-    OffscreenPicture after(kWidth, kHeight, RGB(255, 255, 255));
-    again->RenderFitted(after.Dc(), kWidth, kHeight, nullptr);
-    CDrawing::DeleteDrawing(again);
+    if (kind == 2) {
+        EXPECT_EQ(written.find("HATCH"), std::string::npos);
+        EXPECT_NE(written.find("*X1"), std::string::npos);
+    }
     // The fills and the pattern land on the same pixels; an index colour is near its true colour.
     const int drawn = before.CountOther(0xFFFFFF);
     EXPECT_GT(drawn, kWidth * kHeight / 10);
     EXPECT_LE(DifferentPixels(before, after, 64), drawn / 50);
     EXPECT_GT(after.CountOther(0xFFFFFF), drawn * 9 / 10);
+    if (kind == 1) {
+        OffscreenPicture dxfBefore(kWidth, kHeight, RGB(255, 255, 255)), dxfAfter(kWidth, kHeight, RGB(255, 255, 255));
+        RkWrite::WriteReport dxfReport;
+        SavedAsR12(source, m_dir / "hatches-r12.dxf", 2, dxfBefore, dxfAfter, dxfReport);
+        EXPECT_EQ(DifferentPixels(after, dxfAfter), 0);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DrawingSaveRenderR12, ::testing::Values(1, 2),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == 1 ? "Dwg" : "Dxf");
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DrawingSaveRender,
                          ::testing::Values(SaveKind{2, 5}, SaveKind{2, 7}, SaveKind{2, 8}, SaveKind{2, 9},

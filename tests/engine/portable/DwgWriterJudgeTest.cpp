@@ -1,4 +1,4 @@
-// DWG R14, 2000 and 2004 as an independent reader sees them: every shared sample drawing, and a
+// DWG R14, 2000 and 2004 (and R12 files of hatches) as an independent reader sees them: every shared sample drawing, and a
 // drawing of the benchmark's kind, written by the writer is read by the shared tools' dwgread
 // with no error and no warning, and the DXF its dwg2dxf makes of the file holds the entities, by
 // type, that the program's own reader finds in it. The tools are Linux programs, so this runs in
@@ -436,5 +436,37 @@ TEST_P(DwgWriterJudge, DrawOrderAndTransparencyAsTheIndependentReaderSeesThem)
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, DwgWriterJudge, ::testing::Values(7, 8, 9));
+
+class DwgWriterJudgeR12 : public DwgWriterJudge
+{
+};
+
+// DWG R12 keeps hatches as inserts of anonymous blocks of their lines and strips: the independent
+// reader reads such a file (with the drawing's own block and its insert) without complaint and
+// finds the entities the program finds.
+TEST_F(DwgWriterJudgeR12, HatchBlocksAsTheIndependentReaderSeesThem)
+{
+#ifndef _WIN32
+    Judge judge(m_tools, 5);
+    auto db = orvo::portable::LayeredDrawing();
+    auto pattern = std::make_unique<RkDb::Hatch>();
+    pattern->color = RkDb::Color::FromAci(1);
+    RkDb::HatchPatternLine line;
+    line.angle = 0.785398163397448;
+    line.offset = {-2.0, 2.0};
+    line.dashes = {4.0, -1.0};
+    pattern->patternLines = {line};
+    RkDb::HatchLoop loop;
+    loop.flags = 2;
+    loop.polyline = {{55, 10}, {95, 10}, {95, 50}, {55, 50}};
+    pattern->loops = {loop};
+    db->Blocks()[db->Blocks().Find("Pair")].entities.push_back(std::move(pattern));
+    db->FinishLoading();
+    bool agree = false;
+    const std::string problems = judge.Check(*db, "hatches as blocks", true, agree);
+    EXPECT_TRUE(problems.empty()) << problems;
+    EXPECT_TRUE(agree);
+#endif
+}
 
 } // namespace
