@@ -61,6 +61,9 @@ constexpr Sentinel kBlocksSentinel = {0x72, 0x2B, 0x7D, 0xEC, 0x3E, 0x8C, 0x88, 
 constexpr Sentinel kExtrasSentinel = {0xD5, 0xF9, 0xD3, 0xBB, 0x0A, 0xA9, 0x69, 0xA6, 0xCD, 0x1C, 0x87, 0xC7, 0xEE, 0x80, 0x4B, 0x17};
 // The size of each table's record, less its CRC, of those with none written.
 constexpr std::uint16_t kViewRecord = 151, kUcsRecord = 107, kVxRecord = 41;
+// Of the tables written: a viewport's and a dimension style's whole record (the fields not
+// written are zero).
+constexpr std::uint16_t kVportRecord = 251, kDimStyleRecord = 322;
 
 void Put16(std::string& s, std::size_t at, std::uint16_t v)
 {
@@ -765,7 +768,7 @@ std::string DwgR12Writer::Tables(std::uint32_t at, std::vector<Table>& tables) c
     });
     table(4, kViewRecord, [] {});
     table(5, kUcsRecord, [] {});
-    table(6, 155, [&] {
+    table(6, kVportRecord, [&] {
         const std::vector<std::string> names = FixedNames(m_db.ViewportRecords(), m_codePage);
         for (std::int32_t i = 0; i < m_db.ViewportRecords().Count(); ++i) {
             const RkDb::ViewportRecord& v = m_db.ViewportRecords()[i];
@@ -775,16 +778,18 @@ std::string DwgR12Writer::Tables(std::uint32_t at, std::vector<Table>& tables) c
             for (const double value : {v.target.x, v.target.y, v.target.z, v.direction.x, v.direction.y,
                                        v.direction.z, v.twist, v.height, v.center.x, v.center.y, v.aspect})
                 AddDouble(out, value);
+            out.append(kVportRecord - 155, '\0');
         }
     });
     table(7, 35, [&] { start(0, "ACAD"); });
-    table(8, 51, [&] {
+    table(8, kDimStyleRecord, [&] {
         const std::vector<std::string> names = FixedNames(m_db.DimStyles(), m_codePage);
         for (std::int32_t i = 0; i < m_db.DimStyles().Count(); ++i) {
             const RkDb::DimStyle& d = m_db.DimStyles()[i];
             start(0, names[static_cast<std::size_t>(i)]);
             AddDouble(out, d.scale);
             AddDouble(out, d.arrowSize);
+            out.append(kDimStyleRecord - 51, '\0');
         }
     });
     table(9, kVxRecord, [] {});

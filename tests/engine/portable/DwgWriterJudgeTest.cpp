@@ -469,4 +469,21 @@ TEST_F(DwgWriterJudgeR12, HatchBlocksAsTheIndependentReaderSeesThem)
 #endif
 }
 
+// A real drawing of hatches (sprinkler_final.dwg) saved as DWG R12: read without complaint, with
+// the entities the program finds.
+TEST_F(DwgWriterJudgeR12, ARealDrawingsHatchesAsTheIndependentReaderSeesThem)
+{
+#ifndef _WIN32
+    ORVO_PORTABLE_REQUIRE_SAMPLES(dir);
+    Judge judge(m_tools, 5);
+    const std::string path = dir + "dwg/real/sprinkler_final.dwg";
+    const auto source = ReadSource(path);
+    ASSERT_TRUE(source);
+    bool agree = false;
+    const std::string problems = judge.Check(*source, path, judge.FaithfulTo(path, *source), agree);
+    EXPECT_TRUE(problems.empty()) << problems;
+    EXPECT_TRUE(agree);
+#endif
+}
+
 } // namespace
