@@ -508,11 +508,25 @@ void DwgR12Writer::Entity(const RkDb::Entity& e, std::string& out)
             r.Option(0x04);
             r.String(Encode(d.text));
         }
-        r.Option(0x08 | 0x10 | 0x20 | 0x40);
-        r.Point3(d.points[0]);
-        r.Point3(d.points[1]);
-        r.Point3(d.points[2]);
-        r.Point2(d.points[3]);
+        // The definition points its type has: linear, aligned and ordinate the two extension
+        // line origins, radius and diameter the chord point, angular all four (the last flat),
+        // angular of three points three.
+        const int kind = d.dimType & 7;
+        const bool first = kind == 0 || kind == 1 || kind == 2 || kind == 5 || kind == 6;
+        const bool third = kind >= 2 && kind <= 5;
+        if (first) {
+            r.Option(0x08 | 0x10);
+            r.Point3(d.points[0]);
+            r.Point3(d.points[1]);
+        }
+        if (third) {
+            r.Option(0x20);
+            r.Point3(d.points[2]);
+        }
+        if (kind == 2) {
+            r.Option(0x40);
+            r.Point2(d.points[3]);
+        }
         r.AppendTo(out);
         return;
     }
