@@ -859,14 +859,18 @@ TEST_F(ThumbnailFixture, AStoredPreviewCellIsThePictureTheLongWayMade)
     }
     ASSERT_GE(jobs.size(), 5u);
     Start(true);
-    Serve(jobs, true);
-    ASSERT_EQ(jobs.size(), m_list.finished.size());
-    for (const Finished& f : m_list.finished) {
-        const std::string& source = sources[static_cast<size_t>(f.item)];
-        EXPECT_EQ(3u, f.result) << source;
-        EXPECT_TRUE(f.picture == PreviewCellTheLongWay(jobs[static_cast<size_t>(f.item)].path, kThumbWidth,
-                                                         kThumbHeight))
-            << source;
+    // Each worker keeps its cell from drawing to drawing: a new size makes it anew.
+    for (const SIZE size : {SIZE{kThumbWidth, kThumbHeight}, SIZE{160, 120}, SIZE{300, 40}, SIZE{kThumbWidth, kThumbHeight}}) {
+        SCOPED_TRACE(size.cx);
+        ASSERT_TRUE(m_thread->SetThumbSize(size.cx, size.cy));
+        Serve(jobs, true);
+        ASSERT_EQ(jobs.size(), m_list.finished.size());
+        for (const Finished& f : m_list.finished) {
+            const std::string& source = sources[static_cast<size_t>(f.item)];
+            EXPECT_EQ(3u, f.result) << source;
+            EXPECT_TRUE(f.picture == PreviewCellTheLongWay(jobs[static_cast<size_t>(f.item)].path, size.cx, size.cy))
+                << source;
+        }
     }
 }
 
