@@ -6,6 +6,8 @@
 #include "render/cache/TDwgCache.h"
 #include "render/workers/TThumbnailProducer.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kWakeRetryMs = 2000;
@@ -173,14 +175,29 @@ bool TTaskManageThread::ServeNext()
         SendReportIfDue();
         return false;
     }
-    // Nothing is at hand: what finished goes to the list before the thread waits.
-    SendReport();
     if (!more && m_workers->IsEmpty()) {
+        SendReport();
         FinishQueue();
         return true;
     }
-    m_workers->WaitForFinished(kStepWaitMs);
+    WaitForWorkers();
     return false;
+}
+
+void TTaskManageThread::WaitForWorkers()
+{
+    // The report goes when its time is up, not each time the thread waits: the workers' jobs
+    // come back a few at a time, and each send costs as much as several of them.
+    DWORD waitMs = kStepWaitMs;
+    if (!m_report->empty()) {
+        const DWORD age = GetTickCount() - m_reportStart;
+        if (age >= kReportDelayMs)
+            SendReport();
+        else
+            waitMs = std::min(waitMs, kReportDelayMs - age);
+    }
+    m_workers->WaitForFinished(waitMs);
+    SendReportIfDue();
 }
 
 bool TTaskManageThread::HandJobs(TTask*& serveHere)

@@ -142,11 +142,13 @@ private:
 
     // A worker's status picture of task.
     void SendStatusPicture(TTask& task, CDib& picture);
-    // A finished job joins the report going to the list; the report goes when it is full or its
-    // first job has waited long enough (SendReportIfDue), and at once before the thread waits.
+    // A finished job joins the report going to the list; the report goes when it is full, when
+    // its first job has waited kReportDelayMs, and at the end of the queue.
     void ReportFinished(TTask& task, WPARAM wParam);
     void SendReportIfDue();
     void SendReport();
+    // Waits for a worker's job, sending the report meanwhile when it is due.
+    void WaitForWorkers();
     bool StillWanted() const { return GetResultFlag() && !IsStopRequested(); }
 
     static constexpr DWORD kDrainLimitMs = 60000;
