@@ -127,7 +127,9 @@ private:
     // Stops at a job the thread serves itself (a lookup in the folder's cache): served here it
     // costs less than the trip to a worker and back.
     bool HandJobs(TTask*& serveHere);
-    TTask* NextJob(TThumbnailWorkers::Pass& pass);
+    // lookupsWait: the folder's library is still loading, so only jobs that need none are taken.
+    TTask* NextJob(TThumbnailWorkers::Pass& pass, bool lookupsWait);
+    bool LookupsWait() const;
     bool NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const;
     void TakeBack(const TThumbnailWorkers::Result& result);
     void FinishCacheFirst(TTask& task, UINT code);

@@ -489,6 +489,41 @@ TEST_F(ThumbnailFixture, SampleDrawingsAreRenderedOrTakenFromTheirStoredPreview)
     }
 }
 
+// The stored previews are served while the folder's library loads; the cached pictures wait for
+// it and are served from it all the same, none rendered again.
+TEST_F(ThumbnailFixture, StoredPreviewsAndCachedPicturesOfOneFolderAllComeBackFromTheCachePass)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    std::vector<Job> jobs;
+    for (const char* name : {"example_2000.dwg", "example_2018.dwg", "sample_2000.dwg"}) {
+        CDib preview;
+        const std::string source = samples + "\\dwg\\" + name;
+        if (!GetDrawingPreviewDib(source.c_str(), &preview))
+            continue;
+        const std::string path = m_folder / name;
+        ASSERT_TRUE(CopyFileA(source.c_str(), path.c_str(), FALSE)) << name;
+        jobs.push_back({path, 0});
+    }
+    ASSERT_FALSE(jobs.empty());
+    const size_t drawings = jobs.size();
+    for (int i = 0; i < 30; ++i)
+        jobs.push_back({Write("kept" + std::to_string(i) + ".bmp", BmpFile(20 + i, 20, static_cast<BYTE>(i))), 4});
+    Start(true);
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    EXPECT_EQ(0, m_list.statusPictures);
+    for (const Finished& f : m_list.finished) {
+        const bool drawing = static_cast<size_t>(f.item) < drawings;
+        EXPECT_EQ(0u, f.wParam) << f.item;
+        EXPECT_EQ(drawing ? 3u : 1u, f.result) << f.item;
+        if (!drawing) {
+            EXPECT_EQ(20 + f.item - static_cast<int>(drawings), f.pictureWidth) << f.item;
+        }
+    }
+}
+
 // Line work in the drawing's default colour must show on any background the user chose: on the
 // default black one it is drawn light, on a white one dark.
 TEST_F(ThumbnailFixture, DefaultColourLinesShowOnTheChosenBackground)
