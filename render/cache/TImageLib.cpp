@@ -19,18 +19,46 @@ TImageLib::~TImageLib()
         (void)m_writer.release();
 }
 
+namespace {
+
+// False only when a and b cannot be one name in any case: two ASCII letters that differ beyond
+// case. What the code page's own rules decide (bytes beyond ASCII) is left to the full compare.
+bool MayBeSameName(const char* a, const char* b)
+{
+    for (;; ++a, ++b) {
+        const unsigned char x = static_cast<unsigned char>(*a);
+        const unsigned char y = static_cast<unsigned char>(*b);
+        if (x == y) {
+            if (x == 0)
+                return true;
+            continue;
+        }
+        if (x >= 0x80 || y >= 0x80)
+            return true;
+        const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+        if (lower(x) != lower(y))
+            return false;
+    }
+}
+
+} // namespace
+
 TSingleImage* TImageLib::Find(const char* path, int width, int height)
 {
     const int count = GetCount();
     if (count == 0)
         return nullptr;
+    // A folder whose files all changed asks for every name in vain: the walk past the other
+    // records must cost little, the full match only for the record of the name.
+    const CString name = CacheFile::FileNamePart(path);
     const int start = m_cursor < 0 || m_cursor >= count ? 0 : m_cursor;
     for (int step = 0; step < count; ++step) {
         // Outward from the cursor, each record once: thumbnails made side by side are stored a
         // few places from the order they are asked for in, before the cursor as often as after.
         const int offset = step % 2 == 0 ? step / 2 : -(step + 1) / 2;
         const int i = ((start + offset) % count + count) % count;
-        if (m_records[static_cast<size_t>(i)]->Matches(path, width, height)) {
+        const TSingleImage& record = *m_records[static_cast<size_t>(i)];
+        if (MayBeSameName(record.m_name, name) && record.Matches(path, width, height)) {
             m_cursor = i + 1 == count ? 0 : i + 1;
             return m_records[static_cast<size_t>(i)].get();
         }

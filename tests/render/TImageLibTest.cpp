@@ -142,6 +142,17 @@ struct LibFixture : ::testing::Test
         return path;
     }
     std::string LibPath() const { return cache / "OrvoKestalLib000000.opslib"; }
+    // The holder loads the folder, takes a picture of path and hands it to its writer.
+    void StoreAndFlush(TDwgCache& holder, const std::string& path) const
+    {
+        holder.SetFolder(Folder().c_str());
+        holder.PrepareLoad();
+        holder.LoadPending();
+        KBMP picture;
+        MakePicture(picture, 3, 3, 5, 96, 72);
+        holder.Store(path.c_str(), &picture, 96, 72);
+        holder.Flush(false, 96, 72);
+    }
 
     // Loads, stores each path with a picture, flushes and waits for the writer.
     void Write(TImageLib& lib, const std::vector<std::string>& paths, int w = 96, int h = 72)
@@ -651,13 +662,7 @@ TEST_F(LibFixture, ALoadBegunAnswersLookupsAndKeepsStoresMadeMeanwhile)
     EXPECT_FALSE(holder.IsLoading());
     holder.BeginLoad(); // nothing pending: nothing begins
     EXPECT_FALSE(holder.IsLoading());
-    holder.SetFolder(Folder().c_str());
-    holder.PrepareLoad();
-    holder.LoadPending();
-    KBMP picture;
-    MakePicture(picture, 3, 3, 5, 96, 72);
-    holder.Store(a.c_str(), &picture, 96, 72);
-    holder.Flush(false, 96, 72);
+    StoreAndFlush(holder, a);
     ASSERT_TRUE(holder.WaitForWriter(10000));
 
     for (const bool waitFirst : {true, false}) {
@@ -692,13 +697,7 @@ TEST_F(LibFixture, DisabledHolderNeverHitsAndStoresNothing)
     const std::string a = Drawing("a.dxf");
     TDwgCache holder(false);
     EXPECT_FALSE(holder.IsLibEnabled());
-    holder.SetFolder(Folder().c_str());
-    holder.PrepareLoad();
-    holder.LoadPending();
-    KBMP picture;
-    MakePicture(picture, 3, 3, 5, 96, 72);
-    holder.Store(a.c_str(), &picture, 96, 72);
-    holder.Flush(false, 96, 72);
+    StoreAndFlush(holder, a);
     KBMP out;
     out.SetSize(96, 72);
     EXPECT_FALSE(holder.Lookup(a.c_str(), &out));

@@ -268,6 +268,25 @@ protected:
         m_thread->StartFolder(m_folder.Path().c_str());
     }
 
+    // The list keeps its first finished job past the send's time-out: the folder changes while
+    // the list is busy, the thread gives up waiting and drops its queue, but the message is still
+    // being handled. Once the thread is idle, alive tells (into outcome) what is still there.
+    void HoldTheFirstJob(bool& outcome, std::function<bool(TTask&)> alive)
+    {
+        auto first = std::make_shared<bool>(true);
+        m_list.onFinished = [this, first, &outcome, alive](TTask& task) {
+            if (!*first)
+                return;
+            *first = false;
+            m_thread->SetResultFlag(false);
+            Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
+            const DWORD start = GetTickCount();
+            while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
+                Sleep(10);
+            outcome = m_thread->IsIdle() && alive(task);
+        };
+    }
+
     // Drawings and images of distinct names and pictures, count of each.
     std::vector<Job> ManyFiles(int count)
     {
@@ -638,21 +657,8 @@ TEST_F(ThumbnailFixture, AJobOutWithASlowListStaysAliveUntilTheListIsDone)
     Start();
     const std::string path = Write("slow.bmp", BmpFile(10, 10, 3));
     bool aliveAfterTheTimeOut = false;
-    bool first = true;
-    m_list.onFinished = [&](TTask& task) {
-        if (!first)
-            return;
-        first = false;
-        // The folder changes while the list is busy: the thread gives up waiting and drops its
-        // queue, but this message is still being handled.
-        m_thread->SetResultFlag(false);
-        Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
-        // The thread is idle once it has emptied its queue after the send gave up.
-        const DWORD start = GetTickCount();
-        while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
-            Sleep(10);
-        aliveAfterTheTimeOut = m_thread->IsIdle() && CountedTask::s_alive.load() == 1 && task.m_path == path.c_str();
-    };
+    HoldTheFirstJob(aliveAfterTheTimeOut,
+                    [&](TTask& task) { return CountedTask::s_alive.load() == 1 && task.m_path == path.c_str(); });
     m_list.Clear();
     m_thread->AddTask(new CountedTask(path.c_str(), 0, 4));
     m_thread->SetEnabled(true);
@@ -680,19 +686,9 @@ TEST_F(ThumbnailFixture, JobsReportedTogetherToASlowListStayAliveUntilTheListIsD
     ASSERT_EQ(jobs.size(), m_list.finished.size());
 
     bool aliveAfterTheTimeOut = false;
-    bool first = true;
-    m_list.onFinished = [&](TTask&) {
-        if (!first)
-            return;
-        first = false;
-        m_thread->SetResultFlag(false);
-        Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
-        const DWORD start = GetTickCount();
-        while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
-            Sleep(10);
-        aliveAfterTheTimeOut = m_thread->IsIdle() && m_thread->GetTaskCount() == 0 &&
-                               CountedTask::s_alive.load() == static_cast<int>(jobs.size());
-    };
+    HoldTheFirstJob(aliveAfterTheTimeOut, [&](TTask&) {
+        return m_thread->GetTaskCount() == 0 && CountedTask::s_alive.load() == static_cast<int>(jobs.size());
+    });
     m_list.Clear();
     for (size_t i = 0; i < jobs.size(); ++i)
         m_thread->AddTask(new CountedTask(jobs[i].path.c_str(), static_cast<int>(i), 4));
