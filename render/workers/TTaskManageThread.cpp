@@ -17,7 +17,8 @@ constexpr DWORD kStepWaitMs = 20;
 TTaskManageThread::TTaskManageThread(int workers)
     : m_queue(std::make_unique<TTaskList>()),
       m_thumbWidth(kDefaultThumbWidth),
-      m_thumbHeight(kDefaultThumbHeight)
+      m_thumbHeight(kDefaultThumbHeight),
+      m_report(std::make_shared<std::vector<FinishedJob>>())
 {
     // Disabled until the list hands over its first folder: the first cycle finds nothing and
     // suspends quietly.
@@ -158,16 +159,22 @@ bool TTaskManageThread::ServeNext()
     TThumbnailWorkers::Result result;
     if (m_workers->TakeFinished(result)) {
         TakeBack(result);
+        SendReportIfDue();
         return false;
     }
-    if (!GetResultFlag())
+    if (!GetResultFlag()) {
+        SendReport(); // goes nowhere: the jobs are no longer wanted
         return false;
+    }
     TTask* serveHere = nullptr;
     const bool more = HandJobs(serveHere);
     if (serveHere) {
         FinishCacheFirst(*serveHere, m_ownProducer->TryCacheFirst(*serveHere));
+        SendReportIfDue();
         return false;
     }
+    // Nothing is at hand: what finished goes to the list before the thread waits.
+    SendReport();
     if (!more && m_workers->IsEmpty()) {
         FinishQueue();
         return true;
@@ -322,6 +329,7 @@ void TTaskManageThread::WaitForList()
 
 void TTaskManageThread::EmptyQueue()
 {
+    m_report->clear();
     m_current.store(nullptr);
     m_workers->ForgetStatusTasks();
     m_unclaimed.KeepFrom(*m_queue);
@@ -350,13 +358,40 @@ void TTaskManageThread::ReportFinished(TTask& task, WPARAM wParam)
 {
     if (GetAppMode() != kBrowseMode)
         return;
-    // The job is recorded against the window the send really went to, or a job kept for an
+    if (m_report->empty())
+        m_reportStart = GetTickCount();
+    m_report->push_back({&task, wParam});
+}
+
+void TTaskManageThread::SendReportIfDue()
+{
+    if (m_report->size() >= kReportBatchLimit || (!m_report->empty() && GetTickCount() - m_reportStart >= kReportDelayMs))
+        SendReport();
+}
+
+void TTaskManageThread::SendReport()
+{
+    if (m_report->empty())
+        return;
+    const std::shared_ptr<std::vector<FinishedJob>> report = std::move(m_report);
+    m_report = std::make_shared<std::vector<FinishedJob>>();
+    m_report->reserve(kReportBatchLimit);
+    const bool one = report->size() == 1;
+    const FinishedJob& first = report->front();
+    // The jobs are recorded against the window the send really went to, or a job kept for an
     // unanswered window could be freed while that window still handles it.
     HWND target = nullptr;
     bool unanswered = false;
-    if (SendToNotifyWindow(kMsgTaskFinished, wParam, reinterpret_cast<LPARAM>(&task),
-                           kTaskSendTimeoutMs, &unanswered, &target))
+    const bool answered =
+        one ? SendToNotifyWindow(kMsgTaskFinished, first.state, reinterpret_cast<LPARAM>(first.task),
+                                 kTaskSendTimeoutMs, &unanswered, &target)
+            : SendToNotifyWindow(kMsgTasksFinished, report->size(), reinterpret_cast<LPARAM>(report->data()),
+                                 kTaskSendTimeoutMs, &unanswered, &target);
+    if (answered) {
         m_unclaimed.NoteAnswered(target);
-    else if (unanswered)
-        m_unclaimed.NoteUnanswered(&task, target);
+    } else if (unanswered) {
+        // The list may still read the report: it lives as long as a job of it is kept.
+        for (const FinishedJob& job : *report)
+            m_unclaimed.NoteUnanswered(job.task, target, report);
+    }
 }
