@@ -78,7 +78,8 @@ struct SaveKind
     int version;    // 5 R12, 7 R14, 8 2000, 9 2004
 };
 
-class DrawingSaveRender : public ::testing::TestWithParam<SaveKind>
+// Pictures on white of drawings saved in a temporary folder.
+template <class Param> class SavedPictures : public ::testing::TestWithParam<Param>
 {
 protected:
     void SetUp() override
@@ -88,6 +89,8 @@ protected:
     }
     orvo::test::TempDir m_dir;
 };
+
+using DrawingSaveRender = SavedPictures<SaveKind>;
 
 TEST_P(DrawingSaveRender, SavedDrawingRendersAsTheOriginal)
 {
@@ -176,16 +179,7 @@ void SavedAsR12(const std::string& source, const std::string& saved, int kind, O
     CDrawing::DeleteDrawing(again);
 }
 
-class DrawingSaveRenderR12 : public ::testing::TestWithParam<int>
-{
-protected:
-    void SetUp() override
-    {
-        InitDLL();
-        DWG_SetBackgroundColor(RGB(255, 255, 255));
-    }
-    orvo::test::TempDir m_dir;
-};
+using DrawingSaveRenderR12 = SavedPictures<int>;
 
 // Saved as DXF R12 or DWG R12, the hatches come back as blocks of lines and fills that land on
 // the original's pixels (an index colour near its true colour), and the DWG like the DXF.

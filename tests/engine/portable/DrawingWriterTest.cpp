@@ -625,6 +625,28 @@ std::vector<std::uint32_t> Picture(const RkDb::Database& db)
     return pixels;
 }
 
+// sprinkler_final.dwg's sprinkler head and what lies around it, on a 600 x 450 device.
+std::unique_ptr<orvo::portable::RasterSink> SprinklerHead(const RkDb::Database& db)
+{
+    RkDraw::ViewTransform view;
+    view.SetDevice(600, 450);
+    view.SetArea({4579.88, 258.728}, 800);
+    auto sink = std::make_unique<orvo::portable::RasterSink>(600, 450);
+    RkDraw::RenderOptions options;
+    RkDraw::DrawingRenderer(db, *sink, options).Draw(0, view);
+    return sink;
+}
+
+std::size_t Differing(const orvo::portable::RasterSink& a, const orvo::portable::RasterSink& b)
+{
+    std::size_t n = 0;
+    for (int y = 0; y < a.Height(); ++y) {
+        for (int x = 0; x < a.Width(); ++x)
+            n += a.At(x, y) != b.At(x, y) ? 1 : 0;
+    }
+    return n;
+}
+
 struct SavedKind
 {
     int kind;
@@ -726,24 +748,11 @@ TEST_P(KeptOnSave, ARealDrawingsDrawOrders)
         return;
     }
     EXPECT_EQ(ExpectDrawOrders(*source, *back, what), 54);
-    RkDraw::ViewTransform view;
-    view.SetDevice(600, 450);
-    view.SetArea({4579.88, 258.728}, 800);
-    const auto draw = [&view](const RkDb::Database& db) {
-        auto sink = std::make_unique<orvo::portable::RasterSink>(600, 450);
-        RkDraw::RenderOptions options;
-        RkDraw::DrawingRenderer(db, *sink, options).Draw(0, view);
-        return sink;
-    };
-    const auto before = draw(*source), after = draw(*back);
+    const auto before = SprinklerHead(*source), after = SprinklerHead(*back);
     const std::size_t green = before->CountColor(0, 0, 150, 450, 0x00FF00);
     EXPECT_GT(green, 400u);
     EXPECT_EQ(after->CountColor(0, 0, 150, 450, 0x00FF00), green) << what;
-    std::size_t differing = 0;
-    for (int y = 0; y < 450; ++y) {
-        for (int x = 0; x < 600; ++x)
-            differing += before->At(x, y) != after->At(x, y) ? 1 : 0;
-    }
+    const std::size_t differing = Differing(*before, *after);
     EXPECT_LE(differing, before->Ink(0, 0, 600, 450) / 100) << what;
 }
 
@@ -1002,23 +1011,10 @@ TEST(DrawingWriter, ARealDrawingsHatchesSurviveDwgR12)
     EXPECT_GT(dwg.convertedInto[Idx(EntityType::Insert)], hatches / 2);
     EXPECT_EQ(dwg.convertedInto[Idx(EntityType::Line)], dxf.convertedInto[Idx(EntityType::Line)]);
     EXPECT_EQ(dwg.convertedInto[Idx(EntityType::Solid)], dxf.convertedInto[Idx(EntityType::Solid)]);
-    RkDraw::ViewTransform view;
-    view.SetDevice(600, 450);
-    view.SetArea({4579.88, 258.728}, 800);
-    const auto draw = [&view](const RkDb::Database& db) {
-        auto sink = std::make_unique<orvo::portable::RasterSink>(600, 450);
-        RkDraw::RenderOptions options;
-        RkDraw::DrawingRenderer(db, *sink, options).Draw(0, view);
-        return sink;
-    };
-    const auto a = draw(*asDwg), b = draw(*asDxf);
+    const auto a = SprinklerHead(*asDwg), b = SprinklerHead(*asDxf);
     const std::size_t ink = b->Ink(0, 0, 600, 450);
     EXPECT_GT(ink, 10000u);
-    std::size_t differing = 0;
-    for (int y = 0; y < 450; ++y) {
-        for (int x = 0; x < 600; ++x)
-            differing += a->At(x, y) != b->At(x, y) ? 1 : 0;
-    }
+    const std::size_t differing = Differing(*a, *b);
     EXPECT_LE(differing, ink / 100);
     EXPECT_EQ(a->CountColor(0, 0, 600, 450, 0x00FF00), b->CountColor(0, 0, 600, 450, 0x00FF00));
 }
