@@ -314,7 +314,9 @@ RkDb::EntityPtr DwgR12EntityDecoder::DecodePolyline(RkDb::ByteCursor& c, DwgR12R
 void DwgR12EntityDecoder::DecodeVertex(RkDb::ByteCursor& c, DwgR12Record& r, const Common& k) const
 {
     RkDb::PolyVertex& v = r.vertex;
-    v.position = Point(c, false, k.elevation);
+    // Option 0x4000: a record without a position (a polyface mesh's face).
+    if (!Has(r.opts, 0x4000))
+        v.position = Point(c, false, k.elevation);
     if (Has(r.opts, 0x01)) v.startWidth = c.RD();
     if (Has(r.opts, 0x02)) v.endWidth = c.RD();
     if (Has(r.opts, 0x04)) v.bulge = c.RD();

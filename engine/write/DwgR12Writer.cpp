@@ -120,6 +120,16 @@ void AddFixed(std::string& s, const std::string& text, std::size_t bytes)
     s.append(bytes - n, '\0');
 }
 
+// An attribute's tag as R12 keeps it: in capitals (tags match whatever their case).
+std::string UpperTag(std::string tag)
+{
+    for (char& c : tag) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return tag;
+}
+
 bool IsDefaultExtrusion(const Vec3& e) { return e.x == 0.0 && e.y == 0.0 && e.z == 1.0; }
 
 // The names of a table in the drawing's code page, each at most 31 bytes (the field's room): a
@@ -551,7 +561,7 @@ void DwgR12Writer::Text(const RkDb::Entity& e, std::uint8_t type, const RkDb::Te
     if (type == orvo::dwg::kR12AttDef)
         r.String(Encode(prompt));
     if (type != orvo::dwg::kR12Text) {
-        r.String(Encode(tag));
+        r.String(UpperTag(Encode(tag)));
         r.RC(flags);
         shift = 1;
     }
@@ -601,15 +611,20 @@ void DwgR12Writer::Polyline(const RkDb::Polyline& p, std::string& out)
     if (p.vertices.empty())
         return;
     for (const RkDb::PolyVertex& v : p.vertices) {
+        // A face record has no position (its option 0x4000 says so).
+        const bool face = p.kind == Kind::PolyFace && (v.flags & 64) == 0;
         Record vr(orvo::dwg::kR12Vertex, layer);
-        vr.Common(p, lineType, false, false, v.position.z);
-        vr.Point2(v.position);
+        vr.Common(p, lineType, false, false, face ? 0.0 : v.position.z);
+        if (face)
+            vr.Option(0x4000);
+        else
+            vr.Point2(v.position);
         if (v.startWidth != 0.0) { vr.Option(0x01); vr.RD(v.startWidth); }
         if (v.endWidth != 0.0) { vr.Option(0x02); vr.RD(v.endWidth); }
         if (v.bulge != 0.0) { vr.Option(0x04); vr.RD(v.bulge); }
         vr.Option(0x08);
         vr.RC(static_cast<std::uint8_t>(v.flags));
-        if (p.kind == Kind::PolyFace && (v.flags & 64) == 0) {
+        if (face) {
             vr.Option(0x20 | 0x40 | 0x80 | 0x100);
             for (const std::int32_t index : v.faceIndex)
                 vr.RS(static_cast<std::uint16_t>(static_cast<std::int16_t>(index)));
