@@ -25,12 +25,13 @@ TSingleImage* TImageLib::Find(const char* path, int width, int height)
     if (count == 0)
         return nullptr;
     const int start = m_cursor < 0 || m_cursor >= count ? 0 : m_cursor;
+    const CString name = CacheFile::FileNamePart(path);
     for (int step = 0; step < count; ++step) {
         // Outward from the cursor, each record once: thumbnails made side by side are stored a
         // few places from the order they are asked for in, before the cursor as often as after.
         const int offset = step % 2 == 0 ? step / 2 : -(step + 1) / 2;
         const int i = ((start + offset) % count + count) % count;
-        if (m_records[static_cast<size_t>(i)]->Matches(path, width, height)) {
+        if (m_records[static_cast<size_t>(i)]->Matches(path, name, width, height)) {
             m_cursor = i + 1 == count ? 0 : i + 1;
             return m_records[static_cast<size_t>(i)].get();
         }

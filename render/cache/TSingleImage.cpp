@@ -172,7 +172,12 @@ bool TSingleImage::Write(CFile& file, bool keepAll, const char* folder)
 
 bool TSingleImage::Matches(const char* path, int width, int height) const
 {
-    if (!m_picture || m_name.CompareNoCase(CacheFile::FileNamePart(path)) != 0)
+    return Matches(path, CacheFile::FileNamePart(path), width, height);
+}
+
+bool TSingleImage::Matches(const char* path, const CString& name, int width, int height) const
+{
+    if (!m_picture || m_name.CompareNoCase(name) != 0)
         return false;
     FILETIME time{};
     uint32_t size = 0;
