@@ -255,9 +255,19 @@ int CIEShellListCtrl::FindRowOf(const CShellListItem* item) const
 
 LRESULT CIEShellListCtrl::OnThumbnailFinished(WPARAM wParam, LPARAM lParam)
 {
-    auto* task = reinterpret_cast<TTask*>(lParam);
+    TakeFinishedJob(wParam, reinterpret_cast<TTask*>(lParam));
+    // The jobs that finished meanwhile come with the same send.
+    TTask* next = nullptr;
+    WPARAM code = 0;
+    while (m_thumbThread && m_thumbThread->TakeReport(next, code))
+        TakeFinishedJob(code, next);
+    return 0;
+}
+
+void CIEShellListCtrl::TakeFinishedJob(WPARAM wParam, TTask* task)
+{
     if (!task)
-        return 0;
+        return;
     // The job names its item by ticket: rows may have been sorted, deleted or inserted since.
     const auto job = m_jobs.find(task->m_item);
     if (m_resultsAccepted && m_viewType == kThumbnails && job != m_jobs.end() && task->m_result != 0) {
@@ -270,7 +280,6 @@ LRESULT CIEShellListCtrl::OnThumbnailFinished(WPARAM wParam, LPARAM lParam)
     }
     // The very last touch: a job whose send went unanswered is freed as soon as this is set.
     task->m_taken = true;
-    return 0;
 }
 
 LRESULT CIEShellListCtrl::OnInterimPicture(WPARAM wParam, LPARAM lParam)

@@ -145,6 +145,8 @@ DWORD TTaskManageThread::Run()
     }
     Drain();
     FlushCache(true);
+    const std::lock_guard<std::mutex> guard(m_reportLock);
+    m_reports.clear();
     return 0;
 }
 
@@ -155,25 +157,50 @@ bool TTaskManageThread::ServeNext()
         m_workers->SkipRendering();
         SetSkipFlag(false);
     }
-    TThumbnailWorkers::Result result;
-    if (m_workers->TakeFinished(result)) {
-        TakeBack(result);
+    const bool tookBack = TakeBackFinished();
+    if (!GetResultFlag()) {
+        SendReports();
         return false;
     }
-    if (!GetResultFlag())
-        return false;
+    // New jobs go out before the send, so that the workers go on while the list takes the
+    // pictures.
     TTask* serveHere = nullptr;
     const bool more = HandJobs(serveHere);
-    if (serveHere) {
-        FinishCacheFirst(*serveHere, m_ownProducer->TryCacheFirst(*serveHere));
+    if (serveHere)
+        ServeHere(serveHere);
+    SendReports();
+    if (tookBack || serveHere)
         return false;
-    }
     if (!more && m_workers->IsEmpty()) {
         FinishQueue();
         return true;
     }
     m_workers->WaitForFinished(kStepWaitMs);
     return false;
+}
+
+bool TTaskManageThread::TakeBackFinished()
+{
+    TThumbnailWorkers::Result result;
+    bool any = false;
+    while (m_workers->TakeFinished(result)) {
+        TakeBack(result);
+        any = true;
+    }
+    return any;
+}
+
+void TTaskManageThread::ServeHere(TTask* task)
+{
+    const DWORD start = GetTickCount();
+    int served = 0;
+    while (task) {
+        FinishCacheFirst(*task, m_ownProducer->TryCacheFirst(*task));
+        if (++served >= kServeHereBatch || GetTickCount() - start >= kServeHereSliceMs || !GetResultFlag())
+            return;
+        task = nullptr;
+        HandJobs(task);
+    }
 }
 
 bool TTaskManageThread::HandJobs(TTask*& serveHere)
@@ -304,6 +331,7 @@ void TTaskManageThread::SleepUntilWoken()
 
 void TTaskManageThread::FinishQueue()
 {
+    SendReports();
     WaitForList();
     EmptyQueue();
     FlushCache(m_rebuild.exchange(false));
@@ -322,6 +350,10 @@ void TTaskManageThread::WaitForList()
 
 void TTaskManageThread::EmptyQueue()
 {
+    {
+        const std::lock_guard<std::mutex> guard(m_reportLock);
+        m_reports.clear();
+    }
     m_current.store(nullptr);
     m_workers->ForgetStatusTasks();
     m_unclaimed.KeepFrom(*m_queue);
@@ -350,13 +382,56 @@ void TTaskManageThread::ReportFinished(TTask& task, WPARAM wParam)
 {
     if (GetAppMode() != kBrowseMode)
         return;
-    // The job is recorded against the window the send really went to, or a job kept for an
-    // unanswered window could be freed while that window still handles it.
-    HWND target = nullptr;
-    bool unanswered = false;
-    if (SendToNotifyWindow(kMsgTaskFinished, wParam, reinterpret_cast<LPARAM>(&task),
-                           kTaskSendTimeoutMs, &unanswered, &target))
-        m_unclaimed.NoteAnswered(target);
-    else if (unanswered)
-        m_unclaimed.NoteUnanswered(&task, target);
+    const std::lock_guard<std::mutex> guard(m_reportLock);
+    m_reports.push_back({&task, wParam});
+}
+
+bool TTaskManageThread::TakeReport(TTask*& task, WPARAM& wParam)
+{
+    const std::lock_guard<std::mutex> guard(m_reportLock);
+    if (!m_reportsOpen || m_reports.empty())
+        return false;
+    task = m_reports.front().task;
+    wParam = m_reports.front().wParam;
+    m_reports.pop_front();
+    m_lent.push_back(task);
+    return true;
+}
+
+void TTaskManageThread::SendReports()
+{
+    for (;;) {
+        Report first{nullptr, 0};
+        {
+            const std::lock_guard<std::mutex> guard(m_reportLock);
+            if (m_reports.empty())
+                return;
+            first = m_reports.front();
+            m_reports.pop_front();
+            m_lent.clear();
+            m_reportsOpen = true;
+        }
+        // Each job is recorded against the window the send really went to, or a job kept for
+        // an unanswered window could be freed while that window still handles it.
+        HWND target = nullptr;
+        bool unanswered = false;
+        const bool answered = SendToNotifyWindow(kMsgTaskFinished, first.wParam, reinterpret_cast<LPARAM>(first.task),
+                                                 kTaskSendTimeoutMs, &unanswered, &target);
+        std::vector<TTask*> lent;
+        {
+            const std::lock_guard<std::mutex> guard(m_reportLock);
+            m_reportsOpen = false;
+            lent.swap(m_lent);
+            // Not sent at all: no window takes pictures now, nor the ones queued behind.
+            if (!answered && !unanswered)
+                m_reports.clear();
+        }
+        if (answered) {
+            m_unclaimed.NoteAnswered(target);
+        } else if (unanswered) {
+            m_unclaimed.NoteUnanswered(first.task, target);
+            for (TTask* task : lent)
+                m_unclaimed.NoteUnanswered(task, target);
+        }
+    }
 }

@@ -17,7 +17,10 @@
 #include "render/workers/TUnclaimedTasks.h"
 
 #include <atomic>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 class TThumbnailProducer;
 
@@ -73,6 +76,10 @@ public:
     // Null for a picture of no worker's, or once the queue was emptied.
     TTask* GetStatusTask(LPARAM picture) const;
     int GetWorkerCount() const { return m_workers->GetCount(); }
+    // The list's thread, inside its handler of kMsgTaskFinished: the next job that finished
+    // meanwhile and goes with the same send, with its wParam; it is to be handled as if it had
+    // come in a send of its own. False when none is left, or outside the thread's send.
+    bool TakeReport(TTask*& task, WPARAM& wParam);
 
     // Points the cache at folder, sets the result flag and wakes the thread. Returns the thread's
     // previous suspend count.
@@ -125,10 +132,25 @@ private:
 
     // A worker's status picture of task.
     void SendStatusPicture(TTask& task, CDib& picture);
+    // Queues a finished job for the list; SendReports hands the queued ones over.
     void ReportFinished(TTask& task, WPARAM wParam);
+    void SendReports();
+    // Takes back every job the workers have finished; true when there was one.
+    bool TakeBackFinished();
+    // Serves the lookups the thread makes itself while they follow each other, up to a batch.
+    void ServeHere(TTask* task);
     bool StillWanted() const { return GetResultFlag() && !IsStopRequested(); }
 
     static constexpr DWORD kDrainLimitMs = 60000;
+    // At most this many lookups, or this long, are served here before their send.
+    static constexpr int kServeHereBatch = 32;
+    static constexpr DWORD kServeHereSliceMs = 20;
+
+    struct Report
+    {
+        TTask* task;
+        WPARAM wParam;
+    };
 
     std::unique_ptr<TTaskList> m_queue;
     std::atomic<TTask*> m_current{nullptr};
@@ -142,6 +164,12 @@ private:
     std::atomic<bool> m_wakePending{false};
     ThumbnailSettings m_settings; // under the base lock
     TUnclaimedTasks m_unclaimed;
+    // Finished jobs not yet handed to the list, and those the list took during the send in
+    // progress (m_reportsOpen): these are out with it as much as the send's own job.
+    std::mutex m_reportLock;
+    std::deque<Report> m_reports;
+    std::vector<TTask*> m_lent;
+    bool m_reportsOpen = false;
     // The thread's own, for the lookups it serves itself.
     std::unique_ptr<TThumbnailProducer> m_ownProducer;
     // Last: its workers end before anything they use goes.
