@@ -3,8 +3,8 @@
 // sort by each column, a merge refresh after one file changed (the watch's refresh of the files it
 // named, medians of five, and the merge that reads the whole folder), and the time until every
 // thumbnail is shown, cold (rendered) and warm (from the folder's cache). Prints ms per step.
-//   ShellListBench [FILES] [--lists: the fills, sorts and merges only, without the shell calls'
-//   profile and the thumbnails | --thumbnails: the details fill and the thumbnails only]
+//   ShellListBench [FILES] [--lists: the fills, sorts and merges only, without the thumbnails |
+//   --profile: what each shell call costs over the folder's items (a minute under Wine), only]
 #include "core/RegistryRoot.h"
 #include "browser/list/CIEShellListCtrl.h"
 #include "browser/list/FolderFindData.h"
@@ -218,32 +218,6 @@ void ProfileShellCalls(const std::string& folder)
     desktop->Release();
 }
 
-// The sorts by each column, the watch's refreshes and the merges that read the whole folder.
-void BenchListSteps(CIEShellListCtrl& list, const std::string& folder)
-{
-    double t = 0;
-    for (int column = 0; column < 4; ++column) {
-        t = NowMs();
-        list.SetSort(column, column % 2 == 0);
-        list.Sort();
-        printf("sort by column %d: %.0f ms\n", column, NowMs() - t);
-    }
-    // Let the watch arm on the folder first.
-    PumpUntil([] { return false; }, 300);
-    BenchWatchRefresh(list, folder);
-    std::vector<double> merges;
-    for (int round = 0; round < 3; ++round) {
-        std::ofstream(folder + "\\changed.dxf") << kDxf;
-        t = NowMs();
-        list.Refresh(TRUE, FALSE);
-        merges.push_back(NowMs() - t);
-        DeleteFileA((folder + "\\changed.dxf").c_str());
-        list.Refresh(TRUE, FALSE);
-    }
-    printf("merge refresh reading the whole folder, after one new file: %.0f ms (median of 3; %d rows)\n",
-           Median(merges), list.GetItemCount());
-}
-
 // The thumbnail view: every picture made (cold), then every picture from the cache (warm). The
 // thread is asked first: the walk over every row is left for its idle moments.
 void BenchThumbnails(CIEShellListCtrl& list, TTaskManageThread& thread)
@@ -286,11 +260,10 @@ int main(int argc, char** argv)
     const std::string folder = MakeFolder(root, files);
     printf("files: %d in %s (made in %.0f ms)\n", files, folder.c_str(), NowMs() - t0);
     const bool listsOnly = argc > 2 && strcmp(argv[2], "--lists") == 0;
-    const bool thumbnailsOnly = argc > 2 && strcmp(argv[2], "--thumbnails") == 0;
-    if (!listsOnly && !thumbnailsOnly)
+    if (argc > 2 && strcmp(argv[2], "--profile") == 0) {
         ProfileShellCalls(folder);
-    if (argc > 2 && strcmp(argv[2], "--profile") == 0)
         return 0;
+    }
     const std::string cache = root + "\\orvo-shelllist-bench-cache";
     CreateDirectoryA(cache.c_str(), nullptr);
     CreateLibIndexTree(cache.c_str(), false, true);
@@ -315,8 +288,26 @@ int main(int argc, char** argv)
         double t = NowMs();
         list.SetFolderPath(folder.c_str());
         printf("fill, details view: %.0f ms (%d rows)\n", NowMs() - t, list.GetItemCount());
-        if (!thumbnailsOnly)
-            BenchListSteps(list, folder);
+        for (int column = 0; column < 4; ++column) {
+            t = NowMs();
+            list.SetSort(column, column % 2 == 0);
+            list.Sort();
+            printf("sort by column %d: %.0f ms\n", column, NowMs() - t);
+        }
+        // Let the watch arm on the folder first.
+        PumpUntil([] { return false; }, 300);
+        BenchWatchRefresh(list, folder);
+        std::vector<double> merges;
+        for (int round = 0; round < 3; ++round) {
+            std::ofstream(folder + "\\changed.dxf") << kDxf;
+            t = NowMs();
+            list.Refresh(TRUE, FALSE);
+            merges.push_back(NowMs() - t);
+            DeleteFileA((folder + "\\changed.dxf").c_str());
+            list.Refresh(TRUE, FALSE);
+        }
+        printf("merge refresh reading the whole folder, after one new file: %.0f ms (median of 3; %d rows)\n",
+               Median(merges), list.GetItemCount());
         // What the watch saw of the bench's own changes is taken before the thumbnails.
         PumpUntil([] { return false; }, 300);
         if (!listsOnly)

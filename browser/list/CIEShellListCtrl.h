@@ -23,7 +23,6 @@
 
 class CPreView;
 class CSplitPath;
-class TTask;
 class TTaskManageThread;
 
 // Posted to itself after a rename: the row is brought up to date with the new name.
@@ -216,8 +215,7 @@ protected:
     LRESULT OnFolderPathQuery(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnThumbnailFinished(WPARAM wParam, LPARAM lParam);
-    // One finished job of the thumbnail thread (wParam the pass's code): its picture to its row.
-    void TakeFinishedJob(WPARAM wParam, TTask* task);
+    LRESULT OnThumbnailsFinished(WPARAM wParam, LPARAM lParam);
     LRESULT OnFolderChanged(WPARAM wParam, LPARAM lParam);
     // The folder tree's settled selection (WM_TREE_SHOWFOLDER): lParam a list this list frees.
     LRESULT OnTreeShowFolder(WPARAM wParam, LPARAM lParam);

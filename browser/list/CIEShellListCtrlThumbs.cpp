@@ -255,19 +255,9 @@ int CIEShellListCtrl::FindRowOf(const CShellListItem* item) const
 
 LRESULT CIEShellListCtrl::OnThumbnailFinished(WPARAM wParam, LPARAM lParam)
 {
-    TakeFinishedJob(wParam, reinterpret_cast<TTask*>(lParam));
-    // The jobs that finished meanwhile come with the same send.
-    TTask* next = nullptr;
-    WPARAM code = 0;
-    while (m_thumbThread && m_thumbThread->TakeReport(next, code))
-        TakeFinishedJob(code, next);
-    return 0;
-}
-
-void CIEShellListCtrl::TakeFinishedJob(WPARAM wParam, TTask* task)
-{
+    auto* task = reinterpret_cast<TTask*>(lParam);
     if (!task)
-        return;
+        return 0;
     // The job names its item by ticket: rows may have been sorted, deleted or inserted since.
     const auto job = m_jobs.find(task->m_item);
     if (m_resultsAccepted && m_viewType == kThumbnails && job != m_jobs.end() && task->m_result != 0) {
@@ -280,6 +270,19 @@ void CIEShellListCtrl::TakeFinishedJob(WPARAM wParam, TTask* task)
     }
     // The very last touch: a job whose send went unanswered is freed as soon as this is set.
     task->m_taken = true;
+    return 0;
+}
+
+// Jobs that finished together, each taken as its own 0x800A would be, in the order they finished.
+LRESULT CIEShellListCtrl::OnThumbnailsFinished(WPARAM wParam, LPARAM lParam)
+{
+    const auto* jobs = reinterpret_cast<const TTaskManageThread::FinishedJob*>(lParam);
+    if (!jobs)
+        return 0;
+    // The count comes from wParam: once the last job is taken the entries may be gone.
+    for (WPARAM i = 0; i < wParam; ++i)
+        OnThumbnailFinished(jobs[i].state, reinterpret_cast<LPARAM>(jobs[i].task));
+    return 0;
 }
 
 LRESULT CIEShellListCtrl::OnInterimPicture(WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,7 @@
 #include "render/cache/CacheFile.h"
 
 #include <atomic>
+#include <cstring>
 
 namespace CacheFile {
 
@@ -124,11 +125,22 @@ void SeekTo(CFile& file, uint64_t offset)
 
 bool FindFileInfo(const char* path, FILETIME* localWriteTime, uint32_t* sizeLow)
 {
-    // The file's own attributes, not a directory search for its name: under Wine a search
-    // reads the whole folder, 0.5 ms a file in a folder of 10,000, where this takes 0.01 ms.
+    // The attributes of the name itself cost one query where a directory search opens, reads
+    // and closes the folder (under Wine each a round trip to its server); a name with wildcards
+    // still goes to the search, which matches it as a pattern.
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!path || !GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+    if (!path || std::strpbrk(path, "*?") != nullptr) {
+        WIN32_FIND_DATAA found;
+        const HANDLE find = path ? FindFirstFileA(path, &found) : INVALID_HANDLE_VALUE;
+        if (find == INVALID_HANDLE_VALUE)
+            return false;
+        FindClose(find);
+        data.dwFileAttributes = found.dwFileAttributes;
+        data.ftLastWriteTime = found.ftLastWriteTime;
+        data.nFileSizeLow = found.nFileSizeLow;
+    } else if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
         return false;
+    }
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return false;
     if (localWriteTime)

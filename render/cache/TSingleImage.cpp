@@ -172,12 +172,7 @@ bool TSingleImage::Write(CFile& file, bool keepAll, const char* folder)
 
 bool TSingleImage::Matches(const char* path, int width, int height) const
 {
-    return Matches(path, CacheFile::FileNamePart(path), width, height);
-}
-
-bool TSingleImage::Matches(const char* path, const CString& name, int width, int height) const
-{
-    if (!m_picture || m_name.CompareNoCase(name) != 0)
+    if (!m_picture || m_name.CompareNoCase(CacheFile::FileNamePart(path)) != 0)
         return false;
     FILETIME time{};
     uint32_t size = 0;

@@ -35,8 +35,6 @@ public:
     bool Write(CFile& file, bool keepAll, const char* folder);
     // The record is the thumbnail of path at width x height, and the file has not changed.
     bool Matches(const char* path, int width, int height) const;
-    // The same, with path's file name part given: a search over every record takes it once.
-    bool Matches(const char* path, const CString& name, int width, int height) const;
     // Takes the name, time and size of path and a copy of picture.
     bool Set(const char* path, const KBMP* picture);
 

@@ -17,7 +17,8 @@ constexpr DWORD kStepWaitMs = 20;
 TTaskManageThread::TTaskManageThread(int workers)
     : m_queue(std::make_unique<TTaskList>()),
       m_thumbWidth(kDefaultThumbWidth),
-      m_thumbHeight(kDefaultThumbHeight)
+      m_thumbHeight(kDefaultThumbHeight),
+      m_report(std::make_shared<std::vector<FinishedJob>>())
 {
     // Disabled until the list hands over its first folder: the first cycle finds nothing and
     // suspends quietly.
@@ -145,8 +146,6 @@ DWORD TTaskManageThread::Run()
     }
     Drain();
     FlushCache(true);
-    const std::lock_guard<std::mutex> guard(m_reportLock);
-    m_reports.clear();
     return 0;
 }
 
@@ -157,50 +156,31 @@ bool TTaskManageThread::ServeNext()
         m_workers->SkipRendering();
         SetSkipFlag(false);
     }
-    const bool tookBack = TakeBackFinished();
-    if (!GetResultFlag()) {
-        SendReports();
+    TThumbnailWorkers::Result result;
+    if (m_workers->TakeFinished(result)) {
+        TakeBack(result);
+        SendReportIfDue();
         return false;
     }
-    // New jobs go out before the send, so that the workers go on while the list takes the
-    // pictures.
+    if (!GetResultFlag()) {
+        SendReport(); // goes nowhere: the jobs are no longer wanted
+        return false;
+    }
     TTask* serveHere = nullptr;
     const bool more = HandJobs(serveHere);
-    if (serveHere)
-        ServeHere(serveHere);
-    SendReports();
-    if (tookBack || serveHere)
+    if (serveHere) {
+        FinishCacheFirst(*serveHere, m_ownProducer->TryCacheFirst(*serveHere));
+        SendReportIfDue();
         return false;
+    }
+    // Nothing is at hand: what finished goes to the list before the thread waits.
+    SendReport();
     if (!more && m_workers->IsEmpty()) {
         FinishQueue();
         return true;
     }
     m_workers->WaitForFinished(kStepWaitMs);
     return false;
-}
-
-bool TTaskManageThread::TakeBackFinished()
-{
-    TThumbnailWorkers::Result result;
-    bool any = false;
-    while (m_workers->TakeFinished(result)) {
-        TakeBack(result);
-        any = true;
-    }
-    return any;
-}
-
-void TTaskManageThread::ServeHere(TTask* task)
-{
-    const DWORD start = GetTickCount();
-    int served = 0;
-    while (task) {
-        FinishCacheFirst(*task, m_ownProducer->TryCacheFirst(*task));
-        if (++served >= kServeHereBatch || GetTickCount() - start >= kServeHereSliceMs || !GetResultFlag())
-            return;
-        task = nullptr;
-        HandJobs(task);
-    }
 }
 
 bool TTaskManageThread::HandJobs(TTask*& serveHere)
@@ -331,7 +311,6 @@ void TTaskManageThread::SleepUntilWoken()
 
 void TTaskManageThread::FinishQueue()
 {
-    SendReports();
     WaitForList();
     EmptyQueue();
     FlushCache(m_rebuild.exchange(false));
@@ -350,10 +329,7 @@ void TTaskManageThread::WaitForList()
 
 void TTaskManageThread::EmptyQueue()
 {
-    {
-        const std::lock_guard<std::mutex> guard(m_reportLock);
-        m_reports.clear();
-    }
+    m_report->clear();
     m_current.store(nullptr);
     m_workers->ForgetStatusTasks();
     m_unclaimed.KeepFrom(*m_queue);
@@ -382,56 +358,40 @@ void TTaskManageThread::ReportFinished(TTask& task, WPARAM wParam)
 {
     if (GetAppMode() != kBrowseMode)
         return;
-    const std::lock_guard<std::mutex> guard(m_reportLock);
-    m_reports.push_back({&task, wParam});
+    if (m_report->empty())
+        m_reportStart = GetTickCount();
+    m_report->push_back({&task, wParam});
 }
 
-bool TTaskManageThread::TakeReport(TTask*& task, WPARAM& wParam)
+void TTaskManageThread::SendReportIfDue()
 {
-    const std::lock_guard<std::mutex> guard(m_reportLock);
-    if (!m_reportsOpen || m_reports.empty())
-        return false;
-    task = m_reports.front().task;
-    wParam = m_reports.front().wParam;
-    m_reports.pop_front();
-    m_lent.push_back(task);
-    return true;
+    if (m_report->size() >= kReportBatchLimit || (!m_report->empty() && GetTickCount() - m_reportStart >= kReportDelayMs))
+        SendReport();
 }
 
-void TTaskManageThread::SendReports()
+void TTaskManageThread::SendReport()
 {
-    for (;;) {
-        Report first{nullptr, 0};
-        {
-            const std::lock_guard<std::mutex> guard(m_reportLock);
-            if (m_reports.empty())
-                return;
-            first = m_reports.front();
-            m_reports.pop_front();
-            m_lent.clear();
-            m_reportsOpen = true;
-        }
-        // Each job is recorded against the window the send really went to, or a job kept for
-        // an unanswered window could be freed while that window still handles it.
-        HWND target = nullptr;
-        bool unanswered = false;
-        const bool answered = SendToNotifyWindow(kMsgTaskFinished, first.wParam, reinterpret_cast<LPARAM>(first.task),
-                                                 kTaskSendTimeoutMs, &unanswered, &target);
-        std::vector<TTask*> lent;
-        {
-            const std::lock_guard<std::mutex> guard(m_reportLock);
-            m_reportsOpen = false;
-            lent.swap(m_lent);
-            // Not sent at all: no window takes pictures now, nor the ones queued behind.
-            if (!answered && !unanswered)
-                m_reports.clear();
-        }
-        if (answered) {
-            m_unclaimed.NoteAnswered(target);
-        } else if (unanswered) {
-            m_unclaimed.NoteUnanswered(first.task, target);
-            for (TTask* task : lent)
-                m_unclaimed.NoteUnanswered(task, target);
-        }
+    if (m_report->empty())
+        return;
+    const std::shared_ptr<std::vector<FinishedJob>> report = std::move(m_report);
+    m_report = std::make_shared<std::vector<FinishedJob>>();
+    m_report->reserve(kReportBatchLimit);
+    const bool one = report->size() == 1;
+    const FinishedJob& first = report->front();
+    // The jobs are recorded against the window the send really went to, or a job kept for an
+    // unanswered window could be freed while that window still handles it.
+    HWND target = nullptr;
+    bool unanswered = false;
+    const bool answered =
+        one ? SendToNotifyWindow(kMsgTaskFinished, first.state, reinterpret_cast<LPARAM>(first.task),
+                                 kTaskSendTimeoutMs, &unanswered, &target)
+            : SendToNotifyWindow(kMsgTasksFinished, report->size(), reinterpret_cast<LPARAM>(report->data()),
+                                 kTaskSendTimeoutMs, &unanswered, &target);
+    if (answered) {
+        m_unclaimed.NoteAnswered(target);
+    } else if (unanswered) {
+        // The list may still read the report: it lives as long as a job of it is kept.
+        for (const FinishedJob& job : *report)
+            m_unclaimed.NoteUnanswered(job.task, target, report);
     }
 }

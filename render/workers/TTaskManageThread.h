@@ -3,9 +3,11 @@
 // preview), then the rest (drawings rendered by the engine at thumbnail size, raster images loaded
 // and scaled). The pictures are made by its workers (TThumbnailWorkers, one per spare core), each
 // with an engine document of its own; the thread hands them the queue's jobs and takes them back
-// as they finish, so the queue, the sends to the list and the end of the queue stay its own. Each
-// finished job goes back to the list with a blocking send of 0x800A; while a drawing renders, its
-// stage goes to the list as a status picture (0x8014, sent by the worker making it). At the end of
+// as they finish, so the queue, the sends to the list and the end of the queue stay its own. A
+// finished job goes back to the list with a blocking send of 0x800A; jobs that finish together
+// (the cache pass serves many in the time of one send) go back in one send of 0x800B, in the order
+// they finished. While a drawing renders, its stage goes to the list as a status picture (0x8014,
+// sent by the worker making it). At the end of
 // the queue it flushes the folder's cache library, posts 0x808C and suspends itself until the list
 // hands it the next folder.
 #pragma once
@@ -17,9 +19,7 @@
 #include "render/workers/TUnclaimedTasks.h"
 
 #include <atomic>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 class TThumbnailProducer;
@@ -28,6 +28,9 @@ class TTaskManageThread : public CDrawCommonThread
 {
 public:
     static constexpr UINT kMsgTaskFinished = 0x800A;
+    // wParam: how many jobs; lParam: the first of that many FinishedJob entries. The entries stay
+    // readable until the handler has taken the last job (its m_taken set).
+    static constexpr UINT kMsgTasksFinished = 0x800B;
     static constexpr UINT kMsgQueueFinished = 0x808C;
     static constexpr UINT kTaskSendTimeoutMs = 5000;
 
@@ -42,6 +45,17 @@ public:
     static constexpr int kDefaultThumbHeight = 120;
     // The application's mode in which the list shows thumbnails.
     static constexpr int kBrowseMode = 1;
+
+    // One job of a 0x800B report: the job and what a 0x800A of it would carry in wParam.
+    struct FinishedJob
+    {
+        TTask* task;
+        WPARAM state;
+    };
+    // At most this many jobs go in one report, and none waits longer than kReportDelayMs for the
+    // ones after it.
+    static constexpr size_t kReportBatchLimit = 32;
+    static constexpr DWORD kReportDelayMs = 30;
 
     // The settings the thread follows (start-up and the options sheet hand over the settings
     // record's values; until then these defaults, which are the record's).
@@ -76,10 +90,6 @@ public:
     // Null for a picture of no worker's, or once the queue was emptied.
     TTask* GetStatusTask(LPARAM picture) const;
     int GetWorkerCount() const { return m_workers->GetCount(); }
-    // The list's thread, inside its handler of kMsgTaskFinished: the next job that finished
-    // meanwhile and goes with the same send, with its wParam; it is to be handled as if it had
-    // come in a send of its own. False when none is left, or outside the thread's send.
-    bool TakeReport(TTask*& task, WPARAM& wParam);
 
     // Points the cache at folder, sets the result flag and wakes the thread. Returns the thread's
     // previous suspend count.
@@ -132,25 +142,14 @@ private:
 
     // A worker's status picture of task.
     void SendStatusPicture(TTask& task, CDib& picture);
-    // Queues a finished job for the list; SendReports hands the queued ones over.
+    // A finished job joins the report going to the list; the report goes when it is full or its
+    // first job has waited long enough (SendReportIfDue), and at once before the thread waits.
     void ReportFinished(TTask& task, WPARAM wParam);
-    void SendReports();
-    // Takes back every job the workers have finished; true when there was one.
-    bool TakeBackFinished();
-    // Serves the lookups the thread makes itself while they follow each other, up to a batch.
-    void ServeHere(TTask* task);
+    void SendReportIfDue();
+    void SendReport();
     bool StillWanted() const { return GetResultFlag() && !IsStopRequested(); }
 
     static constexpr DWORD kDrainLimitMs = 60000;
-    // At most this many lookups, or this long, are served here before their send.
-    static constexpr int kServeHereBatch = 32;
-    static constexpr DWORD kServeHereSliceMs = 20;
-
-    struct Report
-    {
-        TTask* task;
-        WPARAM wParam;
-    };
 
     std::unique_ptr<TTaskList> m_queue;
     std::atomic<TTask*> m_current{nullptr};
@@ -164,12 +163,10 @@ private:
     std::atomic<bool> m_wakePending{false};
     ThumbnailSettings m_settings; // under the base lock
     TUnclaimedTasks m_unclaimed;
-    // Finished jobs not yet handed to the list, and those the list took during the send in
-    // progress (m_reportsOpen): these are out with it as much as the send's own job.
-    std::mutex m_reportLock;
-    std::deque<Report> m_reports;
-    std::vector<TTask*> m_lent;
-    bool m_reportsOpen = false;
+    // The finished jobs not yet reported, and when the first of them finished. Shared: a report
+    // whose send went unanswered is kept with its jobs until the list is done with it.
+    std::shared_ptr<std::vector<FinishedJob>> m_report;
+    DWORD m_reportStart = 0;
     // The thread's own, for the lookups it serves itself.
     std::unique_ptr<TThumbnailProducer> m_ownProducer;
     // Last: its workers end before anything they use goes.

@@ -294,7 +294,7 @@ UINT TThumbnailProducer::MakeStoredPreviewThumbnail(TTask* task)
     // A picture or a thumbnail without area has no scale.
     if (previewWidth <= 0 || previewHeight <= 0 || width <= 0 || height <= 0)
         return kNothing;
-    HDC dc = task->BeginPicture(nullptr, 24);
+    HDC dc = m_previewCell.Begin(width, height);
     if (!dc)
         return kNothing;
     FillButtonFace(dc, width, height);
@@ -303,7 +303,8 @@ UINT TThumbnailProducer::MakeStoredPreviewThumbnail(TTask* task)
     const int drawWidth = static_cast<int>(previewWidth * scale);
     const int drawHeight = static_cast<int>(previewHeight * scale);
     preview.Draw(dc, (width - drawWidth) / 2, (height - drawHeight) / 2, drawWidth, drawHeight);
-    task->EndPicture();
+    // A cell that cannot be handed over leaves the bitmap empty: the job is still the preview's.
+    task->TakeImage(m_previewCell.End());
     return TTask::kStoredPreview;
 }
 

@@ -8,6 +8,7 @@
 
 #include "imaging/CDib.h"
 #include "kit/KFileBuffer.h"
+#include "render/workers/PreviewCell.h"
 
 #include <windows.h>
 
@@ -74,4 +75,6 @@ private:
     CDib m_picture;
     // The bytes of the picture file being made a thumbnail: one block kept from file to file.
     KFileBuffer m_fileBytes;
+    // The cell a stored preview is scaled into, kept from drawing to drawing.
+    PreviewCell m_previewCell;
 };

@@ -250,7 +250,7 @@ TEST_F(LibFixture, LookupsFollowTheMatchRules)
     }
 }
 
-TEST_F(LibFixture, RotatingCursorFindsRecordsInStoredOrderAndStoreReplacesInPlace)
+TEST_F(LibFixture, RecordsAreFoundByNameAndStoreReplacesInPlace)
 {
     std::vector<std::string> paths;
     for (char c = 'a'; c <= 'e'; ++c)
@@ -266,6 +266,9 @@ TEST_F(LibFixture, RotatingCursorFindsRecordsInStoredOrderAndStoreReplacesInPlac
     MakePicture(picture, 2, 2, 99, 96, 72);
     lib.Store((browsed / "C.DXF").c_str(), &picture, 96, 72);
     EXPECT_EQ(lib.GetCount(), 5);
+    const TSingleImage* replaced = lib.Find(paths[2].c_str(), 96, 72);
+    ASSERT_NE(replaced, nullptr);
+    EXPECT_EQ(PictureBytes(*replaced->m_picture), PictureBytes(picture)) << "the name in either case is one record";
 }
 
 // Stored out of order, as workers side by side finish them, the records are still found in the

@@ -68,7 +68,8 @@ public:
         finished.clear();
         statusPictures = 0;
         queueEnds = 0;
-        sends = 0;
+        reports = 0;
+        largestReport = 0;
     }
     const Finished* ForItem(int item) const
     {
@@ -82,9 +83,9 @@ public:
     std::vector<Finished> finished;
     int statusPictures = 0;
     int queueEnds = 0;
-    int sends = 0; // of finished jobs
-    // Set: the list takes the jobs that go with a send, as the file list does.
-    TTaskManageThread* takesReportsOf = nullptr;
+    // The messages that brought finished jobs, and the most jobs one of them brought.
+    int reports = 0;
+    size_t largestReport = 0;
     std::function<void(TTask&)> onFinished;
     std::function<void()> onStatus;
 
@@ -92,12 +93,14 @@ private:
     void Handle(UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (message == TTaskManageThread::kMsgTaskFinished && lParam) {
-            ++sends;
+            ++reports;
             TakeJob(wParam, *reinterpret_cast<TTask*>(lParam));
-            TTask* next = nullptr;
-            WPARAM code = 0;
-            while (takesReportsOf && takesReportsOf->TakeReport(next, code))
-                TakeJob(code, *next);
+        } else if (message == TTaskManageThread::kMsgTasksFinished && lParam) {
+            ++reports;
+            largestReport = std::max(largestReport, static_cast<size_t>(wParam));
+            const auto* jobs = reinterpret_cast<const TTaskManageThread::FinishedJob*>(lParam);
+            for (WPARAM i = 0; i < wParam; ++i)
+                TakeJob(jobs[i].state, *jobs[i].task);
         } else if (message == CDrawCommonThread::kMsgPictureReady) {
             ++statusPictures;
             if (onStatus)
@@ -630,6 +633,54 @@ TEST_F(ThumbnailFixture, AJobOutWithASlowListStaysAliveUntilTheListIsDone)
     EXPECT_EQ(0, CountedTask::s_alive.load());
 }
 
+// Cache hits come faster than one send: they go to the list several to a message, and a message
+// the list answers too late keeps every job of it (and the list of them) alive while it is read.
+TEST_F(ThumbnailFixture, JobsReportedTogetherToASlowListStayAliveUntilTheListIsDone)
+{
+    Start();
+    std::vector<Job> jobs;
+    for (int i = 0; i < 6; ++i)
+        jobs.push_back({Write("together" + std::to_string(i) + ".bmp", BmpFile(10 + i, 10, 3)), 4});
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+
+    bool aliveAfterTheTimeOut = false;
+    bool first = true;
+    m_list.onFinished = [&](TTask&) {
+        if (!first)
+            return;
+        first = false;
+        m_thread->SetResultFlag(false);
+        Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
+        const DWORD start = GetTickCount();
+        while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
+            Sleep(10);
+        aliveAfterTheTimeOut = m_thread->IsIdle() && m_thread->GetTaskCount() == 0 &&
+                               CountedTask::s_alive.load() == static_cast<int>(jobs.size());
+    };
+    m_list.Clear();
+    for (size_t i = 0; i < jobs.size(); ++i)
+        m_thread->AddTask(new CountedTask(jobs[i].path.c_str(), static_cast<int>(i), 4));
+    m_thread->SetEnabled(true);
+    m_thread->StartFolder(m_folder.Path().c_str());
+    ASSERT_TRUE(WaitFor([&] { return !m_list.finished.empty(); }, 30000));
+    ASSERT_TRUE(m_thread->WaitUntilIdle(10000));
+    EXPECT_TRUE(aliveAfterTheTimeOut);
+    EXPECT_EQ(1, m_list.reports);
+    EXPECT_EQ(jobs.size(), m_list.largestReport);
+    // The list went on reading the message after the thread had given it up: each job whole.
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const Finished& f = m_list.finished[i];
+        EXPECT_EQ(static_cast<int>(i), f.item);
+        EXPECT_EQ(0u, f.wParam) << i;
+        EXPECT_EQ(static_cast<int>(10 + i), f.pictureWidth) << i;
+    }
+    m_thread->ClearTasks();
+    EXPECT_EQ(0u, m_thread->GetUnclaimedCount());
+    EXPECT_EQ(0, CountedTask::s_alive.load());
+}
+
 // Several workers make the pictures side by side: every job still comes back exactly once with
 // its own picture, and the folder's cache file holds each file exactly once.
 TEST_F(ThumbnailFixture, ManyJobsThroughSeveralWorkersComeBackOnceEach)
@@ -671,75 +722,9 @@ TEST_F(ThumbnailFixture, ManyJobsThroughSeveralWorkersComeBackOnceEach)
         ++seen[f.item];
     }
     EXPECT_EQ(jobs.size(), seen.size());
-}
-
-// A list that takes the jobs going with a send gets every job exactly once, with its own
-// picture, in fewer sends than jobs once the cache answers.
-TEST_F(ThumbnailFixture, JobsGoingWithOneSendReachTheListOnceEach)
-{
-    Start(false, 7, 4);
-    m_list.takesReportsOf = m_thread.get();
-    const std::vector<Job> jobs = ManyFiles(20);
-    for (int round = 0; round < 2; ++round) {
-        Serve(jobs, true);
-        ASSERT_EQ(jobs.size(), m_list.finished.size()) << round;
-        std::map<int, int> seen;
-        for (const Finished& f : m_list.finished) {
-            EXPECT_EQ(1u, f.result) << f.item;
-            EXPECT_EQ(round == 0 ? 1u : 0u, f.wParam) << f.item;
-            ++seen[f.item];
-        }
-        EXPECT_EQ(jobs.size(), seen.size()) << round;
-        for (size_t i = 1; i < jobs.size(); i += 2)
-            EXPECT_EQ(static_cast<int>(30 + i / 2), m_list.ForItem(static_cast<int>(i))->pictureWidth) << i;
-        EXPECT_LE(m_list.sends, static_cast<int>(jobs.size())) << round;
-    }
-    // The lookups the thread serves itself follow each other: they go to the list together.
-    EXPECT_LT(m_list.sends, static_cast<int>(jobs.size()));
-}
-
-// The jobs a slow list took with a send that then timed out stay alive until it is done.
-TEST_F(ThumbnailFixture, JobsTakenWithASendThatTimedOutStayAliveUntilTheListIsDone)
-{
-    Start();
-    std::vector<Job> jobs;
-    for (int i = 0; i < 3; ++i)
-        jobs.push_back({Write("kept" + std::to_string(i) + ".bmp", BmpFile(10 + i, 10, 3)), 4});
-    Serve(jobs, true); // into the cache: the next round is served in one run of lookups
-    m_list.Clear();
-    std::vector<TTask*> got;
-    bool aliveAfterTheTimeOut = false;
-    m_list.onFinished = [&](TTask& task) {
-        got.push_back(&task);
-        if (got.size() > 1)
-            return;
-        TTask* next = nullptr;
-        WPARAM code = 0;
-        while (m_thread->TakeReport(next, code))
-            got.push_back(next);
-        m_thread->SetResultFlag(false);
-        Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
-        const DWORD start = GetTickCount();
-        while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
-            Sleep(10);
-        aliveAfterTheTimeOut = m_thread->IsIdle() && CountedTask::s_alive.load() == static_cast<int>(got.size());
-        for (TTask* kept : got)
-            aliveAfterTheTimeOut = aliveAfterTheTimeOut && kept->m_path.Find("kept") >= 0;
-        for (TTask* kept : got)
-            kept->m_taken = true;
-    };
-    for (size_t i = 0; i < jobs.size(); ++i)
-        m_thread->AddTask(new CountedTask(jobs[i].path.c_str(), static_cast<int>(i), 4));
-    m_thread->SetEnabled(true);
-    m_thread->StartFolder(m_folder.Path().c_str());
-    ASSERT_TRUE(WaitFor([&] { return !m_list.finished.empty(); }, 30000));
-    EXPECT_TRUE(aliveAfterTheTimeOut);
-    EXPECT_GT(got.size(), 1u);
-    ASSERT_TRUE(m_thread->WaitUntilIdle(10000));
-    EXPECT_EQ(got.size(), m_thread->GetUnclaimedCount());
-    m_thread->ClearTasks();
-    EXPECT_EQ(0u, m_thread->GetUnclaimedCount());
-    EXPECT_EQ(0, CountedTask::s_alive.load());
+    // Served faster than one send each: several go in one message, never more than the limit.
+    EXPECT_LT(static_cast<size_t>(m_list.reports), jobs.size());
+    EXPECT_LE(m_list.largestReport, TTaskManageThread::kReportBatchLimit);
 }
 
 // The folder changes while the workers are busy: the list's stop ends every worker's job within
@@ -874,14 +859,18 @@ TEST_F(ThumbnailFixture, AStoredPreviewCellIsThePictureTheLongWayMade)
     }
     ASSERT_GE(jobs.size(), 5u);
     Start(true);
-    Serve(jobs, true);
-    ASSERT_EQ(jobs.size(), m_list.finished.size());
-    for (const Finished& f : m_list.finished) {
-        const std::string& source = sources[static_cast<size_t>(f.item)];
-        EXPECT_EQ(3u, f.result) << source;
-        EXPECT_TRUE(f.picture == PreviewCellTheLongWay(jobs[static_cast<size_t>(f.item)].path, kThumbWidth,
-                                                         kThumbHeight))
-            << source;
+    // Each worker keeps its cell from drawing to drawing: a new size makes it anew.
+    for (const SIZE size : {SIZE{kThumbWidth, kThumbHeight}, SIZE{160, 120}, SIZE{300, 40}, SIZE{kThumbWidth, kThumbHeight}}) {
+        SCOPED_TRACE(size.cx);
+        ASSERT_TRUE(m_thread->SetThumbSize(size.cx, size.cy));
+        Serve(jobs, true);
+        ASSERT_EQ(jobs.size(), m_list.finished.size());
+        for (const Finished& f : m_list.finished) {
+            const std::string& source = sources[static_cast<size_t>(f.item)];
+            EXPECT_EQ(3u, f.result) << source;
+            EXPECT_TRUE(f.picture == PreviewCellTheLongWay(jobs[static_cast<size_t>(f.item)].path, size.cx, size.cy))
+                << source;
+        }
     }
 }
 
