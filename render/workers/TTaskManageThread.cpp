@@ -6,11 +6,14 @@
 #include "render/cache/TDwgCache.h"
 #include "render/workers/TThumbnailProducer.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kWakeRetryMs = 2000;
 // How long one step waits for a worker's job when there is nothing else to do.
 constexpr DWORD kStepWaitMs = 20;
+constexpr int kDwgType = 0;
 
 } // namespace
 
@@ -138,7 +141,7 @@ DWORD TTaskManageThread::Run()
         if (m_workers->IsEmpty())
             m_break.store(false);
         if (TDwgCache* cache = GetDwgCache())
-            cache->LoadPending();
+            cache->BeginLoad();
         if (IsAppClosing())
             break;
         if (!EndCycle(ServeNext()))
@@ -173,14 +176,40 @@ bool TTaskManageThread::ServeNext()
         SendReportIfDue();
         return false;
     }
-    // Nothing is at hand: what finished goes to the list before the thread waits.
-    SendReport();
     if (!more && m_workers->IsEmpty()) {
+        SendReport();
         FinishQueue();
         return true;
     }
-    m_workers->WaitForFinished(kStepWaitMs);
+    WaitForWorkers();
     return false;
+}
+
+void TTaskManageThread::WaitForWorkers()
+{
+    // The report goes when its time is up, not each time the thread waits: the workers' jobs
+    // come back a few at a time, and each send costs as much as several of them.
+    DWORD waitMs = kStepWaitMs;
+    if (!m_report->empty()) {
+        const DWORD age = GetTickCount() - m_reportStart;
+        if (age >= kReportDelayMs)
+            SendReport();
+        else
+            waitMs = std::min(waitMs, kReportDelayMs - age);
+    }
+    // With no job out, only the library's load can bring the next step.
+    TDwgCache* cache = GetDwgCache();
+    if (m_workers->IsEmpty() && cache && cache->IsLoading())
+        cache->WaitForLoad(waitMs);
+    else
+        m_workers->WaitForFinished(waitMs);
+    SendReportIfDue();
+}
+
+bool TTaskManageThread::LookupsWait() const
+{
+    const TDwgCache* cache = GetDwgCache();
+    return cache && cache->IsLoading();
 }
 
 bool TTaskManageThread::HandJobs(TTask*& serveHere)
@@ -188,11 +217,14 @@ bool TTaskManageThread::HandJobs(TTask*& serveHere)
     // While a break is on, the jobs in hand come back first: handed now they would be abandoned.
     if (m_break.load())
         return true;
+    // While the folder's library loads, the stored previews go to the workers and the lookups
+    // wait: nothing is left to do only once the library is there.
+    const bool lookupsWait = LookupsWait();
     for (;;) {
         TThumbnailWorkers::Pass pass = TThumbnailWorkers::Pass::CacheFirst;
-        TTask* task = NextJob(pass);
+        TTask* task = NextJob(pass, lookupsWait);
         if (!task)
-            return false;
+            return lookupsWait;
         if (!NeedsWorker(*task, pass)) {
             serveHere = task;
             return true;
@@ -206,18 +238,22 @@ bool TTaskManageThread::HandJobs(TTask*& serveHere)
 
 bool TTaskManageThread::NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const
 {
-    constexpr int kDwgType = 0;
     return pass == TThumbnailWorkers::Pass::Render || (task.m_fileType == kDwgType && GetSettings().readStoredPreview);
 }
 
-TTask* TTaskManageThread::NextJob(TThumbnailWorkers::Pass& pass)
+TTask* TTaskManageThread::NextJob(TThumbnailWorkers::Pass& pass, bool lookupsWait)
 {
     if (!m_rebuild.load() && !m_renderPass) {
-        const int index = m_queue->FindNextCacheFirst(m_startIndex.load());
+        // Waiting for the library, only the jobs a worker serves without it (stored previews).
+        const int index = !lookupsWait ? m_queue->FindNextCacheFirst(m_startIndex.load())
+                          : GetSettings().readStoredPreview ? m_queue->FindNextCacheFirstOfType(m_startIndex.load(), kDwgType)
+                                                            : -1;
         if (index >= 0) {
             pass = TThumbnailWorkers::Pass::CacheFirst;
             return m_queue->GetAt(index);
         }
+        if (lookupsWait)
+            return nullptr;
     }
     // Cache-first jobs still in hand that find nothing come to this pass when they are back.
     m_renderPass = true;

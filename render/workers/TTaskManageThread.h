@@ -127,7 +127,9 @@ private:
     // Stops at a job the thread serves itself (a lookup in the folder's cache): served here it
     // costs less than the trip to a worker and back.
     bool HandJobs(TTask*& serveHere);
-    TTask* NextJob(TThumbnailWorkers::Pass& pass);
+    // lookupsWait: the folder's library is still loading, so only jobs that need none are taken.
+    TTask* NextJob(TThumbnailWorkers::Pass& pass, bool lookupsWait);
+    bool LookupsWait() const;
     bool NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const;
     void TakeBack(const TThumbnailWorkers::Result& result);
     void FinishCacheFirst(TTask& task, UINT code);
@@ -142,11 +144,13 @@ private:
 
     // A worker's status picture of task.
     void SendStatusPicture(TTask& task, CDib& picture);
-    // A finished job joins the report going to the list; the report goes when it is full or its
-    // first job has waited long enough (SendReportIfDue), and at once before the thread waits.
+    // A finished job joins the report going to the list; the report goes when it is full, when
+    // its first job has waited kReportDelayMs, and at the end of the queue.
     void ReportFinished(TTask& task, WPARAM wParam);
     void SendReportIfDue();
     void SendReport();
+    // Waits for a worker's job, sending the report meanwhile when it is due.
+    void WaitForWorkers();
     bool StillWanted() const { return GetResultFlag() && !IsStopRequested(); }
 
     static constexpr DWORD kDrainLimitMs = 60000;

@@ -268,6 +268,25 @@ protected:
         m_thread->StartFolder(m_folder.Path().c_str());
     }
 
+    // The list keeps its first finished job past the send's time-out: the folder changes while
+    // the list is busy, the thread gives up waiting and drops its queue, but the message is still
+    // being handled. Once the thread is idle, alive tells (into outcome) what is still there.
+    void HoldTheFirstJob(bool& outcome, std::function<bool(TTask&)> alive)
+    {
+        auto first = std::make_shared<bool>(true);
+        m_list.onFinished = [this, first, &outcome, alive](TTask& task) {
+            if (!*first)
+                return;
+            *first = false;
+            m_thread->SetResultFlag(false);
+            Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
+            const DWORD start = GetTickCount();
+            while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
+                Sleep(10);
+            outcome = m_thread->IsIdle() && alive(task);
+        };
+    }
+
     // Drawings and images of distinct names and pictures, count of each.
     std::vector<Job> ManyFiles(int count)
     {
@@ -489,6 +508,41 @@ TEST_F(ThumbnailFixture, SampleDrawingsAreRenderedOrTakenFromTheirStoredPreview)
     }
 }
 
+// The stored previews are served while the folder's library loads; the cached pictures wait for
+// it and are served from it all the same, none rendered again.
+TEST_F(ThumbnailFixture, StoredPreviewsAndCachedPicturesOfOneFolderAllComeBackFromTheCachePass)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    std::vector<Job> jobs;
+    for (const char* name : {"example_2000.dwg", "example_2018.dwg", "sample_2000.dwg"}) {
+        CDib preview;
+        const std::string source = samples + "\\dwg\\" + name;
+        if (!GetDrawingPreviewDib(source.c_str(), &preview))
+            continue;
+        const std::string path = m_folder / name;
+        ASSERT_TRUE(CopyFileA(source.c_str(), path.c_str(), FALSE)) << name;
+        jobs.push_back({path, 0});
+    }
+    ASSERT_FALSE(jobs.empty());
+    const size_t drawings = jobs.size();
+    for (int i = 0; i < 30; ++i)
+        jobs.push_back({Write("kept" + std::to_string(i) + ".bmp", BmpFile(20 + i, 20, static_cast<BYTE>(i))), 4});
+    Start(true);
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    EXPECT_EQ(0, m_list.statusPictures);
+    for (const Finished& f : m_list.finished) {
+        const bool drawing = static_cast<size_t>(f.item) < drawings;
+        EXPECT_EQ(0u, f.wParam) << f.item;
+        EXPECT_EQ(drawing ? 3u : 1u, f.result) << f.item;
+        if (!drawing) {
+            EXPECT_EQ(20 + f.item - static_cast<int>(drawings), f.pictureWidth) << f.item;
+        }
+    }
+}
+
 // Line work in the drawing's default colour must show on any background the user chose: on the
 // default black one it is drawn light, on a white one dark.
 TEST_F(ThumbnailFixture, DefaultColourLinesShowOnTheChosenBackground)
@@ -603,21 +657,8 @@ TEST_F(ThumbnailFixture, AJobOutWithASlowListStaysAliveUntilTheListIsDone)
     Start();
     const std::string path = Write("slow.bmp", BmpFile(10, 10, 3));
     bool aliveAfterTheTimeOut = false;
-    bool first = true;
-    m_list.onFinished = [&](TTask& task) {
-        if (!first)
-            return;
-        first = false;
-        // The folder changes while the list is busy: the thread gives up waiting and drops its
-        // queue, but this message is still being handled.
-        m_thread->SetResultFlag(false);
-        Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
-        // The thread is idle once it has emptied its queue after the send gave up.
-        const DWORD start = GetTickCount();
-        while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
-            Sleep(10);
-        aliveAfterTheTimeOut = m_thread->IsIdle() && CountedTask::s_alive.load() == 1 && task.m_path == path.c_str();
-    };
+    HoldTheFirstJob(aliveAfterTheTimeOut,
+                    [&](TTask& task) { return CountedTask::s_alive.load() == 1 && task.m_path == path.c_str(); });
     m_list.Clear();
     m_thread->AddTask(new CountedTask(path.c_str(), 0, 4));
     m_thread->SetEnabled(true);
@@ -645,19 +686,9 @@ TEST_F(ThumbnailFixture, JobsReportedTogetherToASlowListStayAliveUntilTheListIsD
     ASSERT_EQ(jobs.size(), m_list.finished.size());
 
     bool aliveAfterTheTimeOut = false;
-    bool first = true;
-    m_list.onFinished = [&](TTask&) {
-        if (!first)
-            return;
-        first = false;
-        m_thread->SetResultFlag(false);
-        Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
-        const DWORD start = GetTickCount();
-        while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
-            Sleep(10);
-        aliveAfterTheTimeOut = m_thread->IsIdle() && m_thread->GetTaskCount() == 0 &&
-                               CountedTask::s_alive.load() == static_cast<int>(jobs.size());
-    };
+    HoldTheFirstJob(aliveAfterTheTimeOut, [&](TTask&) {
+        return m_thread->GetTaskCount() == 0 && CountedTask::s_alive.load() == static_cast<int>(jobs.size());
+    });
     m_list.Clear();
     for (size_t i = 0; i < jobs.size(); ++i)
         m_thread->AddTask(new CountedTask(jobs[i].path.c_str(), static_cast<int>(i), 4));
