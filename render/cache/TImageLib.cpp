@@ -1,6 +1,7 @@
 #include "render/cache/TImageLib.h"
 
 #include "core/FileUtils.h"
+#include "render/cache/BufferedReadFile.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/LibFileHeader.h"
 #include "render/cache/TLibIndexTree.h"
@@ -101,13 +102,14 @@ void TImageLib::Load(const char* folder)
             m_state = IsExistingFile(libPath) ? State::LoadFailed : State::Loaded;
             return;
         }
-        if (!ReadHeader(file))
+        BufferedReadFile reader(file);
+        if (!ReadHeader(reader))
             return;
         uint64_t firstRecord = 0;
-        if (!LibFileHeader::ReadFirstRecord(file, firstRecord))
+        if (!LibFileHeader::ReadFirstRecord(reader, firstRecord))
             return;
-        CacheFile::SeekTo(file, firstRecord);
-        ReadRecords(file);
+        CacheFile::SeekTo(reader, firstRecord);
+        ReadRecords(reader);
     } catch (CException* e) {
         e->Delete();
         m_state = State::LoadFailed;
