@@ -112,6 +112,11 @@ bool CShellTree::PassesDriveRule(IShellFolder* folder, LPCITEMIDLIST parentAbsol
     return DriveListHasRoot(drives, parsing);
 }
 
+std::vector<DriveEntry> CShellTree::DrivesForChildrenOf(LPCITEMIDLIST parentAbsolute)
+{
+    return PidlBytes::ItemCount(parentAbsolute) > 1 ? std::vector<DriveEntry>() : GetDriveList();
+}
+
 bool CShellTree::InsertFolderItem(IShellFolder* folder, LPCITEMIDLIST parentAbsolute, HTREEITEM parent,
                                   LPCITEMIDLIST relative, ULONG attributes)
 {
@@ -149,7 +154,7 @@ void CShellTree::FillChildren(IShellFolder* folder, LPCITEMIDLIST absolute, HTRE
     CWnd* owner = GetParent();
     if (!folder || FAILED(folder->EnumObjects(owner ? owner->m_hWnd : nullptr, SHCONTF_FOLDERS, &items)) || !items)
         return;
-    const std::vector<DriveEntry> drives = GetDriveList();
+    const std::vector<DriveEntry> drives = DrivesForChildrenOf(absolute);
     LPITEMIDLIST relative = nullptr;
     ULONG fetched = 0;
     for (int n = 0; n < kMaxChildren && items->Next(1, &relative, &fetched) == S_OK && fetched == 1; ++n) {

@@ -103,6 +103,9 @@ protected:
     // are not asked for their names.
     bool PassesDriveRule(IShellFolder* folder, LPCITEMIDLIST parentAbsolute, LPCITEMIDLIST relative,
                          const std::vector<DriveEntry>& drives) const;
+    // The drive list the rule needs for the children of this folder: empty below the top two
+    // levels, where the rule never looks at it (asking the system costs milliseconds a call).
+    static std::vector<DriveEntry> DrivesForChildrenOf(LPCITEMIDLIST parentAbsolute);
     void UpdateFolderWatch();
     void ShowContextMenu(HTREEITEM hItem, CPoint screen);
     void ArmSelection(const CShellTreeItem& record);

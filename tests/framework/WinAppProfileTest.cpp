@@ -2,6 +2,7 @@
 // texts and binary blocks, values of the wrong type, deleted entries and sections, and the
 // recent-file list.
 #include "framework/AfxWin.h"
+#include "framework/CProfileSection.h"
 #include "tests/framework/WindowTestApp.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +87,32 @@ TEST_F(WinAppProfileTest, MissingOrWronglyTypedValuesGiveTheDefault)
     EXPECT_FALSE(theTestApp.GetProfileBinary("Bad", "Text", &pData, &nBytes));
     EXPECT_EQ(nullptr, pData);
     EXPECT_EQ(0u, nBytes);
+}
+
+// A section opened once for a run of reads answers each entry as GetProfileInt does, also for a
+// section that does not exist yet (which both make).
+TEST_F(WinAppProfileTest, SectionReadsAnswerAsGetProfileInt)
+{
+    WriteRaw("Run", "Text", REG_SZ, "12", 3);
+    const WORD shortValue = 5;
+    WriteRaw("Run", "Short", REG_DWORD, &shortValue, sizeof(shortValue));
+    const DWORD number = 9;
+    WriteRaw("Run", "Number", REG_DWORD, &number, sizeof(number));
+    const DWORD negative = static_cast<DWORD>(-3);
+    WriteRaw("Run", "Negative", REG_DWORD, &negative, sizeof(negative));
+    for (LPCSTR sectionName : {"Run", "NotThereYet"}) {
+        const CProfileSection section(&theTestApp, sectionName);
+        for (LPCSTR entry : {"Text", "Short", "Number", "Negative", "Missing"})
+            EXPECT_EQ(theTestApp.GetProfileInt(sectionName, entry, 42), section.GetInt(entry, 42))
+                << sectionName << " " << entry;
+    }
+    EXPECT_EQ(9u, CProfileSection(&theTestApp, "Run").GetInt("Number", 42));
+    EXPECT_EQ(42u, CProfileSection(nullptr, "Run").GetInt("Number", 42));
+    CString strPath;
+    strPath.Format("Software\\%s\\Orvo Window Tests\\NotThereYet", static_cast<LPCSTR>(m_strKey));
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, strPath, 0, KEY_READ, &hKey));
+    ::RegCloseKey(hKey);
 }
 
 TEST_F(WinAppProfileTest, NullEntryDeletesTheSectionAndNullValueTheEntry)

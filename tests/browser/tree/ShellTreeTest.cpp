@@ -162,6 +162,22 @@ TEST_F(ShellTreeTest, SelectsAFolderAndShowsOnlyListedDrives)
     EXPECT_EQ(drives.count("Z:\\"), 0u);
 }
 
+// Drives sit at the top two levels: the folders below them are filled without asking the system
+// for its drives (milliseconds a call), however deep the folder selected.
+TEST_F(ShellTreeTest, DriveListIsAskedOnlyForTheTopLevels)
+{
+    ASSERT_TRUE(MakeFolders(Dir(), {"a", "a\\b", "a\\b\\c", "a\\b\\c\\d"}));
+    MakeTree();
+    const int before = m_drives.Calls();
+    const HTREEITEM d = Select(Dir("a\\b\\c\\d"));
+    EXPECT_TRUE(SamePath(PathOf(d), Dir("a\\b\\c\\d")));
+    // The computer's children (the drives) once; none for the folders on the way to d.
+    EXPECT_EQ(1, m_drives.Calls() - before);
+    const Names drives = DrivePaths(MyComputer());
+    EXPECT_EQ(drives.count("C:\\"), 1u);
+    EXPECT_EQ(drives.count("Z:\\"), 0u);
+}
+
 TEST_F(ShellTreeTest, SettledSelectionGoesToTheListOnce)
 {
     ASSERT_TRUE(MakeFolders(Dir(), {"a", "b", "c"}));
