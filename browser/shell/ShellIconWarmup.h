@@ -1,0 +1,42 @@
+// ShellIconWarmup: asks the shell, on a thread of its own, for the icons the browser's first
+// window is about to show, so that the window's own requests find them in the shell's icon cache.
+// Under Wine each icon the cache does not hold yet costs 10-40 ms to load (the system image lists
+// themselves about 100 ms), and the folder tree's first fill asks for some twenty of them on the
+// interface thread while the window waits to be shown.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <string>
+
+class ShellIconWarmup
+{
+public:
+    ShellIconWarmup() = default;
+    ~ShellIconWarmup();
+    ShellIconWarmup(const ShellIconWarmup&) = delete;
+    ShellIconWarmup& operator=(const ShellIconWarmup&) = delete;
+
+    // Starts the thread: the system image lists; with `treeLevels` also the folder tree's top
+    // level and, for a start folder, the folders on the way to it and the start folder's own
+    // children (what the tree expands to select it). False when no thread could be made: the
+    // windows then load their icons themselves, as they always can.
+    bool Start(const std::string& startFolder, bool treeLevels);
+    // Waits for the thread to end, at most `timeoutMs`; true when it has ended (or never ran).
+    // The shell's image lists are not made for drawing from while another thread adds to them:
+    // the windows that draw from them are shown only after this.
+    bool Finish(DWORD timeoutMs);
+
+private:
+    static DWORD WINAPI ThreadMain(void* self);
+    void Run();
+    void WarmChildren(IShellFolder* desktop, LPCITEMIDLIST absolute);
+    void WarmStartPath(IShellFolder* desktop);
+
+    HANDLE m_thread = nullptr;
+    std::atomic<bool> m_stop{false};
+    std::string m_startFolder;
+    bool m_treeLevels = false;
+};
