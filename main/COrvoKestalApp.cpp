@@ -103,13 +103,17 @@ BOOL COrvoKestalApp::InitInstance()
     // A worker that cannot start has told the user; the program runs on without it.
     g_appState.StartPreviewThread();
     g_appState.StartTaskManagerThread();
-    if (!g_appState.CreateBrowseFrame(std::make_unique<CBrowseFrame>(), false) ||
+    auto browse = std::make_unique<CBrowseFrame>();
+    CBrowseFrame& browseFrame = *browse; // owned by its window once made
+    if (!g_appState.CreateBrowseFrame(std::move(browse), false) ||
         !g_appState.CreateViewFrame(std::make_unique<CViewFrame>(), false)) {
         guard.Finish();
         return FALSE;
     }
     ForgetLastViewPath();
-    m_iconWarmup.Finish(kIconWarmupWaitMs);
+    // The windows that draw from the shell's image lists are shown only after the warm-up ended.
+    if (m_iconWarmup.Finish(kIconWarmupWaitMs))
+        browseFrame.GetTree().UseKnownIcons(m_iconWarmup.TakeAnswers());
     EnterStartMode(startMode, startPath);
     srand(static_cast<unsigned>(time(nullptr)));
     guard.Finish();

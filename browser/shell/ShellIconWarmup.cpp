@@ -2,6 +2,7 @@
 
 #include "browser/shell/PidlBytes.h"
 
+#include <utility>
 #include <vector>
 
 namespace
@@ -12,15 +13,20 @@ constexpr int kMaxChildren = 500;
 // How long the destructor lets a thread stuck in the shell (a slow network folder) run on.
 constexpr DWORD kStopWaitMs = 2000;
 
-void AskIcons(LPCITEMIDLIST absolute)
+// What the tree asks for each item (the shell loads each icon into its small and large lists at
+// once).
+ShellIconAnswers::Icons AskIcons(LPCITEMIDLIST absolute)
 {
-    // The tree asks for both, the list for the small one; the shell loads each icon into its small
-    // and large lists at once.
+    ShellIconAnswers::Icons icons;
     SHFILEINFOA info = {};
     SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof(info),
                    SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    icons.icon = info.iIcon;
+    info = {};
     SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof(info),
                    SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    icons.openIcon = info.iIcon;
+    return icons;
 }
 
 IShellFolder* BindFolder(IShellFolder* desktop, LPCITEMIDLIST absolute)
@@ -52,6 +58,8 @@ bool ShellIconWarmup::Start(const std::string& startFolder, bool treeLevels)
         return false;
     m_startFolder = startFolder;
     m_treeLevels = treeLevels;
+    m_ended = false;
+    m_answers = ShellIconAnswers();
     m_stop.store(false);
     m_thread = CreateThread(nullptr, 0, &ThreadMain, this, 0, nullptr);
     return m_thread != nullptr;
@@ -68,7 +76,17 @@ bool ShellIconWarmup::Finish(DWORD timeoutMs)
     }
     CloseHandle(m_thread);
     m_thread = nullptr;
+    m_ended = true;
     return true;
+}
+
+ShellIconAnswers ShellIconWarmup::TakeAnswers()
+{
+    // Only a thread that has ended leaves its answers whole and no longer written.
+    if (!m_ended)
+        return ShellIconAnswers();
+    m_ended = false;
+    return std::move(m_answers);
 }
 
 DWORD WINAPI ShellIconWarmup::ThreadMain(void* self)
@@ -130,7 +148,7 @@ void ShellIconWarmup::WarmChildren(IShellFolder* desktop, LPCITEMIDLIST absolute
              ++n) {
             LPITEMIDLIST child = PidlBytes::Concat(absolute, relative);
             if (child)
-                AskIcons(child);
+                m_answers.Add(child, AskIcons(child));
             PidlBytes::Free(child);
             PidlBytes::Free(relative);
         }

@@ -2,8 +2,11 @@
 // window is about to show, so that the window's own requests find them in the shell's icon cache.
 // Under Wine each icon the cache does not hold yet costs 10-40 ms to load (the system image lists
 // themselves about 100 ms), and the folder tree's first fill asks for some twenty of them on the
-// interface thread while the window waits to be shown.
+// interface thread while the window waits to be shown. The indices the shell gave are handed to
+// the tree, which otherwise asks again for each (two shell calls an item, 1-3 ms each).
 #pragma once
+
+#include "browser/shell/ShellIconAnswers.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -28,6 +31,9 @@ public:
     // The shell's image lists are not made for drawing from while another thread adds to them:
     // the windows that draw from them are shown only after this.
     bool Finish(DWORD timeoutMs);
+    // The indices the shell gave the thread for the tree's items: empty unless Finish said the
+    // thread has ended. The caller takes them over.
+    ShellIconAnswers TakeAnswers();
 
 private:
     static DWORD WINAPI ThreadMain(void* self);
@@ -39,4 +45,6 @@ private:
     std::atomic<bool> m_stop{false};
     std::string m_startFolder;
     bool m_treeLevels = false;
+    bool m_ended = false;
+    ShellIconAnswers m_answers;
 };

@@ -131,8 +131,13 @@ bool CShellTree::InsertFolderItem(IShellFolder* folder, LPCITEMIDLIST parentAbso
     item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN | TVIF_STATE;
     item.pszText = name;
     item.cChildren = (attributes & SFGAO_HASSUBFOLDER) != 0 ? 1 : 0;
-    item.iImage = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    item.iSelectedImage = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    ShellIconAnswers::Icons icons;
+    if (!m_knownIcons.Find(record->Absolute(), icons)) {
+        icons.icon = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        icons.openIcon = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    }
+    item.iImage = icons.icon;
+    item.iSelectedImage = icons.openIcon;
     item.stateMask = TVIS_CUT | TVIS_OVERLAYMASK;
     if ((attributes & SFGAO_GHOSTED) != 0)
         item.state |= TVIS_CUT;

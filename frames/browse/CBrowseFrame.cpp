@@ -212,6 +212,8 @@ BOOL CBrowseFrame::ShowFrame(int nCmdShow)
     if (first)
         GetTree().RefillFromDesktop();
     GetTree().SelectPendingFolder();
+    if (first)
+        GetTree().ForgetKnownIcons();
     SelectShownFile();
     list.SetPreviewResetOnFill(true);
     // Reports that reached the view frame meanwhile are made good by one fresh status.
