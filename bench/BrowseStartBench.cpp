@@ -24,6 +24,9 @@ const DWORD kLimitMs = 600000;
 // The centre pane holds the file list control; the count is asked of the list, not of the pane.
 const UINT kCentrePaneId = 0xE900;
 const UINT kListId = 112;
+// How long a summary without the progress pane must stay before it counts as the end when the
+// pane was never seen.
+const double kSettledSeconds = 0.5;
 
 // The sample drawings when present (copied round), else a small generated one.
 std::vector<std::string> DrawingSources()
@@ -93,21 +96,34 @@ Times RunOnce(const std::string& folder, int count)
             kLimitMs)) {
         times.list = Seconds(start);
         status = orvo::test::FindDescendant(frame, 0xE801);
-        // The folder's size joins the summary in the same refresh that first shows the progress
-        // pane, when the thumbnail work starts: without it the list filled before its first
-        // thumbnail (no pane yet) would pass for the end of the work.
+        // The folder's size joins the summary when the thumbnail work starts: without it the list
+        // filled before its first thumbnail (no pane yet) would pass for the end of the work. A
+        // refresh of the summary may still come just before the one that shows the progress pane
+        // (the two are handled one after the other, and this process may look in between): the
+        // end is the pane gone after it was seen, or a summary without it that stays so.
         const std::string summary =
             std::to_string(count) + " objects " + std::to_string(count) + " drawing files / display files size: ";
+        bool seenProgress = false;
+        double endSeen = -1;
         if (orvo::test::WaitFor(
                 [&] {
                     const std::vector<std::string> texts = orvo::test::StatusPaneTexts(info.hProcess, status);
                     bool progress = false;
                     for (const std::string& text : texts)
                         progress = progress || text == std::string(46, ' ');
-                    return !texts.empty() && texts.front().rfind(summary, 0) == 0 && !progress;
+                    const bool sized = !texts.empty() && texts.front().rfind(summary, 0) == 0;
+                    seenProgress = seenProgress || (sized && progress);
+                    if (!sized || progress) {
+                        endSeen = -1;
+                        return false;
+                    }
+                    const double now = Seconds(start);
+                    if (endSeen < 0)
+                        endSeen = now;
+                    return seenProgress || now - endSeen >= kSettledSeconds;
                 },
                 kLimitMs))
-            times.thumbnails = Seconds(start);
+            times.thumbnails = endSeen;
     }
     if (frame)
         PostMessageA(frame, WM_CLOSE, 0, 0);

@@ -3,8 +3,8 @@
 // sort by each column, a merge refresh after one file changed (the watch's refresh of the files it
 // named, medians of five, and the merge that reads the whole folder), and the time until every
 // thumbnail is shown, cold (rendered) and warm (from the folder's cache). Prints ms per step.
-//   ShellListBench [FILES] [--lists: the fills, sorts and merges only, without the shell calls'
-//   profile and the thumbnails]
+//   ShellListBench [FILES] [--lists: the fills, sorts and merges only, without the thumbnails |
+//   --profile: what each shell call costs over the folder's items (a minute under Wine), only]
 #include "core/RegistryRoot.h"
 #include "browser/list/CIEShellListCtrl.h"
 #include "browser/list/FolderFindData.h"
@@ -260,10 +260,10 @@ int main(int argc, char** argv)
     const std::string folder = MakeFolder(root, files);
     printf("files: %d in %s (made in %.0f ms)\n", files, folder.c_str(), NowMs() - t0);
     const bool listsOnly = argc > 2 && strcmp(argv[2], "--lists") == 0;
-    if (!listsOnly)
+    if (argc > 2 && strcmp(argv[2], "--profile") == 0) {
         ProfileShellCalls(folder);
-    if (argc > 2 && strcmp(argv[2], "--profile") == 0)
         return 0;
+    }
     const std::string cache = root + "\\orvo-shelllist-bench-cache";
     CreateDirectoryA(cache.c_str(), nullptr);
     CreateLibIndexTree(cache.c_str(), false, true);

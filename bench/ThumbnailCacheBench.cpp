@@ -74,23 +74,31 @@ void SavePicture(const ListCounts& counts, const TTask& task, const KBMP* pictur
     picture->SaveToFile((counts.saveFolder + path.substr(slash + 1) + ".bmp").c_str());
 }
 
+void TakeJob(ListCounts& counts, WPARAM wParam, TTask& task)
+{
+    const std::unique_ptr<KBMP> picture(task.DetachBitmap());
+    SavePicture(counts, task, picture.get());
+    ++counts.finished;
+    if (task.m_result == TTask::kFromCacheOrRendered) {
+        ++counts.made;
+        if (wParam == 0)
+            ++counts.fromCache;
+    } else if (task.m_result == TTask::kStoredPreview) {
+        ++counts.made;
+        ++counts.stored;
+    }
+    task.m_taken = true;
+}
+
 LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto* counts = reinterpret_cast<ListCounts*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (counts && message == TTaskManageThread::kMsgTaskFinished && lParam) {
-        auto* task = reinterpret_cast<TTask*>(lParam);
-        const std::unique_ptr<KBMP> picture(task->DetachBitmap());
-        SavePicture(*counts, *task, picture.get());
-        task->m_taken = true;
-        ++counts->finished;
-        if (task->m_result == TTask::kFromCacheOrRendered) {
-            ++counts->made;
-            if (wParam == 0)
-                ++counts->fromCache;
-        } else if (task->m_result == TTask::kStoredPreview) {
-            ++counts->made;
-            ++counts->stored;
-        }
+        TakeJob(*counts, wParam, *reinterpret_cast<TTask*>(lParam));
+    } else if (counts && message == TTaskManageThread::kMsgTasksFinished && lParam) {
+        const auto* jobs = reinterpret_cast<const TTaskManageThread::FinishedJob*>(lParam);
+        for (WPARAM i = 0; i < wParam; ++i)
+            TakeJob(*counts, jobs[i].state, *jobs[i].task);
     } else if (counts && message == TTaskManageThread::kMsgQueueFinished) {
         ++counts->queueEnds;
     }

@@ -49,8 +49,12 @@ int CreatableStart(const CString& path)
 
 bool IsExistingFile(const char* path)
 {
-    WIN32_FIND_DATAA data;
-    return FindEntry(path, data) && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    // The name's own attributes: a directory search for it reads the folder, under Wine 0.5 ms
+    // a name in a folder of 10,000 files, where this takes 0.01 ms.
+    if (!path || !*path || HasWildcards(path))
+        return false;
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool IsExistingFolder(const char* path)

@@ -202,8 +202,11 @@ bool CRasterImagePNG::PrepareDecode(PngDecodeJob& job)
     png_color_16p background = nullptr;
     const bool hasBackground = png_get_bKGD(png, info, &background) != 0 && background;
     // Every picture with an alpha channel keeps it, at either depth (its colours are not laid
-    // over a background: the viewer shows what is behind a transparent picture).
-    job.alpha = (job.colorType & PNG_COLOR_MASK_ALPHA) != 0;
+    // over a background: the viewer shows what is behind a transparent picture). A grey or
+    // colour picture that names one colour transparent gets the channel that colour makes.
+    const bool keyed = job.colorType != PNG_COLOR_TYPE_PALETTE && (job.colorType & PNG_COLOR_MASK_ALPHA) == 0 &&
+                       png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    job.alpha = (job.colorType & PNG_COLOR_MASK_ALPHA) != 0 || keyed;
     if (job.alpha) {
         // The background colour is kept as the transparent colour, in 8 bits.
         const int shift = bitDepth == 16 ? 8 : 0;
@@ -219,7 +222,9 @@ bool CRasterImagePNG::PrepareDecode(PngDecodeJob& job)
     if (bitDepth == 16)
         png_set_strip_16(png);
     if (job.alpha) {
-        if (job.colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+        if (keyed)
+            png_set_tRNS_to_alpha(png);
+        if ((job.colorType & PNG_COLOR_MASK_COLOR) == 0) {
             png_set_gray_to_rgb(png);
             png_set_expand(png);
         }
@@ -227,7 +232,7 @@ bool CRasterImagePNG::PrepareDecode(PngDecodeJob& job)
     }
     if (job.colorType & PNG_COLOR_MASK_COLOR)
         png_set_bgr(png);
-    job.twoBit = bitDepth == 2;
+    job.twoBit = bitDepth == 2 && !job.alpha;
     if (job.twoBit)
         png_set_packing(png);
     job.passes = png_set_interlace_handling(png);

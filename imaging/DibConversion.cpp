@@ -124,11 +124,17 @@ HGLOBAL BitmapToDib(HBITMAP section)
     h->biYPelsPerMeter = ds.dsBmih.biYPelsPerMeter;
     h->biClrUsed = colors <= 256 && bits <= 8 ? colors : 0;
     h->biClrImportant = ds.dsBmih.biClrImportant;
+    BYTE* target = lock.Get() + sizeof(BITMAPINFOHEADER) + h->biClrUsed * sizeof(RGBQUAD);
+    // A bottom-up section of plain RGB pixels holds its bits as the DIB does: a copy, without
+    // the screen's DC, which costs a trip to the window server under Wine.
+    if (bits > 8 && ds.dsBmih.biCompression == BI_RGB && ds.dsBmih.biHeight > 0 && ds.dsBm.bmBits) {
+        memcpy(target, ds.dsBm.bmBits, static_cast<size_t>(image));
+        return block.Release();
+    }
     std::vector<BYTE> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
     memcpy(info.data(), h, sizeof(*h));
     ScreenDC screen;
-    if (!GetDIBits(screen.Get(), section, 0, static_cast<UINT>(ds.dsBm.bmHeight),
-                   lock.Get() + sizeof(BITMAPINFOHEADER) + h->biClrUsed * sizeof(RGBQUAD),
+    if (!GetDIBits(screen.Get(), section, 0, static_cast<UINT>(ds.dsBm.bmHeight), target,
                    reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS))
         return nullptr;
     if (bits <= 8) {
@@ -146,9 +152,10 @@ HBITMAP DibToDibSection(const BITMAPINFOHEADER* dib)
         return nullptr;
     std::vector<BYTE> info = InfoOf(dib);
     auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
-    ScreenDC screen;
+    // The colours are RGB values: the section needs no DC's palette, and the screen's DC would
+    // cost a trip to the window server under Wine.
     void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen.Get(), reinterpret_cast<BITMAPINFO*>(info.data()),
+    HBITMAP section = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(info.data()),
                                        DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!section || !bits) {
         if (section)
@@ -160,7 +167,7 @@ HBITMAP DibToDibSection(const BITMAPINFOHEADER* dib)
                            static_cast<uint32_t>(header->biHeight);
     memcpy(bits, FindDibBits(dib), static_cast<size_t>(image));
     if (header->biBitCount <= 8) {
-        MemoryDC memory(screen.Get());
+        MemoryDC memory(nullptr);
         SelectScope select(memory.Get(), section);
         const DWORD colors = header->biClrUsed ? header->biClrUsed : (1u << header->biBitCount);
         SetDIBColorTable(memory.Get(), 0, colors,

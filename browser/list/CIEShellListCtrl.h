@@ -215,6 +215,7 @@ protected:
     LRESULT OnFolderPathQuery(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnThumbnailFinished(WPARAM wParam, LPARAM lParam);
+    LRESULT OnThumbnailsFinished(WPARAM wParam, LPARAM lParam);
     LRESULT OnFolderChanged(WPARAM wParam, LPARAM lParam);
     // The folder tree's settled selection (WM_TREE_SHOWFOLDER): lParam a list this list frees.
     LRESULT OnTreeShowFolder(WPARAM wParam, LPARAM lParam);

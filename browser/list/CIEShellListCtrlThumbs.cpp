@@ -273,6 +273,18 @@ LRESULT CIEShellListCtrl::OnThumbnailFinished(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
+// Jobs that finished together, each taken as its own 0x800A would be, in the order they finished.
+LRESULT CIEShellListCtrl::OnThumbnailsFinished(WPARAM wParam, LPARAM lParam)
+{
+    const auto* jobs = reinterpret_cast<const TTaskManageThread::FinishedJob*>(lParam);
+    if (!jobs)
+        return 0;
+    // The count comes from wParam: once the last job is taken the entries may be gone.
+    for (WPARAM i = 0; i < wParam; ++i)
+        OnThumbnailFinished(jobs[i].state, reinterpret_cast<LPARAM>(jobs[i].task));
+    return 0;
+}
+
 LRESULT CIEShellListCtrl::OnInterimPicture(WPARAM wParam, LPARAM lParam)
 {
     if (!m_resultsAccepted || !m_thumbThread || m_viewType != kThumbnails)

@@ -14,6 +14,7 @@ namespace {
 
 // Largest preview accepted from a file (a DWG stores thumbnails of a few hundred pixels).
 constexpr png_uint_32 kMaxPreviewSide = 4096;
+constexpr std::size_t kKeptPixelBytes = 1u << 20;
 
 struct PngSource
 {
@@ -31,46 +32,45 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length)
     src->pos += length;
 }
 
-void Put32(std::string& s, std::uint32_t v)
+void Put32At(std::string& s, std::size_t at, std::uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
-        s += static_cast<char>((v >> (8 * i)) & 0xFF);
+        s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-void Put16(std::string& s, std::uint16_t v)
+void Put16At(std::string& s, std::size_t at, std::uint16_t v)
 {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>(v >> 8);
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>(v >> 8);
 }
 
+// The BMP file is made at its full size at once and its rows written in place: the workers make
+// these side by side, and each growth of the block was another trip through the shared heap.
 std::string MakeBmp24(int width, int height, const std::vector<unsigned char>& rgbTopDown)
 {
     const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
     const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(height);
-    std::string bmp("BM");
-    Put32(bmp, 54 + imageSize);
-    Put32(bmp, 0);
-    Put32(bmp, 54);
-    Put32(bmp, 40);
-    Put32(bmp, static_cast<std::uint32_t>(width));
-    Put32(bmp, static_cast<std::uint32_t>(height));
-    Put16(bmp, 1);
-    Put16(bmp, 24);
-    Put32(bmp, 0);
-    Put32(bmp, imageSize);
-    Put32(bmp, 2835);
-    Put32(bmp, 2835);
-    Put32(bmp, 0);
-    Put32(bmp, 0);
-    std::string row(stride, '\0');
-    for (int y = height - 1; y >= 0; --y) {
+    std::string bmp(54 + static_cast<std::size_t>(imageSize), '\0');
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    Put32At(bmp, 2, 54 + imageSize);
+    Put32At(bmp, 10, 54);
+    Put32At(bmp, 14, 40);
+    Put32At(bmp, 18, static_cast<std::uint32_t>(width));
+    Put32At(bmp, 22, static_cast<std::uint32_t>(height));
+    Put16At(bmp, 26, 1);
+    Put16At(bmp, 28, 24);
+    Put32At(bmp, 34, imageSize);
+    Put32At(bmp, 38, 2835);
+    Put32At(bmp, 42, 2835);
+    for (int y = 0; y < height; ++y) {
         const unsigned char* src = &rgbTopDown[static_cast<std::size_t>(y) * width * 3];
+        char* row = &bmp[54 + static_cast<std::size_t>(height - 1 - y) * stride];
         for (int x = 0; x < width; ++x) {
-            row[static_cast<std::size_t>(x) * 3] = static_cast<char>(src[x * 3 + 2]);
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<char>(src[x * 3 + 1]);
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<char>(src[x * 3]);
+            row[x * 3] = static_cast<char>(src[x * 3 + 2]);
+            row[x * 3 + 1] = static_cast<char>(src[x * 3 + 1]);
+            row[x * 3 + 2] = static_cast<char>(src[x * 3]);
         }
-        bmp += row;
     }
     return bmp;
 }
@@ -86,8 +86,10 @@ std::string PreviewPicture::PngToBmp(const unsigned char* data, std::size_t size
         return {};
     png_infop info = png_create_info_struct(png);
     std::string result;
-    std::vector<unsigned char> pixels;
-    std::vector<png_bytep> rows;
+    // Kept by each thread from picture to picture (a worker reads hundreds in a row).
+    thread_local std::vector<unsigned char> pixels;
+    thread_local std::vector<png_bytep> rows;
+    rows.clear();
     PngSource source{data, size, 0};
     if (info && setjmp(png_jmpbuf(png)) == 0) {
         png_set_read_fn(png, &source, ReadFromMemory);
@@ -113,6 +115,9 @@ std::string PreviewPicture::PngToBmp(const unsigned char* data, std::size_t size
         result = MakeBmp24(static_cast<int>(w), static_cast<int>(h), pixels);
     }
     png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    // The pixels of a picture far beyond a thumbnail's size are not kept.
+    if (pixels.capacity() > kKeptPixelBytes)
+        std::vector<unsigned char>().swap(pixels);
     return result;
 }
 

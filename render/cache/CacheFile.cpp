@@ -1,6 +1,7 @@
 #include "render/cache/CacheFile.h"
 
 #include <atomic>
+#include <cstring>
 
 namespace CacheFile {
 
@@ -124,11 +125,22 @@ void SeekTo(CFile& file, uint64_t offset)
 
 bool FindFileInfo(const char* path, FILETIME* localWriteTime, uint32_t* sizeLow)
 {
-    WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA(path, &data);
-    if (find == INVALID_HANDLE_VALUE)
+    // The attributes of the name itself cost one query where a directory search opens, reads
+    // and closes the folder (under Wine each a round trip to its server); a name with wildcards
+    // still goes to the search, which matches it as a pattern.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!path || std::strpbrk(path, "*?") != nullptr) {
+        WIN32_FIND_DATAA found;
+        const HANDLE find = path ? FindFirstFileA(path, &found) : INVALID_HANDLE_VALUE;
+        if (find == INVALID_HANDLE_VALUE)
+            return false;
+        FindClose(find);
+        data.dwFileAttributes = found.dwFileAttributes;
+        data.ftLastWriteTime = found.ftLastWriteTime;
+        data.nFileSizeLow = found.nFileSizeLow;
+    } else if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
         return false;
-    FindClose(find);
+    }
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return false;
     if (localWriteTime)

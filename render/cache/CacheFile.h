@@ -39,7 +39,7 @@ void WriteText(CFile& file, const char* text);
 // Seeks to an absolute offset below 2 GiB (the format's limit).
 void SeekTo(CFile& file, uint64_t offset);
 
-// Directory search on path: the last-write time in local time and the low 32 bits of the size.
+// The file at path (not a folder): its last-write time in local time and the low 32 bits of its size.
 bool FindFileInfo(const char* path, FILETIME* localWriteTime, uint32_t* sizeLow);
 // The part after the last backslash (or colon).
 CString FileNamePart(const char* path);

@@ -4,7 +4,9 @@
 #include "render/cache/CacheFile.h"
 #include "render/cache/TImageLib.h"
 
+#include <chrono>
 #include <new>
+#include <system_error>
 
 namespace {
 
@@ -25,7 +27,11 @@ TDwgCache::TDwgCache(bool enabled)
         m_lib = NewLib();
 }
 
-TDwgCache::~TDwgCache() = default;
+TDwgCache::~TDwgCache()
+{
+    if (m_loader.joinable())
+        m_loader.join();
+}
 
 void TDwgCache::EnableLib(bool on)
 {
@@ -72,6 +78,11 @@ void TDwgCache::PrepareLoad()
 void TDwgCache::LoadPending()
 {
     CSingleLock lock(&m_lock, TRUE);
+    LoadIfPending();
+}
+
+void TDwgCache::LoadIfPending()
+{
     if (!m_loadPending)
         return;
     m_loadPending = false;
@@ -79,9 +90,48 @@ void TDwgCache::LoadPending()
         m_lib->Load(m_folder);
 }
 
+void TDwgCache::BeginLoad()
+{
+    if (m_loading.load())
+        return;
+    {
+        CSingleLock lock(&m_lock, TRUE);
+        if (!m_loadPending)
+            return;
+    }
+    // The loader before is over (it cleared the flag as its last step but one).
+    if (m_loader.joinable())
+        m_loader.join();
+    m_loading.store(true);
+    try {
+        m_loader = std::thread([this] {
+            try {
+                LoadPending();
+            } catch (...) {
+                // What the library could not read is made again; the waiters must go on.
+            }
+            {
+                const std::lock_guard<std::mutex> guard(m_loadedLock);
+                m_loading.store(false);
+            }
+            m_loaded.notify_all();
+        });
+    } catch (const std::system_error&) {
+        // No thread to spare: the first lookup loads the library itself.
+        m_loading.store(false);
+    }
+}
+
+void TDwgCache::WaitForLoad(DWORD timeoutMs) const
+{
+    std::unique_lock<std::mutex> lock(m_loadedLock);
+    m_loaded.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !m_loading.load(); });
+}
+
 bool TDwgCache::Lookup(const char* path, KBMP* picture)
 {
     CSingleLock lock(&m_lock, TRUE);
+    LoadIfPending();
     if (!m_lib || !picture)
         return false;
     return m_lib->Lookup(path, picture->GetWidth(), picture->GetHeight(), picture);
@@ -90,6 +140,8 @@ bool TDwgCache::Lookup(const char* path, KBMP* picture)
 void TDwgCache::Store(const char* path, const KBMP* picture, int width, int height)
 {
     CSingleLock lock(&m_lock, TRUE);
+    // A store before the load would be lost when the load empties the library first.
+    LoadIfPending();
     if (!m_lib || !picture)
         return;
     try {

@@ -8,7 +8,11 @@
 #include "framework/Afx.h"
 #include "render/cache/KBMP.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 class TImageLib;
 
@@ -31,6 +35,14 @@ public:
     void PrepareLoad();
     // Loads the folder's library when a load is pending and the folder exists.
     void LoadPending();
+    // The same on a thread of its own: the caller goes on meanwhile (a library of a big folder
+    // takes a while to read). Whatever needs the library (a lookup, a store) waits for the load,
+    // or makes it when it has not begun yet.
+    void BeginLoad();
+    // A load begun is not over yet: a lookup now would wait for it.
+    bool IsLoading() const { return m_loading.load(); }
+    // Waits up to timeoutMs for the load begun to end.
+    void WaitForLoad(DWORD timeoutMs) const;
     // Looks path up at the nominal size set on picture; on a hit picture holds the thumbnail.
     bool Lookup(const char* path, KBMP* picture);
     void Store(const char* path, const KBMP* picture, int width, int height);
@@ -42,10 +54,18 @@ public:
     bool WaitForWriter(DWORD timeoutMs) const;
 
 private:
+    // Under the lock.
+    void LoadIfPending();
+
     mutable CCriticalSection m_lock;
     CString m_folder;
     std::unique_ptr<TImageLib> m_lib;
     bool m_loadPending = false;
+    std::atomic<bool> m_loading{false};
+    mutable std::mutex m_loadedLock;
+    mutable std::condition_variable m_loaded;
+    // Last: it ends before anything it uses goes.
+    std::thread m_loader;
 };
 
 // The process-wide holder; null before CreateDwgCache and after DeleteDwgCache.

@@ -1,6 +1,7 @@
 #include "render/cache/TImageLib.h"
 
 #include "core/FileUtils.h"
+#include "render/cache/BufferedReadFile.h"
 #include "render/cache/CacheFile.h"
 #include "render/cache/LibFileHeader.h"
 #include "render/cache/TLibIndexTree.h"
@@ -13,7 +14,7 @@ TImageLib::TImageLib() : m_writer(TSaveLibThread::Start())
 
 TImageLib::~TImageLib()
 {
-    m_records.clear();
+    ForgetRecords();
     // A writer that does not end in time is left running rather than deleted under its feet.
     if (m_writer && !m_writer->Stop(kWriterStopMs))
         (void)m_writer.release();
@@ -21,21 +22,32 @@ TImageLib::~TImageLib()
 
 TSingleImage* TImageLib::Find(const char* path, int width, int height)
 {
-    const int count = GetCount();
-    if (count == 0)
+    const auto named = m_byName.find(NameKey(path));
+    if (named == m_byName.end())
         return nullptr;
-    const int start = m_cursor < 0 || m_cursor >= count ? 0 : m_cursor;
-    for (int step = 0; step < count; ++step) {
-        // Outward from the cursor, each record once: thumbnails made side by side are stored a
-        // few places from the order they are asked for in, before the cursor as often as after.
-        const int offset = step % 2 == 0 ? step / 2 : -(step + 1) / 2;
-        const int i = ((start + offset) % count + count) % count;
-        if (m_records[static_cast<size_t>(i)]->Matches(path, width, height)) {
-            m_cursor = i + 1 == count ? 0 : i + 1;
-            return m_records[static_cast<size_t>(i)].get();
-        }
-    }
+    for (const size_t i : named->second)
+        if (m_records[i]->Matches(path, width, height))
+            return m_records[i].get();
     return nullptr;
+}
+
+std::string TImageLib::NameKey(const char* path)
+{
+    CString name = CacheFile::FileNamePart(path);
+    name.MakeLower();
+    return std::string(name.GetString(), static_cast<size_t>(name.GetLength()));
+}
+
+void TImageLib::AddRecord(std::unique_ptr<TSingleImage> record)
+{
+    m_byName[NameKey(record->m_name)].push_back(m_records.size());
+    m_records.push_back(std::move(record));
+}
+
+void TImageLib::ForgetRecords()
+{
+    m_records.clear();
+    m_byName.clear();
 }
 
 bool TImageLib::Lookup(const char* path, int width, int height, KBMP* out)
@@ -58,18 +70,16 @@ bool TImageLib::Lookup(const char* path, int width, int height, KBMP* out)
 void TImageLib::Store(const char* path, const KBMP* picture, int width, int height)
 {
     m_modified = true;
-    const CString name = CacheFile::FileNamePart(path);
-    TSingleImage* record = nullptr;
-    for (const auto& candidate : m_records)
-        if (candidate->m_name.CompareNoCase(name) == 0) {
-            record = candidate.get();
-            break;
-        }
-    if (!record) {
-        m_records.push_back(std::make_unique<TSingleImage>());
-        record = m_records.back().get();
+    const auto named = m_byName.find(NameKey(path));
+    TSingleImage* record = named != m_byName.end() ? m_records[named->second.front()].get() : nullptr;
+    if (record) {
+        record->Set(path, picture);
+    } else {
+        auto made = std::make_unique<TSingleImage>();
+        made->Set(path, picture);
+        record = made.get();
+        AddRecord(std::move(made));
     }
-    record->Set(path, picture);
     record->m_width = static_cast<uint32_t>(width);
     record->m_height = static_cast<uint32_t>(height);
     record->m_picture->SetSize(width, height);
@@ -92,18 +102,18 @@ void TImageLib::Load(const char* folder)
             m_state = IsExistingFile(libPath) ? State::LoadFailed : State::Loaded;
             return;
         }
-        if (!ReadHeader(file))
+        BufferedReadFile reader(file);
+        if (!ReadHeader(reader))
             return;
         uint64_t firstRecord = 0;
-        if (!LibFileHeader::ReadFirstRecord(file, firstRecord))
+        if (!LibFileHeader::ReadFirstRecord(reader, firstRecord))
             return;
-        CacheFile::SeekTo(file, firstRecord);
-        ReadRecords(file);
+        CacheFile::SeekTo(reader, firstRecord);
+        ReadRecords(reader);
     } catch (CException* e) {
         e->Delete();
         m_state = State::LoadFailed;
     }
-    m_cursor = 0;
 }
 
 bool TImageLib::ReadHeader(CFile& file) const
@@ -117,7 +127,7 @@ void TImageLib::ReadRecords(CFile& file)
         auto record = std::make_unique<TSingleImage>();
         if (!record->Read(file))
             break;
-        m_records.push_back(std::move(record));
+        AddRecord(std::move(record));
     }
 }
 
@@ -142,8 +152,7 @@ void TImageLib::QueueFlush(const char* folder, bool keepAll, int width, int heig
         Clear();
         return;
     }
-    m_records.clear();
-    m_cursor = 0;
+    ForgetRecords();
     m_hits = 0;
     m_modified = false;
     m_state = State::NotLoaded;
@@ -178,8 +187,7 @@ bool TImageLib::GetThumbSize(const char* folder, int* width, int* height) const
 
 void TImageLib::Clear()
 {
-    m_records.clear();
-    m_cursor = 0;
+    ForgetRecords();
     m_hits = 0;
     m_state = State::NotLoaded;
 }

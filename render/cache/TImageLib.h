@@ -1,5 +1,5 @@
-// TImageLib: the thumbnail cache library of one folder in memory: its records, found with a
-// rotating cursor, loaded from the folder's ".opslib" file and flushed to the library's own
+// TImageLib: the thumbnail cache library of one folder in memory: its records, found by file
+// name, loaded from the folder's ".opslib" file and flushed to the library's own
 // writer thread.
 #pragma once
 
@@ -9,6 +9,9 @@
 #include "render/cache/TSingleImage.h"
 
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 class TImageLib : public CObject
 {
@@ -47,9 +50,14 @@ private:
     enum class State { NotLoaded, Loaded, LoadFailed };
 
     void QueueFlush(const char* folder, bool keepAll, int width, int height);
+    // The records' file names folded to one case: a folder of thousands of files was looked up
+    // and stored record by record, which grew with the square of the folder.
+    static std::string NameKey(const char* path);
+    void AddRecord(std::unique_ptr<TSingleImage> record);
+    void ForgetRecords();
 
     TSingleImageArray m_records;
-    int m_cursor = 0;
+    std::unordered_map<std::string, std::vector<size_t>> m_byName;
     int m_hits = 0;
     bool m_modified = false;
     State m_state = State::NotLoaded;

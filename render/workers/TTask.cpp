@@ -55,11 +55,15 @@ void TTask::EndPicture()
 
 bool TTask::TakePicture(const CDib& picture)
 {
-    if (!m_bitmap)
-        m_bitmap = std::make_unique<KBMP>();
-    BYTE* image = picture.GetBmpFileImage();
+    return TakeImage(picture.GetBmpFileImage());
+}
+
+bool TTask::TakeImage(BYTE* image)
+{
     if (!image)
         return false;
+    if (!m_bitmap)
+        m_bitmap = std::make_unique<KBMP>();
     // Attach takes the malloc block over (and frees it itself when it refuses it).
     return m_bitmap->Attach(image, false);
 }

@@ -35,6 +35,8 @@ public:
     void EndPicture();
     // Hands a finished picture's BMP file image to the job's bitmap.
     bool TakePicture(const CDib& picture);
+    // Takes over a BMP file image (a malloc block) as the job's bitmap; false for none.
+    bool TakeImage(BYTE* image);
     // Asks the cache holder for this file at the bitmap's nominal size.
     bool LookUpCache();
     // The list takes the picture: from now on the caller owns it.

@@ -34,7 +34,7 @@ std::unique_ptr<TTask> TTaskList::Detach(const TTask* task)
     return nullptr;
 }
 
-int TTaskList::FindNext(int start, bool cacheFirst) const
+int TTaskList::FindNext(int start, bool cacheFirst, int fileType) const
 {
     const int count = GetCount();
     if (count == 0)
@@ -43,7 +43,8 @@ int TTaskList::FindNext(int start, bool cacheFirst) const
     for (int step = 0; step < count; ++step) {
         const int i = (first + step) % count;
         const TTask& task = *m_tasks[static_cast<size_t>(i)];
-        if (!task.m_done && !task.m_inWork && task.m_cacheFirst == cacheFirst)
+        if (!task.m_done && !task.m_inWork && task.m_cacheFirst == cacheFirst &&
+            (fileType < 0 || task.m_fileType == fileType))
             return i;
     }
     return -1;
@@ -52,6 +53,11 @@ int TTaskList::FindNext(int start, bool cacheFirst) const
 int TTaskList::FindNextCacheFirst(int start) const
 {
     return FindNext(start, true);
+}
+
+int TTaskList::FindNextCacheFirstOfType(int start, int fileType) const
+{
+    return FindNext(start, true, fileType);
 }
 
 int TTaskList::FindNextToRender(int start) const

@@ -25,12 +25,15 @@ public:
     // The next undone job that is still (or no longer) cache-first and not with a worker, from
     // start on, then from 0.
     int FindNextCacheFirst(int start) const;
+    // The same among the jobs of one file type.
+    int FindNextCacheFirstOfType(int start, int fileType) const;
     int FindNextToRender(int start) const;
     // The first job, from 0, that is done and not yet taken.
     TTask* GetFinishedTask() const;
 
 private:
-    int FindNext(int start, bool cacheFirst) const;
+    // fileType -1: any.
+    int FindNext(int start, bool cacheFirst, int fileType = -1) const;
 
     std::vector<std::unique_ptr<TTask>> m_tasks;
 };

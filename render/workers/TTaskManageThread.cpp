@@ -6,18 +6,22 @@
 #include "render/cache/TDwgCache.h"
 #include "render/workers/TThumbnailProducer.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kWakeRetryMs = 2000;
 // How long one step waits for a worker's job when there is nothing else to do.
 constexpr DWORD kStepWaitMs = 20;
+constexpr int kDwgType = 0;
 
 } // namespace
 
 TTaskManageThread::TTaskManageThread(int workers)
     : m_queue(std::make_unique<TTaskList>()),
       m_thumbWidth(kDefaultThumbWidth),
-      m_thumbHeight(kDefaultThumbHeight)
+      m_thumbHeight(kDefaultThumbHeight),
+      m_report(std::make_shared<std::vector<FinishedJob>>())
 {
     // Disabled until the list hands over its first folder: the first cycle finds nothing and
     // suspends quietly.
@@ -137,7 +141,7 @@ DWORD TTaskManageThread::Run()
         if (m_workers->IsEmpty())
             m_break.store(false);
         if (TDwgCache* cache = GetDwgCache())
-            cache->LoadPending();
+            cache->BeginLoad();
         if (IsAppClosing())
             break;
         if (!EndCycle(ServeNext()))
@@ -158,22 +162,54 @@ bool TTaskManageThread::ServeNext()
     TThumbnailWorkers::Result result;
     if (m_workers->TakeFinished(result)) {
         TakeBack(result);
+        SendReportIfDue();
         return false;
     }
-    if (!GetResultFlag())
+    if (!GetResultFlag()) {
+        SendReport(); // goes nowhere: the jobs are no longer wanted
         return false;
+    }
     TTask* serveHere = nullptr;
     const bool more = HandJobs(serveHere);
     if (serveHere) {
         FinishCacheFirst(*serveHere, m_ownProducer->TryCacheFirst(*serveHere));
+        SendReportIfDue();
         return false;
     }
     if (!more && m_workers->IsEmpty()) {
+        SendReport();
         FinishQueue();
         return true;
     }
-    m_workers->WaitForFinished(kStepWaitMs);
+    WaitForWorkers();
     return false;
+}
+
+void TTaskManageThread::WaitForWorkers()
+{
+    // The report goes when its time is up, not each time the thread waits: the workers' jobs
+    // come back a few at a time, and each send costs as much as several of them.
+    DWORD waitMs = kStepWaitMs;
+    if (!m_report->empty()) {
+        const DWORD age = GetTickCount() - m_reportStart;
+        if (age >= kReportDelayMs)
+            SendReport();
+        else
+            waitMs = std::min(waitMs, kReportDelayMs - age);
+    }
+    // With no job out, only the library's load can bring the next step.
+    TDwgCache* cache = GetDwgCache();
+    if (m_workers->IsEmpty() && cache && cache->IsLoading())
+        cache->WaitForLoad(waitMs);
+    else
+        m_workers->WaitForFinished(waitMs);
+    SendReportIfDue();
+}
+
+bool TTaskManageThread::LookupsWait() const
+{
+    const TDwgCache* cache = GetDwgCache();
+    return cache && cache->IsLoading();
 }
 
 bool TTaskManageThread::HandJobs(TTask*& serveHere)
@@ -181,11 +217,14 @@ bool TTaskManageThread::HandJobs(TTask*& serveHere)
     // While a break is on, the jobs in hand come back first: handed now they would be abandoned.
     if (m_break.load())
         return true;
+    // While the folder's library loads, the stored previews go to the workers and the lookups
+    // wait: nothing is left to do only once the library is there.
+    const bool lookupsWait = LookupsWait();
     for (;;) {
         TThumbnailWorkers::Pass pass = TThumbnailWorkers::Pass::CacheFirst;
-        TTask* task = NextJob(pass);
+        TTask* task = NextJob(pass, lookupsWait);
         if (!task)
-            return false;
+            return lookupsWait;
         if (!NeedsWorker(*task, pass)) {
             serveHere = task;
             return true;
@@ -199,18 +238,22 @@ bool TTaskManageThread::HandJobs(TTask*& serveHere)
 
 bool TTaskManageThread::NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const
 {
-    constexpr int kDwgType = 0;
     return pass == TThumbnailWorkers::Pass::Render || (task.m_fileType == kDwgType && GetSettings().readStoredPreview);
 }
 
-TTask* TTaskManageThread::NextJob(TThumbnailWorkers::Pass& pass)
+TTask* TTaskManageThread::NextJob(TThumbnailWorkers::Pass& pass, bool lookupsWait)
 {
     if (!m_rebuild.load() && !m_renderPass) {
-        const int index = m_queue->FindNextCacheFirst(m_startIndex.load());
+        // Waiting for the library, only the jobs a worker serves without it (stored previews).
+        const int index = !lookupsWait ? m_queue->FindNextCacheFirst(m_startIndex.load())
+                          : GetSettings().readStoredPreview ? m_queue->FindNextCacheFirstOfType(m_startIndex.load(), kDwgType)
+                                                            : -1;
         if (index >= 0) {
             pass = TThumbnailWorkers::Pass::CacheFirst;
             return m_queue->GetAt(index);
         }
+        if (lookupsWait)
+            return nullptr;
     }
     // Cache-first jobs still in hand that find nothing come to this pass when they are back.
     m_renderPass = true;
@@ -322,6 +365,7 @@ void TTaskManageThread::WaitForList()
 
 void TTaskManageThread::EmptyQueue()
 {
+    m_report->clear();
     m_current.store(nullptr);
     m_workers->ForgetStatusTasks();
     m_unclaimed.KeepFrom(*m_queue);
@@ -350,13 +394,40 @@ void TTaskManageThread::ReportFinished(TTask& task, WPARAM wParam)
 {
     if (GetAppMode() != kBrowseMode)
         return;
-    // The job is recorded against the window the send really went to, or a job kept for an
+    if (m_report->empty())
+        m_reportStart = GetTickCount();
+    m_report->push_back({&task, wParam});
+}
+
+void TTaskManageThread::SendReportIfDue()
+{
+    if (m_report->size() >= kReportBatchLimit || (!m_report->empty() && GetTickCount() - m_reportStart >= kReportDelayMs))
+        SendReport();
+}
+
+void TTaskManageThread::SendReport()
+{
+    if (m_report->empty())
+        return;
+    const std::shared_ptr<std::vector<FinishedJob>> report = std::move(m_report);
+    m_report = std::make_shared<std::vector<FinishedJob>>();
+    m_report->reserve(kReportBatchLimit);
+    const bool one = report->size() == 1;
+    const FinishedJob& first = report->front();
+    // The jobs are recorded against the window the send really went to, or a job kept for an
     // unanswered window could be freed while that window still handles it.
     HWND target = nullptr;
     bool unanswered = false;
-    if (SendToNotifyWindow(kMsgTaskFinished, wParam, reinterpret_cast<LPARAM>(&task),
-                           kTaskSendTimeoutMs, &unanswered, &target))
+    const bool answered =
+        one ? SendToNotifyWindow(kMsgTaskFinished, first.state, reinterpret_cast<LPARAM>(first.task),
+                                 kTaskSendTimeoutMs, &unanswered, &target)
+            : SendToNotifyWindow(kMsgTasksFinished, report->size(), reinterpret_cast<LPARAM>(report->data()),
+                                 kTaskSendTimeoutMs, &unanswered, &target);
+    if (answered) {
         m_unclaimed.NoteAnswered(target);
-    else if (unanswered)
-        m_unclaimed.NoteUnanswered(&task, target);
+    } else if (unanswered) {
+        // The list may still read the report: it lives as long as a job of it is kept.
+        for (const FinishedJob& job : *report)
+            m_unclaimed.NoteUnanswered(job.task, target, report);
+    }
 }

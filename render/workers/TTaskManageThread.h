@@ -3,9 +3,11 @@
 // preview), then the rest (drawings rendered by the engine at thumbnail size, raster images loaded
 // and scaled). The pictures are made by its workers (TThumbnailWorkers, one per spare core), each
 // with an engine document of its own; the thread hands them the queue's jobs and takes them back
-// as they finish, so the queue, the sends to the list and the end of the queue stay its own. Each
-// finished job goes back to the list with a blocking send of 0x800A; while a drawing renders, its
-// stage goes to the list as a status picture (0x8014, sent by the worker making it). At the end of
+// as they finish, so the queue, the sends to the list and the end of the queue stay its own. A
+// finished job goes back to the list with a blocking send of 0x800A; jobs that finish together
+// (the cache pass serves many in the time of one send) go back in one send of 0x800B, in the order
+// they finished. While a drawing renders, its stage goes to the list as a status picture (0x8014,
+// sent by the worker making it). At the end of
 // the queue it flushes the folder's cache library, posts 0x808C and suspends itself until the list
 // hands it the next folder.
 #pragma once
@@ -18,6 +20,7 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class TThumbnailProducer;
 
@@ -25,6 +28,9 @@ class TTaskManageThread : public CDrawCommonThread
 {
 public:
     static constexpr UINT kMsgTaskFinished = 0x800A;
+    // wParam: how many jobs; lParam: the first of that many FinishedJob entries. The entries stay
+    // readable until the handler has taken the last job (its m_taken set).
+    static constexpr UINT kMsgTasksFinished = 0x800B;
     static constexpr UINT kMsgQueueFinished = 0x808C;
     static constexpr UINT kTaskSendTimeoutMs = 5000;
 
@@ -39,6 +45,17 @@ public:
     static constexpr int kDefaultThumbHeight = 120;
     // The application's mode in which the list shows thumbnails.
     static constexpr int kBrowseMode = 1;
+
+    // One job of a 0x800B report: the job and what a 0x800A of it would carry in wParam.
+    struct FinishedJob
+    {
+        TTask* task;
+        WPARAM state;
+    };
+    // At most this many jobs go in one report, and none waits longer than kReportDelayMs for the
+    // ones after it.
+    static constexpr size_t kReportBatchLimit = 32;
+    static constexpr DWORD kReportDelayMs = 30;
 
     // The settings the thread follows (start-up and the options sheet hand over the settings
     // record's values; until then these defaults, which are the record's).
@@ -110,7 +127,9 @@ private:
     // Stops at a job the thread serves itself (a lookup in the folder's cache): served here it
     // costs less than the trip to a worker and back.
     bool HandJobs(TTask*& serveHere);
-    TTask* NextJob(TThumbnailWorkers::Pass& pass);
+    // lookupsWait: the folder's library is still loading, so only jobs that need none are taken.
+    TTask* NextJob(TThumbnailWorkers::Pass& pass, bool lookupsWait);
+    bool LookupsWait() const;
     bool NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const;
     void TakeBack(const TThumbnailWorkers::Result& result);
     void FinishCacheFirst(TTask& task, UINT code);
@@ -125,7 +144,13 @@ private:
 
     // A worker's status picture of task.
     void SendStatusPicture(TTask& task, CDib& picture);
+    // A finished job joins the report going to the list; the report goes when it is full, when
+    // its first job has waited kReportDelayMs, and at the end of the queue.
     void ReportFinished(TTask& task, WPARAM wParam);
+    void SendReportIfDue();
+    void SendReport();
+    // Waits for a worker's job, sending the report meanwhile when it is due.
+    void WaitForWorkers();
     bool StillWanted() const { return GetResultFlag() && !IsStopRequested(); }
 
     static constexpr DWORD kDrainLimitMs = 60000;
@@ -142,6 +167,10 @@ private:
     std::atomic<bool> m_wakePending{false};
     ThumbnailSettings m_settings; // under the base lock
     TUnclaimedTasks m_unclaimed;
+    // The finished jobs not yet reported, and when the first of them finished. Shared: a report
+    // whose send went unanswered is kept with its jobs until the list is done with it.
+    std::shared_ptr<std::vector<FinishedJob>> m_report;
+    DWORD m_reportStart = 0;
     // The thread's own, for the lookups it serves itself.
     std::unique_ptr<TThumbnailProducer> m_ownProducer;
     // Last: its workers end before anything they use goes.

@@ -40,6 +40,16 @@ void FillButtonFace(HDC dc, int width, int height)
     Rectangle(dc, 0, 0, width, height);
 }
 
+// The drawing's background, in the DC it is drawn in (one pass through the picture's DC, not
+// two); the DC's background colour is left as it was for the drawing.
+void FillBackground(HDC dc, int width, int height, COLORREF color)
+{
+    const COLORREF old = SetBkColor(dc, color);
+    const RECT all = {0, 0, width, height};
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    SetBkColor(dc, old);
+}
+
 // A button-face panel with a centred line of text: the status pictures and the placeholders.
 void DrawStatusPanel(HDC dc, int width, int height, const char* text)
 {
@@ -159,7 +169,12 @@ UINT TThumbnailProducer::MakeDrawingThumbnail(TTask& task)
         return TTask::kStoredPreview;
     if (!IsExistingFile(task.m_path))
         return kNothing;
-    if (!m_picture.Create(m_owner.GetThumbWidth(), m_owner.GetThumbHeight(), 24))
+    // Kept from drawing to drawing while the size stays: each is filled before it is drawn, and
+    // each status panel covers it whole.
+    const int width = m_owner.GetThumbWidth();
+    const int height = m_owner.GetThumbHeight();
+    if ((m_picture.GetWidth() != width || m_picture.GetHeight() != height || m_picture.GetBitCount() != 24) &&
+        !m_picture.Create(width, height, 24))
         return kNothing;
     return RenderDrawingThumbnail(task.m_path, m_owner.GetSettings().zoomExtents, &m_picture, task);
 }
@@ -169,6 +184,7 @@ UINT TThumbnailProducer::RenderDrawingThumbnail(const char* path, bool zoomExten
 {
     if (!picture || !IsExistingFile(path))
         return kNothing;
+    m_renderStart = GetTickCount64();
     if (m_owner.GetAppMode() == kBrowseMode)
         SendStatus(task, IDS_THUMB_LOADING, "Loading...");
     if (!m_owner.GetResultFlag())
@@ -192,7 +208,7 @@ UINT TThumbnailProducer::DrawOpenedDrawing(CDrawing& drawing, bool zoomExtents, 
     if (!RenderAbandoned()) {
         drawing.SetOutputSize(width, height);
         if (zoomExtents) {
-            if (m_owner.GetAppMode() == kBrowseMode)
+            if (m_owner.GetAppMode() == kBrowseMode && StageWorthShowing())
                 SendStatus(task, IDS_THUMB_ZOOMING_EXTENTS, "Zooming extents...");
             if (m_owner.GetResultFlag())
                 drawing.FitOpeningView(0.98);
@@ -201,13 +217,16 @@ UINT TThumbnailProducer::DrawOpenedDrawing(CDrawing& drawing, bool zoomExtents, 
     // A skipped or broken render is no thumbnail: result 2 and no picture for the list.
     if (RenderAbandoned())
         return TTask::kPlaceholder;
-    SendStatus(task, IDS_THUMB_REDRAWING, "Redrawing...");
-    if (RenderAbandoned())
-        return TTask::kPlaceholder;
-    picture.Fill(GetColorIndex(static_cast<short>(m_owner.GetSettings().backgroundColorIndex), nullptr));
+    if (StageWorthShowing()) {
+        SendStatus(task, IDS_THUMB_REDRAWING, "Redrawing...");
+        if (RenderAbandoned())
+            return TTask::kPlaceholder;
+    }
     HDC dc = picture.BeginMemDC(nullptr);
     if (!dc)
         return kNothing;
+    FillBackground(dc, width, height,
+                   GetColorIndex(static_cast<short>(m_owner.GetSettings().backgroundColorIndex), nullptr));
     int drawn = 0;
     try {
         drawn = ::draw(m_document, &drawing, dc, width, height, 0);
@@ -275,7 +294,7 @@ UINT TThumbnailProducer::MakeStoredPreviewThumbnail(TTask* task)
     // A picture or a thumbnail without area has no scale.
     if (previewWidth <= 0 || previewHeight <= 0 || width <= 0 || height <= 0)
         return kNothing;
-    HDC dc = task->BeginPicture(nullptr, 24);
+    HDC dc = m_previewCell.Begin(width, height);
     if (!dc)
         return kNothing;
     FillButtonFace(dc, width, height);
@@ -284,7 +303,8 @@ UINT TThumbnailProducer::MakeStoredPreviewThumbnail(TTask* task)
     const int drawWidth = static_cast<int>(previewWidth * scale);
     const int drawHeight = static_cast<int>(previewHeight * scale);
     preview.Draw(dc, (width - drawWidth) / 2, (height - drawHeight) / 2, drawWidth, drawHeight);
-    task->EndPicture();
+    // A cell that cannot be handed over leaves the bitmap empty: the job is still the preview's.
+    task->TakeImage(m_previewCell.End());
     return TTask::kStoredPreview;
 }
 

@@ -8,6 +8,7 @@
 
 #include "imaging/CDib.h"
 #include "kit/KFileBuffer.h"
+#include "render/workers/PreviewCell.h"
 
 #include <windows.h>
 
@@ -57,9 +58,15 @@ private:
     UINT MakeStoredPreviewThumbnail(TTask* task);
     void DrawPlaceholder(TTask& task, UINT result) const;
     void SendStatus(TTask& task, UINT textId, const char* fallback);
+    // A later stage of a drawing's work is shown only when the work has gone on a while: for a
+    // small drawing the list would show it for less than a frame, at the cost of a send.
+    bool StageWorthShowing() const { return GetTickCount64() - m_renderStart >= kStageShownAfterMs; }
     void StoreInCache(const TTask& task) const;
 
+    static constexpr ULONGLONG kStageShownAfterMs = 25;
+
     TTaskManageThread& m_owner;
+    ULONGLONG m_renderStart = 0; // when the drawing in hand was begun
     void* m_document = nullptr;
     std::atomic<bool> m_skip{false};
     std::atomic<TTask*> m_statusTask{nullptr};
@@ -68,4 +75,6 @@ private:
     CDib m_picture;
     // The bytes of the picture file being made a thumbnail: one block kept from file to file.
     KFileBuffer m_fileBytes;
+    // The cell a stored preview is scaled into, kept from drawing to drawing.
+    PreviewCell m_previewCell;
 };

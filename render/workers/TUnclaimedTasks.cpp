@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-void TUnclaimedTasks::NoteUnanswered(TTask* task, HWND target)
+void TUnclaimedTasks::NoteUnanswered(TTask* task, HWND target, std::shared_ptr<const void> keepAlive)
 {
     if (!task)
         return;
     CSingleLock lock(&m_lock, TRUE);
-    m_entries.push_back({task, target, nullptr});
+    m_entries.push_back({task, target, nullptr, std::move(keepAlive)});
 }
 
 void TUnclaimedTasks::NoteAnswered(HWND target)

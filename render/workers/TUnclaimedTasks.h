@@ -21,8 +21,9 @@ public:
     TUnclaimedTasks(const TUnclaimedTasks&) = delete;
     TUnclaimedTasks& operator=(const TUnclaimedTasks&) = delete;
 
-    // A job of the queue whose send to target went unanswered.
-    void NoteUnanswered(TTask* task, HWND target);
+    // A job of the queue whose send to target went unanswered; keepAlive (when given) is what
+    // else that message let the list read, kept as long as the job is.
+    void NoteUnanswered(TTask* task, HWND target, std::shared_ptr<const void> keepAlive = nullptr);
     // A send to target was answered: every earlier one to it is over.
     void NoteAnswered(HWND target);
     // A job of the queue is still out with the list and not taken.
@@ -39,6 +40,7 @@ private:
         TTask* task;
         HWND target;
         std::unique_ptr<TTask> kept; // null while the queue still owns the job
+        std::shared_ptr<const void> keepAlive;
     };
 
     mutable CCriticalSection m_lock;

@@ -5,15 +5,20 @@
 #include "OffscreenPicture.h"
 
 #include "engine/rkapp/rkapp.h"
+#include "engine/rkio/PreviewPicture.h"
 #include "engine/rkio/rkio.h"
 #include "tests/engine/portable/DxfBuilder.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -399,6 +404,102 @@ TEST_F(EngineContract, StoredPreviewsOfSampleDrawings)
     EXPECT_FALSE(lppp((dir + "\\dwg\\example_2000.dxf").c_str(), &data, &size));
     EXPECT_FALSE(lppp((m_dir / "none.dwg").c_str(), &data, &size));
     EXPECT_EQ(data, nullptr);
+}
+
+namespace {
+
+void AppendPng(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* out = static_cast<std::string*>(png_get_io_ptr(png));
+    out->append(reinterpret_cast<const char*>(data), length);
+}
+
+// An 8-bit RGB (or, with alpha, RGBA) PNG file of width x height whose pixel (x, y) from the top
+// is (10x, 20y, x+y) and, with alpha, opaque except at (0, 0).
+std::string MakePng(int width, int height, bool alpha)
+{
+    std::string out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png)) == 0) {
+        png_set_write_fn(png, &out, AppendPng, nullptr);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                     alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png, info);
+        const int channels = alpha ? 4 : 3;
+        std::vector<png_byte> row(static_cast<size_t>(width * channels));
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                png_byte* p = &row[static_cast<size_t>(x * channels)];
+                p[0] = static_cast<png_byte>(10 * x);
+                p[1] = static_cast<png_byte>(20 * y);
+                p[2] = static_cast<png_byte>(x + y);
+                if (alpha)
+                    p[3] = x == 0 && y == 0 ? 0 : 255;
+            }
+            png_write_row(png, row.data());
+        }
+        png_write_end(png, nullptr);
+    } else {
+        out.clear();
+    }
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+} // namespace
+
+// A PNG preview becomes a 24-bit BMP file: rows bottom-up, blue first, each padded to four bytes,
+// the transparent parts the paper's white; one thread converts many in a row.
+TEST(PreviewPicture, PngPreviewsBecomeBmpFilesOfTheirPixels)
+{
+    struct Case
+    {
+        int width;
+        int height;
+        bool alpha;
+    };
+    for (const Case c : {Case{5, 3, false}, Case{8, 2, true}, Case{1, 1, false}, Case{13, 7, false}, Case{5, 3, true}}) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        const std::string png = MakePng(c.width, c.height, c.alpha);
+        ASSERT_FALSE(png.empty());
+        const std::string bmp = RkIo::PreviewPicture::PngToBmp(reinterpret_cast<const unsigned char*>(png.data()), png.size());
+        const size_t stride = (static_cast<size_t>(c.width) * 3 + 3) & ~size_t(3);
+        ASSERT_EQ(bmp.size(), 54 + stride * static_cast<size_t>(c.height));
+        BITMAPFILEHEADER file;
+        BITMAPINFOHEADER info;
+        std::memcpy(&file, bmp.data(), sizeof file);
+        std::memcpy(&info, bmp.data() + sizeof file, sizeof info);
+        EXPECT_EQ(file.bfType, 0x4D42);
+        EXPECT_EQ(file.bfSize, bmp.size());
+        EXPECT_EQ(file.bfReserved1 | file.bfReserved2, 0);
+        EXPECT_EQ(file.bfOffBits, 54u);
+        EXPECT_EQ(info.biSize, 40u);
+        EXPECT_EQ(info.biWidth, c.width);
+        EXPECT_EQ(info.biHeight, c.height);
+        EXPECT_EQ(info.biPlanes, 1);
+        EXPECT_EQ(info.biBitCount, 24);
+        EXPECT_EQ(info.biCompression, static_cast<DWORD>(BI_RGB));
+        EXPECT_EQ(info.biSizeImage, stride * static_cast<size_t>(c.height));
+        EXPECT_EQ(info.biXPelsPerMeter, 2835);
+        EXPECT_EQ(info.biYPelsPerMeter, 2835);
+        EXPECT_EQ(info.biClrUsed | info.biClrImportant, 0u);
+        for (int y = 0; y < c.height; ++y) {
+            const unsigned char* row =
+                reinterpret_cast<const unsigned char*>(bmp.data()) + 54 + static_cast<size_t>(c.height - 1 - y) * stride;
+            for (int x = 0; x < c.width; ++x) {
+                const bool clear = c.alpha && x == 0 && y == 0;
+                EXPECT_EQ(row[x * 3 + 2], clear ? 255 : 10 * x) << x << "," << y;
+                EXPECT_EQ(row[x * 3 + 1], clear ? 255 : 20 * y) << x << "," << y;
+                EXPECT_EQ(row[x * 3], clear ? 255 : x + y) << x << "," << y;
+            }
+            for (size_t pad = static_cast<size_t>(c.width) * 3; pad < stride; ++pad)
+                EXPECT_EQ(row[pad], 0) << y;
+        }
+    }
+    const std::string notPng(100, 'x');
+    EXPECT_TRUE(RkIo::PreviewPicture::PngToBmp(reinterpret_cast<const unsigned char*>(notPng.data()), notPng.size()).empty());
 }
 
 int CollectSummary(int index, const char* text, void* context)

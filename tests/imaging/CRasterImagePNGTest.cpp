@@ -24,6 +24,8 @@ struct PngSpec
     bool interlaced = false;
     std::vector<png_color> palette;
     std::vector<png_byte> trans;
+    bool keyed = false;
+    png_color_16 keyColor = {}; // the transparent colour of a grey or colour picture
     bool background = false;
     png_color_16 backgroundColor = {};
     bool phys = false;
@@ -54,6 +56,8 @@ Bytes WritePng(const PngSpec& s)
         png_set_PLTE(png, info, s.palette.data(), int(s.palette.size()));
     if (!s.trans.empty())
         png_set_tRNS(png, info, s.trans.data(), int(s.trans.size()), nullptr);
+    if (s.keyed)
+        png_set_tRNS(png, info, nullptr, 0, &s.keyColor);
     if (s.background)
         png_set_bKGD(png, info, &s.backgroundColor);
     if (s.phys)
@@ -230,6 +234,48 @@ TEST(CRasterImagePNG, AlphaChannelsKeepTheirOpacity)
             // The background's high byte (a grey one is given as its grey level).
             EXPECT_EQ(image.GetTransColor().rgbRed, alphaChannel == 3 ? 0x11 : 0x44);
         }
+    }
+}
+
+// A transparent colour was once laid over grey 192: the picture lost its transparency.
+TEST(CRasterImagePNG, TransparentColourBecomesOpacity)
+{
+    const struct {
+        const char* name;
+        int colorType, bitDepth;
+        png_color_16 key;
+        int kept; // a sample value of the other pixels, in the file's depth
+        BYTE keptRed; // as read
+    } cases[] = {
+        {"8-bit RGB", PNG_COLOR_TYPE_RGB, 8, {0, 10, 20, 30, 0}, 200, 200},
+        {"16-bit RGB", PNG_COLOR_TYPE_RGB, 16, {0, 0x0A00, 0x1400, 0x1E00, 0}, 0xC800, 200},
+        {"8-bit grey", PNG_COLOR_TYPE_GRAY, 8, {0, 0, 0, 0, 40}, 200, 200},
+        {"2-bit grey", PNG_COLOR_TYPE_GRAY, 2, {0, 0, 0, 0, 1}, 3, 255},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PngSpec s;
+        s.colorType = c.colorType;
+        s.bitDepth = c.bitDepth;
+        s.keyed = true;
+        s.keyColor = c.key;
+        // The left half is the transparent colour.
+        s.sample = [&c](int x, int, int channel) {
+            if (x >= 4)
+                return c.kept;
+            if (c.colorType == PNG_COLOR_TYPE_GRAY)
+                return int(c.key.gray);
+            return int(channel == 0 ? c.key.red : channel == 1 ? c.key.green : c.key.blue);
+        };
+        CRasterImage image;
+        ASSERT_TRUE(DecodeFromBytes(image, WritePng(s), RASTER_FORMAT_PNG)) << image.GetLastError();
+        EXPECT_EQ(image.GetBpp(), 24);
+        ASSERT_TRUE(image.AlphaIsValid());
+        EXPECT_EQ(image.AlphaGet(1, 2), 0);
+        EXPECT_EQ(image.AlphaGet(6, 2), 255);
+        const RGBQUAD p = Pixel(image, 6, 2);
+        EXPECT_EQ(p.rgbRed, c.keptRed) << "the other colours are kept, not laid over grey";
+        EXPECT_EQ(p.rgbBlue, c.keptRed);
     }
 }
 

@@ -142,6 +142,17 @@ struct LibFixture : ::testing::Test
         return path;
     }
     std::string LibPath() const { return cache / "OrvoKestalLib000000.opslib"; }
+    // The holder loads the folder, takes a picture of path and hands it to its writer.
+    void StoreAndFlush(TDwgCache& holder, const std::string& path) const
+    {
+        holder.SetFolder(Folder().c_str());
+        holder.PrepareLoad();
+        holder.LoadPending();
+        KBMP picture;
+        MakePicture(picture, 3, 3, 5, 96, 72);
+        holder.Store(path.c_str(), &picture, 96, 72);
+        holder.Flush(false, 96, 72);
+    }
 
     // Loads, stores each path with a picture, flushes and waits for the writer.
     void Write(TImageLib& lib, const std::vector<std::string>& paths, int w = 96, int h = 72)
@@ -250,7 +261,7 @@ TEST_F(LibFixture, LookupsFollowTheMatchRules)
     }
 }
 
-TEST_F(LibFixture, RotatingCursorFindsRecordsInStoredOrderAndStoreReplacesInPlace)
+TEST_F(LibFixture, RecordsAreFoundByNameAndStoreReplacesInPlace)
 {
     std::vector<std::string> paths;
     for (char c = 'a'; c <= 'e'; ++c)
@@ -266,6 +277,9 @@ TEST_F(LibFixture, RotatingCursorFindsRecordsInStoredOrderAndStoreReplacesInPlac
     MakePicture(picture, 2, 2, 99, 96, 72);
     lib.Store((browsed / "C.DXF").c_str(), &picture, 96, 72);
     EXPECT_EQ(lib.GetCount(), 5);
+    const TSingleImage* replaced = lib.Find(paths[2].c_str(), 96, 72);
+    ASSERT_NE(replaced, nullptr);
+    EXPECT_EQ(PictureBytes(*replaced->m_picture), PictureBytes(picture)) << "the name in either case is one record";
 }
 
 // Stored out of order, as workers side by side finish them, the records are still found in the
@@ -641,18 +655,52 @@ TEST_F(LibFixture, HolderNormalisesFoldersAndSkipsFlushesBeforeTheLoad)
     EXPECT_TRUE(holder.GetLibThumbSize(Folder().c_str(), &w, &h));
 }
 
+// The library loads on a thread of its own; a lookup or a store meanwhile waits for it, or
+// loads it when the load has not begun: a store is never lost to the load's emptying.
+TEST_F(LibFixture, ALoadBegunAnswersLookupsAndKeepsStoresMadeMeanwhile)
+{
+    const std::string a = Drawing("a.dxf");
+    const std::string b = Drawing("b.dxf", "0\nEOF\n\n");
+    TDwgCache holder(true);
+    EXPECT_FALSE(holder.IsLoading());
+    holder.BeginLoad(); // nothing pending: nothing begins
+    EXPECT_FALSE(holder.IsLoading());
+    StoreAndFlush(holder, a);
+    ASSERT_TRUE(holder.WaitForWriter(10000));
+
+    for (const bool waitFirst : {true, false}) {
+        SCOPED_TRACE(waitFirst);
+        holder.SetFolder(Folder().c_str());
+        holder.PrepareLoad();
+        holder.BeginLoad();
+        if (waitFirst) {
+            holder.WaitForLoad(10000);
+            EXPECT_FALSE(holder.IsLoading());
+        }
+        KBMP second;
+        MakePicture(second, 4, 4, 9, 96, 72);
+        holder.Store(b.c_str(), &second, 96, 72);
+        KBMP out;
+        out.SetSize(96, 72);
+        EXPECT_TRUE(holder.Lookup(a.c_str(), &out));
+        out.SetSize(96, 72);
+        EXPECT_TRUE(holder.Lookup(b.c_str(), &out));
+        holder.WaitForLoad(10000);
+        EXPECT_FALSE(holder.IsLoading());
+        holder.Flush(false, 96, 72);
+        ASSERT_TRUE(holder.WaitForWriter(10000));
+    }
+    TImageLib lib;
+    lib.Load(Folder().c_str());
+    EXPECT_EQ(2, lib.GetCount());
+}
+
 TEST_F(LibFixture, DisabledHolderNeverHitsAndStoresNothing)
 {
     const std::string a = Drawing("a.dxf");
     TDwgCache holder(false);
     EXPECT_FALSE(holder.IsLibEnabled());
-    holder.SetFolder(Folder().c_str());
-    holder.PrepareLoad();
-    holder.LoadPending();
-    KBMP picture;
-    MakePicture(picture, 3, 3, 5, 96, 72);
-    holder.Store(a.c_str(), &picture, 96, 72);
-    holder.Flush(false, 96, 72);
+    StoreAndFlush(holder, a);
     KBMP out;
     out.SetSize(96, 72);
     EXPECT_FALSE(holder.Lookup(a.c_str(), &out));

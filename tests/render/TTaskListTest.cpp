@@ -43,6 +43,23 @@ TEST(TTaskList, SearchesStartAtTheClampedIndexAndWrapAround)
     }
 }
 
+// The cache pass's search among one file type passes the others by, done or not.
+TEST(TTaskList, TheSearchOfOneTypePassesTheOthersBy)
+{
+    TTaskList list;
+    const int types[] = {4, 0, 4, 0, 0};
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(list.Add(new TTask("C:\\f.dwg", i, i != 4, types[i])), i);
+    list.GetAt(1)->m_done = true;
+    EXPECT_EQ(list.FindNextCacheFirstOfType(0, 0), 3);
+    EXPECT_EQ(list.FindNextCacheFirstOfType(4, 0), 3); // wraps; the last one is not cache-first
+    EXPECT_EQ(list.FindNextCacheFirstOfType(1, 4), 2);
+    list.GetAt(3)->m_inWork = true;
+    EXPECT_EQ(list.FindNextCacheFirstOfType(0, 0), -1);
+    EXPECT_EQ(list.FindNextCacheFirstOfType(0, 9), -1);
+    EXPECT_EQ(list.FindNextCacheFirst(1), 2);
+}
+
 TEST(TTaskList, FinishedJobsAreHandedOutUntilTaken)
 {
     TTaskList list;

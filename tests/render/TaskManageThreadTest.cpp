@@ -68,6 +68,8 @@ public:
         finished.clear();
         statusPictures = 0;
         queueEnds = 0;
+        reports = 0;
+        largestReport = 0;
     }
     const Finished* ForItem(int item) const
     {
@@ -81,15 +83,25 @@ public:
     std::vector<Finished> finished;
     int statusPictures = 0;
     int queueEnds = 0;
+    // The messages that brought finished jobs, and the most jobs one of them brought.
+    int reports = 0;
+    size_t largestReport = 0;
     std::function<void(TTask&)> onFinished;
     std::function<void()> onStatus;
 
 private:
     void Handle(UINT message, WPARAM wParam, LPARAM lParam)
     {
-        if (message == TTaskManageThread::kMsgTaskFinished && lParam)
+        if (message == TTaskManageThread::kMsgTaskFinished && lParam) {
+            ++reports;
             TakeJob(wParam, *reinterpret_cast<TTask*>(lParam));
-        else if (message == CDrawCommonThread::kMsgPictureReady) {
+        } else if (message == TTaskManageThread::kMsgTasksFinished && lParam) {
+            ++reports;
+            largestReport = std::max(largestReport, static_cast<size_t>(wParam));
+            const auto* jobs = reinterpret_cast<const TTaskManageThread::FinishedJob*>(lParam);
+            for (WPARAM i = 0; i < wParam; ++i)
+                TakeJob(jobs[i].state, *jobs[i].task);
+        } else if (message == CDrawCommonThread::kMsgPictureReady) {
             ++statusPictures;
             if (onStatus)
                 onStatus();
@@ -254,6 +266,25 @@ protected:
         m_thread->SetRebuild(false);
         m_thread->SetStartIndex(0);
         m_thread->StartFolder(m_folder.Path().c_str());
+    }
+
+    // The list keeps its first finished job past the send's time-out: the folder changes while
+    // the list is busy, the thread gives up waiting and drops its queue, but the message is still
+    // being handled. Once the thread is idle, alive tells (into outcome) what is still there.
+    void HoldTheFirstJob(bool& outcome, std::function<bool(TTask&)> alive)
+    {
+        auto first = std::make_shared<bool>(true);
+        m_list.onFinished = [this, first, &outcome, alive](TTask& task) {
+            if (!*first)
+                return;
+            *first = false;
+            m_thread->SetResultFlag(false);
+            Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
+            const DWORD start = GetTickCount();
+            while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
+                Sleep(10);
+            outcome = m_thread->IsIdle() && alive(task);
+        };
     }
 
     // Drawings and images of distinct names and pictures, count of each.
@@ -477,6 +508,41 @@ TEST_F(ThumbnailFixture, SampleDrawingsAreRenderedOrTakenFromTheirStoredPreview)
     }
 }
 
+// The stored previews are served while the folder's library loads; the cached pictures wait for
+// it and are served from it all the same, none rendered again.
+TEST_F(ThumbnailFixture, StoredPreviewsAndCachedPicturesOfOneFolderAllComeBackFromTheCachePass)
+{
+    ORVO_REQUIRE_SAMPLES(samples);
+    std::vector<Job> jobs;
+    for (const char* name : {"example_2000.dwg", "example_2018.dwg", "sample_2000.dwg"}) {
+        CDib preview;
+        const std::string source = samples + "\\dwg\\" + name;
+        if (!GetDrawingPreviewDib(source.c_str(), &preview))
+            continue;
+        const std::string path = m_folder / name;
+        ASSERT_TRUE(CopyFileA(source.c_str(), path.c_str(), FALSE)) << name;
+        jobs.push_back({path, 0});
+    }
+    ASSERT_FALSE(jobs.empty());
+    const size_t drawings = jobs.size();
+    for (int i = 0; i < 30; ++i)
+        jobs.push_back({Write("kept" + std::to_string(i) + ".bmp", BmpFile(20 + i, 20, static_cast<BYTE>(i))), 4});
+    Start(true);
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    EXPECT_EQ(0, m_list.statusPictures);
+    for (const Finished& f : m_list.finished) {
+        const bool drawing = static_cast<size_t>(f.item) < drawings;
+        EXPECT_EQ(0u, f.wParam) << f.item;
+        EXPECT_EQ(drawing ? 3u : 1u, f.result) << f.item;
+        if (!drawing) {
+            EXPECT_EQ(20 + f.item - static_cast<int>(drawings), f.pictureWidth) << f.item;
+        }
+    }
+}
+
 // Line work in the drawing's default colour must show on any background the user chose: on the
 // default black one it is drawn light, on a white one dark.
 TEST_F(ThumbnailFixture, DefaultColourLinesShowOnTheChosenBackground)
@@ -591,21 +657,8 @@ TEST_F(ThumbnailFixture, AJobOutWithASlowListStaysAliveUntilTheListIsDone)
     Start();
     const std::string path = Write("slow.bmp", BmpFile(10, 10, 3));
     bool aliveAfterTheTimeOut = false;
-    bool first = true;
-    m_list.onFinished = [&](TTask& task) {
-        if (!first)
-            return;
-        first = false;
-        // The folder changes while the list is busy: the thread gives up waiting and drops its
-        // queue, but this message is still being handled.
-        m_thread->SetResultFlag(false);
-        Sleep(TTaskManageThread::kTaskSendTimeoutMs + 100);
-        // The thread is idle once it has emptied its queue after the send gave up.
-        const DWORD start = GetTickCount();
-        while (!m_thread->IsIdle() && GetTickCount() - start < 20000)
-            Sleep(10);
-        aliveAfterTheTimeOut = m_thread->IsIdle() && CountedTask::s_alive.load() == 1 && task.m_path == path.c_str();
-    };
+    HoldTheFirstJob(aliveAfterTheTimeOut,
+                    [&](TTask& task) { return CountedTask::s_alive.load() == 1 && task.m_path == path.c_str(); });
     m_list.Clear();
     m_thread->AddTask(new CountedTask(path.c_str(), 0, 4));
     m_thread->SetEnabled(true);
@@ -616,6 +669,44 @@ TEST_F(ThumbnailFixture, AJobOutWithASlowListStaysAliveUntilTheListIsDone)
     EXPECT_EQ(0, m_thread->GetTaskCount());
     EXPECT_EQ(1u, m_thread->GetUnclaimedCount());
     // Taken by now: the next emptying lets it go.
+    m_thread->ClearTasks();
+    EXPECT_EQ(0u, m_thread->GetUnclaimedCount());
+    EXPECT_EQ(0, CountedTask::s_alive.load());
+}
+
+// Cache hits come faster than one send: they go to the list several to a message, and a message
+// the list answers too late keeps every job of it (and the list of them) alive while it is read.
+TEST_F(ThumbnailFixture, JobsReportedTogetherToASlowListStayAliveUntilTheListIsDone)
+{
+    Start();
+    std::vector<Job> jobs;
+    for (int i = 0; i < 6; ++i)
+        jobs.push_back({Write("together" + std::to_string(i) + ".bmp", BmpFile(10 + i, 10, 3)), 4});
+    Serve(jobs, true);
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+
+    bool aliveAfterTheTimeOut = false;
+    HoldTheFirstJob(aliveAfterTheTimeOut, [&](TTask&) {
+        return m_thread->GetTaskCount() == 0 && CountedTask::s_alive.load() == static_cast<int>(jobs.size());
+    });
+    m_list.Clear();
+    for (size_t i = 0; i < jobs.size(); ++i)
+        m_thread->AddTask(new CountedTask(jobs[i].path.c_str(), static_cast<int>(i), 4));
+    m_thread->SetEnabled(true);
+    m_thread->StartFolder(m_folder.Path().c_str());
+    ASSERT_TRUE(WaitFor([&] { return !m_list.finished.empty(); }, 30000));
+    ASSERT_TRUE(m_thread->WaitUntilIdle(10000));
+    EXPECT_TRUE(aliveAfterTheTimeOut);
+    EXPECT_EQ(1, m_list.reports);
+    EXPECT_EQ(jobs.size(), m_list.largestReport);
+    // The list went on reading the message after the thread had given it up: each job whole.
+    ASSERT_EQ(jobs.size(), m_list.finished.size());
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const Finished& f = m_list.finished[i];
+        EXPECT_EQ(static_cast<int>(i), f.item);
+        EXPECT_EQ(0u, f.wParam) << i;
+        EXPECT_EQ(static_cast<int>(10 + i), f.pictureWidth) << i;
+    }
     m_thread->ClearTasks();
     EXPECT_EQ(0u, m_thread->GetUnclaimedCount());
     EXPECT_EQ(0, CountedTask::s_alive.load());
@@ -662,6 +753,9 @@ TEST_F(ThumbnailFixture, ManyJobsThroughSeveralWorkersComeBackOnceEach)
         ++seen[f.item];
     }
     EXPECT_EQ(jobs.size(), seen.size());
+    // Served faster than one send each: several go in one message, never more than the limit.
+    EXPECT_LT(static_cast<size_t>(m_list.reports), jobs.size());
+    EXPECT_LE(m_list.largestReport, TTaskManageThread::kReportBatchLimit);
 }
 
 // The folder changes while the workers are busy: the list's stop ends every worker's job within
@@ -796,14 +890,18 @@ TEST_F(ThumbnailFixture, AStoredPreviewCellIsThePictureTheLongWayMade)
     }
     ASSERT_GE(jobs.size(), 5u);
     Start(true);
-    Serve(jobs, true);
-    ASSERT_EQ(jobs.size(), m_list.finished.size());
-    for (const Finished& f : m_list.finished) {
-        const std::string& source = sources[static_cast<size_t>(f.item)];
-        EXPECT_EQ(3u, f.result) << source;
-        EXPECT_TRUE(f.picture == PreviewCellTheLongWay(jobs[static_cast<size_t>(f.item)].path, kThumbWidth,
-                                                         kThumbHeight))
-            << source;
+    // Each worker keeps its cell from drawing to drawing: a new size makes it anew.
+    for (const SIZE size : {SIZE{kThumbWidth, kThumbHeight}, SIZE{160, 120}, SIZE{300, 40}, SIZE{kThumbWidth, kThumbHeight}}) {
+        SCOPED_TRACE(size.cx);
+        ASSERT_TRUE(m_thread->SetThumbSize(size.cx, size.cy));
+        Serve(jobs, true);
+        ASSERT_EQ(jobs.size(), m_list.finished.size());
+        for (const Finished& f : m_list.finished) {
+            const std::string& source = sources[static_cast<size_t>(f.item)];
+            EXPECT_EQ(3u, f.result) << source;
+            EXPECT_TRUE(f.picture == PreviewCellTheLongWay(jobs[static_cast<size_t>(f.item)].path, size.cx, size.cy))
+                << source;
+        }
     }
 }
 

@@ -280,6 +280,26 @@ TEST_F(ShellThumbnailTest, SecondFillTakesEveryPictureFromTheCache)
     ExpectEachPictureOnItsFile();
 }
 
+// Cached pictures come back several to a message: rows that move or go meanwhile still get
+// their own file's picture.
+TEST_F(ShellThumbnailTest, SortAndDeletionWhileCachedPicturesArriveKeepEachOnItsFile)
+{
+    ASSERT_TRUE(m_list.SetFolderPath(m_folder.Path().c_str()));
+    ASSERT_TRUE(WaitForPictures());
+    m_list.Refresh(TRUE, TRUE);
+    m_list.SetSort(CIEShellListCtrl::kNameColumn, FALSE);
+    m_list.Sort();
+    ASSERT_TRUE(DeleteFileA((m_folder / "image0.bmp").c_str()));
+    m_colours.erase("image0.bmp");
+    m_list.Refresh(TRUE, FALSE);
+    m_list.SetSort(CIEShellListCtrl::kSizeColumn, TRUE);
+    m_list.Sort();
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_EQ(m_list.FindRowByName("image0.bmp"), -1);
+    ExpectEachPictureOnItsFile();
+    EXPECT_EQ(m_list.GetThumbnailsDone(), PictureRows());
+}
+
 TEST_F(ShellThumbnailTest, WatchedChangesKeepUntouchedPictures)
 {
     ASSERT_TRUE(m_list.SetFolderPath(m_folder.Path().c_str()));
