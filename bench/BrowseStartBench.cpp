@@ -1,6 +1,7 @@
 // Starts the real program in browse mode on a folder of many drawings and pictures and prints
 // how long it takes to the first filled list and to the end of the thumbnail work, cold (empty
-// thumbnail cache) and warm (the second start on the same folder).
+// thumbnail cache, in a cache folder of the bench's own) and warm (the second start on the same
+// folder).
 //   BrowseStartBench [count]   (default 1000 files, half drawings, half pictures)
 #include "tests/support/ProgramWindows.h"
 #include "tests/support/TestSupport.h"
@@ -138,6 +139,19 @@ int main(int argc, char** argv)
     const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
     const std::string key = "Software\\OrvoKestalBench\\browse-" + std::to_string(GetCurrentProcessId());
     SetEnvironmentVariableA(kRootVariable, (key + "\\Orvo DWG Viewer\\").c_str());
+    // A thumbnail cache folder of the bench's own: the first start is cold whatever ran before
+    // (a folder of the same name from an earlier run left its library in the shared one), and
+    // the libraries go with the folder.
+    orvo::test::TempDir cacheFolder;
+    HKEY options = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, (key + "\\Orvo DWG Viewer\\Option\\LibIndex").c_str(), 0, nullptr, 0,
+                        KEY_WRITE, nullptr, &options, nullptr) != ERROR_SUCCESS ||
+        RegSetValueExA(options, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(cacheFolder.Path().c_str()),
+                       static_cast<DWORD>(cacheFolder.Path().size() + 1)) != ERROR_SUCCESS) {
+        printf("could not set the cache folder\n");
+        return 1;
+    }
+    RegCloseKey(options);
     orvo::test::TempDir folder;
     if (!MakeFolder(folder, count)) {
         printf("could not make the folder\n");

@@ -287,6 +287,8 @@ private:
     void StartThumbnailWork(bool rebuild);
     int FirstVisibleOrdinal() const;
     int FindRowOf(const CShellListItem* item) const;
+    bool IsOnItsRow(const CShellListItem& item) const;
+    void NumberRows() const;
     void ForgetJob(CShellListItem* item);
     void ForgetAllJobs();
     // Hands the row's file to the thread; false for a folder, a row without a path or a job that

@@ -242,15 +242,32 @@ void CIEShellListCtrl::ReportThumbnailProgress(bool now)
     PostStatus(kMsgStatusRefresh, static_cast<WPARAM>(m_thumbnailsDone), jobs);
 }
 
+// Each result looks for its row: a search of every row for each of them made a folder of
+// thousands spend seconds in it. The item remembers its row; the first miss after a sort, an
+// insertion or a deletion numbers every row again.
 int CIEShellListCtrl::FindRowOf(const CShellListItem* item) const
 {
     if (!item || !item->rowKey)
         return -1;
-    LVFINDINFOA find = {};
-    find.flags = LVFI_PARAM;
-    find.lParam = reinterpret_cast<LPARAM>(item->rowKey);
-    return static_cast<int>(::SendMessageA(m_hWnd, LVM_FINDITEMA, static_cast<WPARAM>(-1),
-                                           reinterpret_cast<LPARAM>(&find)));
+    if (!IsOnItsRow(*item)) {
+        NumberRows();
+        if (!IsOnItsRow(*item))
+            return -1;
+    }
+    return item->rowHint;
+}
+
+bool CIEShellListCtrl::IsOnItsRow(const CShellListItem& item) const
+{
+    return item.rowHint >= 0 && item.rowHint < GetItemCount() && GetRowData(item.rowHint) == item.rowKey;
+}
+
+void CIEShellListCtrl::NumberRows() const
+{
+    const int count = GetItemCount();
+    for (int row = 0; row < count; ++row)
+        if (const CShellListItem* record = GetItemRecord(row))
+            record->rowHint = row;
 }
 
 LRESULT CIEShellListCtrl::OnThumbnailFinished(WPARAM wParam, LPARAM lParam)

@@ -46,6 +46,8 @@ public:
     unsigned long long size = 0;
     // The list's row data of this item (the key that finds its row, wherever sorting put it).
     const void* rowKey = nullptr;
+    // The row the item was last found on (-1: not yet); checked against rowKey before use.
+    mutable int rowHint = -1;
     // The item's parsing name in lower case, taken when its row was made: a merge matches the
     // folder's items against it (the relative list never changes, so neither does the name).
     std::string mergeKey;

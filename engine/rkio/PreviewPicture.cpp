@@ -14,7 +14,6 @@ namespace {
 
 // Largest preview accepted from a file (a DWG stores thumbnails of a few hundred pixels).
 constexpr png_uint_32 kMaxPreviewSide = 4096;
-constexpr std::size_t kKeptPixelBytes = 1u << 20;
 
 struct PngSource
 {
@@ -86,10 +85,8 @@ std::string PreviewPicture::PngToBmp(const unsigned char* data, std::size_t size
         return {};
     png_infop info = png_create_info_struct(png);
     std::string result;
-    // Kept by each thread from picture to picture (a worker reads hundreds in a row).
-    thread_local std::vector<unsigned char> pixels;
-    thread_local std::vector<png_bytep> rows;
-    rows.clear();
+    std::vector<unsigned char> pixels;
+    std::vector<png_bytep> rows;
     PngSource source{data, size, 0};
     if (info && setjmp(png_jmpbuf(png)) == 0) {
         png_set_read_fn(png, &source, ReadFromMemory);
@@ -115,9 +112,6 @@ std::string PreviewPicture::PngToBmp(const unsigned char* data, std::size_t size
         result = MakeBmp24(static_cast<int>(w), static_cast<int>(h), pixels);
     }
     png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-    // The pixels of a picture far beyond a thumbnail's size are not kept.
-    if (pixels.capacity() > kKeptPixelBytes)
-        std::vector<unsigned char>().swap(pixels);
     return result;
 }
 

@@ -87,17 +87,7 @@ bool lppp(const char* path, unsigned char** data, long* size)
     // The preview lies near the start of a drawing: only what is needed to find and take it is
     // read, not the whole file (the cache pass of a folder of drawings reads every one).
     constexpr unsigned long long kHead = 64 * 1024;
-    // Kept by each thread from file to file (the thumbnail workers read hundreds in a row), but
-    // not when a preview far into a big file made it large.
-    thread_local std::string bytes;
-    struct Trim
-    {
-        ~Trim()
-        {
-            if (bytes.capacity() > 16 * kHead)
-                std::string().swap(bytes);
-        }
-    } trim;
+    std::string bytes;
     unsigned long long fileSize = 0;
     if (!RkIo::DrawingFile::ReadHead(path, kHead, bytes, fileSize))
         return false;

@@ -626,12 +626,7 @@ TEST_F(LibFixture, HolderNormalisesFoldersAndSkipsFlushesBeforeTheLoad)
     holder.SetFolder(upper.c_str());
     EXPECT_STREQ(holder.GetFolder(), Folder().c_str());
 
-    holder.PrepareLoad();
-    holder.LoadPending();
-    KBMP picture;
-    MakePicture(picture, 3, 3, 5, 96, 72);
-    holder.Store(a.c_str(), &picture, 96, 72);
-    holder.Flush(false, 96, 72);
+    StoreAndFlush(holder, a);
     EXPECT_TRUE(holder.GetFolder().IsEmpty());
     ASSERT_TRUE(holder.WaitForWriter(10000));
     const std::string written = ReadFileBytes(LibPath());
