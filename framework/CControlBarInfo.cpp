@@ -1,6 +1,7 @@
 #include "framework/CControlBarInfo.h"
 
 #include "framework/AfxGlobals.h"
+#include "framework/CProfileSection.h"
 #include "framework/CString.h"
 #include "framework/CWinApp.h"
 
@@ -18,10 +19,6 @@ CString SectionName(LPCSTR lpszProfileName, int nIndex)
     return strSection;
 }
 
-int ReadInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nDefault)
-{
-    return static_cast<int>(AfxGetApp()->GetProfileInt(lpszSection, lpszEntry, nDefault));
-}
 
 int ScaleValue(int value, int from, int to)
 {
@@ -35,35 +32,38 @@ BOOL CControlBarInfo::LoadState(LPCSTR lpszProfileName, int nIndex)
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr)
         return FALSE;
-    const CString strSection = SectionName(lpszProfileName, nIndex);
-    LPCSTR s = strSection;
-    m_nBarID = static_cast<UINT>(ReadInt(s, "BarID", 0));
-    m_bVisible = ReadInt(s, "Visible", TRUE) != 0;
-    m_bHorz = ReadInt(s, "Horz", TRUE) != 0;
-    m_bFloating = ReadInt(s, "Floating", FALSE) != 0;
-    m_nMRUWidth = ReadInt(s, "MRUWidth", 32767);
-    m_pointPos.x = ReadInt(s, "XPos", -1);
-    m_pointPos.y = ReadInt(s, "YPos", -1);
-    const int nBars = ReadInt(s, "Bars", 0);
+    // One key for the record's twenty values.
+    const CProfileSection section(pApp, SectionName(lpszProfileName, nIndex));
+    const auto read = [&section](LPCSTR lpszEntry, int nDefault) {
+        return static_cast<int>(section.GetInt(lpszEntry, nDefault));
+    };
+    m_nBarID = static_cast<UINT>(read("BarID", 0));
+    m_bVisible = read("Visible", TRUE) != 0;
+    m_bHorz = read("Horz", TRUE) != 0;
+    m_bFloating = read("Floating", FALSE) != 0;
+    m_nMRUWidth = read("MRUWidth", 32767);
+    m_pointPos.x = read("XPos", -1);
+    m_pointPos.y = read("YPos", -1);
+    const int nBars = read("Bars", 0);
     m_arrBarID.clear();
     m_bDockBar = nBars > 0;
     if (nBars > 0 && nBars <= kMaxStoredBars) {
         for (int i = 0; i < nBars; ++i) {
             CString strEntry;
             strEntry.Format("Bar#%d", i);
-            m_arrBarID.push_back(static_cast<UINT>(ReadInt(s, strEntry, 0)));
+            m_arrBarID.push_back(static_cast<UINT>(read(strEntry, 0)));
         }
     }
-    m_bDocking = ReadInt(s, "Docking", FALSE) != 0;
+    m_bDocking = read("Docking", FALSE) != 0;
     if (m_bDocking) {
-        m_uMRUDockID = static_cast<UINT>(ReadInt(s, "MRUDockID", 0));
-        m_rectMRUDockPos.left = ReadInt(s, "MRUDockLeftPos", 0);
-        m_rectMRUDockPos.top = ReadInt(s, "MRUDockTopPos", 0);
-        m_rectMRUDockPos.right = ReadInt(s, "MRUDockRightPos", 0);
-        m_rectMRUDockPos.bottom = ReadInt(s, "MRUDockBottomPos", 0);
-        m_dwMRUFloatStyle = static_cast<DWORD>(ReadInt(s, "MRUFloatStyle", 0));
-        m_ptMRUFloatPos.x = ReadInt(s, "MRUFloatXPos", kNeverFloated);
-        m_ptMRUFloatPos.y = ReadInt(s, "MRUFloatYPos", 0);
+        m_uMRUDockID = static_cast<UINT>(read("MRUDockID", 0));
+        m_rectMRUDockPos.left = read("MRUDockLeftPos", 0);
+        m_rectMRUDockPos.top = read("MRUDockTopPos", 0);
+        m_rectMRUDockPos.right = read("MRUDockRightPos", 0);
+        m_rectMRUDockPos.bottom = read("MRUDockBottomPos", 0);
+        m_dwMRUFloatStyle = static_cast<DWORD>(read("MRUFloatStyle", 0));
+        m_ptMRUFloatPos.x = read("MRUFloatXPos", kNeverFloated);
+        m_ptMRUFloatPos.y = read("MRUFloatYPos", 0);
     }
     return m_nBarID != 0;
 }

@@ -1,6 +1,7 @@
 #include "framework/CDockState.h"
 
 #include "framework/AfxGlobals.h"
+#include "framework/CProfileSection.h"
 #include "framework/CString.h"
 #include "framework/CWinApp.h"
 
@@ -31,10 +32,10 @@ void CDockState::LoadState(LPCSTR lpszProfileName)
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr)
         return;
-    const CString strSummary = SummaryName(lpszProfileName);
-    const int nBars = static_cast<int>(pApp->GetProfileInt(strSummary, "Bars", 0));
-    m_sizeDevice.cx = static_cast<int>(pApp->GetProfileInt(strSummary, "ScreenCX", 0));
-    m_sizeDevice.cy = static_cast<int>(pApp->GetProfileInt(strSummary, "ScreenCY", 0));
+    const CProfileSection summary(pApp, SummaryName(lpszProfileName));
+    const int nBars = static_cast<int>(summary.GetInt("Bars", 0));
+    m_sizeDevice.cx = static_cast<int>(summary.GetInt("ScreenCX", 0));
+    m_sizeDevice.cy = static_cast<int>(summary.GetInt("ScreenCY", 0));
     if (nBars <= 0 || nBars > kMaxStoredRecords)
         return;
     for (int i = 0; i < nBars; ++i) {

@@ -155,13 +155,17 @@ UINT CWinApp::GetProfileInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nDefault) 
     if (m_pszRegistryKey == nullptr)
         return ::GetPrivateProfileIntA(lpszSection, lpszEntry, nDefault, m_pszProfileName);
     CScopedKey key(GetSectionKey(lpszSection));
-    if (key.Get() == nullptr)
+    return ReadProfileDword(key.Get(), lpszEntry, nDefault);
+}
+
+UINT CWinApp::ReadProfileDword(HKEY hSectionKey, LPCSTR lpszEntry, int nDefault)
+{
+    if (hSectionKey == nullptr)
         return static_cast<UINT>(nDefault);
-    // Only a REG_DWORD value of the right size counts; anything else leaves the default.
     DWORD dwValue = 0;
     DWORD dwType = 0;
     DWORD dwCount = sizeof(dwValue);
-    if (::RegQueryValueExA(key.Get(), lpszEntry, nullptr, &dwType, reinterpret_cast<LPBYTE>(&dwValue),
+    if (::RegQueryValueExA(hSectionKey, lpszEntry, nullptr, &dwType, reinterpret_cast<LPBYTE>(&dwValue),
                            &dwCount) != ERROR_SUCCESS ||
         dwType != REG_DWORD || dwCount != sizeof(dwValue))
         return static_cast<UINT>(nDefault);

@@ -34,6 +34,9 @@ public:
     HKEY GetAppRegistryKey() const;          // caller closes
     HKEY GetSectionKey(LPCSTR lpszSection) const; // caller closes
     UINT GetProfileInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nDefault) const;
+    // The number a profile value under an open section key stands for: only a REG_DWORD of the
+    // right size counts, anything else (or no key) gives the default.
+    static UINT ReadProfileDword(HKEY hSectionKey, LPCSTR lpszEntry, int nDefault);
     BOOL WriteProfileInt(LPCSTR lpszSection, LPCSTR lpszEntry, int nValue);
     CString GetProfileString(LPCSTR lpszSection, LPCSTR lpszEntry, LPCSTR lpszDefault = nullptr) const;
     // A null entry deletes the section; a null value deletes the entry.

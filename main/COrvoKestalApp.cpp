@@ -33,6 +33,8 @@ namespace {
 
 const char kAppName[] = "Orvo DWG Viewer";
 const char kCompanyKey[] = "Halvorn";
+// Longer than the icons of any ordinary start take; a shell folder that hangs is not waited for.
+const DWORD kIconWarmupWaitMs = 3000;
 
 } // namespace
 
@@ -94,17 +96,25 @@ BOOL COrvoKestalApp::InitInstance()
     g_appState.LoadAppSettings();
     initRkUI(g_strRegistryRoot, m_pszAppName, 1, 7);
     LoadOptionsAtStartup();
+    CString startPath;
+    const int startMode = CAppState::ParseStartupCommandLine(startPath);
+    StartIconWarmup(startMode, startPath);
     LoadStdProfileSettings(4);
     // A worker that cannot start has told the user; the program runs on without it.
     g_appState.StartPreviewThread();
     g_appState.StartTaskManagerThread();
-    if (!g_appState.CreateBrowseFrame(std::make_unique<CBrowseFrame>(), false) ||
+    auto browse = std::make_unique<CBrowseFrame>();
+    CBrowseFrame& browseFrame = *browse; // owned by its window once made
+    if (!g_appState.CreateBrowseFrame(std::move(browse), false) ||
         !g_appState.CreateViewFrame(std::make_unique<CViewFrame>(), false)) {
         guard.Finish();
         return FALSE;
     }
     ForgetLastViewPath();
-    EnterStartMode();
+    // The windows that draw from the shell's image lists are shown only after the warm-up ended.
+    if (m_iconWarmup.Finish(kIconWarmupWaitMs))
+        browseFrame.GetTree().UseKnownIcons(m_iconWarmup.TakeAnswers());
+    EnterStartMode(startMode, startPath);
     srand(static_cast<unsigned>(time(nullptr)));
     guard.Finish();
     return TRUE;
@@ -119,10 +129,21 @@ void COrvoKestalApp::ForgetLastViewPath()
         key.DeleteValue("LastViewPath");
 }
 
-void COrvoKestalApp::EnterStartMode()
+// The folder the tree will select: the one named on the command line, else the last one when the
+// options say to start there. A start in the view shows no tree yet: only the list's image lists.
+void COrvoKestalApp::StartIconWarmup(int startMode, const CString& path)
 {
-    CString path;
-    switch (CAppState::ParseStartupCommandLine(path)) {
+    CString folder;
+    if (startMode == CAppState::kStartInFolder)
+        folder = path;
+    else if (g_options.StartPreviousFolder)
+        folder = g_appState.lastPath;
+    m_iconWarmup.Start(static_cast<const char*>(folder), startMode != CAppState::kStartViewFile);
+}
+
+void COrvoKestalApp::EnterStartMode(int startMode, const CString& path)
+{
+    switch (startMode) {
     case CAppState::kStartInFolder:
         g_appState.EnterBrowseMode(path);
         break;
@@ -158,6 +179,8 @@ BOOL COrvoKestalApp::OnIdle(LONG lCount)
 
 int COrvoKestalApp::ExitInstance()
 {
+    // A start that failed early may leave it running; it ends before what it uses is released.
+    m_iconWarmup.Finish(kIconWarmupWaitMs);
     g_appState.mode.store(CAppState::kModeNone);
     g_appState.SaveAppSettings();
     g_appState.StopPreviewThread();

@@ -4,6 +4,7 @@
 
 #include "framework/Afx.h"
 #include "framework/AfxWin.h"
+#include "browser/shell/ShellIconWarmup.h"
 #include "imaging/DrawingRasterDecoder.h"
 
 class COrvoKestalApp : public CWinApp
@@ -39,6 +40,9 @@ private:
     static void ForgetLastViewPath();
     // The pictures of drawings' raster images, decoded by the imaging layer for the engine.
     DrawingRasterDecoder m_rasterDecoder;
-    static void EnterStartMode();
+    // The icons the first window shows are loaded while its frames are made.
+    ShellIconWarmup m_iconWarmup;
+    void StartIconWarmup(int startMode, const CString& path);
+    static void EnterStartMode(int startMode, const CString& path);
     static void OpenFromCommandLine(const CString& path);
 };

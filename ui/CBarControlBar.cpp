@@ -1,5 +1,6 @@
 #include "ui/CBarControlBar.h"
 
+#include "framework/CProfileSection.h"
 #include "ui/CBarGlobalData.h"
 
 #include <algorithm>
@@ -415,9 +416,9 @@ void CBarControlBar::LoadSizes(LPCSTR lpszSection)
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr)
         return;
-    const CString strSection = SizesSection(lpszSection, GetDlgCtrlID());
+    const CProfileSection section(pApp, SizesSection(lpszSection, GetDlgCtrlID()));
     auto load = [&](LPCSTR lpszEntry, LONG& value, LONG nMin) {
-        value = std::max(static_cast<LONG>(static_cast<int>(pApp->GetProfileInt(strSection, lpszEntry, value))), nMin);
+        value = std::max(static_cast<LONG>(static_cast<int>(section.GetInt(lpszEntry, value))), nMin);
     };
     load("sizeHorzCX", m_szHorz.cx, m_szMin.cx);
     load("sizeHorzCY", m_szHorz.cy, m_szMin.cy);
@@ -425,7 +426,7 @@ void CBarControlBar::LoadSizes(LPCSTR lpszSection)
     load("sizeVertCY", m_szVert.cy, m_szMin.cy);
     load("sizeFloatCX", m_szFloat.cx, m_szMin.cx);
     load("sizeFloatCY", m_szFloat.cy, m_szMin.cy);
-    if (pApp->GetProfileInt(strSection, "Expanded", 0) != 0) {
+    if (section.GetInt("Expanded", 0) != 0) {
         // The layout that positions the bars tells whether the bar shares its row.
         m_nDockBarID = GetParent() != nullptr ? static_cast<UINT>(GetParent()->GetDlgCtrlID()) : 0;
         m_bSingleInRow = GetRowSizingBars().size() < 2;

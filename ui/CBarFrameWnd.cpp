@@ -86,6 +86,11 @@ BOOL CBarFrameWnd::IsBarStateValidFor(CFrameWnd& frame, LPCSTR lpszSection)
 {
     CDockState state;
     state.LoadState(lpszSection);
+    return IsBarStateValidFor(frame, state);
+}
+
+BOOL CBarFrameWnd::IsBarStateValidFor(CFrameWnd& frame, const CDockState& state)
+{
     for (const CControlBarInfo& info : state.m_arrBarInfo) {
         for (UINT nID : info.m_arrBarID) {
             if (nID == 0)
@@ -108,10 +113,13 @@ void CBarFrameWnd::LoadBarState(LPCSTR lpszSection)
 
 void CBarFrameWnd::LoadBarStateOf(CFrameWnd& frame, LPCSTR lpszSection)
 {
-    // A layout naming a bar that no longer exists is left alone as a whole.
-    if (!IsBarStateValidFor(frame, lpszSection))
+    // A layout naming a bar that no longer exists is left alone as a whole. It is read once:
+    // the check and the docking take the same record.
+    CDockState state;
+    state.LoadState(lpszSection);
+    if (!IsBarStateValidFor(frame, state))
         return;
-    frame.CFrameWnd::LoadBarState(lpszSection);
+    frame.SetDockState(state);
     CBarControlBar::LoadAllSizes(lpszSection);
     // The loaded sizes apply to the floating frames as well as to the docked rows.
     for (CControlBar* pBar : std::vector<CControlBar*>(frame.m_listControlBars)) {

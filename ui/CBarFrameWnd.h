@@ -26,6 +26,7 @@ public:
     // from the mode switch's frame class).
     static void EnableBarDocking(CFrameWnd& frame, DWORD dwDockStyle);
     static BOOL IsBarStateValidFor(CFrameWnd& frame, LPCSTR lpszSection);
+    static BOOL IsBarStateValidFor(CFrameWnd& frame, const CDockState& state);
     static void LoadBarStateOf(CFrameWnd& frame, LPCSTR lpszSection);
     static void SaveBarStateOf(CFrameWnd& frame, LPCSTR lpszSection);
 

@@ -112,6 +112,11 @@ bool CShellTree::PassesDriveRule(IShellFolder* folder, LPCITEMIDLIST parentAbsol
     return DriveListHasRoot(drives, parsing);
 }
 
+std::vector<DriveEntry> CShellTree::DrivesForChildrenOf(LPCITEMIDLIST parentAbsolute)
+{
+    return PidlBytes::ItemCount(parentAbsolute) > 1 ? std::vector<DriveEntry>() : GetDriveList();
+}
+
 bool CShellTree::InsertFolderItem(IShellFolder* folder, LPCITEMIDLIST parentAbsolute, HTREEITEM parent,
                                   LPCITEMIDLIST relative, ULONG attributes)
 {
@@ -126,8 +131,13 @@ bool CShellTree::InsertFolderItem(IShellFolder* folder, LPCITEMIDLIST parentAbso
     item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN | TVIF_STATE;
     item.pszText = name;
     item.cChildren = (attributes & SFGAO_HASSUBFOLDER) != 0 ? 1 : 0;
-    item.iImage = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    item.iSelectedImage = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    ShellIconAnswers::Icons icons;
+    if (!m_knownIcons.Find(record->Absolute(), icons)) {
+        icons.icon = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        icons.openIcon = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    }
+    item.iImage = icons.icon;
+    item.iSelectedImage = icons.openIcon;
     item.stateMask = TVIS_CUT | TVIS_OVERLAYMASK;
     if ((attributes & SFGAO_GHOSTED) != 0)
         item.state |= TVIS_CUT;
@@ -149,7 +159,7 @@ void CShellTree::FillChildren(IShellFolder* folder, LPCITEMIDLIST absolute, HTRE
     CWnd* owner = GetParent();
     if (!folder || FAILED(folder->EnumObjects(owner ? owner->m_hWnd : nullptr, SHCONTF_FOLDERS, &items)) || !items)
         return;
-    const std::vector<DriveEntry> drives = GetDriveList();
+    const std::vector<DriveEntry> drives = DrivesForChildrenOf(absolute);
     LPITEMIDLIST relative = nullptr;
     ULONG fetched = 0;
     for (int n = 0; n < kMaxChildren && items->Next(1, &relative, &fetched) == S_OK && fetched == 1; ++n) {

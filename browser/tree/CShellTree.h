@@ -8,11 +8,13 @@
 #pragma once
 
 #include "browser/shell/CShellPidl.h"
+#include "browser/shell/ShellIconAnswers.h"
 #include "browser/tree/CDragDropTree.h"
 #include "browser/tree/CTreeWatchThread.h"
 #include "browser/tree/DriveList.h"
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 class CShellListItem;
@@ -44,6 +46,10 @@ public:
     // Selects the folder of an absolute item-id list level by level; false when it is not found.
     bool SelectFolderByPidl(LPCITEMIDLIST absolute);
     void SetStartFolder(const char* path);
+    // Icons the shell already gave for items the first fill inserts (the start's icon warm-up);
+    // forgotten once that fill is done, so later fills ask the shell again.
+    void UseKnownIcons(ShellIconAnswers answers) { m_knownIcons = std::move(answers); }
+    void ForgetKnownIcons() { m_knownIcons = ShellIconAnswers(); }
     int SelectPendingFolder();
     bool OpenStartFolder();
     bool HasParentFolder() const;
@@ -103,6 +109,9 @@ protected:
     // are not asked for their names.
     bool PassesDriveRule(IShellFolder* folder, LPCITEMIDLIST parentAbsolute, LPCITEMIDLIST relative,
                          const std::vector<DriveEntry>& drives) const;
+    // The drive list the rule needs for the children of this folder: empty below the top two
+    // levels, where the rule never looks at it (asking the system costs milliseconds a call).
+    static std::vector<DriveEntry> DrivesForChildrenOf(LPCITEMIDLIST parentAbsolute);
     void UpdateFolderWatch();
     void ShowContextMenu(HTREEITEM hItem, CPoint screen);
     void ArmSelection(const CShellTreeItem& record);
@@ -136,6 +145,7 @@ private:
     BYTE m_bDeviceTimer = 0;
     COLORREF m_backColor = kBackColor;
     CString m_pendingFolder;
+    ShellIconAnswers m_knownIcons;
     BYTE m_bFolderPending = 0;
     // A copy of the settling selection's absolute list (never a record the tree may free).
     LPITEMIDLIST m_pendingSelection = nullptr;

@@ -124,7 +124,7 @@ void CShellTree::MergeChildren(HTREEITEM hItem)
         if (const CShellTreeItem* childRecord = GetItemRecord(child))
             present.emplace(childRecord->Relative(), child);
     }
-    const std::vector<DriveEntry> drives = GetDriveList();
+    const std::vector<DriveEntry> drives = DrivesForChildrenOf(absolute);
     std::vector<OwnedPidl> added;
     IEnumIDList* items = nullptr;
     CWnd* owner = GetParent();

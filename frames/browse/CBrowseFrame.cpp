@@ -80,9 +80,11 @@ int CBrowseFrame::OnCreate(LPCREATESTRUCTA lpcs)
     BrowseFrameParts::Connect(m_view, m_treeBar, GetPreview(), this,
                               [this](const CString& folder) { return BrowseToFolder(folder); });
     m_statusBar.SetPaneInfo(0, 0, SBPS_STRETCH | SBPS_NOBORDERS, kInfoPaneWidth);
-    RestoreBarLayout();
+    // The layout written for a first start is loaded by the restore itself.
+    const bool restored = RestoreBarLayout();
     m_placement.LoadFromProfile("Browser");
-    CBarFrameWnd::LoadBarStateOf(*this, BrowseBarLayout::kSection);
+    if (!restored)
+        CBarFrameWnd::LoadBarStateOf(*this, BrowseBarLayout::kSection);
     GetTree().OpenStartFolder();
     OnBrowseOptionsChanged(0, 0);
     return 0;
@@ -125,16 +127,17 @@ bool CBrowseFrame::CreateBars()
     return true;
 }
 
-void CBrowseFrame::RestoreBarLayout()
+bool CBrowseFrame::RestoreBarLayout()
 {
     if (BrowseBarLayout::IsSaved())
-        return;
+        return false;
     BrowseBarLayout::Write(1);
     CBarFrameWnd::LoadBarStateOf(*this, BrowseBarLayout::kSection);
     // The first show maximizes the frame; a hidden frame is not shown before its mode is chosen.
     m_placement.m_nShowCmd = SW_SHOWMAXIMIZED;
     m_maximizeOnFirstShow = true;
     RecalcLayout();
+    return true;
 }
 
 void CBrowseFrame::SelectBrowserMode(int mode)
@@ -209,6 +212,8 @@ BOOL CBrowseFrame::ShowFrame(int nCmdShow)
     if (first)
         GetTree().RefillFromDesktop();
     GetTree().SelectPendingFolder();
+    if (first)
+        GetTree().ForgetKnownIcons();
     SelectShownFile();
     list.SetPreviewResetOnFill(true);
     // Reports that reached the view frame meanwhile are made good by one fresh status.

@@ -80,8 +80,8 @@ public:
     bool BrowseToFolder(const CString& path);
     // Applies browser mode 1..6; any other value does nothing.
     void SelectBrowserMode(int mode);
-    // Writes and loads layout 1 when no layout was ever saved.
-    void RestoreBarLayout();
+    // Writes and loads layout 1 when no layout was ever saved; true when it did.
+    bool RestoreBarLayout();
     void UpdateTitle();
 
     // Status bar: a null text removes the pane; -1 when the pane is missing and text is null.

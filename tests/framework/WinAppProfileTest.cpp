@@ -2,6 +2,7 @@
 // texts and binary blocks, values of the wrong type, deleted entries and sections, and the
 // recent-file list.
 #include "framework/AfxWin.h"
+#include "framework/CProfileSection.h"
 #include "tests/framework/WindowTestApp.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,26 @@ protected:
         ::RegSetValueExA(hKey, lpszEntry, 0, dwType, static_cast<const BYTE*>(pData), cb);
         ::RegCloseKey(hKey);
     }
+    // A text, a number stored in too few bytes and a whole number (9) under the section.
+    void WriteMixedValues(LPCSTR lpszSection)
+    {
+        WriteRaw(lpszSection, "Text", REG_SZ, "12", 3);
+        const WORD shortValue = 5;
+        WriteRaw(lpszSection, "Short", REG_DWORD, &shortValue, sizeof(shortValue));
+        const DWORD number = 9;
+        WriteRaw(lpszSection, "Number", REG_DWORD, &number, sizeof(number));
+    }
+    // Whether HKCU\Software\<key>\<application name>\<section> exists.
+    bool SectionExists(LPCSTR lpszSection) const
+    {
+        CString strPath;
+        strPath.Format("Software\\%s\\Orvo Window Tests\\%s", static_cast<LPCSTR>(m_strKey), lpszSection);
+        HKEY hKey = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, strPath, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(hKey);
+        return true;
+    }
 
     CString m_strKey;
 };
@@ -55,20 +76,12 @@ TEST_F(WinAppProfileTest, ValuesRoundTripUnderSoftwareKeyAppName)
     EXPECT_EQ(0, memcmp(data, pData, sizeof(data)));
 
     // The place is HKCU\Software\<key>\<application name>\<section>.
-    CString strPath;
-    strPath.Format("Software\\%s\\Orvo Window Tests\\Settings", static_cast<LPCSTR>(m_strKey));
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, strPath, 0, KEY_READ, &hKey));
-    ::RegCloseKey(hKey);
+    EXPECT_TRUE(SectionExists("Settings"));
 }
 
 TEST_F(WinAppProfileTest, MissingOrWronglyTypedValuesGiveTheDefault)
 {
-    WriteRaw("Bad", "Text", REG_SZ, "12", 3);
-    const WORD shortValue = 5;
-    WriteRaw("Bad", "Short", REG_DWORD, &shortValue, sizeof(shortValue));
-    const DWORD number = 9;
-    WriteRaw("Bad", "Number", REG_DWORD, &number, sizeof(number));
+    WriteMixedValues("Bad");
     // A text stored without its terminating zero is still read whole and nothing past it.
     WriteRaw("Bad", "Unterminated", REG_SZ, "abc", 3);
     struct Case
@@ -86,6 +99,24 @@ TEST_F(WinAppProfileTest, MissingOrWronglyTypedValuesGiveTheDefault)
     EXPECT_FALSE(theTestApp.GetProfileBinary("Bad", "Text", &pData, &nBytes));
     EXPECT_EQ(nullptr, pData);
     EXPECT_EQ(0u, nBytes);
+}
+
+// A section opened once for a run of reads answers each entry as GetProfileInt does, also for a
+// section that does not exist yet (which both make).
+TEST_F(WinAppProfileTest, SectionReadsAnswerAsGetProfileInt)
+{
+    WriteMixedValues("Run");
+    const DWORD negative = static_cast<DWORD>(-3);
+    WriteRaw("Run", "Negative", REG_DWORD, &negative, sizeof(negative));
+    for (LPCSTR sectionName : {"Run", "NotThereYet"}) {
+        const CProfileSection section(&theTestApp, sectionName);
+        for (LPCSTR entry : {"Text", "Short", "Number", "Negative", "Missing"})
+            EXPECT_EQ(theTestApp.GetProfileInt(sectionName, entry, 42), section.GetInt(entry, 42))
+                << sectionName << " " << entry;
+    }
+    EXPECT_EQ(9u, CProfileSection(&theTestApp, "Run").GetInt("Number", 42));
+    EXPECT_EQ(42u, CProfileSection(nullptr, "Run").GetInt("Number", 42));
+    EXPECT_TRUE(SectionExists("NotThereYet"));
 }
 
 TEST_F(WinAppProfileTest, NullEntryDeletesTheSectionAndNullValueTheEntry)

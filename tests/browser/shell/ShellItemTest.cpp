@@ -4,6 +4,7 @@
 #include "browser/shell/CPIDL.h"
 #include "browser/shell/CShellPidl.h"
 #include "browser/shell/PidlBytes.h"
+#include "browser/shell/ShellIconWarmup.h"
 #include "browser/shell/ShellStrRet.h"
 #include "tests/support/TestSupport.h"
 
@@ -264,6 +265,43 @@ TEST_F(ShellNamesTest, OverlongPathIsRefused)
     CShellPidl utility;
     EXPECT_TRUE(FAILED(utility.PathToPidl(longPath.c_str(), &out, nullptr)));
     EXPECT_EQ(out, nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// The icon warm-up the program runs while its frames are made: it ends for every kind of start
+// (a folder several levels down, one that is gone, none, a start in the view), and one told to
+// stop early still ends within a bounded wait.
+TEST(ShellIconWarmupTest, EndsForEveryKindOfStart)
+{
+    OleInitialize(nullptr);
+    orvo::test::TempDir dir;
+    ASSERT_TRUE(CreateDirectoryA((dir / "a").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((dir / "a\\b").c_str(), nullptr));
+    struct Case
+    {
+        std::string folder;
+        bool treeLevels;
+    };
+    const Case cases[] = {{dir / "a\\b", true}, {dir / "gone", true}, {"", true}, {dir.Path(), false}};
+    for (const Case& c : cases) {
+        ShellIconWarmup warmup;
+        ASSERT_TRUE(warmup.Start(c.folder, c.treeLevels)) << c.folder;
+        EXPECT_FALSE(warmup.Start(c.folder, c.treeLevels)) << "one thread at a time";
+        EXPECT_TRUE(warmup.Finish(30000)) << c.folder;
+        EXPECT_TRUE(warmup.Finish(0)) << "ended already";
+    }
+    ShellIconWarmup stopped;
+    ASSERT_TRUE(stopped.Start(dir / "a\\b", true));
+    if (!stopped.Finish(0)) {
+        EXPECT_TRUE(stopped.Finish(30000)) << "a warm-up told to stop ends";
+    }
+    // The shell's answers after it are the ones the tree and the list use.
+    SHFILEINFOA info = {};
+    EXPECT_NE(0u, SHGetFileInfoA("C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    OleUninitialize();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // threads' reports and limits.
 #include "browser/shell/CShellListItem.h"
 #include "browser/shell/PidlBytes.h"
+#include "browser/shell/ShellIconWarmup.h"
 #include "browser/tree/CShellTree.h"
 #include "browser/tree/CShellTreeItem.h"
 #include "browser/shell/TreeMessages.h"
@@ -160,6 +161,67 @@ TEST_F(ShellTreeTest, SelectsAFolderAndShowsOnlyListedDrives)
     const Names drives = DrivePaths(computer);
     EXPECT_EQ(drives.count("C:\\"), 1u);
     EXPECT_EQ(drives.count("Z:\\"), 0u);
+}
+
+// Drives sit at the top two levels: the folders below them are filled without asking the system
+// for its drives (milliseconds a call), however deep the folder selected.
+TEST_F(ShellTreeTest, DriveListIsAskedOnlyForTheTopLevels)
+{
+    ASSERT_TRUE(MakeFolders(Dir(), {"a", "a\\b", "a\\b\\c", "a\\b\\c\\d"}));
+    MakeTree();
+    const int before = m_drives.Calls();
+    const HTREEITEM d = Select(Dir("a\\b\\c\\d"));
+    EXPECT_TRUE(SamePath(PathOf(d), Dir("a\\b\\c\\d")));
+    // The computer's children (the drives) once; none for the folders on the way to d.
+    EXPECT_EQ(1, m_drives.Calls() - before);
+    const Names drives = DrivePaths(MyComputer());
+    EXPECT_EQ(drives.count("C:\\"), 1u);
+    EXPECT_EQ(drives.count("Z:\\"), 0u);
+}
+
+// The start's icon warm-up hands its answers to the tree: the tree's first fill takes them for
+// the items it inserts (the same indices the shell gives), and a fill after it asks the shell.
+TEST_F(ShellTreeTest, FirstFillTakesTheWarmupsIconsAndLaterFillsAskTheShell)
+{
+    ASSERT_TRUE(MakeFolders(Dir(), {"a", "a\\b", "a\\c"}));
+    ShellIconWarmup warmup;
+    ASSERT_TRUE(warmup.Start(Dir("a\\b"), true));
+    ASSERT_TRUE(warmup.Finish(30000));
+    ShellIconAnswers answers = warmup.TakeAnswers();
+    ASSERT_FALSE(answers.IsEmpty());
+    m_tree.UseKnownIcons(std::move(answers));
+    MakeTree();
+    const HTREEITEM b = Select(Dir("a\\b"));
+    const HTREEITEM a = m_tree.GetParentItem(b);
+    ASSERT_NE(a, nullptr);
+    const HTREEITEM c = m_tree.GetNextSiblingItem(b) ? m_tree.GetNextSiblingItem(b) : m_tree.GetPrevSiblingItem(b);
+    for (HTREEITEM item : {a, b, c}) {
+        ASSERT_NE(item, nullptr);
+        int image = -1;
+        int selected = -1;
+        ASSERT_TRUE(m_tree.GetItemImage(item, image, selected));
+        SHFILEINFOA info = {};
+        const auto absolute = reinterpret_cast<LPCSTR>(m_tree.GetItemRecord(item)->Absolute());
+        SHGetFileInfoA(absolute, 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        EXPECT_EQ(info.iIcon, image) << std::string(PathOf(item));
+        SHGetFileInfoA(absolute, 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+        EXPECT_EQ(info.iIcon, selected) << std::string(PathOf(item));
+    }
+    // Answers of the tree's own: an item they name shows what they say while they are known...
+    ShellIconAnswers made;
+    made.Add(m_tree.GetItemRecord(b)->Absolute(), {7, 8});
+    m_tree.UseKnownIcons(std::move(made));
+    m_tree.RefillFromDesktop();
+    int image = -1;
+    int selected = -1;
+    ASSERT_TRUE(m_tree.GetItemImage(Select(Dir("a\\b")), image, selected));
+    EXPECT_EQ(7, image);
+    EXPECT_EQ(8, selected);
+    // ...and the shell's own once they are forgotten.
+    m_tree.ForgetKnownIcons();
+    m_tree.RefillFromDesktop();
+    ASSERT_TRUE(m_tree.GetItemImage(Select(Dir("a\\b")), image, selected));
+    EXPECT_NE(7, image);
 }
 
 TEST_F(ShellTreeTest, SettledSelectionGoesToTheListOnce)

@@ -8,10 +8,15 @@
 
 namespace treetest
 {
-DriveListScope::DriveListScope() : m_drives(std::make_shared<std::vector<DriveEntry>>())
+DriveListScope::DriveListScope()
+    : m_drives(std::make_shared<std::vector<DriveEntry>>()), m_calls(std::make_shared<int>(0))
 {
     std::shared_ptr<std::vector<DriveEntry>> drives = m_drives;
-    m_previous = SetDriveListFunction([drives] { return *drives; });
+    std::shared_ptr<int> calls = m_calls;
+    m_previous = SetDriveListFunction([drives, calls] {
+        ++*calls;
+        return *drives;
+    });
 }
 
 DriveListScope::~DriveListScope()

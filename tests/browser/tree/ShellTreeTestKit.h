@@ -23,9 +23,12 @@ public:
     DriveListScope& operator=(const DriveListScope&) = delete;
 
     void Set(std::vector<DriveEntry> drives) { *m_drives = std::move(drives); }
+    // How often the tree has asked for the list since the scope began.
+    int Calls() const { return *m_calls; }
 
 private:
     std::shared_ptr<std::vector<DriveEntry>> m_drives;
+    std::shared_ptr<int> m_calls;
     DriveListFunction m_previous;
 };
 
