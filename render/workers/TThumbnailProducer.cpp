@@ -1,5 +1,6 @@
 #include "render/workers/TThumbnailProducer.h"
 
+#include "core/CAppOptions.h"
 #include "core/CDrawingFileType.h"
 #include "core/FileUtils.h"
 #include "core/ResourceText.h"
@@ -7,6 +8,7 @@
 #include "engine/rkio/rkio.h"
 #include "engine/rkui/RkUI.h"
 #include "framework/GdiScopes.h"
+#include "imaging/AlphaBackdrop.h"
 #include "imaging/AreaShrink.h"
 #include "imaging/CDrawingPreview.h"
 #include "imaging/KImage.h"
@@ -18,6 +20,7 @@
 #include "res/resource.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -66,6 +69,22 @@ using DrawingHolder = std::unique_ptr<CDrawing, DrawingDeleter>;
 
 // The engine's open code; a drawing that cannot be made is "not a drawing", an exception "the
 // file cannot be read".
+// A picture with transparency is laid over the cell's colour: the thumbnail has no opacity of its
+// own, and its transparent pixels would show whatever colour they hold (black, a key colour).
+std::unique_ptr<CRasterImage> LaidOverCell(const CRasterImage& image)
+{
+    BackdropPicture laid;
+    if (!LayOverBackdrop(image, g_options.ThumbnailColor, laid))
+        return nullptr;
+    auto out = std::make_unique<CRasterImage>(image.GetWidth(), image.GetHeight(), 24, image.GetType());
+    if (!out->IsValid())
+        return nullptr;
+    const size_t stride = laid.bits.size() / image.GetHeight();
+    for (DWORD y = 0; y < image.GetHeight(); ++y)
+        std::memcpy(out->GetBits(y), laid.bits.data() + stride * y, size_t(image.GetWidth()) * 3);
+    return out;
+}
+
 short OpenForThumbnail(DrawingHolder& drawing, const char* path)
 {
     try {
@@ -257,6 +276,8 @@ UINT TThumbnailProducer::MakeRasterThumbnail(TTask* task)
         static_cast<DWORD>(std::max(1, nominalHeight)), exifThumbnail, m_fileBytes);
     if (!image || !image->IsValid())
         return kNothing;
+    if (auto laid = image->AlphaIsValid() ? LaidOverCell(*image) : nullptr)
+        image = std::move(laid);
     const int32_t imageWidth = static_cast<int32_t>(image->GetWidth());
     const int32_t imageHeight = static_cast<int32_t>(image->GetHeight());
     const float scale = ComputeFitScale(imageWidth, imageHeight, nominalWidth, nominalHeight);

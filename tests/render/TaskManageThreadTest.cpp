@@ -4,6 +4,7 @@
 // jobs kept alive for a list that answers late; and the stored preview of a drawing as a DIB.
 #include "render/workers/TTaskManageThread.h"
 
+#include "core/CAppOptions.h"
 #include "imaging/CDrawingPreview.h"
 #include "imaging/CRasterImage.h"
 #include "imaging/KImage.h"
@@ -358,6 +359,24 @@ TEST_F(ThumbnailFixture, AFolderSeenAgainIsServedFromTheCacheWithoutRendering)
 }
 
 // The darkest and brightest channel value of a thumbnail's pixels (a whole BMP file image).
+// The colour at (x, y), counted from the top, of a finished job's 24-bit BMP file image.
+RGBQUAD PixelOf(const Finished& f, int x, int y)
+{
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER info;
+    if (f.picture.size() < sizeof file + sizeof info)
+        return {};
+    std::memcpy(&file, f.picture.data(), sizeof file);
+    std::memcpy(&info, f.picture.data() + sizeof file, sizeof info);
+    const size_t stride = (size_t(info.biWidth) * 3 + 3) & ~size_t(3);
+    const LONG row = info.biHeight > 0 ? info.biHeight - 1 - y : y;
+    const size_t at = file.bfOffBits + size_t(row) * stride + size_t(x) * 3;
+    if (info.biBitCount != 24 || at + 3 > f.picture.size())
+        return {};
+    const auto* p = reinterpret_cast<const BYTE*>(f.picture.data() + at);
+    return RGBQUAD{p[0], p[1], p[2], 0};
+}
+
 std::pair<int, int> ChannelRange(const std::string& bmp)
 {
     if (bmp.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))
@@ -408,6 +427,40 @@ TEST_F(ThumbnailFixture, PhotosAreShrunkByAveragingWithoutAliasing)
         EXPECT_GE(range.first, 105) << item;
         EXPECT_LE(range.second, 150) << item;
     }
+}
+
+// The thumbnail has no opacity: a transparent picture's clear part showed the colour its
+// pixels held (here magenta) instead of the cell's.
+TEST_F(ThumbnailFixture, TransparentPicturesShowTheCellThrough)
+{
+    CRasterImage picture(320, 240, 24, RASTER_FORMAT_PNG);
+    picture.AlphaCreate();
+    for (DWORD y = 0; y < 240; ++y) {
+        BYTE* row = picture.GetBits(y);
+        for (DWORD x = 0; x < 320; ++x) {
+            const bool clear = x < 160;
+            row[3 * x] = clear ? 255 : 200;
+            row[3 * x + 1] = clear ? 0 : 100;
+            row[3 * x + 2] = clear ? 255 : 20;
+            picture.AlphaSet(long(x), long(y), clear ? 0 : 255);
+        }
+    }
+    const std::string png = m_folder / "clear.png";
+    ASSERT_TRUE(picture.Save(png.c_str(), RASTER_FORMAT_PNG));
+    Start();
+    Serve({{png, 9}}, true);
+    const Finished* f = m_list.ForItem(0);
+    ASSERT_TRUE(f);
+    ASSERT_EQ(1u, f->result);
+    ASSERT_FALSE(f->picture.empty());
+    const COLORREF cell = g_options.ThumbnailColor;
+    const RGBQUAD left = PixelOf(*f, 2, f->pictureHeight / 2);
+    EXPECT_EQ(left.rgbRed, GetRValue(cell));
+    EXPECT_EQ(left.rgbGreen, GetGValue(cell));
+    EXPECT_EQ(left.rgbBlue, GetBValue(cell));
+    const RGBQUAD right = PixelOf(*f, f->pictureWidth - 3, f->pictureHeight / 2);
+    EXPECT_EQ(right.rgbRed, 20);
+    EXPECT_EQ(right.rgbBlue, 200);
 }
 
 TEST_F(ThumbnailFixture, ARebuildRendersEveryJobAndLooksNothingUp)
