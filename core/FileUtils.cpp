@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
 bool HasWildcards(const char* path)
 {
     // The "\\?\" of a long path is no wildcard.
@@ -14,6 +12,8 @@ bool HasWildcards(const char* path)
             return true;
     return false;
 }
+
+namespace {
 
 // The find data of one existing file or folder; false for an empty name or wildcards, which
 // FindFirstFileA would take as a pattern.

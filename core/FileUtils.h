@@ -5,6 +5,8 @@
 
 #include "framework/Afx.h"
 
+// True when the path holds '*' or '?' (the "\\?\" of a long path is none).
+bool HasWildcards(const char* path);
 // True for an existing file (not a folder). A name with wildcards is never an existing file.
 bool IsExistingFile(const char* path);
 // True for an existing folder, given with or without its trailing backslash. A drive root counts

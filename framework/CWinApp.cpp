@@ -162,6 +162,7 @@ UINT CWinApp::ReadProfileDword(HKEY hSectionKey, LPCSTR lpszEntry, int nDefault)
 {
     if (hSectionKey == nullptr)
         return static_cast<UINT>(nDefault);
+    // Only a REG_DWORD value of the right size counts; anything else leaves the default.
     DWORD dwValue = 0;
     DWORD dwType = 0;
     DWORD dwCount = sizeof(dwValue);

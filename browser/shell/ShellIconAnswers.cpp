@@ -1,5 +1,6 @@
 #include "browser/shell/ShellIconAnswers.h"
 
+#include "browser/shell/CShellPidl.h"
 #include "browser/shell/PidlBytes.h"
 
 std::string ShellIconAnswers::KeyOf(LPCITEMIDLIST absolute)
@@ -23,4 +24,12 @@ bool ShellIconAnswers::Find(LPCITEMIDLIST absolute, Icons& icons) const
         return false;
     icons = found->second;
     return true;
+}
+
+ShellIconAnswers::Icons ShellIconAnswers::Ask(LPCITEMIDLIST absolute)
+{
+    Icons icons;
+    icons.icon = CShellPidl::GetIcon(absolute, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    icons.openIcon = CShellPidl::GetIcon(absolute, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    return icons;
 }

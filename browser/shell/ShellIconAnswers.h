@@ -18,6 +18,10 @@ public:
         int openIcon = 0;
     };
 
+    // What the tree shows for an item: its small icon and its small open icon, asked of the shell
+    // (which loads each into its small and large lists at once).
+    static Icons Ask(LPCITEMIDLIST absolute);
+
     void Add(LPCITEMIDLIST absolute, const Icons& icons);
     // False when the list was not asked for (the caller asks the shell itself).
     bool Find(LPCITEMIDLIST absolute, Icons& icons) const;

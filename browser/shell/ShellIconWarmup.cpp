@@ -13,22 +13,6 @@ constexpr int kMaxChildren = 500;
 // How long the destructor lets a thread stuck in the shell (a slow network folder) run on.
 constexpr DWORD kStopWaitMs = 2000;
 
-// What the tree asks for each item (the shell loads each icon into its small and large lists at
-// once).
-ShellIconAnswers::Icons AskIcons(LPCITEMIDLIST absolute)
-{
-    ShellIconAnswers::Icons icons;
-    SHFILEINFOA info = {};
-    SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof(info),
-                   SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    icons.icon = info.iIcon;
-    info = {};
-    SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof(info),
-                   SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
-    icons.openIcon = info.iIcon;
-    return icons;
-}
-
 IShellFolder* BindFolder(IShellFolder* desktop, LPCITEMIDLIST absolute)
 {
     IShellFolder* folder = nullptr;
@@ -148,7 +132,7 @@ void ShellIconWarmup::WarmChildren(IShellFolder* desktop, LPCITEMIDLIST absolute
              ++n) {
             LPITEMIDLIST child = PidlBytes::Concat(absolute, relative);
             if (child)
-                m_answers.Add(child, AskIcons(child));
+                m_answers.Add(child, ShellIconAnswers::Ask(child));
             PidlBytes::Free(child);
             PidlBytes::Free(relative);
         }

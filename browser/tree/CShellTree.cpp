@@ -132,10 +132,8 @@ bool CShellTree::InsertFolderItem(IShellFolder* folder, LPCITEMIDLIST parentAbso
     item.pszText = name;
     item.cChildren = (attributes & SFGAO_HASSUBFOLDER) != 0 ? 1 : 0;
     ShellIconAnswers::Icons icons;
-    if (!m_knownIcons.Find(record->Absolute(), icons)) {
-        icons.icon = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-        icons.openIcon = CShellPidl::GetIcon(record->Absolute(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
-    }
+    if (!m_knownIcons.Find(record->Absolute(), icons))
+        icons = ShellIconAnswers::Ask(record->Absolute());
     item.iImage = icons.icon;
     item.iSelectedImage = icons.openIcon;
     item.stateMask = TVIS_CUT | TVIS_OVERLAYMASK;

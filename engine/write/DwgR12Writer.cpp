@@ -121,13 +121,9 @@ void AddFixed(std::string& s, const std::string& text, std::size_t bytes)
 }
 
 // An attribute's tag as R12 keeps it: in capitals (tags match whatever their case).
-std::string UpperTag(std::string tag)
+std::string UpperTag(const std::string& tag)
 {
-    for (char& c : tag) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return tag;
+    return RkDb::TableKey(tag); // the capitals table names compare in
 }
 
 bool IsDefaultExtrusion(const Vec3& e) { return e.x == 0.0 && e.y == 0.0 && e.z == 1.0; }

@@ -1,7 +1,8 @@
 #include "render/cache/CacheFile.h"
 
+#include "core/FileUtils.h"
+
 #include <atomic>
-#include <cstring>
 
 namespace CacheFile {
 
@@ -129,7 +130,7 @@ bool FindFileInfo(const char* path, FILETIME* localWriteTime, uint32_t* sizeLow)
     // and closes the folder (under Wine each a round trip to its server); a name with wildcards
     // still goes to the search, which matches it as a pattern.
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!path || std::strpbrk(path, "*?") != nullptr) {
+    if (!path || HasWildcards(path)) {
         WIN32_FIND_DATAA found;
         const HANDLE find = path ? FindFirstFileA(path, &found) : INVALID_HANDLE_VALUE;
         if (find == INVALID_HANDLE_VALUE)

@@ -198,9 +198,8 @@ void TTaskManageThread::WaitForWorkers()
             waitMs = std::min(waitMs, kReportDelayMs - age);
     }
     // With no job out, only the library's load can bring the next step.
-    TDwgCache* cache = GetDwgCache();
-    if (m_workers->IsEmpty() && cache && cache->IsLoading())
-        cache->WaitForLoad(waitMs);
+    if (m_workers->IsEmpty() && LookupsWait())
+        GetDwgCache()->WaitForLoad(waitMs);
     else
         m_workers->WaitForFinished(waitMs);
     SendReportIfDue();

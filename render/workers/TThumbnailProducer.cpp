@@ -67,8 +67,6 @@ struct DrawingDeleter
 };
 using DrawingHolder = std::unique_ptr<CDrawing, DrawingDeleter>;
 
-// The engine's open code; a drawing that cannot be made is "not a drawing", an exception "the
-// file cannot be read".
 // A picture with transparency is laid over the cell's colour: the thumbnail has no opacity of its
 // own, and its transparent pixels would show whatever colour they hold (black, a key colour).
 std::unique_ptr<CRasterImage> LaidOverCell(const CRasterImage& image)
@@ -85,6 +83,8 @@ std::unique_ptr<CRasterImage> LaidOverCell(const CRasterImage& image)
     return out;
 }
 
+// The engine's open code; a drawing that cannot be made is "not a drawing", an exception "the
+// file cannot be read".
 short OpenForThumbnail(DrawingHolder& drawing, const char* path)
 {
     try {
