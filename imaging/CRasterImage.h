@@ -58,6 +58,8 @@ struct RASTERINFO
     // A codec that can decode smaller for free (JPEG's DCT scaling) stays no smaller than that.
     DWORD dwFitBoxWidth;
     DWORD dwFitBoxHeight;
+    // The DCT scale denominator the last JPEG decode took (0 or 1: full size).
+    BYTE nDecodedScale;
     LONG nFrame;
     LONG nNumFrames;
     DWORD dwFrameDelay;
@@ -120,6 +122,9 @@ public:
     void SetDecodeFitBox(DWORD width, DWORD height);
     DWORD GetDecodeFitBoxWidth() const { return m_info.dwFitBoxWidth; }
     DWORD GetDecodeFitBoxHeight() const { return m_info.dwFitBoxHeight; }
+    // Whether the last decode gave the picture smaller than the file holds it (a fit box let a
+    // JPEG decode at a DCT scale).
+    bool IsDecodedReduced() const { return m_info.nDecodedScale > 1; }
     void SetFrame(LONG frame) { m_info.nFrame = frame; }
     LONG GetFrame() const { return m_info.nFrame; }
     LONG GetNumFrames() const { return m_info.nNumFrames; }

@@ -116,7 +116,9 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
     JpegAttachSource(&cinfo, job.adapter, stream);
     jpeg_read_header(&cinfo, TRUE);
     JpegLimitScans(&cinfo, job.scans, ScanLimit(cinfo.image_width, cinfo.image_height));
-    JpegApplyDecodeOptions(&cinfo, DecodeOptions(cinfo.image_width, cinfo.image_height));
+    const JpegDecodeOptions options = DecodeOptions(cinfo.image_width, cinfo.image_height);
+    m_info.nDecodedScale = static_cast<BYTE>(options.scaleDenominator);
+    JpegApplyDecodeOptions(&cinfo, options);
     if (m_info.nEscape == -1) {
         jpeg_calc_output_dimensions(&cinfo);
         m_header.biWidth = static_cast<LONG>(cinfo.output_width);
@@ -173,7 +175,9 @@ bool CRasterImageJPG::DecodeTwelveBit(CRasterFile* stream, bool hasExif)
         return false;
     const DWORD imageWidth = decoder.ImageWidth();
     const DWORD imageHeight = decoder.ImageHeight();
-    if (!decoder.Plan(DecodeOptions(imageWidth, imageHeight), ScanLimit(imageWidth, imageHeight)))
+    const JpegDecodeOptions options = DecodeOptions(imageWidth, imageHeight);
+    m_info.nDecodedScale = static_cast<BYTE>(options.scaleDenominator);
+    if (!decoder.Plan(options, ScanLimit(imageWidth, imageHeight)))
         return false;
     const DWORD width = decoder.OutputWidth();
     const DWORD height = decoder.OutputHeight();

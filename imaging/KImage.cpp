@@ -140,6 +140,7 @@ DWORD KImage::SaveFormatOf(const char* path)
 
 void KImage::FreeImages()
 {
+    m_fullPending = false;
     m_image.reset();
     m_secondImage.reset();
     m_laid.reset();
@@ -152,8 +153,15 @@ void KImage::SetPath(const char* path)
 
 void KImage::SetSizeInfo(DWORD width, DWORD height, DWORD bits)
 {
-    m_info.Format("width:%lu , height:%lu , bits:%lu", static_cast<unsigned long>(width),
-                  static_cast<unsigned long>(height), static_cast<unsigned long>(bits));
+    m_info = SizeInfo(width, height, bits);
+}
+
+KString KImage::SizeInfo(DWORD width, DWORD height, DWORD bits)
+{
+    KString info;
+    info.Format("width:%lu , height:%lu , bits:%lu", static_cast<unsigned long>(width),
+                static_cast<unsigned long>(height), static_cast<unsigned long>(bits));
+    return info;
 }
 
 bool KImage::Load(const char* path, float x, float y)
@@ -185,6 +193,59 @@ bool KImage::Load(const char* path, float x, float y)
         m_fileBytes.Free();
         return false;
     }
+}
+
+bool KImage::LoadReduced(const char* path, DWORD fitWidth, DWORD fitHeight)
+{
+    FreeImages();
+    m_info.Empty();
+    m_fileBytes.Free();
+    m_format = LoadFormatOf(path);
+    if (m_format != RASTER_FORMAT_JPG || fitWidth == 0 || fitHeight == 0)
+        return false;
+    try {
+        if (!m_reducedSource.ReloadFile(path))
+            return false;
+        std::unique_ptr<CRasterImage> image = DecodeFrom(m_reducedSource, m_format, fitWidth, fitHeight);
+        if (!image || !image->IsDecodedReduced())
+            return false;
+        ApplyExifOrientation(*image, ExifOrientation(m_reducedSource.GetData(), m_reducedSource.GetSize()));
+        m_image = std::move(image);
+        m_fullPending = true;
+        SetPath(path);
+        return true;
+    } catch (...) {
+        FreeImages();
+        return false;
+    }
+}
+
+bool KImage::LoadFull(float x, float y)
+{
+    if (!m_fullPending || m_format != RASTER_FORMAT_JPG)
+        return false;
+    std::unique_ptr<CRasterImage> image;
+    KString info;
+    try {
+        image = DecodeFrom(m_reducedSource, m_format);
+        if (image) {
+            // As Load: the size as the file stores it, before the turn.
+            info = SizeInfo(image->GetWidth(), image->GetHeight(), image->GetBpp());
+            ApplyExifOrientation(*image, ExifOrientation(m_reducedSource.GetData(), m_reducedSource.GetSize()));
+        }
+    } catch (...) {
+        image.reset();
+    }
+    m_reducedSource.TrimKept();
+    // The reduced picture stays until the full one can take its place.
+    FreeImages();
+    if (!image)
+        return false;
+    m_x = x;
+    m_y = y;
+    m_image = std::move(image);
+    m_info = info;
+    return true;
 }
 
 bool KImage::LoadPhotoshop(const char* path)

@@ -34,6 +34,14 @@ public:
     // False when the extension is not accepted, the file cannot be read or the reader fails; the
     // object then holds no image. (x, y) is the image's lower-left corner in scene units.
     bool Load(const char* path, float x, float y);
+    // A quick first picture of a large JPEG: decoded at the smallest DCT scale that still covers
+    // a box of fitWidth x fitHeight either way up, turned upright, with the file's bytes kept for
+    // LoadFull. The object holds it as its picture, at its own (smaller) size. False, holding
+    // nothing, when the file is no JPEG, cannot be read or decoded, or would not come out smaller.
+    bool LoadReduced(const char* path, DWORD fitWidth, DWORD fitHeight);
+    // After LoadReduced: the kept bytes decoded at full size take the reduced picture's place,
+    // as Load would have given them. False, holding nothing, when they cannot be decoded.
+    bool LoadFull(float x, float y);
     // Decodes another frame of the file; the picture held stays when the frame cannot be read.
     bool LoadFrame(int32_t frame);
     bool SaveAs(const char* path, BYTE quality);
@@ -66,9 +74,13 @@ private:
     bool DecodeBytes();
     void SetPath(const char* path);
     void SetSizeInfo(DWORD width, DWORD height, DWORD bits);
+    static KString SizeInfo(DWORD width, DWORD height, DWORD bits);
 
     KString m_info;
     KFileBuffer m_fileBytes;
+    // The file's bytes from LoadReduced to LoadFull; the block stays for the next file.
+    KFileBuffer m_reducedSource;
+    bool m_fullPending = false; // the picture held is LoadReduced's
     char m_path[512] = {};
     DWORD m_format = 0;
     std::unique_ptr<CRasterImage> m_image;
