@@ -9,6 +9,7 @@
 #include "BenchDrawingGenerator.h"
 
 #include "app/CAppState.h"
+#include "core/CAppOptions.h"
 #include "core/RegistryRoot.h"
 #include "browser/preview/CPreView.h"
 #include "imaging/ExifOrientation.h"
@@ -233,6 +234,17 @@ int main(int argc, char** argv)
     Print("12-megapixel JPEG with Exif thumbnail", shown.first);
     Print("  the same, full picture in place", shown.finished);
     PrintPhotoSteps(thread, photo);
+    // "Display image by smooth": the pictures are stretched smoothly, the first one included.
+    TDwgDrawThread::DisplaySettings settings = thread.GetDisplaySettings();
+    settings.previewHalfTone = true;
+    thread.SetDisplaySettings(settings);
+    g_options.PreviewHalfTone = true;
+    const ShowTimes smooth = TimeShow(pane, thread, photo, runs);
+    Print("  the same, smooth display: first picture", smooth.first);
+    Print("  the same, smooth display: full picture", smooth.finished);
+    settings.previewHalfTone = false;
+    thread.SetDisplaySettings(settings);
+    g_options.PreviewHalfTone = false;
     for (int i = 3; i < argc; ++i) {
         const ShowTimes file = TimeShow(pane, thread, argv[i], runs);
         Print(PathFindFileNameA(argv[i]), file.first);

@@ -248,7 +248,12 @@ protected:
     void TurnTiles(CRasterImage& result, bool left);
     void DiffuseError(long x, long y, RGBQUAD wanted, RGBQUAD stored);
 
+    // Create for a decoder that writes every pixel row before it reports success: the block may
+    // be the kept block of a large picture freed before (its old pixels never show).
+    void* CreateFullyWritten(DWORD width, DWORD height, DWORD bpp, DWORD imageType);
+
     void* m_pDib;
+    size_t m_blockBytes = 0; // what m_pDib was allocated with
     BITMAPINFOHEADER m_header;
     RASTERINFO m_info;
     BYTE* m_pSelection;
@@ -259,4 +264,5 @@ private:
     void StartUp(DWORD imageType);
     void ResetInfo(DWORD imageType);
     void CopySettingsFrom(const RASTERINFO& info);
+    void* CreateWith(DWORD width, DWORD height, DWORD bpp, DWORD imageType, bool reuse);
 };

@@ -136,7 +136,7 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
         return false;
     }
     jpeg_start_decompress(&cinfo);
-    if (!Create(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components,
+    if (!CreateFullyWritten(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components,
                 RASTER_FORMAT_JPG)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -188,7 +188,7 @@ bool CRasterImageJPG::DecodeTwelveBit(CRasterFile* stream, bool hasExif)
         return true;
     }
     if (RefuseOutput(width, height, components, decoder.Arithmetic(), *stream) ||
-        !decoder.Start() || !Create(width, height, 8 * components, RASTER_FORMAT_JPG))
+        !decoder.Start() || !CreateFullyWritten(width, height, 8 * components, RASTER_FORMAT_JPG))
         return false;
     SetDecodedResolution(decoder.DensityUnit(), decoder.XDensity(), decoder.YDensity(), hasExif);
     const int colours = decoder.Quantized() ? decoder.ColourCount() : 0;
