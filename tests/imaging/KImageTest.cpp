@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 using orvo::test::TempDir;
@@ -339,6 +340,14 @@ TEST(KImageTest, ReducedFirstPictureOfALargeJpegThenTheFullOneAsLoadGivesIt)
         EXPECT_STREQ(loaded.GetInfo().GetText(), image.GetInfo().GetText()) << "the size as the file holds it";
         EXPECT_STREQ(path.c_str(), image.GetPath());
         EXPECT_FALSE(image.LoadFull(0.0f, 0.0f)) << "the bytes are used once";
+        // A reduced picture given up before its whole one is in: another load, the object gone.
+        ASSERT_TRUE(image.LoadReduced(path.c_str(), 400, 300));
+        ASSERT_TRUE(image.Load(plain.c_str(), 0.0f, 0.0f));
+        EXPECT_EQ(1600u, image.GetImage()->GetWidth());
+        EXPECT_FALSE(image.LoadFull(0.0f, 0.0f));
+        auto abandoned = std::make_unique<KImage>();
+        ASSERT_TRUE(abandoned->LoadReduced(path.c_str(), 400, 300));
+        abandoned.reset();
     }
     const std::string small = SaveQuadrantImage(dir, "small.jpg", RASTER_FORMAT_JPG);
     const std::string bitmap = SaveQuadrantImage(dir, "large.bmp", RASTER_FORMAT_BMP);
