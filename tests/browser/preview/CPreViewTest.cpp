@@ -959,18 +959,26 @@ POINT CentreWhere(const Pixels& shown, bool red)
     return n ? POINT{static_cast<LONG>(sx / n), static_cast<LONG>(sy / n)} : POINT{-1, -1};
 }
 
+// A JPEG whose left half is red and right half blue, with Exif data saying "turned a quarter
+// clockwise" (shown upright, red is on top).
+std::string TurnedRedBlueJpeg(int width, int height, int quality)
+{
+    const orvo::test::Bytes plain = orvo::test::EncodeJpegSamples(
+        width, height, 3, 2 /* JCS_RGB */,
+        [width](int x, int, int k) { return static_cast<unsigned char>((x < width / 2) == (k == 0) && k != 1 ? 255 : 0); },
+        quality);
+    const orvo::test::Bytes turned =
+        orvo::test::InsertApp1(plain, orvo::test::ExifBuilder(false).Short(orvo::test::ExifBuilder::Ifd0, 0x0112, 6).Build());
+    return std::string(turned.begin(), turned.end());
+}
+
 } // namespace
 
 // A photo whose Exif data says "turned a quarter clockwise" is shown upright: its left (red)
 // half comes out on top. The file itself is not touched.
 TEST_F(PreviewFixture, JpegWithExifOrientationIsShownTurnedAndTheFileStaysAsItIs)
 {
-    const orvo::test::Bytes plain = orvo::test::EncodeJpegSamples(
-        64, 48, 3, 2 /* JCS_RGB */,
-        [](int x, int, int k) { return static_cast<unsigned char>((x < 32) == (k == 0) && k != 1 ? 255 : 0); }, 95);
-    const orvo::test::Bytes turned =
-        orvo::test::InsertApp1(plain, orvo::test::ExifBuilder(false).Short(orvo::test::ExifBuilder::Ifd0, 0x0112, 6).Build());
-    const std::string bytes(turned.begin(), turned.end());
+    const std::string bytes = TurnedRedBlueJpeg(64, 48, 95);
     const std::string path = Write("turned.jpg", bytes);
     m_pane.ShowFile(nullptr, path.c_str(), "", -1);
     ASSERT_TRUE(Settled());
@@ -1018,12 +1026,7 @@ double MeanDifference(const Pixels& a, const Pixels& b)
 // full decode gives, and the scene holds the full picture for zooms and turns.
 TEST_F(PreviewFixture, LargeJpegShowsAReducedFirstPictureThenExactlyTheFullOne)
 {
-    const orvo::test::Bytes plain = orvo::test::EncodeJpegSamples(
-        1600, 1200, 3, 2 /* JCS_RGB */,
-        [](int x, int, int k) { return static_cast<unsigned char>((x < 800) == (k == 0) && k != 1 ? 255 : 0); }, 90);
-    const orvo::test::Bytes turned =
-        orvo::test::InsertApp1(plain, orvo::test::ExifBuilder(false).Short(orvo::test::ExifBuilder::Ifd0, 0x0112, 6).Build());
-    const std::string path = Write("large.jpg", std::string(turned.begin(), turned.end()));
+    const std::string path = Write("large.jpg", TurnedRedBlueJpeg(1600, 1200, 90));
     m_pane.ShowFile(nullptr, path.c_str(), "", -1);
     ASSERT_TRUE(Settled());
     ASSERT_TRUE(Thread().IsRasterHeld());
