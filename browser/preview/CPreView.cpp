@@ -199,7 +199,9 @@ void CPreView::ShowFile(const CDrawingFileInfo* type, const char* path, const ch
     if (noPassword && thread->IsCurrentFile(path)) {
         // The thread holds it already (the view frame walked to it): the pane shows it.
         m_shownPath = path;
-        m_firstPictureShown = false;
+        // A first picture of this file stays while the thread still opens it.
+        if (!thread->IsOpening())
+            m_firstPictureShown = false;
         return;
     }
     CDrawingFileInfo found;
