@@ -9,7 +9,13 @@
 namespace orvo::dwg {
 
 DwgBitReader::DwgBitReader(const uint8_t* data, size_t size, DwgVersion version)
-    : m_data(data), m_size(data != nullptr ? size : 0), m_limit(static_cast<uint64_t>(m_size) * 8),
+    : DwgBitReader(data, size, version, size)
+{
+}
+
+DwgBitReader::DwgBitReader(const uint8_t* data, size_t size, DwgVersion version, size_t readable)
+    : m_data(data), m_size(data != nullptr ? size : 0),
+      m_readable(data != nullptr && readable > size ? readable : m_size), m_limit(static_cast<uint64_t>(m_size) * 8),
       m_version(version)
 {
 }
@@ -60,8 +66,9 @@ inline uint64_t DwgBitReader::Bits(unsigned count)
     const size_t byte = static_cast<size_t>(m_bit >> 3);
     const unsigned offset = static_cast<unsigned>(m_bit & 7);
     // Fast path: eight bytes in one big-endian word (count is at most 32, plus 7 for the offset).
-    // Every field of every object comes through here, so the word is one load and a byte swap.
-    if (m_size - byte >= 8) {
+    // Every field of every object comes through here, so the word is one load and a byte swap;
+    // the bits beyond the count, which may lie past the limit, are shifted out.
+    if (m_readable - byte >= 8) {
         uint64_t word;
         std::memcpy(&word, m_data + byte, sizeof(word));
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
@@ -235,6 +242,25 @@ uint32_t DwgBitReader::MS()
 DwgHandleRef DwgBitReader::H()
 {
     DwgHandleRef ref;
+    // Most handles take one load: the code byte and up to six bytes of value lie in the first 57
+    // bits of eight bytes read at the current byte, when the whole reference lies before the limit.
+    const size_t at = static_cast<size_t>(m_bit >> 3);
+    if (!m_failed && m_readable - at >= 8 && BitsLeft() >= 8) {
+        uint64_t word;
+        std::memcpy(&word, m_data + at, sizeof(word));
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        word = __builtin_bswap64(word);
+#endif
+        word <<= m_bit & 7;
+        const unsigned counter = static_cast<unsigned>(word >> 56) & 0x0F;
+        const uint64_t bits = 8 + 8 * static_cast<uint64_t>(counter);
+        if (counter <= 6 && bits <= BitsLeft()) {
+            ref.code = static_cast<uint8_t>(word >> 60);
+            ref.value = counter == 0 ? 0 : (word << 8) >> (64 - 8 * counter);
+            m_bit += bits;
+            return ref;
+        }
+    }
     const uint8_t first = RC();
     ref.code = static_cast<uint8_t>(first >> 4);
     const unsigned counter = first & 0x0F;

@@ -21,6 +21,10 @@ class DwgBitReader
 public:
     DwgBitReader() : DwgBitReader(nullptr, 0, DwgVersion::Unknown) {}
     DwgBitReader(const uint8_t* data, size_t size, DwgVersion version);
+    // The same over size bytes that lie inside a larger buffer of readable bytes from data (an
+    // object inside its section): the values are still those of the size bytes alone, but the
+    // reads near their end may load whole words that reach past them instead of byte by byte.
+    DwgBitReader(const uint8_t* data, size_t size, DwgVersion version, size_t readable);
 
     DwgVersion Version() const { return m_version; }
     // Texts go through the decoder (code page, \U+ escapes) when one is set; it must outlive
@@ -93,6 +97,7 @@ private:
 
     const uint8_t* m_data;
     size_t m_size;
+    size_t m_readable; // bytes that may be loaded from m_data, at least m_size
     uint64_t m_limit;
     uint64_t m_bit = 0;
     DwgVersion m_version;

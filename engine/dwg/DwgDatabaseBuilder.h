@@ -43,9 +43,13 @@ public:
     void AddVertex(uint64_t handle, const DwgEntityCommon& common, const DwgVertex& vertex);
 
     // Room for the map's objects, so that collecting them does not move them again and again.
+    // Each object is an entity or a vertex: both lists get room for all (memory taken but never
+    // touched costs nothing).
     void Reserve(size_t objects)
     {
         m_items.reserve(objects);
+        m_details.reserve(objects);
+        m_vertices.reserve(objects);
         m_itemByHandle.reserve(objects);
     }
 
