@@ -97,8 +97,10 @@ void DwgDatabaseBuilder::Finish()
                 PlaceInBlock(block, m_items[index]);
         }
     }
-    for (Pending& item : m_items)
-        PlaceInBlock(OwnerBlock(item), item);
+    for (Pending& item : m_items) {
+        if (!item.placed && item.entity)
+            PlaceInBlock(OwnerBlock(item), item);
+    }
     NumberViewports();
     AddDrawOrders();
     AddLayouts();
@@ -188,6 +190,11 @@ void DwgDatabaseBuilder::AddTables()
     SortBlocks();
     for (RkDb::LineType& lineType : m_lineTypes)
         m_db.LineTypes().Add(std::move(lineType));
+    // Worked out once for every entity that names a line type.
+    m_lineTypeRefs.clear();
+    for (std::int32_t index = 0; index < m_db.LineTypes().Count(); ++index)
+        m_lineTypeRefs.push_back(LineTypeRef(index));
+    m_continuous = m_db.LineTypes().Find("Continuous");
     for (DwgLayerRecord& record : m_layers) {
         const std::int32_t lineType = m_db.LineTypes().FindHandle(record.lineType);
         record.layer.lineType = lineType >= 0 ? lineType : RkDb::kRefNone;
@@ -309,22 +316,29 @@ void DwgDatabaseBuilder::PlaceInBlock(std::int32_t block, Pending& item)
     item.placed = true;
 }
 
+// BYLAYER and BYBLOCK are references, not records.
+std::int32_t DwgDatabaseBuilder::LineTypeRef(std::int32_t index) const
+{
+    const std::string key = RkDb::TableKey(m_db.LineTypes()[index].name);
+    if (key == "BYLAYER")
+        return RkDb::kRefByLayer;
+    if (key == "BYBLOCK")
+        return RkDb::kRefByBlock;
+    return index;
+}
+
 std::int32_t DwgDatabaseBuilder::ResolveLineType(const DwgEntityCommon& common) const
 {
     if (common.lineType != 0) {
         const std::int32_t index = m_db.LineTypes().FindHandle(common.lineType);
         if (index < 0)
             return RkDb::kRefByLayer;
-        const std::string key = RkDb::TableKey(m_db.LineTypes()[index].name);
-        if (key == "BYLAYER")
-            return RkDb::kRefByLayer;
-        if (key == "BYBLOCK")
-            return RkDb::kRefByBlock;
-        return index;
+        return static_cast<size_t>(index) < m_lineTypeRefs.size() ? m_lineTypeRefs[static_cast<size_t>(index)]
+                                                                    : LineTypeRef(index);
     }
     switch (common.lineTypeFlags) {
     case 1: return RkDb::kRefByBlock;
-    case 2: return m_db.LineTypes().Find("Continuous");
+    case 2: return m_continuous;
     default: return RkDb::kRefByLayer;
     }
 }

@@ -91,6 +91,7 @@ private:
     void PlaceInBlock(std::int32_t block, Pending& item);
     std::int32_t OwnerBlock(const Pending& item) const;
     std::int32_t ResolveLineType(const DwgEntityCommon& common) const;
+    std::int32_t LineTypeRef(std::int32_t index) const;
     void IndexItems();
     // The item of that handle (the first added when two share it), or npos.
     size_t FindItem(uint64_t handle) const;
@@ -99,6 +100,8 @@ private:
     RkDb::Database& m_db;
     std::vector<DwgLayerRecord> m_layers;
     std::vector<RkDb::LineType> m_lineTypes;
+    std::vector<std::int32_t> m_lineTypeRefs; // LineTypeRef by line type index, once the tables are in
+    std::int32_t m_continuous = -1;
     std::vector<DwgBlockRecord> m_blocks;
     DwgTableControl m_blockControl;
     std::vector<RkDb::Layout> m_layouts;
