@@ -153,12 +153,26 @@ double DwgBitReader::DD(double defaultValue)
         return RD();
     uint8_t bytes[8];
     std::memcpy(bytes, &defaultValue, sizeof bytes);
-    if (code == 2) {
-        bytes[4] = RC();
-        bytes[5] = RC();
+    // The stored bytes in one or two reads when they are all there; else byte by byte, as far as
+    // they go.
+    const uint64_t stored = code == 2 ? 48 : 32;
+    if (!m_failed && BitsLeft() >= stored) {
+        if (code == 2) {
+            const uint16_t middle = RS();
+            bytes[4] = static_cast<uint8_t>(middle & 0xFF);
+            bytes[5] = static_cast<uint8_t>(middle >> 8);
+        }
+        const uint32_t low = RL();
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = static_cast<uint8_t>(low >> (8 * i));
+    } else {
+        if (code == 2) {
+            bytes[4] = RC();
+            bytes[5] = RC();
+        }
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = RC();
     }
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = RC();
     double value;
     std::memcpy(&value, bytes, sizeof value);
     return value;
