@@ -8,17 +8,20 @@
 
 namespace orvo::dwg {
 
-DwgBitReader::DwgBitReader(const uint8_t* data, size_t size, DwgVersion version)
-    : DwgBitReader(data, size, version, size)
+namespace {
+
+// Eight bytes, the first the most significant.
+uint64_t LoadBigEndian(const uint8_t* bytes)
 {
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof(word));
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    word = __builtin_bswap64(word);
+#endif
+    return word;
 }
 
-DwgBitReader::DwgBitReader(const uint8_t* data, size_t size, DwgVersion version, size_t readable)
-    : m_data(data), m_size(data != nullptr ? size : 0),
-      m_readable(data != nullptr && readable > size ? readable : m_size), m_limit(static_cast<uint64_t>(m_size) * 8),
-      m_version(version)
-{
-}
+} // namespace
 
 void DwgBitReader::SeekBit(uint64_t bit)
 {
@@ -69,11 +72,7 @@ inline uint64_t DwgBitReader::Bits(unsigned count)
     // Every field of every object comes through here, so the word is one load and a byte swap;
     // the bits beyond the count, which may lie past the limit, are shifted out.
     if (m_readable - byte >= 8) {
-        uint64_t word;
-        std::memcpy(&word, m_data + byte, sizeof(word));
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-        word = __builtin_bswap64(word);
-#endif
+        const uint64_t word = LoadBigEndian(m_data + byte);
         m_bit += count;
         return (word << offset) >> (64 - count);
     }
@@ -195,6 +194,20 @@ uint32_t DwgBitReader::RL()
 
 double DwgBitReader::RD()
 {
+    // The eight bytes in one go when sixteen can be loaded at the current byte; the first byte
+    // read is the lowest.
+    const size_t at = static_cast<size_t>(m_bit >> 3);
+    if (!m_failed && BitsLeft() >= 64 && m_readable - at >= 16) {
+        const unsigned offset = static_cast<unsigned>(m_bit & 7);
+        uint64_t word = LoadBigEndian(m_data + at);
+        if (offset != 0)
+            word = (word << offset) | (LoadBigEndian(m_data + at + 8) >> (64 - offset));
+        m_bit += 64;
+        const uint64_t bits = __builtin_bswap64(word);
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
     const uint64_t low = RL();
     const uint64_t bits = low | (static_cast<uint64_t>(RL()) << 32);
     double value;
@@ -260,12 +273,7 @@ DwgHandleRef DwgBitReader::H()
     // bits of eight bytes read at the current byte, when the whole reference lies before the limit.
     const size_t at = static_cast<size_t>(m_bit >> 3);
     if (!m_failed && m_readable - at >= 8 && BitsLeft() >= 8) {
-        uint64_t word;
-        std::memcpy(&word, m_data + at, sizeof(word));
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-        word = __builtin_bswap64(word);
-#endif
-        word <<= m_bit & 7;
+        const uint64_t word = LoadBigEndian(m_data + at) << (m_bit & 7);
         const unsigned counter = static_cast<unsigned>(word >> 56) & 0x0F;
         const uint64_t bits = 8 + 8 * static_cast<uint64_t>(counter);
         if (counter <= 6 && bits <= BitsLeft()) {
