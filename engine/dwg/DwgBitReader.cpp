@@ -322,13 +322,17 @@ std::string DwgBitReader::TU()
     const uint16_t length = BS();
     if (!Need(static_cast<uint64_t>(length) * 16))
         return std::string();
-    std::vector<uint16_t> units(length);
+    // Names and short texts, nearly all of them, without a block of memory of their own.
+    constexpr uint16_t kShort = 128;
+    uint16_t shortUnits[kShort];
+    std::vector<uint16_t> longUnits(length > kShort ? length : 0);
+    uint16_t* const units = length > kShort ? longUnits.data() : shortUnits;
     for (uint16_t i = 0; i < length; ++i)
         units[i] = RS();
     size_t count = 0;
-    while (count < units.size() && units[count] != 0)
+    while (count < length && units[count] != 0)
         ++count;
-    const std::string text = Utf16ToUtf8(units.data(), count);
+    const std::string text = Utf16ToUtf8(units, count);
     return m_decoder != nullptr ? m_decoder->Decode(text) : text;
 }
 
