@@ -308,8 +308,7 @@ std::string DwgBitReader::TV()
     if (!Need(static_cast<uint64_t>(length) * 8))
         return std::string();
     std::string text(length, '\0');
-    for (uint16_t i = 0; i < length; ++i)
-        text[i] = static_cast<char>(RC());
+    ReadBytes(reinterpret_cast<uint8_t*>(text.data()), text.size());
     // Writers store the terminating zero inside the length now and then.
     const size_t end = text.find('\0');
     if (end != std::string::npos)
@@ -440,9 +439,28 @@ std::vector<uint8_t> DwgBitReader::Bytes(uint64_t count)
         return {};
     }
     std::vector<uint8_t> bytes(static_cast<size_t>(count));
-    for (uint8_t& byte : bytes)
-        byte = RC();
+    ReadBytes(bytes.data(), bytes.size());
     return bytes;
+}
+
+void DwgBitReader::ReadBytes(uint8_t* out, size_t count)
+{
+    if (m_failed || count > BitsLeft() / 8) {
+        for (size_t i = 0; i < count; ++i)
+            out[i] = RC();
+        return;
+    }
+    // All there: straight from the buffer, or each byte from two neighbours off the byte grid
+    // (the last bit read lies in the buffer, so the neighbour of the last byte does too).
+    const size_t at = static_cast<size_t>(m_bit >> 3);
+    const unsigned offset = static_cast<unsigned>(m_bit & 7);
+    if (offset == 0) {
+        std::memcpy(out, m_data + at, count);
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            out[i] = static_cast<uint8_t>((m_data[at + i] << offset) | (m_data[at + i + 1] >> (8 - offset)));
+    }
+    m_bit += 8 * static_cast<uint64_t>(count);
 }
 
 bool DwgBitReader::Claim(uint64_t count, uint64_t bytesEach)

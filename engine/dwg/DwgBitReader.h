@@ -94,6 +94,8 @@ public:
     DwgPoint3 DD3(const DwgPoint3& defaults);
     // Reads count raw bytes; fails (and returns nothing) when fewer are left.
     std::vector<uint8_t> Bytes(uint64_t count);
+    // Reads count raw bytes into out as count RC() would: past the end they are zeros.
+    void ReadBytes(uint8_t* out, size_t count);
 
 private:
     // At most 32 bits.
