@@ -293,8 +293,9 @@ TEST(DwgBitReader, ARecordInsideALargerBufferReadsAsItsBytesAlone)
             const Reading expected = read(DwgBitReader(alone.data(), alone.size(), DwgVersion::R2000), offset);
             const Reading got = read(DwgBitReader(inside.data(), size, DwgVersion::R2000, inside.size()), offset);
             EXPECT_TRUE(got == expected) << "offset " << offset << ", record of " << size << " bytes";
-            if (size == bytes.size())
+            if (size == bytes.size()) {
                 EXPECT_FALSE(expected.failed) << "offset " << offset;
+            }
         }
     }
 }
