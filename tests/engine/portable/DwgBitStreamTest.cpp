@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -358,23 +360,42 @@ std::vector<uint8_t> MapPage(const std::vector<uint8_t>& entries)
     return page;
 }
 
-TEST(DwgObjectMap, PagesStartTheirDeltasAfresh)
+// A map section: pages of these entries, then the empty page that ends it.
+std::vector<uint8_t> MapSection(std::initializer_list<std::vector<uint8_t>> pages)
 {
-    std::vector<uint8_t> section = MapPage({0x01, 0x10, 0x02, 0x20});  // handle 1 at 16, 3 at 48
-    const std::vector<uint8_t> second = MapPage({0x05, 0x30});         // handle 5 at 48
-    section.insert(section.end(), second.begin(), second.end());
+    std::vector<uint8_t> section;
+    for (const std::vector<uint8_t>& entries : pages) {
+        const std::vector<uint8_t> page = MapPage(entries);
+        section.insert(section.end(), page.begin(), page.end());
+    }
     const std::vector<uint8_t> end = MapPage({});
     section.insert(section.end(), end.begin(), end.end());
+    return section;
+}
+
+// What the map finds for each handle: its offset, or kAbsent.
+constexpr int64_t kAbsent = -1;
+void ExpectOffsets(const orvo::dwg::DwgObjectMap& map, std::initializer_list<std::pair<uint64_t, int64_t>> cases)
+{
+    for (const auto& [handle, expected] : cases) {
+        uint64_t offset = 0;
+        const bool found = map.Find(handle, offset);
+        EXPECT_EQ(found, expected != kAbsent) << "handle " << handle;
+        if (found && expected != kAbsent) {
+            EXPECT_EQ(offset, static_cast<uint64_t>(expected)) << "handle " << handle;
+        }
+    }
+}
+
+TEST(DwgObjectMap, PagesStartTheirDeltasAfresh)
+{
+    // Handles 1 at 16 and 3 at 48, then on a page of its own 5 at 48.
+    const std::vector<uint8_t> section = MapSection({{0x01, 0x10, 0x02, 0x20}, {0x05, 0x30}});
 
     orvo::dwg::DwgObjectMap map;
     ASSERT_TRUE(map.Read(section, 100));
     ASSERT_EQ(map.Entries().size(), 3u);
-    uint64_t offset = 0;
-    ASSERT_TRUE(map.Find(3, offset));
-    EXPECT_EQ(offset, 48u);
-    ASSERT_TRUE(map.Find(5, offset));
-    EXPECT_EQ(offset, 48u);
-    EXPECT_FALSE(map.Find(4, offset));
+    ExpectOffsets(map, {{3, 48}, {5, 48}, {4, kAbsent}});
 
     EXPECT_FALSE(map.Read(section, 40)) << "an offset beyond the objects";
     std::vector<uint8_t> corrupt = section;
@@ -382,30 +403,18 @@ TEST(DwgObjectMap, PagesStartTheirDeltasAfresh)
     EXPECT_FALSE(map.Read(corrupt, 100)) << "a page failing its CRC";
     EXPECT_FALSE(map.Read(std::vector<uint8_t>(section.begin(), section.begin() + 5), 100)) << "cut short";
     // A number whose last byte says another follows, at the page's end.
-    std::vector<uint8_t> open = MapPage({0x01, 0x10, 0x82});
-    open.insert(open.end(), end.begin(), end.end());
-    EXPECT_FALSE(map.Read(open, 100)) << "a number cut by the page's end";
+    EXPECT_FALSE(map.Read(MapSection({{0x01, 0x10, 0x82}}), 100)) << "a number cut by the page's end";
 }
 
 TEST(DwgObjectMap, AMapOutOfHandleOrderIsFoundAllTheSame)
 {
     // Handle steps only add, but each page starts again from zero: the second page names handle 4
     // (at 32) after the first page's handle 9 (at 16).
-    std::vector<uint8_t> section = MapPage({0x09, 0x10});
-    const std::vector<uint8_t> second = MapPage({0x04, 0x20});
-    const std::vector<uint8_t> end = MapPage({});
-    section.insert(section.end(), second.begin(), second.end());
-    section.insert(section.end(), end.begin(), end.end());
     orvo::dwg::DwgObjectMap map;
-    ASSERT_TRUE(map.Read(section, 100));
+    ASSERT_TRUE(map.Read(MapSection({{0x09, 0x10}, {0x04, 0x20}}), 100));
     ASSERT_EQ(map.Entries().size(), 2u);
     EXPECT_EQ(map.Entries()[0].handle, 9u) << "the entries keep the map's order";
-    uint64_t offset = 0;
-    ASSERT_TRUE(map.Find(4, offset));
-    EXPECT_EQ(offset, 32u);
-    ASSERT_TRUE(map.Find(9, offset));
-    EXPECT_EQ(offset, 16u);
-    EXPECT_FALSE(map.Find(5, offset));
+    ExpectOffsets(map, {{4, 32}, {9, 16}, {5, kAbsent}});
 }
 
 } // namespace
