@@ -211,7 +211,7 @@ void CAppState::ShowViewBackground()
                       RGB(255, 255, 255));
 }
 
-void CAppState::EnterBrowseMode(const char* folder)
+void CAppState::EnterBrowseMode(const char* folder, bool atStart)
 {
     mode.store(kModeBrowse);
     if (viewFrame)
@@ -237,7 +237,10 @@ void CAppState::EnterBrowseMode(const char* folder)
     MSG msg;
     while (PeekMessageA(&msg, browseFrame->GetSafeHwnd(), WM_MOUSEFIRST, WM_XBUTTONDBLCLK, PM_REMOVE)) {
     }
-    browseFrame->UpdateWindow();
+    // At the start the tree hands the folder to the list by a post: painted now, the list would
+    // be painted empty and again at once. The frame itself was painted when it was shown.
+    if (!atStart)
+        browseFrame->UpdateWindow();
     RefreshPreviewAfterShow();
     if (viewFrame)
         viewFrame->m_bReturnedToBrowser = true;

@@ -33,7 +33,8 @@ public:
     CAppState& operator=(const CAppState&) = delete;
 
     void EnterViewMode();
-    void EnterBrowseMode(const char* folder);
+    // atStart: the program's first show; the frame is then painted once the list has its folder.
+    void EnterBrowseMode(const char* folder, bool atStart = false);
     void SetViewPath(const char* path);
     bool LoadAppSettings();
     bool SaveAppSettings() const;

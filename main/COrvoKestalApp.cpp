@@ -145,13 +145,13 @@ void COrvoKestalApp::EnterStartMode(int startMode, const CString& path)
 {
     switch (startMode) {
     case CAppState::kStartInFolder:
-        g_appState.EnterBrowseMode(path);
+        g_appState.EnterBrowseMode(path, true);
         break;
     case CAppState::kStartViewFile:
         OpenFromCommandLine(path);
         break;
     default:
-        g_appState.EnterBrowseMode(nullptr);
+        g_appState.EnterBrowseMode(nullptr, true);
         break;
     }
 }
