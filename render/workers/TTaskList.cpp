@@ -34,7 +34,7 @@ std::unique_ptr<TTask> TTaskList::Detach(const TTask* task)
     return nullptr;
 }
 
-int TTaskList::FindNext(int start, bool cacheFirst, int fileType, bool otherType) const
+int TTaskList::FindNext(int start, bool cacheFirst, int fileType) const
 {
     const int count = GetCount();
     if (count == 0)
@@ -44,7 +44,7 @@ int TTaskList::FindNext(int start, bool cacheFirst, int fileType, bool otherType
         const int i = (first + step) % count;
         const TTask& task = *m_tasks[static_cast<size_t>(i)];
         if (!task.m_done && !task.m_inWork && task.m_cacheFirst == cacheFirst &&
-            (fileType < 0 || (task.m_fileType == fileType) != otherType))
+            (fileType < 0 || task.m_fileType == fileType))
             return i;
     }
     return -1;
@@ -58,11 +58,6 @@ int TTaskList::FindNextCacheFirst(int start) const
 int TTaskList::FindNextCacheFirstOfType(int start, int fileType) const
 {
     return FindNext(start, true, fileType);
-}
-
-int TTaskList::FindNextCacheFirstNotOfType(int start, int fileType) const
-{
-    return FindNext(start, true, fileType, true);
 }
 
 int TTaskList::FindNextToRender(int start) const

@@ -27,15 +27,13 @@ public:
     int FindNextCacheFirst(int start) const;
     // The same among the jobs of one file type.
     int FindNextCacheFirstOfType(int start, int fileType) const;
-    // The same among the jobs of every other file type.
-    int FindNextCacheFirstNotOfType(int start, int fileType) const;
     int FindNextToRender(int start) const;
     // The first job, from 0, that is done and not yet taken.
     TTask* GetFinishedTask() const;
 
 private:
-    // fileType -1: any; otherType: the jobs of every type but fileType.
-    int FindNext(int start, bool cacheFirst, int fileType = -1, bool otherType = false) const;
+    // fileType -1: any.
+    int FindNext(int start, bool cacheFirst, int fileType = -1) const;
 
     std::vector<std::unique_ptr<TTask>> m_tasks;
 };

@@ -228,11 +228,8 @@ bool TTaskManageThread::HandJobs(TTask*& serveHere)
             serveHere = task;
             return true;
         }
-        if (!m_workers->HasRoom()) {
-            // The workers are all busy with stored previews: the lookups behind them need none.
-            serveHere = NextLookupBeside(lookupsWait);
+        if (!m_workers->HasRoom())
             return true;
-        }
         task->m_inWork = true;
         m_workers->Hand(task, pass);
     }
@@ -241,13 +238,6 @@ bool TTaskManageThread::HandJobs(TTask*& serveHere)
 bool TTaskManageThread::NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const
 {
     return pass == TThumbnailWorkers::Pass::Render || (task.m_fileType == kDwgType && GetSettings().readStoredPreview);
-}
-
-TTask* TTaskManageThread::NextLookupBeside(bool lookupsWait) const
-{
-    if (lookupsWait || m_rebuild.load() || m_renderPass || !GetSettings().readStoredPreview)
-        return nullptr;
-    return m_queue->GetAt(m_queue->FindNextCacheFirstNotOfType(m_startIndex.load(), kDwgType));
 }
 
 TTask* TTaskManageThread::NextJob(TThumbnailWorkers::Pass& pass, bool lookupsWait)

@@ -129,8 +129,6 @@ private:
     bool HandJobs(TTask*& serveHere);
     // lookupsWait: the folder's library is still loading, so only jobs that need none are taken.
     TTask* NextJob(TThumbnailWorkers::Pass& pass, bool lookupsWait);
-    // A job the thread serves itself while every worker is busy, or null.
-    TTask* NextLookupBeside(bool lookupsWait) const;
     bool LookupsWait() const;
     bool NeedsWorker(const TTask& task, TThumbnailWorkers::Pass pass) const;
     void TakeBack(const TThumbnailWorkers::Result& result);
