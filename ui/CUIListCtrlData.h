@@ -33,7 +33,8 @@ public:
     CUIListCtrlData(const CUIListCtrlData&) = delete;
     CUIListCtrlData& operator=(const CUIListCtrlData&) = delete;
 
-    // Grows the per-column arrays to at least nColumns entries.
+    // Grows the per-column arrays to at least nColumns entries (a row has none until a colour
+    // or a font is set: the getters answer the system's colours and no font beyond them).
     virtual void EnsureColumns(int nColumns);
     int GetColumnSlots() const { return static_cast<int>(m_bkColors.size()); }
 
@@ -84,6 +85,9 @@ public:
     CString m_strToolTip;
 
 private:
+    // Grows the cells alone (the colours and fonts stay unmade until one is set).
+    void GrowCells(int nColumns);
+
     struct Cell
     {
         CString text;

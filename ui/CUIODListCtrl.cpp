@@ -282,7 +282,15 @@ int CUIODListCtrl::AddItem(DWORD_PTR dwCallerData, int nImage)
     item.cchTextMax = MAX_PATH;
     item.iImage = nImage;
     item.lParam = reinterpret_cast<LPARAM>(pRow.get());
-    const int nRow = InsertItem(&item);
+    // Straight to the list view's own procedure when it has one: a send would take each row of a
+    // fill through the window's dispatch and message map only to reach it.
+    int nRow = -1;
+    if (m_pfnSuper != nullptr) {
+        nRow = static_cast<int>(DefWindowProc(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        NoteInsertedRow(nRow, &item);
+    } else {
+        nRow = InsertItem(&item);
+    }
     if (nRow == -1)
         return -1;
     if (nImage != 0)
@@ -317,17 +325,20 @@ int CUIODListCtrl::RowCount() const
 LRESULT CUIODListCtrl::OnInsertItemMsg(WPARAM, LPARAM lParam)
 {
     const LRESULT lResult = Default();
-    const auto* pItem = reinterpret_cast<const LVITEMA*>(lParam);
-    const int nRow = static_cast<int>(lResult);
+    NoteInsertedRow(static_cast<int>(lResult), reinterpret_cast<const LVITEMA*>(lParam));
+    return lResult;
+}
+
+void CUIODListCtrl::NoteInsertedRow(int nRow, const LVITEMA* pItem)
+{
     if (nRow < 0 || !m_bRowIndexValid)
-        return lResult;
+        return;
     if (pItem == nullptr || static_cast<size_t>(nRow) > m_rowIndex.size()) {
         m_bRowIndexValid = false;
-        return lResult;
+        return;
     }
     auto* pRow = (pItem->mask & LVIF_PARAM) != 0 ? reinterpret_cast<CUIListCtrlData*>(pItem->lParam) : nullptr;
     m_rowIndex.insert(m_rowIndex.begin() + nRow, pRow);
-    return lResult;
 }
 
 LRESULT CUIODListCtrl::OnRowsReorderedMsg(WPARAM, LPARAM lParam)

@@ -233,6 +233,8 @@ private:
     // The row data by row, mirrored from the list so that cell setters send no message; rebuilt
     // from the list when an outside change left it unknown.
     void EnsureRowIndex() const;
+    // Keeps the index after the list view put a row in at nRow (-1: it did not).
+    void NoteInsertedRow(int nRow, const LVITEMA* pItem);
     int RowCount() const;
     CUIStrListCtrlData* GetStringRow(int nRow) const;
     BOOL IsReportView() const { return (GetStyle() & LVS_TYPEMASK) == LVS_REPORT; }

@@ -214,15 +214,14 @@ BOOL CIEShellListCtrl::Populate()
     return TRUE;
 }
 
-int CIEShellListCtrl::FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const
+int CIEShellListCtrl::FileTypeOf(ULONG attributes, const char* parsingName)
 {
     if ((attributes & SFGAO_FOLDER) != 0)
         return CShellListItem::kFolderType;
-    char name[MAX_PATH] = {};
-    if (!CShellPidl::GetName(m_folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, name))
+    if (!parsingName)
         return CDrawingFileInfo::kEmptyType;
     CDrawingFileInfo info;
-    return GetDrawingFileInfo(name, &info) ? info.typeId : CDrawingFileInfo::kEmptyType;
+    return GetDrawingFileInfo(parsingName, &info) ? info.typeId : CDrawingFileInfo::kEmptyType;
 }
 
 bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
@@ -232,7 +231,11 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
         return true;
     // Some shells answer every attribute they know: keep the ones asked for.
     attributes &= ShellItemFilter::kRequest;
-    const int fileType = FileTypeOf(relative, attributes);
+    // The parsing name is asked of the shell once per item: the type, the row's key, its icon,
+    // texts and path all come from it.
+    char parsed[MAX_PATH] = {};
+    const bool named = CShellPidl::GetName(m_folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, parsed) != 0;
+    const int fileType = FileTypeOf(attributes, named ? parsed : nullptr);
     if (!ShellItemFilter::IsShown(attributes, fileType, CurrentRules()))
         return true;
     auto record = std::make_unique<CShellListItem>(m_folder, relative, m_folderPidl);
@@ -240,7 +243,7 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
         return false; // out of memory: the fill ends with the rows made so far
     record->attributes = attributes;
     record->fileType = fileType;
-    const CString name = ParsingName(*record);
+    const CString name(parsed);
     record->mergeKey = LowerCaseKey(name);
     const int icon = m_icons.IconIndex(name, record->IsFolder(), record->Absolute());
     const int row = AddItem(reinterpret_cast<DWORD_PTR>(record.get()), icon);
@@ -334,7 +337,7 @@ void CIEShellListCtrl::SetRowTexts(int row, CShellListItem& item, const CString&
 {
     SetCellText(row, kNameColumn, DisplayName(item, parsingName));
     item.nameExtent = -1;
-    const CString path = GetRowPath(row);
+    const CString path = PathOf(item, parsingName);
     if (item.IsFolder() || path.GetLength() <= 3)
         return;
     WIN32_FIND_DATAA found = {};
@@ -370,17 +373,22 @@ CString CIEShellListCtrl::GetRowPath(int row) const
     const CShellListItem* item = GetItemRecord(row);
     if (!item)
         return CString();
+    return PathOf(*item, m_folderPath.IsEmpty() ? CString() : ParsingName(*item));
+}
+
+CString CIEShellListCtrl::PathOf(const CShellListItem& item, const CString& parsingName) const
+{
     // The folder's path and the item's name: asking the shell for the path of an item-id list
     // costs milliseconds per item.
     if (!m_folderPath.IsEmpty()) {
         CString path = m_folderPath;
         if (path[path.GetLength() - 1] != '\\')
             path += '\\';
-        path += ParsingName(*item);
+        path += parsingName;
         return path;
     }
     char path[MAX_PATH] = {};
-    return SHGetPathFromIDListA(item->Absolute(), path) ? CString(path) : CString();
+    return SHGetPathFromIDListA(item.Absolute(), path) ? CString(path) : CString();
 }
 
 int CIEShellListCtrl::FindRowByName(const char* name) const

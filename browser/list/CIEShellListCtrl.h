@@ -235,9 +235,12 @@ private:
     void ClearItems();
     // A record and a row for an enumerated item, when the rules show it.
     bool AddEnumeratedItem(LPCITEMIDLIST relative);
-    int FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const;
+    // The item's type by its attributes and its parsing name (null when the shell gave none).
+    static int FileTypeOf(ULONG attributes, const char* parsingName);
     void SetRowTexts(int row, CShellListItem& item, const CString& parsingName);
     CString ParsingName(const CShellListItem& item) const;
+    // The item's path from its parsing name, without asking the shell for the name again.
+    CString PathOf(const CShellListItem& item, const CString& parsingName) const;
     // What a merge matches an item by: its parsing name in lower case.
     static std::string LowerCaseKey(const CString& parsingName);
     static std::string MergeKey(IShellFolder* folder, LPCITEMIDLIST relative);
