@@ -51,6 +51,9 @@ public:
     // When set, the caller's data is a CObject that goes with the row.
     BYTE m_bOwnsCallerData = 0;
     BYTE m_bFlag = 0;
+    // Set when only the row's first cell is made: the list has its other cells made when one of
+    // them is first read or set (CUIODListCtrl::MakePendingCells).
+    BYTE m_bCellsPending = 0;
     // Order of insertion: rows with equal keys keep it in every sort.
     unsigned m_nSequence = 0;
     // The row's place in the last sort.

@@ -383,8 +383,30 @@ DWORD_PTR CUIODListCtrl::GetItemData(int nRow) const
 
 CString CUIODListCtrl::GetCellText(int nRow, int nColumn) const
 {
-    const CUIStrListCtrlData* pRow = GetStringRow(nRow);
+    CUIStrListCtrlData* pRow = GetStringRow(nRow);
+    ReadyCells(pRow, nColumn);
     return pRow != nullptr ? CString(pRow->GetText(nColumn)) : CString();
+}
+
+void CUIODListCtrl::ReadyCells(CUIListCtrlData* pRow, int nColumn) const
+{
+    if (pRow == nullptr || pRow->m_bCellsPending == 0 || nColumn == 0)
+        return;
+    if (!pRow->IsKindOf(RUNTIME_CLASS(CUIStrListCtrlData))) {
+        pRow->m_bCellsPending = 0;
+        return;
+    }
+    // Reading a cell makes it: the row's texts are the same whenever they are made.
+    const_cast<CUIODListCtrl*>(this)->MakePendingCells(*static_cast<CUIStrListCtrlData*>(pRow));
+}
+
+void CUIODListCtrl::SetColumnType(int nColumn, int nType)
+{
+    if (nColumn < 0 || nColumn >= m_nColumnCount)
+        return;
+    m_columnTypes.resize(static_cast<size_t>(m_nColumnCount), UIOD_TEXT);
+    m_columnTypes[static_cast<size_t>(nColumn)] = nType;
+    m_bHasTypes = true;
 }
 
 int CUIODListCtrl::GetColumnType(int nColumn) const
@@ -415,6 +437,7 @@ BOOL CUIODListCtrl::SetCellText(int nRow, int nColumn, LPCSTR lpszText, int nTyp
     CUIStrListCtrlData* pRow = GetStringRow(nRow);
     if (pRow == nullptr)
         return FALSE;
+    ReadyCells(pRow, nColumn);
     m_columnTypes.resize(static_cast<size_t>(m_nColumnCount), UIOD_TEXT);
     m_columnTypes[static_cast<size_t>(nColumn)] = nType;
     m_bHasTypes = true;
@@ -443,16 +466,27 @@ BOOL CUIODListCtrl::SetCellDouble(int nRow, int nColumn, double dValue, int nTyp
 BOOL CUIODListCtrl::SetCellDate(int nRow, int nColumn, const COleDateTime& date, int nType)
 {
     const BOOL bHadText = SetCellText(nRow, nColumn, CLocaleInfo::GetLocaleInfoObject().FormatDateTime(date), nType);
-    // The date itself is the sort key: the text need not be read back.
     CUIStrListCtrlData* pRow = GetStringRow(nRow);
-    if (pRow != nullptr && nType == UIOD_DATE && date.GetStatus() == COleDateTime::valid &&
-        nColumn >= 0 && nColumn < m_nColumnCount) {
-        CUISortKey key;
-        key.nClass = 1;
-        key.dValue = date.m_dt;
-        pRow->SetKey(nColumn, UIOD_DATE, key);
-    }
+    if (pRow != nullptr && nType == UIOD_DATE && nColumn >= 0 && nColumn < m_nColumnCount)
+        KeepDateKey(*pRow, nColumn, date);
     return bHadText;
+}
+
+void CUIODListCtrl::SetDateCell(CUIStrListCtrlData& row, int nColumn, const COleDateTime& date)
+{
+    row.SetText(nColumn, CLocaleInfo::GetLocaleInfoObject().FormatDateTime(date));
+    KeepDateKey(row, nColumn, date);
+}
+
+void CUIODListCtrl::KeepDateKey(CUIStrListCtrlData& row, int nColumn, const COleDateTime& date)
+{
+    // The date itself is the sort key: the text need not be read back.
+    if (date.GetStatus() != COleDateTime::valid)
+        return;
+    CUISortKey key;
+    key.nClass = 1;
+    key.dValue = date.m_dt;
+    row.SetKey(nColumn, UIOD_DATE, key);
 }
 
 void CUIODListCtrl::FormatNumber(CString& text)
@@ -573,8 +607,10 @@ BOOL CUIODListCtrl::GetDispInfo(NMLVDISPINFOA* pDispInfo)
     auto* pRow = reinterpret_cast<CUIListCtrlData*>(pDispInfo->item.lParam);
     if (pRow == nullptr || !pRow->IsKindOf(RUNTIME_CLASS(CUIStrListCtrlData)))
         return FALSE;
-    if ((pDispInfo->item.mask & LVIF_TEXT) != 0)
+    if ((pDispInfo->item.mask & LVIF_TEXT) != 0) {
+        ReadyCells(pRow, pDispInfo->item.iSubItem);
         pDispInfo->item.pszText = const_cast<LPSTR>(static_cast<CUIStrListCtrlData*>(pRow)->GetText(pDispInfo->item.iSubItem));
+    }
     return TRUE;
 }
 
@@ -851,7 +887,8 @@ LRESULT CUIODListCtrl::OnGetItemTextMsg(WPARAM wParam, LPARAM lParam)
     auto* pItem = reinterpret_cast<LVITEMA*>(lParam);
     if (pItem == nullptr || pItem->pszText == nullptr || pItem->cchTextMax <= 0)
         return 0;
-    if (const CUIStrListCtrlData* pRow = GetStringRow(static_cast<int>(wParam))) {
+    if (CUIStrListCtrlData* pRow = GetStringRow(static_cast<int>(wParam))) {
+        ReadyCells(pRow, pItem->iSubItem);
         lstrcpynA(pItem->pszText, pRow->GetText(pItem->iSubItem), pItem->cchTextMax);
         return lstrlenA(pItem->pszText);
     }
