@@ -134,6 +134,7 @@ void CUIODListCtrl::FillSortKeys(int nColumn, int nType)
         if (!row.IsKindOf(RUNTIME_CLASS(CUIStrListCtrlData)))
             return;
         auto& cells = static_cast<CUIStrListCtrlData&>(row);
+        ReadyCells(&cells, nColumn);
         const CUISortKey* pKey = cells.GetKey(nColumn, nType);
         row.m_pSortKey = pKey != nullptr ? pKey : cells.SetKey(nColumn, nType, MakeSortKey(cells.GetText(nColumn), nType));
     });
@@ -276,9 +277,10 @@ BOOL CUIODListCtrl::HandleInfoTip(NMLVGETINFOTIPA* pInfoTip)
 {
     if (pInfoTip->pszText == nullptr || pInfoTip->cchTextMax <= 0)
         return TRUE;
-    const CUIStrListCtrlData* pRow = GetStringRow(pInfoTip->iItem);
+    CUIStrListCtrlData* pRow = GetStringRow(pInfoTip->iItem);
     if (pRow == nullptr)
         return TRUE;
+    ReadyCells(pRow, pInfoTip->iSubItem);
     const LPCSTR text = !pRow->m_strToolTip.IsEmpty() ? static_cast<LPCSTR>(pRow->m_strToolTip)
                                                       : pRow->GetText(pInfoTip->iSubItem);
     lstrcpynA(pInfoTip->pszText, text, pInfoTip->cchTextMax);
