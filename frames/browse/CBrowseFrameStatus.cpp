@@ -132,10 +132,11 @@ void CBrowseFrame::RefreshStatus(int position, int upper)
 {
     ++m_statusRefreshes;
     UpdateTitle();
-    if (position == kProgressReset) {
+    // A reset still refreshes the texts: it is often the last of a burst whose plain refreshes
+    // were folded into it (a merge by the watch resets the thumbnail work, then changes rows).
+    const bool reset = position == kProgressReset;
+    if (reset)
         SetStatusProgress(0, 0, -1);
-        return;
-    }
     if (StatusBarShown()) {
         CString selection;
         GetList()->GetSelectedFilesSizeText(selection);
@@ -147,7 +148,7 @@ void CBrowseFrame::RefreshStatus(int position, int upper)
         if (info != -1)
             m_statusBar.SetPaneText(info, GetPreview().GetInfoText() + " ", TRUE);
     }
-    if (position != upper)
+    if (!reset && position != upper)
         SetStatusProgress(0, upper, position);
 }
 

@@ -314,6 +314,25 @@ TEST_F(BrowseFrameTest, EmptyFolderShowsZeroCountsAndNoNameOrSizePanes)
         << "the preview's pane stays last";
 }
 
+// Files that come and go while the folder is shown change the counts the user reads, without
+// a click in the list first.
+TEST_F(BrowseFrameTest, SummaryFollowsFilesTheWatchFinds)
+{
+    Open(m_folder.Path());
+    ASSERT_TRUE(WaitFor([&] { return m_frame->GetList()->GetItemCount() == 4; }, 10000));
+    const auto summaryStarts = [&](const char* text) {
+        return WaitFor([&] { return PaneText(CBrowseFrame::kPaneSummary).Find(text) == 0; }, 10000);
+    };
+    ASSERT_TRUE(summaryStarts("4 objects 4 drawing files")) << PaneText(CBrowseFrame::kPaneSummary);
+    const char dxf[] = "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(m_folder / "added.dxf", dxf, sizeof(dxf) - 1));
+    ASSERT_TRUE(WaitFor([&] { return m_frame->GetList()->GetItemCount() == 5; }, 10000));
+    EXPECT_TRUE(summaryStarts("5 objects 5 drawing files")) << PaneText(CBrowseFrame::kPaneSummary);
+    ASSERT_TRUE(DeleteFileA((m_folder / "added.dxf").c_str()));
+    ASSERT_TRUE(WaitFor([&] { return m_frame->GetList()->GetItemCount() == 4; }, 10000));
+    EXPECT_TRUE(summaryStarts("4 objects 4 drawing files")) << PaneText(CBrowseFrame::kPaneSummary);
+}
+
 TEST_F(BrowseFrameTest, SelectionFillsNameAndSizePanesInOrder)
 {
     Open(m_folder.Path());
