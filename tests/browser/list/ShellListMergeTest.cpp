@@ -96,6 +96,8 @@ struct ChangeCase
     // Files whose rows must keep their records.
     std::vector<std::string> untouched;
     int viewType = CIEShellListCtrl::kDetails;
+    // A long list puts a few rows in their places one by one instead of sorting every row.
+    int files = 60;
 };
 
 void PrintTo(const ChangeCase& c, std::ostream* os)
@@ -109,7 +111,7 @@ protected:
     void SetUp() override
     {
         OleInitialize(nullptr);
-        for (int i = 0; i < 60; ++i) {
+        for (int i = 0; i < GetParam().files; ++i) {
             const std::string name = (i % 3 == 0 ? "plan" : i % 3 == 1 ? "photo" : "note") + std::to_string(i) +
                                      (i % 3 == 0 ? ".dxf" : i % 3 == 1 ? ".jpg" : ".txt");
             WriteFile(m_dir / name, static_cast<size_t>(100 + 997 * i));
@@ -210,6 +212,16 @@ TEST_P(ShellListMergeTable, WatchedListEndsAsOneReadFromTheFolder)
     const Snapshot watched = Snapshot::Of(m_watched);
     m_watched.Refresh(FALSE, FALSE);
     ExpectSame(Snapshot::Of(m_watched), watched);
+    // The rows are in the order a fill of the folder sorts them in (rows of equal keys aside).
+    const auto sortedColumn = [&](const CIEShellListCtrl& list) {
+        std::vector<std::string> texts;
+        for (int row = 0; row < list.GetItemCount(); ++row)
+            texts.emplace_back(list.GetCellText(row, c.sortColumn));
+        return texts;
+    };
+    const auto merged = sortedColumn(m_watched);
+    m_read.Refresh(TRUE, TRUE);
+    EXPECT_EQ(sortedColumn(m_read), merged);
 }
 
 const std::vector<std::string> kUntouched = {"plan0.dxf", "photo1.jpg", "note29.txt", "sub"};
@@ -245,6 +257,20 @@ INSTANTIATE_TEST_SUITE_P(Changes, ShellListMergeTable, ::testing::Values(
         MoveFileA((dir / "note11.txt").c_str(), (dir / "NOTE11.TXT").c_str());
         WriteFile(dir / "plan6.dxf", 1);
         CreateDirectoryA((dir / "new folder").c_str(), nullptr); }, true, kUntouched},
+    ChangeCase{"LongListAdded", 0, TRUE, [](const auto& dir) { WriteFile(dir / "plan1000.dxf", 5000); }, true, kUntouched,
+               CIEShellListCtrl::kDetails, 400},
+    ChangeCase{"LongListRenamedBySize", 1, FALSE, [](const auto& dir) {
+        MoveFileA((dir / "photo10.jpg").c_str(), (dir / "a photo.jpg").c_str()); }, true, kUntouched,
+        CIEShellListCtrl::kDetails, 400},
+    ChangeCase{"LongListGrownByTime", 3, TRUE, [](const auto& dir) {
+        WriteFile(dir / "note8.txt", 70000);
+        SetWriteDay(dir / "note8.txt", 9); }, true, kUntouched, CIEShellListCtrl::kDetails, 400},
+    ChangeCase{"LongListRemoved", 0, FALSE, [](const auto& dir) { DeleteFileA((dir / "plan9.dxf").c_str()); }, true,
+               kUntouched, CIEShellListCtrl::kDetails, 400},
+    ChangeCase{"LongListAddedAndRemoved", 2, TRUE, [](const auto& dir) {
+        WriteFile(dir / "zz.dxf", 1);
+        WriteFile(dir / "aa.jpg", 1);
+        DeleteFileA((dir / "note5.txt").c_str()); }, true, kUntouched, CIEShellListCtrl::kDetails, 400},
     // Beyond what the log keeps by name the whole folder is read.
     ChangeCase{"TooManyToName", 0, TRUE, [](const auto& dir) {
         for (size_t i = 0; i < FolderChangeLog::kMaxNames + 20; ++i)
