@@ -175,6 +175,8 @@ void CIEShellListCtrl::DeleteAllRowData()
     m_jobs.clear();
     // Only the rows' own records go: the base's column layout is kept while rows are rebuilt.
     m_records.clear();
+    m_recordsByKey.clear();
+    m_recordsIndexed = false;
     m_drawingFiles = m_folders = 0;
 }
 
@@ -252,6 +254,7 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
     // for the rows that are dimmed.
     if (ShellItemFilter::RowState(record->attributes) != 0 || record->cut)
         ApplyRowState(row, *record);
+    IndexRecord(record.get());
     m_records.push_back(std::move(record));
     return true;
 }
@@ -419,6 +422,7 @@ void CIEShellListCtrl::DeleteRow(int row)
     if (!DeleteItem(row))
         return;
     ForgetJob(item);
+    UnindexRecord(item);
     m_records.erase(std::remove_if(m_records.begin(), m_records.end(),
                                    [item](const std::unique_ptr<CShellListItem>& r) { return r.get() == item; }),
                     m_records.end());
@@ -480,6 +484,8 @@ void CIEShellListCtrl::OnDestroy()
     SetThumbnailThread(nullptr);
     DeleteAllItems();
     m_records.clear();
+    m_recordsByKey.clear();
+    m_recordsIndexed = false;
     CUIODListCtrl::OnDestroy();
 }
 

@@ -260,7 +260,12 @@ private:
     void RefreshChanges();
     // Brings the rows of the named items up to date as a merge of the whole folder would; false,
     // having changed nothing, when the names cannot stand in for reading the folder.
-    bool MergeNamedItems(const std::vector<std::string>& names);
+    bool MergeNamedItems(const std::vector<std::string>& names, const std::vector<char>& gone);
+    // The records by merge key, made when the watch's merge first asks and kept from then on
+    // until the rows are made again (a key two records share maps to null).
+    void IndexRecords();
+    void IndexRecord(CShellListItem* record);
+    void UnindexRecord(const CShellListItem* record);
     // Runs a refresh step keeping the current item current when it is still there.
     void RunKeepingCurrent(const std::function<void()>& step);
     CString DisplayName(const CShellListItem& item, const CString& parsingName);
@@ -369,6 +374,8 @@ private:
     LPITEMIDLIST m_folderPidl = nullptr;
     CString m_folderPath;
     std::vector<std::unique_ptr<CShellListItem>> m_records;
+    std::unordered_map<std::string, CShellListItem*> m_recordsByKey;
+    bool m_recordsIndexed = false;
     CShellSettings m_shellSettings;
     ShellIconCache m_icons;
     // Valid during one fill or merge: the folder's listing, and by extension whether the shell's

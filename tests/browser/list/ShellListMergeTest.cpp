@@ -299,7 +299,7 @@ TEST_P(ShellListMergeTable, TreesRequestReadsTheWholeFolder)
 }
 
 // Change records as ReadDirectoryChangesW writes them.
-std::vector<BYTE> Records(const std::vector<std::wstring>& names)
+std::vector<BYTE> Records(const std::vector<std::wstring>& names, const std::vector<DWORD>& actions)
 {
     std::vector<BYTE> bytes;
     for (size_t i = 0; i < names.size(); ++i) {
@@ -309,7 +309,7 @@ std::vector<BYTE> Records(const std::vector<std::wstring>& names)
         bytes.resize(start + size);
         FILE_NOTIFY_INFORMATION head = {};
         head.NextEntryOffset = i + 1 < names.size() ? static_cast<DWORD>(size) : 0;
-        head.Action = FILE_ACTION_ADDED;
+        head.Action = i < actions.size() ? actions[i] : FILE_ACTION_ADDED;
         head.FileNameLength = nameBytes;
         memcpy(&bytes[start], &head, offsetof(FILE_NOTIFY_INFORMATION, FileName));
         memcpy(&bytes[start + offsetof(FILE_NOTIFY_INFORMATION, FileName)], names[i].data(), nameBytes);
@@ -325,6 +325,9 @@ struct LogCase
     size_t cut;
     bool known;
     std::vector<std::string> names;
+    std::vector<DWORD> actions = {};
+    // Whether each name's last record said its item left the folder.
+    std::vector<char> gone = {};
 };
 
 void PrintTo(const LogCase& c, std::ostream* os)
@@ -337,13 +340,21 @@ class FolderChangeLogTable : public ::testing::TestWithParam<LogCase> {};
 TEST_P(FolderChangeLogTable, TellsTheNamesOrThatTheyAreUnknown)
 {
     const LogCase& c = GetParam();
-    std::vector<BYTE> bytes = Records(c.records);
+    std::vector<BYTE> bytes = Records(c.records, c.actions);
     bytes.resize(bytes.size() - c.cut);
     FolderChangeLog log;
     log.AddRecords(bytes.data(), static_cast<DWORD>(bytes.size()));
+    FolderChangeLog copy;
+    copy.Absorb(log);
     std::vector<std::string> names;
-    EXPECT_EQ(log.Take(names), c.known);
+    std::vector<char> gone;
+    EXPECT_EQ(log.Take(names, gone), c.known);
     EXPECT_EQ(names, c.names);
+    const std::vector<char> expectedGone = c.gone.empty() ? std::vector<char>(c.names.size(), 0) : c.gone;
+    EXPECT_EQ(gone, expectedGone);
+    EXPECT_EQ(copy.Take(names, gone), c.known);
+    EXPECT_EQ(names, c.names);
+    EXPECT_EQ(gone, expectedGone) << "a log absorbed keeps what the records said";
     // Taking empties the log: nothing named is nothing known.
     EXPECT_FALSE(log.Take(names));
     EXPECT_TRUE(names.empty());
@@ -359,7 +370,14 @@ INSTANTIATE_TEST_SUITE_P(Records, FolderChangeLogTable, ::testing::Values(
     LogCase{"PathInTheFolder", {L"sub\\plan.dxf"}, 0, false, {}},
     LogCase{"MaybeShortName", {L"PLANNI~1.DXF"}, 0, false, {}},
     LogCase{"NotInTheCodePage", {L"plan\x4E2D.dxf"}, 0, false, {}},
-    LogCase{"UnknownStaysUnknown", {L"a.dxf", L"sub\\b.dxf", L"c.dxf"}, 0, false, {}}),
+    LogCase{"UnknownStaysUnknown", {L"a.dxf", L"sub\\b.dxf", L"c.dxf"}, 0, false, {}},
+    LogCase{"RemovedHasLeft", {L"plan.dxf"}, 0, true, {"plan.dxf"}, {FILE_ACTION_REMOVED}, {1}},
+    LogCase{"RenamedAwayHasLeft", {L"old.dxf", L"new.dxf"}, 0, true, {"old.dxf", "new.dxf"},
+            {FILE_ACTION_RENAMED_OLD_NAME, FILE_ACTION_RENAMED_NEW_NAME}, {1, 0}},
+    LogCase{"RemovedAndMadeAgainIsThere", {L"plan.dxf", L"PLAN.dxf"}, 0, true, {"plan.dxf"},
+            {FILE_ACTION_REMOVED, FILE_ACTION_ADDED}, {0}},
+    LogCase{"ChangedAndRemovedHasLeft", {L"plan.dxf", L"plan.dxf"}, 0, true, {"plan.dxf"},
+            {FILE_ACTION_MODIFIED, FILE_ACTION_REMOVED}, {1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FolderChangeLogTest, TooManyNamesAreUnknown)
