@@ -177,6 +177,7 @@ void CIEShellListCtrl::DeleteAllRowData()
     m_records.clear();
     m_recordsByKey.clear();
     m_recordsIndexed = false;
+    m_rowsFiltered = false;
     m_drawingFiles = m_folders = 0;
 }
 

@@ -376,6 +376,10 @@ private:
     std::vector<std::unique_ptr<CShellListItem>> m_records;
     std::unordered_map<std::string, CShellListItem*> m_recordsByKey;
     bool m_recordsIndexed = false;
+    // Every row is known to be one these rules show (rows only come in by them, and a row whose
+    // attributes changed clears it).
+    ShellItemFilter::Rules m_rowsRules;
+    bool m_rowsFiltered = false;
     CShellSettings m_shellSettings;
     ShellIconCache m_icons;
     // Valid during one fill or merge: the folder's listing, and by extension whether the shell's

@@ -36,6 +36,12 @@ int RowOf(const std::unordered_map<std::string, int>& rows, const std::string& k
     return it == rows.end() ? -1 : it->second;
 }
 
+bool SameRules(const ShellItemFilter::Rules& a, const ShellItemFilter::Rules& b)
+{
+    return a.viewType == b.viewType && a.showOtherFiles == b.showOtherFiles &&
+           a.folderLikeFilesHidden == b.folderLikeFilesHidden;
+}
+
 bool SameBytes(LPCITEMIDLIST a, LPCITEMIDLIST b)
 {
     const UINT size = PidlBytes::ListSize(a);
@@ -167,12 +173,16 @@ void CIEShellListCtrl::BeginMerge()
 void CIEShellListCtrl::DropRowsTheRulesHide()
 {
     const ShellItemFilter::Rules rules = CurrentRules();
+    if (m_rowsFiltered && SameRules(rules, m_rowsRules))
+        return;
     // From the bottom up: a deletion moves only the rows already looked at.
     for (int row = GetItemCount() - 1; row >= 0; --row) {
         const CShellListItem* item = GetItemRecord(row);
         if (item && !ShellItemFilter::KeepsRow(item->attributes, item->fileType, rules))
             DeleteRow(row);
     }
+    m_rowsRules = rules;
+    m_rowsFiltered = true;
 }
 
 void CIEShellListCtrl::EndMerge(bool sort, bool redrawHeld)
@@ -199,6 +209,8 @@ void CIEShellListCtrl::UpdateChangedRow(int row, LPCITEMIDLIST relative)
     ULONG attributes = ShellItemFilter::kRequest;
     if (SUCCEEDED(m_folder->GetAttributesOf(1, &relative, &attributes)))
         item->attributes = attributes & ShellItemFilter::kRequest;
+    if (!ShellItemFilter::KeepsRow(item->attributes, item->fileType, CurrentRules()))
+        m_rowsFiltered = false;
     SetRowTexts(row, *item, ParsingName(*item));
     ApplyRowState(row, *item);
 }

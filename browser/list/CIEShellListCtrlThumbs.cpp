@@ -123,11 +123,13 @@ void CIEShellListCtrl::ForgetJob(CShellListItem* item)
 
 void CIEShellListCtrl::ForgetAllJobs()
 {
-    m_jobs.clear();
-    for (const auto& record : m_records) {
-        record->jobTicket = 0;
-        record->jobOrdinal = -1;
+    // Only the records of queued jobs carry a ticket, each once (jobs are queued only after the
+    // map was emptied), and a record deleted leaves the map with its row.
+    for (const auto& job : m_jobs) {
+        job.second->jobTicket = 0;
+        job.second->jobOrdinal = -1;
     }
+    m_jobs.clear();
 }
 
 void CIEShellListCtrl::StopThumbnailTasks()
