@@ -131,6 +131,9 @@ public:
     void SetCellColors(int nRow, int nColumn, COLORREF text, COLORREF background);
     void SetRowColors(int nRow, COLORREF text, COLORREF background);
     CUIListCtrlData* GetRowData(int nRow) const;
+    // The row holding the row data, -1 for none (the list's own index searched from its end,
+    // where rows are added).
+    int FindRowOfData(const CUIListCtrlData* pRow) const;
     DWORD_PTR GetItemData(int nRow) const;
     int SetCurSel(int nRow);
     void SetExtendedStyleBits(DWORD dwBits, BOOL bOn);
@@ -248,7 +251,6 @@ private:
     void NoteUnplaced(CUIListCtrlData* pRow);
     void ForgetOrder();
     bool PlaceUnplacedRows(const CUIODListCtrlSortInfo& info);
-    int FindIndexedRow(const CUIListCtrlData* pRow) const;
     void InvalidateHeldRows();
     static CUISortKey MakeSortKey(LPCSTR text, int nType);
     // The row data by row, mirrored from the list so that cell setters send no message; rebuilt

@@ -160,9 +160,11 @@ void CUIODListCtrl::ForgetOrder()
     m_unplaced.clear();
 }
 
-int CUIODListCtrl::FindIndexedRow(const CUIListCtrlData* pRow) const
+int CUIODListCtrl::FindRowOfData(const CUIListCtrlData* pRow) const
 {
-    // From the end: rows added since the sort are there.
+    EnsureRowIndex();
+    if (!m_bRowIndexValid)
+        return -1;
     const auto it = std::find(m_rowIndex.rbegin(), m_rowIndex.rend(), pRow);
     return it == m_rowIndex.rend() ? -1 : static_cast<int>(m_rowIndex.rend() - it) - 1;
 }
@@ -179,7 +181,7 @@ bool CUIODListCtrl::PlaceUnplacedRows(const CUIODListCtrlSortInfo& info)
     const int nMark = GetSelectionMark();
     std::vector<int> places;
     for (CUIListCtrlData* pRow : m_unplaced) {
-        const int nRow = FindIndexedRow(pRow);
+        const int nRow = FindRowOfData(pRow);
         if (nRow < 0 || nRow == nMark || GetItemState(nRow, LVIS_SELECTED | LVIS_FOCUSED) != 0)
             return false;
         SetSortKeyOf(*pRow, info.nColumn, info.nColumnType);

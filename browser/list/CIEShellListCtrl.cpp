@@ -178,6 +178,7 @@ void CIEShellListCtrl::DeleteAllRowData()
     m_recordsByKey.clear();
     m_recordsIndexed = false;
     m_rowsFiltered = false;
+    m_widestName = -1;
     m_drawingFiles = m_folders = 0;
 }
 
@@ -256,6 +257,7 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
     if (ShellItemFilter::RowState(record->attributes) != 0 || record->cut)
         ApplyRowState(row, *record);
     IndexRecord(record.get());
+    CountRecord(*record, 1);
     m_records.push_back(std::move(record));
     return true;
 }
@@ -403,12 +405,16 @@ int CIEShellListCtrl::FindRowByName(const char* name) const
 void CIEShellListCtrl::RecountRows()
 {
     m_drawingFiles = m_folders = 0;
-    for (const auto& record : m_records) {
-        if (record->IsFolder())
-            ++m_folders;
-        else if (record->fileType >= 0)
-            ++m_drawingFiles;
-    }
+    for (const auto& record : m_records)
+        CountRecord(*record, 1);
+}
+
+void CIEShellListCtrl::CountRecord(const CShellListItem& record, int step)
+{
+    if (record.IsFolder())
+        m_folders += step;
+    else if (record.fileType >= 0)
+        m_drawingFiles += step;
 }
 
 void CIEShellListCtrl::SortRows()
@@ -424,6 +430,11 @@ void CIEShellListCtrl::DeleteRow(int row)
         return;
     ForgetJob(item);
     UnindexRecord(item);
+    if (item) {
+        CountRecord(*item, -1);
+        if (item->nameExtent >= m_widestName)
+            m_widestName = -1;
+    }
     m_records.erase(std::remove_if(m_records.begin(), m_records.end(),
                                    [item](const std::unique_ptr<CShellListItem>& r) { return r.get() == item; }),
                     m_records.end());

@@ -251,7 +251,7 @@ private:
     // pictures kept) and rows the rules no longer show go; then the rows are sorted when asked,
     // counted, the Name column fitted, and the thumbnails queued.
     void BeginMerge();
-    void EndMerge(bool sort, bool redrawHeld);
+    void EndMerge(bool sort, bool redrawHeld, const std::vector<CShellListItem*>* measured = nullptr);
     void DropRowsTheRulesHide();
     // A row whose item is still there with other lists: they are taken and its cells filled again.
     void UpdateChangedRow(int row, LPCITEMIDLIST relative);
@@ -274,6 +274,11 @@ private:
     void RecountRows();
     void ApplyViewStyle();
     void FitNameColumn();
+    // The same after a merge: when the widest name is known only the records given are measured.
+    void FitNameColumnTo(const std::vector<CShellListItem*>& records);
+    void FitNameColumnWidth(int widest);
+    // The drawing and folder counts follow each record put in (1) or taken out (-1).
+    void CountRecord(const CShellListItem& record, int step);
     // The first row in sight, -1 without rows; the row of a row key; a row scrolled to the top.
     int TopVisibleRow() const;
     int FindRowByKey(DWORD_PTR key) const;
@@ -349,6 +354,8 @@ private:
     int m_namedRefreshCount = 0;
     // The font the rows' name widths were measured in.
     HFONT m_nameExtentFont = nullptr;
+    // The widest name measured over every row (-1 unknown: a row at least as wide went or changed).
+    int m_widestName = -1;
 
     TTaskManageThread* m_thumbThread = nullptr;
     HWND m_statusWnd = nullptr;

@@ -244,6 +244,7 @@ BOOL CIEShellListCtrl::RenameRow(int row, const CString& text)
     SetCellText(row, kNameColumn, ShellFileOps::FileNameOf(newPath));
     if (CShellListItem* item = GetItemRecord(row))
         item->nameExtent = -1;
+    m_widestName = -1;
     m_currentItemPath = newPath;
     ShowInPreview(newPath);
     // The row's item-id list still names the old file: merge the folder once the edit has ended.

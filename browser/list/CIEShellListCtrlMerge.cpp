@@ -185,14 +185,17 @@ void CIEShellListCtrl::DropRowsTheRulesHide()
     m_rowsFiltered = true;
 }
 
-void CIEShellListCtrl::EndMerge(bool sort, bool redrawHeld)
+void CIEShellListCtrl::EndMerge(bool sort, bool redrawHeld, const std::vector<CShellListItem*>* measured)
 {
     if (sort)
         SortRows();
     // The name column is fitted as the list paints again: its header is a window of its own.
+    // The counts followed each record put in or taken out.
     ReleasePainting();
-    RecountRows();
-    FitNameColumn();
+    if (measured)
+        FitNameColumnTo(*measured);
+    else
+        FitNameColumn();
     if (redrawHeld) {
         SetRedraw(TRUE);
         Invalidate();
@@ -211,6 +214,9 @@ void CIEShellListCtrl::UpdateChangedRow(int row, LPCITEMIDLIST relative)
         item->attributes = attributes & ShellItemFilter::kRequest;
     if (!ShellItemFilter::KeepsRow(item->attributes, item->fileType, CurrentRules()))
         m_rowsFiltered = false;
+    // Its name is measured again: it may have been the widest.
+    if (item->nameExtent >= m_widestName)
+        m_widestName = -1;
     SetRowTexts(row, *item, ParsingName(*item));
     ApplyRowState(row, *item);
 }
@@ -288,18 +294,18 @@ bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names, co
         else if (!SameBytes(item->Relative(), relative.get()))
             changed.emplace_back(item, std::move(relative));
     }
-    BeginMerge();
-    // The rows of the items looked at (a row the rules dropped meanwhile has none).
-    std::unordered_map<const CShellListItem*, int> rows;
+    // The rows of the items looked at, by their row data, taken while the items are known to be
+    // there (a row the rules drop as the merge begins has none).
+    std::unordered_map<const CShellListItem*, const void*> rowKeys;
     for (const CShellListItem* item : gone)
-        rows.emplace(item, -1);
+        rowKeys.emplace(item, item->rowKey);
     for (const auto& item : changed)
-        rows.emplace(item.first, -1);
-    const int count = GetItemCount();
-    for (int row = 0; row < count && !rows.empty(); ++row) {
-        const auto it = rows.find(GetItemRecord(row));
-        if (it != rows.end())
-            it->second = row;
+        rowKeys.emplace(item.first, item.first->rowKey);
+    BeginMerge();
+    std::unordered_map<const CShellListItem*, int> rows;
+    for (const auto& key : rowKeys) {
+        const int row = FindRowOfData(static_cast<const CUIListCtrlData*>(key.second));
+        rows.emplace(key.first, row >= 0 && GetItemRecord(row) == key.first ? row : -1);
     }
     // The icon views lay their rows out again only when the redraw is turned back on: a row
     // taken out while they redraw leaves a hole.
@@ -328,11 +334,20 @@ bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names, co
     std::sort(goneRows.begin(), goneRows.end(), [](int a, int b) { return a > b; });
     for (const int row : goneRows)
         DeleteRow(row);
+    const size_t kept = m_records.size();
     for (const OwnedPidl& id : added) {
         if (!AddEnumeratedItem(id.get()))
             break;
     }
     m_listing.reset();
-    EndMerge(!added.empty() || !changed.empty(), holdRedraw);
+    // The names to measure: the new records (at the end) and the changed ones.
+    std::vector<CShellListItem*> measured;
+    for (size_t i = kept; i < m_records.size(); ++i)
+        measured.push_back(m_records[i].get());
+    for (const auto& item : changed) {
+        if (rows[item.first] >= 0)
+            measured.push_back(const_cast<CShellListItem*>(item.first));
+    }
+    EndMerge(!added.empty() || !changed.empty(), holdRedraw, &measured);
     return true;
 }

@@ -222,6 +222,11 @@ TEST_P(ShellListMergeTable, WatchedListEndsAsOneReadFromTheFolder)
     const auto merged = sortedColumn(m_watched);
     m_read.Refresh(TRUE, TRUE);
     EXPECT_EQ(sortedColumn(m_read), merged);
+    // The counts and the name column the merges kept up are those of the rows counted and
+    // measured again.
+    EXPECT_EQ(m_read.GetDrawingFileCount(), watched.drawings);
+    EXPECT_EQ(m_read.GetFolderCount(), watched.folders);
+    EXPECT_EQ(m_read.GetColumnWidth(CIEShellListCtrl::kNameColumn), watched.nameWidth);
 }
 
 const std::vector<std::string> kUntouched = {"plan0.dxf", "photo1.jpg", "note29.txt", "sub"};
@@ -259,6 +264,10 @@ INSTANTIATE_TEST_SUITE_P(Changes, ShellListMergeTable, ::testing::Values(
         CreateDirectoryA((dir / "new folder").c_str(), nullptr); }, true, kUntouched},
     ChangeCase{"LongListAdded", 0, TRUE, [](const auto& dir) { WriteFile(dir / "plan1000.dxf", 5000); }, true, kUntouched,
                CIEShellListCtrl::kDetails, 400},
+    // The name column grows to a new widest name.
+    ChangeCase{"LongListLongerName", 0, TRUE, [](const auto& dir) {
+        WriteFile(dir / "a drawing with a name much longer than every other name.dxf", 5); }, true, kUntouched,
+        CIEShellListCtrl::kDetails, 400},
     ChangeCase{"LongListRenamedBySize", 1, FALSE, [](const auto& dir) {
         MoveFileA((dir / "photo10.jpg").c_str(), (dir / "a photo.jpg").c_str()); }, true, kUntouched,
         CIEShellListCtrl::kDetails, 400},
