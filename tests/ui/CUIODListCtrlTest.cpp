@@ -122,6 +122,15 @@ protected:
         return true;
     }
 
+    // A row named "n<value>" with the value in its second (number) column.
+    int AddNumberRow(int value)
+    {
+        const int row = m_list.AddItem(0);
+        m_list.SetCellText(row, 0, ("n" + std::to_string(value)).c_str());
+        m_list.SetCellInt(row, 1, value);
+        return row;
+    }
+
     bool Posted(UINT message)
     {
         MSG msg;
@@ -303,11 +312,7 @@ TEST_F(UIODListTest, RowDataFollowsInsertsAndDeletesFromOutside)
 TEST_F(UIODListTest, SortAgainPutsAddedAndChangedRowsInPlace)
 {
     ASSERT_EQ(m_list.InitListCtrl("Name|Size"), 2);
-    const auto add = [&](int value) {
-        const int row = m_list.AddItem(0);
-        m_list.SetCellText(row, 0, ("n" + std::to_string(value)).c_str());
-        m_list.SetCellInt(row, 1, value);
-    };
+    const auto add = [&](int value) { return AddNumberRow(value); };
     std::vector<int> values;
     for (int i = 0; i < 300; ++i)
         values.push_back((i * 7919) % 1000);
@@ -356,12 +361,7 @@ TEST_F(UIODListTest, SortAgainPutsAddedAndChangedRowsInPlace)
 TEST_F(UIODListTest, PlacedRowsKeepTheirDataStateAndTheSelection)
 {
     ASSERT_EQ(m_list.InitListCtrl("Name|Size"), 2);
-    const auto add = [&](int value) {
-        const int row = m_list.AddItem(0);
-        m_list.SetCellText(row, 0, ("n" + std::to_string(value)).c_str());
-        m_list.SetCellInt(row, 1, value);
-        return row;
-    };
+    const auto add = [&](int value) { return AddNumberRow(value); };
     for (int i = 0; i < 400; ++i)
         add(i * 10);
     m_list.SetSort(1, TRUE);
