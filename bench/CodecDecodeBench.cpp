@@ -1,6 +1,8 @@
 // Decode speed of a 12-megapixel JPEG, PNG and TIFF through CRasterImage, next to the same decode
 // done with the codec library alone, and their ratio: the cost of the glue (goal: under 1.2).
-//   CodecDecodeBench.exe [runs]
+//   CodecDecodeBench.exe [runs] [folder]
+// With a folder, the encoded files are also written there (bench.jpg, bench.png, bench.tif), so that
+// the library's own native tools can be timed on the very same bytes.
 #include "imaging/CRasterImage.h"
 #include "imaging/CRasterMemFile.h"
 
@@ -158,6 +160,17 @@ std::string WriteTemporary(const Bytes& bytes)
     return path;
 }
 
+void Keep(const std::string& folder, const char* name, const Bytes& bytes)
+{
+    if (folder.empty())
+        return;
+    const std::string path = folder + "\\bench." + name;
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+}
+
 void Report(const char* name, const Bytes& file, double glue, double alone)
 {
     const double megapixels = kWidth * kHeight / 1e6;
@@ -171,13 +184,15 @@ void Report(const char* name, const Bytes& file, double glue, double alone)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const std::string keepFolder = argc > 2 ? argv[2] : "";
     CRasterImage picture;
     MakePicture(picture);
     const struct
     {
         const char* name;
+        const char* extension;
         DWORD format;
-    } formats[] = {{"JPEG", RASTER_FORMAT_JPG}, {"PNG", RASTER_FORMAT_PNG}, {"TIFF", RASTER_FORMAT_TIF}};
+    } formats[] = {{"JPEG", "jpg", RASTER_FORMAT_JPG}, {"PNG", "png", RASTER_FORMAT_PNG}, {"TIFF", "tif", RASTER_FORMAT_TIF}};
     std::printf("decode of a %lux%lu picture, best of %d runs\n", kWidth, kHeight, runs);
     for (const auto& f : formats) {
         const Bytes file = Encode(picture, f.format);
@@ -185,6 +200,7 @@ int main(int argc, char** argv)
             std::printf("%s: encode failed: %s\n", f.name, picture.GetLastError());
             continue;
         }
+        Keep(keepFolder, f.extension, file);
         const double glue = Best(runs, [&] {
             CRasterImage image;
             return image.Decode(file.data(), DWORD(file.size()), f.format);
