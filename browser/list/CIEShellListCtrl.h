@@ -264,6 +264,7 @@ private:
     // The records by merge key, made when the watch's merge first asks and kept from then on
     // until the rows are made again (a key two records share maps to null).
     void IndexRecords();
+    int FindRowByPath(const CString& path);
     void IndexRecord(CShellListItem* record);
     void UnindexRecord(const CShellListItem* record);
     // Runs a refresh step keeping the current item current when it is still there.
