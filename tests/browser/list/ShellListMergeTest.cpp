@@ -274,6 +274,13 @@ INSTANTIATE_TEST_SUITE_P(Changes, ShellListMergeTable, ::testing::Values(
     ChangeCase{"LongListGrownByTime", 3, TRUE, [](const auto& dir) {
         WriteFile(dir / "note8.txt", 70000);
         SetWriteDay(dir / "note8.txt", 9); }, true, kUntouched, CIEShellListCtrl::kDetails, 400},
+    ChangeCase{"LongListInListView", 0, TRUE, [](const auto& dir) {
+        WriteFile(dir / "plan1000.dxf", 5000);
+        DeleteFileA((dir / "note5.txt").c_str()); }, true, kUntouched, CIEShellListCtrl::kList, 400},
+    ChangeCase{"LongListThumbnailsAdded", 0, FALSE, [](const auto& dir) {
+        WriteFile(dir / "plan1000.dxf", 5000);
+        MoveFileA((dir / "photo10.jpg").c_str(), (dir / "a photo.jpg").c_str()); }, true, {"plan0.dxf", "photo1.jpg", "sub"},
+        CIEShellListCtrl::kThumbnails, 400},
     ChangeCase{"LongListRemoved", 0, FALSE, [](const auto& dir) { DeleteFileA((dir / "plan9.dxf").c_str()); }, true,
                kUntouched, CIEShellListCtrl::kDetails, 400},
     ChangeCase{"LongListAddedAndRemoved", 2, TRUE, [](const auto& dir) {
