@@ -90,8 +90,13 @@ void CUIODListCtrl::HoldPainting()
         ::DeleteObject(m_hHeldUpdate);
         m_hHeldUpdate = nullptr;
     }
-    RECT headerUpdate = {};
-    m_bHeaderUpdateHeld = m_header.GetSafeHwnd() != nullptr && ::GetUpdateRect(m_header.GetSafeHwnd(), &headerUpdate, FALSE);
+    // So are the children's (the header, an editor open on a cell).
+    m_heldChildren.clear();
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT update = {};
+        if (::GetUpdateRect(child, &update, FALSE))
+            m_heldChildren.push_back(child);
+    }
     m_nHeldTop = GetTopIndex();
     m_nHeldScrollX = GetScrollPos(SB_HORZ);
     ::GetClientRect(m_hWnd, &m_heldClient);
@@ -120,8 +125,11 @@ void CUIODListCtrl::ReleasePainting()
         ::DeleteObject(m_hHeldUpdate);
         m_hHeldUpdate = nullptr;
     }
-    if (m_bHeaderUpdateHeld && m_header.GetSafeHwnd() != nullptr)
-        ::InvalidateRect(m_header.GetSafeHwnd(), nullptr, TRUE);
+    for (HWND child : m_heldChildren) {
+        if (::IsWindow(child))
+            ::InvalidateRect(child, nullptr, TRUE);
+    }
+    m_heldChildren.clear();
     InvalidateHeldRows();
 }
 
@@ -147,7 +155,7 @@ void CUIODListCtrl::InvalidateHeldRows()
         top = row.bottom;
     if (top < client.bottom) {
         const RECT rest = {client.left, std::max<LONG>(top, 0), client.right, client.bottom};
-        ::InvalidateRect(m_hWnd, &rest, TRUE);
+        ::RedrawWindow(m_hWnd, &rest, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     if (nCount == m_nHeldRowCount)
         return;

@@ -319,7 +319,7 @@ private:
     int m_nPaintHolds = 0;
     bool m_bHidPainting = false;
     HRGN m_hHeldUpdate = nullptr;
-    bool m_bHeaderUpdateHeld = false;
+    std::vector<HWND> m_heldChildren;
     int m_nHeldTop = 0;
     int m_nHeldScrollX = 0;
     RECT m_heldClient = {};

@@ -414,9 +414,9 @@ TEST_F(UIODListTest, PlacedRowsKeepTheirDataStateAndTheSelection)
     EXPECT_TRUE(RowsMatchTheListView());
 }
 
-// While painting is held the list draws nothing; released, it paints again what was due before,
-// the rows from the first one put in, taken out or changed down, and the rest of the window only
-// where it was due.
+// While painting is held the list draws nothing; released, it paints again what was due before
+// (in its children too), the rows from the first one put in, taken out or changed down, and the
+// rest of the window only where it was due.
 TEST_F(UIODListTest, HeldPaintingInvalidatesFromTheFirstChangedRowDown)
 {
     ASSERT_EQ(m_list.InitListCtrl("Name"), 1);
@@ -439,6 +439,10 @@ TEST_F(UIODListTest, HeldPaintingInvalidatesFromTheFirstChangedRowDown)
     RECT first = {};
     m_list.GetItemRect(1, &first, LVIR_BOUNDS);
     m_list.InvalidateRect(&first, FALSE);
+    const HWND header = m_list.GetHeader().GetSafeHwnd();
+    ASSERT_NE(header, nullptr);
+    ::ValidateRect(header, nullptr);
+    ::InvalidateRect(header, nullptr, FALSE);
     m_list.HoldPainting();
     EXPECT_TRUE(m_list.IsPaintingHeld());
     EXPECT_FALSE(m_list.IsWindowVisible());
@@ -451,6 +455,8 @@ TEST_F(UIODListTest, HeldPaintingInvalidatesFromTheFirstChangedRowDown)
     EXPECT_FALSE(m_list.IsPaintingHeld());
     EXPECT_TRUE(m_list.IsWindowVisible());
     EXPECT_TRUE(due(middle(1))) << "what was due before the hold";
+    RECT headerDue = {};
+    EXPECT_TRUE(::GetUpdateRect(header, &headerDue, FALSE)) << "and in the header";
     EXPECT_FALSE(due(middle(5)));
     EXPECT_TRUE(due(middle(9)));
     EXPECT_TRUE(due(middle(12)));
