@@ -180,6 +180,7 @@ void CIEShellListCtrl::DeleteAllRowData()
     m_rowsFiltered = false;
     m_widestName = -1;
     m_drawingFiles = m_folders = 0;
+    m_fileBytes = 0;
 }
 
 BOOL CIEShellListCtrl::Populate()
@@ -405,16 +406,20 @@ int CIEShellListCtrl::FindRowByName(const char* name) const
 void CIEShellListCtrl::RecountRows()
 {
     m_drawingFiles = m_folders = 0;
+    m_fileBytes = 0;
     for (const auto& record : m_records)
         CountRecord(*record, 1);
 }
 
 void CIEShellListCtrl::CountRecord(const CShellListItem& record, int step)
 {
-    if (record.IsFolder())
+    if (record.IsFolder()) {
         m_folders += step;
-    else if (record.fileType >= 0)
+        return;
+    }
+    if (record.fileType >= 0)
         m_drawingFiles += step;
+    m_fileBytes += step > 0 ? record.size : 0 - record.size;
 }
 
 void CIEShellListCtrl::SortRows()

@@ -278,7 +278,8 @@ private:
     // The same after a merge: when the widest name is known only the records given are measured.
     void FitNameColumnTo(const std::vector<CShellListItem*>& records);
     void FitNameColumnWidth(int widest);
-    // The drawing and folder counts follow each record put in (1) or taken out (-1).
+    // The drawing and folder counts and the files' bytes follow each record put in (1) or taken
+    // out (-1).
     void CountRecord(const CShellListItem& record, int step);
     // The first row in sight, -1 without rows; the row of a row key; a row scrolled to the top.
     int TopVisibleRow() const;
@@ -398,6 +399,8 @@ private:
     int m_viewType = kThumbnails;
     int m_drawingFiles = 0;
     int m_folders = 0;
+    // The files' sizes added up (what the status bar shows for the folder).
+    unsigned long long m_fileBytes = 0;
     bool m_showAllFiles = false;
     BYTE m_refreshAllowed = 1;
 };

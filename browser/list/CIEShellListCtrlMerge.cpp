@@ -214,10 +214,12 @@ void CIEShellListCtrl::UpdateChangedRow(int row, LPCITEMIDLIST relative)
         item->attributes = attributes & ShellItemFilter::kRequest;
     if (!ShellItemFilter::KeepsRow(item->attributes, item->fileType, CurrentRules()))
         m_rowsFiltered = false;
-    // Its name is measured again: it may have been the widest.
+    // Its name is measured again: it may have been the widest. Its size is counted anew.
     if (item->nameExtent >= m_widestName)
         m_widestName = -1;
+    CountRecord(*item, -1);
     SetRowTexts(row, *item, ParsingName(*item));
+    CountRecord(*item, 1);
     ApplyRowState(row, *item);
 }
 

@@ -224,10 +224,7 @@ void CIEShellListCtrl::StartThumbnailWork(bool rebuild)
         m_thumbThread->StartFolder(m_folderPath);
         jobs = m_thumbThread->GetTaskCount();
     }
-    unsigned long long total = 0;
-    for (const auto& record : m_records)
-        total += record->IsFolder() ? 0 : record->size;
-    m_folderSizeText = total == 0 ? CString() : FormatSizeKB(total);
+    m_folderSizeText = m_fileBytes == 0 ? CString() : FormatSizeKB(m_fileBytes);
     PostStatus(kMsgStatusRefresh, 0, jobs);
 }
 

@@ -220,10 +220,12 @@ TEST_P(ShellListMergeTable, WatchedListEndsAsOneReadFromTheFolder)
         return texts;
     };
     const auto merged = sortedColumn(m_watched);
+    const CString sizeText = m_watched.GetFolderSizeText();
     m_read.Refresh(TRUE, TRUE);
+    EXPECT_STREQ(m_read.GetFolderSizeText(), sizeText);
     EXPECT_EQ(sortedColumn(m_read), merged);
-    // The counts and the name column the merges kept up are those of the rows counted and
-    // measured again.
+    // The counts, the folder's size and the name column the merges kept up are those of the rows
+    // counted and measured again.
     EXPECT_EQ(m_read.GetDrawingFileCount(), watched.drawings);
     EXPECT_EQ(m_read.GetFolderCount(), watched.folders);
     EXPECT_EQ(m_read.GetColumnWidth(CIEShellListCtrl::kNameColumn), watched.nameWidth);
