@@ -1,13 +1,15 @@
 // The browser's preview pane at 400 x 300 with the real drawing thread: prints the milliseconds
-// from a selection change (CPreView::ShowFile) to the finished picture in the pane (the thread's
-// report of the finished open handled, the pane painted), median and range of several runs, for
-// the benchmark drawing (written when missing), a 12-megapixel JPEG with an Exif thumbnail made
-// at run time, and any further files named; for the photograph also the times of the open's steps
-// and of its scene's redraws at the pane's size.
+// from a selection change (CPreView::ShowFile) to the first picture painted in the pane (a large
+// JPEG's reduced first picture, its report handled) and to the finished open (the thread's report
+// of it handled, the pane painted), median and range of several runs, for the benchmark drawing
+// (written when missing), a 12-megapixel JPEG with an Exif thumbnail made at run time, and any
+// further files named; for the photograph also the times of the open's steps and of its scene's
+// redraws at the pane's size.
 //   PreviewBench <folder> [runs] [file...]
 #include "BenchDrawingGenerator.h"
 
 #include "app/CAppState.h"
+#include "core/CAppOptions.h"
 #include "core/RegistryRoot.h"
 #include "browser/preview/CPreView.h"
 #include "imaging/ExifOrientation.h"
@@ -49,10 +51,19 @@ public:
     }
 };
 
-// Handles messages until the thread's report of a finished open for the pane has been handled
-// (the pane copies and paints the picture then); false after the limit.
-bool PumpUntilOpenDone(HWND pane)
+bool IsOpenDone(const MSG& msg)
 {
+    return msg.message == TDwgDrawThread::kMsgRequestDone && msg.wParam == 1 &&
+           (msg.lParam == TDwgDrawThread::kRequestOpen || msg.lParam == TDwgDrawThread::kRequestOpenFit);
+}
+
+// Handles messages until the thread's report of a finished open for the pane has been handled
+// (the pane copies and paints the picture then); false after the limit. firstMs gets the time of
+// the first picture painted: the reduced first picture of a large JPEG when the pane had one
+// (handled with its report), else the finished one.
+bool PumpUntilOpenDone(HWND pane, double start, double& firstMs)
+{
+    firstMs = -1.0;
     const double end = NowMs() + kLimitMs;
     while (NowMs() < end) {
         MSG msg;
@@ -62,8 +73,13 @@ bool PumpUntilOpenDone(HWND pane)
         }
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
-        if (msg.hwnd == pane && msg.message == TDwgDrawThread::kMsgRequestDone && msg.wParam == 1 &&
-            (msg.lParam == TDwgDrawThread::kRequestOpen || msg.lParam == TDwgDrawThread::kRequestOpenFit))
+        if (msg.hwnd != pane)
+            continue;
+        const bool first = msg.message == TDwgDrawThread::kMsgOpenStage &&
+                           msg.wParam == TDwgDrawThread::kStageFirstPicture;
+        if ((first || IsOpenDone(msg)) && firstMs < 0.0)
+            firstMs = NowMs() - start;
+        if (IsOpenDone(msg))
             return true;
     }
     return false;
@@ -85,21 +101,29 @@ void Settle(TDwgDrawThread& thread, const char* closedPath = nullptr)
     }
 }
 
-// Shows the file runs times (the pane emptied before each, so every run opens it afresh).
-std::vector<double> TimeShow(CPreView& pane, TDwgDrawThread& thread, const std::string& path, int runs)
+struct ShowTimes
 {
-    std::vector<double> times;
+    std::vector<double> first;    // to the first picture painted
+    std::vector<double> finished; // to the finished open handled
+};
+
+// Shows the file runs times (the pane emptied before each, so every run opens it afresh).
+ShowTimes TimeShow(CPreView& pane, TDwgDrawThread& thread, const std::string& path, int runs)
+{
+    ShowTimes times;
     for (int run = 0; run < runs; ++run) {
         pane.Reset();
         Settle(thread, path.c_str());
         const double start = NowMs();
         pane.ShowFile(nullptr, path.c_str(), "", -1);
-        if (!PumpUntilOpenDone(pane.GetSafeHwnd())) {
+        double first = 0.0;
+        if (!PumpUntilOpenDone(pane.GetSafeHwnd(), start, first)) {
             std::printf("  %s: no finished open (busy %d, opening %d, image held %d)\n", path.c_str(),
                         thread.IsBusy() ? 1 : 0, thread.IsOpening() ? 1 : 0, thread.IsRasterHeld() ? 1 : 0);
             return {};
         }
-        times.push_back(NowMs() - start);
+        times.finished.push_back(NowMs() - start);
+        times.first.push_back(first);
         Settle(thread);
     }
     return times;
@@ -154,6 +178,10 @@ void PrintPhotoSteps(TDwgDrawThread& thread, const std::string& photo)
     std::printf(", orientation %.1f ms", TimeOnce([&] { ReadExifOrientation(photo.c_str()); }));
     KImage image;
     std::printf(", load and decode %.1f ms", TimeOnce([&] { image.Load(photo.c_str(), 0.0f, 0.0f); }));
+    KImage reduced;
+    std::printf(", reduced to the pane %.1f ms",
+                TimeOnce([&] { reduced.LoadReduced(photo.c_str(), kWidth, kHeight); }));
+    std::printf(", then full %.1f ms", TimeOnce([&] { reduced.LoadFull(0.0f, 0.0f); }));
     JGraphics& scene = thread.GetRasterScene();
     std::printf(", scene redraw fast %.1f ms", TimeOnce([&] { scene.Redraw(false); }));
     scene.SetImageFlag(false);
@@ -201,11 +229,27 @@ int main(int argc, char** argv)
     if (!thread.CreateThread())
         return 1;
     std::printf("selection change to finished preview picture at %d x %d\n", kWidth, kHeight);
-    Print("benchmark drawing (27 MB DXF)", TimeShow(pane, thread, drawing, runs));
-    Print("12-megapixel JPEG with Exif thumbnail", TimeShow(pane, thread, photo, runs));
+    Print("benchmark drawing (27 MB DXF)", TimeShow(pane, thread, drawing, runs).finished);
+    const ShowTimes shown = TimeShow(pane, thread, photo, runs);
+    Print("12-megapixel JPEG with Exif thumbnail", shown.first);
+    Print("  the same, full picture in place", shown.finished);
     PrintPhotoSteps(thread, photo);
-    for (int i = 3; i < argc; ++i)
-        Print(PathFindFileNameA(argv[i]), TimeShow(pane, thread, argv[i], runs));
+    // "Display image by smooth": the pictures are stretched smoothly, the first one included.
+    TDwgDrawThread::DisplaySettings settings = thread.GetDisplaySettings();
+    settings.previewHalfTone = true;
+    thread.SetDisplaySettings(settings);
+    g_options.PreviewHalfTone = true;
+    const ShowTimes smooth = TimeShow(pane, thread, photo, runs);
+    Print("  the same, smooth display: first picture", smooth.first);
+    Print("  the same, smooth display: full picture", smooth.finished);
+    settings.previewHalfTone = false;
+    thread.SetDisplaySettings(settings);
+    g_options.PreviewHalfTone = false;
+    for (int i = 3; i < argc; ++i) {
+        const ShowTimes file = TimeShow(pane, thread, argv[i], runs);
+        Print(PathFindFileNameA(argv[i]), file.first);
+        Print("  the same, finished", file.finished);
+    }
     thread.StopAndWait(5000);
     pane.DestroyWindow();
     g_appState.drawThread.reset();

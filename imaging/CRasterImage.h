@@ -58,6 +58,8 @@ struct RASTERINFO
     // A codec that can decode smaller for free (JPEG's DCT scaling) stays no smaller than that.
     DWORD dwFitBoxWidth;
     DWORD dwFitBoxHeight;
+    // The DCT scale denominator the last JPEG decode took (0 or 1: full size).
+    BYTE nDecodedScale;
     LONG nFrame;
     LONG nNumFrames;
     DWORD dwFrameDelay;
@@ -120,6 +122,9 @@ public:
     void SetDecodeFitBox(DWORD width, DWORD height);
     DWORD GetDecodeFitBoxWidth() const { return m_info.dwFitBoxWidth; }
     DWORD GetDecodeFitBoxHeight() const { return m_info.dwFitBoxHeight; }
+    // Whether the last decode gave the picture smaller than the file holds it (a fit box let a
+    // JPEG decode at a DCT scale).
+    bool IsDecodedReduced() const { return m_info.nDecodedScale > 1; }
     void SetFrame(LONG frame) { m_info.nFrame = frame; }
     LONG GetFrame() const { return m_info.nFrame; }
     LONG GetNumFrames() const { return m_info.nNumFrames; }
@@ -243,7 +248,12 @@ protected:
     void TurnTiles(CRasterImage& result, bool left);
     void DiffuseError(long x, long y, RGBQUAD wanted, RGBQUAD stored);
 
+    // Create for a decoder that writes every pixel row before it reports success: the block may
+    // be the kept block of a large picture freed before (its old pixels never show).
+    void* CreateFullyWritten(DWORD width, DWORD height, DWORD bpp, DWORD imageType);
+
     void* m_pDib;
+    size_t m_blockBytes = 0; // what m_pDib was allocated with
     BITMAPINFOHEADER m_header;
     RASTERINFO m_info;
     BYTE* m_pSelection;
@@ -254,4 +264,5 @@ private:
     void StartUp(DWORD imageType);
     void ResetInfo(DWORD imageType);
     void CopySettingsFrom(const RASTERINFO& info);
+    void* CreateWith(DWORD width, DWORD height, DWORD bpp, DWORD imageType, bool reuse);
 };

@@ -116,7 +116,9 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
     JpegAttachSource(&cinfo, job.adapter, stream);
     jpeg_read_header(&cinfo, TRUE);
     JpegLimitScans(&cinfo, job.scans, ScanLimit(cinfo.image_width, cinfo.image_height));
-    JpegApplyDecodeOptions(&cinfo, DecodeOptions(cinfo.image_width, cinfo.image_height));
+    const JpegDecodeOptions options = DecodeOptions(cinfo.image_width, cinfo.image_height);
+    m_info.nDecodedScale = static_cast<BYTE>(options.scaleDenominator);
+    JpegApplyDecodeOptions(&cinfo, options);
     if (m_info.nEscape == -1) {
         jpeg_calc_output_dimensions(&cinfo);
         m_header.biWidth = static_cast<LONG>(cinfo.output_width);
@@ -134,7 +136,7 @@ bool CRasterImageJPG::DecodeJpeg(JpegDecodeJob& job, CRasterFile* stream, bool h
         return false;
     }
     jpeg_start_decompress(&cinfo);
-    if (!Create(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components,
+    if (!CreateFullyWritten(cinfo.output_width, cinfo.output_height, 8 * cinfo.output_components,
                 RASTER_FORMAT_JPG)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -173,7 +175,9 @@ bool CRasterImageJPG::DecodeTwelveBit(CRasterFile* stream, bool hasExif)
         return false;
     const DWORD imageWidth = decoder.ImageWidth();
     const DWORD imageHeight = decoder.ImageHeight();
-    if (!decoder.Plan(DecodeOptions(imageWidth, imageHeight), ScanLimit(imageWidth, imageHeight)))
+    const JpegDecodeOptions options = DecodeOptions(imageWidth, imageHeight);
+    m_info.nDecodedScale = static_cast<BYTE>(options.scaleDenominator);
+    if (!decoder.Plan(options, ScanLimit(imageWidth, imageHeight)))
         return false;
     const DWORD width = decoder.OutputWidth();
     const DWORD height = decoder.OutputHeight();
@@ -184,7 +188,7 @@ bool CRasterImageJPG::DecodeTwelveBit(CRasterFile* stream, bool hasExif)
         return true;
     }
     if (RefuseOutput(width, height, components, decoder.Arithmetic(), *stream) ||
-        !decoder.Start() || !Create(width, height, 8 * components, RASTER_FORMAT_JPG))
+        !decoder.Start() || !CreateFullyWritten(width, height, 8 * components, RASTER_FORMAT_JPG))
         return false;
     SetDecodedResolution(decoder.DensityUnit(), decoder.XDensity(), decoder.YDensity(), hasExif);
     const int colours = decoder.Quantized() ? decoder.ColourCount() : 0;

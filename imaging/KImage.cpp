@@ -140,6 +140,9 @@ DWORD KImage::SaveFormatOf(const char* path)
 
 void KImage::FreeImages()
 {
+    m_fullPending = false;
+    JoinWholeDecode();
+    m_whole.image.reset();
     m_image.reset();
     m_secondImage.reset();
     m_laid.reset();
@@ -152,8 +155,15 @@ void KImage::SetPath(const char* path)
 
 void KImage::SetSizeInfo(DWORD width, DWORD height, DWORD bits)
 {
-    m_info.Format("width:%lu , height:%lu , bits:%lu", static_cast<unsigned long>(width),
-                  static_cast<unsigned long>(height), static_cast<unsigned long>(bits));
+    m_info = SizeInfo(width, height, bits);
+}
+
+KString KImage::SizeInfo(DWORD width, DWORD height, DWORD bits)
+{
+    KString info;
+    info.Format("width:%lu , height:%lu , bits:%lu", static_cast<unsigned long>(width),
+                static_cast<unsigned long>(height), static_cast<unsigned long>(bits));
+    return info;
 }
 
 bool KImage::Load(const char* path, float x, float y)
@@ -185,6 +195,92 @@ bool KImage::Load(const char* path, float x, float y)
         m_fileBytes.Free();
         return false;
     }
+}
+
+// The header alone says whether the box lets the picture decode smaller (a tenth of a
+// millisecond), before any decode is started.
+bool KImage::DecodesReduced(const KFileBuffer& bytes, DWORD fitWidth, DWORD fitHeight)
+{
+    CRasterImage probe(RASTER_FORMAT_JPG);
+    probe.SetDecodeFitBox(fitWidth, fitHeight);
+    probe.SetEscape(-1);
+    return probe.Decode(bytes.GetData(), bytes.GetSize(), RASTER_FORMAT_JPG) && probe.IsDecodedReduced();
+}
+
+KImage::WholePicture KImage::DecodeWhole(const KFileBuffer& bytes)
+{
+    WholePicture whole;
+    try {
+        whole.image = DecodeFrom(bytes, RASTER_FORMAT_JPG);
+        if (whole.image) {
+            // As Load: the size as the file stores it, before the turn.
+            whole.info = SizeInfo(whole.image->GetWidth(), whole.image->GetHeight(), whole.image->GetBpp());
+            ApplyExifOrientation(*whole.image, ExifOrientation(bytes.GetData(), bytes.GetSize()));
+        }
+    } catch (...) {
+        whole.image.reset();
+    }
+    return whole;
+}
+
+void KImage::JoinWholeDecode()
+{
+    if (m_wholeThread.joinable())
+        m_wholeThread.join();
+}
+
+bool KImage::LoadReduced(const char* path, DWORD fitWidth, DWORD fitHeight)
+{
+    FreeImages();
+    m_info.Empty();
+    m_fileBytes.Free();
+    m_format = LoadFormatOf(path);
+    if (m_format != RASTER_FORMAT_JPG || fitWidth == 0 || fitHeight == 0)
+        return false;
+    try {
+        if (!m_reducedSource.ReloadFile(path) || !DecodesReduced(m_reducedSource, fitWidth, fitHeight))
+            return false;
+        // The whole picture is decoded beside the reduced one, on a core of its own: it is
+        // wanted right after. Without a thread LoadFull decodes it.
+        m_wholeStarted = false;
+        try {
+            m_wholeThread = std::thread([this] { m_whole = DecodeWhole(m_reducedSource); });
+            m_wholeStarted = true;
+        } catch (...) {
+            m_wholeStarted = false;
+        }
+        std::unique_ptr<CRasterImage> image = DecodeFrom(m_reducedSource, m_format, fitWidth, fitHeight);
+        if (!image || !image->IsDecodedReduced()) {
+            FreeImages();
+            return false;
+        }
+        ApplyExifOrientation(*image, ExifOrientation(m_reducedSource.GetData(), m_reducedSource.GetSize()));
+        m_image = std::move(image);
+        m_fullPending = true;
+        SetPath(path);
+        return true;
+    } catch (...) {
+        FreeImages();
+        return false;
+    }
+}
+
+bool KImage::LoadFull(float x, float y)
+{
+    if (!m_fullPending || m_format != RASTER_FORMAT_JPG)
+        return false;
+    JoinWholeDecode();
+    WholePicture whole = m_wholeStarted ? std::move(m_whole) : DecodeWhole(m_reducedSource);
+    m_reducedSource.TrimKept();
+    // The reduced picture stays until the full one can take its place.
+    FreeImages();
+    if (!whole.image)
+        return false;
+    m_x = x;
+    m_y = y;
+    m_image = std::move(whole.image);
+    m_info = whole.info;
+    return true;
 }
 
 bool KImage::LoadPhotoshop(const char* path)

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 class KCanvas;
 
@@ -34,6 +35,15 @@ public:
     // False when the extension is not accepted, the file cannot be read or the reader fails; the
     // object then holds no image. (x, y) is the image's lower-left corner in scene units.
     bool Load(const char* path, float x, float y);
+    // A quick first picture of a large JPEG: decoded at the smallest DCT scale that still covers
+    // a box of fitWidth x fitHeight either way up, turned upright, while the whole picture is
+    // decoded for LoadFull on a thread of its own. The object holds it as its picture, at its own
+    // (smaller) size. False, holding nothing, when the file is no JPEG, cannot be read or
+    // decoded, or would not come out smaller.
+    bool LoadReduced(const char* path, DWORD fitWidth, DWORD fitHeight);
+    // After LoadReduced: the whole picture (waited for) takes the reduced picture's place, as
+    // Load would have given it. False, holding nothing, when it cannot be decoded.
+    bool LoadFull(float x, float y);
     // Decodes another frame of the file; the picture held stays when the frame cannot be read.
     bool LoadFrame(int32_t frame);
     bool SaveAs(const char* path, BYTE quality);
@@ -66,9 +76,27 @@ private:
     bool DecodeBytes();
     void SetPath(const char* path);
     void SetSizeInfo(DWORD width, DWORD height, DWORD bits);
+    static KString SizeInfo(DWORD width, DWORD height, DWORD bits);
+
+    struct WholePicture
+    {
+        std::unique_ptr<CRasterImage> image;
+        KString info;
+    };
+    static bool DecodesReduced(const KFileBuffer& bytes, DWORD fitWidth, DWORD fitHeight);
+    static WholePicture DecodeWhole(const KFileBuffer& bytes);
+    void JoinWholeDecode();
 
     KString m_info;
     KFileBuffer m_fileBytes;
+    // The file's bytes from LoadReduced to LoadFull; the block stays for the next file.
+    KFileBuffer m_reducedSource;
+    bool m_fullPending = false; // the picture held is LoadReduced's
+    // The whole picture's decode from LoadReduced's bytes, beside the reduced one; joined
+    // before the bytes or the result are touched again (FreeImages, LoadFull).
+    WholePicture m_whole;
+    std::thread m_wholeThread;
+    bool m_wholeStarted = false;
     char m_path[512] = {};
     DWORD m_format = 0;
     std::unique_ptr<CRasterImage> m_image;

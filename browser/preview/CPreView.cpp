@@ -199,6 +199,9 @@ void CPreView::ShowFile(const CDrawingFileInfo* type, const char* path, const ch
     if (noPassword && thread->IsCurrentFile(path)) {
         // The thread holds it already (the view frame walked to it): the pane shows it.
         m_shownPath = path;
+        // A first picture of this file stays while the thread still opens it.
+        if (!thread->IsOpening())
+            m_firstPictureShown = false;
         return;
     }
     CDrawingFileInfo found;
@@ -209,6 +212,7 @@ void CPreView::ShowFile(const CDrawingFileInfo* type, const char* path, const ch
     }
     m_shownPath = path;
     m_rasterFailed = false;
+    m_firstPictureShown = false;
     RebuildLayoutMenus(false);
     if (!IsWindowVisible()) {
         thread->RequestLoad(type->typeId, path);
@@ -219,7 +223,7 @@ void CPreView::ShowFile(const CDrawingFileInfo* type, const char* path, const ch
     m_progressMark = 0;
     thread->SetPassword(password ? password : "", passwordIndex);
     thread->OpenFile(type->typeId, path, ClampThreadSide(client.Width()), ClampThreadSide(client.Height()),
-                     g_options.PreviewZoomExtend);
+                     g_options.PreviewZoomExtend, true);
     RedrawWindow(nullptr, nullptr, kRedrawNow);
 }
 
@@ -230,6 +234,7 @@ void CPreView::Reset()
         Thread()->PostRequest(TDwgDrawThread::kRequestClose);
     m_shownPath.Empty();
     m_rasterFailed = false;
+    m_firstPictureShown = false;
     RefreshCursor();
     CRect client;
     GetClientRect(&client);
@@ -309,6 +314,7 @@ LRESULT CPreView::OnRequestDone(WPARAM wParam, LPARAM lParam)
         PostStatusRefresh();
         return 0;
     }
+    m_firstPictureShown = false;
     CopyPicture(nullptr);
     RefreshCursor();
     // The layout names are asked for once the open and its first picture are done: the thread's
@@ -322,7 +328,10 @@ LRESULT CPreView::OnOpenStage(WPARAM wParam, LPARAM lParam)
 {
     if (!IsRunning())
         return 0;
-    if (wParam == 0 && IsRasterShown()) {
+    if (wParam == TDwgDrawThread::kStageFirstPicture) {
+        TakeFirstPicture();
+    } else if (wParam == 0 && IsRasterShown()) {
+        m_firstPictureShown = false;
         m_rasterFailed = true;
         RedrawWindow(nullptr, nullptr, kRedrawNow);
     } else if (wParam == 1) {
@@ -340,6 +349,22 @@ LRESULT CPreView::OnOpenStage(WPARAM wParam, LPARAM lParam)
             ShowFile(nullptr, path, password, index);
     }
     return 0;
+}
+
+// The thread reports a reduced first picture of the image it still opens: the pane takes a copy
+// and paints it until the full picture is there.
+void CPreView::TakeFirstPicture()
+{
+    TDwgDrawThread* thread = Thread();
+    if (!IsRasterShown() || !thread->IsOpening() || thread->GetFilePath().CompareNoCase(m_shownPath) != 0)
+        return;
+    {
+        CSingleLock lock(&m_pictureLock, TRUE);
+        if (!thread->CopyPicture(m_picture))
+            return;
+    }
+    m_firstPictureShown = true;
+    RedrawWindow(nullptr, nullptr, kRedrawNow);
 }
 
 LRESULT CPreView::OnProgressMessage(WPARAM wParam, LPARAM lParam)
@@ -458,7 +483,7 @@ void CPreView::PaintTo(HDC dc)
         return;
     }
     if (!IsContentReady()) {
-        if (!IsDrawingShown()) {
+        if (!IsDrawingShown() && !(m_firstPictureShown && IsRasterShown())) {
             PaintEmpty(dc, client);
             return;
         }

@@ -163,6 +163,7 @@ private:
     HCURSOR ModeCursor() const;
     void RefreshCursor();
     void PostStatusRefresh() const;
+    void TakeFirstPicture();
     void AfterRasterChange();
     void ZoomStep(bool in);
     void RequestView(int code, const POINT* p1, const POINT* p2, bool now);
@@ -200,6 +201,9 @@ private:
     // The shown image could not be read: the empty pane says so instead of looking like nothing
     // was selected.
     bool m_rasterFailed = false;
+    // The picture holds the thread's reduced first picture of the image being opened: it is
+    // painted until the open is done.
+    bool m_firstPictureShown = false;
     CMenu m_contextMenu;
     bool m_layoutsStale = false;
 };

@@ -21,6 +21,16 @@ void AppendDouble(std::string& out, double value)
     out += ' ';
 }
 
+// An integer token (a pointer's after its '$'), written in place: solids hold thousands of them.
+void AppendInteger(std::string& out, std::int32_t value, const char* prefix = "")
+{
+    char buffer[16];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out += prefix;
+    out.append(buffer, r.ptr);
+    out += ' ';
+}
+
 } // namespace
 
 bool SabConverter::Doubles(int count, std::string& out)
@@ -63,9 +73,9 @@ bool SabConverter::Tag(std::string& out, bool& recordEnd, bool& dataEnd)
     const bool partial = m_partial;
     m_partial = false;
     switch (code) {
-    case 0x02: { std::int8_t v = 0; if (!Value(v)) return false; out += std::to_string(v) + ' '; return true; }
-    case 0x03: { std::int16_t v = 0; if (!Value(v)) return false; out += std::to_string(v) + ' '; return true; }
-    case 0x04: case 0x15: { std::int32_t v = 0; if (!Value(v)) return false; out += std::to_string(v) + ' '; return true; }
+    case 0x02: { std::int8_t v = 0; if (!Value(v)) return false; AppendInteger(out, v); return true; }
+    case 0x03: { std::int16_t v = 0; if (!Value(v)) return false; AppendInteger(out, v); return true; }
+    case 0x04: case 0x15: { std::int32_t v = 0; if (!Value(v)) return false; AppendInteger(out, v); return true; }
     case 0x05: { float v = 0; if (!Value(v)) return false; AppendDouble(out, v); return true; }
     case 0x06: return Doubles(1, out);
     case 0x07: return Text(1, out);
@@ -74,7 +84,7 @@ bool SabConverter::Tag(std::string& out, bool& recordEnd, bool& dataEnd)
     // Logicals: the SAT keywords of a sense (the only ones the edges need) are written.
     case 0x0A: out += "reversed "; return true;
     case 0x0B: out += "forward "; return true;
-    case 0x0C: { std::int32_t v = 0; if (!Value(v)) return false; out += '$' + std::to_string(v) + ' '; return true; }
+    case 0x0C: { std::int32_t v = 0; if (!Value(v)) return false; AppendInteger(out, v, "$"); return true; }
     case 0x0D: case 0x0E: {
         // Type names: "straight" (0x0E, a part) then "curve" (0x0D) make "straight-curve".
         std::string name;

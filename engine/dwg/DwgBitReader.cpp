@@ -8,11 +8,20 @@
 
 namespace orvo::dwg {
 
-DwgBitReader::DwgBitReader(const uint8_t* data, size_t size, DwgVersion version)
-    : m_data(data), m_size(data != nullptr ? size : 0), m_limit(static_cast<uint64_t>(m_size) * 8),
-      m_version(version)
+namespace {
+
+// Eight bytes, the first the most significant.
+uint64_t LoadBigEndian(const uint8_t* bytes)
 {
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof(word));
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    word = __builtin_bswap64(word);
+#endif
+    return word;
 }
+
+} // namespace
 
 void DwgBitReader::SeekBit(uint64_t bit)
 {
@@ -60,13 +69,10 @@ inline uint64_t DwgBitReader::Bits(unsigned count)
     const size_t byte = static_cast<size_t>(m_bit >> 3);
     const unsigned offset = static_cast<unsigned>(m_bit & 7);
     // Fast path: eight bytes in one big-endian word (count is at most 32, plus 7 for the offset).
-    // Every field of every object comes through here, so the word is one load and a byte swap.
-    if (m_size - byte >= 8) {
-        uint64_t word;
-        std::memcpy(&word, m_data + byte, sizeof(word));
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-        word = __builtin_bswap64(word);
-#endif
+    // Every field of every object comes through here, so the word is one load and a byte swap;
+    // the bits beyond the count, which may lie past the limit, are shifted out.
+    if (m_readable - byte >= 8) {
+        const uint64_t word = LoadBigEndian(m_data + byte);
         m_bit += count;
         return (word << offset) >> (64 - count);
     }
@@ -146,12 +152,26 @@ double DwgBitReader::DD(double defaultValue)
         return RD();
     uint8_t bytes[8];
     std::memcpy(bytes, &defaultValue, sizeof bytes);
-    if (code == 2) {
-        bytes[4] = RC();
-        bytes[5] = RC();
+    // The stored bytes in one or two reads when they are all there; else byte by byte, as far as
+    // they go.
+    const uint64_t stored = code == 2 ? 48 : 32;
+    if (!m_failed && BitsLeft() >= stored) {
+        if (code == 2) {
+            const uint16_t middle = RS();
+            bytes[4] = static_cast<uint8_t>(middle & 0xFF);
+            bytes[5] = static_cast<uint8_t>(middle >> 8);
+        }
+        const uint32_t low = RL();
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = static_cast<uint8_t>(low >> (8 * i));
+    } else {
+        if (code == 2) {
+            bytes[4] = RC();
+            bytes[5] = RC();
+        }
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = RC();
     }
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = RC();
     double value;
     std::memcpy(&value, bytes, sizeof value);
     return value;
@@ -174,6 +194,20 @@ uint32_t DwgBitReader::RL()
 
 double DwgBitReader::RD()
 {
+    // The eight bytes in one go when sixteen can be loaded at the current byte; the first byte
+    // read is the lowest.
+    const size_t at = static_cast<size_t>(m_bit >> 3);
+    if (!m_failed && BitsLeft() >= 64 && m_readable - at >= 16) {
+        const unsigned offset = static_cast<unsigned>(m_bit & 7);
+        uint64_t word = LoadBigEndian(m_data + at);
+        if (offset != 0)
+            word = (word << offset) | (LoadBigEndian(m_data + at + 8) >> (64 - offset));
+        m_bit += 64;
+        const uint64_t bits = __builtin_bswap64(word);
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
     const uint64_t low = RL();
     const uint64_t bits = low | (static_cast<uint64_t>(RL()) << 32);
     double value;
@@ -235,6 +269,20 @@ uint32_t DwgBitReader::MS()
 DwgHandleRef DwgBitReader::H()
 {
     DwgHandleRef ref;
+    // Most handles take one load: the code byte and up to six bytes of value lie in the first 57
+    // bits of eight bytes read at the current byte, when the whole reference lies before the limit.
+    const size_t at = static_cast<size_t>(m_bit >> 3);
+    if (!m_failed && m_readable - at >= 8 && BitsLeft() >= 8) {
+        const uint64_t word = LoadBigEndian(m_data + at) << (m_bit & 7);
+        const unsigned counter = static_cast<unsigned>(word >> 56) & 0x0F;
+        const uint64_t bits = 8 + 8 * static_cast<uint64_t>(counter);
+        if (counter <= 6 && bits <= BitsLeft()) {
+            ref.code = static_cast<uint8_t>(word >> 60);
+            ref.value = counter == 0 ? 0 : (word << 8) >> (64 - 8 * counter);
+            m_bit += bits;
+            return ref;
+        }
+    }
     const uint8_t first = RC();
     ref.code = static_cast<uint8_t>(first >> 4);
     const unsigned counter = first & 0x0F;
@@ -260,8 +308,7 @@ std::string DwgBitReader::TV()
     if (!Need(static_cast<uint64_t>(length) * 8))
         return std::string();
     std::string text(length, '\0');
-    for (uint16_t i = 0; i < length; ++i)
-        text[i] = static_cast<char>(RC());
+    ReadBytes(reinterpret_cast<uint8_t*>(text.data()), text.size());
     // Writers store the terminating zero inside the length now and then.
     const size_t end = text.find('\0');
     if (end != std::string::npos)
@@ -274,13 +321,17 @@ std::string DwgBitReader::TU()
     const uint16_t length = BS();
     if (!Need(static_cast<uint64_t>(length) * 16))
         return std::string();
-    std::vector<uint16_t> units(length);
+    // Names and short texts, nearly all of them, without a block of memory of their own.
+    constexpr uint16_t kShort = 128;
+    uint16_t shortUnits[kShort];
+    std::vector<uint16_t> longUnits(length > kShort ? length : 0);
+    uint16_t* const units = length > kShort ? longUnits.data() : shortUnits;
     for (uint16_t i = 0; i < length; ++i)
         units[i] = RS();
     size_t count = 0;
-    while (count < units.size() && units[count] != 0)
+    while (count < length && units[count] != 0)
         ++count;
-    const std::string text = Utf16ToUtf8(units.data(), count);
+    const std::string text = Utf16ToUtf8(units, count);
     return m_decoder != nullptr ? m_decoder->Decode(text) : text;
 }
 
@@ -388,9 +439,28 @@ std::vector<uint8_t> DwgBitReader::Bytes(uint64_t count)
         return {};
     }
     std::vector<uint8_t> bytes(static_cast<size_t>(count));
-    for (uint8_t& byte : bytes)
-        byte = RC();
+    ReadBytes(bytes.data(), bytes.size());
     return bytes;
+}
+
+void DwgBitReader::ReadBytes(uint8_t* out, size_t count)
+{
+    if (m_failed || count > BitsLeft() / 8) {
+        for (size_t i = 0; i < count; ++i)
+            out[i] = RC();
+        return;
+    }
+    // All there: straight from the buffer, or each byte from two neighbours off the byte grid
+    // (the last bit read lies in the buffer, so the neighbour of the last byte does too).
+    const size_t at = static_cast<size_t>(m_bit >> 3);
+    const unsigned offset = static_cast<unsigned>(m_bit & 7);
+    if (offset == 0) {
+        std::memcpy(out, m_data + at, count);
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            out[i] = static_cast<uint8_t>((m_data[at + i] << offset) | (m_data[at + i + 1] >> (8 - offset)));
+    }
+    m_bit += 8 * static_cast<uint64_t>(count);
 }
 
 bool DwgBitReader::Claim(uint64_t count, uint64_t bytesEach)

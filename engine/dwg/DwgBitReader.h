@@ -20,7 +20,16 @@ class DwgBitReader
 {
 public:
     DwgBitReader() : DwgBitReader(nullptr, 0, DwgVersion::Unknown) {}
-    DwgBitReader(const uint8_t* data, size_t size, DwgVersion version);
+    DwgBitReader(const uint8_t* data, size_t size, DwgVersion version) : DwgBitReader(data, size, version, size) {}
+    // The same over size bytes that lie inside a larger buffer of readable bytes from data (an
+    // object inside its section): the values are still those of the size bytes alone, but the
+    // reads near their end may load whole words that reach past them instead of byte by byte.
+    DwgBitReader(const uint8_t* data, size_t size, DwgVersion version, size_t readable)
+        : m_data(data), m_size(data != nullptr ? size : 0),
+          m_readable(data != nullptr && readable > size ? readable : m_size),
+          m_limit(static_cast<uint64_t>(m_size) * 8), m_version(version)
+    {
+    }
 
     DwgVersion Version() const { return m_version; }
     // Texts go through the decoder (code page, \U+ escapes) when one is set; it must outlive
@@ -85,6 +94,8 @@ public:
     DwgPoint3 DD3(const DwgPoint3& defaults);
     // Reads count raw bytes; fails (and returns nothing) when fewer are left.
     std::vector<uint8_t> Bytes(uint64_t count);
+    // Reads count raw bytes into out as count RC() would: past the end they are zeros.
+    void ReadBytes(uint8_t* out, size_t count);
 
 private:
     // At most 32 bits.
@@ -93,6 +104,7 @@ private:
 
     const uint8_t* m_data;
     size_t m_size;
+    size_t m_readable; // bytes that may be loaded from m_data, at least m_size
     uint64_t m_limit;
     uint64_t m_bit = 0;
     DwgVersion m_version;

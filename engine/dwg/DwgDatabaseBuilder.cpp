@@ -23,9 +23,12 @@ void DwgDatabaseBuilder::AddEntity(uint64_t handle, RkDb::EntityPtr entity, cons
 {
     Pending item;
     item.handle = handle;
+    item.owner = common.owner;
+    item.next = common.next;
     item.entity = std::move(entity);
-    item.common = common;
-    item.refs = std::move(refs);
+    item.detail = static_cast<uint32_t>(m_details.size());
+    item.entMode = common.entMode;
+    m_details.push_back(Details{common, std::move(refs)});
     m_itemByHandle.emplace_back(handle, m_items.size());
     m_items.push_back(std::move(item));
 }
@@ -34,9 +37,12 @@ void DwgDatabaseBuilder::AddVertex(uint64_t handle, const DwgEntityCommon& commo
 {
     Pending item;
     item.handle = handle;
-    item.common = common;
+    item.owner = common.owner;
+    item.next = common.next;
+    item.detail = static_cast<uint32_t>(m_vertices.size());
+    item.entMode = common.entMode;
     item.isVertex = true;
-    item.vertex = vertex;
+    m_vertices.push_back(vertex.vertex);
     m_itemByHandle.emplace_back(handle, m_items.size());
     m_items.push_back(std::move(item));
 }
@@ -78,7 +84,7 @@ void DwgDatabaseBuilder::Finish()
     AddTables();
     // Children first: vertices and attributes move into their owners before those are placed.
     for (Pending& item : m_items) {
-        if (item.entity && item.refs.ownsChildren)
+        if (item.entity && m_details[item.detail].refs.ownsChildren)
             AttachChildren(item);
     }
     // Each block's entities in the block's own order, then whatever the order did not reach.
@@ -91,8 +97,10 @@ void DwgDatabaseBuilder::Finish()
                 PlaceInBlock(block, m_items[index]);
         }
     }
-    for (Pending& item : m_items)
-        PlaceInBlock(OwnerBlock(item), item);
+    for (Pending& item : m_items) {
+        if (!item.placed && item.entity)
+            PlaceInBlock(OwnerBlock(item), item);
+    }
     NumberViewports();
     AddDrawOrders();
     AddLayouts();
@@ -182,6 +190,11 @@ void DwgDatabaseBuilder::AddTables()
     SortBlocks();
     for (RkDb::LineType& lineType : m_lineTypes)
         m_db.LineTypes().Add(std::move(lineType));
+    // Worked out once for every entity that names a line type.
+    m_lineTypeRefs.clear();
+    for (std::int32_t index = 0; index < m_db.LineTypes().Count(); ++index)
+        m_lineTypeRefs.push_back(LineTypeRef(index));
+    m_continuous = m_db.LineTypes().Find("Continuous");
     for (DwgLayerRecord& record : m_layers) {
         const std::int32_t lineType = m_db.LineTypes().FindHandle(record.lineType);
         record.layer.lineType = lineType >= 0 ? lineType : RkDb::kRefNone;
@@ -248,21 +261,22 @@ std::vector<size_t> DwgDatabaseBuilder::ChildOrder(uint64_t first, uint64_t last
         order.push_back(found);
         if (handle == last)
             break;
-        handle = m_items[found].common.next;
+        handle = m_items[found].next;
     }
     return order;
 }
 
 void DwgDatabaseBuilder::AttachChildren(Pending& item)
 {
-    const std::vector<size_t> children = ChildOrder(item.refs.firstChild, item.refs.lastChild, item.refs.children);
+    const DwgEntityRefs& refs = m_details[item.detail].refs;
+    const std::vector<size_t> children = ChildOrder(refs.firstChild, refs.lastChild, refs.children);
     if (auto* polyline = Take<RkDb::Polyline>(item.entity)) {
         polyline->vertices.reserve(polyline->vertices.size() + children.size());
         for (size_t index : children) {
             Pending& child = m_items[index];
-            if (!child.isVertex || child.placed || child.common.owner != item.handle)
+            if (!child.isVertex || child.placed || child.owner != item.handle)
                 continue;
-            polyline->vertices.push_back(child.vertex.vertex);
+            polyline->vertices.push_back(m_vertices[child.detail]);
             child.placed = true;
         }
         return;
@@ -270,7 +284,7 @@ void DwgDatabaseBuilder::AttachChildren(Pending& item)
     if (auto* insert = Take<RkDb::Insert>(item.entity)) {
         for (size_t index : children) {
             Pending& child = m_items[index];
-            if (child.placed || child.common.owner != item.handle || !Take<RkDb::Attribute>(child.entity))
+            if (child.placed || child.owner != item.handle || !Take<RkDb::Attribute>(child.entity))
                 continue;
             ApplyCommon(child);
             ResolveReferences(child);
@@ -282,10 +296,10 @@ void DwgDatabaseBuilder::AttachChildren(Pending& item)
 
 std::int32_t DwgDatabaseBuilder::OwnerBlock(const Pending& item) const
 {
-    switch (item.common.entMode) {
+    switch (item.entMode) {
     case 1: return m_paperSpace >= 0 ? m_paperSpace : m_db.Blocks().Find("*Paper_Space");
     case 2: return m_db.ModelSpace();
-    default: return m_db.Blocks().FindHandle(item.common.owner);
+    default: return m_db.Blocks().FindHandle(item.owner);
     }
 }
 
@@ -302,30 +316,37 @@ void DwgDatabaseBuilder::PlaceInBlock(std::int32_t block, Pending& item)
     item.placed = true;
 }
 
+// BYLAYER and BYBLOCK are references, not records.
+std::int32_t DwgDatabaseBuilder::LineTypeRef(std::int32_t index) const
+{
+    const std::string key = RkDb::TableKey(m_db.LineTypes()[index].name);
+    if (key == "BYLAYER")
+        return RkDb::kRefByLayer;
+    if (key == "BYBLOCK")
+        return RkDb::kRefByBlock;
+    return index;
+}
+
 std::int32_t DwgDatabaseBuilder::ResolveLineType(const DwgEntityCommon& common) const
 {
     if (common.lineType != 0) {
         const std::int32_t index = m_db.LineTypes().FindHandle(common.lineType);
         if (index < 0)
             return RkDb::kRefByLayer;
-        const std::string key = RkDb::TableKey(m_db.LineTypes()[index].name);
-        if (key == "BYLAYER")
-            return RkDb::kRefByLayer;
-        if (key == "BYBLOCK")
-            return RkDb::kRefByBlock;
-        return index;
+        return static_cast<size_t>(index) < m_lineTypeRefs.size() ? m_lineTypeRefs[static_cast<size_t>(index)]
+                                                                    : LineTypeRef(index);
     }
     switch (common.lineTypeFlags) {
     case 1: return RkDb::kRefByBlock;
-    case 2: return m_db.LineTypes().Find("Continuous");
+    case 2: return m_continuous;
     default: return RkDb::kRefByLayer;
     }
 }
 
-void DwgDatabaseBuilder::ApplyCommon(Pending& item)
+void DwgDatabaseBuilder::ApplyCommon(Pending& item) const
 {
     RkDb::Entity& entity = *item.entity;
-    const DwgEntityCommon& common = item.common;
+    const DwgEntityCommon& common = m_details[item.detail].common;
     entity.handle = item.handle;
     const std::int32_t layer = m_db.Layers().FindHandle(common.layer);
     entity.layer = layer >= 0 ? layer : 0;
@@ -338,9 +359,9 @@ void DwgDatabaseBuilder::ApplyCommon(Pending& item)
     entity.invisible = (common.invisibility & 1) != 0;
 }
 
-void DwgDatabaseBuilder::ResolveReferences(Pending& item)
+void DwgDatabaseBuilder::ResolveReferences(Pending& item) const
 {
-    const DwgEntityRefs& refs = item.refs;
+    const DwgEntityRefs& refs = m_details[item.detail].refs;
     const std::int32_t style = std::max(0, m_db.TextStyles().FindHandle(refs.style));
     if (auto* text = Take<RkDb::Text>(item.entity))
         text->text.style = style;

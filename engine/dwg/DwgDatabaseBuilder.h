@@ -43,9 +43,13 @@ public:
     void AddVertex(uint64_t handle, const DwgEntityCommon& common, const DwgVertex& vertex);
 
     // Room for the map's objects, so that collecting them does not move them again and again.
+    // Each object is an entity or a vertex: both lists get room for all (memory taken but never
+    // touched costs nothing).
     void Reserve(size_t objects)
     {
         m_items.reserve(objects);
+        m_details.reserve(objects);
+        m_vertices.reserve(objects);
         m_itemByHandle.reserve(objects);
     }
 
@@ -54,15 +58,25 @@ public:
 private:
     void NumberViewports();
     void AddDrawOrders();
+    // What the placing passes look at, kept small: they walk chains of next links from item to
+    // item across the whole drawing, and a few thousand items of several hundred bytes each no
+    // longer stayed in the cache.
     struct Pending
     {
         uint64_t handle = 0;
+        uint64_t owner = 0;
+        uint64_t next = 0;
         RkDb::EntityPtr entity;
+        uint32_t detail = 0;   // index into m_details, or into m_vertices for a vertex
+        uint8_t entMode = 2;
+        bool isVertex = false;
+        bool placed = false;
+    };
+    // The rest of an entity's fields, read once when it is placed.
+    struct Details
+    {
         DwgEntityCommon common;
         DwgEntityRefs refs;
-        bool isVertex = false;
-        DwgVertex vertex;
-        bool placed = false;
     };
 
     static std::string UniqueBlockName(const std::string& name, int starIndex, int& paperSpaces);
@@ -71,12 +85,13 @@ private:
     void AddLayouts();
     void ResolveHeaderNames();
     std::vector<size_t> ChildOrder(uint64_t first, uint64_t last, const std::vector<uint64_t>& list) const;
-    void ApplyCommon(Pending& item);
-    void ResolveReferences(Pending& item);
+    void ApplyCommon(Pending& item) const;
+    void ResolveReferences(Pending& item) const;
     void AttachChildren(Pending& item);
     void PlaceInBlock(std::int32_t block, Pending& item);
     std::int32_t OwnerBlock(const Pending& item) const;
     std::int32_t ResolveLineType(const DwgEntityCommon& common) const;
+    std::int32_t LineTypeRef(std::int32_t index) const;
     void IndexItems();
     // The item of that handle (the first added when two share it), or npos.
     size_t FindItem(uint64_t handle) const;
@@ -85,10 +100,14 @@ private:
     RkDb::Database& m_db;
     std::vector<DwgLayerRecord> m_layers;
     std::vector<RkDb::LineType> m_lineTypes;
+    std::vector<std::int32_t> m_lineTypeRefs; // LineTypeRef by line type index, once the tables are in
+    std::int32_t m_continuous = -1;
     std::vector<DwgBlockRecord> m_blocks;
     DwgTableControl m_blockControl;
     std::vector<RkDb::Layout> m_layouts;
     std::vector<Pending> m_items;
+    std::vector<Details> m_details;
+    std::vector<RkDb::PolyVertex> m_vertices;
     // (handle, item) in the order added, sorted by handle when Finish starts: a map node for every
     // object cost more than the object's decoding under some allocators.
     std::vector<std::pair<uint64_t, size_t>> m_itemByHandle;

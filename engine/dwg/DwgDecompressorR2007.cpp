@@ -2,6 +2,7 @@
 
 #include "engine/dwg/DwgLzCursor.h"
 
+#include <array>
 #include <cstring>
 
 namespace orvo::dwg {
@@ -56,6 +57,25 @@ constexpr TailOrder kTailOrder[32] = {
 };
 
 constexpr size_t kBlockSize = 32;
+
+// The short tails (under eight bytes, the literals that follow a copy) as the source byte of each
+// output byte, made from the runs above: one indexed move a byte instead of a walk of the runs.
+constexpr size_t kShortTail = 8;
+using TailBytes = std::array<std::array<uint8_t, kShortTail>, kShortTail>;
+
+constexpr TailBytes MakeShortTails()
+{
+    TailBytes tails{};
+    for (size_t count = 0; count < kShortTail; ++count) {
+        size_t out = 0;
+        for (size_t r = 0; r < kMaxRuns && kTailOrder[count][r].count != 0; ++r)
+            for (size_t i = 0; i < kTailOrder[count][r].count; ++i)
+                tails[count][out++] = static_cast<uint8_t>(kTailOrder[count][r].start + i);
+    }
+    return tails;
+}
+
+constexpr TailBytes kShortTails = MakeShortTails();
 
 class Decoder : public DwgLzCursor
 {
@@ -164,6 +184,13 @@ bool Decoder::CopyLiterals(size_t count)
         return false;
     // A block of 32 is four groups of eight, last group first.
     static constexpr CopyRun kBlockOrder[kMaxRuns] = {{24, 8}, {16, 8}, {8, 8}, {0, 8}};
+    if (count < kShortTail) {
+        for (size_t i = 0; i < count; ++i)
+            m_dst[m_out + i] = m_src[m_in + kShortTails[count][i]];
+        m_out += count;
+        m_in += count;
+        return true;
+    }
     for (; count >= kBlockSize; count -= kBlockSize, m_in += kBlockSize)
         CopyRuns(kBlockOrder, m_in);
     CopyRuns(kTailOrder[count], m_in);

@@ -42,11 +42,28 @@ protected:
                 std::memcpy(&chunk, m_dst + m_out - offset, sizeof(chunk));
                 std::memcpy(m_dst + m_out, &chunk, sizeof(chunk));
             }
+            // The tail of at most seven bytes in at most three moves.
+            if ((count & 4) != 0)
+                CopyBack<4>(offset);
+            if ((count & 2) != 0)
+                CopyBack<2>(offset);
+            if ((count & 1) != 0)
+                CopyBack<1>(offset);
+            return true;
         }
-        // Byte by byte where a match overlaps the bytes it produces, and for the tail.
+        // Byte by byte where a match overlaps the bytes it produces.
         for (size_t i = 0; i < count; ++i, ++m_out)
             m_dst[m_out] = m_dst[m_out - offset];
         return true;
+    }
+
+    // size bytes from offset back, wholly behind the output (offset at least size).
+    template <size_t size> void CopyBack(size_t offset)
+    {
+        uint8_t chunk[size];
+        std::memcpy(chunk, m_dst + m_out - offset, size);
+        std::memcpy(m_dst + m_out, chunk, size);
+        m_out += size;
     }
 
     const uint8_t* m_src;

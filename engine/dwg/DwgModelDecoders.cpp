@@ -37,8 +37,7 @@ bool ReadSatBlocks(DwgBitReader& data, std::string& sat)
             return false;
         const std::size_t at = sat.size();
         sat.resize(at + size);
-        for (uint32_t i = 0; i < size; ++i)
-            sat[at + i] = static_cast<char>(data.RC());
+        data.ReadBytes(reinterpret_cast<uint8_t*>(&sat[at]), size);
     }
     return false;
 }
@@ -61,8 +60,7 @@ void ReadSab(DwgBitReader& data, std::string& text)
     if (!data.Claim(size + maxText, 1))
         return;
     std::string sab(static_cast<std::size_t>(size), '\0');
-    for (char& c : sab)
-        c = static_cast<char>(data.RC());
+    data.ReadBytes(reinterpret_cast<uint8_t*>(sab.data()), sab.size());
     if (!RkAcis::SatReader::SabToSat(sab, text, static_cast<std::size_t>(maxText)))
         text.clear();
 }

@@ -1,6 +1,5 @@
 #include "engine/dwg/DwgObjectMap.h"
 
-#include "engine/dwg/DwgBitReader.h"
 #include "engine/dwg/DwgChecksum.h"
 
 #include <algorithm>
@@ -13,6 +12,42 @@ namespace {
 constexpr size_t kMaxPageSize = 2048;
 
 bool ByHandle(const DwgObjectMap::Entry& a, const DwgObjectMap::Entry& b) { return a.handle < b.handle; }
+
+// The map's numbers are whole bytes from the start of each page, so they are read straight from
+// the bytes: seven bits a byte, the high bit saying another byte follows.
+bool ReadModularChar(const uint8_t*& at, const uint8_t* end, uint64_t& value)
+{
+    // Handles are 64-bit: some writers give objects handles far past 32 bits (random-looking
+    // ones), and the map steps to them in one number of up to ten bytes.
+    value = 0;
+    unsigned shift = 0;
+    for (int i = 0; i < 10 && at < end; ++i, shift += 7) {
+        const uint8_t byte = *at++;
+        value |= static_cast<uint64_t>(byte & 0x7F) << shift;
+        if ((byte & 0x80) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The same, signed: the last byte keeps six bits and the sign.
+bool ReadSignedModularChar(const uint8_t*& at, const uint8_t* end, int32_t& value)
+{
+    uint64_t bits = 0;
+    unsigned shift = 0;
+    for (int i = 0; i < 5 && at < end; ++i, shift += 7) {
+        const uint8_t byte = *at++;
+        if ((byte & 0x80) != 0) {
+            bits |= static_cast<uint64_t>(byte & 0x7F) << shift;
+            continue;
+        }
+        bits |= static_cast<uint64_t>(byte & 0x3F) << shift;
+        const int64_t magnitude = static_cast<int64_t>(bits & 0x7FFFFFFF);
+        value = static_cast<int32_t>((byte & 0x40) != 0 ? -magnitude : magnitude);
+        return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -38,10 +73,12 @@ bool DwgObjectMap::Read(const std::vector<uint8_t>& section, uint64_t objectsSiz
             return false;
         position += size + 2;
     }
-    m_sorted = m_entries;
-    // Writers store the map in handle order: a check is all most files need.
-    if (!std::is_sorted(m_sorted.begin(), m_sorted.end(), ByHandle))
+    // Writers store the map in handle order: a check is all most files need, and only a map out
+    // of order gets a sorted copy.
+    if (!std::is_sorted(m_entries.begin(), m_entries.end(), ByHandle)) {
+        m_sorted = m_entries;
         std::stable_sort(m_sorted.begin(), m_sorted.end(), ByHandle);
+    }
     return true;
 }
 
@@ -50,11 +87,12 @@ bool DwgObjectMap::ReadPage(const uint8_t* page, size_t size, uint64_t objectsSi
     // Handles and offsets are deltas that start again from zero on every page.
     uint64_t handle = 0;
     int64_t offset = 0;
-    DwgBitReader reader(page, size, DwgVersion::R13);
-    while (reader.BitsLeft() > 0) {
-        const uint64_t handleStep = reader.UMC();
-        const int32_t offsetStep = reader.MC();
-        if (reader.Failed())
+    const uint8_t* at = page;
+    const uint8_t* const end = page + size;
+    while (at < end) {
+        uint64_t handleStep = 0;
+        int32_t offsetStep = 0;
+        if (!ReadModularChar(at, end, handleStep) || !ReadSignedModularChar(at, end, offsetStep))
             return false;
         handle += handleStep;
         offset += offsetStep;
@@ -72,8 +110,9 @@ bool DwgObjectMap::ReadPage(const uint8_t* page, size_t size, uint64_t objectsSi
 bool DwgObjectMap::Find(uint64_t handle, uint64_t& offset) const
 {
     const Entry key{handle, 0};
-    const auto it = std::lower_bound(m_sorted.begin(), m_sorted.end(), key, ByHandle);
-    if (it == m_sorted.end() || it->handle != handle)
+    const std::vector<Entry>& sorted = m_sorted.empty() ? m_entries : m_sorted;
+    const auto it = std::lower_bound(sorted.begin(), sorted.end(), key, ByHandle);
+    if (it == sorted.end() || it->handle != handle)
         return false;
     offset = it->offset;
     return true;

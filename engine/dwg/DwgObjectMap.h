@@ -32,7 +32,7 @@ private:
     bool ReadPage(const uint8_t* page, size_t size, uint64_t objectsSize, uint64_t maxEntries);
 
     std::vector<Entry> m_entries;
-    std::vector<Entry> m_sorted;
+    std::vector<Entry> m_sorted; // a sorted copy, only of a map stored out of handle order
     bool m_overLimit = false;
 };
 

@@ -55,7 +55,9 @@ bool DwgObjectRecord::Open(const std::vector<uint8_t>& objects, uint64_t offset,
         return false;
     m_objectBits = size * 8;
     m_hasText = false;
-    m_data = DwgBitReader(objects.data() + offset + start, static_cast<size_t>(size), version);
+    // The section's bytes after the object may be loaded (never used) by the reads near its end.
+    m_data = DwgBitReader(objects.data() + offset + start, static_cast<size_t>(size), version,
+                          static_cast<size_t>(objects.size() - offset - start));
     m_data.SetTextDecoder(decoder);
     m_type = m_data.OT();
     uint64_t bitSize = 0;

@@ -30,6 +30,8 @@ DwgReedSolomon::DwgReedSolomon(unsigned fieldPolynomial, size_t parityBytes)
             const uint64_t term = static_cast<uint64_t>(Mul(static_cast<uint8_t>(top), generator[i])) << (8 * (i % 8));
             (i < 8 ? m_reduceLow : m_reduceHigh)[top] ^= term;
         }
+    for (unsigned top = 0; top < 256; ++top)
+        m_reduce32[top] = static_cast<uint32_t>(m_reduceLow[top]);
 }
 
 // Every byte of a 2007 file's pages goes through this check, and nearly every code word passes it,
@@ -78,6 +80,20 @@ void DwgReedSolomon::DivisibleLanes(const uint8_t* first, size_t stride, bool* w
         whole[l] = low[l] == 0 && high[l] == 0;
 }
 
+// The same for four parity bytes (the data pages' code): the remainder is exactly one 32-bit word,
+// so the shift itself drops the byte that leaves it and no mask is needed.
+void DwgReedSolomon::DivisibleLanes32(const uint8_t* first, size_t stride, bool* whole) const
+{
+    uint32_t remainder[kLanes] = {};
+    for (size_t k = kCodewordSize; k-- > 0;) {
+        const uint8_t* bytes = first + k * stride;
+        for (size_t l = 0; l < kLanes; ++l)
+            remainder[l] = (remainder[l] << 8) ^ bytes[l] ^ m_reduce32[remainder[l] >> 24];
+    }
+    for (size_t l = 0; l < kLanes; ++l)
+        whole[l] = remainder[l] == 0;
+}
+
 void DwgReedSolomon::Whole(const uint8_t* first, size_t stride, size_t lanes, bool* whole) const
 {
     if (m_parity == 0) {
@@ -93,7 +109,9 @@ void DwgReedSolomon::Whole(const uint8_t* first, size_t stride, size_t lanes, bo
         }
         return;
     }
-    if (m_parity <= 8)
+    if (m_parity == 4)
+        DivisibleLanes32(first, stride, whole);
+    else if (m_parity <= 8)
         DivisibleLanes<false>(first, stride, whole);
     else
         DivisibleLanes<true>(first, stride, whole);

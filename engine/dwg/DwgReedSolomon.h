@@ -37,6 +37,7 @@ private:
     bool Syndromes(const uint8_t* codeword, Poly& syndromes) const;
     bool Divisible(const uint8_t* codeword) const;
     template <bool Wide> void DivisibleLanes(const uint8_t* first, size_t stride, bool* whole) const;
+    void DivisibleLanes32(const uint8_t* first, size_t stride, bool* whole) const;
     size_t Locator(const Poly& syndromes, Poly& locator) const;
     uint8_t Evaluate(const Poly& poly, size_t degree, uint8_t x) const;
     uint8_t Magnitude(const Poly& syndromes, const Poly& locator, size_t degree, uint8_t inverse) const;
@@ -49,6 +50,7 @@ private:
     // times t leaves, so one step of the division is a shift, a look-up and an exclusive or.
     std::array<uint64_t, 256> m_reduceLow{};
     std::array<uint64_t, 256> m_reduceHigh{};
+    std::array<uint32_t, 256> m_reduce32{}; // m_reduceLow's low word, for four parity bytes
 };
 
 } // namespace orvo::dwg

@@ -12,11 +12,14 @@ struct NamedSection
     DwgSectionKind kind;
 };
 
+// The stored preview ("AcDb:Preview") is not among them: the reader draws no picture of it, and
+// in some files it is larger than the objects, so decompressing it cost more than reading them.
+// The preview extractor takes it from the file by itself.
 constexpr NamedSection kNamedSections[] = {
     {"AcDb:Header", DwgSectionKind::Header},   {"AcDb:Classes", DwgSectionKind::Classes},
     {"AcDb:Handles", DwgSectionKind::Handles}, {"AcDb:AcDbObjects", DwgSectionKind::Objects},
-    {"AcDb:Preview", DwgSectionKind::Preview}, {"AcDb:SummaryInfo", DwgSectionKind::SummaryInfo},
-    {"AcDb:Template", DwgSectionKind::Template}, {"AcDb:AcDsPrototype_1b", DwgSectionKind::DataStorage},
+    {"AcDb:SummaryInfo", DwgSectionKind::SummaryInfo}, {"AcDb:Template", DwgSectionKind::Template},
+    {"AcDb:AcDsPrototype_1b", DwgSectionKind::DataStorage},
 };
 
 constexpr size_t kMaintenanceOffset = 0x0B;

@@ -17,7 +17,6 @@ enum class DwgSectionKind
     Classes,     // class definitions
     Handles,     // object map
     Objects,     // object data; R13 to 2000: the whole file, the map holds file offsets
-    Preview,     // stored preview picture
     SummaryInfo, // drawing properties (2004 and later)
     Template,    // MEASUREMENT (R13-2000: the measurement section; 2004 and later: the template)
     DataStorage, // 2013 and later: data kept apart from the objects (the ACIS data of solids)
@@ -27,12 +26,12 @@ enum class DwgSectionKind
 // The section a 2004+ section map names ("AcDb:Header", ...); false for sections the reader skips.
 bool SectionKindOf(const std::string& name, DwgSectionKind& kind);
 
-// A drawing cannot be read without this section; the preview, the properties, the template and
-// the data storage are optional.
+// A drawing cannot be read without this section; the properties, the template and the data
+// storage are optional.
 inline bool IsRequired(DwgSectionKind kind)
 {
-    return kind != DwgSectionKind::Preview && kind != DwgSectionKind::SummaryInfo &&
-           kind != DwgSectionKind::Template && kind != DwgSectionKind::DataStorage;
+    return kind != DwgSectionKind::SummaryInfo && kind != DwgSectionKind::Template &&
+           kind != DwgSectionKind::DataStorage;
 }
 
 enum class DwgReadResult

@@ -238,13 +238,13 @@ bool ReadSectionMap(const std::vector<uint8_t>& file, const FileHeader& header, 
 }
 
 // A data page: coded in interleaved blocks of 251 data bytes (encoding 4) or stored as it is.
+// data: room for the page's stored bytes, kept from page to page (each page writes all it uses).
 bool ReadDataPage(const std::vector<uint8_t>& file, uint64_t address, const SectionInfo& info,
-                  const SectionPage& page, std::vector<uint8_t>& section)
+                  const SectionPage& page, std::vector<uint8_t>& section, std::vector<uint8_t>& data)
 {
     if (page.offset > section.size() || page.size > section.size() - page.offset || page.compressed == 0 ||
         page.compressed > file.size())
         return false;
-    std::vector<uint8_t> data;
     if (info.encoding == kCodedEncoding) {
         const uint64_t blocks = (((page.compressed + 7) & ~uint64_t(7)) + kPageDataBytes - 1) / kPageDataBytes;
         // One code for every page of every file: its tables are made once.
@@ -278,9 +278,10 @@ bool ReadSection(const std::vector<uint8_t>& file, const PageMap& pages, const S
             return false;
     }
     out.assign(static_cast<size_t>(info.size), 0);
+    std::vector<uint8_t> data;
     for (const SectionPage& page : info.pages) {
         const auto found = pages.find(page.id);
-        if (found == pages.end() || !ReadDataPage(file, found->second, info, page, out))
+        if (found == pages.end() || !ReadDataPage(file, found->second, info, page, out, data))
             return false;
     }
     return true;

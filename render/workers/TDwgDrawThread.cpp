@@ -323,7 +323,7 @@ void TDwgDrawThread::SetPassword(const char* password, int index)
     m_request.passwordIndex = index;
 }
 
-void TDwgDrawThread::OpenFile(int type, const char* path, int width, int height, bool fit)
+void TDwgDrawThread::OpenFile(int type, const char* path, int width, int height, bool fit, bool firstPictureEarly)
 {
     m_cancel.store(true);
     RkApp::Document* document = m_document.load();
@@ -344,6 +344,7 @@ void TDwgDrawThread::OpenFile(int type, const char* path, int width, int height,
         m_filePath = path ? path : "";
         m_request.path = m_filePath;
         m_request.code = fit ? kRequestOpenFit : kRequestOpen;
+        m_request.firstPictureEarly = firstPictureEarly;
     }
     m_requestedWidth.store(ClampWidth(width));
     m_requestedHeight.store(ClampHeight(height));
@@ -787,7 +788,13 @@ void TDwgDrawThread::OpenRaster(const Request& request)
     if (!StillWanted())
         return;
     KImage& image = m_rasterScene.GetImage();
-    if (!image.Load(request.path, 0.0f, 0.0f)) {
+    const bool reducedFirst = request.firstPictureEarly && ShowReducedFirst(request);
+    if (reducedFirst && !StillWanted()) {
+        m_rasterScene.Clear();
+        return;
+    }
+    if (!(reducedFirst ? image.LoadFull(0.0f, 0.0f) : image.Load(request.path, 0.0f, 0.0f))) {
+        m_rasterScene.Clear();
         PostToNotify(kMsgOpenStage, 0, 0);
         return;
     }
@@ -806,11 +813,43 @@ void TDwgDrawThread::OpenRaster(const Request& request)
         }
         PostToNotify(kMsgOpenStage, 1, 0);
     }
+    FitRasterScene();
+    PostToNotify(kMsgOpenStage, 1, request.passwordIndex);
+}
+
+void TDwgDrawThread::FitRasterScene()
+{
+    m_rasterScene.ClearViewHistory();
     m_rasterScene.ComputeExtents(true);
     m_rasterScene.SetImageFlag(!GetDisplaySettings().previewHalfTone);
     m_rasterScene.ZoomExtents();
     m_rasterScene.SetImageFlag(true);
-    PostToNotify(kMsgOpenStage, 1, request.passwordIndex);
+}
+
+// The full decode of a 12-megapixel photo takes several times what a decode at the pane's size
+// does (the DCT scale skips most of the inverse transform, the colour conversion and the fresh
+// memory of the big picture): the pane gets that picture first. The thread stays busy until the
+// full picture has taken its place, so no zoom or turn ever works on the reduced one.
+bool TDwgDrawThread::ShowReducedFirst(const Request& request)
+{
+    const int width = m_requestedWidth.load();
+    const int height = m_requestedHeight.load();
+    KImage& image = m_rasterScene.GetImage();
+    if (!image.LoadReduced(request.path, static_cast<DWORD>(width), static_cast<DWORD>(height)))
+        return false;
+    if (!StillWanted())
+        return true;
+    // The pane sizes the canvas only while the thread is idle; it is this thread's until then.
+    m_rasterCanvas.SetSize(width, height);
+    FitRasterScene();
+    {
+        CSingleLock lock(&m_viewLock, TRUE);
+        if (m_device.GetWidth() != width || m_device.GetHeight() != height)
+            return true;
+        ::BitBlt(m_device.GetDC(), 0, 0, width, height, m_rasterCanvas.GetMemoryDC(), 0, 0, SRCCOPY);
+    }
+    PostToNotify(kMsgOpenStage, kStageFirstPicture, 0);
+    return true;
 }
 
 void TDwgDrawThread::LoadInformation(const Request& request)

@@ -28,6 +28,9 @@ public:
     static constexpr UINT kMsgOpenStage = 0x801F;
     static constexpr int kMaxWidth = 3999;
     static constexpr int kMaxHeight = 2999;
+    // The open stage (0x801F's wParam) that says a first picture of a raster image opened with
+    // firstPictureEarly is in the device (CopyPicture) while the full picture is still decoded.
+    static constexpr WPARAM kStageFirstPicture = 2;
 
     // The request codes the windows hand over (0x801E answers with the code). 1 to 4 open, load
     // and close; 5 to 27 navigate, queued in the thread's pass or, for the interactive ones, at
@@ -84,7 +87,9 @@ public:
     DWORD Run() override;
 
     // Requests (user-interface thread).
-    void OpenFile(int type, const char* path, int width, int height, bool fit);
+    // firstPictureEarly: a large JPEG is first decoded at a DCT scale that covers width x height,
+    // drawn and handed over (kStageFirstPicture) before its full decode.
+    void OpenFile(int type, const char* path, int width, int height, bool fit, bool firstPictureEarly = false);
     void RequestLoad(int type, const char* path);
     void Wake(bool always);
     void PostRequest(int code);
@@ -153,6 +158,7 @@ private:
         CString path;
         CString password;
         int passwordIndex = 0;
+        bool firstPictureEarly = false;
         POINT p1 = {0, 0};
         POINT p2 = {0, 0};
     };
@@ -169,6 +175,10 @@ private:
     bool OpenRequested(int code, const Request& request);
     bool OpenDrawing(int code, const Request& request);
     void OpenRaster(const Request& request);
+    // The reduced first picture of a large JPEG drawn into the device and reported; false when
+    // the file gives none (it is then loaded whole as any other).
+    bool ShowReducedFirst(const Request& request);
+    void FitRasterScene();
     void LoadInformation(const Request& request);
     void CloseFile();
     bool ServeQueued(int code, const Request& request);

@@ -361,3 +361,37 @@ TEST(CRasterImageJPG, MalformedInputSweep)
 }
 
 } // namespace
+
+// A large picture's freed block is kept for the next JPEG decode of about its size: the decode
+// writes every pixel, so nothing of the picture before shows through. Other pictures never take
+// the block, and a block too small for the next picture is not used.
+TEST(CRasterImageJPG, LargeDecodesReuseTheBlockOfTheLargePictureFreedBefore)
+{
+    CRasterImage pattern;
+    FillPattern(pattern, 2000, 1500, 24, false);
+    const Bytes bytes = EncodeToBytes(pattern, RASTER_FORMAT_JPG);
+    ASSERT_FALSE(bytes.empty()) << pattern.GetLastError();
+    CRasterImage first;
+    ASSERT_TRUE(DecodeFromBytes(first, bytes, RASTER_FORMAT_JPG)) << first.GetLastError();
+    const DWORD size = first.GetHeader().biSizeImage;
+
+    auto freedGarbage = [](DWORD width, DWORD height) {
+        CRasterImage garbage(width, height, 24, RASTER_FORMAT_BMP);
+        std::memset(garbage.GetBits(0), 0x5A, garbage.GetHeader().biSizeImage);
+        return garbage.GetDIB(); // the block is given up as garbage goes
+    };
+    const void* kept = freedGarbage(2000, 1500);
+    CRasterImage plain(2000, 1500, 24, RASTER_FORMAT_BMP);
+    EXPECT_NE(plain.GetDIB(), kept) << "a picture that may leave pixels unwritten takes fresh memory";
+    CRasterImage again;
+    ASSERT_TRUE(DecodeFromBytes(again, bytes, RASTER_FORMAT_JPG)) << again.GetLastError();
+    EXPECT_EQ(again.GetDIB(), kept) << "the decode took the kept block";
+    ASSERT_EQ(again.GetHeader().biSizeImage, size);
+    EXPECT_EQ(0, std::memcmp(first.GetBits(0), again.GetBits(0), size)) << "the same pixels as into fresh memory";
+
+    const void* small = freedGarbage(1900, 1500);
+    CRasterImage larger;
+    ASSERT_TRUE(DecodeFromBytes(larger, bytes, RASTER_FORMAT_JPG));
+    EXPECT_NE(larger.GetDIB(), small) << "too small for the picture";
+    EXPECT_EQ(0, std::memcmp(first.GetBits(0), larger.GetBits(0), size));
+}

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 
 using orvo::test::TempDir;
@@ -294,4 +296,80 @@ TEST(KImageTest, ExifSummaryOfAPhoto)
     }
     EXPECT_TRUE(GetExifSummary(plain.c_str()).IsEmpty());
     EXPECT_TRUE(GetExifSummary((dir / "missing.jpg").c_str()).IsEmpty());
+}
+
+// A large photo's quick first picture is decoded at the DCT scale that covers the pane, turned
+// upright; the full decode that follows gives exactly what Load gives. Files that would not come
+// out smaller, or that are no JPEG, give no reduced picture.
+TEST(KImageTest, ReducedFirstPictureOfALargeJpegThenTheFullOneAsLoadGivesIt)
+{
+    TempDir dir;
+    CRasterImage quadrants(1600, 1200, 24, RASTER_FORMAT_JPG);
+    FillQuadrants(quadrants);
+    const std::string plain = dir / "large.jpg";
+    ASSERT_TRUE(quadrants.Save(plain.c_str(), RASTER_FORMAT_JPG));
+    const std::string bytes = orvo::test::ReadFileBytes(plain);
+    const orvo::test::Bytes jpeg(bytes.begin(), bytes.end());
+    struct Case
+    {
+        uint16_t orientation;
+        DWORD reducedWidth, reducedHeight;
+        COLORREF topLeft, bottomRight;
+    };
+    for (const Case& c : {Case{1, 400, 300, kRed, kWhite}, Case{6, 300, 400, kBlue, kGreen}}) {
+        SCOPED_TRACE(c.orientation);
+        const orvo::test::Bytes photo = orvo::test::InsertApp1(
+            jpeg, orvo::test::ExifBuilder(false).Short(orvo::test::ExifBuilder::Ifd0, 0x0112, c.orientation).Build());
+        const std::string path = dir / ("turned" + std::to_string(c.orientation) + ".jpg");
+        ASSERT_TRUE(orvo::test::WriteFileBytes(path, photo.data(), photo.size()));
+        KImage image;
+        ASSERT_TRUE(image.LoadReduced(path.c_str(), 400, 300));
+        const CRasterImage& reduced = *image.GetImage();
+        EXPECT_EQ(c.reducedWidth, reduced.GetWidth());
+        EXPECT_EQ(c.reducedHeight, reduced.GetHeight());
+        EXPECT_EQ(c.topLeft, QuadrantColour(reduced, true, true));
+        EXPECT_EQ(c.bottomRight, QuadrantColour(reduced, false, false));
+        ASSERT_TRUE(image.LoadFull(0.0f, 0.0f));
+        KImage loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str(), 0.0f, 0.0f));
+        const CRasterImage& full = *image.GetImage();
+        ASSERT_EQ(loaded.GetImage()->GetWidth(), full.GetWidth());
+        ASSERT_EQ(loaded.GetImage()->GetHeight(), full.GetHeight());
+        ASSERT_EQ(loaded.GetImage()->GetHeader().biSizeImage, full.GetHeader().biSizeImage);
+        EXPECT_EQ(0, std::memcmp(loaded.GetImage()->GetBits(0), full.GetBits(0), full.GetHeader().biSizeImage));
+        EXPECT_STREQ(loaded.GetInfo().GetText(), image.GetInfo().GetText()) << "the size as the file holds it";
+        EXPECT_STREQ(path.c_str(), image.GetPath());
+        EXPECT_FALSE(image.LoadFull(0.0f, 0.0f)) << "the bytes are used once";
+        // A reduced picture given up before its whole one is in: another load, the object gone.
+        ASSERT_TRUE(image.LoadReduced(path.c_str(), 400, 300));
+        ASSERT_TRUE(image.Load(plain.c_str(), 0.0f, 0.0f));
+        EXPECT_EQ(1600u, image.GetImage()->GetWidth());
+        EXPECT_FALSE(image.LoadFull(0.0f, 0.0f));
+        auto abandoned = std::make_unique<KImage>();
+        ASSERT_TRUE(abandoned->LoadReduced(path.c_str(), 400, 300));
+        abandoned.reset();
+    }
+    const std::string small = SaveQuadrantImage(dir, "small.jpg", RASTER_FORMAT_JPG);
+    const std::string bitmap = SaveQuadrantImage(dir, "large.bmp", RASTER_FORMAT_BMP);
+    const struct
+    {
+        std::string path;
+        DWORD width, height;
+    } refused[] = {{small, 400, 300}, {plain, 1600, 1200}, {plain, 0, 300}, {bitmap, 8, 4}, {dir / "missing.jpg", 400, 300}};
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.path + " " + std::to_string(r.width));
+        KImage image;
+        EXPECT_FALSE(image.LoadReduced(r.path.c_str(), r.width, r.height));
+        EXPECT_FALSE(image.HasImage());
+        EXPECT_FALSE(image.LoadFull(0.0f, 0.0f));
+    }
+    // A cut-off file ends as Load ends with it, whichever way it goes.
+    const std::string cut = dir / "cut.jpg";
+    ASSERT_TRUE(orvo::test::WriteFileBytes(cut, bytes.data(), bytes.size() / 2));
+    KImage reducedFirst;
+    const bool viaReduced = reducedFirst.LoadReduced(cut.c_str(), 400, 300) ? reducedFirst.LoadFull(0.0f, 0.0f)
+                                                                             : reducedFirst.Load(cut.c_str(), 0.0f, 0.0f);
+    KImage whole;
+    EXPECT_EQ(whole.Load(cut.c_str(), 0.0f, 0.0f), viaReduced);
+    EXPECT_EQ(whole.HasImage(), reducedFirst.HasImage());
 }

@@ -25,6 +25,7 @@
 #include <atomic>
 #include <functional>
 #include <climits>
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -958,18 +959,26 @@ POINT CentreWhere(const Pixels& shown, bool red)
     return n ? POINT{static_cast<LONG>(sx / n), static_cast<LONG>(sy / n)} : POINT{-1, -1};
 }
 
+// A JPEG whose left half is red and right half blue, with Exif data saying "turned a quarter
+// clockwise" (shown upright, red is on top).
+std::string TurnedRedBlueJpeg(int width, int height, int quality)
+{
+    const orvo::test::Bytes plain = orvo::test::EncodeJpegSamples(
+        width, height, 3, 2 /* JCS_RGB */,
+        [width](int x, int, int k) { return static_cast<unsigned char>((x < width / 2) == (k == 0) && k != 1 ? 255 : 0); },
+        quality);
+    const orvo::test::Bytes turned =
+        orvo::test::InsertApp1(plain, orvo::test::ExifBuilder(false).Short(orvo::test::ExifBuilder::Ifd0, 0x0112, 6).Build());
+    return std::string(turned.begin(), turned.end());
+}
+
 } // namespace
 
 // A photo whose Exif data says "turned a quarter clockwise" is shown upright: its left (red)
 // half comes out on top. The file itself is not touched.
 TEST_F(PreviewFixture, JpegWithExifOrientationIsShownTurnedAndTheFileStaysAsItIs)
 {
-    const orvo::test::Bytes plain = orvo::test::EncodeJpegSamples(
-        64, 48, 3, 2 /* JCS_RGB */,
-        [](int x, int, int k) { return static_cast<unsigned char>((x < 32) == (k == 0) && k != 1 ? 255 : 0); }, 95);
-    const orvo::test::Bytes turned =
-        orvo::test::InsertApp1(plain, orvo::test::ExifBuilder(false).Short(orvo::test::ExifBuilder::Ifd0, 0x0112, 6).Build());
-    const std::string bytes(turned.begin(), turned.end());
+    const std::string bytes = TurnedRedBlueJpeg(64, 48, 95);
     const std::string path = Write("turned.jpg", bytes);
     m_pane.ShowFile(nullptr, path.c_str(), "", -1);
     ASSERT_TRUE(Settled());
@@ -982,6 +991,72 @@ TEST_F(PreviewFixture, JpegWithExifOrientationIsShownTurnedAndTheFileStaysAsItIs
     EXPECT_LT(red.y + 4, blue.y) << "red on top";
     EXPECT_NEAR(red.x, blue.x, 4);
     EXPECT_EQ(orvo::test::ReadFileBytes(path), bytes);
+}
+
+namespace {
+
+Pixels DevicePixels(const CGDIDevice& device)
+{
+    Pixels out;
+    out.width = device.GetWidth();
+    out.height = device.GetHeight();
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x)
+            out.colours.push_back(::GetPixel(device.GetDC(), x, y));
+    }
+    return out;
+}
+
+// The mean difference of two pictures of one size, per colour channel.
+double MeanDifference(const Pixels& a, const Pixels& b)
+{
+    double sum = 0.0;
+    for (size_t i = 0; i < a.colours.size() && i < b.colours.size(); ++i) {
+        sum += std::abs(GetRValue(a.colours[i]) - GetRValue(b.colours[i])) +
+               std::abs(GetGValue(a.colours[i]) - GetGValue(b.colours[i])) +
+               std::abs(GetBValue(a.colours[i]) - GetBValue(b.colours[i]));
+    }
+    return a.colours.empty() ? 255.0 : sum / (3.0 * static_cast<double>(a.colours.size()));
+}
+
+} // namespace
+
+// A large photo is first shown from a decode at the pane's size (the thread hands that picture
+// over while it decodes the whole photo), turned upright; the finished pane is exactly what a
+// full decode gives, and the scene holds the full picture for zooms and turns.
+TEST_F(PreviewFixture, LargeJpegShowsAReducedFirstPictureThenExactlyTheFullOne)
+{
+    const std::string path = Write("large.jpg", TurnedRedBlueJpeg(1600, 1200, 90));
+    m_pane.ShowFile(nullptr, path.c_str(), "", -1);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(Thread().IsRasterHeld());
+    // The pane's picture keeps the thread's first picture (it is copied again at the finished
+    // open); without one it would hold the thread's empty background.
+    const Pixels first = DevicePixels(m_pane.GetDevice());
+    const Pixels finished = Print();
+    ASSERT_EQ(first.width, finished.width);
+    ASSERT_EQ(first.height, finished.height);
+    for (const Pixels* shown : {&first, &finished}) {
+        const POINT red = CentreWhere(*shown, true);
+        const POINT blue = CentreWhere(*shown, false);
+        ASSERT_GE(red.x, 0);
+        ASSERT_GE(blue.x, 0);
+        EXPECT_LT(red.y + 4, blue.y) << "red on top: turned upright";
+    }
+    EXPECT_LT(MeanDifference(first, finished), 6.0) << "the full picture replaces a like one: no flash";
+    const CRasterImage* image = Thread().GetRasterScene().GetImage().GetImage();
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->GetWidth(), 1200u) << "the full picture, upright";
+    EXPECT_EQ(image->GetHeight(), 1600u);
+    EXPECT_STREQ(Thread().GetRasterScene().GetImage().GetInfo().GetText(), "width:1600 , height:1200 , bits:24");
+    // The same file opened without the reduced first picture ends in the same pane.
+    m_pane.Reset();
+    ASSERT_TRUE(Settled());
+    Thread().OpenFile(-1, path.c_str(), 400, 300, g_options.PreviewZoomExtend);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitFor([] { return Thread().IsRasterHeld(); }, kWaitMs));
+    m_pane.ShowFile(nullptr, path.c_str(), "", -1); // held already: the pane shows it
+    EXPECT_EQ(finished.colours, Print().colours);
 }
 
 // A damaged file after a good one: the good picture does not stay, and nothing is left busy.

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -224,6 +226,82 @@ TEST(DwgBitReader, ReadingPastTheEndFailsAndYieldsZeros)
     EXPECT_TRUE(seek.Failed());
 }
 
+// Every kind of value the reader takes in whole words (raw doubles, default-relative doubles,
+// handles of every length, runs of bytes, texts) at each of the eight bit offsets, from a record
+// cut at every length: read from its bytes alone and from the same bytes inside a larger buffer
+// whose rest is garbage, the values, the failure and the position are the same. So the reads
+// that load past a record's end never let the bytes after it in, nor a read past it succeed.
+TEST(DwgBitReader, ARecordInsideALargerBufferReadsAsItsBytesAlone)
+{
+    struct Reading
+    {
+        std::vector<uint64_t> values;
+        bool failed = false;
+        uint64_t position = 0;
+        bool operator==(const Reading& other) const
+        {
+            return values == other.values && failed == other.failed && position == other.position;
+        }
+    };
+    const auto bitsOf = [](double value) {
+        uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        return bits;
+    };
+    const auto read = [&bitsOf](DwgBitReader r, unsigned offset) {
+        Reading out;
+        r.SeekBit(offset);
+        const auto handle = [&out](const orvo::dwg::DwgHandleRef& h) {
+            out.values.push_back(h.code);
+            out.values.push_back(h.value);
+        };
+        handle(r.H());
+        handle(r.H());
+        handle(r.H());
+        out.values.push_back(bitsOf(r.BD()));
+        out.values.push_back(bitsOf(r.DD(1234.5678)));
+        out.values.push_back(bitsOf(r.DD(-0.125)));
+        out.values.push_back(r.BS());
+        out.values.push_back(r.RC());
+        uint8_t run[5] = {};
+        r.ReadBytes(run, sizeof run);
+        out.values.insert(out.values.end(), run, run + sizeof run);
+        const std::string text = r.TV();
+        out.values.insert(out.values.end(), text.begin(), text.end());
+        out.values.push_back(text.size());
+        out.values.push_back(bitsOf(r.RD()));
+        handle(r.H());
+        out.failed = r.Failed();
+        out.position = r.BitPosition();
+        return out;
+    };
+    for (unsigned offset = 0; offset < 8; ++offset) {
+        BitWriter w;
+        w.Bits(0x5A, offset);
+        w.H(5, 0x1234).H(3, 0x0102030405060708ull).H(2, 0);
+        w.BD(-7.25);
+        w.Bits(1, 2).Byte(1).Byte(2).Byte(3).Byte(4);
+        w.Bits(2, 2).Byte(5).Byte(6).Byte(7).Byte(8).Byte(9).Byte(10);
+        w.BS(0x3456).Byte(0xA5);
+        for (uint8_t b : {0x11, 0x22, 0x33, 0x44, 0x55})
+            w.Byte(b);
+        w.Bits(1, 2).Byte(3).Byte('a').Byte('b').Byte('c');
+        w.Double(3.5).H(4, 0xABCDEF);
+        const std::vector<uint8_t>& bytes = w.Bytes();
+        for (size_t size = bytes.size() + 1; size-- > 0;) {
+            const std::vector<uint8_t> alone(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
+            std::vector<uint8_t> inside = alone;
+            inside.resize(size + 24, 0xFF);
+            const Reading expected = read(DwgBitReader(alone.data(), alone.size(), DwgVersion::R2000), offset);
+            const Reading got = read(DwgBitReader(inside.data(), size, DwgVersion::R2000, inside.size()), offset);
+            EXPECT_TRUE(got == expected) << "offset " << offset << ", record of " << size << " bytes";
+            if (size == bytes.size()) {
+                EXPECT_FALSE(expected.failed) << "offset " << offset;
+            }
+        }
+    }
+}
+
 TEST(DwgChecksum, KnownValues)
 {
     const std::string digits = "123456789";
@@ -282,29 +360,61 @@ std::vector<uint8_t> MapPage(const std::vector<uint8_t>& entries)
     return page;
 }
 
-TEST(DwgObjectMap, PagesStartTheirDeltasAfresh)
+// A map section: pages of these entries, then the empty page that ends it.
+std::vector<uint8_t> MapSection(std::initializer_list<std::vector<uint8_t>> pages)
 {
-    std::vector<uint8_t> section = MapPage({0x01, 0x10, 0x02, 0x20});  // handle 1 at 16, 3 at 48
-    const std::vector<uint8_t> second = MapPage({0x05, 0x30});         // handle 5 at 48
-    section.insert(section.end(), second.begin(), second.end());
+    std::vector<uint8_t> section;
+    for (const std::vector<uint8_t>& entries : pages) {
+        const std::vector<uint8_t> page = MapPage(entries);
+        section.insert(section.end(), page.begin(), page.end());
+    }
     const std::vector<uint8_t> end = MapPage({});
     section.insert(section.end(), end.begin(), end.end());
+    return section;
+}
+
+// What the map finds for each handle: its offset, or kAbsent.
+constexpr int64_t kAbsent = -1;
+void ExpectOffsets(const orvo::dwg::DwgObjectMap& map, std::initializer_list<std::pair<uint64_t, int64_t>> cases)
+{
+    for (const auto& [handle, expected] : cases) {
+        uint64_t offset = 0;
+        const bool found = map.Find(handle, offset);
+        EXPECT_EQ(found, expected != kAbsent) << "handle " << handle;
+        if (found && expected != kAbsent) {
+            EXPECT_EQ(offset, static_cast<uint64_t>(expected)) << "handle " << handle;
+        }
+    }
+}
+
+TEST(DwgObjectMap, PagesStartTheirDeltasAfresh)
+{
+    // Handles 1 at 16 and 3 at 48, then on a page of its own 5 at 48.
+    const std::vector<uint8_t> section = MapSection({{0x01, 0x10, 0x02, 0x20}, {0x05, 0x30}});
 
     orvo::dwg::DwgObjectMap map;
     ASSERT_TRUE(map.Read(section, 100));
     ASSERT_EQ(map.Entries().size(), 3u);
-    uint64_t offset = 0;
-    ASSERT_TRUE(map.Find(3, offset));
-    EXPECT_EQ(offset, 48u);
-    ASSERT_TRUE(map.Find(5, offset));
-    EXPECT_EQ(offset, 48u);
-    EXPECT_FALSE(map.Find(4, offset));
+    ExpectOffsets(map, {{3, 48}, {5, 48}, {4, kAbsent}});
 
     EXPECT_FALSE(map.Read(section, 40)) << "an offset beyond the objects";
     std::vector<uint8_t> corrupt = section;
     corrupt[3] ^= 1;
     EXPECT_FALSE(map.Read(corrupt, 100)) << "a page failing its CRC";
     EXPECT_FALSE(map.Read(std::vector<uint8_t>(section.begin(), section.begin() + 5), 100)) << "cut short";
+    // A number whose last byte says another follows, at the page's end.
+    EXPECT_FALSE(map.Read(MapSection({{0x01, 0x10, 0x82}}), 100)) << "a number cut by the page's end";
+}
+
+TEST(DwgObjectMap, AMapOutOfHandleOrderIsFoundAllTheSame)
+{
+    // Handle steps only add, but each page starts again from zero: the second page names handle 4
+    // (at 32) after the first page's handle 9 (at 16).
+    orvo::dwg::DwgObjectMap map;
+    ASSERT_TRUE(map.Read(MapSection({{0x09, 0x10}, {0x04, 0x20}}), 100));
+    ASSERT_EQ(map.Entries().size(), 2u);
+    EXPECT_EQ(map.Entries()[0].handle, 9u) << "the entries keep the map's order";
+    ExpectOffsets(map, {{4, 32}, {9, 16}, {5, kAbsent}});
 }
 
 } // namespace
