@@ -690,7 +690,9 @@ BOOL CUIODListCtrl::OnItemSelected(int nRow, LRESULT* pResult)
 
 int CUIODListCtrl::GetCurrentRow() const
 {
-    const int nRow = GetNextItem(-1, LVNI_SELECTED);
+    // With nothing selected the list view's search for a selected row walks every row (4-8 ms
+    // for 10,000 under Wine); its count of selected rows is kept.
+    const int nRow = GetSelectedCount() > 0 ? GetNextItem(-1, LVNI_SELECTED) : -1;
     return nRow != -1 ? nRow : GetNextItem(-1, LVNI_FOCUSED);
 }
 
