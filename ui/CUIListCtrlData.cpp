@@ -9,10 +9,10 @@ const CUISortKey kNoKey;
 
 } // namespace
 
-CUIListCtrlData::CUIListCtrlData(int nColumns, DWORD_PTR dwCallerData)
-    : m_dwCallerData(dwCallerData), m_pSortKey(&kNoKey)
+CUIListCtrlData::CUIListCtrlData(int, DWORD_PTR dwCallerData) : m_dwCallerData(dwCallerData), m_pSortKey(&kNoKey)
 {
-    CUIListCtrlData::EnsureColumns(nColumns < 1 ? 1 : nColumns);
+    // The colours and fonts are made with the first one set: most rows never have any, and a
+    // fill of thousands of rows would make three arrays for each.
 }
 
 CUIListCtrlData::~CUIListCtrlData()
@@ -74,12 +74,17 @@ BOOL CUIListCtrlData::SetFont(int nColumn, const LOGFONTA& font)
 CUIStrListCtrlData::CUIStrListCtrlData(int nColumns, DWORD_PTR dwCallerData)
     : CUIListCtrlData(nColumns, dwCallerData)
 {
-    CUIStrListCtrlData::EnsureColumns(nColumns < 1 ? 1 : nColumns);
+    GrowCells(nColumns < 1 ? 1 : nColumns);
 }
 
 void CUIStrListCtrlData::EnsureColumns(int nColumns)
 {
     CUIListCtrlData::EnsureColumns(nColumns);
+    GrowCells(nColumns);
+}
+
+void CUIStrListCtrlData::GrowCells(int nColumns)
+{
     if (nColumns > 0 && static_cast<size_t>(nColumns) > m_cells.size()) {
         // The cells move: the sort key must not point into them.
         m_pSortKey = &kNoKey;
@@ -98,7 +103,7 @@ BOOL CUIStrListCtrlData::SetText(int nColumn, LPCSTR lpszText)
 {
     if (nColumn < 0)
         return FALSE;
-    EnsureColumns(nColumn + 1);
+    GrowCells(nColumn + 1);
     Cell& cell = m_cells[static_cast<size_t>(nColumn)];
     const BOOL bHadText = !cell.text.IsEmpty();
     cell.text = lpszText != nullptr ? lpszText : "";
@@ -121,7 +126,7 @@ const CUISortKey* CUIStrListCtrlData::SetKey(int nColumn, int nType, CUISortKey 
 {
     if (nColumn < 0)
         return &kNoKey;
-    EnsureColumns(nColumn + 1);
+    GrowCells(nColumn + 1);
     Cell& cell = m_cells[static_cast<size_t>(nColumn)];
     cell.key = std::move(key);
     cell.nKeyType = nType;

@@ -33,7 +33,8 @@ public:
     CUIListCtrlData(const CUIListCtrlData&) = delete;
     CUIListCtrlData& operator=(const CUIListCtrlData&) = delete;
 
-    // Grows the per-column arrays to at least nColumns entries.
+    // Grows the per-column arrays to at least nColumns entries (a row has none until a colour
+    // or a font is set: the getters answer the system's colours and no font beyond them).
     virtual void EnsureColumns(int nColumns);
     int GetColumnSlots() const { return static_cast<int>(m_bkColors.size()); }
 
@@ -50,6 +51,9 @@ public:
     // When set, the caller's data is a CObject that goes with the row.
     BYTE m_bOwnsCallerData = 0;
     BYTE m_bFlag = 0;
+    // Set when only the row's first cell is made: the list has its other cells made when one of
+    // them is first read or set (CUIODListCtrl::MakePendingCells).
+    BYTE m_bCellsPending = 0;
     // Order of insertion: rows with equal keys keep it in every sort.
     unsigned m_nSequence = 0;
     // The row's place in the last sort.
@@ -84,6 +88,9 @@ public:
     CString m_strToolTip;
 
 private:
+    // Grows the cells alone (the colours and fonts stay unmade until one is set).
+    void GrowCells(int nColumns);
+
     struct Cell
     {
         CString text;

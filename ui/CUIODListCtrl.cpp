@@ -383,7 +383,15 @@ int CUIODListCtrl::AddItem(DWORD_PTR dwCallerData, int nImage)
     item.cchTextMax = MAX_PATH;
     item.iImage = nImage;
     item.lParam = reinterpret_cast<LPARAM>(pRow.get());
-    const int nRow = InsertItem(&item);
+    // Straight to the list view's own procedure when it has one: a send would take each row of a
+    // fill through the window's dispatch and message map only to reach it.
+    int nRow = -1;
+    if (m_pfnSuper != nullptr) {
+        nRow = static_cast<int>(DefWindowProc(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        NoteInsertedRow(nRow, &item);
+    } else {
+        nRow = InsertItem(&item);
+    }
     if (nRow == -1)
         return -1;
     if (nImage != 0)
@@ -418,22 +426,25 @@ int CUIODListCtrl::RowCount() const
 LRESULT CUIODListCtrl::OnInsertItemMsg(WPARAM, LPARAM lParam)
 {
     const LRESULT lResult = Default();
-    const auto* pItem = reinterpret_cast<const LVITEMA*>(lParam);
-    const int nRow = static_cast<int>(lResult);
+    NoteInsertedRow(static_cast<int>(lResult), reinterpret_cast<const LVITEMA*>(lParam));
+    return lResult;
+}
+
+void CUIODListCtrl::NoteInsertedRow(int nRow, const LVITEMA* pItem)
+{
     if (nRow < 0)
-        return lResult;
+        return;
     auto* pRow = pItem != nullptr && (pItem->mask & LVIF_PARAM) != 0 ? reinterpret_cast<CUIListCtrlData*>(pItem->lParam)
                                                                      : nullptr;
     NoteUnplaced(pRow);
     NoteChangedRow(nRow);
     if (!m_bRowIndexValid)
-        return lResult;
+        return;
     if (pItem == nullptr || static_cast<size_t>(nRow) > m_rowIndex.size()) {
         m_bRowIndexValid = false;
-        return lResult;
+        return;
     }
     m_rowIndex.insert(m_rowIndex.begin() + nRow, pRow);
-    return lResult;
 }
 
 LRESULT CUIODListCtrl::OnRowsReorderedMsg(WPARAM, LPARAM lParam)
@@ -480,8 +491,32 @@ DWORD_PTR CUIODListCtrl::GetItemData(int nRow) const
 
 CString CUIODListCtrl::GetCellText(int nRow, int nColumn) const
 {
-    const CUIStrListCtrlData* pRow = GetStringRow(nRow);
+    CUIStrListCtrlData* pRow = GetStringRow(nRow);
+    ReadyCells(pRow, nColumn);
     return pRow != nullptr ? CString(pRow->GetText(nColumn)) : CString();
+}
+
+void CUIODListCtrl::ReadyCells(CUIListCtrlData* pRow, int nColumn) const
+{
+    if (pRow == nullptr || pRow->m_bCellsPending == 0 || nColumn == 0)
+        return;
+    if (!pRow->IsKindOf(RUNTIME_CLASS(CUIStrListCtrlData))) {
+        pRow->m_bCellsPending = 0;
+        return;
+    }
+    // Reading a cell makes it: the row's texts are the same whenever they are made.
+    const_cast<CUIODListCtrl*>(this)->MakePendingCells(*static_cast<CUIStrListCtrlData*>(pRow));
+}
+
+void CUIODListCtrl::SetColumnType(int nColumn, int nType)
+{
+    if (nColumn < 0 || nColumn >= m_nColumnCount)
+        return;
+    m_columnTypes.resize(static_cast<size_t>(m_nColumnCount), UIOD_TEXT);
+    if (nColumn == m_nSortColumn && m_columnTypes[static_cast<size_t>(nColumn)] != nType)
+        ForgetOrder();
+    m_columnTypes[static_cast<size_t>(nColumn)] = nType;
+    m_bHasTypes = true;
 }
 
 int CUIODListCtrl::GetColumnType(int nColumn) const
@@ -512,6 +547,7 @@ BOOL CUIODListCtrl::SetCellText(int nRow, int nColumn, LPCSTR lpszText, int nTyp
     CUIStrListCtrlData* pRow = GetStringRow(nRow);
     if (pRow == nullptr)
         return FALSE;
+    ReadyCells(pRow, nColumn);
     m_columnTypes.resize(static_cast<size_t>(m_nColumnCount), UIOD_TEXT);
     // A new text in the sorted column may put the row out of order; a new type there, every row.
     if (nColumn == m_nSortColumn) {
@@ -547,16 +583,27 @@ BOOL CUIODListCtrl::SetCellDouble(int nRow, int nColumn, double dValue, int nTyp
 BOOL CUIODListCtrl::SetCellDate(int nRow, int nColumn, const COleDateTime& date, int nType)
 {
     const BOOL bHadText = SetCellText(nRow, nColumn, CLocaleInfo::GetLocaleInfoObject().FormatDateTime(date), nType);
-    // The date itself is the sort key: the text need not be read back.
     CUIStrListCtrlData* pRow = GetStringRow(nRow);
-    if (pRow != nullptr && nType == UIOD_DATE && date.GetStatus() == COleDateTime::valid &&
-        nColumn >= 0 && nColumn < m_nColumnCount) {
-        CUISortKey key;
-        key.nClass = 1;
-        key.dValue = date.m_dt;
-        pRow->SetKey(nColumn, UIOD_DATE, key);
-    }
+    if (pRow != nullptr && nType == UIOD_DATE && nColumn >= 0 && nColumn < m_nColumnCount)
+        KeepDateKey(*pRow, nColumn, date);
     return bHadText;
+}
+
+void CUIODListCtrl::SetDateCell(CUIStrListCtrlData& row, int nColumn, const COleDateTime& date)
+{
+    row.SetText(nColumn, CLocaleInfo::GetLocaleInfoObject().FormatDateTime(date));
+    KeepDateKey(row, nColumn, date);
+}
+
+void CUIODListCtrl::KeepDateKey(CUIStrListCtrlData& row, int nColumn, const COleDateTime& date)
+{
+    // The date itself is the sort key: the text need not be read back.
+    if (date.GetStatus() != COleDateTime::valid)
+        return;
+    CUISortKey key;
+    key.nClass = 1;
+    key.dValue = date.m_dt;
+    row.SetKey(nColumn, UIOD_DATE, key);
 }
 
 void CUIODListCtrl::FormatNumber(CString& text)
@@ -677,8 +724,10 @@ BOOL CUIODListCtrl::GetDispInfo(NMLVDISPINFOA* pDispInfo)
     auto* pRow = reinterpret_cast<CUIListCtrlData*>(pDispInfo->item.lParam);
     if (pRow == nullptr || !pRow->IsKindOf(RUNTIME_CLASS(CUIStrListCtrlData)))
         return FALSE;
-    if ((pDispInfo->item.mask & LVIF_TEXT) != 0)
+    if ((pDispInfo->item.mask & LVIF_TEXT) != 0) {
+        ReadyCells(pRow, pDispInfo->item.iSubItem);
         pDispInfo->item.pszText = const_cast<LPSTR>(static_cast<CUIStrListCtrlData*>(pRow)->GetText(pDispInfo->item.iSubItem));
+    }
     return TRUE;
 }
 
@@ -965,7 +1014,8 @@ LRESULT CUIODListCtrl::OnGetItemTextMsg(WPARAM wParam, LPARAM lParam)
     auto* pItem = reinterpret_cast<LVITEMA*>(lParam);
     if (pItem == nullptr || pItem->pszText == nullptr || pItem->cchTextMax <= 0)
         return 0;
-    if (const CUIStrListCtrlData* pRow = GetStringRow(static_cast<int>(wParam))) {
+    if (CUIStrListCtrlData* pRow = GetStringRow(static_cast<int>(wParam))) {
+        ReadyCells(pRow, pItem->iSubItem);
         lstrcpynA(pItem->pszText, pRow->GetText(pItem->iSubItem), pItem->cchTextMax);
         return lstrlenA(pItem->pszText);
     }

@@ -151,6 +151,9 @@ public:
     // column since then are the only ones out of place, and the next sort moves just those (up
     // to kMaxUnplacedRows, in a long list) instead of sorting every row.
     static constexpr size_t kMaxUnplacedRows = 32;
+    // A row whose texts were set on its data, not through the cell setters: the next sort puts
+    // it in its place.
+    void NoteRowTextsChanged(int nRow) { NoteUnplaced(GetRowData(nRow)); }
     // The first row whose place the last sort changed: -1 for none, 0 after a sort of every row.
     int GetFirstReorderedRow() const { return m_nFirstReordered; }
     void GetSort(int* pColumn, BOOL* pAscending) const;
@@ -200,6 +203,15 @@ public:
     static int CALLBACK CompareRanks(LPARAM lParam1, LPARAM lParam2, LPARAM);
 
 protected:
+    // Makes the cells of a row marked pending (m_bCellsPending), before any cell but its first is
+    // read or set: a derived list may leave the texts of rows nobody looks at unmade. Clears the
+    // mark; the override sets the cells on the row's data.
+    virtual void MakePendingCells(CUIStrListCtrlData& row) { row.m_bCellsPending = 0; }
+    // The type of a column whose cells are set on the row data rather than through SetCellText.
+    void SetColumnType(int nColumn, int nType);
+    // A date cell as SetCellDate makes it, set on the row's data.
+    static void SetDateCell(CUIStrListCtrlData& row, int nColumn, const COleDateTime& date);
+
     void PreSubclassWindow() override;
     CString GetDragText() { return CString(); }
 
@@ -247,7 +259,7 @@ private:
     BOOL HandleToolTipText(NMHDR* pNMHDR, LRESULT* pResult);
     void SortNow();
     void FillSortKeys(int nColumn, int nType);
-    static void SetSortKeyOf(CUIListCtrlData& row, int nColumn, int nType);
+    void SetSortKeyOf(CUIListCtrlData& row, int nColumn, int nType) const;
     void NoteUnplaced(CUIListCtrlData* pRow);
     void ForgetOrder();
     bool PlaceUnplacedRows(const CUIODListCtrlSortInfo& info);
@@ -256,8 +268,14 @@ private:
     // The row data by row, mirrored from the list so that cell setters send no message; rebuilt
     // from the list when an outside change left it unknown.
     void EnsureRowIndex() const;
+    // Keeps the index after the list view put a row in at nRow (-1: it did not).
+    void NoteInsertedRow(int nRow, const LVITEMA* pItem);
     int RowCount() const;
     CUIStrListCtrlData* GetStringRow(int nRow) const;
+    // Has a pending row's cells made before its cell in nColumn is read or set (the first
+    // column is always there).
+    void ReadyCells(CUIListCtrlData* pRow, int nColumn) const;
+    static void KeepDateKey(CUIStrListCtrlData& row, int nColumn, const COleDateTime& date);
     BOOL IsReportView() const { return (GetStyle() & LVS_TYPEMASK) == LVS_REPORT; }
     int ColumnLeft(int nColumn) const;
     // The visible row and the column under a client point; -1 when none.

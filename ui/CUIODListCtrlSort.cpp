@@ -125,7 +125,7 @@ CUISortKey CUIODListCtrl::MakeSortKey(LPCSTR text, int nType)
     return key;
 }
 
-void CUIODListCtrl::SetSortKeyOf(CUIListCtrlData& row, int nColumn, int nType)
+void CUIODListCtrl::SetSortKeyOf(CUIListCtrlData& row, int nColumn, int nType) const
 {
     static const CUISortKey kNoKey;
     // A cell's key is made once and kept until its text changes, so sorting again is cheap.
@@ -133,6 +133,7 @@ void CUIODListCtrl::SetSortKeyOf(CUIListCtrlData& row, int nColumn, int nType)
     if (!row.IsKindOf(RUNTIME_CLASS(CUIStrListCtrlData)))
         return;
     auto& cells = static_cast<CUIStrListCtrlData&>(row);
+    ReadyCells(&cells, nColumn);
     const CUISortKey* pKey = cells.GetKey(nColumn, nType);
     row.m_pSortKey = pKey != nullptr ? pKey : cells.SetKey(nColumn, nType, MakeSortKey(cells.GetText(nColumn), nType));
 }
@@ -187,7 +188,7 @@ bool CUIODListCtrl::PlaceUnplacedRows(const CUIODListCtrlSortInfo& info)
         SetSortKeyOf(*pRow, info.nColumn, info.nColumnType);
         places.push_back(nRow);
     }
-    const auto before = [&info](CUIListCtrlData* a, CUIListCtrlData* b) {
+    const auto before = [this, &info](CUIListCtrlData* a, CUIListCtrlData* b) {
         SetSortKeyOf(*a, info.nColumn, info.nColumnType);
         SetSortKeyOf(*b, info.nColumn, info.nColumnType);
         return CompareRows(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&info)) < 0;
@@ -383,9 +384,10 @@ BOOL CUIODListCtrl::HandleInfoTip(NMLVGETINFOTIPA* pInfoTip)
 {
     if (pInfoTip->pszText == nullptr || pInfoTip->cchTextMax <= 0)
         return TRUE;
-    const CUIStrListCtrlData* pRow = GetStringRow(pInfoTip->iItem);
+    CUIStrListCtrlData* pRow = GetStringRow(pInfoTip->iItem);
     if (pRow == nullptr)
         return TRUE;
+    ReadyCells(pRow, pInfoTip->iSubItem);
     const LPCSTR text = !pRow->m_strToolTip.IsEmpty() ? static_cast<LPCSTR>(pRow->m_strToolTip)
                                                       : pRow->GetText(pInfoTip->iSubItem);
     lstrcpynA(pInfoTip->pszText, text, pInfoTip->cchTextMax);

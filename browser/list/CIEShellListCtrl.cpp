@@ -4,6 +4,7 @@
 #include "core/CAppOptions.h"
 #include "core/CDrawingFileType.h"
 #include "browser/list/BrowserMessages.h"
+#include "browser/list/FolderListingThread.h"
 #include "browser/shell/CPIDL.h"
 #include "browser/preview/CPreView.h"
 #include "browser/shell/CShellPidl.h"
@@ -13,6 +14,24 @@
 #include <algorithm>
 #include <string>
 #include <unordered_map>
+
+namespace {
+
+// Set while a fill's rows wait for their file cells: whatever ends the fill, a merge after it
+// fills each row's cells at once.
+class DeferringFileCells
+{
+public:
+    explicit DeferringFileCells(bool& deferring) : m_deferring(deferring) { m_deferring = true; }
+    ~DeferringFileCells() { m_deferring = false; }
+    DeferringFileCells(const DeferringFileCells&) = delete;
+    DeferringFileCells& operator=(const DeferringFileCells&) = delete;
+
+private:
+    bool& m_deferring;
+};
+
+} // namespace
 
 const char* const CIEShellListCtrl::kColumnNames = "Name|Size|Type|Time";
 
@@ -173,6 +192,7 @@ void CIEShellListCtrl::ClearItems()
 void CIEShellListCtrl::DeleteAllRowData()
 {
     m_jobs.clear();
+    m_deferredCells.clear();
     // Only the rows' own records go: the base's column layout is kept while rows are rebuilt.
     m_records.clear();
     m_recordsByKey.clear();
@@ -199,18 +219,23 @@ BOOL CIEShellListCtrl::Populate()
         return FALSE;
     if (m_viewType == kThumbnails && UpdateCellSize())
         ApplyThumbnailLayout();
-    BeginFill(true);
-    LPITEMIDLIST relative = nullptr;
-    ULONG fetched = 0;
-    while (items->Next(1, &relative, &fetched) == S_OK && relative) {
-        const bool ok = AddEnumeratedItem(relative);
-        PidlBytes::Free(relative);
-        relative = nullptr;
-        if (!ok)
-            break;
+    BeginFill(false);
+    {
+        // The rows are made while the folder is listed; their sizes and times follow.
+        FolderListingThread listing(m_folderPath);
+        const DeferringFileCells deferring(m_deferFileCells);
+        LPITEMIDLIST relative = nullptr;
+        ULONG fetched = 0;
+        while (items->Next(1, &relative, &fetched) == S_OK && relative) {
+            const bool ok = AddEnumeratedItem(relative);
+            PidlBytes::Free(relative);
+            relative = nullptr;
+            if (!ok)
+                break;
+        }
+        items->Release();
+        FillDeferredCells(m_folderPath.IsEmpty() ? nullptr : listing.Take());
     }
-    items->Release();
-    m_listing.reset();
     RecountRows();
     SortRows();
     FitNameColumn();
@@ -219,15 +244,14 @@ BOOL CIEShellListCtrl::Populate()
     return TRUE;
 }
 
-int CIEShellListCtrl::FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const
+int CIEShellListCtrl::FileTypeOf(ULONG attributes, const char* parsingName)
 {
     if ((attributes & SFGAO_FOLDER) != 0)
         return CShellListItem::kFolderType;
-    char name[MAX_PATH] = {};
-    if (!CShellPidl::GetName(m_folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, name))
+    if (!parsingName)
         return CDrawingFileInfo::kEmptyType;
     CDrawingFileInfo info;
-    return GetDrawingFileInfo(name, &info) ? info.typeId : CDrawingFileInfo::kEmptyType;
+    return GetDrawingFileInfo(parsingName, &info) ? info.typeId : CDrawingFileInfo::kEmptyType;
 }
 
 bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
@@ -237,7 +261,11 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
         return true;
     // Some shells answer every attribute they know: keep the ones asked for.
     attributes &= ShellItemFilter::kRequest;
-    const int fileType = FileTypeOf(relative, attributes);
+    // The parsing name is asked of the shell once per item: the type, the row's key, its icon,
+    // texts and path all come from it.
+    char parsed[MAX_PATH] = {};
+    const bool named = CShellPidl::GetName(m_folder, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, parsed) != 0;
+    const int fileType = FileTypeOf(attributes, named ? parsed : nullptr);
     if (!ShellItemFilter::IsShown(attributes, fileType, CurrentRules()))
         return true;
     auto record = std::make_unique<CShellListItem>(m_folder, relative, m_folderPidl);
@@ -245,21 +273,28 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
         return false; // out of memory: the fill ends with the rows made so far
     record->attributes = attributes;
     record->fileType = fileType;
-    const CString name = ParsingName(*record);
+    const CString name(parsed);
     record->mergeKey = LowerCaseKey(name);
     const int icon = m_icons.IconIndex(name, record->IsFolder(), record->Absolute());
     const int row = AddItem(reinterpret_cast<DWORD_PTR>(record.get()), icon);
     if (row < 0)
         return false;
     record->rowKey = GetRowData(row);
-    SetRowTexts(row, *record, name);
+    if (m_deferFileCells)
+        SetRowName(row, *record, name);
+    else
+        SetRowTexts(row, *record, name);
     // A new row has no state: the call (a tenth of a 10,000-row fill under Wine) is only made
     // for the rows that are dimmed.
     if (ShellItemFilter::RowState(record->attributes) != 0 || record->cut)
         ApplyRowState(row, *record);
     IndexRecord(record.get());
+    // A fill whose cells follow counts the files' bytes once they are in.
     CountRecord(*record, 1);
+    CShellListItem* item = record.get();
     m_records.push_back(std::move(record));
+    if (m_deferFileCells)
+        m_deferredCells.push_back({row, item, name});
     return true;
 }
 
@@ -339,11 +374,40 @@ CString CIEShellListCtrl::DisplayName(const CShellListItem& item, const CString&
 
 void CIEShellListCtrl::SetRowTexts(int row, CShellListItem& item, const CString& parsingName)
 {
+    SetRowName(row, item, parsingName);
+    SetFileCells(row, item, parsingName, false);
+}
+
+void CIEShellListCtrl::SetRowName(int row, CShellListItem& item, const CString& parsingName)
+{
     SetCellText(row, kNameColumn, DisplayName(item, parsingName));
     item.nameExtent = -1;
-    const CString path = GetRowPath(row);
+}
+
+void CIEShellListCtrl::FillDeferredCells(std::unique_ptr<FolderFindData> listing)
+{
+    m_listing = std::move(listing);
+    // Only the rows the list shows have their cells made (under Wine the dates' texts alone cost
+    // a tenth of a fill of 10,000 rows); a sort by one of these columns makes them all.
+    for (const DeferredCells& cells : m_deferredCells)
+        SetFileCells(cells.row, *cells.item, cells.parsingName, true);
+    m_deferredCells.clear();
+    m_listing.reset();
+}
+
+void CIEShellListCtrl::SetFileCells(int row, CShellListItem& item, const CString& parsingName, bool pending)
+{
+    const CString path = PathOf(item, parsingName);
     if (item.IsFolder() || path.GetLength() <= 3)
         return;
+    CUIListCtrlData* data = GetRowData(row);
+    if (!data || !data->IsKindOf(RUNTIME_CLASS(CUIStrListCtrlData)))
+        return;
+    auto& cells = static_cast<CUIStrListCtrlData&>(*data);
+    // A row whose cells were never made shows what its record held until now where the file is
+    // not found again.
+    if (!pending && cells.m_bCellsPending != 0)
+        MakePendingCells(cells);
     WIN32_FIND_DATAA found = {};
     const WIN32_FIND_DATAA* listed = m_listing ? m_listing->Find(parsingName) : nullptr;
     HANDLE find = INVALID_HANDLE_VALUE;
@@ -354,17 +418,40 @@ void CIEShellListCtrl::SetRowTexts(int row, CShellListItem& item, const CString&
     if (listed || find != INVALID_HANDLE_VALUE) {
         if (find != INVALID_HANDLE_VALUE)
             FindClose(find);
-        const unsigned long long size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        item.size = size;
-        SetCellText(row, kSizeColumn, FormatSizeKB(size), UIOD_INTEGER_DIGITS);
+        item.listed = true;
+        item.size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
         FILETIME written = found.ftLastWriteTime;
         if (written.dwLowDateTime == 0 && written.dwHighDateTime == 0)
             written = found.ftCreationTime;
-        FILETIME local = {};
-        FileTimeToLocalFileTime(&written, &local);
-        SetCellDate(row, kTimeColumn, COleDateTime(local));
+        FileTimeToLocalFileTime(&written, &item.written);
+        // The cells are set on the row's data, some only when first read: the columns sort by
+        // their types from the first file found on.
+        SetColumnType(kSizeColumn, UIOD_INTEGER_DIGITS);
+        SetColumnType(kTimeColumn, UIOD_DATE);
     }
-    SetCellText(row, kTypeColumn, m_icons.TypeName(parsingName, false));
+    item.typeName = m_icons.TypeName(parsingName, false);
+    if (pending) {
+        cells.m_bCellsPending = 1;
+        return;
+    }
+    cells.m_bCellsPending = 0;
+    FormatFileCells(cells, item);
+}
+
+void CIEShellListCtrl::MakePendingCells(CUIStrListCtrlData& row)
+{
+    row.m_bCellsPending = 0;
+    if (const CShellListItem* item = reinterpret_cast<const CShellListItem*>(row.m_dwCallerData))
+        FormatFileCells(row, *item);
+}
+
+void CIEShellListCtrl::FormatFileCells(CUIStrListCtrlData& cells, const CShellListItem& item)
+{
+    if (item.listed) {
+        cells.SetText(kSizeColumn, FormatSizeKB(item.size));
+        SetDateCell(cells, kTimeColumn, COleDateTime(item.written));
+    }
+    cells.SetText(kTypeColumn, item.typeName);
 }
 
 CShellListItem* CIEShellListCtrl::GetItemRecord(int row) const
@@ -377,17 +464,22 @@ CString CIEShellListCtrl::GetRowPath(int row) const
     const CShellListItem* item = GetItemRecord(row);
     if (!item)
         return CString();
+    return PathOf(*item, m_folderPath.IsEmpty() ? CString() : ParsingName(*item));
+}
+
+CString CIEShellListCtrl::PathOf(const CShellListItem& item, const CString& parsingName) const
+{
     // The folder's path and the item's name: asking the shell for the path of an item-id list
     // costs milliseconds per item.
     if (!m_folderPath.IsEmpty()) {
         CString path = m_folderPath;
         if (path[path.GetLength() - 1] != '\\')
             path += '\\';
-        path += ParsingName(*item);
+        path += parsingName;
         return path;
     }
     char path[MAX_PATH] = {};
-    return SHGetPathFromIDListA(item->Absolute(), path) ? CString(path) : CString();
+    return SHGetPathFromIDListA(item.Absolute(), path) ? CString(path) : CString();
 }
 
 int CIEShellListCtrl::FindRowByName(const char* name) const

@@ -223,6 +223,7 @@ protected:
     LRESULT OnInterimPicture(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueueFinished(WPARAM wParam, LPARAM lParam);
     BOOL OnItemPrePaint(NMLVCUSTOMDRAW* pCustomDraw, LRESULT* pResult) override;
+    void MakePendingCells(CUIStrListCtrlData& row) override;
     BOOL OnEraseBkgnd(CDC* pDC);
     void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
@@ -235,9 +236,20 @@ private:
     void ClearItems();
     // A record and a row for an enumerated item, when the rules show it.
     bool AddEnumeratedItem(LPCITEMIDLIST relative);
-    int FileTypeOf(LPCITEMIDLIST relative, ULONG attributes) const;
+    // The item's type by its attributes and its parsing name (null when the shell gave none).
+    static int FileTypeOf(ULONG attributes, const char* parsingName);
     void SetRowTexts(int row, CShellListItem& item, const CString& parsingName);
+    // The two halves of a row's texts: its name, and the size, time and type that the folder's
+    // listing gives (a fill does them after its rows, beside the listing being read).
+    void SetRowName(int row, CShellListItem& item, const CString& parsingName);
+    // Takes the file's size, time and type into its record; its cells are made now, or, for a
+    // pending row, when they are first read.
+    void SetFileCells(int row, CShellListItem& item, const CString& parsingName, bool pending);
+    void FillDeferredCells(std::unique_ptr<FolderFindData> listing);
+    static void FormatFileCells(CUIStrListCtrlData& cells, const CShellListItem& item);
     CString ParsingName(const CShellListItem& item) const;
+    // The item's path from its parsing name, without asking the shell for the name again.
+    CString PathOf(const CShellListItem& item, const CString& parsingName) const;
     // What a merge matches an item by: its parsing name in lower case.
     static std::string LowerCaseKey(const CString& parsingName);
     static std::string MergeKey(IShellFolder* folder, LPCITEMIDLIST relative);
@@ -395,6 +407,16 @@ private:
     // display name is the parsing name (0) or the parsing name without its extension (1).
     std::unique_ptr<FolderFindData> m_listing;
     std::unordered_map<std::string, int> m_displayRules;
+    // During a fill: the rows whose file cells wait for the folder's listing, with their parsing
+    // names (a merge fills each row's cells at once).
+    struct DeferredCells
+    {
+        int row;
+        CShellListItem* item;
+        CString parsingName;
+    };
+    std::vector<DeferredCells> m_deferredCells;
+    bool m_deferFileCells = false;
     ShellItemFilter::Rules m_rules;
     int m_viewType = kThumbnails;
     int m_drawingFiles = 0;

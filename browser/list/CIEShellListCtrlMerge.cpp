@@ -220,6 +220,7 @@ void CIEShellListCtrl::UpdateChangedRow(int row, LPCITEMIDLIST relative)
     CountRecord(*item, -1);
     SetRowTexts(row, *item, ParsingName(*item));
     CountRecord(*item, 1);
+    NoteRowTextsChanged(row);
     ApplyRowState(row, *item);
 }
 

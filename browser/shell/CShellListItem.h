@@ -3,6 +3,7 @@
 #pragma once
 
 #include "browser/shell/PidlBytes.h"
+#include "framework/CString.h"
 #include "render/cache/KBMP.h"
 
 #include <windows.h>
@@ -44,6 +45,12 @@ public:
     int jobOrdinal = -1;
     // The file's size in bytes when the row was filled (0 for folders).
     unsigned long long size = 0;
+    // What the row's Size, Time and Type cells show, kept so that they can be made when first
+    // read: whether the file was found (size and time known), its last write in local time and
+    // the name of its type.
+    bool listed = false;
+    FILETIME written = {};
+    CString typeName;
     // The list's row data of this item (the key that finds its row, wherever sorting put it).
     const void* rowKey = nullptr;
     // The row the item was last found on (-1: not yet); checked against rowKey before use.

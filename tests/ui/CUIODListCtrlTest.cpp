@@ -61,6 +61,25 @@ public:
     }
 };
 
+// Rows whose cells after the first are made only when first read: each row's second cell says how
+// many rows had theirs made before it, its third cell "late".
+class CPendingCellsList : public CTestList
+{
+public:
+    int Made() const { return m_nMade; }
+
+protected:
+    void MakePendingCells(CUIStrListCtrlData& row) override
+    {
+        row.m_bCellsPending = 0;
+        row.SetText(1, std::to_string(m_nMade++).c_str());
+        row.SetText(2, "late");
+    }
+
+private:
+    int m_nMade = 0;
+};
+
 class UIODListTest : public ::testing::Test
 {
 protected:
@@ -283,6 +302,63 @@ TEST_F(UIODListTest, TypedColumnsSortBothWaysByHeaderClicks)
     item.mask = HDI_FORMAT;
     ASSERT_TRUE(m_list.GetHeader().GetItem(0, &item));
     EXPECT_NE(item.fmt & HDF_OWNERDRAW, 0) << "the sort column's heading draws its arrow";
+}
+
+// A pending row's cells are made once, when the first of them (never the first column) is read
+// through any way there is, or set; a sort by another column than the first makes every row's.
+TEST_F(UIODListTest, PendingCellsAreMadeOnceWhenFirstReadOrSet)
+{
+    CPendingCellsList list;
+    ASSERT_TRUE(Create(list));
+    ASSERT_EQ(list.InitListCtrl("Name|Order|Note"), 3);
+    for (const char* name : {"c", "a", "b", "d", "e"}) {
+        const int row = list.AddItem(0);
+        list.SetCellText(row, 0, name);
+        list.GetRowData(row)->m_bCellsPending = 1;
+    }
+    EXPECT_STREQ(list.GetCellText(0, 0), "c");
+    list.Sort();
+    EXPECT_EQ(list.Made(), 0) << "the names alone are read";
+
+    EXPECT_STREQ(list.GetCellText(2, 2), "late"); // row "c"
+    EXPECT_STREQ(list.GetCellText(2, 1), "0");
+    EXPECT_EQ(list.Made(), 1);
+    // The list view's own request (its text callback), the text message, an info tip.
+    char text[16] = {};
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = 0;
+    item.iSubItem = 1;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(list.m_hWnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(item.pszText, "1");
+    EXPECT_STREQ(list.GetItemText(1, 2), "late");
+    char tip[16] = {};
+    NMLVGETINFOTIPA info = {};
+    info.hdr.hwndFrom = list.m_hWnd;
+    info.hdr.idFrom = IDC_LIST;
+    info.hdr.code = LVN_GETINFOTIPA;
+    info.pszText = tip;
+    info.cchTextMax = sizeof tip;
+    info.iItem = 3;
+    info.iSubItem = 1;
+    m_owner.SendMessage(WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(tip, "3");
+    EXPECT_EQ(list.Made(), 4);
+    // A cell set is made first: the set text stays.
+    EXPECT_TRUE(list.SetCellText(4, 2, "set")) << "the cell held its text";
+    EXPECT_STREQ(list.GetCellText(4, 2), "set");
+    EXPECT_STREQ(list.GetCellText(4, 1), "4");
+    EXPECT_EQ(list.Made(), 5);
+    EXPECT_STREQ(list.GetCellText(4, 1), "4") << "made once";
+    EXPECT_EQ(list.Made(), 5);
+
+    for (int row = 0; row < list.GetItemCount(); ++row)
+        list.GetRowData(row)->m_bCellsPending = 1;
+    list.SetSort(2, TRUE);
+    EXPECT_EQ(list.Made(), 10) << "a sort by the third column makes every row's cells";
+    list.DestroyWindow();
 }
 
 TEST_F(UIODListTest, RowDataFollowsInsertsAndDeletesFromOutside)

@@ -3,6 +3,7 @@
 // rules and formats as tables.
 #include "browser/list/CIEShellListCtrl.h"
 #include "browser/shell/ShellItemFilter.h"
+#include "ui/CLocaleInfo.h"
 #include "tests/core/RegistryRootScope.h"
 #include "tests/support/TestSupport.h"
 #include "tests/ui/ListTestWindow.h"
@@ -233,6 +234,71 @@ TEST_F(ShellListTest, EveryRowShowsTheShellsNameAndTheFilesSize)
         }
     }
     RegDeleteKeyValueA(HKEY_CURRENT_USER, advanced, "HideFileExt");
+}
+
+// The details view's Size, Time and Type texts are made when the list view first asks for them:
+// what it is given, and what a sort by each of those columns orders, must be what the files say.
+TEST_F(ShellListTest, FileCellsAskedThroughTheListViewAndSortsSayWhatTheFilesSay)
+{
+    const char* const names[] = {"old.dxf", "mid.jpg", "new.txt"};
+    for (size_t i = 0; i < std::size(names); ++i) {
+        const std::string path = m_dir / names[i];
+        WriteFile(path, std::string(2048 * (3 - i), 'x'));
+        // A day apart, the oldest first.
+        SYSTEMTIME st = {2024, 3, 0, static_cast<WORD>(10 + i), 9, 30, 15, 0};
+        FILETIME written = {};
+        SystemTimeToFileTime(&st, &written);
+        const HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        SetFileTime(file, nullptr, nullptr, &written);
+        CloseHandle(file);
+    }
+    m_list.SetViewType(CIEShellListCtrl::kDetails);
+    ASSERT_TRUE(m_list.SetFolderPath(m_dir.Path().c_str()));
+    const auto shown = [&](int row, int column) {
+        char text[MAX_PATH] = {};
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = MAX_PATH;
+        ::SendMessageA(m_list.GetSafeHwnd(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        return std::string(item.pszText ? item.pszText : "");
+    };
+    for (int row = 0; row < m_list.GetItemCount(); ++row) {
+        const CString path = m_list.GetRowPath(row);
+        SCOPED_TRACE(static_cast<const char*>(path));
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        ASSERT_TRUE(GetFileAttributesExA(path, GetFileExInfoStandard, &data));
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            EXPECT_EQ(shown(row, CIEShellListCtrl::kSizeColumn), "");
+            continue;
+        }
+        EXPECT_EQ(shown(row, CIEShellListCtrl::kSizeColumn), std::string(CIEShellListCtrl::FormatSizeKB(data.nFileSizeLow)));
+        FILETIME local = {};
+        FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+        EXPECT_EQ(shown(row, CIEShellListCtrl::kTimeColumn),
+                  std::string(CLocaleInfo::GetLocaleInfoObject().FormatDateTime(COleDateTime(local))));
+        SHFILEINFOA info = {};
+        SHGetFileInfoA(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_USEFILEATTRIBUTES | SHGFI_TYPENAME);
+        EXPECT_EQ(shown(row, CIEShellListCtrl::kTypeColumn), info.szTypeName);
+        EXPECT_EQ(std::string(m_list.GetCellText(row, CIEShellListCtrl::kTypeColumn)), info.szTypeName);
+    }
+    // A fresh fill, sorted at once by time and then by size: the rows' cells are made for it.
+    const auto rank = [&](const char* name) { return m_list.FindRowByName(name); };
+    ASSERT_TRUE(m_list.SetFolderPath(m_dir.Path().c_str()));
+    m_list.SetSort(CIEShellListCtrl::kTimeColumn, TRUE);
+    m_list.Sort();
+    EXPECT_LT(rank("old.dxf"), rank("mid.jpg"));
+    EXPECT_LT(rank("mid.jpg"), rank("new.txt"));
+    ASSERT_TRUE(m_list.SetFolderPath(m_dir.Path().c_str()));
+    EXPECT_LT(rank("old.dxf"), rank("mid.jpg")) << "the fill sorts by the time column";
+    m_list.SetSort(CIEShellListCtrl::kSizeColumn, TRUE);
+    m_list.Sort();
+    EXPECT_LT(rank("new.txt"), rank("mid.jpg"));
+    EXPECT_LT(rank("mid.jpg"), rank("old.dxf"));
+    m_list.SetSort(CIEShellListCtrl::kNameColumn, TRUE);
 }
 
 TEST_F(ShellListTest, FolderPathQueryNeverWritesPastTheBuffer)
