@@ -131,6 +131,9 @@ public:
     void SetCellColors(int nRow, int nColumn, COLORREF text, COLORREF background);
     void SetRowColors(int nRow, COLORREF text, COLORREF background);
     CUIListCtrlData* GetRowData(int nRow) const;
+    // The row holding the row data, -1 for none (the list's own index searched from its end,
+    // where rows are added).
+    int FindRowOfData(const CUIListCtrlData* pRow) const;
     DWORD_PTR GetItemData(int nRow) const;
     int SetCurSel(int nRow);
     void SetExtendedStyleBits(DWORD dwBits, BOOL bOn);
@@ -144,7 +147,15 @@ public:
     // The order array handed to the list view and used by HitTestEx (null for none).
     void SetColumnOrder(const int* pOrder, int nCount);
 
-    // Sorting.
+    // Sorting. After a sort the list knows it is in order; rows added or changed in the sorted
+    // column since then are the only ones out of place, and the next sort moves just those (up
+    // to kMaxUnplacedRows, in a long list) instead of sorting every row.
+    static constexpr size_t kMaxUnplacedRows = 32;
+    // A row whose texts were set on its data, not through the cell setters: the next sort puts
+    // it in its place.
+    void NoteRowTextsChanged(int nRow) { NoteUnplaced(GetRowData(nRow)); }
+    // The first row whose place the last sort changed: -1 for none, 0 after a sort of every row.
+    int GetFirstReorderedRow() const { return m_nFirstReordered; }
     void GetSort(int* pColumn, BOOL* pAscending) const;
     int GetSortColumn() const { return m_nSortColumn; }
     BOOL GetSortAscending() const { return m_bSortAscending; }
@@ -152,6 +163,16 @@ public:
     void SetSortColumn(int nColumn);
     void SetSortAscending(BOOL bAscending);
     void SetSort(int nColumn, BOOL bAscending);
+
+    // A few rows changed without the list view drawing after each step: painting is held (the
+    // window's visible bit off, as the default WM_SETREDRAW does, while the list view goes on
+    // keeping its scroll state) and released once, invalidating the rows from the first one
+    // changed or shifted down and the scroll bars. Rows put in or taken out are noted by the
+    // list itself; NoteChangedRow adds a row whose cells changed. Calls nest.
+    void HoldPainting();
+    void NoteChangedRow(int nRow);
+    void ReleasePainting();
+    bool IsPaintingHeld() const { return m_nPaintHolds > 0; }
 
     // Editing.
     CInPlaceEdit* EditCell(int nRow, int nColumn);
@@ -238,6 +259,11 @@ private:
     BOOL HandleToolTipText(NMHDR* pNMHDR, LRESULT* pResult);
     void SortNow();
     void FillSortKeys(int nColumn, int nType);
+    void SetSortKeyOf(CUIListCtrlData& row, int nColumn, int nType) const;
+    void NoteUnplaced(CUIListCtrlData* pRow);
+    void ForgetOrder();
+    bool PlaceUnplacedRows(const CUIODListCtrlSortInfo& info);
+    void InvalidateHeldRows();
     static CUISortKey MakeSortKey(LPCSTR text, int nType);
     // The row data by row, mirrored from the list so that cell setters send no message; rebuilt
     // from the list when an outside change left it unknown.
@@ -302,4 +328,19 @@ private:
     unsigned m_nNextSequence = 0;
     mutable std::vector<CUIListCtrlData*> m_rowIndex;
     mutable bool m_bRowIndexValid = true;
+    // Whether the rows but the unplaced ones are in the order of the current sort.
+    bool m_bOrderKnown = false;
+    std::vector<CUIListCtrlData*> m_unplaced;
+    bool m_bMovingRows = false;
+    int m_nFirstReordered = -1;
+    // Painting held: how deep, what was due to be painted, where the rows changed from.
+    int m_nPaintHolds = 0;
+    bool m_bHidPainting = false;
+    HRGN m_hHeldUpdate = nullptr;
+    std::vector<HWND> m_heldChildren;
+    int m_nHeldTop = 0;
+    int m_nHeldScrollX = 0;
+    RECT m_heldClient = {};
+    int m_nHeldRowCount = 0;
+    int m_nFirstChangedRow = -1;
 };

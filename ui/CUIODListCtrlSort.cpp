@@ -125,19 +125,110 @@ CUISortKey CUIODListCtrl::MakeSortKey(LPCSTR text, int nType)
     return key;
 }
 
-void CUIODListCtrl::FillSortKeys(int nColumn, int nType)
+void CUIODListCtrl::SetSortKeyOf(CUIListCtrlData& row, int nColumn, int nType) const
 {
     static const CUISortKey kNoKey;
     // A cell's key is made once and kept until its text changes, so sorting again is cheap.
-    m_rows.ForEach([&](CUIListCtrlData& row) {
-        row.m_pSortKey = &kNoKey;
-        if (!row.IsKindOf(RUNTIME_CLASS(CUIStrListCtrlData)))
-            return;
-        auto& cells = static_cast<CUIStrListCtrlData&>(row);
-        ReadyCells(&cells, nColumn);
-        const CUISortKey* pKey = cells.GetKey(nColumn, nType);
-        row.m_pSortKey = pKey != nullptr ? pKey : cells.SetKey(nColumn, nType, MakeSortKey(cells.GetText(nColumn), nType));
-    });
+    row.m_pSortKey = &kNoKey;
+    if (!row.IsKindOf(RUNTIME_CLASS(CUIStrListCtrlData)))
+        return;
+    auto& cells = static_cast<CUIStrListCtrlData&>(row);
+    ReadyCells(&cells, nColumn);
+    const CUISortKey* pKey = cells.GetKey(nColumn, nType);
+    row.m_pSortKey = pKey != nullptr ? pKey : cells.SetKey(nColumn, nType, MakeSortKey(cells.GetText(nColumn), nType));
+}
+
+void CUIODListCtrl::FillSortKeys(int nColumn, int nType)
+{
+    m_rows.ForEach([&](CUIListCtrlData& row) { SetSortKeyOf(row, nColumn, nType); });
+}
+
+void CUIODListCtrl::NoteUnplaced(CUIListCtrlData* pRow)
+{
+    if (!m_bOrderKnown || m_bMovingRows)
+        return;
+    if (pRow == nullptr || m_unplaced.size() >= kMaxUnplacedRows) {
+        ForgetOrder();
+        return;
+    }
+    if (std::find(m_unplaced.begin(), m_unplaced.end(), pRow) == m_unplaced.end())
+        m_unplaced.push_back(pRow);
+}
+
+void CUIODListCtrl::ForgetOrder()
+{
+    m_bOrderKnown = false;
+    m_unplaced.clear();
+}
+
+int CUIODListCtrl::FindRowOfData(const CUIListCtrlData* pRow) const
+{
+    EnsureRowIndex();
+    if (!m_bRowIndexValid)
+        return -1;
+    const auto it = std::find(m_rowIndex.rbegin(), m_rowIndex.rend(), pRow);
+    return it == m_rowIndex.rend() ? -1 : static_cast<int>(m_rowIndex.rend() - it) - 1;
+}
+
+// Every row but the unplaced ones is in order: those are taken out of the list view and put back
+// each where a search of the ordered rows puts it, which is where a sort of every row would (the
+// order is total). Rows that are selected, focused, the selection's anchor or being edited are
+// left to the whole sort: taking them out would tell the list view's owner their state changed.
+bool CUIODListCtrl::PlaceUnplacedRows(const CUIODListCtrlSortInfo& info)
+{
+    EnsureRowIndex();
+    if (!m_bRowIndexValid || m_bLabelEditing)
+        return false;
+    const int nMark = GetSelectionMark();
+    std::vector<int> places;
+    for (CUIListCtrlData* pRow : m_unplaced) {
+        const int nRow = FindRowOfData(pRow);
+        if (nRow < 0 || nRow == nMark || GetItemState(nRow, LVIS_SELECTED | LVIS_FOCUSED) != 0)
+            return false;
+        SetSortKeyOf(*pRow, info.nColumn, info.nColumnType);
+        places.push_back(nRow);
+    }
+    const auto before = [this, &info](CUIListCtrlData* a, CUIListCtrlData* b) {
+        SetSortKeyOf(*a, info.nColumn, info.nColumnType);
+        SetSortKeyOf(*b, info.nColumn, info.nColumnType);
+        return CompareRows(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&info)) < 0;
+    };
+    m_unplaced.clear();
+    m_nFirstReordered = -1;
+    // One row still between its neighbours stays where it is.
+    if (places.size() == 1) {
+        const size_t nRow = static_cast<size_t>(places[0]);
+        CUIListCtrlData* pRow = m_rowIndex[nRow];
+        if ((nRow == 0 || before(m_rowIndex[nRow - 1], pRow)) &&
+            (nRow + 1 == m_rowIndex.size() || before(pRow, m_rowIndex[nRow + 1])))
+            return true;
+    }
+    std::sort(places.begin(), places.end(), [](int a, int b) { return a > b; });
+    HoldPainting();
+    m_bMovingRows = true;
+    std::vector<LVITEMA> taken;
+    for (const int nRow : places) {
+        LVITEMA item = {};
+        item.mask = LVIF_PARAM | LVIF_IMAGE | LVIF_STATE | LVIF_INDENT;
+        item.iItem = nRow;
+        item.stateMask = static_cast<UINT>(-1);
+        if (GetItem(&item) && DeleteItem(nRow))
+            taken.push_back(item);
+    }
+    int nFirst = places.empty() ? -1 : places.back();
+    for (LVITEMA& item : taken) {
+        auto* pRow = reinterpret_cast<CUIListCtrlData*>(item.lParam);
+        item.iItem = static_cast<int>(std::lower_bound(m_rowIndex.begin(), m_rowIndex.end(), pRow, before) - m_rowIndex.begin());
+        item.mask |= LVIF_TEXT;
+        item.pszText = LPSTR_TEXTCALLBACKA;
+        const int nRow = InsertItem(&item);
+        if (nRow >= 0 && (nFirst < 0 || nRow < nFirst))
+            nFirst = nRow;
+    }
+    m_bMovingRows = false;
+    m_nFirstReordered = nFirst;
+    ReleasePainting();
+    return true;
 }
 
 void CUIODListCtrl::SortNow()
@@ -145,9 +236,16 @@ void CUIODListCtrl::SortNow()
     CUIODListCtrlSortInfo info = {m_bSortAscending, m_nSortColumn, GetColumnType(m_nSortColumn)};
     const PFNLVCOMPARE pfnCompare = GetCompareFunc();
     if (pfnCompare != &CUIODListCtrl::CompareRows) {
+        ForgetOrder();
+        m_nFirstReordered = 0;
         SortItems(pfnCompare, reinterpret_cast<DWORD_PTR>(&info));
         return;
     }
+    // Putting one row in its place costs about what the list view's sort of a hundred rows does.
+    constexpr size_t kRowsPerPlacedRow = 128;
+    if (m_bOrderKnown && m_unplaced.size() * kRowsPerPlacedRow <= static_cast<size_t>(GetItemCount()) &&
+        PlaceUnplacedRows(info))
+        return;
     FillSortKeys(info.nColumn, info.nColumnType);
     EnsureRowIndex();
     // The order is total, so it is found once here; the list view then only puts each row at
@@ -157,11 +255,15 @@ void CUIODListCtrl::SortNow()
     };
     // A list sorted again after a few rows were added at its end (a merge refresh) is in order
     // but for them: they are sorted and merged in, and a list in order is left as it is.
+    m_nFirstReordered = -1;
     const auto sorted = std::is_sorted_until(m_rowIndex.begin(), m_rowIndex.end(), before);
     if (sorted == m_rowIndex.end()) {
         m_bRowIndexValid = true;
+        m_bOrderKnown = true;
+        m_unplaced.clear();
         return;
     }
+    m_nFirstReordered = 0;
     constexpr std::ptrdiff_t kMergedTail = 64;
     if (m_rowIndex.end() - sorted <= kMergedTail) {
         std::sort(sorted, m_rowIndex.end(), before);
@@ -175,6 +277,8 @@ void CUIODListCtrl::SortNow()
     }
     SortItems(&CompareRanks, 0);
     m_bRowIndexValid = true;
+    m_bOrderKnown = true;
+    m_unplaced.clear();
 }
 
 void CUIODListCtrl::Sort()
@@ -188,6 +292,7 @@ void CUIODListCtrl::Sort()
 BOOL CUIODListCtrl::OnColumnClick(NMLISTVIEW* pNMListView)
 {
     const int nColumn = pNMListView->iSubItem;
+    ForgetOrder();
     m_bSortAscending = nColumn == m_nSortColumn ? !m_bSortAscending : TRUE;
     m_nSortColumn = nColumn;
     OnSortChanged();
@@ -211,6 +316,7 @@ void CUIODListCtrl::SetSortState(int nColumn, BOOL bAscending)
 {
     if (nColumn == m_nSortColumn && (bAscending != FALSE) == (m_bSortAscending != FALSE))
         return;
+    ForgetOrder();
     m_nSortColumn = nColumn;
     m_bSortAscending = bAscending;
     m_header.SetSortMark(nColumn, bAscending);
@@ -230,6 +336,7 @@ void CUIODListCtrl::SetSort(int nColumn, BOOL bAscending)
 {
     if (nColumn == m_nSortColumn && (bAscending != FALSE) == (m_bSortAscending != FALSE))
         return;
+    ForgetOrder();
     m_nSortColumn = nColumn;
     m_bSortAscending = bAscending;
     m_header.SetSortMark(nColumn, bAscending);

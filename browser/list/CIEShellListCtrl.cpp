@@ -195,7 +195,12 @@ void CIEShellListCtrl::DeleteAllRowData()
     m_deferredCells.clear();
     // Only the rows' own records go: the base's column layout is kept while rows are rebuilt.
     m_records.clear();
+    m_recordsByKey.clear();
+    m_recordsIndexed = false;
+    m_rowsFiltered = false;
+    m_widestName = -1;
     m_drawingFiles = m_folders = 0;
+    m_fileBytes = 0;
 }
 
 BOOL CIEShellListCtrl::Populate()
@@ -283,6 +288,9 @@ bool CIEShellListCtrl::AddEnumeratedItem(LPCITEMIDLIST relative)
     // for the rows that are dimmed.
     if (ShellItemFilter::RowState(record->attributes) != 0 || record->cut)
         ApplyRowState(row, *record);
+    IndexRecord(record.get());
+    // A fill whose cells follow counts the files' bytes once they are in.
+    CountRecord(*record, 1);
     CShellListItem* item = record.get();
     m_records.push_back(std::move(record));
     if (m_deferFileCells)
@@ -490,12 +498,20 @@ int CIEShellListCtrl::FindRowByName(const char* name) const
 void CIEShellListCtrl::RecountRows()
 {
     m_drawingFiles = m_folders = 0;
-    for (const auto& record : m_records) {
-        if (record->IsFolder())
-            ++m_folders;
-        else if (record->fileType >= 0)
-            ++m_drawingFiles;
+    m_fileBytes = 0;
+    for (const auto& record : m_records)
+        CountRecord(*record, 1);
+}
+
+void CIEShellListCtrl::CountRecord(const CShellListItem& record, int step)
+{
+    if (record.IsFolder()) {
+        m_folders += step;
+        return;
     }
+    if (record.fileType >= 0)
+        m_drawingFiles += step;
+    m_fileBytes += step > 0 ? record.size : 0 - record.size;
 }
 
 void CIEShellListCtrl::SortRows()
@@ -510,6 +526,12 @@ void CIEShellListCtrl::DeleteRow(int row)
     if (!DeleteItem(row))
         return;
     ForgetJob(item);
+    UnindexRecord(item);
+    if (item) {
+        CountRecord(*item, -1);
+        if (item->nameExtent >= m_widestName)
+            m_widestName = -1;
+    }
     m_records.erase(std::remove_if(m_records.begin(), m_records.end(),
                                    [item](const std::unique_ptr<CShellListItem>& r) { return r.get() == item; }),
                     m_records.end());
@@ -571,6 +593,8 @@ void CIEShellListCtrl::OnDestroy()
     SetThumbnailThread(nullptr);
     DeleteAllItems();
     m_records.clear();
+    m_recordsByKey.clear();
+    m_recordsIndexed = false;
     CUIODListCtrl::OnDestroy();
 }
 

@@ -263,7 +263,7 @@ private:
     // pictures kept) and rows the rules no longer show go; then the rows are sorted when asked,
     // counted, the Name column fitted, and the thumbnails queued.
     void BeginMerge();
-    void EndMerge(bool sort, bool redrawHeld);
+    void EndMerge(bool sort, bool redrawHeld, const std::vector<CShellListItem*>* measured = nullptr);
     void DropRowsTheRulesHide();
     // A row whose item is still there with other lists: they are taken and its cells filled again.
     void UpdateChangedRow(int row, LPCITEMIDLIST relative);
@@ -272,7 +272,13 @@ private:
     void RefreshChanges();
     // Brings the rows of the named items up to date as a merge of the whole folder would; false,
     // having changed nothing, when the names cannot stand in for reading the folder.
-    bool MergeNamedItems(const std::vector<std::string>& names);
+    bool MergeNamedItems(const std::vector<std::string>& names, const std::vector<char>& gone);
+    // The records by merge key, made when the watch's merge first asks and kept from then on
+    // until the rows are made again (a key two records share maps to null).
+    void IndexRecords();
+    int FindRowByPath(const CString& path);
+    void IndexRecord(CShellListItem* record);
+    void UnindexRecord(const CShellListItem* record);
     // Runs a refresh step keeping the current item current when it is still there.
     void RunKeepingCurrent(const std::function<void()>& step);
     CString DisplayName(const CShellListItem& item, const CString& parsingName);
@@ -281,6 +287,12 @@ private:
     void RecountRows();
     void ApplyViewStyle();
     void FitNameColumn();
+    // The same after a merge: when the widest name is known only the records given are measured.
+    void FitNameColumnTo(const std::vector<CShellListItem*>& records);
+    void FitNameColumnWidth(int widest);
+    // The drawing and folder counts and the files' bytes follow each record put in (1) or taken
+    // out (-1).
+    void CountRecord(const CShellListItem& record, int step);
     // The first row in sight, -1 without rows; the row of a row key; a row scrolled to the top.
     int TopVisibleRow() const;
     int FindRowByKey(DWORD_PTR key) const;
@@ -356,6 +368,8 @@ private:
     int m_namedRefreshCount = 0;
     // The font the rows' name widths were measured in.
     HFONT m_nameExtentFont = nullptr;
+    // The widest name measured over every row (-1 unknown: a row at least as wide went or changed).
+    int m_widestName = -1;
 
     TTaskManageThread* m_thumbThread = nullptr;
     HWND m_statusWnd = nullptr;
@@ -381,6 +395,12 @@ private:
     LPITEMIDLIST m_folderPidl = nullptr;
     CString m_folderPath;
     std::vector<std::unique_ptr<CShellListItem>> m_records;
+    std::unordered_map<std::string, CShellListItem*> m_recordsByKey;
+    bool m_recordsIndexed = false;
+    // Every row is known to be one these rules show (rows only come in by them, and a row whose
+    // attributes changed clears it).
+    ShellItemFilter::Rules m_rowsRules;
+    bool m_rowsFiltered = false;
     CShellSettings m_shellSettings;
     ShellIconCache m_icons;
     // Valid during one fill or merge: the folder's listing, and by extension whether the shell's
@@ -401,6 +421,8 @@ private:
     int m_viewType = kThumbnails;
     int m_drawingFiles = 0;
     int m_folders = 0;
+    // The files' sizes added up (what the status bar shows for the folder).
+    unsigned long long m_fileBytes = 0;
     bool m_showAllFiles = false;
     BYTE m_refreshAllowed = 1;
 };

@@ -18,6 +18,8 @@
 #include "res/resource.h"
 #include "ui/FileClipboard.h"
 
+#include <algorithm>
+
 namespace {
 
 // The list's context menu: its first submenu holds the browse frame's file commands.
@@ -244,6 +246,7 @@ BOOL CIEShellListCtrl::RenameRow(int row, const CString& text)
     SetCellText(row, kNameColumn, ShellFileOps::FileNameOf(newPath));
     if (CShellListItem* item = GetItemRecord(row))
         item->nameExtent = -1;
+    m_widestName = -1;
     m_currentItemPath = newPath;
     ShowInPreview(newPath);
     // The row's item-id list still names the old file: merge the folder once the edit has ended.
@@ -354,16 +357,44 @@ void CIEShellListCtrl::ShowCurrentItem()
 
 BOOL CIEShellListCtrl::SelectItemByPath(const CString& path)
 {
+    const int row = FindRowByPath(path);
+    if (row < 0)
+        return FALSE;
+    m_currentItemPath = path;
+    UnselectAll();
+    SelectOnly(row);
+    return TRUE;
+}
+
+// A name of this folder in plain ASCII is found by its merge key (the path's compare folds
+// those letters alike), without asking the shell for every row's name: after a merge the list
+// looks for the item that was current, most often in vain when that file went. Any other path
+// is compared with each row's.
+int CIEShellListCtrl::FindRowByPath(const CString& path)
+{
+    const int slash = path.ReverseFind('\\');
+    CString folder = m_folderPath;
+    if (!folder.IsEmpty() && folder[folder.GetLength() - 1] != '\\')
+        folder += '\\';
+    const CString name = path.Mid(slash + 1);
+    const bool plain = std::all_of(name.GetString(), name.GetString() + name.GetLength(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!folder.IsEmpty() && slash >= 0 && plain && path.Left(slash + 1).CompareNoCase(folder) == 0) {
+        if (!m_recordsIndexed)
+            IndexRecords();
+        const auto record = m_recordsByKey.find(LowerCaseKey(name));
+        if (record == m_recordsByKey.end())
+            return -1;
+        const int row = record->second ? FindRowOfData(static_cast<const CUIListCtrlData*>(record->second->rowKey)) : -1;
+        if (row >= 0 && GetItemRecord(row) == record->second)
+            return row;
+    }
     const int count = GetItemCount();
     for (int row = 0; row < count; ++row) {
-        if (GetRowPath(row).CompareNoCase(path) != 0)
-            continue;
-        m_currentItemPath = path;
-        UnselectAll();
-        SelectOnly(row);
-        return TRUE;
+        if (GetRowPath(row).CompareNoCase(path) == 0)
+            return row;
     }
-    return FALSE;
+    return -1;
 }
 
 BOOL CIEShellListCtrl::GetSelectedFilesSizeText(CString& text) const

@@ -10,14 +10,14 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace
 {
-// A row put in or taken out while the list view redraws costs it a new scroll bar (2-5 ms under
-// Wine for 10,000 rows), and so does turning its redraw back on once: one row is changed as the
-// list view redraws, more with its redraw held.
-constexpr size_t kRowsRedrawnAsTheyChange = 1;
+// A row put in or taken out while the list view redraws costs it a new scroll bar drawn at once
+// (5-15 ms under Wine on a busy display), and so does turning its redraw back on. A few rows change
+// with the list's painting held instead (the list view keeps its scroll state, the part that
+// changed is painted once); many with its redraw off, as a fill does.
+constexpr size_t kRowsChangedWithPaintingHeld = 32;
 
 struct PidlFree
 {
@@ -34,6 +34,12 @@ int RowOf(const std::unordered_map<std::string, int>& rows, const std::string& k
 {
     const auto it = rows.find(key);
     return it == rows.end() ? -1 : it->second;
+}
+
+bool SameRules(const ShellItemFilter::Rules& a, const ShellItemFilter::Rules& b)
+{
+    return a.viewType == b.viewType && a.showOtherFiles == b.showOtherFiles &&
+           a.folderLikeFilesHidden == b.folderLikeFilesHidden;
 }
 
 bool SameBytes(LPCITEMIDLIST a, LPCITEMIDLIST b)
@@ -122,6 +128,40 @@ void CIEShellListCtrl::RefreshFromFolder(BOOL sort)
     EndMerge(sort || !added.empty() || !changed.empty(), true);
 }
 
+void CIEShellListCtrl::IndexRecords()
+{
+    m_recordsByKey.clear();
+    m_recordsByKey.reserve(m_records.size());
+    m_recordsIndexed = true;
+    for (const auto& record : m_records)
+        IndexRecord(record.get());
+}
+
+void CIEShellListCtrl::IndexRecord(CShellListItem* record)
+{
+    if (!m_recordsIndexed)
+        return;
+    const auto placed = m_recordsByKey.emplace(record->mergeKey, record);
+    if (!placed.second)
+        placed.first->second = nullptr;
+}
+
+void CIEShellListCtrl::UnindexRecord(const CShellListItem* record)
+{
+    if (!m_recordsIndexed || !record)
+        return;
+    const auto it = m_recordsByKey.find(record->mergeKey);
+    if (it == m_recordsByKey.end())
+        return;
+    if (it->second == record) {
+        m_recordsByKey.erase(it);
+    } else if (!it->second) {
+        // Which of the records sharing the key stays is not kept: the next merge indexes again.
+        m_recordsByKey.clear();
+        m_recordsIndexed = false;
+    }
+}
+
 void CIEShellListCtrl::BeginMerge()
 {
     if (m_viewType == kThumbnails && UpdateCellSize())
@@ -133,20 +173,29 @@ void CIEShellListCtrl::BeginMerge()
 void CIEShellListCtrl::DropRowsTheRulesHide()
 {
     const ShellItemFilter::Rules rules = CurrentRules();
+    if (m_rowsFiltered && SameRules(rules, m_rowsRules))
+        return;
     // From the bottom up: a deletion moves only the rows already looked at.
     for (int row = GetItemCount() - 1; row >= 0; --row) {
         const CShellListItem* item = GetItemRecord(row);
         if (item && !ShellItemFilter::KeepsRow(item->attributes, item->fileType, rules))
             DeleteRow(row);
     }
+    m_rowsRules = rules;
+    m_rowsFiltered = true;
 }
 
-void CIEShellListCtrl::EndMerge(bool sort, bool redrawHeld)
+void CIEShellListCtrl::EndMerge(bool sort, bool redrawHeld, const std::vector<CShellListItem*>* measured)
 {
     if (sort)
         SortRows();
-    RecountRows();
-    FitNameColumn();
+    // The name column is fitted as the list paints again: its header is a window of its own.
+    // The counts followed each record put in or taken out.
+    ReleasePainting();
+    if (measured)
+        FitNameColumnTo(*measured);
+    else
+        FitNameColumn();
     if (redrawHeld) {
         SetRedraw(TRUE);
         Invalidate();
@@ -163,44 +212,41 @@ void CIEShellListCtrl::UpdateChangedRow(int row, LPCITEMIDLIST relative)
     ULONG attributes = ShellItemFilter::kRequest;
     if (SUCCEEDED(m_folder->GetAttributesOf(1, &relative, &attributes)))
         item->attributes = attributes & ShellItemFilter::kRequest;
+    if (!ShellItemFilter::KeepsRow(item->attributes, item->fileType, CurrentRules()))
+        m_rowsFiltered = false;
+    // Its name is measured again: it may have been the widest. Its size is counted anew.
+    if (item->nameExtent >= m_widestName)
+        m_widestName = -1;
+    CountRecord(*item, -1);
     SetRowTexts(row, *item, ParsingName(*item));
+    CountRecord(*item, 1);
+    NoteRowTextsChanged(row);
     ApplyRowState(row, *item);
 }
 
 void CIEShellListCtrl::RefreshChanges()
 {
     std::vector<std::string> names;
-    const bool named = m_watch && m_watch->TakeChanges(names) && !m_readWholeFolder;
+    std::vector<char> gone;
+    const bool named = m_watch && m_watch->TakeChanges(names, gone) && !m_readWholeFolder;
     m_readWholeFolder = false;
     if (!m_folder)
         return;
     RunKeepingCurrent([&] {
-        if (named && MergeNamedItems(names))
+        if (named && MergeNamedItems(names, gone))
             ++m_namedRefreshCount;
         else
             RefreshFromFolder(FALSE);
     });
 }
 
-bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names)
+bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names, const std::vector<char>& left)
 {
-    if (!m_folder || m_folderPath.IsEmpty() || names.empty())
+    if (!m_folder || m_folderPath.IsEmpty() || names.empty() || left.size() != names.size())
         return false;
-    // Everything is looked at first: nothing changes unless every name can be answered. The
-    // rows are found by looking up each row's name among the few named (a map of every row's
-    // name would cost more than the rest of the merge).
-    std::unordered_map<std::string, const CShellListItem*> byName;
-    for (const std::string& name : names)
-        byName.emplace(LowerCaseKey(name.c_str()), nullptr);
-    std::unordered_set<std::string> shared;
-    for (const auto& record : m_records) {
-        const auto it = byName.find(record->mergeKey);
-        if (it == byName.end())
-            continue;
-        if (it->second)
-            shared.insert(it->first);
-        it->second = record.get();
-    }
+    // Everything is looked at first: nothing changes unless every name can be answered.
+    if (!m_recordsIndexed)
+        IndexRecords();
     CString folder = m_folderPath;
     if (folder[folder.GetLength() - 1] != '\\')
         folder += '\\';
@@ -208,11 +254,20 @@ bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names)
     std::vector<const CShellListItem*> gone;
     std::vector<std::pair<const CShellListItem*, OwnedPidl>> changed;
     std::vector<OwnedPidl> added;
-    for (const std::string& name : names) {
-        const std::string key = LowerCaseKey(name.c_str());
-        if (shared.count(key) != 0)
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        const auto record = m_recordsByKey.find(LowerCaseKey(name.c_str()));
+        if (record != m_recordsByKey.end() && !record->second)
             return false;
-        const CShellListItem* item = byName[key];
+        const CShellListItem* item = record != m_recordsByKey.end() ? record->second : nullptr;
+        // An item whose last record said it left is not looked for: under Wine a look for a name
+        // that is not there cost as much as a listing of the folder (3-6 ms for 10,000 files).
+        // Should it come back, its record follows and the list looks again.
+        if (left[i]) {
+            if (item)
+                gone.push_back(item);
+            continue;
+        }
         WIN32_FIND_DATAA found = {};
         const HANDLE find = FindFirstFileA(folder + name.c_str(), &found);
         if (find == INVALID_HANDLE_VALUE) {
@@ -242,26 +297,28 @@ bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names)
         else if (!SameBytes(item->Relative(), relative.get()))
             changed.emplace_back(item, std::move(relative));
     }
-    BeginMerge();
-    // The rows of the items looked at (a row the rules dropped meanwhile has none).
-    std::unordered_map<const CShellListItem*, int> rows;
+    // The rows of the items looked at, by their row data, taken while the items are known to be
+    // there (a row the rules drop as the merge begins has none).
+    std::unordered_map<const CShellListItem*, const void*> rowKeys;
     for (const CShellListItem* item : gone)
-        rows.emplace(item, -1);
+        rowKeys.emplace(item, item->rowKey);
     for (const auto& item : changed)
-        rows.emplace(item.first, -1);
-    const int count = GetItemCount();
-    for (int row = 0; row < count && !rows.empty(); ++row) {
-        const auto it = rows.find(GetItemRecord(row));
-        if (it != rows.end())
-            it->second = row;
+        rowKeys.emplace(item.first, item.first->rowKey);
+    BeginMerge();
+    std::unordered_map<const CShellListItem*, int> rows;
+    for (const auto& key : rowKeys) {
+        const int row = FindRowOfData(static_cast<const CUIListCtrlData*>(key.second));
+        rows.emplace(key.first, row >= 0 && GetItemRecord(row) == key.first ? row : -1);
     }
     // The icon views lay their rows out again only when the redraw is turned back on: a row
     // taken out while they redraw leaves a hole.
     const DWORD layout = GetStyle() & LVS_TYPEMASK;
-    const bool holdRedraw = gone.size() + changed.size() + added.size() > kRowsRedrawnAsTheyChange ||
+    const bool holdRedraw = gone.size() + changed.size() + added.size() > kRowsChangedWithPaintingHeld ||
                             layout == LVS_ICON || layout == LVS_SMALLICON;
     if (holdRedraw)
         SetRedraw(FALSE);
+    else
+        HoldPainting();
     BeginFill(false);
     m_listing = std::move(listing);
     for (const auto& item : changed) {
@@ -270,8 +327,7 @@ bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names)
             continue;
         UpdateChangedRow(row, item.second.get());
         // The cells are the list's own texts: the list view does not know they changed.
-        if (!holdRedraw)
-            RedrawItems(row, row);
+        NoteChangedRow(row);
     }
     std::vector<int> goneRows;
     for (const CShellListItem* item : gone) {
@@ -281,11 +337,20 @@ bool CIEShellListCtrl::MergeNamedItems(const std::vector<std::string>& names)
     std::sort(goneRows.begin(), goneRows.end(), [](int a, int b) { return a > b; });
     for (const int row : goneRows)
         DeleteRow(row);
+    const size_t kept = m_records.size();
     for (const OwnedPidl& id : added) {
         if (!AddEnumeratedItem(id.get()))
             break;
     }
     m_listing.reset();
-    EndMerge(!added.empty() || !changed.empty(), holdRedraw);
+    // The names to measure: the new records (at the end) and the changed ones.
+    std::vector<CShellListItem*> measured;
+    for (size_t i = kept; i < m_records.size(); ++i)
+        measured.push_back(m_records[i].get());
+    for (const auto& item : changed) {
+        if (rows[item.first] >= 0)
+            measured.push_back(const_cast<CShellListItem*>(item.first));
+    }
+    EndMerge(!added.empty() || !changed.empty(), holdRedraw, &measured);
     return true;
 }

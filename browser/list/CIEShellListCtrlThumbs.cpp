@@ -123,11 +123,13 @@ void CIEShellListCtrl::ForgetJob(CShellListItem* item)
 
 void CIEShellListCtrl::ForgetAllJobs()
 {
-    m_jobs.clear();
-    for (const auto& record : m_records) {
-        record->jobTicket = 0;
-        record->jobOrdinal = -1;
+    // Only the records of queued jobs carry a ticket, each once (jobs are queued only after the
+    // map was emptied), and a record deleted leaves the map with its row.
+    for (const auto& job : m_jobs) {
+        job.second->jobTicket = 0;
+        job.second->jobOrdinal = -1;
     }
+    m_jobs.clear();
 }
 
 void CIEShellListCtrl::StopThumbnailTasks()
@@ -222,10 +224,7 @@ void CIEShellListCtrl::StartThumbnailWork(bool rebuild)
         m_thumbThread->StartFolder(m_folderPath);
         jobs = m_thumbThread->GetTaskCount();
     }
-    unsigned long long total = 0;
-    for (const auto& record : m_records)
-        total += record->IsFolder() ? 0 : record->size;
-    m_folderSizeText = total == 0 ? CString() : FormatSizeKB(total);
+    m_folderSizeText = m_fileBytes == 0 ? CString() : FormatSizeKB(m_fileBytes);
     PostStatus(kMsgStatusRefresh, 0, jobs);
 }
 

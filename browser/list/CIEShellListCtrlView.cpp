@@ -117,6 +117,37 @@ void CIEShellListCtrl::FitNameColumn()
         ::SelectObject(dc, oldFont);
         ::ReleaseDC(m_hWnd, dc);
     }
+    m_widestName = widest;
+    FitNameColumnWidth(widest);
+}
+
+void CIEShellListCtrl::FitNameColumnTo(const std::vector<CShellListItem*>& records)
+{
+    if (m_viewType != kDetails || !GetSafeHwnd() || GetItemCount() == 0)
+        return;
+    if (m_widestName < 0 || reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)) != m_nameExtentFont) {
+        FitNameColumn();
+        return;
+    }
+    HDC dc = ::GetDC(m_hWnd);
+    const HGDIOBJ oldFont = ::SelectObject(dc, m_nameExtentFont);
+    for (CShellListItem* item : records) {
+        const int row = FindRowOfData(static_cast<const CUIListCtrlData*>(item->rowKey));
+        if (row < 0 || item->nameExtent >= 0)
+            continue;
+        const CString name = GetCellText(row, kNameColumn);
+        SIZE extent = {};
+        ::GetTextExtentPoint32A(dc, name, name.GetLength(), &extent);
+        item->nameExtent = static_cast<int>(extent.cx);
+        m_widestName = std::max(m_widestName, item->nameExtent);
+    }
+    ::SelectObject(dc, oldFont);
+    ::ReleaseDC(m_hWnd, dc);
+    FitNameColumnWidth(m_widestName);
+}
+
+void CIEShellListCtrl::FitNameColumnWidth(int widest)
+{
     RECT client = {};
     GetClientRect(&client);
     constexpr int kMargins = 16;

@@ -73,10 +73,10 @@ DWORD WINAPI CFolderWatchThread::ThreadProc(void* self)
     return 0;
 }
 
-bool CFolderWatchThread::TakeChanges(std::vector<std::string>& names)
+bool CFolderWatchThread::TakeChanges(std::vector<std::string>& names, std::vector<char>& gone)
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    return m_log.Take(names);
+    return m_log.Take(names, gone);
 }
 
 bool CFolderWatchThread::Arm(DirectoryChangeReader& reader, unsigned& generation) const

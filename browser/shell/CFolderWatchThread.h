@@ -43,9 +43,10 @@ public:
     bool IsRunning() const { return m_thread != nullptr; }
     // Number of change reports posted (for status and tests).
     int GetReportCount() const { return m_reports.load(); }
-    // The names of the folder's items that changed since the last call (the log is emptied);
-    // false when some change is known only as a change (the folder is to be read whole).
-    bool TakeChanges(std::vector<std::string>& names);
+    // The names of the folder's items that changed since the last call (the log is emptied) and
+    // whether each one's last record said it left the folder; false when some change is known
+    // only as a change (the folder is to be read whole).
+    bool TakeChanges(std::vector<std::string>& names, std::vector<char>& gone);
 
 private:
     static DWORD WINAPI ThreadProc(void* self);

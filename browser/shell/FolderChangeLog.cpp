@@ -39,14 +39,14 @@ void FolderChangeLog::AddRecords(const void* buffer, DWORD bytes)
         if (size <= 0 || lossy)
             MarkUnknown();
         else
-            AddName(name);
+            AddName(name, record.Action == FILE_ACTION_REMOVED || record.Action == FILE_ACTION_RENAMED_OLD_NAME);
         if (record.NextEntryOffset == 0)
             return;
         offset += record.NextEntryOffset;
     }
 }
 
-void FolderChangeLog::AddName(const std::string& name)
+void FolderChangeLog::AddName(const std::string& name, bool gone)
 {
     if (m_unknown)
         return;
@@ -59,9 +59,13 @@ void FolderChangeLog::AddName(const std::string& name)
         MarkUnknown();
         return;
     }
-    if (!m_keys.insert(Key(name)).second)
+    const auto placed = m_keys.emplace(Key(name), m_names.size());
+    if (!placed.second) {
+        m_gone[placed.first->second] = gone ? 1 : 0;
         return;
+    }
     m_names.push_back(name);
+    m_gone.push_back(gone ? 1 : 0);
     if (m_names.size() > kMaxNames)
         MarkUnknown();
 }
@@ -70,6 +74,7 @@ void FolderChangeLog::MarkUnknown()
 {
     m_unknown = true;
     m_names.clear();
+    m_gone.clear();
     m_keys.clear();
 }
 
@@ -77,6 +82,7 @@ void FolderChangeLog::Clear()
 {
     m_unknown = false;
     m_names.clear();
+    m_gone.clear();
     m_keys.clear();
 }
 
@@ -86,16 +92,25 @@ void FolderChangeLog::Absorb(const FolderChangeLog& other)
         MarkUnknown();
         return;
     }
-    for (const std::string& name : other.m_names)
-        AddName(name);
+    for (size_t i = 0; i < other.m_names.size(); ++i)
+        AddName(other.m_names[i], other.m_gone[i] != 0);
 }
 
 bool FolderChangeLog::Take(std::vector<std::string>& names)
 {
+    std::vector<char> gone;
+    return Take(names, gone);
+}
+
+bool FolderChangeLog::Take(std::vector<std::string>& names, std::vector<char>& gone)
+{
     const bool known = !m_unknown && !m_names.empty();
     names.clear();
-    if (known)
+    gone.clear();
+    if (known) {
         names.swap(m_names);
+        gone.swap(m_gone);
+    }
     Clear();
     return known;
 }

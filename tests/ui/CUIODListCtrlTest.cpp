@@ -141,6 +141,15 @@ protected:
         return true;
     }
 
+    // A row named "n<value>" with the value in its second (number) column.
+    int AddNumberRow(int value)
+    {
+        const int row = m_list.AddItem(0);
+        m_list.SetCellText(row, 0, ("n" + std::to_string(value)).c_str());
+        m_list.SetCellInt(row, 1, value);
+        return row;
+    }
+
     bool Posted(UINT message)
     {
         MSG msg;
@@ -379,11 +388,7 @@ TEST_F(UIODListTest, RowDataFollowsInsertsAndDeletesFromOutside)
 TEST_F(UIODListTest, SortAgainPutsAddedAndChangedRowsInPlace)
 {
     ASSERT_EQ(m_list.InitListCtrl("Name|Size"), 2);
-    const auto add = [&](int value) {
-        const int row = m_list.AddItem(0);
-        m_list.SetCellText(row, 0, ("n" + std::to_string(value)).c_str());
-        m_list.SetCellInt(row, 1, value);
-    };
+    const auto add = [&](int value) { return AddNumberRow(value); };
     std::vector<int> values;
     for (int i = 0; i < 300; ++i)
         values.push_back((i * 7919) % 1000);
@@ -423,6 +428,125 @@ TEST_F(UIODListTest, SortAgainPutsAddedAndChangedRowsInPlace)
     m_list.SetCellInt(10, 1, 4000);
     m_list.Sort();
     expectOrder(values);
+}
+
+// In a long sorted list the rows added or changed since the sort are put in their places one by
+// one: each keeps its row data, image and state (a cut mark), the selection and the focus stay on
+// their rows, and the list tells the first row whose place changed. A selected row whose key
+// changed goes to its place by a sort of every row, still selected.
+TEST_F(UIODListTest, PlacedRowsKeepTheirDataStateAndTheSelection)
+{
+    ASSERT_EQ(m_list.InitListCtrl("Name|Size"), 2);
+    const auto add = [&](int value) { return AddNumberRow(value); };
+    for (int i = 0; i < 400; ++i)
+        add(i * 10);
+    m_list.SetSort(1, TRUE);
+    m_list.Sort();
+    EXPECT_EQ(m_list.GetFirstReorderedRow(), -1) << "added in order";
+    m_list.SetItemState(200, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    const CUIListCtrlData* selected = m_list.GetRowData(200);
+    m_list.SetItemState(300, LVIS_CUT, LVIS_CUT);
+    LVITEMA image = {};
+    image.mask = LVIF_IMAGE;
+    image.iItem = 300;
+    image.iImage = 3;
+    m_list.SetItem(&image);
+    CUIListCtrlData* moved = m_list.GetRowData(300);
+    const auto rowOf = [&](const CUIListCtrlData* data) {
+        for (int row = 0; row < m_list.GetItemCount(); ++row) {
+            if (m_list.GetRowData(row) == data)
+                return row;
+        }
+        return -1;
+    };
+    // Nothing changed: nothing moves.
+    m_list.Sort();
+    EXPECT_EQ(m_list.GetFirstReorderedRow(), -1);
+    // Row 300 (3000) goes before row 50 (500); a new row 2995 goes after 2990.
+    m_list.SetCellInt(300, 1, 495);
+    add(2995);
+    m_list.Sort();
+    EXPECT_EQ(m_list.GetFirstReorderedRow(), 50);
+    EXPECT_EQ(rowOf(moved), 50);
+    EXPECT_STREQ(m_list.GetCellText(301, 1), "2995");
+    EXPECT_EQ(m_list.GetItemState(50, LVIS_CUT), static_cast<UINT>(LVIS_CUT));
+    image.iItem = 50;
+    image.iImage = -1;
+    ASSERT_TRUE(m_list.GetItem(&image));
+    EXPECT_EQ(image.iImage, 3);
+    EXPECT_EQ(m_list.GetItemState(301, LVIS_CUT), 0u) << "a new row has no state";
+    EXPECT_EQ(rowOf(selected), 201);
+    EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 201);
+    EXPECT_EQ(m_list.GetNextItem(-1, LVNI_FOCUSED), 201);
+    EXPECT_TRUE(RowsMatchTheListView());
+    for (int row = 1; row < m_list.GetItemCount(); ++row)
+        ASSERT_LE(atoi(m_list.GetCellText(row - 1, 1)), atoi(m_list.GetCellText(row, 1))) << row;
+    // The selected row (2000) itself gets the largest key.
+    m_list.SetCellInt(201, 1, 9000);
+    m_list.Sort();
+    EXPECT_EQ(m_list.GetFirstReorderedRow(), 0);
+    EXPECT_EQ(rowOf(selected), 400);
+    EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 400);
+    EXPECT_TRUE(RowsMatchTheListView());
+}
+
+// While painting is held the list draws nothing; released, it paints again what was due before
+// (in its children too), the rows from the first one put in, taken out or changed down, and the
+// rest of the window only where it was due.
+TEST_F(UIODListTest, HeldPaintingInvalidatesFromTheFirstChangedRowDown)
+{
+    ASSERT_EQ(m_list.InitListCtrl("Name"), 1);
+    for (int i = 0; i < 100; ++i)
+        m_list.SetCellText(m_list.AddItem(0), 0, ("row" + std::to_string(100 + i)).c_str());
+    m_list.UpdateWindow();
+    m_list.ValidateRect(nullptr);
+    const auto middle = [&](int row) {
+        RECT rect = {};
+        m_list.GetItemRect(row, &rect, LVIR_BOUNDS);
+        return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    };
+    const auto due = [&](POINT point) {
+        HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+        ::GetUpdateRgn(m_list.m_hWnd, region, FALSE);
+        const bool in = ::PtInRegion(region, point.x, point.y) != FALSE;
+        ::DeleteObject(region);
+        return in;
+    };
+    RECT first = {};
+    m_list.GetItemRect(1, &first, LVIR_BOUNDS);
+    m_list.InvalidateRect(&first, FALSE);
+    const HWND header = m_list.GetHeader().GetSafeHwnd();
+    ASSERT_NE(header, nullptr);
+    ::ValidateRect(header, nullptr);
+    ::InvalidateRect(header, nullptr, FALSE);
+    m_list.HoldPainting();
+    EXPECT_TRUE(m_list.IsPaintingHeld());
+    EXPECT_FALSE(m_list.IsWindowVisible());
+    m_list.HoldPainting();
+    m_list.NoteChangedRow(9);
+    m_list.DeleteItem(12);
+    m_list.ReleasePainting();
+    EXPECT_FALSE(m_list.IsWindowVisible()) << "holds nest";
+    m_list.ReleasePainting();
+    EXPECT_FALSE(m_list.IsPaintingHeld());
+    EXPECT_TRUE(m_list.IsWindowVisible());
+    EXPECT_TRUE(due(middle(1))) << "what was due before the hold";
+    RECT headerDue = {};
+    EXPECT_TRUE(::GetUpdateRect(header, &headerDue, FALSE)) << "and in the header";
+    EXPECT_FALSE(due(middle(5)));
+    EXPECT_TRUE(due(middle(9)));
+    EXPECT_TRUE(due(middle(12)));
+    EXPECT_TRUE(due(middle(m_list.GetCountPerPage() - 1)));
+    EXPECT_EQ(m_list.GetItemCount(), 99);
+    EXPECT_STREQ(m_list.GetCellText(12, 0), "row113");
+    EXPECT_TRUE(RowsMatchTheListView());
+    // Nothing changed while held: nothing more is due.
+    m_list.UpdateWindow();
+    m_list.ValidateRect(nullptr);
+    m_list.HoldPainting();
+    m_list.ReleasePainting();
+    EXPECT_FALSE(due(middle(0)));
+    EXPECT_FALSE(due(middle(20)));
 }
 
 // Paints a window's client area into a memory bitmap and answers the colour at a point.

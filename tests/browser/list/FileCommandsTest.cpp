@@ -671,6 +671,17 @@ TEST_F(FileCommandsTest, SelectionCommands)
     EXPECT_TRUE(m_list.SelectItemByPath(CString((m_dir / "NOTES.TXT").c_str())));
     EXPECT_EQ(m_list.GetSelectedCount(), 1u);
     EXPECT_FALSE(m_list.SelectItemByPath("C:\\nowhere\\x.dwg"));
+    // The folder in other letters; a name the folder does not hold; a name beyond ASCII.
+    CString upper((m_dir / "plan.dwg").c_str());
+    upper.MakeUpper();
+    EXPECT_TRUE(m_list.SelectItemByPath(upper));
+    EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), Row("plan.dwg"));
+    EXPECT_FALSE(m_list.SelectItemByPath(CString((m_dir / "gone.dwg").c_str())));
+    EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), Row("plan.dwg")) << "the selection stays";
+    Write("caf\xe9.dxf", "x");
+    m_list.Refresh(FALSE, FALSE);
+    EXPECT_TRUE(m_list.SelectItemByPath(CString((m_dir / "caf\xe9.dxf").c_str())));
+    EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), Row("caf\xe9.dxf"));
 }
 
 TEST_F(FileCommandsTest, AFolderWithoutDrawingsSaysSo)

@@ -96,6 +96,8 @@ struct ChangeCase
     // Files whose rows must keep their records.
     std::vector<std::string> untouched;
     int viewType = CIEShellListCtrl::kDetails;
+    // A long list puts a few rows in their places one by one instead of sorting every row.
+    int files = 60;
 };
 
 void PrintTo(const ChangeCase& c, std::ostream* os)
@@ -109,7 +111,7 @@ protected:
     void SetUp() override
     {
         OleInitialize(nullptr);
-        for (int i = 0; i < 60; ++i) {
+        for (int i = 0; i < GetParam().files; ++i) {
             const std::string name = (i % 3 == 0 ? "plan" : i % 3 == 1 ? "photo" : "note") + std::to_string(i) +
                                      (i % 3 == 0 ? ".dxf" : i % 3 == 1 ? ".jpg" : ".txt");
             WriteFile(m_dir / name, static_cast<size_t>(100 + 997 * i));
@@ -210,6 +212,23 @@ TEST_P(ShellListMergeTable, WatchedListEndsAsOneReadFromTheFolder)
     const Snapshot watched = Snapshot::Of(m_watched);
     m_watched.Refresh(FALSE, FALSE);
     ExpectSame(Snapshot::Of(m_watched), watched);
+    // The rows are in the order a fill of the folder sorts them in (rows of equal keys aside).
+    const auto sortedColumn = [&](const CIEShellListCtrl& list) {
+        std::vector<std::string> texts;
+        for (int row = 0; row < list.GetItemCount(); ++row)
+            texts.emplace_back(list.GetCellText(row, c.sortColumn));
+        return texts;
+    };
+    const auto merged = sortedColumn(m_watched);
+    const CString sizeText = m_watched.GetFolderSizeText();
+    m_read.Refresh(TRUE, TRUE);
+    EXPECT_STREQ(m_read.GetFolderSizeText(), sizeText);
+    EXPECT_EQ(sortedColumn(m_read), merged);
+    // The counts, the folder's size and the name column the merges kept up are those of the rows
+    // counted and measured again.
+    EXPECT_EQ(m_read.GetDrawingFileCount(), watched.drawings);
+    EXPECT_EQ(m_read.GetFolderCount(), watched.folders);
+    EXPECT_EQ(m_read.GetColumnWidth(CIEShellListCtrl::kNameColumn), watched.nameWidth);
 }
 
 const std::vector<std::string> kUntouched = {"plan0.dxf", "photo1.jpg", "note29.txt", "sub"};
@@ -245,6 +264,31 @@ INSTANTIATE_TEST_SUITE_P(Changes, ShellListMergeTable, ::testing::Values(
         MoveFileA((dir / "note11.txt").c_str(), (dir / "NOTE11.TXT").c_str());
         WriteFile(dir / "plan6.dxf", 1);
         CreateDirectoryA((dir / "new folder").c_str(), nullptr); }, true, kUntouched},
+    ChangeCase{"LongListAdded", 0, TRUE, [](const auto& dir) { WriteFile(dir / "plan1000.dxf", 5000); }, true, kUntouched,
+               CIEShellListCtrl::kDetails, 400},
+    // The name column grows to a new widest name.
+    ChangeCase{"LongListLongerName", 0, TRUE, [](const auto& dir) {
+        WriteFile(dir / "a drawing with a name much longer than every other name.dxf", 5); }, true, kUntouched,
+        CIEShellListCtrl::kDetails, 400},
+    ChangeCase{"LongListRenamedBySize", 1, FALSE, [](const auto& dir) {
+        MoveFileA((dir / "photo10.jpg").c_str(), (dir / "a photo.jpg").c_str()); }, true, kUntouched,
+        CIEShellListCtrl::kDetails, 400},
+    ChangeCase{"LongListGrownByTime", 3, TRUE, [](const auto& dir) {
+        WriteFile(dir / "note8.txt", 70000);
+        SetWriteDay(dir / "note8.txt", 9); }, true, kUntouched, CIEShellListCtrl::kDetails, 400},
+    ChangeCase{"LongListInListView", 0, TRUE, [](const auto& dir) {
+        WriteFile(dir / "plan1000.dxf", 5000);
+        DeleteFileA((dir / "note5.txt").c_str()); }, true, kUntouched, CIEShellListCtrl::kList, 400},
+    ChangeCase{"LongListThumbnailsAdded", 0, FALSE, [](const auto& dir) {
+        WriteFile(dir / "plan1000.dxf", 5000);
+        MoveFileA((dir / "photo10.jpg").c_str(), (dir / "a photo.jpg").c_str()); }, true, {"plan0.dxf", "photo1.jpg", "sub"},
+        CIEShellListCtrl::kThumbnails, 400},
+    ChangeCase{"LongListRemoved", 0, FALSE, [](const auto& dir) { DeleteFileA((dir / "plan9.dxf").c_str()); }, true,
+               kUntouched, CIEShellListCtrl::kDetails, 400},
+    ChangeCase{"LongListAddedAndRemoved", 2, TRUE, [](const auto& dir) {
+        WriteFile(dir / "zz.dxf", 1);
+        WriteFile(dir / "aa.jpg", 1);
+        DeleteFileA((dir / "note5.txt").c_str()); }, true, kUntouched, CIEShellListCtrl::kDetails, 400},
     // Beyond what the log keeps by name the whole folder is read.
     ChangeCase{"TooManyToName", 0, TRUE, [](const auto& dir) {
         for (size_t i = 0; i < FolderChangeLog::kMaxNames + 20; ++i)
@@ -273,7 +317,7 @@ TEST_P(ShellListMergeTable, TreesRequestReadsTheWholeFolder)
 }
 
 // Change records as ReadDirectoryChangesW writes them.
-std::vector<BYTE> Records(const std::vector<std::wstring>& names)
+std::vector<BYTE> Records(const std::vector<std::wstring>& names, const std::vector<DWORD>& actions)
 {
     std::vector<BYTE> bytes;
     for (size_t i = 0; i < names.size(); ++i) {
@@ -283,7 +327,7 @@ std::vector<BYTE> Records(const std::vector<std::wstring>& names)
         bytes.resize(start + size);
         FILE_NOTIFY_INFORMATION head = {};
         head.NextEntryOffset = i + 1 < names.size() ? static_cast<DWORD>(size) : 0;
-        head.Action = FILE_ACTION_ADDED;
+        head.Action = i < actions.size() ? actions[i] : FILE_ACTION_ADDED;
         head.FileNameLength = nameBytes;
         memcpy(&bytes[start], &head, offsetof(FILE_NOTIFY_INFORMATION, FileName));
         memcpy(&bytes[start + offsetof(FILE_NOTIFY_INFORMATION, FileName)], names[i].data(), nameBytes);
@@ -299,6 +343,9 @@ struct LogCase
     size_t cut;
     bool known;
     std::vector<std::string> names;
+    std::vector<DWORD> actions = {};
+    // Whether each name's last record said its item left the folder.
+    std::vector<char> gone = {};
 };
 
 void PrintTo(const LogCase& c, std::ostream* os)
@@ -311,13 +358,21 @@ class FolderChangeLogTable : public ::testing::TestWithParam<LogCase> {};
 TEST_P(FolderChangeLogTable, TellsTheNamesOrThatTheyAreUnknown)
 {
     const LogCase& c = GetParam();
-    std::vector<BYTE> bytes = Records(c.records);
+    std::vector<BYTE> bytes = Records(c.records, c.actions);
     bytes.resize(bytes.size() - c.cut);
     FolderChangeLog log;
     log.AddRecords(bytes.data(), static_cast<DWORD>(bytes.size()));
+    FolderChangeLog copy;
+    copy.Absorb(log);
     std::vector<std::string> names;
-    EXPECT_EQ(log.Take(names), c.known);
+    std::vector<char> gone;
+    EXPECT_EQ(log.Take(names, gone), c.known);
     EXPECT_EQ(names, c.names);
+    const std::vector<char> expectedGone = c.gone.empty() ? std::vector<char>(c.names.size(), 0) : c.gone;
+    EXPECT_EQ(gone, expectedGone);
+    EXPECT_EQ(copy.Take(names, gone), c.known);
+    EXPECT_EQ(names, c.names);
+    EXPECT_EQ(gone, expectedGone) << "a log absorbed keeps what the records said";
     // Taking empties the log: nothing named is nothing known.
     EXPECT_FALSE(log.Take(names));
     EXPECT_TRUE(names.empty());
@@ -333,7 +388,14 @@ INSTANTIATE_TEST_SUITE_P(Records, FolderChangeLogTable, ::testing::Values(
     LogCase{"PathInTheFolder", {L"sub\\plan.dxf"}, 0, false, {}},
     LogCase{"MaybeShortName", {L"PLANNI~1.DXF"}, 0, false, {}},
     LogCase{"NotInTheCodePage", {L"plan\x4E2D.dxf"}, 0, false, {}},
-    LogCase{"UnknownStaysUnknown", {L"a.dxf", L"sub\\b.dxf", L"c.dxf"}, 0, false, {}}),
+    LogCase{"UnknownStaysUnknown", {L"a.dxf", L"sub\\b.dxf", L"c.dxf"}, 0, false, {}},
+    LogCase{"RemovedHasLeft", {L"plan.dxf"}, 0, true, {"plan.dxf"}, {FILE_ACTION_REMOVED}, {1}},
+    LogCase{"RenamedAwayHasLeft", {L"old.dxf", L"new.dxf"}, 0, true, {"old.dxf", "new.dxf"},
+            {FILE_ACTION_RENAMED_OLD_NAME, FILE_ACTION_RENAMED_NEW_NAME}, {1, 0}},
+    LogCase{"RemovedAndMadeAgainIsThere", {L"plan.dxf", L"PLAN.dxf"}, 0, true, {"plan.dxf"},
+            {FILE_ACTION_REMOVED, FILE_ACTION_ADDED}, {0}},
+    LogCase{"ChangedAndRemovedHasLeft", {L"plan.dxf", L"plan.dxf"}, 0, true, {"plan.dxf"},
+            {FILE_ACTION_MODIFIED, FILE_ACTION_REMOVED}, {1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FolderChangeLogTest, TooManyNamesAreUnknown)
