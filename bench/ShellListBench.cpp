@@ -259,7 +259,10 @@ struct BenchState : WorkerAppState
 
 int main(int argc, char** argv)
 {
-    const int files = argc > 1 ? atoi(argv[1]) : 10000;
+    // The count may be left out before a switch ("ShellListBench --lists").
+    const bool counted = argc > 1 && argv[1][0] != '-';
+    const int files = counted ? atoi(argv[1]) : 10000;
+    const char* const mode = argc > (counted ? 2 : 1) ? argv[counted ? 2 : 1] : "";
     OleInitialize(nullptr);
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
@@ -270,8 +273,8 @@ int main(int argc, char** argv)
     const double t0 = NowMs();
     const std::string folder = MakeFolder(root, files);
     printf("files: %d in %s (made in %.0f ms)\n", files, folder.c_str(), NowMs() - t0);
-    const bool listsOnly = argc > 2 && strcmp(argv[2], "--lists") == 0;
-    if (argc > 2 && strcmp(argv[2], "--profile") == 0) {
+    const bool listsOnly = strcmp(mode, "--lists") == 0;
+    if (strcmp(mode, "--profile") == 0) {
         ProfileShellCalls(folder);
         return 0;
     }
