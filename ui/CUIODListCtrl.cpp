@@ -548,16 +548,11 @@ BOOL CUIODListCtrl::SetCellText(int nRow, int nColumn, LPCSTR lpszText, int nTyp
     if (pRow == nullptr)
         return FALSE;
     ReadyCells(pRow, nColumn);
-    m_columnTypes.resize(static_cast<size_t>(m_nColumnCount), UIOD_TEXT);
-    // A new text in the sorted column may put the row out of order; a new type there, every row.
-    if (nColumn == m_nSortColumn) {
-        if (m_columnTypes[static_cast<size_t>(nColumn)] != nType)
-            ForgetOrder();
-        else
-            NoteUnplaced(pRow);
-    }
-    m_columnTypes[static_cast<size_t>(nColumn)] = nType;
-    m_bHasTypes = true;
+    // A new text in the sorted column may put the row out of order; a new type there, every row
+    // (SetColumnType forgets the order then).
+    if (nColumn == m_nSortColumn && GetColumnType(nColumn) == nType)
+        NoteUnplaced(pRow);
+    SetColumnType(nColumn, nType);
     CString text = lpszText != nullptr ? lpszText : "";
     if (nType == UIOD_NUMBER || nType == 7)
         FormatNumber(text);

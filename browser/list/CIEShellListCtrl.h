@@ -290,6 +290,8 @@ private:
     // The same after a merge: when the widest name is known only the records given are measured.
     void FitNameColumnTo(const std::vector<CShellListItem*>& records);
     void FitNameColumnWidth(int widest);
+    // The width of a row's name in the font selected into dc.
+    int NameExtent(HDC dc, int row) const;
     // The drawing and folder counts and the files' bytes follow each record put in (1) or taken
     // out (-1).
     void CountRecord(const CShellListItem& record, int step);

@@ -385,8 +385,8 @@ int CIEShellListCtrl::FindRowByPath(const CString& path)
         const auto record = m_recordsByKey.find(LowerCaseKey(name));
         if (record == m_recordsByKey.end())
             return -1;
-        const int row = record->second ? FindRowOfData(static_cast<const CUIListCtrlData*>(record->second->rowKey)) : -1;
-        if (row >= 0 && GetItemRecord(row) == record->second)
+        const int row = FindRowOf(record->second);
+        if (row >= 0)
             return row;
     }
     const int count = GetItemCount();

@@ -106,12 +106,10 @@ void CIEShellListCtrl::FitNameColumn()
             dc = ::GetDC(m_hWnd);
             oldFont = ::SelectObject(dc, font);
         }
-        const CString name = GetCellText(row, kNameColumn);
-        SIZE extent = {};
-        ::GetTextExtentPoint32A(dc, name, name.GetLength(), &extent);
-        widest = std::max(widest, static_cast<int>(extent.cx));
+        const int extent = NameExtent(dc, row);
+        widest = std::max(widest, extent);
         if (item)
-            item->nameExtent = static_cast<int>(extent.cx);
+            item->nameExtent = extent;
     }
     if (dc) {
         ::SelectObject(dc, oldFont);
@@ -132,18 +130,23 @@ void CIEShellListCtrl::FitNameColumnTo(const std::vector<CShellListItem*>& recor
     HDC dc = ::GetDC(m_hWnd);
     const HGDIOBJ oldFont = ::SelectObject(dc, m_nameExtentFont);
     for (CShellListItem* item : records) {
-        const int row = FindRowOfData(static_cast<const CUIListCtrlData*>(item->rowKey));
-        if (row < 0 || item->nameExtent >= 0)
+        const int row = item->nameExtent < 0 ? FindRowOf(item) : -1;
+        if (row < 0)
             continue;
-        const CString name = GetCellText(row, kNameColumn);
-        SIZE extent = {};
-        ::GetTextExtentPoint32A(dc, name, name.GetLength(), &extent);
-        item->nameExtent = static_cast<int>(extent.cx);
+        item->nameExtent = NameExtent(dc, row);
         m_widestName = std::max(m_widestName, item->nameExtent);
     }
     ::SelectObject(dc, oldFont);
     ::ReleaseDC(m_hWnd, dc);
     FitNameColumnWidth(m_widestName);
+}
+
+int CIEShellListCtrl::NameExtent(HDC dc, int row) const
+{
+    const CString name = GetCellText(row, kNameColumn);
+    SIZE extent = {};
+    ::GetTextExtentPoint32A(dc, name, name.GetLength(), &extent);
+    return static_cast<int>(extent.cx);
 }
 
 void CIEShellListCtrl::FitNameColumnWidth(int widest)
