@@ -3,12 +3,11 @@
 #include "imaging/CRasterFile.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
+#include <mutex>
 
 namespace {
 
@@ -30,44 +29,27 @@ WORD NormalisedBpp(DWORD bpp)
 
 // One freed block of a large picture is kept for the next decode of about that size: under Wine
 // the first touch of fresh memory costs about 1 ms a megabyte (36 MB for a 12-megapixel photo),
-// more than the decode's own writes into memory touched before. Plain data with constant
-// initialisation and no destructor, so images freed at any point of the process's end are safe;
+// more than the decode's own writes into memory touched before. The mutex is constant-initialised
+// and its destructor does nothing, so images freed at any point of the process's end are safe;
 // the kept block goes with the process.
 constexpr size_t kKeptBlockLeast = 8u << 20;
 constexpr size_t kKeptBlockMost = 64u << 20;
 
-struct KeptBlock
-{
-    std::atomic_flag busy = ATOMIC_FLAG_INIT;
-    void* block = nullptr;
-    size_t bytes = 0;
-};
+std::mutex g_keptBlockLock;
+void* g_keptBlock = nullptr;
+size_t g_keptBlockBytes = 0;
 
-KeptBlock g_keptBlock;
-
-class KeptBlockLock
-{
-public:
-    KeptBlockLock()
-    {
-        while (g_keptBlock.busy.test_and_set(std::memory_order_acquire))
-            std::this_thread::yield();
-    }
-    ~KeptBlockLock() { g_keptBlock.busy.clear(std::memory_order_release); }
-    KeptBlockLock(const KeptBlockLock&) = delete;
-    KeptBlockLock& operator=(const KeptBlockLock&) = delete;
-};
-
-// The kept block when it holds at least bytes (its size in *held), else null.
+// The kept block when it holds at least bytes and not twice as many (its size in *held), else
+// null: a small picture does not hold on to a block made for a far larger one.
 void* TakeKeptBlock(size_t bytes, size_t* held)
 {
-    KeptBlockLock lock;
-    if (!g_keptBlock.block || g_keptBlock.bytes < bytes)
+    const std::lock_guard<std::mutex> lock(g_keptBlockLock);
+    if (!g_keptBlock || g_keptBlockBytes < bytes || g_keptBlockBytes / 2 > bytes)
         return nullptr;
-    void* block = g_keptBlock.block;
-    *held = g_keptBlock.bytes;
-    g_keptBlock.block = nullptr;
-    g_keptBlock.bytes = 0;
+    void* block = g_keptBlock;
+    *held = g_keptBlockBytes;
+    g_keptBlock = nullptr;
+    g_keptBlockBytes = 0;
     return block;
 }
 
@@ -82,10 +64,10 @@ void FreeOrKeepBlock(void* block, size_t bytes)
     }
     void* dropped = nullptr;
     {
-        KeptBlockLock lock;
-        dropped = g_keptBlock.block;
-        g_keptBlock.block = block;
-        g_keptBlock.bytes = bytes;
+        const std::lock_guard<std::mutex> lock(g_keptBlockLock);
+        dropped = g_keptBlock;
+        g_keptBlock = block;
+        g_keptBlockBytes = bytes;
     }
     free(dropped);
 }
@@ -215,6 +197,7 @@ void* CRasterImage::CreateWith(DWORD width, DWORD height, DWORD bpp, DWORD image
     }
     size_t held = static_cast<size_t>(blockBytes);
     void* block = reuse && held >= kKeptBlockLeast ? TakeKeptBlock(held, &held) : nullptr;
+    const bool keptBefore = block != nullptr;
     if (!block) {
         held = static_cast<size_t>(blockBytes);
         block = malloc(held);
@@ -241,6 +224,13 @@ void* CRasterImage::CreateWith(DWORD width, DWORD height, DWORD bpp, DWORD image
     memset(static_cast<BYTE*>(block) + sizeof(BITMAPINFOHEADER), 0, colors * sizeof(RGBQUAD));
     SyncHeaderToDib();
     m_info.pImage = static_cast<BYTE*>(block) + sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD);
+    // A decoder writes each row's pixels, not the padding that rounds the row up to four bytes: in
+    // a block kept from another picture that padding would carry its bytes into saves and caches.
+    const uint64_t rowBytes = (static_cast<uint64_t>(width) * bits + 7) >> 3;
+    if (keptBefore && rowBytes < stride) {
+        for (DWORD y = 0; y < height; ++y)
+            memset(m_info.pImage + y * stride + rowBytes, 0, static_cast<size_t>(stride - rowBytes));
+    }
     return block;
 }
 

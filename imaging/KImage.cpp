@@ -142,6 +142,8 @@ void KImage::FreeImages()
 {
     m_fullPending = false;
     JoinWholeDecode();
+    // A large file's bytes are not kept past the picture made from them.
+    m_reducedSource.TrimKept();
     m_whole.image.reset();
     m_image.reset();
     m_secondImage.reset();
@@ -207,9 +209,9 @@ bool KImage::DecodesReduced(const KFileBuffer& bytes, DWORD fitWidth, DWORD fitH
     return probe.Decode(bytes.GetData(), bytes.GetSize(), RASTER_FORMAT_JPG) && probe.IsDecodedReduced();
 }
 
-KImage::WholePicture KImage::DecodeWhole(const KFileBuffer& bytes)
+// Filled in place, inside the try: on the decode's own thread nothing may throw past it.
+void KImage::DecodeWhole(const KFileBuffer& bytes, WholePicture& whole)
 {
-    WholePicture whole;
     try {
         whole.image = DecodeFrom(bytes, RASTER_FORMAT_JPG);
         if (whole.image) {
@@ -220,7 +222,6 @@ KImage::WholePicture KImage::DecodeWhole(const KFileBuffer& bytes)
     } catch (...) {
         whole.image.reset();
     }
-    return whole;
 }
 
 void KImage::JoinWholeDecode()
@@ -244,7 +245,7 @@ bool KImage::LoadReduced(const char* path, DWORD fitWidth, DWORD fitHeight)
         // wanted right after. Without a thread LoadFull decodes it.
         m_wholeStarted = false;
         try {
-            m_wholeThread = std::thread([this] { m_whole = DecodeWhole(m_reducedSource); });
+            m_wholeThread = std::thread([this] { DecodeWhole(m_reducedSource, m_whole); });
             m_wholeStarted = true;
         } catch (...) {
             m_wholeStarted = false;
@@ -270,17 +271,24 @@ bool KImage::LoadFull(float x, float y)
     if (!m_fullPending || m_format != RASTER_FORMAT_JPG)
         return false;
     JoinWholeDecode();
-    WholePicture whole = m_wholeStarted ? std::move(m_whole) : DecodeWhole(m_reducedSource);
-    m_reducedSource.TrimKept();
-    // The reduced picture stays until the full one can take its place.
-    FreeImages();
-    if (!whole.image)
+    try {
+        if (!m_wholeStarted)
+            DecodeWhole(m_reducedSource, m_whole);
+        std::unique_ptr<CRasterImage> image = std::move(m_whole.image);
+        const KString info = m_whole.info;
+        // The reduced picture stays until the full one can take its place.
+        FreeImages();
+        if (!image)
+            return false;
+        m_x = x;
+        m_y = y;
+        m_image = std::move(image);
+        m_info = info;
+        return true;
+    } catch (...) {
+        FreeImages();
         return false;
-    m_x = x;
-    m_y = y;
-    m_image = std::move(whole.image);
-    m_info = whole.info;
-    return true;
+    }
 }
 
 bool KImage::LoadPhotoshop(const char* path)

@@ -84,7 +84,7 @@ private:
         KString info;
     };
     static bool DecodesReduced(const KFileBuffer& bytes, DWORD fitWidth, DWORD fitHeight);
-    static WholePicture DecodeWhole(const KFileBuffer& bytes);
+    static void DecodeWhole(const KFileBuffer& bytes, WholePicture& whole);
     void JoinWholeDecode();
 
     KString m_info;

@@ -395,3 +395,30 @@ TEST(CRasterImageJPG, LargeDecodesReuseTheBlockOfTheLargePictureFreedBefore)
     EXPECT_NE(larger.GetDIB(), small) << "too small for the picture";
     EXPECT_EQ(0, std::memcmp(first.GetBits(0), larger.GetBits(0), size));
 }
+
+// A row of 1999 pixels is padded to 6000 bytes: the padding of a kept block held the bytes of the
+// picture before, which saves and the thumbnail cache would have written out.
+TEST(CRasterImageJPG, AKeptBlockCarriesNoBytesOfThePictureBeforeInItsRowPadding)
+{
+    CRasterImage pattern;
+    FillPattern(pattern, 1999, 1500, 24, false);
+    const Bytes bytes = EncodeToBytes(pattern, RASTER_FORMAT_JPG);
+    ASSERT_FALSE(bytes.empty()) << pattern.GetLastError();
+    const void* kept = nullptr;
+    {
+        CRasterImage garbage(1999, 1500, 24, RASTER_FORMAT_BMP);
+        std::memset(garbage.GetBits(0), 0x5A, garbage.GetHeader().biSizeImage);
+        kept = garbage.GetDIB();
+    }
+    CRasterImage decoded;
+    ASSERT_TRUE(DecodeFromBytes(decoded, bytes, RASTER_FORMAT_JPG)) << decoded.GetLastError();
+    ASSERT_EQ(decoded.GetDIB(), kept) << "the decode took the kept block";
+    const DWORD stride = decoded.GetEffWidth();
+    ASSERT_EQ(stride, 6000u);
+    const BYTE* bits = decoded.GetBits(0);
+    int dirty = 0;
+    for (DWORD y = 0; y < 1500; ++y)
+        for (DWORD x = 1999 * 3; x < stride; ++x)
+            dirty += bits[y * stride + x] != 0 ? 1 : 0;
+    EXPECT_EQ(dirty, 0);
+}
