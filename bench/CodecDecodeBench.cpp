@@ -148,15 +148,20 @@ bool TiffAlone(const std::string& path, Bytes& pixels)
     return ok;
 }
 
+void WriteBytes(const std::string& path, const Bytes& bytes)
+{
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+}
+
 std::string WriteTemporary(const Bytes& bytes)
 {
     char folder[MAX_PATH], path[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     GetTempFileNameA(folder, "obn", 0, path);
-    if (FILE* f = std::fopen(path, "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    WriteBytes(path, bytes);
     return path;
 }
 
@@ -164,11 +169,7 @@ void Keep(const std::string& folder, const char* name, const Bytes& bytes)
 {
     if (folder.empty())
         return;
-    const std::string path = folder + "\\bench." + name;
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    WriteBytes(folder + "\\bench." + name, bytes);
 }
 
 void Report(const char* name, const Bytes& file, double glue, double alone)

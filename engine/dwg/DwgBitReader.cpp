@@ -1,6 +1,7 @@
 #include "engine/dwg/DwgBitReader.h"
 
 #include "engine/dwg/DwgMemoryBudget.h"
+#include "engine/dwg/DwgModularChar.h"
 
 #include "engine/db/CodePage.h"
 
@@ -215,38 +216,31 @@ double DwgBitReader::RD()
     return value;
 }
 
+// The next byte of a modular number, while the stream has not failed.
+auto DwgBitReader::ModularBytes()
+{
+    return [this](uint8_t& byte) {
+        if (m_failed)
+            return false;
+        byte = RC();
+        return true;
+    };
+}
+
 int32_t DwgBitReader::MC()
 {
-    uint64_t value = 0;
-    unsigned shift = 0;
-    for (int i = 0; i < 5 && !m_failed; ++i) {
-        const uint8_t byte = RC();
-        if ((byte & 0x80) != 0) {
-            value |= static_cast<uint64_t>(byte & 0x7F) << shift;
-            shift += 7;
-            continue;
-        }
-        value |= static_cast<uint64_t>(byte & 0x3F) << shift;
-        const int64_t magnitude = static_cast<int64_t>(value & 0x7FFFFFFF);
-        return static_cast<int32_t>((byte & 0x40) != 0 ? -magnitude : magnitude);
-    }
+    int32_t value = 0;
+    if (DecodeSignedModularChar(ModularBytes(), value))
+        return value;
     Fail();
     return 0;
 }
 
 uint64_t DwgBitReader::UMC()
 {
-    // Handles are 64-bit: some writers give objects handles far past 32 bits (random-looking
-    // ones), and the object map steps to them in one modular number of up to ten bytes.
     uint64_t value = 0;
-    unsigned shift = 0;
-    for (int i = 0; i < 10 && !m_failed; ++i) {
-        const uint8_t byte = RC();
-        value |= static_cast<uint64_t>(byte & 0x7F) << shift;
-        if ((byte & 0x80) == 0)
-            return value;
-        shift += 7;
-    }
+    if (DecodeModularChar(ModularBytes(), value))
+        return value;
     Fail();
     return 0;
 }
@@ -269,8 +263,9 @@ uint32_t DwgBitReader::MS()
 DwgHandleRef DwgBitReader::H()
 {
     DwgHandleRef ref;
-    // Most handles take one load: the code byte and up to six bytes of value lie in the first 57
-    // bits of eight bytes read at the current byte, when the whole reference lies before the limit.
+    // Most handles take one load: the code byte and up to six bytes of value (56 bits, starting up
+    // to 7 bits in) lie in the first 63 bits of eight bytes read at the current byte, when the
+    // whole reference lies before the limit.
     const size_t at = static_cast<size_t>(m_bit >> 3);
     if (!m_failed && m_readable - at >= 8 && BitsLeft() >= 8) {
         const uint64_t word = LoadBigEndian(m_data + at) << (m_bit & 7);
@@ -445,6 +440,8 @@ std::vector<uint8_t> DwgBitReader::Bytes(uint64_t count)
 
 void DwgBitReader::ReadBytes(uint8_t* out, size_t count)
 {
+    if (count == 0)
+        return;
     if (m_failed || count > BitsLeft() / 8) {
         for (size_t i = 0; i < count; ++i)
             out[i] = RC();

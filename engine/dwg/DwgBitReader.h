@@ -98,6 +98,8 @@ public:
     void ReadBytes(uint8_t* out, size_t count);
 
 private:
+    // The byte source of MC and UMC (defined beside them).
+    auto ModularBytes();
     // At most 32 bits.
     uint64_t Bits(unsigned count);
     bool Need(uint64_t bits);

@@ -1,6 +1,7 @@
 #include "engine/dwg/DwgObjectMap.h"
 
 #include "engine/dwg/DwgChecksum.h"
+#include "engine/dwg/DwgModularChar.h"
 
 #include <algorithm>
 
@@ -14,48 +15,34 @@ constexpr size_t kMaxPageSize = 2048;
 bool ByHandle(const DwgObjectMap::Entry& a, const DwgObjectMap::Entry& b) { return a.handle < b.handle; }
 
 // The map's numbers are whole bytes from the start of each page, so they are read straight from
-// the bytes: seven bits a byte, the high bit saying another byte follows.
-bool ReadModularChar(const uint8_t*& at, const uint8_t* end, uint64_t& value)
+// the bytes.
+auto BytesFrom(const uint8_t*& at, const uint8_t* end)
 {
-    // Handles are 64-bit: some writers give objects handles far past 32 bits (random-looking
-    // ones), and the map steps to them in one number of up to ten bytes.
-    value = 0;
-    unsigned shift = 0;
-    for (int i = 0; i < 10 && at < end; ++i, shift += 7) {
-        const uint8_t byte = *at++;
-        value |= static_cast<uint64_t>(byte & 0x7F) << shift;
-        if ((byte & 0x80) == 0)
-            return true;
-    }
-    return false;
-}
-
-// The same, signed: the last byte keeps six bits and the sign.
-bool ReadSignedModularChar(const uint8_t*& at, const uint8_t* end, int32_t& value)
-{
-    uint64_t bits = 0;
-    unsigned shift = 0;
-    for (int i = 0; i < 5 && at < end; ++i, shift += 7) {
-        const uint8_t byte = *at++;
-        if ((byte & 0x80) != 0) {
-            bits |= static_cast<uint64_t>(byte & 0x7F) << shift;
-            continue;
-        }
-        bits |= static_cast<uint64_t>(byte & 0x3F) << shift;
-        const int64_t magnitude = static_cast<int64_t>(bits & 0x7FFFFFFF);
-        value = static_cast<int32_t>((byte & 0x40) != 0 ? -magnitude : magnitude);
+    return [&at, end](uint8_t& byte) {
+        if (at >= end)
+            return false;
+        byte = *at++;
         return true;
-    }
-    return false;
+    };
 }
 
 } // namespace
 
 bool DwgObjectMap::Read(const std::vector<uint8_t>& section, uint64_t objectsSize, uint64_t maxEntries)
 {
+    m_overLimit = false;
+    // A map that fails part way keeps nothing: Find searches a map known to be in order.
+    if (ReadPages(section, objectsSize, maxEntries))
+        return true;
     m_entries.clear();
     m_sorted.clear();
-    m_overLimit = false;
+    return false;
+}
+
+bool DwgObjectMap::ReadPages(const std::vector<uint8_t>& section, uint64_t objectsSize, uint64_t maxEntries)
+{
+    m_entries.clear();
+    m_sorted.clear();
     size_t position = 0;
     // Each page: big-endian size (counting itself), entries, big-endian CRC; a page of size 2 ends.
     while (true) {
@@ -92,7 +79,8 @@ bool DwgObjectMap::ReadPage(const uint8_t* page, size_t size, uint64_t objectsSi
     while (at < end) {
         uint64_t handleStep = 0;
         int32_t offsetStep = 0;
-        if (!ReadModularChar(at, end, handleStep) || !ReadSignedModularChar(at, end, offsetStep))
+        if (!DecodeModularChar(BytesFrom(at, end), handleStep) ||
+            !DecodeSignedModularChar(BytesFrom(at, end), offsetStep))
             return false;
         handle += handleStep;
         offset += offsetStep;

@@ -29,6 +29,7 @@ public:
     bool Find(uint64_t handle, uint64_t& offset) const;
 
 private:
+    bool ReadPages(const std::vector<uint8_t>& section, uint64_t objectsSize, uint64_t maxEntries);
     bool ReadPage(const uint8_t* page, size_t size, uint64_t objectsSize, uint64_t maxEntries);
 
     std::vector<Entry> m_entries;
